@@ -1,0 +1,7 @@
+#include "platform/core/Exceptions.h"
+
+namespace fw {
+
+void Abort() { throw EAbort(); }
+
+} // namespace fw

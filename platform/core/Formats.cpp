@@ -1,0 +1,449 @@
+#include "platform/core/Formats.h"
+
+#include <QLocale>
+#include <QRegularExpression>
+#include <QStringList>
+#include <cfenv>
+#include <cmath>
+
+namespace fw {
+
+namespace {
+const QDate kEpoch(1899, 12, 30);
+constexpr double kMsPerDay = 86400000.0;
+} // namespace
+
+TDateTime DateToDateTime(const QDate& date) { return date.isValid() ? double(kEpoch.daysTo(date)) : 0.0; }
+
+TDateTime QDateTimeToDateTime(const QDateTime& moment)
+{
+    if (!moment.isValid())
+        return 0.0;
+    const double days = double(kEpoch.daysTo(moment.date()));
+    return days + moment.time().msecsSinceStartOfDay() / kMsPerDay;
+}
+
+QDate DateTimeToDate(TDateTime value) { return kEpoch.addDays(qint64(std::floor(value))); }
+
+QDateTime DateTimeToQDateTime(TDateTime value)
+{
+    const double whole = std::floor(value);
+    const qint64 ms = qint64(std::llround((value - whole) * kMsPerDay));
+    return QDateTime(kEpoch.addDays(qint64(whole)), QTime(0, 0)).addMSecs(ms);
+}
+
+TDateTime Now() { return QDateTimeToDateTime(QDateTime::currentDateTime()); }
+TDateTime Date() { return DateToDateTime(QDate::currentDate()); }
+
+TFormatSettings TFormatSettings::System()
+{
+    TFormatSettings fs;
+    const QLocale loc = QLocale::system();
+    if (!loc.decimalPoint().isEmpty())
+        fs.DecimalSeparator = loc.decimalPoint().at(0);
+    if (!loc.groupSeparator().isEmpty())
+        fs.ThousandSeparator = loc.groupSeparator().at(0);
+    // The date separator is the first non-letter of the locale's short date pattern.
+    const QString pattern = loc.dateFormat(QLocale::ShortFormat);
+    QString order;
+    for (const QChar c : pattern) {
+        if (!c.isLetter() && fs.DateSeparator == QLatin1Char('/') && !order.isEmpty() && c != QLatin1Char(' ')) {
+            fs.DateSeparator = c;
+        }
+        const QChar l = c.toLower();
+        if ((l == QLatin1Char('d') || l == QLatin1Char('m') || l == QLatin1Char('y')) && !order.contains(l))
+            order += l;
+    }
+    if (order == QLatin1String("mdy"))
+        fs.ShortDateFormat = QStringLiteral("m/d/yyyy");
+    else if (order == QLatin1String("ymd"))
+        fs.ShortDateFormat = QStringLiteral("yyyy/mm/dd");
+    else
+        fs.ShortDateFormat = QStringLiteral("dd/mm/yyyy");
+    return fs;
+}
+
+TFormatSettings& DefaultFormatSettings()
+{
+    static TFormatSettings settings = TFormatSettings::System();
+    return settings;
+}
+
+double RoundHalfEven(double value)
+{
+    const int old = std::fegetround();
+    std::fesetround(FE_TONEAREST);
+    const double r = std::nearbyint(value);
+    std::fesetround(old);
+    return r;
+}
+
+double RoundHalfEven(double value, int decimals)
+{
+    const double scale = std::pow(10.0, decimals);
+    return RoundHalfEven(value * scale) / scale;
+}
+
+bool StartsWithChar(const QString& code, QChar prefix) { return !code.isEmpty() && code.at(0) == prefix; }
+
+QString FloatToStr(double value, const TFormatSettings& fs)
+{
+    if (std::isnan(value))
+        return QStringLiteral("NAN");
+    if (std::isinf(value))
+        return value > 0 ? QStringLiteral("INF") : QStringLiteral("-INF");
+    if (value == 0.0)
+        return QStringLiteral("0");
+    QString s = QString::number(value, 'g', 15);
+    // Exponent form as the system writes it: 1E20, 1.5E-7.
+    const int e = s.indexOf(QLatin1Char('e'));
+    if (e >= 0) {
+        QString mant = s.left(e);
+        QString exp = s.mid(e + 1);
+        bool neg = exp.startsWith(QLatin1Char('-'));
+        if (exp.startsWith(QLatin1Char('+')) || neg)
+            exp.remove(0, 1);
+        while (exp.size() > 1 && exp.startsWith(QLatin1Char('0')))
+            exp.remove(0, 1);
+        s = mant + QLatin1Char('E') + (neg ? QStringLiteral("-") : QString()) + exp;
+    }
+    s.replace(QLatin1Char('.'), fs.DecimalSeparator);
+    return s;
+}
+
+namespace {
+
+// Splits a number mask into its sections, keeping quoted text whole.
+QStringList SplitSections(const QString& mask)
+{
+    QStringList out;
+    QString cur;
+    QChar quote;
+    for (const QChar c : mask) {
+        if (!quote.isNull()) {
+            cur += c;
+            if (c == quote)
+                quote = QChar();
+        } else if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
+            quote = c;
+            cur += c;
+        } else if (c == QLatin1Char(';')) {
+            out << cur;
+            cur.clear();
+        } else {
+            cur += c;
+        }
+    }
+    out << cur;
+    return out;
+}
+
+QString GroupDigits(const QString& digits, QChar sep)
+{
+    QString out;
+    const int n = int(digits.size());
+    for (int i = 0; i < n; ++i) {
+        if (i > 0 && (n - i) % 3 == 0)
+            out += sep;
+        out += digits.at(i);
+    }
+    return out;
+}
+
+QString FormatSection(const QString& section, double value, const TFormatSettings& fs)
+{
+    // Find the placeholder run and the literals around it.
+    int first = -1, last = -1;
+    QChar quote;
+    for (int i = 0; i < section.size(); ++i) {
+        const QChar c = section.at(i);
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+            continue;
+        }
+        if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
+            quote = c;
+            continue;
+        }
+        if (c == QLatin1Char('0') || c == QLatin1Char('#') || c == QLatin1Char('.') || c == QLatin1Char(',')) {
+            if (first < 0)
+                first = i;
+            last = i;
+        } else if ((c == QLatin1Char('E') || c == QLatin1Char('e')) && first >= 0 && i + 1 < section.size()
+                   && (section.at(i + 1) == QLatin1Char('+') || section.at(i + 1) == QLatin1Char('-'))) {
+            int j = i + 2;
+            while (j < section.size() && section.at(j) == QLatin1Char('0'))
+                ++j;
+            last = j - 1;
+            i = j - 1;
+        }
+    }
+    auto literal = [](const QString& text) {
+        QString out;
+        QChar q;
+        for (const QChar c : text) {
+            if (!q.isNull()) {
+                if (c == q)
+                    q = QChar();
+                else
+                    out += c;
+            } else if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
+                q = c;
+            } else {
+                out += c;
+            }
+        }
+        return out;
+    };
+    if (first < 0)
+        return literal(section);
+
+    const QString prefix = literal(section.left(first));
+    const QString suffix = literal(section.mid(last + 1));
+    const QString body = section.mid(first, last - first + 1);
+
+    int expPos = body.indexOf(QRegularExpression(QStringLiteral("[Ee][+-]")));
+    QString numPart = expPos >= 0 ? body.left(expPos) : body;
+    const int dot = numPart.indexOf(QLatin1Char('.'));
+    const QString intMask = dot >= 0 ? numPart.left(dot) : numPart;
+    const QString fracMask = dot >= 0 ? numPart.mid(dot + 1) : QString();
+    const bool grouping = intMask.contains(QLatin1Char(','));
+    int minInt = 0;
+    {
+        const int z = intMask.indexOf(QLatin1Char('0'));
+        if (z >= 0)
+            for (int i = z; i < intMask.size(); ++i)
+                if (intMask.at(i) == QLatin1Char('0') || intMask.at(i) == QLatin1Char('#'))
+                    ++minInt;
+    }
+    int maxFrac = 0, minFrac = 0;
+    for (int i = 0; i < fracMask.size(); ++i) {
+        const QChar c = fracMask.at(i);
+        if (c == QLatin1Char('0') || c == QLatin1Char('#')) {
+            ++maxFrac;
+            if (c == QLatin1Char('0'))
+                minFrac = maxFrac;
+        }
+    }
+
+    double v = std::fabs(value);
+    QString expText;
+    if (expPos >= 0) {
+        const bool plus = body.at(expPos + 1) == QLatin1Char('+');
+        const int expDigits = int(body.size()) - expPos - 2;
+        int exponent = 0;
+        if (v != 0.0) {
+            exponent = int(std::floor(std::log10(v))) - (std::max(minInt, 1) - 1);
+            v /= std::pow(10.0, exponent);
+            // Rounding may carry into one more integer digit.
+            const double rounded = std::round(v * std::pow(10.0, maxFrac)) / std::pow(10.0, maxFrac);
+            if (rounded >= std::pow(10.0, std::max(minInt, 1))) {
+                v /= 10.0;
+                ++exponent;
+            }
+        }
+        QString ed = QString::number(std::abs(exponent)).rightJustified(expDigits, QLatin1Char('0'));
+        expText = body.at(expPos) + QString(exponent < 0 ? QStringLiteral("-") : (plus ? QStringLiteral("+") : QString())) + ed;
+    }
+
+    // Round half away from zero on the decimal text.
+    const double scale = std::pow(10.0, maxFrac);
+    double scaled = std::floor(v * scale + 0.5 + 1e-9 * (v * scale));
+    QString digits = QString::number(scaled, 'f', 0);
+    while (digits.size() <= maxFrac)
+        digits.prepend(QLatin1Char('0'));
+    QString intDigits = digits.left(digits.size() - maxFrac);
+    QString fracDigits = digits.right(maxFrac);
+    while (fracDigits.size() > minFrac && fracDigits.endsWith(QLatin1Char('0')))
+        fracDigits.chop(1);
+    // Strip leading zeros, then pad to the required count.
+    while (intDigits.size() > 0 && intDigits.startsWith(QLatin1Char('0')))
+        intDigits.remove(0, 1);
+    while (intDigits.size() < minInt)
+        intDigits.prepend(QLatin1Char('0'));
+    if (grouping)
+        intDigits = GroupDigits(intDigits, fs.ThousandSeparator);
+    QString number = intDigits;
+    if (!fracDigits.isEmpty())
+        number += fs.DecimalSeparator + fracDigits;
+    return prefix + number + expText + suffix;
+}
+
+} // namespace
+
+QString FormatFloat(const QString& mask, double value, const TFormatSettings& fs)
+{
+    if (mask.isEmpty())
+        return FloatToStr(value, fs);
+    const QStringList sections = SplitSections(mask);
+    QString section = sections.at(0);
+    bool sign = value < 0;
+    if (value < 0 && sections.size() >= 2 && !sections.at(1).isEmpty()) {
+        section = sections.at(1);
+        sign = false;
+    }
+    if (value == 0.0 && sections.size() >= 3 && !sections.at(2).isEmpty())
+        section = sections.at(2);
+    QString text = FormatSection(section, value, fs);
+    if (sign) {
+        // A negative value that rounds to zero prints without its sign.
+        bool anyDigit = false;
+        for (const QChar c : text)
+            if (c.isDigit() && c != QLatin1Char('0'))
+                anyDigit = true;
+        if (anyDigit)
+            text.prepend(QLatin1Char('-'));
+    }
+    return text;
+}
+
+QString FormatDateTime(const QString& pattern, TDateTime value, const TFormatSettings& fs)
+{
+    const QDateTime dt = DateTimeToQDateTime(value);
+    const QDate d = dt.date();
+    const QTime t = dt.time();
+    const QLocale loc = QLocale::system();
+    QString out;
+    int i = 0;
+    const int n = int(pattern.size());
+    auto runOf = [&](QChar c) {
+        int j = i;
+        while (j < n && pattern.at(j).toLower() == c)
+            ++j;
+        return j - i;
+    };
+    bool lastWasHour = false;
+    while (i < n) {
+        const QChar c = pattern.at(i);
+        const QChar l = c.toLower();
+        if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
+            int j = int(pattern.indexOf(c, i + 1));
+            if (j < 0)
+                j = n;
+            out += pattern.mid(i + 1, j - i - 1);
+            i = j + 1;
+            continue;
+        }
+        if (l == QLatin1Char('d')) {
+            const int k = runOf(l);
+            if (k == 1)
+                out += QString::number(d.day());
+            else if (k == 2)
+                out += QString::number(d.day()).rightJustified(2, QLatin1Char('0'));
+            else if (k == 3)
+                out += loc.dayName(d.dayOfWeek(), QLocale::ShortFormat);
+            else
+                out += loc.dayName(d.dayOfWeek(), QLocale::LongFormat);
+            i += k;
+            lastWasHour = false;
+        } else if (l == QLatin1Char('m')) {
+            const int k = runOf(l);
+            if (lastWasHour && k <= 2) {
+                // "hh:mm" means minutes.
+                out += k == 1 ? QString::number(t.minute()) : QString::number(t.minute()).rightJustified(2, QLatin1Char('0'));
+            } else if (k == 1)
+                out += QString::number(d.month());
+            else if (k == 2)
+                out += QString::number(d.month()).rightJustified(2, QLatin1Char('0'));
+            else if (k == 3)
+                out += loc.monthName(d.month(), QLocale::ShortFormat);
+            else
+                out += loc.standaloneMonthName(d.month(), QLocale::LongFormat);
+            i += k;
+            lastWasHour = false;
+        } else if (l == QLatin1Char('y')) {
+            const int k = runOf(l);
+            out += k <= 2 ? QString::number(d.year() % 100).rightJustified(2, QLatin1Char('0'))
+                          : QString::number(d.year()).rightJustified(4, QLatin1Char('0'));
+            i += k;
+            lastWasHour = false;
+        } else if (l == QLatin1Char('h')) {
+            const int k = runOf(l);
+            out += k == 1 ? QString::number(t.hour()) : QString::number(t.hour()).rightJustified(2, QLatin1Char('0'));
+            i += k;
+            lastWasHour = true;
+        } else if (l == QLatin1Char('n')) {
+            const int k = runOf(l);
+            out += k == 1 ? QString::number(t.minute()) : QString::number(t.minute()).rightJustified(2, QLatin1Char('0'));
+            i += k;
+            lastWasHour = false;
+        } else if (l == QLatin1Char('s')) {
+            const int k = runOf(l);
+            out += k == 1 ? QString::number(t.second()) : QString::number(t.second()).rightJustified(2, QLatin1Char('0'));
+            i += k;
+            lastWasHour = false;
+        } else if (c == QLatin1Char('/')) {
+            out += fs.DateSeparator;
+            ++i;
+        } else {
+            if (c != QLatin1Char(':') && c != QLatin1Char(' '))
+                lastWasHour = false;
+            out += c;
+            ++i;
+        }
+    }
+    return out;
+}
+
+QString DateToStr(TDateTime value, const TFormatSettings& fs) { return FormatDateTime(fs.ShortDateFormat, value, fs); }
+
+std::optional<QDate> StrToDate(const QString& text, const TFormatSettings& fs)
+{
+    QList<int> parts;
+    QString cur;
+    for (const QChar c : text.trimmed()) {
+        if (c.isDigit()) {
+            cur += c;
+        } else {
+            if (cur.isEmpty())
+                return std::nullopt;
+            parts << cur.toInt();
+            cur.clear();
+        }
+    }
+    if (!cur.isEmpty())
+        parts << cur.toInt();
+    if (parts.size() != 3)
+        return std::nullopt;
+    // Order of the parts as the short date format has them.
+    QString order;
+    for (const QChar c : fs.ShortDateFormat) {
+        const QChar l = c.toLower();
+        if ((l == QLatin1Char('d') || l == QLatin1Char('m') || l == QLatin1Char('y')) && !order.contains(l))
+            order += l;
+    }
+    if (order.size() != 3)
+        order = QStringLiteral("dmy");
+    int day = 0, month = 0, year = 0;
+    for (int i = 0; i < 3; ++i) {
+        const QChar k = order.at(i);
+        if (k == QLatin1Char('d'))
+            day = parts.at(i);
+        else if (k == QLatin1Char('m'))
+            month = parts.at(i);
+        else
+            year = parts.at(i);
+    }
+    if (year < 100)
+        year += year < 50 ? 2000 : 1900;
+    const QDate d(year, month, day);
+    if (!d.isValid())
+        return std::nullopt;
+    return d;
+}
+
+std::optional<double> StrToFloat(const QString& text, const TFormatSettings& fs)
+{
+    QString t = text.trimmed();
+    if (t.isEmpty())
+        return std::nullopt;
+    t.replace(fs.DecimalSeparator, QLatin1Char('.'));
+    bool ok = false;
+    const double v = t.toDouble(&ok);
+    if (!ok)
+        return std::nullopt;
+    return v;
+}
+
+} // namespace fw

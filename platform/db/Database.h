@@ -1,0 +1,112 @@
+#pragma once
+
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+namespace fw {
+
+class TDataSet;
+class TDatabase;
+class Connection;
+
+// A module's database session: its database components, where it looks up names, and
+// the network control directory (kept for hosts that share lock files; the engine here
+// locks through the database file itself). Aliases are process-wide, like the engine's
+// configuration, so a host's aliases are visible to the add-on's session.
+class TSession final : public QObject {
+public:
+    explicit TSession(QObject* owner = nullptr, const QString& name = QStringLiteral("Default"));
+    ~TSession() override;
+
+    // The session of datasets and databases that were given none.
+    static TSession* Default();
+
+    const QString& SessionName() const { return name_; }
+    const QString& NetFileDir() const { return netFileDir_; }
+    void SetNetFileDir(const QString& dir) { netFileDir_ = dir; }
+
+    static void AddAlias(const QString& name, const QString& directory);
+    static void DeleteAlias(const QString& name);
+    static bool IsAlias(const QString& name);
+    static QString AliasPath(const QString& name);
+
+    // The database component of this session with that name, or null.
+    TDatabase* FindDatabase(const QString& name) const;
+    // The directory a database name stands for: a connected or defined component of this
+    // session, else an alias, else the name itself when it is a directory.
+    // EDatabaseError when none applies.
+    QString ResolveDirectory(const QString& databaseName) const;
+    // The open connection for a database name, connecting a component if needed.
+    std::shared_ptr<Connection> ConnectionFor(const QString& databaseName);
+
+private:
+    friend class TDatabase;
+    QString name_;
+    QString netFileDir_;
+    std::vector<TDatabase*> databases_;
+};
+
+// A named database: driver "STANDARD" is a directory given by the parameter "PATH=<dir>";
+// its tables live in one SQLite file inside that directory.
+class TDatabase final : public QObject {
+public:
+    explicit TDatabase(QObject* owner = nullptr, TSession* session = nullptr);
+    ~TDatabase() override;
+
+    const QString& DatabaseName() const { return databaseName_; }
+    void SetDatabaseName(const QString& name);
+    const QString& DriverName() const { return driverName_; }
+    void SetDriverName(const QString& name) { driverName_ = name; }
+    QStringList& Params() { return params_; }
+    const QStringList& Params() const { return params_; }
+    TSession* Session() const { return session_; }
+    QString Directory() const; // value of PATH=
+
+    void Open();
+    void Close(); // closes every dataset opened through it
+    bool Connected() const { return connection_ != nullptr; }
+    void SetConnected(bool connected) { connected ? Open() : Close(); }
+
+    void StartTransaction();
+    void Commit();
+    void Rollback();
+    bool InTransaction() const;
+
+    std::shared_ptr<Connection> GetConnection() const { return connection_; }
+
+    // Datasets register while open so that Close can close them.
+    void RegisterDataSet(TDataSet* dataSet);
+    void UnregisterDataSet(TDataSet* dataSet);
+
+private:
+    QString databaseName_;
+    QString driverName_ = QStringLiteral("STANDARD");
+    QStringList params_;
+    TSession* session_;
+    std::shared_ptr<Connection> connection_;
+    std::vector<TDataSet*> dataSets_;
+};
+
+// Rolls back unless committed: a change of several rows is written whole or not at all.
+class TTransaction final {
+public:
+    explicit TTransaction(std::shared_ptr<Connection> connection);
+    explicit TTransaction(TDatabase& database) : TTransaction(database.GetConnection()) {}
+    TTransaction(const TTransaction&) = delete;
+    TTransaction& operator=(const TTransaction&) = delete;
+    ~TTransaction();
+    void Commit();
+
+private:
+    std::shared_ptr<Connection> connection_;
+    bool done_ = false;
+};
+
+// The file that holds the tables of a directory.
+QString DatabaseFileName();
+
+} // namespace fw

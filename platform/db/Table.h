@@ -1,0 +1,116 @@
+#pragma once
+
+#include "platform/db/DataSet.h"
+
+#include <QFlags>
+
+namespace fw {
+
+class Connection;
+class TSession;
+class TMasterLink;
+
+enum class TIndexOption { Primary = 1, Unique = 2, Descending = 4 };
+Q_DECLARE_FLAGS(TIndexOptions, TIndexOption)
+Q_DECLARE_OPERATORS_FOR_FLAGS(TIndexOptions)
+
+struct TFieldDef {
+    QString Name;
+    TFieldType DataType = TFieldType::String;
+    int Size = 0;
+    bool Required = false;
+};
+
+struct TIndexDef {
+    QString Name; // empty for the primary index
+    QString Fields; // "Cod;Cod_MatPrim"
+    TIndexOptions Options;
+};
+
+// A table of a database, named by its file name ("Reteta.DB" is the table Reteta; case
+// does not matter). Its rows come in the order of IndexFieldNames, or in primary order
+// (the primary key, else insertion order). Rows are read in blocks as the cursor moves:
+// opening, a key search or an append never reads the whole table.
+class TTable final : public TDataSet {
+public:
+    explicit TTable(QObject* owner = nullptr);
+    ~TTable() override;
+
+    const QString& DatabaseName() const { return databaseName_; }
+    void SetDatabaseName(const QString& name) { databaseName_ = name; }
+    const QString& TableName() const { return tableName_; }
+    void SetTableName(const QString& name) { tableName_ = name; }
+    TSession* Session() const;
+    void SetSession(TSession* session) { session_ = session; }
+    bool ReadOnly() const { return readOnly_; }
+    void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
+
+    // The order: field names separated by ";". May change while open (the current record stays).
+    const QString& IndexFieldNames() const { return indexFieldNames_; }
+    void SetIndexFieldNames(const QString& names);
+
+    // Master-detail: only rows whose leading order fields equal the master's fields show;
+    // a new row takes the master's values.
+    TDataSource* MasterSource() const { return masterSource_; }
+    void SetMasterSource(TDataSource* source);
+    const QString& MasterFields() const { return masterFields_; }
+    void SetMasterFields(const QString& fields);
+
+    // Exact search on the leading fields of the current order; moves when found.
+    bool FindKey(const QVariantList& values);
+    // Moves to the first record at or after the key (the last record when none is).
+    void FindNearest(const QVariantList& values);
+
+    // Structure.
+    std::vector<TFieldDef> FieldDefs;
+    std::vector<TIndexDef> IndexDefs;
+    bool Exists();
+    // Creates the table from FieldDefs (or the declared data fields) and IndexDefs.
+    void CreateTable();
+    void DeleteTable();
+    void EmptyTable();
+    void AddIndex(const QString& name, const QString& fields, TIndexOptions options);
+
+    // The SQL name of the table and the connection it lives on (open datasets only).
+    QString SqlTableName() const;
+    std::shared_ptr<Connection> GetConnection() const { return connection_; }
+
+protected:
+    void InternalOpen() override;
+    void InternalClose() override;
+    std::vector<TRecord> FetchFirst(int count) override;
+    std::vector<TRecord> FetchLast(int count) override;
+    std::vector<TRecord> FetchAfter(const TRecord& record, int count) override;
+    std::vector<TRecord> FetchBefore(const TRecord& record, int count) override;
+    std::optional<TRecord> FetchById(TBookmark id) override;
+    std::vector<TRecord> FetchAt(int position, int count) override;
+    int CountAll() override;
+    int CountBefore(const TRecord& record) override;
+    std::vector<TRecord> FetchMatching(const std::vector<TField*>& fields, const QVariantList& values,
+                                       int limit) override;
+    std::vector<TRecord> FetchNearest(const std::vector<TField*>& fields, const QVariantList& values,
+                                      int limit) override;
+    bool InternalCanModify() const override { return !readOnly_; }
+    TBookmark InternalPost(const TRecord& record, bool inserting, const std::vector<bool>& changed) override;
+    void InternalDelete(const TRecord& record) override;
+    void InitNewRecord() override;
+
+private:
+    friend class TMasterLink;
+    struct Impl;
+    void MasterChanged();
+    std::shared_ptr<Connection> ConnectionForStructure();
+
+    QString databaseName_;
+    QString tableName_;
+    TSession* session_ = nullptr;
+    bool readOnly_ = false;
+    QString indexFieldNames_;
+    TDataSource* masterSource_ = nullptr;
+    QString masterFields_;
+    std::unique_ptr<TMasterLink> masterLink_;
+    std::shared_ptr<Connection> connection_;
+    std::unique_ptr<Impl> impl_;
+};
+
+} // namespace fw

@@ -1,0 +1,1 @@
+// Hand-over of the application and screen objects between host and add-on.

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Installs what is missing, configures and builds everything into ./build.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+"$root/tools/install-deps.sh"
+build="${CORVANEL_BUILD_DIR:-$root/build}"
+if [ ! -f "$build/build.ninja" ]; then
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+fi
+cmake --build "$build" --parallel "$(nproc)"
