@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QGuiApplication>
+#include <QMenu>
 
 namespace fw {
 
@@ -26,14 +27,10 @@ private:
 
 ApplicationTag* TagOf(const QObject* object)
 {
-    return object->findChild<ApplicationTag*>(QString(), Qt::FindDirectChildrenOnly);
-}
-
-TApplication* FindUp(const QObject* object)
-{
-    for (const QObject* o = object; o; o = o->parent()) {
-        if (const ApplicationTag* tag = TagOf(o); tag && tag->Application())
-            return tag->Application();
+    // dynamic_cast, not findChild: the tag has no meta-object of its own.
+    for (QObject* child : object->children()) {
+        if (auto* tag = dynamic_cast<ApplicationTag*>(child))
+            return tag;
     }
     return nullptr;
 }
@@ -89,22 +86,34 @@ void TApplication::Detach(QObject* object)
         delete TagOf(object);
 }
 
-TApplication* TApplication::Find(const QObject* object)
+namespace {
+
+TApplication* FindFrom(const QObject* object, int depth)
 {
-    if (!object)
+    if (!object || depth > 8)
         return nullptr;
-    if (TApplication* found = FindUp(object))
-        return found;
-    // A menu command lives in the add-on's menu tree, while the window it is shown in
-    // belongs to the host: ask the widgets that show it.
+    for (const QObject* o = object; o; o = o->parent()) {
+        if (const ApplicationTag* tag = TagOf(o); tag && tag->Application())
+            return tag->Application();
+    }
+    // A menu command lives in a module's menu tree, while the window it is shown in may
+    // belong to the host: ask the menus showing it, and the entries that open those menus.
     if (const auto* action = qobject_cast<const QAction*>(object)) {
         for (const QObject* shownIn : action->associatedObjects()) {
-            if (TApplication* found = FindUp(shownIn))
+            if (TApplication* found = FindFrom(shownIn, depth + 1))
                 return found;
         }
     }
+    for (const QObject* o = object; o; o = o->parent()) {
+        if (const auto* menu = qobject_cast<const QMenu*>(o))
+            return FindFrom(menu->menuAction(), depth + 1);
+    }
     return nullptr;
 }
+
+} // namespace
+
+TApplication* TApplication::Find(const QObject* object) { return FindFrom(object, 0); }
 
 QString ExceptionMessage(const std::exception& error)
 {

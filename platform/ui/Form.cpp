@@ -225,6 +225,7 @@ void TForm::BringToFront()
     if (subWindow_) {
         if (subWindow_->isMinimized())
             subWindow_->showNormal();
+        show();
         subWindow_->show();
         if (QMdiArea* area = subWindow_->mdiArea())
             area->setActiveSubWindow(subWindow_);

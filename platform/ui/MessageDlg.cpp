@@ -1,6 +1,7 @@
 #include "platform/ui/MessageDlg.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -52,7 +53,7 @@ QString MessageDisplayText(const QString& text)
     return shown;
 }
 
-TModalResult TQtMessagePresenter::Present(const TMessage& message)
+std::unique_ptr<QMessageBox> TQtMessagePresenter::CreateBox(const TMessage& message)
 {
     QMessageBox::Icon icon = QMessageBox::Information;
     switch (message.Kind) {
@@ -69,23 +70,35 @@ TModalResult TQtMessagePresenter::Present(const TMessage& message)
         icon = QMessageBox::Question;
         break;
     }
-    QMessageBox box(icon, MessageCaption(message.Kind), MessageDisplayText(message.Text), QMessageBox::NoButton,
-                    QApplication::activeWindow());
+    auto box = std::make_unique<QMessageBox>(icon, MessageCaption(message.Kind), MessageDisplayText(message.Text),
+                                             QMessageBox::NoButton, QApplication::activeWindow());
     // Plain text: messages quote user data ("<" + code + ">"), which must not turn into markup.
-    box.setTextFormat(Qt::PlainText);
+    box->setTextFormat(Qt::PlainText);
     if (message.Buttons == TMsgDlgButtons::YesNo) {
-        QPushButton* yes = box.addButton(QStringLiteral("Da"), QMessageBox::YesRole);
-        QPushButton* no = box.addButton(QStringLiteral("Nu"), QMessageBox::NoRole);
-        box.setDefaultButton(yes);
-        box.setEscapeButton(no);
-        box.exec();
-        return box.clickedButton() == yes ? TModalResult::Yes : TModalResult::No;
+        QPushButton* yes = box->addButton(QStringLiteral("Da"), QMessageBox::YesRole);
+        QPushButton* no = box->addButton(QStringLiteral("Nu"), QMessageBox::NoRole);
+        box->setDefaultButton(yes);
+        box->setEscapeButton(no);
+    } else {
+        QPushButton* ok = box->addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+        box->setDefaultButton(ok);
+        box->setEscapeButton(ok);
     }
-    QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
-    box.setDefaultButton(ok);
-    box.setEscapeButton(ok);
-    box.exec();
-    return TModalResult::OK;
+    return box;
+}
+
+TModalResult TQtMessagePresenter::Present(const TMessage& message)
+{
+    const bool yesNo = message.Buttons == TMsgDlgButtons::YesNo;
+    if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
+        qWarning("Message box on the offscreen platform, answered without showing: %s", qPrintable(message.Text));
+        return yesNo ? TModalResult::No : TModalResult::OK;
+    }
+    const std::unique_ptr<QMessageBox> box = CreateBox(message);
+    box->exec();
+    if (!yesNo)
+        return TModalResult::OK;
+    return box->buttonRole(box->clickedButton()) == QMessageBox::YesRole ? TModalResult::Yes : TModalResult::No;
 }
 
 TMessageRecorder::TMessageRecorder() : previous_(SetMessagePresenter(this)) {}

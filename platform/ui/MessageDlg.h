@@ -2,7 +2,10 @@
 
 #include <QStringList>
 #include <deque>
+#include <memory>
 #include <vector>
+
+class QMessageBox;
 
 namespace fw {
 
@@ -37,9 +40,13 @@ public:
 // The box the user sees: a QMessageBox over the active window with the Romanian caption
 // of its kind ("Atentie", "Eroare", "Informatie", "Confirmare") and buttons "OK" or
 // "Da"/"Nu" (Escape answers "Nu").
+// On the offscreen platform, where nobody could answer, it shows nothing and answers
+// OK (No for a Yes/No box) with a warning on the console.
 class TQtMessagePresenter final : public TMessagePresenter {
 public:
     TModalResult Present(const TMessage& message) override;
+    // The box as it would be shown, not yet executed.
+    static std::unique_ptr<QMessageBox> CreateBox(const TMessage& message);
 };
 
 // Installs a presenter for the process (null restores the Qt one); returns the previous.
