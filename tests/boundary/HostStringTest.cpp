@@ -107,8 +107,13 @@ TEST(HostString, AssignReleaseAndCopyKeepTheCountsRight)
     EXPECT_EQ(b, a);
     EXPECT_EQ(HostStrRefCount(a), 2);
 
-    HostStrAssign(b, b); // assigning a string to itself must not free it
-    EXPECT_EQ(HostStrRefCount(a), 2);
+    // Assigning a string to itself must not free it, even as its only holder.
+    HostStr solo = NewHostStr(QStringLiteral("_"));
+    const std::int64_t blocks = SysMemStatus().Blocks;
+    HostStrAssign(solo, solo);
+    EXPECT_EQ(SysMemStatus().Blocks, blocks);
+    EXPECT_EQ(HostStrRefCount(solo), 1);
+    HostStrRelease(solo);
 
     HostStr c = HostStrCopy(a);
     EXPECT_NE(c, a);
