@@ -76,7 +76,7 @@ struct TConstHostStr {
     }
     // The string as the boundary passes it. An empty literal is still a valid constant
     // block, but the empty string proper is null.
-    HostStr Str() const { return N > 1 ? const_cast<char*>(Chars) : nullptr; }
+    constexpr HostStr Str() const { return N > 1 ? const_cast<char*>(Chars) : nullptr; }
 };
 
 // One reference to a host string, released when the holder goes. For state a module

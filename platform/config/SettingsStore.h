@@ -17,12 +17,12 @@ namespace fw {
 // sides use the constants below.
 class TSettingsStore final {
 public:
-    static constexpr const char* Organisation = "Vendrako";
-    static constexpr const char* Application = "Pelmaris";
+    static constexpr QLatin1String Organisation{"Vendrako"};
+    static constexpr QLatin1String Application{"Pelmaris"};
     // The host's last company directory.
-    static constexpr const char* LastDatabaseDir = "LastDatabaseDir";
+    static constexpr QLatin1String LastDatabaseDir{"LastDatabaseDir"};
 
-    TSettingsStore() : TSettingsStore(QString::fromLatin1(Organisation), QString::fromLatin1(Application)) {}
+    TSettingsStore() : TSettingsStore(Organisation, Application) {}
     TSettingsStore(QString organisation, QString application);
 
     // Makes sure the store exists, creating an empty one when it is missing, as opening

@@ -36,17 +36,17 @@ TEST(SettingsStore, TheHostsLastDirectoryReachesTheAddOn)
     TSettingsStore addOn;
     addOn.Create();
     EXPECT_TRUE(addOn.Exists());
-    EXPECT_EQ(addOn.ReadString(QString::fromLatin1(TSettingsStore::LastDatabaseDir)), QString());
-    EXPECT_FALSE(addOn.ValueExists(QString::fromLatin1(TSettingsStore::LastDatabaseDir)));
+    EXPECT_EQ(addOn.ReadString(TSettingsStore::LastDatabaseDir), QString());
+    EXPECT_FALSE(addOn.ValueExists(TSettingsStore::LastDatabaseDir));
 
     const QString dir = QStringLiteral("/srv/firmă/Lactate SRL");
-    host.WriteString(QString::fromLatin1(TSettingsStore::LastDatabaseDir), dir);
-    EXPECT_EQ(addOn.ReadString(QString::fromLatin1(TSettingsStore::LastDatabaseDir)), dir);
+    host.WriteString(TSettingsStore::LastDatabaseDir, dir);
+    EXPECT_EQ(addOn.ReadString(TSettingsStore::LastDatabaseDir), dir);
     EXPECT_EQ(host.FileName(), QDir(qEnvironmentVariable("XDG_CONFIG_HOME")).filePath(QStringLiteral("Vendrako/Pelmaris.conf")));
 
     // Creating an existing store keeps what it holds.
     addOn.Create();
-    EXPECT_EQ(addOn.ReadString(QString::fromLatin1(TSettingsStore::LastDatabaseDir)), dir);
+    EXPECT_EQ(addOn.ReadString(TSettingsStore::LastDatabaseDir), dir);
 }
 
 TEST(AtomicFile, ReplacementKeepsWhatTheFileIs)
