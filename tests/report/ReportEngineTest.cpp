@@ -331,6 +331,13 @@ TEST(ReportElements, ValuesPrintThroughTheirMasks)
         {"number with grouping", 1234.5, "#,##0.00", "1,234.50"},
         {"large number", 1234567.891, "#,##0.00", "1,234,567.89"},
         {"negative rounding to zero", -0.004, "#,##0.00", "0.00"},
+        // Rounded as written in decimals, half away from zero, whatever the size.
+        {"half up as written", 2.675, "#,##0.00", "2.68"},
+        {"carry into a new digit", 999.995, "#,##0.00", "1,000.00"},
+        {"half a cent", 0.005, "#,##0.00", "0.01"},
+        {"value in the hundreds of billions", 123456789012.345, "#,##0.00", "123,456,789,012.35"},
+        {"beyond the digits a double holds", 1e15, "#,##0.00", "1,000,000,000,000,000.00"},
+        {"three optional decimals", 1234567.891, "0.###", "1234567.891"},
         {"integer value", 7, "#,##0.00", "7.00"},
         {"number without mask", 12.5, "", "12.5"},
         {"date with mask", QDate(2024, 3, 5), "dd.mm.yyyy", "05.03.2024"},

@@ -6,6 +6,10 @@
 #include <QStandardPaths>
 #include <QString>
 #include <QStringList>
+#include <ostream>
+
+// Readable strings in failure messages.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
 namespace reporttest {
 
