@@ -1,9 +1,9 @@
 #include "platform/core/Formats.h"
 
 #include <QLocale>
-#include <algorithm>
 #include <QRegularExpression>
 #include <QStringList>
+#include <algorithm>
 #include <cfenv>
 #include <cmath>
 

@@ -172,6 +172,7 @@ public:
     std::function<void(TReportBand* band, bool& print)> BeforePrint;
 
     // Adding elements; left/top/width in mm (width 0 reaches to the band's right edge).
+    // A data text is named after its field; other elements are unnamed until Name is set.
     TReportLabel* AddLabel(const QString& caption, double left, double top, double width = 0);
     TReportDataText* AddDataText(const QString& fieldName, double left, double top, double width = 0,
                                  TReportData* data = nullptr);

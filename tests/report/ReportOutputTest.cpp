@@ -12,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
 #include <QPrintDialog>
@@ -329,8 +330,10 @@ TEST(ReportOutput, PreviewNavigatesAndPrintsAFreshGeneration)
     TSampleReport sample;
     testsupport::TempDir temp;
     const QString file = temp.File("din-previzualizare.pdf");
+    const QString saved = temp.File("salvat.pdf");
     QStringList statuses;
     bool printed = false;
+    bool savedPdf = false;
     QString caption;
     ScriptedDialogs dialogs([&](QDialog& dialog) {
         if (auto* preview = dynamic_cast<TReportPreview*>(&dialog)) {
@@ -344,8 +347,13 @@ TEST(ReportOutput, PreviewNavigatesAndPrintsAFreshGeneration)
             statuses << preview->StatusText();
             preview->LastPage();
             statuses << preview->StatusText();
+            savedPdf = preview->SavePdf();
             printed = preview->PrintReport();
             return int(QDialog::Rejected);
+        }
+        if (auto* files = dynamic_cast<QFileDialog*>(&dialog)) {
+            files->selectFile(saved);
+            return int(QDialog::Accepted);
         }
         if (auto* print = dynamic_cast<QPrintDialog*>(&dialog)) {
             print->printer()->setOutputFormat(QPrinter::PdfFormat);
@@ -361,6 +369,10 @@ TEST(ReportOutput, PreviewNavigatesAndPrintsAFreshGeneration)
     EXPECT_EQ(caption, "Previzualizare - Trasabilitate produse");
     EXPECT_EQ(statuses, QStringList({"Pagina 1 din 2", "Pagina 2 din 2", "Pagina 2 din 2", "Pagina 1 din 2",
                                      "Pagina 2 din 2"}));
+    ASSERT_TRUE(savedPdf);
+    if (HavePdfToText()) {
+        EXPECT_EQ(PdfPageCount(PdfText(saved)), 2);
+    }
     ASSERT_TRUE(printed);
     // The print was generated again, and its lots are numbered from 1 again.
     EXPECT_EQ(sample.generations, 2);
