@@ -16,6 +16,7 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -71,19 +72,30 @@ TReportPreview::TReportPreview(TReport* report, TReportDocument document, QWidge
     resize(900, 700);
 
     auto* tools = new QToolBar(this);
-    const auto icon = [this](QStyle::StandardPixmap pixmap) { return style()->standardIcon(pixmap); };
-    firstAction_ = tools->addAction(icon(QStyle::SP_MediaSkipBackward), QStringLiteral("Prima pagina"),
-                                    [this] { FirstPage(); });
-    priorAction_ = tools->addAction(icon(QStyle::SP_MediaSeekBackward), QStringLiteral("Pagina anterioara"),
-                                    [this] { PriorPage(); });
-    nextAction_ = tools->addAction(icon(QStyle::SP_MediaSeekForward), QStringLiteral("Pagina urmatoare"),
-                                   [this] { NextPage(); });
-    lastAction_ = tools->addAction(icon(QStyle::SP_MediaSkipForward), QStringLiteral("Ultima pagina"),
-                                   [this] { LastPage(); });
-    firstAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Home));
-    priorAction_->setShortcut(QKeySequence(Qt::Key_PageUp));
-    nextAction_->setShortcut(QKeySequence(Qt::Key_PageDown));
-    lastAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_End));
+    tools->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    const auto icon = [this](const char* theme, QStyle::StandardPixmap fallback) {
+        return QIcon::fromTheme(QString::fromLatin1(theme), style()->standardIcon(fallback));
+    };
+    // Navigation shows icons only (the captions are their tool tips), the page status between them.
+    const auto navigation = [&](const char* theme, QStyle::StandardPixmap fallback, const QString& caption,
+                                const QKeySequence& key, std::function<void()> move) {
+        QAction* action = tools->addAction(icon(theme, fallback), caption, std::move(move));
+        action->setShortcut(key);
+        if (auto* button = qobject_cast<QToolButton*>(tools->widgetForAction(action)))
+            button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        return action;
+    };
+    firstAction_ = navigation("go-first", QStyle::SP_MediaSkipBackward, QStringLiteral("Prima pagina"),
+                              QKeySequence(Qt::CTRL | Qt::Key_Home), [this] { FirstPage(); });
+    priorAction_ = navigation("go-previous", QStyle::SP_MediaSeekBackward, QStringLiteral("Pagina anterioara"),
+                              QKeySequence(Qt::Key_PageUp), [this] { PriorPage(); });
+    status_ = new QLabel(tools);
+    status_->setContentsMargins(8, 0, 8, 0);
+    tools->addWidget(status_);
+    nextAction_ = navigation("go-next", QStyle::SP_MediaSeekForward, QStringLiteral("Pagina urmatoare"),
+                             QKeySequence(Qt::Key_PageDown), [this] { NextPage(); });
+    lastAction_ = navigation("go-last", QStyle::SP_MediaSkipForward, QStringLiteral("Ultima pagina"),
+                             QKeySequence(Qt::CTRL | Qt::Key_End), [this] { LastPage(); });
     tools->addSeparator();
 
     zoomBox_ = new QComboBox(tools);
@@ -103,13 +115,13 @@ TReportPreview::TReportPreview(TReport* report, TReportDocument document, QWidge
             SetZoom(value);
     });
     tools->addSeparator();
-    tools->addAction(icon(QStyle::SP_DialogSaveButton), QStringLiteral("Imprima"),
+    tools->addAction(icon("document-print", QStyle::SP_DialogOkButton), QStringLiteral("Imprima"),
                      [this] { Guarded([this] { PrintReport(); }); })
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-    tools->addAction(icon(QStyle::SP_FileIcon), QStringLiteral("Salveaza PDF"),
+    tools->addAction(icon("document-save-as", QStyle::SP_DialogSaveButton), QStringLiteral("Salveaza PDF"),
                      [this] { Guarded([this] { SavePdf(); }); });
-    tools->addAction(icon(QStyle::SP_DialogCloseButton), QStringLiteral("Inchide"), [this] { reject(); });
-    tools->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    tools->addAction(icon("window-close", QStyle::SP_DialogCloseButton), QStringLiteral("Inchide"),
+                     [this] { reject(); });
 
     scroll_ = new QScrollArea(this);
     scroll_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -117,14 +129,11 @@ TReportPreview::TReportPreview(TReport* report, TReportDocument document, QWidge
     view_ = new TPreviewPageView(scroll_);
     scroll_->setWidget(view_);
 
-    status_ = new QLabel(this);
-
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(tools);
     layout->addWidget(scroll_, 1);
-    layout->addWidget(status_);
 
     ApplyFit();
     Refresh();

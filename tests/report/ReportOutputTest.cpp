@@ -265,6 +265,14 @@ TEST(ReportOutput, SampleLooksRightInPngAndPdf)
     ASSERT_TRUE(ExportPdf(document, dir + "/sample.pdf"));
     const QImage image(dir + "/sample-page1.png");
     EXPECT_EQ(image.size(), QSize(1241, 1754)); // A4 at 150 dpi
+
+    // The preview window as it opens, on the second page.
+    TReportPreview preview(&sample.report, document);
+    preview.resize(900, 700);
+    preview.show();
+    preview.LastPage();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(preview.grab().save(dir + "/preview.png"));
 }
 
 TEST(ReportOutput, PdfTextReadsBackWithDiacriticsAndNumbers)
