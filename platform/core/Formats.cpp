@@ -3,6 +3,7 @@
 #include <QLocale>
 #include <QRegularExpression>
 #include <QStringList>
+#include <algorithm>
 #include <cfenv>
 #include <cmath>
 
@@ -150,6 +151,36 @@ QString GroupDigits(const QString& digits, QChar sep)
     return out;
 }
 
+// The digits of v * 10^decimals (v >= 0, finite), rounded half away from zero on the 15
+// significant decimal digits a double holds: 2.675 rounds to 2.68 as written, and large
+// values keep their digits (a nudge relative to the value would add to them).
+QString RoundedDigits(double v, int decimals)
+{
+    const QString text = QString::number(v, 'e', 14); // d.dddddddddddddde+XX
+    const qsizetype e = text.indexOf(QLatin1Char('e'));
+    QString mantissa = text.left(e);
+    mantissa.remove(QLatin1Char('.'));
+    // Digits of the mantissa down to the last decimal place asked for.
+    const qsizetype keep = text.mid(e + 1).toInt() + 1 + decimals;
+    if (keep < 0)
+        return QStringLiteral("0");
+    QString digits = mantissa.left(keep);
+    digits += QString(std::max<qsizetype>(0, keep - mantissa.size()), QLatin1Char('0'));
+    const bool up = keep < mantissa.size() && mantissa.at(keep) >= QLatin1Char('5');
+    if (digits.isEmpty())
+        digits = QStringLiteral("0");
+    if (up) {
+        qsizetype i = digits.size() - 1;
+        for (; i >= 0 && digits.at(i) == QLatin1Char('9'); --i)
+            digits[i] = QLatin1Char('0');
+        if (i < 0)
+            digits.prepend(QLatin1Char('1'));
+        else
+            digits[i] = QChar(digits.at(i).unicode() + 1);
+    }
+    return digits;
+}
+
 QString FormatSection(const QString& section, double value, const TFormatSettings& fs)
 {
     // Find the placeholder run and the literals around it.
@@ -247,10 +278,7 @@ QString FormatSection(const QString& section, double value, const TFormatSetting
         expText = body.at(expPos) + QString(exponent < 0 ? QStringLiteral("-") : (plus ? QStringLiteral("+") : QString())) + ed;
     }
 
-    // Round half away from zero on the decimal text.
-    const double scale = std::pow(10.0, maxFrac);
-    double scaled = std::floor(v * scale + 0.5 + 1e-9 * (v * scale));
-    QString digits = QString::number(scaled, 'f', 0);
+    QString digits = RoundedDigits(v, maxFrac);
     while (digits.size() <= maxFrac)
         digits.prepend(QLatin1Char('0'));
     QString intDigits = digits.left(digits.size() - maxFrac);
@@ -274,7 +302,7 @@ QString FormatSection(const QString& section, double value, const TFormatSetting
 
 QString FormatFloat(const QString& mask, double value, const TFormatSettings& fs)
 {
-    if (mask.isEmpty())
+    if (mask.isEmpty() || !std::isfinite(value))
         return FloatToStr(value, fs);
     const QStringList sections = SplitSections(mask);
     QString section = sections.at(0);

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <deque>
+#include <map>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -37,6 +38,7 @@ using TBookmark = qint64;
 struct TRecord {
     TBookmark id = 0;
     std::vector<QVariant> values;
+    std::vector<QVariant> key; // the values of the order columns, as the engine compares them
 };
 
 // A set of records with a cursor, fields, states, events and data sources, after the
@@ -150,7 +152,6 @@ public:
         ActiveRecordGuard(TDataSet* ds, const TRecord* record);
         TDataSet* ds_;
         const TRecord* saved_;
-        TDataSetState savedState_;
         bool ok_;
     };
     ActiveRecordGuard ActivateDisplayRow(int row);
@@ -179,9 +180,9 @@ protected:
     virtual std::vector<TRecord> FetchAt(int position, int count) = 0; // 0-based, unfiltered
     virtual int CountAll() = 0;
     virtual int CountBefore(const TRecord& record) = 0;
-    // Records (in order) whose fields equal the values; at most `limit` of them.
+    // Records (in order) whose fields equal the values, skipping `offset`, at most `limit`.
     virtual std::vector<TRecord> FetchMatching(const std::vector<TField*>& fields, const QVariantList& values,
-                                               int limit) = 0;
+                                               int offset, int limit) = 0;
     // The first records at or after a key on the leading fields of the order (FindNearest).
     virtual std::vector<TRecord> FetchNearest(const std::vector<TField*>& fields, const QVariantList& values,
                                               int limit);
@@ -201,37 +202,67 @@ protected:
     void Resync(bool keepCurrent);
     void NotifyLayoutChanged();
     void CheckActive() const;
+    // Moves to the first record (in order, accepted by the filter) whose fields equal the
+    // values; false and no move when there is none.
+    bool GotoFirstMatch(const std::vector<TField*>& fields, const QVariantList& values);
+    // Moves to the first record at or after a key of the leading order fields, or to the
+    // last record when there is none.
+    void GotoNearest(const std::vector<TField*>& fields, const QVariantList& values);
 
     void DataEvent(TDataEvent event, TField* field = nullptr);
 
 private:
     friend class TField;
     friend class TDataSource;
-    friend class TMasterLink;
+
+    enum class InsertMode { None, AtCursor, AtEnd };
 
     void SetState(TDataSetState state);
-    void PrepareRecords(std::vector<TRecord>& records);  // filter + calculated fields
+    void PrepareRecords(std::vector<TRecord>& records); // filter + calculated fields
     bool Accepts(TRecord& record);
     void ComputeCalcFields(TRecord& record);
     void ComputeLookups(TRecord& record);
     void ResetWindow();
     void LoadWindow(std::vector<TRecord> records, bool atStart, bool atEnd, int firstPos);
+    // Reads accepted records after (before) an anchor, or from the start (end) without one.
+    std::vector<TRecord> Read(const TRecord* anchor, int want, bool forward, bool& reachedEdge);
+    std::vector<TRecord> ReadForward(const TRecord* anchor, int want, bool& reachedEnd)
+    {
+        return Read(anchor, want, true, reachedEnd);
+    }
+    std::vector<TRecord> ReadBackward(const TRecord* anchor, int want, bool& reachedStart)
+    {
+        return Read(anchor, want, false, reachedStart);
+    }
+    // Visits the accepted records from the first on until the visitor returns false.
+    void ScanAll(const std::function<bool(TRecord&)>& visit);
     bool ExtendForward();
     bool ExtendBackward();
     void TrimWindow();
-    int KnownPosition(); // 0-based position of window_.front(); computes when unknown
+    bool StepForward();
+    bool StepBackward();
+    void MoveToLast();
+    void LoadAtPosition(int position);
+    int KnownPosition(); // 0-based position of window_.front(); computed when unknown
     const TRecord* CurrentRecord() const;
+    const TRecord* RecordAtPosition(int position);
     void PositionOn(TBookmark id);
+    bool ReloadAround(TBookmark id); // a window of just that record, read anew
+    std::optional<TRecord> FirstMatch(const std::vector<TField*>& fields, const QVariantList& values);
+    void GotoRecord(TRecord record);
     void Scrolled(int distance);
     void CheckEditable();
+    void BeginInsert(bool append);
     void EndEdit(); // leaves edit/insert after a post or cancel
-    std::vector<TRecord> FilteredScan(int limit, const std::function<bool(int pos, const TRecord&)>& stop);
+    int InsertDisplayRow();
 
     std::vector<std::unique_ptr<TField>> fields_;
     bool defaultFields_ = false;
+    bool hasComputed_ = false; // calculated or lookup fields to fill on every read
     TDataSetState state_ = TDataSetState::Inactive;
 
-    // The cache: a contiguous run of records in order around the cursor.
+    // The cache: a contiguous run of records in order around the cursor, and rows a grid
+    // asked for elsewhere.
     std::deque<TRecord> window_;
     int cur_ = -1;
     bool windowAtStart_ = false;
@@ -240,23 +271,24 @@ private:
     bool eof_ = true;
     bool bof_ = true;
     int countCache_ = -1;
+    std::map<int, TRecord> displayCache_;
 
     // Editing.
     TRecord editRecord_;
     TRecord oldRecord_;
     std::vector<bool> changed_;
     bool modified_ = false;
-    int insertDisplayRow_ = -1; // where the new record shows while inserting
-    std::optional<TBookmark> beforeInsert_;
+    InsertMode insertMode_ = InsertMode::None;
 
-    // What fields read: the current record, the edit buffer, or a row being painted,
-    // filtered or calculated.
+    // What fields read when set: a record being painted, filtered or calculated. Otherwise
+    // the edit buffer while editing, else the current record.
     const TRecord* active_ = nullptr;
     const TField* validating_ = nullptr;
     QVariant validatingValue_;
 
     bool filtered_ = false;
     int disableCount_ = 0;
+    TDataSetState disabledState_ = TDataSetState::Inactive;
     bool pendingChange_ = false;
     std::vector<TDataSource*> dataSources_;
 };

@@ -83,6 +83,7 @@ public:
     void UnregisterDataSet(TDataSet* dataSet);
 
 private:
+    friend class TSession;
     QString databaseName_;
     QString driverName_ = QStringLiteral("STANDARD");
     QStringList params_;

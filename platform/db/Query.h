@@ -77,7 +77,7 @@ protected:
     std::vector<TRecord> FetchAt(int position, int count) override;
     int CountAll() override;
     int CountBefore(const TRecord& record) override;
-    std::vector<TRecord> FetchMatching(const std::vector<TField*>& fields, const QVariantList& values,
+    std::vector<TRecord> FetchMatching(const std::vector<TField*>& fields, const QVariantList& values, int offset,
                                        int limit) override;
 
 private:

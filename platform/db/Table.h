@@ -86,7 +86,7 @@ protected:
     std::vector<TRecord> FetchAt(int position, int count) override;
     int CountAll() override;
     int CountBefore(const TRecord& record) override;
-    std::vector<TRecord> FetchMatching(const std::vector<TField*>& fields, const QVariantList& values,
+    std::vector<TRecord> FetchMatching(const std::vector<TField*>& fields, const QVariantList& values, int offset,
                                        int limit) override;
     std::vector<TRecord> FetchNearest(const std::vector<TField*>& fields, const QVariantList& values,
                                       int limit) override;
@@ -95,10 +95,18 @@ protected:
     void InternalDelete(const TRecord& record) override;
     void InitNewRecord() override;
 
+public:
+    struct Impl;
+
 private:
     friend class TMasterLink;
-    struct Impl;
     void MasterChanged();
+    void InternalOpenOrder();
+    void BuildRange();
+    std::vector<TRecord> Select(const QString& where, const QVariantList& values, bool descending, int limit,
+                                int offset = 0);
+    int Count(const QString& where, const QVariantList& values);
+    std::vector<TField*> OrderFields(int count);
     std::shared_ptr<Connection> ConnectionForStructure();
 
     QString databaseName_;

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace fw {
+
+// An INI file shared with other programs and other users: the host's own settings file
+// next to its program, a company's KRBDEF.INI. Nothing is cached and nothing is held
+// open: every read reads the file as it is now, every write reads it again, changes the
+// one entry and writes it back at once, so that a change made meanwhile by someone else
+// to another key survives (the last writer wins key by key).
+//
+// Section and key names compare without regard to ASCII case. Values are trimmed of
+// blanks at both ends, and a value written with blanks at an end is stored in double
+// quotes so that it reads back as written; a value in double quotes reads without them.
+// A key present with nothing after "=" reads as an empty value, not as the default.
+// Text is stored in the platform's local 8-bit encoding (UTF-8 on Linux).
+//
+// A write keeps the file's line endings (CRLF stays CRLF, LF stays LF; a new file gets
+// the platform's), its other sections and keys and its comments. Blank lines are laid
+// out anew and lines that are neither a section, a key nor a comment are dropped. The
+// new text replaces the old one through a temporary file in the same directory, so a
+// failed write never leaves half a file; where that directory cannot be written the file
+// is rewritten in place. A file that cannot be read or written raises EInOutError
+// "Unable to write to <file name as given>" and stays as it was.
+class TIniFile final {
+public:
+    explicit TIniFile(QString fileName);
+
+    // The name as given to the constructor (a relative name is taken against the
+    // current directory whenever the file is used).
+    const QString& FileName() const { return fileName_; }
+
+    // The value of the key, or defaultValue when the file, the section or the key is
+    // missing (or the file cannot be read).
+    QString ReadString(const QString& section, const QString& key, const QString& defaultValue) const;
+    // A whole number written in decimal, or in hexadecimal after "$" or "0x"; the
+    // default when the key is missing or its value is not such a number.
+    int ReadInteger(const QString& section, const QString& key, int defaultValue) const;
+    // An integer value other than 0 is true; the default as for ReadInteger.
+    bool ReadBool(const QString& section, const QString& key, bool defaultValue) const;
+
+    // Sets the key, creating the file and the section when they are missing.
+    // std::invalid_argument for a name or value that would not read back as the same
+    // entry (an empty key, a line break, "=" in a key, "]" in a section name, a key
+    // starting as a comment or a section would).
+    void WriteString(const QString& section, const QString& key, const QString& value);
+    void WriteInteger(const QString& section, const QString& key, int value);
+    void WriteBool(const QString& section, const QString& key, bool value);
+
+    bool SectionExists(const QString& section) const;
+    bool ValueExists(const QString& section, const QString& key) const;
+    // The section's keys in file order; empty when the section is missing.
+    QStringList ReadSection(const QString& section) const;
+
+    // Remove a key, or a section with all its keys. Nothing missing, nothing written.
+    void DeleteKey(const QString& section, const QString& key);
+    void EraseSection(const QString& section);
+
+private:
+    QString fileName_;
+};
+
+// The framework's error for a settings file or store that cannot be written:
+// EInOutError "Unable to write to <fileName>".
+[[noreturn]] void RaiseUnableToWrite(const QString& fileName);
+
+} // namespace fw

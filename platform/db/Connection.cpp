@@ -1,0 +1,432 @@
+#include "platform/db/Connection.h"
+
+#include "platform/core/Exceptions.h"
+#include "platform/db/Database.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlRecord>
+#include <QSqlResult>
+#include <map>
+#include <sqlite3.h>
+
+namespace fw {
+
+namespace {
+
+std::map<QString, std::weak_ptr<Connection>>& Pool()
+{
+    static std::map<QString, std::weak_ptr<Connection>> pool;
+    return pool;
+}
+
+QString CanonicalDir(const QString& directory)
+{
+    QFileInfo info(directory);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+}
+
+} // namespace
+
+QString DatabaseFileName() { return QStringLiteral("tables.sqlite"); }
+
+std::shared_ptr<Connection> Connection::Open(const QString& directory)
+{
+    if (directory.trimmed().isEmpty())
+        throw EDatabaseError(QStringLiteral("Path not found: the database directory is empty."));
+    QFileInfo info(directory);
+    if (!info.exists() || !info.isDir())
+        throw EDatabaseError(QStringLiteral("Path not found: %1").arg(directory));
+    const QString key = CanonicalDir(directory);
+    auto& pool = Pool();
+    if (auto it = pool.find(key); it != pool.end()) {
+        if (auto existing = it->second.lock())
+            return existing;
+    }
+    static int serial = 0;
+    const QString connName = QStringLiteral("fw-db-%1").arg(++serial);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connName);
+        db.setDatabaseName(QDir(key).filePath(DatabaseFileName()));
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+        if (!db.open()) {
+            const QString message = db.lastError().text();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(connName);
+            throw EDatabaseError(QStringLiteral("Cannot open the database in %1: %2").arg(directory, message));
+        }
+    }
+    std::shared_ptr<Connection> conn(new Connection(key, connName));
+    // WAL lets readers in other processes go on while one user writes.
+    conn->Exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+    conn->Exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+    pool[key] = conn;
+    return conn;
+}
+
+Connection::Connection(QString directory, QString connectionName)
+    : directory_(std::move(directory)), name_(std::move(connectionName))
+{
+}
+
+Connection::~Connection()
+{
+    for (QSqlQuery* q : std::as_const(statements_))
+        delete q;
+    statements_.clear();
+    {
+        QSqlDatabase db = QSqlDatabase::database(name_, false);
+        if (db.isOpen()) {
+            if (depth_ > 0)
+                QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(name_);
+    auto& pool = Pool();
+    if (auto it = pool.find(directory_); it != pool.end() && it->second.expired())
+        pool.erase(it);
+}
+
+QSqlQuery& Connection::Prepared(const QString& sql)
+{
+    if (QSqlQuery* q = statements_.value(sql))
+        return *q;
+    auto* q = new QSqlQuery(Database());
+    q->setForwardOnly(true);
+    if (!q->prepare(sql)) {
+        const QSqlError error = q->lastError();
+        delete q;
+        Raise(error, sql);
+    }
+    statements_.insert(sql, q);
+    return *q;
+}
+
+QSqlQuery& Connection::Run(const QString& sql, const QVariantList& values)
+{
+    QSqlQuery& q = Prepared(sql);
+    q.finish();
+    for (int i = 0; i < values.size(); ++i)
+        q.bindValue(i, values.at(i));
+    if (!q.exec()) {
+        const QSqlError error = q.lastError();
+        q.finish();
+        Raise(error, sql);
+    }
+    return q;
+}
+
+void Connection::Exec(const QString& sql, const QVariantList& values)
+{
+    if (values.isEmpty()) {
+        // Statements without values (DDL, pragmas) are not worth keeping prepared: the
+        // schema they change would invalidate cached statements anyway.
+        QSqlQuery q(Database());
+        if (!q.exec(sql))
+            Raise(q.lastError(), sql);
+        q.finish();
+    } else {
+        Run(sql, values).finish();
+    }
+}
+
+qint64 Connection::ScalarInt(const QString& sql, const QVariantList& values)
+{
+    QSqlQuery& q = Run(sql, values);
+    qint64 result = 0;
+    if (q.next())
+        result = q.value(0).toLongLong();
+    q.finish();
+    return result;
+}
+
+void Connection::Begin()
+{
+    // Savepoints nest; the outermost level takes the write lock at once so that two users
+    // cannot both read and then fail to write.
+    if (depth_ == 0)
+        Exec(QStringLiteral("BEGIN IMMEDIATE"));
+    else
+        Exec(QStringLiteral("SAVEPOINT fw_level_%1").arg(depth_));
+    ++depth_;
+}
+
+void Connection::Commit()
+{
+    if (depth_ == 0)
+        throw EDatabaseError(QStringLiteral("No transaction is active."));
+    if (depth_ == 1)
+        Exec(QStringLiteral("COMMIT"));
+    else
+        Exec(QStringLiteral("RELEASE fw_level_%1").arg(depth_ - 1));
+    --depth_;
+}
+
+void Connection::Rollback()
+{
+    if (depth_ == 0)
+        return;
+    --depth_;
+    Touch();
+    if (depth_ == 0) {
+        Exec(QStringLiteral("ROLLBACK"));
+    } else {
+        Exec(QStringLiteral("ROLLBACK TO fw_level_%1").arg(depth_));
+        Exec(QStringLiteral("RELEASE fw_level_%1").arg(depth_));
+    }
+}
+
+QString Connection::StoredTableName(const QString& name)
+{
+    QSqlQuery& q = Run(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND lower(name)=lower(?)"),
+                       {name});
+    QString stored;
+    if (q.next())
+        stored = q.value(0).toString();
+    q.finish();
+    return stored;
+}
+
+std::vector<ColumnInfo> Connection::Columns(const QString& table)
+{
+    std::vector<ColumnInfo> cols;
+    QSqlQuery q(Database());
+    if (!q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(Quote(table))))
+        Raise(q.lastError());
+    while (q.next()) {
+        ColumnInfo c = ParseDeclType(q.value(2).toString());
+        c.name = q.value(1).toString();
+        c.pkPosition = q.value(5).toInt();
+        cols.push_back(c);
+    }
+    return cols;
+}
+
+std::vector<QString> Connection::IndexSql(const QString& table)
+{
+    std::vector<QString> out;
+    QSqlQuery& q = Run(QStringLiteral("SELECT sql FROM sqlite_master WHERE type='index' AND lower(tbl_name)=lower(?) "
+                                      "AND sql IS NOT NULL"),
+                       {table});
+    while (q.next())
+        out.push_back(q.value(0).toString());
+    q.finish();
+    return out;
+}
+
+QStringList Connection::DeclTypes(const QSqlQuery& query)
+{
+    QStringList types;
+    const QSqlResult* result = query.result();
+    if (!result)
+        return types;
+    const QVariant handle = result->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3_stmt*") != 0)
+        return types;
+    sqlite3_stmt* stmt = *static_cast<sqlite3_stmt* const*>(handle.constData());
+    if (!stmt)
+        return types;
+    const int n = sqlite3_column_count(stmt);
+    for (int i = 0; i < n; ++i) {
+        const char* decl = sqlite3_column_decltype(stmt, i);
+        types << (decl ? QString::fromUtf8(decl) : QString());
+    }
+    return types;
+}
+
+QString Connection::Quote(const QString& identifier)
+{
+    QString s = identifier;
+    s.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + s + QLatin1Char('"');
+}
+
+bool Connection::IsKeyViolation(const QSqlError& error)
+{
+    const QString code = error.nativeErrorCode();
+    return code == QLatin1String("2067") || code == QLatin1String("1555")
+           || error.databaseText().contains(QLatin1String("UNIQUE constraint failed"));
+}
+
+void Connection::Raise(const QSqlError& error, const QString& context)
+{
+    QString message = error.databaseText().trimmed();
+    if (message.isEmpty())
+        message = error.driverText().trimmed();
+    if (message.isEmpty())
+        message = QStringLiteral("Unknown database error.");
+    if (IsKeyViolation(error))
+        throw EDatabaseError(QStringLiteral("Key violation. (%1)").arg(message));
+    Q_UNUSED(context);
+    throw EDatabaseError(message);
+}
+
+ColumnInfo ParseDeclType(const QString& declType)
+{
+    ColumnInfo c;
+    c.declType = declType;
+    const QString t = declType.toUpper();
+    static const QRegularExpression sizeRe(QStringLiteral("\\(\\s*(\\d+)"));
+    const auto m = sizeRe.match(t);
+    if (t.contains(QLatin1String("CHAR")) || t.contains(QLatin1String("TEXT")) || t.contains(QLatin1String("CLOB"))) {
+        c.type = TFieldType::String;
+        c.size = m.hasMatch() ? m.captured(1).toInt() : 0;
+    } else if (t.contains(QLatin1String("DATETIME")) || t.contains(QLatin1String("TIMESTAMP"))) {
+        c.type = TFieldType::DateTime;
+    } else if (t.contains(QLatin1String("DATE"))) {
+        c.type = TFieldType::Date;
+    } else if (t.contains(QLatin1String("BOOL"))) {
+        c.type = TFieldType::Boolean;
+    } else if (t.contains(QLatin1String("SMALLINT"))) {
+        c.type = TFieldType::Smallint;
+    } else if (t.contains(QLatin1String("INT"))) {
+        c.type = TFieldType::Integer;
+    } else if (t.contains(QLatin1String("DOUB")) || t.contains(QLatin1String("REAL")) || t.contains(QLatin1String("FLOA"))
+               || t.contains(QLatin1String("NUMERIC")) || t.contains(QLatin1String("DECIMAL"))) {
+        c.type = TFieldType::Float;
+    } else if (t.contains(QLatin1String("MONEY"))) {
+        c.type = TFieldType::Currency;
+    }
+    return c;
+}
+
+QString SqlTypeName(TFieldType type, int size)
+{
+    switch (type) {
+    case TFieldType::String:
+        return size > 0 ? QStringLiteral("VARCHAR(%1)").arg(size) : QStringLiteral("TEXT");
+    case TFieldType::Float:
+    case TFieldType::Currency:
+        return QStringLiteral("DOUBLE");
+    case TFieldType::Smallint:
+        return QStringLiteral("SMALLINT");
+    case TFieldType::Integer:
+    case TFieldType::Word:
+        return QStringLiteral("INTEGER");
+    case TFieldType::Boolean:
+        return QStringLiteral("BOOLEAN");
+    case TFieldType::Date:
+        return QStringLiteral("DATE");
+    case TFieldType::DateTime:
+        return QStringLiteral("TIMESTAMP");
+    case TFieldType::Unknown:
+        break;
+    }
+    return QString();
+}
+
+namespace {
+const QString kDateFormat = QStringLiteral("yyyy-MM-dd");
+const QString kDateTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz");
+} // namespace
+
+QVariant ToSqlValue(TFieldType type, const QVariant& value)
+{
+    if (!value.isValid() || value.isNull())
+        return QVariant();
+    switch (type) {
+    case TFieldType::String: {
+        const QString s = value.toString();
+        return s.isEmpty() ? QVariant() : QVariant(s);
+    }
+    case TFieldType::Float:
+    case TFieldType::Currency:
+        return value.toDouble();
+    case TFieldType::Smallint:
+    case TFieldType::Integer:
+    case TFieldType::Word:
+        return value.toLongLong();
+    case TFieldType::Boolean:
+        return value.toBool() ? 1 : 0;
+    case TFieldType::Date:
+        return value.toDate().toString(kDateFormat);
+    case TFieldType::DateTime:
+        return value.toDateTime().toString(kDateTimeFormat);
+    case TFieldType::Unknown:
+        break;
+    }
+    return value;
+}
+
+QVariant FromSqlValue(TFieldType type, const QVariant& value)
+{
+    if (!value.isValid() || value.isNull())
+        return QVariant();
+    switch (type) {
+    case TFieldType::String: {
+        const QString s = value.toString();
+        return s.isEmpty() ? QVariant() : QVariant(s);
+    }
+    case TFieldType::Float:
+    case TFieldType::Currency:
+        return value.toDouble();
+    case TFieldType::Smallint:
+    case TFieldType::Integer:
+    case TFieldType::Word:
+        return value.toLongLong();
+    case TFieldType::Boolean:
+        return value.toLongLong() != 0;
+    case TFieldType::Date: {
+        if (value.typeId() == QMetaType::QString) {
+            const QDate d = QDate::fromString(value.toString().left(10), kDateFormat);
+            return d.isValid() ? QVariant(d) : QVariant();
+        }
+        return QVariant(value.toDate());
+    }
+    case TFieldType::DateTime: {
+        if (value.typeId() == QMetaType::QString) {
+            const QString s = value.toString();
+            QDateTime dt = QDateTime::fromString(s, kDateTimeFormat);
+            if (!dt.isValid())
+                dt = QDateTime::fromString(s, Qt::ISODateWithMs);
+            if (!dt.isValid())
+                dt = QDateTime(QDate::fromString(s.left(10), kDateFormat), QTime(0, 0));
+            return dt.isValid() ? QVariant(dt) : QVariant();
+        }
+        return QVariant(value.toDateTime());
+    }
+    case TFieldType::Unknown:
+        break;
+    }
+    return value;
+}
+
+bool SameFamily(TFieldType a, TFieldType b)
+{
+    auto family = [](TFieldType t) {
+        switch (t) {
+        case TFieldType::Float:
+        case TFieldType::Currency:
+            return 1;
+        case TFieldType::Smallint:
+        case TFieldType::Integer:
+        case TFieldType::Word:
+            return 2;
+        default:
+            return 10 + int(t);
+        }
+    };
+    return family(a) == family(b);
+}
+
+bool SameValue(const QVariant& a, const QVariant& b)
+{
+    const bool an = !a.isValid() || a.isNull();
+    const bool bn = !b.isValid() || b.isNull();
+    if (an || bn)
+        return an && bn;
+    if (a.typeId() == QMetaType::QString || b.typeId() == QMetaType::QString)
+        return a.toString() == b.toString();
+    if (a.typeId() == QMetaType::QDate || b.typeId() == QMetaType::QDate)
+        return a.toDate() == b.toDate();
+    if (a.typeId() == QMetaType::QDateTime || b.typeId() == QMetaType::QDateTime)
+        return a.toDateTime() == b.toDateTime();
+    return a.toDouble() == b.toDouble();
+}
+
+} // namespace fw

@@ -1,0 +1,92 @@
+#pragma once
+
+// The engine behind the dataset layer: one open database file per directory, shared by
+// every session of the process, with the few things that differ between engines kept here
+// (transactions, table metadata, how a duplicate key is reported, declared column types).
+
+#include "platform/db/Field.h"
+
+#include <QHash>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariant>
+#include <memory>
+#include <vector>
+
+namespace fw {
+
+class EDatabaseError;
+
+struct ColumnInfo {
+    QString name;
+    QString declType;
+    TFieldType type = TFieldType::Unknown;
+    int size = 0;
+    int pkPosition = 0; // 1-based position in the primary key, 0 when not part of it
+};
+
+class Connection final {
+public:
+    // The connection of a directory, opened on first use and shared while anyone holds it.
+    static std::shared_ptr<Connection> Open(const QString& directory);
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    const QString& Directory() const { return directory_; }
+    QSqlDatabase Database() const { return QSqlDatabase::database(name_, false); }
+
+    // A prepared statement for the text, reused while the connection lives. Callers bind,
+    // execute and call finish() when done reading.
+    QSqlQuery& Prepared(const QString& sql);
+    // Executes a statement with positional values; EDatabaseError on failure.
+    void Exec(const QString& sql, const QVariantList& values = {});
+    QSqlQuery& Run(const QString& sql, const QVariantList& values);
+    // Runs a query returning one number.
+    qint64 ScalarInt(const QString& sql, const QVariantList& values);
+
+    void Begin();
+    void Commit();
+    void Rollback();
+    int TransactionDepth() const { return depth_; }
+
+    // Table metadata; the name is matched without regard to case.
+    QString StoredTableName(const QString& name); // empty when there is no such table
+    std::vector<ColumnInfo> Columns(const QString& table);
+    std::vector<QString> IndexSql(const QString& table);
+
+    // Declared types of a prepared statement's result columns.
+    static QStringList DeclTypes(const QSqlQuery& query);
+    static QString Quote(const QString& identifier);
+
+    // Converts an engine error into the dataset layer's error, naming a duplicate key as
+    // a key violation.
+    [[noreturn]] static void Raise(const QSqlError& error, const QString& context = {});
+    static bool IsKeyViolation(const QSqlError& error);
+
+    // Count of writes through this connection, so caches know when to re-read.
+    quint64 Generation() const { return generation_; }
+    void Touch() { ++generation_; }
+
+private:
+    Connection(QString directory, QString connectionName);
+
+    QString directory_;
+    QString name_;
+    QHash<QString, QSqlQuery*> statements_;
+    int depth_ = 0;
+    quint64 generation_ = 0;
+};
+
+// Type and size from a declared column type ("VARCHAR(30)", "DOUBLE", "DATE").
+ColumnInfo ParseDeclType(const QString& declType);
+QString SqlTypeName(TFieldType type, int size);
+// Value as it is bound or compared in SQL, and back.
+QVariant ToSqlValue(TFieldType type, const QVariant& value);
+QVariant FromSqlValue(TFieldType type, const QVariant& value);
+bool SameFamily(TFieldType a, TFieldType b);
+// Equality as the dataset layer searches: null equals only null, text byte-wise.
+bool SameValue(const QVariant& a, const QVariant& b);
+
+} // namespace fw

@@ -1,0 +1,175 @@
+#include "platform/db/Database.h"
+
+#include "platform/core/Exceptions.h"
+#include "platform/db/Connection.h"
+#include "platform/db/DataSet.h"
+
+#include <QFileInfo>
+#include <algorithm>
+
+namespace fw {
+
+namespace {
+QHash<QString, QString>& Aliases()
+{
+    static QHash<QString, QString> aliases;
+    return aliases;
+}
+} // namespace
+
+TSession::TSession(QObject* owner, const QString& name) : QObject(owner), name_(name) {}
+
+TSession::~TSession()
+{
+    for (TDatabase* db : databases_)
+        db->session_ = nullptr;
+}
+
+TSession* TSession::Default()
+{
+    static TSession* session = new TSession(nullptr, QStringLiteral("Default"));
+    return session;
+}
+
+void TSession::AddAlias(const QString& name, const QString& directory) { Aliases().insert(name.toUpper(), directory); }
+void TSession::DeleteAlias(const QString& name) { Aliases().remove(name.toUpper()); }
+bool TSession::IsAlias(const QString& name) { return Aliases().contains(name.toUpper()); }
+QString TSession::AliasPath(const QString& name) { return Aliases().value(name.toUpper()); }
+
+TDatabase* TSession::FindDatabase(const QString& name) const
+{
+    for (TDatabase* db : databases_)
+        if (db->DatabaseName().compare(name, Qt::CaseInsensitive) == 0)
+            return db;
+    return nullptr;
+}
+
+QString TSession::ResolveDirectory(const QString& databaseName) const
+{
+    if (TDatabase* db = FindDatabase(databaseName))
+        return db->Directory();
+    if (IsAlias(databaseName))
+        return AliasPath(databaseName);
+    if (!databaseName.isEmpty() && QFileInfo(databaseName).isDir())
+        return databaseName;
+    throw EDatabaseError(QStringLiteral("Unknown database: %1").arg(databaseName));
+}
+
+std::shared_ptr<Connection> TSession::ConnectionFor(const QString& databaseName)
+{
+    if (TDatabase* db = FindDatabase(databaseName)) {
+        if (!db->Connected())
+            db->Open();
+        return db->GetConnection();
+    }
+    return Connection::Open(ResolveDirectory(databaseName));
+}
+
+TDatabase::TDatabase(QObject* owner, TSession* session)
+    : QObject(owner), session_(session ? session : TSession::Default())
+{
+    session_->databases_.push_back(this);
+}
+
+TDatabase::~TDatabase()
+{
+    Close();
+    if (session_) {
+        auto& list = session_->databases_;
+        list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    }
+}
+
+void TDatabase::SetDatabaseName(const QString& name)
+{
+    if (Connected())
+        throw EDatabaseError(QStringLiteral("Cannot change the name of a connected database."));
+    databaseName_ = name;
+}
+
+QString TDatabase::Directory() const
+{
+    for (const QString& p : params_) {
+        const int eq = int(p.indexOf(QLatin1Char('=')));
+        if (eq > 0 && p.left(eq).trimmed().compare(QLatin1String("PATH"), Qt::CaseInsensitive) == 0)
+            return p.mid(eq + 1);
+    }
+    return QString();
+}
+
+void TDatabase::Open()
+{
+    if (Connected())
+        return;
+    if (driverName_.compare(QLatin1String("STANDARD"), Qt::CaseInsensitive) != 0)
+        throw EDatabaseError(QStringLiteral("Unknown driver: %1").arg(driverName_));
+    connection_ = Connection::Open(Directory());
+}
+
+void TDatabase::Close()
+{
+    // Closing a dataset unregisters it, so work on a copy.
+    const auto open = dataSets_;
+    for (TDataSet* ds : open)
+        ds->Close();
+    dataSets_.clear();
+    connection_.reset();
+}
+
+void TDatabase::StartTransaction()
+{
+    if (!connection_)
+        throw EDatabaseError(QStringLiteral("Database %1 is not connected.").arg(databaseName_));
+    connection_->Begin();
+}
+
+void TDatabase::Commit()
+{
+    if (connection_)
+        connection_->Commit();
+}
+
+void TDatabase::Rollback()
+{
+    if (connection_)
+        connection_->Rollback();
+}
+
+bool TDatabase::InTransaction() const { return connection_ && connection_->TransactionDepth() > 0; }
+
+void TDatabase::RegisterDataSet(TDataSet* dataSet)
+{
+    if (std::find(dataSets_.begin(), dataSets_.end(), dataSet) == dataSets_.end())
+        dataSets_.push_back(dataSet);
+}
+
+void TDatabase::UnregisterDataSet(TDataSet* dataSet)
+{
+    dataSets_.erase(std::remove(dataSets_.begin(), dataSets_.end(), dataSet), dataSets_.end());
+}
+
+TTransaction::TTransaction(std::shared_ptr<Connection> connection) : connection_(std::move(connection))
+{
+    if (!connection_)
+        throw EDatabaseError(QStringLiteral("No database connection for the transaction."));
+    connection_->Begin();
+}
+
+TTransaction::~TTransaction()
+{
+    if (!done_) {
+        try {
+            connection_->Rollback();
+        } catch (...) {
+            // A failed rollback leaves the engine to discard the transaction with the connection.
+        }
+    }
+}
+
+void TTransaction::Commit()
+{
+    connection_->Commit();
+    done_ = true;
+}
+
+} // namespace fw

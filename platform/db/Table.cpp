@@ -1,0 +1,761 @@
+#include "platform/db/Table.h"
+
+#include "platform/core/Exceptions.h"
+#include "platform/db/Connection.h"
+#include "platform/db/Database.h"
+
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <algorithm>
+
+namespace fw {
+
+// Follows the master data source of a detail table.
+class TMasterLink final : public TDataLink {
+public:
+    explicit TMasterLink(TTable* detail) : detail_(detail) {}
+    void ActiveChanged() override { detail_->MasterChanged(); }
+    void DataSetChanged() override { detail_->MasterChanged(); }
+    void DataSetScrolled(int) override { detail_->MasterChanged(); }
+    void RecordChanged(TField*) override { detail_->MasterChanged(); }
+    // Moving the master first finishes the detail's edit; a refusal stops the move.
+    void FinishEditing() override
+    {
+        if (detail_->Active())
+            detail_->CheckBrowseMode();
+    }
+
+private:
+    TTable* detail_;
+};
+
+struct TTable::Impl {
+    QString table;                 // stored name
+    std::vector<ColumnInfo> columns;
+    QString select;                // "rowid, "A", "B" ..."
+    std::vector<int> fieldColumn;  // per dataset field: index in the select list, -1 when not stored
+    std::vector<QString> orderCols;
+    std::vector<int> orderSelect;  // index in the select list of each order column
+    std::vector<TFieldType> orderTypes;
+    int indexFieldCount = 0;       // how many order columns come from IndexFieldNames
+    QString orderAsc, orderDesc;
+    // The master-detail restriction.
+    QString range;
+    QVariantList rangeValues;
+    QVariantList appliedMaster;
+    bool masterInactive = false;
+
+    const ColumnInfo* Column(const QString& name) const
+    {
+        for (const ColumnInfo& c : columns)
+            if (c.name.compare(name, Qt::CaseInsensitive) == 0)
+                return &c;
+        return nullptr;
+    }
+};
+
+namespace {
+
+QString StripExtension(const QString& fileName)
+{
+    QString name = fileName;
+    const int slash = int(std::max(name.lastIndexOf(QLatin1Char('/')), name.lastIndexOf(QLatin1Char('\\'))));
+    if (slash >= 0)
+        name = name.mid(slash + 1);
+    if (name.endsWith(QLatin1String(".db"), Qt::CaseInsensitive))
+        name.chop(3);
+    return name;
+}
+
+// SQL pieces are collected with their values in the order their placeholders appear.
+struct Sql {
+    QString text;
+    QVariantList values;
+    void Add(const QString& part) { text += part; }
+    void Add(const QString& part, const QVariant& value)
+    {
+        text += part;
+        values << value;
+    }
+};
+
+bool IsNull(const QVariant& v) { return !v.isValid() || v.isNull(); }
+
+enum class KeyOp { After, Before, AtOrAfter };
+
+// Rows ordered after (before, at or after) the key (c0..cn-1[, rowid]), NULL sorting below
+// every value: c0 > v0 OR (c0 = v0 AND <the same on the rest>).
+void KeyCondition(Sql& sql, const std::vector<QString>& cols, const QVariantList& vals, TBookmark id, KeyOp op,
+                  size_t i = 0)
+{
+    const size_t last = op == KeyOp::AtOrAfter ? size_t(vals.size()) : cols.size();
+    if (i == last) {
+        if (op == KeyOp::AtOrAfter)
+            sql.Add(QStringLiteral("1"));
+        else
+            sql.Add(op == KeyOp::After ? QStringLiteral("rowid > ?") : QStringLiteral("rowid < ?"), id);
+        return;
+    }
+    const QString c = Connection::Quote(cols[i]);
+    const QVariant& v = vals[int(i)];
+    if (IsNull(v))
+        sql.Add(op == KeyOp::Before ? QStringLiteral("(") + c + QStringLiteral(" IS NULL AND ")
+                                    : QStringLiteral("(") + c + QStringLiteral(" IS NOT NULL OR (") + c + QStringLiteral(" IS NULL AND "));
+    else if (op == KeyOp::Before)
+        sql.Add(QStringLiteral("((") + c + QStringLiteral(" < ? OR ") + c + QStringLiteral(" IS NULL) OR ("), v);
+    else
+        sql.Add(QStringLiteral("(") + c + QStringLiteral(" > ? OR ("), v);
+    if (!IsNull(v))
+        sql.Add(c + QStringLiteral(" = ? AND "), v);
+    KeyCondition(sql, cols, vals, id, op, i + 1);
+    sql.Add(IsNull(v) && op == KeyOp::Before ? QStringLiteral(")") : QStringLiteral("))"));
+}
+
+// A bound the engine can seek an index with: the leading non-null values as a row value.
+void LowerBound(Sql& sql, const std::vector<QString>& cols, const QVariantList& vals)
+{
+    int k = 0;
+    while (k < vals.size() && size_t(k) < cols.size() && !IsNull(vals[k]))
+        ++k;
+    if (k == 0)
+        return;
+    if (k == 1) {
+        sql.Add(Connection::Quote(cols[0]) + QStringLiteral(" >= ? AND "), vals[0]);
+        return;
+    }
+    QStringList names, marks;
+    for (int i = 0; i < k; ++i) {
+        names << Connection::Quote(cols[size_t(i)]);
+        marks << QStringLiteral("?");
+    }
+    sql.Add(QStringLiteral("(") + names.join(QLatin1Char(',')) + QStringLiteral(") >= (") + marks.join(QLatin1Char(','))
+            + QStringLiteral(") AND "));
+    for (int i = 0; i < k; ++i)
+        sql.values << vals[i];
+}
+
+} // namespace
+
+TTable::TTable(QObject* owner) : TDataSet(owner), impl_(std::make_unique<Impl>()) {}
+
+TTable::~TTable()
+{
+    Close();
+    if (masterLink_)
+        masterLink_->SetDataSource(nullptr);
+}
+
+TSession* TTable::Session() const { return session_ ? session_ : TSession::Default(); }
+
+QString TTable::SqlTableName() const { return StripExtension(tableName_); }
+
+void TTable::SetIndexFieldNames(const QString& names)
+{
+    if (indexFieldNames_ == names)
+        return;
+    if (Active())
+        CheckBrowseMode();
+    indexFieldNames_ = names;
+    if (Active()) {
+        // The current record stays current in the new order.
+        impl_->orderCols.clear();
+        InternalOpenOrder();
+        BuildRange();
+        Resync(true);
+    }
+}
+
+void TTable::SetMasterSource(TDataSource* source)
+{
+    masterSource_ = source;
+    if (!masterLink_)
+        masterLink_ = std::make_unique<TMasterLink>(this);
+    masterLink_->SetDataSource(source);
+}
+
+void TTable::SetMasterFields(const QString& fields)
+{
+    masterFields_ = fields;
+    MasterChanged();
+}
+
+std::shared_ptr<Connection> TTable::ConnectionForStructure()
+{
+    if (connection_)
+        return connection_;
+    return Session()->ConnectionFor(databaseName_);
+}
+
+void TTable::InternalOpen()
+{
+    auto conn = Session()->ConnectionFor(databaseName_);
+    const QString stored = conn->StoredTableName(SqlTableName());
+    if (stored.isEmpty())
+        throw EDatabaseError(QStringLiteral("Table does not exist: %1").arg(tableName_));
+    impl_ = std::make_unique<Impl>();
+    impl_->table = stored;
+    impl_->columns = conn->Columns(stored);
+
+    if (FieldCount() == 0) {
+        SetDefaultFields(true);
+        for (const ColumnInfo& c : impl_->columns)
+            AddField(c.name, c.type == TFieldType::Unknown ? TFieldType::String : c.type, c.size);
+    } else {
+        SetDefaultFields(false);
+        for (TField* f : DataFields()) {
+            const ColumnInfo* c = impl_->Column(f->FieldName());
+            if (!c)
+                throw EDatabaseError(QStringLiteral("Field '%1' not found in table %2").arg(f->FieldName(), tableName_));
+            if (c->type != TFieldType::Unknown && f->DataType() != TFieldType::Unknown && !SameFamily(c->type, f->DataType()))
+                throw EDatabaseError(QStringLiteral("Type mismatch for field '%1', expecting: %2 actual: %3")
+                                         .arg(f->FieldName(), FieldTypeName(f->DataType()), FieldTypeName(c->type)));
+            if (f->DataType() == TFieldType::String && c->size > 0 && f->Size() > 0 && c->size != f->Size())
+                throw EDatabaseError(QStringLiteral("Field '%1' of table %2 has width %3; width %4 expected")
+                                         .arg(f->FieldName(), tableName_)
+                                         .arg(c->size)
+                                         .arg(f->Size()));
+        }
+    }
+
+    // The select list: the row identity, the stored fields, then order columns not among them.
+    QStringList select{QStringLiteral("rowid")};
+    impl_->fieldColumn.assign(size_t(FieldCount()), -1);
+    for (int i = 0; i < FieldCount(); ++i) {
+        TField* f = Fields(i);
+        if (!f->IsStored())
+            continue;
+        impl_->fieldColumn[size_t(i)] = int(select.size());
+        select << Connection::Quote(impl_->Column(f->FieldName())->name);
+    }
+    impl_->select = select.join(QStringLiteral(", "));
+    connection_ = conn;
+    InternalOpenOrder();
+    BuildRange();
+    if (TDatabase* db = Session()->FindDatabase(databaseName_))
+        db->RegisterDataSet(this);
+}
+
+void TTable::InternalOpenOrder()
+{
+    Impl& d = *impl_;
+    d.orderCols.clear();
+    d.orderSelect.clear();
+    d.orderTypes.clear();
+    for (const QString& name : indexFieldNames_.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const ColumnInfo* c = d.Column(name.trimmed());
+        if (!c)
+            throw EDatabaseError(QStringLiteral("Field '%1' not found in table %2").arg(name.trimmed(), tableName_));
+        d.orderCols.push_back(c->name);
+    }
+    d.indexFieldCount = int(d.orderCols.size());
+    // Ties (and the primary order itself) follow the primary key, then the insertion order.
+    std::vector<const ColumnInfo*> pk;
+    for (const ColumnInfo& c : d.columns)
+        if (c.pkPosition > 0)
+            pk.push_back(&c);
+    std::sort(pk.begin(), pk.end(), [](auto* a, auto* b) { return a->pkPosition < b->pkPosition; });
+    for (const ColumnInfo* c : pk) {
+        const bool present = std::any_of(d.orderCols.begin(), d.orderCols.end(),
+                                         [&](const QString& o) { return o.compare(c->name, Qt::CaseInsensitive) == 0; });
+        if (!present)
+            d.orderCols.push_back(c->name);
+    }
+    // Order columns are read with each row so that the next block can start after it.
+    QStringList select = d.select.split(QStringLiteral(", "));
+    QStringList asc, desc;
+    for (const QString& col : d.orderCols) {
+        const QString quoted = Connection::Quote(col);
+        int at = int(select.indexOf(quoted));
+        if (at < 0) {
+            at = int(select.size());
+            select << quoted;
+        }
+        d.orderSelect.push_back(at);
+        d.orderTypes.push_back(d.Column(col)->type);
+        asc << quoted;
+        desc << quoted + QStringLiteral(" DESC");
+    }
+    asc << QStringLiteral("rowid");
+    desc << QStringLiteral("rowid DESC");
+    d.select = select.join(QStringLiteral(", "));
+    d.orderAsc = asc.join(QStringLiteral(", "));
+    d.orderDesc = desc.join(QStringLiteral(", "));
+}
+
+void TTable::BuildRange()
+{
+    Impl& d = *impl_;
+    d.range.clear();
+    d.rangeValues.clear();
+    d.appliedMaster.clear();
+    d.masterInactive = false;
+    if (!masterSource_ || masterFields_.isEmpty())
+        return;
+    TDataSet* master = masterSource_->DataSet();
+    const QStringList names = masterFields_.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    if (!master || !master->Active()) {
+        d.masterInactive = true;
+        return;
+    }
+    if (names.size() > d.indexFieldCount)
+        throw EDatabaseError(QStringLiteral("%1: the master fields need as many index fields").arg(objectName()));
+    QStringList parts;
+    for (int i = 0; i < names.size(); ++i) {
+        TField* mf = master->FieldByName(names.at(i).trimmed());
+        const QVariant value = mf->Value();
+        d.appliedMaster << value;
+        const QVariant sqlValue = ToSqlValue(d.orderTypes[size_t(i)], value);
+        const QString col = Connection::Quote(d.orderCols[size_t(i)]);
+        if (IsNull(sqlValue)) {
+            parts << col + QStringLiteral(" IS NULL");
+        } else {
+            parts << col + QStringLiteral(" = ?");
+            d.rangeValues << sqlValue;
+        }
+    }
+    d.range = parts.join(QStringLiteral(" AND "));
+}
+
+void TTable::MasterChanged()
+{
+    if (!Active() || !masterSource_)
+        return;
+    TDataSet* master = masterSource_->DataSet();
+    QVariantList now;
+    bool masterActive = master && master->Active();
+    if (masterActive) {
+        for (const QString& n : masterFields_.split(QLatin1Char(';'), Qt::SkipEmptyParts))
+            now << master->FieldByName(n.trimmed())->Value();
+    }
+    if (masterActive && !impl_->masterInactive && now == impl_->appliedMaster)
+        return;
+    if (!masterActive && impl_->masterInactive)
+        return;
+    CheckBrowseMode();
+    BuildRange();
+    if (BeforeScroll)
+        BeforeScroll(this);
+    Resync(false);
+    if (AfterScroll)
+        AfterScroll(this);
+}
+
+void TTable::InitNewRecord()
+{
+    if (!masterSource_ || masterFields_.isEmpty())
+        return;
+    TDataSet* master = masterSource_->DataSet();
+    if (!master || !master->Active())
+        return;
+    const QStringList names = masterFields_.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    for (int i = 0; i < names.size() && i < impl_->indexFieldCount; ++i) {
+        TField* detail = FieldByName(impl_->orderCols[size_t(i)]);
+        detail->SetValue(master->FieldByName(names.at(i).trimmed())->Value());
+    }
+}
+
+void TTable::InternalClose()
+{
+    if (TDatabase* db = Session()->FindDatabase(databaseName_))
+        db->UnregisterDataSet(this);
+    connection_.reset();
+}
+
+// ---------------------------------------------------------------- reading
+
+namespace {
+
+std::vector<TRecord> ReadRows(QSqlQuery& q, const TTable::Impl& d, const std::vector<TField*>& fields)
+{
+    std::vector<TRecord> out;
+    while (q.next()) {
+        TRecord r;
+        r.id = q.value(0).toLongLong();
+        r.values.resize(fields.size());
+        for (size_t i = 0; i < fields.size(); ++i) {
+            const int col = d.fieldColumn[i];
+            if (col >= 0)
+                r.values[i] = FromSqlValue(fields[i]->DataType(), q.value(col));
+        }
+        r.key.reserve(d.orderSelect.size());
+        for (int col : d.orderSelect)
+            r.key.push_back(q.value(col));
+        out.push_back(std::move(r));
+    }
+    q.finish();
+    return out;
+}
+
+} // namespace
+
+std::vector<TRecord> TTable::Select(const QString& where, const QVariantList& values, bool descending, int limit,
+                                    int offset)
+{
+    const Impl& d = *impl_;
+    if (d.masterInactive)
+        return {};
+    Sql sql;
+    sql.Add(QStringLiteral("SELECT ") + d.select + QStringLiteral(" FROM ") + Connection::Quote(d.table));
+    QStringList conds;
+    if (!d.range.isEmpty())
+        conds << d.range;
+    if (!where.isEmpty())
+        conds << where;
+    if (!conds.isEmpty())
+        sql.Add(QStringLiteral(" WHERE ") + conds.join(QStringLiteral(" AND ")));
+    sql.Add(QStringLiteral(" ORDER BY ") + (descending ? d.orderDesc : d.orderAsc));
+    sql.Add(QStringLiteral(" LIMIT %1").arg(limit));
+    if (offset > 0)
+        sql.Add(QStringLiteral(" OFFSET %1").arg(offset));
+    QVariantList all = d.rangeValues;
+    all += values;
+    std::vector<TField*> fields;
+    for (int i = 0; i < FieldCount(); ++i)
+        fields.push_back(Fields(i));
+    return ReadRows(connection_->Run(sql.text, all), d, fields);
+}
+
+int TTable::Count(const QString& where, const QVariantList& values)
+{
+    const Impl& d = *impl_;
+    if (d.masterInactive)
+        return 0;
+    QStringList conds;
+    if (!d.range.isEmpty())
+        conds << d.range;
+    if (!where.isEmpty())
+        conds << where;
+    QString text = QStringLiteral("SELECT COUNT(*) FROM ") + Connection::Quote(d.table);
+    if (!conds.isEmpty())
+        text += QStringLiteral(" WHERE ") + conds.join(QStringLiteral(" AND "));
+    QVariantList all = d.rangeValues;
+    all += values;
+    return int(connection_->ScalarInt(text, all));
+}
+
+std::vector<TRecord> TTable::FetchFirst(int count) { return Select({}, {}, false, count); }
+
+std::vector<TRecord> TTable::FetchLast(int count) { return Select({}, {}, true, count); }
+
+std::vector<TRecord> TTable::FetchAfter(const TRecord& record, int count)
+{
+    Sql sql;
+    QVariantList key(record.key.begin(), record.key.end());
+    LowerBound(sql, impl_->orderCols, key);
+    KeyCondition(sql, impl_->orderCols, key, record.id, KeyOp::After);
+    return Select(sql.text, sql.values, false, count);
+}
+
+std::vector<TRecord> TTable::FetchBefore(const TRecord& record, int count)
+{
+    // Two reads keep both index-friendly: the rows at or below the leading value, then (when
+    // more are wanted) the rows whose leading value is null, which sort below every value.
+    QVariantList key(record.key.begin(), record.key.end());
+    Sql sql;
+    const bool leadNull = impl_->orderCols.empty() || IsNull(key.value(0));
+    if (!leadNull)
+        sql.Add(Connection::Quote(impl_->orderCols[0]) + QStringLiteral(" <= ? AND "), key[0]);
+    KeyCondition(sql, impl_->orderCols, key, record.id, KeyOp::Before);
+    std::vector<TRecord> rows = Select(sql.text, sql.values, true, count);
+    if (!leadNull && int(rows.size()) < count) {
+        std::vector<TRecord> nulls =
+            Select(Connection::Quote(impl_->orderCols[0]) + QStringLiteral(" IS NULL"), {}, true, count - int(rows.size()));
+        for (auto& r : nulls)
+            rows.push_back(std::move(r));
+    }
+    return rows;
+}
+
+std::optional<TRecord> TTable::FetchById(TBookmark id)
+{
+    std::vector<TRecord> rows = Select(QStringLiteral("rowid = ?"), {id}, false, 1);
+    if (rows.empty())
+        return std::nullopt;
+    return std::move(rows.front());
+}
+
+std::vector<TRecord> TTable::FetchAt(int position, int count) { return Select({}, {}, false, count, position); }
+
+int TTable::CountAll() { return Count({}, {}); }
+
+int TTable::CountBefore(const TRecord& record)
+{
+    QVariantList key(record.key.begin(), record.key.end());
+    Sql sql;
+    const bool leadNull = impl_->orderCols.empty() || IsNull(key.value(0));
+    if (!leadNull)
+        sql.Add(Connection::Quote(impl_->orderCols[0]) + QStringLiteral(" <= ? AND "), key[0]);
+    KeyCondition(sql, impl_->orderCols, key, record.id, KeyOp::Before);
+    int n = Count(sql.text, sql.values);
+    if (!leadNull)
+        n += Count(Connection::Quote(impl_->orderCols[0]) + QStringLiteral(" IS NULL"), {});
+    return n;
+}
+
+std::vector<TRecord> TTable::FetchMatching(const std::vector<TField*>& fields, const QVariantList& values, int offset,
+                                           int limit)
+{
+    Sql sql;
+    QStringList parts;
+    for (size_t i = 0; i < fields.size(); ++i) {
+        const ColumnInfo* c = impl_->Column(fields[i]->FieldName());
+        if (!c || !fields[i]->IsStored())
+            throw EDatabaseError(QStringLiteral("Field '%1' cannot be searched").arg(fields[i]->FieldName()));
+        const QVariant v = ToSqlValue(fields[i]->DataType(), values.at(int(i)));
+        if (IsNull(v)) {
+            parts << Connection::Quote(c->name) + QStringLiteral(" IS NULL");
+        } else {
+            parts << Connection::Quote(c->name) + QStringLiteral(" = ?");
+            sql.values << v;
+        }
+    }
+    sql.text = parts.join(QStringLiteral(" AND "));
+    return Select(sql.text, sql.values, false, limit, offset);
+}
+
+std::vector<TRecord> TTable::FetchNearest(const std::vector<TField*>& fields, const QVariantList& values, int limit)
+{
+    QVariantList sqlValues;
+    for (size_t i = 0; i < fields.size(); ++i)
+        sqlValues << ToSqlValue(fields[i]->DataType(), values.at(int(i)));
+    Sql sql;
+    LowerBound(sql, impl_->orderCols, sqlValues);
+    KeyCondition(sql, impl_->orderCols, sqlValues, 0, KeyOp::AtOrAfter);
+    return Select(sql.text, sql.values, false, limit);
+}
+
+std::vector<TField*> TTable::OrderFields(int count)
+{
+    CheckActive();
+    if (count > int(impl_->orderCols.size()))
+        throw EDatabaseError(QStringLiteral("%1: more key values than index fields").arg(objectName()));
+    std::vector<TField*> out;
+    for (int i = 0; i < count; ++i) {
+        TField* f = FindField(impl_->orderCols[size_t(i)]);
+        if (!f || !f->IsStored())
+            throw EDatabaseError(QStringLiteral("%1: index field '%2' is not a field of the dataset")
+                                     .arg(objectName(), impl_->orderCols[size_t(i)]));
+        out.push_back(f);
+    }
+    return out;
+}
+
+bool TTable::FindKey(const QVariantList& values)
+{
+    CheckActive();
+    CheckBrowseMode();
+    const std::vector<TField*> fields = OrderFields(int(values.size()));
+    QVariantList coerced;
+    for (size_t i = 0; i < fields.size(); ++i)
+        coerced << fields[i]->Coerce(values.at(int(i)));
+    return GotoFirstMatch(fields, coerced);
+}
+
+void TTable::FindNearest(const QVariantList& values)
+{
+    CheckActive();
+    CheckBrowseMode();
+    const std::vector<TField*> fields = OrderFields(int(values.size()));
+    QVariantList coerced;
+    for (size_t i = 0; i < fields.size(); ++i)
+        coerced << fields[i]->Coerce(values.at(int(i)));
+    GotoNearest(fields, coerced);
+}
+
+// ---------------------------------------------------------------- writing
+
+TBookmark TTable::InternalPost(const TRecord& record, bool inserting, const std::vector<bool>& changed)
+{
+    if (inserting) {
+        QStringList cols, marks;
+        QVariantList values;
+        for (int i = 0; i < FieldCount(); ++i) {
+            TField* f = Fields(i);
+            if (!f->IsStored())
+                continue;
+            const QVariant v = ToSqlValue(f->DataType(), record.values[size_t(i)]);
+            if (IsNull(v))
+                continue;
+            cols << Connection::Quote(impl_->Column(f->FieldName())->name);
+            marks << QStringLiteral("?");
+            values << v;
+        }
+        const QString table = Connection::Quote(impl_->table);
+        const QString text = cols.isEmpty()
+                                 ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table)
+                                 : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                       .arg(table, cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+        QSqlQuery& q = connection_->Run(text, values);
+        const TBookmark id = q.lastInsertId().toLongLong();
+        q.finish();
+        connection_->Touch();
+        return id;
+    }
+    QStringList sets;
+    QVariantList values;
+    for (int i = 0; i < FieldCount(); ++i) {
+        TField* f = Fields(i);
+        if (!f->IsStored() || !changed[size_t(i)])
+            continue;
+        sets << Connection::Quote(impl_->Column(f->FieldName())->name) + QStringLiteral(" = ?");
+        values << ToSqlValue(f->DataType(), record.values[size_t(i)]);
+    }
+    if (sets.isEmpty())
+        return record.id;
+    values << record.id;
+    QSqlQuery& q = connection_->Run(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
+                                        .arg(Connection::Quote(impl_->table), sets.join(QStringLiteral(", "))),
+                                    values);
+    const int affected = q.numRowsAffected();
+    q.finish();
+    connection_->Touch();
+    if (affected == 0)
+        throw EDatabaseError(QStringLiteral("Record/key deleted."));
+    return record.id;
+}
+
+void TTable::InternalDelete(const TRecord& record)
+{
+    QSqlQuery& q = connection_->Run(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(Connection::Quote(impl_->table)),
+                                    {record.id});
+    const int affected = q.numRowsAffected();
+    q.finish();
+    connection_->Touch();
+    if (affected == 0)
+        throw EDatabaseError(QStringLiteral("Record/key deleted."));
+}
+
+// ---------------------------------------------------------------- structure
+
+bool TTable::Exists()
+{
+    return !ConnectionForStructure()->StoredTableName(SqlTableName()).isEmpty();
+}
+
+namespace {
+
+QString ColumnList(const QString& fields, const std::vector<TFieldDef>* defs = nullptr, bool descending = false)
+{
+    Q_UNUSED(defs);
+    QStringList cols;
+    for (const QString& f : fields.split(QLatin1Char(';'), Qt::SkipEmptyParts))
+        cols << Connection::Quote(f.trimmed()) + (descending ? QStringLiteral(" DESC") : QString());
+    return cols.join(QStringLiteral(", "));
+}
+
+QString IndexName(const QString& table, const QString& index)
+{
+    return Connection::Quote(table + QLatin1Char('_') + (index.isEmpty() ? QStringLiteral("key") : index));
+}
+
+} // namespace
+
+void TTable::CreateTable()
+{
+    if (Active())
+        throw EDatabaseError(QStringLiteral("%1: Cannot perform this operation on an open dataset").arg(objectName()));
+    std::vector<TFieldDef> defs = FieldDefs;
+    if (defs.empty()) {
+        for (TField* f : DataFields())
+            defs.push_back({f->FieldName(), f->DataType(), f->Size(), f->Required()});
+    }
+    if (defs.empty())
+        throw EDatabaseError(QStringLiteral("%1: a table needs at least one field").arg(tableName_));
+    auto conn = ConnectionForStructure();
+    const QString name = SqlTableName();
+    QStringList cols;
+    for (const TFieldDef& d : defs)
+        cols << Connection::Quote(d.Name) + QLatin1Char(' ') + SqlTypeName(d.DataType, d.Size)
+                    + (d.Required ? QStringLiteral(" NOT NULL") : QString());
+    for (const TIndexDef& ix : IndexDefs)
+        if (ix.Options.testFlag(TIndexOption::Primary))
+            cols << QStringLiteral("PRIMARY KEY (%1)").arg(ColumnList(ix.Fields));
+    TTransaction tx(conn);
+    const QString old = conn->StoredTableName(name);
+    if (!old.isEmpty())
+        conn->Exec(QStringLiteral("DROP TABLE %1").arg(Connection::Quote(old)));
+    conn->Exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(Connection::Quote(name), cols.join(QStringLiteral(", "))));
+    for (const TIndexDef& ix : IndexDefs) {
+        if (ix.Options.testFlag(TIndexOption::Primary))
+            continue;
+        conn->Exec(QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
+                       .arg(ix.Options.testFlag(TIndexOption::Unique) ? QStringLiteral("UNIQUE ") : QString(),
+                            IndexName(name, ix.Name), Connection::Quote(name),
+                            ColumnList(ix.Fields, nullptr, ix.Options.testFlag(TIndexOption::Descending))));
+    }
+    tx.Commit();
+    conn->Touch();
+}
+
+void TTable::DeleteTable()
+{
+    if (Active())
+        throw EDatabaseError(QStringLiteral("%1: Cannot perform this operation on an open dataset").arg(objectName()));
+    auto conn = ConnectionForStructure();
+    const QString stored = conn->StoredTableName(SqlTableName());
+    if (stored.isEmpty())
+        throw EDatabaseError(QStringLiteral("Table does not exist: %1").arg(tableName_));
+    conn->Exec(QStringLiteral("DROP TABLE %1").arg(Connection::Quote(stored)));
+    conn->Touch();
+}
+
+void TTable::EmptyTable()
+{
+    auto conn = ConnectionForStructure();
+    const QString stored = conn->StoredTableName(SqlTableName());
+    if (stored.isEmpty())
+        throw EDatabaseError(QStringLiteral("Table does not exist: %1").arg(tableName_));
+    conn->Exec(QStringLiteral("DELETE FROM %1").arg(Connection::Quote(stored)));
+    conn->Touch();
+    if (Active())
+        Resync(false);
+}
+
+void TTable::AddIndex(const QString& name, const QString& fields, TIndexOptions options)
+{
+    if (Active())
+        throw EDatabaseError(QStringLiteral("%1: Cannot perform this operation on an open dataset").arg(objectName()));
+    auto conn = ConnectionForStructure();
+    const QString stored = conn->StoredTableName(SqlTableName());
+    if (stored.isEmpty())
+        throw EDatabaseError(QStringLiteral("Table does not exist: %1").arg(tableName_));
+    for (const QString& f : fields.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        bool found = false;
+        for (const ColumnInfo& c : conn->Columns(stored))
+            found = found || c.name.compare(f.trimmed(), Qt::CaseInsensitive) == 0;
+        if (!found)
+            throw EDatabaseError(QStringLiteral("Field '%1' not found in table %2").arg(f.trimmed(), tableName_));
+    }
+    if (!options.testFlag(TIndexOption::Primary)) {
+        conn->Exec(QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
+                       .arg(options.testFlag(TIndexOption::Unique) ? QStringLiteral("UNIQUE ") : QString(),
+                            IndexName(stored, name), Connection::Quote(stored),
+                            ColumnList(fields, nullptr, options.testFlag(TIndexOption::Descending))));
+        conn->Touch();
+        return;
+    }
+    // The engine cannot add a primary key to a table: rebuild the table with it, rows in
+    // their order, all or nothing (a duplicate key leaves the table as it was).
+    const std::vector<ColumnInfo> cols = conn->Columns(stored);
+    const std::vector<QString> indexes = conn->IndexSql(stored);
+    QStringList defs, names;
+    for (const ColumnInfo& c : cols) {
+        defs << Connection::Quote(c.name) + QLatin1Char(' ') + c.declType;
+        names << Connection::Quote(c.name);
+    }
+    defs << QStringLiteral("PRIMARY KEY (%1)").arg(ColumnList(fields));
+    const QString temp = stored + QStringLiteral("__rebuild");
+    TTransaction tx(conn);
+    conn->Exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(Connection::Quote(temp), defs.join(QStringLiteral(", "))));
+    conn->Exec(QStringLiteral("INSERT INTO %1 (%2) SELECT %2 FROM %3 ORDER BY rowid")
+                   .arg(Connection::Quote(temp), names.join(QStringLiteral(", ")), Connection::Quote(stored)));
+    conn->Exec(QStringLiteral("DROP TABLE %1").arg(Connection::Quote(stored)));
+    conn->Exec(QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(Connection::Quote(temp), Connection::Quote(stored)));
+    for (const QString& sql : indexes)
+        conn->Exec(sql);
+    tx.Commit();
+    conn->Touch();
+}
+
+} // namespace fw

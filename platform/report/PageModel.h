@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPointF>
+#include <QRectF>
+#include <QSizeF>
+#include <QString>
+#include <vector>
+
+namespace fw {
+
+// The device-independent result of generating a report: pages of text boxes, lines and
+// rectangles, every coordinate in millimetres from the top left corner of the sheet.
+// Painting reads it and never changes it.
+
+enum class TReportAlignment { Left, Center, Right };
+
+struct TPageFont {
+    QString Family;
+    double PointSize = 10;
+    bool Bold = false;
+    bool Italic = false;
+    bool FixedPitch = false;
+};
+
+// One line of text in its box; the text is aligned horizontally in the box and centred
+// vertically, and is never clipped to it. Name is the name of the element that printed it.
+struct TPageText {
+    QString Name;
+    QRectF Rect;
+    QString Text;
+    TPageFont Font;
+    TReportAlignment Alignment = TReportAlignment::Left;
+};
+
+struct TPageLine {
+    QPointF From;
+    QPointF To;
+    double Width = 0.2; // pen width, mm
+};
+
+struct TPageRect {
+    QRectF Rect;
+    double Width = 0.2; // pen width, mm
+};
+
+struct TReportPage {
+    int Number = 0;  // 1-based
+    QSizeF Size;     // the sheet, mm, as oriented
+    std::vector<TPageText> Texts; // in the order they were printed (top to bottom by band)
+    std::vector<TPageLine> Lines;
+    std::vector<TPageRect> Rects;
+
+    // The texts an element printed on this page, in order.
+    std::vector<const TPageText*> TextsNamed(const QString& name) const;
+};
+
+struct TReportDocument {
+    QString Title;
+    QPageSize PaperSize = QPageSize(QPageSize::A4);
+    QPageLayout::Orientation Orientation = QPageLayout::Portrait;
+    std::vector<TReportPage> Pages;
+
+    int PageCount() const { return int(Pages.size()); }
+    // The page layout to print it with: its paper and orientation, no margins.
+    QPageLayout Layout() const;
+};
+
+// How a document is printed: copies, and the pages from FirstPage to LastPage (1-based);
+// 0 and 0 print every page, a LastPage of 0 prints to the end.
+struct TReportPrinterSettings {
+    int Copies = 1;
+    int FirstPage = 0;
+    int LastPage = 0;
+};
+
+} // namespace fw

@@ -1,0 +1,586 @@
+#include "platform/report/Report.h"
+
+#include "platform/print/Printer.h"
+#include "platform/report/ReportData.h"
+#include "platform/report/ReportPainter.h"
+#include "platform/report/ReportPreview.h"
+
+#include <QPrinter>
+#include <algorithm>
+#include <map>
+#include <tuple>
+
+namespace fw {
+
+// ---- Bands and groups --------------------------------------------------------------------
+
+TReportBand::TReportBand(TReport* report, TBandType type, TReportGroup* group)
+    : report_(report), type_(type), group_(group)
+{
+}
+
+TReportBand::~TReportBand() = default;
+
+template <class T> T* TReportBand::Add(double left, double top, double width)
+{
+    auto element = std::make_unique<T>(this);
+    element->Left = left;
+    element->Top = top;
+    element->Width = width;
+    T* raw = element.get();
+    elements_.push_back(std::move(element));
+    return raw;
+}
+
+TReportLabel* TReportBand::AddLabel(const QString& caption, double left, double top, double width)
+{
+    TReportLabel* label = Add<TReportLabel>(left, top, width);
+    label->Caption = caption;
+    return label;
+}
+
+TReportDataText* TReportBand::AddDataText(const QString& fieldName, double left, double top, double width,
+                                          TReportData* data)
+{
+    TReportDataText* text = Add<TReportDataText>(left, top, width);
+    text->FieldName = fieldName;
+    text->Data = data;
+    text->Name = fieldName;
+    return text;
+}
+
+TReportDataText* TReportBand::AddExpression(std::function<QVariant()> value, double left, double top, double width)
+{
+    TReportDataText* text = Add<TReportDataText>(left, top, width);
+    text->OnGetValue = std::move(value);
+    return text;
+}
+
+TReportSum* TReportBand::AddSum(std::function<double()> term, const QString& mask, double left, double top,
+                                double width)
+{
+    TReportSum* sum = Add<TReportSum>(left, top, width);
+    sum->Term = std::move(term);
+    sum->Mask = mask;
+    return sum;
+}
+
+TReportShape* TReportBand::AddShape(TShapeKind shape, double left, double top, double width, double height)
+{
+    TReportShape* element = Add<TReportShape>(left, top, width);
+    element->Shape = shape;
+    element->Height = height;
+    return element;
+}
+
+TReportSystemData* TReportBand::AddSystemData(TSystemDataKind data, double left, double top, double width)
+{
+    TReportSystemData* element = Add<TReportSystemData>(left, top, width);
+    element->Data = data;
+    return element;
+}
+
+TReportMemo* TReportBand::AddMemo(double left, double top, double width) { return Add<TReportMemo>(left, top, width); }
+
+TReportElement* TReportBand::FindElement(const QString& name) const
+{
+    for (const auto& element : elements_)
+        if (element->Name.compare(name, Qt::CaseInsensitive) == 0)
+            return element.get();
+    return nullptr;
+}
+
+TReportGroup::TReportGroup(TReport* report, QString breakField)
+    : Name(breakField), BreakField(std::move(breakField)), report_(report),
+      header_(report, TBandType::GroupHeader, this), footer_(report, TBandType::GroupFooter, this)
+{
+}
+
+QVariant TReportGroup::BreakValue() const
+{
+    if (BreakExpression)
+        return BreakExpression();
+    return report_->Data() ? report_->Data()->Value(BreakField) : QVariant();
+}
+
+// ---- The pre-renderer --------------------------------------------------------------------
+
+namespace {
+
+bool IsNumber(const QVariant& value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QString MaskedText(const QVariant& value, const QString& mask, const TFormatSettings& fs)
+{
+    if (value.isNull())
+        return QString();
+    if (IsNumber(value))
+        return FormatFloat(mask, value.toDouble(), fs);
+    if (value.typeId() == QMetaType::QDate)
+        return FormatDateTime(mask, DateToDateTime(value.toDate()), fs);
+    if (value.typeId() == QMetaType::QDateTime)
+        return FormatDateTime(mask, QDateTimeToDateTime(value.toDateTime()), fs);
+    return value.toString();
+}
+
+constexpr double kEpsilon = 1e-6;
+
+} // namespace
+
+// Walks the data once and lays the bands out on pages. A band is evaluated first (its
+// events run once, memo lines are known, so is its height), then placed: on the current
+// page when it fits, else on a new one.
+class TReportGenerator {
+public:
+    explicit TReportGenerator(TReport& report) : r_(report) {}
+    TReportDocument Run();
+
+private:
+    // A band evaluated for printing, in band coordinates.
+    struct TOutput {
+        double Height = 0;
+        int Page = 0; // the page number its texts were computed for
+        std::vector<TPageText> Texts;
+        std::vector<TPageLine> Lines;
+        std::vector<TPageRect> Rects;
+        std::vector<std::pair<size_t, const TReportSystemData*>> PageNumbers;
+        std::vector<TReportSum*> Sums;
+    };
+
+    bool Present(TReportBand* band) const { return band->Enabled && !band->IsEmpty(); }
+    TPageFont FontOf(const TReportElement& element) const;
+    double LineHeight(const TPageFont& font);
+    double DesignHeight(TReportBand* band);
+    QString TextOf(TReportElement* element) const;
+    QString SystemText(const TReportSystemData* element, int page) const;
+    static void AddFrame(TOutput& out, const QRectF& box, TFrameSides sides, double width);
+    void AddShape(TOutput& out, const TReportShape* shape, double width, double bandHeight) const;
+    bool Evaluate(TReportBand* band, TOutput& out);
+    void Place(TOutput& out, double top);
+
+    void StartPage();
+    void FinishPage(bool last);
+    void PrintBand(TReportBand* band);
+    void PrintHeaders(int from);
+    void PrintFooters(int downTo);
+    void CollectSums(TReportBand* band);
+
+    TReportPage& Page() { return doc_.Pages.back(); }
+
+    TReport& r_;
+    TReportDocument doc_;
+    double y_ = 0;
+    double bodyBottom_ = 0;
+    bool pageHasBody_ = false;
+    std::vector<TReportSum*> sums_;
+    std::map<std::tuple<double, bool, bool>, double> lineHeights_;
+};
+
+TPageFont TReportGenerator::FontOf(const TReportElement& element) const
+{
+    TPageFont font;
+    font.Family = r_.FontName;
+    font.PointSize = element.FontSize > 0 ? element.FontSize : r_.FontSize;
+    font.Bold = element.Bold;
+    font.Italic = element.Italic;
+    font.FixedPitch = r_.FontPitch == TFontPitch::Fixed;
+    return font;
+}
+
+double TReportGenerator::LineHeight(const TPageFont& font)
+{
+    const auto key = std::make_tuple(font.PointSize, font.Bold, font.Italic);
+    auto it = lineHeights_.find(key);
+    if (it == lineHeights_.end())
+        it = lineHeights_.emplace(key, LineHeightMm(font)).first;
+    return it->second;
+}
+
+double TReportGenerator::DesignHeight(TReportBand* band)
+{
+    double height = band->Height;
+    for (int i = 0; i < band->ElementCount(); ++i) {
+        const TReportElement* e = band->Elements(i);
+        if (!e->Enabled)
+            continue;
+        const double h = e->Height > 0 || e->Kind() == TElementKind::Shape ? e->Height : LineHeight(FontOf(*e));
+        height = std::max(height, e->Top + h);
+    }
+    return height;
+}
+
+QString TReportGenerator::SystemText(const TReportSystemData* element, int page) const
+{
+    const TFormatSettings& fs = r_.FormatSettings;
+    const TDateTime moment = QDateTimeToDateTime(r_.printedAt_);
+    QString pattern = element->Format;
+    switch (element->Data) {
+    case TSystemDataKind::PageNumber:
+        return element->Prefix + QString::number(page);
+    case TSystemDataKind::DateTime:
+        if (pattern.isEmpty())
+            pattern = fs.ShortDateFormat + QLatin1Char(' ') + fs.LongTimeFormat;
+        break;
+    case TSystemDataKind::Date:
+        if (pattern.isEmpty())
+            pattern = fs.ShortDateFormat;
+        break;
+    case TSystemDataKind::Time:
+        if (pattern.isEmpty())
+            pattern = fs.LongTimeFormat;
+        break;
+    }
+    return element->Prefix + FormatDateTime(pattern, moment, fs);
+}
+
+QString TReportGenerator::TextOf(TReportElement* element) const
+{
+    const TFormatSettings& fs = r_.FormatSettings;
+    switch (element->Kind()) {
+    case TElementKind::Label:
+        return static_cast<TReportLabel*>(element)->Caption;
+    case TElementKind::DataText: {
+        const auto* text = static_cast<TReportDataText*>(element);
+        TReportData* data = text->Data ? text->Data : r_.data_;
+        if (text->OnGetValue) {
+            const QVariant value = text->OnGetValue();
+            return text->Mask.isEmpty() ? ReportValueText(value, fs) : MaskedText(value, text->Mask, fs);
+        }
+        if (!data)
+            return QString();
+        return text->Mask.isEmpty() ? data->DisplayText(text->FieldName)
+                                    : MaskedText(data->Value(text->FieldName), text->Mask, fs);
+    }
+    case TElementKind::Sum: {
+        const auto* sum = static_cast<TReportSum*>(element);
+        return sum->Mask.isEmpty() ? FloatToStr(sum->Value(), fs) : FormatFloat(sum->Mask, sum->Value(), fs);
+    }
+    case TElementKind::SystemData:
+        return SystemText(static_cast<TReportSystemData*>(element), r_.pageNumber_);
+    case TElementKind::Memo:
+        return static_cast<TReportMemo*>(element)->Lines.join(QLatin1Char('\n'));
+    case TElementKind::Shape:
+        break;
+    }
+    return QString();
+}
+
+void TReportGenerator::AddFrame(TOutput& out, const QRectF& box, TFrameSides sides, double width)
+{
+    if (sides == TFrameSides(TFrameSide::All)) {
+        out.Rects.push_back({box, width});
+        return;
+    }
+    if (sides & TFrameSide::Top)
+        out.Lines.push_back({box.topLeft(), box.topRight(), width});
+    if (sides & TFrameSide::Bottom)
+        out.Lines.push_back({box.bottomLeft(), box.bottomRight(), width});
+    if (sides & TFrameSide::Left)
+        out.Lines.push_back({box.topLeft(), box.bottomLeft(), width});
+    if (sides & TFrameSide::Right)
+        out.Lines.push_back({box.topRight(), box.bottomRight(), width});
+}
+
+void TReportGenerator::AddShape(TOutput& out, const TReportShape* shape, double width, double bandHeight) const
+{
+    const double height = shape->StretchWithBand ? std::max(shape->Height, bandHeight - shape->Top) : shape->Height;
+    const QPointF origin(shape->Left, shape->Top);
+    switch (shape->Shape) {
+    case TShapeKind::Rectangle:
+        out.Rects.push_back({QRectF(origin, QSizeF(width, height)), shape->PenWidth});
+        break;
+    case TShapeKind::HorizontalLine:
+        out.Lines.push_back({origin, origin + QPointF(width, 0), shape->PenWidth});
+        break;
+    case TShapeKind::VerticalLine:
+        out.Lines.push_back({origin, origin + QPointF(0, height), shape->PenWidth});
+        break;
+    }
+}
+
+bool TReportGenerator::Evaluate(TReportBand* band, TOutput& out)
+{
+    if (!Present(band))
+        return false;
+    bool print = true;
+    if (band->BeforePrint)
+        band->BeforePrint(band, print);
+    if (!print)
+        return false;
+
+    out.Page = r_.pageNumber_;
+    const double bandWidth = r_.ContentWidth();
+    double bottom = band->Height;
+    std::vector<std::pair<const TReportShape*, double>> shapes; // placed once the height is known
+    for (int i = 0; i < band->ElementCount(); ++i) {
+        TReportElement* element = band->Elements(i);
+        if (!element->Enabled)
+            continue;
+        QString text = TextOf(element);
+        bool printElement = true;
+        if (element->BeforePrint)
+            element->BeforePrint(element, text, printElement);
+        if (!printElement)
+            continue;
+
+        const double width = element->Width > 0 ? element->Width : std::max(0.0, bandWidth - element->Left);
+        if (element->Kind() == TElementKind::Shape) {
+            const auto* shape = static_cast<const TReportShape*>(element);
+            shapes.emplace_back(shape, width);
+            if (!shape->StretchWithBand)
+                bottom = std::max(bottom, element->Top + element->Height);
+            if (element->Frame)
+                AddFrame(out, QRectF(element->Left, element->Top, width, element->Height), element->Frame,
+                         element->FrameWidth);
+            continue;
+        }
+
+        const TPageFont font = FontOf(*element);
+        const double line = LineHeight(font);
+        double height = element->Height > 0 ? element->Height : line;
+        if (element->Kind() == TElementKind::Memo) {
+            const QStringList lines = text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
+            for (int k = 0; k < lines.size(); ++k)
+                out.Texts.push_back({element->Name, QRectF(element->Left, element->Top + k * line, width, line),
+                                     lines.at(k), font, element->Alignment});
+            height = std::max(element->Height, lines.size() * line);
+        } else {
+            if (element->Kind() == TElementKind::SystemData
+                && static_cast<TReportSystemData*>(element)->Data == TSystemDataKind::PageNumber)
+                out.PageNumbers.emplace_back(out.Texts.size(), static_cast<TReportSystemData*>(element));
+            if (element->Kind() == TElementKind::Sum)
+                out.Sums.push_back(static_cast<TReportSum*>(element));
+            out.Texts.push_back({element->Name, QRectF(element->Left, element->Top, width, height), text, font,
+                                 element->Alignment});
+        }
+        if (element->Frame)
+            AddFrame(out, QRectF(element->Left, element->Top, width, height), element->Frame, element->FrameWidth);
+        bottom = std::max(bottom, element->Top + height);
+    }
+    out.Height = bottom;
+    for (const auto& [shape, width] : shapes)
+        AddShape(out, shape, width, out.Height);
+    if (band->Frame)
+        AddFrame(out, QRectF(0, 0, bandWidth, out.Height), band->Frame, band->FrameWidth);
+    return true;
+}
+
+void TReportGenerator::Place(TOutput& out, double top)
+{
+    // A band evaluated on one page and moved to the next shows the number of the page it is on.
+    if (out.Page != r_.pageNumber_)
+        for (const auto& [index, element] : out.PageNumbers)
+            out.Texts[index].Text = SystemText(element, r_.pageNumber_);
+    const QPointF offset(r_.Margins.left(), top);
+    TReportPage& page = Page();
+    for (TPageText& text : out.Texts) {
+        text.Rect.translate(offset);
+        page.Texts.push_back(std::move(text));
+    }
+    for (const TPageLine& line : out.Lines)
+        page.Lines.push_back({line.From + offset, line.To + offset, line.Width});
+    for (const TPageRect& rect : out.Rects)
+        page.Rects.push_back({rect.Rect.translated(offset), rect.Width});
+    // A sum restarts once it is on paper.
+    for (TReportSum* sum : out.Sums)
+        sum->Reset();
+}
+
+void TReportGenerator::StartPage()
+{
+    doc_.Pages.emplace_back();
+    TReportPage& page = Page();
+    page.Number = int(doc_.Pages.size());
+    page.Size = r_.PageSizeMm();
+    r_.pageNumber_ = page.Number;
+    y_ = r_.Margins.top();
+    pageHasBody_ = false;
+    // The footer's room is kept on every page, also where it is not going to print.
+    bodyBottom_ = page.Size.height() - r_.Margins.bottom();
+    if (Present(r_.PageFooter()))
+        bodyBottom_ -= DesignHeight(r_.PageFooter());
+    if (page.Number > 1 || r_.PageHeaderOnFirstPage) {
+        TOutput out;
+        if (Evaluate(r_.PageHeader(), out)) {
+            Place(out, y_);
+            y_ += out.Height;
+        }
+    }
+}
+
+void TReportGenerator::FinishPage(bool last)
+{
+    if (last && !r_.PageFooterOnLastPage)
+        return;
+    TOutput out;
+    if (Evaluate(r_.PageFooter(), out))
+        Place(out, Page().Size.height() - r_.Margins.bottom() - out.Height);
+}
+
+void TReportGenerator::PrintBand(TReportBand* band)
+{
+    TOutput out;
+    if (!Evaluate(band, out))
+        return;
+    // A band taller than an empty page goes on it anyway: a new page would not help.
+    if (pageHasBody_ && y_ + out.Height > bodyBottom_ + kEpsilon) {
+        FinishPage(false);
+        StartPage();
+    }
+    Place(out, y_);
+    y_ += out.Height;
+    pageHasBody_ = true;
+}
+
+void TReportGenerator::PrintHeaders(int from)
+{
+    for (int i = from; i < r_.GroupCount(); ++i) {
+        TReportGroup* group = r_.Groups(i);
+        if (group->NewPage && pageHasBody_) {
+            FinishPage(false);
+            StartPage();
+        }
+        PrintBand(group->Header());
+    }
+}
+
+void TReportGenerator::PrintFooters(int downTo)
+{
+    for (int i = r_.GroupCount() - 1; i >= downTo; --i)
+        PrintBand(r_.Groups(i)->Footer());
+}
+
+void TReportGenerator::CollectSums(TReportBand* band)
+{
+    for (int i = 0; i < band->ElementCount(); ++i)
+        if (band->Elements(i)->Kind() == TElementKind::Sum) {
+            auto* sum = static_cast<TReportSum*>(band->Elements(i));
+            sum->Reset();
+            sums_.push_back(sum);
+        }
+}
+
+TReportDocument TReportGenerator::Run()
+{
+    doc_.Title = r_.Title;
+    doc_.PaperSize = r_.PaperSize;
+    doc_.Orientation = r_.Orientation;
+    r_.pageNumber_ = 0;
+    r_.printedAt_ = QDateTime::currentDateTime();
+    if (r_.BeforeGenerate)
+        r_.BeforeGenerate(&r_);
+
+    for (TReportBand* band : {r_.PageHeader(), r_.PageFooter(), r_.Detail(), r_.Summary()})
+        CollectSums(band);
+    for (int i = 0; i < r_.GroupCount(); ++i) {
+        CollectSums(r_.Groups(i)->Header());
+        CollectSums(r_.Groups(i)->Footer());
+    }
+
+    TReportData* data = r_.data_;
+    const bool empty = !data || data->IsEmpty();
+    if (empty && !r_.PrintIfEmpty)
+        return std::move(doc_);
+
+    StartPage();
+    if (!empty) {
+        const int groups = r_.GroupCount();
+        std::vector<QVariant> previous;
+        data->First();
+        bool first = true;
+        while (!data->Eof()) {
+            std::vector<QVariant> current;
+            for (int i = 0; i < groups; ++i)
+                current.push_back(r_.Groups(i)->BreakValue());
+            // The outermost group whose value changed; every group inside it breaks too.
+            int level = first ? 0 : groups;
+            for (int i = 0; i < groups && !first; ++i)
+                if (current[size_t(i)] != previous[size_t(i)]) {
+                    level = i;
+                    break;
+                }
+            if (!first && level < groups) {
+                // Footers describe the group that ends: step back onto its last row.
+                data->Prior();
+                PrintFooters(level);
+                data->Next();
+            }
+            PrintHeaders(level);
+            for (TReportSum* sum : sums_)
+                if (sum->Term)
+                    sum->value_ += sum->Term();
+            PrintBand(r_.Detail());
+            previous = std::move(current);
+            first = false;
+            data->Next();
+        }
+        // At the end the data stays on the last row, the last row of every open group.
+        PrintFooters(0);
+    }
+    PrintBand(r_.Summary());
+    FinishPage(true);
+    return std::move(doc_);
+}
+
+// ---- The report --------------------------------------------------------------------------
+
+TReport::TReport(QObject* owner)
+    : QObject(owner), pageHeader_(this, TBandType::PageHeader), pageFooter_(this, TBandType::PageFooter),
+      detail_(this, TBandType::Detail), summary_(this, TBandType::Summary)
+{
+}
+
+TReport::~TReport() = default;
+
+TReportGroup* TReport::AddGroup(const QString& breakField)
+{
+    groups_.push_back(std::make_unique<TReportGroup>(this, breakField));
+    return groups_.back().get();
+}
+
+QSizeF TReport::PageSizeMm() const
+{
+    const QSizeF size = PaperSize.size(QPageSize::Millimeter);
+    return Orientation == QPageLayout::Landscape ? size.transposed() : size;
+}
+
+double TReport::ContentWidth() const { return PageSizeMm().width() - Margins.left() - Margins.right(); }
+
+TReportDocument TReport::Generate() { return TReportGenerator(*this).Run(); }
+
+void TReport::Preview(QWidget* owner)
+{
+    TReportDocument document = Generate();
+    if (document.Pages.empty())
+        return;
+    TReportPreview preview(this, std::move(document), owner);
+    ExecPrintModal(preview);
+}
+
+bool TReport::Print()
+{
+    const TReportDocument document = Generate();
+    if (document.Pages.empty())
+        return false;
+    return PrintDocument(document, Printer().DeviceFor(document.Title), PrinterSettings);
+}
+
+bool TReport::ExportPdf(const QString& fileName) { return fw::ExportPdf(Generate(), fileName); }
+
+} // namespace fw

@@ -1,0 +1,75 @@
+#include "platform/report/ReportData.h"
+
+#include "platform/core/Exceptions.h"
+
+namespace fw {
+
+QString ReportValueText(const QVariant& value, const TFormatSettings& fs)
+{
+    if (value.isNull())
+        return QString();
+    switch (value.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return FloatToStr(value.toDouble(), fs);
+    case QMetaType::QDate:
+        return DateToStr(DateToDateTime(value.toDate()), fs);
+    case QMetaType::QDateTime: {
+        const QDateTime moment = value.toDateTime();
+        const TDateTime t = QDateTimeToDateTime(moment);
+        if (moment.time() == QTime(0, 0))
+            return DateToStr(t, fs);
+        return DateToStr(t, fs) + QLatin1Char(' ') + FormatDateTime(fs.LongTimeFormat, t, fs);
+    }
+    default:
+        return value.toString();
+    }
+}
+
+QString TReportData::DisplayText(const QString& fieldName) const { return ReportValueText(Value(fieldName)); }
+
+TMemoryReportData::TMemoryReportData(QStringList fieldNames) : fieldNames_(std::move(fieldNames)) {}
+
+void TMemoryReportData::Clear()
+{
+    rows_.clear();
+    current_ = 0;
+    eof_ = true;
+}
+
+void TMemoryReportData::First()
+{
+    current_ = 0;
+    eof_ = rows_.empty();
+}
+
+void TMemoryReportData::Next()
+{
+    if (current_ + 1 < int(rows_.size()))
+        ++current_;
+    else
+        eof_ = true;
+}
+
+void TMemoryReportData::Prior()
+{
+    if (current_ > 0)
+        --current_;
+    eof_ = rows_.empty();
+}
+
+QVariant TMemoryReportData::Value(const QString& fieldName) const
+{
+    int column = -1;
+    for (int i = 0; i < fieldNames_.size() && column < 0; ++i)
+        if (fieldNames_.at(i).compare(fieldName, Qt::CaseInsensitive) == 0)
+            column = i;
+    if (column < 0)
+        throw EDatabaseError(QStringLiteral("Field '%1' not found").arg(fieldName));
+    if (rows_.empty())
+        return QVariant();
+    const QVariantList& row = rows_.at(size_t(current_));
+    return column < row.size() ? row.at(column) : QVariant();
+}
+
+} // namespace fw

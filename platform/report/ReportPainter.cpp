@@ -1,0 +1,206 @@
+#include "platform/report/ReportPainter.h"
+
+#include "platform/core/Exceptions.h"
+
+#include <QFile>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <algorithm>
+
+namespace fw {
+
+namespace {
+
+// Texts are measured at a printer's resolution, where rounding to whole pixels does not
+// show; the result is in millimetres and holds for every device.
+constexpr int kMeasureDpi = 1200;
+
+const QImage& MeasureDevice()
+{
+    static const QImage device = [] {
+        QImage image(1, 1, QImage::Format_RGB32);
+        const int dotsPerMeter = qRound(kMeasureDpi / 0.0254);
+        image.setDotsPerMeterX(dotsPerMeter);
+        image.setDotsPerMeterY(dotsPerMeter);
+        return image;
+    }();
+    return device;
+}
+
+double PixelsToMm(double pixels) { return pixels / kMeasureDpi * 25.4; }
+
+int AlignmentFlags(TReportAlignment alignment)
+{
+    switch (alignment) {
+    case TReportAlignment::Center:
+        return Qt::AlignHCenter;
+    case TReportAlignment::Right:
+        return Qt::AlignRight;
+    case TReportAlignment::Left:
+        break;
+    }
+    return Qt::AlignLeft;
+}
+
+[[noreturn]] void CannotWrite(const QString& fileName)
+{
+    throw EInOutError(QStringLiteral("Fisierul %1 nu poate fi scris.").arg(fileName));
+}
+
+// The pages of a document one after another on a painter that is already open.
+void PaintPages(QPainter& painter, QPagedPaintDevice& device, const TReportDocument& document, int first, int last,
+                int passes)
+{
+    bool started = false;
+    for (int pass = 0; pass < passes; ++pass)
+        for (int i = first; i <= last; ++i) {
+            if (started)
+                device.newPage();
+            started = true;
+            paintPage(painter, document.Pages.at(size_t(i)), {1.0, false});
+        }
+}
+
+} // namespace
+
+QFont PageQFont(const TPageFont& font, double pointScale)
+{
+    QFont qfont(font.Family);
+    qfont.setPointSizeF(font.PointSize * pointScale);
+    qfont.setBold(font.Bold);
+    qfont.setItalic(font.Italic);
+    if (font.FixedPitch) {
+        qfont.setFixedPitch(true);
+        qfont.setStyleHint(QFont::TypeWriter);
+    }
+    // Unhinted glyphs keep the same proportions at every resolution and zoom.
+    qfont.setHintingPreference(QFont::PreferNoHinting);
+    return qfont;
+}
+
+double LineHeightMm(const TPageFont& font)
+{
+    return PixelsToMm(QFontMetricsF(PageQFont(font), &MeasureDevice()).lineSpacing());
+}
+
+double TextWidthMm(const TPageFont& font, const QString& text)
+{
+    return PixelsToMm(QFontMetricsF(PageQFont(font), &MeasureDevice()).horizontalAdvance(text));
+}
+
+void paintPage(QPainter& painter, const TReportPage& page, const TPaintOptions& options)
+{
+    const QPaintDevice* device = painter.device();
+    const double sx = device->logicalDpiX() / 25.4 * options.Zoom;
+    const double sy = device->logicalDpiY() / 25.4 * options.Zoom;
+    const auto point = [&](const QPointF& p) { return QPointF(p.x() * sx, p.y() * sy); };
+    const auto rect = [&](const QRectF& r) { return QRectF(point(r.topLeft()), point(r.bottomRight())); };
+    const auto pen = [&](double width) { return QPen(Qt::black, std::max(1.0, width * sx), Qt::SolidLine, Qt::SquareCap); };
+
+    painter.save();
+    if (options.Background)
+        painter.fillRect(rect(QRectF(QPointF(0, 0), page.Size)), Qt::white);
+    painter.setBrush(Qt::NoBrush);
+    for (const TPageRect& r : page.Rects) {
+        painter.setPen(pen(r.Width));
+        painter.drawRect(rect(r.Rect));
+    }
+    for (const TPageLine& line : page.Lines) {
+        painter.setPen(pen(line.Width));
+        painter.drawLine(point(line.From), point(line.To));
+    }
+    painter.setPen(Qt::black);
+    for (const TPageText& text : page.Texts) {
+        painter.setFont(PageQFont(text.Font, options.Zoom));
+        painter.drawText(rect(text.Rect),
+                         AlignmentFlags(text.Alignment) | Qt::AlignVCenter | Qt::TextDontClip | Qt::TextSingleLine,
+                         text.Text);
+    }
+    painter.restore();
+}
+
+bool ExportPdf(const TReportDocument& document, const QString& fileName)
+{
+    if (document.Pages.empty())
+        return false;
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        CannotWrite(fileName);
+    QPdfWriter writer(&file);
+    writer.setResolution(600);
+    writer.setTitle(document.Title);
+    writer.setCreator(QStringLiteral("Corvanel"));
+    writer.setPageLayout(document.Layout());
+    QPainter painter;
+    if (!painter.begin(&writer))
+        CannotWrite(fileName);
+    PaintPages(painter, writer, document, 0, document.PageCount() - 1, 1);
+    painter.end();
+    file.close();
+    if (file.error() != QFileDevice::NoError)
+        CannotWrite(fileName);
+    return true;
+}
+
+bool ExportPng(const TReportDocument& document, int pageIndex, const QString& fileName, int dpi)
+{
+    if (pageIndex < 0 || pageIndex >= document.PageCount() || dpi <= 0)
+        return false;
+    const TReportPage& page = document.Pages.at(size_t(pageIndex));
+    QImage image(qCeil(page.Size.width() / 25.4 * dpi), qCeil(page.Size.height() / 25.4 * dpi),
+                 QImage::Format_RGB32);
+    const int dotsPerMeter = qRound(dpi / 0.0254);
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        paintPage(painter, page);
+    }
+    if (!image.save(fileName, "PNG"))
+        CannotWrite(fileName);
+    return true;
+}
+
+bool PrintDocument(const TReportDocument& document, QPrinter& printer, const TReportPrinterSettings& settings)
+{
+    const int first = std::max(settings.FirstPage, 1);
+    const int last = settings.LastPage > 0 ? std::min(settings.LastPage, document.PageCount()) : document.PageCount();
+    if (first > last)
+        return false;
+    const int copies = std::max(settings.Copies, 1);
+
+    const QPageLayout savedLayout = printer.pageLayout();
+    const bool savedFullPage = printer.fullPage();
+    const int savedCopies = printer.copyCount();
+    // The page model is laid out on the whole sheet.
+    printer.setFullPage(true);
+    printer.setPageLayout(document.Layout());
+    printer.setDocName(document.Title);
+    // Copies the driver cannot make are printed one after the other.
+    const bool driverCopies = printer.supportsMultipleCopies();
+    printer.setCopyCount(driverCopies ? copies : 1);
+    const auto restore = [&] {
+        printer.setPageLayout(savedLayout);
+        printer.setFullPage(savedFullPage);
+        printer.setCopyCount(savedCopies);
+    };
+
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        restore();
+        throw EInOutError(QStringLiteral("Nu se poate tipari la imprimanta %1.")
+                              .arg(printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName()));
+    }
+    PaintPages(painter, printer, document, first - 1, last - 1, driverCopies ? 1 : copies);
+    painter.end();
+    restore();
+    return true;
+}
+
+} // namespace fw

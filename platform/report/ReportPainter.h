@@ -1,0 +1,41 @@
+#pragma once
+
+#include "platform/report/PageModel.h"
+
+#include <QFont>
+
+class QPainter;
+class QPrinter;
+
+namespace fw {
+
+// One painter for every device: the preview, printers, PDF files and images. Millimetres
+// become pixels through the device's own resolution (times Zoom), so the same page looks
+// the same everywhere.
+struct TPaintOptions {
+    double Zoom = 1.0;
+    bool Background = true; // paint the sheet white first (screens and images)
+};
+
+// Paints a page with its top left corner at the painter's origin. The page is only read.
+void paintPage(QPainter& painter, const TReportPage& page, const TPaintOptions& options = {});
+
+// The QFont a page font paints with; pointScale scales its size (the zoom).
+QFont PageQFont(const TPageFont& font, double pointScale = 1.0);
+// The height one line of the font takes, mm (the distance between memo lines).
+double LineHeightMm(const TPageFont& font);
+// The width a text takes in the font, mm.
+double TextWidthMm(const TPageFont& font, const QString& text);
+
+// Writes every page to a PDF file. False (and no file) when there are no pages;
+// EInOutError when the file cannot be written.
+bool ExportPdf(const TReportDocument& document, const QString& fileName);
+// Writes one page (0-based) to a PNG image at a resolution. False when there is no such
+// page; EInOutError when the file cannot be written.
+bool ExportPng(const TReportDocument& document, int pageIndex, const QString& fileName, int dpi = 150);
+// Prints the pages of the settings' range, with its copies, on the document's paper and
+// orientation (the printer's own layout is restored afterwards). False when the range holds
+// no page; EInOutError when the printer cannot be opened.
+bool PrintDocument(const TReportDocument& document, QPrinter& printer, const TReportPrinterSettings& settings);
+
+} // namespace fw

@@ -1,0 +1,119 @@
+// The per-user settings store, the safe replacement of shared files, and the path rules.
+#include "platform/config/AtomicFile.h"
+#include "platform/config/Paths.h"
+#include "platform/config/SettingsStore.h"
+
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <unistd.h>
+
+using namespace fw;
+
+namespace {
+
+QByteArray ReadAll(const QString& fileName)
+{
+    QFile file(fileName);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+TEST(SettingsStore, TheHostsLastDirectoryReachesTheAddOn)
+{
+    TSettingsStore host;
+    QFile::remove(host.FileName());
+    EXPECT_TRUE(host.FileName().startsWith(qEnvironmentVariable("XDG_CONFIG_HOME")));
+
+    // Opening with creation allowed makes an empty store; a missing value reads empty.
+    TSettingsStore addOn;
+    addOn.Create();
+    EXPECT_TRUE(addOn.Exists());
+    EXPECT_EQ(addOn.ReadString(TSettingsStore::LastDatabaseDir), QString());
+    EXPECT_FALSE(addOn.ValueExists(TSettingsStore::LastDatabaseDir));
+
+    const QString dir = QStringLiteral("/srv/firmă/Lactate SRL");
+    host.WriteString(TSettingsStore::LastDatabaseDir, dir);
+    EXPECT_EQ(addOn.ReadString(TSettingsStore::LastDatabaseDir), dir);
+    EXPECT_EQ(host.FileName(), QDir(qEnvironmentVariable("XDG_CONFIG_HOME")).filePath(QStringLiteral("Vendrako/Pelmaris.conf")));
+
+    // Creating an existing store keeps what it holds.
+    addOn.Create();
+    EXPECT_EQ(addOn.ReadString(TSettingsStore::LastDatabaseDir), dir);
+}
+
+TEST(AtomicFile, ReplacementKeepsWhatTheFileIs)
+{
+    testsupport::TempDir dir;
+    const QString real = dir.File(QStringLiteral("KRBDEF.INI"));
+    const QString link = dir.File(QStringLiteral("legatura.ini"));
+    ASSERT_TRUE(SaveFileAtomically(real, "v1\r\n"));
+    QFile::setPermissions(real, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
+    ASSERT_TRUE(QFile::link(real, link));
+
+    ASSERT_TRUE(SaveFileAtomically(link, "v2\r\n"));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(ReadAll(real), "v2\r\n");
+    // Owner, group and others; the "current user" bits only repeat one of them.
+    const auto modeBits = QFile::permissions(real) & QFileDevice::Permissions(0x7077);
+    EXPECT_EQ(modeBits, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
+    EXPECT_EQ(QDir(dir.Path()).entryList(QDir::Files | QDir::System).size(), 2);
+
+    // Not a file at all.
+    EXPECT_FALSE(SaveFileAtomically(dir.Path(), "x"));
+
+    // A directory that refuses new files: the file is rewritten where it stands.
+    if (geteuid() != 0) {
+        QFile::setPermissions(dir.Path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        EXPECT_TRUE(SaveFileAtomically(real, "v3 mai lung\r\n"));
+        EXPECT_EQ(ReadAll(real), "v3 mai lung\r\n");
+        QFile::setPermissions(dir.Path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+}
+
+TEST(Paths, HostIniFileTakesTheExecutablesNameWithIni)
+{
+    const struct {
+        const char* Executable;
+        const char* Ini;
+    } cases[] = {
+        {"/opt/pelmaris/bin/pelmaris", "/opt/pelmaris/bin/pelmaris.INI"},
+        {"/opt/pelmaris/bin/pelmaris.exe", "/opt/pelmaris/bin/pelmaris.INI"},
+        {"/opt/pel.maris-2.1/bin/pelmaris", "/opt/pel.maris-2.1/bin/pelmaris.INI"},
+        {"C:\\Pel.maris\\pelmaris", "C:\\Pel.maris\\pelmaris.INI"},
+        {"C:\\Pelmaris\\PELMARIS.EXE", "C:\\Pelmaris\\PELMARIS.INI"},
+        {"/opt/bin/pelmaris.bin.old", "/opt/bin/pelmaris.bin.INI"},
+        {"/opt/bin/.pelmaris", "/opt/bin/.pelmaris.INI"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ChangeFileExt(QString::fromLatin1(c.Executable), QStringLiteral(".INI")), QString::fromLatin1(c.Ini));
+
+    // The executable of the process, not the framework library that asks.
+    EXPECT_EQ(HostIniFileName(), QFileInfo(QCoreApplication::applicationFilePath()).absolutePath() + QStringLiteral("/test_boundary.INI"));
+}
+
+TEST(Paths, DirectoriesEndInExactlyOneSeparator)
+{
+    const struct {
+        const char* Directory;
+        const char* WithSeparator;
+    } cases[] = {
+        {"/srv/firma", "/srv/firma/"}, {"/srv/firma/", "/srv/firma/"}, {"/srv/firma//", "/srv/firma/"},
+        {"D:\\Firma\\", "D:\\Firma\\"}, {"D:\\Firma", "D:\\Firma/"},    {"/", "/"},
+        {"", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IncludeTrailingPathDelimiter(QString::fromLatin1(c.Directory)), QString::fromLatin1(c.WithSeparator))
+            << c.Directory;
+    }
+    EXPECT_EQ(JoinPath(QStringLiteral("/srv/firma"), QStringLiteral("KRBDEF.INI")), QStringLiteral("/srv/firma/KRBDEF.INI"));
+    EXPECT_EQ(JoinPath(QStringLiteral("/srv/firma/"), QStringLiteral("KRBDEF.INI")), QStringLiteral("/srv/firma/KRBDEF.INI"));
+    EXPECT_EQ(JoinPath(QString(), QStringLiteral("KRBDEF.INI")), QStringLiteral("KRBDEF.INI"));
+}

@@ -1,0 +1,271 @@
+// INI files shared with other programs: what a write keeps, what a read gives, and what
+// happens when the file cannot be written.
+#include "platform/config/IniFile.h"
+#include "platform/core/Exceptions.h"
+
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+using namespace fw;
+
+namespace {
+
+QByteArray ReadAll(const QString& fileName)
+{
+    QFile file(fileName);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteAll(const QString& fileName, const QByteArray& text)
+{
+    QFile file(fileName);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text);
+}
+
+// True when every line break in text is lineEnd.
+bool OnlyLineEnds(const QByteArray& text, const QByteArray& lineEnd)
+{
+    const QByteArray rest = QByteArray(text).replace(lineEnd, "");
+    return !rest.contains('\r') && !rest.contains('\n');
+}
+
+// Files may grow no larger than a few bytes while it lives: a write that fails halfway,
+// which even a superuser cannot write past.
+class FileSizeLimit final {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{bytes, saved_.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+
+private:
+    rlimit saved_{};
+    void (*oldHandler_)(int) = nullptr;
+};
+
+// The message of the EInOutError a call raises, or empty when it raises none.
+template <typename F>
+QString InOutErrorOf(F call)
+{
+    try {
+        call();
+    } catch (const EInOutError& e) {
+        return e.Message();
+    }
+    return {};
+}
+
+const QByteArray SharedFile = "; Setari comune ale firmei\r\n"
+                              "\r\n"
+                              "[Firma]\r\n"
+                              "Nume=Lactate SRL\r\n"
+                              "; prefixele productiei\r\n"
+                              "[Productie]\r\n"
+                              "IndGest=_\r\n"
+                              "IndCod=.\r\n"
+                              "\r\n"
+                              "[Gol]\r\n"
+                              "Cheie=\r\n"
+                              "; sfarsit\r\n";
+
+} // namespace
+
+TEST(IniFile, WriteKeepsLineEndsCommentsAndTheRestOfTheFile)
+{
+    struct Case {
+        const char* Name;
+        QByteArray LineEnd;
+    };
+    for (const Case& c : {Case{"CRLF", "\r\n"}, Case{"LF", "\n"}}) {
+        SCOPED_TRACE(c.Name);
+        testsupport::TempDir dir;
+        const QString fileName = dir.File(QStringLiteral("KRBDEF.INI"));
+        WriteAll(fileName, QByteArray(SharedFile).replace("\r\n", c.LineEnd));
+        TIniFile ini(fileName);
+        ini.WriteString(QStringLiteral("Productie"), QStringLiteral("IndCod"), QStringLiteral("M"));
+        ini.WriteString(QStringLiteral("Productie"), QStringLiteral("IndSemi"), QStringLiteral(";"));
+
+        const QByteArray text = ReadAll(fileName);
+        EXPECT_TRUE(OnlyLineEnds(text, c.LineEnd)) << text.constData();
+        for (const char* kept : {"; Setari comune ale firmei", "; prefixele productiei", "; sfarsit", "Nume=Lactate SRL",
+                                 "IndGest=_", "Cheie=", "IndSemi=;"})
+            EXPECT_TRUE(text.contains(kept)) << kept;
+
+        const QString productie = QStringLiteral("Productie");
+        EXPECT_EQ(ini.ReadString(productie, QStringLiteral("IndCod"), QString()), QStringLiteral("M"));
+        EXPECT_EQ(ini.ReadString(productie, QStringLiteral("IndSemi"), QString()), QStringLiteral(";"));
+        EXPECT_EQ(ini.ReadString(QStringLiteral("Firma"), QStringLiteral("Nume"), QString()), QStringLiteral("Lactate SRL"));
+        EXPECT_EQ(ini.ReadSection(productie), (QStringList{"IndGest", "IndCod", "IndSemi"}));
+
+        // A second write does not pile up blank lines or comments.
+        ini.WriteString(productie, QStringLiteral("IndCod"), QStringLiteral("N"));
+        const QByteArray again = ReadAll(fileName);
+        EXPECT_EQ(again.size(), text.size());
+        EXPECT_EQ(again.count(';'), text.count(';'));
+    }
+}
+
+TEST(IniFile, ReadsGiveTheDefaultOnlyForWhatIsMissing)
+{
+    testsupport::TempDir dir;
+    const QString fileName = dir.File(QStringLiteral("KRBDEF.INI"));
+    WriteAll(fileName, SharedFile);
+    const TIniFile ini(fileName);
+    const TIniFile missing(dir.File(QStringLiteral("nu-exista.ini")));
+    const QString dflt = QStringLiteral("implicit");
+
+    // A key with nothing after "=" is there, and empty.
+    EXPECT_EQ(ini.ReadString(QStringLiteral("Gol"), QStringLiteral("Cheie"), dflt), QString());
+    EXPECT_TRUE(ini.ValueExists(QStringLiteral("Gol"), QStringLiteral("Cheie")));
+    EXPECT_EQ(ini.ReadString(QStringLiteral("Gol"), QStringLiteral("Alta"), dflt), dflt);
+    EXPECT_EQ(ini.ReadString(QStringLiteral("Lipsa"), QStringLiteral("Cheie"), dflt), dflt);
+    EXPECT_EQ(missing.ReadString(QStringLiteral("Productie"), QStringLiteral("IndCod"), dflt), dflt);
+    EXPECT_FALSE(missing.SectionExists(QStringLiteral("Productie")));
+
+    // Section and key names ignore case.
+    EXPECT_EQ(ini.ReadString(QStringLiteral("PRODUCTIE"), QStringLiteral("indcod"), dflt), QStringLiteral("."));
+    EXPECT_TRUE(ini.SectionExists(QStringLiteral("productie")));
+    EXPECT_TRUE(ini.ValueExists(QStringLiteral("FIRMA"), QStringLiteral("NUME")));
+
+    // Reading and removing what is not there never creates the file.
+    TIniFile absent(dir.File(QStringLiteral("nu-exista.ini")));
+    absent.DeleteKey(QStringLiteral("Productie"), QStringLiteral("IndCod"));
+    absent.EraseSection(QStringLiteral("Productie"));
+    EXPECT_FALSE(QFile::exists(absent.FileName()));
+}
+
+TEST(IniFile, WritesReplaceTheKeyWhateverItsCase)
+{
+    testsupport::TempDir dir;
+    const QString fileName = dir.File(QStringLiteral("KRBDEF.INI"));
+    WriteAll(fileName, SharedFile);
+    TIniFile ini(fileName);
+    ini.WriteString(QStringLiteral("PRODUCTIE"), QStringLiteral("indcod"), QStringLiteral("M"));
+    EXPECT_EQ(ini.ReadSection(QStringLiteral("Productie")), (QStringList{"IndGest", "IndCod"}));
+    EXPECT_EQ(ini.ReadString(QStringLiteral("Productie"), QStringLiteral("IndCod"), QString()), QStringLiteral("M"));
+    EXPECT_EQ(ReadAll(fileName).count("[Productie]"), 1);
+}
+
+TEST(IniFile, EachWriteStartsFromTheFileAsItIsNow)
+{
+    // Two users (or the host and the add-on) each change their own key of one file.
+    testsupport::TempDir dir;
+    const QString fileName = dir.File(QStringLiteral("KRBDEF.INI"));
+    TIniFile first(fileName);
+    TIniFile second(fileName);
+    first.WriteString(QStringLiteral("Productie"), QStringLiteral("IndGest"), QStringLiteral("G"));
+    second.WriteString(QStringLiteral("Initial"), QStringLiteral("NetControlDir"), QStringLiteral("/srv/net"));
+    first.WriteInteger(QStringLiteral("Productie"), QStringLiteral("Versiune"), 3);
+    EXPECT_EQ(second.ReadString(QStringLiteral("Productie"), QStringLiteral("IndGest"), QString()), QStringLiteral("G"));
+    EXPECT_EQ(first.ReadString(QStringLiteral("Initial"), QStringLiteral("NetControlDir"), QString()),
+              QStringLiteral("/srv/net"));
+    EXPECT_EQ(second.ReadInteger(QStringLiteral("Productie"), QStringLiteral("Versiune"), 0), 3);
+    // A new file takes the platform's line ends.
+    EXPECT_TRUE(OnlyLineEnds(ReadAll(fileName), "\n"));
+
+    first.DeleteKey(QStringLiteral("Productie"), QStringLiteral("Versiune"));
+    second.EraseSection(QStringLiteral("Initial"));
+    EXPECT_FALSE(first.SectionExists(QStringLiteral("Initial")));
+    EXPECT_EQ(first.ReadSection(QStringLiteral("Productie")), QStringList{"IndGest"});
+}
+
+TEST(IniFile, ValuesReadBackAsWritten)
+{
+    testsupport::TempDir dir;
+    TIniFile ini(dir.File(QStringLiteral("valori.ini")));
+    const QString values[] = {QStringLiteral(";"), QStringLiteral("#"), QStringLiteral("="), QStringLiteral("\""),
+                              QStringLiteral(" "), QStringLiteral("  doua  spatii "), QStringLiteral("D:\\Firma\\"),
+                              QStringLiteral("ăîâşţ"), QString()};
+    for (const QString& value : values) {
+        ini.WriteString(QStringLiteral("S"), QStringLiteral("K"), value);
+        EXPECT_EQ(ini.ReadString(QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("?")), value);
+    }
+}
+
+TEST(IniFile, NumbersAndSwitchesFallBackOnTheDefault)
+{
+    testsupport::TempDir dir;
+    const QString fileName = dir.File(QStringLiteral("n.ini"));
+    WriteAll(fileName, "[N]\nzece=10\nminus=-7\nhex=$1F\nhex2=0x10\ntext=abc\ngol=\nmare=99999999999\nplus=+5\ndublu=--5\n");
+    const TIniFile ini(fileName);
+    const struct {
+        const char* Key;
+        int Expected;
+    } cases[] = {{"zece", 10}, {"minus", -7}, {"hex", 31}, {"hex2", 16}, {"text", 42},
+                 {"gol", 42},  {"mare", 42},  {"plus", 5}, {"dublu", 42}, {"lipsa", 42}};
+    for (const auto& c : cases)
+        EXPECT_EQ(ini.ReadInteger(QStringLiteral("N"), QString::fromLatin1(c.Key), 42), c.Expected) << c.Key;
+    EXPECT_TRUE(ini.ReadBool(QStringLiteral("N"), QStringLiteral("zece"), false));
+    EXPECT_FALSE(ini.ReadBool(QStringLiteral("N"), QStringLiteral("text"), false));
+    EXPECT_TRUE(ini.ReadBool(QStringLiteral("N"), QStringLiteral("lipsa"), true));
+}
+
+TEST(IniFile, EntriesThatWouldReadBackAsSomethingElseAreRefused)
+{
+    testsupport::TempDir dir;
+    const QString fileName = dir.File(QStringLiteral("KRBDEF.INI"));
+    WriteAll(fileName, SharedFile);
+    TIniFile ini(fileName);
+    const struct {
+        const char* Section;
+        const char* Key;
+        const char* Value;
+    } cases[] = {{"Productie", "IndCod", "M\r\nIndGest=X"}, {"Productie", "Ind=Cod", "M"}, {"Productie", "", "M"},
+                 {"Productie", ";IndCod", "M"},           {"Prod]uctie", "IndCod", "M"}, {"Prod\nuctie", "IndCod", "M"}};
+    for (const auto& c : cases) {
+        EXPECT_THROW(ini.WriteString(QString::fromLatin1(c.Section), QString::fromLatin1(c.Key), QString::fromLatin1(c.Value)),
+                     std::invalid_argument)
+            << c.Key;
+    }
+    EXPECT_EQ(ReadAll(fileName), SharedFile);
+}
+
+TEST(IniFile, AFileThatCannotBeWrittenRaisesAndStaysIntact)
+{
+    testsupport::TempDir dir;
+    const QString fileName = dir.File(QStringLiteral("KRBDEF.INI"));
+    WriteAll(fileName, SharedFile);
+    TIniFile ini(fileName);
+
+    // The disk refuses the new text halfway: the old file must survive whole.
+    QString message;
+    {
+        FileSizeLimit limit(16);
+        message = InOutErrorOf([&] { ini.WriteString(QStringLiteral("Productie"), QStringLiteral("IndCod"), QStringLiteral("M")); });
+    }
+    EXPECT_EQ(message, QStringLiteral("Unable to write to ") + fileName);
+    EXPECT_EQ(ReadAll(fileName), SharedFile);
+    EXPECT_EQ(QDir(dir.Path()).entryList(QDir::Files), QStringList{"KRBDEF.INI"}) << "a temporary file was left behind";
+
+    // A directory that does not exist; the message carries the name as given.
+    const QString nowhere = QStringLiteral("nu/exista/KRBDEF.INI");
+    TIniFile lost(nowhere);
+    EXPECT_EQ(InOutErrorOf([&] { lost.WriteString(QStringLiteral("Productie"), QStringLiteral("IndCod"), QStringLiteral("M")); }),
+              QStringLiteral("Unable to write to nu/exista/KRBDEF.INI"));
+
+    // A read-only file in a read-only directory (permissions bind all but the superuser).
+    if (geteuid() != 0) {
+        QFile::setPermissions(fileName, QFileDevice::ReadOwner);
+        QFile::setPermissions(dir.Path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        EXPECT_EQ(InOutErrorOf([&] { ini.WriteString(QStringLiteral("Productie"), QStringLiteral("IndCod"), QStringLiteral("M")); }),
+                  QStringLiteral("Unable to write to ") + fileName);
+        EXPECT_EQ(ReadAll(fileName), SharedFile);
+        QFile::setPermissions(dir.Path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+}

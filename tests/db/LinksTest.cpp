@@ -1,0 +1,169 @@
+// Master-detail, lookup and calculated fields, filters: the links the production data relies on.
+#include "DbFixture.h"
+#include "platform/core/Exceptions.h"
+#include "platform/db/Table.h"
+
+#include <gtest/gtest.h>
+
+using namespace fw;
+using namespace testsupport;
+
+namespace {
+
+class Links : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        CreateTable(dir.Path(), "CATALOG.DB",
+                    {{"Grupa", TFieldType::String, 8}, {"Cod", TFieldType::String, 30}, {"Denumire", TFieldType::String, 255}},
+                    {{"", "Grupa;Cod", TIndexOption::Primary | TIndexOption::Unique}},
+                    {{"01", ".LAPTE", "Lapte crud"},
+                     {"02", "IAURT", "Iaurt 3%"},
+                     {"02", "SANA", "Sana"},
+                     {"05", ".LAPTE", "Lapte crud (grupa 05)"},
+                     {"03", ";MAIA", "Maia"},
+                     {"04", QVariant(), "Fara cod"}});
+        CreateTable(dir.Path(), "Reteta.DB",
+                    {{"Cod", TFieldType::String, 30}, {"Cod_MatPrim", TFieldType::String, 30}, {"Cant_MatPrim", TFieldType::Float, 0}},
+                    {{"", "Cod;Cod_MatPrim", TIndexOption::Primary | TIndexOption::Unique}},
+                    {{"IAURT", ".LAPTE", 10.0}, {"IAURT", ";MAIA", 1.0}, {"SANA", ".LAPTE", 12.0}, {"SANA", ".SMANT", 2.0}});
+    }
+    TempDir dir;
+};
+
+TEST_F(Links, DetailShowsTheMasterRowsAndANewRowTakesTheMasterValue)
+{
+    TTable products;
+    products.SetDatabaseName(dir.Path());
+    products.SetTableName("CATALOG.DB");
+    products.SetFiltered(true);
+    products.OnFilterRecord = [](TDataSet* ds, bool& accept) {
+        accept = !StartsWithChar(ds->FieldByName("Cod")->AsString(), '.');
+    };
+    TDataSource productSource;
+    productSource.SetDataSet(&products);
+
+    TTable recipe;
+    recipe.SetDatabaseName(dir.Path());
+    recipe.SetTableName("Reteta.DB");
+    recipe.SetIndexFieldNames("Cod");
+    recipe.SetMasterSource(&productSource);
+    recipe.SetMasterFields("Cod");
+    QString codeAtNewRecord;
+    recipe.OnNewRecord = [&](TDataSet* ds) { codeAtNewRecord = ds->FieldByName("Cod")->AsString(); };
+
+    products.Open();
+    recipe.Open();
+    ASSERT_EQ(products.FieldByName("Cod")->AsString(), "IAURT"); // .LAPTE is filtered out
+    EXPECT_EQ(Column(recipe, "Cod_MatPrim"), (QStringList{".LAPTE", ";MAIA"}));
+    products.Next();
+    EXPECT_EQ(products.FieldByName("Cod")->AsString(), "SANA");
+    EXPECT_EQ(Column(recipe, "Cod_MatPrim"), (QStringList{".LAPTE", ".SMANT"}));
+
+    recipe.Append();
+    EXPECT_EQ(codeAtNewRecord, "SANA");
+    recipe.FieldByName("Cod_MatPrim")->SetAsString(".ZAHAR");
+    recipe.FieldByName("Cant_MatPrim")->SetAsFloat(1.5);
+    recipe.Post();
+    EXPECT_EQ(RawColumn(dir.Path(), "SELECT Cod FROM Reteta WHERE Cod_MatPrim='.ZAHAR'"), (QVariantList{"SANA"}));
+
+    // A refused detail post stops the master from moving.
+    recipe.BeforePost = [](TDataSet*) { Abort(); };
+    recipe.Edit();
+    recipe.FieldByName("Cant_MatPrim")->SetAsFloat(3.0);
+    EXPECT_THROW(products.Prior(), EAbort);
+    EXPECT_EQ(products.FieldByName("Cod")->AsString(), "SANA");
+    EXPECT_EQ(recipe.State(), TDataSetState::Edit);
+}
+
+TEST_F(Links, LookupGoesByCodeOnlyAndSeesOnlyWhatTheLookupListShows)
+{
+    TTable materials;
+    materials.SetDatabaseName(dir.Path());
+    materials.SetTableName("Catalog.DB");
+    materials.AddField("Grupa", TFieldType::String, 8);
+    materials.AddField("Cod", TFieldType::String, 30);
+    materials.AddField("Denumire", TFieldType::String, 255);
+    materials.SetFiltered(true);
+    materials.OnFilterRecord = [](TDataSet* ds, bool& accept) {
+        const QString c = ds->FieldByName("Cod")->AsString();
+        accept = StartsWithChar(c, '.') || StartsWithChar(c, ';');
+    };
+    TTable recipe;
+    recipe.SetDatabaseName(dir.Path());
+    recipe.SetTableName("Reteta.DB");
+    recipe.AddField("Cod", TFieldType::String, 30);
+    recipe.AddField("Cod_MatPrim", TFieldType::String, 30);
+    recipe.AddField("Cant_MatPrim", TFieldType::Float);
+    recipe.AddLookupField("DenMat_Prim", 255, "Cod_MatPrim", &materials, "Cod", "Denumire");
+    materials.Open();
+    recipe.Open();
+    QStringList names = Column(recipe, "DenMat_Prim");
+    // .LAPTE is in two groups: the first row met wins; .SMANT is not in the catalog at all.
+    EXPECT_EQ(names, (QStringList{"Lapte crud", "Maia", "Lapte crud", ""}));
+    // While editing, the lookup follows the code.
+    recipe.First();
+    recipe.Edit();
+    recipe.FieldByName("Cod_MatPrim")->SetAsString(";MAIA");
+    EXPECT_EQ(recipe.FieldByName("DenMat_Prim")->AsString(), "Maia");
+    recipe.FieldByName("Cod_MatPrim")->SetAsString("IAURT"); // a product, outside the list
+    EXPECT_EQ(recipe.FieldByName("DenMat_Prim")->AsString(), "");
+    recipe.Cancel();
+}
+
+TEST_F(Links, CalculatedFieldsAreComputedPerRecordAndCached)
+{
+    TTable recipe;
+    recipe.SetDatabaseName(dir.Path());
+    recipe.SetTableName("Reteta.DB");
+    recipe.AddField("Cod", TFieldType::String, 30);
+    recipe.AddField("Cod_MatPrim", TFieldType::String, 30);
+    recipe.AddField("Cant_MatPrim", TFieldType::Float);
+    TField* twice = recipe.AddCalcField("Dublu", TFieldType::Float);
+    int calls = 0;
+    recipe.OnCalcFields = [&](TDataSet* ds) {
+        ++calls;
+        ds->FieldByName("Dublu")->SetAsFloat(ds->FieldByName("Cant_MatPrim")->AsFloat() * 2);
+    };
+    recipe.Open();
+    EXPECT_EQ(calls, 4); // each record once, when read
+    QStringList values;
+    for (int round = 0; round < 3; ++round) {
+        values.clear();
+        while (!recipe.Eof()) {
+            values << twice->AsString();
+            recipe.Next();
+        }
+        while (!recipe.Bof())
+            recipe.Prior();
+    }
+    EXPECT_EQ(values, (QStringList{"20", "2", "24", "4"}));
+    EXPECT_EQ(calls, 4); // moving over records already read does not compute again
+    recipe.Last();
+    recipe.Edit();
+    recipe.FieldByName("Cant_MatPrim")->SetAsFloat(5);
+    EXPECT_EQ(twice->AsFloat(), 10.0); // recomputed for the edited record
+    recipe.Post();
+    EXPECT_EQ(twice->AsFloat(), 10.0);
+    EXPECT_THROW(twice->SetAsFloat(1), EDatabaseError); // read-only outside the calculation
+}
+
+TEST_F(Links, FilterHidesRowsFromKeySearchesCountsAndNavigation)
+{
+    auto catalog = OpenTable(dir.Path(), "CATALOG.DB");
+    catalog->Close();
+    catalog->SetFiltered(true);
+    catalog->OnFilterRecord = [](TDataSet* ds, bool& accept) {
+        accept = !StartsWithChar(ds->FieldByName("Cod")->AsString(), '.');
+    };
+    catalog->Open();
+    EXPECT_EQ(catalog->RecordCount(), 4);
+    EXPECT_FALSE(catalog->FindKey({"01", ".LAPTE"}));
+    EXPECT_TRUE(catalog->FindKey({"02", "SANA"}));
+    EXPECT_EQ(catalog->RecNo(), 2);
+    EXPECT_TRUE(catalog->FindKey({"04", ""})); // an empty code is a key like any other
+    EXPECT_EQ(catalog->FieldByName("Denumire")->AsString(), "Fara cod");
+    EXPECT_EQ(Column(*catalog, "Cod"), (QStringList{"IAURT", "SANA", ";MAIA", ""}));
+}
+
+} // namespace

@@ -1,0 +1,116 @@
+// Walking, positions and deletes on tables larger than one block, with null keys.
+#include "DbFixture.h"
+#include "platform/core/Exceptions.h"
+#include "platform/db/Table.h"
+
+#include <gtest/gtest.h>
+
+using namespace fw;
+using namespace testsupport;
+
+namespace {
+
+// 1,500 rows keyed by (Grupa, Nr); every tenth row has no group (stored as null).
+class Navigation : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::vector<QVariantList> rows;
+        for (int i = 0; i < kRows; ++i)
+            rows.push_back({i % 10 == 0 ? QVariant() : QVariant(QString("G%1").arg(i % 3)), double(i)});
+        CreateTable(dir.Path(), "Stoc.DB", {{"Grupa", TFieldType::String, 8}, {"Nr", TFieldType::Float, 0}}, {}, rows);
+        CreateTable(dir.Path(), "Idx.DB", {{"Grupa", TFieldType::String, 8}, {"Nr", TFieldType::Float, 0}}, {}, rows);
+        fw::TTable t;
+        t.SetDatabaseName(dir.Path());
+        t.SetTableName("Idx.DB");
+        t.AddIndex("ByGroup", "Grupa;Nr", {});
+        for (int i = 0; i < kRows; ++i)
+            expected << QString::number(i);
+    }
+    static constexpr int kRows = 1500;
+    TempDir dir;
+    QStringList expected;
+};
+
+TEST_F(Navigation, ForwardAndBackwardWalksSeeEveryRowOnce)
+{
+    auto t = OpenTable(dir.Path(), "Stoc.DB");
+    EXPECT_EQ(Column(*t, "Nr"), expected); // insertion order without a key
+    EXPECT_TRUE(t->Eof());
+    QStringList back;
+    t->Last();
+    while (!t->Bof()) {
+        back.prepend(t->FieldByName("Nr")->AsString());
+        t->Prior();
+    }
+    EXPECT_EQ(back, expected);
+    EXPECT_EQ(t->RecordCount(), kRows);
+}
+
+TEST_F(Navigation, OrderWithNullsWalksTheSameBothWays)
+{
+    auto t = OpenTable(dir.Path(), "Idx.DB", "Grupa;Nr");
+    QStringList forward = Column(*t, "Nr");
+    ASSERT_EQ(forward.size(), kRows);
+    EXPECT_EQ(forward.first(), "0");           // null groups first
+    EXPECT_EQ(t->FieldByName("Grupa")->AsString(), "G2");
+    QStringList back;
+    t->Last();
+    while (!t->Bof()) {
+        back.prepend(t->FieldByName("Nr")->AsString());
+        t->Prior();
+    }
+    EXPECT_EQ(back, forward);
+    // From the middle (after a key search) both ways across block edges.
+    ASSERT_TRUE(t->FindKey({"G1", 703.0}));
+    const int at = forward.indexOf("703");
+    EXPECT_EQ(t->RecNo(), at + 1);
+    for (int i = 1; i <= 300; ++i)
+        t->Prior();
+    EXPECT_EQ(t->FieldByName("Nr")->AsString(), forward.at(at - 300));
+    EXPECT_EQ(t->MoveBy(600), 600);
+    EXPECT_EQ(t->FieldByName("Nr")->AsString(), forward.at(at + 300));
+    t->SetRecNo(5);
+    EXPECT_EQ(t->FieldByName("Nr")->AsString(), forward.at(4));
+    EXPECT_EQ(t->RecNo(), 5);
+}
+
+TEST_F(Navigation, DeleteMakesTheNextRowCurrentAndTheLastOneFallsBack)
+{
+    auto t = OpenTable(dir.Path(), "Stoc.DB");
+    t->SetRecNo(700);
+    t->Delete();
+    EXPECT_EQ(t->FieldByName("Nr")->AsString(), "700");
+    EXPECT_EQ(t->RecordCount(), kRows - 1);
+    t->Last();
+    t->Delete();
+    EXPECT_EQ(t->FieldByName("Nr")->AsString(), "1498");
+    // Walking and deleting matching rows, as the consumption of stock does.
+    t->First();
+    int deleted = 0;
+    while (!t->Eof()) {
+        if (t->FieldByName("Grupa")->IsNull()) {
+            t->Delete();
+            ++deleted;
+        } else {
+            t->Next();
+        }
+    }
+    EXPECT_EQ(deleted, 150);
+    EXPECT_EQ(t->RecordCount(), kRows - 2 - 150);
+}
+
+TEST_F(Navigation, EmptyTableIsBofAndEofAndEditStartsAnInsert)
+{
+    CreateTable(dir.Path(), "Gol.DB", {{"A", TFieldType::String, 4}});
+    auto t = OpenTable(dir.Path(), "Gol.DB");
+    EXPECT_TRUE(t->Bof());
+    EXPECT_TRUE(t->Eof());
+    EXPECT_TRUE(t->IsEmpty());
+    EXPECT_EQ(t->RecNo(), 0);
+    EXPECT_THROW(t->Delete(), EDatabaseError);
+    t->Edit();
+    EXPECT_EQ(t->State(), TDataSetState::Insert);
+}
+
+} // namespace

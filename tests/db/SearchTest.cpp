@@ -1,0 +1,100 @@
+// Orders, key searches and locating, byte-wise and case-sensitive.
+#include "DbFixture.h"
+#include "platform/core/Exceptions.h"
+#include "platform/db/Table.h"
+
+#include <gtest/gtest.h>
+
+using namespace fw;
+using namespace testsupport;
+
+namespace {
+
+class Search : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        CreateTable(dir.Path(), "CATALOG.DB",
+                    {{"Grupa", TFieldType::String, 8}, {"Cod", TFieldType::String, 30}, {"Denumire", TFieldType::String, 255}},
+                    {{"", "Grupa;Cod", TIndexOption::Primary | TIndexOption::Unique},
+                     {"ByName", "Grupa;Denumire", {}}},
+                    {{"LAP", "P2", "Branza"},
+                     {"LA", "P1", "zer"},
+                     {"LA", "P3", "Unt"},
+                     {"la", "P4", "Apa"},
+                     {"MAT", "P5", "Cutie"},
+                     {"LAPT", "P6", "Smantana"}});
+    }
+    TempDir dir;
+};
+
+TEST_F(Search, OrdersByIndexFieldsByteWise)
+{
+    auto t = OpenTable(dir.Path(), "catalog.db");
+    // Primary order: group, then code; upper case before lower case; a prefix first.
+    EXPECT_EQ(Column(*t, "Cod"), (QStringList{"P1", "P3", "P2", "P6", "P5", "P4"}));
+    t->SetIndexFieldNames("Grupa;Denumire");
+    EXPECT_EQ(Column(*t, "Denumire"), (QStringList{"Unt", "zer", "Branza", "Smantana", "Cutie", "Apa"}));
+}
+
+TEST_F(Search, ChangingTheOrderKeepsTheCurrentRecord)
+{
+    auto t = OpenTable(dir.Path(), "CATALOG.DB");
+    ASSERT_TRUE(t->FindKey({"LAP", "P2"}));
+    t->SetIndexFieldNames("Grupa;Denumire");
+    EXPECT_EQ(t->FieldByName("Cod")->AsString(), "P2");
+    t->Next();
+    EXPECT_EQ(t->FieldByName("Cod")->AsString(), "P6");
+}
+
+TEST_F(Search, FindKeyIsExactAndLeavesTheCursorWhenNothingMatches)
+{
+    auto t = OpenTable(dir.Path(), "CATALOG.DB");
+    ASSERT_TRUE(t->FindKey({"LA", "P3"}));
+    EXPECT_FALSE(t->FindKey({"LA", "p3"}));
+    EXPECT_FALSE(t->FindKey({"L"}));
+    EXPECT_EQ(t->FieldByName("Cod")->AsString(), "P3");
+    EXPECT_TRUE(t->FindKey({"la"}));
+    EXPECT_EQ(t->FieldByName("Cod")->AsString(), "P4");
+    EXPECT_THROW(t->FindKey({"LA", "P1", "x"}), EDatabaseError);
+}
+
+TEST_F(Search, FindNearestOnOneOrSeveralFields)
+{
+    auto t = OpenTable(dir.Path(), "CATALOG.DB", "Grupa;Denumire");
+    struct Case {
+        QVariantList key;
+        const char* code;
+    } cases[] = {
+        {{"LAP"}, "P2"},           // exact group
+        {{"LAPA"}, "P6"},          // between LAP and LAPT
+        {{"L"}, "P3"},             // a prefix sorts first
+        {{"LA", "V"}, "P1"},       // second field: "zer" is the first at or after "V"
+        {{"LA", "zzz"}, "P2"},     // past the group: the next group's first row
+        {{"Z"}, "P4"},             // lower case sorts after upper case
+        {{""}, "P3"},              // an empty key is the start
+    };
+    for (const Case& c : cases) {
+        t->FindNearest(c.key);
+        EXPECT_EQ(t->FieldByName("Cod")->AsString(), c.code) << c.key.value(0).toString().toStdString();
+    }
+    t->FindNearest({"zz"});
+    EXPECT_EQ(t->FieldByName("Cod")->AsString(), "P4"); // nothing after: the last record
+    EXPECT_TRUE(t->Eof());
+}
+
+TEST_F(Search, LocateAndLookupByFieldList)
+{
+    auto t = OpenTable(dir.Path(), "CATALOG.DB");
+    t->Last();
+    EXPECT_TRUE(t->Locate("Grupa;Denumire", {"LA", "Unt"}));
+    EXPECT_EQ(t->FieldByName("Cod")->AsString(), "P3");
+    EXPECT_FALSE(t->Locate("Denumire", {"unt"}));
+    EXPECT_EQ(t->FieldByName("Cod")->AsString(), "P3");
+    t->First();
+    EXPECT_EQ(t->Lookup("Cod", {"P5"}, "Denumire").toString(), "Cutie");
+    EXPECT_EQ(t->FieldByName("Cod")->AsString(), "P1"); // Lookup does not move
+    EXPECT_FALSE(t->Lookup("Cod", {"P9"}, "Denumire").isValid());
+}
+
+} // namespace
