@@ -1,0 +1,376 @@
+#include "host/ReceiptLedger.h"
+
+#include "platform/db/Database.h"
+#include "platform/db/Query.h"
+#include "platform/db/Table.h"
+#include "platform/ui/MessageDlg.h"
+
+#include <QTimer>
+#include <algorithm>
+#include <cmath>
+
+namespace pelmaris {
+
+namespace {
+
+const QString kStoc = QStringLiteral("Stoc.DB");
+const QString kItemIn = QStringLiteral("Item_in.DB");
+const QString kDocIn = QStringLiteral("Doc_in.DB");
+
+std::unique_ptr<fw::TTable> OpenTable(const QString& database, const QString& name, const QString& order = {})
+{
+    auto table = std::make_unique<fw::TTable>();
+    table->SetDatabaseName(database);
+    table->SetTableName(name);
+    table->SetIndexFieldNames(order);
+    table->Open();
+    return table;
+}
+
+QString Str(const fw::TDataSet& ds, const char* field) { return ds.FieldByName(QString::fromLatin1(field))->AsString(); }
+double Num(const fw::TDataSet& ds, const char* field) { return ds.FieldByName(QString::fromLatin1(field))->AsFloat(); }
+bool IsNull(const fw::TDataSet& ds, const char* field) { return ds.FieldByName(QString::fromLatin1(field))->IsNull(); }
+void Set(fw::TDataSet& ds, const char* field, const QVariant& value)
+{
+    ds.FieldByName(QString::fromLatin1(field))->SetValue(value);
+}
+
+// The line held by the active record of an Item_in dataset.
+TReceiptLine LineOf(const fw::TDataSet& ds)
+{
+    TReceiptLine line;
+    line.Contor = Num(ds, "Contor");
+    line.ContorSecundar = Num(ds, "Contor_secundar");
+    line.Gestiune = Str(ds, "Cod_gestiune");
+    line.Grupa = Str(ds, "Cod_grupa");
+    line.Articol = Str(ds, "Cod_articol");
+    line.Lot = Str(ds, "Lot");
+    line.Agent = Str(ds, "Agent");
+    line.Cantitate = Num(ds, "Cantitate");
+    line.Pret = Num(ds, "Pret_achizitie_lei");
+    return line;
+}
+
+void WriteLot(fw::TTable& stoc, const TReceiptLine& line, double quantity)
+{
+    Set(stoc, "Cantitate", quantity);
+    Set(stoc, "Cod_articol", line.Articol);
+    Set(stoc, "Cod_grupa", line.Grupa);
+    Set(stoc, "Cod_gestiune", line.Gestiune);
+    Set(stoc, "Pret_achizitie", line.Pret);
+    Set(stoc, "Lot", line.Lot);
+    Set(stoc, "Agent", line.Agent);
+    Set(stoc, "Contor_in", line.Contor);
+    Set(stoc, "Contor_secundar_in", line.ContorSecundar);
+    Set(stoc, "Data_intrare", line.DataIntrare.isValid() ? QVariant(line.DataIntrare) : QVariant());
+}
+
+double MaxOf(const QString& database, const QStringList& sql, const std::function<void(fw::TQuery&)>& bind = {})
+{
+    fw::TQuery q;
+    q.SetDatabaseName(database);
+    q.SetSQL(sql);
+    if (bind)
+        bind(q);
+    q.Open();
+    return q.Fields(0)->AsFloat();
+}
+
+QDate RegistrationDate(const QString& database, double contor)
+{
+    auto docs = OpenTable(database, kDocIn, QStringLiteral("Contor"));
+    return docs->FindKey({contor}) ? docs->FieldByName(QStringLiteral("Data_inregistrarii"))->AsDate() : QDate();
+}
+
+} // namespace
+
+void ApplyLineToStock(const QString& database, const std::optional<TReceiptLine>& before,
+                      const std::optional<TReceiptLine>& after)
+{
+    auto stoc = OpenTable(database, kStoc, QStringLiteral("Contor_in;Contor_secundar_in"));
+    bool haveLot = false;
+    double drawn = 0; // what has left the lot since the line put it there
+    if (before) {
+        haveLot = stoc->FindKey({before->Contor, before->ContorSecundar});
+        drawn = before->Cantitate - (haveLot ? Num(*stoc, "Cantitate") : 0.0);
+    }
+    auto refuse = [&](const QString& consequence) {
+        return EStockRefused(QStringLiteral("Din lotul <%1> al acestei linii s-a consumat deja cantitatea %2.\r%3")
+                                 .arg(before->Lot, fw::FloatToStr(drawn), consequence));
+    };
+    if (!after) {
+        if (drawn > StockTolerance)
+            throw refuse(QStringLiteral("Linia nu mai poate fi stearsa."));
+        if (haveLot)
+            stoc->Delete();
+        return;
+    }
+    if (before && drawn > StockTolerance
+        && (before->Articol != after->Articol || before->Grupa != after->Grupa || before->Gestiune != after->Gestiune
+            || before->Lot != after->Lot))
+        throw refuse(QStringLiteral("Articolul, grupa, gestiunea si lotul liniei nu mai pot fi schimbate."));
+    // The lot keeps whatever has been drawn from it and follows the line in the rest.
+    const double remaining = after->Cantitate - drawn;
+    if (remaining < -StockTolerance)
+        throw refuse(QStringLiteral("Cantitatea liniei nu poate fi mai mica."));
+    if (haveLot) {
+        if (remaining <= StockTolerance) {
+            stoc->Delete();
+            return;
+        }
+        stoc->Edit();
+        WriteLot(*stoc, *after, remaining);
+        stoc->Post();
+    } else if (remaining > StockTolerance) {
+        stoc->Append();
+        WriteLot(*stoc, *after, remaining);
+        stoc->Post();
+    }
+}
+
+std::optional<TReceiptLine> StoredLine(const QString& database, double contor, double contorSecundar)
+{
+    auto lines = OpenTable(database, kItemIn, QStringLiteral("Contor;Contor_secundar"));
+    if (!lines->FindKey({contor, contorSecundar}))
+        return std::nullopt;
+    return LineOf(*lines);
+}
+
+double TakeReceiptCounter(const QString& database)
+{
+    auto counter = OpenTable(database, QStringLiteral("COUNTER.DB"));
+    if (counter->IsEmpty())
+        counter->Append();
+    else
+        counter->Edit();
+    // A counter behind the documents (rows written by another program) must not hand
+    // out a number that is taken.
+    const double used = MaxOf(database, {QStringLiteral("SELECT MAX(Contor) AS M FROM \"Doc_in.DB\"")});
+    const double next = std::max(Num(*counter, "NewCounterIn"), used) + 1;
+    Set(*counter, "NewCounterIn", next);
+    counter->Post();
+    return next;
+}
+
+double NextLineNumber(const QString& database, double contor)
+{
+    return MaxOf(database,
+                 {QStringLiteral("SELECT MAX(Contor_secundar) AS M FROM \"Item_in.DB\""),
+                  QStringLiteral("WHERE Contor = :Contor")},
+                 [&](fw::TQuery& q) { q.ParamByName(QStringLiteral("Contor"))->SetAsFloat(contor); })
+           + 1;
+}
+
+void AddReceiptLine(const QString& database, const QVariantList& itemInValues)
+{
+    auto lines = OpenTable(database, kItemIn);
+    fw::TTransaction tx(lines->GetConnection());
+    lines->AppendRecord(itemInValues);
+    TReceiptLine line = LineOf(*lines);
+    line.DataIntrare = RegistrationDate(database, line.Contor);
+    ApplyLineToStock(database, std::nullopt, line);
+    tx.Commit();
+}
+
+// --- The document window's tables -------------------------------------------------------
+
+TReceiptBinding::TReceiptBinding(fw::TTable* headers, fw::TTable* lines, QObject* owner)
+    : QObject(owner), headers_(headers), lines_(lines)
+{
+    headers_->OnNewRecord = [this](fw::TDataSet*) { HeaderNewRecord(); };
+    headers_->BeforePost = [this](fw::TDataSet*) { HeaderBeforePost(); };
+    headers_->BeforeDelete = [this](fw::TDataSet*) { HeaderBeforeDelete(); };
+    lines_->BeforeInsert = [this](fw::TDataSet*) { LineBeforeInsert(); };
+    lines_->OnNewRecord = [this](fw::TDataSet*) { LineNewRecord(); };
+    lines_->BeforePost = [this](fw::TDataSet*) { LineBeforePost(); };
+    lines_->BeforeDelete = [this](fw::TDataSet*) { LineBeforeDelete(); };
+    for (fw::TTable* table : {headers_, lines_}) {
+        table->AfterPost = [this](fw::TDataSet*) { Commit(); };
+        table->AfterDelete = [this](fw::TDataSet*) { Commit(); };
+        table->BeforeCancel = [this](fw::TDataSet*) { Rollback(); };
+        table->BeforeClose = [this](fw::TDataSet*) { Rollback(); };
+    }
+}
+
+TReceiptBinding::~TReceiptBinding() { Rollback(); }
+
+QString TReceiptBinding::Database() const { return headers_->DatabaseName(); }
+
+void TReceiptBinding::Begin()
+{
+    Rollback();
+    pending_ = std::make_unique<fw::TTransaction>(headers_->GetConnection());
+    const quint64 serial = ++pendingSerial_;
+    QTimer::singleShot(0, this, [this, serial] {
+        if (serial == pendingSerial_)
+            Rollback();
+    });
+}
+
+void TReceiptBinding::Commit()
+{
+    if (!pending_)
+        return;
+    // Taken out first: a failed commit rolls back when the guard goes.
+    std::unique_ptr<fw::TTransaction> tx = std::move(pending_);
+    tx->Commit();
+}
+
+void TReceiptBinding::Rollback() { pending_.reset(); }
+
+void TReceiptBinding::Refuse(const QString& message)
+{
+    Rollback();
+    fw::MessageDlg(message, fw::TMsgDlgType::Warning);
+    fw::Abort();
+}
+
+std::unique_ptr<fw::TTable> TReceiptBinding::Find(const QString& table, const QString& keyFields,
+                                                   const QVariantList& key) const
+{
+    auto t = OpenTable(Database(), table, keyFields);
+    const bool found = key.isEmpty() ? !t->IsEmpty() : t->FindKey(key);
+    return found ? std::move(t) : nullptr;
+}
+
+void TReceiptBinding::HeaderNewRecord()
+{
+    const QDate today = QDate::currentDate();
+    Set(*headers_, "Data", today);
+    Set(*headers_, "Data_inregistrarii", today);
+    Set(*headers_, "Tip", QStringLiteral("NIR"));
+}
+
+void TReceiptBinding::HeaderBeforePost()
+{
+    if (IsNull(*headers_, "Numar") || IsNull(*headers_, "Data"))
+        Refuse(QStringLiteral("Completati numarul si data documentului!"));
+    const QString supplier = Str(*headers_, "Furnizor");
+    if (!supplier.isEmpty() && !Find(QStringLiteral("Furn.db"), QStringLiteral("Cod_furnizor"), {supplier}))
+        Refuse(QStringLiteral("Furnizorul <%1> nu exista!").arg(supplier));
+    if (IsNull(*headers_, "Data_inregistrarii"))
+        Set(*headers_, "Data_inregistrarii", headers_->FieldByName(QStringLiteral("Data"))->Value());
+    if (headers_->State() != fw::TDataSetState::Insert)
+        return;
+    Begin();
+    try {
+        Set(*headers_, "Contor", TakeReceiptCounter(Database()));
+    } catch (...) {
+        Rollback();
+        throw;
+    }
+}
+
+void TReceiptBinding::HeaderBeforeDelete()
+{
+    const double contor = Num(*headers_, "Contor");
+    Begin();
+    try {
+        // The document goes with its lines and their lots, or not at all.
+        auto lines = OpenTable(Database(), kItemIn, QStringLiteral("Contor"));
+        lines->FindKey({contor});
+        while (!lines->Eof() && Num(*lines, "Contor") == contor) {
+            ApplyLineToStock(Database(), LineOf(*lines), std::nullopt);
+            lines->Delete();
+        }
+    } catch (const EStockRefused& e) {
+        Refuse(e.Message());
+    } catch (...) {
+        Rollback();
+        throw;
+    }
+}
+
+void TReceiptBinding::LineBeforeInsert()
+{
+    if (headers_->IsEditing())
+        headers_->Post();
+    if (headers_->IsEmpty())
+        Refuse(QStringLiteral("Adaugati mai intai antetul documentului!"));
+}
+
+void TReceiptBinding::LineNewRecord()
+{
+    Set(*lines_, "Contor", Num(*headers_, "Contor"));
+    Set(*lines_, "Contor_secundar", NextLineNumber(Database(), Num(*headers_, "Contor")));
+    Set(*lines_, "Valuta", QStringLiteral("RON"));
+    // The first user of the company stands for whoever works at this desk.
+    if (auto users = Find(QStringLiteral("USER.DB"), QString(), {}))
+        Set(*lines_, "Agent", Str(*users, "Init"));
+}
+
+void TReceiptBinding::LineBeforePost()
+{
+    const QString group = Str(*lines_, "Cod_grupa");
+    const QString article = Str(*lines_, "Cod_articol");
+    const QString store = Str(*lines_, "Cod_gestiune");
+    if (group.isEmpty() || article.isEmpty() || store.isEmpty() || IsNull(*lines_, "Cantitate"))
+        Refuse(QStringLiteral("Completati gestiunea, grupa, articolul si cantitatea!"));
+    auto catalog = Find(QStringLiteral("CATALOG.DB"), QStringLiteral("Grupa;Cod"), {group, article});
+    if (!catalog)
+        Refuse(QStringLiteral("Articolul <%1  %2> nu exista in catalog!").arg(group, article));
+    if (!Find(QStringLiteral("Gest.db"), QStringLiteral("Cod"), {store}))
+        Refuse(QStringLiteral("Gestiunea <%1> nu exista!").arg(store));
+    if (Num(*lines_, "Cantitate") <= 0)
+        Refuse(QStringLiteral("Cantitatea trebuie sa fie mai mare decat zero!"));
+
+    // What the line leaves empty comes from the article and the currency.
+    if (Str(*lines_, "Valuta").isEmpty())
+        Set(*lines_, "Valuta", QStringLiteral("RON"));
+    auto rate = [&](const QString& currency) {
+        auto valuta = Find(QStringLiteral("VALUTA.DB"), QStringLiteral("Valuta"), {currency});
+        return valuta ? Num(*valuta, "Curs") : 0.0;
+    };
+    const double lineRate = rate(Str(*lines_, "Valuta"));
+    if (IsNull(*lines_, "Pret_achizitie_lei") && !IsNull(*lines_, "Pret_achizitie_valuta") && lineRate > 0)
+        Set(*lines_, "Pret_achizitie_lei", fw::RoundHalfEven(Num(*lines_, "Pret_achizitie_valuta") * lineRate, 4));
+    if (IsNull(*lines_, "Pret_achizitie_valuta") && !IsNull(*lines_, "Pret_achizitie_lei") && lineRate > 0)
+        Set(*lines_, "Pret_achizitie_valuta", fw::RoundHalfEven(Num(*lines_, "Pret_achizitie_lei") / lineRate, 4));
+    const double usd = rate(QStringLiteral("USD"));
+    if (IsNull(*lines_, "Pret_echiv_USD") && usd > 0)
+        Set(*lines_, "Pret_echiv_USD", fw::RoundHalfEven(Num(*lines_, "Pret_achizitie_lei") / usd, 4));
+    if (Str(*lines_, "Cont_marfa").isEmpty())
+        Set(*lines_, "Cont_marfa", Str(*catalog, "Cont_marfa"));
+    if (Str(*lines_, "Cont_TVA_Intrari").isEmpty())
+        Set(*lines_, "Cont_TVA_Intrari", Str(*catalog, "Cont_TVA_Intrari"));
+    if (IsNull(*lines_, "TVA"))
+        Set(*lines_, "TVA",
+            fw::RoundHalfEven(Num(*lines_, "Cantitate") * Num(*lines_, "Pret_achizitie_lei") * Num(*catalog, "Coef_TVA") / 100, 2));
+    catalog.reset();
+
+    TReceiptLine after = LineOf(*lines_);
+    after.DataIntrare = headers_->FieldByName(QStringLiteral("Data_inregistrarii"))->AsDate();
+    const bool inserting = lines_->State() == fw::TDataSetState::Insert;
+    const double oldContor = lines_->FieldByName(QStringLiteral("Contor"))->OldValue().toDouble();
+    const double oldLine = lines_->FieldByName(QStringLiteral("Contor_secundar"))->OldValue().toDouble();
+    Begin();
+    try {
+        // The line as it is stored now, not as this window read it: another user may have
+        // changed it meanwhile.
+        const std::optional<TReceiptLine> before =
+            inserting ? std::nullopt : StoredLine(Database(), oldContor, oldLine);
+        ApplyLineToStock(Database(), before, after);
+    } catch (const EStockRefused& e) {
+        Refuse(e.Message());
+    } catch (...) {
+        Rollback();
+        throw;
+    }
+}
+
+void TReceiptBinding::LineBeforeDelete()
+{
+    const double contor = Num(*lines_, "Contor");
+    const double line = Num(*lines_, "Contor_secundar");
+    Begin();
+    try {
+        ApplyLineToStock(Database(), StoredLine(Database(), contor, line), std::nullopt);
+    } catch (const EStockRefused& e) {
+        Refuse(e.Message());
+    } catch (...) {
+        Rollback();
+        throw;
+    }
+}
+
+} // namespace pelmaris

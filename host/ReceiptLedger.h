@@ -1,0 +1,111 @@
+#pragma once
+
+#include "platform/core/Exceptions.h"
+
+#include <QDate>
+#include <QObject>
+#include <QString>
+#include <memory>
+#include <optional>
+
+namespace fw {
+class TDataSet;
+class TTable;
+class TTransaction;
+} // namespace fw
+
+namespace pelmaris {
+
+// Incoming documents and the stock they bring. Every receipt line owns one stock lot
+// in Stoc.DB (the lot names its line by counter and line number): saving the line adds
+// or adjusts the lot, deleting the line removes it, each in one transaction with the
+// line. What has already left the lot (the add-on's consumption documents draw on it)
+// cannot be undone from the receipt: such a change is refused.
+
+// One receipt line as far as stock is concerned.
+struct TReceiptLine {
+    double Contor = 0;
+    double ContorSecundar = 0;
+    QString Gestiune;
+    QString Grupa;
+    QString Articol;
+    QString Lot;
+    QString Agent;
+    double Cantitate = 0;
+    double Pret = 0; // purchase price in local currency
+    QDate DataIntrare;
+};
+
+// A change the stock cannot follow; the message is for the user.
+class EStockRefused final : public fw::Exception {
+public:
+    using fw::Exception::Exception;
+};
+
+// Quantities closer than this count as equal.
+inline constexpr double StockTolerance = 0.000001;
+
+// Brings the stock of a line from `before` (none for a new line) to `after` (none for a
+// deleted line), inside the caller's transaction. EStockRefused when the lot has been
+// drawn on and the change would need that back: deleting the line, moving it to another
+// article, group, warehouse or lot, or cutting its quantity below what was drawn.
+void ApplyLineToStock(const QString& database, const std::optional<TReceiptLine>& before,
+                      const std::optional<TReceiptLine>& after);
+
+// The line as stored (null when there is no such line).
+std::optional<TReceiptLine> StoredLine(const QString& database, double contor, double contorSecundar);
+
+// The next counter of an incoming document: COUNTER.DB's NewCounterIn raised by one and
+// stored, never at or below a counter already used. Inside the caller's transaction.
+double TakeReceiptCounter(const QString& database);
+
+// The next line number of a document.
+double NextLineNumber(const QString& database, double contor);
+
+// Writes a whole receipt line and its lot in one transaction (what the demo company and
+// imports use; the document window goes through TReceiptBinding).
+void AddReceiptLine(const QString& database, const QVariantList& itemInValues);
+
+// Ties the document window's tables to the stock: checks and completes headers and
+// lines before they are saved, takes the counter of a new document, and writes the lot
+// of each line in the same transaction as the line. A refused save shows why and leaves
+// the row in editing; nothing is written.
+class TReceiptBinding final : public QObject {
+public:
+    TReceiptBinding(fw::TTable* headers, fw::TTable* lines, QObject* owner = nullptr);
+    ~TReceiptBinding() override;
+
+    // A change begun in a Before event and not yet finished by its After event.
+    bool Pending() const { return pending_ != nullptr; }
+
+private:
+    void HeaderNewRecord();
+    void HeaderBeforePost();
+    void HeaderBeforeDelete();
+    void LineBeforeInsert();
+    void LineNewRecord();
+    void LineBeforePost();
+    void LineBeforeDelete();
+
+    // The write of a row is the dataset's own, between its Before and After events: the
+    // transaction begins in the one and commits in the other. Should the row's own write
+    // fail, no After event comes; the transaction is then rolled back as soon as control
+    // is back in the event loop, or at the latest by the next change, a cancel or a close.
+    void Begin();
+    void Commit();
+    void Rollback();
+    // Rolls back and shows a refusal, then ends the save silently.
+    [[noreturn]] void Refuse(const QString& message);
+
+    QString Database() const;
+    // A table of the company opened on the row with that key (its first row for no key);
+    // null when there is none.
+    std::unique_ptr<fw::TTable> Find(const QString& table, const QString& keyFields, const QVariantList& key) const;
+
+    fw::TTable* headers_;
+    fw::TTable* lines_;
+    std::unique_ptr<fw::TTransaction> pending_;
+    quint64 pendingSerial_ = 0;
+};
+
+} // namespace pelmaris
