@@ -239,6 +239,8 @@ void TForm::BringToFront()
     activateWindow();
 }
 
+QMdiSubWindow* TForm::MDISubWindow() const { return subWindow_; }
+
 bool TForm::IsMinimized() const { return subWindow_ ? subWindow_->isMinimized() : isMinimized(); }
 
 bool TForm::CloseRequested()
