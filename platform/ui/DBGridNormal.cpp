@@ -169,6 +169,32 @@ private:
     TDBGridNormal* grid_;
 };
 
+// Column titles with the same narrow margins as the cells: a column sized for its data
+// should not lose the end of its title to the style's wider header padding.
+class TGridHeader final : public QHeaderView {
+public:
+    explicit TGridHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {}
+
+protected:
+    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override
+    {
+        if (!rect.isValid())
+            return;
+        QStyleOptionHeader option;
+        initStyleOption(&option);
+        option.rect = rect;
+        option.section = logicalIndex;
+        option.position = QStyleOptionHeader::Middle;
+        style()->drawControl(QStyle::CE_HeaderSection, &option, painter, this);
+        const QString title = model()->headerData(logicalIndex, Qt::Horizontal, Qt::DisplayRole).toString();
+        painter->save();
+        painter->setClipRect(rect);
+        painter->setPen(palette().color(QPalette::ButtonText));
+        painter->drawText(rect.adjusted(3, 0, -3, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, title);
+        painter->restore();
+    }
+};
+
 // Notifications from the dataset wait while the grid itself works on it.
 class TDBGridNormal::Acting {
 public:
@@ -265,6 +291,7 @@ TDBGridNormal::TDBGridNormal(QWidget* parent)
     : QTableView(parent), link_(std::make_unique<TGridDataLink>(this)), model_(new TGridModel(this)),
       delegate_(new TGridDelegate(this))
 {
+    setHorizontalHeader(new TGridHeader(this));
     setModel(model_);
     setItemDelegate(delegate_);
     setSelectionMode(QAbstractItemView::NoSelection);

@@ -292,6 +292,7 @@ void TForm::closeEvent(QCloseEvent* event)
 
 void TForm::showEvent(QShowEvent* event)
 {
+    PrepareFirstShow(); // also when shown by plain show()
     QDialog::showEvent(event);
     if (!event->spontaneous() && OnShow)
         Guarded(this, [this] { OnShow(this); });
