@@ -31,7 +31,7 @@ TDBEdit::TDBEdit(QWidget* parent) : QLineEdit(parent), link_(std::make_unique<TE
     LoadText();
 }
 
-TDBEdit::~TDBEdit() { link_->SetDataSource(nullptr); }
+TDBEdit::~TDBEdit() = default;
 
 TDataSource* TDBEdit::DataSource() const { return link_->DataSource(); }
 

@@ -111,12 +111,12 @@ public:
         endResetModel();
     }
 
+    // Repaints what is on screen; nothing is read for rows that are not.
     void UpdateAll()
     {
-        if (rows_ > 0 && columnCount() > 0) {
+        if (rows_ > 0 && columnCount() > 0)
             emit dataChanged(index(0, 0), index(rows_ - 1, columnCount() - 1));
-            emit headerDataChanged(Qt::Vertical, 0, rows_ - 1);
-        }
+        grid_->verticalHeader()->viewport()->update();
     }
 
     int rows_ = 0;
@@ -314,11 +314,8 @@ TDBGridNormal::TDBGridNormal(QWidget* parent)
     ApplyOptions();
 }
 
-TDBGridNormal::~TDBGridNormal()
-{
-    // Unlinked first, so that nothing reaches a half-destroyed grid.
-    link_->SetDataSource(nullptr);
-}
+// The link leaves its data source as it is destroyed, without calling back.
+TDBGridNormal::~TDBGridNormal() = default;
 
 TDataSource* TDBGridNormal::DataSource() const { return link_->DataSource(); }
 
@@ -890,6 +887,12 @@ bool TDBGridNormal::eventFilter(QObject* watched, QEvent* event)
                 // first, once (the view would try again as it takes the focus back).
                 if (CommitEdit())
                     QTableView::keyPressEvent(key);
+                return true;
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+                // Written here and now: the delegate would only queue the commit.
+                if (CommitEdit() && editor_)
+                    closeEditor(editor_, QAbstractItemDelegate::SubmitModelCache);
                 return true;
             case Qt::Key_Escape: {
                 // Nothing being edited: Escape belongs to the window (a Cancel button).

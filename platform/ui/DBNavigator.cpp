@@ -133,7 +133,7 @@ TDBNavigator::TDBNavigator(QWidget* parent) : QWidget(parent), link_(std::make_u
     UpdateButtons();
 }
 
-TDBNavigator::~TDBNavigator() { link_->SetDataSource(nullptr); }
+TDBNavigator::~TDBNavigator() = default;
 
 TDataSource* TDBNavigator::DataSource() const { return link_->DataSource(); }
 

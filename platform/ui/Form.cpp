@@ -81,9 +81,10 @@ void TForm::PrepareFirstShow()
     else if (QScreen* s = (owner_ ? owner_->screen() : QGuiApplication::primaryScreen()))
         area = s->availableGeometry();
     if (area.isValid()) {
-        QRect frame = geometry();
-        frame.moveCenter(area.center());
-        move(frame.topLeft());
+        // The client area centred: the frame's size is not known before the first show.
+        QRect client(QPoint(), size());
+        client.moveCenter(area.center());
+        setGeometry(client);
     }
 }
 

@@ -195,9 +195,30 @@ TEST_F(DBEditTest, RefusedValueKeepsTheFocusAndAPostCollectsPendingText)
     EXPECT_DOUBLE_EQ(Cant(), 10);
     EXPECT_EQ(exits, 0);
 
+    // A handler that refuses the written value sends the user back into the edit.
+    edit->OnExit = [&](TDBEdit* e) {
+        ++exits;
+        if (e->Field()->AsFloat() > 40)
+            e->setFocus();
+    };
+    edit->selectAll();
+    Type(QStringLiteral("50"));
+    other->setFocus();
+    EXPECT_EQ(exits, 1);
+    EXPECT_EQ(Focus(), edit);
+    EXPECT_DOUBLE_EQ(Cant(), 50); // written before the handler ran
+    edit->selectAll();
+    Type(QStringLiteral("3"));
+    other->setFocus();
+    EXPECT_EQ(Focus(), other);
+    EXPECT_EQ(exits, 2);
+    EXPECT_DOUBLE_EQ(Cant(), 3);
+    edit->setFocus();
+
     // Escape brings the field's value back; a post writes what is typed first.
+    Type(QStringLiteral("9"));
     Key(Qt::Key_Escape);
-    EXPECT_EQ(edit->text(), QStringLiteral("10"));
+    EXPECT_EQ(edit->text(), QStringLiteral("3"));
     edit->selectAll();
     Type(QStringLiteral("15"));
     table->Post();

@@ -98,6 +98,19 @@ TEST_F(DBGrid, TypingEditsTheRecordAndLeavingTheRowPostsIt)
     EXPECT_EQ(Cod(), QStringLiteral("A2"));
     table->First();
     EXPECT_DOUBLE_EQ(Cant(), 12.5);
+
+    // Tab writes the cell and moves to the next one of the same record.
+    ClickRow(1);
+    SelectColumn(QStringLiteral("Cant"));
+    Type(QStringLiteral("7"));
+    Key(Qt::Key_Tab);
+    EXPECT_DOUBLE_EQ(Cant(), 7);
+    EXPECT_EQ(grid->SelectedField()->FieldName(), QStringLiteral("Den"));
+    EXPECT_EQ(table->State(), TDataSetState::Edit);
+    Type(QStringLiteral("zer"));
+    Key(Qt::Key_Return);
+    EXPECT_EQ(table->FieldByName(QStringLiteral("Den"))->AsString(), QStringLiteral("zer"));
+    EXPECT_EQ(messages.Count(), 0);
 }
 
 TEST_F(DBGrid, RefusedValueKeepsTheFieldAndTheUserInTheCell)
@@ -390,4 +403,109 @@ TEST_F(DBGrid, EnterAndExitFollowTheFocusWithinTheWindow)
     EXPECT_EQ(events, (std::vector<QString>{QStringLiteral("exit"), QStringLiteral("enter"), QStringLiteral("exit")}));
     // The text typed in the cell was written when the grid was left.
     EXPECT_EQ(table->FieldByName(QStringLiteral("Den"))->AsString(), QStringLiteral("a"));
+}
+
+TEST_F(DBGrid, CalculatedAndLookupFieldsShowForEveryRow)
+{
+    testsupport::TempDir& d = dir;
+    {
+        TTable names;
+        names.SetDatabaseName(d.Path());
+        names.SetTableName(QStringLiteral("Catalog.DB"));
+        names.FieldDefs = {{QStringLiteral("Cod"), TFieldType::String, 8, false},
+                           {QStringLiteral("Nume"), TFieldType::String, 30, false}};
+        names.IndexDefs = {{QString(), QStringLiteral("Cod"), TIndexOption::Primary}};
+        names.CreateTable();
+        names.Open();
+        names.AppendRecord({QStringLiteral("A1"), QStringLiteral("Lapte")});
+        names.AppendRecord({QStringLiteral("A3"), QStringLiteral("Smântână")});
+    }
+    OpenTable(FiveRows());
+    table->Close();
+    TTable catalog;
+    catalog.SetDatabaseName(d.Path());
+    catalog.SetTableName(QStringLiteral("Catalog.DB"));
+    catalog.Open();
+    table->AddField(QStringLiteral("Cod"), TFieldType::String, 8);
+    table->AddField(QStringLiteral("Cant"), TFieldType::Float);
+    table->AddField(QStringLiteral("Den"), TFieldType::String, 30);
+    table->AddCalcField(QStringLiteral("Dublu"), TFieldType::Float);
+    table->AddLookupField(QStringLiteral("Nume"), 30, QStringLiteral("Cod"), &catalog, QStringLiteral("Cod"),
+                          QStringLiteral("Nume"));
+    table->OnCalcFields = [](TDataSet* ds) {
+        ds->FieldByName(QStringLiteral("Dublu"))->SetAsFloat(ds->FieldByName(QStringLiteral("Cant"))->AsFloat() * 2);
+    };
+    table->Open();
+    ShowGrid();
+    grid->AddColumn(QStringLiteral("Nume"));
+    grid->AddColumn(QStringLiteral("Dublu"));
+    QStringList shown;
+    for (int row = 0; row < grid->model()->rowCount(); ++row)
+        shown << grid->model()->data(grid->model()->index(row, 0)).toString() + QLatin1Char('/') +
+                     grid->model()->data(grid->model()->index(row, 1)).toString();
+    EXPECT_EQ(shown, (QStringList{QStringLiteral("Lapte/2"), QStringLiteral("/4"), QStringLiteral("Smântână/-6"),
+                                  QStringLiteral("/8"), QStringLiteral("/10")}));
+    EXPECT_FALSE(grid->model()->flags(grid->model()->index(0, 1)).testFlag(Qt::ItemIsEditable));
+}
+
+TEST_F(DBGrid, FollowsClosingReopeningAndChangesMadeElsewhere)
+{
+    OpenTable(FiveRows());
+    ShowGrid();
+    table->Close();
+    EXPECT_EQ(grid->model()->rowCount(), 0);
+    EXPECT_EQ(grid->ColumnCount(), 0);
+    table->Open();
+    EXPECT_EQ(grid->model()->rowCount(), 5);
+    EXPECT_EQ(grid->ColumnCount(), 3);
+    table->Last();
+    table->Delete();
+    EXPECT_EQ(grid->model()->rowCount(), 4);
+    EXPECT_EQ(CurrentRow(), 3);
+    // A row written behind the dataset's back shows after a refresh.
+    testsupport::RawColumn(dir.Path(), QStringLiteral("INSERT INTO Reteta (Cod, Cant) VALUES ('A0', 0)"));
+    table->Refresh();
+    EXPECT_EQ(grid->model()->rowCount(), 5);
+    EXPECT_EQ(grid->model()->data(grid->model()->index(0, 0)).toString(), QStringLiteral("A0"));
+    EXPECT_EQ(CurrentRow(), table->CurrentDisplayRow());
+}
+
+TEST_F(DBGrid, LargeTableIsReadOnlyAroundWhatIsShown)
+{
+    constexpr int kRows = 20000;
+    {
+        TTable big;
+        big.SetDatabaseName(dir.Path());
+        big.SetTableName(QStringLiteral("Big.DB"));
+        big.FieldDefs = {{QStringLiteral("N"), TFieldType::Integer, 0, false}, {QStringLiteral("Cant"), TFieldType::Float, 0, false}};
+        big.IndexDefs = {{QString(), QStringLiteral("N"), TIndexOption::Primary}};
+        big.CreateTable();
+    }
+    testsupport::RawColumn(dir.Path(), QStringLiteral("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c "
+                                                      "WHERE x < %1) INSERT INTO Big (N, Cant) SELECT x, x FROM c")
+                                           .arg(kRows));
+    table = std::make_unique<TTable>();
+    table->SetDatabaseName(dir.Path());
+    table->SetTableName(QStringLiteral("Big.DB"));
+    table->AddField(QStringLiteral("N"), TFieldType::Integer);
+    table->AddField(QStringLiteral("Cant"), TFieldType::Float);
+    table->AddCalcField(QStringLiteral("Dublu"), TFieldType::Float);
+    int computed = 0; // once per record read
+    table->OnCalcFields = [&](TDataSet* ds) {
+        ++computed;
+        ds->FieldByName(QStringLiteral("Dublu"))->SetAsFloat(ds->FieldByName(QStringLiteral("Cant"))->AsFloat() * 2);
+    };
+    table->Open();
+    source.SetDataSet(table.get());
+    ShowGrid();
+    grid->viewport()->grab(); // paints the rows on screen
+    EXPECT_EQ(grid->model()->rowCount(), kRows);
+    table->Last();
+    grid->viewport()->grab();
+    EXPECT_EQ(CurrentRow(), kRows - 1);
+    EXPECT_EQ(grid->model()->data(grid->model()->index(kRows - 1, 2)).toString(), QString::number(2 * kRows));
+    Key(Qt::Key_PageUp);
+    grid->viewport()->grab();
+    EXPECT_EQ(table->FieldByName(QStringLiteral("N"))->AsInteger(), CurrentRow() + 1);
+    EXPECT_LT(computed, 2000);
 }

@@ -7,6 +7,7 @@
 #include "platform/ui/DBGridNormal.h"
 #include "platform/ui/Form.h"
 #include "platform/ui/MessageDlg.h"
+#include "support/DbFixture.h"
 #include "support/TempDir.h"
 
 #include <QApplication>
