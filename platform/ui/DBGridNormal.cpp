@@ -788,24 +788,9 @@ bool TDBGridNormal::HandleKey(QKeyEvent* event)
 {
     bool consumed = false;
     const bool completed = Guarded(this, [&] {
-        if (OnKeyDown) {
-            const int original = VirtualKey(event);
-            int key = original;
-            OnKeyDown(this, key, event->modifiers());
-            if (original != 0 && key == 0) {
-                consumed = true;
-                return;
-            }
-        }
-        if (OnKeyPress) {
-            QChar ch = KeyChar(event);
-            if (!ch.isNull()) {
-                OnKeyPress(this, ch);
-                if (ch.isNull()) {
-                    consumed = true;
-                    return;
-                }
-            }
+        if (OfferKey(event, this, OnKeyDown, OnKeyPress)) {
+            consumed = true;
+            return;
         }
         consumed = DoKeyDown(VirtualKey(event), event->modifiers());
     });

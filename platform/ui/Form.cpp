@@ -323,22 +323,7 @@ bool TForm::PreviewKey(QKeyEvent* event)
 {
     bool consumed = false;
     Guarded(this, [&] {
-        if (OnKeyDown) {
-            const int original = VirtualKey(event);
-            int key = original;
-            OnKeyDown(this, key, event->modifiers());
-            if (original != 0 && key == 0) {
-                consumed = true;
-                return;
-            }
-        }
-        if (OnKeyPress) {
-            QChar ch = KeyChar(event);
-            if (!ch.isNull()) {
-                OnKeyPress(this, ch);
-                consumed = ch.isNull();
-            }
-        }
+        consumed = OfferKey(event, this, OnKeyDown, OnKeyPress);
     });
     return consumed;
 }
