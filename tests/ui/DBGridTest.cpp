@@ -509,3 +509,41 @@ TEST_F(DBGrid, LargeTableIsReadOnlyAroundWhatIsShown)
     EXPECT_EQ(table->FieldByName(QStringLiteral("N"))->AsInteger(), CurrentRow() + 1);
     EXPECT_LT(computed, 2000);
 }
+
+TEST_F(DBGrid, EscapeCancelsAnEditFirstAndOnlyThenReachesTheDialog)
+{
+    OpenTable(FiveRows());
+    ShowGrid();
+    grid->SetOption(TDBGridOption::AlwaysShowEditor, true);
+    form.hide();
+    TModalHook hook([&](TForm* f) {
+        QApplication::setActiveWindow(f);
+        grid->setFocus();
+        SelectColumn(QStringLiteral("Den"));
+        Type(QStringLiteral("zer"));
+        Key(Qt::Key_Escape);
+        EXPECT_EQ(table->State(), TDataSetState::Browse);
+        EXPECT_TRUE(f->InModal());
+        EXPECT_EQ(Focus(), grid->InplaceEditor());
+        Key(Qt::Key_Escape);
+        EXPECT_FALSE(f->InModal());
+        return TModalResult::OK;
+    });
+    EXPECT_EQ(form.ShowModal(), TModalResult::Cancel);
+    EXPECT_EQ(table->FieldByName(QStringLiteral("Den"))->AsString(), QStringLiteral("den A1"));
+}
+
+TEST_F(DBGrid, FailingPaintHookIsReportedOnceAfterThePaint)
+{
+    OpenTable(FiveRows());
+    ShowGrid();
+    grid->OnDrawColumnCell = [](TDBGridNormal*, const QRect&, int, TColumn* column, TGridDrawState) {
+        column->Grid()->DataSet()->FieldByName(QStringLiteral("Lipsa"));
+    };
+    grid->viewport()->grab();
+    grid->viewport()->grab();
+    EXPECT_EQ(messages.Count(), 0); // nothing shown from inside a paint
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+    ASSERT_EQ(messages.Count(), 1);
+    EXPECT_EQ(messages.Last().Kind, TMsgDlgType::Error);
+}
