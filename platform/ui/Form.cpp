@@ -81,9 +81,10 @@ void TForm::PrepareFirstShow()
     else if (QScreen* s = (owner_ ? owner_->screen() : QGuiApplication::primaryScreen()))
         area = s->availableGeometry();
     if (area.isValid()) {
-        QRect frame = geometry();
-        frame.moveCenter(area.center());
-        move(frame.topLeft());
+        // The client area centred: the frame's size is not known before the first show.
+        QRect client(QPoint(), size());
+        client.moveCenter(area.center());
+        setGeometry(client);
     }
 }
 
@@ -239,6 +240,8 @@ void TForm::BringToFront()
     activateWindow();
 }
 
+QMdiSubWindow* TForm::MDISubWindow() const { return subWindow_; }
+
 bool TForm::IsMinimized() const { return subWindow_ ? subWindow_->isMinimized() : isMinimized(); }
 
 bool TForm::CloseRequested()
@@ -290,6 +293,7 @@ void TForm::closeEvent(QCloseEvent* event)
 
 void TForm::showEvent(QShowEvent* event)
 {
+    PrepareFirstShow(); // also when shown by plain show()
     QDialog::showEvent(event);
     if (!event->spontaneous() && OnShow)
         Guarded(this, [this] { OnShow(this); });
@@ -319,22 +323,7 @@ bool TForm::PreviewKey(QKeyEvent* event)
 {
     bool consumed = false;
     Guarded(this, [&] {
-        if (OnKeyDown) {
-            const int original = VirtualKey(event);
-            int key = original;
-            OnKeyDown(this, key, event->modifiers());
-            if (original != 0 && key == 0) {
-                consumed = true;
-                return;
-            }
-        }
-        if (OnKeyPress) {
-            QChar ch = KeyChar(event);
-            if (!ch.isNull()) {
-                OnKeyPress(this, ch);
-                consumed = ch.isNull();
-            }
-        }
+        consumed = OfferKey(event, this, OnKeyDown, OnKeyPress);
     });
     return consumed;
 }

@@ -70,7 +70,7 @@ public:
     void BringToFront();
     bool IsMinimized() const;
     // The child window that holds an MDIChild form while it is shown; null otherwise.
-    QMdiSubWindow* MDISubWindow() const { return subWindow_; }
+    QMdiSubWindow* MDISubWindow() const;
 
     std::function<void(TForm*)> OnShow;
     std::function<void(TForm*, bool& canClose)> OnCloseQuery;

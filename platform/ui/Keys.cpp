@@ -81,4 +81,25 @@ QChar KeyChar(const QKeyEvent* event)
     return text.at(0);
 }
 
+bool OfferKey(const QKeyEvent* event, const std::function<void(int& key, Qt::KeyboardModifiers shift)>& keyDown,
+              const std::function<void(QChar& key)>& keyPress)
+{
+    if (keyDown) {
+        const int original = VirtualKey(event);
+        int key = original;
+        keyDown(key, event->modifiers());
+        if (original != 0 && key == 0)
+            return true;
+    }
+    if (keyPress) {
+        QChar ch = KeyChar(event);
+        if (!ch.isNull()) {
+            keyPress(ch);
+            if (ch.isNull())
+                return true;
+        }
+    }
+    return false;
+}
+
 } // namespace fw

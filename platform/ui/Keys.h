@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QChar>
+#include <QFlags>
+#include <Qt>
+#include <functional>
 
 class QKeyEvent;
 
@@ -20,5 +23,26 @@ int VirtualKey(const QKeyEvent* event);
 // The character a key press types, as a key-press handler receives it: Enter is 13 and
 // Ctrl+Enter 10, Escape 27, Backspace 8, Tab 9; 0 for keys that type nothing.
 QChar KeyChar(const QKeyEvent* event);
+
+// Offers a key press to a key-down handler (with its key code) and then to a key-press
+// handler (with its character), as forms and grids do; true when one of them consumed the
+// key by setting it to 0. Either handler may be empty; errors propagate.
+bool OfferKey(const QKeyEvent* event, const std::function<void(int& key, Qt::KeyboardModifiers shift)>& keyDown,
+              const std::function<void(QChar& key)>& keyPress);
+
+// The same for a control's own OnKeyDown and OnKeyPress events.
+template <typename Sender>
+bool OfferKey(const QKeyEvent* event, Sender* sender,
+              const std::function<void(Sender*, int&, Qt::KeyboardModifiers)>& onKeyDown,
+              const std::function<void(Sender*, QChar&)>& onKeyPress)
+{
+    std::function<void(int&, Qt::KeyboardModifiers)> keyDown;
+    std::function<void(QChar&)> keyPress;
+    if (onKeyDown)
+        keyDown = [&](int& key, Qt::KeyboardModifiers shift) { onKeyDown(sender, key, shift); };
+    if (onKeyPress)
+        keyPress = [&](QChar& key) { onKeyPress(sender, key); };
+    return OfferKey(event, keyDown, keyPress);
+}
 
 } // namespace fw

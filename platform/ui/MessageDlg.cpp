@@ -23,6 +23,12 @@ TModalResult MessageDlg(const QString& text, TMsgDlgType kind, TMsgDlgButtons bu
     return presenter->Present(TMessage{text, kind, buttons});
 }
 
+bool ConfirmDeleteRecord()
+{
+    return MessageDlg(QStringLiteral("Stergeti inregistrarea?"), TMsgDlgType::Confirmation, TMsgDlgButtons::YesNo) ==
+           TModalResult::Yes;
+}
+
 TMessagePresenter* SetMessagePresenter(TMessagePresenter* presenter)
 {
     TMessagePresenter* previous = currentPresenter;

@@ -27,6 +27,9 @@ struct TMessage {
 // Yes/No box. Every message of both modules goes through here, so a test can record them.
 TModalResult MessageDlg(const QString& text, TMsgDlgType kind, TMsgDlgButtons buttons = TMsgDlgButtons::OK);
 
+// The question the grid and the navigator ask before deleting a record; true for "Da".
+bool ConfirmDeleteRecord();
+
 // What actually shows messages. The program uses the Qt one; a test installs a recorder.
 class TMessagePresenter {
 public:

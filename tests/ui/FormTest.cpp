@@ -10,6 +10,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -278,4 +279,39 @@ TEST(Form, ChildWindowClosingItselfWithHideKeepsTheFormForTheNextShow)
     EXPECT_TRUE(form->MDISubWindow()->isVisible());
     EXPECT_TRUE(form->isVisible());
     EXPECT_EQ(area->subWindowList().size(), 1);
+}
+
+TEST(Form, FirstShowPlacesTheFormAsItsPositionSays)
+{
+    QWidget owner;
+    owner.setGeometry(40, 60, 600, 400);
+    owner.show();
+    const QPoint screenCentre = owner.screen()->availableGeometry().center();
+    struct Case {
+        TPosition position;
+        QPoint expectedCentre;
+    };
+    const std::vector<Case> cases = {
+        {TPosition::OwnerFormCenter, owner.frameGeometry().center()},
+        {TPosition::ScreenCenter, screenCentre},
+        {TPosition::Designed, QPoint()},
+    };
+    for (const Case& c : cases) {
+        TSampleDlg form(&owner);
+        form.SetPosition(c.position);
+        form.resize(200, 100);
+        if (c.position == TPosition::Designed)
+            form.move(15, 25);
+        form.Show();
+        if (c.position == TPosition::Designed) {
+            EXPECT_EQ(form.pos(), QPoint(15, 25));
+        } else {
+            EXPECT_LE((form.geometry().center() - c.expectedCentre).manhattanLength(), 1) << int(c.position);
+        }
+        // Only the first show places it: the user's moves are kept.
+        form.hide();
+        form.move(5, 5);
+        form.Show();
+        EXPECT_EQ(form.pos(), QPoint(5, 5));
+    }
 }

@@ -1,0 +1,1054 @@
+#include "platform/ui/DBGridNormal.h"
+
+#include "platform/ui/Guard.h"
+#include "platform/ui/Keys.h"
+#include "platform/ui/MessageDlg.h"
+
+#include <QAbstractTableModel>
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPersistentModelIndex>
+#include <QStyledItemDelegate>
+
+namespace fw {
+
+namespace {
+// Wide string fields would otherwise make columns wider than any screen.
+constexpr int kMaxDefaultChars = 40;
+} // namespace
+
+// ---------------------------------------------------------------------------------------
+// The parts of the grid.
+
+class TGridDataLink final : public TDataLink {
+public:
+    explicit TGridDataLink(TDBGridNormal* grid) : grid_(grid) {}
+    // Every change of state arrives here too; only opening, closing or another dataset
+    // renews the columns (which closes the cell editor).
+    void ActiveChanged() override
+    {
+        const bool active = Active();
+        if (active == active_ && DataSet() == dataSet_)
+            return;
+        active_ = active;
+        dataSet_ = DataSet();
+        grid_->ColumnsChanged();
+    }
+    void LayoutChanged() override { grid_->ColumnsChanged(); }
+    void EditingChanged() override { grid_->LinkChanged(); }
+    void DataSetChanged() override { grid_->LinkChanged(); }
+    void DataSetScrolled(int) override { grid_->LinkChanged(); }
+    void RecordChanged(TField* field) override { grid_->LinkRecordChanged(field); }
+    void UpdateData() override { grid_->LinkUpdateData(); }
+
+private:
+    TDBGridNormal* grid_;
+    bool active_ = false;
+    TDataSet* dataSet_ = nullptr;
+};
+
+class TGridModel final : public QAbstractTableModel {
+public:
+    explicit TGridModel(TDBGridNormal* grid) : QAbstractTableModel(grid), grid_(grid) {}
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override { return parent.isValid() ? 0 : rows_; }
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override
+    {
+        return parent.isValid() ? 0 : grid_->ColumnCount();
+    }
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (!index.isValid() || index.column() >= grid_->ColumnCount())
+            return {};
+        TColumn* column = grid_->Columns(index.column());
+        if (role == Qt::TextAlignmentRole)
+            return QVariant::fromValue(column->Alignment() | Qt::AlignVCenter);
+        if (role != Qt::DisplayRole && role != Qt::EditRole)
+            return {};
+        TField* field = column->Field();
+        TDataSet* ds = grid_->DataSet();
+        if (!field || !ds)
+            return {};
+        try {
+            const auto active = ds->ActivateDisplayRow(index.row());
+            if (!active)
+                return {};
+            return role == Qt::EditRole ? field->Text() : field->DisplayText();
+        } catch (...) {
+            return {};
+        }
+    }
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (role != Qt::DisplayRole)
+            return QAbstractTableModel::headerData(section, orientation, role);
+        if (orientation == Qt::Vertical)
+            return grid_->IndicatorText(section);
+        if (section < grid_->ColumnCount())
+            return grid_->Columns(section)->Title();
+        return {};
+    }
+
+    Qt::ItemFlags flags(const QModelIndex& index) const override
+    {
+        if (!index.isValid())
+            return Qt::NoItemFlags;
+        Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+        if (grid_->CanEditCell(index))
+            f |= Qt::ItemIsEditable;
+        return f;
+    }
+
+    void Reset(int rows)
+    {
+        beginResetModel();
+        rows_ = rows;
+        endResetModel();
+    }
+
+    // Repaints what is on screen; nothing is read for rows that are not.
+    void UpdateAll()
+    {
+        if (rows_ > 0 && columnCount() > 0)
+            emit dataChanged(index(0, 0), index(rows_ - 1, columnCount() - 1));
+        grid_->verticalHeader()->viewport()->update();
+    }
+
+    int rows_ = 0;
+
+private:
+    TDBGridNormal* grid_;
+};
+
+class TGridDelegate final : public QStyledItemDelegate {
+public:
+    explicit TGridDelegate(TDBGridNormal* grid) : QStyledItemDelegate(grid), grid_(grid) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        grid_->PaintCell(painter, option, index);
+    }
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const override
+    {
+        auto* editor = new QLineEdit(parent);
+        editor->setFrame(false);
+        if (TField* field = grid_->Columns(index.column())->Field()) {
+            if (field->DataType() == TFieldType::String && field->Size() > 0)
+                editor->setMaxLength(field->Size());
+        }
+        grid_->editor_ = editor;
+        grid_->editorColumn_ = index.column();
+        grid_->editorDirty_ = false;
+        QObject::connect(editor, &QLineEdit::textEdited, grid_, GuardedSlot(grid_, [g = grid_] { g->EditorTextEdited(); }));
+        return editor;
+    }
+
+    void setEditorData(QWidget* editor, const QModelIndex&) const override
+    {
+        // What the user typed stays until it is written or cancelled.
+        if (editor == grid_->editor_ && !grid_->editorDirty_)
+            grid_->LoadEditor();
+    }
+
+    // The grid writes the text into the field itself (CommitEdit), where it can keep the
+    // user in the cell when the field refuses it.
+    void setModelData(QWidget*, QAbstractItemModel*, const QModelIndex&) const override {}
+
+    void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option, const QModelIndex&) const override
+    {
+        editor->setGeometry(option.rect.adjusted(0, 0, -1, -1));
+    }
+
+private:
+    TDBGridNormal* grid_;
+};
+
+// Column titles with the same narrow margins as the cells: a column sized for its data
+// should not lose the end of its title to the style's wider header padding.
+class TGridHeader final : public QHeaderView {
+public:
+    explicit TGridHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {}
+
+protected:
+    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override
+    {
+        if (!rect.isValid())
+            return;
+        QStyleOptionHeader option;
+        initStyleOption(&option);
+        option.rect = rect;
+        option.section = logicalIndex;
+        option.position = QStyleOptionHeader::Middle;
+        style()->drawControl(QStyle::CE_HeaderSection, &option, painter, this);
+        const QString title = model()->headerData(logicalIndex, Qt::Horizontal, Qt::DisplayRole).toString();
+        painter->save();
+        painter->setClipRect(rect);
+        painter->setPen(palette().color(QPalette::ButtonText));
+        painter->drawText(rect.adjusted(3, 0, -3, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, title);
+        painter->restore();
+    }
+};
+
+// Notifications from the dataset wait while the grid itself works on it.
+class TDBGridNormal::Acting {
+public:
+    explicit Acting(TDBGridNormal* grid) : grid_(grid) { ++grid->acting_; }
+    Acting(const Acting&) = delete;
+    Acting& operator=(const Acting&) = delete;
+    ~Acting()
+    {
+        if (!grid_ || --grid_->acting_ > 0 || !grid_->pendingRefresh_)
+            return;
+        grid_->pendingRefresh_ = false;
+        Guarded(grid_, [g = grid_.data()] { g->Refresh(); });
+    }
+
+private:
+    QPointer<TDBGridNormal> grid_;
+};
+
+// ---------------------------------------------------------------------------------------
+// Columns.
+
+void TColumn::SetFieldName(const QString& name)
+{
+    fieldName_ = name;
+    grid_->ColumnsChanged();
+}
+
+TField* TColumn::Field() const
+{
+    TDataSet* ds = grid_->DataSet();
+    return ds && ds->Active() ? ds->FindField(fieldName_) : nullptr;
+}
+
+QString TColumn::Title() const
+{
+    if (!title_.isEmpty())
+        return title_;
+    if (TField* field = Field())
+        return field->DisplayLabel();
+    return fieldName_;
+}
+
+void TColumn::SetTitle(const QString& title)
+{
+    title_ = title;
+    if (grid_->model_)
+        emit grid_->model_->headerDataChanged(Qt::Horizontal, Index(), Index());
+}
+
+int TColumn::Width() const { return width_ >= 0 ? width_ : grid_->DefaultWidth(this); }
+
+void TColumn::SetWidth(int pixels)
+{
+    width_ = pixels;
+    grid_->ApplyColumnWidths();
+}
+
+void TColumn::SetColor(const QColor& color)
+{
+    color_ = color;
+    grid_->viewport()->update();
+}
+
+Qt::Alignment TColumn::Alignment() const
+{
+    if (alignment_)
+        return *alignment_;
+    if (TField* field = Field())
+        return field->Alignment() & Qt::AlignHorizontal_Mask;
+    return Qt::AlignLeft;
+}
+
+void TColumn::SetAlignment(Qt::Alignment alignment)
+{
+    alignment_ = alignment;
+    grid_->viewport()->update();
+}
+
+int TColumn::Index() const
+{
+    for (int i = 0; i < grid_->ColumnCount(); ++i) {
+        if (grid_->Columns(i) == this)
+            return i;
+    }
+    return -1;
+}
+
+QColor TColumn::ButtonFace() { return QApplication::palette().color(QPalette::Button); }
+
+// ---------------------------------------------------------------------------------------
+// The grid.
+
+TDBGridNormal::TDBGridNormal(QWidget* parent)
+    : QTableView(parent), link_(std::make_unique<TGridDataLink>(this)), model_(new TGridModel(this)),
+      delegate_(new TGridDelegate(this))
+{
+    setHorizontalHeader(new TGridHeader(this));
+    setModel(model_);
+    setItemDelegate(delegate_);
+    setSelectionMode(QAbstractItemView::NoSelection);
+    setShowGrid(false);
+    setWordWrap(false);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setMinimumSectionSize(8);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    verticalHeader()->setMinimumSectionSize(fontMetrics().height() + 2);
+    verticalHeader()->setDefaultAlignment(Qt::AlignCenter);
+    verticalHeader()->setHighlightSections(false);
+    verticalHeader()->setFixedWidth(fontMetrics().horizontalAdvance(QChar(0x25B6)) + 10);
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int section, int, int size) {
+        if (section < ColumnCount() && horizontalHeader()->sectionResizeMode(section) == QHeaderView::Interactive)
+            columns_[size_t(section)]->width_ = size;
+    });
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) { FocusChanged(old, now); });
+    ApplyOptions();
+}
+
+// The link leaves its data source as it is destroyed, without calling back.
+TDBGridNormal::~TDBGridNormal() = default;
+
+TDataSource* TDBGridNormal::DataSource() const { return link_->DataSource(); }
+
+void TDBGridNormal::SetDataSource(TDataSource* source)
+{
+    if (source == link_->DataSource())
+        return;
+    selectedRows_.clear();
+    link_->SetDataSource(source);
+    ColumnsChanged();
+}
+
+TDataSet* TDBGridNormal::DataSet() const { return link_->DataSet(); }
+
+void TDBGridNormal::SetOptions(TDBGridOptions options)
+{
+    options_ = options;
+    ApplyOptions();
+}
+
+void TDBGridNormal::SetOption(TDBGridOption option, bool on)
+{
+    options_.setFlag(option, on);
+    ApplyOptions();
+}
+
+void TDBGridNormal::SetReadOnly(bool readOnly)
+{
+    readOnly_ = readOnly;
+    ApplyOptions();
+}
+
+void TDBGridNormal::ApplyOptions()
+{
+    horizontalHeader()->setVisible(options_.testFlag(TDBGridOption::Titles));
+    verticalHeader()->setVisible(options_.testFlag(TDBGridOption::Indicator));
+    horizontalHeader()->setSectionResizeMode(options_.testFlag(TDBGridOption::ColumnResize) ? QHeaderView::Interactive
+                                                                                            : QHeaderView::Fixed);
+    setTabKeyNavigation(options_.testFlag(TDBGridOption::Tabs));
+    const bool editing = options_.testFlag(TDBGridOption::Editing) && !readOnly_;
+    setEditTriggers(editing ? (QAbstractItemView::AnyKeyPressed | QAbstractItemView::EditKeyPressed |
+                               QAbstractItemView::SelectedClicked | QAbstractItemView::DoubleClicked)
+                            : QAbstractItemView::NoEditTriggers);
+    if (!editing && editor_) {
+        editorDirty_ = false;
+        QTableView::closeEditor(editor_, QAbstractItemDelegate::RevertModelCache);
+    }
+    ApplyColumnWidths();
+    viewport()->update();
+    if (editing)
+        ShowEditorIfWanted();
+}
+
+// ---- columns
+
+TColumn* TDBGridNormal::AddColumn(const QString& fieldName, const QString& title, int width)
+{
+    if (defaultColumns_) {
+        columns_.clear();
+        defaultColumns_ = false;
+    }
+    auto column = std::unique_ptr<TColumn>(new TColumn(this));
+    column->fieldName_ = fieldName;
+    column->title_ = title;
+    column->width_ = width;
+    columns_.push_back(std::move(column));
+    ColumnsChanged();
+    return columns_.back().get();
+}
+
+void TDBGridNormal::ClearColumns()
+{
+    columns_.clear();
+    defaultColumns_ = true;
+    ColumnsChanged();
+}
+
+TColumn* TDBGridNormal::ColumnByFieldName(const QString& name) const
+{
+    for (const auto& column : columns_) {
+        if (column->FieldName().compare(name, Qt::CaseInsensitive) == 0)
+            return column.get();
+    }
+    return nullptr;
+}
+
+void TDBGridNormal::BuildDefaultColumns()
+{
+    columns_.clear();
+    TDataSet* ds = DataSet();
+    if (!ds || !ds->Active())
+        return;
+    for (int i = 0; i < ds->FieldCount(); ++i) {
+        TField* field = ds->Fields(i);
+        if (!field->Visible())
+            continue;
+        auto column = std::unique_ptr<TColumn>(new TColumn(this));
+        column->fieldName_ = field->FieldName();
+        columns_.push_back(std::move(column));
+    }
+}
+
+void TDBGridNormal::ColumnsChanged()
+{
+    if (defaultColumns_)
+        BuildDefaultColumns();
+    editorDirty_ = false;
+    const int rows = model_->rows_;
+    model_->Reset(rows);
+    ApplyColumnWidths();
+    LinkChanged();
+}
+
+void TDBGridNormal::ApplyColumnWidths()
+{
+    for (int i = 0; i < ColumnCount() && i < model_->columnCount(); ++i)
+        horizontalHeader()->resizeSection(i, columns_[size_t(i)]->Width());
+}
+
+int TDBGridNormal::DefaultWidth(const TColumn* column) const
+{
+    const QFontMetrics metrics(font());
+    int chars = 10;
+    if (TField* field = column->Field())
+        chars = std::min(field->DisplayWidth(), kMaxDefaultChars);
+    const int data = chars * metrics.averageCharWidth();
+    const int title = QFontMetrics(horizontalHeader()->font()).horizontalAdvance(column->Title());
+    return std::max(data, title) + 8;
+}
+
+// ---- selection
+
+int TDBGridNormal::SelectedIndex() const
+{
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? current.column() : 0;
+}
+
+void TDBGridNormal::SetSelectedIndex(int column)
+{
+    if (column < 0 || column >= ColumnCount())
+        return;
+    const QModelIndex current = currentIndex();
+    const int row = current.isValid() ? current.row() : (DataSet() && DataSet()->Active() ? DataSet()->CurrentDisplayRow() : 0);
+    if (row < 0 || row >= model_->rows_)
+        return;
+    selectionModel()->setCurrentIndex(model_->index(row, column), QItemSelectionModel::NoUpdate);
+}
+
+TField* TDBGridNormal::SelectedField() const
+{
+    const int index = SelectedIndex();
+    return index < ColumnCount() ? Columns(index)->Field() : nullptr;
+}
+
+void TDBGridNormal::SetSelectedField(TField* field)
+{
+    for (int i = 0; i < ColumnCount(); ++i) {
+        if (field && Columns(i)->Field() == field) {
+            SetSelectedIndex(i);
+            return;
+        }
+    }
+}
+
+bool TDBGridNormal::IsRowSelected(TBookmark bookmark) const
+{
+    return std::find(selectedRows_.begin(), selectedRows_.end(), bookmark) != selectedRows_.end();
+}
+
+void TDBGridNormal::SelectRow(TBookmark bookmark, bool selected)
+{
+    const bool present = IsRowSelected(bookmark);
+    if (selected && !present)
+        selectedRows_.push_back(bookmark);
+    else if (!selected && present)
+        std::erase(selectedRows_, bookmark);
+    // Where a bookmark shows is known only for rows marked at the cursor (see MarkCurrentRow).
+    std::erase_if(markedDisplayRows_, [&](const auto& entry) { return !IsRowSelected(entry.second); });
+    viewport()->update();
+}
+
+void TDBGridNormal::ClearSelectedRows()
+{
+    selectedRows_.clear();
+    markedDisplayRows_.clear();
+    viewport()->update();
+}
+
+void TDBGridNormal::MarkCurrentRow(bool toggle)
+{
+    TDataSet* ds = DataSet();
+    if (!ds || !ds->Active() || ds->State() == TDataSetState::Insert || ds->IsEmpty())
+        return;
+    const TBookmark bookmark = ds->GetBookmark();
+    const bool select = !toggle || !IsRowSelected(bookmark);
+    if (!toggle) {
+        selectedRows_.clear();
+        markedDisplayRows_.clear();
+    }
+    SelectRow(bookmark, select);
+    if (select)
+        markedDisplayRows_[ds->CurrentDisplayRow()] = bookmark;
+}
+
+// ---- following the dataset
+
+void TDBGridNormal::LinkChanged()
+{
+    if (acting_ > 0) {
+        pendingRefresh_ = true;
+        return;
+    }
+    Refresh();
+}
+
+void TDBGridNormal::LinkRecordChanged(TField* field)
+{
+    // The editor shows a value changed behind it (a code chosen from a list); what the
+    // user is typing is not overwritten by a change of the whole record.
+    if (editor_ && editorDirty_ && field && field == EditorField())
+        editorDirty_ = false;
+    if (editor_ && !editorDirty_)
+        LoadEditor();
+    LinkChanged();
+}
+
+void TDBGridNormal::LinkUpdateData()
+{
+    // Before a post: what is typed in the cell goes into the field. A refusal propagates,
+    // so the post is refused too and the user stays in the cell.
+    if (!editor_ || !editorDirty_)
+        return;
+    if (TField* field = EditorField())
+        field->SetText(editor_->text());
+    editorDirty_ = false;
+}
+
+void TDBGridNormal::Refresh()
+{
+    paintErrorReported_ = false;
+    TDataSet* ds = DataSet();
+    const bool active = ds && ds->Active();
+    if (defaultColumns_ && active && columns_.empty()) {
+        BuildDefaultColumns();
+        model_->Reset(model_->rows_);
+        ApplyColumnWidths();
+    }
+    const int rows = active ? ds->DisplayRowCount() : 0;
+    if (rows != model_->rows_) {
+        markedDisplayRows_.clear(); // rows shifted: only the bookmarks stay right
+        editorDirty_ = false;
+        model_->Reset(rows);
+        ApplyColumnWidths();
+    } else {
+        model_->UpdateAll();
+    }
+    SyncCurrentRow();
+    viewport()->update();
+}
+
+void TDBGridNormal::SyncCurrentRow()
+{
+    TDataSet* ds = DataSet();
+    if (!ds || !ds->Active() || model_->rows_ == 0 || ColumnCount() == 0)
+        return;
+    const int row = ds->CurrentDisplayRow();
+    if (row < 0 || row >= model_->rows_)
+        return;
+    const QModelIndex current = currentIndex();
+    const int column = current.isValid() ? current.column() : 0;
+    if (!current.isValid() || current.row() != row) {
+        syncing_ = true;
+        selectionModel()->setCurrentIndex(model_->index(row, column), QItemSelectionModel::NoUpdate);
+        syncing_ = false;
+    }
+    scrollTo(currentIndex());
+    ShowEditorIfWanted();
+}
+
+void TDBGridNormal::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    TDataSet* ds = DataSet();
+    if (syncing_ || !ds || !ds->Active() || !current.isValid()) {
+        QTableView::currentChanged(current, previous);
+        viewport()->update();
+        return;
+    }
+    const bool rowChanged = !previous.isValid() || current.row() != previous.row();
+    bool ok = CommitEdit();
+    if (ok && rowChanged) {
+        ok = Guarded(this, [&] {
+            Acting acting(this);
+            ds->MoveToDisplayRow(current.row());
+        });
+    }
+    if (!ok) {
+        // Refused: the user stays where he was, the cell editor with it.
+        syncing_ = true;
+        selectionModel()->setCurrentIndex(previous, QItemSelectionModel::NoUpdate);
+        syncing_ = false;
+        return;
+    }
+    if (currentIndex() != current)
+        return; // the rows moved under the new current row (a dropped new row); already followed
+    QTableView::currentChanged(current, previous);
+    viewport()->update();
+    ShowEditorIfWanted();
+}
+
+// ---- editing
+
+bool TDBGridNormal::CanEditCell(const QModelIndex& index) const
+{
+    if (!options_.testFlag(TDBGridOption::Editing) || readOnly_ || !index.isValid() || index.column() >= ColumnCount())
+        return false;
+    TDataSet* ds = DataSet();
+    if (!ds || !ds->Active() || !ds->CanModify())
+        return false;
+    const TColumn* column = Columns(index.column());
+    const TField* field = column->Field();
+    return field && field->IsStored() && !field->ReadOnly() && !column->ReadOnly();
+}
+
+bool TDBGridNormal::CanAppend() const
+{
+    TDataSet* ds = DataSet();
+    return options_.testFlag(TDBGridOption::Editing) && !readOnly_ && ds && ds->Active() && ds->CanModify();
+}
+
+QLineEdit* TDBGridNormal::InplaceEditor() const { return editor_; }
+
+TField* TDBGridNormal::EditorField() const
+{
+    return editor_ && editorColumn_ >= 0 && editorColumn_ < ColumnCount() ? Columns(editorColumn_)->Field() : nullptr;
+}
+
+void TDBGridNormal::ShowEditorIfWanted()
+{
+    if (!options_.testFlag(TDBGridOption::AlwaysShowEditor) || !Contains(QApplication::focusWidget()))
+        return;
+    const QModelIndex current = currentIndex();
+    if (!current.isValid() || !CanEditCell(current) || indexWidget(current))
+        return;
+    QAbstractItemView::edit(current);
+}
+
+bool TDBGridNormal::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
+{
+    // Only the current cell is edited: a click elsewhere first makes that cell current,
+    // which may be refused.
+    if (!index.isValid() || index != currentIndex() || !CanEditCell(index))
+        return false;
+    const bool opened = QTableView::edit(index, trigger, event);
+    if (opened && editor_) {
+        // Installed after the delegate's filter, so it runs first: key handlers see Enter,
+        // Tab and Escape before the delegate acts on them.
+        editor_->installEventFilter(this);
+    }
+    return opened;
+}
+
+void TDBGridNormal::LoadEditor()
+{
+    if (!editor_)
+        return;
+    TField* field = EditorField();
+    TDataSet* ds = DataSet();
+    editor_->setText(field ? field->Text() : QString());
+    TDataSource* source = DataSource();
+    editor_->setReadOnly(!ds || !(ds->IsEditing() || (source && source->AutoEdit)));
+    editorDirty_ = false;
+}
+
+void TDBGridNormal::EditorTextEdited()
+{
+    editorDirty_ = true;
+    TDataSet* ds = DataSet();
+    if (!ds || ds->IsEditing())
+        return;
+    bool started = Guarded(this, [&] {
+        Acting acting(this);
+        DataSource()->Edit();
+    });
+    if (!started || !ds->IsEditing()) {
+        editorDirty_ = false;
+        LoadEditor();
+    }
+}
+
+bool TDBGridNormal::CommitEdit()
+{
+    if (!editor_ || !editorDirty_)
+        return true;
+    TField* field = EditorField();
+    TDataSet* ds = DataSet();
+    if (!field || !ds) {
+        editorDirty_ = false;
+        return true;
+    }
+    const QString text = editor_->text();
+    const bool ok = Guarded(this, [&] {
+        Acting acting(this);
+        if (!ds->IsEditing())
+            DataSource()->Edit();
+        field->SetText(text);
+    });
+    if (ok) {
+        editorDirty_ = false;
+        return true;
+    }
+    // Refused: the field keeps its value and the user stays in the cell with his text.
+    if (editor_) {
+        editor_->setFocus();
+        editor_->selectAll();
+    }
+    return false;
+}
+
+void TDBGridNormal::commitData(QWidget* editor)
+{
+    if (editor == editor_)
+        commitFailed_ = !CommitEdit();
+}
+
+void TDBGridNormal::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
+{
+    if (editor == editor_) {
+        if (commitFailed_) {
+            commitFailed_ = false;
+            return; // the cell stays open
+        }
+        editorDirty_ = false;
+    }
+    QTableView::closeEditor(editor, hint);
+    if (hint != QAbstractItemDelegate::EditNextItem && hint != QAbstractItemDelegate::EditPreviousItem)
+        ShowEditorIfWanted();
+}
+
+void TDBGridNormal::CancelEdit()
+{
+    TDataSet* ds = DataSet();
+    editorDirty_ = false;
+    if (ds && ds->IsEditing()) {
+        Acting acting(this);
+        ds->Cancel();
+    }
+    LoadEditor();
+}
+
+void TDBGridNormal::DeleteRecord()
+{
+    TDataSet* ds = DataSet();
+    if (!CanAppend() || ds->IsEmpty())
+        return;
+    if (ds->State() == TDataSetState::Insert) {
+        CancelEdit();
+        return;
+    }
+    if (options_.testFlag(TDBGridOption::ConfirmDelete) && !ConfirmDeleteRecord())
+        return;
+    editorDirty_ = false;
+    Acting acting(this);
+    ds->Delete();
+}
+
+// ---- keys and mouse
+
+bool TDBGridNormal::HandleKey(QKeyEvent* event)
+{
+    bool consumed = false;
+    const bool completed = Guarded(this, [&] {
+        if (OfferKey(event, this, OnKeyDown, OnKeyPress)) {
+            consumed = true;
+            return;
+        }
+        consumed = DoKeyDown(VirtualKey(event), event->modifiers());
+    });
+    // A handler that failed ends the key's handling as well.
+    return consumed || !completed;
+}
+
+bool TDBGridNormal::DoKeyDown(int key, Qt::KeyboardModifiers modifiers)
+{
+    TDataSet* ds = DataSet();
+    if (!ds || !ds->Active())
+        return false;
+    const bool ctrl = modifiers.testFlag(Qt::ControlModifier);
+    const bool shift = modifiers.testFlag(Qt::ShiftModifier);
+    switch (key) {
+    case vk::Insert:
+        if (ctrl || shift || !CanAppend())
+            return false;
+        if (!CommitEdit())
+            return true;
+        {
+            Acting acting(this);
+            ds->Insert();
+        }
+        return true;
+    case vk::Delete:
+        if (!ctrl)
+            return false;
+        DeleteRecord();
+        return true;
+    case vk::Escape:
+        if (!ds->IsEditing() && !editorDirty_)
+            return false;
+        CancelEdit();
+        return true;
+    case vk::Up:
+    case vk::Down:
+        if (shift && options_.testFlag(TDBGridOption::MultiSelect))
+            MarkCurrentRow(true);
+        if (key == vk::Down && !shift && currentIndex().isValid() && currentIndex().row() == model_->rows_ - 1 &&
+            CanAppend()) {
+            // Down past the last row adds one, unless the last row is a new one still untouched.
+            if (ds->State() == TDataSetState::Insert && !ds->Modified())
+                return true;
+            if (!CommitEdit())
+                return true;
+            Acting acting(this);
+            ds->Append();
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+void TDBGridNormal::keyPressEvent(QKeyEvent* event)
+{
+    // Keys typed into the cell editor were handled by its filter already.
+    const bool fromEditor = editor_ && QApplication::focusWidget() == editor_;
+    if (!fromEditor && HandleKey(event))
+        return;
+    QTableView::keyPressEvent(event);
+}
+
+bool TDBGridNormal::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == editor_) {
+        if (event->type() == QEvent::KeyPress) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (HandleKey(key))
+                return true;
+            switch (key->key()) {
+            case Qt::Key_Up:
+            case Qt::Key_Down:
+            case Qt::Key_PageUp:
+            case Qt::Key_PageDown:
+                // Rows are changed by the grid, not by the editor; the cell is written
+                // first, once (the view would try again as it takes the focus back).
+                if (CommitEdit())
+                    QTableView::keyPressEvent(key);
+                return true;
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+                // Written here and now: the delegate would only queue the commit.
+                if (CommitEdit() && editor_)
+                    closeEditor(editor_, QAbstractItemDelegate::SubmitModelCache);
+                return true;
+            case Qt::Key_Escape: {
+                // Nothing being edited: Escape belongs to the window (a Cancel button).
+                QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->text());
+                if (parentWidget())
+                    QCoreApplication::sendEvent(parentWidget(), &copy);
+                return true;
+            }
+            case Qt::Key_Tab:
+            case Qt::Key_Backtab:
+                if (!options_.testFlag(TDBGridOption::Tabs)) {
+                    if (CommitEdit())
+                        QWidget::focusNextPrevChild(key->key() == Qt::Key_Tab);
+                    return true;
+                }
+                break;
+            default:
+                break;
+            }
+        } else if (event->type() == QEvent::MouseButtonDblClick) {
+            if (OnDblClick)
+                Guarded(this, [this] { OnDblClick(this); });
+            return false;
+        }
+    }
+    return QTableView::eventFilter(watched, event);
+}
+
+void TDBGridNormal::mousePressEvent(QMouseEvent* event)
+{
+    const QModelIndex index = indexAt(event->position().toPoint());
+    QTableView::mousePressEvent(event);
+    // Marked once the cursor is on the clicked row (a refused move marks nothing).
+    if (options_.testFlag(TDBGridOption::MultiSelect) && event->button() == Qt::LeftButton && index.isValid() &&
+        DataSet() && DataSet()->Active() && DataSet()->CurrentDisplayRow() == index.row())
+        Guarded(this, [&] { MarkCurrentRow(event->modifiers().testFlag(Qt::ControlModifier)); });
+}
+
+void TDBGridNormal::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QTableView::mouseDoubleClickEvent(event);
+    if (OnDblClick)
+        Guarded(this, [this] { OnDblClick(this); });
+}
+
+void TDBGridNormal::focusInEvent(QFocusEvent* event)
+{
+    QTableView::focusInEvent(event);
+    ShowEditorIfWanted();
+}
+
+bool TDBGridNormal::Contains(const QWidget* widget) const { return widget && (widget == this || isAncestorOf(widget)); }
+
+void TDBGridNormal::FocusChanged(QWidget* old, QWidget* now)
+{
+    // Only moves within our window count: a message box or a dialog opened from the grid
+    // takes the focus for a while without the user leaving the grid.
+    if (!now || now->window() != window())
+        return;
+    const bool inside = Contains(now);
+    if (inside == focused_ || (inside && Contains(old)))
+        return;
+    focused_ = inside;
+    viewport()->update();
+    Guarded(this, [&] {
+        if (focused_) {
+            if (OnEnter)
+                OnEnter(this);
+            return;
+        }
+        TDataSet* ds = DataSet();
+        if (CommitEdit() && options_.testFlag(TDBGridOption::CancelOnExit) && ds && ds->State() == TDataSetState::Insert &&
+            !ds->Modified()) {
+            Acting acting(this);
+            ds->Cancel();
+        }
+        if (OnExit)
+            OnExit(this);
+    });
+}
+
+// ---- painting
+
+QString TDBGridNormal::IndicatorText(int row) const
+{
+    TDataSet* ds = DataSet();
+    if (!ds || !ds->Active() || row != ds->CurrentDisplayRow())
+        return {};
+    switch (ds->State()) {
+    case TDataSetState::Insert:
+        return QStringLiteral("*");
+    case TDataSetState::Edit:
+        return QStringLiteral("I");
+    default:
+        return QString(QChar(0x25B6)); // a right-pointing triangle
+    }
+}
+
+void TDBGridNormal::PaintCell(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index)
+{
+    if (index.column() >= ColumnCount())
+        return;
+    TColumn* column = Columns(index.column());
+    const QPalette& pal = palette();
+    const QModelIndex current = currentIndex();
+    const bool currentRow = current.isValid() && index.row() == current.row();
+    const bool currentCell = currentRow && index.column() == current.column();
+    const bool showSelection = focused_ || options_.testFlag(TDBGridOption::AlwaysShowSelection);
+
+    TGridDrawState state;
+    state.Focused = currentCell && focused_;
+    state.Selected = currentRow && showSelection && (options_.testFlag(TDBGridOption::RowSelect) || currentCell);
+
+    painter->save();
+    painter->setClipRect(option.rect);
+    painter_ = painter;
+    try {
+        TDataSet* ds = DataSet();
+        const std::optional<TDataSet::ActiveRecordGuard> active =
+            ds ? std::optional<TDataSet::ActiveRecordGuard>(ds->ActivateDisplayRow(index.row())) : std::nullopt;
+        if (active && *active) {
+            if (options_.testFlag(TDBGridOption::MultiSelect) && markedDisplayRows_.count(index.row()))
+                state.Selected = true;
+            canvas_.Font = font();
+            canvas_.FontColor = pal.color(state.Selected ? QPalette::HighlightedText : QPalette::Text);
+            canvas_.BrushColor = state.Selected ? pal.color(QPalette::Highlight)
+                                                : (column->Color().isValid() ? column->Color() : pal.color(QPalette::Base));
+            if (OnDrawColumnCell)
+                OnDrawColumnCell(this, option.rect, index.column(), column, state);
+            else
+                DefaultDrawColumnCell(option.rect, index.column(), column, state);
+        } else {
+            painter->fillRect(option.rect, pal.color(QPalette::Base));
+        }
+    } catch (...) {
+        // Painting cannot stop for a message box; the first failure is reported once the
+        // paint is over, the rest until the data changes are dropped.
+        if (!paintErrorReported_) {
+            paintErrorReported_ = true;
+            QMetaObject::invokeMethod(
+                this, [this, error = std::current_exception()] { HandleError(this, error); }, Qt::QueuedConnection);
+        }
+    }
+    painter_ = nullptr;
+    painter->restore();
+
+    painter->save();
+    painter->setPen(pal.color(QPalette::Mid));
+    if (options_.testFlag(TDBGridOption::ColLines))
+        painter->drawLine(option.rect.topRight(), option.rect.bottomRight());
+    if (options_.testFlag(TDBGridOption::RowLines))
+        painter->drawLine(option.rect.bottomLeft(), option.rect.bottomRight());
+    if (state.Focused && !options_.testFlag(TDBGridOption::RowSelect)) {
+        painter->setPen(QPen(pal.color(QPalette::HighlightedText), 1, Qt::DotLine));
+        painter->drawRect(option.rect.adjusted(1, 1, -2, -2));
+    }
+    painter->restore();
+}
+
+void TDBGridNormal::DefaultDrawColumnCell(const QRect& rect, int, TColumn* column, TGridDrawState)
+{
+    if (!painter_)
+        return;
+    painter_->fillRect(rect, canvas_.BrushColor);
+    TField* field = column ? column->Field() : nullptr;
+    if (!field)
+        return;
+    painter_->setFont(canvas_.Font);
+    painter_->setPen(canvas_.FontColor);
+    painter_->drawText(rect.adjusted(3, 0, -3, 0), int(column->Alignment() | Qt::AlignVCenter) | Qt::TextSingleLine,
+                       field->DisplayText());
+}
+
+} // namespace fw
