@@ -1,0 +1,156 @@
+#include "host/Browsers.h"
+
+#include "host/Company.h"
+#include "platform/db/Query.h"
+#include "platform/db/Table.h"
+
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace pelmaris {
+
+namespace {
+
+void AddArticleName(fw::TTable* table, fw::TTable* catalog)
+{
+    table->AddLookupField(QStringLiteral("Denumire"), 255, QStringLiteral("Cod_grupa;Cod_articol"), catalog,
+                          QStringLiteral("Grupa;Cod"), QStringLiteral("Denumire"));
+    table->AddLookupField(QStringLiteral("UM"), 4, QStringLiteral("Cod_grupa;Cod_articol"), catalog,
+                          QStringLiteral("Grupa;Cod"), QStringLiteral("Unitate_masura"));
+}
+
+const QString kMoney = QStringLiteral("#,##0.00");
+const QString kQuantity = QStringLiteral("#,##0.###");
+
+} // namespace
+
+TStockForm::TStockForm(QWidget* owner) : TDataForm(owner, QStringLiteral("Stoc"))
+{
+    setObjectName(QStringLiteral("StockForm"));
+    fw::TTable* catalog = AddTable(QStringLiteral("CATALOG.DB"), QStringLiteral("Grupa;Cod"), true,
+                                   {"Grupa", "Cod", "Denumire", "Unitate_masura"});
+    stock_ = AddTable(QStringLiteral("Stoc.DB"), QStringLiteral("Cod_grupa;Cod_articol"), true);
+    AddArticleName(stock_, catalog);
+    stock_->AddCalcField(QStringLiteral("Valoare"), fw::TFieldType::Float);
+    stock_->OnCalcFields = [](fw::TDataSet* ds) {
+        ds->FieldByName(QStringLiteral("Valoare"))
+            ->SetAsFloat(ds->FieldByName(QStringLiteral("Cantitate"))->AsFloat()
+                         * ds->FieldByName(QStringLiteral("Pret_achizitie"))->AsFloat());
+    };
+    SetDisplayFormat(stock_, {"Cantitate"}, kQuantity);
+    SetDisplayFormat(stock_, {"Pret_achizitie", "Valoare"}, kMoney);
+    fw::TDataSource* source = AddSource(stock_);
+    AddGrid(Body(), source, false,
+            {{"Cod_gestiune", QStringLiteral("Gest."), 50},
+             {"Cod_grupa", QStringLiteral("Grupa"), 50},
+             {"Cod_articol", QStringLiteral("Cod articol"), 85},
+             {"Denumire", QStringLiteral("Denumire"), 230},
+             {"UM", QStringLiteral("U.M."), 40},
+             {"Lot", QStringLiteral("Lot"), 95},
+             {"Cantitate", QStringLiteral("Cantitate"), 80},
+             {"Pret_achizitie", QStringLiteral("Pret achizitie"), 90},
+             {"Valoare", QStringLiteral("Valoare"), 95},
+             {"Data_intrare", QStringLiteral("Data intrarii"), 85}});
+    auto* bottom = new QHBoxLayout;
+    fw::TDBNavigator* navigator = AddNavigator(bottom, source, false);
+    total_ = new QLabel(this);
+    bottom->addStretch(1);
+    bottom->addWidget(total_);
+    Body()->addLayout(bottom);
+    navigator->OnClick = [this](fw::TDBNavigator*, fw::TNavigateBtn button) {
+        if (button == fw::TNavigateBtn::Refresh)
+            UpdateTotal();
+    };
+    stock_->AfterOpen = [this](fw::TDataSet*) { UpdateTotal(); };
+}
+
+void TStockForm::UpdateTotal()
+{
+    fw::TQuery sum;
+    sum.SetDatabaseName(AliasTVELDA);
+    sum.SetSQL({QStringLiteral("SELECT SUM(Cantitate * Pret_achizitie) AS Total FROM \"Stoc.DB\"")});
+    sum.Open();
+    total_->setText(QStringLiteral("Valoarea stocului: %1 lei").arg(fw::FormatFloat(kMoney, sum.Fields(0)->AsFloat())));
+}
+
+QString TStockForm::TotalText() const { return total_->text(); }
+
+TDocOutForm::TDocOutForm(QWidget* owner) : TDataForm(owner, QStringLiteral("Documente de iesire"))
+{
+    setObjectName(QStringLiteral("DocOutForm"));
+    fw::TTable* catalog = AddTable(QStringLiteral("CATALOG.DB"), QStringLiteral("Grupa;Cod"), true,
+                                   {"Grupa", "Cod", "Denumire", "Unitate_masura"});
+    headers_ = AddTable(QStringLiteral("Doc_out.DB"), QStringLiteral("Contor"), true);
+    SetDisplayFormat(headers_, {"Contor", "Numar"}, QStringLiteral("0"));
+    fw::TDataSource* headerSource = AddSource(headers_);
+    lines_ = AddTable(QStringLiteral("Item_out.DB"), QStringLiteral("Contor"), true);
+    lines_->SetMasterSource(headerSource);
+    lines_->SetMasterFields(QStringLiteral("Contor"));
+    AddArticleName(lines_, catalog);
+    SetDisplayFormat(lines_, {"Contor_secundar"}, QStringLiteral("0"));
+    SetDisplayFormat(lines_, {"Cantitate"}, kQuantity);
+    SetDisplayFormat(lines_, {"Pret_achizitie", "Pret_vinzare"}, kMoney);
+    fw::TDataSource* lineSource = AddSource(lines_);
+
+    AddCaption(Body(), QStringLiteral("Documente"));
+    AddGrid(Body(), headerSource, false,
+            {{"Numar", QStringLiteral("Numar"), 70},
+             {"Tip", QStringLiteral("Tip"), 40},
+             {"Data", QStringLiteral("Data"), 85},
+             {"Data_inregistrarii", QStringLiteral("Data inreg."), 85},
+             {"Client", QStringLiteral("Client"), 190},
+             {"Explicatie", QStringLiteral("Explicatie"), 230},
+             {"Agent", QStringLiteral("Agent"), 45},
+             {"Contor", QStringLiteral("Contor"), 60}},
+            2);
+    AddNavigator(Body(), headerSource, false);
+    AddCaption(Body(), QStringLiteral("Liniile documentului"));
+    AddGrid(Body(), lineSource, false,
+            {{"Contor_secundar", QStringLiteral("Nr."), 35},
+             {"Cod_gestiune", QStringLiteral("Gest."), 50},
+             {"Cod_grupa", QStringLiteral("Grupa"), 50},
+             {"Cod_articol", QStringLiteral("Cod articol"), 85},
+             {"Denumire", QStringLiteral("Denumire"), 220},
+             {"UM", QStringLiteral("U.M."), 40},
+             {"Lot", QStringLiteral("Lot"), 95},
+             {"Cantitate", QStringLiteral("Cantitate"), 75},
+             {"Pret_achizitie", QStringLiteral("Pret achizitie"), 90},
+             {"Pret_vinzare", QStringLiteral("Pret vanzare"), 90}},
+            3);
+}
+
+TCatalogForm::TCatalogForm(QWidget* owner) : TDataForm(owner, QStringLiteral("Catalog de articole"))
+{
+    setObjectName(QStringLiteral("CatalogForm"));
+    groups_ = AddTable(QStringLiteral("Grup.DB"), QStringLiteral("Cod_grupa"), true);
+    fw::TDataSource* groupSource = AddSource(groups_);
+    articles_ = AddTable(QStringLiteral("CATALOG.DB"), QStringLiteral("Grupa;Cod"), true);
+    articles_->SetMasterSource(groupSource);
+    articles_->SetMasterFields(QStringLiteral("Cod_grupa"));
+    SetDisplayFormat(articles_, {"Pret_vinzare"}, kMoney);
+    SetDisplayFormat(articles_, {"CantReteta", "Coef_TVA", "ZileValabilitate"}, QStringLiteral("#,##0.##"));
+    fw::TDataSource* articleSource = AddSource(articles_);
+
+    AddCaption(Body(), QStringLiteral("Grupe de articole"));
+    AddGrid(Body(), groupSource, false,
+            {{"Cod_grupa", QStringLiteral("Grupa"), 60},
+             {"Denumire", QStringLiteral("Denumire"), 300},
+             {"Cod_material", QStringLiteral("Clasa"), 60},
+             {"Cont_sint", QStringLiteral("Cont"), 60}},
+            1);
+    AddCaption(Body(), QStringLiteral("Articole"));
+    AddGrid(Body(), articleSource, false,
+            {{"Cod", QStringLiteral("Cod"), 85},
+             {"Denumire", QStringLiteral("Denumire"), 260},
+             {"Unitate_masura", QStringLiteral("U.M."), 40},
+             {"Pret_vinzare", QStringLiteral("Pret vanzare"), 85},
+             {"Moneda", QStringLiteral("Moneda"), 55},
+             {"Coef_TVA", QStringLiteral("TVA %"), 50},
+             {"CantReteta", QStringLiteral("Cant. reteta"), 80},
+             {"ZileValabilitate", QStringLiteral("Valabilitate (zile)"), 110},
+             {"Cont_marfa", QStringLiteral("Cont marfa"), 75}},
+            4);
+    AddNavigator(Body(), articleSource, false);
+}
+
+} // namespace pelmaris

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "host/Schema.h"
+
+#include <QDate>
+#include <QString>
+
+namespace pelmaris {
+
+// The demo company: a small dairy with its raw materials and packaging (codes starting
+// with "."), semi-finished products (";"), finished products (group "02") and their
+// recipes, raw-material warehouses ("_") and finished-goods ones, suppliers, currencies,
+// users, opening stock and receipts of raw materials, receipts of finished goods over
+// the two months before `today` and a few sales. Its stock covers what every receipt of
+// finished goods needs except one material of the latest receipt, so that the
+// requirement of that receipt shows a shortage.
+//
+// Whatever the directory held is wiped first; it is created when missing. The tables
+// are written in one transaction.
+void CreateDemoCompany(const QString& directory, const QDate& today = QDate::currentDate());
+
+// The recipe table as the add-on's windows and queries use it.
+const TTableLayout& RecipeTable();
+
+} // namespace pelmaris

@@ -1,0 +1,74 @@
+#include "host/DocInForm.h"
+
+#include "host/ReceiptLedger.h"
+#include "platform/db/Table.h"
+
+#include <QVBoxLayout>
+
+namespace pelmaris {
+
+TDocInForm::TDocInForm(QWidget* owner) : TDataForm(owner, QStringLiteral("Documente de intrare"))
+{
+    setObjectName(QStringLiteral("DocInForm"));
+    // What the names of suppliers and articles are looked up in.
+    fw::TTable* suppliers = AddTable(QStringLiteral("Furn.db"), QStringLiteral("Cod_furnizor"), true,
+                                     {"Cod_furnizor", "Nume_furnizor"});
+    fw::TTable* catalog = AddTable(QStringLiteral("CATALOG.DB"), QStringLiteral("Grupa;Cod"), true,
+                                   {"Grupa", "Cod", "Denumire", "Unitate_masura"});
+
+    headers_ = AddTable(QStringLiteral("Doc_in.DB"), QStringLiteral("Contor"), false);
+    headers_->AddLookupField(QStringLiteral("Nume_furnizor"), 255, QStringLiteral("Furnizor"), suppliers,
+                             QStringLiteral("Cod_furnizor"), QStringLiteral("Nume_furnizor"));
+    SetReadOnly(headers_, {"Contor"});
+    SetDisplayFormat(headers_, {"Contor", "Numar"}, QStringLiteral("0"));
+    headerSource_ = AddSource(headers_);
+
+    lines_ = AddTable(QStringLiteral("Item_in.DB"), QStringLiteral("Contor;Contor_secundar"), false);
+    lines_->SetMasterSource(headerSource_);
+    lines_->SetMasterFields(QStringLiteral("Contor"));
+    lines_->AddLookupField(QStringLiteral("Denumire"), 255, QStringLiteral("Cod_grupa;Cod_articol"), catalog,
+                           QStringLiteral("Grupa;Cod"), QStringLiteral("Denumire"));
+    lines_->AddLookupField(QStringLiteral("UM"), 4, QStringLiteral("Cod_grupa;Cod_articol"), catalog,
+                           QStringLiteral("Grupa;Cod"), QStringLiteral("Unitate_masura"));
+    SetReadOnly(lines_, {"Contor", "Contor_secundar"});
+    SetDisplayFormat(lines_, {"Contor_secundar"}, QStringLiteral("0"));
+    SetDisplayFormat(lines_, {"Cantitate"}, QStringLiteral("#,##0.###"));
+    SetDisplayFormat(lines_, {"Pret_achizitie_lei", "Pret_achizitie_valuta", "TVA"}, QStringLiteral("#,##0.00"));
+    lineSource_ = AddSource(lines_);
+
+    binding_ = new TReceiptBinding(headers_, lines_, this);
+
+    AddCaption(Body(), QStringLiteral("Documente"));
+    AddGrid(Body(), headerSource_, true,
+            {{"Numar", QStringLiteral("Numar"), 70},
+             {"Tip", QStringLiteral("Tip"), 40},
+             {"Data", QStringLiteral("Data"), 85},
+             {"Data_inregistrarii", QStringLiteral("Data inreg."), 85},
+             {"Furnizor", QStringLiteral("Furnizor"), 80},
+             {"Nume_furnizor", QStringLiteral("Nume furnizor"), 230},
+             {"Explicatie", QStringLiteral("Explicatie"), 230},
+             {"Contor", QStringLiteral("Contor"), 60}},
+            2);
+    headerNavigator_ = AddNavigator(Body(), headerSource_, true);
+
+    AddCaption(Body(), QStringLiteral("Liniile documentului"));
+    AddGrid(Body(), lineSource_, true,
+            {{"Contor_secundar", QStringLiteral("Nr."), 35},
+             {"Cod_gestiune", QStringLiteral("Gest."), 50},
+             {"Cod_grupa", QStringLiteral("Grupa"), 50},
+             {"Cod_articol", QStringLiteral("Cod articol"), 85},
+             {"Denumire", QStringLiteral("Denumire"), 220},
+             {"UM", QStringLiteral("U.M."), 40},
+             {"Lot", QStringLiteral("Lot"), 95},
+             {"Cantitate", QStringLiteral("Cantitate"), 75},
+             {"Pret_achizitie_lei", QStringLiteral("Pret lei"), 75},
+             {"Valuta", QStringLiteral("Valuta"), 50},
+             {"TVA", QStringLiteral("TVA"), 70},
+             {"Agent", QStringLiteral("Agent"), 45}},
+            3);
+    lineNavigator_ = AddNavigator(Body(), lineSource_, true);
+}
+
+TDocInForm::~TDocInForm() = default;
+
+} // namespace pelmaris

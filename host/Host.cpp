@@ -1,0 +1,211 @@
+#include "host/Host.h"
+
+#include "host/Browsers.h"
+#include "host/Company.h"
+#include "host/DemoCompany.h"
+#include "host/DocInForm.h"
+#include "host/MainForm.h"
+#include "platform/config/Paths.h"
+#include "platform/config/SettingsStore.h"
+#include "platform/core/Exceptions.h"
+#include "platform/db/Database.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Menus.h"
+#include "platform/ui/MessageDlg.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenuBar>
+
+namespace pelmaris {
+
+TPelmarisHost::TPelmarisHost(THostOptions options) : options_(std::move(options))
+{
+    AskDirectory = [this] {
+        return QFileDialog::getExistingDirectory(mainForm_.get(), QStringLiteral("Alegeti directorul firmei"),
+                                                 companyDir_);
+    };
+}
+
+TPelmarisHost::~TPelmarisHost() { Shutdown(); }
+
+void TPelmarisHost::Start()
+{
+    iniFile_ = options_.IniFile.isEmpty() ? fw::HostIniFileName() : options_.IniFile;
+    const QString netDir = EnsureHostIni(iniFile_);
+    if (!netDir.isEmpty())
+        fw::TSession::Default()->SetNetFileDir(netDir);
+
+    application_ = std::make_unique<fw::TApplication>();
+    application_->SetTitle(QStringLiteral("Pelmaris"));
+    application_->OnException = [this](fw::TApplication*, const std::exception& e) { ReportError(e); };
+    screen_ = std::make_unique<fw::TScreen>();
+    mainForm_ = std::make_unique<TMainForm>();
+    application_->SetMainForm(mainForm_.get());
+    application_->OnHint = [this](fw::TApplication* app) { mainForm_->ShowHint(app->Hint()); };
+
+    mainForm_->OnOpenCompany = [this] {
+        const QString dir = AskDirectory();
+        if (!dir.isEmpty())
+            OpenCompany(dir);
+    };
+    mainForm_->OnDemoCompany = [this] { OpenDemoCompany(false); };
+    mainForm_->OnDocIn = [this] { ShowDocIn(); };
+    mainForm_->OnDocOut = [this] { ShowDocOut(); };
+    mainForm_->OnStock = [this] { ShowStock(); };
+    mainForm_->OnCatalog = [this] { ShowCatalog(); };
+
+    if (options_.LoadAddOn)
+        LoadAddOn();
+}
+
+void TPelmarisHost::LoadAddOn()
+{
+    const QString file = options_.AddOnFile.isEmpty() ? AddOnFileName(iniFile_) : options_.AddOnFile;
+    if (!addOn_.Load(file) || !addOn_.Init(screen_.get(), application_.get()))
+        return;
+    addOnName_ = addOn_.GetName();
+    mainForm_->SetAddOnName(addOnName_);
+    for (const fw::TTableDefinition& definition : addOn_.AddTables()) {
+        try {
+            addOnTables_.push_back(LayoutFromDefinition(definition));
+        } catch (const fw::EDatabaseError& e) {
+            fw::MessageDlg(QStringLiteral("Tabela <%1> a modulului suplimentar nu poate fi creata:\r%2")
+                               .arg(definition.Name, e.Message()),
+                           fw::TMsgDlgType::Error);
+        }
+    }
+    addOnMenu_ = addOn_.MainForm(mainForm_.get());
+    if (addOnMenu_)
+        fw::MergeMenu(mainForm_->menuBar(), addOnMenu_);
+}
+
+void TPelmarisHost::Shutdown()
+{
+    // The main window owns the add-on's menus module: it goes first, with everything the
+    // add-on hung on it, then the add-on gets its own objects back and is unloaded.
+    if (mainForm_) {
+        mainForm_->CloseChildWindows();
+        mainForm_.reset();
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    addOn_.Unload();
+}
+
+void TPelmarisHost::ReportError(const std::exception& error)
+{
+    if (const auto* db = dynamic_cast<const fw::EDatabaseError*>(&error))
+        fw::MessageDlg(DatabaseErrorText(db->Message()), fw::TMsgDlgType::Error);
+    else
+        application_->ShowException(error);
+}
+
+bool TPelmarisHost::OpenCompany(const QString& directory, bool confirmNew)
+{
+    const QString dir = QDir::cleanPath(QDir(directory).absolutePath());
+    const QString shown = QDir::toNativeSeparators(dir);
+    if (!QFileInfo(dir).isDir()) {
+        fw::MessageDlg(QStringLiteral("Directorul <%1> nu exista!").arg(shown), fw::TMsgDlgType::Warning);
+        return false;
+    }
+    if (!IsCompanyDirectory(dir) && confirmNew
+        && fw::MessageDlg(QStringLiteral("Directorul <%1> nu contine o firma.\rCreati o firma noua in acest director?")
+                              .arg(shown),
+                          fw::TMsgDlgType::Confirmation, fw::TMsgDlgButtons::YesNo)
+               != fw::TModalResult::Yes)
+        return false;
+    if (!mainForm_->CloseChildWindows())
+        return false;
+    try {
+        fw::THourGlass wait(screen_.get());
+        PrepareCompanyDatabase(dir, addOnTables_);
+        SetCompanyAliases(dir);
+    } catch (const fw::EDatabaseError& e) {
+        fw::MessageDlg(DatabaseErrorText(e.Message()), fw::TMsgDlgType::Error);
+        return false;
+    } catch (const fw::EInOutError& e) {
+        fw::MessageDlg(e.Message(), fw::TMsgDlgType::Error);
+        return false;
+    }
+    companyDir_ = dir;
+    try {
+        fw::TSettingsStore().WriteString(fw::TSettingsStore::LastDatabaseDir, dir);
+    } catch (const fw::EInOutError& e) {
+        // The company is open all the same; only the next start will not find it.
+        fw::MessageDlg(QStringLiteral("Directorul firmei nu a putut fi memorat:\r%1").arg(e.Message()),
+                       fw::TMsgDlgType::Warning);
+    }
+    if (addOn_.Loaded())
+        addOn_.ChangeDB(dir);
+    mainForm_->SetCompany(CompanyName(dir), dir);
+    return true;
+}
+
+bool TPelmarisHost::OpenDemoCompany(bool recreate)
+{
+    const QString dir = DemoCompanyDir();
+    // A company in use is never wiped under its open database.
+    const bool inUse = QDir::cleanPath(dir) == companyDir_;
+    if ((recreate && !inUse) || !IsCompanyDirectory(dir)) {
+        if (!mainForm_->CloseChildWindows())
+            return false;
+        try {
+            fw::THourGlass wait(screen_.get());
+            CreateDemoCompany(dir);
+        } catch (const std::exception& e) {
+            fw::MessageDlg(QStringLiteral("Firma demonstrativa nu a putut fi creata:\r%1").arg(fw::ExceptionMessage(e)),
+                           fw::TMsgDlgType::Error);
+            return false;
+        }
+    }
+    return OpenCompany(dir, false);
+}
+
+bool TPelmarisHost::OpenStartupCompany(const QString& argument)
+{
+    if (!argument.isEmpty())
+        return OpenCompany(argument);
+    const QString last = fw::TSettingsStore().ReadString(fw::TSettingsStore::LastDatabaseDir);
+    if (!last.isEmpty() && IsCompanyDirectory(last))
+        return OpenCompany(last, false);
+    const QString picked = AskDirectory ? AskDirectory() : QString();
+    return !picked.isEmpty() && OpenCompany(picked);
+}
+
+template <typename Form>
+Form* TPelmarisHost::ShowSingle(QPointer<TDataForm>& slot)
+{
+    if (companyDir_.isEmpty()) {
+        fw::MessageDlg(QStringLiteral("Deschideti mai intai o firma!"), fw::TMsgDlgType::Warning);
+        return nullptr;
+    }
+    if (slot) {
+        slot->BringToFront();
+        return static_cast<Form*>(slot.data());
+    }
+    auto form = std::make_unique<Form>(mainForm_.get());
+    if (!form->OpenData())
+        return nullptr;
+    slot = form.get();
+    form->ShowFitted();
+    return form.release(); // owned by the main window now, freed when closed
+}
+
+TDocInForm* TPelmarisHost::ShowDocIn()
+{
+    const bool existed = docIn_ != nullptr;
+    TDocInForm* form = ShowSingle<TDocInForm>(docIn_);
+    if (form && !existed && addOn_.Loaded())
+        mainForm_->SetWindowMenu(form, addOn_.DocInForm(form, form->Headers()));
+    return form;
+}
+
+TDataForm* TPelmarisHost::ShowDocOut() { return ShowSingle<TDocOutForm>(docOut_); }
+
+TDataForm* TPelmarisHost::ShowStock() { return ShowSingle<TStockForm>(stock_); }
+
+TDataForm* TPelmarisHost::ShowCatalog() { return ShowSingle<TCatalogForm>(catalog_); }
+
+} // namespace pelmaris

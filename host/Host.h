@@ -1,0 +1,103 @@
+#pragma once
+
+#include "host/AddOn.h"
+#include "host/Schema.h"
+#include "platform/ui/Menus.h"
+
+#include <QPointer>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace fw {
+class TApplication;
+class TScreen;
+} // namespace fw
+
+namespace pelmaris {
+
+class TMainForm;
+class TDocInForm;
+class TDataForm;
+
+struct THostOptions {
+    // The host's own settings file; the one next to the program when empty.
+    QString IniFile;
+    // The add-on library; the one the settings file names, else the one next to the
+    // program, when empty.
+    QString AddOnFile;
+    bool LoadAddOn = true;
+};
+
+// The host program: its application and screen objects, its main window, the add-on and
+// the open company. The add-on's entry points are called in the order it relies on:
+// InitAddOnDLL, QvxAddOnGetName, QvxAddOnAddTables, QvxAddOnMainForm when the host starts;
+// QvxAddOnChangeDB after each company is opened; QvxAddOnDocInForm for each incoming-
+// document window; and at the end, after the main window (owner of the add-on's menus
+// module) is gone, ClearAddOnDLL and the unloading of the library.
+class TPelmarisHost final {
+public:
+    explicit TPelmarisHost(THostOptions options = {});
+    ~TPelmarisHost();
+    TPelmarisHost(const TPelmarisHost&) = delete;
+    TPelmarisHost& operator=(const TPelmarisHost&) = delete;
+
+    // Reads the host's settings file, creates the main window and loads the add-on.
+    // Opens no company.
+    void Start();
+    // Destroys the main window, then lets the add-on go. Also done by the destructor.
+    void Shutdown();
+
+    // Opens a company directory: its missing tables are created (a directory that holds
+    // no company yet only when the user agrees, unless `confirmNew` is false), the
+    // aliases point at it, it becomes the last directory used, and the add-on is told.
+    // The windows of the previous company are closed first. False when it was not opened
+    // (the user was told why).
+    bool OpenCompany(const QString& directory, bool confirmNew = true);
+    // Opens the demo company, creating it first when it is missing or `recreate` is set.
+    bool OpenDemoCompany(bool recreate);
+    // The company a start opens: the one given, else the last one used, else the one the
+    // user picks.
+    bool OpenStartupCompany(const QString& argument);
+    // The directory the user picks (a directory dialog unless replaced).
+    std::function<QString()> AskDirectory;
+
+    // The windows of the menus; each exists at most once and comes to the front when
+    // asked for again. Null when no company is open or its tables cannot be read.
+    TDocInForm* ShowDocIn();
+    TDataForm* ShowDocOut();
+    TDataForm* ShowStock();
+    TDataForm* ShowCatalog();
+
+    TMainForm* MainForm() const { return mainForm_.get(); }
+    fw::TApplication* Application() const { return application_.get(); }
+    fw::TScreen* Screen() const { return screen_.get(); }
+    TAddOnLibrary& AddOn() { return addOn_; }
+    const QString& AddOnName() const { return addOnName_; }
+    // The add-on's tables, as created in every company.
+    const std::vector<TTableLayout>& AddOnTables() const { return addOnTables_; }
+    fw::TMenuItem* AddOnMainMenu() const { return addOnMenu_; }
+    const QString& CompanyDir() const { return companyDir_; }
+    const QString& IniFile() const { return iniFile_; }
+
+private:
+    void LoadAddOn();
+    void ReportError(const std::exception& error);
+    template <typename Form>
+    Form* ShowSingle(QPointer<TDataForm>& slot);
+
+    THostOptions options_;
+    QString iniFile_;
+    std::unique_ptr<fw::TApplication> application_;
+    std::unique_ptr<fw::TScreen> screen_;
+    TAddOnLibrary addOn_;
+    std::unique_ptr<TMainForm> mainForm_;
+    QString addOnName_;
+    std::vector<TTableLayout> addOnTables_;
+    QPointer<fw::TMenuItem> addOnMenu_;
+    QString companyDir_;
+    QPointer<TDataForm> docIn_, docOut_, stock_, catalog_;
+};
+
+} // namespace pelmaris

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "DbFixture.h"
+#include "host/Host.h"
+
+#include <QAction>
+#include <QFile>
+#include <QMenu>
+#include <QStringList>
+#include <QWidget>
+#include <memory>
+
+namespace hosttest {
+
+// The entries of a menu bar or menu as text, separators as "-", hidden ones left out.
+inline QStringList Entries(const QWidget* widget)
+{
+    QStringList texts;
+    for (const QAction* a : widget->actions()) {
+        if (a->isVisible())
+            texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    }
+    return texts;
+}
+
+inline QAction* FindAction(const QWidget* widget, const QString& text)
+{
+    for (QAction* a : widget->actions()) {
+        if (a->text() == text)
+            return a;
+    }
+    return nullptr;
+}
+
+inline QMenu* SubMenu(const QWidget* widget, const QString& text)
+{
+    QAction* a = FindAction(widget, text);
+    return a ? a->menu() : nullptr;
+}
+
+// The lines the stand-in add-on has logged so far.
+inline QStringList ReadLog(const QString& file)
+{
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly | QIODevice::Text))
+        return {};
+    return QString::fromUtf8(in.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+// A host started against an add-on library (the stand-in unless told otherwise), with a
+// settings file of its own in a temporary folder and the stand-in's log beside it. No
+// dialog ever asks for a directory. `failing` names an entry point the stand-in throws in.
+class THost {
+public:
+    explicit THost(const QString& addOnFile = QStringLiteral(FAKE_ADDON_FILE), const char* failing = nullptr)
+        : logFile_(dir_.File(QStringLiteral("addon.log")))
+    {
+        qputenv("FAKE_ADDON_LOG", logFile_.toLocal8Bit());
+        if (failing)
+            qputenv("FAKE_ADDON_THROW", failing);
+        else
+            qunsetenv("FAKE_ADDON_THROW");
+        pelmaris::THostOptions options;
+        options.IniFile = dir_.File(QStringLiteral("pelmaris.INI"));
+        options.AddOnFile = addOnFile;
+        host_ = std::make_unique<pelmaris::TPelmarisHost>(options);
+        host_->AskDirectory = [] { return QString(); };
+        host_->Start();
+    }
+    ~THost()
+    {
+        host_.reset();
+        qunsetenv("FAKE_ADDON_THROW");
+    }
+
+    // Ends the program as it ends: main window gone, add-on cleared and unloaded.
+    void Shutdown() { host_->Shutdown(); }
+
+    pelmaris::TPelmarisHost& operator*() { return *host_; }
+    pelmaris::TPelmarisHost* operator->() { return host_.get(); }
+    QStringList Log() const { return ReadLog(logFile_); }
+    // A fresh folder for a company.
+    QString NewDir(const QString& name) { return dir_.SubDir(name); }
+    const testsupport::TempDir& Dir() const { return dir_; }
+
+private:
+    testsupport::TempDir dir_;
+    QString logFile_;
+    std::unique_ptr<pelmaris::TPelmarisHost> host_;
+};
+
+} // namespace hosttest
