@@ -7,7 +7,10 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QEvent>
+
+#include <dlfcn.h>
 
 namespace pelmaris {
 
@@ -45,16 +48,18 @@ TAddOnLibrary::~TAddOnLibrary() { Unload(); }
 bool TAddOnLibrary::Load(const QString& fileName)
 {
     Unload();
-    library_.setFileName(fileName);
-    if (!library_.load()) {
+    fileName_ = fileName;
+    handle_ = dlopen(QFile::encodeName(fileName).constData(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle_) {
+        const char* why = dlerror();
         Tell(QStringLiteral("Modulul suplimentar nu a putut fi incarcat:\r%1\r%2\rProgramul continua fara el.")
-                 .arg(QDir::toNativeSeparators(fileName), library_.errorString()));
+                 .arg(QDir::toNativeSeparators(fileName), QString::fromLocal8Bit(why ? why : "")));
         return false;
     }
     auto entries = std::make_unique<Entries>();
     QStringList missing;
     auto resolve = [&](auto& slot, const char* name) {
-        slot = reinterpret_cast<std::remove_reference_t<decltype(slot)>>(library_.resolve(name));
+        slot = reinterpret_cast<std::remove_reference_t<decltype(slot)>>(dlsym(handle_, name));
         if (!slot)
             missing << QString::fromLatin1(name);
     };
@@ -66,7 +71,8 @@ bool TAddOnLibrary::Load(const QString& fileName)
     resolve(entries->QvxAddOnChangeDB, "QvxAddOnChangeDB");
     resolve(entries->QvxAddOnDocInForm, "QvxAddOnDocInForm");
     if (!missing.isEmpty()) {
-        library_.unload();
+        dlclose(handle_);
+        handle_ = nullptr;
         Tell(QStringLiteral("Modulul suplimentar %1 nu contine functia %2.\rProgramul continua fara el.")
                  .arg(QDir::toNativeSeparators(fileName), missing.join(QStringLiteral(", "))));
         return false;
@@ -176,7 +182,8 @@ void TAddOnLibrary::Unload()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     Clear();
     entries_.reset();
-    library_.unload();
+    dlclose(handle_);
+    handle_ = nullptr;
 }
 
 QString AddOnFileName(const QString& hostIniFile)

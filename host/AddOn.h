@@ -2,7 +2,6 @@
 
 #include "platform/boundary/TableDefs.h"
 
-#include <QLibrary>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -35,7 +34,7 @@ public:
     // or lacks one of them is reported and left unloaded; false then.
     bool Load(const QString& fileName);
     bool Loaded() const { return entries_ != nullptr; }
-    QString FileName() const { return library_.fileName(); }
+    const QString& FileName() const { return fileName_; }
 
     // InitAddOnDLL: false (and the library unloaded again) when it failed.
     bool Init(fw::TScreen* screen, fw::TApplication* application);
@@ -63,7 +62,10 @@ private:
     // Runs one entry point; an exception is reported with the entry point's name.
     bool Call(const char* entryPoint, const std::function<void()>& call);
 
-    QLibrary library_;
+    // A handle of the dynamic loader's own: it counts each opening, so the library stays
+    // as long as any holder of it does (QLibrary shares one handle among its instances).
+    void* handle_ = nullptr;
+    QString fileName_;
     std::unique_ptr<Entries> entries_;
     bool initialised_ = false;
 };

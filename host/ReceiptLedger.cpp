@@ -184,7 +184,7 @@ TReceiptBinding::TReceiptBinding(fw::TTable* headers, fw::TTable* lines, QObject
     lines_->OnNewRecord = [this](fw::TDataSet*) { LineNewRecord(); };
     lines_->BeforePost = [this](fw::TDataSet*) { LineBeforePost(); };
     lines_->BeforeDelete = [this](fw::TDataSet*) { LineBeforeDelete(); };
-    for (fw::TTable* table : {headers_, lines_}) {
+    for (fw::TTable* table : {headers, lines}) {
         table->AfterPost = [this](fw::TDataSet*) { Commit(); };
         table->AfterDelete = [this](fw::TDataSet*) { Commit(); };
         table->BeforeCancel = [this](fw::TDataSet*) { Rollback(); };
@@ -192,7 +192,22 @@ TReceiptBinding::TReceiptBinding(fw::TTable* headers, fw::TTable* lines, QObject
     }
 }
 
-TReceiptBinding::~TReceiptBinding() { Rollback(); }
+TReceiptBinding::~TReceiptBinding()
+{
+    Rollback();
+    for (fw::TTable* table : {headers_.data(), lines_.data()}) {
+        if (!table)
+            continue;
+        table->OnNewRecord = nullptr;
+        table->BeforeInsert = nullptr;
+        table->BeforePost = nullptr;
+        table->BeforeDelete = nullptr;
+        table->AfterPost = nullptr;
+        table->AfterDelete = nullptr;
+        table->BeforeCancel = nullptr;
+        table->BeforeClose = nullptr;
+    }
+}
 
 QString TReceiptBinding::Database() const { return headers_->DatabaseName(); }
 

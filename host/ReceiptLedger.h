@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <memory>
 #include <optional>
@@ -73,6 +74,7 @@ void AddReceiptLine(const QString& database, const QVariantList& itemInValues);
 class TReceiptBinding final : public QObject {
 public:
     TReceiptBinding(fw::TTable* headers, fw::TTable* lines, QObject* owner = nullptr);
+    // Rolls back what is pending and unhooks itself from the tables that are still there.
     ~TReceiptBinding() override;
 
     // A change begun in a Before event and not yet finished by its After event.
@@ -102,8 +104,8 @@ private:
     // null when there is none.
     std::unique_ptr<fw::TTable> Find(const QString& table, const QString& keyFields, const QVariantList& key) const;
 
-    fw::TTable* headers_;
-    fw::TTable* lines_;
+    QPointer<fw::TTable> headers_;
+    QPointer<fw::TTable> lines_;
     std::unique_ptr<fw::TTransaction> pending_;
     quint64 pendingSerial_ = 0;
 };

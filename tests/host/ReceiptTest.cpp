@@ -1,0 +1,311 @@
+// Receipts and stock: a saved line puts its lot into stock, a changed or deleted line
+// follows it there, what was drawn from a lot cannot be undone from the receipt, and a
+// failure leaves neither the line nor the lot written.
+#include "DbFixture.h"
+#include "host/Company.h"
+#include "host/ReceiptLedger.h"
+#include "platform/core/Exceptions.h"
+#include "platform/db/Connection.h"
+#include "platform/db/Table.h"
+#include "platform/ui/MessageDlg.h"
+
+#include <QCoreApplication>
+#include <gtest/gtest.h>
+
+using namespace pelmaris;
+using namespace testsupport;
+
+namespace {
+
+// A company with two articles and two warehouses, and the document window's two tables
+// tied to the stock as the window ties them.
+class TReceipts {
+    TempDir dir_; // first in, last out: the tables close before it goes
+
+public:
+    TReceipts()
+    {
+        PrepareCompanyDatabase(Dir());
+        auto catalog = OpenTable(Dir(), "CATALOG.DB");
+        catalog->AppendRecord({"01", ".LAPTE", "Lapte crud", QVariant(), QVariant(), "l", 2.2, "RON", 9.0, 0.0, "301",
+                               "601", "4426", "4427"});
+        catalog->AppendRecord({"01", ".SARE", "Sare", QVariant(), QVariant(), "kg", 1.2, "RON", 9.0, 0.0, "301", "601",
+                               "4426", "4427"});
+        auto stores = OpenTable(Dir(), "Gest.db");
+        stores->AppendRecord({"_FRG", "Frigorifer"});
+        stores->AppendRecord({"_MP", "Depozit materii prime"});
+        for (fw::TTable* t : {&headers, &lines})
+            t->SetDatabaseName(Dir());
+        headers.SetTableName(QStringLiteral("Doc_in.DB"));
+        headers.SetIndexFieldNames(QStringLiteral("Contor"));
+        headerSource.SetDataSet(&headers);
+        lines.SetTableName(QStringLiteral("Item_in.DB"));
+        lines.SetIndexFieldNames(QStringLiteral("Contor;Contor_secundar"));
+        lines.SetMasterSource(&headerSource);
+        lines.SetMasterFields(QStringLiteral("Contor"));
+        binding = std::make_unique<TReceiptBinding>(&headers, &lines);
+        headers.Open();
+        lines.Open();
+    }
+
+    QString Dir() const { return dir_.Path(); }
+
+    void NewHeader(double number)
+    {
+        headers.Append();
+        headers.FieldByName(QStringLiteral("Numar"))->SetAsFloat(number);
+        headers.Post();
+    }
+
+    void Fill(const char* store, const char* code, double quantity, const char* lot = "L1", double price = 2.2)
+    {
+        lines.FieldByName(QStringLiteral("Cod_gestiune"))->SetAsString(QString::fromLatin1(store));
+        lines.FieldByName(QStringLiteral("Cod_grupa"))->SetAsString(QStringLiteral("01"));
+        lines.FieldByName(QStringLiteral("Cod_articol"))->SetAsString(QString::fromLatin1(code));
+        lines.FieldByName(QStringLiteral("Cantitate"))->SetAsFloat(quantity);
+        lines.FieldByName(QStringLiteral("Pret_achizitie_lei"))->SetAsFloat(price);
+        lines.FieldByName(QStringLiteral("Lot"))->SetAsString(QString::fromLatin1(lot));
+    }
+
+    void AddLine(const char* store, const char* code, double quantity, const char* lot = "L1")
+    {
+        lines.Append();
+        Fill(store, code, quantity, lot);
+        lines.Post();
+    }
+
+    // Stock lots as "warehouse article lot quantity".
+    QStringList Lots() const
+    {
+        QStringList out;
+        auto stoc = OpenTable(Dir(), "Stoc.DB");
+        for (stoc->First(); !stoc->Eof(); stoc->Next()) {
+            out << QStringLiteral("%1 %2 %3 %4")
+                       .arg(stoc->FieldByName(QStringLiteral("Cod_gestiune"))->AsString(),
+                            stoc->FieldByName(QStringLiteral("Cod_articol"))->AsString(),
+                            stoc->FieldByName(QStringLiteral("Lot"))->AsString())
+                       .arg(stoc->FieldByName(QStringLiteral("Cantitate"))->AsFloat());
+        }
+        return out;
+    }
+    QVariantList Quantities() const { return RawColumn(Dir(), "SELECT Cantitate FROM Item_in ORDER BY Contor_secundar"); }
+
+    // What another document (the add-on's consumption) has taken from the first lot.
+    void Draw(double quantity) const
+    {
+        fw::Connection::Open(Dir())->Exec(QStringLiteral("UPDATE Stoc SET Cantitate = Cantitate - ? WHERE rowid = "
+                                                         "(SELECT MIN(rowid) FROM Stoc)"),
+                                          {quantity});
+    }
+
+    fw::TTable headers;
+    fw::TTable lines;
+    fw::TDataSource headerSource;
+    std::unique_ptr<TReceiptBinding> binding;
+};
+
+} // namespace
+
+TEST(Receipts, NewDocumentTakesTheNextCounterAndALineBringsItsLot)
+{
+    fw::TMessageRecorder messages;
+    TReceipts r;
+    r.NewHeader(101);
+    EXPECT_EQ(r.headers.FieldByName(QStringLiteral("Contor"))->AsFloat(), 1.0);
+    EXPECT_EQ(r.headers.FieldByName(QStringLiteral("Tip"))->AsString(), QStringLiteral("NIR"));
+    EXPECT_EQ(r.headers.FieldByName(QStringLiteral("Data_inregistrarii"))->AsDate(), QDate::currentDate());
+    EXPECT_EQ(RawColumn(r.Dir(), "SELECT NewCounterIn FROM COUNTER"), (QVariantList{1.0}));
+
+    r.AddLine("_FRG", ".LAPTE", 100);
+    EXPECT_EQ(r.Lots(), QStringList{QStringLiteral("_FRG .LAPTE L1 100")});
+    EXPECT_EQ(RawColumn(r.Dir(), "SELECT Pret_achizitie || ' ' || Agent || ' ' || Contor_in || ' ' || "
+                                 "Contor_secundar_in || ' ' || Data_intrare FROM Stoc"),
+              (QVariantList{QStringLiteral("2.2 ADM 1.0 1.0 %1").arg(QDate::currentDate().toString(Qt::ISODate))}));
+    // What the line left empty came from the article and the currency.
+    EXPECT_EQ(RawColumn(r.Dir(), "SELECT Valuta || ' ' || Cont_marfa || ' ' || Cont_TVA_Intrari || ' ' || TVA || ' ' || "
+                                 "Pret_achizitie_valuta FROM Item_in"),
+              (QVariantList{QStringLiteral("RON 301 4426 19.8 2.2")}));
+
+    r.AddLine("_MP", ".SARE", 25, "S7");
+    EXPECT_EQ(r.Lots(), (QStringList{QStringLiteral("_FRG .LAPTE L1 100"), QStringLiteral("_MP .SARE S7 25")}));
+    EXPECT_EQ(RawColumn(r.Dir(), "SELECT Contor_secundar FROM Item_in ORDER BY 1"), (QVariantList{1.0, 2.0}));
+    EXPECT_EQ(messages.Count(), 0) << messages.Texts().join(QLatin1Char('|')).toStdString();
+}
+
+TEST(Receipts, ChangedLineMovesItsLotUnlessStockAlreadyDrawnWouldComeBack)
+{
+    const QString drawnMessage = QStringLiteral("Din lotul <L1> al acestei linii s-a consumat deja cantitatea %1.\r%2");
+    struct Case {
+        const char* what;
+        double drawn;                          // taken from the lot before the change
+        std::function<void(TReceipts&)> change; // on the line, in editing
+        QStringList lots;                      // afterwards
+        QString refusal;                       // the warning, when refused
+    } cases[] = {
+        {"more received", 0, [](TReceipts& r) { r.Fill("_FRG", ".LAPTE", 130); }, {"_FRG .LAPTE L1 130"}, {}},
+        {"less received, nothing drawn", 0, [](TReceipts& r) { r.Fill("_FRG", ".LAPTE", 60); }, {"_FRG .LAPTE L1 60"}, {}},
+        {"moved, nothing drawn", 0, [](TReceipts& r) { r.Fill("_MP", ".SARE", 100, "S1", 1.2); },
+         {"_MP .SARE S1 100"}, {}},
+        {"more received after a draw", 30, [](TReceipts& r) { r.Fill("_FRG", ".LAPTE", 110); },
+         {"_FRG .LAPTE L1 80"}, {}},
+        {"down to what was drawn", 30, [](TReceipts& r) { r.Fill("_FRG", ".LAPTE", 30); }, {}, {}},
+        {"below what was drawn", 30, [](TReceipts& r) { r.Fill("_FRG", ".LAPTE", 20); }, {"_FRG .LAPTE L1 70"},
+         drawnMessage.arg(30).arg(QStringLiteral("Cantitatea liniei nu poate fi mai mica."))},
+        {"other warehouse after a draw", 30, [](TReceipts& r) { r.Fill("_MP", ".LAPTE", 100); },
+         {"_FRG .LAPTE L1 70"},
+         drawnMessage.arg(30).arg(QStringLiteral("Articolul, grupa, gestiunea si lotul liniei nu mai pot fi schimbate."))},
+        {"other lot after a draw", 30, [](TReceipts& r) { r.Fill("_FRG", ".LAPTE", 100, "L2"); },
+         {"_FRG .LAPTE L1 70"},
+         drawnMessage.arg(30).arg(QStringLiteral("Articolul, grupa, gestiunea si lotul liniei nu mai pot fi schimbate."))},
+        // A lot drawn to nothing is gone from stock; the line still knows what it brought.
+        {"more received after the lot was used up", 100, [](TReceipts& r) { r.Fill("_FRG", ".LAPTE", 120); },
+         {"_FRG .LAPTE L1 20"}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fw::TMessageRecorder messages;
+        TReceipts r;
+        r.NewHeader(1);
+        r.AddLine("_FRG", ".LAPTE", 100);
+        r.Draw(c.drawn);
+        if (c.drawn >= 100)
+            fw::Connection::Open(r.Dir())->Exec(QStringLiteral("DELETE FROM Stoc"));
+        r.lines.Edit();
+        c.change(r);
+        if (c.refusal.isEmpty()) {
+            r.lines.Post();
+            EXPECT_EQ(messages.Count(), 0);
+        } else {
+            EXPECT_THROW(r.lines.Post(), fw::EAbort);
+            EXPECT_EQ(messages.Texts(), QStringList{c.refusal});
+            EXPECT_EQ(r.lines.State(), fw::TDataSetState::Edit);
+            EXPECT_EQ(r.Quantities(), (QVariantList{100.0})); // the line as it was
+        }
+        EXPECT_EQ(r.Lots(), c.lots);
+        EXPECT_FALSE(r.binding->Pending());
+    }
+}
+
+TEST(Receipts, DeletedLineOrDocumentTakesItsLotsUnlessOneWasDrawnOn)
+{
+    struct Case {
+        const char* what;
+        bool wholeDocument;
+        double drawn;
+        QStringList lots;
+        int lines;
+    } cases[] = {
+        {"line", false, 0, {"_MP .SARE S7 25"}, 1},
+        {"line drawn on", false, 10, {"_FRG .LAPTE L1 90", "_MP .SARE S7 25"}, 2},
+        {"document", true, 0, {}, 0},
+        {"document with a line drawn on", true, 10, {"_FRG .LAPTE L1 90", "_MP .SARE S7 25"}, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fw::TMessageRecorder messages;
+        TReceipts r;
+        r.NewHeader(1);
+        r.AddLine("_FRG", ".LAPTE", 100);
+        r.AddLine("_MP", ".SARE", 25, "S7");
+        r.Draw(c.drawn);
+        r.lines.First();
+        fw::TTable& target = c.wholeDocument ? r.headers : r.lines;
+        if (c.drawn > 0) {
+            EXPECT_THROW(target.Delete(), fw::EAbort);
+            EXPECT_EQ(messages.Texts(), QStringList{QStringLiteral("Din lotul <L1> al acestei linii s-a consumat deja "
+                                                                   "cantitatea 10.\rLinia nu mai poate fi stearsa.")});
+        } else {
+            target.Delete();
+            EXPECT_EQ(messages.Count(), 0);
+        }
+        EXPECT_EQ(r.Lots(), c.lots);
+        EXPECT_EQ(RawColumn(r.Dir(), "SELECT COUNT(*) FROM Item_in"), (QVariantList{c.lines}));
+        EXPECT_EQ(RawColumn(r.Dir(), "SELECT COUNT(*) FROM Doc_in"), (QVariantList{c.wholeDocument && c.drawn == 0 ? 0 : 1}));
+        EXPECT_FALSE(r.binding->Pending());
+    }
+}
+
+TEST(Receipts, IncompleteOrUnknownLineIsRefusedWithItsReason)
+{
+    struct Case {
+        const char* store;
+        const char* code;
+        double quantity;
+        const char* message;
+    } cases[] = {
+        {"", ".LAPTE", 5, "Completati gestiunea, grupa, articolul si cantitatea!"},
+        {"_FRG", "", 5, "Completati gestiunea, grupa, articolul si cantitatea!"},
+        {"_FRG", ".UNT", 5, "Articolul <01  .UNT> nu exista in catalog!"},
+        {"_XX", ".LAPTE", 5, "Gestiunea <_XX> nu exista!"},
+        {"_FRG", ".LAPTE", 0, "Cantitatea trebuie sa fie mai mare decat zero!"},
+        {"_FRG", ".LAPTE", -4, "Cantitatea trebuie sa fie mai mare decat zero!"},
+    };
+    fw::TMessageRecorder messages;
+    TReceipts r;
+    r.NewHeader(1);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        messages.Clear();
+        r.lines.Append();
+        r.Fill(c.store, c.code, c.quantity);
+        EXPECT_THROW(r.lines.Post(), fw::EAbort);
+        EXPECT_EQ(messages.Texts(), QStringList{QString::fromLatin1(c.message)});
+        EXPECT_EQ(r.lines.State(), fw::TDataSetState::Insert);
+        r.lines.Cancel();
+    }
+    EXPECT_TRUE(r.Lots().isEmpty());
+    EXPECT_EQ(RawColumn(r.Dir(), "SELECT COUNT(*) FROM Item_in"), (QVariantList{0}));
+
+    // A header needs its number and date; refusing it raises no counter.
+    messages.Clear();
+    r.headers.Append();
+    EXPECT_THROW(r.headers.Post(), fw::EAbort);
+    EXPECT_EQ(messages.Texts(), QStringList{QStringLiteral("Completati numarul si data documentului!")});
+    EXPECT_EQ(RawColumn(r.Dir(), "SELECT NewCounterIn FROM COUNTER"), (QVariantList{1.0}));
+}
+
+TEST(Receipts, LineAndLotAreWrittenTogetherOrNotAtAll)
+{
+    fw::TMessageRecorder messages;
+    TReceipts r;
+    r.NewHeader(1);
+    auto conn = fw::Connection::Open(r.Dir());
+
+    // The lot cannot be written: no line either, and the row stays for another try.
+    conn->Exec(QStringLiteral("ALTER TABLE Stoc RENAME TO Stoc_away"));
+    r.lines.Append();
+    r.Fill("_FRG", ".LAPTE", 100);
+    EXPECT_THROW(r.lines.Post(), fw::EDatabaseError);
+    EXPECT_EQ(r.lines.State(), fw::TDataSetState::Insert);
+    EXPECT_EQ(RawColumn(r.Dir(), "SELECT COUNT(*) FROM Item_in"), (QVariantList{0}));
+    EXPECT_FALSE(r.binding->Pending());
+    conn->Exec(QStringLiteral("ALTER TABLE Stoc_away RENAME TO Stoc"));
+    r.lines.Post();
+    EXPECT_EQ(r.Lots(), QStringList{QStringLiteral("_FRG .LAPTE L1 100")});
+
+    // The line cannot be written after its lot was: the lot goes back out.
+    r.lines.Append();
+    r.Fill("_MP", ".SARE", 25, "S7");
+    conn->Exec(QStringLiteral("INSERT INTO Item_in (Contor, Contor_secundar) VALUES (1, 2)"));
+    EXPECT_THROW(r.lines.Post(), fw::EDatabaseError);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(r.binding->Pending());
+    EXPECT_EQ(r.Lots(), QStringList{QStringLiteral("_FRG .LAPTE L1 100")});
+    // Nothing is left open to swallow the next change.
+    r.lines.Cancel();
+    r.AddLine("_MP", ".SARE", 25, "S8");
+    EXPECT_EQ(r.Lots(), (QStringList{QStringLiteral("_FRG .LAPTE L1 100"), QStringLiteral("_MP .SARE S8 25")}));
+    EXPECT_EQ(conn->TransactionDepth(), 0);
+}
+
+TEST(Receipts, CounterNeverHandsOutANumberInUse)
+{
+    TempDir dir;
+    PrepareCompanyDatabase(dir.Path());
+    auto docs = OpenTable(dir.Path(), "Doc_in.DB");
+    docs->AppendRecord({41.0});
+    docs->Close();
+    EXPECT_EQ(TakeReceiptCounter(dir.Path()), 42.0);
+    EXPECT_EQ(TakeReceiptCounter(dir.Path()), 43.0);
+    EXPECT_EQ(RawColumn(dir.Path(), "SELECT NewCounterIn FROM COUNTER"), (QVariantList{43.0}));
+}
