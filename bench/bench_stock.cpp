@@ -8,6 +8,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
+#include "RatioReporter.h"
+
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
@@ -113,16 +115,6 @@ void Stock_1M(benchmark::State& state) { StockFigures(state, "c1m"); }
 BENCHMARK(Stock_10k)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(Stock_1M)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
-class RatioReporter final : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> times;
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& r : runs)
-            times[r.benchmark_name()] = r.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
 
 } // namespace
 
