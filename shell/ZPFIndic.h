@@ -4,8 +4,17 @@
 // settings file KRBDEF.INI, section "Productie", found through the host's last database
 // directory.
 
+#include <QMdiSubWindow> // until the form header includes it itself
+
+#include "platform/ui/Form.h"
+
 #include <QChar>
 #include <QString>
+
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
 
 namespace corvanel {
 
@@ -27,6 +36,30 @@ inline const QString ProdSection = QStringLiteral("Productie");
 void LoadProdSettings();
 // Reloads ProdDatabaseDir and writes the three prefixes, touching nothing else of the file.
 void SaveProdSettings();
+
+// The dialog that shows and changes the three prefixes.
+class TZPFIndicatorForm final : public fw::TForm {
+public:
+    explicit TZPFIndicatorForm(QWidget* owner);
+    ~TZPFIndicatorForm() override;
+
+    QFrame* Bevel1;
+    QLabel* Label1;
+    QLabel* Label2;
+    QLabel* Label3;
+    QLineEdit* EditIndicGest;
+    QLineEdit* EditIndicMat;
+    QLineEdit* EditIndicSemi;
+    QPushButton* OKBtn;
+    QPushButton* CancelBtn;
+
+    void FormCreate();
+    void OKBtnClick();
+    void FormClose(fw::TCloseAction& action);
+};
+
+// The open configuration dialog, or null.
+extern TZPFIndicatorForm* ZPFIndicatorForm;
 
 // True when the code starts with the prefix; an empty code starts with nothing.
 bool StartsWithPrefix(const QString& code, QChar prefix);
