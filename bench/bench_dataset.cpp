@@ -6,6 +6,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QTemporaryDir>
+#include "RatioReporter.h"
+
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 #include <sys/resource.h>
@@ -210,17 +212,6 @@ BENCHMARK(FindKey_RawSqlite)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(Million_OpenFindKeyAppend)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(Million_OpenFirst50)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
-// Keeps each benchmark's time per iteration so that the ratios can be printed at the end.
-class RatioReporter final : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> times;
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& r : runs)
-            times[r.benchmark_name()] = r.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
 
 } // namespace
 
@@ -236,12 +227,8 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    auto ratio = [&](const char* a, const char* b) {
-        if (reporter.times.count(a) && reporter.times.count(b))
-            std::printf("%-40s %.2fx\n", (std::string(a) + " / " + b).c_str(), reporter.times[a] / reporter.times[b]);
-    };
-    ratio("Walk_Dataset/min_time:2.000", "Walk_RawSqlite/min_time:2.000");
-    ratio("FindKey_Dataset/min_time:2.000", "FindKey_RawSqlite/min_time:2.000");
+    reporter.PrintRatio("Walk_Dataset/min_time:2.000", "Walk_RawSqlite/min_time:2.000");
+    reporter.PrintRatio("FindKey_Dataset/min_time:2.000", "FindKey_RawSqlite/min_time:2.000");
     benchmark::Shutdown();
     return 0;
 }

@@ -64,6 +64,9 @@ std::shared_ptr<Connection> Connection::Open(const QString& directory)
     // WAL lets readers in other processes go on while one user writes.
     conn->Exec(QStringLiteral("PRAGMA journal_mode=WAL"));
     conn->Exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+    // Blocks are read by index seeks all over the file: map it rather than copy each page in.
+    conn->Exec(QStringLiteral("PRAGMA mmap_size=1073741824"));
+    conn->Exec(QStringLiteral("PRAGMA cache_size=-32768"));
     pool[key] = conn;
     return conn;
 }
@@ -75,6 +78,9 @@ Connection::Connection(QString directory, QString connectionName)
 
 Connection::~Connection()
 {
+    for (void* st : std::as_const(native_))
+        sqlite3_finalize(static_cast<sqlite3_stmt*>(st));
+    native_.clear();
     for (QSqlQuery* q : std::as_const(statements_))
         delete q;
     statements_.clear();
@@ -132,6 +138,95 @@ void Connection::Exec(const QString& sql, const QVariantList& values)
         q.finish();
     } else {
         Run(sql, values).finish();
+    }
+}
+
+void* Connection::NativeHandle() const
+{
+    const QVariant handle = Database().driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        throw EDatabaseError(QStringLiteral("The database engine is not available."));
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
+
+QVariant NativeRow::Value(int column) const
+{
+    auto* st = static_cast<sqlite3_stmt*>(statement_);
+    switch (sqlite3_column_type(st, column)) {
+    case SQLITE_INTEGER:
+        return QVariant(qint64(sqlite3_column_int64(st, column)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(st, column));
+    case SQLITE_TEXT: {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st, column));
+        return QVariant(QString::fromUtf8(text, sqlite3_column_bytes(st, column)));
+    }
+    case SQLITE_BLOB: {
+        const auto* data = static_cast<const char*>(sqlite3_column_blob(st, column));
+        return QVariant(QByteArray(data, sqlite3_column_bytes(st, column)));
+    }
+    default:
+        return QVariant();
+    }
+}
+
+qint64 NativeRow::Int(int column) const { return sqlite3_column_int64(static_cast<sqlite3_stmt*>(statement_), column); }
+
+void Connection::ForEachRow(const QString& sql, const QVariantList& values, const std::function<void(const NativeRow&)>& row)
+{
+    auto* db = static_cast<sqlite3*>(NativeHandle());
+    auto* st = static_cast<sqlite3_stmt*>(native_.value(sql));
+    if (!st) {
+        const QByteArray text = sql.toUtf8();
+        if (sqlite3_prepare_v3(db, text.constData(), int(text.size()), SQLITE_PREPARE_PERSISTENT, &st, nullptr) != SQLITE_OK)
+            throw EDatabaseError(QString::fromUtf8(sqlite3_errmsg(db)));
+        native_.insert(sql, st);
+    }
+    // The statement is reset whatever happens, so that it never holds the database.
+    struct Reset {
+        sqlite3_stmt* st;
+        ~Reset()
+        {
+            sqlite3_reset(st);
+            sqlite3_clear_bindings(st);
+        }
+    } reset{st};
+    for (int i = 0; i < values.size(); ++i) {
+        const QVariant& v = values.at(i);
+        int rc;
+        if (!v.isValid() || v.isNull()) {
+            rc = sqlite3_bind_null(st, i + 1);
+        } else {
+            switch (v.typeId()) {
+            case QMetaType::Double:
+            case QMetaType::Float:
+                rc = sqlite3_bind_double(st, i + 1, v.toDouble());
+                break;
+            case QMetaType::Int:
+            case QMetaType::UInt:
+            case QMetaType::LongLong:
+            case QMetaType::ULongLong:
+            case QMetaType::Bool:
+                rc = sqlite3_bind_int64(st, i + 1, v.toLongLong());
+                break;
+            default: {
+                const QString text = v.toString();
+                rc = sqlite3_bind_text16(st, i + 1, text.utf16(), int(text.size() * sizeof(char16_t)), SQLITE_TRANSIENT);
+            }
+            }
+        }
+        if (rc != SQLITE_OK)
+            throw EDatabaseError(QString::fromUtf8(sqlite3_errmsg(db)));
+    }
+    const NativeRow current(st);
+    for (;;) {
+        const int rc = sqlite3_step(st);
+        if (rc == SQLITE_ROW)
+            row(current);
+        else if (rc == SQLITE_DONE)
+            break;
+        else
+            throw EDatabaseError(QString::fromUtf8(sqlite3_errmsg(db)));
     }
 }
 

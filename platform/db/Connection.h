@@ -7,6 +7,7 @@
 #include "platform/db/Field.h"
 
 #include <QHash>
+#include <functional>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
@@ -17,6 +18,17 @@
 namespace fw {
 
 class EDatabaseError;
+
+// One row of a result being read straight from the engine.
+class NativeRow {
+public:
+    explicit NativeRow(void* statement) : statement_(statement) {}
+    QVariant Value(int column) const; // null, qint64, double, QString or QByteArray
+    qint64 Int(int column) const;
+
+private:
+    void* statement_;
+};
 
 struct ColumnInfo {
     QString name;
@@ -43,6 +55,9 @@ public:
     // Executes a statement with positional values; EDatabaseError on failure.
     void Exec(const QString& sql, const QVariantList& values = {});
     QSqlQuery& Run(const QString& sql, const QVariantList& values);
+    // Reads the rows of a SELECT through the engine's own interface (the hot path of every
+    // table: no per-value conversions of a general-purpose layer), one call per row.
+    void ForEachRow(const QString& sql, const QVariantList& values, const std::function<void(const NativeRow&)>& row);
     // Runs a query returning one number.
     qint64 ScalarInt(const QString& sql, const QVariantList& values);
 
@@ -75,6 +90,8 @@ private:
     QString directory_;
     QString name_;
     QHash<QString, QSqlQuery*> statements_;
+    QHash<QString, void*> native_; // prepared engine statements by text
+    void* NativeHandle() const;
     int depth_ = 0;
     quint64 generation_ = 0;
 };

@@ -366,27 +366,6 @@ void TTable::InternalClose()
 
 namespace {
 
-std::vector<TRecord> ReadRows(QSqlQuery& q, const TTable::Impl& d, const std::vector<TField*>& fields)
-{
-    std::vector<TRecord> out;
-    while (q.next()) {
-        TRecord r;
-        r.id = q.value(0).toLongLong();
-        r.values.resize(fields.size());
-        for (size_t i = 0; i < fields.size(); ++i) {
-            const int col = d.fieldColumn[i];
-            if (col >= 0)
-                r.values[i] = FromSqlValue(fields[i]->DataType(), q.value(col));
-        }
-        r.key.reserve(d.orderSelect.size());
-        for (int col : d.orderSelect)
-            r.key.push_back(q.value(col));
-        out.push_back(std::move(r));
-    }
-    q.finish();
-    return out;
-}
-
 } // namespace
 
 std::vector<TRecord> TTable::Select(const QString& where, const QVariantList& values, bool descending, int limit,
@@ -410,10 +389,25 @@ std::vector<TRecord> TTable::Select(const QString& where, const QVariantList& va
         sql.Add(QStringLiteral(" OFFSET %1").arg(offset));
     QVariantList all = d.rangeValues;
     all += values;
-    std::vector<TField*> fields;
+    std::vector<TFieldType> types;
     for (int i = 0; i < FieldCount(); ++i)
-        fields.push_back(Fields(i));
-    return ReadRows(connection_->Run(sql.text, all), d, fields);
+        types.push_back(Fields(i)->DataType());
+    std::vector<TRecord> out;
+    connection_->ForEachRow(sql.text, all, [&](const NativeRow& row) {
+        TRecord r;
+        r.id = row.Int(0);
+        r.values.resize(types.size());
+        for (size_t i = 0; i < types.size(); ++i) {
+            const int col = d.fieldColumn[i];
+            if (col >= 0)
+                r.values[i] = FromSqlValue(types[i], row.Value(col));
+        }
+        r.key.reserve(d.orderSelect.size());
+        for (int col : d.orderSelect)
+            r.key.push_back(row.Value(col));
+        out.push_back(std::move(r));
+    });
+    return out;
 }
 
 int TTable::Count(const QString& where, const QVariantList& values)

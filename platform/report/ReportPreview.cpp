@@ -1,5 +1,7 @@
 #include "platform/report/ReportPreview.h"
 
+#include "platform/ui/Guard.h"
+
 #include "platform/core/Exceptions.h"
 #include "platform/print/Printer.h"
 #include "platform/report/Report.h"
@@ -8,7 +10,6 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -116,10 +117,10 @@ TReportPreview::TReportPreview(TReport* report, TReportDocument document, QWidge
     });
     tools->addSeparator();
     tools->addAction(icon("document-print", QStyle::SP_DialogOkButton), QStringLiteral("Imprima"),
-                     [this] { Guarded([this] { PrintReport(); }); })
+                     [this] { fw::Guarded(this, [this] { PrintReport(); }); })
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     tools->addAction(icon("document-save-as", QStyle::SP_DialogSaveButton), QStringLiteral("Salveaza PDF"),
-                     [this] { Guarded([this] { SavePdf(); }); });
+                     [this] { fw::Guarded(this, [this] { SavePdf(); }); });
     tools->addAction(icon("window-close", QStyle::SP_DialogCloseButton), QStringLiteral("Inchide"),
                      [this] { reject(); });
 
@@ -252,22 +253,5 @@ bool TReportPreview::SavePdf()
 }
 
 void TReportPreview::SavePdf(const QString& fileName) { ExportPdf(document_, fileName); }
-
-void TReportPreview::Guarded(const std::function<void()>& action)
-{
-    QString message;
-    try {
-        action();
-        return;
-    } catch (const EAbort&) {
-        return;
-    } catch (const Exception& e) {
-        message = e.Message();
-    } catch (const std::exception& e) {
-        message = QString::fromLocal8Bit(e.what());
-    }
-    QMessageBox box(QMessageBox::Critical, windowTitle(), message, QMessageBox::Ok, this);
-    ExecPrintModal(box);
-}
 
 } // namespace fw

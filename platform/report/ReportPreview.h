@@ -59,7 +59,6 @@ private:
     void Refresh();
     // Runs an action from the window: errors become a message box, never an exception in
     // Qt's event loop.
-    void Guarded(const std::function<void()>& action);
 
     TReport* report_;
     TReportDocument document_;

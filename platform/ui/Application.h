@@ -23,6 +23,7 @@ public:
     QWidget* MainForm() const { return mainForm_; }
     void SetMainForm(QWidget* form);
 
+    // The program's name as the user knows it.
     const QString& Title() const { return title_; }
     void SetTitle(const QString& title) { title_ = title; }
 

@@ -830,8 +830,8 @@ bool TDBGridNormal::DoKeyDown(int key, Qt::KeyboardModifiers modifiers)
     case vk::Down:
         if (shift && options_.testFlag(TDBGridOption::MultiSelect))
             MarkCurrentRow(true);
-        if (key == vk::Down && !shift && currentIndex().isValid() && currentIndex().row() == model_->rows_ - 1 &&
-            CanAppend()) {
+        if (key == vk::Down && !shift && CanAppend() &&
+            (model_->rows_ == 0 || (currentIndex().isValid() && currentIndex().row() == model_->rows_ - 1))) {
             // Down past the last row adds one, unless the last row is a new one still untouched.
             if (ds->State() == TDataSetState::Insert && !ds->Modified())
                 return true;
@@ -853,6 +853,15 @@ void TDBGridNormal::keyPressEvent(QKeyEvent* event)
     const bool fromEditor = editor_ && QApplication::focusWidget() == editor_;
     if (!fromEditor && HandleKey(event))
         return;
+    // An empty grid has no cell to type into: the first character typed starts a record.
+    const QChar typed = KeyChar(event);
+    if (!fromEditor && model_->rows_ == 0 && typed.isPrint() && CanAppend()) {
+        if (!Guarded(this, [this] {
+                Acting acting(this);
+                DataSet()->Append();
+            }))
+            return;
+    }
     QTableView::keyPressEvent(event);
 }
 

@@ -31,6 +31,7 @@ public:
     explicit TForm(QWidget* owner = nullptr);
     ~TForm() override;
 
+    // The owner given at creation (an MDI child's QObject parent becomes its sub-window).
     QWidget* Owner() const { return owner_; }
     QString Caption() const { return windowTitle(); }
     void SetCaption(const QString& caption) { setWindowTitle(caption); }
@@ -49,7 +50,9 @@ public:
 
     // Shows the form and waits until it closes; returns its modal result (Cancel when it
     // was closed by the close box or Escape). Under a TModalHook the hook acts instead of
-    // the user and nothing waits.
+    // the user and nothing waits; on the offscreen platform without a hook it answers
+    // Cancel at once. Use this, never QDialog::exec(). A Free close action deletes the
+    // form only after ShowModal has returned (deleteLater).
     TModalResult ShowModal();
     bool InModal() const { return inModal_; }
     TModalResult ModalResult() const { return modalResult_; }
@@ -72,10 +75,12 @@ public:
     // The child window that holds an MDIChild form while it is shown; null otherwise.
     QMdiSubWindow* MDISubWindow() const;
 
-    std::function<void(TForm*)> OnShow;
-    std::function<void(TForm*, bool& canClose)> OnCloseQuery;
-    std::function<void(TForm*, TCloseAction& action)> OnClose;
-    std::function<void(TForm*, int& key, Qt::KeyboardModifiers shift)> OnKeyDown;
+    // Events. All run under the guard; an error thrown by OnCloseQuery or OnClose (the
+    // silent abort included) refuses the close.
+    std::function<void(TForm*)> OnShow;                             // each time it is shown
+    std::function<void(TForm*, bool& canClose)> OnCloseQuery;       // false keeps it open
+    std::function<void(TForm*, TCloseAction& action)> OnClose;      // starts as CloseAction()
+    std::function<void(TForm*, int& key, Qt::KeyboardModifiers shift)> OnKeyDown; // key codes: Keys.h
     std::function<void(TForm*, QChar& key)> OnKeyPress;
 
     // QDialog's own ways to end (Escape, accept(), reject(), done()) map onto the modal
@@ -112,9 +117,11 @@ private:
 };
 
 // For tests: while it lives, ShowModal shows the form without waiting and calls the
-// handler, which acts on the form as a user would (clicks, typing) and returns the
-// result. A None answer leaves the result to the form: what it set itself while the
-// handler acted, else Cancel. Hooks nest; the innermost answers.
+// handler, which acts on the form as a user would (clicks, typing) and returns an answer.
+// When the form closed itself meanwhile (a button with a result), its own result is
+// returned; otherwise the answer closes it (None counts as Cancel). Hooks nest; the
+// innermost one answers, also for dialogs opened from inside the handler.
+//   fw::TModalHook hook([](fw::TForm* f) { dynamic_cast<TMyDlg*>(f)->OkBtn->click(); return fw::TModalResult::None; });
 class TModalHook final {
 public:
     using THandler = std::function<TModalResult(TForm*)>;

@@ -23,3 +23,20 @@ private:
 };
 
 } // namespace testsupport
+
+#include <QCoreApplication>
+
+namespace testsupport {
+
+// Where tests leave pictures of windows and pages for a person to look at: the folder
+// named by CORVANEL_LOOK_DIR, else build/look.
+inline QString LookDir()
+{
+    const QString fromEnvironment = qEnvironmentVariable("CORVANEL_LOOK_DIR");
+    const QString dir = fromEnvironment.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/../look")
+                                                  : fromEnvironment;
+    QDir().mkpath(dir);
+    return QDir(dir).absolutePath();
+}
+
+} // namespace testsupport

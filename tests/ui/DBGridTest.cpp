@@ -547,3 +547,22 @@ TEST_F(DBGrid, FailingPaintHookIsReportedOnceAfterThePaint)
     ASSERT_EQ(messages.Count(), 1);
     EXPECT_EQ(messages.Last().Kind, TMsgDlgType::Error);
 }
+
+TEST_F(DBGrid, EmptyGridStartsARecordWhenTypedIntoOrOnDown)
+{
+    OpenTable({});
+    ShowGrid();
+    ASSERT_EQ(grid->model()->rowCount(), 0);
+    Type(QStringLiteral("B7"));
+    EXPECT_EQ(table->State(), TDataSetState::Insert);
+    EXPECT_EQ(grid->model()->rowCount(), 1);
+    ASSERT_NE(grid->InplaceEditor(), nullptr);
+    EXPECT_EQ(grid->InplaceEditor()->text(), QStringLiteral("B7"));
+    Key(Qt::Key_Return);
+    EXPECT_EQ(Cod(), QStringLiteral("B7"));
+    Key(Qt::Key_Escape);
+    EXPECT_EQ(grid->model()->rowCount(), 0);
+    Key(Qt::Key_Down);
+    EXPECT_EQ(table->State(), TDataSetState::Insert);
+    EXPECT_EQ(grid->model()->rowCount(), 1);
+}

@@ -5,28 +5,11 @@
 #include "platform/ui/DBEdit.h"
 #include "platform/ui/DBNavigator.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
 
 using namespace fw;
-
-namespace {
-
-// The folder for pictures: CORVANEL_LOOK_DIR, else "look" beside the folder of the test
-// programs (the build directory).
-QString LookDir()
-{
-    const QString fromEnvironment = qEnvironmentVariable("CORVANEL_LOOK_DIR");
-    const QString dir = fromEnvironment.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/../look")
-                                                  : fromEnvironment;
-    QDir().mkpath(dir);
-    return QDir(dir).absolutePath();
-}
-
-} // namespace
 
 class Look : public uitest::GridFixture {};
 
@@ -87,7 +70,7 @@ TEST_F(Look, FormWithGridNavigatorEditAndButtons)
     grid->setFocus();
     grid->SetSelectedField(table->FieldByName(QStringLiteral("Den")));
 
-    const QString file = LookDir() + QStringLiteral("/ui-form.png");
+    const QString file = testsupport::LookDir() + QStringLiteral("/ui-form.png");
     ASSERT_TRUE(form.grab().save(file));
     // Nothing of the window may be cut off by its layout.
     for (QWidget* w : {static_cast<QWidget*>(label), static_cast<QWidget*>(label2), static_cast<QWidget*>(ok),

@@ -186,3 +186,24 @@ TEST(Menus, ChangesToAnItemShowInEveryMenuItWasMergedInto)
     EXPECT_EQ(Entries(SubMenuOf(host.window.menuBar(), QStringLiteral("Rapoarte"))),
               (QStringList{QStringLiteral("Primul raport"), QStringLiteral("Trasabilitate produse")}));
 }
+
+TEST(Menus, ContextMenuOfAWidgetUpdatesItsItemsBeforeShowing)
+{
+    QWidget grid;
+    grid.resize(100, 100);
+    grid.show();
+    TPopupMenu popup;
+    TMenuItem* paste = popup.Add(QStringLiteral("RetetaPopPaste"), QStringLiteral("Lipeste reteta"));
+    paste->SetEnabled(false);
+    int popups = 0;
+    popup.OnPopup = [&](TPopupMenu*) {
+        ++popups;
+        paste->SetEnabled(true);
+    };
+    AttachPopupMenu(&grid, &popup);
+    emit grid.customContextMenuRequested(QPoint(10, 10));
+    EXPECT_EQ(popups, 1);
+    EXPECT_TRUE(popup.SubMenu()->isVisible());
+    EXPECT_TRUE(paste->Action()->isEnabled());
+    popup.SubMenu()->hide();
+}

@@ -1,0 +1,141 @@
+// Stock figures of a 50-row requirement against stock tables of 10,000 and 1,000,000 lots:
+// the cost of a row must not grow with the size of the stock table.
+#include "data/ZPFData.h"
+#include "platform/db/Database.h"
+#include "platform/db/Table.h"
+#include "shell/ZPFIndic.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include "RatioReporter.h"
+
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <map>
+#include <memory>
+
+using namespace corvanel;
+using namespace fw;
+
+namespace {
+
+QTemporaryDir* g_dir = nullptr;
+
+// A company with `lots` stock lots over 5,000 materials in three warehouses, and a
+// 50-row requirement in the private directory.
+void Build(const QString& company, int lots)
+{
+    QDir().mkpath(company);
+    sqlite3* db = nullptr;
+    sqlite3_open((company + "/tables.sqlite").toUtf8().constData(), &db);
+    sqlite3_exec(db,
+                 "PRAGMA journal_mode=WAL;"
+                 "CREATE TABLE Stoc (Cantitate DOUBLE, Cod_articol VARCHAR(30), Cod_grupa VARCHAR(8),"
+                 " Cod_gestiune VARCHAR(4), Pret_achizitie DOUBLE, Lot VARCHAR(30), Agent VARCHAR(3));"
+                 "CREATE INDEX Stoc_ByArticle ON Stoc (Cod_grupa, Cod_articol);"
+                 "CREATE TABLE CATALOG (Grupa VARCHAR(8), Cod VARCHAR(30), Denumire VARCHAR(255), Cont_TVA_Iesiri VARCHAR(20),"
+                 " Cont_marfa VARCHAR(20), Unitate_masura VARCHAR(4), Moneda VARCHAR(3), Cont_cheltuieli VARCHAR(20),"
+                 " Cont_accize VARCHAR(20), Cont_adaos VARCHAR(20), Cont_venituri VARCHAR(20), PRIMARY KEY (Grupa, Cod));"
+                 "BEGIN;",
+                 nullptr, nullptr, nullptr);
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db, "INSERT INTO Stoc VALUES (?,?,'01',?,2.5,?,'ADM')", -1, &st, nullptr);
+    static const char* warehouses[] = {"_MP1", "_MP2", "PF1"};
+    for (int i = 0; i < lots; ++i) {
+        char art[32], lot[32];
+        std::snprintf(art, sizeof art, ".M%05d", i % 5000);
+        std::snprintf(lot, sizeof lot, "L%08d", i);
+        sqlite3_bind_double(st, 1, 1.0 + i % 7);
+        sqlite3_bind_text(st, 2, art, -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(st, 3, warehouses[i % 3], -1, SQLITE_STATIC);
+        sqlite3_bind_text(st, 4, lot, -1, SQLITE_TRANSIENT);
+        sqlite3_step(st);
+        sqlite3_reset(st);
+    }
+    sqlite3_finalize(st);
+    sqlite3_prepare_v2(db, "INSERT INTO CATALOG (Grupa, Cod, Denumire) VALUES ('01', ?, 'Materie prima')", -1, &st, nullptr);
+    for (int m = 0; m < 5000; ++m) {
+        char art[32];
+        std::snprintf(art, sizeof art, ".M%05d", m);
+        sqlite3_bind_text(st, 1, art, -1, SQLITE_TRANSIENT);
+        sqlite3_step(st);
+        sqlite3_reset(st);
+    }
+    sqlite3_finalize(st);
+    sqlite3_exec(db, "COMMIT;", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+
+    const QString priv = company + "/private";
+    QDir().mkpath(priv);
+    sqlite3_open((priv + "/tables.sqlite").toUtf8().constData(), &db);
+    sqlite3_exec(db, "CREATE TABLE temp (Cod_Grupa VARCHAR(8), Cod_MatPrim VARCHAR(30), Cant DOUBLE, PRIMARY KEY (Cod_Grupa, Cod_MatPrim));",
+                 nullptr, nullptr, nullptr);
+    sqlite3_prepare_v2(db, "INSERT INTO temp VALUES ('01', ?, ?)", -1, &st, nullptr);
+    for (int r = 0; r < 50; ++r) {
+        char art[32];
+        std::snprintf(art, sizeof art, ".M%05d", r * 97);
+        sqlite3_bind_text(st, 1, art, -1, SQLITE_TRANSIENT);
+        sqlite3_bind_double(st, 2, 10.0);
+        sqlite3_step(st);
+        sqlite3_reset(st);
+    }
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+}
+
+// Opens the requirement and reads every row's stock figures, as the grid does when it
+// shows the requirement.
+void StockFigures(benchmark::State& state, const char* name)
+{
+    const QString company = g_dir->path() + "/" + name;
+    TZPFDataModule dm(nullptr);
+    ZPFDataModule = &dm;
+    dm.GhostDB->Params() << "PATH=" + company;
+    TSession::AddAlias("KRB_PRIV", company + "/private");
+    dm.CatalogTable1->Open();
+    double sum = 0;
+    for (auto _ : state) {
+        dm.TempTable->Open();
+        while (!dm.TempTable->Eof()) {
+            sum += dm.TempTable->FieldByName("StocFin")->AsFloat();
+            dm.TempTable->Next();
+        }
+        dm.TempTable->Close();
+    }
+    benchmark::DoNotOptimize(sum);
+    state.counters["per_row_ms"] = benchmark::Counter(50, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert) ;
+    ZPFDataModule = nullptr;
+}
+
+void Stock_10k(benchmark::State& state) { StockFigures(state, "c10k"); }
+void Stock_1M(benchmark::State& state) { StockFigures(state, "c1m"); }
+BENCHMARK(Stock_10k)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(Stock_1M)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    g_dir = &dir;
+    std::printf("building stock tables of 10,000 and 1,000,000 lots...\n");
+    Build(dir.path() + "/c10k", 10000);
+    Build(dir.path() + "/c1m", 1000000);
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    const double small = reporter.times["Stock_10k/min_time:2.000"];
+    const double large = reporter.times["Stock_1M/min_time:2.000"];
+    if (small > 0 && large > 0)
+        std::printf("50 rows: 10,000 lots %.3f ms, 1,000,000 lots %.3f ms (%.3f ms per row); ratio %.2fx\n", small, large,
+                    large / 50, large / small);
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+// The databases, tables and fixed queries of the production add-on. The SQL lines are
+// kept exactly as the system stores them; the dataset layer adapts them to the engine.
+
+#include "platform/db/Field.h"
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace corvanel {
+
+// Database names.
+inline const QString KRBPROD = QStringLiteral("KRBPROD");   // the current company database (GhostDB)
+inline const QString KRB_PRIV = QStringLiteral("KRB_PRIV"); // the user's private directory
+inline const QString TVELDA = QStringLiteral("TVELDA");     // the host's own alias of the company database
+
+// Table file names.
+inline const QString RetetaDB = QStringLiteral("Reteta.DB");
+inline const QString CatalogDB = QStringLiteral("CATALOG.DB");
+inline const QString DocInDB = QStringLiteral("Doc_in.DB");
+inline const QString ItemInDB = QStringLiteral("Item_in.DB");
+inline const QString DocOutDB = QStringLiteral("Doc_out.DB");
+inline const QString ItemOutDB = QStringLiteral("Item_out.DB");
+inline const QString StocDB = QStringLiteral("Stoc.DB");
+inline const QString CounterDB = QStringLiteral("COUNTER.DB");
+inline const QString UserDB = QStringLiteral("USER.DB");
+inline const QString TempDB = QStringLiteral("temp.DB");
+inline const QString GestDB = QStringLiteral("Gest.db");
+inline const QString FurnDB = QStringLiteral("Furn.db");
+inline const QString GrupDB = QStringLiteral("Grup.DB");
+inline const QString MaterialeDB = QStringLiteral("Materiale.db");
+inline const QString ValutaDB = QStringLiteral("VALUTA.DB");
+inline const QString FirmDataDB = QStringLiteral("FIRMDATA.DB");
+
+// A field as a table layout lists it.
+struct TFieldLayout {
+    const char* Name;
+    fw::TFieldType Type;
+    int Size;
+};
+
+// Layouts of the tables the add-on relies on, fields in the order the add-on declares them.
+// The recipe table as the recipe editor, the requirement query and the recipe copy use it.
+const std::vector<TFieldLayout>& RetetaLayout();   // Cod_Grupa, Cod, Cod_MatPrim, Cant_MatPrim
+const std::vector<TFieldLayout>& ItemInLayout();   // the eighteen fields of Item_in.DB
+const std::vector<TFieldLayout>& DocInLayout();    // Contor .. Explicatie
+const std::vector<TFieldLayout>& DocOutLayout();   // the nine fields of Doc_out.DB
+const std::vector<TFieldLayout>& ItemOutLayout();  // the twenty fields of Item_out.DB
+const std::vector<TFieldLayout>& StocLayout();     // Cantitate .. Agent
+
+// Fixed queries, line by line.
+// Raw-material quantities of the lines of one incoming document (parameter Contor, float).
+const QStringList& CalcNecesQuerySql();
+// The same summed per material, from the working table (no parameters).
+const QStringList& CalcNecesQuery2Sql();
+// All rows of one product's recipe (parameter From, string).
+const QStringList& ExtragRetetaSql();
+// Stock of one material by warehouse (parameters Grupa and Cod, strings): the data module
+// applies the stock rule to the warehouses.
+const QStringList& StockByWarehouseSql();
+// Warehouse and supplier lists of the pickers.
+const QStringList& WarehouseListSql();
+const QStringList& SupplierListSql();
+// Price indexing of one group (parameters Coef, float, and Group, string).
+const QStringList& IndexPricesSql();
+
+} // namespace corvanel

@@ -1,0 +1,97 @@
+#pragma once
+
+// The production data module: every dataset the recipe editor, the requirement form and the
+// consumption document work on, the links between them, and the rules on their data.
+
+#include "platform/db/BatchMove.h"
+#include "platform/db/Database.h"
+#include "platform/db/Query.h"
+#include "platform/db/Table.h"
+
+#include <QObject>
+
+namespace corvanel {
+
+class TZPFDataModule final : public QObject {
+public:
+    explicit TZPFDataModule(QObject* owner);
+    ~TZPFDataModule() override;
+
+    // The add-on's own database session and the component that defines KRBPROD.
+    fw::TSession* Session;
+    fw::TDatabase* GhostDB;
+
+    fw::TTable* CatalogTable;  // products: CATALOG.DB without raw materials
+    fw::TTable* RetetaTable;   // the recipe of the current product
+    fw::TTable* CatalogTable1; // raw materials and semi-finished products (requirement)
+    fw::TTable* CatalogTable2; // raw materials and semi-finished products (recipes)
+    fw::TTable* StocTable;
+    fw::TTable* TempTable;     // the requirement of one incoming document (temp.DB)
+    fw::TTable* DocInTable;
+    fw::TTable* ItemInTable;
+    fw::TTable* DocOutTable;
+    fw::TTable* ItemOutTable;
+    fw::TTable* CounterTable;
+    fw::TTable* AgentsTable;
+    fw::TQuery* CalcNecesQuery;
+    fw::TQuery* CalcNecesQuery2;
+    fw::TQuery* ExtragReteta;
+    fw::TQuery* StockQuery;    // stock of one material by warehouse
+    fw::TBatchMove* TempBatchMove;
+
+    fw::TDataSource* CatalogSource;
+    fw::TDataSource* RetetaSource;
+    fw::TDataSource* DocInSource;
+    fw::TDataSource* ItemInSource;
+    fw::TDataSource* CalcNecesSource;
+    fw::TDataSource* TempSource;
+    fw::TDataSource* StocSource;
+    fw::TDataSource* CounterSource;
+    fw::TDataSource* DocOutSource;
+    fw::TDataSource* ItemOutSource;
+    fw::TDataSource* DSAgents;
+
+    // The reactions the datasets call.
+    void CatalogTableFilterRecord(fw::TDataSet* dataSet, bool& accept);
+    void CatalogTable1FilterRecord(fw::TDataSet* dataSet, bool& accept);
+    void CatalogTable2FilterRecord(fw::TDataSet* dataSet, bool& accept);
+    void RetetaTableCod_MatPrimValidate(fw::TField* sender);
+    void RetetaTableBeforePost(fw::TDataSet* dataSet);
+    void TempTableCod_MatPrimValidate(fw::TField* sender);
+    void TempTableBeforePost(fw::TDataSet* dataSet);
+    void TempTableCalcFields(fw::TDataSet* dataSet);
+    void TempSourceStateChange(fw::TDataSource* sender);
+    void TempSourceDataChange(fw::TDataSource* sender, fw::TField* field);
+    void CatalogSourceDataChange(fw::TDataSource* sender, fw::TField* field);
+
+    // Stock on hand of a material: the lots of that group and code that the stock rule
+    // lets count.
+    double StockOnHand(const QString& group, const QString& code);
+
+private:
+    fw::TTable* NewTable(const QString& name, const QString& database, const QString& file);
+    fw::TQuery* NewQuery(const QString& name, const QString& database, const QStringList& sql);
+    fw::TDataSource* NewSource(const QString& name, fw::TDataSet* dataSet);
+};
+
+// The one instance, created and owned by the menus module.
+extern TZPFDataModule* ZPFDataModule;
+
+// Process-wide state the rules read and write.
+extern bool NegativeStockShown;   // a negative stock figure was painted since the requirement last changed state
+extern bool CatalogSearchActive;  // the recipe editor's search is moving the product list
+extern QString CatalogSearchText; // the recipe editor's typed search text
+
+// The product rule: products are the articles that are not raw materials.
+bool IsProduct(const QString& code);
+// The material rule: raw materials and semi-finished products.
+bool IsMaterial(const QString& code);
+// The stock rule: a stock lot counts for production when it lies in a raw-material
+// warehouse and holds a raw material, or holds a semi-finished product (wherever it lies).
+bool StockLotCounts(const QString& warehouse, const QString& article);
+
+// The database session of the add-on (that of the data module); the default session
+// while there is no data module.
+fw::TSession* AddOnSession();
+
+} // namespace corvanel

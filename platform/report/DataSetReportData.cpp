@@ -1,0 +1,18 @@
+#include "platform/report/DataSetReportData.h"
+
+#include "platform/db/DataSet.h"
+
+namespace fw {
+
+void TDataSetReportData::First() { dataSet_->First(); }
+void TDataSetReportData::Next() { dataSet_->Next(); }
+void TDataSetReportData::Prior() { dataSet_->Prior(); }
+bool TDataSetReportData::Eof() const { return dataSet_->Eof(); }
+bool TDataSetReportData::IsEmpty() { return dataSet_->IsEmpty(); }
+QVariant TDataSetReportData::Value(const QString& fieldName) const { return dataSet_->FieldByName(fieldName)->Value(); }
+QString TDataSetReportData::DisplayText(const QString& fieldName) const
+{
+    return dataSet_->FieldByName(fieldName)->DisplayText();
+}
+
+} // namespace fw

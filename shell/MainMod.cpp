@@ -1,0 +1,158 @@
+#include "shell/MainMod.h"
+
+#include "data/DbNames.h"
+#include "data/ZPFData.h"
+#include "platform/boundary/HostString.h"
+#include "platform/config/Paths.h"
+#include "shell/ZPFIndic.h"
+
+#include <QWidget>
+
+namespace corvanel {
+
+TDummyModule* DummyModule = nullptr;
+fw::DEF_TABLE_LIST* HostTableList = nullptr;
+
+namespace {
+
+// The name the host shows for the add-on: a constant of the library, never counted or freed.
+constexpr fw::TConstHostStr AddOnName("Productie produse lactate");
+
+fw::TMenuItem* Item(fw::TMenuItem* parent, const char* name, const QString& caption, int groupIndex,
+                    const QString& hint = {})
+{
+    fw::TMenuItem* item = parent->Add(QString::fromLatin1(name), caption, groupIndex);
+    item->SetHint(hint);
+    return item;
+}
+
+} // namespace
+
+void AddRecipeTableDef(fw::DEF_TABLE_LIST* list)
+{
+    using fw::TFieldType;
+    const fw::TFieldDescriptor fields[] = {{QStringLiteral("Cod"), TFieldType::String, 30, false},
+                                           {QStringLiteral("Cod_MatPrim"), TFieldType::String, 30, false},
+                                           {QStringLiteral("Cant_MatPrim"), TFieldType::Float, 0, false},
+                                           {QStringLiteral("Cod_Grupa"), TFieldType::String, 8, false}};
+    const fw::TIndexDescriptor indexes[] = {{QString(), QStringLiteral("Cod;Cod_MatPrim"), fw::ixPrimary | fw::ixUnique}};
+    fw::AddTableDef(list, RetetaDB, fields, 1, indexes);
+}
+
+TDummyModule::TDummyModule(QObject* owner) : QObject(owner)
+{
+    setObjectName(QStringLiteral("DummyModule"));
+
+    MainMenu1 = new fw::TMainMenu(this);
+    MainMenu1->SetName(QStringLiteral("MainMenu1"));
+    Fisier1 = Item(MainMenu1, "Fisier1", QStringLiteral("&Sistem"), 0);
+    N1 = Item(Fisier1, "N1", QStringLiteral("-"), 5);
+    Retetedeproductie1 = Item(Fisier1, "Retetedeproductie1", QStringLiteral("Retete de productie"), 5,
+                              QStringLiteral("Specifica necesarul tehnic de materii prime si materiale pentru realizarea "
+                                             "unei unitati de produs finit."));
+    Productie1 = Item(Fisier1, "Productie1", QStringLiteral("&Configurare productie"), 5,
+                      QStringLiteral("Specifica gestiunea si identificatorul de coduri de materii prime si materiale"));
+    Rapoarte1 = Item(MainMenu1, "Rapoarte1", QStringLiteral("Rapoarte"), 0);
+    Trasabilitateproduse1 = Item(Rapoarte1, "Trasabilitateproduse1", QStringLiteral("Trasabilitate produse"), 1);
+
+    DocInMenu = new fw::TMainMenu(this);
+    DocInMenu->SetName(QStringLiteral("DocInMenu"));
+    Document1 = Item(DocInMenu, "Document1", QStringLiteral("&Document"), 1);
+    N11 = Item(Document1, "N11", QStringLiteral("-"), 5);
+    CalcNec = Item(Document1, "CalcNec", QStringLiteral("Calcul necesar tehnic"), 5);
+
+    Retetedeproductie1->OnClick = [this](fw::TMenuItem* s) { Retetedeproductie1Click(s); };
+    Productie1->OnClick = [this](fw::TMenuItem* s) { Productie1Click(s); };
+    Trasabilitateproduse1->OnClick = [this](fw::TMenuItem* s) { Trasabilitateproduse1Click(s); };
+    CalcNec->OnClick = [this](fw::TMenuItem* s) { CalcNecClick(s); };
+
+    DummyModuleCreate();
+}
+
+TDummyModule::~TDummyModule() { DummyModuleDestroy(); }
+
+void TDummyModule::DummyModuleCreate()
+{
+    ZPFDataModule = new TZPFDataModule(this);
+    HostIniFile = std::make_unique<fw::TIniFile>(fw::HostIniFileName());
+    const QString netDir = HostIniFile->ReadString(QStringLiteral("Initial"), QStringLiteral("NetControlDir"), QString());
+    if (!netDir.isEmpty())
+        ZPFDataModule->Session->SetNetFileDir(netDir);
+}
+
+void TDummyModule::DummyModuleDestroy()
+{
+    if (DummyModule == this)
+        DummyModule = nullptr;
+    HostIniFile.reset();
+}
+
+void TDummyModule::Retetedeproductie1Click(fw::TMenuItem*) {}
+
+void TDummyModule::Productie1Click(fw::TMenuItem*)
+{
+    ZPFIndicatorForm = new TZPFIndicatorForm(qobject_cast<QWidget*>(parent()));
+    ZPFIndicatorForm->ShowModal();
+}
+
+void TDummyModule::Trasabilitateproduse1Click(fw::TMenuItem*)
+{
+    TrasabFromDate = fw::Now();
+    TrasabToDate = TrasabFromDate;
+}
+
+void TDummyModule::CalcNecClick(fw::TMenuItem*) {}
+
+// Points KRBPROD at a company directory: disconnect, one parameter "PATH=<dir>" exactly as
+// given, connect.
+static void ConnectGhostDB(const QString& directory)
+{
+    fw::TDatabase* db = ZPFDataModule->GhostDB;
+    if (db->Connected())
+        db->Close();
+    db->Params().clear();
+    db->Params() << QStringLiteral("PATH=") + directory;
+    db->Open();
+}
+
+} // namespace corvanel
+
+void QvxAddOnGetName(char** variable)
+{
+    if (variable)
+        fw::HostStrAssign(*variable, corvanel::AddOnName.Str());
+}
+
+void QvxAddOnAddTables(fw::DEF_TABLE_LIST* list)
+{
+    corvanel::HostTableList = list;
+    corvanel::AddRecipeTableDef(list);
+}
+
+fw::TMenuItem* QvxAddOnMainForm(QObject* owner)
+{
+    using namespace corvanel;
+    DummyModule = new TDummyModule(owner);
+    // A company handed over before the module existed is connected now.
+    if (!ChangeDBDirectory.isEmpty())
+        ConnectGhostDB(ChangeDBDirectory);
+    return DummyModule->MainMenu1;
+}
+
+void QvxAddOnChangeDB(const char* directory)
+{
+    using namespace corvanel;
+    ChangeDBDirectory = fw::HostStrToQString(const_cast<char*>(directory));
+    if (ZPFDataModule)
+        ConnectGhostDB(ChangeDBDirectory);
+}
+
+fw::TMenuItem* QvxAddOnDocInForm(QObject* window, fw::TDataSet* dataSet)
+{
+    using namespace corvanel;
+    if (!DummyModule)
+        return nullptr;
+    DummyModule->DocInDataSet = dataSet;
+    DummyModule->DocInOwner = window;
+    return DummyModule->DocInMenu;
+}

@@ -1,0 +1,262 @@
+// The rules of the production data: which articles each list shows, what a valid raw
+// material is, what a row needs before it is saved, and the stock figures.
+#include "Company.h"
+#include "DbFixture.h"
+#include "data/ZPFData.h"
+#include "platform/core/Exceptions.h"
+#include "platform/ui/MessageDlg.h"
+#include "recipes/ZPFRetet.h"
+#include "requirement/ZPFNeces.h"
+#include "shell/ZPFIndic.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+using namespace corvanel;
+using namespace fw;
+using namespace testsupport;
+
+namespace {
+
+class DataModule : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        IndGest = '_';
+        IndCod = '.';
+        IndSemi = ';';
+        company.Article("01", ".LAPTE", "Lapte crud");
+        company.Article("01", ".SMANT", "Smantana crud");
+        company.Article("01", ".SARE", "Sare");
+        company.Article("04", ".LAPTE", "Lapte crud (ambalat)");
+        company.Article("03", ";MAIA", "Maia de iaurt");
+        company.Article("02", "IAURT", "Iaurt 3%", 100.0);
+        company.Article("02", "TELEMEA", "Telemea de vaca", 10.0);
+        company.Article("02", "", "Articol fara cod");
+        dm = std::make_unique<TZPFDataModule>(nullptr);
+        ZPFDataModule = dm.get();
+        dm->GhostDB->Params() << "PATH=" + company.Dir();
+        dm->GhostDB->Open();
+    }
+    void TearDown() override { dm.reset(); }
+
+    void OpenRecipes()
+    {
+        dm->CatalogTable->Open();
+        dm->CatalogTable2->Open();
+        dm->RetetaTable->Open();
+        ASSERT_TRUE(dm->CatalogTable->Locate("Cod", {"IAURT"}));
+    }
+    // The working table of a requirement, as the requirement form leaves it.
+    void MakeTemp(const std::vector<QVariantList>& rows)
+    {
+        CreateTable(company.PrivateDir(), "temp.DB",
+                    {{"Cod_Grupa", TFieldType::String, 8}, {"Cod_MatPrim", TFieldType::String, 30}, {"Cant", TFieldType::Float}},
+                    {}, rows);
+        TTable t;
+        t.SetDatabaseName(company.PrivateDir());
+        t.SetTableName("temp.DB");
+        t.AddIndex("Cod_MatPrim", "Cod_grupa;Cod_MatPrim", TIndexOption::Primary);
+        dm->CatalogTable1->Open();
+        dm->TempTable->Open();
+    }
+    QMap<QString, QPair<double, double>> StockFigures()
+    {
+        QMap<QString, QPair<double, double>> out;
+        TTable* t = dm->TempTable;
+        t->First();
+        while (!t->Eof()) {
+            out[t->FieldByName("Cod_grupa")->AsString() + "/" + t->FieldByName("Cod_MatPrim")->AsString()] = {
+                t->FieldByName("StocExist")->AsFloat(), t->FieldByName("StocFin")->AsFloat()};
+            t->Next();
+        }
+        return out;
+    }
+
+    TestCompany company;
+    std::unique_ptr<TZPFDataModule> dm;
+    TMessageRecorder messages;
+};
+
+TEST_F(DataModule, EachListShowsItsArticles)
+{
+    dm->CatalogTable->Open();
+    dm->CatalogTable1->Open();
+    dm->CatalogTable2->Open();
+    // Products: everything but raw materials, the semi-finished and the code-less article too.
+    EXPECT_EQ(Column(*dm->CatalogTable, "Cod"), (QStringList{"", "IAURT", "TELEMEA", ";MAIA"}));
+    // Materials: raw materials and semi-finished products only.
+    const QStringList materials{".LAPTE", ".SARE", ".SMANT", ";MAIA", ".LAPTE"};
+    EXPECT_EQ(Column(*dm->CatalogTable1, "Cod"), materials);
+    EXPECT_EQ(Column(*dm->CatalogTable2, "Cod"), materials);
+    // The prefixes are read when a list is filled: another IndCod changes the lists.
+    IndCod = 'T';
+    dm->CatalogTable->Refresh();
+    EXPECT_FALSE(Column(*dm->CatalogTable, "Cod").contains("TELEMEA"));
+}
+
+TEST_F(DataModule, RecipeMaterialCheck)
+{
+    OpenRecipes();
+    TField* group = dm->RetetaTable->FieldByName("Cod_Grupa");
+    TField* code = dm->RetetaTable->FieldByName("Cod_MatPrim");
+    dm->RetetaTable->Append();
+    code->SetAsString("IAURT"); // no group yet: anything goes
+    EXPECT_EQ(messages.Count(), 0);
+    group->SetAsString("03");
+    code->SetAsString(";MAIA"); // semi-finished under its group
+    EXPECT_EQ(messages.Count(), 0);
+    group->SetAsString("01");
+    code->SetAsString(".LAPTE");
+    EXPECT_THROW(code->SetAsString(".UNT"), EAbort); // raw-material prefix, not in the catalog under 01
+    ASSERT_EQ(messages.Count(), 1);
+    EXPECT_EQ(messages.Last().Text,
+              "Articolul <01  .UNT>  nu este de tip materie prima ! Apasati CTRL-ENTER pentru a selecta din catalog!!");
+    EXPECT_EQ(messages.Last().Kind, TMsgDlgType::Warning);
+    EXPECT_EQ(code->AsString(), ".LAPTE"); // the refused value left the field as it was
+    EXPECT_THROW(code->SetAsString("TELEMEA"), EAbort); // a finished product
+    group->SetAsString("04");
+    code->SetAsString(".LAPTE"); // the same code under another group it exists in
+    EXPECT_EQ(messages.Count(), 2);
+    code->SetAsString(""); // emptying is always accepted
+    EXPECT_EQ(messages.Count(), 2);
+}
+
+TEST_F(DataModule, RequirementMaterialCheckNamesTheCodeAlone)
+{
+    MakeTemp({{"01", ".LAPTE", 10.0}});
+    TField* code = dm->TempTable->FieldByName("Cod_MatPrim");
+    dm->TempTable->Edit();
+    EXPECT_THROW(code->SetAsString(".UNT"), EAbort);
+    ASSERT_EQ(messages.Count(), 1);
+    EXPECT_EQ(messages.Last().Text,
+              "Articolul <.UNT> nu este de tip materie prima ! Apasati CTRL-ENTER pentru a selecta din stocul existent!!");
+    EXPECT_EQ(code->AsString(), ".LAPTE");
+    code->SetAsString(".SARE");
+    EXPECT_EQ(dm->TempTable->FieldByName("Denumire")->AsString(), "Sare");
+}
+
+TEST_F(DataModule, CompletenessChecksKeepTheRowEditing)
+{
+    OpenRecipes();
+    TTable* recipe = dm->RetetaTable;
+    recipe->Append();
+    recipe->FieldByName("Cod_Grupa")->SetAsString("01");
+    recipe->FieldByName("Cod_MatPrim")->SetAsString(".SARE");
+    EXPECT_THROW(recipe->Post(), EAbort); // no quantity
+    EXPECT_EQ(messages.Texts(), QStringList{"Completati toate datele articolului!"});
+    EXPECT_EQ(recipe->State(), TDataSetState::Insert);
+    recipe->FieldByName("Cant_MatPrim")->SetAsFloat(0.0); // zero is a quantity
+    recipe->Post();
+    EXPECT_EQ(RawColumn(company.Dir(), "SELECT Cod FROM Reteta WHERE Cod_MatPrim='.SARE'"), QVariantList{"IAURT"});
+
+    // The requirement row needs code and quantity; the group is not examined.
+    MakeTemp({{"01", ".LAPTE", 10.0}});
+    TTable* temp = dm->TempTable;
+    temp->Append();
+    temp->FieldByName("Cant")->SetAsFloat(3);
+    EXPECT_THROW(temp->Post(), EAbort);
+    EXPECT_EQ(temp->State(), TDataSetState::Insert);
+    temp->FieldByName("Cod_MatPrim")->SetAsString(".SMANT");
+    temp->Post();
+    EXPECT_EQ(messages.Count(), 2);
+    EXPECT_EQ(temp->RecordCount(), 2);
+}
+
+TEST_F(DataModule, StockFiguresCountTheLotsTheStockRuleAllows)
+{
+    company.Lot("01", ".LAPTE", "_MP1", 3);
+    company.Lot("01", ".LAPTE", "_MP2", 4);
+    company.Lot("01", ".LAPTE", "PF1", 50);   // a finished-goods warehouse: not raw-material stock
+    company.Lot("04", ".LAPTE", "_MP1", 100); // the same code under another group
+    company.Lot("01", ".SARE", "_MP1", 2.5);
+    company.Lot("03", ";MAIA", "PF1", 1.25);  // semi-finished: counts wherever it lies
+    company.Lot("03", ";MAIA", "_MP1", 1);
+    MakeTemp({{"01", ".LAPTE", 10.0}, {"01", ".SARE", 2.5}, {"01", ".SMANT", 4.0}, {"03", ";MAIA", 1.0}, {"01", ".X", QVariant()}});
+    const auto figures = StockFigures();
+    EXPECT_EQ(figures.value("01/.LAPTE"), qMakePair(7.0, -3.0));
+    EXPECT_EQ(figures.value("01/.SARE"), qMakePair(2.5, 0.0));
+    EXPECT_EQ(figures.value("01/.SMANT"), qMakePair(0.0, -4.0));
+    EXPECT_EQ(figures.value("03/;MAIA"), qMakePair(2.25, 1.25));
+    EXPECT_EQ(figures.value("01/.X"), qMakePair(0.0, 0.0)); // no quantity counts as 0
+}
+
+TEST_F(DataModule, FinalStockIsRoundedToHundredthsHalvesToEven)
+{
+    company.Lot("01", ".LAPTE", "_MP1", 1.0);
+    company.Lot("01", ".SARE", "_MP1", 1.0);
+    // 1 - 0.125 = 0.875 (exact in binary) -> 0.88; 1 - 0.875 = 0.125 -> 0.12.
+    MakeTemp({{"01", ".LAPTE", 0.125}, {"01", ".SARE", 0.875}});
+    const auto figures = StockFigures();
+    EXPECT_DOUBLE_EQ(figures.value("01/.LAPTE").second, 0.88);
+    EXPECT_DOUBLE_EQ(figures.value("01/.SARE").second, 0.12);
+}
+
+TEST_F(DataModule, RecipeLookupGoesByCodeOnly)
+{
+    company.RecipeRow("IAURT", ".LAPTE", "04", 10);
+    company.RecipeRow("IAURT", ";MAIA", "03", 1);
+    company.RecipeRow("IAURT", "TELEMEA", "02", 1); // not a material: no name shown
+    OpenRecipes();
+    QStringList names;
+    TTable* recipe = dm->RetetaTable;
+    recipe->First();
+    while (!recipe->Eof()) {
+        names << recipe->FieldByName("DenMat_Prim")->AsString();
+        recipe->Next();
+    }
+    // .LAPTE exists under 01 and 04: the first row met (group 01) names it, whatever the line's group.
+    EXPECT_EQ(names, (QStringList{"Lapte crud", "Maia de iaurt", ""}));
+}
+
+TEST_F(DataModule, StateChangesLowerTheNegativeStockFlag)
+{
+    MakeTemp({{"01", ".LAPTE", 10.0}});
+    NegativeStockShown = true;
+    dm->TempTable->Edit();
+    EXPECT_FALSE(NegativeStockShown);
+    NegativeStockShown = true;
+    dm->TempTable->FieldByName("Cant")->SetAsFloat(2); // a field change is not a state change
+    EXPECT_TRUE(NegativeStockShown);
+    dm->TempTable->Post();
+    EXPECT_FALSE(NegativeStockShown);
+}
+
+TEST_F(DataModule, GenerateButtonFollowsTheRequirementRowsWhenTheFormIsOpen)
+{
+    MakeTemp({{"01", ".LAPTE", 10.0}});
+    dm->TempTable->Refresh(); // no form open: nothing to do, nothing fails
+    TZPFNecesarForm form(nullptr);
+    ZPFNecesarForm = &form;
+    form.GenDocOutBTN->setEnabled(false);
+    dm->TempTable->Refresh();
+    EXPECT_TRUE(form.GenDocOutBTN->isEnabled());
+    dm->TempTable->Delete();
+    EXPECT_FALSE(form.GenDocOutBTN->isEnabled());
+    dm->TempTable->Append(); // a new row is not yet a row of the table
+    EXPECT_FALSE(form.GenDocOutBTN->isEnabled());
+}
+
+TEST_F(DataModule, MovingToAnotherProductEndsTheSearch)
+{
+    dm->CatalogTable->Open();
+    TZPFRetetaForm editor(nullptr);
+    ZPFRetetaForm = &editor;
+    CatalogSearchText = "TEL";
+    editor.Cautlbl->setText("TEL");
+    CatalogSearchActive = true; // the search itself moves the list
+    dm->CatalogTable->Next();
+    EXPECT_EQ(CatalogSearchText, "TEL");
+    CatalogSearchActive = false;
+    dm->CatalogTable->Next();
+    EXPECT_EQ(CatalogSearchText, "");
+    EXPECT_EQ(editor.Cautlbl->text(), "");
+    dm->CatalogTable->Edit();
+    CatalogSearchText = "X";
+    dm->CatalogTable->FieldByName("CantReteta")->SetAsFloat(5); // a field change keeps it
+    EXPECT_EQ(CatalogSearchText, "X");
+    dm->CatalogTable->Cancel();
+}
+
+} // namespace

@@ -1,0 +1,266 @@
+// The add-on as the host sees it: the built library loaded at run time, its seven entry
+// points, the name, the table definition and the menus it hands over.
+#include "Company.h"
+#include "platform/boundary/HostString.h"
+#include "platform/boundary/TableDefs.h"
+#include "platform/core/Exceptions.h"
+#include "platform/db/Database.h"
+#include "platform/db/Table.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Menus.h"
+#include "shell/DLLAddOn.h"
+#include "shell/MainMod.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QWidget>
+#include <cstring>
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+using namespace fw;
+using namespace testsupport;
+
+namespace {
+
+// The library as the host loads it, with its entry points.
+class AddOnLibrary {
+public:
+    AddOnLibrary()
+    {
+        path = QCoreApplication::applicationDirPath() + "/libCorvanel.so";
+        handle = dlopen(path.toLocal8Bit().constData(), RTLD_NOW | RTLD_LOCAL);
+        if (!handle)
+            return;
+        GetName = reinterpret_cast<void (*)(char**)>(dlsym(handle, "QvxAddOnGetName"));
+        AddTables = reinterpret_cast<void (*)(DEF_TABLE_LIST*)>(dlsym(handle, "QvxAddOnAddTables"));
+        MainForm = reinterpret_cast<TMenuItem* (*)(QObject*)>(dlsym(handle, "QvxAddOnMainForm"));
+        ChangeDB = reinterpret_cast<void (*)(const char*)>(dlsym(handle, "QvxAddOnChangeDB"));
+        DocInForm = reinterpret_cast<TMenuItem* (*)(QObject*, TDataSet*)>(dlsym(handle, "QvxAddOnDocInForm"));
+        Init = reinterpret_cast<void (*)(TScreen*, TApplication*)>(dlsym(handle, "InitAddOnDLL"));
+        Clear = reinterpret_cast<void (*)()>(dlsym(handle, "ClearAddOnDLL"));
+    }
+    ~AddOnLibrary()
+    {
+        if (handle)
+            dlclose(handle);
+    }
+    QString path;
+    void* handle = nullptr;
+    void (*GetName)(char**) = nullptr;
+    void (*AddTables)(DEF_TABLE_LIST*) = nullptr;
+    TMenuItem* (*MainForm)(QObject*) = nullptr;
+    void (*ChangeDB)(const char*) = nullptr;
+    TMenuItem* (*DocInForm)(QObject*, TDataSet*) = nullptr;
+    void (*Init)(TScreen*, TApplication*) = nullptr;
+    void (*Clear)() = nullptr;
+};
+
+template <typename T>
+T* Child(QObject* root, const char* name)
+{
+    for (QObject* o : root->findChildren<QObject*>(QString::fromLatin1(name)))
+        if (auto* t = dynamic_cast<T*>(o))
+            return t;
+    return nullptr;
+}
+
+TEST(EntryPoints, TheLibraryExportsExactlyTheSevenEntryPointsWithCLinkage)
+{
+    AddOnLibrary lib;
+    ASSERT_NE(lib.handle, nullptr) << dlerror();
+    for (void* f : {(void*)lib.GetName, (void*)lib.AddTables, (void*)lib.MainForm, (void*)lib.ChangeDB,
+                    (void*)lib.DocInForm, (void*)lib.Init, (void*)lib.Clear})
+        EXPECT_NE(f, nullptr);
+    QProcess nm;
+    nm.start("nm", {"-D", "--defined-only", lib.path});
+    if (!nm.waitForFinished(20000) || nm.exitCode() != 0)
+        GTEST_SKIP() << "nm is not available";
+    QStringList unmangled;
+    for (const QString& line : QString::fromLocal8Bit(nm.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts)) {
+        const QStringList parts = line.split(' ', Qt::SkipEmptyParts);
+        const QString kind = parts.value(parts.size() - 2);
+        if ((kind == "T" || kind == "W") && !parts.last().startsWith("_Z") && !parts.last().startsWith("_"))
+            unmangled << parts.last();
+    }
+    unmangled.sort();
+    EXPECT_EQ(unmangled, (QStringList{"ClearAddOnDLL", "InitAddOnDLL", "QvxAddOnAddTables", "QvxAddOnChangeDB",
+                                      "QvxAddOnDocInForm", "QvxAddOnGetName", "QvxAddOnMainForm"}));
+}
+
+TEST(EntryPoints, TheNameIsALibraryConstantAndReleasesWhatTheVariableHeld)
+{
+    AddOnLibrary lib;
+    ASSERT_NE(lib.handle, nullptr) << dlerror();
+    HostStr name = NewHostStr(QStringLiteral("vechi"));
+    HostStr other = HostStrAddRef(name); // someone else holds the old value too
+    lib.GetName(&name);
+    ASSERT_NE(name, nullptr);
+    EXPECT_EQ(HostStrLength(name), 25);
+    EXPECT_EQ(std::memcmp(name, "Productie produse lactate", 26), 0); // with its zero byte
+    EXPECT_EQ(HostStrRefCount(name), -1);
+    EXPECT_EQ(HostStrRefCount(other), 1); // the old value was released once
+    HostStrRelease(other);
+}
+
+TEST(EntryPoints, TheRecipeTableDefinitionGoesIntoTheNextFreeEntry)
+{
+    AddOnLibrary lib;
+    ASSERT_NE(lib.handle, nullptr) << dlerror();
+    for (int before : {0, 49, 50}) {
+        auto list = std::make_unique<DEF_TABLE_LIST>();
+        std::memset(list.get(), 0, sizeof(DEF_TABLE_LIST));
+        list->Count = before;
+        if (before == 50) {
+            EXPECT_THROW(lib.AddTables(list.get()), std::out_of_range);
+            EXPECT_EQ(list->Count, 50);
+            continue;
+        }
+        lib.AddTables(list.get());
+        EXPECT_EQ(list->Count, before + 1);
+        const auto* raw = reinterpret_cast<const unsigned char*>(&list->Tables[before]);
+        EXPECT_EQ(raw[0], 9);
+        EXPECT_EQ(std::memcmp(raw + 1, "Reteta.DB", 9), 0);
+        std::int32_t fieldCount, indexCount, flag;
+        std::memcpy(&fieldCount, raw + 84, 4);
+        std::memcpy(&indexCount, raw + 88, 4);
+        std::memcpy(&flag, raw + 92, 4);
+        EXPECT_EQ(fieldCount, 4);
+        EXPECT_EQ(indexCount, 1);
+        EXPECT_EQ(flag, 1);
+        DEF_FIELD* fields = nullptr;
+        DEF_INDEX* indexes = nullptr;
+        std::memcpy(&fields, raw + 96, sizeof(void*));
+        std::memcpy(&indexes, raw + 96 + sizeof(void*), sizeof(void*));
+        const auto* f = reinterpret_cast<const unsigned char*>(fields);
+        struct Expected {
+            const char* name;
+            int type, size;
+        } expected[] = {{"Cod", 1, 30}, {"Cod_MatPrim", 1, 30}, {"Cant_MatPrim", 6, 0}, {"Cod_Grupa", 1, 8}};
+        for (int i = 0; i < 4; ++i, f += 56) {
+            EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(f + 1), f[0]), expected[i].name);
+            EXPECT_EQ(f[51], expected[i].type);
+            std::int16_t size;
+            std::memcpy(&size, f + 52, 2);
+            EXPECT_EQ(size, expected[i].size);
+            EXPECT_EQ(f[54], 0); // none required
+        }
+        EXPECT_EQ(indexes[0].Name, nullptr); // the primary index has no name
+        EXPECT_EQ(HostStrToQString(indexes[0].Fields), "Cod;Cod_MatPrim");
+        EXPECT_EQ(HostStrRefCount(indexes[0].Fields), 1);
+        EXPECT_EQ(indexes[0].Options, 3);
+        FreeTableDefList(*list);
+    }
+}
+
+class Session : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_NE(lib.handle, nullptr) << dlerror();
+        window.setObjectName("HostMainWindow");
+        application.SetMainForm(&window);
+    }
+    void TearDown() override
+    {
+        // As the host does: destroy the owner (and with it the menus module), then clear.
+        delete owner.release();
+        lib.Clear();
+    }
+    AddOnLibrary lib;
+    TestCompany company;
+    QWidget window;
+    TApplication application;
+    TScreen screen;
+    std::unique_ptr<QWidget> owner = std::make_unique<QWidget>();
+};
+
+TEST_F(Session, DocumentMenuOnlyAfterTheMainMenuAndTheLastWindowCounts)
+{
+    lib.Init(&screen, &application);
+    TTable doc1, doc2;
+    QWidget w1, w2;
+    EXPECT_EQ(lib.DocInForm(&w1, &doc1), nullptr); // before the menus module exists
+    TMenuItem* main = lib.MainForm(owner.get());
+    ASSERT_NE(main, nullptr);
+    TMenuItem* m1 = lib.DocInForm(&w1, &doc1);
+    TMenuItem* m2 = lib.DocInForm(&w2, &doc2);
+    ASSERT_NE(m1, nullptr);
+    EXPECT_EQ(m1, m2);
+    EXPECT_EQ(m1->Items(0)->Caption(), "&Document");
+    EXPECT_EQ(m1->Items(0)->Items(1)->Caption(), "Calcul necesar tehnic");
+    // The menus module keeps the last pair.
+    QObject* module = main->parent();
+    ASSERT_NE(module, nullptr);
+    EXPECT_EQ(module->parent(), owner.get());
+}
+
+TEST_F(Session, ChangeDbLeavesOnePathParameterAndReconnectsEveryTime)
+{
+    lib.Init(&screen, &application);
+    TMenuItem* main = lib.MainForm(owner.get());
+    auto* ghost = Child<TDatabase>(owner.get(), "GhostDB");
+    auto* catalog = Child<TTable>(owner.get(), "CatalogTable");
+    ASSERT_NE(ghost, nullptr);
+    ASSERT_NE(catalog, nullptr);
+    EXPECT_EQ(ghost->DatabaseName(), "KRBPROD");
+    EXPECT_EQ(ghost->DriverName(), "STANDARD");
+    const QString dirWithSlash = company.Dir() + "/";
+    THostString dir(dirWithSlash);
+    lib.ChangeDB(dir.Get());
+    EXPECT_EQ(ghost->Params(), QStringList{"PATH=" + dirWithSlash}); // nothing added or removed
+    EXPECT_TRUE(ghost->Connected());
+    catalog->Open();
+    lib.ChangeDB(dir.Get()); // the same directory again: disconnect and connect
+    EXPECT_FALSE(catalog->Active());
+    EXPECT_TRUE(ghost->Connected());
+    EXPECT_EQ(ghost->Params().size(), 1);
+    THostString missing(company.Dir() + "/nu-exista");
+    EXPECT_THROW(lib.ChangeDB(missing.Get()), EDatabaseError);
+    EXPECT_FALSE(ghost->Connected());
+    EXPECT_EQ(ghost->Params(), QStringList{"PATH=" + company.Dir() + "/nu-exista"});
+    Q_UNUSED(main);
+}
+
+TEST_F(Session, MainMenuTreeAsTheHostMergesIt)
+{
+    lib.Init(&screen, &application);
+    TMenuItem* main = lib.MainForm(owner.get());
+    QStringList tree;
+    for (int i = 0; i < main->Count(); ++i) {
+        TMenuItem* top = main->Items(i);
+        tree << QString("%1|%2").arg(top->Caption()).arg(top->GroupIndex());
+        for (int j = 0; j < top->Count(); ++j) {
+            TMenuItem* it = top->Items(j);
+            tree << QString("  %1|%2|%3").arg(it->Caption()).arg(it->GroupIndex()).arg(it->Hint());
+        }
+    }
+    EXPECT_EQ(tree, (QStringList{
+                        "&Sistem|0",
+                        "  -|5|",
+                        "  Retete de productie|5|Specifica necesarul tehnic de materii prime si materiale pentru realizarea "
+                        "unei unitati de produs finit.",
+                        "  &Configurare productie|5|Specifica gestiunea si identificatorul de coduri de materii prime si "
+                        "materiale",
+                        "Rapoarte|0",
+                        "  Trasabilitate produse|1|",
+                    }));
+}
+
+// The hand-over of the application and screen, on the add-on's own copies of the globals.
+TEST(Handover, ClearRestoresExactlyTheObjectsThatWereCurrent)
+{
+    TApplication* ownApp = corvanel::Application;
+    TScreen* ownScreen = corvanel::Screen;
+    ASSERT_NE(ownApp, nullptr);
+    TApplication hostApp;
+    TScreen hostScreen;
+    InitAddOnDLL(&hostScreen, &hostApp);
+    EXPECT_EQ(corvanel::Application, &hostApp);
+    EXPECT_EQ(corvanel::Screen, &hostScreen);
+    ClearAddOnDLL();
+    EXPECT_EQ(corvanel::Application, ownApp);
+    EXPECT_EQ(corvanel::Screen, ownScreen);
+}
+
+} // namespace

@@ -1,0 +1,109 @@
+// The configuration dialog, opened modally by "&Configurare productie".
+#include "TempDir.h"
+#include "platform/config/SettingsStore.h"
+#include "platform/ui/Form.h"
+#include "shell/MainMod.h"
+#include "shell/ZPFIndic.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+using namespace corvanel;
+using namespace fw;
+using namespace testsupport;
+
+namespace {
+
+class SettingsDialog : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        IndGest = '_';
+        IndCod = '.';
+        IndSemi = ';';
+        TSettingsStore().WriteString(TSettingsStore::LastDatabaseDir, dir.Path());
+        QFile f(dir.File("KRBDEF.INI"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[Productie]\r\nIndCod=M\r\n");
+    }
+    QByteArray File() const
+    {
+        QFile f(dir.File("KRBDEF.INI"));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    // Runs the menu command with a hook acting as the user.
+    void RunCommand(const TModalHook::THandler& user)
+    {
+        QWidget hostWindow;
+        TDummyModule module(&hostWindow);
+        TModalHook hook(user);
+        module.Productie1->Click();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(ZPFIndicatorForm, nullptr); // the dialog freed itself
+    }
+    TempDir dir;
+};
+
+TEST_F(SettingsDialog, ShowsTheStoredPrefixesAndOkWritesTheChangedOnes)
+{
+    RunCommand([](TForm* form) {
+        auto* dlg = dynamic_cast<TZPFIndicatorForm*>(form);
+        EXPECT_NE(dlg, nullptr);
+        EXPECT_EQ(ZPFIndicatorForm, dlg);
+        EXPECT_EQ(dlg->windowTitle(), "Configurarile modulului de productie");
+        EXPECT_EQ(dlg->EditIndicGest->text(), "_");
+        EXPECT_EQ(dlg->EditIndicMat->text(), "M");
+        EXPECT_EQ(dlg->EditIndicSemi->text(), ";");
+        EXPECT_EQ(dlg->EditIndicGest->maxLength(), 1);
+        dlg->EditIndicGest->setText("G");
+        dlg->EditIndicMat->clear(); // an emptied box keeps its setting
+        dlg->EditIndicSemi->setText(".");  // any character, also one already in use
+        dlg->OKBtn->click();
+        return TModalResult::None;
+    });
+    EXPECT_EQ(QString(IndGest) + IndCod + IndSemi, "GM.");
+    const QByteArray text = File();
+    EXPECT_TRUE(text.contains("IndGest=G\r\n"));
+    EXPECT_TRUE(text.contains("IndCod=M\r\n"));
+    EXPECT_TRUE(text.contains("IndSemi=.\r\n"));
+}
+
+TEST_F(SettingsDialog, CancelWritesNothing)
+{
+    const QByteArray before = File();
+    RunCommand([](TForm* form) {
+        auto* dlg = static_cast<TZPFIndicatorForm*>(form);
+        dlg->EditIndicGest->setText("X");
+        dlg->CancelBtn->click();
+        return TModalResult::None;
+    });
+    EXPECT_EQ(File(), before);
+    EXPECT_EQ(IndGest, QChar('_')); // the loaded values stay
+    EXPECT_EQ(IndCod, QChar('M'));
+}
+
+TEST_F(SettingsDialog, TabGoesFromTheSecondBoxToOkThenCancelThenTheThirdBox)
+{
+    TZPFIndicatorForm dlg(nullptr);
+    QWidget* order[] = {dlg.EditIndicGest, dlg.EditIndicMat, dlg.OKBtn, dlg.CancelBtn, dlg.EditIndicSemi};
+    // What Tab reaches next: the next widget of the chain that takes focus by Tab.
+    auto nextByTab = [](QWidget* w) {
+        do
+            w = w->nextInFocusChain();
+        while (!(w->focusPolicy() & Qt::TabFocus));
+        return w;
+    };
+    for (int i = 0; i + 1 < 5; ++i)
+        EXPECT_EQ(nextByTab(order[i]), order[i + 1]) << i;
+    // The dialog fits its texts: at least the designed size, nothing clipped.
+    EXPECT_GE(dlg.width(), 388);
+    EXPECT_GE(dlg.height(), 188);
+    EXPECT_GE(dlg.height(), dlg.sizeHint().height());
+    dlg.show();
+    dlg.grab().save(LookDir() + "/settings-dialog.png");
+}
+
+} // namespace

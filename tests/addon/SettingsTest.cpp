@@ -1,0 +1,112 @@
+// The production settings in KRBDEF.INI, found through the host's last database directory.
+#include "Company.h"
+#include "platform/config/SettingsStore.h"
+#include "shell/ZPFIndic.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace corvanel;
+using namespace testsupport;
+
+namespace {
+
+class Settings : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        IndGest = '_';
+        IndCod = '.';
+        IndSemi = ';';
+        ChangeDBDirectory.clear();
+        SetLastDir(dir.Path());
+    }
+    static void SetLastDir(const QString& d) { fw::TSettingsStore().WriteString(fw::TSettingsStore::LastDatabaseDir, d); }
+    void Write(const QByteArray& text) const
+    {
+        QFile f(dir.File("KRBDEF.INI"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(text);
+    }
+    QByteArray Read() const
+    {
+        QFile f(dir.File("KRBDEF.INI"));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    static QString Prefixes() { return QString(IndGest) + IndCod + IndSemi; }
+    TempDir dir;
+};
+
+TEST_F(Settings, LoadingTakesTheFirstCharacterOfEachKeyAndKeepsTheRest)
+{
+    struct Case {
+        const char* file;
+        const char* expected;
+    } cases[] = {
+        {"", "_.;"},                                      // no file
+        {"[Altceva]\r\nIndCod=X\r\n", "_.;"},            // no section
+        {"[Productie]\r\nIndCod=M\r\n", "_M;"},          // one key
+        {"[Productie]\r\nIndCod=MP\r\n", "_M;"},         // longer value: its first character
+        {"[Productie]\r\nIndCod=\r\nIndGest=#\r\n", "#.;"}, // a key without a value keeps the setting
+        {"[productie]\r\nindsemi=s\r\n", "_.s"},         // names are not case-sensitive
+    };
+    for (const Case& c : cases) {
+        IndGest = '_';
+        IndCod = '.';
+        IndSemi = ';';
+        Write(c.file);
+        LoadProdSettings();
+        EXPECT_EQ(Prefixes(), QString::fromLatin1(c.expected)) << c.file;
+    }
+}
+
+TEST_F(Settings, SavingWritesTheThreeKeysAndLeavesTheRestOfTheFile)
+{
+    Write("; setari comune\r\n[Firma]\r\nNume=Lactate SRL\r\n\r\n[Productie]\r\nIndCod=MP\r\n");
+    LoadProdSettings();
+    SaveProdSettings();
+    const QString text = QString::fromUtf8(Read());
+    EXPECT_TRUE(text.contains("; setari comune\r\n"));
+    EXPECT_TRUE(text.contains("Nume=Lactate SRL\r\n"));
+    EXPECT_TRUE(text.contains("IndCod=M\r\n"));
+    EXPECT_TRUE(text.contains("IndGest=_\r\n"));
+    EXPECT_TRUE(text.contains("IndSemi=;\r\n"));
+    EXPECT_FALSE(text.contains("MP"));
+    EXPECT_EQ(text.count('\n'), text.count(QLatin1String("\r\n"))); // the file's line ends stay
+}
+
+TEST_F(Settings, TheDirectoryWithOrWithoutItsSeparatorLeadsToTheSameFile)
+{
+    Write("[Productie]\r\nIndGest=G\r\n");
+    for (const QString& d : {dir.Path(), dir.Path() + "/"}) {
+        IndGest = '_';
+        SetLastDir(d);
+        LoadProdSettings();
+        EXPECT_EQ(ProdDatabaseDir, dir.Path() + "/");
+        EXPECT_EQ(IndGest, QChar('G'));
+    }
+}
+
+TEST_F(Settings, WithoutARecordedDirectoryTheHandedOverOneServesThenTheCurrentOne)
+{
+    SetLastDir(QString());
+    ChangeDBDirectory = dir.Path();
+    Write("[Productie]\r\nIndSemi=S\r\n");
+    LoadProdSettings();
+    EXPECT_EQ(ProdDatabaseDir, dir.Path() + "/");
+    EXPECT_EQ(IndSemi, QChar('S'));
+    ChangeDBDirectory.clear();
+    LoadProdSettings();
+    EXPECT_EQ(ProdDatabaseDir, QDir::currentPath() + "/");
+}
+
+TEST(Prefix, ACodeBelongsWhenItsFirstCharacterIsThePrefix)
+{
+    for (const char* code : {"M", "M01", "MZ-9"})
+        EXPECT_TRUE(StartsWithPrefix(code, 'M')) << code;
+    for (const char* code : {"m01", "N01", "", "LM"})
+        EXPECT_FALSE(StartsWithPrefix(code, 'M')) << code;
+}
+
+} // namespace
