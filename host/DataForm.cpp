@@ -96,7 +96,7 @@ fw::TDBGridNormal* TDataForm::AddGrid(QBoxLayout* layout, fw::TDataSource* sourc
     }
     grid->SetOptions(options);
     for (const TColumnSpec& c : columns)
-        grid->AddColumn(QString::fromLatin1(c.Field), c.Title, c.Width);
+        grid->AddColumn(QString::fromLatin1(c.Field), c.Title, c.Width)->SetReadOnly(c.ReadOnly);
     layout->addWidget(grid, stretch);
     grids_.push_back(grid);
     return grid;
@@ -127,12 +127,6 @@ void TDataForm::SetDisplayFormat(fw::TDataSet* dataSet, std::initializer_list<co
 {
     for (const char* f : fields)
         dataSet->FieldByName(QString::fromLatin1(f))->SetDisplayFormat(mask);
-}
-
-void TDataForm::SetReadOnly(fw::TDataSet* dataSet, std::initializer_list<const char*> fields)
-{
-    for (const char* f : fields)
-        dataSet->FieldByName(QString::fromLatin1(f))->SetReadOnly(true);
 }
 
 bool TDataForm::OpenData()

@@ -17,12 +17,14 @@ class TTable;
 
 namespace pelmaris {
 
-// A column of a grid: the field, its title (the field's name when empty) and its width
-// in pixels (from the field's width when negative).
+// A column of a grid: the field, its title (the field's name when empty), its width in
+// pixels (from the field's width when negative), and whether the user may not type in it
+// (a value the program fills in itself).
 struct TColumnSpec {
     const char* Field;
     QString Title = {};
     int Width = -1;
+    bool ReadOnly = false;
 };
 
 // A child window of the main window over tables of the open company (alias TVELDA):
@@ -54,9 +56,8 @@ protected:
     fw::TDBNavigator* AddNavigator(QBoxLayout* layout, fw::TDataSource* source, bool editable);
     // Adds a title over a grid.
     void AddCaption(QBoxLayout* layout, const QString& text);
-    // Display mask of number fields; marks fields read-only.
+    // Display mask of number fields.
     static void SetDisplayFormat(fw::TDataSet* dataSet, std::initializer_list<const char*> fields, const QString& mask);
-    static void SetReadOnly(fw::TDataSet* dataSet, std::initializer_list<const char*> fields);
 
     QVBoxLayout* Body() const { return body_; }
 

@@ -19,7 +19,6 @@ TDocInForm::TDocInForm(QWidget* owner) : TDataForm(owner, QStringLiteral("Docume
     headers_ = AddTable(QStringLiteral("Doc_in.DB"), QStringLiteral("Contor"), false);
     headers_->AddLookupField(QStringLiteral("Nume_furnizor"), 255, QStringLiteral("Furnizor"), suppliers,
                              QStringLiteral("Cod_furnizor"), QStringLiteral("Nume_furnizor"));
-    SetReadOnly(headers_, {"Contor"});
     SetDisplayFormat(headers_, {"Contor", "Numar"}, QStringLiteral("0"));
     headerSource_ = AddSource(headers_);
 
@@ -30,7 +29,6 @@ TDocInForm::TDocInForm(QWidget* owner) : TDataForm(owner, QStringLiteral("Docume
                            QStringLiteral("Grupa;Cod"), QStringLiteral("Denumire"));
     lines_->AddLookupField(QStringLiteral("UM"), 4, QStringLiteral("Cod_grupa;Cod_articol"), catalog,
                            QStringLiteral("Grupa;Cod"), QStringLiteral("Unitate_masura"));
-    SetReadOnly(lines_, {"Contor", "Contor_secundar"});
     SetDisplayFormat(lines_, {"Contor_secundar"}, QStringLiteral("0"));
     SetDisplayFormat(lines_, {"Cantitate"}, QStringLiteral("#,##0.###"));
     SetDisplayFormat(lines_, {"Pret_achizitie_lei", "Pret_achizitie_valuta", "TVA"}, QStringLiteral("#,##0.00"));
@@ -45,20 +43,20 @@ TDocInForm::TDocInForm(QWidget* owner) : TDataForm(owner, QStringLiteral("Docume
              {"Data", QStringLiteral("Data"), 85},
              {"Data_inregistrarii", QStringLiteral("Data inreg."), 85},
              {"Furnizor", QStringLiteral("Furnizor"), 80},
-             {"Nume_furnizor", QStringLiteral("Nume furnizor"), 230},
-             {"Explicatie", QStringLiteral("Explicatie"), 230},
-             {"Contor", QStringLiteral("Contor"), 60}},
+             {"Nume_furnizor", QStringLiteral("Nume furnizor"), 280, true},
+             {"Explicatie", QStringLiteral("Explicatie"), 250},
+             {"Contor", QStringLiteral("Contor"), 60, true}},
             2);
     headerNavigator_ = AddNavigator(Body(), headerSource_, true);
 
     AddCaption(Body(), QStringLiteral("Liniile documentului"));
     AddGrid(Body(), lineSource_, true,
-            {{"Contor_secundar", QStringLiteral("Nr."), 35},
+            {{"Contor_secundar", QStringLiteral("Nr."), 35, true},
              {"Cod_gestiune", QStringLiteral("Gest."), 50},
              {"Cod_grupa", QStringLiteral("Grupa"), 50},
              {"Cod_articol", QStringLiteral("Cod articol"), 85},
-             {"Denumire", QStringLiteral("Denumire"), 220},
-             {"UM", QStringLiteral("U.M."), 40},
+             {"Denumire", QStringLiteral("Denumire"), 220, true},
+             {"UM", QStringLiteral("U.M."), 40, true},
              {"Lot", QStringLiteral("Lot"), 95},
              {"Cantitate", QStringLiteral("Cantitate"), 75},
              {"Pret_achizitie_lei", QStringLiteral("Pret lei"), 75},

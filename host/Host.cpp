@@ -10,7 +10,6 @@
 #include "platform/core/Exceptions.h"
 #include "platform/db/Database.h"
 #include "platform/ui/Application.h"
-#include "platform/ui/Menus.h"
 #include "platform/ui/MessageDlg.h"
 
 #include <QCoreApplication>
@@ -79,7 +78,7 @@ void TPelmarisHost::LoadAddOn()
     }
     addOnMenu_ = addOn_.MainForm(mainForm_.get());
     if (addOnMenu_)
-        fw::MergeMenu(mainForm_->menuBar(), addOnMenu_);
+        mainForm_->MergeMenu(addOnMenu_);
 }
 
 void TPelmarisHost::Shutdown()

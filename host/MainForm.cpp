@@ -18,6 +18,18 @@ namespace pelmaris {
 
 namespace {
 
+// A merged separator keeps its caption "-" as its text, which some styles draw as a
+// section title beside the line; a separator needs no text.
+void ClearSeparatorTexts(QWidget* menu)
+{
+    for (QAction* action : menu->actions()) {
+        if (action->isSeparator() && !action->text().isEmpty())
+            action->setText(QString());
+        if (action->menu())
+            ClearSeparatorTexts(action->menu());
+    }
+}
+
 QMenu* AddTopMenu(QMainWindow* window, const QString& caption, int groupIndex)
 {
     auto* menu = new QMenu(caption, window);
@@ -154,6 +166,12 @@ void TMainForm::SubWindowActivated(QMdiSubWindow* window)
     Merge(it->second);
 }
 
+void TMainForm::MergeMenu(fw::TMenuItem* menu)
+{
+    fw::MergeMenu(menuBar(), menu);
+    ClearSeparatorTexts(menuBar());
+}
+
 void TMainForm::Merge(fw::TMenuItem* menu)
 {
     if (merged_ == menu)
@@ -161,7 +179,7 @@ void TMainForm::Merge(fw::TMenuItem* menu)
     Unmerge();
     if (!menu)
         return;
-    fw::MergeMenu(menuBar(), menu);
+    MergeMenu(menu);
     merged_ = menu;
 }
 

@@ -46,6 +46,9 @@ public:
     QString CompanyText() const;
     QString AddOnText() const;
 
+    // Merges a menu the add-on handed over into the menu bar for good.
+    void MergeMenu(fw::TMenuItem* menu);
+
     // While the child window holding `form` is the active one, `menu` is merged into the
     // menu bar; it is taken out when another child window becomes active or the form
     // goes. A window of the document area being left for a dialog changes nothing.

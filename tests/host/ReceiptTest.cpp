@@ -2,6 +2,8 @@
 // follows it there, what was drawn from a lot cannot be undone from the receipt, and a
 // failure leaves neither the line nor the lot written.
 #include "DbFixture.h"
+#include "HostFixture.h"
+#include "host/DocInForm.h"
 #include "host/Company.h"
 #include "host/ReceiptLedger.h"
 #include "platform/core/Exceptions.h"
@@ -17,7 +19,21 @@ using namespace testsupport;
 
 namespace {
 
-// A company with two articles and two warehouses, and the document window's two tables
+// A company with two articles and two warehouses.
+void MakeSmallCompany(const QString& dir)
+{
+    PrepareCompanyDatabase(dir);
+    auto catalog = OpenTable(dir, "CATALOG.DB");
+    catalog->AppendRecord({"01", ".LAPTE", "Lapte crud", QVariant(), QVariant(), "l", 2.2, "RON", 9.0, 0.0, "301", "601",
+                           "4426", "4427"});
+    catalog->AppendRecord({"01", ".SARE", "Sare", QVariant(), QVariant(), "kg", 1.2, "RON", 9.0, 0.0, "301", "601",
+                           "4426", "4427"});
+    auto stores = OpenTable(dir, "Gest.db");
+    stores->AppendRecord({"_FRG", "Frigorifer"});
+    stores->AppendRecord({"_MP", "Depozit materii prime"});
+}
+
+// The company above, and the document window's two tables
 // tied to the stock as the window ties them.
 class TReceipts {
     TempDir dir_; // first in, last out: the tables close before it goes
@@ -25,15 +41,7 @@ class TReceipts {
 public:
     TReceipts()
     {
-        PrepareCompanyDatabase(Dir());
-        auto catalog = OpenTable(Dir(), "CATALOG.DB");
-        catalog->AppendRecord({"01", ".LAPTE", "Lapte crud", QVariant(), QVariant(), "l", 2.2, "RON", 9.0, 0.0, "301",
-                               "601", "4426", "4427"});
-        catalog->AppendRecord({"01", ".SARE", "Sare", QVariant(), QVariant(), "kg", 1.2, "RON", 9.0, 0.0, "301", "601",
-                               "4426", "4427"});
-        auto stores = OpenTable(Dir(), "Gest.db");
-        stores->AppendRecord({"_FRG", "Frigorifer"});
-        stores->AppendRecord({"_MP", "Depozit materii prime"});
+        MakeSmallCompany(Dir());
         for (fw::TTable* t : {&headers, &lines})
             t->SetDatabaseName(Dir());
         headers.SetTableName(QStringLiteral("Doc_in.DB"));
@@ -308,4 +316,41 @@ TEST(Receipts, CounterNeverHandsOutANumberInUse)
     EXPECT_EQ(TakeReceiptCounter(dir.Path()), 42.0);
     EXPECT_EQ(TakeReceiptCounter(dir.Path()), 43.0);
     EXPECT_EQ(RawColumn(dir.Path(), "SELECT NewCounterIn FROM COUNTER"), (QVariantList{43.0}));
+}
+
+TEST(Receipts, DocumentWindowEntersAReceiptAndSavesTheRowBeingEditedWhenClosed)
+{
+    fw::TMessageRecorder messages;
+    hosttest::THost host;
+    const QString dir = host.NewDir(QStringLiteral("firma"));
+    MakeSmallCompany(dir);
+    ASSERT_TRUE(host->OpenCompany(dir, false));
+    TDocInForm* form = host->ShowDocIn();
+    ASSERT_NE(form, nullptr);
+
+    form->HeaderNavigator()->BtnClick(fw::TNavigateBtn::Insert);
+    form->Headers()->FieldByName(QStringLiteral("Numar"))->SetAsFloat(77);
+    // A line of a header not yet saved saves the header first.
+    form->LineNavigator()->BtnClick(fw::TNavigateBtn::Insert);
+    EXPECT_EQ(form->Headers()->State(), fw::TDataSetState::Browse);
+    EXPECT_EQ(form->Lines()->FieldByName(QStringLiteral("Contor"))->AsFloat(), 1.0);
+    fw::TDataSet* lines = form->Lines();
+    lines->FieldByName(QStringLiteral("Cod_gestiune"))->SetAsString(QStringLiteral("_FRG"));
+    lines->FieldByName(QStringLiteral("Cod_grupa"))->SetAsString(QStringLiteral("01"));
+    lines->FieldByName(QStringLiteral("Cod_articol"))->SetAsString(QStringLiteral(".LAPTE"));
+    lines->FieldByName(QStringLiteral("Cantitate"))->SetAsFloat(500);
+    form->LineNavigator()->BtnClick(fw::TNavigateBtn::Post);
+    EXPECT_EQ(lines->FieldByName(QStringLiteral("Denumire"))->AsString(), QStringLiteral("Lapte crud"));
+    EXPECT_EQ(RawColumn(dir, "SELECT Cantitate FROM Stoc"), (QVariantList{500.0}));
+
+    // An unfinished line keeps the window open with its warning; a finished one is saved.
+    form->LineNavigator()->BtnClick(fw::TNavigateBtn::Insert);
+    lines->FieldByName(QStringLiteral("Cod_gestiune"))->SetAsString(QStringLiteral("_MP"));
+    EXPECT_FALSE(form->Close());
+    EXPECT_EQ(messages.Texts(), QStringList{QStringLiteral("Completati gestiunea, grupa, articolul si cantitatea!")});
+    lines->FieldByName(QStringLiteral("Cod_grupa"))->SetAsString(QStringLiteral("01"));
+    lines->FieldByName(QStringLiteral("Cod_articol"))->SetAsString(QStringLiteral(".SARE"));
+    lines->FieldByName(QStringLiteral("Cantitate"))->SetAsFloat(20);
+    EXPECT_TRUE(form->Close());
+    EXPECT_EQ(RawColumn(dir, "SELECT Cantitate FROM Stoc ORDER BY rowid"), (QVariantList{500.0, 20.0}));
 }

@@ -1,0 +1,56 @@
+// End to end: the host opens the demo company with the add-on library built beside it.
+#include "HostFixture.h"
+#include "host/DocInForm.h"
+#include "host/MainForm.h"
+#include "platform/db/Table.h"
+#include "platform/ui/Form.h"
+#include "platform/ui/MessageDlg.h"
+
+#include <QApplication>
+#include <QMenuBar>
+#include <gtest/gtest.h>
+
+using namespace pelmaris;
+using hosttest::Entries;
+using hosttest::SubMenu;
+
+TEST(RealAddOn, DemoCompanyWithTheAddOnsMenusInTheirPlaces)
+{
+    fw::TMessageRecorder messages;
+    hosttest::THost host{QStringLiteral(REAL_ADDON_FILE)};
+    ASSERT_TRUE(host->AddOn().Loaded()) << messages.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(host->AddOnName(), QStringLiteral("Productie produse lactate"));
+    ASSERT_EQ(host->AddOnTables().size(), 1u);
+    EXPECT_EQ(host->AddOnTables()[0].Name, QStringLiteral("Reteta.DB"));
+    host->MainForm()->show();
+    ASSERT_TRUE(host->OpenDemoCompany(true));
+
+    QMenuBar* bar = host->MainForm()->menuBar();
+    EXPECT_EQ(Entries(SubMenu(bar, "&Sistem")),
+              (QStringList{"&Deschide firma...", "Firma demonstrativa", "-", "&Iesire", "-", "Retete de productie",
+                           "&Configurare productie"}));
+    EXPECT_EQ(Entries(SubMenu(bar, "Rapoarte")),
+              (QStringList{"&Stoc", "&Catalog de articole", "Trasabilitate produse"}));
+    TDocInForm* docIn = host->ShowDocIn();
+    ASSERT_NE(docIn, nullptr);
+    QApplication::processEvents();
+    EXPECT_EQ(Entries(bar), (QStringList{"&Sistem", "Documente", "&Document", "Rapoarte"}));
+    EXPECT_EQ(Entries(SubMenu(bar, "&Document")), (QStringList{"-", "Calcul necesar tehnic"}));
+
+    // The add-on's windows belong to the host: its configuration dialog opens over the
+    // host's main window, which owns the add-on's menus module.
+    QString caption;
+    QWidget* owner = nullptr;
+    {
+        fw::TModalHook hook([&](fw::TForm* form) {
+            caption = form->Caption();
+            owner = form->Owner();
+            return fw::TModalResult::Cancel;
+        });
+        hosttest::FindAction(SubMenu(bar, "&Sistem"), "&Configurare productie")->trigger();
+        EXPECT_EQ(hook.Calls(), 1);
+    }
+    EXPECT_EQ(caption, QStringLiteral("Configurarile modulului de productie"));
+    EXPECT_EQ(owner, host->MainForm());
+    EXPECT_EQ(messages.Count(), 0) << messages.Texts().join(QLatin1Char('|')).toStdString();
+}
