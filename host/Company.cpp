@@ -27,19 +27,9 @@ bool IsCompanyDirectory(const QString& directory)
 
 namespace {
 
-std::unique_ptr<fw::TTable> Table(const QString& directory, const QString& name)
-{
-    auto table = std::make_unique<fw::TTable>();
-    table->SetDatabaseName(directory);
-    table->SetTableName(name);
-    return table;
-}
-
 void AppendOne(const QString& directory, const QString& name, const QVariantList& values)
 {
-    auto table = Table(directory, name);
-    table->Open();
-    table->AppendRecord(values);
+    OpenTable(directory, name)->AppendRecord(values);
 }
 
 } // namespace
@@ -53,8 +43,7 @@ QStringList PrepareCompanyDatabase(const QString& directory, const std::vector<T
     if (justCreated("VALUTA.DB"))
         AppendOne(directory, QStringLiteral("VALUTA.DB"), {QStringLiteral("RON"), QStringLiteral("Leu romanesc"), 1.0});
     // Both modules raise the counters of the row the table opens on: there must be one.
-    auto counter = Table(directory, QStringLiteral("COUNTER.DB"));
-    counter->Open();
+    auto counter = OpenTable(directory, QStringLiteral("COUNTER.DB"));
     if (counter->IsEmpty())
         counter->AppendRecord({0.0, 0.0});
     counter->Close();
@@ -74,10 +63,9 @@ void SetCompanyAliases(const QString& directory)
 QString CompanyName(const QString& directory)
 {
     try {
-        auto firm = Table(directory, QStringLiteral("FIRMDATA.DB"));
-        if (!firm->Exists())
+        if (!IsCompanyDirectory(directory))
             return QString();
-        firm->Open();
+        auto firm = OpenTable(directory, QStringLiteral("FIRMDATA.DB"));
         return firm->IsEmpty() ? QString() : firm->FieldByName(QStringLiteral("Denumire"))->AsString();
     } catch (const fw::EDatabaseError&) {
         return QString();

@@ -179,19 +179,9 @@ const std::vector<TSale> kSales = {
     {8, 5002, "Magazinul Satesc Harman", {{"CAS", 60}, {"BRANZA", 90}, {"SMANTANA", 50}}},
 };
 
-std::unique_ptr<fw::TTable> Open(const QString& dir, const QString& name, const QString& order = {})
-{
-    auto table = std::make_unique<fw::TTable>();
-    table->SetDatabaseName(dir);
-    table->SetTableName(name);
-    table->SetIndexFieldNames(order);
-    table->Open();
-    return table;
-}
-
 void Fill(const QString& dir, const QString& name, const std::vector<QVariantList>& rows)
 {
-    auto table = Open(dir, name);
+    auto table = OpenTable(dir, name);
     for (const QVariantList& row : rows)
         table->AppendRecord(row);
 }
@@ -346,9 +336,9 @@ void TBuilder::AllReceipts()
 
 void TBuilder::Sales()
 {
-    auto headers = Open(dir_, "Doc_out.DB");
-    auto lines = Open(dir_, "Item_out.DB");
-    auto stock = Open(dir_, "Stoc.DB", "Cod_grupa;Cod_articol");
+    auto headers = OpenTable(dir_, "Doc_out.DB");
+    auto lines = OpenTable(dir_, "Item_out.DB");
+    auto stock = OpenTable(dir_, "Stoc.DB", "Cod_grupa;Cod_articol");
     for (const TSale& s : kSales) {
         const QDate date = today_.addDays(-s.DaysAgo);
         const double contor = ++lastOut_;
@@ -387,7 +377,7 @@ void TBuilder::Sales()
 
 void TBuilder::Counters()
 {
-    auto counter = Open(dir_, "COUNTER.DB");
+    auto counter = OpenTable(dir_, "COUNTER.DB");
     counter->Edit();
     counter->FieldByName("NewCounterIn")->SetAsFloat(lastIn_);
     counter->FieldByName("NewCounterOut")->SetAsFloat(lastOut_);
@@ -421,7 +411,7 @@ void CreateDemoCompany(const QString& directory, const QDate& today)
     CreateMissingTables(directory, {RecipeTable()});
     {
         TBuilder builder(directory, today);
-        auto anyTable = Open(directory, "COUNTER.DB");
+        auto anyTable = OpenTable(directory, "COUNTER.DB");
         fw::TTransaction tx(anyTable->GetConnection());
         builder.Masters();
         builder.Recipes();

@@ -1,5 +1,6 @@
 #include "host/ReceiptLedger.h"
 
+#include "host/Schema.h"
 #include "platform/db/Database.h"
 #include "platform/db/Query.h"
 #include "platform/db/Table.h"
@@ -16,16 +17,6 @@ namespace {
 const QString kStoc = QStringLiteral("Stoc.DB");
 const QString kItemIn = QStringLiteral("Item_in.DB");
 const QString kDocIn = QStringLiteral("Doc_in.DB");
-
-std::unique_ptr<fw::TTable> OpenTable(const QString& database, const QString& name, const QString& order = {})
-{
-    auto table = std::make_unique<fw::TTable>();
-    table->SetDatabaseName(database);
-    table->SetTableName(name);
-    table->SetIndexFieldNames(order);
-    table->Open();
-    return table;
-}
 
 QString Str(const fw::TDataSet& ds, const char* field) { return ds.FieldByName(QString::fromLatin1(field))->AsString(); }
 double Num(const fw::TDataSet& ds, const char* field) { return ds.FieldByName(QString::fromLatin1(field))->AsFloat(); }

@@ -197,4 +197,14 @@ QStringList CreateMissingTables(const QString& directory, const std::vector<TTab
     return created;
 }
 
+std::unique_ptr<fw::TTable> OpenTable(const QString& database, const QString& name, const QString& order)
+{
+    auto table = std::make_unique<fw::TTable>();
+    table->SetDatabaseName(database);
+    table->SetTableName(name);
+    table->SetIndexFieldNames(order);
+    table->Open();
+    return table;
+}
+
 } // namespace pelmaris

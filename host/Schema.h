@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <vector>
 
 namespace pelmaris {
@@ -35,5 +36,8 @@ TTableLayout LayoutFromDefinition(const fw::TTableDefinition& definition);
 // tables that exist are left exactly as they are. Returns the names of the tables
 // created. Each table is created whole or not at all.
 QStringList CreateMissingTables(const QString& directory, const std::vector<TTableLayout>& tables);
+
+// A table of a company (a directory or an alias) opened in the given order.
+std::unique_ptr<fw::TTable> OpenTable(const QString& database, const QString& name, const QString& order = {});
 
 } // namespace pelmaris

@@ -23,6 +23,19 @@ const QDate kToday(2026, 12, 8);
 
 int Count(const QString& dir, const char* sql) { return RawColumn(dir, sql).value(0).toInt(); }
 
+// A fact of the demo: a count that a query must give.
+struct TCount {
+    const char* what;
+    const char* sql;
+    int expected;
+};
+
+void ExpectCounts(const QString& dir, std::initializer_list<TCount> facts)
+{
+    for (const TCount& f : facts)
+        EXPECT_EQ(Count(dir, f.sql), f.expected) << f.what;
+}
+
 // The demo, made once for the tests that only read it.
 const QString& Demo()
 {
@@ -38,12 +51,7 @@ const QString& Demo()
 
 TEST(DemoCompany, ArticlesAreToldApartByTheirCodesAndFinishedProductsAreGroup02)
 {
-    const QString dir = Demo();
-    struct Case {
-        const char* what;
-        const char* sql;
-        int expected;
-    } cases[] = {
+    ExpectCounts(Demo(), {
         {"raw materials and packaging", "SELECT COUNT(*) FROM CATALOG WHERE substr(Cod, 1, 1) = '.'", 16},
         {"... all in their groups", "SELECT COUNT(*) FROM CATALOG WHERE substr(Cod, 1, 1) = '.' AND Grupa IN ('01', '03')", 16},
         {"semi-finished", "SELECT COUNT(*) FROM CATALOG WHERE substr(Cod, 1, 1) = ';' AND Grupa = '04'", 2},
@@ -60,19 +68,12 @@ TEST(DemoCompany, ArticlesAreToldApartByTheirCodesAndFinishedProductsAreGroup02)
         {"groups of unknown classes",
          "SELECT COUNT(*) FROM Grup G WHERE NOT EXISTS (SELECT 1 FROM Materiale M WHERE M.Cod_material = G.Cod_material)", 0},
         {"currencies", "SELECT COUNT(*) FROM VALUTA WHERE Valuta IN ('RON', 'EUR', 'USD')", 3},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(Count(dir, c.sql), c.expected) << c.what;
+    });
 }
 
 TEST(DemoCompany, StockLiesInTheRightWarehousesInSeveralLots)
 {
-    const QString dir = Demo();
-    struct Case {
-        const char* what;
-        const char* sql;
-        int expected;
-    } cases[] = {
+    ExpectCounts(Demo(), {
         {"material lots outside raw-material warehouses",
          "SELECT COUNT(*) FROM Stoc WHERE substr(Cod_articol, 1, 1) IN ('.', ';') AND substr(Cod_gestiune, 1, 1) <> '_'", 0},
         {"finished lots in raw-material warehouses",
@@ -98,9 +99,7 @@ TEST(DemoCompany, StockLiesInTheRightWarehousesInSeveralLots)
          "SELECT COUNT(*) FROM (SELECT I.Cod_articol, SUM(I.Cantitate) AS Sold FROM Item_out I GROUP BY I.Cod_articol) O WHERE "
          "O.Sold <> (SELECT SUM(Cantitate) FROM Item_in WHERE Cod_articol = O.Cod_articol) - "
          "(SELECT IFNULL(SUM(Cantitate), 0) FROM Stoc WHERE Cod_articol = O.Cod_articol)", 0},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(Count(dir, c.sql), c.expected) << c.what;
+    });
 }
 
 TEST(DemoCompany, FinishedGoodsReceiptsSpreadOverTwoMonthsAndOneNeedsMoreThanIsInStock)
@@ -148,10 +147,10 @@ TEST(DemoCompany, FinishedGoodsReceiptsSpreadOverTwoMonthsAndOneNeedsMoreThanIsI
 TEST(DemoCompany, FirmUsersCountersAndProductionSettings)
 {
     const QString dir = Demo();
-    auto firm = OpenTable(dir, "FIRMDATA.DB");
+    auto firm = testsupport::OpenTable(dir, "FIRMDATA.DB");
     for (const char* field : {"Denumire", "Adresa", "Cod fiscal"})
         EXPECT_FALSE(firm->FieldByName(QString::fromLatin1(field))->AsString().isEmpty()) << field;
-    EXPECT_EQ(Column(*OpenTable(dir, "USER.DB"), "Init").value(0), QStringLiteral("ADM"));
+    EXPECT_EQ(Column(*testsupport::OpenTable(dir, "USER.DB"), "Init").value(0), QStringLiteral("ADM"));
     EXPECT_EQ(RawColumn(dir, "SELECT NewCounterIn = (SELECT MAX(Contor) FROM Doc_in) AND "
                              "NewCounterOut = (SELECT MAX(Contor) FROM Doc_out) FROM COUNTER"),
               (QVariantList{1}));

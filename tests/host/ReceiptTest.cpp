@@ -23,12 +23,12 @@ namespace {
 void MakeSmallCompany(const QString& dir)
 {
     PrepareCompanyDatabase(dir);
-    auto catalog = OpenTable(dir, "CATALOG.DB");
+    auto catalog = testsupport::OpenTable(dir, "CATALOG.DB");
     catalog->AppendRecord({"01", ".LAPTE", "Lapte crud", QVariant(), QVariant(), "l", 2.2, "RON", 9.0, 0.0, "301", "601",
                            "4426", "4427"});
     catalog->AppendRecord({"01", ".SARE", "Sare", QVariant(), QVariant(), "kg", 1.2, "RON", 9.0, 0.0, "301", "601",
                            "4426", "4427"});
-    auto stores = OpenTable(dir, "Gest.db");
+    auto stores = testsupport::OpenTable(dir, "Gest.db");
     stores->AppendRecord({"_FRG", "Frigorifer"});
     stores->AppendRecord({"_MP", "Depozit materii prime"});
 }
@@ -86,7 +86,7 @@ public:
     QStringList Lots() const
     {
         QStringList out;
-        auto stoc = OpenTable(Dir(), "Stoc.DB");
+        auto stoc = testsupport::OpenTable(Dir(), "Stoc.DB");
         for (stoc->First(); !stoc->Eof(); stoc->Next()) {
             out << QStringLiteral("%1 %2 %3 %4")
                        .arg(stoc->FieldByName(QStringLiteral("Cod_gestiune"))->AsString(),
@@ -310,7 +310,7 @@ TEST(Receipts, CounterNeverHandsOutANumberInUse)
 {
     TempDir dir;
     PrepareCompanyDatabase(dir.Path());
-    auto docs = OpenTable(dir.Path(), "Doc_in.DB");
+    auto docs = testsupport::OpenTable(dir.Path(), "Doc_in.DB");
     docs->AppendRecord({41.0});
     docs->Close();
     EXPECT_EQ(TakeReceiptCounter(dir.Path()), 42.0);
