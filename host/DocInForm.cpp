@@ -20,6 +20,8 @@ TDocInForm::TDocInForm(QWidget* owner) : TDataForm(owner, QStringLiteral("Docume
     headers_->AddLookupField(QStringLiteral("Nume_furnizor"), 255, QStringLiteral("Furnizor"), suppliers,
                              QStringLiteral("Cod_furnizor"), QStringLiteral("Nume_furnizor"));
     SetDisplayFormat(headers_, {"Contor", "Numar"}, QStringLiteral("0"));
+    // The latest documents are the ones worked on.
+    headers_->AfterOpen = [](fw::TDataSet* ds) { ds->Last(); };
     headerSource_ = AddSource(headers_);
 
     lines_ = AddTable(QStringLiteral("Item_in.DB"), QStringLiteral("Contor;Contor_secundar"), false);

@@ -5,12 +5,40 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFont>
+#include <QIcon>
+#include <QPainter>
+#include <QPixmap>
 #include <QTimer>
+
+namespace {
+
+// The program's icon: a white P on a dairy blue square.
+QIcon ProgramIcon()
+{
+    QPixmap pixmap(64, 64);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setBrush(QColor(0x2a, 0x6f, 0xb5));
+    p.setPen(Qt::NoPen);
+    p.drawRoundedRect(QRectF(2, 2, 60, 60), 12, 12);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setBold(true);
+    font.setPixelSize(44);
+    p.setFont(font);
+    p.setPen(Qt::white);
+    p.drawText(pixmap.rect(), Qt::AlignCenter, QStringLiteral("P"));
+    return QIcon(pixmap);
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pelmaris"));
+    QApplication::setWindowIcon(ProgramIcon());
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Pelmaris - gestiunea stocurilor pe loturi"));

@@ -107,10 +107,11 @@ TEST(HostMenus, CalculationCommandGetsTheDocumentTheWindowStandsOn)
     QApplication::processEvents();
     QAction* calc = hosttest::FindAction(SubMenu(host->MainForm()->menuBar(), "&Document"), "Calcul necesar tehnic");
     ASSERT_NE(calc, nullptr);
+    // The window opens on the latest document.
     calc->trigger();
-    docIn->Headers()->Next();
+    docIn->Headers()->Prior();
     calc->trigger();
-    EXPECT_EQ(host.Log().filter(QStringLiteral("CalcNec")), L({"CalcNec|7", "CalcNec|9"}));
+    EXPECT_EQ(host.Log().filter(QStringLiteral("CalcNec")), L({"CalcNec|9", "CalcNec|7"}));
 }
 
 TEST(HostMenus, StatusLineShowsTheHintOfTheItemUnderTheMouseAndTheCompany)
