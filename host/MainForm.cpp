@@ -18,18 +18,6 @@ namespace pelmaris {
 
 namespace {
 
-// A merged separator keeps its caption "-" as its text, which some styles draw as a
-// section title beside the line; a separator needs no text.
-void ClearSeparatorTexts(QWidget* menu)
-{
-    for (QAction* action : menu->actions()) {
-        if (action->isSeparator() && !action->text().isEmpty())
-            action->setText(QString());
-        if (action->menu())
-            ClearSeparatorTexts(action->menu());
-    }
-}
-
 QMenu* AddTopMenu(QMainWindow* window, const QString& caption, int groupIndex)
 {
     auto* menu = new QMenu(caption, window);
@@ -169,7 +157,6 @@ void TMainForm::SubWindowActivated(QMdiSubWindow* window)
 void TMainForm::MergeMenu(fw::TMenuItem* menu)
 {
     fw::MergeMenu(menuBar(), menu);
-    ClearSeparatorTexts(menuBar());
 }
 
 void TMainForm::Merge(fw::TMenuItem* menu)

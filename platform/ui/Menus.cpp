@@ -85,7 +85,8 @@ void TMenuItem::SetCaption(const QString& caption)
 {
     caption_ = caption;
     if (action_) {
-        action_->setText(caption);
+        // A separator shows no text: some styles draw it as a section title.
+        action_->setText(IsLine() ? QString() : caption);
         action_->setSeparator(IsLine());
     }
     if (subMenu_)
@@ -141,7 +142,7 @@ QAction* TMenuItem::Action()
 {
     if (action_)
         return action_;
-    action_ = new QAction(caption_, this);
+    action_ = new QAction(IsLine() ? QString() : caption_, this);
     action_->setObjectName(objectName());
     action_->setSeparator(IsLine());
     action_->setStatusTip(hint_);

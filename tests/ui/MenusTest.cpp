@@ -89,6 +89,7 @@ TEST(Menus, MergeJoinsMenusOfTheSameCaptionAndOrdersByGroupIndex)
               (QStringList{QStringLiteral("&Deschide firma"), QStringLiteral("-"), QStringLiteral("Retete de productie"),
                            QStringLiteral("&Configurare productie"), QStringLiteral("&Iesire")}));
     EXPECT_EQ(Entries(SubMenuOf(bar, QStringLiteral("Rapoarte"))), QStringList{QStringLiteral("Trasabilitate produse")});
+    EXPECT_EQ(menu->Find(QStringLiteral("N1"))->Action()->text(), QString()); // a line, without a title
     EXPECT_EQ(menu->Find(QStringLiteral("Retetedeproductie1"))->Action()->statusTip(),
               QStringLiteral("Specifica necesarul tehnic"));
 
