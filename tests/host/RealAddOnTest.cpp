@@ -7,6 +7,10 @@
 #include "platform/ui/MessageDlg.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QMenuBar>
 #include <gtest/gtest.h>
 
@@ -52,5 +56,20 @@ TEST(RealAddOn, DemoCompanyWithTheAddOnsMenusInTheirPlaces)
     }
     EXPECT_EQ(caption, QStringLiteral("Configurarile modulului de productie"));
     EXPECT_EQ(owner, host->MainForm());
+
+    // OK writes the settings into the company's KRBDEF.INI.
+    {
+        fw::TModalHook hook([&](fw::TForm* form) {
+            form->findChild<QLineEdit*>(QStringLiteral("EditIndicGest"))->setText(QStringLiteral("#"));
+            form->findChild<QPushButton*>(QStringLiteral("OKBtn"))->click();
+            return fw::TModalResult::None;
+        });
+        hosttest::FindAction(SubMenu(bar, "&Sistem"), "&Configurare productie")->trigger();
+    }
+    QFile settings(QDir(host->CompanyDir()).filePath(QStringLiteral("KRBDEF.INI")));
+    ASSERT_TRUE(settings.open(QIODevice::ReadOnly));
+    const QByteArray text = settings.readAll();
+    EXPECT_TRUE(text.contains("IndGest=#")) << text.constData();
+    EXPECT_TRUE(text.contains("IndCod=.")) << text.constData();
     EXPECT_EQ(messages.Count(), 0) << messages.Texts().join(QLatin1Char('|')).toStdString();
 }
