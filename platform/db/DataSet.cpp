@@ -858,17 +858,22 @@ void TDataSet::GotoNearest(const std::vector<TField*>& fields, const QVariantLis
     GotoRecord(std::move(raw.front()));
 }
 
+QVariantList TDataSet::CoerceKey(const std::vector<TField*>& fields, const QVariantList& values) const
+{
+    if (fields.size() != size_t(values.size()))
+        throw EDatabaseError(QStringLiteral("%1: one value is needed per key field").arg(objectName()));
+    QVariantList coerced;
+    for (size_t i = 0; i < fields.size(); ++i)
+        coerced << fields[i]->Coerce(values.at(int(i)));
+    return coerced;
+}
+
 bool TDataSet::Locate(const QString& keyFields, const QVariantList& values)
 {
     CheckActive();
     CheckBrowseMode();
     const std::vector<TField*> fields = FieldsByNames(keyFields);
-    if (fields.size() != size_t(values.size()))
-        throw EDatabaseError(QStringLiteral("%1: Locate needs one value per field").arg(objectName()));
-    QVariantList coerced;
-    for (size_t i = 0; i < fields.size(); ++i)
-        coerced << fields[i]->Coerce(values.at(int(i)));
-    return GotoFirstMatch(fields, coerced);
+    return GotoFirstMatch(fields, CoerceKey(fields, values));
 }
 
 QVariant TDataSet::Lookup(const QString& keyFields, const QVariantList& values, const QString& resultField)
@@ -876,11 +881,7 @@ QVariant TDataSet::Lookup(const QString& keyFields, const QVariantList& values, 
     if (!Active())
         return QVariant();
     const std::vector<TField*> fields = FieldsByNames(keyFields);
-    if (fields.size() != size_t(values.size()))
-        throw EDatabaseError(QStringLiteral("%1: Lookup needs one value per field").arg(objectName()));
-    QVariantList coerced;
-    for (size_t i = 0; i < fields.size(); ++i)
-        coerced << fields[i]->Coerce(values.at(int(i)));
+    const QVariantList coerced = CoerceKey(fields, values);
     TField* result = FieldByName(resultField);
     // A record already read (the cursor's neighbourhood) answers without the engine.
     std::optional<TRecord> rec = FirstMatch(fields, coerced);
@@ -1373,39 +1374,32 @@ void TDataSource::Notify(TDataEvent event, TField* field)
     }
     if (!dataSet_->Active())
         return;
+    auto each = [&](auto&& call) {
+        for (TDataLink* l : links)
+            if (alive(l))
+                call(l);
+    };
     switch (event) {
     case TDataEvent::FieldChange:
     case TDataEvent::RecordChange:
-        for (TDataLink* l : links)
-            if (alive(l))
-                l->RecordChanged(event == TDataEvent::FieldChange ? field : nullptr);
+        each([&](TDataLink* l) { l->RecordChanged(event == TDataEvent::FieldChange ? field : nullptr); });
         break;
     case TDataEvent::DataSetChange:
-        for (TDataLink* l : links)
-            if (alive(l))
-                l->DataSetChanged();
+        each([](TDataLink* l) { l->DataSetChanged(); });
         break;
     case TDataEvent::DataSetScroll:
-        for (TDataLink* l : links)
-            if (alive(l))
-                l->DataSetScrolled(0);
+        each([](TDataLink* l) { l->DataSetScrolled(0); });
         break;
     case TDataEvent::LayoutChange:
-        for (TDataLink* l : links)
-            if (alive(l))
-                l->LayoutChanged();
+        each([](TDataLink* l) { l->LayoutChanged(); });
         break;
     case TDataEvent::UpdateRecord:
-        for (TDataLink* l : links)
-            if (alive(l))
-                l->UpdateData();
+        each([](TDataLink* l) { l->UpdateData(); });
         if (OnUpdateData)
             OnUpdateData(this);
         return;
     case TDataEvent::CheckBrowseMode:
-        for (TDataLink* l : links)
-            if (alive(l))
-                l->FinishEditing();
+        each([](TDataLink* l) { l->FinishEditing(); });
         return;
     case TDataEvent::UpdateState:
         return;

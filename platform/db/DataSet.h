@@ -208,6 +208,8 @@ protected:
     // Moves to the first record at or after a key of the leading order fields, or to the
     // last record when there is none.
     void GotoNearest(const std::vector<TField*>& fields, const QVariantList& values);
+    // Key values converted to the types of their fields, one per field.
+    QVariantList CoerceKey(const std::vector<TField*>& fields, const QVariantList& values) const;
 
     void DataEvent(TDataEvent event, TField* field = nullptr);
 

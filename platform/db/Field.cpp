@@ -34,6 +34,19 @@ QString FieldTypeName(TFieldType type)
     return QStringLiteral("Unknown");
 }
 
+namespace {
+
+// A number written as text; EConvertError names the text when it is not one.
+double ParseFloat(const QString& text, const QString& shown)
+{
+    const auto v = StrToFloat(text);
+    if (!v)
+        throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(shown));
+    return *v;
+}
+
+} // namespace
+
 TField::TField(TDataSet* dataSet, QString name, TFieldType type, int size, TFieldKind kind)
     : dataSet_(dataSet), name_(std::move(name)), type_(type), size_(size), kind_(kind)
 {
@@ -94,12 +107,8 @@ QVariant TField::Coerce(const QVariant& value) const
     }
     case TFieldType::Float:
     case TFieldType::Currency: {
-        if (value.typeId() == QMetaType::QString) {
-            const auto v = StrToFloat(value.toString());
-            if (!v)
-                throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(value.toString()));
-            return *v;
-        }
+        if (value.typeId() == QMetaType::QString)
+            return ParseFloat(value.toString(), value.toString());
         bool ok = false;
         const double d = value.toDouble(&ok);
         if (!ok)
@@ -181,12 +190,8 @@ double TField::AsFloat() const
         return DateToDateTime(v.toDate());
     if (type_ == TFieldType::DateTime)
         return QDateTimeToDateTime(v.toDateTime());
-    if (v.typeId() == QMetaType::QString) {
-        const auto d = StrToFloat(v.toString());
-        if (!d)
-            throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(v.toString()));
-        return *d;
-    }
+    if (v.typeId() == QMetaType::QString)
+        return ParseFloat(v.toString(), v.toString());
     return v.toDouble();
 }
 
@@ -277,10 +282,7 @@ void TField::SetText(const QString& text)
         // A display mask may have added grouping; it is not part of the number.
         if (DefaultFormatSettings().ThousandSeparator != DefaultFormatSettings().DecimalSeparator)
             t.remove(DefaultFormatSettings().ThousandSeparator);
-        const auto v = StrToFloat(t);
-        if (!v)
-            throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(text));
-        SetValue(*v);
+        SetValue(ParseFloat(t, text));
         return;
     }
     case TFieldType::Boolean: {

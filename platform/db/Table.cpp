@@ -540,10 +540,7 @@ bool TTable::FindKey(const QVariantList& values)
     CheckActive();
     CheckBrowseMode();
     const std::vector<TField*> fields = OrderFields(int(values.size()));
-    QVariantList coerced;
-    for (size_t i = 0; i < fields.size(); ++i)
-        coerced << fields[i]->Coerce(values.at(int(i)));
-    return GotoFirstMatch(fields, coerced);
+    return GotoFirstMatch(fields, CoerceKey(fields, values));
 }
 
 void TTable::FindNearest(const QVariantList& values)
@@ -551,10 +548,7 @@ void TTable::FindNearest(const QVariantList& values)
     CheckActive();
     CheckBrowseMode();
     const std::vector<TField*> fields = OrderFields(int(values.size()));
-    QVariantList coerced;
-    for (size_t i = 0; i < fields.size(); ++i)
-        coerced << fields[i]->Coerce(values.at(int(i)));
-    GotoNearest(fields, coerced);
+    GotoNearest(fields, CoerceKey(fields, values));
 }
 
 // ---------------------------------------------------------------- writing
