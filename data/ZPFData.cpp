@@ -123,11 +123,11 @@ TZPFDataModule::TZPFDataModule(QObject* owner) : QObject(owner)
 
     // The recipe of the current product.
     RetetaTable = NewTable(QStringLiteral("RetetaTable"), KRBPROD, RetetaDB);
-    RetetaTable->AddField(QStringLiteral("Cod_Grupa"), TFieldType::String, 8);
-    RetetaTable->AddField(QStringLiteral("Cod"), TFieldType::String, 30)->SetVisible(false);
-    TField* recipeMaterial = RetetaTable->AddField(QStringLiteral("Cod_MatPrim"), TFieldType::String, 30);
-    recipeMaterial->OnValidate = [this](TField* f) { RetetaTableCod_MatPrimValidate(f); };
-    RetetaTable->AddField(QStringLiteral("Cant_MatPrim"), TFieldType::Float);
+    AddLayout(RetetaTable, RetetaLayout());
+    RetetaTable->FieldByName(QStringLiteral("Cod"))->SetVisible(false);
+    RetetaTable->FieldByName(QStringLiteral("Cod_MatPrim"))->OnValidate = [this](TField* f) {
+        RetetaTableCod_MatPrimValidate(f);
+    };
     RetetaTable->AddLookupField(QStringLiteral("DenMat_Prim"), 255, QStringLiteral("Cod_MatPrim"), CatalogTable2,
                                 QStringLiteral("Cod"), QStringLiteral("Denumire"));
     RetetaTable->SetIndexFieldNames(QStringLiteral("Cod"));

@@ -345,8 +345,6 @@ bool TDataSet::ExtendForward()
     bool end = false;
     std::vector<TRecord> more = ReadForward(window_.empty() ? nullptr : &window_.back(), kBlock, end);
     windowAtEnd_ = end;
-    if (window_.empty() && !more.empty())
-        windowAtStart_ = windowAtStart_ || false;
     for (auto& r : more)
         window_.push_back(std::move(r));
     TrimWindow();

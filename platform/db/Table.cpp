@@ -68,6 +68,8 @@ QString StripExtension(const QString& fileName)
     return name;
 }
 
+} // namespace
+
 // SQL pieces are collected with their values in the order their placeholders appear.
 struct Sql {
     QString text;
@@ -79,6 +81,8 @@ struct Sql {
         values << value;
     }
 };
+
+namespace {
 
 bool IsNull(const QVariant& v) { return !v.isValid() || v.isNull(); }
 
@@ -441,21 +445,28 @@ std::vector<TRecord> TTable::FetchAfter(const TRecord& record, int count)
     return Select(sql.text, sql.values, false, count);
 }
 
-std::vector<TRecord> TTable::FetchBefore(const TRecord& record, int count)
+// Rows before a record are read in two index-friendly parts: the rows at or below its
+// leading value, then (when that value is not null) the rows whose leading value is null,
+// which sort below every value. The first part's condition; true when a second part exists.
+bool TTable::BeforeCondition(const TRecord& record, Sql& sql) const
 {
-    // Two reads keep both index-friendly: the rows at or below the leading value, then (when
-    // more are wanted) the rows whose leading value is null, which sort below every value.
     QVariantList key(record.key.begin(), record.key.end());
-    Sql sql;
     const bool leadNull = impl_->orderCols.empty() || IsNull(key.value(0));
     if (!leadNull)
         sql.Add(Connection::Quote(impl_->orderCols[0]) + QStringLiteral(" <= ? AND "), key[0]);
     KeyCondition(sql, impl_->orderCols, key, record.id, KeyOp::Before);
+    return !leadNull;
+}
+
+QString TTable::LeadingNull() const { return Connection::Quote(impl_->orderCols[0]) + QStringLiteral(" IS NULL"); }
+
+std::vector<TRecord> TTable::FetchBefore(const TRecord& record, int count)
+{
+    Sql sql;
+    const bool nullsBelow = BeforeCondition(record, sql);
     std::vector<TRecord> rows = Select(sql.text, sql.values, true, count);
-    if (!leadNull && int(rows.size()) < count) {
-        std::vector<TRecord> nulls =
-            Select(Connection::Quote(impl_->orderCols[0]) + QStringLiteral(" IS NULL"), {}, true, count - int(rows.size()));
-        for (auto& r : nulls)
+    if (nullsBelow && int(rows.size()) < count) {
+        for (auto& r : Select(LeadingNull(), {}, true, count - int(rows.size())))
             rows.push_back(std::move(r));
     }
     return rows;
@@ -475,16 +486,9 @@ int TTable::CountAll() { return Count({}, {}); }
 
 int TTable::CountBefore(const TRecord& record)
 {
-    QVariantList key(record.key.begin(), record.key.end());
     Sql sql;
-    const bool leadNull = impl_->orderCols.empty() || IsNull(key.value(0));
-    if (!leadNull)
-        sql.Add(Connection::Quote(impl_->orderCols[0]) + QStringLiteral(" <= ? AND "), key[0]);
-    KeyCondition(sql, impl_->orderCols, key, record.id, KeyOp::Before);
-    int n = Count(sql.text, sql.values);
-    if (!leadNull)
-        n += Count(Connection::Quote(impl_->orderCols[0]) + QStringLiteral(" IS NULL"), {});
-    return n;
+    const bool nullsBelow = BeforeCondition(record, sql);
+    return Count(sql.text, sql.values) + (nullsBelow ? Count(LeadingNull(), {}) : 0);
 }
 
 std::vector<TRecord> TTable::FetchMatching(const std::vector<TField*>& fields, const QVariantList& values, int offset,

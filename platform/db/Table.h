@@ -9,6 +9,7 @@ namespace fw {
 class Connection;
 class TSession;
 class TMasterLink;
+struct Sql;
 
 enum class TIndexOption { Primary = 1, Unique = 2, Descending = 4 };
 Q_DECLARE_FLAGS(TIndexOptions, TIndexOption)
@@ -107,6 +108,8 @@ private:
                                 int offset = 0);
     int Count(const QString& where, const QVariantList& values);
     std::vector<TField*> OrderFields(int count);
+    bool BeforeCondition(const TRecord& record, Sql& sql) const;
+    QString LeadingNull() const;
     std::shared_ptr<Connection> ConnectionForStructure();
 
     QString databaseName_;
