@@ -453,17 +453,14 @@ QVariant FromSqlValue(TFieldType type, const QVariant& value)
     if (!value.isValid() || value.isNull())
         return QVariant();
     switch (type) {
-    case TFieldType::String: {
-        const QString s = value.toString();
-        return s.isEmpty() ? QVariant() : QVariant(s);
-    }
+    case TFieldType::String:
     case TFieldType::Float:
     case TFieldType::Currency:
-        return value.toDouble();
     case TFieldType::Smallint:
     case TFieldType::Integer:
     case TFieldType::Word:
-        return value.toLongLong();
+        // Text and numbers read back exactly as they are written.
+        return ToSqlValue(type, value);
     case TFieldType::Boolean:
         return value.toLongLong() != 0;
     case TFieldType::Date: {

@@ -10,36 +10,17 @@
 
 namespace fw {
 
-void TParam::SetAsFloat(double v)
+void TParam::Set(TFieldType type, QVariant value)
 {
-    type_ = TFieldType::Float;
-    value_ = v;
+    type_ = type;
+    value_ = std::move(value);
 }
-void TParam::SetAsString(const QString& v)
-{
-    type_ = TFieldType::String;
-    value_ = v;
-}
-void TParam::SetAsInteger(qint64 v)
-{
-    type_ = TFieldType::Integer;
-    value_ = v;
-}
-void TParam::SetAsDate(const QDate& v)
-{
-    type_ = TFieldType::Date;
-    value_ = v;
-}
-void TParam::SetAsDateTime(TDateTime v)
-{
-    type_ = TFieldType::Date;
-    value_ = DateTimeToDate(v);
-}
-void TParam::SetAsBoolean(bool v)
-{
-    type_ = TFieldType::Boolean;
-    value_ = v;
-}
+void TParam::SetAsFloat(double v) { Set(TFieldType::Float, v); }
+void TParam::SetAsString(const QString& v) { Set(TFieldType::String, v); }
+void TParam::SetAsInteger(qint64 v) { Set(TFieldType::Integer, v); }
+void TParam::SetAsDate(const QDate& v) { Set(TFieldType::Date, v); }
+void TParam::SetAsDateTime(TDateTime v) { Set(TFieldType::Date, DateTimeToDate(v)); }
+void TParam::SetAsBoolean(bool v) { Set(TFieldType::Boolean, v); }
 void TParam::Clear() { value_ = QVariant(); }
 
 TQuery::TQuery(QObject* owner) : TDataSet(owner) {}

@@ -24,6 +24,8 @@ public:
     void Clear();
 
 private:
+    void Set(TFieldType type, QVariant value);
+
     QString name_;
     TFieldType type_ = TFieldType::Unknown;
     QVariant value_;
