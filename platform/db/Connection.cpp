@@ -35,6 +35,37 @@ QString CanonicalDir(const QString& directory)
 
 QString DatabaseFileName() { return QStringLiteral("tables.sqlite"); }
 
+namespace {
+
+std::function<void(const QString&)>& DamageHandler()
+{
+    static std::function<void(const QString&)> handler;
+    return handler;
+}
+
+// A damaged page or a file that is no database: what the engine reads there cannot be
+// trusted, which the program must hear of whoever is reading.
+void NotifyIfDamaged(int code, const QString& file)
+{
+    code &= 0xff;
+    if ((code == SQLITE_CORRUPT || code == SQLITE_NOTADB) && DamageHandler())
+        DamageHandler()(file);
+}
+
+} // namespace
+
+void SetDamagedDatabaseHandler(std::function<void(const QString& file)> handler)
+{
+    DamageHandler() = std::move(handler);
+}
+
+void Connection::ThrowEngineError(void* handle) const
+{
+    auto* db = static_cast<sqlite3*>(handle);
+    NotifyIfDamaged(sqlite3_errcode(db), QDir(directory_).filePath(DatabaseFileName()));
+    throw EDatabaseError(QString::fromUtf8(sqlite3_errmsg(db)));
+}
+
 std::shared_ptr<Connection> Connection::Open(const QString& directory)
 {
     if (directory.trimmed().isEmpty())
@@ -180,7 +211,7 @@ void Connection::ForEachRow(const QString& sql, const QVariantList& values, cons
     if (!st) {
         const QByteArray text = sql.toUtf8();
         if (sqlite3_prepare_v3(db, text.constData(), int(text.size()), SQLITE_PREPARE_PERSISTENT, &st, nullptr) != SQLITE_OK)
-            throw EDatabaseError(QString::fromUtf8(sqlite3_errmsg(db)));
+            ThrowEngineError(db);
         native_.insert(sql, st);
     }
     // The statement is reset whatever happens, so that it never holds the database.
@@ -217,7 +248,7 @@ void Connection::ForEachRow(const QString& sql, const QVariantList& values, cons
             }
         }
         if (rc != SQLITE_OK)
-            throw EDatabaseError(QString::fromUtf8(sqlite3_errmsg(db)));
+            ThrowEngineError(db);
     }
     const NativeRow current(st);
     for (;;) {
@@ -227,7 +258,7 @@ void Connection::ForEachRow(const QString& sql, const QVariantList& values, cons
         else if (rc == SQLITE_DONE)
             break;
         else
-            throw EDatabaseError(QString::fromUtf8(sqlite3_errmsg(db)));
+            ThrowEngineError(db);
     }
 }
 
@@ -388,6 +419,10 @@ void Connection::Raise(const QSqlError& error, const QString& context)
     if (IsKeyViolation(error))
         throw EDatabaseError(QStringLiteral("Key violation. (%1)").arg(message));
     Q_UNUSED(context);
+    bool numeric = false;
+    const int code = error.nativeErrorCode().toInt(&numeric);
+    if (numeric)
+        NotifyIfDamaged(code, QString());
     throw EDatabaseError(message);
 }
 
