@@ -2,100 +2,18 @@
 
 namespace corvanel {
 
-using fw::TFieldType;
-
-const std::vector<TFieldLayout>& RetetaLayout()
+const QStringList& RetetaFields()
 {
-    static const std::vector<TFieldLayout> fields{{"Cod_Grupa", TFieldType::String, 8},
-                                                  {"Cod", TFieldType::String, 30},
-                                                  {"Cod_MatPrim", TFieldType::String, 30},
-                                                  {"Cant_MatPrim", TFieldType::Float, 0}};
+    static const QStringList fields{QStringLiteral("Cod_Grupa"), QStringLiteral("Cod"), QStringLiteral("Cod_MatPrim"),
+                                    QStringLiteral("Cant_MatPrim")};
     return fields;
 }
 
-const std::vector<TFieldLayout>& DocInLayout()
+const QStringList& StocFields()
 {
-    static const std::vector<TFieldLayout> fields{{"Contor", TFieldType::Float, 0},
-                                                  {"Data_inregistrarii", TFieldType::Date, 0},
-                                                  {"Numar", TFieldType::Float, 0},
-                                                  {"Tip", TFieldType::String, 3},
-                                                  {"Data", TFieldType::Date, 0},
-                                                  {"Furnizor", TFieldType::String, 30},
-                                                  {"Explicatie", TFieldType::String, 255}};
-    return fields;
-}
-
-const std::vector<TFieldLayout>& ItemInLayout()
-{
-    static const std::vector<TFieldLayout> fields{{"Contor", TFieldType::Float, 0},
-                                                  {"Contor_secundar", TFieldType::Float, 0},
-                                                  {"Cod_gestiune", TFieldType::String, 4},
-                                                  {"Cod_grupa", TFieldType::String, 8},
-                                                  {"Cod_articol", TFieldType::String, 30},
-                                                  {"Lot", TFieldType::String, 30},
-                                                  {"Cantitate", TFieldType::Float, 0},
-                                                  {"Pret_achizitie_valuta", TFieldType::Float, 0},
-                                                  {"Valuta", TFieldType::String, 3},
-                                                  {"Pret_achizitie_lei", TFieldType::Float, 0},
-                                                  {"Pret_echiv_USD", TFieldType::Float, 0},
-                                                  {"TVA", TFieldType::Float, 0},
-                                                  {"Cont_marfa", TFieldType::String, 20},
-                                                  {"Cont_TVA_Intrari", TFieldType::String, 20},
-                                                  {"Agent", TFieldType::String, 3},
-                                                  {"Contor_Com", TFieldType::Float, 0},
-                                                  {"Serii", TFieldType::Boolean, 0},
-                                                  {"Cod_bare", TFieldType::String, 60}};
-    return fields;
-}
-
-const std::vector<TFieldLayout>& DocOutLayout()
-{
-    static const std::vector<TFieldLayout> fields{{"Contor", TFieldType::Float, 0},
-                                                  {"Data_inregistrarii", TFieldType::Date, 0},
-                                                  {"Numar", TFieldType::Float, 0},
-                                                  {"Tip", TFieldType::String, 3},
-                                                  {"Data", TFieldType::Date, 0},
-                                                  {"Client", TFieldType::String, 30},
-                                                  {"Explicatie", TFieldType::String, 255},
-                                                  {"Data_scadenta", TFieldType::Date, 0},
-                                                  {"Agent", TFieldType::String, 3}};
-    return fields;
-}
-
-const std::vector<TFieldLayout>& ItemOutLayout()
-{
-    static const std::vector<TFieldLayout> fields{{"Contor", TFieldType::Float, 0},
-                                                  {"Contor_secundar", TFieldType::Float, 0},
-                                                  {"Cod_gestiune", TFieldType::String, 4},
-                                                  {"Cod_grupa", TFieldType::String, 8},
-                                                  {"Cod_articol", TFieldType::String, 30},
-                                                  {"Cantitate", TFieldType::Float, 0},
-                                                  {"Pret_achizitie", TFieldType::Float, 0},
-                                                  {"Pret_vinzare", TFieldType::Float, 0},
-                                                  {"Pret_vz_echiv_USD", TFieldType::Float, 0},
-                                                  {"TVA", TFieldType::Float, 0},
-                                                  {"Cont_marfa", TFieldType::String, 20},
-                                                  {"Cont_cheltuieli", TFieldType::String, 20},
-                                                  {"Cont_TVA_Iesiri", TFieldType::String, 20},
-                                                  {"Cont_accize", TFieldType::String, 20},
-                                                  {"Acciza", TFieldType::Float, 0},
-                                                  {"Cont_adaos", TFieldType::String, 20},
-                                                  {"Cont_venituri", TFieldType::String, 20},
-                                                  {"Lot", TFieldType::String, 30},
-                                                  {"Agent", TFieldType::String, 3},
-                                                  {"Cod_bare", TFieldType::String, 60}};
-    return fields;
-}
-
-const std::vector<TFieldLayout>& StocLayout()
-{
-    static const std::vector<TFieldLayout> fields{{"Cantitate", TFieldType::Float, 0},
-                                                  {"Cod_articol", TFieldType::String, 30},
-                                                  {"Cod_grupa", TFieldType::String, 8},
-                                                  {"Cod_gestiune", TFieldType::String, 4},
-                                                  {"Pret_achizitie", TFieldType::Float, 0},
-                                                  {"Lot", TFieldType::String, 30},
-                                                  {"Agent", TFieldType::String, 3}};
+    static const QStringList fields{QStringLiteral("Cantitate"), QStringLiteral("Cod_articol"), QStringLiteral("Cod_grupa"),
+                                    QStringLiteral("Cod_gestiune"), QStringLiteral("Pret_achizitie"), QStringLiteral("Lot"),
+                                    QStringLiteral("Agent")};
     return fields;
 }
 

@@ -3,11 +3,8 @@
 // The databases, tables and fixed queries of the production add-on. The SQL lines are
 // kept exactly as the system stores them; the dataset layer adapts them to the engine.
 
-#include "platform/db/Field.h"
-
 #include <QString>
 #include <QStringList>
-#include <vector>
 
 namespace corvanel {
 
@@ -34,21 +31,13 @@ inline const QString MaterialeDB = QStringLiteral("Materiale.db");
 inline const QString ValutaDB = QStringLiteral("VALUTA.DB");
 inline const QString FirmDataDB = QStringLiteral("FIRMDATA.DB");
 
-// A field as a table layout lists it.
-struct TFieldLayout {
-    const char* Name;
-    fw::TFieldType Type;
-    int Size;
-};
-
-// Layouts of the tables the add-on relies on, fields in the order the add-on declares them.
-// The recipe table as the recipe editor, the requirement query and the recipe copy use it.
-const std::vector<TFieldLayout>& RetetaLayout();   // Cod_Grupa, Cod, Cod_MatPrim, Cant_MatPrim
-const std::vector<TFieldLayout>& ItemInLayout();   // the eighteen fields of Item_in.DB
-const std::vector<TFieldLayout>& DocInLayout();    // Contor .. Explicatie
-const std::vector<TFieldLayout>& DocOutLayout();   // the nine fields of Doc_out.DB
-const std::vector<TFieldLayout>& ItemOutLayout();  // the twenty fields of Item_out.DB
-const std::vector<TFieldLayout>& StocLayout();     // Cantitate .. Agent
+// The fields each dataset of the add-on declares, in its order. Types and widths come from
+// the company tables' one description (platform/schema/CompanyTables.h).
+// The recipe dataset: Cod_Grupa, Cod, Cod_MatPrim, Cant_MatPrim (a recipe paste appends
+// rows by position in this order).
+const QStringList& RetetaFields();
+// The stock lot as the add-on reads and writes it: Cantitate .. Agent.
+const QStringList& StocFields();
 
 // Fixed queries, line by line.
 // Raw-material quantities of the lines of one incoming document (parameter Contor, float).

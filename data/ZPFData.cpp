@@ -3,6 +3,7 @@
 #include "data/DbNames.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/Formats.h"
+#include "platform/schema/CompanyTables.h"
 #include "platform/ui/MessageDlg.h"
 #include "recipes/ZPFRetet.h"
 #include "requirement/ZPFNeces.h"
@@ -21,10 +22,10 @@ QString CatalogSearchText;
 
 namespace {
 
-void AddLayout(TTable* table, const std::vector<TFieldLayout>& layout)
+// Declares a table's fields from the company tables' description: the named ones, or all.
+void Declare(TDataSet* dataSet, const QString& table, const QStringList& names = {})
 {
-    for (const TFieldLayout& f : layout)
-        table->AddField(QString::fromLatin1(f.Name), f.Type, f.Size);
+    DeclareFields(*dataSet, CompanyTable(table), names);
 }
 
 // Refuses the value or the row being saved: the warning, then the silent abort.
@@ -87,10 +88,8 @@ TZPFDataModule::TZPFDataModule(QObject* owner) : QObject(owner)
 
     // Products, with their recipe yield.
     CatalogTable = NewTable(QStringLiteral("CatalogTable"), KRBPROD, CatalogDB);
-    CatalogTable->AddField(QStringLiteral("Grupa"), TFieldType::String, 8);
-    CatalogTable->AddField(QStringLiteral("Cod"), TFieldType::String, 30);
-    CatalogTable->AddField(QStringLiteral("Denumire"), TFieldType::String, 255);
-    CatalogTable->AddField(QStringLiteral("CantReteta"), TFieldType::Float);
+    Declare(CatalogTable, CatalogDB,
+            {QStringLiteral("Grupa"), QStringLiteral("Cod"), QStringLiteral("Denumire"), QStringLiteral("CantReteta")});
     CatalogTable->OnFilterRecord = [this](TDataSet* ds, bool& accept) { CatalogTableFilterRecord(ds, accept); };
     CatalogTable->SetFiltered(true);
     CatalogSource = NewSource(QStringLiteral("CatalogSource"), CatalogTable);
@@ -99,31 +98,23 @@ TZPFDataModule::TZPFDataModule(QObject* owner) : QObject(owner)
     // The two read-only views of raw materials and semi-finished products.
     CatalogTable1 = NewTable(QStringLiteral("CatalogTable1"), KRBPROD, CatalogDB);
     CatalogTable1->SetReadOnly(true);
-    for (const char* name : {"Grupa", "Cont_TVA_Iesiri", "Cont_marfa", "Denumire", "Cod", "Unitate_masura", "Moneda",
-                             "Cont_cheltuieli", "Cont_accize", "Cont_adaos", "Cont_venituri"}) {
-        const QString n = QString::fromLatin1(name);
-        const int size = n == QLatin1String("Grupa") ? 8
-                         : n == QLatin1String("Denumire") ? 255
-                         : n == QLatin1String("Cod") ? 30
-                         : n == QLatin1String("Unitate_masura") ? 4
-                         : n == QLatin1String("Moneda") ? 3
-                                                        : 20;
-        CatalogTable1->AddField(n, TFieldType::String, size);
-    }
+    Declare(CatalogTable1, CatalogDB,
+            {QStringLiteral("Grupa"), QStringLiteral("Cont_TVA_Iesiri"), QStringLiteral("Cont_marfa"),
+             QStringLiteral("Denumire"), QStringLiteral("Cod"), QStringLiteral("Unitate_masura"), QStringLiteral("Moneda"),
+             QStringLiteral("Cont_cheltuieli"), QStringLiteral("Cont_accize"), QStringLiteral("Cont_adaos"),
+             QStringLiteral("Cont_venituri")});
     CatalogTable1->OnFilterRecord = [this](TDataSet* ds, bool& accept) { CatalogTable1FilterRecord(ds, accept); };
     CatalogTable1->SetFiltered(true);
 
     CatalogTable2 = NewTable(QStringLiteral("CatalogTable2"), KRBPROD, QStringLiteral("Catalog.DB"));
     CatalogTable2->SetReadOnly(true);
-    CatalogTable2->AddField(QStringLiteral("Grupa"), TFieldType::String, 8);
-    CatalogTable2->AddField(QStringLiteral("Cod"), TFieldType::String, 30);
-    CatalogTable2->AddField(QStringLiteral("Denumire"), TFieldType::String, 255);
+    Declare(CatalogTable2, CatalogDB, {QStringLiteral("Grupa"), QStringLiteral("Cod"), QStringLiteral("Denumire")});
     CatalogTable2->OnFilterRecord = [this](TDataSet* ds, bool& accept) { CatalogTable2FilterRecord(ds, accept); };
     CatalogTable2->SetFiltered(true);
 
     // The recipe of the current product.
     RetetaTable = NewTable(QStringLiteral("RetetaTable"), KRBPROD, RetetaDB);
-    AddLayout(RetetaTable, RetetaLayout());
+    Declare(RetetaTable, RetetaDB, RetetaFields());
     RetetaTable->FieldByName(QStringLiteral("Cod"))->SetVisible(false);
     RetetaTable->FieldByName(QStringLiteral("Cod_MatPrim"))->OnValidate = [this](TField* f) {
         RetetaTableCod_MatPrimValidate(f);
@@ -137,7 +128,7 @@ TZPFDataModule::TZPFDataModule(QObject* owner) : QObject(owner)
     RetetaSource = NewSource(QStringLiteral("RetetaSource"), RetetaTable);
 
     StocTable = NewTable(QStringLiteral("StocTable"), KRBPROD, StocDB);
-    AddLayout(StocTable, StocLayout());
+    Declare(StocTable, StocDB, StocFields());
     StocSource = NewSource(QStringLiteral("StocSource"), StocTable);
 
     // The requirement of one incoming document.
@@ -158,26 +149,25 @@ TZPFDataModule::TZPFDataModule(QObject* owner) : QObject(owner)
 
     // The host's documents.
     DocInTable = NewTable(QStringLiteral("DocInTable"), KRBPROD, DocInDB);
-    AddLayout(DocInTable, DocInLayout());
+    Declare(DocInTable, DocInDB);
     DocInSource = NewSource(QStringLiteral("DocInSource"), DocInTable);
     ItemInTable = NewTable(QStringLiteral("ItemInTable"), KRBPROD, ItemInDB);
-    AddLayout(ItemInTable, ItemInLayout());
+    Declare(ItemInTable, ItemInDB);
     ItemInTable->SetIndexFieldNames(QStringLiteral("Contor"));
     ItemInTable->SetMasterSource(DocInSource);
     ItemInTable->SetMasterFields(QStringLiteral("Contor"));
     ItemInSource = NewSource(QStringLiteral("ItemInSource"), ItemInTable);
     DocOutTable = NewTable(QStringLiteral("DocOutTable"), KRBPROD, DocOutDB);
-    AddLayout(DocOutTable, DocOutLayout());
+    Declare(DocOutTable, DocOutDB);
     DocOutSource = NewSource(QStringLiteral("DocOutSource"), DocOutTable);
     ItemOutTable = NewTable(QStringLiteral("ItemOutTable"), KRBPROD, ItemOutDB);
-    AddLayout(ItemOutTable, ItemOutLayout());
+    Declare(ItemOutTable, ItemOutDB);
     ItemOutSource = NewSource(QStringLiteral("ItemOutSource"), ItemOutTable);
     CounterTable = NewTable(QStringLiteral("CounterTable"), KRBPROD, CounterDB);
-    CounterTable->AddField(QStringLiteral("NewCounterOut"), TFieldType::Float);
+    Declare(CounterTable, CounterDB, {QStringLiteral("NewCounterOut")});
     CounterSource = NewSource(QStringLiteral("CounterSource"), CounterTable);
     AgentsTable = NewTable(QStringLiteral("AgentsTable"), KRBPROD, UserDB);
-    AgentsTable->AddField(QStringLiteral("Init"), TFieldType::String, 3);
-    AgentsTable->AddField(QStringLiteral("Name"), TFieldType::String, 20);
+    Declare(AgentsTable, UserDB, {QStringLiteral("Init"), QStringLiteral("Name")});
     DSAgents = NewSource(QStringLiteral("DSAgents"), AgentsTable);
 
     // Fixed queries.
@@ -185,10 +175,8 @@ TZPFDataModule::TZPFDataModule(QObject* owner) : QObject(owner)
     CalcNecesSource = NewSource(QStringLiteral("CalcNecesSource"), CalcNecesQuery);
     CalcNecesQuery2 = NewQuery(QStringLiteral("CalcNecesQuery2"), KRB_PRIV, CalcNecesQuery2Sql());
     ExtragReteta = NewQuery(QStringLiteral("ExtragReteta"), KRBPROD, ExtragRetetaSql());
-    ExtragReteta->AddField(QStringLiteral("Cod"), TFieldType::String, 30);
-    ExtragReteta->AddField(QStringLiteral("Cod_MatPrim"), TFieldType::String, 30);
-    ExtragReteta->AddField(QStringLiteral("Cod_Grupa"), TFieldType::String, 8);
-    ExtragReteta->AddField(QStringLiteral("Cant_MatPrim"), TFieldType::Float);
+    Declare(ExtragReteta, RetetaDB,
+            {QStringLiteral("Cod"), QStringLiteral("Cod_MatPrim"), QStringLiteral("Cod_Grupa"), QStringLiteral("Cant_MatPrim")});
     StockQuery = NewQuery(QStringLiteral("StockQuery"), KRBPROD, StockByWarehouseSql());
     TempBatchMove = new TBatchMove(this);
     TempBatchMove->setObjectName(QStringLiteral("TempBatchMove"));

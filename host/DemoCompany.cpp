@@ -269,7 +269,7 @@ void TBuilder::Recipes()
         const TArticle& material = Article(QString::fromLatin1(r.Material));
         rows.push_back({QString::fromLatin1(r.Product), material.Code, r.Quantity, material.Group});
     }
-    Fill(dir_, RecipeTable().Name, rows);
+    Fill(dir_, fw::RecipeTable().Name, rows);
 }
 
 double TBuilder::AddHeader(const QDate& date, const QString& type, double number, const QString& supplier,
@@ -386,19 +386,6 @@ void TBuilder::Counters()
 
 } // namespace
 
-const TTableLayout& RecipeTable()
-{
-    static const TTableLayout layout = {
-        QStringLiteral("Reteta.DB"),
-        {{QStringLiteral("Cod"), fw::TFieldType::String, 30, false},
-         {QStringLiteral("Cod_MatPrim"), fw::TFieldType::String, 30, false},
-         {QStringLiteral("Cant_MatPrim"), fw::TFieldType::Float, 0, false},
-         {QStringLiteral("Cod_Grupa"), fw::TFieldType::String, 8, false}},
-        {{QString(), QStringLiteral("Cod;Cod_MatPrim"),
-          fw::TIndexOptions(fw::TIndexOption::Primary) | fw::TIndexOption::Unique}}};
-    return layout;
-}
-
 void CreateDemoCompany(const QString& directory, const QDate& today)
 {
     QDir dir(directory);
@@ -408,7 +395,7 @@ void CreateDemoCompany(const QString& directory, const QDate& today)
         throw fw::EInOutError(QStringLiteral("Nu pot crea directorul %1").arg(QDir::toNativeSeparators(directory)));
 
     CreateMissingTables(directory, HostTables());
-    CreateMissingTables(directory, {RecipeTable()});
+    CreateMissingTables(directory, {fw::RecipeTable()});
     {
         TBuilder builder(directory, today);
         auto anyTable = OpenTable(directory, "COUNTER.DB");

@@ -19,7 +19,4 @@ namespace pelmaris {
 // are written in one transaction.
 void CreateDemoCompany(const QString& directory, const QDate& today = QDate::currentDate());
 
-// The recipe table as the add-on's windows and queries use it.
-const TTableLayout& RecipeTable();
-
 } // namespace pelmaris

@@ -2,6 +2,7 @@
 
 #include "platform/boundary/TableDefs.h"
 #include "platform/db/Table.h"
+#include "platform/schema/CompanyTables.h"
 
 #include <QString>
 #include <QStringList>
@@ -10,21 +11,11 @@
 
 namespace pelmaris {
 
-// The layout of one table of a company: its file name, its fields in order and its
-// indexes (an unnamed primary one first when it has a key).
-struct TTableLayout {
-    QString Name;
-    std::vector<fw::TFieldDef> Fields;
-    std::vector<fw::TIndexDef> Indexes;
-};
-
-// Width a string field gets when its definition does not state one.
-inline constexpr int DefaultStringWidth = 20;
-
-// The host's own tables, as every company directory holds them. The add-on reads and
-// writes many of them, so the widths of the fields it names are the ones it declares.
-const std::vector<TTableLayout>& HostTables();
-// One of them by file name (case-insensitive); null when the host has no such table.
+// The company tables are described once, in the framework; the host creates them.
+using fw::TTableLayout;
+using fw::DefaultStringWidth;
+using fw::HostTables;
+// One of the host's tables by file name (case-insensitive); null when the host has no such table.
 const TTableLayout* FindHostTable(const QString& name);
 
 // A table definition handed over by the add-on, as a layout the database can create.

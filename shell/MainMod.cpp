@@ -4,6 +4,7 @@
 #include "data/ZPFData.h"
 #include "platform/boundary/HostString.h"
 #include "platform/config/Paths.h"
+#include "platform/schema/CompanyTables.h"
 #include "shell/ZPFIndic.h"
 
 #include <QWidget>
@@ -30,12 +31,20 @@ fw::TMenuItem* Item(fw::TMenuItem* parent, const char* name, const QString& capt
 
 void AddRecipeTableDef(fw::DEF_TABLE_LIST* list)
 {
-    using fw::TFieldType;
-    const fw::TFieldDescriptor fields[] = {{QStringLiteral("Cod"), TFieldType::String, 30, false},
-                                           {QStringLiteral("Cod_MatPrim"), TFieldType::String, 30, false},
-                                           {QStringLiteral("Cant_MatPrim"), TFieldType::Float, 0, false},
-                                           {QStringLiteral("Cod_Grupa"), TFieldType::String, 8, false}};
-    const fw::TIndexDescriptor indexes[] = {{QString(), QStringLiteral("Cod;Cod_MatPrim"), fw::ixPrimary | fw::ixUnique}};
+    // The definition handed over is the layout the add-on's datasets and queries work with.
+    const fw::TTableLayout& layout = fw::RecipeTable();
+    std::vector<fw::TFieldDescriptor> fields;
+    for (const fw::TFieldDef& f : layout.Fields)
+        fields.push_back({f.Name, f.DataType, static_cast<std::int16_t>(f.Size), f.Required});
+    std::vector<fw::TIndexDescriptor> indexes;
+    for (const fw::TIndexDef& ix : layout.Indexes) {
+        int options = 0;
+        if (ix.Options.testFlag(fw::TIndexOption::Primary))
+            options |= fw::ixPrimary;
+        if (ix.Options.testFlag(fw::TIndexOption::Unique))
+            options |= fw::ixUnique;
+        indexes.push_back({ix.Name, ix.Fields, static_cast<std::uint8_t>(options)});
+    }
     fw::AddTableDef(list, RetetaDB, fields, 1, indexes);
 }
 
@@ -113,6 +122,9 @@ static void ConnectGhostDB(const QString& directory)
     db->Params().clear();
     db->Params() << QStringLiteral("PATH=") + directory;
     db->Open();
+    // The stock figures, the requirement and the traceability report seek by these indexes;
+    // a company made by an older host may lack them.
+    fw::EnsureIndexes(KRBPROD, {StocDB, ItemInDB, DocOutDB, CatalogDB}, ZPFDataModule->Session);
 }
 
 } // namespace corvanel

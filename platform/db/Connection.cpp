@@ -4,6 +4,7 @@
 #include "platform/db/Database.h"
 
 #include <QDir>
+#include <algorithm>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlDriver>
@@ -311,6 +312,35 @@ std::vector<QString> Connection::IndexSql(const QString& table)
     while (q.next())
         out.push_back(q.value(0).toString());
     q.finish();
+    return out;
+}
+
+std::vector<QStringList> Connection::IndexColumns(const QString& table)
+{
+    std::vector<QStringList> out;
+    QStringList key;
+    std::vector<ColumnInfo> cols = Columns(table);
+    std::sort(cols.begin(), cols.end(), [](const ColumnInfo& a, const ColumnInfo& b) { return a.pkPosition < b.pkPosition; });
+    for (const ColumnInfo& c : cols)
+        if (c.pkPosition > 0)
+            key << c.name;
+    if (!key.isEmpty())
+        out.push_back(key);
+    QSqlQuery list(Database());
+    if (!list.exec(QStringLiteral("PRAGMA index_list(%1)").arg(Quote(table))))
+        Raise(list.lastError());
+    QStringList names;
+    while (list.next())
+        names << list.value(1).toString();
+    for (const QString& index : names) {
+        QSqlQuery info(Database());
+        if (!info.exec(QStringLiteral("PRAGMA index_info(%1)").arg(Quote(index))))
+            Raise(info.lastError());
+        QStringList columns;
+        while (info.next())
+            columns << info.value(2).toString();
+        out.push_back(columns);
+    }
     return out;
 }
 

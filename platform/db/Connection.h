@@ -70,6 +70,8 @@ public:
     QString StoredTableName(const QString& name); // empty when there is no such table
     std::vector<ColumnInfo> Columns(const QString& table);
     std::vector<QString> IndexSql(const QString& table);
+    // The columns of each index of a table, in index order; the primary key counts as one.
+    std::vector<QStringList> IndexColumns(const QString& table);
 
     // Declared types of a prepared statement's result columns.
     static QStringList DeclTypes(const QSqlQuery& query);

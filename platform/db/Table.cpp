@@ -704,6 +704,25 @@ void TTable::EmptyTable()
         Resync(false);
 }
 
+bool TTable::HasIndexOn(const QString& fields)
+{
+    auto conn = ConnectionForStructure();
+    const QString stored = conn->StoredTableName(SqlTableName());
+    if (stored.isEmpty())
+        throw EDatabaseError(QStringLiteral("Table does not exist: %1").arg(tableName_));
+    const QStringList wanted = fields.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    for (const QStringList& columns : conn->IndexColumns(stored)) {
+        if (columns.size() < wanted.size())
+            continue;
+        bool leads = true;
+        for (int i = 0; i < wanted.size() && leads; ++i)
+            leads = columns[i].compare(wanted[i].trimmed(), Qt::CaseInsensitive) == 0;
+        if (leads)
+            return true;
+    }
+    return false;
+}
+
 void TTable::AddIndex(const QString& name, const QString& fields, TIndexOptions options)
 {
     if (Active())

@@ -71,6 +71,8 @@ public:
     void DeleteTable();
     void EmptyTable();
     void AddIndex(const QString& name, const QString& fields, TIndexOptions options);
+    // True when an index of the table (its key included) begins with these fields.
+    bool HasIndexOn(const QString& fields);
 
     // The SQL name of the table and the connection it lives on (open datasets only).
     QString SqlTableName() const;

@@ -1,6 +1,7 @@
 // The add-on as the host sees it: the built library loaded at run time, its seven entry
 // points, the name, the table definition and the menus it hands over.
 #include "Company.h"
+#include "DbFixture.h"
 #include "platform/boundary/HostString.h"
 #include "platform/boundary/TableDefs.h"
 #include "platform/core/Exceptions.h"
@@ -220,6 +221,25 @@ TEST_F(Session, ChangeDbLeavesOnePathParameterAndReconnectsEveryTime)
     EXPECT_FALSE(ghost->Connected());
     EXPECT_EQ(ghost->Params(), QStringList{"PATH=" + company.Dir() + "/nu-exista"});
     Q_UNUSED(main);
+}
+
+TEST_F(Session, ConnectingAddsTheIndexesTheQueriesSeekBy)
+{
+    // A company made before the stock table had its article index.
+    const QString stockIndexes = "SELECT name FROM sqlite_master WHERE type='index' AND tbl_name='Stoc'";
+    for (const QVariant& name : RawColumn(company.Dir(), stockIndexes))
+        RawColumn(company.Dir(), "DROP INDEX \"" + name.toString() + "\"");
+    TTable stock;
+    stock.SetDatabaseName(company.Dir());
+    stock.SetTableName("Stoc.DB");
+    ASSERT_FALSE(stock.HasIndexOn("Cod_grupa;Cod_articol"));
+    lib.Init(&screen, &application);
+    lib.MainForm(owner.get());
+    THostString dir(company.Dir());
+    lib.ChangeDB(dir.Get());
+    EXPECT_TRUE(stock.HasIndexOn("Cod_grupa;Cod_articol"));
+    EXPECT_TRUE(stock.HasIndexOn("Cod_grupa"));
+    EXPECT_FALSE(stock.HasIndexOn("Cod_articol"));
 }
 
 TEST_F(Session, MainMenuTreeAsTheHostMergesIt)

@@ -20,7 +20,8 @@ public:
     QString Dir() const { return dir_; }
     QString PrivateDir() const { return private_; }
 
-    // Appends rows to a table, values in the table's column order (see Company.cpp).
+    // Appends rows to a table, values in the table's stored column order (the company
+    // tables' description).
     void Add(const QString& table, const std::vector<QVariantList>& rows);
     // Common shorthands.
     void Article(const QString& group, const QString& code, const QString& name, QVariant yield = {});

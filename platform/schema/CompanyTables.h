@@ -1,0 +1,57 @@
+#pragma once
+
+// The tables of a company database, described once: name, fields in their stored order
+// with types and widths, keys and indexes. The host creates a company from these
+// descriptions, the add-on declares its datasets' fields from them, the demo company and
+// the test fixtures build their tables from them. A field added or widened is changed
+// here and nowhere else.
+
+#include "platform/db/Table.h"
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace fw {
+
+class TDataSet;
+
+// The layout of one table: its file name, its fields in stored order and its indexes (the
+// unnamed primary one first when it has a key).
+struct TTableLayout {
+    QString Name;
+    std::vector<TFieldDef> Fields;
+    std::vector<TIndexDef> Indexes;
+
+    // The field of that name (case-insensitive); null when the table has none.
+    const TFieldDef* FindField(const QString& name) const;
+    // The same, EDatabaseError when the table has no such field.
+    const TFieldDef& Field(const QString& name) const;
+    // The names of the fields, in stored order.
+    QStringList FieldNames() const;
+};
+
+// Width a string field gets when its definition does not state one.
+inline constexpr int DefaultStringWidth = 20;
+
+// The host's own tables, as every company directory holds them.
+const std::vector<TTableLayout>& HostTables();
+// The production recipe table, the add-on's own, which the add-on hands over to the host
+// (so the host creates it with the company).
+const TTableLayout& RecipeTable();
+// A table of either list by file name (case-insensitive); null when there is none.
+const TTableLayout* FindCompanyTable(const QString& name);
+// The same, EDatabaseError when there is no such table.
+const TTableLayout& CompanyTable(const QString& name);
+
+// Declares a table's data fields on a dataset: the named ones in the order named, or all
+// of them in stored order when no name is given. EDatabaseError for a name the table lacks.
+void DeclareFields(TDataSet& dataSet, const TTableLayout& table, const QStringList& names = {});
+
+// Creates, in an open company database, the secondary indexes of the given tables that are
+// missing (an index on the same leading fields counts as present). A table that does not
+// exist is left alone. Returns false when the database could not be changed (read only);
+// queries then still work, only slower.
+bool EnsureIndexes(const QString& database, const QStringList& tables, TSession* session = nullptr);
+
+} // namespace fw
