@@ -139,7 +139,9 @@ bool TDataForm::OpenData()
     } catch (const fw::EDatabaseError& e) {
         for (auto it = tables_.rbegin(); it != tables_.rend(); ++it)
             (*it)->Close();
-        fw::MessageDlg(DatabaseErrorText(e.Message()), fw::TMsgDlgType::Error);
+        // A damaged file is told as such by the program, in place of the engine's words.
+        if (!dynamic_cast<const fw::EDatabaseDamaged*>(&e))
+            fw::MessageDlg(DatabaseErrorText(e.Message()), fw::TMsgDlgType::Error);
         return false;
     }
 }

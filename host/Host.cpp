@@ -111,6 +111,9 @@ void TPelmarisHost::Shutdown()
 
 void TPelmarisHost::ReportError(const std::exception& error)
 {
+    // Said by the damaged-database handler, in words the user can act on.
+    if (dynamic_cast<const fw::EDatabaseDamaged*>(&error))
+        return;
     if (const auto* db = dynamic_cast<const fw::EDatabaseError*>(&error))
         fw::MessageDlg(DatabaseErrorText(db->Message()), fw::TMsgDlgType::Error);
     else
@@ -134,6 +137,7 @@ bool TPelmarisHost::OpenCompany(const QString& directory, bool confirmNew)
     if (!mainForm_->CloseChildWindows())
         return false;
     damageShown_ = false;
+    lastDamageMessage_.invalidate();
     openingDir_ = dir;
     try {
         fw::THourGlass wait(screen_.get());
@@ -201,7 +205,9 @@ bool TPelmarisHost::OpenStartupCompany(const QString& argument)
 
 void TPelmarisHost::DatabaseDamaged(const QString& file)
 {
-    if (damagePending_ || damageShown_)
+    // Once per failing action; and not again and again while windows that keep reading
+    // the damaged pages repaint behind the message.
+    if (damagePending_ || (lastDamageMessage_.isValid() && lastDamageMessage_.elapsed() < 5000))
         return;
     damagePending_ = true;
     // Known from the connection, else the company being opened or the open one.
@@ -220,6 +226,7 @@ void TPelmarisHost::ReportDamage()
     damageShown_ = true;
     ForgetAsLastCompany(QFileInfo(damagedFile_).absolutePath());
     fw::MessageDlg(DamagedCompanyText(damagedFile_), fw::TMsgDlgType::Error);
+    lastDamageMessage_.start();
 }
 
 void TPelmarisHost::ForgetAsLastCompany(const QString& directory)

@@ -4,6 +4,7 @@
 #include "host/Schema.h"
 #include "platform/ui/Menus.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QString>
 #include <functional>
@@ -90,9 +91,9 @@ public:
 
 private:
     void LoadAddOn();
-    // The engine found a database damaged: said once per company, as soon as control is
-    // back in the event loop (or at once by a failed opening), and the company is no
-    // longer the one the next start opens.
+    // The engine found a database damaged: said as soon as control is back in the event
+    // loop (or at once by a failed opening), and the company is no longer the one the
+    // next start opens.
     void DatabaseDamaged(const QString& file);
     void ReportDamage();
     void ForgetAsLastCompany(const QString& directory);
@@ -114,6 +115,7 @@ private:
     QString damagedFile_;
     bool damagePending_ = false;
     bool damageShown_ = false;
+    QElapsedTimer lastDamageMessage_;
     QPointer<TDataForm> docIn_, docOut_, stock_, catalog_, classes_, warehouses_, suppliers_, currencies_;
 };
 

@@ -45,11 +45,14 @@ std::function<void(const QString&)>& DamageHandler()
 
 // A damaged page or a file that is no database: what the engine reads there cannot be
 // trusted, which the program must hear of whoever is reading.
-void NotifyIfDamaged(int code, const QString& file)
+[[noreturn]] void Throw(int code, const QString& message, const QString& file)
 {
     code &= 0xff;
-    if ((code == SQLITE_CORRUPT || code == SQLITE_NOTADB) && DamageHandler())
+    if (code != SQLITE_CORRUPT && code != SQLITE_NOTADB)
+        throw EDatabaseError(message);
+    if (DamageHandler())
         DamageHandler()(file);
+    throw EDatabaseDamaged(message);
 }
 
 } // namespace
@@ -62,8 +65,7 @@ void SetDamagedDatabaseHandler(std::function<void(const QString& file)> handler)
 void Connection::ThrowEngineError(void* handle) const
 {
     auto* db = static_cast<sqlite3*>(handle);
-    NotifyIfDamaged(sqlite3_errcode(db), QDir(directory_).filePath(DatabaseFileName()));
-    throw EDatabaseError(QString::fromUtf8(sqlite3_errmsg(db)));
+    Throw(sqlite3_errcode(db), QString::fromUtf8(sqlite3_errmsg(db)), QDir(directory_).filePath(DatabaseFileName()));
 }
 
 std::shared_ptr<Connection> Connection::Open(const QString& directory)
@@ -421,9 +423,7 @@ void Connection::Raise(const QSqlError& error, const QString& context)
     Q_UNUSED(context);
     bool numeric = false;
     const int code = error.nativeErrorCode().toInt(&numeric);
-    if (numeric)
-        NotifyIfDamaged(code, QString());
-    throw EDatabaseError(message);
+    Throw(numeric ? code : SQLITE_ERROR, message, QString());
 }
 
 ColumnInfo ParseDeclType(const QString& declType)

@@ -113,7 +113,8 @@ QString DatabaseFileName();
 
 // Called whenever the engine reports a database file as damaged (a page it cannot read)
 // or as no database at all, before the error is raised, with the file when it is known
-// (empty otherwise). One handler for the process: the program's.
+// (empty otherwise); the error raised is then an EDatabaseDamaged. One handler for the
+// process: the program's.
 void SetDamagedDatabaseHandler(std::function<void(const QString& file)> handler);
 
 } // namespace fw
