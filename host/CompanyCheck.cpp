@@ -46,15 +46,24 @@ fw::TIntegrityReport CheckCompany(QWidget* parent, const QString& directory)
     // The check reads the whole file: on a thread of its own, the window stays alive and
     // the user can stop it.
     QThread* worker = QThread::create([&] {
-        report = fw::CheckDatabaseIntegrity(directory, [&](qint64 done, qint64 total) {
-            const int value = total > 0 ? int(done * kSteps / total) : kSteps;
-            QMetaObject::invokeMethod(
-                &progress,
-                [shown, value] {
-                    if (shown && !shown->wasCanceled())
-                        shown->setValue(value);
-                },
-                Qt::QueuedConnection);
+        QString lastTable;
+        report = fw::CheckDatabaseIntegrity(directory, [&](qint64 done, qint64 total, const QString& table) {
+            // Asked often while a large table is checked: the window hears only of news.
+            if (table != lastTable || table.isEmpty()) {
+                lastTable = table;
+                const int value = total > 0 ? int(done * kSteps / total) : kSteps;
+                const QString label = table.isEmpty() ? QStringLiteral("Verificarea s-a incheiat.")
+                                                      : QStringLiteral("Se verifica tabela %1...").arg(table);
+                QMetaObject::invokeMethod(
+                    &progress,
+                    [shown, value, label] {
+                        if (shown && !shown->wasCanceled()) {
+                            shown->setLabelText(label);
+                            shown->setValue(value);
+                        }
+                    },
+                    Qt::QueuedConnection);
+            }
             return !stop.load();
         });
     });

@@ -26,6 +26,15 @@ public:
     TReadOnlyDb(const TReadOnlyDb&) = delete;
     TReadOnlyDb& operator=(const TReadOnlyDb&) = delete;
 
+    // Asks `keepGoing` every so many steps of the engine; false interrupts the statement.
+    void WhileRunning(std::function<bool()> keepGoing)
+    {
+        keepGoing_ = std::move(keepGoing);
+        if (db_)
+            sqlite3_progress_handler(db_, keepGoing_ ? 10000 : 0, &TReadOnlyDb::Step, this);
+    }
+    bool Interrupted() const { return db_ && sqlite3_errcode(db_) == SQLITE_INTERRUPT; }
+
     QString Error() const { return db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QStringLiteral("out of memory"); }
 
     // Runs a statement and hands over the first column of each row; false on an error.
@@ -43,7 +52,10 @@ public:
     }
 
 private:
+    static int Step(void* self) { return static_cast<TReadOnlyDb*>(self)->keepGoing_() ? 0 : 1; }
+
     sqlite3* db_ = nullptr;
+    std::function<bool()> keepGoing_;
 };
 
 QString Quoted(QString name) { return QLatin1Char('"') + name.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"'); }
@@ -55,8 +67,7 @@ QString Text(sqlite3_stmt* st, int column)
 
 } // namespace
 
-TIntegrityReport CheckDatabaseIntegrity(const QString& directory,
-                                        const std::function<bool(qint64 done, qint64 total)>& progress)
+TIntegrityReport CheckDatabaseIntegrity(const QString& directory, const TIntegrityProgress& progress)
 {
     TIntegrityReport report;
     const QString file = QDir(directory).filePath(DatabaseFileName());
@@ -82,21 +93,27 @@ TIntegrityReport CheckDatabaseIntegrity(const QString& directory,
     }
     qint64 done = 0;
     for (const auto& [name, weight] : tables) {
-        if (progress && !progress(done, total)) {
+        if (progress && !progress(done, total, name)) {
             report.Stopped = true;
             return report;
         }
+        if (progress)
+            db.WhileRunning([&, table = name] { return progress(done, total, table); });
         const bool ran = db.Each(QStringLiteral("PRAGMA integrity_check(%1)").arg(Quoted(name)), [&](sqlite3_stmt* st) {
             const QString finding = Text(st, 0);
             if (finding != QLatin1String("ok"))
                 report.Problems << QStringLiteral("%1: %2").arg(name, finding);
         });
+        if (!ran && db.Interrupted()) {
+            report.Stopped = true;
+            return report;
+        }
         if (!ran)
             report.Problems << QStringLiteral("%1: %2").arg(name, db.Error());
         done += weight;
     }
     if (progress)
-        progress(total, total);
+        progress(total, total, QString());
     report.Ok = report.Problems.isEmpty();
     return report;
 }

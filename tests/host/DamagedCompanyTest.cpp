@@ -100,23 +100,41 @@ TEST(DamagedCompany, CheckFindsTheDamageAndPassesASoundCompany)
     DamageTable(damaged, "Stoc");
 
     std::vector<std::pair<qint64, qint64>> steps;
-    const fw::TIntegrityReport good =
-        fw::CheckDatabaseIntegrity(sound, [&](qint64 done, qint64 total) { steps.emplace_back(done, total); return true; });
+    QStringList tables;
+    const fw::TIntegrityReport good = fw::CheckDatabaseIntegrity(sound, [&](qint64 done, qint64 total, const QString& t) {
+        steps.emplace_back(done, total);
+        if (!tables.contains(t))
+            tables << t;
+        return true;
+    });
     EXPECT_TRUE(good.Ok);
     EXPECT_TRUE(good.Problems.isEmpty());
     ASSERT_GE(steps.size(), 2u);
     EXPECT_EQ(steps.front().first, 0);
     EXPECT_EQ(steps.back().first, steps.back().second);
     EXPECT_TRUE(std::is_sorted(steps.begin(), steps.end()));
+    EXPECT_TRUE(tables.contains(QStringLiteral("Stoc")));
+    EXPECT_EQ(tables.last(), QString()); // the end
 
     const fw::TIntegrityReport bad = fw::CheckDatabaseIntegrity(damaged);
     EXPECT_FALSE(bad.Ok);
     ASSERT_FALSE(bad.Problems.isEmpty());
     EXPECT_TRUE(bad.Problems.first().startsWith(QStringLiteral("Stoc: "))) << bad.Problems.first().toStdString();
 
-    const fw::TIntegrityReport stopped = fw::CheckDatabaseIntegrity(sound, [](qint64, qint64) { return false; });
-    EXPECT_TRUE(stopped.Stopped);
-    EXPECT_FALSE(stopped.Ok);
+    // Stopped before a table, or in the middle of one.
+    for (const char* at : {"COUNTER", "Stoc"}) {
+        bool started = false;
+        const fw::TIntegrityReport stopped =
+            fw::CheckDatabaseIntegrity(sound, [&](qint64, qint64, const QString& t) {
+                if (t != QLatin1String(at))
+                    return true;
+                const bool first = !started;
+                started = true;
+                return first && QLatin1String(at) == QLatin1String("Stoc"); // asked again inside
+            });
+        EXPECT_TRUE(stopped.Stopped) << at;
+        EXPECT_FALSE(stopped.Ok) << at;
+    }
 
     // The menu command on the open company.
     ASSERT_TRUE(host->OpenCompany(sound, false));
