@@ -1,5 +1,6 @@
 // The program as started from a shell: its help without a display, and Qt's own texts
 // in Romanian.
+#include "TempDir.h"
 #include "host/QtRomanian.h"
 
 #include <QApplication>
@@ -35,6 +36,9 @@ TEST(Program, StandardButtonsSpeakRomanian)
     EXPECT_EQ(box.button(QMessageBox::Yes)->text(), QStringLiteral("&Da"));
     EXPECT_EQ(box.button(QMessageBox::No)->text(), QStringLiteral("&Nu"));
     EXPECT_EQ(box.button(QMessageBox::Cancel)->text(), QStringLiteral("Renunta"));
+    box.setIcon(QMessageBox::Question);
+    box.setText(QStringLiteral("Stergeti inregistrarea?"));
+    box.grab().save(testsupport::LookDir() + QStringLiteral("/host-mesaj.png"));
     EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Look in:"), QStringLiteral("Cauta in:"));
     // What the catalogue lacks stays as Qt has it.
     EXPECT_EQ(QCoreApplication::translate("QFileDialog", "No such text"), QStringLiteral("No such text"));
