@@ -5,15 +5,18 @@
 #include "host/DemoCompany.h"
 #include "host/DocInForm.h"
 #include "host/MainForm.h"
+#include "platform/config/FileLock.h"
 #include "platform/config/Paths.h"
 #include "platform/config/SettingsStore.h"
 #include "platform/core/Exceptions.h"
+#include "platform/db/Connection.h"
 #include "platform/db/Database.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/MessageDlg.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenuBar>
@@ -91,6 +94,8 @@ void TPelmarisHost::Shutdown()
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     addOn_.Unload();
+    companyDb_.reset();
+    companyHold_.reset();
 }
 
 void TPelmarisHost::ReportError(const std::exception& error)
@@ -117,18 +122,34 @@ bool TPelmarisHost::OpenCompany(const QString& directory, bool confirmNew)
         return false;
     if (!mainForm_->CloseChildWindows())
         return false;
+    // A directory that turns out to hold no company keeps no lock file of ours.
+    const QString lockFile = QDir(dir).filePath(CompanyLockFile);
+    const bool lockFileWasThere = QFileInfo::exists(lockFile);
+    const auto refuse = [&](const QString& message) {
+        if (!lockFileWasThere)
+            QFile::remove(lockFile);
+        fw::MessageDlg(message, fw::TMsgDlgType::Error);
+        return false;
+    };
+    std::unique_ptr<fw::TFileLock> hold;
+    std::shared_ptr<fw::Connection> db;
     try {
         fw::THourGlass wait(screen_.get());
-        PrepareCompanyDatabase(dir, addOnTables_);
+        // Held before anything is read, so that nobody remakes the company meanwhile.
+        hold = HoldCompany(dir);
+        db = OpenCompanyDatabase(dir, !IsCompanyDirectory(dir));
+        if (!db->ReadOnly())
+            PrepareCompanyDatabase(dir, addOnTables_);
         SetCompanyAliases(dir);
     } catch (const fw::EDatabaseError& e) {
-        fw::MessageDlg(DatabaseErrorText(e.Message()), fw::TMsgDlgType::Error);
-        return false;
+        return refuse(DatabaseErrorText(e.Message()));
     } catch (const fw::EInOutError& e) {
-        fw::MessageDlg(e.Message(), fw::TMsgDlgType::Error);
-        return false;
+        return refuse(e.Message());
     }
+    companyDb_ = std::move(db);
+    companyHold_ = std::move(hold);
     companyDir_ = dir;
+    companyReadOnly_ = companyDb_->ReadOnly();
     try {
         fw::TSettingsStore().WriteString(fw::TSettingsStore::LastDatabaseDir, dir);
     } catch (const fw::EInOutError& e) {
@@ -138,21 +159,20 @@ bool TPelmarisHost::OpenCompany(const QString& directory, bool confirmNew)
     }
     if (addOn_.Loaded())
         addOn_.ChangeDB(dir);
-    mainForm_->SetCompany(CompanyName(dir), dir);
+    mainForm_->SetCompany(CompanyName(dir), dir, companyReadOnly_ ? ReadOnlyCompanyText : QString());
     return true;
 }
 
 bool TPelmarisHost::OpenDemoCompany(bool recreate)
 {
     const QString dir = DemoCompanyDir();
-    // A company in use is never wiped under its open database.
-    const bool inUse = QDir::cleanPath(dir) == companyDir_;
-    if ((recreate && !inUse) || !IsCompanyDirectory(dir)) {
+    if (recreate || !IsCompanyDirectory(dir)) {
         if (!mainForm_->CloseChildWindows())
             return false;
         try {
             fw::THourGlass wait(screen_.get());
-            CreateDemoCompany(dir);
+            if (!CreateDemoCompany(dir))
+                mainForm_->ShowHint(DemoInUseText);
         } catch (const std::exception& e) {
             fw::MessageDlg(QStringLiteral("Firma demonstrativa nu a putut fi creata:\r%1").arg(fw::ExceptionMessage(e)),
                            fw::TMsgDlgType::Error);

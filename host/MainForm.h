@@ -39,8 +39,8 @@ public:
     std::function<void()> OnStock;
     std::function<void()> OnCatalog;
 
-    // The status line.
-    void SetCompany(const QString& name, const QString& directory);
+    // The status line. `note` stands after the company's name (how it is open).
+    void SetCompany(const QString& name, const QString& directory, const QString& note = {});
     void SetAddOnName(const QString& name);
     void ShowHint(const QString& hint);
     QString CompanyText() const;

@@ -44,7 +44,7 @@ int main(int argc, char** argv)
     parser.setApplicationDescription(QStringLiteral("Pelmaris - gestiunea stocurilor pe loturi"));
     parser.addHelpOption();
     const QCommandLineOption demo(QStringLiteral("demo"),
-                                  QStringLiteral("Creeaza din nou firma demonstrativa si o deschide."));
+                                  QStringLiteral("Creeaza din nou firma demonstrativa si o deschide (daca alt program o are deschisa, o deschide asa cum este)."));
     const QCommandLineOption quitAfter(QStringLiteral("quit-after"),
                                        QStringLiteral("Inchide programul dupa <ms> milisecunde."),
                                        QStringLiteral("ms"));
