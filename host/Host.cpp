@@ -12,6 +12,8 @@
 #include "platform/db/Connection.h"
 #include "platform/db/Database.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/DBGridNormal.h"
+#include "platform/ui/DBNavigator.h"
 #include "platform/ui/MessageDlg.h"
 
 #include <QCoreApplication>
@@ -207,6 +209,17 @@ Form* TPelmarisHost::ShowSingle(QPointer<TDataForm>& slot)
     auto form = std::make_unique<Form>(mainForm_.get());
     if (!form->OpenData())
         return nullptr;
+    if (companyReadOnly_) {
+        // Nothing can be saved: the windows offer no change to begin with.
+        for (fw::TDBGridNormal* grid : form->Grids())
+            grid->SetReadOnly(true);
+        // The navigator has no meta-object of its own, so widgets are told apart by type.
+        for (QWidget* child : form->template findChildren<QWidget*>()) {
+            if (auto* navigator = dynamic_cast<fw::TDBNavigator*>(child))
+                navigator->SetVisibleButtons({fw::TNavigateBtn::First, fw::TNavigateBtn::Prior, fw::TNavigateBtn::Next,
+                                              fw::TNavigateBtn::Last, fw::TNavigateBtn::Refresh});
+        }
+    }
     slot = form.get();
     form->ShowFitted();
     return form.release(); // owned by the main window now, freed when closed

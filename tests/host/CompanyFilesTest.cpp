@@ -3,6 +3,7 @@
 #include "HostFixture.h"
 #include "host/Company.h"
 #include "host/DemoCompany.h"
+#include "host/DataForm.h"
 #include "host/MainForm.h"
 #include "platform/core/Exceptions.h"
 #include "platform/db/Database.h"
@@ -89,6 +90,8 @@ TEST(ChildProcess, Role)
         TellParent(text);
     if (role == QLatin1String("hold-company"))
         WaitForParent();
+    if (TDataForm* stock = host->ShowStock(); stock && stock->Grids().front()->ReadOnly())
+        TellParent(QStringLiteral("windows read-only"));
     // A change of the company, as every window makes it.
     try {
         testsupport::OpenTable(dir, QStringLiteral("Gest.DB"))->AppendRecord({QStringLiteral("ZZ"), QStringLiteral("Gestiune noua")});
@@ -224,8 +227,8 @@ TEST(CompanyFiles, ACompanyTheUserMayOnlyReadOpensReadOnlyAndRefusesChanges)
 
         TChildProcess user(QStringLiteral("open-company"), {dir}, true);
         EXPECT_EQ(user.Finish(), 0);
-        EXPECT_EQ(user.Lines().filter(QRegularExpression(QStringLiteral("^(open|not open|Firma: .*|Eroare.*|Baza de date.*)$"))),
-                  (QStringList{QStringLiteral("open"), QStringLiteral("Firma: firma (doar citire)"),
+        EXPECT_EQ(user.Lines().filter(QRegularExpression(QStringLiteral("^(open|not open|Firma: .*|windows.*|Eroare.*|Baza de date.*)$"))),
+                  (QStringList{QStringLiteral("open"), QStringLiteral("Firma: firma (doar citire)"), QStringLiteral("windows read-only"),
                                QStringLiteral("Baza de date poate fi doar citita: modificarea nu a fost salvata.")}))
             << user.Lines().join(QLatin1Char('|')).toStdString();
         EXPECT_EQ(ReadFileBytes(DatabaseFile(dir)), before);
