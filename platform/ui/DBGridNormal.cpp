@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPersistentModelIndex>
+#include <QScopedValueRollback>
 #include <QStyledItemDelegate>
 
 namespace fw {
@@ -307,7 +308,10 @@ TDBGridNormal::TDBGridNormal(QWidget* parent)
     verticalHeader()->setHighlightSections(false);
     verticalHeader()->setFixedWidth(fontMetrics().horizontalAdvance(QChar(0x25B6)) + 10);
     connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int section, int, int size) {
-        if (section < ColumnCount() && horizontalHeader()->sectionResizeMode(section) == QHeaderView::Interactive)
+        // Only the user's resizing gives a column a width of its own; a width the grid
+        // computed (before its field was there, say) is computed again when asked.
+        if (!applyingWidths_ && section < ColumnCount() &&
+            horizontalHeader()->sectionResizeMode(section) == QHeaderView::Interactive)
             columns_[size_t(section)]->width_ = size;
     });
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) { FocusChanged(old, now); });
@@ -431,6 +435,7 @@ void TDBGridNormal::ColumnsChanged()
 
 void TDBGridNormal::ApplyColumnWidths()
 {
+    const QScopedValueRollback applying(applyingWidths_, true);
     for (int i = 0; i < ColumnCount() && i < model_->columnCount(); ++i)
         horizontalHeader()->resizeSection(i, columns_[size_t(i)]->Width());
 }

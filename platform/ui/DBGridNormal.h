@@ -233,6 +233,7 @@ private:
     bool editorDirty_ = false;
     bool focused_ = false;
     bool paintErrorReported_ = false;
+    bool applyingWidths_ = false;
     QPointer<QLineEdit> editor_;
     int editorColumn_ = -1;
     const QEvent* lastKeyEvent_ = nullptr;
