@@ -1,0 +1,312 @@
+// The catalog lookup: what it gives back, the display orders and search, edit mode with
+// the rules on articles, the layout file, and other users' changes.
+#include "CatalogFixture.h"
+#include "catalog/Askcoef.h"
+#include "catalog/Streeming.h"
+#include "platform/ui/ComponentStream.h"
+#include "platform/ui/DBGridNormal.h"
+#include "platform/ui/Guard.h"
+#include "platform/ui/Menus.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+using namespace corvanel;
+using namespace fw;
+
+namespace {
+
+const QString kAccountWarning = QStringLiteral("Introduceti simbolul contului în format 999(9).99(9).99(9) !");
+
+class CatalogLookup : public cattest::CatalogFixture {
+protected:
+    // Runs the lookup from group/article with `user` acting on the window.
+    bool Lookup(QString& group, QString& article, const std::function<void(TCatLookupForm*)>& user)
+    {
+        TModalHook hook([&](TForm* f) {
+            user(static_cast<TCatLookupForm*>(f));
+            return TModalResult::None;
+        });
+        return ExecuteCatLookup(nullptr, group, article);
+    }
+    static void Ok(TCatLookupForm* f) { f->ButtonOK->click(); }
+};
+
+TEST(AccountSymbol, AtMostTenCharactersBeforeTheFirstDotAndTwoAnalyticPartsOfTwenty)
+{
+    const QString twenty(20, QLatin1Char('9'));
+    for (const QString& valid : {QString(), QStringLiteral("4426"), QStringLiteral("371.02.003"), QStringLiteral("4426.01"),
+                                 QStringLiteral("1234567890"), QStringLiteral("371.") + twenty, "371.02." + twenty})
+        EXPECT_TRUE(IsValidAccountSymbol(valid)) << qPrintable(valid);
+    for (const QString& invalid : {QStringLiteral("371.02.003.4"), QStringLiteral("1.2.3.4"), QStringLiteral("12345678901"),
+                                   QStringLiteral("12345678901.1"), "371." + twenty + "9", "371.02." + twenty + "9"})
+        EXPECT_FALSE(IsValidAccountSymbol(invalid)) << qPrintable(invalid);
+}
+
+TEST_F(CatalogLookup, GivesBackTheChosenArticleOrLeavesTheCodesOnCancel)
+{
+    const auto cancel = [](TCatLookupForm* f) { f->ButtonCancel->click(); };
+    const auto escape = [](TCatLookupForm* f) { QTest::keyClick(f->CatGrid, Qt::Key_Escape); };
+    const auto doubleClickFirstRow = [](TCatLookupForm* f) {
+        const QRect cell = f->CatGrid->visualRect(f->CatGrid->model()->index(0, 1));
+        QTest::mouseDClick(f->CatGrid->viewport(), Qt::LeftButton, {}, cell.center());
+    };
+    struct Case {
+        QString group, article;
+        std::function<void(TCatLookupForm*)> user;
+        bool chosen;
+        QString wantGroup, wantArticle;
+    };
+    const Case cases[] = {
+        {"01", "B2", Ok, true, "01", "B2"},
+        {"04", "D4", Ok, true, "04", "D4"}, // the second group of the first class
+        {"02", "P1", Ok, true, "02", "P1"}, // a group of another class
+        {"01", "NOPE", Ok, true, "01", "A1"}, // not in the group: its first article
+        {"01", "C3", doubleClickFirstRow, true, "01", "A1"},
+        {"01", "B2", cancel, false, "01", "B2"},
+        {"02", "NOPE", escape, false, "02", "NOPE"},
+    };
+    for (const Case& c : cases) {
+        QString group = c.group, article = c.article;
+        EXPECT_EQ(Lookup(group, article, c.user), c.chosen) << qPrintable(c.group + "/" + c.article);
+        EXPECT_EQ(group + "/" + article, c.wantGroup + "/" + c.wantArticle);
+    }
+    EXPECT_EQ(messages.Count(), 0);
+}
+
+TEST_F(CatalogLookup, DisplayOrdersKeepTheGroupAndSearchTheSecondOrderField)
+{
+    OpenForm();
+    form->ShowGroup("01");
+    struct Case {
+        int item;
+        QString codes, search, found;
+    };
+    const Case cases[] = {{0, "A1 B2 C3", "B", "B2"}, {1, "B2 C3 A1", "M", "C3"}, {2, "C3 A1 B2", "n", "B2"}};
+    for (const Case& c : cases) {
+        form->SearchEdit->clear();
+        form->IndexComboBox->setCurrentIndex(c.item);
+        EXPECT_EQ(testsupport::Column(*form->Catalog, "Cod").join(' '), c.codes);
+        form->SearchEdit->setText(c.search);
+        EXPECT_EQ(CurrentArticle(), c.found) << c.item;
+        form->SearchEdit->clear(); // an empty text moves nothing
+        EXPECT_EQ(CurrentArticle(), c.found);
+    }
+}
+
+TEST_F(CatalogLookup, CurrencyAndAccountChecksRefuseWithTheirWarnings)
+{
+    OpenForm();
+    form->ShowGroup("01");
+    struct Case {
+        const char* field;
+        QString value, warning; // no warning: accepted
+    };
+    const Case cases[] = {{"Moneda", "EUR", ""},
+                          {"Moneda", "XYZ", "<XYZ> nu exista în catalogul de valute!"},
+                          {"Cont_marfa", "371.02.003", ""},
+                          {"Cont_venituri", "12345678901.1", kAccountWarning},
+                          {"Cont_TVA_Intrari", "4.4.2.6", kAccountWarning}};
+    for (const Case& c : cases) {
+        form->Catalog->Edit();
+        TField* field = form->Catalog->FieldByName(c.field);
+        const QString before = field->AsString();
+        messages.Clear();
+        EXPECT_EQ(Guarded(nullptr, [&] { field->SetAsString(c.value); }), c.warning.isEmpty()) << c.field;
+        EXPECT_EQ(field->AsString(), c.warning.isEmpty() ? c.value : before);
+        EXPECT_EQ(messages.Texts(), c.warning.isEmpty() ? QStringList() : QStringList{c.warning});
+        form->Catalog->Cancel();
+    }
+}
+
+TEST_F(CatalogLookup, EditModeAddsArticlesWithDefaultsAndSavesOnlyWithCodeAndName)
+{
+    OpenForm();
+    form->ShowGroup("04");
+    form->show();
+    EXPECT_FALSE(form->EditMode());
+    EXPECT_FALSE(form->MenuBar->isVisible());
+    form->EditBtn->click();
+    EXPECT_TRUE(form->EditMode());
+    EXPECT_TRUE(form->EditBtn->isChecked());
+    EXPECT_FALSE(form->ButtonOK->isEnabled());
+    EXPECT_FALSE(form->GroupGrid->ReadOnly());
+    EXPECT_TRUE(form->MenuBar->isVisible());
+    EXPECT_TRUE(form->Indexeazapreturile1->Visible());
+
+    form->Catalog->Insert();
+    TDataSet* c = form->Catalog;
+    EXPECT_EQ(form->CatGrid->SelectedField()->FieldName(), "Cod");
+    QStringList defaults;
+    for (const char* f : {"Grupa", "Cont_marfa", "Cont_cheltuieli", "Cont_TVA_Intrari", "Cont_TVA_Iesiri", "Coef_TVA",
+                          "Cont_venituri", "Cont_adaos", "Cont_accize"})
+        defaults << Current(c, f);
+    EXPECT_EQ(defaults.join(' '), "04 371 607 4426 4427 19 707 378 446");
+
+    for (const auto& [code, name] : {std::pair<QString, QString>{"X9", ""}, {"", "Nume"}}) {
+        c->FieldByName("Cod")->SetAsString(code);
+        c->FieldByName("Denumire")->SetAsString(name);
+        messages.Clear();
+        form->EditBtn->click(); // leaving edit mode saves the row
+        EXPECT_EQ(messages.Texts(), QStringList{"Introduceti atît codul si denumirea!"});
+        EXPECT_EQ(c->State(), TDataSetState::Insert);
+        EXPECT_TRUE(form->EditMode());
+    }
+    c->FieldByName("Cod")->SetAsString("X9");
+    form->EditBtn->click();
+    EXPECT_EQ(c->State(), TDataSetState::Browse);
+    EXPECT_FALSE(form->EditMode());
+    EXPECT_TRUE(form->ButtonOK->isEnabled());
+    EXPECT_FALSE(form->MenuBar->isVisible());
+    EXPECT_EQ(testsupport::Column(*c, "Cod").join(' '), "D4 X9");
+}
+
+TEST_F(CatalogLookup, ClosingSavesTheArticleBeingEdited)
+{
+    QString group = "01", article = "B2";
+    EXPECT_TRUE(Lookup(group, article, [](TCatLookupForm* f) {
+        f->EditBtn->click();
+        f->Catalog->Edit();
+        f->Catalog->FieldByName("Cod")->SetAsString("B5");
+        f->CatGrid->OnDblClick(f->CatGrid); // accepting works in edit mode too
+    }));
+    EXPECT_EQ(article, "B5");
+    EXPECT_EQ(testsupport::RawColumn(company.Dir(), "SELECT Cod FROM CATALOG WHERE Grupa='01' ORDER BY Cod").size(), 3);
+    EXPECT_EQ(testsupport::RawColumn(company.Dir(), "SELECT Denumire FROM CATALOG WHERE Cod='B5'"), QVariantList{"Alfa"});
+}
+
+TEST_F(CatalogLookup, WithoutGroupsItOpensInEditModeWithTheWarning)
+{
+    OtherUser("DELETE FROM Grup");
+    OpenForm();
+    EXPECT_TRUE(form->EditMode());
+    EXPECT_TRUE(form->EditBtn->isChecked());
+    EXPECT_FALSE(form->ButtonOK->isEnabled());
+    EXPECT_EQ(messages.Texts(), QStringList{"Adaugati articole în catalog!"});
+}
+
+TEST_F(CatalogLookup, ATableThatCannotBeOpenedEndsTheLookupWithTheCatalogMessage)
+{
+    OtherUser("DROP TABLE VALUTA");
+    QString group = "01", article = "A1";
+    TModalHook hook([](TForm*) { return TModalResult::OK; });
+    EXPECT_FALSE(ExecuteCatLookup(nullptr, group, article));
+    EXPECT_EQ(hook.Calls(), 0);
+    ASSERT_EQ(messages.Count(), 1);
+    EXPECT_EQ(messages.Last().Kind, TMsgDlgType::Error);
+    EXPECT_TRUE(messages.Last().Text.startsWith("Eroare de acces la catalogul de articole!\r")) << qPrintable(messages.Last().Text);
+    EXPECT_TRUE(messages.Last().Text.endsWith(">"));
+}
+
+TEST_F(CatalogLookup, TheLayoutFileHoldsExactlyTheLastLayouts)
+{
+    QFile::remove(CatLookLayoutFile);
+    std::vector<QByteArray> written;
+    for (const int longTitle : {200, 0}) {
+        QString group = "01", article = "A1";
+        Lookup(group, article, [&](TCatLookupForm* f) {
+            if (longTitle)
+                f->CatGrid->Columns(1)->SetTitle(QString(longTitle, 'x'));
+            written.push_back(GridLayouts({f->GroupGrid, f->CatGrid}));
+            Ok(f);
+        });
+        QFile file(CatLookLayoutFile);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), written.back()); // no tail of the longer layout before it
+    }
+    EXPECT_LT(written[1].size(), written[0].size());
+    EXPECT_TRUE(written[1].startsWith(TComponentWriter::Signature()));
+    EXPECT_EQ(written[1].count("TObjectWrapper"), 2);
+
+    // A layout file that cannot be written costs the layouts, not the lookup.
+    QFile::remove(CatLookLayoutFile);
+    ASSERT_TRUE(QDir().mkdir(CatLookLayoutFile));
+    QString group = "02", article = "P1";
+    EXPECT_TRUE(Lookup(group, article, Ok));
+    EXPECT_EQ(messages.Count(), 0);
+    QDir().rmdir(CatLookLayoutFile);
+}
+
+TEST_F(CatalogLookup, OtherUsersChangesAppearOnRefreshButNeverUnderAnEdit)
+{
+    OpenForm();
+    form->ShowGroup("01");
+    EXPECT_TRUE(form->RefreshTimer->isActive());
+    EXPECT_EQ(form->RefreshTimer->interval(), 30000);
+    OtherUser("INSERT INTO CATALOG (Grupa, Cod, Denumire) VALUES ('01', 'B3', 'Nou')");
+    OtherUser("UPDATE CATALOG SET Denumire = 'Alfa 2' WHERE Cod = 'B2'");
+
+    ASSERT_TRUE(form->Catalog->Locate("Cod", {"B2"}));
+    form->Catalog->Edit();
+    form->Catalog->FieldByName("Descriere")->SetAsString("in lucru");
+    form->RefreshTables();
+    EXPECT_EQ(form->Catalog->State(), TDataSetState::Edit);
+    EXPECT_EQ(Current(form->Catalog, "Descriere") + "/" + Current(form->Catalog, "Denumire"), "in lucru/Alfa");
+    form->Catalog->Cancel();
+
+    // Coming back to the window brings the changes in.
+    QWidget elsewhere;
+    elsewhere.show();
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    QApplication::setActiveWindow(&elsewhere);
+    QApplication::setActiveWindow(form.get());
+    EXPECT_EQ(Current(form->Catalog, "Denumire"), "Alfa 2");
+    EXPECT_EQ(testsupport::Column(*form->Catalog, "Cod").join(' '), "A1 B2 B3 C3");
+}
+
+TEST_F(CatalogLookup, SpaceMovesOnAndTheGroupGridMarksEveryArticleOfTheGroup)
+{
+    OpenForm();
+    form->ShowGroup("01");
+    form->show();
+    QTest::keyClick(form->CatGrid, Qt::Key_Space);
+    EXPECT_EQ(CurrentArticle(), "B2");
+    QTest::keyClick(form->GroupGrid, Qt::Key_Space);
+    EXPECT_EQ(CurrentArticle(), "A1");
+    EXPECT_EQ(form->CatGrid->SelectedRows().size(), 3u);
+    form->GroupGridDblClick(); // inverted again
+    EXPECT_TRUE(form->CatGrid->SelectedRows().empty());
+}
+
+} // namespace
+
+// Pictures of the window in both modes and of the indexing dialogs (build/look), and
+// what must hold for them: titles not cut, the side column fitting its texts.
+TEST_F(CatalogLookup, LooksRightInBothModes)
+{
+    Article("01", ".LAPTE", "Lapte crud de vacă", "Lapte integral, refrigerat la 4 °C", 2.2);
+    Article("01", ".SMANT", "Smântână crudă 35% grăsime", "", 1234.5);
+    OpenForm();
+    form->ShowGroup("01");
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    const QString dir = testsupport::LookDir();
+    EXPECT_TRUE(form->grab().save(dir + "/catalog-lookup.png"));
+    form->EditBtn->click();
+    EXPECT_TRUE(form->grab().save(dir + "/catalog-lookup-edit.png"));
+    for (TDBGridNormal* grid : {form->MatGrid, form->GroupGrid, form->CatGrid}) {
+        for (int i = 0; i < grid->ColumnCount(); ++i)
+            EXPECT_GE(grid->columnWidth(i), grid->fontMetrics().horizontalAdvance(grid->Columns(i)->Title()) + 6)
+                << qPrintable(grid->objectName() + " " + grid->Columns(i)->Title());
+    }
+    for (QWidget* w : {static_cast<QWidget*>(form->IndexComboBox), static_cast<QWidget*>(form->EditBtn),
+                       static_cast<QWidget*>(form->Label1)})
+        EXPECT_GE(w->width(), w->sizeHint().width()) << qPrintable(w->objectName());
+
+    TAskCoefDlg ask(form.get());
+    ask.SetGroupName("Lactate crude si produse proaspete din lapte de vaca");
+    ask.show();
+    EXPECT_TRUE(ask.grab().save(dir + "/catalog-ask-coef.png"));
+    EXPECT_GE(ask.height(), ask.sizeHint().height());
+    TIndexPriceForm progress(form.get());
+    EXPECT_TRUE(progress.grab().save(dir + "/catalog-index-progress.png"));
+}
