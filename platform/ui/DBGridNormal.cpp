@@ -107,6 +107,12 @@ public:
 
     void Reset(int rows)
     {
+        // A reset closes the cell editor. Were the focus in it, hiding it would hand the
+        // focus on as Tab does, moving the current cell (and dropping a row just inserted);
+        // the grid takes the focus instead and reopens the editor where the cursor is.
+        const QScopedValueRollback resetting(grid_->resetting_, true);
+        if (grid_->editor_ && QApplication::focusWidget() == grid_->editor_)
+            grid_->setFocus();
         beginResetModel();
         rows_ = rows;
         endResetModel();
@@ -660,7 +666,7 @@ TField* TDBGridNormal::EditorField() const
 
 void TDBGridNormal::ShowEditorIfWanted()
 {
-    if (!options_.testFlag(TDBGridOption::AlwaysShowEditor) || !Contains(QApplication::focusWidget()))
+    if (resetting_ || !options_.testFlag(TDBGridOption::AlwaysShowEditor) || !Contains(QApplication::focusWidget()))
         return;
     const QModelIndex current = currentIndex();
     if (!current.isValid() || !CanEditCell(current) || indexWidget(current))
