@@ -512,6 +512,7 @@ void TCatLookupForm::CatalogNewRecord()
         {"Cont_adaos", QStringLiteral("378")},       {"Cont_accize", QStringLiteral("446")}};
     for (const auto& [name, value] : defaults)
         Catalog->FieldByName(QString::fromLatin1(name))->SetValue(value);
+    // Typing starts with the code.
     CatGrid->SetSelectedField(Catalog->FieldByName(QStringLiteral("Cod")));
 }
 

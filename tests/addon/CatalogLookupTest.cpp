@@ -130,7 +130,8 @@ TEST_F(CatalogLookup, CurrencyAndAccountChecksRefuseWithTheirWarnings)
 TEST_F(CatalogLookup, EditModeAddsArticlesWithDefaultsAndSavesOnlyWithCodeAndName)
 {
     OpenForm();
-    form->ShowGroup("04");
+    form->ShowGroup("01");
+    form->ShowArticle("C3");
     form->show();
     EXPECT_FALSE(form->EditMode());
     EXPECT_FALSE(form->MenuBar->isVisible());
@@ -142,14 +143,20 @@ TEST_F(CatalogLookup, EditModeAddsArticlesWithDefaultsAndSavesOnlyWithCodeAndNam
     EXPECT_TRUE(form->MenuBar->isVisible());
     EXPECT_TRUE(form->Indexeazapreturile1->Visible());
 
-    form->Catalog->Insert();
+    // Insert pressed in a cell editor further right: a new row, typed from its code.
+    QApplication::setActiveWindow(form.get());
+    form->CatGrid->setFocus();
+    form->CatGrid->SetSelectedField(form->Catalog->FieldByName("Descriere"));
+    ASSERT_NE(form->CatGrid->InplaceEditor(), nullptr);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Insert);
     TDataSet* c = form->Catalog;
+    ASSERT_EQ(c->State(), TDataSetState::Insert);
     EXPECT_EQ(form->CatGrid->SelectedField()->FieldName(), "Cod");
     QStringList defaults;
     for (const char* f : {"Grupa", "Cont_marfa", "Cont_cheltuieli", "Cont_TVA_Intrari", "Cont_TVA_Iesiri", "Coef_TVA",
                           "Cont_venituri", "Cont_adaos", "Cont_accize"})
         defaults << Current(c, f);
-    EXPECT_EQ(defaults.join(' '), "04 371 607 4426 4427 19 707 378 446");
+    EXPECT_EQ(defaults.join(' '), "01 371 607 4426 4427 19 707 378 446");
 
     for (const auto& [code, name] : {std::pair<QString, QString>{"X9", ""}, {"", "Nume"}}) {
         c->FieldByName("Cod")->SetAsString(code);
@@ -166,7 +173,7 @@ TEST_F(CatalogLookup, EditModeAddsArticlesWithDefaultsAndSavesOnlyWithCodeAndNam
     EXPECT_FALSE(form->EditMode());
     EXPECT_TRUE(form->ButtonOK->isEnabled());
     EXPECT_FALSE(form->MenuBar->isVisible());
-    EXPECT_EQ(testsupport::Column(*c, "Cod").join(' '), "D4 X9");
+    EXPECT_EQ(testsupport::Column(*c, "Cod").join(' '), "A1 B2 C3 X9");
 }
 
 TEST_F(CatalogLookup, ClosingSavesTheArticleBeingEdited)
