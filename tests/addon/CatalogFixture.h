@@ -70,14 +70,10 @@ protected:
     // The sale prices of a group as stored, by code ("null" for none).
     QString StoredPrices(const QString& group)
     {
-        auto t = testsupport::OpenTable(company.Dir(), "CATALOG.DB", "Grupa;Cod");
         QStringList out;
-        for (t->First(); !t->Eof(); t->Next()) {
-            if (t->FieldByName("Grupa")->AsString() == group) {
-                const fw::TField* f = t->FieldByName("Pret_vinzare");
-                out << t->FieldByName("Cod")->AsString() + "=" + (f->IsNull() ? "null" : QString::number(f->AsFloat()));
-            }
-        }
+        for (const QVariant& v : testsupport::RawColumn(company.Dir(), "SELECT Cod || '=' || IFNULL(Pret_vinzare, 'null') "
+                                                                       "FROM CATALOG WHERE Grupa = '" + group + "' ORDER BY Cod"))
+            out << v.toString();
         return out.join(' ');
     }
 

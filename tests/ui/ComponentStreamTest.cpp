@@ -1,7 +1,6 @@
 // The component-streaming format, byte by byte (docs/component-stream.md): a reader
 // elsewhere depends on exactly these bytes.
 #include "platform/ui/ComponentStream.h"
-#include "platform/ui/DBGridNormal.h"
 
 #include <gtest/gtest.h>
 
@@ -37,17 +36,4 @@ TEST(ComponentStream, WritesTheSignatureTheComponentAndEachKindOfValue)
                                                     "01430802000000" "015703" "07000000" "00" "00" // C: two items
                                                     "0000");           // end of properties, of children
     EXPECT_EQ(out.toHex(), expected.toHex());
-
-    TDBGridNormal grid;
-    grid.AddColumn("Cod", "Cod mat.", 70)->SetReadOnly(true);
-    out.clear();
-    WriteGridColumns(w, "Cols", grid);
-    EXPECT_EQ(out.toHex(), QByteArray::fromHex("04436f6c73" "0801000000"
-                                               "094669656c644e616d65" "0603000000" "436f64"  // FieldName
-                                               "055469746c65" "0608000000" "436f64206d61742e" // Title
-                                               "055769647468" "0346000000"                     // Width
-                                               "09416c69676e6d656e74" "07044c656674"          // Alignment
-                                               "08526561644f6e6c79" "02"                     // ReadOnly
-                                               "00")
-                               .toHex());
 }
