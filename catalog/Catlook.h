@@ -46,6 +46,9 @@ public:
     explicit TCatLookupForm(QWidget* owner);
     ~TCatLookupForm() override;
 
+    // The help topic of the window; there is no help viewer to show it yet.
+    static constexpr int HelpContext = 120;
+
     // Datasets, all on TVELDA.
     fw::TTable* TMateriale; // material classes
     fw::TTable* Group;      // the groups of the current class
