@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPersistentModelIndex>
+#include <QScopedValueRollback>
 #include <QStyledItemDelegate>
 
 namespace fw {
@@ -106,6 +107,12 @@ public:
 
     void Reset(int rows)
     {
+        // A reset closes the cell editor. Were the focus in it, hiding it would hand the
+        // focus on as Tab does, moving the current cell (and dropping a row just inserted);
+        // the grid takes the focus instead and reopens the editor where the cursor is.
+        const QScopedValueRollback resetting(grid_->resetting_, true);
+        if (grid_->editor_ && QApplication::focusWidget() == grid_->editor_)
+            grid_->setFocus();
         beginResetModel();
         rows_ = rows;
         endResetModel();
@@ -307,7 +314,10 @@ TDBGridNormal::TDBGridNormal(QWidget* parent)
     verticalHeader()->setHighlightSections(false);
     verticalHeader()->setFixedWidth(fontMetrics().horizontalAdvance(QChar(0x25B6)) + 10);
     connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int section, int, int size) {
-        if (section < ColumnCount() && horizontalHeader()->sectionResizeMode(section) == QHeaderView::Interactive)
+        // Only the user's resizing gives a column a width of its own; a width the grid
+        // computed (before its field was there, say) is computed again when asked.
+        if (!applyingWidths_ && section < ColumnCount() &&
+            horizontalHeader()->sectionResizeMode(section) == QHeaderView::Interactive)
             columns_[size_t(section)]->width_ = size;
     });
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) { FocusChanged(old, now); });
@@ -431,6 +441,7 @@ void TDBGridNormal::ColumnsChanged()
 
 void TDBGridNormal::ApplyColumnWidths()
 {
+    const QScopedValueRollback applying(applyingWidths_, true);
     for (int i = 0; i < ColumnCount() && i < model_->columnCount(); ++i)
         horizontalHeader()->resizeSection(i, columns_[size_t(i)]->Width());
 }
@@ -655,7 +666,7 @@ TField* TDBGridNormal::EditorField() const
 
 void TDBGridNormal::ShowEditorIfWanted()
 {
-    if (!options_.testFlag(TDBGridOption::AlwaysShowEditor) || !Contains(QApplication::focusWidget()))
+    if (resetting_ || !options_.testFlag(TDBGridOption::AlwaysShowEditor) || !Contains(QApplication::focusWidget()))
         return;
     const QModelIndex current = currentIndex();
     if (!current.isValid() || !CanEditCell(current) || indexWidget(current))

@@ -233,6 +233,8 @@ private:
     bool editorDirty_ = false;
     bool focused_ = false;
     bool paintErrorReported_ = false;
+    bool applyingWidths_ = false;
+    bool resetting_ = false; // the model is being reset: no cell editor opens meanwhile
     QPointer<QLineEdit> editor_;
     int editorColumn_ = -1;
     const QEvent* lastKeyEvent_ = nullptr;
