@@ -861,6 +861,14 @@ void TDBGridNormal::keyPressEvent(QKeyEvent* event)
                 DataSet()->Append();
             }))
             return;
+        // With the editor always shown, the new row opened it already: the key is its first
+        // character (the view would find the cell busy and drop it). The handlers saw it.
+        if (editor_ && QApplication::focusWidget() == editor_) {
+            forwardingKey_ = true;
+            QCoreApplication::sendEvent(editor_, event);
+            forwardingKey_ = false;
+            return;
+        }
     }
     QTableView::keyPressEvent(event);
 }
@@ -870,7 +878,7 @@ bool TDBGridNormal::eventFilter(QObject* watched, QEvent* event)
     if (watched == editor_) {
         if (event->type() == QEvent::KeyPress) {
             auto* key = static_cast<QKeyEvent*>(event);
-            if (HandleKey(key))
+            if (!forwardingKey_ && HandleKey(key))
                 return true;
             switch (key->key()) {
             case Qt::Key_Up:

@@ -552,12 +552,20 @@ TEST_F(DBGrid, EmptyGridStartsARecordWhenTypedIntoOrOnDown)
 {
     OpenTable({});
     ShowGrid();
-    ASSERT_EQ(grid->model()->rowCount(), 0);
-    Type(QStringLiteral("B7"));
-    EXPECT_EQ(table->State(), TDataSetState::Insert);
-    EXPECT_EQ(grid->model()->rowCount(), 1);
-    ASSERT_NE(grid->InplaceEditor(), nullptr);
-    EXPECT_EQ(grid->InplaceEditor()->text(), QStringLiteral("B7"));
+    // Also when the new row opens its editor at once: the first key is not lost.
+    for (bool alwaysShowEditor : {true, false}) {
+        grid->SetOption(TDBGridOption::AlwaysShowEditor, alwaysShowEditor);
+        ASSERT_EQ(grid->model()->rowCount(), 0);
+        Type(QStringLiteral("B7"));
+        EXPECT_EQ(table->State(), TDataSetState::Insert);
+        EXPECT_EQ(grid->model()->rowCount(), 1);
+        ASSERT_NE(grid->InplaceEditor(), nullptr);
+        EXPECT_EQ(grid->InplaceEditor()->text(), QStringLiteral("B7"));
+        if (alwaysShowEditor) {
+            Key(Qt::Key_Escape);
+            grid->setFocus();
+        }
+    }
     Key(Qt::Key_Return);
     EXPECT_EQ(Cod(), QStringLiteral("B7"));
     Key(Qt::Key_Escape);
