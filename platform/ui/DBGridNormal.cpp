@@ -106,9 +106,16 @@ public:
 
     void Reset(int rows)
     {
+        // The reset takes the cell editor away. The focus stays in the grid rather than
+        // falling to the next control, which would count as leaving the grid (and drop a
+        // new row); the editor opens again on the current cell afterwards.
+        grid_->resetting_ = true;
+        if (grid_->editor_ && QApplication::focusWidget() == grid_->editor_)
+            grid_->setFocus();
         beginResetModel();
         rows_ = rows;
         endResetModel();
+        grid_->resetting_ = false;
     }
 
     // Repaints what is on screen; nothing is read for rows that are not.
@@ -655,7 +662,7 @@ TField* TDBGridNormal::EditorField() const
 
 void TDBGridNormal::ShowEditorIfWanted()
 {
-    if (!options_.testFlag(TDBGridOption::AlwaysShowEditor) || !Contains(QApplication::focusWidget()))
+    if (resetting_ || !options_.testFlag(TDBGridOption::AlwaysShowEditor) || !Contains(QApplication::focusWidget()))
         return;
     const QModelIndex current = currentIndex();
     if (!current.isValid() || !CanEditCell(current) || indexWidget(current))

@@ -237,6 +237,7 @@ private:
     bool editorDirty_ = false;
     bool focused_ = false;
     bool forwardingKey_ = false; // a key the grid already offered to its handlers
+    bool resetting_ = false;     // the rows are being renewed
     bool paintErrorReported_ = false;
     QPointer<QLineEdit> editor_;
     int editorColumn_ = -1;

@@ -240,6 +240,27 @@ TEST_F(DBGrid, DownOnTheLastRowAppendsAndAnUntouchedNewRowIsDropped)
     EXPECT_EQ(table->RecordCount(), 6);
 }
 
+TEST_F(DBGrid, DownFromTheCellEditorOfTheLastRowKeepsTheNewRowAndTheFocus)
+{
+    OpenTable(FiveRows());
+    ShowGrid();
+    grid->SetOption(TDBGridOption::AlwaysShowEditor, true);
+    Key(Qt::Key_End, Qt::ControlModifier);
+    SelectColumn(QStringLiteral("Cant"));
+    Type(QStringLiteral("9"));
+    Key(Qt::Key_Down); // the row is saved and a new one started, the editor on it
+    EXPECT_EQ(table->State(), TDataSetState::Insert);
+    ASSERT_NE(grid->InplaceEditor(), nullptr);
+    EXPECT_EQ(Focus(), grid->InplaceEditor());
+    SelectColumn(QStringLiteral("Cod"));
+    Type(QStringLiteral("C1"));
+    Key(Qt::Key_Up);
+    EXPECT_EQ(table->RecordCount(), 6);
+    EXPECT_TRUE(table->Locate(QStringLiteral("Cod"), {QStringLiteral("A5")}));
+    EXPECT_DOUBLE_EQ(Cant(), 9);
+    EXPECT_EQ(messages.Count(), 0);
+}
+
 TEST_F(DBGrid, InsertDeleteAndEscapeKeys)
 {
     OpenTable(FiveRows());
