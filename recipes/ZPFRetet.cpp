@@ -124,6 +124,7 @@ void TZPFRetetaForm::BuildControls()
     AddFittedColumn(KRPCatalogGrid, QStringLiteral("Grupa"), QStringLiteral("Grupa"), 43);
     AddFittedColumn(KRPCatalogGrid, QStringLiteral("Cod"), QStringLiteral("Cod produs finit"), 77);
     AddFittedColumn(KRPCatalogGrid, QStringLiteral("Denumire"), QStringLiteral("Denumire produs finit"), 364);
+    KRPCatalogGrid->horizontalHeader()->setStretchLastSection(true);
     KRPCatalogGrid->OnEnter = [this](fw::TDBGridNormal*) { KRPCatalogGridEnter(); };
 
     Label1 = new QLabel(QStringLiteral("Sorteaza produsele finite dupa:"));
@@ -177,12 +178,20 @@ void TZPFRetetaForm::BuildControls()
     side->addSpacing(8);
     side->addWidget(RetetaNavigator);
 
+    // As wide as the navigator with all its buttons, so that the product list keeps its
+    // width whichever grid the navigator serves.
+    auto* sidePanel = new QWidget;
+    sidePanel->setLayout(side);
+    side->setContentsMargins(0, 0, 0, 0);
+    const int sideWidth = std::max(side->sizeHint().width(), RetetaNavigator->sizeHint().width());
+    sidePanel->setFixedWidth(sideWidth);
+
     Panel1 = new QFrame;
     Panel1->setObjectName(QStringLiteral("Panel1"));
     auto* upper = new QHBoxLayout(Panel1);
     upper->setContentsMargins(0, 0, 0, 0);
     upper->addWidget(KRPCatalogGrid, 1);
-    upper->addLayout(side);
+    upper->addWidget(sidePanel);
     Panel1->setMinimumHeight(kSplitterMinSize);
 
     KRPRetetaGrid = new fw::TDBGridNormal;
@@ -194,6 +203,7 @@ void TZPFRetetaForm::BuildControls()
     AddFittedColumn(KRPRetetaGrid, QStringLiteral("Cod_MatPrim"), QStringLiteral("Cod materie prima"), 88);
     AddFittedColumn(KRPRetetaGrid, QStringLiteral("Cant_MatPrim"), QStringLiteral("Cantitate materie prima"), 112);
     AddFittedColumn(KRPRetetaGrid, QStringLiteral("DenMat_Prim"), QStringLiteral("Denumire materie prima"), 418);
+    KRPRetetaGrid->horizontalHeader()->setStretchLastSection(true);
     KRPRetetaGrid->setMinimumHeight(kSplitterMinSize);
     KRPRetetaGrid->OnEnter = [this](fw::TDBGridNormal*) { KRPRetetaGridEnter(); };
     KRPRetetaGrid->OnKeyPress = [this](fw::TDBGridNormal*, QChar& key) { KRPRetetaGridKeyPress(key); };
@@ -221,7 +231,6 @@ void TZPFRetetaForm::BuildControls()
 
     // Wide enough for every column of both grids and the panel beside the products; tall
     // enough for a screenful of products and of recipe lines.
-    const int sideWidth = std::max(side->sizeHint().width(), RetetaNavigator->sizeHint().width());
     const int upperWidth = GridWidth(KRPCatalogGrid) + upper->spacing() + sideWidth;
     const int upperHeight = std::max(side->sizeHint().height(), GridHeight(KRPCatalogGrid, 8));
     const int lowerHeight = GridHeight(KRPRetetaGrid, 7);
