@@ -145,6 +145,10 @@ public:
     {
         auto* editor = new QLineEdit(parent);
         editor->setFrame(false);
+        // A grid with a context menu of its own shows it over the cell being edited too,
+        // rather than the editor's cut-and-paste menu.
+        if (grid_->contextMenuPolicy() == Qt::CustomContextMenu)
+            editor->setContextMenuPolicy(Qt::NoContextMenu);
         if (TField* field = grid_->Columns(index.column())->Field()) {
             if (field->DataType() == TFieldType::String && field->Size() > 0)
                 editor->setMaxLength(field->Size());

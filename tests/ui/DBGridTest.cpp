@@ -1,7 +1,10 @@
 // The data grid over a real table: cursor, editing, refusals, keys and painting.
 #include "GridFixture.h"
+#include "platform/ui/Menus.h"
 
+#include <QContextMenuEvent>
 #include <QImage>
+#include <QMenu>
 
 using namespace fw;
 using uitest::GridFixture;
@@ -259,6 +262,24 @@ TEST_F(DBGrid, DownFromTheCellEditorOfTheLastRowKeepsTheNewRowAndTheFocus)
     EXPECT_TRUE(table->Locate(QStringLiteral("Cod"), {QStringLiteral("A5")}));
     EXPECT_DOUBLE_EQ(Cant(), 9);
     EXPECT_EQ(messages.Count(), 0);
+}
+
+TEST_F(DBGrid, ItsContextMenuShowsOverTheCellEditorToo)
+{
+    OpenTable(FiveRows());
+    TPopupMenu popup;
+    popup.Add(QStringLiteral("RetetaPopCopy"), QStringLiteral("Copiaza reteta"));
+    int popups = 0;
+    popup.OnPopup = [&](TPopupMenu*) { ++popups; };
+    ShowGrid();
+    AttachPopupMenu(grid, &popup);
+    grid->SetOption(TDBGridOption::AlwaysShowEditor, true);
+    SelectColumn(QStringLiteral("Cant"));
+    ASSERT_NE(grid->InplaceEditor(), nullptr);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), grid->InplaceEditor()->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(grid->InplaceEditor(), &event);
+    EXPECT_EQ(popups, 1);
+    popup.SubMenu()->hide();
 }
 
 TEST_F(DBGrid, InsertDeleteAndEscapeKeys)
