@@ -49,6 +49,9 @@ protected:
         company.RecipeRow("IAURT", ".LAPTE", "01", 13);
         company.RecipeRow("IAURT", ".SARE", "01", 0.5);
         company.RecipeRow("IAURT", ";MAIA", "03", 0.75);
+        // One class with one group: the catalog lookup opens on it, its first article current.
+        company.Add("Materiale.db", {{"MP", "Materii prime", "301"}});
+        company.Add("Grup.DB", {{"MP", "01", "Materii prime", "301"}});
         dm = addontest::ConnectDataModule(company);
     }
     void TearDown() override
@@ -259,23 +262,17 @@ TEST_F(RecipeEditor, ConfirmedChoiceOnAnEmptyRecipeStartsALine)
 {
     Open();
     GoToProduct("TELEMEA");
-    // The catalog lookup as its user confirms it: positioned on the article it was given,
-    // or on the one the test moves it to, OK takes the current group and code.
-    TModalHook hook([](TForm* form) {
-        if (auto* group = form->findChild<TTable*>("Group"))
-            group->Locate("Cod_grupa", {"01"});
-        if (auto* catalog = form->findChild<TTable*>("Catalog"))
-            catalog->Locate("Cod", {".SARE"});
-        return TModalResult::OK;
-    });
+    TModalHook hook([](TForm*) { return TModalResult::OK; });
     FocusRecipeGrid("Cod_MatPrim");
     Key(Qt::Key_Return, Qt::ControlModifier);
     if (hook.Calls() == 0)
         GTEST_SKIP() << "the catalog lookup of this build never confirms a choice";
     EXPECT_EQ(dm->RetetaTable->State(), TDataSetState::Insert);
     EXPECT_EQ(dm->RetetaTable->FieldByName("Cod_Grupa")->AsString(), "01");
-    EXPECT_EQ(dm->RetetaTable->FieldByName("Cod_MatPrim")->AsString(), ".SARE");
+    EXPECT_EQ(dm->RetetaTable->FieldByName("Cod_MatPrim")->AsString(), ".LAPTE");
     EXPECT_EQ(dm->RetetaTable->FieldByName("Cod")->AsString(), "TELEMEA");
+    EXPECT_EQ(dm->RetetaTable->FieldByName("DenMat_Prim")->AsString(), "Lapte crud");
+    EXPECT_EQ(messages.Count(), 0);
 }
 
 TEST_F(RecipeEditor, YieldCheckWarnsOnEmptyOrZeroAsTyped)
@@ -325,7 +322,14 @@ TEST_F(RecipeEditor, ClosingSavesWhatWasTypedOrStaysOpen)
         bool closes;
     };
     const std::vector<Case> cases = {
-        {"a yield typed and not yet saved is saved", [&] { TypeYield("12.5", editor->KRPRetetaGrid); }, {}, {}, true},
+        {"a yield typed and not yet saved is saved", [&] { TypeYield("7", editor->KRPRetetaGrid); }, {}, {}, true},
+        {"a yield still being typed is saved",
+         [&] {
+             editor->CantRetetaCBox->setFocus();
+             editor->CantRetetaCBox->selectAll();
+             Type("12.5");
+         },
+         {}, {}, true},
         {"an untouched new line is dropped",
          [&] {
              FocusRecipeGrid("Cod_Grupa");
