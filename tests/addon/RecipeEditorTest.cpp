@@ -15,6 +15,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -102,6 +105,18 @@ protected:
     {
         editor->KRPRetetaGrid->setFocus();
         editor->KRPRetetaGrid->SetSelectedField(dm->RetetaTable->FieldByName(column));
+    }
+    // Another workstation's change: its own connection to the company's file.
+    void OtherUser(const QString& sql) const
+    {
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "other-user");
+            db.setDatabaseName(company.Dir() + "/tables.sqlite");
+            ASSERT_TRUE(db.open());
+            QSqlQuery q(db);
+            ASSERT_TRUE(q.exec(sql)) << q.lastError().text().toStdString();
+        }
+        QSqlDatabase::removeDatabase("other-user");
     }
     // Types a new recipe line cell by cell, from the group on.
     void TypeLine(const QStringList& cells)
@@ -377,6 +392,27 @@ TEST_F(RecipeEditor, ClosingSavesWhatWasTypedOrStaysOpen)
     EXPECT_EQ(Stored("TELEMEA"), QStringList());
 }
 
+TEST_F(RecipeEditor, ALineTheDatabaseRefusesKeepsTheUserOnItsProduct)
+{
+    Open();
+    GoToProduct("TELEMEA");
+    TypeLine({"01", ".SMANT", "3"});
+    RawColumn(company.Dir(), kInsertFails); // as another user's change would make the write fail
+    editor->KRPCatalogGrid->setFocus();
+    Key(Qt::Key_Down);
+    ASSERT_EQ(messages.Count(), 1);
+    EXPECT_TRUE(messages.Last().Text.contains("disc plin")) << messages.Last().Text.toStdString();
+    EXPECT_EQ(Product(), "TELEMEA");
+    EXPECT_EQ(dm->RetetaTable->State(), TDataSetState::Insert);
+    EXPECT_EQ(dm->RetetaTable->FieldByName("Cod_MatPrim")->AsString(), ".SMANT");
+    EXPECT_DOUBLE_EQ(dm->RetetaTable->FieldByName("Cant_MatPrim")->AsFloat(), 3);
+    // Once the database takes it again, the same line is saved.
+    RawColumn(company.Dir(), "DROP TRIGGER refuse");
+    Key(Qt::Key_Down);
+    EXPECT_EQ(Stored("TELEMEA"), QStringList{".SMANT=3.0"});
+    EXPECT_EQ(Product(), "SMANTANA");
+}
+
 TEST_F(RecipeEditor, PasteAddsTheMaterialsTheTargetLacksRowByRow)
 {
     company.RecipeRow("BRANZA", ".SARE", "01", 9); // already there: keeps its quantity
@@ -401,9 +437,8 @@ TEST_F(RecipeEditor, PasteAddsTheMaterialsTheTargetLacksRowByRow)
     // Copy and paste on different products. Meanwhile the maia left the catalog, and
     // another user gave the milk to the cheese.
     editor->RetetaPopCopy->Click();
-    RawColumn(company.Dir(), "DELETE FROM CATALOG WHERE Cod = ';MAIA'");
-    auto other = OpenTable(company.Dir(), "Reteta.DB");
-    other->AppendRecord({"BRANZA", ".LAPTE", 550.0, "01"});
+    OtherUser("DELETE FROM CATALOG WHERE Cod = ';MAIA'");
+    OtherUser("INSERT INTO Reteta VALUES ('BRANZA', '.LAPTE', 550, '01')");
     GoToProduct("BRANZA");
     editor->RetetaPopPaste->Click();
     EXPECT_EQ(Stored("BRANZA"), (QStringList{".LAPTE=550.0", ".SARE=9.0"}));

@@ -166,6 +166,24 @@ TEST_F(RecipeCommand, WriteARecipeForANewProductCopyItAndFindItAgain)
     EXPECT_EQ(messages.Count(), 0) << messages.Texts().join(QLatin1Char('|')).toStdString();
 }
 
+TEST_F(RecipeCommand, TheProgramEndsEvenWhenTheEditorKeepsAnIncompleteLine)
+{
+    fw::TForm* editor = Choose();
+    ASSERT_NE(editor, nullptr);
+    auto* recipe = Control<fw::TDBGridNormal>(editor, "KRPRetetaGrid");
+    recipe->setFocus();
+    Key(Qt::Key_Insert);
+    recipe->SetSelectedIndex(0);
+    Type("01");
+    Key(Qt::Key_Tab);
+    Type(".SARE");
+    // Closing the main window is refused with the line's warning; ending the program is not.
+    EXPECT_FALSE(host->MainForm()->close());
+    EXPECT_EQ(messages.Texts(), QStringList{"Completati toate datele articolului!"});
+    host.Shutdown();
+    EXPECT_EQ(host->MainForm(), nullptr);
+}
+
 TEST_F(RecipeCommand, AnEditorThatCannotOpenItsTablesLeavesNothingBehind)
 {
     testsupport::RawColumn(host->CompanyDir(), "DROP TABLE Reteta");
