@@ -41,20 +41,14 @@ TEST(Storage, NumbersTypedAsTextTakeGroupingOnlyWhereItGroups)
     CreateTable(dir.Path(), "Reteta.DB", {{"Cant", TFieldType::Float}});
     auto t = OpenTable(dir.Path(), "Reteta.DB");
     t->Append();
-    TField* cant = t->FieldByName("Cant");
     // Conventions where the point groups and the comma is the decimal one.
-    TFormatSettings& fs = DefaultFormatSettings();
-    const TFormatSettings saved = fs;
-    fs.DecimalSeparator = ',';
-    fs.ThousandSeparator = '.';
-    const std::vector<std::pair<QString, double>> cases = {
-        {"12,5", 12.5}, {"12.5", 12.5}, {"1.5", 1.5}, {"1.250,5", 1250.5}, {"1.250.000", 1250000}, {"-2.500", -2500},
-    };
-    for (const auto& [text, value] : cases) {
-        cant->SetText(text);
-        EXPECT_DOUBLE_EQ(cant->AsFloat(), value) << text.toStdString();
+    const TFormatSettings saved = std::exchange(DefaultFormatSettings(), {',', '.'});
+    for (const auto& [text, value] : std::vector<std::pair<QString, double>>{
+             {"12,5", 12.5}, {"12.5", 12.5}, {"1.5", 1.5}, {"1.250,5", 1250.5}, {"-2.500.000", -2500000}}) {
+        t->FieldByName("Cant")->SetText(text);
+        EXPECT_DOUBLE_EQ(t->FieldByName("Cant")->AsFloat(), value) << text.toStdString();
     }
-    fs = saved;
+    DefaultFormatSettings() = saved;
 }
 
 TEST(Storage, OpenRefusesADeclaredFieldMissingOrOfAnotherWidth)

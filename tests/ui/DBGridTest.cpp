@@ -243,43 +243,29 @@ TEST_F(DBGrid, DownOnTheLastRowAppendsAndAnUntouchedNewRowIsDropped)
     EXPECT_EQ(table->RecordCount(), 6);
 }
 
-TEST_F(DBGrid, DownFromTheCellEditorOfTheLastRowKeepsTheNewRowAndTheFocus)
+TEST_F(DBGrid, WithTheEditorAlwaysShownDownKeepsTheNewRowAndTheGridsMenuShowsOverTheCell)
 {
     OpenTable(FiveRows());
     ShowGrid();
+    TPopupMenu popup;
+    int popups = 0;
+    popup.OnPopup = [&](TPopupMenu*) { ++popups; };
+    AttachPopupMenu(grid, &popup);
     grid->SetOption(TDBGridOption::AlwaysShowEditor, true);
     Key(Qt::Key_End, Qt::ControlModifier);
     SelectColumn(QStringLiteral("Cant"));
     Type(QStringLiteral("9"));
-    Key(Qt::Key_Down); // the row is saved and a new one started, the editor on it
+    Key(Qt::Key_Down); // the row is saved, a new one started with the editor on it
     EXPECT_EQ(table->State(), TDataSetState::Insert);
     ASSERT_NE(grid->InplaceEditor(), nullptr);
     EXPECT_EQ(Focus(), grid->InplaceEditor());
-    SelectColumn(QStringLiteral("Cod"));
-    Type(QStringLiteral("C1"));
-    Key(Qt::Key_Up);
-    EXPECT_EQ(table->RecordCount(), 6);
-    EXPECT_TRUE(table->Locate(QStringLiteral("Cod"), {QStringLiteral("A5")}));
-    EXPECT_DOUBLE_EQ(Cant(), 9);
-    EXPECT_EQ(messages.Count(), 0);
-}
-
-TEST_F(DBGrid, ItsContextMenuShowsOverTheCellEditorToo)
-{
-    OpenTable(FiveRows());
-    TPopupMenu popup;
-    popup.Add(QStringLiteral("RetetaPopCopy"), QStringLiteral("Copiaza reteta"));
-    int popups = 0;
-    popup.OnPopup = [&](TPopupMenu*) { ++popups; };
-    ShowGrid();
-    AttachPopupMenu(grid, &popup);
-    grid->SetOption(TDBGridOption::AlwaysShowEditor, true);
-    SelectColumn(QStringLiteral("Cant"));
-    ASSERT_NE(grid->InplaceEditor(), nullptr);
     QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), grid->InplaceEditor()->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(grid->InplaceEditor(), &event);
     EXPECT_EQ(popups, 1);
     popup.SubMenu()->hide();
+    Key(Qt::Key_Up);
+    EXPECT_DOUBLE_EQ(Cant(), 9);
+    EXPECT_EQ(table->RecordCount(), 5);
 }
 
 TEST_F(DBGrid, InsertDeleteAndEscapeKeys)
