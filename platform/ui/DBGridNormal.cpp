@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPersistentModelIndex>
+#include <QScopedValueRollback>
 #include <QStyledItemDelegate>
 
 namespace fw {
@@ -106,16 +107,15 @@ public:
 
     void Reset(int rows)
     {
-        // The reset takes the cell editor away. The focus stays in the grid rather than
-        // falling to the next control, which would count as leaving the grid (and drop a
-        // new row); the editor opens again on the current cell afterwards.
-        grid_->resetting_ = true;
+        // A reset closes the cell editor. Were the focus in it, hiding it would hand the
+        // focus on as Tab does, moving the current cell (and dropping a row just inserted);
+        // the grid takes the focus instead and reopens the editor where the cursor is.
+        const QScopedValueRollback resetting(grid_->resetting_, true);
         if (grid_->editor_ && QApplication::focusWidget() == grid_->editor_)
             grid_->setFocus();
         beginResetModel();
         rows_ = rows;
         endResetModel();
-        grid_->resetting_ = false;
     }
 
     // Repaints what is on screen; nothing is read for rows that are not.

@@ -237,8 +237,8 @@ private:
     bool editorDirty_ = false;
     bool focused_ = false;
     bool forwardingKey_ = false; // a key the grid already offered to its handlers
-    bool resetting_ = false;     // the rows are being renewed
     bool paintErrorReported_ = false;
+    bool resetting_ = false; // the model is being reset: no cell editor opens meanwhile
     QPointer<QLineEdit> editor_;
     int editorColumn_ = -1;
     const QEvent* lastKeyEvent_ = nullptr;
