@@ -5,6 +5,7 @@
 #include "platform/boundary/HostString.h"
 #include "platform/config/Paths.h"
 #include "platform/schema/CompanyTables.h"
+#include "recipes/ZPFRetet.h"
 #include "shell/ZPFIndic.h"
 
 #include <QWidget>
@@ -96,7 +97,19 @@ void TDummyModule::DummyModuleDestroy()
     HostIniFile.reset();
 }
 
-void TDummyModule::Retetedeproductie1Click(fw::TMenuItem*) {}
+void TDummyModule::Retetedeproductie1Click(fw::TMenuItem*)
+{
+    // One editor: choosing it again brings the open one back.
+    if (ZPFRetetaForm) {
+        ZPFRetetaForm->BringToFront();
+        return;
+    }
+    auto* form = new TZPFRetetaForm(Application->MainForm());
+    if (!form->Opened())
+        return; // the user was told; the editor releases itself
+    ZPFRetetaForm = form;
+    form->Show();
+}
 
 void TDummyModule::Productie1Click(fw::TMenuItem*)
 {

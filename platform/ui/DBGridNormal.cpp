@@ -145,6 +145,10 @@ public:
     {
         auto* editor = new QLineEdit(parent);
         editor->setFrame(false);
+        // A grid with a context menu of its own shows it over the cell being edited too,
+        // rather than the editor's cut-and-paste menu.
+        if (grid_->contextMenuPolicy() == Qt::CustomContextMenu)
+            editor->setContextMenuPolicy(Qt::NoContextMenu);
         if (TField* field = grid_->Columns(index.column())->Field()) {
             if (field->DataType() == TFieldType::String && field->Size() > 0)
                 editor->setMaxLength(field->Size());
@@ -872,6 +876,14 @@ void TDBGridNormal::keyPressEvent(QKeyEvent* event)
                 DataSet()->Append();
             }))
             return;
+        // With the editor always shown, the new row opened it already: the key is its first
+        // character (the view would find the cell busy and drop it). The handlers saw it.
+        if (editor_ && QApplication::focusWidget() == editor_) {
+            forwardingKey_ = true;
+            QCoreApplication::sendEvent(editor_, event);
+            forwardingKey_ = false;
+            return;
+        }
     }
     QTableView::keyPressEvent(event);
 }
@@ -881,7 +893,7 @@ bool TDBGridNormal::eventFilter(QObject* watched, QEvent* event)
     if (watched == editor_) {
         if (event->type() == QEvent::KeyPress) {
             auto* key = static_cast<QKeyEvent*>(event);
-            if (HandleKey(key))
+            if (!forwardingKey_ && HandleKey(key))
                 return true;
             switch (key->key()) {
             case Qt::Key_Up:
