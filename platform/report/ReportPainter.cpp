@@ -2,13 +2,18 @@
 
 #include "platform/core/Exceptions.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QTemporaryFile>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
 #include <algorithm>
+#include <cstdio>
 
 namespace fw {
 
@@ -91,6 +96,11 @@ double TextWidthMm(const TPageFont& font, const QString& text)
     return PixelsToMm(QFontMetricsF(PageQFont(font), &MeasureDevice()).horizontalAdvance(text));
 }
 
+QString ElidedTextMm(const TPageFont& font, const QString& text, double widthMm)
+{
+    return QFontMetricsF(PageQFont(font), &MeasureDevice()).elidedText(text, Qt::ElideRight, widthMm / 25.4 * kMeasureDpi);
+}
+
 void paintPage(QPainter& painter, const TReportPage& page, const TPaintOptions& options)
 {
     const QPaintDevice* device = painter.device();
@@ -126,8 +136,10 @@ bool ExportPdf(const TReportDocument& document, const QString& fileName)
 {
     if (document.Pages.empty())
         return false;
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    // The file appears whole or not at all: the pages go to a temporary file that replaces
+    // it once they are all written.
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
         CannotWrite(fileName);
     QPdfWriter writer(&file);
     writer.setResolution(600);
@@ -139,8 +151,7 @@ bool ExportPdf(const TReportDocument& document, const QString& fileName)
         CannotWrite(fileName);
     PaintPages(painter, writer, document, 0, document.PageCount() - 1, 1);
     painter.end();
-    file.close();
-    if (file.error() != QFileDevice::NoError)
+    if (!file.commit())
         CannotWrite(fileName);
     return true;
 }
@@ -191,15 +202,58 @@ bool PrintDocument(const TReportDocument& document, QPrinter& printer, const TRe
         printer.setCopyCount(savedCopies);
     };
 
+    // A PDF file printer writes a temporary file beside the one asked for, which replaces
+    // it only when every page is in: an interrupted print leaves the old file as it was.
+    const QString target = printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName() : QString();
+    QString partial;
+    if (!target.isEmpty()) {
+        QTemporaryFile reserve(QFileInfo(target).absoluteDir().filePath(QStringLiteral(".%1-XXXXXX")
+                                                                           .arg(QFileInfo(target).fileName())));
+        reserve.setAutoRemove(false);
+        if (reserve.open()) {
+            partial = reserve.fileName();
+            // Temporary files are private; the document gets the permissions of a new file.
+            reserve.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                                   | QFileDevice::ReadOther);
+        }
+    }
+    const auto cannotPrint = [&] {
+        return EInOutError(QStringLiteral("Nu se poate tipari la imprimanta %1.")
+                               .arg(target.isEmpty() ? printer.printerName() : target));
+    };
+    if (!target.isEmpty() && partial.isEmpty()) {
+        restore();
+        throw cannotPrint();
+    }
+    if (!partial.isEmpty())
+        printer.setOutputFileName(partial);
+    const auto finish = [&](bool done) {
+        if (!partial.isEmpty()) {
+            printer.setOutputFileName(target);
+            const bool moved = done && std::rename(QFile::encodeName(partial).constData(), QFile::encodeName(target).constData()) == 0;
+            if (!moved)
+                QFile::remove(partial);
+            done = moved;
+        }
+        restore();
+        return done;
+    };
+
     QPainter painter;
     if (!painter.begin(&printer)) {
-        restore();
-        throw EInOutError(QStringLiteral("Nu se poate tipari la imprimanta %1.")
-                              .arg(printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName()));
+        finish(false);
+        throw cannotPrint();
     }
-    PaintPages(painter, printer, document, first - 1, last - 1, driverCopies ? 1 : copies);
-    painter.end();
-    restore();
+    try {
+        PaintPages(painter, printer, document, first - 1, last - 1, driverCopies ? 1 : copies);
+    } catch (...) {
+        painter.end();
+        finish(false);
+        throw;
+    }
+    const bool written = painter.end();
+    if (!finish(written))
+        throw cannotPrint();
     return true;
 }
 
