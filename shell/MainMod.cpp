@@ -5,6 +5,7 @@
 #include "platform/boundary/HostString.h"
 #include "platform/config/Paths.h"
 #include "platform/schema/CompanyTables.h"
+#include "reports/RepTrasabProd.h"
 #include "shell/ZPFIndic.h"
 
 #include <QWidget>
@@ -108,6 +109,7 @@ void TDummyModule::Trasabilitateproduse1Click(fw::TMenuItem*)
 {
     TrasabFromDate = fw::Now();
     TrasabToDate = TrasabFromDate;
+    ExecuteRepTrasabProd(Application ? Application->MainForm() : nullptr, TrasabFromDate, TrasabToDate, TrasabGestiuni);
 }
 
 void TDummyModule::CalcNecClick(fw::TMenuItem*) {}
