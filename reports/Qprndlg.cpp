@@ -126,6 +126,7 @@ TQRPrnDlg::TQRPrnDlg(QWidget* owner) : fw::TForm(owner)
         label->setFrameShape(QFrame::Panel);
         label->setFrameShadow(QFrame::Sunken);
         label->setMinimumWidth(260);
+        label->setMargin(2);
         label->setTextInteractionFlags(Qt::NoTextInteraction);
     }
     auto* pages = new QGroupBox(listare);
@@ -442,6 +443,8 @@ bool ExecuteQRPrnDlg(QWidget* owner)
         return true;
     }
     fw::Printer().SetOrientation(PrintSettings.Orientation);
+    // The border measured in another orientation no longer describes the printer.
+    PrintSettings.Printable = fw::Printer().Geometry();
     return false;
 }
 

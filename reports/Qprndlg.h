@@ -37,6 +37,8 @@ struct TPrintSettings {
     int RightMargin = 5;
     // The current printer's unprintable border (Min...) and sheet, as last measured by the dialog.
     fw::TPrinterGeometry Printable;
+
+    bool operator==(const TPrintSettings&) const = default;
 };
 
 extern TPrintSettings PrintSettings;

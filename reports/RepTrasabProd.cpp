@@ -7,10 +7,12 @@
 #include "dialogs/SelFurn.h"
 #include "dialogs/Selgest.h"
 #include "platform/core/Exceptions.h"
+#include "platform/report/ReportPainter.h"
 #include "platform/schema/CompanyTables.h"
 #include "platform/ui/MessageDlg.h"
 #include "reports/Qprndlg.h"
 #include "reports/Workmsg.h"
+#include "shell/AddOnFormats.h"
 #include "shell/DLLAddOn.h"
 
 #include <QWidget>
@@ -51,7 +53,7 @@ QString InCondition(const QString& column, const QString& name, int count)
     QStringList params;
     for (int i = 1; i <= count; ++i)
         params << QStringLiteral(":%1%2").arg(name).arg(i);
-    return QStringLiteral("  (%1 IN (%2)) AND").arg(column, params.join(QLatin1Char(',')));
+    return QStringLiteral("(%1 IN (%2)) AND").arg(column, params.join(QLatin1Char(',')));
 }
 
 void BindCodes(TQuery* query, const QString& name, const QStringList& codes)
@@ -185,6 +187,7 @@ TRepTrasabProdFrm::TRepTrasabProdFrm(QObject* owner) : QObject(owner)
     Rep->PageHeaderOnFirstPage = true;
     Rep->PageFooterOnLastPage = true;
     Rep->PrintIfEmpty = false;
+    Rep->FormatSettings = FormatSettings();
     // The columns are laid out for the page the print settings give.
     ApplyPrintSettings(*Rep);
     BuildReport();
@@ -354,16 +357,18 @@ void TRepTrasabProdFrm::BuildReport()
     TReportLabel* used = materials->AddLabel(QStringLiteral("Materii prime utilizate:"), 0, 0);
     used->Name = QStringLiteral("MateriiPrime");
     Styled(cell(used, ColArticle), TReportAlignment::Left)->Height = 0;
+    used->Top = kPad / 2;
     const auto memo = [&](const char* name, int column, TReportAlignment alignment, double indent = 0) {
         TReportMemo* m = materials->AddMemo(0, 0, 0);
         m->Name = QString::fromLatin1(name);
         Styled(cell(m, column), alignment, false);
         m->Left += indent;
         m->Width -= indent;
-        m->Top = 3.6;
+        m->Top = kPad / 2 + LineHeightMm({Rep->FontName, Rep->FontSize, true});
         m->Height = 0;
         return m;
     };
+    lineHeight_ = LineHeightMm({Rep->FontName, Rep->FontSize});
     names_ = memo("MPDenumire", ColArticle, TReportAlignment::Left, 3);
     lots_ = memo("MPLot", ColLot, TReportAlignment::Center);
     units_ = memo("MPUM", ColUnit, TReportAlignment::Center);
@@ -444,6 +449,8 @@ void TRepTrasabProdFrm::RawMaterialsBeforePrint()
         units_->Lines << unit->AsString();
         quantities_->Lines << FloatToStr(quantity->AsFloat(), Rep->FormatSettings);
     }
+    // The last line keeps a little room above the rule that closes the list.
+    names_->Height = names_->Lines.isEmpty() ? 0 : names_->Lines.size() * lineHeight_ + kPad;
 }
 
 void TRepTrasabProdFrm::SetSelection(const QString& warehouseList, const QString& supplierList)
@@ -489,8 +496,9 @@ std::unique_ptr<TRepTrasabProdFrm> OpenRepTrasabProd(QWidget* owner, TDateTime f
     auto form = std::make_unique<TRepTrasabProdFrm>(owner);
     form->FromDate = from;
     form->ToDate = to;
-    form->SetSelection(warehouseList, supplierList);
     try {
+        // A list that cannot be read is reported like the database errors it would cause.
+        form->SetSelection(warehouseList, supplierList);
         const TWorkMessage message(owner, QStringLiteral("Selectez datele..."));
         const THourGlass hourGlass(Screen);
         form->OpenData();

@@ -72,6 +72,7 @@ private:
     fw::TReportMemo* lots_ = nullptr;
     fw::TReportMemo* units_ = nullptr;
     fw::TReportMemo* quantities_ = nullptr;
+    double lineHeight_ = 0; // of a memo line, mm
 };
 
 // The print settings the report always starts from: Arial 8, A4 portrait.
