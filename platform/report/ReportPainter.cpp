@@ -8,11 +8,15 @@
 #include <QSaveFile>
 #include <QTemporaryFile>
 #include <QFontMetricsF>
+#include <QHash>
 #include <QImage>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
 #include <algorithm>
+#include <map>
+#include <memory>
+#include <tuple>
 #include <cstdio>
 
 namespace fw {
@@ -36,6 +40,44 @@ const QImage& MeasureDevice()
 }
 
 double PixelsToMm(double pixels) { return pixels / kMeasureDpi * 25.4; }
+
+// What measuring in one font needs, kept for the fonts reports use: metrics are costly to
+// make, and most texts are measured only to learn that they fit.
+class TFontMeasure {
+public:
+    explicit TFontMeasure(const QFont& font) : metrics_(font, &MeasureDevice()) {}
+    const QFontMetricsF& Metrics() const { return metrics_; }
+    // At least the width of the text (kerning and ligatures only narrow it); -1 when the
+    // text holds characters measured only in pairs.
+    double UpperWidth(const QString& text, double enough)
+    {
+        double sum = 0;
+        for (const QChar c : text) {
+            if (c.isSurrogate())
+                return -1;
+            auto it = advances_.find(c.unicode());
+            if (it == advances_.end())
+                it = advances_.insert(c.unicode(), metrics_.horizontalAdvance(c));
+            sum += *it;
+            if (sum > enough)
+                break;
+        }
+        return sum;
+    }
+
+private:
+    QFontMetricsF metrics_;
+    QHash<char16_t, double> advances_;
+};
+
+TFontMeasure& MeasureOf(const TPageFont& font)
+{
+    static std::map<std::tuple<QString, double, bool, bool, bool>, std::unique_ptr<TFontMeasure>> fonts;
+    auto& measure = fonts[{font.Family, font.PointSize, font.Bold, font.Italic, font.FixedPitch}];
+    if (!measure)
+        measure = std::make_unique<TFontMeasure>(PageQFont(font));
+    return *measure;
+}
 
 int AlignmentFlags(TReportAlignment alignment)
 {
@@ -86,19 +128,21 @@ QFont PageQFont(const TPageFont& font, double pointScale)
     return qfont;
 }
 
-double LineHeightMm(const TPageFont& font)
-{
-    return PixelsToMm(QFontMetricsF(PageQFont(font), &MeasureDevice()).lineSpacing());
-}
+double LineHeightMm(const TPageFont& font) { return PixelsToMm(MeasureOf(font).Metrics().lineSpacing()); }
 
 double TextWidthMm(const TPageFont& font, const QString& text)
 {
-    return PixelsToMm(QFontMetricsF(PageQFont(font), &MeasureDevice()).horizontalAdvance(text));
+    return PixelsToMm(MeasureOf(font).Metrics().horizontalAdvance(text));
 }
 
 QString ElidedTextMm(const TPageFont& font, const QString& text, double widthMm)
 {
-    return QFontMetricsF(PageQFont(font), &MeasureDevice()).elidedText(text, Qt::ElideRight, widthMm / 25.4 * kMeasureDpi);
+    TFontMeasure& measure = MeasureOf(font);
+    const double width = widthMm / 25.4 * kMeasureDpi;
+    const double upper = measure.UpperWidth(text, width);
+    if (upper >= 0 && upper <= width)
+        return text;
+    return measure.Metrics().elidedText(text, Qt::ElideRight, width);
 }
 
 void paintPage(QPainter& painter, const TReportPage& page, const TPaintOptions& options)
