@@ -367,7 +367,7 @@ void TQRPrnDlg::FntBtnClick()
 {
     if (fw::ExecPrintModal(*FntDlg) != QDialog::Accepted)
         return;
-    const QFont chosen = FntDlg->selectedFont();
+    const QFont chosen = FntDlg->currentFont();
     const QString family = chosen.family();
     if (family != fontName_)
         fontPitch_ = QFontDatabase::isFixedPitch(family) ? fw::TFontPitch::Fixed : fw::TFontPitch::Variable;

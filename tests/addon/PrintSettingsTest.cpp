@@ -165,9 +165,24 @@ TEST_F(PrintSettingsDialog, EditorsKeepMarginsPagesAndOrientationConsistent)
         EXPECT_EQ(dlg->LeftEdit->maximum(), 297);
         EXPECT_EQ(dlg->TopEdit->maximum(), 210);
         dlg->CopiesSpin->setValue(2);
+        // A font of another family and a size beyond what reports print.
+        {
+            ScriptedDialogs fontChoice([](QDialog& dialog) {
+                auto* fonts = qobject_cast<QFontDialog*>(&dialog);
+                EXPECT_NE(fonts, nullptr);
+                if (fonts)
+                    fonts->setCurrentFont(QFont("Liberation Sans", 60));
+                return int(QDialog::Accepted);
+            });
+            dlg->FntBtn->click();
+        }
+        EXPECT_EQ(dlg->LabFnt->text(), "Liberation Sans   48");
         dlg->OkBtn->click();
         return TModalResult::None;
     });
+    EXPECT_EQ(PrintSettings.FontName, "Liberation Sans");
+    EXPECT_EQ(PrintSettings.FontSize, 48);
+    EXPECT_EQ(PrintSettings.FontPitch, TFontPitch::Variable);
     EXPECT_EQ(PrintSettings.FirstPage, 3);
     EXPECT_EQ(PrintSettings.LastPage, 3);
     EXPECT_EQ(PrintSettings.Copies, 2);
