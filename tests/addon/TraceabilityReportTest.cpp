@@ -12,6 +12,8 @@
 #include "shell/AddOnFormats.h"
 
 #include <QGuiApplication>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QLabel>
 #include <QScreen>
 #include <gtest/gtest.h>
@@ -252,6 +254,28 @@ TEST_F(TraceabilityReport, DatabaseErrorsAreReportedInTheAddOnsWords)
     EXPECT_EQ(messages.Last().Kind, TMsgDlgType::Error);
     EXPECT_EQ(WorkMessageForm(), nullptr);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(TraceabilityReport, AnotherUsersUnfinishedWritingNeitherBlocksNorShows)
+{
+    {
+        QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "another-user");
+        other.setDatabaseName(company.Dir() + "/tables.sqlite");
+        ASSERT_TRUE(other.open());
+        QSqlQuery q(other);
+        ASSERT_TRUE(q.exec("BEGIN IMMEDIATE"));
+        ASSERT_TRUE(q.exec("INSERT INTO Doc_in (Contor, Data_inregistrarii, Numar, Furnizor) VALUES (9, '2026-03-10', 9, 'FERMA1')"));
+        ASSERT_TRUE(q.exec("INSERT INTO Item_in (Contor, Contor_secundar, Cod_gestiune, Cod_grupa, Cod_articol, Lot, Cantitate)"
+                           " VALUES (9, 1, 'PF1', '02', 'CAS', 'U-01', 1)"));
+        // A reader that waited for the lock would end in "database is locked".
+        auto form = Open();
+        ASSERT_NE(form, nullptr);
+        EXPECT_EQ(Named(form->Rep->Generate(), "LotCaption"), (QStringList{"LOT: T-01", "LOT: I-01", "LOT: Q-01"}));
+        EXPECT_EQ(messages.Count(), 0);
+        q.exec("ROLLBACK");
+        other.close();
+    }
+    QSqlDatabase::removeDatabase("another-user");
 }
 
 TEST_F(TraceabilityReport, RawMaterialsThatCannotBeReadStopTheReportWithTheAddOnsWords)
