@@ -2,14 +2,11 @@
 // report receives from the settings.
 #include "TempDir.h"
 #include "platform/print/Printer.h"
-#include "platform/report/ReportData.h"
-#include "platform/report/ReportPreview.h"
 #include "platform/ui/MessageDlg.h"
 #include "reports/PickFont.h"
 #include "reports/Qprndlg.h"
 
 #include <QCheckBox>
-#include <QFileDialog>
 #include <QFontDatabase>
 #include <QFontDialog>
 #include <QLabel>
@@ -274,44 +271,6 @@ TEST_F(PrintSettingsDialog, MarginsInsideThePrintersBorderAreAdjustedOnlyWhenThe
     ApplyPrintSettings(report);
     EXPECT_EQ(report.Margins.top(), min);
     EXPECT_EQ(report.FontName, PrintSettings.FontName);
-}
-
-TEST_F(PrintSettingsDialog, ARunPreviewsOrWritesThePdfTheUserNames)
-{
-    if (!Printer().IsPdfPrinter())
-        GTEST_SKIP() << "this machine has printers installed";
-    TempDir dir;
-    TMemoryReportData rows({"Text"});
-    rows.AddRow({"Lapte crud"});
-    TReport report;
-    report.SetData(&rows);
-    report.Title = "Proba";
-    report.Detail()->AddDataText("Text", 0, 0);
-    PrintSettings.FontName = "Liberation Sans";
-    PrintSettings.PaperSize = 11; // A5
-    PrintSettings.Orientation = QPageLayout::Landscape;
-
-    QStringList shown;
-    const QString file = dir.File("proba.pdf");
-    ScriptedDialogs dialogs([&](QDialog& dialog) {
-        shown << (dynamic_cast<TReportPreview*>(&dialog) ? "preview" : dialog.metaObject()->className());
-        if (auto* files = qobject_cast<QFileDialog*>(&dialog))
-            files->selectFile(file);
-        return int(QDialog::Accepted);
-    });
-    PrintSettings.Preview = true;
-    EXPECT_TRUE(RunReport(report, nullptr));
-    EXPECT_EQ(report.PaperSize.id(), QPageSize::A5);
-    EXPECT_EQ(report.Orientation, QPageLayout::Landscape);
-    EXPECT_FALSE(QFile::exists(file));
-    PrintSettings.Preview = false;
-    EXPECT_TRUE(RunReport(report, nullptr));
-    EXPECT_EQ(shown, (QStringList{"preview", "QFileDialog"}));
-    QFile pdf(file);
-    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(pdf.read(5) == "%PDF-");
-    // Nothing but the document is left in the folder.
-    EXPECT_EQ(QDir(dir.Path()).entryList(QDir::Files | QDir::Hidden), QStringList{"proba.pdf"});
 }
 
 } // namespace

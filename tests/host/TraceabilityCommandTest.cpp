@@ -10,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QDate>
+#include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -141,6 +142,8 @@ TEST(TraceabilityCommand, RunsOnTheDemoCompanyFromTheQuestionsToAPdf)
     EXPECT_EQ(asked, questions);
     EXPECT_EQ(printing, QStringList{"file"});
     EXPECT_EQ(messages.Count(), 0) << messages.Texts().join('|').toStdString();
+    // The documents and nothing else: no temporary file is left beside them.
+    EXPECT_EQ(QDir(dir).entryList(QDir::Files | QDir::Hidden), (QStringList{"preview.pdf", "printed.pdf"}));
 
     if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
         GTEST_SKIP() << "pdftotext is not installed";
