@@ -6,6 +6,7 @@
 #include "platform/config/Paths.h"
 #include "platform/schema/CompanyTables.h"
 #include "recipes/ZPFRetet.h"
+#include "reports/RepTrasabProd.h"
 #include "shell/ZPFIndic.h"
 
 #include <QWidget>
@@ -121,6 +122,7 @@ void TDummyModule::Trasabilitateproduse1Click(fw::TMenuItem*)
 {
     TrasabFromDate = fw::Now();
     TrasabToDate = TrasabFromDate;
+    ExecuteRepTrasabProd(Application ? Application->MainForm() : nullptr, TrasabFromDate, TrasabToDate, TrasabGestiuni);
 }
 
 void TDummyModule::CalcNecClick(fw::TMenuItem*) {}
