@@ -67,6 +67,10 @@ std::shared_ptr<Connection> Connection::Open(const QString& directory)
     // Blocks are read by index seeks all over the file: map it rather than copy each page in.
     conn->Exec(QStringLiteral("PRAGMA mmap_size=1073741824"));
     conn->Exec(QStringLiteral("PRAGMA cache_size=-32768"));
+    // A misspelt or renamed column must be an error, not a text constant of its name.
+    auto* handle = static_cast<sqlite3*>(conn->NativeHandle());
+    sqlite3_db_config(handle, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(handle, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
     pool[key] = conn;
     return conn;
 }
@@ -124,6 +128,8 @@ QSqlQuery& Connection::Run(const QString& sql, const QVariantList& values)
         q.finish();
         Raise(error, sql);
     }
+    if (!q.isSelect())
+        Touch();
     return q;
 }
 
@@ -135,6 +141,8 @@ void Connection::Exec(const QString& sql, const QVariantList& values)
         QSqlQuery q(Database());
         if (!q.exec(sql))
             Raise(q.lastError(), sql);
+        if (!q.isSelect())
+            Touch();
         q.finish();
     } else {
         Run(sql, values).finish();
@@ -172,14 +180,24 @@ QVariant NativeRow::Value(int column) const
 
 qint64 NativeRow::Int(int column) const { return sqlite3_column_int64(static_cast<sqlite3_stmt*>(statement_), column); }
 
-void Connection::ForEachRow(const QString& sql, const QVariantList& values, const std::function<void(const NativeRow&)>& row)
+void Connection::RaiseNative(void* handle) const
+{
+    auto* db = static_cast<sqlite3*>(handle);
+    const QString message = QString::fromUtf8(sqlite3_errmsg(db));
+    const int code = sqlite3_extended_errcode(db);
+    if (code == SQLITE_CONSTRAINT_UNIQUE || code == SQLITE_CONSTRAINT_PRIMARYKEY)
+        throw EDatabaseError(QStringLiteral("Key violation. (%1)").arg(message));
+    throw EDatabaseError(message);
+}
+
+int Connection::ForEachRow(const QString& sql, const QVariantList& values, const std::function<void(const NativeRow&)>& row)
 {
     auto* db = static_cast<sqlite3*>(NativeHandle());
     auto* st = static_cast<sqlite3_stmt*>(native_.value(sql));
     if (!st) {
         const QByteArray text = sql.toUtf8();
         if (sqlite3_prepare_v3(db, text.constData(), int(text.size()), SQLITE_PREPARE_PERSISTENT, &st, nullptr) != SQLITE_OK)
-            throw EDatabaseError(QString::fromUtf8(sqlite3_errmsg(db)));
+            RaiseNative(db);
         native_.insert(sql, st);
     }
     // The statement is reset whatever happens, so that it never holds the database.
@@ -216,19 +234,41 @@ void Connection::ForEachRow(const QString& sql, const QVariantList& values, cons
             }
         }
         if (rc != SQLITE_OK)
-            throw EDatabaseError(QString::fromUtf8(sqlite3_errmsg(db)));
+            RaiseNative(db);
     }
     const NativeRow current(st);
     for (;;) {
         const int rc = sqlite3_step(st);
-        if (rc == SQLITE_ROW)
-            row(current);
-        else if (rc == SQLITE_DONE)
+        if (rc == SQLITE_ROW) {
+            if (row)
+                row(current);
+        } else if (rc == SQLITE_DONE) {
             break;
-        else
-            throw EDatabaseError(QString::fromUtf8(sqlite3_errmsg(db)));
+        } else {
+            RaiseNative(db);
+        }
     }
+    return sqlite3_stmt_readonly(st) ? 0 : sqlite3_changes(db);
 }
+
+quint64 Connection::Generation()
+{
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastPoll_ >= kPollInterval) {
+        lastPoll_ = now;
+        // The engine's count of commits made by other connections to the file.
+        qint64 version = dataVersion_;
+        ForEachRow(QStringLiteral("PRAGMA data_version"), {}, [&](const NativeRow& r) { version = r.Int(0); });
+        if (version != dataVersion_) {
+            if (dataVersion_ >= 0)
+                Touch();
+            dataVersion_ = version;
+        }
+    }
+    return generation_;
+}
+
+const quint64* Connection::TableCounter(const QString& table) { return &tableWrites_[table.toLower()]; }
 
 qint64 Connection::ScalarInt(const QString& sql, const QVariantList& values)
 {
@@ -240,14 +280,20 @@ qint64 Connection::ScalarInt(const QString& sql, const QVariantList& values)
     return result;
 }
 
+void Connection::ExecControl(const QString& sql)
+{
+    // Transaction control changes no rows: caches stay valid.
+    ForEachRow(sql, {}, {});
+}
+
 void Connection::Begin()
 {
     // Savepoints nest; the outermost level takes the write lock at once so that two users
     // cannot both read and then fail to write.
     if (depth_ == 0)
-        Exec(QStringLiteral("BEGIN IMMEDIATE"));
+        ExecControl(QStringLiteral("BEGIN IMMEDIATE"));
     else
-        Exec(QStringLiteral("SAVEPOINT fw_level_%1").arg(depth_));
+        ExecControl(QStringLiteral("SAVEPOINT fw_level_%1").arg(depth_));
     ++depth_;
 }
 
@@ -256,9 +302,9 @@ void Connection::Commit()
     if (depth_ == 0)
         throw EDatabaseError(QStringLiteral("No transaction is active."));
     if (depth_ == 1)
-        Exec(QStringLiteral("COMMIT"));
+        ExecControl(QStringLiteral("COMMIT"));
     else
-        Exec(QStringLiteral("RELEASE fw_level_%1").arg(depth_ - 1));
+        ExecControl(QStringLiteral("RELEASE fw_level_%1").arg(depth_ - 1));
     --depth_;
 }
 
@@ -268,11 +314,17 @@ void Connection::Rollback()
         return;
     --depth_;
     Touch();
+    if (sqlite3_get_autocommit(static_cast<sqlite3*>(NativeHandle()))) {
+        // The engine has already rolled the whole transaction back (a failed commit,
+        // a full disk): every level of it is gone.
+        depth_ = 0;
+        return;
+    }
     if (depth_ == 0) {
-        Exec(QStringLiteral("ROLLBACK"));
+        ExecControl(QStringLiteral("ROLLBACK"));
     } else {
-        Exec(QStringLiteral("ROLLBACK TO fw_level_%1").arg(depth_));
-        Exec(QStringLiteral("RELEASE fw_level_%1").arg(depth_));
+        ExecControl(QStringLiteral("ROLLBACK TO fw_level_%1").arg(depth_));
+        ExecControl(QStringLiteral("RELEASE fw_level_%1").arg(depth_));
     }
 }
 
@@ -332,6 +384,29 @@ QStringList Connection::DeclTypes(const QSqlQuery& query)
         types << (decl ? QString::fromUtf8(decl) : QString());
     }
     return types;
+}
+
+QString Connection::StoredValueIs(const QString& quotedColumn, TFieldType type)
+{
+    // As FromSqlValue reads: an empty text is null, a date is the first ten characters
+    // of its text, a boolean any number but zero.
+    switch (type) {
+    case TFieldType::String:
+        return QStringLiteral("NULLIF(%1, '')").arg(quotedColumn) + NullSafeEqual() + QLatin1Char('?');
+    case TFieldType::Date:
+        return QStringLiteral("substr(%1, 1, 10)").arg(quotedColumn) + NullSafeEqual() + QLatin1Char('?');
+    case TFieldType::Boolean:
+        return QStringLiteral("(%1 <> 0)").arg(quotedColumn) + NullSafeEqual() + QLatin1Char('?');
+    default:
+        return quotedColumn + NullSafeEqual() + QLatin1Char('?');
+    }
+}
+
+QString Connection::ColumnDeclaration(const QString& name, const QString& declType, bool lonePrimaryKey)
+{
+    // The engine makes a lone key column declared exactly INTEGER an alias of the rowid.
+    const bool alias = lonePrimaryKey && declType.trimmed().compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) == 0;
+    return Quote(name) + QLatin1Char(' ') + (alias ? QStringLiteral("INT") : declType);
 }
 
 QString Connection::Quote(const QString& identifier)

@@ -315,10 +315,59 @@ void TDataSet::Close()
 {
     if (!Active())
         return;
+    // Details finish their edits while their master is still there to post against; one
+    // whose post is refused gives its row up. The close goes on either way, and an error
+    // other than a silent refusal is reported once it is done.
+    std::exception_ptr detailError;
+    try {
+        ResolveDetails(false);
+    } catch (const EAbort&) {
+    } catch (...) {
+        detailError = std::current_exception();
+    }
+    CloseCursor();
+    if (detailError)
+        std::rethrow_exception(detailError);
+}
+
+void TDataSet::Shutdown() noexcept
+{
+    try {
+        if (!Active())
+            return;
+        ResolveDetails(true);
+        CloseCursor();
+    } catch (...) {
+        // Nobody is left to tell; the cursor goes with the object anyway.
+    }
+}
+
+void TDataSet::ResolveDetails(bool teardown)
+{
+    std::exception_ptr first;
+    const auto sources = dataSources_;
+    for (TDataSource* source : sources) {
+        const auto links = source->links_;
+        for (TDataLink* link : links) {
+            try {
+                link->MasterClosing(teardown);
+            } catch (...) {
+                if (!first)
+                    first = std::current_exception();
+            }
+        }
+    }
+    if (first)
+        std::rethrow_exception(first);
+}
+
+void TDataSet::CloseCursor()
+{
     if (BeforeClose)
         BeforeClose(this);
     // Whatever was being edited is dropped with the cursor.
     modified_ = false;
+    postConflict_ = false;
     editRecord_ = TRecord();
     oldRecord_ = TRecord();
     insertMode_ = InsertMode::None;
@@ -348,7 +397,7 @@ void TDataSet::DisableControls()
 {
     if (disableCount_ == 0) {
         disabledState_ = state_;
-        pendingChange_ = false;
+        pending_ = Pending::None;
     }
     ++disableCount_;
 }
@@ -358,10 +407,14 @@ void TDataSet::EnableControls()
     if (disableCount_ == 0)
         return;
     if (--disableCount_ == 0) {
+        const Pending pending = pending_;
+        pending_ = Pending::None;
         if (disabledState_ != state_)
             DataEvent(TDataEvent::UpdateState);
-        if (Active())
-            DataEvent(TDataEvent::DataSetChange);
+        // Closed and opened again meanwhile (a query given new SQL): the fields are new,
+        // which is a change of layout, not only of data.
+        if (disabledState_ != TDataSetState::Inactive && Active())
+            DataEvent(pending == Pending::Layout ? TDataEvent::LayoutChange : TDataEvent::DataSetChange);
     }
 }
 
@@ -370,7 +423,10 @@ void TDataSet::NotifyLayoutChanged() { DataEvent(TDataEvent::LayoutChange); }
 void TDataSet::DataEvent(TDataEvent event, TField* field)
 {
     if (disableCount_ > 0) {
-        pendingChange_ = true;
+        if (event == TDataEvent::LayoutChange || (event == TDataEvent::UpdateState && state_ == TDataSetState::Inactive))
+            pending_ = Pending::Layout;
+        else if (pending_ == Pending::None)
+            pending_ = Pending::Data;
         return;
     }
     const auto sources = dataSources_;

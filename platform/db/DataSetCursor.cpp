@@ -3,6 +3,7 @@
 #include "platform/db/DataSet.h"
 
 #include "platform/core/Exceptions.h"
+#include "platform/db/Connection.h"
 #include "platform/db/DataSetBlocks.h"
 
 #include <algorithm>
@@ -33,6 +34,93 @@ void TDataSet::LoadWindow(std::vector<TRecord> records, bool atStart, bool atEnd
     windowAtEnd_ = atEnd;
     windowFirstPos_ = atStart ? 0 : firstPos;
     cur_ = window_.empty() ? -1 : 0;
+    MarkFresh();
+}
+
+void TDataSet::MarkFresh() { seenGeneration_ = DataGeneration(); }
+
+bool TDataSet::SameStoredValues(const TRecord& a, const TRecord& b) const
+{
+    for (const auto& f : fields_) {
+        const size_t i = size_t(f->index_);
+        if (f->IsStored() && !SameValue(a.values.at(i), b.values.at(i)))
+            return false;
+    }
+    return true;
+}
+
+TDataSet::Reread TDataSet::RereadCurrent()
+{
+    const TRecord* current = CurrentRecord();
+    if (!current) {
+        ResetWindow();
+        bool end = false;
+        LoadWindow(ReadForward(nullptr, kFirstBlock, end), true, end, 0);
+        return window_.empty() ? Reread::Empty : Reread::Changed;
+    }
+    const TRecord old = *current;
+    ResetWindow();
+    if (std::optional<TRecord> fresh = FetchById(old.id)) {
+        std::vector<TRecord> one{std::move(*fresh)};
+        PrepareRecords(one);
+        if (!one.empty()) {
+            const bool same = SameStoredValues(old, one.front());
+            LoadWindow(std::move(one), false, false, -1);
+            return same ? Reread::Same : Reread::Changed;
+        }
+    }
+    // Gone: the old record still serves as the place to read from.
+    bool edge = false;
+    std::vector<TRecord> next = ReadForward(&old, 1, edge);
+    if (!next.empty()) {
+        LoadWindow(std::move(next), false, false, -1);
+        return Reread::GoneNext;
+    }
+    std::vector<TRecord> prior = ReadBackward(&old, 1, edge);
+    LoadWindow(std::move(prior), false, true, -1);
+    if (window_.empty())
+        windowAtStart_ = true;
+    return window_.empty() ? Reread::Empty : Reread::GonePrior;
+}
+
+TDataSet::Reread TDataSet::CheckStale()
+{
+    if (IsEditing() || DataGeneration() == seenGeneration_)
+        return Reread::Same;
+    return RereadCurrent();
+}
+
+void TDataSet::DropCurrent(const TRecord& gone)
+{
+    countCache_ = -1;
+    displayCache_.clear();
+    window_.erase(window_.begin() + cur_);
+    // The record after the dropped one becomes current; the one before when it was the last.
+    if (cur_ >= int(window_.size())) {
+        if (!windowAtEnd_) {
+            if (window_.empty()) {
+                bool end = false;
+                std::vector<TRecord> more = ReadForward(&gone, kBlock, end);
+                for (auto& r : more)
+                    window_.push_back(std::move(r));
+                windowAtEnd_ = end;
+                windowFirstPos_ = -1;
+                windowAtStart_ = false;
+            } else {
+                ExtendForward();
+            }
+        }
+        if (cur_ >= int(window_.size()))
+            cur_ = int(window_.size()) - 1;
+        if (cur_ < 0 && !windowAtStart_) {
+            bool start = false;
+            std::vector<TRecord> back = ReadBackward(&gone, kBlock, start);
+            for (auto& r : back)
+                window_.push_front(std::move(r));
+            windowAtStart_ = start;
+            cur_ = int(window_.size()) - 1;
+        }
+    }
 }
 
 std::vector<TRecord> TDataSet::Read(const TRecord* anchor, int want, bool forward, bool& reachedEdge)
@@ -134,16 +222,6 @@ std::vector<TRecord> TDataSet::FetchNearest(const std::vector<TField*>&, const Q
     throw EDatabaseError(QStringLiteral("%1: this dataset has no index to search").arg(objectName()));
 }
 
-TBookmark TDataSet::InternalPost(const TRecord&, bool, const std::vector<bool>&)
-{
-    throw EDatabaseError(QStringLiteral("%1: Cannot modify a read-only dataset").arg(objectName()));
-}
-
-void TDataSet::InternalDelete(const TRecord&)
-{
-    throw EDatabaseError(QStringLiteral("%1: Cannot modify a read-only dataset").arg(objectName()));
-}
-
 int TDataSet::KnownPosition()
 {
     if (window_.empty())
@@ -174,6 +252,7 @@ bool TDataSet::IsEmpty()
         return true;
     if (state_ == TDataSetState::Insert)
         return false;
+    CheckStale();
     return window_.empty();
 }
 
@@ -256,35 +335,42 @@ int TDataSet::MoveBy(int distance)
 {
     CheckActive();
     CheckBrowseMode();
-    if (distance == 0)
-        return 0;
-    if ((distance > 0 && eof_) || (distance < 0 && bof_))
-        return 0;
-    if (BeforeScroll)
-        BeforeScroll(this);
+    const bool wasBof = bof_, wasEof = eof_;
+    const Reread reread = CheckStale();
+    if (reread == Reread::Empty)
+        bof_ = eof_ = true;
+    // A current record that went with another user's change: the cursor stands on the
+    // record beside it already, as far as one step that way leads.
+    const bool landed = (reread == Reread::GoneNext && distance > 0) || (reread == Reread::GonePrior && distance < 0);
+    const bool blocked = distance == 0 || (!landed && ((distance > 0 && eof_) || (distance < 0 && bof_)));
     int moved = 0;
-    if (distance > 0) {
-        bof_ = false;
-        while (moved < distance) {
-            if (!StepForward()) {
-                eof_ = true;
-                break;
+    if (!blocked) {
+        if (BeforeScroll)
+            BeforeScroll(this);
+        if (distance > 0) {
+            moved = landed ? 1 : 0;
+            bof_ = eof_ = false;
+            for (; moved < distance; ++moved) {
+                if (!StepForward()) {
+                    eof_ = true;
+                    break;
+                }
             }
-            ++moved;
-        }
-    } else {
-        eof_ = false;
-        while (moved > distance) {
-            if (!StepBackward()) {
-                bof_ = true;
-                break;
+        } else {
+            moved = landed ? -1 : 0;
+            bof_ = eof_ = false;
+            for (; moved > distance; --moved) {
+                if (!StepBackward()) {
+                    bof_ = true;
+                    break;
+                }
             }
-            --moved;
         }
     }
-    if (moved != 0)
+    // A move that reached an end tells the controls too, even without moving a record.
+    if (moved != 0 || bof_ != wasBof || eof_ != wasEof || reread != Reread::Same)
         Scrolled(moved);
-    else if (AfterScroll)
+    else if (!blocked && AfterScroll)
         AfterScroll(this);
     return moved;
 }
@@ -292,6 +378,7 @@ int TDataSet::MoveBy(int distance)
 int TDataSet::RecordCount()
 {
     CheckActive();
+    CheckStale();
     if (countCache_ < 0) {
         if (windowAtStart_ && windowAtEnd_) {
             countCache_ = int(window_.size());
@@ -312,6 +399,9 @@ int TDataSet::RecordCount()
 int TDataSet::RecNo()
 {
     CheckActive();
+    if (state_ == TDataSetState::Insert)
+        return 0; // a new record has no place yet
+    CheckStale();
     if (window_.empty() || cur_ < 0)
         return 0;
     return KnownPosition() + cur_ + 1;
@@ -326,6 +416,7 @@ void TDataSet::SetRecNo(int recNo)
         return;
     if (BeforeScroll)
         BeforeScroll(this);
+    CheckStale();
     LoadAtPosition(target);
     bof_ = eof_ = false;
     Scrolled(0);
@@ -379,28 +470,16 @@ void TDataSet::Resync(bool keepCurrent)
 {
     if (!Active())
         return;
-    const TRecord* cur = CurrentRecord();
-    std::optional<TBookmark> id;
-    if (keepCurrent && cur)
-        id = cur->id;
-    ResetWindow();
-    bool positioned = false;
-    if (id) {
-        if (std::optional<TRecord> rec = FetchById(*id)) {
-            std::vector<TRecord> one{std::move(*rec)};
-            PrepareRecords(one);
-            if (!one.empty()) {
-                LoadWindow(std::move(one), false, false, -1);
-                positioned = true;
-            }
-        }
-    }
-    if (!positioned) {
+    if (keepCurrent && CurrentRecord()) {
+        RereadCurrent();
+        bof_ = eof_ = window_.empty();
+    } else {
+        ResetWindow();
         bool end = false;
         LoadWindow(ReadForward(nullptr, kFirstBlock, end), true, end, 0);
+        bof_ = true;
+        eof_ = window_.empty();
     }
-    bof_ = !positioned;
-    eof_ = window_.empty();
     DataEvent(TDataEvent::DataSetChange);
 }
 
@@ -439,12 +518,12 @@ void TDataSet::PositionOn(TBookmark id)
 TBookmark TDataSet::GetBookmark() const
 {
     const TRecord* r = CurrentRecord();
-    return r ? r->id : 0;
+    return r && state_ != TDataSetState::Insert ? r->id : kNoBookmark;
 }
 
 bool TDataSet::BookmarkValid(TBookmark bookmark)
 {
-    if (!Active())
+    if (!Active() || bookmark == kNoBookmark)
         return false;
     for (const TRecord& r : window_)
         if (r.id == bookmark)
@@ -458,6 +537,7 @@ void TDataSet::GotoBookmark(TBookmark bookmark)
     CheckBrowseMode();
     if (BeforeScroll)
         BeforeScroll(this);
+    CheckStale();
     PositionOn(bookmark);
     bof_ = eof_ = false;
     Scrolled(0);
@@ -483,6 +563,7 @@ void TDataSet::GotoRecord(TRecord record)
 {
     if (BeforeScroll)
         BeforeScroll(this);
+    CheckStale();
     const TBookmark id = record.id;
     for (size_t i = 0; i < window_.size(); ++i) {
         if (window_[i].id == id) {
@@ -588,6 +669,7 @@ int TDataSet::DisplayRowCount()
 {
     if (!Active())
         return 0;
+    CheckStale();
     return RecordCount() + (state_ == TDataSetState::Insert ? 1 : 0);
 }
 

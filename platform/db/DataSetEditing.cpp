@@ -1,8 +1,11 @@
-// Editing: Edit, Insert, Append, Post, Cancel, Delete and the events around them.
+// Editing: Edit, Insert, Append, Post, Cancel, Delete and the events around them, and the
+// check that a row is changed only while it still holds what the dataset read.
 #include "platform/db/DataSet.h"
 
 #include "platform/core/Exceptions.h"
+#include "platform/db/Database.h"
 #include "platform/db/DataSetBlocks.h"
+#include "platform/db/DbMessages.h"
 
 #include <algorithm>
 
@@ -10,7 +13,14 @@ namespace fw {
 
 using namespace blocks;
 
-// ---------------------------------------------------------------- editing
+namespace {
+
+QString NotEditing(const QObject* ds)
+{
+    return QStringLiteral("%1: Dataset not in edit or insert mode").arg(ds->objectName());
+}
+
+} // namespace
 
 bool TDataSet::CanModify() const { return Active() && InternalCanModify(); }
 
@@ -21,10 +31,25 @@ void TDataSet::CheckEditable()
         throw EDatabaseError(QStringLiteral("%1: Cannot modify a read-only dataset").arg(objectName()));
 }
 
+std::optional<TBookmark> TDataSet::InternalPost(const TRecord&, const TRecord*, const std::vector<bool>&)
+{
+    throw EDatabaseError(QStringLiteral("%1: Cannot modify a read-only dataset").arg(objectName()));
+}
+
+bool TDataSet::InternalDelete(const TRecord&)
+{
+    throw EDatabaseError(QStringLiteral("%1: Cannot modify a read-only dataset").arg(objectName()));
+}
+
+std::unique_ptr<TTransaction> TDataSet::BeginWrite()
+{
+    throw EDatabaseError(QStringLiteral("%1: Cannot modify a read-only dataset").arg(objectName()));
+}
+
 void TDataSet::UpdateRecord()
 {
     if (!IsEditing())
-        throw EDatabaseError(QStringLiteral("%1: Dataset not in edit or insert mode").arg(objectName()));
+        throw EDatabaseError(NotEditing(this));
     DataEvent(TDataEvent::UpdateRecord);
 }
 
@@ -54,6 +79,14 @@ void TDataSet::Edit()
     CheckBrowseMode();
     if (BeforeEdit)
         BeforeEdit(this);
+    // The record as stored now, not as it was read: what the user starts from must be what
+    // the row holds, or he would be changing values he has not seen.
+    const Reread reread = RereadCurrent();
+    if (reread != Reread::Same) {
+        bof_ = eof_ = window_.empty();
+        DataEvent(TDataEvent::DataSetChange);
+        throw ERecordChanged(reread == Reread::Changed ? dbmsg::EditChanged() : dbmsg::EditDeleted());
+    }
     editRecord_ = *CurrentRecord();
     oldRecord_ = editRecord_;
     changed_.assign(fields_.size(), false);
@@ -72,10 +105,17 @@ void TDataSet::BeginInsert(bool append)
         BeforeInsert(this);
     if (BeforeScroll)
         BeforeScroll(this);
+    bofBeforeInsert_ = bof_;
+    eofBeforeInsert_ = eof_;
     if (append && !windowAtEnd_)
         MoveToLast();
     else if (append)
         cur_ = int(window_.size()) - 1;
+    if (append) {
+        // A record appended is at the end: after a cancel the cursor is on the last one.
+        bof_ = false;
+        eof_ = true;
+    }
     insertMode_ = append ? InsertMode::AtEnd : InsertMode::AtCursor;
     editRecord_ = NewRecord();
     oldRecord_ = NewRecord();
@@ -88,6 +128,8 @@ void TDataSet::BeginInsert(bool append)
             OnNewRecord(this);
     } catch (...) {
         EndEdit();
+        bof_ = bofBeforeInsert_;
+        eof_ = eofBeforeInsert_;
         DataEvent(TDataEvent::DataSetChange);
         throw;
     }
@@ -110,16 +152,13 @@ void TDataSet::EndEdit()
     oldRecord_ = TRecord();
     changed_.clear();
     modified_ = false;
+    postConflict_ = false;
     insertMode_ = InsertMode::None;
     SetState(TDataSetState::Browse);
 }
 
-void TDataSet::Post()
+void TDataSet::CheckRequiredFields() const
 {
-    CheckActive();
-    if (!IsEditing())
-        return;
-    UpdateRecord();
     for (const auto& f : fields_) {
         if (f->IsStored() && f->Required()) {
             const QVariant& v = editRecord_.values[size_t(f->index_)];
@@ -127,10 +166,78 @@ void TDataSet::Post()
                 throw EDatabaseError(QStringLiteral("Field '%1' must have a value").arg(f->DisplayLabel()));
         }
     }
+}
+
+void TDataSet::RunWrite(const std::function<void()>& write, const std::function<void()>& undo,
+                        const std::function<void(TDataSet*, const std::exception&, TDataAction&)>& onError)
+{
+    for (;;) {
+        try {
+            // A transaction only where the row has writes of its own to go with it: a
+            // single row is written whole by the engine anyway.
+            std::unique_ptr<TTransaction> tx = BeforeWrite ? BeginWrite() : nullptr;
+            write();
+            if (tx)
+                tx->Commit();
+            return;
+        } catch (const EAbort&) {
+            undo();
+            throw;
+        } catch (const std::exception& e) {
+            // The transaction is rolled back by now.
+            undo();
+            TDataAction action = TDataAction::Fail;
+            if (onError)
+                onError(this, e, action);
+            if (action == TDataAction::Abort)
+                Abort();
+            if (action != TDataAction::Retry)
+                throw;
+        }
+    }
+}
+
+TBookmark TDataSet::WriteEditRecord()
+{
+    const bool inserting = state_ == TDataSetState::Insert;
+    const TRecord typed = editRecord_;
+    const std::vector<bool> typedChanged = changed_;
+    const bool typedModified = modified_;
+    std::optional<TBookmark> id;
+    RunWrite(
+        [&] {
+            if (BeforeWrite)
+                BeforeWrite(this, inserting ? TUpdateKind::Insert : TUpdateKind::Modify);
+            id = InternalPost(editRecord_, inserting ? nullptr : &oldRecord_, changed_);
+            if (!id) {
+                postConflict_ = true;
+                throw ERecordChanged(dbmsg::PostConflict());
+            }
+        },
+        [&] {
+            // What the write assigned went with its transaction; what the user typed stays.
+            if (editRecord_.values == typed.values)
+                return;
+            editRecord_ = typed;
+            changed_ = typedChanged;
+            modified_ = typedModified;
+            DataEvent(TDataEvent::RecordChange);
+        },
+        OnPostError);
+    return *id;
+}
+
+void TDataSet::Post()
+{
+    CheckActive();
+    if (!IsEditing())
+        throw EDatabaseError(NotEditing(this));
+    UpdateRecord();
     if (BeforePost)
         BeforePost(this);
-    const bool inserting = state_ == TDataSetState::Insert;
-    const TBookmark id = InternalPost(editRecord_, inserting, changed_);
+    // After BeforePost, which may fill a required field (a counter).
+    CheckRequiredFields();
+    const TBookmark id = WriteEditRecord();
     const std::optional<TBookmark> previous = CurrentRecord() ? std::optional<TBookmark>(CurrentRecord()->id) : std::nullopt;
     countCache_ = -1;
     displayCache_.clear();
@@ -154,10 +261,48 @@ void TDataSet::Cancel()
         return;
     if (BeforeCancel)
         BeforeCancel(this);
+    const bool inserting = state_ == TDataSetState::Insert;
+    const bool appending = insertMode_ == InsertMode::AtEnd;
+    const bool conflict = postConflict_;
     EndEdit();
+    if (inserting && !appending) {
+        bof_ = bofBeforeInsert_;
+        eof_ = eofBeforeInsert_;
+    } else if (inserting) {
+        bof_ = window_.empty();
+        eof_ = true;
+    }
+    if (conflict) {
+        // Another user's change refused the post: show what the record holds now.
+        RereadCurrent();
+        bof_ = eof_ = window_.empty();
+    }
     DataEvent(TDataEvent::DataSetChange);
     if (AfterCancel)
         AfterCancel(this);
+}
+
+void TDataSet::WriteDelete(const TRecord& victim)
+{
+    bool conflict = false;
+    RunWrite(
+        [&] {
+            if (BeforeWrite)
+                BeforeWrite(this, TUpdateKind::Delete);
+            if (!InternalDelete(victim)) {
+                conflict = true;
+                throw ERecordChanged(dbmsg::DeleteConflict());
+            }
+        },
+        [&] {
+            if (!conflict)
+                return;
+            conflict = false;
+            RereadCurrent();
+            bof_ = eof_ = window_.empty();
+            DataEvent(TDataEvent::DataSetChange);
+        },
+        OnDeleteError);
 }
 
 void TDataSet::Delete()
@@ -176,7 +321,7 @@ void TDataSet::Delete()
     if (BeforeScroll)
         BeforeScroll(this);
     const TRecord victim = *CurrentRecord();
-    InternalDelete(victim);
+    WriteDelete(victim);
     if (state_ == TDataSetState::Edit) {
         editRecord_ = TRecord();
         oldRecord_ = TRecord();
@@ -184,35 +329,8 @@ void TDataSet::Delete()
         state_ = TDataSetState::Browse;
         DataEvent(TDataEvent::UpdateState);
     }
-    countCache_ = -1;
-    displayCache_.clear();
-    window_.erase(window_.begin() + cur_);
-    // The record after the deleted one becomes current; the one before when it was the last.
-    if (cur_ >= int(window_.size())) {
-        if (!windowAtEnd_) {
-            if (window_.empty()) {
-                bool end = false;
-                std::vector<TRecord> more = ReadForward(&victim, kBlock, end);
-                for (auto& r : more)
-                    window_.push_back(std::move(r));
-                windowAtEnd_ = end;
-                windowFirstPos_ = -1;
-                windowAtStart_ = false;
-            } else {
-                ExtendForward();
-            }
-        }
-        if (cur_ >= int(window_.size()))
-            cur_ = int(window_.size()) - 1;
-        if (cur_ < 0 && !windowAtStart_) {
-            bool start = false;
-            std::vector<TRecord> back = ReadBackward(&victim, kBlock, start);
-            for (auto& r : back)
-                window_.push_front(std::move(r));
-            windowAtStart_ = start;
-            cur_ = int(window_.size()) - 1;
-        }
-    }
+    DropCurrent(victim);
+    MarkFresh();
     bof_ = eof_ = window_.empty();
     DataEvent(TDataEvent::DataSetChange);
     if (AfterDelete)
@@ -239,6 +357,5 @@ void TDataSet::AppendRecord(const QVariantList& values)
         throw;
     }
 }
-
 
 } // namespace fw

@@ -9,9 +9,20 @@ TDataSource::TDataSource(QObject* owner) : QObject(owner) {}
 
 TDataSource::~TDataSource()
 {
-    SetDataSet(nullptr);
     const auto links = links_;
-    for (TDataLink* l : links)
+    // Details give up what they are editing without posting (nothing may be shown now), and
+    // nothing they do may escape.
+    for (TDataLink* l : links) {
+        try {
+            l->MasterClosing(true);
+        } catch (...) {
+        }
+    }
+    try {
+        SetDataSet(nullptr);
+    } catch (...) {
+    }
+    for (TDataLink* l : links_)
         l->source_ = nullptr;
 }
 
