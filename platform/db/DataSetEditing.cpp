@@ -239,16 +239,16 @@ void TDataSet::Post()
     CheckRequiredFields();
     const TBookmark id = WriteEditRecord();
     const std::optional<TBookmark> previous = CurrentRecord() ? std::optional<TBookmark>(CurrentRecord()->id) : std::nullopt;
-    countCache_ = -1;
-    displayCache_.clear();
-    EndEdit();
-    // The written record, read back as stored, becomes current at its place in the order;
-    // when it is not visible here (outside the range or the filter) the cursor stays.
+    // The written record, read back as stored, becomes current at its place in the order
+    // (when it is not visible here, outside the range or the filter, the cursor stays),
+    // before anyone hears of the new state and asks where the cursor is.
+    ResetWindow();
     if (!ReloadAround(id) && !(previous && ReloadAround(*previous))) {
         bool end = false;
         LoadWindow(ReadForward(nullptr, kFirstBlock, end), true, end, 0);
     }
     bof_ = eof_ = window_.empty();
+    EndEdit();
     DataEvent(TDataEvent::DataSetChange);
     if (AfterPost)
         AfterPost(this);
