@@ -196,6 +196,8 @@ void EditPost_RawSqlite(benchmark::State& state)
 {
     sqlite3* db = nullptr;
     sqlite3_open((Dir("walk") + "/tables.sqlite").toUtf8().constData(), &db);
+    // Commits as the dataset layer's connection makes them.
+    sqlite3_exec(db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
     sqlite3_stmt* find = nullptr;
     sqlite3_prepare_v2(db,
                        "SELECT rowid, Cantitate, Cod_articol, Cod_grupa, Cod_gestiune, Pret_achizitie, Lot, Agent FROM Stoc "

@@ -3,10 +3,14 @@
 #include "HostFixture.h"
 #include "ReceiptFixture.h"
 #include "host/DocInForm.h"
+#include "host/MainForm.h"
+#include "platform/db/DbMessages.h"
 #include "platform/ui/MessageDlg.h"
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QMainWindow>
+#include <QMessageBox>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -110,6 +114,31 @@ TEST_F(DocInWindow, TypingGoesIntoTheRowShownAsCurrentStartingInItsFirstColumn)
     EXPECT_EQ(testsupport::RawColumn(host->CompanyDir(),
                                      "SELECT Cod_grupa FROM Item_in ORDER BY rowid"),
               (QVariantList{"01", "01"}));
+}
+
+TEST_F(DocInWindow, LookOfANewLineAndOfAnotherUsersChange)
+{
+    // A line being typed in a Romanian locale, and the message another user's change brings.
+    fw::TFormatSettings saved = fw::DefaultFormatSettings();
+    fw::DefaultFormatSettings().DecimalSeparator = QLatin1Char(',');
+    fw::DefaultFormatSettings().ThousandSeparator = QLatin1Char('.');
+    form->Headers()->Locate("Contor", {5.0});
+    form->LineGrid()->setFocus();
+    form->Lines()->Last();
+    QTest::keyClick(form->LineGrid(), Qt::Key_Down); // Down on the last row starts a new one
+    form->LineGrid()->setFocus();
+    Type("_FRG");
+    form->Lines()->FieldByName("Cantitate")->SetText(QStringLiteral("1234,5"));
+    const QString dir = testsupport::LookDir();
+    host->MainForm()->resize(1280, 640);
+    form->ShowFitted();
+    EXPECT_TRUE(host->MainForm()->grab().save(dir + QStringLiteral("/host-docin-new-line.png")));
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Pelmaris"), fw::dbmsg::PostConflict().replace('\r', '\n'),
+                    QMessageBox::Ok, form);
+    box.show();
+    EXPECT_TRUE(box.grab().save(dir + QStringLiteral("/host-record-changed.png")));
+    form->Lines()->Cancel();
+    fw::DefaultFormatSettings() = saved;
 }
 
 } // namespace
