@@ -389,7 +389,7 @@ QStringList Connection::DeclTypes(const QSqlQuery& query)
 QString Connection::StoredValueIs(const QString& quotedColumn, TFieldType type)
 {
     // As FromSqlValue reads: an empty text is null, a date is the first ten characters
-    // of its text, a boolean any number but zero.
+    // of its text, a moment whatever form it was written in, a boolean any number but zero.
     switch (type) {
     case TFieldType::String:
         return QStringLiteral("NULLIF(%1, '')").arg(quotedColumn) + NullSafeEqual() + QLatin1Char('?');
@@ -397,6 +397,10 @@ QString Connection::StoredValueIs(const QString& quotedColumn, TFieldType type)
         return QStringLiteral("substr(%1, 1, 10)").arg(quotedColumn) + NullSafeEqual() + QLatin1Char('?');
     case TFieldType::Boolean:
         return QStringLiteral("(%1 <> 0)").arg(quotedColumn) + NullSafeEqual() + QLatin1Char('?');
+    case TFieldType::DateTime:
+        // Any of the written forms of a moment (with or without a "T" or milliseconds).
+        return QStringLiteral("strftime('%Y-%m-%d %H:%M:%f', %1)").arg(quotedColumn) + NullSafeEqual()
+               + QStringLiteral("strftime('%Y-%m-%d %H:%M:%f', ?)");
     default:
         return quotedColumn + NullSafeEqual() + QLatin1Char('?');
     }

@@ -85,7 +85,9 @@ TDataSet::Reread TDataSet::RereadCurrent()
 
 TDataSet::Reread TDataSet::CheckStale()
 {
-    if (IsEditing() || DataGeneration() == seenGeneration_)
+    // Not while editing (the edit has its own record) nor while a record is being
+    // calculated or filtered (the window is being read then).
+    if (state_ != TDataSetState::Browse || DataGeneration() == seenGeneration_)
         return Reread::Same;
     return RereadCurrent();
 }

@@ -68,7 +68,7 @@ protected:
 };
 
 // What another user does to the row A stands on.
-enum class Other { ReplacesRow, ChangesRow, SameSessionReplaces };
+enum class Other { ReplacesRow, ChangesRow, SameSessionReplaces, Renumbers };
 
 TEST_F(Concurrency, WriteNeverLandsOnARowThatReusedTheIdentityOrChangedMeanwhile)
 {
@@ -81,6 +81,7 @@ TEST_F(Concurrency, WriteNeverLandsOnARowThatReusedTheIdentityOrChangedMeanwhile
         {"edit begun, row replaced by another program", Other::ReplacesRow, true, false},
         {"edit begun, row replaced in another session", Other::SameSessionReplaces, true, false},
         {"edit begun, row changed", Other::ChangesRow, true, false},
+        {"edit begun, rows renumbered by a VACUUM", Other::Renumbers, true, false},
         {"edit after the row was replaced", Other::ReplacesRow, false, false},
         {"edit after the row was changed", Other::ChangesRow, false, false},
         {"delete after the row was replaced", Other::ReplacesRow, false, true},
@@ -100,6 +101,10 @@ TEST_F(Concurrency, WriteNeverLandsOnARowThatReusedTheIdentityOrChangedMeanwhile
         // L2 goes and L3 takes its row number; or L2 is raised to 100.
         if (c.other == Other::ChangesRow) {
             OtherProgram(dir.Path()).Exec("UPDATE Stoc SET Cantitate = 100 WHERE Lot = 'L2'");
+        } else if (c.other == Other::Renumbers) {
+            OtherProgram other(dir.Path());
+            other.Exec("DELETE FROM Stoc WHERE Lot = 'L1'");
+            other.Exec("VACUUM");
         } else if (c.other == Other::ReplacesRow) {
             OtherProgram other(dir.Path());
             other.Exec("DELETE FROM Stoc WHERE Lot = 'L2'");
@@ -111,7 +116,7 @@ TEST_F(Concurrency, WriteNeverLandsOnARowThatReusedTheIdentityOrChangedMeanwhile
             b.table.AppendRecord({"L3", 30.0});
         }
         const QVariantList before = Raw("SELECT Lot || ' ' || Cantitate FROM Stoc ORDER BY rowid");
-        if (c.other != Other::ChangesRow) {
+        if (c.other == Other::ReplacesRow || c.other == Other::SameSessionReplaces) {
             ASSERT_EQ(Raw("SELECT rowid FROM Stoc WHERE Lot = 'L3'"), rowid); // the identity was reused
         }
 
@@ -138,7 +143,7 @@ TEST_F(Concurrency, WriteNeverLandsOnARowThatReusedTheIdentityOrChangedMeanwhile
         }
         EXPECT_EQ(a.table.State(), TDataSetState::Browse);
         EXPECT_EQ(a.table.FieldByName("Lot")->AsString() + " " + a.table.FieldByName("Cantitate")->AsString(),
-                  c.other == Other::ChangesRow ? "L2 100" : "L3 30");
+                  c.other == Other::ChangesRow ? "L2 100" : c.other == Other::Renumbers ? "L2 10" : "L3 30");
     }
 }
 
@@ -227,6 +232,18 @@ TEST_F(Concurrency, OpenDatasetsFollowWhatOthersAddDeleteAndRollBack)
     a.table.Refresh();
     EXPECT_EQ(a.table.FieldByName("Lot")->AsString(), "L2");
     EXPECT_EQ(a.table.RecNo(), 1);
+}
+
+TEST_F(Concurrency, RowsAnotherProgramWroteInItsOwnFormsCanBeChanged)
+{
+    // The check compares what is stored the way the layer reads it, not the way it writes.
+    OtherProgram(dir.Path()).Exec("CREATE TABLE Forme (Cant DOUBLE, Data DATE, Moment TIMESTAMP, Den VARCHAR(8), Da BOOLEAN)");
+    OtherProgram(dir.Path()).Exec("INSERT INTO Forme VALUES (1, '2026-12-07T00:00:00', '2026-12-07T10:00:00', '', 2)");
+    auto t = OpenTable(dir.Path(), "Forme.DB");
+    t->Edit();
+    t->FieldByName("Cant")->SetAsFloat(2);
+    t->Post();
+    EXPECT_EQ(Raw("SELECT Cant FROM Forme"), (QVariantList{2.0}));
 }
 
 } // namespace

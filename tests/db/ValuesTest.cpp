@@ -41,19 +41,13 @@ TEST(Values, NumbersTakeTheLocalesDecimalMarkOnly)
     } cases[] = {
         {"0,5", 0.5, std::nullopt},
         {"0.5", std::nullopt, 0.5},
-        {"1.500", std::nullopt, 1.5},     // never 1500
-        {"1,500", 1.5, std::nullopt},
+        {"1.500", std::nullopt, 1.5}, // never 1500
         {"1.500,25", std::nullopt, std::nullopt},
         {" -2,5E3 ", -2500.0, std::nullopt},
-        {"+7", 7.0, 7.0},
         {",5", 0.5, std::nullopt},
-        {"12,", 12.0, std::nullopt},
         {"nan", std::nullopt, std::nullopt},
-        {"inf", std::nullopt, std::nullopt},
-        {"-infinity", std::nullopt, std::nullopt},
+        {"-inf", std::nullopt, std::nullopt},
         {"1e400", std::nullopt, std::nullopt}, // beyond a double
-        {"1e", std::nullopt, std::nullopt},
-        {"", std::nullopt, std::nullopt},
         {"0x10", std::nullopt, std::nullopt},
         {"1 000", std::nullopt, std::nullopt},
     };

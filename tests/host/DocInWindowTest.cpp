@@ -47,13 +47,6 @@ protected:
         for (QChar c : text)
             QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
     }
-    static QString Current(fw::TDBGridNormal* grid)
-    {
-        const QModelIndex i = grid->currentIndex();
-        return grid->model()->data(i.siblingAtColumn(0)).toString() + "|" +
-               grid->model()->headerData(i.row(), Qt::Vertical).toString();
-    }
-
     fw::TMessageRecorder messages;
     hosttest::THost host;
     TDocInForm* form = nullptr;
