@@ -256,9 +256,13 @@ quint64 Connection::Generation()
     const auto now = std::chrono::steady_clock::now();
     if (now - lastPoll_ >= kPollInterval) {
         lastPoll_ = now;
-        // The engine's count of commits made by other connections to the file.
+        // The engine's count of commits made by other connections to the file. Should it
+        // not answer now, it is asked again next time: nothing depends on this but freshness.
         qint64 version = dataVersion_;
-        ForEachRow(QStringLiteral("PRAGMA data_version"), {}, [&](const NativeRow& r) { version = r.Int(0); });
+        try {
+            ForEachRow(QStringLiteral("PRAGMA data_version"), {}, [&](const NativeRow& r) { version = r.Int(0); });
+        } catch (const EDatabaseError&) {
+        }
         if (version != dataVersion_) {
             if (dataVersion_ >= 0)
                 Touch();
