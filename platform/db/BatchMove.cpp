@@ -30,7 +30,8 @@ void TBatchMove::Execute()
 
     auto conn = destination_->Session()->ConnectionFor(destination_->DatabaseName(), TOpenMode::CreateMissing);
     const QString name = destination_->SqlTableName();
-    QStringList cols, names, marks;
+    std::vector<TColumnDef> cols;
+    QStringList names, marks;
     for (size_t i = 0; i < fields.size(); ++i) {
         TField* f = fields[i];
         QString type = SqlTypeName(f->DataType(), f->Size());
@@ -39,8 +40,8 @@ void TBatchMove::Execute()
             if (declared.type != TFieldType::Unknown && SameFamily(declared.type, f->DataType()))
                 type = declTypes.at(int(i));
         }
-        cols << Connection::Quote(f->FieldName()) + QLatin1Char(' ') + type;
-        names << Connection::Quote(f->FieldName());
+        cols.push_back({f->FieldName(), type, false});
+        names << conn->Quote(f->FieldName());
         marks << QStringLiteral("?");
     }
 
@@ -48,11 +49,11 @@ void TBatchMove::Execute()
     if (mode_ == TBatchMode::Copy) {
         const QString old = conn->StoredTableName(name);
         if (!old.isEmpty())
-            conn->Exec(QStringLiteral("DROP TABLE %1").arg(Connection::Quote(old)));
-        conn->Exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(Connection::Quote(name), cols.join(QStringLiteral(", "))));
+            conn->DropTable(old);
+        conn->CreateTable(name, cols, {});
     }
     const QString insert = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                               .arg(Connection::Quote(name), names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+                               .arg(conn->Quote(name), names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
     source_->DisableControls();
     try {
         source_->First();
@@ -60,7 +61,7 @@ void TBatchMove::Execute()
             QVariantList values;
             for (TField* f : fields)
                 values << ToSqlValue(f->DataType(), f->Value());
-            conn->Run(insert, values).finish();
+            conn->ForEachRow(insert, values, {});
             ++moved_;
             source_->Next();
         }

@@ -3,18 +3,16 @@
 #include "platform/core/Exceptions.h"
 #include "platform/db/Database.h"
 #include "platform/db/DbMessages.h"
+#include "platform/db/EngineSupport.h"
+#include "platform/db/PgConnection.h"
+#include "platform/db/ServerDatabase.h"
+#include "platform/db/SqliteConnection.h"
 
 #include <QDir>
-#include <algorithm>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSqlDriver>
-#include <QSqlError>
-#include <QSqlRecord>
-#include <QSqlResult>
-#include <QUrl>
+#include <QSqlQuery>
 #include <map>
-#include <sqlite3.h>
 
 namespace fw {
 
@@ -33,98 +31,32 @@ QString CanonicalDir(const QString& directory)
     return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
 }
 
-bool IsReadOnlyError(int code) { return (code & 0xff) == SQLITE_READONLY; }
-
-// The file as the engine's URI with options; "mode=rw" opens without ever creating.
-QString FileUri(const QString& file, const QString& options)
-{
-    QUrl url = QUrl::fromLocalFile(file);
-    url.setQuery(options);
-    return url.toString(QUrl::FullyEncoded);
-}
-
-} // namespace
-
-QString DatabaseFileName() { return QStringLiteral("tables.sqlite"); }
-
-namespace {
-
 std::function<void(const QString&)>& DamageHandler()
 {
     static std::function<void(const QString&)> handler;
     return handler;
 }
 
-// A damaged page or a file that is no database: what the engine reads there cannot be
-// trusted, which the program must hear of whoever is reading.
-[[noreturn]] void Throw(int code, const QString& message, const QString& file)
-{
-    code &= 0xff;
-    if (code != SQLITE_CORRUPT && code != SQLITE_NOTADB)
-        throw EDatabaseError(message);
-    if (DamageHandler())
-        DamageHandler()(file);
-    throw EDatabaseDamaged(message);
-}
-
 } // namespace
+
+QString DatabaseFileName() { return QStringLiteral("tables.sqlite"); }
 
 void SetDamagedDatabaseHandler(std::function<void(const QString& file)> handler)
 {
     DamageHandler() = std::move(handler);
 }
 
-void Connection::ThrowEngineError(void* handle) const
+void ThrowDamaged(const QString& message, const QString& where)
 {
-    auto* db = static_cast<sqlite3*>(handle);
-    const QString message = QString::fromUtf8(sqlite3_errmsg(db));
-    const int code = sqlite3_extended_errcode(db);
-    if (code == SQLITE_CONSTRAINT_UNIQUE || code == SQLITE_CONSTRAINT_PRIMARYKEY)
-        throw EDatabaseError(QStringLiteral("Key violation. (%1)").arg(message));
-    if (IsReadOnlyError(code))
-        throw EDatabaseError(dbmsg::ReadOnlyDatabase());
-    Throw(code, message, QDir(directory_).filePath(DatabaseFileName()));
+    if (DamageHandler())
+        DamageHandler()(where);
+    throw EDatabaseDamaged(message);
 }
 
-
-std::shared_ptr<Connection> Connection::Connect(const QString& directory, const QString& file, bool create)
+bool Connection::HasDatabase(const QString& directory)
 {
-    // A file the user may only read, in a directory where the engine cannot make the
-    // shared index of its write-ahead log, can only be read as it stands.
-    const QStringList attempts = create ? QStringList{QStringLiteral("mode=rwc")}
-                                        : QStringList{QStringLiteral("mode=rw"), QStringLiteral("mode=ro&immutable=1")};
-    static int serial = 0;
-    QString failure;
-    for (const QString& options : attempts) {
-        const QString connName = QStringLiteral("fw-db-%1").arg(++serial);
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connName);
-            db.setDatabaseName(FileUri(file, options));
-            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000;QSQLITE_OPEN_URI"));
-            if (!db.open()) {
-                failure = db.lastError().text();
-                db = QSqlDatabase();
-                QSqlDatabase::removeDatabase(connName);
-                continue;
-            }
-        }
-        std::shared_ptr<Connection> conn(new Connection(directory, connName));
-        // The first read shows a file that is no database, and a read-only one whose log
-        // index cannot be shared.
-        QSqlQuery probe(conn->Database());
-        if (probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
-            probe.finish();
-            conn->readOnly_ = sqlite3_db_readonly(static_cast<sqlite3*>(conn->NativeHandle()), "main") == 1;
-            return conn;
-        }
-        const QSqlError error = probe.lastError();
-        if (error.nativeErrorCode().toInt() == SQLITE_NOTADB)
-            throw EDatabaseError(dbmsg::NotACompany(file));
-        failure = error.text();
-        if (!IsReadOnlyError(error.nativeErrorCode().toInt()) && (error.nativeErrorCode().toInt() & 0xff) != SQLITE_CANTOPEN)
-            break;
-    }
-    throw EDatabaseError(QStringLiteral("Cannot open the database in %1: %2").arg(directory, failure));
+    const QDir dir(directory);
+    return QFileInfo(dir.filePath(DatabaseFileName())).isFile() || QFileInfo(dir.filePath(TServerDatabase::FileName())).isFile();
 }
 
 std::shared_ptr<Connection> Connection::Open(const QString& directory, TOpenMode mode, const QStringList& companyTables)
@@ -135,57 +67,34 @@ std::shared_ptr<Connection> Connection::Open(const QString& directory, TOpenMode
     if (!info.exists() || !info.isDir())
         throw EDatabaseError(QStringLiteral("Path not found: %1").arg(directory));
     const QString key = CanonicalDir(directory);
-    const QString file = QDir(key).filePath(DatabaseFileName());
     auto& pool = Pool();
     std::shared_ptr<Connection> conn;
     if (auto it = pool.find(key); it != pool.end())
         conn = it->second.lock();
     bool created = false;
     if (!conn) {
-        created = !QFileInfo::exists(file);
-        if (created && mode == TOpenMode::Existing)
-            throw EDatabaseError(dbmsg::MissingDatabase(file));
-        conn = Connect(key, file, created);
-        conn->Exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
-        // Blocks are read by index seeks all over the file: map it rather than copy each page in.
-        conn->Exec(QStringLiteral("PRAGMA mmap_size=1073741824"));
-        conn->Exec(QStringLiteral("PRAGMA cache_size=-32768"));
-        // A misspelt or renamed column must be an error, not a text constant of its name.
-        auto* handle = static_cast<sqlite3*>(conn->NativeHandle());
-        sqlite3_db_config(handle, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
-        sqlite3_db_config(handle, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+        // A connection file names a server's database; otherwise the tables are in the
+        // directory's own file.
+        if (const std::optional<TServerDatabase> server = TServerDatabase::Read(key))
+            conn = PgConnection::Connect(key, *server, mode, created);
+        else
+            conn = SqliteConnection::Connect(key, mode, created);
         pool[key] = conn;
     }
-    if (!created && !companyTables.isEmpty() && !conn->HoldsAnyTable(companyTables))
-        throw EDatabaseError(dbmsg::NotACompany(file));
-    if (created || !companyTables.isEmpty())
-        conn->UseWal();
-    return conn;
-}
-
-bool Connection::HoldsAnyTable(const QStringList& names)
-{
-    for (const QString& name : names) {
-        const qint64 found = ScalarInt(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table' AND "
-                                                      "(lower(name)=lower(?) OR lower(name)||'.db'=lower(?))"),
-                                       {name, name});
-        if (found > 0)
-            return true;
+    if (!created && !companyTables.isEmpty()) {
+        bool holds = false;
+        for (const QString& name : companyTables) {
+            QString table = name;
+            if (table.endsWith(QLatin1String(".db"), Qt::CaseInsensitive))
+                table.chop(3);
+            holds = holds || !conn->StoredTableName(table).isEmpty();
+        }
+        if (!holds)
+            throw EDatabaseError(dbmsg::NotACompany(conn->Describe()));
     }
-    return false;
-}
-
-void Connection::UseWal()
-{
-    // WAL lets readers in other processes go on while one user writes.
-    if (readOnly_)
-        return;
-    QSqlQuery q(Database());
-    if (q.exec(QStringLiteral("PRAGMA journal_mode")) && q.next()
-        && q.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0)
-        return;
-    q.finish();
-    Exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+    if (created || !companyTables.isEmpty())
+        conn->Claim();
+    return conn;
 }
 
 Connection::Connection(QString directory, QString connectionName)
@@ -195,210 +104,53 @@ Connection::Connection(QString directory, QString connectionName)
 
 Connection::~Connection()
 {
-    for (void* st : std::as_const(native_))
-        sqlite3_finalize(static_cast<sqlite3_stmt*>(st));
-    native_.clear();
-    for (QSqlQuery* q : std::as_const(statements_))
-        delete q;
-    statements_.clear();
-    {
-        QSqlDatabase db = QSqlDatabase::database(name_, false);
-        if (db.isOpen()) {
-            if (depth_ > 0)
-                QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
-            db.close();
-        }
-    }
-    QSqlDatabase::removeDatabase(name_);
     auto& pool = Pool();
     if (auto it = pool.find(directory_); it != pool.end() && it->second.expired())
         pool.erase(it);
 }
 
-QSqlQuery& Connection::Prepared(const QString& sql)
+void Connection::CloseDatabase()
 {
-    if (QSqlQuery* q = statements_.value(sql))
-        return *q;
-    auto* q = new QSqlQuery(Database());
-    q->setForwardOnly(true);
-    if (!q->prepare(sql)) {
-        const QSqlError error = q->lastError();
-        delete q;
-        Raise(error, sql);
+    {
+        QSqlDatabase db = QSqlDatabase::database(name_, false);
+        if (db.isOpen())
+            db.close();
     }
-    statements_.insert(sql, q);
-    return *q;
-}
-
-QSqlQuery& Connection::Run(const QString& sql, const QVariantList& values)
-{
-    QSqlQuery& q = Prepared(sql);
-    q.finish();
-    for (int i = 0; i < values.size(); ++i)
-        q.bindValue(i, values.at(i));
-    if (!q.exec()) {
-        const QSqlError error = q.lastError();
-        q.finish();
-        Raise(error, sql);
-    }
-    if (!q.isSelect())
-        Touch();
-    return q;
+    QSqlDatabase::removeDatabase(name_);
 }
 
 void Connection::Exec(const QString& sql, const QVariantList& values)
 {
     if (values.isEmpty()) {
-        // Statements without values (DDL, pragmas) are not worth keeping prepared: the
-        // schema they change would invalidate cached statements anyway.
-        QSqlQuery q(Database());
-        if (!q.exec(sql))
-            Raise(q.lastError(), sql);
-        if (!q.isSelect())
+        // Statements without values (DDL, settings) are not worth keeping prepared: the
+        // structure they change would invalidate prepared statements anyway.
+        if (ExecDirect(sql))
             Touch();
-        q.finish();
     } else {
-        Run(sql, values).finish();
+        ForEachRow(sql, values, {});
+        Touch();
     }
 }
-
-void* Connection::NativeHandle() const
-{
-    const QVariant handle = Database().driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        throw EDatabaseError(QStringLiteral("The database engine is not available."));
-    return *static_cast<sqlite3* const*>(handle.constData());
-}
-
-QVariant NativeRow::Value(int column) const
-{
-    auto* st = static_cast<sqlite3_stmt*>(statement_);
-    switch (sqlite3_column_type(st, column)) {
-    case SQLITE_INTEGER:
-        return QVariant(qint64(sqlite3_column_int64(st, column)));
-    case SQLITE_FLOAT:
-        return QVariant(sqlite3_column_double(st, column));
-    case SQLITE_TEXT: {
-        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st, column));
-        return QVariant(QString::fromUtf8(text, sqlite3_column_bytes(st, column)));
-    }
-    case SQLITE_BLOB: {
-        const auto* data = static_cast<const char*>(sqlite3_column_blob(st, column));
-        return QVariant(QByteArray(data, sqlite3_column_bytes(st, column)));
-    }
-    default:
-        return QVariant();
-    }
-}
-
-qint64 NativeRow::Int(int column) const { return sqlite3_column_int64(static_cast<sqlite3_stmt*>(statement_), column); }
-
-int Connection::ForEachRow(const QString& sql, const QVariantList& values, const std::function<void(const NativeRow&)>& row)
-{
-    auto* db = static_cast<sqlite3*>(NativeHandle());
-    auto* st = static_cast<sqlite3_stmt*>(native_.value(sql));
-    if (!st) {
-        const QByteArray text = sql.toUtf8();
-        if (sqlite3_prepare_v3(db, text.constData(), int(text.size()), SQLITE_PREPARE_PERSISTENT, &st, nullptr) != SQLITE_OK)
-            ThrowEngineError(db);
-        native_.insert(sql, st);
-    }
-    // The statement is reset whatever happens, so that it never holds the database.
-    struct Reset {
-        sqlite3_stmt* st;
-        ~Reset()
-        {
-            sqlite3_reset(st);
-            sqlite3_clear_bindings(st);
-        }
-    } reset{st};
-    for (int i = 0; i < values.size(); ++i) {
-        const QVariant& v = values.at(i);
-        int rc;
-        if (!v.isValid() || v.isNull()) {
-            rc = sqlite3_bind_null(st, i + 1);
-        } else {
-            switch (v.typeId()) {
-            case QMetaType::Double:
-            case QMetaType::Float:
-                rc = sqlite3_bind_double(st, i + 1, v.toDouble());
-                break;
-            case QMetaType::Int:
-            case QMetaType::UInt:
-            case QMetaType::LongLong:
-            case QMetaType::ULongLong:
-            case QMetaType::Bool:
-                rc = sqlite3_bind_int64(st, i + 1, v.toLongLong());
-                break;
-            default: {
-                const QString text = v.toString();
-                rc = sqlite3_bind_text16(st, i + 1, text.utf16(), int(text.size() * sizeof(char16_t)), SQLITE_TRANSIENT);
-            }
-            }
-        }
-        if (rc != SQLITE_OK)
-            ThrowEngineError(db);
-    }
-    const NativeRow current(st);
-    for (;;) {
-        const int rc = sqlite3_step(st);
-        if (rc == SQLITE_ROW) {
-            if (row)
-                row(current);
-        } else if (rc == SQLITE_DONE) {
-            break;
-        } else {
-            ThrowEngineError(db);
-        }
-    }
-    return sqlite3_stmt_readonly(st) ? 0 : sqlite3_changes(db);
-}
-
-quint64 Connection::Generation()
-{
-    const auto now = std::chrono::steady_clock::now();
-    if (now - lastPoll_ >= kPollInterval) {
-        lastPoll_ = now;
-        // The engine's count of commits made by other connections to the file. Should it
-        // not answer now, it is asked again next time: nothing depends on this but freshness.
-        qint64 version = dataVersion_;
-        try {
-            ForEachRow(QStringLiteral("PRAGMA data_version"), {}, [&](const NativeRow& r) { version = r.Int(0); });
-        } catch (const EDatabaseError&) {
-        }
-        if (version != dataVersion_) {
-            if (dataVersion_ >= 0)
-                Touch();
-            dataVersion_ = version;
-        }
-    }
-    return generation_;
-}
-
-const quint64* Connection::TableCounter(const QString& table) { return &tableWrites_[table.toLower()]; }
 
 qint64 Connection::ScalarInt(const QString& sql, const QVariantList& values)
 {
-    QSqlQuery& q = Run(sql, values);
     qint64 result = 0;
-    if (q.next())
-        result = q.value(0).toLongLong();
-    q.finish();
+    bool first = true;
+    ForEachRow(sql, values, [&](const NativeRow& row) {
+        if (first)
+            result = row.Int(0);
+        first = false;
+    });
     return result;
-}
-
-void Connection::ExecControl(const QString& sql)
-{
-    // Transaction control changes no rows: caches stay valid.
-    ForEachRow(sql, {}, {});
 }
 
 void Connection::Begin()
 {
-    // Savepoints nest; the outermost level takes the write lock at once so that two users
-    // cannot both read and then fail to write.
+    // Savepoints nest; the outermost level is where the engine makes this writer wait for
+    // the others (see BeginStatement), so that two users cannot both read and then fail
+    // to write.
     if (depth_ == 0)
-        ExecControl(QStringLiteral("BEGIN IMMEDIATE"));
+        ExecControl(BeginStatement());
     else
         ExecControl(QStringLiteral("SAVEPOINT fw_level_%1").arg(depth_));
     ++depth_;
@@ -413,6 +165,8 @@ void Connection::Commit()
     else
         ExecControl(QStringLiteral("RELEASE fw_level_%1").arg(depth_ - 1));
     --depth_;
+    if (depth_ == 0)
+        AfterCommit();
 }
 
 void Connection::Rollback()
@@ -421,9 +175,9 @@ void Connection::Rollback()
         return;
     --depth_;
     Touch();
-    if (sqlite3_get_autocommit(static_cast<sqlite3*>(NativeHandle()))) {
+    if (!InTransaction()) {
         // The engine has already rolled the whole transaction back (a failed commit,
-        // a full disk): every level of it is gone.
+        // a full disk, a lost connection): every level of it is gone.
         depth_ = 0;
         return;
     }
@@ -435,150 +189,28 @@ void Connection::Rollback()
     }
 }
 
-QString Connection::StoredTableName(const QString& name)
+void Connection::DropTable(const QString& table)
 {
-    QSqlQuery& q = Run(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND lower(name)=lower(?)"),
-                       {name});
-    QString stored;
-    if (q.next())
-        stored = q.value(0).toString();
-    q.finish();
-    return stored;
+    Exec(QStringLiteral("DROP TABLE %1").arg(Quote(table)));
+    ForgetStatements();
 }
 
-std::vector<ColumnInfo> Connection::Columns(const QString& table)
+quint64 Connection::Generation()
 {
-    std::vector<ColumnInfo> cols;
-    QSqlQuery q(Database());
-    if (!q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(Quote(table))))
-        Raise(q.lastError());
-    while (q.next()) {
-        ColumnInfo c = ParseDeclType(q.value(2).toString());
-        c.name = q.value(1).toString();
-        c.pkPosition = q.value(5).toInt();
-        cols.push_back(c);
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastPoll_ >= kPollInterval) {
+        lastPoll_ = now;
+        // Should the engine not answer now, it is asked again next time: nothing depends
+        // on this but freshness.
+        try {
+            PollOtherCommits();
+        } catch (const EDatabaseError&) {
+        }
     }
-    return cols;
+    return generation_;
 }
 
-std::vector<QString> Connection::IndexSql(const QString& table)
-{
-    std::vector<QString> out;
-    QSqlQuery& q = Run(QStringLiteral("SELECT sql FROM sqlite_master WHERE type='index' AND lower(tbl_name)=lower(?) "
-                                      "AND sql IS NOT NULL"),
-                       {table});
-    while (q.next())
-        out.push_back(q.value(0).toString());
-    q.finish();
-    return out;
-}
-
-std::vector<QStringList> Connection::IndexColumns(const QString& table)
-{
-    std::vector<QStringList> out;
-    QStringList key;
-    std::vector<ColumnInfo> cols = Columns(table);
-    std::sort(cols.begin(), cols.end(), [](const ColumnInfo& a, const ColumnInfo& b) { return a.pkPosition < b.pkPosition; });
-    for (const ColumnInfo& c : cols)
-        if (c.pkPosition > 0)
-            key << c.name;
-    if (!key.isEmpty())
-        out.push_back(key);
-    QSqlQuery list(Database());
-    if (!list.exec(QStringLiteral("PRAGMA index_list(%1)").arg(Quote(table))))
-        Raise(list.lastError());
-    QStringList names;
-    while (list.next())
-        names << list.value(1).toString();
-    for (const QString& index : names) {
-        QSqlQuery info(Database());
-        if (!info.exec(QStringLiteral("PRAGMA index_info(%1)").arg(Quote(index))))
-            Raise(info.lastError());
-        QStringList columns;
-        while (info.next())
-            columns << info.value(2).toString();
-        out.push_back(columns);
-    }
-    return out;
-}
-
-QStringList Connection::DeclTypes(const QSqlQuery& query)
-{
-    QStringList types;
-    const QSqlResult* result = query.result();
-    if (!result)
-        return types;
-    const QVariant handle = result->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3_stmt*") != 0)
-        return types;
-    sqlite3_stmt* stmt = *static_cast<sqlite3_stmt* const*>(handle.constData());
-    if (!stmt)
-        return types;
-    const int n = sqlite3_column_count(stmt);
-    for (int i = 0; i < n; ++i) {
-        const char* decl = sqlite3_column_decltype(stmt, i);
-        types << (decl ? QString::fromUtf8(decl) : QString());
-    }
-    return types;
-}
-
-QString Connection::StoredValueIs(const QString& quotedColumn, TFieldType type)
-{
-    // As FromSqlValue reads: an empty text is null, a date is the first ten characters
-    // of its text, a moment whatever form it was written in, a boolean any number but zero.
-    switch (type) {
-    case TFieldType::String:
-        return QStringLiteral("NULLIF(%1, '')").arg(quotedColumn) + NullSafeEqual() + QLatin1Char('?');
-    case TFieldType::Date:
-        return QStringLiteral("substr(%1, 1, 10)").arg(quotedColumn) + NullSafeEqual() + QLatin1Char('?');
-    case TFieldType::Boolean:
-        return QStringLiteral("(%1 <> 0)").arg(quotedColumn) + NullSafeEqual() + QLatin1Char('?');
-    case TFieldType::DateTime:
-        // Any of the written forms of a moment (with or without a "T" or milliseconds).
-        return QStringLiteral("strftime('%Y-%m-%d %H:%M:%f', %1)").arg(quotedColumn) + NullSafeEqual()
-               + QStringLiteral("strftime('%Y-%m-%d %H:%M:%f', ?)");
-    default:
-        return quotedColumn + NullSafeEqual() + QLatin1Char('?');
-    }
-}
-
-QString Connection::ColumnDeclaration(const QString& name, const QString& declType, bool lonePrimaryKey)
-{
-    // The engine makes a lone key column declared exactly INTEGER an alias of the rowid.
-    const bool alias = lonePrimaryKey && declType.trimmed().compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) == 0;
-    return Quote(name) + QLatin1Char(' ') + (alias ? QStringLiteral("INT") : declType);
-}
-
-QString Connection::Quote(const QString& identifier)
-{
-    QString s = identifier;
-    s.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + s + QLatin1Char('"');
-}
-
-bool Connection::IsKeyViolation(const QSqlError& error)
-{
-    const QString code = error.nativeErrorCode();
-    return code == QLatin1String("2067") || code == QLatin1String("1555")
-           || error.databaseText().contains(QLatin1String("UNIQUE constraint failed"));
-}
-
-void Connection::Raise(const QSqlError& error, const QString& context)
-{
-    QString message = error.databaseText().trimmed();
-    if (message.isEmpty())
-        message = error.driverText().trimmed();
-    if (message.isEmpty())
-        message = QStringLiteral("Unknown database error.");
-    if (IsKeyViolation(error))
-        throw EDatabaseError(QStringLiteral("Key violation. (%1)").arg(message));
-    if (IsReadOnlyError(error.nativeErrorCode().toInt()))
-        throw EDatabaseError(dbmsg::ReadOnlyDatabase());
-    Q_UNUSED(context);
-    bool numeric = false;
-    const int code = error.nativeErrorCode().toInt(&numeric);
-    Throw(numeric ? code : SQLITE_ERROR, message, QString());
-}
+const quint64* Connection::TableCounter(const QString& table) { return &tableWrites_[table.toLower()]; }
 
 ColumnInfo ParseDeclType(const QString& declType)
 {

@@ -1,19 +1,23 @@
 #pragma once
 
-// The engine behind the dataset layer: one open database file per directory, shared by
-// every session of the process, with the few things that differ between engines kept here
-// (transactions, table metadata, how a duplicate key is reported, declared column types).
+// The engine behind the dataset layer: one open database per company directory, shared by
+// every session of the process. A directory holds either an SQLite file (`tables.sqlite`)
+// or a connection file naming a PostgreSQL database (`firma.pgsql`); everything above this
+// class is the same for both. What differs between the engines lives in the two engine
+// classes behind it (SqliteConnection, PgConnection): how rows are read and written, how
+// names are spelt, the row identity, transactions and locks, metadata, errors, and how the
+// commits of other programs are noticed.
 
 #include "platform/db/Database.h"
 #include "platform/db/Field.h"
 
-#include <QHash>
-#include <chrono>
-#include <functional>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
+#include <chrono>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -22,15 +26,17 @@ namespace fw {
 
 class EDatabaseError;
 
+enum class TEngine { SQLite, PostgreSQL };
+
 // One row of a result being read straight from the engine.
 class NativeRow {
 public:
-    explicit NativeRow(void* statement) : statement_(statement) {}
-    QVariant Value(int column) const; // null, qint64, double, QString or QByteArray
-    qint64 Int(int column) const;
+    // Null, qint64, double, QString, QDate/QDateTime (a server's dates) or QByteArray.
+    virtual QVariant Value(int column) const = 0;
+    virtual qint64 Int(int column) const = 0;
 
-private:
-    void* statement_;
+protected:
+    ~NativeRow() = default;
 };
 
 struct ColumnInfo {
@@ -41,75 +47,107 @@ struct ColumnInfo {
     int pkPosition = 0; // 1-based position in the primary key, 0 when not part of it
 };
 
-class Connection final {
+// A column as a table is created with it: the declared type is the layer's own spelling
+// ("VARCHAR(30)", "DOUBLE", "DATE"), which each engine turns into its own.
+struct TColumnDef {
+    QString name;
+    QString declType;
+    bool required = false;
+};
+
+class Connection {
 public:
     // The connection of a directory, opened on first use and shared while anyone holds it.
-    // A missing file is made only with CreateMissing; otherwise EDatabaseError naming it.
-    // `companyTables` (table names, with or without ".DB"): a file that was there must
-    // hold at least one of them, else it is someone else's and is refused with
-    // EDatabaseError naming it, untouched. A file is switched to WAL only once it is
-    // known to be ours (made here, or found holding company tables). A file the user may
-    // not write opens read-only, and every write through it is refused.
+    // A missing database (no file, no schema on the server) is made only with
+    // CreateMissing; otherwise EDatabaseError naming it. `companyTables` (table names,
+    // with or without ".DB"): a database that was there must hold at least one of them,
+    // else it is someone else's and is refused with EDatabaseError naming it, untouched.
+    // A database the user may not write opens read-only, and every write through it is
+    // refused.
     static std::shared_ptr<Connection> Open(const QString& directory, TOpenMode mode = TOpenMode::Existing,
                                             const QStringList& companyTables = {});
-    bool ReadOnly() const { return readOnly_; }
-    ~Connection();
+    // Whether a directory names a database (its file, or its connection file), without
+    // connecting.
+    static bool HasDatabase(const QString& directory);
+
+    virtual ~Connection();
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
+    virtual TEngine Engine() const = 0;
+    bool ReadOnly() const { return readOnly_; }
     const QString& Directory() const { return directory_; }
+    // What the user is told the database is: its file, or the server's database.
+    virtual QString Describe() const = 0;
+    // The QtSql connection, for statements that read results through QtSql (queries).
     QSqlDatabase Database() const { return QSqlDatabase::database(name_, false); }
 
-    // A prepared statement for the text, reused while the connection lives. Callers bind,
-    // execute and call finish() when done reading.
-    QSqlQuery& Prepared(const QString& sql);
     // Executes a statement with positional values; EDatabaseError on failure.
     void Exec(const QString& sql, const QVariantList& values = {});
-    QSqlQuery& Run(const QString& sql, const QVariantList& values);
     // Runs a statement through the engine's own interface (the hot path of every table: no
     // per-value conversions of a general-purpose layer), one call per row it returns (a
     // SELECT, or the RETURNING list of a write). Returns the rows a write changed.
-    int ForEachRow(const QString& sql, const QVariantList& values, const std::function<void(const NativeRow&)>& row);
+    virtual int ForEachRow(const QString& sql, const QVariantList& values,
+                           const std::function<void(const NativeRow&)>& row) = 0;
     // Runs a query returning one number.
     qint64 ScalarInt(const QString& sql, const QVariantList& values);
 
+    // Transactions; nested levels are savepoints. The outermost level is where another
+    // user's writes are waited for.
     void Begin();
     void Commit();
     void Rollback();
     int TransactionDepth() const { return depth_; }
 
     // Table metadata; the name is matched without regard to case.
-    QString StoredTableName(const QString& name); // empty when there is no such table
-    std::vector<ColumnInfo> Columns(const QString& table);
-    std::vector<QString> IndexSql(const QString& table);
+    virtual QString StoredTableName(const QString& name) = 0; // empty when there is no such table
+    // The columns a dataset sees (never the hidden row identity).
+    virtual std::vector<ColumnInfo> Columns(const QString& table) = 0;
+    // The statements that made the secondary indexes of a table.
+    virtual std::vector<QString> IndexSql(const QString& table) = 0;
     // The columns of each index of a table, in index order; the primary key counts as one.
-    std::vector<QStringList> IndexColumns(const QString& table);
+    virtual std::vector<QStringList> IndexColumns(const QString& table) = 0;
 
-    // Declared types of a prepared statement's result columns.
-    static QStringList DeclTypes(const QSqlQuery& query);
-    static QString Quote(const QString& identifier);
+    // Structure. A table is made with its primary key (column names, empty for none); the
+    // engine adds what it needs besides (a row identity, a notice of changes).
+    virtual void CreateTable(const QString& name, const std::vector<TColumnDef>& columns, const QStringList& primaryKey) = 0;
+    virtual void CreateIndex(const QString& table, const QString& index, const QStringList& columns, bool unique,
+                             bool descending) = 0;
+    // Gives an existing table a primary key; inside a transaction, so that a duplicate key
+    // leaves the table as it was.
+    virtual void AddPrimaryKey(const QString& table, const QStringList& columns) = 0;
+    void DropTable(const QString& table);
 
-    // Converts an engine error into the dataset layer's error, naming a duplicate key as
-    // a key violation.
-    [[noreturn]] static void Raise(const QSqlError& error, const QString& context = {});
-    static bool IsKeyViolation(const QSqlError& error);
-
+    // Pieces of SQL as this engine spells them.
+    virtual QString Quote(const QString& identifier) const = 0;
+    // A name written in double quotes in a fixed SQL text, as the engine must be given it.
+    virtual QString QuotedName(const QString& name) const = 0;
     // The hidden column that identifies a row whatever its values and keys, and the
     // comparison that holds when two values are equal or both null.
-    static QString RowIdColumn() { return QStringLiteral("rowid"); }
-    static QString NullSafeEqual() { return QStringLiteral(" IS "); }
+    virtual QString RowIdColumn() const = 0;
+    virtual QString NullSafeEqual() const = 0;
+    // An order term: nulls come before every value going up (after them going down).
+    virtual QString OrderTerm(const QString& quotedColumn, bool descending) const = 0;
     // A condition that holds when a column still stores the value the dataset layer read
     // from it (bound as ToSqlValue(type, value)), read the way the layer reads it.
-    static QString StoredValueIs(const QString& quotedColumn, TFieldType type);
-    // A column's declaration in CREATE TABLE. A lone integer key column is declared so
-    // that it does not become the row identity (its value may be edited; the identity
-    // must stay).
-    static QString ColumnDeclaration(const QString& name, const QString& declType, bool lonePrimaryKey);
+    virtual QString StoredValueIs(const QString& quotedColumn, TFieldType type) const = 0;
+    // What a SELECT ends with to lock the rows it reads until the transaction ends; empty
+    // where the outermost transaction already keeps every other writer out.
+    virtual QString LockRowsClause() const = 0;
+    // Declared types of a prepared QtSql statement's result columns.
+    virtual QStringList DeclTypes(const QSqlQuery& query) const = 0;
+    // The name of a result column as the SQL text spells it (a server folds unquoted
+    // names to lower case).
+    virtual QString ResultName(const QString& name, const QString& sql) const { Q_UNUSED(sql); return name; }
+
+    // Converts a QtSql error into the dataset layer's error, naming a duplicate key as a
+    // key violation.
+    [[noreturn]] virtual void Raise(const QSqlError& error) const = 0;
 
     // Counts that move whenever rows may have changed, so that cached rows are read again:
     // Generation() moves with every write through this connection that names no table,
-    // every rollback, and every commit of another connection (asked of the engine at most
-    // every kPollInterval); TableGeneration() besides with the writes that name the table.
+    // every rollback, and every commit of another connection (noticed at most every
+    // kPollInterval); TableGeneration() besides with the writes that name the table.
     static constexpr std::chrono::milliseconds kPollInterval{200};
     quint64 Generation();
     quint64 TableGeneration(const quint64* tableCounter) { return Generation() + *tableCounter; }
@@ -118,29 +156,41 @@ public:
     void Touch() { ++generation_; }
     void Touch(const QString& table) { ++tableWrites_[table.toLower()]; }
 
-private:
+protected:
     Connection(QString directory, QString connectionName);
-    static std::shared_ptr<Connection> Connect(const QString& directory, const QString& file, bool create);
-    bool HoldsAnyTable(const QStringList& names);
-    void UseWal();
+    const QString& ConnectionName() const { return name_; }
+    // Runs a statement without values and without keeping it prepared (DDL, settings);
+    // true when it may have changed rows.
+    virtual bool ExecDirect(const QString& sql) = 0;
+    // Transaction control; the engine's own words for each step.
+    virtual void ExecControl(const QString& sql) = 0;
+    virtual QString BeginStatement() const = 0;
+    // Whether the engine still has a transaction open (a failed commit may have ended it).
+    virtual bool InTransaction() = 0;
+    virtual void AfterCommit() {}
+    // Notices the commits of other programs since last asked (Touch/Touch(table)).
+    virtual void PollOtherCommits() = 0;
+    // Prepared statements are kept per text; a change of structure lets them go.
+    virtual void ForgetStatements() {}
+    // Closes what the QtSql connection holds and removes it.
+    void CloseDatabase();
+    // Called once the database is known to be a company's (made here, or found holding
+    // company tables), before anyone uses it.
+    virtual void Claim() {}
 
+    bool readOnly_ = false;
+    int depth_ = 0;
+
+private:
     QString directory_;
     QString name_;
-    QHash<QString, QSqlQuery*> statements_;
-    QHash<QString, void*> native_; // prepared engine statements by text
-    void* NativeHandle() const;
-    // Throws the engine's last error on that handle as a database error.
-    [[noreturn]] void ThrowEngineError(void* handle) const;
-    void ExecControl(const QString& sql);
-    int depth_ = 0;
     quint64 generation_ = 0;
-    bool readOnly_ = false;
     std::map<QString, quint64> tableWrites_; // nodes stay where they are: counters are handed out by address
-    qint64 dataVersion_ = -1;
     std::chrono::steady_clock::time_point lastPoll_{};
 };
 
-// Type and size from a declared column type ("VARCHAR(30)", "DOUBLE", "DATE").
+// Type and size from a declared column type ("VARCHAR(30)", "DOUBLE", "DATE"; also a
+// server's own spelling, "character varying(30)", "double precision").
 ColumnInfo ParseDeclType(const QString& declType);
 QString SqlTypeName(TFieldType type, int size);
 // Value as it is bound or compared in SQL, and back.

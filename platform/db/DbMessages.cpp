@@ -63,6 +63,17 @@ QString NotACompany(const QString& file)
     return QStringLiteral("Fisierul <%1> nu este baza de date a unei firme.").arg(QDir::toNativeSeparators(file));
 }
 
+QString ServerUnreachable(const QString& server, const QString& engineMessage)
+{
+    return QStringLiteral("Serverul bazei de date <%1> nu poate fi contactat.\r%2").arg(server, engineMessage);
+}
+
+QString ServerConnectionLost(const QString& server, const QString& engineMessage)
+{
+    return QStringLiteral("Legatura cu serverul bazei de date <%1> s-a intrerupt.\r%2")
+        .arg(server, engineMessage);
+}
+
 QString ReadOnlyDatabase() { return QStringLiteral("Baza de date poate fi doar citita: modificarea nu a fost salvata."); }
 
 } // namespace fw::dbmsg

@@ -18,6 +18,15 @@ public:
     using EDatabaseError::EDatabaseError;
 };
 
+// Two users' transactions met in a way the engine resolved by failing one of them (a
+// deadlock, or a serialization failure): nothing of it was written, and running it again
+// from the start is expected to succeed. The layer does so a few times before the user
+// sees the engine's message.
+class ETransactionConflict final : public EDatabaseError {
+public:
+    using EDatabaseError::EDatabaseError;
+};
+
 namespace dbmsg {
 
 // A post refused: the record no longer holds what this dataset read.
@@ -40,6 +49,9 @@ QString NotADate(const QString& text, const QString& field);
 QString MissingDatabase(const QString& file);
 QString NotACompany(const QString& file);
 QString ReadOnlyDatabase();
+// A company on a server: the server could not be reached, or the connection to it was lost.
+QString ServerUnreachable(const QString& server, const QString& engineMessage);
+QString ServerConnectionLost(const QString& server, const QString& engineMessage);
 
 } // namespace dbmsg
 

@@ -82,9 +82,10 @@ TParam* TQuery::ParamByName(const QString& name) const
     return p;
 }
 
-QString TQuery::AdaptSql(const QString& text, QStringList* parameterOrder)
+QString TQuery::AdaptSql(const QString& text, QStringList* parameterOrder, const Connection* connection)
 {
-    // Quoted "Name.DB" names the table Name; ":Name" becomes a positional placeholder.
+    // Quoted "Name.DB" names the table Name (as the engine spells names); ":Name" becomes
+    // a positional placeholder.
     QString out;
     out.reserve(text.size());
     const int n = int(text.size());
@@ -102,6 +103,8 @@ QString TQuery::AdaptSql(const QString& text, QStringList* parameterOrder)
             QString ident = text.mid(i + 1, (end < 0 ? n : end) - i - 1);
             if (ident.endsWith(QLatin1String(".db"), Qt::CaseInsensitive))
                 ident.chop(3);
+            if (connection)
+                ident = connection->QuotedName(ident);
             out += QLatin1Char('"') + ident + QLatin1Char('"');
             i = stop;
         } else if (c == QLatin1Char(':') && i + 1 < n
@@ -136,19 +139,19 @@ void TQuery::InternalOpen()
 {
     auto conn = Session()->ConnectionFor(databaseName_);
     QStringList order;
-    const QString text = AdaptSql(SqlText(), &order);
+    const QString text = AdaptSql(SqlText(), &order, conn.get());
     QSqlQuery q(conn->Database());
     q.setForwardOnly(true);
     if (!q.prepare(text))
-        Connection::Raise(q.lastError(), text);
+        conn->Raise(q.lastError());
     const QVariantList values = BoundValues(order);
     for (int i = 0; i < values.size(); ++i)
         q.bindValue(i, values.at(i));
     if (!q.exec())
-        Connection::Raise(q.lastError(), text);
+        conn->Raise(q.lastError());
     if (!q.isSelect())
         throw EDatabaseError(QStringLiteral("%1: the statement returns no rows").arg(objectName()));
-    declTypes_ = Connection::DeclTypes(q);
+    declTypes_ = conn->DeclTypes(q);
     const QSqlRecord rec = q.record();
     const int ncols = rec.count();
 
@@ -167,7 +170,7 @@ void TQuery::InternalOpen()
     std::vector<ColumnInfo> cols(static_cast<size_t>(ncols));
     for (int c = 0; c < ncols; ++c) {
         cols[size_t(c)] = ParseDeclType(declTypes_.value(c));
-        cols[size_t(c)].name = rec.fieldName(c);
+        cols[size_t(c)].name = conn->ResultName(rec.fieldName(c), text);
         if (cols[size_t(c)].type == TFieldType::Unknown) {
             TFieldType guess = TFieldType::Float;
             for (const QVariantList& row : raw) {
@@ -241,15 +244,15 @@ void TQuery::ExecSQL()
         Close();
     auto conn = Session()->ConnectionFor(databaseName_);
     QStringList order;
-    const QString text = AdaptSql(SqlText(), &order);
+    const QString text = AdaptSql(SqlText(), &order, conn.get());
     QSqlQuery q(conn->Database());
     if (!q.prepare(text))
-        Connection::Raise(q.lastError(), text);
+        conn->Raise(q.lastError());
     const QVariantList values = BoundValues(order);
     for (int i = 0; i < values.size(); ++i)
         q.bindValue(i, values.at(i));
     if (!q.exec())
-        Connection::Raise(q.lastError(), text);
+        conn->Raise(q.lastError());
     rowsAffected_ = q.numRowsAffected();
     q.finish();
     conn->Touch();

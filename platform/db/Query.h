@@ -65,8 +65,11 @@ public:
 
     std::shared_ptr<Connection> GetConnection() const { return connection_; }
 
-    // The text as it is sent to the engine, and the parameter names in order of use.
-    static QString AdaptSql(const QString& text, QStringList* parameterOrder = nullptr);
+    // The text as it is sent to the engine of `connection` (names written in double quotes
+    // spelt as that engine keeps them; as written without one), and the parameter names
+    // in order of use.
+    static QString AdaptSql(const QString& text, QStringList* parameterOrder = nullptr,
+                            const Connection* connection = nullptr);
 
 protected:
     void InternalOpen() override;

@@ -109,18 +109,18 @@ enum class KeyOp { After, Before, AtOrAfter };
 
 // Rows ordered after (before, at or after) the key (c0..cn-1[, rowid]), NULL sorting below
 // every value: c0 > v0 OR (c0 = v0 AND <the same on the rest>).
-void KeyCondition(Sql& sql, const std::vector<QString>& cols, const QVariantList& vals, TBookmark id, KeyOp op,
-                  size_t i = 0)
+void KeyCondition(const Connection& conn, Sql& sql, const std::vector<QString>& cols, const QVariantList& vals,
+                  TBookmark id, KeyOp op, size_t i = 0)
 {
     const size_t last = op == KeyOp::AtOrAfter ? size_t(vals.size()) : cols.size();
     if (i == last) {
         if (op == KeyOp::AtOrAfter)
-            sql.Add(QStringLiteral("1"));
+            sql.Add(QStringLiteral("1 = 1"));
         else
-            sql.Add(op == KeyOp::After ? QStringLiteral("rowid > ?") : QStringLiteral("rowid < ?"), id);
+            sql.Add(conn.RowIdColumn() + (op == KeyOp::After ? QStringLiteral(" > ?") : QStringLiteral(" < ?")), id);
         return;
     }
-    const QString c = Connection::Quote(cols[i]);
+    const QString c = conn.Quote(cols[i]);
     const QVariant& v = vals[int(i)];
     if (IsNull(v))
         sql.Add(op == KeyOp::Before ? QStringLiteral("(") + c + QStringLiteral(" IS NULL AND ")
@@ -131,12 +131,12 @@ void KeyCondition(Sql& sql, const std::vector<QString>& cols, const QVariantList
         sql.Add(QStringLiteral("(") + c + QStringLiteral(" > ? OR ("), v);
     if (!IsNull(v))
         sql.Add(c + QStringLiteral(" = ? AND "), v);
-    KeyCondition(sql, cols, vals, id, op, i + 1);
+    KeyCondition(conn, sql, cols, vals, id, op, i + 1);
     sql.Add(IsNull(v) && op == KeyOp::Before ? QStringLiteral(")") : QStringLiteral("))"));
 }
 
 // A bound the engine can seek an index with: the leading non-null values as a row value.
-void LowerBound(Sql& sql, const std::vector<QString>& cols, const QVariantList& vals)
+void LowerBound(const Connection& conn, Sql& sql, const std::vector<QString>& cols, const QVariantList& vals)
 {
     int k = 0;
     while (k < vals.size() && size_t(k) < cols.size() && !IsNull(vals[k]))
@@ -144,12 +144,12 @@ void LowerBound(Sql& sql, const std::vector<QString>& cols, const QVariantList& 
     if (k == 0)
         return;
     if (k == 1) {
-        sql.Add(Connection::Quote(cols[0]) + QStringLiteral(" >= ? AND "), vals[0]);
+        sql.Add(conn.Quote(cols[0]) + QStringLiteral(" >= ? AND "), vals[0]);
         return;
     }
     QStringList names, marks;
     for (int i = 0; i < k; ++i) {
-        names << Connection::Quote(cols[size_t(i)]);
+        names << conn.Quote(cols[size_t(i)]);
         marks << QStringLiteral("?");
     }
     sql.Add(QStringLiteral("(") + names.join(QLatin1Char(',')) + QStringLiteral(") >= (") + marks.join(QLatin1Char(','))
@@ -246,14 +246,14 @@ void TTable::InternalOpen()
     }
 
     // The select list: the row identity, the stored fields, then order columns not among them.
-    QStringList select{Connection::RowIdColumn()};
+    QStringList select{conn->RowIdColumn()};
     impl_->fieldColumn.assign(size_t(FieldCount()), -1);
     for (int i = 0; i < FieldCount(); ++i) {
         TField* f = Fields(i);
         if (!f->IsStored())
             continue;
         impl_->fieldColumn[size_t(i)] = int(select.size());
-        select << Connection::Quote(impl_->Column(f->FieldName())->name);
+        select << conn->Quote(impl_->Column(f->FieldName())->name);
     }
     impl_->select = select.join(QStringLiteral(", "));
     connection_ = conn;
@@ -293,7 +293,7 @@ void TTable::InternalOpenOrder()
     QStringList select = d.select.split(QStringLiteral(", "));
     QStringList asc, desc;
     for (const QString& col : d.orderCols) {
-        const QString quoted = Connection::Quote(col);
+        const QString quoted = connection_->Quote(col);
         int at = int(select.indexOf(quoted));
         if (at < 0) {
             at = int(select.size());
@@ -301,11 +301,11 @@ void TTable::InternalOpenOrder()
         }
         d.orderSelect.push_back(at);
         d.orderTypes.push_back(d.Column(col)->type);
-        asc << quoted;
-        desc << quoted + QStringLiteral(" DESC");
+        asc << connection_->OrderTerm(quoted, false);
+        desc << connection_->OrderTerm(quoted, true);
     }
-    asc << Connection::RowIdColumn();
-    desc << Connection::RowIdColumn() + QStringLiteral(" DESC");
+    asc << connection_->RowIdColumn();
+    desc << connection_->RowIdColumn() + QStringLiteral(" DESC");
     d.select = select.join(QStringLiteral(", "));
     d.orderAsc = asc.join(QStringLiteral(", "));
     d.orderDesc = desc.join(QStringLiteral(", "));
@@ -334,7 +334,7 @@ void TTable::BuildRange()
         const QVariant value = mf->Value();
         d.appliedMaster << value;
         const QVariant sqlValue = ToSqlValue(d.orderTypes[size_t(i)], value);
-        const QString col = Connection::Quote(d.orderCols[size_t(i)]);
+        const QString col = connection_->Quote(d.orderCols[size_t(i)]);
         if (IsNull(sqlValue)) {
             parts << col + QStringLiteral(" IS NULL");
         } else {
@@ -404,7 +404,7 @@ std::vector<TRecord> TTable::Select(const QString& where, const QVariantList& va
     if (d.masterInactive)
         return {};
     Sql sql;
-    sql.Add(QStringLiteral("SELECT ") + d.select + QStringLiteral(" FROM ") + Connection::Quote(d.table));
+    sql.Add(QStringLiteral("SELECT ") + d.select + QStringLiteral(" FROM ") + connection_->Quote(d.table));
     QStringList conds;
     if (!d.range.isEmpty())
         conds << d.range;
@@ -416,6 +416,8 @@ std::vector<TRecord> TTable::Select(const QString& where, const QVariantList& va
     sql.Add(QStringLiteral(" LIMIT %1").arg(limit));
     if (offset > 0)
         sql.Add(QStringLiteral(" OFFSET %1").arg(offset));
+    if (readForUpdate_ && connection_->TransactionDepth() > 0)
+        sql.Add(connection_->LockRowsClause());
     QVariantList all = d.rangeValues;
     all += values;
     std::vector<TFieldType> types;
@@ -449,7 +451,7 @@ int TTable::Count(const QString& where, const QVariantList& values)
         conds << d.range;
     if (!where.isEmpty())
         conds << where;
-    QString text = QStringLiteral("SELECT COUNT(*) FROM ") + Connection::Quote(d.table);
+    QString text = QStringLiteral("SELECT COUNT(*) FROM ") + connection_->Quote(d.table);
     if (!conds.isEmpty())
         text += QStringLiteral(" WHERE ") + conds.join(QStringLiteral(" AND "));
     QVariantList all = d.rangeValues;
@@ -465,8 +467,8 @@ std::vector<TRecord> TTable::FetchAfter(const TRecord& record, int count)
 {
     Sql sql;
     QVariantList key(record.key.begin(), record.key.end());
-    LowerBound(sql, impl_->orderCols, key);
-    KeyCondition(sql, impl_->orderCols, key, record.id, KeyOp::After);
+    LowerBound(*connection_, sql, impl_->orderCols, key);
+    KeyCondition(*connection_, sql, impl_->orderCols, key, record.id, KeyOp::After);
     return Select(sql.text, sql.values, false, count);
 }
 
@@ -478,12 +480,12 @@ bool TTable::BeforeCondition(const TRecord& record, Sql& sql) const
     QVariantList key(record.key.begin(), record.key.end());
     const bool leadNull = impl_->orderCols.empty() || IsNull(key.value(0));
     if (!leadNull)
-        sql.Add(Connection::Quote(impl_->orderCols[0]) + QStringLiteral(" <= ? AND "), key[0]);
-    KeyCondition(sql, impl_->orderCols, key, record.id, KeyOp::Before);
+        sql.Add(connection_->Quote(impl_->orderCols[0]) + QStringLiteral(" <= ? AND "), key[0]);
+    KeyCondition(*connection_, sql, impl_->orderCols, key, record.id, KeyOp::Before);
     return !leadNull;
 }
 
-QString TTable::LeadingNull() const { return Connection::Quote(impl_->orderCols[0]) + QStringLiteral(" IS NULL"); }
+QString TTable::LeadingNull() const { return connection_->Quote(impl_->orderCols[0]) + QStringLiteral(" IS NULL"); }
 
 std::vector<TRecord> TTable::FetchBefore(const TRecord& record, int count)
 {
@@ -499,7 +501,7 @@ std::vector<TRecord> TTable::FetchBefore(const TRecord& record, int count)
 
 std::optional<TRecord> TTable::FetchById(TBookmark id)
 {
-    std::vector<TRecord> rows = Select(Connection::RowIdColumn() + QStringLiteral(" = ?"), {id}, false, 1);
+    std::vector<TRecord> rows = Select(connection_->RowIdColumn() + QStringLiteral(" = ?"), {id}, false, 1);
     if (rows.empty())
         return std::nullopt;
     return std::move(rows.front());
@@ -527,9 +529,9 @@ std::vector<TRecord> TTable::FetchMatching(const std::vector<TField*>& fields, c
             throw EDatabaseError(QStringLiteral("Field '%1' cannot be searched").arg(fields[i]->FieldName()));
         const QVariant v = ToSqlValue(fields[i]->DataType(), values.at(int(i)));
         if (IsNull(v)) {
-            parts << Connection::Quote(c->name) + QStringLiteral(" IS NULL");
+            parts << connection_->Quote(c->name) + QStringLiteral(" IS NULL");
         } else {
-            parts << Connection::Quote(c->name) + QStringLiteral(" = ?");
+            parts << connection_->Quote(c->name) + QStringLiteral(" = ?");
             sql.values << v;
         }
     }
@@ -543,8 +545,8 @@ std::vector<TRecord> TTable::FetchNearest(const std::vector<TField*>& fields, co
     for (size_t i = 0; i < fields.size(); ++i)
         sqlValues << ToSqlValue(fields[i]->DataType(), values.at(int(i)));
     Sql sql;
-    LowerBound(sql, impl_->orderCols, sqlValues);
-    KeyCondition(sql, impl_->orderCols, sqlValues, 0, KeyOp::AtOrAfter);
+    LowerBound(*connection_, sql, impl_->orderCols, sqlValues);
+    KeyCondition(*connection_, sql, impl_->orderCols, sqlValues, 0, KeyOp::AtOrAfter);
     return Select(sql.text, sql.values, false, limit);
 }
 
@@ -587,20 +589,20 @@ void TTable::FindNearest(const QVariantList& values)
 // deleted or replaced (the engine reuses the identities of deleted rows) is left alone.
 void TTable::StillHolds(const TRecord& record, Sql& sql) const
 {
-    sql.Add(Connection::RowIdColumn() + QStringLiteral(" = ?"), record.id);
+    sql.Add(connection_->RowIdColumn() + QStringLiteral(" = ?"), record.id);
     for (int i = 0; i < FieldCount(); ++i) {
         TField* f = Fields(i);
         if (!f->IsStored())
             continue;
         sql.Add(QStringLiteral(" AND ")
-                    + Connection::StoredValueIs(Connection::Quote(impl_->Column(f->FieldName())->name), f->DataType()),
+                    + connection_->StoredValueIs(connection_->Quote(impl_->Column(f->FieldName())->name), f->DataType()),
                 ToSqlValue(f->DataType(), record.values[size_t(i)]));
     }
 }
 
 std::optional<TBookmark> TTable::InternalPost(const TRecord& record, const TRecord* old, const std::vector<bool>& changed)
 {
-    const QString table = Connection::Quote(impl_->table);
+    const QString table = connection_->Quote(impl_->table);
     Sql sql;
     if (!old) {
         QStringList cols, marks;
@@ -611,7 +613,7 @@ std::optional<TBookmark> TTable::InternalPost(const TRecord& record, const TReco
             const QVariant v = ToSqlValue(f->DataType(), record.values[size_t(i)]);
             if (IsNull(v))
                 continue;
-            cols << Connection::Quote(impl_->Column(f->FieldName())->name);
+            cols << connection_->Quote(impl_->Column(f->FieldName())->name);
             marks << QStringLiteral("?");
             sql.values << v;
         }
@@ -624,7 +626,7 @@ std::optional<TBookmark> TTable::InternalPost(const TRecord& record, const TReco
             TField* f = Fields(i);
             if (!f->IsStored() || !changed[size_t(i)])
                 continue;
-            sets << Connection::Quote(impl_->Column(f->FieldName())->name) + QStringLiteral(" = ?");
+            sets << connection_->Quote(impl_->Column(f->FieldName())->name) + QStringLiteral(" = ?");
             sql.values << ToSqlValue(f->DataType(), record.values[size_t(i)]);
         }
         if (sets.isEmpty())
@@ -634,7 +636,7 @@ std::optional<TBookmark> TTable::InternalPost(const TRecord& record, const TReco
     }
     // The identity as the row has it afterwards (a key that is the engine's row number
     // moves it along).
-    sql.Add(QStringLiteral(" RETURNING ") + Connection::RowIdColumn());
+    sql.Add(QStringLiteral(" RETURNING ") + connection_->RowIdColumn());
     std::optional<TBookmark> id;
     connection_->ForEachRow(sql.text, sql.values, [&](const NativeRow& row) { id = row.Int(0); });
     connection_->Touch(impl_->table);
@@ -644,7 +646,7 @@ std::optional<TBookmark> TTable::InternalPost(const TRecord& record, const TReco
 bool TTable::InternalDelete(const TRecord& record)
 {
     Sql sql;
-    sql.Add(QStringLiteral("DELETE FROM %1 WHERE ").arg(Connection::Quote(impl_->table)));
+    sql.Add(QStringLiteral("DELETE FROM %1 WHERE ").arg(connection_->Quote(impl_->table)));
     StillHolds(record, sql);
     const int deleted = connection_->ForEachRow(sql.text, sql.values, {});
     connection_->Touch(impl_->table);
@@ -659,26 +661,25 @@ quint64 TTable::DataGeneration() { return connection_ ? connection_->TableGenera
 
 bool TTable::Exists()
 {
-    // No database file holds no table; asking must not make one.
-    if (!connection_ && !QFileInfo::exists(QDir(Session()->ResolveDirectory(databaseName_)).filePath(DatabaseFileName())))
+    // No database holds no table; asking must not make one.
+    if (!connection_ && !Connection::HasDatabase(Session()->ResolveDirectory(databaseName_)))
         return false;
     return !ConnectionForStructure()->StoredTableName(SqlTableName()).isEmpty();
 }
 
 namespace {
 
-QString ColumnList(const QString& fields, const std::vector<TFieldDef>* defs = nullptr, bool descending = false)
+QStringList FieldList(const QString& fields)
 {
-    Q_UNUSED(defs);
-    QStringList cols;
+    QStringList out;
     for (const QString& f : fields.split(QLatin1Char(';'), Qt::SkipEmptyParts))
-        cols << Connection::Quote(f.trimmed()) + (descending ? QStringLiteral(" DESC") : QString());
-    return cols.join(QStringLiteral(", "));
+        out << f.trimmed();
+    return out;
 }
 
 QString IndexName(const QString& table, const QString& index)
 {
-    return Connection::Quote(table + QLatin1Char('_') + (index.isEmpty() ? QStringLiteral("key") : index));
+    return table + QLatin1Char('_') + (index.isEmpty() ? QStringLiteral("key") : index);
 }
 
 } // namespace
@@ -696,30 +697,23 @@ void TTable::CreateTable()
         throw EDatabaseError(QStringLiteral("%1: a table needs at least one field").arg(tableName_));
     auto conn = ConnectionForStructure(TOpenMode::CreateMissing);
     const QString name = SqlTableName();
-    QString loneKey; // the only field of the primary key, if it has one only
-    for (const TIndexDef& ix : IndexDefs)
-        if (ix.Options.testFlag(TIndexOption::Primary) && !ix.Fields.contains(QLatin1Char(';')))
-            loneKey = ix.Fields.trimmed();
-    QStringList cols;
+    std::vector<TColumnDef> columns;
     for (const TFieldDef& d : defs)
-        cols << Connection::ColumnDeclaration(d.Name, SqlTypeName(d.DataType, d.Size),
-                                              d.Name.compare(loneKey, Qt::CaseInsensitive) == 0)
-                    + (d.Required ? QStringLiteral(" NOT NULL") : QString());
+        columns.push_back({d.Name, SqlTypeName(d.DataType, d.Size), d.Required});
+    QStringList primaryKey;
     for (const TIndexDef& ix : IndexDefs)
         if (ix.Options.testFlag(TIndexOption::Primary))
-            cols << QStringLiteral("PRIMARY KEY (%1)").arg(ColumnList(ix.Fields));
+            primaryKey = FieldList(ix.Fields);
     TTransaction tx(conn);
     const QString old = conn->StoredTableName(name);
     if (!old.isEmpty())
-        conn->Exec(QStringLiteral("DROP TABLE %1").arg(Connection::Quote(old)));
-    conn->Exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(Connection::Quote(name), cols.join(QStringLiteral(", "))));
+        conn->DropTable(old);
+    conn->CreateTable(name, columns, primaryKey);
     for (const TIndexDef& ix : IndexDefs) {
         if (ix.Options.testFlag(TIndexOption::Primary))
             continue;
-        conn->Exec(QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
-                       .arg(ix.Options.testFlag(TIndexOption::Unique) ? QStringLiteral("UNIQUE ") : QString(),
-                            IndexName(name, ix.Name), Connection::Quote(name),
-                            ColumnList(ix.Fields, nullptr, ix.Options.testFlag(TIndexOption::Descending))));
+        conn->CreateIndex(name, IndexName(name, ix.Name), FieldList(ix.Fields), ix.Options.testFlag(TIndexOption::Unique),
+                          ix.Options.testFlag(TIndexOption::Descending));
     }
     tx.Commit();
     conn->Touch();
@@ -733,8 +727,7 @@ void TTable::DeleteTable()
     const QString stored = conn->StoredTableName(SqlTableName());
     if (stored.isEmpty())
         throw EDatabaseError(QStringLiteral("Table does not exist: %1").arg(tableName_));
-    conn->Exec(QStringLiteral("DROP TABLE %1").arg(Connection::Quote(stored)));
-    conn->Touch();
+    conn->DropTable(stored);
 }
 
 void TTable::EmptyTable()
@@ -743,8 +736,7 @@ void TTable::EmptyTable()
     const QString stored = conn->StoredTableName(SqlTableName());
     if (stored.isEmpty())
         throw EDatabaseError(QStringLiteral("Table does not exist: %1").arg(tableName_));
-    conn->Exec(QStringLiteral("DELETE FROM %1").arg(Connection::Quote(stored)));
-    conn->Touch();
+    conn->Exec(QStringLiteral("DELETE FROM %1").arg(conn->Quote(stored)));
     if (Active())
         Resync(false);
 }
@@ -755,13 +747,13 @@ bool TTable::HasIndexOn(const QString& fields)
     const QString stored = conn->StoredTableName(SqlTableName());
     if (stored.isEmpty())
         throw EDatabaseError(QStringLiteral("Table does not exist: %1").arg(tableName_));
-    const QStringList wanted = fields.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    const QStringList wanted = FieldList(fields);
     for (const QStringList& columns : conn->IndexColumns(stored)) {
         if (columns.size() < wanted.size())
             continue;
         bool leads = true;
         for (int i = 0; i < wanted.size() && leads; ++i)
-            leads = columns[i].compare(wanted[i].trimmed(), Qt::CaseInsensitive) == 0;
+            leads = columns[i].compare(wanted[i], Qt::CaseInsensitive) == 0;
         if (leads)
             return true;
     }
@@ -776,42 +768,20 @@ void TTable::AddIndex(const QString& name, const QString& fields, TIndexOptions 
     const QString stored = conn->StoredTableName(SqlTableName());
     if (stored.isEmpty())
         throw EDatabaseError(QStringLiteral("Table does not exist: %1").arg(tableName_));
-    for (const QString& f : fields.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-        bool found = false;
-        for (const ColumnInfo& c : conn->Columns(stored))
-            found = found || c.name.compare(f.trimmed(), Qt::CaseInsensitive) == 0;
+    const QStringList columns = FieldList(fields);
+    const std::vector<ColumnInfo> existing = conn->Columns(stored);
+    for (const QString& f : columns) {
+        const bool found = std::any_of(existing.begin(), existing.end(),
+                                       [&](const ColumnInfo& c) { return c.name.compare(f, Qt::CaseInsensitive) == 0; });
         if (!found)
-            throw EDatabaseError(QStringLiteral("Field '%1' not found in table %2").arg(f.trimmed(), tableName_));
+            throw EDatabaseError(QStringLiteral("Field '%1' not found in table %2").arg(f, tableName_));
     }
-    if (!options.testFlag(TIndexOption::Primary)) {
-        conn->Exec(QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
-                       .arg(options.testFlag(TIndexOption::Unique) ? QStringLiteral("UNIQUE ") : QString(),
-                            IndexName(stored, name), Connection::Quote(stored),
-                            ColumnList(fields, nullptr, options.testFlag(TIndexOption::Descending))));
-        conn->Touch();
-        return;
-    }
-    // The engine cannot add a primary key to a table: rebuild the table with it, rows in
-    // their order, all or nothing (a duplicate key leaves the table as it was).
-    const std::vector<ColumnInfo> cols = conn->Columns(stored);
-    const std::vector<QString> indexes = conn->IndexSql(stored);
-    QStringList defs, names;
-    const bool lone = !fields.contains(QLatin1Char(';'));
-    for (const ColumnInfo& c : cols) {
-        defs << Connection::ColumnDeclaration(c.name, c.declType,
-                                              lone && c.name.compare(fields.trimmed(), Qt::CaseInsensitive) == 0);
-        names << Connection::Quote(c.name);
-    }
-    defs << QStringLiteral("PRIMARY KEY (%1)").arg(ColumnList(fields));
-    const QString temp = stored + QStringLiteral("__rebuild");
     TTransaction tx(conn);
-    conn->Exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(Connection::Quote(temp), defs.join(QStringLiteral(", "))));
-    conn->Exec(QStringLiteral("INSERT INTO %1 (%2) SELECT %2 FROM %3 ORDER BY rowid")
-                   .arg(Connection::Quote(temp), names.join(QStringLiteral(", ")), Connection::Quote(stored)));
-    conn->Exec(QStringLiteral("DROP TABLE %1").arg(Connection::Quote(stored)));
-    conn->Exec(QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(Connection::Quote(temp), Connection::Quote(stored)));
-    for (const QString& sql : indexes)
-        conn->Exec(sql);
+    if (options.testFlag(TIndexOption::Primary))
+        conn->AddPrimaryKey(stored, columns);
+    else
+        conn->CreateIndex(stored, IndexName(stored, name), columns, options.testFlag(TIndexOption::Unique),
+                          options.testFlag(TIndexOption::Descending));
     tx.Commit();
     conn->Touch();
 }

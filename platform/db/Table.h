@@ -47,6 +47,14 @@ public:
     bool ReadOnly() const { return readOnly_; }
     void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
 
+    // Rows read to decide a write (a counter, a lot's quantity): every row this table
+    // reads while its connection is in a transaction stays locked until the transaction
+    // ends, so that another user who wants it waits and then sees what was written. A
+    // record being edited is read again under the lock when the edit begins. Nothing
+    // changes on an engine whose transactions already keep every other writer out.
+    bool ReadForUpdate() const { return readForUpdate_; }
+    void SetReadForUpdate(bool lock) { readForUpdate_ = lock; }
+
     // The order: field names separated by ";". May change while open (the current record stays).
     const QString& IndexFieldNames() const { return indexFieldNames_; }
     void SetIndexFieldNames(const QString& names);
@@ -123,6 +131,7 @@ private:
     QString tableName_;
     TSession* session_ = nullptr;
     bool readOnly_ = false;
+    bool readForUpdate_ = false;
     QString indexFieldNames_;
     TDataSource* masterSource_ = nullptr;
     QString masterFields_;

@@ -32,7 +32,7 @@ protected:
                     {{"L1", 1.0}, {"L2", 2.0}, {"L3", 3.0}});
         CreateTable(dir.Path(), "Gol.DB", {{"Lot", TFieldType::String, 8}, {"Cant", TFieldType::Float}});
     }
-    TempDir dir;
+    DatabaseDir dir;
 };
 
 TEST_F(Cursor, MovesThatReachAnEndTellTheControlsAndAppendStandsAtTheEnd)
@@ -120,10 +120,14 @@ TEST_F(Cursor, ALoneIntegerKeyIsAValueNotTheRecordsIdentity)
     // is the engine's row number).
     CreateTable(dir.Path(), "Nr.DB", {{"Nr", TFieldType::Integer}, {"Den", TFieldType::String, 8}},
                 {{"", "Nr", TIndexOption::Primary}}, {{0, "zero"}, {5, "cinci"}, {9, "noua"}});
-    Connection::Open(dir.Path())->Exec("CREATE TABLE Alias (Nr INTEGER PRIMARY KEY, Den VARCHAR(8))");
-    Connection::Open(dir.Path())->Exec("INSERT INTO Alias VALUES (0, 'zero'), (5, 'cinci'), (9, 'noua')");
-    for (const char* file : {"Nr.DB", "Alias.DB"}) {
-        SCOPED_TRACE(file);
+    QStringList files{"Nr.DB"};
+    if (!OnServer()) { // where a key can be the engine's own row number
+        Connection::Open(dir.Path())->Exec("CREATE TABLE Alias (Nr INTEGER PRIMARY KEY, Den VARCHAR(8))");
+        Connection::Open(dir.Path())->Exec("INSERT INTO Alias VALUES (0, 'zero'), (5, 'cinci'), (9, 'noua')");
+        files << "Alias.DB";
+    }
+    for (const QString& file : files) {
+        SCOPED_TRACE(file.toStdString());
         auto t = OpenTable(dir.Path(), file, "Nr");
         EXPECT_NE(t->GetBookmark(), kNoBookmark); // key 0
         EXPECT_TRUE(t->BookmarkValid(t->GetBookmark()));
@@ -139,7 +143,7 @@ TEST_F(Cursor, ALoneIntegerKeyIsAValueNotTheRecordsIdentity)
         t->Post();
         EXPECT_EQ(Column(*t, "Den"), (QStringList{"zero", "noua", "doisprez"}));
     }
-    EXPECT_EQ(RawColumn(dir.Path(), "SELECT COUNT(*) FROM Nr WHERE rowid = Nr"), (QVariantList{0}));
+    EXPECT_EQ(RawColumn(dir.Path(), QStringLiteral("SELECT COUNT(*) FROM Nr WHERE %1 = Nr").arg(RowIdColumn())).value(0).toInt(), 0);
 }
 
 TEST_F(Cursor, EnableControlsTellsWhatChangedMeanwhile)

@@ -42,7 +42,7 @@ protected:
         default: return "other";
         }
     }
-    TempDir dir;
+    DatabaseDir dir;
     TTable table;
     TDataSource source;
     TField* mat = nullptr;

@@ -50,7 +50,7 @@ protected:
         std::unique_ptr<TDataSource> source;
         std::unique_ptr<TTable> detail;
     };
-    TempDir dir;
+    DatabaseDir dir;
 };
 
 TEST_F(Lifetime, ClosingOrDestroyingAMasterFirstResolvesItsDetail)

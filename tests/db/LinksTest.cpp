@@ -28,7 +28,7 @@ protected:
                     {{"", "Cod;Cod_MatPrim", TIndexOption::Primary | TIndexOption::Unique}},
                     {{"IAURT", ".LAPTE", 10.0}, {"IAURT", ";MAIA", 1.0}, {"SANA", ".LAPTE", 12.0}, {"SANA", ".SMANT", 2.0}});
     }
-    TempDir dir;
+    DatabaseDir dir;
 };
 
 TEST_F(Links, DetailShowsTheMasterRowsAndANewRowTakesTheMasterValue)

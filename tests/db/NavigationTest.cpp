@@ -28,7 +28,7 @@ protected:
             expected << QString::number(i);
     }
     static constexpr int kRows = 1500;
-    TempDir dir;
+    DatabaseDir dir;
     QStringList expected;
 };
 

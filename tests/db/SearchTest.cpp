@@ -25,7 +25,7 @@ protected:
                      {"MAT", "P5", "Cutie"},
                      {"LAPT", "P6", "Smantana"}});
     }
-    TempDir dir;
+    DatabaseDir dir;
 };
 
 TEST_F(Search, OrdersByIndexFieldsByteWise)

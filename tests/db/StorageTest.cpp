@@ -15,7 +15,7 @@ namespace {
 
 TEST(Storage, StringsAreCutEmptyIsNullDatesAreIsoFloatsAreDoubles)
 {
-    TempDir dir;
+    DatabaseDir dir;
     CreateTable(dir.Path(), "Doc_in.DB",
                 {{"Contor", TFieldType::Float}, {"Tip", TFieldType::String, 3}, {"Data", TFieldType::Date},
                  {"Explicatie", TFieldType::String, 255}});
@@ -29,15 +29,16 @@ TEST(Storage, StringsAreCutEmptyIsNullDatesAreIsoFloatsAreDoubles)
     EXPECT_TRUE(t->FieldByName("Explicatie")->IsNull());
     t->Post();
     EXPECT_EQ(RawColumn(dir.Path(), "SELECT Tip FROM Doc_in"), (QVariantList{"FAC"}));
-    EXPECT_EQ(RawColumn(dir.Path(), "SELECT Data FROM Doc_in"), (QVariantList{"2026-12-07"}));
-    EXPECT_EQ(RawColumn(dir.Path(), "SELECT typeof(Explicatie) FROM Doc_in"), (QVariantList{"null"}));
-    EXPECT_EQ(RawColumn(dir.Path(), "SELECT typeof(Contor) FROM Doc_in"), (QVariantList{"real"}));
+    EXPECT_EQ(RawColumn(dir.Path(), "SELECT Data FROM Doc_in").value(0).toString(), "2026-12-07");
+    EXPECT_EQ(RawColumn(dir.Path(), "SELECT COUNT(*) FROM Doc_in WHERE Explicatie IS NULL").value(0).toInt(), 1);
+    if (!OnServer()) // where a column takes values of any type
+        EXPECT_EQ(RawColumn(dir.Path(), "SELECT typeof(Contor) FROM Doc_in"), (QVariantList{"real"}));
     EXPECT_EQ(t->FieldByName("Data")->AsDateTime(), DateToDateTime(QDate(2026, 12, 7)));
 }
 
 TEST(Storage, OpenRefusesADeclaredFieldMissingOrOfAnotherWidth)
 {
-    TempDir dir;
+    DatabaseDir dir;
     CreateTable(dir.Path(), "Reteta.DB",
                 {{"Cod", TFieldType::String, 12}, {"Cod_MatPrim", TFieldType::String, 12}, {"Cant_MatPrim", TFieldType::Float}});
     struct Case {
@@ -65,7 +66,7 @@ TEST(Storage, OpenRefusesADeclaredFieldMissingOrOfAnotherWidth)
 
 TEST(Storage, UniqueIndexRefusesDuplicatesAndPrimaryIndexOrdersRows)
 {
-    TempDir dir;
+    DatabaseDir dir;
     CreateTable(dir.Path(), "temp.DB", {{"Cod_grupa", TFieldType::String, 8}, {"Cod_MatPrim", TFieldType::String, 30}},
                 {}, {{"02", ".B"}, {"01", ".A"}, {"01", ".C"}});
     TTable t;
@@ -91,7 +92,7 @@ TEST(Storage, UniqueIndexRefusesDuplicatesAndPrimaryIndexOrdersRows)
 
 TEST(Storage, RolledBackTransactionLeavesTheDataAsBefore)
 {
-    TempDir dir;
+    DatabaseDir dir;
     CreateTable(dir.Path(), "Stoc.DB", {{"Lot", TFieldType::String, 30}, {"Cantitate", TFieldType::Float}}, {},
                 {{"L1", 5.0}, {"L2", 7.0}});
     TDatabase db;
@@ -128,7 +129,7 @@ TEST(Storage, RolledBackTransactionLeavesTheDataAsBefore)
 
 TEST(Storage, DatabaseNamesResolveThroughComponentsAliasesAndPaths)
 {
-    TempDir a, b;
+    DatabaseDir a, b;
     CreateTable(a.Path(), "X.DB", {{"V", TFieldType::String, 4}}, {}, {{"A"}});
     CreateTable(b.Path(), "X.DB", {{"V", TFieldType::String, 4}}, {}, {{"B"}});
     TSession own(nullptr, "AddOn");
@@ -156,7 +157,7 @@ TEST(Storage, DatabaseNamesResolveThroughComponentsAliasesAndPaths)
 
 TEST(Storage, BatchCopyReplacesTheOlderTableWithTheSourceColumns)
 {
-    TempDir dir;
+    DatabaseDir dir;
     CreateTable(dir.Path(), "Reteta.DB",
                 {{"Cod", TFieldType::String, 30}, {"Cod_MatPrim", TFieldType::String, 30}, {"Cant_MatPrim", TFieldType::Float},
                  {"Cod_Grupa", TFieldType::String, 8}},
@@ -190,7 +191,7 @@ TEST(Storage, QueryTextIsAdaptedAndParametersAreBound)
               "SELECT * FROM \"Reteta\" WHERE (Cod = ?) AND x = ':no' AND \"Temp\".a=?");
     EXPECT_EQ(order, (QStringList{"From", "b"}));
 
-    TempDir dir;
+    DatabaseDir dir;
     CreateTable(dir.Path(), "Doc_out.DB", {{"Numar", TFieldType::Float}, {"Data", TFieldType::Date}, {"Tip", TFieldType::String, 3}},
                 {}, {{125.0, QDate(2026, 12, 7), "BMC"}, {125.0, QDate(2026, 12, 8), "BMC"}, {7.0, QDate(2026, 12, 7), "ABC"}});
     TQuery q;

@@ -74,7 +74,7 @@ protected:
         table->Open();
         table->Append();
     }
-    TempDir dir;
+    DatabaseDir dir;
     std::unique_ptr<TTable> table;
 };
 
@@ -158,7 +158,7 @@ TEST_F(FieldValues, TextIsCutToTheWidthBetweenCharacters)
 
 TEST(Values, ANameTheTableDoesNotHaveIsAnErrorNotAText)
 {
-    TempDir dir;
+    DatabaseDir dir;
     CreateTable(dir.Path(), "Gest.db", {{"Cod", TFieldType::String, 4}}, {}, {{"_MP"}});
     TQuery q;
     q.SetDatabaseName(dir.Path());

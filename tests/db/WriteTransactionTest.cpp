@@ -35,13 +35,11 @@ public:
     }
     void Fail(const char* when) // the engine refuses the lot
     {
-        Connection::Open(dir.Path())->Exec(QStringLiteral("CREATE TRIGGER refuse %1 ON Stoc BEGIN "
-                                                          "SELECT RAISE(ABORT, 'disk full'); END")
-                                               .arg(QString::fromLatin1(when)));
+        AddRefusingTrigger(dir.Path(), "Stoc", QString::fromLatin1(when), "disk full");
     }
     QVariantList Raw(const char* sql) const { return RawColumn(dir.Path(), QString::fromLatin1(sql)); }
 
-    TempDir dir;
+    DatabaseDir dir;
     std::unique_ptr<TTable> lines;
     int writes = 0;
 };
@@ -54,18 +52,21 @@ TEST_F(WriteTransaction, FailedWriteLeavesTheRowEditingWithWhatWasTypedAndNothin
     } cases[] = {
         {"the lot refused", [](WriteTransaction& t) { t.Fail("BEFORE INSERT"); }},
         {"the line refused after its lot",
-         [](WriteTransaction& t) {
-             Connection::Open(t.dir.Path())->Exec("CREATE TRIGGER refuse BEFORE INSERT ON Item_in BEGIN "
-                                                  "SELECT RAISE(ABORT, 'disk full'); END");
-         }},
+         [](WriteTransaction& t) { AddRefusingTrigger(t.dir.Path(), "Item_in", "BEFORE INSERT", "disk full"); }},
         {"the commit refused",
          [](WriteTransaction& t) {
              // A deferred constraint is checked by the commit itself.
              auto conn = Connection::Open(t.dir.Path());
-             conn->Exec("PRAGMA foreign_keys = ON");
              conn->Exec("CREATE TABLE Lots (Lot VARCHAR(8) PRIMARY KEY)");
              conn->Exec("CREATE TABLE Moves (Lot VARCHAR(8) REFERENCES Lots(Lot) DEFERRABLE INITIALLY DEFERRED)");
-             conn->Exec("CREATE TRIGGER move AFTER INSERT ON Stoc BEGIN INSERT INTO Moves VALUES (NEW.Lot); END");
+             if (OnServer()) {
+                 conn->Exec("CREATE FUNCTION move() RETURNS trigger LANGUAGE plpgsql AS "
+                            "$$BEGIN INSERT INTO Moves VALUES (NEW.Lot); RETURN NULL; END$$");
+                 conn->Exec("CREATE TRIGGER move AFTER INSERT ON Stoc FOR EACH ROW EXECUTE PROCEDURE move()");
+             } else {
+                 conn->Exec("PRAGMA foreign_keys = ON");
+                 conn->Exec("CREATE TRIGGER move AFTER INSERT ON Stoc BEGIN INSERT INTO Moves VALUES (NEW.Lot); END");
+             }
          }},
     };
     for (const Case& c : cases) {
@@ -83,12 +84,13 @@ TEST_F(WriteTransaction, FailedWriteLeavesTheRowEditingWithWhatWasTypedAndNothin
         EXPECT_EQ(Raw("SELECT COUNT(*) FROM Item_in"), (QVariantList{1}));
         EXPECT_EQ(Raw("SELECT Lot FROM Stoc"), (QVariantList{"L1"}));
         EXPECT_EQ(Connection::Open(dir.Path())->TransactionDepth(), 0);
-        Connection::Open(dir.Path())->Exec("PRAGMA foreign_keys = OFF");
-        Connection::Open(dir.Path())->Exec("DROP TRIGGER IF EXISTS refuse");
-        Connection::Open(dir.Path())->Exec("DROP TRIGGER IF EXISTS move");
+        for (const char* table : {"Stoc", "Item_in"})
+            DropRefusingTrigger(dir.Path(), table);
+        Connection::Open(dir.Path())->Exec(OnServer() ? "DROP TRIGGER IF EXISTS move ON Stoc" : "DROP TRIGGER IF EXISTS move");
         // Once the cause is gone, the same row saves.
         lines->Post();
-        EXPECT_EQ(Raw("SELECT Nr || Lot FROM Item_in ORDER BY Nr"), (QVariantList{"1.0L1", "2.0L2"}));
+        EXPECT_EQ(Raw("SELECT Lot FROM Item_in ORDER BY Nr"), (QVariantList{"L1", "L2"}));
+        EXPECT_EQ(Raw("SELECT Nr FROM Item_in ORDER BY Nr"), (QVariantList{1.0, 2.0}));
         EXPECT_EQ(Raw("SELECT Lot FROM Stoc"), (QVariantList{"L1", "L2"}));
     }
 }
@@ -107,7 +109,7 @@ TEST_F(WriteTransaction, ErrorHandlerMayEndSilentlyOrTryAgain)
     EXPECT_EQ(Raw("SELECT COUNT(*) FROM Item_in"), (QVariantList{1}));
     EXPECT_EQ(lines->FieldByName("Lot")->AsString(), "L1");
 
-    Connection::Open(dir.Path())->Exec("DROP TRIGGER refuse");
+    DropRefusingTrigger(dir.Path(), "Stoc");
     lines->Delete();
     EXPECT_EQ(Raw("SELECT COUNT(*) FROM Item_in"), (QVariantList{0}));
     EXPECT_EQ(Raw("SELECT COUNT(*) FROM Stoc"), (QVariantList{0}));
@@ -133,7 +135,8 @@ TEST_F(WriteTransaction, InnerLevelsRollBackAloneAndCommitIntoTheOuter)
         EXPECT_EQ(Column(*stock, "Lot"), (QStringList{"L1", "A", "C"}));
         outer.Commit();
     }
-    EXPECT_EQ(Raw("SELECT Lot FROM Stoc ORDER BY rowid"), (QVariantList{"L1", "A", "C"}));
+    EXPECT_EQ(RawColumn(dir.Path(), QStringLiteral("SELECT Lot FROM Stoc ORDER BY %1").arg(RowIdColumn())),
+              (QVariantList{"L1", "A", "C"}));
     EXPECT_EQ(conn->TransactionDepth(), 0);
 }
 

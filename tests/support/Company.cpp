@@ -26,6 +26,8 @@ void CreateCompanyTables(const QString& dir)
 TestCompany::TestCompany()
 {
     dir_ = temp_.SubDir(QStringLiteral("firma"));
+    // The company's tables on the engine under test; the private ones are always local.
+    UseTestEngine(dir_);
     private_ = temp_.SubDir(QStringLiteral("privat"));
     CreateCompanyTables(dir_);
     fw::TSession::AddAlias(QStringLiteral("TVELDA"), dir_);
@@ -36,6 +38,7 @@ TestCompany::TestCompany()
 
 TestCompany::~TestCompany()
 {
+    ForgetDatabase(dir_);
     fw::TSession::DeleteAlias(QStringLiteral("TVELDA"));
     fw::TSession::DeleteAlias(QStringLiteral("KRB_PRIV"));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Engine.h"
 #include "TempDir.h"
 #include "platform/db/Table.h"
 

@@ -1,10 +1,13 @@
 // The main() of every test executable: an offscreen application, and a process whose
 // settings, runtime files and current directory live in a temporary folder of its own.
+#include "Engine.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 int main(int argc, char** argv)
@@ -26,5 +29,15 @@ int main(int argc, char** argv)
 
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
+    // A run on a server that is not there says so once and skips every test, rather than
+    // failing them all or passing them unseen.
+    class TNoServer final : public ::testing::Environment {
+    public:
+        void SetUp() override { GTEST_SKIP() << "PostgreSQL tests skipped: " << testsupport::ServerUnavailable().toStdString(); }
+    };
+    if (testsupport::OnServer() && !testsupport::ServerUnavailable().isEmpty()) {
+        std::printf("PostgreSQL tests skipped: %s\n", qPrintable(testsupport::ServerUnavailable()));
+        ::testing::AddGlobalTestEnvironment(new TNoServer);
+    }
     return RUN_ALL_TESTS();
 }

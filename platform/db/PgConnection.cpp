@@ -1,0 +1,732 @@
+#include "platform/db/PgConnection.h"
+
+#include "platform/core/Exceptions.h"
+#include "platform/db/DbMessages.h"
+#include "platform/db/EngineSupport.h"
+
+#include <QRegularExpression>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlResult>
+#include <charconv>
+#include <cstring>
+#include <libpq-fe.h>
+
+namespace fw {
+
+namespace {
+
+// Type identities of the server's built-in types (pg_type.oid).
+enum : Oid {
+    kBool = 16,
+    kInt8 = 20,
+    kInt2 = 21,
+    kInt4 = 23,
+    kText = 25,
+    kFloat4 = 700,
+    kFloat8 = 701,
+    kBpChar = 1042,
+    kVarChar = 1043,
+    kDate = 1082,
+    kTimestamp = 1114,
+    kTimestampTz = 1184,
+    kNumeric = 1700,
+};
+
+const char kChannel[] = "fw_changes";
+const QString kPrimaryComment = QStringLiteral("primary key");
+const QString kTriggerFunction = QStringLiteral("fw_note_change");
+
+QDate ParseDate(const char* text, int length)
+{
+    // The server writes ISO dates (DateStyle is set so): YYYY-MM-DD.
+    int y = 0, m = 0, d = 0;
+    if (length < 10 || std::from_chars(text, text + 4, y).ec != std::errc() || std::from_chars(text + 5, text + 7, m).ec != std::errc()
+        || std::from_chars(text + 8, text + 10, d).ec != std::errc())
+        return QDate();
+    return QDate(y, m, d);
+}
+
+QDateTime ParseTimestamp(const char* text, int length)
+{
+    const QDate date = ParseDate(text, length);
+    if (!date.isValid() || length < 19)
+        return QDateTime();
+    int h = 0, mi = 0, s = 0, ms = 0;
+    std::from_chars(text + 11, text + 13, h);
+    std::from_chars(text + 14, text + 16, mi);
+    std::from_chars(text + 17, text + 19, s);
+    if (length > 20 && text[19] == '.') {
+        // Microseconds as written, cut to the milliseconds the layer keeps.
+        char digits[4] = {'0', '0', '0', 0};
+        for (int i = 0; i < 3 && 20 + i < length && text[20 + i] >= '0' && text[20 + i] <= '9'; ++i)
+            digits[i] = text[20 + i];
+        std::from_chars(digits, digits + 3, ms);
+    }
+    return QDateTime(date, QTime(h, mi, s, ms));
+}
+
+class PgRow final : public NativeRow {
+public:
+    PgRow(PGresult* result, int row) : result_(result), row_(row) {}
+    void Next() { ++row_; }
+    QVariant Value(int column) const override
+    {
+        if (PQgetisnull(result_, row_, column))
+            return QVariant();
+        const char* text = PQgetvalue(result_, row_, column);
+        const int length = PQgetlength(result_, row_, column);
+        switch (PQftype(result_, column)) {
+        case kBool:
+            return QVariant(qint64(text[0] == 't'));
+        case kInt2:
+        case kInt4:
+        case kInt8:
+            return QVariant(Int(column));
+        case kFloat4:
+        case kFloat8:
+        case kNumeric: {
+            double value = 0;
+            if (std::from_chars(text, text + length, value).ec != std::errc())
+                value = QByteArray(text, length).toDouble();
+            return QVariant(value);
+        }
+        case kDate: {
+            const QDate date = ParseDate(text, length);
+            return date.isValid() ? QVariant(date) : QVariant();
+        }
+        case kTimestamp:
+        case kTimestampTz: {
+            const QDateTime moment = ParseTimestamp(text, length);
+            return moment.isValid() ? QVariant(moment) : QVariant();
+        }
+        default:
+            return QVariant(QString::fromUtf8(text, length));
+        }
+    }
+    qint64 Int(int column) const override
+    {
+        const char* text = PQgetvalue(result_, row_, column);
+        if (PQftype(result_, column) == kBool)
+            return text[0] == 't';
+        qint64 value = 0;
+        std::from_chars(text, text + PQgetlength(result_, row_, column), value);
+        return value;
+    }
+
+private:
+    PGresult* result_;
+    int row_;
+};
+
+// The layer writes "?" for each value; the server numbers them ($1, $2 ...). Quoted text
+// and names are left as they are.
+QByteArray Numbered(const QString& sql)
+{
+    QString out;
+    out.reserve(sql.size() + 16);
+    int n = 0;
+    QChar quote;
+    for (const QChar c : sql) {
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+            out += c;
+        } else if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            quote = c;
+            out += c;
+        } else if (c == QLatin1Char('?')) {
+            out += QLatin1Char('$') + QString::number(++n);
+        } else {
+            out += c;
+        }
+    }
+    return out.toUtf8();
+}
+
+// A value as text the server reads back exactly: numbers in their shortest exact form,
+// dates in ISO form.
+QByteArray ParameterText(const QVariant& v)
+{
+    char buffer[64];
+    switch (v.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float: {
+        const auto end = std::to_chars(buffer, buffer + sizeof buffer, v.toDouble()).ptr;
+        return QByteArray(buffer, int(end - buffer));
+    }
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong: {
+        const auto end = std::to_chars(buffer, buffer + sizeof buffer, v.toLongLong()).ptr;
+        return QByteArray(buffer, int(end - buffer));
+    }
+    case QMetaType::Bool:
+        return v.toBool() ? QByteArrayLiteral("1") : QByteArrayLiteral("0");
+    case QMetaType::QDate:
+        return v.toDate().toString(Qt::ISODate).toLatin1();
+    case QMetaType::QDateTime:
+        return v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toLatin1();
+    default:
+        return v.toString().toUtf8();
+    }
+}
+
+QString ResultMessage(const PGresult* result, PGconn* pg)
+{
+    QString message;
+    if (result) {
+        message = QString::fromUtf8(PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY));
+        const QString detail = QString::fromUtf8(PQresultErrorField(result, PG_DIAG_MESSAGE_DETAIL));
+        if (!detail.isEmpty())
+            message += QLatin1Char(' ') + detail;
+    }
+    if (message.isEmpty())
+        message = QString::fromUtf8(PQerrorMessage(pg)).trimmed();
+    if (message.isEmpty())
+        message = QStringLiteral("Unknown database error.");
+    return message;
+}
+
+struct ResultGuard {
+    PGresult* result;
+    ~ResultGuard() { PQclear(result); }
+};
+
+void IgnoreNotice(void*, const char*) {}
+
+} // namespace
+
+PgConnection::PgConnection(QString directory, QString connectionName, TServerDatabase server)
+    : Connection(std::move(directory), std::move(connectionName)), server_(std::move(server)), schema_(server_.SchemaName())
+{
+}
+
+std::shared_ptr<Connection> PgConnection::Connect(const QString& directory, const TServerDatabase& server, TOpenMode mode,
+                                                  bool& created)
+{
+    static int serial = 0;
+    const QString connName = QStringLiteral("fw-pg-%1").arg(++serial);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connName);
+        if (!db.isValid()) {
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(connName);
+            throw EDatabaseError(dbmsg::ServerUnreachable(server.Describe(),
+                                                          QStringLiteral("The PostgreSQL driver of QtSql is missing.")));
+        }
+        db.setHostName(server.Host);
+        if (server.Port > 0)
+            db.setPort(server.Port);
+        db.setDatabaseName(server.Database);
+        db.setUserName(server.User);
+        db.setConnectOptions(QStringLiteral("connect_timeout=10"));
+        if (!db.open()) {
+            const QString why = db.lastError().databaseText().trimmed();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(connName);
+            throw EDatabaseError(dbmsg::ServerUnreachable(server.Describe(), why));
+        }
+    }
+    std::shared_ptr<PgConnection> conn(new PgConnection(directory, connName, server));
+    const QVariant handle = conn->Database().driver()->handle();
+    if (!handle.isValid() || (qstrcmp(handle.typeName(), "PGconn*") != 0 && qstrcmp(handle.typeName(), "pg_conn*") != 0))
+        throw EDatabaseError(QStringLiteral("The database engine is not available (%1).").arg(QString::fromLatin1(handle.typeName())));
+    conn->pg_ = *static_cast<PGconn* const*>(handle.constData());
+    if (PQserverVersion(conn->pg_) < 100000)
+        throw EDatabaseError(dbmsg::ServerUnreachable(server.Describe(), QStringLiteral("PostgreSQL 10 or later is needed.")));
+    PQsetNoticeProcessor(conn->pg_, &IgnoreNotice, nullptr);
+
+    // The schema is to a server what the file is to the embedded engine: made only when
+    // tables are about to be created, and a new one (or an empty one) is ours to fill.
+    const bool exists = conn->ScalarInt(QStringLiteral("SELECT count(*) FROM pg_namespace WHERE nspname = ?"), {conn->schema_}) > 0;
+    if (!exists && mode == TOpenMode::Existing)
+        throw EDatabaseError(dbmsg::MissingDatabase(server.Describe()));
+    if (!exists)
+        conn->Exec(QStringLiteral("CREATE SCHEMA IF NOT EXISTS %1").arg(conn->Quote(conn->schema_)));
+    conn->SetUpSession();
+    const qint64 tables = conn->ScalarInt(QStringLiteral("SELECT count(*) FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
+                                                         "WHERE n.nspname = ? AND c.relkind IN ('r', 'p')"),
+                                          {conn->schema_});
+    created = !exists || (tables == 0 && mode == TOpenMode::CreateMissing);
+
+    // A server that only serves reading, or a company whose tables the user may only read.
+    bool readOnly = false;
+    conn->ForEachRow(QStringLiteral("SELECT current_setting('transaction_read_only')"), {},
+                     [&](const NativeRow& r) { readOnly = r.Value(0).toString() == QLatin1String("on"); });
+    if (!readOnly && tables > 0)
+        readOnly = conn->ScalarInt(QStringLiteral("SELECT count(*) FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
+                                                  "WHERE n.nspname = ? AND c.relkind IN ('r', 'p') "
+                                                  "AND has_table_privilege(c.oid, 'INSERT, UPDATE, DELETE')"),
+                                   {conn->schema_})
+                   == 0;
+    if (readOnly) {
+        conn->readOnly_ = true;
+        conn->ExecDirect(QStringLiteral("SET default_transaction_read_only = on"));
+    }
+    return conn;
+}
+
+void PgConnection::SetUpSession()
+{
+    PQsetNoticeProcessor(pg_, &IgnoreNotice, nullptr);
+    backendPid_ = PQbackendPID(pg_);
+    // Names resolve in the company's schema only; dates and numbers come back in forms
+    // read exactly; a lock another user holds is waited for as long as the embedded
+    // engine waits for its file.
+    ExecDirect(QStringLiteral("SET search_path TO %1").arg(Quote(schema_)));
+    ExecDirect(QStringLiteral("SET DateStyle TO ISO, YMD; SET extra_float_digits TO 3; SET lock_timeout TO '10s'; "
+                              "SET client_min_messages TO warning"));
+    if (readOnly_)
+        ExecDirect(QStringLiteral("SET default_transaction_read_only = on"));
+    ExecDirect(QStringLiteral("LISTEN %1").arg(QString::fromLatin1(kChannel)));
+}
+
+PgConnection::~PgConnection()
+{
+    if (pg_ && depth_ > 0)
+        PQclear(PQexec(pg_, "ROLLBACK"));
+    CloseDatabase();
+}
+
+void PgConnection::Reconnect()
+{
+    if (PQstatus(pg_) != CONNECTION_BAD || depth_ > 0)
+        return;
+    PQreset(pg_);
+    if (PQstatus(pg_) != CONNECTION_OK)
+        throw EDatabaseError(dbmsg::ServerConnectionLost(Describe(), QString::fromUtf8(PQerrorMessage(pg_)).trimmed()));
+    prepared_.clear();
+    SetUpSession();
+    // What others committed meanwhile was not heard of.
+    Touch();
+}
+
+void PgConnection::ThrowState(const QString& state, const QString& message) const
+{
+    if (state == QLatin1String("23505"))
+        throw EDatabaseError(QStringLiteral("Key violation. (%1)").arg(message));
+    if (state == QLatin1String("25006") || (readOnly_ && state == QLatin1String("42501")))
+        throw EDatabaseError(dbmsg::ReadOnlyDatabase());
+    if (state == QLatin1String("40001") || state == QLatin1String("40P01"))
+        throw ETransactionConflict(message);
+    if (state == QLatin1String("XX001") || state == QLatin1String("XX002"))
+        ThrowDamaged(message, Describe());
+    if (state.startsWith(QLatin1String("08")) || (pg_ && PQstatus(pg_) == CONNECTION_BAD))
+        throw EDatabaseError(dbmsg::ServerConnectionLost(Describe(), message));
+    throw EDatabaseError(message);
+}
+
+void PgConnection::ThrowResult(PGresult* result) const
+{
+    const QString state = result ? QString::fromLatin1(PQresultErrorField(result, PG_DIAG_SQLSTATE)) : QString();
+    const QString message = ResultMessage(result, pg_);
+    PQclear(result);
+    ThrowState(state, message);
+}
+
+PGresult* PgConnection::Run(const QString& sql, const QVariantList& values, QString& statementName)
+{
+    Reconnect();
+    QByteArray name = prepared_.value(sql);
+    if (name.isEmpty()) {
+        name = "fw_" + QByteArray::number(++statementSerial_);
+        PGresult* made = PQprepare(pg_, name.constData(), Numbered(sql).constData(), 0, nullptr);
+        if (PQresultStatus(made) != PGRES_COMMAND_OK)
+            ThrowResult(made);
+        PQclear(made);
+        prepared_.insert(sql, name);
+    }
+    statementName = QString::fromLatin1(name);
+    std::vector<QByteArray> texts(size_t(values.size()));
+    std::vector<const char*> pointers(size_t(values.size()), nullptr);
+    std::vector<int> lengths(size_t(values.size()), 0);
+    for (int i = 0; i < values.size(); ++i) {
+        const QVariant& v = values.at(i);
+        if (!v.isValid() || v.isNull())
+            continue;
+        texts[size_t(i)] = ParameterText(v);
+        pointers[size_t(i)] = texts[size_t(i)].constData();
+        lengths[size_t(i)] = int(texts[size_t(i)].size());
+    }
+    return PQexecPrepared(pg_, name.constData(), int(values.size()), pointers.data(), lengths.data(), nullptr, 0);
+}
+
+int PgConnection::ForEachRow(const QString& sql, const QVariantList& values, const std::function<void(const NativeRow&)>& row)
+{
+    QString statement;
+    PGresult* result = Run(sql, values, statement);
+    ExecStatusType status = PQresultStatus(result);
+    if (status == PGRES_FATAL_ERROR && depth_ == 0
+        && QLatin1String(PQresultErrorField(result, PG_DIAG_SQLSTATE)) == QLatin1String("0A000")) {
+        // A table changed under a prepared statement ("cached plan must not change result
+        // type"): outside a transaction it is prepared again from its text once.
+        PQclear(result);
+        ForgetStatements();
+        result = Run(sql, values, statement);
+        status = PQresultStatus(result);
+    }
+    if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK)
+        ThrowResult(result);
+    const ResultGuard guard{result};
+    if (status == PGRES_TUPLES_OK && row) {
+        const int rows = PQntuples(result);
+        PgRow current(result, 0);
+        for (int i = 0; i < rows; ++i, current.Next())
+            row(current);
+    }
+    const char* tuples = PQcmdTuples(result);
+    if (std::strncmp(PQcmdStatus(result), "SELECT", 6) == 0 || !tuples || !*tuples)
+        return 0;
+    return std::atoi(tuples);
+}
+
+bool PgConnection::ExecDirect(const QString& sql)
+{
+    Reconnect();
+    PGresult* result = PQexec(pg_, sql.toUtf8().constData());
+    const ExecStatusType status = PQresultStatus(result);
+    if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK)
+        ThrowResult(result);
+    const QByteArray tag = PQcmdStatus(result);
+    PQclear(result);
+    if (tag.startsWith("CREATE") || tag.startsWith("DROP") || tag.startsWith("ALTER"))
+        ForgetStatements();
+    return status != PGRES_TUPLES_OK && !tag.startsWith("SET") && !tag.startsWith("LISTEN");
+}
+
+void PgConnection::ExecControl(const QString& sql)
+{
+    Reconnect();
+    PGresult* result = PQexec(pg_, sql.toUtf8().constData());
+    if (PQresultStatus(result) != PGRES_COMMAND_OK)
+        ThrowResult(result);
+    // A commit of a transaction in which a statement failed is the server's rollback.
+    const bool rolledBack = sql == QLatin1String("COMMIT") && qstrcmp(PQcmdStatus(result), "ROLLBACK") == 0;
+    PQclear(result);
+    if (rolledBack)
+        throw EDatabaseError(QStringLiteral("The transaction was rolled back: a statement in it had failed."));
+}
+
+bool PgConnection::InTransaction()
+{
+    const PGTransactionStatusType status = PQtransactionStatus(pg_);
+    return status == PQTRANS_INTRANS || status == PQTRANS_INERROR || status == PQTRANS_ACTIVE;
+}
+
+void PgConnection::PollOtherCommits()
+{
+    // Other programs' commits were announced by the tables' triggers; the announcements
+    // wait in the connection's input, read without a round trip to the server.
+    if (PQstatus(pg_) != CONNECTION_OK || PQtransactionStatus(pg_) == PQTRANS_ACTIVE)
+        return;
+    PQconsumeInput(pg_);
+    const QString prefix = schema_ + QLatin1Char('.');
+    while (PGnotify* notice = PQnotifies(pg_)) {
+        const QString payload = QString::fromUtf8(notice->extra);
+        if (notice->be_pid != backendPid_ && payload.startsWith(prefix))
+            Touch(payload.mid(prefix.size()));
+        PQfreemem(notice);
+    }
+}
+
+void PgConnection::ForgetStatements()
+{
+    if (prepared_.isEmpty())
+        return;
+    QByteArray sql;
+    for (const QByteArray& name : std::as_const(prepared_))
+        sql += "DEALLOCATE " + name + ';';
+    prepared_.clear();
+    if (PQstatus(pg_) == CONNECTION_OK)
+        PQclear(PQexec(pg_, sql.constData()));
+}
+
+// ---------------------------------------------------------------- metadata
+
+QString PgConnection::StoredTableName(const QString& name)
+{
+    QString stored;
+    ForEachRow(QStringLiteral("SELECT c.relname FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
+                              "WHERE n.nspname = ? AND c.relkind IN ('r', 'p') AND lower(c.relname) = lower(?)"),
+               {schema_, name}, [&](const NativeRow& r) { stored = r.Value(0).toString(); });
+    return stored;
+}
+
+std::vector<std::pair<QStringList, bool>> PgConnection::Indexes(const QString& table, QStringList* primary)
+{
+    // Each index with its columns in order (the trailing row identity left out) and
+    // whether it is unique; the primary key is the one so commented.
+    std::vector<std::pair<QStringList, bool>> out;
+    ForEachRow(QStringLiteral(
+                   "SELECT i.relname, x.indisunique, obj_description(i.oid, 'pg_class'), "
+                   "(SELECT string_agg(a.attname, chr(31) ORDER BY k.ord) FROM unnest(x.indkey) WITH ORDINALITY AS k(attnum, ord) "
+                   "JOIN pg_attribute a ON a.attrelid = x.indrelid AND a.attnum = k.attnum) "
+                   "FROM pg_index x JOIN pg_class i ON i.oid = x.indexrelid JOIN pg_class t ON t.oid = x.indrelid "
+                   "JOIN pg_namespace n ON n.oid = t.relnamespace WHERE n.nspname = ? AND t.relname = ? ORDER BY i.relname"),
+               {schema_, table}, [&](const NativeRow& r) {
+                   QStringList columns = r.Value(3).toString().split(QChar(31), Qt::SkipEmptyParts);
+                   while (!columns.isEmpty() && columns.last() == RowIdColumn())
+                       columns.removeLast();
+                   if (columns.isEmpty())
+                       return;
+                   if (primary && r.Value(2).toString() == kPrimaryComment)
+                       *primary = columns;
+                   else
+                       out.emplace_back(columns, r.Int(1) != 0);
+               });
+    return out;
+}
+
+std::vector<ColumnInfo> PgConnection::Columns(const QString& table)
+{
+    std::vector<ColumnInfo> cols;
+    ForEachRow(QStringLiteral("SELECT a.attname, format_type(a.atttypid, a.atttypmod), col_description(a.attrelid, a.attnum) "
+                              "FROM pg_attribute a JOIN pg_class c ON c.oid = a.attrelid JOIN pg_namespace n ON n.oid = c.relnamespace "
+                              "WHERE n.nspname = ? AND c.relname = ? AND a.attnum > 0 AND NOT a.attisdropped AND a.attname <> ? "
+                              "ORDER BY a.attnum"),
+               {schema_, table, RowIdColumn()}, [&](const NativeRow& r) {
+                   ColumnInfo c = ParseDeclType(r.Value(1).toString());
+                   const QString stored = r.Value(0).toString();
+                   // The name as it was spelt when the table was made.
+                   const QString spelt = r.Value(2).toString();
+                   c.name = spelt.compare(stored, Qt::CaseInsensitive) == 0 ? spelt : stored;
+                   cols.push_back(c);
+               });
+    QStringList primary;
+    Indexes(table, &primary);
+    for (int i = 0; i < primary.size(); ++i)
+        for (ColumnInfo& c : cols)
+            if (c.name.compare(primary[i], Qt::CaseInsensitive) == 0)
+                c.pkPosition = i + 1;
+    return cols;
+}
+
+std::vector<QString> PgConnection::IndexSql(const QString& table)
+{
+    std::vector<QString> out;
+    ForEachRow(QStringLiteral("SELECT indexdef FROM pg_indexes WHERE schemaname = ? AND tablename = ? AND indexdef NOT LIKE ? "
+                              "ORDER BY indexname"),
+               {schema_, table, QStringLiteral("%(") + RowIdColumn() + QLatin1Char(')')},
+               [&](const NativeRow& r) { out.push_back(r.Value(0).toString()); });
+    return out;
+}
+
+std::vector<QStringList> PgConnection::IndexColumns(const QString& table)
+{
+    QStringList primary;
+    std::vector<QStringList> out;
+    for (auto& index : Indexes(table, &primary))
+        out.push_back(index.first);
+    if (!primary.isEmpty())
+        out.insert(out.begin(), primary);
+    return out;
+}
+
+// ---------------------------------------------------------------- structure
+
+QString PgConnection::ServerType(const QString& declType)
+{
+    const ColumnInfo info = ParseDeclType(declType);
+    switch (info.type) {
+    case TFieldType::String:
+        return (info.size > 0 ? QStringLiteral("VARCHAR(%1)").arg(info.size) : QStringLiteral("TEXT"))
+               + QStringLiteral(" COLLATE \"C\"");
+    case TFieldType::Float:
+    case TFieldType::Currency:
+        return QStringLiteral("DOUBLE PRECISION");
+    case TFieldType::Smallint:
+        return QStringLiteral("SMALLINT");
+    case TFieldType::Integer:
+    case TFieldType::Word:
+        return declType.contains(QLatin1String("BIG"), Qt::CaseInsensitive) ? QStringLiteral("BIGINT") : QStringLiteral("INTEGER");
+    case TFieldType::Boolean:
+        return QStringLiteral("BOOLEAN");
+    case TFieldType::Date:
+        return QStringLiteral("DATE");
+    case TFieldType::DateTime:
+        return QStringLiteral("TIMESTAMP");
+    case TFieldType::Unknown:
+        break;
+    }
+    return QStringLiteral("TEXT COLLATE \"C\"");
+}
+
+void PgConnection::Comment(const QString& what, const QString& text)
+{
+    // A comment takes a literal only: the server's own quoting makes one.
+    const QByteArray utf8 = text.toUtf8();
+    char* literal = PQescapeLiteral(pg_, utf8.constData(), size_t(utf8.size()));
+    if (!literal)
+        throw EDatabaseError(QString::fromUtf8(PQerrorMessage(pg_)).trimmed());
+    const QString sql = QStringLiteral("COMMENT ON %1 IS %2").arg(what, QString::fromUtf8(literal));
+    PQfreemem(literal);
+    ExecDirect(sql);
+}
+
+void PgConnection::EnsureChangeTrigger(const QString& table)
+{
+    // Every change to a table is announced when its transaction commits, whoever makes it.
+    if (!triggerFunctionChecked_) {
+        if (ScalarInt(QStringLiteral("SELECT count(*) FROM pg_proc p JOIN pg_namespace n ON n.oid = p.pronamespace "
+                                     "WHERE n.nspname = ? AND p.proname = ?"),
+                      {schema_, kTriggerFunction})
+            == 0)
+            ExecDirect(QStringLiteral("CREATE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql AS $$BEGIN "
+                                      "PERFORM pg_notify('%2', TG_TABLE_SCHEMA || '.' || TG_TABLE_NAME); RETURN NULL; END$$")
+                           .arg(Quote(kTriggerFunction), QString::fromLatin1(kChannel)));
+        triggerFunctionChecked_ = true;
+    }
+    ExecDirect(QStringLiteral("CREATE TRIGGER fw_changed AFTER INSERT OR UPDATE OR DELETE OR TRUNCATE ON %1 "
+                              "FOR EACH STATEMENT EXECUTE PROCEDURE %2()")
+                   .arg(Quote(table), Quote(kTriggerFunction)));
+}
+
+void PgConnection::CreateTable(const QString& name, const std::vector<TColumnDef>& columns, const QStringList& primaryKey)
+{
+    QStringList cols{RowIdColumn() + QStringLiteral(" BIGINT GENERATED ALWAYS AS IDENTITY")};
+    for (const TColumnDef& c : columns)
+        cols << Quote(c.name) + QLatin1Char(' ') + ServerType(c.declType) + (c.required ? QStringLiteral(" NOT NULL") : QString());
+    cols << QStringLiteral("CONSTRAINT %1 PRIMARY KEY (%2)").arg(Quote(name + QLatin1Char('_') + RowIdColumn()), RowIdColumn());
+    ExecDirect(QStringLiteral("CREATE TABLE %1 (%2)").arg(Quote(name), cols.join(QStringLiteral(", "))));
+    for (const TColumnDef& c : columns)
+        if (c.name != c.name.toLower())
+            Comment(QStringLiteral("COLUMN %1.%2").arg(Quote(name), Quote(c.name)), c.name);
+    if (!primaryKey.isEmpty())
+        AddPrimaryKey(name, primaryKey);
+    EnsureChangeTrigger(name);
+}
+
+void PgConnection::CreateIndex(const QString& table, const QString& index, const QStringList& columns, bool unique,
+                               bool descending)
+{
+    QStringList cols;
+    for (const QString& c : columns)
+        cols << OrderTerm(Quote(c), descending);
+    // Rows of equal keys follow their identity, as every ordered read asks.
+    if (!unique)
+        cols << RowIdColumn() + (descending ? QStringLiteral(" DESC") : QString());
+    ExecDirect(QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
+                   .arg(unique ? QStringLiteral("UNIQUE ") : QString(), Quote(index), Quote(table), cols.join(QStringLiteral(", "))));
+}
+
+void PgConnection::AddPrimaryKey(const QString& table, const QStringList& columns)
+{
+    // A unique index rather than a constraint: like the embedded engine's key it lets
+    // nulls be, and it keeps them first, as every ordered read asks.
+    const QString index = table + QStringLiteral("_key");
+    CreateIndex(table, index, columns, true, false);
+    Comment(QStringLiteral("INDEX %1").arg(Quote(index)), kPrimaryComment);
+}
+
+// ---------------------------------------------------------------- SQL pieces
+
+QString PgConnection::Quote(const QString& identifier) const
+{
+    QString s = identifier.toLower();
+    s.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + s + QLatin1Char('"');
+}
+
+QString PgConnection::OrderTerm(const QString& quotedColumn, bool descending) const
+{
+    return quotedColumn + (descending ? QStringLiteral(" DESC NULLS LAST") : QStringLiteral(" NULLS FIRST"));
+}
+
+QString PgConnection::StoredValueIs(const QString& quotedColumn, TFieldType type) const
+{
+    // As FromSqlValue reads: an empty text (written by another program) is null, a moment
+    // to the millisecond.
+    switch (type) {
+    case TFieldType::String:
+        return QStringLiteral("NULLIF(%1, '')").arg(quotedColumn) + NullSafeEqual() + QLatin1Char('?');
+    case TFieldType::DateTime:
+        return QStringLiteral("date_trunc('milliseconds', %1)").arg(quotedColumn) + NullSafeEqual() + QLatin1Char('?');
+    default:
+        return quotedColumn + NullSafeEqual() + QLatin1Char('?');
+    }
+}
+
+QStringList PgConnection::DeclTypes(const QSqlQuery& query) const
+{
+    QStringList types;
+    const QSqlResult* result = query.result();
+    if (!result)
+        return types;
+    const QVariant handle = result->handle();
+    if (!handle.isValid() || (qstrcmp(handle.typeName(), "PGresult*") != 0 && qstrcmp(handle.typeName(), "pg_result*") != 0))
+        return types;
+    const PGresult* res = *static_cast<PGresult* const*>(handle.constData());
+    if (!res)
+        return types;
+    for (int i = 0; i < PQnfields(res); ++i) {
+        const int modifier = PQfmod(res, i);
+        switch (PQftype(res, i)) {
+        case kVarChar:
+        case kBpChar:
+            types << (modifier > 4 ? QStringLiteral("VARCHAR(%1)").arg(modifier - 4) : QStringLiteral("TEXT"));
+            break;
+        case kText:
+            types << QStringLiteral("TEXT");
+            break;
+        case kFloat4:
+        case kFloat8:
+        case kNumeric:
+            types << QStringLiteral("DOUBLE");
+            break;
+        case kInt2:
+            types << QStringLiteral("SMALLINT");
+            break;
+        case kInt4:
+        case kInt8:
+            types << QStringLiteral("INTEGER");
+            break;
+        case kBool:
+            types << QStringLiteral("BOOLEAN");
+            break;
+        case kDate:
+            types << QStringLiteral("DATE");
+            break;
+        case kTimestamp:
+        case kTimestampTz:
+            types << QStringLiteral("TIMESTAMP");
+            break;
+        default:
+            types << QString();
+        }
+    }
+    return types;
+}
+
+QString PgConnection::ResultName(const QString& name, const QString& sql) const
+{
+    // The server gives unquoted names in lower case; the field is named as the text
+    // spells it ("D1.Cod_Grupa" gives "Cod_Grupa", "... AS Cant" gives "Cant").
+    static const QRegularExpression word(QStringLiteral("[A-Za-z_][A-Za-z0-9_]*"));
+    for (auto it = word.globalMatch(sql); it.hasNext();) {
+        const QString token = it.next().captured();
+        if (token.compare(name, Qt::CaseInsensitive) == 0)
+            return token;
+    }
+    return name;
+}
+
+void PgConnection::Raise(const QSqlError& error) const
+{
+    // The driver's text is the server's whole error ("ERROR:  ...", then the state in
+    // parentheses): the user sees the message itself.
+    QString message = error.databaseText().trimmed();
+    if (message.isEmpty())
+        message = error.driverText().trimmed();
+    message = message.section(QLatin1Char('\n'), 0, 0).trimmed();
+    static const QRegularExpression severity(QStringLiteral("^(ERROR|FATAL|PANIC):\\s+"));
+    message.remove(severity);
+    static const QRegularExpression state(QStringLiteral("\\s*\\([0-9A-Z]{5}\\)$"));
+    message.remove(state);
+    if (message.isEmpty())
+        message = QStringLiteral("Unknown database error.");
+    ThrowState(error.nativeErrorCode(), message);
+}
+
+} // namespace fw

@@ -1,0 +1,101 @@
+#pragma once
+
+// The multi-workstation engine: a company's tables in one schema of a PostgreSQL
+// database, named by the connection file of its directory (internal to the dataset layer;
+// everyone else goes through Connection).
+//
+// QtSql's QPSQL driver makes the connection and runs the queries read through QtSql; the
+// layer's own statements (block reads, row writes, metadata, transactions) go straight to
+// libpq on the driver's connection, prepared once per text.
+//
+// What it keeps the same as the embedded engine:
+// - names: tables, columns and indexes are made in lower case, so that the fixed SQL
+//   texts, which spell names unquoted in any case, find them; the spelling a column was
+//   made with is kept in its comment and is the field's name;
+// - order: text columns compare byte by byte (COLLATE "C"), nulls come first, and every
+//   index ends in the row identity, so that ordered block reads are index seeks;
+// - row identity: a hidden column `fw_rowid` (an identity never handed out twice);
+// - other users: every table notifies its changes on commit (a statement trigger and
+//   NOTIFY), which the connection hears without asking the server.
+
+#include "platform/db/Connection.h"
+#include "platform/db/ServerDatabase.h"
+
+#include <QHash>
+
+typedef struct pg_conn PGconn;
+typedef struct pg_result PGresult;
+
+namespace fw {
+
+class PgConnection final : public Connection {
+public:
+    // The database a connection file names. The schema is made only with CreateMissing
+    // (and then `created` is set, as for an empty one); otherwise a missing schema is
+    // EDatabaseError naming it. A server that cannot be reached is EDatabaseError.
+    static std::shared_ptr<Connection> Connect(const QString& directory, const TServerDatabase& server, TOpenMode mode,
+                                               bool& created);
+    ~PgConnection() override;
+
+    TEngine Engine() const override { return TEngine::PostgreSQL; }
+    QString Describe() const override { return server_.Describe(); }
+    int ForEachRow(const QString& sql, const QVariantList& values, const std::function<void(const NativeRow&)>& row) override;
+
+    QString StoredTableName(const QString& name) override;
+    std::vector<ColumnInfo> Columns(const QString& table) override;
+    std::vector<QString> IndexSql(const QString& table) override;
+    std::vector<QStringList> IndexColumns(const QString& table) override;
+
+    void CreateTable(const QString& name, const std::vector<TColumnDef>& columns, const QStringList& primaryKey) override;
+    void CreateIndex(const QString& table, const QString& index, const QStringList& columns, bool unique,
+                     bool descending) override;
+    void AddPrimaryKey(const QString& table, const QStringList& columns) override;
+
+    QString Quote(const QString& identifier) const override;
+    QString QuotedName(const QString& name) const override { return name.toLower(); }
+    QString RowIdColumn() const override { return QStringLiteral("fw_rowid"); }
+    QString NullSafeEqual() const override { return QStringLiteral(" IS NOT DISTINCT FROM "); }
+    QString OrderTerm(const QString& quotedColumn, bool descending) const override;
+    QString StoredValueIs(const QString& quotedColumn, TFieldType type) const override;
+    QString LockRowsClause() const override { return QStringLiteral(" FOR UPDATE"); }
+    QStringList DeclTypes(const QSqlQuery& query) const override;
+    QString ResultName(const QString& name, const QString& sql) const override;
+    [[noreturn]] void Raise(const QSqlError& error) const override;
+
+    // The server's type of a layer's declared type ("DOUBLE" -> "DOUBLE PRECISION", text
+    // compared byte by byte).
+    static QString ServerType(const QString& declType);
+
+protected:
+    bool ExecDirect(const QString& sql) override;
+    void ExecControl(const QString& sql) override;
+    QString BeginStatement() const override { return QStringLiteral("BEGIN"); }
+    bool InTransaction() override;
+    void PollOtherCommits() override;
+    void ForgetStatements() override;
+
+private:
+    PgConnection(QString directory, QString connectionName, TServerDatabase server);
+    // Settings of the session, made again after the connection was reset.
+    void SetUpSession();
+    // A lost connection is made again before the next statement, when no transaction
+    // was open (one that was is gone with it).
+    void Reconnect();
+    // A result the statement did not succeed with, as the layer's error; frees it.
+    [[noreturn]] void ThrowResult(PGresult* result) const;
+    [[noreturn]] void ThrowState(const QString& state, const QString& message) const;
+    PGresult* Run(const QString& sql, const QVariantList& values, QString& statementName);
+    void Comment(const QString& what, const QString& text);
+    void EnsureChangeTrigger(const QString& table);
+    std::vector<std::pair<QStringList, bool>> Indexes(const QString& table, QStringList* primary);
+
+    PGconn* pg_ = nullptr;
+    TServerDatabase server_;
+    QString schema_;
+    int backendPid_ = 0;
+    int statementSerial_ = 0;
+    QHash<QString, QByteArray> prepared_; // statement names by text
+    bool triggerFunctionChecked_ = false;
+};
+
+} // namespace fw

@@ -1,0 +1,467 @@
+#include "platform/db/SqliteConnection.h"
+
+#include "platform/core/Exceptions.h"
+#include "platform/db/DbMessages.h"
+#include "platform/db/EngineSupport.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlResult>
+#include <QUrl>
+#include <algorithm>
+#include <sqlite3.h>
+
+namespace fw {
+
+namespace {
+
+bool IsReadOnlyError(int code) { return (code & 0xff) == SQLITE_READONLY; }
+
+// The file as the engine's URI with options; "mode=rw" opens without ever creating.
+QString FileUri(const QString& file, const QString& options)
+{
+    QUrl url = QUrl::fromLocalFile(file);
+    url.setQuery(options);
+    return url.toString(QUrl::FullyEncoded);
+}
+
+// A damaged page or a file that is no database: what the engine reads there cannot be
+// trusted, which the program must hear of whoever is reading.
+[[noreturn]] void Throw(int code, const QString& message, const QString& file)
+{
+    code &= 0xff;
+    if (code != SQLITE_CORRUPT && code != SQLITE_NOTADB)
+        throw EDatabaseError(message);
+    ThrowDamaged(message, file);
+}
+
+class SqliteRow final : public NativeRow {
+public:
+    explicit SqliteRow(sqlite3_stmt* statement) : st_(statement) {}
+    QVariant Value(int column) const override
+    {
+        switch (sqlite3_column_type(st_, column)) {
+        case SQLITE_INTEGER:
+            return QVariant(qint64(sqlite3_column_int64(st_, column)));
+        case SQLITE_FLOAT:
+            return QVariant(sqlite3_column_double(st_, column));
+        case SQLITE_TEXT: {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st_, column));
+            return QVariant(QString::fromUtf8(text, sqlite3_column_bytes(st_, column)));
+        }
+        case SQLITE_BLOB: {
+            const auto* data = static_cast<const char*>(sqlite3_column_blob(st_, column));
+            return QVariant(QByteArray(data, sqlite3_column_bytes(st_, column)));
+        }
+        default:
+            return QVariant();
+        }
+    }
+    qint64 Int(int column) const override { return sqlite3_column_int64(st_, column); }
+
+private:
+    sqlite3_stmt* st_;
+};
+
+} // namespace
+
+QString SqliteConnection::File() const { return QDir(Directory()).filePath(DatabaseFileName()); }
+
+QString SqliteConnection::Describe() const { return File(); }
+
+void SqliteConnection::ThrowEngineError(void* handle) const
+{
+    auto* db = static_cast<sqlite3*>(handle);
+    const QString message = QString::fromUtf8(sqlite3_errmsg(db));
+    const int code = sqlite3_extended_errcode(db);
+    if (code == SQLITE_CONSTRAINT_UNIQUE || code == SQLITE_CONSTRAINT_PRIMARYKEY)
+        throw EDatabaseError(QStringLiteral("Key violation. (%1)").arg(message));
+    if (IsReadOnlyError(code))
+        throw EDatabaseError(dbmsg::ReadOnlyDatabase());
+    Throw(code, message, File());
+}
+
+std::shared_ptr<SqliteConnection> SqliteConnection::Attempt(const QString& directory, const QString& file, bool create)
+{
+    // A file the user may only read, in a directory where the engine cannot make the
+    // shared index of its write-ahead log, can only be read as it stands.
+    const QStringList attempts = create ? QStringList{QStringLiteral("mode=rwc")}
+                                        : QStringList{QStringLiteral("mode=rw"), QStringLiteral("mode=ro&immutable=1")};
+    static int serial = 0;
+    QString failure;
+    for (const QString& options : attempts) {
+        const QString connName = QStringLiteral("fw-db-%1").arg(++serial);
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connName);
+            db.setDatabaseName(FileUri(file, options));
+            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000;QSQLITE_OPEN_URI"));
+            if (!db.open()) {
+                failure = db.lastError().text();
+                db = QSqlDatabase();
+                QSqlDatabase::removeDatabase(connName);
+                continue;
+            }
+        }
+        std::shared_ptr<SqliteConnection> conn(new SqliteConnection(directory, connName));
+        // The first read shows a file that is no database, and a read-only one whose log
+        // index cannot be shared.
+        QSqlQuery probe(conn->Database());
+        if (probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
+            probe.finish();
+            conn->readOnly_ = sqlite3_db_readonly(static_cast<sqlite3*>(conn->NativeHandle()), "main") == 1;
+            return conn;
+        }
+        const QSqlError error = probe.lastError();
+        if (error.nativeErrorCode().toInt() == SQLITE_NOTADB)
+            throw EDatabaseError(dbmsg::NotACompany(file));
+        failure = error.text();
+        if (!IsReadOnlyError(error.nativeErrorCode().toInt()) && (error.nativeErrorCode().toInt() & 0xff) != SQLITE_CANTOPEN)
+            break;
+    }
+    throw EDatabaseError(QStringLiteral("Cannot open the database in %1: %2").arg(directory, failure));
+}
+
+std::shared_ptr<Connection> SqliteConnection::Connect(const QString& directory, TOpenMode mode, bool& created)
+{
+    const QString file = QDir(directory).filePath(DatabaseFileName());
+    created = !QFileInfo::exists(file);
+    if (created && mode == TOpenMode::Existing)
+        throw EDatabaseError(dbmsg::MissingDatabase(file));
+    std::shared_ptr<SqliteConnection> conn = Attempt(directory, file, created);
+    conn->Exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+    // Blocks are read by index seeks all over the file: map it rather than copy each page in.
+    conn->Exec(QStringLiteral("PRAGMA mmap_size=1073741824"));
+    conn->Exec(QStringLiteral("PRAGMA cache_size=-32768"));
+    // A misspelt or renamed column must be an error, not a text constant of its name.
+    auto* handle = static_cast<sqlite3*>(conn->NativeHandle());
+    sqlite3_db_config(handle, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(handle, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+    return conn;
+}
+
+void SqliteConnection::Claim()
+{
+    // WAL lets readers in other processes go on while one user writes. A file is switched
+    // only once it is known to be ours.
+    if (readOnly_)
+        return;
+    QSqlQuery q(Database());
+    if (q.exec(QStringLiteral("PRAGMA journal_mode")) && q.next()
+        && q.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0)
+        return;
+    q.finish();
+    Exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+}
+
+SqliteConnection::~SqliteConnection()
+{
+    for (void* st : std::as_const(native_))
+        sqlite3_finalize(static_cast<sqlite3_stmt*>(st));
+    native_.clear();
+    {
+        QSqlDatabase db = Database();
+        if (db.isOpen() && depth_ > 0)
+            QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+    }
+    CloseDatabase();
+}
+
+bool SqliteConnection::ExecDirect(const QString& sql)
+{
+    QSqlQuery q(Database());
+    if (!q.exec(sql))
+        Raise(q.lastError());
+    const bool select = q.isSelect();
+    q.finish();
+    return !select;
+}
+
+void* SqliteConnection::NativeHandle() const
+{
+    const QVariant handle = Database().driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        throw EDatabaseError(QStringLiteral("The database engine is not available."));
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
+
+int SqliteConnection::ForEachRow(const QString& sql, const QVariantList& values,
+                                 const std::function<void(const NativeRow&)>& row)
+{
+    auto* db = static_cast<sqlite3*>(NativeHandle());
+    auto* st = static_cast<sqlite3_stmt*>(native_.value(sql));
+    if (!st) {
+        const QByteArray text = sql.toUtf8();
+        if (sqlite3_prepare_v3(db, text.constData(), int(text.size()), SQLITE_PREPARE_PERSISTENT, &st, nullptr) != SQLITE_OK)
+            ThrowEngineError(db);
+        native_.insert(sql, st);
+    }
+    // The statement is reset whatever happens, so that it never holds the database.
+    struct Reset {
+        sqlite3_stmt* st;
+        ~Reset()
+        {
+            sqlite3_reset(st);
+            sqlite3_clear_bindings(st);
+        }
+    } reset{st};
+    for (int i = 0; i < values.size(); ++i) {
+        const QVariant& v = values.at(i);
+        int rc;
+        if (!v.isValid() || v.isNull()) {
+            rc = sqlite3_bind_null(st, i + 1);
+        } else {
+            switch (v.typeId()) {
+            case QMetaType::Double:
+            case QMetaType::Float:
+                rc = sqlite3_bind_double(st, i + 1, v.toDouble());
+                break;
+            case QMetaType::Int:
+            case QMetaType::UInt:
+            case QMetaType::LongLong:
+            case QMetaType::ULongLong:
+            case QMetaType::Bool:
+                rc = sqlite3_bind_int64(st, i + 1, v.toLongLong());
+                break;
+            case QMetaType::QDate:
+                rc = sqlite3_bind_text(st, i + 1, v.toDate().toString(Qt::ISODate).toUtf8().constData(), -1, SQLITE_TRANSIENT);
+                break;
+            default: {
+                const QString text = v.toString();
+                rc = sqlite3_bind_text16(st, i + 1, text.utf16(), int(text.size() * sizeof(char16_t)), SQLITE_TRANSIENT);
+            }
+            }
+        }
+        if (rc != SQLITE_OK)
+            ThrowEngineError(db);
+    }
+    const SqliteRow current(st);
+    for (;;) {
+        const int rc = sqlite3_step(st);
+        if (rc == SQLITE_ROW) {
+            if (row)
+                row(current);
+        } else if (rc == SQLITE_DONE) {
+            break;
+        } else {
+            ThrowEngineError(db);
+        }
+    }
+    return sqlite3_stmt_readonly(st) ? 0 : sqlite3_changes(db);
+}
+
+void SqliteConnection::PollOtherCommits()
+{
+    // The engine's count of commits made by other connections to the file.
+    qint64 version = dataVersion_;
+    ForEachRow(QStringLiteral("PRAGMA data_version"), {}, [&](const NativeRow& r) { version = r.Int(0); });
+    if (version != dataVersion_) {
+        if (dataVersion_ >= 0)
+            Touch();
+        dataVersion_ = version;
+    }
+}
+
+void SqliteConnection::ExecControl(const QString& sql)
+{
+    // Transaction control changes no rows: caches stay valid.
+    ForEachRow(sql, {}, {});
+}
+
+bool SqliteConnection::InTransaction() { return !sqlite3_get_autocommit(static_cast<sqlite3*>(NativeHandle())); }
+
+QString SqliteConnection::StoredTableName(const QString& name)
+{
+    QString stored;
+    ForEachRow(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND lower(name)=lower(?)"), {name},
+               [&](const NativeRow& r) { stored = r.Value(0).toString(); });
+    return stored;
+}
+
+std::vector<ColumnInfo> SqliteConnection::Columns(const QString& table)
+{
+    std::vector<ColumnInfo> cols;
+    QSqlQuery q(Database());
+    if (!q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(Quote(table))))
+        Raise(q.lastError());
+    while (q.next()) {
+        ColumnInfo c = ParseDeclType(q.value(2).toString());
+        c.name = q.value(1).toString();
+        c.pkPosition = q.value(5).toInt();
+        cols.push_back(c);
+    }
+    return cols;
+}
+
+std::vector<QString> SqliteConnection::IndexSql(const QString& table)
+{
+    std::vector<QString> out;
+    ForEachRow(QStringLiteral("SELECT sql FROM sqlite_master WHERE type='index' AND lower(tbl_name)=lower(?) "
+                              "AND sql IS NOT NULL"),
+               {table}, [&](const NativeRow& r) { out.push_back(r.Value(0).toString()); });
+    return out;
+}
+
+std::vector<QStringList> SqliteConnection::IndexColumns(const QString& table)
+{
+    std::vector<QStringList> out;
+    QStringList key;
+    std::vector<ColumnInfo> cols = Columns(table);
+    std::sort(cols.begin(), cols.end(), [](const ColumnInfo& a, const ColumnInfo& b) { return a.pkPosition < b.pkPosition; });
+    for (const ColumnInfo& c : cols)
+        if (c.pkPosition > 0)
+            key << c.name;
+    if (!key.isEmpty())
+        out.push_back(key);
+    QSqlQuery list(Database());
+    if (!list.exec(QStringLiteral("PRAGMA index_list(%1)").arg(Quote(table))))
+        Raise(list.lastError());
+    QStringList names;
+    while (list.next())
+        names << list.value(1).toString();
+    for (const QString& index : names) {
+        QSqlQuery info(Database());
+        if (!info.exec(QStringLiteral("PRAGMA index_info(%1)").arg(Quote(index))))
+            Raise(info.lastError());
+        QStringList columns;
+        while (info.next())
+            columns << info.value(2).toString();
+        out.push_back(columns);
+    }
+    return out;
+}
+
+QString SqliteConnection::ColumnDeclaration(const QString& name, const QString& declType, bool lonePrimaryKey) const
+{
+    // The engine makes a lone key column declared exactly INTEGER an alias of the rowid;
+    // its value may be edited, the identity must stay.
+    const bool alias = lonePrimaryKey && declType.trimmed().compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) == 0;
+    return Quote(name) + QLatin1Char(' ') + (alias ? QStringLiteral("INT") : declType);
+}
+
+namespace {
+
+QString Joined(const QStringList& quoted) { return quoted.join(QStringLiteral(", ")); }
+
+} // namespace
+
+void SqliteConnection::CreateTable(const QString& name, const std::vector<TColumnDef>& columns, const QStringList& primaryKey)
+{
+    QStringList cols;
+    for (const TColumnDef& c : columns)
+        cols << ColumnDeclaration(c.name, c.declType,
+                                  primaryKey.size() == 1 && primaryKey.front().compare(c.name, Qt::CaseInsensitive) == 0)
+                    + (c.required ? QStringLiteral(" NOT NULL") : QString());
+    if (!primaryKey.isEmpty()) {
+        QStringList key;
+        for (const QString& k : primaryKey)
+            key << Quote(k);
+        cols << QStringLiteral("PRIMARY KEY (%1)").arg(Joined(key));
+    }
+    Exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(Quote(name), Joined(cols)));
+}
+
+void SqliteConnection::CreateIndex(const QString& table, const QString& index, const QStringList& columns, bool unique,
+                                   bool descending)
+{
+    QStringList cols;
+    for (const QString& c : columns)
+        cols << Quote(c) + (descending ? QStringLiteral(" DESC") : QString());
+    Exec(QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
+             .arg(unique ? QStringLiteral("UNIQUE ") : QString(), Quote(index), Quote(table), Joined(cols)));
+}
+
+void SqliteConnection::AddPrimaryKey(const QString& table, const QStringList& columns)
+{
+    // The engine cannot add a primary key to a table: rebuild the table with it, rows in
+    // their order, all or nothing (a duplicate key leaves the table as it was).
+    const std::vector<ColumnInfo> cols = Columns(table);
+    const std::vector<QString> indexes = IndexSql(table);
+    std::vector<TColumnDef> defs;
+    QStringList names;
+    for (const ColumnInfo& c : cols) {
+        defs.push_back({c.name, c.declType, false});
+        names << Quote(c.name);
+    }
+    const QString temp = table + QStringLiteral("__rebuild");
+    CreateTable(temp, defs, columns);
+    Exec(QStringLiteral("INSERT INTO %1 (%2) SELECT %2 FROM %3 ORDER BY rowid").arg(Quote(temp), Joined(names), Quote(table)));
+    Exec(QStringLiteral("DROP TABLE %1").arg(Quote(table)));
+    Exec(QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(Quote(temp), Quote(table)));
+    for (const QString& sql : indexes)
+        Exec(sql);
+}
+
+QString SqliteConnection::Quote(const QString& identifier) const
+{
+    QString s = identifier;
+    s.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + s + QLatin1Char('"');
+}
+
+QString SqliteConnection::OrderTerm(const QString& quotedColumn, bool descending) const
+{
+    // The engine's own order: nulls below every value.
+    return descending ? quotedColumn + QStringLiteral(" DESC") : quotedColumn;
+}
+
+QString SqliteConnection::StoredValueIs(const QString& quotedColumn, TFieldType type) const
+{
+    // As FromSqlValue reads: an empty text is null, a date is the first ten characters
+    // of its text, a moment whatever form it was written in, a boolean any number but zero.
+    switch (type) {
+    case TFieldType::String:
+        return QStringLiteral("NULLIF(%1, '')").arg(quotedColumn) + NullSafeEqual() + QLatin1Char('?');
+    case TFieldType::Date:
+        return QStringLiteral("substr(%1, 1, 10)").arg(quotedColumn) + NullSafeEqual() + QLatin1Char('?');
+    case TFieldType::Boolean:
+        return QStringLiteral("(%1 <> 0)").arg(quotedColumn) + NullSafeEqual() + QLatin1Char('?');
+    case TFieldType::DateTime:
+        // Any of the written forms of a moment (with or without a "T" or milliseconds).
+        return QStringLiteral("strftime('%Y-%m-%d %H:%M:%f', %1)").arg(quotedColumn) + NullSafeEqual()
+               + QStringLiteral("strftime('%Y-%m-%d %H:%M:%f', ?)");
+    default:
+        return quotedColumn + NullSafeEqual() + QLatin1Char('?');
+    }
+}
+
+QStringList SqliteConnection::DeclTypes(const QSqlQuery& query) const
+{
+    QStringList types;
+    const QSqlResult* result = query.result();
+    if (!result)
+        return types;
+    const QVariant handle = result->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3_stmt*") != 0)
+        return types;
+    sqlite3_stmt* stmt = *static_cast<sqlite3_stmt* const*>(handle.constData());
+    if (!stmt)
+        return types;
+    const int n = sqlite3_column_count(stmt);
+    for (int i = 0; i < n; ++i) {
+        const char* decl = sqlite3_column_decltype(stmt, i);
+        types << (decl ? QString::fromUtf8(decl) : QString());
+    }
+    return types;
+}
+
+void SqliteConnection::Raise(const QSqlError& error) const
+{
+    QString message = error.databaseText().trimmed();
+    if (message.isEmpty())
+        message = error.driverText().trimmed();
+    if (message.isEmpty())
+        message = QStringLiteral("Unknown database error.");
+    const QString code = error.nativeErrorCode();
+    if (code == QLatin1String("2067") || code == QLatin1String("1555")
+        || error.databaseText().contains(QLatin1String("UNIQUE constraint failed")))
+        throw EDatabaseError(QStringLiteral("Key violation. (%1)").arg(message));
+    if (IsReadOnlyError(code.toInt()))
+        throw EDatabaseError(dbmsg::ReadOnlyDatabase());
+    bool numeric = false;
+    const int number = code.toInt(&numeric);
+    Throw(numeric ? number : SQLITE_ERROR, message, QString());
+}
+
+} // namespace fw

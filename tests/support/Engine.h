@@ -1,0 +1,44 @@
+#pragma once
+
+// The engine the database tests run against. By default a company directory holds an
+// SQLite file. When CORVANEL_TEST_PG names a PostgreSQL server (its connection string,
+// or "@" and a file holding it, as the test command's server writes one), the same tests
+// run once more with every test database on that server, each in a schema of its own.
+
+#include "TempDir.h"
+
+#include <QSqlDatabase>
+#include <QString>
+
+namespace testsupport {
+
+// Whether this run keeps its test databases on a server.
+bool OnServer();
+// Why the server run cannot go on (its programs are missing, it did not start); empty
+// when it can, or when this run has no server.
+QString ServerUnavailable();
+
+// Makes a directory a database directory of the engine under test: on a server, a
+// connection file naming a new schema of its own (made when the first table is). The
+// schema is dropped by ForgetDatabase, or with the server.
+void UseTestEngine(const QString& directory);
+void ForgetDatabase(const QString& directory);
+
+// A temporary directory that is a database directory of the engine under test.
+class DatabaseDir : public TempDir {
+public:
+    DatabaseDir() { UseTestEngine(Path()); }
+    ~DatabaseDir() { ForgetDatabase(Path()); }
+};
+
+// Another program's own connection to a directory's database, outside the dataset layer
+// (added to QtSql under `name`; remove it when done). Invalid when it cannot be opened.
+QSqlDatabase OtherConnection(const QString& directory, const QString& name);
+
+// Pieces of SQL a test writes straight to the engine under test.
+QString RowIdColumn(); // the hidden row identity
+// A trigger on `table` that refuses the statement `when` ("BEFORE INSERT") with `message`.
+void AddRefusingTrigger(const QString& directory, const QString& table, const QString& when, const QString& message);
+void DropRefusingTrigger(const QString& directory, const QString& table);
+
+} // namespace testsupport
