@@ -42,6 +42,9 @@ const QStringList& StocFields();
 // Fixed queries, line by line.
 // Raw-material quantities of the lines of one incoming document (parameter Contor, float).
 const QStringList& CalcNecesQuerySql();
+// The products of one incoming document (parameter Contor, float) that have a recipe but no
+// yield in their catalog row, so that nothing of them can be counted: group, code, name.
+const QStringList& NoYieldProductsSql();
 // The same summed per material, from the working table (no parameters).
 const QStringList& CalcNecesQuery2Sql();
 // All rows of one product's recipe (parameter From, string).
@@ -49,6 +52,8 @@ const QStringList& ExtragRetetaSql();
 // Stock of one material by warehouse (parameters Grupa and Cod, strings): the data module
 // applies the stock rule to the warehouses.
 const QStringList& StockByWarehouseSql();
+// The same for a material without group (parameter Cod): its lots are those without group.
+const QStringList& StockWithoutGroupByWarehouseSql();
 // Warehouse and supplier lists of the pickers.
 const QStringList& WarehouseListSql();
 const QStringList& SupplierListSql();
