@@ -1,12 +1,42 @@
 #pragma once
 
-#include "platform/core/Formats.h"
+// The period dialog of the traceability report: a start and an end date, a start after
+// the end refused.
 
-class QWidget;
+#include "platform/core/Formats.h"
+#include "platform/ui/Form.h"
+
+class QFrame;
+class QLabel;
+class QPushButton;
 
 namespace corvanel {
 
-// Asks for a period; true when confirmed, and then start and end hold whole days.
+class TDateEdit;
+
+class TIntervalDlg final : public fw::TForm {
+public:
+    explicit TIntervalDlg(QWidget* owner);
+
+    static constexpr int HelpContext = 50;
+
+    QFrame* Bevel1;
+    QLabel* Label1;
+    TDateEdit* FirstDateEdit;
+    QLabel* Label2;
+    TDateEdit* LastDateEdit;
+    QPushButton* CancelBtn;
+    QPushButton* OkBtn;
+
+    // "&Deschide": closes with OK unless the start lies after the end, which is refused
+    // with a warning and leaves the dialog open.
+    void CheckInterval();
+    // Enter in the start box goes on to the end box; in the end box it acts as OK.
+    void CorrectEnter(TDateEdit* sender, QChar& key);
+};
+
+// Asks for a period. True when confirmed; then `start` and `end` hold the two dates as
+// whole days. On false both keep what the caller put in them.
 bool ExecuteInterval(QWidget* owner, fw::TDateTime& start, fw::TDateTime& end);
 
 } // namespace corvanel

@@ -1,0 +1,123 @@
+#include "dialogs/CodePicker.h"
+
+#include "data/DbNames.h"
+#include "data/ZPFData.h"
+#include "dialogs/CodeList.h"
+#include "dialogs/SelectionLook.h"
+#include "platform/db/Query.h"
+#include "platform/ui/DBGridNormal.h"
+#include "platform/ui/Guard.h"
+#include "shell/DLLAddOn.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+namespace corvanel {
+
+namespace {
+constexpr int kNameWidth = 219;
+constexpr int kDesignedWidth = 330;
+constexpr int kDesignedHeight = 340;
+} // namespace
+
+TCodePickerDlg::TCodePickerDlg(QWidget* owner, const TSource& source) : fw::TForm(owner)
+{
+    SetCaption(QStringLiteral("Selectie"));
+    ApplySelectionLook(this);
+
+    query_ = new fw::TQuery(this);
+    query_->setObjectName(QString::fromLatin1(source.QueryName));
+    query_->SetSession(AddOnSession());
+    query_->SetDatabaseName(TVELDA);
+    query_->SetSQL(source.Sql);
+    query_->AddField(QStringLiteral("Cod"), fw::TFieldType::String, source.CodeSize);
+    query_->AddField(QStringLiteral("Denumire"), fw::TFieldType::String, source.NameSize);
+    source_ = new fw::TDataSource(this);
+    source_->SetDataSet(query_);
+
+    CB = new QCheckBox(source.AllCaption, this);
+    CB->setObjectName(QStringLiteral("CB"));
+    CB->setChecked(true);
+    // The run of blanks in the text is where it wraps.
+    Label1 = new QLabel(QStringLiteral("Pentru a selecta mai multe gestiuni folositi                        "
+                                       "mouse-ul si tasta Ctrl"),
+                        this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setWordWrap(true);
+
+    Grid = new fw::TDBGridNormal(this);
+    Grid->setObjectName(QStringLiteral("Grid"));
+    Grid->SetOptions(fw::TDBGridOptions(fw::TDBGridOption::Titles) | fw::TDBGridOption::Indicator |
+                     fw::TDBGridOption::ColumnResize | fw::TDBGridOption::ColLines | fw::TDBGridOption::RowLines |
+                     fw::TDBGridOption::Tabs | fw::TDBGridOption::RowSelect | fw::TDBGridOption::AlwaysShowSelection |
+                     fw::TDBGridOption::MultiSelect);
+    Grid->SetReadOnly(true);
+    Grid->SetDataSource(source_);
+    Grid->AddColumn(QStringLiteral("Cod"), QString(), source.CodeWidth);
+    Grid->AddColumn(QStringLiteral("Denumire"), QString(), kNameWidth);
+    Grid->setEnabled(false);
+    // The dialog's colours are for its face; the grid keeps the usual ones.
+    const QPalette usual = QApplication::palette(Grid);
+    QPalette gridColours = Grid->palette();
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        for (const QPalette::ColorRole role : {QPalette::Window, QPalette::WindowText})
+            gridColours.setColor(group, role, usual.color(group, role));
+    Grid->setPalette(gridColours);
+
+    OkBtn = NewButton(this, "OkBtn", QStringLiteral("&Deschide"), QStringLiteral("Sunt de acord"));
+    OkBtn->setDefault(true);
+    CancelBtn = NewButton(this, "CancelBtn", QStringLiteral("&Inchide"), QStringLiteral("Renunt"));
+    SetButtonModalResult(OkBtn, fw::TModalResult::OK);
+    SetButtonModalResult(CancelBtn, fw::TModalResult::Cancel);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(CB);
+    layout->addWidget(Label1);
+    layout->addWidget(Grid, 1);
+    layout->addLayout(ButtonRow({OkBtn, CancelBtn}));
+
+    connect(CB, &QCheckBox::toggled, this, fw::GuardedSlot(this, [this] { CBClick(); }));
+
+    // Wide enough for both columns without a horizontal scroll bar.
+    int gridWidth = Grid->verticalHeader()->width() + 2 * Grid->frameWidth() +
+                    Grid->verticalScrollBar()->sizeHint().width() + 2;
+    for (int i = 0; i < Grid->ColumnCount(); ++i)
+        gridWidth += Grid->Columns(i)->Width();
+    const QMargins m = layout->contentsMargins();
+    const int width = std::max(kDesignedWidth, gridWidth + m.left() + m.right());
+    setFixedSize(width, std::max(kDesignedHeight, layout->totalHeightForWidth(width)));
+}
+
+void TCodePickerDlg::CBClick()
+{
+    if (CB->isChecked()) {
+        Grid->setEnabled(false);
+        return;
+    }
+    if (!query_->Active()) {
+        fw::THourGlass wait(Screen);
+        query_->Open();
+    }
+    Grid->setEnabled(true);
+}
+
+QString TCodePickerDlg::CodeList()
+{
+    if (CB->isChecked())
+        return QString();
+    fw::THourGlass wait(Screen);
+    QStringList codes;
+    fw::TField* code = query_->FieldByName(QStringLiteral("Cod"));
+    for (const fw::TBookmark row : Grid->SelectedRows()) {
+        query_->GotoBookmark(row);
+        codes << code->AsString();
+    }
+    return JoinCodeList(codes);
+}
+
+} // namespace corvanel

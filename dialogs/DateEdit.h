@@ -1,0 +1,57 @@
+#pragma once
+
+// The add-on's date box: a masked text box for one date (day, month, four-digit year)
+// with a button at its right edge that opens the calendar.
+
+#include "platform/core/Formats.h"
+
+#include <QLineEdit>
+#include <functional>
+#include <optional>
+
+class QToolButton;
+
+namespace corvanel {
+
+class TDateEdit final : public QLineEdit {
+public:
+    // Starts on today. Creating a date box switches the add-on's dates to day, month and
+    // four-digit year (FormatSettings), for the rest of its life.
+    explicit TDateEdit(QWidget* parent = nullptr);
+
+    // The date the box holds, read from its text: text that is no date sounds the error
+    // beep, brings back the last valid date and keeps the focus in the box. Also done
+    // when the focus leaves the box.
+    fw::TDateTime Date();
+    // Stores the date and shows it in the add-on's short date format.
+    void SetDate(fw::TDateTime value);
+
+    // The calendar, on the box's date: OK there makes the chosen day the box's date.
+    // The box's button and Ctrl+Enter open it.
+    void OpenCalendar();
+    QToolButton* Button() const { return button_; }
+
+    // Each typed character first (Enter is 13); setting it to 0 keeps it from the box.
+    std::function<void(TDateEdit*, QChar& key)> OnKeyPress;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    // The text without its unfilled places, as a date; nothing when it is no date.
+    std::optional<QDate> TypedDate() const;
+
+    fw::TDateTime value_ = 0;
+    QToolButton* button_;
+};
+
+// The system's error beep. Counted, so that what sounds it can be checked.
+void ErrorBeep();
+int ErrorBeepCount();
+
+} // namespace corvanel

@@ -1,0 +1,116 @@
+#include "dialogs/Intrvdlg.h"
+
+#include "dialogs/DateEdit.h"
+#include "dialogs/SelectionLook.h"
+#include "platform/ui/Guard.h"
+#include "platform/ui/MessageDlg.h"
+
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <memory>
+
+namespace corvanel {
+
+namespace {
+const QSize kDesignedSize(539, 96);
+
+// Dates in the warning are written the same whatever the system's conventions.
+QString WarningDate(fw::TDateTime value) { return fw::FormatDateTime(QStringLiteral("dd.mm.yyyy"), value); }
+} // namespace
+
+TIntervalDlg::TIntervalDlg(QWidget* owner) : fw::TForm(owner)
+{
+    setObjectName(QStringLiteral("IntervalDlg"));
+    SetCaption(QStringLiteral("Setati intervalul dorit:"));
+    ApplySelectionLook(this);
+
+    Bevel1 = new QFrame(this);
+    Bevel1->setObjectName(QStringLiteral("Bevel1"));
+    Bevel1->setFrameShape(QFrame::Panel);
+    Bevel1->setFrameShadow(QFrame::Raised);
+    auto label = [this](const char* name, const QString& text) {
+        auto* l = new QLabel(text, Bevel1);
+        l->setObjectName(QString::fromLatin1(name));
+        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        QFont bold = l->font();
+        bold.setBold(true);
+        l->setFont(bold);
+        return l;
+    };
+    auto dateEdit = [this](const char* name) {
+        auto* e = new TDateEdit(Bevel1);
+        e->setObjectName(QString::fromLatin1(name));
+        e->OnKeyPress = [this](TDateEdit* sender, QChar& key) { CorrectEnter(sender, key); };
+        return e;
+    };
+    Label1 = label("Label1", QStringLiteral("&De la data de :"));
+    FirstDateEdit = dateEdit("FirstDateEdit");
+    Label2 = label("Label2", QStringLiteral("&pana în data:"));
+    LastDateEdit = dateEdit("LastDateEdit");
+    Label1->setBuddy(FirstDateEdit);
+    Label2->setBuddy(LastDateEdit);
+    auto* dates = new QHBoxLayout(Bevel1);
+    dates->addWidget(Label1, 1);
+    dates->addWidget(FirstDateEdit);
+    dates->addSpacing(12);
+    dates->addWidget(Label2, 1);
+    dates->addWidget(LastDateEdit);
+
+    CancelBtn = NewButton(this, "CancelBtn", QStringLiteral("&Inchide"), QStringLiteral("Renunt"));
+    OkBtn = NewButton(this, "OkBtn", QStringLiteral("&Deschide"), QStringLiteral("Sunt de acord"));
+    SetButtonModalResult(CancelBtn, fw::TModalResult::Cancel);
+    connect(OkBtn, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { CheckInterval(); }));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Bevel1);
+    layout->addLayout(ButtonRow({OkBtn, CancelBtn}));
+    setTabOrder(FirstDateEdit, LastDateEdit);
+    setTabOrder(LastDateEdit, OkBtn);
+    setTabOrder(OkBtn, CancelBtn);
+
+    setFixedSize(sizeHint().expandedTo(kDesignedSize));
+    FirstDateEdit->setFocus();
+}
+
+void TIntervalDlg::CheckInterval()
+{
+    const fw::TDateTime end = LastDateEdit->Date();
+    const fw::TDateTime start = FirstDateEdit->Date();
+    if (start > end) {
+        fw::MessageDlg(QStringLiteral("Intervalul de timp nu este corect! ") + WarningDate(end) + QStringLiteral(" < ") +
+                           WarningDate(start),
+                       fw::TMsgDlgType::Warning, fw::TMsgDlgButtons::OK);
+        SetModalResult(fw::TModalResult::None);
+        return;
+    }
+    SetModalResult(fw::TModalResult::OK);
+}
+
+void TIntervalDlg::CorrectEnter(TDateEdit* sender, QChar& key)
+{
+    if (key != QChar(13))
+        return;
+    key = QChar();
+    if (sender == FirstDateEdit)
+        LastDateEdit->setFocus();
+    else
+        CheckInterval();
+}
+
+bool ExecuteInterval(QWidget* owner, fw::TDateTime& start, fw::TDateTime& end)
+{
+    const auto dlg = std::make_unique<TIntervalDlg>(owner);
+    dlg->FirstDateEdit->SetDate(start);
+    dlg->LastDateEdit->SetDate(end);
+    if (dlg->ShowModal() != fw::TModalResult::OK)
+        return false;
+    start = dlg->FirstDateEdit->Date();
+    end = dlg->LastDateEdit->Date();
+    return true;
+}
+
+} // namespace corvanel

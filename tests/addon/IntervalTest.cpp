@@ -1,0 +1,197 @@
+// The period dialog, its date boxes and their calendar.
+#include "dialogs/DateEdit.h"
+#include "dialogs/Intrvdlg.h"
+#include "dialogs/Pickdate.h"
+#include "platform/ui/MessageDlg.h"
+#include "shell/AddOnFormats.h"
+#include "support/TempDir.h"
+
+#include <QApplication>
+#include <QCalendarWidget>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <gtest/gtest.h>
+
+using namespace corvanel;
+using namespace fw;
+
+namespace {
+
+TDateTime Day(int year, int month, int day) { return DateToDateTime(QDate(year, month, day)); }
+QString Text(TDateTime value) { return DateToStr(value, FormatSettings()); }
+
+class Interval : public ::testing::Test {
+protected:
+    // Runs the dialog on the two dates with a hook acting as the user.
+    bool Run(TDateTime& start, TDateTime& end, const std::function<void(TIntervalDlg*)>& user)
+    {
+        TModalHook hook([&](TForm* form) {
+            auto* dlg = dynamic_cast<TIntervalDlg*>(form);
+            EXPECT_NE(dlg, nullptr);
+            if (dlg)
+                user(dlg);
+            return TModalResult::None;
+        });
+        return ExecuteInterval(nullptr, start, end);
+    }
+    TMessageRecorder messages;
+};
+
+TEST_F(Interval, AStartAfterTheEndIsRefusedAndTheDialogStaysOpen)
+{
+    const QString refused = "Intervalul de timp nu este corect! 01.02.2026 < 05.02.2026";
+    const auto click = [](TIntervalDlg* d) { d->OkBtn->click(); };
+    // Enter in the start box only moves on; in the end box it acts as OK.
+    const auto enter = [](TIntervalDlg* d) {
+        EXPECT_EQ(d->focusWidget(), d->FirstDateEdit);
+        QTest::keyClick(d->FirstDateEdit, Qt::Key_Return);
+        EXPECT_EQ(d->focusWidget(), d->LastDateEdit);
+        QTest::keyClick(d->LastDateEdit, Qt::Key_Return);
+    };
+    const auto closeBox = [](TIntervalDlg* d) { d->close(); };
+    // Days of February 2026, what the user does, whether the period is taken, the warning.
+    const std::vector<std::tuple<const char*, int, int, std::function<void(TIntervalDlg*)>, bool, QString>> cases = {
+        {"start after end, OK", 5, 1, click, false, refused},
+        {"start after end, Enter", 5, 1, enter, false, refused},
+        {"the same day", 5, 5, click, true, ""},
+        {"a period, Enter", 1, 5, enter, true, ""},
+        {"the close box", 1, 5, closeBox, false, ""},
+    };
+    for (const auto& [name, startDay, endDay, confirm, accepted, warning] : cases) {
+        messages.Clear();
+        // Moments, as the report passes them.
+        TDateTime start = Day(2026, 2, startDay) + 0.75, end = Day(2026, 2, endDay) + 0.25;
+        bool stayedOpen = false;
+        const bool result = Run(start, end, [&](TIntervalDlg* d) {
+            confirm(d);
+            stayedOpen = d->InModal();
+            if (stayedOpen)
+                d->CancelBtn->click();
+        });
+        EXPECT_EQ(result, accepted) << name;
+        EXPECT_EQ(stayedOpen, !warning.isEmpty()) << name;
+        EXPECT_EQ(messages.Texts(), warning.isEmpty() ? QStringList() : QStringList{warning}) << name;
+        // Whole days come back; the caller's values stay when nothing was confirmed.
+        EXPECT_EQ(start, Day(2026, 2, startDay) + (accepted ? 0 : 0.75)) << name;
+        EXPECT_EQ(end, Day(2026, 2, endDay) + (accepted ? 0 : 0.25)) << name;
+    }
+}
+
+class DateBox : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        auto* layout = new QVBoxLayout(&window);
+        box = new TDateEdit(&window);
+        other = new QLineEdit(&window);
+        layout->addWidget(box);
+        layout->addWidget(other);
+        window.show();
+        QApplication::setActiveWindow(&window);
+        box->SetDate(Day(2026, 2, 5));
+        box->setFocus();
+    }
+    QWidget window;
+    TDateEdit* box;
+    QLineEdit* other;
+    TMessageRecorder messages;
+};
+
+TEST_F(DateBox, TextThatIsNoDateBringsBackTheLastDateWithABeepWhenLeft)
+{
+    // What is typed over the whole box, and the date it makes (0: none).
+    for (const auto& [typed, date] : {std::pair("31022026", 0.0), std::pair("29022024", Day(2024, 2, 29)),
+                                      std::pair("0000", 0.0)}) {
+        box->SetDate(Day(2026, 2, 5));
+        box->setFocus();
+        const int beeps = ErrorBeepCount();
+        box->selectAll();
+        QTest::keyClicks(box, typed);
+        QTest::keyClick(box, Qt::Key_Tab);
+        const bool refused = date == 0;
+        EXPECT_EQ(ErrorBeepCount(), beeps + (refused ? 1 : 0)) << typed;
+        EXPECT_EQ(QApplication::focusWidget(), refused ? static_cast<QWidget*>(box) : other) << typed;
+        EXPECT_EQ(box->text(), Text(refused ? Day(2026, 2, 5) : date)) << typed;
+        EXPECT_EQ(box->Date(), refused ? Day(2026, 2, 5) : date) << typed;
+    }
+    EXPECT_EQ(messages.Count(), 0);
+}
+
+TEST_F(DateBox, TheCalendarOpensOnTheBoxDateAndADoubleClickChoosesADay)
+{
+    QString titleAfterPageUp;
+    TModalHook hook([&](TForm* form) {
+        auto* cal = dynamic_cast<TBrDateForm*>(form);
+        EXPECT_NE(cal, nullptr);
+        EXPECT_EQ(cal->Date(), QDate(2026, 2, 5));
+        QTest::keyClick(cal->Calendar, Qt::Key_PageUp);
+        titleAfterPageUp = cal->TitleLabel->text();
+        cal->NextMonthBtn->click();
+        cal->NextMonthBtn->click();
+        QTest::keyClick(cal->Calendar, Qt::Key_PageDown);
+        EXPECT_EQ(cal->Date(), QDate(2026, 4, 5));
+        // The current cell is the chosen day.
+        auto* view = cal->Calendar->findChild<QTableView*>();
+        const QRect cell = view->visualRect(view->currentIndex());
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+        return TModalResult::None; // the double click closed it already
+    });
+    QTest::keyClick(box, Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(hook.Calls(), 1);
+    EXPECT_EQ(titleAfterPageUp, QLocale::system().standaloneMonthName(1, QLocale::LongFormat) + ", 2026");
+    EXPECT_EQ(box->Date(), Day(2026, 4, 5));
+    EXPECT_EQ(box->text(), Text(Day(2026, 4, 5)));
+
+    // Renuntat: the box keeps its date.
+    TModalHook cancel([](TForm* form) {
+        static_cast<TBrDateForm*>(form)->ChangeMonth(3);
+        static_cast<TBrDateForm*>(form)->CancelBtn->click();
+        return TModalResult::None;
+    });
+    box->Button()->click();
+    EXPECT_EQ(box->Date(), Day(2026, 4, 5));
+}
+
+TEST(DateFormat, TheFirstDateBoxSwitchesTheAddOnsDatesToFourDigitYears)
+{
+    TFormatSettings& fs = FormatSettings();
+    const TFormatSettings saved = fs;
+    fs.ShortDateFormat = "m/d/yy"; // a system of another order and a short year
+    fs.DateSeparator = '-';
+    EXPECT_EQ(DateToStr(Day(2026, 2, 5), fs), "2-5-26");
+    {
+        TDateEdit box;
+        box.SetDate(Day(2026, 2, 5));
+        EXPECT_EQ(box.text(), "05-02-2026");
+    }
+    // Seen in any date the add-on writes later, with the system's separator kept.
+    EXPECT_EQ(DateToStr(Day(2026, 12, 31), FormatSettings()), "31-12-2026");
+    fs = saved;
+}
+
+TEST(DialogsLook, IntervalAndCalendar)
+{
+    TIntervalDlg dlg(nullptr);
+    dlg.FirstDateEdit->SetDate(Day(2026, 2, 1));
+    dlg.LastDateEdit->SetDate(Day(2026, 2, 28));
+    dlg.show();
+    EXPECT_GE(dlg.width(), 539);
+    EXPECT_GE(dlg.height(), 96);
+    for (QWidget* w : std::initializer_list<QWidget*>{dlg.Label1, dlg.Label2, dlg.FirstDateEdit, dlg.LastDateEdit,
+                                                      dlg.OkBtn, dlg.CancelBtn})
+        EXPECT_GE(w->width(), w->sizeHint().width()) << qPrintable(w->objectName());
+    EXPECT_TRUE(dlg.grab().save(testsupport::LookDir() + "/interval.png"));
+
+    TBrDateForm cal(dlg.FirstDateEdit);
+    cal.SetDate(QDate(2026, 2, 5));
+    cal.show();
+    EXPECT_GE(cal.TitleLabel->width(), cal.TitleLabel->sizeHint().width());
+    EXPECT_TRUE(cal.grab().save(testsupport::LookDir() + "/calendar.png"));
+}
+
+} // namespace
