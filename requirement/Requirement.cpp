@@ -6,6 +6,7 @@
 #include "platform/db/Database.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/MessageDlg.h"
+#include "shell/AddOnFormats.h"
 #include "shell/ZPFIndic.h"
 
 #include <array>
@@ -20,9 +21,6 @@ bool DocInNeedsRefresh = false;
 namespace {
 
 TField* F(const TDataSet* ds, const char* name) { return ds->FieldByName(QString::fromLatin1(name)); }
-
-// Dates shown in the add-on's texts.
-QString ShortDate(TDateTime value) { return DateToStr(value); }
 
 void CopyIntoTemp(TZPFDataModule& dm, TQuery* source)
 {
@@ -277,7 +275,8 @@ void TConsumptionWriter::WriteHeader(const QVariant& number, const QVariant& dat
     F(header, "Data")->SetValue(date);
     F(header, "Explicatie")
         ->SetAsString(QStringLiteral("Consum coresp. %1 %2/%3")
-                          .arg(type, FloatToStr(number.toDouble()), ShortDate(F(header, "Data")->AsDateTime())));
+                          .arg(type, FloatToStr(number.toDouble(), FormatSettings()),
+                               DateToStr(F(header, "Data")->AsDateTime(), FormatSettings())));
     header->Post();
 }
 

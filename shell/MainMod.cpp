@@ -5,8 +5,11 @@
 #include "platform/boundary/HostString.h"
 #include "platform/config/Paths.h"
 #include "platform/schema/CompanyTables.h"
+#include "requirement/Requirement.h"
+#include "requirement/ZPFNeces.h"
 #include "shell/ZPFIndic.h"
 
+#include <QScopeGuard>
 #include <QWidget>
 
 namespace corvanel {
@@ -110,7 +113,24 @@ void TDummyModule::Trasabilitateproduse1Click(fw::TMenuItem*)
     TrasabToDate = TrasabFromDate;
 }
 
-void TDummyModule::CalcNecClick(fw::TMenuItem*) {}
+void TDummyModule::CalcNecClick(fw::TMenuItem*)
+{
+    if (!DocInDataSet || !DocInDataSet->Active())
+        return;
+    DocInContor = DocInDataSet->FieldByName(QStringLiteral("Contor"))->AsFloat();
+    QPointer<TZPFNecesarForm> form = new TZPFNecesarForm(qobject_cast<QWidget*>(DocInOwner.data()));
+    ZPFNecesarForm = form;
+    {
+        // Whatever way the modal run ends, the form does not outlive the command.
+        const auto free = qScopeGuard([&form] { delete form.data(); });
+        if (form->Prepared())
+            form->ShowModal();
+    }
+    // A consumption document was written: the host's document view computes its fields
+    // again (it is left alone while the user is changing a document there).
+    if (DocInNeedsRefresh && DocInDataSet && DocInDataSet->Active() && !DocInDataSet->IsEditing())
+        DocInDataSet->Refresh();
+}
 
 // Points KRBPROD at a company directory: disconnect, one parameter "PATH=<dir>" exactly as
 // given, connect.

@@ -14,6 +14,11 @@
 
 namespace reqtest {
 
+// The question asked before a document that leaves a short material out.
+inline const QString NegativeQuestion = QStringLiteral(
+    "Atentie, creati stocuri negative! \rRespectivele materiale nu vor fi incluse in documentul de iesire.\rDoriti sa "
+    "continuati?");
+
 // A list as one readable text, for comparisons whose failures a person reads.
 inline std::string J(const QStringList& list) { return list.join(QStringLiteral(" | ")).toStdString(); }
 

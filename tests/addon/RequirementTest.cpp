@@ -5,6 +5,7 @@
 #include "platform/core/Formats.h"
 #include "platform/ui/MessageDlg.h"
 #include "requirement/Requirement.h"
+#include "shell/AddOnFormats.h"
 
 #include <gtest/gtest.h>
 
@@ -14,9 +15,6 @@ using namespace reqtest;
 
 namespace {
 
-const QString NegativeQuestion = QStringLiteral(
-    "Atentie, creati stocuri negative! \rRespectivele materiale nu vor fi incluse in documentul de iesire.\rDoriti sa "
-    "continuati?");
 
 TEST(Requirement, EachTermIsRoundedThenSummedPerGroupAndMaterial)
 {
@@ -177,7 +175,7 @@ TEST(Consumption, HeaderAndLinesCarryTheReceiptTheLotAndTheCatalog)
                         "Agent || '|' || coalesce(Client, '-') || '|' || coalesce(Data_scadenta, '-') FROM Doc_out"),
               QStringList{"8.0|2026-12-07|125.0|BMC|2026-12-07|ADM|-|-"});
     EXPECT_EQ(c.Strings("SELECT Explicatie FROM Doc_out"),
-              QStringList{"Consum coresp. ABC 125/" + DateToStr(DateToDateTime(QDate(2026, 12, 7)))});
+              QStringList{"Consum coresp. ABC 125/" + DateToStr(DateToDateTime(QDate(2026, 12, 7)), FormatSettings())});
     EXPECT_EQ(c.Strings("SELECT Contor || '|' || Contor_secundar || '|' || Cod_gestiune || '|' || Cod_grupa || '|' || "
                         "Cod_articol || '|' || Cantitate || '|' || Pret_achizitie || '|' || Pret_vinzare || '|' || "
                         "Pret_vz_echiv_USD || '|' || TVA || '|' || Cont_marfa || '|' || Cont_cheltuieli || '|' || "
