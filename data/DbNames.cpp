@@ -52,6 +52,19 @@ const QStringList& CalcNecesQuery2Sql()
     return sql;
 }
 
+const QStringList& TempTermValuesSql()
+{
+    static const QStringList sql{QStringLiteral("SELECT DISTINCT Cant"), QStringLiteral("FROM \"Temp.Db\"")};
+    return sql;
+}
+
+const QStringList& RoundTempTermSql()
+{
+    static const QStringList sql{QStringLiteral("UPDATE \"Temp.Db\""), QStringLiteral("SET Cant = :Rounded"),
+                                 QStringLiteral("WHERE (Cant = :Term) OR ((Cant IS NULL) AND (:Term IS NULL))")};
+    return sql;
+}
+
 const QStringList& ExtragRetetaSql()
 {
     static const QStringList sql{QStringLiteral("SELECT DISTINCT Cod, Cod_MatPrim, Cod_Grupa, Cant_MatPrim"),

@@ -47,6 +47,10 @@ const QStringList& CalcNecesQuerySql();
 const QStringList& NoYieldProductsSql();
 // The same summed per material, from the working table (no parameters).
 const QStringList& CalcNecesQuery2Sql();
+// The distinct quantities of the working table's terms, and the rewriting of one value
+// (parameters Term, float or null, and Rounded, float) when they are rounded.
+const QStringList& TempTermValuesSql();
+const QStringList& RoundTempTermSql();
 // All rows of one product's recipe (parameter From, string).
 const QStringList& ExtragRetetaSql();
 // Stock of one material by warehouse (parameters Grupa and Cod, strings): the data module

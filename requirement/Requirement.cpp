@@ -22,6 +22,14 @@ namespace {
 
 TField* F(const TDataSet* ds, const char* name) { return ds->FieldByName(QString::fromLatin1(name)); }
 
+// A dataset of the user's private directory, beside the data module's.
+template <typename DataSet>
+void InPrivateDirectory(DataSet& ds, TZPFDataModule& dm)
+{
+    ds.SetSession(dm.Session);
+    ds.SetDatabaseName(KRB_PRIV);
+}
+
 void CopyIntoTemp(TZPFDataModule& dm, TQuery* source)
 {
     dm.TempBatchMove->SetSource(source);
@@ -30,21 +38,29 @@ void CopyIntoTemp(TZPFDataModule& dm, TQuery* source)
 }
 
 // Every term is rounded on its own before anything is summed (halves to the even
-// neighbour); an empty one, from a product without yield, counts as 0.
+// neighbour); an empty one, from a product without yield, counts as 0. Terms of equal
+// value round alike, so each value is rewritten once for all its rows.
 void RoundTerms(TZPFDataModule& dm)
 {
-    TTable terms;
-    terms.SetSession(dm.Session);
-    terms.SetDatabaseName(KRB_PRIV);
-    terms.SetTableName(TempDB);
-    terms.Open();
-    TField* quantity = F(&terms, "Cant");
-    TTransaction tx(terms.GetConnection());
-    while (!terms.Eof()) {
-        terms.Edit();
-        quantity->SetAsFloat(RoundHalfEven(quantity->AsFloat()));
-        terms.Post();
-        terms.Next();
+    TQuery values;
+    InPrivateDirectory(values, dm);
+    values.SetSQL(TempTermValuesSql());
+    values.Open();
+    TQuery round;
+    InPrivateDirectory(round, dm);
+    round.SetSQL(RoundTempTermSql());
+    TTransaction tx(values.GetConnection());
+    for (; !values.Eof(); values.Next()) {
+        const TField* term = values.Fields(0);
+        const double rounded = term->IsNull() ? 0.0 : RoundHalfEven(term->AsFloat());
+        if (!term->IsNull() && rounded == term->AsFloat())
+            continue;
+        if (term->IsNull())
+            round.ParamByName(QStringLiteral("Term"))->Clear();
+        else
+            round.ParamByName(QStringLiteral("Term"))->SetAsFloat(term->AsFloat());
+        round.ParamByName(QStringLiteral("Rounded"))->SetAsFloat(rounded);
+        round.ExecSQL();
     }
     tx.Commit();
 }
@@ -132,23 +148,18 @@ struct TRequirementRow {
     double Quantity = 0; // an empty quantity counts as 0
 };
 
-// The rows of temp.DB as the user left them, in key order (group, then code). The grid
-// does not follow the walk; the cursor goes back where it was.
-std::vector<TRequirementRow> RequirementRows(TTable* temp)
+// The rows of temp.DB as the user left them (a pending change saved), in key order: group,
+// then code. Read past the requirement dataset, whose every row would look up its name and
+// compute its stock.
+std::vector<TRequirementRow> RequirementRows(TZPFDataModule& dm)
 {
+    TTable temp;
+    InPrivateDirectory(temp, dm);
+    temp.SetTableName(TempDB);
+    temp.Open();
     std::vector<TRequirementRow> rows;
-    temp->DisableControls();
-    try {
-        const TBookmark at = temp->GetBookmark();
-        for (temp->First(); !temp->Eof(); temp->Next())
-            rows.push_back({F(temp, "Cod_grupa")->AsString(), F(temp, "Cod_MatPrim")->AsString(), F(temp, "Cant")->AsFloat()});
-        if (at)
-            temp->GotoBookmark(at);
-    } catch (...) {
-        temp->EnableControls();
-        throw;
-    }
-    temp->EnableControls();
+    for (; !temp.Eof(); temp.Next())
+        rows.push_back({F(&temp, "Cod_grupa")->AsString(), F(&temp, "Cod_MatPrim")->AsString(), F(&temp, "Cant")->AsFloat()});
     return rows;
 }
 
@@ -266,7 +277,7 @@ void TConsumptionWriter::WriteHeader(const QVariant& number, const QVariant& dat
 {
     TTable* header = dm_.DocOutTable;
     TTable* agents = dm_.AgentsTable;
-    header->Append();
+    header->Insert(); // where it shows in the dataset does not matter, and Append would read the table's end
     F(header, "Contor")->SetAsFloat(counter_);
     F(header, "Data_inregistrarii")->SetValue(date);
     F(header, "Numar")->SetValue(number);
@@ -350,7 +361,7 @@ void TConsumptionWriter::WriteLine(const TRequirementRow& row, double quantity)
 {
     TTable* lots = dm_.StocTable;
     TTable* line = dm_.ItemOutTable;
-    line->Append();
+    line->Insert();
     F(line, "Contor")->SetAsFloat(counter_);
     F(line, "Contor_secundar")->SetAsFloat(line_++);
     F(line, "Cod_articol")->SetAsString(row.Code);
@@ -371,7 +382,7 @@ std::optional<double> GenerateConsumption(TZPFDataModule& dm, double counter, TS
 {
     dm.TempTable->CheckBrowseMode();
     DocInNeedsRefresh = false;
-    const std::vector<TRequirementRow> rows = RequirementRows(dm.TempTable);
+    const std::vector<TRequirementRow> rows = RequirementRows(dm);
     // The question follows the stock as it is when the document is written. It is never
     // asked while the write lock is held: the attempt that meets a negative row writes
     // nothing, and after a "Da" the next one leaves such rows out.
