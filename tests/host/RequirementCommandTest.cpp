@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPushButton>
 #include <gtest/gtest.h>
@@ -61,7 +62,7 @@ TEST(RequirementCommand, ConsumesTheReceiptTheHostStandsOnAndTheHostShowsIt)
             fw::TDataSet* rows = grid->DataSet();
             for (rows->First(); !rows->Eof(); rows->Next())
                 shown << rows->FieldByName(QStringLiteral("Cod_MatPrim"))->AsString() + QLatin1Char('=')
-                             + rows->FieldByName(QStringLiteral("StocFin"))->AsString();
+                             + QString::number(rows->FieldByName(QStringLiteral("StocFin"))->AsFloat());
             form->grab().save(testsupport::LookDir() + QStringLiteral("/host-requirement.png"));
             form->findChild<QPushButton*>(QStringLiteral("GenDocOutBTN"))->click();
             return fw::TModalResult::None;
@@ -83,6 +84,13 @@ TEST(RequirementCommand, ConsumesTheReceiptTheHostStandsOnAndTheHostShowsIt)
     // The host's receipt view was computed again: it names the consumption document.
     EXPECT_EQ(receipts->FieldByName(QStringLiteral("Numar"))->AsFloat(), 1008.0);
     EXPECT_EQ(receipts->FieldByName(QStringLiteral("Consum"))->AsString(), QStringLiteral("BMC 3"));
+    host->MainForm()->resize(1400, 600);
+    docIn->MDISubWindow()->showMaximized();
+    QApplication::processEvents();
+    host->MainForm()->grab().save(testsupport::LookDir() + QStringLiteral("/host-receipts-consumed.png"));
+    ASSERT_NE(host->ShowDocOut(), nullptr);
+    QApplication::processEvents();
+    host->MainForm()->grab().save(testsupport::LookDir() + QStringLiteral("/host-consumption-document.png"));
     // Nothing of the requirement is left in the user's private directory.
     EXPECT_TRUE(testsupport::RawColumn(PrivateDir(),
                                        QStringLiteral("SELECT name FROM sqlite_master WHERE name = 'temp'"))
