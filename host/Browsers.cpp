@@ -119,38 +119,4 @@ TDocOutForm::TDocOutForm(QWidget* owner) : TDataForm(owner, QStringLiteral("Docu
             3);
 }
 
-TCatalogForm::TCatalogForm(QWidget* owner) : TDataForm(owner, QStringLiteral("Catalog de articole"))
-{
-    setObjectName(QStringLiteral("CatalogForm"));
-    groups_ = AddTable(QStringLiteral("Grup.DB"), QStringLiteral("Cod_grupa"), true);
-    fw::TDataSource* groupSource = AddSource(groups_);
-    articles_ = AddTable(QStringLiteral("CATALOG.DB"), QStringLiteral("Grupa;Cod"), true);
-    articles_->SetMasterSource(groupSource);
-    articles_->SetMasterFields(QStringLiteral("Cod_grupa"));
-    SetDisplayFormat(articles_, {"Pret_vinzare"}, kMoney);
-    SetDisplayFormat(articles_, {"CantReteta", "Coef_TVA", "ZileValabilitate"}, QStringLiteral("#,##0.##"));
-    fw::TDataSource* articleSource = AddSource(articles_);
-
-    AddCaption(Body(), QStringLiteral("Grupe de articole"));
-    AddGrid(Body(), groupSource, false,
-            {{"Cod_grupa", QStringLiteral("Grupa"), 60},
-             {"Denumire", QStringLiteral("Denumire"), 300},
-             {"Cod_material", QStringLiteral("Clasa"), 60},
-             {"Cont_sint", QStringLiteral("Cont"), 60}},
-            1);
-    AddCaption(Body(), QStringLiteral("Articole"));
-    AddGrid(Body(), articleSource, false,
-            {{"Cod", QStringLiteral("Cod"), 85},
-             {"Denumire", QStringLiteral("Denumire"), 260},
-             {"Unitate_masura", QStringLiteral("U.M."), 40},
-             {"Pret_vinzare", QStringLiteral("Pret vanzare"), 85},
-             {"Moneda", QStringLiteral("Moneda"), 55},
-             {"Coef_TVA", QStringLiteral("TVA %"), 50},
-             {"CantReteta", QStringLiteral("Cant. reteta"), 80},
-             {"ZileValabilitate", QStringLiteral("Valabilitate (zile)"), 110},
-             {"Cont_marfa", QStringLiteral("Cont marfa"), 75}},
-            4);
-    AddNavigator(Body(), articleSource, false);
-}
-
 } // namespace pelmaris

@@ -31,16 +31,4 @@ private:
     fw::TTable* lines_;
 };
 
-// "Catalog de articole": the article groups over the articles of the current group.
-class TCatalogForm final : public TDataForm {
-public:
-    explicit TCatalogForm(QWidget* owner);
-    fw::TTable* Groups() const { return groups_; }
-    fw::TTable* Articles() const { return articles_; }
-
-private:
-    fw::TTable* groups_;
-    fw::TTable* articles_;
-};
-
 } // namespace pelmaris

@@ -83,7 +83,7 @@ fw::TDataSource* TDataForm::AddSource(fw::TDataSet* dataSet)
 }
 
 fw::TDBGridNormal* TDataForm::AddGrid(QBoxLayout* layout, fw::TDataSource* source, bool editable,
-                                      std::initializer_list<TColumnSpec> columns, int stretch)
+                                      const std::vector<TColumnSpec>& columns, int stretch)
 {
     auto* grid = new fw::TDBGridNormal(this);
     grid->SetDataSource(source);
@@ -111,6 +111,7 @@ fw::TDBNavigator* TDataForm::AddNavigator(QBoxLayout* layout, fw::TDataSource* s
                                       fw::TNavigateBtn::Last, fw::TNavigateBtn::Refresh});
     }
     layout->addWidget(navigator, 0, Qt::AlignLeft);
+    navigators_.push_back(navigator);
     return navigator;
 }
 
@@ -138,7 +139,9 @@ bool TDataForm::OpenData()
     } catch (const fw::EDatabaseError& e) {
         for (auto it = tables_.rbegin(); it != tables_.rend(); ++it)
             (*it)->Close();
-        fw::MessageDlg(DatabaseErrorText(e.Message()), fw::TMsgDlgType::Error);
+        // A damaged file is told as such by the program, in place of the engine's words.
+        if (!dynamic_cast<const fw::EDatabaseDamaged*>(&e))
+            fw::MessageDlg(DatabaseErrorText(e.Message()), fw::TMsgDlgType::Error);
         return false;
     }
 }
@@ -146,7 +149,8 @@ bool TDataForm::OpenData()
 void TDataForm::ShowFitted()
 {
     // As wide as the widest grid's columns, as tall as the document area: data windows
-    // are lists, and a list is read better the more of it shows.
+    // are lists, and a list is read better the more of it shows. The main window then
+    // places the window and keeps it inside the area.
     int width = 0;
     for (fw::TDBGridNormal* grid : grids_) {
         int columns = grid->Options().testFlag(fw::TDBGridOption::Indicator)
@@ -158,17 +162,12 @@ void TDataForm::ShowFitted()
         width = std::max(width, columns);
     }
     const QMargins margins = body_->contentsMargins();
-    QSize size(std::max(width + margins.left() + margins.right(), sizeHint().width()),
-               std::max(sizeHint().height(), kMinimumHeight));
+    int height = std::max(sizeHint().height(), kMinimumHeight);
     if (auto* main = qobject_cast<QMainWindow*>(Owner())) {
-        if (auto* area = qobject_cast<QMdiArea*>(main->centralWidget())) {
-            // Room for the child window's frame and title bar.
-            const QSize room = area->viewport()->size() - QSize(12, 36);
-            if (room.isValid())
-                size = QSize(std::min(size.width(), room.width()), room.height());
-        }
+        if (auto* area = qobject_cast<QMdiArea*>(main->centralWidget()))
+            height = std::max(height, area->viewport()->height());
     }
-    resize(size);
+    resize(std::max(width + margins.left() + margins.right(), sizeHint().width()), height);
     Show();
 }
 

@@ -44,6 +44,7 @@ public:
 
     // The grids, in the order they were added (for tests and screenshots).
     const std::vector<fw::TDBGridNormal*>& Grids() const { return grids_; }
+    const std::vector<fw::TDBNavigator*>& Navigators() const { return navigators_; }
 
 protected:
     // A table of the company with fields declared from the host's layout of that table:
@@ -52,7 +53,7 @@ protected:
                          std::initializer_list<const char*> fields = {});
     fw::TDataSource* AddSource(fw::TDataSet* dataSet);
     fw::TDBGridNormal* AddGrid(QBoxLayout* layout, fw::TDataSource* source, bool editable,
-                               std::initializer_list<TColumnSpec> columns, int stretch = 1);
+                               const std::vector<TColumnSpec>& columns, int stretch = 1);
     fw::TDBNavigator* AddNavigator(QBoxLayout* layout, fw::TDataSource* source, bool editable);
     // Adds a title over a grid.
     void AddCaption(QBoxLayout* layout, const QString& text);
@@ -65,6 +66,7 @@ private:
     QVBoxLayout* body_;
     std::vector<fw::TTable*> tables_;
     std::vector<fw::TDBGridNormal*> grids_;
+    std::vector<fw::TDBNavigator*> navigators_;
 };
 
 // The message of a database error: the lead text, a line break and the engine's words.

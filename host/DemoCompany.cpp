@@ -22,6 +22,8 @@ const QString kFinished = QStringLiteral("02");
 const QString kRaw = QStringLiteral("01");
 const QString kPackaging = QStringLiteral("03");
 const QString kSemi = QStringLiteral("04");
+// Finished goods are received from the plant's own production section.
+const QString kProductionSection = QStringLiteral("PRODUCTIE");
 
 struct TArticle {
     QString Group;
@@ -130,7 +132,7 @@ double CostOf(const TArticle& a) { return a.Group == kFinished ? std::round(a.Pr
 std::vector<TReceipt> Receipts()
 {
     return {
-        {62, "SI", 1, "", "ADM", "Sold initial materii prime si ambalaje",
+        {62, "SI", 1, "", "ADM", "Sold inițial materii prime și ambalaje",
          {{"_FRG", ".LAPTE", 1500, "LC-0901"}, {"_FRG", ";MAIA", 25, "MA-0901"}, {"_FRG", ";COAGUL", 1300, "CG-0901"},
           {"_FRG", ";COAGUL", 1200, "CG-0902"}, {"_FRG", ".SMANT", 200, "SM-0901"}, {"_FRG", ".FRUCTE", 60, "FP-2207"},
           {"_FRG", ".CULTI", 1.0, "CI-2403"}, {"_FRG", ".CULTK", 1.2, "CK-2402"}, {"_FRG", ".CHEAG", 3, "CH-2311"},
@@ -140,32 +142,33 @@ std::vector<TReceipt> Receipts()
           {"_AMB", ".GALEATA", 150, "GA-2403"}, {"_AMB", ".PUNGA", 10000, "PU-2404"},
           {"_AMB", ".HARTIE", 2000, "HP-2401"}, {"_AMB", ".ETICH", 3000, "ET-2405"}}},
         {45, "NIR", 101, "FERMA1", "MPO", "Lapte crud, aviz 1184", {{"_FRG", ".LAPTE", 2000, "LC-1184"}}},
-        {30, "NIR", 102, "FERMA2", "MPO", "Lapte crud si smantana, aviz 562",
+        {30, "NIR", 102, "FERMA2", "MPO", "Lapte crud și smântână, aviz 562",
          {{"_FRG", ".LAPTE", 1500, "LC-0562"}, {"_FRG", ".SMANT", 300, "SM-0562"}}},
-        {15, "NIR", 103, "INGRED", "MPO", "Sare si granule de chefir, factura 7781",
+        {15, "NIR", 103, "INGRED", "MPO", "Sare și granule de chefir, factura 7781",
          {{"_MP", ".SARE", 25, "SA-2409"}, {"_FRG", ".CULTK", 0.5, "CK-2408"}}},
         {5, "NIR", 104, "FERMA3", "MPO", "Lapte crud, aviz 2210", {{"_FRG", ".LAPTE", 1800, "LC-2210"}}},
     };
 }
 
+// Handovers of finished goods from the plant's own production section to the
+// finished-goods warehouse.
 struct TProduction {
     int DaysAgo;
     double Number;
-    const char* Supplier; // the farm whose milk the products were made of
     std::vector<std::pair<const char*, double>> Products;
 };
 
 const std::vector<TProduction> kProduction = {
-    {55, 1001, "FERMA1", {{"TELEMEA", 250}, {"CAS", 120}}},
-    {48, 1002, "FERMA2", {{"IAURT", 2000}, {"SMANTANA", 150}}},
-    {40, 1003, "FERMA1", {{"LAPTE", 3000}, {"BRANZA", 180}}},
-    {33, 1004, "FERMA3", {{"UNT", 800}, {"TELEMEA", 200}}},
-    {26, 1005, "FERMA2", {{"IAURT", 2500}, {"KEFIR", 1500}}},
-    {19, 1006, "FERMA1", {{"CAS", 150}, {"BRANZA", 200}}},
-    {12, 1007, "FERMA3", {{"LAPTE", 4000}, {"SMANTANA", 200}}},
+    {55, 1001, {{"TELEMEA", 250}, {"CAS", 120}}},
+    {48, 1002, {{"IAURT", 2000}, {"SMANTANA", 150}}},
+    {40, 1003, {{"LAPTE", 3000}, {"BRANZA", 180}}},
+    {33, 1004, {{"UNT", 800}, {"TELEMEA", 200}}},
+    {26, 1005, {{"IAURT", 2500}, {"KEFIR", 1500}}},
+    {19, 1006, {{"CAS", 150}, {"BRANZA", 200}}},
+    {12, 1007, {{"LAPTE", 4000}, {"SMANTANA", 200}}},
     // Needs 2.4 kg of kefir grains, 2 once the requirement rounds it to whole units; the
     // stock holds 1.7.
-    {4, 1008, "FERMA2", {{"KEFIR", 3000}, {"IAURT", 1800}}},
+    {4, 1008, {{"KEFIR", 3000}, {"IAURT", 1800}}},
 };
 
 struct TSale {
@@ -176,8 +179,8 @@ struct TSale {
 };
 
 const std::vector<TSale> kSales = {
-    {20, 5001, "Alimentara Sanpetru SRL", {{"TELEMEA", 120}, {"IAURT", 800}, {"LAPTE", 1500}}},
-    {8, 5002, "Magazinul Satesc Harman", {{"CAS", 60}, {"BRANZA", 90}, {"SMANTANA", 50}}},
+    {20, 5001, "Alimentara Sânpetru SRL", {{"TELEMEA", 120}, {"IAURT", 800}, {"LAPTE", 1500}}},
+    {8, 5002, "Magazinul Sătesc Hărman", {{"CAS", 60}, {"BRANZA", 90}, {"SMANTANA", 50}}},
 };
 
 void Fill(const QString& dir, const QString& name, const std::vector<QVariantList>& rows)
@@ -256,7 +259,9 @@ void TBuilder::Masters()
            "0268 411 877"},
           {"FERMA3", "Ferma Zootehnică Hărman SRL", "RO17340095", "Hărman", "Str. Câmpului 9", "0268 367 120"},
           {"INGRED", "Ingrediente Alimentare Carpați SRL", "RO21904418", "Brașov", "Str. Zizinului 61", "0268 330 915"},
-          {"AMBALAJ", "Plastambal Brașov SRL", "RO10475592", "Brașov", "Calea Feldioarei 22", "0268 325 640"}});
+          {"AMBALAJ", "Plastambal Brașov SRL", "RO10475592", "Brașov", "Calea Feldioarei 22", "0268 325 640"},
+          {kProductionSection, "Secția de producție proprie", "RO18452736", "Sânpetru", "Str. Fabricii 1",
+           "0268 412 555"}});
     Fill(dir_, "VALUTA.DB", {{"RON", "Leu românesc", 1.0}, {"EUR", "Euro", 4.97}, {"USD", "Dolar american", kUsdRate}});
     Fill(dir_, "FIRMDATA.DB", {{"Lactate Izvoare SRL", "Sânpetru, Brașov", "RO18452736", "J08/1234/2006", "0268 412 555"}});
     // The administrator first: the add-on signs its documents with the first user.
@@ -318,8 +323,8 @@ void TBuilder::AllReceipts()
         documents.push_back({p.DaysAgo, [this, p] {
                                  const QDate date = today_.addDays(-p.DaysAgo);
                                  const double contor =
-                                     AddHeader(date, QStringLiteral("BP"), p.Number, QString::fromLatin1(p.Supplier),
-                                               QStringLiteral("Predare produse finite din productie"));
+                                     AddHeader(date, QStringLiteral("BP"), p.Number, kProductionSection,
+                                               QStringLiteral("Predare produse finite din secția de producție"));
                                  double line = 0;
                                  for (const auto& [code, quantity] : p.Products) {
                                      const QString lot =
@@ -343,8 +348,8 @@ void TBuilder::Sales()
     for (const TSale& s : kSales) {
         const QDate date = today_.addDays(-s.DaysAgo);
         const double contor = ++lastOut_;
-        headers->AppendRecord({contor, date, s.Number, QStringLiteral("FAC"), date, QString::fromLatin1(s.Client),
-                               QStringLiteral("Factura %1").arg(s.Number), date.addDays(30), QStringLiteral("MPO")});
+        headers->AppendRecord({contor, date, s.Number, QStringLiteral("FAC"), date, QString::fromUtf8(s.Client),
+                               QStringLiteral("Factură %1").arg(s.Number), date.addDays(30), QStringLiteral("MPO")});
         double line = 0;
         for (const auto& [code, wanted] : s.Products) {
             const TArticle& a = Article(QString::fromLatin1(code));

@@ -2,9 +2,11 @@
 
 #include "host/Browsers.h"
 #include "host/Company.h"
+#include "host/CompanyCheck.h"
 #include "host/DemoCompany.h"
 #include "host/DocInForm.h"
 #include "host/MainForm.h"
+#include "host/MasterForms.h"
 #include "platform/config/Paths.h"
 #include "platform/config/SettingsStore.h"
 #include "platform/core/Exceptions.h"
@@ -17,6 +19,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenuBar>
+#include <QTimer>
 
 namespace pelmaris {
 
@@ -51,10 +54,22 @@ void TPelmarisHost::Start()
             OpenCompany(dir);
     };
     mainForm_->OnDemoCompany = [this] { OpenDemoCompany(false); };
+    mainForm_->OnCheckCompany = [this] {
+        if (companyDir_.isEmpty())
+            return;
+        const fw::TIntegrityReport report = CheckCompany(mainForm_.get(), companyDir_);
+        if (!report.Ok && !report.Stopped)
+            ForgetAsLastCompany(companyDir_);
+    };
+    fw::SetDamagedDatabaseHandler([this](const QString& file) { DatabaseDamaged(file); });
     mainForm_->OnDocIn = [this] { ShowDocIn(); };
     mainForm_->OnDocOut = [this] { ShowDocOut(); };
     mainForm_->OnStock = [this] { ShowStock(); };
     mainForm_->OnCatalog = [this] { ShowCatalog(); };
+    mainForm_->OnClasses = [this] { ShowClasses(); };
+    mainForm_->OnWarehouses = [this] { ShowWarehouses(); };
+    mainForm_->OnSuppliers = [this] { ShowSuppliers(); };
+    mainForm_->OnCurrencies = [this] { ShowCurrencies(); };
 
     if (options_.LoadAddOn)
         LoadAddOn();
@@ -83,6 +98,7 @@ void TPelmarisHost::LoadAddOn()
 
 void TPelmarisHost::Shutdown()
 {
+    fw::SetDamagedDatabaseHandler({});
     // The main window owns the add-on's menus module: it goes first, with everything the
     // add-on hung on it, then the add-on gets its own objects back and is unloaded.
     if (mainForm_) {
@@ -95,6 +111,9 @@ void TPelmarisHost::Shutdown()
 
 void TPelmarisHost::ReportError(const std::exception& error)
 {
+    // Said by the damaged-database handler, in words the user can act on.
+    if (dynamic_cast<const fw::EDatabaseDamaged*>(&error))
+        return;
     if (const auto* db = dynamic_cast<const fw::EDatabaseError*>(&error))
         fw::MessageDlg(DatabaseErrorText(db->Message()), fw::TMsgDlgType::Error);
     else
@@ -117,20 +136,31 @@ bool TPelmarisHost::OpenCompany(const QString& directory, bool confirmNew)
         return false;
     if (!mainForm_->CloseChildWindows())
         return false;
+    damageShown_ = false;
+    lastDamageMessage_.invalidate();
+    openingDir_ = dir;
     try {
         fw::THourGlass wait(screen_.get());
         PrepareCompanyDatabase(dir, addOnTables_);
         SetCompanyAliases(dir);
+        openingDir_.clear();
     } catch (const fw::EDatabaseError& e) {
-        fw::MessageDlg(DatabaseErrorText(e.Message()), fw::TMsgDlgType::Error);
+        if (damagePending_) {
+            ReportDamage();
+        } else {
+            fw::MessageDlg(DatabaseErrorText(e.Message()), fw::TMsgDlgType::Error);
+        }
+        openingDir_.clear();
         return false;
     } catch (const fw::EInOutError& e) {
+        openingDir_.clear();
         fw::MessageDlg(e.Message(), fw::TMsgDlgType::Error);
         return false;
     }
     companyDir_ = dir;
     try {
-        fw::TSettingsStore().WriteString(fw::TSettingsStore::LastDatabaseDir, dir);
+        if (!damagePending_)
+            fw::TSettingsStore().WriteString(fw::TSettingsStore::LastDatabaseDir, dir);
     } catch (const fw::EInOutError& e) {
         // The company is open all the same; only the next start will not find it.
         fw::MessageDlg(QStringLiteral("Directorul firmei nu a putut fi memorat:\r%1").arg(e.Message()),
@@ -173,6 +203,48 @@ bool TPelmarisHost::OpenStartupCompany(const QString& argument)
     return !picked.isEmpty() && OpenCompany(picked);
 }
 
+void TPelmarisHost::DatabaseDamaged(const QString& file)
+{
+    // Once per failing action; and not again and again while windows that keep reading
+    // the damaged pages repaint behind the message.
+    if (damagePending_ || (lastDamageMessage_.isValid() && lastDamageMessage_.elapsed() < 5000))
+        return;
+    damagePending_ = true;
+    // Known from the connection, else the company being opened or the open one.
+    const QString directory = !openingDir_.isEmpty() ? openingDir_ : companyDir_;
+    damagedFile_ = !file.isEmpty() ? file : QDir(directory).filePath(fw::DatabaseFileName());
+    // Not in the middle of the read that failed: its own error goes its way first.
+    QTimer::singleShot(0, mainForm_.get(), [this] {
+        if (damagePending_)
+            ReportDamage();
+    });
+}
+
+void TPelmarisHost::ReportDamage()
+{
+    damagePending_ = false;
+    damageShown_ = true;
+    ForgetAsLastCompany(QFileInfo(damagedFile_).absolutePath());
+    fw::MessageDlg(DamagedCompanyText(damagedFile_), fw::TMsgDlgType::Error);
+    lastDamageMessage_.start();
+}
+
+void TPelmarisHost::ForgetAsLastCompany(const QString& directory)
+{
+    try {
+        fw::TSettingsStore store;
+        const QString last = store.ReadString(fw::TSettingsStore::LastDatabaseDir);
+        auto same = [](const QString& a, const QString& b) {
+            const QString ca = QFileInfo(a).canonicalFilePath(), cb = QFileInfo(b).canonicalFilePath();
+            return ca.isEmpty() || cb.isEmpty() ? QDir::cleanPath(a) == QDir::cleanPath(b) : ca == cb;
+        };
+        if (!last.isEmpty() && same(last, directory))
+            store.WriteString(fw::TSettingsStore::LastDatabaseDir, QString());
+    } catch (const fw::EInOutError&) {
+        // The store cannot be written: the next start finds the company damaged again.
+    }
+}
+
 template <typename Form>
 Form* TPelmarisHost::ShowSingle(QPointer<TDataForm>& slot)
 {
@@ -206,5 +278,13 @@ TDataForm* TPelmarisHost::ShowDocOut() { return ShowSingle<TDocOutForm>(docOut_)
 TDataForm* TPelmarisHost::ShowStock() { return ShowSingle<TStockForm>(stock_); }
 
 TDataForm* TPelmarisHost::ShowCatalog() { return ShowSingle<TCatalogForm>(catalog_); }
+
+TDataForm* TPelmarisHost::ShowClasses() { return ShowSingle<TClassesForm>(classes_); }
+
+TDataForm* TPelmarisHost::ShowWarehouses() { return ShowSingle<TWarehousesForm>(warehouses_); }
+
+TDataForm* TPelmarisHost::ShowSuppliers() { return ShowSingle<TSuppliersForm>(suppliers_); }
+
+TDataForm* TPelmarisHost::ShowCurrencies() { return ShowSingle<TCurrenciesForm>(currencies_); }
 
 } // namespace pelmaris

@@ -4,6 +4,7 @@
 #include "host/Schema.h"
 #include "platform/ui/Menus.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QString>
 #include <functional>
@@ -69,6 +70,10 @@ public:
     TDataForm* ShowDocOut();
     TDataForm* ShowStock();
     TDataForm* ShowCatalog();
+    TDataForm* ShowClasses();
+    TDataForm* ShowWarehouses();
+    TDataForm* ShowSuppliers();
+    TDataForm* ShowCurrencies();
 
     TMainForm* MainForm() const { return mainForm_.get(); }
     fw::TApplication* Application() const { return application_.get(); }
@@ -81,8 +86,17 @@ public:
     const QString& CompanyDir() const { return companyDir_; }
     const QString& IniFile() const { return iniFile_; }
 
+    // Whether the engine has found the open company's database damaged.
+    bool CompanyDamaged() const { return damageShown_; }
+
 private:
     void LoadAddOn();
+    // The engine found a database damaged: said as soon as control is back in the event
+    // loop (or at once by a failed opening), and the company is no longer the one the
+    // next start opens.
+    void DatabaseDamaged(const QString& file);
+    void ReportDamage();
+    void ForgetAsLastCompany(const QString& directory);
     void ReportError(const std::exception& error);
     template <typename Form>
     Form* ShowSingle(QPointer<TDataForm>& slot);
@@ -97,7 +111,12 @@ private:
     std::vector<TTableLayout> addOnTables_;
     QPointer<fw::TMenuItem> addOnMenu_;
     QString companyDir_;
-    QPointer<TDataForm> docIn_, docOut_, stock_, catalog_;
+    QString openingDir_;
+    QString damagedFile_;
+    bool damagePending_ = false;
+    bool damageShown_ = false;
+    QElapsedTimer lastDamageMessage_;
+    QPointer<TDataForm> docIn_, docOut_, stock_, catalog_, classes_, warehouses_, suppliers_, currencies_;
 };
 
 } // namespace pelmaris

@@ -4,19 +4,32 @@
 #include "platform/ui/Menus.h"
 
 #include <QAction>
+#include <QChildEvent>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
+#include <algorithm>
 
 namespace pelmaris {
 
 namespace {
+
+// Group index of what must stay last: the end of "&Sistem" and the windows menu.
+constexpr int kLast = 9;
+// Size of the main window where the screen has room for more.
+const QSize kPreferredMain(1280, 800);
+// A child window cascaded further than leaves it this much room starts again at the top.
+const QSize kLeastRoom(360, 240);
+const char* const kPlacedProperty = "pelmarisPlaced";
 
 QMenu* AddTopMenu(QMainWindow* window, const QString& caption, int groupIndex)
 {
@@ -28,37 +41,70 @@ QMenu* AddTopMenu(QMainWindow* window, const QString& caption, int groupIndex)
 
 } // namespace
 
+QRect CascadedPlace(const QSize& area, const QRect& previous, const QSize& wanted, int step, const QSize& minimum)
+{
+    QPoint at = previous.isNull() ? QPoint(0, 0) : previous.topLeft() + QPoint(step, step);
+    const QSize least = minimum.boundedTo(wanted);
+    if (at.x() < 0 || at.y() < 0 || at.x() + least.width() > area.width() || at.y() + least.height() > area.height())
+        at = QPoint(0, 0);
+    const QSize room(std::max(area.width() - at.x(), 1), std::max(area.height() - at.y(), 1));
+    return QRect(at, wanted.boundedTo(room));
+}
+
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
 {
     setWindowTitle(QStringLiteral("Pelmaris"));
     mdiArea_ = new QMdiArea(this);
     mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdiArea_->viewport()->installEventFilter(this);
     setCentralWidget(mdiArea_);
     connect(mdiArea_, &QMdiArea::subWindowActivated, this,
             fw::GuardedSlot(this, [this](QMdiSubWindow* w) { SubWindowActivated(w); }));
 
     sistem_ = AddTopMenu(this, QStringLiteral("&Sistem"), 0);
     AddCommand(sistem_, QStringLiteral("&Deschide firma..."), QStringLiteral("Deschide baza de date a unei firme"),
-               &OnOpenCompany);
-    AddCommand(sistem_, QStringLiteral("Firma demonstrativa"),
-               QStringLiteral("Deschide firma demonstrativa (o creeaza daca nu exista)"), &OnDemoCompany);
-    sistem_->addSeparator();
+               &OnOpenCompany, false);
+    AddCommand(sistem_, QStringLiteral("&Firma demonstrativa"),
+               QStringLiteral("Deschide firma demonstrativa (o creeaza daca nu exista)"), &OnDemoCompany, false);
+    AddCommand(sistem_, QStringLiteral("&Verificare firma"),
+               QStringLiteral("Verifica integritatea bazei de date a firmei deschise"), &OnCheckCompany);
+    QAction* line = sistem_->addSeparator();
+    fw::SetGroupIndex(line, kLast);
     QAction* exit = sistem_->addAction(QStringLiteral("&Iesire"));
     exit->setStatusTip(QStringLiteral("Inchide programul"));
+    fw::SetGroupIndex(exit, kLast);
     connect(exit, &QAction::triggered, this, &QWidget::close);
 
-    documente_ = AddTopMenu(this, QStringLiteral("Documente"), 1);
-    AddCommand(documente_, QStringLiteral("Documente de &intrare"),
+    nomenclatoare_ = AddTopMenu(this, QStringLiteral("&Nomenclatoare"), 1);
+    AddCommand(nomenclatoare_, QStringLiteral("&Clase si grupe de articole"),
+               QStringLiteral("Clasele de materiale si grupele de articole ale fiecareia"), &OnClasses);
+    AddCommand(nomenclatoare_, QStringLiteral("&Articole"), QStringLiteral("Catalogul de articole, pe grupe"),
+               &OnCatalog);
+    AddCommand(nomenclatoare_, QStringLiteral("&Gestiuni"), QStringLiteral("Gestiunile (depozitele) firmei"),
+               &OnWarehouses);
+    AddCommand(nomenclatoare_, QStringLiteral("&Furnizori"), QStringLiteral("Furnizorii firmei"), &OnSuppliers);
+    AddCommand(nomenclatoare_, QStringLiteral("&Valute"), QStringLiteral("Valutele si cursul lor"), &OnCurrencies);
+
+    operatii_ = AddTopMenu(this, QStringLiteral("&Operatii"), 1);
+    AddCommand(operatii_, QStringLiteral("Documente de &intrare"),
                QStringLiteral("Receptii: antetele documentelor de intrare si liniile lor"), &OnDocIn);
-    AddCommand(documente_, QStringLiteral("Documente de i&esire"),
+    AddCommand(operatii_, QStringLiteral("Documente de i&esire"),
                QStringLiteral("Documentele de iesire si liniile lor"), &OnDocOut);
 
-    rapoarte_ = AddTopMenu(this, QStringLiteral("Rapoarte"), 2);
+    rapoarte_ = AddTopMenu(this, QStringLiteral("&Rapoarte"), 2);
     AddCommand(rapoarte_, QStringLiteral("&Stoc"), QStringLiteral("Stocul pe loturi, pe gestiuni si articole"),
                &OnStock);
-    AddCommand(rapoarte_, QStringLiteral("&Catalog de articole"), QStringLiteral("Articolele catalogului, pe grupe"),
-               &OnCatalog);
+
+    fereastra_ = AddTopMenu(this, QStringLiteral("&Fereastra"), kLast);
+    connect(fereastra_->addAction(QStringLiteral("&Cascada")), &QAction::triggered, mdiArea_,
+            &QMdiArea::cascadeSubWindows);
+    connect(fereastra_->addAction(QStringLiteral("&Alaturate")), &QAction::triggered, mdiArea_,
+            &QMdiArea::tileSubWindows);
+    connect(fereastra_->addAction(QStringLiteral("&Inchide tot")), &QAction::triggered, this,
+            fw::GuardedSlot(this, [this] { CloseChildWindows(); }));
+    fereastra_->addSeparator();
+    connect(fereastra_, &QMenu::aboutToShow, this, [this] { FillWindowList(); });
 
     companyLabel_ = new QLabel(this);
     addOnLabel_ = new QLabel(this);
@@ -69,6 +115,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
 
 TMainForm::~TMainForm()
 {
+    mdiArea_->viewport()->removeEventFilter(this);
     // The child windows go first, while the menus they may have merged still exist.
     mdiArea_->closeAllSubWindows();
     for (QMdiSubWindow* w : mdiArea_->subWindowList())
@@ -76,7 +123,7 @@ TMainForm::~TMainForm()
 }
 
 QAction* TMainForm::AddCommand(QMenu* menu, const QString& caption, const QString& hint,
-                               std::function<void()>* command)
+                               std::function<void()>* command, bool needsCompany)
 {
     QAction* action = menu->addAction(caption);
     action->setStatusTip(hint);
@@ -84,13 +131,17 @@ QAction* TMainForm::AddCommand(QMenu* menu, const QString& caption, const QStrin
                 if (*command)
                     (*command)();
             }));
+    if (needsCompany)
+        companyActions_.push_back(action);
     return action;
 }
 
 void TMainForm::SetCompany(const QString& name, const QString& directory)
 {
+    EnableCompanyCommands(!directory.isEmpty());
     if (directory.isEmpty()) {
         companyLabel_->setText(QStringLiteral("Nicio firma deschisa"));
+        companyLabel_->setToolTip(QString());
         setWindowTitle(QStringLiteral("Pelmaris"));
         return;
     }
@@ -98,6 +149,40 @@ void TMainForm::SetCompany(const QString& name, const QString& directory)
     companyLabel_->setText(QStringLiteral("Firma: %1").arg(shown));
     companyLabel_->setToolTip(QDir::toNativeSeparators(directory));
     setWindowTitle(QStringLiteral("Pelmaris - %1").arg(shown));
+}
+
+void TMainForm::EnableCompanyCommands(bool enabled)
+{
+    companyOpen_ = enabled;
+    for (QAction* action : companyActions_)
+        action->setEnabled(enabled);
+    if (enabled) {
+        for (const QPointer<fw::TMenuItem>& item : heldItems_) {
+            if (item)
+                item->SetEnabled(true);
+        }
+        heldItems_.clear();
+    } else {
+        for (const QPointer<fw::TMenuItem>& menu : mergedForGood_) {
+            if (menu)
+                EnableMergedItems(menu, false);
+        }
+    }
+}
+
+void TMainForm::EnableMergedItems(fw::TMenuItem* menu, bool enabled)
+{
+    // The menus themselves stay usable (they are the host's "&Sistem" and "&Rapoarte"
+    // too); their commands are what needs a company.
+    for (int i = 0; i < menu->Count(); ++i) {
+        fw::TMenuItem* item = menu->Items(i);
+        if (item->Count() > 0) {
+            EnableMergedItems(item, enabled);
+        } else if (!item->IsLine() && !enabled && item->Enabled()) {
+            item->SetEnabled(false);
+            heldItems_.emplace_back(item);
+        }
+    }
 }
 
 void TMainForm::SetAddOnName(const QString& name)
@@ -116,6 +201,78 @@ void TMainForm::ShowHint(const QString& hint)
         statusBar()->clearMessage();
     else
         statusBar()->showMessage(hint);
+}
+
+void TMainForm::ShowOnScreen()
+{
+    // The normal size first, so that leaving the maximized state gives a window that
+    // still fits the screen with its frame.
+    QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (screen) {
+        const QRect available = screen->availableGeometry();
+        const QSize frame(40, 80); // a title bar and borders of any usual decoration
+        const QSize size = kPreferredMain.boundedTo(available.size() - frame);
+        QRect normal(QPoint(), size);
+        normal.moveCenter(available.center());
+        setGeometry(normal);
+    }
+    showMaximized();
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == mdiArea_->viewport() && event->type() == QEvent::ChildAdded) {
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(static_cast<QChildEvent*>(event)->child()))
+            sub->installEventFilter(this);
+    } else if (event->type() == QEvent::Show) {
+        auto* sub = qobject_cast<QMdiSubWindow*>(watched);
+        if (sub && sub->mdiArea() == mdiArea_ && !sub->property(kPlacedProperty).toBool()) {
+            sub->setProperty(kPlacedProperty, true);
+            PlaceChild(sub);
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainForm::PlaceChild(QMdiSubWindow* window)
+{
+    // The area's own placement puts a new window beside the others, out of sight when
+    // there is no room: every window, the add-on's too, is cascaded inside instead.
+    QRect previous;
+    const QList<QMdiSubWindow*> history = mdiArea_->subWindowList(QMdiArea::ActivationHistoryOrder);
+    for (auto it = history.rbegin(); it != history.rend(); ++it) {
+        if (*it != window && (*it)->isVisible() && !(*it)->isMinimized() && !(*it)->isMaximized()) {
+            previous = (*it)->geometry();
+            break;
+        }
+    }
+    const int step = window->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window) + 4;
+    const QSize least = kLeastRoom.expandedTo(window->minimumSizeHint());
+    window->setGeometry(CascadedPlace(mdiArea_->viewport()->size(), previous, window->size(), step, least));
+}
+
+void TMainForm::FillWindowList()
+{
+    for (QAction* action : windowList_)
+        delete action;
+    windowList_.clear();
+    const QList<QMdiSubWindow*> windows = mdiArea_->subWindowList();
+    for (int i = 0; i < windows.size(); ++i) {
+        QMdiSubWindow* window = windows.at(i);
+        const QString number = i < 9 ? QStringLiteral("&%1").arg(i + 1) : QString::number(i + 1);
+        QAction* action = fereastra_->addAction(QStringLiteral("%1 %2").arg(number, window->windowTitle()));
+        action->setCheckable(true);
+        action->setChecked(window == mdiArea_->activeSubWindow());
+        QPointer<QMdiSubWindow> target = window;
+        connect(action, &QAction::triggered, this, [this, target] {
+            if (!target)
+                return;
+            if (target->isMinimized())
+                target->showNormal();
+            mdiArea_->setActiveSubWindow(target);
+        });
+        windowList_.push_back(action);
+    }
 }
 
 void TMainForm::SetWindowMenu(QWidget* form, fw::TMenuItem* menu)
@@ -157,6 +314,9 @@ void TMainForm::SubWindowActivated(QMdiSubWindow* window)
 void TMainForm::MergeMenu(fw::TMenuItem* menu)
 {
     fw::MergeMenu(menuBar(), menu);
+    mergedForGood_.emplace_back(menu);
+    if (!companyOpen_)
+        EnableMergedItems(menu, false);
 }
 
 void TMainForm::Merge(fw::TMenuItem* menu)
@@ -166,7 +326,7 @@ void TMainForm::Merge(fw::TMenuItem* menu)
     Unmerge();
     if (!menu)
         return;
-    MergeMenu(menu);
+    fw::MergeMenu(menuBar(), menu);
     merged_ = menu;
 }
 

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <functional>
 #include <map>
+#include <vector>
 
 class QLabel;
 class QMdiArea;
@@ -18,9 +19,11 @@ namespace pelmaris {
 // which the add-on's menus are merged, and a status line with the hint of the menu
 // item under the mouse, the open company and the add-on's name.
 //
-// Group indexes of the host's own menus: "&Sistem" 0, "Documente" 1, "Rapoarte" 2, so
-// that a menu the add-on brings with group index 1 ("&Document") stands beside the
-// documents; the host's own commands inside the menus have group index 0.
+// Group indexes of the host's own menus: "&Sistem" 0, "&Nomenclatoare" and "&Operatii"
+// 1, "&Rapoarte" 2, "&Fereastra" 9, so that a menu the add-on brings with group index 1
+// ("&Document") stands after the documents and the windows menu stays last. Inside the
+// menus the host's commands have group index 0, except the end of "&Sistem" (a line and
+// "&Iesire"), which has 9: whatever the add-on merges there (group index 5) comes before.
 class TMainForm final : public QMainWindow {
 public:
     explicit TMainForm(QWidget* parent = nullptr);
@@ -28,23 +31,34 @@ public:
 
     QMdiArea* MdiArea() const { return mdiArea_; }
     QMenu* SistemMenu() const { return sistem_; }
-    QMenu* DocumenteMenu() const { return documente_; }
+    QMenu* NomenclatoareMenu() const { return nomenclatoare_; }
+    QMenu* OperatiiMenu() const { return operatii_; }
     QMenu* RapoarteMenu() const { return rapoarte_; }
+    QMenu* FereastraMenu() const { return fereastra_; }
 
     // Commands of the host's menus, run under the event-loop guard.
     std::function<void()> OnOpenCompany;
     std::function<void()> OnDemoCompany;
+    std::function<void()> OnCheckCompany;
+    std::function<void()> OnClasses;
+    std::function<void()> OnCatalog;
+    std::function<void()> OnWarehouses;
+    std::function<void()> OnSuppliers;
+    std::function<void()> OnCurrencies;
     std::function<void()> OnDocIn;
     std::function<void()> OnDocOut;
     std::function<void()> OnStock;
-    std::function<void()> OnCatalog;
 
-    // The status line.
+    // The status line. A company open enables the commands that work on one (the host's
+    // and those merged from the add-on); none open disables them.
     void SetCompany(const QString& name, const QString& directory);
     void SetAddOnName(const QString& name);
     void ShowHint(const QString& hint);
     QString CompanyText() const;
     QString AddOnText() const;
+
+    // Sizes the window to the available area of its screen and shows it maximized.
+    void ShowOnScreen();
 
     // Merges a menu the add-on handed over into the menu bar for good.
     void MergeMenu(fw::TMenuItem* menu);
@@ -60,21 +74,43 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QAction* AddCommand(QMenu* menu, const QString& caption, const QString& hint, std::function<void()>* command);
+    QAction* AddCommand(QMenu* menu, const QString& caption, const QString& hint, std::function<void()>* command,
+                        bool needsCompany = true);
     void SubWindowActivated(QMdiSubWindow* window);
     void Merge(fw::TMenuItem* menu);
     void Unmerge();
+    void EnableCompanyCommands(bool enabled);
+    void EnableMergedItems(fw::TMenuItem* menu, bool enabled);
+    // Places a child window shown for the first time inside the document area.
+    void PlaceChild(QMdiSubWindow* window);
+    void FillWindowList();
 
     QMdiArea* mdiArea_;
     QMenu* sistem_;
-    QMenu* documente_;
+    QMenu* nomenclatoare_;
+    QMenu* operatii_;
     QMenu* rapoarte_;
+    QMenu* fereastra_;
     QLabel* companyLabel_;
     QLabel* addOnLabel_;
+    std::vector<QAction*> companyActions_;
+    std::vector<QAction*> windowList_;
+    std::vector<QPointer<fw::TMenuItem>> mergedForGood_;
+    // Items of merged menus that the host disabled for want of a company (and only
+    // those: an item the add-on disabled itself stays as the add-on left it).
+    std::vector<QPointer<fw::TMenuItem>> heldItems_;
+    bool companyOpen_ = false;
     std::map<QWidget*, QPointer<fw::TMenuItem>> windowMenus_;
     QPointer<fw::TMenuItem> merged_;
 };
+
+// Where a child window shown for the first time goes in a document area of `area`
+// size: one title bar below and to the right of `previous` (the active window's frame,
+// null when there is none), back in the top left corner when the window would not have
+// at least `minimum` of room there, and never larger than what remains of the area.
+QRect CascadedPlace(const QSize& area, const QRect& previous, const QSize& wanted, int step, const QSize& minimum);
 
 } // namespace pelmaris

@@ -1,5 +1,6 @@
 #include "host/ReceiptLedger.h"
 
+#include "host/LotOutgoings.h"
 #include "host/Schema.h"
 #include "platform/db/Database.h"
 #include "platform/db/Query.h"
@@ -85,13 +86,16 @@ void ApplyLineToStock(const QString& database, const std::optional<TReceiptLine>
         haveLot = stoc->FindKey({before->Contor, before->ContorSecundar});
         drawn = before->Cantitate - (haveLot ? Num(*stoc, "Cantitate") : 0.0);
     }
+    // One line: how much has gone, where to, and what therefore cannot be done.
     auto refuse = [&](const QString& consequence) {
-        return EStockRefused(QStringLiteral("Din lotul <%1> al acestei linii s-a consumat deja cantitatea %2.\r%3")
-                                 .arg(before->Lot, fw::FloatToStr(drawn), consequence));
+        const QString where = LotOutgoings(database, *before);
+        return EStockRefused(QStringLiteral("Din lotul <%1> au iesit deja %2%3: %4")
+                                 .arg(before->Lot, fw::FloatToStr(drawn),
+                                      where.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(where), consequence));
     };
     if (!after) {
         if (drawn > StockTolerance)
-            throw refuse(QStringLiteral("Linia nu mai poate fi stearsa."));
+            throw refuse(QStringLiteral("linia nu mai poate fi stearsa."));
         if (haveLot)
             stoc->Delete();
         return;
@@ -99,11 +103,11 @@ void ApplyLineToStock(const QString& database, const std::optional<TReceiptLine>
     if (before && drawn > StockTolerance
         && (before->Articol != after->Articol || before->Grupa != after->Grupa || before->Gestiune != after->Gestiune
             || before->Lot != after->Lot))
-        throw refuse(QStringLiteral("Articolul, grupa, gestiunea si lotul liniei nu mai pot fi schimbate."));
+        throw refuse(QStringLiteral("articolul, grupa, gestiunea si lotul liniei nu mai pot fi schimbate."));
     // The lot keeps whatever has been drawn from it and follows the line in the rest.
     const double remaining = after->Cantitate - drawn;
     if (remaining < -StockTolerance)
-        throw refuse(QStringLiteral("Cantitatea liniei nu poate fi mai mica."));
+        throw refuse(QStringLiteral("cantitatea liniei nu poate fi mai mica."));
     if (haveLot) {
         if (remaining <= StockTolerance) {
             stoc->Delete();

@@ -53,6 +53,10 @@ QStringList SaveScreenshots(TPelmarisHost& host, const QString& directory)
         {[&] { return host.ShowDocOut(); }, QStringLiteral("documente-iesire")},
         {[&] { return host.ShowStock(); }, QStringLiteral("stoc")},
         {[&] { return host.ShowCatalog(); }, QStringLiteral("catalog")},
+        {[&] { return host.ShowClasses(); }, QStringLiteral("clase-grupe")},
+        {[&] { return host.ShowWarehouses(); }, QStringLiteral("gestiuni")},
+        {[&] { return host.ShowSuppliers(); }, QStringLiteral("furnizori")},
+        {[&] { return host.ShowCurrencies(); }, QStringLiteral("valute")},
     };
     for (const auto& [show, name] : windows) {
         TDataForm* form = show();

@@ -1,10 +1,11 @@
 // pelmaris [directory] [--demo] [--quit-after <ms>] [--screenshot <dir>]
+#include "host/CommandLine.h"
 #include "host/Host.h"
 #include "host/MainForm.h"
+#include "host/QtRomanian.h"
 #include "host/Screenshots.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QFont>
 #include <QIcon>
 #include <QPainter>
@@ -36,30 +37,23 @@ QIcon ProgramIcon()
 
 int main(int argc, char** argv)
 {
+    if (pelmaris::AsksForHelp(argc, argv))
+        return pelmaris::PrintHelp(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pelmaris"));
     QApplication::setWindowIcon(ProgramIcon());
+    pelmaris::InstallRomanianTexts(&app);
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Pelmaris - gestiunea stocurilor pe loturi"));
-    parser.addHelpOption();
-    const QCommandLineOption demo(QStringLiteral("demo"),
-                                  QStringLiteral("Creeaza din nou firma demonstrativa si o deschide."));
-    const QCommandLineOption quitAfter(QStringLiteral("quit-after"),
-                                       QStringLiteral("Inchide programul dupa <ms> milisecunde."),
-                                       QStringLiteral("ms"));
-    const QCommandLineOption screenshot(QStringLiteral("screenshot"),
-                                        QStringLiteral("Salveaza imagini ale ferestrelor in directorul <dir>."),
-                                        QStringLiteral("dir"));
-    parser.addOptions({demo, quitAfter, screenshot});
-    parser.addPositionalArgument(QStringLiteral("director"), QStringLiteral("Directorul firmei de deschis."),
-                                 QStringLiteral("[director]"));
+    pelmaris::TCommandLine commandLine;
+    QCommandLineParser& parser = commandLine.Parser;
+    const QCommandLineOption& demo = commandLine.Demo;
+    const QCommandLineOption& quitAfter = commandLine.QuitAfter;
+    const QCommandLineOption& screenshot = commandLine.Screenshot;
     parser.process(app);
 
     pelmaris::TPelmarisHost host;
     host.Start();
-    host.MainForm()->resize(1280, 800);
-    host.MainForm()->show();
+    host.MainForm()->ShowOnScreen();
     if (parser.isSet(demo))
         host.OpenDemoCompany(true);
     else

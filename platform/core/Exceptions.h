@@ -32,6 +32,13 @@ public:
     using Exception::Exception;
 };
 
+// The engine found the database file damaged (a page it cannot read) or no database at
+// all. The program hears of it through its damaged-database handler (see Database.h).
+class EDatabaseDamaged final : public EDatabaseError {
+public:
+    using EDatabaseError::EDatabaseError;
+};
+
 // A value that cannot be converted to the type asked for (text to number or date).
 class EConvertError final : public Exception {
 public:

@@ -35,6 +35,39 @@ QString CanonicalDir(const QString& directory)
 
 QString DatabaseFileName() { return QStringLiteral("tables.sqlite"); }
 
+namespace {
+
+std::function<void(const QString&)>& DamageHandler()
+{
+    static std::function<void(const QString&)> handler;
+    return handler;
+}
+
+// A damaged page or a file that is no database: what the engine reads there cannot be
+// trusted, which the program must hear of whoever is reading.
+[[noreturn]] void Throw(int code, const QString& message, const QString& file)
+{
+    code &= 0xff;
+    if (code != SQLITE_CORRUPT && code != SQLITE_NOTADB)
+        throw EDatabaseError(message);
+    if (DamageHandler())
+        DamageHandler()(file);
+    throw EDatabaseDamaged(message);
+}
+
+} // namespace
+
+void SetDamagedDatabaseHandler(std::function<void(const QString& file)> handler)
+{
+    DamageHandler() = std::move(handler);
+}
+
+void Connection::ThrowEngineError(void* handle) const
+{
+    auto* db = static_cast<sqlite3*>(handle);
+    Throw(sqlite3_errcode(db), QString::fromUtf8(sqlite3_errmsg(db)), QDir(directory_).filePath(DatabaseFileName()));
+}
+
 std::shared_ptr<Connection> Connection::Open(const QString& directory)
 {
     if (directory.trimmed().isEmpty())
@@ -180,7 +213,7 @@ void Connection::ForEachRow(const QString& sql, const QVariantList& values, cons
     if (!st) {
         const QByteArray text = sql.toUtf8();
         if (sqlite3_prepare_v3(db, text.constData(), int(text.size()), SQLITE_PREPARE_PERSISTENT, &st, nullptr) != SQLITE_OK)
-            throw EDatabaseError(QString::fromUtf8(sqlite3_errmsg(db)));
+            ThrowEngineError(db);
         native_.insert(sql, st);
     }
     // The statement is reset whatever happens, so that it never holds the database.
@@ -217,7 +250,7 @@ void Connection::ForEachRow(const QString& sql, const QVariantList& values, cons
             }
         }
         if (rc != SQLITE_OK)
-            throw EDatabaseError(QString::fromUtf8(sqlite3_errmsg(db)));
+            ThrowEngineError(db);
     }
     const NativeRow current(st);
     for (;;) {
@@ -227,7 +260,7 @@ void Connection::ForEachRow(const QString& sql, const QVariantList& values, cons
         else if (rc == SQLITE_DONE)
             break;
         else
-            throw EDatabaseError(QString::fromUtf8(sqlite3_errmsg(db)));
+            ThrowEngineError(db);
     }
 }
 
@@ -388,7 +421,9 @@ void Connection::Raise(const QSqlError& error, const QString& context)
     if (IsKeyViolation(error))
         throw EDatabaseError(QStringLiteral("Key violation. (%1)").arg(message));
     Q_UNUSED(context);
-    throw EDatabaseError(message);
+    bool numeric = false;
+    const int code = error.nativeErrorCode().toInt(&numeric);
+    Throw(numeric ? code : SQLITE_ERROR, message, QString());
 }
 
 ColumnInfo ParseDeclType(const QString& declType)

@@ -94,6 +94,8 @@ private:
     QHash<QString, QSqlQuery*> statements_;
     QHash<QString, void*> native_; // prepared engine statements by text
     void* NativeHandle() const;
+    // Throws the engine's last error on that handle as a database error.
+    [[noreturn]] void ThrowEngineError(void* handle) const;
     int depth_ = 0;
     quint64 generation_ = 0;
 };

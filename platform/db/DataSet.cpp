@@ -1037,6 +1037,8 @@ void TDataSet::Post()
         bool end = false;
         LoadWindow(ReadForward(nullptr, kFirstBlock, end), true, end, 0);
     }
+    // A control that heard of the end of editing counted the window as it was then.
+    countCache_ = -1;
     bof_ = eof_ = window_.empty();
     DataEvent(TDataEvent::DataSetChange);
     if (AfterPost)

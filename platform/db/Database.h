@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -109,5 +110,11 @@ private:
 
 // The file that holds the tables of a directory.
 QString DatabaseFileName();
+
+// Called whenever the engine reports a database file as damaged (a page it cannot read)
+// or as no database at all, before the error is raised, with the file when it is known
+// (empty otherwise); the error raised is then an EDatabaseDamaged. One handler for the
+// process: the program's.
+void SetDamagedDatabaseHandler(std::function<void(const QString& file)> handler);
 
 } // namespace fw

@@ -12,6 +12,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QSet>
 #include <QStatusBar>
 #include <gtest/gtest.h>
 
@@ -50,17 +51,100 @@ void Activate(QWidget* form)
 
 } // namespace
 
-TEST(HostMenus, AddOnItemsStandAfterTheHostsOwnByGroupIndex)
+TEST(HostMenus, AddOnItemsStandBetweenTheHostsOwnByGroupIndexAndExitStaysLast)
 {
     fw::TMessageRecorder messages;
     THost host;
     QMenuBar* bar = host->MainForm()->menuBar();
-    EXPECT_EQ(Entries(bar), L({"&Sistem", "Documente", "Rapoarte"}));
+    EXPECT_EQ(Entries(bar), L({"&Sistem", "&Nomenclatoare", "&Operatii", "&Rapoarte", "&Fereastra"}));
     EXPECT_EQ(Entries(SubMenu(bar, "&Sistem")),
-              L({"&Deschide firma...", "Firma demonstrativa", "-", "&Iesire", "-", "Retete de productie",
-                 "&Configurare productie"}));
-    EXPECT_EQ(Entries(SubMenu(bar, "Documente")), L({"Documente de &intrare", "Documente de i&esire"}));
-    EXPECT_EQ(Entries(SubMenu(bar, "Rapoarte")), L({"&Stoc", "&Catalog de articole", "Trasabilitate produse"}));
+              L({"&Deschide firma...", "&Firma demonstrativa", "&Verificare firma", "-", "Retete de productie",
+                 "&Configurare productie", "-", "&Iesire"}));
+    EXPECT_EQ(Entries(SubMenu(bar, "&Nomenclatoare")),
+              L({"&Clase si grupe de articole", "&Articole", "&Gestiuni", "&Furnizori", "&Valute"}));
+    EXPECT_EQ(Entries(SubMenu(bar, "&Operatii")), L({"Documente de &intrare", "Documente de i&esire"}));
+    EXPECT_EQ(Entries(SubMenu(bar, "&Rapoarte")), L({"&Stoc", "Trasabilitate produse"}));
+    // Every menu and every command of the host's own has an accelerator, none used twice
+    // in one menu.
+    for (QAction* top : bar->actions()) {
+        EXPECT_TRUE(top->text().contains(QLatin1Char('&'))) << top->text().toStdString();
+        QSet<QChar> keys;
+        for (QAction* a : top->menu()->actions()) {
+            if (a->isSeparator() || a->objectName().isEmpty() == false)
+                continue; // the add-on's items carry the add-on's captions
+            const qsizetype at = a->text().indexOf(QLatin1Char('&'));
+            ASSERT_GE(at, 0) << a->text().toStdString();
+            EXPECT_FALSE(keys.contains(a->text().at(at + 1).toLower())) << a->text().toStdString();
+            keys.insert(a->text().at(at + 1).toLower());
+        }
+    }
+}
+
+TEST(HostMenus, CommandsThatNeedACompanyWaitForOne)
+{
+    fw::TMessageRecorder messages;
+    THost host;
+    QMenuBar* bar = host->MainForm()->menuBar();
+    const auto enabled = [&](const char* menu, const char* item) {
+        QAction* a = hosttest::FindAction(SubMenu(bar, menu), item);
+        return a && a->isEnabled();
+    };
+    const std::pair<const char*, const char*> needing[] = {
+        {"&Sistem", "&Verificare firma"},      {"&Sistem", "Retete de productie"},
+        {"&Sistem", "&Configurare productie"}, {"&Nomenclatoare", "&Articole"},
+        {"&Nomenclatoare", "&Valute"},         {"&Operatii", "Documente de &intrare"},
+        {"&Rapoarte", "&Stoc"},                {"&Rapoarte", "Trasabilitate produse"},
+    };
+    for (const auto& [menu, item] : needing)
+        EXPECT_FALSE(enabled(menu, item)) << item;
+    EXPECT_TRUE(enabled("&Sistem", "&Deschide firma..."));
+    EXPECT_TRUE(enabled("&Sistem", "&Iesire"));
+
+    ASSERT_TRUE(host->OpenCompany(host.NewDir(QStringLiteral("firma")), false));
+    for (const auto& [menu, item] : needing)
+        EXPECT_TRUE(enabled(menu, item)) << item;
+    // An item the add-on disabled itself stays as the add-on left it.
+    fw::TMenuItem* reports = host->AddOnMainMenu()->Find(QStringLiteral("Trasabilitateproduse1"));
+    reports->SetEnabled(false);
+    host->MainForm()->SetCompany(QString(), QString());
+    host->MainForm()->SetCompany(QStringLiteral("firma"), host->CompanyDir());
+    EXPECT_FALSE(enabled("&Rapoarte", "Trasabilitate produse"));
+    EXPECT_TRUE(enabled("&Sistem", "Retete de productie"));
+    EXPECT_EQ(messages.Count(), 0);
+}
+
+TEST(HostMenus, WindowMenuArrangesListsAndClosesTheChildWindows)
+{
+    fw::TMessageRecorder messages;
+    THost host;
+    host->MainForm()->ShowOnScreen();
+    ASSERT_TRUE(host->OpenCompany(host.NewDir(QStringLiteral("firma")), false));
+    QMenu* windows = host->MainForm()->FereastraMenu();
+    const auto list = [&] {
+        emit windows->aboutToShow();
+        return Entries(windows);
+    };
+    EXPECT_EQ(list(), L({"&Cascada", "&Alaturate", "&Inchide tot", "-"}));
+    TDataForm* stock = host->ShowStock();
+    TDataForm* suppliers = host->ShowSuppliers();
+    ASSERT_TRUE(stock && suppliers);
+    QApplication::processEvents();
+    EXPECT_EQ(list(), L({"&Cascada", "&Alaturate", "&Inchide tot", "-", "&1 Stoc", "&2 Furnizori"}));
+    // The active window is the one ticked; choosing another brings it forward.
+    EXPECT_TRUE(hosttest::FindAction(windows, "&2 Furnizori")->isChecked());
+    hosttest::FindAction(windows, "&1 Stoc")->trigger();
+    EXPECT_EQ(host->MainForm()->MdiArea()->activeSubWindow(), stock->MDISubWindow());
+
+    hosttest::FindAction(windows, "&Alaturate")->trigger();
+    const QRect area = host->MainForm()->MdiArea()->viewport()->rect();
+    for (QMdiSubWindow* w : host->MainForm()->MdiArea()->subWindowList())
+        EXPECT_TRUE(area.contains(w->geometry())) << w->windowTitle().toStdString();
+
+    hosttest::FindAction(windows, "&Inchide tot")->trigger();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(host->MainForm()->MdiArea()->subWindowList().isEmpty());
+    EXPECT_EQ(list(), L({"&Cascada", "&Alaturate", "&Inchide tot", "-"}));
+    EXPECT_EQ(messages.Count(), 0);
 }
 
 TEST(HostMenus, DocumentMenuIsInTheBarWhileTheIncomingDocumentWindowIsActive)
@@ -70,8 +154,8 @@ TEST(HostMenus, DocumentMenuIsInTheBarWhileTheIncomingDocumentWindowIsActive)
     host->MainForm()->show();
     ASSERT_TRUE(host->OpenCompany(CompanyWithTwoReceipts(host), false));
     QMenuBar* bar = host->MainForm()->menuBar();
-    const QStringList withDocument = L({"&Sistem", "Documente", "&Document", "Rapoarte"});
-    const QStringList without = L({"&Sistem", "Documente", "Rapoarte"});
+    const QStringList withDocument = L({"&Sistem", "&Nomenclatoare", "&Operatii", "&Document", "&Rapoarte", "&Fereastra"});
+    const QStringList without = L({"&Sistem", "&Nomenclatoare", "&Operatii", "&Rapoarte", "&Fereastra"});
 
     TDocInForm* docIn = host->ShowDocIn();
     ASSERT_NE(docIn, nullptr);
@@ -120,14 +204,14 @@ TEST(HostMenus, StatusLineShowsTheHintOfTheItemUnderTheMouseAndTheCompany)
     THost host;
     host->MainForm()->show();
     QMenu* sistem = SubMenu(host->MainForm()->menuBar(), "&Sistem");
-    hosttest::FindAction(sistem, "Retete de productie")->hover();
-    QApplication::processEvents();
-    EXPECT_EQ(host->MainForm()->statusBar()->currentMessage(),
-              QStringLiteral("Specifica necesarul tehnic de materii prime si materiale pentru realizarea unei unitati "
-                             "de produs finit."));
     EXPECT_EQ(host->MainForm()->CompanyText(), QStringLiteral("Nicio firma deschisa"));
     const QString dir = host.NewDir(QStringLiteral("lactate"));
     ASSERT_TRUE(host->OpenCompany(dir, false));
     EXPECT_EQ(host->MainForm()->CompanyText(), QStringLiteral("Firma: lactate"));
     EXPECT_EQ(host->MainForm()->windowTitle(), QStringLiteral("Pelmaris - lactate"));
+    hosttest::FindAction(sistem, "Retete de productie")->hover();
+    QApplication::processEvents();
+    EXPECT_EQ(host->MainForm()->statusBar()->currentMessage(),
+              QStringLiteral("Specifica necesarul tehnic de materii prime si materiale pentru realizarea unei unitati "
+                             "de produs finit."));
 }

@@ -31,14 +31,14 @@ TEST(RealAddOn, DemoCompanyWithTheAddOnsMenusInTheirPlaces)
 
     QMenuBar* bar = host->MainForm()->menuBar();
     EXPECT_EQ(Entries(SubMenu(bar, "&Sistem")),
-              (QStringList{"&Deschide firma...", "Firma demonstrativa", "-", "&Iesire", "-", "Retete de productie",
-                           "&Configurare productie"}));
-    EXPECT_EQ(Entries(SubMenu(bar, "Rapoarte")),
-              (QStringList{"&Stoc", "&Catalog de articole", "Trasabilitate produse"}));
+              (QStringList{"&Deschide firma...", "&Firma demonstrativa", "&Verificare firma", "-", "Retete de productie",
+                           "&Configurare productie", "-", "&Iesire"}));
+    EXPECT_EQ(Entries(SubMenu(bar, "&Rapoarte")), (QStringList{"&Stoc", "Trasabilitate produse"}));
     TDocInForm* docIn = host->ShowDocIn();
     ASSERT_NE(docIn, nullptr);
     QApplication::processEvents();
-    EXPECT_EQ(Entries(bar), (QStringList{"&Sistem", "Documente", "&Document", "Rapoarte"}));
+    EXPECT_EQ(Entries(bar),
+              (QStringList{"&Sistem", "&Nomenclatoare", "&Operatii", "&Document", "&Rapoarte", "&Fereastra"}));
     EXPECT_EQ(Entries(SubMenu(bar, "&Document")), (QStringList{"-", "Calcul necesar tehnic"}));
 
     // The add-on's windows belong to the host: its configuration dialog opens over the

@@ -142,7 +142,7 @@ TEST(Receipts, NewDocumentTakesTheNextCounterAndALineBringsItsLot)
 
 TEST(Receipts, ChangedLineMovesItsLotUnlessStockAlreadyDrawnWouldComeBack)
 {
-    const QString drawnMessage = QStringLiteral("Din lotul <L1> al acestei linii s-a consumat deja cantitatea %1.\r%2");
+    const QString drawnMessage = QStringLiteral("Din lotul <L1> au iesit deja %1: %2");
     struct Case {
         const char* what;
         double drawn;                          // taken from the lot before the change
@@ -158,13 +158,13 @@ TEST(Receipts, ChangedLineMovesItsLotUnlessStockAlreadyDrawnWouldComeBack)
          {"_FRG .LAPTE L1 80"}, {}},
         {"down to what was drawn", 30, [](TReceipts& r) { r.Fill("_FRG", ".LAPTE", 30); }, {}, {}},
         {"below what was drawn", 30, [](TReceipts& r) { r.Fill("_FRG", ".LAPTE", 20); }, {"_FRG .LAPTE L1 70"},
-         drawnMessage.arg(30).arg(QStringLiteral("Cantitatea liniei nu poate fi mai mica."))},
+         drawnMessage.arg(30).arg(QStringLiteral("cantitatea liniei nu poate fi mai mica."))},
         {"other warehouse after a draw", 30, [](TReceipts& r) { r.Fill("_MP", ".LAPTE", 100); },
          {"_FRG .LAPTE L1 70"},
-         drawnMessage.arg(30).arg(QStringLiteral("Articolul, grupa, gestiunea si lotul liniei nu mai pot fi schimbate."))},
+         drawnMessage.arg(30).arg(QStringLiteral("articolul, grupa, gestiunea si lotul liniei nu mai pot fi schimbate."))},
         {"other lot after a draw", 30, [](TReceipts& r) { r.Fill("_FRG", ".LAPTE", 100, "L2"); },
          {"_FRG .LAPTE L1 70"},
-         drawnMessage.arg(30).arg(QStringLiteral("Articolul, grupa, gestiunea si lotul liniei nu mai pot fi schimbate."))},
+         drawnMessage.arg(30).arg(QStringLiteral("articolul, grupa, gestiunea si lotul liniei nu mai pot fi schimbate."))},
         // A lot drawn to nothing is gone from stock; the line still knows what it brought.
         {"more received after the lot was used up", 100, [](TReceipts& r) { r.Fill("_FRG", ".LAPTE", 120); },
          {"_FRG .LAPTE L1 20"}, {}},
@@ -220,8 +220,8 @@ TEST(Receipts, DeletedLineOrDocumentTakesItsLotsUnlessOneWasDrawnOn)
         fw::TTable& target = c.wholeDocument ? r.headers : r.lines;
         if (c.drawn > 0) {
             EXPECT_THROW(target.Delete(), fw::EAbort);
-            EXPECT_EQ(messages.Texts(), QStringList{QStringLiteral("Din lotul <L1> al acestei linii s-a consumat deja "
-                                                                   "cantitatea 10.\rLinia nu mai poate fi stearsa.")});
+            EXPECT_EQ(messages.Texts(), QStringList{QStringLiteral("Din lotul <L1> au iesit deja 10: linia nu mai poate "
+                                                                   "fi stearsa.")});
         } else {
             target.Delete();
             EXPECT_EQ(messages.Count(), 0);
@@ -231,6 +231,36 @@ TEST(Receipts, DeletedLineOrDocumentTakesItsLotsUnlessOneWasDrawnOn)
         EXPECT_EQ(RawColumn(r.Dir(), "SELECT COUNT(*) FROM Doc_in"), (QVariantList{c.wholeDocument && c.drawn == 0 ? 0 : 1}));
         EXPECT_FALSE(r.binding->Pending());
     }
+}
+
+TEST(Receipts, RefusedDeletionSaysWhereTheLotWentOnOneLine)
+{
+    fw::TMessageRecorder messages;
+    TReceipts r;
+    r.NewHeader(1);
+    r.AddLine("_FRG", ".LAPTE", 100);
+    r.AddLine("_FRG", ".SARE", 100); // the same lot name on another article went nowhere
+    // Two consumption documents and a sale took from the lot; a sale of another
+    // warehouse's lot of the same name does not count.
+    auto docs = testsupport::OpenTable(r.Dir(), "Doc_out.DB");
+    docs->AppendRecord({1.0, QDate(2026, 3, 2), 3.0, "BMC"});
+    docs->AppendRecord({2.0, QDate(2026, 3, 3), 5001.0, "FAC"});
+    docs->AppendRecord({3.0, QDate(2026, 3, 4), 4.0, "BMC"});
+    auto items = testsupport::OpenTable(r.Dir(), "Item_out.DB");
+    const auto out = [&](double contor, const char* store, double quantity) {
+        items->AppendRecord({contor, 1.0, store, "01", ".LAPTE", quantity, 2.2, QVariant(), QVariant(), QVariant(),
+                             QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), "L1"});
+    };
+    out(1, "_FRG", 5);
+    out(2, "_FRG", 4);
+    out(3, "_FRG", 1);
+    out(2, "_MP", 7);
+    r.Draw(10);
+    r.lines.First();
+    EXPECT_THROW(r.lines.Delete(), fw::EAbort);
+    EXPECT_EQ(messages.Texts(), QStringList{QStringLiteral("Din lotul <L1> au iesit deja 10 (consum 6 pe BMC nr. 3, BMC "
+                                                           "nr. 4; vanzare 4 pe FAC nr. 5001): linia nu mai poate fi "
+                                                           "stearsa.")});
 }
 
 TEST(Receipts, IncompleteOrUnknownLineIsRefusedWithItsReason)

@@ -1,0 +1,303 @@
+#include "host/MasterData.h"
+
+#include "host/Schema.h"
+#include "platform/core/Exceptions.h"
+#include "platform/db/Database.h"
+#include "platform/db/Query.h"
+#include "platform/db/Table.h"
+#include "platform/schema/CompanyRules.h"
+#include "platform/ui/MessageDlg.h"
+
+
+namespace pelmaris {
+
+namespace {
+
+QStringList Split(const QString& fields) { return fields.split(QLatin1Char(';'), Qt::SkipEmptyParts); }
+
+QString KeyText(const QVariantList& key)
+{
+    QStringList parts;
+    for (const QVariant& v : key)
+        parts << v.toString();
+    return parts.join(QStringLiteral("  "));
+}
+
+QString PlacesText(const QStringList& places)
+{
+    QStringList in;
+    for (const QString& p : places)
+        in << QStringLiteral("in ") + p;
+    if (in.size() == 1)
+        return in.first();
+    const QString last = in.takeLast();
+    return in.join(QStringLiteral(", ")) + QStringLiteral(" si ") + last;
+}
+
+// Keys are texts, compared byte-wise as the engine compares them.
+bool SameKey(const QVariantList& a, const QVariantList& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (a.at(i).isNull() != b.at(i).isNull() || a.at(i).toString() != b.at(i).toString())
+            return false;
+    }
+    return true;
+}
+
+bool TableExists(const QString& database, const QString& name)
+{
+    fw::TTable table;
+    table.SetDatabaseName(database);
+    table.SetTableName(name);
+    return table.Exists();
+}
+
+bool Refers(const QString& database, const TReference& ref, const QStringList& keyFields, const QVariantList& key)
+{
+    const QStringList fields = Split(ref.Fields);
+    const QStringList standsFor = ref.KeyFields.isEmpty() ? keyFields : Split(ref.KeyFields);
+    QStringList conditions;
+    for (qsizetype i = 0; i < fields.size(); ++i)
+        conditions << QStringLiteral("%1 = :K%2").arg(fields.at(i)).arg(i);
+    fw::TQuery q;
+    q.SetDatabaseName(database);
+    q.SetSQL({QStringLiteral("SELECT 1 AS Found FROM \"%1\"").arg(ref.Table),
+              QStringLiteral("WHERE ") + conditions.join(QStringLiteral(" AND ")), QStringLiteral("LIMIT 1")});
+    for (qsizetype i = 0; i < fields.size(); ++i)
+        q.ParamByName(QStringLiteral("K%1").arg(i))->SetAsString(key.at(keyFields.indexOf(standsFor.at(i))).toString());
+    q.Open();
+    return !q.IsEmpty();
+}
+
+const QStringList kAccountFields = {
+    QStringLiteral("Cont_marfa"),  QStringLiteral("Cont_cheltuieli"), QStringLiteral("Cont_TVA_Intrari"),
+    QStringLiteral("Cont_TVA_Iesiri"), QStringLiteral("Cont_accize"), QStringLiteral("Cont_adaos"),
+    QStringLiteral("Cont_venituri")};
+
+[[noreturn]] void Warn(const QString& message)
+{
+    fw::MessageDlg(message, fw::TMsgDlgType::Warning);
+    fw::Abort();
+}
+
+} // namespace
+
+const TMasterTable& ClassesTable()
+{
+    static const TMasterTable t{QStringLiteral("Materiale.db"), QStringLiteral("Cod_material"),
+                                QStringLiteral("Clasa"), QStringLiteral("stearsa"), QStringLiteral("clasei"),
+                                {QStringLiteral("Cod_material"), QStringLiteral("Denumire")},
+                                QStringLiteral("Introduceti codul si denumirea clasei!"),
+                                {{QStringLiteral("Grup.DB"), QStringLiteral("Cod_material"), {}, QStringLiteral("grupe")}}};
+    return t;
+}
+
+const TMasterTable& GroupsTable()
+{
+    static const TMasterTable t{
+        QStringLiteral("Grup.DB"), QStringLiteral("Cod_grupa"), QStringLiteral("Grupa"), QStringLiteral("stearsa"),
+        QStringLiteral("grupei"), {QStringLiteral("Cod_grupa"), QStringLiteral("Denumire")},
+        QStringLiteral("Introduceti codul si denumirea grupei!"),
+        {{QStringLiteral("CATALOG.DB"), QStringLiteral("Grupa"), {}, QStringLiteral("catalogul de articole")},
+         {QStringLiteral("Stoc.DB"), QStringLiteral("Cod_grupa"), {}, QStringLiteral("stoc")}}};
+    return t;
+}
+
+const TMasterTable& ArticlesTable()
+{
+    static const TMasterTable t{
+        QStringLiteral("CATALOG.DB"), QStringLiteral("Grupa;Cod"), QStringLiteral("Articolul"), QStringLiteral("sters"),
+        QStringLiteral("articolului"), {QStringLiteral("Cod"), QStringLiteral("Denumire")},
+        QStringLiteral("Introduceti atît codul si denumirea!"),
+        {{QStringLiteral("Stoc.DB"), QStringLiteral("Cod_grupa;Cod_articol"), {}, QStringLiteral("stoc")},
+         // A recipe names its product by code alone, its materials by group and code.
+         {QStringLiteral("Reteta.DB"), QStringLiteral("Cod"), QStringLiteral("Cod"), QStringLiteral("retete")},
+         {QStringLiteral("Reteta.DB"), QStringLiteral("Cod_Grupa;Cod_MatPrim"), {}, QStringLiteral("retete")},
+         {QStringLiteral("Item_in.DB"), QStringLiteral("Cod_grupa;Cod_articol"), {},
+          QStringLiteral("documente de intrare")},
+         {QStringLiteral("Item_out.DB"), QStringLiteral("Cod_grupa;Cod_articol"), {},
+          QStringLiteral("documente de iesire")}}};
+    return t;
+}
+
+const TMasterTable& WarehousesTable()
+{
+    static const TMasterTable t{
+        QStringLiteral("Gest.db"), QStringLiteral("Cod"), QStringLiteral("Gestiunea"), QStringLiteral("stearsa"),
+        QStringLiteral("gestiunii"), {QStringLiteral("Cod"), QStringLiteral("Denumire")},
+        QStringLiteral("Introduceti codul si denumirea gestiunii!"),
+        {{QStringLiteral("Stoc.DB"), QStringLiteral("Cod_gestiune"), {}, QStringLiteral("stoc")},
+         {QStringLiteral("Item_in.DB"), QStringLiteral("Cod_gestiune"), {}, QStringLiteral("documente de intrare")},
+         {QStringLiteral("Item_out.DB"), QStringLiteral("Cod_gestiune"), {}, QStringLiteral("documente de iesire")}}};
+    return t;
+}
+
+const TMasterTable& SuppliersTable()
+{
+    static const TMasterTable t{
+        QStringLiteral("Furn.db"), QStringLiteral("Cod_furnizor"), QStringLiteral("Furnizorul"), QStringLiteral("sters"),
+        QStringLiteral("furnizorului"), {QStringLiteral("Cod_furnizor"), QStringLiteral("Nume_furnizor")},
+        QStringLiteral("Introduceti codul si numele furnizorului!"),
+        {{QStringLiteral("Doc_in.DB"), QStringLiteral("Furnizor"), {}, QStringLiteral("documente de intrare")}}};
+    return t;
+}
+
+const TMasterTable& CurrenciesTable()
+{
+    static const TMasterTable t{
+        QStringLiteral("VALUTA.DB"), QStringLiteral("Valuta"), QStringLiteral("Valuta"), QStringLiteral("stearsa"),
+        QStringLiteral("valutei"), {QStringLiteral("Valuta"), QStringLiteral("Denumire")},
+        QStringLiteral("Introduceti codul si denumirea valutei!"),
+        {{QStringLiteral("CATALOG.DB"), QStringLiteral("Moneda"), {}, QStringLiteral("catalogul de articole")},
+         {QStringLiteral("Item_in.DB"), QStringLiteral("Valuta"), {}, QStringLiteral("documente de intrare")}}};
+    return t;
+}
+
+QStringList PlacesUsing(const QString& database, const TMasterTable& table, const QVariantList& key)
+{
+    const QStringList keyFields = Split(table.Key);
+    QStringList places;
+    for (const TReference& ref : table.References) {
+        if (places.contains(ref.Place) || !TableExists(database, ref.Table))
+            continue;
+        if (Refers(database, ref, keyFields, key))
+            places << ref.Place;
+    }
+    return places;
+}
+
+QString DeleteRefusal(const TMasterTable& table, const QVariantList& key, const QStringList& places)
+{
+    return QStringLiteral("%1 <%2> nu poate fi %3: apare %4.")
+        .arg(table.Subject, KeyText(key), table.Deleted, PlacesText(places));
+}
+
+QString KeyChangeRefusal(const TMasterTable& table, const QVariantList& key, const QStringList& places)
+{
+    return QStringLiteral("Codul %1 <%2> nu poate fi schimbat: apare %3.")
+        .arg(table.OfSubject, KeyText(key), PlacesText(places));
+}
+
+void BindAccountChecks(fw::TTable* table, const QStringList& fields)
+{
+    for (const QString& name : fields) {
+        table->FieldByName(name)->OnValidate = [](fw::TField* field) {
+            if (!fw::IsValidAccountSymbol(field->AsString()))
+                Warn(QStringLiteral("Introduceti simbolul contului în format 999(9).99(9).99(9) !"));
+        };
+    }
+}
+
+void BindArticleChecks(fw::TTable* catalog)
+{
+    BindAccountChecks(catalog, kAccountFields);
+    catalog->FieldByName(QStringLiteral("Moneda"))->OnValidate = [catalog](fw::TField* field) {
+        // No currency at all is allowed: an article may be priced in none.
+        const QString code = field->AsString();
+        if (code.isEmpty())
+            return;
+        auto currencies = OpenTable(catalog->DatabaseName(), CurrenciesTable().Table, CurrenciesTable().Key);
+        if (!currencies->FindKey({code}))
+            Warn(QStringLiteral("<%1> nu exista în catalogul de valute!").arg(code));
+    };
+    catalog->OnNewRecord = [](fw::TDataSet* ds) {
+        const std::pair<const char*, QVariant> defaults[] = {
+            {"Cont_marfa", QStringLiteral("371")},       {"Cont_cheltuieli", QStringLiteral("607")},
+            {"Cont_TVA_Intrari", QStringLiteral("4426")}, {"Cont_TVA_Iesiri", QStringLiteral("4427")},
+            {"Coef_TVA", 19.0},                           {"Cont_venituri", QStringLiteral("707")},
+            {"Cont_adaos", QStringLiteral("378")},        {"Cont_accize", QStringLiteral("446")}};
+        for (const auto& [field, value] : defaults)
+            ds->FieldByName(QString::fromLatin1(field))->SetValue(value);
+    };
+}
+
+// --- Binding -----------------------------------------------------------------------------
+
+TMasterBinding::TMasterBinding(fw::TTable* table, const TMasterTable& rules, QObject* owner)
+    : QObject(owner), table_(table), rules_(rules), keyFields_(Split(rules.Key)),
+      transaction_(new TPendingTransaction(this))
+{
+    table_->BeforePost = [this](fw::TDataSet*) { BeforePost(); };
+    table_->BeforeDelete = [this](fw::TDataSet*) { BeforeDelete(); };
+    table_->AfterPost = [this](fw::TDataSet*) { transaction_->Commit(); };
+    table_->AfterDelete = [this](fw::TDataSet*) { transaction_->Commit(); };
+    table_->BeforeCancel = [this](fw::TDataSet*) { transaction_->Rollback(); };
+    table_->BeforeClose = [this](fw::TDataSet*) { transaction_->Rollback(); };
+}
+
+TMasterBinding::~TMasterBinding()
+{
+    transaction_->Rollback();
+    if (table_) {
+        table_->BeforePost = nullptr;
+        table_->BeforeDelete = nullptr;
+        table_->AfterPost = nullptr;
+        table_->AfterDelete = nullptr;
+        table_->BeforeCancel = nullptr;
+        table_->BeforeClose = nullptr;
+    }
+}
+
+QVariantList TMasterBinding::Key(bool old) const
+{
+    QVariantList key;
+    for (const QString& f : keyFields_) {
+        fw::TField* field = table_->FieldByName(f);
+        key << (old ? field->OldValue() : field->Value());
+    }
+    return key;
+}
+
+void TMasterBinding::Refuse(const QString& message)
+{
+    transaction_->Rollback();
+    Warn(message);
+}
+
+void TMasterBinding::BeforePost()
+{
+    for (const QString& f : rules_.Required) {
+        if (table_->FieldByName(f)->AsString().trimmed().isEmpty())
+            Refuse(rules_.RequiredMessage);
+    }
+    transaction_->Begin(table_->GetConnection());
+    try {
+        const QVariantList key = Key(false);
+        const bool inserting = table_->State() == fw::TDataSetState::Insert;
+        const QVariantList old = inserting ? QVariantList() : Key(true);
+        const bool keyChanged = !inserting && !SameKey(old, key);
+        if (keyChanged) {
+            const QStringList places = PlacesUsing(table_->DatabaseName(), rules_, old);
+            if (!places.isEmpty())
+                Refuse(KeyChangeRefusal(rules_, old, places));
+        }
+        if (inserting || keyChanged) {
+            auto others = OpenTable(table_->DatabaseName(), rules_.Table, rules_.Key);
+            if (others->FindKey(key))
+                Refuse(QStringLiteral("%1 cu codul <%2> exista deja!").arg(rules_.Subject, KeyText(key)));
+        }
+        if (CheckRow)
+            CheckRow(table_);
+    } catch (...) {
+        transaction_->Rollback();
+        throw;
+    }
+}
+
+void TMasterBinding::BeforeDelete()
+{
+    transaction_->Begin(table_->GetConnection());
+    try {
+        const QVariantList key = Key(false);
+        const QStringList places = PlacesUsing(table_->DatabaseName(), rules_, key);
+        if (!places.isEmpty())
+            Refuse(DeleteRefusal(rules_, key, places));
+    } catch (...) {
+        transaction_->Rollback();
+        throw;
+    }
+}
+
+} // namespace pelmaris

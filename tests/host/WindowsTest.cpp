@@ -1,0 +1,91 @@
+// The windows fit the screen: the main window within the available area, every child
+// window (the host's and the add-on's) cascaded inside the document area with its title
+// bar in sight. Run by ctest also on offscreen screens of 1366x768 and 1920x1080.
+#include "HostFixture.h"
+#include "host/Company.h"
+#include "host/DataForm.h"
+#include "host/DocInForm.h"
+#include "host/MainForm.h"
+#include "platform/ui/Form.h"
+#include "platform/ui/MessageDlg.h"
+
+#include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QScreen>
+#include <gtest/gtest.h>
+
+using namespace pelmaris;
+using hosttest::THost;
+
+TEST(Windows, MainWindowAndChildWindowsStayInsideTheScreen)
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    ASSERT_NE(screen, nullptr);
+    // The screen the ctest entry asked for, so that a configuration the platform ignored
+    // does not pass for a test on that screen.
+    if (const QByteArray wanted = qgetenv("PELMARIS_TEST_SCREEN"); !wanted.isEmpty()) {
+        ASSERT_EQ(QStringLiteral("%1x%2").arg(screen->size().width()).arg(screen->size().height()),
+                  QString::fromLatin1(wanted));
+    }
+
+    fw::TMessageRecorder messages;
+    THost host;
+    TMainForm* main = host->MainForm();
+    main->ShowOnScreen();
+    QApplication::processEvents();
+    const QRect available = screen->availableGeometry();
+    EXPECT_TRUE(available.contains(main->frameGeometry())) << main->frameGeometry().height();
+    EXPECT_TRUE(main->isMaximized());
+    ASSERT_TRUE(host->OpenCompany(host.NewDir(QStringLiteral("firma")), false));
+
+    QMdiArea* area = main->MdiArea();
+    const std::function<QWidget*()> opens[] = {
+        [&]() -> QWidget* { return host->ShowDocIn(); },   [&]() -> QWidget* { return host->ShowStock(); },
+        [&]() -> QWidget* { return host->ShowDocOut(); },  [&]() -> QWidget* { return host->ShowCatalog(); },
+        [&]() -> QWidget* { return host->ShowClasses(); }, [&]() -> QWidget* { return host->ShowSuppliers(); },
+        [&]() -> QWidget* {
+            // An add-on window far larger than any screen, shown without a size.
+            auto* form = new fw::TForm(main);
+            form->SetFormStyle(fw::TFormStyle::MDIChild);
+            form->SetCaption(QStringLiteral("Fereastra modulului"));
+            form->resize(3000, 2000);
+            form->Show();
+            return form;
+        },
+    };
+    QRect previous;
+    for (const auto& open : opens) {
+        auto* form = static_cast<fw::TForm*>(open());
+        ASSERT_NE(form, nullptr);
+        QApplication::processEvents();
+        const QRect frame = form->MDISubWindow()->geometry();
+        SCOPED_TRACE(form->MDISubWindow()->windowTitle().toStdString());
+        EXPECT_TRUE(area->viewport()->rect().contains(frame))
+            << frame.x() << "," << frame.y() << " " << frame.width() << "x" << frame.height();
+        // Cascaded: below and to the right of the window before, or back at the top.
+        if (!previous.isNull() && frame.topLeft() != QPoint(0, 0)) {
+            EXPECT_GT(frame.top(), previous.top());
+        }
+        previous = frame;
+    }
+    EXPECT_EQ(messages.Count(), 0) << messages.Texts().join(QLatin1Char('|')).toStdString();
+}
+
+TEST(Windows, CascadeStepsDownUntilTheRoomRunsOut)
+{
+    struct Case {
+        const char* what;
+        QRect previous;
+        QSize wanted;
+        QRect placed;
+    } cases[] = {
+        {"first window", {}, {500, 400}, {0, 0, 500, 400}},
+        {"next one", {0, 0, 500, 400}, {500, 400}, {30, 30, 500, 400}},
+        {"cut to the area", {100, 100, 500, 400}, {2000, 2000}, {130, 130, 870, 670}},
+        {"no room left", {700, 500, 300, 300}, {500, 400}, {0, 0, 500, 400}},
+        {"a small window fits further", {700, 500, 200, 200}, {200, 200}, {730, 530, 200, 200}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CascadedPlace({1000, 800}, c.previous, c.wanted, 30, {360, 240}), c.placed) << c.what;
+}
