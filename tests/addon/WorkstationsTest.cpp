@@ -48,7 +48,7 @@ TEST(Workstations, NeverOverdrawTheLotsTheyShare)
 
     // Two others generate the same requirement at the same moment.
     std::vector<std::unique_ptr<QProcess>> others;
-    for (const QString& name : {"b", "c"}) {
+    for (const char* name : {"b", "c"}) {
         others.push_back(std::make_unique<QProcess>());
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("CORVANEL_WORKSTATION", c.company.Dir() + "|" + c.company.Dir() + "/" + name);
