@@ -84,15 +84,6 @@ const QStringList& StockByWarehouseSql()
     return sql;
 }
 
-const QStringList& StockWithoutGroupByWarehouseSql()
-{
-    static const QStringList sql{QStringLiteral("SELECT Cod_gestiune, SUM(Cantitate) AS Cantitate"),
-                                 QStringLiteral("FROM \"Stoc.DB\""),
-                                 QStringLiteral("WHERE (Cod_grupa IS NULL) AND (Cod_articol = :Cod)"),
-                                 QStringLiteral("GROUP BY Cod_gestiune")};
-    return sql;
-}
-
 const QStringList& WarehouseListSql()
 {
     static const QStringList sql{QStringLiteral("SELECT DISTINCT Cod, Denumire"), QStringLiteral("FROM \"Gest.db\" "),

@@ -56,8 +56,6 @@ const QStringList& ExtragRetetaSql();
 // Stock of one material by warehouse (parameters Grupa and Cod, strings): the data module
 // applies the stock rule to the warehouses.
 const QStringList& StockByWarehouseSql();
-// The same for a material without group (parameter Cod): its lots are those without group.
-const QStringList& StockWithoutGroupByWarehouseSql();
 // Warehouse and supplier lists of the pickers.
 const QStringList& WarehouseListSql();
 const QStringList& SupplierListSql();

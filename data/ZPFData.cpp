@@ -258,19 +258,39 @@ void TZPFDataModule::TempTableBeforePost(TDataSet* dataSet)
         Refuse(QStringLiteral("Completati toate datele articolului!"));
 }
 
+namespace {
+
+// The stock query's condition for a group or code left empty. An empty text is stored as
+// no value, which "= :Grupa" never matches (the lots of a material without a group would
+// never count); such a value is asked for as none.
+QStringList StockSqlFor(const QString& group, const QString& code)
+{
+    QStringList sql = StockByWarehouseSql();
+    if (!group.isEmpty() && !code.isEmpty())
+        return sql;
+    for (QString& line : sql) {
+        if (line.startsWith(QLatin1String("WHERE")))
+            line = QStringLiteral("WHERE (%1) AND (%2)")
+                       .arg(group.isEmpty() ? QStringLiteral("Cod_grupa IS NULL") : QStringLiteral("Cod_grupa = :Grupa"),
+                            code.isEmpty() ? QStringLiteral("Cod_articol IS NULL") : QStringLiteral("Cod_articol = :Cod"));
+    }
+    return sql;
+}
+
+} // namespace
+
 double TZPFDataModule::StockOnHand(const QString& group, const QString& code)
 {
     // An indexed read of the material's lots, summed per warehouse; the stock rule then
     // decides which warehouses count.
-    // An empty group is stored as null, which no "=" matches: such a material has its
-    // own text.
-    const QStringList& sql = group.isEmpty() ? StockWithoutGroupByWarehouseSql() : StockByWarehouseSql();
+    StockQuery->Close();
+    const QStringList sql = StockSqlFor(group, code);
     if (StockQuery->SQL() != sql)
         StockQuery->SetSQL(sql);
-    StockQuery->Close();
-    if (!group.isEmpty())
-        StockQuery->ParamByName(QStringLiteral("Grupa"))->SetAsString(group);
-    StockQuery->ParamByName(QStringLiteral("Cod"))->SetAsString(code);
+    if (TParam* p = StockQuery->FindParam(QStringLiteral("Grupa")))
+        p->SetAsString(group);
+    if (TParam* p = StockQuery->FindParam(QStringLiteral("Cod")))
+        p->SetAsString(code);
     StockQuery->Open();
     double stock = 0.0;
     TField* warehouse = StockQuery->FieldByName(QStringLiteral("Cod_gestiune"));
