@@ -1,8 +1,669 @@
 #include "catalog/Catlook.h"
 
+#include "catalog/Askcoef.h"
+#include "catalog/Ixprice.h"
+#include "catalog/Streeming.h"
+#include "data/DbNames.h"
+#include "data/ZPFData.h"
+#include "platform/core/Exceptions.h"
+#include "platform/db/Table.h"
+#include "platform/schema/CompanyTables.h"
+#include "platform/ui/DBGridNormal.h"
+#include "platform/ui/Guard.h"
+#include "platform/ui/Keys.h"
+#include "platform/ui/Menus.h"
+#include "platform/ui/MessageDlg.h"
+#include "shell/DLLAddOn.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPointer>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QSignalBlocker>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <new>
+
 namespace corvanel {
 
-// Placeholder until the lookup window exists: nothing is ever chosen.
-bool ExecuteCatLookup(QWidget*, QString&, QString&) { return false; }
+using namespace fw;
+
+namespace {
+
+constexpr int kRefreshMilliseconds = 30 * 1000;
+
+const QString kCodGrupa = QStringLiteral("Cod_grupa");
+
+// The catalog fields the lookup works with, in its order.
+const QStringList& CatalogFields()
+{
+    static const QStringList fields{
+        QStringLiteral("Grupa"),           QStringLiteral("Cod"),           QStringLiteral("Denumire"),
+        QStringLiteral("Descriere"),       QStringLiteral("Unitate_masura"), QStringLiteral("Pret_vinzare"),
+        QStringLiteral("Moneda"),          QStringLiteral("Coef_TVA"),      QStringLiteral("Coef_accize"),
+        QStringLiteral("Cont_marfa"),      QStringLiteral("Cont_cheltuieli"), QStringLiteral("Cont_TVA_Intrari"),
+        QStringLiteral("Cont_TVA_Iesiri"), QStringLiteral("Cont_accize"),   QStringLiteral("Cont_adaos"),
+        QStringLiteral("Cont_venituri"),   QStringLiteral("Stock_minim")};
+    return fields;
+}
+
+// The seven accounts of an article with their labels.
+const std::vector<std::pair<QString, QString>>& AccountFields()
+{
+    static const std::vector<std::pair<QString, QString>> fields{
+        {QStringLiteral("Cont_marfa"), QStringLiteral("Cont marfa")},
+        {QStringLiteral("Cont_cheltuieli"), QStringLiteral("Cont cheltuieli")},
+        {QStringLiteral("Cont_TVA_Intrari"), QStringLiteral("Cont TVA intrari")},
+        {QStringLiteral("Cont_TVA_Iesiri"), QStringLiteral("Cont TVA iesiri")},
+        {QStringLiteral("Cont_accize"), QStringLiteral("Cont accize")},
+        {QStringLiteral("Cont_adaos"), QStringLiteral("Cont adaos")},
+        {QStringLiteral("Cont_venituri"), QStringLiteral("Cont venituri")}};
+    return fields;
+}
+
+// The orders of the article list, by the items of the display-order box.
+const QStringList& CatalogOrders()
+{
+    static const QStringList orders{QStringLiteral("Grupa;Cod"), QStringLiteral("Grupa;Denumire"),
+                                    QStringLiteral("Grupa;Descriere")};
+    return orders;
+}
+
+[[noreturn]] void Refuse(const QString& warning)
+{
+    MessageDlg(warning, TMsgDlgType::Warning, TMsgDlgButtons::OK);
+    Abort();
+}
+
+void ReportCatalogError(const EDatabaseError& error)
+{
+    MessageDlg(QStringLiteral("Eroare de acces la catalogul de articole!\r") + error.Message() + QStringLiteral(">"),
+               TMsgDlgType::Error, TMsgDlgButtons::OK);
+}
+
+bool IsBlank(const TField* field) { return field->IsNull() || field->AsString().isEmpty(); }
+
+TTable* NewTable(QObject* owner, const QString& name, const QString& file, const QStringList& fields)
+{
+    auto* table = new TTable(owner);
+    table->setObjectName(name);
+    table->SetSession(AddOnSession());
+    table->SetDatabaseName(TVELDA);
+    table->SetTableName(file);
+    DeclareFields(*table, CompanyTable(file), fields);
+    return table;
+}
+
+TDataSource* NewSource(QObject* owner, const QString& name, TDataSet* dataSet)
+{
+    auto* source = new TDataSource(owner);
+    source->setObjectName(name);
+    source->SetDataSet(dataSet);
+    return source;
+}
+
+TDBGridNormal* NewGrid(QWidget* owner, const QString& name, TDataSource* source)
+{
+    auto* grid = new TDBGridNormal(owner);
+    grid->setObjectName(name);
+    grid->SetDataSource(source);
+    grid->SetReadOnly(true);
+    // The current row of each level stays marked while another one has the focus, so the
+    // class, the group and the article being chosen are always in sight.
+    grid->SetOptions((DefaultGridOptions() & ~TDBGridOptions(TDBGridOption::Editing)) | TDBGridOption::RowSelect |
+                     TDBGridOption::AlwaysShowSelection);
+    return grid;
+}
+
+// Runs `action`, then `always`, also when the action fails; the action's error is then the
+// one that goes on.
+template <typename Action, typename Always>
+void RunThen(Action action, Always always)
+{
+    try {
+        action();
+    } catch (...) {
+        try {
+            always();
+        } catch (...) {
+        }
+        throw;
+    }
+    always();
+}
+
+// Runs `action` on a dataset with its controls quiet, enabling them again on every path.
+template <typename Action>
+void WithControlsDisabled(TDataSet* dataSet, Action action)
+{
+    dataSet->DisableControls();
+    RunThen(action, [dataSet] { dataSet->EnableControls(); });
+}
+
+} // namespace
+
+bool IsValidAccountSymbol(const QString& text)
+{
+    const QStringList pieces = text.split(QLatin1Char('.'));
+    const int dots = int(pieces.size()) - 1;
+    // With three dots or more the whole text counts as the synthetic part.
+    const QString synthetic = dots <= 2 ? pieces.at(0) : text;
+    const QString analytic1 = dots == 1 || dots == 2 ? pieces.at(1) : QString();
+    const QString analytic2 = dots == 2 ? pieces.at(2) : QString();
+    // The synthetic account (its first 3 characters) and its remainder together.
+    if (synthetic.size() > 10)
+        return false;
+    if (analytic1.size() > 20 || analytic2.size() > 20)
+        return false;
+    return dots <= 2;
+}
+
+// ---------------------------------------------------------------- creation
+
+TCatLookupForm::TCatLookupForm(QWidget* owner) : TForm(owner)
+{
+    setObjectName(QStringLiteral("CatLookupForm"));
+    SetCaption(QStringLiteral("Selectie de articole"));
+    SetPosition(TPosition::ScreenCenter);
+    BuildDataSets();
+    BuildControls();
+    FormCreate();
+}
+
+TCatLookupForm::~TCatLookupForm()
+{
+    // Details first: a master closing under an edited detail would post it, and a refused
+    // post cannot be reported from here. Whatever is still being edited is dropped.
+    for (TTable* table : {Catalog, Group, TMateriale, Val})
+        table->Close();
+}
+
+void TCatLookupForm::BuildDataSets()
+{
+    TMateriale = NewTable(this, QStringLiteral("TMateriale"), MaterialeDB,
+                          {QStringLiteral("Cod_material"), QStringLiteral("Denumire"), QStringLiteral("CONT_SINT")});
+    TMateriale->SetReadOnly(true);
+    MatSource = NewSource(this, QStringLiteral("MatSource"), TMateriale);
+
+    Group = NewTable(this, QStringLiteral("Group"), GrupDB,
+                     {QStringLiteral("Cod_material"), kCodGrupa, QStringLiteral("Denumire"), QStringLiteral("Cont_sint")});
+    Group->SetReadOnly(true);
+    Group->SetIndexFieldNames(QStringLiteral("Cod_material"));
+    Group->SetMasterSource(MatSource);
+    Group->SetMasterFields(QStringLiteral("Cod_material"));
+    GroupSource = NewSource(this, QStringLiteral("GroupSource"), Group);
+
+    Catalog = NewTable(this, QStringLiteral("Catalog"), CatalogDB, CatalogFields());
+    Catalog->SetIndexFieldNames(CatalogOrders().at(0));
+    Catalog->SetMasterSource(GroupSource);
+    Catalog->SetMasterFields(kCodGrupa);
+    Catalog->FieldByName(QStringLiteral("Grupa"))->SetVisible(false);
+    Catalog->FieldByName(QStringLiteral("Unitate_masura"))->SetDisplayLabel(QStringLiteral("U.M."));
+    TField* price = Catalog->FieldByName(QStringLiteral("Pret_vinzare"));
+    price->SetDisplayLabel(QStringLiteral("Pret vinzare"));
+    price->SetDisplayFormat(QStringLiteral("#,##0.00"));
+    TField* excise = Catalog->FieldByName(QStringLiteral("Coef_accize"));
+    excise->SetDisplayLabel(QStringLiteral("Coef. accize"));
+    excise->SetDisplayFormat(QStringLiteral("#.##%"));
+    excise->SetEditFormat(QStringLiteral("#.##"));
+    for (const auto& [name, label] : AccountFields()) {
+        TField* account = Catalog->FieldByName(name);
+        account->SetDisplayLabel(label);
+        account->OnValidate = [this](TField* f) { CatalogAccountValidate(f); };
+    }
+    Catalog->FieldByName(QStringLiteral("Moneda"))->OnValidate = [this](TField* f) { CatalogMonedaValidate(f); };
+    Catalog->OnNewRecord = [this](TDataSet*) { CatalogNewRecord(); };
+    Catalog->BeforePost = [this](TDataSet*) { CatalogBeforePost(); };
+    CatSource = NewSource(this, QStringLiteral("CatSource"), Catalog);
+
+    Val = NewTable(this, QStringLiteral("Val"), ValutaDB, {QStringLiteral("Valuta")});
+    Val->SetReadOnly(true);
+}
+
+void TCatLookupForm::BuildControls()
+{
+    // The highlight colour behind white captions.
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, pal.color(QPalette::Highlight));
+    pal.setColor(QPalette::WindowText, Qt::white);
+    setPalette(pal);
+    setAutoFillBackground(true);
+
+    MatGrid = NewGrid(this, QStringLiteral("MatGrid"), MatSource);
+    MatGrid->AddColumn(QStringLiteral("Cod_material"), QStringLiteral("Cod clasa"), 70);
+    MatGrid->AddColumn(QStringLiteral("Denumire"), QString(), 539);
+
+    Label1 = new QLabel(QStringLiteral("Or&dine de afisare:"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    IndexComboBox = new QComboBox(this);
+    IndexComboBox->setObjectName(QStringLiteral("IndexComboBox"));
+    IndexComboBox->addItems({QStringLiteral("dupa Cod"), QStringLiteral("dupa Denumire"), QStringLiteral("dupa Descriere")});
+    Label1->setBuddy(IndexComboBox);
+    Label2 = new QLabel(QStringLiteral("&Cauta:"), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    SearchEdit = new QLineEdit(this);
+    SearchEdit->setObjectName(QStringLiteral("SearchEdit"));
+    SearchEdit->setMaxLength(30);
+    Label2->setBuddy(SearchEdit);
+    ButtonOK = new QPushButton(QStringLiteral("OK"), this);
+    ButtonOK->setObjectName(QStringLiteral("ButtonOK"));
+    ButtonOK->setDefault(true);
+    ButtonCancel = new QPushButton(QStringLiteral("&Renunta"), this);
+    ButtonCancel->setObjectName(QStringLiteral("ButtonCancel"));
+    EditBtn = new QPushButton(QStringLiteral("&Editeaza"), this);
+    EditBtn->setObjectName(QStringLiteral("EditBtn"));
+    EditBtn->setCheckable(true);
+
+    GroupGrid = NewGrid(this, QStringLiteral("GroupGrid"), GroupSource);
+    GroupGrid->AddColumn(kCodGrupa, QStringLiteral("Cod grupa"), 70);
+    GroupGrid->AddColumn(QStringLiteral("Denumire"), QString(), 400);
+
+    CatGrid = NewGrid(this, QStringLiteral("CatGrid"), CatSource);
+    CatGrid->AddColumn(QStringLiteral("Cod"), QStringLiteral("Cod mat."), 70);
+    // Narrower texts than the group's, so that the unit, the expense account and the price
+    // are in sight without scrolling.
+    CatGrid->AddColumn(QStringLiteral("Denumire"), QString(), 300);
+    CatGrid->AddColumn(QStringLiteral("Descriere"), QString(), 200);
+    CatGrid->AddColumn(QStringLiteral("Unitate_masura"));
+    CatGrid->AddColumn(QStringLiteral("Cont_cheltuieli"), QString(), 92);
+    // The rest of what edit mode changes and checks, the sale price first, which indexing
+    // changes; all reachable by scrolling to the right.
+    for (const QString& name : CatalogFields().mid(5)) {
+        if (!CatGrid->ColumnByFieldName(name))
+            CatGrid->AddColumn(name);
+    }
+
+    MenuBar = new QMenuBar(this);
+    MenuBar->setObjectName(QStringLiteral("MenuBar"));
+    MainMenu1 = new TMainMenu(this);
+    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+    Document1 = MainMenu1->Add(QStringLiteral("Document1"), QStringLiteral("&Document"));
+    Document1->SetHint(QStringLiteral("Functii specifice pentru catalogul de articole"));
+    Indexeazapreturile1 = Document1->Add(QStringLiteral("Indexeazapreturile1"), QStringLiteral("Indexeaza &preturile"), 0,
+                                         [this](TMenuItem*) { Indexeazapreturile1Click(); });
+    Indexeazapreturile1->SetHint(
+        QStringLiteral("Indexeaza preturile pentru grupa de artcole curenta cu un coeficient dat."));
+    MergeMenu(MenuBar, MainMenu1);
+
+    auto* side = new QVBoxLayout;
+    side->addWidget(Label1);
+    side->addWidget(IndexComboBox);
+    side->addSpacing(6);
+    side->addWidget(Label2);
+    side->addWidget(SearchEdit);
+    side->addStretch(1);
+    side->addWidget(ButtonOK);
+    side->addWidget(ButtonCancel);
+    side->addWidget(EditBtn);
+    auto* top = new QHBoxLayout;
+    top->addWidget(MatGrid, 1);
+    top->addLayout(side);
+    auto* layout = new QVBoxLayout(this);
+    layout->setMenuBar(MenuBar);
+    layout->addLayout(top, 3);
+    layout->addWidget(GroupGrid, 3);
+    layout->addWidget(CatGrid, 5);
+
+    // The class grid is as wide as its columns; the side column takes what its texts need.
+    const int sideWidth = std::max({IndexComboBox->sizeHint().width(), EditBtn->sizeHint().width(),
+                                    SearchEdit->fontMetrics().horizontalAdvance(QLatin1Char('W')) * 10});
+    for (QWidget* w : {static_cast<QWidget*>(IndexComboBox), static_cast<QWidget*>(SearchEdit),
+                       static_cast<QWidget*>(ButtonOK), static_cast<QWidget*>(ButtonCancel),
+                       static_cast<QWidget*>(EditBtn)})
+        w->setMinimumWidth(sideWidth);
+
+    connect(IndexComboBox, &QComboBox::currentIndexChanged, this, GuardedSlot(this, [this] { IndexComboBoxChange(); }));
+    connect(SearchEdit, &QLineEdit::textChanged, this, GuardedSlot(this, [this] { SearchEditChange(); }));
+    connect(EditBtn, &QPushButton::clicked, this, GuardedSlot(this, [this] { EditBtnClick(); }));
+    SetButtonModalResult(ButtonOK, TModalResult::OK);
+    SetButtonModalResult(ButtonCancel, TModalResult::Cancel);
+    CatGrid->OnKeyDown = [this](TDBGridNormal*, int& key, Qt::KeyboardModifiers) { CatGridKeyDown(key); };
+    CatGrid->OnDblClick = [this](TDBGridNormal*) { CatGridDblClick(); };
+    GroupGrid->OnKeyDown = [this](TDBGridNormal*, int& key, Qt::KeyboardModifiers) { GroupGridKeyDown(key); };
+    GroupGrid->OnDblClick = [this](TDBGridNormal*) { GroupGridDblClick(); };
+    OnCloseQuery = [this](TForm*, bool& canClose) { FormCloseQuery(canClose); };
+    OnClose = [this](TForm*, TCloseAction& action) { FormClose(action); };
+
+    RefreshTimer = new QTimer(this);
+    RefreshTimer->setObjectName(QStringLiteral("RefreshTimer"));
+    RefreshTimer->setInterval(kRefreshMilliseconds);
+    connect(RefreshTimer, &QTimer::timeout, this, GuardedSlot(this, [this] { AutoRefresh(); }));
+
+    // Only the form's own background and captions are in the highlight colour; the
+    // controls keep the usual one behind their headers and menus.
+    const QPalette usual = QApplication::palette();
+    for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (qobject_cast<QLabel*>(control))
+            continue;
+        QPalette own = control->palette();
+        own.setColor(QPalette::Window, usual.color(QPalette::Window));
+        own.setColor(QPalette::WindowText, usual.color(QPalette::WindowText));
+        control->setPalette(own);
+    }
+    resize(QSize(850, 587).expandedTo(minimumSizeHint()));
+    CatGrid->setFocus();
+}
+
+void TCatLookupForm::FormCreate()
+{
+    // Without a layout file the lookup still works; only the layouts are not kept.
+    try {
+        layoutFile_ = std::make_unique<TCustomFileStraam>(CatLookLayoutFile);
+    } catch (const EInOutError&) {
+        layoutFile_.reset();
+    }
+    try {
+        TMateriale->Open();
+        Group->Open();
+        Catalog->Open();
+        Val->Open();
+    } catch (const EDatabaseError& error) {
+        ReportCatalogError(error);
+        Abort();
+    }
+    SetEditMode(false);
+    IndexComboBox->setCurrentIndex(0);
+    if (Group->IsEmpty()) {
+        SetEditMode(true);
+        MessageDlg(QStringLiteral("Adaugati articole în catalog!"), TMsgDlgType::Warning, TMsgDlgButtons::OK);
+    }
+    RefreshTimer->start();
+}
+
+// ---------------------------------------------------------------- positioning
+
+void TCatLookupForm::ShowGroup(const QString& group)
+{
+    if (group.isEmpty())
+        return;
+    // Groups are listed per class: the group's own row names its class.
+    TTable groups;
+    groups.SetSession(AddOnSession());
+    groups.SetDatabaseName(TVELDA);
+    groups.SetTableName(GrupDB);
+    groups.SetReadOnly(true);
+    DeclareFields(groups, CompanyTable(GrupDB), {kCodGrupa, QStringLiteral("Cod_material")});
+    groups.SetIndexFieldNames(kCodGrupa);
+    groups.Open();
+    if (!groups.FindKey({group}))
+        return;
+    if (!TMateriale->Locate(QStringLiteral("Cod_material"), {groups.FieldByName(QStringLiteral("Cod_material"))->Value()}))
+        return;
+    Group->Locate(kCodGrupa, {group});
+}
+
+void TCatLookupForm::ShowArticle(const QString& article)
+{
+    Catalog->SetIndexFieldNames(CatalogOrders().at(0));
+    Catalog->FindKey({Group->FieldByName(kCodGrupa)->Value(), article});
+}
+
+bool ExecuteCatLookup(QWidget* owner, QString& group, QString& article)
+{
+    QPointer<TCatLookupForm> form;
+    const auto release = qScopeGuard([&form] { delete form.data(); });
+    try {
+        form = new TCatLookupForm(owner);
+        form->ShowGroup(group);
+        form->ShowArticle(article);
+    } catch (const EAbort&) {
+        return false;
+    } catch (const EDatabaseError& error) {
+        ReportCatalogError(error);
+        return false;
+    }
+    form->SetPosition(TPosition::ScreenCenter);
+    {
+        const QSignalBlocker quiet(form->IndexComboBox);
+        form->IndexComboBox->setCurrentIndex(0);
+    }
+    if (form->ShowModal() == TModalResult::Cancel || !form)
+        return false;
+    group = form->Group->FieldByName(kCodGrupa)->AsString();
+    article = form->Catalog->FieldByName(QStringLiteral("Cod"))->AsString();
+    return true;
+}
+
+// ---------------------------------------------------------------- order and search
+
+void TCatLookupForm::IndexComboBoxChange()
+{
+    const int item = IndexComboBox->currentIndex();
+    if (item < 0 || item >= CatalogOrders().size())
+        return;
+    try {
+        Catalog->SetIndexFieldNames(CatalogOrders().at(item));
+    } catch (...) {
+        // The article being edited could not be saved: the box shows the order in force.
+        const QSignalBlocker quiet(IndexComboBox);
+        IndexComboBox->setCurrentIndex(int(CatalogOrders().indexOf(Catalog->IndexFieldNames())));
+        throw;
+    }
+    // The articles stay those of the current group in the new order.
+    Catalog->SetMasterSource(GroupSource);
+    Catalog->SetMasterFields(kCodGrupa);
+}
+
+void TCatLookupForm::SearchEditChange()
+{
+    const QString text = SearchEdit->text();
+    if (text.isEmpty())
+        return;
+    Catalog->FindNearest({Group->FieldByName(kCodGrupa)->Value(), text});
+}
+
+// ---------------------------------------------------------------- edit mode
+
+bool TCatLookupForm::EditMode() const { return CatGrid->Options().testFlag(TDBGridOption::Editing); }
+
+void TCatLookupForm::SetEditMode(bool on)
+{
+    TDBGridOptions options = CatGrid->Options();
+    options.setFlag(TDBGridOption::Editing, on);
+    options.setFlag(TDBGridOption::AlwaysShowEditor, on);
+    options.setFlag(TDBGridOption::RowSelect, !on);
+    CatGrid->SetOptions(options);
+    CatGrid->SetReadOnly(!on);
+    GroupGrid->SetReadOnly(!on);
+    ButtonOK->setEnabled(!on);
+    EditBtn->setChecked(on);
+    // Prices are changed only by a user who chose to edit the catalog.
+    Document1->SetVisible(on);
+    Indexeazapreturile1->SetVisible(on);
+    MenuBar->setVisible(on);
+    CatGrid->setFocus();
+}
+
+void TCatLookupForm::EditBtnClick()
+{
+    if (!EditMode()) {
+        SetEditMode(true);
+        return;
+    }
+    // A refused save keeps edit mode on and the user on the row.
+    try {
+        for (TTable* table : {Catalog, Group}) {
+            if (table->Active())
+                table->CheckBrowseMode();
+        }
+    } catch (...) {
+        EditBtn->setChecked(true);
+        throw;
+    }
+    SetEditMode(false);
+}
+
+// ---------------------------------------------------------------- rules on articles
+
+void TCatLookupForm::CatalogNewRecord()
+{
+    // The usual accounts and VAT of an article; fixed, not read from any settings.
+    const std::pair<const char*, QVariant> defaults[] = {
+        {"Cont_marfa", QStringLiteral("371")},      {"Cont_cheltuieli", QStringLiteral("607")},
+        {"Cont_TVA_Intrari", QStringLiteral("4426")}, {"Cont_TVA_Iesiri", QStringLiteral("4427")},
+        {"Coef_TVA", 19.0},                          {"Cont_venituri", QStringLiteral("707")},
+        {"Cont_adaos", QStringLiteral("378")},       {"Cont_accize", QStringLiteral("446")}};
+    for (const auto& [name, value] : defaults)
+        Catalog->FieldByName(QString::fromLatin1(name))->SetValue(value);
+    // Typing starts with the code.
+    CatGrid->SetSelectedField(Catalog->FieldByName(QStringLiteral("Cod")));
+}
+
+void TCatLookupForm::CatalogBeforePost()
+{
+    if (IsBlank(Catalog->FieldByName(QStringLiteral("Cod"))) || IsBlank(Catalog->FieldByName(QStringLiteral("Denumire"))))
+        Refuse(QStringLiteral("Introduceti atît codul si denumirea!"));
+}
+
+void TCatLookupForm::CatalogAccountValidate(TField* sender)
+{
+    if (!IsValidAccountSymbol(sender->AsString()))
+        Refuse(QStringLiteral("Introduceti simbolul contului în format 999(9).99(9).99(9) !"));
+}
+
+void TCatLookupForm::CatalogMonedaValidate(TField* sender)
+{
+    const QString code = sender->AsString();
+    if (!Val->FindKey({code}))
+        Refuse(QStringLiteral("<") + code + QStringLiteral("> nu exista în catalogul de valute!"));
+}
+
+// ---------------------------------------------------------------- grids
+
+void TCatLookupForm::CatGridKeyDown(int& key)
+{
+    if (key != vk::Space || EditMode())
+        return;
+    key = 0;
+    // Space marks and moves on, as Shift+Down does in a grid that marks rows.
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::ShiftModifier);
+    QCoreApplication::sendEvent(CatGrid, &down);
+}
+
+void TCatLookupForm::CatGridDblClick() { SetModalResult(TModalResult::OK); }
+
+void TCatLookupForm::GroupGridKeyDown(int& key)
+{
+    if (key != vk::Space || EditMode())
+        return;
+    key = 0;
+    GroupGridDblClick();
+}
+
+void TCatLookupForm::GroupGridDblClick()
+{
+    if (EditMode())
+        return;
+    WithControlsDisabled(Catalog, [this] {
+        try {
+            THourGlass wait(Screen);
+            Catalog->First();
+            while (!Catalog->Eof()) {
+                const TBookmark row = Catalog->GetBookmark();
+                CatGrid->SelectRow(row, !CatGrid->IsRowSelected(row));
+                Catalog->Next();
+            }
+        } catch (const std::bad_alloc&) {
+            MessageDlg(QStringLiteral("Memorie insuficienta! Selectati mai putine articole!"), TMsgDlgType::Warning,
+                       TMsgDlgButtons::OK);
+        }
+        Catalog->First();
+    });
+}
+
+// ---------------------------------------------------------------- price indexing
+
+void TCatLookupForm::Indexeazapreturile1Click()
+{
+    // An article being edited is saved first: the new prices must not be overwritten by it.
+    Catalog->CheckBrowseMode();
+    if (Group->IsEmpty() || Catalog->IsEmpty()) {
+        SystemBeep(TBeep::Error);
+        return;
+    }
+    double percentage = 0;
+    if (!AskCoefficient(this, Group->FieldByName(QStringLiteral("Denumire"))->AsString(), percentage))
+        return;
+    repaint();
+    if (percentage < -100) {
+        MessageDlg(QStringLiteral("Coeficientul nu poate fi mai mic de -100% !"), TMsgDlgType::Warning, TMsgDlgButtons::OK);
+        return;
+    }
+    const QString group = Group->FieldByName(kCodGrupa)->AsString();
+    // The grid shows the new prices at once; after a failure it shows what is stored.
+    WithControlsDisabled(Catalog, [&] {
+        RunThen([&] { IndexGroupPrices(this, group, percentage / 100 + 1); }, [this] { Catalog->Refresh(); });
+    });
+}
+
+// ---------------------------------------------------------------- refresh
+
+void TCatLookupForm::RefreshTables()
+{
+    for (TTable* table : {Group, Catalog, Val}) {
+        if (table->Active() && table->State() == TDataSetState::Browse)
+            WithControlsDisabled(table, [table] { table->Refresh(); });
+    }
+}
+
+void TCatLookupForm::AutoRefresh()
+{
+    try {
+        RefreshTables();
+        refreshFailed_ = false;
+    } catch (const EDatabaseError& error) {
+        if (refreshFailed_)
+            return;
+        refreshFailed_ = true;
+        ReportCatalogError(error);
+    }
+}
+
+void TCatLookupForm::changeEvent(QEvent* event)
+{
+    TForm::changeEvent(event);
+    if (event->type() != QEvent::ActivationChange)
+        return;
+    if (!isActiveWindow()) {
+        deactivated_ = true;
+        return;
+    }
+    if (!deactivated_)
+        return;
+    deactivated_ = false;
+    Guarded(this, [this] { AutoRefresh(); });
+}
+
+// ---------------------------------------------------------------- closing
+
+void TCatLookupForm::FormCloseQuery(bool& canClose)
+{
+    // What the user typed into an article is saved, not lost with the window; a refused
+    // save keeps the window open on the row.
+    if (Catalog->Active())
+        Catalog->CheckBrowseMode();
+    canClose = true;
+}
+
+void TCatLookupForm::FormClose(TCloseAction& action)
+{
+    RefreshTimer->stop();
+    if (layoutFile_) {
+        try {
+            layoutFile_->Rewrite(GridLayouts({GroupGrid, CatGrid}));
+        } catch (const Exception&) {
+            // The layouts are a convenience: the window closes all the same.
+        }
+        layoutFile_.reset();
+    }
+    action = TCloseAction::Hide;
+}
 
 } // namespace corvanel

@@ -5,8 +5,9 @@
 #include "platform/core/Formats.h"
 #include "platform/schema/CompanyTables.h"
 #include "platform/ui/MessageDlg.h"
-#include "recipes/ZPFRetet.h"
 #include "shell/ZPFIndic.h"
+
+#include <QPointer>
 
 namespace corvanel {
 
@@ -18,6 +19,10 @@ bool CatalogSearchActive = false;
 QString CatalogSearchText;
 
 namespace {
+
+// Where the search text is shown, while a recipe editor is open.
+QPointer<QObject> searchView;
+std::function<void()> showSearch;
 
 // Declares a table's fields from the company tables' description: the named ones, or all.
 void Declare(TDataSet* dataSet, const QString& table, const QStringList& names = {})
@@ -42,6 +47,27 @@ bool StockLotCounts(const QString& warehouse, const QString& article)
 {
     return (StartsWithPrefix(warehouse, IndGest) && StartsWithPrefix(article, IndCod))
            || StartsWithPrefix(article, IndSemi);
+}
+
+void SetCatalogSearchView(QObject* view, std::function<void()> show)
+{
+    searchView = view;
+    showSearch = std::move(show);
+}
+
+void RemoveCatalogSearchView(QObject* view)
+{
+    if (searchView != view)
+        return;
+    searchView = nullptr;
+    showSearch = nullptr;
+}
+
+void ClearCatalogSearch()
+{
+    CatalogSearchText.clear();
+    if (searchView && showSearch)
+        showSearch();
 }
 
 TSession* AddOnSession() { return ZPFDataModule ? ZPFDataModule->Session : TSession::Default(); }

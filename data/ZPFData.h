@@ -90,6 +90,14 @@ extern bool NegativeStockShown;   // a negative stock figure was painted since t
 extern bool CatalogSearchActive;  // the recipe editor's search is moving the product list
 extern QString CatalogSearchText; // the recipe editor's typed search text
 
+// Empties the search text and shows the empty text where the recipe editor shows it.
+void ClearCatalogSearch();
+// The recipe editor tells the module how its label follows the search text, since the
+// module must not know the window. Removing names the view, so that an editor going away
+// cannot take the place of the one opened after it.
+void SetCatalogSearchView(QObject* view, std::function<void()> show);
+void RemoveCatalogSearchView(QObject* view);
+
 // The product rule: products are the articles that are not raw materials.
 bool IsProduct(const QString& code);
 // The material rule: raw materials and semi-finished products.

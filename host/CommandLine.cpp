@@ -7,7 +7,7 @@
 namespace pelmaris {
 
 TCommandLine::TCommandLine()
-    : Demo(QStringLiteral("demo"), QStringLiteral("Creeaza din nou firma demonstrativa si o deschide.")),
+    : Demo(QStringLiteral("demo"), QStringLiteral("Creeaza din nou firma demonstrativa si o deschide (daca alt program o are deschisa, o deschide asa cum este).")),
       QuitAfter(QStringLiteral("quit-after"), QStringLiteral("Inchide programul dupa <ms> milisecunde."),
                 QStringLiteral("ms")),
       Screenshot(QStringLiteral("screenshot"),

@@ -1,7 +1,9 @@
 #include "host/Company.h"
 
+#include "platform/config/FileLock.h"
 #include "platform/config/IniFile.h"
 #include "platform/core/Exceptions.h"
+#include "platform/db/Connection.h"
 #include "platform/db/Database.h"
 
 #include <QDir>
@@ -23,6 +25,47 @@ QString PrivateDir() { return QDir(PelmarisDataDir()).filePath(QStringLiteral("p
 bool IsCompanyDirectory(const QString& directory)
 {
     return QFileInfo(QDir(directory).filePath(fw::DatabaseFileName())).isFile();
+}
+
+QString CompanyBeingRemadeText(const QString& directory)
+{
+    return QStringLiteral("Firma din directorul <%1> este creata din nou de alt program.\rIncercati peste cateva momente.")
+        .arg(QDir::toNativeSeparators(directory));
+}
+
+namespace {
+
+// Remaking the demo takes a few seconds; a wait longer than this means something hangs.
+constexpr int RemakeWaitMs = 30000;
+
+QString LockFileOf(const QString& directory) { return QDir(directory).filePath(CompanyLockFile); }
+
+} // namespace
+
+std::unique_ptr<fw::TFileLock> HoldCompany(const QString& directory)
+{
+    std::unique_ptr<fw::TFileLock> hold;
+    try {
+        hold = fw::TFileLock::Acquire(LockFileOf(directory), fw::TFileLock::TKind::Shared, RemakeWaitMs);
+    } catch (const fw::EInOutError&) {
+        return nullptr;
+    }
+    if (!hold)
+        throw fw::EInOutError(CompanyBeingRemadeText(directory));
+    return hold;
+}
+
+std::unique_ptr<fw::TFileLock> TakeCompanyForRemaking(const QString& directory)
+{
+    return fw::TFileLock::Acquire(LockFileOf(directory), fw::TFileLock::TKind::Exclusive, 0);
+}
+
+std::shared_ptr<fw::Connection> OpenCompanyDatabase(const QString& directory, bool create)
+{
+    QStringList names;
+    for (const TTableLayout& table : HostTables())
+        names << table.Name;
+    return fw::Connection::Open(directory, create ? fw::TOpenMode::CreateMissing : fw::TOpenMode::Existing, names);
 }
 
 namespace {
@@ -77,7 +120,9 @@ QString EnsureHostIni(const QString& iniFile)
     const QString section = QStringLiteral("Initial");
     const QString key = QStringLiteral("NetControlDir");
     fw::TIniFile ini(iniFile);
-    if (!ini.ValueExists(section, key)) {
+    // Only a missing file is made. A file that is there belongs to whoever set it up:
+    // a key it lacks reads as its default, and nothing in it is changed at start-up.
+    if (!QFileInfo::exists(iniFile)) {
         try {
             ini.WriteString(section, key, QString());
         } catch (const fw::EInOutError&) {

@@ -4,9 +4,21 @@
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <vector>
 
+namespace fw {
+class Connection;
+class TFileLock;
+} // namespace fw
+
 namespace pelmaris {
+
+// What the host tells the user about company directories.
+QString CompanyBeingRemadeText(const QString& directory);
+inline const QString DemoInUseText =
+    QStringLiteral("Firma demonstrativa este deschisa si in alt program: s-a deschis asa cum este, fara a fi creata din nou.");
+inline const QString ReadOnlyCompanyText = QStringLiteral("doar citire");
 
 // Database names the host defines for both modules.
 inline const QString AliasTVELDA = QStringLiteral("TVELDA");
@@ -19,8 +31,28 @@ QString DemoCompanyDir();
 // The current user's private working directory (alias KRB_PRIV).
 QString PrivateDir();
 
-// Whether a directory already holds a company database.
+// Whether a directory already holds a company database file (what the file holds is
+// checked when it is opened).
 bool IsCompanyDirectory(const QString& directory);
+
+// The company lock: a file in the company directory that every host holding the company
+// open has a shared lock on, so that several users may work on one company at once while
+// nobody can wipe it under them. Whoever wants to wipe and remake a company (the demo)
+// needs the lock alone.
+inline const QString CompanyLockFile = QStringLiteral("pelmaris.lck");
+// The shared hold of a host that opens the company; waits while someone is remaking it
+// (EInOutError with CompanyBeingRemadeText when that lasts too long). Null where the
+// lock file can neither be opened nor made (a company the user may only read, which
+// this user cannot wipe either).
+std::unique_ptr<fw::TFileLock> HoldCompany(const QString& directory);
+// The lock alone, for wiping the company; null while anybody (this program included)
+// has it open. EInOutError when the lock file cannot be made.
+std::unique_ptr<fw::TFileLock> TakeCompanyForRemaking(const QString& directory);
+
+// The company database of a directory as the host opens it: made when `create` and
+// missing; refused untouched (EDatabaseError naming the file) when it holds none of the
+// host's tables; read-only when the user may not write it.
+std::shared_ptr<fw::Connection> OpenCompanyDatabase(const QString& directory, bool create);
 
 // Makes a directory a usable company: every host table that is missing is created (a
 // new users table gets the administrator, a new currency table the local currency),
@@ -36,8 +68,9 @@ void SetCompanyAliases(const QString& directory);
 // The company's name from its firm data; empty when there is none.
 QString CompanyName(const QString& directory);
 
-// The host's own settings file (next to the program): makes sure it exists with the key
-// "NetControlDir" of section "Initial" and returns that key's value.
+// The host's own settings file (next to the program): made with an empty key
+// "NetControlDir" of section "Initial" when it is missing, never written otherwise.
+// Returns that key's value.
 QString EnsureHostIni(const QString& iniFile);
 
 } // namespace pelmaris

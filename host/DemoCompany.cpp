@@ -1,6 +1,8 @@
 #include "host/DemoCompany.h"
 
+#include "host/Company.h"
 #include "host/ReceiptLedger.h"
+#include "platform/config/FileLock.h"
 #include "platform/config/IniFile.h"
 #include "platform/config/Paths.h"
 #include "platform/core/Exceptions.h"
@@ -8,6 +10,8 @@
 #include "platform/db/Table.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 #include <cmath>
 #include <functional>
@@ -392,13 +396,24 @@ void TBuilder::Counters()
 
 } // namespace
 
-void CreateDemoCompany(const QString& directory, const QDate& today)
+bool CreateDemoCompany(const QString& directory, const QDate& today)
 {
-    QDir dir(directory);
-    if (dir.exists() && !dir.removeRecursively())
-        throw fw::EInOutError(QStringLiteral("Nu pot sterge directorul %1").arg(QDir::toNativeSeparators(directory)));
     if (!QDir().mkpath(directory))
         throw fw::EInOutError(QStringLiteral("Nu pot crea directorul %1").arg(QDir::toNativeSeparators(directory)));
+    const auto alone = TakeCompanyForRemaking(directory);
+    if (!alone)
+        return false;
+    // Everything but the lock itself: a new lock file would let a host in while this
+    // one still holds the old.
+    QDir dir(directory);
+    for (const QFileInfo& entry : dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+        if (entry.fileName() == CompanyLockFile)
+            continue;
+        const bool removed = entry.isDir() && !entry.isSymLink() ? QDir(entry.filePath()).removeRecursively()
+                                                                   : QFile::remove(entry.filePath());
+        if (!removed)
+            throw fw::EInOutError(QStringLiteral("Nu pot sterge directorul %1").arg(QDir::toNativeSeparators(directory)));
+    }
 
     CreateMissingTables(directory, HostTables());
     CreateMissingTables(directory, {fw::RecipeTable()});
@@ -418,6 +433,7 @@ void CreateDemoCompany(const QString& directory, const QDate& today)
     settings.WriteString(QStringLiteral("Productie"), QStringLiteral("IndGest"), QStringLiteral("_"));
     settings.WriteString(QStringLiteral("Productie"), QStringLiteral("IndCod"), QStringLiteral("."));
     settings.WriteString(QStringLiteral("Productie"), QStringLiteral("IndSemi"), QStringLiteral(";"));
+    return true;
 }
 
 } // namespace pelmaris

@@ -16,7 +16,8 @@ namespace pelmaris {
 // requirement of that receipt shows a shortage.
 //
 // Whatever the directory held is wiped first; it is created when missing. The tables
-// are written in one transaction.
-void CreateDemoCompany(const QString& directory, const QDate& today = QDate::currentDate());
+// are written in one transaction. A company in use is never wiped: false, and nothing
+// touched, while anybody (this program included) has the directory open as a company.
+bool CreateDemoCompany(const QString& directory, const QDate& today = QDate::currentDate());
 
 } // namespace pelmaris

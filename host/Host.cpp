@@ -7,15 +7,20 @@
 #include "host/DocInForm.h"
 #include "host/MainForm.h"
 #include "host/MasterForms.h"
+#include "platform/config/FileLock.h"
 #include "platform/config/Paths.h"
 #include "platform/config/SettingsStore.h"
 #include "platform/core/Exceptions.h"
+#include "platform/db/Connection.h"
 #include "platform/db/Database.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/DBGridNormal.h"
+#include "platform/ui/DBNavigator.h"
 #include "platform/ui/MessageDlg.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenuBar>
@@ -107,6 +112,8 @@ void TPelmarisHost::Shutdown()
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     addOn_.Unload();
+    companyDb_.reset();
+    companyHold_.reset();
 }
 
 void TPelmarisHost::ReportError(const std::exception& error)
@@ -139,25 +146,42 @@ bool TPelmarisHost::OpenCompany(const QString& directory, bool confirmNew)
     damageShown_ = false;
     lastDamageMessage_.invalidate();
     openingDir_ = dir;
+    // A directory that turns out to hold no company keeps no lock file of ours.
+    const QString lockFile = QDir(dir).filePath(CompanyLockFile);
+    const bool lockFileWasThere = QFileInfo::exists(lockFile);
+    const auto refuse = [&](const QString& message, bool show = true) {
+        if (!lockFileWasThere)
+            QFile::remove(lockFile);
+        if (show)
+            fw::MessageDlg(message, fw::TMsgDlgType::Error);
+        return false;
+    };
+    std::unique_ptr<fw::TFileLock> hold;
+    std::shared_ptr<fw::Connection> db;
     try {
         fw::THourGlass wait(screen_.get());
-        PrepareCompanyDatabase(dir, addOnTables_);
+        // Held before anything is read, so that nobody remakes the company meanwhile.
+        hold = HoldCompany(dir);
+        db = OpenCompanyDatabase(dir, !IsCompanyDirectory(dir));
+        if (!db->ReadOnly())
+            PrepareCompanyDatabase(dir, addOnTables_);
         SetCompanyAliases(dir);
         openingDir_.clear();
     } catch (const fw::EDatabaseError& e) {
+        openingDir_.clear();
         if (damagePending_) {
             ReportDamage();
-        } else {
-            fw::MessageDlg(DatabaseErrorText(e.Message()), fw::TMsgDlgType::Error);
+            return refuse(QString(), false);
         }
-        openingDir_.clear();
-        return false;
+        return refuse(DatabaseErrorText(e.Message()));
     } catch (const fw::EInOutError& e) {
         openingDir_.clear();
-        fw::MessageDlg(e.Message(), fw::TMsgDlgType::Error);
-        return false;
+        return refuse(e.Message());
     }
+    companyDb_ = std::move(db);
+    companyHold_ = std::move(hold);
     companyDir_ = dir;
+    companyReadOnly_ = companyDb_->ReadOnly();
     try {
         if (!damagePending_)
             fw::TSettingsStore().WriteString(fw::TSettingsStore::LastDatabaseDir, dir);
@@ -168,21 +192,20 @@ bool TPelmarisHost::OpenCompany(const QString& directory, bool confirmNew)
     }
     if (addOn_.Loaded())
         addOn_.ChangeDB(dir);
-    mainForm_->SetCompany(CompanyName(dir), dir);
+    mainForm_->SetCompany(CompanyName(dir), dir, companyReadOnly_ ? ReadOnlyCompanyText : QString());
     return true;
 }
 
 bool TPelmarisHost::OpenDemoCompany(bool recreate)
 {
     const QString dir = DemoCompanyDir();
-    // A company in use is never wiped under its open database.
-    const bool inUse = QDir::cleanPath(dir) == companyDir_;
-    if ((recreate && !inUse) || !IsCompanyDirectory(dir)) {
+    if (recreate || !IsCompanyDirectory(dir)) {
         if (!mainForm_->CloseChildWindows())
             return false;
         try {
             fw::THourGlass wait(screen_.get());
-            CreateDemoCompany(dir);
+            if (!CreateDemoCompany(dir))
+                mainForm_->ShowHint(DemoInUseText);
         } catch (const std::exception& e) {
             fw::MessageDlg(QStringLiteral("Firma demonstrativa nu a putut fi creata:\r%1").arg(fw::ExceptionMessage(e)),
                            fw::TMsgDlgType::Error);
@@ -259,6 +282,17 @@ Form* TPelmarisHost::ShowSingle(QPointer<TDataForm>& slot)
     auto form = std::make_unique<Form>(mainForm_.get());
     if (!form->OpenData())
         return nullptr;
+    if (companyReadOnly_) {
+        // Nothing can be saved: the windows offer no change to begin with.
+        for (fw::TDBGridNormal* grid : form->Grids())
+            grid->SetReadOnly(true);
+        // The navigator has no meta-object of its own, so widgets are told apart by type.
+        for (QWidget* child : form->template findChildren<QWidget*>()) {
+            if (auto* navigator = dynamic_cast<fw::TDBNavigator*>(child))
+                navigator->SetVisibleButtons({fw::TNavigateBtn::First, fw::TNavigateBtn::Prior, fw::TNavigateBtn::Next,
+                                              fw::TNavigateBtn::Last, fw::TNavigateBtn::Refresh});
+        }
+    }
     slot = form.get();
     form->ShowFitted();
     return form.release(); // owned by the main window now, freed when closed

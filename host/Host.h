@@ -12,7 +12,9 @@
 #include <vector>
 
 namespace fw {
+class Connection;
 class TApplication;
+class TFileLock;
 class TScreen;
 } // namespace fw
 
@@ -53,10 +55,14 @@ public:
     // Opens a company directory: its missing tables are created (a directory that holds
     // no company yet only when the user agrees, unless `confirmNew` is false), the
     // aliases point at it, it becomes the last directory used, and the add-on is told.
-    // The windows of the previous company are closed first. False when it was not opened
-    // (the user was told why).
+    // The windows of the previous company are closed first. A file that is not a
+    // company's is refused untouched; a company the user may only read opens read-only
+    // (its missing tables are not made) and the status line says so. The host holds the
+    // company lock while the company is open. False when it was not opened (the user was
+    // told why).
     bool OpenCompany(const QString& directory, bool confirmNew = true);
-    // Opens the demo company, creating it first when it is missing or `recreate` is set.
+    // Opens the demo company, creating it first when it is missing or `recreate` is set;
+    // a demo that another program (or this one) has open is opened as it is.
     bool OpenDemoCompany(bool recreate);
     // The company a start opens: the one given, else the last one used, else the one the
     // user picks.
@@ -84,6 +90,7 @@ public:
     const std::vector<TTableLayout>& AddOnTables() const { return addOnTables_; }
     fw::TMenuItem* AddOnMainMenu() const { return addOnMenu_; }
     const QString& CompanyDir() const { return companyDir_; }
+    bool CompanyReadOnly() const { return companyReadOnly_; }
     const QString& IniFile() const { return iniFile_; }
 
     // Whether the engine has found the open company's database damaged.
@@ -116,6 +123,11 @@ private:
     bool damagePending_ = false;
     bool damageShown_ = false;
     QElapsedTimer lastDamageMessage_;
+    bool companyReadOnly_ = false;
+    // What the open company is held by: the company lock, and its database while the
+    // host's windows and the add-on come and go.
+    std::unique_ptr<fw::TFileLock> companyHold_;
+    std::shared_ptr<fw::Connection> companyDb_;
     QPointer<TDataForm> docIn_, docOut_, stock_, catalog_, classes_, warehouses_, suppliers_, currencies_;
 };
 

@@ -136,7 +136,7 @@ QAction* TMainForm::AddCommand(QMenu* menu, const QString& caption, const QStrin
     return action;
 }
 
-void TMainForm::SetCompany(const QString& name, const QString& directory)
+void TMainForm::SetCompany(const QString& name, const QString& directory, const QString& note)
 {
     EnableCompanyCommands(!directory.isEmpty());
     if (directory.isEmpty()) {
@@ -146,7 +146,8 @@ void TMainForm::SetCompany(const QString& name, const QString& directory)
         return;
     }
     const QString shown = name.isEmpty() ? QDir(directory).dirName() : name;
-    companyLabel_->setText(QStringLiteral("Firma: %1").arg(shown));
+    companyLabel_->setText(note.isEmpty() ? QStringLiteral("Firma: %1").arg(shown)
+                                          : QStringLiteral("Firma: %1 (%2)").arg(shown, note));
     companyLabel_->setToolTip(QDir::toNativeSeparators(directory));
     setWindowTitle(QStringLiteral("Pelmaris - %1").arg(shown));
 }

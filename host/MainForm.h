@@ -50,8 +50,8 @@ public:
     std::function<void()> OnStock;
 
     // The status line. A company open enables the commands that work on one (the host's
-    // and those merged from the add-on); none open disables them.
-    void SetCompany(const QString& name, const QString& directory);
+    // and those merged from the add-on); none open disables them. `note` stands after the company's name (how it is open).
+    void SetCompany(const QString& name, const QString& directory, const QString& note = {});
     void SetAddOnName(const QString& name);
     void ShowHint(const QString& hint);
     QString CompanyText() const;

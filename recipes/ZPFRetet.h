@@ -1,27 +1,91 @@
 #pragma once
 
-// The recipe editor.
+// The recipe editor: the products of the catalog above, the recipe of the current one
+// below, the recipe's yield, a search by group typed over the product list, raw materials
+// picked from the catalog, and the copying of one product's recipe onto another.
 
 #include <QMdiSubWindow> // until the form header includes it itself
 
+#include "platform/db/DataSet.h"
 #include "platform/ui/Form.h"
+#include "platform/ui/Menus.h"
 
+class QComboBox;
+class QFrame;
 class QLabel;
+class QSplitter;
+
+namespace fw {
+class TDBEdit;
+class TDBGridNormal;
+class TDBNavigator;
+} // namespace fw
 
 namespace corvanel {
 
-class TZPFRetetaForm : public fw::TForm {
+class TZPFRetetaForm final : public fw::TForm {
 public:
+    // Creates the editor and opens its tables; when they cannot be opened the user is told,
+    // the editor releases itself and Opened() is false.
     explicit TZPFRetetaForm(QWidget* owner);
     ~TZPFRetetaForm() override;
 
+    bool Opened() const { return opened_; }
+
+    // The product whose recipe "Copiaza reteta" marked; empty until the first copy.
+    QString CopySourceCode;
+    // The data source the navigator serves; null until a grid first takes the focus.
+    fw::TDataSource* NavigatorSource = nullptr;
+
+    QSplitter* Splitter1;
+    QFrame* Panel1; // the upper panel
+    fw::TDBGridNormal* KRPCatalogGrid;
+    QLabel* Label1;
+    QComboBox* OrderCombo;
     QLabel* Cautlbl; // the product search text
+    QLabel* Label2;
+    QLabel* Label3;
+    fw::TDBEdit* CantRetetaCBox; // the recipe's yield
+    fw::TDBNavigator* RetetaNavigator;
+    fw::TDBGridNormal* KRPRetetaGrid;
+    fw::TPopupMenu* RetetaPopup;
+    fw::TMenuItem* RetetaPopCopy;
+    fw::TMenuItem* RetetaPopPaste;
+    fw::TMenuItem* RetetaPopCancel;
+
+    void SetNavigatorSource(fw::TDataSource* source);
+
+    void FormCreate();
+    void FormClose(fw::TCloseAction& action);
+    void FormKeyDown(int& key, Qt::KeyboardModifiers shift);
+    void KRPCatalogGridEnter();
+    void KRPRetetaGridEnter();
+    void OrderComboChange();
+    void KRPRetetaGridKeyPress(QChar& key);
+    void KRPRetetaGridDblClick();
+    void CantRetetaCBoxExit();
+    void RetetaPopCopyClick();
+    void RetetaPopPasteClick();
+    void RetetaPopCancelClick();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildControls();
+    // Saves what is being edited (the recipe line, then the product's yield); false when a
+    // check or the database refused it, and the user was told.
+    bool FinishPendingEdits();
+    void CloseTables();
+    void SetCopyMarked(bool marked);
+
+    bool opened_ = false;
+    bool closing_ = false;
+    bool focusedOnce_ = false;
+    QString typedYield_; // the yield box's text as the user left it
 };
 
 // The open recipe editor, or null.
 extern TZPFRetetaForm* ZPFRetetaForm;
-
-// Empties the product search text and, when an editor is open, its label.
-void ClearCatalogSearch();
 
 } // namespace corvanel

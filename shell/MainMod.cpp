@@ -5,6 +5,8 @@
 #include "platform/boundary/HostString.h"
 #include "platform/config/Paths.h"
 #include "platform/schema/CompanyTables.h"
+#include "recipes/ZPFRetet.h"
+#include "reports/RepTrasabProd.h"
 #include "requirement/Requirement.h"
 #include "requirement/ZPFNeces.h"
 #include "shell/ZPFIndic.h"
@@ -99,7 +101,19 @@ void TDummyModule::DummyModuleDestroy()
     HostIniFile.reset();
 }
 
-void TDummyModule::Retetedeproductie1Click(fw::TMenuItem*) {}
+void TDummyModule::Retetedeproductie1Click(fw::TMenuItem*)
+{
+    // One editor: choosing it again brings the open one back.
+    if (ZPFRetetaForm) {
+        ZPFRetetaForm->BringToFront();
+        return;
+    }
+    auto* form = new TZPFRetetaForm(Application->MainForm());
+    if (!form->Opened())
+        return; // the user was told; the editor releases itself
+    ZPFRetetaForm = form;
+    form->Show();
+}
 
 void TDummyModule::Productie1Click(fw::TMenuItem*)
 {
@@ -111,6 +125,7 @@ void TDummyModule::Trasabilitateproduse1Click(fw::TMenuItem*)
 {
     TrasabFromDate = fw::Now();
     TrasabToDate = TrasabFromDate;
+    ExecuteRepTrasabProd(Application ? Application->MainForm() : nullptr, TrasabFromDate, TrasabToDate, TrasabGestiuni);
 }
 
 void TDummyModule::CalcNecClick(fw::TMenuItem*)

@@ -117,6 +117,10 @@ bool SaveFileAtomically(const QString& fileName, const QByteArray& text)
         return errno == ENOENT && CreateNew(path, text);
     if (!S_ISREG(original.st_mode))
         return false;
+    // A rename only needs the directory's permission: a file the user may not write
+    // would be replaced all the same, and take the writer for its owner.
+    if (::faccessat(AT_FDCWD, path.constData(), W_OK, AT_EACCESS) != 0)
+        return false;
     return ReplaceExisting(path, original, text);
 }
 

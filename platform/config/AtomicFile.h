@@ -12,8 +12,9 @@ namespace fw {
 // made, the file is rewritten in place and, should that fail halfway, its old contents
 // are put back. A file that does not exist yet is created with the usual permissions.
 // Every write is checked to its last byte (a full disk or a file-size limit shows up as
-// a short write, which Qt's own save file takes for success). False when the text could
-// not be stored; the file is then as it was.
+// a short write, which Qt's own save file takes for success). A file the user may not
+// write is left alone, however writable its directory. False when the text could not be
+// stored; the file is then as it was.
 bool SaveFileAtomically(const QString& fileName, const QByteArray& text);
 
 } // namespace fw

@@ -1,50 +1,28 @@
 #include "platform/config/IniFile.h"
 
 #include "platform/config/AtomicFile.h"
+#include "platform/config/FileLock.h"
+#include "platform/config/IniText.h"
 #include "platform/core/Exceptions.h"
 
 #include <QFile>
+#include <QFileInfo>
 
-#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
 #include <functional>
 #include <limits>
 #include <optional>
 #include <stdexcept>
-#include <string>
-
-// The one translation unit that compiles the INI parser (header-only, the implementation
-// guarded by SI_IMPLEMENTATION; SI_NO_CONVERSION comes from the framework target).
-#define SI_IMPLEMENTATION
-#include <SimpleIni.h>
+#include <unistd.h>
 
 namespace fw {
 
 namespace {
 
-#ifdef Q_OS_WIN
-constexpr const char* PlatformLineEnd = "\r\n";
-#else
-constexpr const char* PlatformLineEnd = "\n";
-#endif
-
-// Case-insensitive names, one value per key, values on one line; values may be quoted to
-// keep blanks at their ends; "key=value" without blanks around "=", as other programs
-// write these files.
-class Parser final {
-public:
-    Parser() : ini_(false, false, false)
-    {
-        ini_.SetQuotes(true);
-        ini_.SetSpaces(false);
-    }
-    explicit Parser(const QByteArray& text) : Parser() { Load(text); }
-    void Load(const QByteArray& text) { ini_.LoadData(text.constData(), static_cast<size_t>(text.size())); }
-    CSimpleIniA& Ini() { return ini_; }
-    const CSimpleIniA& Ini() const { return ini_; }
-
-private:
-    CSimpleIniA ini_;
-};
+// How long a writer waits for another one to finish: a write takes milliseconds, so
+// only a writer that hangs holds it up this long.
+constexpr int LockWaitMs = 10000;
 
 QByteArray Bytes(const QString& text) { return text.toLocal8Bit(); }
 
@@ -58,117 +36,54 @@ QByteArray ReadText(const QString& fileName)
     return file.readAll();
 }
 
-// The file's text before a change. A file that exists but cannot be read must not be
-// replaced by one holding only the new key.
-QByteArray ReadTextForUpdate(const QString& fileName)
+// The file's text before a change; nothing when the file does not exist. Only "no such
+// file" counts as missing: a file that is there but cannot be read must not be replaced
+// by one holding only the new key.
+std::optional<QByteArray> ReadTextForUpdate(const QString& fileName)
 {
-    QFile file(fileName);
-    if (!file.exists())
-        return {};
-    if (!file.open(QIODevice::ReadOnly))
+    const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT)
+            return std::nullopt;
         RaiseUnableToWrite(fileName);
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        RaiseUnableToWrite(fileName);
+    }
     QByteArray text = file.readAll();
     if (file.error() != QFileDevice::NoError)
         RaiseUnableToWrite(fileName);
     return text;
 }
 
-// What the parser does not carry from the old text to the new one, and how lines end.
-struct TextShape {
-    QByteArray LineEnd;
-    bool HasEntries = false; // any line that is neither blank nor a comment
-    // Comment lines after the last entry: the parser only keeps comments that stand in
-    // front of something, so these would otherwise vanish on the first write.
-    QByteArray TrailingComments;
-};
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-bool IsBreak(char c) { return c == '\n' || c == '\r'; }
-
-// Where the line starting at pos ends (its line break, or the end of the text).
-qsizetype EndOfLine(const QByteArray& text, qsizetype pos)
+// Every writer of the file takes this lock, beside the file (beside the file a link
+// points to, so that writers through different names agree), for the whole of reading,
+// changing and replacing it.
+std::unique_ptr<TFileLock> LockForWriting(const QString& fileName)
 {
-    while (pos < text.size() && !IsBreak(text[pos]))
-        ++pos;
-    return pos;
-}
-
-// The start of the next line after a line ending at end; CRLF is one break.
-qsizetype NextLine(const QByteArray& text, qsizetype end)
-{
-    if (end >= text.size())
-        return end;
-    return text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? end + 2 : end + 1;
-}
-
-TextShape ShapeOf(const QByteArray& text)
-{
-    TextShape shape;
-    const qsizetype firstBreak = EndOfLine(text, 0);
-    if (firstBreak == text.size())
-        shape.LineEnd = PlatformLineEnd;
-    else
-        shape.LineEnd = text.mid(firstBreak, NextLine(text, firstBreak) - firstBreak);
-
-    // Walk the lines; remember where the text after the last entry begins.
-    qsizetype afterLastEntry = -1;
-    qsizetype pos = text.startsWith("\xEF\xBB\xBF") ? 3 : 0;
-    while (pos < text.size()) {
-        const qsizetype end = EndOfLine(text, pos);
-        qsizetype first = pos;
-        while (first < end && IsBlank(text[first]))
-            ++first;
-        pos = NextLine(text, end);
-        if (first < end && text[first] != ';' && text[first] != '#')
-            afterLastEntry = pos;
+    const QFileInfo info(fileName);
+    const QString target = info.exists() ? info.canonicalFilePath() : fileName;
+    try {
+        if (auto lock = TFileLock::Acquire(target + QStringLiteral(".lock"), TFileLock::TKind::Exclusive, LockWaitMs))
+            return lock;
+    } catch (const EInOutError&) {
     }
-    shape.HasEntries = afterLastEntry >= 0;
-    if (shape.HasEntries) {
-        QByteArray tail = text.mid(afterLastEntry);
-        // Blank lines in front of the comments are laid out anew like everywhere else.
-        qsizetype start = 0;
-        while (start < tail.size() && (IsBlank(tail[start]) || IsBreak(tail[start])))
-            ++start;
-        shape.TrailingComments = tail.mid(start);
-        if (!shape.TrailingComments.isEmpty() && !IsBreak(shape.TrailingComments.back()))
-            shape.TrailingComments += shape.LineEnd;
-    }
-    return shape;
+    RaiseUnableToWrite(fileName);
 }
 
-// Reads the file afresh, applies one change and writes the file back when the change
-// did something.
-void Update(const QString& fileName, const std::function<bool(CSimpleIniA&)>& change)
+// Applies one change to the file as it is now and writes it back when the change did
+// something. A change that does nothing to the file as it reads now is left there
+// without a lock, as if it had been made just before anybody else's.
+void Update(const QString& fileName, const std::function<bool(TIniText&)>& change)
 {
-    const QByteArray original = ReadTextForUpdate(fileName);
-    const TextShape shape = ShapeOf(original);
-    Parser parser;
-    // A file of comments alone goes out ahead of the new entries as it stands: the parser
-    // would keep only its first block of comments.
-    if (shape.HasEntries)
-        parser.Load(original);
-    if (!change(parser.Ini()))
+    TIniText unlocked(ReadText(fileName));
+    if (!change(unlocked))
         return;
-
-    std::string saved;
-    if (parser.Ini().Save(saved, true) < 0)
-        RaiseUnableToWrite(fileName);
-    QByteArray text;
-    if (!shape.HasEntries && !original.trimmed().isEmpty()) {
-        text = original;
-        if (!IsBreak(text.back()))
-            text += shape.LineEnd;
-        text += shape.LineEnd;
-    }
-    // The parser ends lines with "\n" (names and values never hold a line break) and
-    // puts two blank lines between sections; one is how people write these files.
-    QByteArray entries = QByteArray::fromStdString(saved);
-    while (entries.contains("\n\n\n"))
-        entries.replace("\n\n\n", "\n\n");
-    text += entries.replace("\n", shape.LineEnd);
-    if (!shape.TrailingComments.isEmpty())
-        text += shape.LineEnd + shape.TrailingComments;
-    if (!SaveFileAtomically(fileName, text))
+    const auto lock = LockForWriting(fileName);
+    TIniText text(ReadTextForUpdate(fileName).value_or(QByteArray()));
+    if (change(text) && !SaveFileAtomically(fileName, text.Text()))
         RaiseUnableToWrite(fileName);
 }
 
@@ -224,9 +139,8 @@ TIniFile::TIniFile(QString fileName) : fileName_(std::move(fileName)) {}
 
 QString TIniFile::ReadString(const QString& section, const QString& key, const QString& defaultValue) const
 {
-    const Parser parser(ReadText(fileName_));
-    const char* value = parser.Ini().GetValue(Bytes(section).constData(), Bytes(key).constData(), nullptr);
-    return value ? QString::fromLocal8Bit(value) : defaultValue;
+    const std::optional<QByteArray> value = TIniText(ReadText(fileName_)).Value(Bytes(section), Bytes(key));
+    return value ? QString::fromLocal8Bit(*value) : defaultValue;
 }
 
 int TIniFile::ReadInteger(const QString& section, const QString& key, int defaultValue) const
@@ -246,11 +160,7 @@ void TIniFile::WriteString(const QString& section, const QString& key, const QSt
 {
     CheckEntry(section, key, value);
     const QByteArray s = Bytes(section), k = Bytes(key), v = Bytes(value);
-    Update(fileName_, [&](CSimpleIniA& ini) {
-        if (ini.SetValue(s.constData(), k.constData(), v.constData()) < 0)
-            RaiseUnableToWrite(fileName_);
-        return true;
-    });
+    Update(fileName_, [&](TIniText& text) { return text.SetValue(s, k, v); });
 }
 
 void TIniFile::WriteInteger(const QString& section, const QString& key, int value)
@@ -265,38 +175,32 @@ void TIniFile::WriteBool(const QString& section, const QString& key, bool value)
 
 bool TIniFile::SectionExists(const QString& section) const
 {
-    const Parser parser(ReadText(fileName_));
-    return parser.Ini().SectionExists(Bytes(section).constData());
+    return TIniText(ReadText(fileName_)).HasSection(Bytes(section));
 }
 
 bool TIniFile::ValueExists(const QString& section, const QString& key) const
 {
-    const Parser parser(ReadText(fileName_));
-    return parser.Ini().KeyExists(Bytes(section).constData(), Bytes(key).constData());
+    return TIniText(ReadText(fileName_)).Value(Bytes(section), Bytes(key)).has_value();
 }
 
 QStringList TIniFile::ReadSection(const QString& section) const
 {
-    const Parser parser(ReadText(fileName_));
-    CSimpleIniA::TNamesDepend keys;
-    parser.Ini().GetAllKeys(Bytes(section).constData(), keys);
-    keys.sort(CSimpleIniA::Entry::LoadOrder());
     QStringList names;
-    for (const auto& entry : keys)
-        names << QString::fromLocal8Bit(entry.pItem);
+    for (const QByteArray& key : TIniText(ReadText(fileName_)).Keys(Bytes(section)))
+        names << QString::fromLocal8Bit(key);
     return names;
 }
 
 void TIniFile::DeleteKey(const QString& section, const QString& key)
 {
     const QByteArray s = Bytes(section), k = Bytes(key);
-    Update(fileName_, [&](CSimpleIniA& ini) { return ini.Delete(s.constData(), k.constData()); });
+    Update(fileName_, [&](TIniText& text) { return text.DeleteKey(s, k); });
 }
 
 void TIniFile::EraseSection(const QString& section)
 {
     const QByteArray s = Bytes(section);
-    Update(fileName_, [&](CSimpleIniA& ini) { return ini.Delete(s.constData(), nullptr); });
+    Update(fileName_, [&](TIniText& text) { return text.EraseSection(s); });
 }
 
 } // namespace fw

@@ -11,18 +11,25 @@ namespace fw {
 // one entry and writes it back at once, so that a change made meanwhile by someone else
 // to another key survives (the last writer wins key by key).
 //
+// Writers take turns: each holds an exclusive lock on "<file>.lock" beside the file
+// from reading it to replacing it, and waits a few seconds at most for another writer to
+// finish. A write changes only the line of its key (or adds the key to its section, or
+// the section to the end of the file); every other byte stays as it was — line breaks,
+// encoding, comments, lines that are no entry, duplicate sections and keys, bytes after
+// a NUL. Where a section or a key occurs twice, the first occurrence is the one read and
+// written. A value that is already the one asked for is not written at all.
+//
 // Section and key names compare without regard to ASCII case. Values are trimmed of
 // blanks at both ends, and a value written with blanks at an end is stored in double
 // quotes so that it reads back as written; a value in double quotes reads without them.
 // A key present with nothing after "=" reads as an empty value, not as the default.
-// Text is stored in the platform's local 8-bit encoding (UTF-8 on Linux).
+// Text is stored in the platform's local 8-bit encoding (UTF-8 on Linux); the bytes of
+// other lines are never converted.
 //
-// A write keeps the file's line endings (CRLF stays CRLF, LF stays LF; a new file gets
-// the platform's), its other sections and keys and its comments. Blank lines are laid
-// out anew and lines that are neither a section, a key nor a comment are dropped. The
-// new text replaces the old one through a temporary file in the same directory, so a
-// failed write never leaves half a file; where that directory cannot be written the file
-// is rewritten in place. A file that cannot be read or written raises EInOutError
+// The new text replaces the old one through a temporary file in the same directory, so
+// a failed write never leaves half a file; where that directory refuses new files the
+// file is rewritten in place. A file the user may not write is never replaced. A file
+// that cannot be read or written, or whose lock cannot be had, raises EInOutError
 // "Unable to write to <file name as given>" and stays as it was.
 class TIniFile final {
 public:

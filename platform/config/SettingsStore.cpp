@@ -24,15 +24,14 @@ QString TSettingsStore::FileName() const { return Open()->fileName(); }
 
 bool TSettingsStore::Exists() const { return QFileInfo::exists(FileName()); }
 
-void TSettingsStore::Create()
+bool TSettingsStore::Create()
 {
     if (Exists())
-        return;
+        return true;
     // QSettings writes no file until it holds a value, so the empty store is made by hand.
     const QString fileName = FileName();
     QFile file(fileName);
-    if (!QDir().mkpath(QFileInfo(fileName).absolutePath()) || !file.open(QIODevice::WriteOnly | QIODevice::Append))
-        RaiseUnableToWrite(fileName);
+    return QDir().mkpath(QFileInfo(fileName).absolutePath()) && file.open(QIODevice::WriteOnly | QIODevice::Append);
 }
 
 QString TSettingsStore::ReadString(const QString& name) const { return Open()->value(name).toString(); }

@@ -26,9 +26,10 @@ public:
     TSettingsStore(QString organisation, QString application);
 
     // Makes sure the store exists, creating an empty one when it is missing, as opening
-    // the key with creation allowed does. EInOutError "Unable to write to <file>" when
-    // it cannot be created.
-    void Create();
+    // the key with creation allowed does. False when it cannot be created (a folder the
+    // user may not write): that is no error for a reader, who then finds every value
+    // missing; only a write reports it.
+    bool Create();
     bool Exists() const;
 
     // The value, or an empty string when it is missing.

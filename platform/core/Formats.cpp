@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cfenv>
 #include <cmath>
+#include <utility>
 
 namespace fw {
 
@@ -26,11 +27,28 @@ TDateTime QDateTimeToDateTime(const QDateTime& moment)
 
 QDate DateTimeToDate(TDateTime value) { return kEpoch.addDays(qint64(std::floor(value))); }
 
+namespace {
+
+// The day and the time of day of a day number, found without the time zone: a local
+// QDateTime asks the system's zone (a stat of /etc/localtime) at every step, which showed
+// in every date a report prints.
+std::pair<QDate, QTime> SplitDateTime(TDateTime value)
+{
+    double whole = std::floor(value);
+    qint64 ms = qint64(std::llround((value - whole) * kMsPerDay));
+    if (ms >= qint64(kMsPerDay)) { // rounded up to the next midnight
+        whole += 1;
+        ms -= qint64(kMsPerDay);
+    }
+    return {kEpoch.addDays(qint64(whole)), QTime::fromMSecsSinceStartOfDay(int(ms))};
+}
+
+} // namespace
+
 QDateTime DateTimeToQDateTime(TDateTime value)
 {
-    const double whole = std::floor(value);
-    const qint64 ms = qint64(std::llround((value - whole) * kMsPerDay));
-    return QDateTime(kEpoch.addDays(qint64(whole)), QTime(0, 0)).addMSecs(ms);
+    const auto [date, time] = SplitDateTime(value);
+    return QDateTime(date, time);
 }
 
 TDateTime Now() { return QDateTimeToDateTime(QDateTime::currentDateTime()); }
@@ -234,7 +252,9 @@ QString FormatSection(const QString& section, double value, const TFormatSetting
     const QString suffix = literal(section.mid(last + 1));
     const QString body = section.mid(first, last - first + 1);
 
-    int expPos = body.indexOf(QRegularExpression(QStringLiteral("[Ee][+-]")));
+    // Compiled once: a pattern compiled on every call was most of the cost of a number.
+    static const QRegularExpression exponent(QStringLiteral("[Ee][+-]"));
+    int expPos = body.indexOf(exponent);
     QString numPart = expPos >= 0 ? body.left(expPos) : body;
     const int dot = numPart.indexOf(QLatin1Char('.'));
     const QString intMask = dot >= 0 ? numPart.left(dot) : numPart;
@@ -328,9 +348,7 @@ QString FormatFloat(const QString& mask, double value, const TFormatSettings& fs
 
 QString FormatDateTime(const QString& pattern, TDateTime value, const TFormatSettings& fs)
 {
-    const QDateTime dt = DateTimeToQDateTime(value);
-    const QDate d = dt.date();
-    const QTime t = dt.time();
+    const auto [d, t] = SplitDateTime(value);
     const QLocale loc = QLocale::system();
     QString out;
     int i = 0;

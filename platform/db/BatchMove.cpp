@@ -28,7 +28,7 @@ void TBatchMove::Execute()
     if (auto* q = dynamic_cast<TQuery*>(source_))
         declTypes = q->ColumnDeclTypes();
 
-    auto conn = destination_->Session()->ConnectionFor(destination_->DatabaseName());
+    auto conn = destination_->Session()->ConnectionFor(destination_->DatabaseName(), TOpenMode::CreateMissing);
     const QString name = destination_->SqlTableName();
     QStringList cols, names, marks;
     for (size_t i = 0; i < fields.size(); ++i) {

@@ -11,6 +11,7 @@
 #include <QSqlError>
 #include <QSqlRecord>
 #include <QSqlResult>
+#include <QUrl>
 #include <map>
 #include <sqlite3.h>
 
@@ -29,6 +30,30 @@ QString CanonicalDir(const QString& directory)
     QFileInfo info(directory);
     const QString canonical = info.canonicalFilePath();
     return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+}
+
+// The refusals made here, in the user's words; the engine's own messages are passed on
+// as they are.
+QString MissingDatabaseText(const QString& file)
+{
+    return QStringLiteral("Baza de date <%1> nu exista.").arg(QDir::toNativeSeparators(file));
+}
+
+QString NotCompanyText(const QString& file)
+{
+    return QStringLiteral("Fisierul <%1> nu este baza de date a unei firme.").arg(QDir::toNativeSeparators(file));
+}
+
+const QString ReadOnlyText = QStringLiteral("Baza de date poate fi doar citita: modificarea nu a fost salvata.");
+
+bool IsReadOnlyError(int code) { return (code & 0xff) == SQLITE_READONLY; }
+
+// The file as the engine's URI with options; "mode=rw" opens without ever creating.
+QString FileUri(const QString& file, const QString& options)
+{
+    QUrl url = QUrl::fromLocalFile(file);
+    url.setQuery(options);
+    return url.toString(QUrl::FullyEncoded);
 }
 
 } // namespace
@@ -68,7 +93,48 @@ void Connection::ThrowEngineError(void* handle) const
     Throw(sqlite3_errcode(db), QString::fromUtf8(sqlite3_errmsg(db)), QDir(directory_).filePath(DatabaseFileName()));
 }
 
-std::shared_ptr<Connection> Connection::Open(const QString& directory)
+
+std::shared_ptr<Connection> Connection::Connect(const QString& directory, const QString& file, bool create)
+{
+    // A file the user may only read, in a directory where the engine cannot make the
+    // shared index of its write-ahead log, can only be read as it stands.
+    const QStringList attempts = create ? QStringList{QStringLiteral("mode=rwc")}
+                                        : QStringList{QStringLiteral("mode=rw"), QStringLiteral("mode=ro&immutable=1")};
+    static int serial = 0;
+    QString failure;
+    for (const QString& options : attempts) {
+        const QString connName = QStringLiteral("fw-db-%1").arg(++serial);
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connName);
+            db.setDatabaseName(FileUri(file, options));
+            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000;QSQLITE_OPEN_URI"));
+            if (!db.open()) {
+                failure = db.lastError().text();
+                db = QSqlDatabase();
+                QSqlDatabase::removeDatabase(connName);
+                continue;
+            }
+        }
+        std::shared_ptr<Connection> conn(new Connection(directory, connName));
+        // The first read shows a file that is no database, and a read-only one whose log
+        // index cannot be shared.
+        QSqlQuery probe(conn->Database());
+        if (probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
+            probe.finish();
+            conn->readOnly_ = sqlite3_db_readonly(static_cast<sqlite3*>(conn->NativeHandle()), "main") == 1;
+            return conn;
+        }
+        const QSqlError error = probe.lastError();
+        if (error.nativeErrorCode().toInt() == SQLITE_NOTADB)
+            throw EDatabaseError(NotCompanyText(file));
+        failure = error.text();
+        if (!IsReadOnlyError(error.nativeErrorCode().toInt()) && (error.nativeErrorCode().toInt() & 0xff) != SQLITE_CANTOPEN)
+            break;
+    }
+    throw EDatabaseError(QStringLiteral("Cannot open the database in %1: %2").arg(directory, failure));
+}
+
+std::shared_ptr<Connection> Connection::Open(const QString& directory, TOpenMode mode, const QStringList& companyTables)
 {
     if (directory.trimmed().isEmpty())
         throw EDatabaseError(QStringLiteral("Path not found: the database directory is empty."));
@@ -76,33 +142,53 @@ std::shared_ptr<Connection> Connection::Open(const QString& directory)
     if (!info.exists() || !info.isDir())
         throw EDatabaseError(QStringLiteral("Path not found: %1").arg(directory));
     const QString key = CanonicalDir(directory);
+    const QString file = QDir(key).filePath(DatabaseFileName());
     auto& pool = Pool();
-    if (auto it = pool.find(key); it != pool.end()) {
-        if (auto existing = it->second.lock())
-            return existing;
+    std::shared_ptr<Connection> conn;
+    if (auto it = pool.find(key); it != pool.end())
+        conn = it->second.lock();
+    bool created = false;
+    if (!conn) {
+        created = !QFileInfo::exists(file);
+        if (created && mode == TOpenMode::Existing)
+            throw EDatabaseError(MissingDatabaseText(file));
+        conn = Connect(key, file, created);
+        conn->Exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+        // Blocks are read by index seeks all over the file: map it rather than copy each page in.
+        conn->Exec(QStringLiteral("PRAGMA mmap_size=1073741824"));
+        conn->Exec(QStringLiteral("PRAGMA cache_size=-32768"));
+        pool[key] = conn;
     }
-    static int serial = 0;
-    const QString connName = QStringLiteral("fw-db-%1").arg(++serial);
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connName);
-        db.setDatabaseName(QDir(key).filePath(DatabaseFileName()));
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
-        if (!db.open()) {
-            const QString message = db.lastError().text();
-            db = QSqlDatabase();
-            QSqlDatabase::removeDatabase(connName);
-            throw EDatabaseError(QStringLiteral("Cannot open the database in %1: %2").arg(directory, message));
-        }
-    }
-    std::shared_ptr<Connection> conn(new Connection(key, connName));
-    // WAL lets readers in other processes go on while one user writes.
-    conn->Exec(QStringLiteral("PRAGMA journal_mode=WAL"));
-    conn->Exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
-    // Blocks are read by index seeks all over the file: map it rather than copy each page in.
-    conn->Exec(QStringLiteral("PRAGMA mmap_size=1073741824"));
-    conn->Exec(QStringLiteral("PRAGMA cache_size=-32768"));
-    pool[key] = conn;
+    if (!created && !companyTables.isEmpty() && !conn->HoldsAnyTable(companyTables))
+        throw EDatabaseError(NotCompanyText(file));
+    if (created || !companyTables.isEmpty())
+        conn->UseWal();
     return conn;
+}
+
+bool Connection::HoldsAnyTable(const QStringList& names)
+{
+    for (const QString& name : names) {
+        const qint64 found = ScalarInt(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table' AND "
+                                                      "(lower(name)=lower(?) OR lower(name)||'.db'=lower(?))"),
+                                       {name, name});
+        if (found > 0)
+            return true;
+    }
+    return false;
+}
+
+void Connection::UseWal()
+{
+    // WAL lets readers in other processes go on while one user writes.
+    if (readOnly_)
+        return;
+    QSqlQuery q(Database());
+    if (q.exec(QStringLiteral("PRAGMA journal_mode")) && q.next()
+        && q.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0)
+        return;
+    q.finish();
+    Exec(QStringLiteral("PRAGMA journal_mode=WAL"));
 }
 
 Connection::Connection(QString directory, QString connectionName)
@@ -420,6 +506,8 @@ void Connection::Raise(const QSqlError& error, const QString& context)
         message = QStringLiteral("Unknown database error.");
     if (IsKeyViolation(error))
         throw EDatabaseError(QStringLiteral("Key violation. (%1)").arg(message));
+    if (IsReadOnlyError(error.nativeErrorCode().toInt()))
+        throw EDatabaseError(ReadOnlyText);
     Q_UNUSED(context);
     bool numeric = false;
     const int code = error.nativeErrorCode().toInt(&numeric);

@@ -4,6 +4,7 @@
 // every session of the process, with the few things that differ between engines kept here
 // (transactions, table metadata, how a duplicate key is reported, declared column types).
 
+#include "platform/db/Database.h"
 #include "platform/db/Field.h"
 
 #include <QHash>
@@ -41,7 +42,15 @@ struct ColumnInfo {
 class Connection final {
 public:
     // The connection of a directory, opened on first use and shared while anyone holds it.
-    static std::shared_ptr<Connection> Open(const QString& directory);
+    // A missing file is made only with CreateMissing; otherwise EDatabaseError naming it.
+    // `companyTables` (table names, with or without ".DB"): a file that was there must
+    // hold at least one of them, else it is someone else's and is refused with
+    // EDatabaseError naming it, untouched. A file is switched to WAL only once it is
+    // known to be ours (made here, or found holding company tables). A file the user may
+    // not write opens read-only, and every write through it is refused.
+    static std::shared_ptr<Connection> Open(const QString& directory, TOpenMode mode = TOpenMode::Existing,
+                                            const QStringList& companyTables = {});
+    bool ReadOnly() const { return readOnly_; }
     ~Connection();
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
@@ -88,6 +97,9 @@ public:
 
 private:
     Connection(QString directory, QString connectionName);
+    static std::shared_ptr<Connection> Connect(const QString& directory, const QString& file, bool create);
+    bool HoldsAnyTable(const QStringList& names);
+    void UseWal();
 
     QString directory_;
     QString name_;
@@ -98,6 +110,7 @@ private:
     [[noreturn]] void ThrowEngineError(void* handle) const;
     int depth_ = 0;
     quint64 generation_ = 0;
+    bool readOnly_ = false;
 };
 
 // Type and size from a declared column type ("VARCHAR(30)", "DOUBLE", "DATE").

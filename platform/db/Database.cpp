@@ -55,14 +55,14 @@ QString TSession::ResolveDirectory(const QString& databaseName) const
     throw EDatabaseError(QStringLiteral("Unknown database: %1").arg(databaseName));
 }
 
-std::shared_ptr<Connection> TSession::ConnectionFor(const QString& databaseName)
+std::shared_ptr<Connection> TSession::ConnectionFor(const QString& databaseName, TOpenMode mode)
 {
     if (TDatabase* db = FindDatabase(databaseName)) {
         if (!db->Connected())
             db->Open();
         return db->GetConnection();
     }
-    return Connection::Open(ResolveDirectory(databaseName));
+    return Connection::Open(ResolveDirectory(databaseName), mode);
 }
 
 TDatabase::TDatabase(QObject* owner, TSession* session)

@@ -14,6 +14,12 @@ class TDataSet;
 class TDatabase;
 class Connection;
 
+// How the database file of a directory is come by.
+enum class TOpenMode {
+    Existing,      // it must be there: connecting never makes one
+    CreateMissing, // made, empty, when missing (where tables are about to be created)
+};
+
 // A module's database session: its database components, where it looks up names, and
 // the network control directory (kept for hosts that share lock files; the engine here
 // locks through the database file itself). Aliases are process-wide, like the engine's
@@ -41,8 +47,9 @@ public:
     // session, else an alias, else the name itself when it is a directory.
     // EDatabaseError when none applies.
     QString ResolveDirectory(const QString& databaseName) const;
-    // The open connection for a database name, connecting a component if needed.
-    std::shared_ptr<Connection> ConnectionFor(const QString& databaseName);
+    // The open connection for a database name, connecting a component if needed. Only
+    // CreateMissing makes a directory's database file (a component never makes one).
+    std::shared_ptr<Connection> ConnectionFor(const QString& databaseName, TOpenMode mode = TOpenMode::Existing);
 
 private:
     friend class TDatabase;

@@ -36,6 +36,27 @@ QString FieldTypeName(TFieldType type)
 
 namespace {
 
+// The text without the grouping a display mask may have added. A separator counts as
+// grouping only where it groups the whole part in threes: where "." groups and "," is the
+// decimal point, "1.250,5" is 1250.5 but "12.5" is a point typed for a decimal one.
+QString WithoutGrouping(const QString& text, QChar group, QChar decimal)
+{
+    if (group == decimal || !text.contains(group))
+        return text;
+    const qsizetype point = text.indexOf(decimal);
+    const QString whole = text.left(point < 0 ? text.size() : point).trimmed();
+    const QStringList parts = whole.split(group);
+    const QString& lead = parts.front();
+    bool grouped = !lead.isEmpty() && lead.size() <= 4; // a sign and three digits at most
+    for (qsizetype i = 1; grouped && i < parts.size(); ++i)
+        grouped = parts[i].size() == 3;
+    if (!grouped)
+        return text;
+    QString out = text;
+    out.remove(group);
+    return out;
+}
+
 // A number written as text; EConvertError names the text when it is not one.
 double ParseFloat(const QString& text, const QString& shown)
 {
@@ -278,11 +299,8 @@ void TField::SetText(const QString& text)
     switch (type_) {
     case TFieldType::Float:
     case TFieldType::Currency: {
-        QString t = text;
-        // A display mask may have added grouping; it is not part of the number.
-        if (DefaultFormatSettings().ThousandSeparator != DefaultFormatSettings().DecimalSeparator)
-            t.remove(DefaultFormatSettings().ThousandSeparator);
-        SetValue(ParseFloat(t, text));
+        const TFormatSettings& fs = DefaultFormatSettings();
+        SetValue(ParseFloat(WithoutGrouping(text, fs.ThousandSeparator, fs.DecimalSeparator), text));
         return;
     }
     case TFieldType::Boolean: {

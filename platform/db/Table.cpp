@@ -4,6 +4,8 @@
 #include "platform/db/Connection.h"
 #include "platform/db/Database.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -184,11 +186,11 @@ void TTable::SetMasterFields(const QString& fields)
     MasterChanged();
 }
 
-std::shared_ptr<Connection> TTable::ConnectionForStructure()
+std::shared_ptr<Connection> TTable::ConnectionForStructure(TOpenMode mode)
 {
     if (connection_)
         return connection_;
-    return Session()->ConnectionFor(databaseName_);
+    return Session()->ConnectionFor(databaseName_, mode);
 }
 
 void TTable::InternalOpen()
@@ -622,6 +624,9 @@ void TTable::InternalDelete(const TRecord& record)
 
 bool TTable::Exists()
 {
+    // No database file holds no table; asking must not make one.
+    if (!connection_ && !QFileInfo::exists(QDir(Session()->ResolveDirectory(databaseName_)).filePath(DatabaseFileName())))
+        return false;
     return !ConnectionForStructure()->StoredTableName(SqlTableName()).isEmpty();
 }
 
@@ -654,7 +659,7 @@ void TTable::CreateTable()
     }
     if (defs.empty())
         throw EDatabaseError(QStringLiteral("%1: a table needs at least one field").arg(tableName_));
-    auto conn = ConnectionForStructure();
+    auto conn = ConnectionForStructure(TOpenMode::CreateMissing);
     const QString name = SqlTableName();
     QStringList cols;
     for (const TFieldDef& d : defs)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/db/DataSet.h"
+#include "platform/db/Database.h"
 
 #include <QFlags>
 
@@ -112,7 +113,7 @@ private:
     std::vector<TField*> OrderFields(int count);
     bool BeforeCondition(const TRecord& record, Sql& sql) const;
     QString LeadingNull() const;
-    std::shared_ptr<Connection> ConnectionForStructure();
+    std::shared_ptr<Connection> ConnectionForStructure(TOpenMode mode = TOpenMode::Existing);
 
     QString databaseName_;
     QString tableName_;

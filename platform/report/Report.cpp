@@ -176,7 +176,10 @@ private:
 
     void StartPage();
     void FinishPage(bool last);
+    void NewPage();
     void PrintBand(TReportBand* band);
+    static double SplitPoint(const TOutput& out, double room);
+    static TOutput SplitOff(TOutput& out, double cut);
     void PrintHeaders(int from);
     void PrintFooters(int downTo);
     void CollectSums(TReportBand* band);
@@ -186,6 +189,7 @@ private:
     TReport& r_;
     TReportDocument doc_;
     double y_ = 0;
+    double bodyTop_ = 0; // below the page header
     double bodyBottom_ = 0;
     bool pageHasBody_ = false;
     std::vector<TReportSum*> sums_;
@@ -354,11 +358,12 @@ bool TReportGenerator::Evaluate(TReportBand* band, TOutput& out)
         const TPageFont font = FontOf(*element);
         const double line = LineHeight(font);
         double height = element->Height > 0 ? element->Height : line;
+        const auto fitted = [&](const QString& t) { return element->Elide ? ElidedTextMm(font, t, width) : t; };
         if (element->Kind() == TElementKind::Memo) {
             const QStringList lines = text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
             for (int k = 0; k < lines.size(); ++k)
                 out.Texts.push_back({element->Name, QRectF(element->Left, element->Top + k * line, width, line),
-                                     lines.at(k), font, element->Alignment});
+                                     fitted(lines.at(k)), font, element->Alignment});
             height = std::max(element->Height, lines.size() * line);
         } else {
             if (element->Kind() == TElementKind::SystemData
@@ -366,7 +371,7 @@ bool TReportGenerator::Evaluate(TReportBand* band, TOutput& out)
                 out.PageNumbers.emplace_back(out.Texts.size(), static_cast<TReportSystemData*>(element));
             if (element->Kind() == TElementKind::Sum)
                 out.Sums.push_back(static_cast<TReportSum*>(element));
-            out.Texts.push_back({element->Name, QRectF(element->Left, element->Top, width, height), text, font,
+            out.Texts.push_back({element->Name, QRectF(element->Left, element->Top, width, height), fitted(text), font,
                                  element->Alignment});
         }
         if (element->Frame)
@@ -422,6 +427,7 @@ void TReportGenerator::StartPage()
             y_ += out.Height;
         }
     }
+    bodyTop_ = y_;
 }
 
 void TReportGenerator::FinishPage(bool last)
@@ -433,15 +439,106 @@ void TReportGenerator::FinishPage(bool last)
         Place(out, Page().Size.height() - r_.Margins.bottom() - out.Height);
 }
 
+void TReportGenerator::NewPage()
+{
+    FinishPage(false);
+    StartPage();
+}
+
+// The lowest cut at or above `room` that runs between lines of text, never through one.
+double TReportGenerator::SplitPoint(const TOutput& out, double room)
+{
+    double cut = room;
+    for (bool moved = true; moved;) {
+        moved = false;
+        for (const TPageText& text : out.Texts)
+            if (text.Rect.top() < cut - kEpsilon && text.Rect.bottom() > cut + kEpsilon) {
+                cut = text.Rect.top();
+                moved = true;
+            }
+    }
+    return cut;
+}
+
+// Leaves in `out` what lies above the cut and returns the rest, moved up to start at 0.
+// Lines and frames that cross the cut are cut in two.
+TReportGenerator::TOutput TReportGenerator::SplitOff(TOutput& out, double cut)
+{
+    TOutput rest;
+    rest.Page = out.Page;
+    rest.Height = out.Height - cut;
+    out.Height = cut;
+    const QPointF up(0, -cut);
+
+    std::vector<TPageText> kept;
+    std::vector<std::pair<size_t, const TReportSystemData*>> keptNumbers;
+    for (size_t i = 0; i < out.Texts.size(); ++i) {
+        const bool below = out.Texts[i].Rect.top() >= cut - kEpsilon;
+        for (const auto& [index, element] : out.PageNumbers)
+            if (index == i)
+                (below ? rest.PageNumbers : keptNumbers).emplace_back((below ? rest.Texts : kept).size(), element);
+        if (below) {
+            rest.Texts.push_back(std::move(out.Texts[i]));
+            rest.Texts.back().Rect.translate(up);
+        } else {
+            kept.push_back(std::move(out.Texts[i]));
+        }
+    }
+    out.Texts = std::move(kept);
+    out.PageNumbers = std::move(keptNumbers);
+
+    std::vector<TPageLine> lines;
+    for (const TPageLine& line : out.Lines) {
+        const double top = std::min(line.From.y(), line.To.y());
+        const double bottom = std::max(line.From.y(), line.To.y());
+        if (bottom <= cut + kEpsilon) {
+            lines.push_back(line);
+        } else if (top >= cut - kEpsilon) {
+            rest.Lines.push_back({line.From + up, line.To + up, line.Width});
+        } else { // a vertical line through the cut
+            lines.push_back({QPointF(line.From.x(), top), QPointF(line.To.x(), cut), line.Width});
+            rest.Lines.push_back({QPointF(line.From.x(), 0), QPointF(line.To.x(), bottom - cut), line.Width});
+        }
+    }
+    out.Lines = std::move(lines);
+
+    std::vector<TPageRect> rects;
+    for (const TPageRect& r : out.Rects) {
+        if (r.Rect.bottom() <= cut + kEpsilon) {
+            rects.push_back(r);
+        } else if (r.Rect.top() >= cut - kEpsilon) {
+            rest.Rects.push_back({r.Rect.translated(up), r.Width});
+        } else {
+            rects.push_back({QRectF(r.Rect.topLeft(), QPointF(r.Rect.right(), cut)), r.Width});
+            rest.Rects.push_back({QRectF(QPointF(r.Rect.left(), 0), QPointF(r.Rect.right(), r.Rect.bottom() - cut)), r.Width});
+        }
+    }
+    out.Rects = std::move(rects);
+    return rest;
+}
+
 void TReportGenerator::PrintBand(TReportBand* band)
 {
     TOutput out;
     if (!Evaluate(band, out))
         return;
-    // A band taller than an empty page goes on it anyway: a new page would not help.
-    if (pageHasBody_ && y_ + out.Height > bodyBottom_ + kEpsilon) {
-        FinishPage(false);
-        StartPage();
+    // A band that would fit on an empty page starts on the next one rather than being split.
+    if (pageHasBody_ && y_ + out.Height > bodyBottom_ + kEpsilon && out.Height <= bodyBottom_ - bodyTop_ + kEpsilon)
+        NewPage();
+    // What is still too tall goes on page after page, each part cut between lines of text.
+    while (y_ + out.Height > bodyBottom_ + kEpsilon) {
+        const double cut = SplitPoint(out, bodyBottom_ - y_);
+        if (cut <= kEpsilon) {
+            if (!pageHasBody_)
+                break; // nothing fits even on an empty page: it goes there whole
+            NewPage();
+            continue;
+        }
+        TOutput rest = SplitOff(out, cut);
+        Place(out, y_);
+        pageHasBody_ = true;
+        NewPage();
+        out = std::move(rest);
     }
     Place(out, y_);
     y_ += out.Height;
@@ -452,10 +549,8 @@ void TReportGenerator::PrintHeaders(int from)
 {
     for (int i = from; i < r_.GroupCount(); ++i) {
         TReportGroup* group = r_.Groups(i);
-        if (group->NewPage && pageHasBody_) {
-            FinishPage(false);
-            StartPage();
-        }
+        if (group->NewPage && pageHasBody_)
+            NewPage();
         PrintBand(group->Header());
     }
 }

@@ -68,6 +68,7 @@ public:
     TFrameSides Frame;   // sides of its box drawn as lines
     double FrameWidth = 0.2;
     bool Enabled = true; // a disabled element never prints
+    bool Elide = false;  // a text wider than its box is cut and ends in an ellipsis
 
     // Runs just before the element prints, with the text it is about to print (empty for a
     // shape, the lines joined by "\n" for a memo): may change the text or keep it from printing.
@@ -149,7 +150,9 @@ public:
 
 // A band: a strip across the page printed at its moment (top of every page, every row, a
 // group's start or end...). It is as tall as Height or as its elements need, whichever is
-// more. A band with no height and no elements is absent.
+// more. A band with no height and no elements is absent. A band that does not fit on the
+// rest of the page goes to the next one; one taller than a whole page is split between
+// lines of text and continues on the next pages.
 class TReportBand final {
 public:
     TReportBand(TReport* report, TBandType type, TReportGroup* group = nullptr);

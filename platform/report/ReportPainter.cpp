@@ -2,13 +2,22 @@
 
 #include "platform/core/Exceptions.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QTemporaryFile>
 #include <QFontMetricsF>
+#include <QHash>
 #include <QImage>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
 #include <algorithm>
+#include <map>
+#include <memory>
+#include <tuple>
+#include <cstdio>
 
 namespace fw {
 
@@ -31,6 +40,44 @@ const QImage& MeasureDevice()
 }
 
 double PixelsToMm(double pixels) { return pixels / kMeasureDpi * 25.4; }
+
+// What measuring in one font needs, kept for the fonts reports use: metrics are costly to
+// make, and most texts are measured only to learn that they fit.
+class TFontMeasure {
+public:
+    explicit TFontMeasure(const QFont& font) : metrics_(font, &MeasureDevice()) {}
+    const QFontMetricsF& Metrics() const { return metrics_; }
+    // At least the width of the text (kerning and ligatures only narrow it); -1 when the
+    // text holds characters measured only in pairs.
+    double UpperWidth(const QString& text, double enough)
+    {
+        double sum = 0;
+        for (const QChar c : text) {
+            if (c.isSurrogate())
+                return -1;
+            auto it = advances_.find(c.unicode());
+            if (it == advances_.end())
+                it = advances_.insert(c.unicode(), metrics_.horizontalAdvance(c));
+            sum += *it;
+            if (sum > enough)
+                break;
+        }
+        return sum;
+    }
+
+private:
+    QFontMetricsF metrics_;
+    QHash<char16_t, double> advances_;
+};
+
+TFontMeasure& MeasureOf(const TPageFont& font)
+{
+    static std::map<std::tuple<QString, double, bool, bool, bool>, std::unique_ptr<TFontMeasure>> fonts;
+    auto& measure = fonts[{font.Family, font.PointSize, font.Bold, font.Italic, font.FixedPitch}];
+    if (!measure)
+        measure = std::make_unique<TFontMeasure>(PageQFont(font));
+    return *measure;
+}
 
 int AlignmentFlags(TReportAlignment alignment)
 {
@@ -81,14 +128,21 @@ QFont PageQFont(const TPageFont& font, double pointScale)
     return qfont;
 }
 
-double LineHeightMm(const TPageFont& font)
-{
-    return PixelsToMm(QFontMetricsF(PageQFont(font), &MeasureDevice()).lineSpacing());
-}
+double LineHeightMm(const TPageFont& font) { return PixelsToMm(MeasureOf(font).Metrics().lineSpacing()); }
 
 double TextWidthMm(const TPageFont& font, const QString& text)
 {
-    return PixelsToMm(QFontMetricsF(PageQFont(font), &MeasureDevice()).horizontalAdvance(text));
+    return PixelsToMm(MeasureOf(font).Metrics().horizontalAdvance(text));
+}
+
+QString ElidedTextMm(const TPageFont& font, const QString& text, double widthMm)
+{
+    TFontMeasure& measure = MeasureOf(font);
+    const double width = widthMm / 25.4 * kMeasureDpi;
+    const double upper = measure.UpperWidth(text, width);
+    if (upper >= 0 && upper <= width)
+        return text;
+    return measure.Metrics().elidedText(text, Qt::ElideRight, width);
 }
 
 void paintPage(QPainter& painter, const TReportPage& page, const TPaintOptions& options)
@@ -126,8 +180,10 @@ bool ExportPdf(const TReportDocument& document, const QString& fileName)
 {
     if (document.Pages.empty())
         return false;
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    // The file appears whole or not at all: the pages go to a temporary file that replaces
+    // it once they are all written.
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
         CannotWrite(fileName);
     QPdfWriter writer(&file);
     writer.setResolution(600);
@@ -139,8 +195,7 @@ bool ExportPdf(const TReportDocument& document, const QString& fileName)
         CannotWrite(fileName);
     PaintPages(painter, writer, document, 0, document.PageCount() - 1, 1);
     painter.end();
-    file.close();
-    if (file.error() != QFileDevice::NoError)
+    if (!file.commit())
         CannotWrite(fileName);
     return true;
 }
@@ -191,15 +246,58 @@ bool PrintDocument(const TReportDocument& document, QPrinter& printer, const TRe
         printer.setCopyCount(savedCopies);
     };
 
+    // A PDF file printer writes a temporary file beside the one asked for, which replaces
+    // it only when every page is in: an interrupted print leaves the old file as it was.
+    const QString target = printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName() : QString();
+    QString partial;
+    if (!target.isEmpty()) {
+        QTemporaryFile reserve(QFileInfo(target).absoluteDir().filePath(QStringLiteral(".%1-XXXXXX")
+                                                                           .arg(QFileInfo(target).fileName())));
+        reserve.setAutoRemove(false);
+        if (reserve.open()) {
+            partial = reserve.fileName();
+            // Temporary files are private; the document gets the permissions of a new file.
+            reserve.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                                   | QFileDevice::ReadOther);
+        }
+    }
+    const auto cannotPrint = [&] {
+        return EInOutError(QStringLiteral("Nu se poate tipari la imprimanta %1.")
+                               .arg(target.isEmpty() ? printer.printerName() : target));
+    };
+    if (!target.isEmpty() && partial.isEmpty()) {
+        restore();
+        throw cannotPrint();
+    }
+    if (!partial.isEmpty())
+        printer.setOutputFileName(partial);
+    const auto finish = [&](bool done) {
+        if (!partial.isEmpty()) {
+            printer.setOutputFileName(target);
+            const bool moved = done && std::rename(QFile::encodeName(partial).constData(), QFile::encodeName(target).constData()) == 0;
+            if (!moved)
+                QFile::remove(partial);
+            done = moved;
+        }
+        restore();
+        return done;
+    };
+
     QPainter painter;
     if (!painter.begin(&printer)) {
-        restore();
-        throw EInOutError(QStringLiteral("Nu se poate tipari la imprimanta %1.")
-                              .arg(printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName()));
+        finish(false);
+        throw cannotPrint();
     }
-    PaintPages(painter, printer, document, first - 1, last - 1, driverCopies ? 1 : copies);
-    painter.end();
-    restore();
+    try {
+        PaintPages(painter, printer, document, first - 1, last - 1, driverCopies ? 1 : copies);
+    } catch (...) {
+        painter.end();
+        finish(false);
+        throw;
+    }
+    const bool written = painter.end();
+    if (!finish(written))
+        throw cannotPrint();
     return true;
 }
 

@@ -26,6 +26,8 @@ QFont PageQFont(const TPageFont& font, double pointScale = 1.0);
 double LineHeightMm(const TPageFont& font);
 // The width a text takes in the font, mm.
 double TextWidthMm(const TPageFont& font, const QString& text);
+// The text cut to fit a width, ending in an ellipsis; unchanged when it fits.
+QString ElidedTextMm(const TPageFont& font, const QString& text, double widthMm);
 
 // Writes every page to a PDF file. False (and no file) when there are no pages;
 // EInOutError when the file cannot be written.

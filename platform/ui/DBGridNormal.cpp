@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPersistentModelIndex>
+#include <QScopedValueRollback>
 #include <QStyledItemDelegate>
 
 namespace fw {
@@ -106,6 +107,12 @@ public:
 
     void Reset(int rows)
     {
+        // A reset closes the cell editor. Were the focus in it, hiding it would hand the
+        // focus on as Tab does, moving the current cell (and dropping a row just inserted);
+        // the grid takes the focus instead and reopens the editor where the cursor is.
+        const QScopedValueRollback resetting(grid_->resetting_, true);
+        if (grid_->editor_ && QApplication::focusWidget() == grid_->editor_)
+            grid_->setFocus();
         beginResetModel();
         rows_ = rows;
         endResetModel();
@@ -138,6 +145,10 @@ public:
     {
         auto* editor = new QLineEdit(parent);
         editor->setFrame(false);
+        // A grid with a context menu of its own shows it over the cell being edited too,
+        // rather than the editor's cut-and-paste menu.
+        if (grid_->contextMenuPolicy() == Qt::CustomContextMenu)
+            editor->setContextMenuPolicy(Qt::NoContextMenu);
         if (TField* field = grid_->Columns(index.column())->Field()) {
             if (field->DataType() == TFieldType::String && field->Size() > 0)
                 editor->setMaxLength(field->Size());
@@ -307,7 +318,10 @@ TDBGridNormal::TDBGridNormal(QWidget* parent)
     verticalHeader()->setHighlightSections(false);
     verticalHeader()->setFixedWidth(fontMetrics().horizontalAdvance(QChar(0x25B6)) + 10);
     connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int section, int, int size) {
-        if (section < ColumnCount() && horizontalHeader()->sectionResizeMode(section) == QHeaderView::Interactive)
+        // Only the user's resizing gives a column a width of its own; a width the grid
+        // computed (before its field was there, say) is computed again when asked.
+        if (!applyingWidths_ && section < ColumnCount() &&
+            horizontalHeader()->sectionResizeMode(section) == QHeaderView::Interactive)
             columns_[size_t(section)]->width_ = size;
     });
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) { FocusChanged(old, now); });
@@ -431,6 +445,7 @@ void TDBGridNormal::ColumnsChanged()
 
 void TDBGridNormal::ApplyColumnWidths()
 {
+    const QScopedValueRollback applying(applyingWidths_, true);
     for (int i = 0; i < ColumnCount() && i < model_->columnCount(); ++i)
         horizontalHeader()->resizeSection(i, columns_[size_t(i)]->Width());
 }
@@ -655,7 +670,7 @@ TField* TDBGridNormal::EditorField() const
 
 void TDBGridNormal::ShowEditorIfWanted()
 {
-    if (!options_.testFlag(TDBGridOption::AlwaysShowEditor) || !Contains(QApplication::focusWidget()))
+    if (resetting_ || !options_.testFlag(TDBGridOption::AlwaysShowEditor) || !Contains(QApplication::focusWidget()))
         return;
     const QModelIndex current = currentIndex();
     if (!current.isValid() || !CanEditCell(current) || indexWidget(current))
@@ -861,6 +876,14 @@ void TDBGridNormal::keyPressEvent(QKeyEvent* event)
                 DataSet()->Append();
             }))
             return;
+        // With the editor always shown, the new row opened it already: the key is its first
+        // character (the view would find the cell busy and drop it). The handlers saw it.
+        if (editor_ && QApplication::focusWidget() == editor_) {
+            forwardingKey_ = true;
+            QCoreApplication::sendEvent(editor_, event);
+            forwardingKey_ = false;
+            return;
+        }
     }
     QTableView::keyPressEvent(event);
 }
@@ -870,7 +893,7 @@ bool TDBGridNormal::eventFilter(QObject* watched, QEvent* event)
     if (watched == editor_) {
         if (event->type() == QEvent::KeyPress) {
             auto* key = static_cast<QKeyEvent*>(event);
-            if (HandleKey(key))
+            if (!forwardingKey_ && HandleKey(key))
                 return true;
             switch (key->key()) {
             case Qt::Key_Up:

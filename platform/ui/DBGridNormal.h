@@ -165,6 +165,10 @@ public:
     // Writes a pending cell edit into its field; false when the field refused it.
     bool CommitEdit();
 
+    // The item view's type-ahead would move the cursor by the texts on screen; a data grid
+    // moves only as its dataset does, and leaves typed letters to its handlers and window.
+    void keyboardSearch(const QString&) override {}
+
 protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
@@ -232,7 +236,10 @@ private:
     bool commitFailed_ = false;
     bool editorDirty_ = false;
     bool focused_ = false;
+    bool forwardingKey_ = false; // a key the grid already offered to its handlers
     bool paintErrorReported_ = false;
+    bool applyingWidths_ = false;
+    bool resetting_ = false; // the model is being reset: no cell editor opens meanwhile
     QPointer<QLineEdit> editor_;
     int editorColumn_ = -1;
     const QEvent* lastKeyEvent_ = nullptr;

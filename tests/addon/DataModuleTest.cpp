@@ -1,11 +1,10 @@
 // The rules of the production data: which articles each list shows, what a valid raw
 // material is, what a row needs before it is saved, and the stock figures.
-#include "Company.h"
+#include "AddOnFixture.h"
 #include "DbFixture.h"
 #include "data/ZPFData.h"
 #include "platform/core/Exceptions.h"
 #include "platform/ui/MessageDlg.h"
-#include "recipes/ZPFRetet.h"
 #include "shell/ZPFIndic.h"
 
 #include <QLabel>
@@ -21,9 +20,7 @@ class DataModule : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        IndGest = '_';
-        IndCod = '.';
-        IndSemi = ';';
+        addontest::DefaultPrefixes();
         company.Article("01", ".LAPTE", "Lapte crud");
         company.Article("01", ".SMANT", "Smantana crud");
         company.Article("01", ".SARE", "Sare");
@@ -32,10 +29,7 @@ protected:
         company.Article("02", "IAURT", "Iaurt 3%", 100.0);
         company.Article("02", "TELEMEA", "Telemea de vaca", 10.0);
         company.Article("02", "", "Articol fara cod");
-        dm = std::make_unique<TZPFDataModule>(nullptr);
-        ZPFDataModule = dm.get();
-        dm->GhostDB->Params() << "PATH=" + company.Dir();
-        dm->GhostDB->Open();
+        dm = addontest::ConnectDataModule(company);
     }
     void TearDown() override { dm.reset(); }
 
@@ -240,22 +234,24 @@ TEST_F(DataModule, TheRequirementFormHearsWhetherThereAreRows)
 TEST_F(DataModule, MovingToAnotherProductEndsTheSearch)
 {
     dm->CatalogTable->Open();
-    TZPFRetetaForm editor(nullptr);
-    ZPFRetetaForm = &editor;
+    // The label an open recipe editor registers for the search text.
+    QLabel label;
+    SetCatalogSearchView(&label, [&] { label.setText(CatalogSearchText); });
     CatalogSearchText = "TEL";
-    editor.Cautlbl->setText("TEL");
+    label.setText("TEL");
     CatalogSearchActive = true; // the search itself moves the list
     dm->CatalogTable->Next();
     EXPECT_EQ(CatalogSearchText, "TEL");
     CatalogSearchActive = false;
     dm->CatalogTable->Next();
     EXPECT_EQ(CatalogSearchText, "");
-    EXPECT_EQ(editor.Cautlbl->text(), "");
+    EXPECT_EQ(label.text(), "");
     dm->CatalogTable->Edit();
     CatalogSearchText = "X";
     dm->CatalogTable->FieldByName("CantReteta")->SetAsFloat(5); // a field change keeps it
     EXPECT_EQ(CatalogSearchText, "X");
     dm->CatalogTable->Cancel();
+    RemoveCatalogSearchView(&label);
 }
 
 } // namespace

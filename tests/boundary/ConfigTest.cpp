@@ -2,7 +2,9 @@
 #include "platform/config/AtomicFile.h"
 #include "platform/config/Paths.h"
 #include "platform/config/SettingsStore.h"
+#include "platform/core/Exceptions.h"
 
+#include "support/FileText.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSettings>
 
 #include <unistd.h>
 
@@ -18,11 +21,7 @@ using namespace fw;
 
 namespace {
 
-QByteArray ReadAll(const QString& fileName)
-{
-    QFile file(fileName);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+QByteArray ReadAll(const QString& fileName) { return testsupport::ReadFileBytes(fileName); }
 
 } // namespace
 
@@ -47,6 +46,28 @@ TEST(SettingsStore, TheHostsLastDirectoryReachesTheAddOn)
     // Creating an existing store keeps what it holds.
     addOn.Create();
     EXPECT_EQ(addOn.ReadString(TSettingsStore::LastDatabaseDir), dir);
+}
+
+TEST(SettingsStore, AStoreThatCannotBeMadeReadsEmptyAndOnlyAWriteFails)
+{
+    // The store's folder would have to be made inside a plain file.
+    testsupport::TempDir dir;
+    const QString blocker = dir.File(QStringLiteral("fisier"));
+    QFile(blocker).open(QIODevice::WriteOnly);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, blocker + QStringLiteral("/config"));
+    TSettingsStore store;
+    const bool created = store.Create();
+    const QString value = store.ReadString(TSettingsStore::LastDatabaseDir);
+    bool writeFailed = false;
+    try {
+        store.WriteString(TSettingsStore::LastDatabaseDir, QStringLiteral("/srv/firma"));
+    } catch (const fw::EInOutError&) {
+        writeFailed = true;
+    }
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, qEnvironmentVariable("XDG_CONFIG_HOME"));
+    EXPECT_FALSE(created);
+    EXPECT_EQ(value, QString());
+    EXPECT_TRUE(writeFailed);
 }
 
 TEST(AtomicFile, ReplacementKeepsWhatTheFileIs)

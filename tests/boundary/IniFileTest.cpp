@@ -3,6 +3,7 @@
 #include "platform/config/IniFile.h"
 #include "platform/core/Exceptions.h"
 
+#include "support/FileText.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include <QFile>
 
 #include <csignal>
+#include <functional>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -17,17 +19,15 @@ using namespace fw;
 
 namespace {
 
-QByteArray ReadAll(const QString& fileName)
-{
-    QFile file(fileName);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+QByteArray ReadAll(const QString& fileName) { return testsupport::ReadFileBytes(fileName); }
 
-void WriteAll(const QString& fileName, const QByteArray& text)
+void WriteAll(const QString& fileName, const QByteArray& text) { ASSERT_TRUE(testsupport::WriteFileBytes(fileName, text)); }
+
+// A literal with the NUL bytes inside it.
+template <size_t N>
+QByteArray Bytes(const char (&text)[N])
 {
-    QFile file(fileName);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(text);
+    return QByteArray(text, N - 1);
 }
 
 // True when every line break in text is lineEnd.
@@ -251,7 +251,9 @@ TEST(IniFile, AFileThatCannotBeWrittenRaisesAndStaysIntact)
     }
     EXPECT_EQ(message, QStringLiteral("Unable to write to ") + fileName);
     EXPECT_EQ(ReadAll(fileName), SharedFile);
-    EXPECT_EQ(QDir(dir.Path()).entryList(QDir::Files), QStringList{"KRBDEF.INI"}) << "a temporary file was left behind";
+    // Only the writers' lock file stands beside it.
+    EXPECT_EQ(QDir(dir.Path()).entryList(QDir::Files), (QStringList{"KRBDEF.INI", "KRBDEF.INI.lock"}))
+        << "a temporary file was left behind";
 
     // A directory that does not exist; the message carries the name as given.
     const QString nowhere = QStringLiteral("nu/exista/KRBDEF.INI");
@@ -268,4 +270,57 @@ TEST(IniFile, AFileThatCannotBeWrittenRaisesAndStaysIntact)
         EXPECT_EQ(ReadAll(fileName), SharedFile);
         QFile::setPermissions(dir.Path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
+}
+
+TEST(IniFile, AWriteChangesOnlyItsOwnLineAndReadsTakeTheFirstOccurrence)
+{
+    using Change = std::function<void(TIniFile&)>;
+    const auto write = [](const char* section, const char* key, const char* value) -> Change {
+        return [=](TIniFile& ini) { ini.WriteString(QString::fromLatin1(section), QString::fromLatin1(key), QString::fromLatin1(value)); };
+    };
+    const struct {
+        const char* Name;
+        QByteArray Before;
+        Change Apply;
+        QByteArray After;
+    } cases[] = {
+        {"a line without '=' stays", "[Productie]\r\nIndCod=.\r\nrand fara egal\r\n", write("Productie", "IndCod", "M"),
+         "[Productie]\r\nIndCod=M\r\nrand fara egal\r\n"},
+        {"duplicate sections stay apart: the key is changed where it stands", "[P]\nA=1\n[F]\nN=x\n[P]\nB=2\n",
+         write("P", "B", "3"), "[P]\nA=1\n[F]\nN=x\n[P]\nB=3\n"},
+        {"... and a new key joins the first of them", "[P]\nA=1\n[F]\nN=x\n[P]\nB=2\n", write("p", "C", "4"),
+         "[P]\nA=1\nC=4\n[F]\nN=x\n[P]\nB=2\n"},
+        {"a duplicate key: the first is the one written", "[P]\nK=1\nK=2\n", write("P", "K", "3"), "[P]\nK=3\nK=2\n"},
+        {"bytes after a NUL stay, and keys after it are found",
+         Bytes("[Initial]\nNetControlDir=/srv\n\0gunoi\n[Productie]\nIndCod=.\n"), write("Productie", "IndCod", "M"),
+         Bytes("[Initial]\nNetControlDir=/srv\n\0gunoi\n[Productie]\nIndCod=M\n")},
+        {"single-byte text, the key's spelling and blanks around '=' stay", "; Set\xE3ri\r\n[P]\r\n  indcod = .\r\nX=\xEE\r\n",
+         write("P", "IndCod", "M"), "; Set\xE3ri\r\n[P]\r\n  indcod = M\r\nX=\xEE\r\n"},
+        {"no line break at the end: the new key gets one before it", "[P]\r\nA=1", write("P", "B", "2"), "[P]\r\nA=1\r\nB=2"},
+        {"a new section goes at the end, after a blank line", "\xEF\xBB\xBF[P]\nA=1\n", write("Q", "K", "v"),
+         "\xEF\xBB\xBF[P]\nA=1\n\n[Q]\nK=v\n"},
+        {"an unchanged value writes nothing", "[P]\nA = 1 \n", write("P", "A", "1"), "[P]\nA = 1 \n"},
+        {"deleting a key takes only its lines", "[P]\r\nA=1\r\n; nota\r\nB=2\r\nA=3\r\n",
+         [](TIniFile& ini) { ini.DeleteKey(QStringLiteral("P"), QStringLiteral("A")); }, "[P]\r\n; nota\r\nB=2\r\n"},
+        {"erasing a section takes every block of it", "[A]\nx=1\n[P]\nk=1\n\n[B]\ny=2\n[P]\nj=2\n",
+         [](TIniFile& ini) { ini.EraseSection(QStringLiteral("P")); }, "[A]\nx=1\n[B]\ny=2\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        testsupport::TempDir dir;
+        const QString fileName = dir.File(QStringLiteral("KRBDEF.INI"));
+        WriteAll(fileName, c.Before);
+        TIniFile ini(fileName);
+        c.Apply(ini);
+        EXPECT_EQ(ReadAll(fileName), c.After);
+    }
+
+    testsupport::TempDir dir;
+    const QString fileName = dir.File(QStringLiteral("KRBDEF.INI"));
+    WriteAll(fileName, Bytes("[P]\nK=1\n[Q]\nZ=0\n[P]\nK=2\nL=3\n\0\n[R]\nN=4\n"));
+    const TIniFile ini(fileName);
+    EXPECT_EQ(ini.ReadString(QStringLiteral("P"), QStringLiteral("K"), QString()), QStringLiteral("1"));
+    EXPECT_EQ(ini.ReadString(QStringLiteral("P"), QStringLiteral("L"), QString()), QStringLiteral("3"));
+    EXPECT_EQ(ini.ReadString(QStringLiteral("R"), QStringLiteral("N"), QString()), QStringLiteral("4"));
+    EXPECT_EQ(ini.ReadSection(QStringLiteral("P")), (QStringList{"K", "L"}));
 }

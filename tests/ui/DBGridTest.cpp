@@ -1,7 +1,10 @@
 // The data grid over a real table: cursor, editing, refusals, keys and painting.
 #include "GridFixture.h"
+#include "platform/ui/Menus.h"
 
+#include <QContextMenuEvent>
 #include <QImage>
+#include <QMenu>
 
 using namespace fw;
 using uitest::GridFixture;
@@ -238,6 +241,31 @@ TEST_F(DBGrid, DownOnTheLastRowAppendsAndAnUntouchedNewRowIsDropped)
     other->setFocus();
     EXPECT_EQ(table->State(), TDataSetState::Browse);
     EXPECT_EQ(table->RecordCount(), 6);
+}
+
+TEST_F(DBGrid, WithTheEditorAlwaysShownDownKeepsTheNewRowAndTheGridsMenuShowsOverTheCell)
+{
+    OpenTable(FiveRows());
+    ShowGrid();
+    TPopupMenu popup;
+    int popups = 0;
+    popup.OnPopup = [&](TPopupMenu*) { ++popups; };
+    AttachPopupMenu(grid, &popup);
+    grid->SetOption(TDBGridOption::AlwaysShowEditor, true);
+    Key(Qt::Key_End, Qt::ControlModifier);
+    SelectColumn(QStringLiteral("Cant"));
+    Type(QStringLiteral("9"));
+    Key(Qt::Key_Down); // the row is saved, a new one started with the editor on it
+    EXPECT_EQ(table->State(), TDataSetState::Insert);
+    ASSERT_NE(grid->InplaceEditor(), nullptr);
+    EXPECT_EQ(Focus(), grid->InplaceEditor());
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), grid->InplaceEditor()->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(grid->InplaceEditor(), &event);
+    EXPECT_EQ(popups, 1);
+    popup.SubMenu()->hide();
+    Key(Qt::Key_Up);
+    EXPECT_DOUBLE_EQ(Cant(), 9);
+    EXPECT_EQ(table->RecordCount(), 5);
 }
 
 TEST_F(DBGrid, InsertDeleteAndEscapeKeys)
@@ -552,12 +580,20 @@ TEST_F(DBGrid, EmptyGridStartsARecordWhenTypedIntoOrOnDown)
 {
     OpenTable({});
     ShowGrid();
-    ASSERT_EQ(grid->model()->rowCount(), 0);
-    Type(QStringLiteral("B7"));
-    EXPECT_EQ(table->State(), TDataSetState::Insert);
-    EXPECT_EQ(grid->model()->rowCount(), 1);
-    ASSERT_NE(grid->InplaceEditor(), nullptr);
-    EXPECT_EQ(grid->InplaceEditor()->text(), QStringLiteral("B7"));
+    // Also when the new row opens its editor at once: the first key is not lost.
+    for (bool alwaysShowEditor : {true, false}) {
+        grid->SetOption(TDBGridOption::AlwaysShowEditor, alwaysShowEditor);
+        ASSERT_EQ(grid->model()->rowCount(), 0);
+        Type(QStringLiteral("B7"));
+        EXPECT_EQ(table->State(), TDataSetState::Insert);
+        EXPECT_EQ(grid->model()->rowCount(), 1);
+        ASSERT_NE(grid->InplaceEditor(), nullptr);
+        EXPECT_EQ(grid->InplaceEditor()->text(), QStringLiteral("B7"));
+        if (alwaysShowEditor) {
+            Key(Qt::Key_Escape);
+            grid->setFocus();
+        }
+    }
     Key(Qt::Key_Return);
     EXPECT_EQ(Cod(), QStringLiteral("B7"));
     Key(Qt::Key_Escape);

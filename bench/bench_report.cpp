@@ -1,0 +1,227 @@
+// The traceability report for one year of a plant: 2,000 finished-goods receipts of 10
+// lines each (20,000 receipt lines, one lot and one article group each, so 2,000 pages
+// and 2,000 raw-material footers), every receipt with a 5-line consumption document.
+// The whole report to PDF is set against running its queries alone.
+#include "data/ZPFData.h"
+#include "platform/db/Database.h"
+#include "platform/db/Table.h"
+#include "platform/report/ReportPainter.h"
+#include "platform/schema/CompanyTables.h"
+#include "reports/Qprndlg.h"
+#include "reports/RepTrasabProd.h"
+#include "shell/AddOnFormats.h"
+
+#include <QApplication>
+#include <QDate>
+#include <QTemporaryDir>
+#include "RatioReporter.h"
+
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <cstdio>
+
+using namespace corvanel;
+using namespace fw;
+
+namespace {
+
+constexpr int kReceipts = 2000;
+constexpr int kLinesPerReceipt = 10;
+constexpr int kMaterialsPerReceipt = 5;
+const QDate kFirstDay(2025, 1, 1);
+
+QTemporaryDir* g_dir = nullptr;
+
+void Exec(sqlite3* db, const char* sql)
+{
+    char* error = nullptr;
+    if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
+        std::fprintf(stderr, "%s: %s\n", sql, error);
+        sqlite3_free(error);
+    }
+}
+
+// Runs one statement for each row the callback binds; the callback returns false at the end.
+template <class Bind> void Insert(sqlite3* db, const char* sql, int rows, Bind bind)
+{
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db, sql, -1, &st, nullptr);
+    for (int i = 0; i < rows; ++i) {
+        bind(st, i);
+        sqlite3_step(st);
+        sqlite3_reset(st);
+    }
+    sqlite3_finalize(st);
+}
+
+void Text(sqlite3_stmt* st, int column, const QByteArray& text)
+{
+    sqlite3_bind_text(st, column, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+}
+
+QByteArray IsoDay(int receipt) { return kFirstDay.addDays(receipt * 365 / kReceipts).toString(Qt::ISODate).toUtf8(); }
+
+void Build(const QString& dir)
+{
+    // The tables as the host creates them, then the rows straight into the file.
+    for (const TTableLayout& layout : HostTables()) {
+        TTable t;
+        t.SetDatabaseName(dir);
+        t.SetTableName(layout.Name);
+        t.FieldDefs = layout.Fields;
+        t.IndexDefs = layout.Indexes;
+        t.CreateTable();
+    }
+    EnsureIndexes(dir, {QStringLiteral("Item_in.DB"), QStringLiteral("Doc_out.DB"), QStringLiteral("Item_out.DB")});
+    sqlite3* db = nullptr;
+    sqlite3_open((dir + "/tables.sqlite").toUtf8().constData(), &db);
+    Exec(db, "BEGIN;"
+             "INSERT INTO FIRMDATA (Denumire, Adresa, \"Cod fiscal\") VALUES ('Lactate Izvoare SRL', 'Sanpetru', 'RO1');"
+             "INSERT INTO Gest (Cod, Denumire) VALUES ('PF1', 'Vana 1'), ('PF2', 'Vana 2');"
+             "INSERT INTO Grup (Cod_material, Cod_grupa, Denumire) VALUES ('MP', '01', 'Materii prime'),"
+             " ('PF', '02', 'Produse finite');");
+    Insert(db, "INSERT INTO Furn (Cod_furnizor, Nume_furnizor) VALUES (?, ?)", 5, [](sqlite3_stmt* st, int i) {
+        Text(st, 1, "FERMA" + QByteArray::number(i));
+        Text(st, 2, "Ferma de lapte numarul " + QByteArray::number(i));
+    });
+    Insert(db, "INSERT INTO CATALOG (Grupa, Cod, Denumire, Unitate_masura, ZileValabilitate, Descriere)"
+               " VALUES (?, ?, ?, 'kg', ?, 'Descrierea produsului')",
+           30, [](sqlite3_stmt* st, int i) {
+               const bool product = i < 10;
+               Text(st, 1, product ? "02" : "01");
+               Text(st, 2, (product ? "P" : ".M") + QByteArray::number(i));
+               Text(st, 3, (product ? "Produs finit " : "Materie prima ") + QByteArray::number(i));
+               sqlite3_bind_double(st, 4, 30);
+           });
+    Insert(db, "INSERT INTO Doc_in (Contor, Data_inregistrarii, Numar, Tip, Data, Furnizor) VALUES (?, ?, ?, 'BP', ?, ?)",
+           kReceipts, [](sqlite3_stmt* st, int i) {
+               sqlite3_bind_double(st, 1, i + 1);
+               Text(st, 2, IsoDay(i));
+               sqlite3_bind_double(st, 3, 10000 + i);
+               Text(st, 4, IsoDay(i));
+               Text(st, 5, "FERMA" + QByteArray::number(i % 5));
+           });
+    Insert(db, "INSERT INTO Item_in (Contor, Contor_secundar, Cod_gestiune, Cod_grupa, Cod_articol, Lot, Cantitate,"
+               " Pret_achizitie_lei) VALUES (?, ?, ?, '02', ?, ?, ?, 2.5)",
+           kReceipts * kLinesPerReceipt, [](sqlite3_stmt* st, int i) {
+               const int receipt = i / kLinesPerReceipt;
+               sqlite3_bind_double(st, 1, receipt + 1);
+               sqlite3_bind_double(st, 2, i % kLinesPerReceipt + 1);
+               Text(st, 3, receipt % 2 ? "PF1" : "PF2");
+               Text(st, 4, "P" + QByteArray::number(i % kLinesPerReceipt));
+               Text(st, 5, "L" + QByteArray::number(100000 + receipt));
+               sqlite3_bind_double(st, 6, 10 + i % 7);
+           });
+    Insert(db, "INSERT INTO Doc_out (Contor, Data_inregistrarii, Numar, Tip, Data) VALUES (?, ?, ?, 'BMC', ?)", kReceipts,
+           [](sqlite3_stmt* st, int i) {
+               sqlite3_bind_double(st, 1, i + 1);
+               Text(st, 2, IsoDay(i));
+               sqlite3_bind_double(st, 3, 10000 + i);
+               Text(st, 4, IsoDay(i));
+           });
+    Insert(db, "INSERT INTO Item_out (Contor, Contor_secundar, Cod_gestiune, Cod_grupa, Cod_articol, Cantitate, Lot)"
+               " VALUES (?, ?, '_MP', '01', ?, ?, ?)",
+           kReceipts * kMaterialsPerReceipt, [](sqlite3_stmt* st, int i) {
+               const int receipt = i / kMaterialsPerReceipt;
+               sqlite3_bind_double(st, 1, receipt + 1);
+               sqlite3_bind_double(st, 2, i % kMaterialsPerReceipt + 1);
+               Text(st, 3, ".M" + QByteArray::number(10 + i % 20));
+               sqlite3_bind_double(st, 4, 1.5 + i % 11);
+               Text(st, 5, "MP" + QByteArray::number(i));
+           });
+    Exec(db, "COMMIT;");
+    sqlite3_close(db);
+}
+
+struct TCompany {
+    TCompany()
+    {
+        ZPFDataModule = &dm;
+        dm.GhostDB->Params() << "PATH=" + g_dir->path();
+        TSession::AddAlias("TVELDA", g_dir->path());
+    }
+    ~TCompany() { ZPFDataModule = nullptr; }
+    TZPFDataModule dm{nullptr};
+};
+
+std::unique_ptr<TRepTrasabProdFrm> OpenYear()
+{
+    return OpenRepTrasabProd(nullptr, DateToDateTime(kFirstDay), DateToDateTime(kFirstDay.addDays(364)), QString(),
+                             QString());
+}
+
+// What the report asks of the database and nothing else: the receipts, and the raw
+// materials of each article group's receipt.
+void Report_QueriesAlone(benchmark::State& state)
+{
+    TCompany company;
+    int footers = 0;
+    for (auto _ : state) {
+        auto form = OpenYear();
+        TQuery* q = form->Q;
+        TField* group = q->FieldByName("Cod_grupa");
+        TField* lot = q->FieldByName("Lot");
+        QString lastKey;
+        footers = 0;
+        for (q->First(); !q->Eof(); q->Next()) {
+            const QString key = lot->AsString() + '|' + group->AsString();
+            if (key == lastKey)
+                continue;
+            lastKey = key;
+            form->RawMaterialsBeforePrint();
+            ++footers;
+        }
+    }
+    state.counters["footers"] = footers;
+}
+
+// The page model alone.
+void Report_Generate(benchmark::State& state)
+{
+    TCompany company;
+    int pages = 0;
+    for (auto _ : state) {
+        auto form = OpenYear();
+        pages = form->Rep->Generate().PageCount();
+    }
+    state.counters["pages"] = pages;
+}
+
+// The whole report written to a PDF file.
+void Report_ToPdf(benchmark::State& state)
+{
+    TCompany company;
+    const QString file = g_dir->filePath("trasabilitate.pdf");
+    for (auto _ : state) {
+        auto form = OpenYear();
+        ExportPdf(form->Rep->Generate(), file);
+    }
+    state.counters["MB"] = QFileInfo(file).size() / 1e6;
+}
+
+BENCHMARK(Report_QueriesAlone)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(Report_Generate)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(Report_ToPdf)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    g_dir = &dir;
+    std::printf("building a year of receipts: %d lines, %d consumption documents...\n", kReceipts * kLinesPerReceipt,
+                kReceipts);
+    Build(dir.path());
+    PresetTrasabPrintSettings();
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.PrintRatio("Report_Generate/iterations:3", "Report_QueriesAlone/iterations:3");
+    reporter.PrintRatio("Report_ToPdf/iterations:3", "Report_QueriesAlone/iterations:3");
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,97 @@
+#include "catalog/Ixprice.h"
+
+#include "data/DbNames.h"
+#include "data/ZPFData.h"
+#include "platform/core/Exceptions.h"
+#include "platform/db/Database.h"
+#include "platform/db/Query.h"
+#include "platform/ui/MessageDlg.h"
+#include "shell/DLLAddOn.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QStyle>
+
+#include <memory>
+
+namespace corvanel {
+
+std::function<void(TBeep)> BeepObserver;
+
+void SystemBeep(TBeep kind)
+{
+    if (BeepObserver) {
+        BeepObserver(kind);
+        return;
+    }
+    // The toolkit has one beep for every kind.
+    QApplication::beep();
+}
+
+TIndexPriceForm::TIndexPriceForm(QWidget* owner) : fw::TForm(owner)
+{
+    setObjectName(QStringLiteral("IndexPriceForm"));
+    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    SetPosition(fw::TPosition::ScreenCenter);
+    setCursor(Qt::WaitCursor);
+
+    Panel1 = new QFrame(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFrameShape(QFrame::Panel);
+    Panel1->setFrameShadow(QFrame::Sunken);
+    Panel1->setAutoFillBackground(true);
+    QPalette pal = Panel1->palette();
+    pal.setColor(QPalette::Window, pal.color(QPalette::ToolTipBase));
+    pal.setColor(QPalette::WindowText, pal.color(QPalette::ToolTipText));
+    Panel1->setPalette(pal);
+    Label1 = new QLabel(QStringLiteral("Indexez preturile..."), Panel1);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    QFont bold = Label1->font();
+    bold.setBold(true);
+    Label1->setFont(bold);
+    Label1->setAlignment(Qt::AlignCenter);
+    Image1 = new QLabel(Panel1);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    const int side = 24;
+    Image1->setPixmap(style()->standardIcon(QStyle::SP_BrowserReload).pixmap(side, side));
+    auto* row = new QHBoxLayout(Panel1);
+    row->setContentsMargins(8, 4, 8, 4);
+    row->addWidget(Label1, 1);
+    row->addWidget(Image1);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(Panel1);
+    setFixedSize(QSize(303, 42).expandedTo(sizeHint()));
+
+    Q = new fw::TQuery(this);
+    Q->setObjectName(QStringLiteral("Q"));
+    Q->SetSession(AddOnSession());
+    Q->SetDatabaseName(TVELDA);
+    Q->SetSQL(IndexPricesSql());
+
+    Show();
+}
+
+void IndexGroupPrices(QWidget* owner, const QString& groupCode, double factor)
+{
+    // Removed on every path, failures included.
+    const std::unique_ptr<TIndexPriceForm> form(new TIndexPriceForm(owner));
+    form->repaint();
+    try {
+        fw::THourGlass wait(Screen);
+        form->Q->ParamByName(QStringLiteral("Group"))->SetAsString(groupCode);
+        form->Q->ParamByName(QStringLiteral("Coef"))->SetAsFloat(factor);
+        fw::TTransaction transaction(form->Q->Session()->ConnectionFor(TVELDA));
+        form->Q->ExecSQL();
+        transaction.Commit();
+    } catch (const fw::EDatabaseError& error) {
+        throw fw::EDatabaseError(QStringLiteral("Eroare de acces la baza de date!\r<%1> !").arg(error.Message()));
+    }
+    SystemBeep(TBeep::Information);
+    fw::MessageDlg(QStringLiteral("Preturile de vînzare pentru grupa \"%1\" au fost actualizate cu succes!").arg(groupCode),
+                   fw::TMsgDlgType::Information, fw::TMsgDlgButtons::OK);
+}
+
+} // namespace corvanel

@@ -1,0 +1,45 @@
+#pragma once
+
+// Price indexing: the sale prices of one catalog group multiplied by a factor, with a
+// small window saying so while the update runs.
+
+#include <QMdiSubWindow> // until the form header includes it itself
+
+#include "platform/ui/Form.h"
+
+#include <functional>
+
+class QFrame;
+class QLabel;
+
+namespace fw {
+class TQuery;
+}
+
+namespace corvanel {
+
+enum class TBeep { Error, Information };
+
+// Sounds the system's beep of that kind. While BeepObserver is set (by a test) the beep is
+// handed to it instead.
+void SystemBeep(TBeep kind);
+extern std::function<void(TBeep)> BeepObserver;
+
+// Shown over the lookup while the prices change; it owns the update.
+class TIndexPriceForm final : public fw::TForm {
+public:
+    // Visible at once.
+    explicit TIndexPriceForm(QWidget* owner);
+
+    QFrame* Panel1;
+    QLabel* Label1; // "Indexez preturile..."
+    QLabel* Image1;
+    fw::TQuery* Q;  // the update of one group (parameters Coef, float, and Group, text)
+};
+
+// Multiplies the sale price of every article of the group by the factor (null prices stay
+// null), in one transaction, then says so. A database error leaves every price as it was
+// and goes on to the caller with the add-on's database message.
+void IndexGroupPrices(QWidget* owner, const QString& groupCode, double factor);
+
+} // namespace corvanel

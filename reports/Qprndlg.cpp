@@ -1,0 +1,494 @@
+#include "reports/Qprndlg.h"
+
+#include "platform/report/ReportPainter.h"
+#include "reports/PickFont.h"
+
+#include "platform/ui/Guard.h"
+
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QFontDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <memory>
+
+namespace corvanel {
+
+TPrintSettings PrintSettings;
+
+namespace {
+
+constexpr int kMinFontSize = 5;
+constexpr int kMaxFontSize = 48;
+
+// A sheet seen from above: the orientation picture carries a large letter, the margins
+// picture the printable area as a dashed frame.
+QPixmap PagePicture(QPageLayout::Orientation orientation, bool margins)
+{
+    const QSize sheet = orientation == QPageLayout::Portrait ? QSize(34, 46) : QSize(46, 34);
+    QPixmap pixmap(56, 56);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    QRect page(QPoint(), sheet);
+    page.moveCenter(pixmap.rect().center());
+    p.fillRect(page.translated(2, 2), QColor(0, 0, 0, 60));
+    p.fillRect(page, Qt::white);
+    p.setPen(QPen(Qt::black, 1));
+    p.drawRect(page);
+    if (margins) {
+        p.setPen(QPen(Qt::darkBlue, 1, Qt::DashLine));
+        p.drawRect(page.adjusted(5, 5, -5, -5));
+        p.setPen(QPen(Qt::gray, 1));
+        for (int y = page.top() + 9; y < page.bottom() - 7; y += 4)
+            p.drawLine(page.left() + 8, y, page.right() - 8, y);
+    } else {
+        QFont font(QStringLiteral("Liberation Serif"));
+        font.setPixelSize(26);
+        font.setBold(true);
+        p.setFont(font);
+        p.drawText(page, Qt::AlignCenter, QStringLiteral("A"));
+    }
+    return pixmap;
+}
+
+QSpinBox* Spin(QWidget* parent, const char* name, int min, int max)
+{
+    auto* spin = new QSpinBox(parent);
+    spin->setObjectName(QString::fromLatin1(name));
+    spin->setRange(min, max);
+    return spin;
+}
+
+QLabel* BuddyLabel(const QString& text, QWidget* buddy, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    label->setBuddy(buddy);
+    return label;
+}
+
+QPushButton* Button(const QString& caption, const char* name, const QString& hint, QWidget* parent)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setToolTip(hint);
+    return button;
+}
+
+void SetQuietly(QSpinBox* spin, int value)
+{
+    const QSignalBlocker block(spin);
+    spin->setValue(value);
+}
+
+} // namespace
+
+TQRPrnDlg::TQRPrnDlg(QWidget* owner) : fw::TForm(owner)
+{
+    setObjectName(QStringLiteral("QRPrnDlg"));
+    SetCaption(QStringLiteral("Setari pentru listarea rapoarte"));
+    SetPosition(fw::TPosition::ScreenCenter);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+
+    Notes = new QTabWidget(this);
+    Notes->setObjectName(QStringLiteral("Notes"));
+
+    // "Listare ": what is printed, how many times, and where.
+    auto* listare = new QWidget(Notes);
+    FirstPageSpin = Spin(listare, "FirstPageSpin", 1, 9999);
+    LastPageSpin = Spin(listare, "LastPageSpin", 0, 9999);
+    CopiesSpin = Spin(listare, "CopiesSpin", 1, 1000);
+    RBAll = new QRadioButton(QStringLiteral("&Listeaza tot"), listare);
+    RBAll->setObjectName(QStringLiteral("RBAll"));
+    RBAll->setChecked(true);
+    RBSel = new QRadioButton(QStringLiteral("Listeaza &partial"), listare);
+    RBSel->setObjectName(QStringLiteral("RBSel"));
+    FirstPageSpin->setEnabled(false);
+    LastPageSpin->setEnabled(false);
+    CBPrev = new QCheckBox(QStringLiteral("&Afisare pe ecran"), listare);
+    CBPrev->setObjectName(QStringLiteral("CBPrev"));
+    LabPrn = new QLabel(listare);
+    LabPrn->setObjectName(QStringLiteral("LabPrn"));
+    LabFnt = new QLabel(listare);
+    LabFnt->setObjectName(QStringLiteral("LabFnt"));
+    for (QLabel* label : {LabPrn, LabFnt}) {
+        label->setFrameShape(QFrame::Panel);
+        label->setFrameShadow(QFrame::Sunken);
+        label->setMinimumWidth(260);
+        label->setMargin(2);
+        label->setTextInteractionFlags(Qt::NoTextInteraction);
+    }
+    auto* pages = new QGroupBox(listare);
+    auto* pagesGrid = new QGridLayout(pages);
+    pagesGrid->addWidget(RBAll, 0, 0, 1, 4);
+    pagesGrid->addWidget(RBSel, 1, 0, 1, 4);
+    pagesGrid->addWidget(BuddyLabel(QStringLiteral("&Prima pagina:"), FirstPageSpin, pages), 2, 0);
+    pagesGrid->addWidget(FirstPageSpin, 2, 1);
+    pagesGrid->addWidget(BuddyLabel(QStringLiteral("Ultima p&agina:"), LastPageSpin, pages), 2, 2);
+    pagesGrid->addWidget(LastPageSpin, 2, 3);
+    pagesGrid->setColumnStretch(4, 1);
+    auto* copies = new QHBoxLayout;
+    copies->addWidget(BuddyLabel(QStringLiteral("&Exemplare:"), CopiesSpin, listare));
+    copies->addWidget(CopiesSpin);
+    copies->addStretch(1);
+    copies->addWidget(CBPrev);
+    auto* listareLayout = new QVBoxLayout(listare);
+    listareLayout->addWidget(pages);
+    listareLayout->addLayout(copies);
+    listareLayout->addWidget(LabPrn);
+    listareLayout->addWidget(LabFnt);
+    listareLayout->addStretch(1);
+    Notes->addTab(listare, QStringLiteral("Listare "));
+
+    // "Pagina": margins and orientation.
+    auto* pagina = new QWidget(Notes);
+    auto* marginsBox = new QGroupBox(QStringLiteral("Margini de pagina"), pagina);
+    TopEdit = MarginEdit(marginsBox, "TopEdit");
+    BottomEdit = MarginEdit(marginsBox, "BottomEdit");
+    LeftEdit = MarginEdit(marginsBox, "LeftEdit");
+    RightEdit = MarginEdit(marginsBox, "RightEdit");
+    MarginPicture = new QLabel(marginsBox);
+    MarginPicture->setObjectName(QStringLiteral("MarginPicture"));
+    auto* marginsGrid = new QGridLayout(marginsBox);
+    const std::pair<QString, QSpinBox*> margins[] = {{QStringLiteral("Sus:"), TopEdit},
+                                                     {QStringLiteral("Jos:"), BottomEdit},
+                                                     {QStringLiteral("Stînga:"), LeftEdit},
+                                                     {QStringLiteral("Dreapta:"), RightEdit}};
+    for (int row = 0; row < 4; ++row) {
+        marginsGrid->addWidget(BuddyLabel(margins[row].first, margins[row].second, marginsBox), row, 0);
+        marginsGrid->addWidget(margins[row].second, row, 1);
+        marginsGrid->addWidget(new QLabel(QStringLiteral("mm"), marginsBox), row, 2);
+    }
+    marginsGrid->addWidget(MarginPicture, 0, 3, 4, 1, Qt::AlignCenter);
+    auto* orientBox = new QGroupBox(QStringLiteral("Orientare"), pagina);
+    CBPortrait = new QRadioButton(QStringLiteral("&Portret"), orientBox);
+    CBPortrait->setObjectName(QStringLiteral("CBPortrait"));
+    CBPortrait->setChecked(true);
+    CBLandscape = new QRadioButton(QStringLiteral("P&eisaj"), orientBox);
+    CBLandscape->setObjectName(QStringLiteral("CBLandscape"));
+    OrientPicture = new QLabel(orientBox);
+    OrientPicture->setObjectName(QStringLiteral("OrientPicture"));
+    auto* orientGrid = new QGridLayout(orientBox);
+    orientGrid->addWidget(CBPortrait, 0, 0);
+    orientGrid->addWidget(CBLandscape, 1, 0);
+    orientGrid->addWidget(OrientPicture, 0, 1, 2, 1, Qt::AlignCenter);
+    orientGrid->setRowStretch(2, 1);
+    auto* paginaLayout = new QHBoxLayout(pagina);
+    paginaLayout->addWidget(marginsBox);
+    paginaLayout->addWidget(orientBox);
+    Notes->addTab(pagina, QStringLiteral("Pagina"));
+
+    PrnBtn = Button(QStringLiteral("&Imprimanta"), "PrnBtn", QString(), this);
+    FntBtn = Button(QStringLiteral("&Font"), "FntBtn", QString(), this);
+    OkBtn = Button(QStringLiteral("&Printeaza"), "OkBtn", QStringLiteral("Sunt de acord"), this);
+    OkBtn->setDefault(true);
+    CancelBtn = Button(QStringLiteral("&Inchide"), "CancelBtn", QStringLiteral("Renunt"), this);
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(PrnBtn);
+    buttons->addWidget(FntBtn);
+    buttons->addStretch(1);
+    buttons->addWidget(OkBtn);
+    buttons->addWidget(CancelBtn);
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(Notes, 1);
+    layout->addLayout(buttons);
+
+    FntDlg = new QFontDialog(this);
+    FntDlg->setObjectName(QStringLiteral("FntDlg"));
+    FntDlg->setOption(QFontDialog::DontUseNativeDialog);
+
+    connect(RBAll, &QRadioButton::clicked, this, fw::GuardedSlot(this, [this] { RBAllClick(); }));
+    connect(RBSel, &QRadioButton::clicked, this, fw::GuardedSlot(this, [this] { RBAllClick(); }));
+    connect(FirstPageSpin, &QSpinBox::valueChanged, this, fw::GuardedSlot(this, [this] { FirstPageSpinChange(); }));
+    for (QSpinBox* edit : {TopEdit, BottomEdit, LeftEdit, RightEdit})
+        connect(edit, &QSpinBox::valueChanged, this, fw::GuardedSlot(this, [this, edit] { MarginChange(edit); }));
+    connect(CBPortrait, &QRadioButton::clicked, this, fw::GuardedSlot(this, [this] { CBPortraitClick(); }));
+    connect(CBLandscape, &QRadioButton::clicked, this, fw::GuardedSlot(this, [this] { CBLandscapeClick(); }));
+    connect(FntBtn, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { FntBtnClick(); }));
+    connect(PrnBtn, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { PrnBtnClick(); }));
+    connect(OkBtn, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { OkBtnClick(); }));
+    SetButtonModalResult(CancelBtn, fw::TModalResult::Cancel);
+
+    ShowOrientation(QPageLayout::Portrait);
+    setFixedSize(sizeHint());
+}
+
+TQRPrnDlg::~TQRPrnDlg() = default;
+
+QSpinBox* TQRPrnDlg::MarginEdit(QWidget* parent, const char* name) { return Spin(parent, name, 0, 9999); }
+
+QSpinBox* TQRPrnDlg::Opposite(const QSpinBox* edit) const
+{
+    if (edit == TopEdit)
+        return BottomEdit;
+    if (edit == BottomEdit)
+        return TopEdit;
+    return edit == LeftEdit ? RightEdit : LeftEdit;
+}
+
+fw::TPrinterGeometry TQRPrnDlg::MeasurePrinter()
+{
+    PrintSettings.Printable = fw::Printer().Geometry();
+    return PrintSettings.Printable;
+}
+
+void TQRPrnDlg::SetMaxima(const fw::TPrinterGeometry& g)
+{
+    LeftEdit->setMaximum(g.PaperWidth);
+    RightEdit->setMaximum(g.PaperWidth);
+    TopEdit->setMaximum(g.PaperHeight);
+    BottomEdit->setMaximum(g.PaperHeight);
+}
+
+void TQRPrnDlg::ShowOrientation(QPageLayout::Orientation orientation)
+{
+    CBPortrait->setChecked(orientation == QPageLayout::Portrait);
+    CBLandscape->setChecked(orientation == QPageLayout::Landscape);
+    OrientPicture->setPixmap(PagePicture(orientation, false));
+    MarginPicture->setPixmap(PagePicture(orientation, true));
+}
+
+void TQRPrnDlg::ShowFont() { LabFnt->setText(fontName_ + QStringLiteral("   ") + QString::number(fontSize_)); }
+
+void TQRPrnDlg::ShowPrinter() { LabPrn->setText(fw::Printer().PrinterName()); }
+
+void TQRPrnDlg::FormCreate()
+{
+    inMarginChange_ = false;
+    // Without a printer installed the report can only be looked at or saved: preview is
+    // offered until the user has chosen otherwise.
+    CBPrev->setChecked(PrintSettings.Preview || (!PrintSettings.Confirmed && fw::Printer().IsPdfPrinter()));
+    if (PrintSettings.FontName.isEmpty()) {
+        PrintSettings.FontName = PickFont(kPrintCpi).left(kMaxFontName);
+        PrintSettings.FontSize = 10;
+        PrintSettings.FontPitch = fw::TFontPitch::Fixed;
+    }
+    fontName_ = PrintSettings.FontName;
+    fontSize_ = PrintSettings.FontSize;
+    fontPitch_ = PrintSettings.FontPitch;
+    QFont font(fontName_);
+    font.setPointSize(fontSize_);
+    font.setFixedPitch(fontPitch_ == fw::TFontPitch::Fixed);
+    FntDlg->setCurrentFont(font);
+    ShowFont();
+    ShowPrinter();
+    Notes->setCurrentIndex(0);
+
+    fw::TPrinter& printer = fw::Printer();
+    printer.SetOrientation(PrintSettings.Orientation);
+    shown_ = PrintSettings.Orientation;
+    ShowOrientation(shown_);
+    if (PrintSettings.PaperSize >= 1 && PrintSettings.PaperSize <= 31)
+        printer.SetPaperCode(fw::PaperCodeOfIndex(PrintSettings.PaperSize));
+
+    const fw::TPrinterGeometry g = MeasurePrinter();
+    SetMaxima(g);
+    const auto within = [](int value, int min, int max) { return value < min || value > max ? min : value; };
+    TopEdit->setValue(within(PrintSettings.TopMargin, g.MinTop, g.PaperHeight));
+    LeftEdit->setValue(within(PrintSettings.LeftMargin, g.MinLeft, g.PaperWidth));
+    BottomEdit->setValue(within(PrintSettings.BottomMargin, g.MinBottom, g.PaperHeight));
+    RightEdit->setValue(within(PrintSettings.RightMargin, g.MinRight, g.PaperWidth));
+}
+
+void TQRPrnDlg::StoreSettings()
+{
+    TPrintSettings& s = PrintSettings;
+    s.FontName = fontName_.left(kMaxFontName);
+    s.FontSize = fontSize_;
+    s.FontPitch = fontPitch_;
+    s.Preview = CBPrev->isChecked();
+    s.Confirmed = true;
+    s.Copies = CopiesSpin->value();
+    s.FirstPage = RBAll->isChecked() ? 0 : FirstPageSpin->value();
+    s.LastPage = RBAll->isChecked() ? 0 : LastPageSpin->value();
+    s.PaperSize = fw::PaperIndexOfCode(fw::Printer().PaperCode());
+    s.Orientation = CBPortrait->isChecked() ? QPageLayout::Portrait : QPageLayout::Landscape;
+    s.TopMargin = TopEdit->value();
+    s.LeftMargin = LeftEdit->value();
+    s.BottomMargin = BottomEdit->value();
+    s.RightMargin = RightEdit->value();
+}
+
+void TQRPrnDlg::RBAllClick()
+{
+    const bool partial = RBSel->isChecked();
+    FirstPageSpin->setEnabled(partial);
+    LastPageSpin->setEnabled(partial);
+    FirstPageSpin->setFocus();
+}
+
+void TQRPrnDlg::FirstPageSpinChange()
+{
+    // The minimum pulls a smaller last page up with it.
+    LastPageSpin->setMinimum(FirstPageSpin->value());
+}
+
+void TQRPrnDlg::MarginChange(QSpinBox* edit)
+{
+    if (inMarginChange_)
+        return;
+    inMarginChange_ = true;
+    struct Clear {
+        bool& flag;
+        ~Clear() { flag = false; }
+    } clear{inMarginChange_};
+    // A margin never leaves less of the paper than its opposite margin takes.
+    const int opposite = Opposite(edit)->value();
+    if (edit->maximum() - edit->value() < opposite)
+        edit->setValue(edit->maximum() - opposite);
+}
+
+void TQRPrnDlg::ChooseOrientation(QPageLayout::Orientation orientation)
+{
+    if (shown_ != orientation) {
+        fw::Printer().SetOrientation(orientation);
+        SetMaxima(MeasurePrinter());
+        shown_ = orientation;
+    }
+    ShowOrientation(orientation);
+}
+
+void TQRPrnDlg::CBPortraitClick() { ChooseOrientation(QPageLayout::Portrait); }
+
+void TQRPrnDlg::CBLandscapeClick() { ChooseOrientation(QPageLayout::Landscape); }
+
+void TQRPrnDlg::FntBtnClick()
+{
+    if (fw::ExecPrintModal(*FntDlg) != QDialog::Accepted)
+        return;
+    const QFont chosen = FntDlg->currentFont();
+    const QString family = chosen.family();
+    if (family != fontName_)
+        fontPitch_ = QFontDatabase::isFixedPitch(family) ? fw::TFontPitch::Fixed : fw::TFontPitch::Variable;
+    fontName_ = family.left(kMaxFontName);
+    fontSize_ = std::clamp(chosen.pointSize() > 0 ? chosen.pointSize() : fontSize_, kMinFontSize, kMaxFontSize);
+    ShowFont();
+}
+
+void TQRPrnDlg::PrnBtnClick()
+{
+    // The setup dialog may change the printer, its paper and its orientation: the maxima
+    // and the orientation shown follow whatever it left.
+    fw::TPrinter& printer = fw::Printer();
+    printer.ExecSetupDialog(this);
+    ShowPrinter();
+    SetMaxima(MeasurePrinter());
+    shown_ = printer.Orientation();
+    ShowOrientation(shown_);
+}
+
+void TQRPrnDlg::OkBtnClick()
+{
+    fw::Printer().SetOrientation(shown_);
+    const fw::TPrinterGeometry g = MeasurePrinter();
+    struct Margin {
+        QSpinBox* Edit;
+        int Min;
+    };
+    const Margin margins[] = {{TopEdit, g.MinTop}, {LeftEdit, g.MinLeft}, {BottomEdit, g.MinBottom}, {RightEdit, g.MinRight}};
+    bool fits = true;
+    for (const Margin& m : margins)
+        fits = fits && m.Edit->value() >= m.Min;
+    if (fits) {
+        SetModalResult(fw::TModalResult::OK);
+        return;
+    }
+    if (fw::MessageDlg(QStringLiteral("Cel putin o margine este prea mica pentru a intra în zona imprimabila!\r"
+                                      "Doriti ajustarea marginilor respective?"),
+                       fw::TMsgDlgType::Warning, fw::TMsgDlgButtons::YesNo)
+        == fw::TModalResult::No) {
+        SetModalResult(fw::TModalResult::OK);
+        return;
+    }
+    QSpinBox* changed = nullptr;
+    const auto set = [&](QSpinBox* edit, int value) {
+        if (edit->value() != value) {
+            SetQuietly(edit, value);
+            changed = edit;
+        }
+    };
+    for (const Margin& m : margins)
+        if (m.Edit->value() < m.Min)
+            set(m.Edit, m.Min);
+    if (LeftEdit->value() + RightEdit->value() >= g.PaperWidth) {
+        set(LeftEdit, g.MinLeft);
+        set(RightEdit, g.MinRight);
+    }
+    if (TopEdit->value() + BottomEdit->value() >= g.PaperHeight) {
+        set(TopEdit, g.MinTop);
+        set(BottomEdit, g.MinBottom);
+    }
+    Notes->setCurrentIndex(1);
+    if (changed)
+        changed->setFocus();
+}
+
+bool ExecuteQRPrnDlg(QWidget* owner)
+{
+    const std::unique_ptr<TQRPrnDlg> dialog = std::make_unique<TQRPrnDlg>(owner);
+    dialog->FormCreate();
+    if (dialog->ShowModal() == fw::TModalResult::OK) {
+        dialog->StoreSettings();
+        return true;
+    }
+    fw::Printer().SetOrientation(PrintSettings.Orientation);
+    // The border measured in another orientation no longer describes the printer.
+    PrintSettings.Printable = fw::Printer().Geometry();
+    return false;
+}
+
+void ApplyPrintSettings(fw::TReport& report)
+{
+    const TPrintSettings& s = PrintSettings;
+    report.FontName = s.FontName;
+    report.FontSize = s.FontSize;
+    report.FontPitch = s.FontPitch;
+    report.PrinterSettings = {s.Copies, s.FirstPage, s.LastPage};
+    // Index 0 (and a size Qt does not know) is the printer's own paper.
+    QPageSize paper = fw::PageSizeOfPaperCode(fw::PaperCodeOfIndex(s.PaperSize));
+    if (!paper.isValid())
+        paper = fw::Printer().Device().pageLayout().pageSize();
+    if (!report.PaperSize.isEquivalentTo(paper))
+        report.PaperSize = paper;
+    if (report.Orientation != s.Orientation)
+        report.Orientation = s.Orientation;
+    const fw::TPrinterGeometry& min = s.Printable;
+    report.Margins = QMarginsF(std::max(s.LeftMargin, min.MinLeft), std::max(s.TopMargin, min.MinTop),
+                               std::max(s.RightMargin, min.MinRight), std::max(s.BottomMargin, min.MinBottom));
+}
+
+bool RunReport(fw::TReport& report, QWidget* owner)
+{
+    ApplyPrintSettings(report);
+    if (PrintSettings.Preview) {
+        report.Preview(owner);
+        return true;
+    }
+    const fw::TReportDocument document = report.Generate();
+    if (document.Pages.empty())
+        return false;
+    fw::TPrinter& printer = fw::Printer();
+    if (printer.IsPdfPrinter()) {
+        QFileDialog dialog(owner, QStringLiteral("Salveaza raportul"), printer.OutputFileName(document.Title),
+                           QStringLiteral("Fisiere PDF (*.pdf)"));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(QStringLiteral("pdf"));
+        if (fw::ExecPrintModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return false;
+        printer.SetOutputFileName(dialog.selectedFiles().constFirst());
+    }
+    return fw::PrintDocument(document, printer.DeviceFor(document.Title), report.PrinterSettings);
+}
+
+} // namespace corvanel

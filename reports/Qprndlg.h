@@ -1,0 +1,127 @@
+#pragma once
+
+// The print settings of the add-on's reports: one record for the life of the library, the
+// dialog that edits it before a report runs, and the step that hands it to a report.
+
+#include "platform/print/Printer.h"
+#include "platform/report/Report.h"
+#include "platform/ui/Form.h"
+
+#include <QPageLayout>
+#include <QString>
+
+class QCheckBox;
+class QFontDialog;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+class QTabWidget;
+
+namespace corvanel {
+
+struct TPrintSettings {
+    QString FontName; // empty until a font was chosen
+    int FontSize = 10;
+    fw::TFontPitch FontPitch = fw::TFontPitch::Default;
+    bool Preview = false;
+    bool Confirmed = false; // the dialog was confirmed at least once
+    int Copies = 1;
+    int FirstPage = 0; // 0 and 0: every page
+    int LastPage = 0;
+    QPageLayout::Orientation Orientation = QPageLayout::Portrait;
+    int PaperSize = 0; // index of the paper-size table (fw::PaperCodeOfIndex); 0 the printer's own
+    int TopMargin = 5; // mm
+    int LeftMargin = 5;
+    int BottomMargin = 5;
+    int RightMargin = 5;
+    // The current printer's unprintable border (Min...) and sheet, as last measured by the dialog.
+    fw::TPrinterGeometry Printable;
+
+    bool operator==(const TPrintSettings&) const = default;
+};
+
+extern TPrintSettings PrintSettings;
+
+inline constexpr int kMaxFontName = 30;
+inline constexpr int kPrintCpi = 17; // the font chosen on first use prints closest to this
+
+// "Setari pentru listarea rapoarte": printer, font, pages, copies, preview, orientation and
+// margins. Made, run and released by ExecuteQRPrnDlg.
+class TQRPrnDlg final : public fw::TForm {
+public:
+    explicit TQRPrnDlg(QWidget* owner);
+    ~TQRPrnDlg() override;
+
+    QTabWidget* Notes;
+    QSpinBox* FirstPageSpin;
+    QSpinBox* LastPageSpin;
+    QSpinBox* CopiesSpin;
+    QRadioButton* RBAll;
+    QRadioButton* RBSel;
+    QCheckBox* CBPrev;
+    QLabel* LabPrn;
+    QLabel* LabFnt;
+    QSpinBox* TopEdit;
+    QSpinBox* BottomEdit;
+    QSpinBox* LeftEdit;
+    QSpinBox* RightEdit;
+    QLabel* MarginPicture;
+    QRadioButton* CBPortrait;
+    QRadioButton* CBLandscape;
+    QLabel* OrientPicture;
+    QPushButton* PrnBtn;
+    QPushButton* FntBtn;
+    QPushButton* OkBtn;
+    QPushButton* CancelBtn;
+    QFontDialog* FntDlg;
+
+    // Shows the stored settings (choosing the font on first use) and the printer's state.
+    void FormCreate();
+    // Writes what the dialog shows into PrintSettings.
+    void StoreSettings();
+
+    void RBAllClick();
+    void FirstPageSpinChange();
+    void MarginChange(QSpinBox* edit);
+    void CBPortraitClick();
+    void CBLandscapeClick();
+    void FntBtnClick();
+    void PrnBtnClick();
+    void OkBtnClick();
+
+    QPageLayout::Orientation ShownOrientation() const { return shown_; }
+    QString FontName() const { return fontName_; }
+    int FontSize() const { return fontSize_; }
+    fw::TFontPitch FontPitch() const { return fontPitch_; }
+
+private:
+    QSpinBox* MarginEdit(QWidget* parent, const char* name);
+    QSpinBox* Opposite(const QSpinBox* edit) const;
+    // The printer's geometry; the minima are recorded in PrintSettings.
+    fw::TPrinterGeometry MeasurePrinter();
+    void SetMaxima(const fw::TPrinterGeometry& g);
+    void ShowOrientation(QPageLayout::Orientation orientation);
+    void ChooseOrientation(QPageLayout::Orientation orientation);
+    void ShowFont();
+    void ShowPrinter();
+
+    bool inMarginChange_ = false;
+    QPageLayout::Orientation shown_ = QPageLayout::Portrait;
+    QString fontName_;
+    int fontSize_ = 10;
+    fw::TFontPitch fontPitch_ = fw::TFontPitch::Default;
+};
+
+// Asks the print settings; true when the user pressed "&Printeaza" (and the choices are
+// stored). Cancelling changes nothing and gives the printer its stored orientation back.
+bool ExecuteQRPrnDlg(QWidget* owner);
+
+// Copies the settings into a report: font, copies and pages, paper and orientation,
+// margins (never inside the printer's unprintable border).
+void ApplyPrintSettings(fw::TReport& report);
+// Applies the settings and previews the report, or prints it. With no printer installed
+// printing writes a PDF file the user names. False when nothing was printed or shown.
+bool RunReport(fw::TReport& report, QWidget* owner);
+
+} // namespace corvanel

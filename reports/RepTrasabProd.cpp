@@ -1,0 +1,531 @@
+#include "reports/RepTrasabProd.h"
+
+#include "data/DbNames.h"
+#include "data/ZPFData.h"
+#include "dialogs/CodeList.h"
+#include "dialogs/Intrvdlg.h"
+#include "dialogs/SelFurn.h"
+#include "dialogs/Selgest.h"
+#include "platform/core/Exceptions.h"
+#include "platform/report/ReportPainter.h"
+#include "platform/schema/CompanyTables.h"
+#include "platform/ui/MessageDlg.h"
+#include "reports/Qprndlg.h"
+#include "reports/Workmsg.h"
+#include "shell/AddOnFormats.h"
+#include "shell/DLLAddOn.h"
+
+#include <QWidget>
+
+namespace corvanel {
+
+using namespace fw;
+
+namespace {
+
+// Lines of the receipt query that hold the two selections (0-based).
+constexpr int kWarehouseLine = 10;
+constexpr int kSupplierLine = 11;
+
+const QString kFinishedGroup = QStringLiteral("02");
+const QString kQuantityMask = QStringLiteral("#,##0.00");
+
+// The body of every page is a table of six columns; all but the wide middle one have a
+// fixed width (mm), the middle one takes what the page leaves.
+enum TColumn { ColNr, ColData, ColArticle, ColLot, ColUnit, ColQuantity, ColumnCount };
+constexpr double kColumnWidths[ColumnCount] = {12, 18, 0, 30, 12, 24};
+
+constexpr double kRow = 5;        // height of a row of the table, mm
+constexpr double kPad = 1;        // space between a cell's rules and its text, mm
+constexpr double kHeaderTop = 27; // where the column headings start in the page header
+
+QString DbErrorText(const EDatabaseError& error)
+{
+    return QStringLiteral("Eroare de acces la baza de date!\r<") + error.Message() + QStringLiteral(">!");
+}
+
+// "(<column> IN (:<name>1,:<name>2)) AND" with one parameter for each code, or an empty
+// line when there is no code.
+QString InCondition(const QString& column, const QString& name, int count)
+{
+    if (count == 0)
+        return QString();
+    QStringList params;
+    for (int i = 1; i <= count; ++i)
+        params << QStringLiteral(":%1%2").arg(name).arg(i);
+    return QStringLiteral("(%1 IN (%2)) AND").arg(column, params.join(QLatin1Char(',')));
+}
+
+void BindCodes(TQuery* query, const QString& name, const QStringList& codes)
+{
+    for (int i = 0; i < codes.size(); ++i)
+        query->ParamByName(name + QString::number(i + 1))->SetAsString(codes.at(i));
+}
+
+template <class T> T* Styled(T* element, TReportAlignment alignment, bool bold = true)
+{
+    element->Alignment = alignment;
+    element->Bold = bold;
+    return element;
+}
+
+// Hides the work message whatever way the reading ends.
+struct TWorkMessage {
+    TWorkMessage(QWidget* owner, const QString& text) { ShowWorkMessage(owner, text); }
+    ~TWorkMessage() { HideWorkMessage(); }
+};
+
+} // namespace
+
+const QStringList& TRepTrasabProdFrm::ReceiptSql()
+{
+    // D.Data is read as well: a consumption document carries its receipt's document date.
+    static const QStringList sql{
+        QStringLiteral("SELECT"),
+        QStringLiteral("  D.Contor, D.Data_inregistrarii, D.Numar, D.Furnizor, D.Data, "),
+        QStringLiteral("  C.Denumire, C.Unitate_masura, C.ZileValabilitate, C.Descriere,"),
+        QStringLiteral("  I.Cod_grupa, I.Cod_articol, I.Cantitate, I.Pret_achizitie_lei as Pret_achizitie, "),
+        QStringLiteral("  I.Cod_gestiune, I.Cantitate * I.Pret_achizitie_lei as Val, Lot,"),
+        QStringLiteral("  F.Nume_furnizor, G.Denumire AS DenGrupa"),
+        QStringLiteral("FROM"),
+        QStringLiteral("  DOC_IN D LEFT JOIN FURN F ON (D.Furnizor = F.Cod_furnizor ),"),
+        QStringLiteral("  CATALOG C, ITEM_IN I, GRUP G"),
+        QStringLiteral("WHERE"),
+        QStringLiteral("  (I.Cod_gestiune = :Gest) AND"),
+        QStringLiteral("  (D.Furnizor = :Furn) AND"),
+        QStringLiteral("  (D.Data_inregistrarii >= :FromDate) AND"),
+        QStringLiteral("  (D.Data_inregistrarii <= :ToDate) "),
+        QStringLiteral("AND"),
+        QStringLiteral("  (D.Contor= I.Contor ) AND "),
+        QStringLiteral("  (I.Cod_grupa = C.Grupa)  AND (C.Grupa = G.Cod_grupa) AND (I.Cod_articol= C.Cod )"),
+        QString(),
+        QStringLiteral("ORDER BY"),
+        QStringLiteral("  D.Data_inregistrarii, D.Furnizor, I.Cod_gestiune, I.Cod_grupa, I.Cod_articol"),
+        QStringLiteral(" "),
+    };
+    return sql;
+}
+
+const QStringList& TRepTrasabProdFrm::RawMaterialSql()
+{
+    static const QStringList sql{
+        QStringLiteral("SELECT D.Cod_grupa, D.Cod_articol, D2.Denumire, D.Lot, D.Cantitate, D.Cod_gestiune, "
+                       "D2.Unitate_masura, D2.ZileValabilitate"),
+        QStringLiteral("FROM \"Item_out.DB\" D, \"Doc_out.DB\" D1, \"Catalog.DB\" D2"),
+        QStringLiteral("WHERE"),
+        QStringLiteral("(D1.Contor = D.Contor)"),
+        QStringLiteral(" AND (D2.Grupa = D.Cod_grupa)"),
+        QStringLiteral(" AND (D2.Cod = D.Cod_articol)"),
+        QStringLiteral(" AND (D1.Numar = :NrDoc)"),
+        QStringLiteral(" AND (D1.Data = :DataDoc)"),
+        QStringLiteral("ORDER BY D.Cod_grupa, D.Cod_articol, D.Lot, D.Cantitate, D.Cod_gestiune"),
+    };
+    return sql;
+}
+
+TRepTrasabProdFrm::TRepTrasabProdFrm(QObject* owner) : QObject(owner)
+{
+    setObjectName(QStringLiteral("RepTrasabProdFrm"));
+    TSession* session = AddOnSession();
+    const auto query = [&](const char* name, const QStringList& sql) {
+        auto* q = new TQuery(this);
+        q->setObjectName(QString::fromLatin1(name));
+        q->SetSession(session);
+        q->SetDatabaseName(KRBPROD);
+        q->SetSQL(sql);
+        return q;
+    };
+    const auto table = [&](const char* name, const QString& database, const QString& file) {
+        auto* t = new TTable(this);
+        t->setObjectName(QString::fromLatin1(name));
+        t->SetSession(session);
+        t->SetDatabaseName(database);
+        t->SetTableName(file);
+        t->SetReadOnly(true);
+        return t;
+    };
+
+    Q = query("Q", ReceiptSql());
+    DeclareFields(*Q, CompanyTable(DocInDB), {"Contor", "Data_inregistrarii", "Numar", "Furnizor", "Data"});
+    DeclareFields(*Q, CompanyTable(CatalogDB), {"Denumire", "Unitate_masura", "ZileValabilitate", "Descriere"});
+    DeclareFields(*Q, CompanyTable(ItemInDB), {"Cod_grupa", "Cod_articol", "Cantitate", "Cod_gestiune", "Lot"});
+    DeclareFields(*Q, CompanyTable(FurnDB), {"Nume_furnizor"});
+    Q->AddField(QStringLiteral("Pret_achizitie"), TFieldType::Float);
+    Q->AddField(QStringLiteral("Val"), TFieldType::Float);
+    Q->AddField(QStringLiteral("DenGrupa"), TFieldType::String, CompanyTable(GrupDB).Field("Denumire").Size);
+    Q->FieldByName(QStringLiteral("Data_inregistrarii"))->SetDisplayFormat(QStringLiteral("dd.mm.yyyy"));
+
+    DS = new TDataSource(this);
+    DS->setObjectName(QStringLiteral("DS"));
+    DS->SetDataSet(Q);
+
+    GestT = table("GestT", KRBPROD, GestDB);
+    DeclareFields(*GestT, CompanyTable(GestDB), {"Cod", "Denumire"});
+    GestT->SetIndexFieldNames(QStringLiteral("Cod"));
+    GestT->SetMasterSource(DS);
+    GestT->SetMasterFields(QStringLiteral("Cod_gestiune"));
+
+    Firm = table("Firm", TVELDA, FirmDataDB);
+    DeclareFields(*Firm, CompanyTable(FirmDataDB), {"Denumire", "Cod fiscal", "Adresa"});
+
+    QOut = query("QOut", RawMaterialSql());
+    DeclareFields(*QOut, CompanyTable(ItemOutDB), {"Cod_grupa", "Cod_articol"});
+    DeclareFields(*QOut, CompanyTable(CatalogDB), {"Denumire"});
+    DeclareFields(*QOut, CompanyTable(ItemOutDB), {"Lot", "Cantitate", "Cod_gestiune"});
+    DeclareFields(*QOut, CompanyTable(CatalogDB), {"Unitate_masura", "ZileValabilitate"});
+
+    rows_ = std::make_unique<TDataSetReportData>(Q);
+    firmData_ = std::make_unique<TDataSetReportData>(Firm);
+    gestData_ = std::make_unique<TDataSetReportData>(GestT);
+
+    Rep = new TReport(this);
+    Rep->setObjectName(QStringLiteral("Rep"));
+    Rep->Title = QStringLiteral("Trasabilitate produse");
+    Rep->SetData(rows_.get());
+    Rep->PaperSize = QPageSize(QPageSize::A4);
+    Rep->Orientation = QPageLayout::Portrait;
+    Rep->PageHeaderOnFirstPage = true;
+    Rep->PageFooterOnLastPage = true;
+    Rep->PrintIfEmpty = false;
+    Rep->FormatSettings = FormatSettings();
+    // The columns are laid out for the page the print settings give.
+    ApplyPrintSettings(*Rep);
+    BuildReport();
+}
+
+TRepTrasabProdFrm::~TRepTrasabProdFrm() = default;
+
+double TRepTrasabProdFrm::ColumnLeft(int column) const { return columns_.at(size_t(column)); }
+
+double TRepTrasabProdFrm::ColumnWidth(int column) const
+{
+    return columns_.at(size_t(column) + 1) - columns_.at(size_t(column));
+}
+
+void TRepTrasabProdFrm::ColumnRules(TReportBand* band, int lastColumn)
+{
+    band->Frame = TFrameSide::All;
+    for (int c = 1; c <= lastColumn && c < ColumnCount; ++c)
+        band->AddShape(TShapeKind::VerticalLine, ColumnLeft(c), 0, 0, kRow)->StretchWithBand = true;
+}
+
+void TRepTrasabProdFrm::BuildReport()
+{
+    const double width = Rep->ContentWidth();
+    double fixed = 0;
+    for (double w : kColumnWidths)
+        fixed += w;
+    columns_.clear();
+    double x = 0;
+    for (int c = 0; c < ColumnCount; ++c) {
+        columns_.push_back(x);
+        x += kColumnWidths[c] > 0 ? kColumnWidths[c] : std::max(40.0, width - fixed);
+    }
+    columns_.push_back(x);
+    // A text inside its cell (or from one cell to the end of another).
+    const auto cell = [&](TReportElement* e, int column, int lastColumn = -1) {
+        if (lastColumn < 0)
+            lastColumn = column;
+        e->Left = ColumnLeft(column) + kPad;
+        e->Width = ColumnLeft(lastColumn) + ColumnWidth(lastColumn) - e->Left - kPad;
+        e->Height = kRow;
+        e->Elide = true;
+        return e;
+    };
+    const auto data = [&](TReportBand* band, const QString& field, TReportData* source = nullptr) {
+        return band->AddDataText(field, 0, 0, 0, source);
+    };
+    const auto text = [&](TReportBand* band, const QString& name, std::function<QVariant()> value) {
+        TReportDataText* e = band->AddExpression(std::move(value), 0, 0);
+        e->Name = name;
+        return e;
+    };
+    TField* lot = Q->FieldByName(QStringLiteral("Lot"));
+    TField* quantity = Q->FieldByName(QStringLiteral("Cantitate"));
+    TField* group = Q->FieldByName(QStringLiteral("Cod_grupa"));
+    const auto finishedQuantity = [quantity, group] {
+        return group->AsString() == kFinishedGroup ? quantity->AsFloat() : 0.0;
+    };
+    const auto total = [&](TReportBand* band, const QString& name, std::function<QVariant()> caption) {
+        band->Frame = TFrameSide::All;
+        band->AddShape(TShapeKind::VerticalLine, ColumnLeft(ColQuantity), 0, 0, kRow)->StretchWithBand = true;
+        Styled(cell(text(band, name, std::move(caption)), ColNr, ColUnit), TReportAlignment::Left);
+        TReportSum* sum = band->AddSum(finishedQuantity, kQuantityMask, 0, 0);
+        sum->Name = name + QStringLiteral("Total");
+        Styled(cell(sum, ColQuantity), TReportAlignment::Right);
+    };
+
+    Rep->BeforeGenerate = [this](TReport*) { RepBeforeGenerate(); };
+
+    // Page header: the company, the moment of printing, the title, the period, the headings.
+    TReportBand* header = Rep->PageHeader();
+    TReportDataText* firmName = data(header, QStringLiteral("Denumire"), firmData_.get());
+    firmName->Name = QStringLiteral("FirmDenumire");
+    firmName->Bold = true;
+    firmName->FontSize = 10;
+    firmName->Width = width * 0.6;
+    firmName->Elide = true;
+    const std::pair<QString, QString> firmLines[] = {{QStringLiteral("Cod fiscal"), QStringLiteral("Cod fiscal")},
+                                                     {QStringLiteral("Adresa"), QStringLiteral("Adresa")}};
+    double top = 5;
+    for (const auto& [caption, field] : firmLines) {
+        header->AddLabel(caption, 0, top, 16);
+        TReportDataText* value = data(header, field, firmData_.get());
+        value->Name = QStringLiteral("Firm") + QString(field).remove(QLatin1Char(' '));
+        value->Left = 17;
+        value->Top = top;
+        value->Width = width * 0.6 - 17;
+        value->Elide = true;
+        top += 3.6;
+    }
+    TReportSystemData* printedAt = header->AddSystemData(TSystemDataKind::DateTime, width - 60, 0, 60);
+    printedAt->Name = QStringLiteral("PrintedAt");
+    printedAt->Alignment = TReportAlignment::Right;
+    TReportLabel* title = header->AddLabel(QStringLiteral("Trasabilitatea produselor"), 0, 14);
+    title->Name = QStringLiteral("Title");
+    Styled(title, TReportAlignment::Center)->FontSize = 16;
+    TReportDataText* period = text(header, QStringLiteral("Period"), [this] {
+        return QStringLiteral("în perioada ") + DateToStr(FromDate, Rep->FormatSettings) + QStringLiteral(" - ")
+               + DateToStr(ToDate, Rep->FormatSettings);
+    });
+    period->Top = 21;
+    period->Alignment = TReportAlignment::Center;
+    period->FontSize = 9;
+    const QString headings[ColumnCount] = {QStringLiteral("Nr. crt."),        QStringLiteral("Data"),
+                                           QStringLiteral("Dirijare produs"), QStringLiteral("Lot"),
+                                           QStringLiteral("U.M."),            QStringLiteral("Cantitate")};
+    header->AddShape(TShapeKind::Rectangle, 0, kHeaderTop, width, kRow + 1);
+    for (int c = 0; c < ColumnCount; ++c) {
+        TReportLabel* heading = header->AddLabel(headings[c], 0, 0);
+        heading->Name = QStringLiteral("Heading");
+        Styled(cell(heading, c), TReportAlignment::Center)->Top = kHeaderTop;
+        heading->Height = kRow + 1;
+        if (c > 0)
+            header->AddShape(TShapeKind::VerticalLine, ColumnLeft(c), kHeaderTop, 0, kRow + 1);
+    }
+    header->Height = kHeaderTop + kRow + 1;
+
+    // Lot, then origin, warehouse and article group.
+    TReportGroup* lotGroup = Rep->AddGroup(QStringLiteral("Lot"));
+    lotGroup->NewPage = true;
+    TReportBand* lotHeader = lotGroup->Header();
+    ColumnRules(lotHeader, ColArticle);
+    TReportDataText* number = text(lotHeader, QStringLiteral("NrCrt"), [] { return QVariant(); });
+    number->BeforePrint = [this](TReportElement*, QString& t, bool&) { t = QString::number(LotNumber++); };
+    Styled(cell(number, ColNr), TReportAlignment::Center);
+    Styled(cell(data(lotHeader, QStringLiteral("Data_inregistrarii")), ColData), TReportAlignment::Center);
+    Styled(cell(text(lotHeader, QStringLiteral("LotCaption"), [lot] { return QStringLiteral("LOT: ") + lot->AsString(); }),
+                ColArticle, ColQuantity),
+           TReportAlignment::Left);
+
+    TField* supplierName = Q->FieldByName(QStringLiteral("Nume_furnizor"));
+    TReportBand* supplierHeader = Rep->AddGroup(QStringLiteral("Furnizor"))->Header();
+    ColumnRules(supplierHeader, ColArticle);
+    Styled(cell(text(supplierHeader, QStringLiteral("Provenienta"),
+                     [supplierName] { return QStringLiteral("Provenienta: ") + supplierName->AsString(); }),
+                ColArticle, ColQuantity),
+           TReportAlignment::Left);
+
+    TReportGroup* warehouseGroup = Rep->AddGroup(QStringLiteral("Cod_gestiune"));
+    ColumnRules(warehouseGroup->Header(), ColArticle);
+    TReportDataText* warehouse = data(warehouseGroup->Header(), QStringLiteral("Denumire"), gestData_.get());
+    warehouse->Name = QStringLiteral("Gestiune");
+    Styled(cell(warehouse, ColArticle, ColQuantity), TReportAlignment::Left);
+
+    TReportGroup* articleGroup = Rep->AddGroup(QStringLiteral("Cod_grupa"));
+    ColumnRules(articleGroup->Header(), ColQuantity);
+    TReportDataText* groupName = data(articleGroup->Header(), QStringLiteral("DenGrupa"));
+    groupName->BeforePrint = [](TReportElement*, QString& t, bool&) { t += QLatin1Char(':'); };
+    Styled(cell(groupName, ColArticle), TReportAlignment::Left);
+
+    // Detail: one receipt line.
+    TReportBand* detail = Rep->Detail();
+    ColumnRules(detail, ColQuantity);
+    TReportDataText* article = text(detail, QStringLiteral("Articol"), [] { return QVariant(); });
+    article->BeforePrint = [this](TReportElement*, QString& t, bool&) { ArticleTextPrint(t); };
+    Styled(cell(article, ColArticle), TReportAlignment::Left);
+    Styled(cell(data(detail, QStringLiteral("Lot")), ColLot), TReportAlignment::Center);
+    Styled(cell(data(detail, QStringLiteral("Unitate_masura")), ColUnit), TReportAlignment::Center);
+    TReportDataText* amount = data(detail, QStringLiteral("Cantitate"));
+    amount->Mask = kQuantityMask;
+    Styled(cell(amount, ColQuantity), TReportAlignment::Right);
+    cell(data(detail, QStringLiteral("Cod_articol")), ColArticle)->Enabled = false;
+
+    // After each article group: the raw materials of its receipt, four aligned columns.
+    TReportBand* materials = articleGroup->Footer();
+    ColumnRules(materials, ColQuantity);
+    TReportLabel* used = materials->AddLabel(QStringLiteral("Materii prime utilizate:"), 0, 0);
+    used->Name = QStringLiteral("MateriiPrime");
+    Styled(cell(used, ColArticle), TReportAlignment::Left)->Height = 0;
+    used->Top = kPad / 2;
+    const auto memo = [&](const char* name, int column, TReportAlignment alignment, double indent = 0) {
+        TReportMemo* m = materials->AddMemo(0, 0, 0);
+        m->Name = QString::fromLatin1(name);
+        Styled(cell(m, column), alignment, false);
+        m->Left += indent;
+        m->Width -= indent;
+        m->Top = kPad / 2 + LineHeightMm({Rep->FontName, Rep->FontSize, true});
+        m->Height = 0;
+        return m;
+    };
+    lineHeight_ = LineHeightMm({Rep->FontName, Rep->FontSize});
+    names_ = memo("MPDenumire", ColArticle, TReportAlignment::Left, 3);
+    lots_ = memo("MPLot", ColLot, TReportAlignment::Center);
+    units_ = memo("MPUM", ColUnit, TReportAlignment::Center);
+    quantities_ = memo("MPCantitate", ColQuantity, TReportAlignment::Right);
+    materials->Height = kRow;
+    materials->BeforePrint = [this](TReportBand*, bool&) { RawMaterialsBeforePrint(); };
+
+    // Totals of finished products: per warehouse, per lot and for the whole report.
+    total(warehouseGroup->Footer(), QStringLiteral("TotalGestiune"), [this] {
+        return QStringLiteral("Total cantitate de produse finite/vana(sarja) ")
+               + GestT->FieldByName(QStringLiteral("Denumire"))->AsString();
+    });
+    total(lotGroup->Footer(), QStringLiteral("TotalLot"),
+          [lot] { return QStringLiteral("Total cantitate de produse finite/lot ") + lot->AsString(); });
+    total(Rep->Summary(), QStringLiteral("TotalGeneral"),
+          [] { return QStringLiteral("Total general cantitate de produse finite obtinute:"); });
+
+    // Page footer: the last article printed and the page number.
+    TReportBand* footer = Rep->PageFooter();
+    footer->AddShape(TShapeKind::HorizontalLine, 0, 1.5, width, 0);
+    TReportDataText* description = text(footer, QStringLiteral("Descriere"), [this] { return LastDescription; });
+    description->Top = 2.5;
+    description->Width = width * 0.36;
+    description->Elide = true;
+    TReportDataText* sheet = text(footer, QStringLiteral("FisaProdusului"),
+                                  [this] { return QStringLiteral("Fisa Produsului ") + LastName; });
+    sheet->Top = 2.5;
+    sheet->Left = width * 0.38;
+    sheet->Width = width * 0.44;
+    sheet->Alignment = TReportAlignment::Center;
+    sheet->Elide = true;
+    TReportSystemData* page = footer->AddSystemData(TSystemDataKind::PageNumber, width * 0.84, 2.5, width * 0.16);
+    page->Name = QStringLiteral("Pagina");
+    page->Prefix = QStringLiteral("Pagina ");
+    page->Alignment = TReportAlignment::Right;
+}
+
+void TRepTrasabProdFrm::RepBeforeGenerate() { LotNumber = 1; }
+
+void TRepTrasabProdFrm::ArticleTextPrint(QString& text)
+{
+    const QString name = Q->FieldByName(QStringLiteral("Denumire"))->AsString();
+    TField* days = Q->FieldByName(QStringLiteral("ZileValabilitate"));
+    text = name;
+    if (!days->IsNull())
+        text += QStringLiteral(" - expira la ")
+                + DateToStr(Q->FieldByName(QStringLiteral("Data_inregistrarii"))->AsDateTime() + days->AsFloat(),
+                            Rep->FormatSettings);
+    LastName = name;
+    LastDescription = Q->FieldByName(QStringLiteral("Descriere"))->AsString();
+}
+
+void TRepTrasabProdFrm::RawMaterialsBeforePrint()
+{
+    for (TReportMemo* memo : {names_, lots_, units_, quantities_})
+        memo->Lines.clear();
+    QOut->Close();
+    QOut->ParamByName(QStringLiteral("NrDoc"))->SetAsFloat(Q->FieldByName(QStringLiteral("Numar"))->AsFloat());
+    TParam* date = QOut->ParamByName(QStringLiteral("DataDoc"));
+    TField* receiptDate = Q->FieldByName(QStringLiteral("Data"));
+    if (receiptDate->IsNull())
+        date->Clear();
+    else
+        date->SetAsDate(receiptDate->AsDate());
+    try {
+        QOut->Open();
+    } catch (const EDatabaseError& error) {
+        // Reaches the preview's or the host's error box in the add-on's own words.
+        throw EDatabaseError(DbErrorText(error));
+    }
+    TField* name = QOut->FieldByName(QStringLiteral("Denumire"));
+    TField* lot = QOut->FieldByName(QStringLiteral("Lot"));
+    TField* unit = QOut->FieldByName(QStringLiteral("Unitate_masura"));
+    TField* quantity = QOut->FieldByName(QStringLiteral("Cantitate"));
+    for (QOut->First(); !QOut->Eof(); QOut->Next()) {
+        names_->Lines << name->AsString();
+        lots_->Lines << lot->AsString();
+        units_->Lines << unit->AsString();
+        quantities_->Lines << FloatToStr(quantity->AsFloat(), Rep->FormatSettings);
+    }
+    // The last line keeps a little room above the rule that closes the list.
+    names_->Height = names_->Lines.isEmpty() ? 0 : names_->Lines.size() * lineHeight_ + kPad;
+}
+
+void TRepTrasabProdFrm::SetSelection(const QString& warehouseList, const QString& supplierList)
+{
+    Q->Close();
+    const QStringList warehouses = ParseCodeList(warehouseList);
+    const QStringList suppliers = ParseCodeList(supplierList);
+    Q->SetSQLLine(kWarehouseLine, InCondition(QStringLiteral("I.Cod_gestiune"), QStringLiteral("Gest"), int(warehouses.size())));
+    Q->SetSQLLine(kSupplierLine, InCondition(QStringLiteral("D.Furnizor"), QStringLiteral("Furn"), int(suppliers.size())));
+    BindCodes(Q, QStringLiteral("Gest"), warehouses);
+    BindCodes(Q, QStringLiteral("Furn"), suppliers);
+}
+
+void TRepTrasabProdFrm::OpenData()
+{
+    Firm->Open();
+    Q->ParamByName(QStringLiteral("FromDate"))->SetAsDateTime(FromDate);
+    Q->ParamByName(QStringLiteral("ToDate"))->SetAsDateTime(ToDate);
+    Q->Open();
+    GestT->Open();
+}
+
+void TRepTrasabProdFrm::CloseData()
+{
+    Q->Close();
+    GestT->Close();
+    Firm->Close();
+    QOut->Close();
+}
+
+void PresetTrasabPrintSettings()
+{
+    PrintSettings.FontName = QStringLiteral("Arial");
+    PrintSettings.FontSize = 8;
+    PrintSettings.FontPitch = TFontPitch::Default;
+    PrintSettings.PaperSize = 9; // A4
+    PrintSettings.Orientation = QPageLayout::Portrait;
+}
+
+std::unique_ptr<TRepTrasabProdFrm> OpenRepTrasabProd(QWidget* owner, TDateTime from, TDateTime to,
+                                                      const QString& warehouseList, const QString& supplierList)
+{
+    auto form = std::make_unique<TRepTrasabProdFrm>(owner);
+    form->FromDate = from;
+    form->ToDate = to;
+    try {
+        // A list that cannot be read is reported like the database errors it would cause.
+        form->SetSelection(warehouseList, supplierList);
+        const TWorkMessage message(owner, QStringLiteral("Selectez datele..."));
+        const THourGlass hourGlass(Screen);
+        form->OpenData();
+    } catch (const EDatabaseError& error) {
+        MessageDlg(DbErrorText(error), TMsgDlgType::Error, TMsgDlgButtons::OK);
+        return nullptr;
+    }
+    return form;
+}
+
+void ExecuteRepTrasabProd(QWidget* owner, TDateTime& from, TDateTime& to, QString& warehouseList)
+{
+    PresetTrasabPrintSettings();
+    if (!ExecuteSelGest(owner, warehouseList))
+        return;
+    QString supplierList;
+    if (!ExecuteSelFurn(owner, supplierList))
+        return;
+    if (!ExecuteInterval(owner, from, to))
+        return;
+    if (!ExecuteQRPrnDlg(owner))
+        return;
+    const std::unique_ptr<TRepTrasabProdFrm> form = OpenRepTrasabProd(owner, from, to, warehouseList, supplierList);
+    if (!form)
+        return;
+    RunReport(*form->Rep, owner);
+    form->CloseData();
+}
+
+} // namespace corvanel

@@ -1,0 +1,91 @@
+#pragma once
+
+// The product traceability report: for a period, chosen warehouses and chosen suppliers,
+// every finished-goods receipt line by lot, origin, warehouse and article group, with the
+// raw materials consumed for it and totals of finished products.
+
+#include "platform/core/Formats.h"
+#include "platform/db/DataSet.h"
+#include "platform/db/Query.h"
+#include "platform/db/Table.h"
+#include "platform/report/DataSetReportData.h"
+#include "platform/report/Report.h"
+
+#include <QObject>
+#include <QStringList>
+#include <memory>
+
+class QWidget;
+
+namespace corvanel {
+
+// Holds the report with its queries and tables; never shown.
+class TRepTrasabProdFrm final : public QObject {
+public:
+    explicit TRepTrasabProdFrm(QObject* owner);
+    ~TRepTrasabProdFrm() override;
+
+    fw::TQuery* Q;        // the receipt lines of the period, the report's rows
+    fw::TDataSource* DS;
+    fw::TTable* GestT;    // the warehouse of the current row (detail of DS)
+    fw::TTable* Firm;     // the company's own data
+    fw::TQuery* QOut;     // the raw materials of one consumption document
+    fw::TReport* Rep;
+
+    // The period printed in the page header.
+    fw::TDateTime FromDate = 0;
+    fw::TDateTime ToDate = 0;
+    // Report state: the running lot number and the last article printed.
+    int LotNumber = 1;
+    QString LastName;
+    QString LastDescription;
+
+    // Restricts the receipts to warehouses and suppliers (code lists as the pickers give
+    // them; an empty list restricts nothing): each code is a parameter of its condition.
+    void SetSelection(const QString& warehouseList, const QString& supplierList);
+    // Opens the company data and the receipts of the period.
+    void OpenData();
+    void CloseData();
+
+    // Events.
+    void RepBeforeGenerate();
+    void ArticleTextPrint(QString& text);
+    void RawMaterialsBeforePrint();
+
+    // The SQL lines of Q as stored (the lines of the two selections are replaced by
+    // SetSelection) and of QOut.
+    static const QStringList& ReceiptSql();
+    static const QStringList& RawMaterialSql();
+
+private:
+    void BuildReport();
+    // A framed row of the table with the rules at the left of columns 1..lastColumn.
+    void ColumnRules(fw::TReportBand* band, int lastColumn);
+    double ColumnLeft(int column) const;
+    double ColumnWidth(int column) const;
+
+    std::unique_ptr<fw::TDataSetReportData> rows_;
+    std::unique_ptr<fw::TDataSetReportData> firmData_;
+    std::unique_ptr<fw::TDataSetReportData> gestData_;
+    std::vector<double> columns_; // left edges of the columns, then the right edge
+    fw::TReportMemo* names_ = nullptr;
+    fw::TReportMemo* lots_ = nullptr;
+    fw::TReportMemo* units_ = nullptr;
+    fw::TReportMemo* quantities_ = nullptr;
+    double lineHeight_ = 0; // of a memo line, mm
+};
+
+// The print settings the report always starts from: Arial 8, A4 portrait.
+void PresetTrasabPrintSettings();
+
+// Reads the data of a report for a period and code lists; null, after telling the user,
+// when the database could not be read. The form belongs to the caller.
+std::unique_ptr<TRepTrasabProdFrm> OpenRepTrasabProd(QWidget* owner, fw::TDateTime from, fw::TDateTime to,
+                                                      const QString& warehouseList, const QString& supplierList);
+
+// The command: warehouses, suppliers, period and print settings asked in turn (any cancel
+// ends it quietly), then the report previewed or printed. The period and the warehouse
+// list are given back as the user left them.
+void ExecuteRepTrasabProd(QWidget* owner, fw::TDateTime& from, fw::TDateTime& to, QString& warehouseList);
+
+} // namespace corvanel

@@ -1,0 +1,86 @@
+#pragma once
+// A small catalog for the lookup and price indexing: two material classes, three groups,
+// a few articles, two currencies; messages and beeps recorded.
+
+#include "Company.h"
+#include "DbFixture.h"
+#include "catalog/Catlook.h"
+#include "catalog/Ixprice.h"
+#include "platform/db/Database.h"
+#include "platform/db/Table.h"
+#include "platform/ui/Form.h"
+#include "platform/ui/MessageDlg.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace cattest {
+
+class CatalogFixture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        corvanel::BeepObserver = [this](corvanel::TBeep kind) { beeps.push_back(kind); };
+        company.Add("Materiale.db", {{"MP", "Materii prime", "301"}, {"PF", "Produse finite", "345"}});
+        company.Add("Grup.DB", {{"MP", "01", "Lactate crude", "301"},
+                                {"MP", "04", "Ingrediente", "301"},
+                                {"PF", "02", "Iaurturi", "345"}});
+        company.Add("VALUTA.DB", {{"RON", "Leu", 1.0}, {"EUR", "Euro", 4.97}});
+        // Orders: by code A1 B2 C3, by name B2 C3 A1, by description C3 A1 B2.
+        Article("01", "A1", "Zeta", "m", 10.0);
+        Article("01", "B2", "Alfa", "z", QVariant());
+        Article("01", "C3", "Mu", "a", 2.5);
+        Article("04", "D4", "Beta", "", 10.0);
+        Article("02", "P1", "Iaurt", "", 4.0);
+    }
+    void TearDown() override
+    {
+        form.reset();
+        corvanel::BeepObserver = nullptr;
+    }
+
+    void Article(const QString& group, const QString& code, const QString& name, const QString& description,
+                 const QVariant& price)
+    {
+        company.Add("CATALOG.DB", {{group, code, name, QVariant(), description, "kg", price, "RON", 19.0, 0.0, "371",
+                                    "607", "4426", "4427", "446", "378", "707", 0.0}});
+    }
+
+    void OpenForm() { form = std::make_unique<corvanel::TCatLookupForm>(nullptr); }
+    QString Current(fw::TDataSet* ds, const char* field) const { return ds->FieldByName(field)->AsString(); }
+    QString CurrentArticle() const { return Current(form->Catalog, "Cod"); }
+
+    // Statements of another user: a connection of its own to the company's database file.
+    void OtherUser(const QString& sql)
+    {
+        const QString name = QStringLiteral("other-user");
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+            db.setDatabaseName(company.Dir() + "/" + fw::DatabaseFileName());
+            ASSERT_TRUE(db.open());
+            QSqlQuery q(db);
+            EXPECT_TRUE(q.exec(sql)) << qPrintable(q.lastError().text());
+        }
+        QSqlDatabase::removeDatabase(name);
+    }
+    // The sale prices of a group as stored, by code ("null" for none).
+    QString StoredPrices(const QString& group)
+    {
+        QStringList out;
+        for (const QVariant& v : testsupport::RawColumn(company.Dir(), "SELECT Cod || '=' || IFNULL(Pret_vinzare, 'null') "
+                                                                       "FROM CATALOG WHERE Grupa = '" + group + "' ORDER BY Cod"))
+            out << v.toString();
+        return out.join(' ');
+    }
+
+    testsupport::TestCompany company;
+    fw::TMessageRecorder messages;
+    std::vector<corvanel::TBeep> beeps;
+    std::unique_ptr<corvanel::TCatLookupForm> form;
+};
+
+} // namespace cattest

@@ -1,0 +1,267 @@
+// The catalog lookup: what it gives back, the display orders and search, edit mode with
+// the rules on articles, the layout file, and other users' changes.
+#include "CatalogFixture.h"
+#include "catalog/Streeming.h"
+#include "platform/ui/DBGridNormal.h"
+#include "platform/ui/Guard.h"
+#include "platform/ui/Menus.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+using namespace corvanel;
+using namespace fw;
+
+namespace {
+
+const QString kAccountWarning = QStringLiteral("Introduceti simbolul contului în format 999(9).99(9).99(9) !");
+
+class CatalogLookup : public cattest::CatalogFixture {
+protected:
+    // Runs the lookup from group/article with `user` acting on the window.
+    bool Lookup(QString& group, QString& article, const std::function<void(TCatLookupForm*)>& user)
+    {
+        TModalHook hook([&](TForm* f) {
+            user(static_cast<TCatLookupForm*>(f));
+            return TModalResult::None;
+        });
+        return ExecuteCatLookup(nullptr, group, article);
+    }
+    static void Ok(TCatLookupForm* f) { f->ButtonOK->click(); }
+};
+
+TEST(AccountSymbol, AtMostTenCharactersBeforeTheFirstDotAndTwoAnalyticPartsOfTwenty)
+{
+    const QString twenty(20, QLatin1Char('9'));
+    for (const QString& valid : {QString(), QStringLiteral("4426"), QStringLiteral("371.02.003"), QStringLiteral("4426.01"),
+                                 QStringLiteral("1234567890"), QStringLiteral("371.") + twenty, "371.02." + twenty})
+        EXPECT_TRUE(IsValidAccountSymbol(valid)) << qPrintable(valid);
+    for (const QString& invalid : {QStringLiteral("371.02.003.4"), QStringLiteral("1.2.3.4"), QStringLiteral("12345678901"),
+                                   QStringLiteral("12345678901.1"), "371." + twenty + "9", "371.02." + twenty + "9"})
+        EXPECT_FALSE(IsValidAccountSymbol(invalid)) << qPrintable(invalid);
+}
+
+TEST_F(CatalogLookup, GivesBackTheChosenArticleOrLeavesTheCodesOnCancel)
+{
+    const auto cancel = [](TCatLookupForm* f) { f->ButtonCancel->click(); };
+    const auto escape = [](TCatLookupForm* f) { QTest::keyClick(f->CatGrid, Qt::Key_Escape); };
+    // Accepting in edit mode saves the article being edited first; the saved code comes back.
+    const auto editAndAccept = [](TCatLookupForm* f) {
+        f->EditBtn->click();
+        f->Catalog->Edit();
+        f->Catalog->FieldByName("Cod")->SetAsString("B5");
+        f->CatGrid->OnDblClick(f->CatGrid);
+    };
+    const auto doubleClickFirstRow = [](TCatLookupForm* f) {
+        const QRect cell = f->CatGrid->visualRect(f->CatGrid->model()->index(0, 1));
+        QTest::mouseDClick(f->CatGrid->viewport(), Qt::LeftButton, {}, cell.center());
+    };
+    struct Case {
+        QString group, article;
+        std::function<void(TCatLookupForm*)> user;
+        bool chosen;
+        QString wantGroup, wantArticle;
+    };
+    const Case cases[] = {
+        {"01", "B2", Ok, true, "01", "B2"},
+        {"04", "D4", Ok, true, "04", "D4"}, // the second group of the first class
+        {"02", "P1", Ok, true, "02", "P1"}, // a group of another class
+        {"01", "NOPE", Ok, true, "01", "A1"}, // not in the group: its first article
+        {"01", "C3", doubleClickFirstRow, true, "01", "A1"},
+        {"01", "B2", cancel, false, "01", "B2"},
+        {"02", "NOPE", escape, false, "02", "NOPE"},
+        {"01", "B2", editAndAccept, true, "01", "B5"},
+    };
+    for (const Case& c : cases) {
+        QString group = c.group, article = c.article;
+        EXPECT_EQ(Lookup(group, article, c.user), c.chosen) << qPrintable(c.group + "/" + c.article);
+        EXPECT_EQ(group + "/" + article, c.wantGroup + "/" + c.wantArticle);
+    }
+    EXPECT_EQ(messages.Count(), 0);
+    EXPECT_EQ(StoredPrices("01"), "A1=10.0 B5=null C3=2.5");
+}
+
+TEST_F(CatalogLookup, DisplayOrdersKeepTheGroupAndSearchTheSecondOrderField)
+{
+    OpenForm();
+    form->ShowGroup("01");
+    struct Case {
+        int item;
+        QString codes, search, found;
+    };
+    const Case cases[] = {{0, "A1 B2 C3", "B", "B2"}, {1, "B2 C3 A1", "M", "C3"}, {2, "C3 A1 B2", "n", "B2"}};
+    for (const Case& c : cases) {
+        form->SearchEdit->clear();
+        form->IndexComboBox->setCurrentIndex(c.item);
+        EXPECT_EQ(testsupport::Column(*form->Catalog, "Cod").join(' '), c.codes);
+        form->SearchEdit->setText(c.search);
+        EXPECT_EQ(CurrentArticle(), c.found) << c.item;
+        form->SearchEdit->clear(); // an empty text moves nothing
+        EXPECT_EQ(CurrentArticle(), c.found);
+    }
+    form->show();
+    form->Catalog->First();
+    QTest::keyClick(form->CatGrid, Qt::Key_Space); // outside edit mode: on to the next row
+    EXPECT_EQ(CurrentArticle(), "A1");
+}
+
+TEST_F(CatalogLookup, CurrencyAndAccountChecksRefuseWithTheirWarnings)
+{
+    OpenForm();
+    form->ShowGroup("01");
+    struct Case {
+        const char* field;
+        QString value, warning; // no warning: accepted
+    };
+    const Case cases[] = {{"Moneda", "EUR", ""},
+                          {"Moneda", "XYZ", "<XYZ> nu exista în catalogul de valute!"},
+                          {"Cont_marfa", "371.02.003", ""},
+                          {"Cont_venituri", "12345678901.1", kAccountWarning}};
+    for (const Case& c : cases) {
+        form->Catalog->Edit();
+        TField* field = form->Catalog->FieldByName(c.field);
+        const QString before = field->AsString();
+        messages.Clear();
+        EXPECT_EQ(Guarded(nullptr, [&] { field->SetAsString(c.value); }), c.warning.isEmpty()) << c.field;
+        EXPECT_EQ(field->AsString(), c.warning.isEmpty() ? c.value : before);
+        EXPECT_EQ(messages.Texts(), c.warning.isEmpty() ? QStringList() : QStringList{c.warning});
+        form->Catalog->Cancel();
+    }
+}
+
+// Also pictures of the window in both modes (build/look), in which no title may be cut off.
+TEST_F(CatalogLookup, EditModeAddsArticlesWithDefaultsAndSavesOnlyWithCodeAndName)
+{
+    Article("01", ".LAPTE", "Lapte crud de vacă", "Lapte integral, refrigerat la 4 °C", 1234.5);
+    OpenForm();
+    form->ShowGroup("01");
+    form->ShowArticle("C3");
+    form->show();
+    for (TDBGridNormal* grid : {form->MatGrid, form->GroupGrid, form->CatGrid}) {
+        for (int i = 0; i < grid->ColumnCount(); ++i)
+            EXPECT_GE(grid->columnWidth(i), grid->fontMetrics().horizontalAdvance(grid->Columns(i)->Title()) + 6)
+                << qPrintable(grid->Columns(i)->Title());
+    }
+    EXPECT_TRUE(form->grab().save(testsupport::LookDir() + "/catalog-lookup.png"));
+    EXPECT_FALSE(form->MenuBar->isVisible());
+    form->EditBtn->click();
+    EXPECT_TRUE(form->EditBtn->isChecked());
+    EXPECT_FALSE(form->ButtonOK->isEnabled());
+    EXPECT_TRUE(form->MenuBar->isVisible());
+
+    // Insert pressed in a cell editor further right: a new row, typed from its code.
+    QApplication::setActiveWindow(form.get());
+    form->CatGrid->setFocus();
+    form->CatGrid->SetSelectedField(form->Catalog->FieldByName("Descriere"));
+    ASSERT_NE(form->CatGrid->InplaceEditor(), nullptr);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Insert);
+    TDataSet* c = form->Catalog;
+    ASSERT_EQ(c->State(), TDataSetState::Insert);
+    EXPECT_EQ(form->CatGrid->SelectedField()->FieldName(), "Cod");
+    EXPECT_TRUE(form->grab().save(testsupport::LookDir() + "/catalog-lookup-edit.png"));
+    QStringList defaults;
+    for (const char* f : {"Grupa", "Cont_marfa", "Cont_cheltuieli", "Cont_TVA_Intrari", "Cont_TVA_Iesiri", "Coef_TVA",
+                          "Cont_venituri", "Cont_adaos", "Cont_accize"})
+        defaults << Current(c, f);
+    EXPECT_EQ(defaults.join(' '), "01 371 607 4426 4427 19 707 378 446");
+
+    for (const auto& [code, name] : {std::pair<QString, QString>{"X9", ""}, {"", "Nume"}}) {
+        c->FieldByName("Cod")->SetAsString(code);
+        c->FieldByName("Denumire")->SetAsString(name);
+        messages.Clear();
+        form->EditBtn->click(); // leaving edit mode saves the row
+        EXPECT_EQ(messages.Texts(), QStringList{"Introduceti atît codul si denumirea!"});
+        EXPECT_EQ(c->State(), TDataSetState::Insert);
+        EXPECT_TRUE(form->EditMode());
+    }
+    c->FieldByName("Cod")->SetAsString("X9");
+    form->EditBtn->click();
+    EXPECT_FALSE(form->EditMode());
+    EXPECT_TRUE(form->ButtonOK->isEnabled());
+    EXPECT_FALSE(form->MenuBar->isVisible());
+    EXPECT_EQ(testsupport::Column(*c, "Cod").join(' '), ".LAPTE A1 B2 C3 X9");
+}
+
+TEST_F(CatalogLookup, WithoutGroupsItOpensInEditModeWithTheWarning)
+{
+    OtherUser("DELETE FROM Grup");
+    OpenForm();
+    EXPECT_TRUE(form->EditBtn->isChecked());
+    EXPECT_FALSE(form->ButtonOK->isEnabled());
+    EXPECT_EQ(messages.Texts(), QStringList{"Adaugati articole în catalog!"});
+}
+
+TEST_F(CatalogLookup, ATableThatCannotBeOpenedEndsTheLookupWithTheCatalogMessage)
+{
+    OtherUser("DROP TABLE VALUTA");
+    QString group = "01", article = "A1";
+    TModalHook hook([](TForm*) { return TModalResult::OK; });
+    EXPECT_FALSE(ExecuteCatLookup(nullptr, group, article));
+    EXPECT_EQ(hook.Calls(), 0);
+    ASSERT_EQ(messages.Count(), 1);
+    EXPECT_TRUE(messages.Last().Text.startsWith("Eroare de acces la catalogul de articole!\r")) << qPrintable(messages.Last().Text);
+}
+
+TEST_F(CatalogLookup, TheLayoutFileHoldsExactlyTheLastLayouts)
+{
+    QFile::remove(CatLookLayoutFile);
+    std::vector<QByteArray> written;
+    for (const int longTitle : {200, 0}) {
+        QString group = "01", article = "A1";
+        Lookup(group, article, [&](TCatLookupForm* f) {
+            if (longTitle)
+                f->CatGrid->Columns(1)->SetTitle(QString(longTitle, 'x'));
+            written.push_back(GridLayouts({f->GroupGrid, f->CatGrid}));
+            Ok(f);
+        });
+        QFile file(CatLookLayoutFile);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), written.back()); // no tail of the longer layout before it
+    }
+    EXPECT_LT(written[1].size(), written[0].size());
+    EXPECT_EQ(written[1].count("TObjectWrapper"), 2);
+    EXPECT_TRUE(written[1].contains("Cod grupa") && written[1].contains("Cod mat."));
+
+    // A layout file that cannot be written costs the layouts, not the lookup.
+    QFile::remove(CatLookLayoutFile);
+    ASSERT_TRUE(QDir().mkdir(CatLookLayoutFile));
+    QString group = "02", article = "P1";
+    EXPECT_TRUE(Lookup(group, article, Ok));
+    EXPECT_EQ(messages.Count(), 0);
+    QDir().rmdir(CatLookLayoutFile);
+}
+
+TEST_F(CatalogLookup, OtherUsersChangesAppearOnRefreshButNeverUnderAnEdit)
+{
+    OpenForm();
+    form->ShowGroup("01");
+    EXPECT_EQ(form->RefreshTimer->isActive() ? form->RefreshTimer->interval() : 0, 30000);
+    OtherUser("INSERT INTO CATALOG (Grupa, Cod, Denumire) VALUES ('01', 'B3', 'Nou')");
+    OtherUser("UPDATE CATALOG SET Denumire = 'Alfa 2' WHERE Cod = 'B2'");
+
+    ASSERT_TRUE(form->Catalog->Locate("Cod", {"B2"}));
+    form->Catalog->Edit();
+    form->Catalog->FieldByName("Descriere")->SetAsString("in lucru");
+    form->RefreshTables();
+    EXPECT_EQ(Current(form->Catalog, "Descriere") + "/" + Current(form->Catalog, "Denumire"), "in lucru/Alfa");
+    form->Catalog->Cancel();
+
+    // Coming back to the window brings the changes in.
+    QWidget elsewhere;
+    elsewhere.show();
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    QApplication::setActiveWindow(&elsewhere);
+    QApplication::setActiveWindow(form.get());
+    EXPECT_EQ(Current(form->Catalog, "Denumire"), "Alfa 2");
+    EXPECT_EQ(testsupport::Column(*form->Catalog, "Cod").join(' '), "A1 B2 B3 C3");
+}
+
+} // namespace

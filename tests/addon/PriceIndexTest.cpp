@@ -1,0 +1,123 @@
+// Indexing the sale prices of a group from the lookup's hidden menu: the prompt, the
+// limits, the update itself, what the user sees afterwards, and a failing update.
+#include "CatalogFixture.h"
+#include "TempDir.h"
+#include "catalog/Askcoef.h"
+#include "platform/core/Formats.h"
+#include "platform/ui/DBGridNormal.h"
+#include "platform/ui/Menus.h"
+#include "shell/DLLAddOn.h"
+
+#include <QAction>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QPushButton>
+
+#include <optional>
+
+using namespace corvanel;
+using namespace fw;
+
+namespace {
+
+class PriceIndex : public cattest::CatalogFixture {
+protected:
+    // The command as the user gives it: edit mode on, group 01 current, the prompt answered
+    // with a percentage (none: cancelled).
+    void Index(std::optional<double> percentage, const QString& group = "01")
+    {
+        OpenForm();
+        form->ShowGroup(group);
+        form->show();
+        form->EditBtn->click();
+        TModalHook hook([&](TForm* f) {
+            auto* dlg = dynamic_cast<TAskCoefDlg*>(f);
+            EXPECT_NE(dlg, nullptr);
+            prompt = dlg->Msg->text();
+            EXPECT_GE(dlg->height(), dlg->sizeHint().height());
+            dlg->grab().save(testsupport::LookDir() + "/catalog-ask-coef.png");
+            EXPECT_EQ(dlg->CoefEdit->value(), 0);
+            if (percentage)
+                dlg->CoefEdit->setValue(*percentage);
+            (percentage ? dlg->OKBtn : dlg->CancelBtn)->click();
+            return TModalResult::None;
+        });
+        form->Indexeazapreturile1->Action()->trigger();
+        prompts = hook.Calls();
+    }
+    // What the lookup's grid shows as the first article's price.
+    QString ShownPrice() const
+    {
+        const int column = form->CatGrid->ColumnByFieldName("Pret_vinzare")->Index();
+        return form->CatGrid->model()->data(form->CatGrid->model()->index(0, column)).toString();
+    }
+    // Nothing of the work is left behind: no progress window, controls back, normal cursor.
+    void ExpectCleanedUp() const
+    {
+        EXPECT_TRUE(form->findChildren<TIndexPriceForm*>().isEmpty());
+        EXPECT_FALSE(form->Catalog->ControlsDisabled());
+        EXPECT_EQ(Screen->Cursor(), TCursor::Default);
+    }
+
+    QString prompt;
+    int prompts = 0;
+};
+
+class PriceIndexBy : public PriceIndex, public ::testing::WithParamInterface<std::pair<double, const char*>> {};
+
+TEST_P(PriceIndexBy, MultipliesTheGroupsPricesAndShowsThemAtOnce)
+{
+    const auto [percentage, prices] = GetParam();
+    Index(percentage);
+    EXPECT_EQ(StoredPrices("01"), prices);
+    EXPECT_EQ(StoredPrices("04"), "D4=10.0"); // other groups keep theirs
+    EXPECT_EQ(prompt,
+              "Specificati coeficientul (în procente) cu care doriti sa modificati preturile de vînzare în grupa "
+              "\"Lactate crude\" :");
+    EXPECT_EQ(messages.Texts(), QStringList{"Preturile de vînzare pentru grupa \"01\" au fost actualizate cu succes!"});
+    EXPECT_EQ(beeps, std::vector<TBeep>{TBeep::Information});
+    EXPECT_EQ(ShownPrice(), FormatFloat("#,##0.00", form->Catalog->Lookup("Cod", {"A1"}, "Pret_vinzare").toDouble()));
+    ExpectCleanedUp();
+}
+
+INSTANTIATE_TEST_SUITE_P(Percentages, PriceIndexBy,
+                         ::testing::Values(std::pair{10.0, "A1=11.0 B2=null C3=2.75"}, std::pair{-10.0, "A1=9.0 B2=null C3=2.25"},
+                                           std::pair{0.0, "A1=10.0 B2=null C3=2.5"}, std::pair{-100.0, "A1=0.0 B2=null C3=0.0"}));
+
+TEST_F(PriceIndex, BelowMinusHundredOrCancelledChangesNothing)
+{
+    EXPECT_TRUE(TIndexPriceForm(nullptr).grab().save(testsupport::LookDir() + "/catalog-index-progress.png"));
+    Index(-100.01);
+    EXPECT_EQ(messages.Texts(), QStringList{"Coeficientul nu poate fi mai mic de -100% !"});
+    messages.Clear();
+    Index(std::nullopt);
+    EXPECT_EQ(messages.Count(), 0);
+    EXPECT_EQ(StoredPrices("01"), "A1=10.0 B2=null C3=2.5");
+    EXPECT_TRUE(beeps.empty());
+}
+
+TEST_F(PriceIndex, AGroupWithoutArticlesOnlyBeeps)
+{
+    OtherUser("DELETE FROM CATALOG WHERE Grupa = '04'");
+    Index(10, "04");
+    EXPECT_EQ(prompts, 0);
+    EXPECT_EQ(beeps, std::vector<TBeep>{TBeep::Error});
+    EXPECT_EQ(messages.Count(), 0);
+}
+
+TEST_F(PriceIndex, AFailedUpdateChangesNoPriceAndSaysSo)
+{
+    // One article of the group cannot be written: none of the group's prices changes.
+    OtherUser("CREATE TRIGGER Refuz BEFORE UPDATE ON CATALOG WHEN OLD.Cod = 'C3' BEGIN SELECT RAISE(ABORT, 'disc plin'); END");
+    Index(10);
+    EXPECT_EQ(StoredPrices("01"), "A1=10.0 B2=null C3=2.5");
+    ASSERT_EQ(messages.Count(), 1);
+    EXPECT_EQ(messages.Last().Kind, TMsgDlgType::Error);
+    EXPECT_TRUE(messages.Last().Text.startsWith("Eroare de acces la baza de date!\r<")) << qPrintable(messages.Last().Text);
+    EXPECT_TRUE(messages.Last().Text.contains("disc plin"));
+    EXPECT_TRUE(beeps.empty());
+    EXPECT_EQ(ShownPrice(), FormatFloat("#,##0.00", 10));
+    ExpectCleanedUp();
+}
+
+} // namespace

@@ -1,0 +1,276 @@
+// The print settings of the reports: the dialog, the font chosen on first use, and what a
+// report receives from the settings.
+#include "TempDir.h"
+#include "platform/print/Printer.h"
+#include "platform/ui/MessageDlg.h"
+#include "reports/PickFont.h"
+#include "reports/Qprndlg.h"
+
+#include <QCheckBox>
+#include <QFontDatabase>
+#include <QFontDialog>
+#include <QLabel>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <gtest/gtest.h>
+
+using namespace corvanel;
+using namespace fw;
+using namespace testsupport;
+
+namespace {
+
+// The dialogs of printing answered by the test.
+struct ScriptedDialogs {
+    explicit ScriptedDialogs(TModalRunner runner) { SetPrintModalRunner(std::move(runner)); }
+    ~ScriptedDialogs() { SetPrintModalRunner({}); }
+};
+
+class PrintSettingsDialog : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        PrintSettings = TPrintSettings();
+        // An A4 sheet with no unprintable border unless a test gives it one.
+        SetPrinterBorder(0);
+    }
+    void TearDown() override
+    {
+        SetPrinterBorder(0);
+        PrintSettings = TPrintSettings();
+    }
+    static void SetPrinterBorder(double mm)
+    {
+        QPrinter& device = Printer().Device();
+        device.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(mm, mm, mm, mm),
+                                         QPageLayout::Millimeter, QMarginsF(mm, mm, mm, mm)));
+    }
+    // Runs the dialog; the user's actions are `user`, which returns the closing result.
+    bool Ask(const std::function<TModalResult(TQRPrnDlg*)>& user)
+    {
+        TModalHook hook([&](TForm* form) {
+            auto* dlg = dynamic_cast<TQRPrnDlg*>(form);
+            EXPECT_NE(dlg, nullptr);
+            return dlg ? user(dlg) : TModalResult::Cancel;
+        });
+        return ExecuteQRPrnDlg(nullptr);
+    }
+
+    TMessageRecorder messages;
+};
+
+TEST(PickFont, TheFirstStrictlyNearerWidthWinsAndAnExactOneEndsTheSearch)
+{
+    struct Case {
+        const char* name;
+        std::vector<TPrinterFont> fonts;
+        double target;
+        QString expected;
+    };
+    const std::vector<Case> cases = {
+        {"nearest", {{"A", 50}, {"B", 36}, {"C", 30}}, 35, "B"},
+        {"equally near: the first", {{"A", 30}, {"B", 40}}, 35, "A"},
+        {"exact match stops", {{"A", 35}, {"B", 35.0}, {"C", 35}}, 35, "A"},
+        // The best width starts at 0: a font no nearer than that is never taken.
+        {"none nearer than nothing", {{"A", 80}}, 35, ""},
+        {"no fonts", {}, 35, ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(NearestFont(c.fonts, c.target), c.expected) << c.name;
+}
+
+TEST_F(PrintSettingsDialog, FirstUseChoosesAFixedPitchFontAtTenPoints)
+{
+    QString label;
+    bool previewTicked = false;
+    ASSERT_TRUE(Ask([&](TQRPrnDlg* dlg) {
+        EXPECT_EQ(dlg->windowTitle(), "Setari pentru listarea rapoarte");
+        EXPECT_EQ(dlg->Notes->tabText(0), "Listare ");
+        EXPECT_EQ(dlg->Notes->currentIndex(), 0);
+        label = dlg->LabFnt->text();
+        previewTicked = dlg->CBPrev->isChecked();
+        EXPECT_EQ(dlg->LabPrn->text(), Printer().PrinterName());
+        EXPECT_EQ(dlg->LeftEdit->value(), 5);
+        EXPECT_EQ(dlg->LeftEdit->maximum(), 210);
+        EXPECT_EQ(dlg->TopEdit->maximum(), 297);
+        dlg->show();
+        dlg->grab().save(LookDir() + "/print-settings.png");
+        dlg->Notes->setCurrentIndex(1);
+        dlg->grab().save(LookDir() + "/print-settings-page.png");
+        dlg->OkBtn->click();
+        return TModalResult::None;
+    }));
+    EXPECT_FALSE(PrintSettings.FontName.isEmpty());
+    EXPECT_TRUE(QFontDatabase::isFixedPitch(PrintSettings.FontName)) << PrintSettings.FontName.toStdString();
+    EXPECT_EQ(PrintSettings.FontSize, 10);
+    EXPECT_EQ(PrintSettings.FontPitch, TFontPitch::Fixed);
+    EXPECT_EQ(label, PrintSettings.FontName + "   10");
+    // Without a printer installed, the report is shown on screen unless the user says otherwise.
+    EXPECT_EQ(previewTicked, Printer().IsPdfPrinter());
+    EXPECT_EQ(PrintSettings.Preview, previewTicked);
+    EXPECT_EQ(PrintSettings.PaperSize, 9);
+    EXPECT_EQ((std::vector<int>{PrintSettings.TopMargin, PrintSettings.LeftMargin, PrintSettings.BottomMargin,
+                                PrintSettings.RightMargin}),
+              (std::vector<int>{5, 5, 5, 5}));
+}
+
+TEST_F(PrintSettingsDialog, StoredMarginsOutsideTheSheetOrItsBorderComeBackAsTheMinimum)
+{
+    SetPrinterBorder(4);
+    PrintSettings.FontName = "Liberation Mono";
+    PrintSettings.TopMargin = 300;   // beyond the sheet's 297 mm
+    PrintSettings.LeftMargin = 2;    // inside the unprintable border
+    PrintSettings.BottomMargin = 297;
+    PrintSettings.RightMargin = 8;
+    std::vector<int> shown;
+    Ask([&](TQRPrnDlg* dlg) {
+        shown = {dlg->TopEdit->value(), dlg->LeftEdit->value(), dlg->BottomEdit->value(), dlg->RightEdit->value()};
+        return TModalResult::Cancel;
+    });
+    const TPrinterGeometry g = Printer().Geometry();
+    ASSERT_GE(g.MinTop, 4);
+    // A margin at the sheet's size is kept, and then shortened by its own editor to what
+    // the opposite margin leaves.
+    EXPECT_EQ(shown, (std::vector<int>{g.MinTop, g.MinLeft, 297 - g.MinTop, 8}));
+    EXPECT_EQ(PrintSettings.Printable, g);
+}
+
+TEST_F(PrintSettingsDialog, EditorsKeepMarginsPagesAndOrientationConsistent)
+{
+    PrintSettings.FontName = "Liberation Mono";
+    Ask([&](TQRPrnDlg* dlg) {
+        // Left + right beyond the paper width: corrected at once.
+        dlg->RightEdit->setValue(20);
+        dlg->LeftEdit->setValue(200);
+        EXPECT_EQ(dlg->LeftEdit->value(), 190);
+        dlg->TopEdit->setValue(295);
+        EXPECT_EQ(dlg->TopEdit->value(), 292);
+        // Partial printing: the editors open up, and the last page follows the first.
+        EXPECT_FALSE(dlg->FirstPageSpin->isEnabled());
+        dlg->RBSel->click();
+        EXPECT_TRUE(dlg->FirstPageSpin->isEnabled());
+        EXPECT_TRUE(dlg->LastPageSpin->isEnabled());
+        dlg->LastPageSpin->setValue(1);
+        dlg->FirstPageSpin->setValue(3);
+        EXPECT_EQ(dlg->LastPageSpin->value(), 3);
+        // Landscape: the printer turns and the maxima swap.
+        dlg->CBLandscape->click();
+        EXPECT_EQ(Printer().Orientation(), QPageLayout::Landscape);
+        EXPECT_EQ(dlg->LeftEdit->maximum(), 297);
+        EXPECT_EQ(dlg->TopEdit->maximum(), 210);
+        dlg->CopiesSpin->setValue(2);
+        // A font of another family and a size beyond what reports print.
+        {
+            ScriptedDialogs fontChoice([](QDialog& dialog) {
+                auto* fonts = qobject_cast<QFontDialog*>(&dialog);
+                EXPECT_NE(fonts, nullptr);
+                if (fonts)
+                    fonts->setCurrentFont(QFont("Liberation Sans", 60));
+                return int(QDialog::Accepted);
+            });
+            dlg->FntBtn->click();
+        }
+        EXPECT_EQ(dlg->LabFnt->text(), "Liberation Sans   48");
+        dlg->OkBtn->click();
+        return TModalResult::None;
+    });
+    EXPECT_EQ(PrintSettings.FontName, "Liberation Sans");
+    EXPECT_EQ(PrintSettings.FontSize, 48);
+    EXPECT_EQ(PrintSettings.FontPitch, TFontPitch::Variable);
+    EXPECT_EQ(PrintSettings.FirstPage, 3);
+    EXPECT_EQ(PrintSettings.LastPage, 3);
+    EXPECT_EQ(PrintSettings.Copies, 2);
+    EXPECT_EQ(PrintSettings.Orientation, QPageLayout::Landscape);
+    EXPECT_EQ(PrintSettings.LeftMargin, 190);
+    Printer().SetOrientation(QPageLayout::Portrait);
+}
+
+TEST_F(PrintSettingsDialog, CancelChangesNothingAndTurnsThePrinterBack)
+{
+    PrintSettings.FontName = "Liberation Mono";
+    PrintSettings.Orientation = QPageLayout::Portrait;
+    PrintSettings.Preview = true;
+    PrintSettings.Confirmed = true;
+    const TPrintSettings before = [] {
+        TPrintSettings s = PrintSettings;
+        s.Printable = Printer().Geometry();
+        return s;
+    }();
+    EXPECT_FALSE(Ask([](TQRPrnDlg* dlg) {
+        dlg->CBLandscape->click();
+        dlg->CBPrev->setChecked(false);
+        dlg->CopiesSpin->setValue(7);
+        dlg->LeftEdit->setValue(33);
+        dlg->RBSel->click();
+        dlg->CancelBtn->click();
+        return TModalResult::None;
+    }));
+    EXPECT_TRUE(PrintSettings == before);
+    EXPECT_EQ(Printer().Orientation(), QPageLayout::Portrait);
+}
+
+TEST_F(PrintSettingsDialog, PaperIsStoredByItsPlaceInThePaperTable)
+{
+    PrintSettings.FontName = "Liberation Mono";
+    struct Case {
+        QPageSize::PageSizeId size;
+        int index;
+    };
+    // A3 Extra has a driver code the table does not hold: the printer's default.
+    for (const Case c : {Case{QPageSize::A5, 11}, Case{QPageSize::Letter, 1}, Case{QPageSize::A3Extra, 0}}) {
+        Ask([&](TQRPrnDlg* dlg) {
+            Printer().Device().setPageSize(QPageSize(c.size));
+            dlg->OkBtn->click();
+            return TModalResult::None;
+        });
+        EXPECT_EQ(PrintSettings.PaperSize, c.index) << c.size;
+    }
+}
+
+TEST_F(PrintSettingsDialog, MarginsInsideThePrintersBorderAreAdjustedOnlyWhenTheUserAgrees)
+{
+    PrintSettings.FontName = "Liberation Mono";
+    SetPrinterBorder(6);
+    const int min = Printer().Geometry().MinTop;
+    ASSERT_GE(min, 6);
+    // "Yes": the small margins rise to the minimum, and the dialog stays open on "Pagina".
+    messages.Answer(TModalResult::Yes);
+    bool stayedOpen = false;
+    Ask([&](TQRPrnDlg* dlg) {
+        dlg->TopEdit->setValue(2);
+        dlg->RightEdit->setValue(3);
+        dlg->LeftEdit->setValue(min);
+        dlg->OkBtn->click();
+        stayedOpen = dlg->isVisible() && dlg->ModalResult() == TModalResult::None;
+        EXPECT_EQ(dlg->Notes->currentIndex(), 1);
+        EXPECT_EQ(dlg->TopEdit->value(), min);
+        EXPECT_EQ(dlg->RightEdit->value(), min);
+        EXPECT_TRUE(dlg->RightEdit->hasFocus() || !dlg->isActiveWindow());
+        return TModalResult::Cancel;
+    });
+    EXPECT_TRUE(stayedOpen);
+    ASSERT_EQ(messages.Count(), 1);
+    EXPECT_EQ(messages.Last().Text, "Cel putin o margine este prea mica pentru a intra în zona imprimabila!\r"
+                                    "Doriti ajustarea marginilor respective?");
+    EXPECT_EQ(messages.Last().Kind, TMsgDlgType::Warning);
+    EXPECT_EQ(messages.Last().Buttons, TMsgDlgButtons::YesNo);
+
+    // "No": the dialog closes and the margins stay as entered; the report still never
+    // prints inside the border.
+    messages.Answer(TModalResult::No);
+    EXPECT_TRUE(Ask([&](TQRPrnDlg* dlg) {
+        dlg->TopEdit->setValue(2);
+        dlg->OkBtn->click();
+        return TModalResult::None;
+    }));
+    EXPECT_EQ(PrintSettings.TopMargin, 2);
+    TReport report;
+    ApplyPrintSettings(report);
+    EXPECT_EQ(report.Margins.top(), min);
+    EXPECT_EQ(report.FontName, PrintSettings.FontName);
+}
+
+} // namespace

