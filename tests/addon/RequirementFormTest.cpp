@@ -2,6 +2,7 @@
 // shortage, and what "Genereaza document iesire " does when the stock moved or the database
 // fails.
 #include "RequirementCompany.h"
+#include "catalog/Catlook.h"
 #include "platform/ui/MessageDlg.h"
 #include "requirement/ZPFNeces.h"
 #include "shell/AddOnFormats.h"
@@ -9,6 +10,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace corvanel;
@@ -97,6 +99,40 @@ TEST(RequirementForm, OnlyNegativeStockFiguresArePaintedRedAndBold)
     // Columns: name, code, group, quantity, stock, final stock.
     EXPECT_EQ(QList<bool>({red(0, 3) > 0, red(0, 4) > 0, red(0, 5) > 0, red(1, 4) > 0, red(1, 5) > 0, red(2, 4) > 0, red(2, 5) > 0}),
               QList<bool>({false, false, true, true, true, false, false}));
+}
+
+TEST(RequirementForm, CtrlEnterPicksFromTheCatalogInTheMaterialColumnsOnly)
+{
+    TMessageRecorder messages;
+    RequirementCompany c;
+    ReceiptOfOneP(c, {});
+    c.company.Add("Materiale.db", {{"MP", "Materii prime", "301"}});
+    c.company.Add("Grup.DB", {{"MP", "01", "Materii prime", "301"}});
+    c.company.Article("01", ".D", "Materia D");
+    TZPFNecesarForm form(nullptr);
+    form.show();
+    QApplication::setActiveWindow(&form);
+    form.NecesarGrid->setFocus();
+    TModalHook hook([](TForm* lookup) {
+        static_cast<TCatLookupForm*>(lookup)->ShowArticle(".D");
+        return TModalResult::OK;
+    });
+    auto press = [&](const char* column, Qt::KeyboardModifiers modifiers) {
+        form.NecesarGrid->SetSelectedField(c.dm->TempTable->FieldByName(column));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return, modifiers);
+    };
+    press("Cant", Qt::ControlModifier);
+    press("StocFin", Qt::ControlModifier);
+    press("Denumire", Qt::NoModifier);
+    EXPECT_EQ(hook.Calls(), 0);
+    c.dm->TempTable->Cancel();
+    c.dm->TempTable->First(); // .A
+    press("Denumire", Qt::ControlModifier);
+    EXPECT_EQ(hook.Calls(), 1);
+    EXPECT_EQ(c.dm->TempTable->State(), TDataSetState::Edit);
+    EXPECT_EQ(c.dm->TempTable->FieldByName("Cod_MatPrim")->AsString() + c.dm->TempTable->FieldByName("Denumire")->AsString(),
+              ".DMateria D");
+    EXPECT_EQ(messages.Count(), 0);
 }
 
 TEST(RequirementForm, TheNegativeStockQuestionFollowsTheDataNotThePainting)

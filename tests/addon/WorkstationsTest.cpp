@@ -4,8 +4,9 @@
 #include "platform/ui/MessageDlg.h"
 #include "requirement/Requirement.h"
 
-#include <QCoreApplication>
-#include <QProcess>
+#include "support/ChildProcess.h"
+
+#include <QDir>
 #include <gtest/gtest.h>
 
 using namespace corvanel;
@@ -13,19 +14,20 @@ using namespace reqtest;
 
 namespace {
 
-// Another workstation generating the consumption of receipt 1 ("Da" to any question); runs
-// only when started by the test below, which names the company and the private directory.
-TEST(Workstation, GeneratesTheConsumptionOfReceiptOne)
+// The roles a child process of this executable plays. "generate" (company, private
+// directory): another workstation generating the consumption of receipt 1, "Da" to any
+// question.
+TEST(ChildProcess, Role)
 {
-    const QStringList dirs = qEnvironmentVariable("CORVANEL_WORKSTATION").split('|');
-    if (dirs.size() != 2)
-        GTEST_SKIP() << "started by Workstations.NeverOverdrawTheLotsTheyShare";
-    fw::TSession::AddAlias("KRB_PRIV", dirs[1]);
+    const QStringList dirs = testsupport::ChildArguments();
+    if (testsupport::ChildRole() != QLatin1String("generate"))
+        GTEST_SKIP() << "played by a second process that other tests start";
+    fw::TSession::AddAlias("KRB_PRIV", dirs.at(1));
     IndGest = '_', IndCod = '.', IndSemi = ';';
     fw::TMessageRecorder messages;
     TZPFDataModule dm(nullptr);
     ZPFDataModule = &dm;
-    dm.GhostDB->Params() << "PATH=" + dirs[0];
+    dm.GhostDB->Params() << "PATH=" + dirs.at(0);
     PrepareRequirement(dm, 1);
     EXPECT_TRUE(GenerateConsumption(dm, 1).has_value());
     CloseRequirement(dm);
@@ -47,20 +49,14 @@ TEST(Workstations, NeverOverdrawTheLotsTheyShare)
     ASSERT_EQ(c.dm->TempTable->FieldByName("StocFin")->AsFloat(), 3.0); // what this window shows
 
     // Two others generate the same requirement at the same moment.
-    std::vector<std::unique_ptr<QProcess>> others;
+    std::vector<std::unique_ptr<testsupport::TChildProcess>> others;
     for (const char* name : {"b", "c"}) {
-        others.push_back(std::make_unique<QProcess>());
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("CORVANEL_WORKSTATION", c.company.Dir() + "|" + c.company.Dir() + "/" + name);
         QDir(c.company.Dir()).mkdir(name);
-        others.back()->setProcessEnvironment(env);
-        others.back()->setProcessChannelMode(QProcess::MergedChannels);
-        others.back()->start(QCoreApplication::applicationFilePath(), {"--gtest_filter=Workstation.*"});
+        others.push_back(std::make_unique<testsupport::TChildProcess>(
+            "generate", QStringList{c.company.Dir(), c.company.Dir() + "/" + name}));
     }
-    for (auto& p : others) {
-        ASSERT_TRUE(p->waitForFinished(60000));
-        EXPECT_EQ(p->exitCode(), 0) << p->readAll().toStdString();
-    }
+    for (auto& other : others)
+        EXPECT_EQ(other->Finish(), 0) << other->Lines().join('\n').toStdString();
     // One found 10 and drew 7; the other found 3, was asked, and drew nothing.
     EXPECT_EQ(c.Strings("SELECT COUNT(*) FROM Doc_out"), QStringList{"2"});
     EXPECT_EQ(J(c.Lines()), "1 01/.A L1 4.0 | 2 01/.A L2 3.0");
