@@ -1,6 +1,6 @@
 // The dataset layer against the raw SQLite C API on the same files, in the same run:
-// walking a table, key searches, and the first steps on a million-row table (what the
-// add-on does to the host's stock and document tables).
+// walking a table, key searches, changing rows one by one, and the first steps on a
+// million-row table (what the add-on does to the host's stock and document tables).
 #include "platform/db/Table.h"
 
 #include <QCoreApplication>
@@ -170,6 +170,66 @@ void FindKey_RawSqlite(benchmark::State& state)
     sqlite3_close(db);
 }
 
+// Changing one lot at a time, as a user or the consumption of stock does: the dataset
+// reads the row again when the edit begins and writes it only while it holds what was read.
+void EditPost_Dataset(benchmark::State& state)
+{
+    auto t = StockTable(Dir("walk"));
+    t->Open();
+    TField* q = t->FieldByName("Cantitate");
+    int i = 0;
+    for (auto _ : state) {
+        for (int k = 0; k < 1000; ++k, ++i) {
+            const int row = (i * 7919) % 100000;
+            char lot[32];
+            std::snprintf(lot, sizeof lot, "L%08d", row);
+            t->FindKey({QString("%1").arg(row % 7, 2, 10, QChar('0')), QString(".M%1").arg(row % 5000, 5, 10, QChar('0')),
+                        QString::fromLatin1(lot)});
+            t->Edit();
+            q->SetAsFloat(q->AsFloat() + 1);
+            t->Post();
+        }
+    }
+}
+
+void EditPost_RawSqlite(benchmark::State& state)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open((Dir("walk") + "/tables.sqlite").toUtf8().constData(), &db);
+    // Commits as the dataset layer's connection makes them.
+    sqlite3_exec(db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
+    sqlite3_stmt* find = nullptr;
+    sqlite3_prepare_v2(db,
+                       "SELECT rowid, Cantitate, Cod_articol, Cod_grupa, Cod_gestiune, Pret_achizitie, Lot, Agent FROM Stoc "
+                       "WHERE Cod_grupa = ? AND Cod_articol = ? AND Lot = ? LIMIT 1",
+                       -1, &find, nullptr);
+    sqlite3_stmt* update = nullptr;
+    sqlite3_prepare_v2(db, "UPDATE Stoc SET Cantitate = ? WHERE rowid = ?", -1, &update, nullptr);
+    int i = 0;
+    for (auto _ : state) {
+        for (int k = 0; k < 1000; ++k, ++i) {
+            const int row = (i * 7919) % 100000;
+            char grp[8], art[32], lot[32];
+            std::snprintf(grp, sizeof grp, "%02d", row % 7);
+            std::snprintf(art, sizeof art, ".M%05d", row % 5000);
+            std::snprintf(lot, sizeof lot, "L%08d", row);
+            sqlite3_bind_text(find, 1, grp, -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(find, 2, art, -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(find, 3, lot, -1, SQLITE_TRANSIENT);
+            if (sqlite3_step(find) == SQLITE_ROW) {
+                sqlite3_bind_double(update, 1, sqlite3_column_double(find, 1) + 1);
+                sqlite3_bind_int64(update, 2, sqlite3_column_int64(find, 0));
+                sqlite3_step(update);
+                sqlite3_reset(update);
+            }
+            sqlite3_reset(find);
+        }
+    }
+    sqlite3_finalize(find);
+    sqlite3_finalize(update);
+    sqlite3_close(db);
+}
+
 void Million_OpenFindKeyAppend(benchmark::State& state)
 {
     static int n = 0;
@@ -209,6 +269,8 @@ BENCHMARK(Walk_Dataset)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(Walk_RawSqlite)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(FindKey_Dataset)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(FindKey_RawSqlite)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(EditPost_Dataset)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(EditPost_RawSqlite)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(Million_OpenFindKeyAppend)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(Million_OpenFirst50)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
@@ -229,6 +291,7 @@ int main(int argc, char** argv)
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.PrintRatio("Walk_Dataset/min_time:2.000", "Walk_RawSqlite/min_time:2.000");
     reporter.PrintRatio("FindKey_Dataset/min_time:2.000", "FindKey_RawSqlite/min_time:2.000");
+    reporter.PrintRatio("EditPost_Dataset/min_time:2.000", "EditPost_RawSqlite/min_time:2.000");
     benchmark::Shutdown();
     return 0;
 }

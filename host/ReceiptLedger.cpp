@@ -7,7 +7,6 @@
 #include "platform/db/Table.h"
 #include "platform/ui/MessageDlg.h"
 
-#include <QTimer>
 #include <algorithm>
 #include <cmath>
 
@@ -174,63 +173,43 @@ TReceiptBinding::TReceiptBinding(fw::TTable* headers, fw::TTable* lines, QObject
 {
     headers_->OnNewRecord = [this](fw::TDataSet*) { HeaderNewRecord(); };
     headers_->BeforePost = [this](fw::TDataSet*) { HeaderBeforePost(); };
-    headers_->BeforeDelete = [this](fw::TDataSet*) { HeaderBeforeDelete(); };
+    headers_->BeforeWrite = [this](fw::TDataSet*, fw::TUpdateKind kind) { HeaderWrite(kind); };
     lines_->BeforeInsert = [this](fw::TDataSet*) { LineBeforeInsert(); };
     lines_->OnNewRecord = [this](fw::TDataSet*) { LineNewRecord(); };
     lines_->BeforePost = [this](fw::TDataSet*) { LineBeforePost(); };
-    lines_->BeforeDelete = [this](fw::TDataSet*) { LineBeforeDelete(); };
+    lines_->BeforeWrite = [this](fw::TDataSet*, fw::TUpdateKind kind) { LineWrite(kind); };
     for (fw::TTable* table : {headers, lines}) {
-        table->AfterPost = [this](fw::TDataSet*) { Commit(); };
-        table->AfterDelete = [this](fw::TDataSet*) { Commit(); };
-        table->BeforeCancel = [this](fw::TDataSet*) { Rollback(); };
-        table->BeforeClose = [this](fw::TDataSet*) { Rollback(); };
+        table->OnPostError = [](fw::TDataSet*, const std::exception& e, fw::TDataAction& action) { WriteFailed(e, action); };
+        table->OnDeleteError = table->OnPostError;
     }
 }
 
 TReceiptBinding::~TReceiptBinding()
 {
-    Rollback();
     for (fw::TTable* table : {headers_.data(), lines_.data()}) {
         if (!table)
             continue;
         table->OnNewRecord = nullptr;
         table->BeforeInsert = nullptr;
         table->BeforePost = nullptr;
-        table->BeforeDelete = nullptr;
-        table->AfterPost = nullptr;
-        table->AfterDelete = nullptr;
-        table->BeforeCancel = nullptr;
-        table->BeforeClose = nullptr;
+        table->BeforeWrite = nullptr;
+        table->OnPostError = nullptr;
+        table->OnDeleteError = nullptr;
     }
 }
 
 QString TReceiptBinding::Database() const { return headers_->DatabaseName(); }
 
-void TReceiptBinding::Begin()
+void TReceiptBinding::WriteFailed(const std::exception& error, fw::TDataAction& action)
 {
-    Rollback();
-    pending_ = std::make_unique<fw::TTransaction>(headers_->GetConnection());
-    const quint64 serial = ++pendingSerial_;
-    QTimer::singleShot(0, this, [this, serial] {
-        if (serial == pendingSerial_)
-            Rollback();
-    });
+    if (const auto* refused = dynamic_cast<const EStockRefused*>(&error)) {
+        fw::MessageDlg(refused->Message(), fw::TMsgDlgType::Warning);
+        action = fw::TDataAction::Abort;
+    }
 }
-
-void TReceiptBinding::Commit()
-{
-    if (!pending_)
-        return;
-    // Taken out first: a failed commit rolls back when the guard goes.
-    std::unique_ptr<fw::TTransaction> tx = std::move(pending_);
-    tx->Commit();
-}
-
-void TReceiptBinding::Rollback() { pending_.reset(); }
 
 void TReceiptBinding::Refuse(const QString& message)
 {
-    Rollback();
     fw::MessageDlg(message, fw::TMsgDlgType::Warning);
     fw::Abort();
 }
@@ -260,34 +239,21 @@ void TReceiptBinding::HeaderBeforePost()
         Refuse(QStringLiteral("Furnizorul <%1> nu exista!").arg(supplier));
     if (IsNull(*headers_, "Data_inregistrarii"))
         Set(*headers_, "Data_inregistrarii", headers_->FieldByName(QStringLiteral("Data"))->Value());
-    if (headers_->State() != fw::TDataSetState::Insert)
-        return;
-    Begin();
-    try {
-        Set(*headers_, "Contor", TakeReceiptCounter(Database()));
-    } catch (...) {
-        Rollback();
-        throw;
-    }
 }
 
-void TReceiptBinding::HeaderBeforeDelete()
+void TReceiptBinding::HeaderWrite(fw::TUpdateKind kind)
 {
-    const double contor = Num(*headers_, "Contor");
-    Begin();
-    try {
+    if (kind == fw::TUpdateKind::Insert) {
+        Set(*headers_, "Contor", TakeReceiptCounter(Database()));
+    } else if (kind == fw::TUpdateKind::Delete) {
         // The document goes with its lines and their lots, or not at all.
+        const double contor = Num(*headers_, "Contor");
         auto lines = OpenTable(Database(), kItemIn, QStringLiteral("Contor"));
         lines->FindKey({contor});
         while (!lines->Eof() && Num(*lines, "Contor") == contor) {
             ApplyLineToStock(Database(), LineOf(*lines), std::nullopt);
             lines->Delete();
         }
-    } catch (const EStockRefused& e) {
-        Refuse(e.Message());
-    } catch (...) {
-        Rollback();
-        throw;
     }
 }
 
@@ -301,8 +267,8 @@ void TReceiptBinding::LineBeforeInsert()
 
 void TReceiptBinding::LineNewRecord()
 {
+    // The line's number is taken when it is saved (see LineWrite).
     Set(*lines_, "Contor", Num(*headers_, "Contor"));
-    Set(*lines_, "Contor_secundar", NextLineNumber(Database(), Num(*headers_, "Contor")));
     Set(*lines_, "Valuta", QStringLiteral("RON"));
     // The first user of the company stands for whoever works at this desk.
     if (auto users = Find(QStringLiteral("USER.DB"), QString(), {}))
@@ -346,41 +312,24 @@ void TReceiptBinding::LineBeforePost()
     if (IsNull(*lines_, "TVA"))
         Set(*lines_, "TVA",
             fw::RoundHalfEven(Num(*lines_, "Cantitate") * Num(*lines_, "Pret_achizitie_lei") * Num(*catalog, "Coef_TVA") / 100, 2));
-    catalog.reset();
-
-    TReceiptLine after = LineOf(*lines_);
-    after.DataIntrare = headers_->FieldByName(QStringLiteral("Data_inregistrarii"))->AsDate();
-    const bool inserting = lines_->State() == fw::TDataSetState::Insert;
-    const double oldContor = lines_->FieldByName(QStringLiteral("Contor"))->OldValue().toDouble();
-    const double oldLine = lines_->FieldByName(QStringLiteral("Contor_secundar"))->OldValue().toDouble();
-    Begin();
-    try {
-        // The line as it is stored now, not as this window read it: another user may have
-        // changed it meanwhile.
-        const std::optional<TReceiptLine> before =
-            inserting ? std::nullopt : StoredLine(Database(), oldContor, oldLine);
-        ApplyLineToStock(Database(), before, after);
-    } catch (const EStockRefused& e) {
-        Refuse(e.Message());
-    } catch (...) {
-        Rollback();
-        throw;
-    }
 }
 
-void TReceiptBinding::LineBeforeDelete()
+void TReceiptBinding::LineWrite(fw::TUpdateKind kind)
 {
-    const double contor = Num(*lines_, "Contor");
-    const double line = Num(*lines_, "Contor_secundar");
-    Begin();
-    try {
-        ApplyLineToStock(Database(), StoredLine(Database(), contor, line), std::nullopt);
-    } catch (const EStockRefused& e) {
-        Refuse(e.Message());
-    } catch (...) {
-        Rollback();
-        throw;
+    if (kind == fw::TUpdateKind::Insert)
+        Set(*lines_, "Contor_secundar", NextLineNumber(Database(), Num(*lines_, "Contor")));
+    // The lot follows the line as it is stored now, not as this window read it.
+    std::optional<TReceiptLine> before;
+    if (kind != fw::TUpdateKind::Insert) {
+        auto old = [&](const char* field) { return lines_->FieldByName(QString::fromLatin1(field))->OldValue().toDouble(); };
+        before = StoredLine(Database(), old("Contor"), old("Contor_secundar"));
     }
+    std::optional<TReceiptLine> after;
+    if (kind != fw::TUpdateKind::Delete) {
+        after = LineOf(*lines_);
+        after->DataIntrare = headers_->FieldByName(QStringLiteral("Data_inregistrarii"))->AsDate();
+    }
+    ApplyLineToStock(Database(), before, after);
 }
 
 } // namespace pelmaris

@@ -9,10 +9,10 @@
 #include <memory>
 #include <optional>
 
+#include "platform/db/DataSet.h"
+
 namespace fw {
-class TDataSet;
 class TTable;
-class TTransaction;
 } // namespace fw
 
 namespace pelmaris {
@@ -60,7 +60,8 @@ std::optional<TReceiptLine> StoredLine(const QString& database, double contor, d
 // stored, never at or below a counter already used. Inside the caller's transaction.
 double TakeReceiptCounter(const QString& database);
 
-// The next line number of a document.
+// The next line number of a document. Inside the caller's transaction, which holds the
+// write lock: no other user can take the same number before the line is written.
 double NextLineNumber(const QString& database, double contor);
 
 // Writes a whole receipt line and its lot in one transaction (what the demo company and
@@ -68,36 +69,29 @@ double NextLineNumber(const QString& database, double contor);
 void AddReceiptLine(const QString& database, const QVariantList& itemInValues);
 
 // Ties the document window's tables to the stock: checks and completes headers and
-// lines before they are saved, takes the counter of a new document, and writes the lot
-// of each line in the same transaction as the line. A refused save shows why and leaves
-// the row in editing; nothing is written.
+// lines before they are saved, and writes what goes with a row in the transaction the row
+// is written in (see TDataSet::BeforeWrite): the counter of a new document, the number of
+// a new line, the lot of each line, the lines and lots of a deleted document. A refused
+// save shows why and leaves the row in editing; nothing is written.
 class TReceiptBinding final : public QObject {
 public:
     TReceiptBinding(fw::TTable* headers, fw::TTable* lines, QObject* owner = nullptr);
-    // Rolls back what is pending and unhooks itself from the tables that are still there.
+    // Unhooks itself from the tables that are still there.
     ~TReceiptBinding() override;
-
-    // A change begun in a Before event and not yet finished by its After event.
-    bool Pending() const { return pending_ != nullptr; }
 
 private:
     void HeaderNewRecord();
     void HeaderBeforePost();
-    void HeaderBeforeDelete();
+    void HeaderWrite(fw::TUpdateKind kind);
     void LineBeforeInsert();
     void LineNewRecord();
     void LineBeforePost();
-    void LineBeforeDelete();
-
-    // The write of a row is the dataset's own, between its Before and After events: the
-    // transaction begins in the one and commits in the other. Should the row's own write
-    // fail, no After event comes; the transaction is then rolled back as soon as control
-    // is back in the event loop, or at the latest by the next change, a cancel or a close.
-    void Begin();
-    void Commit();
-    void Rollback();
-    // Rolls back and shows a refusal, then ends the save silently.
-    [[noreturn]] void Refuse(const QString& message);
+    void LineWrite(fw::TUpdateKind kind);
+    // A stock refusal met while writing is shown once everything is rolled back; the save
+    // then ends silently. Other errors go on to the window.
+    static void WriteFailed(const std::exception& error, fw::TDataAction& action);
+    // Shows a refusal, then ends the save silently.
+    [[noreturn]] static void Refuse(const QString& message);
 
     QString Database() const;
     // A table of the company opened on the row with that key (its first row for no key);
@@ -106,8 +100,6 @@ private:
 
     QPointer<fw::TTable> headers_;
     QPointer<fw::TTable> lines_;
-    std::unique_ptr<fw::TTransaction> pending_;
-    quint64 pendingSerial_ = 0;
 };
 
 } // namespace pelmaris

@@ -479,14 +479,63 @@ std::optional<QDate> StrToDate(const QString& text, const TFormatSettings& fs)
     return d;
 }
 
+namespace {
+
+bool IsAsciiDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+
+// Copies an optional sign and a run of digits of `text` from `i` into `out`; the count of digits.
+int TakeSignedDigits(const QString& text, qsizetype& i, QString& out, bool sign)
+{
+    if (sign && i < text.size() && (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-')))
+        out += text.at(i++);
+    int digits = 0;
+    for (; i < text.size() && IsAsciiDigit(text.at(i)); ++i, ++digits)
+        out += text.at(i);
+    return digits;
+}
+
+} // namespace
+
 std::optional<double> StrToFloat(const QString& text, const TFormatSettings& fs)
 {
-    QString t = text.trimmed();
-    if (t.isEmpty())
+    // [sign] digits [decimal mark digits] [E [sign] digits], blanks around. Only the
+    // settings' decimal mark: a grouping mark or the other decimal mark would otherwise be
+    // read as something else, and a figure silently off by a thousand.
+    const QString t = text.trimmed();
+    QString number;
+    qsizetype i = 0;
+    int digits = TakeSignedDigits(t, i, number, true);
+    if (i < t.size() && t.at(i) == fs.DecimalSeparator) {
+        number += QLatin1Char('.');
+        ++i;
+        digits += TakeSignedDigits(t, i, number, false);
+    }
+    if (digits == 0)
         return std::nullopt;
-    t.replace(fs.DecimalSeparator, QLatin1Char('.'));
+    if (i < t.size() && (t.at(i) == QLatin1Char('e') || t.at(i) == QLatin1Char('E'))) {
+        number += QLatin1Char('e');
+        ++i;
+        if (TakeSignedDigits(t, i, number, true) == 0)
+            return std::nullopt;
+    }
+    if (i != t.size())
+        return std::nullopt;
     bool ok = false;
-    const double v = t.toDouble(&ok);
+    const double v = QLocale::c().toDouble(number, &ok);
+    if (!ok || !std::isfinite(v))
+        return std::nullopt;
+    return v;
+}
+
+std::optional<qint64> StrToInt(const QString& text)
+{
+    const QString t = text.trimmed();
+    QString number;
+    qsizetype i = 0;
+    if (TakeSignedDigits(t, i, number, true) == 0 || i != t.size())
+        return std::nullopt;
+    bool ok = false;
+    const qint64 v = number.toLongLong(&ok);
     if (!ok)
         return std::nullopt;
     return v;

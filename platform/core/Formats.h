@@ -52,8 +52,14 @@ QString DateToStr(TDateTime value, const TFormatSettings& fs = DefaultFormatSett
 // non-digit separates the parts. Empty result when the text is not a valid date.
 std::optional<QDate> StrToDate(const QString& text, const TFormatSettings& fs = DefaultFormatSettings());
 
-// Reads a number written with the decimal separator of the settings (or a point).
+// Reads a number as a user types it: digits with the settings' decimal separator, an
+// optional sign and exponent ("-1,5E3" in a Romanian locale). Nothing else: no grouping
+// mark, not the other decimal mark, no "nan" or "inf", nothing beyond the range of a
+// double. Empty result when the text is not such a number.
 std::optional<double> StrToFloat(const QString& text, const TFormatSettings& fs = DefaultFormatSettings());
+// Reads a whole number: digits with an optional sign, nothing else. Empty result when the
+// text is not one or is beyond 64 bits.
+std::optional<qint64> StrToInt(const QString& text);
 
 // Rounds to the nearest whole number, halves going to the even neighbour (2.5 -> 2).
 double RoundHalfEven(double value);

@@ -2,6 +2,7 @@
 
 #include "platform/core/Exceptions.h"
 #include "platform/db/Database.h"
+#include "platform/db/DbMessages.h"
 
 #include <QDir>
 #include <algorithm>
@@ -31,20 +32,6 @@ QString CanonicalDir(const QString& directory)
     const QString canonical = info.canonicalFilePath();
     return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
 }
-
-// The refusals made here, in the user's words; the engine's own messages are passed on
-// as they are.
-QString MissingDatabaseText(const QString& file)
-{
-    return QStringLiteral("Baza de date <%1> nu exista.").arg(QDir::toNativeSeparators(file));
-}
-
-QString NotCompanyText(const QString& file)
-{
-    return QStringLiteral("Fisierul <%1> nu este baza de date a unei firme.").arg(QDir::toNativeSeparators(file));
-}
-
-const QString ReadOnlyText = QStringLiteral("Baza de date poate fi doar citita: modificarea nu a fost salvata.");
 
 bool IsReadOnlyError(int code) { return (code & 0xff) == SQLITE_READONLY; }
 
@@ -90,7 +77,13 @@ void SetDamagedDatabaseHandler(std::function<void(const QString& file)> handler)
 void Connection::ThrowEngineError(void* handle) const
 {
     auto* db = static_cast<sqlite3*>(handle);
-    Throw(sqlite3_errcode(db), QString::fromUtf8(sqlite3_errmsg(db)), QDir(directory_).filePath(DatabaseFileName()));
+    const QString message = QString::fromUtf8(sqlite3_errmsg(db));
+    const int code = sqlite3_extended_errcode(db);
+    if (code == SQLITE_CONSTRAINT_UNIQUE || code == SQLITE_CONSTRAINT_PRIMARYKEY)
+        throw EDatabaseError(QStringLiteral("Key violation. (%1)").arg(message));
+    if (IsReadOnlyError(code))
+        throw EDatabaseError(dbmsg::ReadOnlyDatabase());
+    Throw(code, message, QDir(directory_).filePath(DatabaseFileName()));
 }
 
 
@@ -126,7 +119,7 @@ std::shared_ptr<Connection> Connection::Connect(const QString& directory, const 
         }
         const QSqlError error = probe.lastError();
         if (error.nativeErrorCode().toInt() == SQLITE_NOTADB)
-            throw EDatabaseError(NotCompanyText(file));
+            throw EDatabaseError(dbmsg::NotACompany(file));
         failure = error.text();
         if (!IsReadOnlyError(error.nativeErrorCode().toInt()) && (error.nativeErrorCode().toInt() & 0xff) != SQLITE_CANTOPEN)
             break;
@@ -151,16 +144,20 @@ std::shared_ptr<Connection> Connection::Open(const QString& directory, TOpenMode
     if (!conn) {
         created = !QFileInfo::exists(file);
         if (created && mode == TOpenMode::Existing)
-            throw EDatabaseError(MissingDatabaseText(file));
+            throw EDatabaseError(dbmsg::MissingDatabase(file));
         conn = Connect(key, file, created);
         conn->Exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
         // Blocks are read by index seeks all over the file: map it rather than copy each page in.
         conn->Exec(QStringLiteral("PRAGMA mmap_size=1073741824"));
         conn->Exec(QStringLiteral("PRAGMA cache_size=-32768"));
+        // A misspelt or renamed column must be an error, not a text constant of its name.
+        auto* handle = static_cast<sqlite3*>(conn->NativeHandle());
+        sqlite3_db_config(handle, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+        sqlite3_db_config(handle, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
         pool[key] = conn;
     }
     if (!created && !companyTables.isEmpty() && !conn->HoldsAnyTable(companyTables))
-        throw EDatabaseError(NotCompanyText(file));
+        throw EDatabaseError(dbmsg::NotACompany(file));
     if (created || !companyTables.isEmpty())
         conn->UseWal();
     return conn;
@@ -244,6 +241,8 @@ QSqlQuery& Connection::Run(const QString& sql, const QVariantList& values)
         q.finish();
         Raise(error, sql);
     }
+    if (!q.isSelect())
+        Touch();
     return q;
 }
 
@@ -255,6 +254,8 @@ void Connection::Exec(const QString& sql, const QVariantList& values)
         QSqlQuery q(Database());
         if (!q.exec(sql))
             Raise(q.lastError(), sql);
+        if (!q.isSelect())
+            Touch();
         q.finish();
     } else {
         Run(sql, values).finish();
@@ -292,7 +293,7 @@ QVariant NativeRow::Value(int column) const
 
 qint64 NativeRow::Int(int column) const { return sqlite3_column_int64(static_cast<sqlite3_stmt*>(statement_), column); }
 
-void Connection::ForEachRow(const QString& sql, const QVariantList& values, const std::function<void(const NativeRow&)>& row)
+int Connection::ForEachRow(const QString& sql, const QVariantList& values, const std::function<void(const NativeRow&)>& row)
 {
     auto* db = static_cast<sqlite3*>(NativeHandle());
     auto* st = static_cast<sqlite3_stmt*>(native_.value(sql));
@@ -341,14 +342,40 @@ void Connection::ForEachRow(const QString& sql, const QVariantList& values, cons
     const NativeRow current(st);
     for (;;) {
         const int rc = sqlite3_step(st);
-        if (rc == SQLITE_ROW)
-            row(current);
-        else if (rc == SQLITE_DONE)
+        if (rc == SQLITE_ROW) {
+            if (row)
+                row(current);
+        } else if (rc == SQLITE_DONE) {
             break;
-        else
+        } else {
             ThrowEngineError(db);
+        }
     }
+    return sqlite3_stmt_readonly(st) ? 0 : sqlite3_changes(db);
 }
+
+quint64 Connection::Generation()
+{
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastPoll_ >= kPollInterval) {
+        lastPoll_ = now;
+        // The engine's count of commits made by other connections to the file. Should it
+        // not answer now, it is asked again next time: nothing depends on this but freshness.
+        qint64 version = dataVersion_;
+        try {
+            ForEachRow(QStringLiteral("PRAGMA data_version"), {}, [&](const NativeRow& r) { version = r.Int(0); });
+        } catch (const EDatabaseError&) {
+        }
+        if (version != dataVersion_) {
+            if (dataVersion_ >= 0)
+                Touch();
+            dataVersion_ = version;
+        }
+    }
+    return generation_;
+}
+
+const quint64* Connection::TableCounter(const QString& table) { return &tableWrites_[table.toLower()]; }
 
 qint64 Connection::ScalarInt(const QString& sql, const QVariantList& values)
 {
@@ -360,14 +387,20 @@ qint64 Connection::ScalarInt(const QString& sql, const QVariantList& values)
     return result;
 }
 
+void Connection::ExecControl(const QString& sql)
+{
+    // Transaction control changes no rows: caches stay valid.
+    ForEachRow(sql, {}, {});
+}
+
 void Connection::Begin()
 {
     // Savepoints nest; the outermost level takes the write lock at once so that two users
     // cannot both read and then fail to write.
     if (depth_ == 0)
-        Exec(QStringLiteral("BEGIN IMMEDIATE"));
+        ExecControl(QStringLiteral("BEGIN IMMEDIATE"));
     else
-        Exec(QStringLiteral("SAVEPOINT fw_level_%1").arg(depth_));
+        ExecControl(QStringLiteral("SAVEPOINT fw_level_%1").arg(depth_));
     ++depth_;
 }
 
@@ -376,9 +409,9 @@ void Connection::Commit()
     if (depth_ == 0)
         throw EDatabaseError(QStringLiteral("No transaction is active."));
     if (depth_ == 1)
-        Exec(QStringLiteral("COMMIT"));
+        ExecControl(QStringLiteral("COMMIT"));
     else
-        Exec(QStringLiteral("RELEASE fw_level_%1").arg(depth_ - 1));
+        ExecControl(QStringLiteral("RELEASE fw_level_%1").arg(depth_ - 1));
     --depth_;
 }
 
@@ -388,11 +421,17 @@ void Connection::Rollback()
         return;
     --depth_;
     Touch();
+    if (sqlite3_get_autocommit(static_cast<sqlite3*>(NativeHandle()))) {
+        // The engine has already rolled the whole transaction back (a failed commit,
+        // a full disk): every level of it is gone.
+        depth_ = 0;
+        return;
+    }
     if (depth_ == 0) {
-        Exec(QStringLiteral("ROLLBACK"));
+        ExecControl(QStringLiteral("ROLLBACK"));
     } else {
-        Exec(QStringLiteral("ROLLBACK TO fw_level_%1").arg(depth_));
-        Exec(QStringLiteral("RELEASE fw_level_%1").arg(depth_));
+        ExecControl(QStringLiteral("ROLLBACK TO fw_level_%1").arg(depth_));
+        ExecControl(QStringLiteral("RELEASE fw_level_%1").arg(depth_));
     }
 }
 
@@ -483,6 +522,33 @@ QStringList Connection::DeclTypes(const QSqlQuery& query)
     return types;
 }
 
+QString Connection::StoredValueIs(const QString& quotedColumn, TFieldType type)
+{
+    // As FromSqlValue reads: an empty text is null, a date is the first ten characters
+    // of its text, a moment whatever form it was written in, a boolean any number but zero.
+    switch (type) {
+    case TFieldType::String:
+        return QStringLiteral("NULLIF(%1, '')").arg(quotedColumn) + NullSafeEqual() + QLatin1Char('?');
+    case TFieldType::Date:
+        return QStringLiteral("substr(%1, 1, 10)").arg(quotedColumn) + NullSafeEqual() + QLatin1Char('?');
+    case TFieldType::Boolean:
+        return QStringLiteral("(%1 <> 0)").arg(quotedColumn) + NullSafeEqual() + QLatin1Char('?');
+    case TFieldType::DateTime:
+        // Any of the written forms of a moment (with or without a "T" or milliseconds).
+        return QStringLiteral("strftime('%Y-%m-%d %H:%M:%f', %1)").arg(quotedColumn) + NullSafeEqual()
+               + QStringLiteral("strftime('%Y-%m-%d %H:%M:%f', ?)");
+    default:
+        return quotedColumn + NullSafeEqual() + QLatin1Char('?');
+    }
+}
+
+QString Connection::ColumnDeclaration(const QString& name, const QString& declType, bool lonePrimaryKey)
+{
+    // The engine makes a lone key column declared exactly INTEGER an alias of the rowid.
+    const bool alias = lonePrimaryKey && declType.trimmed().compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) == 0;
+    return Quote(name) + QLatin1Char(' ') + (alias ? QStringLiteral("INT") : declType);
+}
+
 QString Connection::Quote(const QString& identifier)
 {
     QString s = identifier;
@@ -507,7 +573,7 @@ void Connection::Raise(const QSqlError& error, const QString& context)
     if (IsKeyViolation(error))
         throw EDatabaseError(QStringLiteral("Key violation. (%1)").arg(message));
     if (IsReadOnlyError(error.nativeErrorCode().toInt()))
-        throw EDatabaseError(ReadOnlyText);
+        throw EDatabaseError(dbmsg::ReadOnlyDatabase());
     Q_UNUSED(context);
     bool numeric = false;
     const int code = error.nativeErrorCode().toInt(&numeric);

@@ -8,11 +8,13 @@
 #include "platform/db/Field.h"
 
 #include <QHash>
+#include <chrono>
 #include <functional>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
 #include <QVariant>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -64,9 +66,10 @@ public:
     // Executes a statement with positional values; EDatabaseError on failure.
     void Exec(const QString& sql, const QVariantList& values = {});
     QSqlQuery& Run(const QString& sql, const QVariantList& values);
-    // Reads the rows of a SELECT through the engine's own interface (the hot path of every
-    // table: no per-value conversions of a general-purpose layer), one call per row.
-    void ForEachRow(const QString& sql, const QVariantList& values, const std::function<void(const NativeRow&)>& row);
+    // Runs a statement through the engine's own interface (the hot path of every table: no
+    // per-value conversions of a general-purpose layer), one call per row it returns (a
+    // SELECT, or the RETURNING list of a write). Returns the rows a write changed.
+    int ForEachRow(const QString& sql, const QVariantList& values, const std::function<void(const NativeRow&)>& row);
     // Runs a query returning one number.
     qint64 ScalarInt(const QString& sql, const QVariantList& values);
 
@@ -91,9 +94,29 @@ public:
     [[noreturn]] static void Raise(const QSqlError& error, const QString& context = {});
     static bool IsKeyViolation(const QSqlError& error);
 
-    // Count of writes through this connection, so caches know when to re-read.
-    quint64 Generation() const { return generation_; }
+    // The hidden column that identifies a row whatever its values and keys, and the
+    // comparison that holds when two values are equal or both null.
+    static QString RowIdColumn() { return QStringLiteral("rowid"); }
+    static QString NullSafeEqual() { return QStringLiteral(" IS "); }
+    // A condition that holds when a column still stores the value the dataset layer read
+    // from it (bound as ToSqlValue(type, value)), read the way the layer reads it.
+    static QString StoredValueIs(const QString& quotedColumn, TFieldType type);
+    // A column's declaration in CREATE TABLE. A lone integer key column is declared so
+    // that it does not become the row identity (its value may be edited; the identity
+    // must stay).
+    static QString ColumnDeclaration(const QString& name, const QString& declType, bool lonePrimaryKey);
+
+    // Counts that move whenever rows may have changed, so that cached rows are read again:
+    // Generation() moves with every write through this connection that names no table,
+    // every rollback, and every commit of another connection (asked of the engine at most
+    // every kPollInterval); TableGeneration() besides with the writes that name the table.
+    static constexpr std::chrono::milliseconds kPollInterval{200};
+    quint64 Generation();
+    quint64 TableGeneration(const quint64* tableCounter) { return Generation() + *tableCounter; }
+    // The write count of one table (the name as stored); the pointer lives as long as the connection.
+    const quint64* TableCounter(const QString& table);
     void Touch() { ++generation_; }
+    void Touch(const QString& table) { ++tableWrites_[table.toLower()]; }
 
 private:
     Connection(QString directory, QString connectionName);
@@ -108,9 +131,13 @@ private:
     void* NativeHandle() const;
     // Throws the engine's last error on that handle as a database error.
     [[noreturn]] void ThrowEngineError(void* handle) const;
+    void ExecControl(const QString& sql);
     int depth_ = 0;
     quint64 generation_ = 0;
     bool readOnly_ = false;
+    std::map<QString, quint64> tableWrites_; // nodes stay where they are: counters are handed out by address
+    qint64 dataVersion_ = -1;
+    std::chrono::steady_clock::time_point lastPoll_{};
 };
 
 // Type and size from a declared column type ("VARCHAR(30)", "DOUBLE", "DATE").

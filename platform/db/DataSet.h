@@ -6,8 +6,10 @@
 #include <QStringList>
 #include <QVariant>
 #include <deque>
-#include <map>
+#include <exception>
 #include <functional>
+#include <limits>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -16,6 +18,7 @@ namespace fw {
 
 class TDataSource;
 class TDataLink;
+class TTransaction;
 
 enum class TDataSetState { Inactive, Browse, Edit, Insert, SetKey, CalcFields, Filter };
 
@@ -31,7 +34,17 @@ enum class TDataEvent {
     CheckBrowseMode // controls must finish their editing (the dataset leaves edit/insert)
 };
 
+// A record's identity for as long as it exists, kept apart from its values and keys
+// (editing a key keeps the record). kNoBookmark stands for no record: an empty dataset,
+// or a record being inserted, which has no place yet.
 using TBookmark = qint64;
+inline constexpr TBookmark kNoBookmark = std::numeric_limits<TBookmark>::min();
+
+// What a write does to a row (BeforeWrite).
+enum class TUpdateKind { Modify, Insert, Delete };
+// What a failed post or delete does next (OnPostError, OnDeleteError): report the error,
+// end silently (the handler has told the user), or try again.
+enum class TDataAction { Fail, Abort, Retry };
 
 // One record as the dataset caches it: its identity and a value for every field, data,
 // calculated and lookup alike (calculated values are computed when the record is read).
@@ -68,7 +81,12 @@ public:
 
     // Opening and closing.
     void Open();
+    // Details (datasets following this one as their master) post what they are editing
+    // first; one whose post is refused cancels it. The dataset closes either way.
     void Close();
+    // Closes as a destructor must: nothing is posted (what this dataset and its details
+    // are editing is dropped) and no error escapes.
+    void Shutdown() noexcept;
     bool Active() const { return state_ != TDataSetState::Inactive; }
     void SetActive(bool active) { active ? Open() : Close(); }
     TDataSetState State() const { return state_; }
@@ -84,16 +102,20 @@ public:
     bool Bof() const { return bof_; }
     bool IsEmpty();
     int RecordCount();        // records the dataset shows (after its range and filter)
-    int RecNo();              // 1-based position of the current record; 0 when empty
+    int RecNo();              // 1-based position of the current record; 0 when empty or inserting
     void SetRecNo(int recNo); // moves to a position, through the usual scroll events
     void Refresh();           // re-reads the rows, keeping the current record when it still exists
 
-    // Editing.
+    // Editing. Rows are changed by their identity and only while they still hold what this
+    // dataset read: Edit reads the record again first and refuses when another user changed
+    // or deleted it (the record then shows what it holds); Post and Delete refuse to write
+    // when the row changed since, and leave the dataset as it was. The refusal is an
+    // ERecordChanged with the user's message.
     bool CanModify() const;
     void Edit();
     void Insert();
     void Append();
-    void Post();
+    void Post(); // EDatabaseError outside edit and insert
     void Cancel();
     void Delete();
     // Appends a record with values in field order (data fields only, as many as given):
@@ -105,7 +127,7 @@ public:
     // Asks data-aware controls to write their pending edits into the fields.
     void UpdateRecord();
 
-    // Bookmarks identify a record for as long as it exists.
+    // Bookmarks identify a record for as long as it exists; kNoBookmark is never valid.
     TBookmark GetBookmark() const;
     bool BookmarkValid(TBookmark bookmark);
     void GotoBookmark(TBookmark bookmark);
@@ -121,7 +143,8 @@ public:
     bool Filtered() const { return filtered_; }
     void SetFiltered(bool filtered);
 
-    // Controls: while disabled, data sources hear nothing; enabling sends one change.
+    // Controls: while disabled, data sources hear nothing; enabling tells them what changed
+    // meanwhile (the state, the fields and their layout, or only the data).
     void DisableControls();
     void EnableControls();
     bool ControlsDisabled() const { return disableCount_ > 0; }
@@ -133,6 +156,17 @@ public:
     std::function<void(TDataSet*)> BeforeDelete, AfterDelete, BeforeScroll, AfterScroll;
     std::function<void(TDataSet*)> OnNewRecord, OnCalcFields;
     bool AutoCalcFields = true;
+
+    // The writes that belong with a row (a counter it takes, the stock it moves): runs
+    // inside the transaction the row is written or deleted in, just before the row's own
+    // write, after BeforePost/BeforeDelete accepted it; a posted row's fields may still be
+    // assigned. The transaction ends before the dataset leaves editing: when anything in it
+    // fails, all of it is rolled back and the dataset stays as it was, the values typed
+    // into a posted row included (what the handler assigned goes with the transaction).
+    std::function<void(TDataSet*, TUpdateKind)> BeforeWrite;
+    // A post or delete failed while writing, everything of it rolled back: the handler may
+    // tell the user and choose what follows (Fail by default: the error goes on).
+    std::function<void(TDataSet*, const std::exception&, TDataAction&)> OnPostError, OnDeleteError;
 
     // For grids, which show many records at once. Display rows are the records in order
     // plus, while inserting, the new record at its place.
@@ -176,7 +210,7 @@ protected:
     virtual std::vector<TRecord> FetchLast(int count) = 0; // nearest the end first
     virtual std::vector<TRecord> FetchAfter(const TRecord& record, int count) = 0;
     virtual std::vector<TRecord> FetchBefore(const TRecord& record, int count) = 0; // nearest first
-    virtual std::optional<TRecord> FetchById(TBookmark id) = 0; // only when still in range
+    virtual std::optional<TRecord> FetchById(TBookmark id) = 0; // read anew; only when still in range
     virtual std::vector<TRecord> FetchAt(int position, int count) = 0; // 0-based, unfiltered
     virtual int CountAll() = 0;
     virtual int CountBefore(const TRecord& record) = 0;
@@ -187,9 +221,18 @@ protected:
     virtual std::vector<TRecord> FetchNearest(const std::vector<TField*>& fields, const QVariantList& values,
                                               int limit);
     virtual bool InternalCanModify() const { return false; }
-    // Writes the record; returns its identity.
-    virtual TBookmark InternalPost(const TRecord& record, bool inserting, const std::vector<bool>& changed);
-    virtual void InternalDelete(const TRecord& record);
+    // Writes the record: inserts it (no `old`) or changes the changed fields of the row
+    // `old` identifies, provided the row still holds `old`'s stored values. Returns the
+    // row's identity afterwards; none when the row no longer holds them (nothing written).
+    virtual std::optional<TBookmark> InternalPost(const TRecord& record, const TRecord* old,
+                                                  const std::vector<bool>& changed);
+    // Deletes the row the record identifies while it still holds the record's stored
+    // values; false when it does not (nothing deleted).
+    virtual bool InternalDelete(const TRecord& record);
+    // The transaction a post or delete with BeforeWrite runs in.
+    virtual std::unique_ptr<TTransaction> BeginWrite();
+    // Moves when rows may have changed under the cached ones; 0 for rows that never do.
+    virtual quint64 DataGeneration() { return 0; }
     // Called at the start of Insert/Append, before OnNewRecord (master values of a detail).
     virtual void InitNewRecord() {}
 
@@ -198,7 +241,8 @@ protected:
     TRecord NewRecord() const;
     void SetDefaultFields(bool value) { defaultFields_ = value; }
     void ClearFields();
-    // Re-reads everything from the first record (a changed order, range or filter).
+    // Re-reads the rows: from the first record, or around the current one (a changed order
+    // or range keeps it when it still shows; when it is gone, the one after it is current).
     void Resync(bool keepCurrent);
     void NotifyLayoutChanged();
     void CheckActive() const;
@@ -220,6 +264,8 @@ private:
     enum class InsertMode { None, AtCursor, AtEnd };
 
     void SetState(TDataSetState state);
+    void ResolveDetails(bool teardown);
+    void CloseCursor();
     void PrepareRecords(std::vector<TRecord>& records); // filter + calculated fields
     bool Accepts(TRecord& record);
     void ComputeCalcFields(TRecord& record);
@@ -250,6 +296,27 @@ private:
     const TRecord* RecordAtPosition(int position);
     void PositionOn(TBookmark id);
     bool ReloadAround(TBookmark id); // a window of just that record, read anew
+    // Where the cursor stands after the current record was read anew.
+    enum class Reread { Same, Changed, GoneNext, GonePrior, Empty };
+    // Reads the current record again: its fresh values replace the cached ones; when it is
+    // gone (or no longer in range or filter) the record after it becomes current, else the
+    // one before. Drops the rest of the cache. No events.
+    Reread RereadCurrent();
+    // Drops the current record from the cache: the one after it becomes current, the one
+    // before when it was the last.
+    void DropCurrent(const TRecord& gone);
+    // When rows changed under the cache since it was read, reads it again around the
+    // current record (RereadCurrent); the result, Same when nothing had to be read.
+    Reread CheckStale();
+    void MarkFresh();
+    bool SameStoredValues(const TRecord& a, const TRecord& b) const;
+    // The write of a post or delete, with BeforeWrite in its transaction; OnPostError or
+    // OnDeleteError decide on a failure.
+    TBookmark WriteEditRecord();
+    void WriteDelete(const TRecord& victim);
+    void RunWrite(const std::function<void()>& write, const std::function<void()>& undo,
+                  const std::function<void(TDataSet*, const std::exception&, TDataAction&)>& onError);
+    void CheckRequiredFields() const;
     std::optional<TRecord> FirstMatch(const std::vector<TField*>& fields, const QVariantList& values);
     void GotoRecord(TRecord record);
     void Scrolled(int distance);
@@ -270,6 +337,7 @@ private:
     bool windowAtStart_ = false;
     bool windowAtEnd_ = false;
     int windowFirstPos_ = -1; // unknown when -1
+    quint64 seenGeneration_ = 0; // DataGeneration() when the cache was read
     bool eof_ = true;
     bool bof_ = true;
     int countCache_ = -1;
@@ -280,7 +348,9 @@ private:
     TRecord oldRecord_;
     std::vector<bool> changed_;
     bool modified_ = false;
+    bool postConflict_ = false; // a post met another user's change: Cancel reads the record again
     InsertMode insertMode_ = InsertMode::None;
+    bool bofBeforeInsert_ = true, eofBeforeInsert_ = true;
 
     // What fields read when set: a record being painted, filtered or calculated. Otherwise
     // the edit buffer while editing, else the current record.
@@ -291,7 +361,9 @@ private:
     bool filtered_ = false;
     int disableCount_ = 0;
     TDataSetState disabledState_ = TDataSetState::Inactive;
-    bool pendingChange_ = false;
+    // What data sources missed while controls were disabled: nothing, data, or layout (a
+    // layout change, or the dataset closed and opened again, its fields anew).
+    enum class Pending { None, Data, Layout } pending_ = Pending::None;
     std::vector<TDataSource*> dataSources_;
 };
 
@@ -349,6 +421,9 @@ public:
     virtual void LayoutChanged() { DataSetChanged(); }
     virtual void UpdateData() {}
     virtual void FinishEditing() {}
+    // The dataset followed is about to close, or the source to go (teardown: as part of
+    // destroying objects, when nothing may be posted or shown).
+    virtual void MasterClosing(bool /*teardown*/) {}
 
 private:
     friend class TDataSource;

@@ -73,7 +73,10 @@ TDatabase::TDatabase(QObject* owner, TSession* session)
 
 TDatabase::~TDatabase()
 {
-    Close();
+    for (TDataSet* ds : std::vector<TDataSet*>(dataSets_))
+        ds->Shutdown();
+    dataSets_.clear();
+    connection_.reset();
     if (session_) {
         auto& list = session_->databases_;
         list.erase(std::remove(list.begin(), list.end(), this), list.end());
@@ -108,12 +111,23 @@ void TDatabase::Open()
 
 void TDatabase::Close()
 {
-    // Closing a dataset unregisters it, so work on a copy.
+    // Closing a dataset unregisters it, so work on a copy. Every one is closed; the first
+    // error is reported after.
+    std::exception_ptr first;
     const auto open = dataSets_;
-    for (TDataSet* ds : open)
-        ds->Close();
+    for (TDataSet* ds : open) {
+        try {
+            ds->Close();
+        } catch (...) {
+            if (!first)
+                first = std::current_exception();
+        }
+        ds->Shutdown(); // closed whatever its details did
+    }
     dataSets_.clear();
     connection_.reset();
+    if (first)
+        std::rethrow_exception(first);
 }
 
 void TDatabase::StartTransaction()

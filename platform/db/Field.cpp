@@ -2,7 +2,9 @@
 
 #include "platform/core/Exceptions.h"
 #include "platform/db/DataSet.h"
+#include "platform/db/DbMessages.h"
 
+#include <QTextBoundaryFinder>
 #include <cmath>
 
 namespace fw {
@@ -36,37 +38,89 @@ QString FieldTypeName(TFieldType type)
 
 namespace {
 
-// The text without the grouping a display mask may have added. A separator counts as
-// grouping only where it groups the whole part in threes: where "." groups and "," is the
-// decimal point, "1.250,5" is 1250.5 but "12.5" is a point typed for a decimal one.
-QString WithoutGrouping(const QString& text, QChar group, QChar decimal)
+// The values an integer field can hold: beyond them a value is refused, never wrapped.
+std::pair<qint64, qint64> IntegerRange(TFieldType type)
 {
-    if (group == decimal || !text.contains(group))
-        return text;
-    const qsizetype point = text.indexOf(decimal);
-    const QString whole = text.left(point < 0 ? text.size() : point).trimmed();
-    const QStringList parts = whole.split(group);
-    const QString& lead = parts.front();
-    bool grouped = !lead.isEmpty() && lead.size() <= 4; // a sign and three digits at most
-    for (qsizetype i = 1; grouped && i < parts.size(); ++i)
-        grouped = parts[i].size() == 3;
-    if (!grouped)
-        return text;
-    QString out = text;
-    out.remove(group);
-    return out;
+    switch (type) {
+    case TFieldType::Smallint:
+        return {-32768, 32767};
+    case TFieldType::Word:
+        return {0, 65535};
+    default:
+        return {-2147483648LL, 2147483647LL};
+    }
 }
 
-// A number written as text; EConvertError names the text when it is not one.
-double ParseFloat(const QString& text, const QString& shown)
+bool IsWholeNumberType(const QVariant& v)
 {
-    const auto v = StrToFloat(text);
-    if (!v)
-        throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(shown));
-    return *v;
+    switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The longest start of a text of at most `size` characters that ends between two
+// characters as a reader sees them (never inside a surrogate pair or before a combining mark).
+QString CutToWidth(const QString& text, int size)
+{
+    if (text.size() <= size)
+        return text;
+    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text);
+    graphemes.setPosition(size);
+    if (!graphemes.isAtBoundary())
+        graphemes.toPreviousBoundary();
+    return text.left(std::max<qsizetype>(graphemes.position(), 0));
 }
 
 } // namespace
+
+double TField::ParseFloat(const QString& text) const
+{
+    const auto v = StrToFloat(text);
+    if (!v)
+        throw EConvertError(dbmsg::NotANumber(text, DisplayLabel()));
+    return *v;
+}
+
+QDate TField::CheckDate(const QDate& date, const QString& shown) const
+{
+    // The stored form has four digits of year.
+    if (date.isValid() && (date.year() < 1 || date.year() > 9999))
+        throw EConvertError(dbmsg::NotADate(shown, DisplayLabel()));
+    return date;
+}
+
+qint64 TField::CoerceInteger(const QVariant& value) const
+{
+    const QString shown = value.toString();
+    qint64 i = 0;
+    const auto [low, high] = IntegerRange(type_);
+    if (value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float) {
+        const double d = value.toDouble();
+        if (!std::isfinite(d) || d < double(low) - 0.5 || d > double(high) + 0.5)
+            throw EConvertError(dbmsg::OutOfRange(FloatToStr(d), DisplayLabel(), low, high));
+        i = qint64(std::llround(d));
+    } else if (IsWholeNumberType(value) || value.typeId() == QMetaType::ULongLong) {
+        bool ok = false;
+        i = value.toLongLong(&ok);
+        if (!ok)
+            throw EConvertError(dbmsg::OutOfRange(shown, DisplayLabel(), low, high));
+    } else {
+        const auto parsed = StrToInt(shown);
+        if (!parsed)
+            throw EConvertError(dbmsg::NotAnInteger(shown, DisplayLabel()));
+        i = *parsed;
+    }
+    if (i < low || i > high)
+        throw EConvertError(dbmsg::OutOfRange(shown, DisplayLabel(), low, high));
+    return i;
+}
 
 TField::TField(TDataSet* dataSet, QString name, TFieldType type, int size, TFieldKind kind)
     : dataSet_(dataSet), name_(std::move(name)), type_(type), size_(size), kind_(kind)
@@ -91,7 +145,7 @@ int TField::DisplayWidth() const
     }
 }
 
-Qt::Alignment TField::Alignment() const
+bool TField::IsNumber() const
 {
     switch (type_) {
     case TFieldType::Float:
@@ -99,10 +153,15 @@ Qt::Alignment TField::Alignment() const
     case TFieldType::Integer:
     case TFieldType::Smallint:
     case TFieldType::Word:
-        return Qt::AlignRight | Qt::AlignVCenter;
+        return true;
     default:
-        return Qt::AlignLeft | Qt::AlignVCenter;
+        return false;
     }
+}
+
+Qt::Alignment TField::Alignment() const
+{
+    return (IsNumber() ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
 }
 
 void TField::SetLookup(const QString& keyFields, TDataSet* lookupDataSet, const QString& lookupKeyFields,
@@ -120,50 +179,55 @@ QVariant TField::Coerce(const QVariant& value) const
         return QVariant();
     switch (type_) {
     case TFieldType::String: {
-        QString s = value.typeId() == QMetaType::Double ? FloatToStr(value.toDouble()) : value.toString();
+        const QString s = value.typeId() == QMetaType::Double ? FloatToStr(value.toDouble()) : value.toString();
         // The table's width is a hard limit: longer text is cut, as the engine does.
-        if (size_ > 0 && s.size() > size_)
-            s.truncate(size_);
-        return s.isEmpty() ? QVariant() : QVariant(s);
+        const QString cut = size_ > 0 ? CutToWidth(s, size_) : s;
+        return cut.isEmpty() ? QVariant() : QVariant(cut);
     }
     case TFieldType::Float:
     case TFieldType::Currency: {
         if (value.typeId() == QMetaType::QString)
-            return ParseFloat(value.toString(), value.toString());
+            return ParseFloat(value.toString());
         bool ok = false;
         const double d = value.toDouble(&ok);
-        if (!ok)
-            throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(value.toString()));
+        // Not a number and the infinities cannot be stored (the engine would keep nothing).
+        if (!ok || !std::isfinite(d))
+            throw EConvertError(dbmsg::NotANumber(value.toString(), DisplayLabel()));
         return d;
     }
     case TFieldType::Smallint:
     case TFieldType::Integer:
-    case TFieldType::Word: {
-        bool ok = false;
-        const qint64 i = value.typeId() == QMetaType::Double ? qint64(std::llround(value.toDouble()))
-                                                              : value.toString().trimmed().toLongLong(&ok);
-        if (value.typeId() != QMetaType::Double && !ok)
-            throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(value.toString()));
-        return i;
-    }
+    case TFieldType::Word:
+        return CoerceInteger(value);
     case TFieldType::Boolean:
         return value.toBool();
     case TFieldType::Date:
-        if (value.typeId() == QMetaType::Double)
-            return DateTimeToDate(value.toDouble());
+        if (value.typeId() == QMetaType::Double) {
+            if (!std::isfinite(value.toDouble()))
+                throw EConvertError(dbmsg::NotADate(value.toString(), DisplayLabel()));
+            return CheckDate(DateTimeToDate(value.toDouble()), value.toString());
+        }
         if (value.typeId() == QMetaType::QString) {
             const auto d = StrToDate(value.toString());
             if (!d)
-                throw EConvertError(QStringLiteral("'%1' is not a valid date").arg(value.toString()));
-            return *d;
+                throw EConvertError(dbmsg::NotADate(value.toString(), DisplayLabel()));
+            return CheckDate(*d, value.toString());
         }
-        return value.toDate();
-    case TFieldType::DateTime:
-        if (value.typeId() == QMetaType::Double)
-            return DateTimeToQDateTime(value.toDouble());
-        if (value.typeId() == QMetaType::QDate)
-            return QDateTime(value.toDate(), QTime(0, 0));
-        return value.toDateTime();
+        return CheckDate(value.toDate(), value.toString());
+    case TFieldType::DateTime: {
+        QDateTime moment;
+        if (value.typeId() == QMetaType::Double) {
+            if (!std::isfinite(value.toDouble()))
+                throw EConvertError(dbmsg::NotADate(value.toString(), DisplayLabel()));
+            moment = DateTimeToQDateTime(value.toDouble());
+        } else if (value.typeId() == QMetaType::QDate) {
+            moment = QDateTime(value.toDate(), QTime(0, 0));
+        } else {
+            moment = value.toDateTime();
+        }
+        CheckDate(moment.date(), value.toString());
+        return moment;
+    }
     case TFieldType::Unknown:
         break;
     }
@@ -212,7 +276,7 @@ double TField::AsFloat() const
     if (type_ == TFieldType::DateTime)
         return QDateTimeToDateTime(v.toDateTime());
     if (v.typeId() == QMetaType::QString)
-        return ParseFloat(v.toString(), v.toString());
+        return ParseFloat(v.toString());
     return v.toDouble();
 }
 
@@ -285,9 +349,9 @@ QString TField::DisplayText() const { return FormatValue(dataSet_->ActiveValue(t
 
 QString TField::Text() const
 {
-    return FormatValue(dataSet_->ActiveValue(this), editFormat_.isEmpty() && type_ != TFieldType::Float
-                                                        ? displayFormat_
-                                                        : editFormat_);
+    // Numbers are edited as typed, without the display mask's grouping (which a number
+    // typed back would not be allowed to hold).
+    return FormatValue(dataSet_->ActiveValue(this), editFormat_.isEmpty() && !IsNumber() ? displayFormat_ : editFormat_);
 }
 
 void TField::SetText(const QString& text)
@@ -298,11 +362,9 @@ void TField::SetText(const QString& text)
     }
     switch (type_) {
     case TFieldType::Float:
-    case TFieldType::Currency: {
-        const TFormatSettings& fs = DefaultFormatSettings();
-        SetValue(ParseFloat(WithoutGrouping(text, fs.ThousandSeparator, fs.DecimalSeparator), text));
+    case TFieldType::Currency:
+        SetValue(ParseFloat(text));
         return;
-    }
     case TFieldType::Boolean: {
         const QString t = text.trimmed().toLower();
         SetValue(t == QLatin1String("true") || t == QLatin1String("da") || t == QLatin1String("1"));

@@ -46,6 +46,7 @@ public:
     bool Calculated() const { return kind_ == TFieldKind::Calculated; }
     bool Lookup() const { return kind_ == TFieldKind::Lookup; }
     bool IsStored() const { return kind_ == TFieldKind::Data; }
+    bool IsNumber() const; // a float, currency or integer field
 
     // Presentation.
     QString DisplayLabel() const { return displayLabel_.isEmpty() ? name_ : displayLabel_; }
@@ -102,17 +103,23 @@ public:
     // Text for display (DisplayFormat applied) and for editing (EditFormat applied).
     QString DisplayText() const;
     QString Text() const;
-    // Parses the text by the field's type and assigns it; EConvertError when it is not a
-    // value of that type. An empty text clears the field.
+    // Parses the text by the field's type and assigns it; EConvertError with the user's
+    // message when it is not a value the field can hold (numbers: see StrToFloat,
+    // StrToInt and the range of the type). An empty text clears the field.
     void SetText(const QString& text);
 
-    // Converts a value to the field's type as it would be stored (strings cut to Size,
-    // empty strings become null).
+    // Converts a value to the field's type as it would be stored (strings cut to Size at a
+    // character's end, empty strings become null); EConvertError for a value the field
+    // cannot hold (an integer out of its range, a date outside the years 1 to 9999).
     QVariant Coerce(const QVariant& value) const;
 
 private:
     friend class TDataSet;
     QString FormatValue(const QVariant& v, const QString& mask) const;
+    // Conversions that refuse, with the field's message, what the field cannot hold.
+    double ParseFloat(const QString& text) const;
+    qint64 CoerceInteger(const QVariant& value) const;
+    QDate CheckDate(const QDate& date, const QString& shown) const;
 
     TDataSet* dataSet_;
     QString name_;

@@ -25,7 +25,7 @@ void TParam::Clear() { value_ = QVariant(); }
 
 TQuery::TQuery(QObject* owner) : TDataSet(owner) {}
 
-TQuery::~TQuery() { Close(); }
+TQuery::~TQuery() { Shutdown(); }
 
 TSession* TQuery::Session() const { return session_ ? session_ : TSession::Default(); }
 
@@ -222,10 +222,15 @@ void TQuery::InternalOpen()
         types << (c.declType.isEmpty() ? SqlTypeName(c.type, c.size) : c.declType);
     declTypes_ = types;
     connection_ = conn;
+    // Disconnecting the database closes the result with the rest of its datasets.
+    if (TDatabase* db = Session()->FindDatabase(databaseName_))
+        db->RegisterDataSet(this);
 }
 
 void TQuery::InternalClose()
 {
+    if (TDatabase* db = Session()->FindDatabase(databaseName_))
+        db->UnregisterDataSet(this);
     rows_.clear();
     connection_.reset();
 }

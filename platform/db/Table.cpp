@@ -27,6 +27,23 @@ public:
         if (detail_->Active())
             detail_->CheckBrowseMode();
     }
+    // Closing the master: the detail's edit is posted, or given up when the post is refused
+    // (the refusal still reaches the caller); during teardown only given up.
+    void MasterClosing(bool teardown) override
+    {
+        if (!detail_->Active() || !detail_->IsEditing())
+            return;
+        if (!teardown) {
+            try {
+                detail_->CheckBrowseMode();
+                return;
+            } catch (...) {
+                detail_->Cancel();
+                throw;
+            }
+        }
+        detail_->Cancel();
+    }
 
 private:
     TTable* detail_;
@@ -147,9 +164,13 @@ TTable::TTable(QObject* owner) : TDataSet(owner), impl_(std::make_unique<Impl>()
 
 TTable::~TTable()
 {
-    Close();
-    if (masterLink_)
-        masterLink_->SetDataSource(nullptr);
+    Shutdown();
+    if (masterLink_) {
+        try {
+            masterLink_->SetDataSource(nullptr);
+        } catch (...) {
+        }
+    }
 }
 
 TSession* TTable::Session() const { return session_ ? session_ : TSession::Default(); }
@@ -225,7 +246,7 @@ void TTable::InternalOpen()
     }
 
     // The select list: the row identity, the stored fields, then order columns not among them.
-    QStringList select{QStringLiteral("rowid")};
+    QStringList select{Connection::RowIdColumn()};
     impl_->fieldColumn.assign(size_t(FieldCount()), -1);
     for (int i = 0; i < FieldCount(); ++i) {
         TField* f = Fields(i);
@@ -236,6 +257,7 @@ void TTable::InternalOpen()
     }
     impl_->select = select.join(QStringLiteral(", "));
     connection_ = conn;
+    tableWrites_ = conn->TableCounter(stored);
     InternalOpenOrder();
     BuildRange();
     if (TDatabase* db = Session()->FindDatabase(databaseName_))
@@ -282,8 +304,8 @@ void TTable::InternalOpenOrder()
         asc << quoted;
         desc << quoted + QStringLiteral(" DESC");
     }
-    asc << QStringLiteral("rowid");
-    desc << QStringLiteral("rowid DESC");
+    asc << Connection::RowIdColumn();
+    desc << Connection::RowIdColumn() + QStringLiteral(" DESC");
     d.select = select.join(QStringLiteral(", "));
     d.orderAsc = asc.join(QStringLiteral(", "));
     d.orderDesc = desc.join(QStringLiteral(", "));
@@ -366,6 +388,7 @@ void TTable::InternalClose()
     if (TDatabase* db = Session()->FindDatabase(databaseName_))
         db->UnregisterDataSet(this);
     connection_.reset();
+    tableWrites_ = nullptr;
 }
 
 // ---------------------------------------------------------------- reading
@@ -476,7 +499,7 @@ std::vector<TRecord> TTable::FetchBefore(const TRecord& record, int count)
 
 std::optional<TRecord> TTable::FetchById(TBookmark id)
 {
-    std::vector<TRecord> rows = Select(QStringLiteral("rowid = ?"), {id}, false, 1);
+    std::vector<TRecord> rows = Select(Connection::RowIdColumn() + QStringLiteral(" = ?"), {id}, false, 1);
     if (rows.empty())
         return std::nullopt;
     return std::move(rows.front());
@@ -559,11 +582,28 @@ void TTable::FindNearest(const QVariantList& values)
 
 // ---------------------------------------------------------------- writing
 
-TBookmark TTable::InternalPost(const TRecord& record, bool inserting, const std::vector<bool>& changed)
+// Rows are written by their identity, and only while they still hold what was read: the
+// stored values the dataset read are part of the condition, so a row another user changed,
+// deleted or replaced (the engine reuses the identities of deleted rows) is left alone.
+void TTable::StillHolds(const TRecord& record, Sql& sql) const
 {
-    if (inserting) {
+    sql.Add(Connection::RowIdColumn() + QStringLiteral(" = ?"), record.id);
+    for (int i = 0; i < FieldCount(); ++i) {
+        TField* f = Fields(i);
+        if (!f->IsStored())
+            continue;
+        sql.Add(QStringLiteral(" AND ")
+                    + Connection::StoredValueIs(Connection::Quote(impl_->Column(f->FieldName())->name), f->DataType()),
+                ToSqlValue(f->DataType(), record.values[size_t(i)]));
+    }
+}
+
+std::optional<TBookmark> TTable::InternalPost(const TRecord& record, const TRecord* old, const std::vector<bool>& changed)
+{
+    const QString table = Connection::Quote(impl_->table);
+    Sql sql;
+    if (!old) {
         QStringList cols, marks;
-        QVariantList values;
         for (int i = 0; i < FieldCount(); ++i) {
             TField* f = Fields(i);
             if (!f->IsStored())
@@ -573,52 +613,47 @@ TBookmark TTable::InternalPost(const TRecord& record, bool inserting, const std:
                 continue;
             cols << Connection::Quote(impl_->Column(f->FieldName())->name);
             marks << QStringLiteral("?");
-            values << v;
+            sql.values << v;
         }
-        const QString table = Connection::Quote(impl_->table);
-        const QString text = cols.isEmpty()
-                                 ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table)
-                                 : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                       .arg(table, cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
-        QSqlQuery& q = connection_->Run(text, values);
-        const TBookmark id = q.lastInsertId().toLongLong();
-        q.finish();
-        connection_->Touch();
-        return id;
+        sql.text = cols.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table)
+                                  : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                        .arg(table, cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+    } else {
+        QStringList sets;
+        for (int i = 0; i < FieldCount(); ++i) {
+            TField* f = Fields(i);
+            if (!f->IsStored() || !changed[size_t(i)])
+                continue;
+            sets << Connection::Quote(impl_->Column(f->FieldName())->name) + QStringLiteral(" = ?");
+            sql.values << ToSqlValue(f->DataType(), record.values[size_t(i)]);
+        }
+        if (sets.isEmpty())
+            return old->id;
+        sql.Add(QStringLiteral("UPDATE %1 SET %2 WHERE ").arg(table, sets.join(QStringLiteral(", "))));
+        StillHolds(*old, sql);
     }
-    QStringList sets;
-    QVariantList values;
-    for (int i = 0; i < FieldCount(); ++i) {
-        TField* f = Fields(i);
-        if (!f->IsStored() || !changed[size_t(i)])
-            continue;
-        sets << Connection::Quote(impl_->Column(f->FieldName())->name) + QStringLiteral(" = ?");
-        values << ToSqlValue(f->DataType(), record.values[size_t(i)]);
-    }
-    if (sets.isEmpty())
-        return record.id;
-    values << record.id;
-    QSqlQuery& q = connection_->Run(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
-                                        .arg(Connection::Quote(impl_->table), sets.join(QStringLiteral(", "))),
-                                    values);
-    const int affected = q.numRowsAffected();
-    q.finish();
-    connection_->Touch();
-    if (affected == 0)
-        throw EDatabaseError(QStringLiteral("Record/key deleted."));
-    return record.id;
+    // The identity as the row has it afterwards (a key that is the engine's row number
+    // moves it along).
+    sql.Add(QStringLiteral(" RETURNING ") + Connection::RowIdColumn());
+    std::optional<TBookmark> id;
+    connection_->ForEachRow(sql.text, sql.values, [&](const NativeRow& row) { id = row.Int(0); });
+    connection_->Touch(impl_->table);
+    return id;
 }
 
-void TTable::InternalDelete(const TRecord& record)
+bool TTable::InternalDelete(const TRecord& record)
 {
-    QSqlQuery& q = connection_->Run(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(Connection::Quote(impl_->table)),
-                                    {record.id});
-    const int affected = q.numRowsAffected();
-    q.finish();
-    connection_->Touch();
-    if (affected == 0)
-        throw EDatabaseError(QStringLiteral("Record/key deleted."));
+    Sql sql;
+    sql.Add(QStringLiteral("DELETE FROM %1 WHERE ").arg(Connection::Quote(impl_->table)));
+    StillHolds(record, sql);
+    const int deleted = connection_->ForEachRow(sql.text, sql.values, {});
+    connection_->Touch(impl_->table);
+    return deleted > 0;
 }
+
+std::unique_ptr<TTransaction> TTable::BeginWrite() { return std::make_unique<TTransaction>(connection_); }
+
+quint64 TTable::DataGeneration() { return connection_ ? connection_->TableGeneration(tableWrites_) : 0; }
 
 // ---------------------------------------------------------------- structure
 
@@ -661,9 +696,14 @@ void TTable::CreateTable()
         throw EDatabaseError(QStringLiteral("%1: a table needs at least one field").arg(tableName_));
     auto conn = ConnectionForStructure(TOpenMode::CreateMissing);
     const QString name = SqlTableName();
+    QString loneKey; // the only field of the primary key, if it has one only
+    for (const TIndexDef& ix : IndexDefs)
+        if (ix.Options.testFlag(TIndexOption::Primary) && !ix.Fields.contains(QLatin1Char(';')))
+            loneKey = ix.Fields.trimmed();
     QStringList cols;
     for (const TFieldDef& d : defs)
-        cols << Connection::Quote(d.Name) + QLatin1Char(' ') + SqlTypeName(d.DataType, d.Size)
+        cols << Connection::ColumnDeclaration(d.Name, SqlTypeName(d.DataType, d.Size),
+                                              d.Name.compare(loneKey, Qt::CaseInsensitive) == 0)
                     + (d.Required ? QStringLiteral(" NOT NULL") : QString());
     for (const TIndexDef& ix : IndexDefs)
         if (ix.Options.testFlag(TIndexOption::Primary))
@@ -756,8 +796,10 @@ void TTable::AddIndex(const QString& name, const QString& fields, TIndexOptions 
     const std::vector<ColumnInfo> cols = conn->Columns(stored);
     const std::vector<QString> indexes = conn->IndexSql(stored);
     QStringList defs, names;
+    const bool lone = !fields.contains(QLatin1Char(';'));
     for (const ColumnInfo& c : cols) {
-        defs << Connection::Quote(c.name) + QLatin1Char(' ') + c.declType;
+        defs << Connection::ColumnDeclaration(c.name, c.declType,
+                                              lone && c.name.compare(fields.trimmed(), Qt::CaseInsensitive) == 0);
         names << Connection::Quote(c.name);
     }
     defs << QStringLiteral("PRIMARY KEY (%1)").arg(ColumnList(fields));

@@ -95,8 +95,11 @@ protected:
     std::vector<TRecord> FetchNearest(const std::vector<TField*>& fields, const QVariantList& values,
                                       int limit) override;
     bool InternalCanModify() const override { return !readOnly_; }
-    TBookmark InternalPost(const TRecord& record, bool inserting, const std::vector<bool>& changed) override;
-    void InternalDelete(const TRecord& record) override;
+    std::optional<TBookmark> InternalPost(const TRecord& record, const TRecord* old,
+                                          const std::vector<bool>& changed) override;
+    bool InternalDelete(const TRecord& record) override;
+    std::unique_ptr<TTransaction> BeginWrite() override;
+    quint64 DataGeneration() override;
     void InitNewRecord() override;
 
 public:
@@ -112,6 +115,7 @@ private:
     int Count(const QString& where, const QVariantList& values);
     std::vector<TField*> OrderFields(int count);
     bool BeforeCondition(const TRecord& record, Sql& sql) const;
+    void StillHolds(const TRecord& record, Sql& sql) const;
     QString LeadingNull() const;
     std::shared_ptr<Connection> ConnectionForStructure(TOpenMode mode = TOpenMode::Existing);
 
@@ -124,6 +128,7 @@ private:
     QString masterFields_;
     std::unique_ptr<TMasterLink> masterLink_;
     std::shared_ptr<Connection> connection_;
+    const quint64* tableWrites_ = nullptr; // the connection's count of writes to this table
     std::unique_ptr<Impl> impl_;
 };
 

@@ -1,6 +1,7 @@
 #include "platform/ui/DBEdit.h"
 
 #include "platform/ui/Guard.h"
+#include "platform/ui/Keys.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -131,6 +132,12 @@ void TDBEdit::focusOutEvent(QFocusEvent* event)
 
 void TDBEdit::keyPressEvent(QKeyEvent* event)
 {
+    if (TField* field = Field(); field && field->IsNumber()) {
+        if (const auto replaced = LocaleDecimalKey(event, DefaultFormatSettings().DecimalSeparator)) {
+            keyPressEvent(replaced.get());
+            return;
+        }
+    }
     if (event->key() == Qt::Key_Escape && dirty_) {
         dirty_ = false;
         LoadText();

@@ -592,17 +592,33 @@ void TDBGridNormal::Refresh()
     viewport()->update();
 }
 
+int TDBGridNormal::FirstEditableColumn() const
+{
+    for (int i = 0; i < ColumnCount(); ++i)
+        if (CanEditCell(model_->index(0, i)))
+            return i;
+    return 0;
+}
+
 void TDBGridNormal::SyncCurrentRow()
 {
     TDataSet* ds = DataSet();
+    const bool inserting = ds && ds->State() == TDataSetState::Insert;
+    const bool newRow = inserting && !inserting_;
+    inserting_ = inserting;
     if (!ds || !ds->Active() || model_->rows_ == 0 || ColumnCount() == 0)
         return;
     const int row = ds->CurrentDisplayRow();
     if (row < 0 || row >= model_->rows_)
         return;
     const QModelIndex current = currentIndex();
-    const int column = current.isValid() ? current.column() : 0;
-    if (!current.isValid() || current.row() != row) {
+    // The cell the user chose, in the row the record has now; a new row starts where it
+    // can be typed in.
+    const int column = newRow ? FirstEditableColumn()
+                       : targetColumn_ >= 0 ? targetColumn_
+                       : current.isValid()  ? current.column()
+                                            : 0;
+    if (!current.isValid() || current.row() != row || current.column() != column) {
         syncing_ = true;
         selectionModel()->setCurrentIndex(model_->index(row, column), QItemSelectionModel::NoUpdate);
         syncing_ = false;
@@ -622,10 +638,12 @@ void TDBGridNormal::currentChanged(const QModelIndex& current, const QModelIndex
     const bool rowChanged = !previous.isValid() || current.row() != previous.row();
     bool ok = CommitEdit();
     if (ok && rowChanged) {
+        targetColumn_ = current.column();
         ok = Guarded(this, [&] {
             Acting acting(this);
             ds->MoveToDisplayRow(current.row());
         });
+        targetColumn_ = -1;
     }
     if (!ok) {
         // Refused: the user stays where he was, the cell editor with it.
@@ -684,6 +702,11 @@ bool TDBGridNormal::edit(const QModelIndex& index, EditTrigger trigger, QEvent* 
     // which may be refused.
     if (!index.isValid() || index != currentIndex() || !CanEditCell(index))
         return false;
+    // What is typed goes into the dataset's current record: only where the grid shows it.
+    if (DataSet()->CurrentDisplayRow() != index.row()) {
+        SyncCurrentRow();
+        return false;
+    }
     const bool opened = QTableView::edit(index, trigger, event);
     if (opened && editor_) {
         // Installed after the delegate's filter, so it runs first: key handlers see Enter,
@@ -799,6 +822,12 @@ void TDBGridNormal::DeleteRecord()
 
 // ---- keys and mouse
 
+std::unique_ptr<QKeyEvent> TDBGridNormal::NumberKey(const QKeyEvent* event, int column) const
+{
+    const TField* field = column >= 0 && column < ColumnCount() ? Columns(column)->Field() : nullptr;
+    return field && field->IsNumber() ? LocaleDecimalKey(event, DefaultFormatSettings().DecimalSeparator) : nullptr;
+}
+
 bool TDBGridNormal::HandleKey(QKeyEvent* event)
 {
     bool consumed = false;
@@ -864,6 +893,10 @@ bool TDBGridNormal::DoKeyDown(int key, Qt::KeyboardModifiers modifiers)
 
 void TDBGridNormal::keyPressEvent(QKeyEvent* event)
 {
+    if (const auto replaced = NumberKey(event, currentIndex().column())) {
+        keyPressEvent(replaced.get());
+        return;
+    }
     // Keys typed into the cell editor were handled by its filter already.
     const bool fromEditor = editor_ && QApplication::focusWidget() == editor_;
     if (!fromEditor && HandleKey(event))
@@ -893,6 +926,10 @@ bool TDBGridNormal::eventFilter(QObject* watched, QEvent* event)
     if (watched == editor_) {
         if (event->type() == QEvent::KeyPress) {
             auto* key = static_cast<QKeyEvent*>(event);
+            if (const auto replaced = NumberKey(key, editorColumn_)) {
+                QCoreApplication::sendEvent(editor_, replaced.get());
+                return true;
+            }
             if (!forwardingKey_ && HandleKey(key))
                 return true;
             switch (key->key()) {

@@ -202,6 +202,7 @@ private:
     void LinkUpdateData();
     void Refresh();
     void SyncCurrentRow();
+    int FirstEditableColumn() const;
 
     bool CanEditCell(const QModelIndex& index) const;
     bool CanAppend() const;
@@ -209,6 +210,8 @@ private:
     void LoadEditor();
     TField* EditorField() const;
     void EditorTextEdited();
+    // The keypad's decimal key in a number column, made to type the locale's decimal mark.
+    std::unique_ptr<QKeyEvent> NumberKey(const QKeyEvent* event, int column) const;
     bool HandleKey(QKeyEvent* event);
     bool DoKeyDown(int key, Qt::KeyboardModifiers modifiers);
     void CancelEdit();
@@ -233,6 +236,8 @@ private:
     int acting_ = 0;
     bool pendingRefresh_ = false;
     bool syncing_ = false;
+    bool inserting_ = false;  // the dataset was inserting when the grid last followed it
+    int targetColumn_ = -1;   // the column the user clicked, while the cursor moves there
     bool commitFailed_ = false;
     bool editorDirty_ = false;
     bool focused_ = false;

@@ -81,6 +81,16 @@ QChar KeyChar(const QKeyEvent* event)
     return text.at(0);
 }
 
+std::unique_ptr<QKeyEvent> LocaleDecimalKey(const QKeyEvent* event, QChar decimalMark)
+{
+    const bool decimalKey = event->modifiers().testFlag(Qt::KeypadModifier)
+                            && (event->key() == Qt::Key_Period || event->key() == Qt::Key_Comma);
+    if (!decimalKey || event->text() == QString(decimalMark))
+        return nullptr;
+    return std::make_unique<QKeyEvent>(event->type(), event->key(), event->modifiers(), QString(decimalMark),
+                                       event->isAutoRepeat(), ushort(event->count()));
+}
+
 bool OfferKey(const QKeyEvent* event, const std::function<void(int& key, Qt::KeyboardModifiers shift)>& keyDown,
               const std::function<void(QChar& key)>& keyPress)
 {

@@ -4,6 +4,7 @@
 #include <QFlags>
 #include <Qt>
 #include <functional>
+#include <memory>
 
 class QKeyEvent;
 
@@ -23,6 +24,11 @@ int VirtualKey(const QKeyEvent* event);
 // The character a key press types, as a key-press handler receives it: Enter is 13 and
 // Ctrl+Enter 10, Escape 27, Backspace 8, Tab 9; 0 for keys that type nothing.
 QChar KeyChar(const QKeyEvent* event);
+
+// The numeric keypad's decimal key types the decimal mark of the user's locale, whatever
+// mark the keyboard layout puts on it (as users of number entry expect): the key press to
+// deliver instead, or null when the event is not that key or types that mark already.
+std::unique_ptr<QKeyEvent> LocaleDecimalKey(const QKeyEvent* event, QChar decimalMark);
 
 // Offers a key press to a key-down handler (with its key code) and then to a key-press
 // handler (with its character), as forms and grids do; true when one of them consumed the

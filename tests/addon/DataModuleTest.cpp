@@ -2,8 +2,10 @@
 // material is, what a row needs before it is saved, and the stock figures.
 #include "AddOnFixture.h"
 #include "DbFixture.h"
+#include "data/DbNames.h"
 #include "data/ZPFData.h"
 #include "platform/core/Exceptions.h"
+#include "platform/db/Query.h"
 #include "platform/ui/MessageDlg.h"
 #include "shell/ZPFIndic.h"
 
@@ -252,6 +254,106 @@ TEST_F(DataModule, MovingToAnotherProductEndsTheSearch)
     EXPECT_EQ(CatalogSearchText, "X");
     dm->CatalogTable->Cancel();
     RemoveCatalogSearchView(&label);
+}
+
+// All rows of a query, each as its values joined by blanks.
+QStringList Rows(TQuery& q)
+{
+    QStringList rows;
+    q.Open();
+    for (q.First(); !q.Eof(); q.Next()) {
+        QStringList values;
+        for (int i = 0; i < q.FieldCount(); ++i)
+            values << q.Fields(i)->AsString();
+        rows << values.join(QLatin1Char(' '));
+    }
+    q.Close();
+    return rows;
+}
+
+TEST_F(DataModule, EachFixedQueryReturnsItsRows)
+{
+    company.RecipeRow("IAURT", ".LAPTE", "01", 110.0);
+    company.RecipeRow("IAURT", ";MAIA", "03", 2.0);
+    company.Lot("01", ".LAPTE", "_MP1", 30);
+    company.Lot("01", ".LAPTE", "_MP2", 12);
+    company.Lot("01", ".LAPTE", "_MP1", 8, "L2");
+    company.Lot("04", ".LAPTE", "_MP1", 100);
+    company.Add("Item_in.DB", {{7.0, 1.0, "PF1", "02", "IAURT", "I1", 50.0}, {8.0, 1.0, "PF1", "02", "IAURT", "I2", 20.0}});
+    company.Add("Gest.db", {{"_MP1", "Materii prime"}, {"PF1", "Produse finite"}});
+    company.Add("Furn.db", {{"F2", "Ferma Doi"}, {"F1", "Ferma Unu"}});
+    CreateTable(company.PrivateDir(), "temp.DB",
+                {{"Cod_Grupa", TFieldType::String, 8}, {"Cod_MatPrim", TFieldType::String, 30}, {"Cant", TFieldType::Float}},
+                {}, {{"01", ".LAPTE", 55.0}, {"03", ";MAIA", 1.0}, {"01", ".LAPTE", 22.0}});
+    struct Case {
+        const char* what;
+        const QStringList& sql;
+        const char* database;
+        std::function<void(TQuery&)> bind;
+        QStringList rows;
+    } cases[] = {
+        {"requirement of a document", CalcNecesQuerySql(), "KRBPROD",
+         [](TQuery& q) { q.ParamByName("Contor")->SetAsFloat(7); }, {"01 .LAPTE 55", "03 ;MAIA 1"}},
+        {"requirement summed per material", CalcNecesQuery2Sql(), "KRB_PRIV", {}, {"01 .LAPTE 77", "03 ;MAIA 1"}},
+        {"a product's recipe", ExtragRetetaSql(), "KRBPROD", [](TQuery& q) { q.ParamByName("From")->SetAsString("IAURT"); },
+         {"IAURT .LAPTE 01 110", "IAURT ;MAIA 03 2"}},
+        {"stock by warehouse", StockByWarehouseSql(), "KRBPROD",
+         [](TQuery& q) {
+             q.ParamByName("Grupa")->SetAsString("01");
+             q.ParamByName("Cod")->SetAsString(".LAPTE");
+         },
+         {"_MP1 38", "_MP2 12"}},
+        {"warehouses", WarehouseListSql(), "KRBPROD", {}, {"PF1 Produse finite", "_MP1 Materii prime"}},
+        {"suppliers", SupplierListSql(), "KRBPROD", {}, {"F1 Ferma Unu", "F2 Ferma Doi"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TQuery q;
+        q.SetSession(dm->Session);
+        q.SetDatabaseName(QString::fromLatin1(c.database));
+        q.SetSQL(c.sql);
+        if (c.bind)
+            c.bind(q);
+        EXPECT_EQ(Rows(q), c.rows);
+    }
+
+    TQuery index;
+    index.SetSession(dm->Session);
+    index.SetDatabaseName(KRBPROD);
+    index.SetSQL(IndexPricesSql());
+    index.ParamByName("Coef")->SetAsFloat(1.5);
+    index.ParamByName("Group")->SetAsString("01");
+    index.ExecSQL();
+    EXPECT_EQ(index.RowsAffected(), 3);
+    EXPECT_EQ(RawColumn(company.Dir(), "SELECT DISTINCT Pret_vinzare FROM CATALOG WHERE Grupa = '01'"), (QVariantList{15.0}));
+    EXPECT_EQ(RawColumn(company.Dir(), "SELECT DISTINCT Pret_vinzare FROM CATALOG WHERE Grupa <> '01'"), (QVariantList{10.0}));
+}
+
+TEST_F(DataModule, MaterialChecksRefuseACodeThatExistsOnlyUnderAnotherGroup)
+{
+    OpenRecipes();
+    MakeTemp({});
+    for (TTable* t : {dm->RetetaTable, dm->TempTable}) {
+        SCOPED_TRACE(t->objectName().toStdString());
+        t->Append();
+        t->Fields(0)->SetAsString("04"); // .SMANT is a material of group 01 only
+        messages.Clear();
+        EXPECT_THROW(t->FieldByName("Cod_MatPrim")->SetAsString(".SMANT"), EAbort);
+        EXPECT_EQ(messages.Count(), 1);
+        EXPECT_TRUE(t->FieldByName("Cod_MatPrim")->IsNull());
+        t->Fields(0)->SetAsString("01");
+        t->FieldByName("Cod_MatPrim")->SetAsString(".SMANT");
+        t->Cancel();
+    }
+}
+
+TEST_F(DataModule, MaterialWithoutAGroupCountsTheLotsWithoutOne)
+{
+    company.Lot("", ".APA", "_MP1", 5);
+    company.Lot("", ".APA", "_MP2", 6);
+    company.Lot("01", ".APA", "_MP1", 100);
+    MakeTemp({{QVariant(), ".APA", 4.0}});
+    EXPECT_EQ(StockFigures().value("/.APA"), qMakePair(11.0, 7.0));
 }
 
 } // namespace

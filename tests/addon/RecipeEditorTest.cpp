@@ -176,7 +176,7 @@ TEST_F(RecipeEditor, YieldCheckWarnsOnEmptyOrZeroAsTyped)
 {
     GoTo("IAURT");
     for (const auto& [typed, warns] : std::vector<std::pair<QString, bool>>{
-             {"0", true}, {"", true}, {"0.0", false}, {"00", false}, {"250", false}}) {
+             {"0", true}, {"", true}, {Decimal("0.0"), false}, {"00", false}, {"250", false}}) {
         messages.Clear();
         TypeYield(typed);
         editor->KRPRetetaGrid->setFocus();
@@ -206,7 +206,7 @@ TEST_F(RecipeEditor, ClosingSavesWhatWasTypedOrStaysOpenWithIt)
              dm->RetetaTable->Append();
          },
          {}},
-        {"a yield still being typed is saved", [&] { TypeYield("12.5"); }, {}},
+        {"a yield still being typed is saved", [&] { TypeYield(Decimal("12.5")); }, {}},
         {"a line without quantity",
          [&] {
              InRecipe("Cod_Grupa");

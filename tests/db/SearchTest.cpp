@@ -62,16 +62,20 @@ TEST_F(Search, FindKeyIsExactAndLeavesTheCursorWhenNothingMatches)
 TEST_F(Search, FindNearestOnOneOrSeveralFields)
 {
     auto t = OpenTable(dir.Path(), "CATALOG.DB", "Grupa;Denumire");
+    t->AppendRecord({"mat", "P7", "Zmeura"}); // lower-case keys land before the end too
     struct Case {
         QVariantList key;
         const char* code;
     } cases[] = {
+        {{"l"}, "P4"},             // after every upper-case group, never at "LA"
+        {{"m"}, "P7"},             // "mat", not "MAT"
         {{"LAP"}, "P2"},           // exact group
         {{"LAPA"}, "P6"},          // between LAP and LAPT
         {{"L"}, "P3"},             // a prefix sorts first
         {{"LA", "V"}, "P1"},       // second field: "zer" is the first at or after "V"
         {{"LA", "zzz"}, "P2"},     // past the group: the next group's first row
         {{"Z"}, "P4"},             // lower case sorts after upper case
+        {{"la", "b"}, "P7"},       // past the group "la"
         {{""}, "P3"},              // an empty key is the start
     };
     for (const Case& c : cases) {
@@ -79,7 +83,7 @@ TEST_F(Search, FindNearestOnOneOrSeveralFields)
         EXPECT_EQ(t->FieldByName("Cod")->AsString(), c.code) << c.key.value(0).toString().toStdString();
     }
     t->FindNearest({"zz"});
-    EXPECT_EQ(t->FieldByName("Cod")->AsString(), "P4"); // nothing after: the last record
+    EXPECT_EQ(t->FieldByName("Cod")->AsString(), "P7"); // nothing after: the last record
     EXPECT_TRUE(t->Eof());
 }
 

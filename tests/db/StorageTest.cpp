@@ -35,22 +35,6 @@ TEST(Storage, StringsAreCutEmptyIsNullDatesAreIsoFloatsAreDoubles)
     EXPECT_EQ(t->FieldByName("Data")->AsDateTime(), DateToDateTime(QDate(2026, 12, 7)));
 }
 
-TEST(Storage, NumbersTypedAsTextTakeGroupingOnlyWhereItGroups)
-{
-    TempDir dir;
-    CreateTable(dir.Path(), "Reteta.DB", {{"Cant", TFieldType::Float}});
-    auto t = OpenTable(dir.Path(), "Reteta.DB");
-    t->Append();
-    // Conventions where the point groups and the comma is the decimal one.
-    const TFormatSettings saved = std::exchange(DefaultFormatSettings(), {',', '.'});
-    for (const auto& [text, value] : std::vector<std::pair<QString, double>>{
-             {"12,5", 12.5}, {"12.5", 12.5}, {"1.5", 1.5}, {"1.250,5", 1250.5}, {"-2.500.000", -2500000}}) {
-        t->FieldByName("Cant")->SetText(text);
-        EXPECT_DOUBLE_EQ(t->FieldByName("Cant")->AsFloat(), value) << text.toStdString();
-    }
-    DefaultFormatSettings() = saved;
-}
-
 TEST(Storage, OpenRefusesADeclaredFieldMissingOrOfAnotherWidth)
 {
     TempDir dir;

@@ -89,9 +89,9 @@ TEST_F(RecipeCommand, WriteARecipeForANewProductCopyItAndFindItAgain)
     testsupport::Key(Qt::Key_A, Qt::ControlModifier);
     testsupport::Type("50");
     recipe->setFocus();
-    for (const char* line : {"01\t.LAPTE\t520", "01\t.SARE\t1.5"}) {
+    for (const QString& line : {QStringLiteral("01\t.LAPTE\t520"), "01\t.SARE\t" + testsupport::Decimal("1.5")}) {
         recipe->SetSelectedIndex(0);
-        testsupport::Type(QString::fromLatin1(line));
+        testsupport::Type(line);
         testsupport::Key(Qt::Key_Down);
     }
     Look("recipes-host-written");

@@ -345,6 +345,8 @@ TEST(ReportElements, ValuesPrintThroughTheirMasks)
         {"text ignores a mask", QStringLiteral("abc"), "#,##0.00", "abc"},
         {"null prints nothing", QVariant(), "#,##0.00", ""},
     };
+    // Unmasked values print by the conventions in force, here the framework's own.
+    const TFormatSettings saved = std::exchange(DefaultFormatSettings(), TFormatSettings{});
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TMemoryReportData rows({"V"});
@@ -361,4 +363,5 @@ TEST(ReportElements, ValuesPrintThroughTheirMasks)
         EXPECT_EQ(TextsNamed(document, "V"), QStringList{c.expected});
         EXPECT_EQ(TextsNamed(document, "computed"), QStringList{c.expected});
     }
+    DefaultFormatSettings() = saved;
 }

@@ -1,6 +1,8 @@
 #pragma once
 // Keys as a user presses them: each goes to whatever has the focus at that moment.
 
+#include "platform/core/Formats.h"
+
 #include <QApplication>
 #include <QString>
 #include <QTest>
@@ -21,6 +23,12 @@ inline void Type(const QString& text)
         else
             QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
     }
+}
+
+// A number as the user's locale writes it: the point of `text` becomes the decimal mark in force.
+inline QString Decimal(QString text)
+{
+    return text.replace(QLatin1Char('.'), fw::DefaultFormatSettings().DecimalSeparator);
 }
 
 } // namespace testsupport

@@ -134,20 +134,7 @@ TEST_F(DBNavigatorTest, FailedActionIsReportedAndTheStateStays)
 
 class DBEditTest : public GridFixture {
 protected:
-    void ShowEdit()
-    {
-        auto* layout = new QVBoxLayout(&form);
-        edit = new TDBEdit(&form);
-        other = new QLineEdit(&form);
-        layout->addWidget(edit);
-        layout->addWidget(other);
-        edit->SetDataSource(&source);
-        edit->SetDataField(QStringLiteral("Cant"));
-        application.SetMainForm(&form);
-        form.show();
-        QApplication::setActiveWindow(&form);
-        edit->setFocus();
-    }
+    void ShowEdit() { edit = ShowFieldEdit(); }
     TDBEdit* edit = nullptr;
 };
 
@@ -160,7 +147,7 @@ TEST_F(DBEditTest, WritesTheTypedValueWhenTheFocusLeavesThenRunsOnExit)
     edit->OnExit = [&](TDBEdit*) { seenInExit = Cant(); };
 
     edit->selectAll();
-    Type(QStringLiteral("0.5"));
+    Type(QStringLiteral("0") + DefaultFormatSettings().DecimalSeparator + QStringLiteral("5")); // as the locale writes it
     EXPECT_EQ(table->State(), TDataSetState::Edit);
     EXPECT_DOUBLE_EQ(Cant(), 10); // not yet written
     other->setFocus();

@@ -93,7 +93,7 @@ TEST_F(DBGrid, TypingEditsTheRecordAndLeavingTheRowPostsIt)
     OpenTable(FiveRows());
     ShowGrid();
     SelectColumn(QStringLiteral("Cant"));
-    Type(QStringLiteral("12.5"));
+    Type(QStringLiteral("12") + DefaultFormatSettings().DecimalSeparator + QStringLiteral("5")); // as the locale writes it
     EXPECT_EQ(table->State(), TDataSetState::Edit);
     ASSERT_NE(grid->InplaceEditor(), nullptr);
     Key(Qt::Key_Down);

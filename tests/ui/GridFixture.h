@@ -4,6 +4,7 @@
 #include "platform/core/Exceptions.h"
 #include "platform/db/Table.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/DBEdit.h"
 #include "platform/ui/DBGridNormal.h"
 #include "platform/ui/Form.h"
 #include "platform/ui/MessageDlg.h"
@@ -59,6 +60,23 @@ protected:
         form.show();
         QApplication::setActiveWindow(&form);
         grid->setFocus();
+    }
+
+    // The form shown and active with an edit of one field, focused, and `other` below it.
+    fw::TDBEdit* ShowFieldEdit(const QString& field = QStringLiteral("Cant"))
+    {
+        auto* layout = new QVBoxLayout(&form);
+        auto* edit = new fw::TDBEdit(&form);
+        other = new QLineEdit(&form);
+        layout->addWidget(edit);
+        layout->addWidget(other);
+        edit->SetDataSource(&source);
+        edit->SetDataField(field);
+        application.SetMainForm(&form);
+        form.show();
+        QApplication::setActiveWindow(&form);
+        edit->setFocus();
+        return edit;
     }
 
     QWidget* Focus() const { return QApplication::focusWidget(); }

@@ -1,0 +1,249 @@
+// Several users on one company: a row is written only while it holds what the writer
+// read, and open datasets follow what others add, delete or roll back.
+#include "DbFixture.h"
+#include "platform/db/Connection.h"
+#include "platform/db/Database.h"
+#include "platform/db/DbMessages.h"
+#include "platform/db/Table.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QThread>
+#include <gtest/gtest.h>
+
+using namespace fw;
+using namespace testsupport;
+
+namespace {
+
+// Another program on the same company: a connection of its own to the file.
+class OtherProgram {
+public:
+    explicit OtherProgram(const QString& dir) : name_(QStringLiteral("other-%1").arg(++serial_))
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
+        db.setDatabaseName(dir + QLatin1Char('/') + DatabaseFileName());
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+        db.open();
+    }
+    ~OtherProgram() { QSqlDatabase::removeDatabase(name_); }
+    void Exec(const QString& sql)
+    {
+        QSqlQuery q(QSqlDatabase::database(name_));
+        EXPECT_TRUE(q.exec(sql)) << sql.toStdString();
+    }
+
+private:
+    static inline int serial_ = 0;
+    QString name_;
+};
+
+// A user: a session of its own with the company's database component.
+struct User {
+    User(const QString& dir, const QString& file)
+    {
+        db.SetDatabaseName(QStringLiteral("FIRMA"));
+        db.Params() << QStringLiteral("PATH=") + dir;
+        table.SetSession(&session);
+        table.SetDatabaseName(QStringLiteral("FIRMA"));
+        table.SetTableName(file);
+        table.Open();
+    }
+    TSession session;
+    TDatabase db{nullptr, &session};
+    TTable table;
+};
+
+class Concurrency : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        CreateTable(dir.Path(), "Stoc.DB", {{"Lot", TFieldType::String, 30}, {"Cantitate", TFieldType::Float}}, {},
+                    {{"L1", 5.0}, {"L2", 10.0}});
+        CreateTable(dir.Path(), "COUNTER.DB", {{"NewCounterIn", TFieldType::Float}, {"NewCounterOut", TFieldType::Float}},
+                    {}, {{7.0, 10.0}});
+    }
+    QVariantList Raw(const char* sql) const { return RawColumn(dir.Path(), QString::fromLatin1(sql)); }
+    TempDir dir;
+};
+
+// What another user does to the row A stands on.
+enum class Other { ReplacesRow, ChangesRow, SameSessionReplaces, Renumbers };
+
+TEST_F(Concurrency, WriteNeverLandsOnARowThatReusedTheIdentityOrChangedMeanwhile)
+{
+    struct Case {
+        const char* what;
+        Other other;
+        bool editFirst; // A began editing before the other user's change
+        bool deleting;
+    } cases[] = {
+        {"edit begun, row replaced by another program", Other::ReplacesRow, true, false},
+        {"edit begun, row replaced in another session", Other::SameSessionReplaces, true, false},
+        {"edit begun, row changed", Other::ChangesRow, true, false},
+        {"edit begun, rows renumbered by a VACUUM", Other::Renumbers, true, false},
+        {"edit after the row was replaced", Other::ReplacesRow, false, false},
+        {"edit after the row was changed", Other::ChangesRow, false, false},
+        {"delete after the row was replaced", Other::ReplacesRow, false, true},
+        {"delete after the row was replaced in another session", Other::SameSessionReplaces, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        User a(dir.Path(), "Stoc.DB");
+        a.table.Last();
+        ASSERT_EQ(a.table.FieldByName("Lot")->AsString(), "L2");
+        const QVariantList rowid = Raw("SELECT rowid FROM Stoc WHERE Lot = 'L2'");
+        if (c.editFirst) {
+            a.table.Edit();
+            a.table.FieldByName("Cantitate")->SetAsFloat(1);
+        }
+        // L2 goes and L3 takes its row number; or L2 is raised to 100.
+        if (c.other == Other::ChangesRow) {
+            OtherProgram(dir.Path()).Exec("UPDATE Stoc SET Cantitate = 100 WHERE Lot = 'L2'");
+        } else if (c.other == Other::Renumbers) {
+            OtherProgram other(dir.Path());
+            other.Exec("DELETE FROM Stoc WHERE Lot = 'L1'");
+            other.Exec("VACUUM");
+        } else if (c.other == Other::ReplacesRow) {
+            OtherProgram other(dir.Path());
+            other.Exec("DELETE FROM Stoc WHERE Lot = 'L2'");
+            other.Exec("INSERT INTO Stoc (Lot, Cantitate) VALUES ('L3', 30)");
+        } else {
+            User b(dir.Path(), "Stoc.DB");
+            b.table.Last();
+            b.table.Delete();
+            b.table.AppendRecord({"L3", 30.0});
+        }
+        const QVariantList before = Raw("SELECT Lot || ' ' || Cantitate FROM Stoc ORDER BY rowid");
+        if (c.other == Other::ReplacesRow || c.other == Other::SameSessionReplaces) {
+            ASSERT_EQ(Raw("SELECT rowid FROM Stoc WHERE Lot = 'L3'"), rowid); // the identity was reused
+        }
+
+        try {
+            if (c.editFirst)
+                a.table.Post();
+            else if (c.deleting)
+                a.table.Delete();
+            else
+                a.table.Edit();
+            ADD_FAILURE() << "written over another user's row";
+        } catch (const ERecordChanged& e) {
+            const QString expected = c.editFirst   ? dbmsg::PostConflict()
+                                     : c.deleting ? dbmsg::DeleteConflict()
+                                                  : dbmsg::EditChanged();
+            EXPECT_EQ(e.Message(), expected);
+        }
+        EXPECT_EQ(Raw("SELECT Lot || ' ' || Cantitate FROM Stoc ORDER BY rowid"), before); // nothing written
+        if (c.editFirst) {
+            // Still editing with what was typed; cancelling shows the row as it is now.
+            EXPECT_EQ(a.table.State(), TDataSetState::Edit);
+            EXPECT_EQ(a.table.FieldByName("Cantitate")->AsFloat(), 1.0);
+            a.table.Cancel();
+        }
+        EXPECT_EQ(a.table.State(), TDataSetState::Browse);
+        EXPECT_EQ(a.table.FieldByName("Lot")->AsString() + " " + a.table.FieldByName("Cantitate")->AsString(),
+                  c.other == Other::ChangesRow ? "L2 100" : c.other == Other::Renumbers ? "L2 10" : "L3 30");
+    }
+}
+
+TEST_F(Concurrency, StaleFigureIsNeverWrittenOverAnotherUsersChange)
+{
+    // A raises the figure from 10 to 100; B, who still shows 10, takes 4 off it.
+    struct Case {
+        const char* table;
+        const char* field;
+        bool bEditingFirst; // B had begun before A saved
+    } cases[] = {
+        {"Stoc.DB", "Cantitate", true},
+        {"Stoc.DB", "Cantitate", false},
+        {"COUNTER.DB", "NewCounterOut", true},
+        {"COUNTER.DB", "NewCounterOut", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.table) + (c.bEditingFirst ? " B editing first" : " B editing after"));
+        SetUp();
+        User a(dir.Path(), c.table), b(dir.Path(), c.table);
+        for (TTable* t : {&a.table, &b.table})
+            t->Last();
+        TField* fa = a.table.FieldByName(c.field);
+        TField* fb = b.table.FieldByName(c.field);
+        ASSERT_EQ(fb->AsFloat(), 10.0);
+        if (c.bEditingFirst)
+            b.table.Edit();
+        a.table.Edit();
+        fa->SetAsFloat(100);
+        a.table.Post();
+        if (c.bEditingFirst) {
+            fb->SetAsFloat(fb->AsFloat() - 4);
+            EXPECT_THROW(b.table.Post(), ERecordChanged);
+            b.table.Cancel();
+        } else {
+            EXPECT_THROW(b.table.Edit(), ERecordChanged);
+        }
+        // B now shows what is stored and takes 4 off that.
+        EXPECT_EQ(fb->AsFloat(), 100.0);
+        b.table.Edit();
+        fb->SetAsFloat(fb->AsFloat() - 4);
+        b.table.Post();
+        const QString sql = QStringLiteral("SELECT %1 FROM %2").arg(c.field, QString(c.table).remove(".DB"));
+        EXPECT_EQ(RawColumn(dir.Path(), sql).last().toDouble(), 96.0);
+    }
+}
+
+TEST_F(Concurrency, OpenDatasetsFollowWhatOthersAddDeleteAndRollBack)
+{
+    User a(dir.Path(), "Stoc.DB");
+    User b(dir.Path(), "Stoc.DB");
+    ASSERT_EQ(a.table.RecordCount(), 2);
+
+    // Another session of this program adds a row: seen by A's next move, without a refresh.
+    b.table.AppendRecord({"L3", 1.0});
+    a.table.Next();
+    a.table.Next();
+    EXPECT_EQ(a.table.FieldByName("Lot")->AsString(), "L3");
+    EXPECT_EQ(a.table.RecordCount(), 3);
+
+    // Another program deletes the row A stands on: A's next move goes on from where it was.
+    OtherProgram(dir.Path()).Exec("DELETE FROM Stoc WHERE Lot = 'L3'");
+    QThread::msleep(2 * Connection::kPollInterval.count()); // the engine is asked at most this often
+    a.table.Prior();
+    EXPECT_EQ(a.table.FieldByName("Lot")->AsString(), "L2");
+    EXPECT_EQ(a.table.RecordCount(), 2);
+
+    // Rows written in a transaction that is rolled back leave every open dataset.
+    {
+        TTransaction tx(a.db);
+        a.table.AppendRecord({"L4", 4.0});
+        b.table.Last();
+        ASSERT_EQ(b.table.FieldByName("Lot")->AsString(), "L4");
+    }
+    EXPECT_EQ(a.table.FieldByName("Lot")->AsString(), "L4"); // not moved yet
+    a.table.Prior();
+    EXPECT_EQ(a.table.FieldByName("Lot")->AsString(), "L2"); // the record before the one gone
+    EXPECT_EQ(a.table.RecordCount(), 2);
+    b.table.Next();
+    EXPECT_TRUE(b.table.Eof());
+    EXPECT_EQ(b.table.FieldByName("Lot")->AsString(), "L2");
+
+    // A refresh keeps the record, at its new place.
+    b.table.First();
+    b.table.Delete();
+    a.table.Refresh();
+    EXPECT_EQ(a.table.FieldByName("Lot")->AsString(), "L2");
+    EXPECT_EQ(a.table.RecNo(), 1);
+}
+
+TEST_F(Concurrency, RowsAnotherProgramWroteInItsOwnFormsCanBeChanged)
+{
+    // The check compares what is stored the way the layer reads it, not the way it writes.
+    OtherProgram(dir.Path()).Exec("CREATE TABLE Forme (Cant DOUBLE, Data DATE, Moment TIMESTAMP, Den VARCHAR(8), Da BOOLEAN)");
+    OtherProgram(dir.Path()).Exec("INSERT INTO Forme VALUES (1, '2026-12-07T00:00:00', '2026-12-07T10:00:00', '', 2)");
+    auto t = OpenTable(dir.Path(), "Forme.DB");
+    t->Edit();
+    t->FieldByName("Cant")->SetAsFloat(2);
+    t->Post();
+    EXPECT_EQ(Raw("SELECT Cant FROM Forme"), (QVariantList{2.0}));
+}
+
+} // namespace

@@ -1,0 +1,172 @@
+// What a field accepts: numbers as a user of the locale types them and nothing that would
+// be read as another figure, integers within their type, dates the file can hold, text cut
+// between characters; and SQL that names a column that is not there.
+#include "DbFixture.h"
+#include "platform/core/Exceptions.h"
+#include "platform/core/Formats.h"
+#include "platform/db/Query.h"
+#include "platform/db/Table.h"
+
+#include <gtest/gtest.h>
+#include <cmath>
+
+using namespace fw;
+using namespace testsupport;
+
+namespace {
+
+// The number conventions of a Romanian desktop for as long as it lives.
+class RomanianNumbers {
+public:
+    RomanianNumbers() : saved_(DefaultFormatSettings())
+    {
+        DefaultFormatSettings().DecimalSeparator = QLatin1Char(',');
+        DefaultFormatSettings().ThousandSeparator = QLatin1Char('.');
+    }
+    ~RomanianNumbers() { DefaultFormatSettings() = saved_; }
+
+private:
+    TFormatSettings saved_;
+};
+
+TEST(Values, NumbersTakeTheLocalesDecimalMarkOnly)
+{
+    TFormatSettings ro;
+    ro.DecimalSeparator = QLatin1Char(',');
+    ro.ThousandSeparator = QLatin1Char('.');
+    TFormatSettings c; // '.' and ','
+    struct Case {
+        const char* text;
+        std::optional<double> ro, c;
+    } cases[] = {
+        {"0,5", 0.5, std::nullopt},
+        {"0.5", std::nullopt, 0.5},
+        {"1.500", std::nullopt, 1.5}, // never 1500
+        {"1.500,25", std::nullopt, std::nullopt},
+        {" -2,5E3 ", -2500.0, std::nullopt},
+        {",5", 0.5, std::nullopt},
+        {"nan", std::nullopt, std::nullopt},
+        {"-inf", std::nullopt, std::nullopt},
+        {"1e400", std::nullopt, std::nullopt}, // beyond a double
+        {"0x10", std::nullopt, std::nullopt},
+        {"1 000", std::nullopt, std::nullopt},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.text);
+        EXPECT_EQ(StrToFloat(QString::fromLatin1(k.text), ro), k.ro);
+        EXPECT_EQ(StrToFloat(QString::fromLatin1(k.text), c), k.c);
+    }
+}
+
+class FieldValues : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const std::vector<TFieldDef> fields{{"Cant", TFieldType::Float},   {"Mic", TFieldType::Smallint},
+                                            {"Nr", TFieldType::Integer},   {"Cuvant", TFieldType::Word},
+                                            {"Data", TFieldType::Date},    {"Den", TFieldType::String, 4}};
+        CreateTable(dir.Path(), "V.DB", fields);
+        table = std::make_unique<TTable>();
+        table->SetDatabaseName(dir.Path());
+        table->SetTableName("V.DB");
+        for (const TFieldDef& f : fields)
+            table->AddField(f.Name, f.DataType, f.Size);
+        table->Open();
+        table->Append();
+    }
+    TempDir dir;
+    std::unique_ptr<TTable> table;
+};
+
+TEST_F(FieldValues, TypedTextIsRefusedWithTheFieldsMessageRatherThanReadAsAnotherValue)
+{
+    RomanianNumbers ro;
+    struct Case {
+        const char* field;
+        const char* text;
+        QVariant stored; // invalid: refused, the field keeps its value
+    } cases[] = {
+        {"Cant", "0,5", 0.5},
+        {"Cant", "0.5", {}},
+        {"Cant", "1.500", {}},
+        {"Cant", "nan", {}},
+        {"Mic", "32767", 32767},
+        {"Mic", "32768", {}},
+        {"Mic", "-32769", {}},
+        {"Nr", "2147483648", {}},
+        {"Nr", "1.000", {}},
+        {"Nr", "-12", -12},
+        {"Cuvant", "-1", {}},
+        {"Cuvant", "65536", {}},
+        {"Data", "31/12/9999", QDate(9999, 12, 31)},
+        {"Data", "01/01/10000", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.field) + " " + c.text);
+        TField* f = table->FieldByName(c.field);
+        f->Clear();
+        if (c.stored.isValid()) {
+            f->SetText(QString::fromLatin1(c.text));
+            EXPECT_EQ(f->Value(), c.stored);
+        } else {
+            try {
+                f->SetText(QString::fromLatin1(c.text));
+                ADD_FAILURE() << "accepted as " << f->AsString().toStdString();
+            } catch (const EConvertError& e) {
+                EXPECT_TRUE(e.Message().contains(QString::fromLatin1(c.field))) << e.Message().toStdString();
+                EXPECT_TRUE(e.Message().contains(QStringLiteral(" nu este ")) || e.Message().contains(QStringLiteral("in afara")))
+                    << e.Message().toStdString();
+            }
+            EXPECT_TRUE(f->IsNull());
+        }
+    }
+    // Assigned by a program, out of range is refused just the same.
+    EXPECT_THROW(table->FieldByName("Nr")->SetAsInteger(qint64(1) << 40), EConvertError);
+    EXPECT_THROW(table->FieldByName("Mic")->SetAsFloat(1e20), EConvertError);
+    EXPECT_THROW(table->FieldByName("Cant")->SetAsFloat(std::nan("")), EConvertError);
+    EXPECT_THROW(table->FieldByName("Data")->SetAsDate(QDate(10000, 1, 1)), EConvertError);
+}
+
+TEST_F(FieldValues, NumbersAreEditedWithoutTheDisplayGrouping)
+{
+    RomanianNumbers ro;
+    TField* cant = table->FieldByName("Cant");
+    cant->SetDisplayFormat("#,##0.00");
+    cant->SetAsFloat(1234.5);
+    EXPECT_EQ(cant->DisplayText(), "1.234,50");
+    EXPECT_EQ(cant->Text(), "1234,5");
+    cant->SetText(cant->Text()); // what is shown for editing is taken back as it was
+    EXPECT_EQ(cant->AsFloat(), 1234.5);
+}
+
+TEST_F(FieldValues, TextIsCutToTheWidthBetweenCharacters)
+{
+    struct Case {
+        QString text, stored;
+    } cases[] = {
+        {QStringLiteral("abcdef"), QStringLiteral("abcd")},
+        {QStringLiteral("abc") + QString::fromUtf8("\xF0\x9F\x98\x80"), QStringLiteral("abc")}, // a pair of UTF-16 units
+        {QStringLiteral("abce") + QChar(0x0301), QStringLiteral("abc")},                          // e and its accent
+        {QStringLiteral("\u0219ir"), QStringLiteral("\u0219ir")},
+    };
+    TField* den = table->FieldByName("Den");
+    for (const Case& c : cases) {
+        den->SetAsString(c.text);
+        EXPECT_EQ(den->AsString(), c.stored);
+    }
+}
+
+TEST(Values, ANameTheTableDoesNotHaveIsAnErrorNotAText)
+{
+    TempDir dir;
+    CreateTable(dir.Path(), "Gest.db", {{"Cod", TFieldType::String, 4}}, {}, {{"_MP"}});
+    TQuery q;
+    q.SetDatabaseName(dir.Path());
+    q.SetSQL({"SELECT \"Cod\" FROM \"Gest.db\""});
+    q.Open();
+    EXPECT_EQ(q.Fields(0)->AsString(), "_MP");
+    q.SetSQL({"SELECT \"Denumire\" FROM \"Gest.db\""});
+    EXPECT_THROW(q.Open(), EDatabaseError);
+}
+
+} // namespace

@@ -1,0 +1,140 @@
+// A row and the writes that belong with it in one transaction, which ends before the
+// dataset leaves editing; transactions nested as savepoints.
+#include "DbFixture.h"
+#include "platform/core/Exceptions.h"
+#include "platform/db/Connection.h"
+#include "platform/db/Database.h"
+#include "platform/db/Table.h"
+
+#include <gtest/gtest.h>
+
+using namespace fw;
+using namespace testsupport;
+
+namespace {
+
+class WriteTransaction : public ::testing::Test {
+public:
+    void SetUp() override
+    {
+        CreateTable(dir.Path(), "Item_in.DB", {{"Nr", TFieldType::Float}, {"Lot", TFieldType::String, 8}, {"Cant", TFieldType::Float}},
+                    {{"", "Nr", TIndexOption::Primary | TIndexOption::Unique}}, {{1.0, "L1", 5.0}});
+        CreateTable(dir.Path(), "Stoc.DB", {{"Lot", TFieldType::String, 8}, {"Cant", TFieldType::Float}}, {}, {{"L1", 5.0}});
+        lines = OpenTable(dir.Path(), "Item_in.DB", "Nr");
+        // Each line takes the next number and puts its lot into stock, in its own transaction.
+        lines->BeforeWrite = [this](TDataSet* ds, TUpdateKind kind) {
+            ++writes;
+            auto stock = OpenTable(dir.Path(), "Stoc.DB");
+            if (kind == TUpdateKind::Insert) {
+                ds->FieldByName("Nr")->SetAsFloat(double(Connection::Open(dir.Path())->ScalarInt("SELECT MAX(Nr) FROM Item_in", {})) + 1);
+                stock->AppendRecord({ds->FieldByName("Lot")->AsString(), ds->FieldByName("Cant")->AsFloat()});
+            } else if (kind == TUpdateKind::Delete && stock->Locate("Lot", {ds->FieldByName("Lot")->AsString()})) {
+                stock->Delete();
+            }
+        };
+    }
+    void Fail(const char* when) // the engine refuses the lot
+    {
+        Connection::Open(dir.Path())->Exec(QStringLiteral("CREATE TRIGGER refuse %1 ON Stoc BEGIN "
+                                                          "SELECT RAISE(ABORT, 'disk full'); END")
+                                               .arg(QString::fromLatin1(when)));
+    }
+    QVariantList Raw(const char* sql) const { return RawColumn(dir.Path(), QString::fromLatin1(sql)); }
+
+    TempDir dir;
+    std::unique_ptr<TTable> lines;
+    int writes = 0;
+};
+
+TEST_F(WriteTransaction, FailedWriteLeavesTheRowEditingWithWhatWasTypedAndNothingWritten)
+{
+    struct Case {
+        const char* what;
+        std::function<void(WriteTransaction&)> fault;
+    } cases[] = {
+        {"the lot refused", [](WriteTransaction& t) { t.Fail("BEFORE INSERT"); }},
+        {"the line refused after its lot",
+         [](WriteTransaction& t) {
+             Connection::Open(t.dir.Path())->Exec("CREATE TRIGGER refuse BEFORE INSERT ON Item_in BEGIN "
+                                                  "SELECT RAISE(ABORT, 'disk full'); END");
+         }},
+        {"the commit refused",
+         [](WriteTransaction& t) {
+             // A deferred constraint is checked by the commit itself.
+             auto conn = Connection::Open(t.dir.Path());
+             conn->Exec("PRAGMA foreign_keys = ON");
+             conn->Exec("CREATE TABLE Lots (Lot VARCHAR(8) PRIMARY KEY)");
+             conn->Exec("CREATE TABLE Moves (Lot VARCHAR(8) REFERENCES Lots(Lot) DEFERRABLE INITIALLY DEFERRED)");
+             conn->Exec("CREATE TRIGGER move AFTER INSERT ON Stoc BEGIN INSERT INTO Moves VALUES (NEW.Lot); END");
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        c.fault(*this);
+        lines->Append();
+        lines->FieldByName("Lot")->SetAsString("L2");
+        lines->FieldByName("Cant")->SetAsFloat(7);
+        EXPECT_THROW(lines->Post(), EDatabaseError);
+        EXPECT_EQ(lines->State(), TDataSetState::Insert);
+        EXPECT_EQ(lines->FieldByName("Lot")->AsString(), "L2");
+        EXPECT_TRUE(lines->FieldByName("Nr")->IsNull()); // the number went with the transaction
+        EXPECT_EQ(lines->DisplayRowCount(), 2);           // one stored line and the new one
+        EXPECT_EQ(Raw("SELECT COUNT(*) FROM Item_in"), (QVariantList{1}));
+        EXPECT_EQ(Raw("SELECT Lot FROM Stoc"), (QVariantList{"L1"}));
+        EXPECT_EQ(Connection::Open(dir.Path())->TransactionDepth(), 0);
+        Connection::Open(dir.Path())->Exec("PRAGMA foreign_keys = OFF");
+        Connection::Open(dir.Path())->Exec("DROP TRIGGER IF EXISTS refuse");
+        Connection::Open(dir.Path())->Exec("DROP TRIGGER IF EXISTS move");
+        // Once the cause is gone, the same row saves.
+        lines->Post();
+        EXPECT_EQ(Raw("SELECT Nr || Lot FROM Item_in ORDER BY Nr"), (QVariantList{"1.0L1", "2.0L2"}));
+        EXPECT_EQ(Raw("SELECT Lot FROM Stoc"), (QVariantList{"L1", "L2"}));
+    }
+}
+
+TEST_F(WriteTransaction, ErrorHandlerMayEndSilentlyOrTryAgain)
+{
+    Fail("BEFORE DELETE");
+    QStringList seen;
+    lines->OnDeleteError = [&](TDataSet*, const std::exception& e, TDataAction& action) {
+        seen << QString::fromUtf8(e.what());
+        action = seen.size() == 1 ? TDataAction::Retry : TDataAction::Abort;
+    };
+    EXPECT_THROW(lines->Delete(), EAbort);
+    EXPECT_EQ(seen, (QStringList{"disk full", "disk full"}));
+    EXPECT_EQ(writes, 2);
+    EXPECT_EQ(Raw("SELECT COUNT(*) FROM Item_in"), (QVariantList{1}));
+    EXPECT_EQ(lines->FieldByName("Lot")->AsString(), "L1");
+
+    Connection::Open(dir.Path())->Exec("DROP TRIGGER refuse");
+    lines->Delete();
+    EXPECT_EQ(Raw("SELECT COUNT(*) FROM Item_in"), (QVariantList{0}));
+    EXPECT_EQ(Raw("SELECT COUNT(*) FROM Stoc"), (QVariantList{0}));
+    EXPECT_TRUE(lines->IsEmpty());
+}
+
+TEST_F(WriteTransaction, InnerLevelsRollBackAloneAndCommitIntoTheOuter)
+{
+    auto conn = Connection::Open(dir.Path());
+    auto stock = OpenTable(dir.Path(), "Stoc.DB");
+    {
+        TTransaction outer(conn);
+        stock->AppendRecord({"A", 1.0});
+        {
+            TTransaction dropped(conn);
+            stock->AppendRecord({"B", 2.0});
+        }
+        {
+            TTransaction kept(conn);
+            stock->AppendRecord({"C", 3.0});
+            kept.Commit();
+        }
+        EXPECT_EQ(Column(*stock, "Lot"), (QStringList{"L1", "A", "C"}));
+        outer.Commit();
+    }
+    EXPECT_EQ(Raw("SELECT Lot FROM Stoc ORDER BY rowid"), (QVariantList{"L1", "A", "C"}));
+    EXPECT_EQ(conn->TransactionDepth(), 0);
+}
+
+} // namespace
