@@ -3,6 +3,7 @@
 // them may grow with the size of the catalog.
 #include "catalog/Catlook.h"
 #include "catalog/Ixprice.h"
+#include "platform/ui/Beep.h"
 #include "platform/db/Database.h"
 #include "platform/db/Table.h"
 #include "platform/schema/CompanyTables.h"
@@ -135,7 +136,7 @@ void IndexGroup(benchmark::State& state, const char* name)
 {
     UseCompany(name);
     TMessageRecorder messages;
-    BeepObserver = [](TBeep) {};
+    fw::BeepObserver = [](fw::TBeep) {};
     QWidget owner;
     const QString group = MiddleGroup(Articles(name));
     for (auto _ : state)

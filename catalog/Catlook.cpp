@@ -7,6 +7,8 @@
 #include "data/ZPFData.h"
 #include "platform/core/Exceptions.h"
 #include "platform/db/Table.h"
+#include "platform/schema/CompanyRules.h"
+#include "platform/ui/Beep.h"
 #include "platform/schema/CompanyTables.h"
 #include "platform/ui/DBGridNormal.h"
 #include "platform/ui/Guard.h"
@@ -149,21 +151,7 @@ void WithControlsDisabled(TDataSet* dataSet, Action action)
 
 } // namespace
 
-bool IsValidAccountSymbol(const QString& text)
-{
-    const QStringList pieces = text.split(QLatin1Char('.'));
-    const int dots = int(pieces.size()) - 1;
-    // With three dots or more the whole text counts as the synthetic part.
-    const QString synthetic = dots <= 2 ? pieces.at(0) : text;
-    const QString analytic1 = dots == 1 || dots == 2 ? pieces.at(1) : QString();
-    const QString analytic2 = dots == 2 ? pieces.at(2) : QString();
-    // The synthetic account (its first 3 characters) and its remainder together.
-    if (synthetic.size() > 10)
-        return false;
-    if (analytic1.size() > 20 || analytic2.size() > 20)
-        return false;
-    return dots <= 2;
-}
+bool IsValidAccountSymbol(const QString& text) { return fw::IsValidAccountSymbol(text); }
 
 // ---------------------------------------------------------------- creation
 
@@ -585,7 +573,7 @@ void TCatLookupForm::Indexeazapreturile1Click()
     // An article being edited is saved first: the new prices must not be overwritten by it.
     Catalog->CheckBrowseMode();
     if (Group->IsEmpty() || Catalog->IsEmpty()) {
-        SystemBeep(TBeep::Error);
+        fw::MessageBeep(fw::TBeep::Error);
         return;
     }
     double percentage = 0;

@@ -1,5 +1,7 @@
 #include "catalog/Ixprice.h"
 
+#include "platform/ui/Beep.h"
+
 #include "data/DbNames.h"
 #include "data/ZPFData.h"
 #include "platform/core/Exceptions.h"
@@ -17,18 +19,6 @@
 #include <memory>
 
 namespace corvanel {
-
-std::function<void(TBeep)> BeepObserver;
-
-void SystemBeep(TBeep kind)
-{
-    if (BeepObserver) {
-        BeepObserver(kind);
-        return;
-    }
-    // The toolkit has one beep for every kind.
-    QApplication::beep();
-}
 
 TIndexPriceForm::TIndexPriceForm(QWidget* owner) : fw::TForm(owner)
 {
@@ -89,7 +79,7 @@ void IndexGroupPrices(QWidget* owner, const QString& groupCode, double factor)
     } catch (const fw::EDatabaseError& error) {
         throw fw::EDatabaseError(QStringLiteral("Eroare de acces la baza de date!\r<%1> !").arg(error.Message()));
     }
-    SystemBeep(TBeep::Information);
+    fw::MessageBeep(fw::TBeep::Information);
     fw::MessageDlg(QStringLiteral("Preturile de vînzare pentru grupa \"%1\" au fost actualizate cu succes!").arg(groupCode),
                    fw::TMsgDlgType::Information, fw::TMsgDlgButtons::OK);
 }

@@ -18,13 +18,6 @@ class TQuery;
 
 namespace corvanel {
 
-enum class TBeep { Error, Information };
-
-// Sounds the system's beep of that kind. While BeepObserver is set (by a test) the beep is
-// handed to it instead.
-void SystemBeep(TBeep kind);
-extern std::function<void(TBeep)> BeepObserver;
-
 // Shown over the lookup while the prices change; it owns the update.
 class TIndexPriceForm final : public fw::TForm {
 public:

@@ -24,7 +24,22 @@ const QStringList& CalcNecesQuerySql()
         QStringLiteral("FROM Item_in D, Reteta D1, Catalog D2"),
         QStringLiteral("WHERE d.Contor=:Contor"),
         QStringLiteral(" AND (D1.Cod = D.Cod_articol)"),
-        QStringLiteral(" AND (D1.Cod = D2.Cod)")};
+        QStringLiteral(" AND (D1.Cod = D2.Cod)"),
+        // The yield is the product's own: a code kept in two groups must not count its
+        // recipe once per catalog row.
+        QStringLiteral(" AND (D2.Grupa = D.Cod_grupa)")};
+    return sql;
+}
+
+const QStringList& NoYieldProductsSql()
+{
+    static const QStringList sql{QStringLiteral("SELECT DISTINCT D.Cod_grupa, D.Cod_articol, D2.Denumire"),
+                                 QStringLiteral("FROM Item_in D, Catalog D2"),
+                                 QStringLiteral("WHERE (D.Contor = :Contor)"),
+                                 QStringLiteral(" AND (D2.Grupa = D.Cod_grupa) AND (D2.Cod = D.Cod_articol)"),
+                                 QStringLiteral(" AND ((D2.CantReteta IS NULL) OR (D2.CantReteta = 0))"),
+                                 QStringLiteral(" AND EXISTS (SELECT D1.Cod FROM Reteta D1 WHERE D1.Cod = D.Cod_articol)"),
+                                 QStringLiteral("ORDER BY D.Cod_grupa, D.Cod_articol")};
     return sql;
 }
 
@@ -34,6 +49,19 @@ const QStringList& CalcNecesQuery2Sql()
                                  QStringLiteral("FROM \"Temp.Db\""),
                                  QStringLiteral("GROUP BY Cod_Grupa,Cod_MatPrim"),
                                  QStringLiteral("ORDER BY Cod_MatPrim")};
+    return sql;
+}
+
+const QStringList& TempTermValuesSql()
+{
+    static const QStringList sql{QStringLiteral("SELECT DISTINCT Cant"), QStringLiteral("FROM \"Temp.Db\"")};
+    return sql;
+}
+
+const QStringList& RoundTempTermSql()
+{
+    static const QStringList sql{QStringLiteral("UPDATE \"Temp.Db\""), QStringLiteral("SET Cant = :Rounded"),
+                                 QStringLiteral("WHERE (Cant = :Term) OR ((Cant IS NULL) AND (:Term IS NULL))")};
     return sql;
 }
 

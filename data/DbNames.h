@@ -42,8 +42,15 @@ const QStringList& StocFields();
 // Fixed queries, line by line.
 // Raw-material quantities of the lines of one incoming document (parameter Contor, float).
 const QStringList& CalcNecesQuerySql();
+// The products of one incoming document (parameter Contor, float) that have a recipe but no
+// yield in their catalog row, so that nothing of them can be counted: group, code, name.
+const QStringList& NoYieldProductsSql();
 // The same summed per material, from the working table (no parameters).
 const QStringList& CalcNecesQuery2Sql();
+// The distinct quantities of the working table's terms, and the rewriting of one value
+// (parameters Term, float or null, and Rounded, float) when they are rounded.
+const QStringList& TempTermValuesSql();
+const QStringList& RoundTempTermSql();
 // All rows of one product's recipe (parameter From, string).
 const QStringList& ExtragRetetaSql();
 // Stock of one material by warehouse (parameters Grupa and Cod, strings): the data module

@@ -5,11 +5,9 @@
 #include "platform/core/Formats.h"
 #include "platform/schema/CompanyTables.h"
 #include "platform/ui/MessageDlg.h"
-#include "requirement/ZPFNeces.h"
 #include "shell/ZPFIndic.h"
 
 #include <QPointer>
-#include <QPushButton>
 
 namespace corvanel {
 
@@ -154,6 +152,9 @@ TZPFDataModule::TZPFDataModule(QObject* owner) : QObject(owner)
 
     StocTable = NewTable(QStringLiteral("StocTable"), KRBPROD, StocDB);
     Declare(StocTable, StocDB, StocFields());
+    // The consumption seeks the lots of one material by the stock index; among themselves
+    // they keep the table's own order.
+    StocTable->SetIndexFieldNames(QStringLiteral("Cod_grupa;Cod_articol"));
     StocSource = NewSource(QStringLiteral("StocSource"), StocTable);
 
     // The requirement of one incoming document.
@@ -203,6 +204,7 @@ TZPFDataModule::TZPFDataModule(QObject* owner) : QObject(owner)
     Declare(ExtragReteta, RetetaDB,
             {QStringLiteral("Cod"), QStringLiteral("Cod_MatPrim"), QStringLiteral("Cod_Grupa"), QStringLiteral("Cant_MatPrim")});
     StockQuery = NewQuery(QStringLiteral("StockQuery"), KRBPROD, StockByWarehouseSql());
+    NoYieldQuery = NewQuery(QStringLiteral("NoYieldQuery"), KRBPROD, NoYieldProductsSql());
     TempBatchMove = new TBatchMove(this);
     TempBatchMove->setObjectName(QStringLiteral("TempBatchMove"));
     TempBatchMove->SetMode(TBatchMode::Copy);
@@ -328,6 +330,15 @@ double TZPFDataModule::StockOnHand(const QString& group, const QString& code)
     return stock;
 }
 
+namespace {
+double LeftAfter(double stock, double need) { return RoundHalfEven((stock - need) * 100) / 100; }
+} // namespace
+
+double TZPFDataModule::FinalStock(const QString& group, const QString& code, double need)
+{
+    return LeftAfter(StockOnHand(group, code), need);
+}
+
 void TZPFDataModule::TempTableCalcFields(TDataSet* dataSet)
 {
     const QString code = dataSet->FieldByName(QStringLiteral("Cod_MatPrim"))->AsString();
@@ -335,15 +346,15 @@ void TZPFDataModule::TempTableCalcFields(TDataSet* dataSet)
     const double stock = StockOnHand(group, code);
     const double need = dataSet->FieldByName(QStringLiteral("Cant"))->AsFloat(); // null counts as 0
     dataSet->FieldByName(QStringLiteral("StocExist"))->SetAsFloat(stock);
-    dataSet->FieldByName(QStringLiteral("StocFin"))->SetAsFloat(RoundHalfEven((stock - need) * 100) / 100);
+    dataSet->FieldByName(QStringLiteral("StocFin"))->SetAsFloat(LeftAfter(stock, need));
 }
 
 void TZPFDataModule::TempSourceStateChange(TDataSource*) { NegativeStockShown = false; }
 
 void TZPFDataModule::TempSourceDataChange(TDataSource*, TField*)
 {
-    if (ZPFNecesarForm && ZPFNecesarForm->GenDocOutBTN)
-        ZPFNecesarForm->GenDocOutBTN->setEnabled(TempTable->Active() && TempTable->RecordCount() > 0);
+    if (RequirementRowsChanged)
+        RequirementRowsChanged(TempTable->Active() && TempTable->RecordCount() > 0);
 }
 
 void TZPFDataModule::CatalogSourceDataChange(TDataSource*, TField* field)

@@ -38,6 +38,7 @@ public:
     fw::TQuery* CalcNecesQuery2;
     fw::TQuery* ExtragReteta;
     fw::TQuery* StockQuery;    // stock of one material by warehouse
+    fw::TQuery* NoYieldQuery;  // products of a receipt whose recipe cannot be counted
     fw::TBatchMove* TempBatchMove;
 
     fw::TDataSource* CatalogSource;
@@ -68,6 +69,12 @@ public:
     // Stock on hand of a material: the lots of that group and code that the stock rule
     // lets count.
     double StockOnHand(const QString& group, const QString& code);
+    // What would be left of it once `need` is taken, to hundredths (halves to even).
+    double FinalStock(const QString& group, const QString& code, double need);
+
+    // Told whether the requirement has rows each time its data changes, while the
+    // requirement form is open (the form registers it; it enables its generate button).
+    std::function<void(bool hasRows)> RequirementRowsChanged;
 
 private:
     fw::TTable* NewTable(const QString& name, const QString& database, const QString& file);

@@ -1,5 +1,7 @@
 #include "dialogs/DateEdit.h"
 
+#include "platform/ui/Beep.h"
+
 #include "dialogs/Pickdate.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/Keys.h"
@@ -19,7 +21,6 @@ namespace corvanel {
 namespace {
 
 constexpr int kButtonSize = 20;
-int beeps = 0;
 
 // Eight required digits: day, month and four-digit year with the date separator between
 // them; "_" marks a place not yet typed.
@@ -47,13 +48,6 @@ QIcon CalendarGlyph(const QColor& ink)
 
 } // namespace
 
-void ErrorBeep()
-{
-    ++beeps;
-    QApplication::beep();
-}
-
-int ErrorBeepCount() { return beeps; }
 
 TDateEdit::TDateEdit(QWidget* parent) : QLineEdit(parent)
 {
@@ -85,7 +79,7 @@ fw::TDateTime TDateEdit::Date()
         value_ = fw::DateToDateTime(*typed);
         return value_;
     }
-    ErrorBeep();
+    fw::MessageBeep(fw::TBeep::Error);
     setText(fw::DateToStr(value_, FormatSettings()));
     setFocus();
     return value_;

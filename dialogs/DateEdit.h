@@ -50,8 +50,4 @@ private:
     QToolButton* button_;
 };
 
-// The system's error beep. Counted, so that what sounds it can be checked.
-void ErrorBeep();
-int ErrorBeepCount();
-
 } // namespace corvanel

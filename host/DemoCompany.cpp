@@ -149,7 +149,7 @@ std::vector<TReceipt> Receipts()
         {30, "NIR", 102, "FERMA2", "MPO", "Lapte crud și smântână, aviz 562",
          {{"_FRG", ".LAPTE", 1500, "LC-0562"}, {"_FRG", ".SMANT", 300, "SM-0562"}}},
         {15, "NIR", 103, "INGRED", "MPO", "Sare și granule de chefir, factura 7781",
-         {{"_MP", ".SARE", 25, "SA-2409"}, {"_FRG", ".CULTK", 0.8, "CK-2408"}}},
+         {{"_MP", ".SARE", 25, "SA-2409"}, {"_FRG", ".CULTK", 0.5, "CK-2408"}}},
         {5, "NIR", 104, "FERMA3", "MPO", "Lapte crud, aviz 2210", {{"_FRG", ".LAPTE", 1800, "LC-2210"}}},
     };
 }
@@ -170,7 +170,8 @@ const std::vector<TProduction> kProduction = {
     {26, 1005, {{"IAURT", 2500}, {"KEFIR", 1500}}},
     {19, 1006, {{"CAS", 150}, {"BRANZA", 200}}},
     {12, 1007, {{"LAPTE", 4000}, {"SMANTANA", 200}}},
-    // Needs 2.4 kg of kefir grains; the stock holds 2.0.
+    // Needs 2.4 kg of kefir grains, 2 once the requirement rounds it to whole units; the
+    // stock holds 1.7.
     {4, 1008, {{"KEFIR", 3000}, {"IAURT", 1800}}},
 };
 

@@ -1,6 +1,8 @@
 #include "host/DocInForm.h"
 
+#include "host/Company.h"
 #include "host/ReceiptLedger.h"
+#include "platform/db/Query.h"
 #include "platform/db/Table.h"
 
 #include <QVBoxLayout>
@@ -22,6 +24,15 @@ TDocInForm::TDocInForm(QWidget* owner) : TDataForm(owner, QStringLiteral("Docume
     SetDisplayFormat(headers_, {"Contor", "Numar"}, QStringLiteral("0"));
     // The latest documents are the ones worked on.
     headers_->AfterOpen = [](fw::TDataSet* ds) { ds->Last(); };
+    // The consumption documents the production add-on wrote for a receipt: they carry its
+    // number and date. The add-on has the headers computed again after writing one.
+    headers_->AddCalcField(QStringLiteral("Consum"), fw::TFieldType::String, 40);
+    consumption_ = new fw::TQuery(this);
+    consumption_->SetDatabaseName(AliasTVELDA);
+    consumption_->SetSQL({QStringLiteral("SELECT Contor FROM \"Doc_out.DB\""),
+                          QStringLiteral("WHERE (Tip = :Tip) AND (Numar = :Numar) AND (Data = :Data)"),
+                          QStringLiteral("ORDER BY Contor")});
+    headers_->OnCalcFields = [this](fw::TDataSet* ds) { ds->FieldByName(QStringLiteral("Consum"))->SetAsString(ConsumptionOf(ds)); };
     headerSource_ = AddSource(headers_);
 
     lines_ = AddTable(QStringLiteral("Item_in.DB"), QStringLiteral("Contor;Contor_secundar"), false);
@@ -47,7 +58,8 @@ TDocInForm::TDocInForm(QWidget* owner) : TDataForm(owner, QStringLiteral("Docume
              {"Furnizor", QStringLiteral("Furnizor"), 80},
              {"Nume_furnizor", QStringLiteral("Nume furnizor"), 280, true},
              {"Explicatie", QStringLiteral("Explicatie"), 250},
-             {"Contor", QStringLiteral("Contor"), 60, true}},
+             {"Contor", QStringLiteral("Contor"), 60, true},
+             {"Consum", QStringLiteral("Consum"), 80, true}},
             2);
     headerNavigator_ = AddNavigator(Body(), headerSource_, true);
 
@@ -70,5 +82,23 @@ TDocInForm::TDocInForm(QWidget* owner) : TDataForm(owner, QStringLiteral("Docume
 }
 
 TDocInForm::~TDocInForm() = default;
+
+QString TDocInForm::ConsumptionOf(const fw::TDataSet* header) const
+{
+    const fw::TField* number = header->FieldByName(QStringLiteral("Numar"));
+    const fw::TField* date = header->FieldByName(QStringLiteral("Data"));
+    if (number->IsNull() || date->IsNull())
+        return {};
+    consumption_->Close();
+    consumption_->ParamByName(QStringLiteral("Tip"))->SetAsString(QStringLiteral("BMC"));
+    consumption_->ParamByName(QStringLiteral("Numar"))->SetAsFloat(number->AsFloat());
+    consumption_->ParamByName(QStringLiteral("Data"))->SetAsDate(date->AsDate());
+    consumption_->Open();
+    QStringList counters;
+    for (; !consumption_->Eof(); consumption_->Next())
+        counters << fw::FloatToStr(consumption_->Fields(0)->AsFloat());
+    consumption_->Close();
+    return counters.isEmpty() ? QString() : QStringLiteral("BMC ") + counters.join(QStringLiteral(", "));
+}
 
 } // namespace pelmaris

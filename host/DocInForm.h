@@ -2,6 +2,10 @@
 
 #include "host/DataForm.h"
 
+namespace fw {
+class TQuery;
+}
+
 namespace pelmaris {
 
 class TReceiptBinding;
@@ -24,6 +28,9 @@ public:
     fw::TDBNavigator* LineNavigator() const { return lineNavigator_; }
 
 private:
+    // "BMC" and the counters of the consumption documents written for a receipt.
+    QString ConsumptionOf(const fw::TDataSet* header) const;
+
     fw::TTable* headers_;
     fw::TTable* lines_;
     fw::TDataSource* headerSource_;
@@ -31,6 +38,7 @@ private:
     fw::TDBNavigator* headerNavigator_;
     fw::TDBNavigator* lineNavigator_;
     TReceiptBinding* binding_;
+    fw::TQuery* consumption_;
 };
 
 } // namespace pelmaris

@@ -216,27 +216,22 @@ void BindArticleChecks(fw::TTable* catalog)
 // --- Binding -----------------------------------------------------------------------------
 
 TMasterBinding::TMasterBinding(fw::TTable* table, const TMasterTable& rules, QObject* owner)
-    : QObject(owner), table_(table), rules_(rules), keyFields_(Split(rules.Key)),
-      transaction_(new TPendingTransaction(this))
+    : QObject(owner), table_(table), rules_(rules), keyFields_(Split(rules.Key))
 {
+    // What depends on other rows (a code taken, a row still referred to) is checked inside
+    // the row's own transaction, so another user cannot start using the row in between.
     table_->BeforePost = [this](fw::TDataSet*) { BeforePost(); };
-    table_->BeforeDelete = [this](fw::TDataSet*) { BeforeDelete(); };
-    table_->AfterPost = [this](fw::TDataSet*) { transaction_->Commit(); };
-    table_->AfterDelete = [this](fw::TDataSet*) { transaction_->Commit(); };
-    table_->BeforeCancel = [this](fw::TDataSet*) { transaction_->Rollback(); };
-    table_->BeforeClose = [this](fw::TDataSet*) { transaction_->Rollback(); };
+    table_->BeforeWrite = [this](fw::TDataSet*, fw::TUpdateKind kind) { BeforeWrite(kind); };
+    ReportWriteRefusals(table_);
 }
 
 TMasterBinding::~TMasterBinding()
 {
-    transaction_->Rollback();
     if (table_) {
         table_->BeforePost = nullptr;
-        table_->BeforeDelete = nullptr;
-        table_->AfterPost = nullptr;
-        table_->AfterDelete = nullptr;
-        table_->BeforeCancel = nullptr;
-        table_->BeforeClose = nullptr;
+        table_->BeforeWrite = nullptr;
+        table_->OnPostError = nullptr;
+        table_->OnDeleteError = nullptr;
     }
 }
 
@@ -250,54 +245,41 @@ QVariantList TMasterBinding::Key(bool old) const
     return key;
 }
 
-void TMasterBinding::Refuse(const QString& message)
-{
-    transaction_->Rollback();
-    Warn(message);
-}
+void TMasterBinding::Refuse(const QString& message) { throw EWriteRefused(message); }
 
 void TMasterBinding::BeforePost()
 {
     for (const QString& f : rules_.Required) {
         if (table_->FieldByName(f)->AsString().trimmed().isEmpty())
-            Refuse(rules_.RequiredMessage);
-    }
-    transaction_->Begin(table_->GetConnection());
-    try {
-        const QVariantList key = Key(false);
-        const bool inserting = table_->State() == fw::TDataSetState::Insert;
-        const QVariantList old = inserting ? QVariantList() : Key(true);
-        const bool keyChanged = !inserting && !SameKey(old, key);
-        if (keyChanged) {
-            const QStringList places = PlacesUsing(table_->DatabaseName(), rules_, old);
-            if (!places.isEmpty())
-                Refuse(KeyChangeRefusal(rules_, old, places));
-        }
-        if (inserting || keyChanged) {
-            auto others = OpenTable(table_->DatabaseName(), rules_.Table, rules_.Key);
-            if (others->FindKey(key))
-                Refuse(QStringLiteral("%1 cu codul <%2> exista deja!").arg(rules_.Subject, KeyText(key)));
-        }
-        if (CheckRow)
-            CheckRow(table_);
-    } catch (...) {
-        transaction_->Rollback();
-        throw;
+            Warn(rules_.RequiredMessage);
     }
 }
 
-void TMasterBinding::BeforeDelete()
+void TMasterBinding::BeforeWrite(fw::TUpdateKind kind)
 {
-    transaction_->Begin(table_->GetConnection());
-    try {
+    if (kind == fw::TUpdateKind::Delete) {
         const QVariantList key = Key(false);
         const QStringList places = PlacesUsing(table_->DatabaseName(), rules_, key);
         if (!places.isEmpty())
             Refuse(DeleteRefusal(rules_, key, places));
-    } catch (...) {
-        transaction_->Rollback();
-        throw;
+        return;
     }
+    const QVariantList key = Key(false);
+    const bool inserting = kind == fw::TUpdateKind::Insert;
+    const QVariantList old = inserting ? QVariantList() : Key(true);
+    const bool keyChanged = !inserting && !SameKey(old, key);
+    if (keyChanged) {
+        const QStringList places = PlacesUsing(table_->DatabaseName(), rules_, old);
+        if (!places.isEmpty())
+            Refuse(KeyChangeRefusal(rules_, old, places));
+    }
+    if (inserting || keyChanged) {
+        auto others = OpenTable(table_->DatabaseName(), rules_.Table, rules_.Key);
+        if (others->FindKey(key))
+            Refuse(QStringLiteral("%1 cu codul <%2> exista deja!").arg(rules_.Subject, KeyText(key)));
+    }
+    if (CheckRow)
+        CheckRow(table_);
 }
 
 } // namespace pelmaris

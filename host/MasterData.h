@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/PendingTransaction.h"
+#include "host/WriteRefusal.h"
 
 #include <QObject>
 #include <QPointer>
@@ -77,20 +77,20 @@ public:
     TMasterBinding(fw::TTable* table, const TMasterTable& rules, QObject* owner = nullptr);
     ~TMasterBinding() override;
 
-    // A further check of the row before it is saved (inside the transaction); it refuses
+    // A further check of the row before it is saved (inside its transaction); it refuses
     // with Refuse().
     std::function<void(fw::TTable*)> CheckRow;
-    [[noreturn]] void Refuse(const QString& message);
+    // Refuses the write being made: everything of it is rolled back, then the user is told.
+    [[noreturn]] static void Refuse(const QString& message);
 
 private:
     void BeforePost();
-    void BeforeDelete();
+    void BeforeWrite(fw::TUpdateKind kind);
     QVariantList Key(bool old) const;
 
     QPointer<fw::TTable> table_;
     const TMasterTable& rules_;
     QStringList keyFields_;
-    TPendingTransaction* transaction_;
 };
 
 } // namespace pelmaris

@@ -92,12 +92,12 @@ TCatalogForm::TCatalogForm(QWidget* owner) : TMasterForm(owner, QStringLiteral("
     AddNavigator(Body(), articleSource, true);
 }
 
-TListForm::TListForm(QWidget* owner, const TListSpec& spec) : TMasterForm(owner, spec.Caption)
+TListForm::TListForm(QWidget* owner, const TListSpec& list) : TMasterForm(owner, list.Caption)
 {
-    setObjectName(spec.ObjectName);
-    table_ = AddMaster(spec.Rules, spec.Rules.Key, &binding_);
+    setObjectName(list.ObjectName);
+    table_ = AddMaster(list.Rules, list.Rules.Key, &binding_);
     fw::TDataSource* source = AddSource(table_);
-    AddGrid(Body(), source, true, spec.Columns);
+    AddGrid(Body(), source, true, list.Columns);
     AddNavigator(Body(), source, true);
 }
 

@@ -51,7 +51,7 @@ struct TListSpec {
 
 class TListForm : public TMasterForm {
 public:
-    TListForm(QWidget* owner, const TListSpec& spec);
+    TListForm(QWidget* owner, const TListSpec& list);
     fw::TTable* Table() const { return table_; }
     TMasterBinding* Binding() const { return binding_; }
 

@@ -88,7 +88,7 @@ void ApplyLineToStock(const QString& database, const std::optional<TReceiptLine>
     // One line: how much has gone, where to, and what therefore cannot be done.
     auto refuse = [&](const QString& consequence) {
         const QString where = LotOutgoings(database, *before);
-        return EStockRefused(QStringLiteral("Din lotul <%1> au iesit deja %2%3: %4")
+        return EWriteRefused(QStringLiteral("Din lotul <%1> au iesit deja %2%3: %4")
                                  .arg(before->Lot, fw::FloatToStr(drawn),
                                       where.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(where), consequence));
     };
@@ -178,10 +178,8 @@ TReceiptBinding::TReceiptBinding(fw::TTable* headers, fw::TTable* lines, QObject
     lines_->OnNewRecord = [this](fw::TDataSet*) { LineNewRecord(); };
     lines_->BeforePost = [this](fw::TDataSet*) { LineBeforePost(); };
     lines_->BeforeWrite = [this](fw::TDataSet*, fw::TUpdateKind kind) { LineWrite(kind); };
-    for (fw::TTable* table : {headers, lines}) {
-        table->OnPostError = [](fw::TDataSet*, const std::exception& e, fw::TDataAction& action) { WriteFailed(e, action); };
-        table->OnDeleteError = table->OnPostError;
-    }
+    for (fw::TTable* table : {headers, lines})
+        ReportWriteRefusals(table);
 }
 
 TReceiptBinding::~TReceiptBinding()
@@ -199,14 +197,6 @@ TReceiptBinding::~TReceiptBinding()
 }
 
 QString TReceiptBinding::Database() const { return headers_->DatabaseName(); }
-
-void TReceiptBinding::WriteFailed(const std::exception& error, fw::TDataAction& action)
-{
-    if (const auto* refused = dynamic_cast<const EStockRefused*>(&error)) {
-        fw::MessageDlg(refused->Message(), fw::TMsgDlgType::Warning);
-        action = fw::TDataAction::Abort;
-    }
-}
 
 void TReceiptBinding::Refuse(const QString& message)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "host/WriteRefusal.h"
 #include "platform/core/Exceptions.h"
 
 #include <QDate>
@@ -37,17 +38,11 @@ struct TReceiptLine {
     QDate DataIntrare;
 };
 
-// A change the stock cannot follow; the message is for the user.
-class EStockRefused final : public fw::Exception {
-public:
-    using fw::Exception::Exception;
-};
-
 // Quantities closer than this count as equal.
 inline constexpr double StockTolerance = 0.000001;
 
 // Brings the stock of a line from `before` (none for a new line) to `after` (none for a
-// deleted line), inside the caller's transaction. EStockRefused when the lot has been
+// deleted line), inside the caller's transaction. EWriteRefused when the lot has been
 // drawn on and the change would need that back: deleting the line, moving it to another
 // article, group, warehouse or lot, or cutting its quantity below what was drawn.
 void ApplyLineToStock(const QString& database, const std::optional<TReceiptLine>& before,
@@ -89,7 +84,6 @@ private:
     void LineWrite(fw::TUpdateKind kind);
     // A stock refusal met while writing is shown once everything is rolled back; the save
     // then ends silently. Other errors go on to the window.
-    static void WriteFailed(const std::exception& error, fw::TDataAction& action);
     // Shows a refusal, then ends the save silently.
     [[noreturn]] static void Refuse(const QString& message);
 

@@ -1,21 +1,67 @@
 #pragma once
 
-// The technical requirement of an incoming document.
+// The technical requirement of an incoming document: the raw materials its products
+// consumed, against the stock, corrected by the user and turned into a consumption
+// document. The work itself is in Requirement.h; this is its window.
 
 #include <QMdiSubWindow> // until the form header includes it itself
 
+#include "platform/ui/DBGridNormal.h"
 #include "platform/ui/Form.h"
 
+class QFrame;
+class QLabel;
 class QPushButton;
+
+namespace fw {
+class TDBNavigator;
+}
 
 namespace corvanel {
 
-class TZPFNecesarForm : public fw::TForm {
+class TZPFNecesarForm final : public fw::TForm {
 public:
+    // Prepares the requirement of the document DocInContor; a database error is shown and
+    // leaves the form unprepared, to be freed without being shown.
     explicit TZPFNecesarForm(QWidget* owner);
     ~TZPFNecesarForm() override;
 
+    QFrame* Panel2;
+    QLabel* NecTehLbl;
+    QLabel* Label1;
+    QLabel* NrDocLbl;
+    QLabel* Label2;
+    QLabel* DataDocLbl;
+    QLabel* Label3;
+    fw::TDBGridNormal* GridAgents;
+    fw::TDBNavigator* NecesarNavigator;
     QPushButton* GenDocOutBTN; // "Genereaza document iesire "
+    QPushButton* BitBtn2;      // "&Renunta"
+    fw::TDBGridNormal* NecesarGrid;
+
+    // True when the preparation succeeded and the form can be shown.
+    bool Prepared() const { return prepared_; }
+
+    void FormCreate();
+    void FormClose(fw::TCloseAction& action);
+    void NecesarGridDrawColumnCell(fw::TDBGridNormal* grid, const QRect& rect, int dataCol, fw::TColumn* column,
+                                   fw::TGridDrawState state);
+    void NecesarGridKeyPress(QChar& key);
+    void NecesarGridDblClick();
+    void GenDocOutBTNClick();
+
+private:
+    void BuildHeader();
+    void BuildGrid();
+    void FitToGrid();
+    // The catalog shortcut applies in the columns that name the material.
+    bool MaterialColumnSelected() const;
+    void PickMaterial();
+    // Closes the tables and deletes the working table, once.
+    void ReleaseData();
+
+    bool prepared_ = false;
+    bool released_ = false;
 };
 
 // The open requirement form, or null.

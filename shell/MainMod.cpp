@@ -7,8 +7,11 @@
 #include "platform/schema/CompanyTables.h"
 #include "recipes/ZPFRetet.h"
 #include "reports/RepTrasabProd.h"
+#include "requirement/Requirement.h"
+#include "requirement/ZPFNeces.h"
 #include "shell/ZPFIndic.h"
 
+#include <QScopeGuard>
 #include <QWidget>
 
 namespace corvanel {
@@ -125,7 +128,24 @@ void TDummyModule::Trasabilitateproduse1Click(fw::TMenuItem*)
     ExecuteRepTrasabProd(Application ? Application->MainForm() : nullptr, TrasabFromDate, TrasabToDate, TrasabGestiuni);
 }
 
-void TDummyModule::CalcNecClick(fw::TMenuItem*) {}
+void TDummyModule::CalcNecClick(fw::TMenuItem*)
+{
+    if (!DocInDataSet || !DocInDataSet->Active())
+        return;
+    DocInContor = DocInDataSet->FieldByName(QStringLiteral("Contor"))->AsFloat();
+    QPointer<TZPFNecesarForm> form = new TZPFNecesarForm(qobject_cast<QWidget*>(DocInOwner.data()));
+    ZPFNecesarForm = form;
+    {
+        // Whatever way the modal run ends, the form does not outlive the command.
+        const auto free = qScopeGuard([&form] { delete form.data(); });
+        if (form->Prepared())
+            form->ShowModal();
+    }
+    // A consumption document was written: the host's document view computes its fields
+    // again (it is left alone while the user is changing a document there).
+    if (DocInNeedsRefresh && DocInDataSet && DocInDataSet->Active() && !DocInDataSet->IsEditing())
+        DocInDataSet->Refresh();
+}
 
 // Points KRBPROD at a company directory: disconnect, one parameter "PATH=<dir>" exactly as
 // given, connect.

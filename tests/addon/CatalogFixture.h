@@ -8,6 +8,7 @@
 #include "catalog/Ixprice.h"
 #include "platform/db/Database.h"
 #include "platform/db/Table.h"
+#include "platform/ui/Beep.h"
 #include "platform/ui/Form.h"
 #include "platform/ui/MessageDlg.h"
 
@@ -24,7 +25,7 @@ class CatalogFixture : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        corvanel::BeepObserver = [this](corvanel::TBeep kind) { beeps.push_back(kind); };
+        fw::BeepObserver = [this](fw::TBeep kind) { beeps.push_back(kind); };
         company.Add("Materiale.db", {{"MP", "Materii prime", "301"}, {"PF", "Produse finite", "345"}});
         company.Add("Grup.DB", {{"MP", "01", "Lactate crude", "301"},
                                 {"MP", "04", "Ingrediente", "301"},
@@ -40,7 +41,7 @@ protected:
     void TearDown() override
     {
         form.reset();
-        corvanel::BeepObserver = nullptr;
+        fw::BeepObserver = nullptr;
     }
 
     void Article(const QString& group, const QString& code, const QString& name, const QString& description,
@@ -79,7 +80,7 @@ protected:
 
     testsupport::TestCompany company;
     fw::TMessageRecorder messages;
-    std::vector<corvanel::TBeep> beeps;
+    std::vector<fw::TBeep> beeps;
     std::unique_ptr<corvanel::TCatLookupForm> form;
 };
 

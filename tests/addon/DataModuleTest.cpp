@@ -7,11 +7,9 @@
 #include "platform/core/Exceptions.h"
 #include "platform/db/Query.h"
 #include "platform/ui/MessageDlg.h"
-#include "requirement/ZPFNeces.h"
 #include "shell/ZPFIndic.h"
 
 #include <QLabel>
-#include <QPushButton>
 #include <gtest/gtest.h>
 
 using namespace corvanel;
@@ -219,19 +217,20 @@ TEST_F(DataModule, StateChangesLowerTheNegativeStockFlag)
     EXPECT_FALSE(NegativeStockShown);
 }
 
-TEST_F(DataModule, GenerateButtonFollowsTheRequirementRowsWhenTheFormIsOpen)
+TEST_F(DataModule, TheRequirementFormHearsWhetherThereAreRows)
 {
     MakeTemp({{"01", ".LAPTE", 10.0}});
-    dm->TempTable->Refresh(); // no form open: nothing to do, nothing fails
-    TZPFNecesarForm form(nullptr);
-    ZPFNecesarForm = &form;
-    form.GenDocOutBTN->setEnabled(false);
+    dm->TempTable->Refresh(); // no form listening: nothing to do, nothing fails
+    std::vector<bool> heard;
+    dm->RequirementRowsChanged = [&](bool hasRows) { heard.push_back(hasRows); };
     dm->TempTable->Refresh();
-    EXPECT_TRUE(form.GenDocOutBTN->isEnabled());
+    ASSERT_FALSE(heard.empty());
+    EXPECT_TRUE(heard.back());
     dm->TempTable->Delete();
-    EXPECT_FALSE(form.GenDocOutBTN->isEnabled());
+    EXPECT_FALSE(heard.back());
     dm->TempTable->Append(); // a new row is not yet a row of the table
-    EXPECT_FALSE(form.GenDocOutBTN->isEnabled());
+    EXPECT_FALSE(heard.back());
+    dm->RequirementRowsChanged = nullptr;
 }
 
 TEST_F(DataModule, MovingToAnotherProductEndsTheSearch)

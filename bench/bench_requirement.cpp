@@ -1,0 +1,206 @@
+// The requirement of a 100-line receipt and the consumption document made from it, in a
+// company of 100,000 articles with 10,000 and with 1,000,000 stock lots: preparing and
+// generating must not grow with the size of the stock table.
+#include "data/ZPFData.h"
+#include "platform/db/Database.h"
+#include "platform/db/Table.h"
+#include "platform/schema/CompanyTables.h"
+#include "platform/ui/MessageDlg.h"
+#include "requirement/Requirement.h"
+#include "shell/ZPFIndic.h"
+
+#include "RatioReporter.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <functional>
+
+using namespace corvanel;
+using namespace fw;
+
+namespace {
+
+QTemporaryDir* g_dir = nullptr;
+
+constexpr int kMaterials = 50000;       // ".M00000" .. in group 01
+constexpr int kProducts = 50000;        // "P00000" .. in group 02, yield 100
+constexpr int kRecipeMaterials = 5000;  // the materials recipes use
+constexpr int kRecipeRows = 8;          // per product
+constexpr int kRecipeLots = 10000;      // lots of the recipes' materials
+constexpr int kReceiptLines = 100;
+
+void Exec(sqlite3* db, const char* sql) { sqlite3_exec(db, sql, nullptr, nullptr, nullptr); }
+
+// Runs an insert once per row, binding what `bind` sets for that row.
+void InsertRows(sqlite3* db, const char* sql, int rows, const std::function<void(sqlite3_stmt*, int)>& bind)
+{
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db, sql, -1, &st, nullptr);
+    for (int i = 0; i < rows; ++i) {
+        bind(st, i);
+        sqlite3_step(st);
+        sqlite3_reset(st);
+    }
+    sqlite3_finalize(st);
+}
+
+void Text(sqlite3_stmt* st, int column, const QByteArray& text)
+{
+    sqlite3_bind_text(st, column, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+}
+
+QByteArray Code(const char* pattern, int n) { return QByteArray(pattern) + QByteArray::number(n).rightJustified(5, '0'); }
+
+// Recipe row k of product p uses this material.
+int RecipeMaterial(int p, int k) { return (p * 37 + k * 613) % kRecipeMaterials; }
+
+// A company with the host's tables, 100,000 articles, their recipes, `lots` stock lots
+// (each large enough to cover a receipt), and receipt 1.
+void Build(const QString& company, int lots)
+{
+    QDir().mkpath(company);
+    QDir().mkpath(company + "/private");
+    {
+        std::vector<TTableLayout> tables = HostTables();
+        tables.push_back(RecipeTable());
+        for (const TTableLayout& layout : tables) {
+            TTable t;
+            t.SetDatabaseName(company);
+            t.SetTableName(layout.Name);
+            t.FieldDefs = layout.Fields;
+            t.IndexDefs = layout.Indexes;
+            t.CreateTable();
+        }
+    }
+    sqlite3* db = nullptr;
+    sqlite3_open((company + "/tables.sqlite").toUtf8().constData(), &db);
+    Exec(db, "BEGIN");
+    InsertRows(db, "INSERT INTO CATALOG (Grupa, Cod, Denumire, CantReteta, Cont_marfa) VALUES (?, ?, ?, ?, '301')",
+               kMaterials + kProducts, [](sqlite3_stmt* st, int i) {
+                   const bool material = i < kMaterials;
+                   Text(st, 1, material ? "01" : "02");
+                   Text(st, 2, material ? Code(".M", i) : Code("P", i - kMaterials));
+                   Text(st, 3, material ? "Materie prima" : "Produs");
+                   if (material)
+                       sqlite3_bind_null(st, 4);
+                   else
+                       sqlite3_bind_double(st, 4, 100);
+               });
+    InsertRows(db, "INSERT INTO Reteta (Cod, Cod_MatPrim, Cant_MatPrim, Cod_Grupa) VALUES (?, ?, ?, '01')",
+               kProducts * kRecipeRows, [](sqlite3_stmt* st, int i) {
+                   const int p = i / kRecipeRows, k = i % kRecipeRows;
+                   Text(st, 1, Code("P", p));
+                   Text(st, 2, Code(".M", RecipeMaterial(p, k)));
+                   sqlite3_bind_double(st, 3, 1 + k);
+               });
+    InsertRows(db,
+               "INSERT INTO Stoc (Cantitate, Cod_articol, Cod_grupa, Cod_gestiune, Pret_achizitie, Lot, Agent)"
+               " VALUES (?, ?, '01', ?, 2.5, ?, 'ADM')",
+               lots, [](sqlite3_stmt* st, int i) {
+                   // The materials of the recipes have two lots each in both companies; the
+                   // other lots belong to the other materials.
+                   static const char* warehouses[] = {"_MP1", "_MP2", "PF1"};
+                   const int material = i < kRecipeLots ? i % kRecipeMaterials
+                                                        : kRecipeMaterials + i % (kMaterials - kRecipeMaterials);
+                   sqlite3_bind_double(st, 1, 100000 + i % 7);
+                   Text(st, 2, Code(".M", material));
+                   Text(st, 3, warehouses[(i / kRecipeMaterials) % 3]);
+                   Text(st, 4, "L" + QByteArray::number(i));
+               });
+    Exec(db, "INSERT INTO Doc_in (Contor, Data_inregistrarii, Numar, Tip, Data) VALUES (1, '2026-12-07', 125, 'BP', '2026-12-07')");
+    InsertRows(db, "INSERT INTO Item_in (Contor, Contor_secundar, Cod_gestiune, Cod_grupa, Cod_articol, Lot, Cantitate)"
+                   " VALUES (1, ?, 'PF', '02', ?, 'P1', 100)",
+               kReceiptLines, [](sqlite3_stmt* st, int i) {
+                   sqlite3_bind_int(st, 1, i + 1);
+                   Text(st, 2, Code("P", i * 7));
+               });
+    Exec(db, "INSERT INTO COUNTER (NewCounterIn, NewCounterOut) VALUES (1, 0)");
+    Exec(db, "INSERT INTO USER (Init, Name) VALUES ('ADM', 'Administrator')");
+    Exec(db, "COMMIT");
+    sqlite3_close(db);
+}
+
+// The data module of a workstation on one of the companies.
+struct Workstation {
+    explicit Workstation(const char* name)
+    {
+        const QString company = g_dir->path() + "/" + name;
+        TSession::AddAlias("KRB_PRIV", company + "/private");
+        ZPFDataModule = &dm;
+        dm.GhostDB->Params() << "PATH=" + company;
+        dm.GhostDB->Open();
+    }
+    ~Workstation()
+    {
+        CloseRequirement(dm);
+        ZPFDataModule = nullptr;
+    }
+    TZPFDataModule dm{nullptr};
+    TMessageRecorder answers; // any question is answered "Da"
+};
+
+void Prepare(benchmark::State& state, const char* company)
+{
+    Workstation w(company);
+    std::size_t rows = 0;
+    for (auto _ : state) {
+        PrepareRequirement(w.dm, 1);
+        state.PauseTiming();
+        rows = std::size_t(w.dm.TempTable->RecordCount());
+        CloseRequirement(w.dm);
+        state.ResumeTiming();
+    }
+    state.counters["rows"] = double(rows);
+}
+
+void Generate(benchmark::State& state, const char* company)
+{
+    Workstation w(company);
+    PrepareRequirement(w.dm, 1);
+    const int before = w.answers.Count();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(GenerateConsumption(w.dm, 1));
+    state.counters["rows"] = double(w.dm.TempTable->RecordCount());
+    state.counters["questions"] = double(w.answers.Count() - before);
+}
+
+void Prepare_10k(benchmark::State& s) { Prepare(s, "c10k"); }
+void Prepare_1M(benchmark::State& s) { Prepare(s, "c1m"); }
+void Generate_10k(benchmark::State& s) { Generate(s, "c10k"); }
+void Generate_1M(benchmark::State& s) { Generate(s, "c1m"); }
+BENCHMARK(Prepare_10k)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(Prepare_1M)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(Generate_10k)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(Generate_1M)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir dir;
+    g_dir = &dir;
+    // The production settings are looked for through the user's settings: not the real ones.
+    qputenv("XDG_CONFIG_HOME", (dir.path() + "/config").toLocal8Bit());
+    QApplication app(argc, argv);
+    IndGest = '_';
+    IndCod = '.';
+    IndSemi = ';';
+    std::printf("building companies of 100,000 articles with 10,000 and 1,000,000 lots...\n");
+    Build(dir.path() + "/c10k", 10000);
+    Build(dir.path() + "/c1m", 1000000);
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.PrintRatio("Prepare_1M/min_time:2.000", "Prepare_10k/min_time:2.000");
+    reporter.PrintRatio("Generate_1M/min_time:2.000", "Generate_10k/min_time:2.000");
+    benchmark::Shutdown();
+    return 0;
+}

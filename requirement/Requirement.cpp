@@ -1,0 +1,415 @@
+#include "requirement/Requirement.h"
+
+#include "data/DbNames.h"
+#include "data/ZPFData.h"
+#include "platform/core/Formats.h"
+#include "platform/db/Database.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/MessageDlg.h"
+#include "shell/AddOnFormats.h"
+#include "shell/ZPFIndic.h"
+
+#include <array>
+#include <cmath>
+
+namespace corvanel {
+
+using namespace fw;
+
+bool DocInNeedsRefresh = false;
+
+namespace {
+
+TField* F(const TDataSet* ds, const char* name) { return ds->FieldByName(QString::fromLatin1(name)); }
+
+// A dataset of the user's private directory, beside the data module's.
+template <typename DataSet>
+void InPrivateDirectory(DataSet& ds, TZPFDataModule& dm)
+{
+    ds.SetSession(dm.Session);
+    ds.SetDatabaseName(KRB_PRIV);
+}
+
+void CopyIntoTemp(TZPFDataModule& dm, TQuery* source)
+{
+    dm.TempBatchMove->SetSource(source);
+    dm.TempBatchMove->Execute();
+    source->Close();
+}
+
+// Every term is rounded on its own before anything is summed (halves to the even
+// neighbour); an empty one, from a product without yield, counts as 0. Terms of equal
+// value round alike, so each value is rewritten once for all its rows.
+void RoundTerms(TZPFDataModule& dm)
+{
+    TQuery values;
+    InPrivateDirectory(values, dm);
+    values.SetSQL(TempTermValuesSql());
+    values.Open();
+    TQuery round;
+    InPrivateDirectory(round, dm);
+    round.SetSQL(RoundTempTermSql());
+    TTransaction tx(values.GetConnection());
+    for (; !values.Eof(); values.Next()) {
+        const TField* term = values.Fields(0);
+        const double rounded = term->IsNull() ? 0.0 : RoundHalfEven(term->AsFloat());
+        if (!term->IsNull() && rounded == term->AsFloat())
+            continue;
+        if (term->IsNull())
+            round.ParamByName(QStringLiteral("Term"))->Clear();
+        else
+            round.ParamByName(QStringLiteral("Term"))->SetAsFloat(term->AsFloat());
+        round.ParamByName(QStringLiteral("Rounded"))->SetAsFloat(rounded);
+        round.ExecSQL();
+    }
+    tx.Commit();
+}
+
+std::vector<TLeftOutProduct> LeftOutProducts(TZPFDataModule& dm, double counter)
+{
+    TQuery* q = dm.NoYieldQuery;
+    q->Close();
+    q->ParamByName(QStringLiteral("Contor"))->SetAsFloat(counter);
+    q->Open();
+    std::vector<TLeftOutProduct> products;
+    for (; !q->Eof(); q->Next())
+        products.push_back({q->Fields(0)->AsString(), q->Fields(1)->AsString(), q->Fields(2)->AsString()});
+    q->Close();
+    return products;
+}
+
+// The tables the requirement works on, in the order they are opened.
+std::array<TDataSet*, 7> RequirementTables(TZPFDataModule& dm)
+{
+    return {dm.StocTable, dm.AgentsTable, dm.CatalogTable1, dm.ItemInTable, dm.CounterTable, dm.TempTable, dm.DocInTable};
+}
+
+} // namespace
+
+TPreparedRequirement PrepareRequirement(TZPFDataModule& dm, double counter)
+{
+    LoadProdSettings();
+    dm.TempTable->Close();
+    TQuery* terms = dm.CalcNecesQuery;
+    terms->Close();
+    terms->ParamByName(QStringLiteral("Contor"))->SetAsFloat(counter);
+    terms->Open();
+    CopyIntoTemp(dm, terms);
+    RoundTerms(dm);
+    dm.CalcNecesQuery2->Close();
+    dm.CalcNecesQuery2->Open();
+    CopyIntoTemp(dm, dm.CalcNecesQuery2);
+    dm.TempTable->AddIndex(QStringLiteral("Cod_MatPrim"), QStringLiteral("Cod_grupa;Cod_MatPrim"), TIndexOption::Primary);
+    for (TDataSet* ds : RequirementTables(dm))
+        ds->Open();
+    TPreparedRequirement prepared;
+    prepared.ReceiptFound = dm.DocInTable->FindKey({counter});
+    prepared.LeftOut = LeftOutProducts(dm, counter);
+    return prepared;
+}
+
+QString LeftOutMessage(const std::vector<TLeftOutProduct>& products)
+{
+    if (products.empty())
+        return {};
+    QStringList lines{QStringLiteral("Produsele de mai jos nu au cantitatea rezultata conform retetarului (este zero sau "
+                                     "necompletata in catalog), asa ca materiile lor prime nu au fost incluse in necesar:")};
+    for (const TLeftOutProduct& p : products)
+        lines << QStringLiteral("%1  %2  %3").arg(p.Group, p.Code, p.Name);
+    return lines.join(QLatin1Char('\r'));
+}
+
+void CloseRequirement(TZPFDataModule& dm)
+{
+    for (TDataSet* ds : RequirementTables(dm))
+        ds->Close();
+    if (dm.TempTable->Exists())
+        dm.TempTable->DeleteTable();
+}
+
+// ---------------------------------------------------------------- the consumption document
+
+namespace {
+
+constexpr double QuantityTolerance = 0.000001;
+
+const QString NegativeStockQuestion = QStringLiteral(
+    "Atentie, creati stocuri negative! \rRespectivele materiale nu vor fi incluse in documentul de iesire.\rDoriti sa "
+    "continuati?");
+const QString ReceiptNotSavedWarning = QStringLiteral("Salvati documentul de intrare inainte de a genera consumul!");
+
+// The account fields a consumption line copies from the material's catalog row.
+constexpr std::array<const char*, 6> LineAccounts{"Cont_marfa",  "Cont_TVA_Iesiri", "Cont_cheltuieli",
+                                                 "Cont_accize", "Cont_adaos",      "Cont_venituri"};
+
+struct TRequirementRow {
+    QString Group;
+    QString Code;
+    double Quantity = 0; // an empty quantity counts as 0
+};
+
+// The rows of temp.DB as the user left them (a pending change saved), in key order: group,
+// then code. Read past the requirement dataset, whose every row would look up its name and
+// compute its stock.
+std::vector<TRequirementRow> RequirementRows(TZPFDataModule& dm)
+{
+    TTable temp;
+    InPrivateDirectory(temp, dm);
+    temp.SetTableName(TempDB);
+    temp.Open();
+    std::vector<TRequirementRow> rows;
+    for (; !temp.Eof(); temp.Next())
+        rows.push_back({F(&temp, "Cod_grupa")->AsString(), F(&temp, "Cod_MatPrim")->AsString(), F(&temp, "Cant")->AsFloat()});
+    return rows;
+}
+
+// A dataset read again from the database (opened if it was closed): what it cached may
+// be older than the transaction, or may have been rolled back.
+void Reread(TDataSet* ds)
+{
+    if (ds->Active())
+        ds->Refresh();
+    else
+        ds->Open();
+}
+
+enum class TOutcome { Written, ReceiptNotSaved, NegativeStock };
+
+// One attempt at writing the document, in one transaction.
+class TConsumptionWriter {
+public:
+    TConsumptionWriter(TZPFDataModule& dm, double receipt, const std::vector<TRequirementRow>& rows)
+        : dm_(dm), receipt_(receipt), rows_(rows)
+    {
+    }
+    ~TConsumptionWriter();
+
+    // Writes the document unless the receipt is not saved, or a row would leave the stock
+    // negative and such rows may not be left out. Nothing is written unless Written.
+    TOutcome Write(bool leaveOutNegative);
+    double Counter() const { return counter_; }
+
+private:
+    double TakeCounter();
+    void WriteHeader(const QVariant& number, const QVariant& date, const QString& type);
+    void DrawRow(const TRequirementRow& row);
+    bool FirstCountingLot(const TRequirementRow& row);
+    bool OnLotOf(const TRequirementRow& row) const;
+    void WriteLine(const TRequirementRow& row, double quantity);
+    void SetLot(double quantity);
+
+    TZPFDataModule& dm_;
+    double receipt_;
+    const std::vector<TRequirementRow>& rows_;
+    double counter_ = 0;
+    int line_ = 1;
+    std::array<QVariant, LineAccounts.size()> accounts_;
+    bool committed_ = false;
+};
+
+TConsumptionWriter::~TConsumptionWriter()
+{
+    // Runs after the transaction has ended: the outgoing tables close, nothing stays in
+    // editing, and after a rollback the tables that were written read the database again.
+    try {
+        for (TTable* t : {dm_.ItemOutTable, dm_.DocOutTable, dm_.CounterTable, dm_.StocTable})
+            if (t->Active())
+                t->Cancel();
+        dm_.ItemOutTable->Close();
+        dm_.DocOutTable->Close();
+        if (!committed_) {
+            for (TTable* t : {dm_.CounterTable, dm_.StocTable, dm_.DocInTable})
+                if (t->Active())
+                    t->Refresh();
+        }
+    } catch (...) {
+        // A failure to read again is met by the next attempt, which reads everything anew.
+    }
+}
+
+TOutcome TConsumptionWriter::Write(bool leaveOutNegative)
+{
+    TTransaction tx(*dm_.GhostDB);
+    // From here on everything read is what the other workstations have committed: the
+    // write lock is held.
+    TTable* receipt = dm_.DocInTable;
+    Reread(receipt);
+    if (!receipt->FindKey({receipt_}) || F(receipt, "Numar")->IsNull() || F(receipt, "Data")->IsNull())
+        return TOutcome::ReceiptNotSaved;
+    std::vector<double> finalStock;
+    bool negative = false;
+    for (const TRequirementRow& row : rows_) {
+        finalStock.push_back(dm_.FinalStock(row.Group, row.Code, row.Quantity));
+        negative = negative || finalStock.back() < 0;
+    }
+    if (negative && !leaveOutNegative)
+        return TOutcome::NegativeStock;
+
+    Reread(dm_.StocTable);
+    dm_.DocOutTable->Open();
+    dm_.ItemOutTable->Open();
+    counter_ = TakeCounter();
+    WriteHeader(F(receipt, "Numar")->Value(), F(receipt, "Data")->Value(), F(receipt, "Tip")->AsString());
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        if (finalStock[i] < 0 || rows_[i].Quantity == 0)
+            continue;
+        DrawRow(rows_[i]);
+    }
+    tx.Commit();
+    committed_ = true;
+    return TOutcome::Written;
+}
+
+double TConsumptionWriter::TakeCounter()
+{
+    TTable* counters = dm_.CounterTable;
+    Reread(counters);
+    counters->First();
+    counters->Edit();
+    TField* last = F(counters, "NewCounterOut");
+    last->SetAsFloat(last->AsFloat() + 1);
+    const double counter = last->AsFloat();
+    counters->Post();
+    return counter;
+}
+
+void TConsumptionWriter::WriteHeader(const QVariant& number, const QVariant& date, const QString& type)
+{
+    TTable* header = dm_.DocOutTable;
+    TTable* agents = dm_.AgentsTable;
+    header->Insert(); // where it shows in the dataset does not matter, and Append would read the table's end
+    F(header, "Contor")->SetAsFloat(counter_);
+    F(header, "Data_inregistrarii")->SetValue(date);
+    F(header, "Numar")->SetValue(number);
+    F(header, "Tip")->SetAsString(QStringLiteral("BMC"));
+    F(header, "Agent")->SetAsString(agents->Active() && !agents->Eof() ? F(agents, "Init")->AsString() : QString());
+    F(header, "Data")->SetValue(date);
+    F(header, "Explicatie")
+        ->SetAsString(QStringLiteral("Consum coresp. %1 %2/%3")
+                          .arg(type, FloatToStr(number.toDouble(), FormatSettings()),
+                               DateToStr(F(header, "Data")->AsDateTime(), FormatSettings())));
+    header->Post();
+}
+
+bool TConsumptionWriter::OnLotOf(const TRequirementRow& row) const
+{
+    TTable* lots = dm_.StocTable;
+    return !lots->Eof() && F(lots, "Cod_grupa")->AsString() == row.Group && F(lots, "Cod_articol")->AsString() == row.Code;
+}
+
+// Puts the stock table on the first lot of the row's material that the stock rule counts.
+bool TConsumptionWriter::FirstCountingLot(const TRequirementRow& row)
+{
+    TTable* lots = dm_.StocTable;
+    if (!lots->FindKey({row.Group, row.Code}))
+        return false;
+    for (; OnLotOf(row); lots->Next())
+        if (StockLotCounts(F(lots, "Cod_gestiune")->AsString(), row.Code))
+            return true;
+    return false;
+}
+
+void TConsumptionWriter::DrawRow(const TRequirementRow& row)
+{
+    if (!FirstCountingLot(row))
+        return;
+    TTable* catalog = dm_.CatalogTable1;
+    const bool known = catalog->FindKey({row.Group, row.Code});
+    for (size_t i = 0; i < LineAccounts.size(); ++i)
+        accounts_[i] = known ? F(catalog, LineAccounts[i])->Value() : QVariant();
+
+    TTable* lots = dm_.StocTable;
+    TField* inLot = F(lots, "Cantitate");
+    if (row.Quantity <= inLot->AsFloat()) {
+        // The first lot covers the row.
+        const double before = inLot->AsFloat();
+        WriteLine(row, row.Quantity);
+        if (std::abs(before - row.Quantity) > QuantityTolerance)
+            SetLot(before - row.Quantity);
+        else
+            lots->Delete();
+        return;
+    }
+    // Otherwise the lots are drawn on in their order until the row is covered; what they
+    // cannot cover is left.
+    double remaining = row.Quantity;
+    while (OnLotOf(row) && remaining > 0) {
+        const double available = inLot->AsFloat();
+        if (available <= 0 || !StockLotCounts(F(lots, "Cod_gestiune")->AsString(), row.Code)) {
+            lots->Next();
+            continue;
+        }
+        const double taken = available > remaining ? remaining : available;
+        WriteLine(row, taken);
+        remaining = available > remaining ? 0 : remaining - available;
+        if (available > taken)
+            SetLot(available - taken);
+        else
+            lots->Delete(); // the next lot becomes current
+    }
+}
+
+void TConsumptionWriter::SetLot(double quantity)
+{
+    TTable* lots = dm_.StocTable;
+    lots->Edit();
+    F(lots, "Cantitate")->SetAsFloat(quantity);
+    lots->Post();
+}
+
+void TConsumptionWriter::WriteLine(const TRequirementRow& row, double quantity)
+{
+    TTable* lots = dm_.StocTable;
+    TTable* line = dm_.ItemOutTable;
+    line->Insert();
+    F(line, "Contor")->SetAsFloat(counter_);
+    F(line, "Contor_secundar")->SetAsFloat(line_++);
+    F(line, "Cod_articol")->SetAsString(row.Code);
+    for (const char* same : {"Cod_grupa", "Cod_gestiune", "Lot", "Agent", "Pret_achizitie"})
+        F(line, same)->SetValue(F(lots, same)->Value());
+    F(line, "Cantitate")->SetAsFloat(quantity);
+    F(line, "Pret_vinzare")->SetValue(F(lots, "Pret_achizitie")->Value());
+    F(line, "TVA")->SetAsFloat(0);
+    F(line, "Pret_vz_echiv_USD")->SetAsFloat(0);
+    for (size_t i = 0; i < LineAccounts.size(); ++i)
+        F(line, LineAccounts[i])->SetValue(accounts_[i]);
+    line->Post();
+}
+
+} // namespace
+
+std::optional<double> GenerateConsumption(TZPFDataModule& dm, double counter, TScreen* screen)
+{
+    dm.TempTable->CheckBrowseMode();
+    DocInNeedsRefresh = false;
+    const std::vector<TRequirementRow> rows = RequirementRows(dm);
+    // The question follows the stock as it is when the document is written. It is never
+    // asked while the write lock is held: the attempt that meets a negative row writes
+    // nothing, and after a "Da" the next one leaves such rows out.
+    bool leaveOutNegative = false;
+    for (;;) {
+        TOutcome outcome;
+        double written = 0;
+        {
+            THourGlass wait(screen);
+            TConsumptionWriter writer(dm, counter, rows);
+            outcome = writer.Write(leaveOutNegative);
+            written = writer.Counter();
+        }
+        switch (outcome) {
+        case TOutcome::Written:
+            DocInNeedsRefresh = true;
+            return written;
+        case TOutcome::ReceiptNotSaved:
+            MessageDlg(ReceiptNotSavedWarning, TMsgDlgType::Warning);
+            return std::nullopt;
+        case TOutcome::NegativeStock:
+            if (MessageDlg(NegativeStockQuestion, TMsgDlgType::Information, TMsgDlgButtons::YesNo) != TModalResult::Yes)
+                return std::nullopt;
+            leaveOutNegative = true;
+            break;
+        }
+    }
+}
+
+} // namespace corvanel

@@ -1,0 +1,64 @@
+#pragma once
+
+// The technical requirement of an incoming document and the consumption document made
+// from it, without any window: the requirement form calls these, and so does a tool that
+// has no display. Every question and warning goes through fw::MessageDlg, so such a tool
+// answers them with a presenter of its own. All of it works on the data module's datasets.
+
+#include <QString>
+#include <optional>
+#include <vector>
+
+namespace fw {
+class TScreen;
+}
+
+namespace corvanel {
+
+class TZPFDataModule;
+
+// A product of the receipt whose recipe was left out of the requirement because its own
+// catalog row gives no yield (CantReteta zero or empty).
+struct TLeftOutProduct {
+    QString Group;
+    QString Code;
+    QString Name;
+};
+
+struct TPreparedRequirement {
+    bool ReceiptFound = false; // DocInTable stands on the incoming document
+    std::vector<TLeftOutProduct> LeftOut;
+};
+
+// Computes the requirement of incoming document `counter` into temp.DB in the user's
+// private directory (one row per group and material, each term rounded before summing,
+// keyed by group and code) and opens the tables the form and the generation work on, with
+// DocInTable on the document when it exists. The production settings are read again first.
+// EDatabaseError when the database fails; what was opened stays open for CloseRequirement.
+TPreparedRequirement PrepareRequirement(TZPFDataModule& dm, double counter);
+
+// The warning that names the products left out, one per line; empty when there are none.
+QString LeftOutMessage(const std::vector<TLeftOutProduct>& products);
+
+// Closes what PrepareRequirement opened and deletes temp.DB. EDatabaseError when temp.DB
+// cannot be deleted (everything is closed all the same).
+void CloseRequirement(TZPFDataModule& dm);
+
+// Writes the consumption document of incoming document `counter` from temp.DB as it stands:
+// the outgoing counter, the header, one line per stock lot drawn on, the lots reduced or
+// deleted, all in one transaction inside which the stock is read.
+// A pending change to a requirement row is saved first (a refusal ends everything silently
+// after its warning). A row that would leave the stock negative at that moment makes the
+// user be asked whether to go on without such rows; a receipt without number or date makes
+// the user be told to save it first. Returns the new document's counter, or nullopt when
+// stopped that way. On a database error nothing at all is written, the datasets read the
+// database again, and the error propagates. While writing, the hourglass shows on `screen`
+// (null: none).
+std::optional<double> GenerateConsumption(TZPFDataModule& dm, double counter, fw::TScreen* screen = nullptr);
+
+// Raised once a consumption document has been written, so that the command that opened
+// the requirement refreshes the host's incoming-document view; lowered when the
+// requirement form opens and when a generation starts.
+extern bool DocInNeedsRefresh;
+
+} // namespace corvanel

@@ -1,0 +1,185 @@
+// The requirement window: what it shows, when it offers a document, how it paints a
+// shortage, and what "Genereaza document iesire " does when the stock moved or the database
+// fails.
+#include "RequirementCompany.h"
+#include "catalog/Catlook.h"
+#include "platform/ui/MessageDlg.h"
+#include "requirement/ZPFNeces.h"
+#include "shell/AddOnFormats.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace corvanel;
+using namespace fw;
+using namespace reqtest;
+
+namespace {
+
+const QString Success = "OK. Documentul de iesire din gestiunea de materii prime/materiale a fost generat cu succes.";
+
+// Product P (yield 1) made of .A 10, .B 1 and .C 1, a receipt of one P, and lots.
+void ReceiptOfOneP(RequirementCompany& c, const std::vector<std::pair<const char*, double>>& lots)
+{
+    c.company.Article("02", "P", "Produs", 1.0);
+    for (const char* m : {".A", ".B", ".C"}) {
+        c.company.Article("01", m, m);
+        c.company.RecipeRow("P", m, "01", QLatin1String(m) == QLatin1String(".A") ? 10 : 1);
+    }
+    int n = 0;
+    for (const auto& [material, quantity] : lots)
+        c.company.Lot("01", material, "_MP", quantity, "L" + QString::number(++n));
+    c.Receipt(1, {{"02", "P", 1}});
+    DocInContor = 1;
+}
+
+TEST(RequirementForm, ShowsTheReceiptAndOffersADocumentOnlyForRows)
+{
+    for (const auto& [lines, rows] : {std::pair{std::vector<TLine>{{"02", "P", 1}}, true}, {{}, false}, {{{"02", "Q", 3}}, false}}) {
+        TMessageRecorder messages;
+        RequirementCompany c;
+        c.company.Article("02", "P", "Produs", 1.0);
+        c.company.RecipeRow("P", ".A", "01", 2);
+        c.Receipt(4, lines);
+        DocInContor = 4;
+        TZPFNecesarForm form(nullptr);
+        ASSERT_TRUE(form.Prepared());
+        EXPECT_EQ(form.GenDocOutBTN->isEnabled(), rows);
+        EXPECT_EQ(form.NrDocLbl->text(), "125");
+        EXPECT_EQ(form.DataDocLbl->text(), DateToStr(DateToDateTime(QDate(2026, 12, 7)), FormatSettings()));
+        if (rows) {
+            c.dm->TempTable->Delete(); // the last row
+            EXPECT_FALSE(form.GenDocOutBTN->isEnabled());
+        }
+        EXPECT_EQ(messages.Count(), 0);
+    }
+}
+
+TEST(RequirementForm, ProductsLeftOutAreToldOnceAndAFailedPreparationLeavesTheFormUnused)
+{
+    TMessageRecorder messages;
+    RequirementCompany c;
+    c.company.Article("02", "TELEMEA", "Telemea", 0.0);
+    c.company.RecipeRow("TELEMEA", ".SARE", "01", 5);
+    c.Receipt(1, {{"02", "TELEMEA", 10}});
+    DocInContor = 1;
+    EXPECT_TRUE(TZPFNecesarForm(nullptr).Prepared());
+    ASSERT_EQ(messages.Count(), 1);
+    EXPECT_EQ(messages.Last().Kind, TMsgDlgType::Warning);
+    EXPECT_TRUE(messages.Last().Text.endsWith("\r02  TELEMEA  Telemea"));
+
+    testsupport::RawColumn(c.company.Dir(), "DROP TABLE Reteta");
+    TZPFNecesarForm form(nullptr);
+    EXPECT_FALSE(form.Prepared());
+    EXPECT_EQ(messages.Count(), 2);
+    EXPECT_TRUE(messages.Last().Text.startsWith("Eroare de acces la baza de date.\r"));
+    EXPECT_FALSE(form.GenDocOutBTN->isEnabled());
+}
+
+TEST(RequirementForm, OnlyNegativeStockFiguresArePaintedRedAndBold)
+{
+    RequirementCompany c;
+    ReceiptOfOneP(c, {{".A", 4}, {".B", -2}, {".C", 5}}); // final stock -6; stock itself -2; enough
+    TZPFNecesarForm form(nullptr);
+    form.show();
+    form.GenDocOutBTN->setFocus(); // no cell highlighted
+    const QImage image = form.NecesarGrid->viewport()->grab().toImage();
+    form.grab().save(testsupport::LookDir() + "/requirement-form.png");
+    auto red = [&](int row, int column) {
+        const QRect cell = form.NecesarGrid->visualRect(form.NecesarGrid->model()->index(row, column)) & image.rect();
+        int count = 0;
+        for (int y = cell.top(); y <= cell.bottom(); ++y)
+            for (int x = cell.left(); x <= cell.right(); ++x)
+                count += image.pixelColor(x, y) == QColor(255, 0, 0);
+        return count;
+    };
+    // Columns: name, code, group, quantity, stock, final stock.
+    EXPECT_EQ(QList<bool>({red(0, 3) > 0, red(0, 4) > 0, red(0, 5) > 0, red(1, 4) > 0, red(1, 5) > 0, red(2, 4) > 0, red(2, 5) > 0}),
+              QList<bool>({false, false, true, true, true, false, false}));
+}
+
+TEST(RequirementForm, CtrlEnterPicksFromTheCatalogInTheMaterialColumnsOnly)
+{
+    TMessageRecorder messages;
+    RequirementCompany c;
+    ReceiptOfOneP(c, {});
+    c.company.Add("Materiale.db", {{"MP", "Materii prime", "301"}});
+    c.company.Add("Grup.DB", {{"MP", "01", "Materii prime", "301"}});
+    c.company.Article("01", ".D", "Materia D");
+    TZPFNecesarForm form(nullptr);
+    form.show();
+    QApplication::setActiveWindow(&form);
+    form.NecesarGrid->setFocus();
+    TModalHook hook([](TForm* lookup) {
+        static_cast<TCatLookupForm*>(lookup)->ShowArticle(".D");
+        return TModalResult::OK;
+    });
+    auto press = [&](const char* column, Qt::KeyboardModifiers modifiers) {
+        form.NecesarGrid->SetSelectedField(c.dm->TempTable->FieldByName(column));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return, modifiers);
+    };
+    press("Cant", Qt::ControlModifier);
+    press("StocFin", Qt::ControlModifier);
+    press("Denumire", Qt::NoModifier);
+    EXPECT_EQ(hook.Calls(), 0);
+    c.dm->TempTable->Cancel();
+    c.dm->TempTable->First(); // .A
+    press("Denumire", Qt::ControlModifier);
+    EXPECT_EQ(hook.Calls(), 1);
+    EXPECT_EQ(c.dm->TempTable->State(), TDataSetState::Edit);
+    EXPECT_EQ(c.dm->TempTable->FieldByName("Cod_MatPrim")->AsString() + c.dm->TempTable->FieldByName("Denumire")->AsString(),
+              ".DMateria D");
+    EXPECT_EQ(messages.Count(), 0);
+}
+
+TEST(RequirementForm, TheNegativeStockQuestionFollowsTheDataNotThePainting)
+{
+    TMessageRecorder messages;
+    RequirementCompany c;
+    ReceiptOfOneP(c, {{".A", 4}, {".B", 5}, {".C", 5}});
+    TZPFNecesarForm form(nullptr); // never shown: nothing painted
+    // A row still in editing is saved first, which lowers the painting's flag.
+    ASSERT_TRUE(c.dm->TempTable->Locate("Cod_MatPrim", {".B"}));
+    c.dm->TempTable->Edit();
+    c.dm->TempTable->FieldByName("Cant")->SetAsFloat(2);
+    messages.Answer(TModalResult::No);
+    form.GenDocOutBTN->click();
+    EXPECT_EQ(messages.Texts(), QStringList{NegativeQuestion});
+    EXPECT_EQ(c.Strings("SELECT COUNT(*) FROM Doc_out"), QStringList{"0"});
+    EXPECT_EQ(form.ModalResult(), TModalResult::None);
+
+    form.GenDocOutBTN->click(); // "Da": the short material is left out
+    EXPECT_EQ(messages.Texts(), (QStringList{NegativeQuestion, NegativeQuestion, Success}));
+    EXPECT_EQ(J(c.Lines()), "1 01/.B L2 2.0 | 2 01/.C L3 1.0");
+    EXPECT_EQ(form.ModalResult(), TModalResult::OK);
+}
+
+TEST(RequirementForm, ADatabaseErrorAtAnyWriteLeavesTheDatabaseAsItWasAndTheNextClickWorks)
+{
+    for (const char* when : {"BEFORE UPDATE ON COUNTER", "BEFORE INSERT ON Doc_out", "BEFORE INSERT ON Item_out",
+                             "BEFORE UPDATE ON Stoc", "BEFORE DELETE ON Stoc"}) {
+        SCOPED_TRACE(when);
+        TMessageRecorder messages;
+        RequirementCompany c;
+        ReceiptOfOneP(c, {{".A", 4}, {".A", 8}, {".B", 5}, {".C", 1}}); // emptied, reduced, reduced, emptied
+        TZPFNecesarForm form(nullptr);
+        const QStringList before = c.Dump();
+        testsupport::RawColumn(c.company.Dir(), QString("CREATE TRIGGER Fault %1 BEGIN SELECT RAISE(ABORT, 'injected'); END").arg(when));
+        form.GenDocOutBTN->click();
+        EXPECT_EQ(messages.Texts(), QStringList{"Eroare de baza de date survenita in generarea documentului de iesire!\rinjected"});
+        EXPECT_EQ(form.ModalResult(), TModalResult::None);
+        testsupport::RawColumn(c.company.Dir(), "DROP TRIGGER Fault");
+        EXPECT_EQ(c.Dump(), before);
+
+        form.GenDocOutBTN->click();
+        EXPECT_EQ(messages.Last().Text, Success);
+        EXPECT_EQ(c.Strings("SELECT Contor FROM Doc_out"), QStringList{"8"});
+        EXPECT_EQ(J(c.Lines()), "1 01/.A L1 4.0 | 2 01/.A L2 6.0 | 3 01/.B L3 1.0 | 4 01/.C L4 1.0");
+        EXPECT_EQ(J(c.Lots()), "L2=2.0 | L3=4.0");
+    }
+}
+
+} // namespace

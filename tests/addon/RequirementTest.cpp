@@ -1,0 +1,152 @@
+// The requirement of a receipt and the consumption document made from it, against a real
+// company database.
+#include "RequirementCompany.h"
+#include "platform/ui/MessageDlg.h"
+#include "requirement/Requirement.h"
+#include "shell/AddOnFormats.h"
+
+#include <gtest/gtest.h>
+
+using namespace corvanel;
+using namespace fw;
+using namespace reqtest;
+
+namespace {
+
+TEST(Requirement, TermsAreRoundedThenSummedPerGroupAndMaterialAndProductsWithoutYieldNamed)
+{
+    TMessageRecorder messages;
+    RequirementCompany c;
+    for (const auto& [code, yield] : {std::pair{"P04", 10.0}, {"P06", 10.0}, {"P25", 1.0}, {"P35", 1.0}, {"IAURT", 100.0}})
+        c.company.Article("02", code, code, yield);
+    c.company.Article("05", "IAURT", "Iaurt la galeata", 50.0); // the same code in another group
+    c.company.Article("02", "TELEMEA", "Telemea", 0.0);
+    c.company.Article("02", "CAS", "Cas");                      // no yield at all
+    for (const auto& [product, material, group, quantity] :
+         {std::tuple{"P04", ".A", "01", 4.0}, {"P06", ".B", "01", 6.0}, {"P25", ".C", "01", 2.5}, {"P25", ".Z", "00", 1.0},
+          {"P35", ".D", "01", 3.5}, {"IAURT", ".L", "01", 10.0}, {"TELEMEA", ".S", "01", 5.0}, {"CAS", ".S", "01", 1.0}})
+        c.company.RecipeRow(product, material, group, quantity);
+    c.Receipt(1, {{"02", "P04", 1}, {"02", "P04", 1}, {"02", "P06", 1}, {"02", "P06", 1}, {"02", "P25", 1},
+                  {"02", "P35", 1}, {"02", "IAURT", 100}, {"02", "TELEMEA", 9}, {"02", "CAS", 9}, {"02", "UNT", 9}});
+    c.Receipt(2, {{"02", "P35", 100}});
+
+    const TPreparedRequirement prepared = PrepareRequirement(*c.dm, 1);
+    EXPECT_TRUE(prepared.ReceiptFound);
+    // 0.4 + 0.4 -> 0, 0.6 + 0.6 -> 2, 2.5 -> 2, 3.5 -> 4, the yogurt by its own group's
+    // yield, nothing from the products without yield; by group, then code.
+    EXPECT_EQ(J(c.Requirement()), "00/.Z=1 | 01/.A=0 | 01/.B=2 | 01/.C=2 | 01/.D=4 | 01/.L=10 | 01/.S=0");
+    EXPECT_EQ(LeftOutMessage(prepared.LeftOut).toStdString(),
+              "Produsele de mai jos nu au cantitatea rezultata conform retetarului (este zero sau necompletata in "
+              "catalog), asa ca materiile lor prime nu au fost incluse in necesar:\r02  CAS  Cas\r02  TELEMEA  Telemea");
+    PrepareRequirement(*c.dm, 3); // no such receipt: nothing of the earlier rows survives
+    EXPECT_TRUE(c.Requirement().isEmpty());
+    CloseRequirement(*c.dm);
+    EXPECT_FALSE(c.dm->TempTable->Exists());
+    EXPECT_EQ(messages.Count(), 0);
+}
+
+struct Lot {
+    const char *Group, *Warehouse;
+    double Quantity;
+    const char* Name;
+};
+struct DrawCase {
+    const char* Name;
+    std::vector<Lot> Lots;          // of material .A
+    std::vector<TLine> Rows;        // the requirement as the user left it
+    const char *Lines, *LotsAfter;
+    bool Asked = false;
+};
+
+TEST(Consumption, LotsAreDrawnInTheirOrderUnderTheStockRule)
+{
+    const std::vector<DrawCase> cases = {
+        {"the first lot covers", {{"01", "_MP", 12, "L1"}}, {{"01", ".A", 10}}, "1 01/.A L1 10.0", "L1=2.0"},
+        {"within the tolerance the lot goes", {{"01", "_MP", 10.0000005, "L1"}, {"01", "_MP", 3, "L2"}}, {{"01", ".A", 10}},
+         "1 01/.A L1 10.0", "L2=3.0"},
+        {"several lots", {{"01", "_MP", 4, "L1"}, {"01", "_MP", 0, "L2"}, {"01", "_MP", 3, "L3"}, {"01", "_MP", 8, "L4"}},
+         {{"01", ".A", 10}}, "1 01/.A L1 4.0 | 2 01/.A L3 3.0 | 3 01/.A L4 3.0", "L2=0.0 | L4=5.0"},
+        {"a negative quantity goes into the first lot", {{"01", "_MP", 5, "L1"}, {"01", "_MP", 5, "L2"}},
+         {{"01", ".A", -3}}, "1 01/.A L1 -3.0", "L1=8.0 | L2=5.0"},
+        {"nothing required", {{"01", "_MP", 5, "L1"}}, {{"01", ".A", 0}}, "", "L1=5.0"},
+        {"a short row is left out, the others written", {{"01", "_MP", 4, "L1"}, {"04", "_MP", 5, "L2"}},
+         {{"01", ".A", 10}, {"04", ".A", 2}}, "1 04/.A L2 2.0", "L1=4.0 | L2=3.0", true},
+        {"every row left out: a header alone", {{"01", "_MP", 4, "L1"}}, {{"01", ".A", 10}}, "", "L1=4.0", true},
+        {"the group is part of the material", {{"04", "_MP", 5, "L1"}, {"01", "_MP", 5, "L2"}},
+         {{"01", ".A", 3}, {"04", ".A", 2}}, "1 01/.A L2 3.0 | 2 04/.A L1 2.0", "L1=3.0 | L2=2.0"},
+        {"only lots the stock rule counts",
+         {{"01", "PF", 50, "L1"}, {"01", "_MP", 2, "L2"}, {"01", "MAG", 50, "L3"}, {"01", "_FRG", 9, "L4"}},
+         {{"01", ".A", 6}}, "1 01/.A L2 2.0 | 2 01/.A L4 4.0", "L1=50.0 | L3=50.0 | L4=5.0"},
+        {"an empty group matches lots without one", {{"", "_MP", 5, "L1"}, {"01", "_MP", 5, "L2"}}, {{"", ".A", 1}},
+         "1 /.A L1 1.0", "L1=4.0 | L2=5.0"},
+    };
+    for (const DrawCase& k : cases) {
+        SCOPED_TRACE(k.Name);
+        TMessageRecorder messages; // "Da"
+        RequirementCompany c;
+        for (const Lot& l : k.Lots)
+            c.company.Lot(l.Group, ".A", l.Warehouse, l.Quantity, l.Name);
+        c.company.Article("01", ".A", "A");
+        c.company.Article("04", ".A", "A");
+        c.Receipt(1, {});
+        PrepareRequirement(*c.dm, 1);
+        for (const TLine& r : k.Rows)
+            c.dm->TempTable->AppendRecord({r.Group, r.Code, r.Quantity});
+        EXPECT_EQ(GenerateConsumption(*c.dm, 1), std::optional<double>(8.0));
+        EXPECT_EQ(J(c.Lines()), k.Lines);
+        EXPECT_EQ(J(c.Lots()), k.LotsAfter);
+        EXPECT_EQ(c.Strings("SELECT Contor FROM Doc_out"), QStringList{"8"});
+        EXPECT_EQ(messages.Texts(), k.Asked ? QStringList{NegativeQuestion} : QStringList{});
+    }
+}
+
+TEST(Consumption, HeaderAndLineCarryTheReceiptTheLotAndTheCatalog)
+{
+    TMessageRecorder messages;
+    RequirementCompany c;
+    c.company.Article("01", ".LAPTE", "Lapte crud"); // accounts 371, 607, 4427, 446, 378, 707
+    c.company.Lot("01", ".LAPTE", "_FRG", 100, "LC-1");
+    c.company.Article("02", "IAURT", "Iaurt", 100.0);
+    c.company.RecipeRow("IAURT", ".LAPTE", "01", 13);
+    c.Receipt(5, {{"02", "IAURT", 200}});
+    PrepareRequirement(*c.dm, 5);
+    ASSERT_EQ(GenerateConsumption(*c.dm, 5), std::optional<double>(8.0));
+    EXPECT_TRUE(DocInNeedsRefresh);
+    EXPECT_EQ(c.Strings("SELECT NewCounterOut FROM COUNTER"), QStringList{"8"});
+    // Signed by the first user in the table's order; no customer, no due date.
+    EXPECT_EQ(J(c.Strings("SELECT Data_inregistrarii || Numar || Tip || Data || Agent || coalesce(Client, Data_scadenta, '-')"
+                          " || Explicatie FROM Doc_out")),
+              "2026-12-07125.0BMC2026-12-07ADM-Consum coresp. ABC 125/" +
+                  DateToStr(DateToDateTime(QDate(2026, 12, 7)), FormatSettings()).toStdString());
+    const QStringList line{"Contor", "Contor_secundar", "Cod_gestiune", "Cod_grupa", "Cod_articol", "Cantitate",
+                           "Pret_achizitie", "Pret_vinzare", "Pret_vz_echiv_USD", "TVA", "Cont_marfa", "Cont_cheltuieli",
+                           "Cont_TVA_Iesiri", "Cont_accize", "coalesce(Acciza, Cod_bare, '-')", "Cont_adaos",
+                           "Cont_venituri", "Lot", "Agent"};
+    EXPECT_EQ(J(c.Strings("SELECT " + line.join(" || '|' || ") + " FROM Item_out")),
+              "8.0|1.0|_FRG|01|.LAPTE|26.0|2.5|2.5|0.0|0.0|371|607|4427|446|-|378|707|LC-1|ADM");
+    EXPECT_EQ(messages.Count(), 0);
+}
+
+TEST(Consumption, AStopWritesNothing)
+{
+    const QString notSaved = "Salvati documentul de intrare inainte de a genera consumul!";
+    // No number, no date (told before anything is asked), or "Nu" to the question.
+    for (const auto& [number, date, answer, told] :
+         {std::tuple{QVariant(), QVariant(QDate(2026, 1, 2)), TModalResult::Yes, notSaved},
+          {QVariant(7.0), QVariant(), TModalResult::Yes, notSaved}, {QVariant(7.0), QVariant(QDate(2026, 1, 2)), TModalResult::No, NegativeQuestion}}) {
+        TMessageRecorder messages;
+        messages.SetDefaultAnswer(answer);
+        RequirementCompany c;
+        c.company.Article("01", ".A", "A");
+        c.company.Lot("01", ".A", "_MP", 1, "L1");
+        c.Receipt(1, {}, number, date);
+        PrepareRequirement(*c.dm, 1);
+        c.dm->TempTable->AppendRecord({"01", ".A", 5.0});
+        const QStringList before = c.Dump();
+        EXPECT_EQ(GenerateConsumption(*c.dm, 1), std::nullopt);
+        EXPECT_EQ(messages.Texts(), QStringList{told});
+        EXPECT_EQ(c.Dump(), before);
+    }
+}
+
+} // namespace

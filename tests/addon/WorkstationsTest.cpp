@@ -1,0 +1,72 @@
+// Workstations consuming the same lots, each a process with its own connection to the
+// company and its own private directory, as on a network.
+#include "RequirementCompany.h"
+#include "platform/ui/MessageDlg.h"
+#include "requirement/Requirement.h"
+
+#include "support/ChildProcess.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+using namespace corvanel;
+using namespace reqtest;
+
+namespace {
+
+// The roles a child process of this executable plays. "generate" (company, private
+// directory): another workstation generating the consumption of receipt 1, "Da" to any
+// question.
+TEST(ChildProcess, Role)
+{
+    const QStringList dirs = testsupport::ChildArguments();
+    if (testsupport::ChildRole() != QLatin1String("generate"))
+        GTEST_SKIP() << "played by a second process that other tests start";
+    fw::TSession::AddAlias("KRB_PRIV", dirs.at(1));
+    IndGest = '_', IndCod = '.', IndSemi = ';';
+    fw::TMessageRecorder messages;
+    TZPFDataModule dm(nullptr);
+    ZPFDataModule = &dm;
+    dm.GhostDB->Params() << "PATH=" + dirs.at(0);
+    PrepareRequirement(dm, 1);
+    EXPECT_TRUE(GenerateConsumption(dm, 1).has_value());
+    CloseRequirement(dm);
+    ZPFDataModule = nullptr;
+}
+
+TEST(Workstations, NeverOverdrawTheLotsTheyShare)
+{
+    fw::TMessageRecorder messages;
+    RequirementCompany c; // this process is the first workstation
+    c.company.Article("02", "P", "Produs", 1.0);
+    c.company.Article("01", ".A", "A");
+    c.company.RecipeRow("P", ".A", "01", 7);
+    c.company.Lot("01", ".A", "_MP", 4, "L1");
+    c.company.Lot("01", ".A", "_MP", 6, "L2");
+    c.Receipt(1, {{"02", "P", 1}});
+    PrepareRequirement(*c.dm, 1);
+    c.dm->TempTable->First();
+    ASSERT_EQ(c.dm->TempTable->FieldByName("StocFin")->AsFloat(), 3.0); // what this window shows
+
+    // Two others generate the same requirement at the same moment.
+    std::vector<std::unique_ptr<testsupport::TChildProcess>> others;
+    for (const char* name : {"b", "c"}) {
+        QDir(c.company.Dir()).mkdir(name);
+        others.push_back(std::make_unique<testsupport::TChildProcess>(
+            "generate", QStringList{c.company.Dir(), c.company.Dir() + "/" + name}));
+    }
+    for (auto& other : others)
+        EXPECT_EQ(other->Finish(), 0) << other->Lines().join('\n').toStdString();
+    // One found 10 and drew 7; the other found 3, was asked, and drew nothing.
+    EXPECT_EQ(c.Strings("SELECT COUNT(*) FROM Doc_out"), QStringList{"2"});
+    EXPECT_EQ(J(c.Lines()), "1 01/.A L1 4.0 | 2 01/.A L2 3.0");
+    EXPECT_EQ(J(c.Lots()), "L2=3.0");
+
+    // The first, whose window still says 3 would be left, reads the stock as it is now.
+    EXPECT_EQ(GenerateConsumption(*c.dm, 1), std::optional<double>(10.0));
+    EXPECT_EQ(messages.Texts(), QStringList{NegativeQuestion});
+    EXPECT_EQ(J(c.Lots()), "L2=3.0");
+    EXPECT_EQ(c.Lines().size(), 2);
+}
+
+} // namespace

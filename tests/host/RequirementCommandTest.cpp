@@ -1,0 +1,71 @@
+// "Calcul necesar tehnic" end to end: the host's receipt window, the add-on library built
+// beside it, the demo company, whose latest receipt needs more kefir grains than in stock.
+#include "HostFixture.h"
+#include "host/Company.h"
+#include "host/DocInForm.h"
+#include "host/MainForm.h"
+#include "platform/ui/DBGridNormal.h"
+#include "platform/ui/MessageDlg.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+using namespace pelmaris;
+
+TEST(RequirementCommand, ConsumesTheReceiptTheHostStandsOnAndTheHostShowsIt)
+{
+    fw::TMessageRecorder messages; // "Da" to the question about the kefir grains
+    hosttest::THost host{QStringLiteral(REAL_ADDON_FILE)};
+    host->MainForm()->show();
+    ASSERT_TRUE(host->OpenDemoCompany(true));
+    TDocInForm* docIn = host->ShowDocIn();
+    ASSERT_NE(docIn, nullptr);
+    QApplication::processEvents();
+    QAction* command = hosttest::FindAction(hosttest::SubMenu(host->MainForm()->menuBar(), "&Document"), "Calcul necesar tehnic");
+    ASSERT_NE(command, nullptr);
+    auto stock = [&](const char* code) {
+        return testsupport::RawColumn(host->CompanyDir(), QStringLiteral("SELECT SUM(Cantitate) FROM Stoc WHERE Cod_articol = '%1'")
+                                                              .arg(QLatin1String(code)))
+            .value(0)
+            .toDouble();
+    };
+    const double milk = stock(".LAPTE"), grains = stock(".CULTK");
+
+    QStringList seen; // what each run of the command showed
+    fw::TModalHook hook([&](fw::TForm* form) {
+        EXPECT_EQ(form->Owner(), docIn);
+        seen << form->findChild<QLabel*>("NrDocLbl")->text();
+        fw::TDataSet* rows = form->findChild<fw::TDBGridNormal*>("NecesarGrid")->DataSet();
+        if (!rows->Locate("Cod_MatPrim", {".CULTK"}))
+            return fw::TModalResult::Cancel;
+        seen << QString::number(rows->FieldByName("StocFin")->AsFloat());
+        form->grab().save(testsupport::LookDir() + "/host-requirement.png");
+        form->findChild<QPushButton*>("GenDocOutBTN")->click();
+        return fw::TModalResult::None;
+    });
+    // The receipt computed is the one the window stands on at the click.
+    ASSERT_TRUE(docIn->Headers()->Locate("Numar", {1007.0}));
+    command->trigger();
+    docIn->Headers()->Last(); // 1008: 3,000 kefirs need 2.4 kg of grains, 2 once rounded, of 1.7
+    command->trigger();
+    EXPECT_EQ(seen, (QStringList{"1007", "1008", "-0.3"}));
+    ASSERT_EQ(messages.Count(), 2) << messages.Texts().join('|').toStdString();
+    EXPECT_TRUE(messages.Texts().at(1).startsWith("OK. Documentul de iesire"));
+
+    // Among the outgoing documents; the milk left the stock, the grains did not; the
+    // receipt view names the document; nothing is left in the private directory.
+    EXPECT_EQ(testsupport::RawColumn(host->CompanyDir(), "SELECT Contor FROM Doc_out WHERE Tip = 'BMC' AND Numar = 1008"),
+              QVariantList{3.0});
+    EXPECT_DOUBLE_EQ(milk - stock(".LAPTE"), 1800 * 13 / 100.0 + 3000 * 15.5 / 100.0);
+    EXPECT_DOUBLE_EQ(stock(".CULTK"), grains);
+    EXPECT_EQ(docIn->Headers()->FieldByName("Consum")->AsString(), "BMC 3");
+    EXPECT_TRUE(testsupport::RawColumn(PrivateDir(), "SELECT name FROM sqlite_master WHERE name = 'temp'").isEmpty());
+    host->MainForm()->resize(1400, 600);
+    docIn->MDISubWindow()->showMaximized();
+    QApplication::processEvents();
+    host->MainForm()->grab().save(testsupport::LookDir() + "/host-receipts-consumed.png");
+}
