@@ -155,6 +155,9 @@ TZPFDataModule::TZPFDataModule(QObject* owner) : QObject(owner)
     // The consumption seeks the lots of one material by the stock index; among themselves
     // they keep the table's own order.
     StocTable->SetIndexFieldNames(QStringLiteral("Cod_grupa;Cod_articol"));
+    // The lots a consumption draws on are read in its transaction: they stay locked until
+    // it ends, so that another workstation drawing on them waits and sees what is left.
+    StocTable->SetReadForUpdate(true);
     StocSource = NewSource(QStringLiteral("StocSource"), StocTable);
 
     // The requirement of one incoming document.
@@ -191,6 +194,7 @@ TZPFDataModule::TZPFDataModule(QObject* owner) : QObject(owner)
     ItemOutSource = NewSource(QStringLiteral("ItemOutSource"), ItemOutTable);
     CounterTable = NewTable(QStringLiteral("CounterTable"), KRBPROD, CounterDB);
     Declare(CounterTable, CounterDB, {QStringLiteral("NewCounterOut")});
+    CounterTable->SetReadForUpdate(true);
     CounterSource = NewSource(QStringLiteral("CounterSource"), CounterTable);
     AgentsTable = NewTable(QStringLiteral("AgentsTable"), KRBPROD, UserDB);
     Declare(AgentsTable, UserDB, {QStringLiteral("Init"), QStringLiteral("Name")});

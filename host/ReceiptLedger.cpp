@@ -78,7 +78,7 @@ QDate RegistrationDate(const QString& database, double contor)
 void ApplyLineToStock(const QString& database, const std::optional<TReceiptLine>& before,
                       const std::optional<TReceiptLine>& after)
 {
-    auto stoc = OpenTable(database, kStoc, QStringLiteral("Contor_in;Contor_secundar_in"));
+    auto stoc = OpenTable(database, kStoc, QStringLiteral("Contor_in;Contor_secundar_in"), true);
     bool haveLot = false;
     double drawn = 0; // what has left the lot since the line put it there
     if (before) {
@@ -124,7 +124,7 @@ void ApplyLineToStock(const QString& database, const std::optional<TReceiptLine>
 
 std::optional<TReceiptLine> StoredLine(const QString& database, double contor, double contorSecundar)
 {
-    auto lines = OpenTable(database, kItemIn, QStringLiteral("Contor;Contor_secundar"));
+    auto lines = OpenTable(database, kItemIn, QStringLiteral("Contor;Contor_secundar"), true);
     if (!lines->FindKey({contor, contorSecundar}))
         return std::nullopt;
     return LineOf(*lines);
@@ -132,7 +132,7 @@ std::optional<TReceiptLine> StoredLine(const QString& database, double contor, d
 
 double TakeReceiptCounter(const QString& database)
 {
-    auto counter = OpenTable(database, QStringLiteral("COUNTER.DB"));
+    auto counter = OpenTable(database, QStringLiteral("COUNTER.DB"), {}, true);
     if (counter->IsEmpty())
         counter->Append();
     else
@@ -148,6 +148,9 @@ double TakeReceiptCounter(const QString& database)
 
 double NextLineNumber(const QString& database, double contor)
 {
+    // Lines of one document are numbered one at a time: whoever numbers one holds the
+    // document's header until the line is written.
+    OpenTable(database, kDocIn, QStringLiteral("Contor"), true)->FindKey({contor});
     return MaxOf(database,
                  {QStringLiteral("SELECT MAX(Contor_secundar) AS M FROM \"Item_in.DB\""),
                   QStringLiteral("WHERE Contor = :Contor")},
@@ -158,12 +161,12 @@ double NextLineNumber(const QString& database, double contor)
 void AddReceiptLine(const QString& database, const QVariantList& itemInValues)
 {
     auto lines = OpenTable(database, kItemIn);
-    fw::TTransaction tx(lines->GetConnection());
-    lines->AppendRecord(itemInValues);
-    TReceiptLine line = LineOf(*lines);
-    line.DataIntrare = RegistrationDate(database, line.Contor);
-    ApplyLineToStock(database, std::nullopt, line);
-    tx.Commit();
+    fw::RunTransaction(lines->GetConnection(), [&] {
+        lines->AppendRecord(itemInValues);
+        TReceiptLine line = LineOf(*lines);
+        line.DataIntrare = RegistrationDate(database, line.Contor);
+        ApplyLineToStock(database, std::nullopt, line);
+    });
 }
 
 // --- The document window's tables -------------------------------------------------------

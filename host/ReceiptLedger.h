@@ -56,7 +56,8 @@ std::optional<TReceiptLine> StoredLine(const QString& database, double contor, d
 double TakeReceiptCounter(const QString& database);
 
 // The next line number of a document. Inside the caller's transaction, which holds the
-// write lock: no other user can take the same number before the line is written.
+// write lock (on a server, the document's header row, locked here): no other user can take
+// the same number before the line is written.
 double NextLineNumber(const QString& database, double contor);
 
 // Writes a whole receipt line and its lot in one transaction (what the demo company and

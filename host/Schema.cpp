@@ -116,12 +116,13 @@ QStringList CreateMissingTables(const QString& directory, const std::vector<TTab
     return created;
 }
 
-std::unique_ptr<fw::TTable> OpenTable(const QString& database, const QString& name, const QString& order)
+std::unique_ptr<fw::TTable> OpenTable(const QString& database, const QString& name, const QString& order, bool lockRows)
 {
     auto table = std::make_unique<fw::TTable>();
     table->SetDatabaseName(database);
     table->SetTableName(name);
     table->SetIndexFieldNames(order);
+    table->SetReadForUpdate(lockRows);
     table->Open();
     return table;
 }

@@ -28,7 +28,10 @@ TTableLayout LayoutFromDefinition(const fw::TTableDefinition& definition);
 // created. Each table is created whole or not at all.
 QStringList CreateMissingTables(const QString& directory, const std::vector<TTableLayout>& tables);
 
-// A table of a company (a directory or an alias) opened in the given order.
-std::unique_ptr<fw::TTable> OpenTable(const QString& database, const QString& name, const QString& order = {});
+// A table of a company (a directory or an alias) opened in the given order. `lockRows`:
+// the rows it reads inside a transaction stay locked until the transaction ends (what is
+// read there decides what is written; see TTable::SetReadForUpdate).
+std::unique_ptr<fw::TTable> OpenTable(const QString& database, const QString& name, const QString& order = {},
+                                      bool lockRows = false);
 
 } // namespace pelmaris

@@ -231,7 +231,9 @@ TOutcome TConsumptionWriter::Write(bool leaveOutNegative)
 {
     TTransaction tx(*dm_.GhostDB);
     // From here on everything read is what the other workstations have committed: the
-    // write lock is held.
+    // write lock is held (on a server, the counter row is: every consumption takes it
+    // first, so two of them never hold lots the other one wants).
+    Reread(dm_.CounterTable);
     TTable* receipt = dm_.DocInTable;
     Reread(receipt);
     if (!receipt->FindKey({receipt_}) || F(receipt, "Numar")->IsNull() || F(receipt, "Data")->IsNull())
@@ -390,11 +392,18 @@ std::optional<double> GenerateConsumption(TZPFDataModule& dm, double counter, TS
     for (;;) {
         TOutcome outcome;
         double written = 0;
-        {
-            THourGlass wait(screen);
-            TConsumptionWriter writer(dm, counter, rows);
-            outcome = writer.Write(leaveOutNegative);
-            written = writer.Counter();
+        for (int attempt = 1;; ++attempt) {
+            try {
+                THourGlass wait(screen);
+                TConsumptionWriter writer(dm, counter, rows);
+                outcome = writer.Write(leaveOutNegative);
+                written = writer.Counter();
+                break;
+            } catch (const std::exception& e) {
+                // Met another workstation's transaction: the document is written anew.
+                if (!RetryAfterConflict(e, attempt))
+                    throw;
+            }
         }
         switch (outcome) {
         case TOutcome::Written:

@@ -171,11 +171,13 @@ void TDataSet::CheckRequiredFields() const
 void TDataSet::RunWrite(const std::function<void()>& write, const std::function<void()>& undo,
                         const std::function<void(TDataSet*, const std::exception&, TDataAction&)>& onError)
 {
-    for (;;) {
+    for (int attempt = 1;; ++attempt) {
+        bool whole = false;
         try {
             // A transaction only where the row has writes of its own to go with it: a
             // single row is written whole by the engine anyway.
             std::unique_ptr<TTransaction> tx = BeforeWrite ? BeginWrite() : nullptr;
+            whole = tx && tx->Outermost();
             write();
             if (tx)
                 tx->Commit();
@@ -186,6 +188,10 @@ void TDataSet::RunWrite(const std::function<void()>& write, const std::function<
         } catch (const std::exception& e) {
             // The transaction is rolled back by now.
             undo();
+            // Another user's transaction met this one: the row and its writes go again
+            // from the start, as the user would have sent them.
+            if (whole && RetryAfterConflict(e, attempt))
+                continue;
             TDataAction action = TDataAction::Fail;
             if (onError)
                 onError(this, e, action);

@@ -3,6 +3,10 @@
 #include "platform/core/Exceptions.h"
 #include "platform/db/Connection.h"
 #include "platform/db/DataSet.h"
+#include "platform/db/DbMessages.h"
+
+#include <QRandomGenerator>
+#include <QThread>
 
 #include <QFileInfo>
 #include <algorithm>
@@ -166,6 +170,7 @@ TTransaction::TTransaction(std::shared_ptr<Connection> connection) : connection_
 {
     if (!connection_)
         throw EDatabaseError(QStringLiteral("No database connection for the transaction."));
+    outermost_ = connection_->TransactionDepth() == 0;
     connection_->Begin();
 }
 
@@ -184,6 +189,33 @@ void TTransaction::Commit()
 {
     connection_->Commit();
     done_ = true;
+}
+
+bool RetryAfterConflict(const std::exception& error, int attempt)
+{
+    if (!dynamic_cast<const ETransactionConflict*>(&error) || attempt >= kTransactionAttempts)
+        return false;
+    // The other transaction goes on meanwhile; a random part keeps two that met from
+    // meeting again in step.
+    QThread::msleep(unsigned(20 * attempt + QRandomGenerator::global()->bounded(20)));
+    return true;
+}
+
+void RunTransaction(const std::shared_ptr<Connection>& connection, const std::function<void()>& work)
+{
+    for (int attempt = 1;; ++attempt) {
+        try {
+            TTransaction tx(connection);
+            work();
+            tx.Commit();
+            return;
+        } catch (const ETransactionConflict& e) {
+            // Inside another transaction the whole of that one must run again, which only
+            // whoever began it can do.
+            if (connection->TransactionDepth() > 0 || !RetryAfterConflict(e, attempt))
+                throw;
+        }
+    }
 }
 
 } // namespace fw

@@ -109,11 +109,29 @@ public:
     TTransaction& operator=(const TTransaction&) = delete;
     ~TTransaction();
     void Commit();
+    // Whether this is the whole transaction rather than a level inside another one: only
+    // the whole of it can be run again.
+    bool Outermost() const { return outermost_; }
 
 private:
     std::shared_ptr<Connection> connection_;
     bool done_ = false;
+    bool outermost_ = false;
 };
+
+// How many times in all a write is tried when it meets another user's transaction in a
+// way the engine resolves by failing it (ETransactionConflict: a deadlock, a serialization
+// failure) before the error is the caller's.
+inline constexpr int kTransactionAttempts = 4;
+
+// Runs `work` in a transaction and commits it. When the engine fails it for meeting
+// another user's transaction, everything is rolled back and `work` runs again from the
+// start (a short, growing pause between attempts), at most kTransactionAttempts times;
+// inside another transaction it runs once. Any other error rolls back and propagates.
+void RunTransaction(const std::shared_ptr<Connection>& connection, const std::function<void()>& work);
+// Whether an error is such a conflict that running the whole transaction again may cure,
+// and waits a moment before the next attempt (`attempt` counts from 1).
+bool RetryAfterConflict(const std::exception& error, int attempt);
 
 // The file that holds the tables of a directory.
 QString DatabaseFileName();

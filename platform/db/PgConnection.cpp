@@ -36,6 +36,7 @@ enum : Oid {
 const char kChannel[] = "fw_changes";
 const QString kPrimaryComment = QStringLiteral("primary key");
 const QString kTriggerFunction = QStringLiteral("fw_note_change");
+const QString kDivideFunction = QStringLiteral("fw_divide");
 
 QDate ParseDate(const char* text, int length)
 {
@@ -275,7 +276,9 @@ void PgConnection::SetUpSession()
     // Names resolve in the company's schema only; dates and numbers come back in forms
     // read exactly; a lock another user holds is waited for as long as the embedded
     // engine waits for its file.
-    ExecDirect(QStringLiteral("SET search_path TO %1").arg(Quote(schema_)));
+    // The server's own catalog comes after the company's schema, so that the few operators
+    // the schema defines (see EnsureSchemaObjects) stand before the built-in ones.
+    ExecDirect(QStringLiteral("SET search_path TO %1, pg_catalog").arg(Quote(schema_)));
     ExecDirect(QStringLiteral("SET DateStyle TO ISO, YMD; SET extra_float_digits TO 3; SET lock_timeout TO '10s'; "
                               "SET client_min_messages TO warning"));
     if (readOnly_)
@@ -565,19 +568,59 @@ void PgConnection::Comment(const QString& what, const QString& text)
     ExecDirect(sql);
 }
 
+void PgConnection::EnsureSchemaObjects()
+{
+    if (schemaObjectsChecked_)
+        return;
+    const auto missing = [&](const QString& function) {
+        return ScalarInt(QStringLiteral("SELECT count(*) FROM pg_proc p JOIN pg_namespace n ON n.oid = p.pronamespace "
+                                        "WHERE n.nspname = ? AND p.proname = ?"),
+                         {schema_, function})
+               == 0;
+    };
+    // Every change to a table is announced when its transaction commits, whoever makes it.
+    if (missing(kTriggerFunction))
+        ExecDirect(QStringLiteral("CREATE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql AS $$BEGIN "
+                                  "PERFORM pg_notify('%2', TG_TABLE_SCHEMA || '.' || TG_TABLE_NAME); RETURN NULL; END$$")
+                       .arg(Quote(kTriggerFunction), QString::fromLatin1(kChannel)));
+    // A number divided by zero is null, as the embedded engine has it: the fixed queries
+    // divide by figures a user may have left at zero (a recipe's yield), and must then
+    // give a row without a value rather than fail as a whole.
+    if (missing(kDivideFunction)) {
+        ExecDirect(QStringLiteral("CREATE FUNCTION %1(double precision, double precision) RETURNS double precision "
+                                  "LANGUAGE sql IMMUTABLE AS "
+                                  "'SELECT $1 OPERATOR(pg_catalog./) NULLIF($2, 0::double precision)'")
+                       .arg(Quote(kDivideFunction)));
+        ExecDirect(QStringLiteral("CREATE OPERATOR %1./ (LEFTARG = double precision, RIGHTARG = double precision, "
+                                  "FUNCTION = %1.%2)")
+                       .arg(Quote(schema_), Quote(kDivideFunction)));
+    }
+    schemaObjectsChecked_ = true;
+}
+
+void PgConnection::Claim()
+{
+    // A company made before these objects were part of one gets them when it is opened by
+    // someone who may make them.
+    if (readOnly_)
+        return;
+    try {
+        Begin();
+        EnsureSchemaObjects();
+        Commit();
+    } catch (const EDatabaseError&) {
+        // Someone who may not make them: the company works without them, as before.
+        schemaObjectsChecked_ = false;
+        try {
+            Rollback();
+        } catch (const EDatabaseError&) {
+        }
+    }
+}
+
 void PgConnection::EnsureChangeTrigger(const QString& table)
 {
-    // Every change to a table is announced when its transaction commits, whoever makes it.
-    if (!triggerFunctionChecked_) {
-        if (ScalarInt(QStringLiteral("SELECT count(*) FROM pg_proc p JOIN pg_namespace n ON n.oid = p.pronamespace "
-                                     "WHERE n.nspname = ? AND p.proname = ?"),
-                      {schema_, kTriggerFunction})
-            == 0)
-            ExecDirect(QStringLiteral("CREATE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql AS $$BEGIN "
-                                      "PERFORM pg_notify('%2', TG_TABLE_SCHEMA || '.' || TG_TABLE_NAME); RETURN NULL; END$$")
-                           .arg(Quote(kTriggerFunction), QString::fromLatin1(kChannel)));
-        triggerFunctionChecked_ = true;
-    }
+    EnsureSchemaObjects();
     ExecDirect(QStringLiteral("CREATE TRIGGER fw_changed AFTER INSERT OR UPDATE OR DELETE OR TRUNCATE ON %1 "
                               "FOR EACH STATEMENT EXECUTE PROCEDURE %2()")
                    .arg(Quote(table), Quote(kTriggerFunction)));

@@ -16,7 +16,9 @@
 //   index ends in the row identity, so that ordered block reads are index seeks;
 // - row identity: a hidden column `fw_rowid` (an identity never handed out twice);
 // - other users: every table notifies its changes on commit (a statement trigger and
-//   NOTIFY), which the connection hears without asking the server.
+//   NOTIFY), which the connection hears without asking the server;
+// - arithmetic: a number divided by zero is null (an operator of the company's schema,
+//   which stands before the server's own in the search path).
 
 #include "platform/db/Connection.h"
 #include "platform/db/ServerDatabase.h"
@@ -73,6 +75,7 @@ protected:
     bool InTransaction() override;
     void PollOtherCommits() override;
     void ForgetStatements() override;
+    void Claim() override;
 
 private:
     PgConnection(QString directory, QString connectionName, TServerDatabase server);
@@ -86,6 +89,9 @@ private:
     [[noreturn]] void ThrowState(const QString& state, const QString& message) const;
     PGresult* Run(const QString& sql, const QVariantList& values, QString& statementName);
     void Comment(const QString& what, const QString& text);
+    // What the company's schema holds besides its tables: the notice of changes and the
+    // division of the embedded engine.
+    void EnsureSchemaObjects();
     void EnsureChangeTrigger(const QString& table);
     std::vector<std::pair<QStringList, bool>> Indexes(const QString& table, QStringList* primary);
 
@@ -95,7 +101,7 @@ private:
     int backendPid_ = 0;
     int statementSerial_ = 0;
     QHash<QString, QByteArray> prepared_; // statement names by text
-    bool triggerFunctionChecked_ = false;
+    bool schemaObjectsChecked_ = false;
 };
 
 } // namespace fw

@@ -4,6 +4,7 @@
 #include "Company.h"
 #include "DbFixture.h"
 #include "data/ZPFData.h"
+#include "platform/schema/CompanyTables.h"
 #include "shell/ZPFIndic.h"
 
 #include <QDate>
@@ -57,26 +58,53 @@ struct RequirementCompany {
     // Lines as "number group/code lot quantity", lots as "lot=quantity", in the tables' order.
     QStringList Lines() const
     {
-        return Strings("SELECT CAST(Contor_secundar AS INTEGER) || ' ' || coalesce(Cod_grupa, '') || '/' || Cod_articol"
-                       " || ' ' || Lot || ' ' || Cantitate FROM Item_out ORDER BY rowid");
+        QStringList out;
+        for (const QVariantList& r : Rows("SELECT Contor_secundar, Cod_grupa, Cod_articol, Lot, Cantitate FROM Item_out ORDER BY "
+                                          + testsupport::RowIdColumn()))
+            out << QString::number(r[0].toInt()) + " " + r[1].toString() + "/" + r[2].toString() + " " + r[3].toString() + " "
+                       + testsupport::AsText(r[4]);
+        return out;
     }
-    QStringList Lots() const { return Strings("SELECT Lot || '=' || Cantitate FROM Stoc ORDER BY rowid"); }
+    QStringList Lots() const
+    {
+        QStringList out;
+        for (const QVariantList& r : Rows("SELECT Lot, Cantitate FROM Stoc ORDER BY " + testsupport::RowIdColumn()))
+            out << r[0].toString() + "=" + testsupport::AsText(r[1]);
+        return out;
+    }
+    // The first column of a query, each value as text.
     QStringList Strings(const QString& sql) const
     {
         QStringList out;
         for (const QVariant& v : testsupport::RawColumn(company.Dir(), sql))
-            out << v.toString();
+            out << testsupport::AsText(v);
         return out;
     }
-    // Every row of every table with its row id: equal dumps mean nothing was written.
+    // Each row of a query as its values' texts joined by "|".
+    QStringList Joined(const QString& sql) const
+    {
+        QStringList out;
+        for (const QVariantList& r : Rows(sql)) {
+            QStringList values;
+            for (const QVariant& v : r)
+                values << testsupport::AsText(v);
+            out << values.join("|");
+        }
+        return out;
+    }
+    std::vector<QVariantList> Rows(const QString& sql) const { return testsupport::RawRows(company.Dir(), sql); }
+    // Every row of every company table with its row identity: equal dumps mean nothing was written.
     QStringList Dump() const
     {
         QStringList out;
-        for (const QString& table : Strings("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name")) {
-            QStringList columns{"quote(rowid)"};
-            for (const QString& c : Strings("SELECT name FROM pragma_table_info('" + table + "')"))
-                columns << "quote(\"" + c + "\")";
-            out << table << Strings("SELECT " + columns.join(" || '|' || ") + " FROM \"" + table + "\" ORDER BY rowid");
+        std::vector<fw::TTableLayout> tables = fw::HostTables();
+        tables.push_back(fw::RecipeTable());
+        for (const fw::TTableLayout& table : tables) {
+            const QString name = QString(table.Name).remove(".DB", Qt::CaseInsensitive).remove(".db");
+            QStringList columns{testsupport::RowIdColumn()};
+            for (const QString& field : table.FieldNames())
+                columns << "\"" + (testsupport::OnServer() ? field.toLower() : field) + "\"";
+            out << name << Joined("SELECT " + columns.join(", ") + " FROM " + name + " ORDER BY " + testsupport::RowIdColumn());
         }
         return out;
     }

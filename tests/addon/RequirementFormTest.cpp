@@ -159,24 +159,24 @@ TEST(RequirementForm, TheNegativeStockQuestionFollowsTheDataNotThePainting)
 
 TEST(RequirementForm, ADatabaseErrorAtAnyWriteLeavesTheDatabaseAsItWasAndTheNextClickWorks)
 {
-    for (const char* when : {"BEFORE UPDATE ON COUNTER", "BEFORE INSERT ON Doc_out", "BEFORE INSERT ON Item_out",
-                             "BEFORE UPDATE ON Stoc", "BEFORE DELETE ON Stoc"}) {
-        SCOPED_TRACE(when);
+    for (const auto& [when, table] : {std::pair{"BEFORE UPDATE", "COUNTER"}, {"BEFORE INSERT", "Doc_out"},
+                                      {"BEFORE INSERT", "Item_out"}, {"BEFORE UPDATE", "Stoc"}, {"BEFORE DELETE", "Stoc"}}) {
+        SCOPED_TRACE(std::string(when) + " ON " + table);
         TMessageRecorder messages;
         RequirementCompany c;
         ReceiptOfOneP(c, {{".A", 4}, {".A", 8}, {".B", 5}, {".C", 1}}); // emptied, reduced, reduced, emptied
         TZPFNecesarForm form(nullptr);
         const QStringList before = c.Dump();
-        testsupport::RawColumn(c.company.Dir(), QString("CREATE TRIGGER Fault %1 BEGIN SELECT RAISE(ABORT, 'injected'); END").arg(when));
+        testsupport::AddRefusingTrigger(c.company.Dir(), table, when, "injected");
         form.GenDocOutBTN->click();
         EXPECT_EQ(messages.Texts(), QStringList{"Eroare de baza de date survenita in generarea documentului de iesire!\rinjected"});
         EXPECT_EQ(form.ModalResult(), TModalResult::None);
-        testsupport::RawColumn(c.company.Dir(), "DROP TRIGGER Fault");
+        testsupport::DropRefusingTrigger(c.company.Dir(), table);
         EXPECT_EQ(c.Dump(), before);
 
         form.GenDocOutBTN->click();
         EXPECT_EQ(messages.Last().Text, Success);
-        EXPECT_EQ(c.Strings("SELECT Contor FROM Doc_out"), QStringList{"8"});
+        EXPECT_EQ(c.Strings("SELECT Contor FROM Doc_out"), QStringList{"8.0"});
         EXPECT_EQ(J(c.Lines()), "1 01/.A L1 4.0 | 2 01/.A L2 6.0 | 3 01/.B L3 1.0 | 4 01/.C L4 1.0");
         EXPECT_EQ(J(c.Lots()), "L2=2.0 | L3=4.0");
     }

@@ -95,7 +95,7 @@ TEST(Consumption, LotsAreDrawnInTheirOrderUnderTheStockRule)
         EXPECT_EQ(GenerateConsumption(*c.dm, 1), std::optional<double>(8.0));
         EXPECT_EQ(J(c.Lines()), k.Lines);
         EXPECT_EQ(J(c.Lots()), k.LotsAfter);
-        EXPECT_EQ(c.Strings("SELECT Contor FROM Doc_out"), QStringList{"8"});
+        EXPECT_EQ(c.Strings("SELECT Contor FROM Doc_out"), QStringList{"8.0"});
         EXPECT_EQ(messages.Texts(), k.Asked ? QStringList{NegativeQuestion} : QStringList{});
     }
 }
@@ -112,18 +112,17 @@ TEST(Consumption, HeaderAndLineCarryTheReceiptTheLotAndTheCatalog)
     PrepareRequirement(*c.dm, 5);
     ASSERT_EQ(GenerateConsumption(*c.dm, 5), std::optional<double>(8.0));
     EXPECT_TRUE(DocInNeedsRefresh);
-    EXPECT_EQ(c.Strings("SELECT NewCounterOut FROM COUNTER"), QStringList{"8"});
+    EXPECT_EQ(c.Strings("SELECT NewCounterOut FROM COUNTER"), QStringList{"8.0"});
     // Signed by the first user in the table's order; no customer, no due date.
-    EXPECT_EQ(J(c.Strings("SELECT Data_inregistrarii || Numar || Tip || Data || Agent || coalesce(Client, Data_scadenta, '-')"
-                          " || Explicatie FROM Doc_out")),
-              "2026-12-07125.0BMC2026-12-07ADM-Consum coresp. ABC 125/" +
+    EXPECT_EQ(J(c.Joined("SELECT Data_inregistrarii, Numar, Tip, Data, Agent, Client, Data_scadenta, Explicatie FROM Doc_out")),
+              "2026-12-07|125.0|BMC|2026-12-07|ADM|NULL|NULL|Consum coresp. ABC 125/" +
                   DateToStr(DateToDateTime(QDate(2026, 12, 7)), FormatSettings()).toStdString());
     const QStringList line{"Contor", "Contor_secundar", "Cod_gestiune", "Cod_grupa", "Cod_articol", "Cantitate",
                            "Pret_achizitie", "Pret_vinzare", "Pret_vz_echiv_USD", "TVA", "Cont_marfa", "Cont_cheltuieli",
-                           "Cont_TVA_Iesiri", "Cont_accize", "coalesce(Acciza, Cod_bare, '-')", "Cont_adaos",
+                           "Cont_TVA_Iesiri", "Cont_accize", "Acciza", "Cod_bare", "Cont_adaos",
                            "Cont_venituri", "Lot", "Agent"};
-    EXPECT_EQ(J(c.Strings("SELECT " + line.join(" || '|' || ") + " FROM Item_out")),
-              "8.0|1.0|_FRG|01|.LAPTE|26.0|2.5|2.5|0.0|0.0|371|607|4427|446|-|378|707|LC-1|ADM");
+    EXPECT_EQ(J(c.Joined("SELECT " + line.join(", ") + " FROM Item_out")),
+              "8.0|1.0|_FRG|01|.LAPTE|26.0|2.5|2.5|0.0|0.0|371|607|4427|446|NULL|NULL|378|707|LC-1|ADM");
     EXPECT_EQ(messages.Count(), 0);
 }
 

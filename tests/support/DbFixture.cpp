@@ -3,6 +3,8 @@
 #include "platform/db/Connection.h"
 
 #include <QSqlQuery>
+#include <QSqlRecord>
+#include <cmath>
 
 namespace testsupport {
 
@@ -44,16 +46,44 @@ QStringList Column(fw::TDataSet& ds, const QString& field)
     return out;
 }
 
-QVariantList RawColumn(const QString& dir, const QString& sql)
+std::vector<QVariantList> RawRows(const QString& dir, const QString& sql)
 {
     auto conn = fw::Connection::Open(dir);
     QSqlQuery q(conn->Database());
-    QVariantList out;
+    std::vector<QVariantList> out;
     if (!q.exec(sql))
         return out;
-    while (q.next())
-        out << q.value(0);
+    while (q.next()) {
+        QVariantList row;
+        for (int i = 0; i < q.record().count(); ++i)
+            row << q.value(i);
+        out.push_back(row);
+    }
     return out;
+}
+
+QVariantList RawColumn(const QString& dir, const QString& sql)
+{
+    QVariantList out;
+    for (const QVariantList& row : RawRows(dir, sql))
+        out << row.value(0);
+    return out;
+}
+
+QString AsText(const QVariant& value)
+{
+    if (!value.isValid() || value.isNull())
+        return QStringLiteral("NULL");
+    switch (value.typeId()) {
+    case QMetaType::Double: {
+        const double d = value.toDouble();
+        return d == std::floor(d) && std::abs(d) < 1e15 ? QString::number(d, 'f', 1) : QString::number(d, 'g', 15);
+    }
+    case QMetaType::QDate:
+        return value.toDate().toString(Qt::ISODate);
+    default:
+        return value.toString();
+    }
 }
 
 } // namespace testsupport

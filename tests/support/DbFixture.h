@@ -21,7 +21,11 @@ std::unique_ptr<fw::TTable> OpenTable(const QString& dir, const QString& file, c
 // Reads one column of every row, in the table's current order, moving from the first.
 QStringList Column(fw::TDataSet& ds, const QString& field);
 
-// Runs SQL straight on a directory's database file (to see what was really stored).
+// Runs SQL straight on a directory's database (to see what was really stored).
 QVariantList RawColumn(const QString& dir, const QString& sql);
+std::vector<QVariantList> RawRows(const QString& dir, const QString& sql);
+// A stored value as text, the same from either engine: numbers as the embedded engine
+// writes them ("8.0", "2.5"), dates in ISO form, null as "NULL".
+QString AsText(const QVariant& value);
 
 } // namespace testsupport
