@@ -5,6 +5,7 @@
 #include "platform/core/Exceptions.h"
 #include "platform/db/Connection.h"
 #include "platform/db/Database.h"
+#include "platform/db/ServerDatabase.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -22,9 +23,13 @@ QString DemoCompanyDir() { return QDir(PelmarisDataDir()).filePath(QStringLitera
 
 QString PrivateDir() { return QDir(PelmarisDataDir()).filePath(QStringLiteral("private")); }
 
-bool IsCompanyDirectory(const QString& directory)
+bool IsCompanyDirectory(const QString& directory) { return fw::Connection::HasDatabase(directory); }
+
+QString CompanyDatabaseFile(const QString& directory)
 {
-    return QFileInfo(QDir(directory).filePath(fw::DatabaseFileName())).isFile();
+    const QDir dir(directory);
+    const QString server = dir.filePath(fw::TServerDatabase::FileName());
+    return QFileInfo(server).isFile() ? server : dir.filePath(fw::DatabaseFileName());
 }
 
 QString CompanyBeingRemadeText(const QString& directory)

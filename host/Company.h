@@ -31,9 +31,12 @@ QString DemoCompanyDir();
 // The current user's private working directory (alias KRB_PRIV).
 QString PrivateDir();
 
-// Whether a directory already holds a company database file (what the file holds is
-// checked when it is opened).
+// Whether a directory already holds a company database file, or a connection file naming
+// a server's database (what either holds is checked when it is opened).
 bool IsCompanyDirectory(const QString& directory);
+// The file a user is told a company's database is in: its SQLite file, or the connection
+// file naming its server's database.
+QString CompanyDatabaseFile(const QString& directory);
 
 // The company lock: a file in the company directory that every host holding the company
 // open has a shared lock on, so that several users may work on one company at once while

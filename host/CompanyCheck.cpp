@@ -1,5 +1,6 @@
 #include "host/CompanyCheck.h"
 
+#include "host/Company.h"
 #include "platform/db/Database.h"
 #include "platform/ui/MessageDlg.h"
 
@@ -31,7 +32,7 @@ QString DamagedCompanyText(const QString& file)
 
 fw::TIntegrityReport CheckCompany(QWidget* parent, const QString& directory)
 {
-    const QString file = QDir(directory).filePath(fw::DatabaseFileName());
+    const QString file = CompanyDatabaseFile(directory);
     QProgressDialog progress(QStringLiteral("Se verifica baza de date a firmei..."), QStringLiteral("Renunta"), 0,
                              kSteps, parent);
     progress.setWindowTitle(QStringLiteral("Verificare firma"));

@@ -7,6 +7,7 @@
 #include "host/DocInForm.h"
 #include "host/MainForm.h"
 #include "host/MasterForms.h"
+#include "host/ServerCompanyDlg.h"
 #include "platform/config/FileLock.h"
 #include "platform/config/Paths.h"
 #include "platform/config/SettingsStore.h"
@@ -34,6 +35,14 @@ TPelmarisHost::TPelmarisHost(THostOptions options) : options_(std::move(options)
         return QFileDialog::getExistingDirectory(mainForm_.get(), QStringLiteral("Alegeti directorul firmei"),
                                                  companyDir_);
     };
+    AskServerCompany = [this](QString& directory, fw::TServerDatabase& server) {
+        TServerCompanyDlg dialog(mainForm_.get());
+        if (dialog.ShowModal() != fw::TModalResult::OK)
+            return false;
+        directory = dialog.Directory();
+        server = dialog.Server();
+        return true;
+    };
 }
 
 TPelmarisHost::~TPelmarisHost() { Shutdown(); }
@@ -57,6 +66,12 @@ void TPelmarisHost::Start()
         const QString dir = AskDirectory();
         if (!dir.isEmpty())
             OpenCompany(dir);
+    };
+    mainForm_->OnNewServerCompany = [this] {
+        QString dir;
+        fw::TServerDatabase server;
+        if (AskServerCompany && AskServerCompany(dir, server))
+            CreateServerCompany(dir, server);
     };
     mainForm_->OnDemoCompany = [this] { OpenDemoCompany(false); };
     mainForm_->OnCheckCompany = [this] {
@@ -196,6 +211,38 @@ bool TPelmarisHost::OpenCompany(const QString& directory, bool confirmNew)
     return true;
 }
 
+bool TPelmarisHost::CreateServerCompany(const QString& directory, const fw::TServerDatabase& server)
+{
+    const QString dir = QDir::cleanPath(QDir(directory).absolutePath());
+    const QString shown = QDir::toNativeSeparators(dir);
+    if (IsCompanyDirectory(dir)) {
+        fw::MessageDlg(QStringLiteral("Directorul <%1> contine deja o firma.").arg(shown), fw::TMsgDlgType::Warning);
+        return false;
+    }
+    if (!mainForm_->CloseChildWindows())
+        return false;
+    const bool madeDirectory = !QFileInfo(dir).isDir();
+    try {
+        fw::THourGlass wait(screen_.get());
+        if (madeDirectory && !QDir().mkpath(dir))
+            throw fw::EInOutError(QStringLiteral("Nu pot crea directorul %1").arg(shown));
+        server.Write(dir);
+        // The tables are made before the company is opened as any other.
+        const std::shared_ptr<fw::Connection> db = OpenCompanyDatabase(dir, true);
+        if (!db->ReadOnly())
+            PrepareCompanyDatabase(dir, addOnTables_);
+    } catch (const std::exception& e) {
+        // The directory does not name a server it could not use.
+        QFile::remove(QDir(dir).filePath(fw::TServerDatabase::FileName()));
+        if (madeDirectory)
+            QDir().rmdir(dir);
+        const auto* db = dynamic_cast<const fw::EDatabaseError*>(&e);
+        fw::MessageDlg(db ? DatabaseErrorText(db->Message()) : fw::ExceptionMessage(e), fw::TMsgDlgType::Error);
+        return false;
+    }
+    return OpenCompany(dir, false);
+}
+
 bool TPelmarisHost::OpenDemoCompany(bool recreate)
 {
     const QString dir = DemoCompanyDir();
@@ -235,7 +282,7 @@ void TPelmarisHost::DatabaseDamaged(const QString& file)
     damagePending_ = true;
     // Known from the connection, else the company being opened or the open one.
     const QString directory = !openingDir_.isEmpty() ? openingDir_ : companyDir_;
-    damagedFile_ = !file.isEmpty() ? file : QDir(directory).filePath(fw::DatabaseFileName());
+    damagedFile_ = !file.isEmpty() ? file : CompanyDatabaseFile(directory);
     // Not in the middle of the read that failed: its own error goes its way first.
     QTimer::singleShot(0, mainForm_.get(), [this] {
         if (damagePending_)

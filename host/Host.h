@@ -2,6 +2,7 @@
 
 #include "host/AddOn.h"
 #include "host/Schema.h"
+#include "platform/db/ServerDatabase.h"
 #include "platform/ui/Menus.h"
 
 #include <QElapsedTimer>
@@ -69,6 +70,17 @@ public:
     bool OpenStartupCompany(const QString& argument);
     // The directory the user picks (a directory dialog unless replaced).
     std::function<QString()> AskDirectory;
+    // Makes a new company whose tables live in a server's database: the directory (made
+    // when missing; it must hold no company yet) gets the connection file, the tables are
+    // created in the database (its schema made when missing; a schema holding tables that
+    // are not a company's is refused untouched; one that holds a company already is
+    // opened as it is, which is how another workstation joins it), and the company is
+    // opened. On a failure the user is told, and the directory is left without the
+    // connection file. False when it was not made.
+    bool CreateServerCompany(const QString& directory, const fw::TServerDatabase& server);
+    // Where and on which server the user wants a new company (TServerCompanyDlg unless
+    // replaced); false when he gave up.
+    std::function<bool(QString& directory, fw::TServerDatabase& server)> AskServerCompany;
 
     // The windows of the menus; each exists at most once and comes to the front when
     // asked for again. Null when no company is open or its tables cannot be read.

@@ -65,6 +65,9 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     sistem_ = AddTopMenu(this, QStringLiteral("&Sistem"), 0);
     AddCommand(sistem_, QStringLiteral("&Deschide firma..."), QStringLiteral("Deschide baza de date a unei firme"),
                &OnOpenCompany, false);
+    AddCommand(sistem_, QStringLiteral("Firma noua pe &server..."),
+               QStringLiteral("Creeaza o firma noua intr-o baza de date PostgreSQL, pentru mai multe statii de lucru"),
+               &OnNewServerCompany, false);
     AddCommand(sistem_, QStringLiteral("&Firma demonstrativa"),
                QStringLiteral("Deschide firma demonstrativa (o creeaza daca nu exista)"), &OnDemoCompany, false);
     AddCommand(sistem_, QStringLiteral("&Verificare firma"),

@@ -1,6 +1,8 @@
 #include "platform/db/IntegrityCheck.h"
 
+#include "platform/core/Exceptions.h"
 #include "platform/db/Database.h"
+#include "platform/db/ServerDatabase.h"
 
 #include <QDir>
 #include <QFile>
@@ -70,6 +72,13 @@ QString Text(sqlite3_stmt* st, int column)
 TIntegrityReport CheckDatabaseIntegrity(const QString& directory, const TIntegrityProgress& progress)
 {
     TIntegrityReport report;
+    try {
+        if (const std::optional<TServerDatabase> server = TServerDatabase::Read(directory))
+            return CheckServerIntegrity(*server, progress);
+    } catch (const EDatabaseError& e) {
+        report.Problems << e.Message();
+        return report;
+    }
     const QString file = QDir(directory).filePath(DatabaseFileName());
     if (!QFileInfo(file).isFile()) {
         report.Problems << QStringLiteral("unable to open database file");
@@ -78,39 +87,52 @@ TIntegrityReport CheckDatabaseIntegrity(const QString& directory, const TIntegri
     TReadOnlyDb db(file);
     // The tables and a weight for each: the largest row id stands for the row count at
     // the cost of one seek.
-    std::vector<std::pair<QString, qint64>> tables;
+    std::vector<TTableToCheck> tables;
     if (!db.Each(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%' "
                                 "ORDER BY name"),
-                 [&](sqlite3_stmt* st) { tables.emplace_back(Text(st, 0), 1); })) {
+                 [&](sqlite3_stmt* st) { tables.push_back({Text(st, 0), 1}); })) {
         report.Problems << db.Error();
         return report;
     }
-    qint64 total = 0;
-    for (auto& [name, weight] : tables) {
-        db.Each(QStringLiteral("SELECT MAX(rowid) FROM %1").arg(Quoted(name)),
-                [&](sqlite3_stmt* st) { weight = std::max<qint64>(1, sqlite3_column_int64(st, 0)); });
-        total += weight;
-    }
-    qint64 done = 0;
-    for (const auto& [name, weight] : tables) {
-        if (progress && !progress(done, total, name)) {
-            report.Stopped = true;
-            return report;
-        }
+    for (TTableToCheck& table : tables)
+        db.Each(QStringLiteral("SELECT MAX(rowid) FROM %1").arg(Quoted(table.Name)),
+                [&](sqlite3_stmt* st) { table.Weight = std::max<qint64>(1, sqlite3_column_int64(st, 0)); });
+    return CheckTables(tables, progress, [&](const TTableToCheck& table, const std::function<bool()>& keepGoing) {
+        TTableCheckResult result;
         if (progress)
-            db.WhileRunning([&, table = name] { return progress(done, total, table); });
-        const bool ran = db.Each(QStringLiteral("PRAGMA integrity_check(%1)").arg(Quoted(name)), [&](sqlite3_stmt* st) {
+            db.WhileRunning(keepGoing);
+        const bool ran = db.Each(QStringLiteral("PRAGMA integrity_check(%1)").arg(Quoted(table.Name)), [&](sqlite3_stmt* st) {
             const QString finding = Text(st, 0);
             if (finding != QLatin1String("ok"))
-                report.Problems << QStringLiteral("%1: %2").arg(name, finding);
+                result.Findings << QStringLiteral("%1: %2").arg(table.Name, finding);
         });
-        if (!ran && db.Interrupted()) {
+        result.Stopped = !ran && db.Interrupted();
+        if (!ran && !result.Stopped)
+            result.Findings << QStringLiteral("%1: %2").arg(table.Name, db.Error());
+        return result;
+    });
+}
+
+TIntegrityReport CheckTables(const std::vector<TTableToCheck>& tables, const TIntegrityProgress& progress,
+                             const TCheckTable& check)
+{
+    TIntegrityReport report;
+    qint64 total = 0;
+    for (const TTableToCheck& table : tables)
+        total += table.Weight;
+    qint64 done = 0;
+    for (const TTableToCheck& table : tables) {
+        if (progress && !progress(done, total, table.Name)) {
             report.Stopped = true;
             return report;
         }
-        if (!ran)
-            report.Problems << QStringLiteral("%1: %2").arg(name, db.Error());
-        done += weight;
+        const TTableCheckResult result = check(table, [&] { return !progress || progress(done, total, table.Name); });
+        if (result.Stopped) {
+            report.Stopped = true;
+            return report;
+        }
+        report.Problems << result.Findings;
+        done += table.Weight;
     }
     if (progress)
         progress(total, total, QString());

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <vector>
 
 namespace fw {
 
@@ -21,5 +22,26 @@ struct TIntegrityReport {
 // like any other.
 using TIntegrityProgress = std::function<bool(qint64 done, qint64 total, const QString& table)>;
 TIntegrityReport CheckDatabaseIntegrity(const QString& directory, const TIntegrityProgress& progress = {});
+
+// The same for a company kept on a server (a directory with a connection file leads here):
+// every row of every table read whole, and each index checked where the database has the
+// server's "amcheck" extension.
+struct TServerDatabase;
+TIntegrityReport CheckServerIntegrity(const TServerDatabase& server, const TIntegrityProgress& progress = {});
+
+// What either engine's check does table by table: each table (with its weight in the
+// progress) is checked by `check`, which asks `keepGoing` now and then and says whether
+// it was stopped; findings go to the report.
+struct TTableToCheck {
+    QString Name;
+    qint64 Weight = 1;
+};
+struct TTableCheckResult {
+    bool Stopped = false;
+    QStringList Findings; // already naming the table
+};
+using TCheckTable = std::function<TTableCheckResult(const TTableToCheck& table, const std::function<bool()>& keepGoing)>;
+TIntegrityReport CheckTables(const std::vector<TTableToCheck>& tables, const TIntegrityProgress& progress,
+                             const TCheckTable& check);
 
 } // namespace fw

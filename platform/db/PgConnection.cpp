@@ -4,6 +4,7 @@
 #include "platform/db/DbMessages.h"
 #include "platform/db/EngineSupport.h"
 
+#include <QDir>
 #include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -315,7 +316,7 @@ void PgConnection::ThrowState(const QString& state, const QString& message) cons
     if (state == QLatin1String("40001") || state == QLatin1String("40P01"))
         throw ETransactionConflict(message);
     if (state == QLatin1String("XX001") || state == QLatin1String("XX002"))
-        ThrowDamaged(message, Describe());
+        ThrowDamaged(message, QDir(Directory()).filePath(TServerDatabase::FileName()));
     if (state.startsWith(QLatin1String("08")) || (pg_ && PQstatus(pg_) == CONNECTION_BAD))
         throw EDatabaseError(dbmsg::ServerConnectionLost(Describe(), message));
     throw EDatabaseError(message);

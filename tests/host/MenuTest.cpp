@@ -58,7 +58,7 @@ TEST(HostMenus, AddOnItemsStandBetweenTheHostsOwnByGroupIndexAndExitStaysLast)
     QMenuBar* bar = host->MainForm()->menuBar();
     EXPECT_EQ(Entries(bar), L({"&Sistem", "&Nomenclatoare", "&Operatii", "&Rapoarte", "&Fereastra"}));
     EXPECT_EQ(Entries(SubMenu(bar, "&Sistem")),
-              L({"&Deschide firma...", "&Firma demonstrativa", "&Verificare firma", "-", "Retete de productie",
+              L({"&Deschide firma...", "Firma noua pe &server...", "&Firma demonstrativa", "&Verificare firma", "-", "Retete de productie",
                  "&Configurare productie", "-", "&Iesire"}));
     EXPECT_EQ(Entries(SubMenu(bar, "&Nomenclatoare")),
               L({"&Clase si grupe de articole", "&Articole", "&Gestiuni", "&Furnizori", "&Valute"}));
@@ -98,6 +98,7 @@ TEST(HostMenus, CommandsThatNeedACompanyWaitForOne)
     for (const auto& [menu, item] : needing)
         EXPECT_FALSE(enabled(menu, item)) << item;
     EXPECT_TRUE(enabled("&Sistem", "&Deschide firma..."));
+    EXPECT_TRUE(enabled("&Sistem", "Firma noua pe &server..."));
     EXPECT_TRUE(enabled("&Sistem", "&Iesire"));
 
     ASSERT_TRUE(host->OpenCompany(host.NewDir(QStringLiteral("firma")), false));

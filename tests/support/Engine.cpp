@@ -99,14 +99,19 @@ bool OnServer() { return Server().active; }
 
 QString ServerUnavailable() { return Server().unavailable; }
 
+fw::TServerDatabase NewServerSchema()
+{
+    static int serial = 0;
+    fw::TServerDatabase server = FromConnInfo(Server().connInfo);
+    server.Schema = QStringLiteral("t%1_%2_%3").arg(getpid()).arg(++serial).arg(QRandomGenerator::global()->bounded(1 << 20));
+    return server;
+}
+
 void UseTestEngine(const QString& directory)
 {
     if (!OnServer() || !ServerUnavailable().isEmpty())
         return;
-    static int serial = 0;
-    fw::TServerDatabase server = FromConnInfo(Server().connInfo);
-    server.Schema = QStringLiteral("t%1_%2_%3").arg(getpid()).arg(++serial).arg(QRandomGenerator::global()->bounded(1 << 20));
-    server.Write(directory);
+    NewServerSchema().Write(directory);
 }
 
 void ForgetDatabase(const QString& directory)

@@ -7,6 +7,8 @@
 
 #include "TempDir.h"
 
+#include "platform/db/ServerDatabase.h"
+
 #include <QSqlDatabase>
 #include <QString>
 
@@ -23,6 +25,8 @@ QString ServerUnavailable();
 // schema is dropped by ForgetDatabase, or with the server.
 void UseTestEngine(const QString& directory);
 void ForgetDatabase(const QString& directory);
+// The test server with a schema no test has used yet (nothing is made on the server).
+fw::TServerDatabase NewServerSchema();
 
 // A temporary directory that is a database directory of the engine under test.
 class DatabaseDir : public TempDir {
