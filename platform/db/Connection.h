@@ -101,6 +101,7 @@ public:
 
     // Table metadata; the name is matched without regard to case.
     virtual QString StoredTableName(const QString& name) = 0; // empty when there is no such table
+    virtual QStringList TableNames() = 0; // every table, as stored
     // The columns a dataset sees (never the hidden row identity).
     virtual std::vector<ColumnInfo> Columns(const QString& table) = 0;
     // The statements that made the secondary indexes of a table.

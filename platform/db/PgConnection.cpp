@@ -458,6 +458,15 @@ QString PgConnection::StoredTableName(const QString& name)
     return stored;
 }
 
+QStringList PgConnection::TableNames()
+{
+    QStringList names;
+    ForEachRow(QStringLiteral("SELECT c.relname FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
+                              "WHERE n.nspname = ? AND c.relkind IN ('r', 'p') ORDER BY c.relname"),
+               {schema_}, [&](const NativeRow& r) { names << r.Value(0).toString(); });
+    return names;
+}
+
 std::vector<std::pair<QStringList, bool>> PgConnection::Indexes(const QString& table, QStringList* primary)
 {
     // Each index with its columns in order (the trailing row identity left out) and

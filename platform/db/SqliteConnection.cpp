@@ -279,6 +279,14 @@ QString SqliteConnection::StoredTableName(const QString& name)
     return stored;
 }
 
+QStringList SqliteConnection::TableNames()
+{
+    QStringList names;
+    ForEachRow(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite_%' ORDER BY name"), {},
+               [&](const NativeRow& r) { names << r.Value(0).toString(); });
+    return names;
+}
+
 std::vector<ColumnInfo> SqliteConnection::Columns(const QString& table)
 {
     std::vector<ColumnInfo> cols;

@@ -21,6 +21,7 @@ public:
     int ForEachRow(const QString& sql, const QVariantList& values, const std::function<void(const NativeRow&)>& row) override;
 
     QString StoredTableName(const QString& name) override;
+    QStringList TableNames() override;
     std::vector<ColumnInfo> Columns(const QString& table) override;
     std::vector<QString> IndexSql(const QString& table) override;
     std::vector<QStringList> IndexColumns(const QString& table) override;
