@@ -27,6 +27,13 @@ public:
     using EDatabaseError::EDatabaseError;
 };
 
+// A database that is not there (no file, no schema on the server), met where connecting
+// must not make one.
+class EDatabaseMissing final : public EDatabaseError {
+public:
+    using EDatabaseError::EDatabaseError;
+};
+
 namespace dbmsg {
 
 // A post refused: the record no longer holds what this dataset read.

@@ -240,33 +240,32 @@ std::shared_ptr<Connection> PgConnection::Connect(const QString& directory, cons
         throw EDatabaseError(dbmsg::ServerUnreachable(server.Describe(), QStringLiteral("PostgreSQL 10 or later is needed.")));
     PQsetNoticeProcessor(conn->pg_, &IgnoreNotice, nullptr);
 
+    // What the connection must know, in one question: whether the schema is there, how
+    // many tables it holds and how many of them the user may write, and whether the
+    // server only serves reading.
+    qint64 schemas = 0, tables = 0, writable = 0;
+    bool readOnlyServer = false;
+    conn->ForEachRow(QStringLiteral("SELECT (SELECT count(*) FROM pg_namespace WHERE nspname = ?), count(c.oid), "
+                                    "count(c.oid) FILTER (WHERE has_table_privilege(c.oid, 'INSERT, UPDATE, DELETE')), "
+                                    "current_setting('transaction_read_only') FROM pg_class c JOIN pg_namespace n ON "
+                                    "n.oid = c.relnamespace AND n.nspname = ? WHERE c.relkind IN ('r', 'p')"),
+                     {conn->schema_, conn->schema_}, [&](const NativeRow& r) {
+                         schemas = r.Int(0);
+                         tables = r.Int(1);
+                         writable = r.Int(2);
+                         readOnlyServer = r.Value(3).toString() == QLatin1String("on");
+                     });
     // The schema is to a server what the file is to the embedded engine: made only when
     // tables are about to be created, and a new one (or an empty one) is ours to fill.
-    const bool exists = conn->ScalarInt(QStringLiteral("SELECT count(*) FROM pg_namespace WHERE nspname = ?"), {conn->schema_}) > 0;
+    const bool exists = schemas > 0;
     if (!exists && mode == TOpenMode::Existing)
-        throw EDatabaseError(dbmsg::MissingDatabase(server.Describe()));
-    if (!exists)
-        conn->Exec(QStringLiteral("CREATE SCHEMA IF NOT EXISTS %1").arg(conn->Quote(conn->schema_)));
-    conn->SetUpSession();
-    const qint64 tables = conn->ScalarInt(QStringLiteral("SELECT count(*) FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
-                                                         "WHERE n.nspname = ? AND c.relkind IN ('r', 'p')"),
-                                          {conn->schema_});
+        throw EDatabaseMissing(dbmsg::MissingDatabase(server.Describe()));
     created = !exists || (tables == 0 && mode == TOpenMode::CreateMissing);
-
     // A server that only serves reading, or a company whose tables the user may only read.
-    bool readOnly = false;
-    conn->ForEachRow(QStringLiteral("SELECT current_setting('transaction_read_only')"), {},
-                     [&](const NativeRow& r) { readOnly = r.Value(0).toString() == QLatin1String("on"); });
-    if (!readOnly && tables > 0)
-        readOnly = conn->ScalarInt(QStringLiteral("SELECT count(*) FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
-                                                  "WHERE n.nspname = ? AND c.relkind IN ('r', 'p') "
-                                                  "AND has_table_privilege(c.oid, 'INSERT, UPDATE, DELETE')"),
-                                   {conn->schema_})
-                   == 0;
-    if (readOnly) {
-        conn->readOnly_ = true;
-        conn->ExecDirect(QStringLiteral("SET default_transaction_read_only = on"));
-    }
+    conn->readOnly_ = readOnlyServer || (tables > 0 && writable == 0);
+    if (!exists && !conn->readOnly_)
+        conn->ExecDirect(QStringLiteral("CREATE SCHEMA IF NOT EXISTS %1").arg(conn->Quote(conn->schema_)));
+    conn->SetUpSession();
     return conn;
 }
 
@@ -279,12 +278,10 @@ void PgConnection::SetUpSession()
     // engine waits for its file.
     // The server's own catalog comes after the company's schema, so that the few operators
     // the schema defines (see EnsureSchemaObjects) stand before the built-in ones.
-    ExecDirect(QStringLiteral("SET search_path TO %1, pg_catalog").arg(Quote(schema_)));
-    ExecDirect(QStringLiteral("SET DateStyle TO ISO, YMD; SET extra_float_digits TO 3; SET lock_timeout TO '10s'; "
-                              "SET client_min_messages TO warning"));
-    if (readOnly_)
-        ExecDirect(QStringLiteral("SET default_transaction_read_only = on"));
-    ExecDirect(QStringLiteral("LISTEN %1").arg(QString::fromLatin1(kChannel)));
+    ExecDirect(QStringLiteral("SET search_path TO %1, pg_catalog; SET DateStyle TO ISO, YMD; SET extra_float_digits TO 3; "
+                              "SET lock_timeout TO '10s'; SET client_min_messages TO warning; SET default_transaction_read_only "
+                              "TO %2; LISTEN %3")
+                   .arg(Quote(schema_), readOnly_ ? QStringLiteral("on") : QStringLiteral("off"), QString::fromLatin1(kChannel)));
 }
 
 PgConnection::~PgConnection()
@@ -395,7 +392,9 @@ bool PgConnection::ExecDirect(const QString& sql)
         ThrowResult(result);
     const QByteArray tag = PQcmdStatus(result);
     PQclear(result);
-    if (tag.startsWith("CREATE") || tag.startsWith("DROP") || tag.startsWith("ALTER"))
+    // A table changed or gone changes what statements prepared on it return; a new one
+    // changes none.
+    if (tag.startsWith("DROP") || tag.startsWith("ALTER"))
         ForgetStatements();
     return status != PGRES_TUPLES_OK && !tag.startsWith("SET") && !tag.startsWith("LISTEN");
 }
@@ -566,7 +565,7 @@ QString PgConnection::ServerType(const QString& declType)
     return QStringLiteral("TEXT COLLATE \"C\"");
 }
 
-void PgConnection::Comment(const QString& what, const QString& text)
+QString PgConnection::Comment(const QString& what, const QString& text) const
 {
     // A comment takes a literal only: the server's own quoting makes one.
     const QByteArray utf8 = text.toUtf8();
@@ -575,84 +574,79 @@ void PgConnection::Comment(const QString& what, const QString& text)
         throw EDatabaseError(QString::fromUtf8(PQerrorMessage(pg_)).trimmed());
     const QString sql = QStringLiteral("COMMENT ON %1 IS %2").arg(what, QString::fromUtf8(literal));
     PQfreemem(literal);
-    ExecDirect(sql);
+    return sql;
 }
 
 void PgConnection::EnsureSchemaObjects()
 {
     if (schemaObjectsChecked_)
         return;
-    const auto missing = [&](const QString& function) {
-        return ScalarInt(QStringLiteral("SELECT count(*) FROM pg_proc p JOIN pg_namespace n ON n.oid = p.pronamespace "
-                                        "WHERE n.nspname = ? AND p.proname = ?"),
-                         {schema_, function})
-               == 0;
-    };
+    bool notice = false, divide = false;
+    ForEachRow(QStringLiteral("SELECT bool_or(p.proname = ?), bool_or(p.proname = ?) FROM pg_proc p "
+                              "JOIN pg_namespace n ON n.oid = p.pronamespace WHERE n.nspname = ?"),
+               {kTriggerFunction, kDivideFunction, schema_}, [&](const NativeRow& r) {
+                   notice = r.Int(0) != 0;
+                   divide = r.Int(1) != 0;
+               });
     // Every change to a table is announced when its transaction commits, whoever makes it.
-    if (missing(kTriggerFunction))
+    if (!notice)
         ExecDirect(QStringLiteral("CREATE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql AS $$BEGIN "
                                   "PERFORM pg_notify('%2', TG_TABLE_SCHEMA || '.' || TG_TABLE_NAME); RETURN NULL; END$$")
                        .arg(Quote(kTriggerFunction), QString::fromLatin1(kChannel)));
     // A number divided by zero is null, as the embedded engine has it: the fixed queries
     // divide by figures a user may have left at zero (a recipe's yield), and must then
     // give a row without a value rather than fail as a whole.
-    if (missing(kDivideFunction)) {
+    if (!divide)
         ExecDirect(QStringLiteral("CREATE FUNCTION %1(double precision, double precision) RETURNS double precision "
                                   "LANGUAGE sql IMMUTABLE AS "
-                                  "'SELECT $1 OPERATOR(pg_catalog./) NULLIF($2, 0::double precision)'")
-                       .arg(Quote(kDivideFunction)));
-        ExecDirect(QStringLiteral("CREATE OPERATOR %1./ (LEFTARG = double precision, RIGHTARG = double precision, "
-                                  "FUNCTION = %1.%2)")
-                       .arg(Quote(schema_), Quote(kDivideFunction)));
-    }
+                                  "'SELECT $1 OPERATOR(pg_catalog./) NULLIF($2, 0::double precision)';"
+                                  "CREATE OPERATOR %2./ (LEFTARG = double precision, RIGHTARG = double precision, "
+                                  "FUNCTION = %2.%1)")
+                       .arg(Quote(kDivideFunction), Quote(schema_)));
     schemaObjectsChecked_ = true;
 }
 
 void PgConnection::Claim()
 {
     // A company made before these objects were part of one gets them when it is opened by
-    // someone who may make them.
+    // someone who may make them (each is made whole by its own statement).
     if (readOnly_)
         return;
     try {
-        Begin();
         EnsureSchemaObjects();
-        Commit();
     } catch (const EDatabaseError&) {
         // Someone who may not make them: the company works without them, as before.
         schemaObjectsChecked_ = false;
-        try {
-            Rollback();
-        } catch (const EDatabaseError&) {
-        }
     }
 }
 
-void PgConnection::EnsureChangeTrigger(const QString& table)
+QString PgConnection::ChangeTrigger(const QString& table)
 {
     EnsureSchemaObjects();
-    ExecDirect(QStringLiteral("CREATE TRIGGER fw_changed AFTER INSERT OR UPDATE OR DELETE OR TRUNCATE ON %1 "
-                              "FOR EACH STATEMENT EXECUTE PROCEDURE %2()")
-                   .arg(Quote(table), Quote(kTriggerFunction)));
+    return QStringLiteral("CREATE TRIGGER fw_changed AFTER INSERT OR UPDATE OR DELETE OR TRUNCATE ON %1 "
+                          "FOR EACH STATEMENT EXECUTE PROCEDURE %2()")
+        .arg(Quote(table), Quote(kTriggerFunction));
 }
 
 void PgConnection::CreateTable(const QString& name, const std::vector<TColumnDef>& columns, const QStringList& primaryKey)
 {
+    // One round trip for the table and everything that goes with it.
     QStringList cols{RowIdColumn() + QStringLiteral(" BIGINT GENERATED ALWAYS AS IDENTITY")};
     for (const TColumnDef& c : columns)
         cols << Quote(c.name) + QLatin1Char(' ') + ServerType(c.declType) + (c.required ? QStringLiteral(" NOT NULL") : QString());
     cols << QStringLiteral("CONSTRAINT %1 PRIMARY KEY (%2)").arg(Quote(name + QLatin1Char('_') + RowIdColumn()), RowIdColumn());
-    ExecDirect(QStringLiteral("CREATE TABLE %1 (%2)").arg(Quote(name), cols.join(QStringLiteral(", "))));
+    QStringList script{QStringLiteral("CREATE TABLE %1 (%2)").arg(Quote(name), cols.join(QStringLiteral(", ")))};
     for (const TColumnDef& c : columns)
         if (c.name != c.name.toLower())
-            Comment(QStringLiteral("COLUMN %1.%2").arg(Quote(name), Quote(c.name)), c.name);
+            script << Comment(QStringLiteral("COLUMN %1.%2").arg(Quote(name), Quote(c.name)), c.name);
     if (!primaryKey.isEmpty())
-        AddPrimaryKey(name, primaryKey);
-    EnsureChangeTrigger(name);
+        script << PrimaryKey(name, primaryKey);
+    script << ChangeTrigger(name);
+    ExecDirect(script.join(QStringLiteral(";\n")));
 }
 
-void PgConnection::CreateIndex(const QString& table, const QString& index, const QStringList& columns, bool unique,
-                               bool descending)
+QString PgConnection::IndexStatement(const QString& table, const QString& index, const QStringList& columns, bool unique,
+                                     bool descending) const
 {
     QStringList cols;
     for (const QString& c : columns)
@@ -660,18 +654,26 @@ void PgConnection::CreateIndex(const QString& table, const QString& index, const
     // Rows of equal keys follow their identity, as every ordered read asks.
     if (!unique)
         cols << RowIdColumn() + (descending ? QStringLiteral(" DESC") : QString());
-    ExecDirect(QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
-                   .arg(unique ? QStringLiteral("UNIQUE ") : QString(), Quote(index), Quote(table), cols.join(QStringLiteral(", "))));
+    return QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
+        .arg(unique ? QStringLiteral("UNIQUE ") : QString(), Quote(index), Quote(table), cols.join(QStringLiteral(", ")));
 }
 
-void PgConnection::AddPrimaryKey(const QString& table, const QStringList& columns)
+void PgConnection::CreateIndex(const QString& table, const QString& index, const QStringList& columns, bool unique,
+                               bool descending)
+{
+    ExecDirect(IndexStatement(table, index, columns, unique, descending));
+}
+
+QString PgConnection::PrimaryKey(const QString& table, const QStringList& columns) const
 {
     // A unique index rather than a constraint: like the embedded engine's key it lets
     // nulls be, and it keeps them first, as every ordered read asks.
     const QString index = table + QStringLiteral("_key");
-    CreateIndex(table, index, columns, true, false);
-    Comment(QStringLiteral("INDEX %1").arg(Quote(index)), kPrimaryComment);
+    return IndexStatement(table, index, columns, true, false) + QStringLiteral(";\n")
+           + Comment(QStringLiteral("INDEX %1").arg(Quote(index)), kPrimaryComment);
 }
+
+void PgConnection::AddPrimaryKey(const QString& table, const QStringList& columns) { ExecDirect(PrimaryKey(table, columns)); }
 
 // ---------------------------------------------------------------- SQL pieces
 

@@ -89,11 +89,15 @@ private:
     [[noreturn]] void ThrowResult(PGresult* result) const;
     [[noreturn]] void ThrowState(const QString& state, const QString& message) const;
     PGresult* Run(const QString& sql, const QVariantList& values, QString& statementName);
-    void Comment(const QString& what, const QString& text);
+    // Statements of a table's structure.
+    QString Comment(const QString& what, const QString& text) const;
+    QString IndexStatement(const QString& table, const QString& index, const QStringList& columns, bool unique,
+                           bool descending) const;
+    QString PrimaryKey(const QString& table, const QStringList& columns) const;
+    QString ChangeTrigger(const QString& table);
     // What the company's schema holds besides its tables: the notice of changes and the
     // division of the embedded engine.
     void EnsureSchemaObjects();
-    void EnsureChangeTrigger(const QString& table);
     std::vector<std::pair<QStringList, bool>> Indexes(const QString& table, QStringList* primary);
 
     PGconn* pg_ = nullptr;

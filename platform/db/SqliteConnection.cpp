@@ -128,7 +128,7 @@ std::shared_ptr<Connection> SqliteConnection::Connect(const QString& directory, 
     const QString file = QDir(directory).filePath(DatabaseFileName());
     created = !QFileInfo::exists(file);
     if (created && mode == TOpenMode::Existing)
-        throw EDatabaseError(dbmsg::MissingDatabase(file));
+        throw EDatabaseMissing(dbmsg::MissingDatabase(file));
     std::shared_ptr<SqliteConnection> conn = Attempt(directory, file, created);
     conn->Exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
     // Blocks are read by index seeks all over the file: map it rather than copy each page in.

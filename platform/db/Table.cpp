@@ -3,6 +3,7 @@
 #include "platform/core/Exceptions.h"
 #include "platform/db/Connection.h"
 #include "platform/db/Database.h"
+#include "platform/db/DbMessages.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -664,7 +665,11 @@ bool TTable::Exists()
     // No database holds no table; asking must not make one.
     if (!connection_ && !Connection::HasDatabase(Session()->ResolveDirectory(databaseName_)))
         return false;
-    return !ConnectionForStructure()->StoredTableName(SqlTableName()).isEmpty();
+    try {
+        return !ConnectionForStructure()->StoredTableName(SqlTableName()).isEmpty();
+    } catch (const EDatabaseMissing&) {
+        return false; // a server's database without the company's schema yet
+    }
 }
 
 namespace {

@@ -81,17 +81,7 @@ struct RequirementCompany {
         return out;
     }
     // Each row of a query as its values' texts joined by "|".
-    QStringList Joined(const QString& sql) const
-    {
-        QStringList out;
-        for (const QVariantList& r : Rows(sql)) {
-            QStringList values;
-            for (const QVariant& v : r)
-                values << testsupport::AsText(v);
-            out << values.join("|");
-        }
-        return out;
-    }
+    QStringList Joined(const QString& sql) const { return testsupport::RawTexts(company.Dir(), sql, "|"); }
     std::vector<QVariantList> Rows(const QString& sql) const { return testsupport::RawRows(company.Dir(), sql); }
     // Every row of every company table with its row identity: equal dumps mean nothing was written.
     QStringList Dump() const

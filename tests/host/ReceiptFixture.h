@@ -35,13 +35,16 @@ inline void MakeSmallCompany(const QString& dir)
 class TReceipts {
     TempDir dir_; // first in, last out: the tables close before it goes
     QString company_;
+    std::shared_ptr<fw::Connection> held_; // a new company's, on a server
 
 public:
     // A new company, or another user's window on a company already made.
     explicit TReceipts(const QString& company = {}) : company_(company.isEmpty() ? dir_.Path() : company)
     {
-        if (company.isEmpty())
+        if (company.isEmpty()) {
+            held_ = testsupport::UseTestEngine(Dir());
             MakeSmallCompany(Dir());
+        }
         for (fw::TTable* t : {&headers, &lines})
             t->SetDatabaseName(Dir());
         headers.SetTableName(QStringLiteral("Doc_in.DB"));
@@ -54,6 +57,16 @@ public:
         binding = std::make_unique<pelmaris::TReceiptBinding>(&headers, &lines);
         headers.Open();
         lines.Open();
+    }
+
+    ~TReceipts()
+    {
+        binding.reset();
+        headers.Close();
+        lines.Close();
+        held_.reset();
+        if (company_ == dir_.Path())
+            testsupport::ForgetDatabase(Dir());
     }
 
     QString Dir() const { return company_; }
@@ -101,8 +114,9 @@ public:
     // What another document (the add-on's consumption) has taken from the first lot.
     void Draw(double quantity) const
     {
-        fw::Connection::Open(Dir())->Exec(QStringLiteral("UPDATE Stoc SET Cantitate = Cantitate - ? WHERE rowid = "
-                                                         "(SELECT MIN(rowid) FROM Stoc)"),
+        fw::Connection::Open(Dir())->Exec(QStringLiteral("UPDATE Stoc SET Cantitate = Cantitate - ? WHERE %1 = "
+                                                         "(SELECT MIN(%1) FROM Stoc)")
+                                              .arg(testsupport::RowIdColumn()),
                                           {quantity});
     }
 

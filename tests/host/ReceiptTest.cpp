@@ -32,13 +32,11 @@ TEST(Receipts, NewDocumentTakesTheNextCounterAndALineBringsItsLot)
 
     r.AddLine("_FRG", ".LAPTE", 100);
     EXPECT_EQ(r.Lots(), QStringList{QStringLiteral("_FRG .LAPTE L1 100")});
-    EXPECT_EQ(RawColumn(r.Dir(), "SELECT Pret_achizitie || ' ' || Agent || ' ' || Contor_in || ' ' || "
-                                 "Contor_secundar_in || ' ' || Data_intrare FROM Stoc"),
-              (QVariantList{QStringLiteral("2.2 ADM 1.0 1.0 %1").arg(QDate::currentDate().toString(Qt::ISODate))}));
+    EXPECT_EQ(testsupport::RawTexts(r.Dir(), "SELECT Pret_achizitie, Agent, Contor_in, Contor_secundar_in, Data_intrare FROM Stoc"),
+              (QStringList{QStringLiteral("2.2 ADM 1.0 1.0 %1").arg(QDate::currentDate().toString(Qt::ISODate))}));
     // What the line left empty came from the article and the currency.
-    EXPECT_EQ(RawColumn(r.Dir(), "SELECT Valuta || ' ' || Cont_marfa || ' ' || Cont_TVA_Intrari || ' ' || TVA || ' ' || "
-                                 "Pret_achizitie_valuta FROM Item_in"),
-              (QVariantList{QStringLiteral("RON 301 4426 19.8 2.2")}));
+    EXPECT_EQ(testsupport::RawTexts(r.Dir(), "SELECT Valuta, Cont_marfa, Cont_TVA_Intrari, TVA, Pret_achizitie_valuta FROM Item_in"),
+              (QStringList{QStringLiteral("RON 301 4426 19.8 2.2")}));
 
     r.AddLine("_MP", ".SARE", 25, "S7");
     EXPECT_EQ(r.Lots(), (QStringList{QStringLiteral("_FRG .LAPTE L1 100"), QStringLiteral("_MP .SARE S7 25")}));
@@ -229,8 +227,7 @@ TEST(Receipts, LineAndLotAreWrittenTogetherOrNotAtAll)
 
     // The line cannot be written after its lot was (a full disk, say): the lot goes back
     // out, and the row stays as typed, its number not taken; once the disk has room it saves.
-    conn->Exec(QStringLiteral("CREATE TRIGGER full BEFORE INSERT ON Item_in BEGIN "
-                              "SELECT RAISE(ABORT, 'database or disk is full'); END"));
+    testsupport::AddRefusingTrigger(r.Dir(), "Item_in", "BEFORE INSERT", "database or disk is full");
     r.lines.Append();
     r.Fill("_MP", ".SARE", 25, "S7");
     EXPECT_THROW(r.lines.Post(), fw::EDatabaseError);
@@ -239,7 +236,7 @@ TEST(Receipts, LineAndLotAreWrittenTogetherOrNotAtAll)
     EXPECT_TRUE(r.lines.FieldByName(QStringLiteral("Contor_secundar"))->IsNull());
     EXPECT_EQ(conn->TransactionDepth(), 0);
     EXPECT_EQ(r.Lots(), QStringList{QStringLiteral("_FRG .LAPTE L1 100")});
-    conn->Exec(QStringLiteral("DROP TRIGGER full"));
+    testsupport::DropRefusingTrigger(r.Dir(), "Item_in");
     r.lines.Post();
     EXPECT_EQ(r.Lots(), (QStringList{QStringLiteral("_FRG .LAPTE L1 100"), QStringLiteral("_MP .SARE S7 25")}));
     EXPECT_EQ(RawColumn(r.Dir(), "SELECT Contor_secundar FROM Item_in ORDER BY 1"), (QVariantList{1.0, 2.0}));

@@ -27,7 +27,7 @@ TestCompany::TestCompany()
 {
     dir_ = temp_.SubDir(QStringLiteral("firma"));
     // The company's tables on the engine under test; the private ones are always local.
-    UseTestEngine(dir_);
+    held_ = UseTestEngine(dir_);
     private_ = temp_.SubDir(QStringLiteral("privat"));
     CreateCompanyTables(dir_);
     fw::TSession::AddAlias(QStringLiteral("TVELDA"), dir_);
@@ -38,6 +38,7 @@ TestCompany::TestCompany()
 
 TestCompany::~TestCompany()
 {
+    held_.reset();
     ForgetDatabase(dir_);
     fw::TSession::DeleteAlias(QStringLiteral("TVELDA"));
     fw::TSession::DeleteAlias(QStringLiteral("KRB_PRIV"));

@@ -8,7 +8,12 @@
 
 #include <QString>
 #include <QVariantList>
+#include <memory>
 #include <vector>
+
+namespace fw {
+class Connection;
+}
 
 namespace testsupport {
 
@@ -33,6 +38,7 @@ public:
 
 private:
     TempDir temp_;
+    std::shared_ptr<fw::Connection> held_; // the company's, on a server
     QString dir_;
     QString private_;
 };

@@ -70,6 +70,18 @@ QVariantList RawColumn(const QString& dir, const QString& sql)
     return out;
 }
 
+QStringList RawTexts(const QString& dir, const QString& sql, const QString& separator)
+{
+    QStringList out;
+    for (const QVariantList& row : RawRows(dir, sql)) {
+        QStringList values;
+        for (const QVariant& v : row)
+            values << AsText(v);
+        out << values.join(separator);
+    }
+    return out;
+}
+
 QString AsText(const QVariant& value)
 {
     if (!value.isValid() || value.isNull())

@@ -27,5 +27,7 @@ std::vector<QVariantList> RawRows(const QString& dir, const QString& sql);
 // A stored value as text, the same from either engine: numbers as the embedded engine
 // writes them ("8.0", "2.5"), dates in ISO form, null as "NULL".
 QString AsText(const QVariant& value);
+// Each row of a query as its values' texts joined by `separator`.
+QStringList RawTexts(const QString& dir, const QString& sql, const QString& separator = QStringLiteral(" "));
 
 } // namespace testsupport

@@ -107,11 +107,12 @@ fw::TServerDatabase NewServerSchema()
     return server;
 }
 
-void UseTestEngine(const QString& directory)
+std::shared_ptr<fw::Connection> UseTestEngine(const QString& directory)
 {
     if (!OnServer() || !ServerUnavailable().isEmpty())
-        return;
+        return nullptr;
     NewServerSchema().Write(directory);
+    return fw::Connection::Open(directory, fw::TOpenMode::CreateMissing);
 }
 
 void ForgetDatabase(const QString& directory)

@@ -11,6 +11,11 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <memory>
+
+namespace fw {
+class Connection;
+}
 
 namespace testsupport {
 
@@ -21,9 +26,11 @@ bool OnServer();
 QString ServerUnavailable();
 
 // Makes a directory a database directory of the engine under test: on a server, a
-// connection file naming a new schema of its own (made when the first table is). The
-// schema is dropped by ForgetDatabase, or with the server.
-void UseTestEngine(const QString& directory);
+// connection file naming a new schema of its own, made at once, and the connection to it,
+// which the caller keeps while it uses the directory (a server's connection takes a while
+// to make, and is made again whenever nobody holds it). The schema is dropped by
+// ForgetDatabase, or with the server.
+std::shared_ptr<fw::Connection> UseTestEngine(const QString& directory);
 void ForgetDatabase(const QString& directory);
 // The test server with a schema no test has used yet (nothing is made on the server).
 fw::TServerDatabase NewServerSchema();
@@ -31,8 +38,15 @@ fw::TServerDatabase NewServerSchema();
 // A temporary directory that is a database directory of the engine under test.
 class DatabaseDir : public TempDir {
 public:
-    DatabaseDir() { UseTestEngine(Path()); }
-    ~DatabaseDir() { ForgetDatabase(Path()); }
+    DatabaseDir() : held_(UseTestEngine(Path())) {}
+    ~DatabaseDir()
+    {
+        held_.reset();
+        ForgetDatabase(Path());
+    }
+
+private:
+    std::shared_ptr<fw::Connection> held_;
 };
 
 // Another program's own connection to a directory's database, outside the dataset layer
