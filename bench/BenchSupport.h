@@ -4,17 +4,66 @@
 // that building a million rows takes seconds), and the program around the benchmarks.
 
 #include "RatioReporter.h"
+#include "platform/core/Exceptions.h"
+#include "platform/db/Connection.h"
+#include "platform/db/ServerDatabase.h"
+#include "platform/schema/CompanyMigration.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QString>
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
+#include <cstdio>
 #include <functional>
+#include <optional>
 
 namespace bench {
+
+// The PostgreSQL server the benchmarks measure beside SQLite: CORVANEL_TEST_PG, a
+// connection string or "@" and a file holding one (as tools/pg-test-server.sh gives it).
+// Nothing, and one line saying so, when none is named.
+inline std::optional<fw::TServerDatabase> BenchServer()
+{
+    QString text = qEnvironmentVariable("CORVANEL_TEST_PG").trimmed();
+    if (text.startsWith(QLatin1Char('@'))) {
+        QFile file(text.mid(1));
+        text = file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).trimmed() : QString();
+    }
+    if (text.isEmpty()) {
+        std::printf("PostgreSQL half skipped: no server named (run through tools/pg-test-server.sh run, or set "
+                    "CORVANEL_TEST_PG)\n");
+        return std::nullopt;
+    }
+    return fw::TServerDatabase::FromConnectionString(text);
+}
+
+// A company directory `dir` whose tables are on the server (schema `schema`, made anew),
+// holding what the SQLite company in `sqliteDir` holds; the copy is timed and said. False,
+// with one line saying why, when the server cannot be used.
+inline bool CopyToServer(const QString& sqliteDir, fw::TServerDatabase server, const QString& dir, const QString& schema)
+{
+    QDir().mkpath(dir);
+    server.Schema = schema;
+    server.Write(dir);
+    try {
+        auto conn = fw::Connection::Open(dir, fw::TOpenMode::CreateMissing);
+        for (const QString& table : conn->TableNames())
+            conn->DropTable(table);
+        QElapsedTimer timer;
+        timer.start();
+        fw::MigrateCompany(sqliteDir, dir);
+        std::printf("copied %s to the server in %.1f s\n", qPrintable(QDir(sqliteDir).dirName()), double(timer.elapsed()) / 1000);
+        return true;
+    } catch (const fw::EDatabaseError& e) {
+        std::printf("PostgreSQL half skipped: %s\n", qPrintable(e.Message()));
+        return false;
+    }
+}
 
 // Creates the tables file of a company directory with a schema (SQL statements) and
 // begins the transaction that the rows go in; EndDatabase commits and closes it.

@@ -1,4 +1,5 @@
-// The dataset layer against the raw SQLite C API on the same files, in the same run:
+// The dataset layer against the raw SQLite C API on the same files, and on a PostgreSQL
+// server (when one is named) against a raw libpq loop on the same tables, in the same run:
 // walking a table, key searches, changing rows one by one, and the first steps on a
 // million-row table (what the add-on does to the host's stock and document tables).
 #include "platform/db/Table.h"
@@ -6,13 +7,17 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QTemporaryDir>
+#include "BenchSupport.h"
 #include "RatioReporter.h"
+#include <libpq-fe.h>
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 #include <sys/resource.h>
 
+#include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <string>
@@ -81,9 +86,9 @@ long PeakKb()
     return u.ru_maxrss;
 }
 
-void Walk_Dataset(benchmark::State& state)
+void Walk_Dataset(benchmark::State& state, const char* dir)
 {
-    auto t = StockTable(Dir("walk"));
+    auto t = StockTable(Dir(dir));
     for (auto _ : state) {
         t->Open();
         double sum = 0;
@@ -122,9 +127,9 @@ void Walk_RawSqlite(benchmark::State& state)
     sqlite3_close(db);
 }
 
-void FindKey_Dataset(benchmark::State& state)
+void FindKey_Dataset(benchmark::State& state, const char* dir)
 {
-    auto t = StockTable(Dir("walk"));
+    auto t = StockTable(Dir(dir));
     t->Open();
     int i = 0;
     for (auto _ : state) {
@@ -172,9 +177,9 @@ void FindKey_RawSqlite(benchmark::State& state)
 
 // Changing one lot at a time, as a user or the consumption of stock does: the dataset
 // reads the row again when the edit begins and writes it only while it holds what was read.
-void EditPost_Dataset(benchmark::State& state)
+void EditPost_Dataset(benchmark::State& state, const char* dir)
 {
-    auto t = StockTable(Dir("walk"));
+    auto t = StockTable(Dir(dir));
     t->Open();
     TField* q = t->FieldByName("Cantitate");
     int i = 0;
@@ -230,11 +235,11 @@ void EditPost_RawSqlite(benchmark::State& state)
     sqlite3_close(db);
 }
 
-void Million_OpenFindKeyAppend(benchmark::State& state)
+void Million_OpenFindKeyAppend(benchmark::State& state, const char* dir)
 {
     static int n = 0;
     for (auto _ : state) {
-        auto t = StockTable(Dir("million"));
+        auto t = StockTable(Dir(dir));
         t->Open();
         const bool found = t->FindKey({"03", ".M02345", "L00502345"});
         benchmark::DoNotOptimize(found);
@@ -249,10 +254,10 @@ void Million_OpenFindKeyAppend(benchmark::State& state)
     state.counters["peak_rss_MB"] = double(PeakKb()) / 1024.0;
 }
 
-void Million_OpenFirst50(benchmark::State& state)
+void Million_OpenFirst50(benchmark::State& state, const char* dir)
 {
     for (auto _ : state) {
-        auto t = StockTable(Dir("million"));
+        auto t = StockTable(Dir(dir));
         t->Open();
         double sum = 0;
         for (int i = 0; i < 50 && !t->Eof(); ++i) {
@@ -265,15 +270,119 @@ void Million_OpenFirst50(benchmark::State& state)
     state.counters["peak_rss_MB"] = double(PeakKb()) / 1024.0;
 }
 
-BENCHMARK(Walk_Dataset)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(Walk_RawSqlite)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(FindKey_Dataset)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(FindKey_RawSqlite)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(EditPost_Dataset)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(EditPost_RawSqlite)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(Million_OpenFindKeyAppend)->Unit(benchmark::kMillisecond)->MinTime(1.0);
-BENCHMARK(Million_OpenFirst50)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+// ---------------------------------------------------------------- the same on a server
 
+const char* const kSelect = "SELECT fw_rowid, cantitate, cod_articol, cod_grupa, cod_gestiune, pret_achizitie, lot, agent FROM stoc";
+
+// A raw connection to the server's copy of a company, with its schema in the search path.
+PGconn* RawServer(const QString& dir)
+{
+    const fw::TServerDatabase s = *fw::TServerDatabase::Read(Dir(qPrintable(dir)));
+    const QByteArray host = s.Host.toUtf8(), port = QByteArray::number(s.Port), db = s.Database.toUtf8(), user = s.User.toUtf8();
+    const char* keys[] = {"host", "port", "dbname", "user", nullptr};
+    const char* values[] = {host.constData(), port.constData(), db.constData(), user.constData(), nullptr};
+    PGconn* pg = PQconnectdbParams(keys, values, 0);
+    PQclear(PQexec(pg, ("SET search_path TO " + s.SchemaName().toUtf8()).constData()));
+    return pg;
+}
+
+void Walk_RawLibpq(benchmark::State& state)
+{
+    PGconn* pg = RawServer("pgwalk");
+    const QByteArray sql = QByteArray(kSelect) + " ORDER BY cod_grupa NULLS FIRST, cod_articol NULLS FIRST, lot NULLS FIRST, fw_rowid";
+    for (auto _ : state) {
+        PGresult* r = PQexec(pg, sql.constData());
+        double sum = 0;
+        for (int i = 0; i < PQntuples(r); ++i) {
+            sum += std::strtod(PQgetvalue(r, i, 1), nullptr);
+            // Read every column, as a dataset record holds them.
+            for (int c = 2; c < 8; ++c)
+                benchmark::DoNotOptimize(PQgetvalue(r, i, c));
+        }
+        PQclear(r);
+        benchmark::DoNotOptimize(sum);
+    }
+    PQfinish(pg);
+}
+
+// A key of the walk table as text: group, article, lot.
+std::array<QByteArray, 3> Key(int i)
+{
+    const int row = (i * 7919) % 100000;
+    return {QByteArray::number(row % 7).rightJustified(2, '0'), ".M" + QByteArray::number(row % 5000).rightJustified(5, '0'),
+            "L" + QByteArray::number(row).rightJustified(8, '0')};
+}
+
+void FindKey_RawLibpq(benchmark::State& state)
+{
+    PGconn* pg = RawServer("pgwalk");
+    PQclear(PQprepare(pg, "find",
+                      (QByteArray(kSelect) + " WHERE cod_grupa = $1 AND cod_articol = $2 AND lot = $3 ORDER BY cod_grupa, "
+                                             "cod_articol, lot, fw_rowid LIMIT 1")
+                          .constData(),
+                      0, nullptr));
+    int i = 0;
+    for (auto _ : state) {
+        for (int k = 0; k < 10000; ++k, ++i) {
+            const auto key = Key(i);
+            const char* values[] = {key[0].constData(), key[1].constData(), key[2].constData()};
+            PGresult* r = PQexecPrepared(pg, "find", 3, values, nullptr, nullptr, 0);
+            if (PQntuples(r) > 0)
+                for (int c = 1; c < 8; ++c)
+                    benchmark::DoNotOptimize(PQgetvalue(r, 0, c));
+            PQclear(r);
+        }
+    }
+    PQfinish(pg);
+}
+
+void EditPost_RawLibpq(benchmark::State& state)
+{
+    PGconn* pg = RawServer("pgwalk");
+    PQclear(PQprepare(pg, "find", (QByteArray(kSelect) + " WHERE cod_grupa = $1 AND cod_articol = $2 AND lot = $3 LIMIT 1").constData(),
+                      0, nullptr));
+    PQclear(PQprepare(pg, "update", "UPDATE stoc SET cantitate = $1 WHERE fw_rowid = $2", 0, nullptr));
+    int i = 0;
+    for (auto _ : state) {
+        for (int k = 0; k < 1000; ++k, ++i) {
+            const auto key = Key(i);
+            const char* values[] = {key[0].constData(), key[1].constData(), key[2].constData()};
+            PGresult* r = PQexecPrepared(pg, "find", 3, values, nullptr, nullptr, 0);
+            if (PQntuples(r) > 0) {
+                const QByteArray quantity = QByteArray::number(std::strtod(PQgetvalue(r, 0, 1), nullptr) + 1);
+                const char* update[] = {quantity.constData(), PQgetvalue(r, 0, 0)};
+                PQclear(PQexecPrepared(pg, "update", 2, update, nullptr, nullptr, 0));
+            }
+            PQclear(r);
+        }
+    }
+    PQfinish(pg);
+}
+
+void Register(bool server)
+{
+    auto add = [](const char* name, auto&& fn, double minTime) {
+        benchmark::RegisterBenchmark(name, fn)->Unit(benchmark::kMillisecond)->MinTime(minTime);
+    };
+    add("Walk_Dataset", [](benchmark::State& s) { Walk_Dataset(s, "walk"); }, 2.0);
+    add("Walk_RawSqlite", Walk_RawSqlite, 2.0);
+    add("FindKey_Dataset", [](benchmark::State& s) { FindKey_Dataset(s, "walk"); }, 2.0);
+    add("FindKey_RawSqlite", FindKey_RawSqlite, 2.0);
+    add("EditPost_Dataset", [](benchmark::State& s) { EditPost_Dataset(s, "walk"); }, 2.0);
+    add("EditPost_RawSqlite", EditPost_RawSqlite, 2.0);
+    add("Million_OpenFindKeyAppend", [](benchmark::State& s) { Million_OpenFindKeyAppend(s, "million"); }, 1.0);
+    add("Million_OpenFirst50", [](benchmark::State& s) { Million_OpenFirst50(s, "million"); }, 1.0);
+    if (!server)
+        return;
+    add("Walk_Dataset_Pg", [](benchmark::State& s) { Walk_Dataset(s, "pgwalk"); }, 2.0);
+    add("Walk_RawLibpq", Walk_RawLibpq, 2.0);
+    add("FindKey_Dataset_Pg", [](benchmark::State& s) { FindKey_Dataset(s, "pgwalk"); }, 2.0);
+    add("FindKey_RawLibpq", FindKey_RawLibpq, 2.0);
+    add("EditPost_Dataset_Pg", [](benchmark::State& s) { EditPost_Dataset(s, "pgwalk"); }, 2.0);
+    add("EditPost_RawLibpq", EditPost_RawLibpq, 2.0);
+    add("Million_OpenFindKeyAppend_Pg", [](benchmark::State& s) { Million_OpenFindKeyAppend(s, "pgmillion"); }, 1.0);
+    add("Million_OpenFirst50_Pg", [](benchmark::State& s) { Million_OpenFirst50(s, "pgmillion"); }, 1.0);
+}
 
 } // namespace
 
@@ -286,12 +395,23 @@ int main(int argc, char** argv)
     Build(Dir("walk"), 100000);
     Build(Dir("million"), 1000000);
     std::printf("peak RSS after building: %.1f MB\n", PeakKb() / 1024.0);
+    bool server = false;
+    // Held open as a host holds its company's: a server's connection is not made anew
+    // for each table opened.
+    std::vector<std::shared_ptr<fw::Connection>> held;
+    if (const auto s = bench::BenchServer())
+        server = bench::CopyToServer(Dir("walk"), *s, Dir("pgwalk"), QStringLiteral("bench_walk"))
+                 && bench::CopyToServer(Dir("million"), *s, Dir("pgmillion"), QStringLiteral("bench_million"));
+    if (server)
+        held = {fw::Connection::Open(Dir("pgwalk")), fw::Connection::Open(Dir("pgmillion"))};
     benchmark::Initialize(&argc, argv);
+    Register(server);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatio("Walk_Dataset/min_time:2.000", "Walk_RawSqlite/min_time:2.000");
-    reporter.PrintRatio("FindKey_Dataset/min_time:2.000", "FindKey_RawSqlite/min_time:2.000");
-    reporter.PrintRatio("EditPost_Dataset/min_time:2.000", "EditPost_RawSqlite/min_time:2.000");
+    for (const char* op : {"Walk", "FindKey", "EditPost"}) {
+        reporter.PrintRatio(std::string(op) + "_Dataset/min_time:2.000", std::string(op) + "_RawSqlite/min_time:2.000");
+        reporter.PrintRatio(std::string(op) + "_Dataset_Pg/min_time:2.000", std::string(op) + "_RawLibpq/min_time:2.000");
+    }
     benchmark::Shutdown();
     return 0;
 }

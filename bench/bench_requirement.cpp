@@ -9,6 +9,7 @@
 #include "requirement/Requirement.h"
 #include "shell/ZPFIndic.h"
 
+#include "BenchSupport.h"
 #include "RatioReporter.h"
 
 #include <QApplication>
@@ -20,6 +21,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <tuple>
 
 using namespace corvanel;
 using namespace fw;
@@ -126,12 +128,13 @@ void Build(const QString& company, int lots)
     sqlite3_close(db);
 }
 
-// The data module of a workstation on one of the companies.
+// The data module of a workstation on one of the companies (its private directory that of
+// the SQLite company `local` a server's company was copied from).
 struct Workstation {
-    explicit Workstation(const char* name)
+    Workstation(const char* name, const char* local)
     {
         const QString company = g_dir->path() + "/" + name;
-        TSession::AddAlias("KRB_PRIV", company + "/private");
+        TSession::AddAlias("KRB_PRIV", g_dir->path() + "/" + local + "/private");
         ZPFDataModule = &dm;
         dm.GhostDB->Params() << "PATH=" + company;
         dm.GhostDB->Open();
@@ -145,9 +148,9 @@ struct Workstation {
     TMessageRecorder answers; // any question is answered "Da"
 };
 
-void Prepare(benchmark::State& state, const char* company)
+void Prepare(benchmark::State& state, const char* company, const char* local)
 {
-    Workstation w(company);
+    Workstation w(company, local);
     std::size_t rows = 0;
     for (auto _ : state) {
         PrepareRequirement(w.dm, 1);
@@ -159,10 +162,16 @@ void Prepare(benchmark::State& state, const char* company)
     state.counters["rows"] = double(rows);
 }
 
-void Generate(benchmark::State& state, const char* company)
+// `rows`: the requirement cut to its first rows (0: all of them).
+void Generate(benchmark::State& state, const char* company, const char* local, int rows = 0)
 {
-    Workstation w(company);
+    Workstation w(company, local);
     PrepareRequirement(w.dm, 1);
+    if (rows > 0) {
+        TTable* temp = w.dm.TempTable;
+        for (temp->Last(); temp->RecordCount() > rows;)
+            temp->Delete(); // the one before becomes the last
+    }
     const int before = w.answers.Count();
     for (auto _ : state)
         benchmark::DoNotOptimize(GenerateConsumption(w.dm, 1));
@@ -170,14 +179,26 @@ void Generate(benchmark::State& state, const char* company)
     state.counters["questions"] = double(w.answers.Count() - before);
 }
 
-void Prepare_10k(benchmark::State& s) { Prepare(s, "c10k"); }
-void Prepare_1M(benchmark::State& s) { Prepare(s, "c1m"); }
-void Generate_10k(benchmark::State& s) { Generate(s, "c10k"); }
-void Generate_1M(benchmark::State& s) { Generate(s, "c1m"); }
-BENCHMARK(Prepare_10k)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(Prepare_1M)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(Generate_10k)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(Generate_1M)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+void Register(bool server)
+{
+    for (const char* engine : {"", "_Pg"}) {
+        if (*engine && !server)
+            continue;
+        for (const auto& [size, local, copy] : {std::tuple{"10k", "c10k", "pg10k"}, std::tuple{"1M", "c1m", "pg1m"}}) {
+            const char* company = *engine ? copy : local;
+            const std::string suffix = std::string("_") + size + engine;
+            benchmark::RegisterBenchmark(("Prepare" + suffix).c_str(), [=](benchmark::State& s) { Prepare(s, company, local); })
+                ->Unit(benchmark::kMillisecond)
+                ->MinTime(2.0);
+            benchmark::RegisterBenchmark(("Generate" + suffix).c_str(), [=](benchmark::State& s) { Generate(s, company, local); })
+                ->Unit(benchmark::kMillisecond)
+                ->MinTime(2.0);
+            benchmark::RegisterBenchmark(("Generate100" + suffix).c_str(), [=](benchmark::State& s) { Generate(s, company, local, 100); })
+                ->Unit(benchmark::kMillisecond)
+                ->MinTime(2.0);
+        }
+    }
+}
 
 } // namespace
 
@@ -196,11 +217,21 @@ int main(int argc, char** argv)
     std::printf("building companies of 100,000 articles with 10,000 and 1,000,000 lots...\n");
     Build(dir.path() + "/c10k", 10000);
     Build(dir.path() + "/c1m", 1000000);
+    bool server = false;
+    std::vector<std::shared_ptr<Connection>> held; // as a host holds its company's
+    if (const auto s = bench::BenchServer())
+        server = bench::CopyToServer(dir.path() + "/c10k", *s, dir.path() + "/pg10k", QStringLiteral("bench_req10k"))
+                 && bench::CopyToServer(dir.path() + "/c1m", *s, dir.path() + "/pg1m", QStringLiteral("bench_req1m"));
+    if (server)
+        held = {Connection::Open(dir.path() + "/pg10k"), Connection::Open(dir.path() + "/pg1m")};
     benchmark::Initialize(&argc, argv);
+    Register(server);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatio("Prepare_1M/min_time:2.000", "Prepare_10k/min_time:2.000");
-    reporter.PrintRatio("Generate_1M/min_time:2.000", "Generate_10k/min_time:2.000");
+    for (const char* engine : {"", "_Pg"}) {
+        reporter.PrintRatio(std::string("Prepare_1M") + engine + "/min_time:2.000", std::string("Prepare_10k") + engine + "/min_time:2.000");
+        reporter.PrintRatio(std::string("Generate_1M") + engine + "/min_time:2.000", std::string("Generate_10k") + engine + "/min_time:2.000");
+    }
     benchmark::Shutdown();
     return 0;
 }

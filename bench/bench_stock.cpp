@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
+#include "BenchSupport.h"
 #include "RatioReporter.h"
 
 #include <benchmark/benchmark.h>
@@ -16,6 +17,7 @@
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <tuple>
 
 using namespace corvanel;
 using namespace fw;
@@ -88,13 +90,15 @@ void Build(const QString& company, int lots)
 
 // Opens the requirement and reads every row's stock figures, as the grid does when it
 // shows the requirement.
-void StockFigures(benchmark::State& state, const char* name)
+// The company `name` (its requirement in the private directory of `local`, the SQLite
+// company it was copied from).
+void StockFigures(benchmark::State& state, const char* name, const char* local)
 {
     const QString company = g_dir->path() + "/" + name;
     TZPFDataModule dm(nullptr);
     ZPFDataModule = &dm;
     dm.GhostDB->Params() << "PATH=" + company;
-    TSession::AddAlias("KRB_PRIV", company + "/private");
+    TSession::AddAlias("KRB_PRIV", g_dir->path() + "/" + local + "/private");
     dm.CatalogTable1->Open();
     double sum = 0;
     for (auto _ : state) {
@@ -110,10 +114,18 @@ void StockFigures(benchmark::State& state, const char* name)
     ZPFDataModule = nullptr;
 }
 
-void Stock_10k(benchmark::State& state) { StockFigures(state, "c10k"); }
-void Stock_1M(benchmark::State& state) { StockFigures(state, "c1m"); }
-BENCHMARK(Stock_10k)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(Stock_1M)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+void Register(bool server)
+{
+    for (const auto& [name, company, local] :
+         {std::tuple{"Stock_10k", "c10k", "c10k"}, {"Stock_1M", "c1m", "c1m"}, {"Stock_10k_Pg", "pg10k", "c10k"},
+          {"Stock_1M_Pg", "pg1m", "c1m"}}) {
+        if (!server && QByteArray(company).startsWith("pg"))
+            continue;
+        benchmark::RegisterBenchmark(name, [company = company, local = local](benchmark::State& s) {
+            StockFigures(s, company, local);
+        })->Unit(benchmark::kMillisecond)->MinTime(2.0);
+    }
+}
 
 
 } // namespace
@@ -128,14 +140,24 @@ int main(int argc, char** argv)
     std::printf("building stock tables of 10,000 and 1,000,000 lots...\n");
     Build(dir.path() + "/c10k", 10000);
     Build(dir.path() + "/c1m", 1000000);
+    bool server = false;
+    std::vector<std::shared_ptr<fw::Connection>> held; // as a host holds its company's
+    if (const auto s = bench::BenchServer())
+        server = bench::CopyToServer(dir.path() + "/c10k", *s, dir.path() + "/pg10k", QStringLiteral("bench_stock10k"))
+                 && bench::CopyToServer(dir.path() + "/c1m", *s, dir.path() + "/pg1m", QStringLiteral("bench_stock1m"));
+    if (server)
+        held = {Connection::Open(dir.path() + "/pg10k"), Connection::Open(dir.path() + "/pg1m")};
     benchmark::Initialize(&argc, argv);
+    Register(server);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const double small = reporter.times["Stock_10k/min_time:2.000"];
-    const double large = reporter.times["Stock_1M/min_time:2.000"];
-    if (small > 0 && large > 0)
-        std::printf("50 rows: 10,000 lots %.3f ms, 1,000,000 lots %.3f ms (%.3f ms per row); ratio %.2fx\n", small, large,
-                    large / 50, large / small);
+    for (const char* engine : {"", "_Pg"}) {
+        const double small = reporter.times[std::string("Stock_10k") + engine + "/min_time:2.000"];
+        const double large = reporter.times[std::string("Stock_1M") + engine + "/min_time:2.000"];
+        if (small > 0 && large > 0)
+            std::printf("%s 50 rows: 10,000 lots %.3f ms, 1,000,000 lots %.3f ms (%.3f ms per row); ratio %.2fx\n",
+                        *engine ? "PostgreSQL" : "SQLite", small, large, large / 50, large / small);
+    }
     benchmark::Shutdown();
     return 0;
 }

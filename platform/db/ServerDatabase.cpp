@@ -53,6 +53,47 @@ void TServerDatabase::Write(const QString& directory) const
         RaiseUnableToWrite(file);
 }
 
+TServerDatabase TServerDatabase::FromConnectionString(const QString& text)
+{
+    TServerDatabase server;
+    int i = 0;
+    const int n = int(text.size());
+    while (i < n) {
+        while (i < n && text.at(i).isSpace())
+            ++i;
+        const int eq = int(text.indexOf(QLatin1Char('='), i));
+        if (eq < 0)
+            break;
+        const QString key = text.mid(i, eq - i).trimmed();
+        i = eq + 1;
+        while (i < n && text.at(i).isSpace())
+            ++i;
+        QString value;
+        if (i < n && text.at(i) == QLatin1Char('\'')) {
+            for (++i; i < n && text.at(i) != QLatin1Char('\''); ++i) {
+                if (text.at(i) == QLatin1Char('\\') && i + 1 < n)
+                    ++i;
+                value += text.at(i);
+            }
+            ++i;
+        } else {
+            while (i < n && !text.at(i).isSpace())
+                value += text.at(i++);
+        }
+        if (key == QLatin1String("host"))
+            server.Host = value;
+        else if (key == QLatin1String("port"))
+            server.Port = value.toInt();
+        else if (key == QLatin1String("dbname"))
+            server.Database = value;
+        else if (key == QLatin1String("user"))
+            server.User = value;
+        else if (key == QLatin1String("schema"))
+            server.Schema = value;
+    }
+    return server;
+}
+
 QString TServerDatabase::SchemaName() const { return Schema.isEmpty() ? QStringLiteral("public") : Schema.toLower(); }
 
 QString TServerDatabase::Describe() const

@@ -33,6 +33,11 @@ struct TServerDatabase {
     // cannot be written.
     void Write(const QString& directory) const;
 
+    // The database a PostgreSQL connection string names ("host=depozit port=5432
+    // dbname=fabrica user=ion", values quoted with single quotes where they hold blanks);
+    // keywords it does not know are left out.
+    static TServerDatabase FromConnectionString(const QString& text);
+
     // The schema the tables are in, as the server stores its name.
     QString SchemaName() const;
     // "host:port/database" (and the schema when there is one), for the user's eyes.

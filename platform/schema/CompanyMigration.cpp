@@ -184,6 +184,10 @@ std::vector<TMigratedTable> MigrateCompany(const QString& fromDirectory, const Q
     }
     writing.Commit();
     to->Touch();
+    // A server plans its reads by what it knows of a table's contents: tell it at once.
+    if (to->Engine() == TEngine::PostgreSQL)
+        for (const TSourceTable& t : tables)
+            to->Exec(QStringLiteral("ANALYZE %1").arg(to->Quote(t.name)));
     return copied;
 }
 

@@ -53,25 +53,6 @@ const TServer& Server()
     return server;
 }
 
-// "host=127.0.0.1 port=5432 dbname=postgres user=corvanel" as a connection file says it.
-fw::TServerDatabase FromConnInfo(const QString& connInfo)
-{
-    fw::TServerDatabase server;
-    for (const QString& pair : connInfo.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        const QString key = pair.section(QLatin1Char('='), 0, 0).trimmed();
-        const QString value = pair.section(QLatin1Char('='), 1).trimmed();
-        if (key == QLatin1String("host"))
-            server.Host = value;
-        else if (key == QLatin1String("port"))
-            server.Port = value.toInt();
-        else if (key == QLatin1String("dbname"))
-            server.Database = value;
-        else if (key == QLatin1String("user"))
-            server.User = value;
-    }
-    return server;
-}
-
 // Runs statements on the server outside the layer, on a connection of its own.
 void OnServerDirectly(const fw::TServerDatabase& server, const QStringList& statements)
 {
@@ -102,7 +83,7 @@ QString ServerUnavailable() { return Server().unavailable; }
 fw::TServerDatabase NewServerSchema()
 {
     static int serial = 0;
-    fw::TServerDatabase server = FromConnInfo(Server().connInfo);
+    fw::TServerDatabase server = fw::TServerDatabase::FromConnectionString(Server().connInfo);
     server.Schema = QStringLiteral("t%1_%2_%3").arg(getpid()).arg(++serial).arg(QRandomGenerator::global()->bounded(1 << 20));
     return server;
 }
