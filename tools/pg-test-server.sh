@@ -71,23 +71,29 @@ start() {
   fi
   mkdir -p "$dir"
   dir="$(cd "$dir" && pwd)"
-  chmod 700 "$dir"
-  [ "$(id -u)" -eq 0 ] && chown "$(server_user)" "$dir"
+  # The cluster itself lives under /tmp, where the server's user can reach it whatever
+  # the rights on the way to DIR.
+  local cluster
+  cluster="$(mktemp -d "${TMPDIR:-/tmp}/corvanel-pg-XXXXXX")"
+  echo "$cluster" >"$dir/cluster"
+  chmod 700 "$cluster"
+  [ "$(id -u)" -eq 0 ] && chown "$(server_user)" "$cluster"
   local locale_options=(--locale=C.UTF-8)
   if as_server "$bindir/initdb" --help 2>/dev/null | grep -q -- '--locale-provider'; then
     locale_options=(--locale=C.UTF-8 --locale-provider=icu --icu-locale=ro-RO)
   fi
-  if ! as_server "$bindir/initdb" -D "$dir/data" -U corvanel -A trust -E UTF8 "${locale_options[@]}" --no-sync \
+  if ! as_server "$bindir/initdb" -D "$cluster/data" -U corvanel -A trust -E UTF8 "${locale_options[@]}" --no-sync \
       >"$dir/initdb.log" 2>&1; then
-    as_server "$bindir/initdb" -D "$dir/data" -U corvanel -A trust -E UTF8 --locale=C.UTF-8 --no-sync \
+    rm -rf "$cluster/data"
+    as_server "$bindir/initdb" -D "$cluster/data" -U corvanel -A trust -E UTF8 --locale=C.UTF-8 --no-sync \
       >"$dir/initdb.log" 2>&1 || { cat "$dir/initdb.log" >&2; exit 1; }
   fi
   local port attempt
   for attempt in $(seq 1 20); do
     port=$(( 20000 + (RANDOM * 32768 + RANDOM) % 30000 ))
     port_free "$port" || continue
-    if as_server "$bindir/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 30 \
-        -o "-p $port -c listen_addresses=127.0.0.1 -c unix_socket_directories='$dir' -c fsync=off \
+    if as_server "$bindir/pg_ctl" -D "$cluster/data" -l "$cluster/server.log" -w -t 30 \
+        -o "-p $port -c listen_addresses=127.0.0.1 -c unix_socket_directories='$cluster' -c fsync=off \
             -c synchronous_commit=off -c full_page_writes=off -c max_connections=200 \
             -c shared_buffers=128MB" start >/dev/null 2>&1; then
       local conninfo="host=127.0.0.1 port=$port dbname=postgres user=corvanel"
@@ -97,16 +103,19 @@ start() {
     fi
   done
   echo "The PostgreSQL test server did not start:" >&2
-  tail -20 "$dir/server.log" >&2 || true
+  tail -20 "$cluster/server.log" >&2 || true
   exit 1
 }
 
 stop() {
   local dir="$1"
   [ -d "$dir" ] || return 0
-  if [ -f "$dir/data/postmaster.pid" ] && find_bindir; then
-    as_server "$bindir/pg_ctl" -D "$dir/data" -m immediate -w stop >/dev/null 2>&1 || true
+  local cluster
+  cluster="$(cat "$dir/cluster" 2>/dev/null || true)"
+  if [ -n "$cluster" ] && [ -f "$cluster/data/postmaster.pid" ] && find_bindir; then
+    as_server "$bindir/pg_ctl" -D "$cluster/data" -m immediate -w stop >/dev/null 2>&1 || true
   fi
+  [ -n "$cluster" ] && rm -rf "$cluster"
   rm -rf "$dir"
 }
 

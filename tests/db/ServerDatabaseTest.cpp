@@ -1,0 +1,95 @@
+// A company directory naming a server's database: its connection file, and what a user
+// who may only read the company's tables on the server gets.
+#include "DbFixture.h"
+#include "platform/core/Exceptions.h"
+#include "platform/db/Connection.h"
+#include "platform/db/DbMessages.h"
+#include "platform/db/ServerDatabase.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace fw;
+using namespace testsupport;
+
+namespace {
+
+TEST(ServerDatabase, TheConnectionFileNamesTheDatabaseAndNeverAPassword)
+{
+    TempDir dir;
+    EXPECT_FALSE(TServerDatabase::Read(dir.Path()).has_value()); // an SQLite company's directory
+
+    TServerDatabase server;
+    server.Host = "depozit.local";
+    server.Port = 5433;
+    server.Database = "fabrica";
+    server.User = "ion";
+    server.Schema = "Lactate";
+    server.Write(dir.Path());
+    const std::optional<TServerDatabase> read = TServerDatabase::Read(dir.Path());
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(read->Describe(), "depozit.local:5433/fabrica.lactate");
+    EXPECT_EQ(read->User, "ion");
+    QFile file(dir.File("firma.pgsql"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(file.readAll().contains("password"));
+
+    // A file naming no database is refused with its name.
+    QFile bad(dir.File("firma.pgsql"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    bad.write("[PostgreSQL]\nhost=depozit\n");
+    bad.close();
+    EXPECT_THROW(TServerDatabase::Read(dir.Path()), EDatabaseError);
+    EXPECT_TRUE(Connection::HasDatabase(dir.Path()));
+
+    struct Case {
+        const char* text;
+        const char* described;
+        const char* user;
+    } cases[] = {
+        {"host=127.0.0.1 port=5432 dbname=postgres user=corvanel", "127.0.0.1:5432/postgres", "corvanel"},
+        {"dbname='fabrica de lapte' user=ion schema=Lactate", "localhost/fabrica de lapte.lactate", "ion"},
+        {"  host = srv   dbname=x\\'y  ", "srv/x\\'y", ""},
+    };
+    for (const Case& c : cases) {
+        const TServerDatabase s = TServerDatabase::FromConnectionString(c.text);
+        EXPECT_EQ(s.Describe(), c.described) << c.text;
+        EXPECT_EQ(s.User, c.user) << c.text;
+    }
+}
+
+TEST(ServerDatabase, AUserWhoMayOnlyReadTheTablesHasTheCompanyReadOnly)
+{
+    if (!OnServer())
+        GTEST_SKIP() << "users of a server: runs with the PostgreSQL tests";
+    DatabaseDir dir;
+    CreateTable(dir.Path(), "Gest.DB", {{"Cod", TFieldType::String, 4}}, {{"", "Cod", TIndexOption::Primary}}, {{"_MP"}});
+    const TServerDatabase server = *TServerDatabase::Read(dir.Path());
+    auto owner = Connection::Open(dir.Path());
+    owner->Exec("DROP ROLE IF EXISTS corvanel_reader");
+    owner->Exec("CREATE ROLE corvanel_reader LOGIN");
+    owner->Exec(QStringLiteral("GRANT USAGE ON SCHEMA \"%1\" TO corvanel_reader").arg(server.SchemaName()));
+    owner->Exec(QStringLiteral("GRANT SELECT ON ALL TABLES IN SCHEMA \"%1\" TO corvanel_reader").arg(server.SchemaName()));
+
+    TempDir readerDir;
+    TServerDatabase reader = server;
+    reader.User = "corvanel_reader";
+    reader.Write(readerDir.Path());
+    {
+        auto conn = Connection::Open(readerDir.Path(), TOpenMode::Existing, {"Gest.DB"});
+        EXPECT_TRUE(conn->ReadOnly());
+        auto stores = OpenTable(readerDir.Path(), "Gest.DB");
+        EXPECT_EQ(Column(*stores, "Cod"), QStringList{"_MP"});
+        try {
+            stores->AppendRecord({"_FRG"});
+            ADD_FAILURE() << "written by a user who may only read";
+        } catch (const EDatabaseError& e) {
+            EXPECT_EQ(e.Message(), dbmsg::ReadOnlyDatabase());
+        }
+    }
+    owner->Exec(QStringLiteral("REVOKE ALL ON ALL TABLES IN SCHEMA \"%1\" FROM corvanel_reader").arg(server.SchemaName()));
+    owner->Exec(QStringLiteral("REVOKE ALL ON SCHEMA \"%1\" FROM corvanel_reader").arg(server.SchemaName()));
+    owner->Exec("DROP ROLE corvanel_reader");
+}
+
+} // namespace
