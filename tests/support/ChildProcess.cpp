@@ -20,7 +20,7 @@ constexpr uid_t Nobody = 65534;
 
 } // namespace
 
-TChildProcess::TChildProcess(const QString& role, const QStringList& arguments, bool unprivileged)
+TChildProcess::TChildProcess(const QString& role, const QStringList& arguments, bool unprivileged, const QString& test)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QString::fromLatin1(RoleVariable), role);
@@ -35,7 +35,7 @@ TChildProcess::TChildProcess(const QString& role, const QStringList& arguments, 
                 _exit(126);
         });
     }
-    process_.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=ChildProcess.Role")});
+    process_.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=") + test});
 }
 
 TChildProcess::~TChildProcess()

@@ -16,7 +16,9 @@ public:
     // Starts the child in `role` with its arguments. `unprivileged`: it runs as the user
     // "nobody" when this process is the superuser (for whom permissions do not bind),
     // and as the same user otherwise.
-    TChildProcess(const QString& role, const QStringList& arguments, bool unprivileged = false);
+    // `test`: the test of this executable the child runs (ChildProcess.Role unless named).
+    TChildProcess(const QString& role, const QStringList& arguments, bool unprivileged = false,
+                  const QString& test = QStringLiteral("ChildProcess.Role"));
     ~TChildProcess();
 
     // Waits for the child to print `line` by itself; false on a timeout or when it ended.
