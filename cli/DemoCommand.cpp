@@ -41,6 +41,10 @@ void WriteProduction(const QString& dir, const std::vector<double>& receipts)
 int Run(const TArgs& args)
 {
     const QString dir = QDir::cleanPath(QDir(args.positionalArguments().constFirst()).absolutePath());
+    // Making the demo wipes the directory: never one that holds anything else.
+    if (!pelmaris::MayHoldDemoCompany(dir))
+        throw ERefused(QStringLiteral("Directorul <%1> nu este gol si nu contine firma demonstrativa: nu a fost sters.")
+                           .arg(QDir::toNativeSeparators(dir)));
     if (!pelmaris::CreateDemoCompany(dir, QDate::currentDate(),
                                      [&dir](const std::vector<double>& receipts) { WriteProduction(dir, receipts); }))
         throw EInUse(QStringLiteral("Firma din directorul <%1> este deschisa in alt program: nu a fost creata din nou.")

@@ -90,7 +90,6 @@ std::unique_ptr<QCoreApplication> MakeApplication(bool needsFonts, int& argc, ch
 int RunCommand(const TCommand& command, const QStringList& arguments)
 {
     QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     for (const TOption& option : command.Options)
         parser.addOption(QCommandLineOption(option.Name, option.Description, option.ValueName));
     parser.addOption(QCommandLineOption({QStringLiteral("h"), QStringLiteral("help")}, QString()));

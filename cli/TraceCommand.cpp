@@ -11,6 +11,8 @@
 #include "reports/TrasabData.h"
 #include "shell/AddOnFormats.h"
 
+#include <QGuiApplication>
+
 namespace corvanel::cli {
 
 namespace {
@@ -150,6 +152,8 @@ int WritePdf(const TSelection& selection, const QString& file)
 {
     // As the command prepares the report: its print settings, and dates as its period
     // dialog leaves them (day, month, four-digit year).
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        throw fw::EInOutError(QStringLiteral("Raportul nu poate fi desenat fara fonturi."));
     PresetTrasabPrintSettings();
     UseFourDigitYearDates();
     TRepTrasabProdFrm form(nullptr);
@@ -184,6 +188,7 @@ int Run(const TArgs& args)
     return csv ? WriteCsv(selection) : WritePdf(selection, file);
 }
 
+// The parser takes --pdf FILE and --pdf=FILE, and nothing else for it.
 bool NeedsFonts(const QStringList& arguments)
 {
     return std::any_of(arguments.begin(), arguments.end(), [](const QString& a) {

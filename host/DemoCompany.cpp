@@ -26,6 +26,7 @@ const QString kFinished = QStringLiteral("02");
 const QString kRaw = QStringLiteral("01");
 const QString kPackaging = QStringLiteral("03");
 const QString kSemi = QStringLiteral("04");
+const QString kFirmName = QStringLiteral("Lactate Izvoare SRL");
 // Finished goods are received from the plant's own production section.
 const QString kProductionSection = QStringLiteral("PRODUCTIE");
 
@@ -270,7 +271,7 @@ void TBuilder::Masters()
           {kProductionSection, "Secția de producție proprie", "RO18452736", "Sânpetru", "Str. Fabricii 1",
            "0268 412 555"}});
     Fill(dir_, "VALUTA.DB", {{"RON", "Leu românesc", 1.0}, {"EUR", "Euro", 4.97}, {"USD", "Dolar american", kUsdRate}});
-    Fill(dir_, "FIRMDATA.DB", {{"Lactate Izvoare SRL", "Sânpetru, Brașov", "RO18452736", "J08/1234/2006", "0268 412 555"}});
+    Fill(dir_, "FIRMDATA.DB", {{kFirmName, "Sânpetru, Brașov", "RO18452736", "J08/1234/2006", "0268 412 555"}});
     // The administrator first: the add-on signs its documents with the first user.
     Fill(dir_, "USER.DB", {{"ADM", "Administrator"}, {"MPO", "Maria Popescu"}, {"VNI", "Vasile Nistor"}});
 }
@@ -399,6 +400,16 @@ void TBuilder::Counters()
 }
 
 } // namespace
+
+bool MayHoldDemoCompany(const QString& directory)
+{
+    const QDir dir(directory);
+    if (!dir.exists())
+        return true;
+    QStringList entries = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    entries.removeAll(CompanyLockFile);
+    return entries.isEmpty() || (IsCompanyDirectory(directory) && CompanyName(directory) == kFirmName);
+}
 
 bool CreateDemoCompany(const QString& directory, const QDate& today, const TDemoProduction& production)
 {

@@ -24,6 +24,10 @@ namespace pelmaris {
 // `production`, when given, runs once the tables are written and before anybody may open
 // the company: it is handed the counters of the finished-goods receipts, oldest first,
 // for their consumption to be written (which the add-on does, not the host).
+// Whether the demo may be made in a directory without wiping anything else: the directory
+// is missing or empty (but for the company lock), or it holds the demo already.
+bool MayHoldDemoCompany(const QString& directory);
+
 using TDemoProduction = std::function<void(const std::vector<double>& finishedGoodsReceipts)>;
 bool CreateDemoCompany(const QString& directory, const QDate& today = QDate::currentDate(),
                        const TDemoProduction& production = {});

@@ -161,6 +161,19 @@ TEST(DemoCli, TheDemosReportShowsRawMaterialsForEveryReceiptButTheLatest)
         EXPECT_TRUE(again.Err.contains("este deschisa in alt program")) << Said(again);
     }
     EXPECT_EQ(Dump(dir, Written), before);
+
+    // A directory that holds anything but the demo is never wiped: another company, or files.
+    TDairy other;
+    QFile kept(temp.SubDir("files") + "/scrisoare.txt");
+    ASSERT_TRUE(kept.open(QIODevice::WriteOnly));
+    kept.close();
+    for (const QString& taken : {other.Dir(), temp.File("files")}) {
+        const TRun refused = Corvanel({"demo", taken});
+        EXPECT_EQ(refused.Status, 3) << Said(refused);
+        EXPECT_TRUE(refused.Err.contains("nu este gol si nu contine firma demonstrativa")) << Said(refused);
+    }
+    EXPECT_TRUE(kept.exists());
+    EXPECT_EQ(testsupport::RawColumn(other.Dir(), "SELECT Denumire FROM FIRMDATA"), QVariantList{"Lactate SRL"});
 }
 
 TEST(DemoCli, PelmarisMakesTheSameDemo)
