@@ -13,6 +13,8 @@
 
 #include <QApplication>
 #include <QDate>
+#include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include "RatioReporter.h"
 
@@ -200,9 +202,35 @@ void Report_ToPdf(benchmark::State& state)
     state.counters["MB"] = QFileInfo(file).size() / 1e6;
 }
 
+// The command-line tool on the same company, as a script runs it: the whole program,
+// from its start to the file written.
+void RunTool(benchmark::State& state, const QStringList& output)
+{
+    const QStringList args = QStringList{"trace", "--company", g_dir->path(), "--from", kFirstDay.toString(Qt::ISODate),
+                                         "--to", kFirstDay.addDays(364).toString(Qt::ISODate)}
+                             + output;
+    for (auto _ : state) {
+        QProcess tool;
+        tool.setStandardOutputFile(g_dir->filePath("trasabilitate.csv"));
+        tool.start(CORVANEL_FILE, args);
+        if (!tool.waitForFinished(600000) || tool.exitCode() != 0)
+            state.SkipWithError("corvanel failed");
+    }
+}
+
+void Tool_TraceCsv(benchmark::State& state)
+{
+    RunTool(state, {"--csv"});
+    state.counters["MB"] = QFileInfo(g_dir->filePath("trasabilitate.csv")).size() / 1e6;
+}
+
+void Tool_TracePdf(benchmark::State& state) { RunTool(state, {"--pdf", g_dir->filePath("tool.pdf")}); }
+
 BENCHMARK(Report_QueriesAlone)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(Report_Generate)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(Report_ToPdf)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(Tool_TraceCsv)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(Tool_TracePdf)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
 
@@ -222,6 +250,7 @@ int main(int argc, char** argv)
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.PrintRatio("Report_Generate/iterations:3", "Report_QueriesAlone/iterations:3");
     reporter.PrintRatio("Report_ToPdf/iterations:3", "Report_QueriesAlone/iterations:3");
+    reporter.PrintRatio("Tool_TracePdf/iterations:3", "Report_ToPdf/iterations:3");
     benchmark::Shutdown();
     return 0;
 }

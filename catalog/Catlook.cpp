@@ -580,14 +580,13 @@ void TCatLookupForm::Indexeazapreturile1Click()
     if (!AskCoefficient(this, Group->FieldByName(QStringLiteral("Denumire"))->AsString(), percentage))
         return;
     repaint();
-    if (percentage < -100) {
-        MessageDlg(QStringLiteral("Coeficientul nu poate fi mai mic de -100% !"), TMsgDlgType::Warning, TMsgDlgButtons::OK);
+    const std::optional<double> factor = IndexFactor(percentage);
+    if (!factor)
         return;
-    }
     const QString group = Group->FieldByName(kCodGrupa)->AsString();
     // The grid shows the new prices at once; after a failure it shows what is stored.
     WithControlsDisabled(Catalog, [&] {
-        RunThen([&] { IndexGroupPrices(this, group, percentage / 100 + 1); }, [this] { Catalog->Refresh(); });
+        RunThen([&] { IndexGroupPrices(this, group, *factor); }, [this] { Catalog->Refresh(); });
     });
 }
 

@@ -55,13 +55,48 @@ TIndexPriceForm::TIndexPriceForm(QWidget* owner) : fw::TForm(owner)
     layout->addWidget(Panel1);
     setFixedSize(QSize(303, 42).expandedTo(sizeHint()));
 
-    Q = new fw::TQuery(this);
-    Q->setObjectName(QStringLiteral("Q"));
-    Q->SetSession(AddOnSession());
-    Q->SetDatabaseName(TVELDA);
-    Q->SetSQL(IndexPricesSql());
+    Q = NewIndexPricesQuery(this);
 
     Show();
+}
+
+std::optional<double> IndexFactor(double percentage)
+{
+    if (percentage < -100) {
+        fw::MessageDlg(QStringLiteral("Coeficientul nu poate fi mai mic de -100% !"), fw::TMsgDlgType::Warning,
+                       fw::TMsgDlgButtons::OK);
+        return std::nullopt;
+    }
+    return percentage / 100 + 1;
+}
+
+fw::TQuery* NewIndexPricesQuery(QObject* owner)
+{
+    auto* q = new fw::TQuery(owner);
+    q->setObjectName(QStringLiteral("Q"));
+    q->SetSession(AddOnSession());
+    q->SetDatabaseName(TVELDA);
+    q->SetSQL(IndexPricesSql());
+    return q;
+}
+
+int UpdateGroupPrices(fw::TQuery& update, const QString& groupCode, double factor)
+{
+    try {
+        update.ParamByName(QStringLiteral("Group"))->SetAsString(groupCode);
+        update.ParamByName(QStringLiteral("Coef"))->SetAsFloat(factor);
+        fw::TTransaction transaction(update.Session()->ConnectionFor(TVELDA));
+        update.ExecSQL();
+        transaction.Commit();
+        return update.RowsAffected();
+    } catch (const fw::EDatabaseError& error) {
+        throw fw::EDatabaseError(DbAccessErrorText(error.Message()));
+    }
+}
+
+QString PricesIndexedText(const QString& groupCode)
+{
+    return QStringLiteral("Preturile de vînzare pentru grupa \"%1\" au fost actualizate cu succes!").arg(groupCode);
 }
 
 void IndexGroupPrices(QWidget* owner, const QString& groupCode, double factor)
@@ -69,19 +104,12 @@ void IndexGroupPrices(QWidget* owner, const QString& groupCode, double factor)
     // Removed on every path, failures included.
     const std::unique_ptr<TIndexPriceForm> form(new TIndexPriceForm(owner));
     form->repaint();
-    try {
+    {
         fw::THourGlass wait(Screen);
-        form->Q->ParamByName(QStringLiteral("Group"))->SetAsString(groupCode);
-        form->Q->ParamByName(QStringLiteral("Coef"))->SetAsFloat(factor);
-        fw::TTransaction transaction(form->Q->Session()->ConnectionFor(TVELDA));
-        form->Q->ExecSQL();
-        transaction.Commit();
-    } catch (const fw::EDatabaseError& error) {
-        throw fw::EDatabaseError(QStringLiteral("Eroare de acces la baza de date!\r<%1> !").arg(error.Message()));
+        UpdateGroupPrices(*form->Q, groupCode, factor);
     }
     fw::MessageBeep(fw::TBeep::Information);
-    fw::MessageDlg(QStringLiteral("Preturile de vînzare pentru grupa \"%1\" au fost actualizate cu succes!").arg(groupCode),
-                   fw::TMsgDlgType::Information, fw::TMsgDlgButtons::OK);
+    fw::MessageDlg(PricesIndexedText(groupCode), fw::TMsgDlgType::Information, fw::TMsgDlgButtons::OK);
 }
 
 } // namespace corvanel

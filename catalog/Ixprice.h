@@ -7,7 +7,7 @@
 
 #include "platform/ui/Form.h"
 
-#include <functional>
+#include <optional>
 
 class QFrame;
 class QLabel;
@@ -30,9 +30,23 @@ public:
     fw::TQuery* Q;  // the update of one group (parameters Coef, float, and Group, text)
 };
 
+// The factor a percentage change gives: percentage / 100 + 1. Below -100% there is none:
+// the user is warned and nothing is returned.
+std::optional<double> IndexFactor(double percentage);
+
+// The update of one group (parameters Coef, float, and Group, text) on TVELDA, in the
+// add-on's session.
+fw::TQuery* NewIndexPricesQuery(QObject* owner);
+// Runs that update for the group and factor in one transaction and returns the number of
+// articles changed. A database error leaves every price as it was and goes on with the
+// add-on's database message.
+int UpdateGroupPrices(fw::TQuery& update, const QString& groupCode, double factor);
+// What the user is told once the prices of the group have changed.
+QString PricesIndexedText(const QString& groupCode);
+
 // Multiplies the sale price of every article of the group by the factor (null prices stay
-// null), in one transaction, then says so. A database error leaves every price as it was
-// and goes on to the caller with the add-on's database message.
+// null) while the progress window shows, then says so. A database error leaves every
+// price as it was and goes on to the caller with the add-on's database message.
 void IndexGroupPrices(QWidget* owner, const QString& groupCode, double factor);
 
 } // namespace corvanel

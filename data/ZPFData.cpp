@@ -70,6 +70,11 @@ void ClearCatalogSearch()
         showSearch();
 }
 
+QString DbAccessErrorText(const QString& message)
+{
+    return QStringLiteral("Eroare de acces la baza de date!\r<%1> !").arg(message);
+}
+
 TSession* AddOnSession() { return ZPFDataModule ? ZPFDataModule->Session : TSession::Default(); }
 
 TTable* TZPFDataModule::NewTable(const QString& name, const QString& database, const QString& file)
@@ -224,6 +229,18 @@ TZPFDataModule::~TZPFDataModule()
     GhostDB->Close();
     if (ZPFDataModule == this)
         ZPFDataModule = nullptr;
+}
+
+void TZPFDataModule::ConnectTo(const QString& directory)
+{
+    if (GhostDB->Connected())
+        GhostDB->Close();
+    GhostDB->Params().clear();
+    GhostDB->Params() << QStringLiteral("PATH=") + directory;
+    GhostDB->Open();
+    // The stock figures, the requirement and the traceability report seek by these indexes;
+    // a company made by an older host may lack them.
+    EnsureIndexes(KRBPROD, {StocDB, ItemInDB, DocOutDB, CatalogDB}, Session);
 }
 
 // ---------------------------------------------------------------- rules

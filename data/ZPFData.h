@@ -22,6 +22,10 @@ public:
     fw::TSession* Session;
     fw::TDatabase* GhostDB;
 
+    // Points KRBPROD at a company directory (disconnect, one parameter "PATH=<dir>" exactly
+    // as given, connect) and makes sure the indexes the add-on seeks by are there.
+    void ConnectTo(const QString& directory);
+
     fw::TTable* CatalogTable;  // products: CATALOG.DB without raw materials
     fw::TTable* RetetaTable;   // the recipe of the current product
     fw::TTable* CatalogTable1; // raw materials and semi-finished products (requirement)
@@ -105,6 +109,10 @@ bool IsMaterial(const QString& code);
 // The stock rule: a stock lot counts for production when it lies in a raw-material
 // warehouse and holds a raw material, or holds a semi-finished product (wherever it lies).
 bool StockLotCounts(const QString& warehouse, const QString& article);
+
+// The common form in which the add-on reports a database error: the lead text, a line
+// break, and the engine's message between "<" and "> !".
+QString DbAccessErrorText(const QString& message);
 
 // The database session of the add-on (that of the data module); the default session
 // while there is no data module.

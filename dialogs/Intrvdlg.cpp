@@ -80,14 +80,17 @@ void TIntervalDlg::CheckInterval()
 {
     const fw::TDateTime end = LastDateEdit->Date();
     const fw::TDateTime start = FirstDateEdit->Date();
-    if (start > end) {
-        fw::MessageDlg(QStringLiteral("Intervalul de timp nu este corect! ") + WarningDate(end) + QStringLiteral(" < ") +
-                           WarningDate(start),
-                       fw::TMsgDlgType::Warning, fw::TMsgDlgButtons::OK);
-        SetModalResult(fw::TModalResult::None);
-        return;
-    }
-    SetModalResult(fw::TModalResult::OK);
+    SetModalResult(IntervalAccepted(start, end) ? fw::TModalResult::OK : fw::TModalResult::None);
+}
+
+bool IntervalAccepted(fw::TDateTime start, fw::TDateTime end)
+{
+    if (start <= end)
+        return true;
+    fw::MessageDlg(QStringLiteral("Intervalul de timp nu este corect! ") + WarningDate(end) + QStringLiteral(" < ") +
+                       WarningDate(start),
+                   fw::TMsgDlgType::Warning, fw::TMsgDlgButtons::OK);
+    return false;
 }
 
 void TIntervalDlg::CorrectEnter(TDateEdit* sender, QChar& key)

@@ -35,6 +35,9 @@ public:
     void CorrectEnter(TDateEdit* sender, QChar& key);
 };
 
+// Whether a period may be reported on: a start after the end is refused with a warning.
+bool IntervalAccepted(fw::TDateTime start, fw::TDateTime end);
+
 // Asks for a period. True when confirmed; then `start` and `end` hold the two dates as
 // whole days. On false both keep what the caller put in them.
 bool ExecuteInterval(QWidget* owner, fw::TDateTime& start, fw::TDateTime& end);

@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QEvent>
 
@@ -190,9 +191,14 @@ QString AddOnFileName(const QString& hostIniFile)
 {
     const QString configured =
         fw::TIniFile(hostIniFile).ReadString(QStringLiteral("AddOns"), QStringLiteral("Production"), QString());
-    // A relative path is taken from the program's folder, as the default is.
+    // A relative path is taken from the program's folder, as the default is. Built, the
+    // add-on lies beside the program; installed, in the library folder beside its bin.
     const QDir programDir(QCoreApplication::applicationDirPath());
-    return programDir.filePath(configured.isEmpty() ? QStringLiteral("libCorvanel.so") : configured);
+    if (!configured.isEmpty())
+        return programDir.filePath(configured);
+    const QString beside = programDir.filePath(QStringLiteral("libCorvanel.so"));
+    const QString installed = programDir.filePath(QStringLiteral("../lib/libCorvanel.so"));
+    return !QFileInfo::exists(beside) && QFileInfo::exists(installed) ? QDir::cleanPath(installed) : beside;
 }
 
 } // namespace pelmaris

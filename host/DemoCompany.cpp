@@ -26,6 +26,7 @@ const QString kFinished = QStringLiteral("02");
 const QString kRaw = QStringLiteral("01");
 const QString kPackaging = QStringLiteral("03");
 const QString kSemi = QStringLiteral("04");
+const QString kFirmName = QStringLiteral("Lactate Izvoare SRL");
 // Finished goods are received from the plant's own production section.
 const QString kProductionSection = QStringLiteral("PRODUCTIE");
 
@@ -137,20 +138,20 @@ std::vector<TReceipt> Receipts()
 {
     return {
         {62, "SI", 1, "", "ADM", "Sold inițial materii prime și ambalaje",
-         {{"_FRG", ".LAPTE", 1500, "LC-0901"}, {"_FRG", ";MAIA", 25, "MA-0901"}, {"_FRG", ";COAGUL", 1300, "CG-0901"},
-          {"_FRG", ";COAGUL", 1200, "CG-0902"}, {"_FRG", ".SMANT", 200, "SM-0901"}, {"_FRG", ".FRUCTE", 60, "FP-2207"},
+         {{"_FRG", ".LAPTE", 2500, "LC-0901"}, {"_FRG", ";MAIA", 60, "MA-0901"}, {"_FRG", ";COAGUL", 2600, "CG-0901"},
+          {"_FRG", ";COAGUL", 2400, "CG-0902"}, {"_FRG", ".SMANT", 300, "SM-0901"}, {"_FRG", ".FRUCTE", 120, "FP-2207"},
           {"_FRG", ".CULTI", 1.0, "CI-2403"}, {"_FRG", ".CULTK", 1.2, "CK-2402"}, {"_FRG", ".CHEAG", 3, "CH-2311"},
           {"_MP", ".SARE", 25, "SA-2401"}, {"_MP", ".ZAHAR", 100, "ZA-2406"}, {"_MP", ".LPRAF", 40, "LP-2405"},
-          {"_MP", ".CLCA", 5, "CC-2402"}, {"_MP", ".PAHAR", 3000, "PH-2401"}, {"_MP", ".CAPAC", 3000, "CP-2401"},
-          {"_AMB", ".PAHAR", 5000, "PH-2402"}, {"_AMB", ".CAPAC", 5000, "CP-2402"},
-          {"_AMB", ".GALEATA", 150, "GA-2403"}, {"_AMB", ".PUNGA", 10000, "PU-2404"},
+          {"_MP", ".CLCA", 5, "CC-2402"}, {"_MP", ".PAHAR", 5000, "PH-2401"}, {"_MP", ".CAPAC", 5000, "CP-2401"},
+          {"_AMB", ".PAHAR", 8000, "PH-2402"}, {"_AMB", ".CAPAC", 8000, "CP-2402"},
+          {"_AMB", ".GALEATA", 200, "GA-2403"}, {"_AMB", ".PUNGA", 10000, "PU-2404"},
           {"_AMB", ".HARTIE", 2000, "HP-2401"}, {"_AMB", ".ETICH", 3000, "ET-2405"}}},
-        {45, "NIR", 101, "FERMA1", "MPO", "Lapte crud, aviz 1184", {{"_FRG", ".LAPTE", 2000, "LC-1184"}}},
+        {45, "NIR", 101, "FERMA1", "MPO", "Lapte crud, aviz 1184", {{"_FRG", ".LAPTE", 3000, "LC-1184"}}},
         {30, "NIR", 102, "FERMA2", "MPO", "Lapte crud și smântână, aviz 562",
-         {{"_FRG", ".LAPTE", 1500, "LC-0562"}, {"_FRG", ".SMANT", 300, "SM-0562"}}},
+         {{"_FRG", ".LAPTE", 2500, "LC-0562"}, {"_FRG", ".SMANT", 300, "SM-0562"}}},
         {15, "NIR", 103, "INGRED", "MPO", "Sare și granule de chefir, factura 7781",
          {{"_MP", ".SARE", 25, "SA-2409"}, {"_FRG", ".CULTK", 0.5, "CK-2408"}}},
-        {5, "NIR", 104, "FERMA3", "MPO", "Lapte crud, aviz 2210", {{"_FRG", ".LAPTE", 1800, "LC-2210"}}},
+        {5, "NIR", 104, "FERMA3", "MPO", "Lapte crud, aviz 2210", {{"_FRG", ".LAPTE", 3200, "LC-2210"}}},
     };
 }
 
@@ -171,7 +172,7 @@ const std::vector<TProduction> kProduction = {
     {19, 1006, {{"CAS", 150}, {"BRANZA", 200}}},
     {12, 1007, {{"LAPTE", 4000}, {"SMANTANA", 200}}},
     // Needs 2.4 kg of kefir grains, 2 once the requirement rounds it to whole units; the
-    // stock holds 1.7.
+    // stock holds 1.7, and 0.7 once the consumption of 1005 has drawn on it.
     {4, 1008, {{"KEFIR", 3000}, {"IAURT", 1800}}},
 };
 
@@ -225,6 +226,8 @@ public:
     void AllReceipts();
     void Sales();
     void Counters();
+    // The finished-goods receipts written, oldest first.
+    const std::vector<double>& Production() const { return production_; }
 
 private:
     double AddHeader(const QDate& date, const QString& type, double number, const QString& supplier,
@@ -235,6 +238,7 @@ private:
     QDate today_;
     double lastIn_ = 0;
     double lastOut_ = 0;
+    std::vector<double> production_;
 };
 
 void TBuilder::Masters()
@@ -267,7 +271,7 @@ void TBuilder::Masters()
           {kProductionSection, "Secția de producție proprie", "RO18452736", "Sânpetru", "Str. Fabricii 1",
            "0268 412 555"}});
     Fill(dir_, "VALUTA.DB", {{"RON", "Leu românesc", 1.0}, {"EUR", "Euro", 4.97}, {"USD", "Dolar american", kUsdRate}});
-    Fill(dir_, "FIRMDATA.DB", {{"Lactate Izvoare SRL", "Sânpetru, Brașov", "RO18452736", "J08/1234/2006", "0268 412 555"}});
+    Fill(dir_, "FIRMDATA.DB", {{kFirmName, "Sânpetru, Brașov", "RO18452736", "J08/1234/2006", "0268 412 555"}});
     // The administrator first: the add-on signs its documents with the first user.
     Fill(dir_, "USER.DB", {{"ADM", "Administrator"}, {"MPO", "Maria Popescu"}, {"VNI", "Vasile Nistor"}});
 }
@@ -329,6 +333,7 @@ void TBuilder::AllReceipts()
                                  const double contor =
                                      AddHeader(date, QStringLiteral("BP"), p.Number, kProductionSection,
                                                QStringLiteral("Predare produse finite din secția de producție"));
+                                 production_.push_back(contor);
                                  double line = 0;
                                  for (const auto& [code, quantity] : p.Products) {
                                      const QString lot =
@@ -396,7 +401,17 @@ void TBuilder::Counters()
 
 } // namespace
 
-bool CreateDemoCompany(const QString& directory, const QDate& today)
+bool MayHoldDemoCompany(const QString& directory)
+{
+    const QDir dir(directory);
+    if (!dir.exists())
+        return true;
+    QStringList entries = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    entries.removeAll(CompanyLockFile);
+    return entries.isEmpty() || (IsCompanyDirectory(directory) && CompanyName(directory) == kFirmName);
+}
+
+bool CreateDemoCompany(const QString& directory, const QDate& today, const TDemoProduction& production)
 {
     if (!QDir().mkpath(directory))
         throw fw::EInOutError(QStringLiteral("Nu pot crea directorul %1").arg(QDir::toNativeSeparators(directory)));
@@ -417,8 +432,8 @@ bool CreateDemoCompany(const QString& directory, const QDate& today)
 
     CreateMissingTables(directory, HostTables());
     CreateMissingTables(directory, {fw::RecipeTable()});
+    TBuilder builder(directory, today);
     {
-        TBuilder builder(directory, today);
         auto anyTable = OpenTable(directory, "COUNTER.DB");
         fw::TTransaction tx(anyTable->GetConnection());
         builder.Masters();
@@ -433,6 +448,9 @@ bool CreateDemoCompany(const QString& directory, const QDate& today)
     settings.WriteString(QStringLiteral("Productie"), QStringLiteral("IndGest"), QStringLiteral("_"));
     settings.WriteString(QStringLiteral("Productie"), QStringLiteral("IndCod"), QStringLiteral("."));
     settings.WriteString(QStringLiteral("Productie"), QStringLiteral("IndSemi"), QStringLiteral(";"));
+    // Still alone with the company: nobody sees it before its production is in.
+    if (production)
+        production(builder.Production());
     return true;
 }
 

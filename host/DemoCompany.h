@@ -4,6 +4,8 @@
 
 #include <QDate>
 #include <QString>
+#include <functional>
+#include <vector>
 
 namespace pelmaris {
 
@@ -12,12 +14,22 @@ namespace pelmaris {
 // recipes, raw-material warehouses ("_") and finished-goods ones, suppliers, currencies,
 // users, opening stock and receipts of raw materials, receipts of finished goods over
 // the two months before `today` and a few sales. Its stock covers what every receipt of
-// finished goods needs except one material of the latest receipt, so that the
-// requirement of that receipt shows a shortage.
+// finished goods needs, all of them together too, except one material of the latest
+// receipt, so that the requirement of that receipt shows a shortage.
 //
 // Whatever the directory held is wiped first; it is created when missing. The tables
 // are written in one transaction. A company in use is never wiped: false, and nothing
 // touched, while anybody (this program included) has the directory open as a company.
-bool CreateDemoCompany(const QString& directory, const QDate& today = QDate::currentDate());
+//
+// `production`, when given, runs once the tables are written and before anybody may open
+// the company: it is handed the counters of the finished-goods receipts, oldest first,
+// for their consumption to be written (which the add-on does, not the host).
+// Whether the demo may be made in a directory without wiping anything else: the directory
+// is missing or empty (but for the company lock), or it holds the demo already.
+bool MayHoldDemoCompany(const QString& directory);
+
+using TDemoProduction = std::function<void(const std::vector<double>& finishedGoodsReceipts)>;
+bool CreateDemoCompany(const QString& directory, const QDate& today = QDate::currentDate(),
+                       const TDemoProduction& production = {});
 
 } // namespace pelmaris

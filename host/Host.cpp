@@ -3,7 +3,7 @@
 #include "host/Browsers.h"
 #include "host/Company.h"
 #include "host/CompanyCheck.h"
-#include "host/DemoCompany.h"
+#include "host/DemoTool.h"
 #include "host/DocInForm.h"
 #include "host/MainForm.h"
 #include "host/MasterForms.h"
@@ -251,8 +251,17 @@ bool TPelmarisHost::OpenDemoCompany(bool recreate)
             return false;
         try {
             fw::THourGlass wait(screen_.get());
-            if (!CreateDemoCompany(dir))
+            const QString tool = options_.DemoTool.isEmpty() ? DemoToolFile() : options_.DemoTool;
+            switch (RemakeDemoCompany(dir, tool)) {
+            case TDemoOutcome::Made:
+                break;
+            case TDemoOutcome::InUse:
                 mainForm_->ShowHint(DemoInUseText);
+                break;
+            case TDemoOutcome::MadeWithoutProduction:
+                mainForm_->ShowHint(DemoWithoutProductionText(tool));
+                break;
+            }
         } catch (const std::exception& e) {
             fw::MessageDlg(QStringLiteral("Firma demonstrativa nu a putut fi creata:\r%1").arg(fw::ExceptionMessage(e)),
                            fw::TMsgDlgType::Error);

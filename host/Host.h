@@ -32,6 +32,9 @@ struct THostOptions {
     // program, when empty.
     QString AddOnFile;
     bool LoadAddOn = true;
+    // The program that makes the demo company with its production (DemoTool.h); the one
+    // beside the host's program when empty.
+    QString DemoTool;
 };
 
 // The host program: its application and screen objects, its main window, the add-on and

@@ -37,7 +37,7 @@ constexpr int kSplitterMinSize = 100;
 
 void ShowDatabaseError(const fw::EDatabaseError& error)
 {
-    fw::MessageDlg(QStringLiteral("Eroare de acces la baza de date!\r<%1> !").arg(error.Message()),
+    fw::MessageDlg(DbAccessErrorText(error.Message()),
                    fw::TMsgDlgType::Error);
 }
 

@@ -10,6 +10,7 @@
 #include "platform/db/Table.h"
 #include "platform/report/DataSetReportData.h"
 #include "platform/report/Report.h"
+#include "reports/TrasabData.h"
 
 #include <QObject>
 #include <QStringList>
@@ -19,12 +20,14 @@ class QWidget;
 
 namespace corvanel {
 
-// Holds the report with its queries and tables; never shown.
+// Holds the report over the data it reads; never shown.
 class TRepTrasabProdFrm final : public QObject {
 public:
     explicit TRepTrasabProdFrm(QObject* owner);
     ~TRepTrasabProdFrm() override;
 
+    TTrasabData* Data;
+    // Data's datasets, by the names the report's events use.
     fw::TQuery* Q;        // the receipt lines of the period, the report's rows
     fw::TDataSource* DS;
     fw::TTable* GestT;    // the warehouse of the current row (detail of DS)
@@ -40,10 +43,9 @@ public:
     QString LastName;
     QString LastDescription;
 
-    // Restricts the receipts to warehouses and suppliers (code lists as the pickers give
-    // them; an empty list restricts nothing): each code is a parameter of its condition.
+    // Restricts the receipts to warehouses and suppliers (see TTrasabData).
     void SetSelection(const QString& warehouseList, const QString& supplierList);
-    // Opens the company data and the receipts of the period.
+    // Opens the company data and the receipts of the period FromDate..ToDate.
     void OpenData();
     void CloseData();
 
@@ -51,11 +53,6 @@ public:
     void RepBeforeGenerate();
     void ArticleTextPrint(QString& text);
     void RawMaterialsBeforePrint();
-
-    // The SQL lines of Q as stored (the lines of the two selections are replaced by
-    // SetSelection) and of QOut.
-    static const QStringList& ReceiptSql();
-    static const QStringList& RawMaterialSql();
 
 private:
     void BuildReport();

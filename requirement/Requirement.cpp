@@ -108,6 +108,21 @@ TPreparedRequirement PrepareRequirement(TZPFDataModule& dm, double counter)
     return prepared;
 }
 
+QString PreparationFailedText(const QString& message)
+{
+    return QStringLiteral("Eroare de acces la baza de date.\r") + message;
+}
+
+QString GenerationFailedText(const QString& message)
+{
+    return QStringLiteral("Eroare de baza de date survenita in generarea documentului de iesire!\r") + message;
+}
+
+QString ConsumptionWrittenText()
+{
+    return QStringLiteral("OK. Documentul de iesire din gestiunea de materii prime/materiale a fost generat cu succes.");
+}
+
 QString LeftOutMessage(const std::vector<TLeftOutProduct>& products)
 {
     if (products.empty())

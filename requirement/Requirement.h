@@ -56,6 +56,12 @@ void CloseRequirement(TZPFDataModule& dm);
 // (null: none).
 std::optional<double> GenerateConsumption(TZPFDataModule& dm, double counter, fw::TScreen* screen = nullptr);
 
+// What the user is told: a database error while preparing the requirement or while writing
+// the document (the lead text, a line break, the engine's message), and a document written.
+QString PreparationFailedText(const QString& message);
+QString GenerationFailedText(const QString& message);
+QString ConsumptionWrittenText();
+
 // Raised once a consumption document has been written, so that the command that opened
 // the requirement refreshes the host's incoming-document view; lowered when the
 // requirement form opens and when a generation starts.

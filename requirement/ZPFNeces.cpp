@@ -199,7 +199,7 @@ void TZPFNecesarForm::FormCreate()
     TTable* temp = dm->TempTable;
     GenDocOutBTN->setEnabled(temp->Active() && temp->RecordCount() > 0);
     if (!prepared) {
-        MessageDlg(QStringLiteral("Eroare de acces la baza de date.\r") + failure, TMsgDlgType::Error);
+        MessageDlg(PreparationFailedText(failure), TMsgDlgType::Error);
         ReleaseData();
         return;
     }
@@ -241,7 +241,7 @@ void TZPFNecesarForm::ReleaseData()
         }
     }
     if (!failure.isNull())
-        MessageDlg(QStringLiteral("Eroare de acces la baza de date!\r<%1> !").arg(failure), TMsgDlgType::Error);
+        MessageDlg(DbAccessErrorText(failure), TMsgDlgType::Error);
 }
 
 void TZPFNecesarForm::NecesarGridDrawColumnCell(TDBGridNormal* grid, const QRect& rect, int dataCol, TColumn* column,
@@ -310,14 +310,12 @@ void TZPFNecesarForm::GenDocOutBTNClick()
     try {
         written = GenerateConsumption(*ZPFDataModule, DocInContor, Screen);
     } catch (const EDatabaseError& e) {
-        MessageDlg(QStringLiteral("Eroare de baza de date survenita in generarea documentului de iesire!\r") + e.Message(),
-                   TMsgDlgType::Error);
+        MessageDlg(GenerationFailedText(e.Message()), TMsgDlgType::Error);
         return;
     }
     if (!written)
         return;
-    MessageDlg(QStringLiteral("OK. Documentul de iesire din gestiunea de materii prime/materiale a fost generat cu succes."),
-               TMsgDlgType::Information);
+    MessageDlg(ConsumptionWrittenText(), TMsgDlgType::Information);
     SetModalResult(TModalResult::OK);
 }
 

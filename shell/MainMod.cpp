@@ -147,21 +147,6 @@ void TDummyModule::CalcNecClick(fw::TMenuItem*)
         DocInDataSet->Refresh();
 }
 
-// Points KRBPROD at a company directory: disconnect, one parameter "PATH=<dir>" exactly as
-// given, connect.
-static void ConnectGhostDB(const QString& directory)
-{
-    fw::TDatabase* db = ZPFDataModule->GhostDB;
-    if (db->Connected())
-        db->Close();
-    db->Params().clear();
-    db->Params() << QStringLiteral("PATH=") + directory;
-    db->Open();
-    // The stock figures, the requirement and the traceability report seek by these indexes;
-    // a company made by an older host may lack them.
-    fw::EnsureIndexes(KRBPROD, {StocDB, ItemInDB, DocOutDB, CatalogDB}, ZPFDataModule->Session);
-}
-
 } // namespace corvanel
 
 void QvxAddOnGetName(char** variable)
@@ -182,7 +167,7 @@ fw::TMenuItem* QvxAddOnMainForm(QObject* owner)
     DummyModule = new TDummyModule(owner);
     // A company handed over before the module existed is connected now.
     if (!ChangeDBDirectory.isEmpty())
-        ConnectGhostDB(ChangeDBDirectory);
+        ZPFDataModule->ConnectTo(ChangeDBDirectory);
     return DummyModule->MainMenu1;
 }
 
@@ -191,7 +176,7 @@ void QvxAddOnChangeDB(const char* directory)
     using namespace corvanel;
     ChangeDBDirectory = fw::HostStrToQString(const_cast<char*>(directory));
     if (ZPFDataModule)
-        ConnectGhostDB(ChangeDBDirectory);
+        ZPFDataModule->ConnectTo(ChangeDBDirectory);
 }
 
 fw::TMenuItem* QvxAddOnDocInForm(QObject* window, fw::TDataSet* dataSet)

@@ -23,13 +23,19 @@ QChar IndCod = QLatin1Char('.');
 QChar IndSemi = QLatin1Char(';');
 QString ProdDatabaseDir;
 QString ChangeDBDirectory;
+QString FixedDatabaseDir;
 
 namespace {
 
-// The directory of KRBDEF.INI: the host's last database directory; when it recorded none,
-// the one it handed over last, and before any, the current directory.
+// The directory of KRBDEF.INI: the company a program was given to work on; else the host's
+// last database directory; when it recorded none, the one it handed over last, and before
+// any, the current directory.
 void LoadDatabaseDir()
 {
+    if (!FixedDatabaseDir.isEmpty()) {
+        ProdDatabaseDir = fw::IncludeTrailingPathDelimiter(FixedDatabaseDir);
+        return;
+    }
     fw::TSettingsStore store;
     store.Create();
     QString dir = store.ReadString(fw::TSettingsStore::LastDatabaseDir);

@@ -27,6 +27,9 @@ extern QChar IndSemi;
 extern QString ProdDatabaseDir;
 // The directory the host last handed over (used when it recorded no directory of its own).
 extern QString ChangeDBDirectory;
+// Set by a program that works on one company it was given (the command-line tool): the
+// settings file is read in that company's directory, whatever the host recorded last.
+extern QString FixedDatabaseDir;
 
 inline const QString ProdSettingsFile = QStringLiteral("KRBDEF.INI");
 inline const QString ProdSection = QStringLiteral("Productie");

@@ -2,6 +2,7 @@
 #include "HostFixture.h"
 #include "host/Company.h"
 #include "host/DemoCompany.h"
+#include "host/DemoTool.h"
 #include "host/MainForm.h"
 #include "platform/config/IniFile.h"
 #include "platform/config/SettingsStore.h"
@@ -12,6 +13,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStatusBar>
 #include <gtest/gtest.h>
 
 using namespace pelmaris;
@@ -204,4 +206,20 @@ TEST(DemoCompany, HostOpensItWithItsAliasesAndRemembersIt)
     hosttest::THost next;
     EXPECT_TRUE(next->OpenStartupCompany(QString()));
     EXPECT_EQ(next->CompanyDir(), dir);
+}
+
+TEST(DemoCompany, WithoutTheToolBesideItTheHostMakesItAloneAndSaysSo)
+{
+    fw::TMessageRecorder messages;
+    TempDir dir;
+    THostOptions options;
+    options.IniFile = dir.File(QStringLiteral("pelmaris.INI"));
+    options.LoadAddOn = false;
+    options.DemoTool = dir.File(QStringLiteral("corvanel"));
+    TPelmarisHost host(options);
+    host.Start();
+    ASSERT_TRUE(host.OpenDemoCompany(true));
+    EXPECT_EQ(host.MainForm()->statusBar()->currentMessage(), DemoWithoutProductionText(options.DemoTool));
+    EXPECT_EQ(Count(host.CompanyDir(), "SELECT COUNT(*) FROM Doc_out WHERE Tip = 'BMC'"), 0);
+    EXPECT_EQ(messages.Count(), 0) << messages.Texts().join(QLatin1Char('|')).toStdString();
 }

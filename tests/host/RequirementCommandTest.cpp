@@ -50,19 +50,20 @@ TEST(RequirementCommand, ConsumesTheReceiptTheHostStandsOnAndTheHostShowsIt)
     // The receipt computed is the one the window stands on at the click.
     ASSERT_TRUE(docIn->Headers()->Locate("Numar", {1007.0}));
     command->trigger();
-    docIn->Headers()->Last(); // 1008: 3,000 kefirs need 2.4 kg of grains, 2 once rounded, of 1.7
+    docIn->Headers()->Last(); // 1008: 3,000 kefirs need 2.4 kg of grains, 2 once rounded, of the 0.7 1005 left
     command->trigger();
-    EXPECT_EQ(seen, (QStringList{"1007", "1008", "-0.3"}));
+    EXPECT_EQ(seen, (QStringList{"1007", "1008", "-1.3"}));
     ASSERT_EQ(messages.Count(), 2) << messages.Texts().join('|').toStdString();
     EXPECT_TRUE(messages.Texts().at(1).startsWith("OK. Documentul de iesire"));
 
-    // Among the outgoing documents; the milk left the stock, the grains did not; the
-    // receipt view names the document; nothing is left in the private directory.
+    // Among the outgoing documents, after the two sales and the demo's seven consumptions;
+    // the milk left the stock, the grains did not; the receipt view names the document;
+    // nothing is left in the private directory.
     EXPECT_EQ(testsupport::RawColumn(host->CompanyDir(), "SELECT Contor FROM Doc_out WHERE Tip = 'BMC' AND Numar = 1008"),
-              QVariantList{3.0});
+              QVariantList{10.0});
     EXPECT_DOUBLE_EQ(milk - stock(".LAPTE"), 1800 * 13 / 100.0 + 3000 * 15.5 / 100.0);
     EXPECT_DOUBLE_EQ(stock(".CULTK"), grains);
-    EXPECT_EQ(docIn->Headers()->FieldByName("Consum")->AsString(), "BMC 3");
+    EXPECT_EQ(docIn->Headers()->FieldByName("Consum")->AsString(), "BMC 10");
     EXPECT_TRUE(testsupport::RawColumn(PrivateDir(), "SELECT name FROM sqlite_master WHERE name = 'temp'").isEmpty());
     host->MainForm()->resize(1400, 600);
     docIn->MDISubWindow()->showMaximized();

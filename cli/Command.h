@@ -1,0 +1,72 @@
+#pragma once
+
+// A command of the tool: its name, its help, its options and what it runs. Each command is
+// a module of its own; Commands.cpp lists them.
+
+#include <QCommandLineParser>
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <stdexcept>
+#include <vector>
+
+namespace corvanel::cli {
+
+struct TOption {
+    QString Name;      // without the leading "--"
+    QString ValueName; // empty for a switch
+    QString Description;
+};
+
+using TArgs = QCommandLineParser;
+
+struct TCommand {
+    QString Name;
+    QString Summary; // one line in the program's help
+    QString Usage;   // what follows "corvanel " on the usage line
+    QString Details; // the command's help, after the usage line
+    std::vector<TOption> Options;
+    // Whether this command line draws text (a PDF): it then needs fonts, which only a
+    // GUI application gives; every other command runs on a core application.
+    bool (*NeedsFonts)(const QStringList& arguments) = nullptr;
+    int (*Run)(const TArgs& args) = nullptr;
+    // The name of the one argument that is not an option ("DIR"); empty: none is taken.
+    QString Argument = {};
+};
+
+// --company DIR, which every command on a company takes.
+TOption CompanyOption();
+
+// Every command, in the order the help lists them.
+const std::vector<const TCommand*>& Commands();
+
+// The command cannot be done as asked (ExitRefused); the message says why.
+class ERefused final : public std::runtime_error {
+public:
+    explicit ERefused(QString message) : std::runtime_error("refused"), message_(std::move(message)) {}
+    const QString& Message() const { return message_; }
+
+private:
+    QString message_;
+};
+
+// The company is open in another program (ExitInUse).
+class EInUse final : public std::runtime_error {
+public:
+    explicit EInUse(QString message) : std::runtime_error("in use"), message_(std::move(message)) {}
+    const QString& Message() const { return message_; }
+
+private:
+    QString message_;
+};
+
+// Option values, checked: ERefused naming the option when missing or malformed.
+QString Required(const TArgs& args, const QString& option);
+// A number written with a decimal point, whatever the locale.
+double Number(const TArgs& args, const QString& option);
+// A date written YYYY-MM-DD.
+QDate IsoDate(const TArgs& args, const QString& option);
+// A list written A,B,C (empty items skipped); empty when the option is not given.
+QStringList List(const TArgs& args, const QString& option);
+
+} // namespace corvanel::cli

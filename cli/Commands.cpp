@@ -1,0 +1,16 @@
+// The tool's commands. A new command is a module of its own and a line in each list below.
+#include "cli/Command.h"
+
+namespace corvanel::cli {
+
+extern const TCommand RequirementCommand, ConsumeCommand, TraceCommand, IndexPricesCommand, DemoCommand;
+
+const std::vector<const TCommand*>& Commands()
+{
+    static const std::vector<const TCommand*> commands{
+        &RequirementCommand, &ConsumeCommand, &TraceCommand, &IndexPricesCommand, &DemoCommand,
+    };
+    return commands;
+}
+
+} // namespace corvanel::cli

@@ -1,0 +1,58 @@
+#include "cli/CompanySession.h"
+
+#include "cli/Command.h"
+#include "data/DbNames.h"
+#include "data/ZPFData.h"
+#include "host/Company.h"
+#include "platform/config/FileLock.h"
+#include "platform/core/Exceptions.h"
+#include "platform/db/Connection.h"
+#include "platform/db/Database.h"
+#include "shell/ZPFIndic.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace corvanel::cli {
+
+TCompanySession::TCompanySession(const QString& directory, THold hold)
+    : dir_(QDir::cleanPath(QDir(directory).absolutePath())),
+      private_(QDir::tempPath() + QStringLiteral("/corvanel-XXXXXX"))
+{
+    const QString shown = QDir::toNativeSeparators(dir_);
+    if (!QFileInfo(dir_).isDir())
+        throw ERefused(QStringLiteral("Directorul <%1> nu exista!").arg(shown));
+    if (!pelmaris::IsCompanyDirectory(dir_))
+        throw ERefused(QStringLiteral("Directorul <%1> nu contine o firma.").arg(shown));
+    if (hold == THold::Shared) {
+        try {
+            hold_ = pelmaris::HoldCompany(dir_);
+        } catch (const fw::EInOutError& e) {
+            throw EInUse(e.Message());
+        }
+    }
+    if (!private_.isValid())
+        throw fw::EInOutError(QStringLiteral("Nu pot crea directorul %1").arg(private_.path()));
+    try {
+        db_ = pelmaris::OpenCompanyDatabase(dir_, false);
+        fw::TSession::AddAlias(TVELDA, dir_);
+        fw::TSession::AddAlias(KRB_PRIV, private_.path());
+        FixedDatabaseDir = dir_;
+        LoadProdSettings();
+        dm_ = std::make_unique<TZPFDataModule>(nullptr);
+        ZPFDataModule = dm_.get();
+        dm_->ConnectTo(dir_);
+    } catch (const fw::EDatabaseError& e) {
+        throw fw::EDatabaseError(DbAccessErrorText(e.Message()));
+    }
+}
+
+TCompanySession::~TCompanySession()
+{
+    dm_.reset();
+    fw::TSession::DeleteAlias(TVELDA);
+    fw::TSession::DeleteAlias(KRB_PRIV);
+    FixedDatabaseDir.clear();
+}
+
+} // namespace corvanel::cli

@@ -1,0 +1,51 @@
+#pragma once
+
+// A company as the tool works on it: what the host sets up when it opens a company and
+// hands it to the add-on, for one command.
+
+#include <QString>
+#include <QTemporaryDir>
+#include <memory>
+
+namespace fw {
+class Connection;
+class TFileLock;
+} // namespace fw
+
+namespace corvanel {
+class TZPFDataModule;
+}
+
+namespace corvanel::cli {
+
+class TCompanySession final {
+public:
+    enum class THold {
+        Shared,       // held as every program working on it holds it
+        AlreadyAlone, // the caller holds it alone (it is making the company)
+    };
+
+    // Checks that the directory holds a company (ERefused), holds it (EInUse while it is
+    // being made again), opens its database (EDatabaseError in the add-on's words when
+    // the file is no company's), points TVELDA at it and KRB_PRIV at a working directory
+    // of this run, reads the production settings from the company's own KRBDEF.INI, and
+    // connects the add-on's data module to it.
+    explicit TCompanySession(const QString& directory, THold hold = THold::Shared);
+    ~TCompanySession();
+    TCompanySession(const TCompanySession&) = delete;
+    TCompanySession& operator=(const TCompanySession&) = delete;
+
+    const QString& Dir() const { return dir_; }
+    TZPFDataModule& DataModule() const { return *dm_; }
+
+private:
+    QString dir_;
+    std::unique_ptr<fw::TFileLock> hold_;
+    std::shared_ptr<fw::Connection> db_;
+    // The requirement's working table lives here: never the private directory of a
+    // pelmaris the same user may have open meanwhile.
+    QTemporaryDir private_;
+    std::unique_ptr<TZPFDataModule> dm_;
+};
+
+} // namespace corvanel::cli

@@ -1,0 +1,69 @@
+#pragma once
+
+// How the tool talks: data on standard output, every message of the add-on on standard
+// error, questions answered as the command line says, long work shown on a terminal.
+
+#include "platform/ui/MessageDlg.h"
+
+#include <QElapsedTimer>
+#include <QString>
+#include <QStringList>
+
+namespace corvanel::cli {
+
+// Written as UTF-8, whatever the locale.
+void Out(const QString& text);
+void Err(const QString& text);
+
+// The message presenter of the tool, installed while it lives: each message goes to
+// standard error with the caption of its kind ("Atentie: ..."), a line break of the
+// message on a line of its own; a Yes/No question is answered with the answer given
+// (No unless told otherwise), which is written after it.
+class TTextPresenter final : public fw::TMessagePresenter {
+public:
+    TTextPresenter();
+    ~TTextPresenter() override;
+
+    fw::TModalResult Present(const fw::TMessage& message) override;
+
+    void SetAnswer(fw::TModalResult answer) { answer_ = answer; }
+    // Whether a question was answered No.
+    bool Refused() const { return refused_; }
+
+private:
+    fw::TMessagePresenter* previous_;
+    fw::TModalResult answer_ = fw::TModalResult::No;
+    bool refused_ = false;
+};
+
+// Progress of long work on standard error, on one line rewritten in place, only when
+// standard error is a terminal (a script's log gets none of it).
+class TProgress final {
+public:
+    TProgress(QString what, qint64 total);
+    ~TProgress();
+    TProgress(const TProgress&) = delete;
+    TProgress& operator=(const TProgress&) = delete;
+
+    void Step(qint64 done);
+    // A line of its own, between steps.
+    void Say(const QString& text);
+
+private:
+    void Show(const QString& text);
+
+    QString what_;
+    qint64 total_;
+    bool terminal_;
+    bool shown_ = false;
+    QElapsedTimer since_;
+};
+
+// CSV as the tool writes it: fields separated by ";", a field holding ";", a quote or a
+// line break in double quotes (a quote inside doubled), one record a line.
+QString CsvField(const QString& text);
+QString CsvRecord(const QStringList& fields);
+// A number with "." and no grouping, in its shortest exact form, whatever the locale.
+QString CsvNumber(double value);
+
+} // namespace corvanel::cli

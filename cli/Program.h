@@ -1,0 +1,8 @@
+#pragma once
+
+namespace corvanel::cli {
+
+// The whole program: corvanel <command> [options]. Returns the exit status (ExitStatus.h).
+int Main(int argc, char** argv);
+
+} // namespace corvanel::cli

@@ -1,0 +1,48 @@
+#include "cli/RequirementWork.h"
+
+#include "cli/Command.h"
+#include "cli/Console.h"
+#include "data/ZPFData.h"
+#include "platform/core/Exceptions.h"
+#include "platform/ui/MessageDlg.h"
+#include "requirement/Requirement.h"
+
+namespace corvanel::cli {
+
+namespace {
+
+void Release(TZPFDataModule& dm)
+{
+    try {
+        CloseRequirement(dm);
+    } catch (const fw::EDatabaseError& e) {
+        // Only the working table of this run is left; the work itself is done.
+        fw::MessageDlg(DbAccessErrorText(e.Message()), fw::TMsgDlgType::Error);
+    }
+}
+
+} // namespace
+
+QString CounterText(double counter) { return CsvNumber(counter); }
+
+TPreparedDocument::TPreparedDocument(TZPFDataModule& dm, double counter) : dm_(dm)
+{
+    TPreparedRequirement prepared;
+    try {
+        prepared = PrepareRequirement(dm, counter);
+    } catch (const fw::EDatabaseError& e) {
+        Release(dm);
+        throw fw::EDatabaseError(PreparationFailedText(e.Message()));
+    }
+    if (!prepared.ReceiptFound) {
+        Release(dm);
+        throw ERefused(QStringLiteral("Documentul de intrare cu contorul %1 nu exista.").arg(CounterText(counter)));
+    }
+    const QString leftOut = LeftOutMessage(prepared.LeftOut);
+    if (!leftOut.isEmpty())
+        fw::MessageDlg(leftOut, fw::TMsgDlgType::Warning);
+}
+
+TPreparedDocument::~TPreparedDocument() { Release(dm_); }
+
+} // namespace corvanel::cli

@@ -1,0 +1,61 @@
+#pragma once
+
+// What the traceability report reads, without the report: the receipt lines of a period
+// in the chosen warehouses and from the chosen suppliers, and the raw materials consumed
+// for a receipt. The report lays these out on pages; a tool without a display writes them
+// as they are.
+
+#include "platform/core/Formats.h"
+#include "platform/db/DataSet.h"
+#include "platform/db/Query.h"
+#include "platform/db/Table.h"
+
+#include <QObject>
+#include <QStringList>
+#include <vector>
+
+namespace corvanel {
+
+// One line of a consumption document, as the report lists it under a receipt.
+struct TRawMaterialLine {
+    QString Group;
+    QString Code;
+    QString Name;
+    QString Lot;
+    double Quantity = 0;
+    QString Warehouse;
+    QString Unit;
+};
+
+class TTrasabData final : public QObject {
+public:
+    explicit TTrasabData(QObject* owner);
+
+    fw::TQuery* Q;     // the receipt lines of the period, the report's rows
+    fw::TDataSource* DS;
+    fw::TTable* GestT; // the warehouse of the current row (detail of DS)
+    fw::TTable* Firm;  // the company's own data
+    fw::TQuery* QOut;  // the raw materials of one consumption document
+
+    // Restricts the receipts to warehouses and suppliers (code lists as the pickers give
+    // them; an empty list restricts nothing): each code is a parameter of its condition.
+    void SetSelection(const QString& warehouseList, const QString& supplierList);
+    // Opens the company data and the receipts of the period.
+    void OpenData(fw::TDateTime from, fw::TDateTime to);
+    void CloseData();
+
+    // The raw materials of the consumption document that carries the current receipt's
+    // number and document date, in the report's order. EDatabaseError in the add-on's
+    // words (ReportDbErrorText) when they cannot be read.
+    std::vector<TRawMaterialLine> RawMaterials();
+
+    // The SQL lines of Q as stored (the lines of the two selections are replaced by
+    // SetSelection) and of QOut.
+    static const QStringList& ReceiptSql();
+    static const QStringList& RawMaterialSql();
+};
+
+// The report's words for a database error: the lead text and the engine's message.
+QString ReportDbErrorText(const QString& message);
+
+} // namespace corvanel

@@ -1,0 +1,186 @@
+// "requirement" and "consume" against the requirement's own functions, their exit
+// statuses and messages, and two of them at once on one company.
+#include "CliFixture.h"
+#include "platform/config/SettingsStore.h"
+#include "platform/db/Connection.h"
+#include "platform/ui/MessageDlg.h"
+#include "requirement/Requirement.h"
+
+#include <QLocale>
+#include <gtest/gtest.h>
+
+using namespace clitest;
+
+namespace {
+
+// The requirement as the form's grid holds it: group, code, name, then the three figures.
+QStringList InProcessRequirement(const QString& dir, double counter)
+{
+    TInProcess work(dir);
+    corvanel::PrepareRequirement(*work.dm, counter);
+    QStringList rows;
+    fw::TTable* t = work.dm->TempTable;
+    for (t->First(); !t->Eof(); t->Next()) {
+        QStringList row;
+        for (const char* f : {"Cod_grupa", "Cod_MatPrim", "Denumire"})
+            row << t->FieldByName(f)->AsString();
+        for (const char* f : {"Cant", "StocExist", "StocFin"})
+            row << QString::number(t->FieldByName(f)->AsFloat());
+        rows << row.join('|');
+    }
+    corvanel::CloseRequirement(*work.dm);
+    return rows;
+}
+
+// The fields of a CSV record: ";" between them, a field in quotes may hold ";" and doubled quotes.
+QStringList CsvFields(const QString& line)
+{
+    QStringList fields{QString()};
+    bool quoted = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const QChar c = line.at(i);
+        if (c == '"' && quoted && i + 1 < line.size() && line.at(i + 1) == '"')
+            fields.last() += line.at(++i);
+        else if (c == '"')
+            quoted = !quoted;
+        else if (c == ';' && !quoted)
+            fields << QString();
+        else
+            fields.last() += c;
+    }
+    return fields;
+}
+
+QStringList CsvRequirement(const QString& csv)
+{
+    QStringList lines = csv.split('\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(lines.value(0), "Cod_grupa;Cod_MatPrim;Denumire;Cant;StocExist;StocFin");
+    QStringList rows;
+    for (const QString& line : lines.mid(1)) {
+        QStringList cells = CsvFields(line);
+        for (int i = 3; i < cells.size(); ++i) {
+            bool ok = false;
+            cells[i] = QString::number(QLocale::c().toDouble(cells[i], &ok));
+            EXPECT_TRUE(ok) << line.toStdString();
+        }
+        rows << cells.join('|');
+    }
+    return rows;
+}
+
+} // namespace
+
+TEST(RequirementCli, GivesTheFormsRequirementWithTheCompanysOwnSettingsWhateverTheLocale)
+{
+    TDairy dairy;
+    // The company counts only warehouses starting with X; the host last used a company
+    // without any settings file, whose defaults would count "_FRG" instead.
+    dairy.c.WriteSettingsFile("[Productie]\r\nIndGest=X\r\n");
+    testsupport::TempDir elsewhere;
+    fw::TSettingsStore().WriteString(fw::TSettingsStore::LastDatabaseDir, elsewhere.Path());
+
+    const QStringList expected = InProcessRequirement(dairy.Dir(), 1);
+    ASSERT_EQ(expected.size(), 3);
+    EXPECT_EQ(expected.at(1), "01|.LAPTE|Lapte crud|810|1300.25|490.25");
+    for (const char* lang : {"C.UTF-8", "ro_RO.UTF-8"}) {
+        const TRun run = Corvanel({"requirement", "--company", dairy.Dir(), "--counter", "1", "--csv"},
+                                  {QStringLiteral("LANG=") + lang, QStringLiteral("LC_ALL=") + lang});
+        EXPECT_EQ(run.Status, 0) << Said(run);
+        EXPECT_EQ(CsvRequirement(run.Out), expected) << lang;
+    }
+    // The table for a person: the grid's titles and the receipt it is for.
+    const TRun table = Corvanel({"requirement", "--company", dairy.Dir(), "--counter", "1"});
+    EXPECT_TRUE(table.Out.startsWith("Fisa de necesar tehnic la documentul nr. 1001 din data de ")) << Said(table);
+    EXPECT_TRUE(table.Out.contains("Cod materie prima  Denumire materie prima")) << Said(table);
+}
+
+TEST(RequirementCli, ConsumeWritesWhatTheButtonWrites)
+{
+    QStringList byTool, byAddOn;
+    {
+        TDairy dairy;
+        const TRun run = Corvanel({"consume", "--company", dairy.Dir(), "--counter", "1", "--yes"});
+        EXPECT_EQ(run.Status, 0) << Said(run);
+        EXPECT_EQ(run.Out, "5\n");
+        EXPECT_TRUE(run.Err.contains("Doriti sa continuati? Da\n")) << Said(run);
+        EXPECT_TRUE(run.Err.endsWith("Informatie: " + corvanel::ConsumptionWrittenText() + "\n")) << Said(run);
+        byTool = Dump(dairy.Dir(), Written);
+    }
+    {
+        TDairy dairy;
+        TInProcess work(dairy.Dir());
+        fw::TMessageRecorder answers; // Da
+        corvanel::PrepareRequirement(*work.dm, 1);
+        EXPECT_EQ(corvanel::GenerateConsumption(*work.dm, 1), 5.0);
+        corvanel::CloseRequirement(*work.dm);
+        byAddOn = Dump(dairy.Dir(), Written);
+    }
+    EXPECT_EQ(byTool, byAddOn);
+    EXPECT_TRUE(byTool.contains("1|1.0|5.0")) << byTool.join('\n').toStdString(); // the counter raised
+}
+
+TEST(RequirementCli, ExitStatusesAndNothingWrittenWhenStopped)
+{
+    TDairy dairy;
+    testsupport::TempDir empty;
+    // A database that refuses the lines of outgoing documents.
+    TDairy failing;
+    fw::Connection::Open(failing.Dir())
+        ->Exec("CREATE TRIGGER refuse BEFORE INSERT ON Item_out BEGIN SELECT RAISE(ABORT, 'injected'); END");
+    const QString dir = dairy.Dir();
+    struct TCase {
+        QStringList args;
+        int status;
+        QString said; // on standard error
+    } cases[] = {
+        {{"consume", "--company", dir, "--counter", "1"}, 1, "Doriti sa continuati? Nu\n"},
+        {{"consume", "--company", dir, "--counter", "7"}, 3, "Eroare: Documentul de intrare cu contorul 7 nu exista.\n"},
+        {{"requirement", "--company", dir, "--counter", "7"}, 3, "Documentul de intrare cu contorul 7 nu exista."},
+        {{"consume", "--company", failing.Dir(), "--counter", "1", "--yes"}, 2,
+         "Eroare: Eroare de baza de date survenita in generarea documentului de iesire!\ninjected"},
+        {{"consume", "--company", empty.Path(), "--counter", "1"}, 3, "nu contine o firma."},
+        {{"consume", "--company", empty.File("nu"), "--counter", "1"}, 3, "nu exista!"},
+        {{"consume", "--company", dir}, 3, "Lipseste optiunea --counter."},
+        {{"consume", "--company", dir, "--counter", "1,5"}, 3, "'1,5' nu este un numar valid pentru --counter"},
+        {{"consume", "--company", dir, "--counter", "1", "--da"}, 3, "Optiune necunoscuta: 'da'."},
+        {{"consume", "--company", dir, "--counter", "1", "rest"}, 3, "Argument neasteptat: 'rest'."},
+        {{"produce"}, 3, "Comanda necunoscuta: 'produce'."},
+        {{}, 3, "Utilizare: corvanel <comanda> [optiuni]"},
+    };
+    const QStringList before = Dump(dir, Written), failingBefore = Dump(failing.Dir(), Written);
+    for (const TCase& c : cases) {
+        const TRun run = Corvanel(c.args);
+        EXPECT_EQ(run.Status, c.status) << c.args.join(' ').toStdString() << ": " << Said(run);
+        EXPECT_TRUE(run.Err.contains(c.said)) << c.args.join(' ').toStdString() << ": " << Said(run);
+        EXPECT_EQ(run.Out, "") << c.args.join(' ').toStdString();
+    }
+    EXPECT_EQ(Dump(dir, Written), before);
+    EXPECT_EQ(Dump(failing.Dir(), Written), failingBefore);
+    // Help for the program and for every command, which names its usage.
+    for (const QString command : {"", "requirement", "consume", "trace", "index-prices", "demo"}) {
+        const TRun help = Corvanel(command.isEmpty() ? QStringList{"--help"} : QStringList{command, "--help"});
+        EXPECT_EQ(help.Status, 0) << command.toStdString();
+        EXPECT_TRUE(help.Out.contains("Utilizare: corvanel " + (command.isEmpty() ? "<comanda>" : command)))
+            << Said(help);
+    }
+}
+
+TEST(RequirementCli, TwoConsumptionsAtOnceNeverDrawTheSameMilkTwice)
+{
+    TDairy dairy;
+    QProcess first, second;
+    for (QProcess* p : {&first, &second})
+        p->start(CORVANEL_FILE, {"consume", "--company", dairy.Dir(), "--counter", "1", "--yes"});
+    for (QProcess* p : {&first, &second}) {
+        ASSERT_TRUE(p->waitForFinished(60000));
+        EXPECT_EQ(p->exitCode(), 0) << p->readAllStandardError().toStdString();
+    }
+    // The second to write found the milk of the first gone: it was left out, not drawn again.
+    const QString dir = dairy.Dir();
+    EXPECT_EQ(testsupport::RawColumn(dir, "SELECT group_concat(Contor) FROM (SELECT Contor FROM Doc_out ORDER BY Contor)"),
+              QVariantList{"5.0,6.0"});
+    EXPECT_EQ(testsupport::RawColumn(dir, "SELECT SUM(Cantitate) FROM Item_out WHERE Cod_articol = '.LAPTE'"),
+              QVariantList{810.0});
+    EXPECT_EQ(testsupport::RawColumn(dir, "SELECT SUM(Cantitate) FROM Stoc WHERE Cod_gestiune = '_FRG' AND Cod_articol = '.LAPTE'"),
+              QVariantList{690.0});
+}
