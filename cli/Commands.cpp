@@ -3,12 +3,12 @@
 
 namespace corvanel::cli {
 
-extern const TCommand RequirementCommand, ConsumeCommand, TraceCommand, IndexPricesCommand, DemoCommand;
+extern const TCommand RequirementCommand, ConsumeCommand, TraceCommand, IndexPricesCommand, DemoCommand, MigrateCommand;
 
 const std::vector<const TCommand*>& Commands()
 {
     static const std::vector<const TCommand*> commands{
-        &RequirementCommand, &ConsumeCommand, &TraceCommand, &IndexPricesCommand, &DemoCommand,
+        &RequirementCommand, &ConsumeCommand, &TraceCommand, &IndexPricesCommand, &DemoCommand, &MigrateCommand,
     };
     return commands;
 }

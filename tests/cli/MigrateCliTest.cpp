@@ -1,0 +1,85 @@
+// "migrate": a company's tables copied to another database, or the company moved onto a
+// server, by the tool run as a program.
+#include "CliFixture.h"
+#include "host/Company.h"
+#include "platform/config/FileLock.h"
+#include "platform/db/Connection.h"
+#include "platform/db/ServerDatabase.h"
+#include "platform/schema/CompanyTables.h"
+
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+using namespace clitest;
+
+namespace {
+
+// An SQLite company with a few rows.
+void MakeCompany(const QString& dir)
+{
+    for (const fw::TTableLayout& t : fw::HostTables())
+        testsupport::CreateTable(dir, t.Name, t.Fields, t.Indexes);
+    testsupport::OpenTable(dir, "Gest.DB")->AppendRecord({"_MP", "Materii prime"});
+    testsupport::OpenTable(dir, "Stoc.DB")->AppendRecord({12.5, ".LAPTE", "01", "_MP", 2.2, "L1", "ADM"});
+}
+
+QStringList Stock(const QString& dir) { return testsupport::RawTexts(dir, "SELECT Lot, Cantitate FROM Stoc"); }
+
+TEST(MigrateCli, CopiesTheCompanyIntoTheDatabaseADirectoryNamesOrRefuses)
+{
+    testsupport::TempDir source;
+    MakeCompany(source.Path());
+    testsupport::DatabaseDir target;
+    const TRun copied = Corvanel({"migrate", "--from", source.Path(), "--to", target.Path()});
+    ASSERT_EQ(copied.Status, 0) << Said(copied);
+    EXPECT_TRUE(copied.Out.contains("Stoc")) << Said(copied); // each table as it is begun
+    EXPECT_EQ(Stock(target.Path()), QStringList{"L1 12.5"});
+    EXPECT_EQ(Stock(source.Path()), QStringList{"L1 12.5"}); // where it was, as it was
+
+    struct Case {
+        QStringList args;
+        int status;
+        const char* told;
+    } cases[] = {
+        {{"--from", target.Path() + "/nu", "--to", target.Path()}, 3, "nu contine o firma"},
+        {{"--from", source.Path(), "--to", source.Path() + "/nu"}, 3, "nu exista"},
+        {{"--from", source.Path(), "--to", "host=x port=1"}, 3, "nu numeste baza de date"},
+        // The destination holds the company already: nothing is overwritten.
+        {{"--from", source.Path(), "--to", target.Path()}, 2, "contine deja tabela"},
+    };
+    for (const Case& c : cases) {
+        const TRun refused = Corvanel(QStringList{"migrate"} + c.args);
+        EXPECT_EQ(refused.Status, c.status) << Said(refused);
+        EXPECT_TRUE(refused.Err.contains(c.told)) << Said(refused);
+    }
+    EXPECT_EQ(Stock(target.Path()), QStringList{"L1 12.5"});
+}
+
+TEST(MigrateCli, MovesTheCompanyOntoAServerUnlessSomeoneHasItOpen)
+{
+    if (!testsupport::OnServer())
+        GTEST_SKIP() << "a company moved onto a server: runs with the PostgreSQL tests (cli.pg.)";
+    testsupport::TempDir dir;
+    MakeCompany(dir.Path());
+    fw::TServerDatabase server = testsupport::NewServerSchema();
+    const QString to = QStringLiteral("host=%1 port=%2 dbname=%3 user=%4 schema=%5")
+                           .arg(server.Host)
+                           .arg(server.Port)
+                           .arg(server.Database, server.User, server.Schema);
+    {
+        const auto held = pelmaris::HoldCompany(dir.Path()); // another program has it open
+        const TRun refused = Corvanel({"migrate", "--from", dir.Path(), "--to", to});
+        EXPECT_EQ(refused.Status, 4) << Said(refused);
+        EXPECT_TRUE(QFileInfo::exists(dir.File("tables.sqlite")));
+    }
+    const TRun moved = Corvanel({"migrate", "--from", dir.Path(), "--to", to});
+    ASSERT_EQ(moved.Status, 0) << Said(moved);
+    EXPECT_TRUE(QFileInfo::exists(dir.File("firma.pgsql")));
+    EXPECT_TRUE(QFileInfo::exists(dir.File("tables.sqlite.vechi")));
+    EXPECT_FALSE(QFileInfo::exists(dir.File("tables.sqlite")));
+    EXPECT_EQ(fw::Connection::Open(dir.Path())->Engine(), fw::TEngine::PostgreSQL);
+    EXPECT_EQ(Stock(dir.Path()), QStringList{"L1 12.5"});
+    testsupport::ForgetDatabase(dir.Path());
+}
+
+} // namespace
