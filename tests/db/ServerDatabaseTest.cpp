@@ -7,6 +7,7 @@
 #include "platform/db/ServerDatabase.h"
 
 #include <QFile>
+#include <QSqlQuery>
 #include <gtest/gtest.h>
 
 using namespace fw;
@@ -90,6 +91,31 @@ TEST(ServerDatabase, AUserWhoMayOnlyReadTheTablesHasTheCompanyReadOnly)
     owner->Exec(QStringLiteral("REVOKE ALL ON ALL TABLES IN SCHEMA \"%1\" FROM corvanel_reader").arg(server.SchemaName()));
     owner->Exec(QStringLiteral("REVOKE ALL ON SCHEMA \"%1\" FROM corvanel_reader").arg(server.SchemaName()));
     owner->Exec("DROP ROLE corvanel_reader");
+}
+
+TEST(ServerDatabase, AConnectionTheServerDroppedIsMadeAgainForTheNextStatement)
+{
+    if (!OnServer())
+        GTEST_SKIP() << "a server's connection: runs with the PostgreSQL tests";
+    DatabaseDir dir;
+    CreateTable(dir.Path(), "Gest.DB", {{"Cod", TFieldType::String, 4}}, {}, {{"_MP"}});
+    auto conn = Connection::Open(dir.Path());
+    const qint64 pid = conn->ScalarInt("SELECT pg_backend_pid()", {});
+    // The server goes away under this connection (restarted, or the connection cut).
+    {
+        QSqlDatabase other = OtherConnection(dir.Path(), "terminator");
+        QSqlQuery(other).exec(QStringLiteral("SELECT pg_terminate_backend(%1)").arg(pid));
+    }
+    QSqlDatabase::removeDatabase("terminator");
+    try {
+        conn->ScalarInt("SELECT count(*) FROM gest", {});
+        ADD_FAILURE() << "a statement on a dropped connection";
+    } catch (const EDatabaseError& e) {
+        EXPECT_TRUE(e.Message().startsWith("Legatura cu serverul bazei de date <")) << e.Message().toStdString();
+    }
+    EXPECT_EQ(conn->ScalarInt("SELECT count(*) FROM gest", {}), 1);
+    EXPECT_NE(conn->ScalarInt("SELECT pg_backend_pid()", {}), pid);
+    EXPECT_EQ(Column(*OpenTable(dir.Path(), "Gest.DB"), "Cod"), QStringList{"_MP"});
 }
 
 } // namespace
