@@ -117,7 +117,7 @@ TEST_F(OtherWriters, AWriteTheEngineFailsForMeetingAnotherTransactionRunsAgain)
         GTEST_SKIP() << "the embedded engine lets one writer in at a time: writers never deadlock";
     // This connection looks for the deadlock first and is the one the server fails.
     auto conn = Connection::Open(dir.Path());
-    conn->Exec("SET deadlock_timeout TO '500ms'");
+    conn->Exec("SET deadlock_timeout TO '1500ms'");
     // This program writes lot A, then B; the other one has written B and then wants A.
     auto writeAThenB = [](Connection& c) {
         c.Exec(QStringLiteral("UPDATE Stoc SET Cantitate = Cantitate + 1 WHERE Lot = 'A'"));

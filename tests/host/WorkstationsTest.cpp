@@ -111,7 +111,7 @@ TEST(Workstations, FourOnOneCompanyNeverOverdrawALotAndKeepEveryFigure)
         programs.push_back(std::move(p));
     }
     for (auto& p : programs) {
-        ASSERT_TRUE(p->waitForFinished(110000)) << p->readAll().toStdString();
+        ASSERT_TRUE(p->waitForFinished(280000)) << p->readAll().toStdString();
         EXPECT_EQ(p->exitCode(), 0) << p->readAll().toStdString();
     }
 
