@@ -55,7 +55,7 @@ TEST(MigrateCli, CopiesTheCompanyIntoTheDatabaseADirectoryNamesOrRefuses)
     EXPECT_EQ(Stock(target.Path()), QStringList{"L1 12.5"});
 }
 
-TEST(MigrateCli, MovesTheCompanyOntoAServerUnlessSomeoneHasItOpen)
+TEST(MigrateCliOnServer, MovesTheCompanyOntoAServerUnlessSomeoneHasItOpen)
 {
     if (!testsupport::OnServer())
         GTEST_SKIP() << "a company moved onto a server: runs with the PostgreSQL tests (cli.pg.)";

@@ -59,7 +59,7 @@ TEST(ServerDatabase, TheConnectionFileNamesTheDatabaseAndNeverAPassword)
     }
 }
 
-TEST(ServerDatabase, AUserWhoMayOnlyReadTheTablesHasTheCompanyReadOnly)
+TEST(ServerDatabaseOnServer, AUserWhoMayOnlyReadTheTablesHasTheCompanyReadOnly)
 {
     if (!OnServer())
         GTEST_SKIP() << "users of a server: runs with the PostgreSQL tests";
@@ -93,7 +93,7 @@ TEST(ServerDatabase, AUserWhoMayOnlyReadTheTablesHasTheCompanyReadOnly)
     owner->Exec("DROP ROLE corvanel_reader");
 }
 
-TEST(ServerDatabase, AConnectionTheServerDroppedIsMadeAgainForTheNextStatement)
+TEST(ServerDatabaseOnServer, AConnectionTheServerDroppedIsMadeAgainForTheNextStatement)
 {
     if (!OnServer())
         GTEST_SKIP() << "a server's connection: runs with the PostgreSQL tests";

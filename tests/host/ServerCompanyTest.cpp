@@ -60,7 +60,7 @@ TEST(ServerCompany, TheDialogAsksForADirectoryWithoutACompanyAndADatabase)
     EXPECT_TRUE(look.grab().save(testsupport::LookDir() + "/host-server-company.png"));
 }
 
-TEST(ServerCompany, MadeFromTheMenuItsTablesLiveOnTheServerAndAnotherWorkstationJoinsIt)
+TEST(ServerCompanyOnServer, MadeFromTheMenuItsTablesLiveOnTheServerAndAnotherWorkstationJoinsIt)
 {
     if (!OnServer())
         GTEST_SKIP() << "a company on a server: runs with the PostgreSQL tests (host.pg.)";
