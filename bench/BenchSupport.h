@@ -65,6 +65,18 @@ inline bool CopyToServer(const QString& sqliteDir, fw::TServerDatabase server, c
     }
 }
 
+// The companies `<root>/c10k` and `<root>/c1m` copied onto the benchmark server as
+// `<root>/pg10k` and `<root>/pg1m`, and held open as a host holds its company's; empty when
+// there is no server to use.
+inline std::vector<std::shared_ptr<fw::Connection>> CopyPairToServer(const QString& root, const QString& schemaPrefix)
+{
+    const auto server = BenchServer();
+    if (!server || !CopyToServer(root + "/c10k", *server, root + "/pg10k", schemaPrefix + "10k")
+        || !CopyToServer(root + "/c1m", *server, root + "/pg1m", schemaPrefix + "1m"))
+        return {};
+    return {fw::Connection::Open(root + "/pg10k"), fw::Connection::Open(root + "/pg1m")};
+}
+
 // Creates the tables file of a company directory with a schema (SQL statements) and
 // begins the transaction that the rows go in; EndDatabase commits and closes it.
 inline sqlite3* BeginDatabase(const QString& dir, const char* schema)

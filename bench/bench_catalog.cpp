@@ -9,6 +9,7 @@
 #include "platform/schema/CompanyTables.h"
 #include "platform/ui/DBGridNormal.h"
 #include "platform/ui/MessageDlg.h"
+#include "BenchSupport.h"
 #include "RatioReporter.h"
 
 #include <QApplication>
@@ -161,21 +162,19 @@ BENCHMARK(Index_1M)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
     QTemporaryDir dir;
     g_dir = &dir;
-    // The lookup writes its layout file into the current directory.
-    QDir::setCurrent(dir.path());
-    std::printf("building catalogs of 10,000 and 1,000,000 articles...\n");
-    Build(dir.path() + "/c10k", 10000);
-    Build(dir.path() + "/c1m", 1000000);
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    for (const char* what : {"Open", "Search", "Index"})
-        reporter.PrintRatio(std::string(what) + "_1M/min_time:1.000", std::string(what) + "_10k/min_time:1.000");
-    benchmark::Shutdown();
-    return 0;
+    return bench::RunBenchmarks(
+        argc, argv,
+        [&] {
+            // The lookup writes its layout file into the current directory.
+            QDir::setCurrent(dir.path());
+            std::printf("building catalogs of 10,000 and 1,000,000 articles...\n");
+            Build(dir.path() + "/c10k", 10000);
+            Build(dir.path() + "/c1m", 1000000);
+        },
+        [](RatioReporter& reporter) {
+            for (const char* what : {"Open", "Search", "Index"})
+                reporter.PrintRatio(std::string(what) + "_1M/min_time:1.000", std::string(what) + "_10k/min_time:1.000");
+        });
 }

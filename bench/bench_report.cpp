@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include "BenchSupport.h"
 #include "RatioReporter.h"
 
 #include <benchmark/benchmark.h>
@@ -236,21 +237,19 @@ BENCHMARK(Tool_TracePdf)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
     QTemporaryDir dir;
     g_dir = &dir;
-    std::printf("building a year of receipts: %d lines, %d consumption documents...\n", kReceipts * kLinesPerReceipt,
-                kReceipts);
-    Build(dir.path());
-    PresetTrasabPrintSettings();
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatio("Report_Generate/iterations:3", "Report_QueriesAlone/iterations:3");
-    reporter.PrintRatio("Report_ToPdf/iterations:3", "Report_QueriesAlone/iterations:3");
-    reporter.PrintRatio("Tool_TracePdf/iterations:3", "Report_ToPdf/iterations:3");
-    benchmark::Shutdown();
-    return 0;
+    return bench::RunBenchmarks(
+        argc, argv,
+        [&] {
+            std::printf("building a year of receipts: %d lines, %d consumption documents...\n",
+                        kReceipts * kLinesPerReceipt, kReceipts);
+            Build(dir.path());
+            PresetTrasabPrintSettings();
+        },
+        [](RatioReporter& reporter) {
+            reporter.PrintRatio("Report_Generate/iterations:3", "Report_QueriesAlone/iterations:3");
+            reporter.PrintRatio("Report_ToPdf/iterations:3", "Report_QueriesAlone/iterations:3");
+            reporter.PrintRatio("Tool_TracePdf/iterations:3", "Report_ToPdf/iterations:3");
+        });
 }

@@ -204,34 +204,29 @@ void Register(bool server)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir dir;
     g_dir = &dir;
     // The production settings are looked for through the user's settings: not the real ones.
     qputenv("XDG_CONFIG_HOME", (dir.path() + "/config").toLocal8Bit());
-    QApplication app(argc, argv);
-    IndGest = '_';
-    IndCod = '.';
-    IndSemi = ';';
-    std::printf("building companies of 100,000 articles with 10,000 and 1,000,000 lots...\n");
-    Build(dir.path() + "/c10k", 10000);
-    Build(dir.path() + "/c1m", 1000000);
-    bool server = false;
-    std::vector<std::shared_ptr<Connection>> held; // as a host holds its company's
-    if (const auto s = bench::BenchServer())
-        server = bench::CopyToServer(dir.path() + "/c10k", *s, dir.path() + "/pg10k", QStringLiteral("bench_req10k"))
-                 && bench::CopyToServer(dir.path() + "/c1m", *s, dir.path() + "/pg1m", QStringLiteral("bench_req1m"));
-    if (server)
-        held = {Connection::Open(dir.path() + "/pg10k"), Connection::Open(dir.path() + "/pg1m")};
-    benchmark::Initialize(&argc, argv);
-    Register(server);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    for (const char* engine : {"", "_Pg"}) {
-        reporter.PrintRatio(std::string("Prepare_1M") + engine + "/min_time:2.000", std::string("Prepare_10k") + engine + "/min_time:2.000");
-        reporter.PrintRatio(std::string("Generate_1M") + engine + "/min_time:2.000", std::string("Generate_10k") + engine + "/min_time:2.000");
-    }
-    benchmark::Shutdown();
-    return 0;
+    std::vector<std::shared_ptr<Connection>> held;
+    return bench::RunBenchmarks(
+        argc, argv,
+        [&] {
+            IndGest = '_';
+            IndCod = '.';
+            IndSemi = ';';
+            std::printf("building companies of 100,000 articles with 10,000 and 1,000,000 lots...\n");
+            Build(dir.path() + "/c10k", 10000);
+            Build(dir.path() + "/c1m", 1000000);
+            held = bench::CopyPairToServer(dir.path(), QStringLiteral("bench_req"));
+            Register(!held.empty());
+        },
+        [](RatioReporter& reporter) {
+            for (const char* engine : {"", "_Pg"}) {
+                reporter.PrintRatio(std::string("Prepare_1M") + engine + "/min_time:2.000",
+                                    std::string("Prepare_10k") + engine + "/min_time:2.000");
+                reporter.PrintRatio(std::string("Generate_1M") + engine + "/min_time:2.000",
+                                    std::string("Generate_10k") + engine + "/min_time:2.000");
+            }
+        });
 }

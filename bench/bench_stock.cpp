@@ -132,32 +132,25 @@ void Register(bool server)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
     QTemporaryDir dir;
     g_dir = &dir;
-    std::printf("building stock tables of 10,000 and 1,000,000 lots...\n");
-    Build(dir.path() + "/c10k", 10000);
-    Build(dir.path() + "/c1m", 1000000);
-    bool server = false;
-    std::vector<std::shared_ptr<fw::Connection>> held; // as a host holds its company's
-    if (const auto s = bench::BenchServer())
-        server = bench::CopyToServer(dir.path() + "/c10k", *s, dir.path() + "/pg10k", QStringLiteral("bench_stock10k"))
-                 && bench::CopyToServer(dir.path() + "/c1m", *s, dir.path() + "/pg1m", QStringLiteral("bench_stock1m"));
-    if (server)
-        held = {Connection::Open(dir.path() + "/pg10k"), Connection::Open(dir.path() + "/pg1m")};
-    benchmark::Initialize(&argc, argv);
-    Register(server);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    for (const char* engine : {"", "_Pg"}) {
-        const double small = reporter.times[std::string("Stock_10k") + engine + "/min_time:2.000"];
-        const double large = reporter.times[std::string("Stock_1M") + engine + "/min_time:2.000"];
-        if (small > 0 && large > 0)
-            std::printf("%s 50 rows: 10,000 lots %.3f ms, 1,000,000 lots %.3f ms (%.3f ms per row); ratio %.2fx\n",
-                        *engine ? "PostgreSQL" : "SQLite", small, large, large / 50, large / small);
-    }
-    benchmark::Shutdown();
-    return 0;
+    std::vector<std::shared_ptr<fw::Connection>> held;
+    return bench::RunBenchmarks(
+        argc, argv,
+        [&] {
+            std::printf("building stock tables of 10,000 and 1,000,000 lots...\n");
+            Build(dir.path() + "/c10k", 10000);
+            Build(dir.path() + "/c1m", 1000000);
+            held = bench::CopyPairToServer(dir.path(), QStringLiteral("bench_stock"));
+            Register(!held.empty());
+        },
+        [](RatioReporter& reporter) {
+            for (const char* engine : {"", "_Pg"}) {
+                const double small = reporter.times[std::string("Stock_10k") + engine + "/min_time:2.000"];
+                const double large = reporter.times[std::string("Stock_1M") + engine + "/min_time:2.000"];
+                if (small > 0 && large > 0)
+                    std::printf("%s 50 rows: 10,000 lots %.3f ms, 1,000,000 lots %.3f ms (%.3f ms per row); ratio %.2fx\n",
+                                *engine ? "PostgreSQL" : "SQLite", small, large, large / 50, large / small);
+            }
+        });
 }
