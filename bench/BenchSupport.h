@@ -8,6 +8,7 @@
 #include "platform/db/Connection.h"
 #include "platform/db/ServerDatabase.h"
 #include "platform/schema/CompanyMigration.h"
+#include "platform/schema/CompanyTables.h"
 
 #include <QApplication>
 #include <QDir>
@@ -94,6 +95,42 @@ inline void EndDatabase(sqlite3* db)
 {
     sqlite3_exec(db, "COMMIT;", nullptr, nullptr, nullptr);
     sqlite3_close(db);
+}
+
+// Runs SQL straight on a file being built; a failure is said, the building goes on.
+inline void Exec(sqlite3* db, const char* sql)
+{
+    char* error = nullptr;
+    if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
+        std::fprintf(stderr, "%s: %s\n", sql, error);
+        sqlite3_free(error);
+    }
+}
+
+// Runs an insert once per row, binding what `bind` sets for that row.
+inline void InsertRows(sqlite3* db, const char* sql, int rows, const std::function<void(sqlite3_stmt*, int)>& bind)
+{
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db, sql, -1, &st, nullptr);
+    for (int i = 0; i < rows; ++i) {
+        bind(st, i);
+        sqlite3_step(st);
+        sqlite3_reset(st);
+    }
+    sqlite3_finalize(st);
+}
+
+inline void Text(sqlite3_stmt* st, int column, const QByteArray& text)
+{
+    sqlite3_bind_text(st, column, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+}
+
+// The company's tables as the host creates them, in a new company directory.
+inline void CreateTables(const QString& company, const std::vector<fw::TTableLayout>& tables)
+{
+    QDir().mkpath(company);
+    for (const fw::TTableLayout& table : tables)
+        fw::CreateCompanyTable(company, table);
 }
 
 // An offscreen application, the data built, the benchmarks run, then what to say of them.

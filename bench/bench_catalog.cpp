@@ -31,21 +31,15 @@ namespace {
 QTemporaryDir* g_dir = nullptr;
 constexpr int kGroupSize = 100;
 
-void Exec(sqlite3* db, const char* sql) { sqlite3_exec(db, sql, nullptr, nullptr, nullptr); }
+using bench::Exec;
 
 // A company whose catalog holds `articles` articles in groups of 100 over ten classes.
 void Build(const QString& company, int articles)
 {
-    QDir().mkpath(company);
-    for (const char* name : {"Materiale.db", "Grup.DB", "CATALOG.DB", "VALUTA.DB"}) {
-        const TTableLayout& layout = CompanyTable(QString::fromLatin1(name));
-        TTable t;
-        t.SetDatabaseName(company);
-        t.SetTableName(layout.Name);
-        t.FieldDefs = layout.Fields;
-        t.IndexDefs = layout.Indexes;
-        t.CreateTable();
-    }
+    std::vector<TTableLayout> tables;
+    for (const char* name : {"Materiale.db", "Grup.DB", "CATALOG.DB", "VALUTA.DB"})
+        tables.push_back(CompanyTable(QString::fromLatin1(name)));
+    bench::CreateTables(company, tables);
     sqlite3* db = nullptr;
     sqlite3_open((company + "/" + DatabaseFileName()).toUtf8().constData(), &db);
     Exec(db, "BEGIN; INSERT INTO VALUTA VALUES ('RON', 'Leu', 1);");

@@ -36,46 +36,16 @@ const QDate kFirstDay(2025, 1, 1);
 
 QTemporaryDir* g_dir = nullptr;
 
-void Exec(sqlite3* db, const char* sql)
-{
-    char* error = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-        std::fprintf(stderr, "%s: %s\n", sql, error);
-        sqlite3_free(error);
-    }
-}
-
-// Runs one statement for each row the callback binds; the callback returns false at the end.
-template <class Bind> void Insert(sqlite3* db, const char* sql, int rows, Bind bind)
-{
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(db, sql, -1, &st, nullptr);
-    for (int i = 0; i < rows; ++i) {
-        bind(st, i);
-        sqlite3_step(st);
-        sqlite3_reset(st);
-    }
-    sqlite3_finalize(st);
-}
-
-void Text(sqlite3_stmt* st, int column, const QByteArray& text)
-{
-    sqlite3_bind_text(st, column, text.constData(), int(text.size()), SQLITE_TRANSIENT);
-}
+using bench::Exec;
+using bench::InsertRows;
+using bench::Text;
 
 QByteArray IsoDay(int receipt) { return kFirstDay.addDays(receipt * 365 / kReceipts).toString(Qt::ISODate).toUtf8(); }
 
 void Build(const QString& dir)
 {
     // The tables as the host creates them, then the rows straight into the file.
-    for (const TTableLayout& layout : HostTables()) {
-        TTable t;
-        t.SetDatabaseName(dir);
-        t.SetTableName(layout.Name);
-        t.FieldDefs = layout.Fields;
-        t.IndexDefs = layout.Indexes;
-        t.CreateTable();
-    }
+    bench::CreateTables(dir, HostTables());
     EnsureIndexes(dir, {QStringLiteral("Item_in.DB"), QStringLiteral("Doc_out.DB"), QStringLiteral("Item_out.DB")});
     sqlite3* db = nullptr;
     sqlite3_open((dir + "/tables.sqlite").toUtf8().constData(), &db);
@@ -84,11 +54,11 @@ void Build(const QString& dir)
              "INSERT INTO Gest (Cod, Denumire) VALUES ('PF1', 'Vana 1'), ('PF2', 'Vana 2');"
              "INSERT INTO Grup (Cod_material, Cod_grupa, Denumire) VALUES ('MP', '01', 'Materii prime'),"
              " ('PF', '02', 'Produse finite');");
-    Insert(db, "INSERT INTO Furn (Cod_furnizor, Nume_furnizor) VALUES (?, ?)", 5, [](sqlite3_stmt* st, int i) {
+    InsertRows(db, "INSERT INTO Furn (Cod_furnizor, Nume_furnizor) VALUES (?, ?)", 5, [](sqlite3_stmt* st, int i) {
         Text(st, 1, "FERMA" + QByteArray::number(i));
         Text(st, 2, "Ferma de lapte numarul " + QByteArray::number(i));
     });
-    Insert(db, "INSERT INTO CATALOG (Grupa, Cod, Denumire, Unitate_masura, ZileValabilitate, Descriere)"
+    InsertRows(db, "INSERT INTO CATALOG (Grupa, Cod, Denumire, Unitate_masura, ZileValabilitate, Descriere)"
                " VALUES (?, ?, ?, 'kg', ?, 'Descrierea produsului')",
            30, [](sqlite3_stmt* st, int i) {
                const bool product = i < 10;
@@ -97,7 +67,7 @@ void Build(const QString& dir)
                Text(st, 3, (product ? "Produs finit " : "Materie prima ") + QByteArray::number(i));
                sqlite3_bind_double(st, 4, 30);
            });
-    Insert(db, "INSERT INTO Doc_in (Contor, Data_inregistrarii, Numar, Tip, Data, Furnizor) VALUES (?, ?, ?, 'BP', ?, ?)",
+    InsertRows(db, "INSERT INTO Doc_in (Contor, Data_inregistrarii, Numar, Tip, Data, Furnizor) VALUES (?, ?, ?, 'BP', ?, ?)",
            kReceipts, [](sqlite3_stmt* st, int i) {
                sqlite3_bind_double(st, 1, i + 1);
                Text(st, 2, IsoDay(i));
@@ -105,7 +75,7 @@ void Build(const QString& dir)
                Text(st, 4, IsoDay(i));
                Text(st, 5, "FERMA" + QByteArray::number(i % 5));
            });
-    Insert(db, "INSERT INTO Item_in (Contor, Contor_secundar, Cod_gestiune, Cod_grupa, Cod_articol, Lot, Cantitate,"
+    InsertRows(db, "INSERT INTO Item_in (Contor, Contor_secundar, Cod_gestiune, Cod_grupa, Cod_articol, Lot, Cantitate,"
                " Pret_achizitie_lei) VALUES (?, ?, ?, '02', ?, ?, ?, 2.5)",
            kReceipts * kLinesPerReceipt, [](sqlite3_stmt* st, int i) {
                const int receipt = i / kLinesPerReceipt;
@@ -116,14 +86,14 @@ void Build(const QString& dir)
                Text(st, 5, "L" + QByteArray::number(100000 + receipt));
                sqlite3_bind_double(st, 6, 10 + i % 7);
            });
-    Insert(db, "INSERT INTO Doc_out (Contor, Data_inregistrarii, Numar, Tip, Data) VALUES (?, ?, ?, 'BMC', ?)", kReceipts,
+    InsertRows(db, "INSERT INTO Doc_out (Contor, Data_inregistrarii, Numar, Tip, Data) VALUES (?, ?, ?, 'BMC', ?)", kReceipts,
            [](sqlite3_stmt* st, int i) {
                sqlite3_bind_double(st, 1, i + 1);
                Text(st, 2, IsoDay(i));
                sqlite3_bind_double(st, 3, 10000 + i);
                Text(st, 4, IsoDay(i));
            });
-    Insert(db, "INSERT INTO Item_out (Contor, Contor_secundar, Cod_gestiune, Cod_grupa, Cod_articol, Cantitate, Lot)"
+    InsertRows(db, "INSERT INTO Item_out (Contor, Contor_secundar, Cod_gestiune, Cod_grupa, Cod_articol, Cantitate, Lot)"
                " VALUES (?, ?, '_MP', '01', ?, ?, ?)",
            kReceipts * kMaterialsPerReceipt, [](sqlite3_stmt* st, int i) {
                const int receipt = i / kMaterialsPerReceipt;

@@ -37,25 +37,9 @@ constexpr int kRecipeRows = 8;          // per product
 constexpr int kRecipeLots = 10000;      // lots of the recipes' materials
 constexpr int kReceiptLines = 100;
 
-void Exec(sqlite3* db, const char* sql) { sqlite3_exec(db, sql, nullptr, nullptr, nullptr); }
-
-// Runs an insert once per row, binding what `bind` sets for that row.
-void InsertRows(sqlite3* db, const char* sql, int rows, const std::function<void(sqlite3_stmt*, int)>& bind)
-{
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(db, sql, -1, &st, nullptr);
-    for (int i = 0; i < rows; ++i) {
-        bind(st, i);
-        sqlite3_step(st);
-        sqlite3_reset(st);
-    }
-    sqlite3_finalize(st);
-}
-
-void Text(sqlite3_stmt* st, int column, const QByteArray& text)
-{
-    sqlite3_bind_text(st, column, text.constData(), int(text.size()), SQLITE_TRANSIENT);
-}
+using bench::Exec;
+using bench::InsertRows;
+using bench::Text;
 
 QByteArray Code(const char* pattern, int n) { return QByteArray(pattern) + QByteArray::number(n).rightJustified(5, '0'); }
 
@@ -66,20 +50,10 @@ int RecipeMaterial(int p, int k) { return (p * 37 + k * 613) % kRecipeMaterials;
 // (each large enough to cover a receipt), and receipt 1.
 void Build(const QString& company, int lots)
 {
-    QDir().mkpath(company);
     QDir().mkpath(company + "/private");
-    {
-        std::vector<TTableLayout> tables = HostTables();
-        tables.push_back(RecipeTable());
-        for (const TTableLayout& layout : tables) {
-            TTable t;
-            t.SetDatabaseName(company);
-            t.SetTableName(layout.Name);
-            t.FieldDefs = layout.Fields;
-            t.IndexDefs = layout.Indexes;
-            t.CreateTable();
-        }
-    }
+    std::vector<TTableLayout> tables = HostTables();
+    tables.push_back(RecipeTable());
+    bench::CreateTables(company, tables);
     sqlite3* db = nullptr;
     sqlite3_open((company + "/tables.sqlite").toUtf8().constData(), &db);
     Exec(db, "BEGIN");

@@ -108,9 +108,7 @@ QStringList CreateMissingTables(const QString& directory, const std::vector<TTab
         table.SetTableName(layout.Name);
         if (table.Exists())
             continue;
-        table.FieldDefs = layout.Fields;
-        table.IndexDefs = layout.Indexes;
-        table.CreateTable();
+        fw::CreateCompanyTable(directory, layout);
         created << layout.Name;
     }
     return created;

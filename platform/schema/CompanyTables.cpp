@@ -144,6 +144,17 @@ void DeclareFields(TDataSet& dataSet, const TTableLayout& table, const QStringLi
     }
 }
 
+void CreateCompanyTable(const QString& database, const TTableLayout& table, TSession* session)
+{
+    TTable t;
+    t.SetSession(session);
+    t.SetDatabaseName(database);
+    t.SetTableName(table.Name);
+    t.FieldDefs = table.Fields;
+    t.IndexDefs = table.Indexes;
+    t.CreateTable();
+}
+
 bool EnsureIndexes(const QString& database, const QStringList& tables, TSession* session)
 {
     try {

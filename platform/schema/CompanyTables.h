@@ -48,6 +48,9 @@ const TTableLayout& CompanyTable(const QString& name);
 // of them in stored order when no name is given. EDatabaseError for a name the table lacks.
 void DeclareFields(TDataSet& dataSet, const TTableLayout& table, const QStringList& names = {});
 
+// Creates a table from its description in a company database (replacing one of that name).
+void CreateCompanyTable(const QString& database, const TTableLayout& table, TSession* session = nullptr);
+
 // Creates, in an open company database, the secondary indexes of the given tables that are
 // missing (an index on the same leading fields counts as present). A table that does not
 // exist is left alone. Returns false when the database could not be changed (read only);

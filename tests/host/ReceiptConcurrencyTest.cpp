@@ -36,8 +36,9 @@ TEST(ReceiptConcurrency, DocumentAnotherUserDeletedAndReplacedIsNotDeletedAgain)
     b.headers.Delete();
     b.NewHeader(2); // takes the row the deleted document had
     b.AddLine("_MP", ".SARE", 25, "S7");
-    if (!testsupport::OnServer()) // where an identity is handed out again
+    if (!testsupport::OnServer()) { // where an identity is handed out again
         ASSERT_EQ(RawColumn(a.Dir(), "SELECT rowid FROM Doc_in"), (QVariantList{1}));
+    }
 
     // A still shows the first document: deleting it is refused, B's document stays whole.
     try {
