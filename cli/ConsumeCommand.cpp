@@ -54,7 +54,8 @@ extern const TCommand ConsumeCommand{
                        "documentul de iesire de tip BMC, ca butonul \"Genereaza document iesire \": scade din stoc,\n"
                        "lot cu lot, materiile prime consumate. Scrie pe iesirea standard contorul documentului nou.\n"
                        "Cand ar rezulta stocuri negative, intrebarea formularului primeste raspunsul Da cu --yes\n"
-                       "(materialele respective nu intra in document), altfel Nu (nu se scrie nimic, starea 1)."),
+                       "(materialele respective nu intra in document), altfel Nu (nu se scrie nimic, starea 1).\n"
+                       "Cand nu ramane niciun material de consumat, documentul nu se scrie (starea 3)."),
     .Options =
         {
             CompanyOption(),

@@ -10,7 +10,7 @@ enum TExitStatus : int {
     ExitStopped = 1, // the answer to a question (no --yes) stopped it; nothing was written
     ExitFailed = 2,  // a database or file error: the message is on stderr, nothing was written
     ExitRefused = 3, // it cannot be done as asked: bad arguments, no such company, document
-                     // or group, a receipt not saved, nothing to report
+                     // or group, a receipt not saved, nothing to report or to consume
     ExitInUse = 4,   // the company is open in another program: it was not made again
 };
 

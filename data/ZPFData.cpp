@@ -351,14 +351,7 @@ double TZPFDataModule::StockOnHand(const QString& group, const QString& code)
     return stock;
 }
 
-namespace {
-double LeftAfter(double stock, double need) { return RoundHalfEven((stock - need) * 100) / 100; }
-} // namespace
-
-double TZPFDataModule::FinalStock(const QString& group, const QString& code, double need)
-{
-    return LeftAfter(StockOnHand(group, code), need);
-}
+double FinalStock(double onHand, double need) { return RoundHalfEven((onHand - need) * 100) / 100; }
 
 void TZPFDataModule::TempTableCalcFields(TDataSet* dataSet)
 {
@@ -367,7 +360,7 @@ void TZPFDataModule::TempTableCalcFields(TDataSet* dataSet)
     const double stock = StockOnHand(group, code);
     const double need = dataSet->FieldByName(QStringLiteral("Cant"))->AsFloat(); // null counts as 0
     dataSet->FieldByName(QStringLiteral("StocExist"))->SetAsFloat(stock);
-    dataSet->FieldByName(QStringLiteral("StocFin"))->SetAsFloat(LeftAfter(stock, need));
+    dataSet->FieldByName(QStringLiteral("StocFin"))->SetAsFloat(FinalStock(stock, need));
 }
 
 void TZPFDataModule::TempSourceStateChange(TDataSource*) { NegativeStockShown = false; }

@@ -73,8 +73,6 @@ public:
     // Stock on hand of a material: the lots of that group and code that the stock rule
     // lets count.
     double StockOnHand(const QString& group, const QString& code);
-    // What would be left of it once `need` is taken, to hundredths (halves to even).
-    double FinalStock(const QString& group, const QString& code, double need);
 
     // Told whether the requirement has rows each time its data changes, while the
     // requirement form is open (the form registers it; it enables its generate button).
@@ -109,6 +107,9 @@ bool IsMaterial(const QString& code);
 // The stock rule: a stock lot counts for production when it lies in a raw-material
 // warehouse and holds a raw material, or holds a semi-finished product (wherever it lies).
 bool StockLotCounts(const QString& warehouse, const QString& article);
+// What is left of a stock once `need` is taken, to hundredths (halves to even): the grid's
+// final stock, and what the consumption document decides a shortage by.
+double FinalStock(double onHand, double need);
 
 // The common form in which the add-on reports a database error: the lead text, a line
 // break, and the engine's message between "<" and "> !".

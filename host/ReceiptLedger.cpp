@@ -5,9 +5,9 @@
 #include "platform/db/Database.h"
 #include "platform/db/Query.h"
 #include "platform/db/Table.h"
+#include "platform/schema/CompanyRules.h"
 #include "platform/ui/MessageDlg.h"
 
-#include <algorithm>
 #include <cmath>
 
 namespace pelmaris {
@@ -73,6 +73,11 @@ QDate RegistrationDate(const QString& database, double contor)
     return docs->FindKey({contor}) ? docs->FieldByName(QStringLiteral("Data_inregistrarii"))->AsDate() : QDate();
 }
 
+// Whoever changes lots locks the counter row first, as the consumption document does
+// before it locks the lots it draws on: a line edit and a consumption then take turns,
+// and neither decides on a lot the other is changing.
+void LockCounterRow(const QString& database) { OpenTable(database, QStringLiteral("COUNTER.DB"), {}, true)->First(); }
+
 } // namespace
 
 void ApplyLineToStock(const QString& database, const std::optional<TReceiptLine>& before,
@@ -132,18 +137,8 @@ std::optional<TReceiptLine> StoredLine(const QString& database, double contor, d
 
 double TakeReceiptCounter(const QString& database)
 {
-    auto counter = OpenTable(database, QStringLiteral("COUNTER.DB"), {}, true);
-    if (counter->IsEmpty())
-        counter->Append();
-    else
-        counter->Edit();
-    // A counter behind the documents (rows written by another program) must not hand
-    // out a number that is taken.
-    const double used = MaxOf(database, {QStringLiteral("SELECT MAX(Contor) AS M FROM \"Doc_in.DB\"")});
-    const double next = std::max(Num(*counter, "NewCounterIn"), used) + 1;
-    Set(*counter, "NewCounterIn", next);
-    counter->Post();
-    return next;
+    return fw::TakeDocumentCounter(*OpenTable(database, QStringLiteral("COUNTER.DB"), {}, true),
+                                   QStringLiteral("NewCounterIn"), kDocIn);
 }
 
 double NextLineNumber(const QString& database, double contor)
@@ -162,6 +157,7 @@ void AddReceiptLine(const QString& database, const QVariantList& itemInValues)
 {
     auto lines = OpenTable(database, kItemIn);
     fw::RunTransaction(lines->GetConnection(), [&] {
+        LockCounterRow(database);
         lines->AppendRecord(itemInValues);
         TReceiptLine line = LineOf(*lines);
         line.DataIntrare = RegistrationDate(database, line.Contor);
@@ -240,6 +236,7 @@ void TReceiptBinding::HeaderWrite(fw::TUpdateKind kind)
         Set(*headers_, "Contor", TakeReceiptCounter(Database()));
     } else if (kind == fw::TUpdateKind::Delete) {
         // The document goes with its lines and their lots, or not at all.
+        LockCounterRow(Database());
         const double contor = Num(*headers_, "Contor");
         auto lines = OpenTable(Database(), kItemIn, QStringLiteral("Contor"));
         lines->FindKey({contor});
@@ -309,6 +306,7 @@ void TReceiptBinding::LineBeforePost()
 
 void TReceiptBinding::LineWrite(fw::TUpdateKind kind)
 {
+    LockCounterRow(Database());
     if (kind == fw::TUpdateKind::Insert)
         Set(*lines_, "Contor_secundar", NextLineNumber(Database(), Num(*lines_, "Contor")));
     // The lot follows the line as it is stored now, not as this window read it.

@@ -42,7 +42,8 @@ struct TReceiptLine {
 inline constexpr double StockTolerance = 0.000001;
 
 // Brings the stock of a line from `before` (none for a new line) to `after` (none for a
-// deleted line), inside the caller's transaction. EWriteRefused when the lot has been
+// deleted line), inside the caller's transaction, which has locked the counter row before
+// anything else (the order every writer of lots keeps). EWriteRefused when the lot has been
 // drawn on and the change would need that back: deleting the line, moving it to another
 // article, group, warehouse or lot, or cutting its quantity below what was drawn.
 void ApplyLineToStock(const QString& database, const std::optional<TReceiptLine>& before,

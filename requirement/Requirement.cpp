@@ -4,11 +4,13 @@
 #include "data/ZPFData.h"
 #include "platform/core/Formats.h"
 #include "platform/db/Database.h"
+#include "platform/schema/CompanyRules.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/MessageDlg.h"
 #include "shell/AddOnFormats.h"
 #include "shell/ZPFIndic.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -152,6 +154,8 @@ const QString NegativeStockQuestion = QStringLiteral(
     "Atentie, creati stocuri negative! \rRespectivele materiale nu vor fi incluse in documentul de iesire.\rDoriti sa "
     "continuati?");
 const QString ReceiptNotSavedWarning = QStringLiteral("Salvati documentul de intrare inainte de a genera consumul!");
+const QString NothingToConsumeWarning =
+    QStringLiteral("Nu exista niciun material de consumat: documentul de iesire nu a fost generat.");
 
 // The account fields a consumption line copies from the material's catalog row.
 constexpr std::array<const char*, 6> LineAccounts{"Cont_marfa",  "Cont_TVA_Iesiri", "Cont_cheltuieli",
@@ -188,7 +192,15 @@ void Reread(TDataSet* ds)
         ds->Open();
 }
 
-enum class TOutcome { Written, ReceiptNotSaved, NegativeStock };
+enum class TOutcome { Written, ReceiptNotSaved, NegativeStock, NothingToConsume };
+
+// What the locked lots of a requirement row's material hold, among those the stock rule
+// counts.
+struct TLockedStock {
+    double OnHand = 0;   // their sum, as the grid's stock figures sum them
+    double Drawable = 0; // what they can give: their positive quantities
+    bool Found = false;
+};
 
 // One attempt at writing the document, in one transaction.
 class TConsumptionWriter {
@@ -199,13 +211,14 @@ public:
     }
     ~TConsumptionWriter();
 
-    // Writes the document unless the receipt is not saved, or a row would leave the stock
-    // negative and such rows may not be left out. Nothing is written unless Written.
+    // Writes the document unless the receipt is not saved, a row would leave the stock
+    // negative and such rows may not be left out, or no row is left to draw. Nothing is
+    // written unless Written.
     TOutcome Write(bool leaveOutNegative);
     double Counter() const { return counter_; }
 
 private:
-    double TakeCounter();
+    TLockedStock LockLots(const TRequirementRow& row);
     void WriteHeader(const QVariant& number, const QVariant& date, const QString& type);
     void DrawRow(const TRequirementRow& row);
     bool FirstCountingLot(const TRequirementRow& row);
@@ -253,41 +266,51 @@ TOutcome TConsumptionWriter::Write(bool leaveOutNegative)
     Reread(receipt);
     if (!receipt->FindKey({receipt_}) || F(receipt, "Numar")->IsNull() || F(receipt, "Data")->IsNull())
         return TOutcome::ReceiptNotSaved;
-    std::vector<double> finalStock;
+    // The lots are locked before anything is decided, and the decision is taken on what
+    // they hold: another workstation changing a lot meanwhile is waited for, never found
+    // half-way through the drawing. A row its lots cannot give whole is a shortage.
+    Reread(dm_.StocTable);
+    std::vector<const TRequirementRow*> drawn;
     bool negative = false;
     for (const TRequirementRow& row : rows_) {
-        finalStock.push_back(dm_.FinalStock(row.Group, row.Code, row.Quantity));
-        negative = negative || finalStock.back() < 0;
+        const TLockedStock stock = LockLots(row);
+        const bool shortage =
+            FinalStock(stock.OnHand, row.Quantity) < 0 || stock.Drawable < row.Quantity - QuantityTolerance;
+        negative = negative || shortage;
+        if (!shortage && row.Quantity != 0 && stock.Found)
+            drawn.push_back(&row);
     }
     if (negative && !leaveOutNegative)
         return TOutcome::NegativeStock;
+    if (drawn.empty())
+        return TOutcome::NothingToConsume;
 
-    Reread(dm_.StocTable);
     dm_.DocOutTable->Open();
     dm_.ItemOutTable->Open();
-    counter_ = TakeCounter();
+    counter_ = fw::TakeDocumentCounter(*dm_.CounterTable, QStringLiteral("NewCounterOut"), DocOutDB);
     WriteHeader(F(receipt, "Numar")->Value(), F(receipt, "Data")->Value(), F(receipt, "Tip")->AsString());
-    for (size_t i = 0; i < rows_.size(); ++i) {
-        if (finalStock[i] < 0 || rows_[i].Quantity == 0)
-            continue;
-        DrawRow(rows_[i]);
-    }
+    for (const TRequirementRow* row : drawn)
+        DrawRow(*row);
     tx.Commit();
     committed_ = true;
     return TOutcome::Written;
 }
 
-double TConsumptionWriter::TakeCounter()
+TLockedStock TConsumptionWriter::LockLots(const TRequirementRow& row)
 {
-    TTable* counters = dm_.CounterTable;
-    Reread(counters);
-    counters->First();
-    counters->Edit();
-    TField* last = F(counters, "NewCounterOut");
-    last->SetAsFloat(last->AsFloat() + 1);
-    const double counter = last->AsFloat();
-    counters->Post();
-    return counter;
+    TTable* lots = dm_.StocTable;
+    TLockedStock stock;
+    if (!lots->FindKey({row.Group, row.Code}))
+        return stock;
+    for (; OnLotOf(row); lots->Next()) {
+        if (!StockLotCounts(F(lots, "Cod_gestiune")->AsString(), row.Code))
+            continue;
+        const double quantity = F(lots, "Cantitate")->AsFloat();
+        stock.OnHand += quantity;
+        stock.Drawable += std::max(quantity, 0.0);
+        stock.Found = true;
+    }
+    return stock;
 }
 
 void TConsumptionWriter::WriteHeader(const QVariant& number, const QVariant& date, const QString& type)
@@ -347,8 +370,8 @@ void TConsumptionWriter::DrawRow(const TRequirementRow& row)
             lots->Delete();
         return;
     }
-    // Otherwise the lots are drawn on in their order until the row is covered; what they
-    // cannot cover is left.
+    // Otherwise the lots are drawn on in their order until the row is covered (they hold
+    // enough: a shortage is never drawn).
     double remaining = row.Quantity;
     while (OnLotOf(row) && remaining > 0) {
         const double available = inLot->AsFloat();
@@ -426,6 +449,9 @@ std::optional<double> GenerateConsumption(TZPFDataModule& dm, double counter, TS
             return written;
         case TOutcome::ReceiptNotSaved:
             MessageDlg(ReceiptNotSavedWarning, TMsgDlgType::Warning);
+            return std::nullopt;
+        case TOutcome::NothingToConsume:
+            MessageDlg(NothingToConsumeWarning, TMsgDlgType::Warning);
             return std::nullopt;
         case TOutcome::NegativeStock:
             if (MessageDlg(NegativeStockQuestion, TMsgDlgType::Information, TMsgDlgButtons::YesNo) != TModalResult::Yes)

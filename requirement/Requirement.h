@@ -46,12 +46,13 @@ void CloseRequirement(TZPFDataModule& dm);
 
 // Writes the consumption document of incoming document `counter` from temp.DB as it stands:
 // the outgoing counter, the header, one line per stock lot drawn on, the lots reduced or
-// deleted, all in one transaction inside which the stock is read.
+// deleted, all in one transaction inside which the lots are locked, then read and drawn.
 // A pending change to a requirement row is saved first (a refusal ends everything silently
-// after its warning). A row that would leave the stock negative at that moment makes the
-// user be asked whether to go on without such rows; a receipt without number or date makes
-// the user be told to save it first. Returns the new document's counter, or nullopt when
-// stopped that way. On a database error nothing at all is written, the datasets read the
+// after its warning). A row that the lots cannot give whole at that moment makes the user
+// be asked whether to go on without such rows; a receipt without number or date makes the
+// user be told to save it first; when no row is left to draw, the user is told that no
+// document was written. Returns the new document's counter, or nullopt when stopped that
+// way. On a database error nothing at all is written, the datasets read the
 // database again, and the error propagates. While writing, the hourglass shows on `screen`
 // (null: none).
 std::optional<double> GenerateConsumption(TZPFDataModule& dm, double counter, fw::TScreen* screen = nullptr);

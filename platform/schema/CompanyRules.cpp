@@ -1,6 +1,10 @@
 #include "platform/schema/CompanyRules.h"
 
+#include "platform/db/Query.h"
+#include "platform/db/Table.h"
+
 #include <QStringList>
+#include <algorithm>
 
 namespace fw {
 
@@ -18,6 +22,25 @@ bool IsValidAccountSymbol(const QString& text)
             return false;
     }
     return true;
+}
+
+double TakeDocumentCounter(TTable& counters, const QString& field, const QString& documents)
+{
+    counters.First();
+    if (counters.IsEmpty())
+        counters.Append();
+    else
+        counters.Edit();
+    TQuery used;
+    used.SetSession(counters.Session());
+    used.SetDatabaseName(counters.DatabaseName());
+    used.SetSQL({QStringLiteral("SELECT MAX(Contor) AS M FROM \"%1\"").arg(documents)});
+    used.Open();
+    TField* counter = counters.FieldByName(field);
+    const double next = std::max(counter->AsFloat(), used.Fields(0)->AsFloat()) + 1; // null counts as 0
+    counter->SetAsFloat(next);
+    counters.Post();
+    return next;
 }
 
 } // namespace fw

@@ -1,6 +1,7 @@
 // The requirement of a receipt and the consumption document made from it, against a real
 // company database.
 #include "RequirementCompany.h"
+#include "platform/db/Connection.h"
 #include "platform/ui/MessageDlg.h"
 #include "requirement/Requirement.h"
 #include "shell/AddOnFormats.h"
@@ -68,10 +69,8 @@ TEST(Consumption, LotsAreDrawnInTheirOrderUnderTheStockRule)
          {{"01", ".A", 10}}, "1 01/.A L1 4.0 | 2 01/.A L3 3.0 | 3 01/.A L4 3.0", "L2=0.0 | L4=5.0"},
         {"a negative quantity goes into the first lot", {{"01", "_MP", 5, "L1"}, {"01", "_MP", 5, "L2"}},
          {{"01", ".A", -3}}, "1 01/.A L1 -3.0", "L1=8.0 | L2=5.0"},
-        {"nothing required", {{"01", "_MP", 5, "L1"}}, {{"01", ".A", 0}}, "", "L1=5.0"},
         {"a short row is left out, the others written", {{"01", "_MP", 4, "L1"}, {"04", "_MP", 5, "L2"}},
          {{"01", ".A", 10}, {"04", ".A", 2}}, "1 04/.A L2 2.0", "L1=4.0 | L2=3.0", true},
-        {"every row left out: a header alone", {{"01", "_MP", 4, "L1"}}, {{"01", ".A", 10}}, "", "L1=4.0", true},
         {"the group is part of the material", {{"04", "_MP", 5, "L1"}, {"01", "_MP", 5, "L2"}},
          {{"01", ".A", 3}, {"04", ".A", 2}}, "1 01/.A L2 3.0 | 2 04/.A L1 2.0", "L1=3.0 | L2=2.0"},
         {"only lots the stock rule counts",
@@ -124,6 +123,50 @@ TEST(Consumption, HeaderAndLineCarryTheReceiptTheLotAndTheCatalog)
     EXPECT_EQ(J(c.Joined("SELECT " + line.join(", ") + " FROM Item_out")),
               "8.0|1.0|_FRG|01|.LAPTE|26.0|2.5|2.5|0.0|0.0|371|607|4427|446|NULL|NULL|378|707|LC-1|ADM");
     EXPECT_EQ(messages.Count(), 0);
+}
+
+TEST(Consumption, NoRowLeftToDrawWritesNoDocumentAndSaysSo)
+{
+    const QString nothing = "Nu exista niciun material de consumat: documentul de iesire nu a fost generat.";
+    // Nothing required, or every row short and left out after "Da".
+    for (const auto& [quantity, told] : {std::pair{0.0, QStringList{nothing}}, {10.0, QStringList{NegativeQuestion, nothing}}}) {
+        TMessageRecorder messages;
+        RequirementCompany c;
+        c.company.Article("01", ".A", "A");
+        c.company.Lot("01", ".A", "_MP", 4, "L1");
+        c.Receipt(1, {});
+        PrepareRequirement(*c.dm, 1);
+        c.dm->TempTable->AppendRecord({"01", ".A", quantity});
+        const QStringList before = c.Dump();
+        for (int click = 0; click < 2; ++click)
+            EXPECT_EQ(GenerateConsumption(*c.dm, 1), std::nullopt);
+        ASSERT_EQ(messages.Texts(), told + told);
+        EXPECT_EQ(messages.Last().Kind, TMsgDlgType::Warning);
+        EXPECT_EQ(c.Dump(), before); // no header, the counter as it was
+    }
+}
+
+TEST(Consumption, ACounterBehindTheDocumentsNeverHandsOutANumberInUse)
+{
+    // Documents 1, 8 and 12 exist (written by another program); the counter says 7, nothing,
+    // or there is no counter row at all.
+    for (const char* counter : {"UPDATE COUNTER SET NewCounterOut = 7", "UPDATE COUNTER SET NewCounterOut = NULL",
+                                "DELETE FROM COUNTER"}) {
+        SCOPED_TRACE(counter);
+        TMessageRecorder messages;
+        RequirementCompany c;
+        c.company.Article("01", ".A", "A");
+        c.company.Lot("01", ".A", "_MP", 5, "L1");
+        c.company.Add("Doc_out.DB", {{1.0}, {8.0}, {12.0}});
+        fw::Connection::Open(c.company.Dir())->Exec(counter);
+        c.Receipt(1, {});
+        PrepareRequirement(*c.dm, 1);
+        c.dm->TempTable->AppendRecord({"01", ".A", 2.0});
+        EXPECT_EQ(GenerateConsumption(*c.dm, 1), std::optional<double>(13.0));
+        EXPECT_EQ(c.Strings("SELECT NewCounterOut FROM COUNTER"), QStringList{"13.0"});
+        EXPECT_EQ(c.Strings("SELECT Contor FROM Item_out"), QStringList{"13.0"});
+        EXPECT_EQ(messages.Count(), 0) << messages.Texts().join('|').toStdString();
+    }
 }
 
 TEST(Consumption, AStopWritesNothing)

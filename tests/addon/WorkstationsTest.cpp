@@ -16,7 +16,7 @@ namespace {
 
 // The roles a child process of this executable plays. "generate" (company, private
 // directory): another workstation generating the consumption of receipt 1, "Da" to any
-// question.
+// question; it tells whether it wrote a document.
 TEST(ChildProcess, Role)
 {
     const QStringList dirs = testsupport::ChildArguments();
@@ -29,7 +29,7 @@ TEST(ChildProcess, Role)
     ZPFDataModule = &dm;
     dm.GhostDB->Params() << "PATH=" + dirs.at(0);
     PrepareRequirement(dm, 1);
-    EXPECT_TRUE(GenerateConsumption(dm, 1).has_value());
+    testsupport::TellParent(GenerateConsumption(dm, 1) ? "written" : "not written");
     CloseRequirement(dm);
     ZPFDataModule = nullptr;
 }
@@ -55,18 +55,46 @@ TEST(Workstations, NeverOverdrawTheLotsTheyShare)
         others.push_back(std::make_unique<testsupport::TChildProcess>(
             "generate", QStringList{c.company.Dir(), c.company.Dir() + "/" + name}));
     }
-    for (auto& other : others)
+    QStringList told;
+    for (auto& other : others) {
         EXPECT_EQ(other->Finish(), 0) << other->Lines().join('\n').toStdString();
-    // One found 10 and drew 7; the other found 3, was asked, and drew nothing.
-    EXPECT_EQ(c.Strings("SELECT COUNT(*) FROM Doc_out"), QStringList{"2"});
+        told << other->Lines().filter("written");
+    }
+    // One found 10 and drew 7; the other found 3, was asked, and wrote nothing.
+    told.sort();
+    EXPECT_EQ(told, (QStringList{"not written", "written"}));
+    EXPECT_EQ(c.Strings("SELECT COUNT(*) FROM Doc_out"), QStringList{"1"});
     EXPECT_EQ(J(c.Lines()), "1 01/.A L1 4.0 | 2 01/.A L2 3.0");
     EXPECT_EQ(J(c.Lots()), "L2=3.0");
 
-    // The first, whose window still says 3 would be left, reads the stock as it is now.
-    EXPECT_EQ(GenerateConsumption(*c.dm, 1), std::optional<double>(10.0));
-    EXPECT_EQ(messages.Texts(), QStringList{NegativeQuestion});
+    // The first, whose window still says 3 would be left, reads the stock as it is now:
+    // once the short row is left out, there is nothing to write.
+    EXPECT_EQ(GenerateConsumption(*c.dm, 1), std::nullopt);
+    EXPECT_EQ(messages.Texts(), (QStringList{NegativeQuestion, "Nu exista niciun material de consumat: documentul de iesire "
+                                                               "nu a fost generat."}));
     EXPECT_EQ(J(c.Lots()), "L2=3.0");
     EXPECT_EQ(c.Lines().size(), 2);
+    EXPECT_EQ(c.Strings("SELECT COUNT(*) FROM Doc_out"), QStringList{"1"});
+}
+
+TEST(Workstations, ALotLoweredWhileADocumentIsWrittenIsAskedAboutNeverDrawnInPart)
+{
+    fw::TMessageRecorder messages;
+    messages.SetDefaultAnswer(fw::TModalResult::No);
+    RequirementCompany c;
+    c.company.Article("01", ".A", "A");
+    c.company.Lot("01", ".A", "_MP", 2020, "L1");
+    c.Receipt(1, {});
+    PrepareRequirement(*c.dm, 1);
+    c.dm->TempTable->AppendRecord({"01", ".A", 2020.0});
+    // Another workstation cuts the receipt line, and so the lot, and commits once this one
+    // is writing its document.
+    testsupport::TOtherTransaction other(c.company.Dir(), {"UPDATE Stoc SET Cantitate = 1086 WHERE Lot = 'L1'"});
+    EXPECT_EQ(GenerateConsumption(*c.dm, 1), std::nullopt);
+    other.Finish();
+    EXPECT_EQ(messages.Texts(), QStringList{NegativeQuestion});
+    EXPECT_EQ(J(c.Lots()), "L1=1086.0");
+    EXPECT_EQ(c.Strings("SELECT COUNT(*) FROM Doc_out"), QStringList{"0"});
 }
 
 } // namespace

@@ -108,3 +108,22 @@ TEST(ReceiptConcurrency, TwoProgramsAddingLinesToOneDocument)
     EXPECT_EQ(LineNumbers(r.Dir()), expected);
     EXPECT_EQ(RawColumn(r.Dir(), "SELECT COUNT(*) FROM Stoc"), (QVariantList{2 * kLines}));
 }
+
+TEST(ReceiptConcurrency, ALineChangeWaitsForTheCounterRowAConsumptionHolds)
+{
+    fw::TMessageRecorder messages;
+    TReceipts r;
+    r.NewHeader(1);
+    r.AddLine("_FRG", ".LAPTE", 100);
+    // A consumption being written holds the counter row before it locks any lot.
+    testsupport::TOtherTransaction consumption(r.Dir(), {"UPDATE COUNTER SET NewCounterOut = NewCounterOut"});
+    r.lines.Edit();
+    r.lines.FieldByName(QStringLiteral("Cantitate"))->SetAsFloat(95);
+    r.lines.Post();
+    const bool waited = consumption.Finish();
+    if (testsupport::OnServer()) { // the embedded engine lets one writer in at a time anyway
+        EXPECT_TRUE(waited);
+    }
+    EXPECT_EQ(r.Lots(), QStringList{QStringLiteral("_FRG .LAPTE L1 95")});
+    EXPECT_EQ(messages.Count(), 0);
+}

@@ -11,8 +11,12 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <future>
+#include <thread>
 #include <unistd.h>
 
 namespace testsupport {
@@ -129,6 +133,61 @@ QSqlDatabase OtherConnection(const QString& directory, const QString& name)
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
     db.open();
     return db;
+}
+
+struct TOtherTransaction::State {
+    std::thread thread;
+    bool sawWaiter = false;
+    QStringList failures;
+};
+
+TOtherTransaction::TOtherTransaction(const QString& directory, const QStringList& statements)
+    : state_(std::make_unique<State>())
+{
+    static std::atomic<int> serial{0};
+    const QString name = QStringLiteral("other-transaction-%1").arg(++serial);
+    std::promise<void> ran;
+    std::future<void> statementsRan = ran.get_future();
+    state_->thread = std::thread([this, directory, statements, name, ran = std::move(ran)]() mutable {
+        {
+            QSqlDatabase db = OtherConnection(directory, name);
+            QSqlQuery q(db);
+            const bool server = db.driverName() == QLatin1String("QPSQL");
+            for (const QString& sql : QStringList{server ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE")} + statements)
+                if (!q.exec(sql))
+                    state_->failures << sql + QStringLiteral(": ") + q.lastError().text();
+            ran.set_value();
+            if (server) {
+                // Whoever waits for a row this transaction locked waits for its identifier.
+                for (int waited = 0; waited < 5000 && !state_->sawWaiter; waited += 20) {
+                    QThread::msleep(20);
+                    state_->sawWaiter = q.exec(QStringLiteral("SELECT COUNT(*) FROM pg_locks WHERE NOT granted AND "
+                                                              "transactionid::text = txid_current()::text"))
+                                        && q.next() && q.value(0).toInt() > 0;
+                }
+            } else {
+                QThread::msleep(300);
+            }
+            if (!q.exec(QStringLiteral("COMMIT")))
+                state_->failures << QStringLiteral("COMMIT: ") + q.lastError().text();
+        }
+        QSqlDatabase::removeDatabase(name);
+    });
+    statementsRan.wait();
+}
+
+TOtherTransaction::~TOtherTransaction()
+{
+    if (state_->thread.joinable())
+        state_->thread.join();
+}
+
+bool TOtherTransaction::Finish()
+{
+    if (state_->thread.joinable())
+        state_->thread.join();
+    EXPECT_TRUE(state_->failures.isEmpty()) << state_->failures.join('\n').toStdString();
+    return state_->sawWaiter;
 }
 
 QString RowIdColumn() { return OnServer() ? QStringLiteral("fw_rowid") : QStringLiteral("rowid"); }

@@ -11,6 +11,7 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 namespace fw {
@@ -52,6 +53,23 @@ private:
 // Another program's own connection to a directory's database, outside the dataset layer
 // (added to QtSql under `name`; remove it when done). Invalid when it cannot be opened.
 QSqlDatabase OtherConnection(const QString& directory, const QString& name);
+
+// Another program's transaction on a directory's database, in a thread of its own. It runs
+// `statements` and holds what they lock until a connection of the company waits for it
+// (seen among the server's locks, for a few seconds at most; the embedded engine shows no
+// one waiting, so there for a moment), then commits. The constructor returns once the
+// statements have run; Finish waits for the commit and says whether anyone was seen
+// waiting (never on the embedded engine).
+class TOtherTransaction {
+public:
+    TOtherTransaction(const QString& directory, const QStringList& statements);
+    ~TOtherTransaction();
+    bool Finish();
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
 
 // Pieces of SQL a test writes straight to the engine under test.
 QString RowIdColumn(); // the hidden row identity
