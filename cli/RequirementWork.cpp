@@ -38,9 +38,8 @@ TPreparedDocument::TPreparedDocument(TZPFDataModule& dm, double counter) : dm_(d
         Release(dm);
         throw ERefused(QStringLiteral("Documentul de intrare cu contorul %1 nu exista.").arg(CounterText(counter)));
     }
-    const QString leftOut = LeftOutMessage(prepared.LeftOut);
-    if (!leftOut.isEmpty())
-        fw::MessageDlg(leftOut, fw::TMsgDlgType::Warning);
+    for (const QString& warning : PreparationWarnings(prepared))
+        fw::MessageDlg(warning, fw::TMsgDlgType::Warning);
 }
 
 TPreparedDocument::~TPreparedDocument() { Release(dm_); }

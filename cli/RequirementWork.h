@@ -14,7 +14,8 @@ namespace corvanel::cli {
 // The requirement of incoming document `counter` prepared in the data module's working
 // table, and released again (tables closed, working table deleted) when this goes.
 // ERefused when the document does not exist; EDatabaseError in the requirement form's
-// words when the database fails. The products left out are told as the form tells them.
+// words when the database fails. The products left out and the values that are no number
+// are told as the form tells them.
 class TPreparedDocument final {
 public:
     TPreparedDocument(TZPFDataModule& dm, double counter);

@@ -43,6 +43,27 @@ const QStringList& NoYieldProductsSql()
     return sql;
 }
 
+const QStringList& UnreadableTermValuesSql()
+{
+    // A number plus 0 is itself; stored text is not the number it computes as.
+    static const QStringList sql{
+        QStringLiteral("SELECT D.Contor_secundar AS Linie, D.Cod_grupa AS Grupa, D.Cod_articol AS Produs,"),
+        QStringLiteral(" D1.Cod_Grupa AS Grupa_MatPrim, D1.Cod_MatPrim AS MatPrim,"),
+        QStringLiteral(" CASE WHEN D.Cantitate + 0 <> D.Cantitate"),
+        QStringLiteral("  THEN '<' || CAST(D.Cantitate AS VARCHAR(40)) || '>' END AS Cantitate,"),
+        QStringLiteral(" CASE WHEN D1.Cant_MatPrim + 0 <> D1.Cant_MatPrim"),
+        QStringLiteral("  THEN '<' || CAST(D1.Cant_MatPrim AS VARCHAR(40)) || '>' END AS Cant_MatPrim,"),
+        QStringLiteral(" CASE WHEN D2.CantReteta + 0 <> D2.CantReteta"),
+        QStringLiteral("  THEN '<' || CAST(D2.CantReteta AS VARCHAR(40)) || '>' END AS CantReteta"),
+        QStringLiteral("FROM Item_in D, Reteta D1, Catalog D2"),
+        QStringLiteral("WHERE (D.Contor = :Contor)"),
+        QStringLiteral(" AND (D1.Cod = D.Cod_articol) AND (D1.Cod = D2.Cod) AND (D2.Grupa = D.Cod_grupa)"),
+        QStringLiteral(" AND ((D.Cantitate + 0 <> D.Cantitate) OR (D1.Cant_MatPrim + 0 <> D1.Cant_MatPrim)"),
+        QStringLiteral("  OR (D2.CantReteta + 0 <> D2.CantReteta))"),
+        QStringLiteral("ORDER BY D.Contor_secundar, D1.Cod_Grupa, D1.Cod_MatPrim")};
+    return sql;
+}
+
 const QStringList& CalcNecesQuery2Sql()
 {
     static const QStringList sql{QStringLiteral("SELECT DISTINCT  Cod_Grupa,Cod_MatPrim,SUM(Cant) as Cant"),

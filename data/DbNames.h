@@ -45,6 +45,12 @@ const QStringList& CalcNecesQuerySql();
 // The products of one incoming document (parameter Contor, float) that have a recipe but no
 // yield in their catalog row, so that nothing of them can be counted: group, code, name.
 const QStringList& NoYieldProductsSql();
+// The values the terms of one incoming document (parameter Contor, float) are computed
+// from that are stored as something other than a number (text another program wrote in a
+// number column): per receipt line and recipe row, the line's number, its group and
+// product, the material's group and code, then each of the line's quantity, the recipe's
+// quantity and the product's yield as "<stored text>" where it is no number, else null.
+const QStringList& UnreadableTermValuesSql();
 // The same summed per material, from the working table (no parameters).
 const QStringList& CalcNecesQuery2Sql();
 // The distinct quantities of the working table's terms, and the rewriting of one value

@@ -80,6 +80,32 @@ std::vector<TLeftOutProduct> LeftOutProducts(TZPFDataModule& dm, double counter)
     return products;
 }
 
+// Where each value that is no number lies, said once however many terms it is part of.
+QStringList UnreadableValues(TZPFDataModule& dm, double counter)
+{
+    TQuery q;
+    q.SetSession(dm.Session);
+    q.SetDatabaseName(KRBPROD);
+    q.SetSQL(UnreadableTermValuesSql());
+    q.ParamByName(QStringLiteral("Contor"))->SetAsFloat(counter);
+    q.Open();
+    QStringList said;
+    auto say = [&](const char* field, const QString& where) {
+        const TField* value = F(&q, field);
+        if (!value->IsNull() && !said.contains(where + value->AsString()))
+            said << where + value->AsString();
+    };
+    for (; !q.Eof(); q.Next()) {
+        const QString line = FloatToStr(F(&q, "Linie")->AsFloat(), FormatSettings());
+        const QString product = F(&q, "Grupa")->AsString() + QStringLiteral("  ") + F(&q, "Produs")->AsString();
+        const QString material = F(&q, "Grupa_MatPrim")->AsString() + QStringLiteral("  ") + F(&q, "MatPrim")->AsString();
+        say("Cantitate", QStringLiteral("Cantitatea de pe linia %1 a documentului (%2): ").arg(line, product));
+        say("Cant_MatPrim", QStringLiteral("Cantitatea din reteta produsului %1 pentru %2: ").arg(product, material));
+        say("CantReteta", QStringLiteral("Cantitatea rezultata conform retetarului a produsului %1: ").arg(product));
+    }
+    return said;
+}
+
 // The tables the requirement works on, in the order they are opened.
 std::array<TDataSet*, 7> RequirementTables(TZPFDataModule& dm)
 {
@@ -107,6 +133,7 @@ TPreparedRequirement PrepareRequirement(TZPFDataModule& dm, double counter)
     TPreparedRequirement prepared;
     prepared.ReceiptFound = dm.DocInTable->FindKey({counter});
     prepared.LeftOut = LeftOutProducts(dm, counter);
+    prepared.Unreadable = UnreadableValues(dm, counter);
     return prepared;
 }
 
@@ -134,6 +161,23 @@ QString LeftOutMessage(const std::vector<TLeftOutProduct>& products)
     for (const TLeftOutProduct& p : products)
         lines << QStringLiteral("%1  %2  %3").arg(p.Group, p.Code, p.Name);
     return lines.join(QLatin1Char('\r'));
+}
+
+QString UnreadableMessage(const QStringList& values)
+{
+    if (values.isEmpty())
+        return {};
+    return (QStringList{QStringLiteral("Valorile de mai jos nu sunt numere, asa ca necesarul nu le-a putut citi; "
+                                       "corectati-le si calculati din nou necesarul:")}
+            + values)
+        .join(QLatin1Char('\r'));
+}
+
+QStringList PreparationWarnings(const TPreparedRequirement& prepared)
+{
+    QStringList warnings{LeftOutMessage(prepared.LeftOut), UnreadableMessage(prepared.Unreadable)};
+    warnings.removeAll(QString());
+    return warnings;
 }
 
 void CloseRequirement(TZPFDataModule& dm)

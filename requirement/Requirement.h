@@ -6,6 +6,7 @@
 // answers them with a presenter of its own. All of it works on the data module's datasets.
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 #include <vector>
 
@@ -28,6 +29,9 @@ struct TLeftOutProduct {
 struct TPreparedRequirement {
     bool ReceiptFound = false; // DocInTable stands on the incoming document
     std::vector<TLeftOutProduct> LeftOut;
+    // The stored values the terms were computed from that are no number (text another
+    // program wrote), each said where it is and what it holds, once.
+    QStringList Unreadable;
 };
 
 // Computes the requirement of incoming document `counter` into temp.DB in the user's
@@ -39,6 +43,11 @@ TPreparedRequirement PrepareRequirement(TZPFDataModule& dm, double counter);
 
 // The warning that names the products left out, one per line; empty when there are none.
 QString LeftOutMessage(const std::vector<TLeftOutProduct>& products);
+// The warning that names the values that are no number, one per line; empty when there
+// are none.
+QString UnreadableMessage(const QStringList& values);
+// The warnings a prepared requirement gives the user, in the order they are shown.
+QStringList PreparationWarnings(const TPreparedRequirement& prepared);
 
 // Closes what PrepareRequirement opened and deletes temp.DB. EDatabaseError when temp.DB
 // cannot be deleted (everything is closed all the same).

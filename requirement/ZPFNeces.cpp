@@ -209,9 +209,8 @@ void TZPFNecesarForm::FormCreate()
         NrDocLbl->setText(FloatToStr(F(dm->DocInTable, "Numar")->AsFloat(), FormatSettings()));
         DataDocLbl->setText(DateToStr(F(dm->DocInTable, "Data")->AsDateTime(), FormatSettings()));
     }
-    const QString leftOut = LeftOutMessage(prepared->LeftOut);
-    if (!leftOut.isEmpty())
-        MessageDlg(leftOut, TMsgDlgType::Warning);
+    for (const QString& warning : PreparationWarnings(*prepared))
+        MessageDlg(warning, TMsgDlgType::Warning);
 }
 
 void TZPFNecesarForm::FormClose(TCloseAction& action)

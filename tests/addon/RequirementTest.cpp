@@ -46,6 +46,33 @@ TEST(Requirement, TermsAreRoundedThenSummedPerGroupAndMaterialAndProductsWithout
     EXPECT_EQ(messages.Count(), 0);
 }
 
+// Only the embedded engine keeps text in a number column, as another program may leave it.
+TEST(UnreadableTerms, AreNamedOnceAfterPreparing)
+{
+    TMessageRecorder messages;
+    RequirementCompany c;
+    if (testsupport::OnServer())
+        GTEST_SKIP() << "a server's number columns hold numbers only";
+    c.company.Article("02", "IAURT", "Iaurt", 100.0);
+    c.company.Article("02", "BRANZA", "Branza", 10.0);
+    c.company.RecipeRow("IAURT", ".LAPTE", "01", 13);
+    c.company.RecipeRow("IAURT", ".SARE", "01", 1);
+    c.company.RecipeRow("BRANZA", ".LAPTE", "01", 50);
+    c.Receipt(1, {{"02", "IAURT", 200}, {"02", "BRANZA", 10}, {"02", "IAURT", 100}});
+    auto company = fw::Connection::Open(c.company.Dir());
+    company->Exec("UPDATE Reteta SET Cant_MatPrim = 'abc' WHERE Cod_MatPrim = '.SARE'");
+    company->Exec("UPDATE Item_in SET Cantitate = '2,5' WHERE Contor_secundar = 3");
+    company->Exec("UPDATE CATALOG SET CantReteta = 'zece' WHERE Cod = 'BRANZA'");
+    const TPreparedRequirement prepared = PrepareRequirement(*c.dm, 1);
+    EXPECT_EQ(PreparationWarnings(prepared),
+              QStringList{"Valorile de mai jos nu sunt numere, asa ca necesarul nu le-a putut citi; corectati-le si calculati "
+                          "din nou necesarul:\r"
+                          "Cantitatea din reteta produsului 02  IAURT pentru 01  .SARE: <abc>\r"
+                          "Cantitatea rezultata conform retetarului a produsului 02  BRANZA: <zece>\r"
+                          "Cantitatea de pe linia 3 a documentului (02  IAURT): <2,5>"});
+    CloseRequirement(*c.dm);
+}
+
 struct Lot {
     const char *Group, *Warehouse;
     double Quantity;
