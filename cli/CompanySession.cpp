@@ -4,6 +4,7 @@
 #include "data/DbNames.h"
 #include "data/ZPFData.h"
 #include "host/Company.h"
+#include "host/CompanyMove.h"
 #include "platform/config/FileLock.h"
 #include "platform/core/Exceptions.h"
 #include "platform/db/Connection.h"
@@ -25,6 +26,7 @@ TCompanySession::TCompanySession(const QString& directory, THold hold)
     if (!pelmaris::IsCompanyDirectory(dir_))
         throw ERefused(QStringLiteral("Directorul <%1> nu contine o firma.").arg(shown));
     if (hold == THold::Shared) {
+        pelmaris::SettleInterruptedMove(dir_);
         try {
             hold_ = pelmaris::HoldCompany(dir_);
         } catch (const fw::EInOutError& e) {

@@ -2,6 +2,7 @@
 
 #include "host/Browsers.h"
 #include "host/Company.h"
+#include "host/CompanyMove.h"
 #include "host/CompanyCheck.h"
 #include "host/DemoTool.h"
 #include "host/DocInForm.h"
@@ -175,6 +176,8 @@ bool TPelmarisHost::OpenCompany(const QString& directory, bool confirmNew)
     std::shared_ptr<fw::Connection> db;
     try {
         fw::THourGlass wait(screen_.get());
+        // A move onto a server cut short is finished (or dropped) before anything is read.
+        SettleInterruptedMove(dir);
         // Held before anything is read, so that nobody remakes the company meanwhile.
         hold = HoldCompany(dir);
         db = OpenCompanyDatabase(dir, !IsCompanyDirectory(dir));
