@@ -51,9 +51,16 @@ TPelmarisHost::~TPelmarisHost() { Shutdown(); }
 void TPelmarisHost::Start()
 {
     iniFile_ = options_.IniFile.isEmpty() ? fw::HostIniFileName() : options_.IniFile;
-    const QString netDir = EnsureHostIni(iniFile_);
-    if (!netDir.isEmpty())
-        fw::TSession::Default()->SetNetFileDir(netDir);
+    // A settings file that is there but cannot be read is said once the window is up; the
+    // add-on, which reads it too and is chosen by it, is then not loaded.
+    QString settingsError;
+    try {
+        const QString netDir = EnsureHostIni(iniFile_);
+        if (!netDir.isEmpty())
+            fw::TSession::Default()->SetNetFileDir(netDir);
+    } catch (const fw::EInOutError& e) {
+        settingsError = e.Message();
+    }
 
     application_ = std::make_unique<fw::TApplication>();
     application_->SetTitle(QStringLiteral("Pelmaris"));
@@ -92,7 +99,9 @@ void TPelmarisHost::Start()
     mainForm_->OnSuppliers = [this] { ShowSuppliers(); };
     mainForm_->OnCurrencies = [this] { ShowCurrencies(); };
 
-    if (options_.LoadAddOn)
+    if (!settingsError.isEmpty())
+        fw::MessageDlg(settingsError + QStringLiteral("\rModulul suplimentar nu a fost incarcat."), fw::TMsgDlgType::Error);
+    else if (options_.LoadAddOn)
         LoadAddOn();
 }
 
