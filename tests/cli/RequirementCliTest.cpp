@@ -148,6 +148,7 @@ TEST(RequirementCli, ExitStatusesAndNothingWrittenWhenStopped)
          "Eroare: <" + piped.Dir() + "/KRBDEF.INI> nu este un fisier obisnuit: setarile nu pot fi citite din el.\n"},
         {{"consume", "--company", looped.Dir(), "--counter", "1", "--yes"}, 2,
          "Eroare: Fisierul de setari <" + looped.Dir() + "/KRBDEF.INI> nu poate fi citit.\n"},
+        {{"consume", "--company", dir, "--counter", "1", "--counter", "2"}, 3, "Optiunea --counter este data de mai multe ori."},
         {{"consume", "--company", empty.Path(), "--counter", "1"}, 3, "nu contine o firma."},
         {{"consume", "--company", empty.File("nu"), "--counter", "1"}, 3, "nu exista!"},
         {{"consume", "--company", dir}, 3, "Lipseste optiunea --counter."},
