@@ -17,8 +17,7 @@
 namespace corvanel::cli {
 
 TCompanySession::TCompanySession(const QString& directory, THold hold)
-    : dir_(QDir::cleanPath(QDir(directory).absolutePath())),
-      private_(QDir::tempPath() + QStringLiteral("/corvanel-XXXXXX"))
+    : dir_(QDir::cleanPath(QDir(directory).absolutePath()))
 {
     const QString shown = QDir::toNativeSeparators(dir_);
     if (!QFileInfo(dir_).isDir())
@@ -33,12 +32,10 @@ TCompanySession::TCompanySession(const QString& directory, THold hold)
             throw EInUse(e.Message());
         }
     }
-    if (!private_.isValid())
-        throw fw::EInOutError(QStringLiteral("Nu pot crea directorul %1").arg(private_.path()));
     try {
         db_ = pelmaris::OpenCompanyDatabase(dir_, false);
         fw::TSession::AddAlias(TVELDA, dir_);
-        fw::TSession::AddAlias(KRB_PRIV, private_.path());
+        fw::TSession::AddAlias(KRB_PRIV, private_.Path());
         FixedDatabaseDir = dir_;
         LoadProdSettings();
         dm_ = std::make_unique<TZPFDataModule>(nullptr);
