@@ -60,10 +60,10 @@ int Move(const QString& from, const QString& to)
         return ExitDone;
     }
     const QDir dir(from);
-    if (!QFileInfo(dir.filePath(fw::DatabaseFileName())).isFile())
-        throw NoSqliteCompany(from);
     if (QFileInfo::exists(dir.filePath(fw::TServerDatabase::FileName())))
         throw ERefused(QStringLiteral("Directorul <%1> numeste deja o baza de date (%2).").arg(Shown(from), fw::TServerDatabase::FileName()));
+    if (!QFileInfo(dir.filePath(fw::DatabaseFileName())).isFile())
+        throw NoSqliteCompany(from);
     // The file of an earlier move is somebody's only copy of what the company held then.
     if (QFileInfo::exists(dir.filePath(pelmaris::OldDatabaseFile)))
         throw ERefused(QStringLiteral("Directorul <%1> contine deja fisierul %2, de la o mutare anterioara: mutati-l in alta "
