@@ -219,9 +219,7 @@ TEST(Storage, QueryTextIsAdaptedAndParametersAreBound)
 
 TEST(Storage, ANewDatabaseFileAndItsLogsFollowTheUmaskAsTheCompanysOtherFilesDo)
 {
-    if (OnServer())
-        GTEST_SKIP() << "the file of the embedded engine";
-    TempDir dir;
+    TempDir dir; // an SQLite file in either run
     const mode_t saved = ::umask(002); // a group of users sharing its companies
     const auto db = Connection::Open(dir.Path(), TOpenMode::CreateMissing);
     CreateTable(dir.Path(), "Gest.DB", {{"Cod", TFieldType::String, 4}}, {}, {{"_MP"}});
