@@ -51,8 +51,8 @@ TPelmarisHost::~TPelmarisHost() { Shutdown(); }
 void TPelmarisHost::Start()
 {
     iniFile_ = options_.IniFile.isEmpty() ? fw::HostIniFileName() : options_.IniFile;
-    // A settings file that is there but cannot be read is said once the window is up; the
-    // add-on, which reads it too and is chosen by it, is then not loaded.
+    // A settings file that is there but cannot be read is said once the main window exists;
+    // the add-on, which reads it too and is chosen by it, is then not loaded.
     QString settingsError;
     try {
         const QString netDir = EnsureHostIni(iniFile_);
@@ -100,7 +100,8 @@ void TPelmarisHost::Start()
     mainForm_->OnCurrencies = [this] { ShowCurrencies(); };
 
     if (!settingsError.isEmpty())
-        fw::MessageDlg(settingsError + QStringLiteral("\rModulul suplimentar nu a fost incarcat."), fw::TMsgDlgType::Error);
+        fw::MessageDlg(options_.LoadAddOn ? settingsError + QStringLiteral("\rModulul suplimentar nu a fost incarcat.") : settingsError,
+                       fw::TMsgDlgType::Error);
     else if (options_.LoadAddOn)
         LoadAddOn();
 }
