@@ -4,6 +4,7 @@
 #include "data/DbNames.h"
 #include "data/ZPFData.h"
 #include "host/Company.h"
+#include "host/CompanyMove.h"
 #include "platform/config/FileLock.h"
 #include "platform/core/Exceptions.h"
 #include "platform/db/Connection.h"
@@ -16,8 +17,7 @@
 namespace corvanel::cli {
 
 TCompanySession::TCompanySession(const QString& directory, THold hold)
-    : dir_(QDir::cleanPath(QDir(directory).absolutePath())),
-      private_(QDir::tempPath() + QStringLiteral("/corvanel-XXXXXX"))
+    : dir_(QDir::cleanPath(QDir(directory).absolutePath()))
 {
     const QString shown = QDir::toNativeSeparators(dir_);
     if (!QFileInfo(dir_).isDir())
@@ -25,18 +25,17 @@ TCompanySession::TCompanySession(const QString& directory, THold hold)
     if (!pelmaris::IsCompanyDirectory(dir_))
         throw ERefused(QStringLiteral("Directorul <%1> nu contine o firma.").arg(shown));
     if (hold == THold::Shared) {
+        pelmaris::SettleInterruptedMove(dir_);
         try {
             hold_ = pelmaris::HoldCompany(dir_);
         } catch (const fw::EInOutError& e) {
             throw EInUse(e.Message());
         }
     }
-    if (!private_.isValid())
-        throw fw::EInOutError(QStringLiteral("Nu pot crea directorul %1").arg(private_.path()));
     try {
         db_ = pelmaris::OpenCompanyDatabase(dir_, false);
         fw::TSession::AddAlias(TVELDA, dir_);
-        fw::TSession::AddAlias(KRB_PRIV, private_.path());
+        fw::TSession::AddAlias(KRB_PRIV, private_.Path());
         FixedDatabaseDir = dir_;
         LoadProdSettings();
         dm_ = std::make_unique<TZPFDataModule>(nullptr);

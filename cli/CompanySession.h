@@ -3,8 +3,9 @@
 // A company as the tool works on it: what the host sets up when it opens a company and
 // hands it to the add-on, for one command.
 
+#include "cli/RunDirectory.h"
+
 #include <QString>
-#include <QTemporaryDir>
 #include <memory>
 
 namespace fw {
@@ -44,7 +45,7 @@ private:
     std::shared_ptr<fw::Connection> db_;
     // The requirement's working table lives here: never the private directory of a
     // pelmaris the same user may have open meanwhile.
-    QTemporaryDir private_;
+    TRunDirectory private_;
     std::unique_ptr<TZPFDataModule> dm_;
 };
 

@@ -41,10 +41,9 @@ void WriteProduction(const QString& dir, const std::vector<double>& receipts)
 int Run(const TArgs& args)
 {
     const QString dir = QDir::cleanPath(QDir(args.positionalArguments().constFirst()).absolutePath());
-    // Making the demo wipes the directory: never one that holds anything else.
-    if (!pelmaris::MayHoldDemoCompany(dir))
-        throw ERefused(QStringLiteral("Directorul <%1> nu este gol si nu contine firma demonstrativa: nu a fost sters.")
-                           .arg(QDir::toNativeSeparators(dir)));
+    // Making the demo wipes the demo: never a directory that holds anything else.
+    if (const QString refusal = pelmaris::DemoRefusal(dir); !refusal.isEmpty())
+        throw ERefused(refusal);
     if (!pelmaris::CreateDemoCompany(dir, QDate::currentDate(),
                                      [&dir](const std::vector<double>& receipts) { WriteProduction(dir, receipts); }))
         throw EInUse(QStringLiteral("Firma din directorul <%1> este deschisa in alt program: nu a fost creata din nou.")
@@ -59,11 +58,12 @@ extern const TCommand DemoCommand{
     .Summary = QStringLiteral("Creeaza firma demonstrativa, cu productia ei"),
     .Usage = QStringLiteral("demo DIR"),
     .Details =
-        QStringLiteral("Creeaza din nou firma demonstrativa in directorul DIR (facut daca lipseste; ce continea se\n"
-                       "sterge), ca pelmaris --demo: o fabrica de lactate cu materii prime, retete, receptii si\n"
-                       "vanzari. Pentru fiecare predare de produse finite, in afara de ultima (care arata o lipsa\n"
-                       "de stoc), genereaza documentul de consum al materiilor prime. O firma deschisa in alt\n"
-                       "program nu este atinsa (starea 4)."),
+        QStringLiteral("Creeaza din nou firma demonstrativa in directorul DIR, ca pelmaris --demo: o fabrica de\n"
+                       "lactate cu materii prime, retete, receptii si vanzari. Directorul este facut daca lipseste;\n"
+                       "se sterg doar fisierele firmei demonstrative, iar un director care contine si altceva este\n"
+                       "refuzat (starea 3). Pentru fiecare predare de produse finite, in afara de ultima (care arata\n"
+                       "o lipsa de stoc), genereaza documentul de consum al materiilor prime. O firma deschisa in\n"
+                       "alt program nu este atinsa (starea 4)."),
     .Options = {},
     .Run = Run,
     .Argument = QStringLiteral("DIR"),

@@ -4,6 +4,7 @@
 #include "cli/Console.h"
 #include "cli/ExitStatus.h"
 #include "host/Company.h"
+#include "host/CompanyMove.h"
 #include "platform/config/FileLock.h"
 #include "platform/core/Exceptions.h"
 #include "platform/db/Database.h"
@@ -12,77 +13,83 @@
 #include "platform/ui/MessageDlg.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
+#include <optional>
 
 namespace corvanel::cli {
 
 namespace {
 
-// What the company's SQLite file is kept as once its company lives on a server.
-const QString kOldFile = QStringLiteral("tables.sqlite.vechi");
-
 QString Shown(const QString& dir) { return QDir::toNativeSeparators(dir); }
 
-// Copies, telling each table as it is begun and then how many rows each holds.
-void Copy(const QString& from, const QString& to)
+void Begun(const QString& table) { Out(QStringLiteral("copiez %1\n").arg(table)); }
+
+void Print(const std::vector<fw::TMigratedTable>& tables)
 {
-    const std::vector<fw::TMigratedTable> tables =
-        fw::MigrateCompany(from, to, [](const QString& table) { Out(QStringLiteral("copiez %1\n").arg(table)); });
     for (const fw::TMigratedTable& t : tables)
         Out(QStringLiteral("%1: %2 randuri\n").arg(t.Name).arg(t.Rows));
+}
+
+ERefused NoSqliteCompany(const QString& dir)
+{
+    return ERefused(QStringLiteral("Directorul <%1> nu contine o firma intr-un fisier SQLite.").arg(Shown(dir)));
+}
+
+QString NowOnServerText(const QString& dir, const QString& server)
+{
+    return QStringLiteral("Firma din directorul <%1> este acum pe server, in %2; fisierul ei local a ramas ca %3.")
+        .arg(Shown(dir), server, pelmaris::OldDatabaseFile);
+}
+
+// The company itself moves: nobody may have it open, and a move cut short before is
+// settled first.
+int Move(const QString& from, const QString& to)
+{
+    const fw::TServerDatabase server = fw::TServerDatabase::FromConnectionString(to);
+    if (server.Database.isEmpty())
+        throw ERefused(QStringLiteral("Sirul de conectare nu numeste baza de date (dbname=)."));
+    if (!QFileInfo(from).isDir())
+        throw NoSqliteCompany(from);
+    const auto alone = pelmaris::TakeCompanyForRemaking(from);
+    if (!alone)
+        throw EInUse(QStringLiteral("Firma din directorul <%1> este deschisa in alt program: nu a fost mutata.").arg(Shown(from)));
+    if (pelmaris::FinishInterruptedMove(from) == pelmaris::TInterruptedMove::Finished) {
+        const std::optional<fw::TServerDatabase> now = fw::TServerDatabase::Read(from);
+        fw::MessageDlg(QStringLiteral("Mutarea intrerupta a fost incheiata. ") + NowOnServerText(from, now ? now->Describe() : QString()),
+                       fw::TMsgDlgType::Information);
+        return ExitDone;
+    }
+    const QDir dir(from);
+    if (QFileInfo::exists(dir.filePath(fw::TServerDatabase::FileName())))
+        throw ERefused(QStringLiteral("Directorul <%1> numeste deja o baza de date (%2).").arg(Shown(from), fw::TServerDatabase::FileName()));
+    if (!QFileInfo(dir.filePath(fw::DatabaseFileName())).isFile())
+        throw NoSqliteCompany(from);
+    // The file of an earlier move is somebody's only copy of what the company held then.
+    if (QFileInfo::exists(dir.filePath(pelmaris::OldDatabaseFile)))
+        throw ERefused(QStringLiteral("Directorul <%1> contine deja fisierul %2, de la o mutare anterioara: mutati-l in alta "
+                                      "parte, apoi incercati din nou.")
+                           .arg(Shown(from), pelmaris::OldDatabaseFile));
+    Print(pelmaris::MoveCompanyToServer(from, server, Begun));
+    fw::MessageDlg(NowOnServerText(from, server.Describe()), fw::TMsgDlgType::Information);
+    return ExitDone;
 }
 
 int Run(const TArgs& args)
 {
     const QString from = QDir::cleanPath(QDir(Required(args, QStringLiteral("from"))).absolutePath());
     const QString to = Required(args, QStringLiteral("to"));
-    if (!QFileInfo(QDir(from).filePath(fw::DatabaseFileName())).isFile())
-        throw ERefused(QStringLiteral("Directorul <%1> nu contine o firma intr-un fisier SQLite.").arg(Shown(from)));
     // A connection string moves the company itself to the server; a directory receives a
     // copy, the company staying where it was.
-    const bool inPlace = to.contains(QLatin1Char('='));
-    const QString target = inPlace ? from : QDir::cleanPath(QDir(to).absolutePath());
-    if (!inPlace && !QFileInfo(target).isDir())
+    if (to.contains(QLatin1Char('=')))
+        return Move(from, to);
+    if (!QFileInfo(QDir(from).filePath(fw::DatabaseFileName())).isFile())
+        throw NoSqliteCompany(from);
+    const QString target = QDir::cleanPath(QDir(to).absolutePath());
+    if (!QFileInfo(target).isDir())
         throw ERefused(QStringLiteral("Directorul <%1> nu exista!").arg(Shown(target)));
-    std::unique_ptr<fw::TFileLock> alone;
-    if (inPlace) {
-        const fw::TServerDatabase server = fw::TServerDatabase::FromConnectionString(to);
-        if (server.Database.isEmpty())
-            throw ERefused(QStringLiteral("Sirul de conectare nu numeste baza de date (dbname=)."));
-        // Nobody may be working on the company while it moves.
-        alone = pelmaris::TakeCompanyForRemaking(from);
-        if (!alone)
-            throw EInUse(QStringLiteral("Firma din directorul <%1> este deschisa in alt program: nu a fost mutata.")
-                             .arg(Shown(from)));
-        // Copied next to the file first, so that a failure leaves the directory as it was.
-        const QString staging = QDir(from).filePath(QStringLiteral(".migrare"));
-        QDir(staging).removeRecursively();
-        QDir().mkpath(staging);
-        server.Write(staging);
-        try {
-            Copy(from, staging);
-        } catch (...) {
-            QDir(staging).removeRecursively();
-            throw;
-        }
-        const QString file = QDir(from).filePath(fw::DatabaseFileName());
-        QFile::remove(QDir(from).filePath(kOldFile));
-        if (!QFile::rename(file, QDir(from).filePath(kOldFile)))
-            throw fw::EInOutError(QStringLiteral("Fisierul <%1> nu a putut fi redenumit; firma a fost copiata pe server, "
-                                                 "dar directorul o arata inca in fisierul local.")
-                                      .arg(Shown(file)));
-        QFile::rename(QDir(staging).filePath(fw::TServerDatabase::FileName()),
-                      QDir(from).filePath(fw::TServerDatabase::FileName()));
-        QDir(staging).removeRecursively();
-        fw::MessageDlg(QStringLiteral("Firma din directorul <%1> este acum pe server, in %2; fisierul ei local a ramas ca %3.")
-                           .arg(Shown(from), server.Describe(), kOldFile),
-                       fw::TMsgDlgType::Information);
-        return ExitDone;
-    }
     if (from == target)
         throw ERefused(QStringLiteral("Firma nu poate fi copiata in propriul ei director."));
-    Copy(from, target);
+    Print(fw::MigrateCompany(from, target, Begun));
     fw::MessageDlg(QStringLiteral("Firma din directorul <%1> a fost copiata in <%2>.").arg(Shown(from), Shown(target)),
                    fw::TMsgDlgType::Information);
     return ExitDone;
@@ -99,9 +106,10 @@ extern const TCommand MigrateCommand{
         "apoi compara fiecare tabela in ambele baze (randuri, sume, texte); la orice diferenta nu ramane\n"
         "nimic copiat. CONEXIUNE este fie un sir de conectare PostgreSQL (\"host=depozit dbname=fabrica\n"
         "user=ion schema=lactate\"): firma se muta pe server, directorul primeste fisierul firma.pgsql, iar\n"
-        "fisierul local ramane ca tables.sqlite.vechi (nimeni nu trebuie sa aiba firma deschisa); fie un\n"
-        "director care numeste deja o baza de date (firma.pgsql): acolo se face o copie. Parola nu se da\n"
-        "aici: o ia clientul serverului din ~/.pgpass sau din PGPASSWORD. Tabelele sunt afisate pe\n"
+        "fisierul local ramane ca tables.sqlite.vechi (nimeni nu trebuie sa aiba firma deschisa); o mutare\n"
+        "intrerupta dupa ce serverul a primit firma se incheie la o noua mutare sau la deschiderea firmei.\n"
+        "Fie un director care numeste deja o baza de date (firma.pgsql): acolo se face o copie. Parola nu\n"
+        "se da aici: o ia clientul serverului din ~/.pgpass sau din PGPASSWORD. Tabelele sunt afisate pe\n"
         "masura ce sunt copiate."),
     .Options =
         {

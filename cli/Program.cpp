@@ -98,6 +98,15 @@ int RunCommand(const TCommand& command, const QStringList& arguments)
                 .arg(parser.errorText(), kProgram, command.Name));
         return ExitRefused;
     }
+    // An option given twice is a mistake in the command line, not a choice of the last one.
+    const QStringList given = parser.optionNames();
+    for (const QString& name : given) {
+        if (given.count(name) > 1) {
+            Err(QStringLiteral("Optiunea --%1 este data de mai multe ori.\n\"%2 %3 --help\" descrie optiunile.\n")
+                    .arg(name, kProgram, command.Name));
+            return ExitRefused;
+        }
+    }
     if (parser.isSet(QStringLiteral("help"))) {
         Out(CommandHelp(command));
         return ExitDone;

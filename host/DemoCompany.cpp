@@ -401,33 +401,70 @@ void TBuilder::Counters()
 
 } // namespace
 
-bool MayHoldDemoCompany(const QString& directory)
+namespace {
+
+const QString kSettingsFile = QStringLiteral("KRBDEF.INI");
+
+// Every file the demo makes in its directory; nothing else there is ever removed.
+QStringList DemoFiles()
+{
+    const QString db = fw::DatabaseFileName();
+    return {db,           db + QStringLiteral("-wal"), db + QStringLiteral("-shm"), db + QStringLiteral("-journal"),
+            kSettingsFile, kSettingsFile + QStringLiteral(".lock"), CompanyLockFile};
+}
+
+} // namespace
+
+QString DemoRefusal(const QString& directory)
 {
     const QDir dir(directory);
     if (!dir.exists())
-        return true;
-    QStringList entries = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    entries.removeAll(CompanyLockFile);
-    return entries.isEmpty() || (IsCompanyDirectory(directory) && CompanyName(directory) == kFirmName);
+        return QString();
+    const QStringList own = DemoFiles();
+    QStringList foreign, held;
+    for (const QFileInfo& entry : dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+        const QString name = entry.fileName() + (entry.isDir() ? QStringLiteral("/") : QString());
+        if (!own.contains(name))
+            foreign << name;
+        else if (name != CompanyLockFile)
+            held << name;
+    }
+    // Files of the demo's names are the demo's only when they hold it.
+    if (foreign.isEmpty() && !held.isEmpty() && !(IsCompanyDirectory(directory) && CompanyName(directory) == kFirmName))
+        foreign = held;
+    if (foreign.isEmpty())
+        return QString();
+    constexpr int kNamed = 5;
+    QString named = QStringList(foreign.mid(0, kNamed)).join(QStringLiteral(", "));
+    if (foreign.size() > kNamed)
+        named += QStringLiteral(" si inca %1").arg(foreign.size() - kNamed);
+    return QStringLiteral("Directorul <%1> contine si altceva decat firma demonstrativa: %2. Nu a fost sters nimic.")
+        .arg(QDir::toNativeSeparators(directory), named);
 }
 
 bool CreateDemoCompany(const QString& directory, const QDate& today, const TDemoProduction& production)
 {
     if (!QDir().mkpath(directory))
         throw fw::EInOutError(QStringLiteral("Nu pot crea directorul %1").arg(QDir::toNativeSeparators(directory)));
-    const auto alone = TakeCompanyForRemaking(directory);
+    const QString lockFile = QDir(directory).filePath(CompanyLockFile);
+    const bool lockFileWasThere = QFileInfo::exists(lockFile);
+    auto alone = TakeCompanyForRemaking(directory);
     if (!alone)
         return false;
-    // Everything but the lock itself: a new lock file would let a host in while this
-    // one still holds the old.
-    QDir dir(directory);
-    for (const QFileInfo& entry : dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
-        if (entry.fileName() == CompanyLockFile)
-            continue;
-        const bool removed = entry.isDir() && !entry.isSymLink() ? QDir(entry.filePath()).removeRecursively()
-                                                                   : QFile::remove(entry.filePath());
-        if (!removed)
-            throw fw::EInOutError(QStringLiteral("Nu pot sterge directorul %1").arg(QDir::toNativeSeparators(directory)));
+    // Looked at while nobody else can change it.
+    if (const QString refusal = DemoRefusal(directory); !refusal.isEmpty()) {
+        alone.reset();
+        if (!lockFileWasThere)
+            QFile::remove(lockFile);
+        throw fw::EInOutError(refusal);
+    }
+    // The demo's own files but the lock itself: a new lock file would let a host in while
+    // this one still holds the old.
+    const QDir dir(directory);
+    for (const QString& name : DemoFiles()) {
+        const QString file = dir.filePath(name);
+        if (name != CompanyLockFile && QFileInfo::exists(file) && !QFile::remove(file))
+            throw fw::EInOutError(QStringLiteral("Nu pot sterge fisierul %1").arg(QDir::toNativeSeparators(file)));
     }
 
     CreateMissingTables(directory, HostTables());
@@ -444,7 +481,7 @@ bool CreateDemoCompany(const QString& directory, const QDate& today, const TDemo
         tx.Commit();
     }
 
-    fw::TIniFile settings(fw::JoinPath(directory, QStringLiteral("KRBDEF.INI")));
+    fw::TIniFile settings(fw::JoinPath(directory, kSettingsFile));
     settings.WriteString(QStringLiteral("Productie"), QStringLiteral("IndGest"), QStringLiteral("_"));
     settings.WriteString(QStringLiteral("Productie"), QStringLiteral("IndCod"), QStringLiteral("."));
     settings.WriteString(QStringLiteral("Productie"), QStringLiteral("IndSemi"), QStringLiteral(";"));

@@ -2,6 +2,7 @@
 
 #include "host/Browsers.h"
 #include "host/Company.h"
+#include "host/CompanyMove.h"
 #include "host/CompanyCheck.h"
 #include "host/DemoTool.h"
 #include "host/DocInForm.h"
@@ -50,9 +51,16 @@ TPelmarisHost::~TPelmarisHost() { Shutdown(); }
 void TPelmarisHost::Start()
 {
     iniFile_ = options_.IniFile.isEmpty() ? fw::HostIniFileName() : options_.IniFile;
-    const QString netDir = EnsureHostIni(iniFile_);
-    if (!netDir.isEmpty())
-        fw::TSession::Default()->SetNetFileDir(netDir);
+    // A settings file that is there but cannot be read is said once the main window exists;
+    // the add-on, which reads it too and is chosen by it, is then not loaded.
+    QString settingsError;
+    try {
+        const QString netDir = EnsureHostIni(iniFile_);
+        if (!netDir.isEmpty())
+            fw::TSession::Default()->SetNetFileDir(netDir);
+    } catch (const fw::EInOutError& e) {
+        settingsError = e.Message();
+    }
 
     application_ = std::make_unique<fw::TApplication>();
     application_->SetTitle(QStringLiteral("Pelmaris"));
@@ -91,7 +99,10 @@ void TPelmarisHost::Start()
     mainForm_->OnSuppliers = [this] { ShowSuppliers(); };
     mainForm_->OnCurrencies = [this] { ShowCurrencies(); };
 
-    if (options_.LoadAddOn)
+    if (!settingsError.isEmpty())
+        fw::MessageDlg(options_.LoadAddOn ? settingsError + QStringLiteral("\rModulul suplimentar nu a fost incarcat.") : settingsError,
+                       fw::TMsgDlgType::Error);
+    else if (options_.LoadAddOn)
         LoadAddOn();
 }
 
@@ -175,6 +186,8 @@ bool TPelmarisHost::OpenCompany(const QString& directory, bool confirmNew)
     std::shared_ptr<fw::Connection> db;
     try {
         fw::THourGlass wait(screen_.get());
+        // A move onto a server cut short is finished (or dropped) before anything is read.
+        SettleInterruptedMove(dir);
         // Held before anything is read, so that nobody remakes the company meanwhile.
         hold = HoldCompany(dir);
         db = OpenCompanyDatabase(dir, !IsCompanyDirectory(dir));

@@ -263,6 +263,8 @@ void TZPFRetetaForm::FormCreate()
             } catch (const fw::EDatabaseError&) {
             }
             ShowDatabaseError(e);
+        } catch (const fw::EInOutError& e) {
+            fw::MessageDlg(e.Message(), fw::TMsgDlgType::Error); // the settings file, before any table
         }
     }
     if (!opened_) {

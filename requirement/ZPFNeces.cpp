@@ -190,7 +190,9 @@ void TZPFNecesarForm::FormCreate()
         try {
             prepared = PrepareRequirement(*dm, DocInContor);
         } catch (const EDatabaseError& e) {
-            failure = e.Message();
+            failure = PreparationFailedText(e.Message());
+        } catch (const EInOutError& e) {
+            failure = e.Message(); // the settings file, in its own words
         } catch (...) {
             ReleaseData();
             throw;
@@ -199,7 +201,7 @@ void TZPFNecesarForm::FormCreate()
     TTable* temp = dm->TempTable;
     GenDocOutBTN->setEnabled(temp->Active() && temp->RecordCount() > 0);
     if (!prepared) {
-        MessageDlg(PreparationFailedText(failure), TMsgDlgType::Error);
+        MessageDlg(failure, TMsgDlgType::Error);
         ReleaseData();
         return;
     }

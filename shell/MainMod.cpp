@@ -87,9 +87,10 @@ TDummyModule::~TDummyModule() { DummyModuleDestroy(); }
 
 void TDummyModule::DummyModuleCreate()
 {
-    ZPFDataModule = new TZPFDataModule(this);
+    // Read first: a settings file that cannot be read leaves nothing half made.
     HostIniFile = std::make_unique<fw::TIniFile>(fw::HostIniFileName());
     const QString netDir = HostIniFile->ReadString(QStringLiteral("Initial"), QStringLiteral("NetControlDir"), QString());
+    ZPFDataModule = new TZPFDataModule(this);
     if (!netDir.isEmpty())
         ZPFDataModule->Session->SetNetFileDir(netDir);
 }

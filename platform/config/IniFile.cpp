@@ -5,6 +5,7 @@
 #include "platform/config/IniText.h"
 #include "platform/core/Exceptions.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -14,6 +15,7 @@
 #include <limits>
 #include <optional>
 #include <stdexcept>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fw {
@@ -26,36 +28,80 @@ constexpr int LockWaitMs = 10000;
 
 QByteArray Bytes(const QString& text) { return text.toLocal8Bit(); }
 
-// The file's text for reading: empty when it is missing or unreadable, as a missing
-// file reads as all defaults.
-QByteArray ReadText(const QString& fileName)
+QString Shown(const QString& fileName) { return QDir::toNativeSeparators(fileName); }
+
+[[noreturn]] void RaiseNotRegular(const QString& fileName)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
+    throw EInOutError(QStringLiteral("<%1> nu este un fisier obisnuit: setarile nu pot fi citite din el.").arg(Shown(fileName)));
 }
 
-// The file's text before a change; nothing when the file does not exist. Only "no such
-// file" counts as missing: a file that is there but cannot be read must not be replaced
-// by one holding only the new key.
-std::optional<QByteArray> ReadTextForUpdate(const QString& fileName)
+[[noreturn]] void RaiseTooLarge(const QString& fileName)
 {
-    const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_CLOEXEC);
+    throw EInOutError(QStringLiteral("Fisierul de setari <%1> este prea mare (peste %2 MiB): nu poate fi citit.")
+                          .arg(Shown(fileName))
+                          .arg(MaxIniFileSize / (1024 * 1024)));
+}
+
+[[noreturn]] void RaiseUnreadable(const QString& fileName, int error)
+{
+    throw EInOutError(error == EACCES || error == EPERM
+                          ? QStringLiteral("Fisierul de setari <%1> nu poate fi citit: nu aveti drept de citire.").arg(Shown(fileName))
+                          : QStringLiteral("Fisierul de setari <%1> nu poate fi citit.").arg(Shown(fileName)));
+}
+
+// The file's text; nothing when it does not exist, which reads as all defaults. Anything
+// else that keeps it from being read whole is an error, never a file of defaults: a
+// settings file read as empty would quietly change what the program does. Only regular
+// files of a settings file's size are read, so that a pipe, a device or a link to one
+// cannot hold the program up or fill its memory.
+std::optional<QByteArray> ReadText(const QString& fileName)
+{
+    const QByteArray path = QFile::encodeName(fileName);
+    struct stat info {};
+    // Looked at before opening: opening a device may already do something.
+    if (::stat(path.constData(), &info) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return std::nullopt;
+        RaiseUnreadable(fileName, errno);
+    }
+    if (!S_ISREG(info.st_mode))
+        RaiseNotRegular(fileName);
+    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         if (errno == ENOENT)
             return std::nullopt;
-        RaiseUnableToWrite(fileName);
+        RaiseUnreadable(fileName, errno);
     }
     QFile file;
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
+        RaiseUnreadable(fileName, EIO);
+    }
+    // What was opened may have been put in place after the look.
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+        RaiseNotRegular(fileName);
+    if (info.st_size > MaxIniFileSize)
+        RaiseTooLarge(fileName);
+    QByteArray text = file.read(MaxIniFileSize + 1);
+    if (file.error() != QFileDevice::NoError)
+        RaiseUnreadable(fileName, EIO);
+    if (text.size() > MaxIniFileSize)
+        RaiseTooLarge(fileName);
+    return text;
+}
+
+// The text for a read: a missing file is an empty one.
+QByteArray TextOf(const QString& fileName) { return ReadText(fileName).value_or(QByteArray()); }
+
+// The file's text before a change. Only "no such file" counts as missing: a file that is
+// there but cannot be read must not be replaced by one holding only the new key.
+std::optional<QByteArray> ReadTextForUpdate(const QString& fileName)
+{
+    try {
+        return ReadText(fileName);
+    } catch (const EInOutError&) {
         RaiseUnableToWrite(fileName);
     }
-    QByteArray text = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        RaiseUnableToWrite(fileName);
-    return text;
 }
 
 // Every writer of the file takes this lock, beside the file (beside the file a link
@@ -78,7 +124,7 @@ std::unique_ptr<TFileLock> LockForWriting(const QString& fileName)
 // without a lock, as if it had been made just before anybody else's.
 void Update(const QString& fileName, const std::function<bool(TIniText&)>& change)
 {
-    TIniText unlocked(ReadText(fileName));
+    TIniText unlocked(ReadTextForUpdate(fileName).value_or(QByteArray()));
     if (!change(unlocked))
         return;
     const auto lock = LockForWriting(fileName);
@@ -139,7 +185,7 @@ TIniFile::TIniFile(QString fileName) : fileName_(std::move(fileName)) {}
 
 QString TIniFile::ReadString(const QString& section, const QString& key, const QString& defaultValue) const
 {
-    const std::optional<QByteArray> value = TIniText(ReadText(fileName_)).Value(Bytes(section), Bytes(key));
+    const std::optional<QByteArray> value = TIniText(TextOf(fileName_)).Value(Bytes(section), Bytes(key));
     return value ? QString::fromLocal8Bit(*value) : defaultValue;
 }
 
@@ -175,18 +221,18 @@ void TIniFile::WriteBool(const QString& section, const QString& key, bool value)
 
 bool TIniFile::SectionExists(const QString& section) const
 {
-    return TIniText(ReadText(fileName_)).HasSection(Bytes(section));
+    return TIniText(TextOf(fileName_)).HasSection(Bytes(section));
 }
 
 bool TIniFile::ValueExists(const QString& section, const QString& key) const
 {
-    return TIniText(ReadText(fileName_)).Value(Bytes(section), Bytes(key)).has_value();
+    return TIniText(TextOf(fileName_)).Value(Bytes(section), Bytes(key)).has_value();
 }
 
 QStringList TIniFile::ReadSection(const QString& section) const
 {
     QStringList names;
-    for (const QByteArray& key : TIniText(ReadText(fileName_)).Keys(Bytes(section)))
+    for (const QByteArray& key : TIniText(TextOf(fileName_)).Keys(Bytes(section)))
         names << QString::fromLocal8Bit(key);
     return names;
 }

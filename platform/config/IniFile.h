@@ -5,6 +5,9 @@
 
 namespace fw {
 
+// The largest settings file read: far above any real one, small enough to read at once.
+constexpr qint64 MaxIniFileSize = 1024 * 1024;
+
 // An INI file shared with other programs and other users: the host's own settings file
 // next to its program, a company's KRBDEF.INI. Nothing is cached and nothing is held
 // open: every read reads the file as it is now, every write reads it again, changes the
@@ -31,6 +34,11 @@ namespace fw {
 // file is rewritten in place. A file the user may not write is never replaced. A file
 // that cannot be read or written, or whose lock cannot be had, raises EInOutError
 // "Unable to write to <file name as given>" and stays as it was.
+//
+// Only a regular file of at most MaxIniFileSize bytes is read. Only a file that does not
+// exist reads as all defaults: one that is there but cannot be read (no right to read it,
+// a pipe, a device, a directory, a larger file) raises EInOutError with a Romanian message
+// naming it, on every read.
 class TIniFile final {
 public:
     explicit TIniFile(QString fileName);
@@ -40,7 +48,7 @@ public:
     const QString& FileName() const { return fileName_; }
 
     // The value of the key, or defaultValue when the file, the section or the key is
-    // missing (or the file cannot be read).
+    // missing.
     QString ReadString(const QString& section, const QString& key, const QString& defaultValue) const;
     // A whole number written in decimal, or in hexadecimal after "$" or "0x"; the
     // default when the key is missing or its value is not such a number.

@@ -5,13 +5,16 @@
 #include "platform/db/EngineSupport.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlResult>
 #include <QUrl>
 #include <algorithm>
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <unistd.h>
 
 namespace fw {
 
@@ -129,7 +132,20 @@ std::shared_ptr<Connection> SqliteConnection::Connect(const QString& directory, 
     created = !QFileInfo::exists(file);
     if (created && mode == TOpenMode::Existing)
         throw EDatabaseMissing(dbmsg::MissingDatabase(file));
-    std::shared_ptr<SqliteConnection> conn = Attempt(directory, file, created);
+    // The engine makes its file readable by others only, whatever the umask. Made here
+    // first, empty, it follows the umask as the company's other files do, so that a group of
+    // users can share a company; the engine's logs take the file's permissions.
+    const int made = created ? ::open(QFile::encodeName(file).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666) : -1;
+    if (made >= 0)
+        ::close(made);
+    std::shared_ptr<SqliteConnection> conn;
+    try {
+        conn = Attempt(directory, file, created);
+    } catch (const EDatabaseError&) {
+        if (made >= 0 && QFileInfo(file).size() == 0)
+            QFile::remove(file);
+        throw;
+    }
     conn->Exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
     // Blocks are read by index seeks all over the file: map it rather than copy each page in.
     conn->Exec(QStringLiteral("PRAGMA mmap_size=1073741824"));

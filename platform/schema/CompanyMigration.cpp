@@ -3,6 +3,7 @@
 #include "platform/core/Exceptions.h"
 #include "platform/db/Connection.h"
 #include "platform/db/Database.h"
+#include "platform/db/DbMessages.h"
 #include "platform/schema/CompanyTables.h"
 
 #include <algorithm>
@@ -15,6 +16,20 @@ namespace {
 // Rows sent in one statement: a few round trips for a large table, well within what
 // either engine takes as values of one statement.
 constexpr int kRowsPerStatement = 200;
+
+// Where a destination records the moves it took: one row per move, committed with its tables.
+const QString kMoveTable = QStringLiteral("fw_migration");
+
+void RecordMove(Connection& to, const QString& moveId, const QString& source)
+{
+    if (to.StoredTableName(kMoveTable).isEmpty())
+        to.CreateTable(kMoveTable, {{QStringLiteral("id"), SqlTypeName(TFieldType::String, 40), true},
+                                    {QStringLiteral("source"), SqlTypeName(TFieldType::String, 1000), false}},
+                       {});
+    to.Exec(QStringLiteral("INSERT INTO %1 (%2, %3) VALUES (?, ?)")
+                .arg(to.Quote(kMoveTable), to.Quote(QStringLiteral("id")), to.Quote(QStringLiteral("source"))),
+            {moveId, source.left(1000)});
+}
 
 struct TSourceTable {
     QString name;
@@ -141,7 +156,7 @@ bool Close(double a, double b) { return std::abs(a - b) <= 1e-9 * std::max({1.0,
 } // namespace
 
 std::vector<TMigratedTable> MigrateCompany(const QString& fromDirectory, const QString& toDirectory,
-                                           const std::function<void(const QString& table)>& progress)
+                                           const std::function<void(const QString& table)>& progress, const QString& moveId)
 {
     QStringList company;
     for (const TTableLayout& t : HostTables())
@@ -156,6 +171,8 @@ std::vector<TMigratedTable> MigrateCompany(const QString& fromDirectory, const Q
     TTransaction reading(from); // nobody writes to the source meanwhile
     std::vector<TSourceTable> tables;
     for (const QString& name : from->TableNames()) {
+        if (name.compare(kMoveTable, Qt::CaseInsensitive) == 0)
+            continue; // a record of the source's own past, not the company's
         if (!to->StoredTableName(name).isEmpty())
             throw EDatabaseError(QStringLiteral("Baza de date <%1> contine deja tabela %2; nu a fost schimbata nimic.")
                                      .arg(to->Describe(), name));
@@ -182,6 +199,8 @@ std::vector<TMigratedTable> MigrateCompany(const QString& fromDirectory, const Q
                                          .arg(i < target.size() ? target[i] : 0.0, 0, 'g', 15));
         copied.push_back({t.name, qint64(source.front())});
     }
+    if (!moveId.isEmpty())
+        RecordMove(*to, moveId, fromDirectory);
     writing.Commit();
     to->Touch();
     // A server plans its reads by what it knows of a table's contents: tell it at once.
@@ -189,6 +208,21 @@ std::vector<TMigratedTable> MigrateCompany(const QString& fromDirectory, const Q
         for (const TSourceTable& t : tables)
             to->Exec(QStringLiteral("ANALYZE %1").arg(to->Quote(t.name)));
     return copied;
+}
+
+bool HoldsMigration(const QString& directory, const QString& moveId)
+{
+    std::shared_ptr<Connection> db;
+    try {
+        db = Connection::Open(directory, TOpenMode::Existing);
+    } catch (const EDatabaseMissing&) {
+        return false;
+    }
+    const QString table = db->StoredTableName(kMoveTable);
+    return !table.isEmpty()
+        && db->ScalarInt(QStringLiteral("SELECT count(*) FROM %1 WHERE %2 = ?").arg(db->Quote(table), db->Quote(QStringLiteral("id"))),
+                         {moveId})
+        > 0;
 }
 
 } // namespace fw

@@ -24,8 +24,15 @@ struct TMigratedTable {
 // (its write lock is held). EDatabaseError when the source holds no company, when the
 // destination already holds any table of it (nothing is overwritten), when the comparison
 // finds a difference, or when either database fails; the destination is then as it was.
-// `progress` hears of each table as it is begun.
+// `progress` hears of each table as it is begun. `moveId`, when given, is recorded in the
+// destination (a table of its own) in the same transaction as the tables, so that a move cut
+// short after the commit can be told from one cut short before it (HoldsMigration).
 std::vector<TMigratedTable> MigrateCompany(const QString& fromDirectory, const QString& toDirectory,
-                                           const std::function<void(const QString& table)>& progress = {});
+                                           const std::function<void(const QString& table)>& progress = {},
+                                           const QString& moveId = {});
+
+// Whether the database of `directory` took the migration recorded as `moveId`: false when
+// it has no database, no record, or another one. EDatabaseError when it cannot be asked.
+bool HoldsMigration(const QString& directory, const QString& moveId);
 
 } // namespace fw

@@ -8,10 +8,12 @@
 #include "shell/AddOnFormats.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace corvanel;
 using namespace fw;
@@ -77,6 +79,16 @@ TEST(RequirementForm, ProductsLeftOutAreToldOnceAndAFailedPreparationLeavesTheFo
     EXPECT_EQ(messages.Count(), 2);
     EXPECT_TRUE(messages.Last().Text.startsWith("Eroare de acces la baza de date.\r"));
     EXPECT_FALSE(form.GenDocOutBTN->isEnabled());
+
+    // A settings file that cannot be read is told in its own words, never read as defaults.
+    const QString settings = c.company.Dir() + "/KRBDEF.INI";
+    ASSERT_EQ(::mkfifo(QFile::encodeName(settings).constData(), 0600), 0);
+    FixedDatabaseDir = c.company.Dir();
+    const TZPFNecesarForm unread(nullptr);
+    FixedDatabaseDir.clear();
+    EXPECT_FALSE(unread.Prepared());
+    EXPECT_EQ(messages.Count(), 3);
+    EXPECT_EQ(messages.Last().Text, "<" + settings + "> nu este un fisier obisnuit: setarile nu pot fi citite din el.");
 }
 
 TEST(RequirementForm, OnlyNegativeStockFiguresArePaintedRedAndBold)

@@ -2,14 +2,17 @@
 #include "TempDir.h"
 #include "platform/config/SettingsStore.h"
 #include "platform/ui/Form.h"
+#include "platform/ui/MessageDlg.h"
 #include "shell/MainMod.h"
 #include "shell/ZPFIndic.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace corvanel;
 using namespace fw;
@@ -104,6 +107,28 @@ TEST_F(SettingsDialog, TabGoesFromTheSecondBoxToOkThenCancelThenTheThirdBox)
     EXPECT_GE(dlg.height(), dlg.sizeHint().height());
     dlg.show();
     dlg.grab().save(LookDir() + "/settings-dialog.png");
+}
+
+TEST_F(SettingsDialog, ASettingsFileThatCannotBeReadIsToldAndNoDialogOpens)
+{
+    const QString settings = dir.File("KRBDEF.INI");
+    QFile::remove(settings);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(settings).constData(), 0600), 0);
+    TMessageRecorder messages;
+    bool shown = false;
+    {
+        QWidget hostWindow;
+        TDummyModule module(&hostWindow);
+        TModalHook hook([&](TForm*) {
+            shown = true;
+            return TModalResult::Cancel;
+        });
+        module.Productie1->Action()->trigger();
+    }
+    EXPECT_FALSE(shown);
+    EXPECT_EQ(ZPFIndicatorForm, nullptr);
+    EXPECT_EQ(messages.Texts(), QStringList{"<" + settings + "> nu este un fisier obisnuit: setarile nu pot fi citite din el."});
+    EXPECT_EQ(QString(IndGest) + IndCod + IndSemi, "_.;");
 }
 
 } // namespace

@@ -9,10 +9,12 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <csignal>
 #include <functional>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace fw;
@@ -148,6 +150,44 @@ TEST(IniFile, ReadsGiveTheDefaultOnlyForWhatIsMissing)
     absent.DeleteKey(QStringLiteral("Productie"), QStringLiteral("IndCod"));
     absent.EraseSection(QStringLiteral("Productie"));
     EXPECT_FALSE(QFile::exists(absent.FileName()));
+}
+
+TEST(IniFile, OnlyARegularFileOfASettingsFilesSizeIsReadAndWhatCannotBeReadIsAnError)
+{
+    testsupport::TempDir dir;
+    const QString fifo = dir.File(QStringLiteral("pipe.ini"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString loop = dir.File(QStringLiteral("loop.ini"));
+    ASSERT_TRUE(QFile::link(dir.File(QStringLiteral("loop2.ini")), loop));
+    ASSERT_TRUE(QFile::link(loop, dir.File(QStringLiteral("loop2.ini"))));
+    const QString zero = dir.File(QStringLiteral("zero.ini"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), zero));
+    const QByteArray entry = "[Productie]\nIndCod=M\n";
+    const QString atLimit = dir.File(QStringLiteral("limit.ini"));
+    WriteAll(atLimit, entry + QByteArray(int(MaxIniFileSize - entry.size()), ';'));
+    const QString over = dir.File(QStringLiteral("over.ini"));
+    WriteAll(over, entry + QByteArray(int(MaxIniFileSize - entry.size() + 1), ';'));
+
+    const TIniFile limit(atLimit);
+    EXPECT_EQ(limit.ReadString(QStringLiteral("Productie"), QStringLiteral("IndCod"), QString()), QStringLiteral("M"));
+    const QString notRegular = QStringLiteral("<%1> nu este un fisier obisnuit: setarile nu pot fi citite din el.");
+    const std::pair<QString, QString> refused[] = {
+        {fifo, notRegular},
+        {zero, notRegular},
+        {dir.Path(), notRegular},
+        {loop, QStringLiteral("Fisierul de setari <%1> nu poate fi citit.")},
+        {over, QStringLiteral("Fisierul de setari <%1> este prea mare (peste 1 MiB): nu poate fi citit.")},
+    };
+    for (const auto& [fileName, message] : refused) {
+        TIniFile ini(fileName);
+        EXPECT_EQ(InOutErrorOf([&] { ini.ReadString(QStringLiteral("Productie"), QStringLiteral("IndCod"), QString()); }),
+                  message.arg(fileName));
+        EXPECT_EQ(InOutErrorOf([&] { ini.WriteString(QStringLiteral("Productie"), QStringLiteral("IndCod"), QStringLiteral("N")); }),
+                  QStringLiteral("Unable to write to ") + fileName);
+    }
+    // Nothing was put in their place.
+    EXPECT_FALSE(QFileInfo(fifo).isFile());
+    EXPECT_TRUE(QFileInfo(zero).isSymLink());
 }
 
 TEST(IniFile, WritesReplaceTheKeyWhateverItsCase)

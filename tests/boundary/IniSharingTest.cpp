@@ -53,6 +53,10 @@ TEST(ChildProcess, Role)
         } else if (role == QLatin1String("ini-write")) {
             // file, section, key, value.
             TIniFile(args.at(0)).WriteString(args.at(1), args.at(2), args.at(3));
+        } else if (role == QLatin1String("ini-read")) {
+            // file, section, key: says the value read.
+            TellParent(QStringLiteral("read ") + TIniFile(args.at(0)).ReadString(args.at(1), args.at(2), QStringLiteral("implicit")));
+            return;
         } else {
             FAIL() << role.toStdString();
         }
@@ -110,4 +114,18 @@ TEST(IniSharing, AFileTheUserMayNotWriteIsNeverReplaced)
     EXPECT_EQ(after.st_uid, before.st_uid);
     EXPECT_EQ(after.st_mode, before.st_mode);
     EXPECT_EQ(ReadAll(fileName), Shared);
+}
+
+TEST(IniSharing, AFileTheUserMayNotReadIsAnErrorNotItsDefaults)
+{
+    TempDir dir;
+    QFile::setPermissions(dir.Path(), QFileDevice::Permissions(0x7777));
+    const QString fileName = dir.File(QStringLiteral("KRBDEF.INI"));
+    WriteAll(fileName, Shared);
+    ASSERT_EQ(::chmod(QFile::encodeName(fileName).constData(), 0), 0);
+    TChildProcess reader(QStringLiteral("ini-read"), {fileName, QStringLiteral("Productie"), QStringLiteral("IndGest")}, true);
+    EXPECT_EQ(reader.Finish(), 0);
+    EXPECT_EQ(reader.Lines().filter(fileName),
+              QStringList{QStringLiteral("Fisierul de setari <%1> nu poate fi citit: nu aveti drept de citire.").arg(fileName)})
+        << reader.Lines().join(QLatin1Char('|')).toStdString();
 }

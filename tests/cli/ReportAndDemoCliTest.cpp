@@ -162,17 +162,25 @@ TEST(DemoCli, TheDemosReportShowsRawMaterialsForEveryReceiptButTheLatest)
     }
     EXPECT_EQ(Dump(dir, Written), before);
 
-    // A directory that holds anything but the demo is never wiped: another company, or files.
+    // A directory that holds anything but the demo is never wiped: another company, files,
+    // or the demo with a file beside it.
     TDairy other;
     QFile kept(temp.SubDir("files") + "/scrisoare.txt");
     ASSERT_TRUE(kept.open(QIODevice::WriteOnly));
     kept.close();
-    for (const QString& taken : {other.Dir(), temp.File("files")}) {
-        const TRun refused = Corvanel({"demo", taken});
+    QFile beside(dir + "/trasabilitate.pdf");
+    ASSERT_TRUE(beside.open(QIODevice::WriteOnly));
+    beside.close();
+    const std::pair<QString, QString> taken[] = {
+        {other.Dir(), "tables.sqlite"}, {temp.File("files"), "scrisoare.txt"}, {dir, "trasabilitate.pdf"}};
+    for (const auto& [where, named] : taken) {
+        const TRun refused = Corvanel({"demo", where});
         EXPECT_EQ(refused.Status, 3) << Said(refused);
-        EXPECT_TRUE(refused.Err.contains("nu este gol si nu contine firma demonstrativa")) << Said(refused);
+        EXPECT_TRUE(refused.Err.contains("contine si altceva decat firma demonstrativa: " + named + ".")) << Said(refused);
     }
     EXPECT_TRUE(kept.exists());
+    EXPECT_TRUE(beside.exists());
+    EXPECT_EQ(Dump(dir, Written), before);
     EXPECT_EQ(testsupport::RawColumn(other.Dir(), "SELECT Denumire FROM FIRMDATA"), QVariantList{"Lactate SRL"});
 }
 

@@ -6,9 +6,11 @@
 #include "platform/ui/MessageDlg.h"
 #include "requirement/Requirement.h"
 
+#include <QFile>
 #include <QLocale>
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace clitest;
 
@@ -128,6 +130,10 @@ TEST(RequirementCli, ExitStatusesAndNothingWrittenWhenStopped)
     TDairy failing;
     fw::Connection::Open(failing.Dir())
         ->Exec("CREATE TRIGGER refuse BEFORE INSERT ON Item_out BEGIN SELECT RAISE(ABORT, 'injected'); END");
+    // Settings files that are there but cannot be read: a pipe, a link that leads nowhere.
+    TDairy piped, looped;
+    ASSERT_EQ(::mkfifo(QFile::encodeName(piped.Dir() + "/KRBDEF.INI").constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(looped.Dir() + "/KRBDEF.INI", looped.Dir() + "/KRBDEF.INI"));
     const QString dir = dairy.Dir();
     struct TCase {
         QStringList args;
@@ -139,6 +145,11 @@ TEST(RequirementCli, ExitStatusesAndNothingWrittenWhenStopped)
         {{"requirement", "--company", dir, "--counter", "7"}, 3, "Documentul de intrare cu contorul 7 nu exista."},
         {{"consume", "--company", failing.Dir(), "--counter", "1", "--yes"}, 2,
          "Eroare: Eroare de baza de date survenita in generarea documentului de iesire!\ninjected"},
+        {{"consume", "--company", piped.Dir(), "--counter", "1", "--yes"}, 2,
+         "Eroare: <" + piped.Dir() + "/KRBDEF.INI> nu este un fisier obisnuit: setarile nu pot fi citite din el.\n"},
+        {{"consume", "--company", looped.Dir(), "--counter", "1", "--yes"}, 2,
+         "Eroare: Fisierul de setari <" + looped.Dir() + "/KRBDEF.INI> nu poate fi citit.\n"},
+        {{"consume", "--company", dir, "--counter", "1", "--counter", "2"}, 3, "Optiunea --counter este data de mai multe ori."},
         {{"consume", "--company", empty.Path(), "--counter", "1"}, 3, "nu contine o firma."},
         {{"consume", "--company", empty.File("nu"), "--counter", "1"}, 3, "nu exista!"},
         {{"consume", "--company", dir}, 3, "Lipseste optiunea --counter."},
@@ -148,7 +159,8 @@ TEST(RequirementCli, ExitStatusesAndNothingWrittenWhenStopped)
         {{"produce"}, 3, "Comanda necunoscuta: 'produce'."},
         {{}, 3, "Utilizare: corvanel <comanda> [optiuni]"},
     };
-    const QStringList before = Dump(dir, Written), failingBefore = Dump(failing.Dir(), Written);
+    const QStringList before = Dump(dir, Written), failingBefore = Dump(failing.Dir(), Written),
+                      loopedBefore = Dump(looped.Dir(), Written);
     for (const TCase& c : cases) {
         const TRun run = Corvanel(c.args);
         EXPECT_EQ(run.Status, c.status) << c.args.join(' ').toStdString() << ": " << Said(run);
@@ -157,6 +169,7 @@ TEST(RequirementCli, ExitStatusesAndNothingWrittenWhenStopped)
     }
     EXPECT_EQ(Dump(dir, Written), before);
     EXPECT_EQ(Dump(failing.Dir(), Written), failingBefore);
+    EXPECT_EQ(Dump(looped.Dir(), Written), loopedBefore);
     // Help for the program and for every command, which names its usage.
     for (const QString command : {"", "requirement", "consume", "trace", "index-prices", "demo"}) {
         const TRun help = Corvanel(command.isEmpty() ? QStringList{"--help"} : QStringList{command, "--help"});

@@ -77,6 +77,20 @@ TEST_F(Migration, EveryTableArrivesWholeInItsOrderWithItsKeys)
     docs->Cancel();
 }
 
+TEST_F(Migration, AMoveIsRecordedInTheTransactionThatCopiesIt)
+{
+    EXPECT_FALSE(HoldsMigration(target.Path(), "mutarea-1")); // nothing there yet
+    MigrateCompany(source.Path(), target.Path(), {}, "mutarea-1");
+    EXPECT_TRUE(HoldsMigration(target.Path(), "mutarea-1"));
+    EXPECT_FALSE(HoldsMigration(target.Path(), "mutarea-2"));
+
+    // A copy rolled back records nothing.
+    Companies other;
+    Connection::Open(other.source.Path())->Exec("UPDATE Doc_in SET Data = 'maine'");
+    EXPECT_THROW(MigrateCompany(other.source.Path(), other.target.Path(), {}, "mutarea-3"), EDatabaseError);
+    EXPECT_FALSE(HoldsMigration(other.target.Path(), "mutarea-3"));
+}
+
 TEST(MigrationRefused, TheDestinationIsLeftAsItWas)
 {
     struct Case {

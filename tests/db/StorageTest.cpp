@@ -2,11 +2,14 @@
 #include "DbFixture.h"
 #include "platform/core/Exceptions.h"
 #include "platform/db/BatchMove.h"
+#include "platform/db/Connection.h"
 #include "platform/db/Database.h"
 #include "platform/db/Query.h"
 #include "platform/db/Table.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace fw;
 using namespace testsupport;
@@ -31,8 +34,9 @@ TEST(Storage, StringsAreCutEmptyIsNullDatesAreIsoFloatsAreDoubles)
     EXPECT_EQ(RawColumn(dir.Path(), "SELECT Tip FROM Doc_in"), (QVariantList{"FAC"}));
     EXPECT_EQ(RawColumn(dir.Path(), "SELECT Data FROM Doc_in").value(0).toString(), "2026-12-07");
     EXPECT_EQ(RawColumn(dir.Path(), "SELECT COUNT(*) FROM Doc_in WHERE Explicatie IS NULL").value(0).toInt(), 1);
-    if (!OnServer()) // where a column takes values of any type
+    if (!OnServer()) { // where a column takes values of any type
         EXPECT_EQ(RawColumn(dir.Path(), "SELECT typeof(Contor) FROM Doc_in"), (QVariantList{"real"}));
+    }
     EXPECT_EQ(t->FieldByName("Data")->AsDateTime(), DateToDateTime(QDate(2026, 12, 7)));
 }
 
@@ -211,6 +215,20 @@ TEST(Storage, QueryTextIsAdaptedAndParametersAreBound)
     upd.ParamByName("N")->SetAsFloat(125);
     upd.ExecSQL();
     EXPECT_EQ(upd.RowsAffected(), 2);
+}
+
+TEST(Storage, ANewDatabaseFileAndItsLogsFollowTheUmaskAsTheCompanysOtherFilesDo)
+{
+    TempDir dir; // an SQLite file in either run
+    const mode_t saved = ::umask(002); // a group of users sharing its companies
+    const auto db = Connection::Open(dir.Path(), TOpenMode::CreateMissing);
+    CreateTable(dir.Path(), "Gest.DB", {{"Cod", TFieldType::String, 4}}, {}, {{"_MP"}});
+    ::umask(saved);
+    for (const char* name : {"tables.sqlite", "tables.sqlite-wal", "tables.sqlite-shm"}) {
+        struct stat info {};
+        ASSERT_EQ(::stat(QFile::encodeName(dir.File(name)).constData(), &info), 0) << name;
+        EXPECT_EQ(info.st_mode & 0777, 0664u) << name;
+    }
 }
 
 } // namespace

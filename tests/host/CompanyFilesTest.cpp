@@ -127,6 +127,23 @@ TEST(CompanyFiles, TheHostsOwnSettingsFileIsWrittenOnlyToMakeIt)
     fw::TSession::Default()->SetNetFileDir(QString());
 }
 
+TEST(CompanyFiles, AHostSettingsFileThatCannotBeReadIsToldAndTheAddOnItChoosesIsNotLoaded)
+{
+    fw::TMessageRecorder messages;
+    TempDir dir;
+    THostOptions options;
+    options.IniFile = dir.File(QStringLiteral("pelmaris.INI"));
+    options.AddOnFile = QStringLiteral(FAKE_ADDON_FILE);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(options.IniFile).constData(), 0600), 0);
+    qputenv("FAKE_ADDON_LOG", dir.File(QStringLiteral("addon.log")).toLocal8Bit());
+    TPelmarisHost host(options);
+    host.Start();
+    EXPECT_EQ(messages.Texts(), QStringList{"<" + options.IniFile +
+                                            "> nu este un fisier obisnuit: setarile nu pot fi citite din el.\rModulul "
+                                            "suplimentar nu a fost incarcat."});
+    EXPECT_FALSE(QFile::exists(dir.File(QStringLiteral("addon.log"))));
+}
+
 TEST(CompanyFiles, FilesThatAreNoCompanyAreNeitherMadeOneNorTouched)
 {
     const struct {

@@ -6,6 +6,7 @@
 #include "host/MainForm.h"
 #include "platform/config/IniFile.h"
 #include "platform/config/SettingsStore.h"
+#include "platform/core/Exceptions.h"
 #include "platform/db/Connection.h"
 #include "platform/db/Database.h"
 #include "platform/db/Query.h"
@@ -166,19 +167,47 @@ TEST(DemoCompany, FirmUsersCountersAndProductionSettings)
                             "Cod_Grupa VARCHAR(8) 0"}));
 }
 
-TEST(DemoCompany, RecreatingWipesWhatWasThere)
+TEST(DemoCompany, RecreatingWipesTheDemoAndRefusesADirectoryHoldingAnythingElse)
 {
     TempDir dir;
     CreateDemoCompany(dir.Path(), kToday);
-    fw::Connection::Open(dir.Path())->Exec(QStringLiteral("INSERT INTO Gest (Cod, Denumire) VALUES ('ZZ', 'Rest')"));
-    QFile stray(dir.File(QStringLiteral("rest.txt")));
-    ASSERT_TRUE(stray.open(QIODevice::WriteOnly));
-    stray.close();
+    const auto addWarehouse = [&] {
+        fw::Connection::Open(dir.Path())->Exec(QStringLiteral("INSERT INTO Gest (Cod, Denumire) VALUES ('ZZ', 'Rest')"));
+    };
+    addWarehouse();
     const QVariantList lots = RawColumn(dir.Path(), "SELECT COUNT(*) FROM Stoc");
     CreateDemoCompany(dir.Path(), kToday);
     EXPECT_EQ(Count(dir.Path(), "SELECT COUNT(*) FROM Gest WHERE Cod = 'ZZ'"), 0);
-    EXPECT_FALSE(QFile::exists(dir.File(QStringLiteral("rest.txt"))));
     EXPECT_EQ(RawColumn(dir.Path(), "SELECT COUNT(*) FROM Stoc"), lots);
+
+    // A report saved beside it and a company in a folder of it: nothing is touched.
+    addWarehouse();
+    QFile pdf(dir.File(QStringLiteral("raport.pdf")));
+    ASSERT_TRUE(pdf.open(QIODevice::WriteOnly));
+    pdf.close();
+    const std::vector<fw::TFieldDef> code{{QStringLiteral("Cod"), fw::TFieldType::String, 4}};
+    CreateTable(dir.SubDir(QStringLiteral("firma")), QStringLiteral("Gest.DB"), code, {}, {{"_MP"}});
+    // Files of the demo's names that hold another company are not the demo's either.
+    TempDir other;
+    CreateTable(other.Path(), QStringLiteral("Gest.DB"), code, {}, {{"_MP"}});
+    struct Case {
+        QString dir;
+        QString named;
+    } cases[] = {{dir.Path(), QStringLiteral("firma/, raport.pdf")}, {other.Path(), QStringLiteral("tables.sqlite")}};
+    for (const Case& c : cases) {
+        try {
+            CreateDemoCompany(c.dir, kToday);
+            ADD_FAILURE() << "made in " << c.dir.toStdString();
+        } catch (const fw::EInOutError& e) {
+            EXPECT_EQ(e.Message(), QStringLiteral("Directorul <%1> contine si altceva decat firma demonstrativa: %2. Nu a fost "
+                                                  "sters nimic.")
+                                       .arg(c.dir, c.named));
+        }
+    }
+    EXPECT_TRUE(pdf.exists());
+    EXPECT_EQ(RawColumn(dir.File(QStringLiteral("firma")), "SELECT Cod FROM Gest"), QVariantList{"_MP"});
+    EXPECT_EQ(Count(dir.Path(), "SELECT COUNT(*) FROM Gest WHERE Cod = 'ZZ'"), 1);
+    EXPECT_EQ(RawColumn(other.Path(), "SELECT Cod FROM Gest"), QVariantList{"_MP"});
 }
 
 TEST(DemoCompany, HostOpensItWithItsAliasesAndRemembersIt)
