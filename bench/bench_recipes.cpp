@@ -2,7 +2,7 @@
 // 100,000 raw materials (with the same 2,000 products): opening the list and the recipe,
 // a typed search, and moving to the next product with its recipe. Raw materials are the
 // rows the product list filters out, and in group order they come before the products.
-#include "data/ZPFData.h"
+#include "data/ProductionData.h"
 #include "platform/db/Database.h"
 #include "platform/db/Table.h"
 #include "shell/ZPFIndic.h"
@@ -73,23 +73,23 @@ void Build(const QString& company, int materials)
 struct Editor {
     explicit Editor(const char* name) : dm(nullptr)
     {
-        ZPFDataModule = &dm;
-        dm.GhostDB->Params() << "PATH=" + g_dir->path() + "/" + name;
+        ProductionData = &dm;
+        dm.ProductionDatabase->Params() << "PATH=" + g_dir->path() + "/" + name;
     }
-    ~Editor() { ZPFDataModule = nullptr; }
+    ~Editor() { ProductionData = nullptr; }
     void Open()
     {
-        dm.CatalogTable->Open();
-        dm.CatalogTable2->Open();
+        dm.ProductTable->Open();
+        dm.RecipeMaterialTable->Open();
         dm.RetetaTable->Open();
     }
     void Close()
     {
-        dm.CatalogTable->Close();
-        dm.CatalogTable2->Close();
+        dm.ProductTable->Close();
+        dm.RecipeMaterialTable->Close();
         dm.RetetaTable->Close();
     }
-    TZPFDataModule dm;
+    TProductionData dm;
 };
 
 void OpenEditor(benchmark::State& state, const char* name)
@@ -112,7 +112,7 @@ void Search(benchmark::State& state, const char* name, const char* first, const 
     bool flip = false;
     for (auto _ : state) {
         flip = !flip;
-        e.dm.CatalogTable->FindNearest({QString::fromLatin1(flip ? first : second)});
+        e.dm.ProductTable->FindNearest({QString::fromLatin1(flip ? first : second)});
         benchmark::DoNotOptimize(e.dm.RetetaTable->RecordCount());
     }
 }
@@ -122,9 +122,9 @@ void NextProduct(benchmark::State& state, const char* name)
     Editor e(name);
     e.Open();
     for (auto _ : state) {
-        e.dm.CatalogTable->Next();
-        if (e.dm.CatalogTable->Eof())
-            e.dm.CatalogTable->First();
+        e.dm.ProductTable->Next();
+        if (e.dm.ProductTable->Eof())
+            e.dm.ProductTable->First();
         benchmark::DoNotOptimize(e.dm.RetetaTable->FieldByName("DenMat_Prim")->AsString());
     }
 }

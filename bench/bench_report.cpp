@@ -2,7 +2,7 @@
 // lines each (20,000 receipt lines, one lot and one article group each, so 2,000 pages
 // and 2,000 raw-material footers), every receipt with a 5-line consumption document.
 // The whole report to PDF is set against running its queries alone.
-#include "data/ZPFData.h"
+#include "data/ProductionData.h"
 #include "platform/db/Database.h"
 #include "platform/db/Table.h"
 #include "platform/report/ReportPainter.h"
@@ -110,12 +110,12 @@ void Build(const QString& dir)
 struct TCompany {
     TCompany()
     {
-        ZPFDataModule = &dm;
-        dm.GhostDB->Params() << "PATH=" + g_dir->path();
+        ProductionData = &dm;
+        dm.ProductionDatabase->Params() << "PATH=" + g_dir->path();
         TSession::AddAlias("TVELDA", g_dir->path());
     }
-    ~TCompany() { ZPFDataModule = nullptr; }
-    TZPFDataModule dm{nullptr};
+    ~TCompany() { ProductionData = nullptr; }
+    TProductionData dm{nullptr};
 };
 
 std::unique_ptr<TRepTrasabProdFrm> OpenYear()

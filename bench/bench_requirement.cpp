@@ -1,7 +1,7 @@
 // The requirement of a 100-line receipt and the consumption document made from it, in a
 // company of 100,000 articles with 10,000 and with 1,000,000 stock lots: preparing and
 // generating must not grow with the size of the stock table.
-#include "data/ZPFData.h"
+#include "data/ProductionData.h"
 #include "platform/db/Database.h"
 #include "platform/db/Table.h"
 #include "platform/schema/CompanyTables.h"
@@ -109,16 +109,16 @@ struct Workstation {
     {
         const QString company = g_dir->path() + "/" + name;
         TSession::AddAlias("KRB_PRIV", g_dir->path() + "/" + local + "/private");
-        ZPFDataModule = &dm;
-        dm.GhostDB->Params() << "PATH=" + company;
-        dm.GhostDB->Open();
+        ProductionData = &dm;
+        dm.ProductionDatabase->Params() << "PATH=" + company;
+        dm.ProductionDatabase->Open();
     }
     ~Workstation()
     {
         CloseRequirement(dm);
-        ZPFDataModule = nullptr;
+        ProductionData = nullptr;
     }
-    TZPFDataModule dm{nullptr};
+    TProductionData dm{nullptr};
     TMessageRecorder answers; // any question is answered "Da"
 };
 

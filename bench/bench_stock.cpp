@@ -1,6 +1,6 @@
 // Stock figures of a 50-row requirement against stock tables of 10,000 and 1,000,000 lots:
 // the cost of a row must not grow with the size of the stock table.
-#include "data/ZPFData.h"
+#include "data/ProductionData.h"
 #include "platform/db/Database.h"
 #include "platform/db/Table.h"
 #include "shell/ZPFIndic.h"
@@ -95,11 +95,11 @@ void Build(const QString& company, int lots)
 void StockFigures(benchmark::State& state, const char* name, const char* local)
 {
     const QString company = g_dir->path() + "/" + name;
-    TZPFDataModule dm(nullptr);
-    ZPFDataModule = &dm;
-    dm.GhostDB->Params() << "PATH=" + company;
+    TProductionData dm(nullptr);
+    ProductionData = &dm;
+    dm.ProductionDatabase->Params() << "PATH=" + company;
     TSession::AddAlias("KRB_PRIV", g_dir->path() + "/" + local + "/private");
-    dm.CatalogTable1->Open();
+    dm.RequirementMaterialTable->Open();
     double sum = 0;
     for (auto _ : state) {
         dm.TempTable->Open();
@@ -111,7 +111,7 @@ void StockFigures(benchmark::State& state, const char* name, const char* local)
     }
     benchmark::DoNotOptimize(sum);
     state.counters["per_row_ms"] = benchmark::Counter(50, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert) ;
-    ZPFDataModule = nullptr;
+    ProductionData = nullptr;
 }
 
 void Register(bool server)

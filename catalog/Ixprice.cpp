@@ -2,8 +2,8 @@
 
 #include "platform/ui/Beep.h"
 
-#include "data/DbNames.h"
-#include "data/ZPFData.h"
+#include "data/Queries.h"
+#include "data/ProductionData.h"
 #include "platform/core/Exceptions.h"
 #include "platform/db/Database.h"
 #include "platform/db/Query.h"

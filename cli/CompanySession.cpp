@@ -1,8 +1,8 @@
 #include "cli/CompanySession.h"
 
 #include "cli/Command.h"
-#include "data/DbNames.h"
-#include "data/ZPFData.h"
+#include "data/Queries.h"
+#include "data/ProductionData.h"
 #include "host/Company.h"
 #include "host/CompanyMove.h"
 #include "platform/config/FileLock.h"
@@ -38,8 +38,8 @@ TCompanySession::TCompanySession(const QString& directory, THold hold)
         fw::TSession::AddAlias(KRB_PRIV, private_.Path());
         FixedDatabaseDir = dir_;
         LoadProdSettings();
-        dm_ = std::make_unique<TZPFDataModule>(nullptr);
-        ZPFDataModule = dm_.get();
+        dm_ = std::make_unique<TProductionData>(nullptr);
+        ProductionData = dm_.get();
         dm_->ConnectTo(dir_);
     } catch (const fw::EDatabaseError& e) {
         throw fw::EDatabaseError(DbAccessErrorText(e.Message()));

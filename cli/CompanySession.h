@@ -14,7 +14,7 @@ class TFileLock;
 } // namespace fw
 
 namespace corvanel {
-class TZPFDataModule;
+class TProductionData;
 }
 
 namespace corvanel::cli {
@@ -37,7 +37,7 @@ public:
     TCompanySession& operator=(const TCompanySession&) = delete;
 
     const QString& Dir() const { return dir_; }
-    TZPFDataModule& DataModule() const { return *dm_; }
+    TProductionData& DataModule() const { return *dm_; }
 
 private:
     QString dir_;
@@ -46,7 +46,7 @@ private:
     // The requirement's working table lives here: never the private directory of a
     // pelmaris the same user may have open meanwhile.
     TRunDirectory private_;
-    std::unique_ptr<TZPFDataModule> dm_;
+    std::unique_ptr<TProductionData> dm_;
 };
 
 } // namespace corvanel::cli

@@ -5,7 +5,7 @@
 #include "cli/Console.h"
 #include "cli/ExitStatus.h"
 #include "cli/RequirementWork.h"
-#include "data/ZPFData.h"
+#include "data/ProductionData.h"
 #include "platform/core/Exceptions.h"
 #include "platform/ui/MessageDlg.h"
 #include "requirement/Requirement.h"
@@ -18,7 +18,7 @@ int Run(const TArgs& args)
 {
     const double counter = Number(args, QStringLiteral("counter"));
     TCompanySession company(Required(args, QStringLiteral("company")));
-    TZPFDataModule& dm = company.DataModule();
+    TProductionData& dm = company.DataModule();
     std::optional<double> written;
     bool refused = false;
     {

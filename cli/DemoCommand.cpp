@@ -5,7 +5,7 @@
 #include "cli/Console.h"
 #include "cli/ExitStatus.h"
 #include "cli/RequirementWork.h"
-#include "data/ZPFData.h"
+#include "data/ProductionData.h"
 #include "host/DemoCompany.h"
 #include "platform/core/Exceptions.h"
 #include "requirement/Requirement.h"
@@ -21,7 +21,7 @@ namespace {
 void WriteProduction(const QString& dir, const std::vector<double>& receipts)
 {
     const TCompanySession company(dir, TCompanySession::THold::AlreadyAlone);
-    TZPFDataModule& dm = company.DataModule();
+    TProductionData& dm = company.DataModule();
     for (size_t i = 0; i + 1 < receipts.size(); ++i) {
         const TPreparedDocument prepared(dm, receipts[i]);
         std::optional<double> written;

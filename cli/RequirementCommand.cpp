@@ -4,7 +4,7 @@
 #include "cli/Console.h"
 #include "cli/ExitStatus.h"
 #include "cli/RequirementWork.h"
-#include "data/ZPFData.h"
+#include "data/ProductionData.h"
 #include "platform/core/Formats.h"
 #include "shell/AddOnFormats.h"
 
@@ -79,7 +79,7 @@ int Run(const TArgs& args)
     const double counter = Number(args, QStringLiteral("counter"));
     const bool csv = args.isSet(QStringLiteral("csv"));
     TCompanySession company(Required(args, QStringLiteral("company")));
-    TZPFDataModule& dm = company.DataModule();
+    TProductionData& dm = company.DataModule();
     const TPreparedDocument prepared(dm, counter);
     const std::vector<QStringList> rows = Rows(dm.TempTable, csv);
     if (csv) {

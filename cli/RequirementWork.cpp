@@ -2,7 +2,7 @@
 
 #include "cli/Command.h"
 #include "cli/Console.h"
-#include "data/ZPFData.h"
+#include "data/ProductionData.h"
 #include "platform/core/Exceptions.h"
 #include "platform/ui/MessageDlg.h"
 #include "requirement/Requirement.h"
@@ -11,7 +11,7 @@ namespace corvanel::cli {
 
 namespace {
 
-void Release(TZPFDataModule& dm)
+void Release(TProductionData& dm)
 {
     try {
         CloseRequirement(dm);
@@ -25,7 +25,7 @@ void Release(TZPFDataModule& dm)
 
 QString CounterText(double counter) { return CsvNumber(counter); }
 
-TPreparedDocument::TPreparedDocument(TZPFDataModule& dm, double counter) : dm_(dm)
+TPreparedDocument::TPreparedDocument(TProductionData& dm, double counter) : dm_(dm)
 {
     TPreparedRequirement prepared;
     try {

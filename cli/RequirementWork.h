@@ -6,7 +6,7 @@
 #include <QString>
 
 namespace corvanel {
-class TZPFDataModule;
+class TProductionData;
 }
 
 namespace corvanel::cli {
@@ -18,13 +18,13 @@ namespace corvanel::cli {
 // are told as the form tells them.
 class TPreparedDocument final {
 public:
-    TPreparedDocument(TZPFDataModule& dm, double counter);
+    TPreparedDocument(TProductionData& dm, double counter);
     ~TPreparedDocument();
     TPreparedDocument(const TPreparedDocument&) = delete;
     TPreparedDocument& operator=(const TPreparedDocument&) = delete;
 
 private:
-    TZPFDataModule& dm_;
+    TProductionData& dm_;
 };
 
 // A counter as the user writes it: 125, not 125.0.

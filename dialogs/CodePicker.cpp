@@ -1,7 +1,7 @@
 #include "dialogs/CodePicker.h"
 
-#include "data/DbNames.h"
-#include "data/ZPFData.h"
+#include "data/Queries.h"
+#include "data/ProductionData.h"
 #include "dialogs/CodeList.h"
 #include "dialogs/SelectionLook.h"
 #include "platform/db/Query.h"

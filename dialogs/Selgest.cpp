@@ -1,6 +1,6 @@
 #include "dialogs/Selgest.h"
 
-#include "data/DbNames.h"
+#include "data/Queries.h"
 #include "platform/db/Query.h"
 
 namespace corvanel {

@@ -1,7 +1,7 @@
 #include "recipes/ZPFRetet.h"
 
 #include "catalog/Catlook.h"
-#include "data/ZPFData.h"
+#include "data/ProductionData.h"
 #include "platform/core/Exceptions.h"
 #include "platform/ui/DBEdit.h"
 #include "platform/ui/DBGridNormal.h"
@@ -113,14 +113,14 @@ TZPFRetetaForm::~TZPFRetetaForm()
 
 void TZPFRetetaForm::BuildControls()
 {
-    TZPFDataModule* dm = ZPFDataModule;
+    TProductionData* dm = ProductionData;
 
     KRPCatalogGrid = new fw::TDBGridNormal;
     KRPCatalogGrid->setObjectName(QStringLiteral("KRPCatalogGrid"));
     KRPCatalogGrid->SetReadOnly(true);
     KRPCatalogGrid->SetOptions((fw::DefaultGridOptions() & ~fw::TDBGridOptions(fw::TDBGridOption::Editing)) |
                                fw::TDBGridOption::RowSelect | fw::TDBGridOption::AlwaysShowSelection);
-    KRPCatalogGrid->SetDataSource(dm->CatalogSource);
+    KRPCatalogGrid->SetDataSource(dm->ProductSource);
     AddFittedColumn(KRPCatalogGrid, QStringLiteral("Grupa"), QStringLiteral("Grupa"), 43);
     AddFittedColumn(KRPCatalogGrid, QStringLiteral("Cod"), QStringLiteral("Cod produs finit"), 77);
     AddFittedColumn(KRPCatalogGrid, QStringLiteral("Denumire"), QStringLiteral("Denumire produs finit"), 364);
@@ -152,7 +152,7 @@ void TZPFRetetaForm::BuildControls()
     Label3->setObjectName(QStringLiteral("Label3"));
     CantRetetaCBox = new fw::TDBEdit;
     CantRetetaCBox->setObjectName(QStringLiteral("CantRetetaCBox"));
-    CantRetetaCBox->SetDataSource(dm->CatalogSource);
+    CantRetetaCBox->SetDataSource(dm->ProductSource);
     CantRetetaCBox->SetDataField(QStringLiteral("CantReteta"));
     CantRetetaCBox->installEventFilter(this); // to see the text as the user leaves the box
     CantRetetaCBox->OnExit = [this](fw::TDBEdit*) { CantRetetaCBoxExit(); };
@@ -244,16 +244,16 @@ void TZPFRetetaForm::BuildControls()
 
 void TZPFRetetaForm::FormCreate()
 {
-    TZPFDataModule* dm = ZPFDataModule;
+    TProductionData* dm = ProductionData;
     {
         fw::THourGlass wait(Screen);
         try {
             LoadProdSettings();
             OrderCombo->setCurrentIndex(0);
             // The list in the order the sort list shows, whatever order the last editor left.
-            dm->CatalogTable->SetIndexFieldNames(QString());
-            dm->CatalogTable->Open();
-            dm->CatalogTable2->Open();
+            dm->ProductTable->SetIndexFieldNames(QString());
+            dm->ProductTable->Open();
+            dm->RecipeMaterialTable->Open();
             dm->RetetaTable->Open();
             opened_ = true;
         } catch (const fw::EDatabaseError& e) {
@@ -275,13 +275,13 @@ void TZPFRetetaForm::FormCreate()
 
 bool TZPFRetetaForm::FinishPendingEdits()
 {
-    TZPFDataModule* dm = ZPFDataModule;
+    TProductionData* dm = ProductionData;
     try {
         // The recipe line first: saving the product would make it finish the line anyway.
         if (dm->RetetaTable->Active())
             dm->RetetaTable->CheckBrowseMode();
-        if (dm->CatalogTable->Active())
-            dm->CatalogTable->CheckBrowseMode();
+        if (dm->ProductTable->Active())
+            dm->ProductTable->CheckBrowseMode();
         return true;
     } catch (const fw::EAbort&) {
         return false; // the check showed its warning
@@ -293,9 +293,9 @@ bool TZPFRetetaForm::FinishPendingEdits()
 
 void TZPFRetetaForm::CloseTables()
 {
-    TZPFDataModule* dm = ZPFDataModule;
-    dm->CatalogTable->Close();
-    dm->CatalogTable2->Close();
+    TProductionData* dm = ProductionData;
+    dm->ProductTable->Close();
+    dm->RecipeMaterialTable->Close();
     dm->RetetaTable->Close();
 }
 
@@ -329,7 +329,7 @@ void TZPFRetetaForm::SetNavigatorSource(fw::TDataSource* source)
 
 void TZPFRetetaForm::KRPCatalogGridEnter()
 {
-    SetNavigatorSource(ZPFDataModule->CatalogSource);
+    SetNavigatorSource(ProductionData->ProductSource);
     RetetaNavigator->SetVisibleButtons(
         {TNavigateBtn::First, TNavigateBtn::Prior, TNavigateBtn::Next, TNavigateBtn::Last, TNavigateBtn::Refresh});
     ClearCatalogSearch();
@@ -337,7 +337,7 @@ void TZPFRetetaForm::KRPCatalogGridEnter()
 
 void TZPFRetetaForm::KRPRetetaGridEnter()
 {
-    SetNavigatorSource(ZPFDataModule->RetetaSource);
+    SetNavigatorSource(ProductionData->RetetaSource);
     RetetaNavigator->SetVisibleButtons({TNavigateBtn::First, TNavigateBtn::Prior, TNavigateBtn::Next,
                                         TNavigateBtn::Last, TNavigateBtn::Insert, TNavigateBtn::Delete,
                                         TNavigateBtn::Edit, TNavigateBtn::Post, TNavigateBtn::Cancel,
@@ -347,7 +347,7 @@ void TZPFRetetaForm::KRPRetetaGridEnter()
 
 void TZPFRetetaForm::OrderComboChange()
 {
-    ZPFDataModule->CatalogTable->SetIndexFieldNames(OrderCombo->currentText());
+    ProductionData->ProductTable->SetIndexFieldNames(OrderCombo->currentText());
     KRPCatalogGrid->setFocus();
     ClearCatalogSearch();
 }
@@ -359,7 +359,7 @@ void TZPFRetetaForm::FormKeyDown(int& key, Qt::KeyboardModifiers)
     // Only keys typed over the product list search it: a yield being typed, or a pick in
     // the sort list, must not move the list away from the product being worked on.
     const QWidget* focus = QApplication::focusWidget();
-    if (NavigatorSource != ZPFDataModule->CatalogSource || !focus ||
+    if (NavigatorSource != ProductionData->ProductSource || !focus ||
         (focus != KRPCatalogGrid && !KRPCatalogGrid->isAncestorOf(focus)))
         return;
     if (key == fw::vk::Back)
@@ -371,7 +371,7 @@ void TZPFRetetaForm::FormKeyDown(int& key, Qt::KeyboardModifiers)
     Cautlbl->setText(CatalogSearchText);
     SearchMove moving;
     // The text is matched against the first field of the list's order, the group.
-    ZPFDataModule->CatalogTable->FindNearest({CatalogSearchText});
+    ProductionData->ProductTable->FindNearest({CatalogSearchText});
 }
 
 // ---------------------------------------------------------------- picking a raw material
@@ -386,7 +386,7 @@ void TZPFRetetaForm::KRPRetetaGridKeyPress(QChar& key)
         name != QLatin1String("Cod_Grupa"))
         return;
     key = QChar(0);
-    fw::TTable* recipe = ZPFDataModule->RetetaTable;
+    fw::TTable* recipe = ProductionData->RetetaTable;
     fw::TField* group = recipe->FieldByName(QStringLiteral("Cod_Grupa"));
     fw::TField* material = recipe->FieldByName(QStringLiteral("Cod_MatPrim"));
     QString chosenGroup = group->AsString();
@@ -438,20 +438,20 @@ void TZPFRetetaForm::SetCopyMarked(bool marked)
 
 void TZPFRetetaForm::RetetaPopCopyClick()
 {
-    CopySourceCode = ZPFDataModule->RetetaTable->FieldByName(QStringLiteral("Cod"))->AsString();
+    CopySourceCode = ProductionData->RetetaTable->FieldByName(QStringLiteral("Cod"))->AsString();
     SetCopyMarked(true);
 }
 
 void TZPFRetetaForm::RetetaPopPasteClick()
 {
-    TZPFDataModule* dm = ZPFDataModule;
+    TProductionData* dm = ProductionData;
     fw::TTable* recipe = dm->RetetaTable;
-    fw::TQuery* source = dm->ExtragReteta;
+    fw::TQuery* source = dm->RecipeRowsQuery;
     // A line being typed is finished first, as leaving it would; a refusal stops here.
     recipe->CheckBrowseMode();
     RetetaPopCopy->SetEnabled(true);
     fw::THourGlass wait(Screen);
-    const QString target = dm->CatalogTable->FieldByName(QStringLiteral("Cod"))->AsString();
+    const QString target = dm->ProductTable->FieldByName(QStringLiteral("Cod"))->AsString();
     source->Close();
     source->ParamByName(QStringLiteral("From"))->SetAsString(CopySourceCode);
     source->Open();

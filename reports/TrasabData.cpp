@@ -1,7 +1,7 @@
 #include "reports/TrasabData.h"
 
-#include "data/DbNames.h"
-#include "data/ZPFData.h"
+#include "data/Queries.h"
+#include "data/ProductionData.h"
 #include "dialogs/CodeList.h"
 #include "platform/core/Exceptions.h"
 #include "platform/schema/CompanyTables.h"

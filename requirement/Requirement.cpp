@@ -1,7 +1,7 @@
 #include "requirement/Requirement.h"
 
-#include "data/DbNames.h"
-#include "data/ZPFData.h"
+#include "data/Queries.h"
+#include "data/ProductionData.h"
 #include "platform/core/Formats.h"
 #include "platform/db/Database.h"
 #include "platform/schema/CompanyRules.h"
@@ -26,13 +26,13 @@ TField* F(const TDataSet* ds, const char* name) { return ds->FieldByName(QString
 
 // A dataset of the user's private directory, beside the data module's.
 template <typename DataSet>
-void InPrivateDirectory(DataSet& ds, TZPFDataModule& dm)
+void InPrivateDirectory(DataSet& ds, TProductionData& dm)
 {
     ds.SetSession(dm.Session);
     ds.SetDatabaseName(KRB_PRIV);
 }
 
-void CopyIntoTemp(TZPFDataModule& dm, TQuery* source)
+void CopyIntoTemp(TProductionData& dm, TQuery* source)
 {
     dm.TempBatchMove->SetSource(source);
     dm.TempBatchMove->Execute();
@@ -42,7 +42,7 @@ void CopyIntoTemp(TZPFDataModule& dm, TQuery* source)
 // Every term is rounded on its own before anything is summed (halves to the even
 // neighbour); an empty one, from a product without yield, counts as 0. Terms of equal
 // value round alike, so each value is rewritten once for all its rows.
-void RoundTerms(TZPFDataModule& dm)
+void RoundTerms(TProductionData& dm)
 {
     TQuery values;
     InPrivateDirectory(values, dm);
@@ -67,7 +67,7 @@ void RoundTerms(TZPFDataModule& dm)
     tx.Commit();
 }
 
-std::vector<TLeftOutProduct> LeftOutProducts(TZPFDataModule& dm, double counter)
+std::vector<TLeftOutProduct> LeftOutProducts(TProductionData& dm, double counter)
 {
     TQuery* q = dm.NoYieldQuery;
     q->Close();
@@ -81,7 +81,7 @@ std::vector<TLeftOutProduct> LeftOutProducts(TZPFDataModule& dm, double counter)
 }
 
 // Where each value that is no number lies, said once however many terms it is part of.
-QStringList UnreadableValues(TZPFDataModule& dm, double counter)
+QStringList UnreadableValues(TProductionData& dm, double counter)
 {
     TQuery q;
     q.SetSession(dm.Session);
@@ -107,26 +107,27 @@ QStringList UnreadableValues(TZPFDataModule& dm, double counter)
 }
 
 // The tables the requirement works on, in the order they are opened.
-std::array<TDataSet*, 7> RequirementTables(TZPFDataModule& dm)
+std::array<TDataSet*, 7> RequirementTables(TProductionData& dm)
 {
-    return {dm.StocTable, dm.AgentsTable, dm.CatalogTable1, dm.ItemInTable, dm.CounterTable, dm.TempTable, dm.DocInTable};
+    return {dm.StocTable,    dm.AgentsTable, dm.RequirementMaterialTable, dm.ItemInTable,
+            dm.CounterTable, dm.TempTable,   dm.DocInTable};
 }
 
 } // namespace
 
-TPreparedRequirement PrepareRequirement(TZPFDataModule& dm, double counter)
+TPreparedRequirement PrepareRequirement(TProductionData& dm, double counter)
 {
     LoadProdSettings();
     dm.TempTable->Close();
-    TQuery* terms = dm.CalcNecesQuery;
+    TQuery* terms = dm.RequirementTermsQuery;
     terms->Close();
     terms->ParamByName(QStringLiteral("Contor"))->SetAsFloat(counter);
     terms->Open();
     CopyIntoTemp(dm, terms);
     RoundTerms(dm);
-    dm.CalcNecesQuery2->Close();
-    dm.CalcNecesQuery2->Open();
-    CopyIntoTemp(dm, dm.CalcNecesQuery2);
+    dm.RequirementSumQuery->Close();
+    dm.RequirementSumQuery->Open();
+    CopyIntoTemp(dm, dm.RequirementSumQuery);
     dm.TempTable->AddIndex(QStringLiteral("Cod_MatPrim"), QStringLiteral("Cod_grupa;Cod_MatPrim"), TIndexOption::Primary);
     for (TDataSet* ds : RequirementTables(dm))
         ds->Open();
@@ -180,7 +181,7 @@ QStringList PreparationWarnings(const TPreparedRequirement& prepared)
     return warnings;
 }
 
-void CloseRequirement(TZPFDataModule& dm)
+void CloseRequirement(TProductionData& dm)
 {
     for (TDataSet* ds : RequirementTables(dm))
         ds->Close();
@@ -214,7 +215,7 @@ struct TRequirementRow {
 // The rows of temp.DB as the user left them (a pending change saved), in key order: group,
 // then code. Read past the requirement dataset, whose every row would look up its name and
 // compute its stock.
-std::vector<TRequirementRow> RequirementRows(TZPFDataModule& dm)
+std::vector<TRequirementRow> RequirementRows(TProductionData& dm)
 {
     TTable temp;
     InPrivateDirectory(temp, dm);
@@ -249,7 +250,7 @@ struct TLockedStock {
 // One attempt at writing the document, in one transaction.
 class TConsumptionWriter {
 public:
-    TConsumptionWriter(TZPFDataModule& dm, double receipt, const std::vector<TRequirementRow>& rows)
+    TConsumptionWriter(TProductionData& dm, double receipt, const std::vector<TRequirementRow>& rows)
         : dm_(dm), receipt_(receipt), rows_(rows)
     {
     }
@@ -270,7 +271,7 @@ private:
     void WriteLine(const TRequirementRow& row, double quantity);
     void SetLot(double quantity);
 
-    TZPFDataModule& dm_;
+    TProductionData& dm_;
     double receipt_;
     const std::vector<TRequirementRow>& rows_;
     double counter_ = 0;
@@ -301,7 +302,7 @@ TConsumptionWriter::~TConsumptionWriter()
 
 TOutcome TConsumptionWriter::Write(bool leaveOutNegative)
 {
-    TTransaction tx(*dm_.GhostDB);
+    TTransaction tx(*dm_.ProductionDatabase);
     // From here on everything read is what the other workstations have committed: the
     // write lock is held (on a server, the counter row is: every consumption takes it
     // first, so two of them never hold lots the other one wants).
@@ -397,7 +398,7 @@ void TConsumptionWriter::DrawRow(const TRequirementRow& row)
 {
     if (!FirstCountingLot(row))
         return;
-    TTable* catalog = dm_.CatalogTable1;
+    TTable* catalog = dm_.RequirementMaterialTable;
     const bool known = catalog->FindKey({row.Group, row.Code});
     for (size_t i = 0; i < LineAccounts.size(); ++i)
         accounts_[i] = known ? F(catalog, LineAccounts[i])->Value() : QVariant();
@@ -462,7 +463,7 @@ void TConsumptionWriter::WriteLine(const TRequirementRow& row, double quantity)
 
 } // namespace
 
-std::optional<double> GenerateConsumption(TZPFDataModule& dm, double counter, TScreen* screen)
+std::optional<double> GenerateConsumption(TProductionData& dm, double counter, TScreen* screen)
 {
     dm.TempTable->CheckBrowseMode();
     DocInNeedsRefresh = false;

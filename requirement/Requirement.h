@@ -16,7 +16,7 @@ class TScreen;
 
 namespace corvanel {
 
-class TZPFDataModule;
+class TProductionData;
 
 // A product of the receipt whose recipe was left out of the requirement because its own
 // catalog row gives no yield (CantReteta zero or empty).
@@ -39,7 +39,7 @@ struct TPreparedRequirement {
 // keyed by group and code) and opens the tables the form and the generation work on, with
 // DocInTable on the document when it exists. The production settings are read again first.
 // EDatabaseError when the database fails; what was opened stays open for CloseRequirement.
-TPreparedRequirement PrepareRequirement(TZPFDataModule& dm, double counter);
+TPreparedRequirement PrepareRequirement(TProductionData& dm, double counter);
 
 // The warning that names the products left out, one per line; empty when there are none.
 QString LeftOutMessage(const std::vector<TLeftOutProduct>& products);
@@ -51,7 +51,7 @@ QStringList PreparationWarnings(const TPreparedRequirement& prepared);
 
 // Closes what PrepareRequirement opened and deletes temp.DB. EDatabaseError when temp.DB
 // cannot be deleted (everything is closed all the same).
-void CloseRequirement(TZPFDataModule& dm);
+void CloseRequirement(TProductionData& dm);
 
 // Writes the consumption document of incoming document `counter` from temp.DB as it stands:
 // the outgoing counter, the header, one line per stock lot drawn on, the lots reduced or
@@ -64,7 +64,7 @@ void CloseRequirement(TZPFDataModule& dm);
 // way. On a database error nothing at all is written, the datasets read the
 // database again, and the error propagates. While writing, the hourglass shows on `screen`
 // (null: none).
-std::optional<double> GenerateConsumption(TZPFDataModule& dm, double counter, fw::TScreen* screen = nullptr);
+std::optional<double> GenerateConsumption(TProductionData& dm, double counter, fw::TScreen* screen = nullptr);
 
 // What the user is told: a database error while preparing the requirement or while writing
 // the document (the lead text, a line break, the engine's message), and a document written.

@@ -1,7 +1,7 @@
 #include "requirement/ZPFNeces.h"
 
 #include "catalog/Catlook.h"
-#include "data/ZPFData.h"
+#include "data/ProductionData.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/Formats.h"
 #include "platform/ui/DBNavigator.h"
@@ -142,13 +142,13 @@ void TZPFNecesarForm::BuildHeader()
 
 void TZPFNecesarForm::BuildGrid()
 {
-    TZPFDataModule* dm = ZPFDataModule;
+    TProductionData* dm = ProductionData;
     // The agents, hidden: their current row (the first one) signs the document.
     GridAgents = new TDBGridNormal(this);
     GridAgents->setObjectName(QStringLiteral("GridAgents"));
     GridAgents->SetOptions(DefaultGridOptions() | TDBGridOption::RowSelect);
     GridAgents->SetReadOnly(true);
-    GridAgents->SetDataSource(dm->DSAgents);
+    GridAgents->SetDataSource(dm->AgentsSource);
     GridAgents->hide();
 
     NecesarGrid = new TDBGridNormal(this);
@@ -181,7 +181,7 @@ TZPFNecesarForm::~TZPFNecesarForm()
 
 void TZPFNecesarForm::FormCreate()
 {
-    TZPFDataModule* dm = ZPFDataModule;
+    TProductionData* dm = ProductionData;
     DocInNeedsRefresh = false;
     std::optional<TPreparedRequirement> prepared;
     QString failure;
@@ -228,7 +228,7 @@ void TZPFNecesarForm::ReleaseData()
     released_ = true;
     if (ZPFNecesarForm == this)
         ZPFNecesarForm = nullptr;
-    TZPFDataModule* dm = ZPFDataModule;
+    TProductionData* dm = ProductionData;
     if (!dm)
         return;
     dm->RequirementRowsChanged = nullptr;
@@ -291,7 +291,7 @@ void TZPFNecesarForm::NecesarGridDblClick()
 
 void TZPFNecesarForm::PickMaterial()
 {
-    TTable* temp = ZPFDataModule->TempTable;
+    TTable* temp = ProductionData->TempTable;
     QString group = F(temp, "Cod_grupa")->AsString();
     QString code = F(temp, "Cod_MatPrim")->AsString();
     if (!ExecuteCatLookup(this, group, code))
@@ -309,7 +309,7 @@ void TZPFNecesarForm::GenDocOutBTNClick()
         return;
     std::optional<double> written;
     try {
-        written = GenerateConsumption(*ZPFDataModule, DocInContor, Screen);
+        written = GenerateConsumption(*ProductionData, DocInContor, Screen);
     } catch (const EDatabaseError& e) {
         MessageDlg(GenerationFailedText(e.Message()), TMsgDlgType::Error);
         return;

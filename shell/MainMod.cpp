@@ -1,7 +1,7 @@
 #include "shell/MainMod.h"
 
-#include "data/DbNames.h"
-#include "data/ZPFData.h"
+#include "data/Queries.h"
+#include "data/ProductionData.h"
 #include "platform/boundary/HostString.h"
 #include "platform/config/Paths.h"
 #include "platform/schema/CompanyTables.h"
@@ -90,9 +90,9 @@ void TDummyModule::DummyModuleCreate()
     // Read first: a settings file that cannot be read leaves nothing half made.
     HostIniFile = std::make_unique<fw::TIniFile>(fw::HostIniFileName());
     const QString netDir = HostIniFile->ReadString(QStringLiteral("Initial"), QStringLiteral("NetControlDir"), QString());
-    ZPFDataModule = new TZPFDataModule(this);
+    ProductionData = new TProductionData(this);
     if (!netDir.isEmpty())
-        ZPFDataModule->Session->SetNetFileDir(netDir);
+        ProductionData->Session->SetNetFileDir(netDir);
 }
 
 void TDummyModule::DummyModuleDestroy()
@@ -168,7 +168,7 @@ fw::TMenuItem* QvxAddOnMainForm(QObject* owner)
     DummyModule = new TDummyModule(owner);
     // A company handed over before the module existed is connected now.
     if (!ChangeDBDirectory.isEmpty())
-        ZPFDataModule->ConnectTo(ChangeDBDirectory);
+        ProductionData->ConnectTo(ChangeDBDirectory);
     return DummyModule->MainMenu1;
 }
 
@@ -176,8 +176,8 @@ void QvxAddOnChangeDB(const char* directory)
 {
     using namespace corvanel;
     ChangeDBDirectory = fw::HostStrToQString(const_cast<char*>(directory));
-    if (ZPFDataModule)
-        ZPFDataModule->ConnectTo(ChangeDBDirectory);
+    if (ProductionData)
+        ProductionData->ConnectTo(ChangeDBDirectory);
 }
 
 fw::TMenuItem* QvxAddOnDocInForm(QObject* window, fw::TDataSet* dataSet)

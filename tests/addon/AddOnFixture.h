@@ -3,7 +3,7 @@
 // them, and a data module connected to a test company.
 
 #include "Company.h"
-#include "data/ZPFData.h"
+#include "data/ProductionData.h"
 #include "shell/ZPFIndic.h"
 
 #include <memory>
@@ -18,12 +18,12 @@ inline void DefaultPrefixes()
 }
 
 // The one data module, its KRBPROD pointed at the company.
-inline std::unique_ptr<corvanel::TZPFDataModule> ConnectDataModule(const testsupport::TestCompany& company)
+inline std::unique_ptr<corvanel::TProductionData> ConnectDataModule(const testsupport::TestCompany& company)
 {
-    auto dm = std::make_unique<corvanel::TZPFDataModule>(nullptr);
-    corvanel::ZPFDataModule = dm.get();
-    dm->GhostDB->Params() << QStringLiteral("PATH=") + company.Dir();
-    dm->GhostDB->Open();
+    auto dm = std::make_unique<corvanel::TProductionData>(nullptr);
+    corvanel::ProductionData = dm.get();
+    dm->ProductionDatabase->Params() << QStringLiteral("PATH=") + company.Dir();
+    dm->ProductionDatabase->Open();
     return dm;
 }
 

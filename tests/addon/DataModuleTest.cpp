@@ -2,8 +2,8 @@
 // material is, what a row needs before it is saved, and the stock figures.
 #include "AddOnFixture.h"
 #include "DbFixture.h"
-#include "data/DbNames.h"
-#include "data/ZPFData.h"
+#include "data/Queries.h"
+#include "data/ProductionData.h"
 #include "platform/core/Exceptions.h"
 #include "platform/db/Query.h"
 #include "platform/ui/MessageDlg.h"
@@ -37,10 +37,10 @@ protected:
 
     void OpenRecipes()
     {
-        dm->CatalogTable->Open();
-        dm->CatalogTable2->Open();
+        dm->ProductTable->Open();
+        dm->RecipeMaterialTable->Open();
         dm->RetetaTable->Open();
-        ASSERT_TRUE(dm->CatalogTable->Locate("Cod", {"IAURT"}));
+        ASSERT_TRUE(dm->ProductTable->Locate("Cod", {"IAURT"}));
     }
     // The working table of a requirement, as the requirement form leaves it.
     void MakeTemp(const std::vector<QVariantList>& rows)
@@ -52,7 +52,7 @@ protected:
         t.SetDatabaseName(company.PrivateDir());
         t.SetTableName("temp.DB");
         t.AddIndex("Cod_MatPrim", "Cod_grupa;Cod_MatPrim", TIndexOption::Primary);
-        dm->CatalogTable1->Open();
+        dm->RequirementMaterialTable->Open();
         dm->TempTable->Open();
     }
     QMap<QString, QPair<double, double>> StockFigures()
@@ -69,25 +69,25 @@ protected:
     }
 
     TestCompany company;
-    std::unique_ptr<TZPFDataModule> dm;
+    std::unique_ptr<TProductionData> dm;
     TMessageRecorder messages;
 };
 
 TEST_F(DataModule, EachListShowsItsArticles)
 {
-    dm->CatalogTable->Open();
-    dm->CatalogTable1->Open();
-    dm->CatalogTable2->Open();
+    dm->ProductTable->Open();
+    dm->RequirementMaterialTable->Open();
+    dm->RecipeMaterialTable->Open();
     // Products: everything but raw materials, the semi-finished and the code-less article too.
-    EXPECT_EQ(Column(*dm->CatalogTable, "Cod"), (QStringList{"", "IAURT", "TELEMEA", ";MAIA"}));
+    EXPECT_EQ(Column(*dm->ProductTable, "Cod"), (QStringList{"", "IAURT", "TELEMEA", ";MAIA"}));
     // Materials: raw materials and semi-finished products only.
     const QStringList materials{".LAPTE", ".SARE", ".SMANT", ";MAIA", ".LAPTE"};
-    EXPECT_EQ(Column(*dm->CatalogTable1, "Cod"), materials);
-    EXPECT_EQ(Column(*dm->CatalogTable2, "Cod"), materials);
+    EXPECT_EQ(Column(*dm->RequirementMaterialTable, "Cod"), materials);
+    EXPECT_EQ(Column(*dm->RecipeMaterialTable, "Cod"), materials);
     // The prefixes are read when a list is filled: another IndCod changes the lists.
     IndCod = 'T';
-    dm->CatalogTable->Refresh();
-    EXPECT_FALSE(Column(*dm->CatalogTable, "Cod").contains("TELEMEA"));
+    dm->ProductTable->Refresh();
+    EXPECT_FALSE(Column(*dm->ProductTable, "Cod").contains("TELEMEA"));
 }
 
 TEST_F(DataModule, RecipeMaterialCheck)
@@ -235,24 +235,24 @@ TEST_F(DataModule, TheRequirementFormHearsWhetherThereAreRows)
 
 TEST_F(DataModule, MovingToAnotherProductEndsTheSearch)
 {
-    dm->CatalogTable->Open();
+    dm->ProductTable->Open();
     // The label an open recipe editor registers for the search text.
     QLabel label;
     SetCatalogSearchView(&label, [&] { label.setText(CatalogSearchText); });
     CatalogSearchText = "TEL";
     label.setText("TEL");
     CatalogSearchActive = true; // the search itself moves the list
-    dm->CatalogTable->Next();
+    dm->ProductTable->Next();
     EXPECT_EQ(CatalogSearchText, "TEL");
     CatalogSearchActive = false;
-    dm->CatalogTable->Next();
+    dm->ProductTable->Next();
     EXPECT_EQ(CatalogSearchText, "");
     EXPECT_EQ(label.text(), "");
-    dm->CatalogTable->Edit();
+    dm->ProductTable->Edit();
     CatalogSearchText = "X";
-    dm->CatalogTable->FieldByName("CantReteta")->SetAsFloat(5); // a field change keeps it
+    dm->ProductTable->FieldByName("CantReteta")->SetAsFloat(5); // a field change keeps it
     EXPECT_EQ(CatalogSearchText, "X");
-    dm->CatalogTable->Cancel();
+    dm->ProductTable->Cancel();
     RemoveCatalogSearchView(&label);
 }
 
@@ -292,10 +292,10 @@ TEST_F(DataModule, EachFixedQueryReturnsItsRows)
         std::function<void(TQuery&)> bind;
         QStringList rows;
     } cases[] = {
-        {"requirement of a document", CalcNecesQuerySql(), "KRBPROD",
+        {"requirement of a document", RequirementTermsSql(), "KRBPROD",
          [](TQuery& q) { q.ParamByName("Contor")->SetAsFloat(7); }, {"01 .LAPTE 55", "03 ;MAIA 1"}},
-        {"requirement summed per material", CalcNecesQuery2Sql(), "KRB_PRIV", {}, {"01 .LAPTE 77", "03 ;MAIA 1"}},
-        {"a product's recipe", ExtragRetetaSql(), "KRBPROD", [](TQuery& q) { q.ParamByName("From")->SetAsString("IAURT"); },
+        {"requirement summed per material", RequirementSumSql(), "KRB_PRIV", {}, {"01 .LAPTE 77", "03 ;MAIA 1"}},
+        {"a product's recipe", RecipeRowsSql(), "KRBPROD", [](TQuery& q) { q.ParamByName("From")->SetAsString("IAURT"); },
          {"IAURT .LAPTE 01 110", "IAURT ;MAIA 03 2"}},
         {"stock by warehouse", StockByWarehouseSql(), "KRBPROD",
          [](TQuery& q) {

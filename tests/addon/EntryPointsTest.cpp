@@ -200,8 +200,8 @@ TEST_F(Session, ChangeDbLeavesOnePathParameterAndReconnectsEveryTime)
 {
     lib.Init(&screen, &application);
     TMenuItem* main = lib.MainForm(owner.get());
-    auto* ghost = Child<TDatabase>(owner.get(), "GhostDB");
-    auto* catalog = Child<TTable>(owner.get(), "CatalogTable");
+    auto* ghost = Child<TDatabase>(owner.get(), "ProductionDatabase");
+    auto* catalog = Child<TTable>(owner.get(), "ProductTable");
     ASSERT_NE(ghost, nullptr);
     ASSERT_NE(catalog, nullptr);
     EXPECT_EQ(ghost->DatabaseName(), "KRBPROD");

@@ -68,8 +68,8 @@ protected:
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         return closed;
     }
-    void GoTo(const QString& product) { ASSERT_TRUE(dm->CatalogTable->Locate("Cod", {product})); }
-    QString Product() const { return dm->CatalogTable->FieldByName("Cod")->AsString(); }
+    void GoTo(const QString& product) { ASSERT_TRUE(dm->ProductTable->Locate("Cod", {product})); }
+    QString Product() const { return dm->ProductTable->FieldByName("Cod")->AsString(); }
     QString Line(const char* field) const { return dm->RetetaTable->FieldByName(field)->AsString(); }
     void InRecipe(const char* column)
     {
@@ -104,14 +104,14 @@ protected:
     }
 
     TestCompany company;
-    std::unique_ptr<TZPFDataModule> dm;
+    std::unique_ptr<TProductionData> dm;
     TMessageRecorder messages;
     QPointer<TZPFRetetaForm> editor;
 };
 
 TEST_F(RecipeEditor, KeysOverTheProductListSearchTheGroupsAndNowhereElse)
 {
-    EXPECT_EQ(editor->NavigatorSource, dm->CatalogSource);
+    EXPECT_EQ(editor->NavigatorSource, dm->ProductSource);
     EXPECT_FALSE(editor->RetetaNavigator->ButtonVisible(TNavigateBtn::Insert));
     struct Step {
         int key;
@@ -302,7 +302,7 @@ TEST_F(RecipeEditor, TablesThatCannotBeOpenedReleaseTheEditor)
     EXPECT_EQ(messages.Last().Kind, TMsgDlgType::Error);
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(failed.isNull());
-    EXPECT_FALSE(dm->CatalogTable->Active()); // nothing half open for the next editor
+    EXPECT_FALSE(dm->ProductTable->Active()); // nothing half open for the next editor
 }
 
 } // namespace

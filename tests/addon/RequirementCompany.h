@@ -3,7 +3,7 @@
 // "." and ";", the outgoing counter at 7, two users; receipts, and what was written read back.
 #include "Company.h"
 #include "DbFixture.h"
-#include "data/ZPFData.h"
+#include "data/ProductionData.h"
 #include "platform/schema/CompanyTables.h"
 #include "shell/ZPFIndic.h"
 
@@ -31,11 +31,11 @@ struct RequirementCompany {
         corvanel::IndGest = '_', corvanel::IndCod = '.', corvanel::IndSemi = ';';
         company.Add("COUNTER.DB", {{3.0, 7.0}});
         company.Add("USER.DB", {{"MPO", "Maria"}, {"ADM", "Administrator"}});
-        corvanel::ZPFDataModule = dm.get();
-        dm->GhostDB->Params() << "PATH=" + company.Dir();
-        dm->GhostDB->Open();
+        corvanel::ProductionData = dm.get();
+        dm->ProductionDatabase->Params() << "PATH=" + company.Dir();
+        dm->ProductionDatabase->Open();
     }
-    ~RequirementCompany() { corvanel::ZPFDataModule = nullptr; }
+    ~RequirementCompany() { corvanel::ProductionData = nullptr; }
 
     // A receipt of type ABC: header (number and date may be empty) and lines.
     void Receipt(double contor, const std::vector<TLine>& lines, const QVariant& number = 125.0,
@@ -100,7 +100,7 @@ struct RequirementCompany {
     }
 
     testsupport::TestCompany company;
-    std::unique_ptr<corvanel::TZPFDataModule> dm = std::make_unique<corvanel::TZPFDataModule>(nullptr);
+    std::unique_ptr<corvanel::TProductionData> dm = std::make_unique<corvanel::TProductionData>(nullptr);
 };
 
 } // namespace reqtest

@@ -1,7 +1,7 @@
 // The traceability report on a real company: what each page holds, read from the page model.
 #include "Company.h"
 #include "DbFixture.h"
-#include "data/ZPFData.h"
+#include "data/ProductionData.h"
 #include "dialogs/CodeList.h"
 #include "platform/core/Exceptions.h"
 #include "platform/report/ReportPainter.h"
@@ -73,15 +73,15 @@ protected:
         Receipt(3, Day(2026, 3, 20), 1003, Day(2026, 3, 20), "FERMA1", {{"A\"B", "02", "TELEMEA", "Q-01", 5.0}});
         Receipt(4, Day(2026, 4, 10), 1004, Day(2026, 4, 10), "FERMA1", {{"PF1", "02", "CAS", "X-01", 7.0}});
 
-        dm = std::make_unique<TZPFDataModule>(nullptr);
-        ZPFDataModule = dm.get();
-        dm->GhostDB->Params() << "PATH=" + company.Dir();
-        dm->GhostDB->Open();
+        dm = std::make_unique<TProductionData>(nullptr);
+        ProductionData = dm.get();
+        dm->ProductionDatabase->Params() << "PATH=" + company.Dir();
+        dm->ProductionDatabase->Open();
     }
     void TearDown() override
     {
         dm.reset();
-        ZPFDataModule = nullptr;
+        ProductionData = nullptr;
         FormatSettings() = savedFormats;
     }
 
@@ -136,7 +136,7 @@ protected:
 
     TFormatSettings savedFormats;
     TestCompany company;
-    std::unique_ptr<TZPFDataModule> dm;
+    std::unique_ptr<TProductionData> dm;
     TMessageRecorder messages;
 };
 

@@ -25,13 +25,13 @@ TEST(ChildProcess, Role)
     fw::TSession::AddAlias("KRB_PRIV", dirs.at(1));
     IndGest = '_', IndCod = '.', IndSemi = ';';
     fw::TMessageRecorder messages;
-    TZPFDataModule dm(nullptr);
-    ZPFDataModule = &dm;
-    dm.GhostDB->Params() << "PATH=" + dirs.at(0);
+    TProductionData dm(nullptr);
+    ProductionData = &dm;
+    dm.ProductionDatabase->Params() << "PATH=" + dirs.at(0);
     PrepareRequirement(dm, 1);
     testsupport::TellParent(GenerateConsumption(dm, 1) ? "written" : "not written");
     CloseRequirement(dm);
-    ZPFDataModule = nullptr;
+    ProductionData = nullptr;
 }
 
 TEST(Workstations, NeverOverdrawTheLotsTheyShare)

@@ -5,7 +5,7 @@
 
 #include "Company.h"
 #include "DbFixture.h"
-#include "data/ZPFData.h"
+#include "data/ProductionData.h"
 #include "shell/ZPFIndic.h"
 
 #include <QDate>
@@ -108,7 +108,7 @@ struct TInProcess {
     explicit TInProcess(const QString& dir)
     {
         corvanel::FixedDatabaseDir = dir;
-        corvanel::ZPFDataModule = dm.get();
+        corvanel::ProductionData = dm.get();
         dm->ConnectTo(dir);
     }
     ~TInProcess()
@@ -116,7 +116,7 @@ struct TInProcess {
         dm.reset();
         corvanel::FixedDatabaseDir.clear();
     }
-    std::unique_ptr<corvanel::TZPFDataModule> dm = std::make_unique<corvanel::TZPFDataModule>(nullptr);
+    std::unique_ptr<corvanel::TProductionData> dm = std::make_unique<corvanel::TProductionData>(nullptr);
 };
 
 } // namespace clitest

@@ -1,4 +1,4 @@
-#include "data/DbNames.h"
+#include "data/Queries.h"
 
 namespace corvanel {
 
@@ -17,7 +17,7 @@ const QStringList& StocFields()
     return fields;
 }
 
-const QStringList& CalcNecesQuerySql()
+const QStringList& RequirementTermsSql()
 {
     static const QStringList sql{
         QStringLiteral("SELECT  D1.Cod_Grupa,D1.Cod_MatPrim, (D.Cantitate * D1.Cant_MatPrim / D2.CantReteta) AS Cant"),
@@ -64,7 +64,7 @@ const QStringList& UnreadableTermValuesSql()
     return sql;
 }
 
-const QStringList& CalcNecesQuery2Sql()
+const QStringList& RequirementSumSql()
 {
     static const QStringList sql{QStringLiteral("SELECT DISTINCT  Cod_Grupa,Cod_MatPrim,SUM(Cant) as Cant"),
                                  QStringLiteral("FROM \"Temp.Db\""),
@@ -86,7 +86,7 @@ const QStringList& RoundTempTermSql()
     return sql;
 }
 
-const QStringList& ExtragRetetaSql()
+const QStringList& RecipeRowsSql()
 {
     static const QStringList sql{QStringLiteral("SELECT DISTINCT Cod, Cod_MatPrim, Cod_Grupa, Cant_MatPrim"),
                                  QStringLiteral("FROM \"Reteta.DB\" "),

@@ -9,7 +9,7 @@
 namespace corvanel {
 
 // Database names.
-inline const QString KRBPROD = QStringLiteral("KRBPROD");   // the current company database (GhostDB)
+inline const QString KRBPROD = QStringLiteral("KRBPROD");   // the current company database (ProductionDatabase)
 inline const QString KRB_PRIV = QStringLiteral("KRB_PRIV"); // the user's private directory
 inline const QString TVELDA = QStringLiteral("TVELDA");     // the host's own alias of the company database
 
@@ -41,7 +41,7 @@ const QStringList& StocFields();
 
 // Fixed queries, line by line.
 // Raw-material quantities of the lines of one incoming document (parameter Contor, float).
-const QStringList& CalcNecesQuerySql();
+const QStringList& RequirementTermsSql();
 // The products of one incoming document (parameter Contor, float) that have a recipe but no
 // yield in their catalog row, so that nothing of them can be counted: group, code, name.
 const QStringList& NoYieldProductsSql();
@@ -52,13 +52,13 @@ const QStringList& NoYieldProductsSql();
 // quantity and the product's yield as "<stored text>" where it is no number, else null.
 const QStringList& UnreadableTermValuesSql();
 // The same summed per material, from the working table (no parameters).
-const QStringList& CalcNecesQuery2Sql();
+const QStringList& RequirementSumSql();
 // The distinct quantities of the working table's terms, and the rewriting of one value
 // (parameters Term, float or null, and Rounded, float) when they are rounded.
 const QStringList& TempTermValuesSql();
 const QStringList& RoundTempTermSql();
 // All rows of one product's recipe (parameter From, string).
-const QStringList& ExtragRetetaSql();
+const QStringList& RecipeRowsSql();
 // Stock of one material by warehouse (parameters Grupa and Cod, strings): the data module
 // applies the stock rule to the warehouses.
 const QStringList& StockByWarehouseSql();

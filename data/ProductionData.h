@@ -13,23 +13,23 @@
 
 namespace corvanel {
 
-class TZPFDataModule final : public QObject {
+class TProductionData final : public QObject {
 public:
-    explicit TZPFDataModule(QObject* owner);
-    ~TZPFDataModule() override;
+    explicit TProductionData(QObject* owner);
+    ~TProductionData() override;
 
     // The add-on's own database session and the component that defines KRBPROD.
     fw::TSession* Session;
-    fw::TDatabase* GhostDB;
+    fw::TDatabase* ProductionDatabase;
 
     // Points KRBPROD at a company directory (disconnect, one parameter "PATH=<dir>" exactly
     // as given, connect) and makes sure the indexes the add-on seeks by are there.
     void ConnectTo(const QString& directory);
 
-    fw::TTable* CatalogTable;  // products: CATALOG.DB without raw materials
+    fw::TTable* ProductTable;  // products: CATALOG.DB without raw materials
     fw::TTable* RetetaTable;   // the recipe of the current product
-    fw::TTable* CatalogTable1; // raw materials and semi-finished products (requirement)
-    fw::TTable* CatalogTable2; // raw materials and semi-finished products (recipes)
+    fw::TTable* RequirementMaterialTable; // raw materials and semi-finished products (requirement)
+    fw::TTable* RecipeMaterialTable; // raw materials and semi-finished products (recipes)
     fw::TTable* StocTable;
     fw::TTable* TempTable;     // the requirement of one incoming document (temp.DB)
     fw::TTable* DocInTable;
@@ -38,29 +38,29 @@ public:
     fw::TTable* ItemOutTable;
     fw::TTable* CounterTable;
     fw::TTable* AgentsTable;
-    fw::TQuery* CalcNecesQuery;
-    fw::TQuery* CalcNecesQuery2;
-    fw::TQuery* ExtragReteta;
+    fw::TQuery* RequirementTermsQuery;
+    fw::TQuery* RequirementSumQuery;
+    fw::TQuery* RecipeRowsQuery;
     fw::TQuery* StockQuery;    // stock of one material by warehouse
     fw::TQuery* NoYieldQuery;  // products of a receipt whose recipe cannot be counted
     fw::TBatchMove* TempBatchMove;
 
-    fw::TDataSource* CatalogSource;
+    fw::TDataSource* ProductSource;
     fw::TDataSource* RetetaSource;
     fw::TDataSource* DocInSource;
     fw::TDataSource* ItemInSource;
-    fw::TDataSource* CalcNecesSource;
+    fw::TDataSource* RequirementTermsSource;
     fw::TDataSource* TempSource;
     fw::TDataSource* StocSource;
     fw::TDataSource* CounterSource;
     fw::TDataSource* DocOutSource;
     fw::TDataSource* ItemOutSource;
-    fw::TDataSource* DSAgents;
+    fw::TDataSource* AgentsSource;
 
     // The reactions the datasets call.
-    void CatalogTableFilterRecord(fw::TDataSet* dataSet, bool& accept);
-    void CatalogTable1FilterRecord(fw::TDataSet* dataSet, bool& accept);
-    void CatalogTable2FilterRecord(fw::TDataSet* dataSet, bool& accept);
+    void ProductTableFilterRecord(fw::TDataSet* dataSet, bool& accept);
+    void RequirementMaterialTableFilterRecord(fw::TDataSet* dataSet, bool& accept);
+    void RecipeMaterialTableFilterRecord(fw::TDataSet* dataSet, bool& accept);
     void RetetaTableCod_MatPrimValidate(fw::TField* sender);
     void RetetaTableBeforePost(fw::TDataSet* dataSet);
     void TempTableCod_MatPrimValidate(fw::TField* sender);
@@ -68,7 +68,7 @@ public:
     void TempTableCalcFields(fw::TDataSet* dataSet);
     void TempSourceStateChange(fw::TDataSource* sender);
     void TempSourceDataChange(fw::TDataSource* sender, fw::TField* field);
-    void CatalogSourceDataChange(fw::TDataSource* sender, fw::TField* field);
+    void ProductSourceDataChange(fw::TDataSource* sender, fw::TField* field);
 
     // Stock on hand of a material: the lots of that group and code that the stock rule
     // lets count.
@@ -85,7 +85,7 @@ private:
 };
 
 // The one instance, created and owned by the menus module.
-extern TZPFDataModule* ZPFDataModule;
+extern TProductionData* ProductionData;
 
 // Process-wide state the rules read and write.
 extern bool NegativeStockShown;   // a negative stock figure was painted since the requirement last changed state

@@ -1,6 +1,6 @@
-#include "data/ZPFData.h"
+#include "data/ProductionData.h"
 
-#include "data/DbNames.h"
+#include "data/Queries.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/Formats.h"
 #include "platform/schema/CompanyTables.h"
@@ -13,7 +13,7 @@ namespace corvanel {
 
 using namespace fw;
 
-TZPFDataModule* ZPFDataModule = nullptr;
+TProductionData* ProductionData = nullptr;
 bool NegativeStockShown = false;
 bool CatalogSearchActive = false;
 QString CatalogSearchText;
@@ -75,9 +75,9 @@ QString DbAccessErrorText(const QString& message)
     return QStringLiteral("Eroare de acces la baza de date!\r<%1> !").arg(message);
 }
 
-TSession* AddOnSession() { return ZPFDataModule ? ZPFDataModule->Session : TSession::Default(); }
+TSession* AddOnSession() { return ProductionData ? ProductionData->Session : TSession::Default(); }
 
-TTable* TZPFDataModule::NewTable(const QString& name, const QString& database, const QString& file)
+TTable* TProductionData::NewTable(const QString& name, const QString& database, const QString& file)
 {
     auto* t = new TTable(this);
     t->setObjectName(name);
@@ -87,7 +87,7 @@ TTable* TZPFDataModule::NewTable(const QString& name, const QString& database, c
     return t;
 }
 
-TQuery* TZPFDataModule::NewQuery(const QString& name, const QString& database, const QStringList& sql)
+TQuery* TProductionData::NewQuery(const QString& name, const QString& database, const QStringList& sql)
 {
     auto* q = new TQuery(this);
     q->setObjectName(name);
@@ -97,7 +97,7 @@ TQuery* TZPFDataModule::NewQuery(const QString& name, const QString& database, c
     return q;
 }
 
-TDataSource* TZPFDataModule::NewSource(const QString& name, TDataSet* dataSet)
+TDataSource* TProductionData::NewSource(const QString& name, TDataSet* dataSet)
 {
     auto* s = new TDataSource(this);
     s->setObjectName(name);
@@ -105,40 +105,44 @@ TDataSource* TZPFDataModule::NewSource(const QString& name, TDataSet* dataSet)
     return s;
 }
 
-TZPFDataModule::TZPFDataModule(QObject* owner) : QObject(owner)
+TProductionData::TProductionData(QObject* owner) : QObject(owner)
 {
-    setObjectName(QStringLiteral("ZPFDataModule"));
+    setObjectName(QStringLiteral("ProductionData"));
     Session = new TSession(this, QStringLiteral("Default"));
-    GhostDB = new TDatabase(this, Session);
-    GhostDB->setObjectName(QStringLiteral("GhostDB"));
-    GhostDB->SetDatabaseName(KRBPROD);
-    GhostDB->SetDriverName(QStringLiteral("STANDARD"));
+    ProductionDatabase = new TDatabase(this, Session);
+    ProductionDatabase->setObjectName(QStringLiteral("ProductionDatabase"));
+    ProductionDatabase->SetDatabaseName(KRBPROD);
+    ProductionDatabase->SetDriverName(QStringLiteral("STANDARD"));
 
     // Products, with their recipe yield.
-    CatalogTable = NewTable(QStringLiteral("CatalogTable"), KRBPROD, CatalogDB);
-    Declare(CatalogTable, CatalogDB,
+    ProductTable = NewTable(QStringLiteral("ProductTable"), KRBPROD, CatalogDB);
+    Declare(ProductTable, CatalogDB,
             {QStringLiteral("Grupa"), QStringLiteral("Cod"), QStringLiteral("Denumire"), QStringLiteral("CantReteta")});
-    CatalogTable->OnFilterRecord = [this](TDataSet* ds, bool& accept) { CatalogTableFilterRecord(ds, accept); };
-    CatalogTable->SetFiltered(true);
-    CatalogSource = NewSource(QStringLiteral("CatalogSource"), CatalogTable);
-    CatalogSource->OnDataChange = [this](TDataSource* s, TField* f) { CatalogSourceDataChange(s, f); };
+    ProductTable->OnFilterRecord = [this](TDataSet* ds, bool& accept) { ProductTableFilterRecord(ds, accept); };
+    ProductTable->SetFiltered(true);
+    ProductSource = NewSource(QStringLiteral("ProductSource"), ProductTable);
+    ProductSource->OnDataChange = [this](TDataSource* s, TField* f) { ProductSourceDataChange(s, f); };
 
     // The two read-only views of raw materials and semi-finished products.
-    CatalogTable1 = NewTable(QStringLiteral("CatalogTable1"), KRBPROD, CatalogDB);
-    CatalogTable1->SetReadOnly(true);
-    Declare(CatalogTable1, CatalogDB,
+    RequirementMaterialTable = NewTable(QStringLiteral("RequirementMaterialTable"), KRBPROD, CatalogDB);
+    RequirementMaterialTable->SetReadOnly(true);
+    Declare(RequirementMaterialTable, CatalogDB,
             {QStringLiteral("Grupa"), QStringLiteral("Cont_TVA_Iesiri"), QStringLiteral("Cont_marfa"),
              QStringLiteral("Denumire"), QStringLiteral("Cod"), QStringLiteral("Unitate_masura"), QStringLiteral("Moneda"),
              QStringLiteral("Cont_cheltuieli"), QStringLiteral("Cont_accize"), QStringLiteral("Cont_adaos"),
              QStringLiteral("Cont_venituri")});
-    CatalogTable1->OnFilterRecord = [this](TDataSet* ds, bool& accept) { CatalogTable1FilterRecord(ds, accept); };
-    CatalogTable1->SetFiltered(true);
+    RequirementMaterialTable->OnFilterRecord = [this](TDataSet* ds, bool& accept) {
+        RequirementMaterialTableFilterRecord(ds, accept);
+    };
+    RequirementMaterialTable->SetFiltered(true);
 
-    CatalogTable2 = NewTable(QStringLiteral("CatalogTable2"), KRBPROD, QStringLiteral("Catalog.DB"));
-    CatalogTable2->SetReadOnly(true);
-    Declare(CatalogTable2, CatalogDB, {QStringLiteral("Grupa"), QStringLiteral("Cod"), QStringLiteral("Denumire")});
-    CatalogTable2->OnFilterRecord = [this](TDataSet* ds, bool& accept) { CatalogTable2FilterRecord(ds, accept); };
-    CatalogTable2->SetFiltered(true);
+    RecipeMaterialTable = NewTable(QStringLiteral("RecipeMaterialTable"), KRBPROD, QStringLiteral("Catalog.DB"));
+    RecipeMaterialTable->SetReadOnly(true);
+    Declare(RecipeMaterialTable, CatalogDB, {QStringLiteral("Grupa"), QStringLiteral("Cod"), QStringLiteral("Denumire")});
+    RecipeMaterialTable->OnFilterRecord = [this](TDataSet* ds, bool& accept) {
+        RecipeMaterialTableFilterRecord(ds, accept);
+    };
+    RecipeMaterialTable->SetFiltered(true);
 
     // The recipe of the current product.
     RetetaTable = NewTable(QStringLiteral("RetetaTable"), KRBPROD, RetetaDB);
@@ -147,10 +151,10 @@ TZPFDataModule::TZPFDataModule(QObject* owner) : QObject(owner)
     RetetaTable->FieldByName(QStringLiteral("Cod_MatPrim"))->OnValidate = [this](TField* f) {
         RetetaTableCod_MatPrimValidate(f);
     };
-    RetetaTable->AddLookupField(QStringLiteral("DenMat_Prim"), 255, QStringLiteral("Cod_MatPrim"), CatalogTable2,
+    RetetaTable->AddLookupField(QStringLiteral("DenMat_Prim"), 255, QStringLiteral("Cod_MatPrim"), RecipeMaterialTable,
                                 QStringLiteral("Cod"), QStringLiteral("Denumire"));
     RetetaTable->SetIndexFieldNames(QStringLiteral("Cod"));
-    RetetaTable->SetMasterSource(CatalogSource);
+    RetetaTable->SetMasterSource(ProductSource);
     RetetaTable->SetMasterFields(QStringLiteral("Cod"));
     RetetaTable->BeforePost = [this](TDataSet* ds) { RetetaTableBeforePost(ds); };
     RetetaSource = NewSource(QStringLiteral("RetetaSource"), RetetaTable);
@@ -170,7 +174,7 @@ TZPFDataModule::TZPFDataModule(QObject* owner) : QObject(owner)
     TempTable->AddField(QStringLiteral("Cod_grupa"), TFieldType::String, 8);
     TField* tempMaterial = TempTable->AddField(QStringLiteral("Cod_MatPrim"), TFieldType::String, 30);
     tempMaterial->OnValidate = [this](TField* f) { TempTableCod_MatPrimValidate(f); };
-    TempTable->AddLookupField(QStringLiteral("Denumire"), 255, QStringLiteral("Cod_MatPrim"), CatalogTable1,
+    TempTable->AddLookupField(QStringLiteral("Denumire"), 255, QStringLiteral("Cod_MatPrim"), RequirementMaterialTable,
                               QStringLiteral("Cod"), QStringLiteral("Denumire"));
     TempTable->AddField(QStringLiteral("Cant"), TFieldType::Float);
     TempTable->AddCalcField(QStringLiteral("StocExist"), TFieldType::Float);
@@ -203,14 +207,14 @@ TZPFDataModule::TZPFDataModule(QObject* owner) : QObject(owner)
     CounterSource = NewSource(QStringLiteral("CounterSource"), CounterTable);
     AgentsTable = NewTable(QStringLiteral("AgentsTable"), KRBPROD, UserDB);
     Declare(AgentsTable, UserDB, {QStringLiteral("Init"), QStringLiteral("Name")});
-    DSAgents = NewSource(QStringLiteral("DSAgents"), AgentsTable);
+    AgentsSource = NewSource(QStringLiteral("AgentsSource"), AgentsTable);
 
     // Fixed queries.
-    CalcNecesQuery = NewQuery(QStringLiteral("CalcNecesQuery"), KRBPROD, CalcNecesQuerySql());
-    CalcNecesSource = NewSource(QStringLiteral("CalcNecesSource"), CalcNecesQuery);
-    CalcNecesQuery2 = NewQuery(QStringLiteral("CalcNecesQuery2"), KRB_PRIV, CalcNecesQuery2Sql());
-    ExtragReteta = NewQuery(QStringLiteral("ExtragReteta"), KRBPROD, ExtragRetetaSql());
-    Declare(ExtragReteta, RetetaDB,
+    RequirementTermsQuery = NewQuery(QStringLiteral("RequirementTermsQuery"), KRBPROD, RequirementTermsSql());
+    RequirementTermsSource = NewSource(QStringLiteral("RequirementTermsSource"), RequirementTermsQuery);
+    RequirementSumQuery = NewQuery(QStringLiteral("RequirementSumQuery"), KRB_PRIV, RequirementSumSql());
+    RecipeRowsQuery = NewQuery(QStringLiteral("RecipeRowsQuery"), KRBPROD, RecipeRowsSql());
+    Declare(RecipeRowsQuery, RetetaDB,
             {QStringLiteral("Cod"), QStringLiteral("Cod_MatPrim"), QStringLiteral("Cod_Grupa"), QStringLiteral("Cant_MatPrim")});
     StockQuery = NewQuery(QStringLiteral("StockQuery"), KRBPROD, StockByWarehouseSql());
     NoYieldQuery = NewQuery(QStringLiteral("NoYieldQuery"), KRBPROD, NoYieldProductsSql());
@@ -220,24 +224,24 @@ TZPFDataModule::TZPFDataModule(QObject* owner) : QObject(owner)
     TempBatchMove->SetDestination(TempTable);
 }
 
-TZPFDataModule::~TZPFDataModule()
+TProductionData::~TProductionData()
 {
     // Close the datasets while the rules they call still exist.
     for (TDataSet* ds : {static_cast<TDataSet*>(RetetaTable), static_cast<TDataSet*>(ItemInTable),
                          static_cast<TDataSet*>(TempTable)})
         ds->Close();
-    GhostDB->Close();
-    if (ZPFDataModule == this)
-        ZPFDataModule = nullptr;
+    ProductionDatabase->Close();
+    if (ProductionData == this)
+        ProductionData = nullptr;
 }
 
-void TZPFDataModule::ConnectTo(const QString& directory)
+void TProductionData::ConnectTo(const QString& directory)
 {
-    if (GhostDB->Connected())
-        GhostDB->Close();
-    GhostDB->Params().clear();
-    GhostDB->Params() << QStringLiteral("PATH=") + directory;
-    GhostDB->Open();
+    if (ProductionDatabase->Connected())
+        ProductionDatabase->Close();
+    ProductionDatabase->Params().clear();
+    ProductionDatabase->Params() << QStringLiteral("PATH=") + directory;
+    ProductionDatabase->Open();
     // The stock figures, the requirement and the traceability report seek by these indexes;
     // a company made by an older host may lack them.
     EnsureIndexes(KRBPROD, {StocDB, ItemInDB, DocOutDB, CatalogDB}, Session);
@@ -245,46 +249,46 @@ void TZPFDataModule::ConnectTo(const QString& directory)
 
 // ---------------------------------------------------------------- rules
 
-void TZPFDataModule::CatalogTableFilterRecord(TDataSet* dataSet, bool& accept)
+void TProductionData::ProductTableFilterRecord(TDataSet* dataSet, bool& accept)
 {
     accept = IsProduct(dataSet->FieldByName(QStringLiteral("Cod"))->AsString());
 }
 
-void TZPFDataModule::CatalogTable1FilterRecord(TDataSet* dataSet, bool& accept)
+void TProductionData::RequirementMaterialTableFilterRecord(TDataSet* dataSet, bool& accept)
 {
     accept = IsMaterial(dataSet->FieldByName(QStringLiteral("Cod"))->AsString());
 }
 
-void TZPFDataModule::CatalogTable2FilterRecord(TDataSet* dataSet, bool& accept)
+void TProductionData::RecipeMaterialTableFilterRecord(TDataSet* dataSet, bool& accept)
 {
     accept = IsMaterial(dataSet->FieldByName(QStringLiteral("Cod"))->AsString());
 }
 
-void TZPFDataModule::RetetaTableCod_MatPrimValidate(TField* sender)
+void TProductionData::RetetaTableCod_MatPrimValidate(TField* sender)
 {
     const QString code = sender->AsString();
     const QString group = RetetaTable->FieldByName(QStringLiteral("Cod_Grupa"))->AsString();
     if (code.isEmpty() || group.isEmpty())
         return;
-    if (IsMaterial(code) && CatalogTable2->FindKey({group, code}))
+    if (IsMaterial(code) && RecipeMaterialTable->FindKey({group, code}))
         return;
     Refuse(QStringLiteral("Articolul <%1>  nu este de tip materie prima ! Apasati CTRL-ENTER pentru a selecta din catalog!!")
                .arg(group + QStringLiteral("  ") + code));
 }
 
-void TZPFDataModule::TempTableCod_MatPrimValidate(TField* sender)
+void TProductionData::TempTableCod_MatPrimValidate(TField* sender)
 {
     const QString code = sender->AsString();
     const QString group = TempTable->FieldByName(QStringLiteral("Cod_grupa"))->AsString();
     if (code.isEmpty() || group.isEmpty())
         return;
-    if (IsMaterial(code) && CatalogTable1->FindKey({group, code}))
+    if (IsMaterial(code) && RequirementMaterialTable->FindKey({group, code}))
         return;
     Refuse(QStringLiteral("Articolul <%1> nu este de tip materie prima ! Apasati CTRL-ENTER pentru a selecta din stocul existent!!")
                .arg(code));
 }
 
-void TZPFDataModule::RetetaTableBeforePost(TDataSet* dataSet)
+void TProductionData::RetetaTableBeforePost(TDataSet* dataSet)
 {
     if (!dataSet->IsEditing())
         return;
@@ -295,7 +299,7 @@ void TZPFDataModule::RetetaTableBeforePost(TDataSet* dataSet)
         Refuse(QStringLiteral("Completati toate datele articolului!"));
 }
 
-void TZPFDataModule::TempTableBeforePost(TDataSet* dataSet)
+void TProductionData::TempTableBeforePost(TDataSet* dataSet)
 {
     if (!dataSet->IsEditing())
         return;
@@ -326,7 +330,7 @@ QStringList StockSqlFor(const QString& group, const QString& code)
 
 } // namespace
 
-double TZPFDataModule::StockOnHand(const QString& group, const QString& code)
+double TProductionData::StockOnHand(const QString& group, const QString& code)
 {
     // An indexed read of the material's lots, summed per warehouse; the stock rule then
     // decides which warehouses count.
@@ -353,7 +357,7 @@ double TZPFDataModule::StockOnHand(const QString& group, const QString& code)
 
 double FinalStock(double onHand, double need) { return RoundHalfEven((onHand - need) * 100) / 100; }
 
-void TZPFDataModule::TempTableCalcFields(TDataSet* dataSet)
+void TProductionData::TempTableCalcFields(TDataSet* dataSet)
 {
     const QString code = dataSet->FieldByName(QStringLiteral("Cod_MatPrim"))->AsString();
     const QString group = dataSet->FieldByName(QStringLiteral("Cod_grupa"))->AsString();
@@ -363,15 +367,15 @@ void TZPFDataModule::TempTableCalcFields(TDataSet* dataSet)
     dataSet->FieldByName(QStringLiteral("StocFin"))->SetAsFloat(FinalStock(stock, need));
 }
 
-void TZPFDataModule::TempSourceStateChange(TDataSource*) { NegativeStockShown = false; }
+void TProductionData::TempSourceStateChange(TDataSource*) { NegativeStockShown = false; }
 
-void TZPFDataModule::TempSourceDataChange(TDataSource*, TField*)
+void TProductionData::TempSourceDataChange(TDataSource*, TField*)
 {
     if (RequirementRowsChanged)
         RequirementRowsChanged(TempTable->Active() && TempTable->RecordCount() > 0);
 }
 
-void TZPFDataModule::CatalogSourceDataChange(TDataSource*, TField* field)
+void TProductionData::ProductSourceDataChange(TDataSource*, TField* field)
 {
     if (field || CatalogSearchActive)
         return;
