@@ -4,7 +4,7 @@
 #include "cli/Console.h"
 #include "cli/ExitStatus.h"
 #include "dialogs/CodeList.h"
-#include "dialogs/Intrvdlg.h"
+#include "dialogs/PeriodDialog.h"
 #include "platform/core/Exceptions.h"
 #include "platform/report/ReportPainter.h"
 #include "reports/RepTrasabProd.h"
@@ -30,7 +30,7 @@ TSelection Selection(const TArgs& args)
     TSelection s;
     s.From = fw::DateToDateTime(IsoDate(args, QStringLiteral("from")));
     s.To = fw::DateToDateTime(IsoDate(args, QStringLiteral("to")));
-    if (!IntervalAccepted(s.From, s.To))
+    if (!PeriodAccepted(s.From, s.To))
         throw fw::EAbort();
     s.Warehouses = JoinCodeList(List(args, QStringLiteral("warehouses")));
     s.Suppliers = JoinCodeList(List(args, QStringLiteral("suppliers")));

@@ -40,15 +40,15 @@ TCodePickerDlg::TCodePickerDlg(QWidget* owner, const TSource& source) : fw::TFor
     source_ = new fw::TDataSource(this);
     source_->SetDataSet(query_);
 
-    CB = new QCheckBox(source.AllCaption, this);
-    CB->setObjectName(QStringLiteral("CB"));
-    CB->setChecked(true);
+    AllCheck = new QCheckBox(source.AllCaption, this);
+    AllCheck->setObjectName(QStringLiteral("AllCheck"));
+    AllCheck->setChecked(true);
     // The run of blanks in the text is where it wraps.
-    Label1 = new QLabel(QStringLiteral("Pentru a selecta mai multe gestiuni folositi                        "
+    HintLabel = new QLabel(QStringLiteral("Pentru a selecta mai multe gestiuni folositi                        "
                                        "mouse-ul si tasta Ctrl"),
                         this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setWordWrap(true);
+    HintLabel->setObjectName(QStringLiteral("HintLabel"));
+    HintLabel->setWordWrap(true);
 
     Grid = new fw::TDBGridNormal(this);
     Grid->setObjectName(QStringLiteral("Grid"));
@@ -76,12 +76,12 @@ TCodePickerDlg::TCodePickerDlg(QWidget* owner, const TSource& source) : fw::TFor
     SetButtonModalResult(CancelBtn, fw::TModalResult::Cancel);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(CB);
-    layout->addWidget(Label1);
+    layout->addWidget(AllCheck);
+    layout->addWidget(HintLabel);
     layout->addWidget(Grid, 1);
     layout->addLayout(ButtonRow({OkBtn, CancelBtn}));
 
-    connect(CB, &QCheckBox::toggled, this, fw::GuardedSlot(this, [this] { CBClick(); }));
+    connect(AllCheck, &QCheckBox::toggled, this, fw::GuardedSlot(this, [this] { AllCheckClick(); }));
 
     // Wide enough for both columns without a horizontal scroll bar.
     int gridWidth = Grid->verticalHeader()->width() + 2 * Grid->frameWidth() +
@@ -93,9 +93,9 @@ TCodePickerDlg::TCodePickerDlg(QWidget* owner, const TSource& source) : fw::TFor
     setFixedSize(width, std::max(kDesignedHeight, layout->totalHeightForWidth(width)));
 }
 
-void TCodePickerDlg::CBClick()
+void TCodePickerDlg::AllCheckClick()
 {
-    if (CB->isChecked()) {
+    if (AllCheck->isChecked()) {
         Grid->setEnabled(false);
         return;
     }
@@ -108,7 +108,7 @@ void TCodePickerDlg::CBClick()
 
 QString TCodePickerDlg::CodeList()
 {
-    if (CB->isChecked())
+    if (AllCheck->isChecked())
         return QString();
     fw::THourGlass wait(Screen);
     QStringList codes;

@@ -24,15 +24,15 @@ namespace corvanel {
 
 class TCodePickerDlg : public fw::TForm {
 public:
-    QCheckBox* CB;
-    QLabel* Label1;
+    QCheckBox* AllCheck;
+    QLabel* HintLabel;
     fw::TDBGridNormal* Grid;
     QPushButton* OkBtn;
     QPushButton* CancelBtn;
 
     // Ticked: the grid is off. Cleared: the query is opened the first time, then the
     // grid is on. An error opening the query reaches the caller's handler.
-    void CBClick();
+    void AllCheckClick();
     // Empty while the box is ticked; otherwise the codes of the chosen rows, in the order
     // they were chosen.
     QString CodeList();

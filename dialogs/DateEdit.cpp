@@ -2,7 +2,7 @@
 
 #include "platform/ui/Beep.h"
 
-#include "dialogs/Pickdate.h"
+#include "dialogs/Calendar.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/Keys.h"
 #include "shell/AddOnFormats.h"
@@ -97,7 +97,7 @@ void TDateEdit::OpenCalendar()
     // pick another.
     if (const std::optional<QDate> typed = TypedDate())
         value_ = fw::DateToDateTime(*typed);
-    const auto form = std::make_unique<TBrDateForm>(this);
+    const auto form = std::make_unique<TCalendarForm>(this);
     if (value_ != 0)
         form->SetDate(fw::DateTimeToDate(value_));
     // Just below the box, kept on its screen.

@@ -1,8 +1,8 @@
 #include "reports/RepTrasabProd.h"
 
-#include "dialogs/Intrvdlg.h"
-#include "dialogs/SelFurn.h"
-#include "dialogs/Selgest.h"
+#include "dialogs/PeriodDialog.h"
+#include "dialogs/SupplierPicker.h"
+#include "dialogs/WarehousePicker.h"
 #include "platform/core/Exceptions.h"
 #include "platform/report/ReportPainter.h"
 #include "platform/ui/MessageDlg.h"
@@ -357,12 +357,12 @@ std::unique_ptr<TRepTrasabProdFrm> OpenRepTrasabProd(QWidget* owner, TDateTime f
 void ExecuteRepTrasabProd(QWidget* owner, TDateTime& from, TDateTime& to, QString& warehouseList)
 {
     PresetTrasabPrintSettings();
-    if (!ExecuteSelGest(owner, warehouseList))
+    if (!ExecuteWarehousePicker(owner, warehouseList))
         return;
     QString supplierList;
-    if (!ExecuteSelFurn(owner, supplierList))
+    if (!ExecuteSupplierPicker(owner, supplierList))
         return;
-    if (!ExecuteInterval(owner, from, to))
+    if (!ExecutePeriodDialog(owner, from, to))
         return;
     if (!ExecuteQRPrnDlg(owner))
         return;

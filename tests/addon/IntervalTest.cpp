@@ -1,7 +1,7 @@
 // The period dialog, its date boxes and their calendar.
 #include "dialogs/DateEdit.h"
-#include "dialogs/Intrvdlg.h"
-#include "dialogs/Pickdate.h"
+#include "dialogs/PeriodDialog.h"
+#include "dialogs/Calendar.h"
 #include "platform/ui/Beep.h"
 #include "platform/ui/MessageDlg.h"
 #include "shell/AddOnFormats.h"
@@ -29,16 +29,16 @@ QString Text(TDateTime value) { return DateToStr(value, FormatSettings()); }
 class Interval : public ::testing::Test {
 protected:
     // Runs the dialog on the two dates with a hook acting as the user.
-    bool Run(TDateTime& start, TDateTime& end, const std::function<void(TIntervalDlg*)>& user)
+    bool Run(TDateTime& start, TDateTime& end, const std::function<void(TPeriodDlg*)>& user)
     {
         TModalHook hook([&](TForm* form) {
-            auto* dlg = dynamic_cast<TIntervalDlg*>(form);
+            auto* dlg = dynamic_cast<TPeriodDlg*>(form);
             EXPECT_NE(dlg, nullptr);
             if (dlg)
                 user(dlg);
             return TModalResult::None;
         });
-        return ExecuteInterval(nullptr, start, end);
+        return ExecutePeriodDialog(nullptr, start, end);
     }
     TMessageRecorder messages;
 };
@@ -46,17 +46,17 @@ protected:
 TEST_F(Interval, AStartAfterTheEndIsRefusedAndTheDialogStaysOpen)
 {
     const QString refused = "Intervalul de timp nu este corect! 01.02.2026 < 05.02.2026";
-    const auto click = [](TIntervalDlg* d) { d->OkBtn->click(); };
+    const auto click = [](TPeriodDlg* d) { d->OkBtn->click(); };
     // Enter in the start box only moves on; in the end box it acts as OK.
-    const auto enter = [](TIntervalDlg* d) {
+    const auto enter = [](TPeriodDlg* d) {
         EXPECT_EQ(d->focusWidget(), d->FirstDateEdit);
         QTest::keyClick(d->FirstDateEdit, Qt::Key_Return);
         EXPECT_EQ(d->focusWidget(), d->LastDateEdit);
         QTest::keyClick(d->LastDateEdit, Qt::Key_Return);
     };
-    const auto closeBox = [](TIntervalDlg* d) { d->close(); };
+    const auto closeBox = [](TPeriodDlg* d) { d->close(); };
     // Days of February 2026, what the user does, whether the period is taken, the warning.
-    const std::vector<std::tuple<const char*, int, int, std::function<void(TIntervalDlg*)>, bool, QString>> cases = {
+    const std::vector<std::tuple<const char*, int, int, std::function<void(TPeriodDlg*)>, bool, QString>> cases = {
         {"start after end, OK", 5, 1, click, false, refused},
         {"start after end, Enter", 5, 1, enter, false, refused},
         {"the same day", 5, 5, click, true, ""},
@@ -68,7 +68,7 @@ TEST_F(Interval, AStartAfterTheEndIsRefusedAndTheDialogStaysOpen)
         // Moments, as the report passes them.
         TDateTime start = Day(2026, 2, startDay) + 0.75, end = Day(2026, 2, endDay) + 0.25;
         bool stayedOpen = false;
-        const bool result = Run(start, end, [&](TIntervalDlg* d) {
+        const bool result = Run(start, end, [&](TPeriodDlg* d) {
             confirm(d);
             stayedOpen = d->InModal();
             if (stayedOpen)
@@ -130,7 +130,7 @@ TEST_F(DateBox, TheCalendarOpensOnTheBoxDateAndADoubleClickChoosesADay)
 {
     QString titleAfterPageUp;
     TModalHook hook([&](TForm* form) {
-        auto* cal = dynamic_cast<TBrDateForm*>(form);
+        auto* cal = dynamic_cast<TCalendarForm*>(form);
         EXPECT_NE(cal, nullptr);
         EXPECT_EQ(cal->Date(), QDate(2026, 2, 5));
         QTest::keyClick(cal->Calendar, Qt::Key_PageUp);
@@ -153,8 +153,8 @@ TEST_F(DateBox, TheCalendarOpensOnTheBoxDateAndADoubleClickChoosesADay)
 
     // Renuntat: the box keeps its date.
     TModalHook cancel([](TForm* form) {
-        static_cast<TBrDateForm*>(form)->ChangeMonth(3);
-        static_cast<TBrDateForm*>(form)->CancelBtn->click();
+        static_cast<TCalendarForm*>(form)->ChangeMonth(3);
+        static_cast<TCalendarForm*>(form)->CancelBtn->click();
         return TModalResult::None;
     });
     box->Button()->click();
@@ -180,18 +180,18 @@ TEST(DateFormat, TheFirstDateBoxSwitchesTheAddOnsDatesToFourDigitYears)
 
 TEST(DialogsLook, IntervalAndCalendar)
 {
-    TIntervalDlg dlg(nullptr);
+    TPeriodDlg dlg(nullptr);
     dlg.FirstDateEdit->SetDate(Day(2026, 2, 1));
     dlg.LastDateEdit->SetDate(Day(2026, 2, 28));
     dlg.show();
     EXPECT_GE(dlg.width(), 539);
     EXPECT_GE(dlg.height(), 96);
-    for (QWidget* w : std::initializer_list<QWidget*>{dlg.Label1, dlg.Label2, dlg.FirstDateEdit, dlg.LastDateEdit,
+    for (QWidget* w : std::initializer_list<QWidget*>{dlg.FromLabel, dlg.ToLabel, dlg.FirstDateEdit, dlg.LastDateEdit,
                                                       dlg.OkBtn, dlg.CancelBtn})
         EXPECT_GE(w->width(), w->sizeHint().width()) << qPrintable(w->objectName());
     EXPECT_TRUE(dlg.grab().save(testsupport::LookDir() + "/interval.png"));
 
-    TBrDateForm cal(dlg.FirstDateEdit);
+    TCalendarForm cal(dlg.FirstDateEdit);
     cal.SetDate(QDate(2026, 2, 5));
     cal.show();
     EXPECT_GE(cal.TitleLabel->width(), cal.TitleLabel->sizeHint().width());

@@ -1,8 +1,8 @@
 // The warehouse and supplier pickers and the code list they hand to the traceability report.
 #include "Company.h"
 #include "dialogs/CodeList.h"
-#include "dialogs/SelFurn.h"
-#include "dialogs/Selgest.h"
+#include "dialogs/SupplierPicker.h"
+#include "dialogs/WarehousePicker.h"
 #include "platform/core/Exceptions.h"
 #include "platform/db/Query.h"
 #include "platform/ui/DBGridNormal.h"
@@ -80,14 +80,14 @@ TEST_F(Pickers, TheListFollowsTheBoxAndTheChosenRows)
     for (const auto& [script, result, expected] : cases) {
         QString list = "kept";
         TModalHook hook([&](TForm* form) {
-            auto* dlg = dynamic_cast<TSelGestDlg*>(form);
+            auto* dlg = dynamic_cast<TWarehousePickerDlg*>(form);
             bool ctrl = false;
             for (const char* a = script; *a; ++a) {
                 if (*a >= '0' && *a <= '9')
                     ClickRow(dlg, *a - '0', ctrl ? Qt::ControlModifier : Qt::NoModifier);
                 ctrl = *a == '+';
                 if (*a == 'B')
-                    dlg->CB->click();
+                    dlg->AllCheck->click();
                 else if (*a == 'O')
                     dlg->OkBtn->click();
                 else if (*a == 'I')
@@ -97,7 +97,7 @@ TEST_F(Pickers, TheListFollowsTheBoxAndTheChosenRows)
             }
             return TModalResult::None;
         });
-        EXPECT_EQ(ExecuteSelGest(nullptr, list), result) << script;
+        EXPECT_EQ(ExecuteWarehousePicker(nullptr, list), result) << script;
         EXPECT_EQ(list, expected) << script;
         EXPECT_EQ(hook.Calls(), 1);
     }
@@ -108,15 +108,15 @@ TEST_F(Pickers, TheSupplierQueryIsReadOnlyOnceTheBoxIsClearedAndAQuotedCodeComes
 {
     QString list;
     TModalHook hook([&](TForm* form) {
-        auto* dlg = dynamic_cast<TSelFurnDlg*>(form);
-        EXPECT_FALSE(dlg->QFurn->Active()); // nothing is read while "all" holds
-        dlg->CB->click();
+        auto* dlg = dynamic_cast<TSupplierPickerDlg*>(form);
+        EXPECT_FALSE(dlg->SupplierQuery->Active()); // nothing is read while "all" holds
+        dlg->AllCheck->click();
         EXPECT_TRUE(dlg->Grid->isEnabled());
         ClickRow(dlg, 0);
         dlg->OkBtn->click();
         return TModalResult::None;
     });
-    ASSERT_TRUE(ExecuteSelFurn(nullptr, list));
+    ASSERT_TRUE(ExecuteSupplierPicker(nullptr, list));
     EXPECT_EQ(list, "\"F\"\"1\"");
 }
 
@@ -131,8 +131,8 @@ TEST_F(Pickers, AnErrorReadingTheWarehousesIsReportedAndLeavesTheGridOff)
     }
     QString list = "kept";
     TModalHook hook([&](TForm* form) {
-        auto* dlg = static_cast<TSelGestDlg*>(form);
-        dlg->CB->click();
+        auto* dlg = static_cast<TWarehousePickerDlg*>(form);
+        dlg->AllCheck->click();
         EXPECT_EQ(messages.Count(), 1);
         EXPECT_EQ(messages.Last().Kind, TMsgDlgType::Error);
         EXPECT_FALSE(dlg->Grid->isEnabled());
@@ -140,7 +140,7 @@ TEST_F(Pickers, AnErrorReadingTheWarehousesIsReportedAndLeavesTheGridOff)
         dlg->OkBtn->click();
         return TModalResult::None;
     });
-    EXPECT_TRUE(ExecuteSelGest(nullptr, list));
+    EXPECT_TRUE(ExecuteWarehousePicker(nullptr, list));
     EXPECT_EQ(list, ""); // nothing could be chosen: no restriction
 }
 
@@ -149,17 +149,17 @@ TEST_F(Pickers, LookWithTheirColumnsWhole)
     for (const QString& name : {QStringLiteral("selgest"), QStringLiteral("selfurn")}) {
         std::unique_ptr<TCodePickerDlg> dlg;
         if (name == "selgest")
-            dlg = std::make_unique<TSelGestDlg>(nullptr);
+            dlg = std::make_unique<TWarehousePickerDlg>(nullptr);
         else
-            dlg = std::make_unique<TSelFurnDlg>(nullptr);
+            dlg = std::make_unique<TSupplierPickerDlg>(nullptr);
         dlg->show();
         EXPECT_TRUE(dlg->grab().save(LookDir() + "/" + name + "-all.png"));
-        dlg->CB->click();
+        dlg->AllCheck->click();
         ClickRow(dlg.get(), 0);
         ClickRow(dlg.get(), 1, Qt::ControlModifier);
         QApplication::processEvents();
         EXPECT_FALSE(dlg->Grid->horizontalScrollBar()->isVisible()) << qPrintable(name);
-        EXPECT_GE(dlg->Label1->height(), dlg->Label1->heightForWidth(dlg->Label1->width())) << qPrintable(name);
+        EXPECT_GE(dlg->HintLabel->height(), dlg->HintLabel->heightForWidth(dlg->HintLabel->width())) << qPrintable(name);
         EXPECT_TRUE(dlg->grab().save(LookDir() + "/" + name + ".png"));
     }
 }

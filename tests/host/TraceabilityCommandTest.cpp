@@ -78,7 +78,7 @@ TEST(TraceabilityCommand, RunsOnTheDemoCompanyFromTheQuestionsToAPdf)
             return fw::TModalResult::Cancel;
         });
         command->trigger();
-        EXPECT_EQ(asked, QStringList{QStringLiteral("SelGestDlg")});
+        EXPECT_EQ(asked, QStringList{QStringLiteral("WarehousePickerDlg")});
     }
 
     // The finished-goods warehouse, every supplier, the last 60 days, preview.
@@ -87,15 +87,15 @@ TEST(TraceabilityCommand, RunsOnTheDemoCompanyFromTheQuestionsToAPdf)
     const auto run = [&](bool preview, QStringList& asked, QStringList& printing) {
         fw::TModalHook hook([&](fw::TForm* form) {
             asked << form->objectName();
-            if (form->objectName() == QStringLiteral("SelGestDlg")) {
-                Click(form, "CB"); // clears "all": the list of warehouses is read
+            if (form->objectName() == QStringLiteral("WarehousePickerDlg")) {
+                Click(form, "AllCheck"); // clears "all": the list of warehouses is read
                 auto* grid = form->findChild<QTableView*>(QStringLiteral("Grid"));
                 for (int row = 0; grid && row < grid->model()->rowCount(); ++row) {
                     if (grid->model()->index(row, 0).data().toString() == QStringLiteral("PF"))
                         QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier,
                                           grid->visualRect(grid->model()->index(row, 1)).center());
                 }
-            } else if (form->objectName() == QStringLiteral("IntervalDlg")) {
+            } else if (form->objectName() == QStringLiteral("PeriodDlg")) {
                 TypeDate(form, "FirstDateEdit", today.addDays(-60));
                 TypeDate(form, "LastDateEdit", today);
             } else if (form->objectName() == QStringLiteral("QRPrnDlg")) {
@@ -129,7 +129,7 @@ TEST(TraceabilityCommand, RunsOnTheDemoCompanyFromTheQuestionsToAPdf)
     QStringList asked;
     QStringList printing;
     run(true, asked, printing);
-    const QStringList questions{"SelGestDlg", "SelFurnDlg", "IntervalDlg", "QRPrnDlg"};
+    const QStringList questions{"WarehousePickerDlg", "SupplierPickerDlg", "PeriodDlg", "QRPrnDlg"};
     EXPECT_EQ(asked, questions);
     // Eight production receipts of two lots each: a page for every lot.
     EXPECT_EQ(printing, (QStringList{"Pagina 1 din 16", "Pagina 16 din 16"}));

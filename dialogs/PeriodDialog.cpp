@@ -1,4 +1,4 @@
-#include "dialogs/Intrvdlg.h"
+#include "dialogs/PeriodDialog.h"
 
 #include "dialogs/DateEdit.h"
 #include "dialogs/SelectionLook.h"
@@ -22,18 +22,18 @@ const QSize kDesignedSize(539, 96);
 QString WarningDate(fw::TDateTime value) { return fw::FormatDateTime(QStringLiteral("dd.mm.yyyy"), value); }
 } // namespace
 
-TIntervalDlg::TIntervalDlg(QWidget* owner) : fw::TForm(owner)
+TPeriodDlg::TPeriodDlg(QWidget* owner) : fw::TForm(owner)
 {
-    setObjectName(QStringLiteral("IntervalDlg"));
+    setObjectName(QStringLiteral("PeriodDlg"));
     SetCaption(QStringLiteral("Setati intervalul dorit:"));
     ApplySelectionLook(this);
 
-    Bevel1 = new QFrame(this);
-    Bevel1->setObjectName(QStringLiteral("Bevel1"));
-    Bevel1->setFrameShape(QFrame::Panel);
-    Bevel1->setFrameShadow(QFrame::Raised);
+    DateFrame = new QFrame(this);
+    DateFrame->setObjectName(QStringLiteral("DateFrame"));
+    DateFrame->setFrameShape(QFrame::Panel);
+    DateFrame->setFrameShadow(QFrame::Raised);
     auto label = [this](const char* name, const QString& text) {
-        auto* l = new QLabel(text, Bevel1);
+        auto* l = new QLabel(text, DateFrame);
         l->setObjectName(QString::fromLatin1(name));
         l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         QFont bold = l->font();
@@ -42,31 +42,31 @@ TIntervalDlg::TIntervalDlg(QWidget* owner) : fw::TForm(owner)
         return l;
     };
     auto dateEdit = [this](const char* name) {
-        auto* e = new TDateEdit(Bevel1);
+        auto* e = new TDateEdit(DateFrame);
         e->setObjectName(QString::fromLatin1(name));
-        e->OnKeyPress = [this](TDateEdit* sender, QChar& key) { CorrectEnter(sender, key); };
+        e->OnKeyPress = [this](TDateEdit* sender, QChar& key) { MoveOnEnter(sender, key); };
         return e;
     };
-    Label1 = label("Label1", QStringLiteral("&De la data de :"));
+    FromLabel = label("FromLabel", QStringLiteral("&De la data de :"));
     FirstDateEdit = dateEdit("FirstDateEdit");
-    Label2 = label("Label2", QStringLiteral("&pana în data:"));
+    ToLabel = label("ToLabel", QStringLiteral("&pana în data:"));
     LastDateEdit = dateEdit("LastDateEdit");
-    Label1->setBuddy(FirstDateEdit);
-    Label2->setBuddy(LastDateEdit);
-    auto* dates = new QHBoxLayout(Bevel1);
-    dates->addWidget(Label1, 1);
+    FromLabel->setBuddy(FirstDateEdit);
+    ToLabel->setBuddy(LastDateEdit);
+    auto* dates = new QHBoxLayout(DateFrame);
+    dates->addWidget(FromLabel, 1);
     dates->addWidget(FirstDateEdit);
     dates->addSpacing(12);
-    dates->addWidget(Label2, 1);
+    dates->addWidget(ToLabel, 1);
     dates->addWidget(LastDateEdit);
 
     CancelBtn = NewButton(this, "CancelBtn", QStringLiteral("&Inchide"), QStringLiteral("Renunt"));
     OkBtn = NewButton(this, "OkBtn", QStringLiteral("&Deschide"), QStringLiteral("Sunt de acord"));
     SetButtonModalResult(CancelBtn, fw::TModalResult::Cancel);
-    connect(OkBtn, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { CheckInterval(); }));
+    connect(OkBtn, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { CheckPeriod(); }));
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Bevel1);
+    layout->addWidget(DateFrame);
     layout->addLayout(ButtonRow({OkBtn, CancelBtn}));
     setTabOrder(FirstDateEdit, LastDateEdit);
     setTabOrder(LastDateEdit, OkBtn);
@@ -76,14 +76,14 @@ TIntervalDlg::TIntervalDlg(QWidget* owner) : fw::TForm(owner)
     FirstDateEdit->setFocus();
 }
 
-void TIntervalDlg::CheckInterval()
+void TPeriodDlg::CheckPeriod()
 {
     const fw::TDateTime end = LastDateEdit->Date();
     const fw::TDateTime start = FirstDateEdit->Date();
-    SetModalResult(IntervalAccepted(start, end) ? fw::TModalResult::OK : fw::TModalResult::None);
+    SetModalResult(PeriodAccepted(start, end) ? fw::TModalResult::OK : fw::TModalResult::None);
 }
 
-bool IntervalAccepted(fw::TDateTime start, fw::TDateTime end)
+bool PeriodAccepted(fw::TDateTime start, fw::TDateTime end)
 {
     if (start <= end)
         return true;
@@ -93,7 +93,7 @@ bool IntervalAccepted(fw::TDateTime start, fw::TDateTime end)
     return false;
 }
 
-void TIntervalDlg::CorrectEnter(TDateEdit* sender, QChar& key)
+void TPeriodDlg::MoveOnEnter(TDateEdit* sender, QChar& key)
 {
     if (key != QChar(13))
         return;
@@ -101,12 +101,12 @@ void TIntervalDlg::CorrectEnter(TDateEdit* sender, QChar& key)
     if (sender == FirstDateEdit)
         LastDateEdit->setFocus();
     else
-        CheckInterval();
+        CheckPeriod();
 }
 
-bool ExecuteInterval(QWidget* owner, fw::TDateTime& start, fw::TDateTime& end)
+bool ExecutePeriodDialog(QWidget* owner, fw::TDateTime& start, fw::TDateTime& end)
 {
-    const auto dlg = std::make_unique<TIntervalDlg>(owner);
+    const auto dlg = std::make_unique<TPeriodDlg>(owner);
     dlg->FirstDateEdit->SetDate(start);
     dlg->LastDateEdit->SetDate(end);
     if (dlg->ShowModal() != fw::TModalResult::OK)

@@ -1,4 +1,4 @@
-#include "dialogs/Pickdate.h"
+#include "dialogs/Calendar.h"
 
 #include "dialogs/SelectionLook.h"
 #include "platform/ui/Guard.h"
@@ -14,9 +14,9 @@
 
 namespace corvanel {
 
-TBrDateForm::TBrDateForm(QWidget* owner) : fw::TForm(owner)
+TCalendarForm::TCalendarForm(QWidget* owner) : fw::TForm(owner)
 {
-    setObjectName(QStringLiteral("BrDateForm"));
+    setObjectName(QStringLiteral("CalendarForm"));
     SetCaption(QStringLiteral("Selecteaza data"));
     UseDialogFrame(this);
 
@@ -79,24 +79,24 @@ TBrDateForm::TBrDateForm(QWidget* owner) : fw::TForm(owner)
     Calendar->setFocus();
 }
 
-QDate TBrDateForm::Date() const { return Calendar->selectedDate(); }
+QDate TCalendarForm::Date() const { return Calendar->selectedDate(); }
 
-void TBrDateForm::SetDate(const QDate& date)
+void TCalendarForm::SetDate(const QDate& date)
 {
     Calendar->setSelectedDate(date);
     Calendar->setCurrentPage(date.year(), date.month());
     TitleLabel->setText(MonthTitle(date.year(), date.month()));
 }
 
-void TBrDateForm::ChangeMonth(int months) { SetDate(Date().addMonths(months)); }
+void TCalendarForm::ChangeMonth(int months) { SetDate(Date().addMonths(months)); }
 
-QString TBrDateForm::MonthTitle(int year, int month)
+QString TCalendarForm::MonthTitle(int year, int month)
 {
     return QLocale::system().standaloneMonthName(month, QLocale::LongFormat) + QStringLiteral(", ") +
            QString::number(year);
 }
 
-void TBrDateForm::FormKeyDown(int& key)
+void TCalendarForm::FormKeyDown(int& key)
 {
     if (key == fw::vk::Prior || key == fw::vk::Next) {
         ChangeMonth(key == fw::vk::Prior ? -1 : 1);

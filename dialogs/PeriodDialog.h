@@ -14,32 +14,32 @@ namespace corvanel {
 
 class TDateEdit;
 
-class TIntervalDlg final : public fw::TForm {
+class TPeriodDlg final : public fw::TForm {
 public:
-    explicit TIntervalDlg(QWidget* owner);
+    explicit TPeriodDlg(QWidget* owner);
 
     static constexpr int HelpContext = 50;
 
-    QFrame* Bevel1;
-    QLabel* Label1;
+    QFrame* DateFrame;
+    QLabel* FromLabel;
     TDateEdit* FirstDateEdit;
-    QLabel* Label2;
+    QLabel* ToLabel;
     TDateEdit* LastDateEdit;
     QPushButton* CancelBtn;
     QPushButton* OkBtn;
 
     // "&Deschide": closes with OK unless the start lies after the end, which is refused
     // with a warning and leaves the dialog open.
-    void CheckInterval();
+    void CheckPeriod();
     // Enter in the start box goes on to the end box; in the end box it acts as OK.
-    void CorrectEnter(TDateEdit* sender, QChar& key);
+    void MoveOnEnter(TDateEdit* sender, QChar& key);
 };
 
 // Whether a period may be reported on: a start after the end is refused with a warning.
-bool IntervalAccepted(fw::TDateTime start, fw::TDateTime end);
+bool PeriodAccepted(fw::TDateTime start, fw::TDateTime end);
 
 // Asks for a period. True when confirmed; then `start` and `end` hold the two dates as
 // whole days. On false both keep what the caller put in them.
-bool ExecuteInterval(QWidget* owner, fw::TDateTime& start, fw::TDateTime& end);
+bool ExecutePeriodDialog(QWidget* owner, fw::TDateTime& start, fw::TDateTime& end);
 
 } // namespace corvanel

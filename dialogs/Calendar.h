@@ -15,9 +15,9 @@ class QToolButton;
 
 namespace corvanel {
 
-class TBrDateForm final : public fw::TForm {
+class TCalendarForm final : public fw::TForm {
 public:
-    explicit TBrDateForm(QWidget* owner);
+    explicit TCalendarForm(QWidget* owner);
 
     QToolButton* PrevMonthBtn;
     QLabel* TitleLabel;

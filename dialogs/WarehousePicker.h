@@ -6,18 +6,18 @@
 
 namespace corvanel {
 
-class TSelGestDlg final : public TCodePickerDlg {
+class TWarehousePickerDlg final : public TCodePickerDlg {
 public:
-    explicit TSelGestDlg(QWidget* owner);
+    explicit TWarehousePickerDlg(QWidget* owner);
 
-    fw::TQuery* QGest;          // the host's warehouses (TVELDA)
-    fw::TField* QGestCod;
-    fw::TField* QGestDenumire;
+    fw::TQuery* WarehouseQuery;          // the host's warehouses (TVELDA)
+    fw::TField* WarehouseCode;
+    fw::TField* WarehouseName;
 };
 
 // Lets the user choose warehouses. True when confirmed with "&Deschide"; then `list` is
 // empty for all warehouses, else the chosen codes as JoinCodeList writes them. On false
 // `list` keeps what the caller put in it.
-bool ExecuteSelGest(QWidget* owner, QString& list);
+bool ExecuteWarehousePicker(QWidget* owner, QString& list);
 
 } // namespace corvanel

@@ -1,0 +1,21 @@
+#pragma once
+
+// The supplier picker of the traceability report.
+
+#include "dialogs/CodePicker.h"
+
+namespace corvanel {
+
+class TSupplierPickerDlg final : public TCodePickerDlg {
+public:
+    explicit TSupplierPickerDlg(QWidget* owner);
+
+    fw::TQuery* SupplierQuery;          // the host's suppliers (TVELDA)
+    fw::TField* SupplierCode;       // Cod_furnizor
+    fw::TField* SupplierName;  // Nume_furnizor
+};
+
+// Lets the user choose suppliers; results as ExecuteWarehousePicker.
+bool ExecuteSupplierPicker(QWidget* owner, QString& list);
+
+} // namespace corvanel
