@@ -1,8 +1,8 @@
 // The catalog lookup over catalogs of 10,000 and 1,000,000 articles, groups of 100 articles
 // in both: opening on an article, searching by name, indexing a group's prices. None of
 // them may grow with the size of the catalog.
-#include "catalog/Catlook.h"
-#include "catalog/Ixprice.h"
+#include "catalog/CatalogLookup.h"
+#include "catalog/PriceIndexing.h"
 #include "platform/ui/Beep.h"
 #include "platform/db/Database.h"
 #include "platform/db/Table.h"
@@ -102,11 +102,11 @@ void OpenOnArticle(benchmark::State& state, const char* name)
     const QString group = MiddleGroup(Articles(name));
     int rows = 0;
     for (auto _ : state) {
-        TCatLookupForm form(nullptr);
+        TCatalogLookupForm form(nullptr);
         form.ShowGroup(group);
         form.ShowArticle(QStringLiteral("A050"));
         for (int r = 0; r < 20; ++r)
-            rows += form.CatGrid->model()->data(form.CatGrid->model()->index(r, 1)).toString().size();
+            rows += form.ArticleGrid->model()->data(form.ArticleGrid->model()->index(r, 1)).toString().size();
     }
     benchmark::DoNotOptimize(rows);
 }
@@ -116,13 +116,13 @@ void SearchByName(benchmark::State& state, const char* name)
 {
     UseCompany(name);
     TMessageRecorder messages;
-    TCatLookupForm form(nullptr);
+    TCatalogLookupForm form(nullptr);
     form.ShowGroup(MiddleGroup(Articles(name)));
-    form.IndexComboBox->setCurrentIndex(1);
+    form.OrderCombo->setCurrentIndex(1);
     int i = 0;
     for (auto _ : state) {
         form.SearchEdit->setText(QStringLiteral("Articol %1").arg(i++ % kGroupSize, 3, 10, QLatin1Char('0')));
-        benchmark::DoNotOptimize(form.Catalog->FieldByName(QStringLiteral("Cod"))->AsString());
+        benchmark::DoNotOptimize(form.ArticleTable->FieldByName(QStringLiteral("Cod"))->AsString());
     }
 }
 

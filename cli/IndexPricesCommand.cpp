@@ -1,6 +1,6 @@
 // corvanel index-prices: the sale prices of a catalog group changed by a percentage, as
 // the catalog lookup's price indexing changes them.
-#include "catalog/Ixprice.h"
+#include "catalog/PriceIndexing.h"
 #include "cli/Command.h"
 #include "cli/CompanySession.h"
 #include "cli/ExitStatus.h"

@@ -1,6 +1,6 @@
 #include "recipes/ZPFRetet.h"
 
-#include "catalog/Catlook.h"
+#include "catalog/CatalogLookup.h"
 #include "data/ProductionData.h"
 #include "platform/core/Exceptions.h"
 #include "platform/ui/DBEdit.h"
@@ -391,7 +391,7 @@ void TZPFRetetaForm::KRPRetetaGridKeyPress(QChar& key)
     fw::TField* material = recipe->FieldByName(QStringLiteral("Cod_MatPrim"));
     QString chosenGroup = group->AsString();
     QString chosenCode = material->AsString();
-    if (!ExecuteCatLookup(this, chosenGroup, chosenCode))
+    if (!ExecuteCatalogLookup(this, chosenGroup, chosenCode))
         return;
     // On an empty recipe this starts the first line.
     recipe->Edit();

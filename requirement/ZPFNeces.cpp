@@ -1,6 +1,6 @@
 #include "requirement/ZPFNeces.h"
 
-#include "catalog/Catlook.h"
+#include "catalog/CatalogLookup.h"
 #include "data/ProductionData.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/Formats.h"
@@ -294,7 +294,7 @@ void TZPFNecesarForm::PickMaterial()
     TTable* temp = ProductionData->TempTable;
     QString group = F(temp, "Cod_grupa")->AsString();
     QString code = F(temp, "Cod_MatPrim")->AsString();
-    if (!ExecuteCatLookup(this, group, code))
+    if (!ExecuteCatalogLookup(this, group, code))
         return;
     // The group first, so that the code's check sees the group it belongs to. The row
     // stays in editing for the user to save.

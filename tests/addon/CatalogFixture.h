@@ -4,8 +4,8 @@
 
 #include "Company.h"
 #include "DbFixture.h"
-#include "catalog/Catlook.h"
-#include "catalog/Ixprice.h"
+#include "catalog/CatalogLookup.h"
+#include "catalog/PriceIndexing.h"
 #include "platform/db/Database.h"
 #include "platform/db/Table.h"
 #include "platform/ui/Beep.h"
@@ -51,9 +51,9 @@ protected:
                                     "607", "4426", "4427", "446", "378", "707", 0.0}});
     }
 
-    void OpenForm() { form = std::make_unique<corvanel::TCatLookupForm>(nullptr); }
+    void OpenForm() { form = std::make_unique<corvanel::TCatalogLookupForm>(nullptr); }
     QString Current(fw::TDataSet* ds, const char* field) const { return ds->FieldByName(field)->AsString(); }
-    QString CurrentArticle() const { return Current(form->Catalog, "Cod"); }
+    QString CurrentArticle() const { return Current(form->ArticleTable, "Cod"); }
 
     // Statements of another user: a connection of its own to the company's database file.
     void OtherUser(const QString& sql)
@@ -81,7 +81,7 @@ protected:
     testsupport::TestCompany company;
     fw::TMessageRecorder messages;
     std::vector<fw::TBeep> beeps;
-    std::unique_ptr<corvanel::TCatLookupForm> form;
+    std::unique_ptr<corvanel::TCatalogLookupForm> form;
 };
 
 } // namespace cattest

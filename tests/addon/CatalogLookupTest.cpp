@@ -1,7 +1,7 @@
 // The catalog lookup: what it gives back, the display orders and search, edit mode with
 // the rules on articles, the layout file, and other users' changes.
 #include "CatalogFixture.h"
-#include "catalog/Streeming.h"
+#include "catalog/LookupLayoutFile.h"
 #include "platform/ui/DBGridNormal.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/Menus.h"
@@ -26,15 +26,15 @@ const QString kAccountWarning = QStringLiteral("Introduceti simbolul contului î
 class CatalogLookup : public cattest::CatalogFixture {
 protected:
     // Runs the lookup from group/article with `user` acting on the window.
-    bool Lookup(QString& group, QString& article, const std::function<void(TCatLookupForm*)>& user)
+    bool Lookup(QString& group, QString& article, const std::function<void(TCatalogLookupForm*)>& user)
     {
         TModalHook hook([&](TForm* f) {
-            user(static_cast<TCatLookupForm*>(f));
+            user(static_cast<TCatalogLookupForm*>(f));
             return TModalResult::None;
         });
-        return ExecuteCatLookup(nullptr, group, article);
+        return ExecuteCatalogLookup(nullptr, group, article);
     }
-    static void Ok(TCatLookupForm* f) { f->ButtonOK->click(); }
+    static void Ok(TCatalogLookupForm* f) { f->ButtonOK->click(); }
 };
 
 TEST(AccountSymbol, AtMostTenCharactersBeforeTheFirstDotAndTwoAnalyticPartsOfTwenty)
@@ -50,22 +50,22 @@ TEST(AccountSymbol, AtMostTenCharactersBeforeTheFirstDotAndTwoAnalyticPartsOfTwe
 
 TEST_F(CatalogLookup, GivesBackTheChosenArticleOrLeavesTheCodesOnCancel)
 {
-    const auto cancel = [](TCatLookupForm* f) { f->ButtonCancel->click(); };
-    const auto escape = [](TCatLookupForm* f) { QTest::keyClick(f->CatGrid, Qt::Key_Escape); };
+    const auto cancel = [](TCatalogLookupForm* f) { f->ButtonCancel->click(); };
+    const auto escape = [](TCatalogLookupForm* f) { QTest::keyClick(f->ArticleGrid, Qt::Key_Escape); };
     // Accepting in edit mode saves the article being edited first; the saved code comes back.
-    const auto editAndAccept = [](TCatLookupForm* f) {
+    const auto editAndAccept = [](TCatalogLookupForm* f) {
         f->EditBtn->click();
-        f->Catalog->Edit();
-        f->Catalog->FieldByName("Cod")->SetAsString("B5");
-        f->CatGrid->OnDblClick(f->CatGrid);
+        f->ArticleTable->Edit();
+        f->ArticleTable->FieldByName("Cod")->SetAsString("B5");
+        f->ArticleGrid->OnDblClick(f->ArticleGrid);
     };
-    const auto doubleClickFirstRow = [](TCatLookupForm* f) {
-        const QRect cell = f->CatGrid->visualRect(f->CatGrid->model()->index(0, 1));
-        QTest::mouseDClick(f->CatGrid->viewport(), Qt::LeftButton, {}, cell.center());
+    const auto doubleClickFirstRow = [](TCatalogLookupForm* f) {
+        const QRect cell = f->ArticleGrid->visualRect(f->ArticleGrid->model()->index(0, 1));
+        QTest::mouseDClick(f->ArticleGrid->viewport(), Qt::LeftButton, {}, cell.center());
     };
     struct Case {
         QString group, article;
-        std::function<void(TCatLookupForm*)> user;
+        std::function<void(TCatalogLookupForm*)> user;
         bool chosen;
         QString wantGroup, wantArticle;
     };
@@ -99,16 +99,16 @@ TEST_F(CatalogLookup, DisplayOrdersKeepTheGroupAndSearchTheSecondOrderField)
     const Case cases[] = {{0, "A1 B2 C3", "B", "B2"}, {1, "B2 C3 A1", "M", "C3"}, {2, "C3 A1 B2", "n", "B2"}};
     for (const Case& c : cases) {
         form->SearchEdit->clear();
-        form->IndexComboBox->setCurrentIndex(c.item);
-        EXPECT_EQ(testsupport::Column(*form->Catalog, "Cod").join(' '), c.codes);
+        form->OrderCombo->setCurrentIndex(c.item);
+        EXPECT_EQ(testsupport::Column(*form->ArticleTable, "Cod").join(' '), c.codes);
         form->SearchEdit->setText(c.search);
         EXPECT_EQ(CurrentArticle(), c.found) << c.item;
         form->SearchEdit->clear(); // an empty text moves nothing
         EXPECT_EQ(CurrentArticle(), c.found);
     }
     form->show();
-    form->Catalog->First();
-    QTest::keyClick(form->CatGrid, Qt::Key_Space); // outside edit mode: on to the next row
+    form->ArticleTable->First();
+    QTest::keyClick(form->ArticleGrid, Qt::Key_Space); // outside edit mode: on to the next row
     EXPECT_EQ(CurrentArticle(), "A1");
 }
 
@@ -125,14 +125,14 @@ TEST_F(CatalogLookup, CurrencyAndAccountChecksRefuseWithTheirWarnings)
                           {"Cont_marfa", "371.02.003", ""},
                           {"Cont_venituri", "12345678901.1", kAccountWarning}};
     for (const Case& c : cases) {
-        form->Catalog->Edit();
-        TField* field = form->Catalog->FieldByName(c.field);
+        form->ArticleTable->Edit();
+        TField* field = form->ArticleTable->FieldByName(c.field);
         const QString before = field->AsString();
         messages.Clear();
         EXPECT_EQ(Guarded(nullptr, [&] { field->SetAsString(c.value); }), c.warning.isEmpty()) << c.field;
         EXPECT_EQ(field->AsString(), c.warning.isEmpty() ? c.value : before);
         EXPECT_EQ(messages.Texts(), c.warning.isEmpty() ? QStringList() : QStringList{c.warning});
-        form->Catalog->Cancel();
+        form->ArticleTable->Cancel();
     }
 }
 
@@ -144,7 +144,7 @@ TEST_F(CatalogLookup, EditModeAddsArticlesWithDefaultsAndSavesOnlyWithCodeAndNam
     form->ShowGroup("01");
     form->ShowArticle("C3");
     form->show();
-    for (TDBGridNormal* grid : {form->MatGrid, form->GroupGrid, form->CatGrid}) {
+    for (TDBGridNormal* grid : {form->ClassGrid, form->GroupGrid, form->ArticleGrid}) {
         for (int i = 0; i < grid->ColumnCount(); ++i)
             EXPECT_GE(grid->columnWidth(i), grid->fontMetrics().horizontalAdvance(grid->Columns(i)->Title()) + 6)
                 << qPrintable(grid->Columns(i)->Title());
@@ -158,13 +158,13 @@ TEST_F(CatalogLookup, EditModeAddsArticlesWithDefaultsAndSavesOnlyWithCodeAndNam
 
     // Insert pressed in a cell editor further right: a new row, typed from its code.
     QApplication::setActiveWindow(form.get());
-    form->CatGrid->setFocus();
-    form->CatGrid->SetSelectedField(form->Catalog->FieldByName("Descriere"));
-    ASSERT_NE(form->CatGrid->InplaceEditor(), nullptr);
+    form->ArticleGrid->setFocus();
+    form->ArticleGrid->SetSelectedField(form->ArticleTable->FieldByName("Descriere"));
+    ASSERT_NE(form->ArticleGrid->InplaceEditor(), nullptr);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Insert);
-    TDataSet* c = form->Catalog;
+    TDataSet* c = form->ArticleTable;
     ASSERT_EQ(c->State(), TDataSetState::Insert);
-    EXPECT_EQ(form->CatGrid->SelectedField()->FieldName(), "Cod");
+    EXPECT_EQ(form->ArticleGrid->SelectedField()->FieldName(), "Cod");
     EXPECT_TRUE(form->grab().save(testsupport::LookDir() + "/catalog-lookup-edit.png"));
     QStringList defaults;
     for (const char* f : {"Grupa", "Cont_marfa", "Cont_cheltuieli", "Cont_TVA_Intrari", "Cont_TVA_Iesiri", "Coef_TVA",
@@ -203,7 +203,7 @@ TEST_F(CatalogLookup, ATableThatCannotBeOpenedEndsTheLookupWithTheCatalogMessage
     OtherUser("DROP TABLE VALUTA");
     QString group = "01", article = "A1";
     TModalHook hook([](TForm*) { return TModalResult::OK; });
-    EXPECT_FALSE(ExecuteCatLookup(nullptr, group, article));
+    EXPECT_FALSE(ExecuteCatalogLookup(nullptr, group, article));
     EXPECT_EQ(hook.Calls(), 0);
     ASSERT_EQ(messages.Count(), 1);
     EXPECT_TRUE(messages.Last().Text.startsWith("Eroare de acces la catalogul de articole!\r")) << qPrintable(messages.Last().Text);
@@ -211,17 +211,17 @@ TEST_F(CatalogLookup, ATableThatCannotBeOpenedEndsTheLookupWithTheCatalogMessage
 
 TEST_F(CatalogLookup, TheLayoutFileHoldsExactlyTheLastLayouts)
 {
-    QFile::remove(CatLookLayoutFile);
+    QFile::remove(LookupLayoutFileName);
     std::vector<QByteArray> written;
     for (const int longTitle : {200, 0}) {
         QString group = "01", article = "A1";
-        Lookup(group, article, [&](TCatLookupForm* f) {
+        Lookup(group, article, [&](TCatalogLookupForm* f) {
             if (longTitle)
-                f->CatGrid->Columns(1)->SetTitle(QString(longTitle, 'x'));
-            written.push_back(GridLayouts({f->GroupGrid, f->CatGrid}));
+                f->ArticleGrid->Columns(1)->SetTitle(QString(longTitle, 'x'));
+            written.push_back(GridLayouts({f->GroupGrid, f->ArticleGrid}));
             Ok(f);
         });
-        QFile file(CatLookLayoutFile);
+        QFile file(LookupLayoutFileName);
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         EXPECT_EQ(file.readAll(), written.back()); // no tail of the longer layout before it
     }
@@ -230,12 +230,12 @@ TEST_F(CatalogLookup, TheLayoutFileHoldsExactlyTheLastLayouts)
     EXPECT_TRUE(written[1].contains("Cod grupa") && written[1].contains("Cod mat."));
 
     // A layout file that cannot be written costs the layouts, not the lookup.
-    QFile::remove(CatLookLayoutFile);
-    ASSERT_TRUE(QDir().mkdir(CatLookLayoutFile));
+    QFile::remove(LookupLayoutFileName);
+    ASSERT_TRUE(QDir().mkdir(LookupLayoutFileName));
     QString group = "02", article = "P1";
     EXPECT_TRUE(Lookup(group, article, Ok));
     EXPECT_EQ(messages.Count(), 0);
-    QDir().rmdir(CatLookLayoutFile);
+    QDir().rmdir(LookupLayoutFileName);
 }
 
 TEST_F(CatalogLookup, OtherUsersChangesAppearOnRefreshButNeverUnderAnEdit)
@@ -247,14 +247,14 @@ TEST_F(CatalogLookup, OtherUsersChangesAppearOnRefreshButNeverUnderAnEdit)
     OtherUser("UPDATE CATALOG SET Denumire = 'Alfa 2' WHERE Cod = 'B2'");
 
     // A row being edited is left as the user has it while the others are read again.
-    ASSERT_TRUE(form->Catalog->Locate("Cod", {"A1"}));
-    const QString name = Current(form->Catalog, "Denumire");
-    form->Catalog->Edit();
-    form->Catalog->FieldByName("Descriere")->SetAsString("in lucru");
+    ASSERT_TRUE(form->ArticleTable->Locate("Cod", {"A1"}));
+    const QString name = Current(form->ArticleTable, "Denumire");
+    form->ArticleTable->Edit();
+    form->ArticleTable->FieldByName("Descriere")->SetAsString("in lucru");
     form->RefreshTables();
-    EXPECT_EQ(Current(form->Catalog, "Descriere") + "/" + Current(form->Catalog, "Denumire"), "in lucru/" + name);
-    form->Catalog->Cancel();
-    ASSERT_TRUE(form->Catalog->Locate("Cod", {"B2"}));
+    EXPECT_EQ(Current(form->ArticleTable, "Descriere") + "/" + Current(form->ArticleTable, "Denumire"), "in lucru/" + name);
+    form->ArticleTable->Cancel();
+    ASSERT_TRUE(form->ArticleTable->Locate("Cod", {"B2"}));
 
     // Coming back to the window brings the changes in.
     QWidget elsewhere;
@@ -263,8 +263,8 @@ TEST_F(CatalogLookup, OtherUsersChangesAppearOnRefreshButNeverUnderAnEdit)
     QApplication::setActiveWindow(form.get());
     QApplication::setActiveWindow(&elsewhere);
     QApplication::setActiveWindow(form.get());
-    EXPECT_EQ(Current(form->Catalog, "Denumire"), "Alfa 2");
-    EXPECT_EQ(testsupport::Column(*form->Catalog, "Cod").join(' '), "A1 B2 B3 C3");
+    EXPECT_EQ(Current(form->ArticleTable, "Denumire"), "Alfa 2");
+    EXPECT_EQ(testsupport::Column(*form->ArticleTable, "Cod").join(' '), "A1 B2 B3 C3");
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 // limits, the update itself, what the user sees afterwards, and a failing update.
 #include "CatalogFixture.h"
 #include "TempDir.h"
-#include "catalog/Askcoef.h"
+#include "catalog/PercentageDialog.h"
 #include "platform/core/Formats.h"
 #include "platform/ui/DBGridNormal.h"
 #include "platform/ui/Menus.h"
@@ -31,31 +31,31 @@ protected:
         form->show();
         form->EditBtn->click();
         TModalHook hook([&](TForm* f) {
-            auto* dlg = dynamic_cast<TAskCoefDlg*>(f);
+            auto* dlg = dynamic_cast<TPercentageDlg*>(f);
             EXPECT_NE(dlg, nullptr);
-            prompt = dlg->Msg->text();
+            prompt = dlg->Question->text();
             EXPECT_GE(dlg->height(), dlg->sizeHint().height());
             dlg->grab().save(testsupport::LookDir() + "/catalog-ask-coef.png");
-            EXPECT_EQ(dlg->CoefEdit->value(), 0);
+            EXPECT_EQ(dlg->PercentageEdit->value(), 0);
             if (percentage)
-                dlg->CoefEdit->setValue(*percentage);
+                dlg->PercentageEdit->setValue(*percentage);
             (percentage ? dlg->OKBtn : dlg->CancelBtn)->click();
             return TModalResult::None;
         });
-        form->Indexeazapreturile1->Action()->trigger();
+        form->IndexPricesItem->Action()->trigger();
         prompts = hook.Calls();
     }
     // What the lookup's grid shows as the first article's price.
     QString ShownPrice() const
     {
-        const int column = form->CatGrid->ColumnByFieldName("Pret_vinzare")->Index();
-        return form->CatGrid->model()->data(form->CatGrid->model()->index(0, column)).toString();
+        const int column = form->ArticleGrid->ColumnByFieldName("Pret_vinzare")->Index();
+        return form->ArticleGrid->model()->data(form->ArticleGrid->model()->index(0, column)).toString();
     }
     // Nothing of the work is left behind: no progress window, controls back, normal cursor.
     void ExpectCleanedUp() const
     {
-        EXPECT_TRUE(form->findChildren<TIndexPriceForm*>().isEmpty());
-        EXPECT_FALSE(form->Catalog->ControlsDisabled());
+        EXPECT_TRUE(form->findChildren<TPriceIndexingForm*>().isEmpty());
+        EXPECT_FALSE(form->ArticleTable->ControlsDisabled());
         EXPECT_EQ(Screen->Cursor(), TCursor::Default);
     }
 
@@ -76,7 +76,7 @@ TEST_P(PriceIndexBy, MultipliesTheGroupsPricesAndShowsThemAtOnce)
               "\"Lactate crude\" :");
     EXPECT_EQ(messages.Texts(), QStringList{"Preturile de vînzare pentru grupa \"01\" au fost actualizate cu succes!"});
     EXPECT_EQ(beeps, std::vector<TBeep>{TBeep::Information});
-    EXPECT_EQ(ShownPrice(), FormatFloat("#,##0.00", form->Catalog->Lookup("Cod", {"A1"}, "Pret_vinzare").toDouble()));
+    EXPECT_EQ(ShownPrice(), FormatFloat("#,##0.00", form->ArticleTable->Lookup("Cod", {"A1"}, "Pret_vinzare").toDouble()));
     ExpectCleanedUp();
 }
 
@@ -86,7 +86,7 @@ INSTANTIATE_TEST_SUITE_P(Percentages, PriceIndexBy,
 
 TEST_F(PriceIndex, BelowMinusHundredOrCancelledChangesNothing)
 {
-    EXPECT_TRUE(TIndexPriceForm(nullptr).grab().save(testsupport::LookDir() + "/catalog-index-progress.png"));
+    EXPECT_TRUE(TPriceIndexingForm(nullptr).grab().save(testsupport::LookDir() + "/catalog-index-progress.png"));
     Index(-100.01);
     EXPECT_EQ(messages.Texts(), QStringList{"Coeficientul nu poate fi mai mic de -100% !"});
     messages.Clear();

@@ -2,7 +2,7 @@
 // shortage, and what "Genereaza document iesire " does when the stock moved or the database
 // fails.
 #include "RequirementCompany.h"
-#include "catalog/Catlook.h"
+#include "catalog/CatalogLookup.h"
 #include "platform/ui/MessageDlg.h"
 #include "requirement/ZPFNeces.h"
 #include "shell/AddOnFormats.h"
@@ -126,7 +126,7 @@ TEST(RequirementForm, CtrlEnterPicksFromTheCatalogInTheMaterialColumnsOnly)
     QApplication::setActiveWindow(&form);
     form.NecesarGrid->setFocus();
     TModalHook hook([](TForm* lookup) {
-        static_cast<TCatLookupForm*>(lookup)->ShowArticle(".D");
+        static_cast<TCatalogLookupForm*>(lookup)->ShowArticle(".D");
         return TModalResult::OK;
     });
     auto press = [&](const char* column, Qt::KeyboardModifiers modifiers) {

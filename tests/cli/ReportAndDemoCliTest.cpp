@@ -1,7 +1,7 @@
 // "trace", "index-prices" and "demo" against the report, the price update and the demo
 // as the add-on and the host make them; the tool needs no display for any of them.
 #include "CliFixture.h"
-#include "catalog/Ixprice.h"
+#include "catalog/PriceIndexing.h"
 #include "dialogs/CodeList.h"
 #include "host/Company.h"
 #include "platform/config/FileLock.h"

@@ -1,4 +1,4 @@
-#include "catalog/Ixprice.h"
+#include "catalog/PriceIndexing.h"
 
 #include "platform/ui/Beep.h"
 
@@ -20,42 +20,42 @@
 
 namespace corvanel {
 
-TIndexPriceForm::TIndexPriceForm(QWidget* owner) : fw::TForm(owner)
+TPriceIndexingForm::TPriceIndexingForm(QWidget* owner) : fw::TForm(owner)
 {
-    setObjectName(QStringLiteral("IndexPriceForm"));
+    setObjectName(QStringLiteral("PriceIndexingForm"));
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     SetPosition(fw::TPosition::ScreenCenter);
     setCursor(Qt::WaitCursor);
 
-    Panel1 = new QFrame(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFrameShape(QFrame::Panel);
-    Panel1->setFrameShadow(QFrame::Sunken);
-    Panel1->setAutoFillBackground(true);
-    QPalette pal = Panel1->palette();
+    Panel = new QFrame(this);
+    Panel->setObjectName(QStringLiteral("Panel"));
+    Panel->setFrameShape(QFrame::Panel);
+    Panel->setFrameShadow(QFrame::Sunken);
+    Panel->setAutoFillBackground(true);
+    QPalette pal = Panel->palette();
     pal.setColor(QPalette::Window, pal.color(QPalette::ToolTipBase));
     pal.setColor(QPalette::WindowText, pal.color(QPalette::ToolTipText));
-    Panel1->setPalette(pal);
-    Label1 = new QLabel(QStringLiteral("Indexez preturile..."), Panel1);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    QFont bold = Label1->font();
+    Panel->setPalette(pal);
+    MessageLabel = new QLabel(QStringLiteral("Indexez preturile..."), Panel);
+    MessageLabel->setObjectName(QStringLiteral("MessageLabel"));
+    QFont bold = MessageLabel->font();
     bold.setBold(true);
-    Label1->setFont(bold);
-    Label1->setAlignment(Qt::AlignCenter);
-    Image1 = new QLabel(Panel1);
-    Image1->setObjectName(QStringLiteral("Image1"));
+    MessageLabel->setFont(bold);
+    MessageLabel->setAlignment(Qt::AlignCenter);
+    Picture = new QLabel(Panel);
+    Picture->setObjectName(QStringLiteral("Picture"));
     const int side = 24;
-    Image1->setPixmap(style()->standardIcon(QStyle::SP_BrowserReload).pixmap(side, side));
-    auto* row = new QHBoxLayout(Panel1);
+    Picture->setPixmap(style()->standardIcon(QStyle::SP_BrowserReload).pixmap(side, side));
+    auto* row = new QHBoxLayout(Panel);
     row->setContentsMargins(8, 4, 8, 4);
-    row->addWidget(Label1, 1);
-    row->addWidget(Image1);
+    row->addWidget(MessageLabel, 1);
+    row->addWidget(Picture);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(Panel1);
+    layout->addWidget(Panel);
     setFixedSize(QSize(303, 42).expandedTo(sizeHint()));
 
-    Q = NewIndexPricesQuery(this);
+    UpdateQuery = NewIndexPricesQuery(this);
 
     Show();
 }
@@ -73,7 +73,7 @@ std::optional<double> IndexFactor(double percentage)
 fw::TQuery* NewIndexPricesQuery(QObject* owner)
 {
     auto* q = new fw::TQuery(owner);
-    q->setObjectName(QStringLiteral("Q"));
+    q->setObjectName(QStringLiteral("UpdateQuery"));
     q->SetSession(AddOnSession());
     q->SetDatabaseName(TVELDA);
     q->SetSQL(IndexPricesSql());
@@ -102,11 +102,11 @@ QString PricesIndexedText(const QString& groupCode)
 void IndexGroupPrices(QWidget* owner, const QString& groupCode, double factor)
 {
     // Removed on every path, failures included.
-    const std::unique_ptr<TIndexPriceForm> form(new TIndexPriceForm(owner));
+    const std::unique_ptr<TPriceIndexingForm> form(new TPriceIndexingForm(owner));
     form->repaint();
     {
         fw::THourGlass wait(Screen);
-        UpdateGroupPrices(*form->Q, groupCode, factor);
+        UpdateGroupPrices(*form->UpdateQuery, groupCode, factor);
     }
     fw::MessageBeep(fw::TBeep::Information);
     fw::MessageDlg(PricesIndexedText(groupCode), fw::TMsgDlgType::Information, fw::TMsgDlgButtons::OK);

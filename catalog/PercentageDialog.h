@@ -13,18 +13,18 @@ class QPushButton;
 
 namespace corvanel {
 
-class TAskCoefDlg final : public fw::TForm {
+class TPercentageDlg final : public fw::TForm {
 public:
-    explicit TAskCoefDlg(QWidget* owner);
+    explicit TPercentageDlg(QWidget* owner);
 
-    // The text of Msg with the group name in place of %s.
+    // The text of Question with the group name in place of %s.
     static QString MessageFormat();
     // Puts the group's name into the question.
     void SetGroupName(const QString& groupName);
 
-    QFrame* Bevel1;
-    QLabel* Msg;
-    QDoubleSpinBox* CoefEdit; // the percentage itself: 5 shows as 5.00%
+    QFrame* Frame;
+    QLabel* Question;
+    QDoubleSpinBox* PercentageEdit; // the percentage itself: 5 shows as 5.00%
     QPushButton* OKBtn;
     QPushButton* CancelBtn;
 
@@ -34,6 +34,6 @@ private:
 
 // Asks for the percentage by which the prices of the named group change; false when the
 // user cancelled.
-bool AskCoefficient(QWidget* owner, const QString& groupName, double& percentage);
+bool AskPercentage(QWidget* owner, const QString& groupName, double& percentage);
 
 } // namespace corvanel

@@ -28,51 +28,51 @@ class TTable;
 
 namespace corvanel {
 
-class TCustomFileStraam;
+class TLookupLayoutFile;
 
 // Shows the lookup positioned on group/article; true when the user confirmed a choice,
 // which is then written into group and article (left as they were otherwise).
-bool ExecuteCatLookup(QWidget* owner, QString& group, QString& article);
+bool ExecuteCatalogLookup(QWidget* owner, QString& group, QString& article);
 
 // An account symbol "999(9).99(9).99(9)": at most 10 characters before the first dot and
 // at most two analytic parts of at most 20 characters each. The characters themselves are
 // not examined; an empty text is valid.
 bool IsValidAccountSymbol(const QString& text);
 
-class TCatLookupForm final : public fw::TForm {
+class TCatalogLookupForm final : public fw::TForm {
 public:
     // Opens the tables. When they cannot be opened the error is shown and the silent abort
     // thrown: there is no form.
-    explicit TCatLookupForm(QWidget* owner);
-    ~TCatLookupForm() override;
+    explicit TCatalogLookupForm(QWidget* owner);
+    ~TCatalogLookupForm() override;
 
     // The help topic of the window; there is no help viewer to show it yet.
     static constexpr int HelpContext = 120;
 
     // Datasets, all on TVELDA.
-    fw::TTable* TMateriale; // material classes
-    fw::TTable* Group;      // the groups of the current class
-    fw::TTable* Catalog;    // the articles of the current group
-    fw::TTable* Val;        // currencies, searched by code
-    fw::TDataSource* MatSource;
+    fw::TTable* ClassTable; // material classes
+    fw::TTable* GroupTable;      // the groups of the current class
+    fw::TTable* ArticleTable;    // the articles of the current group
+    fw::TTable* CurrencyTable;        // currencies, searched by code
+    fw::TDataSource* ClassSource;
     fw::TDataSource* GroupSource;
-    fw::TDataSource* CatSource;
+    fw::TDataSource* ArticleSource;
 
-    fw::TDBGridNormal* MatGrid;
+    fw::TDBGridNormal* ClassGrid;
     fw::TDBGridNormal* GroupGrid;
-    fw::TDBGridNormal* CatGrid;
-    QLabel* Label1;
-    QComboBox* IndexComboBox; // display order of the articles
-    QLabel* Label2;
+    fw::TDBGridNormal* ArticleGrid;
+    QLabel* OrderLabel;
+    QComboBox* OrderCombo; // display order of the articles
+    QLabel* SearchLabel;
     QLineEdit* SearchEdit;    // incremental search in the current order
     QPushButton* ButtonOK;
     QPushButton* ButtonCancel;
     QPushButton* EditBtn;     // down while edit mode is on
 
     QMenuBar* MenuBar;
-    fw::TMainMenu* MainMenu1;
-    fw::TMenuItem* Document1;           // "&Document", shown only in edit mode
-    fw::TMenuItem* Indexeazapreturile1; // "Indexeaza &preturile"
+    fw::TMainMenu* Menu;
+    fw::TMenuItem* DocumentMenu;           // "&Document", shown only in edit mode
+    fw::TMenuItem* IndexPricesItem; // "Indexeaza &preturile"
 
     QTimer* RefreshTimer; // brings in other users' changes while the form is open
 
@@ -85,19 +85,19 @@ public:
     void ShowArticle(const QString& article);
 
     // Handlers.
-    void IndexComboBoxChange();
+    void OrderComboChange();
     void SearchEditChange();
     void EditBtnClick();
-    void CatalogNewRecord();
-    void CatalogBeforePost();
-    void CatalogAccountValidate(fw::TField* sender);
-    void CatalogMonedaValidate(fw::TField* sender);
-    void CatGridKeyDown(int& key);
-    void CatGridDblClick();
+    void ArticleNewRecord();
+    void ArticleBeforePost();
+    void ArticleAccountValidate(fw::TField* sender);
+    void ArticleCurrencyValidate(fw::TField* sender);
+    void ArticleGridKeyDown(int& key);
+    void ArticleGridDblClick();
     void GroupGridKeyDown(int& key);
     // Walks the articles of the current group inverting the catalog grid's mark of each.
     void GroupGridDblClick();
-    void Indexeazapreturile1Click();
+    void IndexPricesClick();
     // Re-reads the groups, articles and currencies that are not being edited.
     void RefreshTables();
     void FormCloseQuery(bool& canClose);
@@ -114,7 +114,7 @@ private:
     // The timer's and re-activation's refresh: a failure is reported once, not at every tick.
     void AutoRefresh();
 
-    std::unique_ptr<TCustomFileStraam> layoutFile_; // null when the layouts cannot be kept
+    std::unique_ptr<TLookupLayoutFile> layoutFile_; // null when the layouts cannot be kept
     bool deactivated_ = false;
     bool refreshFailed_ = false;
 };

@@ -19,15 +19,15 @@ class TQuery;
 namespace corvanel {
 
 // Shown over the lookup while the prices change; it owns the update.
-class TIndexPriceForm final : public fw::TForm {
+class TPriceIndexingForm final : public fw::TForm {
 public:
     // Visible at once.
-    explicit TIndexPriceForm(QWidget* owner);
+    explicit TPriceIndexingForm(QWidget* owner);
 
-    QFrame* Panel1;
-    QLabel* Label1; // "Indexez preturile..."
-    QLabel* Image1;
-    fw::TQuery* Q;  // the update of one group (parameters Coef, float, and Group, text)
+    QFrame* Panel;
+    QLabel* MessageLabel; // "Indexez preturile..."
+    QLabel* Picture;
+    fw::TQuery* UpdateQuery;  // the update of one group (parameters Coef, float, and Group, text)
 };
 
 // The factor a percentage change gives: percentage / 100 + 1. Below -100% there is none:

@@ -15,16 +15,16 @@ class TDBGridNormal;
 namespace corvanel {
 
 // Bare name: the file lies in the process's current directory.
-inline const QString CatLookLayoutFile = QStringLiteral("catlook.cfg");
+inline const QString LookupLayoutFileName = QStringLiteral("catlook.cfg");
 
 // A file stream that remembers its file name. Creating it makes sure the file exists and
 // may be written; Rewrite replaces the contents whole, so that a shorter layout never
 // leaves the tail of a longer earlier one behind, and a failed write leaves the previous
 // contents as they were.
-class TCustomFileStraam final {
+class TLookupLayoutFile final {
 public:
     // EInOutError when the file can be neither opened for writing nor created.
-    explicit TCustomFileStraam(const QString& fileName);
+    explicit TLookupLayoutFile(const QString& fileName);
 
     const QString& FileName() const { return fileName_; }
     // EInOutError when the contents could not be stored.

@@ -1,4 +1,4 @@
-#include "catalog/Streeming.h"
+#include "catalog/LookupLayoutFile.h"
 
 #include "platform/config/AtomicFile.h"
 #include "platform/core/Exceptions.h"
@@ -8,14 +8,14 @@
 
 namespace corvanel {
 
-TCustomFileStraam::TCustomFileStraam(const QString& fileName) : fileName_(fileName)
+TLookupLayoutFile::TLookupLayoutFile(const QString& fileName) : fileName_(fileName)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadWrite))
         throw fw::EInOutError(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, file.errorString()));
 }
 
-void TCustomFileStraam::Rewrite(const QByteArray& data)
+void TLookupLayoutFile::Rewrite(const QByteArray& data)
 {
     if (!fw::SaveFileAtomically(fileName_, data))
         throw fw::EInOutError(QStringLiteral("Unable to write to %1").arg(fileName_));

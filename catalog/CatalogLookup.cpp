@@ -1,8 +1,8 @@
-#include "catalog/Catlook.h"
+#include "catalog/CatalogLookup.h"
 
-#include "catalog/Askcoef.h"
-#include "catalog/Ixprice.h"
-#include "catalog/Streeming.h"
+#include "catalog/PercentageDialog.h"
+#include "catalog/PriceIndexing.h"
+#include "catalog/LookupLayoutFile.h"
 #include "data/Queries.h"
 #include "data/ProductionData.h"
 #include "platform/core/Exceptions.h"
@@ -155,9 +155,9 @@ bool IsValidAccountSymbol(const QString& text) { return fw::IsValidAccountSymbol
 
 // ---------------------------------------------------------------- creation
 
-TCatLookupForm::TCatLookupForm(QWidget* owner) : TForm(owner)
+TCatalogLookupForm::TCatalogLookupForm(QWidget* owner) : TForm(owner)
 {
-    setObjectName(QStringLiteral("CatLookupForm"));
+    setObjectName(QStringLiteral("CatalogLookupForm"));
     SetCaption(QStringLiteral("Selectie de articole"));
     SetPosition(TPosition::ScreenCenter);
     BuildDataSets();
@@ -165,57 +165,57 @@ TCatLookupForm::TCatLookupForm(QWidget* owner) : TForm(owner)
     FormCreate();
 }
 
-TCatLookupForm::~TCatLookupForm()
+TCatalogLookupForm::~TCatalogLookupForm()
 {
     // Details first: a master closing under an edited detail would post it, and a refused
     // post cannot be reported from here. Whatever is still being edited is dropped.
-    for (TTable* table : {Catalog, Group, TMateriale, Val})
+    for (TTable* table : {ArticleTable, GroupTable, ClassTable, CurrencyTable})
         table->Close();
 }
 
-void TCatLookupForm::BuildDataSets()
+void TCatalogLookupForm::BuildDataSets()
 {
-    TMateriale = NewTable(this, QStringLiteral("TMateriale"), MaterialeDB,
+    ClassTable = NewTable(this, QStringLiteral("ClassTable"), MaterialeDB,
                           {QStringLiteral("Cod_material"), QStringLiteral("Denumire"), QStringLiteral("CONT_SINT")});
-    TMateriale->SetReadOnly(true);
-    MatSource = NewSource(this, QStringLiteral("MatSource"), TMateriale);
+    ClassTable->SetReadOnly(true);
+    ClassSource = NewSource(this, QStringLiteral("ClassSource"), ClassTable);
 
-    Group = NewTable(this, QStringLiteral("Group"), GrupDB,
+    GroupTable = NewTable(this, QStringLiteral("GroupTable"), GrupDB,
                      {QStringLiteral("Cod_material"), kCodGrupa, QStringLiteral("Denumire"), QStringLiteral("Cont_sint")});
-    Group->SetReadOnly(true);
-    Group->SetIndexFieldNames(QStringLiteral("Cod_material"));
-    Group->SetMasterSource(MatSource);
-    Group->SetMasterFields(QStringLiteral("Cod_material"));
-    GroupSource = NewSource(this, QStringLiteral("GroupSource"), Group);
+    GroupTable->SetReadOnly(true);
+    GroupTable->SetIndexFieldNames(QStringLiteral("Cod_material"));
+    GroupTable->SetMasterSource(ClassSource);
+    GroupTable->SetMasterFields(QStringLiteral("Cod_material"));
+    GroupSource = NewSource(this, QStringLiteral("GroupSource"), GroupTable);
 
-    Catalog = NewTable(this, QStringLiteral("Catalog"), CatalogDB, CatalogFields());
-    Catalog->SetIndexFieldNames(CatalogOrders().at(0));
-    Catalog->SetMasterSource(GroupSource);
-    Catalog->SetMasterFields(kCodGrupa);
-    Catalog->FieldByName(QStringLiteral("Grupa"))->SetVisible(false);
-    Catalog->FieldByName(QStringLiteral("Unitate_masura"))->SetDisplayLabel(QStringLiteral("U.M."));
-    TField* price = Catalog->FieldByName(QStringLiteral("Pret_vinzare"));
+    ArticleTable = NewTable(this, QStringLiteral("ArticleTable"), CatalogDB, CatalogFields());
+    ArticleTable->SetIndexFieldNames(CatalogOrders().at(0));
+    ArticleTable->SetMasterSource(GroupSource);
+    ArticleTable->SetMasterFields(kCodGrupa);
+    ArticleTable->FieldByName(QStringLiteral("Grupa"))->SetVisible(false);
+    ArticleTable->FieldByName(QStringLiteral("Unitate_masura"))->SetDisplayLabel(QStringLiteral("U.M."));
+    TField* price = ArticleTable->FieldByName(QStringLiteral("Pret_vinzare"));
     price->SetDisplayLabel(QStringLiteral("Pret vinzare"));
     price->SetDisplayFormat(QStringLiteral("#,##0.00"));
-    TField* excise = Catalog->FieldByName(QStringLiteral("Coef_accize"));
+    TField* excise = ArticleTable->FieldByName(QStringLiteral("Coef_accize"));
     excise->SetDisplayLabel(QStringLiteral("Coef. accize"));
     excise->SetDisplayFormat(QStringLiteral("#.##%"));
     excise->SetEditFormat(QStringLiteral("#.##"));
     for (const auto& [name, label] : AccountFields()) {
-        TField* account = Catalog->FieldByName(name);
+        TField* account = ArticleTable->FieldByName(name);
         account->SetDisplayLabel(label);
-        account->OnValidate = [this](TField* f) { CatalogAccountValidate(f); };
+        account->OnValidate = [this](TField* f) { ArticleAccountValidate(f); };
     }
-    Catalog->FieldByName(QStringLiteral("Moneda"))->OnValidate = [this](TField* f) { CatalogMonedaValidate(f); };
-    Catalog->OnNewRecord = [this](TDataSet*) { CatalogNewRecord(); };
-    Catalog->BeforePost = [this](TDataSet*) { CatalogBeforePost(); };
-    CatSource = NewSource(this, QStringLiteral("CatSource"), Catalog);
+    ArticleTable->FieldByName(QStringLiteral("Moneda"))->OnValidate = [this](TField* f) { ArticleCurrencyValidate(f); };
+    ArticleTable->OnNewRecord = [this](TDataSet*) { ArticleNewRecord(); };
+    ArticleTable->BeforePost = [this](TDataSet*) { ArticleBeforePost(); };
+    ArticleSource = NewSource(this, QStringLiteral("ArticleSource"), ArticleTable);
 
-    Val = NewTable(this, QStringLiteral("Val"), ValutaDB, {QStringLiteral("Valuta")});
-    Val->SetReadOnly(true);
+    CurrencyTable = NewTable(this, QStringLiteral("CurrencyTable"), ValutaDB, {QStringLiteral("Valuta")});
+    CurrencyTable->SetReadOnly(true);
 }
 
-void TCatLookupForm::BuildControls()
+void TCatalogLookupForm::BuildControls()
 {
     // The highlight colour behind white captions.
     QPalette pal = palette();
@@ -224,22 +224,22 @@ void TCatLookupForm::BuildControls()
     setPalette(pal);
     setAutoFillBackground(true);
 
-    MatGrid = NewGrid(this, QStringLiteral("MatGrid"), MatSource);
-    MatGrid->AddColumn(QStringLiteral("Cod_material"), QStringLiteral("Cod clasa"), 70);
-    MatGrid->AddColumn(QStringLiteral("Denumire"), QString(), 539);
+    ClassGrid = NewGrid(this, QStringLiteral("ClassGrid"), ClassSource);
+    ClassGrid->AddColumn(QStringLiteral("Cod_material"), QStringLiteral("Cod clasa"), 70);
+    ClassGrid->AddColumn(QStringLiteral("Denumire"), QString(), 539);
 
-    Label1 = new QLabel(QStringLiteral("Or&dine de afisare:"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    IndexComboBox = new QComboBox(this);
-    IndexComboBox->setObjectName(QStringLiteral("IndexComboBox"));
-    IndexComboBox->addItems({QStringLiteral("dupa Cod"), QStringLiteral("dupa Denumire"), QStringLiteral("dupa Descriere")});
-    Label1->setBuddy(IndexComboBox);
-    Label2 = new QLabel(QStringLiteral("&Cauta:"), this);
-    Label2->setObjectName(QStringLiteral("Label2"));
+    OrderLabel = new QLabel(QStringLiteral("Or&dine de afisare:"), this);
+    OrderLabel->setObjectName(QStringLiteral("OrderLabel"));
+    OrderCombo = new QComboBox(this);
+    OrderCombo->setObjectName(QStringLiteral("OrderCombo"));
+    OrderCombo->addItems({QStringLiteral("dupa Cod"), QStringLiteral("dupa Denumire"), QStringLiteral("dupa Descriere")});
+    OrderLabel->setBuddy(OrderCombo);
+    SearchLabel = new QLabel(QStringLiteral("&Cauta:"), this);
+    SearchLabel->setObjectName(QStringLiteral("SearchLabel"));
     SearchEdit = new QLineEdit(this);
     SearchEdit->setObjectName(QStringLiteral("SearchEdit"));
     SearchEdit->setMaxLength(30);
-    Label2->setBuddy(SearchEdit);
+    SearchLabel->setBuddy(SearchEdit);
     ButtonOK = new QPushButton(QStringLiteral("OK"), this);
     ButtonOK->setObjectName(QStringLiteral("ButtonOK"));
     ButtonOK->setDefault(true);
@@ -253,67 +253,67 @@ void TCatLookupForm::BuildControls()
     GroupGrid->AddColumn(kCodGrupa, QStringLiteral("Cod grupa"), 70);
     GroupGrid->AddColumn(QStringLiteral("Denumire"), QString(), 400);
 
-    CatGrid = NewGrid(this, QStringLiteral("CatGrid"), CatSource);
-    CatGrid->AddColumn(QStringLiteral("Cod"), QStringLiteral("Cod mat."), 70);
+    ArticleGrid = NewGrid(this, QStringLiteral("ArticleGrid"), ArticleSource);
+    ArticleGrid->AddColumn(QStringLiteral("Cod"), QStringLiteral("Cod mat."), 70);
     // Narrower texts than the group's, so that the unit, the expense account and the price
     // are in sight without scrolling.
-    CatGrid->AddColumn(QStringLiteral("Denumire"), QString(), 300);
-    CatGrid->AddColumn(QStringLiteral("Descriere"), QString(), 200);
-    CatGrid->AddColumn(QStringLiteral("Unitate_masura"));
-    CatGrid->AddColumn(QStringLiteral("Cont_cheltuieli"), QString(), 92);
+    ArticleGrid->AddColumn(QStringLiteral("Denumire"), QString(), 300);
+    ArticleGrid->AddColumn(QStringLiteral("Descriere"), QString(), 200);
+    ArticleGrid->AddColumn(QStringLiteral("Unitate_masura"));
+    ArticleGrid->AddColumn(QStringLiteral("Cont_cheltuieli"), QString(), 92);
     // The rest of what edit mode changes and checks, the sale price first, which indexing
     // changes; all reachable by scrolling to the right.
     for (const QString& name : CatalogFields().mid(5)) {
-        if (!CatGrid->ColumnByFieldName(name))
-            CatGrid->AddColumn(name);
+        if (!ArticleGrid->ColumnByFieldName(name))
+            ArticleGrid->AddColumn(name);
     }
 
     MenuBar = new QMenuBar(this);
     MenuBar->setObjectName(QStringLiteral("MenuBar"));
-    MainMenu1 = new TMainMenu(this);
-    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
-    Document1 = MainMenu1->Add(QStringLiteral("Document1"), QStringLiteral("&Document"));
-    Document1->SetHint(QStringLiteral("Functii specifice pentru catalogul de articole"));
-    Indexeazapreturile1 = Document1->Add(QStringLiteral("Indexeazapreturile1"), QStringLiteral("Indexeaza &preturile"), 0,
-                                         [this](TMenuItem*) { Indexeazapreturile1Click(); });
-    Indexeazapreturile1->SetHint(
+    Menu = new TMainMenu(this);
+    Menu->setObjectName(QStringLiteral("Menu"));
+    DocumentMenu = Menu->Add(QStringLiteral("DocumentMenu"), QStringLiteral("&Document"));
+    DocumentMenu->SetHint(QStringLiteral("Functii specifice pentru catalogul de articole"));
+    IndexPricesItem = DocumentMenu->Add(QStringLiteral("IndexPricesItem"), QStringLiteral("Indexeaza &preturile"), 0,
+                                         [this](TMenuItem*) { IndexPricesClick(); });
+    IndexPricesItem->SetHint(
         QStringLiteral("Indexeaza preturile pentru grupa de artcole curenta cu un coeficient dat."));
-    MergeMenu(MenuBar, MainMenu1);
+    MergeMenu(MenuBar, Menu);
 
     auto* side = new QVBoxLayout;
-    side->addWidget(Label1);
-    side->addWidget(IndexComboBox);
+    side->addWidget(OrderLabel);
+    side->addWidget(OrderCombo);
     side->addSpacing(6);
-    side->addWidget(Label2);
+    side->addWidget(SearchLabel);
     side->addWidget(SearchEdit);
     side->addStretch(1);
     side->addWidget(ButtonOK);
     side->addWidget(ButtonCancel);
     side->addWidget(EditBtn);
     auto* top = new QHBoxLayout;
-    top->addWidget(MatGrid, 1);
+    top->addWidget(ClassGrid, 1);
     top->addLayout(side);
     auto* layout = new QVBoxLayout(this);
     layout->setMenuBar(MenuBar);
     layout->addLayout(top, 3);
     layout->addWidget(GroupGrid, 3);
-    layout->addWidget(CatGrid, 5);
+    layout->addWidget(ArticleGrid, 5);
 
     // The class grid is as wide as its columns; the side column takes what its texts need.
-    const int sideWidth = std::max({IndexComboBox->sizeHint().width(), EditBtn->sizeHint().width(),
+    const int sideWidth = std::max({OrderCombo->sizeHint().width(), EditBtn->sizeHint().width(),
                                     SearchEdit->fontMetrics().horizontalAdvance(QLatin1Char('W')) * 10});
-    for (QWidget* w : {static_cast<QWidget*>(IndexComboBox), static_cast<QWidget*>(SearchEdit),
+    for (QWidget* w : {static_cast<QWidget*>(OrderCombo), static_cast<QWidget*>(SearchEdit),
                        static_cast<QWidget*>(ButtonOK), static_cast<QWidget*>(ButtonCancel),
                        static_cast<QWidget*>(EditBtn)})
         w->setMinimumWidth(sideWidth);
 
-    connect(IndexComboBox, &QComboBox::currentIndexChanged, this, GuardedSlot(this, [this] { IndexComboBoxChange(); }));
+    connect(OrderCombo, &QComboBox::currentIndexChanged, this, GuardedSlot(this, [this] { OrderComboChange(); }));
     connect(SearchEdit, &QLineEdit::textChanged, this, GuardedSlot(this, [this] { SearchEditChange(); }));
     connect(EditBtn, &QPushButton::clicked, this, GuardedSlot(this, [this] { EditBtnClick(); }));
     SetButtonModalResult(ButtonOK, TModalResult::OK);
     SetButtonModalResult(ButtonCancel, TModalResult::Cancel);
-    CatGrid->OnKeyDown = [this](TDBGridNormal*, int& key, Qt::KeyboardModifiers) { CatGridKeyDown(key); };
-    CatGrid->OnDblClick = [this](TDBGridNormal*) { CatGridDblClick(); };
+    ArticleGrid->OnKeyDown = [this](TDBGridNormal*, int& key, Qt::KeyboardModifiers) { ArticleGridKeyDown(key); };
+    ArticleGrid->OnDblClick = [this](TDBGridNormal*) { ArticleGridDblClick(); };
     GroupGrid->OnKeyDown = [this](TDBGridNormal*, int& key, Qt::KeyboardModifiers) { GroupGridKeyDown(key); };
     GroupGrid->OnDblClick = [this](TDBGridNormal*) { GroupGridDblClick(); };
     OnCloseQuery = [this](TForm*, bool& canClose) { FormCloseQuery(canClose); };
@@ -336,29 +336,29 @@ void TCatLookupForm::BuildControls()
         control->setPalette(own);
     }
     resize(QSize(850, 587).expandedTo(minimumSizeHint()));
-    CatGrid->setFocus();
+    ArticleGrid->setFocus();
 }
 
-void TCatLookupForm::FormCreate()
+void TCatalogLookupForm::FormCreate()
 {
     // Without a layout file the lookup still works; only the layouts are not kept.
     try {
-        layoutFile_ = std::make_unique<TCustomFileStraam>(CatLookLayoutFile);
+        layoutFile_ = std::make_unique<TLookupLayoutFile>(LookupLayoutFileName);
     } catch (const EInOutError&) {
         layoutFile_.reset();
     }
     try {
-        TMateriale->Open();
-        Group->Open();
-        Catalog->Open();
-        Val->Open();
+        ClassTable->Open();
+        GroupTable->Open();
+        ArticleTable->Open();
+        CurrencyTable->Open();
     } catch (const EDatabaseError& error) {
         ReportCatalogError(error);
         Abort();
     }
     SetEditMode(false);
-    IndexComboBox->setCurrentIndex(0);
-    if (Group->IsEmpty()) {
+    OrderCombo->setCurrentIndex(0);
+    if (GroupTable->IsEmpty()) {
         SetEditMode(true);
         MessageDlg(QStringLiteral("Adaugati articole în catalog!"), TMsgDlgType::Warning, TMsgDlgButtons::OK);
     }
@@ -367,7 +367,7 @@ void TCatLookupForm::FormCreate()
 
 // ---------------------------------------------------------------- positioning
 
-void TCatLookupForm::ShowGroup(const QString& group)
+void TCatalogLookupForm::ShowGroup(const QString& group)
 {
     if (group.isEmpty())
         return;
@@ -382,23 +382,23 @@ void TCatLookupForm::ShowGroup(const QString& group)
     groups.Open();
     if (!groups.FindKey({group}))
         return;
-    if (!TMateriale->Locate(QStringLiteral("Cod_material"), {groups.FieldByName(QStringLiteral("Cod_material"))->Value()}))
+    if (!ClassTable->Locate(QStringLiteral("Cod_material"), {groups.FieldByName(QStringLiteral("Cod_material"))->Value()}))
         return;
-    Group->Locate(kCodGrupa, {group});
+    GroupTable->Locate(kCodGrupa, {group});
 }
 
-void TCatLookupForm::ShowArticle(const QString& article)
+void TCatalogLookupForm::ShowArticle(const QString& article)
 {
-    Catalog->SetIndexFieldNames(CatalogOrders().at(0));
-    Catalog->FindKey({Group->FieldByName(kCodGrupa)->Value(), article});
+    ArticleTable->SetIndexFieldNames(CatalogOrders().at(0));
+    ArticleTable->FindKey({GroupTable->FieldByName(kCodGrupa)->Value(), article});
 }
 
-bool ExecuteCatLookup(QWidget* owner, QString& group, QString& article)
+bool ExecuteCatalogLookup(QWidget* owner, QString& group, QString& article)
 {
-    QPointer<TCatLookupForm> form;
+    QPointer<TCatalogLookupForm> form;
     const auto release = qScopeGuard([&form] { delete form.data(); });
     try {
-        form = new TCatLookupForm(owner);
+        form = new TCatalogLookupForm(owner);
         form->ShowGroup(group);
         form->ShowArticle(article);
     } catch (const EAbort&) {
@@ -409,67 +409,67 @@ bool ExecuteCatLookup(QWidget* owner, QString& group, QString& article)
     }
     form->SetPosition(TPosition::ScreenCenter);
     {
-        const QSignalBlocker quiet(form->IndexComboBox);
-        form->IndexComboBox->setCurrentIndex(0);
+        const QSignalBlocker quiet(form->OrderCombo);
+        form->OrderCombo->setCurrentIndex(0);
     }
     if (form->ShowModal() == TModalResult::Cancel || !form)
         return false;
-    group = form->Group->FieldByName(kCodGrupa)->AsString();
-    article = form->Catalog->FieldByName(QStringLiteral("Cod"))->AsString();
+    group = form->GroupTable->FieldByName(kCodGrupa)->AsString();
+    article = form->ArticleTable->FieldByName(QStringLiteral("Cod"))->AsString();
     return true;
 }
 
 // ---------------------------------------------------------------- order and search
 
-void TCatLookupForm::IndexComboBoxChange()
+void TCatalogLookupForm::OrderComboChange()
 {
-    const int item = IndexComboBox->currentIndex();
+    const int item = OrderCombo->currentIndex();
     if (item < 0 || item >= CatalogOrders().size())
         return;
     try {
-        Catalog->SetIndexFieldNames(CatalogOrders().at(item));
+        ArticleTable->SetIndexFieldNames(CatalogOrders().at(item));
     } catch (...) {
         // The article being edited could not be saved: the box shows the order in force.
-        const QSignalBlocker quiet(IndexComboBox);
-        IndexComboBox->setCurrentIndex(int(CatalogOrders().indexOf(Catalog->IndexFieldNames())));
+        const QSignalBlocker quiet(OrderCombo);
+        OrderCombo->setCurrentIndex(int(CatalogOrders().indexOf(ArticleTable->IndexFieldNames())));
         throw;
     }
     // The articles stay those of the current group in the new order.
-    Catalog->SetMasterSource(GroupSource);
-    Catalog->SetMasterFields(kCodGrupa);
+    ArticleTable->SetMasterSource(GroupSource);
+    ArticleTable->SetMasterFields(kCodGrupa);
 }
 
-void TCatLookupForm::SearchEditChange()
+void TCatalogLookupForm::SearchEditChange()
 {
     const QString text = SearchEdit->text();
     if (text.isEmpty())
         return;
-    Catalog->FindNearest({Group->FieldByName(kCodGrupa)->Value(), text});
+    ArticleTable->FindNearest({GroupTable->FieldByName(kCodGrupa)->Value(), text});
 }
 
 // ---------------------------------------------------------------- edit mode
 
-bool TCatLookupForm::EditMode() const { return CatGrid->Options().testFlag(TDBGridOption::Editing); }
+bool TCatalogLookupForm::EditMode() const { return ArticleGrid->Options().testFlag(TDBGridOption::Editing); }
 
-void TCatLookupForm::SetEditMode(bool on)
+void TCatalogLookupForm::SetEditMode(bool on)
 {
-    TDBGridOptions options = CatGrid->Options();
+    TDBGridOptions options = ArticleGrid->Options();
     options.setFlag(TDBGridOption::Editing, on);
     options.setFlag(TDBGridOption::AlwaysShowEditor, on);
     options.setFlag(TDBGridOption::RowSelect, !on);
-    CatGrid->SetOptions(options);
-    CatGrid->SetReadOnly(!on);
+    ArticleGrid->SetOptions(options);
+    ArticleGrid->SetReadOnly(!on);
     GroupGrid->SetReadOnly(!on);
     ButtonOK->setEnabled(!on);
     EditBtn->setChecked(on);
     // Prices are changed only by a user who chose to edit the catalog.
-    Document1->SetVisible(on);
-    Indexeazapreturile1->SetVisible(on);
+    DocumentMenu->SetVisible(on);
+    IndexPricesItem->SetVisible(on);
     MenuBar->setVisible(on);
-    CatGrid->setFocus();
+    ArticleGrid->setFocus();
 }
 
-void TCatLookupForm::EditBtnClick()
+void TCatalogLookupForm::EditBtnClick()
 {
     if (!EditMode()) {
         SetEditMode(true);
@@ -477,7 +477,7 @@ void TCatLookupForm::EditBtnClick()
     }
     // A refused save keeps edit mode on and the user on the row.
     try {
-        for (TTable* table : {Catalog, Group}) {
+        for (TTable* table : {ArticleTable, GroupTable}) {
             if (table->Active())
                 table->CheckBrowseMode();
         }
@@ -490,7 +490,7 @@ void TCatLookupForm::EditBtnClick()
 
 // ---------------------------------------------------------------- rules on articles
 
-void TCatLookupForm::CatalogNewRecord()
+void TCatalogLookupForm::ArticleNewRecord()
 {
     // The usual accounts and VAT of an article; fixed, not read from any settings.
     const std::pair<const char*, QVariant> defaults[] = {
@@ -499,45 +499,45 @@ void TCatLookupForm::CatalogNewRecord()
         {"Coef_TVA", 19.0},                          {"Cont_venituri", QStringLiteral("707")},
         {"Cont_adaos", QStringLiteral("378")},       {"Cont_accize", QStringLiteral("446")}};
     for (const auto& [name, value] : defaults)
-        Catalog->FieldByName(QString::fromLatin1(name))->SetValue(value);
+        ArticleTable->FieldByName(QString::fromLatin1(name))->SetValue(value);
     // Typing starts with the code.
-    CatGrid->SetSelectedField(Catalog->FieldByName(QStringLiteral("Cod")));
+    ArticleGrid->SetSelectedField(ArticleTable->FieldByName(QStringLiteral("Cod")));
 }
 
-void TCatLookupForm::CatalogBeforePost()
+void TCatalogLookupForm::ArticleBeforePost()
 {
-    if (IsBlank(Catalog->FieldByName(QStringLiteral("Cod"))) || IsBlank(Catalog->FieldByName(QStringLiteral("Denumire"))))
+    if (IsBlank(ArticleTable->FieldByName(QStringLiteral("Cod"))) || IsBlank(ArticleTable->FieldByName(QStringLiteral("Denumire"))))
         Refuse(QStringLiteral("Introduceti atît codul si denumirea!"));
 }
 
-void TCatLookupForm::CatalogAccountValidate(TField* sender)
+void TCatalogLookupForm::ArticleAccountValidate(TField* sender)
 {
     if (!IsValidAccountSymbol(sender->AsString()))
         Refuse(QStringLiteral("Introduceti simbolul contului în format 999(9).99(9).99(9) !"));
 }
 
-void TCatLookupForm::CatalogMonedaValidate(TField* sender)
+void TCatalogLookupForm::ArticleCurrencyValidate(TField* sender)
 {
     const QString code = sender->AsString();
-    if (!Val->FindKey({code}))
+    if (!CurrencyTable->FindKey({code}))
         Refuse(QStringLiteral("<") + code + QStringLiteral("> nu exista în catalogul de valute!"));
 }
 
 // ---------------------------------------------------------------- grids
 
-void TCatLookupForm::CatGridKeyDown(int& key)
+void TCatalogLookupForm::ArticleGridKeyDown(int& key)
 {
     if (key != vk::Space || EditMode())
         return;
     key = 0;
     // Space marks and moves on, as Shift+Down does in a grid that marks rows.
     QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::ShiftModifier);
-    QCoreApplication::sendEvent(CatGrid, &down);
+    QCoreApplication::sendEvent(ArticleGrid, &down);
 }
 
-void TCatLookupForm::CatGridDblClick() { SetModalResult(TModalResult::OK); }
+void TCatalogLookupForm::ArticleGridDblClick() { SetModalResult(TModalResult::OK); }
 
-void TCatLookupForm::GroupGridKeyDown(int& key)
+void TCatalogLookupForm::GroupGridKeyDown(int& key)
 {
     if (key != vk::Space || EditMode())
         return;
@@ -545,62 +545,62 @@ void TCatLookupForm::GroupGridKeyDown(int& key)
     GroupGridDblClick();
 }
 
-void TCatLookupForm::GroupGridDblClick()
+void TCatalogLookupForm::GroupGridDblClick()
 {
     if (EditMode())
         return;
-    WithControlsDisabled(Catalog, [this] {
+    WithControlsDisabled(ArticleTable, [this] {
         try {
             THourGlass wait(Screen);
-            Catalog->First();
-            while (!Catalog->Eof()) {
-                const TBookmark row = Catalog->GetBookmark();
-                CatGrid->SelectRow(row, !CatGrid->IsRowSelected(row));
-                Catalog->Next();
+            ArticleTable->First();
+            while (!ArticleTable->Eof()) {
+                const TBookmark row = ArticleTable->GetBookmark();
+                ArticleGrid->SelectRow(row, !ArticleGrid->IsRowSelected(row));
+                ArticleTable->Next();
             }
         } catch (const std::bad_alloc&) {
             MessageDlg(QStringLiteral("Memorie insuficienta! Selectati mai putine articole!"), TMsgDlgType::Warning,
                        TMsgDlgButtons::OK);
         }
-        Catalog->First();
+        ArticleTable->First();
     });
 }
 
 // ---------------------------------------------------------------- price indexing
 
-void TCatLookupForm::Indexeazapreturile1Click()
+void TCatalogLookupForm::IndexPricesClick()
 {
     // An article being edited is saved first: the new prices must not be overwritten by it.
-    Catalog->CheckBrowseMode();
-    if (Group->IsEmpty() || Catalog->IsEmpty()) {
+    ArticleTable->CheckBrowseMode();
+    if (GroupTable->IsEmpty() || ArticleTable->IsEmpty()) {
         fw::MessageBeep(fw::TBeep::Error);
         return;
     }
     double percentage = 0;
-    if (!AskCoefficient(this, Group->FieldByName(QStringLiteral("Denumire"))->AsString(), percentage))
+    if (!AskPercentage(this, GroupTable->FieldByName(QStringLiteral("Denumire"))->AsString(), percentage))
         return;
     repaint();
     const std::optional<double> factor = IndexFactor(percentage);
     if (!factor)
         return;
-    const QString group = Group->FieldByName(kCodGrupa)->AsString();
+    const QString group = GroupTable->FieldByName(kCodGrupa)->AsString();
     // The grid shows the new prices at once; after a failure it shows what is stored.
-    WithControlsDisabled(Catalog, [&] {
-        RunThen([&] { IndexGroupPrices(this, group, *factor); }, [this] { Catalog->Refresh(); });
+    WithControlsDisabled(ArticleTable, [&] {
+        RunThen([&] { IndexGroupPrices(this, group, *factor); }, [this] { ArticleTable->Refresh(); });
     });
 }
 
 // ---------------------------------------------------------------- refresh
 
-void TCatLookupForm::RefreshTables()
+void TCatalogLookupForm::RefreshTables()
 {
-    for (TTable* table : {Group, Catalog, Val}) {
+    for (TTable* table : {GroupTable, ArticleTable, CurrencyTable}) {
         if (table->Active() && table->State() == TDataSetState::Browse)
             WithControlsDisabled(table, [table] { table->Refresh(); });
     }
 }
 
-void TCatLookupForm::AutoRefresh()
+void TCatalogLookupForm::AutoRefresh()
 {
     try {
         RefreshTables();
@@ -613,7 +613,7 @@ void TCatLookupForm::AutoRefresh()
     }
 }
 
-void TCatLookupForm::changeEvent(QEvent* event)
+void TCatalogLookupForm::changeEvent(QEvent* event)
 {
     TForm::changeEvent(event);
     if (event->type() != QEvent::ActivationChange)
@@ -630,21 +630,21 @@ void TCatLookupForm::changeEvent(QEvent* event)
 
 // ---------------------------------------------------------------- closing
 
-void TCatLookupForm::FormCloseQuery(bool& canClose)
+void TCatalogLookupForm::FormCloseQuery(bool& canClose)
 {
     // What the user typed into an article is saved, not lost with the window; a refused
     // save keeps the window open on the row.
-    if (Catalog->Active())
-        Catalog->CheckBrowseMode();
+    if (ArticleTable->Active())
+        ArticleTable->CheckBrowseMode();
     canClose = true;
 }
 
-void TCatLookupForm::FormClose(TCloseAction& action)
+void TCatalogLookupForm::FormClose(TCloseAction& action)
 {
     RefreshTimer->stop();
     if (layoutFile_) {
         try {
-            layoutFile_->Rewrite(GridLayouts({GroupGrid, CatGrid}));
+            layoutFile_->Rewrite(GridLayouts({GroupGrid, ArticleGrid}));
         } catch (const Exception&) {
             // The layouts are a convenience: the window closes all the same.
         }
