@@ -5,7 +5,7 @@
 #include "platform/boundary/HostString.h"
 #include "platform/config/Paths.h"
 #include "platform/schema/CompanyTables.h"
-#include "recipes/ZPFRetet.h"
+#include "recipes/RecipeEditor.h"
 #include "reports/RepTrasabProd.h"
 #include "requirement/Requirement.h"
 #include "requirement/ZPFNeces.h"
@@ -105,14 +105,14 @@ void TDummyModule::DummyModuleDestroy()
 void TDummyModule::Retetedeproductie1Click(fw::TMenuItem*)
 {
     // One editor: choosing it again brings the open one back.
-    if (ZPFRetetaForm) {
-        ZPFRetetaForm->BringToFront();
+    if (RecipeEditorForm) {
+        RecipeEditorForm->BringToFront();
         return;
     }
-    auto* form = new TZPFRetetaForm(Application->MainForm());
+    auto* form = new TRecipeEditorForm(Application->MainForm());
     if (!form->Opened())
         return; // the user was told; the editor releases itself
-    ZPFRetetaForm = form;
+    RecipeEditorForm = form;
     form->Show();
 }
 

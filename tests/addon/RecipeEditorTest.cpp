@@ -6,7 +6,7 @@
 #include "platform/ui/DBEdit.h"
 #include "platform/ui/DBGridNormal.h"
 #include "platform/ui/DBNavigator.h"
-#include "recipes/ZPFRetet.h"
+#include "recipes/RecipeEditor.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -51,8 +51,8 @@ protected:
     // As the menu command leaves it: shown and active, the product grid focused.
     void OpenEditor()
     {
-        editor = new TZPFRetetaForm(nullptr);
-        ZPFRetetaForm = editor;
+        editor = new TRecipeEditorForm(nullptr);
+        RecipeEditorForm = editor;
         editor->Show();
         QApplication::setActiveWindow(editor);
     }
@@ -73,13 +73,13 @@ protected:
     QString Line(const char* field) const { return dm->RetetaTable->FieldByName(field)->AsString(); }
     void InRecipe(const char* column)
     {
-        editor->KRPRetetaGrid->setFocus();
-        editor->KRPRetetaGrid->SetSelectedField(dm->RetetaTable->FieldByName(column));
+        editor->RecipeGrid->setFocus();
+        editor->RecipeGrid->SetSelectedField(dm->RetetaTable->FieldByName(column));
     }
     void TypeYield(const QString& text)
     {
-        editor->CantRetetaCBox->setFocus();
-        editor->CantRetetaCBox->selectAll();
+        editor->YieldEdit->setFocus();
+        editor->YieldEdit->selectAll();
         Key(Qt::Key_Delete);
         Type(text);
     }
@@ -106,13 +106,13 @@ protected:
     TestCompany company;
     std::unique_ptr<TProductionData> dm;
     TMessageRecorder messages;
-    QPointer<TZPFRetetaForm> editor;
+    QPointer<TRecipeEditorForm> editor;
 };
 
 TEST_F(RecipeEditor, KeysOverTheProductListSearchTheGroupsAndNowhereElse)
 {
     EXPECT_EQ(editor->NavigatorSource, dm->ProductSource);
-    EXPECT_FALSE(editor->RetetaNavigator->ButtonVisible(TNavigateBtn::Insert));
+    EXPECT_FALSE(editor->Navigator->ButtonVisible(TNavigateBtn::Insert));
     struct Step {
         int key;
         Qt::KeyboardModifiers modifiers;
@@ -128,7 +128,7 @@ TEST_F(RecipeEditor, KeysOverTheProductListSearchTheGroupsAndNowhereElse)
              {Qt::Key_Backspace, Qt::NoModifier, "LA", "IAURT"},
          }) {
         Key(s.key, s.modifiers);
-        EXPECT_EQ(editor->Cautlbl->text(), s.text);
+        EXPECT_EQ(editor->SearchLabel->text(), s.text);
         EXPECT_EQ(Product(), s.product) << s.text.toStdString();
     }
     EXPECT_EQ(CatalogSearchText, "LA");
@@ -142,8 +142,8 @@ TEST_F(RecipeEditor, KeysOverTheProductListSearchTheGroupsAndNowhereElse)
 
     // The recipe takes its keys for itself, and entering it ends the search.
     InRecipe("Cod_Grupa");
-    EXPECT_EQ(editor->Cautlbl->text(), "");
-    EXPECT_TRUE(editor->RetetaNavigator->ButtonVisible(TNavigateBtn::Insert));
+    EXPECT_EQ(editor->SearchLabel->text(), "");
+    EXPECT_TRUE(editor->Navigator->ButtonVisible(TNavigateBtn::Insert));
     Type("L");
     EXPECT_EQ(CatalogSearchText, "");
     EXPECT_EQ(Product(), "IAURT");
@@ -179,15 +179,15 @@ TEST_F(RecipeEditor, YieldCheckWarnsOnEmptyOrZeroAsTyped)
              {"0", true}, {"", true}, {Decimal("0.0"), false}, {"00", false}, {"250", false}}) {
         messages.Clear();
         TypeYield(typed);
-        editor->KRPRetetaGrid->setFocus();
+        editor->RecipeGrid->setFocus();
         EXPECT_EQ(messages.Texts(), warns ? QStringList{"Atentie campul cantitate nu poate fi gol sau 0! Scrieti "
                                                         "cantitatea corecta!"}
                                           : QStringList())
             << typed.toStdString();
-        EXPECT_EQ(QApplication::focusWidget() == editor->CantRetetaCBox, warns);
+        EXPECT_EQ(QApplication::focusWidget() == editor->YieldEdit, warns);
     }
     // Saved as the product list leaves the product.
-    editor->KRPCatalogGrid->setFocus();
+    editor->ProductGrid->setFocus();
     Key(Qt::Key_Down);
     EXPECT_EQ(RawColumn(company.Dir(), "SELECT CantReteta FROM CATALOG WHERE Cod = 'IAURT'"), QVariantList{250.0});
 }
@@ -231,12 +231,12 @@ TEST_F(RecipeEditor, ClosingSavesWhatWasTypedOrStaysOpenWithIt)
         EXPECT_EQ(CloseEditor(), c.messages.isEmpty());
         EXPECT_EQ(messages.Texts(), c.messages);
         if (editor) { // nothing typed is lost
-            EXPECT_EQ(ZPFRetetaForm, editor.data());
+            EXPECT_EQ(RecipeEditorForm, editor.data());
             EXPECT_EQ(Line("Cod_MatPrim"), ".SMANT");
             RawColumn(company.Dir(), "DROP TRIGGER IF EXISTS refuse");
             dm->RetetaTable->Cancel();
         } else {
-            EXPECT_EQ(ZPFRetetaForm, nullptr);
+            EXPECT_EQ(RecipeEditorForm, nullptr);
             EXPECT_FALSE(dm->RetetaTable->Active());
         }
     }
@@ -248,45 +248,45 @@ TEST_F(RecipeEditor, PasteAddsTheMaterialsTheTargetLacksRowByRow)
 {
     company.RecipeRow("BRANZA", ".SARE", "01", 9); // already there: keeps its quantity
     auto marked = [&] {
-        return QList<bool>{editor->RetetaPopCopy->Enabled(), editor->RetetaPopPaste->Enabled(),
-                           editor->RetetaPopCancel->Enabled()};
+        return QList<bool>{editor->CopyItem->Enabled(), editor->PasteItem->Enabled(),
+                           editor->CancelCopyItem->Enabled()};
     };
     const QList<bool> idle{true, false, false};
     EXPECT_EQ(marked(), idle);
     // Onto the product it came from: every row is already there.
     GoTo("IAURT");
-    editor->RetetaPopCopy->Click();
+    editor->CopyItem->Click();
     EXPECT_EQ(marked(), (QList<bool>{false, true, true}));
-    editor->RetetaPopPaste->Click();
+    editor->PasteItem->Click();
     EXPECT_EQ(Stored("IAURT"), (QStringList{".LAPTE=13.0", ".SARE=0.5", ";MAIA=0.75"}));
     EXPECT_EQ(marked(), idle);
     EXPECT_EQ(messages.Count(), 0);
 
     // Onto another product, after the maia left the catalog and another user gave the
     // milk to the cheese: the maia is refused with its warning, the milk skipped silently.
-    editor->RetetaPopCopy->Click();
+    editor->CopyItem->Click();
     OtherUser("DELETE FROM CATALOG WHERE Cod = ';MAIA'");
     OtherUser("INSERT INTO Reteta VALUES ('BRANZA', '.LAPTE', 550, '01')");
     GoTo("BRANZA");
-    editor->RetetaPopPaste->Click();
+    editor->PasteItem->Click();
     EXPECT_EQ(Stored("BRANZA"), (QStringList{".LAPTE=550.0", ".SARE=9.0"}));
     EXPECT_EQ(messages.Texts(), QStringList{"Articolul <03  ;MAIA>  nu este de tip materie prima ! Apasati CTRL-ENTER "
                                             "pentru a selecta din catalog!!"});
 
     // A product without a recipe marks nothing; a cancelled mark allows no paste.
     GoTo("TELEMEA");
-    editor->RetetaPopCopy->Click();
+    editor->CopyItem->Click();
     EXPECT_EQ(editor->CopySourceCode, "");
-    editor->RetetaPopCancel->Click();
+    editor->CancelCopyItem->Click();
     EXPECT_EQ(marked(), idle);
 
     // A database that refuses the rows says so once, instead of passing for an empty paste.
     messages.Clear();
     RawColumn(company.Dir(), kInsertFails);
     GoTo("BRANZA");
-    editor->RetetaPopCopy->Click();
+    editor->CopyItem->Click();
     GoTo("TELEMEA");
-    editor->RetetaPopPaste->Click();
+    editor->PasteItem->Click();
     EXPECT_EQ(messages.Texts(), QStringList{kDatabaseError});
     EXPECT_EQ(dm->RetetaTable->State(), TDataSetState::Browse);
 }
@@ -295,7 +295,7 @@ TEST_F(RecipeEditor, TablesThatCannotBeOpenedReleaseTheEditor)
 {
     ASSERT_TRUE(CloseEditor());
     RawColumn(company.Dir(), "DROP TABLE Reteta");
-    QPointer<TZPFRetetaForm> failed = new TZPFRetetaForm(nullptr);
+    QPointer<TRecipeEditorForm> failed = new TRecipeEditorForm(nullptr);
     EXPECT_FALSE(failed->Opened());
     ASSERT_EQ(messages.Count(), 1);
     EXPECT_TRUE(messages.Last().Text.startsWith("Eroare de acces la baza de date!\r<"));

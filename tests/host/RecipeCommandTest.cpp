@@ -44,7 +44,7 @@ protected:
     // A command of the recipe grid's context menu, as the right mouse button shows it.
     void ContextCommand(const QString& caption)
     {
-        emit Grid("KRPRetetaGrid")->customContextMenuRequested(QPoint(20, 20));
+        emit Grid("RecipeGrid")->customContextMenuRequested(QPoint(20, 20));
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
         ASSERT_NE(menu, nullptr);
         menu->hide();
@@ -76,8 +76,8 @@ TEST_F(RecipeCommand, WriteARecipeForANewProductCopyItAndFindItAgain)
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(editor->Caption(), "Reteta");
     EXPECT_EQ(editor->Owner(), host->MainForm());
-    fw::TDBGridNormal* products = Grid("KRPCatalogGrid");
-    fw::TDBGridNormal* recipe = Grid("KRPRetetaGrid");
+    fw::TDBGridNormal* products = Grid("ProductGrid");
+    fw::TDBGridNormal* recipe = Grid("RecipeGrid");
     EXPECT_EQ(QApplication::focusWidget(), products);
     for (fw::TDBGridNormal* grid : {products, recipe}) // every column shows
         EXPECT_GE(grid->viewport()->width(), grid->horizontalHeader()->length());
@@ -85,7 +85,7 @@ TEST_F(RecipeCommand, WriteARecipeForANewProductCopyItAndFindItAgain)
 
     // The new product, its yield and two raw materials, each line saved by Down.
     ASSERT_TRUE(products->DataSet()->Locate("Cod", {"CASCAVAL"}));
-    editor->findChild<QWidget*>("CantRetetaCBox")->setFocus();
+    editor->findChild<QWidget*>("YieldEdit")->setFocus();
     testsupport::Key(Qt::Key_A, Qt::ControlModifier);
     testsupport::Type("50");
     recipe->setFocus();
@@ -113,8 +113,8 @@ TEST_F(RecipeCommand, WriteARecipeForANewProductCopyItAndFindItAgain)
               QVariantList{50.0});
     editor = Choose();
     ASSERT_NE(editor, nullptr);
-    ASSERT_TRUE(Grid("KRPCatalogGrid")->DataSet()->Locate("Cod", {"BURDUF"}));
-    EXPECT_EQ(Grid("KRPRetetaGrid")->model()->rowCount(), 2);
+    ASSERT_TRUE(Grid("ProductGrid")->DataSet()->Locate("Cod", {"BURDUF"}));
+    EXPECT_EQ(Grid("RecipeGrid")->model()->rowCount(), 2);
     Look("recipes-host-reopened");
 
     // Minimised and chosen again: the same editor comes back.
@@ -124,7 +124,7 @@ TEST_F(RecipeCommand, WriteARecipeForANewProductCopyItAndFindItAgain)
     EXPECT_EQ(messages.Count(), 0) << messages.Texts().join('|').toStdString();
 
     // An incomplete line refuses the main window's closing; ending the program ends it.
-    Grid("KRPRetetaGrid")->setFocus();
+    Grid("RecipeGrid")->setFocus();
     testsupport::Key(Qt::Key_Insert);
     testsupport::Type("01\t.SARE");
     EXPECT_FALSE(host->MainForm()->close());

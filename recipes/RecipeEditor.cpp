@@ -1,4 +1,4 @@
-#include "recipes/ZPFRetet.h"
+#include "recipes/RecipeEditor.h"
 
 #include "catalog/CatalogLookup.h"
 #include "data/ProductionData.h"
@@ -26,7 +26,7 @@ namespace corvanel {
 
 using fw::TNavigateBtn;
 
-TZPFRetetaForm* ZPFRetetaForm = nullptr;
+TRecipeEditorForm* RecipeEditorForm = nullptr;
 
 namespace {
 
@@ -80,9 +80,9 @@ public:
 
 } // namespace
 
-TZPFRetetaForm::TZPFRetetaForm(QWidget* owner) : fw::TForm(owner)
+TRecipeEditorForm::TRecipeEditorForm(QWidget* owner) : fw::TForm(owner)
 {
-    setObjectName(QStringLiteral("ZPFRetetaForm"));
+    setObjectName(QStringLiteral("RecipeEditorForm"));
     SetCaption(QStringLiteral("Reteta"));
     SetFormStyle(fw::TFormStyle::MDIChild);
     SetPosition(fw::TPosition::ScreenCenter);
@@ -95,154 +95,154 @@ TZPFRetetaForm::TZPFRetetaForm(QWidget* owner) : fw::TForm(owner)
     OnShow = [this](fw::TForm*) {
         if (!focusedOnce_) {
             focusedOnce_ = true;
-            KRPCatalogGrid->setFocus();
+            ProductGrid->setFocus();
         }
     };
     // The label follows the search text also when the data module ends the search.
-    SetCatalogSearchView(this, [this] { Cautlbl->setText(CatalogSearchText); });
+    SetCatalogSearchView(this, [this] { SearchLabel->setText(CatalogSearchText); });
     FormCreate();
 }
 
-TZPFRetetaForm::~TZPFRetetaForm()
+TRecipeEditorForm::~TRecipeEditorForm()
 {
     SetKeyPreview(false);
     RemoveCatalogSearchView(this);
-    if (ZPFRetetaForm == this)
-        ZPFRetetaForm = nullptr;
+    if (RecipeEditorForm == this)
+        RecipeEditorForm = nullptr;
 }
 
-void TZPFRetetaForm::BuildControls()
+void TRecipeEditorForm::BuildControls()
 {
     TProductionData* dm = ProductionData;
 
-    KRPCatalogGrid = new fw::TDBGridNormal;
-    KRPCatalogGrid->setObjectName(QStringLiteral("KRPCatalogGrid"));
-    KRPCatalogGrid->SetReadOnly(true);
-    KRPCatalogGrid->SetOptions((fw::DefaultGridOptions() & ~fw::TDBGridOptions(fw::TDBGridOption::Editing)) |
+    ProductGrid = new fw::TDBGridNormal;
+    ProductGrid->setObjectName(QStringLiteral("ProductGrid"));
+    ProductGrid->SetReadOnly(true);
+    ProductGrid->SetOptions((fw::DefaultGridOptions() & ~fw::TDBGridOptions(fw::TDBGridOption::Editing)) |
                                fw::TDBGridOption::RowSelect | fw::TDBGridOption::AlwaysShowSelection);
-    KRPCatalogGrid->SetDataSource(dm->ProductSource);
-    AddFittedColumn(KRPCatalogGrid, QStringLiteral("Grupa"), QStringLiteral("Grupa"), 43);
-    AddFittedColumn(KRPCatalogGrid, QStringLiteral("Cod"), QStringLiteral("Cod produs finit"), 77);
-    AddFittedColumn(KRPCatalogGrid, QStringLiteral("Denumire"), QStringLiteral("Denumire produs finit"), 364);
-    KRPCatalogGrid->horizontalHeader()->setStretchLastSection(true);
-    KRPCatalogGrid->OnEnter = [this](fw::TDBGridNormal*) { KRPCatalogGridEnter(); };
+    ProductGrid->SetDataSource(dm->ProductSource);
+    AddFittedColumn(ProductGrid, QStringLiteral("Grupa"), QStringLiteral("Grupa"), 43);
+    AddFittedColumn(ProductGrid, QStringLiteral("Cod"), QStringLiteral("Cod produs finit"), 77);
+    AddFittedColumn(ProductGrid, QStringLiteral("Denumire"), QStringLiteral("Denumire produs finit"), 364);
+    ProductGrid->horizontalHeader()->setStretchLastSection(true);
+    ProductGrid->OnEnter = [this](fw::TDBGridNormal*) { ProductGridEnter(); };
 
-    Label1 = new QLabel(QStringLiteral("Sorteaza produsele finite dupa:"));
-    Label1->setObjectName(QStringLiteral("Label1"));
+    OrderLabel = new QLabel(QStringLiteral("Sorteaza produsele finite dupa:"));
+    OrderLabel->setObjectName(QStringLiteral("OrderLabel"));
     OrderCombo = new QComboBox;
     OrderCombo->setObjectName(QStringLiteral("OrderCombo"));
     OrderCombo->addItems({kOrderByCode, kOrderByName});
     OrderCombo->setToolTip(QStringLiteral("Alege ordinea de sortare"));
-    Label1->setBuddy(OrderCombo);
+    OrderLabel->setBuddy(OrderCombo);
     // Only a pick by the user changes the order; setting the item from code does not.
     connect(OrderCombo, &QComboBox::activated, this, fw::GuardedSlot(this, [this] { OrderComboChange(); }));
 
-    Cautlbl = new QLabel;
-    Cautlbl->setObjectName(QStringLiteral("Cautlbl"));
-    Cautlbl->setFrameShape(QFrame::StyledPanel);
-    Cautlbl->setFrameShadow(QFrame::Sunken);
-    QFont bold = Cautlbl->font();
+    SearchLabel = new QLabel;
+    SearchLabel->setObjectName(QStringLiteral("SearchLabel"));
+    SearchLabel->setFrameShape(QFrame::StyledPanel);
+    SearchLabel->setFrameShadow(QFrame::Sunken);
+    QFont bold = SearchLabel->font();
     bold.setBold(true);
-    Cautlbl->setFont(bold);
-    Cautlbl->setMinimumHeight(Cautlbl->fontMetrics().height() + 8);
+    SearchLabel->setFont(bold);
+    SearchLabel->setMinimumHeight(SearchLabel->fontMetrics().height() + 8);
 
-    Label2 = new QLabel(QStringLiteral("Cantitatea de produs finit"));
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label3 = new QLabel(QStringLiteral("rezultata conform retetarului :"));
-    Label3->setObjectName(QStringLiteral("Label3"));
-    CantRetetaCBox = new fw::TDBEdit;
-    CantRetetaCBox->setObjectName(QStringLiteral("CantRetetaCBox"));
-    CantRetetaCBox->SetDataSource(dm->ProductSource);
-    CantRetetaCBox->SetDataField(QStringLiteral("CantReteta"));
-    CantRetetaCBox->installEventFilter(this); // to see the text as the user leaves the box
-    CantRetetaCBox->OnExit = [this](fw::TDBEdit*) { CantRetetaCBoxExit(); };
-    Label3->setBuddy(CantRetetaCBox);
+    YieldLabel = new QLabel(QStringLiteral("Cantitatea de produs finit"));
+    YieldLabel->setObjectName(QStringLiteral("YieldLabel"));
+    YieldLabelEnd = new QLabel(QStringLiteral("rezultata conform retetarului :"));
+    YieldLabelEnd->setObjectName(QStringLiteral("YieldLabelEnd"));
+    YieldEdit = new fw::TDBEdit;
+    YieldEdit->setObjectName(QStringLiteral("YieldEdit"));
+    YieldEdit->SetDataSource(dm->ProductSource);
+    YieldEdit->SetDataField(QStringLiteral("CantReteta"));
+    YieldEdit->installEventFilter(this); // to see the text as the user leaves the box
+    YieldEdit->OnExit = [this](fw::TDBEdit*) { YieldEditExit(); };
+    YieldLabelEnd->setBuddy(YieldEdit);
 
-    RetetaNavigator = new fw::TDBNavigator;
-    RetetaNavigator->setObjectName(QStringLiteral("RetetaNavigator"));
-    RetetaNavigator->SetHints({QStringLiteral("Primul"), QStringLiteral("Anterior"), QStringLiteral("Urmator"),
+    Navigator = new fw::TDBNavigator;
+    Navigator->setObjectName(QStringLiteral("Navigator"));
+    Navigator->SetHints({QStringLiteral("Primul"), QStringLiteral("Anterior"), QStringLiteral("Urmator"),
                                QStringLiteral("Ultimul"), QStringLiteral("Adaugare"), QStringLiteral("Stergere"),
                                QStringLiteral("Editare"), QStringLiteral("Salvare"), QStringLiteral("Anulare"),
                                QStringLiteral("Refresh")});
-    RetetaNavigator->SetConfirmDelete(false);
+    Navigator->SetConfirmDelete(false);
 
     auto* side = new QVBoxLayout;
-    side->addWidget(Label1);
+    side->addWidget(OrderLabel);
     side->addWidget(OrderCombo);
     side->addSpacing(8);
-    side->addWidget(Cautlbl);
+    side->addWidget(SearchLabel);
     side->addStretch(1);
-    side->addWidget(Label2);
-    side->addWidget(Label3);
-    side->addWidget(CantRetetaCBox);
+    side->addWidget(YieldLabel);
+    side->addWidget(YieldLabelEnd);
+    side->addWidget(YieldEdit);
     side->addSpacing(8);
-    side->addWidget(RetetaNavigator);
+    side->addWidget(Navigator);
 
     // As wide as the navigator with all its buttons, so that the product list keeps its
     // width whichever grid the navigator serves.
     auto* sidePanel = new QWidget;
     sidePanel->setLayout(side);
     side->setContentsMargins(0, 0, 0, 0);
-    const int sideWidth = std::max(side->sizeHint().width(), RetetaNavigator->sizeHint().width());
+    const int sideWidth = std::max(side->sizeHint().width(), Navigator->sizeHint().width());
     sidePanel->setFixedWidth(sideWidth);
 
-    Panel1 = new QFrame;
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    auto* upper = new QHBoxLayout(Panel1);
+    ProductPanel = new QFrame;
+    ProductPanel->setObjectName(QStringLiteral("ProductPanel"));
+    auto* upper = new QHBoxLayout(ProductPanel);
     upper->setContentsMargins(0, 0, 0, 0);
-    upper->addWidget(KRPCatalogGrid, 1);
+    upper->addWidget(ProductGrid, 1);
     upper->addWidget(sidePanel);
-    Panel1->setMinimumHeight(kSplitterMinSize);
+    ProductPanel->setMinimumHeight(kSplitterMinSize);
 
-    KRPRetetaGrid = new fw::TDBGridNormal;
-    KRPRetetaGrid->setObjectName(QStringLiteral("KRPRetetaGrid"));
-    KRPRetetaGrid->SetOptions((fw::DefaultGridOptions() & ~fw::TDBGridOptions(fw::TDBGridOption::ConfirmDelete)) |
+    RecipeGrid = new fw::TDBGridNormal;
+    RecipeGrid->setObjectName(QStringLiteral("RecipeGrid"));
+    RecipeGrid->SetOptions((fw::DefaultGridOptions() & ~fw::TDBGridOptions(fw::TDBGridOption::ConfirmDelete)) |
                               fw::TDBGridOption::AlwaysShowEditor | fw::TDBGridOption::Tabs);
-    KRPRetetaGrid->SetDataSource(dm->RetetaSource);
-    KRPRetetaGrid->AddColumn(QStringLiteral("Cod_Grupa"));
-    AddFittedColumn(KRPRetetaGrid, QStringLiteral("Cod_MatPrim"), QStringLiteral("Cod materie prima"), 88);
-    AddFittedColumn(KRPRetetaGrid, QStringLiteral("Cant_MatPrim"), QStringLiteral("Cantitate materie prima"), 112);
-    AddFittedColumn(KRPRetetaGrid, QStringLiteral("DenMat_Prim"), QStringLiteral("Denumire materie prima"), 418);
-    KRPRetetaGrid->horizontalHeader()->setStretchLastSection(true);
-    KRPRetetaGrid->setMinimumHeight(kSplitterMinSize);
-    KRPRetetaGrid->OnEnter = [this](fw::TDBGridNormal*) { KRPRetetaGridEnter(); };
-    KRPRetetaGrid->OnKeyPress = [this](fw::TDBGridNormal*, QChar& key) { KRPRetetaGridKeyPress(key); };
-    KRPRetetaGrid->OnDblClick = [this](fw::TDBGridNormal*) { KRPRetetaGridDblClick(); };
+    RecipeGrid->SetDataSource(dm->RetetaSource);
+    RecipeGrid->AddColumn(QStringLiteral("Cod_Grupa"));
+    AddFittedColumn(RecipeGrid, QStringLiteral("Cod_MatPrim"), QStringLiteral("Cod materie prima"), 88);
+    AddFittedColumn(RecipeGrid, QStringLiteral("Cant_MatPrim"), QStringLiteral("Cantitate materie prima"), 112);
+    AddFittedColumn(RecipeGrid, QStringLiteral("DenMat_Prim"), QStringLiteral("Denumire materie prima"), 418);
+    RecipeGrid->horizontalHeader()->setStretchLastSection(true);
+    RecipeGrid->setMinimumHeight(kSplitterMinSize);
+    RecipeGrid->OnEnter = [this](fw::TDBGridNormal*) { RecipeGridEnter(); };
+    RecipeGrid->OnKeyPress = [this](fw::TDBGridNormal*, QChar& key) { RecipeGridKeyPress(key); };
+    RecipeGrid->OnDblClick = [this](fw::TDBGridNormal*) { RecipeGridDblClick(); };
 
-    RetetaPopup = new fw::TPopupMenu(this);
-    RetetaPopup->SetName(QStringLiteral("RetetaPopup"));
-    RetetaPopCopy = RetetaPopup->Add(QStringLiteral("RetetaPopCopy"), QStringLiteral("Copiaza reteta"), 0,
-                                     [this](fw::TMenuItem*) { RetetaPopCopyClick(); });
-    RetetaPopPaste = RetetaPopup->Add(QStringLiteral("RetetaPopPaste"), QStringLiteral("Lipeste reteta"), 0,
-                                      [this](fw::TMenuItem*) { RetetaPopPasteClick(); });
-    RetetaPopCancel = RetetaPopup->Add(QStringLiteral("RetetaPopCancel"), QStringLiteral("Renunta la copiere"), 0,
-                                       [this](fw::TMenuItem*) { RetetaPopCancelClick(); });
+    RecipeMenu = new fw::TPopupMenu(this);
+    RecipeMenu->SetName(QStringLiteral("RecipeMenu"));
+    CopyItem = RecipeMenu->Add(QStringLiteral("CopyItem"), QStringLiteral("Copiaza reteta"), 0,
+                                     [this](fw::TMenuItem*) { CopyItemClick(); });
+    PasteItem = RecipeMenu->Add(QStringLiteral("PasteItem"), QStringLiteral("Lipeste reteta"), 0,
+                                      [this](fw::TMenuItem*) { PasteItemClick(); });
+    CancelCopyItem = RecipeMenu->Add(QStringLiteral("CancelCopyItem"), QStringLiteral("Renunta la copiere"), 0,
+                                       [this](fw::TMenuItem*) { CancelCopyItemClick(); });
     SetCopyMarked(false);
-    fw::AttachPopupMenu(KRPRetetaGrid, RetetaPopup);
+    fw::AttachPopupMenu(RecipeGrid, RecipeMenu);
 
-    Splitter1 = new QSplitter(Qt::Vertical);
-    Splitter1->setObjectName(QStringLiteral("Splitter1"));
-    Splitter1->setChildrenCollapsible(false);
-    Splitter1->addWidget(Panel1);
-    Splitter1->addWidget(KRPRetetaGrid);
-    Splitter1->setStretchFactor(1, 1);
+    Splitter = new QSplitter(Qt::Vertical);
+    Splitter->setObjectName(QStringLiteral("Splitter"));
+    Splitter->setChildrenCollapsible(false);
+    Splitter->addWidget(ProductPanel);
+    Splitter->addWidget(RecipeGrid);
+    Splitter->setStretchFactor(1, 1);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Splitter1);
+    layout->addWidget(Splitter);
 
     // Wide enough for every column of both grids and the panel beside the products; tall
     // enough for a screenful of products and of recipe lines.
-    const int upperWidth = GridWidth(KRPCatalogGrid) + upper->spacing() + sideWidth;
-    const int upperHeight = std::max(side->sizeHint().height(), GridHeight(KRPCatalogGrid, 8));
-    const int lowerHeight = GridHeight(KRPRetetaGrid, 7);
+    const int upperWidth = GridWidth(ProductGrid) + upper->spacing() + sideWidth;
+    const int upperHeight = std::max(side->sizeHint().height(), GridHeight(ProductGrid, 8));
+    const int lowerHeight = GridHeight(RecipeGrid, 7);
     const QMargins m = layout->contentsMargins();
-    resize(std::max(upperWidth, GridWidth(KRPRetetaGrid)) + m.left() + m.right(),
-           upperHeight + Splitter1->handleWidth() + lowerHeight + m.top() + m.bottom());
-    Splitter1->setSizes({upperHeight, lowerHeight});
+    resize(std::max(upperWidth, GridWidth(RecipeGrid)) + m.left() + m.right(),
+           upperHeight + Splitter->handleWidth() + lowerHeight + m.top() + m.bottom());
+    Splitter->setSizes({upperHeight, lowerHeight});
 }
 
 // ---------------------------------------------------------------- opening and closing
 
-void TZPFRetetaForm::FormCreate()
+void TRecipeEditorForm::FormCreate()
 {
     TProductionData* dm = ProductionData;
     {
@@ -273,7 +273,7 @@ void TZPFRetetaForm::FormCreate()
     }
 }
 
-bool TZPFRetetaForm::FinishPendingEdits()
+bool TRecipeEditorForm::FinishPendingEdits()
 {
     TProductionData* dm = ProductionData;
     try {
@@ -291,7 +291,7 @@ bool TZPFRetetaForm::FinishPendingEdits()
     }
 }
 
-void TZPFRetetaForm::CloseTables()
+void TRecipeEditorForm::CloseTables()
 {
     TProductionData* dm = ProductionData;
     dm->ProductTable->Close();
@@ -299,7 +299,7 @@ void TZPFRetetaForm::CloseTables()
     dm->RetetaTable->Close();
 }
 
-void TZPFRetetaForm::FormClose(fw::TCloseAction& action)
+void TRecipeEditorForm::FormClose(fw::TCloseAction& action)
 {
     action = fw::TCloseAction::Free;
     fw::THourGlass wait(Screen);
@@ -316,51 +316,51 @@ void TZPFRetetaForm::FormClose(fw::TCloseAction& action)
         ShowDatabaseError(e);
     }
     RemoveCatalogSearchView(this);
-    ZPFRetetaForm = nullptr;
+    RecipeEditorForm = nullptr;
 }
 
 // ---------------------------------------------------------------- navigator and order
 
-void TZPFRetetaForm::SetNavigatorSource(fw::TDataSource* source)
+void TRecipeEditorForm::SetNavigatorSource(fw::TDataSource* source)
 {
     NavigatorSource = source;
-    RetetaNavigator->SetDataSource(source);
+    Navigator->SetDataSource(source);
 }
 
-void TZPFRetetaForm::KRPCatalogGridEnter()
+void TRecipeEditorForm::ProductGridEnter()
 {
     SetNavigatorSource(ProductionData->ProductSource);
-    RetetaNavigator->SetVisibleButtons(
+    Navigator->SetVisibleButtons(
         {TNavigateBtn::First, TNavigateBtn::Prior, TNavigateBtn::Next, TNavigateBtn::Last, TNavigateBtn::Refresh});
     ClearCatalogSearch();
 }
 
-void TZPFRetetaForm::KRPRetetaGridEnter()
+void TRecipeEditorForm::RecipeGridEnter()
 {
     SetNavigatorSource(ProductionData->RetetaSource);
-    RetetaNavigator->SetVisibleButtons({TNavigateBtn::First, TNavigateBtn::Prior, TNavigateBtn::Next,
+    Navigator->SetVisibleButtons({TNavigateBtn::First, TNavigateBtn::Prior, TNavigateBtn::Next,
                                         TNavigateBtn::Last, TNavigateBtn::Insert, TNavigateBtn::Delete,
                                         TNavigateBtn::Edit, TNavigateBtn::Post, TNavigateBtn::Cancel,
                                         TNavigateBtn::Refresh});
     ClearCatalogSearch();
 }
 
-void TZPFRetetaForm::OrderComboChange()
+void TRecipeEditorForm::OrderComboChange()
 {
     ProductionData->ProductTable->SetIndexFieldNames(OrderCombo->currentText());
-    KRPCatalogGrid->setFocus();
+    ProductGrid->setFocus();
     ClearCatalogSearch();
 }
 
 // ---------------------------------------------------------------- the product search
 
-void TZPFRetetaForm::FormKeyDown(int& key, Qt::KeyboardModifiers)
+void TRecipeEditorForm::FormKeyDown(int& key, Qt::KeyboardModifiers)
 {
     // Only keys typed over the product list search it: a yield being typed, or a pick in
     // the sort list, must not move the list away from the product being worked on.
     const QWidget* focus = QApplication::focusWidget();
     if (NavigatorSource != ProductionData->ProductSource || !focus ||
-        (focus != KRPCatalogGrid && !KRPCatalogGrid->isAncestorOf(focus)))
+        (focus != ProductGrid && !ProductGrid->isAncestorOf(focus)))
         return;
     if (key == fw::vk::Back)
         CatalogSearchText.chop(1);
@@ -368,7 +368,7 @@ void TZPFRetetaForm::FormKeyDown(int& key, Qt::KeyboardModifiers)
         CatalogSearchText += QChar(key);
     else
         return;
-    Cautlbl->setText(CatalogSearchText);
+    SearchLabel->setText(CatalogSearchText);
     SearchMove moving;
     // The text is matched against the first field of the list's order, the group.
     ProductionData->ProductTable->FindNearest({CatalogSearchText});
@@ -376,11 +376,11 @@ void TZPFRetetaForm::FormKeyDown(int& key, Qt::KeyboardModifiers)
 
 // ---------------------------------------------------------------- picking a raw material
 
-void TZPFRetetaForm::KRPRetetaGridKeyPress(QChar& key)
+void TRecipeEditorForm::RecipeGridKeyPress(QChar& key)
 {
     if (key != QChar(10))
         return;
-    const fw::TField* column = KRPRetetaGrid->SelectedField();
+    const fw::TField* column = RecipeGrid->SelectedField();
     const QString name = column ? column->FieldName() : QString();
     if (name != QLatin1String("Cod_MatPrim") && name != QLatin1String("DenMat_Prim") &&
         name != QLatin1String("Cod_Grupa"))
@@ -399,57 +399,57 @@ void TZPFRetetaForm::KRPRetetaGridKeyPress(QChar& key)
     material->SetAsString(chosenCode); // the raw-material check may refuse it
 }
 
-void TZPFRetetaForm::KRPRetetaGridDblClick()
+void TRecipeEditorForm::RecipeGridDblClick()
 {
     QChar key(10);
-    KRPRetetaGridKeyPress(key);
+    RecipeGridKeyPress(key);
 }
 
 // ---------------------------------------------------------------- the yield
 
-bool TZPFRetetaForm::eventFilter(QObject* watched, QEvent* event)
+bool TRecipeEditorForm::eventFilter(QObject* watched, QEvent* event)
 {
     // Seen before the box writes the field and shows its value again: "0.0" is checked as
     // typed, not as the number it became.
-    if (watched == CantRetetaCBox && event->type() == QEvent::FocusOut)
-        typedYield_ = CantRetetaCBox->text();
+    if (watched == YieldEdit && event->type() == QEvent::FocusOut)
+        typedYield_ = YieldEdit->text();
     return fw::TForm::eventFilter(watched, event);
 }
 
-void TZPFRetetaForm::CantRetetaCBoxExit()
+void TRecipeEditorForm::YieldEditExit()
 {
     if (closing_)
         return;
     if (typedYield_.isEmpty() || typedYield_ == QLatin1String("0")) {
         fw::MessageDlg(QStringLiteral("Atentie campul cantitate nu poate fi gol sau 0! Scrieti cantitatea corecta!"),
                        fw::TMsgDlgType::Warning);
-        CantRetetaCBox->setFocus();
+        YieldEdit->setFocus();
     }
 }
 
 // ---------------------------------------------------------------- copying a recipe
 
-void TZPFRetetaForm::SetCopyMarked(bool marked)
+void TRecipeEditorForm::SetCopyMarked(bool marked)
 {
-    RetetaPopCopy->SetEnabled(!marked);
-    RetetaPopPaste->SetEnabled(marked);
-    RetetaPopCancel->SetEnabled(marked);
+    CopyItem->SetEnabled(!marked);
+    PasteItem->SetEnabled(marked);
+    CancelCopyItem->SetEnabled(marked);
 }
 
-void TZPFRetetaForm::RetetaPopCopyClick()
+void TRecipeEditorForm::CopyItemClick()
 {
     CopySourceCode = ProductionData->RetetaTable->FieldByName(QStringLiteral("Cod"))->AsString();
     SetCopyMarked(true);
 }
 
-void TZPFRetetaForm::RetetaPopPasteClick()
+void TRecipeEditorForm::PasteItemClick()
 {
     TProductionData* dm = ProductionData;
     fw::TTable* recipe = dm->RetetaTable;
     fw::TQuery* source = dm->RecipeRowsQuery;
     // A line being typed is finished first, as leaving it would; a refusal stops here.
     recipe->CheckBrowseMode();
-    RetetaPopCopy->SetEnabled(true);
+    CopyItem->SetEnabled(true);
     fw::THourGlass wait(Screen);
     const QString target = dm->ProductTable->FieldByName(QStringLiteral("Cod"))->AsString();
     source->Close();
@@ -477,6 +477,6 @@ void TZPFRetetaForm::RetetaPopPasteClick()
         ShowDatabaseError(fw::EDatabaseError(failure));
 }
 
-void TZPFRetetaForm::RetetaPopCancelClick() { SetCopyMarked(false); }
+void TRecipeEditorForm::CancelCopyItemClick() { SetCopyMarked(false); }
 
 } // namespace corvanel

@@ -23,12 +23,12 @@ class TDBNavigator;
 
 namespace corvanel {
 
-class TZPFRetetaForm final : public fw::TForm {
+class TRecipeEditorForm final : public fw::TForm {
 public:
     // Creates the editor and opens its tables; when they cannot be opened the user is told,
     // the editor releases itself and Opened() is false.
-    explicit TZPFRetetaForm(QWidget* owner);
-    ~TZPFRetetaForm() override;
+    explicit TRecipeEditorForm(QWidget* owner);
+    ~TRecipeEditorForm() override;
 
     bool Opened() const { return opened_; }
 
@@ -37,36 +37,36 @@ public:
     // The data source the navigator serves; null until a grid first takes the focus.
     fw::TDataSource* NavigatorSource = nullptr;
 
-    QSplitter* Splitter1;
-    QFrame* Panel1; // the upper panel
-    fw::TDBGridNormal* KRPCatalogGrid;
-    QLabel* Label1;
+    QSplitter* Splitter;
+    QFrame* ProductPanel; // the upper panel
+    fw::TDBGridNormal* ProductGrid;
+    QLabel* OrderLabel;
     QComboBox* OrderCombo;
-    QLabel* Cautlbl; // the product search text
-    QLabel* Label2;
-    QLabel* Label3;
-    fw::TDBEdit* CantRetetaCBox; // the recipe's yield
-    fw::TDBNavigator* RetetaNavigator;
-    fw::TDBGridNormal* KRPRetetaGrid;
-    fw::TPopupMenu* RetetaPopup;
-    fw::TMenuItem* RetetaPopCopy;
-    fw::TMenuItem* RetetaPopPaste;
-    fw::TMenuItem* RetetaPopCancel;
+    QLabel* SearchLabel; // the product search text
+    QLabel* YieldLabel;
+    QLabel* YieldLabelEnd;
+    fw::TDBEdit* YieldEdit; // the recipe's yield
+    fw::TDBNavigator* Navigator;
+    fw::TDBGridNormal* RecipeGrid;
+    fw::TPopupMenu* RecipeMenu;
+    fw::TMenuItem* CopyItem;
+    fw::TMenuItem* PasteItem;
+    fw::TMenuItem* CancelCopyItem;
 
     void SetNavigatorSource(fw::TDataSource* source);
 
     void FormCreate();
     void FormClose(fw::TCloseAction& action);
     void FormKeyDown(int& key, Qt::KeyboardModifiers shift);
-    void KRPCatalogGridEnter();
-    void KRPRetetaGridEnter();
+    void ProductGridEnter();
+    void RecipeGridEnter();
     void OrderComboChange();
-    void KRPRetetaGridKeyPress(QChar& key);
-    void KRPRetetaGridDblClick();
-    void CantRetetaCBoxExit();
-    void RetetaPopCopyClick();
-    void RetetaPopPasteClick();
-    void RetetaPopCancelClick();
+    void RecipeGridKeyPress(QChar& key);
+    void RecipeGridDblClick();
+    void YieldEditExit();
+    void CopyItemClick();
+    void PasteItemClick();
+    void CancelCopyItemClick();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -86,6 +86,6 @@ private:
 };
 
 // The open recipe editor, or null.
-extern TZPFRetetaForm* ZPFRetetaForm;
+extern TRecipeEditorForm* RecipeEditorForm;
 
 } // namespace corvanel
