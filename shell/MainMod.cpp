@@ -8,7 +8,7 @@
 #include "recipes/RecipeEditor.h"
 #include "reports/RepTrasabProd.h"
 #include "requirement/Requirement.h"
-#include "requirement/ZPFNeces.h"
+#include "requirement/RequirementForm.h"
 #include "shell/ZPFIndic.h"
 
 #include <QScopeGuard>
@@ -134,8 +134,8 @@ void TDummyModule::CalcNecClick(fw::TMenuItem*)
     if (!DocInDataSet || !DocInDataSet->Active())
         return;
     DocInContor = DocInDataSet->FieldByName(QStringLiteral("Contor"))->AsFloat();
-    QPointer<TZPFNecesarForm> form = new TZPFNecesarForm(qobject_cast<QWidget*>(DocInOwner.data()));
-    ZPFNecesarForm = form;
+    QPointer<TRequirementForm> form = new TRequirementForm(qobject_cast<QWidget*>(DocInOwner.data()));
+    OpenRequirementForm = form;
     {
         // Whatever way the modal run ends, the form does not outlive the command.
         const auto free = qScopeGuard([&form] { delete form.data(); });

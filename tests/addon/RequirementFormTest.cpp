@@ -4,7 +4,7 @@
 #include "RequirementCompany.h"
 #include "catalog/CatalogLookup.h"
 #include "platform/ui/MessageDlg.h"
-#include "requirement/ZPFNeces.h"
+#include "requirement/RequirementForm.h"
 #include "shell/AddOnFormats.h"
 
 #include <QApplication>
@@ -47,14 +47,14 @@ TEST(RequirementForm, ShowsTheReceiptAndOffersADocumentOnlyForRows)
         c.company.RecipeRow("P", ".A", "01", 2);
         c.Receipt(4, lines);
         DocInContor = 4;
-        TZPFNecesarForm form(nullptr);
+        TRequirementForm form(nullptr);
         ASSERT_TRUE(form.Prepared());
-        EXPECT_EQ(form.GenDocOutBTN->isEnabled(), rows);
-        EXPECT_EQ(form.NrDocLbl->text(), "125");
-        EXPECT_EQ(form.DataDocLbl->text(), DateToStr(DateToDateTime(QDate(2026, 12, 7)), FormatSettings()));
+        EXPECT_EQ(form.GenerateButton->isEnabled(), rows);
+        EXPECT_EQ(form.NumberLabel->text(), "125");
+        EXPECT_EQ(form.DateLabel->text(), DateToStr(DateToDateTime(QDate(2026, 12, 7)), FormatSettings()));
         if (rows) {
             c.dm->TempTable->Delete(); // the last row
-            EXPECT_FALSE(form.GenDocOutBTN->isEnabled());
+            EXPECT_FALSE(form.GenerateButton->isEnabled());
         }
         EXPECT_EQ(messages.Count(), 0);
     }
@@ -68,23 +68,23 @@ TEST(RequirementForm, ProductsLeftOutAreToldOnceAndAFailedPreparationLeavesTheFo
     c.company.RecipeRow("TELEMEA", ".SARE", "01", 5);
     c.Receipt(1, {{"02", "TELEMEA", 10}});
     DocInContor = 1;
-    EXPECT_TRUE(TZPFNecesarForm(nullptr).Prepared());
+    EXPECT_TRUE(TRequirementForm(nullptr).Prepared());
     ASSERT_EQ(messages.Count(), 1);
     EXPECT_EQ(messages.Last().Kind, TMsgDlgType::Warning);
     EXPECT_TRUE(messages.Last().Text.endsWith("\r02  TELEMEA  Telemea"));
 
     testsupport::RawColumn(c.company.Dir(), "DROP TABLE Reteta");
-    TZPFNecesarForm form(nullptr);
+    TRequirementForm form(nullptr);
     EXPECT_FALSE(form.Prepared());
     EXPECT_EQ(messages.Count(), 2);
     EXPECT_TRUE(messages.Last().Text.startsWith("Eroare de acces la baza de date.\r"));
-    EXPECT_FALSE(form.GenDocOutBTN->isEnabled());
+    EXPECT_FALSE(form.GenerateButton->isEnabled());
 
     // A settings file that cannot be read is told in its own words, never read as defaults.
     const QString settings = c.company.Dir() + "/KRBDEF.INI";
     ASSERT_EQ(::mkfifo(QFile::encodeName(settings).constData(), 0600), 0);
     FixedDatabaseDir = c.company.Dir();
-    const TZPFNecesarForm unread(nullptr);
+    const TRequirementForm unread(nullptr);
     FixedDatabaseDir.clear();
     EXPECT_FALSE(unread.Prepared());
     EXPECT_EQ(messages.Count(), 3);
@@ -95,13 +95,13 @@ TEST(RequirementForm, OnlyNegativeStockFiguresArePaintedRedAndBold)
 {
     RequirementCompany c;
     ReceiptOfOneP(c, {{".A", 4}, {".B", -2}, {".C", 5}}); // final stock -6; stock itself -2; enough
-    TZPFNecesarForm form(nullptr);
+    TRequirementForm form(nullptr);
     form.show();
-    form.GenDocOutBTN->setFocus(); // no cell highlighted
-    const QImage image = form.NecesarGrid->viewport()->grab().toImage();
+    form.GenerateButton->setFocus(); // no cell highlighted
+    const QImage image = form.RequirementGrid->viewport()->grab().toImage();
     form.grab().save(testsupport::LookDir() + "/requirement-form.png");
     auto red = [&](int row, int column) {
-        const QRect cell = form.NecesarGrid->visualRect(form.NecesarGrid->model()->index(row, column)) & image.rect();
+        const QRect cell = form.RequirementGrid->visualRect(form.RequirementGrid->model()->index(row, column)) & image.rect();
         int count = 0;
         for (int y = cell.top(); y <= cell.bottom(); ++y)
             for (int x = cell.left(); x <= cell.right(); ++x)
@@ -121,16 +121,16 @@ TEST(RequirementForm, CtrlEnterPicksFromTheCatalogInTheMaterialColumnsOnly)
     c.company.Add("Materiale.db", {{"MP", "Materii prime", "301"}});
     c.company.Add("Grup.DB", {{"MP", "01", "Materii prime", "301"}});
     c.company.Article("01", ".D", "Materia D");
-    TZPFNecesarForm form(nullptr);
+    TRequirementForm form(nullptr);
     form.show();
     QApplication::setActiveWindow(&form);
-    form.NecesarGrid->setFocus();
+    form.RequirementGrid->setFocus();
     TModalHook hook([](TForm* lookup) {
         static_cast<TCatalogLookupForm*>(lookup)->ShowArticle(".D");
         return TModalResult::OK;
     });
     auto press = [&](const char* column, Qt::KeyboardModifiers modifiers) {
-        form.NecesarGrid->SetSelectedField(c.dm->TempTable->FieldByName(column));
+        form.RequirementGrid->SetSelectedField(c.dm->TempTable->FieldByName(column));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return, modifiers);
     };
     press("Cant", Qt::ControlModifier);
@@ -152,18 +152,18 @@ TEST(RequirementForm, TheNegativeStockQuestionFollowsTheDataNotThePainting)
     TMessageRecorder messages;
     RequirementCompany c;
     ReceiptOfOneP(c, {{".A", 4}, {".B", 5}, {".C", 5}});
-    TZPFNecesarForm form(nullptr); // never shown: nothing painted
+    TRequirementForm form(nullptr); // never shown: nothing painted
     // A row still in editing is saved first, which lowers the painting's flag.
     ASSERT_TRUE(c.dm->TempTable->Locate("Cod_MatPrim", {".B"}));
     c.dm->TempTable->Edit();
     c.dm->TempTable->FieldByName("Cant")->SetAsFloat(2);
     messages.Answer(TModalResult::No);
-    form.GenDocOutBTN->click();
+    form.GenerateButton->click();
     EXPECT_EQ(messages.Texts(), QStringList{NegativeQuestion});
     EXPECT_EQ(c.Strings("SELECT COUNT(*) FROM Doc_out"), QStringList{"0"});
     EXPECT_EQ(form.ModalResult(), TModalResult::None);
 
-    form.GenDocOutBTN->click(); // "Da": the short material is left out
+    form.GenerateButton->click(); // "Da": the short material is left out
     EXPECT_EQ(messages.Texts(), (QStringList{NegativeQuestion, NegativeQuestion, Success}));
     EXPECT_EQ(J(c.Lines()), "1 01/.B L2 2.0 | 2 01/.C L3 1.0");
     EXPECT_EQ(form.ModalResult(), TModalResult::OK);
@@ -177,16 +177,16 @@ TEST(RequirementForm, ADatabaseErrorAtAnyWriteLeavesTheDatabaseAsItWasAndTheNext
         TMessageRecorder messages;
         RequirementCompany c;
         ReceiptOfOneP(c, {{".A", 4}, {".A", 8}, {".B", 5}, {".C", 1}}); // emptied, reduced, reduced, emptied
-        TZPFNecesarForm form(nullptr);
+        TRequirementForm form(nullptr);
         const QStringList before = c.Dump();
         testsupport::AddRefusingTrigger(c.company.Dir(), table, when, "injected");
-        form.GenDocOutBTN->click();
+        form.GenerateButton->click();
         EXPECT_EQ(messages.Texts(), QStringList{"Eroare de baza de date survenita in generarea documentului de iesire!\rinjected"});
         EXPECT_EQ(form.ModalResult(), TModalResult::None);
         testsupport::DropRefusingTrigger(c.company.Dir(), table);
         EXPECT_EQ(c.Dump(), before);
 
-        form.GenDocOutBTN->click();
+        form.GenerateButton->click();
         EXPECT_EQ(messages.Last().Text, Success);
         EXPECT_EQ(c.Strings("SELECT Contor FROM Doc_out"), QStringList{"8.0"});
         EXPECT_EQ(J(c.Lines()), "1 01/.A L1 4.0 | 2 01/.A L2 6.0 | 3 01/.B L3 1.0 | 4 01/.C L4 1.0");

@@ -38,13 +38,13 @@ TEST(RequirementCommand, ConsumesTheReceiptTheHostStandsOnAndTheHostShowsIt)
     QStringList seen; // what each run of the command showed
     fw::TModalHook hook([&](fw::TForm* form) {
         EXPECT_EQ(form->Owner(), docIn);
-        seen << form->findChild<QLabel*>("NrDocLbl")->text();
-        fw::TDataSet* rows = form->findChild<fw::TDBGridNormal*>("NecesarGrid")->DataSet();
+        seen << form->findChild<QLabel*>("NumberLabel")->text();
+        fw::TDataSet* rows = form->findChild<fw::TDBGridNormal*>("RequirementGrid")->DataSet();
         if (!rows->Locate("Cod_MatPrim", {".CULTK"}))
             return fw::TModalResult::Cancel;
         seen << QString::number(rows->FieldByName("StocFin")->AsFloat());
         form->grab().save(testsupport::LookDir() + "/host-requirement.png");
-        form->findChild<QPushButton*>("GenDocOutBTN")->click();
+        form->findChild<QPushButton*>("GenerateButton")->click();
         return fw::TModalResult::None;
     });
     // The receipt computed is the one the window stands on at the click.

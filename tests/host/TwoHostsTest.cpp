@@ -154,7 +154,7 @@ TEST(TwoHosts, WhatOneWritesTheOtherSeesAndNeverLoses)
     ASSERT_TRUE(b.WaitFor("editing")) << b.Lines().join('\n').toStdString();
     enter(2, "_FRG", "P", 1, "P1");
     fw::TModalHook hook([&](fw::TForm* form) {
-        form->findChild<QPushButton*>("GenDocOutBTN")->click();
+        form->findChild<QPushButton*>("GenerateButton")->click();
         return fw::TModalResult::None;
     });
     ASSERT_TRUE(docIn->Headers()->Locate("Numar", {2.0}));

@@ -53,7 +53,7 @@ void GenerateConsumptions(const QString& dir)
     QAction* command = hosttest::FindAction(hosttest::SubMenu(host->MainForm()->menuBar(), "&Document"), "Calcul necesar tehnic");
     ASSERT_NE(command, nullptr);
     fw::TModalHook hook([&](fw::TForm* form) {
-        form->findChild<QPushButton*>("GenDocOutBTN")->click();
+        form->findChild<QPushButton*>("GenerateButton")->click();
         return fw::TModalResult::None;
     });
     for (int i = 0; i < kDocuments; ++i) {

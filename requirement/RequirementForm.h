@@ -19,36 +19,36 @@ class TDBNavigator;
 
 namespace corvanel {
 
-class TZPFNecesarForm final : public fw::TForm {
+class TRequirementForm final : public fw::TForm {
 public:
     // Prepares the requirement of the document DocInContor; a database error is shown and
     // leaves the form unprepared, to be freed without being shown.
-    explicit TZPFNecesarForm(QWidget* owner);
-    ~TZPFNecesarForm() override;
+    explicit TRequirementForm(QWidget* owner);
+    ~TRequirementForm() override;
 
-    QFrame* Panel2;
-    QLabel* NecTehLbl;
-    QLabel* Label1;
-    QLabel* NrDocLbl;
-    QLabel* Label2;
-    QLabel* DataDocLbl;
-    QLabel* Label3;
-    fw::TDBGridNormal* GridAgents;
-    fw::TDBNavigator* NecesarNavigator;
-    QPushButton* GenDocOutBTN; // "Genereaza document iesire "
-    QPushButton* BitBtn2;      // "&Renunta"
-    fw::TDBGridNormal* NecesarGrid;
+    QFrame* HeaderPanel;
+    QLabel* TitleLabel;
+    QLabel* NumberCaption;
+    QLabel* NumberLabel;
+    QLabel* DateCaption;
+    QLabel* DateLabel;
+    QLabel* CustomerCaption;
+    fw::TDBGridNormal* AgentsGrid;
+    fw::TDBNavigator* RequirementNavigator;
+    QPushButton* GenerateButton; // "Genereaza document iesire "
+    QPushButton* CancelButton;      // "&Renunta"
+    fw::TDBGridNormal* RequirementGrid;
 
     // True when the preparation succeeded and the form can be shown.
     bool Prepared() const { return prepared_; }
 
     void FormCreate();
     void FormClose(fw::TCloseAction& action);
-    void NecesarGridDrawColumnCell(fw::TDBGridNormal* grid, const QRect& rect, int dataCol, fw::TColumn* column,
+    void RequirementGridDrawColumnCell(fw::TDBGridNormal* grid, const QRect& rect, int dataCol, fw::TColumn* column,
                                    fw::TGridDrawState state);
-    void NecesarGridKeyPress(QChar& key);
-    void NecesarGridDblClick();
-    void GenDocOutBTNClick();
+    void RequirementGridKeyPress(QChar& key);
+    void RequirementGridDblClick();
+    void GenerateButtonClick();
 
 private:
     void BuildHeader();
@@ -65,7 +65,7 @@ private:
 };
 
 // The open requirement form, or null.
-extern TZPFNecesarForm* ZPFNecesarForm;
+extern TRequirementForm* OpenRequirementForm;
 // The counter of the incoming document the requirement is computed for.
 extern double DocInContor;
 

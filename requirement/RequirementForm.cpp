@@ -1,4 +1,4 @@
-#include "requirement/ZPFNeces.h"
+#include "requirement/RequirementForm.h"
 
 #include "catalog/CatalogLookup.h"
 #include "data/ProductionData.h"
@@ -24,7 +24,7 @@ namespace corvanel {
 
 using namespace fw;
 
-TZPFNecesarForm* ZPFNecesarForm = nullptr;
+TRequirementForm* OpenRequirementForm = nullptr;
 double DocInContor = 0.0;
 
 namespace {
@@ -45,9 +45,9 @@ QLabel* NewLabel(QWidget* parent, const char* name, const QString& text, bool bo
 
 } // namespace
 
-TZPFNecesarForm::TZPFNecesarForm(QWidget* owner) : fw::TForm(owner)
+TRequirementForm::TRequirementForm(QWidget* owner) : fw::TForm(owner)
 {
-    setObjectName(QStringLiteral("ZPFNecesarForm"));
+    setObjectName(QStringLiteral("RequirementForm"));
     SetCaption(QStringLiteral("Fisa Necesar Tehnic"));
     SetPosition(TPosition::ScreenCenter);
     BuildHeader();
@@ -55,131 +55,131 @@ TZPFNecesarForm::TZPFNecesarForm(QWidget* owner) : fw::TForm(owner)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(Panel2);
-    layout->addWidget(GridAgents);
-    layout->addWidget(NecesarGrid, 1);
+    layout->addWidget(HeaderPanel);
+    layout->addWidget(AgentsGrid);
+    layout->addWidget(RequirementGrid, 1);
 
-    connect(GenDocOutBTN, &QPushButton::clicked, this, GuardedSlot(this, [this] { GenDocOutBTNClick(); }));
-    SetButtonModalResult(BitBtn2, TModalResult::Cancel);
+    connect(GenerateButton, &QPushButton::clicked, this, GuardedSlot(this, [this] { GenerateButtonClick(); }));
+    SetButtonModalResult(CancelButton, TModalResult::Cancel);
     OnClose = [this](TForm*, TCloseAction& action) { FormClose(action); };
     FormCreate();
     FitToGrid();
 }
 
-void TZPFNecesarForm::FitToGrid()
+void TRequirementForm::FitToGrid()
 {
     // The designed widths, grown where a title needs more, and the window wide enough to
     // show every column.
-    const QFontMetrics titles(NecesarGrid->horizontalHeader()->font());
-    for (int i = 0; i < NecesarGrid->ColumnCount(); ++i) {
-        TColumn* column = NecesarGrid->Columns(i);
+    const QFontMetrics titles(RequirementGrid->horizontalHeader()->font());
+    for (int i = 0; i < RequirementGrid->ColumnCount(); ++i) {
+        TColumn* column = RequirementGrid->Columns(i);
         column->SetWidth(std::max(column->Width(), titles.horizontalAdvance(column->Title()) + 12));
     }
-    const int grid = NecesarGrid->horizontalHeader()->length() + NecesarGrid->verticalHeader()->width()
-                     + 2 * NecesarGrid->frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    resize(std::max({704, grid, Panel2->sizeHint().width()}), 424);
+    const int grid = RequirementGrid->horizontalHeader()->length() + RequirementGrid->verticalHeader()->width()
+                     + 2 * RequirementGrid->frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    resize(std::max({704, grid, HeaderPanel->sizeHint().width()}), 424);
 }
 
-void TZPFNecesarForm::BuildHeader()
+void TRequirementForm::BuildHeader()
 {
     // The strip across the top: the system's highlight behind white captions, the
     // navigator and the two buttons on the right in the usual colours.
-    Panel2 = new QFrame(this);
-    Panel2->setObjectName(QStringLiteral("Panel2"));
-    Panel2->setFixedHeight(81);
-    QPalette strip = Panel2->palette();
+    HeaderPanel = new QFrame(this);
+    HeaderPanel->setObjectName(QStringLiteral("HeaderPanel"));
+    HeaderPanel->setFixedHeight(81);
+    QPalette strip = HeaderPanel->palette();
     strip.setColor(QPalette::Window, strip.color(QPalette::Highlight));
     strip.setColor(QPalette::WindowText, Qt::white);
-    Panel2->setPalette(strip);
-    Panel2->setAutoFillBackground(true);
+    HeaderPanel->setPalette(strip);
+    HeaderPanel->setAutoFillBackground(true);
 
-    NecTehLbl = NewLabel(Panel2, "NecTehLbl", QStringLiteral("Fisa de necesar tehnic "), true);
-    QFont title = NecTehLbl->font();
+    TitleLabel = NewLabel(HeaderPanel, "TitleLabel", QStringLiteral("Fisa de necesar tehnic "), true);
+    QFont title = TitleLabel->font();
     title.setPointSizeF(title.pointSizeF() * 1.4);
-    NecTehLbl->setFont(title);
-    Label1 = NewLabel(Panel2, "Label1", QStringLiteral("la documentul nr."));
-    NrDocLbl = NewLabel(Panel2, "NrDocLbl", QString(), true);
-    Label2 = NewLabel(Panel2, "Label2", QStringLiteral("din data de "));
-    DataDocLbl = NewLabel(Panel2, "DataDocLbl", QString(), true);
-    Label3 = NewLabel(Panel2, "Label3", QStringLiteral("Beneficiar:"));
-    Label3->hide();
+    TitleLabel->setFont(title);
+    NumberCaption = NewLabel(HeaderPanel, "NumberCaption", QStringLiteral("la documentul nr."));
+    NumberLabel = NewLabel(HeaderPanel, "NumberLabel", QString(), true);
+    DateCaption = NewLabel(HeaderPanel, "DateCaption", QStringLiteral("din data de "));
+    DateLabel = NewLabel(HeaderPanel, "DateLabel", QString(), true);
+    CustomerCaption = NewLabel(HeaderPanel, "CustomerCaption", QStringLiteral("Beneficiar:"));
+    CustomerCaption->hide();
 
-    NecesarNavigator = new TDBNavigator(Panel2);
-    NecesarNavigator->setObjectName(QStringLiteral("NecesarNavigator"));
-    NecesarNavigator->SetHints({QStringLiteral("Primul"), QStringLiteral("Anterior"), QStringLiteral("Urmator"),
+    RequirementNavigator = new TDBNavigator(HeaderPanel);
+    RequirementNavigator->setObjectName(QStringLiteral("RequirementNavigator"));
+    RequirementNavigator->SetHints({QStringLiteral("Primul"), QStringLiteral("Anterior"), QStringLiteral("Urmator"),
                                 QStringLiteral("Ultimul"), QStringLiteral("Adaugare"), QStringLiteral("Stergere"),
                                 QStringLiteral("Editare"), QStringLiteral("Salvare"), QStringLiteral("Anulare"),
                                 QStringLiteral("Refresh")});
-    GenDocOutBTN = new QPushButton(QStringLiteral("Genereaza document iesire "), Panel2);
-    GenDocOutBTN->setObjectName(QStringLiteral("GenDocOutBTN"));
-    BitBtn2 = new QPushButton(QStringLiteral("&Renunta"), Panel2);
-    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-    for (QWidget* control : {static_cast<QWidget*>(NecesarNavigator), static_cast<QWidget*>(GenDocOutBTN),
-                             static_cast<QWidget*>(BitBtn2)})
+    GenerateButton = new QPushButton(QStringLiteral("Genereaza document iesire "), HeaderPanel);
+    GenerateButton->setObjectName(QStringLiteral("GenerateButton"));
+    CancelButton = new QPushButton(QStringLiteral("&Renunta"), HeaderPanel);
+    CancelButton->setObjectName(QStringLiteral("CancelButton"));
+    for (QWidget* control : {static_cast<QWidget*>(RequirementNavigator), static_cast<QWidget*>(GenerateButton),
+                             static_cast<QWidget*>(CancelButton)})
         control->setPalette(palette());
 
     auto* captions = new QVBoxLayout;
-    captions->addWidget(NecTehLbl);
-    for (auto [caption, value] : {std::pair{Label1, NrDocLbl}, {Label2, DataDocLbl}}) {
+    captions->addWidget(TitleLabel);
+    for (auto [caption, value] : {std::pair{NumberCaption, NumberLabel}, {DateCaption, DateLabel}}) {
         auto* row = new QHBoxLayout;
         row->addWidget(caption);
         row->addWidget(value);
         row->addStretch(1);
         captions->addLayout(row);
     }
-    captions->addWidget(Label3);
+    captions->addWidget(CustomerCaption);
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(GenDocOutBTN);
-    buttons->addWidget(BitBtn2);
+    buttons->addWidget(GenerateButton);
+    buttons->addWidget(CancelButton);
     auto* right = new QVBoxLayout;
-    right->addWidget(NecesarNavigator, 0, Qt::AlignRight);
+    right->addWidget(RequirementNavigator, 0, Qt::AlignRight);
     right->addLayout(buttons);
-    auto* stripLayout = new QHBoxLayout(Panel2);
+    auto* stripLayout = new QHBoxLayout(HeaderPanel);
     stripLayout->setContentsMargins(10, 4, 10, 6);
     stripLayout->addLayout(captions, 1);
     stripLayout->addLayout(right);
 }
 
-void TZPFNecesarForm::BuildGrid()
+void TRequirementForm::BuildGrid()
 {
     TProductionData* dm = ProductionData;
     // The agents, hidden: their current row (the first one) signs the document.
-    GridAgents = new TDBGridNormal(this);
-    GridAgents->setObjectName(QStringLiteral("GridAgents"));
-    GridAgents->SetOptions(DefaultGridOptions() | TDBGridOption::RowSelect);
-    GridAgents->SetReadOnly(true);
-    GridAgents->SetDataSource(dm->AgentsSource);
-    GridAgents->hide();
+    AgentsGrid = new TDBGridNormal(this);
+    AgentsGrid->setObjectName(QStringLiteral("AgentsGrid"));
+    AgentsGrid->SetOptions(DefaultGridOptions() | TDBGridOption::RowSelect);
+    AgentsGrid->SetReadOnly(true);
+    AgentsGrid->SetDataSource(dm->AgentsSource);
+    AgentsGrid->hide();
 
-    NecesarGrid = new TDBGridNormal(this);
-    NecesarGrid->setObjectName(QStringLiteral("NecesarGrid"));
-    NecesarGrid->SetOptions(TDBGridOptions(TDBGridOption::Editing) | TDBGridOption::AlwaysShowEditor |
+    RequirementGrid = new TDBGridNormal(this);
+    RequirementGrid->setObjectName(QStringLiteral("RequirementGrid"));
+    RequirementGrid->SetOptions(TDBGridOptions(TDBGridOption::Editing) | TDBGridOption::AlwaysShowEditor |
                             TDBGridOption::Titles | TDBGridOption::Indicator | TDBGridOption::ColLines |
                             TDBGridOption::RowLines | TDBGridOption::ColumnResize | TDBGridOption::Tabs);
-    NecesarGrid->SetDataSource(dm->TempSource);
-    NecesarGrid->AddColumn(QStringLiteral("Denumire"), QStringLiteral("Denumire materie prima"), 300);
-    NecesarGrid->AddColumn(QStringLiteral("Cod_MatPrim"), QStringLiteral("Cod materie prima"), 90);
-    NecesarGrid->AddColumn(QStringLiteral("Cod_grupa"), QStringLiteral("Cod_grupa"));
-    NecesarGrid->AddColumn(QStringLiteral("Cant"), QStringLiteral("Cantitate"));
-    NecesarGrid->AddColumn(QStringLiteral("StocExist"), QStringLiteral("Stoc existent"))->SetColor(TColumn::ButtonFace());
-    NecesarGrid->AddColumn(QStringLiteral("StocFin"), QStringLiteral("Stoc final"))->SetColor(TColumn::ButtonFace());
-    NecesarGrid->OnDrawColumnCell = [this](TDBGridNormal* grid, const QRect& rect, int dataCol, TColumn* column,
+    RequirementGrid->SetDataSource(dm->TempSource);
+    RequirementGrid->AddColumn(QStringLiteral("Denumire"), QStringLiteral("Denumire materie prima"), 300);
+    RequirementGrid->AddColumn(QStringLiteral("Cod_MatPrim"), QStringLiteral("Cod materie prima"), 90);
+    RequirementGrid->AddColumn(QStringLiteral("Cod_grupa"), QStringLiteral("Cod_grupa"));
+    RequirementGrid->AddColumn(QStringLiteral("Cant"), QStringLiteral("Cantitate"));
+    RequirementGrid->AddColumn(QStringLiteral("StocExist"), QStringLiteral("Stoc existent"))->SetColor(TColumn::ButtonFace());
+    RequirementGrid->AddColumn(QStringLiteral("StocFin"), QStringLiteral("Stoc final"))->SetColor(TColumn::ButtonFace());
+    RequirementGrid->OnDrawColumnCell = [this](TDBGridNormal* grid, const QRect& rect, int dataCol, TColumn* column,
                                            TGridDrawState state) {
-        NecesarGridDrawColumnCell(grid, rect, dataCol, column, state);
+        RequirementGridDrawColumnCell(grid, rect, dataCol, column, state);
     };
-    NecesarGrid->OnKeyPress = [this](TDBGridNormal*, QChar& key) { NecesarGridKeyPress(key); };
-    NecesarGrid->OnDblClick = [this](TDBGridNormal*) { NecesarGridDblClick(); };
-    NecesarNavigator->SetDataSource(dm->TempSource);
+    RequirementGrid->OnKeyPress = [this](TDBGridNormal*, QChar& key) { RequirementGridKeyPress(key); };
+    RequirementGrid->OnDblClick = [this](TDBGridNormal*) { RequirementGridDblClick(); };
+    RequirementNavigator->SetDataSource(dm->TempSource);
 }
 
-TZPFNecesarForm::~TZPFNecesarForm()
+TRequirementForm::~TRequirementForm()
 {
     ReleaseData();
-    if (ZPFNecesarForm == this)
-        ZPFNecesarForm = nullptr;
+    if (OpenRequirementForm == this)
+        OpenRequirementForm = nullptr;
 }
 
-void TZPFNecesarForm::FormCreate()
+void TRequirementForm::FormCreate()
 {
     TProductionData* dm = ProductionData;
     DocInNeedsRefresh = false;
@@ -199,35 +199,35 @@ void TZPFNecesarForm::FormCreate()
         }
     }
     TTable* temp = dm->TempTable;
-    GenDocOutBTN->setEnabled(temp->Active() && temp->RecordCount() > 0);
+    GenerateButton->setEnabled(temp->Active() && temp->RecordCount() > 0);
     if (!prepared) {
         MessageDlg(failure, TMsgDlgType::Error);
         ReleaseData();
         return;
     }
     prepared_ = true;
-    dm->RequirementRowsChanged = [this](bool hasRows) { GenDocOutBTN->setEnabled(hasRows); };
+    dm->RequirementRowsChanged = [this](bool hasRows) { GenerateButton->setEnabled(hasRows); };
     if (prepared->ReceiptFound) {
-        NrDocLbl->setText(FloatToStr(F(dm->DocInTable, "Numar")->AsFloat(), FormatSettings()));
-        DataDocLbl->setText(DateToStr(F(dm->DocInTable, "Data")->AsDateTime(), FormatSettings()));
+        NumberLabel->setText(FloatToStr(F(dm->DocInTable, "Numar")->AsFloat(), FormatSettings()));
+        DateLabel->setText(DateToStr(F(dm->DocInTable, "Data")->AsDateTime(), FormatSettings()));
     }
     for (const QString& warning : PreparationWarnings(*prepared))
         MessageDlg(warning, TMsgDlgType::Warning);
 }
 
-void TZPFNecesarForm::FormClose(TCloseAction& action)
+void TRequirementForm::FormClose(TCloseAction& action)
 {
     action = TCloseAction::Free;
     ReleaseData();
 }
 
-void TZPFNecesarForm::ReleaseData()
+void TRequirementForm::ReleaseData()
 {
     if (released_)
         return;
     released_ = true;
-    if (ZPFNecesarForm == this)
-        ZPFNecesarForm = nullptr;
+    if (OpenRequirementForm == this)
+        OpenRequirementForm = nullptr;
     TProductionData* dm = ProductionData;
     if (!dm)
         return;
@@ -245,7 +245,7 @@ void TZPFNecesarForm::ReleaseData()
         MessageDlg(DbAccessErrorText(failure), TMsgDlgType::Error);
 }
 
-void TZPFNecesarForm::NecesarGridDrawColumnCell(TDBGridNormal* grid, const QRect& rect, int dataCol, TColumn* column,
+void TRequirementForm::RequirementGridDrawColumnCell(TDBGridNormal* grid, const QRect& rect, int dataCol, TColumn* column,
                                                 TGridDrawState state)
 {
     const TField* field = column->Field();
@@ -264,9 +264,9 @@ void TZPFNecesarForm::NecesarGridDrawColumnCell(TDBGridNormal* grid, const QRect
     grid->Canvas() = noted;
 }
 
-bool TZPFNecesarForm::MaterialColumnSelected() const
+bool TRequirementForm::MaterialColumnSelected() const
 {
-    const TField* field = NecesarGrid->SelectedField();
+    const TField* field = RequirementGrid->SelectedField();
     if (!field)
         return false;
     for (const char* name : {"Cod_MatPrim", "Denumire", "Cod_grupa"})
@@ -275,7 +275,7 @@ bool TZPFNecesarForm::MaterialColumnSelected() const
     return false;
 }
 
-void TZPFNecesarForm::NecesarGridKeyPress(QChar& key)
+void TRequirementForm::RequirementGridKeyPress(QChar& key)
 {
     if (key != QChar(10) || !MaterialColumnSelected())
         return;
@@ -283,13 +283,13 @@ void TZPFNecesarForm::NecesarGridKeyPress(QChar& key)
     PickMaterial();
 }
 
-void TZPFNecesarForm::NecesarGridDblClick()
+void TRequirementForm::RequirementGridDblClick()
 {
     if (MaterialColumnSelected())
         PickMaterial();
 }
 
-void TZPFNecesarForm::PickMaterial()
+void TRequirementForm::PickMaterial()
 {
     TTable* temp = ProductionData->TempTable;
     QString group = F(temp, "Cod_grupa")->AsString();
@@ -303,9 +303,9 @@ void TZPFNecesarForm::PickMaterial()
     F(temp, "Cod_MatPrim")->SetAsString(code);
 }
 
-void TZPFNecesarForm::GenDocOutBTNClick()
+void TRequirementForm::GenerateButtonClick()
 {
-    if (!NecesarGrid->CommitEdit())
+    if (!RequirementGrid->CommitEdit())
         return;
     std::optional<double> written;
     try {
