@@ -7,8 +7,8 @@
 #include "platform/db/Table.h"
 #include "platform/report/ReportPainter.h"
 #include "platform/schema/CompanyTables.h"
-#include "reports/Qprndlg.h"
-#include "reports/RepTrasabProd.h"
+#include "reports/PrintSettings.h"
+#include "reports/TraceabilityReport.h"
 #include "shell/AddOnFormats.h"
 
 #include <QApplication>
@@ -118,9 +118,9 @@ struct TCompany {
     TProductionData dm{nullptr};
 };
 
-std::unique_ptr<TRepTrasabProdFrm> OpenYear()
+std::unique_ptr<TTraceabilityReport> OpenYear()
 {
-    return OpenRepTrasabProd(nullptr, DateToDateTime(kFirstDay), DateToDateTime(kFirstDay.addDays(364)), QString(),
+    return OpenTraceabilityReport(nullptr, DateToDateTime(kFirstDay), DateToDateTime(kFirstDay.addDays(364)), QString(),
                              QString());
 }
 
@@ -132,7 +132,7 @@ void Report_QueriesAlone(benchmark::State& state)
     int footers = 0;
     for (auto _ : state) {
         auto form = OpenYear();
-        TQuery* q = form->Q;
+        TQuery* q = form->Receipts;
         TField* group = q->FieldByName("Cod_grupa");
         TField* lot = q->FieldByName("Lot");
         QString lastKey;
@@ -156,7 +156,7 @@ void Report_Generate(benchmark::State& state)
     int pages = 0;
     for (auto _ : state) {
         auto form = OpenYear();
-        pages = form->Rep->Generate().PageCount();
+        pages = form->Report->Generate().PageCount();
     }
     state.counters["pages"] = pages;
 }
@@ -168,7 +168,7 @@ void Report_ToPdf(benchmark::State& state)
     const QString file = g_dir->filePath("trasabilitate.pdf");
     for (auto _ : state) {
         auto form = OpenYear();
-        ExportPdf(form->Rep->Generate(), file);
+        ExportPdf(form->Report->Generate(), file);
     }
     state.counters["MB"] = QFileInfo(file).size() / 1e6;
 }
@@ -215,7 +215,7 @@ int main(int argc, char** argv)
             std::printf("building a year of receipts: %d lines, %d consumption documents...\n",
                         kReceipts * kLinesPerReceipt, kReceipts);
             Build(dir.path());
-            PresetTrasabPrintSettings();
+            PresetTraceabilityPrintSettings();
         },
         [](RatioReporter& reporter) {
             reporter.PrintRatio("Report_Generate/iterations:3", "Report_QueriesAlone/iterations:3");

@@ -7,8 +7,8 @@
 #include "dialogs/PeriodDialog.h"
 #include "platform/core/Exceptions.h"
 #include "platform/report/ReportPainter.h"
-#include "reports/RepTrasabProd.h"
-#include "reports/TrasabData.h"
+#include "reports/TraceabilityReport.h"
+#include "reports/TraceabilityData.h"
 #include "shell/AddOnFormats.h"
 
 #include <QGuiApplication>
@@ -38,7 +38,7 @@ TSelection Selection(const TArgs& args)
 }
 
 // Opens the receipts of the selection; a failure in the report's words.
-void Open(TTrasabData& data, const TSelection& s)
+void Open(TTraceabilityData& data, const TSelection& s)
 {
     try {
         data.SetSelection(s.Warehouses, s.Suppliers);
@@ -68,9 +68,9 @@ const QStringList& CsvHeader()
 // repeated on each; a line without raw materials has one record with those columns empty.
 int WriteCsv(const TSelection& selection)
 {
-    TTrasabData data(nullptr);
+    TTraceabilityData data(nullptr);
     Open(data, selection);
-    fw::TQuery* q = data.Q;
+    fw::TQuery* q = data.Receipts;
     const auto text = [q](const char* name) { return q->FieldByName(QString::fromLatin1(name))->AsString(); };
     TProgress progress(QStringLiteral("Trasabilitate"), q->RecordCount());
     QString out = CsvRecord(CsvHeader());
@@ -154,20 +154,20 @@ int WritePdf(const TSelection& selection, const QString& file)
     // dialog leaves them (day, month, four-digit year).
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         throw fw::EInOutError(QStringLiteral("Raportul nu poate fi desenat fara fonturi."));
-    PresetTrasabPrintSettings();
+    PresetTraceabilityPrintSettings();
     UseFourDigitYearDates();
-    TRepTrasabProdFrm form(nullptr);
+    TTraceabilityReport form(nullptr);
     form.FromDate = selection.From;
     form.ToDate = selection.To;
     Open(*form.Data, selection);
     fw::TReportDocument document;
     {
-        TProgress progress(QStringLiteral("Trasabilitate"), form.Q->RecordCount());
-        fw::TReportData* const data = form.Rep->Data();
+        TProgress progress(QStringLiteral("Trasabilitate"), form.Receipts->RecordCount());
+        fw::TReportData* const data = form.Report->Data();
         TCountedRows rows(data, progress);
-        form.Rep->SetData(&rows);
-        document = form.Rep->Generate();
-        form.Rep->SetData(data);
+        form.Report->SetData(&rows);
+        document = form.Report->Generate();
+        form.Report->SetData(data);
         progress.Say(QStringLiteral("Trasabilitate: scriu %1 pagini").arg(document.PageCount()));
     }
     if (!fw::ExportPdf(document, file))

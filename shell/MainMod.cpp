@@ -6,7 +6,7 @@
 #include "platform/config/Paths.h"
 #include "platform/schema/CompanyTables.h"
 #include "recipes/RecipeEditor.h"
-#include "reports/RepTrasabProd.h"
+#include "reports/TraceabilityReport.h"
 #include "requirement/Requirement.h"
 #include "requirement/RequirementForm.h"
 #include "shell/ZPFIndic.h"
@@ -124,9 +124,9 @@ void TDummyModule::Productie1Click(fw::TMenuItem*)
 
 void TDummyModule::Trasabilitateproduse1Click(fw::TMenuItem*)
 {
-    TrasabFromDate = fw::Now();
-    TrasabToDate = TrasabFromDate;
-    ExecuteRepTrasabProd(Application ? Application->MainForm() : nullptr, TrasabFromDate, TrasabToDate, TrasabGestiuni);
+    TraceabilityFrom = fw::Now();
+    TraceabilityTo = TraceabilityFrom;
+    ExecuteTraceabilityReport(Application ? Application->MainForm() : nullptr, TraceabilityFrom, TraceabilityTo, TraceabilityWarehouses);
 }
 
 void TDummyModule::CalcNecClick(fw::TMenuItem*)

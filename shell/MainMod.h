@@ -39,9 +39,9 @@ public:
     QPointer<fw::TDataSet> DocInDataSet;
     QPointer<QObject> DocInOwner;
     // The traceability report's interval and warehouse selection, kept between runs.
-    fw::TDateTime TrasabFromDate = 0;
-    fw::TDateTime TrasabToDate = 0;
-    QString TrasabGestiuni;
+    fw::TDateTime TraceabilityFrom = 0;
+    fw::TDateTime TraceabilityTo = 0;
+    QString TraceabilityWarehouses;
 
     std::unique_ptr<fw::TIniFile> HostIniFile;
 

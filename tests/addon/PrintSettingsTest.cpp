@@ -4,7 +4,7 @@
 #include "platform/print/Printer.h"
 #include "platform/ui/MessageDlg.h"
 #include "reports/PickFont.h"
-#include "reports/Qprndlg.h"
+#include "reports/PrintSettings.h"
 
 #include <QCheckBox>
 #include <QFontDatabase>
@@ -49,14 +49,14 @@ protected:
                                          QPageLayout::Millimeter, QMarginsF(mm, mm, mm, mm)));
     }
     // Runs the dialog; the user's actions are `user`, which returns the closing result.
-    bool Ask(const std::function<TModalResult(TQRPrnDlg*)>& user)
+    bool Ask(const std::function<TModalResult(TPrintSettingsDlg*)>& user)
     {
         TModalHook hook([&](TForm* form) {
-            auto* dlg = dynamic_cast<TQRPrnDlg*>(form);
+            auto* dlg = dynamic_cast<TPrintSettingsDlg*>(form);
             EXPECT_NE(dlg, nullptr);
             return dlg ? user(dlg) : TModalResult::Cancel;
         });
-        return ExecuteQRPrnDlg(nullptr);
+        return ExecutePrintSettingsDlg(nullptr);
     }
 
     TMessageRecorder messages;
@@ -86,19 +86,19 @@ TEST_F(PrintSettingsDialog, FirstUseChoosesAFixedPitchFontAtTenPoints)
 {
     QString label;
     bool previewTicked = false;
-    ASSERT_TRUE(Ask([&](TQRPrnDlg* dlg) {
+    ASSERT_TRUE(Ask([&](TPrintSettingsDlg* dlg) {
         EXPECT_EQ(dlg->windowTitle(), "Setari pentru listarea rapoarte");
-        EXPECT_EQ(dlg->Notes->tabText(0), "Listare ");
-        EXPECT_EQ(dlg->Notes->currentIndex(), 0);
-        label = dlg->LabFnt->text();
-        previewTicked = dlg->CBPrev->isChecked();
-        EXPECT_EQ(dlg->LabPrn->text(), Printer().PrinterName());
+        EXPECT_EQ(dlg->Tabs->tabText(0), "Listare ");
+        EXPECT_EQ(dlg->Tabs->currentIndex(), 0);
+        label = dlg->FontLabel->text();
+        previewTicked = dlg->PreviewCheck->isChecked();
+        EXPECT_EQ(dlg->PrinterLabel->text(), Printer().PrinterName());
         EXPECT_EQ(dlg->LeftEdit->value(), 5);
         EXPECT_EQ(dlg->LeftEdit->maximum(), 210);
         EXPECT_EQ(dlg->TopEdit->maximum(), 297);
         dlg->show();
         dlg->grab().save(LookDir() + "/print-settings.png");
-        dlg->Notes->setCurrentIndex(1);
+        dlg->Tabs->setCurrentIndex(1);
         dlg->grab().save(LookDir() + "/print-settings-page.png");
         dlg->OkBtn->click();
         return TModalResult::None;
@@ -126,7 +126,7 @@ TEST_F(PrintSettingsDialog, StoredMarginsOutsideTheSheetOrItsBorderComeBackAsThe
     PrintSettings.BottomMargin = 297;
     PrintSettings.RightMargin = 8;
     std::vector<int> shown;
-    Ask([&](TQRPrnDlg* dlg) {
+    Ask([&](TPrintSettingsDlg* dlg) {
         shown = {dlg->TopEdit->value(), dlg->LeftEdit->value(), dlg->BottomEdit->value(), dlg->RightEdit->value()};
         return TModalResult::Cancel;
     });
@@ -141,7 +141,7 @@ TEST_F(PrintSettingsDialog, StoredMarginsOutsideTheSheetOrItsBorderComeBackAsThe
 TEST_F(PrintSettingsDialog, EditorsKeepMarginsPagesAndOrientationConsistent)
 {
     PrintSettings.FontName = "Liberation Mono";
-    Ask([&](TQRPrnDlg* dlg) {
+    Ask([&](TPrintSettingsDlg* dlg) {
         // Left + right beyond the paper width: corrected at once.
         dlg->RightEdit->setValue(20);
         dlg->LeftEdit->setValue(200);
@@ -150,14 +150,14 @@ TEST_F(PrintSettingsDialog, EditorsKeepMarginsPagesAndOrientationConsistent)
         EXPECT_EQ(dlg->TopEdit->value(), 292);
         // Partial printing: the editors open up, and the last page follows the first.
         EXPECT_FALSE(dlg->FirstPageSpin->isEnabled());
-        dlg->RBSel->click();
+        dlg->PageRangeRadio->click();
         EXPECT_TRUE(dlg->FirstPageSpin->isEnabled());
         EXPECT_TRUE(dlg->LastPageSpin->isEnabled());
         dlg->LastPageSpin->setValue(1);
         dlg->FirstPageSpin->setValue(3);
         EXPECT_EQ(dlg->LastPageSpin->value(), 3);
         // Landscape: the printer turns and the maxima swap.
-        dlg->CBLandscape->click();
+        dlg->LandscapeRadio->click();
         EXPECT_EQ(Printer().Orientation(), QPageLayout::Landscape);
         EXPECT_EQ(dlg->LeftEdit->maximum(), 297);
         EXPECT_EQ(dlg->TopEdit->maximum(), 210);
@@ -171,9 +171,9 @@ TEST_F(PrintSettingsDialog, EditorsKeepMarginsPagesAndOrientationConsistent)
                     fonts->setCurrentFont(QFont("Liberation Sans", 60));
                 return int(QDialog::Accepted);
             });
-            dlg->FntBtn->click();
+            dlg->FontButton->click();
         }
-        EXPECT_EQ(dlg->LabFnt->text(), "Liberation Sans   48");
+        EXPECT_EQ(dlg->FontLabel->text(), "Liberation Sans   48");
         dlg->OkBtn->click();
         return TModalResult::None;
     });
@@ -199,12 +199,12 @@ TEST_F(PrintSettingsDialog, CancelChangesNothingAndTurnsThePrinterBack)
         s.Printable = Printer().Geometry();
         return s;
     }();
-    EXPECT_FALSE(Ask([](TQRPrnDlg* dlg) {
-        dlg->CBLandscape->click();
-        dlg->CBPrev->setChecked(false);
+    EXPECT_FALSE(Ask([](TPrintSettingsDlg* dlg) {
+        dlg->LandscapeRadio->click();
+        dlg->PreviewCheck->setChecked(false);
         dlg->CopiesSpin->setValue(7);
         dlg->LeftEdit->setValue(33);
-        dlg->RBSel->click();
+        dlg->PageRangeRadio->click();
         dlg->CancelBtn->click();
         return TModalResult::None;
     }));
@@ -221,7 +221,7 @@ TEST_F(PrintSettingsDialog, PaperIsStoredByItsPlaceInThePaperTable)
     };
     // A3 Extra has a driver code the table does not hold: the printer's default.
     for (const Case c : {Case{QPageSize::A5, 11}, Case{QPageSize::Letter, 1}, Case{QPageSize::A3Extra, 0}}) {
-        Ask([&](TQRPrnDlg* dlg) {
+        Ask([&](TPrintSettingsDlg* dlg) {
             Printer().Device().setPageSize(QPageSize(c.size));
             dlg->OkBtn->click();
             return TModalResult::None;
@@ -239,13 +239,13 @@ TEST_F(PrintSettingsDialog, MarginsInsideThePrintersBorderAreAdjustedOnlyWhenThe
     // "Yes": the small margins rise to the minimum, and the dialog stays open on "Pagina".
     messages.Answer(TModalResult::Yes);
     bool stayedOpen = false;
-    Ask([&](TQRPrnDlg* dlg) {
+    Ask([&](TPrintSettingsDlg* dlg) {
         dlg->TopEdit->setValue(2);
         dlg->RightEdit->setValue(3);
         dlg->LeftEdit->setValue(min);
         dlg->OkBtn->click();
         stayedOpen = dlg->isVisible() && dlg->ModalResult() == TModalResult::None;
-        EXPECT_EQ(dlg->Notes->currentIndex(), 1);
+        EXPECT_EQ(dlg->Tabs->currentIndex(), 1);
         EXPECT_EQ(dlg->TopEdit->value(), min);
         EXPECT_EQ(dlg->RightEdit->value(), min);
         EXPECT_TRUE(dlg->RightEdit->hasFocus() || !dlg->isActiveWindow());
@@ -261,7 +261,7 @@ TEST_F(PrintSettingsDialog, MarginsInsideThePrintersBorderAreAdjustedOnlyWhenThe
     // "No": the dialog closes and the margins stay as entered; the report still never
     // prints inside the border.
     messages.Answer(TModalResult::No);
-    EXPECT_TRUE(Ask([&](TQRPrnDlg* dlg) {
+    EXPECT_TRUE(Ask([&](TPrintSettingsDlg* dlg) {
         dlg->TopEdit->setValue(2);
         dlg->OkBtn->click();
         return TModalResult::None;

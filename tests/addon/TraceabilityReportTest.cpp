@@ -6,9 +6,9 @@
 #include "platform/core/Exceptions.h"
 #include "platform/report/ReportPainter.h"
 #include "platform/ui/MessageDlg.h"
-#include "reports/Qprndlg.h"
-#include "reports/RepTrasabProd.h"
-#include "reports/Workmsg.h"
+#include "reports/PrintSettings.h"
+#include "reports/TraceabilityReport.h"
+#include "reports/BusyMessage.h"
 #include "shell/AddOnFormats.h"
 
 #include <QGuiApplication>
@@ -46,7 +46,7 @@ protected:
         FormatSettings().ShortDateFormat = "dd/mm/yyyy";
         FormatSettings().DateSeparator = '/';
         PrintSettings = TPrintSettings();
-        PresetTrasabPrintSettings();
+        PresetTraceabilityPrintSettings();
 
         company.Add("FIRMDATA.DB", {{"Lactate Izvoare SRL", "Sânpetru, Brașov", "RO18452736"}});
         company.Add("Gest.db", {{"PF1", "Vana 1"}, {"PF2", "Vana 2"}, {"A\"B", "Vana cu ghilimele"}});
@@ -128,10 +128,10 @@ protected:
             company.Add("Item_out.DB", {row});
         }
     }
-    std::unique_ptr<TRepTrasabProdFrm> Open(TDateTime from = Day(2026, 3, 1), TDateTime to = Day(2026, 3, 31),
+    std::unique_ptr<TTraceabilityReport> Open(TDateTime from = Day(2026, 3, 1), TDateTime to = Day(2026, 3, 31),
                                             const QStringList& warehouses = {}, const QStringList& suppliers = {})
     {
-        return OpenRepTrasabProd(nullptr, from, to, JoinCodeList(warehouses), JoinCodeList(suppliers));
+        return OpenTraceabilityReport(nullptr, from, to, JoinCodeList(warehouses), JoinCodeList(suppliers));
     }
 
     TFormatSettings savedFormats;
@@ -145,9 +145,9 @@ TEST_F(TraceabilityReport, EachLotOnItsOwnNumberedPageWithItsTotalsAndRawMateria
     auto form = Open();
     ASSERT_NE(form, nullptr) << messages.Texts().join('|').toStdString();
     // Nothing restricts warehouses or suppliers: both selection lines are empty.
-    EXPECT_EQ(form->Q->SQL().at(10), "");
-    EXPECT_EQ(form->Q->SQL().at(11), "");
-    const TReportDocument doc = form->Rep->Generate();
+    EXPECT_EQ(form->Receipts->SQL().at(10), "");
+    EXPECT_EQ(form->Receipts->SQL().at(11), "");
+    const TReportDocument doc = form->Report->Generate();
     ASSERT_EQ(doc.PageCount(), 3);
     for (int p = 0; p < 3; ++p) {
         EXPECT_EQ(Named(doc, "NrCrt", p), QStringList{QString::number(p + 1)});
@@ -204,7 +204,7 @@ TEST_F(TraceabilityReport, EachLotOnItsOwnNumberedPageWithItsTotalsAndRawMateria
     ASSERT_TRUE(ExportPng(doc, 0, LookDir() + "/traceability-page1.png", 120));
 
     // Printing from the preview generates again: the lots are numbered from 1 again.
-    EXPECT_EQ(Named(form->Rep->Generate(), "NrCrt"), (QStringList{"1", "2", "3"}));
+    EXPECT_EQ(Named(form->Report->Generate(), "NrCrt"), (QStringList{"1", "2", "3"}));
     EXPECT_EQ(messages.Count(), 0);
 }
 
@@ -232,14 +232,14 @@ TEST_F(TraceabilityReport, SelectionsBindEachCodeOfTheirLists)
         SCOPED_TRACE(c.name);
         auto form = Open(c.from, c.to, c.warehouses, c.suppliers);
         ASSERT_NE(form, nullptr);
-        const TReportDocument doc = form->Rep->Generate();
+        const TReportDocument doc = form->Report->Generate();
         EXPECT_EQ(Named(doc, "LotCaption"), c.lots);
         EXPECT_EQ(doc.PageCount(), c.lots.size());
     }
     auto form = Open(Day(2026, 3, 1), Day(2026, 3, 31), {"PF1", "PF2"}, {"FERMA1"});
     ASSERT_NE(form, nullptr);
-    EXPECT_EQ(form->Q->SQL().at(10), "(I.Cod_gestiune IN (:Gest1,:Gest2)) AND");
-    EXPECT_EQ(form->Q->SQL().at(11), "(D.Furnizor IN (:Furn1)) AND");
+    EXPECT_EQ(form->Receipts->SQL().at(10), "(I.Cod_gestiune IN (:Gest1,:Gest2)) AND");
+    EXPECT_EQ(form->Receipts->SQL().at(11), "(D.Furnizor IN (:Furn1)) AND");
 }
 
 TEST_F(TraceabilityReport, DatabaseErrorsAreReportedInTheAddOnsWords)
@@ -251,7 +251,7 @@ TEST_F(TraceabilityReport, DatabaseErrorsAreReportedInTheAddOnsWords)
     EXPECT_TRUE(messages.Last().Text.startsWith("Eroare de acces la baza de date!\r<")) << messages.Last().Text.toStdString();
     EXPECT_TRUE(messages.Last().Text.endsWith(">!"));
     EXPECT_EQ(messages.Last().Kind, TMsgDlgType::Error);
-    EXPECT_EQ(WorkMessageForm(), nullptr);
+    EXPECT_EQ(BusyMessageForm(), nullptr);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
@@ -269,7 +269,7 @@ TEST_F(TraceabilityReport, AnotherUsersUnfinishedWritingNeitherBlocksNorShows)
         // A reader that waited for the lock would end in "database is locked".
         auto form = Open();
         ASSERT_NE(form, nullptr);
-        EXPECT_EQ(Named(form->Rep->Generate(), "LotCaption"), (QStringList{"LOT: T-01", "LOT: I-01", "LOT: Q-01"}));
+        EXPECT_EQ(Named(form->Report->Generate(), "LotCaption"), (QStringList{"LOT: T-01", "LOT: I-01", "LOT: Q-01"}));
         EXPECT_EQ(messages.Count(), 0);
         q.exec("ROLLBACK");
         other.close();
@@ -283,7 +283,7 @@ TEST_F(TraceabilityReport, RawMaterialsThatCannotBeReadStopTheReportWithTheAddOn
     ASSERT_NE(form, nullptr);
     RawColumn(company.Dir(), "DROP TABLE Item_out");
     try {
-        form->Rep->Generate();
+        form->Report->Generate();
         ADD_FAILURE() << "the report was made without its raw materials";
     } catch (const EDatabaseError& error) {
         EXPECT_TRUE(error.Message().startsWith("Eroare de acces la baza de date!\r<"));
@@ -301,7 +301,7 @@ TEST_F(TraceabilityReport, ARawMaterialListLongerThanAPageContinuesOnTheNext)
     Consumption(503, 1003, Day(2026, 3, 20), many);
     auto form = Open(Day(2026, 3, 20), Day(2026, 3, 20));
     ASSERT_NE(form, nullptr);
-    const TReportDocument doc = form->Rep->Generate();
+    const TReportDocument doc = form->Report->Generate();
     ASSERT_GE(doc.PageCount(), 3);
     QStringList printed = Named(doc, "MPLot");
     EXPECT_EQ(printed.size(), 150);
@@ -321,26 +321,26 @@ TEST_F(TraceabilityReport, ARawMaterialListLongerThanAPageContinuesOnTheNext)
 
 TEST(WorkMessage, WidensForALongTextAndGoesAway)
 {
-    HideWorkMessage(); // without a window: nothing
-    EXPECT_EQ(WorkMessageForm(), nullptr);
-    ShowWorkMessage(nullptr, "Selectez datele...");
-    TMessageForm* form = WorkMessageForm();
+    HideBusyMessage(); // without a window: nothing
+    EXPECT_EQ(BusyMessageForm(), nullptr);
+    ShowBusyMessage(nullptr, "Selectez datele...");
+    TBusyMessageForm* form = BusyMessageForm();
     ASSERT_NE(form, nullptr);
     EXPECT_TRUE(form->isVisible());
     EXPECT_EQ(form->size(), QSize(325, 39));
-    EXPECT_EQ(form->MsgPanel->text(), "Selectez datele...");
+    EXPECT_EQ(form->TextLabel->text(), "Selectez datele...");
     form->grab().save(LookDir() + "/work-message.png");
     const QString longText = QString("Selectez datele pentru raportul de trasabilitate al produselor finite ").repeated(2);
-    ShowWorkMessage(nullptr, longText);
-    form = WorkMessageForm();
+    ShowBusyMessage(nullptr, longText);
+    form = BusyMessageForm();
     ASSERT_NE(form, nullptr);
-    const int need = form->MsgPanel->fontMetrics().horizontalAdvance(longText) + TMessageForm::kPictureWidth + 18;
+    const int need = form->TextLabel->fontMetrics().horizontalAdvance(longText) + TBusyMessageForm::kPictureWidth + 18;
     const QRect screen = form->screen()->availableGeometry();
     EXPECT_EQ(form->width(), std::min(need, screen.width()));
     EXPECT_EQ(form->height(), 39);
     EXPECT_NEAR(form->geometry().center().x(), screen.center().x(), 1);
-    HideWorkMessage();
-    EXPECT_EQ(WorkMessageForm(), nullptr);
+    HideBusyMessage();
+    EXPECT_EQ(BusyMessageForm(), nullptr);
 }
 
 } // namespace

@@ -7,8 +7,8 @@
 #include "platform/config/FileLock.h"
 #include "platform/db/Database.h"
 #include "platform/report/PageModel.h"
-#include "reports/Qprndlg.h"
-#include "reports/RepTrasabProd.h"
+#include "reports/PrintSettings.h"
+#include "reports/TraceabilityReport.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -32,12 +32,12 @@ QStringList PdfText(const QString& file)
 fw::TReportDocument Report(const QString& dir, const QDate& from, const QDate& to, const QStringList& warehouses)
 {
     corvanel::PrintSettings = corvanel::TPrintSettings();
-    corvanel::PresetTrasabPrintSettings();
+    corvanel::PresetTraceabilityPrintSettings();
     TInProcess work(dir);
     fw::TSession::AddAlias("TVELDA", dir);
-    const auto form = corvanel::OpenRepTrasabProd(nullptr, fw::DateToDateTime(from), fw::DateToDateTime(to),
+    const auto form = corvanel::OpenTraceabilityReport(nullptr, fw::DateToDateTime(from), fw::DateToDateTime(to),
                                                   corvanel::JoinCodeList(warehouses), QString());
-    return form ? form->Rep->Generate() : fw::TReportDocument();
+    return form ? form->Report->Generate() : fw::TReportDocument();
 }
 
 } // namespace

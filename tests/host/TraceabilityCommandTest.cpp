@@ -98,8 +98,8 @@ TEST(TraceabilityCommand, RunsOnTheDemoCompanyFromTheQuestionsToAPdf)
             } else if (form->objectName() == QStringLiteral("PeriodDlg")) {
                 TypeDate(form, "FirstDateEdit", today.addDays(-60));
                 TypeDate(form, "LastDateEdit", today);
-            } else if (form->objectName() == QStringLiteral("QRPrnDlg")) {
-                auto* previewBox = form->findChild<QCheckBox*>(QStringLiteral("CBPrev"));
+            } else if (form->objectName() == QStringLiteral("PrintSettingsDlg")) {
+                auto* previewBox = form->findChild<QCheckBox*>(QStringLiteral("PreviewCheck"));
                 EXPECT_TRUE(previewBox->isChecked()); // no printer: the screen is offered first
                 previewBox->setChecked(preview);
             }
@@ -129,7 +129,7 @@ TEST(TraceabilityCommand, RunsOnTheDemoCompanyFromTheQuestionsToAPdf)
     QStringList asked;
     QStringList printing;
     run(true, asked, printing);
-    const QStringList questions{"WarehousePickerDlg", "SupplierPickerDlg", "PeriodDlg", "QRPrnDlg"};
+    const QStringList questions{"WarehousePickerDlg", "SupplierPickerDlg", "PeriodDlg", "PrintSettingsDlg"};
     EXPECT_EQ(asked, questions);
     // Eight production receipts of two lots each: a page for every lot.
     EXPECT_EQ(printing, (QStringList{"Pagina 1 din 16", "Pagina 16 din 16"}));

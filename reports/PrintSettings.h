@@ -47,47 +47,47 @@ inline constexpr int kMaxFontName = 30;
 inline constexpr int kPrintCpi = 17; // the font chosen on first use prints closest to this
 
 // "Setari pentru listarea rapoarte": printer, font, pages, copies, preview, orientation and
-// margins. Made, run and released by ExecuteQRPrnDlg.
-class TQRPrnDlg final : public fw::TForm {
+// margins. Made, run and released by ExecutePrintSettingsDlg.
+class TPrintSettingsDlg final : public fw::TForm {
 public:
-    explicit TQRPrnDlg(QWidget* owner);
-    ~TQRPrnDlg() override;
+    explicit TPrintSettingsDlg(QWidget* owner);
+    ~TPrintSettingsDlg() override;
 
-    QTabWidget* Notes;
+    QTabWidget* Tabs;
     QSpinBox* FirstPageSpin;
     QSpinBox* LastPageSpin;
     QSpinBox* CopiesSpin;
-    QRadioButton* RBAll;
-    QRadioButton* RBSel;
-    QCheckBox* CBPrev;
-    QLabel* LabPrn;
-    QLabel* LabFnt;
+    QRadioButton* AllPagesRadio;
+    QRadioButton* PageRangeRadio;
+    QCheckBox* PreviewCheck;
+    QLabel* PrinterLabel;
+    QLabel* FontLabel;
     QSpinBox* TopEdit;
     QSpinBox* BottomEdit;
     QSpinBox* LeftEdit;
     QSpinBox* RightEdit;
     QLabel* MarginPicture;
-    QRadioButton* CBPortrait;
-    QRadioButton* CBLandscape;
+    QRadioButton* PortraitRadio;
+    QRadioButton* LandscapeRadio;
     QLabel* OrientPicture;
-    QPushButton* PrnBtn;
-    QPushButton* FntBtn;
+    QPushButton* PrinterButton;
+    QPushButton* FontButton;
     QPushButton* OkBtn;
     QPushButton* CancelBtn;
-    QFontDialog* FntDlg;
+    QFontDialog* FontDialog;
 
     // Shows the stored settings (choosing the font on first use) and the printer's state.
     void FormCreate();
     // Writes what the dialog shows into PrintSettings.
     void StoreSettings();
 
-    void RBAllClick();
+    void PageChoiceClick();
     void FirstPageSpinChange();
     void MarginChange(QSpinBox* edit);
-    void CBPortraitClick();
-    void CBLandscapeClick();
-    void FntBtnClick();
-    void PrnBtnClick();
+    void PortraitClick();
+    void LandscapeClick();
+    void FontButtonClick();
+    void PrinterButtonClick();
     void OkBtnClick();
 
     QPageLayout::Orientation ShownOrientation() const { return shown_; }
@@ -115,7 +115,7 @@ private:
 
 // Asks the print settings; true when the user pressed "&Printeaza" (and the choices are
 // stored). Cancelling changes nothing and gives the printer its stored orientation back.
-bool ExecuteQRPrnDlg(QWidget* owner);
+bool ExecutePrintSettingsDlg(QWidget* owner);
 
 // Copies the settings into a report: font, copies and pages, paper and orientation,
 // margins (never inside the printer's unprintable border).

@@ -1,4 +1,4 @@
-#include "reports/Qprndlg.h"
+#include "reports/PrintSettings.h"
 
 #include "platform/report/ReportPainter.h"
 #include "reports/PickFont.h"
@@ -94,35 +94,35 @@ void SetQuietly(QSpinBox* spin, int value)
 
 } // namespace
 
-TQRPrnDlg::TQRPrnDlg(QWidget* owner) : fw::TForm(owner)
+TPrintSettingsDlg::TPrintSettingsDlg(QWidget* owner) : fw::TForm(owner)
 {
-    setObjectName(QStringLiteral("QRPrnDlg"));
+    setObjectName(QStringLiteral("PrintSettingsDlg"));
     SetCaption(QStringLiteral("Setari pentru listarea rapoarte"));
     SetPosition(fw::TPosition::ScreenCenter);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
 
-    Notes = new QTabWidget(this);
-    Notes->setObjectName(QStringLiteral("Notes"));
+    Tabs = new QTabWidget(this);
+    Tabs->setObjectName(QStringLiteral("Tabs"));
 
     // "Listare ": what is printed, how many times, and where.
-    auto* listare = new QWidget(Notes);
+    auto* listare = new QWidget(Tabs);
     FirstPageSpin = Spin(listare, "FirstPageSpin", 1, 9999);
     LastPageSpin = Spin(listare, "LastPageSpin", 0, 9999);
     CopiesSpin = Spin(listare, "CopiesSpin", 1, 1000);
-    RBAll = new QRadioButton(QStringLiteral("&Listeaza tot"), listare);
-    RBAll->setObjectName(QStringLiteral("RBAll"));
-    RBAll->setChecked(true);
-    RBSel = new QRadioButton(QStringLiteral("Listeaza &partial"), listare);
-    RBSel->setObjectName(QStringLiteral("RBSel"));
+    AllPagesRadio = new QRadioButton(QStringLiteral("&Listeaza tot"), listare);
+    AllPagesRadio->setObjectName(QStringLiteral("AllPagesRadio"));
+    AllPagesRadio->setChecked(true);
+    PageRangeRadio = new QRadioButton(QStringLiteral("Listeaza &partial"), listare);
+    PageRangeRadio->setObjectName(QStringLiteral("PageRangeRadio"));
     FirstPageSpin->setEnabled(false);
     LastPageSpin->setEnabled(false);
-    CBPrev = new QCheckBox(QStringLiteral("&Afisare pe ecran"), listare);
-    CBPrev->setObjectName(QStringLiteral("CBPrev"));
-    LabPrn = new QLabel(listare);
-    LabPrn->setObjectName(QStringLiteral("LabPrn"));
-    LabFnt = new QLabel(listare);
-    LabFnt->setObjectName(QStringLiteral("LabFnt"));
-    for (QLabel* label : {LabPrn, LabFnt}) {
+    PreviewCheck = new QCheckBox(QStringLiteral("&Afisare pe ecran"), listare);
+    PreviewCheck->setObjectName(QStringLiteral("PreviewCheck"));
+    PrinterLabel = new QLabel(listare);
+    PrinterLabel->setObjectName(QStringLiteral("PrinterLabel"));
+    FontLabel = new QLabel(listare);
+    FontLabel->setObjectName(QStringLiteral("FontLabel"));
+    for (QLabel* label : {PrinterLabel, FontLabel}) {
         label->setFrameShape(QFrame::Panel);
         label->setFrameShadow(QFrame::Sunken);
         label->setMinimumWidth(260);
@@ -131,8 +131,8 @@ TQRPrnDlg::TQRPrnDlg(QWidget* owner) : fw::TForm(owner)
     }
     auto* pages = new QGroupBox(listare);
     auto* pagesGrid = new QGridLayout(pages);
-    pagesGrid->addWidget(RBAll, 0, 0, 1, 4);
-    pagesGrid->addWidget(RBSel, 1, 0, 1, 4);
+    pagesGrid->addWidget(AllPagesRadio, 0, 0, 1, 4);
+    pagesGrid->addWidget(PageRangeRadio, 1, 0, 1, 4);
     pagesGrid->addWidget(BuddyLabel(QStringLiteral("&Prima pagina:"), FirstPageSpin, pages), 2, 0);
     pagesGrid->addWidget(FirstPageSpin, 2, 1);
     pagesGrid->addWidget(BuddyLabel(QStringLiteral("Ultima p&agina:"), LastPageSpin, pages), 2, 2);
@@ -142,17 +142,17 @@ TQRPrnDlg::TQRPrnDlg(QWidget* owner) : fw::TForm(owner)
     copies->addWidget(BuddyLabel(QStringLiteral("&Exemplare:"), CopiesSpin, listare));
     copies->addWidget(CopiesSpin);
     copies->addStretch(1);
-    copies->addWidget(CBPrev);
+    copies->addWidget(PreviewCheck);
     auto* listareLayout = new QVBoxLayout(listare);
     listareLayout->addWidget(pages);
     listareLayout->addLayout(copies);
-    listareLayout->addWidget(LabPrn);
-    listareLayout->addWidget(LabFnt);
+    listareLayout->addWidget(PrinterLabel);
+    listareLayout->addWidget(FontLabel);
     listareLayout->addStretch(1);
-    Notes->addTab(listare, QStringLiteral("Listare "));
+    Tabs->addTab(listare, QStringLiteral("Listare "));
 
     // "Pagina": margins and orientation.
-    auto* pagina = new QWidget(Notes);
+    auto* pagina = new QWidget(Tabs);
     auto* marginsBox = new QGroupBox(QStringLiteral("Margini de pagina"), pagina);
     TopEdit = MarginEdit(marginsBox, "TopEdit");
     BottomEdit = MarginEdit(marginsBox, "BottomEdit");
@@ -172,51 +172,51 @@ TQRPrnDlg::TQRPrnDlg(QWidget* owner) : fw::TForm(owner)
     }
     marginsGrid->addWidget(MarginPicture, 0, 3, 4, 1, Qt::AlignCenter);
     auto* orientBox = new QGroupBox(QStringLiteral("Orientare"), pagina);
-    CBPortrait = new QRadioButton(QStringLiteral("&Portret"), orientBox);
-    CBPortrait->setObjectName(QStringLiteral("CBPortrait"));
-    CBPortrait->setChecked(true);
-    CBLandscape = new QRadioButton(QStringLiteral("P&eisaj"), orientBox);
-    CBLandscape->setObjectName(QStringLiteral("CBLandscape"));
+    PortraitRadio = new QRadioButton(QStringLiteral("&Portret"), orientBox);
+    PortraitRadio->setObjectName(QStringLiteral("PortraitRadio"));
+    PortraitRadio->setChecked(true);
+    LandscapeRadio = new QRadioButton(QStringLiteral("P&eisaj"), orientBox);
+    LandscapeRadio->setObjectName(QStringLiteral("LandscapeRadio"));
     OrientPicture = new QLabel(orientBox);
     OrientPicture->setObjectName(QStringLiteral("OrientPicture"));
     auto* orientGrid = new QGridLayout(orientBox);
-    orientGrid->addWidget(CBPortrait, 0, 0);
-    orientGrid->addWidget(CBLandscape, 1, 0);
+    orientGrid->addWidget(PortraitRadio, 0, 0);
+    orientGrid->addWidget(LandscapeRadio, 1, 0);
     orientGrid->addWidget(OrientPicture, 0, 1, 2, 1, Qt::AlignCenter);
     orientGrid->setRowStretch(2, 1);
     auto* paginaLayout = new QHBoxLayout(pagina);
     paginaLayout->addWidget(marginsBox);
     paginaLayout->addWidget(orientBox);
-    Notes->addTab(pagina, QStringLiteral("Pagina"));
+    Tabs->addTab(pagina, QStringLiteral("Pagina"));
 
-    PrnBtn = Button(QStringLiteral("&Imprimanta"), "PrnBtn", QString(), this);
-    FntBtn = Button(QStringLiteral("&Font"), "FntBtn", QString(), this);
+    PrinterButton = Button(QStringLiteral("&Imprimanta"), "PrinterButton", QString(), this);
+    FontButton = Button(QStringLiteral("&Font"), "FontButton", QString(), this);
     OkBtn = Button(QStringLiteral("&Printeaza"), "OkBtn", QStringLiteral("Sunt de acord"), this);
     OkBtn->setDefault(true);
     CancelBtn = Button(QStringLiteral("&Inchide"), "CancelBtn", QStringLiteral("Renunt"), this);
     auto* buttons = new QVBoxLayout;
-    buttons->addWidget(PrnBtn);
-    buttons->addWidget(FntBtn);
+    buttons->addWidget(PrinterButton);
+    buttons->addWidget(FontButton);
     buttons->addStretch(1);
     buttons->addWidget(OkBtn);
     buttons->addWidget(CancelBtn);
     auto* layout = new QHBoxLayout(this);
-    layout->addWidget(Notes, 1);
+    layout->addWidget(Tabs, 1);
     layout->addLayout(buttons);
 
-    FntDlg = new QFontDialog(this);
-    FntDlg->setObjectName(QStringLiteral("FntDlg"));
-    FntDlg->setOption(QFontDialog::DontUseNativeDialog);
+    FontDialog = new QFontDialog(this);
+    FontDialog->setObjectName(QStringLiteral("FontDialog"));
+    FontDialog->setOption(QFontDialog::DontUseNativeDialog);
 
-    connect(RBAll, &QRadioButton::clicked, this, fw::GuardedSlot(this, [this] { RBAllClick(); }));
-    connect(RBSel, &QRadioButton::clicked, this, fw::GuardedSlot(this, [this] { RBAllClick(); }));
+    connect(AllPagesRadio, &QRadioButton::clicked, this, fw::GuardedSlot(this, [this] { PageChoiceClick(); }));
+    connect(PageRangeRadio, &QRadioButton::clicked, this, fw::GuardedSlot(this, [this] { PageChoiceClick(); }));
     connect(FirstPageSpin, &QSpinBox::valueChanged, this, fw::GuardedSlot(this, [this] { FirstPageSpinChange(); }));
     for (QSpinBox* edit : {TopEdit, BottomEdit, LeftEdit, RightEdit})
         connect(edit, &QSpinBox::valueChanged, this, fw::GuardedSlot(this, [this, edit] { MarginChange(edit); }));
-    connect(CBPortrait, &QRadioButton::clicked, this, fw::GuardedSlot(this, [this] { CBPortraitClick(); }));
-    connect(CBLandscape, &QRadioButton::clicked, this, fw::GuardedSlot(this, [this] { CBLandscapeClick(); }));
-    connect(FntBtn, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { FntBtnClick(); }));
-    connect(PrnBtn, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { PrnBtnClick(); }));
+    connect(PortraitRadio, &QRadioButton::clicked, this, fw::GuardedSlot(this, [this] { PortraitClick(); }));
+    connect(LandscapeRadio, &QRadioButton::clicked, this, fw::GuardedSlot(this, [this] { LandscapeClick(); }));
+    connect(FontButton, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { FontButtonClick(); }));
+    connect(PrinterButton, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { PrinterButtonClick(); }));
     connect(OkBtn, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { OkBtnClick(); }));
     SetButtonModalResult(CancelBtn, fw::TModalResult::Cancel);
 
@@ -224,11 +224,11 @@ TQRPrnDlg::TQRPrnDlg(QWidget* owner) : fw::TForm(owner)
     setFixedSize(sizeHint());
 }
 
-TQRPrnDlg::~TQRPrnDlg() = default;
+TPrintSettingsDlg::~TPrintSettingsDlg() = default;
 
-QSpinBox* TQRPrnDlg::MarginEdit(QWidget* parent, const char* name) { return Spin(parent, name, 0, 9999); }
+QSpinBox* TPrintSettingsDlg::MarginEdit(QWidget* parent, const char* name) { return Spin(parent, name, 0, 9999); }
 
-QSpinBox* TQRPrnDlg::Opposite(const QSpinBox* edit) const
+QSpinBox* TPrintSettingsDlg::Opposite(const QSpinBox* edit) const
 {
     if (edit == TopEdit)
         return BottomEdit;
@@ -237,13 +237,13 @@ QSpinBox* TQRPrnDlg::Opposite(const QSpinBox* edit) const
     return edit == LeftEdit ? RightEdit : LeftEdit;
 }
 
-fw::TPrinterGeometry TQRPrnDlg::MeasurePrinter()
+fw::TPrinterGeometry TPrintSettingsDlg::MeasurePrinter()
 {
     PrintSettings.Printable = fw::Printer().Geometry();
     return PrintSettings.Printable;
 }
 
-void TQRPrnDlg::SetMaxima(const fw::TPrinterGeometry& g)
+void TPrintSettingsDlg::SetMaxima(const fw::TPrinterGeometry& g)
 {
     LeftEdit->setMaximum(g.PaperWidth);
     RightEdit->setMaximum(g.PaperWidth);
@@ -251,24 +251,24 @@ void TQRPrnDlg::SetMaxima(const fw::TPrinterGeometry& g)
     BottomEdit->setMaximum(g.PaperHeight);
 }
 
-void TQRPrnDlg::ShowOrientation(QPageLayout::Orientation orientation)
+void TPrintSettingsDlg::ShowOrientation(QPageLayout::Orientation orientation)
 {
-    CBPortrait->setChecked(orientation == QPageLayout::Portrait);
-    CBLandscape->setChecked(orientation == QPageLayout::Landscape);
+    PortraitRadio->setChecked(orientation == QPageLayout::Portrait);
+    LandscapeRadio->setChecked(orientation == QPageLayout::Landscape);
     OrientPicture->setPixmap(PagePicture(orientation, false));
     MarginPicture->setPixmap(PagePicture(orientation, true));
 }
 
-void TQRPrnDlg::ShowFont() { LabFnt->setText(fontName_ + QStringLiteral("   ") + QString::number(fontSize_)); }
+void TPrintSettingsDlg::ShowFont() { FontLabel->setText(fontName_ + QStringLiteral("   ") + QString::number(fontSize_)); }
 
-void TQRPrnDlg::ShowPrinter() { LabPrn->setText(fw::Printer().PrinterName()); }
+void TPrintSettingsDlg::ShowPrinter() { PrinterLabel->setText(fw::Printer().PrinterName()); }
 
-void TQRPrnDlg::FormCreate()
+void TPrintSettingsDlg::FormCreate()
 {
     inMarginChange_ = false;
     // Without a printer installed the report can only be looked at or saved: preview is
     // offered until the user has chosen otherwise.
-    CBPrev->setChecked(PrintSettings.Preview || (!PrintSettings.Confirmed && fw::Printer().IsPdfPrinter()));
+    PreviewCheck->setChecked(PrintSettings.Preview || (!PrintSettings.Confirmed && fw::Printer().IsPdfPrinter()));
     if (PrintSettings.FontName.isEmpty()) {
         PrintSettings.FontName = PickFont(kPrintCpi).left(kMaxFontName);
         PrintSettings.FontSize = 10;
@@ -280,10 +280,10 @@ void TQRPrnDlg::FormCreate()
     QFont font(fontName_);
     font.setPointSize(fontSize_);
     font.setFixedPitch(fontPitch_ == fw::TFontPitch::Fixed);
-    FntDlg->setCurrentFont(font);
+    FontDialog->setCurrentFont(font);
     ShowFont();
     ShowPrinter();
-    Notes->setCurrentIndex(0);
+    Tabs->setCurrentIndex(0);
 
     fw::TPrinter& printer = fw::Printer();
     printer.SetOrientation(PrintSettings.Orientation);
@@ -301,40 +301,40 @@ void TQRPrnDlg::FormCreate()
     RightEdit->setValue(within(PrintSettings.RightMargin, g.MinRight, g.PaperWidth));
 }
 
-void TQRPrnDlg::StoreSettings()
+void TPrintSettingsDlg::StoreSettings()
 {
     TPrintSettings& s = PrintSettings;
     s.FontName = fontName_.left(kMaxFontName);
     s.FontSize = fontSize_;
     s.FontPitch = fontPitch_;
-    s.Preview = CBPrev->isChecked();
+    s.Preview = PreviewCheck->isChecked();
     s.Confirmed = true;
     s.Copies = CopiesSpin->value();
-    s.FirstPage = RBAll->isChecked() ? 0 : FirstPageSpin->value();
-    s.LastPage = RBAll->isChecked() ? 0 : LastPageSpin->value();
+    s.FirstPage = AllPagesRadio->isChecked() ? 0 : FirstPageSpin->value();
+    s.LastPage = AllPagesRadio->isChecked() ? 0 : LastPageSpin->value();
     s.PaperSize = fw::PaperIndexOfCode(fw::Printer().PaperCode());
-    s.Orientation = CBPortrait->isChecked() ? QPageLayout::Portrait : QPageLayout::Landscape;
+    s.Orientation = PortraitRadio->isChecked() ? QPageLayout::Portrait : QPageLayout::Landscape;
     s.TopMargin = TopEdit->value();
     s.LeftMargin = LeftEdit->value();
     s.BottomMargin = BottomEdit->value();
     s.RightMargin = RightEdit->value();
 }
 
-void TQRPrnDlg::RBAllClick()
+void TPrintSettingsDlg::PageChoiceClick()
 {
-    const bool partial = RBSel->isChecked();
+    const bool partial = PageRangeRadio->isChecked();
     FirstPageSpin->setEnabled(partial);
     LastPageSpin->setEnabled(partial);
     FirstPageSpin->setFocus();
 }
 
-void TQRPrnDlg::FirstPageSpinChange()
+void TPrintSettingsDlg::FirstPageSpinChange()
 {
     // The minimum pulls a smaller last page up with it.
     LastPageSpin->setMinimum(FirstPageSpin->value());
 }
 
-void TQRPrnDlg::MarginChange(QSpinBox* edit)
+void TPrintSettingsDlg::MarginChange(QSpinBox* edit)
 {
     if (inMarginChange_)
         return;
@@ -349,7 +349,7 @@ void TQRPrnDlg::MarginChange(QSpinBox* edit)
         edit->setValue(edit->maximum() - opposite);
 }
 
-void TQRPrnDlg::ChooseOrientation(QPageLayout::Orientation orientation)
+void TPrintSettingsDlg::ChooseOrientation(QPageLayout::Orientation orientation)
 {
     if (shown_ != orientation) {
         fw::Printer().SetOrientation(orientation);
@@ -359,15 +359,15 @@ void TQRPrnDlg::ChooseOrientation(QPageLayout::Orientation orientation)
     ShowOrientation(orientation);
 }
 
-void TQRPrnDlg::CBPortraitClick() { ChooseOrientation(QPageLayout::Portrait); }
+void TPrintSettingsDlg::PortraitClick() { ChooseOrientation(QPageLayout::Portrait); }
 
-void TQRPrnDlg::CBLandscapeClick() { ChooseOrientation(QPageLayout::Landscape); }
+void TPrintSettingsDlg::LandscapeClick() { ChooseOrientation(QPageLayout::Landscape); }
 
-void TQRPrnDlg::FntBtnClick()
+void TPrintSettingsDlg::FontButtonClick()
 {
-    if (fw::ExecPrintModal(*FntDlg) != QDialog::Accepted)
+    if (fw::ExecPrintModal(*FontDialog) != QDialog::Accepted)
         return;
-    const QFont chosen = FntDlg->currentFont();
+    const QFont chosen = FontDialog->currentFont();
     const QString family = chosen.family();
     if (family != fontName_)
         fontPitch_ = QFontDatabase::isFixedPitch(family) ? fw::TFontPitch::Fixed : fw::TFontPitch::Variable;
@@ -376,7 +376,7 @@ void TQRPrnDlg::FntBtnClick()
     ShowFont();
 }
 
-void TQRPrnDlg::PrnBtnClick()
+void TPrintSettingsDlg::PrinterButtonClick()
 {
     // The setup dialog may change the printer, its paper and its orientation: the maxima
     // and the orientation shown follow whatever it left.
@@ -388,7 +388,7 @@ void TQRPrnDlg::PrnBtnClick()
     ShowOrientation(shown_);
 }
 
-void TQRPrnDlg::OkBtnClick()
+void TPrintSettingsDlg::OkBtnClick()
 {
     fw::Printer().SetOrientation(shown_);
     const fw::TPrinterGeometry g = MeasurePrinter();
@@ -429,14 +429,14 @@ void TQRPrnDlg::OkBtnClick()
         set(TopEdit, g.MinTop);
         set(BottomEdit, g.MinBottom);
     }
-    Notes->setCurrentIndex(1);
+    Tabs->setCurrentIndex(1);
     if (changed)
         changed->setFocus();
 }
 
-bool ExecuteQRPrnDlg(QWidget* owner)
+bool ExecutePrintSettingsDlg(QWidget* owner)
 {
-    const std::unique_ptr<TQRPrnDlg> dialog = std::make_unique<TQRPrnDlg>(owner);
+    const std::unique_ptr<TPrintSettingsDlg> dialog = std::make_unique<TPrintSettingsDlg>(owner);
     dialog->FormCreate();
     if (dialog->ShowModal() == fw::TModalResult::OK) {
         dialog->StoreSettings();

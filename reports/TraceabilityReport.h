@@ -10,7 +10,7 @@
 #include "platform/db/Table.h"
 #include "platform/report/DataSetReportData.h"
 #include "platform/report/Report.h"
-#include "reports/TrasabData.h"
+#include "reports/TraceabilityData.h"
 
 #include <QObject>
 #include <QStringList>
@@ -21,19 +21,19 @@ class QWidget;
 namespace corvanel {
 
 // Holds the report over the data it reads; never shown.
-class TRepTrasabProdFrm final : public QObject {
+class TTraceabilityReport final : public QObject {
 public:
-    explicit TRepTrasabProdFrm(QObject* owner);
-    ~TRepTrasabProdFrm() override;
+    explicit TTraceabilityReport(QObject* owner);
+    ~TTraceabilityReport() override;
 
-    TTrasabData* Data;
+    TTraceabilityData* Data;
     // Data's datasets, by the names the report's events use.
-    fw::TQuery* Q;        // the receipt lines of the period, the report's rows
-    fw::TDataSource* DS;
-    fw::TTable* GestT;    // the warehouse of the current row (detail of DS)
-    fw::TTable* Firm;     // the company's own data
-    fw::TQuery* QOut;     // the raw materials of one consumption document
-    fw::TReport* Rep;
+    fw::TQuery* Receipts;        // the receipt lines of the period, the report's rows
+    fw::TDataSource* ReceiptSource;
+    fw::TTable* WarehouseTable;    // the warehouse of the current row (detail of ReceiptSource)
+    fw::TTable* FirmTable;     // the company's own data
+    fw::TQuery* RawMaterialQuery;     // the raw materials of one consumption document
+    fw::TReport* Report;
 
     // The period printed in the page header.
     fw::TDateTime FromDate = 0;
@@ -43,14 +43,14 @@ public:
     QString LastName;
     QString LastDescription;
 
-    // Restricts the receipts to warehouses and suppliers (see TTrasabData).
+    // Restricts the receipts to warehouses and suppliers (see TTraceabilityData).
     void SetSelection(const QString& warehouseList, const QString& supplierList);
     // Opens the company data and the receipts of the period FromDate..ToDate.
     void OpenData();
     void CloseData();
 
     // Events.
-    void RepBeforeGenerate();
+    void ReportBeforeGenerate();
     void ArticleTextPrint(QString& text);
     void RawMaterialsBeforePrint();
 
@@ -73,16 +73,16 @@ private:
 };
 
 // The print settings the report always starts from: Arial 8, A4 portrait.
-void PresetTrasabPrintSettings();
+void PresetTraceabilityPrintSettings();
 
 // Reads the data of a report for a period and code lists; null, after telling the user,
 // when the database could not be read. The form belongs to the caller.
-std::unique_ptr<TRepTrasabProdFrm> OpenRepTrasabProd(QWidget* owner, fw::TDateTime from, fw::TDateTime to,
+std::unique_ptr<TTraceabilityReport> OpenTraceabilityReport(QWidget* owner, fw::TDateTime from, fw::TDateTime to,
                                                       const QString& warehouseList, const QString& supplierList);
 
 // The command: warehouses, suppliers, period and print settings asked in turn (any cancel
 // ends it quietly), then the report previewed or printed. The period and the warehouse
 // list are given back as the user left them.
-void ExecuteRepTrasabProd(QWidget* owner, fw::TDateTime& from, fw::TDateTime& to, QString& warehouseList);
+void ExecuteTraceabilityReport(QWidget* owner, fw::TDateTime& from, fw::TDateTime& to, QString& warehouseList);
 
 } // namespace corvanel

@@ -27,15 +27,15 @@ struct TRawMaterialLine {
     QString Unit;
 };
 
-class TTrasabData final : public QObject {
+class TTraceabilityData final : public QObject {
 public:
-    explicit TTrasabData(QObject* owner);
+    explicit TTraceabilityData(QObject* owner);
 
-    fw::TQuery* Q;     // the receipt lines of the period, the report's rows
-    fw::TDataSource* DS;
-    fw::TTable* GestT; // the warehouse of the current row (detail of DS)
-    fw::TTable* Firm;  // the company's own data
-    fw::TQuery* QOut;  // the raw materials of one consumption document
+    fw::TQuery* Receipts;     // the receipt lines of the period, the report's rows
+    fw::TDataSource* ReceiptSource;
+    fw::TTable* WarehouseTable; // the warehouse of the current row (detail of ReceiptSource)
+    fw::TTable* FirmTable;  // the company's own data
+    fw::TQuery* RawMaterialQuery;  // the raw materials of one consumption document
 
     // Restricts the receipts to warehouses and suppliers (code lists as the pickers give
     // them; an empty list restricts nothing): each code is a parameter of its condition.
@@ -49,8 +49,8 @@ public:
     // words (ReportDbErrorText) when they cannot be read.
     std::vector<TRawMaterialLine> RawMaterials();
 
-    // The SQL lines of Q as stored (the lines of the two selections are replaced by
-    // SetSelection) and of QOut.
+    // The SQL lines of Receipts as stored (the lines of the two selections are replaced by
+    // SetSelection) and of RawMaterialQuery.
     static const QStringList& ReceiptSql();
     static const QStringList& RawMaterialSql();
 };

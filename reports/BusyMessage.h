@@ -9,12 +9,12 @@ class QLabel;
 
 namespace corvanel {
 
-class TMessageForm final : public fw::TForm {
+class TBusyMessageForm final : public fw::TForm {
 public:
-    explicit TMessageForm(QWidget* owner);
+    explicit TBusyMessageForm(QWidget* owner);
 
     QFrame* Panel;     // the lowered frame filling the window
-    QLabel* MsgPanel;  // the text
+    QLabel* TextLabel;  // the text
     QLabel* Picture;   // at the right
     int DesignWidth;   // the width the window was made with
 
@@ -22,11 +22,11 @@ public:
 };
 
 // Shows the message window with the text, widened (and centred again) when the text needs
-// it; HideWorkMessage removes it. Without a window HideWorkMessage does nothing.
-void ShowWorkMessage(QWidget* owner, const QString& text);
-void HideWorkMessage();
+// it; HideBusyMessage removes it. Without a window HideBusyMessage does nothing.
+void ShowBusyMessage(QWidget* owner, const QString& text);
+void HideBusyMessage();
 
 // The window while it is shown, or null.
-TMessageForm* WorkMessageForm();
+TBusyMessageForm* BusyMessageForm();
 
 } // namespace corvanel

@@ -1,4 +1,4 @@
-#include "reports/RepTrasabProd.h"
+#include "reports/TraceabilityReport.h"
 
 #include "dialogs/PeriodDialog.h"
 #include "dialogs/SupplierPicker.h"
@@ -6,8 +6,8 @@
 #include "platform/core/Exceptions.h"
 #include "platform/report/ReportPainter.h"
 #include "platform/ui/MessageDlg.h"
-#include "reports/Qprndlg.h"
-#include "reports/Workmsg.h"
+#include "reports/PrintSettings.h"
+#include "reports/BusyMessage.h"
 #include "shell/AddOnFormats.h"
 #include "shell/DLLAddOn.h"
 
@@ -39,61 +39,61 @@ template <class T> T* Styled(T* element, TReportAlignment alignment, bool bold =
 }
 
 // Hides the work message whatever way the reading ends.
-struct TWorkMessage {
-    TWorkMessage(QWidget* owner, const QString& text) { ShowWorkMessage(owner, text); }
-    ~TWorkMessage() { HideWorkMessage(); }
+struct TBusyMessage {
+    TBusyMessage(QWidget* owner, const QString& text) { ShowBusyMessage(owner, text); }
+    ~TBusyMessage() { HideBusyMessage(); }
 };
 
 } // namespace
 
-TRepTrasabProdFrm::TRepTrasabProdFrm(QObject* owner) : QObject(owner)
+TTraceabilityReport::TTraceabilityReport(QObject* owner) : QObject(owner)
 {
-    setObjectName(QStringLiteral("RepTrasabProdFrm"));
-    Data = new TTrasabData(this);
-    Q = Data->Q;
-    DS = Data->DS;
-    GestT = Data->GestT;
-    Firm = Data->Firm;
-    QOut = Data->QOut;
+    setObjectName(QStringLiteral("TraceabilityReport"));
+    Data = new TTraceabilityData(this);
+    Receipts = Data->Receipts;
+    ReceiptSource = Data->ReceiptSource;
+    WarehouseTable = Data->WarehouseTable;
+    FirmTable = Data->FirmTable;
+    RawMaterialQuery = Data->RawMaterialQuery;
 
-    rows_ = std::make_unique<TDataSetReportData>(Q);
-    firmData_ = std::make_unique<TDataSetReportData>(Firm);
-    gestData_ = std::make_unique<TDataSetReportData>(GestT);
+    rows_ = std::make_unique<TDataSetReportData>(Receipts);
+    firmData_ = std::make_unique<TDataSetReportData>(FirmTable);
+    gestData_ = std::make_unique<TDataSetReportData>(WarehouseTable);
 
-    Rep = new TReport(this);
-    Rep->setObjectName(QStringLiteral("Rep"));
-    Rep->Title = QStringLiteral("Trasabilitate produse");
-    Rep->SetData(rows_.get());
-    Rep->PaperSize = QPageSize(QPageSize::A4);
-    Rep->Orientation = QPageLayout::Portrait;
-    Rep->PageHeaderOnFirstPage = true;
-    Rep->PageFooterOnLastPage = true;
-    Rep->PrintIfEmpty = false;
-    Rep->FormatSettings = FormatSettings();
+    Report = new TReport(this);
+    Report->setObjectName(QStringLiteral("Report"));
+    Report->Title = QStringLiteral("Trasabilitate produse");
+    Report->SetData(rows_.get());
+    Report->PaperSize = QPageSize(QPageSize::A4);
+    Report->Orientation = QPageLayout::Portrait;
+    Report->PageHeaderOnFirstPage = true;
+    Report->PageFooterOnLastPage = true;
+    Report->PrintIfEmpty = false;
+    Report->FormatSettings = FormatSettings();
     // The columns are laid out for the page the print settings give.
-    ApplyPrintSettings(*Rep);
+    ApplyPrintSettings(*Report);
     BuildReport();
 }
 
-TRepTrasabProdFrm::~TRepTrasabProdFrm() = default;
+TTraceabilityReport::~TTraceabilityReport() = default;
 
-double TRepTrasabProdFrm::ColumnLeft(int column) const { return columns_.at(size_t(column)); }
+double TTraceabilityReport::ColumnLeft(int column) const { return columns_.at(size_t(column)); }
 
-double TRepTrasabProdFrm::ColumnWidth(int column) const
+double TTraceabilityReport::ColumnWidth(int column) const
 {
     return columns_.at(size_t(column) + 1) - columns_.at(size_t(column));
 }
 
-void TRepTrasabProdFrm::ColumnRules(TReportBand* band, int lastColumn)
+void TTraceabilityReport::ColumnRules(TReportBand* band, int lastColumn)
 {
     band->Frame = TFrameSide::All;
     for (int c = 1; c <= lastColumn && c < ColumnCount; ++c)
         band->AddShape(TShapeKind::VerticalLine, ColumnLeft(c), 0, 0, kRow)->StretchWithBand = true;
 }
 
-void TRepTrasabProdFrm::BuildReport()
+void TTraceabilityReport::BuildReport()
 {
-    const double width = Rep->ContentWidth();
+    const double width = Report->ContentWidth();
     double fixed = 0;
     for (double w : kColumnWidths)
         fixed += w;
@@ -122,9 +122,9 @@ void TRepTrasabProdFrm::BuildReport()
         e->Name = name;
         return e;
     };
-    TField* lot = Q->FieldByName(QStringLiteral("Lot"));
-    TField* quantity = Q->FieldByName(QStringLiteral("Cantitate"));
-    TField* group = Q->FieldByName(QStringLiteral("Cod_grupa"));
+    TField* lot = Receipts->FieldByName(QStringLiteral("Lot"));
+    TField* quantity = Receipts->FieldByName(QStringLiteral("Cantitate"));
+    TField* group = Receipts->FieldByName(QStringLiteral("Cod_grupa"));
     const auto finishedQuantity = [quantity, group] {
         return group->AsString() == kFinishedGroup ? quantity->AsFloat() : 0.0;
     };
@@ -137,10 +137,10 @@ void TRepTrasabProdFrm::BuildReport()
         Styled(cell(sum, ColQuantity), TReportAlignment::Right);
     };
 
-    Rep->BeforeGenerate = [this](TReport*) { RepBeforeGenerate(); };
+    Report->BeforeGenerate = [this](TReport*) { ReportBeforeGenerate(); };
 
     // Page header: the company, the moment of printing, the title, the period, the headings.
-    TReportBand* header = Rep->PageHeader();
+    TReportBand* header = Report->PageHeader();
     TReportDataText* firmName = data(header, QStringLiteral("Denumire"), firmData_.get());
     firmName->Name = QStringLiteral("FirmDenumire");
     firmName->Bold = true;
@@ -167,8 +167,8 @@ void TRepTrasabProdFrm::BuildReport()
     title->Name = QStringLiteral("Title");
     Styled(title, TReportAlignment::Center)->FontSize = 16;
     TReportDataText* period = text(header, QStringLiteral("Period"), [this] {
-        return QStringLiteral("în perioada ") + DateToStr(FromDate, Rep->FormatSettings) + QStringLiteral(" - ")
-               + DateToStr(ToDate, Rep->FormatSettings);
+        return QStringLiteral("în perioada ") + DateToStr(FromDate, Report->FormatSettings) + QStringLiteral(" - ")
+               + DateToStr(ToDate, Report->FormatSettings);
     });
     period->Top = 21;
     period->Alignment = TReportAlignment::Center;
@@ -188,7 +188,7 @@ void TRepTrasabProdFrm::BuildReport()
     header->Height = kHeaderTop + kRow + 1;
 
     // Lot, then origin, warehouse and article group.
-    TReportGroup* lotGroup = Rep->AddGroup(QStringLiteral("Lot"));
+    TReportGroup* lotGroup = Report->AddGroup(QStringLiteral("Lot"));
     lotGroup->NewPage = true;
     TReportBand* lotHeader = lotGroup->Header();
     ColumnRules(lotHeader, ColArticle);
@@ -200,28 +200,28 @@ void TRepTrasabProdFrm::BuildReport()
                 ColArticle, ColQuantity),
            TReportAlignment::Left);
 
-    TField* supplierName = Q->FieldByName(QStringLiteral("Nume_furnizor"));
-    TReportBand* supplierHeader = Rep->AddGroup(QStringLiteral("Furnizor"))->Header();
+    TField* supplierName = Receipts->FieldByName(QStringLiteral("Nume_furnizor"));
+    TReportBand* supplierHeader = Report->AddGroup(QStringLiteral("Furnizor"))->Header();
     ColumnRules(supplierHeader, ColArticle);
     Styled(cell(text(supplierHeader, QStringLiteral("Provenienta"),
                      [supplierName] { return QStringLiteral("Provenienta: ") + supplierName->AsString(); }),
                 ColArticle, ColQuantity),
            TReportAlignment::Left);
 
-    TReportGroup* warehouseGroup = Rep->AddGroup(QStringLiteral("Cod_gestiune"));
+    TReportGroup* warehouseGroup = Report->AddGroup(QStringLiteral("Cod_gestiune"));
     ColumnRules(warehouseGroup->Header(), ColArticle);
     TReportDataText* warehouse = data(warehouseGroup->Header(), QStringLiteral("Denumire"), gestData_.get());
     warehouse->Name = QStringLiteral("Gestiune");
     Styled(cell(warehouse, ColArticle, ColQuantity), TReportAlignment::Left);
 
-    TReportGroup* articleGroup = Rep->AddGroup(QStringLiteral("Cod_grupa"));
+    TReportGroup* articleGroup = Report->AddGroup(QStringLiteral("Cod_grupa"));
     ColumnRules(articleGroup->Header(), ColQuantity);
     TReportDataText* groupName = data(articleGroup->Header(), QStringLiteral("DenGrupa"));
     groupName->BeforePrint = [](TReportElement*, QString& t, bool&) { t += QLatin1Char(':'); };
     Styled(cell(groupName, ColArticle), TReportAlignment::Left);
 
     // Detail: one receipt line.
-    TReportBand* detail = Rep->Detail();
+    TReportBand* detail = Report->Detail();
     ColumnRules(detail, ColQuantity);
     TReportDataText* article = text(detail, QStringLiteral("Articol"), [] { return QVariant(); });
     article->BeforePrint = [this](TReportElement*, QString& t, bool&) { ArticleTextPrint(t); };
@@ -246,11 +246,11 @@ void TRepTrasabProdFrm::BuildReport()
         Styled(cell(m, column), alignment, false);
         m->Left += indent;
         m->Width -= indent;
-        m->Top = kPad / 2 + LineHeightMm({Rep->FontName, Rep->FontSize, true});
+        m->Top = kPad / 2 + LineHeightMm({Report->FontName, Report->FontSize, true});
         m->Height = 0;
         return m;
     };
-    lineHeight_ = LineHeightMm({Rep->FontName, Rep->FontSize});
+    lineHeight_ = LineHeightMm({Report->FontName, Report->FontSize});
     names_ = memo("MPDenumire", ColArticle, TReportAlignment::Left, 3);
     lots_ = memo("MPLot", ColLot, TReportAlignment::Center);
     units_ = memo("MPUM", ColUnit, TReportAlignment::Center);
@@ -261,15 +261,15 @@ void TRepTrasabProdFrm::BuildReport()
     // Totals of finished products: per warehouse, per lot and for the whole report.
     total(warehouseGroup->Footer(), QStringLiteral("TotalGestiune"), [this] {
         return QStringLiteral("Total cantitate de produse finite/vana(sarja) ")
-               + GestT->FieldByName(QStringLiteral("Denumire"))->AsString();
+               + WarehouseTable->FieldByName(QStringLiteral("Denumire"))->AsString();
     });
     total(lotGroup->Footer(), QStringLiteral("TotalLot"),
           [lot] { return QStringLiteral("Total cantitate de produse finite/lot ") + lot->AsString(); });
-    total(Rep->Summary(), QStringLiteral("TotalGeneral"),
+    total(Report->Summary(), QStringLiteral("TotalGeneral"),
           [] { return QStringLiteral("Total general cantitate de produse finite obtinute:"); });
 
     // Page footer: the last article printed and the page number.
-    TReportBand* footer = Rep->PageFooter();
+    TReportBand* footer = Report->PageFooter();
     footer->AddShape(TShapeKind::HorizontalLine, 0, 1.5, width, 0);
     TReportDataText* description = text(footer, QStringLiteral("Descriere"), [this] { return LastDescription; });
     description->Top = 2.5;
@@ -288,22 +288,22 @@ void TRepTrasabProdFrm::BuildReport()
     page->Alignment = TReportAlignment::Right;
 }
 
-void TRepTrasabProdFrm::RepBeforeGenerate() { LotNumber = 1; }
+void TTraceabilityReport::ReportBeforeGenerate() { LotNumber = 1; }
 
-void TRepTrasabProdFrm::ArticleTextPrint(QString& text)
+void TTraceabilityReport::ArticleTextPrint(QString& text)
 {
-    const QString name = Q->FieldByName(QStringLiteral("Denumire"))->AsString();
-    TField* days = Q->FieldByName(QStringLiteral("ZileValabilitate"));
+    const QString name = Receipts->FieldByName(QStringLiteral("Denumire"))->AsString();
+    TField* days = Receipts->FieldByName(QStringLiteral("ZileValabilitate"));
     text = name;
     if (!days->IsNull())
         text += QStringLiteral(" - expira la ")
-                + DateToStr(Q->FieldByName(QStringLiteral("Data_inregistrarii"))->AsDateTime() + days->AsFloat(),
-                            Rep->FormatSettings);
+                + DateToStr(Receipts->FieldByName(QStringLiteral("Data_inregistrarii"))->AsDateTime() + days->AsFloat(),
+                            Report->FormatSettings);
     LastName = name;
-    LastDescription = Q->FieldByName(QStringLiteral("Descriere"))->AsString();
+    LastDescription = Receipts->FieldByName(QStringLiteral("Descriere"))->AsString();
 }
 
-void TRepTrasabProdFrm::RawMaterialsBeforePrint()
+void TTraceabilityReport::RawMaterialsBeforePrint()
 {
     for (TReportMemo* memo : {names_, lots_, units_, quantities_})
         memo->Lines.clear();
@@ -311,22 +311,22 @@ void TRepTrasabProdFrm::RawMaterialsBeforePrint()
         names_->Lines << line.Name;
         lots_->Lines << line.Lot;
         units_->Lines << line.Unit;
-        quantities_->Lines << FloatToStr(line.Quantity, Rep->FormatSettings);
+        quantities_->Lines << FloatToStr(line.Quantity, Report->FormatSettings);
     }
     // The last line keeps a little room above the rule that closes the list.
     names_->Height = names_->Lines.isEmpty() ? 0 : names_->Lines.size() * lineHeight_ + kPad;
 }
 
-void TRepTrasabProdFrm::SetSelection(const QString& warehouseList, const QString& supplierList)
+void TTraceabilityReport::SetSelection(const QString& warehouseList, const QString& supplierList)
 {
     Data->SetSelection(warehouseList, supplierList);
 }
 
-void TRepTrasabProdFrm::OpenData() { Data->OpenData(FromDate, ToDate); }
+void TTraceabilityReport::OpenData() { Data->OpenData(FromDate, ToDate); }
 
-void TRepTrasabProdFrm::CloseData() { Data->CloseData(); }
+void TTraceabilityReport::CloseData() { Data->CloseData(); }
 
-void PresetTrasabPrintSettings()
+void PresetTraceabilityPrintSettings()
 {
     PrintSettings.FontName = QStringLiteral("Arial");
     PrintSettings.FontSize = 8;
@@ -335,16 +335,16 @@ void PresetTrasabPrintSettings()
     PrintSettings.Orientation = QPageLayout::Portrait;
 }
 
-std::unique_ptr<TRepTrasabProdFrm> OpenRepTrasabProd(QWidget* owner, TDateTime from, TDateTime to,
+std::unique_ptr<TTraceabilityReport> OpenTraceabilityReport(QWidget* owner, TDateTime from, TDateTime to,
                                                       const QString& warehouseList, const QString& supplierList)
 {
-    auto form = std::make_unique<TRepTrasabProdFrm>(owner);
+    auto form = std::make_unique<TTraceabilityReport>(owner);
     form->FromDate = from;
     form->ToDate = to;
     try {
         // A list that cannot be read is reported like the database errors it would cause.
         form->SetSelection(warehouseList, supplierList);
-        const TWorkMessage message(owner, QStringLiteral("Selectez datele..."));
+        const TBusyMessage message(owner, QStringLiteral("Selectez datele..."));
         const THourGlass hourGlass(Screen);
         form->OpenData();
     } catch (const EDatabaseError& error) {
@@ -354,9 +354,9 @@ std::unique_ptr<TRepTrasabProdFrm> OpenRepTrasabProd(QWidget* owner, TDateTime f
     return form;
 }
 
-void ExecuteRepTrasabProd(QWidget* owner, TDateTime& from, TDateTime& to, QString& warehouseList)
+void ExecuteTraceabilityReport(QWidget* owner, TDateTime& from, TDateTime& to, QString& warehouseList)
 {
-    PresetTrasabPrintSettings();
+    PresetTraceabilityPrintSettings();
     if (!ExecuteWarehousePicker(owner, warehouseList))
         return;
     QString supplierList;
@@ -364,12 +364,12 @@ void ExecuteRepTrasabProd(QWidget* owner, TDateTime& from, TDateTime& to, QStrin
         return;
     if (!ExecutePeriodDialog(owner, from, to))
         return;
-    if (!ExecuteQRPrnDlg(owner))
+    if (!ExecutePrintSettingsDlg(owner))
         return;
-    const std::unique_ptr<TRepTrasabProdFrm> form = OpenRepTrasabProd(owner, from, to, warehouseList, supplierList);
+    const std::unique_ptr<TTraceabilityReport> form = OpenTraceabilityReport(owner, from, to, warehouseList, supplierList);
     if (!form)
         return;
-    RunReport(*form->Rep, owner);
+    RunReport(*form->Report, owner);
     form->CloseData();
 }
 

@@ -1,4 +1,4 @@
-#include "reports/Workmsg.h"
+#include "reports/BusyMessage.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -13,7 +13,7 @@ namespace corvanel {
 
 namespace {
 
-QPointer<TMessageForm> messageForm;
+QPointer<TBusyMessageForm> messageForm;
 
 // An hourglass drawn in the caption colours.
 QPixmap HourGlassPicture(const QColor& color)
@@ -35,9 +35,9 @@ QPixmap HourGlassPicture(const QColor& color)
 
 } // namespace
 
-TMessageForm::TMessageForm(QWidget* owner) : fw::TForm(owner), DesignWidth(325)
+TBusyMessageForm::TBusyMessageForm(QWidget* owner) : fw::TForm(owner), DesignWidth(325)
 {
-    setObjectName(QStringLiteral("MessageForm"));
+    setObjectName(QStringLiteral("BusyMessageForm"));
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     SetPosition(fw::TPosition::ScreenCenter);
 
@@ -51,14 +51,14 @@ TMessageForm::TMessageForm(QWidget* owner) : fw::TForm(owner), DesignWidth(325)
     pal.setColor(QPalette::WindowText, Qt::white);
     Panel->setPalette(pal);
 
-    MsgPanel = new QLabel(Panel);
-    MsgPanel->setObjectName(QStringLiteral("MsgPanel"));
-    QFont bold = MsgPanel->font();
+    TextLabel = new QLabel(Panel);
+    TextLabel->setObjectName(QStringLiteral("TextLabel"));
+    QFont bold = TextLabel->font();
     bold.setBold(true);
-    MsgPanel->setFont(bold);
-    MsgPanel->setAlignment(Qt::AlignCenter);
-    // The window is widened for a long text by ShowWorkMessage, not by the layout.
-    MsgPanel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    TextLabel->setFont(bold);
+    TextLabel->setAlignment(Qt::AlignCenter);
+    // The window is widened for a long text by ShowBusyMessage, not by the layout.
+    TextLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     Picture = new QLabel(Panel);
     Picture->setObjectName(QStringLiteral("Picture"));
     Picture->setFixedWidth(kPictureWidth);
@@ -67,7 +67,7 @@ TMessageForm::TMessageForm(QWidget* owner) : fw::TForm(owner), DesignWidth(325)
 
     auto* inner = new QHBoxLayout(Panel);
     inner->setContentsMargins(4, 2, 2, 2);
-    inner->addWidget(MsgPanel, 1);
+    inner->addWidget(TextLabel, 1);
     inner->addWidget(Picture);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -75,28 +75,28 @@ TMessageForm::TMessageForm(QWidget* owner) : fw::TForm(owner), DesignWidth(325)
     resize(DesignWidth, 39);
 }
 
-void ShowWorkMessage(QWidget* owner, const QString& text)
+void ShowBusyMessage(QWidget* owner, const QString& text)
 {
-    HideWorkMessage();
-    messageForm = new TMessageForm(owner);
-    TMessageForm* form = messageForm;
+    HideBusyMessage();
+    messageForm = new TBusyMessageForm(owner);
+    TBusyMessageForm* form = messageForm;
     form->Show();
-    const int textWidth = QFontMetrics(form->MsgPanel->font()).horizontalAdvance(text);
-    if (textWidth > form->DesignWidth - TMessageForm::kPictureWidth) {
+    const int textWidth = QFontMetrics(form->TextLabel->font()).horizontalAdvance(text);
+    if (textWidth > form->DesignWidth - TBusyMessageForm::kPictureWidth) {
         const QScreen* screen = form->screen() ? form->screen() : QGuiApplication::primaryScreen();
         const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1 << 16, 1 << 16);
-        const int width = std::min(textWidth + TMessageForm::kPictureWidth + 18, area.width());
+        const int width = std::min(textWidth + TBusyMessageForm::kPictureWidth + 18, area.width());
         form->setGeometry(area.left() + (area.width() - width) / 2, form->y(), width, form->height());
     }
-    form->MsgPanel->setText(text);
+    form->TextLabel->setText(text);
     form->repaint();
 }
 
-void HideWorkMessage()
+void HideBusyMessage()
 {
     if (!messageForm)
         return;
-    TMessageForm* form = messageForm;
+    TBusyMessageForm* form = messageForm;
     messageForm = nullptr;
     form->hide();
     if (QWidget* owner = form->Owner())
@@ -104,6 +104,6 @@ void HideWorkMessage()
     delete form;
 }
 
-TMessageForm* WorkMessageForm() { return messageForm; }
+TBusyMessageForm* BusyMessageForm() { return messageForm; }
 
 } // namespace corvanel

@@ -1,4 +1,4 @@
-#include "reports/TrasabData.h"
+#include "reports/TraceabilityData.h"
 
 #include "data/Queries.h"
 #include "data/ProductionData.h"
@@ -41,7 +41,7 @@ QString ReportDbErrorText(const QString& message)
     return QStringLiteral("Eroare de acces la baza de date!\r<") + message + QStringLiteral(">!");
 }
 
-const QStringList& TTrasabData::ReceiptSql()
+const QStringList& TTraceabilityData::ReceiptSql()
 {
     // D.Data is read as well: a consumption document carries its receipt's document date.
     static const QStringList sql{
@@ -70,7 +70,7 @@ const QStringList& TTrasabData::ReceiptSql()
     return sql;
 }
 
-const QStringList& TTrasabData::RawMaterialSql()
+const QStringList& TTraceabilityData::RawMaterialSql()
 {
     static const QStringList sql{
         QStringLiteral("SELECT D.Cod_grupa, D.Cod_articol, D2.Denumire, D.Lot, D.Cantitate, D.Cod_gestiune, "
@@ -87,7 +87,7 @@ const QStringList& TTrasabData::RawMaterialSql()
     return sql;
 }
 
-TTrasabData::TTrasabData(QObject* owner) : QObject(owner)
+TTraceabilityData::TTraceabilityData(QObject* owner) : QObject(owner)
 {
     setObjectName(QStringLiteral("TrasabData"));
     TSession* session = AddOnSession();
@@ -109,81 +109,81 @@ TTrasabData::TTrasabData(QObject* owner) : QObject(owner)
         return t;
     };
 
-    Q = query("Q", ReceiptSql());
-    DeclareFields(*Q, CompanyTable(DocInDB), {"Contor", "Data_inregistrarii", "Numar", "Furnizor", "Data"});
-    DeclareFields(*Q, CompanyTable(CatalogDB), {"Denumire", "Unitate_masura", "ZileValabilitate", "Descriere"});
-    DeclareFields(*Q, CompanyTable(ItemInDB), {"Cod_grupa", "Cod_articol", "Cantitate", "Cod_gestiune", "Lot"});
-    DeclareFields(*Q, CompanyTable(FurnDB), {"Nume_furnizor"});
-    Q->AddField(QStringLiteral("Pret_achizitie"), TFieldType::Float);
-    Q->AddField(QStringLiteral("Val"), TFieldType::Float);
-    Q->AddField(QStringLiteral("DenGrupa"), TFieldType::String, CompanyTable(GrupDB).Field("Denumire").Size);
-    Q->FieldByName(QStringLiteral("Data_inregistrarii"))->SetDisplayFormat(QStringLiteral("dd.mm.yyyy"));
+    Receipts = query("Receipts", ReceiptSql());
+    DeclareFields(*Receipts, CompanyTable(DocInDB), {"Contor", "Data_inregistrarii", "Numar", "Furnizor", "Data"});
+    DeclareFields(*Receipts, CompanyTable(CatalogDB), {"Denumire", "Unitate_masura", "ZileValabilitate", "Descriere"});
+    DeclareFields(*Receipts, CompanyTable(ItemInDB), {"Cod_grupa", "Cod_articol", "Cantitate", "Cod_gestiune", "Lot"});
+    DeclareFields(*Receipts, CompanyTable(FurnDB), {"Nume_furnizor"});
+    Receipts->AddField(QStringLiteral("Pret_achizitie"), TFieldType::Float);
+    Receipts->AddField(QStringLiteral("Val"), TFieldType::Float);
+    Receipts->AddField(QStringLiteral("DenGrupa"), TFieldType::String, CompanyTable(GrupDB).Field("Denumire").Size);
+    Receipts->FieldByName(QStringLiteral("Data_inregistrarii"))->SetDisplayFormat(QStringLiteral("dd.mm.yyyy"));
 
-    DS = new TDataSource(this);
-    DS->setObjectName(QStringLiteral("DS"));
-    DS->SetDataSet(Q);
+    ReceiptSource = new TDataSource(this);
+    ReceiptSource->setObjectName(QStringLiteral("ReceiptSource"));
+    ReceiptSource->SetDataSet(Receipts);
 
-    GestT = table("GestT", KRBPROD, GestDB);
-    DeclareFields(*GestT, CompanyTable(GestDB), {"Cod", "Denumire"});
-    GestT->SetIndexFieldNames(QStringLiteral("Cod"));
-    GestT->SetMasterSource(DS);
-    GestT->SetMasterFields(QStringLiteral("Cod_gestiune"));
+    WarehouseTable = table("WarehouseTable", KRBPROD, GestDB);
+    DeclareFields(*WarehouseTable, CompanyTable(GestDB), {"Cod", "Denumire"});
+    WarehouseTable->SetIndexFieldNames(QStringLiteral("Cod"));
+    WarehouseTable->SetMasterSource(ReceiptSource);
+    WarehouseTable->SetMasterFields(QStringLiteral("Cod_gestiune"));
 
-    Firm = table("Firm", TVELDA, FirmDataDB);
-    DeclareFields(*Firm, CompanyTable(FirmDataDB), {"Denumire", "Cod fiscal", "Adresa"});
+    FirmTable = table("FirmTable", TVELDA, FirmDataDB);
+    DeclareFields(*FirmTable, CompanyTable(FirmDataDB), {"Denumire", "Cod fiscal", "Adresa"});
 
-    QOut = query("QOut", RawMaterialSql());
-    DeclareFields(*QOut, CompanyTable(ItemOutDB), {"Cod_grupa", "Cod_articol"});
-    DeclareFields(*QOut, CompanyTable(CatalogDB), {"Denumire"});
-    DeclareFields(*QOut, CompanyTable(ItemOutDB), {"Lot", "Cantitate", "Cod_gestiune"});
-    DeclareFields(*QOut, CompanyTable(CatalogDB), {"Unitate_masura", "ZileValabilitate"});
+    RawMaterialQuery = query("RawMaterialQuery", RawMaterialSql());
+    DeclareFields(*RawMaterialQuery, CompanyTable(ItemOutDB), {"Cod_grupa", "Cod_articol"});
+    DeclareFields(*RawMaterialQuery, CompanyTable(CatalogDB), {"Denumire"});
+    DeclareFields(*RawMaterialQuery, CompanyTable(ItemOutDB), {"Lot", "Cantitate", "Cod_gestiune"});
+    DeclareFields(*RawMaterialQuery, CompanyTable(CatalogDB), {"Unitate_masura", "ZileValabilitate"});
 }
 
-void TTrasabData::SetSelection(const QString& warehouseList, const QString& supplierList)
+void TTraceabilityData::SetSelection(const QString& warehouseList, const QString& supplierList)
 {
-    Q->Close();
+    Receipts->Close();
     const QStringList warehouses = ParseCodeList(warehouseList);
     const QStringList suppliers = ParseCodeList(supplierList);
-    Q->SetSQLLine(kWarehouseLine, InCondition(QStringLiteral("I.Cod_gestiune"), QStringLiteral("Gest"), int(warehouses.size())));
-    Q->SetSQLLine(kSupplierLine, InCondition(QStringLiteral("D.Furnizor"), QStringLiteral("Furn"), int(suppliers.size())));
-    BindCodes(Q, QStringLiteral("Gest"), warehouses);
-    BindCodes(Q, QStringLiteral("Furn"), suppliers);
+    Receipts->SetSQLLine(kWarehouseLine, InCondition(QStringLiteral("I.Cod_gestiune"), QStringLiteral("Gest"), int(warehouses.size())));
+    Receipts->SetSQLLine(kSupplierLine, InCondition(QStringLiteral("D.Furnizor"), QStringLiteral("Furn"), int(suppliers.size())));
+    BindCodes(Receipts, QStringLiteral("Gest"), warehouses);
+    BindCodes(Receipts, QStringLiteral("Furn"), suppliers);
 }
 
-void TTrasabData::OpenData(TDateTime from, TDateTime to)
+void TTraceabilityData::OpenData(TDateTime from, TDateTime to)
 {
-    Firm->Open();
-    Q->ParamByName(QStringLiteral("FromDate"))->SetAsDateTime(from);
-    Q->ParamByName(QStringLiteral("ToDate"))->SetAsDateTime(to);
-    Q->Open();
-    GestT->Open();
+    FirmTable->Open();
+    Receipts->ParamByName(QStringLiteral("FromDate"))->SetAsDateTime(from);
+    Receipts->ParamByName(QStringLiteral("ToDate"))->SetAsDateTime(to);
+    Receipts->Open();
+    WarehouseTable->Open();
 }
 
-void TTrasabData::CloseData()
+void TTraceabilityData::CloseData()
 {
-    Q->Close();
-    GestT->Close();
-    Firm->Close();
-    QOut->Close();
+    Receipts->Close();
+    WarehouseTable->Close();
+    FirmTable->Close();
+    RawMaterialQuery->Close();
 }
 
-std::vector<TRawMaterialLine> TTrasabData::RawMaterials()
+std::vector<TRawMaterialLine> TTraceabilityData::RawMaterials()
 {
-    QOut->Close();
-    QOut->ParamByName(QStringLiteral("NrDoc"))->SetAsFloat(Q->FieldByName(QStringLiteral("Numar"))->AsFloat());
-    TParam* date = QOut->ParamByName(QStringLiteral("DataDoc"));
-    TField* receiptDate = Q->FieldByName(QStringLiteral("Data"));
+    RawMaterialQuery->Close();
+    RawMaterialQuery->ParamByName(QStringLiteral("NrDoc"))->SetAsFloat(Receipts->FieldByName(QStringLiteral("Numar"))->AsFloat());
+    TParam* date = RawMaterialQuery->ParamByName(QStringLiteral("DataDoc"));
+    TField* receiptDate = Receipts->FieldByName(QStringLiteral("Data"));
     if (receiptDate->IsNull())
         date->Clear();
     else
         date->SetAsDate(receiptDate->AsDate());
     try {
-        QOut->Open();
+        RawMaterialQuery->Open();
     } catch (const EDatabaseError& error) {
         // Reaches whoever shows errors in the add-on's own words.
         throw EDatabaseError(ReportDbErrorText(error.Message()));
     }
-    const auto field = [this](const char* name) { return QOut->FieldByName(QString::fromLatin1(name)); };
+    const auto field = [this](const char* name) { return RawMaterialQuery->FieldByName(QString::fromLatin1(name)); };
     TField* group = field("Cod_grupa");
     TField* code = field("Cod_articol");
     TField* name = field("Denumire");
@@ -192,7 +192,7 @@ std::vector<TRawMaterialLine> TTrasabData::RawMaterials()
     TField* warehouse = field("Cod_gestiune");
     TField* unit = field("Unitate_masura");
     std::vector<TRawMaterialLine> lines;
-    for (QOut->First(); !QOut->Eof(); QOut->Next())
+    for (RawMaterialQuery->First(); !RawMaterialQuery->Eof(); RawMaterialQuery->Next())
         lines.push_back({group->AsString(), code->AsString(), name->AsString(), lot->AsString(), quantity->AsFloat(),
                          warehouse->AsString(), unit->AsString()});
     return lines;
