@@ -7,7 +7,7 @@
 #include "platform/schema/CompanyTables.h"
 #include "platform/ui/MessageDlg.h"
 #include "requirement/Requirement.h"
-#include "shell/ZPFIndic.h"
+#include "shell/SettingsDialog.h"
 
 #include "BenchSupport.h"
 #include "RatioReporter.h"

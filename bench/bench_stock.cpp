@@ -3,7 +3,7 @@
 #include "data/ProductionData.h"
 #include "platform/db/Database.h"
 #include "platform/db/Table.h"
-#include "shell/ZPFIndic.h"
+#include "shell/SettingsDialog.h"
 
 #include <QApplication>
 #include <QDir>

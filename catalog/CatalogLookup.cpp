@@ -15,7 +15,7 @@
 #include "platform/ui/Keys.h"
 #include "platform/ui/Menus.h"
 #include "platform/ui/MessageDlg.h"
-#include "shell/DLLAddOn.h"
+#include "shell/EntryPoints.h"
 
 #include <QApplication>
 #include <QComboBox>

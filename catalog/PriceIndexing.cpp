@@ -8,7 +8,7 @@
 #include "platform/db/Database.h"
 #include "platform/db/Query.h"
 #include "platform/ui/MessageDlg.h"
-#include "shell/DLLAddOn.h"
+#include "shell/EntryPoints.h"
 
 #include <QApplication>
 #include <QFrame>

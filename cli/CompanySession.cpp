@@ -9,7 +9,7 @@
 #include "platform/core/Exceptions.h"
 #include "platform/db/Connection.h"
 #include "platform/db/Database.h"
-#include "shell/ZPFIndic.h"
+#include "shell/SettingsDialog.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -37,7 +37,7 @@ TCompanySession::TCompanySession(const QString& directory, THold hold)
         fw::TSession::AddAlias(TVELDA, dir_);
         fw::TSession::AddAlias(KRB_PRIV, private_.Path());
         FixedDatabaseDir = dir_;
-        LoadProdSettings();
+        LoadProductionSettings();
         dm_ = std::make_unique<TProductionData>(nullptr);
         ProductionData = dm_.get();
         dm_->ConnectTo(dir_);

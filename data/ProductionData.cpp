@@ -5,7 +5,7 @@
 #include "platform/core/Formats.h"
 #include "platform/schema/CompanyTables.h"
 #include "platform/ui/MessageDlg.h"
-#include "shell/ZPFIndic.h"
+#include "shell/SettingsDialog.h"
 
 #include <QPointer>
 

@@ -8,8 +8,8 @@
 #include "platform/ui/DBNavigator.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/Keys.h"
-#include "shell/DLLAddOn.h"
-#include "shell/ZPFIndic.h"
+#include "shell/EntryPoints.h"
+#include "shell/SettingsDialog.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -248,7 +248,7 @@ void TRecipeEditorForm::FormCreate()
     {
         fw::THourGlass wait(Screen);
         try {
-            LoadProdSettings();
+            LoadProductionSettings();
             OrderCombo->setCurrentIndex(0);
             // The list in the order the sort list shows, whatever order the last editor left.
             dm->ProductTable->SetIndexFieldNames(QString());

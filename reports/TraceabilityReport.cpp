@@ -9,7 +9,7 @@
 #include "reports/PrintSettings.h"
 #include "reports/BusyMessage.h"
 #include "shell/AddOnFormats.h"
-#include "shell/DLLAddOn.h"
+#include "shell/EntryPoints.h"
 
 #include <QWidget>
 

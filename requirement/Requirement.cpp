@@ -8,7 +8,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/MessageDlg.h"
 #include "shell/AddOnFormats.h"
-#include "shell/ZPFIndic.h"
+#include "shell/SettingsDialog.h"
 
 #include <algorithm>
 #include <array>
@@ -117,7 +117,7 @@ std::array<TDataSet*, 7> RequirementTables(TProductionData& dm)
 
 TPreparedRequirement PrepareRequirement(TProductionData& dm, double counter)
 {
-    LoadProdSettings();
+    LoadProductionSettings();
     dm.TempTable->Close();
     TQuery* terms = dm.RequirementTermsQuery;
     terms->Close();

@@ -9,7 +9,7 @@
 #include "platform/ui/MessageDlg.h"
 #include "requirement/Requirement.h"
 #include "shell/AddOnFormats.h"
-#include "shell/DLLAddOn.h"
+#include "shell/EntryPoints.h"
 
 #include <QFrame>
 #include <QHBoxLayout>

@@ -4,7 +4,7 @@
 
 #include "Company.h"
 #include "data/ProductionData.h"
-#include "shell/ZPFIndic.h"
+#include "shell/SettingsDialog.h"
 
 #include <memory>
 

@@ -7,7 +7,7 @@
 #include "platform/core/Exceptions.h"
 #include "platform/db/Query.h"
 #include "platform/ui/MessageDlg.h"
-#include "shell/ZPFIndic.h"
+#include "shell/SettingsDialog.h"
 
 #include <QLabel>
 #include <gtest/gtest.h>

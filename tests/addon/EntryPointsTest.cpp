@@ -9,8 +9,8 @@
 #include "platform/db/Table.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Menus.h"
-#include "shell/DLLAddOn.h"
-#include "shell/MainMod.h"
+#include "shell/EntryPoints.h"
+#include "shell/ProductionMenus.h"
 
 #include <QCoreApplication>
 #include <QProcess>

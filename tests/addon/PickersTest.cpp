@@ -7,7 +7,7 @@
 #include "platform/db/Query.h"
 #include "platform/ui/DBGridNormal.h"
 #include "platform/ui/MessageDlg.h"
-#include "shell/DLLAddOn.h"
+#include "shell/EntryPoints.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -6,7 +6,7 @@
 #include "platform/core/Formats.h"
 #include "platform/ui/DBGridNormal.h"
 #include "platform/ui/Menus.h"
-#include "shell/DLLAddOn.h"
+#include "shell/EntryPoints.h"
 
 #include <QAction>
 #include <QDoubleSpinBox>

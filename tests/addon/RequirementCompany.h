@@ -5,7 +5,7 @@
 #include "DbFixture.h"
 #include "data/ProductionData.h"
 #include "platform/schema/CompanyTables.h"
-#include "shell/ZPFIndic.h"
+#include "shell/SettingsDialog.h"
 
 #include <QDate>
 #include <memory>

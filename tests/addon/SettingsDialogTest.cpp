@@ -3,8 +3,8 @@
 #include "platform/config/SettingsStore.h"
 #include "platform/ui/Form.h"
 #include "platform/ui/MessageDlg.h"
-#include "shell/MainMod.h"
-#include "shell/ZPFIndic.h"
+#include "shell/ProductionMenus.h"
+#include "shell/SettingsDialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -41,11 +41,11 @@ protected:
     void RunCommand(const TModalHook::THandler& user)
     {
         QWidget hostWindow;
-        TDummyModule module(&hostWindow);
+        TProductionMenus module(&hostWindow);
         TModalHook hook(user);
-        module.Productie1->Click();
+        module.SettingsItem->Click();
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_EQ(ZPFIndicatorForm, nullptr); // the dialog freed itself
+        EXPECT_EQ(SettingsForm, nullptr); // the dialog freed itself
     }
     TempDir dir;
 };
@@ -53,17 +53,17 @@ protected:
 TEST_F(SettingsDialog, ShowsTheStoredPrefixesAndOkWritesTheChangedOnes)
 {
     RunCommand([](TForm* form) {
-        auto* dlg = dynamic_cast<TZPFIndicatorForm*>(form);
+        auto* dlg = dynamic_cast<TProductionSettingsForm*>(form);
         EXPECT_NE(dlg, nullptr);
-        EXPECT_EQ(ZPFIndicatorForm, dlg);
+        EXPECT_EQ(SettingsForm, dlg);
         EXPECT_EQ(dlg->windowTitle(), "Configurarile modulului de productie");
-        EXPECT_EQ(dlg->EditIndicGest->text(), "_");
-        EXPECT_EQ(dlg->EditIndicMat->text(), "M");
-        EXPECT_EQ(dlg->EditIndicSemi->text(), ";");
-        EXPECT_EQ(dlg->EditIndicGest->maxLength(), 1);
-        dlg->EditIndicGest->setText("G");
-        dlg->EditIndicMat->clear(); // an emptied box keeps its setting
-        dlg->EditIndicSemi->setText(".");  // any character, also one already in use
+        EXPECT_EQ(dlg->WarehousePrefixEdit->text(), "_");
+        EXPECT_EQ(dlg->MaterialPrefixEdit->text(), "M");
+        EXPECT_EQ(dlg->SemiFinishedPrefixEdit->text(), ";");
+        EXPECT_EQ(dlg->WarehousePrefixEdit->maxLength(), 1);
+        dlg->WarehousePrefixEdit->setText("G");
+        dlg->MaterialPrefixEdit->clear(); // an emptied box keeps its setting
+        dlg->SemiFinishedPrefixEdit->setText(".");  // any character, also one already in use
         dlg->OKBtn->click();
         return TModalResult::None;
     });
@@ -78,8 +78,8 @@ TEST_F(SettingsDialog, CancelWritesNothing)
 {
     const QByteArray before = File();
     RunCommand([](TForm* form) {
-        auto* dlg = static_cast<TZPFIndicatorForm*>(form);
-        dlg->EditIndicGest->setText("X");
+        auto* dlg = static_cast<TProductionSettingsForm*>(form);
+        dlg->WarehousePrefixEdit->setText("X");
         dlg->CancelBtn->click();
         return TModalResult::None;
     });
@@ -90,8 +90,8 @@ TEST_F(SettingsDialog, CancelWritesNothing)
 
 TEST_F(SettingsDialog, TabGoesFromTheSecondBoxToOkThenCancelThenTheThirdBox)
 {
-    TZPFIndicatorForm dlg(nullptr);
-    QWidget* order[] = {dlg.EditIndicGest, dlg.EditIndicMat, dlg.OKBtn, dlg.CancelBtn, dlg.EditIndicSemi};
+    TProductionSettingsForm dlg(nullptr);
+    QWidget* order[] = {dlg.WarehousePrefixEdit, dlg.MaterialPrefixEdit, dlg.OKBtn, dlg.CancelBtn, dlg.SemiFinishedPrefixEdit};
     // What Tab reaches next: the next widget of the chain that takes focus by Tab.
     auto nextByTab = [](QWidget* w) {
         do
@@ -118,15 +118,15 @@ TEST_F(SettingsDialog, ASettingsFileThatCannotBeReadIsToldAndNoDialogOpens)
     bool shown = false;
     {
         QWidget hostWindow;
-        TDummyModule module(&hostWindow);
+        TProductionMenus module(&hostWindow);
         TModalHook hook([&](TForm*) {
             shown = true;
             return TModalResult::Cancel;
         });
-        module.Productie1->Action()->trigger();
+        module.SettingsItem->Action()->trigger();
     }
     EXPECT_FALSE(shown);
-    EXPECT_EQ(ZPFIndicatorForm, nullptr);
+    EXPECT_EQ(SettingsForm, nullptr);
     EXPECT_EQ(messages.Texts(), QStringList{"<" + settings + "> nu este un fisier obisnuit: setarile nu pot fi citite din el."});
     EXPECT_EQ(QString(IndGest) + IndCod + IndSemi, "_.;");
 }

@@ -1,7 +1,7 @@
 // The production settings in KRBDEF.INI, found through the host's last database directory.
 #include "Company.h"
 #include "platform/config/SettingsStore.h"
-#include "shell/ZPFIndic.h"
+#include "shell/SettingsDialog.h"
 
 #include <QDir>
 #include <QFile>
@@ -56,7 +56,7 @@ TEST_F(Settings, LoadingTakesTheFirstCharacterOfEachKeyAndKeepsTheRest)
         IndCod = '.';
         IndSemi = ';';
         Write(c.file);
-        LoadProdSettings();
+        LoadProductionSettings();
         EXPECT_EQ(Prefixes(), QString::fromLatin1(c.expected)) << c.file;
     }
 }
@@ -64,8 +64,8 @@ TEST_F(Settings, LoadingTakesTheFirstCharacterOfEachKeyAndKeepsTheRest)
 TEST_F(Settings, SavingWritesTheThreeKeysAndLeavesTheRestOfTheFile)
 {
     Write("; setari comune\r\n[Firma]\r\nNume=Lactate SRL\r\n\r\n[Productie]\r\nIndCod=MP\r\n");
-    LoadProdSettings();
-    SaveProdSettings();
+    LoadProductionSettings();
+    SaveProductionSettings();
     const QString text = QString::fromUtf8(Read());
     EXPECT_TRUE(text.contains("; setari comune\r\n"));
     EXPECT_TRUE(text.contains("Nume=Lactate SRL\r\n"));
@@ -82,7 +82,7 @@ TEST_F(Settings, TheDirectoryWithOrWithoutItsSeparatorLeadsToTheSameFile)
     for (const QString& d : {dir.Path(), dir.Path() + "/"}) {
         IndGest = '_';
         SetLastDir(d);
-        LoadProdSettings();
+        LoadProductionSettings();
         EXPECT_EQ(ProdDatabaseDir, dir.Path() + "/");
         EXPECT_EQ(IndGest, QChar('G'));
     }
@@ -93,11 +93,11 @@ TEST_F(Settings, WithoutARecordedDirectoryTheHandedOverOneServesThenTheCurrentOn
     SetLastDir(QString());
     ChangeDBDirectory = dir.Path();
     Write("[Productie]\r\nIndSemi=S\r\n");
-    LoadProdSettings();
+    LoadProductionSettings();
     EXPECT_EQ(ProdDatabaseDir, dir.Path() + "/");
     EXPECT_EQ(IndSemi, QChar('S'));
     ChangeDBDirectory.clear();
-    LoadProdSettings();
+    LoadProductionSettings();
     EXPECT_EQ(ProdDatabaseDir, QDir::currentPath() + "/");
 }
 

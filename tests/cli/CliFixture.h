@@ -6,7 +6,7 @@
 #include "Company.h"
 #include "DbFixture.h"
 #include "data/ProductionData.h"
-#include "shell/ZPFIndic.h"
+#include "shell/SettingsDialog.h"
 
 #include <QDate>
 #include <QProcess>

@@ -54,7 +54,7 @@ TEST(AddOnLoader, EntryPointsAreCalledInOrderWithTheHostsObjects)
         QStringLiteral("QvxAddOnChangeDB|%1|1").arg(QDir::cleanPath(company)),
         QStringLiteral("QvxAddOnDocInForm|DocInForm|Doc_inDB"),
         // The menus module goes with the main window, before the add-on is cleared.
-        QStringLiteral("DummyModuleDestroy"),
+        QStringLiteral("MenusDestroyed"),
         QStringLiteral("ClearAddOnDLL"),
         QStringLiteral("unload"),
     };

@@ -60,7 +60,7 @@ TEST(RealAddOn, DemoCompanyWithTheAddOnsMenusInTheirPlaces)
     // OK writes the settings into the company's KRBDEF.INI.
     {
         fw::TModalHook hook([&](fw::TForm* form) {
-            form->findChild<QLineEdit*>(QStringLiteral("EditIndicGest"))->setText(QStringLiteral("#"));
+            form->findChild<QLineEdit*>(QStringLiteral("WarehousePrefixEdit"))->setText(QStringLiteral("#"));
             form->findChild<QPushButton*>(QStringLiteral("OKBtn"))->click();
             return fw::TModalResult::None;
         });

@@ -56,7 +56,7 @@ public:
             Log(QStringLiteral("CalcNec|%1").arg(DocInDataSet->FieldByName(QStringLiteral("Contor"))->AsFloat()));
         });
     }
-    ~TFakeModule() override { Log(QStringLiteral("DummyModuleDestroy")); }
+    ~TFakeModule() override { Log(QStringLiteral("MenusDestroyed")); }
 
     fw::TMainMenu* MainMenu = new fw::TMainMenu(this);
     fw::TMainMenu* DocInMenu = new fw::TMainMenu(this);

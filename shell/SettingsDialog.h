@@ -31,28 +31,28 @@ extern QString ChangeDBDirectory;
 // settings file is read in that company's directory, whatever the host recorded last.
 extern QString FixedDatabaseDir;
 
-inline const QString ProdSettingsFile = QStringLiteral("KRBDEF.INI");
-inline const QString ProdSection = QStringLiteral("Productie");
+inline const QString ProductionSettingsFile = QStringLiteral("KRBDEF.INI");
+inline const QString ProductionSection = QStringLiteral("Productie");
 
 // Reloads ProdDatabaseDir and the three prefixes; a missing file, section or key (or a
 // key with an empty value) keeps the prefix as it was.
-void LoadProdSettings();
+void LoadProductionSettings();
 // Reloads ProdDatabaseDir and writes the three prefixes, touching nothing else of the file.
-void SaveProdSettings();
+void SaveProductionSettings();
 
 // The dialog that shows and changes the three prefixes.
-class TZPFIndicatorForm final : public fw::TForm {
+class TProductionSettingsForm final : public fw::TForm {
 public:
-    explicit TZPFIndicatorForm(QWidget* owner);
-    ~TZPFIndicatorForm() override;
+    explicit TProductionSettingsForm(QWidget* owner);
+    ~TProductionSettingsForm() override;
 
-    QFrame* Bevel1;
-    QLabel* Label1;
-    QLabel* Label2;
-    QLabel* Label3;
-    QLineEdit* EditIndicGest;
-    QLineEdit* EditIndicMat;
-    QLineEdit* EditIndicSemi;
+    QFrame* Frame;
+    QLabel* WarehouseLabel;
+    QLabel* MaterialLabel;
+    QLabel* SemiFinishedLabel;
+    QLineEdit* WarehousePrefixEdit;
+    QLineEdit* MaterialPrefixEdit;
+    QLineEdit* SemiFinishedPrefixEdit;
     QPushButton* OKBtn;
     QPushButton* CancelBtn;
 
@@ -62,7 +62,7 @@ public:
 };
 
 // The open configuration dialog, or null.
-extern TZPFIndicatorForm* ZPFIndicatorForm;
+extern TProductionSettingsForm* SettingsForm;
 
 // True when the code starts with the prefix; an empty code starts with nothing.
 bool StartsWithPrefix(const QString& code, QChar prefix);

@@ -1,4 +1,4 @@
-#include "shell/ZPFIndic.h"
+#include "shell/SettingsDialog.h"
 
 #include "platform/config/IniFile.h"
 #include "platform/config/Paths.h"
@@ -48,40 +48,40 @@ void LoadDatabaseDir()
 
 void ReadPrefix(const fw::TIniFile& ini, const QString& key, QChar& prefix)
 {
-    const QString value = ini.ReadString(ProdSection, key, QString(prefix));
+    const QString value = ini.ReadString(ProductionSection, key, QString(prefix));
     if (!value.isEmpty())
         prefix = value.at(0);
 }
 
 } // namespace
 
-void LoadProdSettings()
+void LoadProductionSettings()
 {
     LoadDatabaseDir();
-    const fw::TIniFile ini(ProdDatabaseDir + ProdSettingsFile);
+    const fw::TIniFile ini(ProdDatabaseDir + ProductionSettingsFile);
     ReadPrefix(ini, QStringLiteral("IndGest"), IndGest);
     ReadPrefix(ini, QStringLiteral("IndCod"), IndCod);
     ReadPrefix(ini, QStringLiteral("IndSemi"), IndSemi);
 }
 
-void SaveProdSettings()
+void SaveProductionSettings()
 {
     LoadDatabaseDir();
-    fw::TIniFile ini(ProdDatabaseDir + ProdSettingsFile);
-    ini.WriteString(ProdSection, QStringLiteral("IndGest"), QString(IndGest));
-    ini.WriteString(ProdSection, QStringLiteral("IndCod"), QString(IndCod));
-    ini.WriteString(ProdSection, QStringLiteral("IndSemi"), QString(IndSemi));
+    fw::TIniFile ini(ProdDatabaseDir + ProductionSettingsFile);
+    ini.WriteString(ProductionSection, QStringLiteral("IndGest"), QString(IndGest));
+    ini.WriteString(ProductionSection, QStringLiteral("IndCod"), QString(IndCod));
+    ini.WriteString(ProductionSection, QStringLiteral("IndSemi"), QString(IndSemi));
 }
 
 bool StartsWithPrefix(const QString& code, QChar prefix) { return fw::StartsWithChar(code, prefix); }
 
 // ---------------------------------------------------------------- the dialog
 
-TZPFIndicatorForm* ZPFIndicatorForm = nullptr;
+TProductionSettingsForm* SettingsForm = nullptr;
 
-TZPFIndicatorForm::TZPFIndicatorForm(QWidget* owner) : fw::TForm(owner)
+TProductionSettingsForm::TProductionSettingsForm(QWidget* owner) : fw::TForm(owner)
 {
-    setObjectName(QStringLiteral("ZPFIndicatorForm"));
+    setObjectName(QStringLiteral("SettingsForm"));
     SetCaption(QStringLiteral("Configurarile modulului de productie"));
     SetPosition(fw::TPosition::ScreenCenter);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -92,18 +92,18 @@ TZPFIndicatorForm::TZPFIndicatorForm(QWidget* owner) : fw::TForm(owner)
     setPalette(pal);
     setAutoFillBackground(true);
 
-    Bevel1 = new QFrame(this);
-    Bevel1->setObjectName(QStringLiteral("Bevel1"));
-    Bevel1->setFrameShape(QFrame::Panel);
-    Bevel1->setFrameShadow(QFrame::Raised);
-    auto* grid = new QGridLayout(Bevel1);
+    Frame = new QFrame(this);
+    Frame->setObjectName(QStringLiteral("Frame"));
+    Frame->setFrameShape(QFrame::Panel);
+    Frame->setFrameShadow(QFrame::Raised);
+    auto* grid = new QGridLayout(Frame);
     grid->setColumnStretch(0, 1);
     grid->setHorizontalSpacing(12);
     auto question = [&](const char* name, const QString& text, const char* editName, int row) {
-        auto* label = new QLabel(text, Bevel1);
+        auto* label = new QLabel(text, Frame);
         label->setObjectName(QString::fromLatin1(name));
         label->setWordWrap(true);
-        auto* edit = new QLineEdit(Bevel1);
+        auto* edit = new QLineEdit(Frame);
         edit->setObjectName(QString::fromLatin1(editName));
         edit->setMaxLength(1);
         edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("WW")) + 12);
@@ -113,18 +113,18 @@ TZPFIndicatorForm::TZPFIndicatorForm(QWidget* owner) : fw::TForm(owner)
         grid->addWidget(edit, row, 1, Qt::AlignVCenter);
         return std::make_pair(label, edit);
     };
-    std::tie(Label1, EditIndicGest) = question(
-        "Label1",
+    std::tie(WarehouseLabel, WarehousePrefixEdit) = question(
+        "WarehouseLabel",
         QStringLiteral("Indicati caracterul cu care trebuie sa înceapa codurile de gestiuni de materii prime si materiale:"),
-        "EditIndicGest", 0);
-    std::tie(Label2, EditIndicMat) = question("Label2",
+        "WarehousePrefixEdit", 0);
+    std::tie(MaterialLabel, MaterialPrefixEdit) = question("MaterialLabel",
                                               QStringLiteral("Specificati caracterul cu care trebuie sa înceapa toate codurile "
                                                              "de materii prime si materiale din catalogul de produse:"),
-                                              "EditIndicMat", 1);
-    std::tie(Label3, EditIndicSemi) = question("Label3",
+                                              "MaterialPrefixEdit", 1);
+    std::tie(SemiFinishedLabel, SemiFinishedPrefixEdit) = question("SemiFinishedLabel",
                                                QStringLiteral("Specificati caracterul cu care trebuie sa înceapa toate codurile "
                                                               "de produse semifabricate din catalogul de produse:"),
-                                               "EditIndicSemi", 2);
+                                               "SemiFinishedPrefixEdit", 2);
 
     CancelBtn = new QPushButton(QStringLiteral("&Renunta"), this);
     CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
@@ -136,14 +136,14 @@ TZPFIndicatorForm::TZPFIndicatorForm(QWidget* owner) : fw::TForm(owner)
     buttons->addStretch(1);
     buttons->addWidget(OKBtn);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Bevel1);
+    layout->addWidget(Frame);
     layout->addLayout(buttons);
 
     // The order Tab follows: the first two boxes, OK, "&Renunta", then the third box.
-    setTabOrder(EditIndicGest, EditIndicMat);
-    setTabOrder(EditIndicMat, OKBtn);
+    setTabOrder(WarehousePrefixEdit, MaterialPrefixEdit);
+    setTabOrder(MaterialPrefixEdit, OKBtn);
     setTabOrder(OKBtn, CancelBtn);
-    setTabOrder(CancelBtn, EditIndicSemi);
+    setTabOrder(CancelBtn, SemiFinishedPrefixEdit);
 
     connect(OKBtn, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] {
         OKBtnClick();
@@ -157,37 +157,37 @@ TZPFIndicatorForm::TZPFIndicatorForm(QWidget* owner) : fw::TForm(owner)
     const QSize need = sizeHint().expandedTo(QSize(388, 188));
     setFixedSize(need.width(), heightForWidth(need.width()) > 0 ? std::max(need.height(), heightForWidth(need.width()))
                                                                  : need.height());
-    EditIndicGest->setFocus();
+    WarehousePrefixEdit->setFocus();
     FormCreate();
 }
 
-TZPFIndicatorForm::~TZPFIndicatorForm()
+TProductionSettingsForm::~TProductionSettingsForm()
 {
-    if (ZPFIndicatorForm == this)
-        ZPFIndicatorForm = nullptr;
+    if (SettingsForm == this)
+        SettingsForm = nullptr;
 }
 
-void TZPFIndicatorForm::FormCreate()
+void TProductionSettingsForm::FormCreate()
 {
-    LoadProdSettings();
-    EditIndicGest->setText(QString(IndGest));
-    EditIndicMat->setText(QString(IndCod));
-    EditIndicSemi->setText(QString(IndSemi));
+    LoadProductionSettings();
+    WarehousePrefixEdit->setText(QString(IndGest));
+    MaterialPrefixEdit->setText(QString(IndCod));
+    SemiFinishedPrefixEdit->setText(QString(IndSemi));
 }
 
-void TZPFIndicatorForm::OKBtnClick()
+void TProductionSettingsForm::OKBtnClick()
 {
     // An emptied box keeps its setting; any character is accepted.
     auto take = [](const QLineEdit* edit, QChar& setting) {
         if (!edit->text().isEmpty())
             setting = edit->text().at(0);
     };
-    take(EditIndicGest, IndGest);
-    take(EditIndicMat, IndCod);
-    take(EditIndicSemi, IndSemi);
-    SaveProdSettings();
+    take(WarehousePrefixEdit, IndGest);
+    take(MaterialPrefixEdit, IndCod);
+    take(SemiFinishedPrefixEdit, IndSemi);
+    SaveProductionSettings();
 }
 
-void TZPFIndicatorForm::FormClose(fw::TCloseAction& action) { action = fw::TCloseAction::Free; }
+void TProductionSettingsForm::FormClose(fw::TCloseAction& action) { action = fw::TCloseAction::Free; }
 
 } // namespace corvanel

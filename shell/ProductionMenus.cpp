@@ -1,4 +1,4 @@
-#include "shell/MainMod.h"
+#include "shell/ProductionMenus.h"
 
 #include "data/Queries.h"
 #include "data/ProductionData.h"
@@ -9,14 +9,14 @@
 #include "reports/TraceabilityReport.h"
 #include "requirement/Requirement.h"
 #include "requirement/RequirementForm.h"
-#include "shell/ZPFIndic.h"
+#include "shell/SettingsDialog.h"
 
 #include <QScopeGuard>
 #include <QWidget>
 
 namespace corvanel {
 
-TDummyModule* DummyModule = nullptr;
+TProductionMenus* ProductionMenus = nullptr;
 fw::DEF_TABLE_LIST* HostTableList = nullptr;
 
 namespace {
@@ -53,39 +53,39 @@ void AddRecipeTableDef(fw::DEF_TABLE_LIST* list)
     fw::AddTableDef(list, RetetaDB, fields, 1, indexes);
 }
 
-TDummyModule::TDummyModule(QObject* owner) : QObject(owner)
+TProductionMenus::TProductionMenus(QObject* owner) : QObject(owner)
 {
-    setObjectName(QStringLiteral("DummyModule"));
+    setObjectName(QStringLiteral("ProductionMenus"));
 
-    MainMenu1 = new fw::TMainMenu(this);
-    MainMenu1->SetName(QStringLiteral("MainMenu1"));
-    Fisier1 = Item(MainMenu1, "Fisier1", QStringLiteral("&Sistem"), 0);
-    N1 = Item(Fisier1, "N1", QStringLiteral("-"), 5);
-    Retetedeproductie1 = Item(Fisier1, "Retetedeproductie1", QStringLiteral("Retete de productie"), 5,
+    MainMenu = new fw::TMainMenu(this);
+    MainMenu->SetName(QStringLiteral("MainMenu"));
+    SystemMenu = Item(MainMenu, "SystemMenu", QStringLiteral("&Sistem"), 0);
+    SystemSeparator = Item(SystemMenu, "SystemSeparator", QStringLiteral("-"), 5);
+    RecipesItem = Item(SystemMenu, "RecipesItem", QStringLiteral("Retete de productie"), 5,
                               QStringLiteral("Specifica necesarul tehnic de materii prime si materiale pentru realizarea "
                                              "unei unitati de produs finit."));
-    Productie1 = Item(Fisier1, "Productie1", QStringLiteral("&Configurare productie"), 5,
+    SettingsItem = Item(SystemMenu, "SettingsItem", QStringLiteral("&Configurare productie"), 5,
                       QStringLiteral("Specifica gestiunea si identificatorul de coduri de materii prime si materiale"));
-    Rapoarte1 = Item(MainMenu1, "Rapoarte1", QStringLiteral("Rapoarte"), 0);
-    Trasabilitateproduse1 = Item(Rapoarte1, "Trasabilitateproduse1", QStringLiteral("Trasabilitate produse"), 1);
+    ReportsMenu = Item(MainMenu, "ReportsMenu", QStringLiteral("Rapoarte"), 0);
+    TraceabilityItem = Item(ReportsMenu, "TraceabilityItem", QStringLiteral("Trasabilitate produse"), 1);
 
     DocInMenu = new fw::TMainMenu(this);
     DocInMenu->SetName(QStringLiteral("DocInMenu"));
-    Document1 = Item(DocInMenu, "Document1", QStringLiteral("&Document"), 1);
-    N11 = Item(Document1, "N11", QStringLiteral("-"), 5);
-    CalcNec = Item(Document1, "CalcNec", QStringLiteral("Calcul necesar tehnic"), 5);
+    DocumentMenu = Item(DocInMenu, "DocumentMenu", QStringLiteral("&Document"), 1);
+    DocumentSeparator = Item(DocumentMenu, "DocumentSeparator", QStringLiteral("-"), 5);
+    RequirementItem = Item(DocumentMenu, "RequirementItem", QStringLiteral("Calcul necesar tehnic"), 5);
 
-    Retetedeproductie1->OnClick = [this](fw::TMenuItem* s) { Retetedeproductie1Click(s); };
-    Productie1->OnClick = [this](fw::TMenuItem* s) { Productie1Click(s); };
-    Trasabilitateproduse1->OnClick = [this](fw::TMenuItem* s) { Trasabilitateproduse1Click(s); };
-    CalcNec->OnClick = [this](fw::TMenuItem* s) { CalcNecClick(s); };
+    RecipesItem->OnClick = [this](fw::TMenuItem* s) { RecipesClick(s); };
+    SettingsItem->OnClick = [this](fw::TMenuItem* s) { SettingsClick(s); };
+    TraceabilityItem->OnClick = [this](fw::TMenuItem* s) { TraceabilityClick(s); };
+    RequirementItem->OnClick = [this](fw::TMenuItem* s) { RequirementClick(s); };
 
-    DummyModuleCreate();
+    CreateDataModule();
 }
 
-TDummyModule::~TDummyModule() { DummyModuleDestroy(); }
+TProductionMenus::~TProductionMenus() { ForgetMenus(); }
 
-void TDummyModule::DummyModuleCreate()
+void TProductionMenus::CreateDataModule()
 {
     // Read first: a settings file that cannot be read leaves nothing half made.
     HostIniFile = std::make_unique<fw::TIniFile>(fw::HostIniFileName());
@@ -95,14 +95,14 @@ void TDummyModule::DummyModuleCreate()
         ProductionData->Session->SetNetFileDir(netDir);
 }
 
-void TDummyModule::DummyModuleDestroy()
+void TProductionMenus::ForgetMenus()
 {
-    if (DummyModule == this)
-        DummyModule = nullptr;
+    if (ProductionMenus == this)
+        ProductionMenus = nullptr;
     HostIniFile.reset();
 }
 
-void TDummyModule::Retetedeproductie1Click(fw::TMenuItem*)
+void TProductionMenus::RecipesClick(fw::TMenuItem*)
 {
     // One editor: choosing it again brings the open one back.
     if (RecipeEditorForm) {
@@ -116,20 +116,20 @@ void TDummyModule::Retetedeproductie1Click(fw::TMenuItem*)
     form->Show();
 }
 
-void TDummyModule::Productie1Click(fw::TMenuItem*)
+void TProductionMenus::SettingsClick(fw::TMenuItem*)
 {
-    ZPFIndicatorForm = new TZPFIndicatorForm(qobject_cast<QWidget*>(parent()));
-    ZPFIndicatorForm->ShowModal();
+    SettingsForm = new TProductionSettingsForm(qobject_cast<QWidget*>(parent()));
+    SettingsForm->ShowModal();
 }
 
-void TDummyModule::Trasabilitateproduse1Click(fw::TMenuItem*)
+void TProductionMenus::TraceabilityClick(fw::TMenuItem*)
 {
     TraceabilityFrom = fw::Now();
     TraceabilityTo = TraceabilityFrom;
     ExecuteTraceabilityReport(Application ? Application->MainForm() : nullptr, TraceabilityFrom, TraceabilityTo, TraceabilityWarehouses);
 }
 
-void TDummyModule::CalcNecClick(fw::TMenuItem*)
+void TProductionMenus::RequirementClick(fw::TMenuItem*)
 {
     if (!DocInDataSet || !DocInDataSet->Active())
         return;
@@ -165,11 +165,11 @@ void QvxAddOnAddTables(fw::DEF_TABLE_LIST* list)
 fw::TMenuItem* QvxAddOnMainForm(QObject* owner)
 {
     using namespace corvanel;
-    DummyModule = new TDummyModule(owner);
+    ProductionMenus = new TProductionMenus(owner);
     // A company handed over before the module existed is connected now.
     if (!ChangeDBDirectory.isEmpty())
         ProductionData->ConnectTo(ChangeDBDirectory);
-    return DummyModule->MainMenu1;
+    return ProductionMenus->MainMenu;
 }
 
 void QvxAddOnChangeDB(const char* directory)
@@ -183,9 +183,9 @@ void QvxAddOnChangeDB(const char* directory)
 fw::TMenuItem* QvxAddOnDocInForm(QObject* window, fw::TDataSet* dataSet)
 {
     using namespace corvanel;
-    if (!DummyModule)
+    if (!ProductionMenus)
         return nullptr;
-    DummyModule->DocInDataSet = dataSet;
-    DummyModule->DocInOwner = window;
-    return DummyModule->DocInMenu;
+    ProductionMenus->DocInDataSet = dataSet;
+    ProductionMenus->DocInOwner = window;
+    return ProductionMenus->DocInMenu;
 }

@@ -8,7 +8,7 @@
 #include "platform/core/Formats.h"
 #include "platform/db/DataSet.h"
 #include "platform/ui/Menus.h"
-#include "shell/DLLAddOn.h"
+#include "shell/EntryPoints.h"
 
 #include <QObject>
 #include <QPointer>
@@ -16,24 +16,24 @@
 
 namespace corvanel {
 
-class TDummyModule final : public QObject {
+class TProductionMenus final : public QObject {
 public:
-    explicit TDummyModule(QObject* owner);
-    ~TDummyModule() override;
+    explicit TProductionMenus(QObject* owner);
+    ~TProductionMenus() override;
 
     // Main-window menu.
-    fw::TMainMenu* MainMenu1;
-    fw::TMenuItem* Fisier1;
-    fw::TMenuItem* N1;
-    fw::TMenuItem* Retetedeproductie1;
-    fw::TMenuItem* Productie1;
-    fw::TMenuItem* Rapoarte1;
-    fw::TMenuItem* Trasabilitateproduse1;
+    fw::TMainMenu* MainMenu;
+    fw::TMenuItem* SystemMenu;
+    fw::TMenuItem* SystemSeparator;
+    fw::TMenuItem* RecipesItem;
+    fw::TMenuItem* SettingsItem;
+    fw::TMenuItem* ReportsMenu;
+    fw::TMenuItem* TraceabilityItem;
     // Incoming-document menu.
     fw::TMainMenu* DocInMenu;
-    fw::TMenuItem* Document1;
-    fw::TMenuItem* N11;
-    fw::TMenuItem* CalcNec;
+    fw::TMenuItem* DocumentMenu;
+    fw::TMenuItem* DocumentSeparator;
+    fw::TMenuItem* RequirementItem;
 
     // What the host handed over for the document menu (not owned).
     QPointer<fw::TDataSet> DocInDataSet;
@@ -45,17 +45,17 @@ public:
 
     std::unique_ptr<fw::TIniFile> HostIniFile;
 
-    void Retetedeproductie1Click(fw::TMenuItem* sender);
-    void Productie1Click(fw::TMenuItem* sender);
-    void Trasabilitateproduse1Click(fw::TMenuItem* sender);
-    void CalcNecClick(fw::TMenuItem* sender);
+    void RecipesClick(fw::TMenuItem* sender);
+    void SettingsClick(fw::TMenuItem* sender);
+    void TraceabilityClick(fw::TMenuItem* sender);
+    void RequirementClick(fw::TMenuItem* sender);
 
 private:
-    void DummyModuleCreate();
-    void DummyModuleDestroy();
+    void CreateDataModule();
+    void ForgetMenus();
 };
 
-extern TDummyModule* DummyModule;
+extern TProductionMenus* ProductionMenus;
 // The host's table-definition list, as the host handed it over.
 extern fw::DEF_TABLE_LIST* HostTableList;
 

@@ -1,4 +1,4 @@
-#include "shell/DLLAddOn.h"
+#include "shell/EntryPoints.h"
 
 #include <memory>
 
