@@ -37,8 +37,8 @@ using bench::Exec;
 void Build(const QString& company, int articles)
 {
     std::vector<TTableLayout> tables;
-    for (const char* name : {"Materiale.db", "Grup.DB", "CATALOG.DB", "VALUTA.DB"})
-        tables.push_back(CompanyTable(QString::fromLatin1(name)));
+    for (const QString& name : {fw::MaterialeDB, fw::GrupDB, fw::CatalogDB, fw::ValutaDB})
+        tables.push_back(CompanyTable(name));
     bench::CreateTables(company, tables);
     sqlite3* db = nullptr;
     sqlite3_open((company + "/" + DatabaseFileName()).toUtf8().constData(), &db);

@@ -46,7 +46,7 @@ void Build(const QString& dir)
 {
     // The tables as the host creates them, then the rows straight into the file.
     bench::CreateTables(dir, HostTables());
-    EnsureIndexes(dir, {QStringLiteral("Item_in.DB"), QStringLiteral("Doc_out.DB"), QStringLiteral("Item_out.DB")});
+    EnsureIndexes(dir, {fw::ItemInDB, fw::DocOutDB, fw::ItemOutDB});
     sqlite3* db = nullptr;
     sqlite3_open((dir + "/tables.sqlite").toUtf8().constData(), &db);
     Exec(db, "BEGIN;"

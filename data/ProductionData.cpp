@@ -136,7 +136,7 @@ TProductionData::TProductionData(QObject* owner) : QObject(owner)
     };
     RequirementMaterialTable->SetFiltered(true);
 
-    RecipeMaterialTable = NewTable(QStringLiteral("RecipeMaterialTable"), KRBPROD, QStringLiteral("Catalog.DB"));
+    RecipeMaterialTable = NewTable(QStringLiteral("RecipeMaterialTable"), KRBPROD, fw::CatalogDB);
     RecipeMaterialTable->SetReadOnly(true);
     Declare(RecipeMaterialTable, CatalogDB, {QStringLiteral("Grupa"), QStringLiteral("Cod"), QStringLiteral("Denumire")});
     RecipeMaterialTable->OnFilterRecord = [this](TDataSet* ds, bool& accept) {

@@ -1,7 +1,8 @@
 #pragma once
 
-// The databases, tables and fixed queries of the production add-on. The SQL lines are
-// kept exactly as the system stores them; the dataset layer adapts them to the engine.
+// The databases and fixed queries of the production add-on (its tables are named beside
+// their descriptions, in platform/schema/CompanyTables.h). The SQL lines are kept exactly
+// as the system stores them; the dataset layer adapts them to the engine.
 
 #include <QString>
 #include <QStringList>
@@ -12,24 +13,6 @@ namespace corvanel {
 inline const QString KRBPROD = QStringLiteral("KRBPROD");   // the current company database (ProductionDatabase)
 inline const QString KRB_PRIV = QStringLiteral("KRB_PRIV"); // the user's private directory
 inline const QString TVELDA = QStringLiteral("TVELDA");     // the host's own alias of the company database
-
-// Table file names.
-inline const QString RetetaDB = QStringLiteral("Reteta.DB");
-inline const QString CatalogDB = QStringLiteral("CATALOG.DB");
-inline const QString DocInDB = QStringLiteral("Doc_in.DB");
-inline const QString ItemInDB = QStringLiteral("Item_in.DB");
-inline const QString DocOutDB = QStringLiteral("Doc_out.DB");
-inline const QString ItemOutDB = QStringLiteral("Item_out.DB");
-inline const QString StocDB = QStringLiteral("Stoc.DB");
-inline const QString CounterDB = QStringLiteral("COUNTER.DB");
-inline const QString UserDB = QStringLiteral("USER.DB");
-inline const QString TempDB = QStringLiteral("temp.DB");
-inline const QString GestDB = QStringLiteral("Gest.db");
-inline const QString FurnDB = QStringLiteral("Furn.db");
-inline const QString GrupDB = QStringLiteral("Grup.DB");
-inline const QString MaterialeDB = QStringLiteral("Materiale.db");
-inline const QString ValutaDB = QStringLiteral("VALUTA.DB");
-inline const QString FirmDataDB = QStringLiteral("FIRMDATA.DB");
 
 // The fields each dataset of the add-on declares, in its order. Types and widths come from
 // the company tables' one description (platform/schema/CompanyTables.h).

@@ -3,6 +3,7 @@
 #include "host/Company.h"
 #include "platform/db/Query.h"
 #include "platform/db/Table.h"
+#include "platform/schema/CompanyTables.h"
 
 #include <QLabel>
 #include <QVBoxLayout>
@@ -27,9 +28,9 @@ const QString kQuantity = QStringLiteral("#,##0.###");
 TStockForm::TStockForm(QWidget* owner) : TDataForm(owner, QStringLiteral("Stoc"))
 {
     setObjectName(QStringLiteral("StockForm"));
-    fw::TTable* catalog = AddTable(QStringLiteral("CATALOG.DB"), QStringLiteral("Grupa;Cod"), true,
+    fw::TTable* catalog = AddTable(fw::CatalogDB, QStringLiteral("Grupa;Cod"), true,
                                    {"Grupa", "Cod", "Denumire", "Unitate_masura"});
-    stock_ = AddTable(QStringLiteral("Stoc.DB"), QStringLiteral("Cod_grupa;Cod_articol"), true);
+    stock_ = AddTable(fw::StocDB, QStringLiteral("Cod_grupa;Cod_articol"), true);
     AddArticleName(stock_, catalog);
     stock_->AddCalcField(QStringLiteral("Valoare"), fw::TFieldType::Float);
     stock_->OnCalcFields = [](fw::TDataSet* ds) {
@@ -78,12 +79,12 @@ QString TStockForm::TotalText() const { return total_->text(); }
 TDocOutForm::TDocOutForm(QWidget* owner) : TDataForm(owner, QStringLiteral("Documente de iesire"))
 {
     setObjectName(QStringLiteral("DocOutForm"));
-    fw::TTable* catalog = AddTable(QStringLiteral("CATALOG.DB"), QStringLiteral("Grupa;Cod"), true,
+    fw::TTable* catalog = AddTable(fw::CatalogDB, QStringLiteral("Grupa;Cod"), true,
                                    {"Grupa", "Cod", "Denumire", "Unitate_masura"});
-    headers_ = AddTable(QStringLiteral("Doc_out.DB"), QStringLiteral("Contor"), true);
+    headers_ = AddTable(fw::DocOutDB, QStringLiteral("Contor"), true);
     SetDisplayFormat(headers_, {"Contor", "Numar"}, QStringLiteral("0"));
     fw::TDataSource* headerSource = AddSource(headers_);
-    lines_ = AddTable(QStringLiteral("Item_out.DB"), QStringLiteral("Contor"), true);
+    lines_ = AddTable(fw::ItemOutDB, QStringLiteral("Contor"), true);
     lines_->SetMasterSource(headerSource);
     lines_->SetMasterFields(QStringLiteral("Contor"));
     AddArticleName(lines_, catalog);

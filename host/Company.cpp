@@ -6,6 +6,7 @@
 #include "platform/db/Connection.h"
 #include "platform/db/Database.h"
 #include "platform/db/ServerDatabase.h"
+#include "platform/schema/CompanyTables.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -85,13 +86,12 @@ void AppendOne(const QString& directory, const QString& name, const QVariantList
 QStringList PrepareCompanyDatabase(const QString& directory, const std::vector<TTableLayout>& extra)
 {
     QStringList created = CreateMissingTables(directory, HostTables());
-    auto justCreated = [&](const char* name) { return created.contains(QString::fromLatin1(name)); };
-    if (justCreated("USER.DB"))
-        AppendOne(directory, QStringLiteral("USER.DB"), {QStringLiteral("ADM"), QStringLiteral("Administrator")});
-    if (justCreated("VALUTA.DB"))
-        AppendOne(directory, QStringLiteral("VALUTA.DB"), {QStringLiteral("RON"), QStringLiteral("Leu romanesc"), 1.0});
+    if (created.contains(fw::UserDB))
+        AppendOne(directory, fw::UserDB, {QStringLiteral("ADM"), QStringLiteral("Administrator")});
+    if (created.contains(fw::ValutaDB))
+        AppendOne(directory, fw::ValutaDB, {QStringLiteral("RON"), QStringLiteral("Leu romanesc"), 1.0});
     // Both modules raise the counters of the row the table opens on: there must be one.
-    auto counter = OpenTable(directory, QStringLiteral("COUNTER.DB"));
+    auto counter = OpenTable(directory, fw::CounterDB);
     if (counter->IsEmpty())
         counter->AppendRecord({0.0, 0.0});
     counter->Close();
@@ -113,7 +113,7 @@ QString CompanyName(const QString& directory)
     try {
         if (!IsCompanyDirectory(directory))
             return QString();
-        auto firm = OpenTable(directory, QStringLiteral("FIRMDATA.DB"));
+        auto firm = OpenTable(directory, fw::FirmDataDB);
         return firm->IsEmpty() ? QString() : firm->FieldByName(QStringLiteral("Denumire"))->AsString();
     } catch (const fw::EDatabaseError&) {
         return QString();

@@ -8,6 +8,7 @@
 #include "platform/core/Exceptions.h"
 #include "platform/db/Database.h"
 #include "platform/db/Table.h"
+#include "platform/schema/CompanyTables.h"
 
 #include <QDir>
 #include <QFile>
@@ -243,10 +244,10 @@ private:
 
 void TBuilder::Masters()
 {
-    Fill(dir_, "Materiale.db",
+    Fill(dir_, fw::MaterialeDB,
          {{"MP", "Materii prime", "301"}, {"PF", "Produse finite", "345"}, {"AMB", "Ambalaje", "381"},
           {"SF", "Semifabricate", "341"}});
-    Fill(dir_, "Grup.DB",
+    Fill(dir_, fw::GrupDB,
          {{"MP", kRaw, "Materii prime lactate și ingrediente", "301"},
           {"PF", kFinished, "Produse lactate finite", "345"},
           {"AMB", kPackaging, "Ambalaje", "381"},
@@ -254,14 +255,14 @@ void TBuilder::Masters()
     std::vector<QVariantList> catalog;
     for (const TArticle& a : Articles())
         catalog.push_back(CatalogRow(a));
-    Fill(dir_, "CATALOG.DB", catalog);
-    Fill(dir_, "Gest.db",
+    Fill(dir_, fw::CatalogDB, catalog);
+    Fill(dir_, fw::GestDB,
          {{"_MP", "Depozit materii prime", "Ana Mureșan"},
           {"_AMB", "Depozit ambalaje", "Ana Mureșan"},
           {"_FRG", "Frigorifer materii prime", "Vasile Nistor"},
           {"PF", "Depozit produse finite", "Maria Popescu"},
           {"MAG", "Magazin de prezentare", "Elena Dobre"}});
-    Fill(dir_, "Furn.db",
+    Fill(dir_, fw::FurnDB,
          {{"FERMA1", "Agroferma Valea Mureșului SRL", "RO14522871", "Sânpetru", "Str. Morii 4", "0268 411 203"},
           {"FERMA2", "Asociația Crescătorilor de Bovine Sânpetru", "RO29811460", "Sânpetru", "Str. Principală 112",
            "0268 411 877"},
@@ -270,10 +271,10 @@ void TBuilder::Masters()
           {"AMBALAJ", "Plastambal Brașov SRL", "RO10475592", "Brașov", "Calea Feldioarei 22", "0268 325 640"},
           {kProductionSection, "Secția de producție proprie", "RO18452736", "Sânpetru", "Str. Fabricii 1",
            "0268 412 555"}});
-    Fill(dir_, "VALUTA.DB", {{"RON", "Leu românesc", 1.0}, {"EUR", "Euro", 4.97}, {"USD", "Dolar american", kUsdRate}});
-    Fill(dir_, "FIRMDATA.DB", {{kFirmName, "Sânpetru, Brașov", "RO18452736", "J08/1234/2006", "0268 412 555"}});
+    Fill(dir_, fw::ValutaDB, {{"RON", "Leu românesc", 1.0}, {"EUR", "Euro", 4.97}, {"USD", "Dolar american", kUsdRate}});
+    Fill(dir_, fw::FirmDataDB, {{kFirmName, "Sânpetru, Brașov", "RO18452736", "J08/1234/2006", "0268 412 555"}});
     // The administrator first: the add-on signs its documents with the first user.
-    Fill(dir_, "USER.DB", {{"ADM", "Administrator"}, {"MPO", "Maria Popescu"}, {"VNI", "Vasile Nistor"}});
+    Fill(dir_, fw::UserDB, {{"ADM", "Administrator"}, {"MPO", "Maria Popescu"}, {"VNI", "Vasile Nistor"}});
 }
 
 void TBuilder::Recipes()
@@ -292,7 +293,7 @@ double TBuilder::AddHeader(const QDate& date, const QString& type, double number
     const double contor = ++lastIn_;
     // The registration date is the document's date: the traceability report finds the
     // consumption of a receipt by it.
-    Fill(dir_, "Doc_in.DB", {{contor, date, number, type, date, supplier, explanation}});
+    Fill(dir_, fw::DocInDB, {{contor, date, number, type, date, supplier, explanation}});
     return contor;
 }
 
@@ -351,9 +352,9 @@ void TBuilder::AllReceipts()
 
 void TBuilder::Sales()
 {
-    auto headers = OpenTable(dir_, "Doc_out.DB");
-    auto lines = OpenTable(dir_, "Item_out.DB");
-    auto stock = OpenTable(dir_, "Stoc.DB", "Cod_grupa;Cod_articol");
+    auto headers = OpenTable(dir_, fw::DocOutDB);
+    auto lines = OpenTable(dir_, fw::ItemOutDB);
+    auto stock = OpenTable(dir_, fw::StocDB, "Cod_grupa;Cod_articol");
     for (const TSale& s : kSales) {
         const QDate date = today_.addDays(-s.DaysAgo);
         const double contor = ++lastOut_;
@@ -392,7 +393,7 @@ void TBuilder::Sales()
 
 void TBuilder::Counters()
 {
-    auto counter = OpenTable(dir_, "COUNTER.DB");
+    auto counter = OpenTable(dir_, fw::CounterDB);
     counter->Edit();
     counter->FieldByName("NewCounterIn")->SetAsFloat(lastIn_);
     counter->FieldByName("NewCounterOut")->SetAsFloat(lastOut_);
@@ -403,14 +404,12 @@ void TBuilder::Counters()
 
 namespace {
 
-const QString kSettingsFile = QStringLiteral("KRBDEF.INI");
-
 // Every file the demo makes in its directory; nothing else there is ever removed.
 QStringList DemoFiles()
 {
     const QString db = fw::DatabaseFileName();
     return {db,           db + QStringLiteral("-wal"), db + QStringLiteral("-shm"), db + QStringLiteral("-journal"),
-            kSettingsFile, kSettingsFile + QStringLiteral(".lock"), CompanyLockFile};
+            fw::CompanySettingsFile, fw::CompanySettingsFile + QStringLiteral(".lock"), CompanyLockFile};
 }
 
 } // namespace
@@ -471,7 +470,7 @@ bool CreateDemoCompany(const QString& directory, const QDate& today, const TDemo
     CreateMissingTables(directory, {fw::RecipeTable()});
     TBuilder builder(directory, today);
     {
-        auto anyTable = OpenTable(directory, "COUNTER.DB");
+        auto anyTable = OpenTable(directory, fw::CounterDB);
         fw::TTransaction tx(anyTable->GetConnection());
         builder.Masters();
         builder.Recipes();
@@ -481,7 +480,7 @@ bool CreateDemoCompany(const QString& directory, const QDate& today, const TDemo
         tx.Commit();
     }
 
-    fw::TIniFile settings(fw::JoinPath(directory, kSettingsFile));
+    fw::TIniFile settings(fw::JoinPath(directory, fw::CompanySettingsFile));
     settings.WriteString(QStringLiteral("Productie"), QStringLiteral("IndGest"), QStringLiteral("_"));
     settings.WriteString(QStringLiteral("Productie"), QStringLiteral("IndCod"), QStringLiteral("."));
     settings.WriteString(QStringLiteral("Productie"), QStringLiteral("IndSemi"), QStringLiteral(";"));

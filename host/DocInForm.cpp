@@ -4,6 +4,7 @@
 #include "host/ReceiptLedger.h"
 #include "platform/db/Query.h"
 #include "platform/db/Table.h"
+#include "platform/schema/CompanyTables.h"
 
 #include <QVBoxLayout>
 
@@ -13,12 +14,12 @@ TDocInForm::TDocInForm(QWidget* owner) : TDataForm(owner, QStringLiteral("Docume
 {
     setObjectName(QStringLiteral("DocInForm"));
     // What the names of suppliers and articles are looked up in.
-    fw::TTable* suppliers = AddTable(QStringLiteral("Furn.db"), QStringLiteral("Cod_furnizor"), true,
+    fw::TTable* suppliers = AddTable(fw::FurnDB, QStringLiteral("Cod_furnizor"), true,
                                      {"Cod_furnizor", "Nume_furnizor"});
-    fw::TTable* catalog = AddTable(QStringLiteral("CATALOG.DB"), QStringLiteral("Grupa;Cod"), true,
+    fw::TTable* catalog = AddTable(fw::CatalogDB, QStringLiteral("Grupa;Cod"), true,
                                    {"Grupa", "Cod", "Denumire", "Unitate_masura"});
 
-    headers_ = AddTable(QStringLiteral("Doc_in.DB"), QStringLiteral("Contor"), false);
+    headers_ = AddTable(fw::DocInDB, QStringLiteral("Contor"), false);
     headers_->AddLookupField(QStringLiteral("Nume_furnizor"), 255, QStringLiteral("Furnizor"), suppliers,
                              QStringLiteral("Cod_furnizor"), QStringLiteral("Nume_furnizor"));
     SetDisplayFormat(headers_, {"Contor", "Numar"}, QStringLiteral("0"));
@@ -35,7 +36,7 @@ TDocInForm::TDocInForm(QWidget* owner) : TDataForm(owner, QStringLiteral("Docume
     headers_->OnCalcFields = [this](fw::TDataSet* ds) { ds->FieldByName(QStringLiteral("Consum"))->SetAsString(ConsumptionOf(ds)); };
     headerSource_ = AddSource(headers_);
 
-    lines_ = AddTable(QStringLiteral("Item_in.DB"), QStringLiteral("Contor;Contor_secundar"), false);
+    lines_ = AddTable(fw::ItemInDB, QStringLiteral("Contor;Contor_secundar"), false);
     lines_->SetMasterSource(headerSource_);
     lines_->SetMasterFields(QStringLiteral("Contor"));
     lines_->AddLookupField(QStringLiteral("Denumire"), 255, QStringLiteral("Cod_grupa;Cod_articol"), catalog,

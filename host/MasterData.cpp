@@ -6,6 +6,7 @@
 #include "platform/db/Query.h"
 #include "platform/db/Table.h"
 #include "platform/schema/CompanyRules.h"
+#include "platform/schema/CompanyTables.h"
 #include "platform/ui/MessageDlg.h"
 
 
@@ -86,38 +87,38 @@ const QStringList kAccountFields = {
 
 const TMasterTable& ClassesTable()
 {
-    static const TMasterTable t{QStringLiteral("Materiale.db"), QStringLiteral("Cod_material"),
+    static const TMasterTable t{fw::MaterialeDB, QStringLiteral("Cod_material"),
                                 QStringLiteral("Clasa"), QStringLiteral("stearsa"), QStringLiteral("clasei"),
                                 {QStringLiteral("Cod_material"), QStringLiteral("Denumire")},
                                 QStringLiteral("Introduceti codul si denumirea clasei!"),
-                                {{QStringLiteral("Grup.DB"), QStringLiteral("Cod_material"), {}, QStringLiteral("grupe")}}};
+                                {{fw::GrupDB, QStringLiteral("Cod_material"), {}, QStringLiteral("grupe")}}};
     return t;
 }
 
 const TMasterTable& GroupsTable()
 {
     static const TMasterTable t{
-        QStringLiteral("Grup.DB"), QStringLiteral("Cod_grupa"), QStringLiteral("Grupa"), QStringLiteral("stearsa"),
+        fw::GrupDB, QStringLiteral("Cod_grupa"), QStringLiteral("Grupa"), QStringLiteral("stearsa"),
         QStringLiteral("grupei"), {QStringLiteral("Cod_grupa"), QStringLiteral("Denumire")},
         QStringLiteral("Introduceti codul si denumirea grupei!"),
-        {{QStringLiteral("CATALOG.DB"), QStringLiteral("Grupa"), {}, QStringLiteral("catalogul de articole")},
-         {QStringLiteral("Stoc.DB"), QStringLiteral("Cod_grupa"), {}, QStringLiteral("stoc")}}};
+        {{fw::CatalogDB, QStringLiteral("Grupa"), {}, QStringLiteral("catalogul de articole")},
+         {fw::StocDB, QStringLiteral("Cod_grupa"), {}, QStringLiteral("stoc")}}};
     return t;
 }
 
 const TMasterTable& ArticlesTable()
 {
     static const TMasterTable t{
-        QStringLiteral("CATALOG.DB"), QStringLiteral("Grupa;Cod"), QStringLiteral("Articolul"), QStringLiteral("sters"),
+        fw::CatalogDB, QStringLiteral("Grupa;Cod"), QStringLiteral("Articolul"), QStringLiteral("sters"),
         QStringLiteral("articolului"), {QStringLiteral("Cod"), QStringLiteral("Denumire")},
         QStringLiteral("Introduceti atît codul si denumirea!"),
-        {{QStringLiteral("Stoc.DB"), QStringLiteral("Cod_grupa;Cod_articol"), {}, QStringLiteral("stoc")},
+        {{fw::StocDB, QStringLiteral("Cod_grupa;Cod_articol"), {}, QStringLiteral("stoc")},
          // A recipe names its product by code alone, its materials by group and code.
-         {QStringLiteral("Reteta.DB"), QStringLiteral("Cod"), QStringLiteral("Cod"), QStringLiteral("retete")},
-         {QStringLiteral("Reteta.DB"), QStringLiteral("Cod_Grupa;Cod_MatPrim"), {}, QStringLiteral("retete")},
-         {QStringLiteral("Item_in.DB"), QStringLiteral("Cod_grupa;Cod_articol"), {},
+         {fw::RetetaDB, QStringLiteral("Cod"), QStringLiteral("Cod"), QStringLiteral("retete")},
+         {fw::RetetaDB, QStringLiteral("Cod_Grupa;Cod_MatPrim"), {}, QStringLiteral("retete")},
+         {fw::ItemInDB, QStringLiteral("Cod_grupa;Cod_articol"), {},
           QStringLiteral("documente de intrare")},
-         {QStringLiteral("Item_out.DB"), QStringLiteral("Cod_grupa;Cod_articol"), {},
+         {fw::ItemOutDB, QStringLiteral("Cod_grupa;Cod_articol"), {},
           QStringLiteral("documente de iesire")}}};
     return t;
 }
@@ -125,33 +126,33 @@ const TMasterTable& ArticlesTable()
 const TMasterTable& WarehousesTable()
 {
     static const TMasterTable t{
-        QStringLiteral("Gest.db"), QStringLiteral("Cod"), QStringLiteral("Gestiunea"), QStringLiteral("stearsa"),
+        fw::GestDB, QStringLiteral("Cod"), QStringLiteral("Gestiunea"), QStringLiteral("stearsa"),
         QStringLiteral("gestiunii"), {QStringLiteral("Cod"), QStringLiteral("Denumire")},
         QStringLiteral("Introduceti codul si denumirea gestiunii!"),
-        {{QStringLiteral("Stoc.DB"), QStringLiteral("Cod_gestiune"), {}, QStringLiteral("stoc")},
-         {QStringLiteral("Item_in.DB"), QStringLiteral("Cod_gestiune"), {}, QStringLiteral("documente de intrare")},
-         {QStringLiteral("Item_out.DB"), QStringLiteral("Cod_gestiune"), {}, QStringLiteral("documente de iesire")}}};
+        {{fw::StocDB, QStringLiteral("Cod_gestiune"), {}, QStringLiteral("stoc")},
+         {fw::ItemInDB, QStringLiteral("Cod_gestiune"), {}, QStringLiteral("documente de intrare")},
+         {fw::ItemOutDB, QStringLiteral("Cod_gestiune"), {}, QStringLiteral("documente de iesire")}}};
     return t;
 }
 
 const TMasterTable& SuppliersTable()
 {
     static const TMasterTable t{
-        QStringLiteral("Furn.db"), QStringLiteral("Cod_furnizor"), QStringLiteral("Furnizorul"), QStringLiteral("sters"),
+        fw::FurnDB, QStringLiteral("Cod_furnizor"), QStringLiteral("Furnizorul"), QStringLiteral("sters"),
         QStringLiteral("furnizorului"), {QStringLiteral("Cod_furnizor"), QStringLiteral("Nume_furnizor")},
         QStringLiteral("Introduceti codul si numele furnizorului!"),
-        {{QStringLiteral("Doc_in.DB"), QStringLiteral("Furnizor"), {}, QStringLiteral("documente de intrare")}}};
+        {{fw::DocInDB, QStringLiteral("Furnizor"), {}, QStringLiteral("documente de intrare")}}};
     return t;
 }
 
 const TMasterTable& CurrenciesTable()
 {
     static const TMasterTable t{
-        QStringLiteral("VALUTA.DB"), QStringLiteral("Valuta"), QStringLiteral("Valuta"), QStringLiteral("stearsa"),
+        fw::ValutaDB, QStringLiteral("Valuta"), QStringLiteral("Valuta"), QStringLiteral("stearsa"),
         QStringLiteral("valutei"), {QStringLiteral("Valuta"), QStringLiteral("Denumire")},
         QStringLiteral("Introduceti codul si denumirea valutei!"),
-        {{QStringLiteral("CATALOG.DB"), QStringLiteral("Moneda"), {}, QStringLiteral("catalogul de articole")},
-         {QStringLiteral("Item_in.DB"), QStringLiteral("Valuta"), {}, QStringLiteral("documente de intrare")}}};
+        {{fw::CatalogDB, QStringLiteral("Moneda"), {}, QStringLiteral("catalogul de articole")},
+         {fw::ItemInDB, QStringLiteral("Valuta"), {}, QStringLiteral("documente de intrare")}}};
     return t;
 }
 

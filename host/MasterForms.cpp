@@ -1,6 +1,7 @@
 #include "host/MasterForms.h"
 
 #include "platform/db/Table.h"
+#include "platform/schema/CompanyTables.h"
 
 #include <QVBoxLayout>
 
@@ -46,7 +47,7 @@ TClassesForm::TClassesForm(QWidget* owner) : TMasterForm(owner, QStringLiteral("
 TCatalogForm::TCatalogForm(QWidget* owner) : TMasterForm(owner, QStringLiteral("Catalog de articole"))
 {
     setObjectName(QStringLiteral("CatalogForm"));
-    groups_ = AddTable(QStringLiteral("Grup.DB"), QStringLiteral("Cod_grupa"), true);
+    groups_ = AddTable(fw::GrupDB, QStringLiteral("Cod_grupa"), true);
     fw::TDataSource* groupSource = AddSource(groups_);
     TMasterBinding* binding = nullptr;
     articles_ = AddMaster(ArticlesTable(), QStringLiteral("Grupa;Cod"), &binding);

@@ -6,6 +6,7 @@
 #include "platform/db/Query.h"
 #include "platform/db/Table.h"
 #include "platform/schema/CompanyRules.h"
+#include "platform/schema/CompanyTables.h"
 #include "platform/ui/MessageDlg.h"
 
 #include <cmath>
@@ -14,9 +15,9 @@ namespace pelmaris {
 
 namespace {
 
-const QString kStoc = QStringLiteral("Stoc.DB");
-const QString kItemIn = QStringLiteral("Item_in.DB");
-const QString kDocIn = QStringLiteral("Doc_in.DB");
+const QString kStoc = fw::StocDB;
+const QString kItemIn = fw::ItemInDB;
+const QString kDocIn = fw::DocInDB;
 
 QString Str(const fw::TDataSet& ds, const char* field) { return ds.FieldByName(QString::fromLatin1(field))->AsString(); }
 double Num(const fw::TDataSet& ds, const char* field) { return ds.FieldByName(QString::fromLatin1(field))->AsFloat(); }
@@ -76,7 +77,7 @@ QDate RegistrationDate(const QString& database, double contor)
 // Whoever changes lots locks the counter row first, as the consumption document does
 // before it locks the lots it draws on: a line edit and a consumption then take turns,
 // and neither decides on a lot the other is changing.
-void LockCounterRow(const QString& database) { OpenTable(database, QStringLiteral("COUNTER.DB"), {}, true)->First(); }
+void LockCounterRow(const QString& database) { OpenTable(database, fw::CounterDB, {}, true)->First(); }
 
 } // namespace
 
@@ -137,7 +138,7 @@ std::optional<TReceiptLine> StoredLine(const QString& database, double contor, d
 
 double TakeReceiptCounter(const QString& database)
 {
-    return fw::TakeDocumentCounter(*OpenTable(database, QStringLiteral("COUNTER.DB"), {}, true),
+    return fw::TakeDocumentCounter(*OpenTable(database, fw::CounterDB, {}, true),
                                    QStringLiteral("NewCounterIn"), kDocIn);
 }
 
@@ -224,7 +225,7 @@ void TReceiptBinding::HeaderBeforePost()
     if (IsNull(*headers_, "Numar") || IsNull(*headers_, "Data"))
         Refuse(QStringLiteral("Completati numarul si data documentului!"));
     const QString supplier = Str(*headers_, "Furnizor");
-    if (!supplier.isEmpty() && !Find(QStringLiteral("Furn.db"), QStringLiteral("Cod_furnizor"), {supplier}))
+    if (!supplier.isEmpty() && !Find(fw::FurnDB, QStringLiteral("Cod_furnizor"), {supplier}))
         Refuse(QStringLiteral("Furnizorul <%1> nu exista!").arg(supplier));
     if (IsNull(*headers_, "Data_inregistrarii"))
         Set(*headers_, "Data_inregistrarii", headers_->FieldByName(QStringLiteral("Data"))->Value());
@@ -261,7 +262,7 @@ void TReceiptBinding::LineNewRecord()
     Set(*lines_, "Contor", Num(*headers_, "Contor"));
     Set(*lines_, "Valuta", QStringLiteral("RON"));
     // The first user of the company stands for whoever works at this desk.
-    if (auto users = Find(QStringLiteral("USER.DB"), QString(), {}))
+    if (auto users = Find(fw::UserDB, QString(), {}))
         Set(*lines_, "Agent", Str(*users, "Init"));
 }
 
@@ -272,10 +273,10 @@ void TReceiptBinding::LineBeforePost()
     const QString store = Str(*lines_, "Cod_gestiune");
     if (group.isEmpty() || article.isEmpty() || store.isEmpty() || IsNull(*lines_, "Cantitate"))
         Refuse(QStringLiteral("Completati gestiunea, grupa, articolul si cantitatea!"));
-    auto catalog = Find(QStringLiteral("CATALOG.DB"), QStringLiteral("Grupa;Cod"), {group, article});
+    auto catalog = Find(fw::CatalogDB, QStringLiteral("Grupa;Cod"), {group, article});
     if (!catalog)
         Refuse(QStringLiteral("Articolul <%1  %2> nu exista in catalog!").arg(group, article));
-    if (!Find(QStringLiteral("Gest.db"), QStringLiteral("Cod"), {store}))
+    if (!Find(fw::GestDB, QStringLiteral("Cod"), {store}))
         Refuse(QStringLiteral("Gestiunea <%1> nu exista!").arg(store));
     if (Num(*lines_, "Cantitate") <= 0)
         Refuse(QStringLiteral("Cantitatea trebuie sa fie mai mare decat zero!"));
@@ -284,7 +285,7 @@ void TReceiptBinding::LineBeforePost()
     if (Str(*lines_, "Valuta").isEmpty())
         Set(*lines_, "Valuta", QStringLiteral("RON"));
     auto rate = [&](const QString& currency) {
-        auto valuta = Find(QStringLiteral("VALUTA.DB"), QStringLiteral("Valuta"), {currency});
+        auto valuta = Find(fw::ValutaDB, QStringLiteral("Valuta"), {currency});
         return valuta ? Num(*valuta, "Curs") : 0.0;
     };
     const double lineRate = rate(Str(*lines_, "Valuta"));

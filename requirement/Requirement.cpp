@@ -5,6 +5,7 @@
 #include "platform/core/Formats.h"
 #include "platform/db/Database.h"
 #include "platform/schema/CompanyRules.h"
+#include "platform/schema/CompanyTables.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/MessageDlg.h"
 #include "shell/AddOnFormats.h"

@@ -50,7 +50,7 @@ void AddRecipeTableDef(fw::DEF_TABLE_LIST* list)
             options |= fw::ixUnique;
         indexes.push_back({ix.Name, ix.Fields, static_cast<std::uint8_t>(options)});
     }
-    fw::AddTableDef(list, RetetaDB, fields, 1, indexes);
+    fw::AddTableDef(list, fw::RetetaDB, fields, 1, indexes);
 }
 
 TProductionMenus::TProductionMenus(QObject* owner) : QObject(owner)

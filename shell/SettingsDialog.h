@@ -7,6 +7,7 @@
 #include <QMdiSubWindow> // until the form header includes it itself
 
 #include "platform/ui/Form.h"
+#include "platform/schema/CompanyTables.h"
 
 #include <QChar>
 #include <QString>
@@ -31,7 +32,7 @@ extern QString ChangeDBDirectory;
 // settings file is read in that company's directory, whatever the host recorded last.
 extern QString FixedDatabaseDir;
 
-inline const QString ProductionSettingsFile = QStringLiteral("KRBDEF.INI");
+inline const QString ProductionSettingsFile = fw::CompanySettingsFile;
 inline const QString ProductionSection = QStringLiteral("Productie");
 
 // Reloads ProdDatabaseDir and the three prefixes; a missing file, section or key (or a

@@ -22,11 +22,11 @@ std::vector<TTableLayout> BuildHostTables()
 {
     const int W = DefaultStringWidth;
     return {
-        {"Materiale.db", {S("Cod_material", 10), S("Denumire", 100), S("CONT_SINT", 20)}, {Key("Cod_material")}},
-        {"Grup.DB",
+        {MaterialeDB, {S("Cod_material", 10), S("Denumire", 100), S("CONT_SINT", 20)}, {Key("Cod_material")}},
+        {GrupDB,
          {S("Cod_material", 10), S("Cod_grupa", 8), S("Denumire", 100), S("Cont_sint", 20)},
          {Key("Cod_grupa"), Index("Cod_material", "Cod_material")}},
-        {"CATALOG.DB",
+        {CatalogDB,
          {S("Grupa", 8), S("Cod", 30), S("Denumire", 255), F("CantReteta"), S("Descriere", 255),
           S("Unitate_masura", 4), F("Pret_vinzare"), S("Moneda", 3), F("Coef_TVA"), F("Coef_accize"),
           S("Cont_marfa", 20), S("Cont_cheltuieli", 20), S("Cont_TVA_Intrari", 20), S("Cont_TVA_Iesiri", 20),
@@ -34,36 +34,36 @@ std::vector<TTableLayout> BuildHostTables()
           F("ZileValabilitate"), S("Cod_bare", 60)},
          // Recipes and the requirement join the catalog on the article code alone.
          {Key("Grupa;Cod"), Index("Cod", "Cod")}},
-        {"Gest.db", {S("Cod", 4), S("Denumire", 30), S("Responsabil", 30)}, {Key("Cod")}},
-        {"Furn.db",
+        {GestDB, {S("Cod", 4), S("Denumire", 30), S("Responsabil", 30)}, {Key("Cod")}},
+        {FurnDB,
          {S("Cod_furnizor", 30), S("Nume_furnizor", 255), S("Cod_fiscal", W), S("Localitate", 30),
           S("Adresa", 255), S("Telefon", W)},
          {Key("Cod_furnizor")}},
-        {"VALUTA.DB", {S("Valuta", 3), S("Denumire", 30), F("Curs")}, {Key("Valuta")}},
+        {ValutaDB, {S("Valuta", 3), S("Denumire", 30), F("Curs")}, {Key("Valuta")}},
         // The report reads these three without stating widths, so they keep the default one.
-        {"FIRMDATA.DB",
+        {FirmDataDB,
          {S("Denumire", W), S("Adresa", W), S("Cod fiscal", W), S("Nr_Reg_Com", W), S("Telefon", W)},
          {}},
-        {"USER.DB", {S("Init", 3), S("Name", 20)}, {Key("Init")}},
-        {"COUNTER.DB", {F("NewCounterIn"), F("NewCounterOut")}, {}},
-        {"Doc_in.DB",
+        {UserDB, {S("Init", 3), S("Name", 20)}, {Key("Init")}},
+        {CounterDB, {F("NewCounterIn"), F("NewCounterOut")}, {}},
+        {DocInDB,
          {F("Contor"), D("Data_inregistrarii"), F("Numar"), S("Tip", 3), D("Data"), S("Furnizor", 30),
           S("Explicatie", 255)},
          {Key("Contor"), Index("Data_inregistrarii", "Data_inregistrarii")}},
-        {"Item_in.DB",
+        {ItemInDB,
          {F("Contor"), F("Contor_secundar"), S("Cod_gestiune", 4), S("Cod_grupa", 8), S("Cod_articol", 30),
           S("Lot", 30), F("Cantitate"), F("Pret_achizitie_valuta"), S("Valuta", 3), F("Pret_achizitie_lei"),
           F("Pret_echiv_USD"), F("TVA"), S("Cont_marfa", 20), S("Cont_TVA_Intrari", 20), S("Agent", 3),
           F("Contor_Com"), B("Serii"), S("Cod_bare", 60)},
          // The key names each line's stock lot; lines are read per document by counter.
          {Key("Contor;Contor_secundar"), Index("Contor", "Contor")}},
-        {"Doc_out.DB",
+        {DocOutDB,
          {F("Contor"), D("Data_inregistrarii"), F("Numar"), S("Tip", 3), D("Data"), S("Client", 30),
           S("Explicatie", 255), D("Data_scadenta"), S("Agent", 3)},
          // A consumption document is found again by the receipt's number and date.
          {Key("Contor"), Index("Numar_Data", "Numar;Data")}},
         // No key: the lines of a document come in the order they were written.
-        {"Item_out.DB",
+        {ItemOutDB,
          {F("Contor"), F("Contor_secundar"), S("Cod_gestiune", 4), S("Cod_grupa", 8), S("Cod_articol", 30),
           F("Cantitate"), F("Pret_achizitie"), F("Pret_vinzare"), F("Pret_vz_echiv_USD"), F("TVA"),
           S("Cont_marfa", 20), S("Cont_cheltuieli", 20), S("Cont_TVA_Iesiri", 20), S("Cont_accize", 20),
@@ -72,7 +72,7 @@ std::vector<TTableLayout> BuildHostTables()
         // No key either: lots are drawn in the order they entered. Beside the lot itself
         // each row names the receipt line it came from, so that changing or deleting that
         // line finds its lot.
-        {"Stoc.DB",
+        {StocDB,
          {F("Cantitate"), S("Cod_articol", 30), S("Cod_grupa", 8), S("Cod_gestiune", 4), F("Pret_achizitie"),
           S("Lot", 30), S("Agent", 3), F("Contor_in"), F("Contor_secundar_in"), D("Data_intrare")},
          {Index("Articol", "Cod_grupa;Cod_articol"), Index("Intrare", "Contor_in;Contor_secundar_in")}},
@@ -113,7 +113,7 @@ const std::vector<TTableLayout>& HostTables()
 const TTableLayout& RecipeTable()
 {
     // The two key fields stand first; a recipe row is one (product, material) pair.
-    static const TTableLayout layout{QStringLiteral("Reteta.DB"),
+    static const TTableLayout layout{RetetaDB,
                                      {S("Cod", 30), S("Cod_MatPrim", 30), F("Cant_MatPrim"), S("Cod_Grupa", 8)},
                                      {Key("Cod;Cod_MatPrim")}};
     return layout;

@@ -16,6 +16,28 @@ namespace fw {
 
 class TDataSet;
 
+// The file names of the company's tables, as the host and the add-on name them (the SQL
+// table is the name without ".DB"), and of the files beside them.
+inline const QString MaterialeDB = QStringLiteral("Materiale.db"); // material classes
+inline const QString GrupDB = QStringLiteral("Grup.DB");           // article groups
+inline const QString CatalogDB = QStringLiteral("CATALOG.DB");     // articles
+inline const QString GestDB = QStringLiteral("Gest.db");           // warehouses
+inline const QString FurnDB = QStringLiteral("Furn.db");           // suppliers
+inline const QString ValutaDB = QStringLiteral("VALUTA.DB");       // currencies
+inline const QString FirmDataDB = QStringLiteral("FIRMDATA.DB");   // the company's own data
+inline const QString UserDB = QStringLiteral("USER.DB");           // users (agents)
+inline const QString CounterDB = QStringLiteral("COUNTER.DB");     // the document counters
+inline const QString DocInDB = QStringLiteral("Doc_in.DB");        // incoming documents
+inline const QString ItemInDB = QStringLiteral("Item_in.DB");      // their lines
+inline const QString DocOutDB = QStringLiteral("Doc_out.DB");      // outgoing documents
+inline const QString ItemOutDB = QStringLiteral("Item_out.DB");    // their lines
+inline const QString StocDB = QStringLiteral("Stoc.DB");           // stock lots
+inline const QString RetetaDB = QStringLiteral("Reteta.DB");       // production recipes (the add-on's)
+// The requirement's working table, in the user's private directory.
+inline const QString TempDB = QStringLiteral("temp.DB");
+// The company's shared settings file, beside its tables.
+inline const QString CompanySettingsFile = QStringLiteral("KRBDEF.INI");
+
 // The layout of one table: its file name, its fields in stored order and its indexes (the
 // unnamed primary one first when it has a key).
 struct TTableLayout {

@@ -8,6 +8,7 @@
 #include "catalog/PriceIndexing.h"
 #include "platform/db/Database.h"
 #include "platform/db/Table.h"
+#include "platform/schema/CompanyTables.h"
 #include "platform/ui/Beep.h"
 #include "platform/ui/Form.h"
 #include "platform/ui/MessageDlg.h"
@@ -26,11 +27,11 @@ protected:
     void SetUp() override
     {
         fw::BeepObserver = [this](fw::TBeep kind) { beeps.push_back(kind); };
-        company.Add("Materiale.db", {{"MP", "Materii prime", "301"}, {"PF", "Produse finite", "345"}});
-        company.Add("Grup.DB", {{"MP", "01", "Lactate crude", "301"},
+        company.Add(fw::MaterialeDB, {{"MP", "Materii prime", "301"}, {"PF", "Produse finite", "345"}});
+        company.Add(fw::GrupDB, {{"MP", "01", "Lactate crude", "301"},
                                 {"MP", "04", "Ingrediente", "301"},
                                 {"PF", "02", "Iaurturi", "345"}});
-        company.Add("VALUTA.DB", {{"RON", "Leu", 1.0}, {"EUR", "Euro", 4.97}});
+        company.Add(fw::ValutaDB, {{"RON", "Leu", 1.0}, {"EUR", "Euro", 4.97}});
         // Orders: by code A1 B2 C3, by name B2 C3 A1, by description C3 A1 B2.
         Article("01", "A1", "Zeta", "m", 10.0);
         Article("01", "B2", "Alfa", "z", QVariant());
@@ -47,7 +48,7 @@ protected:
     void Article(const QString& group, const QString& code, const QString& name, const QString& description,
                  const QVariant& price)
     {
-        company.Add("CATALOG.DB", {{group, code, name, QVariant(), description, "kg", price, "RON", 19.0, 0.0, "371",
+        company.Add(fw::CatalogDB, {{group, code, name, QVariant(), description, "kg", price, "RON", 19.0, 0.0, "371",
                                     "607", "4426", "4427", "446", "378", "707", 0.0}});
     }
 

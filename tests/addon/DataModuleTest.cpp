@@ -6,6 +6,7 @@
 #include "data/ProductionData.h"
 #include "platform/core/Exceptions.h"
 #include "platform/db/Query.h"
+#include "platform/schema/CompanyTables.h"
 #include "platform/ui/MessageDlg.h"
 #include "shell/SettingsDialog.h"
 
@@ -45,12 +46,12 @@ protected:
     // The working table of a requirement, as the requirement form leaves it.
     void MakeTemp(const std::vector<QVariantList>& rows)
     {
-        CreateTable(company.PrivateDir(), "temp.DB",
+        CreateTable(company.PrivateDir(), fw::TempDB,
                     {{"Cod_Grupa", TFieldType::String, 8}, {"Cod_MatPrim", TFieldType::String, 30}, {"Cant", TFieldType::Float}},
                     {}, rows);
         TTable t;
         t.SetDatabaseName(company.PrivateDir());
-        t.SetTableName("temp.DB");
+        t.SetTableName(fw::TempDB);
         t.AddIndex("Cod_MatPrim", "Cod_grupa;Cod_MatPrim", TIndexOption::Primary);
         dm->RequirementMaterialTable->Open();
         dm->TempTable->Open();
@@ -279,10 +280,10 @@ TEST_F(DataModule, EachFixedQueryReturnsItsRows)
     company.Lot("01", ".LAPTE", "_MP2", 12);
     company.Lot("01", ".LAPTE", "_MP1", 8, "L2");
     company.Lot("04", ".LAPTE", "_MP1", 100);
-    company.Add("Item_in.DB", {{7.0, 1.0, "PF1", "02", "IAURT", "I1", 50.0}, {8.0, 1.0, "PF1", "02", "IAURT", "I2", 20.0}});
-    company.Add("Gest.db", {{"_MP1", "Materii prime"}, {"PF1", "Produse finite"}});
-    company.Add("Furn.db", {{"F2", "Ferma Doi"}, {"F1", "Ferma Unu"}});
-    CreateTable(company.PrivateDir(), "temp.DB",
+    company.Add(fw::ItemInDB, {{7.0, 1.0, "PF1", "02", "IAURT", "I1", 50.0}, {8.0, 1.0, "PF1", "02", "IAURT", "I2", 20.0}});
+    company.Add(fw::GestDB, {{"_MP1", "Materii prime"}, {"PF1", "Produse finite"}});
+    company.Add(fw::FurnDB, {{"F2", "Ferma Doi"}, {"F1", "Ferma Unu"}});
+    CreateTable(company.PrivateDir(), fw::TempDB,
                 {{"Cod_Grupa", TFieldType::String, 8}, {"Cod_MatPrim", TFieldType::String, 30}, {"Cant", TFieldType::Float}},
                 {}, {{"01", ".LAPTE", 55.0}, {"03", ";MAIA", 1.0}, {"01", ".LAPTE", 22.0}});
     struct Case {

@@ -7,6 +7,7 @@
 #include "platform/core/Exceptions.h"
 #include "platform/db/Database.h"
 #include "platform/db/Table.h"
+#include "platform/schema/CompanyTables.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Menus.h"
 #include "shell/EntryPoints.h"
@@ -231,7 +232,7 @@ TEST_F(Session, ConnectingAddsTheIndexesTheQueriesSeekBy)
         RawColumn(company.Dir(), "DROP INDEX \"" + name.toString() + "\"");
     TTable stock;
     stock.SetDatabaseName(company.Dir());
-    stock.SetTableName("Stoc.DB");
+    stock.SetTableName(fw::StocDB);
     ASSERT_FALSE(stock.HasIndexOn("Cod_grupa;Cod_articol"));
     lib.Init(&screen, &application);
     lib.MainForm(owner.get());

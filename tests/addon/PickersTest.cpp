@@ -5,6 +5,7 @@
 #include "dialogs/WarehousePicker.h"
 #include "platform/core/Exceptions.h"
 #include "platform/db/Query.h"
+#include "platform/schema/CompanyTables.h"
 #include "platform/ui/DBGridNormal.h"
 #include "platform/ui/MessageDlg.h"
 #include "shell/EntryPoints.h"
@@ -49,8 +50,8 @@ class Pickers : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        company.Add("Gest.db", {{"G1", "Materii prime"}, {"G2", "Lactate"}, {"G3", "Vana 1"}});
-        company.Add("Furn.db", {{"F\"1", "Ferma \"Deal\""}, {"F2", "Lactate Sud"}});
+        company.Add(fw::GestDB, {{"G1", "Materii prime"}, {"G2", "Lactate"}, {"G3", "Vana 1"}});
+        company.Add(fw::FurnDB, {{"F\"1", "Ferma \"Deal\""}, {"F2", "Lactate Sud"}});
     }
     // Clicks a row of the picker's grid, with Ctrl to add it to the choice.
     static void ClickRow(TCodePickerDlg* dlg, int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier)

@@ -3,6 +3,7 @@
 #include "AddOnFixture.h"
 #include "DbFixture.h"
 #include "Typing.h"
+#include "platform/schema/CompanyTables.h"
 #include "platform/ui/DBEdit.h"
 #include "platform/ui/DBGridNormal.h"
 #include "platform/ui/DBNavigator.h"
@@ -43,8 +44,8 @@ protected:
         company.RecipeRow("IAURT", ".SARE", "01", 0.5);
         company.RecipeRow("IAURT", ";MAIA", "03", 0.75);
         // One class with one group: the catalog lookup opens on it.
-        company.Add("Materiale.db", {{"MP", "Materii prime", "301"}});
-        company.Add("Grup.DB", {{"MP", "01", "Materii prime", "301"}});
+        company.Add(fw::MaterialeDB, {{"MP", "Materii prime", "301"}});
+        company.Add(fw::GrupDB, {{"MP", "01", "Materii prime", "301"}});
         dm = addontest::ConnectDataModule(company);
         OpenEditor();
     }

@@ -29,8 +29,8 @@ struct RequirementCompany {
     RequirementCompany()
     {
         corvanel::IndGest = '_', corvanel::IndCod = '.', corvanel::IndSemi = ';';
-        company.Add("COUNTER.DB", {{3.0, 7.0}});
-        company.Add("USER.DB", {{"MPO", "Maria"}, {"ADM", "Administrator"}});
+        company.Add(fw::CounterDB, {{3.0, 7.0}});
+        company.Add(fw::UserDB, {{"MPO", "Maria"}, {"ADM", "Administrator"}});
         corvanel::ProductionData = dm.get();
         dm->ProductionDatabase->Params() << "PATH=" + company.Dir();
         dm->ProductionDatabase->Open();
@@ -41,10 +41,10 @@ struct RequirementCompany {
     void Receipt(double contor, const std::vector<TLine>& lines, const QVariant& number = 125.0,
                  const QVariant& date = QDate(2026, 12, 7))
     {
-        company.Add("Doc_in.DB", {{contor, date, number, "ABC", date, "FERMA1"}});
+        company.Add(fw::DocInDB, {{contor, date, number, "ABC", date, "FERMA1"}});
         double n = 0;
         for (const TLine& l : lines)
-            company.Add("Item_in.DB", {{contor, ++n, "PF", l.Group, l.Code, "P1", l.Quantity}});
+            company.Add(fw::ItemInDB, {{contor, ++n, "PF", l.Group, l.Code, "P1", l.Quantity}});
     }
     // The requirement as "group/code=quantity" in its order.
     QStringList Requirement()

@@ -3,6 +3,7 @@
 // fails.
 #include "RequirementCompany.h"
 #include "catalog/CatalogLookup.h"
+#include "platform/schema/CompanyTables.h"
 #include "platform/ui/MessageDlg.h"
 #include "requirement/RequirementForm.h"
 #include "shell/AddOnFormats.h"
@@ -118,8 +119,8 @@ TEST(RequirementForm, CtrlEnterPicksFromTheCatalogInTheMaterialColumnsOnly)
     TMessageRecorder messages;
     RequirementCompany c;
     ReceiptOfOneP(c, {});
-    c.company.Add("Materiale.db", {{"MP", "Materii prime", "301"}});
-    c.company.Add("Grup.DB", {{"MP", "01", "Materii prime", "301"}});
+    c.company.Add(fw::MaterialeDB, {{"MP", "Materii prime", "301"}});
+    c.company.Add(fw::GrupDB, {{"MP", "01", "Materii prime", "301"}});
     c.company.Article("01", ".D", "Materia D");
     TRequirementForm form(nullptr);
     form.show();

@@ -2,6 +2,7 @@
 // company database.
 #include "RequirementCompany.h"
 #include "platform/db/Connection.h"
+#include "platform/schema/CompanyTables.h"
 #include "platform/ui/MessageDlg.h"
 #include "requirement/Requirement.h"
 #include "shell/AddOnFormats.h"
@@ -184,7 +185,7 @@ TEST(Consumption, ACounterBehindTheDocumentsNeverHandsOutANumberInUse)
         RequirementCompany c;
         c.company.Article("01", ".A", "A");
         c.company.Lot("01", ".A", "_MP", 5, "L1");
-        c.company.Add("Doc_out.DB", {{1.0}, {8.0}, {12.0}});
+        c.company.Add(fw::DocOutDB, {{1.0}, {8.0}, {12.0}});
         fw::Connection::Open(c.company.Dir())->Exec(counter);
         c.Receipt(1, {});
         PrepareRequirement(*c.dm, 1);

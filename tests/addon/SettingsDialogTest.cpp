@@ -1,6 +1,7 @@
 // The configuration dialog, opened modally by "&Configurare productie".
 #include "TempDir.h"
 #include "platform/config/SettingsStore.h"
+#include "platform/schema/CompanyTables.h"
 #include "platform/ui/Form.h"
 #include "platform/ui/MessageDlg.h"
 #include "shell/ProductionMenus.h"
@@ -28,13 +29,13 @@ protected:
         IndCod = '.';
         IndSemi = ';';
         TSettingsStore().WriteString(TSettingsStore::LastDatabaseDir, dir.Path());
-        QFile f(dir.File("KRBDEF.INI"));
+        QFile f(dir.File(fw::CompanySettingsFile));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write("[Productie]\r\nIndCod=M\r\n");
     }
     QByteArray File() const
     {
-        QFile f(dir.File("KRBDEF.INI"));
+        QFile f(dir.File(fw::CompanySettingsFile));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
     // Runs the menu command with a hook acting as the user.
@@ -111,7 +112,7 @@ TEST_F(SettingsDialog, TabGoesFromTheSecondBoxToOkThenCancelThenTheThirdBox)
 
 TEST_F(SettingsDialog, ASettingsFileThatCannotBeReadIsToldAndNoDialogOpens)
 {
-    const QString settings = dir.File("KRBDEF.INI");
+    const QString settings = dir.File(fw::CompanySettingsFile);
     QFile::remove(settings);
     ASSERT_EQ(::mkfifo(QFile::encodeName(settings).constData(), 0600), 0);
     TMessageRecorder messages;

@@ -1,6 +1,7 @@
 // The production settings in KRBDEF.INI, found through the host's last database directory.
 #include "Company.h"
 #include "platform/config/SettingsStore.h"
+#include "platform/schema/CompanyTables.h"
 #include "shell/SettingsDialog.h"
 
 #include <QDir>
@@ -25,13 +26,13 @@ protected:
     static void SetLastDir(const QString& d) { fw::TSettingsStore().WriteString(fw::TSettingsStore::LastDatabaseDir, d); }
     void Write(const QByteArray& text) const
     {
-        QFile f(dir.File("KRBDEF.INI"));
+        QFile f(dir.File(fw::CompanySettingsFile));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(text);
     }
     QByteArray Read() const
     {
-        QFile f(dir.File("KRBDEF.INI"));
+        QFile f(dir.File(fw::CompanySettingsFile));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
     static QString Prefixes() { return QString(IndGest) + IndCod + IndSemi; }

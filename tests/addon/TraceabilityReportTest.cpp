@@ -5,6 +5,7 @@
 #include "dialogs/CodeList.h"
 #include "platform/core/Exceptions.h"
 #include "platform/report/ReportPainter.h"
+#include "platform/schema/CompanyTables.h"
 #include "platform/ui/MessageDlg.h"
 #include "reports/PrintSettings.h"
 #include "reports/TraceabilityReport.h"
@@ -48,10 +49,10 @@ protected:
         PrintSettings = TPrintSettings();
         PresetTraceabilityPrintSettings();
 
-        company.Add("FIRMDATA.DB", {{"Lactate Izvoare SRL", "Sânpetru, Brașov", "RO18452736"}});
-        company.Add("Gest.db", {{"PF1", "Vana 1"}, {"PF2", "Vana 2"}, {"A\"B", "Vana cu ghilimele"}});
-        company.Add("Furn.db", {{"FERMA1", "Ferma Izvoare"}, {"FERMA2", "Ferma Dealul Mare"}});
-        company.Add("Grup.DB", {{"MP", "01", "Materii prime"}, {"PF", "02", "Produse finite"}, {"SF", "04", "Semifabricate"}});
+        company.Add(fw::FirmDataDB, {{"Lactate Izvoare SRL", "Sânpetru, Brașov", "RO18452736"}});
+        company.Add(fw::GestDB, {{"PF1", "Vana 1"}, {"PF2", "Vana 2"}, {"A\"B", "Vana cu ghilimele"}});
+        company.Add(fw::FurnDB, {{"FERMA1", "Ferma Izvoare"}, {"FERMA2", "Ferma Dealul Mare"}});
+        company.Add(fw::GrupDB, {{"MP", "01", "Materii prime"}, {"PF", "02", "Produse finite"}, {"SF", "04", "Semifabricate"}});
         Catalog("01", ".LAPTE", "Lapte crud de vacă", "l", 2, "");
         Catalog("01", ".SARE", "Sare alimentară", "kg", {}, "");
         Catalog("02", "TELEMEA", "Telemea de vacă", "kg", 60, "Maturată în saramură");
@@ -92,7 +93,7 @@ protected:
         while (row.size() < 18)
             row << QVariant();
         row << days;
-        company.Add("CATALOG.DB", {row});
+        company.Add(fw::CatalogDB, {row});
     }
     struct Line {
         const char* Warehouse;
@@ -104,10 +105,10 @@ protected:
     void Receipt(double counter, TDateTime registered, double number, TDateTime dated, const QString& supplier,
                  const std::vector<Line>& lines)
     {
-        company.Add("Doc_in.DB", {{counter, DateTimeToDate(registered), number, "NIR", DateTimeToDate(dated), supplier}});
+        company.Add(fw::DocInDB, {{counter, DateTimeToDate(registered), number, "NIR", DateTimeToDate(dated), supplier}});
         double n = 0;
         for (const Line& l : lines)
-            company.Add("Item_in.DB", {{counter, ++n, l.Warehouse, l.Group, l.Article, l.Lot, l.Quantity, 1.0, "RON", 1.0}});
+            company.Add(fw::ItemInDB, {{counter, ++n, l.Warehouse, l.Group, l.Article, l.Lot, l.Quantity, 1.0, "RON", 1.0}});
     }
     struct Material {
         const char* Group;
@@ -118,14 +119,14 @@ protected:
     // A consumption document as the requirement's generation writes it.
     void Consumption(double counter, double number, TDateTime dated, const std::vector<Material>& lines)
     {
-        company.Add("Doc_out.DB", {{counter, DateTimeToDate(dated), number, "BMC", DateTimeToDate(dated)}});
+        company.Add(fw::DocOutDB, {{counter, DateTimeToDate(dated), number, "BMC", DateTimeToDate(dated)}});
         double n = 0;
         for (const Material& m : lines) {
             QVariantList row{counter, ++n, "_MP", m.Group, m.Article, m.Quantity};
             while (row.size() < 17)
                 row << QVariant();
             row << m.Lot;
-            company.Add("Item_out.DB", {row});
+            company.Add(fw::ItemOutDB, {row});
         }
     }
     std::unique_ptr<TTraceabilityReport> Open(TDateTime from = Day(2026, 3, 1), TDateTime to = Day(2026, 3, 31),

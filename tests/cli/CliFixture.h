@@ -6,6 +6,7 @@
 #include "Company.h"
 #include "DbFixture.h"
 #include "data/ProductionData.h"
+#include "platform/schema/CompanyTables.h"
 #include "shell/SettingsDialog.h"
 
 #include <QDate>
@@ -74,13 +75,13 @@ inline const QStringList Written{"COUNTER", "Doc_out", "Item_out", "Stoc"};
 struct TDairy {
     explicit TDairy(const QString& warehouse = QStringLiteral("PF"))
     {
-        c.Add("COUNTER.DB", {{1.0, 4.0}});
-        c.Add("USER.DB", {{"ADM", "Administrator"}});
-        c.Add("Grup.DB", {{"MP", "01", "Materii prime", "301"}, {"PF", "02", "Produse finite", "345"},
+        c.Add(fw::CounterDB, {{1.0, 4.0}});
+        c.Add(fw::UserDB, {{"ADM", "Administrator"}});
+        c.Add(fw::GrupDB, {{"MP", "01", "Materii prime", "301"}, {"PF", "02", "Produse finite", "345"},
                           {"SF", "04", "Semifabricate", "341"}});
-        c.Add("Gest.db", {{warehouse, "Depozit produse finite", "Maria"}});
-        c.Add("Furn.db", {{"PROD", "Sectia de productie", "RO1", "Sanpetru", "Str. 1", "0268"}});
-        c.Add("FIRMDATA.DB", {{"Lactate SRL", "Sanpetru", "RO1", "J08/1", "0268"}});
+        c.Add(fw::GestDB, {{warehouse, "Depozit produse finite", "Maria"}});
+        c.Add(fw::FurnDB, {{"PROD", "Sectia de productie", "RO1", "Sanpetru", "Str. 1", "0268"}});
+        c.Add(fw::FirmDataDB, {{"Lactate SRL", "Sanpetru", "RO1", "J08/1", "0268"}});
         c.Article("02", "IAURT", "Iaurt", 100.0);
         c.Article("02", "BRANZA", "Branza", 100.0);
         c.Article("01", ".LAPTE", "Lapte crud");
@@ -95,8 +96,8 @@ struct TDairy {
         c.Lot("01", ".LAPTE", "_FRG", 500, "LC-2");
         c.Lot("01", ".CULTI", "_MP", 0.1, "CI-1");
         c.Lot("04", ";MAIA", "_FRG", 5, "MA-1");
-        c.Add("Doc_in.DB", {{1.0, QDate(2026, 11, 3), 1001.0, "BP", QDate(2026, 11, 3), "PROD"}});
-        c.Add("Item_in.DB", {{1.0, 1.0, warehouse, "02", "IAURT", "L-01", 2000.0}, {1.0, 2.0, warehouse, "02", "BRANZA", "L-02", 100.0}});
+        c.Add(fw::DocInDB, {{1.0, QDate(2026, 11, 3), 1001.0, "BP", QDate(2026, 11, 3), "PROD"}});
+        c.Add(fw::ItemInDB, {{1.0, 1.0, warehouse, "02", "IAURT", "L-01", 2000.0}, {1.0, 2.0, warehouse, "02", "BRANZA", "L-02", 100.0}});
     }
     QString Dir() const { return c.Dir(); }
 

@@ -24,8 +24,8 @@ void MakeCompany(const QString& dir)
 {
     for (const fw::TTableLayout& t : fw::HostTables())
         testsupport::CreateTable(dir, t.Name, t.Fields, t.Indexes);
-    testsupport::OpenTable(dir, "Gest.DB")->AppendRecord({"_MP", "Materii prime"});
-    testsupport::OpenTable(dir, "Stoc.DB")->AppendRecord({12.5, ".LAPTE", "01", "_MP", 2.2, "L1", "ADM"});
+    testsupport::OpenTable(dir, fw::GestDB)->AppendRecord({"_MP", "Materii prime"});
+    testsupport::OpenTable(dir, fw::StocDB)->AppendRecord({12.5, ".LAPTE", "01", "_MP", 2.2, "L1", "ADM"});
 }
 
 QStringList Stock(const QString& dir) { return testsupport::RawTexts(dir, "SELECT Lot, Cantitate FROM Stoc"); }

@@ -7,6 +7,7 @@
 #include "platform/config/FileLock.h"
 #include "platform/db/Database.h"
 #include "platform/report/PageModel.h"
+#include "platform/schema/CompanyTables.h"
 #include "reports/PrintSettings.h"
 #include "reports/TraceabilityReport.h"
 
@@ -97,7 +98,7 @@ TEST(TraceCli, CsvAndPdfOfTheReportWithoutADisplay)
 TEST(IndexPricesCli, ChangesTheGroupAsTheLookupDoesAllOrNothing)
 {
     const auto priced = [](TDairy& d) {
-        d.c.Add("CATALOG.DB", {{"01", ".APA", "Apa", QVariant(), QString(), "l", QVariant(), "RON"}});
+        d.c.Add(fw::CatalogDB, {{"01", ".APA", "Apa", QVariant(), QString(), "l", QVariant(), "RON"}});
     };
     const QStringList catalog{"CATALOG"};
     QStringList byTool, byAddOn;

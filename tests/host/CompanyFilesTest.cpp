@@ -7,6 +7,7 @@
 #include "host/MainForm.h"
 #include "platform/core/Exceptions.h"
 #include "platform/db/Database.h"
+#include "platform/schema/CompanyTables.h"
 #include "platform/ui/MessageDlg.h"
 
 #include "support/ChildProcess.h"
@@ -94,7 +95,7 @@ TEST(ChildProcess, Role)
         TellParent(QStringLiteral("windows read-only"));
     // A change of the company, as every window makes it.
     try {
-        testsupport::OpenTable(dir, QStringLiteral("Gest.DB"))->AppendRecord({QStringLiteral("ZZ"), QStringLiteral("Gestiune noua")});
+        testsupport::OpenTable(dir, fw::GestDB)->AppendRecord({QStringLiteral("ZZ"), QStringLiteral("Gestiune noua")});
         TellParent(QStringLiteral("written"));
     } catch (const fw::EDatabaseError& e) {
         TellParent(e.Message());

@@ -10,6 +10,7 @@
 #include "platform/db/Connection.h"
 #include "platform/db/Database.h"
 #include "platform/db/Query.h"
+#include "platform/schema/CompanyTables.h"
 #include "platform/ui/MessageDlg.h"
 
 #include <QDir>
@@ -150,14 +151,14 @@ TEST(DemoCompany, FinishedGoodsReceiptsSpreadOverTwoMonthsAndOneNeedsMoreThanIsI
 TEST(DemoCompany, FirmUsersCountersAndProductionSettings)
 {
     const QString dir = Demo();
-    auto firm = testsupport::OpenTable(dir, "FIRMDATA.DB");
+    auto firm = testsupport::OpenTable(dir, fw::FirmDataDB);
     for (const char* field : {"Denumire", "Adresa", "Cod fiscal"})
         EXPECT_FALSE(firm->FieldByName(QString::fromLatin1(field))->AsString().isEmpty()) << field;
-    EXPECT_EQ(Column(*testsupport::OpenTable(dir, "USER.DB"), "Init").value(0), QStringLiteral("ADM"));
+    EXPECT_EQ(Column(*testsupport::OpenTable(dir, fw::UserDB), "Init").value(0), QStringLiteral("ADM"));
     EXPECT_EQ(RawColumn(dir, "SELECT NewCounterIn = (SELECT MAX(Contor) FROM Doc_in) AND "
                              "NewCounterOut = (SELECT MAX(Contor) FROM Doc_out) FROM COUNTER"),
               (QVariantList{1}));
-    fw::TIniFile ini(QDir(dir).filePath(QStringLiteral("KRBDEF.INI")));
+    fw::TIniFile ini(QDir(dir).filePath(fw::CompanySettingsFile));
     EXPECT_EQ(ini.ReadString("Productie", "IndGest", {}), QStringLiteral("_"));
     EXPECT_EQ(ini.ReadString("Productie", "IndCod", {}), QStringLiteral("."));
     EXPECT_EQ(ini.ReadString("Productie", "IndSemi", {}), QStringLiteral(";"));
@@ -186,10 +187,10 @@ TEST(DemoCompany, RecreatingWipesTheDemoAndRefusesADirectoryHoldingAnythingElse)
     ASSERT_TRUE(pdf.open(QIODevice::WriteOnly));
     pdf.close();
     const std::vector<fw::TFieldDef> code{{QStringLiteral("Cod"), fw::TFieldType::String, 4}};
-    CreateTable(dir.SubDir(QStringLiteral("firma")), QStringLiteral("Gest.DB"), code, {}, {{"_MP"}});
+    CreateTable(dir.SubDir(QStringLiteral("firma")), fw::GestDB, code, {}, {{"_MP"}});
     // Files of the demo's names that hold another company are not the demo's either.
     TempDir other;
-    CreateTable(other.Path(), QStringLiteral("Gest.DB"), code, {}, {{"_MP"}});
+    CreateTable(other.Path(), fw::GestDB, code, {}, {{"_MP"}});
     struct Case {
         QString dir;
         QString named;

@@ -5,6 +5,7 @@
 #include "host/DocInForm.h"
 #include "host/MainForm.h"
 #include "platform/db/DbMessages.h"
+#include "platform/schema/CompanyTables.h"
 #include "platform/ui/MessageDlg.h"
 
 #include <QApplication>
@@ -25,13 +26,13 @@ protected:
         const QString dir = host.NewDir(QStringLiteral("firma"));
         hosttest::MakeSmallCompany(dir);
         // Documents whose counters sort before and after the ones the window will add.
-        auto docs = testsupport::OpenTable(dir, "Doc_in.DB");
+        auto docs = testsupport::OpenTable(dir, fw::DocInDB);
         for (double contor : {5.0, 90.0})
             docs->AppendRecord({contor, QDate(2026, 1, 5), contor, "NIR", QDate(2026, 1, 5)});
         docs.reset();
         for (double line : {1.0, 2.0})
             AddReceiptLine(dir, {5.0, line, "_FRG", "01", ".LAPTE", "L" + QString::number(line), 10.0 * line});
-        auto counter = testsupport::OpenTable(dir, "COUNTER.DB");
+        auto counter = testsupport::OpenTable(dir, fw::CounterDB);
         counter->Edit();
         counter->FieldByName("NewCounterIn")->SetAsFloat(6); // the next document takes 7
         counter->Post();

@@ -11,6 +11,7 @@
 #include "platform/db/Database.h"
 #include "platform/db/Table.h"
 #include "platform/schema/CompanyRules.h"
+#include "platform/schema/CompanyTables.h"
 #include "platform/ui/DBNavigator.h"
 #include "platform/ui/MessageDlg.h"
 
@@ -30,21 +31,21 @@ QString MakeCompany(THost& host)
 {
     const QString dir = host.NewDir(QStringLiteral("firma"));
     PrepareCompanyDatabase(dir, {fw::RecipeTable()});
-    const auto fill = [&](const char* table, const std::vector<QVariantList>& rows) {
+    const auto fill = [&](const QString& table, const std::vector<QVariantList>& rows) {
         auto t = testsupport::OpenTable(dir, table);
         for (const QVariantList& row : rows)
             t->AppendRecord(row);
     };
-    fill("Materiale.db", {{"MP", "Materii prime", "301"}, {"AMB", "Ambalaje", "381"}});
-    fill("Grup.DB", {{"MP", "01", "Materii prime", "301"}, {"MP", "05", "Diverse", "301"}});
-    fill("CATALOG.DB", {{"01", ".LAPTE", "Lapte crud", QVariant(), QVariant(), "l", 2.2, "RON"},
+    fill(fw::MaterialeDB, {{"MP", "Materii prime", "301"}, {"AMB", "Ambalaje", "381"}});
+    fill(fw::GrupDB, {{"MP", "01", "Materii prime", "301"}, {"MP", "05", "Diverse", "301"}});
+    fill(fw::CatalogDB, {{"01", ".LAPTE", "Lapte crud", QVariant(), QVariant(), "l", 2.2, "RON"},
                         {"01", ".SARE", "Sare", QVariant(), QVariant(), "kg", 1.2, "RON"},
                         {"01", ".APA", "Apa", QVariant(), QVariant(), "l", 0.1}});
-    fill("Reteta.DB", {{"IAURT", ".SARE", 1.0, "01"}});
-    fill("Gest.db", {{"_FRG", "Frigorifer"}, {"_GOL", "Depozit gol"}});
-    fill("Furn.db", {{"FERMA1", "Ferma 1"}, {"FERMA9", "Ferma 9"}});
-    fill("VALUTA.DB", {{"EUR", "Euro", 4.97}});
-    fill("Doc_in.DB", {{1.0, QDate(2026, 3, 2), 101.0, "NIR", QDate(2026, 3, 2), "FERMA1"}});
+    fill(fw::RetetaDB, {{"IAURT", ".SARE", 1.0, "01"}});
+    fill(fw::GestDB, {{"_FRG", "Frigorifer"}, {"_GOL", "Depozit gol"}});
+    fill(fw::FurnDB, {{"FERMA1", "Ferma 1"}, {"FERMA9", "Ferma 9"}});
+    fill(fw::ValutaDB, {{"EUR", "Euro", 4.97}});
+    fill(fw::DocInDB, {{1.0, QDate(2026, 3, 2), 101.0, "NIR", QDate(2026, 3, 2), "FERMA1"}});
     AddReceiptLine(dir, {1.0, 1.0, "_FRG", "01", ".LAPTE", "L1", 100.0, 2.2, "RON", 2.2});
     return dir;
 }

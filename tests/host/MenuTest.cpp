@@ -6,6 +6,7 @@
 #include "host/DocInForm.h"
 #include "host/MainForm.h"
 #include "platform/db/Table.h"
+#include "platform/schema/CompanyTables.h"
 #include "platform/ui/MessageDlg.h"
 
 #include <QApplication>
@@ -36,7 +37,7 @@ QString CompanyWithTwoReceipts(THost& host)
 {
     const QString dir = host.NewDir(QStringLiteral("firma"));
     PrepareCompanyDatabase(dir);
-    auto docs = testsupport::OpenTable(dir, "Doc_in.DB");
+    auto docs = testsupport::OpenTable(dir, fw::DocInDB);
     docs->AppendRecord({7.0, QDate(2026, 11, 2), 101.0, "NIR", QDate(2026, 11, 2)});
     docs->AppendRecord({9.0, QDate(2026, 11, 5), 102.0, "NIR", QDate(2026, 11, 5)});
     return dir;

@@ -3,6 +3,7 @@
 #include "host/DocInForm.h"
 #include "host/MainForm.h"
 #include "platform/db/Table.h"
+#include "platform/schema/CompanyTables.h"
 #include "platform/ui/Form.h"
 #include "platform/ui/MessageDlg.h"
 
@@ -25,7 +26,7 @@ TEST(RealAddOn, DemoCompanyWithTheAddOnsMenusInTheirPlaces)
     ASSERT_TRUE(host->AddOn().Loaded()) << messages.Texts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(host->AddOnName(), QStringLiteral("Productie produse lactate"));
     ASSERT_EQ(host->AddOnTables().size(), 1u);
-    EXPECT_EQ(host->AddOnTables()[0].Name, QStringLiteral("Reteta.DB"));
+    EXPECT_EQ(host->AddOnTables()[0].Name, fw::RetetaDB);
     host->MainForm()->show();
     ASSERT_TRUE(host->OpenDemoCompany(true));
 
@@ -66,7 +67,7 @@ TEST(RealAddOn, DemoCompanyWithTheAddOnsMenusInTheirPlaces)
         });
         hosttest::FindAction(SubMenu(bar, "&Sistem"), "&Configurare productie")->trigger();
     }
-    QFile settings(QDir(host->CompanyDir()).filePath(QStringLiteral("KRBDEF.INI")));
+    QFile settings(QDir(host->CompanyDir()).filePath(fw::CompanySettingsFile));
     ASSERT_TRUE(settings.open(QIODevice::ReadOnly));
     const QByteArray text = settings.readAll();
     EXPECT_TRUE(text.contains("IndGest=#")) << text.constData();

@@ -7,6 +7,7 @@
 #include "host/ReceiptLedger.h"
 #include "platform/db/Connection.h"
 #include "platform/db/Table.h"
+#include "platform/schema/CompanyTables.h"
 
 #include <QStringList>
 #include <memory>
@@ -20,12 +21,12 @@ using testsupport::TempDir;
 inline void MakeSmallCompany(const QString& dir)
 {
     pelmaris::PrepareCompanyDatabase(dir);
-    auto catalog = testsupport::OpenTable(dir, "CATALOG.DB");
+    auto catalog = testsupport::OpenTable(dir, fw::CatalogDB);
     catalog->AppendRecord({"01", ".LAPTE", "Lapte crud", QVariant(), QVariant(), "l", 2.2, "RON", 9.0, 0.0, "301", "601",
                            "4426", "4427"});
     catalog->AppendRecord({"01", ".SARE", "Sare", QVariant(), QVariant(), "kg", 1.2, "RON", 9.0, 0.0, "301", "601",
                            "4426", "4427"});
-    auto stores = testsupport::OpenTable(dir, "Gest.db");
+    auto stores = testsupport::OpenTable(dir, fw::GestDB);
     stores->AppendRecord({"_FRG", "Frigorifer"});
     stores->AppendRecord({"_MP", "Depozit materii prime"});
 }
@@ -47,10 +48,10 @@ public:
         }
         for (fw::TTable* t : {&headers, &lines})
             t->SetDatabaseName(Dir());
-        headers.SetTableName(QStringLiteral("Doc_in.DB"));
+        headers.SetTableName(fw::DocInDB);
         headers.SetIndexFieldNames(QStringLiteral("Contor"));
         headerSource.SetDataSet(&headers);
-        lines.SetTableName(QStringLiteral("Item_in.DB"));
+        lines.SetTableName(fw::ItemInDB);
         lines.SetIndexFieldNames(QStringLiteral("Contor;Contor_secundar"));
         lines.SetMasterSource(&headerSource);
         lines.SetMasterFields(QStringLiteral("Contor"));
@@ -99,7 +100,7 @@ public:
     QStringList Lots() const
     {
         QStringList out;
-        auto stoc = testsupport::OpenTable(Dir(), "Stoc.DB");
+        auto stoc = testsupport::OpenTable(Dir(), fw::StocDB);
         for (stoc->First(); !stoc->Eof(); stoc->Next()) {
             out << QStringLiteral("%1 %2 %3 %4")
                        .arg(stoc->FieldByName(QStringLiteral("Cod_gestiune"))->AsString(),

@@ -10,6 +10,7 @@
 #include "platform/core/Exceptions.h"
 #include "platform/db/Connection.h"
 #include "platform/db/Table.h"
+#include "platform/schema/CompanyTables.h"
 #include "platform/ui/MessageDlg.h"
 
 #include <QCoreApplication>
@@ -146,11 +147,11 @@ TEST(Receipts, RefusedDeletionSaysWhereTheLotWentOnOneLine)
     r.AddLine("_FRG", ".SARE", 100); // the same lot name on another article went nowhere
     // Two consumption documents and a sale took from the lot; a sale of another
     // warehouse's lot of the same name does not count.
-    auto docs = testsupport::OpenTable(r.Dir(), "Doc_out.DB");
+    auto docs = testsupport::OpenTable(r.Dir(), fw::DocOutDB);
     docs->AppendRecord({1.0, QDate(2026, 3, 2), 3.0, "BMC"});
     docs->AppendRecord({2.0, QDate(2026, 3, 3), 5001.0, "FAC"});
     docs->AppendRecord({3.0, QDate(2026, 3, 4), 4.0, "BMC"});
-    auto items = testsupport::OpenTable(r.Dir(), "Item_out.DB");
+    auto items = testsupport::OpenTable(r.Dir(), fw::ItemOutDB);
     const auto out = [&](double contor, const char* store, double quantity) {
         items->AppendRecord({contor, 1.0, store, "01", ".LAPTE", quantity, 2.2, QVariant(), QVariant(), QVariant(),
                              QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), "L1"});
@@ -247,7 +248,7 @@ TEST(Receipts, CounterNeverHandsOutANumberInUse)
 {
     TempDir dir;
     PrepareCompanyDatabase(dir.Path());
-    auto docs = testsupport::OpenTable(dir.Path(), "Doc_in.DB");
+    auto docs = testsupport::OpenTable(dir.Path(), fw::DocInDB);
     docs->AppendRecord({41.0});
     docs->Close();
     EXPECT_EQ(TakeReceiptCounter(dir.Path()), 42.0);

@@ -6,6 +6,7 @@
 #include "platform/config/IniFile.h"
 #include "platform/core/Exceptions.h"
 #include "platform/db/Connection.h"
+#include "platform/schema/CompanyTables.h"
 
 #include <gtest/gtest.h>
 
@@ -101,13 +102,13 @@ TEST(CompanyTables, ExistingTablesAreLeftAsTheyAre)
 {
     TempDir dir;
     // An older catalog with fewer fields and its rows; an emptied counter table.
-    CreateTable(dir.Path(), "CATALOG.DB", {{"Grupa", TFieldType::String, 8}, {"Cod", TFieldType::String, 30}}, {},
+    CreateTable(dir.Path(), fw::CatalogDB, {{"Grupa", TFieldType::String, 8}, {"Cod", TFieldType::String, 30}}, {},
                 {{"02", "IAURT"}});
-    CreateTable(dir.Path(), "COUNTER.DB", {{"NewCounterIn", TFieldType::Float}, {"NewCounterOut", TFieldType::Float}});
+    CreateTable(dir.Path(), fw::CounterDB, {{"NewCounterIn", TFieldType::Float}, {"NewCounterOut", TFieldType::Float}});
     const QStringList created = PrepareCompanyDatabase(dir.Path());
-    EXPECT_FALSE(created.contains(QStringLiteral("CATALOG.DB")));
-    EXPECT_FALSE(created.contains(QStringLiteral("COUNTER.DB")));
-    EXPECT_TRUE(created.contains(QStringLiteral("Stoc.DB")));
+    EXPECT_FALSE(created.contains(fw::CatalogDB));
+    EXPECT_FALSE(created.contains(fw::CounterDB));
+    EXPECT_TRUE(created.contains(fw::StocDB));
     EXPECT_EQ(fw::Connection::Open(dir.Path())->Columns(QStringLiteral("CATALOG")).size(), 2u);
     EXPECT_EQ(RawColumn(dir.Path(), "SELECT Cod FROM CATALOG"), (QVariantList{"IAURT"}));
     // The counter row both modules need is made even in a table that existed.
@@ -117,7 +118,7 @@ TEST(CompanyTables, ExistingTablesAreLeftAsTheyAre)
 TEST(CompanyTables, AHandedOverDefinitionBecomesATableInEveryCompany)
 {
     fw::TTableDefinition def;
-    def.Name = QStringLiteral("Reteta.DB");
+    def.Name = fw::RetetaDB;
     def.Fields = {{QStringLiteral("Cod"), TFieldType::String, 12, false},
                   {QStringLiteral("Cod_MatPrim"), TFieldType::String, 12, false},
                   {QStringLiteral("Cant_MatPrim"), TFieldType::Float, 0, true},
@@ -129,7 +130,7 @@ TEST(CompanyTables, AHandedOverDefinitionBecomesATableInEveryCompany)
     for (const char* company : {"a", "b"}) {
         TempDir dir;
         Q_UNUSED(company);
-        EXPECT_TRUE(PrepareCompanyDatabase(dir.Path(), {layout}).contains(QStringLiteral("Reteta.DB")));
+        EXPECT_TRUE(PrepareCompanyDatabase(dir.Path(), {layout}).contains(fw::RetetaDB));
         EXPECT_EQ(Column(dir.Path(), "Reteta", "Cod"), (std::pair<QString, int>{"VARCHAR(12)", 1}));
         EXPECT_EQ(Column(dir.Path(), "Reteta", "Cod_MatPrim"), (std::pair<QString, int>{"VARCHAR(12)", 2}));
         EXPECT_EQ(Column(dir.Path(), "Reteta", "Cant_MatPrim").first, "DOUBLE");
@@ -137,7 +138,7 @@ TEST(CompanyTables, AHandedOverDefinitionBecomesATableInEveryCompany)
                   (QVariantList{1}));
         EXPECT_EQ(Column(dir.Path(), "Reteta", "Nota").first, "VARCHAR(20)");
         EXPECT_TRUE(IndexSql(dir.Path(), "Reteta").contains(QStringLiteral("(\"Cod_MatPrim\")")));
-        EXPECT_FALSE(PrepareCompanyDatabase(dir.Path(), {layout}).contains(QStringLiteral("Reteta.DB")));
+        EXPECT_FALSE(PrepareCompanyDatabase(dir.Path(), {layout}).contains(fw::RetetaDB));
     }
 }
 

@@ -5,6 +5,7 @@
 #include "host/ServerCompanyDlg.h"
 #include "platform/db/Connection.h"
 #include "platform/db/IntegrityCheck.h"
+#include "platform/schema/CompanyTables.h"
 #include "platform/ui/Form.h"
 #include "platform/ui/MessageDlg.h"
 
@@ -22,7 +23,7 @@ TEST(ServerCompany, TheDialogAsksForADirectoryWithoutACompanyAndADatabase)
 {
     fw::TMessageRecorder messages;
     testsupport::TempDir dir;
-    testsupport::CreateTable(dir.SubDir("veche"), "Gest.DB", {{"Cod", fw::TFieldType::String, 4}});
+    testsupport::CreateTable(dir.SubDir("veche"), fw::GestDB, {{"Cod", fw::TFieldType::String, 4}});
     const QString missing = "Completati directorul firmei si numele bazei de date!";
     struct Case {
         QString directory, database;

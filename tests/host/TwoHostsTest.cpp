@@ -6,6 +6,7 @@
 #include "host/DocInForm.h"
 #include "host/MainForm.h"
 #include "platform/db/DbMessages.h"
+#include "platform/schema/CompanyTables.h"
 #include "platform/ui/MessageDlg.h"
 
 #include "support/ChildProcess.h"
@@ -116,9 +117,9 @@ TEST(TwoHosts, WhatOneWritesTheOtherSeesAndNeverLoses)
     hosttest::TReceipts setup;
     const QString dir = setup.Dir();
     pelmaris::CreateMissingTables(dir, {fw::RecipeTable()});
-    OpenTable(dir, "CATALOG.DB")
+    OpenTable(dir, fw::CatalogDB)
         ->AppendRecord({"01", "P", "Iaurt", 1.0, QVariant(), "kg", 9.0, "RON", 9.0, 0.0, "345", "711", "4426", "4427"});
-    OpenTable(dir, "Reteta.DB")->AppendRecord({"P", ".LAPTE", 7.0, "01"});
+    OpenTable(dir, fw::RetetaDB)->AppendRecord({"P", ".LAPTE", 7.0, "01"});
     setup.lines.Close();
     setup.headers.Close();
 

@@ -5,6 +5,7 @@
 #include "ReceiptFixture.h"
 #include "host/DocInForm.h"
 #include "host/MainForm.h"
+#include "platform/schema/CompanyTables.h"
 #include "platform/ui/DBGridNormal.h"
 #include "platform/ui/MessageDlg.h"
 
@@ -84,11 +85,11 @@ TEST(Workstations, FourOnOneCompanyNeverOverdrawALotAndKeepEveryFigure)
     // receipt of one P whose requirement the consumers generate again and again.
     TReceipts setup;
     const QString dir = setup.Dir();
-    auto catalog = testsupport::OpenTable(dir, "CATALOG.DB");
+    auto catalog = testsupport::OpenTable(dir, fw::CatalogDB);
     catalog->AppendRecord({"01", ".A", "Lapte", QVariant(), QVariant(), "l", 2.2, "RON", 9.0, 0.0, "301", "601", "4426", "4427"});
     catalog->AppendRecord({"01", "P", "Iaurt", 1.0, QVariant(), "kg", 9.0, "RON", 9.0, 0.0, "345", "711", "4426", "4427"});
     pelmaris::CreateMissingTables(dir, {fw::RecipeTable()});
-    testsupport::OpenTable(dir, "Reteta.DB")->AppendRecord({"P", ".A", kDrawn, "01"});
+    testsupport::OpenTable(dir, fw::RetetaDB)->AppendRecord({"P", ".A", kDrawn, "01"});
     setup.NewHeader(1);
     for (int i = 0; i < kInitialLots; ++i)
         setup.AddLine("_MP", ".A", 100, qPrintable(QStringLiteral("I%1").arg(i)));

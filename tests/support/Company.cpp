@@ -53,7 +53,7 @@ void TestCompany::Add(const QString& table, const std::vector<QVariantList>& row
 
 void TestCompany::Article(const QString& group, const QString& code, const QString& name, QVariant yield)
 {
-    Add(QStringLiteral("CATALOG.DB"),
+    Add(fw::CatalogDB,
         {{group, code, name, yield, QString(), QStringLiteral("kg"), 10.0, QStringLiteral("RON"), 19.0, 0.0,
           QStringLiteral("371"), QStringLiteral("607"), QStringLiteral("4426"), QStringLiteral("4427"), QStringLiteral("446"),
           QStringLiteral("378"), QStringLiteral("707")}});
@@ -62,12 +62,12 @@ void TestCompany::Article(const QString& group, const QString& code, const QStri
 void TestCompany::Lot(const QString& group, const QString& code, const QString& warehouse, double quantity,
                       const QString& lot)
 {
-    Add(QStringLiteral("Stoc.DB"), {{quantity, code, group, warehouse, 2.5, lot, QStringLiteral("ADM")}});
+    Add(fw::StocDB, {{quantity, code, group, warehouse, 2.5, lot, QStringLiteral("ADM")}});
 }
 
 void TestCompany::RecipeRow(const QString& product, const QString& material, const QString& group, double quantity)
 {
-    Add(QStringLiteral("Reteta.DB"), {{product, material, quantity, group}});
+    Add(fw::RetetaDB, {{product, material, quantity, group}});
 }
 
 void TestCompany::WriteSettingsFile(const QByteArray& text) const
