@@ -3,6 +3,7 @@
 // them may grow with the size of the catalog.
 #include "catalog/CatalogLookup.h"
 #include "catalog/PriceIndexing.h"
+#include "data/ProductionContext.h"
 #include "platform/ui/Beep.h"
 #include "platform/db/Database.h"
 #include "platform/db/Table.h"
@@ -98,11 +99,12 @@ void UseCompany(const char* name) { TSession::AddAlias(QStringLiteral("TVELDA"),
 void OpenOnArticle(benchmark::State& state, const char* name)
 {
     UseCompany(name);
+    TProductionContext context;
     TMessageRecorder messages;
     const QString group = MiddleGroup(Articles(name));
     int rows = 0;
     for (auto _ : state) {
-        TCatalogLookupForm form(nullptr);
+        TCatalogLookupForm form(context, nullptr);
         form.ShowGroup(group);
         form.ShowArticle(QStringLiteral("A050"));
         for (int r = 0; r < 20; ++r)
@@ -115,8 +117,9 @@ void OpenOnArticle(benchmark::State& state, const char* name)
 void SearchByName(benchmark::State& state, const char* name)
 {
     UseCompany(name);
+    TProductionContext context;
     TMessageRecorder messages;
-    TCatalogLookupForm form(nullptr);
+    TCatalogLookupForm form(context, nullptr);
     form.ShowGroup(MiddleGroup(Articles(name)));
     form.OrderCombo->setCurrentIndex(1);
     int i = 0;
@@ -130,12 +133,13 @@ void SearchByName(benchmark::State& state, const char* name)
 void IndexGroup(benchmark::State& state, const char* name)
 {
     UseCompany(name);
+    TProductionContext context;
     TMessageRecorder messages;
     fw::BeepObserver = [](fw::TBeep) {};
     QWidget owner;
     const QString group = MiddleGroup(Articles(name));
     for (auto _ : state)
-        IndexGroupPrices(&owner, group, 1.0);
+        IndexGroupPrices(context, &owner, group, 1.0);
     BeepObserver = nullptr;
 }
 

@@ -2,10 +2,10 @@
 // 100,000 raw materials (with the same 2,000 products): opening the list and the recipe,
 // a typed search, and moving to the next product with its recipe. Raw materials are the
 // rows the product list filters out, and in group order they come before the products.
+#include "data/ProductionContext.h"
 #include "data/ProductionData.h"
 #include "platform/db/Database.h"
 #include "platform/db/Table.h"
-#include "shell/SettingsDialog.h"
 
 #include "BenchSupport.h"
 
@@ -71,12 +71,10 @@ void Build(const QString& company, int materials)
 }
 
 struct Editor {
-    explicit Editor(const char* name) : dm(nullptr)
+    explicit Editor(const char* name)
     {
-        ProductionData = &dm;
         dm.ProductionDatabase->Params() << "PATH=" + g_dir->path() + "/" + name;
     }
-    ~Editor() { ProductionData = nullptr; }
     void Open()
     {
         dm.ProductTable->Open();
@@ -89,7 +87,8 @@ struct Editor {
         dm.RecipeMaterialTable->Close();
         dm.RetetaTable->Close();
     }
-    TProductionData dm;
+    TProductionContext context; // the prefixes "_", "." and ";"
+    TProductionData dm{context, nullptr};
 };
 
 void OpenEditor(benchmark::State& state, const char* name)
@@ -152,8 +151,6 @@ int main(int argc, char** argv)
 {
     QTemporaryDir dir;
     g_dir = &dir;
-    IndCod = QLatin1Char('.');
-    IndSemi = QLatin1Char(';');
     return bench::RunBenchmarks(
         argc, argv,
         [&] {

@@ -2,6 +2,7 @@
 // lines each (20,000 receipt lines, one lot and one article group each, so 2,000 pages
 // and 2,000 raw-material footers), every receipt with a 5-line consumption document.
 // The whole report to PDF is set against running its queries alone.
+#include "data/ProductionContext.h"
 #include "data/ProductionData.h"
 #include "platform/db/Database.h"
 #include "platform/db/Table.h"
@@ -9,7 +10,6 @@
 #include "platform/schema/CompanyTables.h"
 #include "reports/PrintSettings.h"
 #include "reports/TraceabilityReport.h"
-#include "shell/AddOnFormats.h"
 
 #include <QApplication>
 #include <QDate>
@@ -110,18 +110,18 @@ void Build(const QString& dir)
 struct TCompany {
     TCompany()
     {
-        ProductionData = &dm;
+        PresetTraceabilityPrintSettings(PrintSettingsOf(context));
         dm.ProductionDatabase->Params() << "PATH=" + g_dir->path();
         TSession::AddAlias("TVELDA", g_dir->path());
     }
-    ~TCompany() { ProductionData = nullptr; }
-    TProductionData dm{nullptr};
+    TProductionContext context;
+    TProductionData dm{context, nullptr};
 };
 
-std::unique_ptr<TTraceabilityReport> OpenYear()
+std::unique_ptr<TTraceabilityReport> OpenYear(TCompany& company)
 {
-    return OpenTraceabilityReport(nullptr, DateToDateTime(kFirstDay), DateToDateTime(kFirstDay.addDays(364)), QString(),
-                             QString());
+    return OpenTraceabilityReport(company.context, nullptr, DateToDateTime(kFirstDay),
+                                  DateToDateTime(kFirstDay.addDays(364)), QString(), QString());
 }
 
 // What the report asks of the database and nothing else: the receipts, and the raw
@@ -131,7 +131,7 @@ void Report_QueriesAlone(benchmark::State& state)
     TCompany company;
     int footers = 0;
     for (auto _ : state) {
-        auto form = OpenYear();
+        auto form = OpenYear(company);
         TQuery* q = form->Receipts;
         TField* group = q->FieldByName("Cod_grupa");
         TField* lot = q->FieldByName("Lot");
@@ -155,7 +155,7 @@ void Report_Generate(benchmark::State& state)
     TCompany company;
     int pages = 0;
     for (auto _ : state) {
-        auto form = OpenYear();
+        auto form = OpenYear(company);
         pages = form->Report->Generate().PageCount();
     }
     state.counters["pages"] = pages;
@@ -167,7 +167,7 @@ void Report_ToPdf(benchmark::State& state)
     TCompany company;
     const QString file = g_dir->filePath("trasabilitate.pdf");
     for (auto _ : state) {
-        auto form = OpenYear();
+        auto form = OpenYear(company);
         ExportPdf(form->Report->Generate(), file);
     }
     state.counters["MB"] = QFileInfo(file).size() / 1e6;
@@ -215,7 +215,6 @@ int main(int argc, char** argv)
             std::printf("building a year of receipts: %d lines, %d consumption documents...\n",
                         kReceipts * kLinesPerReceipt, kReceipts);
             Build(dir.path());
-            PresetTraceabilityPrintSettings();
         },
         [](RatioReporter& reporter) {
             reporter.PrintRatio("Report_Generate/iterations:3", "Report_QueriesAlone/iterations:3");

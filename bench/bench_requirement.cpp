@@ -1,13 +1,13 @@
 // The requirement of a 100-line receipt and the consumption document made from it, in a
 // company of 100,000 articles with 10,000 and with 1,000,000 stock lots: preparing and
 // generating must not grow with the size of the stock table.
+#include "data/ProductionContext.h"
 #include "data/ProductionData.h"
 #include "platform/db/Database.h"
 #include "platform/db/Table.h"
 #include "platform/schema/CompanyTables.h"
 #include "platform/ui/MessageDlg.h"
 #include "requirement/Requirement.h"
-#include "shell/SettingsDialog.h"
 
 #include "BenchSupport.h"
 #include "RatioReporter.h"
@@ -109,16 +109,12 @@ struct Workstation {
     {
         const QString company = g_dir->path() + "/" + name;
         TSession::AddAlias("KRB_PRIV", g_dir->path() + "/" + local + "/private");
-        ProductionData = &dm;
         dm.ProductionDatabase->Params() << "PATH=" + company;
         dm.ProductionDatabase->Open();
     }
-    ~Workstation()
-    {
-        CloseRequirement(dm);
-        ProductionData = nullptr;
-    }
-    TProductionData dm{nullptr};
+    ~Workstation() { CloseRequirement(dm); }
+    TProductionContext context; // the prefixes "_", "." and ";"
+    TProductionData dm{context, nullptr};
     TMessageRecorder answers; // any question is answered "Da"
 };
 
@@ -186,9 +182,6 @@ int main(int argc, char** argv)
     return bench::RunBenchmarks(
         argc, argv,
         [&] {
-            IndGest = '_';
-            IndCod = '.';
-            IndSemi = ';';
             std::printf("building companies of 100,000 articles with 10,000 and 1,000,000 lots...\n");
             Build(dir.path() + "/c10k", 10000);
             Build(dir.path() + "/c1m", 1000000);

@@ -1,9 +1,9 @@
 // Stock figures of a 50-row requirement against stock tables of 10,000 and 1,000,000 lots:
 // the cost of a row must not grow with the size of the stock table.
+#include "data/ProductionContext.h"
 #include "data/ProductionData.h"
 #include "platform/db/Database.h"
 #include "platform/db/Table.h"
-#include "shell/SettingsDialog.h"
 
 #include <QApplication>
 #include <QDir>
@@ -95,8 +95,8 @@ void Build(const QString& company, int lots)
 void StockFigures(benchmark::State& state, const char* name, const char* local)
 {
     const QString company = g_dir->path() + "/" + name;
-    TProductionData dm(nullptr);
-    ProductionData = &dm;
+    TProductionContext context;
+    TProductionData dm(context, nullptr);
     dm.ProductionDatabase->Params() << "PATH=" + company;
     TSession::AddAlias("KRB_PRIV", g_dir->path() + "/" + local + "/private");
     dm.RequirementMaterialTable->Open();
@@ -111,7 +111,6 @@ void StockFigures(benchmark::State& state, const char* name, const char* local)
     }
     benchmark::DoNotOptimize(sum);
     state.counters["per_row_ms"] = benchmark::Counter(50, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert) ;
-    ProductionData = nullptr;
 }
 
 void Register(bool server)

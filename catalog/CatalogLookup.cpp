@@ -3,11 +3,12 @@
 #include "catalog/PercentageDialog.h"
 #include "catalog/PriceIndexing.h"
 #include "catalog/LookupLayoutFile.h"
+#include "data/ProductionContext.h"
 #include "data/Queries.h"
-#include "data/ProductionData.h"
 #include "platform/core/Exceptions.h"
 #include "platform/db/Table.h"
 #include "platform/schema/CompanyRules.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/Beep.h"
 #include "platform/schema/CompanyTables.h"
 #include "platform/ui/DBGridNormal.h"
@@ -15,7 +16,6 @@
 #include "platform/ui/Keys.h"
 #include "platform/ui/Menus.h"
 #include "platform/ui/MessageDlg.h"
-#include "shell/EntryPoints.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -92,11 +92,12 @@ void ReportCatalogError(const EDatabaseError& error)
 
 bool IsBlank(const TField* field) { return field->IsNull() || field->AsString().isEmpty(); }
 
-TTable* NewTable(QObject* owner, const QString& name, const QString& file, const QStringList& fields)
+TTable* NewTable(TSession* session, QObject* owner, const QString& name, const QString& file,
+               const QStringList& fields)
 {
     auto* table = new TTable(owner);
     table->setObjectName(name);
-    table->SetSession(AddOnSession());
+    table->SetSession(session);
     table->SetDatabaseName(TVELDA);
     table->SetTableName(file);
     DeclareFields(*table, CompanyTable(file), fields);
@@ -155,7 +156,8 @@ bool IsValidAccountSymbol(const QString& text) { return fw::IsValidAccountSymbol
 
 // ---------------------------------------------------------------- creation
 
-TCatalogLookupForm::TCatalogLookupForm(QWidget* owner) : TForm(owner)
+TCatalogLookupForm::TCatalogLookupForm(TProductionContext& context, QWidget* owner)
+    : TForm(owner), context_(context)
 {
     setObjectName(QStringLiteral("CatalogLookupForm"));
     SetCaption(QStringLiteral("Selectie de articole"));
@@ -175,12 +177,12 @@ TCatalogLookupForm::~TCatalogLookupForm()
 
 void TCatalogLookupForm::BuildDataSets()
 {
-    ClassTable = NewTable(this, QStringLiteral("ClassTable"), MaterialeDB,
+    ClassTable = NewTable(context_.Session(), this, QStringLiteral("ClassTable"), MaterialeDB,
                           {QStringLiteral("Cod_material"), QStringLiteral("Denumire"), QStringLiteral("CONT_SINT")});
     ClassTable->SetReadOnly(true);
     ClassSource = NewSource(this, QStringLiteral("ClassSource"), ClassTable);
 
-    GroupTable = NewTable(this, QStringLiteral("GroupTable"), GrupDB,
+    GroupTable = NewTable(context_.Session(), this, QStringLiteral("GroupTable"), GrupDB,
                      {QStringLiteral("Cod_material"), kCodGrupa, QStringLiteral("Denumire"), QStringLiteral("Cont_sint")});
     GroupTable->SetReadOnly(true);
     GroupTable->SetIndexFieldNames(QStringLiteral("Cod_material"));
@@ -188,7 +190,7 @@ void TCatalogLookupForm::BuildDataSets()
     GroupTable->SetMasterFields(QStringLiteral("Cod_material"));
     GroupSource = NewSource(this, QStringLiteral("GroupSource"), GroupTable);
 
-    ArticleTable = NewTable(this, QStringLiteral("ArticleTable"), CatalogDB, CatalogFields());
+    ArticleTable = NewTable(context_.Session(), this, QStringLiteral("ArticleTable"), CatalogDB, CatalogFields());
     ArticleTable->SetIndexFieldNames(CatalogOrders().at(0));
     ArticleTable->SetMasterSource(GroupSource);
     ArticleTable->SetMasterFields(kCodGrupa);
@@ -211,7 +213,7 @@ void TCatalogLookupForm::BuildDataSets()
     ArticleTable->BeforePost = [this](TDataSet*) { ArticleBeforePost(); };
     ArticleSource = NewSource(this, QStringLiteral("ArticleSource"), ArticleTable);
 
-    CurrencyTable = NewTable(this, QStringLiteral("CurrencyTable"), ValutaDB, {QStringLiteral("Valuta")});
+    CurrencyTable = NewTable(context_.Session(), this, QStringLiteral("CurrencyTable"), ValutaDB, {QStringLiteral("Valuta")});
     CurrencyTable->SetReadOnly(true);
 }
 
@@ -373,7 +375,7 @@ void TCatalogLookupForm::ShowGroup(const QString& group)
         return;
     // Groups are listed per class: the group's own row names its class.
     TTable groups;
-    groups.SetSession(AddOnSession());
+    groups.SetSession(context_.Session());
     groups.SetDatabaseName(TVELDA);
     groups.SetTableName(GrupDB);
     groups.SetReadOnly(true);
@@ -393,12 +395,12 @@ void TCatalogLookupForm::ShowArticle(const QString& article)
     ArticleTable->FindKey({GroupTable->FieldByName(kCodGrupa)->Value(), article});
 }
 
-bool ExecuteCatalogLookup(QWidget* owner, QString& group, QString& article)
+bool ExecuteCatalogLookup(TProductionContext& context, QWidget* owner, QString& group, QString& article)
 {
     QPointer<TCatalogLookupForm> form;
     const auto release = qScopeGuard([&form] { delete form.data(); });
     try {
-        form = new TCatalogLookupForm(owner);
+        form = new TCatalogLookupForm(context, owner);
         form->ShowGroup(group);
         form->ShowArticle(article);
     } catch (const EAbort&) {
@@ -551,7 +553,7 @@ void TCatalogLookupForm::GroupGridDblClick()
         return;
     WithControlsDisabled(ArticleTable, [this] {
         try {
-            THourGlass wait(Screen);
+            THourGlass wait(context_.Screen);
             ArticleTable->First();
             while (!ArticleTable->Eof()) {
                 const TBookmark row = ArticleTable->GetBookmark();
@@ -586,7 +588,7 @@ void TCatalogLookupForm::IndexPricesClick()
     const QString group = GroupTable->FieldByName(kCodGrupa)->AsString();
     // The grid shows the new prices at once; after a failure it shows what is stored.
     WithControlsDisabled(ArticleTable, [&] {
-        RunThen([&] { IndexGroupPrices(this, group, *factor); }, [this] { ArticleTable->Refresh(); });
+        RunThen([&] { IndexGroupPrices(context_, this, group, *factor); }, [this] { ArticleTable->Refresh(); });
     });
 }
 

@@ -29,10 +29,11 @@ class TTable;
 namespace corvanel {
 
 class TLookupLayoutFile;
+struct TProductionContext;
 
 // Shows the lookup positioned on group/article; true when the user confirmed a choice,
 // which is then written into group and article (left as they were otherwise).
-bool ExecuteCatalogLookup(QWidget* owner, QString& group, QString& article);
+bool ExecuteCatalogLookup(TProductionContext& context, QWidget* owner, QString& group, QString& article);
 
 // An account symbol "999(9).99(9).99(9)": at most 10 characters before the first dot and
 // at most two analytic parts of at most 20 characters each. The characters themselves are
@@ -43,7 +44,7 @@ class TCatalogLookupForm final : public fw::TForm {
 public:
     // Opens the tables. When they cannot be opened the error is shown and the silent abort
     // thrown: there is no form.
-    explicit TCatalogLookupForm(QWidget* owner);
+    TCatalogLookupForm(TProductionContext& context, QWidget* owner);
     ~TCatalogLookupForm() override;
 
     // The help topic of the window; there is no help viewer to show it yet.
@@ -114,6 +115,7 @@ private:
     // The timer's and re-activation's refresh: a failure is reported once, not at every tick.
     void AutoRefresh();
 
+    TProductionContext& context_;
     std::unique_ptr<TLookupLayoutFile> layoutFile_; // null when the layouts cannot be kept
     bool deactivated_ = false;
     bool refreshFailed_ = false;

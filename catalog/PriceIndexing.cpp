@@ -1,14 +1,15 @@
 #include "catalog/PriceIndexing.h"
 
+#include "platform/ui/Application.h"
 #include "platform/ui/Beep.h"
 
 #include "data/Queries.h"
+#include "data/ProductionContext.h"
 #include "data/ProductionData.h"
 #include "platform/core/Exceptions.h"
 #include "platform/db/Database.h"
 #include "platform/db/Query.h"
 #include "platform/ui/MessageDlg.h"
-#include "shell/EntryPoints.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -20,7 +21,7 @@
 
 namespace corvanel {
 
-TPriceIndexingForm::TPriceIndexingForm(QWidget* owner) : fw::TForm(owner)
+TPriceIndexingForm::TPriceIndexingForm(fw::TSession* session, QWidget* owner) : fw::TForm(owner)
 {
     setObjectName(QStringLiteral("PriceIndexingForm"));
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
@@ -55,7 +56,7 @@ TPriceIndexingForm::TPriceIndexingForm(QWidget* owner) : fw::TForm(owner)
     layout->addWidget(Panel);
     setFixedSize(QSize(303, 42).expandedTo(sizeHint()));
 
-    UpdateQuery = NewIndexPricesQuery(this);
+    UpdateQuery = NewIndexPricesQuery(session, this);
 
     Show();
 }
@@ -70,11 +71,11 @@ std::optional<double> IndexFactor(double percentage)
     return percentage / 100 + 1;
 }
 
-fw::TQuery* NewIndexPricesQuery(QObject* owner)
+fw::TQuery* NewIndexPricesQuery(fw::TSession* session, QObject* owner)
 {
     auto* q = new fw::TQuery(owner);
     q->setObjectName(QStringLiteral("UpdateQuery"));
-    q->SetSession(AddOnSession());
+    q->SetSession(session);
     q->SetDatabaseName(TVELDA);
     q->SetSQL(IndexPricesSql());
     return q;
@@ -99,13 +100,13 @@ QString PricesIndexedText(const QString& groupCode)
     return QStringLiteral("Preturile de vînzare pentru grupa \"%1\" au fost actualizate cu succes!").arg(groupCode);
 }
 
-void IndexGroupPrices(QWidget* owner, const QString& groupCode, double factor)
+void IndexGroupPrices(TProductionContext& context, QWidget* owner, const QString& groupCode, double factor)
 {
     // Removed on every path, failures included.
-    const std::unique_ptr<TPriceIndexingForm> form(new TPriceIndexingForm(owner));
+    const std::unique_ptr<TPriceIndexingForm> form(new TPriceIndexingForm(context.Session(), owner));
     form->repaint();
     {
-        fw::THourGlass wait(Screen);
+        fw::THourGlass wait(context.Screen);
         UpdateGroupPrices(*form->UpdateQuery, groupCode, factor);
     }
     fw::MessageBeep(fw::TBeep::Information);

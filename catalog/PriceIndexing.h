@@ -14,15 +14,18 @@ class QLabel;
 
 namespace fw {
 class TQuery;
-}
+class TSession;
+} // namespace fw
 
 namespace corvanel {
+
+struct TProductionContext;
 
 // Shown over the lookup while the prices change; it owns the update.
 class TPriceIndexingForm final : public fw::TForm {
 public:
-    // Visible at once.
-    explicit TPriceIndexingForm(QWidget* owner);
+    // Visible at once; the update runs in the session given.
+    TPriceIndexingForm(fw::TSession* session, QWidget* owner);
 
     QFrame* Panel;
     QLabel* MessageLabel; // "Indexez preturile..."
@@ -35,8 +38,8 @@ public:
 std::optional<double> IndexFactor(double percentage);
 
 // The update of one group (parameters Coef, float, and Group, text) on TVELDA, in the
-// add-on's session.
-fw::TQuery* NewIndexPricesQuery(QObject* owner);
+// session given (the add-on's).
+fw::TQuery* NewIndexPricesQuery(fw::TSession* session, QObject* owner);
 // Runs that update for the group and factor in one transaction and returns the number of
 // articles changed. A database error leaves every price as it was and goes on with the
 // add-on's database message.
@@ -47,6 +50,6 @@ QString PricesIndexedText(const QString& groupCode);
 // Multiplies the sale price of every article of the group by the factor (null prices stay
 // null) while the progress window shows, then says so. A database error leaves every
 // price as it was and goes on to the caller with the add-on's database message.
-void IndexGroupPrices(QWidget* owner, const QString& groupCode, double factor);
+void IndexGroupPrices(TProductionContext& context, QWidget* owner, const QString& groupCode, double factor);
 
 } // namespace corvanel

@@ -9,7 +9,7 @@
 #include "platform/core/Exceptions.h"
 #include "platform/db/Connection.h"
 #include "platform/db/Database.h"
-#include "shell/SettingsDialog.h"
+#include "platform/ui/MessageDlg.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -36,10 +36,10 @@ TCompanySession::TCompanySession(const QString& directory, THold hold)
         db_ = pelmaris::OpenCompanyDatabase(dir_, false);
         fw::TSession::AddAlias(TVELDA, dir_);
         fw::TSession::AddAlias(KRB_PRIV, private_.Path());
-        FixedDatabaseDir = dir_;
-        LoadProductionSettings();
-        dm_ = std::make_unique<TProductionData>(nullptr);
-        ProductionData = dm_.get();
+        context_.Settings.FixedDirectory = dir_;
+        context_.Settings.Load();
+        dm_ = std::make_unique<TProductionData>(context_, nullptr);
+        dm_->ShowWarning = [](const QString& warning) { fw::MessageDlg(warning, fw::TMsgDlgType::Warning); };
         dm_->ConnectTo(dir_);
     } catch (const fw::EDatabaseError& e) {
         throw fw::EDatabaseError(DbAccessErrorText(e.Message()));
@@ -51,7 +51,6 @@ TCompanySession::~TCompanySession()
     dm_.reset();
     fw::TSession::DeleteAlias(TVELDA);
     fw::TSession::DeleteAlias(KRB_PRIV);
-    FixedDatabaseDir.clear();
 }
 
 } // namespace corvanel::cli

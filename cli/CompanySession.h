@@ -4,6 +4,7 @@
 // hands it to the add-on, for one command.
 
 #include "cli/RunDirectory.h"
+#include "data/ProductionContext.h"
 
 #include <QString>
 #include <memory>
@@ -12,10 +13,6 @@ namespace fw {
 class Connection;
 class TFileLock;
 } // namespace fw
-
-namespace corvanel {
-class TProductionData;
-}
 
 namespace corvanel::cli {
 
@@ -29,14 +26,15 @@ public:
     // Checks that the directory holds a company (ERefused), holds it (EInUse while it is
     // being made again), opens its database (EDatabaseError in the add-on's words when
     // the file is no company's), points TVELDA at it and KRB_PRIV at a working directory
-    // of this run, reads the production settings from the company's own KRBDEF.INI, and
-    // connects the add-on's data module to it.
+    // of this run, makes the production context of the run with the production settings
+    // of the company's own KRBDEF.INI, and connects the add-on's data module to it.
     explicit TCompanySession(const QString& directory, THold hold = THold::Shared);
     ~TCompanySession();
     TCompanySession(const TCompanySession&) = delete;
     TCompanySession& operator=(const TCompanySession&) = delete;
 
     const QString& Dir() const { return dir_; }
+    TProductionContext& Context() { return context_; }
     TProductionData& DataModule() const { return *dm_; }
 
 private:
@@ -46,6 +44,8 @@ private:
     // The requirement's working table lives here: never the private directory of a
     // pelmaris the same user may have open meanwhile.
     TRunDirectory private_;
+    // Nothing is shown: no application, no screen.
+    TProductionContext context_;
     std::unique_ptr<TProductionData> dm_;
 };
 

@@ -19,8 +19,8 @@ int Run(const TArgs& args)
     const std::optional<double> factor = IndexFactor(Number(args, QStringLiteral("percent")));
     if (!factor)
         return ExitRefused;
-    const TCompanySession company(Required(args, QStringLiteral("company")));
-    const std::unique_ptr<fw::TQuery> update(NewIndexPricesQuery(nullptr));
+    TCompanySession company(Required(args, QStringLiteral("company")));
+    const std::unique_ptr<fw::TQuery> update(NewIndexPricesQuery(company.Context().Session(), nullptr));
     // The lookup offers the command only on a group that has articles.
     if (UpdateGroupPrices(*update, group, *factor) == 0)
         throw ERefused(

@@ -6,7 +6,6 @@
 #include "cli/RequirementWork.h"
 #include "data/ProductionData.h"
 #include "platform/core/Formats.h"
-#include "shell/AddOnFormats.h"
 
 #include <algorithm>
 
@@ -94,8 +93,8 @@ int Run(const TArgs& args)
     }
     fw::TTable* receipt = dm.DocInTable;
     Out(QStringLiteral("Fisa de necesar tehnic la documentul nr. %1 din data de %2\n\n")
-            .arg(fw::FloatToStr(receipt->FieldByName(QStringLiteral("Numar"))->AsFloat(), FormatSettings()),
-                 fw::DateToStr(receipt->FieldByName(QStringLiteral("Data"))->AsDateTime(), FormatSettings())) +
+            .arg(fw::FloatToStr(receipt->FieldByName(QStringLiteral("Numar"))->AsFloat(), dm.Context().Formats),
+                 fw::DateToStr(receipt->FieldByName(QStringLiteral("Data"))->AsDateTime(), dm.Context().Formats)) +
         Table(rows));
     return ExitDone;
 }

@@ -3,13 +3,14 @@
 #include "cli/CompanySession.h"
 #include "cli/Console.h"
 #include "cli/ExitStatus.h"
+#include "data/ProductionContext.h"
 #include "dialogs/CodeList.h"
 #include "dialogs/PeriodDialog.h"
 #include "platform/core/Exceptions.h"
 #include "platform/report/ReportPainter.h"
-#include "reports/TraceabilityReport.h"
+#include "reports/PrintSettings.h"
 #include "reports/TraceabilityData.h"
-#include "shell/AddOnFormats.h"
+#include "reports/TraceabilityReport.h"
 
 #include <QGuiApplication>
 
@@ -66,9 +67,9 @@ const QStringList& CsvHeader()
 
 // One record for each raw material of a receipt line's consumption document, the line
 // repeated on each; a line without raw materials has one record with those columns empty.
-int WriteCsv(const TSelection& selection)
+int WriteCsv(TProductionContext& context, const TSelection& selection)
 {
-    TTraceabilityData data(nullptr);
+    TTraceabilityData data(context.Session(), nullptr);
     Open(data, selection);
     fw::TQuery* q = data.Receipts;
     const auto text = [q](const char* name) { return q->FieldByName(QString::fromLatin1(name))->AsString(); };
@@ -148,15 +149,15 @@ private:
     qint64 furthest_ = 0;
 };
 
-int WritePdf(const TSelection& selection, const QString& file)
+int WritePdf(TProductionContext& context, const TSelection& selection, const QString& file)
 {
     // As the command prepares the report: its print settings, and dates as its period
     // dialog leaves them (day, month, four-digit year).
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         throw fw::EInOutError(QStringLiteral("Raportul nu poate fi desenat fara fonturi."));
-    PresetTraceabilityPrintSettings();
-    UseFourDigitYearDates();
-    TTraceabilityReport form(nullptr);
+    PresetTraceabilityPrintSettings(PrintSettingsOf(context));
+    UseFourDigitYearDates(context.Formats);
+    TTraceabilityReport form(context, nullptr);
     form.FromDate = selection.From;
     form.ToDate = selection.To;
     Open(*form.Data, selection);
@@ -184,8 +185,8 @@ int Run(const TArgs& args)
         throw ERefused(QStringLiteral("Alegeti una dintre optiunile --pdf FISIER si --csv."));
     const QString file = csv ? QString() : Required(args, QStringLiteral("pdf"));
     const TSelection selection = Selection(args);
-    const TCompanySession company(Required(args, QStringLiteral("company")));
-    return csv ? WriteCsv(selection) : WritePdf(selection, file);
+    TCompanySession company(Required(args, QStringLiteral("company")));
+    return csv ? WriteCsv(company.Context(), selection) : WritePdf(company.Context(), selection, file);
 }
 
 // The parser takes --pdf FILE and --pdf=FILE, and nothing else for it.

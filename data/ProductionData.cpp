@@ -4,25 +4,12 @@
 #include "platform/core/Exceptions.h"
 #include "platform/core/Formats.h"
 #include "platform/schema/CompanyTables.h"
-#include "platform/ui/MessageDlg.h"
-#include "shell/SettingsDialog.h"
-
-#include <QPointer>
 
 namespace corvanel {
 
 using namespace fw;
 
-TProductionData* ProductionData = nullptr;
-bool NegativeStockShown = false;
-bool CatalogSearchActive = false;
-QString CatalogSearchText;
-
 namespace {
-
-// Where the search text is shown, while a recipe editor is open.
-QPointer<QObject> searchView;
-std::function<void()> showSearch;
 
 // Declares a table's fields from the company tables' description: the named ones, or all.
 void Declare(TDataSet* dataSet, const QString& table, const QStringList& names = {})
@@ -30,52 +17,59 @@ void Declare(TDataSet* dataSet, const QString& table, const QStringList& names =
     DeclareFields(*dataSet, CompanyTable(table), names);
 }
 
-// Refuses the value or the row being saved: the warning, then the silent abort.
-[[noreturn]] void Refuse(const QString& warning)
-{
-    MessageDlg(warning, TMsgDlgType::Warning, TMsgDlgButtons::OK);
-    Abort();
-}
-
 } // namespace
 
-bool IsProduct(const QString& code) { return !StartsWithPrefix(code, IndCod); }
-
-bool IsMaterial(const QString& code) { return StartsWithPrefix(code, IndCod) || StartsWithPrefix(code, IndSemi); }
-
-bool StockLotCounts(const QString& warehouse, const QString& article)
+bool TProductionData::IsProduct(const QString& code) const
 {
-    return (StartsWithPrefix(warehouse, IndGest) && StartsWithPrefix(article, IndCod))
-           || StartsWithPrefix(article, IndSemi);
+    return !StartsWithPrefix(code, context_.Settings.RawMaterialPrefix);
 }
 
-void SetCatalogSearchView(QObject* view, std::function<void()> show)
+bool TProductionData::IsMaterial(const QString& code) const
 {
-    searchView = view;
-    showSearch = std::move(show);
+    const TProductionSettings& s = context_.Settings;
+    return StartsWithPrefix(code, s.RawMaterialPrefix) || StartsWithPrefix(code, s.SemiFinishedPrefix);
 }
 
-void RemoveCatalogSearchView(QObject* view)
+bool TProductionData::StockLotCounts(const QString& warehouse, const QString& article) const
 {
-    if (searchView != view)
+    const TProductionSettings& s = context_.Settings;
+    return (StartsWithPrefix(warehouse, s.RawWarehousePrefix) && StartsWithPrefix(article, s.RawMaterialPrefix))
+           || StartsWithPrefix(article, s.SemiFinishedPrefix);
+}
+
+void TProductionData::SetProductSearchView(QObject* view, std::function<void()> show)
+{
+    searchView_ = view;
+    showSearch_ = std::move(show);
+}
+
+void TProductionData::RemoveProductSearchView(QObject* view)
+{
+    if (searchView_ != view)
         return;
-    searchView = nullptr;
-    showSearch = nullptr;
+    searchView_ = nullptr;
+    showSearch_ = nullptr;
 }
 
-void ClearCatalogSearch()
+void TProductionData::ClearProductSearch()
 {
-    CatalogSearchText.clear();
-    if (searchView && showSearch)
-        showSearch();
+    context_.ProductSearchText.clear();
+    if (searchView_ && showSearch_)
+        showSearch_();
+}
+
+void TProductionData::Refuse(const QString& warning) const
+{
+    if (!ShowWarning)
+        throw Exception(warning);
+    ShowWarning(warning);
+    Abort();
 }
 
 QString DbAccessErrorText(const QString& message)
 {
     return QStringLiteral("Eroare de acces la baza de date!\r<%1> !").arg(message);
 }
-
-TSession* AddOnSession() { return ProductionData ? ProductionData->Session : TSession::Default(); }
 
 TTable* TProductionData::NewTable(const QString& name, const QString& database, const QString& file)
 {
@@ -105,9 +99,10 @@ TDataSource* TProductionData::NewSource(const QString& name, TDataSet* dataSet)
     return s;
 }
 
-TProductionData::TProductionData(QObject* owner) : QObject(owner)
+TProductionData::TProductionData(TProductionContext& context, QObject* owner) : QObject(owner), context_(context)
 {
     setObjectName(QStringLiteral("ProductionData"));
+    context_.Data = this;
     Session = new TSession(this, QStringLiteral("Default"));
     ProductionDatabase = new TDatabase(this, Session);
     ProductionDatabase->setObjectName(QStringLiteral("ProductionDatabase"));
@@ -136,7 +131,7 @@ TProductionData::TProductionData(QObject* owner) : QObject(owner)
     };
     RequirementMaterialTable->SetFiltered(true);
 
-    RecipeMaterialTable = NewTable(QStringLiteral("RecipeMaterialTable"), KRBPROD, fw::CatalogDB);
+    RecipeMaterialTable = NewTable(QStringLiteral("RecipeMaterialTable"), KRBPROD, CatalogDB);
     RecipeMaterialTable->SetReadOnly(true);
     Declare(RecipeMaterialTable, CatalogDB, {QStringLiteral("Grupa"), QStringLiteral("Cod"), QStringLiteral("Denumire")});
     RecipeMaterialTable->OnFilterRecord = [this](TDataSet* ds, bool& accept) {
@@ -231,8 +226,6 @@ TProductionData::~TProductionData()
                          static_cast<TDataSet*>(TempTable)})
         ds->Close();
     ProductionDatabase->Close();
-    if (ProductionData == this)
-        ProductionData = nullptr;
 }
 
 void TProductionData::ConnectTo(const QString& directory)
@@ -264,49 +257,75 @@ void TProductionData::RecipeMaterialTableFilterRecord(TDataSet* dataSet, bool& a
     accept = IsMaterial(dataSet->FieldByName(QStringLiteral("Cod"))->AsString());
 }
 
+bool TProductionData::MaterialAccepted(TTable* materials, const QString& group, const QString& code) const
+{
+    return code.isEmpty() || group.isEmpty() || (IsMaterial(code) && materials->FindKey({group, code}));
+}
+
+std::optional<QString> TProductionData::RecipeMaterialRefusal(const QString& group, const QString& code)
+{
+    if (MaterialAccepted(RecipeMaterialTable, group, code))
+        return std::nullopt;
+    return QStringLiteral("Articolul <%1>  nu este de tip materie prima ! Apasati CTRL-ENTER pentru a selecta din catalog!!")
+        .arg(group + QStringLiteral("  ") + code);
+}
+
+std::optional<QString> TProductionData::RequirementMaterialRefusal(const QString& group, const QString& code)
+{
+    if (MaterialAccepted(RequirementMaterialTable, group, code))
+        return std::nullopt;
+    return QStringLiteral(
+               "Articolul <%1> nu este de tip materie prima ! Apasati CTRL-ENTER pentru a selecta din stocul existent!!")
+        .arg(code);
+}
+
+std::optional<QString> TProductionData::RecipeLineRefusal(const TDataSet& line) const
+{
+    const bool complete = !line.FieldByName(QStringLiteral("Cod_MatPrim"))->AsString().isEmpty()
+                          && !line.FieldByName(QStringLiteral("Cant_MatPrim"))->IsNull()
+                          && !line.FieldByName(QStringLiteral("Cod_Grupa"))->AsString().isEmpty();
+    if (complete)
+        return std::nullopt;
+    return QStringLiteral("Completati toate datele articolului!");
+}
+
+std::optional<QString> TProductionData::RequirementLineRefusal(const TDataSet& line) const
+{
+    const bool complete = !line.FieldByName(QStringLiteral("Cod_MatPrim"))->AsString().isEmpty()
+                          && !line.FieldByName(QStringLiteral("Cant"))->IsNull();
+    if (complete)
+        return std::nullopt;
+    return QStringLiteral("Completati toate datele articolului!");
+}
+
 void TProductionData::RetetaTableCod_MatPrimValidate(TField* sender)
 {
-    const QString code = sender->AsString();
     const QString group = RetetaTable->FieldByName(QStringLiteral("Cod_Grupa"))->AsString();
-    if (code.isEmpty() || group.isEmpty())
-        return;
-    if (IsMaterial(code) && RecipeMaterialTable->FindKey({group, code}))
-        return;
-    Refuse(QStringLiteral("Articolul <%1>  nu este de tip materie prima ! Apasati CTRL-ENTER pentru a selecta din catalog!!")
-               .arg(group + QStringLiteral("  ") + code));
+    if (const std::optional<QString> refusal = RecipeMaterialRefusal(group, sender->AsString()))
+        Refuse(*refusal);
 }
 
 void TProductionData::TempTableCod_MatPrimValidate(TField* sender)
 {
-    const QString code = sender->AsString();
     const QString group = TempTable->FieldByName(QStringLiteral("Cod_grupa"))->AsString();
-    if (code.isEmpty() || group.isEmpty())
-        return;
-    if (IsMaterial(code) && RequirementMaterialTable->FindKey({group, code}))
-        return;
-    Refuse(QStringLiteral("Articolul <%1> nu este de tip materie prima ! Apasati CTRL-ENTER pentru a selecta din stocul existent!!")
-               .arg(code));
+    if (const std::optional<QString> refusal = RequirementMaterialRefusal(group, sender->AsString()))
+        Refuse(*refusal);
 }
 
 void TProductionData::RetetaTableBeforePost(TDataSet* dataSet)
 {
     if (!dataSet->IsEditing())
         return;
-    const bool complete = !dataSet->FieldByName(QStringLiteral("Cod_MatPrim"))->AsString().isEmpty()
-                          && !dataSet->FieldByName(QStringLiteral("Cant_MatPrim"))->IsNull()
-                          && !dataSet->FieldByName(QStringLiteral("Cod_Grupa"))->AsString().isEmpty();
-    if (!complete)
-        Refuse(QStringLiteral("Completati toate datele articolului!"));
+    if (const std::optional<QString> refusal = RecipeLineRefusal(*dataSet))
+        Refuse(*refusal);
 }
 
 void TProductionData::TempTableBeforePost(TDataSet* dataSet)
 {
     if (!dataSet->IsEditing())
         return;
-    const bool complete = !dataSet->FieldByName(QStringLiteral("Cod_MatPrim"))->AsString().isEmpty()
-                          && !dataSet->FieldByName(QStringLiteral("Cant"))->IsNull();
-    if (!complete)
-        Refuse(QStringLiteral("Completati toate datele articolului!"));
+    if (const std::optional<QString> refusal = RequirementLineRefusal(*dataSet))
+        Refuse(*refusal);
 }
 
 namespace {
@@ -367,7 +386,7 @@ void TProductionData::TempTableCalcFields(TDataSet* dataSet)
     dataSet->FieldByName(QStringLiteral("StocFin"))->SetAsFloat(FinalStock(stock, need));
 }
 
-void TProductionData::TempSourceStateChange(TDataSource*) { NegativeStockShown = false; }
+void TProductionData::TempSourceStateChange(TDataSource*) { context_.NegativeStockShown = false; }
 
 void TProductionData::TempSourceDataChange(TDataSource*, TField*)
 {
@@ -377,9 +396,9 @@ void TProductionData::TempSourceDataChange(TDataSource*, TField*)
 
 void TProductionData::ProductSourceDataChange(TDataSource*, TField* field)
 {
-    if (field || CatalogSearchActive)
+    if (field || context_.ProductSearchActive)
         return;
-    ClearCatalogSearch();
+    ClearProductSearch();
 }
 
 } // namespace corvanel

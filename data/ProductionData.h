@@ -1,22 +1,30 @@
 #pragma once
 
 // The production data module: every dataset the recipe editor, the requirement form and the
-// consumption document work on, the links between them, and the rules on their data.
+// consumption document work on, the links between them, and the rules on their data. It
+// shows nothing: a check gives its verdict, and a refusal's warning is shown by whoever
+// puts windows over the module (ShowWarning).
 
+#include "data/ProductionContext.h"
 #include "platform/db/BatchMove.h"
 #include "platform/db/Database.h"
 #include "platform/db/Query.h"
 #include "platform/db/Table.h"
 
 #include <QObject>
+#include <QPointer>
 #include <functional>
+#include <optional>
 
 namespace corvanel {
 
 class TProductionData final : public QObject {
 public:
-    explicit TProductionData(QObject* owner);
+    // Becomes the context's data module.
+    TProductionData(TProductionContext& context, QObject* owner);
     ~TProductionData() override;
+
+    TProductionContext& Context() const { return context_; }
 
     // The add-on's own database session and the component that defines KRBPROD.
     fw::TSession* Session;
@@ -26,12 +34,12 @@ public:
     // as given, connect) and makes sure the indexes the add-on seeks by are there.
     void ConnectTo(const QString& directory);
 
-    fw::TTable* ProductTable;  // products: CATALOG.DB without raw materials
-    fw::TTable* RetetaTable;   // the recipe of the current product
+    fw::TTable* ProductTable;             // products: CATALOG.DB without raw materials
+    fw::TTable* RetetaTable;              // the recipe of the current product
     fw::TTable* RequirementMaterialTable; // raw materials and semi-finished products (requirement)
-    fw::TTable* RecipeMaterialTable; // raw materials and semi-finished products (recipes)
+    fw::TTable* RecipeMaterialTable;      // raw materials and semi-finished products (recipes)
     fw::TTable* StocTable;
-    fw::TTable* TempTable;     // the requirement of one incoming document (temp.DB)
+    fw::TTable* TempTable;                // the requirement of one incoming document (temp.DB)
     fw::TTable* DocInTable;
     fw::TTable* ItemInTable;
     fw::TTable* DocOutTable;
@@ -41,8 +49,8 @@ public:
     fw::TQuery* RequirementTermsQuery;
     fw::TQuery* RequirementSumQuery;
     fw::TQuery* RecipeRowsQuery;
-    fw::TQuery* StockQuery;    // stock of one material by warehouse
-    fw::TQuery* NoYieldQuery;  // products of a receipt whose recipe cannot be counted
+    fw::TQuery* StockQuery;   // stock of one material by warehouse
+    fw::TQuery* NoYieldQuery; // products of a receipt whose recipe cannot be counted
     fw::TBatchMove* TempBatchMove;
 
     fw::TDataSource* ProductSource;
@@ -74,39 +82,57 @@ public:
     // lets count.
     double StockOnHand(const QString& group, const QString& code);
 
+    // The rules on articles, by the production settings' prefixes.
+    // The product rule: products are the articles that are not raw materials.
+    bool IsProduct(const QString& code) const;
+    // The material rule: raw materials and semi-finished products.
+    bool IsMaterial(const QString& code) const;
+    // The stock rule: a stock lot counts for production when it lies in a raw-material
+    // warehouse and holds a raw material, or holds a semi-finished product (wherever it lies).
+    bool StockLotCounts(const QString& warehouse, const QString& article) const;
+
+    // The checks of a recipe line and of a requirement line: the warning that refuses the
+    // material or the row, or nothing when it is accepted.
+    std::optional<QString> RecipeMaterialRefusal(const QString& group, const QString& code);
+    std::optional<QString> RequirementMaterialRefusal(const QString& group, const QString& code);
+    std::optional<QString> RecipeLineRefusal(const fw::TDataSet& line) const;
+    std::optional<QString> RequirementLineRefusal(const fw::TDataSet& line) const;
+
+    // Shows a refusal's warning before the silent abort that refuses the value or the row;
+    // set by whoever puts windows over the module (the menus module, the tool, a test).
+    // Unset, a refusal is an error with the warning's text, never a silent one.
+    std::function<void(const QString& warning)> ShowWarning;
+
+    // Empties the product search and shows the empty text where the recipe editor shows it.
+    void ClearProductSearch();
+    // The recipe editor tells the module how its label follows the search text, since the
+    // module does not know the window. Removing names the view, so that an editor going
+    // away cannot take the place of the one opened after it.
+    void SetProductSearchView(QObject* view, std::function<void()> show);
+    void RemoveProductSearchView(QObject* view);
+
     // Told whether the requirement has rows each time its data changes, while the
     // requirement form is open (the form registers it; it enables its generate button).
     std::function<void(bool hasRows)> RequirementRowsChanged;
 
 private:
+    // A line's material is accepted when the view (raw materials and semi-finished
+    // products) holds it under the line's group; a line without group or code yet is not
+    // checked.
+    bool MaterialAccepted(fw::TTable* materials, const QString& group, const QString& code) const;
+    // The warning, then the silent abort.
+    [[noreturn]] void Refuse(const QString& warning) const;
+
     fw::TTable* NewTable(const QString& name, const QString& database, const QString& file);
     fw::TQuery* NewQuery(const QString& name, const QString& database, const QStringList& sql);
     fw::TDataSource* NewSource(const QString& name, fw::TDataSet* dataSet);
+
+    TProductionContext& context_;
+    // Where the search text is shown, while a recipe editor is open.
+    QPointer<QObject> searchView_;
+    std::function<void()> showSearch_;
 };
 
-// The one instance, created and owned by the menus module.
-extern TProductionData* ProductionData;
-
-// Process-wide state the rules read and write.
-extern bool NegativeStockShown;   // a negative stock figure was painted since the requirement last changed state
-extern bool CatalogSearchActive;  // the recipe editor's search is moving the product list
-extern QString CatalogSearchText; // the recipe editor's typed search text
-
-// Empties the search text and shows the empty text where the recipe editor shows it.
-void ClearCatalogSearch();
-// The recipe editor tells the module how its label follows the search text, since the
-// module must not know the window. Removing names the view, so that an editor going away
-// cannot take the place of the one opened after it.
-void SetCatalogSearchView(QObject* view, std::function<void()> show);
-void RemoveCatalogSearchView(QObject* view);
-
-// The product rule: products are the articles that are not raw materials.
-bool IsProduct(const QString& code);
-// The material rule: raw materials and semi-finished products.
-bool IsMaterial(const QString& code);
-// The stock rule: a stock lot counts for production when it lies in a raw-material
-// warehouse and holds a raw material, or holds a semi-finished product (wherever it lies).
-bool StockLotCounts(const QString& warehouse, const QString& article);
 // What is left of a stock once `need` is taken, to hundredths (halves to even): the grid's
 // final stock, and what the consumption document decides a shortage by.
 double FinalStock(double onHand, double need);
@@ -114,9 +140,5 @@ double FinalStock(double onHand, double need);
 // The common form in which the add-on reports a database error: the lead text, a line
 // break, and the engine's message between "<" and "> !".
 QString DbAccessErrorText(const QString& message);
-
-// The database session of the add-on (that of the data module); the default session
-// while there is no data module.
-fw::TSession* AddOnSession();
 
 } // namespace corvanel

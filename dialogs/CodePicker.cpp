@@ -1,13 +1,13 @@
 #include "dialogs/CodePicker.h"
 
+#include "data/ProductionContext.h"
 #include "data/Queries.h"
-#include "data/ProductionData.h"
 #include "dialogs/CodeList.h"
 #include "dialogs/SelectionLook.h"
 #include "platform/db/Query.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/DBGridNormal.h"
 #include "platform/ui/Guard.h"
-#include "shell/EntryPoints.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -25,14 +25,15 @@ constexpr int kDesignedWidth = 330;
 constexpr int kDesignedHeight = 340;
 } // namespace
 
-TCodePickerDlg::TCodePickerDlg(QWidget* owner, const TSource& source) : fw::TForm(owner)
+TCodePickerDlg::TCodePickerDlg(const TProductionContext& context, QWidget* owner, const TSource& source)
+    : fw::TForm(owner), context_(context)
 {
     SetCaption(QStringLiteral("Selectie"));
     ApplySelectionLook(this);
 
     query_ = new fw::TQuery(this);
     query_->setObjectName(QString::fromLatin1(source.QueryName));
-    query_->SetSession(AddOnSession());
+    query_->SetSession(context_.Session());
     query_->SetDatabaseName(TVELDA);
     query_->SetSQL(source.Sql);
     query_->AddField(QStringLiteral("Cod"), fw::TFieldType::String, source.CodeSize);
@@ -100,7 +101,7 @@ void TCodePickerDlg::AllCheckClick()
         return;
     }
     if (!query_->Active()) {
-        fw::THourGlass wait(Screen);
+        fw::THourGlass wait(context_.Screen);
         query_->Open();
     }
     Grid->setEnabled(true);
@@ -110,7 +111,7 @@ QString TCodePickerDlg::CodeList()
 {
     if (AllCheck->isChecked())
         return QString();
-    fw::THourGlass wait(Screen);
+    fw::THourGlass wait(context_.Screen);
     QStringList codes;
     fw::TField* code = query_->FieldByName(QStringLiteral("Cod"));
     for (const fw::TBookmark row : Grid->SelectedRows()) {

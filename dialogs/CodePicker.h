@@ -22,6 +22,8 @@ class TQuery;
 
 namespace corvanel {
 
+struct TProductionContext;
+
 class TCodePickerDlg : public fw::TForm {
 public:
     QCheckBox* AllCheck;
@@ -47,11 +49,13 @@ protected:
         QString AllCaption;     // the check box
         int CodeWidth;          // of the code column; from the field when negative
     };
-    TCodePickerDlg(QWidget* owner, const TSource& source);
+    // The query runs in the context's session; the hourglass shows on its screen.
+    TCodePickerDlg(const TProductionContext& context, QWidget* owner, const TSource& source);
 
     fw::TQuery* Query() const { return query_; }
 
 private:
+    const TProductionContext& context_;
     fw::TQuery* query_;
     fw::TDataSource* source_;
 };
@@ -59,9 +63,9 @@ private:
 // Creates a picker, shows it modally and releases it on every path. True when it was
 // closed with "&Deschide"; only then is `list` written.
 template <typename Picker>
-bool ExecutePicker(QWidget* owner, QString& list)
+bool ExecutePicker(const TProductionContext& context, QWidget* owner, QString& list)
 {
-    const auto dlg = std::make_unique<Picker>(owner);
+    const auto dlg = std::make_unique<Picker>(context, owner);
     if (dlg->ShowModal() != fw::TModalResult::OK)
         return false;
     list = dlg->CodeList();

@@ -2,10 +2,10 @@
 
 #include "platform/ui/Beep.h"
 
+#include "data/ProductionContext.h"
 #include "dialogs/Calendar.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/Keys.h"
-#include "shell/AddOnFormats.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -49,10 +49,10 @@ QIcon CalendarGlyph(const QColor& ink)
 } // namespace
 
 
-TDateEdit::TDateEdit(QWidget* parent) : QLineEdit(parent)
+TDateEdit::TDateEdit(fw::TFormatSettings& formats, QWidget* parent) : QLineEdit(parent), formats_(formats)
 {
-    UseFourDigitYearDates();
-    setInputMask(DateMask(FormatSettings().DateSeparator));
+    UseFourDigitYearDates(formats_);
+    setInputMask(DateMask(formats_.DateSeparator));
     setMaxLength(10);
 
     button_ = new QToolButton(this);
@@ -70,7 +70,7 @@ TDateEdit::TDateEdit(QWidget* parent) : QLineEdit(parent)
 
 std::optional<QDate> TDateEdit::TypedDate() const
 {
-    return fw::StrToDate(displayText().remove(QLatin1Char('_')), FormatSettings());
+    return fw::StrToDate(displayText().remove(QLatin1Char('_')), formats_);
 }
 
 fw::TDateTime TDateEdit::Date()
@@ -80,7 +80,7 @@ fw::TDateTime TDateEdit::Date()
         return value_;
     }
     fw::MessageBeep(fw::TBeep::Error);
-    setText(fw::DateToStr(value_, FormatSettings()));
+    setText(fw::DateToStr(value_, formats_));
     setFocus();
     return value_;
 }
@@ -88,7 +88,7 @@ fw::TDateTime TDateEdit::Date()
 void TDateEdit::SetDate(fw::TDateTime value)
 {
     value_ = value;
-    setText(fw::DateToStr(value, FormatSettings()));
+    setText(fw::DateToStr(value, formats_));
 }
 
 void TDateEdit::OpenCalendar()

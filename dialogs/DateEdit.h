@@ -15,9 +15,9 @@ namespace corvanel {
 
 class TDateEdit final : public QLineEdit {
 public:
-    // Starts on today. Creating a date box switches the add-on's dates to day, month and
-    // four-digit year (FormatSettings), for the rest of its life.
-    explicit TDateEdit(QWidget* parent = nullptr);
+    // Starts on today. Creating a date box switches the add-on's dates (`formats`, the
+    // context's) to day, month and four-digit year, for the rest of its life.
+    explicit TDateEdit(fw::TFormatSettings& formats, QWidget* parent = nullptr);
 
     // The date the box holds, read from its text: text that is no date sounds the error
     // beep, brings back the last valid date and keeps the focus in the box. Also done
@@ -46,6 +46,7 @@ private:
     // The text without its unfilled places, as a date; nothing when it is no date.
     std::optional<QDate> TypedDate() const;
 
+    fw::TFormatSettings& formats_;
     fw::TDateTime value_ = 0;
     QToolButton* button_;
 };

@@ -22,7 +22,7 @@ const QSize kDesignedSize(539, 96);
 QString WarningDate(fw::TDateTime value) { return fw::FormatDateTime(QStringLiteral("dd.mm.yyyy"), value); }
 } // namespace
 
-TPeriodDlg::TPeriodDlg(QWidget* owner) : fw::TForm(owner)
+TPeriodDlg::TPeriodDlg(fw::TFormatSettings& formats, QWidget* owner) : fw::TForm(owner)
 {
     setObjectName(QStringLiteral("PeriodDlg"));
     SetCaption(QStringLiteral("Setati intervalul dorit:"));
@@ -41,8 +41,8 @@ TPeriodDlg::TPeriodDlg(QWidget* owner) : fw::TForm(owner)
         l->setFont(bold);
         return l;
     };
-    auto dateEdit = [this](const char* name) {
-        auto* e = new TDateEdit(DateFrame);
+    auto dateEdit = [this, &formats](const char* name) {
+        auto* e = new TDateEdit(formats, DateFrame);
         e->setObjectName(QString::fromLatin1(name));
         e->OnKeyPress = [this](TDateEdit* sender, QChar& key) { MoveOnEnter(sender, key); };
         return e;
@@ -104,9 +104,9 @@ void TPeriodDlg::MoveOnEnter(TDateEdit* sender, QChar& key)
         CheckPeriod();
 }
 
-bool ExecutePeriodDialog(QWidget* owner, fw::TDateTime& start, fw::TDateTime& end)
+bool ExecutePeriodDialog(fw::TFormatSettings& formats, QWidget* owner, fw::TDateTime& start, fw::TDateTime& end)
 {
-    const auto dlg = std::make_unique<TPeriodDlg>(owner);
+    const auto dlg = std::make_unique<TPeriodDlg>(formats, owner);
     dlg->FirstDateEdit->SetDate(start);
     dlg->LastDateEdit->SetDate(end);
     if (dlg->ShowModal() != fw::TModalResult::OK)

@@ -16,7 +16,8 @@ class TDateEdit;
 
 class TPeriodDlg final : public fw::TForm {
 public:
-    explicit TPeriodDlg(QWidget* owner);
+    // The date boxes write dates in `formats` (the add-on's).
+    TPeriodDlg(fw::TFormatSettings& formats, QWidget* owner);
 
     static constexpr int HelpContext = 50;
 
@@ -40,6 +41,6 @@ bool PeriodAccepted(fw::TDateTime start, fw::TDateTime end);
 
 // Asks for a period. True when confirmed; then `start` and `end` hold the two dates as
 // whole days. On false both keep what the caller put in them.
-bool ExecutePeriodDialog(QWidget* owner, fw::TDateTime& start, fw::TDateTime& end);
+bool ExecutePeriodDialog(fw::TFormatSettings& formats, QWidget* owner, fw::TDateTime& start, fw::TDateTime& end);
 
 } // namespace corvanel

@@ -5,8 +5,8 @@
 
 namespace corvanel {
 
-TSupplierPickerDlg::TSupplierPickerDlg(QWidget* owner)
-    : TCodePickerDlg(owner, {"SupplierQuery", SupplierListSql(), 30, 255, QStringLiteral("Toti furnizorii"), 70})
+TSupplierPickerDlg::TSupplierPickerDlg(const TProductionContext& context, QWidget* owner)
+    : TCodePickerDlg(context, owner, {"SupplierQuery", SupplierListSql(), 30, 255, QStringLiteral("Toti furnizorii"), 70})
 {
     setObjectName(QStringLiteral("SupplierPickerDlg"));
     SupplierQuery = Query();
@@ -14,6 +14,9 @@ TSupplierPickerDlg::TSupplierPickerDlg(QWidget* owner)
     SupplierName = SupplierQuery->FieldByName(QStringLiteral("Denumire"));
 }
 
-bool ExecuteSupplierPicker(QWidget* owner, QString& list) { return ExecutePicker<TSupplierPickerDlg>(owner, list); }
+bool ExecuteSupplierPicker(const TProductionContext& context, QWidget* owner, QString& list)
+{
+    return ExecutePicker<TSupplierPickerDlg>(context, owner, list);
+}
 
 } // namespace corvanel

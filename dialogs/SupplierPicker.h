@@ -8,7 +8,7 @@ namespace corvanel {
 
 class TSupplierPickerDlg final : public TCodePickerDlg {
 public:
-    explicit TSupplierPickerDlg(QWidget* owner);
+    TSupplierPickerDlg(const TProductionContext& context, QWidget* owner);
 
     fw::TQuery* SupplierQuery;          // the host's suppliers (TVELDA)
     fw::TField* SupplierCode;       // Cod_furnizor
@@ -16,6 +16,6 @@ public:
 };
 
 // Lets the user choose suppliers; results as ExecuteWarehousePicker.
-bool ExecuteSupplierPicker(QWidget* owner, QString& list);
+bool ExecuteSupplierPicker(const TProductionContext& context, QWidget* owner, QString& list);
 
 } // namespace corvanel

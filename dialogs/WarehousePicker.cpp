@@ -5,8 +5,8 @@
 
 namespace corvanel {
 
-TWarehousePickerDlg::TWarehousePickerDlg(QWidget* owner)
-    : TCodePickerDlg(owner, {"WarehouseQuery", WarehouseListSql(), 4, 30, QStringLiteral("Toate gestiunile"), -1})
+TWarehousePickerDlg::TWarehousePickerDlg(const TProductionContext& context, QWidget* owner)
+    : TCodePickerDlg(context, owner, {"WarehouseQuery", WarehouseListSql(), 4, 30, QStringLiteral("Toate gestiunile"), -1})
 {
     setObjectName(QStringLiteral("WarehousePickerDlg"));
     WarehouseQuery = Query();
@@ -14,6 +14,9 @@ TWarehousePickerDlg::TWarehousePickerDlg(QWidget* owner)
     WarehouseName = WarehouseQuery->FieldByName(QStringLiteral("Denumire"));
 }
 
-bool ExecuteWarehousePicker(QWidget* owner, QString& list) { return ExecutePicker<TWarehousePickerDlg>(owner, list); }
+bool ExecuteWarehousePicker(const TProductionContext& context, QWidget* owner, QString& list)
+{
+    return ExecutePicker<TWarehousePickerDlg>(context, owner, list);
+}
 
 } // namespace corvanel

@@ -8,7 +8,7 @@ namespace corvanel {
 
 class TWarehousePickerDlg final : public TCodePickerDlg {
 public:
-    explicit TWarehousePickerDlg(QWidget* owner);
+    TWarehousePickerDlg(const TProductionContext& context, QWidget* owner);
 
     fw::TQuery* WarehouseQuery;          // the host's warehouses (TVELDA)
     fw::TField* WarehouseCode;
@@ -18,6 +18,6 @@ public:
 // Lets the user choose warehouses. True when confirmed with "&Deschide"; then `list` is
 // empty for all warehouses, else the chosen codes as JoinCodeList writes them. On false
 // `list` keeps what the caller put in it.
-bool ExecuteWarehousePicker(QWidget* owner, QString& list);
+bool ExecuteWarehousePicker(const TProductionContext& context, QWidget* owner, QString& list);
 
 } // namespace corvanel

@@ -1,15 +1,16 @@
 #include "recipes/RecipeEditor.h"
 
 #include "catalog/CatalogLookup.h"
+#include "data/ProductionContext.h"
 #include "data/ProductionData.h"
 #include "platform/core/Exceptions.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/DBEdit.h"
 #include "platform/ui/DBGridNormal.h"
 #include "platform/ui/DBNavigator.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/Keys.h"
-#include "shell/EntryPoints.h"
-#include "shell/SettingsDialog.h"
+#include "platform/ui/MessageDlg.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -25,8 +26,6 @@
 namespace corvanel {
 
 using fw::TNavigateBtn;
-
-TRecipeEditorForm* RecipeEditorForm = nullptr;
 
 namespace {
 
@@ -72,15 +71,19 @@ int GridHeight(const fw::TDBGridNormal* grid, int rows)
 // Raised while the search moves the product list, lowered however the move ends.
 class SearchMove final {
 public:
-    SearchMove() { CatalogSearchActive = true; }
+    explicit SearchMove(TProductionContext& context) : context_(context) { context_.ProductSearchActive = true; }
     SearchMove(const SearchMove&) = delete;
     SearchMove& operator=(const SearchMove&) = delete;
-    ~SearchMove() { CatalogSearchActive = false; }
+    ~SearchMove() { context_.ProductSearchActive = false; }
+
+private:
+    TProductionContext& context_;
 };
 
 } // namespace
 
-TRecipeEditorForm::TRecipeEditorForm(QWidget* owner) : fw::TForm(owner)
+TRecipeEditorForm::TRecipeEditorForm(TProductionContext& context, QWidget* owner)
+    : fw::TForm(owner), context_(context)
 {
     setObjectName(QStringLiteral("RecipeEditorForm"));
     SetCaption(QStringLiteral("Reteta"));
@@ -99,21 +102,20 @@ TRecipeEditorForm::TRecipeEditorForm(QWidget* owner) : fw::TForm(owner)
         }
     };
     // The label follows the search text also when the data module ends the search.
-    SetCatalogSearchView(this, [this] { SearchLabel->setText(CatalogSearchText); });
+    context_.Data->SetProductSearchView(this, [this] { SearchLabel->setText(context_.ProductSearchText); });
     FormCreate();
 }
 
 TRecipeEditorForm::~TRecipeEditorForm()
 {
     SetKeyPreview(false);
-    RemoveCatalogSearchView(this);
-    if (RecipeEditorForm == this)
-        RecipeEditorForm = nullptr;
+    if (context_.Data)
+        context_.Data->RemoveProductSearchView(this);
 }
 
 void TRecipeEditorForm::BuildControls()
 {
-    TProductionData* dm = ProductionData;
+    TProductionData* dm = context_.Data;
 
     ProductGrid = new fw::TDBGridNormal;
     ProductGrid->setObjectName(QStringLiteral("ProductGrid"));
@@ -244,11 +246,11 @@ void TRecipeEditorForm::BuildControls()
 
 void TRecipeEditorForm::FormCreate()
 {
-    TProductionData* dm = ProductionData;
+    TProductionData* dm = context_.Data;
     {
-        fw::THourGlass wait(Screen);
+        fw::THourGlass wait(context_.Screen);
         try {
-            LoadProductionSettings();
+            context_.Settings.Load();
             OrderCombo->setCurrentIndex(0);
             // The list in the order the sort list shows, whatever order the last editor left.
             dm->ProductTable->SetIndexFieldNames(QString());
@@ -268,14 +270,14 @@ void TRecipeEditorForm::FormCreate()
         }
     }
     if (!opened_) {
-        RemoveCatalogSearchView(this);
+        context_.Data->RemoveProductSearchView(this);
         Release();
     }
 }
 
 bool TRecipeEditorForm::FinishPendingEdits()
 {
-    TProductionData* dm = ProductionData;
+    TProductionData* dm = context_.Data;
     try {
         // The recipe line first: saving the product would make it finish the line anyway.
         if (dm->RetetaTable->Active())
@@ -293,7 +295,7 @@ bool TRecipeEditorForm::FinishPendingEdits()
 
 void TRecipeEditorForm::CloseTables()
 {
-    TProductionData* dm = ProductionData;
+    TProductionData* dm = context_.Data;
     dm->ProductTable->Close();
     dm->RecipeMaterialTable->Close();
     dm->RetetaTable->Close();
@@ -302,7 +304,7 @@ void TRecipeEditorForm::CloseTables()
 void TRecipeEditorForm::FormClose(fw::TCloseAction& action)
 {
     action = fw::TCloseAction::Free;
-    fw::THourGlass wait(Screen);
+    fw::THourGlass wait(context_.Screen);
     // A recipe line or a yield typed and not yet saved is saved as leaving it would; when
     // that is refused the user stays with his data.
     if (!FinishPendingEdits()) {
@@ -315,8 +317,10 @@ void TRecipeEditorForm::FormClose(fw::TCloseAction& action)
     } catch (const fw::EDatabaseError& e) {
         ShowDatabaseError(e);
     }
-    RemoveCatalogSearchView(this);
-    RecipeEditorForm = nullptr;
+    context_.Data->RemoveProductSearchView(this);
+    // Choosing the command again while this editor is being freed opens a new one.
+    if (context_.RecipeEditor == this)
+        context_.RecipeEditor = nullptr;
 }
 
 // ---------------------------------------------------------------- navigator and order
@@ -329,27 +333,27 @@ void TRecipeEditorForm::SetNavigatorSource(fw::TDataSource* source)
 
 void TRecipeEditorForm::ProductGridEnter()
 {
-    SetNavigatorSource(ProductionData->ProductSource);
+    SetNavigatorSource(context_.Data->ProductSource);
     Navigator->SetVisibleButtons(
         {TNavigateBtn::First, TNavigateBtn::Prior, TNavigateBtn::Next, TNavigateBtn::Last, TNavigateBtn::Refresh});
-    ClearCatalogSearch();
+    context_.Data->ClearProductSearch();
 }
 
 void TRecipeEditorForm::RecipeGridEnter()
 {
-    SetNavigatorSource(ProductionData->RetetaSource);
+    SetNavigatorSource(context_.Data->RetetaSource);
     Navigator->SetVisibleButtons({TNavigateBtn::First, TNavigateBtn::Prior, TNavigateBtn::Next,
                                         TNavigateBtn::Last, TNavigateBtn::Insert, TNavigateBtn::Delete,
                                         TNavigateBtn::Edit, TNavigateBtn::Post, TNavigateBtn::Cancel,
                                         TNavigateBtn::Refresh});
-    ClearCatalogSearch();
+    context_.Data->ClearProductSearch();
 }
 
 void TRecipeEditorForm::OrderComboChange()
 {
-    ProductionData->ProductTable->SetIndexFieldNames(OrderCombo->currentText());
+    context_.Data->ProductTable->SetIndexFieldNames(OrderCombo->currentText());
     ProductGrid->setFocus();
-    ClearCatalogSearch();
+    context_.Data->ClearProductSearch();
 }
 
 // ---------------------------------------------------------------- the product search
@@ -359,19 +363,19 @@ void TRecipeEditorForm::FormKeyDown(int& key, Qt::KeyboardModifiers)
     // Only keys typed over the product list search it: a yield being typed, or a pick in
     // the sort list, must not move the list away from the product being worked on.
     const QWidget* focus = QApplication::focusWidget();
-    if (NavigatorSource != ProductionData->ProductSource || !focus ||
+    if (NavigatorSource != context_.Data->ProductSource || !focus ||
         (focus != ProductGrid && !ProductGrid->isAncestorOf(focus)))
         return;
     if (key == fw::vk::Back)
-        CatalogSearchText.chop(1);
+        context_.ProductSearchText.chop(1);
     else if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9') || key == fw::vk::Space)
-        CatalogSearchText += QChar(key);
+        context_.ProductSearchText += QChar(key);
     else
         return;
-    SearchLabel->setText(CatalogSearchText);
-    SearchMove moving;
+    SearchLabel->setText(context_.ProductSearchText);
+    SearchMove moving(context_);
     // The text is matched against the first field of the list's order, the group.
-    ProductionData->ProductTable->FindNearest({CatalogSearchText});
+    context_.Data->ProductTable->FindNearest({context_.ProductSearchText});
 }
 
 // ---------------------------------------------------------------- picking a raw material
@@ -386,12 +390,12 @@ void TRecipeEditorForm::RecipeGridKeyPress(QChar& key)
         name != QLatin1String("Cod_Grupa"))
         return;
     key = QChar(0);
-    fw::TTable* recipe = ProductionData->RetetaTable;
+    fw::TTable* recipe = context_.Data->RetetaTable;
     fw::TField* group = recipe->FieldByName(QStringLiteral("Cod_Grupa"));
     fw::TField* material = recipe->FieldByName(QStringLiteral("Cod_MatPrim"));
     QString chosenGroup = group->AsString();
     QString chosenCode = material->AsString();
-    if (!ExecuteCatalogLookup(this, chosenGroup, chosenCode))
+    if (!ExecuteCatalogLookup(context_, this, chosenGroup, chosenCode))
         return;
     // On an empty recipe this starts the first line.
     recipe->Edit();
@@ -438,19 +442,19 @@ void TRecipeEditorForm::SetCopyMarked(bool marked)
 
 void TRecipeEditorForm::CopyItemClick()
 {
-    CopySourceCode = ProductionData->RetetaTable->FieldByName(QStringLiteral("Cod"))->AsString();
+    CopySourceCode = context_.Data->RetetaTable->FieldByName(QStringLiteral("Cod"))->AsString();
     SetCopyMarked(true);
 }
 
 void TRecipeEditorForm::PasteItemClick()
 {
-    TProductionData* dm = ProductionData;
+    TProductionData* dm = context_.Data;
     fw::TTable* recipe = dm->RetetaTable;
     fw::TQuery* source = dm->RecipeRowsQuery;
     // A line being typed is finished first, as leaving it would; a refusal stops here.
     recipe->CheckBrowseMode();
     CopyItem->SetEnabled(true);
-    fw::THourGlass wait(Screen);
+    fw::THourGlass wait(context_.Screen);
     const QString target = dm->ProductTable->FieldByName(QStringLiteral("Cod"))->AsString();
     source->Close();
     source->ParamByName(QStringLiteral("From"))->SetAsString(CopySourceCode);

@@ -23,11 +23,13 @@ class TDBNavigator;
 
 namespace corvanel {
 
+struct TProductionContext;
+
 class TRecipeEditorForm final : public fw::TForm {
 public:
     // Creates the editor and opens its tables; when they cannot be opened the user is told,
     // the editor releases itself and Opened() is false.
-    explicit TRecipeEditorForm(QWidget* owner);
+    TRecipeEditorForm(TProductionContext& context, QWidget* owner);
     ~TRecipeEditorForm() override;
 
     bool Opened() const { return opened_; }
@@ -79,13 +81,11 @@ private:
     void CloseTables();
     void SetCopyMarked(bool marked);
 
+    TProductionContext& context_;
     bool opened_ = false;
     bool closing_ = false;
     bool focusedOnce_ = false;
     QString typedYield_; // the yield box's text as the user left it
 };
-
-// The open recipe editor, or null.
-extern TRecipeEditorForm* RecipeEditorForm;
 
 } // namespace corvanel

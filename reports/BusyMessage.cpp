@@ -5,15 +5,12 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
-#include <QPointer>
 #include <QScreen>
 #include <algorithm>
 
 namespace corvanel {
 
 namespace {
-
-QPointer<TBusyMessageForm> messageForm;
 
 // An hourglass drawn in the caption colours.
 QPixmap HourGlassPicture(const QColor& color)
@@ -57,7 +54,7 @@ TBusyMessageForm::TBusyMessageForm(QWidget* owner) : fw::TForm(owner), DesignWid
     bold.setBold(true);
     TextLabel->setFont(bold);
     TextLabel->setAlignment(Qt::AlignCenter);
-    // The window is widened for a long text by ShowBusyMessage, not by the layout.
+    // The window is widened for a long text by TBusyMessage, not by the layout.
     TextLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     Picture = new QLabel(Panel);
     Picture->setObjectName(QStringLiteral("Picture"));
@@ -75,11 +72,9 @@ TBusyMessageForm::TBusyMessageForm(QWidget* owner) : fw::TForm(owner), DesignWid
     resize(DesignWidth, 39);
 }
 
-void ShowBusyMessage(QWidget* owner, const QString& text)
+TBusyMessage::TBusyMessage(QWidget* owner, const QString& text) : form_(new TBusyMessageForm(owner))
 {
-    HideBusyMessage();
-    messageForm = new TBusyMessageForm(owner);
-    TBusyMessageForm* form = messageForm;
+    TBusyMessageForm* form = form_;
     form->Show();
     const int textWidth = QFontMetrics(form->TextLabel->font()).horizontalAdvance(text);
     if (textWidth > form->DesignWidth - TBusyMessageForm::kPictureWidth) {
@@ -92,18 +87,14 @@ void ShowBusyMessage(QWidget* owner, const QString& text)
     form->repaint();
 }
 
-void HideBusyMessage()
+TBusyMessage::~TBusyMessage()
 {
-    if (!messageForm)
+    if (!form_)
         return;
-    TBusyMessageForm* form = messageForm;
-    messageForm = nullptr;
-    form->hide();
-    if (QWidget* owner = form->Owner())
+    form_->hide();
+    if (QWidget* owner = form_->Owner())
         owner->repaint();
-    delete form;
+    delete form_.data();
 }
-
-TBusyMessageForm* BusyMessageForm() { return messageForm; }
 
 } // namespace corvanel

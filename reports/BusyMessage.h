@@ -4,6 +4,8 @@
 
 #include "platform/ui/Form.h"
 
+#include <QPointer>
+
 class QFrame;
 class QLabel;
 
@@ -14,19 +16,26 @@ public:
     explicit TBusyMessageForm(QWidget* owner);
 
     QFrame* Panel;     // the lowered frame filling the window
-    QLabel* TextLabel;  // the text
+    QLabel* TextLabel; // the text
     QLabel* Picture;   // at the right
     int DesignWidth;   // the width the window was made with
 
     static constexpr int kPictureWidth = 24;
 };
 
-// Shows the message window with the text, widened (and centred again) when the text needs
-// it; HideBusyMessage removes it. Without a window HideBusyMessage does nothing.
-void ShowBusyMessage(QWidget* owner, const QString& text);
-void HideBusyMessage();
+// The message window with the text while this lives: shown at once, widened (and centred
+// again) when the text needs it, removed however the work it stands for ends.
+class TBusyMessage final {
+public:
+    TBusyMessage(QWidget* owner, const QString& text);
+    ~TBusyMessage();
+    TBusyMessage(const TBusyMessage&) = delete;
+    TBusyMessage& operator=(const TBusyMessage&) = delete;
 
-// The window while it is shown, or null.
-TBusyMessageForm* BusyMessageForm();
+    TBusyMessageForm* Form() const { return form_.data(); }
+
+private:
+    QPointer<TBusyMessageForm> form_; // also gone with its owner
+};
 
 } // namespace corvanel

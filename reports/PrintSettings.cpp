@@ -1,5 +1,7 @@
 #include "reports/PrintSettings.h"
 
+#include "data/ProductionContext.h"
+
 #include "platform/report/ReportPainter.h"
 #include "reports/PickFont.h"
 
@@ -24,8 +26,6 @@
 #include <memory>
 
 namespace corvanel {
-
-TPrintSettings PrintSettings;
 
 namespace {
 
@@ -94,7 +94,8 @@ void SetQuietly(QSpinBox* spin, int value)
 
 } // namespace
 
-TPrintSettingsDlg::TPrintSettingsDlg(QWidget* owner) : fw::TForm(owner)
+TPrintSettingsDlg::TPrintSettingsDlg(TPrintSettings& settings, QWidget* owner)
+    : fw::TForm(owner), settings_(settings)
 {
     setObjectName(QStringLiteral("PrintSettingsDlg"));
     SetCaption(QStringLiteral("Setari pentru listarea rapoarte"));
@@ -239,8 +240,8 @@ QSpinBox* TPrintSettingsDlg::Opposite(const QSpinBox* edit) const
 
 fw::TPrinterGeometry TPrintSettingsDlg::MeasurePrinter()
 {
-    PrintSettings.Printable = fw::Printer().Geometry();
-    return PrintSettings.Printable;
+    settings_.Printable = fw::Printer().Geometry();
+    return settings_.Printable;
 }
 
 void TPrintSettingsDlg::SetMaxima(const fw::TPrinterGeometry& g)
@@ -268,15 +269,15 @@ void TPrintSettingsDlg::FormCreate()
     inMarginChange_ = false;
     // Without a printer installed the report can only be looked at or saved: preview is
     // offered until the user has chosen otherwise.
-    PreviewCheck->setChecked(PrintSettings.Preview || (!PrintSettings.Confirmed && fw::Printer().IsPdfPrinter()));
-    if (PrintSettings.FontName.isEmpty()) {
-        PrintSettings.FontName = PickFont(kPrintCpi).left(kMaxFontName);
-        PrintSettings.FontSize = 10;
-        PrintSettings.FontPitch = fw::TFontPitch::Fixed;
+    PreviewCheck->setChecked(settings_.Preview || (!settings_.Confirmed && fw::Printer().IsPdfPrinter()));
+    if (settings_.FontName.isEmpty()) {
+        settings_.FontName = PickFont(kPrintCpi).left(kMaxFontName);
+        settings_.FontSize = 10;
+        settings_.FontPitch = fw::TFontPitch::Fixed;
     }
-    fontName_ = PrintSettings.FontName;
-    fontSize_ = PrintSettings.FontSize;
-    fontPitch_ = PrintSettings.FontPitch;
+    fontName_ = settings_.FontName;
+    fontSize_ = settings_.FontSize;
+    fontPitch_ = settings_.FontPitch;
     QFont font(fontName_);
     font.setPointSize(fontSize_);
     font.setFixedPitch(fontPitch_ == fw::TFontPitch::Fixed);
@@ -286,24 +287,24 @@ void TPrintSettingsDlg::FormCreate()
     Tabs->setCurrentIndex(0);
 
     fw::TPrinter& printer = fw::Printer();
-    printer.SetOrientation(PrintSettings.Orientation);
-    shown_ = PrintSettings.Orientation;
+    printer.SetOrientation(settings_.Orientation);
+    shown_ = settings_.Orientation;
     ShowOrientation(shown_);
-    if (PrintSettings.PaperSize >= 1 && PrintSettings.PaperSize <= 31)
-        printer.SetPaperCode(fw::PaperCodeOfIndex(PrintSettings.PaperSize));
+    if (settings_.PaperSize >= 1 && settings_.PaperSize <= 31)
+        printer.SetPaperCode(fw::PaperCodeOfIndex(settings_.PaperSize));
 
     const fw::TPrinterGeometry g = MeasurePrinter();
     SetMaxima(g);
     const auto within = [](int value, int min, int max) { return value < min || value > max ? min : value; };
-    TopEdit->setValue(within(PrintSettings.TopMargin, g.MinTop, g.PaperHeight));
-    LeftEdit->setValue(within(PrintSettings.LeftMargin, g.MinLeft, g.PaperWidth));
-    BottomEdit->setValue(within(PrintSettings.BottomMargin, g.MinBottom, g.PaperHeight));
-    RightEdit->setValue(within(PrintSettings.RightMargin, g.MinRight, g.PaperWidth));
+    TopEdit->setValue(within(settings_.TopMargin, g.MinTop, g.PaperHeight));
+    LeftEdit->setValue(within(settings_.LeftMargin, g.MinLeft, g.PaperWidth));
+    BottomEdit->setValue(within(settings_.BottomMargin, g.MinBottom, g.PaperHeight));
+    RightEdit->setValue(within(settings_.RightMargin, g.MinRight, g.PaperWidth));
 }
 
 void TPrintSettingsDlg::StoreSettings()
 {
-    TPrintSettings& s = PrintSettings;
+    TPrintSettings& s = settings_;
     s.FontName = fontName_.left(kMaxFontName);
     s.FontSize = fontSize_;
     s.FontPitch = fontPitch_;
@@ -434,23 +435,22 @@ void TPrintSettingsDlg::OkBtnClick()
         changed->setFocus();
 }
 
-bool ExecutePrintSettingsDlg(QWidget* owner)
+bool ExecutePrintSettingsDlg(TPrintSettings& settings, QWidget* owner)
 {
-    const std::unique_ptr<TPrintSettingsDlg> dialog = std::make_unique<TPrintSettingsDlg>(owner);
+    const std::unique_ptr<TPrintSettingsDlg> dialog = std::make_unique<TPrintSettingsDlg>(settings, owner);
     dialog->FormCreate();
     if (dialog->ShowModal() == fw::TModalResult::OK) {
         dialog->StoreSettings();
         return true;
     }
-    fw::Printer().SetOrientation(PrintSettings.Orientation);
+    fw::Printer().SetOrientation(settings.Orientation);
     // The border measured in another orientation no longer describes the printer.
-    PrintSettings.Printable = fw::Printer().Geometry();
+    settings.Printable = fw::Printer().Geometry();
     return false;
 }
 
-void ApplyPrintSettings(fw::TReport& report)
+void ApplyPrintSettings(const TPrintSettings& s, fw::TReport& report)
 {
-    const TPrintSettings& s = PrintSettings;
     report.FontName = s.FontName;
     report.FontSize = s.FontSize;
     report.FontPitch = s.FontPitch;
@@ -468,10 +468,10 @@ void ApplyPrintSettings(fw::TReport& report)
                                std::max(s.RightMargin, min.MinRight), std::max(s.BottomMargin, min.MinBottom));
 }
 
-bool RunReport(fw::TReport& report, QWidget* owner)
+bool RunReport(const TPrintSettings& settings, fw::TReport& report, QWidget* owner)
 {
-    ApplyPrintSettings(report);
-    if (PrintSettings.Preview) {
+    ApplyPrintSettings(settings, report);
+    if (settings.Preview) {
         report.Preview(owner);
         return true;
     }
@@ -489,6 +489,13 @@ bool RunReport(fw::TReport& report, QWidget* owner)
         printer.SetOutputFileName(dialog.selectedFiles().constFirst());
     }
     return fw::PrintDocument(document, printer.DeviceFor(document.Title), report.PrinterSettings);
+}
+
+TPrintSettings& PrintSettingsOf(TProductionContext& context)
+{
+    if (!context.PrintSettings)
+        context.PrintSettings = std::make_shared<TPrintSettings>();
+    return *context.PrintSettings;
 }
 
 } // namespace corvanel

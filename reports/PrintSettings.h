@@ -1,7 +1,8 @@
 #pragma once
 
-// The print settings of the add-on's reports: one record for the life of the library, the
-// dialog that edits it before a report runs, and the step that hands it to a report.
+// The print settings of the add-on's reports: one record for the life of the library (the
+// production context's), the dialog that edits it before a report runs, and the step that
+// hands it to a report.
 
 #include "platform/print/Printer.h"
 #include "platform/report/Report.h"
@@ -19,6 +20,8 @@ class QSpinBox;
 class QTabWidget;
 
 namespace corvanel {
+
+struct TProductionContext;
 
 struct TPrintSettings {
     QString FontName; // empty until a font was chosen
@@ -41,16 +44,17 @@ struct TPrintSettings {
     bool operator==(const TPrintSettings&) const = default;
 };
 
-extern TPrintSettings PrintSettings;
+// The context's print settings, made on first use.
+TPrintSettings& PrintSettingsOf(TProductionContext& context);
 
 inline constexpr int kMaxFontName = 30;
 inline constexpr int kPrintCpi = 17; // the font chosen on first use prints closest to this
 
 // "Setari pentru listarea rapoarte": printer, font, pages, copies, preview, orientation and
-// margins. Made, run and released by ExecutePrintSettingsDlg.
+// margins, of the settings it is given. Made, run and released by ExecutePrintSettingsDlg.
 class TPrintSettingsDlg final : public fw::TForm {
 public:
-    explicit TPrintSettingsDlg(QWidget* owner);
+    TPrintSettingsDlg(TPrintSettings& settings, QWidget* owner);
     ~TPrintSettingsDlg() override;
 
     QTabWidget* Tabs;
@@ -78,7 +82,7 @@ public:
 
     // Shows the stored settings (choosing the font on first use) and the printer's state.
     void FormCreate();
-    // Writes what the dialog shows into PrintSettings.
+    // Writes what the dialog shows into the settings.
     void StoreSettings();
 
     void PageChoiceClick();
@@ -98,7 +102,7 @@ public:
 private:
     QSpinBox* MarginEdit(QWidget* parent, const char* name);
     QSpinBox* Opposite(const QSpinBox* edit) const;
-    // The printer's geometry; the minima are recorded in PrintSettings.
+    // The printer's geometry; the minima are recorded in the settings.
     fw::TPrinterGeometry MeasurePrinter();
     void SetMaxima(const fw::TPrinterGeometry& g);
     void ShowOrientation(QPageLayout::Orientation orientation);
@@ -106,6 +110,7 @@ private:
     void ShowFont();
     void ShowPrinter();
 
+    TPrintSettings& settings_;
     bool inMarginChange_ = false;
     QPageLayout::Orientation shown_ = QPageLayout::Portrait;
     QString fontName_;
@@ -115,13 +120,13 @@ private:
 
 // Asks the print settings; true when the user pressed "&Printeaza" (and the choices are
 // stored). Cancelling changes nothing and gives the printer its stored orientation back.
-bool ExecutePrintSettingsDlg(QWidget* owner);
+bool ExecutePrintSettingsDlg(TPrintSettings& settings, QWidget* owner);
 
 // Copies the settings into a report: font, copies and pages, paper and orientation,
 // margins (never inside the printer's unprintable border).
-void ApplyPrintSettings(fw::TReport& report);
+void ApplyPrintSettings(const TPrintSettings& settings, fw::TReport& report);
 // Applies the settings and previews the report, or prints it. With no printer installed
 // printing writes a PDF file the user names. False when nothing was printed or shown.
-bool RunReport(fw::TReport& report, QWidget* owner);
+bool RunReport(const TPrintSettings& settings, fw::TReport& report, QWidget* owner);
 
 } // namespace corvanel

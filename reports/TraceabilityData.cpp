@@ -1,7 +1,6 @@
 #include "reports/TraceabilityData.h"
 
 #include "data/Queries.h"
-#include "data/ProductionData.h"
 #include "dialogs/CodeList.h"
 #include "platform/core/Exceptions.h"
 #include "platform/schema/CompanyTables.h"
@@ -87,10 +86,9 @@ const QStringList& TTraceabilityData::RawMaterialSql()
     return sql;
 }
 
-TTraceabilityData::TTraceabilityData(QObject* owner) : QObject(owner)
+TTraceabilityData::TTraceabilityData(TSession* session, QObject* owner) : QObject(owner)
 {
-    setObjectName(QStringLiteral("TrasabData"));
-    TSession* session = AddOnSession();
+    setObjectName(QStringLiteral("TraceabilityData"));
     const auto query = [&](const char* name, const QStringList& sql) {
         auto* q = new TQuery(this);
         q->setObjectName(QString::fromLatin1(name));

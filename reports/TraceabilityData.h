@@ -14,6 +14,10 @@
 #include <QStringList>
 #include <vector>
 
+namespace fw {
+class TSession;
+}
+
 namespace corvanel {
 
 // One line of a consumption document, as the report lists it under a receipt.
@@ -29,7 +33,8 @@ struct TRawMaterialLine {
 
 class TTraceabilityData final : public QObject {
 public:
-    explicit TTraceabilityData(QObject* owner);
+    // Its datasets work in the session given (the add-on's).
+    TTraceabilityData(fw::TSession* session, QObject* owner);
 
     fw::TQuery* Receipts;     // the receipt lines of the period, the report's rows
     fw::TDataSource* ReceiptSource;

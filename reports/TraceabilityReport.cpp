@@ -1,15 +1,15 @@
 #include "reports/TraceabilityReport.h"
 
+#include "data/ProductionContext.h"
 #include "dialogs/PeriodDialog.h"
 #include "dialogs/SupplierPicker.h"
 #include "dialogs/WarehousePicker.h"
 #include "platform/core/Exceptions.h"
 #include "platform/report/ReportPainter.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/MessageDlg.h"
 #include "reports/PrintSettings.h"
 #include "reports/BusyMessage.h"
-#include "shell/AddOnFormats.h"
-#include "shell/EntryPoints.h"
 
 #include <QWidget>
 
@@ -38,18 +38,12 @@ template <class T> T* Styled(T* element, TReportAlignment alignment, bool bold =
     return element;
 }
 
-// Hides the work message whatever way the reading ends.
-struct TBusyMessage {
-    TBusyMessage(QWidget* owner, const QString& text) { ShowBusyMessage(owner, text); }
-    ~TBusyMessage() { HideBusyMessage(); }
-};
-
 } // namespace
 
-TTraceabilityReport::TTraceabilityReport(QObject* owner) : QObject(owner)
+TTraceabilityReport::TTraceabilityReport(TProductionContext& context, QObject* owner) : QObject(owner)
 {
     setObjectName(QStringLiteral("TraceabilityReport"));
-    Data = new TTraceabilityData(this);
+    Data = new TTraceabilityData(context.Session(), this);
     Receipts = Data->Receipts;
     ReceiptSource = Data->ReceiptSource;
     WarehouseTable = Data->WarehouseTable;
@@ -69,9 +63,9 @@ TTraceabilityReport::TTraceabilityReport(QObject* owner) : QObject(owner)
     Report->PageHeaderOnFirstPage = true;
     Report->PageFooterOnLastPage = true;
     Report->PrintIfEmpty = false;
-    Report->FormatSettings = FormatSettings();
+    Report->FormatSettings = context.Formats;
     // The columns are laid out for the page the print settings give.
-    ApplyPrintSettings(*Report);
+    ApplyPrintSettings(PrintSettingsOf(context), *Report);
     BuildReport();
 }
 
@@ -326,26 +320,27 @@ void TTraceabilityReport::OpenData() { Data->OpenData(FromDate, ToDate); }
 
 void TTraceabilityReport::CloseData() { Data->CloseData(); }
 
-void PresetTraceabilityPrintSettings()
+void PresetTraceabilityPrintSettings(TPrintSettings& settings)
 {
-    PrintSettings.FontName = QStringLiteral("Arial");
-    PrintSettings.FontSize = 8;
-    PrintSettings.FontPitch = TFontPitch::Default;
-    PrintSettings.PaperSize = 9; // A4
-    PrintSettings.Orientation = QPageLayout::Portrait;
+    settings.FontName = QStringLiteral("Arial");
+    settings.FontSize = 8;
+    settings.FontPitch = TFontPitch::Default;
+    settings.PaperSize = 9; // A4
+    settings.Orientation = QPageLayout::Portrait;
 }
 
-std::unique_ptr<TTraceabilityReport> OpenTraceabilityReport(QWidget* owner, TDateTime from, TDateTime to,
-                                                      const QString& warehouseList, const QString& supplierList)
+std::unique_ptr<TTraceabilityReport> OpenTraceabilityReport(TProductionContext& context, QWidget* owner, TDateTime from,
+                                                            TDateTime to, const QString& warehouseList,
+                                                            const QString& supplierList)
 {
-    auto form = std::make_unique<TTraceabilityReport>(owner);
+    auto form = std::make_unique<TTraceabilityReport>(context, owner);
     form->FromDate = from;
     form->ToDate = to;
     try {
         // A list that cannot be read is reported like the database errors it would cause.
         form->SetSelection(warehouseList, supplierList);
         const TBusyMessage message(owner, QStringLiteral("Selectez datele..."));
-        const THourGlass hourGlass(Screen);
+        const THourGlass hourGlass(context.Screen);
         form->OpenData();
     } catch (const EDatabaseError& error) {
         MessageDlg(ReportDbErrorText(error.Message()), TMsgDlgType::Error, TMsgDlgButtons::OK);
@@ -354,22 +349,25 @@ std::unique_ptr<TTraceabilityReport> OpenTraceabilityReport(QWidget* owner, TDat
     return form;
 }
 
-void ExecuteTraceabilityReport(QWidget* owner, TDateTime& from, TDateTime& to, QString& warehouseList)
+void ExecuteTraceabilityReport(TProductionContext& context, QWidget* owner, TDateTime& from, TDateTime& to,
+                               QString& warehouseList)
 {
-    PresetTraceabilityPrintSettings();
-    if (!ExecuteWarehousePicker(owner, warehouseList))
+    TPrintSettings& printSettings = PrintSettingsOf(context);
+    PresetTraceabilityPrintSettings(printSettings);
+    if (!ExecuteWarehousePicker(context, owner, warehouseList))
         return;
     QString supplierList;
-    if (!ExecuteSupplierPicker(owner, supplierList))
+    if (!ExecuteSupplierPicker(context, owner, supplierList))
         return;
-    if (!ExecutePeriodDialog(owner, from, to))
+    if (!ExecutePeriodDialog(context.Formats, owner, from, to))
         return;
-    if (!ExecutePrintSettingsDlg(owner))
+    if (!ExecutePrintSettingsDlg(printSettings, owner))
         return;
-    const std::unique_ptr<TTraceabilityReport> form = OpenTraceabilityReport(owner, from, to, warehouseList, supplierList);
+    const std::unique_ptr<TTraceabilityReport> form =
+        OpenTraceabilityReport(context, owner, from, to, warehouseList, supplierList);
     if (!form)
         return;
-    RunReport(*form->Report, owner);
+    RunReport(printSettings, *form->Report, owner);
     form->CloseData();
 }
 

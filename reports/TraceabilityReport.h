@@ -20,10 +20,14 @@ class QWidget;
 
 namespace corvanel {
 
+struct TPrintSettings;
+struct TProductionContext;
+
 // Holds the report over the data it reads; never shown.
 class TTraceabilityReport final : public QObject {
 public:
-    explicit TTraceabilityReport(QObject* owner);
+    // Laid out for the context's print settings; dates and numbers in its formats.
+    TTraceabilityReport(TProductionContext& context, QObject* owner);
     ~TTraceabilityReport() override;
 
     TTraceabilityData* Data;
@@ -73,16 +77,18 @@ private:
 };
 
 // The print settings the report always starts from: Arial 8, A4 portrait.
-void PresetTraceabilityPrintSettings();
+void PresetTraceabilityPrintSettings(TPrintSettings& settings);
 
 // Reads the data of a report for a period and code lists; null, after telling the user,
 // when the database could not be read. The form belongs to the caller.
-std::unique_ptr<TTraceabilityReport> OpenTraceabilityReport(QWidget* owner, fw::TDateTime from, fw::TDateTime to,
-                                                      const QString& warehouseList, const QString& supplierList);
+std::unique_ptr<TTraceabilityReport> OpenTraceabilityReport(TProductionContext& context, QWidget* owner,
+                                                            fw::TDateTime from, fw::TDateTime to,
+                                                            const QString& warehouseList, const QString& supplierList);
 
 // The command: warehouses, suppliers, period and print settings asked in turn (any cancel
 // ends it quietly), then the report previewed or printed. The period and the warehouse
 // list are given back as the user left them.
-void ExecuteTraceabilityReport(QWidget* owner, fw::TDateTime& from, fw::TDateTime& to, QString& warehouseList);
+void ExecuteTraceabilityReport(TProductionContext& context, QWidget* owner, fw::TDateTime& from, fw::TDateTime& to,
+                               QString& warehouseList);
 
 } // namespace corvanel

@@ -1,6 +1,7 @@
 #include "requirement/Requirement.h"
 
 #include "data/Queries.h"
+#include "data/ProductionContext.h"
 #include "data/ProductionData.h"
 #include "platform/core/Formats.h"
 #include "platform/db/Database.h"
@@ -8,8 +9,6 @@
 #include "platform/schema/CompanyTables.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/MessageDlg.h"
-#include "shell/AddOnFormats.h"
-#include "shell/SettingsDialog.h"
 
 #include <algorithm>
 #include <array>
@@ -18,8 +17,6 @@
 namespace corvanel {
 
 using namespace fw;
-
-bool DocInNeedsRefresh = false;
 
 namespace {
 
@@ -97,7 +94,7 @@ QStringList UnreadableValues(TProductionData& dm, double counter)
             said << where + value->AsString();
     };
     for (; !q.Eof(); q.Next()) {
-        const QString line = FloatToStr(F(&q, "Linie")->AsFloat(), FormatSettings());
+        const QString line = FloatToStr(F(&q, "Linie")->AsFloat(), dm.Context().Formats);
         const QString product = F(&q, "Grupa")->AsString() + QStringLiteral("  ") + F(&q, "Produs")->AsString();
         const QString material = F(&q, "Grupa_MatPrim")->AsString() + QStringLiteral("  ") + F(&q, "MatPrim")->AsString();
         say("Cantitate", QStringLiteral("Cantitatea de pe linia %1 a documentului (%2): ").arg(line, product));
@@ -118,7 +115,7 @@ std::array<TDataSet*, 7> RequirementTables(TProductionData& dm)
 
 TPreparedRequirement PrepareRequirement(TProductionData& dm, double counter)
 {
-    LoadProductionSettings();
+    dm.Context().Settings.Load();
     dm.TempTable->Close();
     TQuery* terms = dm.RequirementTermsQuery;
     terms->Close();
@@ -349,7 +346,7 @@ TLockedStock TConsumptionWriter::LockLots(const TRequirementRow& row)
     if (!lots->FindKey({row.Group, row.Code}))
         return stock;
     for (; OnLotOf(row); lots->Next()) {
-        if (!StockLotCounts(F(lots, "Cod_gestiune")->AsString(), row.Code))
+        if (!dm_.StockLotCounts(F(lots, "Cod_gestiune")->AsString(), row.Code))
             continue;
         const double quantity = F(lots, "Cantitate")->AsFloat();
         stock.OnHand += quantity;
@@ -372,8 +369,8 @@ void TConsumptionWriter::WriteHeader(const QVariant& number, const QVariant& dat
     F(header, "Data")->SetValue(date);
     F(header, "Explicatie")
         ->SetAsString(QStringLiteral("Consum coresp. %1 %2/%3")
-                          .arg(type, FloatToStr(number.toDouble(), FormatSettings()),
-                               DateToStr(F(header, "Data")->AsDateTime(), FormatSettings())));
+                          .arg(type, FloatToStr(number.toDouble(), dm_.Context().Formats),
+                               DateToStr(F(header, "Data")->AsDateTime(), dm_.Context().Formats)));
     header->Post();
 }
 
@@ -390,7 +387,7 @@ bool TConsumptionWriter::FirstCountingLot(const TRequirementRow& row)
     if (!lots->FindKey({row.Group, row.Code}))
         return false;
     for (; OnLotOf(row); lots->Next())
-        if (StockLotCounts(F(lots, "Cod_gestiune")->AsString(), row.Code))
+        if (dm_.StockLotCounts(F(lots, "Cod_gestiune")->AsString(), row.Code))
             return true;
     return false;
 }
@@ -421,7 +418,7 @@ void TConsumptionWriter::DrawRow(const TRequirementRow& row)
     double remaining = row.Quantity;
     while (OnLotOf(row) && remaining > 0) {
         const double available = inLot->AsFloat();
-        if (available <= 0 || !StockLotCounts(F(lots, "Cod_gestiune")->AsString(), row.Code)) {
+        if (available <= 0 || !dm_.StockLotCounts(F(lots, "Cod_gestiune")->AsString(), row.Code)) {
             lots->Next();
             continue;
         }
@@ -467,7 +464,7 @@ void TConsumptionWriter::WriteLine(const TRequirementRow& row, double quantity)
 std::optional<double> GenerateConsumption(TProductionData& dm, double counter, TScreen* screen)
 {
     dm.TempTable->CheckBrowseMode();
-    DocInNeedsRefresh = false;
+    dm.Context().ReceiptsNeedRefresh = false;
     const std::vector<TRequirementRow> rows = RequirementRows(dm);
     // The question follows the stock as it is when the document is written. It is never
     // asked while the write lock is held: the attempt that meets a negative row writes
@@ -491,7 +488,7 @@ std::optional<double> GenerateConsumption(TProductionData& dm, double counter, T
         }
         switch (outcome) {
         case TOutcome::Written:
-            DocInNeedsRefresh = true;
+            dm.Context().ReceiptsNeedRefresh = true;
             return written;
         case TOutcome::ReceiptNotSaved:
             MessageDlg(ReceiptNotSavedWarning, TMsgDlgType::Warning);

@@ -63,7 +63,7 @@ void CloseRequirement(TProductionData& dm);
 // document was written. Returns the new document's counter, or nullopt when stopped that
 // way. On a database error nothing at all is written, the datasets read the
 // database again, and the error propagates. While writing, the hourglass shows on `screen`
-// (null: none).
+// (null: none). The context's ReceiptsNeedRefresh says whether a document was written.
 std::optional<double> GenerateConsumption(TProductionData& dm, double counter, fw::TScreen* screen = nullptr);
 
 // What the user is told: a database error while preparing the requirement or while writing
@@ -71,10 +71,5 @@ std::optional<double> GenerateConsumption(TProductionData& dm, double counter, f
 QString PreparationFailedText(const QString& message);
 QString GenerationFailedText(const QString& message);
 QString ConsumptionWrittenText();
-
-// Raised once a consumption document has been written, so that the command that opened
-// the requirement refreshes the host's incoming-document view; lowered when the
-// requirement form opens and when a generation starts.
-extern bool DocInNeedsRefresh;
 
 } // namespace corvanel

@@ -1,15 +1,15 @@
 #include "requirement/RequirementForm.h"
 
 #include "catalog/CatalogLookup.h"
+#include "data/ProductionContext.h"
 #include "data/ProductionData.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/Formats.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/DBNavigator.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/MessageDlg.h"
 #include "requirement/Requirement.h"
-#include "shell/AddOnFormats.h"
-#include "shell/EntryPoints.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -23,9 +23,6 @@
 namespace corvanel {
 
 using namespace fw;
-
-TRequirementForm* OpenRequirementForm = nullptr;
-double DocInContor = 0.0;
 
 namespace {
 
@@ -45,7 +42,8 @@ QLabel* NewLabel(QWidget* parent, const char* name, const QString& text, bool bo
 
 } // namespace
 
-TRequirementForm::TRequirementForm(QWidget* owner) : fw::TForm(owner)
+TRequirementForm::TRequirementForm(TProductionContext& context, QWidget* owner)
+    : fw::TForm(owner), context_(context)
 {
     setObjectName(QStringLiteral("RequirementForm"));
     SetCaption(QStringLiteral("Fisa Necesar Tehnic"));
@@ -142,7 +140,7 @@ void TRequirementForm::BuildHeader()
 
 void TRequirementForm::BuildGrid()
 {
-    TProductionData* dm = ProductionData;
+    TProductionData* dm = context_.Data;
     // The agents, hidden: their current row (the first one) signs the document.
     AgentsGrid = new TDBGridNormal(this);
     AgentsGrid->setObjectName(QStringLiteral("AgentsGrid"));
@@ -175,20 +173,18 @@ void TRequirementForm::BuildGrid()
 TRequirementForm::~TRequirementForm()
 {
     ReleaseData();
-    if (OpenRequirementForm == this)
-        OpenRequirementForm = nullptr;
 }
 
 void TRequirementForm::FormCreate()
 {
-    TProductionData* dm = ProductionData;
-    DocInNeedsRefresh = false;
+    TProductionData* dm = context_.Data;
+    context_.ReceiptsNeedRefresh = false;
     std::optional<TPreparedRequirement> prepared;
     QString failure;
     {
-        THourGlass wait(Screen);
+        THourGlass wait(context_.Screen);
         try {
-            prepared = PrepareRequirement(*dm, DocInContor);
+            prepared = PrepareRequirement(*dm, context_.ReceiptCounter);
         } catch (const EDatabaseError& e) {
             failure = PreparationFailedText(e.Message());
         } catch (const EInOutError& e) {
@@ -208,8 +204,8 @@ void TRequirementForm::FormCreate()
     prepared_ = true;
     dm->RequirementRowsChanged = [this](bool hasRows) { GenerateButton->setEnabled(hasRows); };
     if (prepared->ReceiptFound) {
-        NumberLabel->setText(FloatToStr(F(dm->DocInTable, "Numar")->AsFloat(), FormatSettings()));
-        DateLabel->setText(DateToStr(F(dm->DocInTable, "Data")->AsDateTime(), FormatSettings()));
+        NumberLabel->setText(FloatToStr(F(dm->DocInTable, "Numar")->AsFloat(), context_.Formats));
+        DateLabel->setText(DateToStr(F(dm->DocInTable, "Data")->AsDateTime(), context_.Formats));
     }
     for (const QString& warning : PreparationWarnings(*prepared))
         MessageDlg(warning, TMsgDlgType::Warning);
@@ -226,15 +222,13 @@ void TRequirementForm::ReleaseData()
     if (released_)
         return;
     released_ = true;
-    if (OpenRequirementForm == this)
-        OpenRequirementForm = nullptr;
-    TProductionData* dm = ProductionData;
+    TProductionData* dm = context_.Data;
     if (!dm)
         return;
     dm->RequirementRowsChanged = nullptr;
     QString failure;
     {
-        THourGlass wait(Screen);
+        THourGlass wait(context_.Screen);
         try {
             CloseRequirement(*dm);
         } catch (const EDatabaseError& e) {
@@ -256,7 +250,7 @@ void TRequirementForm::RequirementGridDrawColumnCell(TDBGridNormal* grid, const 
         grid->DefaultDrawColumnCell(rect, dataCol, column, state);
         return;
     }
-    NegativeStockShown = true;
+    context_.NegativeStockShown = true;
     const TGridCanvas noted = grid->Canvas();
     grid->Canvas().FontColor = QColor(255, 0, 0);
     grid->Canvas().Font.setBold(true);
@@ -291,10 +285,10 @@ void TRequirementForm::RequirementGridDblClick()
 
 void TRequirementForm::PickMaterial()
 {
-    TTable* temp = ProductionData->TempTable;
+    TTable* temp = context_.Data->TempTable;
     QString group = F(temp, "Cod_grupa")->AsString();
     QString code = F(temp, "Cod_MatPrim")->AsString();
-    if (!ExecuteCatalogLookup(this, group, code))
+    if (!ExecuteCatalogLookup(context_, this, group, code))
         return;
     // The group first, so that the code's check sees the group it belongs to. The row
     // stays in editing for the user to save.
@@ -309,7 +303,7 @@ void TRequirementForm::GenerateButtonClick()
         return;
     std::optional<double> written;
     try {
-        written = GenerateConsumption(*ProductionData, DocInContor, Screen);
+        written = GenerateConsumption(*context_.Data, context_.ReceiptCounter, context_.Screen);
     } catch (const EDatabaseError& e) {
         MessageDlg(GenerationFailedText(e.Message()), TMsgDlgType::Error);
         return;

@@ -19,11 +19,13 @@ class TDBNavigator;
 
 namespace corvanel {
 
+struct TProductionContext;
+
 class TRequirementForm final : public fw::TForm {
 public:
-    // Prepares the requirement of the document DocInContor; a database error is shown and
+    // Prepares the requirement of the context's receipt; a database error is shown and
     // leaves the form unprepared, to be freed without being shown.
-    explicit TRequirementForm(QWidget* owner);
+    TRequirementForm(TProductionContext& context, QWidget* owner);
     ~TRequirementForm() override;
 
     QFrame* HeaderPanel;
@@ -60,13 +62,9 @@ private:
     // Closes the tables and deletes the working table, once.
     void ReleaseData();
 
+    TProductionContext& context_;
     bool prepared_ = false;
     bool released_ = false;
 };
-
-// The open requirement form, or null.
-extern TRequirementForm* OpenRequirementForm;
-// The counter of the incoming document the requirement is computed for.
-extern double DocInContor;
 
 } // namespace corvanel

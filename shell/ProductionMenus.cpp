@@ -1,141 +1,149 @@
 #include "shell/ProductionMenus.h"
 
-#include "data/Queries.h"
+#include "data/ProductionContext.h"
 #include "data/ProductionData.h"
-#include "platform/boundary/HostString.h"
 #include "platform/config/Paths.h"
-#include "platform/schema/CompanyTables.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/MessageDlg.h"
 #include "recipes/RecipeEditor.h"
 #include "reports/TraceabilityReport.h"
-#include "requirement/Requirement.h"
 #include "requirement/RequirementForm.h"
 #include "shell/SettingsDialog.h"
 
 #include <QScopeGuard>
 #include <QWidget>
+#include <map>
 
 namespace corvanel {
 
-TProductionMenus* ProductionMenus = nullptr;
-fw::DEF_TABLE_LIST* HostTableList = nullptr;
-
 namespace {
 
-// The name the host shows for the add-on: a constant of the library, never counted or freed.
-constexpr fw::TConstHostStr AddOnName("Productie produse lactate");
+// A menu of a menu bar, as the host merges it: by caption and group index.
+struct TTopMenu {
+    bool InDocumentMenu; // the receipt window's menu, else the main window's
+    const char* Name;
+    const char* Caption;
+    int GroupIndex;
+};
 
-fw::TMenuItem* Item(fw::TMenuItem* parent, const char* name, const QString& caption, int groupIndex,
-                    const QString& hint = {})
+constexpr TTopMenu kSystemMenu{false, "SystemMenu", "&Sistem", 0};
+constexpr TTopMenu kReportsMenu{false, "ReportsMenu", "Rapoarte", 0};
+constexpr TTopMenu kDocumentMenu{true, "DocumentMenu", "&Document", 1};
+
+// A command of the add-on: the menu it stands in, its name, caption, hint and group index,
+// and what it does. A separator (caption "-") does nothing.
+struct TMenuCommand {
+    const TTopMenu* Menu;
+    const char* Name;
+    const char* Caption;
+    const char* Hint;
+    int GroupIndex;
+    void (TProductionMenus::*Action)();
+};
+
+// The add-on's commands, in the order they stand in their menus. A new window is a
+// command of TProductionMenus and a line here.
+const TMenuCommand kCommands[] = {
+    {&kSystemMenu, "SystemSeparator", "-", "", 5, nullptr},
+    {&kSystemMenu, "RecipesItem", "Retete de productie",
+     "Specifica necesarul tehnic de materii prime si materiale pentru realizarea unei unitati de produs finit.", 5,
+     &TProductionMenus::OpenRecipeEditor},
+    {&kSystemMenu, "SettingsItem", "&Configurare productie",
+     "Specifica gestiunea si identificatorul de coduri de materii prime si materiale", 5,
+     &TProductionMenus::OpenSettings},
+    {&kReportsMenu, "TraceabilityItem", "Trasabilitate produse", "", 1, &TProductionMenus::RunTraceabilityReport},
+    {&kDocumentMenu, "DocumentSeparator", "-", "", 5, nullptr},
+    {&kDocumentMenu, "RequirementItem", "Calcul necesar tehnic", "", 5, &TProductionMenus::OpenRequirement},
+};
+
+fw::TMenuItem* AddItem(fw::TMenuItem* parent, const char* name, const char* caption, int groupIndex,
+                       const char* hint)
 {
-    fw::TMenuItem* item = parent->Add(QString::fromLatin1(name), caption, groupIndex);
-    item->SetHint(hint);
+    fw::TMenuItem* item = parent->Add(QString::fromLatin1(name), QString::fromUtf8(caption), groupIndex);
+    item->SetHint(QString::fromUtf8(hint));
     return item;
 }
 
 } // namespace
 
-void AddRecipeTableDef(fw::DEF_TABLE_LIST* list)
-{
-    // The definition handed over is the layout the add-on's datasets and queries work with.
-    const fw::TTableLayout& layout = fw::RecipeTable();
-    std::vector<fw::TFieldDescriptor> fields;
-    for (const fw::TFieldDef& f : layout.Fields)
-        fields.push_back({f.Name, f.DataType, static_cast<std::int16_t>(f.Size), f.Required});
-    std::vector<fw::TIndexDescriptor> indexes;
-    for (const fw::TIndexDef& ix : layout.Indexes) {
-        int options = 0;
-        if (ix.Options.testFlag(fw::TIndexOption::Primary))
-            options |= fw::ixPrimary;
-        if (ix.Options.testFlag(fw::TIndexOption::Unique))
-            options |= fw::ixUnique;
-        indexes.push_back({ix.Name, ix.Fields, static_cast<std::uint8_t>(options)});
-    }
-    fw::AddTableDef(list, fw::RetetaDB, fields, 1, indexes);
-}
-
-TProductionMenus::TProductionMenus(QObject* owner) : QObject(owner)
+TProductionMenus::TProductionMenus(TProductionContext& context, QObject* owner) : QObject(owner), context_(context)
 {
     setObjectName(QStringLiteral("ProductionMenus"));
+    BuildMenus();
+    // Read first: a settings file that cannot be read leaves nothing half made.
+    hostIniFile_ = std::make_unique<fw::TIniFile>(fw::HostIniFileName());
+    const QString netDir = hostIniFile_->ReadString(QStringLiteral("Initial"), QStringLiteral("NetControlDir"), QString());
+    auto* data = new TProductionData(context_, this);
+    data->ShowWarning = [](const QString& warning) {
+        fw::MessageDlg(warning, fw::TMsgDlgType::Warning, fw::TMsgDlgButtons::OK);
+    };
+    if (!netDir.isEmpty())
+        data->Session->SetNetFileDir(netDir);
+}
 
+TProductionMenus::~TProductionMenus() = default;
+
+void TProductionMenus::BuildMenus()
+{
     MainMenu = new fw::TMainMenu(this);
     MainMenu->SetName(QStringLiteral("MainMenu"));
-    SystemMenu = Item(MainMenu, "SystemMenu", QStringLiteral("&Sistem"), 0);
-    SystemSeparator = Item(SystemMenu, "SystemSeparator", QStringLiteral("-"), 5);
-    RecipesItem = Item(SystemMenu, "RecipesItem", QStringLiteral("Retete de productie"), 5,
-                              QStringLiteral("Specifica necesarul tehnic de materii prime si materiale pentru realizarea "
-                                             "unei unitati de produs finit."));
-    SettingsItem = Item(SystemMenu, "SettingsItem", QStringLiteral("&Configurare productie"), 5,
-                      QStringLiteral("Specifica gestiunea si identificatorul de coduri de materii prime si materiale"));
-    ReportsMenu = Item(MainMenu, "ReportsMenu", QStringLiteral("Rapoarte"), 0);
-    TraceabilityItem = Item(ReportsMenu, "TraceabilityItem", QStringLiteral("Trasabilitate produse"), 1);
-
     DocInMenu = new fw::TMainMenu(this);
     DocInMenu->SetName(QStringLiteral("DocInMenu"));
-    DocumentMenu = Item(DocInMenu, "DocumentMenu", QStringLiteral("&Document"), 1);
-    DocumentSeparator = Item(DocumentMenu, "DocumentSeparator", QStringLiteral("-"), 5);
-    RequirementItem = Item(DocumentMenu, "RequirementItem", QStringLiteral("Calcul necesar tehnic"), 5);
-
-    RecipesItem->OnClick = [this](fw::TMenuItem* s) { RecipesClick(s); };
-    SettingsItem->OnClick = [this](fw::TMenuItem* s) { SettingsClick(s); };
-    TraceabilityItem->OnClick = [this](fw::TMenuItem* s) { TraceabilityClick(s); };
-    RequirementItem->OnClick = [this](fw::TMenuItem* s) { RequirementClick(s); };
-
-    CreateDataModule();
+    std::map<const TTopMenu*, fw::TMenuItem*> menus;
+    for (const TMenuCommand& command : kCommands) {
+        fw::TMenuItem*& menu = menus[command.Menu];
+        if (!menu) {
+            const TTopMenu& top = *command.Menu;
+            menu = AddItem(top.InDocumentMenu ? DocInMenu : MainMenu, top.Name, top.Caption, top.GroupIndex, "");
+        }
+        fw::TMenuItem* item = AddItem(menu, command.Name, command.Caption, command.GroupIndex, command.Hint);
+        if (command.Action)
+            item->OnClick = [this, action = command.Action](fw::TMenuItem*) { (this->*action)(); };
+    }
 }
 
-TProductionMenus::~TProductionMenus() { ForgetMenus(); }
-
-void TProductionMenus::CreateDataModule()
+fw::TMenuItem* TProductionMenus::Item(const QString& name) const
 {
-    // Read first: a settings file that cannot be read leaves nothing half made.
-    HostIniFile = std::make_unique<fw::TIniFile>(fw::HostIniFileName());
-    const QString netDir = HostIniFile->ReadString(QStringLiteral("Initial"), QStringLiteral("NetControlDir"), QString());
-    ProductionData = new TProductionData(this);
-    if (!netDir.isEmpty())
-        ProductionData->Session->SetNetFileDir(netDir);
+    fw::TMenuItem* item = MainMenu->Find(name);
+    return item ? item : DocInMenu->Find(name);
 }
 
-void TProductionMenus::ForgetMenus()
-{
-    if (ProductionMenus == this)
-        ProductionMenus = nullptr;
-    HostIniFile.reset();
-}
-
-void TProductionMenus::RecipesClick(fw::TMenuItem*)
+void TProductionMenus::OpenRecipeEditor()
 {
     // One editor: choosing it again brings the open one back.
-    if (RecipeEditorForm) {
-        RecipeEditorForm->BringToFront();
+    if (context_.RecipeEditor) {
+        context_.RecipeEditor->BringToFront();
         return;
     }
-    auto* form = new TRecipeEditorForm(Application->MainForm());
+    auto* form = new TRecipeEditorForm(context_, context_.Application->MainForm());
     if (!form->Opened())
         return; // the user was told; the editor releases itself
-    RecipeEditorForm = form;
+    context_.RecipeEditor = form;
     form->Show();
 }
 
-void TProductionMenus::SettingsClick(fw::TMenuItem*)
+void TProductionMenus::OpenSettings()
 {
-    SettingsForm = new TProductionSettingsForm(qobject_cast<QWidget*>(parent()));
-    SettingsForm->ShowModal();
+    auto* form = new TProductionSettingsForm(context_, qobject_cast<QWidget*>(parent()));
+    context_.SettingsDialog = form;
+    form->ShowModal();
 }
 
-void TProductionMenus::TraceabilityClick(fw::TMenuItem*)
+void TProductionMenus::RunTraceabilityReport()
 {
     TraceabilityFrom = fw::Now();
     TraceabilityTo = TraceabilityFrom;
-    ExecuteTraceabilityReport(Application ? Application->MainForm() : nullptr, TraceabilityFrom, TraceabilityTo, TraceabilityWarehouses);
+    QWidget* owner = context_.Application ? context_.Application->MainForm() : nullptr;
+    ExecuteTraceabilityReport(context_, owner, TraceabilityFrom, TraceabilityTo, TraceabilityWarehouses);
 }
 
-void TProductionMenus::RequirementClick(fw::TMenuItem*)
+void TProductionMenus::OpenRequirement()
 {
-    if (!DocInDataSet || !DocInDataSet->Active())
+    if (!ReceiptHeaders || !ReceiptHeaders->Active())
         return;
-    DocInContor = DocInDataSet->FieldByName(QStringLiteral("Contor"))->AsFloat();
-    QPointer<TRequirementForm> form = new TRequirementForm(qobject_cast<QWidget*>(DocInOwner.data()));
-    OpenRequirementForm = form;
+    context_.ReceiptCounter = ReceiptHeaders->FieldByName(QStringLiteral("Contor"))->AsFloat();
+    QPointer<TRequirementForm> form = new TRequirementForm(context_, qobject_cast<QWidget*>(ReceiptWindow.data()));
+    context_.RequirementForm = form.data();
     {
         // Whatever way the modal run ends, the form does not outlive the command.
         const auto free = qScopeGuard([&form] { delete form.data(); });
@@ -144,48 +152,8 @@ void TProductionMenus::RequirementClick(fw::TMenuItem*)
     }
     // A consumption document was written: the host's document view computes its fields
     // again (it is left alone while the user is changing a document there).
-    if (DocInNeedsRefresh && DocInDataSet && DocInDataSet->Active() && !DocInDataSet->IsEditing())
-        DocInDataSet->Refresh();
+    if (context_.ReceiptsNeedRefresh && ReceiptHeaders && ReceiptHeaders->Active() && !ReceiptHeaders->IsEditing())
+        ReceiptHeaders->Refresh();
 }
 
 } // namespace corvanel
-
-void QvxAddOnGetName(char** variable)
-{
-    if (variable)
-        fw::HostStrAssign(*variable, corvanel::AddOnName.Str());
-}
-
-void QvxAddOnAddTables(fw::DEF_TABLE_LIST* list)
-{
-    corvanel::HostTableList = list;
-    corvanel::AddRecipeTableDef(list);
-}
-
-fw::TMenuItem* QvxAddOnMainForm(QObject* owner)
-{
-    using namespace corvanel;
-    ProductionMenus = new TProductionMenus(owner);
-    // A company handed over before the module existed is connected now.
-    if (!ChangeDBDirectory.isEmpty())
-        ProductionData->ConnectTo(ChangeDBDirectory);
-    return ProductionMenus->MainMenu;
-}
-
-void QvxAddOnChangeDB(const char* directory)
-{
-    using namespace corvanel;
-    ChangeDBDirectory = fw::HostStrToQString(const_cast<char*>(directory));
-    if (ProductionData)
-        ProductionData->ConnectTo(ChangeDBDirectory);
-}
-
-fw::TMenuItem* QvxAddOnDocInForm(QObject* window, fw::TDataSet* dataSet)
-{
-    using namespace corvanel;
-    if (!ProductionMenus)
-        return nullptr;
-    ProductionMenus->DocInDataSet = dataSet;
-    ProductionMenus->DocInOwner = window;
-    return ProductionMenus->DocInMenu;
-}

@@ -1,14 +1,13 @@
 #pragma once
 
-// The menus module: the two menus the add-on hands to the host, their commands, and what
-// the host handed over for them.
+// The menus module: the two menus the add-on hands to the host, built from the table of
+// the add-on's commands (ProductionMenus.cpp), what those commands do, and what the host
+// handed over for them. It makes the data module and owns it.
 
-#include "platform/boundary/TableDefs.h"
 #include "platform/config/IniFile.h"
 #include "platform/core/Formats.h"
 #include "platform/db/DataSet.h"
 #include "platform/ui/Menus.h"
-#include "shell/EntryPoints.h"
 
 #include <QObject>
 #include <QPointer>
@@ -16,57 +15,46 @@
 
 namespace corvanel {
 
+struct TProductionContext;
+
 class TProductionMenus final : public QObject {
 public:
-    explicit TProductionMenus(QObject* owner);
+    // Reads the host's settings file (its network control directory) first, so that a
+    // file that cannot be read leaves nothing half made, then makes the data module.
+    TProductionMenus(TProductionContext& context, QObject* owner);
     ~TProductionMenus() override;
 
-    // Main-window menu.
-    fw::TMainMenu* MainMenu;
-    fw::TMenuItem* SystemMenu;
-    fw::TMenuItem* SystemSeparator;
-    fw::TMenuItem* RecipesItem;
-    fw::TMenuItem* SettingsItem;
-    fw::TMenuItem* ReportsMenu;
-    fw::TMenuItem* TraceabilityItem;
-    // Incoming-document menu.
-    fw::TMainMenu* DocInMenu;
-    fw::TMenuItem* DocumentMenu;
-    fw::TMenuItem* DocumentSeparator;
-    fw::TMenuItem* RequirementItem;
+    TProductionContext& Context() const { return context_; }
 
-    // What the host handed over for the document menu (not owned).
-    QPointer<fw::TDataSet> DocInDataSet;
-    QPointer<QObject> DocInOwner;
-    // The traceability report's interval and warehouse selection, kept between runs.
+    fw::TMainMenu* MainMenu;  // merged into the host's main window
+    fw::TMainMenu* DocInMenu; // merged into the host's receipt window while it is active
+    // The command or menu of that name (the names of the command table), or null.
+    fw::TMenuItem* Item(const QString& name) const;
+
+    // What the host handed over for the document menu (not owned): the receipt window
+    // last opened and its header dataset.
+    QPointer<QObject> ReceiptWindow;
+    QPointer<fw::TDataSet> ReceiptHeaders;
+    // The traceability report's period and warehouse selection, kept between runs.
     fw::TDateTime TraceabilityFrom = 0;
     fw::TDateTime TraceabilityTo = 0;
     QString TraceabilityWarehouses;
 
-    std::unique_ptr<fw::TIniFile> HostIniFile;
-
-    void RecipesClick(fw::TMenuItem* sender);
-    void SettingsClick(fw::TMenuItem* sender);
-    void TraceabilityClick(fw::TMenuItem* sender);
-    void RequirementClick(fw::TMenuItem* sender);
+    // The commands.
+    // "Retete de productie": the recipe editor, at most one, brought back when open.
+    void OpenRecipeEditor();
+    // "&Configurare productie": the settings dialog, modal.
+    void OpenSettings();
+    // "Trasabilitate produse": the report, after its questions.
+    void RunTraceabilityReport();
+    // "Calcul necesar tehnic": the requirement of the receipt the host's window stands on.
+    void OpenRequirement();
 
 private:
-    void CreateDataModule();
-    void ForgetMenus();
+    void BuildMenus();
+
+    TProductionContext& context_;
+    std::unique_ptr<fw::TIniFile> hostIniFile_;
 };
 
-extern TProductionMenus* ProductionMenus;
-// The host's table-definition list, as the host handed it over.
-extern fw::DEF_TABLE_LIST* HostTableList;
-
-// The recipe table's definition the add-on hands to the host: the layout its datasets and
-// queries work with.
-void AddRecipeTableDef(fw::DEF_TABLE_LIST* list);
-
 } // namespace corvanel
-
-CORVANEL_EXPORT void QvxAddOnGetName(char** variable);
-CORVANEL_EXPORT void QvxAddOnAddTables(fw::DEF_TABLE_LIST* list);
-CORVANEL_EXPORT fw::TMenuItem* QvxAddOnMainForm(QObject* owner);
-CORVANEL_EXPORT void QvxAddOnChangeDB(const char* directory);
-CORVANEL_EXPORT fw::TMenuItem* QvxAddOnDocInForm(QObject* window, fw::TDataSet* dataSet);

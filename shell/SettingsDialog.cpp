@@ -1,13 +1,8 @@
 #include "shell/SettingsDialog.h"
 
-#include "platform/config/IniFile.h"
-#include "platform/config/Paths.h"
-#include "platform/config/SettingsStore.h"
-#include "platform/core/Formats.h"
-
+#include "data/ProductionContext.h"
 #include "platform/ui/Guard.h"
 
-#include <QDir>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -18,70 +13,10 @@
 
 namespace corvanel {
 
-QChar IndGest = QLatin1Char('_');
-QChar IndCod = QLatin1Char('.');
-QChar IndSemi = QLatin1Char(';');
-QString ProdDatabaseDir;
-QString ChangeDBDirectory;
-QString FixedDatabaseDir;
-
-namespace {
-
-// The directory of KRBDEF.INI: the company a program was given to work on; else the host's
-// last database directory; when it recorded none, the one it handed over last, and before
-// any, the current directory.
-void LoadDatabaseDir()
+TProductionSettingsForm::TProductionSettingsForm(TProductionContext& context, QWidget* owner)
+    : fw::TForm(owner), context_(context)
 {
-    if (!FixedDatabaseDir.isEmpty()) {
-        ProdDatabaseDir = fw::IncludeTrailingPathDelimiter(FixedDatabaseDir);
-        return;
-    }
-    fw::TSettingsStore store;
-    store.Create();
-    QString dir = store.ReadString(fw::TSettingsStore::LastDatabaseDir);
-    if (dir.isEmpty())
-        dir = ChangeDBDirectory;
-    if (dir.isEmpty())
-        dir = QDir::currentPath();
-    ProdDatabaseDir = fw::IncludeTrailingPathDelimiter(dir);
-}
-
-void ReadPrefix(const fw::TIniFile& ini, const QString& key, QChar& prefix)
-{
-    const QString value = ini.ReadString(ProductionSection, key, QString(prefix));
-    if (!value.isEmpty())
-        prefix = value.at(0);
-}
-
-} // namespace
-
-void LoadProductionSettings()
-{
-    LoadDatabaseDir();
-    const fw::TIniFile ini(ProdDatabaseDir + ProductionSettingsFile);
-    ReadPrefix(ini, QStringLiteral("IndGest"), IndGest);
-    ReadPrefix(ini, QStringLiteral("IndCod"), IndCod);
-    ReadPrefix(ini, QStringLiteral("IndSemi"), IndSemi);
-}
-
-void SaveProductionSettings()
-{
-    LoadDatabaseDir();
-    fw::TIniFile ini(ProdDatabaseDir + ProductionSettingsFile);
-    ini.WriteString(ProductionSection, QStringLiteral("IndGest"), QString(IndGest));
-    ini.WriteString(ProductionSection, QStringLiteral("IndCod"), QString(IndCod));
-    ini.WriteString(ProductionSection, QStringLiteral("IndSemi"), QString(IndSemi));
-}
-
-bool StartsWithPrefix(const QString& code, QChar prefix) { return fw::StartsWithChar(code, prefix); }
-
-// ---------------------------------------------------------------- the dialog
-
-TProductionSettingsForm* SettingsForm = nullptr;
-
-TProductionSettingsForm::TProductionSettingsForm(QWidget* owner) : fw::TForm(owner)
-{
-    setObjectName(QStringLiteral("SettingsForm"));
+    setObjectName(QStringLiteral("ProductionSettingsForm"));
     SetCaption(QStringLiteral("Configurarile modulului de productie"));
     SetPosition(fw::TPosition::ScreenCenter);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -161,18 +96,13 @@ TProductionSettingsForm::TProductionSettingsForm(QWidget* owner) : fw::TForm(own
     FormCreate();
 }
 
-TProductionSettingsForm::~TProductionSettingsForm()
-{
-    if (SettingsForm == this)
-        SettingsForm = nullptr;
-}
-
 void TProductionSettingsForm::FormCreate()
 {
-    LoadProductionSettings();
-    WarehousePrefixEdit->setText(QString(IndGest));
-    MaterialPrefixEdit->setText(QString(IndCod));
-    SemiFinishedPrefixEdit->setText(QString(IndSemi));
+    TProductionSettings& settings = context_.Settings;
+    settings.Load();
+    WarehousePrefixEdit->setText(QString(settings.RawWarehousePrefix));
+    MaterialPrefixEdit->setText(QString(settings.RawMaterialPrefix));
+    SemiFinishedPrefixEdit->setText(QString(settings.SemiFinishedPrefix));
 }
 
 void TProductionSettingsForm::OKBtnClick()
@@ -182,10 +112,11 @@ void TProductionSettingsForm::OKBtnClick()
         if (!edit->text().isEmpty())
             setting = edit->text().at(0);
     };
-    take(WarehousePrefixEdit, IndGest);
-    take(MaterialPrefixEdit, IndCod);
-    take(SemiFinishedPrefixEdit, IndSemi);
-    SaveProductionSettings();
+    TProductionSettings& settings = context_.Settings;
+    take(WarehousePrefixEdit, settings.RawWarehousePrefix);
+    take(MaterialPrefixEdit, settings.RawMaterialPrefix);
+    take(SemiFinishedPrefixEdit, settings.SemiFinishedPrefix);
+    settings.Save();
 }
 
 void TProductionSettingsForm::FormClose(fw::TCloseAction& action) { action = fw::TCloseAction::Free; }

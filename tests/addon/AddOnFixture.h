@@ -1,30 +1,40 @@
 #pragma once
-// What the add-on's module tests share: the production prefixes as the add-on starts with
-// them, and a data module connected to a test company.
+// What the add-on's module tests share: a production context of their own, as the add-on's
+// initialisation makes it, and the data module in it connected to a test company.
 
 #include "Company.h"
+#include "data/ProductionContext.h"
 #include "data/ProductionData.h"
-#include "shell/SettingsDialog.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/MessageDlg.h"
 
 #include <memory>
 
 namespace addontest {
 
-inline void DefaultPrefixes()
-{
-    corvanel::IndGest = QLatin1Char('_');
-    corvanel::IndCod = QLatin1Char('.');
-    corvanel::IndSemi = QLatin1Char(';');
-}
+// The context with an application and a screen of its own (the hourglass shows on that
+// screen) and the production prefixes "_", "." and ";".
+struct TProduction {
+    TProduction()
+    {
+        Context.Application = &Application;
+        Context.Screen = &Screen;
+    }
+    // The data module, showing refusals as the menus module has it show them, its KRBPROD
+    // pointed at the company.
+    corvanel::TProductionData& Connect(const testsupport::TestCompany& company)
+    {
+        Data = std::make_unique<corvanel::TProductionData>(Context, nullptr);
+        Data->ShowWarning = [](const QString& warning) { fw::MessageDlg(warning, fw::TMsgDlgType::Warning); };
+        Data->ProductionDatabase->Params() << QStringLiteral("PATH=") + company.Dir();
+        Data->ProductionDatabase->Open();
+        return *Data;
+    }
 
-// The one data module, its KRBPROD pointed at the company.
-inline std::unique_ptr<corvanel::TProductionData> ConnectDataModule(const testsupport::TestCompany& company)
-{
-    auto dm = std::make_unique<corvanel::TProductionData>(nullptr);
-    corvanel::ProductionData = dm.get();
-    dm->ProductionDatabase->Params() << QStringLiteral("PATH=") + company.Dir();
-    dm->ProductionDatabase->Open();
-    return dm;
-}
+    fw::TApplication Application;
+    fw::TScreen Screen;
+    corvanel::TProductionContext Context;
+    std::unique_ptr<corvanel::TProductionData> Data;
+};
 
 } // namespace addontest

@@ -2,6 +2,7 @@
 // A small catalog for the lookup and price indexing: two material classes, three groups,
 // a few articles, two currencies; messages and beeps recorded.
 
+#include "AddOnFixture.h"
 #include "Company.h"
 #include "DbFixture.h"
 #include "catalog/CatalogLookup.h"
@@ -52,7 +53,7 @@ protected:
                                     "607", "4426", "4427", "446", "378", "707", 0.0}});
     }
 
-    void OpenForm() { form = std::make_unique<corvanel::TCatalogLookupForm>(nullptr); }
+    void OpenForm() { form = std::make_unique<corvanel::TCatalogLookupForm>(context, nullptr); }
     QString Current(fw::TDataSet* ds, const char* field) const { return ds->FieldByName(field)->AsString(); }
     QString CurrentArticle() const { return Current(form->ArticleTable, "Cod"); }
 
@@ -80,6 +81,9 @@ protected:
     }
 
     testsupport::TestCompany company;
+    // No data module: the lookup's tables are the host's, in the default session.
+    addontest::TProduction production;
+    corvanel::TProductionContext& context = production.Context;
     fw::TMessageRecorder messages;
     std::vector<fw::TBeep> beeps;
     std::unique_ptr<corvanel::TCatalogLookupForm> form;

@@ -32,7 +32,7 @@ protected:
             user(static_cast<TCatalogLookupForm*>(f));
             return TModalResult::None;
         });
-        return ExecuteCatalogLookup(nullptr, group, article);
+        return ExecuteCatalogLookup(context, nullptr, group, article);
     }
     static void Ok(TCatalogLookupForm* f) { f->ButtonOK->click(); }
 };
@@ -203,7 +203,7 @@ TEST_F(CatalogLookup, ATableThatCannotBeOpenedEndsTheLookupWithTheCatalogMessage
     OtherUser("DROP TABLE VALUTA");
     QString group = "01", article = "A1";
     TModalHook hook([](TForm*) { return TModalResult::OK; });
-    EXPECT_FALSE(ExecuteCatalogLookup(nullptr, group, article));
+    EXPECT_FALSE(ExecuteCatalogLookup(context, nullptr, group, article));
     EXPECT_EQ(hook.Calls(), 0);
     ASSERT_EQ(messages.Count(), 1);
     EXPECT_TRUE(messages.Last().Text.startsWith("Eroare de acces la catalogul de articole!\r")) << qPrintable(messages.Last().Text);

@@ -8,7 +8,6 @@
 #include "platform/db/Query.h"
 #include "platform/schema/CompanyTables.h"
 #include "platform/ui/MessageDlg.h"
-#include "shell/SettingsDialog.h"
 
 #include <QLabel>
 #include <gtest/gtest.h>
@@ -23,7 +22,6 @@ class DataModule : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        addontest::DefaultPrefixes();
         company.Article("01", ".LAPTE", "Lapte crud");
         company.Article("01", ".SMANT", "Smantana crud");
         company.Article("01", ".SARE", "Sare");
@@ -32,9 +30,9 @@ protected:
         company.Article("02", "IAURT", "Iaurt 3%", 100.0);
         company.Article("02", "TELEMEA", "Telemea de vaca", 10.0);
         company.Article("02", "", "Articol fara cod");
-        dm = addontest::ConnectDataModule(company);
+        dm = &production.Connect(company);
     }
-    void TearDown() override { dm.reset(); }
+    void TearDown() override { production.Data.reset(); }
 
     void OpenRecipes()
     {
@@ -70,7 +68,9 @@ protected:
     }
 
     TestCompany company;
-    std::unique_ptr<TProductionData> dm;
+    addontest::TProduction production;
+    TProductionContext& context = production.Context;
+    TProductionData* dm = nullptr;
     TMessageRecorder messages;
 };
 
@@ -86,7 +86,7 @@ TEST_F(DataModule, EachListShowsItsArticles)
     EXPECT_EQ(Column(*dm->RequirementMaterialTable, "Cod"), materials);
     EXPECT_EQ(Column(*dm->RecipeMaterialTable, "Cod"), materials);
     // The prefixes are read when a list is filled: another IndCod changes the lists.
-    IndCod = 'T';
+    context.Settings.RawMaterialPrefix = 'T';
     dm->ProductTable->Refresh();
     EXPECT_FALSE(Column(*dm->ProductTable, "Cod").contains("TELEMEA"));
 }
@@ -116,6 +116,30 @@ TEST_F(DataModule, RecipeMaterialCheck)
     EXPECT_EQ(messages.Count(), 2);
     code->SetAsString(""); // emptying is always accepted
     EXPECT_EQ(messages.Count(), 2);
+}
+
+TEST_F(DataModule, ChecksGiveAVerdictAndTheWarningIsShownByWhoeverShowsIt)
+{
+    OpenRecipes();
+    EXPECT_EQ(dm->RecipeMaterialRefusal("01", ".LAPTE"), std::nullopt);
+    EXPECT_EQ(dm->RecipeMaterialRefusal("", "TELEMEA"), std::nullopt); // no group yet
+    EXPECT_EQ(dm->RecipeMaterialRefusal("02", "TELEMEA"),
+              "Articolul <02  TELEMEA>  nu este de tip materie prima ! Apasati CTRL-ENTER pentru a selecta din catalog!!");
+    EXPECT_EQ(messages.Count(), 0);
+    // Nobody to show it: the refusal is an error that says why, never a silent one.
+    dm->ShowWarning = nullptr;
+    dm->RetetaTable->Append();
+    dm->RetetaTable->FieldByName("Cod_Grupa")->SetAsString("01");
+    try {
+        dm->RetetaTable->FieldByName("Cod_MatPrim")->SetAsString("TELEMEA");
+        ADD_FAILURE() << "accepted";
+    } catch (const EAbort&) {
+        ADD_FAILURE() << "refused silently";
+    } catch (const Exception& e) {
+        EXPECT_TRUE(e.Message().startsWith("Articolul <01  TELEMEA>")) << qPrintable(e.Message());
+    }
+    EXPECT_EQ(messages.Count(), 0);
+    dm->RetetaTable->Cancel();
 }
 
 TEST_F(DataModule, RequirementMaterialCheckNamesTheCodeAlone)
@@ -208,14 +232,14 @@ TEST_F(DataModule, RecipeLookupGoesByCodeOnly)
 TEST_F(DataModule, StateChangesLowerTheNegativeStockFlag)
 {
     MakeTemp({{"01", ".LAPTE", 10.0}});
-    NegativeStockShown = true;
+    context.NegativeStockShown = true;
     dm->TempTable->Edit();
-    EXPECT_FALSE(NegativeStockShown);
-    NegativeStockShown = true;
+    EXPECT_FALSE(context.NegativeStockShown);
+    context.NegativeStockShown = true;
     dm->TempTable->FieldByName("Cant")->SetAsFloat(2); // a field change is not a state change
-    EXPECT_TRUE(NegativeStockShown);
+    EXPECT_TRUE(context.NegativeStockShown);
     dm->TempTable->Post();
-    EXPECT_FALSE(NegativeStockShown);
+    EXPECT_FALSE(context.NegativeStockShown);
 }
 
 TEST_F(DataModule, TheRequirementFormHearsWhetherThereAreRows)
@@ -239,22 +263,22 @@ TEST_F(DataModule, MovingToAnotherProductEndsTheSearch)
     dm->ProductTable->Open();
     // The label an open recipe editor registers for the search text.
     QLabel label;
-    SetCatalogSearchView(&label, [&] { label.setText(CatalogSearchText); });
-    CatalogSearchText = "TEL";
+    dm->SetProductSearchView(&label, [&] { label.setText(context.ProductSearchText); });
+    context.ProductSearchText = "TEL";
     label.setText("TEL");
-    CatalogSearchActive = true; // the search itself moves the list
+    context.ProductSearchActive = true; // the search itself moves the list
     dm->ProductTable->Next();
-    EXPECT_EQ(CatalogSearchText, "TEL");
-    CatalogSearchActive = false;
+    EXPECT_EQ(context.ProductSearchText, "TEL");
+    context.ProductSearchActive = false;
     dm->ProductTable->Next();
-    EXPECT_EQ(CatalogSearchText, "");
+    EXPECT_EQ(context.ProductSearchText, "");
     EXPECT_EQ(label.text(), "");
     dm->ProductTable->Edit();
-    CatalogSearchText = "X";
+    context.ProductSearchText = "X";
     dm->ProductTable->FieldByName("CantReteta")->SetAsFloat(5); // a field change keeps it
-    EXPECT_EQ(CatalogSearchText, "X");
+    EXPECT_EQ(context.ProductSearchText, "X");
     dm->ProductTable->Cancel();
-    RemoveCatalogSearchView(&label);
+    dm->RemoveProductSearchView(&label);
 }
 
 // All rows of a query, each as its values joined by blanks.

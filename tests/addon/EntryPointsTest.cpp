@@ -2,6 +2,7 @@
 // points, the name, the table definition and the menus it hands over.
 #include "Company.h"
 #include "DbFixture.h"
+#include "data/ProductionContext.h"
 #include "platform/boundary/HostString.h"
 #include "platform/boundary/TableDefs.h"
 #include "platform/core/Exceptions.h"
@@ -268,20 +269,26 @@ TEST_F(Session, MainMenuTreeAsTheHostMergesIt)
                     }));
 }
 
-// The hand-over of the application and screen, on the add-on's own copies of the globals.
+// The hand-over of the application and screen, as the add-on's windows see it: in the
+// production context the entry points hand to the menus module.
 TEST(Handover, ClearRestoresExactlyTheObjectsThatWereCurrent)
 {
-    TApplication* ownApp = corvanel::Application;
-    TScreen* ownScreen = corvanel::Screen;
+    QWidget owner;
+    TMenuItem* menu = QvxAddOnMainForm(&owner);
+    ASSERT_NE(menu, nullptr);
+    const corvanel::TProductionContext& context = static_cast<corvanel::TProductionMenus*>(menu->parent())->Context();
+    TApplication* ownApp = context.Application;
+    TScreen* ownScreen = context.Screen;
     ASSERT_NE(ownApp, nullptr);
+    ASSERT_NE(ownScreen, nullptr);
     TApplication hostApp;
     TScreen hostScreen;
     InitAddOnDLL(&hostScreen, &hostApp);
-    EXPECT_EQ(corvanel::Application, &hostApp);
-    EXPECT_EQ(corvanel::Screen, &hostScreen);
+    EXPECT_EQ(context.Application, &hostApp);
+    EXPECT_EQ(context.Screen, &hostScreen);
     ClearAddOnDLL();
-    EXPECT_EQ(corvanel::Application, ownApp);
-    EXPECT_EQ(corvanel::Screen, ownScreen);
+    EXPECT_EQ(context.Application, ownApp);
+    EXPECT_EQ(context.Screen, ownScreen);
 }
 
 } // namespace

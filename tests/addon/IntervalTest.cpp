@@ -1,10 +1,10 @@
 // The period dialog, its date boxes and their calendar.
+#include "data/ProductionContext.h"
+#include "dialogs/Calendar.h"
 #include "dialogs/DateEdit.h"
 #include "dialogs/PeriodDialog.h"
-#include "dialogs/Calendar.h"
 #include "platform/ui/Beep.h"
 #include "platform/ui/MessageDlg.h"
-#include "shell/AddOnFormats.h"
 #include "support/TempDir.h"
 
 #include <QApplication>
@@ -24,7 +24,6 @@ using namespace fw;
 namespace {
 
 TDateTime Day(int year, int month, int day) { return DateToDateTime(QDate(year, month, day)); }
-QString Text(TDateTime value) { return DateToStr(value, FormatSettings()); }
 
 class Interval : public ::testing::Test {
 protected:
@@ -38,8 +37,9 @@ protected:
                 user(dlg);
             return TModalResult::None;
         });
-        return ExecutePeriodDialog(nullptr, start, end);
+        return ExecutePeriodDialog(context.Formats, nullptr, start, end);
     }
+    TProductionContext context;
     TMessageRecorder messages;
 };
 
@@ -88,7 +88,7 @@ protected:
     void SetUp() override
     {
         auto* layout = new QVBoxLayout(&window);
-        box = new TDateEdit(&window);
+        box = new TDateEdit(context.Formats, &window);
         other = new QLineEdit(&window);
         layout->addWidget(box);
         layout->addWidget(other);
@@ -97,6 +97,8 @@ protected:
         box->SetDate(Day(2026, 2, 5));
         box->setFocus();
     }
+    QString Text(TDateTime value) const { return DateToStr(value, context.Formats); }
+    TProductionContext context;
     QWidget window;
     TDateEdit* box;
     QLineEdit* other;
@@ -163,24 +165,24 @@ TEST_F(DateBox, TheCalendarOpensOnTheBoxDateAndADoubleClickChoosesADay)
 
 TEST(DateFormat, TheFirstDateBoxSwitchesTheAddOnsDatesToFourDigitYears)
 {
-    TFormatSettings& fs = FormatSettings();
-    const TFormatSettings saved = fs;
+    TProductionContext context;
+    TFormatSettings& fs = context.Formats;
     fs.ShortDateFormat = "m/d/yy"; // a system of another order and a short year
     fs.DateSeparator = '-';
     EXPECT_EQ(DateToStr(Day(2026, 2, 5), fs), "2-5-26");
     {
-        TDateEdit box;
+        TDateEdit box(fs);
         box.SetDate(Day(2026, 2, 5));
         EXPECT_EQ(box.text(), "05-02-2026");
     }
     // Seen in any date the add-on writes later, with the system's separator kept.
-    EXPECT_EQ(DateToStr(Day(2026, 12, 31), FormatSettings()), "31-12-2026");
-    fs = saved;
+    EXPECT_EQ(DateToStr(Day(2026, 12, 31), fs), "31-12-2026");
 }
 
 TEST(DialogsLook, IntervalAndCalendar)
 {
-    TPeriodDlg dlg(nullptr);
+    TProductionContext context;
+    TPeriodDlg dlg(context.Formats, nullptr);
     dlg.FirstDateEdit->SetDate(Day(2026, 2, 1));
     dlg.LastDateEdit->SetDate(Day(2026, 2, 28));
     dlg.show();

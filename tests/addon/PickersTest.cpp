@@ -1,4 +1,5 @@
 // The warehouse and supplier pickers and the code list they hand to the traceability report.
+#include "AddOnFixture.h"
 #include "Company.h"
 #include "dialogs/CodeList.h"
 #include "dialogs/SupplierPicker.h"
@@ -8,7 +9,6 @@
 #include "platform/schema/CompanyTables.h"
 #include "platform/ui/DBGridNormal.h"
 #include "platform/ui/MessageDlg.h"
-#include "shell/EntryPoints.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -61,6 +61,8 @@ protected:
     }
 
     TestCompany company;
+    addontest::TProduction production;
+    const TProductionContext& context = production.Context;
     TMessageRecorder messages;
 };
 
@@ -98,7 +100,7 @@ TEST_F(Pickers, TheListFollowsTheBoxAndTheChosenRows)
             }
             return TModalResult::None;
         });
-        EXPECT_EQ(ExecuteWarehousePicker(nullptr, list), result) << script;
+        EXPECT_EQ(ExecuteWarehousePicker(context, nullptr, list), result) << script;
         EXPECT_EQ(list, expected) << script;
         EXPECT_EQ(hook.Calls(), 1);
     }
@@ -117,7 +119,7 @@ TEST_F(Pickers, TheSupplierQueryIsReadOnlyOnceTheBoxIsClearedAndAQuotedCodeComes
         dlg->OkBtn->click();
         return TModalResult::None;
     });
-    ASSERT_TRUE(ExecuteSupplierPicker(nullptr, list));
+    ASSERT_TRUE(ExecuteSupplierPicker(context, nullptr, list));
     EXPECT_EQ(list, "\"F\"\"1\"");
 }
 
@@ -137,11 +139,11 @@ TEST_F(Pickers, AnErrorReadingTheWarehousesIsReportedAndLeavesTheGridOff)
         EXPECT_EQ(messages.Count(), 1);
         EXPECT_EQ(messages.Last().Kind, TMsgDlgType::Error);
         EXPECT_FALSE(dlg->Grid->isEnabled());
-        EXPECT_EQ(corvanel::Screen->Cursor(), TCursor::Default);
+        EXPECT_EQ(context.Screen->Cursor(), TCursor::Default);
         dlg->OkBtn->click();
         return TModalResult::None;
     });
-    EXPECT_TRUE(ExecuteWarehousePicker(nullptr, list));
+    EXPECT_TRUE(ExecuteWarehousePicker(context, nullptr, list));
     EXPECT_EQ(list, ""); // nothing could be chosen: no restriction
 }
 
@@ -150,9 +152,9 @@ TEST_F(Pickers, LookWithTheirColumnsWhole)
     for (const QString& name : {QStringLiteral("selgest"), QStringLiteral("selfurn")}) {
         std::unique_ptr<TCodePickerDlg> dlg;
         if (name == "selgest")
-            dlg = std::make_unique<TWarehousePickerDlg>(nullptr);
+            dlg = std::make_unique<TWarehousePickerDlg>(context, nullptr);
         else
-            dlg = std::make_unique<TSupplierPickerDlg>(nullptr);
+            dlg = std::make_unique<TSupplierPickerDlg>(context, nullptr);
         dlg->show();
         EXPECT_TRUE(dlg->grab().save(LookDir() + "/" + name + "-all.png"));
         dlg->AllCheck->click();

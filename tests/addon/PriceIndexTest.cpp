@@ -56,7 +56,7 @@ protected:
     {
         EXPECT_TRUE(form->findChildren<TPriceIndexingForm*>().isEmpty());
         EXPECT_FALSE(form->ArticleTable->ControlsDisabled());
-        EXPECT_EQ(Screen->Cursor(), TCursor::Default);
+        EXPECT_EQ(context.Screen->Cursor(), TCursor::Default);
     }
 
     QString prompt;
@@ -86,7 +86,7 @@ INSTANTIATE_TEST_SUITE_P(Percentages, PriceIndexBy,
 
 TEST_F(PriceIndex, BelowMinusHundredOrCancelledChangesNothing)
 {
-    EXPECT_TRUE(TPriceIndexingForm(nullptr).grab().save(testsupport::LookDir() + "/catalog-index-progress.png"));
+    EXPECT_TRUE(TPriceIndexingForm(context.Session(), nullptr).grab().save(testsupport::LookDir() + "/catalog-index-progress.png"));
     Index(-100.01);
     EXPECT_EQ(messages.Texts(), QStringList{"Coeficientul nu poate fi mai mic de -100% !"});
     messages.Clear();

@@ -33,15 +33,10 @@ class PrintSettingsDialog : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        PrintSettings = TPrintSettings();
         // An A4 sheet with no unprintable border unless a test gives it one.
         SetPrinterBorder(0);
     }
-    void TearDown() override
-    {
-        SetPrinterBorder(0);
-        PrintSettings = TPrintSettings();
-    }
+    void TearDown() override { SetPrinterBorder(0); }
     static void SetPrinterBorder(double mm)
     {
         QPrinter& device = Printer().Device();
@@ -56,9 +51,10 @@ protected:
             EXPECT_NE(dlg, nullptr);
             return dlg ? user(dlg) : TModalResult::Cancel;
         });
-        return ExecutePrintSettingsDlg(nullptr);
+        return ExecutePrintSettingsDlg(settings, nullptr);
     }
 
+    TPrintSettings settings;
     TMessageRecorder messages;
 };
 
@@ -103,28 +99,28 @@ TEST_F(PrintSettingsDialog, FirstUseChoosesAFixedPitchFontAtTenPoints)
         dlg->OkBtn->click();
         return TModalResult::None;
     }));
-    EXPECT_FALSE(PrintSettings.FontName.isEmpty());
-    EXPECT_TRUE(QFontDatabase::isFixedPitch(PrintSettings.FontName)) << PrintSettings.FontName.toStdString();
-    EXPECT_EQ(PrintSettings.FontSize, 10);
-    EXPECT_EQ(PrintSettings.FontPitch, TFontPitch::Fixed);
-    EXPECT_EQ(label, PrintSettings.FontName + "   10");
+    EXPECT_FALSE(settings.FontName.isEmpty());
+    EXPECT_TRUE(QFontDatabase::isFixedPitch(settings.FontName)) << settings.FontName.toStdString();
+    EXPECT_EQ(settings.FontSize, 10);
+    EXPECT_EQ(settings.FontPitch, TFontPitch::Fixed);
+    EXPECT_EQ(label, settings.FontName + "   10");
     // Without a printer installed, the report is shown on screen unless the user says otherwise.
     EXPECT_EQ(previewTicked, Printer().IsPdfPrinter());
-    EXPECT_EQ(PrintSettings.Preview, previewTicked);
-    EXPECT_EQ(PrintSettings.PaperSize, 9);
-    EXPECT_EQ((std::vector<int>{PrintSettings.TopMargin, PrintSettings.LeftMargin, PrintSettings.BottomMargin,
-                                PrintSettings.RightMargin}),
+    EXPECT_EQ(settings.Preview, previewTicked);
+    EXPECT_EQ(settings.PaperSize, 9);
+    EXPECT_EQ((std::vector<int>{settings.TopMargin, settings.LeftMargin, settings.BottomMargin,
+                                settings.RightMargin}),
               (std::vector<int>{5, 5, 5, 5}));
 }
 
 TEST_F(PrintSettingsDialog, StoredMarginsOutsideTheSheetOrItsBorderComeBackAsTheMinimum)
 {
     SetPrinterBorder(4);
-    PrintSettings.FontName = "Liberation Mono";
-    PrintSettings.TopMargin = 300;   // beyond the sheet's 297 mm
-    PrintSettings.LeftMargin = 2;    // inside the unprintable border
-    PrintSettings.BottomMargin = 297;
-    PrintSettings.RightMargin = 8;
+    settings.FontName = "Liberation Mono";
+    settings.TopMargin = 300;   // beyond the sheet's 297 mm
+    settings.LeftMargin = 2;    // inside the unprintable border
+    settings.BottomMargin = 297;
+    settings.RightMargin = 8;
     std::vector<int> shown;
     Ask([&](TPrintSettingsDlg* dlg) {
         shown = {dlg->TopEdit->value(), dlg->LeftEdit->value(), dlg->BottomEdit->value(), dlg->RightEdit->value()};
@@ -135,12 +131,12 @@ TEST_F(PrintSettingsDialog, StoredMarginsOutsideTheSheetOrItsBorderComeBackAsThe
     // A margin at the sheet's size is kept, and then shortened by its own editor to what
     // the opposite margin leaves.
     EXPECT_EQ(shown, (std::vector<int>{g.MinTop, g.MinLeft, 297 - g.MinTop, 8}));
-    EXPECT_EQ(PrintSettings.Printable, g);
+    EXPECT_EQ(settings.Printable, g);
 }
 
 TEST_F(PrintSettingsDialog, EditorsKeepMarginsPagesAndOrientationConsistent)
 {
-    PrintSettings.FontName = "Liberation Mono";
+    settings.FontName = "Liberation Mono";
     Ask([&](TPrintSettingsDlg* dlg) {
         // Left + right beyond the paper width: corrected at once.
         dlg->RightEdit->setValue(20);
@@ -177,25 +173,25 @@ TEST_F(PrintSettingsDialog, EditorsKeepMarginsPagesAndOrientationConsistent)
         dlg->OkBtn->click();
         return TModalResult::None;
     });
-    EXPECT_EQ(PrintSettings.FontName, "Liberation Sans");
-    EXPECT_EQ(PrintSettings.FontSize, 48);
-    EXPECT_EQ(PrintSettings.FontPitch, TFontPitch::Variable);
-    EXPECT_EQ(PrintSettings.FirstPage, 3);
-    EXPECT_EQ(PrintSettings.LastPage, 3);
-    EXPECT_EQ(PrintSettings.Copies, 2);
-    EXPECT_EQ(PrintSettings.Orientation, QPageLayout::Landscape);
-    EXPECT_EQ(PrintSettings.LeftMargin, 190);
+    EXPECT_EQ(settings.FontName, "Liberation Sans");
+    EXPECT_EQ(settings.FontSize, 48);
+    EXPECT_EQ(settings.FontPitch, TFontPitch::Variable);
+    EXPECT_EQ(settings.FirstPage, 3);
+    EXPECT_EQ(settings.LastPage, 3);
+    EXPECT_EQ(settings.Copies, 2);
+    EXPECT_EQ(settings.Orientation, QPageLayout::Landscape);
+    EXPECT_EQ(settings.LeftMargin, 190);
     Printer().SetOrientation(QPageLayout::Portrait);
 }
 
 TEST_F(PrintSettingsDialog, CancelChangesNothingAndTurnsThePrinterBack)
 {
-    PrintSettings.FontName = "Liberation Mono";
-    PrintSettings.Orientation = QPageLayout::Portrait;
-    PrintSettings.Preview = true;
-    PrintSettings.Confirmed = true;
-    const TPrintSettings before = [] {
-        TPrintSettings s = PrintSettings;
+    settings.FontName = "Liberation Mono";
+    settings.Orientation = QPageLayout::Portrait;
+    settings.Preview = true;
+    settings.Confirmed = true;
+    const TPrintSettings before = [this] {
+        TPrintSettings s = settings;
         s.Printable = Printer().Geometry();
         return s;
     }();
@@ -208,13 +204,13 @@ TEST_F(PrintSettingsDialog, CancelChangesNothingAndTurnsThePrinterBack)
         dlg->CancelBtn->click();
         return TModalResult::None;
     }));
-    EXPECT_TRUE(PrintSettings == before);
+    EXPECT_TRUE(settings == before);
     EXPECT_EQ(Printer().Orientation(), QPageLayout::Portrait);
 }
 
 TEST_F(PrintSettingsDialog, PaperIsStoredByItsPlaceInThePaperTable)
 {
-    PrintSettings.FontName = "Liberation Mono";
+    settings.FontName = "Liberation Mono";
     struct Case {
         QPageSize::PageSizeId size;
         int index;
@@ -226,13 +222,13 @@ TEST_F(PrintSettingsDialog, PaperIsStoredByItsPlaceInThePaperTable)
             dlg->OkBtn->click();
             return TModalResult::None;
         });
-        EXPECT_EQ(PrintSettings.PaperSize, c.index) << c.size;
+        EXPECT_EQ(settings.PaperSize, c.index) << c.size;
     }
 }
 
 TEST_F(PrintSettingsDialog, MarginsInsideThePrintersBorderAreAdjustedOnlyWhenTheUserAgrees)
 {
-    PrintSettings.FontName = "Liberation Mono";
+    settings.FontName = "Liberation Mono";
     SetPrinterBorder(6);
     const int min = Printer().Geometry().MinTop;
     ASSERT_GE(min, 6);
@@ -266,11 +262,11 @@ TEST_F(PrintSettingsDialog, MarginsInsideThePrintersBorderAreAdjustedOnlyWhenThe
         dlg->OkBtn->click();
         return TModalResult::None;
     }));
-    EXPECT_EQ(PrintSettings.TopMargin, 2);
+    EXPECT_EQ(settings.TopMargin, 2);
     TReport report;
-    ApplyPrintSettings(report);
+    ApplyPrintSettings(settings, report);
     EXPECT_EQ(report.Margins.top(), min);
-    EXPECT_EQ(report.FontName, PrintSettings.FontName);
+    EXPECT_EQ(report.FontName, settings.FontName);
 }
 
 } // namespace

@@ -31,7 +31,6 @@ class RecipeEditor : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        addontest::DefaultPrefixes();
         for (const char* code : {".LAPTE", ".SARE", ".SMANT"})
             company.Article("01", code, QString::fromLatin1(code).mid(1));
         company.Article("03", ";MAIA", "Maia");
@@ -46,21 +45,21 @@ protected:
         // One class with one group: the catalog lookup opens on it.
         company.Add(fw::MaterialeDB, {{"MP", "Materii prime", "301"}});
         company.Add(fw::GrupDB, {{"MP", "01", "Materii prime", "301"}});
-        dm = addontest::ConnectDataModule(company);
+        dm = &production.Connect(company);
         OpenEditor();
     }
     // As the menu command leaves it: shown and active, the product grid focused.
     void OpenEditor()
     {
-        editor = new TRecipeEditorForm(nullptr);
-        RecipeEditorForm = editor;
+        editor = new TRecipeEditorForm(context, nullptr);
+        context.RecipeEditor = editor.data();
         editor->Show();
         QApplication::setActiveWindow(editor);
     }
     void TearDown() override
     {
         delete editor.data();
-        dm.reset();
+        production.Data.reset();
     }
 
     bool CloseEditor()
@@ -105,7 +104,9 @@ protected:
     }
 
     TestCompany company;
-    std::unique_ptr<TProductionData> dm;
+    addontest::TProduction production;
+    TProductionContext& context = production.Context;
+    TProductionData* dm = nullptr;
     TMessageRecorder messages;
     QPointer<TRecipeEditorForm> editor;
 };
@@ -132,8 +133,8 @@ TEST_F(RecipeEditor, KeysOverTheProductListSearchTheGroupsAndNowhereElse)
         EXPECT_EQ(editor->SearchLabel->text(), s.text);
         EXPECT_EQ(Product(), s.product) << s.text.toStdString();
     }
-    EXPECT_EQ(CatalogSearchText, "LA");
-    EXPECT_FALSE(CatalogSearchActive);
+    EXPECT_EQ(context.ProductSearchText, "LA");
+    EXPECT_FALSE(context.ProductSearchActive);
 
     // Keys for the yield or the sort list never move the list away from the product.
     TypeYield("25");
@@ -146,7 +147,7 @@ TEST_F(RecipeEditor, KeysOverTheProductListSearchTheGroupsAndNowhereElse)
     EXPECT_EQ(editor->SearchLabel->text(), "");
     EXPECT_TRUE(editor->Navigator->ButtonVisible(TNavigateBtn::Insert));
     Type("L");
-    EXPECT_EQ(CatalogSearchText, "");
+    EXPECT_EQ(context.ProductSearchText, "");
     EXPECT_EQ(Product(), "IAURT");
 }
 
@@ -232,12 +233,12 @@ TEST_F(RecipeEditor, ClosingSavesWhatWasTypedOrStaysOpenWithIt)
         EXPECT_EQ(CloseEditor(), c.messages.isEmpty());
         EXPECT_EQ(messages.Texts(), c.messages);
         if (editor) { // nothing typed is lost
-            EXPECT_EQ(RecipeEditorForm, editor.data());
+            EXPECT_EQ(context.RecipeEditor, editor.data());
             EXPECT_EQ(Line("Cod_MatPrim"), ".SMANT");
             RawColumn(company.Dir(), "DROP TRIGGER IF EXISTS refuse");
             dm->RetetaTable->Cancel();
         } else {
-            EXPECT_EQ(RecipeEditorForm, nullptr);
+            EXPECT_EQ(context.RecipeEditor, nullptr);
             EXPECT_FALSE(dm->RetetaTable->Active());
         }
     }
@@ -296,7 +297,7 @@ TEST_F(RecipeEditor, TablesThatCannotBeOpenedReleaseTheEditor)
 {
     ASSERT_TRUE(CloseEditor());
     RawColumn(company.Dir(), "DROP TABLE Reteta");
-    QPointer<TRecipeEditorForm> failed = new TRecipeEditorForm(nullptr);
+    QPointer<TRecipeEditorForm> failed = new TRecipeEditorForm(context, nullptr);
     EXPECT_FALSE(failed->Opened());
     ASSERT_EQ(messages.Count(), 1);
     EXPECT_TRUE(messages.Last().Text.startsWith("Eroare de acces la baza de date!\r<"));

@@ -1,11 +1,11 @@
 #pragma once
 // A company for the requirement's tests: a data module connected to it, the prefixes "_",
 // "." and ";", the outgoing counter at 7, two users; receipts, and what was written read back.
+#include "AddOnFixture.h"
 #include "Company.h"
 #include "DbFixture.h"
 #include "data/ProductionData.h"
 #include "platform/schema/CompanyTables.h"
-#include "shell/SettingsDialog.h"
 
 #include <QDate>
 #include <memory>
@@ -28,14 +28,10 @@ struct TLine {
 struct RequirementCompany {
     RequirementCompany()
     {
-        corvanel::IndGest = '_', corvanel::IndCod = '.', corvanel::IndSemi = ';';
         company.Add(fw::CounterDB, {{3.0, 7.0}});
         company.Add(fw::UserDB, {{"MPO", "Maria"}, {"ADM", "Administrator"}});
-        corvanel::ProductionData = dm.get();
-        dm->ProductionDatabase->Params() << "PATH=" + company.Dir();
-        dm->ProductionDatabase->Open();
+        dm = &production.Connect(company);
     }
-    ~RequirementCompany() { corvanel::ProductionData = nullptr; }
 
     // A receipt of type ABC: header (number and date may be empty) and lines.
     void Receipt(double contor, const std::vector<TLine>& lines, const QVariant& number = 125.0,
@@ -100,7 +96,8 @@ struct RequirementCompany {
     }
 
     testsupport::TestCompany company;
-    std::unique_ptr<corvanel::TProductionData> dm = std::make_unique<corvanel::TProductionData>(nullptr);
+    addontest::TProduction production;
+    corvanel::TProductionData* dm = nullptr;
 };
 
 } // namespace reqtest

@@ -6,7 +6,6 @@
 #include "platform/schema/CompanyTables.h"
 #include "platform/ui/MessageDlg.h"
 #include "requirement/RequirementForm.h"
-#include "shell/AddOnFormats.h"
 
 #include <QApplication>
 #include <QFile>
@@ -36,7 +35,7 @@ void ReceiptOfOneP(RequirementCompany& c, const std::vector<std::pair<const char
     for (const auto& [material, quantity] : lots)
         c.company.Lot("01", material, "_MP", quantity, "L" + QString::number(++n));
     c.Receipt(1, {{"02", "P", 1}});
-    DocInContor = 1;
+    c.production.Context.ReceiptCounter = 1;
 }
 
 TEST(RequirementForm, ShowsTheReceiptAndOffersADocumentOnlyForRows)
@@ -47,12 +46,12 @@ TEST(RequirementForm, ShowsTheReceiptAndOffersADocumentOnlyForRows)
         c.company.Article("02", "P", "Produs", 1.0);
         c.company.RecipeRow("P", ".A", "01", 2);
         c.Receipt(4, lines);
-        DocInContor = 4;
-        TRequirementForm form(nullptr);
+        c.production.Context.ReceiptCounter = 4;
+        TRequirementForm form(c.production.Context, nullptr);
         ASSERT_TRUE(form.Prepared());
         EXPECT_EQ(form.GenerateButton->isEnabled(), rows);
         EXPECT_EQ(form.NumberLabel->text(), "125");
-        EXPECT_EQ(form.DateLabel->text(), DateToStr(DateToDateTime(QDate(2026, 12, 7)), FormatSettings()));
+        EXPECT_EQ(form.DateLabel->text(), DateToStr(DateToDateTime(QDate(2026, 12, 7)), c.production.Context.Formats));
         if (rows) {
             c.dm->TempTable->Delete(); // the last row
             EXPECT_FALSE(form.GenerateButton->isEnabled());
@@ -68,14 +67,14 @@ TEST(RequirementForm, ProductsLeftOutAreToldOnceAndAFailedPreparationLeavesTheFo
     c.company.Article("02", "TELEMEA", "Telemea", 0.0);
     c.company.RecipeRow("TELEMEA", ".SARE", "01", 5);
     c.Receipt(1, {{"02", "TELEMEA", 10}});
-    DocInContor = 1;
-    EXPECT_TRUE(TRequirementForm(nullptr).Prepared());
+    c.production.Context.ReceiptCounter = 1;
+    EXPECT_TRUE(TRequirementForm(c.production.Context, nullptr).Prepared());
     ASSERT_EQ(messages.Count(), 1);
     EXPECT_EQ(messages.Last().Kind, TMsgDlgType::Warning);
     EXPECT_TRUE(messages.Last().Text.endsWith("\r02  TELEMEA  Telemea"));
 
     testsupport::RawColumn(c.company.Dir(), "DROP TABLE Reteta");
-    TRequirementForm form(nullptr);
+    TRequirementForm form(c.production.Context, nullptr);
     EXPECT_FALSE(form.Prepared());
     EXPECT_EQ(messages.Count(), 2);
     EXPECT_TRUE(messages.Last().Text.startsWith("Eroare de acces la baza de date.\r"));
@@ -84,9 +83,8 @@ TEST(RequirementForm, ProductsLeftOutAreToldOnceAndAFailedPreparationLeavesTheFo
     // A settings file that cannot be read is told in its own words, never read as defaults.
     const QString settings = c.company.Dir() + "/KRBDEF.INI";
     ASSERT_EQ(::mkfifo(QFile::encodeName(settings).constData(), 0600), 0);
-    FixedDatabaseDir = c.company.Dir();
-    const TRequirementForm unread(nullptr);
-    FixedDatabaseDir.clear();
+    c.production.Context.Settings.FixedDirectory = c.company.Dir();
+    const TRequirementForm unread(c.production.Context, nullptr);
     EXPECT_FALSE(unread.Prepared());
     EXPECT_EQ(messages.Count(), 3);
     EXPECT_EQ(messages.Last().Text, "<" + settings + "> nu este un fisier obisnuit: setarile nu pot fi citite din el.");
@@ -96,7 +94,7 @@ TEST(RequirementForm, OnlyNegativeStockFiguresArePaintedRedAndBold)
 {
     RequirementCompany c;
     ReceiptOfOneP(c, {{".A", 4}, {".B", -2}, {".C", 5}}); // final stock -6; stock itself -2; enough
-    TRequirementForm form(nullptr);
+    TRequirementForm form(c.production.Context, nullptr);
     form.show();
     form.GenerateButton->setFocus(); // no cell highlighted
     const QImage image = form.RequirementGrid->viewport()->grab().toImage();
@@ -122,7 +120,7 @@ TEST(RequirementForm, CtrlEnterPicksFromTheCatalogInTheMaterialColumnsOnly)
     c.company.Add(fw::MaterialeDB, {{"MP", "Materii prime", "301"}});
     c.company.Add(fw::GrupDB, {{"MP", "01", "Materii prime", "301"}});
     c.company.Article("01", ".D", "Materia D");
-    TRequirementForm form(nullptr);
+    TRequirementForm form(c.production.Context, nullptr);
     form.show();
     QApplication::setActiveWindow(&form);
     form.RequirementGrid->setFocus();
@@ -153,7 +151,7 @@ TEST(RequirementForm, TheNegativeStockQuestionFollowsTheDataNotThePainting)
     TMessageRecorder messages;
     RequirementCompany c;
     ReceiptOfOneP(c, {{".A", 4}, {".B", 5}, {".C", 5}});
-    TRequirementForm form(nullptr); // never shown: nothing painted
+    TRequirementForm form(c.production.Context, nullptr); // never shown: nothing painted
     // A row still in editing is saved first, which lowers the painting's flag.
     ASSERT_TRUE(c.dm->TempTable->Locate("Cod_MatPrim", {".B"}));
     c.dm->TempTable->Edit();
@@ -178,7 +176,7 @@ TEST(RequirementForm, ADatabaseErrorAtAnyWriteLeavesTheDatabaseAsItWasAndTheNext
         TMessageRecorder messages;
         RequirementCompany c;
         ReceiptOfOneP(c, {{".A", 4}, {".A", 8}, {".B", 5}, {".C", 1}}); // emptied, reduced, reduced, emptied
-        TRequirementForm form(nullptr);
+        TRequirementForm form(c.production.Context, nullptr);
         const QStringList before = c.Dump();
         testsupport::AddRefusingTrigger(c.company.Dir(), table, when, "injected");
         form.GenerateButton->click();

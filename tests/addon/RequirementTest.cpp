@@ -5,7 +5,6 @@
 #include "platform/schema/CompanyTables.h"
 #include "platform/ui/MessageDlg.h"
 #include "requirement/Requirement.h"
-#include "shell/AddOnFormats.h"
 
 #include <gtest/gtest.h>
 
@@ -138,12 +137,12 @@ TEST(Consumption, HeaderAndLineCarryTheReceiptTheLotAndTheCatalog)
     c.Receipt(5, {{"02", "IAURT", 200}});
     PrepareRequirement(*c.dm, 5);
     ASSERT_EQ(GenerateConsumption(*c.dm, 5), std::optional<double>(8.0));
-    EXPECT_TRUE(DocInNeedsRefresh);
+    EXPECT_TRUE(c.production.Context.ReceiptsNeedRefresh);
     EXPECT_EQ(c.Strings("SELECT NewCounterOut FROM COUNTER"), QStringList{"8.0"});
     // Signed by the first user in the table's order; no customer, no due date.
     EXPECT_EQ(J(c.Joined("SELECT Data_inregistrarii, Numar, Tip, Data, Agent, Client, Data_scadenta, Explicatie FROM Doc_out")),
               "2026-12-07|125.0|BMC|2026-12-07|ADM|NULL|NULL|Consum coresp. ABC 125/" +
-                  DateToStr(DateToDateTime(QDate(2026, 12, 7)), FormatSettings()).toStdString());
+                  DateToStr(DateToDateTime(QDate(2026, 12, 7)), c.production.Context.Formats).toStdString());
     const QStringList line{"Contor", "Contor_secundar", "Cod_gestiune", "Cod_grupa", "Cod_articol", "Cantitate",
                            "Pret_achizitie", "Pret_vinzare", "Pret_vz_echiv_USD", "TVA", "Cont_marfa", "Cont_cheltuieli",
                            "Cont_TVA_Iesiri", "Cont_accize", "Acciza", "Cod_bare", "Cont_adaos",

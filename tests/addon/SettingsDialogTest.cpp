@@ -1,5 +1,6 @@
 // The configuration dialog, opened modally by "&Configurare productie".
 #include "TempDir.h"
+#include "data/ProductionContext.h"
 #include "platform/config/SettingsStore.h"
 #include "platform/schema/CompanyTables.h"
 #include "platform/ui/Form.h"
@@ -25,9 +26,6 @@ class SettingsDialog : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        IndGest = '_';
-        IndCod = '.';
-        IndSemi = ';';
         TSettingsStore().WriteString(TSettingsStore::LastDatabaseDir, dir.Path());
         QFile f(dir.File(fw::CompanySettingsFile));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -42,21 +40,27 @@ protected:
     void RunCommand(const TModalHook::THandler& user)
     {
         QWidget hostWindow;
-        TProductionMenus module(&hostWindow);
+        TProductionMenus menus(context, &hostWindow);
         TModalHook hook(user);
-        module.SettingsItem->Click();
+        menus.Item("SettingsItem")->Click();
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_EQ(SettingsForm, nullptr); // the dialog freed itself
+        EXPECT_EQ(context.SettingsDialog, nullptr); // the dialog freed itself
+    }
+    QString Prefixes() const
+    {
+        const TProductionSettings& s = context.Settings;
+        return QString(s.RawWarehousePrefix) + s.RawMaterialPrefix + s.SemiFinishedPrefix;
     }
     TempDir dir;
+    TProductionContext context;
 };
 
 TEST_F(SettingsDialog, ShowsTheStoredPrefixesAndOkWritesTheChangedOnes)
 {
-    RunCommand([](TForm* form) {
+    RunCommand([this](TForm* form) {
         auto* dlg = dynamic_cast<TProductionSettingsForm*>(form);
         EXPECT_NE(dlg, nullptr);
-        EXPECT_EQ(SettingsForm, dlg);
+        EXPECT_EQ(context.SettingsDialog, dlg);
         EXPECT_EQ(dlg->windowTitle(), "Configurarile modulului de productie");
         EXPECT_EQ(dlg->WarehousePrefixEdit->text(), "_");
         EXPECT_EQ(dlg->MaterialPrefixEdit->text(), "M");
@@ -68,7 +72,7 @@ TEST_F(SettingsDialog, ShowsTheStoredPrefixesAndOkWritesTheChangedOnes)
         dlg->OKBtn->click();
         return TModalResult::None;
     });
-    EXPECT_EQ(QString(IndGest) + IndCod + IndSemi, "GM.");
+    EXPECT_EQ(Prefixes(), "GM.");
     const QByteArray text = File();
     EXPECT_TRUE(text.contains("IndGest=G\r\n"));
     EXPECT_TRUE(text.contains("IndCod=M\r\n"));
@@ -85,13 +89,12 @@ TEST_F(SettingsDialog, CancelWritesNothing)
         return TModalResult::None;
     });
     EXPECT_EQ(File(), before);
-    EXPECT_EQ(IndGest, QChar('_')); // the loaded values stay
-    EXPECT_EQ(IndCod, QChar('M'));
+    EXPECT_EQ(Prefixes(), "_M;"); // the loaded values stay
 }
 
 TEST_F(SettingsDialog, TabGoesFromTheSecondBoxToOkThenCancelThenTheThirdBox)
 {
-    TProductionSettingsForm dlg(nullptr);
+    TProductionSettingsForm dlg(context, nullptr);
     QWidget* order[] = {dlg.WarehousePrefixEdit, dlg.MaterialPrefixEdit, dlg.OKBtn, dlg.CancelBtn, dlg.SemiFinishedPrefixEdit};
     // What Tab reaches next: the next widget of the chain that takes focus by Tab.
     auto nextByTab = [](QWidget* w) {
@@ -119,17 +122,17 @@ TEST_F(SettingsDialog, ASettingsFileThatCannotBeReadIsToldAndNoDialogOpens)
     bool shown = false;
     {
         QWidget hostWindow;
-        TProductionMenus module(&hostWindow);
+        TProductionMenus menus(context, &hostWindow);
         TModalHook hook([&](TForm*) {
             shown = true;
             return TModalResult::Cancel;
         });
-        module.SettingsItem->Action()->trigger();
+        menus.Item("SettingsItem")->Action()->trigger();
     }
     EXPECT_FALSE(shown);
-    EXPECT_EQ(SettingsForm, nullptr);
+    EXPECT_EQ(context.SettingsDialog, nullptr);
     EXPECT_EQ(messages.Texts(), QStringList{"<" + settings + "> nu este un fisier obisnuit: setarile nu pot fi citite din el."});
-    EXPECT_EQ(QString(IndGest) + IndCod + IndSemi, "_.;");
+    EXPECT_EQ(Prefixes(), "_.;");
 }
 
 } // namespace

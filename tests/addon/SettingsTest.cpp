@@ -2,7 +2,7 @@
 #include "Company.h"
 #include "platform/config/SettingsStore.h"
 #include "platform/schema/CompanyTables.h"
-#include "shell/SettingsDialog.h"
+#include "data/ProductionSettings.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,14 +15,7 @@ namespace {
 
 class Settings : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        IndGest = '_';
-        IndCod = '.';
-        IndSemi = ';';
-        ChangeDBDirectory.clear();
-        SetLastDir(dir.Path());
-    }
+    void SetUp() override { SetLastDir(dir.Path()); }
     static void SetLastDir(const QString& d) { fw::TSettingsStore().WriteString(fw::TSettingsStore::LastDatabaseDir, d); }
     void Write(const QByteArray& text) const
     {
@@ -35,8 +28,12 @@ protected:
         QFile f(dir.File(fw::CompanySettingsFile));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
-    static QString Prefixes() { return QString(IndGest) + IndCod + IndSemi; }
+    QString Prefixes() const
+    {
+        return QString(settings.RawWarehousePrefix) + settings.RawMaterialPrefix + settings.SemiFinishedPrefix;
+    }
     TempDir dir;
+    TProductionSettings settings;
 };
 
 TEST_F(Settings, LoadingTakesTheFirstCharacterOfEachKeyAndKeepsTheRest)
@@ -53,11 +50,9 @@ TEST_F(Settings, LoadingTakesTheFirstCharacterOfEachKeyAndKeepsTheRest)
         {"[productie]\r\nindsemi=s\r\n", "_.s"},         // names are not case-sensitive
     };
     for (const Case& c : cases) {
-        IndGest = '_';
-        IndCod = '.';
-        IndSemi = ';';
+        settings = TProductionSettings();
         Write(c.file);
-        LoadProductionSettings();
+        settings.Load();
         EXPECT_EQ(Prefixes(), QString::fromLatin1(c.expected)) << c.file;
     }
 }
@@ -65,8 +60,8 @@ TEST_F(Settings, LoadingTakesTheFirstCharacterOfEachKeyAndKeepsTheRest)
 TEST_F(Settings, SavingWritesTheThreeKeysAndLeavesTheRestOfTheFile)
 {
     Write("; setari comune\r\n[Firma]\r\nNume=Lactate SRL\r\n\r\n[Productie]\r\nIndCod=MP\r\n");
-    LoadProductionSettings();
-    SaveProductionSettings();
+    settings.Load();
+    settings.Save();
     const QString text = QString::fromUtf8(Read());
     EXPECT_TRUE(text.contains("; setari comune\r\n"));
     EXPECT_TRUE(text.contains("Nume=Lactate SRL\r\n"));
@@ -81,25 +76,25 @@ TEST_F(Settings, TheDirectoryWithOrWithoutItsSeparatorLeadsToTheSameFile)
 {
     Write("[Productie]\r\nIndGest=G\r\n");
     for (const QString& d : {dir.Path(), dir.Path() + "/"}) {
-        IndGest = '_';
+        settings.RawWarehousePrefix = '_';
         SetLastDir(d);
-        LoadProductionSettings();
-        EXPECT_EQ(ProdDatabaseDir, dir.Path() + "/");
-        EXPECT_EQ(IndGest, QChar('G'));
+        settings.Load();
+        EXPECT_EQ(settings.Directory, dir.Path() + "/");
+        EXPECT_EQ(settings.RawWarehousePrefix, QChar('G'));
     }
 }
 
 TEST_F(Settings, WithoutARecordedDirectoryTheHandedOverOneServesThenTheCurrentOne)
 {
     SetLastDir(QString());
-    ChangeDBDirectory = dir.Path();
+    settings.HandedOverDirectory = dir.Path();
     Write("[Productie]\r\nIndSemi=S\r\n");
-    LoadProductionSettings();
-    EXPECT_EQ(ProdDatabaseDir, dir.Path() + "/");
-    EXPECT_EQ(IndSemi, QChar('S'));
-    ChangeDBDirectory.clear();
-    LoadProductionSettings();
-    EXPECT_EQ(ProdDatabaseDir, QDir::currentPath() + "/");
+    settings.Load();
+    EXPECT_EQ(settings.Directory, dir.Path() + "/");
+    EXPECT_EQ(settings.SemiFinishedPrefix, QChar('S'));
+    settings.HandedOverDirectory.clear();
+    settings.Load();
+    EXPECT_EQ(settings.Directory, QDir::currentPath() + "/");
 }
 
 TEST(Prefix, ACodeBelongsWhenItsFirstCharacterIsThePrefix)

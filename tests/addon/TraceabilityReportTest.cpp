@@ -1,21 +1,23 @@
 // The traceability report on a real company: what each page holds, read from the page model.
+#include "AddOnFixture.h"
 #include "Company.h"
 #include "DbFixture.h"
-#include "data/ProductionData.h"
 #include "dialogs/CodeList.h"
 #include "platform/core/Exceptions.h"
 #include "platform/report/ReportPainter.h"
 #include "platform/schema/CompanyTables.h"
 #include "platform/ui/MessageDlg.h"
 #include "reports/PrintSettings.h"
-#include "reports/TraceabilityReport.h"
 #include "reports/BusyMessage.h"
-#include "shell/AddOnFormats.h"
+#include "reports/TraceabilityReport.h"
+
+#include <QApplication>
 
 #include <QGuiApplication>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QLabel>
+#include <QPointer>
 #include <QScreen>
 #include <gtest/gtest.h>
 
@@ -41,13 +43,11 @@ class TraceabilityReport : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        savedFormats = FormatSettings();
-        FormatSettings().DecimalSeparator = '.';
-        FormatSettings().ThousandSeparator = ',';
-        FormatSettings().ShortDateFormat = "dd/mm/yyyy";
-        FormatSettings().DateSeparator = '/';
-        PrintSettings = TPrintSettings();
-        PresetTraceabilityPrintSettings();
+        context.Formats.DecimalSeparator = '.';
+        context.Formats.ThousandSeparator = ',';
+        context.Formats.ShortDateFormat = "dd/mm/yyyy";
+        context.Formats.DateSeparator = '/';
+        PresetTraceabilityPrintSettings(PrintSettingsOf(context));
 
         company.Add(fw::FirmDataDB, {{"Lactate Izvoare SRL", "Sânpetru, Brașov", "RO18452736"}});
         company.Add(fw::GestDB, {{"PF1", "Vana 1"}, {"PF2", "Vana 2"}, {"A\"B", "Vana cu ghilimele"}});
@@ -74,16 +74,7 @@ protected:
         Receipt(3, Day(2026, 3, 20), 1003, Day(2026, 3, 20), "FERMA1", {{"A\"B", "02", "TELEMEA", "Q-01", 5.0}});
         Receipt(4, Day(2026, 4, 10), 1004, Day(2026, 4, 10), "FERMA1", {{"PF1", "02", "CAS", "X-01", 7.0}});
 
-        dm = std::make_unique<TProductionData>(nullptr);
-        ProductionData = dm.get();
-        dm->ProductionDatabase->Params() << "PATH=" + company.Dir();
-        dm->ProductionDatabase->Open();
-    }
-    void TearDown() override
-    {
-        dm.reset();
-        ProductionData = nullptr;
-        FormatSettings() = savedFormats;
+        production.Connect(company);
     }
 
     void Catalog(const QString& group, const QString& code, const QString& name, const QString& unit, QVariant days,
@@ -132,12 +123,12 @@ protected:
     std::unique_ptr<TTraceabilityReport> Open(TDateTime from = Day(2026, 3, 1), TDateTime to = Day(2026, 3, 31),
                                             const QStringList& warehouses = {}, const QStringList& suppliers = {})
     {
-        return OpenTraceabilityReport(nullptr, from, to, JoinCodeList(warehouses), JoinCodeList(suppliers));
+        return OpenTraceabilityReport(context, nullptr, from, to, JoinCodeList(warehouses), JoinCodeList(suppliers));
     }
 
-    TFormatSettings savedFormats;
     TestCompany company;
-    std::unique_ptr<TProductionData> dm;
+    addontest::TProduction production;
+    TProductionContext& context = production.Context;
     TMessageRecorder messages;
 };
 
@@ -252,7 +243,8 @@ TEST_F(TraceabilityReport, DatabaseErrorsAreReportedInTheAddOnsWords)
     EXPECT_TRUE(messages.Last().Text.startsWith("Eroare de acces la baza de date!\r<")) << messages.Last().Text.toStdString();
     EXPECT_TRUE(messages.Last().Text.endsWith(">!"));
     EXPECT_EQ(messages.Last().Kind, TMsgDlgType::Error);
-    EXPECT_EQ(BusyMessageForm(), nullptr);
+    for (QWidget* window : QApplication::topLevelWidgets())
+        EXPECT_EQ(dynamic_cast<TBusyMessageForm*>(window), nullptr); // the busy message went too
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
@@ -322,26 +314,28 @@ TEST_F(TraceabilityReport, ARawMaterialListLongerThanAPageContinuesOnTheNext)
 
 TEST(WorkMessage, WidensForALongTextAndGoesAway)
 {
-    HideBusyMessage(); // without a window: nothing
-    EXPECT_EQ(BusyMessageForm(), nullptr);
-    ShowBusyMessage(nullptr, "Selectez datele...");
-    TBusyMessageForm* form = BusyMessageForm();
-    ASSERT_NE(form, nullptr);
-    EXPECT_TRUE(form->isVisible());
-    EXPECT_EQ(form->size(), QSize(325, 39));
-    EXPECT_EQ(form->TextLabel->text(), "Selectez datele...");
-    form->grab().save(LookDir() + "/work-message.png");
+    QPointer<TBusyMessageForm> form;
+    {
+        const TBusyMessage message(nullptr, "Selectez datele...");
+        form = message.Form();
+        ASSERT_NE(form, nullptr);
+        EXPECT_TRUE(form->isVisible());
+        EXPECT_EQ(form->size(), QSize(325, 39));
+        EXPECT_EQ(form->TextLabel->text(), "Selectez datele...");
+        form->grab().save(LookDir() + "/work-message.png");
+    }
+    EXPECT_EQ(form, nullptr);
     const QString longText = QString("Selectez datele pentru raportul de trasabilitate al produselor finite ").repeated(2);
-    ShowBusyMessage(nullptr, longText);
-    form = BusyMessageForm();
-    ASSERT_NE(form, nullptr);
-    const int need = form->TextLabel->fontMetrics().horizontalAdvance(longText) + TBusyMessageForm::kPictureWidth + 18;
-    const QRect screen = form->screen()->availableGeometry();
-    EXPECT_EQ(form->width(), std::min(need, screen.width()));
-    EXPECT_EQ(form->height(), 39);
-    EXPECT_NEAR(form->geometry().center().x(), screen.center().x(), 1);
-    HideBusyMessage();
-    EXPECT_EQ(BusyMessageForm(), nullptr);
+    {
+        const TBusyMessage message(nullptr, longText);
+        form = message.Form();
+        const int need = form->TextLabel->fontMetrics().horizontalAdvance(longText) + TBusyMessageForm::kPictureWidth + 18;
+        const QRect screen = form->screen()->availableGeometry();
+        EXPECT_EQ(form->width(), std::min(need, screen.width()));
+        EXPECT_EQ(form->height(), 39);
+        EXPECT_NEAR(form->geometry().center().x(), screen.center().x(), 1);
+    }
+    EXPECT_EQ(form, nullptr);
 }
 
 } // namespace

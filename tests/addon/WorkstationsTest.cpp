@@ -23,15 +23,13 @@ TEST(ChildProcess, Role)
     if (testsupport::ChildRole() != QLatin1String("generate"))
         GTEST_SKIP() << "played by a second process that other tests start";
     fw::TSession::AddAlias("KRB_PRIV", dirs.at(1));
-    IndGest = '_', IndCod = '.', IndSemi = ';';
     fw::TMessageRecorder messages;
-    TProductionData dm(nullptr);
-    ProductionData = &dm;
+    TProductionContext context;
+    TProductionData dm(context, nullptr);
     dm.ProductionDatabase->Params() << "PATH=" + dirs.at(0);
     PrepareRequirement(dm, 1);
     testsupport::TellParent(GenerateConsumption(dm, 1) ? "written" : "not written");
     CloseRequirement(dm);
-    ProductionData = nullptr;
 }
 
 TEST(Workstations, NeverOverdrawTheLotsTheyShare)

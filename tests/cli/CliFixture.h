@@ -5,9 +5,9 @@
 
 #include "Company.h"
 #include "DbFixture.h"
+#include "data/ProductionContext.h"
 #include "data/ProductionData.h"
 #include "platform/schema/CompanyTables.h"
-#include "shell/SettingsDialog.h"
 
 #include <QDate>
 #include <QProcess>
@@ -104,20 +104,17 @@ struct TDairy {
     testsupport::TestCompany c;
 };
 
-// The add-on's data module on a company in this process, reading that company's settings.
+// The add-on's data module on a company in this process, in a production context of its own
+// that reads that company's settings.
 struct TInProcess {
     explicit TInProcess(const QString& dir)
     {
-        corvanel::FixedDatabaseDir = dir;
-        corvanel::ProductionData = dm.get();
+        context.Settings.FixedDirectory = dir;
+        dm = std::make_unique<corvanel::TProductionData>(context, nullptr);
         dm->ConnectTo(dir);
     }
-    ~TInProcess()
-    {
-        dm.reset();
-        corvanel::FixedDatabaseDir.clear();
-    }
-    std::unique_ptr<corvanel::TProductionData> dm = std::make_unique<corvanel::TProductionData>(nullptr);
+    corvanel::TProductionContext context;
+    std::unique_ptr<corvanel::TProductionData> dm;
 };
 
 } // namespace clitest

@@ -32,12 +32,11 @@ QStringList PdfText(const QString& file)
 // The traceability report of a company as the add-on's command makes it, in this process.
 fw::TReportDocument Report(const QString& dir, const QDate& from, const QDate& to, const QStringList& warehouses)
 {
-    corvanel::PrintSettings = corvanel::TPrintSettings();
-    corvanel::PresetTraceabilityPrintSettings();
     TInProcess work(dir);
+    corvanel::PresetTraceabilityPrintSettings(corvanel::PrintSettingsOf(work.context));
     fw::TSession::AddAlias("TVELDA", dir);
-    const auto form = corvanel::OpenTraceabilityReport(nullptr, fw::DateToDateTime(from), fw::DateToDateTime(to),
-                                                  corvanel::JoinCodeList(warehouses), QString());
+    const auto form = corvanel::OpenTraceabilityReport(work.context, nullptr, fw::DateToDateTime(from),
+                                                       fw::DateToDateTime(to), corvanel::JoinCodeList(warehouses), QString());
     return form ? form->Report->Generate() : fw::TReportDocument();
 }
 
@@ -122,7 +121,7 @@ TEST(IndexPricesCli, ChangesTheGroupAsTheLookupDoesAllOrNothing)
         TDairy dairy;
         priced(dairy);
         TInProcess work(dairy.Dir());
-        const std::unique_ptr<fw::TQuery> update(corvanel::NewIndexPricesQuery(nullptr));
+        const std::unique_ptr<fw::TQuery> update(corvanel::NewIndexPricesQuery(work.context.Session(), nullptr));
         EXPECT_EQ(corvanel::UpdateGroupPrices(*update, "01", 0.875), 3);
         byAddOn = Dump(dairy.Dir(), catalog);
     }
