@@ -1,16 +1,17 @@
 #include "catalog/CatalogLookup.h"
 
+#include "catalog/LookupLayoutFile.h"
 #include "catalog/PercentageDialog.h"
 #include "catalog/PriceIndexing.h"
-#include "catalog/LookupLayoutFile.h"
+#include "data/Messages.h"
 #include "data/ProductionContext.h"
 #include "data/Queries.h"
 #include "platform/core/Exceptions.h"
 #include "platform/db/Table.h"
 #include "platform/schema/CompanyRules.h"
+#include "platform/schema/CompanyTables.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Beep.h"
-#include "platform/schema/CompanyTables.h"
 #include "platform/ui/DBGridNormal.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/Keys.h"
@@ -86,7 +87,7 @@ const QStringList& CatalogOrders()
 
 void ReportCatalogError(const EDatabaseError& error)
 {
-    MessageDlg(QStringLiteral("Eroare de acces la catalogul de articole!\r") + error.Message() + QStringLiteral(">"),
+    MessageDlg(msg::CatalogDatabaseError(error.Message()),
                TMsgDlgType::Error, TMsgDlgButtons::OK);
 }
 
@@ -362,7 +363,7 @@ void TCatalogLookupForm::FormCreate()
     OrderCombo->setCurrentIndex(0);
     if (GroupTable->IsEmpty()) {
         SetEditMode(true);
-        MessageDlg(QStringLiteral("Adaugati articole în catalog!"), TMsgDlgType::Warning, TMsgDlgButtons::OK);
+        MessageDlg(msg::AddArticles(), TMsgDlgType::Warning, TMsgDlgButtons::OK);
     }
     RefreshTimer->start();
 }
@@ -509,20 +510,20 @@ void TCatalogLookupForm::ArticleNewRecord()
 void TCatalogLookupForm::ArticleBeforePost()
 {
     if (IsBlank(ArticleTable->FieldByName(QStringLiteral("Cod"))) || IsBlank(ArticleTable->FieldByName(QStringLiteral("Denumire"))))
-        Refuse(QStringLiteral("Introduceti atît codul si denumirea!"));
+        Refuse(msg::CodeAndNameRequired());
 }
 
 void TCatalogLookupForm::ArticleAccountValidate(TField* sender)
 {
     if (!IsValidAccountSymbol(sender->AsString()))
-        Refuse(QStringLiteral("Introduceti simbolul contului în format 999(9).99(9).99(9) !"));
+        Refuse(msg::AccountFormat());
 }
 
 void TCatalogLookupForm::ArticleCurrencyValidate(TField* sender)
 {
     const QString code = sender->AsString();
     if (!CurrencyTable->FindKey({code}))
-        Refuse(QStringLiteral("<") + code + QStringLiteral("> nu exista în catalogul de valute!"));
+        Refuse(msg::UnknownCurrency(code));
 }
 
 // ---------------------------------------------------------------- grids
@@ -561,7 +562,7 @@ void TCatalogLookupForm::GroupGridDblClick()
                 ArticleTable->Next();
             }
         } catch (const std::bad_alloc&) {
-            MessageDlg(QStringLiteral("Memorie insuficienta! Selectati mai putine articole!"), TMsgDlgType::Warning,
+            MessageDlg(msg::TooManyArticlesMarked(), TMsgDlgType::Warning,
                        TMsgDlgButtons::OK);
         }
         ArticleTable->First();

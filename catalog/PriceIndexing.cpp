@@ -1,14 +1,14 @@
 #include "catalog/PriceIndexing.h"
 
-#include "platform/ui/Application.h"
-#include "platform/ui/Beep.h"
-
-#include "data/Queries.h"
+#include "data/Messages.h"
 #include "data/ProductionContext.h"
 #include "data/ProductionData.h"
+#include "data/Queries.h"
 #include "platform/core/Exceptions.h"
 #include "platform/db/Database.h"
 #include "platform/db/Query.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Beep.h"
 #include "platform/ui/MessageDlg.h"
 
 #include <QApplication>
@@ -64,7 +64,7 @@ TPriceIndexingForm::TPriceIndexingForm(fw::TSession* session, QWidget* owner) : 
 std::optional<double> IndexFactor(double percentage)
 {
     if (percentage < -100) {
-        fw::MessageDlg(QStringLiteral("Coeficientul nu poate fi mai mic de -100% !"), fw::TMsgDlgType::Warning,
+        fw::MessageDlg(msg::PercentageBelowFloor(), fw::TMsgDlgType::Warning,
                        fw::TMsgDlgButtons::OK);
         return std::nullopt;
     }
@@ -91,13 +91,8 @@ int UpdateGroupPrices(fw::TQuery& update, const QString& groupCode, double facto
         transaction.Commit();
         return update.RowsAffected();
     } catch (const fw::EDatabaseError& error) {
-        throw fw::EDatabaseError(DbAccessErrorText(error.Message()));
+        throw fw::EDatabaseError(msg::DatabaseError(error.Message()));
     }
-}
-
-QString PricesIndexedText(const QString& groupCode)
-{
-    return QStringLiteral("Preturile de vînzare pentru grupa \"%1\" au fost actualizate cu succes!").arg(groupCode);
 }
 
 void IndexGroupPrices(TProductionContext& context, QWidget* owner, const QString& groupCode, double factor)
@@ -110,7 +105,7 @@ void IndexGroupPrices(TProductionContext& context, QWidget* owner, const QString
         UpdateGroupPrices(*form->UpdateQuery, groupCode, factor);
     }
     fw::MessageBeep(fw::TBeep::Information);
-    fw::MessageDlg(PricesIndexedText(groupCode), fw::TMsgDlgType::Information, fw::TMsgDlgButtons::OK);
+    fw::MessageDlg(msg::PricesIndexed(groupCode), fw::TMsgDlgType::Information, fw::TMsgDlgButtons::OK);
 }
 
 } // namespace corvanel

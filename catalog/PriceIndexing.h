@@ -44,8 +44,6 @@ fw::TQuery* NewIndexPricesQuery(fw::TSession* session, QObject* owner);
 // articles changed. A database error leaves every price as it was and goes on with the
 // add-on's database message.
 int UpdateGroupPrices(fw::TQuery& update, const QString& groupCode, double factor);
-// What the user is told once the prices of the group have changed.
-QString PricesIndexedText(const QString& groupCode);
 
 // Multiplies the sale price of every article of the group by the factor (null prices stay
 // null) while the progress window shows, then says so. A database error leaves every

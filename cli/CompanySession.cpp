@@ -1,8 +1,9 @@
 #include "cli/CompanySession.h"
 
 #include "cli/Command.h"
-#include "data/Queries.h"
+#include "data/Messages.h"
 #include "data/ProductionData.h"
+#include "data/Queries.h"
 #include "host/Company.h"
 #include "host/CompanyMove.h"
 #include "platform/config/FileLock.h"
@@ -42,7 +43,7 @@ TCompanySession::TCompanySession(const QString& directory, THold hold)
         dm_->ShowWarning = [](const QString& warning) { fw::MessageDlg(warning, fw::TMsgDlgType::Warning); };
         dm_->ConnectTo(dir_);
     } catch (const fw::EDatabaseError& e) {
-        throw fw::EDatabaseError(DbAccessErrorText(e.Message()));
+        throw fw::EDatabaseError(msg::DatabaseError(e.Message()));
     }
 }
 

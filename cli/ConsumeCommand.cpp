@@ -5,6 +5,7 @@
 #include "cli/Console.h"
 #include "cli/ExitStatus.h"
 #include "cli/RequirementWork.h"
+#include "data/Messages.h"
 #include "data/ProductionData.h"
 #include "platform/core/Exceptions.h"
 #include "platform/ui/MessageDlg.h"
@@ -32,13 +33,13 @@ int Run(const TArgs& args)
         try {
             written = GenerateConsumption(dm, counter);
         } catch (const fw::EDatabaseError& e) {
-            throw fw::EDatabaseError(GenerationFailedText(e.Message()));
+            throw fw::EDatabaseError(msg::GenerationFailed(e.Message()));
         }
         refused = answers.Refused();
     }
     if (!written)
         return refused ? ExitStopped : ExitRefused;
-    fw::MessageDlg(ConsumptionWrittenText(), fw::TMsgDlgType::Information);
+    fw::MessageDlg(msg::ConsumptionWritten(), fw::TMsgDlgType::Information);
     Out(CounterText(*written) + QLatin1Char('\n'));
     return ExitDone;
 }

@@ -5,6 +5,7 @@
 #include "cli/Console.h"
 #include "cli/ExitStatus.h"
 #include "cli/RequirementWork.h"
+#include "data/Messages.h"
 #include "data/ProductionData.h"
 #include "host/DemoCompany.h"
 #include "platform/core/Exceptions.h"
@@ -28,7 +29,7 @@ void WriteProduction(const QString& dir, const std::vector<double>& receipts)
         try {
             written = GenerateConsumption(dm, receipts[i]);
         } catch (const fw::EDatabaseError& e) {
-            throw fw::EDatabaseError(GenerationFailedText(e.Message()));
+            throw fw::EDatabaseError(msg::GenerationFailed(e.Message()));
         }
         // The demo's stock covers these receipts; a question here means it no longer does.
         if (!written)

@@ -4,6 +4,7 @@
 #include "cli/Command.h"
 #include "cli/CompanySession.h"
 #include "cli/ExitStatus.h"
+#include "data/Messages.h"
 #include "platform/db/Query.h"
 #include "platform/ui/MessageDlg.h"
 
@@ -25,7 +26,7 @@ int Run(const TArgs& args)
     if (UpdateGroupPrices(*update, group, *factor) == 0)
         throw ERefused(
             QStringLiteral("Grupa \"%1\" nu are articole in catalog: niciun pret nu a fost schimbat.").arg(group));
-    fw::MessageDlg(PricesIndexedText(group), fw::TMsgDlgType::Information);
+    fw::MessageDlg(msg::PricesIndexed(group), fw::TMsgDlgType::Information);
     return ExitDone;
 }
 

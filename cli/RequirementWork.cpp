@@ -2,6 +2,7 @@
 
 #include "cli/Command.h"
 #include "cli/Console.h"
+#include "data/Messages.h"
 #include "data/ProductionData.h"
 #include "platform/core/Exceptions.h"
 #include "platform/ui/MessageDlg.h"
@@ -17,7 +18,7 @@ void Release(TProductionData& dm)
         CloseRequirement(dm);
     } catch (const fw::EDatabaseError& e) {
         // Only the working table of this run is left; the work itself is done.
-        fw::MessageDlg(DbAccessErrorText(e.Message()), fw::TMsgDlgType::Error);
+        fw::MessageDlg(msg::DatabaseError(e.Message()), fw::TMsgDlgType::Error);
     }
 }
 
@@ -32,7 +33,7 @@ TPreparedDocument::TPreparedDocument(TProductionData& dm, double counter) : dm_(
         prepared = PrepareRequirement(dm, counter);
     } catch (const fw::EDatabaseError& e) {
         Release(dm);
-        throw fw::EDatabaseError(PreparationFailedText(e.Message()));
+        throw fw::EDatabaseError(msg::PreparationFailed(e.Message()));
     }
     if (!prepared.ReceiptFound) {
         Release(dm);

@@ -3,6 +3,7 @@
 #include "cli/CompanySession.h"
 #include "cli/Console.h"
 #include "cli/ExitStatus.h"
+#include "data/Messages.h"
 #include "data/ProductionContext.h"
 #include "dialogs/CodeList.h"
 #include "dialogs/PeriodDialog.h"
@@ -45,7 +46,7 @@ void Open(TTraceabilityData& data, const TSelection& s)
         data.SetSelection(s.Warehouses, s.Suppliers);
         data.OpenData(s.From, s.To);
     } catch (const fw::EDatabaseError& e) {
-        throw fw::EDatabaseError(ReportDbErrorText(e.Message()));
+        throw fw::EDatabaseError(msg::ReportDatabaseError(e.Message()));
     }
 }
 

@@ -1,5 +1,6 @@
 #include "data/ProductionData.h"
 
+#include "data/Messages.h"
 #include "data/Queries.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/Formats.h"
@@ -64,11 +65,6 @@ void TProductionData::Refuse(const QString& warning) const
         throw Exception(warning);
     ShowWarning(warning);
     Abort();
-}
-
-QString DbAccessErrorText(const QString& message)
-{
-    return QStringLiteral("Eroare de acces la baza de date!\r<%1> !").arg(message);
 }
 
 TTable* TProductionData::NewTable(const QString& name, const QString& database, const QString& file)
@@ -266,17 +262,14 @@ std::optional<QString> TProductionData::RecipeMaterialRefusal(const QString& gro
 {
     if (MaterialAccepted(RecipeMaterialTable, group, code))
         return std::nullopt;
-    return QStringLiteral("Articolul <%1>  nu este de tip materie prima ! Apasati CTRL-ENTER pentru a selecta din catalog!!")
-        .arg(group + QStringLiteral("  ") + code);
+    return msg::NotARecipeMaterial(group, code);
 }
 
 std::optional<QString> TProductionData::RequirementMaterialRefusal(const QString& group, const QString& code)
 {
     if (MaterialAccepted(RequirementMaterialTable, group, code))
         return std::nullopt;
-    return QStringLiteral(
-               "Articolul <%1> nu este de tip materie prima ! Apasati CTRL-ENTER pentru a selecta din stocul existent!!")
-        .arg(code);
+    return msg::NotARequirementMaterial(code);
 }
 
 std::optional<QString> TProductionData::RecipeLineRefusal(const TDataSet& line) const
@@ -286,7 +279,7 @@ std::optional<QString> TProductionData::RecipeLineRefusal(const TDataSet& line) 
                           && !line.FieldByName(QStringLiteral("Cod_Grupa"))->AsString().isEmpty();
     if (complete)
         return std::nullopt;
-    return QStringLiteral("Completati toate datele articolului!");
+    return msg::IncompleteLine();
 }
 
 std::optional<QString> TProductionData::RequirementLineRefusal(const TDataSet& line) const
@@ -295,7 +288,7 @@ std::optional<QString> TProductionData::RequirementLineRefusal(const TDataSet& l
                           && !line.FieldByName(QStringLiteral("Cant"))->IsNull();
     if (complete)
         return std::nullopt;
-    return QStringLiteral("Completati toate datele articolului!");
+    return msg::IncompleteLine();
 }
 
 void TProductionData::RetetaTableCod_MatPrimValidate(TField* sender)

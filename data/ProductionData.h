@@ -137,8 +137,4 @@ private:
 // final stock, and what the consumption document decides a shortage by.
 double FinalStock(double onHand, double need);
 
-// The common form in which the add-on reports a database error: the lead text, a line
-// break, and the engine's message between "<" and "> !".
-QString DbAccessErrorText(const QString& message);
-
 } // namespace corvanel

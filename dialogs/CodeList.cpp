@@ -1,5 +1,6 @@
 #include "dialogs/CodeList.h"
 
+#include "data/Messages.h"
 #include "platform/core/Exceptions.h"
 
 namespace corvanel {
@@ -10,7 +11,7 @@ const QChar kComma = QLatin1Char(',');
 
 [[noreturn]] void Malformed(const QString& list)
 {
-    throw fw::EDatabaseError(QStringLiteral("Lista de coduri nu este corecta: %1").arg(list));
+    throw fw::EDatabaseError(msg::BadCodeList(list));
 }
 } // namespace
 

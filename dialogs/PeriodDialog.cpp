@@ -1,5 +1,6 @@
 #include "dialogs/PeriodDialog.h"
 
+#include "data/Messages.h"
 #include "dialogs/DateEdit.h"
 #include "dialogs/SelectionLook.h"
 #include "platform/ui/Guard.h"
@@ -87,9 +88,8 @@ bool PeriodAccepted(fw::TDateTime start, fw::TDateTime end)
 {
     if (start <= end)
         return true;
-    fw::MessageDlg(QStringLiteral("Intervalul de timp nu este corect! ") + WarningDate(end) + QStringLiteral(" < ") +
-                       WarningDate(start),
-                   fw::TMsgDlgType::Warning, fw::TMsgDlgButtons::OK);
+    fw::MessageDlg(msg::PeriodRefused(WarningDate(end), WarningDate(start)), fw::TMsgDlgType::Warning,
+                   fw::TMsgDlgButtons::OK);
     return false;
 }
 

@@ -1,6 +1,7 @@
 #include "recipes/RecipeEditor.h"
 
 #include "catalog/CatalogLookup.h"
+#include "data/Messages.h"
 #include "data/ProductionContext.h"
 #include "data/ProductionData.h"
 #include "platform/core/Exceptions.h"
@@ -36,7 +37,7 @@ constexpr int kSplitterMinSize = 100;
 
 void ShowDatabaseError(const fw::EDatabaseError& error)
 {
-    fw::MessageDlg(DbAccessErrorText(error.Message()),
+    fw::MessageDlg(msg::DatabaseError(error.Message()),
                    fw::TMsgDlgType::Error);
 }
 
@@ -425,7 +426,7 @@ void TRecipeEditorForm::YieldEditExit()
     if (closing_)
         return;
     if (typedYield_.isEmpty() || typedYield_ == QLatin1String("0")) {
-        fw::MessageDlg(QStringLiteral("Atentie campul cantitate nu poate fi gol sau 0! Scrieti cantitatea corecta!"),
+        fw::MessageDlg(msg::EmptyYield(),
                        fw::TMsgDlgType::Warning);
         YieldEdit->setFocus();
     }

@@ -1,11 +1,10 @@
 #include "reports/PrintSettings.h"
 
+#include "data/Messages.h"
 #include "data/ProductionContext.h"
-
 #include "platform/report/ReportPainter.h"
-#include "reports/PickFont.h"
-
 #include "platform/ui/Guard.h"
+#include "reports/PickFont.h"
 
 #include <QCheckBox>
 #include <QFileDialog>
@@ -405,9 +404,7 @@ void TPrintSettingsDlg::OkBtnClick()
         SetModalResult(fw::TModalResult::OK);
         return;
     }
-    if (fw::MessageDlg(QStringLiteral("Cel putin o margine este prea mica pentru a intra în zona imprimabila!\r"
-                                      "Doriti ajustarea marginilor respective?"),
-                       fw::TMsgDlgType::Warning, fw::TMsgDlgButtons::YesNo)
+    if (fw::MessageDlg(msg::MarginsOutsidePrintable(), fw::TMsgDlgType::Warning, fw::TMsgDlgButtons::YesNo)
         == fw::TModalResult::No) {
         SetModalResult(fw::TModalResult::OK);
         return;

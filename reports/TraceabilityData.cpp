@@ -1,5 +1,6 @@
 #include "reports/TraceabilityData.h"
 
+#include "data/Messages.h"
 #include "data/Queries.h"
 #include "dialogs/CodeList.h"
 #include "platform/core/Exceptions.h"
@@ -34,11 +35,6 @@ void BindCodes(TQuery* query, const QString& name, const QStringList& codes)
 }
 
 } // namespace
-
-QString ReportDbErrorText(const QString& message)
-{
-    return QStringLiteral("Eroare de acces la baza de date!\r<") + message + QStringLiteral(">!");
-}
 
 const QStringList& TTraceabilityData::ReceiptSql()
 {
@@ -179,7 +175,7 @@ std::vector<TRawMaterialLine> TTraceabilityData::RawMaterials()
         RawMaterialQuery->Open();
     } catch (const EDatabaseError& error) {
         // Reaches whoever shows errors in the add-on's own words.
-        throw EDatabaseError(ReportDbErrorText(error.Message()));
+        throw EDatabaseError(msg::ReportDatabaseError(error.Message()));
     }
     const auto field = [this](const char* name) { return RawMaterialQuery->FieldByName(QString::fromLatin1(name)); };
     TField* group = field("Cod_grupa");

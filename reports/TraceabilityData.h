@@ -51,7 +51,7 @@ public:
 
     // The raw materials of the consumption document that carries the current receipt's
     // number and document date, in the report's order. EDatabaseError in the add-on's
-    // words (ReportDbErrorText) when they cannot be read.
+    // words (msg::ReportDatabaseError) when they cannot be read.
     std::vector<TRawMaterialLine> RawMaterials();
 
     // The SQL lines of Receipts as stored (the lines of the two selections are replaced by
@@ -59,8 +59,5 @@ public:
     static const QStringList& ReceiptSql();
     static const QStringList& RawMaterialSql();
 };
-
-// The report's words for a database error: the lead text and the engine's message.
-QString ReportDbErrorText(const QString& message);
 
 } // namespace corvanel

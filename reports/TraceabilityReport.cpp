@@ -1,5 +1,6 @@
 #include "reports/TraceabilityReport.h"
 
+#include "data/Messages.h"
 #include "data/ProductionContext.h"
 #include "dialogs/PeriodDialog.h"
 #include "dialogs/SupplierPicker.h"
@@ -8,8 +9,8 @@
 #include "platform/report/ReportPainter.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/MessageDlg.h"
-#include "reports/PrintSettings.h"
 #include "reports/BusyMessage.h"
+#include "reports/PrintSettings.h"
 
 #include <QWidget>
 
@@ -339,11 +340,11 @@ std::unique_ptr<TTraceabilityReport> OpenTraceabilityReport(TProductionContext& 
     try {
         // A list that cannot be read is reported like the database errors it would cause.
         form->SetSelection(warehouseList, supplierList);
-        const TBusyMessage message(owner, QStringLiteral("Selectez datele..."));
+        const TBusyMessage message(owner, msg::SelectingData());
         const THourGlass hourGlass(context.Screen);
         form->OpenData();
     } catch (const EDatabaseError& error) {
-        MessageDlg(ReportDbErrorText(error.Message()), TMsgDlgType::Error, TMsgDlgButtons::OK);
+        MessageDlg(msg::ReportDatabaseError(error.Message()), TMsgDlgType::Error, TMsgDlgButtons::OK);
         return nullptr;
     }
     return form;

@@ -1,8 +1,9 @@
 #include "requirement/Requirement.h"
 
-#include "data/Queries.h"
+#include "data/Messages.h"
 #include "data/ProductionContext.h"
 #include "data/ProductionData.h"
+#include "data/Queries.h"
 #include "platform/core/Formats.h"
 #include "platform/db/Database.h"
 #include "platform/schema/CompanyRules.h"
@@ -97,9 +98,9 @@ QStringList UnreadableValues(TProductionData& dm, double counter)
         const QString line = FloatToStr(F(&q, "Linie")->AsFloat(), dm.Context().Formats);
         const QString product = F(&q, "Grupa")->AsString() + QStringLiteral("  ") + F(&q, "Produs")->AsString();
         const QString material = F(&q, "Grupa_MatPrim")->AsString() + QStringLiteral("  ") + F(&q, "MatPrim")->AsString();
-        say("Cantitate", QStringLiteral("Cantitatea de pe linia %1 a documentului (%2): ").arg(line, product));
-        say("Cant_MatPrim", QStringLiteral("Cantitatea din reteta produsului %1 pentru %2: ").arg(product, material));
-        say("CantReteta", QStringLiteral("Cantitatea rezultata conform retetarului a produsului %1: ").arg(product));
+        say("Cantitate", msg::UnreadableLineQuantity(line, product));
+        say("Cant_MatPrim", msg::UnreadableRecipeQuantity(product, material));
+        say("CantReteta", msg::UnreadableYield(product));
     }
     return said;
 }
@@ -136,45 +137,12 @@ TPreparedRequirement PrepareRequirement(TProductionData& dm, double counter)
     return prepared;
 }
 
-QString PreparationFailedText(const QString& message)
-{
-    return QStringLiteral("Eroare de acces la baza de date.\r") + message;
-}
-
-QString GenerationFailedText(const QString& message)
-{
-    return QStringLiteral("Eroare de baza de date survenita in generarea documentului de iesire!\r") + message;
-}
-
-QString ConsumptionWrittenText()
-{
-    return QStringLiteral("OK. Documentul de iesire din gestiunea de materii prime/materiale a fost generat cu succes.");
-}
-
-QString LeftOutMessage(const std::vector<TLeftOutProduct>& products)
-{
-    if (products.empty())
-        return {};
-    QStringList lines{QStringLiteral("Produsele de mai jos nu au cantitatea rezultata conform retetarului (este zero sau "
-                                     "necompletata in catalog), asa ca materiile lor prime nu au fost incluse in necesar:")};
-    for (const TLeftOutProduct& p : products)
-        lines << QStringLiteral("%1  %2  %3").arg(p.Group, p.Code, p.Name);
-    return lines.join(QLatin1Char('\r'));
-}
-
-QString UnreadableMessage(const QStringList& values)
-{
-    if (values.isEmpty())
-        return {};
-    return (QStringList{QStringLiteral("Valorile de mai jos nu sunt numere, asa ca necesarul nu le-a putut citi; "
-                                       "corectati-le si calculati din nou necesarul:")}
-            + values)
-        .join(QLatin1Char('\r'));
-}
-
 QStringList PreparationWarnings(const TPreparedRequirement& prepared)
 {
-    QStringList warnings{LeftOutMessage(prepared.LeftOut), UnreadableMessage(prepared.Unreadable)};
+    QStringList products;
+    for (const TLeftOutProduct& p : prepared.LeftOut)
+        products << msg::ProductLine(p.Group, p.Code, p.Name);
+    QStringList warnings{msg::LeftOutProducts(products), msg::UnreadableValues(prepared.Unreadable)};
     warnings.removeAll(QString());
     return warnings;
 }
@@ -192,13 +160,6 @@ void CloseRequirement(TProductionData& dm)
 namespace {
 
 constexpr double QuantityTolerance = 0.000001;
-
-const QString NegativeStockQuestion = QStringLiteral(
-    "Atentie, creati stocuri negative! \rRespectivele materiale nu vor fi incluse in documentul de iesire.\rDoriti sa "
-    "continuati?");
-const QString ReceiptNotSavedWarning = QStringLiteral("Salvati documentul de intrare inainte de a genera consumul!");
-const QString NothingToConsumeWarning =
-    QStringLiteral("Nu exista niciun material de consumat: documentul de iesire nu a fost generat.");
 
 // The account fields a consumption line copies from the material's catalog row.
 constexpr std::array<const char*, 6> LineAccounts{"Cont_marfa",  "Cont_TVA_Iesiri", "Cont_cheltuieli",
@@ -491,13 +452,13 @@ std::optional<double> GenerateConsumption(TProductionData& dm, double counter, T
             dm.Context().ReceiptsNeedRefresh = true;
             return written;
         case TOutcome::ReceiptNotSaved:
-            MessageDlg(ReceiptNotSavedWarning, TMsgDlgType::Warning);
+            MessageDlg(msg::ReceiptNotSaved(), TMsgDlgType::Warning);
             return std::nullopt;
         case TOutcome::NothingToConsume:
-            MessageDlg(NothingToConsumeWarning, TMsgDlgType::Warning);
+            MessageDlg(msg::NothingToConsume(), TMsgDlgType::Warning);
             return std::nullopt;
         case TOutcome::NegativeStock:
-            if (MessageDlg(NegativeStockQuestion, TMsgDlgType::Information, TMsgDlgButtons::YesNo) != TModalResult::Yes)
+            if (MessageDlg(msg::NegativeStockQuestion(), TMsgDlgType::Information, TMsgDlgButtons::YesNo) != TModalResult::Yes)
                 return std::nullopt;
             leaveOutNegative = true;
             break;

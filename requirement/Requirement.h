@@ -41,12 +41,8 @@ struct TPreparedRequirement {
 // EDatabaseError when the database fails; what was opened stays open for CloseRequirement.
 TPreparedRequirement PrepareRequirement(TProductionData& dm, double counter);
 
-// The warning that names the products left out, one per line; empty when there are none.
-QString LeftOutMessage(const std::vector<TLeftOutProduct>& products);
-// The warning that names the values that are no number, one per line; empty when there
-// are none.
-QString UnreadableMessage(const QStringList& values);
-// The warnings a prepared requirement gives the user, in the order they are shown.
+// The warnings a prepared requirement gives the user, in the order they are shown: the
+// products left out, then the values that are no number (each named on a line of its own).
 QStringList PreparationWarnings(const TPreparedRequirement& prepared);
 
 // Closes what PrepareRequirement opened and deletes temp.DB. EDatabaseError when temp.DB
@@ -65,11 +61,5 @@ void CloseRequirement(TProductionData& dm);
 // database again, and the error propagates. While writing, the hourglass shows on `screen`
 // (null: none). The context's ReceiptsNeedRefresh says whether a document was written.
 std::optional<double> GenerateConsumption(TProductionData& dm, double counter, fw::TScreen* screen = nullptr);
-
-// What the user is told: a database error while preparing the requirement or while writing
-// the document (the lead text, a line break, the engine's message), and a document written.
-QString PreparationFailedText(const QString& message);
-QString GenerationFailedText(const QString& message);
-QString ConsumptionWrittenText();
 
 } // namespace corvanel

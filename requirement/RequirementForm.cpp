@@ -1,6 +1,7 @@
 #include "requirement/RequirementForm.h"
 
 #include "catalog/CatalogLookup.h"
+#include "data/Messages.h"
 #include "data/ProductionContext.h"
 #include "data/ProductionData.h"
 #include "platform/core/Exceptions.h"
@@ -186,7 +187,7 @@ void TRequirementForm::FormCreate()
         try {
             prepared = PrepareRequirement(*dm, context_.ReceiptCounter);
         } catch (const EDatabaseError& e) {
-            failure = PreparationFailedText(e.Message());
+            failure = msg::PreparationFailed(e.Message());
         } catch (const EInOutError& e) {
             failure = e.Message(); // the settings file, in its own words
         } catch (...) {
@@ -236,7 +237,7 @@ void TRequirementForm::ReleaseData()
         }
     }
     if (!failure.isNull())
-        MessageDlg(DbAccessErrorText(failure), TMsgDlgType::Error);
+        MessageDlg(msg::DatabaseError(failure), TMsgDlgType::Error);
 }
 
 void TRequirementForm::RequirementGridDrawColumnCell(TDBGridNormal* grid, const QRect& rect, int dataCol, TColumn* column,
@@ -305,12 +306,12 @@ void TRequirementForm::GenerateButtonClick()
     try {
         written = GenerateConsumption(*context_.Data, context_.ReceiptCounter, context_.Screen);
     } catch (const EDatabaseError& e) {
-        MessageDlg(GenerationFailedText(e.Message()), TMsgDlgType::Error);
+        MessageDlg(msg::GenerationFailed(e.Message()), TMsgDlgType::Error);
         return;
     }
     if (!written)
         return;
-    MessageDlg(ConsumptionWrittenText(), TMsgDlgType::Information);
+    MessageDlg(msg::ConsumptionWritten(), TMsgDlgType::Information);
     SetModalResult(TModalResult::OK);
 }
 

@@ -1,10 +1,10 @@
 // The requirement of a receipt and the consumption document made from it, against a real
 // company database.
-#include "RequirementCompany.h"
 #include "platform/db/Connection.h"
 #include "platform/schema/CompanyTables.h"
 #include "platform/ui/MessageDlg.h"
 #include "requirement/Requirement.h"
+#include "RequirementCompany.h"
 
 #include <gtest/gtest.h>
 
@@ -36,7 +36,7 @@ TEST(Requirement, TermsAreRoundedThenSummedPerGroupAndMaterialAndProductsWithout
     // 0.4 + 0.4 -> 0, 0.6 + 0.6 -> 2, 2.5 -> 2, 3.5 -> 4, the yogurt by its own group's
     // yield, nothing from the products without yield; by group, then code.
     EXPECT_EQ(J(c.Requirement()), "00/.Z=1 | 01/.A=0 | 01/.B=2 | 01/.C=2 | 01/.D=4 | 01/.L=10 | 01/.S=0");
-    EXPECT_EQ(LeftOutMessage(prepared.LeftOut).toStdString(),
+    EXPECT_EQ(J(PreparationWarnings(prepared)),
               "Produsele de mai jos nu au cantitatea rezultata conform retetarului (este zero sau necompletata in "
               "catalog), asa ca materiile lor prime nu au fost incluse in necesar:\r02  CAS  Cas\r02  TELEMEA  Telemea");
     PrepareRequirement(*c.dm, 3); // no such receipt: nothing of the earlier rows survives

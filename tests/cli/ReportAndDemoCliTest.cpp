@@ -1,7 +1,8 @@
 // "trace", "index-prices" and "demo" against the report, the price update and the demo
 // as the add-on and the host make them; the tool needs no display for any of them.
-#include "CliFixture.h"
 #include "catalog/PriceIndexing.h"
+#include "CliFixture.h"
+#include "data/Messages.h"
 #include "dialogs/CodeList.h"
 #include "host/Company.h"
 #include "platform/config/FileLock.h"
@@ -106,7 +107,7 @@ TEST(IndexPricesCli, ChangesTheGroupAsTheLookupDoesAllOrNothing)
         priced(dairy);
         const TRun run = Corvanel({"index-prices", "--company", dairy.Dir(), "--group", "01", "--percent=-12.5"});
         EXPECT_EQ(run.Status, 0) << Said(run);
-        EXPECT_EQ(run.Err, "Informatie: " + corvanel::PricesIndexedText("01") + "\n");
+        EXPECT_EQ(run.Err, "Informatie: " + corvanel::msg::PricesIndexed("01") + "\n");
         byTool = Dump(dairy.Dir(), catalog);
         // Refused before anything is written.
         for (const QStringList& args : {QStringList{"--group", "01", "--percent", "-100.01"}, QStringList{"--group", "09", "--percent", "5"}}) {

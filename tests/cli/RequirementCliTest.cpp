@@ -1,6 +1,7 @@
 // "requirement" and "consume" against the requirement's own functions, their exit
 // statuses and messages, and two of them at once on one company.
 #include "CliFixture.h"
+#include "data/Messages.h"
 #include "platform/config/SettingsStore.h"
 #include "platform/db/Connection.h"
 #include "platform/ui/MessageDlg.h"
@@ -106,7 +107,7 @@ TEST(RequirementCli, ConsumeWritesWhatTheButtonWrites)
         EXPECT_EQ(run.Status, 0) << Said(run);
         EXPECT_EQ(run.Out, "5\n");
         EXPECT_TRUE(run.Err.contains("Doriti sa continuati? Da\n")) << Said(run);
-        EXPECT_TRUE(run.Err.endsWith("Informatie: " + corvanel::ConsumptionWrittenText() + "\n")) << Said(run);
+        EXPECT_TRUE(run.Err.endsWith("Informatie: " + corvanel::msg::ConsumptionWritten() + "\n")) << Said(run);
         byTool = Dump(dairy.Dir(), Written);
     }
     {

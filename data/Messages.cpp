@@ -1,0 +1,138 @@
+#include "data/Messages.h"
+
+namespace corvanel::msg {
+
+namespace {
+
+const QString kDatabaseLead = QStringLiteral("Eroare de acces la baza de date!");
+
+// A lead line and the lines under it, as one message.
+QString Lines(const QString& lead, const QStringList& lines)
+{
+    return lines.isEmpty() ? QString() : (QStringList{lead} + lines).join(QLatin1Char('\r'));
+}
+
+} // namespace
+
+QString DatabaseError(const QString& message) { return kDatabaseLead + QStringLiteral("\r<%1> !").arg(message); }
+
+QString ReportDatabaseError(const QString& message) { return kDatabaseLead + QStringLiteral("\r<%1>!").arg(message); }
+
+QString CatalogDatabaseError(const QString& message)
+{
+    return QStringLiteral("Eroare de acces la catalogul de articole!\r") + message + QStringLiteral(">");
+}
+
+QString NotARecipeMaterial(const QString& group, const QString& code)
+{
+    return QStringLiteral("Articolul <%1  %2>  nu este de tip materie prima ! Apasati CTRL-ENTER pentru a selecta din "
+                          "catalog!!")
+        .arg(group, code);
+}
+
+QString NotARequirementMaterial(const QString& code)
+{
+    return QStringLiteral("Articolul <%1> nu este de tip materie prima ! Apasati CTRL-ENTER pentru a selecta din stocul "
+                          "existent!!")
+        .arg(code);
+}
+
+QString IncompleteLine() { return QStringLiteral("Completati toate datele articolului!"); }
+
+QString EmptyYield()
+{
+    return QStringLiteral("Atentie campul cantitate nu poate fi gol sau 0! Scrieti cantitatea corecta!");
+}
+
+QString PreparationFailed(const QString& message) { return QStringLiteral("Eroare de acces la baza de date.\r") + message; }
+
+QString GenerationFailed(const QString& message)
+{
+    return QStringLiteral("Eroare de baza de date survenita in generarea documentului de iesire!\r") + message;
+}
+
+QString ConsumptionWritten()
+{
+    return QStringLiteral("OK. Documentul de iesire din gestiunea de materii prime/materiale a fost generat cu succes.");
+}
+
+QString LeftOutProducts(const QStringList& products)
+{
+    return Lines(QStringLiteral("Produsele de mai jos nu au cantitatea rezultata conform retetarului (este zero sau "
+                                "necompletata in catalog), asa ca materiile lor prime nu au fost incluse in necesar:"),
+                 products);
+}
+
+QString ProductLine(const QString& group, const QString& code, const QString& name)
+{
+    return QStringLiteral("%1  %2  %3").arg(group, code, name);
+}
+
+QString UnreadableValues(const QStringList& values)
+{
+    return Lines(QStringLiteral("Valorile de mai jos nu sunt numere, asa ca necesarul nu le-a putut citi; "
+                                "corectati-le si calculati din nou necesarul:"),
+                 values);
+}
+
+QString UnreadableLineQuantity(const QString& line, const QString& product)
+{
+    return QStringLiteral("Cantitatea de pe linia %1 a documentului (%2): ").arg(line, product);
+}
+
+QString UnreadableRecipeQuantity(const QString& product, const QString& material)
+{
+    return QStringLiteral("Cantitatea din reteta produsului %1 pentru %2: ").arg(product, material);
+}
+
+QString UnreadableYield(const QString& product)
+{
+    return QStringLiteral("Cantitatea rezultata conform retetarului a produsului %1: ").arg(product);
+}
+
+QString NegativeStockQuestion()
+{
+    return QStringLiteral("Atentie, creati stocuri negative! \rRespectivele materiale nu vor fi incluse in documentul de "
+                          "iesire.\rDoriti sa continuati?");
+}
+
+QString ReceiptNotSaved() { return QStringLiteral("Salvati documentul de intrare inainte de a genera consumul!"); }
+
+QString NothingToConsume()
+{
+    return QStringLiteral("Nu exista niciun material de consumat: documentul de iesire nu a fost generat.");
+}
+
+QString AddArticles() { return QStringLiteral("Adaugati articole în catalog!"); }
+
+QString CodeAndNameRequired() { return QStringLiteral("Introduceti atît codul si denumirea!"); }
+
+QString AccountFormat() { return QStringLiteral("Introduceti simbolul contului în format 999(9).99(9).99(9) !"); }
+
+QString UnknownCurrency(const QString& code) { return QStringLiteral("<%1> nu exista în catalogul de valute!").arg(code); }
+
+QString TooManyArticlesMarked() { return QStringLiteral("Memorie insuficienta! Selectati mai putine articole!"); }
+
+QString PercentageBelowFloor() { return QStringLiteral("Coeficientul nu poate fi mai mic de -100% !"); }
+
+QString PricesIndexed(const QString& groupCode)
+{
+    return QStringLiteral("Preturile de vînzare pentru grupa \"%1\" au fost actualizate cu succes!").arg(groupCode);
+}
+
+QString BadCodeList(const QString& list) { return QStringLiteral("Lista de coduri nu este corecta: %1").arg(list); }
+
+QString PeriodRefused(const QString& end, const QString& start)
+{
+    return QStringLiteral("Intervalul de timp nu este corect! %1 < %2").arg(end, start);
+}
+
+QString MarginsOutsidePrintable()
+{
+    return QStringLiteral("Cel putin o margine este prea mica pentru a intra în zona imprimabila!\r"
+                          "Doriti ajustarea marginilor respective?");
+}
+
+QString SelectingData() { return QStringLiteral("Selectez datele..."); }
+
+} // namespace corvanel::msg

@@ -1,0 +1,77 @@
+#pragma once
+
+// What the add-on tells its user, in the user's words (Romanian), kept in one place: the
+// warnings of its checks, its questions, its database errors (a fixed lead text and the
+// engine's own message) and its reports of work done. The windows keep their captions,
+// labels and hints; every text shown in a message box, or raised for one, is here.
+
+#include <QString>
+#include <QStringList>
+
+namespace corvanel::msg {
+
+// ---------------------------------------------------------------- database errors
+
+// The add-on's common form of a database error: the lead text, a line break, and the
+// engine's message between "<" and "> !".
+QString DatabaseError(const QString& message);
+// The traceability report's: the same lead, the message between "<" and ">!".
+QString ReportDatabaseError(const QString& message);
+// The catalog lookup's: its own lead, the message, then ">".
+QString CatalogDatabaseError(const QString& message);
+
+// ---------------------------------------------------------------- recipe and requirement lines
+
+// A material refused on a recipe line (group and code) or on a requirement line (code).
+QString NotARecipeMaterial(const QString& group, const QString& code);
+QString NotARequirementMaterial(const QString& code);
+// A line saved without all it needs.
+QString IncompleteLine();
+// The recipe's yield left empty or 0.
+QString EmptyYield();
+
+// ---------------------------------------------------------------- the requirement
+
+// A database error while preparing the requirement, and while writing the document.
+QString PreparationFailed(const QString& message);
+QString GenerationFailed(const QString& message);
+// The consumption document was written.
+QString ConsumptionWritten();
+// The products whose recipe was left out (each as ProductLine gives it); empty for none.
+QString LeftOutProducts(const QStringList& products);
+QString ProductLine(const QString& group, const QString& code, const QString& name);
+// The stored values that are no number (each as one of the three below describes where
+// it lies, then the value); empty for none.
+QString UnreadableValues(const QStringList& values);
+QString UnreadableLineQuantity(const QString& line, const QString& product);
+QString UnreadableRecipeQuantity(const QString& product, const QString& material);
+QString UnreadableYield(const QString& product);
+// Rows the stock cannot cover: go on without them?
+QString NegativeStockQuestion();
+// The receipt has no number or date yet.
+QString ReceiptNotSaved();
+// No row is left to draw.
+QString NothingToConsume();
+
+// ---------------------------------------------------------------- the catalog
+
+QString AddArticles();
+QString CodeAndNameRequired();
+QString AccountFormat();
+QString UnknownCurrency(const QString& code);
+QString TooManyArticlesMarked();
+QString PercentageBelowFloor();
+QString PricesIndexed(const QString& groupCode);
+
+// ---------------------------------------------------------------- the traceability report
+
+// A code list a picker never writes.
+QString BadCodeList(const QString& list);
+// A period that starts after it ends (both dates as the dialog writes them).
+QString PeriodRefused(const QString& end, const QString& start);
+// A margin inside the printer's unprintable border: adjust?
+QString MarginsOutsidePrintable();
+// While the report's data is read.
+QString SelectingData();
+
+} // namespace corvanel::msg
