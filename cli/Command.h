@@ -3,14 +3,19 @@
 // A command of the tool: its name, its help, its options and what it runs. Each command is
 // a module of its own; Commands.cpp lists them.
 
+#include "host/ToolExitStatus.h"
+#include "platform/core/Exceptions.h"
+
 #include <QCommandLineParser>
 #include <QDate>
 #include <QString>
 #include <QStringList>
-#include <stdexcept>
 #include <vector>
 
 namespace corvanel::cli {
+
+// The statuses the tool exits with (ExitDone, ExitRefused, ...).
+using enum pelmaris::TToolExitStatus;
 
 struct TOption {
     QString Name;      // without the leading "--"
@@ -41,23 +46,15 @@ TOption CompanyOption();
 const std::vector<const TCommand*>& Commands();
 
 // The command cannot be done as asked (ExitRefused); the message says why.
-class ERefused final : public std::runtime_error {
+class ERefused final : public fw::Exception {
 public:
-    explicit ERefused(QString message) : std::runtime_error("refused"), message_(std::move(message)) {}
-    const QString& Message() const { return message_; }
-
-private:
-    QString message_;
+    using Exception::Exception;
 };
 
-// The company is open in another program (ExitInUse).
-class EInUse final : public std::runtime_error {
+// The company is open in another program (ExitInUse); the message says so.
+class EInUse final : public fw::Exception {
 public:
-    explicit EInUse(QString message) : std::runtime_error("in use"), message_(std::move(message)) {}
-    const QString& Message() const { return message_; }
-
-private:
-    QString message_;
+    using Exception::Exception;
 };
 
 // Option values, checked: ERefused naming the option when missing or malformed.

@@ -3,7 +3,6 @@
 #include "catalog/PriceIndexing.h"
 #include "cli/Command.h"
 #include "cli/CompanySession.h"
-#include "cli/ExitStatus.h"
 #include "data/Messages.h"
 #include "platform/db/Query.h"
 #include "platform/ui/MessageDlg.h"

@@ -2,7 +2,6 @@
 // (a PostgreSQL server's, typically), whole, compared table by table, or not at all.
 #include "cli/Command.h"
 #include "cli/Console.h"
-#include "cli/ExitStatus.h"
 #include "host/Company.h"
 #include "host/CompanyMove.h"
 #include "platform/config/FileLock.h"

@@ -2,7 +2,6 @@
 
 #include "cli/Command.h"
 #include "cli/Console.h"
-#include "cli/ExitStatus.h"
 #include "host/QtRomanian.h"
 #include "platform/core/Exceptions.h"
 #include "platform/ui/Beep.h"

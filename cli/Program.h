@@ -2,7 +2,8 @@
 
 namespace corvanel::cli {
 
-// The whole program: corvanel <command> [options]. Returns the exit status (ExitStatus.h).
+// The whole program: corvanel <command> [options]. Returns the exit status
+// (host/ToolExitStatus.h).
 int Main(int argc, char** argv);
 
 } // namespace corvanel::cli

@@ -2,7 +2,6 @@
 #include "cli/Command.h"
 #include "cli/CompanySession.h"
 #include "cli/Console.h"
-#include "cli/ExitStatus.h"
 #include "cli/RequirementWork.h"
 #include "data/ProductionData.h"
 #include "platform/core/Formats.h"

@@ -2,7 +2,6 @@
 #include "cli/Command.h"
 #include "cli/CompanySession.h"
 #include "cli/Console.h"
-#include "cli/ExitStatus.h"
 #include "data/Messages.h"
 #include "data/ProductionContext.h"
 #include "dialogs/CodeList.h"

@@ -1,7 +1,7 @@
 #include "host/DemoTool.h"
 
-#include "cli/ExitStatus.h"
 #include "host/DemoCompany.h"
+#include "host/ToolExitStatus.h"
 #include "platform/core/Exceptions.h"
 
 #include <QCoreApplication>
@@ -42,9 +42,9 @@ TDemoOutcome RemakeDemoCompany(const QString& directory, const QString& tool)
         throw fw::EInOutError(QStringLiteral("Programul <%1> nu a putut fi pornit sau nu s-a terminat.\r%2")
                                   .arg(QDir::toNativeSeparators(tool), process.errorString()));
     }
-    if (process.exitStatus() == QProcess::NormalExit && process.exitCode() == corvanel::cli::ExitDone)
+    if (process.exitStatus() == QProcess::NormalExit && process.exitCode() == ExitDone)
         return TDemoOutcome::Made;
-    if (process.exitStatus() == QProcess::NormalExit && process.exitCode() == corvanel::cli::ExitInUse)
+    if (process.exitStatus() == QProcess::NormalExit && process.exitCode() == ExitInUse)
         return TDemoOutcome::InUse;
     throw fw::EInOutError(said.isEmpty() ? QStringLiteral("Programul <%1> s-a oprit cu starea %2.")
                                                .arg(QDir::toNativeSeparators(tool))

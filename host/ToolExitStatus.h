@@ -1,11 +1,12 @@
 #pragma once
 
-// What the exit status of the command-line tool says. pelmaris reads it too, when it has
-// the tool make the demo company.
+// What the exit status of the command-line tool says: the tool returns it, and pelmaris
+// reads it when it has the tool make the demo company. It lives with the host, which the
+// tool is built on, so that both depend on it and neither on the other's side.
 
-namespace corvanel::cli {
+namespace pelmaris {
 
-enum TExitStatus : int {
+enum TToolExitStatus : int {
     ExitDone = 0,    // the command did what was asked
     ExitStopped = 1, // the answer to a question (no --yes) stopped it; nothing was written
     ExitFailed = 2,  // a database or file error: the message is on stderr, nothing was written
@@ -14,4 +15,4 @@ enum TExitStatus : int {
     ExitInUse = 4,   // the company is open in another program: it was not made again
 };
 
-} // namespace corvanel::cli
+} // namespace pelmaris
