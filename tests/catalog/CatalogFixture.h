@@ -2,7 +2,7 @@
 // A small catalog for the lookup and price indexing: two material classes, three groups,
 // a few articles, two currencies; messages and beeps recorded.
 
-#include "AddOnFixture.h"
+#include "ProductionFixture.h"
 #include "Company.h"
 #include "DbFixture.h"
 #include "catalog/CatalogLookup.h"
@@ -82,7 +82,7 @@ protected:
 
     testsupport::TestCompany company;
     // No data module: the lookup's tables are the host's, in the default session.
-    addontest::TProduction production;
+    testsupport::TProduction production;
     corvanel::TProductionContext& context = production.Context;
     fw::TMessageRecorder messages;
     std::vector<fw::TBeep> beeps;

@@ -1,5 +1,5 @@
 // The warehouse and supplier pickers and the code list they hand to the traceability report.
-#include "AddOnFixture.h"
+#include "ProductionFixture.h"
 #include "Company.h"
 #include "dialogs/CodeList.h"
 #include "dialogs/SupplierPicker.h"
@@ -61,7 +61,7 @@ protected:
     }
 
     TestCompany company;
-    addontest::TProduction production;
+    testsupport::TProduction production;
     const TProductionContext& context = production.Context;
     TMessageRecorder messages;
 };

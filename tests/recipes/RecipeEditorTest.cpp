@@ -1,6 +1,6 @@
 // The recipe editor over a company database: the product search, picking raw materials,
 // the yield check, copying recipes, and what closing keeps.
-#include "AddOnFixture.h"
+#include "ProductionFixture.h"
 #include "DbFixture.h"
 #include "Typing.h"
 #include "platform/schema/CompanyTables.h"
@@ -104,7 +104,7 @@ protected:
     }
 
     TestCompany company;
-    addontest::TProduction production;
+    testsupport::TProduction production;
     TProductionContext& context = production.Context;
     TProductionData* dm = nullptr;
     TMessageRecorder messages;

@@ -1,6 +1,6 @@
 #pragma once
-// What the add-on's module tests share: a production context of their own, as the add-on's
-// initialisation makes it, and the data module in it connected to a test company.
+// What the tests of the add-on's folders share: a production context of their own, as the
+// add-on's initialisation makes it, and the data module in it connected to a test company.
 
 #include "Company.h"
 #include "data/ProductionContext.h"
@@ -10,7 +10,7 @@
 
 #include <memory>
 
-namespace addontest {
+namespace testsupport {
 
 // The context with an application and a screen of its own (the hourglass shows on that
 // screen) and the production prefixes "_", "." and ";".
@@ -37,4 +37,4 @@ struct TProduction {
     std::unique_ptr<corvanel::TProductionData> Data;
 };
 
-} // namespace addontest
+} // namespace testsupport

@@ -1,6 +1,6 @@
 // The rules of the production data: which articles each list shows, what a valid raw
 // material is, what a row needs before it is saved, and the stock figures.
-#include "AddOnFixture.h"
+#include "ProductionFixture.h"
 #include "DbFixture.h"
 #include "data/Queries.h"
 #include "data/ProductionData.h"
@@ -68,7 +68,7 @@ protected:
     }
 
     TestCompany company;
-    addontest::TProduction production;
+    testsupport::TProduction production;
     TProductionContext& context = production.Context;
     TProductionData* dm = nullptr;
     TMessageRecorder messages;

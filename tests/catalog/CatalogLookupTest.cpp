@@ -238,6 +238,43 @@ TEST_F(CatalogLookup, TheLayoutFileHoldsExactlyTheLastLayouts)
     QDir().rmdir(LookupLayoutFileName);
 }
 
+// The bytes of a layout file with every column width taken out: widths follow the fonts
+// of the machine, what else the file holds does not.
+QByteArray WithoutWidths(QByteArray layout)
+{
+    const QByteArray width("\x05Width\x03", 7); // the property's name, then a 32-bit integer
+    for (qsizetype at = layout.indexOf(width); at >= 0; at = layout.indexOf(width, at + 1))
+        layout.replace(at + width.size(), 4, QByteArray(4, '\0'));
+    return layout;
+}
+
+QByteArray FileBytes(const QString& name)
+{
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+TEST_F(CatalogLookup, ALayoutFileAnEarlierVersionWroteIsTakenOver)
+{
+    // Written by the version before this one's names: a widened column, then the defaults.
+    const QString before = QStringLiteral(CATALOG_TEST_DATA "/catlook-widened.cfg");
+    const QByteArray defaults = FileBytes(QStringLiteral(CATALOG_TEST_DATA "/catlook-default.cfg"));
+    ASSERT_FALSE(defaults.isEmpty());
+    QFile::remove(LookupLayoutFileName);
+    ASSERT_TRUE(QFile::copy(before, LookupLayoutFileName));
+    QFile::setPermissions(LookupLayoutFileName, QFile::ReadOwner | QFile::WriteOwner);
+    QString group = "01", article = "A1";
+    EXPECT_TRUE(Lookup(group, article, [](TCatalogLookupForm* f) {
+        f->ArticleTable->Next();
+        Ok(f);
+    }));
+    EXPECT_EQ(article, "B2");
+    EXPECT_EQ(messages.Count(), 0);
+    // The same records, classes, columns and titles as that version writes for them.
+    EXPECT_EQ(WithoutWidths(FileBytes(LookupLayoutFileName)), WithoutWidths(defaults));
+    EXPECT_NE(FileBytes(LookupLayoutFileName), FileBytes(before)); // replaced, not kept
+}
+
 TEST_F(CatalogLookup, OtherUsersChangesAppearOnRefreshButNeverUnderAnEdit)
 {
     OpenForm();

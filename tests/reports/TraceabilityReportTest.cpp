@@ -1,5 +1,5 @@
 // The traceability report on a real company: what each page holds, read from the page model.
-#include "AddOnFixture.h"
+#include "ProductionFixture.h"
 #include "Company.h"
 #include "DbFixture.h"
 #include "dialogs/CodeList.h"
@@ -127,7 +127,7 @@ protected:
     }
 
     TestCompany company;
-    addontest::TProduction production;
+    testsupport::TProduction production;
     TProductionContext& context = production.Context;
     TMessageRecorder messages;
 };

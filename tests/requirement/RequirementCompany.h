@@ -1,7 +1,7 @@
 #pragma once
 // A company for the requirement's tests: a data module connected to it, the prefixes "_",
 // "." and ";", the outgoing counter at 7, two users; receipts, and what was written read back.
-#include "AddOnFixture.h"
+#include "ProductionFixture.h"
 #include "Company.h"
 #include "DbFixture.h"
 #include "data/ProductionData.h"
@@ -96,7 +96,7 @@ struct RequirementCompany {
     }
 
     testsupport::TestCompany company;
-    addontest::TProduction production;
+    testsupport::TProduction production;
     corvanel::TProductionData* dm = nullptr;
 };
 
