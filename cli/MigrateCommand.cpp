@@ -47,7 +47,12 @@ int Run(const TArgs& args)
         throw ERefused(QStringLiteral("Directorul <%1> nu exista!").arg(Shown(target)));
     std::unique_ptr<fw::TFileLock> alone;
     if (inPlace) {
-        const fw::TServerDatabase server = fw::TServerDatabase::FromConnectionString(to);
+        fw::TServerDatabase server;
+        try {
+            server = fw::TServerDatabase::FromConnectionString(to);
+        } catch (const fw::EDatabaseError& e) {
+            throw ERefused(e.Message());
+        }
         if (server.Database.isEmpty())
             throw ERefused(QStringLiteral("Sirul de conectare nu numeste baza de date (dbname=)."));
         // Nobody may be working on the company while it moves.

@@ -20,20 +20,19 @@ class TServerReader {
 public:
     explicit TServerReader(const TServerDatabase& server)
     {
-        const QByteArray host = server.Host.toUtf8(), port = server.Port > 0 ? QByteArray::number(server.Port) : QByteArray(),
-                         dbname = server.Database.toUtf8(), user = server.User.toUtf8();
+        // Every keyword of the company's connection, the same server as the company's own.
+        std::vector<QByteArray> texts{QByteArrayLiteral("connect_timeout"), QByteArrayLiteral("10")};
+        for (const auto& [key, value] : server.Parameters()) {
+            if (key == QLatin1String("connect_timeout"))
+                texts.erase(texts.begin(), texts.begin() + 2);
+            texts.push_back(key.toUtf8());
+            texts.push_back(value.toUtf8());
+        }
         std::vector<const char*> keys, values;
-        auto add = [&](const char* key, const QByteArray& value) {
-            if (!value.isEmpty()) {
-                keys.push_back(key);
-                values.push_back(value.constData());
-            }
-        };
-        add("host", host);
-        add("port", port);
-        add("dbname", dbname);
-        add("user", user);
-        add("connect_timeout", QByteArrayLiteral("10"));
+        for (size_t i = 0; i + 1 < texts.size(); i += 2) {
+            keys.push_back(texts[i].constData());
+            values.push_back(texts[i + 1].constData());
+        }
         keys.push_back(nullptr);
         values.push_back(nullptr);
         pg_ = PQconnectdbParams(keys.data(), values.data(), 0);
