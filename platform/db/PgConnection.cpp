@@ -16,6 +16,20 @@
 
 namespace fw {
 
+// The line of a client's or server's text that says what failed: not the warnings and
+// notices that may come before it, nor the details after it; without "ERROR:" and the like.
+QString ClientErrorLine(const QString& text)
+{
+    static const QRegularExpression aside(QStringLiteral("^(WARNING|NOTICE|INFO|DETAIL|HINT|CONTEXT):"));
+    static const QRegularExpression severity(QStringLiteral("^(ERROR|FATAL|PANIC):\\s+"));
+    for (QString line : text.split(QLatin1Char('\n'))) {
+        if (line.isEmpty() || line.front().isSpace() || aside.match(line).hasMatch())
+            continue;
+        return line.remove(severity).trimmed();
+    }
+    return text.trimmed();
+}
+
 namespace {
 
 // Type identities of the server's built-in types (pg_type.oid).
@@ -204,20 +218,6 @@ QByteArray ParameterText(const QVariant& v)
     }
 }
 
-// The line of a client's or server's text that says what failed: not the warnings and
-// notices that may come before it, nor the details after it; without "ERROR:" and the like.
-QString EngineLine(const QString& text)
-{
-    static const QRegularExpression aside(QStringLiteral("^(WARNING|NOTICE|INFO|DETAIL|HINT|CONTEXT):"));
-    static const QRegularExpression severity(QStringLiteral("^(ERROR|FATAL|PANIC):\\s+"));
-    for (QString line : text.split(QLatin1Char('\n'))) {
-        if (line.isEmpty() || line.front().isSpace() || aside.match(line).hasMatch())
-            continue;
-        return line.remove(severity).trimmed();
-    }
-    return text.trimmed();
-}
-
 QString ResultMessage(const PGresult* result, PGconn* pg)
 {
     QString message;
@@ -228,7 +228,7 @@ QString ResultMessage(const PGresult* result, PGconn* pg)
             message += QLatin1Char(' ') + detail;
     }
     if (message.isEmpty())
-        message = EngineLine(QString::fromUtf8(PQerrorMessage(pg)));
+        message = ClientErrorLine(QString::fromUtf8(PQerrorMessage(pg)));
     if (message.isEmpty())
         message = QStringLiteral("Unknown database error.");
     return message;
@@ -286,7 +286,7 @@ std::shared_ptr<Connection> PgConnection::Connect(const QString& directory, cons
         db.setUserName(server.User);
         db.setConnectOptions(ConnectOptions(server));
         if (!db.open()) {
-            const QString why = EngineLine(db.lastError().databaseText());
+            const QString why = ClientErrorLine(db.lastError().databaseText());
             db = QSqlDatabase();
             QSqlDatabase::removeDatabase(connName);
             throw EDatabaseError(dbmsg::ServerUnreachable(server.Describe(), why));
@@ -827,9 +827,9 @@ void PgConnection::Raise(const QSqlError& error) const
 {
     // The driver's text is the server's whole error ("ERROR:  ...", then the state in
     // parentheses): the user sees the message itself.
-    QString message = EngineLine(error.databaseText());
+    QString message = ClientErrorLine(error.databaseText());
     if (message.isEmpty())
-        message = EngineLine(error.driverText());
+        message = ClientErrorLine(error.driverText());
     static const QRegularExpression state(QStringLiteral("\\s*\\([0-9A-Z]{5}\\)$"));
     message.remove(state);
     if (message.isEmpty())

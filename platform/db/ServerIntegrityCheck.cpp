@@ -4,6 +4,8 @@
 // connection of its own, read-only, so that it may run on a thread of its own.
 #include "platform/db/IntegrityCheck.h"
 
+#include "platform/db/DbMessages.h"
+#include "platform/db/EngineSupport.h"
 #include "platform/db/ServerDatabase.h"
 
 #include <QByteArray>
@@ -106,9 +108,11 @@ TIntegrityReport CheckServerIntegrity(const TServerDatabase& server, const TInte
     TIntegrityReport report;
     TServerReader db(server);
     if (!db.Connected()) {
-        report.Problems << db.Error();
+        report.Problems << dbmsg::ServerUnreachable(server.Describe(), ClientErrorLine(db.Error()));
         return report;
     }
+    // A server gone meanwhile is told as such, not in the client's words.
+    auto failure = [&] { return db.Connected() ? db.LastError() : dbmsg::ServerConnectionLost(server.Describe()); };
     const QString schema = db.Quote(server.SchemaName());
     db.Each(QStringLiteral("SET search_path TO %1, pg_catalog; SET default_transaction_read_only TO on").arg(schema), {});
     // The tables, each weighed by the server's estimate of its rows.
@@ -121,7 +125,7 @@ TIntegrityReport CheckServerIntegrity(const TServerDatabase& server, const TInte
                      tables.push_back({Text(r, i, 0), Text(r, i, 1).toLongLong()});
                      oids.push_back(Text(r, i, 2).toLongLong());
                  })) {
-        report.Problems << db.LastError();
+        report.Problems << failure();
         return report;
     }
     bool indexCheck = false;
@@ -137,7 +141,7 @@ TIntegrityReport CheckServerIntegrity(const TServerDatabase& server, const TInte
                           {}, keepGoing);
         result.Stopped = db.Cancelled();
         if (!ran && !result.Stopped)
-            result.Findings << QStringLiteral("%1: %2").arg(table.Name, db.LastError());
+            result.Findings << QStringLiteral("%1: %2").arg(table.Name, failure());
         return result;
     });
 }

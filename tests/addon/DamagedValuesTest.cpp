@@ -26,19 +26,17 @@ struct Yogurt : RequirementCompany {
     void Exec(const QString& sql) { Connection::Open(company.Dir())->Exec(sql); }
 };
 
-TEST(ConsumptionOfDamagedValues, ALotWhoseValuesDoNotReadBackAsStoredIsDrawnOnAndKeepsThem)
+TEST(ConsumptionOfDamagedValues, ALotHoldingEightBitTextIsDrawnOnAndKeepsIt)
 {
+    if (testsupport::OnServer())
+        GTEST_SKIP() << "a server's text is UTF-8: no 8-bit text there (its other forms: db.pg.Concurrency)";
     TMessageRecorder messages;
     Yogurt c;
-    // A server holds no 8-bit text: there the lot's entry date is one the layer cannot hold.
-    c.Exec(testsupport::OnServer() ? "UPDATE Stoc SET Data_intrare = 'infinity'"
-                                   : "UPDATE Stoc SET Data_intrare = '07.12.2026', Agent = CAST(X'C1E9' AS TEXT)");
+    c.Exec("UPDATE Stoc SET Agent = CAST(X'C1E9' AS TEXT)");
     PrepareRequirement(*c.dm, 5);
     ASSERT_EQ(GenerateConsumption(*c.dm, 5), std::optional<double>(8.0)) << J(messages.Texts());
     EXPECT_EQ(c.Lots(), QStringList{"LC-1=74.0"});
-    EXPECT_EQ(c.Strings(testsupport::OnServer() ? "SELECT CAST(Data_intrare AS TEXT) FROM Stoc"
-                                                : "SELECT hex(Agent) || ' ' || Data_intrare FROM Stoc"),
-              QStringList{testsupport::OnServer() ? "infinity" : "C1E9 07.12.2026"});
+    EXPECT_EQ(c.Strings("SELECT hex(Agent) FROM Stoc"), QStringList{"C1E9"});
 }
 
 TEST(ConsumptionOfDamagedValues, AReceiptDateThatCannotBeReadIsNamedAndNothingIsWritten)
