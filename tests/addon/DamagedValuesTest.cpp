@@ -26,7 +26,7 @@ struct Yogurt : RequirementCompany {
     void Exec(const QString& sql) { Connection::Open(company.Dir())->Exec(sql); }
 };
 
-TEST(ConsumptionOfDamagedValues, ALotHoldingEightBitTextIsDrawnOnAndKeepsIt)
+TEST(DamagedValues, AConsumptionDrawsOnALotHoldingEightBitTextAndKeepsIt)
 {
     if (testsupport::OnServer())
         GTEST_SKIP() << "a server's text is UTF-8: no 8-bit text there (its other forms: db.pg.Concurrency)";
