@@ -44,7 +44,12 @@ QString NowOnServerText(const QString& dir, const QString& server)
 // settled first.
 int Move(const QString& from, const QString& to)
 {
-    const fw::TServerDatabase server = fw::TServerDatabase::FromConnectionString(to);
+    fw::TServerDatabase server;
+    try {
+        server = fw::TServerDatabase::FromConnectionString(to);
+    } catch (const fw::EDatabaseError& e) {
+        throw ERefused(e.Message());
+    }
     if (server.Database.isEmpty())
         throw ERefused(QStringLiteral("Sirul de conectare nu numeste baza de date (dbname=)."));
     if (!QFileInfo(from).isDir())

@@ -71,7 +71,10 @@ void TStockForm::UpdateTotal()
     sum.SetDatabaseName(AliasTVELDA);
     sum.SetSQL({QStringLiteral("SELECT SUM(Cantitate * Pret_achizitie) AS Total FROM \"Stoc.DB\"")});
     sum.Open();
-    total_->setText(QStringLiteral("Valoarea stocului: %1 lei").arg(fw::FormatFloat(kMoney, sum.Fields(0)->AsFloat())));
+    // A total that cannot be computed (a lot's value out of range) shows as the grid's cells do.
+    fw::TField* total = sum.Fields(0);
+    total->SetDisplayFormat(kMoney);
+    total_->setText(QStringLiteral("Valoarea stocului: %1 lei").arg(total->IsNull() ? fw::FormatFloat(kMoney, 0) : total->DisplayText()));
 }
 
 QString TStockForm::TotalText() const { return total_->text(); }

@@ -4,6 +4,7 @@
 #include "host/MainForm.h"
 #include "host/QtRomanian.h"
 #include "host/Screenshots.h"
+#include "platform/ui/Guard.h"
 
 #include <QApplication>
 #include <QFont>
@@ -61,7 +62,9 @@ int main(int argc, char** argv)
 
     if (parser.isSet(screenshot)) {
         const QString dir = parser.value(screenshot);
-        QTimer::singleShot(300, &app, [&host, dir] { pelmaris::SaveScreenshots(host, dir); });
+        QTimer::singleShot(300, &app, [&host, dir] {
+            fw::Guarded(host.MainForm(), [&] { pelmaris::SaveScreenshots(host, dir); });
+        });
     }
     if (parser.isSet(quitAfter)) {
         bool ok = false;

@@ -7,6 +7,7 @@
 #include "platform/db/PgConnection.h"
 #include "platform/db/ServerDatabase.h"
 #include "platform/db/SqliteConnection.h"
+#include "platform/db/StoredValue.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -363,6 +364,9 @@ bool SameValue(const QVariant& a, const QVariant& b)
     const bool bn = !b.isValid() || b.isNull();
     if (an || bn)
         return an && bn;
+    // A value that cannot be read equals no value.
+    if (IsValueFault(a) || IsValueFault(b))
+        return false;
     if (a.typeId() == QMetaType::QString || b.typeId() == QMetaType::QString)
         return a.toString() == b.toString();
     if (a.typeId() == QMetaType::QDate || b.typeId() == QMetaType::QDate)

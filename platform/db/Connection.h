@@ -33,6 +33,9 @@ class NativeRow {
 public:
     // Null, qint64, double, QString, QDate/QDateTime (a server's dates) or QByteArray.
     virtual QVariant Value(int column) const = 0;
+    // The value exactly as stored, to be compared with what is stored later: Value() where
+    // that gives it back, else the engine's own text of it (TEngineText, StoredValue.h).
+    virtual QVariant Stored(int column) const = 0;
     virtual qint64 Int(int column) const = 0;
 
 protected:
@@ -129,9 +132,6 @@ public:
     virtual QString NullSafeEqual() const = 0;
     // An order term: nulls come before every value going up (after them going down).
     virtual QString OrderTerm(const QString& quotedColumn, bool descending) const = 0;
-    // A condition that holds when a column still stores the value the dataset layer read
-    // from it (bound as ToSqlValue(type, value)), read the way the layer reads it.
-    virtual QString StoredValueIs(const QString& quotedColumn, TFieldType type) const = 0;
     // What a SELECT ends with to lock the rows it reads until the transaction ends; empty
     // where the outermost transaction already keeps every other writer out.
     virtual QString LockRowsClause() const = 0;

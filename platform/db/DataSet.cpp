@@ -2,6 +2,7 @@
 
 #include "platform/core/Exceptions.h"
 #include "platform/db/DataSetBlocks.h"
+#include "platform/db/StoredValue.h"
 
 #include <algorithm>
 
@@ -212,10 +213,18 @@ void TDataSet::ComputeLookups(TRecord& record)
         if (lookup && lookup->Active()) {
             QVariantList keys;
             bool anyNull = false;
+            QVariant fault;
             for (TField* k : FieldsByNames(f->KeyFields())) {
                 const QVariant& v = record.values[size_t(k->index_)];
                 anyNull = anyNull || !v.isValid() || v.isNull();
+                if (IsValueFault(v))
+                    fault = v;
                 keys << v;
+            }
+            // A key that cannot be read finds nothing: the looked-up value cannot be read either.
+            if (fault.isValid()) {
+                record.values[size_t(f->index_)] = fault;
+                continue;
             }
             if (!anyNull)
                 result = lookup->Lookup(f->LookupKeyFields(), keys, f->LookupResultField());
@@ -236,7 +245,22 @@ void TDataSet::ComputeCalcFields(TRecord& record)
     ComputeLookups(record);
     if (hasCalc && OnCalcFields) {
         TempRecordScope scope(state_, active_, TDataSetState::CalcFields, &record);
-        OnCalcFields(this);
+        try {
+            OnCalcFields(this);
+        } catch (const EAbort&) {
+            throw;
+        } catch (const std::exception& e) {
+            // A value that cannot be computed (one it is computed from cannot be read, or
+            // the result is out of range) does not keep the record from being read: the
+            // fields left without a value hold why, shown as an error mark.
+            const auto* own = dynamic_cast<const Exception*>(&e);
+            const QVariant fault = ValueFault(own ? own->Message() : QString::fromLocal8Bit(e.what()));
+            for (const auto& f : fields_) {
+                QVariant& v = record.values[size_t(f->index_)];
+                if (f->Calculated() && (!v.isValid() || v.isNull()))
+                    v = fault;
+            }
+        }
     }
 }
 

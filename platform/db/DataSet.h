@@ -52,6 +52,10 @@ struct TRecord {
     TBookmark id = 0;
     std::vector<QVariant> values;
     std::vector<QVariant> key; // the values of the order columns, as the engine compares them
+    // A table's row: per field, the value exactly as stored when read (StoredValue.h), for
+    // the check that the row still holds it; empty where each value written as the layer
+    // writes it is its stored form again, and for other records.
+    std::vector<QVariant> stored;
 };
 
 // A set of records with a cursor, fields, states, events and data sources, after the

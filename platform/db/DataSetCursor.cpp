@@ -5,6 +5,7 @@
 #include "platform/core/Exceptions.h"
 #include "platform/db/Connection.h"
 #include "platform/db/DataSetBlocks.h"
+#include "platform/db/StoredValue.h"
 
 #include <algorithm>
 
@@ -41,9 +42,9 @@ void TDataSet::MarkFresh() { seenGeneration_ = DataGeneration(); }
 
 bool TDataSet::SameStoredValues(const TRecord& a, const TRecord& b) const
 {
+    // Rows compare as stored, whatever the layer reads from them.
     for (const auto& f : fields_) {
-        const size_t i = size_t(f->index_);
-        if (f->IsStored() && !SameValue(a.values.at(i), b.values.at(i)))
+        if (f->IsStored() && !SameStoredValue(StoredForm(a, f.get()), StoredForm(b, f.get())))
             return false;
     }
     return true;

@@ -53,6 +53,75 @@ QString NotADate(const QString& text, const QString& field)
     return QStringLiteral("'%1' nu este o data valida pentru campul %2.").arg(text, field);
 }
 
+QString NotFinite(const QString& field)
+{
+    return QStringLiteral("Valoarea calculata pentru campul %1 este in afara domeniului numerelor: una dintre valorile din "
+                          "care se calculeaza este prea mare.\rVerificati valorile inregistrarii.")
+        .arg(field);
+}
+
+QString UnreadableValue(const QString& table, const QString& field, const QString& row)
+{
+    return QStringLiteral("Valoarea campului %1 din tabela %2 (%3) nu poate fi citita: este deteriorata sau in afara "
+                          "domeniului campului.\rIntroduceti din nou valoarea corecta a campului sau refaceti firma "
+                          "dintr-o copie de siguranta.")
+        .arg(field, table, row);
+}
+
+QString RowNamed(const QString& keyValues, qint64 number)
+{
+    return keyValues.isEmpty() ? QStringLiteral("inregistrarea nr. %1").arg(number)
+                               : QStringLiteral("inregistrarea cu %1").arg(keyValues);
+}
+
+QString ErrorMark() { return QStringLiteral("#EROARE"); }
+
+namespace {
+const QString kRebuild = QStringLiteral("\rTabela a fost facuta sau schimbata de alt program; refaceti-o sau refaceti firma "
+                                        "dintr-o copie de siguranta.");
+} // namespace
+
+QString MissingTable(const QString& table)
+{
+    return QStringLiteral("Tabela %1 nu exista in baza de date a firmei.").arg(table);
+}
+
+QString MissingColumn(const QString& table, const QString& field)
+{
+    return QStringLiteral("Tabela %1 nu are campul %2.").arg(table, field) + kRebuild;
+}
+
+QString ColumnOfAnotherType(const QString& table, const QString& field, const QString& expected, const QString& actual)
+{
+    return QStringLiteral("Campul %1 din tabela %2 este de tipul %3 in loc de %4.").arg(field, table, actual, expected) + kRebuild;
+}
+
+QString ColumnOfAnotherWidth(const QString& table, const QString& field, int expected, int actual)
+{
+    return QStringLiteral("Campul %1 din tabela %2 are latimea %3 in loc de %4.").arg(field, table).arg(actual).arg(expected)
+           + kRebuild;
+}
+
+QString MissingKey(const QString& table)
+{
+    return QStringLiteral("Tabela %1 nu are cheia dupa care este cautata.").arg(table) + kRebuild;
+}
+
+QString DatabaseBusy(const QString& database)
+{
+    return QStringLiteral("Baza de date <%1> este ocupata: alt program sau alt utilizator o modifica si nu a eliberat-o la "
+                          "timp.\rModificarea nu a fost salvata. Reluati operatia peste cateva momente; daca nu reuseste "
+                          "nici atunci, inchideti firma in celelalte programe.")
+        .arg(QDir::toNativeSeparators(database));
+}
+
+QString DiskFull(const QString& database)
+{
+    return QStringLiteral("Discul pe care se afla baza de date <%1> este plin: modificarea nu a fost salvata.\rFaceti loc "
+                          "pe disc (stergeti fisierele de care nu mai este nevoie) si reluati operatia.")
+        .arg(QDir::toNativeSeparators(database));
+}
+
 QString MissingDatabase(const QString& file)
 {
     return QStringLiteral("Baza de date <%1> nu exista.").arg(QDir::toNativeSeparators(file));
@@ -68,12 +137,88 @@ QString ServerUnreachable(const QString& server, const QString& engineMessage)
     return QStringLiteral("Serverul bazei de date <%1> nu poate fi contactat.\r%2").arg(server, engineMessage);
 }
 
-QString ServerConnectionLost(const QString& server, const QString& engineMessage)
+QString ServerConnectionLost(const QString& server)
 {
-    return QStringLiteral("Legatura cu serverul bazei de date <%1> s-a intrerupt.\r%2")
-        .arg(server, engineMessage);
+    return QStringLiteral("Legatura cu serverul bazei de date <%1> s-a intrerupt: serverul a fost oprit sau reteaua nu "
+                          "mai raspunde, iar operatia in curs nu a fost salvata.\rReluati operatia cand serverul este din "
+                          "nou disponibil; legatura se reface singura.")
+        .arg(server);
+}
+
+QString ServerTooOld(const QString& server, int version)
+{
+    return QStringLiteral("Serverul bazei de date <%1> are PostgreSQL %2; programul are nevoie de versiunea 10 sau mai noua.")
+        .arg(server, QStringLiteral("%1.%2").arg(version / 10000).arg(version / 100 % 100));
 }
 
 QString ReadOnlyDatabase() { return QStringLiteral("Baza de date poate fi doar citita: modificarea nu a fost salvata."); }
+
+QString ConnectionFileUnreadable(const QString& file)
+{
+    return QStringLiteral("Fisierul de conectare <%1> nu poate fi citit.").arg(QDir::toNativeSeparators(file));
+}
+
+QString ConnectionFileWithoutDatabase(const QString& file)
+{
+    return QStringLiteral("Fisierul de conectare <%1> nu numeste baza de date (database=).").arg(QDir::toNativeSeparators(file));
+}
+
+QString ConnectionFileInvalid(const QString& file, const QString& problem)
+{
+    return QStringLiteral("Fisierul de conectare <%1> nu este valid: %2").arg(QDir::toNativeSeparators(file), problem);
+}
+
+QString ConnectionStringInvalid(const QString& problem)
+{
+    return QStringLiteral("Sirul de conectare nu este valid: %1").arg(problem);
+}
+
+QString ConnectionNotKeyValue(const QString& text)
+{
+    return QStringLiteral("'%1' nu este de forma cheie=valoare.").arg(text);
+}
+
+QString ConnectionOpenQuote(const QString& keyword)
+{
+    return QStringLiteral("valoarea cheii %1 incepe cu un apostrof care nu este inchis.").arg(keyword);
+}
+
+QString ConnectionKeywordUnknown(const QString& keyword)
+{
+    return QStringLiteral("'%1' nu este o cheie de conectare PostgreSQL (de exemplu host, port, dbname, user, sslmode, "
+                          "options; si schema).")
+        .arg(keyword);
+}
+
+QString ConnectionKeywordRepeated(const QString& keyword)
+{
+    return QStringLiteral("cheia %1 apare de doua ori.").arg(keyword);
+}
+
+QString ConnectionPassword(const QString& keyword)
+{
+    return QStringLiteral("parola nu se scrie aici (cheia %1): clientul serverului o ia din fisierul ~/.pgpass al "
+                          "utilizatorului sau din variabila de mediu PGPASSWORD.")
+        .arg(keyword);
+}
+
+QString ConnectionValueCharacter(const QString& keyword)
+{
+    return QStringLiteral("valoarea cheii %1 nu poate contine ';' sau caractere de control.").arg(keyword);
+}
+
+QString ConnectionValueInvalid(const QString& keyword, const QString& value, const QString& expected)
+{
+    return QStringLiteral("'%1' nu este o valoare valida pentru cheia %2 (%3).").arg(value, keyword, expected);
+}
+
+QString ConnectionExpectsPort() { return QStringLiteral("se asteapta un numar de port intre 1 si 65535"); }
+
+QString ConnectionExpectsInteger() { return QStringLiteral("se asteapta un numar intreg"); }
+
+QString ConnectionExpectsOneOf(const QStringList& choices)
+{
+    return QStringLiteral("se asteapta una dintre: %1").arg(choices.join(QStringLiteral(", ")));
+}
 
 } // namespace fw::dbmsg

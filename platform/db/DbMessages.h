@@ -1,13 +1,15 @@
 #pragma once
 
 // What the dataset layer itself tells a user, in the user's words (Romanian), kept in one
-// place. Engine errors keep the engine's own text (the forms show it after their lead
-// text); these are the layer's own refusals: another user's change met while editing,
-// and values that cannot be stored in a field.
+// place. Engine errors the layer knows by their code (a busy or full database, a lost
+// server) are told in these words; any other keeps the engine's own text (the forms show
+// it after their lead text). Besides: another user's change met while editing, values
+// that cannot be stored in a field or read from one, tables that lack what is looked for.
 
 #include "platform/core/Exceptions.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace fw {
 
@@ -51,14 +53,56 @@ QString NotAnInteger(const QString& text, const QString& field);
 QString OutOfRange(const QString& text, const QString& field, qint64 low, qint64 high);
 QString NotADate(const QString& text, const QString& field);
 
+// A value the handler computed that no number field can hold (an infinity: one of the
+// values it was computed from was too large).
+QString NotFinite(const QString& field);
+
+// A stored value that cannot be read as its field's type, in the row `row` (RowNamed).
+QString UnreadableValue(const QString& table, const QString& field, const QString& row);
+// "inregistrarea cu Contor = 12" from "Contor = 12", or by its number in the table.
+QString RowNamed(const QString& keyValues, qint64 number);
+// What a grid or an edit box shows in place of a value that cannot be read or computed.
+QString ErrorMark();
+
+// A table without what the program looks for in it: the table, a column (or a column of
+// another type or width), the key it is searched by.
+QString MissingTable(const QString& table);
+QString MissingColumn(const QString& table, const QString& field);
+QString ColumnOfAnotherType(const QString& table, const QString& field, const QString& expected, const QString& actual);
+QString ColumnOfAnotherWidth(const QString& table, const QString& field, int expected, int actual);
+QString MissingKey(const QString& table);
+
 // Opening a company's database file: a file that is not there (connecting never makes one),
 // a file that holds no company, a write refused because the file may only be read.
 QString MissingDatabase(const QString& file);
 QString NotACompany(const QString& file);
 QString ReadOnlyDatabase();
-// A company on a server: the server could not be reached, or the connection to it was lost.
+// A write that waited its time for another program's, or found no room on the disk.
+QString DatabaseBusy(const QString& database);
+QString DiskFull(const QString& database);
+// A company on a server: the server could not be reached, the connection to it was lost,
+// the server is older than the program needs.
 QString ServerUnreachable(const QString& server, const QString& engineMessage);
-QString ServerConnectionLost(const QString& server, const QString& engineMessage);
+QString ServerConnectionLost(const QString& server);
+QString ServerTooOld(const QString& server, int version);
+
+// A company's connection to a server: its connection file (which cannot be read, names no
+// database, or holds what is wrong, `problem` below) or a connection string given for it.
+QString ConnectionFileUnreadable(const QString& file);
+QString ConnectionFileWithoutDatabase(const QString& file);
+QString ConnectionFileInvalid(const QString& file, const QString& problem);
+QString ConnectionStringInvalid(const QString& problem);
+// What is wrong in one of them.
+QString ConnectionNotKeyValue(const QString& text);
+QString ConnectionOpenQuote(const QString& keyword);
+QString ConnectionKeywordUnknown(const QString& keyword);
+QString ConnectionKeywordRepeated(const QString& keyword);
+QString ConnectionPassword(const QString& keyword);
+QString ConnectionValueCharacter(const QString& keyword);
+QString ConnectionValueInvalid(const QString& keyword, const QString& value, const QString& expected);
+QString ConnectionExpectsPort();
+QString ConnectionExpectsInteger();
+QString ConnectionExpectsOneOf(const QStringList& choices);
 
 } // namespace dbmsg
 

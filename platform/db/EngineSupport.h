@@ -10,4 +10,8 @@ namespace fw {
 // the program's handler hears where, then EDatabaseDamaged carries the engine's message.
 [[noreturn]] void ThrowDamaged(const QString& message, const QString& where);
 
+// The line of a server's client's error text that says what failed: without the warnings
+// and notices that may come before it, the details after it, or its "ERROR:".
+QString ClientErrorLine(const QString& text);
+
 } // namespace fw

@@ -3,6 +3,7 @@
 #include "platform/core/Exceptions.h"
 #include "platform/db/DataSet.h"
 #include "platform/db/DbMessages.h"
+#include "platform/db/StoredValue.h"
 
 #include <QTextBoundaryFinder>
 #include <cmath>
@@ -177,6 +178,8 @@ QVariant TField::Coerce(const QVariant& value) const
 {
     if (!value.isValid() || value.isNull())
         return QVariant();
+    if (IsValueFault(value))
+        throw EDatabaseError(ValueFaultMessage(value));
     switch (type_) {
     case TFieldType::String: {
         const QString s = value.typeId() == QMetaType::Double ? FloatToStr(value.toDouble()) : value.toString();
@@ -190,9 +193,12 @@ QVariant TField::Coerce(const QVariant& value) const
             return ParseFloat(value.toString());
         bool ok = false;
         const double d = value.toDouble(&ok);
-        // Not a number and the infinities cannot be stored (the engine would keep nothing).
-        if (!ok || !std::isfinite(d))
+        if (!ok)
             throw EConvertError(dbmsg::NotANumber(value.toString(), DisplayLabel()));
+        // Not a number and the infinities cannot be stored (the engine would keep nothing);
+        // only a computation gives one.
+        if (!std::isfinite(d))
+            throw EConvertError(dbmsg::NotFinite(DisplayLabel()));
         return d;
     }
     case TFieldType::Smallint:
@@ -243,9 +249,19 @@ bool TField::IsNull() const
 }
 void TField::Clear() { SetValue(QVariant()); }
 
-QString TField::AsString() const
+const QVariant& TField::Readable() const
 {
     const QVariant& v = dataSet_->ActiveValue(this);
+    if (IsValueFault(v))
+        throw EDatabaseError(ValueFaultMessage(v));
+    return v;
+}
+
+QString TField::ErrorText() const { return ValueFaultMessage(dataSet_->ActiveValue(this)); }
+
+QString TField::AsString() const
+{
+    const QVariant& v = Readable();
     if (!v.isValid() || v.isNull())
         return QString();
     switch (type_) {
@@ -268,7 +284,7 @@ void TField::SetAsString(const QString& value) { SetValue(value); }
 
 double TField::AsFloat() const
 {
-    const QVariant& v = dataSet_->ActiveValue(this);
+    const QVariant& v = Readable();
     if (!v.isValid() || v.isNull())
         return 0.0;
     if (type_ == TFieldType::Date)
@@ -284,7 +300,7 @@ void TField::SetAsFloat(double value) { SetValue(value); }
 
 qint64 TField::AsInteger() const
 {
-    const QVariant& v = dataSet_->ActiveValue(this);
+    const QVariant& v = Readable();
     if (!v.isValid() || v.isNull())
         return 0;
     if (v.typeId() == QMetaType::Double)
@@ -296,7 +312,7 @@ void TField::SetAsInteger(qint64 value) { SetValue(value); }
 
 bool TField::AsBoolean() const
 {
-    const QVariant& v = dataSet_->ActiveValue(this);
+    const QVariant& v = Readable();
     return v.isValid() && !v.isNull() && v.toBool();
 }
 
@@ -304,7 +320,7 @@ void TField::SetAsBoolean(bool value) { SetValue(value); }
 
 TDateTime TField::AsDateTime() const
 {
-    const QVariant& v = dataSet_->ActiveValue(this);
+    const QVariant& v = Readable();
     if (!v.isValid() || v.isNull())
         return 0.0;
     if (v.typeId() == QMetaType::QDate)
@@ -326,6 +342,8 @@ QString TField::FormatValue(const QVariant& v, const QString& mask) const
 {
     if (!v.isValid() || v.isNull())
         return QString();
+    if (IsValueFault(v))
+        return dbmsg::ErrorMark();
     switch (type_) {
     case TFieldType::Float:
     case TFieldType::Currency:

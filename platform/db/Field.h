@@ -80,7 +80,9 @@ public:
     std::function<void(TField*)> OnValidate;
     std::function<void(TField*)> OnChange;
 
-    // Values of the active record. Null reads as "" / 0 / false / 0.0.
+    // Values of the active record. Null reads as "" / 0 / false / 0.0. A value that could
+    // not be read from the table or computed (StoredValue.h) is not null, shows as an
+    // error mark, and asking for it raises EDatabaseError with the message that names it.
     QVariant Value() const;
     void SetValue(const QVariant& value);
     bool IsNull() const;
@@ -99,6 +101,8 @@ public:
     void SetAsDate(const QDate& value);
     // The value before the current edit began (null for a new record).
     QVariant OldValue() const;
+    // Why the value cannot be read or computed; empty when it can.
+    QString ErrorText() const;
 
     // Text for display (DisplayFormat applied) and for editing (EditFormat applied).
     QString DisplayText() const;
@@ -116,6 +120,8 @@ public:
 private:
     friend class TDataSet;
     QString FormatValue(const QVariant& v, const QString& mask) const;
+    // The active record's value; EDatabaseError when it cannot be read.
+    const QVariant& Readable() const;
     // Conversions that refuse, with the field's message, what the field cannot hold.
     double ParseFloat(const QString& text) const;
     qint64 CoerceInteger(const QVariant& value) const;

@@ -3,6 +3,7 @@
 #include "platform/core/Exceptions.h"
 #include "platform/db/DbMessages.h"
 #include "platform/db/EngineSupport.h"
+#include "platform/db/StoredValue.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -14,6 +15,20 @@
 #include <libpq-fe.h>
 
 namespace fw {
+
+// The line of a client's or server's text that says what failed: not the warnings and
+// notices that may come before it, nor the details after it; without "ERROR:" and the like.
+QString ClientErrorLine(const QString& text)
+{
+    static const QRegularExpression aside(QStringLiteral("^(WARNING|NOTICE|INFO|DETAIL|HINT|CONTEXT):"));
+    static const QRegularExpression severity(QStringLiteral("^(ERROR|FATAL|PANIC):\\s+"));
+    for (QString line : text.split(QLatin1Char('\n'))) {
+        if (line.isEmpty() || line.front().isSpace() || aside.match(line).hasMatch())
+            continue;
+        return line.remove(severity).trimmed();
+    }
+    return text.trimmed();
+}
 
 namespace {
 
@@ -39,12 +54,21 @@ const QString kPrimaryComment = QStringLiteral("primary key");
 const QString kTriggerFunction = QStringLiteral("fw_note_change");
 const QString kDivideFunction = QStringLiteral("fw_divide");
 
+// The server writes ISO dates (DateStyle is set so): YYYY-MM-DD, then a time for a moment.
+// A year of five digits, one before Christ ("... BC") or an infinity is no date the layer
+// holds.
 QDate ParseDate(const char* text, int length)
 {
-    // The server writes ISO dates (DateStyle is set so): YYYY-MM-DD.
     int y = 0, m = 0, d = 0;
-    if (length < 10 || std::from_chars(text, text + 4, y).ec != std::errc() || std::from_chars(text + 5, text + 7, m).ec != std::errc()
-        || std::from_chars(text + 8, text + 10, d).ec != std::errc())
+    auto digits = [&](int from, int to, int& out) {
+        for (int i = from; i < to; ++i)
+            if (text[i] < '0' || text[i] > '9')
+                return false;
+        std::from_chars(text + from, text + to, out);
+        return true;
+    };
+    if (length < 10 || (length > 10 && text[10] != ' ') || text[4] != '-' || text[7] != '-' || !digits(0, 4, y)
+        || !digits(5, 7, m) || !digits(8, 10, d) || QByteArrayView(text, length).endsWith(" BC"))
         return QDate();
     return QDate(y, m, d);
 }
@@ -105,6 +129,23 @@ public:
         default:
             return QVariant(QString::fromUtf8(text, length));
         }
+    }
+    QVariant Stored(int column) const override
+    {
+        const Oid type = PQftype(result_, column);
+        // Booleans and numbers are written back in a form the server reads as the same value.
+        if (PQgetisnull(result_, row_, column) || type == kBool || type == kInt2 || type == kInt4 || type == kInt8
+            || type == kFloat4 || type == kFloat8)
+            return Value(column);
+        const char* text = PQgetvalue(result_, row_, column);
+        const int length = PQgetlength(result_, row_, column);
+        // A date the layer holds; more digits than a double keeps, microseconds beyond its
+        // milliseconds.
+        if (type == kDate && length == 10)
+            return Value(column);
+        if (type == kDate || type == kNumeric || type == kTimestamp || type == kTimestampTz)
+            return EngineText(QByteArray(text, length));
+        return StoredText(text, length);
     }
     qint64 Int(int column) const override
     {
@@ -171,6 +212,8 @@ QByteArray ParameterText(const QVariant& v)
     case QMetaType::QDateTime:
         return v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toLatin1();
     default:
+        if (IsEngineText(v))
+            return EngineTextBytes(v);
         return v.toString().toUtf8();
     }
 }
@@ -185,10 +228,28 @@ QString ResultMessage(const PGresult* result, PGconn* pg)
             message += QLatin1Char(' ') + detail;
     }
     if (message.isEmpty())
-        message = QString::fromUtf8(PQerrorMessage(pg)).trimmed();
+        message = ClientErrorLine(QString::fromUtf8(PQerrorMessage(pg)));
     if (message.isEmpty())
         message = QStringLiteral("Unknown database error.");
     return message;
+}
+
+// The connection keywords beyond host, port, database and user, as QtSql hands them to
+// the client: "key='value'" apart by ";" (which no value holds), quotes and backslashes
+// escaped. A server that does not answer is given up after 10 s unless told otherwise.
+QString ConnectOptions(const TServerDatabase& server)
+{
+    QStringList options;
+    bool timeout = false;
+    for (const auto& [key, value] : server.Options) {
+        QString quoted = value;
+        quoted.replace(QLatin1Char('\\'), QStringLiteral("\\\\")).replace(QLatin1Char('\''), QStringLiteral("\\'"));
+        options << QStringLiteral("%1='%2'").arg(key, quoted);
+        timeout = timeout || key == QLatin1String("connect_timeout");
+    }
+    if (!timeout)
+        options.prepend(QStringLiteral("connect_timeout=10"));
+    return options.join(QLatin1Char(';'));
 }
 
 struct ResultGuard {
@@ -223,9 +284,9 @@ std::shared_ptr<Connection> PgConnection::Connect(const QString& directory, cons
             db.setPort(server.Port);
         db.setDatabaseName(server.Database);
         db.setUserName(server.User);
-        db.setConnectOptions(QStringLiteral("connect_timeout=10"));
+        db.setConnectOptions(ConnectOptions(server));
         if (!db.open()) {
-            const QString why = db.lastError().databaseText().trimmed();
+            const QString why = ClientErrorLine(db.lastError().databaseText());
             db = QSqlDatabase();
             QSqlDatabase::removeDatabase(connName);
             throw EDatabaseError(dbmsg::ServerUnreachable(server.Describe(), why));
@@ -236,8 +297,11 @@ std::shared_ptr<Connection> PgConnection::Connect(const QString& directory, cons
     if (!handle.isValid() || (qstrcmp(handle.typeName(), "PGconn*") != 0 && qstrcmp(handle.typeName(), "pg_conn*") != 0))
         throw EDatabaseError(QStringLiteral("The database engine is not available (%1).").arg(QString::fromLatin1(handle.typeName())));
     conn->pg_ = *static_cast<PGconn* const*>(handle.constData());
+    // A server that went away as the connection was made reports no version at all.
+    if (PQstatus(conn->pg_) != CONNECTION_OK || PQserverVersion(conn->pg_) == 0)
+        throw EDatabaseError(dbmsg::ServerConnectionLost(server.Describe()));
     if (PQserverVersion(conn->pg_) < 100000)
-        throw EDatabaseError(dbmsg::ServerUnreachable(server.Describe(), QStringLiteral("PostgreSQL 10 or later is needed.")));
+        throw EDatabaseError(dbmsg::ServerTooOld(server.Describe(), PQserverVersion(conn->pg_)));
     PQsetNoticeProcessor(conn->pg_, &IgnoreNotice, nullptr);
 
     // What the connection must know, in one question: whether the schema is there, how
@@ -297,7 +361,7 @@ void PgConnection::Reconnect()
         return;
     PQreset(pg_);
     if (PQstatus(pg_) != CONNECTION_OK)
-        throw EDatabaseError(dbmsg::ServerConnectionLost(Describe(), QString::fromUtf8(PQerrorMessage(pg_)).trimmed()));
+        throw EDatabaseError(dbmsg::ServerConnectionLost(Describe()));
     prepared_.clear();
     SetUpSession();
     // What others committed meanwhile was not heard of.
@@ -314,8 +378,14 @@ void PgConnection::ThrowState(const QString& state, const QString& message) cons
         throw ETransactionConflict(message);
     if (state == QLatin1String("XX001") || state == QLatin1String("XX002"))
         ThrowDamaged(message, QDir(Directory()).filePath(TServerDatabase::FileName()));
-    if (state.startsWith(QLatin1String("08")) || (pg_ && PQstatus(pg_) == CONNECTION_BAD))
-        throw EDatabaseError(dbmsg::ServerConnectionLost(Describe(), message));
+    // A lock another user holds past the wait, as the embedded engine's busy file.
+    if (state == QLatin1String("55P03"))
+        throw EDatabaseError(dbmsg::DatabaseBusy(Describe()));
+    if (state == QLatin1String("53100"))
+        throw EDatabaseError(dbmsg::DiskFull(Describe()));
+    // The connection's class, and the server shutting down or restarting.
+    if (state.startsWith(QLatin1String("08")) || state.startsWith(QLatin1String("57P")) || (pg_ && PQstatus(pg_) == CONNECTION_BAD))
+        throw EDatabaseError(dbmsg::ServerConnectionLost(Describe()));
     throw EDatabaseError(message);
 }
 
@@ -689,20 +759,6 @@ QString PgConnection::OrderTerm(const QString& quotedColumn, bool descending) co
     return quotedColumn + (descending ? QStringLiteral(" DESC NULLS LAST") : QStringLiteral(" NULLS FIRST"));
 }
 
-QString PgConnection::StoredValueIs(const QString& quotedColumn, TFieldType type) const
-{
-    // As FromSqlValue reads: an empty text (written by another program) is null, a moment
-    // to the millisecond.
-    switch (type) {
-    case TFieldType::String:
-        return QStringLiteral("NULLIF(%1, '')").arg(quotedColumn) + NullSafeEqual() + QLatin1Char('?');
-    case TFieldType::DateTime:
-        return QStringLiteral("date_trunc('milliseconds', %1)").arg(quotedColumn) + NullSafeEqual() + QLatin1Char('?');
-    default:
-        return quotedColumn + NullSafeEqual() + QLatin1Char('?');
-    }
-}
-
 QStringList PgConnection::DeclTypes(const QSqlQuery& query) const
 {
     QStringList types;
@@ -771,12 +827,9 @@ void PgConnection::Raise(const QSqlError& error) const
 {
     // The driver's text is the server's whole error ("ERROR:  ...", then the state in
     // parentheses): the user sees the message itself.
-    QString message = error.databaseText().trimmed();
+    QString message = ClientErrorLine(error.databaseText());
     if (message.isEmpty())
-        message = error.driverText().trimmed();
-    message = message.section(QLatin1Char('\n'), 0, 0).trimmed();
-    static const QRegularExpression severity(QStringLiteral("^(ERROR|FATAL|PANIC):\\s+"));
-    message.remove(severity);
+        message = ClientErrorLine(error.driverText());
     static const QRegularExpression state(QStringLiteral("\\s*\\([0-9A-Z]{5}\\)$"));
     message.remove(state);
     if (message.isEmpty())

@@ -59,7 +59,6 @@ public:
     QString RowIdColumn() const override { return QStringLiteral("fw_rowid"); }
     QString NullSafeEqual() const override { return QStringLiteral(" IS NOT DISTINCT FROM "); }
     QString OrderTerm(const QString& quotedColumn, bool descending) const override;
-    QString StoredValueIs(const QString& quotedColumn, TFieldType type) const override;
     QString LockRowsClause() const override { return QStringLiteral(" FOR UPDATE"); }
     QStringList DeclTypes(const QSqlQuery& query) const override;
     QString ResultName(const QString& name, const QString& sql) const override;

@@ -3,6 +3,7 @@
 #include "platform/core/Exceptions.h"
 #include "platform/db/Connection.h"
 #include "platform/db/Database.h"
+#include "platform/db/StoredValue.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -214,9 +215,17 @@ void TQuery::InternalOpen()
         TRecord r;
         r.id = id++;
         r.values.resize(size_t(FieldCount()));
-        for (int i = 0; i < FieldCount(); ++i)
-            if (fieldColumn[size_t(i)] >= 0)
+        for (int i = 0; i < FieldCount(); ++i) {
+            if (fieldColumn[size_t(i)] < 0)
+                continue;
+            // A value the field cannot hold (a sum beyond a double, say) is that one
+            // value's fault, not the whole result's.
+            try {
                 r.values[size_t(i)] = Fields(i)->Coerce(FromSqlValue(Fields(i)->DataType(), row.at(fieldColumn[size_t(i)])));
+            } catch (const EConvertError& e) {
+                r.values[size_t(i)] = ValueFault(e.Message());
+            }
+        }
         rows_.push_back(std::move(r));
     }
     // Declared types as the result carries them, for copying the result into a table.

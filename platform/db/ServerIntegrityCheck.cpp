@@ -4,6 +4,8 @@
 // connection of its own, read-only, so that it may run on a thread of its own.
 #include "platform/db/IntegrityCheck.h"
 
+#include "platform/db/DbMessages.h"
+#include "platform/db/EngineSupport.h"
 #include "platform/db/ServerDatabase.h"
 
 #include <QByteArray>
@@ -20,20 +22,19 @@ class TServerReader {
 public:
     explicit TServerReader(const TServerDatabase& server)
     {
-        const QByteArray host = server.Host.toUtf8(), port = server.Port > 0 ? QByteArray::number(server.Port) : QByteArray(),
-                         dbname = server.Database.toUtf8(), user = server.User.toUtf8();
+        // Every keyword of the company's connection, the same server as the company's own.
+        std::vector<QByteArray> texts{QByteArrayLiteral("connect_timeout"), QByteArrayLiteral("10")};
+        for (const auto& [key, value] : server.Parameters()) {
+            if (key == QLatin1String("connect_timeout"))
+                texts.erase(texts.begin(), texts.begin() + 2);
+            texts.push_back(key.toUtf8());
+            texts.push_back(value.toUtf8());
+        }
         std::vector<const char*> keys, values;
-        auto add = [&](const char* key, const QByteArray& value) {
-            if (!value.isEmpty()) {
-                keys.push_back(key);
-                values.push_back(value.constData());
-            }
-        };
-        add("host", host);
-        add("port", port);
-        add("dbname", dbname);
-        add("user", user);
-        add("connect_timeout", QByteArrayLiteral("10"));
+        for (size_t i = 0; i + 1 < texts.size(); i += 2) {
+            keys.push_back(texts[i].constData());
+            values.push_back(texts[i + 1].constData());
+        }
         keys.push_back(nullptr);
         values.push_back(nullptr);
         pg_ = PQconnectdbParams(keys.data(), values.data(), 0);
@@ -107,9 +108,11 @@ TIntegrityReport CheckServerIntegrity(const TServerDatabase& server, const TInte
     TIntegrityReport report;
     TServerReader db(server);
     if (!db.Connected()) {
-        report.Problems << db.Error();
+        report.Problems << dbmsg::ServerUnreachable(server.Describe(), ClientErrorLine(db.Error()));
         return report;
     }
+    // A server gone meanwhile is told as such, not in the client's words.
+    auto failure = [&] { return db.Connected() ? db.LastError() : dbmsg::ServerConnectionLost(server.Describe()); };
     const QString schema = db.Quote(server.SchemaName());
     db.Each(QStringLiteral("SET search_path TO %1, pg_catalog; SET default_transaction_read_only TO on").arg(schema), {});
     // The tables, each weighed by the server's estimate of its rows.
@@ -122,7 +125,7 @@ TIntegrityReport CheckServerIntegrity(const TServerDatabase& server, const TInte
                      tables.push_back({Text(r, i, 0), Text(r, i, 1).toLongLong()});
                      oids.push_back(Text(r, i, 2).toLongLong());
                  })) {
-        report.Problems << db.LastError();
+        report.Problems << failure();
         return report;
     }
     bool indexCheck = false;
@@ -138,7 +141,7 @@ TIntegrityReport CheckServerIntegrity(const TServerDatabase& server, const TInte
                           {}, keepGoing);
         result.Stopped = db.Cancelled();
         if (!ran && !result.Stopped)
-            result.Findings << QStringLiteral("%1: %2").arg(table.Name, db.LastError());
+            result.Findings << QStringLiteral("%1: %2").arg(table.Name, failure());
         return result;
     });
 }

@@ -3,6 +3,7 @@
 #include "platform/core/Exceptions.h"
 #include "platform/db/DbMessages.h"
 #include "platform/db/EngineSupport.h"
+#include "platform/db/StoredValue.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,7 @@
 #include <QSqlResult>
 #include <QUrl>
 #include <algorithm>
+#include <cerrno>
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <unistd.h>
@@ -30,22 +32,53 @@ QString FileUri(const QString& file, const QString& options)
     return url.toString(QUrl::FullyEncoded);
 }
 
-// A damaged page or a file that is no database: what the engine reads there cannot be
-// trusted, which the program must hear of whoever is reading.
-[[noreturn]] void Throw(int code, const QString& message, const QString& file)
+// The engine's error by its code (extended, with the system's error number behind it):
+// a duplicate key, a file that may only be read, a file another program kept locked past
+// the wait, a full disk (which a write through the log or its index may report as an I/O
+// error), and a damaged page or a file that is no database — what the engine reads there
+// cannot be trusted, which the program must hear of whoever is reading. Anything else
+// keeps the engine's text.
+[[noreturn]] void Throw(int code, int systemError, const QString& message, const QString& file)
 {
-    code &= 0xff;
-    if (code != SQLITE_CORRUPT && code != SQLITE_NOTADB)
-        throw EDatabaseError(message);
-    ThrowDamaged(message, file);
+    if (code == SQLITE_CONSTRAINT_UNIQUE || code == SQLITE_CONSTRAINT_PRIMARYKEY)
+        throw EDatabaseError(QStringLiteral("Key violation. (%1)").arg(message));
+    switch (code & 0xff) {
+    case SQLITE_READONLY:
+        throw EDatabaseError(dbmsg::ReadOnlyDatabase());
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        throw EDatabaseError(dbmsg::DatabaseBusy(file));
+    case SQLITE_FULL:
+        throw EDatabaseError(dbmsg::DiskFull(file));
+    case SQLITE_IOERR:
+        if (systemError == ENOSPC || systemError == EDQUOT)
+            throw EDatabaseError(dbmsg::DiskFull(file));
+        break;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        ThrowDamaged(message, file);
+    }
+    throw EDatabaseError(message);
 }
 
 class SqliteRow final : public NativeRow {
 public:
     explicit SqliteRow(sqlite3_stmt* statement) : st_(statement) {}
-    QVariant Value(int column) const override
+    QVariant Value(int column) const override { return Read(column, sqlite3_column_type(st_, column)); }
+    QVariant Stored(int column) const override
     {
-        switch (sqlite3_column_type(st_, column)) {
+        const int type = sqlite3_column_type(st_, column);
+        if (type != SQLITE_TEXT)
+            return Read(column, type);
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st_, column));
+        return StoredText(text, sqlite3_column_bytes(st_, column));
+    }
+    qint64 Int(int column) const override { return sqlite3_column_int64(st_, column); }
+
+private:
+    QVariant Read(int column, int type) const
+    {
+        switch (type) {
         case SQLITE_INTEGER:
             return QVariant(qint64(sqlite3_column_int64(st_, column)));
         case SQLITE_FLOAT:
@@ -62,9 +95,7 @@ public:
             return QVariant();
         }
     }
-    qint64 Int(int column) const override { return sqlite3_column_int64(st_, column); }
 
-private:
     sqlite3_stmt* st_;
 };
 
@@ -77,13 +108,7 @@ QString SqliteConnection::Describe() const { return File(); }
 void SqliteConnection::ThrowEngineError(void* handle) const
 {
     auto* db = static_cast<sqlite3*>(handle);
-    const QString message = QString::fromUtf8(sqlite3_errmsg(db));
-    const int code = sqlite3_extended_errcode(db);
-    if (code == SQLITE_CONSTRAINT_UNIQUE || code == SQLITE_CONSTRAINT_PRIMARYKEY)
-        throw EDatabaseError(QStringLiteral("Key violation. (%1)").arg(message));
-    if (IsReadOnlyError(code))
-        throw EDatabaseError(dbmsg::ReadOnlyDatabase());
-    Throw(code, message, File());
+    Throw(sqlite3_extended_errcode(db), sqlite3_system_errno(db), QString::fromUtf8(sqlite3_errmsg(db)), File());
 }
 
 std::shared_ptr<SqliteConnection> SqliteConnection::Attempt(const QString& directory, const QString& file, bool create)
@@ -243,7 +268,18 @@ int SqliteConnection::ForEachRow(const QString& sql, const QVariantList& values,
             case QMetaType::QDate:
                 rc = sqlite3_bind_text(st, i + 1, v.toDate().toString(Qt::ISODate).toUtf8().constData(), -1, SQLITE_TRANSIENT);
                 break;
+            case QMetaType::QByteArray: {
+                const QByteArray blob = v.toByteArray();
+                rc = sqlite3_bind_blob64(st, i + 1, blob.constData(), sqlite3_uint64(blob.size()), SQLITE_TRANSIENT);
+                break;
+            }
             default: {
+                if (IsEngineText(v)) {
+                    const QByteArray text = EngineTextBytes(v);
+                    rc = sqlite3_bind_text64(st, i + 1, text.constData(), sqlite3_uint64(text.size()), SQLITE_TRANSIENT,
+                                             SQLITE_UTF8);
+                    break;
+                }
                 const QString text = v.toString();
                 rc = sqlite3_bind_text16(st, i + 1, text.utf16(), int(text.size() * sizeof(char16_t)), SQLITE_TRANSIENT);
             }
@@ -430,26 +466,6 @@ QString SqliteConnection::OrderTerm(const QString& quotedColumn, bool descending
     return descending ? quotedColumn + QStringLiteral(" DESC") : quotedColumn;
 }
 
-QString SqliteConnection::StoredValueIs(const QString& quotedColumn, TFieldType type) const
-{
-    // As FromSqlValue reads: an empty text is null, a date is the first ten characters
-    // of its text, a moment whatever form it was written in, a boolean any number but zero.
-    switch (type) {
-    case TFieldType::String:
-        return QStringLiteral("NULLIF(%1, '')").arg(quotedColumn) + NullSafeEqual() + QLatin1Char('?');
-    case TFieldType::Date:
-        return QStringLiteral("substr(%1, 1, 10)").arg(quotedColumn) + NullSafeEqual() + QLatin1Char('?');
-    case TFieldType::Boolean:
-        return QStringLiteral("(%1 <> 0)").arg(quotedColumn) + NullSafeEqual() + QLatin1Char('?');
-    case TFieldType::DateTime:
-        // Any of the written forms of a moment (with or without a "T" or milliseconds).
-        return QStringLiteral("strftime('%Y-%m-%d %H:%M:%f', %1)").arg(quotedColumn) + NullSafeEqual()
-               + QStringLiteral("strftime('%Y-%m-%d %H:%M:%f', ?)");
-    default:
-        return quotedColumn + NullSafeEqual() + QLatin1Char('?');
-    }
-}
-
 QStringList SqliteConnection::DeclTypes(const QSqlQuery& query) const
 {
     QStringList types;
@@ -477,15 +493,14 @@ void SqliteConnection::Raise(const QSqlError& error) const
         message = error.driverText().trimmed();
     if (message.isEmpty())
         message = QStringLiteral("Unknown database error.");
-    const QString code = error.nativeErrorCode();
-    if (code == QLatin1String("2067") || code == QLatin1String("1555")
-        || error.databaseText().contains(QLatin1String("UNIQUE constraint failed")))
-        throw EDatabaseError(QStringLiteral("Key violation. (%1)").arg(message));
-    if (IsReadOnlyError(code.toInt()))
-        throw EDatabaseError(dbmsg::ReadOnlyDatabase());
     bool numeric = false;
-    const int number = code.toInt(&numeric);
-    Throw(numeric ? number : SQLITE_ERROR, message, QString());
+    const int code = error.nativeErrorCode().toInt(&numeric);
+    int systemError = 0;
+    try {
+        systemError = sqlite3_system_errno(static_cast<sqlite3*>(NativeHandle()));
+    } catch (const EDatabaseError&) {
+    }
+    Throw(numeric ? code : SQLITE_ERROR, systemError, message, File());
 }
 
 } // namespace fw

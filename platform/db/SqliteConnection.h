@@ -36,7 +36,6 @@ public:
     QString RowIdColumn() const override { return QStringLiteral("rowid"); }
     QString NullSafeEqual() const override { return QStringLiteral(" IS "); }
     QString OrderTerm(const QString& quotedColumn, bool descending) const override;
-    QString StoredValueIs(const QString& quotedColumn, TFieldType type) const override;
     QString LockRowsClause() const override { return QString(); }
     QStringList DeclTypes(const QSqlQuery& query) const override;
     [[noreturn]] void Raise(const QSqlError& error) const override;

@@ -4,6 +4,7 @@
 #include "platform/db/Connection.h"
 #include "platform/db/Database.h"
 #include "platform/db/DbMessages.h"
+#include "platform/db/StoredValue.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -220,7 +221,7 @@ void TTable::InternalOpen()
     auto conn = Session()->ConnectionFor(databaseName_);
     const QString stored = conn->StoredTableName(SqlTableName());
     if (stored.isEmpty())
-        throw EDatabaseError(QStringLiteral("Table does not exist: %1").arg(tableName_));
+        throw EDatabaseError(dbmsg::MissingTable(tableName_));
     impl_ = std::make_unique<Impl>();
     impl_->table = stored;
     impl_->columns = conn->Columns(stored);
@@ -234,15 +235,12 @@ void TTable::InternalOpen()
         for (TField* f : DataFields()) {
             const ColumnInfo* c = impl_->Column(f->FieldName());
             if (!c)
-                throw EDatabaseError(QStringLiteral("Field '%1' not found in table %2").arg(f->FieldName(), tableName_));
+                throw EDatabaseError(dbmsg::MissingColumn(tableName_, f->FieldName()));
             if (c->type != TFieldType::Unknown && f->DataType() != TFieldType::Unknown && !SameFamily(c->type, f->DataType()))
-                throw EDatabaseError(QStringLiteral("Type mismatch for field '%1', expecting: %2 actual: %3")
-                                         .arg(f->FieldName(), FieldTypeName(f->DataType()), FieldTypeName(c->type)));
+                throw EDatabaseError(dbmsg::ColumnOfAnotherType(tableName_, f->FieldName(), FieldTypeName(f->DataType()),
+                                                                FieldTypeName(c->type)));
             if (f->DataType() == TFieldType::String && c->size > 0 && f->Size() > 0 && c->size != f->Size())
-                throw EDatabaseError(QStringLiteral("Field '%1' of table %2 has width %3; width %4 expected")
-                                         .arg(f->FieldName(), tableName_)
-                                         .arg(c->size)
-                                         .arg(f->Size()));
+                throw EDatabaseError(dbmsg::ColumnOfAnotherWidth(tableName_, f->FieldName(), f->Size(), c->size));
         }
     }
 
@@ -274,7 +272,7 @@ void TTable::InternalOpenOrder()
     for (const QString& name : indexFieldNames_.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
         const ColumnInfo* c = d.Column(name.trimmed());
         if (!c)
-            throw EDatabaseError(QStringLiteral("Field '%1' not found in table %2").arg(name.trimmed(), tableName_));
+            throw EDatabaseError(dbmsg::MissingColumn(tableName_, name.trimmed()));
         d.orderCols.push_back(c->name);
     }
     d.indexFieldCount = int(d.orderCols.size());
@@ -425,21 +423,70 @@ std::vector<TRecord> TTable::Select(const QString& where, const QVariantList& va
     for (int i = 0; i < FieldCount(); ++i)
         types.push_back(Fields(i)->DataType());
     std::vector<TRecord> out;
+    std::vector<size_t> unreadable;
+    std::vector<QVariant> stored(types.size());
     connection_->ForEachRow(sql.text, all, [&](const NativeRow& row) {
         TRecord r;
         r.id = row.Int(0);
         r.values.resize(types.size());
+        unreadable.clear();
+        // The stored forms are kept with the record only where a value read does not give
+        // its stored form back (rarely: most rows need none).
+        bool allExact = true;
         for (size_t i = 0; i < types.size(); ++i) {
             const int col = d.fieldColumn[i];
-            if (col >= 0)
-                r.values[i] = FromSqlValue(types[i], row.Value(col));
+            if (col < 0)
+                continue;
+            QVariant& s = stored[i];
+            s = row.Stored(col);
+            const int storedType = s.typeId();
+            bool exact = false;
+            if (!ReadStoredValue(types[i], s, storedType, storedType == EngineTextType() ? row.Value(col) : s, r.values[i], exact))
+                unreadable.push_back(i);
+            allExact = allExact && exact;
         }
+        if (!allExact)
+            r.stored = stored;
+        // Named once the row's readable values are known.
+        for (size_t i : unreadable)
+            r.values[i] = ValueFault(dbmsg::UnreadableValue(tableName_, Fields(int(i))->FieldName(), RowDescription(r)));
         r.key.reserve(d.orderSelect.size());
         for (int col : d.orderSelect)
             r.key.push_back(row.Value(col));
         out.push_back(std::move(r));
     });
     return out;
+}
+
+QString TTable::RowDescription(const TRecord& record) const
+{
+    // The row by its key (or, without one, by this dataset's order), as far as those
+    // values can be read; else by its number in the table.
+    const Impl& d = *impl_;
+    std::vector<QString> columns;
+    for (int position = 1;; ++position) {
+        const auto c = std::find_if(d.columns.begin(), d.columns.end(),
+                                    [&](const ColumnInfo& info) { return info.pkPosition == position; });
+        if (c == d.columns.end())
+            break;
+        columns.push_back(c->name);
+    }
+    if (columns.empty())
+        columns.assign(d.orderCols.begin(), d.orderCols.begin() + d.indexFieldCount);
+    QStringList parts;
+    for (const QString& column : columns) {
+        const TField* f = FindField(column);
+        if (!f || !f->IsStored())
+            continue;
+        const QVariant& v = record.values[size_t(f->Index())];
+        if (IsValueFault(v))
+            continue;
+        const QString shown = v.typeId() == QMetaType::Double ? FloatToStr(v.toDouble())
+                              : v.typeId() == QMetaType::QDate ? v.toDate().toString(Qt::ISODate)
+                                                               : v.toString();
+        parts << QStringLiteral("%1 = %2").arg(f->FieldName(), IsNull(v) ? QStringLiteral("(nimic)") : shown);
+    }
+    return dbmsg::RowNamed(parts.join(QStringLiteral(", ")), record.id);
 }
 
 int TTable::Count(const QString& where, const QVariantList& values)
@@ -555,7 +602,7 @@ std::vector<TField*> TTable::OrderFields(int count)
 {
     CheckActive();
     if (count > int(impl_->orderCols.size()))
-        throw EDatabaseError(QStringLiteral("%1: more key values than index fields").arg(objectName()));
+        throw EDatabaseError(dbmsg::MissingKey(tableName_));
     std::vector<TField*> out;
     for (int i = 0; i < count; ++i) {
         TField* f = FindField(impl_->orderCols[size_t(i)]);
@@ -590,14 +637,17 @@ void TTable::FindNearest(const QVariantList& values)
 // deleted or replaced (the engine reuses the identities of deleted rows) is left alone.
 void TTable::StillHolds(const TRecord& record, Sql& sql) const
 {
+    // What is stored now is compared with what was stored then, each exactly as the engine
+    // holds it: whatever the layer made of a value (text that is not UTF-8, text in a
+    // number column, an unreadable date), an unchanged row matches.
     sql.Add(connection_->RowIdColumn() + QStringLiteral(" = ?"), record.id);
     for (int i = 0; i < FieldCount(); ++i) {
         TField* f = Fields(i);
         if (!f->IsStored())
             continue;
-        sql.Add(QStringLiteral(" AND ")
-                    + connection_->StoredValueIs(connection_->Quote(impl_->Column(f->FieldName())->name), f->DataType()),
-                ToSqlValue(f->DataType(), record.values[size_t(i)]));
+        sql.Add(QStringLiteral(" AND ") + connection_->Quote(impl_->Column(f->FieldName())->name) + connection_->NullSafeEqual()
+                    + QLatin1Char('?'),
+                StoredForm(record, f));
     }
 }
 
@@ -731,7 +781,7 @@ void TTable::DeleteTable()
     auto conn = ConnectionForStructure();
     const QString stored = conn->StoredTableName(SqlTableName());
     if (stored.isEmpty())
-        throw EDatabaseError(QStringLiteral("Table does not exist: %1").arg(tableName_));
+        throw EDatabaseError(dbmsg::MissingTable(tableName_));
     conn->DropTable(stored);
 }
 
@@ -740,7 +790,7 @@ void TTable::EmptyTable()
     auto conn = ConnectionForStructure();
     const QString stored = conn->StoredTableName(SqlTableName());
     if (stored.isEmpty())
-        throw EDatabaseError(QStringLiteral("Table does not exist: %1").arg(tableName_));
+        throw EDatabaseError(dbmsg::MissingTable(tableName_));
     conn->Exec(QStringLiteral("DELETE FROM %1").arg(conn->Quote(stored)));
     if (Active())
         Resync(false);
@@ -751,7 +801,7 @@ bool TTable::HasIndexOn(const QString& fields)
     auto conn = ConnectionForStructure();
     const QString stored = conn->StoredTableName(SqlTableName());
     if (stored.isEmpty())
-        throw EDatabaseError(QStringLiteral("Table does not exist: %1").arg(tableName_));
+        throw EDatabaseError(dbmsg::MissingTable(tableName_));
     const QStringList wanted = FieldList(fields);
     for (const QStringList& columns : conn->IndexColumns(stored)) {
         if (columns.size() < wanted.size())
@@ -772,14 +822,14 @@ void TTable::AddIndex(const QString& name, const QString& fields, TIndexOptions 
     auto conn = ConnectionForStructure();
     const QString stored = conn->StoredTableName(SqlTableName());
     if (stored.isEmpty())
-        throw EDatabaseError(QStringLiteral("Table does not exist: %1").arg(tableName_));
+        throw EDatabaseError(dbmsg::MissingTable(tableName_));
     const QStringList columns = FieldList(fields);
     const std::vector<ColumnInfo> existing = conn->Columns(stored);
     for (const QString& f : columns) {
         const bool found = std::any_of(existing.begin(), existing.end(),
                                        [&](const ColumnInfo& c) { return c.name.compare(f, Qt::CaseInsensitive) == 0; });
         if (!found)
-            throw EDatabaseError(QStringLiteral("Field '%1' not found in table %2").arg(f, tableName_));
+            throw EDatabaseError(dbmsg::MissingColumn(tableName_, f));
     }
     TTransaction tx(conn);
     if (options.testFlag(TIndexOption::Primary))

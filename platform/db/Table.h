@@ -124,6 +124,8 @@ private:
     std::vector<TField*> OrderFields(int count);
     bool BeforeCondition(const TRecord& record, Sql& sql) const;
     void StillHolds(const TRecord& record, Sql& sql) const;
+    // "the row with Contor = 12" for the user: which row a message is about.
+    QString RowDescription(const TRecord& record) const;
     QString LeadingNull() const;
     std::shared_ptr<Connection> ConnectionForStructure(TOpenMode mode = TOpenMode::Existing);
 

@@ -68,7 +68,7 @@ public:
         TColumn* column = grid_->Columns(index.column());
         if (role == Qt::TextAlignmentRole)
             return QVariant::fromValue(column->Alignment() | Qt::AlignVCenter);
-        if (role != Qt::DisplayRole && role != Qt::EditRole)
+        if (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::ToolTipRole)
             return {};
         TField* field = column->Field();
         TDataSet* ds = grid_->DataSet();
@@ -78,20 +78,31 @@ public:
             const auto active = ds->ActivateDisplayRow(index.row());
             if (!active)
                 return {};
+            // A value shown as an error mark says why when the mouse rests on it.
+            if (role == Qt::ToolTipRole) {
+                const QString why = field->ErrorText();
+                return why.isEmpty() ? QVariant() : QVariant(why);
+            }
             return role == Qt::EditRole ? field->Text() : field->DisplayText();
         } catch (...) {
+            grid_->ReportPaintError(std::current_exception());
             return {};
         }
     }
 
+    // Qt asks these while it paints: what fails is reported after the paint.
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override
     {
         if (role != Qt::DisplayRole)
             return QAbstractTableModel::headerData(section, orientation, role);
-        if (orientation == Qt::Vertical)
-            return grid_->IndicatorText(section);
-        if (section < grid_->ColumnCount())
-            return grid_->Columns(section)->Title();
+        try {
+            if (orientation == Qt::Vertical)
+                return grid_->IndicatorText(section);
+            if (section < grid_->ColumnCount())
+                return grid_->Columns(section)->Title();
+        } catch (...) {
+            grid_->ReportPaintError(std::current_exception());
+        }
         return {};
     }
 
@@ -100,8 +111,12 @@ public:
         if (!index.isValid())
             return Qt::NoItemFlags;
         Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-        if (grid_->CanEditCell(index))
-            f |= Qt::ItemIsEditable;
+        try {
+            if (grid_->CanEditCell(index))
+                f |= Qt::ItemIsEditable;
+        } catch (...) {
+            grid_->ReportPaintError(std::current_exception());
+        }
         return f;
     }
 
@@ -1045,6 +1060,16 @@ QString TDBGridNormal::IndicatorText(int row) const
     }
 }
 
+void TDBGridNormal::ReportPaintError(std::exception_ptr error)
+{
+    // Painting cannot stop for a message box; the first failure is reported once the
+    // paint is over, the rest until the data changes are dropped.
+    if (paintErrorReported_)
+        return;
+    paintErrorReported_ = true;
+    QMetaObject::invokeMethod(this, [this, error] { HandleError(this, error); }, Qt::QueuedConnection);
+}
+
 void TDBGridNormal::PaintCell(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index)
 {
     if (index.column() >= ColumnCount())
@@ -1082,13 +1107,7 @@ void TDBGridNormal::PaintCell(QPainter* painter, const QStyleOptionViewItem& opt
             painter->fillRect(option.rect, pal.color(QPalette::Base));
         }
     } catch (...) {
-        // Painting cannot stop for a message box; the first failure is reported once the
-        // paint is over, the rest until the data changes are dropped.
-        if (!paintErrorReported_) {
-            paintErrorReported_ = true;
-            QMetaObject::invokeMethod(
-                this, [this, error = std::current_exception()] { HandleError(this, error); }, Qt::QueuedConnection);
-        }
+        ReportPaintError(std::current_exception());
     }
     painter_ = nullptr;
     painter->restore();

@@ -221,6 +221,8 @@ private:
     // Marks the record under the cursor: toggles it, or makes it the only mark.
     void MarkCurrentRow(bool toggle);
     void PaintCell(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index);
+    // Reports an error met while Qt paints or asks for data, once until the data changes.
+    void ReportPaintError(std::exception_ptr error);
     QString IndicatorText(int row) const;
 
     std::unique_ptr<TGridDataLink> link_;

@@ -256,4 +256,52 @@ TEST_F(Concurrency, RowsAnotherProgramWroteInItsOwnFormsCanBeChanged)
     EXPECT_EQ(Raw("SELECT Cant FROM Forme"), (QVariantList{2.0}));
 }
 
+TEST_F(Concurrency, RowsHoldingValuesTheLayerCannotReadAreChangedAndDeletedAndTheValuesNamed)
+{
+    // What is stored is compared with what is stored: a value the layer reads as something
+    // else, or cannot read at all, never looks like another user's change.
+    CreateTable(dir.Path(), "Loturi.DB",
+                {{"Lot", TFieldType::String, 8}, {"Den", TFieldType::String, 20}, {"Cantitate", TFieldType::Float},
+                 {"Data", TFieldType::Date}, {"Gest", TFieldType::String, 4}},
+                {}, {{"L1", "Lapte", 1.0, QDate(2026, 1, 5), "_MP"}, {"L2", "Smantana", 2.0, QDate(2026, 1, 6), "_MP"}});
+    OtherProgram other(dir.Path());
+    if (OnServer()) {
+        other.Exec("UPDATE loturi SET cantitate = 'Infinity', data = 'infinity' WHERE lot = 'L1'");
+        other.Exec("UPDATE loturi SET cantitate = 'NaN', data = '0044-03-15 BC' WHERE lot = 'L2'");
+    } else {
+        // 8-bit text of an older program, text in a number column, a date that is no date, a blob.
+        other.Exec("UPDATE Loturi SET Den = CAST(X'4D617269E9' AS TEXT), Cantitate = 'abc', Data = '31.12.2025' WHERE Lot = 'L1'");
+        other.Exec("UPDATE Loturi SET Den = X'00FF', Cantitate = 9e999 WHERE Lot = 'L2'");
+    }
+    auto t = OpenTable(dir.Path(), "Loturi.DB", "Lot");
+    TField* quantity = t->FieldByName("Cantitate");
+    EXPECT_EQ(quantity->DisplayText(), "#EROARE");
+    EXPECT_FALSE(t->FieldByName("Data")->IsNull());
+    EXPECT_EQ(t->FieldByName("Data")->DisplayText(), "#EROARE");
+    try {
+        quantity->AsFloat();
+        ADD_FAILURE() << "a number read from what is no number";
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.Message(), "Valoarea campului Cantitate din tabela Loturi.DB (inregistrarea cu Lot = L1) nu poate fi "
+                               "citita: este deteriorata sau in afara domeniului campului.\rIntroduceti din nou valoarea "
+                               "corecta a campului sau refaceti firma dintr-o copie de siguranta.");
+    }
+
+    // Another field changed, then the damaged one typed again, then the other row deleted.
+    t->Edit();
+    t->FieldByName("Gest")->SetAsString("_FRG");
+    t->Post();
+    EXPECT_FALSE(quantity->ErrorText().isEmpty());
+    t->Edit();
+    quantity->SetAsFloat(3);
+    t->Post();
+    EXPECT_EQ(quantity->AsFloat(), 3.0);
+    t->Next();
+    t->Delete();
+    EXPECT_EQ(RawTexts(dir.Path(), "SELECT Lot, Gest, Cantitate FROM Loturi"), QStringList{"L1 _FRG 3.0"});
+    if (!OnServer()) {
+        EXPECT_EQ(Raw("SELECT hex(Den) FROM Loturi"), QVariantList{"4D617269E9"}); // the older program's text as it was
+    }
+}
+
 } // namespace

@@ -50,12 +50,100 @@ TEST(ServerDatabase, TheConnectionFileNamesTheDatabaseAndNeverAPassword)
     } cases[] = {
         {"host=127.0.0.1 port=5432 dbname=postgres user=corvanel", "127.0.0.1:5432/postgres", "corvanel"},
         {"dbname='fabrica de lapte' user=ion schema=Lactate", "localhost/fabrica de lapte.lactate", "ion"},
-        {"  host = srv   dbname=x\\'y  ", "srv/x\\'y", ""},
+        {"  host = srv   dbname=x\\'y  ", "srv/x'y", ""}, // a backslash takes the next character as it is
     };
     for (const Case& c : cases) {
         const TServerDatabase s = TServerDatabase::FromConnectionString(c.text);
         EXPECT_EQ(s.Describe(), c.described) << c.text;
         EXPECT_EQ(s.User, c.user) << c.text;
+    }
+}
+
+TEST(ServerDatabase, EveryConnectionKeywordIsKeptAndWhatTheClientWouldNotTakeIsRefused)
+{
+    // Kept in the order given, through the connection file, which still reads as before.
+    const TServerDatabase server = TServerDatabase::FromConnectionString(
+        "host=srv port=24317 dbname=fabrica sslmode=require options='-c statement_timeout=5s' application_name=lapte");
+    EXPECT_EQ(server.Port, 24317);
+    const std::vector<std::pair<QString, QString>> options{
+        {"sslmode", "require"}, {"options", "-c statement_timeout=5s"}, {"application_name", "lapte"}};
+    EXPECT_EQ(server.Options, options);
+    TempDir dir;
+    server.Write(dir.Path());
+    EXPECT_EQ(TServerDatabase::Read(dir.Path())->Options, options);
+
+    struct Case {
+        const char* text;
+        const char* message;
+    } refused[] = {
+        {"host=srv port=24317 abc dbname=f", "Sirul de conectare nu este valid: 'abc' nu este de forma cheie=valoare."},
+        {"dbname=f port=24317x", "Sirul de conectare nu este valid: '24317x' nu este o valoare valida pentru cheia port "
+                                 "(se asteapta un numar de port intre 1 si 65535)."},
+        {"dbname=f sslmode=sometimes", "Sirul de conectare nu este valid: 'sometimes' nu este o valoare valida pentru "
+                                       "cheia sslmode (se asteapta una dintre: disable, allow, prefer, require, "
+                                       "verify-ca, verify-full)."},
+        {"dbname=f password=secret", "Sirul de conectare nu este valid: parola nu se scrie aici (cheia password): "
+                                     "clientul serverului o ia din fisierul ~/.pgpass al utilizatorului sau din "
+                                     "variabila de mediu PGPASSWORD."},
+        {"dbname=f hots=srv", "Sirul de conectare nu este valid: 'hots' nu este o cheie de conectare PostgreSQL (de "
+                              "exemplu host, port, dbname, user, sslmode, options; si schema)."},
+        {"dbname='fabrica", "Sirul de conectare nu este valid: valoarea cheii dbname incepe cu un apostrof care nu "
+                            "este inchis."},
+        {"dbname=f dbname=g", "Sirul de conectare nu este valid: cheia dbname apare de doua ori."},
+        {"dbname=f connect_timeout=zece", "Sirul de conectare nu este valid: 'zece' nu este o valoare valida pentru "
+                                          "cheia connect_timeout (se asteapta un numar intreg)."},
+    };
+    for (const Case& c : refused) {
+        try {
+            TServerDatabase::FromConnectionString(c.text);
+            ADD_FAILURE() << c.text << " accepted";
+        } catch (const EDatabaseError& e) {
+            EXPECT_EQ(e.Message(), c.message) << c.text << "\n" << e.Message().toStdString();
+        }
+    }
+
+    // The same rules for the connection file, which is named.
+    QFile file(dir.File("firma.pgsql"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("[PostgreSQL]\nhost=srv\nport=24317 abc\ndatabase=fabrica\n");
+    file.close();
+    try {
+        TServerDatabase::Read(dir.Path());
+        ADD_FAILURE() << "a port with garbage after it accepted";
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("Fisierul de conectare <%1> nu este valid: '24317 abc' nu este o valoare "
+                                              "valida pentru cheia port (se asteapta un numar de port intre 1 si 65535).")
+                                   .arg(dir.File("firma.pgsql")));
+    }
+}
+
+TEST(ServerDatabaseOnServer, TheConnectionKeywordsReachTheServer)
+{
+    if (!OnServer())
+        GTEST_SKIP() << "a server's connection: runs with the PostgreSQL tests";
+    DatabaseDir dir;
+    CreateTable(dir.Path(), "Gest.DB", {{"Cod", TFieldType::String, 4}}, {}, {{"_MP"}});
+    TServerDatabase server = *TServerDatabase::Read(dir.Path());
+    TempDir other;
+    server.Options = {{"options", "-c statement_timeout=4321"}, {"application_name", "corvanel 'lapte'"}};
+    server.Write(other.Path());
+    {
+        auto conn = Connection::Open(other.Path());
+        QStringList settings;
+        conn->ForEachRow("SELECT current_setting('statement_timeout'), current_setting('application_name')", {},
+                         [&](const NativeRow& r) { settings << r.Value(0).toString() << r.Value(1).toString(); });
+        EXPECT_EQ(settings, (QStringList{"4321ms", "corvanel 'lapte'"}));
+    }
+    // The test server speaks no SSL: a company that requires it is not reached in plain text.
+    server.Options = {{"sslmode", "require"}};
+    server.Write(other.Path());
+    try {
+        Connection::Open(other.Path());
+        ADD_FAILURE() << "connected without SSL";
+    } catch (const EDatabaseError& e) {
+        EXPECT_TRUE(e.Message().startsWith(QStringLiteral("Serverul bazei de date <%1> nu poate fi contactat.")
+                                               .arg(server.Describe())))
+            << e.Message().toStdString();
     }
 }
 
@@ -111,7 +199,8 @@ TEST(ServerDatabaseOnServer, AConnectionTheServerDroppedIsMadeAgainForTheNextSta
         conn->ScalarInt("SELECT count(*) FROM gest", {});
         ADD_FAILURE() << "a statement on a dropped connection";
     } catch (const EDatabaseError& e) {
-        EXPECT_TRUE(e.Message().startsWith("Legatura cu serverul bazei de date <")) << e.Message().toStdString();
+        // What happened and what to do, without the client's English lines.
+        EXPECT_EQ(e.Message(), dbmsg::ServerConnectionLost(TServerDatabase::Read(dir.Path())->Describe()));
     }
     EXPECT_EQ(conn->ScalarInt("SELECT count(*) FROM gest", {}), 1);
     EXPECT_NE(conn->ScalarInt("SELECT pg_backend_pid()", {}), pid);

@@ -8,6 +8,7 @@
 #include "platform/db/Table.h"
 
 #include <QFile>
+#include <QSqlQuery>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -66,6 +67,54 @@ TEST(Storage, OpenRefusesADeclaredFieldMissingOrOfAnotherWidth)
         }
         EXPECT_FALSE(t.Active());
     }
+}
+
+TEST(Storage, ABusyOrFullDatabaseAndATableWithoutAColumnOrKeyAreToldInTheUsersWords)
+{
+    DatabaseDir dir;
+    CreateTable(dir.Path(), "Gest.DB", {{"Cod", TFieldType::String, 4}}, {}, {{"_MP"}});
+    auto conn = Connection::Open(dir.Path());
+    const QString database = conn->Describe();
+    auto refusal = [](const std::function<void()>& action) {
+        try {
+            action();
+        } catch (const EDatabaseError& e) {
+            return e.Message();
+        }
+        return QStringLiteral("(nothing refused)");
+    };
+    const QString rebuild = "\rTabela a fost facuta sau schimbata de alt program; refaceti-o sau refaceti firma dintr-o "
+                            "copie de siguranta.";
+
+    auto stores = OpenTable(dir.Path(), "Gest.DB");
+    EXPECT_EQ(refusal([&] { stores->FindKey({"_MP"}); }), "Tabela Gest.DB nu are cheia dupa care este cautata." + rebuild);
+    TTable declared;
+    declared.SetDatabaseName(dir.Path());
+    declared.SetTableName("Gest.DB");
+    declared.AddField("Denumire", TFieldType::String, 30);
+    EXPECT_EQ(refusal([&] { declared.Open(); }), "Tabela Gest.DB nu are campul Denumire." + rebuild);
+
+    // Another program keeps the company busy longer than this one waits (cut short here).
+    {
+        QSqlDatabase holder = OtherConnection(dir.Path(), "holder");
+        ASSERT_TRUE(QSqlQuery(holder).exec(OnServer() ? "BEGIN; LOCK TABLE gest IN EXCLUSIVE MODE" : "BEGIN IMMEDIATE"));
+        conn->Exec(OnServer() ? "SET lock_timeout TO '100ms'" : "PRAGMA busy_timeout = 100");
+        EXPECT_TRUE(refusal([&] { stores->AppendRecord({"_FRG"}); })
+                        .startsWith("Baza de date <" + database + "> este ocupata: alt program sau alt utilizator"));
+        QSqlQuery(holder).exec("ROLLBACK");
+    }
+    QSqlDatabase::removeDatabase("holder");
+    stores->Cancel();
+    if (OnServer())
+        return;
+    // No room left for the file to grow.
+    conn->Exec(QStringLiteral("PRAGMA max_page_count = %1").arg(conn->ScalarInt("PRAGMA page_count", {})));
+    EXPECT_EQ(refusal([&] {
+                  for (int i = 0; i < 10000; ++i)
+                      stores->AppendRecord({"_MP"});
+              }),
+              "Discul pe care se afla baza de date <" + database + "> este plin: modificarea nu a fost salvata.\rFaceti "
+              "loc pe disc (stergeti fisierele de care nu mai este nevoie) si reluati operatia.");
 }
 
 TEST(Storage, UniqueIndexRefusesDuplicatesAndPrimaryIndexOrdersRows)

@@ -1,0 +1,61 @@
+// The consumption document over values another program left that the layer cannot read
+// back as they are stored: a lot is still drawn on, a receipt's date is named.
+#include "RequirementCompany.h"
+#include "platform/core/Exceptions.h"
+#include "platform/db/Connection.h"
+#include "platform/ui/MessageDlg.h"
+#include "requirement/Requirement.h"
+
+#include <gtest/gtest.h>
+
+using namespace corvanel;
+using namespace fw;
+using namespace reqtest;
+
+namespace {
+
+struct Yogurt : RequirementCompany {
+    Yogurt()
+    {
+        company.Article("01", ".LAPTE", "Lapte crud");
+        company.Lot("01", ".LAPTE", "_FRG", 100, "LC-1");
+        company.Article("02", "IAURT", "Iaurt", 100.0);
+        company.RecipeRow("IAURT", ".LAPTE", "01", 13);
+        Receipt(5, {{"02", "IAURT", 200}});
+    }
+    void Exec(const QString& sql) { Connection::Open(company.Dir())->Exec(sql); }
+};
+
+TEST(DamagedValues, AConsumptionDrawsOnALotHoldingEightBitTextAndKeepsIt)
+{
+    if (testsupport::OnServer())
+        GTEST_SKIP() << "a server's text is UTF-8: no 8-bit text there (its other forms: db.pg.Concurrency)";
+    TMessageRecorder messages;
+    Yogurt c;
+    c.Exec("UPDATE Stoc SET Agent = CAST(X'C1E9' AS TEXT)");
+    PrepareRequirement(*c.dm, 5);
+    ASSERT_EQ(GenerateConsumption(*c.dm, 5), std::optional<double>(8.0)) << J(messages.Texts());
+    EXPECT_EQ(c.Lots(), QStringList{"LC-1=74.0"});
+    EXPECT_EQ(c.Strings("SELECT hex(Agent) FROM Stoc"), QStringList{"C1E9"});
+}
+
+TEST(ConsumptionOfDamagedValues, AReceiptDateThatCannotBeReadIsNamedAndNothingIsWritten)
+{
+    TMessageRecorder messages;
+    Yogurt c;
+    c.Exec(testsupport::OnServer() ? "UPDATE Doc_in SET Data = 'infinity'" : "UPDATE Doc_in SET Data = 'ieri'");
+    PrepareRequirement(*c.dm, 5);
+    const QStringList before = c.Dump();
+    try {
+        GenerateConsumption(*c.dm, 5);
+        ADD_FAILURE() << "written: " << J(messages.Texts());
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.Message(), "Valoarea campului Data din tabela Doc_in.DB (inregistrarea cu Contor = 5) nu poate fi "
+                               "citita: este deteriorata sau in afara domeniului campului.\rIntroduceti din nou valoarea "
+                               "corecta a campului sau refaceti firma dintr-o copie de siguranta.");
+    }
+    EXPECT_EQ(messages.Count(), 0) << J(messages.Texts());
+    EXPECT_EQ(c.Dump(), before);
+}
+
+} // namespace
