@@ -509,7 +509,8 @@ void TCatalogLookupForm::ArticleNewRecord()
 
 void TCatalogLookupForm::ArticleBeforePost()
 {
-    if (IsBlank(ArticleTable->FieldByName(QStringLiteral("Cod"))) || IsBlank(ArticleTable->FieldByName(QStringLiteral("Denumire"))))
+    if (IsBlank(ArticleTable->FieldByName(QStringLiteral("Cod")))
+        || IsBlank(ArticleTable->FieldByName(QStringLiteral("Denumire"))))
         Refuse(msg::CodeAndNameRequired());
 }
 

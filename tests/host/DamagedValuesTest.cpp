@@ -4,6 +4,7 @@
 #include "ReceiptFixture.h"
 #include "host/Browsers.h"
 #include "platform/db/Connection.h"
+#include "platform/schema/CompanyTables.h"
 #include "platform/ui/DBGridNormal.h"
 #include "platform/ui/MessageDlg.h"
 
@@ -19,7 +20,7 @@ TEST(DamagedValues, TheStockWindowShowsALotBeyondANumberAsAnErrorMarkAndSaysWhy)
     THost host;
     const QString company = host.NewDir(QStringLiteral("firma"));
     MakeSmallCompany(company);
-    testsupport::OpenTable(company, "Stoc.DB")->AppendRecord({10.0, ".LAPTE", "01", "_FRG", 2.0, "LC-1"});
+    testsupport::OpenTable(company, fw::StocDB)->AppendRecord({10.0, ".LAPTE", "01", "_FRG", 2.0, "LC-1"});
     fw::Connection::Open(company)->Exec("UPDATE Stoc SET Cantitate = 9e999");
     ASSERT_TRUE(host->OpenCompany(company, false));
     auto* stock = static_cast<pelmaris::TStockForm*>(host->ShowStock());
