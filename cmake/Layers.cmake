@@ -1,0 +1,103 @@
+# Folders as layered targets: a folder may include only the folders its target links.
+#
+# Each layer is one library target made from the sources directly in one folder. Its
+# headers are not reached through the source root but through an include root of the
+# target's own in the build tree, which holds a single link named after the folder:
+#
+#     <build>/include-roots/<target>/<folder>  ->  <source>/<folder>
+#
+# That root is the target's PUBLIC include directory, so it travels along the links that
+# target_link_libraries declares and nowhere else. A target therefore sees the headers of
+# its own folder and of every layer it links, directly or through another layer; an
+# include of any other folder's header fails to compile ("No such file or directory").
+# An include that runs back up cannot be written without first declaring the dependency,
+# where a reviewer sees it.
+#
+# What keeps this true:
+# - includes are written from the source root ("platform/db/Table.h", "data/Queries.h"),
+#   or by bare name within the same folder; a path climbing out with "../" would reach
+#   round the roots;
+# - a layer target is never given the plain source root as an include directory, and
+#   links nothing that publishes it (corvanel_add_layer_probe turns a leak into a failing
+#   test).
+#
+# Use:
+#   corvanel_add_layer(FrameworkDb platform/db)          # OBJECT by default
+#   target_link_libraries(FrameworkDb PUBLIC FrameworkConfig Qt6::Sql)
+#   corvanel_add_header_check(FrameworkDb ...)           # each header compiles alone
+#   corvanel_add_layer_probe(NAME layers.db_cannot_see_ui LAYER FrameworkDb HEADER platform/ui/Form.h)
+
+include_guard(GLOBAL)
+
+# corvanel_add_layer(<target> <folder> [OBJECT|STATIC|SHARED])
+# <folder> is relative to the source root, spelt as includes spell it. The target's sources
+# are the folder's *.cpp and *.h (subfolders are layers of their own, or nothing).
+function(corvanel_add_layer target folder)
+  set(type OBJECT)
+  if(ARGC GREATER 2)
+    set(type ${ARGV2})
+  endif()
+  set(dir ${CMAKE_SOURCE_DIR}/${folder})
+  if(NOT IS_DIRECTORY ${dir})
+    message(FATAL_ERROR "corvanel_add_layer(${target}): no folder ${folder}")
+  endif()
+  file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.h)
+  add_library(${target} ${type} ${sources})
+
+  set(root ${CMAKE_BINARY_DIR}/include-roots/${target})
+  get_filename_component(parent ${root}/${folder} DIRECTORY)
+  file(MAKE_DIRECTORY ${parent})
+  if(NOT IS_SYMLINK ${root}/${folder})
+    file(CREATE_LINK ${dir} ${root}/${folder} SYMBOLIC)
+  endif()
+  target_include_directories(${target} PUBLIC $<BUILD_INTERFACE:${root}>)
+  set_target_properties(${target} PROPERTIES CORVANEL_LAYER_FOLDER ${folder})
+endfunction()
+
+# corvanel_add_header_check(<layer target>...)
+# One translation unit per header of each layer, including it twice and nothing else, built
+# with the layer's own visibility: a header that leans on what its includer happened to
+# include first, that includes a folder its layer does not link, or that lacks its include
+# guard fails the build. The units make an object library <target>HeaderCheck.
+function(corvanel_add_header_check)
+  foreach(target IN LISTS ARGN)
+    get_target_property(folder ${target} CORVANEL_LAYER_FOLDER)
+    if(NOT folder)
+      message(FATAL_ERROR "corvanel_add_header_check: ${target} is not a layer (corvanel_add_layer)")
+    endif()
+    get_target_property(sources ${target} SOURCES)
+    set(units)
+    foreach(source IN LISTS sources)
+      if(source MATCHES "\\.h$")
+        get_filename_component(header ${source} NAME)
+        get_filename_component(stem ${source} NAME_WE)
+        set(unit ${CMAKE_CURRENT_BINARY_DIR}/header-check/${target}/${stem}.cpp)
+        file(CONFIGURE OUTPUT ${unit} CONTENT "#include \"${folder}/${header}\"\n#include \"${folder}/${header}\"\n")
+        list(APPEND units ${unit})
+      endif()
+    endforeach()
+    if(units)
+      add_library(${target}HeaderCheck OBJECT ${units})
+      target_link_libraries(${target}HeaderCheck PRIVATE ${target})
+      # Compiling is the check: nothing here is moc'ed or linked.
+      set_target_properties(${target}HeaderCheck PROPERTIES AUTOMOC OFF)
+    endif()
+  endforeach()
+endfunction()
+
+# corvanel_add_layer_probe(NAME <test> LAYER <layer target> HEADER <folder/Header.h>)
+# A test that compiles an include of HEADER with LAYER's include directories and passes
+# only when the compiler cannot find it: proof that the layer does not see that folder,
+# which would stop being true if the source root leaked into its include path.
+function(corvanel_add_layer_probe)
+  cmake_parse_arguments(PROBE "" "NAME;LAYER;HEADER" "" ${ARGN})
+  string(MAKE_C_IDENTIFIER ${PROBE_NAME} stem)
+  set(unit ${CMAKE_CURRENT_BINARY_DIR}/layer-probes/${stem}.cpp)
+  file(CONFIGURE OUTPUT ${unit} CONTENT "#include \"${PROBE_HEADER}\"\n")
+  set(includes $<TARGET_PROPERTY:${PROBE_LAYER},INCLUDE_DIRECTORIES>)
+  add_test(NAME ${PROBE_NAME}
+    COMMAND ${CMAKE_CXX_COMPILER} -std=c++20 -fsyntax-only "$<$<BOOL:${includes}>:-I$<JOIN:${includes},;-I>>" ${unit}
+    COMMAND_EXPAND_LISTS)
+  set_tests_properties(${PROBE_NAME} PROPERTIES
+    PASS_REGULAR_EXPRESSION "${PROBE_HEADER}: No such file or directory")
+endfunction()
