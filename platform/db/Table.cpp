@@ -319,7 +319,7 @@ void TTable::BuildRange()
         return;
     }
     if (names.size() > d.indexFieldCount)
-        throw EDatabaseError(QStringLiteral("%1: the master fields need as many index fields").arg(objectName()));
+        throw EDatabaseError(dbmsg::MasterFieldsBeyondOrder(objectName()));
     QStringList parts;
     for (int i = 0; i < names.size(); ++i) {
         TField* mf = master->FieldByName(names.at(i).trimmed());
@@ -567,7 +567,7 @@ std::vector<TRecord> TTable::FetchMatching(const std::vector<TField*>& fields, c
     for (size_t i = 0; i < fields.size(); ++i) {
         const ColumnInfo* c = impl_->Column(fields[i]->FieldName());
         if (!c || !fields[i]->IsStored())
-            throw EDatabaseError(QStringLiteral("Field '%1' cannot be searched").arg(fields[i]->FieldName()));
+            throw EDatabaseError(dbmsg::FieldNotSearchable(fields[i]->FieldName()));
         const QVariant v = ToSqlValue(fields[i]->DataType(), values.at(int(i)));
         if (IsNull(v)) {
             parts << connection_->Quote(c->name) + QStringLiteral(" IS NULL");
@@ -600,8 +600,7 @@ std::vector<TField*> TTable::OrderFields(int count)
     for (int i = 0; i < count; ++i) {
         TField* f = FindField(impl_->orderCols[size_t(i)]);
         if (!f || !f->IsStored())
-            throw EDatabaseError(QStringLiteral("%1: index field '%2' is not a field of the dataset")
-                                     .arg(objectName(), impl_->orderCols[size_t(i)]));
+            throw EDatabaseError(dbmsg::OrderFieldNotFound(objectName(), impl_->orderCols[size_t(i)]));
         out.push_back(f);
     }
     return out;

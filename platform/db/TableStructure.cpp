@@ -44,19 +44,34 @@ QString IndexName(const QString& table, const QString& index)
     return table + QLatin1Char('_') + (index.isEmpty() ? QStringLiteral("key") : index);
 }
 
+// The structure of a table cannot change under its own open cursor.
+void RefuseWhileOpen(const TTable& table)
+{
+    if (table.Active())
+        throw EDatabaseError(dbmsg::DataSetOpen(table.objectName()));
+}
+
+// The name the table is stored under; a table that is not there is told to the user.
+QString StoredName(Connection& conn, const TTable& table)
+{
+    const QString stored = conn.StoredTableName(table.SqlTableName());
+    if (stored.isEmpty())
+        throw EDatabaseError(dbmsg::MissingTable(table.TableName()));
+    return stored;
+}
+
 } // namespace
 
 void TTable::CreateTable()
 {
-    if (Active())
-        throw EDatabaseError(QStringLiteral("%1: Cannot perform this operation on an open dataset").arg(objectName()));
+    RefuseWhileOpen(*this);
     std::vector<TFieldDef> defs = FieldDefs;
     if (defs.empty()) {
         for (TField* f : DataFields())
             defs.push_back({f->FieldName(), f->DataType(), f->Size(), f->Required()});
     }
     if (defs.empty())
-        throw EDatabaseError(QStringLiteral("%1: a table needs at least one field").arg(tableName_));
+        throw EDatabaseError(dbmsg::TableWithoutFields(tableName_));
     auto conn = ConnectionForStructure(TOpenMode::CreateMissing);
     const QString name = SqlTableName();
     std::vector<TColumnDef> columns;
@@ -83,21 +98,15 @@ void TTable::CreateTable()
 
 void TTable::DeleteTable()
 {
-    if (Active())
-        throw EDatabaseError(QStringLiteral("%1: Cannot perform this operation on an open dataset").arg(objectName()));
+    RefuseWhileOpen(*this);
     auto conn = ConnectionForStructure();
-    const QString stored = conn->StoredTableName(SqlTableName());
-    if (stored.isEmpty())
-        throw EDatabaseError(dbmsg::MissingTable(tableName_));
-    conn->DropTable(stored);
+    conn->DropTable(StoredName(*conn, *this));
 }
 
 void TTable::EmptyTable()
 {
     auto conn = ConnectionForStructure();
-    const QString stored = conn->StoredTableName(SqlTableName());
-    if (stored.isEmpty())
-        throw EDatabaseError(dbmsg::MissingTable(tableName_));
+    const QString stored = StoredName(*conn, *this);
     conn->Exec(QStringLiteral("DELETE FROM %1").arg(conn->Quote(stored)));
     if (Active())
         Resync(false);
@@ -106,9 +115,7 @@ void TTable::EmptyTable()
 bool TTable::HasIndexOn(const QString& fields)
 {
     auto conn = ConnectionForStructure();
-    const QString stored = conn->StoredTableName(SqlTableName());
-    if (stored.isEmpty())
-        throw EDatabaseError(dbmsg::MissingTable(tableName_));
+    const QString stored = StoredName(*conn, *this);
     const QStringList wanted = FieldList(fields);
     for (const QStringList& columns : conn->IndexColumns(stored)) {
         if (columns.size() < wanted.size())
@@ -124,12 +131,9 @@ bool TTable::HasIndexOn(const QString& fields)
 
 void TTable::AddIndex(const QString& name, const QString& fields, TIndexOptions options)
 {
-    if (Active())
-        throw EDatabaseError(QStringLiteral("%1: Cannot perform this operation on an open dataset").arg(objectName()));
+    RefuseWhileOpen(*this);
     auto conn = ConnectionForStructure();
-    const QString stored = conn->StoredTableName(SqlTableName());
-    if (stored.isEmpty())
-        throw EDatabaseError(dbmsg::MissingTable(tableName_));
+    const QString stored = StoredName(*conn, *this);
     const QStringList columns = FieldList(fields);
     const std::vector<ColumnInfo> existing = conn->Columns(stored);
     for (const QString& f : columns) {
