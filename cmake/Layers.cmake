@@ -45,34 +45,41 @@ function(corvanel_add_layer target folder)
   add_library(${target} ${type} ${sources})
 
   set(root ${CMAKE_BINARY_DIR}/include-roots/${target})
-  get_filename_component(parent ${root}/${folder} DIRECTORY)
+  set(link ${root}/${folder})
+  get_filename_component(parent ${link} DIRECTORY)
   file(MAKE_DIRECTORY ${parent})
-  if(NOT IS_SYMLINK ${root}/${folder})
-    file(CREATE_LINK ${dir} ${root}/${folder} SYMBOLIC)
+  # A build folder configured before from another checkout keeps a link to that one.
+  if(IS_SYMLINK ${link})
+    file(READ_SYMLINK ${link} linked)
+    if(NOT linked STREQUAL dir)
+      file(REMOVE ${link})
+    endif()
+  endif()
+  if(NOT IS_SYMLINK ${link})
+    file(CREATE_LINK ${dir} ${link} SYMBOLIC)
   endif()
   target_include_directories(${target} PUBLIC $<BUILD_INTERFACE:${root}>)
-  set_target_properties(${target} PROPERTIES CORVANEL_LAYER_FOLDER ${folder})
 endfunction()
 
-# corvanel_add_header_check(<layer target>...)
-# One translation unit per header of each layer, including it twice and nothing else, built
-# with the layer's own visibility: a header that leans on what its includer happened to
-# include first, that includes a folder its layer does not link, or that lacks its include
-# guard fails the build. The units make an object library <target>HeaderCheck.
+# corvanel_add_header_check(<target>...)
+# One translation unit per header among each target's sources, including it twice and
+# nothing else, built with the target's own include path: a header that leans on what its
+# includer happened to include first, that includes a folder its layer does not link, or
+# that lacks its include guard fails the build. A header is included by its path from the
+# source root, so any target whose headers are included that way can be checked, layer or
+# not. The units make an object library <target>HeaderCheck.
 function(corvanel_add_header_check)
   foreach(target IN LISTS ARGN)
-    get_target_property(folder ${target} CORVANEL_LAYER_FOLDER)
-    if(NOT folder)
-      message(FATAL_ERROR "corvanel_add_header_check: ${target} is not a layer (corvanel_add_layer)")
-    endif()
     get_target_property(sources ${target} SOURCES)
+    get_target_property(sourceDir ${target} SOURCE_DIR)
     set(units)
     foreach(source IN LISTS sources)
       if(source MATCHES "\\.h$")
-        get_filename_component(header ${source} NAME)
-        get_filename_component(stem ${source} NAME_WE)
+        get_filename_component(source ${source} ABSOLUTE BASE_DIR ${sourceDir})
+        file(RELATIVE_PATH header ${CMAKE_SOURCE_DIR} ${source})
+        string(MAKE_C_IDENTIFIER ${header} stem)
         set(unit ${CMAKE_CURRENT_BINARY_DIR}/header-check/${target}/${stem}.cpp)
-        file(CONFIGURE OUTPUT ${unit} CONTENT "#include \"${folder}/${header}\"\n#include \"${folder}/${header}\"\n")
+        file(CONFIGURE OUTPUT ${unit} CONTENT "#include \"${header}\"\n#include \"${header}\"\n")
         list(APPEND units ${unit})
       endif()
     endforeach()
