@@ -1,93 +1,140 @@
-# Layers the build enforces. Each folder of the tree is built by one target, and a file may
-# include the headers of its own folder and of the folders its target depends on, directly
-# or through its dependencies, as target_link_libraries declares them: nothing else of the
-# project. An include that runs back up (data/ including a window of shell/, host/ a
-# header of cli/) fails the build.
+# Folders as layered targets: a folder may include only the folders its target links.
 #
-#   corvanel_layer(<target> <folder>...)  the folders (relative to the source root) whose
-#                                         files the target is built from
-#   corvanel_check_layers()               once every target exists: derives what each layer
-#                                         may include from the declared dependencies and
-#                                         has a check run before the target is built
+# Each layer is one library target made from the sources directly in one folder. Its
+# headers are not reached through the source root but through an include root of the
+# target's own in the build tree, which holds a single link named after the folder:
 #
-# A target that declares no folders (the framework's shared library, say) passes on the
-# folders of what it links. Includes without a folder ("Foo.h", beside the file) and
-# includes of anything that is not a folder of the project (Qt, the system) are not
-# looked at.
+#     <build>/include-roots/<target>/<folder>  ->  <source>/<folder>
+#
+# That root is the target's PUBLIC include directory, so it travels along the links that
+# target_link_libraries declares and nowhere else. A target therefore sees the headers of
+# its own folder and of every layer it links, directly or through another layer; an
+# include of any other folder's header fails to compile ("No such file or directory").
+# An include that runs back up cannot be written without first declaring the dependency,
+# where a reviewer sees it.
+#
+# What keeps this true:
+# - includes are written from the source root ("platform/db/Table.h", "data/Queries.h"),
+#   or by bare name within the same folder; a path climbing out with "../" would reach
+#   round the roots;
+# - a layer target is never given the plain source root as an include directory, and
+#   links nothing that publishes it (corvanel_add_layer_probe turns a leak into a failing
+#   test).
+#
+# Each layer also has an interface target <target>Headers that carries its include root and
+# those of the layers it uses, and nothing to link: a folder of the add-on links the one
+# framework library for its code and only the framework layers it may see for headers.
+#
+# Use:
+#   corvanel_add_layer(FrameworkDb platform/db)          # OBJECT by default
+#   corvanel_layer_uses(FrameworkDb FrameworkConfig Qt6::Sql)
+#   corvanel_add_layer(PelmarisCore host STATIC EXCLUDE main.cpp)
+#   corvanel_add_header_check(FrameworkDb ...)           # each header compiles alone
+#   corvanel_add_layer_probe(NAME layers.db_cannot_see_ui LAYER FrameworkDb HEADER platform/ui/Form.h)
 
-set(CORVANEL_CHECK_INCLUDES_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/CheckIncludes.cmake)
+include_guard(GLOBAL)
 
-function(corvanel_layer target)
-  set_property(TARGET ${target} PROPERTY CORVANEL_LAYER_FOLDERS ${ARGN})
-  set_property(GLOBAL APPEND PROPERTY CORVANEL_LAYER_TARGETS ${target})
+# corvanel_add_layer(<target> <folder> [OBJECT|STATIC|SHARED] [EXCLUDE <file>...])
+# <folder> is relative to the source root, spelt as includes spell it. The target's sources
+# are the folder's *.cpp and *.h but those EXCLUDEd (a program's main(), built on its own);
+# subfolders are layers of their own, or nothing.
+function(corvanel_add_layer target folder)
+  cmake_parse_arguments(LAYER "OBJECT;STATIC;SHARED" "" "EXCLUDE" ${ARGN})
+  set(type OBJECT)
+  foreach(kind STATIC SHARED)
+    if(LAYER_${kind})
+      set(type ${kind})
+    endif()
+  endforeach()
+  set(dir ${CMAKE_SOURCE_DIR}/${folder})
+  if(NOT IS_DIRECTORY ${dir})
+    message(FATAL_ERROR "corvanel_add_layer(${target}): no folder ${folder}")
+  endif()
+  file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.h)
+  foreach(excluded IN LISTS LAYER_EXCLUDE)
+    list(REMOVE_ITEM sources ${dir}/${excluded})
+  endforeach()
+  add_library(${target} ${type} ${sources})
+
+  set(root ${CMAKE_BINARY_DIR}/include-roots/${target})
+  set(link ${root}/${folder})
+  get_filename_component(parent ${link} DIRECTORY)
+  file(MAKE_DIRECTORY ${parent})
+  # A build folder configured before from another checkout keeps a link to that one.
+  if(IS_SYMLINK ${link})
+    file(READ_SYMLINK ${link} linked)
+    if(NOT linked STREQUAL dir)
+      file(REMOVE ${link})
+    endif()
+  endif()
+  if(NOT IS_SYMLINK ${link})
+    file(CREATE_LINK ${dir} ${link} SYMBOLIC)
+  endif()
+  add_library(${target}Headers INTERFACE)
+  target_include_directories(${target}Headers INTERFACE $<BUILD_INTERFACE:${root}>)
+  target_link_libraries(${target} PUBLIC ${target}Headers)
 endfunction()
 
-# The folders `target` may include: its own and those of everything it links, however deep.
-function(_corvanel_allowed_folders target out)
-  set(seen "")
-  set(pending ${target})
-  set(folders "")
-  while(pending)
-    list(POP_FRONT pending current)
-    if(current IN_LIST seen OR NOT TARGET ${current})
-      continue()
+# corvanel_layer_uses(<target> <dependency>...)
+# The layer's public dependencies: other layers (their code and headers) or libraries. The
+# layer's Headers target takes the same dependencies, as headers alone where they are layers.
+function(corvanel_layer_uses target)
+  target_link_libraries(${target} PUBLIC ${ARGN})
+  set(headers)
+  foreach(dependency IN LISTS ARGN)
+    if(TARGET ${dependency}Headers)
+      list(APPEND headers ${dependency}Headers)
+    else()
+      list(APPEND headers ${dependency})
     endif()
-    list(APPEND seen ${current})
-    get_target_property(imported ${current} IMPORTED)
-    if(imported)
-      continue() # Qt and the system's libraries hold none of the project's folders
-    endif()
-    get_target_property(own ${current} CORVANEL_LAYER_FOLDERS)
-    if(own)
-      list(APPEND folders ${own})
-    endif()
-    foreach(property LINK_LIBRARIES INTERFACE_LINK_LIBRARIES)
-      get_target_property(dependencies ${current} ${property})
-      foreach(dependency IN LISTS dependencies)
-        string(REGEX REPLACE "^\\$<LINK_ONLY:(.*)>$" "\\1" dependency "${dependency}")
-        string(REGEX REPLACE "^\\$<LINK_LIBRARY:[^,]*,(.*)>$" "\\1" dependency "${dependency}")
-        if(TARGET ${dependency})
-          list(APPEND pending ${dependency})
-        endif()
-      endforeach()
-    endforeach()
-  endwhile()
-  list(REMOVE_DUPLICATES folders)
-  set(${out} ${folders} PARENT_SCOPE)
+  endforeach()
+  target_link_libraries(${target}Headers INTERFACE ${headers})
 endfunction()
 
-function(corvanel_check_layers)
-  get_property(targets GLOBAL PROPERTY CORVANEL_LAYER_TARGETS)
-  # The top folders of the project: an include starting with one of them is the project's.
-  set(roots "")
-  foreach(target IN LISTS targets)
-    get_target_property(own ${target} CORVANEL_LAYER_FOLDERS)
-    foreach(folder IN LISTS own)
-      string(REGEX REPLACE "/.*" "" root "${folder}")
-      list(APPEND roots ${root})
+# corvanel_add_header_check(<target>...)
+# One translation unit per header among each target's sources, including it twice and
+# nothing else, built with the target's own include path: a header that leans on what its
+# includer happened to include first, that includes a folder its layer does not link, or
+# that lacks its include guard fails the build. A header is included by its path from the
+# source root, so any target whose headers are included that way can be checked, layer or
+# not. The units make an object library <target>HeaderCheck.
+function(corvanel_add_header_check)
+  foreach(target IN LISTS ARGN)
+    get_target_property(sources ${target} SOURCES)
+    get_target_property(sourceDir ${target} SOURCE_DIR)
+    set(units)
+    foreach(source IN LISTS sources)
+      if(source MATCHES "\\.h$")
+        get_filename_component(source ${source} ABSOLUTE BASE_DIR ${sourceDir})
+        file(RELATIVE_PATH header ${CMAKE_SOURCE_DIR} ${source})
+        string(MAKE_C_IDENTIFIER ${header} stem)
+        set(unit ${CMAKE_CURRENT_BINARY_DIR}/header-check/${target}/${stem}.cpp)
+        file(CONFIGURE OUTPUT ${unit} CONTENT "#include \"${header}\"\n#include \"${header}\"\n")
+        list(APPEND units ${unit})
+      endif()
     endforeach()
+    if(units)
+      add_library(${target}HeaderCheck OBJECT ${units})
+      target_link_libraries(${target}HeaderCheck PRIVATE ${target})
+      # Compiling is the check: nothing here is moc'ed or linked.
+      set_target_properties(${target}HeaderCheck PROPERTIES AUTOMOC OFF)
+    endif()
   endforeach()
-  list(REMOVE_DUPLICATES roots)
-  foreach(target IN LISTS targets)
-    _corvanel_allowed_folders(${target} allowed)
-    get_target_property(own ${target} CORVANEL_LAYER_FOLDERS)
-    set(files "")
-    foreach(folder IN LISTS own)
-      file(GLOB found CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${folder}/*.h ${CMAKE_SOURCE_DIR}/${folder}/*.cpp)
-      list(APPEND files ${found})
-    endforeach()
-    set(layer ${CMAKE_BINARY_DIR}/layers/${target})
-    # Written only when it changes, so that configuring again does not run every check again.
-    file(CONFIGURE OUTPUT ${layer}.cmake
-      CONTENT "set(TARGET \"${target}\")\nset(ALLOWED \"${allowed}\")\nset(ROOTS \"${roots}\")\nset(FILES \"${files}\")\n"
-      @ONLY)
-    add_custom_command(OUTPUT ${layer}.checked
-      COMMAND ${CMAKE_COMMAND} -DLAYER=${layer}.cmake -DSOURCE_DIR=${CMAKE_SOURCE_DIR}
-              -DSTAMP=${layer}.checked -P ${CORVANEL_CHECK_INCLUDES_SCRIPT}
-      DEPENDS ${files} ${layer}.cmake ${CORVANEL_CHECK_INCLUDES_SCRIPT}
-      COMMENT "Checking what ${target} includes"
-      VERBATIM)
-    add_custom_target(${target}_includes DEPENDS ${layer}.checked)
-    add_dependencies(${target} ${target}_includes)
-  endforeach()
+endfunction()
+
+# corvanel_add_layer_probe(NAME <test> LAYER <layer target> HEADER <folder/Header.h>)
+# A test that compiles an include of HEADER with LAYER's include directories and passes
+# only when the compiler cannot find it: proof that the layer does not see that folder,
+# which would stop being true if the source root leaked into its include path.
+function(corvanel_add_layer_probe)
+  cmake_parse_arguments(PROBE "" "NAME;LAYER;HEADER" "" ${ARGN})
+  string(MAKE_C_IDENTIFIER ${PROBE_NAME} stem)
+  set(unit ${CMAKE_CURRENT_BINARY_DIR}/layer-probes/${stem}.cpp)
+  file(CONFIGURE OUTPUT ${unit} CONTENT "#include \"${PROBE_HEADER}\"\n")
+  set(includes $<TARGET_PROPERTY:${PROBE_LAYER},INCLUDE_DIRECTORIES>)
+  add_test(NAME ${PROBE_NAME}
+    COMMAND ${CMAKE_CXX_COMPILER} -std=c++20 -fsyntax-only "$<$<BOOL:${includes}>:-I$<JOIN:${includes},;-I>>" ${unit}
+    COMMAND_EXPAND_LISTS)
+  set_tests_properties(${PROBE_NAME} PROPERTIES
+    PASS_REGULAR_EXPRESSION "${PROBE_HEADER}: No such file or directory")
 endfunction()

@@ -5,6 +5,7 @@
 #include "data/ProductionContext.h"
 #include "data/ProductionData.h"
 #include "platform/core/Exceptions.h"
+#include "platform/db/DbMessages.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/DBEdit.h"
 #include "platform/ui/DBGridNormal.h"
@@ -43,7 +44,7 @@ void ShowDatabaseError(const fw::EDatabaseError& error)
 
 bool IsKeyViolation(const fw::EDatabaseError& error)
 {
-    return error.Message().startsWith(QLatin1String("Key violation."));
+    return dynamic_cast<const fw::EKeyViolation*>(&error) != nullptr;
 }
 
 // A column at least as wide as designed, and never narrower than its title.

@@ -3,6 +3,7 @@
 #include "platform/core/Exceptions.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QThread>
 
@@ -22,7 +23,7 @@ std::unique_ptr<TFileLock> TFileLock::Acquire(const QString& fileName, TKind kin
     if (fd < 0 && (errno == EACCES || errno == EROFS))
         fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        throw EInOutError(QStringLiteral("Cannot open the lock file %1").arg(fileName));
+        throw EInOutError(QStringLiteral("Fisierul de blocare <%1> nu poate fi deschis.").arg(QDir::toNativeSeparators(fileName)));
 
     const int operation = (kind == TKind::Exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB;
     const QDeadlineTimer deadline(waitMs);

@@ -3,6 +3,7 @@
 #include "platform/core/Exceptions.h"
 #include "platform/db/Connection.h"
 #include "platform/db/Database.h"
+#include "platform/db/DbMessages.h"
 #include "platform/db/Query.h"
 #include "platform/db/Table.h"
 
@@ -11,10 +12,9 @@ namespace fw {
 void TBatchMove::Execute()
 {
     if (!source_ || !destination_)
-        throw EDatabaseError(QStringLiteral("%1: source and destination must be set").arg(objectName()));
+        throw EDatabaseError(dbmsg::CopyWithoutEnds(objectName()));
     if (destination_->Active())
-        throw EDatabaseError(QStringLiteral("%1: Cannot perform this operation on an open dataset")
-                                 .arg(destination_->objectName()));
+        throw EDatabaseError(dbmsg::DataSetOpen(destination_->objectName()));
     if (!source_->Active())
         source_->Open();
     moved_ = 0;

@@ -63,10 +63,10 @@ bool Connection::HasDatabase(const QString& directory)
 std::shared_ptr<Connection> Connection::Open(const QString& directory, TOpenMode mode, const QStringList& companyTables)
 {
     if (directory.trimmed().isEmpty())
-        throw EDatabaseError(QStringLiteral("Path not found: the database directory is empty."));
+        throw EDatabaseError(dbmsg::NoDatabaseDirectory());
     QFileInfo info(directory);
     if (!info.exists() || !info.isDir())
-        throw EDatabaseError(QStringLiteral("Path not found: %1").arg(directory));
+        throw EDatabaseError(dbmsg::DirectoryNotFound(directory));
     const QString key = CanonicalDir(directory);
     auto& pool = Pool();
     std::shared_ptr<Connection> conn;
@@ -160,7 +160,7 @@ void Connection::Begin()
 void Connection::Commit()
 {
     if (depth_ == 0)
-        throw EDatabaseError(QStringLiteral("No transaction is active."));
+        throw EDatabaseError(dbmsg::NoTransaction());
     if (depth_ == 1)
         ExecControl(QStringLiteral("COMMIT"));
     else

@@ -2,6 +2,7 @@
 
 #include "platform/core/Exceptions.h"
 #include "platform/db/DataSetBlocks.h"
+#include "platform/db/DbMessages.h"
 #include "platform/db/StoredValue.h"
 
 #include <algorithm>
@@ -69,9 +70,9 @@ TDataSet::~TDataSet()
 TField* TDataSet::AddField(const QString& name, TFieldType type, int size, TFieldKind kind)
 {
     if (Active())
-        throw EDatabaseError(QStringLiteral("Cannot add field '%1' to an open dataset.").arg(name));
+        throw EDatabaseError(dbmsg::FieldAddedToOpenDataSet(objectName(), name));
     if (FindField(name))
-        throw EDatabaseError(QStringLiteral("Duplicate field name '%1'.").arg(name));
+        throw EDatabaseError(dbmsg::DuplicateField(name));
     auto field = std::make_unique<TField>(this, name, type, size, kind);
     field->index_ = int(fields_.size());
     fields_.push_back(std::move(field));
@@ -98,7 +99,7 @@ TField* TDataSet::FieldByName(const QString& name) const
 {
     TField* f = FindField(name);
     if (!f)
-        throw EDatabaseError(QStringLiteral("%1: Field '%2' not found").arg(objectName(), name));
+        throw EDatabaseError(dbmsg::FieldNotFound(objectName(), name));
     return f;
 }
 
@@ -157,15 +158,15 @@ void TDataSet::AssignValue(TField* field, const QVariant& value)
 {
     if (state_ == TDataSetState::CalcFields) {
         if (field->IsStored())
-            throw EDatabaseError(QStringLiteral("Field '%1' cannot be modified").arg(field->FieldName()));
+            throw EDatabaseError(dbmsg::FieldReadOnly(field->FieldName()));
         auto* target = const_cast<TRecord*>(active_);
         target->values[size_t(field->index_)] = field->Coerce(value);
         return;
     }
     if (!IsEditing())
-        throw EDatabaseError(QStringLiteral("%1: Dataset not in edit or insert mode").arg(objectName()));
+        throw EDatabaseError(dbmsg::DataSetNotEditing(objectName()));
     if (field->ReadOnly() || field->Lookup())
-        throw EDatabaseError(QStringLiteral("Field '%1' cannot be modified").arg(field->FieldName()));
+        throw EDatabaseError(dbmsg::FieldReadOnly(field->FieldName()));
     const QVariant coerced = field->Coerce(value);
     if (field->OnValidate) {
         // While the handler runs the field reads the value being assigned.
@@ -297,7 +298,7 @@ const TRecord* TDataSet::CurrentRecord() const
 void TDataSet::CheckActive() const
 {
     if (!Active())
-        throw EDatabaseError(QStringLiteral("%1: Cannot perform this operation on a closed dataset").arg(objectName()));
+        throw EDatabaseError(dbmsg::DataSetClosed(objectName()));
 }
 
 void TDataSet::Open()

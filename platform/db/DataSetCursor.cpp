@@ -5,6 +5,7 @@
 #include "platform/core/Exceptions.h"
 #include "platform/db/Connection.h"
 #include "platform/db/DataSetBlocks.h"
+#include "platform/db/DbMessages.h"
 #include "platform/db/StoredValue.h"
 
 #include <algorithm>
@@ -222,7 +223,7 @@ void TDataSet::TrimWindow()
 
 std::vector<TRecord> TDataSet::FetchNearest(const std::vector<TField*>&, const QVariantList&, int)
 {
-    throw EDatabaseError(QStringLiteral("%1: this dataset has no index to search").arg(objectName()));
+    throw EDatabaseError(dbmsg::NoSearchOrder(objectName()));
 }
 
 int TDataSet::KnownPosition()
@@ -515,7 +516,7 @@ void TDataSet::PositionOn(TBookmark id)
             return;
         }
     }
-    throw EDatabaseError(QStringLiteral("%1: Record not found").arg(objectName()));
+    throw EDatabaseError(dbmsg::RecordNotFound(objectName()));
 }
 
 TBookmark TDataSet::GetBookmark() const
@@ -619,7 +620,7 @@ void TDataSet::GotoNearest(const std::vector<TField*>& fields, const QVariantLis
 QVariantList TDataSet::CoerceKey(const std::vector<TField*>& fields, const QVariantList& values) const
 {
     if (fields.size() != size_t(values.size()))
-        throw EDatabaseError(QStringLiteral("%1: one value is needed per key field").arg(objectName()));
+        throw EDatabaseError(dbmsg::KeyValueCount(objectName()));
     QVariantList coerced;
     for (size_t i = 0; i < fields.size(); ++i)
         coerced << fields[i]->Coerce(values.at(int(i)));

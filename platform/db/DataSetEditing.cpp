@@ -13,43 +13,34 @@ namespace fw {
 
 using namespace blocks;
 
-namespace {
-
-QString NotEditing(const QObject* ds)
-{
-    return QStringLiteral("%1: Dataset not in edit or insert mode").arg(ds->objectName());
-}
-
-} // namespace
-
 bool TDataSet::CanModify() const { return Active() && InternalCanModify(); }
 
 void TDataSet::CheckEditable()
 {
     CheckActive();
     if (!CanModify())
-        throw EDatabaseError(QStringLiteral("%1: Cannot modify a read-only dataset").arg(objectName()));
+        throw EDatabaseError(dbmsg::DataSetReadOnly(objectName()));
 }
 
 std::optional<TBookmark> TDataSet::InternalPost(const TRecord&, const TRecord*, const std::vector<bool>&)
 {
-    throw EDatabaseError(QStringLiteral("%1: Cannot modify a read-only dataset").arg(objectName()));
+    throw EDatabaseError(dbmsg::DataSetReadOnly(objectName()));
 }
 
 bool TDataSet::InternalDelete(const TRecord&)
 {
-    throw EDatabaseError(QStringLiteral("%1: Cannot modify a read-only dataset").arg(objectName()));
+    throw EDatabaseError(dbmsg::DataSetReadOnly(objectName()));
 }
 
 std::unique_ptr<TTransaction> TDataSet::BeginWrite()
 {
-    throw EDatabaseError(QStringLiteral("%1: Cannot modify a read-only dataset").arg(objectName()));
+    throw EDatabaseError(dbmsg::DataSetReadOnly(objectName()));
 }
 
 void TDataSet::UpdateRecord()
 {
     if (!IsEditing())
-        throw EDatabaseError(NotEditing(this));
+        throw EDatabaseError(dbmsg::DataSetNotEditing(objectName()));
     DataEvent(TDataEvent::UpdateRecord);
 }
 
@@ -163,7 +154,7 @@ void TDataSet::CheckRequiredFields() const
         if (f->IsStored() && f->Required()) {
             const QVariant& v = editRecord_.values[size_t(f->index_)];
             if (!v.isValid() || v.isNull())
-                throw EDatabaseError(QStringLiteral("Field '%1' must have a value").arg(f->DisplayLabel()));
+                throw EDatabaseError(dbmsg::RequiredField(f->DisplayLabel()));
         }
     }
 }
@@ -237,7 +228,7 @@ void TDataSet::Post()
 {
     CheckActive();
     if (!IsEditing())
-        throw EDatabaseError(NotEditing(this));
+        throw EDatabaseError(dbmsg::DataSetNotEditing(objectName()));
     UpdateRecord();
     if (BeforePost)
         BeforePost(this);
@@ -319,7 +310,7 @@ void TDataSet::Delete()
         return;
     }
     if (window_.empty())
-        throw EDatabaseError(QStringLiteral("%1: Cannot perform this operation on an empty dataset").arg(objectName()));
+        throw EDatabaseError(dbmsg::DataSetEmpty(objectName()));
     CheckEditable();
     DataEvent(TDataEvent::CheckBrowseMode);
     if (BeforeDelete)

@@ -56,7 +56,7 @@ QString TSession::ResolveDirectory(const QString& databaseName) const
         return AliasPath(databaseName);
     if (!databaseName.isEmpty() && QFileInfo(databaseName).isDir())
         return databaseName;
-    throw EDatabaseError(QStringLiteral("Unknown database: %1").arg(databaseName));
+    throw EDatabaseError(dbmsg::UnknownDatabase(databaseName));
 }
 
 std::shared_ptr<Connection> TSession::ConnectionFor(const QString& databaseName, TOpenMode mode)
@@ -90,7 +90,7 @@ TDatabase::~TDatabase()
 void TDatabase::SetDatabaseName(const QString& name)
 {
     if (Connected())
-        throw EDatabaseError(QStringLiteral("Cannot change the name of a connected database."));
+        throw EDatabaseError(dbmsg::ConnectedDatabaseRenamed());
     databaseName_ = name;
 }
 
@@ -109,7 +109,7 @@ void TDatabase::Open()
     if (Connected())
         return;
     if (driverName_.compare(QLatin1String("STANDARD"), Qt::CaseInsensitive) != 0)
-        throw EDatabaseError(QStringLiteral("Unknown driver: %1").arg(driverName_));
+        throw EDatabaseError(dbmsg::UnknownDriver(driverName_));
     connection_ = Connection::Open(Directory());
 }
 
@@ -137,7 +137,7 @@ void TDatabase::Close()
 void TDatabase::StartTransaction()
 {
     if (!connection_)
-        throw EDatabaseError(QStringLiteral("Database %1 is not connected.").arg(databaseName_));
+        throw EDatabaseError(dbmsg::DatabaseNotConnected(databaseName_));
     connection_->Begin();
 }
 
@@ -169,7 +169,7 @@ void TDatabase::UnregisterDataSet(TDataSet* dataSet)
 TTransaction::TTransaction(std::shared_ptr<Connection> connection) : connection_(std::move(connection))
 {
     if (!connection_)
-        throw EDatabaseError(QStringLiteral("No database connection for the transaction."));
+        throw EDatabaseError(dbmsg::NoConnectionForTransaction());
     outermost_ = connection_->TransactionDepth() == 0;
     connection_->Begin();
 }

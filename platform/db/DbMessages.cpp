@@ -221,4 +221,178 @@ QString ConnectionExpectsOneOf(const QStringList& choices)
     return QStringLiteral("se asteapta una dintre: %1").arg(choices.join(QStringLiteral(", ")));
 }
 
+QString KeyViolation(const QString& engineMessage)
+{
+    return QStringLiteral("Exista deja o inregistrare cu aceeasi cheie: inregistrarea nu a fost salvata. (%1)").arg(engineMessage);
+}
+
+QString CannotOpenDatabase(const QString& directory, const QString& why)
+{
+    return QStringLiteral("Baza de date din <%1> nu poate fi deschisa: %2").arg(QDir::toNativeSeparators(directory), why);
+}
+
+QString EngineUnavailable(const QString& detail)
+{
+    const QString text = QStringLiteral("Motorul bazei de date nu este disponibil.");
+    return detail.isEmpty() ? text : text + QStringLiteral(" (%1)").arg(detail);
+}
+
+QString UnknownEngineError() { return QStringLiteral("Eroare necunoscuta a bazei de date."); }
+
+QString TransactionRolledBack()
+{
+    return QStringLiteral("Serverul a anulat tranzactia: una dintre instructiunile ei nu a reusit. Nimic din ea nu a fost "
+                          "salvat.");
+}
+
+QString OutOfMemory() { return QStringLiteral("Memorie insuficienta."); }
+
+QString MigrationOntoItself() { return QStringLiteral("Firma nu poate fi copiata in propria ei baza de date."); }
+
+QString MigrationTargetReadOnly(const QString& database)
+{
+    return QStringLiteral("Baza de date <%1> poate fi doar citita.").arg(database);
+}
+
+QString MigrationTargetHoldsTable(const QString& database, const QString& table)
+{
+    return QStringLiteral("Baza de date <%1> contine deja tabela %2; nu a fost schimbata nimic.").arg(database, table);
+}
+
+QString MigrationMismatch(const QString& table, const QString& measure, double source, double target)
+{
+    return QStringLiteral("Tabela %1 nu a fost copiata intocmai (%2: %3 in sursa, %4 in destinatie); nu a fost copiat "
+                          "nimic.")
+        .arg(table, measure)
+        .arg(source, 0, 'g', 15)
+        .arg(target, 0, 'g', 15);
+}
+
+QString RequiredField(const QString& field) { return QStringLiteral("Campul %1 trebuie completat.").arg(field); }
+
+namespace {
+// "RetetaTable: ..." names the dataset a program's mistake concerns, when it has a name.
+QString Of(const QString& dataSet, const QString& text)
+{
+    return dataSet.isEmpty() ? text : dataSet + QStringLiteral(": ") + text;
+}
+} // namespace
+
+QString NoDatabaseDirectory() { return QStringLiteral("Directorul bazei de date nu a fost stabilit."); }
+
+QString DirectoryNotFound(const QString& directory)
+{
+    return QStringLiteral("Directorul bazei de date <%1> nu exista.").arg(QDir::toNativeSeparators(directory));
+}
+
+QString UnknownDatabase(const QString& database)
+{
+    return QStringLiteral("Baza de date %1 nu este definita.").arg(database);
+}
+
+QString UnknownDriver(const QString& driver)
+{
+    return QStringLiteral("Driverul de baze de date %1 nu este cunoscut.").arg(driver);
+}
+
+QString DatabaseNotConnected(const QString& database)
+{
+    return QStringLiteral("Baza de date %1 nu este conectata.").arg(database);
+}
+
+QString ConnectedDatabaseRenamed()
+{
+    return QStringLiteral("Numele unei baze de date conectate nu poate fi schimbat.");
+}
+
+QString NoTransaction() { return QStringLiteral("Nu este deschisa nicio tranzactie."); }
+
+QString NoConnectionForTransaction() { return QStringLiteral("Tranzactia nu are o baza de date conectata."); }
+
+QString DataSetOpen(const QString& dataSet)
+{
+    return Of(dataSet, QStringLiteral("operatia nu se poate face cat timp setul de date este deschis."));
+}
+
+QString DataSetClosed(const QString& dataSet)
+{
+    return Of(dataSet, QStringLiteral("operatia nu se poate face pe un set de date inchis."));
+}
+
+QString DataSetEmpty(const QString& dataSet)
+{
+    return Of(dataSet, QStringLiteral("operatia nu se poate face pe un set de date fara inregistrari."));
+}
+
+QString DataSetReadOnly(const QString& dataSet)
+{
+    return Of(dataSet, QStringLiteral("datele pot fi doar citite, nu si modificate."));
+}
+
+QString DataSetNotEditing(const QString& dataSet)
+{
+    return Of(dataSet, QStringLiteral("setul de date nu este in modificare sau adaugare."));
+}
+
+QString FieldAddedToOpenDataSet(const QString& dataSet, const QString& field)
+{
+    return Of(dataSet, QStringLiteral("campul %1 nu poate fi adaugat cat timp setul de date este deschis.").arg(field));
+}
+
+QString DuplicateField(const QString& field) { return QStringLiteral("Campul %1 este declarat de doua ori.").arg(field); }
+
+QString FieldNotFound(const QString& dataSet, const QString& field)
+{
+    return Of(dataSet, QStringLiteral("campul %1 nu exista.").arg(field));
+}
+
+QString FieldReadOnly(const QString& field) { return QStringLiteral("Campul %1 nu poate fi modificat.").arg(field); }
+
+QString FieldNotSearchable(const QString& field)
+{
+    return QStringLiteral("Dupa campul %1 nu se poate cauta.").arg(field);
+}
+
+QString OrderFieldNotFound(const QString& dataSet, const QString& field)
+{
+    return Of(dataSet, QStringLiteral("campul de ordonare %1 nu este un camp al setului de date.").arg(field));
+}
+
+QString MasterFieldsBeyondOrder(const QString& dataSet)
+{
+    return Of(dataSet, QStringLiteral("legatura cu tabela principala are mai multe campuri decat ordinea tabelei."));
+}
+
+QString NoSearchOrder(const QString& dataSet)
+{
+    return Of(dataSet, QStringLiteral("setul de date nu are o ordine dupa care sa se caute."));
+}
+
+QString KeyValueCount(const QString& dataSet)
+{
+    return Of(dataSet, QStringLiteral("se cere cate o valoare pentru fiecare camp al cheii."));
+}
+
+QString RecordNotFound(const QString& dataSet) { return Of(dataSet, QStringLiteral("inregistrarea nu a fost gasita.")); }
+
+QString TableWithoutFields(const QString& table)
+{
+    return QStringLiteral("Tabela %1 nu poate fi creata fara campuri.").arg(table);
+}
+
+QString CopyWithoutEnds(const QString& batchMove)
+{
+    return Of(batchMove, QStringLiteral("copierea are nevoie de o sursa si de o destinatie."));
+}
+
+QString ParameterNotFound(const QString& query, const QString& parameter)
+{
+    return Of(query, QStringLiteral("parametrul %1 nu exista.").arg(parameter));
+}
+
+QString StatementWithoutRows(const QString& query)
+{
+    return Of(query, QStringLiteral("instructiunea nu intoarce inregistrari."));
+}
+
 } // namespace fw::dbmsg

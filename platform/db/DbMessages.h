@@ -1,10 +1,12 @@
 #pragma once
 
-// What the dataset layer itself tells a user, in the user's words (Romanian), kept in one
-// place. Engine errors the layer knows by their code (a busy or full database, a lost
-// server) are told in these words; any other keeps the engine's own text (the forms show
-// it after their lead text). Besides: another user's change met while editing, values
-// that cannot be stored in a field or read from one, tables that lack what is looked for.
+// Everything the dataset layer (and the company tables above it) tells a user, in the
+// user's words (Romanian), kept in one place. Engine errors the layer knows by their code
+// (a duplicate key, a busy or full database, a lost server) are told in these words; any
+// other keeps the engine's own text (the forms show it after their lead text). Besides:
+// another user's change met while editing, values that cannot be stored in a field or read
+// from one, tables that lack what is looked for, and what a program asked of the layer
+// that it cannot do.
 
 #include "platform/core/Exceptions.h"
 
@@ -32,6 +34,13 @@ public:
 // A database that is not there (no file, no schema on the server), met where connecting
 // must not make one.
 class EDatabaseMissing final : public EDatabaseError {
+public:
+    using EDatabaseError::EDatabaseError;
+};
+
+// A row refused because another already holds its key (a primary key or a unique index).
+// Nothing was written; a caller that expects duplicates tells them by this type.
+class EKeyViolation final : public EDatabaseError {
 public:
     using EDatabaseError::EDatabaseError;
 };
@@ -103,6 +112,58 @@ QString ConnectionValueInvalid(const QString& keyword, const QString& value, con
 QString ConnectionExpectsPort();
 QString ConnectionExpectsInteger();
 QString ConnectionExpectsOneOf(const QStringList& choices);
+
+// What the engine refused or failed at: a duplicate key (`engineMessage` names it), a
+// database that cannot be opened, an engine the program cannot reach, an error the engine
+// gave no text for, a server that rolled a transaction back because a statement in it failed.
+QString KeyViolation(const QString& engineMessage);
+QString CannotOpenDatabase(const QString& directory, const QString& why);
+QString EngineUnavailable(const QString& detail = QString());
+QString UnknownEngineError();
+QString TransactionRolledBack();
+QString OutOfMemory();
+
+// Copying a company into another database (`database` as the user knows it): onto itself,
+// into one that may only be read or already holds a table, or a copy that came out
+// different (`measure` says what differs: rows, a column's sum...).
+QString MigrationOntoItself();
+QString MigrationTargetReadOnly(const QString& database);
+QString MigrationTargetHoldsTable(const QString& database, const QString& table);
+QString MigrationMismatch(const QString& table, const QString& measure, double source, double target);
+
+// The user's own doing: a required field left empty (`field` is its label).
+QString RequiredField(const QString& field);
+
+// Where the program asks the layer for what it does not have or cannot do. A program that
+// works never shows these, but one that does should say what went wrong in the user's
+// words too. `dataSet` is the dataset's name (the message starts with it when there is one).
+QString NoDatabaseDirectory();
+QString DirectoryNotFound(const QString& directory);
+QString UnknownDatabase(const QString& database);
+QString UnknownDriver(const QString& driver);
+QString DatabaseNotConnected(const QString& database);
+QString ConnectedDatabaseRenamed();
+QString NoTransaction();
+QString NoConnectionForTransaction();
+QString DataSetOpen(const QString& dataSet);
+QString DataSetClosed(const QString& dataSet);
+QString DataSetEmpty(const QString& dataSet);
+QString DataSetReadOnly(const QString& dataSet);
+QString DataSetNotEditing(const QString& dataSet);
+QString FieldAddedToOpenDataSet(const QString& dataSet, const QString& field);
+QString DuplicateField(const QString& field);
+QString FieldNotFound(const QString& dataSet, const QString& field);
+QString FieldReadOnly(const QString& field);
+QString FieldNotSearchable(const QString& field);
+QString OrderFieldNotFound(const QString& dataSet, const QString& field);
+QString MasterFieldsBeyondOrder(const QString& dataSet);
+QString NoSearchOrder(const QString& dataSet);
+QString KeyValueCount(const QString& dataSet);
+QString RecordNotFound(const QString& dataSet);
+QString TableWithoutFields(const QString& table);
+QString CopyWithoutEnds(const QString& batchMove);
+QString ParameterNotFound(const QString& query, const QString& parameter);
+QString StatementWithoutRows(const QString& query);
 
 } // namespace dbmsg
 

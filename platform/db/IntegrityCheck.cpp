@@ -2,6 +2,7 @@
 
 #include "platform/core/Exceptions.h"
 #include "platform/db/Database.h"
+#include "platform/db/DbMessages.h"
 #include "platform/db/ServerDatabase.h"
 
 #include <QDir>
@@ -37,7 +38,7 @@ public:
     }
     bool Interrupted() const { return db_ && sqlite3_errcode(db_) == SQLITE_INTERRUPT; }
 
-    QString Error() const { return db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QStringLiteral("out of memory"); }
+    QString Error() const { return db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : dbmsg::OutOfMemory(); }
 
     // Runs a statement and hands over the first column of each row; false on an error.
     bool Each(const QString& sql, const std::function<void(sqlite3_stmt*)>& row)

@@ -230,7 +230,7 @@ QString ResultMessage(const PGresult* result, PGconn* pg)
     if (message.isEmpty())
         message = ClientErrorLine(QString::fromUtf8(PQerrorMessage(pg)));
     if (message.isEmpty())
-        message = QStringLiteral("Unknown database error.");
+        message = dbmsg::UnknownEngineError();
     return message;
 }
 
@@ -295,7 +295,7 @@ std::shared_ptr<Connection> PgConnection::Connect(const QString& directory, cons
     std::shared_ptr<PgConnection> conn(new PgConnection(directory, connName, server));
     const QVariant handle = conn->Database().driver()->handle();
     if (!handle.isValid() || (qstrcmp(handle.typeName(), "PGconn*") != 0 && qstrcmp(handle.typeName(), "pg_conn*") != 0))
-        throw EDatabaseError(QStringLiteral("The database engine is not available (%1).").arg(QString::fromLatin1(handle.typeName())));
+        throw EDatabaseError(dbmsg::EngineUnavailable(QString::fromLatin1(handle.typeName())));
     conn->pg_ = *static_cast<PGconn* const*>(handle.constData());
     // A server that went away as the connection was made reports no version at all.
     if (PQstatus(conn->pg_) != CONNECTION_OK || PQserverVersion(conn->pg_) == 0)
@@ -371,7 +371,7 @@ void PgConnection::Reconnect()
 void PgConnection::ThrowState(const QString& state, const QString& message) const
 {
     if (state == QLatin1String("23505"))
-        throw EDatabaseError(QStringLiteral("Key violation. (%1)").arg(message));
+        throw EKeyViolation(dbmsg::KeyViolation(message));
     if (state == QLatin1String("25006") || (readOnly_ && state == QLatin1String("42501")))
         throw EDatabaseError(dbmsg::ReadOnlyDatabase());
     if (state == QLatin1String("40001") || state == QLatin1String("40P01"))
@@ -479,7 +479,7 @@ void PgConnection::ExecControl(const QString& sql)
     const bool rolledBack = sql == QLatin1String("COMMIT") && qstrcmp(PQcmdStatus(result), "ROLLBACK") == 0;
     PQclear(result);
     if (rolledBack)
-        throw EDatabaseError(QStringLiteral("The transaction was rolled back: a statement in it had failed."));
+        throw EDatabaseError(dbmsg::TransactionRolledBack());
 }
 
 bool PgConnection::InTransaction()
@@ -833,7 +833,7 @@ void PgConnection::Raise(const QSqlError& error) const
     static const QRegularExpression state(QStringLiteral("\\s*\\([0-9A-Z]{5}\\)$"));
     message.remove(state);
     if (message.isEmpty())
-        message = QStringLiteral("Unknown database error.");
+        message = dbmsg::UnknownEngineError();
     ThrowState(error.nativeErrorCode(), message);
 }
 

@@ -3,6 +3,7 @@
 #include "platform/core/Exceptions.h"
 #include "platform/db/Connection.h"
 #include "platform/db/Database.h"
+#include "platform/db/DbMessages.h"
 #include "platform/db/StoredValue.h"
 
 #include <QSqlError>
@@ -79,7 +80,7 @@ TParam* TQuery::ParamByName(const QString& name) const
 {
     TParam* p = FindParam(name);
     if (!p)
-        throw EDatabaseError(QStringLiteral("%1: Parameter '%2' not found").arg(objectName(), name));
+        throw EDatabaseError(dbmsg::ParameterNotFound(objectName(), name));
     return p;
 }
 
@@ -151,7 +152,7 @@ void TQuery::InternalOpen()
     if (!q.exec())
         conn->Raise(q.lastError());
     if (!q.isSelect())
-        throw EDatabaseError(QStringLiteral("%1: the statement returns no rows").arg(objectName()));
+        throw EDatabaseError(dbmsg::StatementWithoutRows(objectName()));
     declTypes_ = conn->DeclTypes(q);
     const QSqlRecord rec = q.record();
     const int ncols = rec.count();
@@ -205,7 +206,7 @@ void TQuery::InternalOpen()
             if (cols[size_t(c)].name.compare(f->FieldName(), Qt::CaseInsensitive) == 0)
                 found = c;
         if (found < 0)
-            throw EDatabaseError(QStringLiteral("%1: Field '%2' not found").arg(objectName(), f->FieldName()));
+            throw EDatabaseError(dbmsg::FieldNotFound(objectName(), f->FieldName()));
         fieldColumn[size_t(i)] = found;
     }
     rows_.clear();

@@ -41,7 +41,7 @@ QString FileUri(const QString& file, const QString& options)
 [[noreturn]] void Throw(int code, int systemError, const QString& message, const QString& file)
 {
     if (code == SQLITE_CONSTRAINT_UNIQUE || code == SQLITE_CONSTRAINT_PRIMARYKEY)
-        throw EDatabaseError(QStringLiteral("Key violation. (%1)").arg(message));
+        throw EKeyViolation(dbmsg::KeyViolation(message));
     switch (code & 0xff) {
     case SQLITE_READONLY:
         throw EDatabaseError(dbmsg::ReadOnlyDatabase());
@@ -148,7 +148,7 @@ std::shared_ptr<SqliteConnection> SqliteConnection::Attempt(const QString& direc
         if (!IsReadOnlyError(error.nativeErrorCode().toInt()) && (error.nativeErrorCode().toInt() & 0xff) != SQLITE_CANTOPEN)
             break;
     }
-    throw EDatabaseError(QStringLiteral("Cannot open the database in %1: %2").arg(directory, failure));
+    throw EDatabaseError(dbmsg::CannotOpenDatabase(directory, failure));
 }
 
 std::shared_ptr<Connection> SqliteConnection::Connect(const QString& directory, TOpenMode mode, bool& created)
@@ -223,7 +223,7 @@ void* SqliteConnection::NativeHandle() const
 {
     const QVariant handle = Database().driver()->handle();
     if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        throw EDatabaseError(QStringLiteral("The database engine is not available."));
+        throw EDatabaseError(dbmsg::EngineUnavailable());
     return *static_cast<sqlite3* const*>(handle.constData());
 }
 
@@ -492,7 +492,7 @@ void SqliteConnection::Raise(const QSqlError& error) const
     if (message.isEmpty())
         message = error.driverText().trimmed();
     if (message.isEmpty())
-        message = QStringLiteral("Unknown database error.");
+        message = dbmsg::UnknownEngineError();
     bool numeric = false;
     const int code = error.nativeErrorCode().toInt(&numeric);
     int systemError = 0;

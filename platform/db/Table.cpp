@@ -209,13 +209,6 @@ void TTable::SetMasterFields(const QString& fields)
     MasterChanged();
 }
 
-std::shared_ptr<Connection> TTable::ConnectionForStructure(TOpenMode mode)
-{
-    if (connection_)
-        return connection_;
-    return Session()->ConnectionFor(databaseName_, mode);
-}
-
 void TTable::InternalOpen()
 {
     auto conn = Session()->ConnectionFor(databaseName_);
@@ -326,7 +319,7 @@ void TTable::BuildRange()
         return;
     }
     if (names.size() > d.indexFieldCount)
-        throw EDatabaseError(QStringLiteral("%1: the master fields need as many index fields").arg(objectName()));
+        throw EDatabaseError(dbmsg::MasterFieldsBeyondOrder(objectName()));
     QStringList parts;
     for (int i = 0; i < names.size(); ++i) {
         TField* mf = master->FieldByName(names.at(i).trimmed());
@@ -574,7 +567,7 @@ std::vector<TRecord> TTable::FetchMatching(const std::vector<TField*>& fields, c
     for (size_t i = 0; i < fields.size(); ++i) {
         const ColumnInfo* c = impl_->Column(fields[i]->FieldName());
         if (!c || !fields[i]->IsStored())
-            throw EDatabaseError(QStringLiteral("Field '%1' cannot be searched").arg(fields[i]->FieldName()));
+            throw EDatabaseError(dbmsg::FieldNotSearchable(fields[i]->FieldName()));
         const QVariant v = ToSqlValue(fields[i]->DataType(), values.at(int(i)));
         if (IsNull(v)) {
             parts << connection_->Quote(c->name) + QStringLiteral(" IS NULL");
@@ -607,8 +600,7 @@ std::vector<TField*> TTable::OrderFields(int count)
     for (int i = 0; i < count; ++i) {
         TField* f = FindField(impl_->orderCols[size_t(i)]);
         if (!f || !f->IsStored())
-            throw EDatabaseError(QStringLiteral("%1: index field '%2' is not a field of the dataset")
-                                     .arg(objectName(), impl_->orderCols[size_t(i)]));
+            throw EDatabaseError(dbmsg::OrderFieldNotFound(objectName(), impl_->orderCols[size_t(i)]));
         out.push_back(f);
     }
     return out;
@@ -707,138 +699,5 @@ bool TTable::InternalDelete(const TRecord& record)
 std::unique_ptr<TTransaction> TTable::BeginWrite() { return std::make_unique<TTransaction>(connection_); }
 
 quint64 TTable::DataGeneration() { return connection_ ? connection_->TableGeneration(tableWrites_) : 0; }
-
-// ---------------------------------------------------------------- structure
-
-bool TTable::Exists()
-{
-    // No database holds no table; asking must not make one.
-    if (!connection_ && !Connection::HasDatabase(Session()->ResolveDirectory(databaseName_)))
-        return false;
-    try {
-        return !ConnectionForStructure()->StoredTableName(SqlTableName()).isEmpty();
-    } catch (const EDatabaseMissing&) {
-        return false; // a server's database without the company's schema yet
-    }
-}
-
-namespace {
-
-QStringList FieldList(const QString& fields)
-{
-    QStringList out;
-    for (const QString& f : fields.split(QLatin1Char(';'), Qt::SkipEmptyParts))
-        out << f.trimmed();
-    return out;
-}
-
-QString IndexName(const QString& table, const QString& index)
-{
-    return table + QLatin1Char('_') + (index.isEmpty() ? QStringLiteral("key") : index);
-}
-
-} // namespace
-
-void TTable::CreateTable()
-{
-    if (Active())
-        throw EDatabaseError(QStringLiteral("%1: Cannot perform this operation on an open dataset").arg(objectName()));
-    std::vector<TFieldDef> defs = FieldDefs;
-    if (defs.empty()) {
-        for (TField* f : DataFields())
-            defs.push_back({f->FieldName(), f->DataType(), f->Size(), f->Required()});
-    }
-    if (defs.empty())
-        throw EDatabaseError(QStringLiteral("%1: a table needs at least one field").arg(tableName_));
-    auto conn = ConnectionForStructure(TOpenMode::CreateMissing);
-    const QString name = SqlTableName();
-    std::vector<TColumnDef> columns;
-    for (const TFieldDef& d : defs)
-        columns.push_back({d.Name, SqlTypeName(d.DataType, d.Size), d.Required});
-    QStringList primaryKey;
-    for (const TIndexDef& ix : IndexDefs)
-        if (ix.Options.testFlag(TIndexOption::Primary))
-            primaryKey = FieldList(ix.Fields);
-    TTransaction tx(conn);
-    const QString old = conn->StoredTableName(name);
-    if (!old.isEmpty())
-        conn->DropTable(old);
-    conn->CreateTable(name, columns, primaryKey);
-    for (const TIndexDef& ix : IndexDefs) {
-        if (ix.Options.testFlag(TIndexOption::Primary))
-            continue;
-        conn->CreateIndex(name, IndexName(name, ix.Name), FieldList(ix.Fields), ix.Options.testFlag(TIndexOption::Unique),
-                          ix.Options.testFlag(TIndexOption::Descending));
-    }
-    tx.Commit();
-    conn->Touch();
-}
-
-void TTable::DeleteTable()
-{
-    if (Active())
-        throw EDatabaseError(QStringLiteral("%1: Cannot perform this operation on an open dataset").arg(objectName()));
-    auto conn = ConnectionForStructure();
-    const QString stored = conn->StoredTableName(SqlTableName());
-    if (stored.isEmpty())
-        throw EDatabaseError(dbmsg::MissingTable(tableName_));
-    conn->DropTable(stored);
-}
-
-void TTable::EmptyTable()
-{
-    auto conn = ConnectionForStructure();
-    const QString stored = conn->StoredTableName(SqlTableName());
-    if (stored.isEmpty())
-        throw EDatabaseError(dbmsg::MissingTable(tableName_));
-    conn->Exec(QStringLiteral("DELETE FROM %1").arg(conn->Quote(stored)));
-    if (Active())
-        Resync(false);
-}
-
-bool TTable::HasIndexOn(const QString& fields)
-{
-    auto conn = ConnectionForStructure();
-    const QString stored = conn->StoredTableName(SqlTableName());
-    if (stored.isEmpty())
-        throw EDatabaseError(dbmsg::MissingTable(tableName_));
-    const QStringList wanted = FieldList(fields);
-    for (const QStringList& columns : conn->IndexColumns(stored)) {
-        if (columns.size() < wanted.size())
-            continue;
-        bool leads = true;
-        for (int i = 0; i < wanted.size() && leads; ++i)
-            leads = columns[i].compare(wanted[i], Qt::CaseInsensitive) == 0;
-        if (leads)
-            return true;
-    }
-    return false;
-}
-
-void TTable::AddIndex(const QString& name, const QString& fields, TIndexOptions options)
-{
-    if (Active())
-        throw EDatabaseError(QStringLiteral("%1: Cannot perform this operation on an open dataset").arg(objectName()));
-    auto conn = ConnectionForStructure();
-    const QString stored = conn->StoredTableName(SqlTableName());
-    if (stored.isEmpty())
-        throw EDatabaseError(dbmsg::MissingTable(tableName_));
-    const QStringList columns = FieldList(fields);
-    const std::vector<ColumnInfo> existing = conn->Columns(stored);
-    for (const QString& f : columns) {
-        const bool found = std::any_of(existing.begin(), existing.end(),
-                                       [&](const ColumnInfo& c) { return c.name.compare(f, Qt::CaseInsensitive) == 0; });
-        if (!found)
-            throw EDatabaseError(dbmsg::MissingColumn(tableName_, f));
-    }
-    TTransaction tx(conn);
-    if (options.testFlag(TIndexOption::Primary))
-        conn->AddPrimaryKey(stored, columns);
-    else
-        conn->CreateIndex(stored, IndexName(stored, name), columns, options.testFlag(TIndexOption::Unique),
-                          options.testFlag(TIndexOption::Descending));
-    tx.Commit();
-    conn->Touch();
-}
 
 } // namespace fw

@@ -1,6 +1,7 @@
 #include "platform/report/ReportData.h"
 
 #include "platform/core/Exceptions.h"
+#include "platform/db/DbMessages.h"
 
 namespace fw {
 
@@ -65,7 +66,7 @@ QVariant TMemoryReportData::Value(const QString& fieldName) const
         if (fieldNames_.at(i).compare(fieldName, Qt::CaseInsensitive) == 0)
             column = i;
     if (column < 0)
-        throw EDatabaseError(QStringLiteral("Field '%1' not found").arg(fieldName));
+        throw EDatabaseError(dbmsg::FieldNotFound(QString(), fieldName));
     if (rows_.empty())
         return QVariant();
     const QVariantList& row = rows_.at(size_t(current_));

@@ -164,9 +164,9 @@ std::vector<TMigratedTable> MigrateCompany(const QString& fromDirectory, const Q
     auto from = Connection::Open(fromDirectory, TOpenMode::Existing, company);
     auto to = Connection::Open(toDirectory, TOpenMode::CreateMissing);
     if (from == to)
-        throw EDatabaseError(QStringLiteral("Firma nu poate fi copiata in propria ei baza de date."));
+        throw EDatabaseError(dbmsg::MigrationOntoItself());
     if (to->ReadOnly())
-        throw EDatabaseError(QStringLiteral("Baza de date <%1> poate fi doar citita.").arg(to->Describe()));
+        throw EDatabaseError(dbmsg::MigrationTargetReadOnly(to->Describe()));
 
     TTransaction reading(from); // nobody writes to the source meanwhile
     std::vector<TSourceTable> tables;
@@ -174,8 +174,7 @@ std::vector<TMigratedTable> MigrateCompany(const QString& fromDirectory, const Q
         if (name.compare(kMoveTable, Qt::CaseInsensitive) == 0)
             continue; // a record of the source's own past, not the company's
         if (!to->StoredTableName(name).isEmpty())
-            throw EDatabaseError(QStringLiteral("Baza de date <%1> contine deja tabela %2; nu a fost schimbata nimic.")
-                                     .arg(to->Describe(), name));
+            throw EDatabaseError(dbmsg::MigrationTargetHoldsTable(to->Describe(), name));
         tables.push_back(Describe(*from, name));
     }
 
@@ -192,11 +191,8 @@ std::vector<TMigratedTable> MigrateCompany(const QString& fromDirectory, const Q
         const QStringList parts = Measures(*from, t);
         for (size_t i = 0; i < source.size(); ++i)
             if (i >= target.size() || !Close(source[i], target[i]))
-                throw EDatabaseError(QStringLiteral("Tabela %1 nu a fost copiata intocmai (%2: %3 in sursa, %4 in destinatie); "
-                                                    "nu a fost copiat nimic.")
-                                         .arg(t.name, parts.value(int(i)))
-                                         .arg(source[i], 0, 'g', 15)
-                                         .arg(i < target.size() ? target[i] : 0.0, 0, 'g', 15));
+                throw EDatabaseError(dbmsg::MigrationMismatch(t.name, parts.value(int(i)), source[i],
+                                                              i < target.size() ? target[i] : 0.0));
         copied.push_back({t.name, qint64(source.front())});
     }
     if (!moveId.isEmpty())

@@ -2,6 +2,7 @@
 
 #include "platform/core/Exceptions.h"
 #include "platform/db/Database.h"
+#include "platform/db/DbMessages.h"
 
 namespace fw {
 
@@ -93,7 +94,7 @@ const TFieldDef& TTableLayout::Field(const QString& name) const
 {
     if (const TFieldDef* f = FindField(name))
         return *f;
-    throw EDatabaseError(QStringLiteral("Field '%1' not found in table %2").arg(name, Name));
+    throw EDatabaseError(dbmsg::FieldNotFound(Name, name));
 }
 
 QStringList TTableLayout::FieldNames() const
@@ -133,7 +134,7 @@ const TTableLayout& CompanyTable(const QString& name)
 {
     if (const TTableLayout* t = FindCompanyTable(name))
         return *t;
-    throw EDatabaseError(QStringLiteral("Table does not exist: %1").arg(name));
+    throw EDatabaseError(dbmsg::MissingTable(name));
 }
 
 void DeclareFields(TDataSet& dataSet, const TTableLayout& table, const QStringList& names)

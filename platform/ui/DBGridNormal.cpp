@@ -1,225 +1,19 @@
 #include "platform/ui/DBGridNormal.h"
 
+#include "platform/ui/DBGridDelegate.h"
+#include "platform/ui/DBGridHeader.h"
+#include "platform/ui/DBGridModel.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/Keys.h"
 #include "platform/ui/MessageDlg.h"
 
-#include <QAbstractTableModel>
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QPainter>
-#include <QPersistentModelIndex>
 #include <QScopedValueRollback>
-#include <QStyledItemDelegate>
 
 namespace fw {
-
-namespace {
-// Wide string fields would otherwise make columns wider than any screen.
-constexpr int kMaxDefaultChars = 40;
-} // namespace
-
-// ---------------------------------------------------------------------------------------
-// The parts of the grid.
-
-class TGridDataLink final : public TDataLink {
-public:
-    explicit TGridDataLink(TDBGridNormal* grid) : grid_(grid) {}
-    // Every change of state arrives here too; only opening, closing or another dataset
-    // renews the columns (which closes the cell editor).
-    void ActiveChanged() override
-    {
-        const bool active = Active();
-        if (active == active_ && DataSet() == dataSet_)
-            return;
-        active_ = active;
-        dataSet_ = DataSet();
-        grid_->ColumnsChanged();
-    }
-    void LayoutChanged() override { grid_->ColumnsChanged(); }
-    void EditingChanged() override { grid_->LinkChanged(); }
-    void DataSetChanged() override { grid_->LinkChanged(); }
-    void DataSetScrolled(int) override { grid_->LinkChanged(); }
-    void RecordChanged(TField* field) override { grid_->LinkRecordChanged(field); }
-    void UpdateData() override { grid_->LinkUpdateData(); }
-
-private:
-    TDBGridNormal* grid_;
-    bool active_ = false;
-    TDataSet* dataSet_ = nullptr;
-};
-
-class TGridModel final : public QAbstractTableModel {
-public:
-    explicit TGridModel(TDBGridNormal* grid) : QAbstractTableModel(grid), grid_(grid) {}
-
-    int rowCount(const QModelIndex& parent = QModelIndex()) const override { return parent.isValid() ? 0 : rows_; }
-    int columnCount(const QModelIndex& parent = QModelIndex()) const override
-    {
-        return parent.isValid() ? 0 : grid_->ColumnCount();
-    }
-
-    QVariant data(const QModelIndex& index, int role) const override
-    {
-        if (!index.isValid() || index.column() >= grid_->ColumnCount())
-            return {};
-        TColumn* column = grid_->Columns(index.column());
-        if (role == Qt::TextAlignmentRole)
-            return QVariant::fromValue(column->Alignment() | Qt::AlignVCenter);
-        if (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::ToolTipRole)
-            return {};
-        TField* field = column->Field();
-        TDataSet* ds = grid_->DataSet();
-        if (!field || !ds)
-            return {};
-        try {
-            const auto active = ds->ActivateDisplayRow(index.row());
-            if (!active)
-                return {};
-            // A value shown as an error mark says why when the mouse rests on it.
-            if (role == Qt::ToolTipRole) {
-                const QString why = field->ErrorText();
-                return why.isEmpty() ? QVariant() : QVariant(why);
-            }
-            return role == Qt::EditRole ? field->Text() : field->DisplayText();
-        } catch (...) {
-            grid_->ReportPaintError(std::current_exception());
-            return {};
-        }
-    }
-
-    // Qt asks these while it paints: what fails is reported after the paint.
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
-    {
-        if (role != Qt::DisplayRole)
-            return QAbstractTableModel::headerData(section, orientation, role);
-        try {
-            if (orientation == Qt::Vertical)
-                return grid_->IndicatorText(section);
-            if (section < grid_->ColumnCount())
-                return grid_->Columns(section)->Title();
-        } catch (...) {
-            grid_->ReportPaintError(std::current_exception());
-        }
-        return {};
-    }
-
-    Qt::ItemFlags flags(const QModelIndex& index) const override
-    {
-        if (!index.isValid())
-            return Qt::NoItemFlags;
-        Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-        try {
-            if (grid_->CanEditCell(index))
-                f |= Qt::ItemIsEditable;
-        } catch (...) {
-            grid_->ReportPaintError(std::current_exception());
-        }
-        return f;
-    }
-
-    void Reset(int rows)
-    {
-        // A reset closes the cell editor. Were the focus in it, hiding it would hand the
-        // focus on as Tab does, moving the current cell (and dropping a row just inserted);
-        // the grid takes the focus instead and reopens the editor where the cursor is.
-        const QScopedValueRollback resetting(grid_->resetting_, true);
-        if (grid_->editor_ && QApplication::focusWidget() == grid_->editor_)
-            grid_->setFocus();
-        beginResetModel();
-        rows_ = rows;
-        endResetModel();
-    }
-
-    // Repaints what is on screen; nothing is read for rows that are not.
-    void UpdateAll()
-    {
-        if (rows_ > 0 && columnCount() > 0)
-            emit dataChanged(index(0, 0), index(rows_ - 1, columnCount() - 1));
-        grid_->verticalHeader()->viewport()->update();
-    }
-
-    int rows_ = 0;
-
-private:
-    TDBGridNormal* grid_;
-};
-
-class TGridDelegate final : public QStyledItemDelegate {
-public:
-    explicit TGridDelegate(TDBGridNormal* grid) : QStyledItemDelegate(grid), grid_(grid) {}
-
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        grid_->PaintCell(painter, option, index);
-    }
-
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const override
-    {
-        auto* editor = new QLineEdit(parent);
-        editor->setFrame(false);
-        // A grid with a context menu of its own shows it over the cell being edited too,
-        // rather than the editor's cut-and-paste menu.
-        if (grid_->contextMenuPolicy() == Qt::CustomContextMenu)
-            editor->setContextMenuPolicy(Qt::NoContextMenu);
-        if (TField* field = grid_->Columns(index.column())->Field()) {
-            if (field->DataType() == TFieldType::String && field->Size() > 0)
-                editor->setMaxLength(field->Size());
-        }
-        grid_->editor_ = editor;
-        grid_->editorColumn_ = index.column();
-        grid_->editorDirty_ = false;
-        QObject::connect(editor, &QLineEdit::textEdited, grid_, GuardedSlot(grid_, [g = grid_] { g->EditorTextEdited(); }));
-        return editor;
-    }
-
-    void setEditorData(QWidget* editor, const QModelIndex&) const override
-    {
-        // What the user typed stays until it is written or cancelled.
-        if (editor == grid_->editor_ && !grid_->editorDirty_)
-            grid_->LoadEditor();
-    }
-
-    // The grid writes the text into the field itself (CommitEdit), where it can keep the
-    // user in the cell when the field refuses it.
-    void setModelData(QWidget*, QAbstractItemModel*, const QModelIndex&) const override {}
-
-    void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option, const QModelIndex&) const override
-    {
-        editor->setGeometry(option.rect.adjusted(0, 0, -1, -1));
-    }
-
-private:
-    TDBGridNormal* grid_;
-};
-
-// Column titles with the same narrow margins as the cells: a column sized for its data
-// should not lose the end of its title to the style's wider header padding.
-class TGridHeader final : public QHeaderView {
-public:
-    explicit TGridHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {}
-
-protected:
-    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override
-    {
-        if (!rect.isValid())
-            return;
-        QStyleOptionHeader option;
-        initStyleOption(&option);
-        option.rect = rect;
-        option.section = logicalIndex;
-        option.position = QStyleOptionHeader::Middle;
-        style()->drawControl(QStyle::CE_HeaderSection, &option, painter, this);
-        const QString title = model()->headerData(logicalIndex, Qt::Horizontal, Qt::DisplayRole).toString();
-        painter->save();
-        painter->setClipRect(rect);
-        painter->setPen(palette().color(QPalette::ButtonText));
-        painter->drawText(rect.adjusted(3, 0, -3, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, title);
-        painter->restore();
-    }
-};
 
 // Notifications from the dataset wait while the grid itself works on it.
 class TDBGridNormal::Acting {
@@ -238,77 +32,6 @@ public:
 private:
     QPointer<TDBGridNormal> grid_;
 };
-
-// ---------------------------------------------------------------------------------------
-// Columns.
-
-void TColumn::SetFieldName(const QString& name)
-{
-    fieldName_ = name;
-    grid_->ColumnsChanged();
-}
-
-TField* TColumn::Field() const
-{
-    TDataSet* ds = grid_->DataSet();
-    return ds && ds->Active() ? ds->FindField(fieldName_) : nullptr;
-}
-
-QString TColumn::Title() const
-{
-    if (!title_.isEmpty())
-        return title_;
-    if (TField* field = Field())
-        return field->DisplayLabel();
-    return fieldName_;
-}
-
-void TColumn::SetTitle(const QString& title)
-{
-    title_ = title;
-    if (grid_->model_)
-        emit grid_->model_->headerDataChanged(Qt::Horizontal, Index(), Index());
-}
-
-int TColumn::Width() const { return width_ >= 0 ? width_ : grid_->DefaultWidth(this); }
-
-void TColumn::SetWidth(int pixels)
-{
-    width_ = pixels;
-    grid_->ApplyColumnWidths();
-}
-
-void TColumn::SetColor(const QColor& color)
-{
-    color_ = color;
-    grid_->viewport()->update();
-}
-
-Qt::Alignment TColumn::Alignment() const
-{
-    if (alignment_)
-        return *alignment_;
-    if (TField* field = Field())
-        return field->Alignment() & Qt::AlignHorizontal_Mask;
-    return Qt::AlignLeft;
-}
-
-void TColumn::SetAlignment(Qt::Alignment alignment)
-{
-    alignment_ = alignment;
-    grid_->viewport()->update();
-}
-
-int TColumn::Index() const
-{
-    for (int i = 0; i < grid_->ColumnCount(); ++i) {
-        if (grid_->Columns(i) == this)
-            return i;
-    }
-    return -1;
-}
-
-QColor TColumn::ButtonFace() { return QApplication::palette().color(QPalette::Button); }
 
 // ---------------------------------------------------------------------------------------
 // The grid.
@@ -398,84 +121,6 @@ void TDBGridNormal::ApplyOptions()
         ShowEditorIfWanted();
 }
 
-// ---- columns
-
-TColumn* TDBGridNormal::AddColumn(const QString& fieldName, const QString& title, int width)
-{
-    if (defaultColumns_) {
-        columns_.clear();
-        defaultColumns_ = false;
-    }
-    auto column = std::unique_ptr<TColumn>(new TColumn(this));
-    column->fieldName_ = fieldName;
-    column->title_ = title;
-    column->width_ = width;
-    columns_.push_back(std::move(column));
-    ColumnsChanged();
-    return columns_.back().get();
-}
-
-void TDBGridNormal::ClearColumns()
-{
-    columns_.clear();
-    defaultColumns_ = true;
-    ColumnsChanged();
-}
-
-TColumn* TDBGridNormal::ColumnByFieldName(const QString& name) const
-{
-    for (const auto& column : columns_) {
-        if (column->FieldName().compare(name, Qt::CaseInsensitive) == 0)
-            return column.get();
-    }
-    return nullptr;
-}
-
-void TDBGridNormal::BuildDefaultColumns()
-{
-    columns_.clear();
-    TDataSet* ds = DataSet();
-    if (!ds || !ds->Active())
-        return;
-    for (int i = 0; i < ds->FieldCount(); ++i) {
-        TField* field = ds->Fields(i);
-        if (!field->Visible())
-            continue;
-        auto column = std::unique_ptr<TColumn>(new TColumn(this));
-        column->fieldName_ = field->FieldName();
-        columns_.push_back(std::move(column));
-    }
-}
-
-void TDBGridNormal::ColumnsChanged()
-{
-    if (defaultColumns_)
-        BuildDefaultColumns();
-    editorDirty_ = false;
-    const int rows = model_->rows_;
-    model_->Reset(rows);
-    ApplyColumnWidths();
-    LinkChanged();
-}
-
-void TDBGridNormal::ApplyColumnWidths()
-{
-    const QScopedValueRollback applying(applyingWidths_, true);
-    for (int i = 0; i < ColumnCount() && i < model_->columnCount(); ++i)
-        horizontalHeader()->resizeSection(i, columns_[size_t(i)]->Width());
-}
-
-int TDBGridNormal::DefaultWidth(const TColumn* column) const
-{
-    const QFontMetrics metrics(font());
-    int chars = 10;
-    if (TField* field = column->Field())
-        chars = std::min(field->DisplayWidth(), kMaxDefaultChars);
-    const int data = chars * metrics.averageCharWidth();
-    const int title = QFontMetrics(horizontalHeader()->font()).horizontalAdvance(column->Title());
-    return std::max(data, title) + 8;
-}
-
 // ---- selection
 
 int TDBGridNormal::SelectedIndex() const
@@ -490,7 +135,7 @@ void TDBGridNormal::SetSelectedIndex(int column)
         return;
     const QModelIndex current = currentIndex();
     const int row = current.isValid() ? current.row() : (DataSet() && DataSet()->Active() ? DataSet()->CurrentDisplayRow() : 0);
-    if (row < 0 || row >= model_->rows_)
+    if (row < 0 || row >= model_->Rows())
         return;
     selectionModel()->setCurrentIndex(model_->index(row, column), QItemSelectionModel::NoUpdate);
 }
@@ -591,11 +236,11 @@ void TDBGridNormal::Refresh()
     const bool active = ds && ds->Active();
     if (defaultColumns_ && active && columns_.empty()) {
         BuildDefaultColumns();
-        model_->Reset(model_->rows_);
+        model_->Reset(model_->Rows());
         ApplyColumnWidths();
     }
     const int rows = active ? ds->DisplayRowCount() : 0;
-    if (rows != model_->rows_) {
+    if (rows != model_->Rows()) {
         markedDisplayRows_.clear(); // rows shifted: only the bookmarks stay right
         editorDirty_ = false;
         model_->Reset(rows);
@@ -621,10 +266,10 @@ void TDBGridNormal::SyncCurrentRow()
     const bool inserting = ds && ds->State() == TDataSetState::Insert;
     const bool newRow = inserting && !inserting_;
     inserting_ = inserting;
-    if (!ds || !ds->Active() || model_->rows_ == 0 || ColumnCount() == 0)
+    if (!ds || !ds->Active() || model_->Rows() == 0 || ColumnCount() == 0)
         return;
     const int row = ds->CurrentDisplayRow();
-    if (row < 0 || row >= model_->rows_)
+    if (row < 0 || row >= model_->Rows())
         return;
     const QModelIndex current = currentIndex();
     // The cell the user chose, in the row the record has now; a new row starts where it
@@ -890,7 +535,7 @@ bool TDBGridNormal::DoKeyDown(int key, Qt::KeyboardModifiers modifiers)
         if (shift && options_.testFlag(TDBGridOption::MultiSelect))
             MarkCurrentRow(true);
         if (key == vk::Down && !shift && CanAppend() &&
-            (model_->rows_ == 0 || (currentIndex().isValid() && currentIndex().row() == model_->rows_ - 1))) {
+            (model_->Rows() == 0 || (currentIndex().isValid() && currentIndex().row() == model_->Rows() - 1))) {
             // Down past the last row adds one, unless the last row is a new one still untouched.
             if (ds->State() == TDataSetState::Insert && !ds->Modified())
                 return true;
@@ -918,7 +563,7 @@ void TDBGridNormal::keyPressEvent(QKeyEvent* event)
         return;
     // An empty grid has no cell to type into: the first character typed starts a record.
     const QChar typed = KeyChar(event);
-    if (!fromEditor && model_->rows_ == 0 && typed.isPrint() && CanAppend()) {
+    if (!fromEditor && model_->Rows() == 0 && typed.isPrint() && CanAppend()) {
         if (!Guarded(this, [this] {
                 Acting acting(this);
                 DataSet()->Append();
@@ -1041,102 +686,6 @@ void TDBGridNormal::FocusChanged(QWidget* old, QWidget* now)
         if (OnExit)
             OnExit(this);
     });
-}
-
-// ---- painting
-
-QString TDBGridNormal::IndicatorText(int row) const
-{
-    TDataSet* ds = DataSet();
-    if (!ds || !ds->Active() || row != ds->CurrentDisplayRow())
-        return {};
-    switch (ds->State()) {
-    case TDataSetState::Insert:
-        return QStringLiteral("*");
-    case TDataSetState::Edit:
-        return QStringLiteral("I");
-    default:
-        return QString(QChar(0x25B6)); // a right-pointing triangle
-    }
-}
-
-void TDBGridNormal::ReportPaintError(std::exception_ptr error)
-{
-    // Painting cannot stop for a message box; the first failure is reported once the
-    // paint is over, the rest until the data changes are dropped.
-    if (paintErrorReported_)
-        return;
-    paintErrorReported_ = true;
-    QMetaObject::invokeMethod(this, [this, error] { HandleError(this, error); }, Qt::QueuedConnection);
-}
-
-void TDBGridNormal::PaintCell(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index)
-{
-    if (index.column() >= ColumnCount())
-        return;
-    TColumn* column = Columns(index.column());
-    const QPalette& pal = palette();
-    const QModelIndex current = currentIndex();
-    const bool currentRow = current.isValid() && index.row() == current.row();
-    const bool currentCell = currentRow && index.column() == current.column();
-    const bool showSelection = focused_ || options_.testFlag(TDBGridOption::AlwaysShowSelection);
-
-    TGridDrawState state;
-    state.Focused = currentCell && focused_;
-    state.Selected = currentRow && showSelection && (options_.testFlag(TDBGridOption::RowSelect) || currentCell);
-
-    painter->save();
-    painter->setClipRect(option.rect);
-    painter_ = painter;
-    try {
-        TDataSet* ds = DataSet();
-        const std::optional<TDataSet::ActiveRecordGuard> active =
-            ds ? std::optional<TDataSet::ActiveRecordGuard>(ds->ActivateDisplayRow(index.row())) : std::nullopt;
-        if (active && *active) {
-            if (options_.testFlag(TDBGridOption::MultiSelect) && markedDisplayRows_.count(index.row()))
-                state.Selected = true;
-            canvas_.Font = font();
-            canvas_.FontColor = pal.color(state.Selected ? QPalette::HighlightedText : QPalette::Text);
-            canvas_.BrushColor = state.Selected ? pal.color(QPalette::Highlight)
-                                                : (column->Color().isValid() ? column->Color() : pal.color(QPalette::Base));
-            if (OnDrawColumnCell)
-                OnDrawColumnCell(this, option.rect, index.column(), column, state);
-            else
-                DefaultDrawColumnCell(option.rect, index.column(), column, state);
-        } else {
-            painter->fillRect(option.rect, pal.color(QPalette::Base));
-        }
-    } catch (...) {
-        ReportPaintError(std::current_exception());
-    }
-    painter_ = nullptr;
-    painter->restore();
-
-    painter->save();
-    painter->setPen(pal.color(QPalette::Mid));
-    if (options_.testFlag(TDBGridOption::ColLines))
-        painter->drawLine(option.rect.topRight(), option.rect.bottomRight());
-    if (options_.testFlag(TDBGridOption::RowLines))
-        painter->drawLine(option.rect.bottomLeft(), option.rect.bottomRight());
-    if (state.Focused && !options_.testFlag(TDBGridOption::RowSelect)) {
-        painter->setPen(QPen(pal.color(QPalette::HighlightedText), 1, Qt::DotLine));
-        painter->drawRect(option.rect.adjusted(1, 1, -2, -2));
-    }
-    painter->restore();
-}
-
-void TDBGridNormal::DefaultDrawColumnCell(const QRect& rect, int, TColumn* column, TGridDrawState)
-{
-    if (!painter_)
-        return;
-    painter_->fillRect(rect, canvas_.BrushColor);
-    TField* field = column ? column->Field() : nullptr;
-    if (!field)
-        return;
-    painter_->setFont(canvas_.Font);
-    painter_->setPen(canvas_.FontColor);
-    painter_->drawText(rect.adjusted(3, 0, -3, 0), int(column->Alignment() | Qt::AlignVCenter) | Qt::TextSingleLine,
-                       field->DisplayText());
 }
 
 } // namespace fw

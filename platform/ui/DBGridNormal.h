@@ -1,6 +1,10 @@
 #pragma once
 
+// The data grid. Its parts: the columns (DBGridColumns), what it shows of its dataset
+// (DBGridModel), how a cell is drawn and edited (DBGridDelegate), the titles (DBGridHeader).
+
 #include "platform/db/DataSet.h"
+#include "platform/ui/DBGridColumns.h"
 
 #include <QColor>
 #include <QFlags>
@@ -10,7 +14,6 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <optional>
 #include <vector>
 
 class QLineEdit;
@@ -47,43 +50,6 @@ constexpr TDBGridOptions DefaultGridOptions()
            TDBGridOption::ColumnResize | TDBGridOption::ColLines | TDBGridOption::RowLines | TDBGridOption::Tabs |
            TDBGridOption::ConfirmDelete | TDBGridOption::CancelOnExit;
 }
-
-// One column of a grid: the field it shows (by name), its title (the field's display
-// label when empty), width in pixels (a width from the field when negative), background
-// colour (the grid's when invalid) and alignment (the field's when unset).
-class TColumn final {
-public:
-    const QString& FieldName() const { return fieldName_; }
-    void SetFieldName(const QString& name);
-    // The field of the grid's dataset with that name; null when closed or absent.
-    TField* Field() const;
-    QString Title() const;
-    void SetTitle(const QString& title);
-    int Width() const;
-    void SetWidth(int pixels);
-    const QColor& Color() const { return color_; }
-    void SetColor(const QColor& color);
-    Qt::Alignment Alignment() const;
-    void SetAlignment(Qt::Alignment alignment);
-    bool ReadOnly() const { return readOnly_; }
-    void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
-    int Index() const;
-    TDBGridNormal* Grid() const { return grid_; }
-
-    // The usual colour of read-only figure columns (the face of a button).
-    static QColor ButtonFace();
-
-private:
-    friend class TDBGridNormal;
-    explicit TColumn(TDBGridNormal* grid) : grid_(grid) {}
-    TDBGridNormal* grid_;
-    QString fieldName_;
-    QString title_;
-    int width_ = -1;
-    QColor color_;
-    std::optional<Qt::Alignment> alignment_;
-    bool readOnly_ = false;
-};
 
 // How a cell is being drawn.
 struct TGridDrawState {

@@ -29,7 +29,7 @@ struct Yogurt : RequirementCompany {
 TEST(DamagedValues, AConsumptionDrawsOnALotHoldingEightBitTextAndKeepsIt)
 {
     if (testsupport::OnServer())
-        GTEST_SKIP() << "a server's text is UTF-8: no 8-bit text there (its other forms: db.pg.Concurrency)";
+        GTEST_SKIP() << "a server's text is UTF-8: no 8-bit text there (its other forms: platform.db.pg.Concurrency)";
     TMessageRecorder messages;
     Yogurt c;
     c.Exec("UPDATE Stoc SET Agent = CAST(X'C1E9' AS TEXT)");

@@ -1,6 +1,7 @@
 // Event order and refusal paths of editing: what the forms rely on when a check refuses.
 #include "DbFixture.h"
 #include "platform/core/Exceptions.h"
+#include "platform/db/DbMessages.h"
 #include "platform/db/Table.h"
 
 #include <gtest/gtest.h>
@@ -146,8 +147,9 @@ TEST_F(Events, KeyViolationWritesNothingAndLeavesTheRowInInsert)
     try {
         table.Post();
         FAIL() << "duplicate key accepted";
-    } catch (const EDatabaseError& e) {
-        EXPECT_TRUE(e.Message().startsWith("Key violation")) << e.Message().toStdString();
+    } catch (const EKeyViolation& e) {
+        EXPECT_TRUE(e.Message().startsWith("Exista deja o inregistrare cu aceeasi cheie: inregistrarea nu a fost salvata."))
+            << e.Message().toStdString();
     }
     EXPECT_EQ(table.State(), TDataSetState::Insert);
     table.Cancel();

@@ -105,9 +105,15 @@ TEST_F(Cursor, RequiredFieldsAreCheckedAfterBeforePostAndPostNeedsAnEdit)
 {
     auto t = OpenTable(dir.Path(), "Lot.DB");
     t->FieldByName("Cant")->SetRequired(true);
+    t->FieldByName("Cant")->SetDisplayLabel("Cantitate");
     t->Append();
     t->FieldByName("Lot")->SetAsString("L4");
-    EXPECT_THROW(t->Post(), EDatabaseError);
+    try {
+        t->Post();
+        ADD_FAILURE() << "a required field left empty was saved";
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.Message(), "Campul Cantitate trebuie completat.");
+    }
     t->BeforePost = [](TDataSet* ds) { ds->FieldByName("Cant")->SetAsFloat(4); }; // a counter, say
     t->Post();
     EXPECT_EQ(RawColumn(dir.Path(), "SELECT Cant FROM Lot WHERE Lot = 'L4'"), (QVariantList{4.0}));

@@ -117,7 +117,7 @@ TEST(Paths, HostIniFileTakesTheExecutablesNameWithIni)
         EXPECT_EQ(ChangeFileExt(QString::fromLatin1(c.Executable), QStringLiteral(".INI")), QString::fromLatin1(c.Ini));
 
     // The executable of the process, not the framework library that asks.
-    EXPECT_EQ(HostIniFileName(), QFileInfo(QCoreApplication::applicationFilePath()).absolutePath() + QStringLiteral("/test_boundary.INI"));
+    EXPECT_EQ(HostIniFileName(), QFileInfo(QCoreApplication::applicationFilePath()).absolutePath() + QStringLiteral("/test_platform_config.INI"));
 }
 
 TEST(Paths, DirectoriesEndInExactlyOneSeparator)

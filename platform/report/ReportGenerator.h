@@ -1,0 +1,67 @@
+#pragma once
+
+// The pre-renderer between a report's band model and its page model (internal to the report).
+
+#include "platform/report/Report.h"
+
+#include <map>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+namespace fw {
+
+// Walks the data once and lays the bands out on pages. A band is evaluated first (its
+// events run once, memo lines are known, so is its height), then placed: on the current
+// page when it fits, else on a new one.
+class TReportGenerator {
+public:
+    explicit TReportGenerator(TReport& report) : r_(report) {}
+    TReportDocument Run();
+
+private:
+    // A band evaluated for printing, in band coordinates.
+    struct TOutput {
+        double Height = 0;
+        int Page = 0; // the page number its texts were computed for
+        std::vector<TPageText> Texts;
+        std::vector<TPageLine> Lines;
+        std::vector<TPageRect> Rects;
+        std::vector<std::pair<size_t, const TReportSystemData*>> PageNumbers;
+        std::vector<TReportSum*> Sums;
+    };
+
+    bool Present(TReportBand* band) const { return band->Enabled && !band->IsEmpty(); }
+    TPageFont FontOf(const TReportElement& element) const;
+    double LineHeight(const TPageFont& font);
+    double DesignHeight(TReportBand* band);
+    QString TextOf(TReportElement* element) const;
+    QString SystemText(const TReportSystemData* element, int page) const;
+    static void AddFrame(TOutput& out, const QRectF& box, TFrameSides sides, double width);
+    void AddShape(TOutput& out, const TReportShape* shape, double width, double bandHeight) const;
+    bool Evaluate(TReportBand* band, TOutput& out);
+    void Place(TOutput& out, double top);
+
+    void StartPage();
+    void FinishPage(bool last);
+    void NewPage();
+    void PrintBand(TReportBand* band);
+    static double SplitPoint(const TOutput& out, double room);
+    static TOutput SplitOff(TOutput& out, double cut);
+    void PrintHeaders(int from);
+    void PrintFooters(int downTo);
+    void CollectSums(TReportBand* band);
+
+    TReportPage& Page() { return doc_.Pages.back(); }
+
+    TReport& r_;
+    TReportDocument doc_;
+    double y_ = 0;
+    double bodyTop_ = 0; // below the page header
+    double bodyBottom_ = 0;
+    bool pageHasBody_ = false;
+    std::vector<TReportSum*> sums_;
+    std::map<std::tuple<double, bool, bool>, double> lineHeights_;
+};
+
+} // namespace fw
