@@ -14,6 +14,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <pthread.h>
 #include <unistd.h>
 
 namespace corvanel::cli {
@@ -124,10 +125,20 @@ TRunDirectory::TRunDirectory()
     const QString folder = QDir::tempPath();
     RemoveStale(folder);
     QByteArray pattern = QFile::encodeName(QDir(folder).filePath(kPrefix + QString::number(::getpid()) + QStringLiteral("-XXXXXX")));
-    if (!::mkdtemp(pattern.data()))
-        throw fw::EInOutError(QStringLiteral("Nu pot crea directorul %1").arg(QFile::decodeName(pattern)));
+    // A signal between making the directory and arming the handler would leave it behind:
+    // the signals wait until the handler stands, then find the directory to remove.
+    sigset_t ending, previous;
+    sigemptyset(&ending);
+    for (const int signal : kSignals)
+        sigaddset(&ending, signal);
+    ::pthread_sigmask(SIG_BLOCK, &ending, &previous);
+    const bool made = ::mkdtemp(pattern.data()) != nullptr;
     path_ = QFile::decodeName(pattern);
-    Arm(path_);
+    if (made)
+        Arm(path_);
+    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    if (!made)
+        throw fw::EInOutError(QStringLiteral("Nu pot crea directorul %1").arg(path_));
 }
 
 TRunDirectory::~TRunDirectory()
