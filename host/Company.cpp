@@ -129,10 +129,12 @@ QString EnsureHostIni(const QString& iniFile)
     // a key it lacks reads as its default, and nothing in it is changed at start-up.
     if (!QFileInfo::exists(iniFile)) {
         try {
+            // The user's configuration directory may not be there yet.
+            QDir().mkpath(QFileInfo(iniFile).absolutePath());
             ini.WriteString(section, key, QString());
         } catch (const fw::EInOutError&) {
-            // A program folder the user may not write to (an installed program): the
-            // file stays missing and the setting empty, which is its default anyway.
+            // A folder the user may not write to: the file stays missing and the
+            // setting empty, which is its default anyway.
         }
     }
     return ini.ReadString(section, key, QString());

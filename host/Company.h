@@ -71,8 +71,8 @@ void SetCompanyAliases(const QString& directory);
 // The company's name from its firm data; empty when there is none.
 QString CompanyName(const QString& directory);
 
-// The host's own settings file (next to the program): made with an empty key
-// "NetControlDir" of section "Initial" when it is missing, never written otherwise.
+// The host's own settings file (fw::HostIniFileName()): made, with its folder, holding an
+// empty key "NetControlDir" of section "Initial" when it is missing, never written otherwise.
 // Returns that key's value.
 QString EnsureHostIni(const QString& iniFile);
 

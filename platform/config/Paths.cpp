@@ -1,7 +1,10 @@
 #include "platform/config/Paths.h"
 
+#include "platform/config/SettingsStore.h"
+
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 namespace fw {
 
@@ -40,9 +43,18 @@ QString ChangeFileExt(const QString& path, const QString& extension)
     return path + extension;
 }
 
+QString ChooseHostIniFile(const QString& executable, const QString& configDirectory)
+{
+    const QString beside = ChangeFileExt(executable, QStringLiteral(".INI"));
+    if (QFileInfo::exists(beside))
+        return beside;
+    return JoinPath(configDirectory, QFileInfo(beside).fileName());
+}
+
 QString HostIniFileName()
 {
-    return ChangeFileExt(QCoreApplication::applicationFilePath(), QStringLiteral(".INI"));
+    const QString storeDirectory = QFileInfo(TSettingsStore().FileName()).absolutePath();
+    return ChooseHostIniFile(QCoreApplication::applicationFilePath(), storeDirectory);
 }
 
 } // namespace fw

@@ -22,8 +22,15 @@ QString JoinPath(const QString& directory, const QString& fileName);
 // extension, and a leading dot (".pelmaris") does not start one.
 QString ChangeFileExt(const QString& path, const QString& extension);
 
-// The host's own INI file: the full path of the process's executable (not of a library
-// loaded into it) with its extension replaced by ".INI". Needs the application object.
+// The host's own INI file, named after the process's executable (not a library loaded
+// into it) with its extension replaced by ".INI": the one beside the executable when it is
+// there (a program folder set up by hand), else the one in the user's configuration
+// directory, beside the settings store: an installed program's folder is not the user's
+// to write. Needs the application object.
 QString HostIniFileName();
+// The same choice for a given executable and configuration directory. Anything at the
+// path beside the executable counts as there, so that a file which cannot be read is
+// reported by its reader rather than passed over for another one.
+QString ChooseHostIniFile(const QString& executable, const QString& configDirectory);
 
 } // namespace fw

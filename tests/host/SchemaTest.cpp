@@ -167,7 +167,8 @@ TEST(CompanyTables, DefinitionsThatMakeNoTableAreRefused)
 TEST(CompanyTables, HostSettingsFileIsMadeWithAnEmptyNetControlDirAndKeptOtherwise)
 {
     TempDir dir;
-    const QString ini = dir.File(QStringLiteral("pelmaris.INI"));
+    // In the user's configuration directory, which may not be there yet.
+    const QString ini = dir.File(QStringLiteral("config/Vendrako/pelmaris.INI"));
     EXPECT_EQ(EnsureHostIni(ini), QString());
     fw::TIniFile file(ini);
     EXPECT_TRUE(file.ValueExists(QStringLiteral("Initial"), QStringLiteral("NetControlDir")));

@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QSettings>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace fw;
@@ -116,8 +117,25 @@ TEST(Paths, HostIniFileTakesTheExecutablesNameWithIni)
     for (const auto& c : cases)
         EXPECT_EQ(ChangeFileExt(QString::fromLatin1(c.Executable), QStringLiteral(".INI")), QString::fromLatin1(c.Ini));
 
-    // The executable of the process, not the framework library that asks.
-    EXPECT_EQ(HostIniFileName(), QFileInfo(QCoreApplication::applicationFilePath()).absolutePath() + QStringLiteral("/test_platform_config.INI"));
+    // The executable of the process, not the framework library that asks; with no file
+    // beside it, the one beside the settings store.
+    EXPECT_EQ(HostIniFileName(), qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Vendrako/test_platform_config.INI"));
+}
+
+TEST(Paths, HostIniFileBesideTheExecutableIsTakenWhateverItIs)
+{
+    testsupport::TempDir dir;
+    const QString program = dir.File(QStringLiteral("pelmaris"));
+    const QString beside = dir.File(QStringLiteral("pelmaris.INI"));
+    const QString config = QStringLiteral("/home/ion/.config/Vendrako");
+    EXPECT_EQ(ChooseHostIniFile(program, config), QStringLiteral("/home/ion/.config/Vendrako/pelmaris.INI"));
+    // A link to nothing is as good as no file.
+    ASSERT_TRUE(QFile::link(dir.File(QStringLiteral("nimic")), beside));
+    EXPECT_EQ(ChooseHostIniFile(program, config), QStringLiteral("/home/ion/.config/Vendrako/pelmaris.INI"));
+    QFile::remove(beside);
+    // A pipe is there: its reader refuses it, rather than another file being read instead.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(beside).constData(), 0600), 0);
+    EXPECT_EQ(ChooseHostIniFile(program, config), beside);
 }
 
 TEST(Paths, DirectoriesEndInExactlyOneSeparator)
