@@ -192,12 +192,12 @@ QString AddOnFileName(const QString& hostIniFile)
     const QString configured =
         fw::TIniFile(hostIniFile).ReadString(QStringLiteral("AddOns"), QStringLiteral("Production"), QString());
     // A relative path is taken from the program's folder, as the default is. Built, the
-    // add-on lies beside the program; installed, in the library folder beside its bin.
+    // add-on lies beside the program; installed, in the program's library folder.
     const QDir programDir(QCoreApplication::applicationDirPath());
     if (!configured.isEmpty())
         return programDir.filePath(configured);
     const QString beside = programDir.filePath(QStringLiteral("libCorvanel.so"));
-    const QString installed = programDir.filePath(QStringLiteral("../lib/libCorvanel.so"));
+    const QString installed = programDir.filePath(QStringLiteral("../lib/pelmaris/libCorvanel.so"));
     return !QFileInfo::exists(beside) && QFileInfo::exists(installed) ? QDir::cleanPath(installed) : beside;
 }
 

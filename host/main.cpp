@@ -42,7 +42,9 @@ int main(int argc, char** argv)
         return pelmaris::PrintHelp(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pelmaris"));
-    QApplication::setWindowIcon(ProgramIcon());
+    // Installed, the menu entry's icon; else one drawn here.
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("pelmaris"), ProgramIcon()));
+    QGuiApplication::setDesktopFileName(QStringLiteral("ro.vendrako.pelmaris"));
     pelmaris::InstallRomanianTexts(&app);
 
     pelmaris::TCommandLine commandLine;
