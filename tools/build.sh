@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what is missing, configures and builds everything into ./build.
+# Installs what is missing, configures and builds everything (or the targets asked) into ./build.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/tools/install-deps.sh"
@@ -9,4 +9,5 @@ export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
 if [ ! -f "$build/build.ninja" ]; then
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
-cmake --build "$build" --parallel "$(nproc)"
+# Any arguments go to the build ("--target pelmaris" builds only that).
+cmake --build "$build" --parallel "$(nproc)" "$@"

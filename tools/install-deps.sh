@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what building, testing and benchmarking need on Debian 12.
+# Installs what building, testing and benchmarking need on Debian 12 (with --package, also
+# what packaging needs).
 # Does nothing (and needs no network) when everything is already there.
 set -euo pipefail
 
@@ -11,6 +12,17 @@ packages=(
   fonts-liberation2 fonts-dejavu-core qt6-translations-l10n
   xvfb xauth poppler-utils
 )
+
+# With --package, also what makes and checks the Debian package (tools/package.sh): not
+# needed to build or test, and lintian alone brings in a hundred packages.
+if [ "${1:-}" = "--package" ]; then
+  packages+=(
+    dpkg-dev
+    file
+    lintian
+    appstream
+  )
+fi
 
 missing=()
 for p in "${packages[@]}"; do
