@@ -46,7 +46,7 @@ void MakeSource(const QString& dir, int stockRows = 3)
                              {QByteArray("BRA"), QByteArray("B1"), QByteArray("Br\xE2nz\xE3"), QVariant(), QVariant(), 0.0,
                               QVariant()}},
                             1250}));
-    TTableSpec stoc{{Number("Cantitate"), Alpha("Cod_articol", 30), Alpha("Cod_grupa", 8), Alpha("Cod_gestiune", 4),
+    TFixtureTable stoc{{Number("Cantitate"), Alpha("Cod_articol", 30), Alpha("Cod_grupa", 8), Alpha("Cod_gestiune", 4),
                      Number("Pret_achizitie"), Alpha("Lot", 30), Date("Data_intrare")},
                     {},
                     1250};

@@ -58,7 +58,7 @@ TEST(ParadoxTable, ReadsEveryFieldTypeAndEmptyValuesAsNull)
     testsupport::TempDir dir;
     const QString path = dir.File(QStringLiteral("TOATE.DB"));
     const QByteArray longMemo(5000, 'm');
-    TTableSpec spec{{Alpha("Text", 20), Number("Numar"), {"Scurt", pxfShort, 2}, {"Lung", pxfLong, 4},
+    TFixtureTable fixture{{Alpha("Text", 20), Number("Numar"), {"Scurt", pxfShort, 2}, {"Lung", pxfLong, 4},
                      {"Auto", pxfAutoInc, 4}, {"Bani", pxfCurrency, 8}, {"Zecimal", pxfBCD, 17, 2}, Date("Data"),
                      {"Ora", pxfTime, 4}, {"Moment", pxfTimestamp, 8}, Logical("Da"), Memo("Nota", 11),
                      {"Poza", pxfGraphic, 10}, {"Octeti", pxfBytes, 3}},
@@ -70,7 +70,7 @@ TEST(ParadoxTable, ReadsEveryFieldTypeAndEmptyValuesAsNull)
                      {QByteArray("x"), 0.0, 0, 0, 3, 0.0, QByteArray("0"), QVariant(), QVariant(), QVariant(), false,
                       QByteArray("scurt"), QVariant(), QVariant()}},
                     1250};
-    ASSERT_TRUE(WriteTable(path, spec));
+    ASSERT_TRUE(WriteTable(path, fixture));
 
     auto t = TParadoxTable::Open(path, 0);
     EXPECT_EQ(t->RowCount(), 3);
@@ -153,8 +153,8 @@ TEST(ParadoxTable, NamesTheFileAndWhyItCannotBeRead)
 {
     testsupport::TempDir dir;
     const QString path = dir.File(QStringLiteral("STOC.DB"));
-    const TTableSpec spec{{Alpha("Cod", 10), Number("Cantitate"), Memo("Nota")}, {{QByteArray("a"), 1.0, QByteArray("m")}}, 1250};
-    ASSERT_TRUE(WriteTable(path, spec));
+    const TFixtureTable fixture{{Alpha("Cod", 10), Number("Cantitate"), Memo("Nota")}, {{QByteArray("a"), 1.0, QByteArray("m")}}, 1250};
+    ASSERT_TRUE(WriteTable(path, fixture));
     const QByteArray good = Bytes(path);
     ASSERT_TRUE(Refusal(path).isEmpty());
 

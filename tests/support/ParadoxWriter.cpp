@@ -78,7 +78,7 @@ bool Put(pxdoc_t* doc, char* at, const TField& f, const QVariant& v)
 
 } // namespace
 
-bool WriteTable(const QString& path, const TTableSpec& table)
+bool WriteTable(const QString& path, const TFixtureTable& table)
 {
     QFile::remove(path);
     pxdoc_t* doc = PX_new();

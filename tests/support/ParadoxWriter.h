@@ -23,7 +23,7 @@ struct TField {
 // time as QTime, timestamp as QDateTime, logical as bool.
 using TRow = std::vector<QVariant>;
 
-struct TTableSpec {
+struct TFixtureTable {
     std::vector<TField> Fields;
     std::vector<TRow> Rows;
     int CodePage = 1250; // 0: the header names none
@@ -31,7 +31,7 @@ struct TTableSpec {
 
 // Writes the table at `path` (a memo file under its name with ".MB" when it has memo or
 // BLOB fields). Fails the test (returns false) when pxlib refuses.
-bool WriteTable(const QString& path, const TTableSpec& table);
+bool WriteTable(const QString& path, const TFixtureTable& table);
 
 // Fields of the usual kinds, for short specifications.
 TField Alpha(const char* name, int length);
