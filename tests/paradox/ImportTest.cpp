@@ -179,3 +179,17 @@ TEST(ParadoxImport, TakesTheCodePageGivenForTablesThatNameNone)
     ImportParadoxCompany(source.Path(), target.Path(), {852});
     EXPECT_EQ(RawTexts(target.Path(), QStringLiteral("SELECT Denumire FROM Gest")), QStringList{QStringLiteral("Depozit î")});
 }
+
+TEST(ParadoxImport, TwoRowsWithOneKeyAreNamedAndNothingIsWritten)
+{
+    testsupport::TempDir source;
+    testsupport::DatabaseDir target;
+    ASSERT_TRUE(WriteTable(QDir(source.Path()).filePath(QStringLiteral("GEST.DB")),
+                           {{Alpha("Cod", 4), Alpha("Denumire", 30)},
+                            {{QByteArray("01"), QByteArray("A")}, {QByteArray("02"), QByteArray("B")}, {QByteArray("01"), QByteArray("C")}},
+                            1250}));
+    const QStringList problems = Problems([&] { ImportParadoxCompany(source.Path(), target.Path()); });
+    ASSERT_EQ(problems.size(), 1);
+    EXPECT_EQ(problems[0], QStringLiteral("GEST.DB: inregistrarile 1 si 3 au aceeasi cheie Cod (01)."));
+    EXPECT_TRUE(Tables(target.Path()).isEmpty());
+}

@@ -80,6 +80,13 @@ bool Put(pxdoc_t* doc, char* at, const TField& f, const QVariant& v)
 
 bool WriteTable(const QString& path, const TFixtureTable& table)
 {
+    return WriteTable(path, table.Fields, table.CodePage, qint64(table.Rows.size()),
+                      [&](qint64 i) { return table.Rows[size_t(i)]; });
+}
+
+bool WriteTable(const QString& path, const std::vector<TField>& fieldList, int codePage, qint64 rows,
+                const std::function<TRow(qint64)>& makeRow)
+{
     QFile::remove(path);
     pxdoc_t* doc = PX_new();
     if (!doc)
@@ -89,10 +96,10 @@ bool WriteTable(const QString& path, const TFixtureTable& table)
         PX_delete(d);
     });
     // pxlib takes the field list (names included) over and frees it with the document.
-    auto* fields = static_cast<pxfield_t*>(doc->malloc(doc, sizeof(pxfield_t) * table.Fields.size(), "fields"));
+    auto* fields = static_cast<pxfield_t*>(doc->malloc(doc, sizeof(pxfield_t) * fieldList.size(), "fields"));
     bool memo = false;
-    for (size_t i = 0; i < table.Fields.size(); ++i) {
-        const TField& f = table.Fields[i];
+    for (size_t i = 0; i < fieldList.size(); ++i) {
+        const TField& f = fieldList[i];
         fields[i].px_fname = static_cast<char*>(doc->malloc(doc, size_t(f.Name.size()) + 1, "name"));
         std::memcpy(fields[i].px_fname, f.Name.constData(), size_t(f.Name.size()) + 1);
         fields[i].px_ftype = char(f.Type);
@@ -100,10 +107,10 @@ bool WriteTable(const QString& path, const TFixtureTable& table)
         fields[i].px_fdc = f.Decimals;
         memo = memo || InMemo(f.Type);
     }
-    if (PX_create_file(doc, fields, int(table.Fields.size()), QFile::encodeName(path).constData(), pxfFileTypNonIndexDB) < 0)
+    if (PX_create_file(doc, fields, int(fieldList.size()), QFile::encodeName(path).constData(), pxfFileTypNonIndexDB) < 0)
         return false;
-    if (table.CodePage > 0)
-        PX_set_value(doc, "codepage", float(table.CodePage));
+    if (codePage > 0)
+        PX_set_value(doc, "codepage", float(codePage));
     if (memo) {
         QString mb = path;
         mb.replace(mb.size() - 3, 3, QStringLiteral(".MB"));
@@ -111,19 +118,20 @@ bool WriteTable(const QString& path, const TFixtureTable& table)
             return false;
     }
     const int size = PX_get_recordsize(doc);
-    for (const TRow& row : table.Rows) {
+    for (qint64 n = 0; n < rows; ++n) {
+        const TRow row = makeRow(n);
         std::vector<char> record(size_t(size), 0);
         char* at = record.data();
-        for (size_t i = 0; i < table.Fields.size(); ++i) {
-            if (!Put(doc, at, table.Fields[i], i < row.size() ? row[i] : QVariant()))
+        for (size_t i = 0; i < fieldList.size(); ++i) {
+            if (!Put(doc, at, fieldList[i], i < row.size() ? row[i] : QVariant()))
                 return false;
-            at += table.Fields[i].Length;
+            at += fieldList[i].Length;
         }
         if (PX_put_record(doc, record.data()) < 0)
             return false;
     }
     owned.reset(); // written out
-    if (table.CodePage == 0) {
+    if (codePage == 0) {
         // pxlib always names a page; a table of the old program may name none.
         QFile file(path);
         if (!file.open(QIODevice::ReadWrite) || !file.seek(0x6a) || file.write(QByteArray(2, '\0')) != 2)

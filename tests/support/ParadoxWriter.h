@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QVariant>
+#include <functional>
 #include <vector>
 
 namespace paradoxtest {
@@ -32,6 +33,10 @@ struct TFixtureTable {
 // Writes the table at `path` (a memo file under its name with ".MB" when it has memo or
 // BLOB fields). Fails the test (returns false) when pxlib refuses.
 bool WriteTable(const QString& path, const TFixtureTable& table);
+// The same with the rows made one at a time (`row(i)` for i from 0), for tables too large
+// to hold.
+bool WriteTable(const QString& path, const std::vector<TField>& fields, int codePage, qint64 rows,
+                const std::function<TRow(qint64)>& row);
 
 // Fields of the usual kinds, for short specifications.
 TField Alpha(const char* name, int length);
