@@ -2,6 +2,7 @@
 // button stops the import and nothing is left.
 #include "HostFixture.h"
 #include "ParadoxWriter.h"
+#include "TempDir.h"
 #include "host/MainForm.h"
 #include "platform/db/Connection.h"
 #include "platform/ui/MessageDlg.h"
@@ -44,8 +45,10 @@ TEST(ParadoxImport, FromTheMenuTheCompanyIsImportedAndOpenedAndAStopLeavesNothin
     // The dialog's button, pressed while the rows go in.
     QTimer::singleShot(0, [] {
         for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* dialog = qobject_cast<QProgressDialog*>(w))
+            if (auto* dialog = qobject_cast<QProgressDialog*>(w)) {
+                dialog->grab().save(testsupport::LookDir() + QStringLiteral("/paradox-import-progress.png"));
                 dialog->cancel();
+            }
     });
     item->trigger();
     ASSERT_EQ(messages.Count(), 1);
