@@ -38,7 +38,7 @@ bool WriteTable(const QString& path, const TFixtureTable& table);
 bool WriteTable(const QString& path, const std::vector<TField>& fields, int codePage, qint64 rows,
                 const std::function<TRow(qint64)>& row);
 
-// Fields of the usual kinds, for short specifications.
+// Fields of the usual kinds, for short field lists.
 TField Alpha(const char* name, int length);
 TField Number(const char* name);
 TField Date(const char* name);
