@@ -3,12 +3,14 @@
 
 namespace corvanel::cli {
 
-extern const TCommand RequirementCommand, ConsumeCommand, TraceCommand, IndexPricesCommand, DemoCommand, MigrateCommand;
+extern const TCommand RequirementCommand, ConsumeCommand, TraceCommand, IndexPricesCommand, DemoCommand, MigrateCommand,
+    ImportParadoxCommand;
 
 const std::vector<const TCommand*>& Commands()
 {
     static const std::vector<const TCommand*> commands{
         &RequirementCommand, &ConsumeCommand, &TraceCommand, &IndexPricesCommand, &DemoCommand, &MigrateCommand,
+        &ImportParadoxCommand,
     };
     return commands;
 }

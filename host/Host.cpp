@@ -44,6 +44,7 @@ TPelmarisHost::TPelmarisHost(THostOptions options) : options_(std::move(options)
         server = dialog.Server();
         return true;
     };
+    AskImport = [this](TParadoxImportRequest& request) { return AskParadoxImport(mainForm_.get(), request); };
 }
 
 TPelmarisHost::~TPelmarisHost() { Shutdown(); }
@@ -82,6 +83,11 @@ void TPelmarisHost::Start()
             CreateServerCompany(dir, server);
     };
     mainForm_->OnDemoCompany = [this] { OpenDemoCompany(false); };
+    mainForm_->OnImportParadox = [this] {
+        TParadoxImportRequest request;
+        if (AskImport && AskImport(request) && RunParadoxImport(mainForm_.get(), request))
+            OpenCompany(request.To, false);
+    };
     mainForm_->OnCheckCompany = [this] {
         if (companyDir_.isEmpty())
             return;

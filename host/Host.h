@@ -1,6 +1,7 @@
 #pragma once
 
 #include "host/AddOn.h"
+#include "host/CompanyImport.h"
 #include "host/Schema.h"
 #include "platform/db/ServerDatabase.h"
 #include "platform/ui/Menus.h"
@@ -84,6 +85,9 @@ public:
     // Where and on which server the user wants a new company (TServerCompanyDlg unless
     // replaced); false when he gave up.
     std::function<bool(QString& directory, fw::TServerDatabase& server)> AskServerCompany;
+    // Where from and where to a company is imported (AskParadoxImport unless replaced);
+    // false when he gave up. The imported company is opened.
+    std::function<bool(TParadoxImportRequest& request)> AskImport;
 
     // The windows of the menus; each exists at most once and comes to the front when
     // asked for again. Null when no company is open or its tables cannot be read.

@@ -68,6 +68,8 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     AddCommand(sistem_, QStringLiteral("Firma noua pe &server..."),
                QStringLiteral("Creeaza o firma noua intr-o baza de date PostgreSQL, pentru mai multe statii de lucru"),
                &OnNewServerCompany, false);
+    AddCommand(sistem_, QStringLiteral("Im&porta firma Paradox..."),
+               QStringLiteral("Aduce o firma din directorul de tabele Paradox al programului vechi"), &OnImportParadox, false);
     AddCommand(sistem_, QStringLiteral("&Firma demonstrativa"),
                QStringLiteral("Deschide firma demonstrativa (o creeaza daca nu exista)"), &OnDemoCompany, false);
     AddCommand(sistem_, QStringLiteral("&Verificare firma"),

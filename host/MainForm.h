@@ -39,6 +39,7 @@ public:
     // Commands of the host's menus, run under the event-loop guard.
     std::function<void()> OnOpenCompany;
     std::function<void()> OnNewServerCompany;
+    std::function<void()> OnImportParadox;
     std::function<void()> OnDemoCompany;
     std::function<void()> OnCheckCompany;
     std::function<void()> OnClasses;

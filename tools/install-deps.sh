@@ -11,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 fonts-dejavu-core qt6-translations-l10n
   xvfb xauth poppler-utils
+  pxlib-dev
 )
 
 # With --package, also what makes and checks the Debian package (tools/package.sh): not

@@ -4,18 +4,14 @@
 #include "platform/db/Connection.h"
 #include "platform/db/Database.h"
 #include "platform/db/DbMessages.h"
+#include "platform/schema/CompanyCopy.h"
 #include "platform/schema/CompanyTables.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace fw {
 
 namespace {
-
-// Rows sent in one statement: a few round trips for a large table, well within what
-// either engine takes as values of one statement.
-constexpr int kRowsPerStatement = 200;
 
 // Where a destination records the moves it took: one row per move, committed with its tables.
 const QString kMoveTable = QStringLiteral("fw_migration");
@@ -72,86 +68,28 @@ void Create(Connection& to, const TSourceTable& t)
 
 void CopyRows(Connection& from, Connection& to, const TSourceTable& t)
 {
-    QStringList source, target, marks;
+    QStringList source, names;
     for (const ColumnInfo& c : t.columns) {
         source << from.Quote(c.name);
-        target << to.Quote(c.name);
-        marks << QStringLiteral("?");
+        names << c.name;
     }
-    const QString row = QLatin1Char('(') + marks.join(QStringLiteral(", ")) + QLatin1Char(')');
-    QVariantList values;
-    int rows = 0;
-    const auto flush = [&] {
-        if (rows == 0)
-            return;
-        QStringList all;
-        for (int i = 0; i < rows; ++i)
-            all << row;
-        to.ForEachRow(QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
-                          .arg(to.Quote(t.name), target.join(QStringLiteral(", ")), all.join(QStringLiteral(", "))),
-                      values, {});
-        values.clear();
-        rows = 0;
-    };
+    TRowBatch batch(to, t.name, names);
     // In the order the rows were written: a table without a key keeps its order.
     from.ForEachRow(QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
                         .arg(source.join(QStringLiteral(", ")), from.Quote(t.name), from.RowIdColumn()),
                     {}, [&](const NativeRow& r) {
+                        QVariantList values;
+                        values.reserve(qsizetype(t.columns.size()));
                         for (size_t i = 0; i < t.columns.size(); ++i) {
                             const TFieldType type = t.columns[i].type;
                             const QVariant v = r.Value(int(i));
                             // Stored the way the layer reads it: an empty text is null, a date a date.
                             values << (type == TFieldType::Unknown ? v : ToSqlValue(type, FromSqlValue(type, v)));
                         }
-                        if (++rows == kRowsPerStatement)
-                            flush();
+                        batch.Add(std::move(values));
                     });
-    flush();
+    batch.Flush();
 }
-
-// What both sides of a table are compared by: the rows, the sum of each numeric column,
-// and for every other column the rows holding a value and the length of the texts.
-QStringList Measures(const Connection& c, const TSourceTable& t)
-{
-    const bool server = c.Engine() == TEngine::PostgreSQL;
-    QStringList parts{QStringLiteral("count(*)")};
-    for (const ColumnInfo& col : t.columns) {
-        const QString q = c.Quote(col.name);
-        switch (col.type) {
-        case TFieldType::Float:
-        case TFieldType::Currency:
-        case TFieldType::Smallint:
-        case TFieldType::Integer:
-        case TFieldType::Word:
-            parts << QStringLiteral("sum(%1)").arg(q);
-            break;
-        case TFieldType::Boolean:
-            parts << (server ? QStringLiteral("sum(CASE WHEN %1 THEN 1 ELSE 0 END)") : QStringLiteral("sum(%1 <> 0)")).arg(q);
-            break;
-        case TFieldType::String:
-        case TFieldType::Unknown:
-            parts << QStringLiteral("count(NULLIF(%1, ''))").arg(q) << QStringLiteral("sum(length(%1))").arg(q);
-            break;
-        default:
-            parts << (server ? QStringLiteral("count(%1)") : QStringLiteral("count(NULLIF(%1, ''))")).arg(q);
-        }
-    }
-    return parts;
-}
-
-std::vector<double> Measure(Connection& c, const TSourceTable& t)
-{
-    std::vector<double> out;
-    const QStringList parts = Measures(c, t);
-    c.ForEachRow(QStringLiteral("SELECT %1 FROM %2").arg(parts.join(QStringLiteral(", ")), c.Quote(t.name)), {},
-                 [&](const NativeRow& r) {
-                     for (int i = 0; i < parts.size(); ++i)
-                         out.push_back(r.Value(i).toDouble());
-                 });
-    return out;
-}
-
-bool Close(double a, double b) { return std::abs(a - b) <= 1e-9 * std::max({1.0, std::abs(a), std::abs(b)}); }
 
 } // namespace
 
@@ -187,12 +125,12 @@ std::vector<TMigratedTable> MigrateCompany(const QString& fromDirectory, const Q
         CopyRows(*from, *to, t);
     }
     for (const TSourceTable& t : tables) {
-        const std::vector<double> source = Measure(*from, t), target = Measure(*to, t);
-        const QStringList parts = Measures(*from, t);
-        for (size_t i = 0; i < source.size(); ++i)
-            if (i >= target.size() || !Close(source[i], target[i]))
-                throw EDatabaseError(dbmsg::MigrationMismatch(t.name, parts.value(int(i)), source[i],
-                                                              i < target.size() ? target[i] : 0.0));
+        const TTableMeasures measures(t.name, t.columns);
+        const std::vector<double> source = measures.Measure(*from), target = measures.Measure(*to);
+        if (const int i = measures.FirstDifference(source, target); i >= 0)
+            throw EDatabaseError(dbmsg::MigrationMismatch(t.name, measures.Names(*from).value(i),
+                                                          size_t(i) < source.size() ? source[size_t(i)] : 0.0,
+                                                          size_t(i) < target.size() ? target[size_t(i)] : 0.0));
         copied.push_back({t.name, qint64(source.front())});
     }
     if (!moveId.isEmpty())

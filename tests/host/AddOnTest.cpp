@@ -134,7 +134,7 @@ TEST(AddOnLoader, AnEntryPointThatThrowsIsReportedAndTheHostCarriesOn)
          }},
         {"QvxAddOnMainForm",
          [](THost& host) {
-             EXPECT_EQ(hosttest::Entries(host->MainForm()->SistemMenu()).size(), 6); // the host's own only
+             EXPECT_EQ(hosttest::Entries(host->MainForm()->SistemMenu()).size(), 7); // the host's own only
              EXPECT_FALSE(host->MainForm()->WindowMenuMerged());
          }},
         {"QvxAddOnChangeDB", [](THost& host) { EXPECT_FALSE(host->CompanyDir().isEmpty()); }},

@@ -59,7 +59,7 @@ TEST(HostMenus, AddOnItemsStandBetweenTheHostsOwnByGroupIndexAndExitStaysLast)
     QMenuBar* bar = host->MainForm()->menuBar();
     EXPECT_EQ(Entries(bar), L({"&Sistem", "&Nomenclatoare", "&Operatii", "&Rapoarte", "&Fereastra"}));
     EXPECT_EQ(Entries(SubMenu(bar, "&Sistem")),
-              L({"&Deschide firma...", "Firma noua pe &server...", "&Firma demonstrativa", "&Verificare firma", "-", "Retete de productie",
+              L({"&Deschide firma...", "Firma noua pe &server...", "Im&porta firma Paradox...", "&Firma demonstrativa", "&Verificare firma", "-", "Retete de productie",
                  "&Configurare productie", "-", "&Iesire"}));
     EXPECT_EQ(Entries(SubMenu(bar, "&Nomenclatoare")),
               L({"&Clase si grupe de articole", "&Articole", "&Gestiuni", "&Furnizori", "&Valute"}));
@@ -100,6 +100,7 @@ TEST(HostMenus, CommandsThatNeedACompanyWaitForOne)
         EXPECT_FALSE(enabled(menu, item)) << item;
     EXPECT_TRUE(enabled("&Sistem", "&Deschide firma..."));
     EXPECT_TRUE(enabled("&Sistem", "Firma noua pe &server..."));
+    EXPECT_TRUE(enabled("&Sistem", "Im&porta firma Paradox..."));
     EXPECT_TRUE(enabled("&Sistem", "&Iesire"));
 
     ASSERT_TRUE(host->OpenCompany(host.NewDir(QStringLiteral("firma")), false));

@@ -32,7 +32,7 @@ TEST(RealAddOn, DemoCompanyWithTheAddOnsMenusInTheirPlaces)
 
     QMenuBar* bar = host->MainForm()->menuBar();
     EXPECT_EQ(Entries(SubMenu(bar, "&Sistem")),
-              (QStringList{"&Deschide firma...", "Firma noua pe &server...", "&Firma demonstrativa", "&Verificare firma", "-", "Retete de productie",
+              (QStringList{"&Deschide firma...", "Firma noua pe &server...", "Im&porta firma Paradox...", "&Firma demonstrativa", "&Verificare firma", "-", "Retete de productie",
                            "&Configurare productie", "-", "&Iesire"}));
     EXPECT_EQ(Entries(SubMenu(bar, "&Rapoarte")), (QStringList{"&Stoc", "Trasabilitate produse"}));
     TDocInForm* docIn = host->ShowDocIn();
