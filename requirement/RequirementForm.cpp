@@ -203,6 +203,10 @@ void TRequirementForm::FormCreate()
         return;
     }
     prepared_ = true;
+    // With expired lots left out, each row shows beside its stock what that leaves out.
+    if (!context_.Settings.DrawExpiredLots)
+        RequirementGrid->AddColumn(QStringLiteral("StocExpirat"), QStringLiteral("Stoc expirat exclus"))
+            ->SetColor(TColumn::ButtonFace());
     dm->RequirementRowsChanged = [this](bool hasRows) { GenerateButton->setEnabled(hasRows); };
     if (prepared->ReceiptFound) {
         NumberLabel->setText(FloatToStr(F(dm->DocInTable, "Numar")->AsFloat(), context_.Formats));
