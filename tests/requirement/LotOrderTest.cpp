@@ -1,5 +1,6 @@
 // Which lots a consumption draws on under each lot order, and expired lots drawn or left out.
 #include "platform/ui/MessageDlg.h"
+#include "requirement/LotPreview.h"
 #include "requirement/Requirement.h"
 #include "RequirementCompany.h"
 
@@ -90,8 +91,18 @@ TEST(ConsumptionLotOrder, EachOrderDrawsItsOwnLots)
         TMessageRecorder messages;
         LotCompany c(k.Order, k.DrawExpired);
         EXPECT_EQ(J(c.Prepare({{"01", ".A", k.NeedA}, {"01", ".B", 4}})), k.Figures);
+        // What the form shows under the grid before generation is what generation writes.
+        QStringList previewed;
+        for (const auto& [code, need] : {std::pair{".A", k.NeedA}, {".B", 4.0}})
+            for (const TLotPreviewLine& l : PreviewDraw(*c.dm, "01", code, need, QDate(2026, 12, 7)).Lines)
+                if (l.Drawn)
+                    previewed << QStringLiteral("01/%1 %2 %3").arg(code, l.Lot, QString::number(l.Taken, 'f', 1));
         EXPECT_EQ(GenerateConsumption(*c.dm, 1), std::optional<double>(8.0));
         EXPECT_EQ(J(c.Lines()), k.Lines);
+        QStringList written;
+        for (const QString& line : c.Lines())
+            written << line.section(' ', 1);
+        EXPECT_EQ(previewed, written);
         EXPECT_EQ(J(c.Lots()), k.LotsAfter);
         EXPECT_EQ(messages.Count(), 0);
     }
@@ -103,6 +114,12 @@ TEST(ConsumptionLotOrder, ExpiredLotsLeftOutMakeAShortageTheUsableLotsCannotCove
     LotCompany c(TLotOrder::Table, false);
     // 13 usable of 17: 14 is short now, though the table holds enough.
     EXPECT_EQ(J(c.Prepare({{"01", ".A", 14}, {"01", ".B", 1}})), ".A 13/-1/4 | .B 9/8/");
+    const TLotPreview preview = PreviewDraw(*c.dm, "01", ".A", 14, QDate(2026, 12, 7));
+    EXPECT_TRUE(preview.Short);
+    QStringList marks; // A2 is left out; A1 (4 days left) and A3 (its last day) expire within 7
+    for (const TLotPreviewLine& l : preview.Lines)
+        marks << l.Lot + (l.Drawn ? "+" : "") + (l.Expired ? " expirat" : "") + (l.ExpiresSoon ? " curand" : "");
+    EXPECT_EQ(J(marks), "A1 curand | A3 curand | A4");
     EXPECT_EQ(GenerateConsumption(*c.dm, 1), std::optional<double>(8.0));
     EXPECT_EQ(J(c.Lines()), "1 01/.B B1 1.0");
     EXPECT_EQ(messages.Texts(), QStringList{NegativeQuestion});
