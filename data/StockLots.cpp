@@ -73,11 +73,13 @@ std::vector<TLotTake> PlanDraw(const std::vector<TStockLot>& lots, double quanti
     return takes;
 }
 
-TMaterialLots ReadMaterialLots(TProductionData& dm, const QString& group, const QString& code, const QDate& day)
+TMaterialLots ReadMaterialLots(TProductionData& dm, const QString& group, const QString& code, const QDate& day,
+                               bool withExpiry)
 {
     TMaterialLots read;
-    const double shelfLife = dm.ShelfLife(group, code);
     const TProductionSettings& settings = dm.Context().Settings;
+    const bool expiryMatters = withExpiry || settings.LotOrder == TLotOrder::FirstToExpire || !settings.DrawExpiredLots;
+    const double shelfLife = expiryMatters ? dm.ShelfLife(group, code) : 0.0;
     TTable* stock = dm.StocTable;
     if (!stock->FindKey({group, code}))
         return read;

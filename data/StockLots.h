@@ -52,11 +52,13 @@ std::vector<TLotTake> PlanDraw(const std::vector<TStockLot>& lots, double quanti
 // The lots of a material (group and code) that a consumption dated `day` may draw on, in
 // the settings' order: those the stock rule counts, less the expired ones when the
 // settings leave them out. Read through the data module's stock table, which is left
-// somewhere among them.
+// somewhere among them. The shelf life is read only where it matters: for an order by
+// expiry, for leaving expired lots out, or when `withExpiry` asks for it.
 struct TMaterialLots {
     std::vector<TStockLot> Lots;
     double ExpiredLeftOut = 0; // the quantity of the expired lots left out
 };
-TMaterialLots ReadMaterialLots(TProductionData& dm, const QString& group, const QString& code, const QDate& day);
+TMaterialLots ReadMaterialLots(TProductionData& dm, const QString& group, const QString& code, const QDate& day,
+                               bool withExpiry = false);
 
 } // namespace corvanel

@@ -9,7 +9,7 @@ namespace corvanel {
 
 TLotPreview PreviewDraw(TProductionData& dm, const QString& group, const QString& code, double quantity, const QDate& day)
 {
-    const std::vector<TStockLot> lots = ReadMaterialLots(dm, group, code, day).Lots;
+    const std::vector<TStockLot> lots = ReadMaterialLots(dm, group, code, day, true).Lots;
     const int soon = dm.Context().Settings.ExpiringWithinDays;
     TLotPreview preview;
     double onHand = 0, drawable = 0;

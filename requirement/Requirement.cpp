@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <map>
 
 namespace corvanel {
 
@@ -243,6 +244,8 @@ private:
     int line_ = 1;
     std::array<QVariant, LineAccounts.size()> accounts_;
     bool committed_ = false;
+    // Each row's lots as locked, in the order they are drawn: drawn without reading again.
+    std::map<const TRequirementRow*, std::vector<TStockLot>> lockedLots_;
 };
 
 TConsumptionWriter::~TConsumptionWriter()
@@ -311,7 +314,8 @@ TOutcome TConsumptionWriter::Write(bool leaveOutNegative)
 TLockedStock TConsumptionWriter::LockLots(const TRequirementRow& row)
 {
     TLockedStock stock;
-    for (const TStockLot& lot : ReadMaterialLots(dm_, row.Group, row.Code, day_).Lots) {
+    std::vector<TStockLot>& lots = lockedLots_[&row] = ReadMaterialLots(dm_, row.Group, row.Code, day_).Lots;
+    for (const TStockLot& lot : lots) {
         stock.OnHand += lot.Quantity;
         stock.Drawable += std::max(lot.Quantity, 0.0);
         stock.Found = true;
@@ -339,7 +343,7 @@ void TConsumptionWriter::WriteHeader(const QVariant& number, const QVariant& dat
 
 void TConsumptionWriter::DrawRow(const TRequirementRow& row)
 {
-    const std::vector<TStockLot> lots = ReadMaterialLots(dm_, row.Group, row.Code, day_).Lots;
+    const std::vector<TStockLot>& lots = lockedLots_[&row];
     if (lots.empty())
         return;
     TTable* catalog = dm_.RequirementMaterialTable;
