@@ -55,7 +55,9 @@ extern const TCommand ConsumeCommand{
                        "lot cu lot, materiile prime consumate. Scrie pe iesirea standard contorul documentului nou.\n"
                        "Cand ar rezulta stocuri negative, intrebarea formularului primeste raspunsul Da cu --yes\n"
                        "(materialele respective nu intra in document), altfel Nu (nu se scrie nimic, starea 1).\n"
-                       "Cand nu ramane niciun material de consumat, documentul nu se scrie (starea 3)."),
+                       "Cand nu ramane niciun material de consumat, documentul nu se scrie (starea 3).\n"
+                       "Ordinea in care se consuma loturile si soarta loturilor expirate le dau setarile de productie\n"
+                       "din KRBDEF.INI al firmei (sectiunea [Productie], cheile OrdineLoturi si LoturiExpirate)."),
     .Options =
         {
             CompanyOption(),

@@ -108,7 +108,9 @@ extern const TCommand RequirementCommand{
         QStringLiteral("Calculeaza necesarul tehnic al documentului de intrare cu contorul N, ca fisa de necesar\n"
                        "tehnic: materiile prime din retetele produselor receptionate, cu stocul existent si cel\n"
                        "final. Nu scrie nimic in baza de date. Cu --csv: campurile separate prin \";\", o linie de\n"
-                       "antet, numerele cu punct zecimal si fara separator de mii."),
+                       "antet, numerele cu punct zecimal si fara separator de mii. Stocul lasa deoparte loturile\n"
+                       "expirate cand asa cer setarile de productie din KRBDEF.INI al firmei (sectiunea [Productie],\n"
+                       "cheia LoturiExpirate)."),
     .Options =
         {
             CompanyOption(),

@@ -170,6 +170,8 @@ TProductionData::TProductionData(TProductionContext& context, QObject* owner) : 
     TempTable->AddField(QStringLiteral("Cant"), TFieldType::Float);
     TempTable->AddCalcField(QStringLiteral("StocExist"), TFieldType::Float);
     TempTable->AddCalcField(QStringLiteral("StocFin"), TFieldType::Float);
+    // The quantity of expired lots the stock figures leave out; empty when none is.
+    TempTable->AddCalcField(QStringLiteral("StocExpirat"), TFieldType::Float);
     TempTable->BeforePost = [this](TDataSet* ds) { TempTableBeforePost(ds); };
     TempTable->OnCalcFields = [this](TDataSet* ds) { TempTableCalcFields(ds); };
     TempSource = NewSource(QStringLiteral("TempSource"), TempTable);
@@ -209,6 +211,7 @@ TProductionData::TProductionData(TProductionContext& context, QObject* owner) : 
             {QStringLiteral("Cod"), QStringLiteral("Cod_MatPrim"), QStringLiteral("Cod_Grupa"), QStringLiteral("Cant_MatPrim")});
     StockQuery = NewQuery(QStringLiteral("StockQuery"), KRBPROD, StockByWarehouseSql());
     NoYieldQuery = NewQuery(QStringLiteral("NoYieldQuery"), KRBPROD, NoYieldProductsSql());
+    ShelfLifeQuery = NewQuery(QStringLiteral("ShelfLifeQuery"), KRBPROD, ShelfLifeSql());
     TempBatchMove = new TBatchMove(this);
     TempBatchMove->setObjectName(QStringLiteral("TempBatchMove"));
     TempBatchMove->SetMode(TBatchMode::Copy);
@@ -342,7 +345,20 @@ QStringList StockSqlFor(const QString& group, const QString& code)
 
 } // namespace
 
-double TProductionData::StockOnHand(const QString& group, const QString& code)
+double TProductionData::ShelfLife(const QString& group, const QString& code)
+{
+    if (group.isEmpty() || code.isEmpty())
+        return 0.0;
+    ShelfLifeQuery->Close();
+    ShelfLifeQuery->ParamByName(QStringLiteral("Grupa"))->SetAsString(group);
+    ShelfLifeQuery->ParamByName(QStringLiteral("Cod"))->SetAsString(code);
+    ShelfLifeQuery->Open();
+    const double days = ShelfLifeQuery->Eof() ? 0.0 : ShelfLifeQuery->Fields(0)->AsFloat();
+    ShelfLifeQuery->Close();
+    return days > 0 ? days : 0.0;
+}
+
+double TProductionData::StockOnHand(const QString& group, const QString& code, double* expiredLeftOut)
 {
     // An indexed read of the material's lots, summed per warehouse; the stock rule then
     // decides which warehouses count.
@@ -354,17 +370,28 @@ double TProductionData::StockOnHand(const QString& group, const QString& code)
         p->SetAsString(group);
     if (TParam* p = StockQuery->FindParam(QStringLiteral("Cod")))
         p->SetAsString(code);
+    // A lot is expired when it entered more than its shelf life before LotsDay; without a
+    // shelf life, or with expired lots drawn, none counts as expired.
+    const double days = context_.Settings.DrawExpiredLots || !LotsDay.isValid() ? 0.0 : ShelfLife(group, code);
+    const QDate enteredBefore = days > 0 ? LotsDay.addDays(-static_cast<qint64>(days)) : QDate(1, 1, 1);
+    StockQuery->ParamByName(QStringLiteral("Intrat"))->SetAsDate(enteredBefore);
     StockQuery->Open();
     double stock = 0.0;
+    double expired = 0.0;
     TField* warehouse = StockQuery->FieldByName(QStringLiteral("Cod_gestiune"));
     TField* quantity = StockQuery->FieldByName(QStringLiteral("Cantitate"));
+    TField* expiredPart = StockQuery->FieldByName(QStringLiteral("Expirat"));
     while (!StockQuery->Eof()) {
-        if (StockLotCounts(warehouse->AsString(), code))
+        if (StockLotCounts(warehouse->AsString(), code)) {
             stock += quantity->AsFloat();
+            expired += expiredPart->AsFloat();
+        }
         StockQuery->Next();
     }
     StockQuery->Close();
-    return stock;
+    if (expiredLeftOut)
+        *expiredLeftOut = expired;
+    return stock - expired;
 }
 
 double FinalStock(double onHand, double need) { return RoundHalfEven((onHand - need) * 100) / 100; }
@@ -373,10 +400,13 @@ void TProductionData::TempTableCalcFields(TDataSet* dataSet)
 {
     const QString code = dataSet->FieldByName(QStringLiteral("Cod_MatPrim"))->AsString();
     const QString group = dataSet->FieldByName(QStringLiteral("Cod_grupa"))->AsString();
-    const double stock = StockOnHand(group, code);
+    double expired = 0.0;
+    const double stock = StockOnHand(group, code, &expired);
     const double need = dataSet->FieldByName(QStringLiteral("Cant"))->AsFloat(); // null counts as 0
     dataSet->FieldByName(QStringLiteral("StocExist"))->SetAsFloat(stock);
     dataSet->FieldByName(QStringLiteral("StocFin"))->SetAsFloat(FinalStock(stock, need));
+    if (expired != 0)
+        dataSet->FieldByName(QStringLiteral("StocExpirat"))->SetAsFloat(expired);
 }
 
 void TProductionData::TempSourceStateChange(TDataSource*) { context_.NegativeStockShown = false; }

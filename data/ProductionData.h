@@ -11,6 +11,7 @@
 #include "platform/db/Query.h"
 #include "platform/db/Table.h"
 
+#include <QDate>
 #include <QObject>
 #include <QPointer>
 #include <functional>
@@ -51,6 +52,7 @@ public:
     fw::TQuery* RecipeRowsQuery;
     fw::TQuery* StockQuery;   // stock of one material by warehouse
     fw::TQuery* NoYieldQuery; // products of a receipt whose recipe cannot be counted
+    fw::TQuery* ShelfLifeQuery;
     fw::TBatchMove* TempBatchMove;
 
     fw::TDataSource* ProductSource;
@@ -79,8 +81,13 @@ public:
     void ProductSourceDataChange(fw::TDataSource* sender, fw::TField* field);
 
     // Stock on hand of a material: the lots of that group and code that the stock rule
-    // lets count.
-    double StockOnHand(const QString& group, const QString& code);
+    // lets count, less those expired on LotsDay when the settings leave expired lots out
+    // (their quantity in `expiredLeftOut`).
+    double StockOnHand(const QString& group, const QString& code, double* expiredLeftOut = nullptr);
+    // The day the requirement's lots are judged expired on: its receipt's date.
+    QDate LotsDay;
+    // An article's shelf life in days; 0 when it keeps none.
+    double ShelfLife(const QString& group, const QString& code);
 
     // The rules on articles, by the production settings' prefixes.
     // The product rule: products are the articles that are not raw materials.

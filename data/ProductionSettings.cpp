@@ -7,6 +7,8 @@
 #include "platform/schema/CompanyTables.h"
 
 #include <QDir>
+#include <array>
+#include <utility>
 
 namespace corvanel {
 
@@ -38,6 +40,41 @@ void ReadPrefix(const fw::TIniFile& ini, const QString& key, QChar& prefix)
         prefix = value.at(0);
 }
 
+// The lot settings as the file spells them.
+const QString kLotOrderKey = QStringLiteral("OrdineLoturi");
+const QString kExpiredKey = QStringLiteral("LoturiExpirate");
+const QString kExpiringKey = QStringLiteral("ZileExpirare");
+const std::array<std::pair<TLotOrder, QLatin1String>, 3> kLotOrders{
+    {{TLotOrder::Table, QLatin1String("Tabel")}, {TLotOrder::FirstIn, QLatin1String("FIFO")},
+     {TLotOrder::FirstToExpire, QLatin1String("FEFO")}}};
+const QLatin1String kDrawExpired("Consuma"), kLeaveOutExpired("Exclude");
+
+void ReadLotSettings(const fw::TIniFile& ini, TProductionSettings& s)
+{
+    const QString order = ini.ReadString(kSection, kLotOrderKey, QString()).trimmed();
+    for (const auto& [value, name] : kLotOrders)
+        if (order.compare(name, Qt::CaseInsensitive) == 0)
+            s.LotOrder = value;
+    const QString expired = ini.ReadString(kSection, kExpiredKey, QString()).trimmed();
+    if (expired.compare(kDrawExpired, Qt::CaseInsensitive) == 0)
+        s.DrawExpiredLots = true;
+    else if (expired.compare(kLeaveOutExpired, Qt::CaseInsensitive) == 0)
+        s.DrawExpiredLots = false;
+    bool ok = false;
+    const int days = ini.ReadString(kSection, kExpiringKey, QString()).trimmed().toInt(&ok);
+    if (ok && days >= 0)
+        s.ExpiringWithinDays = days;
+}
+
+void WriteLotSettings(fw::TIniFile& ini, const TProductionSettings& s)
+{
+    for (const auto& [value, name] : kLotOrders)
+        if (value == s.LotOrder)
+            ini.WriteString(kSection, kLotOrderKey, name);
+    ini.WriteString(kSection, kExpiredKey, s.DrawExpiredLots ? kDrawExpired : kLeaveOutExpired);
+    ini.WriteString(kSection, kExpiringKey, QString::number(s.ExpiringWithinDays));
+}
+
 } // namespace
 
 void TProductionSettings::Load()
@@ -47,6 +84,7 @@ void TProductionSettings::Load()
     ReadPrefix(ini, QStringLiteral("IndGest"), RawWarehousePrefix);
     ReadPrefix(ini, QStringLiteral("IndCod"), RawMaterialPrefix);
     ReadPrefix(ini, QStringLiteral("IndSemi"), SemiFinishedPrefix);
+    ReadLotSettings(ini, *this);
 }
 
 void TProductionSettings::Save()
@@ -56,6 +94,7 @@ void TProductionSettings::Save()
     ini.WriteString(kSection, QStringLiteral("IndGest"), QString(RawWarehousePrefix));
     ini.WriteString(kSection, QStringLiteral("IndCod"), QString(RawMaterialPrefix));
     ini.WriteString(kSection, QStringLiteral("IndSemi"), QString(SemiFinishedPrefix));
+    WriteLotSettings(ini, *this);
 }
 
 bool StartsWithPrefix(const QString& code, QChar prefix) { return fw::StartsWithChar(code, prefix); }

@@ -3,12 +3,18 @@
 // The production settings: three one-character code prefixes that tell raw-material
 // warehouses, raw-material articles and semi-finished articles apart. They are kept in
 // the company's shared settings file KRBDEF.INI, section "Productie", found through the
-// host's last database directory.
+// host's last database directory. The same section holds the order in which a
+// consumption draws on the lots of a material and what it does with expired ones.
 
 #include <QChar>
 #include <QString>
 
 namespace corvanel {
+
+// The order a consumption draws on the lots of one material: the stock table's own order;
+// first in, first out (entry date); first to expire (expiry date, lots without a shelf life
+// after all others, then entry date). Ties keep the table's order.
+enum class TLotOrder { Table, FirstIn, FirstToExpire };
 
 struct TProductionSettings {
     // First character of the codes of raw-material warehouses ("IndGest"), of raw-material
@@ -16,6 +22,14 @@ struct TProductionSettings {
     QChar RawWarehousePrefix = QLatin1Char('_');
     QChar RawMaterialPrefix = QLatin1Char('.');
     QChar SemiFinishedPrefix = QLatin1Char(';');
+
+    // "OrdineLoturi": "Tabel", "FIFO" or "FEFO".
+    TLotOrder LotOrder = TLotOrder::Table;
+    // "LoturiExpirate": "Consuma" (expired lots are drawn like any other) or "Exclude"
+    // (they are neither drawn nor counted in the requirement's stock).
+    bool DrawExpiredLots = true;
+    // "ZileExpirare": a lot expiring within this many days of the document is marked.
+    int ExpiringWithinDays = 7;
 
     // The directory of the settings file as last loaded or saved, ending in a separator.
     QString Directory;
@@ -25,11 +39,12 @@ struct TProductionSettings {
     // the settings file is that company's, whatever the host recorded last.
     QString FixedDirectory;
 
-    // Reloads Directory and the three prefixes; a missing file, section or key (or a key
-    // with an empty value) keeps the prefix as it was. EInOutError when the file is there
+    // Reloads Directory, the three prefixes and the lot settings; a missing file, section or
+    // key (or a key with an empty or unknown value) keeps the setting as it was. EInOutError when the file is there
     // but cannot be read.
     void Load();
-    // Reloads Directory and writes the three prefixes, touching nothing else of the file.
+    // Reloads Directory and writes the three prefixes and the lot settings, touching nothing
+    // else of the file.
     void Save();
 };
 

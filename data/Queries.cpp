@@ -13,7 +13,7 @@ const QStringList& StocFields()
 {
     static const QStringList fields{QStringLiteral("Cantitate"), QStringLiteral("Cod_articol"), QStringLiteral("Cod_grupa"),
                                     QStringLiteral("Cod_gestiune"), QStringLiteral("Pret_achizitie"), QStringLiteral("Lot"),
-                                    QStringLiteral("Agent")};
+                                    QStringLiteral("Agent"), QStringLiteral("Data_intrare")};
     return fields;
 }
 
@@ -98,10 +98,18 @@ const QStringList& RecipeRowsSql()
 
 const QStringList& StockByWarehouseSql()
 {
-    static const QStringList sql{QStringLiteral("SELECT Cod_gestiune, SUM(Cantitate) AS Cantitate"),
+    static const QStringList sql{QStringLiteral("SELECT Cod_gestiune, SUM(Cantitate) AS Cantitate,"),
+                                 QStringLiteral(" SUM(CASE WHEN Data_intrare < :Intrat THEN Cantitate ELSE 0 END) AS Expirat"),
                                  QStringLiteral("FROM \"Stoc.DB\""),
                                  QStringLiteral("WHERE (Cod_grupa = :Grupa) AND (Cod_articol = :Cod)"),
                                  QStringLiteral("GROUP BY Cod_gestiune")};
+    return sql;
+}
+
+const QStringList& ShelfLifeSql()
+{
+    static const QStringList sql{QStringLiteral("SELECT ZileValabilitate FROM CATALOG"),
+                                 QStringLiteral("WHERE (Grupa = :Grupa) AND (Cod = :Cod)")};
     return sql;
 }
 

@@ -19,7 +19,7 @@ inline const QString TVELDA = QStringLiteral("TVELDA");     // the host's own al
 // The recipe dataset: Cod_Grupa, Cod, Cod_MatPrim, Cant_MatPrim (a recipe paste appends
 // rows by position in this order).
 const QStringList& RetetaFields();
-// The stock lot as the add-on reads and writes it: Cantitate .. Agent.
+// The stock lot as the add-on reads and writes it: Cantitate .. Agent, and the entry date.
 const QStringList& StocFields();
 
 // Fixed queries, line by line.
@@ -43,8 +43,11 @@ const QStringList& RoundTempTermSql();
 // All rows of one product's recipe (parameter From, string).
 const QStringList& RecipeRowsSql();
 // Stock of one material by warehouse (parameters Grupa and Cod, strings): the data module
-// applies the stock rule to the warehouses.
+// applies the stock rule to the warehouses. Expirat is the part of it that entered before
+// the date Intrat (the lots expired by then).
 const QStringList& StockByWarehouseSql();
+// The shelf life in days of one article (parameters Grupa and Cod, strings).
+const QStringList& ShelfLifeSql();
 // Warehouse and supplier lists of the pickers.
 const QStringList& WarehouseListSql();
 const QStringList& SupplierListSql();

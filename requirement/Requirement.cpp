@@ -4,6 +4,7 @@
 #include "data/ProductionContext.h"
 #include "data/ProductionData.h"
 #include "data/Queries.h"
+#include "data/StockLots.h"
 #include "platform/core/Formats.h"
 #include "platform/db/Database.h"
 #include "platform/schema/CompanyRules.h"
@@ -14,6 +15,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <map>
 
 namespace corvanel {
 
@@ -132,6 +134,13 @@ TPreparedRequirement PrepareRequirement(TProductionData& dm, double counter)
         ds->Open();
     TPreparedRequirement prepared;
     prepared.ReceiptFound = dm.DocInTable->FindKey({counter});
+    // The stock figures leave out the lots expired by the receipt's date, known only now
+    // (and read only then).
+    dm.LotsDay = QDate();
+    if (prepared.ReceiptFound && !dm.Context().Settings.DrawExpiredLots) {
+        dm.LotsDay = dm.DocInTable->FieldByName(QStringLiteral("Data"))->AsDate();
+        dm.TempTable->Refresh();
+    }
     prepared.LeftOut = LeftOutProducts(dm, counter);
     prepared.Unreadable = UnreadableValues(dm, counter);
     return prepared;
@@ -198,8 +207,7 @@ void Reread(TDataSet* ds)
 
 enum class TOutcome { Written, ReceiptNotSaved, NegativeStock, NothingToConsume };
 
-// What the locked lots of a requirement row's material hold, among those the stock rule
-// counts.
+// What the locked lots of a requirement row's material hold, among those it may draw on.
 struct TLockedStock {
     double OnHand = 0;   // their sum, as the grid's stock figures sum them
     double Drawable = 0; // what they can give: their positive quantities
@@ -225,18 +233,19 @@ private:
     TLockedStock LockLots(const TRequirementRow& row);
     void WriteHeader(const QVariant& number, const QVariant& date, const QString& type);
     void DrawRow(const TRequirementRow& row);
-    bool FirstCountingLot(const TRequirementRow& row);
-    bool OnLotOf(const TRequirementRow& row) const;
     void WriteLine(const TRequirementRow& row, double quantity);
     void SetLot(double quantity);
 
     TProductionData& dm_;
     double receipt_;
+    QDate day_; // the document's: lots expired by then may be left out
     const std::vector<TRequirementRow>& rows_;
     double counter_ = 0;
     int line_ = 1;
     std::array<QVariant, LineAccounts.size()> accounts_;
     bool committed_ = false;
+    // Each row's lots as locked, in the order they are drawn: drawn without reading again.
+    std::map<const TRequirementRow*, std::vector<TStockLot>> lockedLots_;
 };
 
 TConsumptionWriter::~TConsumptionWriter()
@@ -270,6 +279,8 @@ TOutcome TConsumptionWriter::Write(bool leaveOutNegative)
     Reread(receipt);
     if (!receipt->FindKey({receipt_}) || F(receipt, "Numar")->IsNull() || F(receipt, "Data")->IsNull())
         return TOutcome::ReceiptNotSaved;
+    if (!dm_.Context().Settings.DrawExpiredLots)
+        day_ = F(receipt, "Data")->AsDate();
     // The lots are locked before anything is decided, and the decision is taken on what
     // they hold: another workstation changing a lot meanwhile is waited for, never found
     // half-way through the drawing. A row its lots cannot give whole is a shortage.
@@ -302,16 +313,11 @@ TOutcome TConsumptionWriter::Write(bool leaveOutNegative)
 
 TLockedStock TConsumptionWriter::LockLots(const TRequirementRow& row)
 {
-    TTable* lots = dm_.StocTable;
     TLockedStock stock;
-    if (!lots->FindKey({row.Group, row.Code}))
-        return stock;
-    for (; OnLotOf(row); lots->Next()) {
-        if (!dm_.StockLotCounts(F(lots, "Cod_gestiune")->AsString(), row.Code))
-            continue;
-        const double quantity = F(lots, "Cantitate")->AsFloat();
-        stock.OnHand += quantity;
-        stock.Drawable += std::max(quantity, 0.0);
+    std::vector<TStockLot>& lots = lockedLots_[&row] = ReadMaterialLots(dm_, row.Group, row.Code, day_).Lots;
+    for (const TStockLot& lot : lots) {
+        stock.OnHand += lot.Quantity;
+        stock.Drawable += std::max(lot.Quantity, 0.0);
         stock.Found = true;
     }
     return stock;
@@ -335,61 +341,24 @@ void TConsumptionWriter::WriteHeader(const QVariant& number, const QVariant& dat
     header->Post();
 }
 
-bool TConsumptionWriter::OnLotOf(const TRequirementRow& row) const
-{
-    TTable* lots = dm_.StocTable;
-    return !lots->Eof() && F(lots, "Cod_grupa")->AsString() == row.Group && F(lots, "Cod_articol")->AsString() == row.Code;
-}
-
-// Puts the stock table on the first lot of the row's material that the stock rule counts.
-bool TConsumptionWriter::FirstCountingLot(const TRequirementRow& row)
-{
-    TTable* lots = dm_.StocTable;
-    if (!lots->FindKey({row.Group, row.Code}))
-        return false;
-    for (; OnLotOf(row); lots->Next())
-        if (dm_.StockLotCounts(F(lots, "Cod_gestiune")->AsString(), row.Code))
-            return true;
-    return false;
-}
-
 void TConsumptionWriter::DrawRow(const TRequirementRow& row)
 {
-    if (!FirstCountingLot(row))
+    const std::vector<TStockLot>& lots = lockedLots_[&row];
+    if (lots.empty())
         return;
     TTable* catalog = dm_.RequirementMaterialTable;
     const bool known = catalog->FindKey({row.Group, row.Code});
     for (size_t i = 0; i < LineAccounts.size(); ++i)
         accounts_[i] = known ? F(catalog, LineAccounts[i])->Value() : QVariant();
 
-    TTable* lots = dm_.StocTable;
-    TField* inLot = F(lots, "Cantitate");
-    if (row.Quantity <= inLot->AsFloat()) {
-        // The first lot covers the row.
-        const double before = inLot->AsFloat();
-        WriteLine(row, row.Quantity);
-        if (std::abs(before - row.Quantity) > QuantityTolerance)
-            SetLot(before - row.Quantity);
+    // The lots in the settings' order; they hold enough (a shortage is never drawn).
+    for (const TLotTake& take : PlanDraw(lots, row.Quantity)) {
+        dm_.StocTable->GotoBookmark(lots[take.Lot].Row);
+        WriteLine(row, take.Quantity);
+        if (take.Removed)
+            dm_.StocTable->Delete();
         else
-            lots->Delete();
-        return;
-    }
-    // Otherwise the lots are drawn on in their order until the row is covered (they hold
-    // enough: a shortage is never drawn).
-    double remaining = row.Quantity;
-    while (OnLotOf(row) && remaining > 0) {
-        const double available = inLot->AsFloat();
-        if (available <= 0 || !dm_.StockLotCounts(F(lots, "Cod_gestiune")->AsString(), row.Code)) {
-            lots->Next();
-            continue;
-        }
-        const double taken = available > remaining ? remaining : available;
-        WriteLine(row, taken);
-        remaining = available > remaining ? 0 : remaining - available;
-        if (available > taken)
-            SetLot(available - taken);
-        else
-            lots->Delete(); // the next lot becomes current
+            SetLot(take.Left);
     }
 }
 

@@ -10,6 +10,7 @@
 #include "platform/ui/DBNavigator.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/MessageDlg.h"
+#include "requirement/LotPreviewPanel.h"
 #include "requirement/Requirement.h"
 
 #include <QFrame>
@@ -57,6 +58,8 @@ TRequirementForm::TRequirementForm(TProductionContext& context, QWidget* owner)
     layout->addWidget(HeaderPanel);
     layout->addWidget(AgentsGrid);
     layout->addWidget(RequirementGrid, 1);
+    LotPreview = new TLotPreviewPanel(this);
+    layout->addWidget(LotPreview);
 
     connect(GenerateButton, &QPushButton::clicked, this, GuardedSlot(this, [this] { GenerateButtonClick(); }));
     SetButtonModalResult(CancelButton, TModalResult::Cancel);
@@ -76,7 +79,7 @@ void TRequirementForm::FitToGrid()
     }
     const int grid = RequirementGrid->horizontalHeader()->length() + RequirementGrid->verticalHeader()->width()
                      + 2 * RequirementGrid->frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    resize(std::max({704, grid, HeaderPanel->sizeHint().width()}), 424);
+    resize(std::max({704, grid, HeaderPanel->sizeHint().width()}), 424 + LotPreview->sizeHint().height());
 }
 
 void TRequirementForm::BuildHeader()
@@ -203,11 +206,20 @@ void TRequirementForm::FormCreate()
         return;
     }
     prepared_ = true;
-    dm->RequirementRowsChanged = [this](bool hasRows) { GenerateButton->setEnabled(hasRows); };
+    // With expired lots left out, each row shows beside its stock what that leaves out.
+    if (!context_.Settings.DrawExpiredLots)
+        RequirementGrid->AddColumn(QStringLiteral("StocExpirat"), QStringLiteral("Stoc expirat exclus"))
+            ->SetColor(TColumn::ButtonFace());
+    dm->RequirementRowsChanged = [this](bool hasRows) {
+        GenerateButton->setEnabled(hasRows);
+        ShowLotPreview();
+    };
     if (prepared->ReceiptFound) {
         NumberLabel->setText(FloatToStr(F(dm->DocInTable, "Numar")->AsFloat(), context_.Formats));
         DateLabel->setText(DateToStr(F(dm->DocInTable, "Data")->AsDateTime(), context_.Formats));
+        lotsDay_ = F(dm->DocInTable, "Data")->AsDate();
     }
+    ShowLotPreview();
     for (const QString& warning : PreparationWarnings(*prepared))
         MessageDlg(warning, TMsgDlgType::Warning);
 }
@@ -296,6 +308,24 @@ void TRequirementForm::PickMaterial()
     temp->Edit();
     F(temp, "Cod_grupa")->SetAsString(group);
     F(temp, "Cod_MatPrim")->SetAsString(code);
+}
+
+void TRequirementForm::ShowLotPreview()
+{
+    TProductionData* dm = context_.Data;
+    TTable* temp = dm ? dm->TempTable : nullptr;
+    if (!prepared_ || !temp || !temp->Active() || temp->IsEmpty() || F(temp, "Cod_MatPrim")->AsString().isEmpty()) {
+        LotPreview->Clear();
+        return;
+    }
+    const QString group = F(temp, "Cod_grupa")->AsString();
+    const QString code = F(temp, "Cod_MatPrim")->AsString();
+    try {
+        LotPreview->Show(group + QLatin1Char(' ') + code,
+                         PreviewDraw(*dm, group, code, F(temp, "Cant")->AsFloat(), lotsDay_), context_.Formats);
+    } catch (const EDatabaseError&) {
+        LotPreview->Clear(); // the figures beside it say what failed; generation reads again
+    }
 }
 
 void TRequirementForm::GenerateButtonClick()

@@ -6,6 +6,8 @@
 
 #include <QMdiSubWindow> // until the form header includes it itself
 
+#include <QDate>
+
 #include "platform/ui/DBGridNormal.h"
 #include "platform/ui/Form.h"
 
@@ -19,6 +21,7 @@ class TDBNavigator;
 
 namespace corvanel {
 
+class TLotPreviewPanel;
 struct TProductionContext;
 
 class TRequirementForm final : public fw::TForm {
@@ -40,6 +43,7 @@ public:
     QPushButton* GenerateButton; // "Genereaza document iesire "
     QPushButton* CancelButton;      // "&Renunta"
     fw::TDBGridNormal* RequirementGrid;
+    TLotPreviewPanel* LotPreview; // the lots the current row would be drawn from
 
     // True when the preparation succeeded and the form can be shown.
     bool Prepared() const { return prepared_; }
@@ -51,6 +55,8 @@ public:
     void RequirementGridKeyPress(QChar& key);
     void RequirementGridDblClick();
     void GenerateButtonClick();
+    // Shows under the grid what generation would draw for the current row.
+    void ShowLotPreview();
 
 private:
     void BuildHeader();
@@ -64,6 +70,7 @@ private:
 
     TProductionContext& context_;
     bool prepared_ = false;
+    QDate lotsDay_; // the receipt's date, which lots expire against
     bool released_ = false;
 };
 

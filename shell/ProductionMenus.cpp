@@ -6,6 +6,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/MessageDlg.h"
 #include "recipes/RecipeEditor.h"
+#include "reports/ExpiringLotsReport.h"
 #include "reports/TraceabilityReport.h"
 #include "requirement/RequirementForm.h"
 #include "shell/SettingsDialog.h"
@@ -52,6 +53,7 @@ const TMenuCommand kCommands[] = {
      "Specifica gestiunea si identificatorul de coduri de materii prime si materiale", 5,
      &TProductionMenus::OpenSettings},
     {&kReportsMenu, "TraceabilityItem", "Trasabilitate produse", "", 1, &TProductionMenus::RunTraceabilityReport},
+    {&kReportsMenu, "ExpiringLotsItem", "Loturi care expira", "", 1, &TProductionMenus::RunExpiringLotsReport},
     {&kDocumentMenu, "DocumentSeparator", "-", "", 5, nullptr},
     {&kDocumentMenu, "RequirementItem", "Calcul necesar tehnic", "", 5, &TProductionMenus::OpenRequirement},
 };
@@ -135,6 +137,12 @@ void TProductionMenus::RunTraceabilityReport()
     TraceabilityTo = TraceabilityFrom;
     QWidget* owner = context_.Application ? context_.Application->MainForm() : nullptr;
     ExecuteTraceabilityReport(context_, owner, TraceabilityFrom, TraceabilityTo, TraceabilityWarehouses);
+}
+
+void TProductionMenus::RunExpiringLotsReport()
+{
+    QWidget* owner = context_.Application ? context_.Application->MainForm() : nullptr;
+    ExecuteExpiringLotsReport(context_, owner, ExpiringDays, ExpiringWarehouses);
 }
 
 void TProductionMenus::OpenRequirement()

@@ -39,6 +39,9 @@ public:
     fw::TDateTime TraceabilityFrom = 0;
     fw::TDateTime TraceabilityTo = 0;
     QString TraceabilityWarehouses;
+    // The expiring lots report's days ahead and warehouse selection, kept between runs.
+    int ExpiringDays = 7;
+    QString ExpiringWarehouses;
 
     // The commands.
     // "Retete de productie": the recipe editor, at most one, brought back when open.
@@ -47,6 +50,8 @@ public:
     void OpenSettings();
     // "Trasabilitate produse": the report, after its questions.
     void RunTraceabilityReport();
+    // "Loturi care expira": the report, after its questions.
+    void RunExpiringLotsReport();
     // "Calcul necesar tehnic": the requirement of the receipt the host's window stands on.
     void OpenRequirement();
 

@@ -1,6 +1,7 @@
 #include "shell/SettingsDialog.h"
 
 #include "data/ProductionContext.h"
+#include "shell/LotSettingsBox.h"
 #include "platform/ui/Guard.h"
 
 #include <QFrame>
@@ -72,6 +73,8 @@ TProductionSettingsForm::TProductionSettingsForm(TProductionContext& context, QW
     buttons->addWidget(OKBtn);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Frame);
+    LotSettings = new TLotSettingsBox(this);
+    layout->addWidget(LotSettings);
     layout->addLayout(buttons);
 
     // The order Tab follows: the first two boxes, OK, "&Renunta", then the third box.
@@ -79,6 +82,7 @@ TProductionSettingsForm::TProductionSettingsForm(TProductionContext& context, QW
     setTabOrder(MaterialPrefixEdit, OKBtn);
     setTabOrder(OKBtn, CancelBtn);
     setTabOrder(CancelBtn, SemiFinishedPrefixEdit);
+    LotSettings->ChainTabOrder(SemiFinishedPrefixEdit);
 
     connect(OKBtn, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] {
         OKBtnClick();
@@ -103,6 +107,7 @@ void TProductionSettingsForm::FormCreate()
     WarehousePrefixEdit->setText(QString(settings.RawWarehousePrefix));
     MaterialPrefixEdit->setText(QString(settings.RawMaterialPrefix));
     SemiFinishedPrefixEdit->setText(QString(settings.SemiFinishedPrefix));
+    LotSettings->Show(settings);
 }
 
 void TProductionSettingsForm::OKBtnClick()
@@ -116,6 +121,7 @@ void TProductionSettingsForm::OKBtnClick()
     take(WarehousePrefixEdit, settings.RawWarehousePrefix);
     take(MaterialPrefixEdit, settings.RawMaterialPrefix);
     take(SemiFinishedPrefixEdit, settings.SemiFinishedPrefix);
+    LotSettings->Take(settings);
     settings.Save();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
-// The dialog that shows and changes the production settings (the three code prefixes).
+// The dialog that shows and changes the production settings (the three code prefixes, and
+// the lot settings below them).
 
 #include <QMdiSubWindow> // until the form header includes it itself
 
@@ -13,6 +14,7 @@ class QPushButton;
 
 namespace corvanel {
 
+class TLotSettingsBox;
 struct TProductionContext;
 
 class TProductionSettingsForm final : public fw::TForm {
@@ -27,6 +29,7 @@ public:
     QLineEdit* WarehousePrefixEdit;
     QLineEdit* MaterialPrefixEdit;
     QLineEdit* SemiFinishedPrefixEdit;
+    TLotSettingsBox* LotSettings;
     QPushButton* OKBtn;
     QPushButton* CancelBtn;
 

@@ -97,6 +97,28 @@ TEST_F(Settings, WithoutARecordedDirectoryTheHandedOverOneServesThenTheCurrentOn
     EXPECT_EQ(settings.Directory, QDir::currentPath() + "/");
 }
 
+TEST_F(Settings, TheLotSettingsLoadByNameKeepWhatIsUnknownAndAreWrittenBack)
+{
+    Write("[Productie]\r\nOrdineLoturi=fefo\r\nLoturiExpirate=Exclude\r\nZileExpirare=3\r\n");
+    settings.Load();
+    EXPECT_EQ(settings.LotOrder, TLotOrder::FirstToExpire);
+    EXPECT_FALSE(settings.DrawExpiredLots);
+    EXPECT_EQ(settings.ExpiringWithinDays, 3);
+    Write("[Productie]\r\nOrdineLoturi=LIFO\r\nLoturiExpirate=poate\r\nZileExpirare=-2\r\n");
+    settings.Load();
+    EXPECT_EQ(settings.LotOrder, TLotOrder::FirstToExpire);
+    EXPECT_FALSE(settings.DrawExpiredLots);
+    EXPECT_EQ(settings.ExpiringWithinDays, 3);
+    settings.LotOrder = TLotOrder::FirstIn;
+    settings.Save();
+    const QString text = QString::fromUtf8(Read());
+    for (const char* line : {"OrdineLoturi=FIFO\r\n", "LoturiExpirate=Exclude\r\n", "ZileExpirare=3\r\n"})
+        EXPECT_TRUE(text.contains(line)) << line;
+    const TProductionSettings fresh;
+    EXPECT_EQ(fresh.LotOrder, TLotOrder::Table); // as before the setting existed
+    EXPECT_TRUE(fresh.DrawExpiredLots);
+}
+
 TEST(Prefix, ACodeBelongsWhenItsFirstCharacterIsThePrefix)
 {
     for (const char* code : {"M", "M01", "MZ-9"})

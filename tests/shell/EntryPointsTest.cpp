@@ -266,6 +266,7 @@ TEST_F(Session, MainMenuTreeAsTheHostMergesIt)
                         "materiale",
                         "Rapoarte|0",
                         "  Trasabilitate produse|1|",
+                        "  Loturi care expira|1|",
                     }));
 }
 

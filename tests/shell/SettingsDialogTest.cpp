@@ -6,9 +6,12 @@
 #include "platform/ui/Form.h"
 #include "platform/ui/MessageDlg.h"
 #include "shell/ProductionMenus.h"
+#include "shell/LotSettingsBox.h"
 #include "shell/SettingsDialog.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QSpinBox>
 #include <QApplication>
 #include <QFile>
 #include <QLineEdit>
@@ -77,6 +80,29 @@ TEST_F(SettingsDialog, ShowsTheStoredPrefixesAndOkWritesTheChangedOnes)
     EXPECT_TRUE(text.contains("IndGest=G\r\n"));
     EXPECT_TRUE(text.contains("IndCod=M\r\n"));
     EXPECT_TRUE(text.contains("IndSemi=.\r\n"));
+}
+
+TEST_F(SettingsDialog, TheLotSettingsAreShownAndOkWritesThem)
+{
+    QFile f(dir.File(fw::CompanySettingsFile));
+    ASSERT_TRUE(f.open(QIODevice::Append));
+    f.write("OrdineLoturi=FEFO\r\nLoturiExpirate=Exclude\r\nZileExpirare=5\r\n");
+    f.close();
+    RunCommand([](TForm* form) {
+        auto* dlg = static_cast<TProductionSettingsForm*>(form);
+        EXPECT_EQ(dlg->LotSettings->LotOrderCombo->currentText(), "Primul care expira (FEFO)");
+        EXPECT_EQ(dlg->LotSettings->ExpiredLotsCombo->currentIndex(), 1);
+        EXPECT_EQ(dlg->LotSettings->ExpiringDaysEdit->value(), 5);
+        dlg->LotSettings->LotOrderCombo->setCurrentIndex(1);
+        dlg->LotSettings->ExpiredLotsCombo->setCurrentIndex(0);
+        dlg->LotSettings->ExpiringDaysEdit->setValue(14);
+        dlg->OKBtn->click();
+        return TModalResult::None;
+    });
+    EXPECT_EQ(context.Settings.LotOrder, TLotOrder::FirstIn);
+    const QByteArray text = File();
+    for (const char* line : {"OrdineLoturi=FIFO\r\n", "LoturiExpirate=Consuma\r\n", "ZileExpirare=14\r\n"})
+        EXPECT_TRUE(text.contains(line)) << line;
 }
 
 TEST_F(SettingsDialog, CancelWritesNothing)

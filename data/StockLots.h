@@ -1,0 +1,64 @@
+#pragma once
+
+// The lots of one material as a consumption sees them: which of them count, the order they
+// are drawn in and what each one gives. The consumption document and the requirement's
+// preview of it both plan with these, so that what is shown is what is written.
+
+#include "data/ProductionSettings.h"
+#include "platform/db/DataSet.h"
+
+#include <QDate>
+#include <QString>
+#include <vector>
+
+namespace corvanel {
+
+class TProductionData;
+
+struct TStockLot {
+    fw::TBookmark Row = fw::kNoBookmark; // its row in the stock table
+    QString Warehouse;
+    QString Lot;
+    double Quantity = 0;
+    QDate Entry;  // invalid: not recorded
+    QDate Expiry; // invalid: no shelf life (or no entry date to count it from)
+};
+
+// The day a lot that entered on `entry` expires, `days` later; none without a positive
+// shelf life or an entry date.
+QDate ExpiryDate(const QDate& entry, double days);
+// A lot is expired on the days after its expiry; on the expiry day itself it is still used.
+bool Expired(const TStockLot& lot, const QDate& day);
+// Not expired on `day`, but expiring on it or within `days` after it.
+bool ExpiresSoon(const TStockLot& lot, const QDate& day, int days);
+
+// Orders lots given in the table's order (ties keep it).
+void OrderLots(std::vector<TStockLot>& lots, TLotOrder order);
+
+// One lot drawn on.
+struct TLotTake {
+    size_t Lot = 0;      // its index among the lots planned on
+    double Quantity = 0; // taken from it: the quantity of the consumption line
+    double Left = 0;     // what it keeps
+    bool Removed = false; // its stock row is deleted
+};
+
+// How `quantity` is drawn from lots in their order: a first lot that covers it gives it
+// alone (a lot left within 0.000001 of nothing is removed); otherwise the lots with a
+// positive quantity are drawn on in turn until it is covered (a lot emptied exactly is
+// removed). What the lots cannot give is left undrawn.
+std::vector<TLotTake> PlanDraw(const std::vector<TStockLot>& lots, double quantity);
+
+// The lots of a material (group and code) that a consumption dated `day` may draw on, in
+// the settings' order: those the stock rule counts, less the expired ones when the
+// settings leave them out. Read through the data module's stock table, which is left
+// somewhere among them. The shelf life is read only where it matters: for an order by
+// expiry, for leaving expired lots out, or when `withExpiry` asks for it.
+struct TMaterialLots {
+    std::vector<TStockLot> Lots;
+    double ExpiredLeftOut = 0; // the quantity of the expired lots left out
+};
+TMaterialLots ReadMaterialLots(TProductionData& dm, const QString& group, const QString& code, const QDate& day,
+                               bool withExpiry = false);
+
+} // namespace corvanel

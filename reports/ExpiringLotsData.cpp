@@ -1,0 +1,66 @@
+#include "reports/ExpiringLotsData.h"
+
+#include "data/Queries.h"
+#include "data/StockLots.h"
+#include "platform/db/Query.h"
+#include "platform/schema/CompanyTables.h"
+
+#include <algorithm>
+#include <tuple>
+
+namespace corvanel {
+
+using namespace fw;
+
+namespace {
+
+// The lots of articles that keep a shelf life; which of them expire soon is decided here,
+// where dates are counted the same way whatever the engine.
+const QStringList& LotsWithShelfLifeSql()
+{
+    static const QStringList sql{
+        QStringLiteral("SELECT S.Cod_gestiune, S.Cod_grupa, S.Cod_articol, C.Denumire, C.Unitate_masura, S.Lot,"),
+        QStringLiteral(" S.Data_intrare, C.ZileValabilitate, S.Cantitate, S.Pret_achizitie"),
+        QStringLiteral("FROM Stoc S, CATALOG C"),
+        QStringLiteral("WHERE (C.Grupa = S.Cod_grupa) AND (C.Cod = S.Cod_articol)"),
+        QStringLiteral(" AND (C.ZileValabilitate > 0) AND (S.Data_intrare IS NOT NULL) AND (S.Cantitate > 0)")};
+    return sql;
+}
+
+} // namespace
+
+std::vector<TExpiringLot> ReadExpiringLots(TSession* session, const QDate& day, int days, const QStringList& warehouses)
+{
+    TQuery q;
+    q.SetSession(session);
+    q.SetDatabaseName(KRBPROD);
+    q.SetSQL(LotsWithShelfLifeSql());
+    DeclareFields(q, CompanyTable(StocDB),
+                  {"Cod_gestiune", "Cod_grupa", "Cod_articol", "Lot", "Data_intrare", "Cantitate", "Pret_achizitie"});
+    DeclareFields(q, CompanyTable(CatalogDB), {"Denumire", "Unitate_masura", "ZileValabilitate"});
+    q.Open();
+    const QDate last = day.addDays(days);
+    std::vector<TExpiringLot> lots;
+    const auto text = [&q](const char* name) { return q.FieldByName(QString::fromLatin1(name))->AsString(); };
+    const auto number = [&q](const char* name) { return q.FieldByName(QString::fromLatin1(name))->AsFloat(); };
+    for (; !q.Eof(); q.Next()) {
+        const QString warehouse = text("Cod_gestiune");
+        if (!warehouses.isEmpty() && !warehouses.contains(warehouse))
+            continue;
+        const QDate entry = q.FieldByName(QStringLiteral("Data_intrare"))->AsDate();
+        const QDate expiry = ExpiryDate(entry, number("ZileValabilitate"));
+        if (!expiry.isValid() || expiry > last)
+            continue;
+        TExpiringLot lot{warehouse, text("Cod_grupa"), text("Cod_articol"), text("Denumire"), text("Unitate_masura"),
+                         text("Lot"), entry, expiry, static_cast<int>(day.daysTo(expiry)), number("Cantitate"),
+                         number("Pret_achizitie"), 0.0};
+        lot.Value = lot.Quantity * lot.Price;
+        lots.push_back(std::move(lot));
+    }
+    std::sort(lots.begin(), lots.end(), [](const TExpiringLot& a, const TExpiringLot& b) {
+        return std::tie(a.Warehouse, a.Group, a.Code, a.Expiry, a.Lot) < std::tie(b.Warehouse, b.Group, b.Code, b.Expiry, b.Lot);
+    });
+    return lots;
+}
+
+} // namespace corvanel

@@ -1,0 +1,33 @@
+#include "requirement/LotPreview.h"
+
+#include "data/ProductionData.h"
+#include "data/StockLots.h"
+
+#include <algorithm>
+
+namespace corvanel {
+
+TLotPreview PreviewDraw(TProductionData& dm, const QString& group, const QString& code, double quantity, const QDate& day)
+{
+    const std::vector<TStockLot> lots = ReadMaterialLots(dm, group, code, day, true).Lots;
+    const int soon = dm.Context().Settings.ExpiringWithinDays;
+    TLotPreview preview;
+    double onHand = 0, drawable = 0;
+    for (const TStockLot& lot : lots) {
+        preview.Lines.push_back({lot.Lot, lot.Warehouse, lot.Entry, lot.Expiry, lot.Quantity, 0, false, Expired(lot, day),
+                                 ExpiresSoon(lot, day, soon)});
+        onHand += lot.Quantity;
+        drawable += std::max(lot.Quantity, 0.0);
+    }
+    // The shortage rule of generation: a negative final stock, or lots that cannot give it.
+    preview.Short = !lots.empty() && (FinalStock(onHand, quantity) < 0 || drawable < quantity - 0.000001);
+    if (preview.Short || quantity == 0)
+        return preview;
+    for (const TLotTake& take : PlanDraw(lots, quantity)) {
+        preview.Lines[take.Lot].Taken = take.Quantity;
+        preview.Lines[take.Lot].Drawn = true;
+    }
+    return preview;
+}
+
+} // namespace corvanel

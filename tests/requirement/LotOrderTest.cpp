@@ -1,0 +1,128 @@
+// Which lots a consumption draws on under each lot order, and expired lots drawn or left out.
+#include "platform/ui/MessageDlg.h"
+#include "requirement/LotPreview.h"
+#include "requirement/Requirement.h"
+#include "RequirementCompany.h"
+
+#include <gtest/gtest.h>
+
+using namespace corvanel;
+using namespace fw;
+using namespace reqtest;
+
+namespace {
+
+// A material with a shelf life in days (null: none), as the catalog keeps it.
+void Material(testsupport::TestCompany& company, const QString& code, const QVariant& days)
+{
+    company.Add(fw::CatalogDB, {{"01", code, code, QVariant(), QString(), "kg", 10.0, "RON", 19.0, 0.0, "371", "607", "4426",
+                                 "4427", "446", "378", "707", 0.0, days}});
+}
+
+void DatedLot(testsupport::TestCompany& company, const QString& code, double quantity, const QString& lot,
+              const QVariant& entry)
+{
+    company.Add(fw::StocDB, {{quantity, code, "01", "_MP", 2.5, lot, "ADM", 1.0, 1.0, entry}});
+}
+
+// The receipt is dated 7 December 2026. Material .A keeps 10 days: its lots, in the
+// table's order, expire on 11.12 (A1), 6.12 (A2, the day before: expired), 7.12 (A3, the
+// receipt's own day: still used) and never (A4, no entry date). Material .B keeps no shelf
+// life: B1 entered 5.12, B2 without a date, B3 on 1.12.
+struct LotCompany : RequirementCompany {
+    LotCompany(TLotOrder order, bool drawExpired)
+    {
+        production.Context.Settings.FixedDirectory = iniDir.Path(); // no settings file: these hold
+        production.Context.Settings.LotOrder = order;
+        production.Context.Settings.DrawExpiredLots = drawExpired;
+        Material(company, ".A", 10.0);
+        Material(company, ".B", QVariant());
+        DatedLot(company, ".A", 5, "A1", QDate(2026, 12, 1));
+        DatedLot(company, ".A", 4, "A2", QDate(2026, 11, 26));
+        DatedLot(company, ".A", 6, "A3", QDate(2026, 11, 27));
+        DatedLot(company, ".A", 2, "A4", QVariant());
+        DatedLot(company, ".B", 3, "B1", QDate(2026, 12, 5));
+        DatedLot(company, ".B", 3, "B2", QVariant());
+        DatedLot(company, ".B", 3, "B3", QDate(2026, 12, 1));
+        Receipt(1, {});
+    }
+    // Prepares the requirement with these rows; the stock figures as "code exist/final/expired".
+    QStringList Prepare(const std::vector<TLine>& rows)
+    {
+        PrepareRequirement(*dm, 1);
+        for (const TLine& r : rows)
+            dm->TempTable->AppendRecord({r.Group, r.Code, r.Quantity});
+        QStringList figures;
+        for (dm->TempTable->First(); !dm->TempTable->Eof(); dm->TempTable->Next()) {
+            auto text = [&](const char* field) { return dm->TempTable->FieldByName(field)->AsString(); };
+            figures << text("Cod_MatPrim") + " " + text("StocExist") + "/" + text("StocFin") + "/" + text("StocExpirat");
+        }
+        return figures;
+    }
+    testsupport::TempDir iniDir;
+};
+
+TEST(ConsumptionLotOrder, EachOrderDrawsItsOwnLots)
+{
+    struct Case {
+        const char* Name;
+        TLotOrder Order;
+        bool DrawExpired;
+        double NeedA;
+        const char *Figures, *Lines, *LotsAfter;
+    };
+    const Case cases[] = {
+        {"table order", TLotOrder::Table, true, 8, ".A 17/9/ | .B 9/5/", "1 01/.A A1 5.0 | 2 01/.A A2 3.0 | 3 01/.B B1 3.0 | 4 01/.B B2 1.0",
+         "A2=1.0 | A3=6.0 | A4=2.0 | B2=2.0 | B3=3.0"},
+        {"first in: entry date, undated last", TLotOrder::FirstIn, true, 8, ".A 17/9/ | .B 9/5/",
+         "1 01/.A A2 4.0 | 2 01/.A A3 4.0 | 3 01/.B B3 3.0 | 4 01/.B B1 1.0", "A1=5.0 | A3=2.0 | A4=2.0 | B1=2.0 | B2=3.0"},
+        // With one shelf life per article, expiry follows entry; lots without one by entry.
+        {"first to expire", TLotOrder::FirstToExpire, true, 8, ".A 17/9/ | .B 9/5/",
+         "1 01/.A A2 4.0 | 2 01/.A A3 4.0 | 3 01/.B B3 3.0 | 4 01/.B B1 1.0", "A1=5.0 | A3=2.0 | A4=2.0 | B1=2.0 | B2=3.0"},
+        {"expired left out, first to expire", TLotOrder::FirstToExpire, false, 8, ".A 13/5/4 | .B 9/5/",
+         "1 01/.A A3 6.0 | 2 01/.A A1 2.0 | 3 01/.B B3 3.0 | 4 01/.B B1 1.0", "A1=3.0 | A2=4.0 | A4=2.0 | B1=2.0 | B2=3.0"},
+        {"expired left out, table order", TLotOrder::Table, false, 8, ".A 13/5/4 | .B 9/5/",
+         "1 01/.A A1 5.0 | 2 01/.A A3 3.0 | 3 01/.B B1 3.0 | 4 01/.B B2 1.0", "A2=4.0 | A3=3.0 | A4=2.0 | B2=2.0 | B3=3.0"},
+        {"the first lot in the order covers alone", TLotOrder::FirstIn, false, 5, ".A 13/8/4 | .B 9/5/",
+         "1 01/.A A3 5.0 | 2 01/.B B3 3.0 | 3 01/.B B1 1.0", "A1=5.0 | A2=4.0 | A3=1.0 | A4=2.0 | B1=2.0 | B2=3.0"},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.Name);
+        TMessageRecorder messages;
+        LotCompany c(k.Order, k.DrawExpired);
+        EXPECT_EQ(J(c.Prepare({{"01", ".A", k.NeedA}, {"01", ".B", 4}})), k.Figures);
+        // What the form shows under the grid before generation is what generation writes.
+        QStringList previewed;
+        for (const auto& [code, need] : {std::pair{".A", k.NeedA}, {".B", 4.0}})
+            for (const TLotPreviewLine& l : PreviewDraw(*c.dm, "01", code, need, QDate(2026, 12, 7)).Lines)
+                if (l.Drawn)
+                    previewed << QStringLiteral("01/%1 %2 %3").arg(code, l.Lot, QString::number(l.Taken, 'f', 1));
+        EXPECT_EQ(GenerateConsumption(*c.dm, 1), std::optional<double>(8.0));
+        EXPECT_EQ(J(c.Lines()), k.Lines);
+        QStringList written;
+        for (const QString& line : c.Lines())
+            written << line.section(' ', 1);
+        EXPECT_EQ(previewed, written);
+        EXPECT_EQ(J(c.Lots()), k.LotsAfter);
+        EXPECT_EQ(messages.Count(), 0);
+    }
+}
+
+TEST(ConsumptionLotOrder, ExpiredLotsLeftOutMakeAShortageTheUsableLotsCannotCover)
+{
+    TMessageRecorder messages; // "Da": the short row is left out
+    LotCompany c(TLotOrder::Table, false);
+    // 13 usable of 17: 14 is short now, though the table holds enough.
+    EXPECT_EQ(J(c.Prepare({{"01", ".A", 14}, {"01", ".B", 1}})), ".A 13/-1/4 | .B 9/8/");
+    const TLotPreview preview = PreviewDraw(*c.dm, "01", ".A", 14, QDate(2026, 12, 7));
+    EXPECT_TRUE(preview.Short);
+    QStringList marks; // A2 is left out; A1 (4 days left) and A3 (its last day) expire within 7
+    for (const TLotPreviewLine& l : preview.Lines)
+        marks << l.Lot + (l.Drawn ? "+" : "") + (l.Expired ? " expirat" : "") + (l.ExpiresSoon ? " curand" : "");
+    EXPECT_EQ(J(marks), "A1 curand | A3 curand | A4");
+    EXPECT_EQ(GenerateConsumption(*c.dm, 1), std::optional<double>(8.0));
+    EXPECT_EQ(J(c.Lines()), "1 01/.B B1 1.0");
+    EXPECT_EQ(messages.Texts(), QStringList{NegativeQuestion});
+}
+
+} // namespace
