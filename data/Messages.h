@@ -61,6 +61,8 @@ QString AccountFormat();
 QString UnknownCurrency(const QString& code);
 QString TooManyArticlesMarked();
 QString PercentageBelowFloor();
+QString PercentageAboveCeiling();
+QString PricesOutOfRange(const QString& groupCode);
 QString PricesIndexed(const QString& groupCode);
 
 // ---------------------------------------------------------------- the traceability report

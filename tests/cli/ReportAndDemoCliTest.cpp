@@ -110,13 +110,26 @@ TEST(IndexPricesCli, ChangesTheGroupAsTheLookupDoesAllOrNothing)
         EXPECT_EQ(run.Err, "Informatie: " + corvanel::msg::PricesIndexed("01") + "\n");
         byTool = Dump(dairy.Dir(), catalog);
         // Refused before anything is written.
-        for (const QStringList& args : {QStringList{"--group", "01", "--percent", "-100.01"}, QStringList{"--group", "09", "--percent", "5"}}) {
+        const std::vector<std::pair<QStringList, QString>> refusals{
+            {{"--group", "01", "--percent", "-100.01"}, "mai mic de -100% !"},
+            {{"--group", "01", "--percent", "1e308"}, "mai mare de 999999999.99% !"},
+            {{"--group", "09", "--percent", "5"}, "Grupa \"09\" nu are articole"}};
+        for (const auto& [args, said] : refusals) {
             const TRun refused = Corvanel(QStringList{"index-prices", "--company", dairy.Dir()} + args);
             EXPECT_EQ(refused.Status, 3) << Said(refused);
-            EXPECT_TRUE(refused.Err.contains(args.at(1) == "09" ? "Grupa \"09\" nu are articole" : "mai mic de -100% !"))
-                << Said(refused);
+            EXPECT_TRUE(refused.Err.contains(said)) << Said(refused);
         }
         EXPECT_EQ(Dump(dairy.Dir(), catalog), byTool);
+    }
+    {
+        // A price that would not fit a number: refused whole, with the refusal status.
+        TDairy dairy;
+        dairy.c.Add(fw::CatalogDB, {{"01", ".SARE", "Sare", QVariant(), QString(), "kg", 1e302, "RON"}});
+        const QStringList before = Dump(dairy.Dir(), catalog);
+        const TRun run = Corvanel({"index-prices", "--company", dairy.Dir(), "--group", "01", "--percent", "999999999.99"});
+        EXPECT_EQ(run.Status, 3) << Said(run);
+        EXPECT_EQ(run.Err, "Atentie: " + corvanel::msg::PricesOutOfRange("01") + "\n");
+        EXPECT_EQ(Dump(dairy.Dir(), catalog), before);
     }
     {
         TDairy dairy;
