@@ -59,8 +59,6 @@ TEST(TraceCli, CsvAndPdfOfTheReportWithoutADisplay)
               "LC-1;kg;810;_FRG\n"
               "2026-11-03;1001;PROD;Sectia de productie;\"P\"\"F;\";02;IAURT;Iaurt;L-01;kg;2000;01;.LAPTE;Lapte crud;"
               "LC-1;kg;810;_FRG\n");
-    // Another warehouse: the header alone.
-    EXPECT_EQ(Corvanel(QStringList{"trace"} + period + QStringList{"--warehouses", "PF", "--csv"}).Out.count('\n'), 1);
 
     // The PDF is the report the add-on makes, page for page.
     const QString pdf = dairy.c.PrivateDir() + "/trasabilitate.pdf";
@@ -74,15 +72,20 @@ TEST(TraceCli, CsvAndPdfOfTheReportWithoutADisplay)
     // The period with four-digit years, in the locale's own separator.
     EXPECT_TRUE(pages.first().contains(QRegularExpression("perioada 01\\D11\\D2026"))) << pages.first().toStdString();
 
-    // Refusals: a period backwards, a period with nothing to print (no file), no output chosen.
+    // Refusals, status 3 and nothing written: a period backwards naming which date is which, a
+    // period with nothing to report (PDF and CSV alike), a code the company does not have, no
+    // output chosen.
     QFile::remove(pdf);
     const struct {
         QStringList args;
         QString said;
     } refused[] = {
         {{"trace", "--company", dairy.Dir(), "--from", "2026-11-30", "--to", "2026-11-01", "--csv"},
-         "Intervalul de timp nu este corect! 01.11.2026 < 30.11.2026"},
+         "Inceputul (--from 30.11.2026) este dupa sfirsitul (--to 01.11.2026)."},
         {{"trace", "--company", dairy.Dir(), "--from", "2025-01-01", "--to", "2025-01-31", "--pdf", pdf}, "nicio pagina"},
+        {{"trace", "--company", dairy.Dir(), "--from", "2025-01-01", "--to", "2025-01-31", "--csv"}, "Nu exista receptii"},
+        {period + QStringList{"--warehouses", kQuoted + ",PF", "--csv"}, "Codul \"PF\" din --warehouses nu exista in firma."},
+        {period + QStringList{"--suppliers", "PROD,prod", "--pdf", pdf}, "Codul \"prod\" din --suppliers nu exista in firma."},
         {period, "Alegeti una dintre optiunile --pdf FISIER si --csv."},
         {{"trace", "--company", dairy.Dir(), "--from", "2026-11-31", "--to", "2026-12-01", "--csv"},
          "'2026-11-31' nu este o data valida pentru --from"},
@@ -91,6 +94,7 @@ TEST(TraceCli, CsvAndPdfOfTheReportWithoutADisplay)
         const TRun run = Corvanel(r.args.first() == "trace" ? r.args : QStringList{"trace"} + r.args);
         EXPECT_EQ(run.Status, 3) << Said(run);
         EXPECT_TRUE(run.Err.contains(r.said)) << Said(run);
+        EXPECT_EQ(run.Out, "") << Said(run);
     }
     EXPECT_FALSE(QFile::exists(pdf));
 }
