@@ -60,6 +60,7 @@ QString CodeAndNameRequired();
 QString AccountFormat();
 QString UnknownCurrency(const QString& code);
 QString TooManyArticlesMarked();
+QString PrefixRequired(const QString& codes);
 QString PercentageBelowFloor();
 QString PercentageAboveCeiling();
 QString PricesOutOfRange(const QString& groupCode);
