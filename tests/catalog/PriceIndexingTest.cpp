@@ -126,6 +126,15 @@ TEST_F(PriceIndex, AFailedUpdateChangesNoPriceAndSaysSo)
 
 } // namespace
 
+TEST_F(PriceIndex, TheCommandsHintLeavesTheStatusLineWithTheLookup)
+{
+    OpenForm();
+    form->show();
+    context.Application->SetHint(form->IndexPricesItem->Hint()); // as hovering the command leaves it
+    form->close();
+    EXPECT_EQ(context.Application->Hint(), "");
+}
+
 // On both engines: a price taken past what a number holds would be stored as infinite by
 // one engine, refused by the other, and -100% would then make it nothing at all.
 class IndexedPrices : public cattest::CatalogFixture {
