@@ -243,6 +243,10 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
 
 void TMainForm::PlaceChild(QMdiSubWindow* window)
 {
+    // Opened over a maximized window, the area maximizes it too: moved, it would leave
+    // the window behind showing through.
+    if (window->isMaximized())
+        return;
     // The area's own placement puts a new window beside the others, out of sight when
     // there is no room: every window, the add-on's too, is cascaded inside instead.
     QRect previous;

@@ -122,4 +122,15 @@ TEST(Windows, CascadeKeepsEachWindowsSizeCutOnlyToTheArea)
     }
     EXPECT_EQ(messages.Count(), 0);
     main->grab().save(testsupport::LookDir() + "/host-cascade.png");
+
+    // A window opened over a maximized one is maximized over the whole area, not shifted.
+    windows[2]->showMaximized();
+    QApplication::processEvents();
+    auto* form = new fw::TForm(main);
+    form->SetFormStyle(fw::TFormStyle::MDIChild);
+    form->SetCaption(QStringLiteral("Fereastra 4"));
+    form->Show();
+    QApplication::processEvents();
+    EXPECT_TRUE(form->MDISubWindow()->isMaximized());
+    EXPECT_EQ(form->MDISubWindow()->geometry().topLeft(), QPoint(0, 0));
 }
