@@ -646,6 +646,9 @@ void TCatalogLookupForm::FormCloseQuery(bool& canClose)
 void TCatalogLookupForm::FormClose(TCloseAction& action)
 {
     RefreshTimer->stop();
+    // A hint of the lookup's own menu would stay on the host's status line after it.
+    if (context_.Application)
+        context_.Application->SetHint(QString());
     if (layoutFile_) {
         try {
             layoutFile_->Rewrite(GridLayouts({GroupGrid, ArticleGrid}));

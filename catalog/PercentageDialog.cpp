@@ -1,5 +1,7 @@
 #include "catalog/PercentageDialog.h"
 
+#include "catalog/PriceIndexing.h"
+
 #include <QDoubleSpinBox>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -8,11 +10,6 @@
 #include <QVBoxLayout>
 
 namespace corvanel {
-
-namespace {
-// No upper bound worth the name: any increase a user could mean fits.
-constexpr double kLargestPercentage = 999999999.99;
-} // namespace
 
 QString TPercentageDlg::MessageFormat()
 {

@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QStyle>
 
+#include <cmath>
 #include <memory>
 
 namespace corvanel {
@@ -68,6 +69,10 @@ std::optional<double> IndexFactor(double percentage)
                        fw::TMsgDlgButtons::OK);
         return std::nullopt;
     }
+    if (!(percentage <= kLargestPercentage)) { // NaN too
+        fw::MessageDlg(msg::PercentageAboveCeiling(), fw::TMsgDlgType::Warning, fw::TMsgDlgButtons::OK);
+        return std::nullopt;
+    }
     return percentage / 100 + 1;
 }
 
@@ -81,12 +86,32 @@ fw::TQuery* NewIndexPricesQuery(fw::TSession* session, QObject* owner)
     return q;
 }
 
+namespace {
+
+// Read inside the update's transaction; 0 for a group without prices.
+double LargestGroupPrice(fw::TSession* session, const QString& groupCode)
+{
+    fw::TQuery largest;
+    largest.SetSession(session);
+    largest.SetDatabaseName(TVELDA);
+    largest.SetSQL(LargestGroupPriceSql());
+    largest.ParamByName(QStringLiteral("Group"))->SetAsString(groupCode);
+    largest.Open();
+    return largest.Fields(0)->AsFloat();
+}
+
+} // namespace
+
 int UpdateGroupPrices(fw::TQuery& update, const QString& groupCode, double factor)
 {
     try {
         update.ParamByName(QStringLiteral("Group"))->SetAsString(groupCode);
         update.ParamByName(QStringLiteral("Coef"))->SetAsFloat(factor);
         fw::TTransaction transaction(update.Session()->ConnectionFor(TVELDA));
+        if (!std::isfinite(LargestGroupPrice(update.Session(), groupCode) * factor)) {
+            fw::MessageDlg(msg::PricesOutOfRange(groupCode), fw::TMsgDlgType::Warning, fw::TMsgDlgButtons::OK);
+            fw::Abort();
+        }
         update.ExecSQL();
         transaction.Commit();
         return update.RowsAffected();

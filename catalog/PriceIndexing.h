@@ -33,8 +33,12 @@ public:
     fw::TQuery* UpdateQuery;  // the update of one group (parameters Coef, float, and Group, text)
 };
 
-// The factor a percentage change gives: percentage / 100 + 1. Below -100% there is none:
-// the user is warned and nothing is returned.
+// The largest percentage the window accepts, either way. No upper bound worth the name:
+// any increase a user could mean fits.
+inline constexpr double kLargestPercentage = 999999999.99;
+
+// The factor a percentage change gives: percentage / 100 + 1. Below -100% or above the
+// largest percentage there is none: the user is warned and nothing is returned.
 std::optional<double> IndexFactor(double percentage);
 
 // The update of one group (parameters Coef, float, and Group, text) on TVELDA, in the
@@ -42,7 +46,9 @@ std::optional<double> IndexFactor(double percentage);
 fw::TQuery* NewIndexPricesQuery(fw::TSession* session, QObject* owner);
 // Runs that update for the group and factor in one transaction and returns the number of
 // articles changed. A database error leaves every price as it was and goes on with the
-// add-on's database message.
+// add-on's database message. A price the factor would take past what a number holds
+// (infinite, or not a number from an infinite one) changes nothing either: the user is
+// warned and the silent abort goes on.
 int UpdateGroupPrices(fw::TQuery& update, const QString& groupCode, double factor);
 
 // Multiplies the sale price of every article of the group by the factor (null prices stay

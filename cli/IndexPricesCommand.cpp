@@ -38,8 +38,9 @@ extern const TCommand IndexPricesCommand{
     .Details =
         QStringLiteral("Inmulteste pretul de vanzare al fiecarui articol din grupa G cu P / 100 + 1, intr-o singura\n"
                        "tranzactie (toate sau niciunul); preturile necompletate raman necompletate. P este in\n"
-                       "procente, cu punct zecimal (10 creste preturile cu 10%, -2.5 le scade); sub -100 nu se\n"
-                       "accepta."),
+                       "procente, cu punct zecimal (10 creste preturile cu 10%, -2.5 le scade), de la -100 la\n"
+                       "999999999.99, ca in fereastra catalogului. Daca vreun pret ar depasi cel mai mare numar\n"
+                       "care se poate pastra, nu se schimba niciunul."),
     .Options =
         {
             CompanyOption(),

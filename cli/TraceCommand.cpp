@@ -4,15 +4,17 @@
 #include "cli/Console.h"
 #include "data/Messages.h"
 #include "data/ProductionContext.h"
+#include "data/Queries.h"
 #include "dialogs/CodeList.h"
-#include "dialogs/PeriodDialog.h"
 #include "platform/core/Exceptions.h"
+#include "platform/db/Query.h"
 #include "platform/report/ReportPainter.h"
 #include "reports/PrintSettings.h"
 #include "reports/TraceabilityData.h"
 #include "reports/TraceabilityReport.h"
 
 #include <QGuiApplication>
+#include <QSet>
 
 namespace corvanel::cli {
 
@@ -22,27 +24,60 @@ namespace {
 struct TSelection {
     fw::TDateTime From = 0;
     fw::TDateTime To = 0;
-    QString Warehouses; // code lists as the pickers give them
-    QString Suppliers;
+    QStringList Warehouses; // no codes: all
+    QStringList Suppliers;
 };
 
 TSelection Selection(const TArgs& args)
 {
     TSelection s;
-    s.From = fw::DateToDateTime(IsoDate(args, QStringLiteral("from")));
-    s.To = fw::DateToDateTime(IsoDate(args, QStringLiteral("to")));
-    if (!PeriodAccepted(s.From, s.To))
-        throw fw::EAbort();
-    s.Warehouses = JoinCodeList(List(args, QStringLiteral("warehouses")));
-    s.Suppliers = JoinCodeList(List(args, QStringLiteral("suppliers")));
+    const QDate from = IsoDate(args, QStringLiteral("from"));
+    const QDate to = IsoDate(args, QStringLiteral("to"));
+    // The dialog's warning shows the two dates bare; here they are named by their options.
+    if (from > to)
+        throw ERefused(QStringLiteral("Intervalul de timp nu este corect! Inceputul (--from %1) este dupa sfirsitul (--to %2).")
+                           .arg(from.toString(QStringLiteral("dd.MM.yyyy")), to.toString(QStringLiteral("dd.MM.yyyy"))));
+    s.From = fw::DateToDateTime(from);
+    s.To = fw::DateToDateTime(to);
+    s.Warehouses = List(args, QStringLiteral("warehouses"));
+    s.Suppliers = List(args, QStringLiteral("suppliers"));
     return s;
+}
+
+// A code the company does not have would only narrow the report to nothing, unseen.
+void RefuseUnknownCodes(TProductionContext& context, const QStringList& codes, const QStringList& listSql,
+                        const QString& option)
+{
+    if (codes.isEmpty())
+        return;
+    fw::TQuery known;
+    known.SetSession(context.Session());
+    known.SetDatabaseName(TVELDA);
+    known.SetSQL(listSql);
+    QSet<QString> have;
+    try {
+        known.Open();
+        for (known.First(); !known.Eof(); known.Next())
+            have.insert(known.FieldByName(QStringLiteral("Cod"))->AsString());
+    } catch (const fw::EDatabaseError& e) {
+        throw fw::EDatabaseError(msg::ReportDatabaseError(e.Message()));
+    }
+    for (const QString& code : codes)
+        if (!have.contains(code))
+            throw ERefused(QStringLiteral("Codul \"%1\" din --%2 nu exista in firma.").arg(code, option));
+}
+
+// No receipts in the selection: nothing is written, whichever the output.
+[[noreturn]] void RefuseEmpty(const QString& what)
+{
+    throw ERefused(QStringLiteral("Nu exista receptii in perioada si selectia alese: %1.").arg(what));
 }
 
 // Opens the receipts of the selection; a failure in the report's words.
 void Open(TTraceabilityData& data, const TSelection& s)
 {
     try {
-        data.SetSelection(s.Warehouses, s.Suppliers);
+        data.SetSelection(JoinCodeList(s.Warehouses), JoinCodeList(s.Suppliers));
         data.OpenData(s.From, s.To);
     } catch (const fw::EDatabaseError& e) {
         throw fw::EDatabaseError(msg::ReportDatabaseError(e.Message()));
@@ -72,6 +107,8 @@ int WriteCsv(TProductionContext& context, const TSelection& selection)
     TTraceabilityData data(context.Session(), nullptr);
     Open(data, selection);
     fw::TQuery* q = data.Receipts;
+    if (q->IsEmpty())
+        RefuseEmpty(QStringLiteral("nu s-a scris nimic"));
     const auto text = [q](const char* name) { return q->FieldByName(QString::fromLatin1(name))->AsString(); };
     TProgress progress(QStringLiteral("Trasabilitate"), q->RecordCount());
     QString out = CsvRecord(CsvHeader());
@@ -172,8 +209,7 @@ int WritePdf(TProductionContext& context, const TSelection& selection, const QSt
         progress.Say(QStringLiteral("Trasabilitate: scriu %1 pagini").arg(document.PageCount()));
     }
     if (!fw::ExportPdf(document, file))
-        throw ERefused(QStringLiteral("Nu exista receptii in perioada si selectia alese: raportul nu are nicio pagina, "
-                                      "fisierul nu a fost scris."));
+        RefuseEmpty(QStringLiteral("raportul nu are nicio pagina, fisierul nu a fost scris"));
     form.CloseData();
     return ExitDone;
 }
@@ -186,6 +222,8 @@ int Run(const TArgs& args)
     const QString file = csv ? QString() : Required(args, QStringLiteral("pdf"));
     const TSelection selection = Selection(args);
     TCompanySession company(Required(args, QStringLiteral("company")));
+    RefuseUnknownCodes(company.Context(), selection.Warehouses, WarehouseListSql(), QStringLiteral("warehouses"));
+    RefuseUnknownCodes(company.Context(), selection.Suppliers, SupplierListSql(), QStringLiteral("suppliers"));
     return csv ? WriteCsv(company.Context(), selection) : WritePdf(company.Context(), selection, file);
 }
 
@@ -212,7 +250,9 @@ extern const TCommand TraceCommand{
         "materie prima consumata pentru o linie de receptie (linia de receptie se repeta; o linie fara\n"
         "materii prime are coloanele MP_ goale): campurile separate prin \";\", o linie de antet, datele\n"
         "AAAA-LL-ZZ, numerele cu punct zecimal si fara separator de mii. Pe un terminal, progresul se\n"
-        "vede pe iesirea de erori. Nu are nevoie de ecran: fonturile le ia dintr-o platforma fara afisare."),
+        "vede pe iesirea de erori. Nu are nevoie de ecran: fonturile le ia dintr-o platforma fara afisare.\n"
+        "Fara nicio receptie in perioada si selectia alese nu scrie nimic, nici PDF, nici CSV, si iese cu\n"
+        "starea 3, ca pentru un cod de gestiune sau de furnizor care nu exista in firma."),
     .Options =
         {
             CompanyOption(),

@@ -113,7 +113,18 @@ QString UnknownCurrency(const QString& code) { return QStringLiteral("<%1> nu ex
 
 QString TooManyArticlesMarked() { return QStringLiteral("Memorie insuficienta! Selectati mai putine articole!"); }
 
+QString PrefixRequired(const QString& codes)
+{
+    return QStringLiteral("Specificati caracterul cu care trebuie sa înceapa %1!").arg(codes);
+}
 QString PercentageBelowFloor() { return QStringLiteral("Coeficientul nu poate fi mai mic de -100% !"); }
+QString PercentageAboveCeiling() { return QStringLiteral("Coeficientul nu poate fi mai mare de 999999999.99% !"); }
+QString PricesOutOfRange(const QString& groupCode)
+{
+    return QStringLiteral("Preturile de vînzare din grupa \"%1\" ar depasi cel mai mare numar care se poate pastra: "
+                          "niciun pret nu a fost schimbat.")
+        .arg(groupCode);
+}
 
 QString PricesIndexed(const QString& groupCode)
 {

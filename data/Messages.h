@@ -60,7 +60,10 @@ QString CodeAndNameRequired();
 QString AccountFormat();
 QString UnknownCurrency(const QString& code);
 QString TooManyArticlesMarked();
+QString PrefixRequired(const QString& codes);
 QString PercentageBelowFloor();
+QString PercentageAboveCeiling();
+QString PricesOutOfRange(const QString& groupCode);
 QString PricesIndexed(const QString& groupCode);
 
 // ---------------------------------------------------------------- the traceability report

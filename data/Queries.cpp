@@ -134,4 +134,11 @@ const QStringList& IndexPricesSql()
     return sql;
 }
 
+const QStringList& LargestGroupPriceSql()
+{
+    static const QStringList sql{QStringLiteral("SELECT MAX(ABS(Pret_vinzare)) AS Cel_mai_mare FROM CATALOG"),
+                                 QStringLiteral("WHERE Grupa = :Group")};
+    return sql;
+}
+
 } // namespace corvanel

@@ -53,5 +53,7 @@ const QStringList& WarehouseListSql();
 const QStringList& SupplierListSql();
 // Price indexing of one group (parameters Coef, float, and Group, string).
 const QStringList& IndexPricesSql();
+// The largest sale price of one group, as a magnitude (parameter Group, string).
+const QStringList& LargestGroupPriceSql();
 
 } // namespace corvanel

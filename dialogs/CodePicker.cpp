@@ -23,6 +23,7 @@ namespace {
 constexpr int kNameWidth = 219;
 constexpr int kDesignedWidth = 330;
 constexpr int kDesignedHeight = 340;
+constexpr int kCellPadding = 6; // each side of a cell's text
 } // namespace
 
 TCodePickerDlg::TCodePickerDlg(const TProductionContext& context, QWidget* owner, const TSource& source)
@@ -103,8 +104,25 @@ void TCodePickerDlg::AllCheckClick()
     if (!query_->Active()) {
         fw::THourGlass wait(context_.Screen);
         query_->Open();
+        FitCodeColumn();
     }
     Grid->setEnabled(true);
+}
+
+void TCodePickerDlg::FitCodeColumn()
+{
+    // As wide as the longest code shown, so that none is clipped; the dialog grows with it.
+    fw::TField* code = query_->FieldByName(QStringLiteral("Cod"));
+    int needed = 0;
+    for (query_->First(); !query_->Eof(); query_->Next())
+        needed = std::max(needed, Grid->fontMetrics().horizontalAdvance(code->AsString()));
+    query_->First();
+    fw::TColumn* column = Grid->Columns(0);
+    const int grow = needed + 2 * kCellPadding - column->Width();
+    if (grow <= 0)
+        return;
+    column->SetWidth(column->Width() + grow);
+    setFixedSize(width() + grow, height());
 }
 
 QString TCodePickerDlg::CodeList()

@@ -35,6 +35,7 @@ public:
     // Ticked: the grid is off. Cleared: the query is opened the first time, then the
     // grid is on. An error opening the query reaches the caller's handler.
     void AllCheckClick();
+    void FitCodeColumn();
     // Empty while the box is ticked; otherwise the codes of the chosen rows, in the order
     // they were chosen.
     QString CodeList();

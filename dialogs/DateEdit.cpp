@@ -15,6 +15,7 @@
 #include <QToolButton>
 
 #include <memory>
+#include <utility>
 
 namespace corvanel {
 
@@ -63,6 +64,7 @@ TDateEdit::TDateEdit(fw::TFormatSettings& formats, QWidget* parent) : QLineEdit(
     button_->setIcon(CalendarGlyph(palette().color(QPalette::ButtonText)));
     setTextMargins(0, 0, kButtonSize, 0);
     setMinimumHeight(kButtonSize + 2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this));
+    connect(this, &QLineEdit::textEdited, this, [this] { refused_ = false; });
     connect(button_, &QToolButton::clicked, this, fw::GuardedSlot(this, [this] { OpenCalendar(); }));
 
     SetDate(fw::Date());
@@ -77,17 +79,33 @@ fw::TDateTime TDateEdit::Date()
 {
     if (const std::optional<QDate> typed = TypedDate()) {
         value_ = fw::DateToDateTime(*typed);
+        refused_ = false;
         return value_;
     }
     fw::MessageBeep(fw::TBeep::Error);
     setText(fw::DateToStr(value_, formats_));
     setFocus();
+    refused_ = true;
+    return value_;
+}
+
+std::optional<fw::TDateTime> TDateEdit::AcceptedDate()
+{
+    if (refused_) {
+        fw::MessageBeep(fw::TBeep::Error);
+        setFocus();
+    } else {
+        Date();
+    }
+    if (std::exchange(refused_, false))
+        return std::nullopt;
     return value_;
 }
 
 void TDateEdit::SetDate(fw::TDateTime value)
 {
     value_ = value;
+    refused_ = false;
     setText(fw::DateToStr(value, formats_));
 }
 

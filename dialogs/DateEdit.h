@@ -23,6 +23,11 @@ public:
     // beep, brings back the last valid date and keeps the focus in the box. Also done
     // when the focus leaves the box.
     fw::TDateTime Date();
+    // The date for a window being accepted: nothing while the box holds text that is no
+    // date, nor once after such text was refused and the user moved on without another
+    // look (a click on the window's button takes the focus first); the box has beeped,
+    // shows its last valid date and has the focus.
+    std::optional<fw::TDateTime> AcceptedDate();
     // Stores the date and shows it in the add-on's short date format.
     void SetDate(fw::TDateTime value);
 
@@ -48,6 +53,7 @@ private:
 
     fw::TFormatSettings& formats_;
     fw::TDateTime value_ = 0;
+    bool refused_ = false; // text refused since the box was last read valid or typed into
     QToolButton* button_;
 };
 

@@ -79,9 +79,15 @@ TPeriodDlg::TPeriodDlg(fw::TFormatSettings& formats, QWidget* owner) : fw::TForm
 
 void TPeriodDlg::CheckPeriod()
 {
-    const fw::TDateTime end = LastDateEdit->Date();
-    const fw::TDateTime start = FirstDateEdit->Date();
-    SetModalResult(PeriodAccepted(start, end) ? fw::TModalResult::OK : fw::TModalResult::None);
+    // A box holding no date keeps the dialog open, focused: the last valid date in its
+    // place is not what the user asked for.
+    SetModalResult(fw::TModalResult::None);
+    const std::optional<fw::TDateTime> start = FirstDateEdit->AcceptedDate();
+    if (!start)
+        return;
+    const std::optional<fw::TDateTime> end = LastDateEdit->AcceptedDate();
+    if (end && PeriodAccepted(*start, *end))
+        SetModalResult(fw::TModalResult::OK);
 }
 
 bool PeriodAccepted(fw::TDateTime start, fw::TDateTime end)

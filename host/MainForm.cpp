@@ -30,6 +30,9 @@ const QSize kPreferredMain(1280, 800);
 // A child window cascaded further than leaves it this much room starts again at the top.
 const QSize kLeastRoom(360, 240);
 const char* const kPlacedProperty = "pelmarisPlaced";
+// A window the cascade had to cut: the size it was cut to, and its own.
+const char* const kCutProperty = "pelmarisCutSize";
+const char* const kOwnSizeProperty = "pelmarisOwnSize";
 
 QMenu* AddTopMenu(QMainWindow* window, const QString& caption, int groupIndex)
 {
@@ -102,8 +105,8 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
                &OnStock);
 
     fereastra_ = AddTopMenu(this, QStringLiteral("&Fereastra"), kLast);
-    connect(fereastra_->addAction(QStringLiteral("&Cascada")), &QAction::triggered, mdiArea_,
-            &QMdiArea::cascadeSubWindows);
+    connect(fereastra_->addAction(QStringLiteral("&Cascada")), &QAction::triggered, this,
+            fw::GuardedSlot(this, [this] { CascadeChildren(); }));
     connect(fereastra_->addAction(QStringLiteral("&Alaturate")), &QAction::triggered, mdiArea_,
             &QMdiArea::tileSubWindows);
     connect(fereastra_->addAction(QStringLiteral("&Inchide tot")), &QAction::triggered, this,
@@ -242,6 +245,10 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
 
 void TMainForm::PlaceChild(QMdiSubWindow* window)
 {
+    // Opened over a maximized window, the area maximizes it too: moved, it would leave
+    // the window behind showing through.
+    if (window->isMaximized())
+        return;
     // The area's own placement puts a new window beside the others, out of sight when
     // there is no room: every window, the add-on's too, is cascaded inside instead.
     QRect previous;
@@ -255,6 +262,34 @@ void TMainForm::PlaceChild(QMdiSubWindow* window)
     const int step = window->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window) + 4;
     const QSize least = kLeastRoom.expandedTo(window->minimumSizeHint());
     window->setGeometry(CascadedPlace(mdiArea_->viewport()->size(), previous, window->size(), step, least));
+}
+
+void TMainForm::CascadeChildren()
+{
+    // The area's own cascade gives every window one size of its choosing, smaller at each
+    // use: here each keeps its size, cut to the area only where it does not fit, and gets
+    // it back at the next cascade when it was cut.
+    const QSize area = mdiArea_->viewport()->size();
+    QMdiSubWindow* const active = mdiArea_->activeSubWindow();
+    QRect previous;
+    for (QMdiSubWindow* window : mdiArea_->subWindowList(QMdiArea::CreationOrder)) {
+        if (!window->isVisible() || window->isMinimized())
+            continue;
+        if (window->isMaximized())
+            window->showNormal();
+        QSize wanted = window->size();
+        if (window->property(kCutProperty).toSize() == wanted)
+            wanted = window->property(kOwnSizeProperty).toSize();
+        const int step = window->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window) + 4;
+        const QRect place = CascadedPlace(area, previous, wanted, step, kLeastRoom.expandedTo(window->minimumSizeHint()));
+        window->setGeometry(place);
+        window->setProperty(kCutProperty, place.size() != wanted ? QVariant(window->size()) : QVariant());
+        window->setProperty(kOwnSizeProperty, place.size() != wanted ? QVariant(wanted) : QVariant());
+        window->raise();
+        previous = window->geometry();
+    }
+    if (active)
+        mdiArea_->setActiveSubWindow(active);
 }
 
 void TMainForm::FillWindowList()

@@ -88,6 +88,7 @@ private:
     void EnableMergedItems(fw::TMenuItem* menu, bool enabled);
     // Places a child window shown for the first time inside the document area.
     void PlaceChild(QMdiSubWindow* window);
+    void CascadeChildren();
     void FillWindowList();
 
     QMdiArea* mdiArea_;

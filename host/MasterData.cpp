@@ -195,10 +195,8 @@ void BindArticleChecks(fw::TTable* catalog)
 {
     BindAccountChecks(catalog, kAccountFields);
     catalog->FieldByName(QStringLiteral("Moneda"))->OnValidate = [catalog](fw::TField* field) {
-        // No currency at all is allowed: an article may be priced in none.
+        // The catalog lookup's rule: an emptied currency is no currency of the list either.
         const QString code = field->AsString();
-        if (code.isEmpty())
-            return;
         auto currencies = OpenTable(catalog->DatabaseName(), CurrenciesTable().Table, CurrenciesTable().Key);
         if (!currencies->FindKey({code}))
             Warn(QStringLiteral("<%1> nu exista în catalogul de valute!").arg(code));

@@ -169,6 +169,12 @@ void TRecipeEditorForm::BuildControls()
                                QStringLiteral("Editare"), QStringLiteral("Salvare"), QStringLiteral("Anulare"),
                                QStringLiteral("Refresh")});
     Navigator->SetConfirmDelete(false);
+    // Refresh reads the product list again too, on the recipe lines as well: a product added
+    // in the catalog meanwhile shows; the current product stays.
+    Navigator->OnClick = [this](fw::TDBNavigator*, TNavigateBtn button) {
+        if (button == TNavigateBtn::Refresh && NavigatorSource != context_.Data->ProductSource)
+            context_.Data->ProductTable->Refresh();
+    };
 
     auto* side = new QVBoxLayout;
     side->addWidget(OrderLabel);

@@ -9,15 +9,18 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/DBNavigator.h"
 #include "platform/ui/Guard.h"
+#include "platform/ui/Keys.h"
 #include "platform/ui/MessageDlg.h"
 #include "requirement/LotPreviewPanel.h"
 #include "requirement/Requirement.h"
 
+#include <QApplication>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QStyle>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -169,6 +172,7 @@ void TRequirementForm::BuildGrid()
                                            TGridDrawState state) {
         RequirementGridDrawColumnCell(grid, rect, dataCol, column, state);
     };
+    RequirementGrid->OnKeyDown = [this](TDBGridNormal*, int& key, Qt::KeyboardModifiers) { RequirementGridKeyDown(key); };
     RequirementGrid->OnKeyPress = [this](TDBGridNormal*, QChar& key) { RequirementGridKeyPress(key); };
     RequirementGrid->OnDblClick = [this](TDBGridNormal*) { RequirementGridDblClick(); };
     RequirementNavigator->SetDataSource(dm->TempSource);
@@ -280,6 +284,17 @@ bool TRequirementForm::MaterialColumnSelected() const
         if (field->FieldName().compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
             return true;
     return false;
+}
+
+void TRequirementForm::RequirementGridKeyDown(int& key)
+{
+    // The editor is always open here, so an Escape from it would close the form and drop
+    // every row edited so far: it only cancels the cell's edit, and does nothing without one.
+    const QLineEdit* editor = RequirementGrid->InplaceEditor();
+    if (key != vk::Escape || !editor || QApplication::focusWidget() != editor)
+        return;
+    if (!context_.Data->TempTable->IsEditing())
+        key = 0;
 }
 
 void TRequirementForm::RequirementGridKeyPress(QChar& key)

@@ -52,6 +52,7 @@ public:
     void FormClose(fw::TCloseAction& action);
     void RequirementGridDrawColumnCell(fw::TDBGridNormal* grid, const QRect& rect, int dataCol, fw::TColumn* column,
                                    fw::TGridDrawState state);
+    void RequirementGridKeyDown(int& key);
     void RequirementGridKeyPress(QChar& key);
     void RequirementGridDblClick();
     void GenerateButtonClick();

@@ -1,9 +1,12 @@
 #include "shell/SettingsDialog.h"
 
+#include "data/Messages.h"
 #include "data/ProductionContext.h"
 #include "shell/LotSettingsBox.h"
 #include "platform/ui/Guard.h"
+#include "platform/ui/MessageDlg.h"
 
+#include <QApplication>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -67,6 +70,14 @@ TProductionSettingsForm::TProductionSettingsForm(TProductionContext& context, QW
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
     OKBtn->setDefault(true);
+    // The buttons keep the usual window colour: their outline is drawn from it, and from the
+    // highlight colour it would be the focus outline, so that a focused button showed none.
+    for (QPushButton* button : {OKBtn, CancelBtn}) {
+        QPalette usual = button->palette();
+        usual.setColor(QPalette::Window, QApplication::palette().color(QPalette::Window));
+        usual.setColor(QPalette::WindowText, QApplication::palette().color(QPalette::WindowText));
+        button->setPalette(usual);
+    }
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(CancelBtn);
     buttons->addStretch(1);
@@ -77,16 +88,15 @@ TProductionSettingsForm::TProductionSettingsForm(TProductionContext& context, QW
     layout->addWidget(LotSettings);
     layout->addLayout(buttons);
 
-    // The order Tab follows: the first two boxes, OK, "&Renunta", then the third box.
+    // Tab follows the boxes, the lot settings, then OK, then "&Renunta".
     setTabOrder(WarehousePrefixEdit, MaterialPrefixEdit);
-    setTabOrder(MaterialPrefixEdit, OKBtn);
+    setTabOrder(MaterialPrefixEdit, SemiFinishedPrefixEdit);
+    setTabOrder(LotSettings->ChainTabOrder(SemiFinishedPrefixEdit), OKBtn);
     setTabOrder(OKBtn, CancelBtn);
-    setTabOrder(CancelBtn, SemiFinishedPrefixEdit);
-    LotSettings->ChainTabOrder(SemiFinishedPrefixEdit);
 
     connect(OKBtn, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] {
-        OKBtnClick();
-        SetModalResult(fw::TModalResult::OK);
+        if (OKBtnClick())
+            SetModalResult(fw::TModalResult::OK);
     }));
     SetButtonModalResult(CancelBtn, fw::TModalResult::Cancel);
     OnClose = [this](fw::TForm*, fw::TCloseAction& action) { FormClose(action); };
@@ -110,19 +120,28 @@ void TProductionSettingsForm::FormCreate()
     LotSettings->Show(settings);
 }
 
-void TProductionSettingsForm::OKBtnClick()
+bool TProductionSettingsForm::OKBtnClick()
 {
-    // An emptied box keeps its setting; any character is accepted.
-    auto take = [](const QLineEdit* edit, QChar& setting) {
-        if (!edit->text().isEmpty())
-            setting = edit->text().at(0);
-    };
+    // An emptied box is refused by name, rather than keeping a setting the user no longer
+    // sees; any character is accepted.
+    const std::pair<QLineEdit*, QString> boxes[] = {
+        {WarehousePrefixEdit, QStringLiteral("codurile de gestiuni de materii prime si materiale")},
+        {MaterialPrefixEdit, QStringLiteral("codurile de materii prime si materiale")},
+        {SemiFinishedPrefixEdit, QStringLiteral("codurile de produse semifabricate")}};
+    for (const auto& [edit, name] : boxes) {
+        if (edit->text().isEmpty()) {
+            fw::MessageDlg(msg::PrefixRequired(name), fw::TMsgDlgType::Warning, fw::TMsgDlgButtons::OK);
+            edit->setFocus();
+            return false;
+        }
+    }
     TProductionSettings& settings = context_.Settings;
-    take(WarehousePrefixEdit, settings.RawWarehousePrefix);
-    take(MaterialPrefixEdit, settings.RawMaterialPrefix);
-    take(SemiFinishedPrefixEdit, settings.SemiFinishedPrefix);
+    settings.RawWarehousePrefix = WarehousePrefixEdit->text().at(0);
+    settings.RawMaterialPrefix = MaterialPrefixEdit->text().at(0);
+    settings.SemiFinishedPrefix = SemiFinishedPrefixEdit->text().at(0);
     LotSettings->Take(settings);
     settings.Save();
+    return true;
 }
 
 void TProductionSettingsForm::FormClose(fw::TCloseAction& action) { action = fw::TCloseAction::Free; }

@@ -34,7 +34,8 @@ public:
     QPushButton* CancelBtn;
 
     void FormCreate();
-    void OKBtnClick();
+    // Saves the three boxes; false, with a warning naming it, when one is empty.
+    bool OKBtnClick();
     void FormClose(fw::TCloseAction& action);
 
 private:

@@ -225,8 +225,22 @@ void TDBGridNormal::LinkUpdateData()
     if (!editor_ || !editorDirty_)
         return;
     if (TField* field = EditorField())
-        field->SetText(editor_->text());
+        AssignEditorText(field, editor_->text());
     editorDirty_ = false;
+}
+
+void TDBGridNormal::AssignEditorText(TField* field, const QString& text)
+{
+    // The user knows the column by its title, not by the field's stored name.
+    const QString title = Columns(editorColumn_)->Title();
+    struct Label {
+        TField* field;
+        QString kept;
+        ~Label() { field->SetDisplayLabel(kept); }
+    } label{field, field->DisplayLabel() == field->FieldName() ? QString() : field->DisplayLabel()};
+    if (!title.isEmpty())
+        field->SetDisplayLabel(title);
+    field->SetText(text);
 }
 
 void TDBGridNormal::Refresh()
@@ -406,6 +420,8 @@ void TDBGridNormal::EditorTextEdited()
 
 bool TDBGridNormal::CommitEdit()
 {
+    if (committing_)
+        return false;
     if (!editor_ || !editorDirty_)
         return true;
     TField* field = EditorField();
@@ -415,12 +431,14 @@ bool TDBGridNormal::CommitEdit()
         return true;
     }
     const QString text = editor_->text();
+    committing_ = true;
     const bool ok = Guarded(this, [&] {
         Acting acting(this);
         if (!ds->IsEditing())
             DataSource()->Edit();
-        field->SetText(text);
+        AssignEditorText(field, text);
     });
+    committing_ = false;
     if (ok) {
         editorDirty_ = false;
         return true;

@@ -175,6 +175,8 @@ private:
     void ShowEditorIfWanted();
     void LoadEditor();
     TField* EditorField() const;
+    // The cell's text into its field; a refusal names the column by its title.
+    void AssignEditorText(TField* field, const QString& text);
     void EditorTextEdited();
     // The keypad's decimal key in a number column, made to type the locale's decimal mark.
     std::unique_ptr<QKeyEvent> NumberKey(const QKeyEvent* event, int column) const;
@@ -207,6 +209,9 @@ private:
     bool inserting_ = false;  // the dataset was inserting when the grid last followed it
     int targetColumn_ = -1;   // the column the user clicked, while the cursor moves there
     bool commitFailed_ = false;
+    // A refusal's message box takes the focus from the cell, which would commit it again
+    // and stack a second box on the first.
+    bool committing_ = false;
     bool editorDirty_ = false;
     bool focused_ = false;
     bool forwardingKey_ = false; // a key the grid already offered to its handlers

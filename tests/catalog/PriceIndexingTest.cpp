@@ -3,6 +3,9 @@
 #include "CatalogFixture.h"
 #include "TempDir.h"
 #include "catalog/PercentageDialog.h"
+#include "data/Messages.h"
+#include "platform/core/Exceptions.h"
+#include "platform/db/Query.h"
 #include "platform/core/Formats.h"
 #include "platform/ui/DBGridNormal.h"
 #include "platform/ui/Menus.h"
@@ -13,6 +16,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include <cmath>
 #include <optional>
 
 using namespace corvanel;
@@ -121,3 +125,44 @@ TEST_F(PriceIndex, AFailedUpdateChangesNoPriceAndSaysSo)
 }
 
 } // namespace
+
+TEST_F(PriceIndex, TheCommandsHintLeavesTheStatusLineWithTheLookup)
+{
+    OpenForm();
+    form->show();
+    context.Application->SetHint(form->IndexPricesItem->Hint()); // as hovering the command leaves it
+    form->close();
+    EXPECT_EQ(context.Application->Hint(), "");
+}
+
+// On both engines: a price taken past what a number holds would be stored as infinite by
+// one engine, refused by the other, and -100% would then make it nothing at all.
+class IndexedPrices : public cattest::CatalogFixture {
+protected:
+    QString Stored() { return testsupport::RawTexts(company.Dir(), "SELECT Cod, Pret_vinzare FROM CATALOG WHERE Grupa = '01' ORDER BY Cod").join(", "); }
+    int Update(double factor)
+    {
+        const std::unique_ptr<TQuery> update(NewIndexPricesQuery(context.Session(), nullptr));
+        return UpdateGroupPrices(*update, "01", factor);
+    }
+};
+
+TEST_F(IndexedPrices, AResultPastTheLargestNumberChangesNoPriceOfTheGroup)
+{
+    const double factor = 1e306;
+    EXPECT_EQ(Update(factor), 3);
+    const QString huge = Stored();
+    EXPECT_EQ(huge, "A1 1e+307, B2 NULL, C3 2.5e+306");
+    EXPECT_THROW(Update(factor), fw::EAbort); // 1e307 x 1e306: past the largest double
+    EXPECT_EQ(Stored(), huge);
+    ASSERT_EQ(messages.Count(), 1);
+    EXPECT_EQ(messages.Last().Kind, TMsgDlgType::Warning);
+    EXPECT_EQ(messages.Last().Text, msg::PricesOutOfRange("01"));
+    EXPECT_EQ(Update(*IndexFactor(-100)), 3);
+    EXPECT_EQ(Stored(), "A1 0.0, B2 NULL, C3 0.0");
+    // The window's own limits, either way.
+    EXPECT_TRUE(IndexFactor(kLargestPercentage));
+    EXPECT_FALSE(IndexFactor(kLargestPercentage + 0.01));
+    EXPECT_FALSE(IndexFactor(std::nan("")));
+    EXPECT_EQ(messages.Last().Text, msg::PercentageAboveCeiling());
+}

@@ -59,8 +59,6 @@ TEST(TraceCli, CsvAndPdfOfTheReportWithoutADisplay)
               "LC-1;kg;810;_FRG\n"
               "2026-11-03;1001;PROD;Sectia de productie;\"P\"\"F;\";02;IAURT;Iaurt;L-01;kg;2000;01;.LAPTE;Lapte crud;"
               "LC-1;kg;810;_FRG\n");
-    // Another warehouse: the header alone.
-    EXPECT_EQ(Corvanel(QStringList{"trace"} + period + QStringList{"--warehouses", "PF", "--csv"}).Out.count('\n'), 1);
 
     // The PDF is the report the add-on makes, page for page.
     const QString pdf = dairy.c.PrivateDir() + "/trasabilitate.pdf";
@@ -74,15 +72,20 @@ TEST(TraceCli, CsvAndPdfOfTheReportWithoutADisplay)
     // The period with four-digit years, in the locale's own separator.
     EXPECT_TRUE(pages.first().contains(QRegularExpression("perioada 01\\D11\\D2026"))) << pages.first().toStdString();
 
-    // Refusals: a period backwards, a period with nothing to print (no file), no output chosen.
+    // Refusals, status 3 and nothing written: a period backwards naming which date is which, a
+    // period with nothing to report (PDF and CSV alike), a code the company does not have, no
+    // output chosen.
     QFile::remove(pdf);
     const struct {
         QStringList args;
         QString said;
     } refused[] = {
         {{"trace", "--company", dairy.Dir(), "--from", "2026-11-30", "--to", "2026-11-01", "--csv"},
-         "Intervalul de timp nu este corect! 01.11.2026 < 30.11.2026"},
+         "Inceputul (--from 30.11.2026) este dupa sfirsitul (--to 01.11.2026)."},
         {{"trace", "--company", dairy.Dir(), "--from", "2025-01-01", "--to", "2025-01-31", "--pdf", pdf}, "nicio pagina"},
+        {{"trace", "--company", dairy.Dir(), "--from", "2025-01-01", "--to", "2025-01-31", "--csv"}, "Nu exista receptii"},
+        {period + QStringList{"--warehouses", kQuoted + ",PF", "--csv"}, "Codul \"PF\" din --warehouses nu exista in firma."},
+        {period + QStringList{"--suppliers", "PROD,prod", "--pdf", pdf}, "Codul \"prod\" din --suppliers nu exista in firma."},
         {period, "Alegeti una dintre optiunile --pdf FISIER si --csv."},
         {{"trace", "--company", dairy.Dir(), "--from", "2026-11-31", "--to", "2026-12-01", "--csv"},
          "'2026-11-31' nu este o data valida pentru --from"},
@@ -91,6 +94,7 @@ TEST(TraceCli, CsvAndPdfOfTheReportWithoutADisplay)
         const TRun run = Corvanel(r.args.first() == "trace" ? r.args : QStringList{"trace"} + r.args);
         EXPECT_EQ(run.Status, 3) << Said(run);
         EXPECT_TRUE(run.Err.contains(r.said)) << Said(run);
+        EXPECT_EQ(run.Out, "") << Said(run);
     }
     EXPECT_FALSE(QFile::exists(pdf));
 }
@@ -110,13 +114,26 @@ TEST(IndexPricesCli, ChangesTheGroupAsTheLookupDoesAllOrNothing)
         EXPECT_EQ(run.Err, "Informatie: " + corvanel::msg::PricesIndexed("01") + "\n");
         byTool = Dump(dairy.Dir(), catalog);
         // Refused before anything is written.
-        for (const QStringList& args : {QStringList{"--group", "01", "--percent", "-100.01"}, QStringList{"--group", "09", "--percent", "5"}}) {
+        const std::vector<std::pair<QStringList, QString>> refusals{
+            {{"--group", "01", "--percent", "-100.01"}, "mai mic de -100% !"},
+            {{"--group", "01", "--percent", "1e308"}, "mai mare de 999999999.99% !"},
+            {{"--group", "09", "--percent", "5"}, "Grupa \"09\" nu are articole"}};
+        for (const auto& [args, said] : refusals) {
             const TRun refused = Corvanel(QStringList{"index-prices", "--company", dairy.Dir()} + args);
             EXPECT_EQ(refused.Status, 3) << Said(refused);
-            EXPECT_TRUE(refused.Err.contains(args.at(1) == "09" ? "Grupa \"09\" nu are articole" : "mai mic de -100% !"))
-                << Said(refused);
+            EXPECT_TRUE(refused.Err.contains(said)) << Said(refused);
         }
         EXPECT_EQ(Dump(dairy.Dir(), catalog), byTool);
+    }
+    {
+        // A price that would not fit a number: refused whole, with the refusal status.
+        TDairy dairy;
+        dairy.c.Add(fw::CatalogDB, {{"01", ".SARE", "Sare", QVariant(), QString(), "kg", 1e302, "RON"}});
+        const QStringList before = Dump(dairy.Dir(), catalog);
+        const TRun run = Corvanel({"index-prices", "--company", dairy.Dir(), "--group", "01", "--percent", "999999999.99"});
+        EXPECT_EQ(run.Status, 3) << Said(run);
+        EXPECT_EQ(run.Err, "Atentie: " + corvanel::msg::PricesOutOfRange("01") + "\n");
+        EXPECT_EQ(Dump(dairy.Dir(), catalog), before);
     }
     {
         TDairy dairy;

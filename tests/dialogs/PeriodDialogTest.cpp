@@ -83,6 +83,43 @@ TEST_F(Interval, AStartAfterTheEndIsRefusedAndTheDialogStaysOpen)
     }
 }
 
+TEST_F(Interval, AnImpossibleDateIsNeverAcceptedAsTheDateBeforeIt)
+{
+    // 31/02/2026 typed in the end box, then the dialog accepted three ways: it beeps and
+    // stays with that box focused; a real date typed then is taken.
+    const std::vector<std::pair<const char*, std::function<void(TPeriodDlg*)>>> ways = {
+        {"Enter", [](TPeriodDlg* d) { QTest::keyClick(d->LastDateEdit, Qt::Key_Return); }},
+        {"Tab, Enter", [](TPeriodDlg* d) {
+             QTest::keyClick(d->LastDateEdit, Qt::Key_Tab);
+             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+         }},
+        {"&Deschide", [](TPeriodDlg* d) { QTest::mouseClick(d->OkBtn, Qt::LeftButton); }},
+    };
+    for (const auto& [name, accept] : ways) {
+        int beeps = 0;
+        fw::BeepObserver = [&](fw::TBeep kind) { beeps += kind == fw::TBeep::Error; };
+        TDateTime start = Day(2026, 2, 1), end = Day(2026, 2, 5);
+        const bool result = Run(start, end, [&](TPeriodDlg* d) {
+            QApplication::setActiveWindow(d);
+            d->LastDateEdit->setFocus();
+            d->LastDateEdit->selectAll();
+            QTest::keyClicks(d->LastDateEdit, "31022026");
+            accept(d);
+            EXPECT_TRUE(d->InModal()) << name;
+            EXPECT_GE(beeps, 1) << name;
+            EXPECT_EQ(QApplication::focusWidget(), d->LastDateEdit) << name;
+            d->LastDateEdit->selectAll();
+            QTest::keyClicks(d->LastDateEdit, "10022026");
+            QTest::keyClick(d->LastDateEdit, Qt::Key_Return);
+            EXPECT_FALSE(d->InModal()) << name;
+        });
+        EXPECT_TRUE(result) << name;
+        EXPECT_EQ(end, Day(2026, 2, 10)) << name;
+        fw::BeepObserver = nullptr;
+    }
+    EXPECT_EQ(messages.Count(), 0);
+}
+
 class DateBox : public ::testing::Test {
 protected:
     void SetUp() override

@@ -149,6 +149,9 @@ TEST_F(Pickers, AnErrorReadingTheWarehousesIsReportedAndLeavesTheGridOff)
 
 TEST_F(Pickers, LookWithTheirColumnsWhole)
 {
+    // The longest codes each column may hold, in wide letters: none is clipped.
+    company.Add(fw::GestDB, {{"_WWM", "Depozit"}});
+    company.Add(fw::FurnDB, {{"PRODUCTIEWWMM", "Sectia de productie"}});
     for (const QString& name : {QStringLiteral("selgest"), QStringLiteral("selfurn")}) {
         std::unique_ptr<TCodePickerDlg> dlg;
         if (name == "selgest")
@@ -162,6 +165,8 @@ TEST_F(Pickers, LookWithTheirColumnsWhole)
         ClickRow(dlg.get(), 1, Qt::ControlModifier);
         QApplication::processEvents();
         EXPECT_FALSE(dlg->Grid->horizontalScrollBar()->isVisible()) << qPrintable(name);
+        const QString longest = name == "selgest" ? "_WWM" : "PRODUCTIEWWMM";
+        EXPECT_GT(dlg->Grid->columnWidth(0), dlg->Grid->fontMetrics().horizontalAdvance(longest)) << qPrintable(name);
         EXPECT_GE(dlg->HintLabel->height(), dlg->HintLabel->heightForWidth(dlg->HintLabel->width())) << qPrintable(name);
         EXPECT_TRUE(dlg->grab().save(LookDir() + "/" + name + ".png"));
     }

@@ -179,6 +179,7 @@ TEST(MasterData, ArticlesTakeTheCatalogDefaultsAndItsFieldChecks)
         {"Cont_venituri", "12345678901.1", "Introduceti simbolul contului în format 999(9).99(9).99(9) !"},
         {"Moneda", "EUR", {}},
         {"Moneda", "XYZ", "<XYZ> nu exista în catalogul de valute!"},
+        {"Moneda", "", "<> nu exista în catalogul de valute!"}, // as the catalog lookup says
     };
     for (const Value& v : values) {
         SCOPED_TRACE(v.value);

@@ -89,3 +89,48 @@ TEST(Windows, CascadeStepsDownUntilTheRoomRunsOut)
     for (const Case& c : cases)
         EXPECT_EQ(CascadedPlace({1000, 800}, c.previous, c.wanted, 30, {360, 240}), c.placed) << c.what;
 }
+
+TEST(Windows, CascadeKeepsEachWindowsSizeCutOnlyToTheArea)
+{
+    fw::TMessageRecorder messages;
+    THost host;
+    TMainForm* main = host->MainForm();
+    main->ShowOnScreen();
+    QApplication::processEvents();
+    QMdiArea* area = main->MdiArea();
+    std::vector<QMdiSubWindow*> windows;
+    for (const QSize size : {QSize(500, 300), QSize(420, 260), QSize(3000, 2000)}) {
+        auto* form = new fw::TForm(main);
+        form->SetFormStyle(fw::TFormStyle::MDIChild);
+        form->SetCaption(QStringLiteral("Fereastra %1").arg(windows.size() + 1));
+        form->Show();
+        QApplication::processEvents();
+        form->MDISubWindow()->resize(size);
+        windows.push_back(form->MDISubWindow());
+    }
+    const QSize room = area->viewport()->size();
+    windows.front()->showMaximized(); // given its own size back as well
+    QApplication::processEvents();
+    for (int use = 0; use < 2; ++use) {
+        hosttest::FindAction(main->FereastraMenu(), "&Cascada")->trigger();
+        QApplication::processEvents();
+        EXPECT_EQ(windows[0]->geometry(), QRect(QPoint(0, 0), QSize(500, 300))) << use;
+        EXPECT_EQ(windows[1]->size(), QSize(420, 260)) << use;
+        EXPECT_GT(windows[1]->y(), 0) << use;
+        EXPECT_EQ(windows[1]->x(), windows[1]->y()) << use;
+        EXPECT_TRUE(QRect(QPoint(0, 0), room).contains(windows[2]->geometry())) << use;
+    }
+    EXPECT_EQ(messages.Count(), 0);
+    main->grab().save(testsupport::LookDir() + "/host-cascade.png");
+
+    // A window opened over a maximized one is maximized over the whole area, not shifted.
+    windows[2]->showMaximized();
+    QApplication::processEvents();
+    auto* form = new fw::TForm(main);
+    form->SetFormStyle(fw::TFormStyle::MDIChild);
+    form->SetCaption(QStringLiteral("Fereastra 4"));
+    form->Show();
+    QApplication::processEvents();
+    EXPECT_TRUE(form->MDISubWindow()->isMaximized());
+    EXPECT_EQ(form->MDISubWindow()->geometry().topLeft(), QPoint(0, 0));
+}

@@ -308,3 +308,14 @@ TEST_F(RecipeEditor, TablesThatCannotBeOpenedReleaseTheEditor)
 }
 
 } // namespace
+
+TEST_F(RecipeEditor, RefreshShowsAProductAddedMeanwhileAndKeepsTheCurrentOne)
+{
+    GoTo("TELEMEA");
+    InRecipe("Cant_MatPrim"); // the navigator on the recipe lines
+    ASSERT_EQ(editor->ProductGrid->model()->rowCount(), 5);
+    company.Article("LAPT", "CASCAVAL", "Cascaval", 10.0); // another program's catalog
+    editor->Navigator->BtnClick(TNavigateBtn::Refresh);
+    EXPECT_EQ(editor->ProductGrid->model()->rowCount(), 6);
+    EXPECT_EQ(Product(), "TELEMEA");
+}

@@ -194,3 +194,37 @@ TEST(RequirementForm, ADatabaseErrorAtAnyWriteLeavesTheDatabaseAsItWasAndTheNext
 }
 
 } // namespace
+
+TEST(RequirementForm, EscapeInACellCancelsThatCellOnlyAndKeepsTheRowsEditedBefore)
+{
+    TMessageRecorder messages;
+    RequirementCompany c;
+    ReceiptOfOneP(c, {});
+    TRequirementForm form(c.production.Context, nullptr);
+    TTable* temp = c.dm->TempTable;
+    TModalHook hook([&](TForm* f) {
+        QApplication::setActiveWindow(f);
+        form.RequirementGrid->setFocus();
+        temp->First(); // .A, 10 wanted
+        form.RequirementGrid->SetSelectedField(temp->FieldByName("Cant"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(QApplication::focusWidget(), "7");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down); // posts .A
+        QTest::keyClicks(QApplication::focusWidget(), "5");
+        for (int i = 0; i < 3; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+            EXPECT_TRUE(f->InModal());
+            EXPECT_EQ(temp->State(), TDataSetState::Browse);
+        }
+        temp->First();
+        EXPECT_EQ(temp->FieldByName("Cod_MatPrim")->AsString() + " " + temp->FieldByName("Cant")->AsString(), ".A 7");
+        temp->Next();
+        EXPECT_EQ(temp->FieldByName("Cod_MatPrim")->AsString() + " " + temp->FieldByName("Cant")->AsString(), ".B 1");
+        form.CancelButton->setFocus(); // away from the grid, Escape is the window's again
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        EXPECT_FALSE(f->InModal());
+        return TModalResult::OK;
+    });
+    EXPECT_EQ(form.ShowModal(), TModalResult::Cancel);
+    EXPECT_EQ(messages.Count(), 0);
+}

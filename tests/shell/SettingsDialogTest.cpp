@@ -70,7 +70,6 @@ TEST_F(SettingsDialog, ShowsTheStoredPrefixesAndOkWritesTheChangedOnes)
         EXPECT_EQ(dlg->SemiFinishedPrefixEdit->text(), ";");
         EXPECT_EQ(dlg->WarehousePrefixEdit->maxLength(), 1);
         dlg->WarehousePrefixEdit->setText("G");
-        dlg->MaterialPrefixEdit->clear(); // an emptied box keeps its setting
         dlg->SemiFinishedPrefixEdit->setText(".");  // any character, also one already in use
         dlg->OKBtn->click();
         return TModalResult::None;
@@ -118,10 +117,35 @@ TEST_F(SettingsDialog, CancelWritesNothing)
     EXPECT_EQ(Prefixes(), "_M;"); // the loaded values stay
 }
 
-TEST_F(SettingsDialog, TabGoesFromTheSecondBoxToOkThenCancelThenTheThirdBox)
+TEST_F(SettingsDialog, AnEmptiedBoxIsRefusedByNameAndNothingIsWritten)
+{
+    TMessageRecorder messages;
+    const QByteArray before = File();
+    RunCommand([&](TForm* form) {
+        auto* dlg = static_cast<TProductionSettingsForm*>(form);
+        QApplication::setActiveWindow(dlg);
+        dlg->WarehousePrefixEdit->setText("G");
+        dlg->SemiFinishedPrefixEdit->clear();
+        dlg->OKBtn->click();
+        EXPECT_TRUE(dlg->InModal());
+        EXPECT_EQ(QApplication::focusWidget(), dlg->SemiFinishedPrefixEdit);
+        dlg->CancelBtn->click();
+        return TModalResult::None;
+    });
+    EXPECT_EQ(messages.Texts(),
+              QStringList{"Specificati caracterul cu care trebuie sa înceapa codurile de produse semifabricate!"});
+    EXPECT_EQ(messages.Last().Kind, TMsgDlgType::Warning);
+    EXPECT_EQ(File(), before);
+    EXPECT_EQ(Prefixes(), "_M;");
+}
+
+TEST_F(SettingsDialog, TabFollowsTheBoxesThenOkThenCancel)
 {
     TProductionSettingsForm dlg(context, nullptr);
-    QWidget* order[] = {dlg.WarehousePrefixEdit, dlg.MaterialPrefixEdit, dlg.OKBtn, dlg.CancelBtn, dlg.SemiFinishedPrefixEdit};
+    QWidget* order[] = {dlg.WarehousePrefixEdit,          dlg.MaterialPrefixEdit,
+                        dlg.SemiFinishedPrefixEdit,       dlg.LotSettings->LotOrderCombo,
+                        dlg.LotSettings->ExpiredLotsCombo, dlg.LotSettings->ExpiringDaysEdit,
+                        dlg.OKBtn,                        dlg.CancelBtn};
     // What Tab reaches next: the next widget of the chain that takes focus by Tab.
     auto nextByTab = [](QWidget* w) {
         do
@@ -129,7 +153,7 @@ TEST_F(SettingsDialog, TabGoesFromTheSecondBoxToOkThenCancelThenTheThirdBox)
         while (!(w->focusPolicy() & Qt::TabFocus));
         return w;
     };
-    for (int i = 0; i + 1 < 5; ++i)
+    for (size_t i = 0; i + 1 < std::size(order); ++i)
         EXPECT_EQ(nextByTab(order[i]), order[i + 1]) << i;
     // The dialog fits its texts: at least the designed size, nothing clipped.
     EXPECT_GE(dlg.width(), 388);

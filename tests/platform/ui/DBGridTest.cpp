@@ -602,3 +602,45 @@ TEST_F(DBGrid, EmptyGridStartsARecordWhenTypedIntoOrOnDown)
     EXPECT_EQ(table->State(), TDataSetState::Insert);
     EXPECT_EQ(grid->model()->rowCount(), 1);
 }
+
+TEST_F(DBGrid, AFigureRefusedInACellIsToldOnceByTheColumnsTitle)
+{
+    // A message box of its own window, taking the focus from the cell while it is up.
+    struct TBoxTakingFocus final : TMessagePresenter {
+        QStringList texts;
+        TModalResult Present(const TMessage& message) override
+        {
+            texts << message.Text;
+            QWidget* const was = QApplication::activeWindow();
+            {
+                QWidget box;
+                box.show();
+                QApplication::setActiveWindow(&box);
+                box.setFocus();
+                QApplication::processEvents();
+            }
+            QApplication::setActiveWindow(was);
+            return TModalResult::OK;
+        }
+    } boxes;
+    OpenTable(FiveRows());
+    ShowGrid();
+    grid->SetOption(TDBGridOption::AlwaysShowEditor, true);
+    grid->AddColumn(QStringLiteral("Cod"));
+    grid->AddColumn(QStringLiteral("Cant"), QStringLiteral("Cantitate"));
+    TMessagePresenter* recorder = SetMessagePresenter(&boxes);
+    for (const Qt::Key leave : {Qt::Key_Return, Qt::Key_Down}) {
+        boxes.texts.clear();
+        QApplication::setActiveWindow(&form);
+        grid->setFocus();
+        SelectColumn(QStringLiteral("Cant"));
+        Type(QStringLiteral("x7"));
+        Key(leave);
+        QApplication::processEvents();
+        ASSERT_EQ(boxes.texts.size(), 1) << boxes.texts.join(" | ").toStdString();
+        EXPECT_TRUE(boxes.texts.first().startsWith("'x7' nu este un numar valid pentru campul Cantitate.")) << boxes.texts.first().toStdString();
+        EXPECT_EQ(table->FieldByName(QStringLiteral("Cant"))->DisplayLabel(), QStringLiteral("Cant"));
+        Key(Qt::Key_Escape); // the user gives the figure up
+    }
+    SetMessagePresenter(recorder);
+}
