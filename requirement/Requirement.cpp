@@ -10,6 +10,7 @@
 #include "platform/schema/CompanyTables.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/MessageDlg.h"
+#include "requirement/GenealogyWriter.h"
 
 #include <algorithm>
 #include <array>
@@ -237,6 +238,8 @@ private:
     int line_ = 1;
     std::array<QVariant, LineAccounts.size()> accounts_;
     bool committed_ = false;
+    // What each line fed, written with it (made once the document is begun).
+    std::optional<TGenealogyWriter> genealogy_;
 };
 
 TConsumptionWriter::~TConsumptionWriter()
@@ -293,6 +296,7 @@ TOutcome TConsumptionWriter::Write(bool leaveOutNegative)
     dm_.ItemOutTable->Open();
     counter_ = fw::TakeDocumentCounter(*dm_.CounterTable, QStringLiteral("NewCounterOut"), DocOutDB);
     WriteHeader(F(receipt, "Numar")->Value(), F(receipt, "Data")->Value(), F(receipt, "Tip")->AsString());
+    genealogy_.emplace(dm_, receipt_);
     for (const TRequirementRow* row : drawn)
         DrawRow(*row);
     tx.Commit();
@@ -418,6 +422,8 @@ void TConsumptionWriter::WriteLine(const TRequirementRow& row, double quantity)
     for (size_t i = 0; i < LineAccounts.size(); ++i)
         F(line, LineAccounts[i])->SetValue(accounts_[i]);
     line->Post();
+    // The lot still stands as it was before this line drew on it.
+    genealogy_->Record(counter_, line_ - 1, quantity, *lots);
 }
 
 } // namespace
