@@ -4,11 +4,13 @@
 namespace corvanel::cli {
 
 extern const TCommand RequirementCommand, ConsumeCommand, TraceCommand, IndexPricesCommand, DemoCommand, MigrateCommand;
+extern const TCommand RecallCommand;
 
 const std::vector<const TCommand*>& Commands()
 {
     static const std::vector<const TCommand*> commands{
         &RequirementCommand, &ConsumeCommand, &TraceCommand, &IndexPricesCommand, &DemoCommand, &MigrateCommand,
+        &RecallCommand,
     };
     return commands;
 }
