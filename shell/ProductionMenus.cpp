@@ -5,6 +5,7 @@
 #include "platform/config/Paths.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/MessageDlg.h"
+#include "recall/RecallForm.h"
 #include "recipes/RecipeEditor.h"
 #include "reports/TraceabilityReport.h"
 #include "requirement/RequirementForm.h"
@@ -52,6 +53,9 @@ const TMenuCommand kCommands[] = {
      "Specifica gestiunea si identificatorul de coduri de materii prime si materiale", 5,
      &TProductionMenus::OpenSettings},
     {&kReportsMenu, "TraceabilityItem", "Trasabilitate produse", "", 1, &TProductionMenus::RunTraceabilityReport},
+    {&kReportsMenu, "RecallItem", "Urmarire lot",
+     "Urmareste un lot: in ce loturi de produse a intrat si la ce clienti au ajuns, sau din ce loturi si de la ce "
+     "furnizori s-a facut.", 1, &TProductionMenus::OpenRecall},
     {&kDocumentMenu, "DocumentSeparator", "-", "", 5, nullptr},
     {&kDocumentMenu, "RequirementItem", "Calcul necesar tehnic", "", 5, &TProductionMenus::OpenRequirement},
 };
@@ -135,6 +139,18 @@ void TProductionMenus::RunTraceabilityReport()
     TraceabilityTo = TraceabilityFrom;
     QWidget* owner = context_.Application ? context_.Application->MainForm() : nullptr;
     ExecuteTraceabilityReport(context_, owner, TraceabilityFrom, TraceabilityTo, TraceabilityWarehouses);
+}
+
+void TProductionMenus::OpenRecall()
+{
+    // One window: choosing it again brings the open one back.
+    if (recallForm_) {
+        recallForm_->BringToFront();
+        return;
+    }
+    auto* form = new TRecallForm(context_, context_.Application ? context_.Application->MainForm() : nullptr);
+    recallForm_ = form;
+    form->Show();
 }
 
 void TProductionMenus::OpenRequirement()

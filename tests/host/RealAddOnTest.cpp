@@ -34,7 +34,7 @@ TEST(RealAddOn, DemoCompanyWithTheAddOnsMenusInTheirPlaces)
     EXPECT_EQ(Entries(SubMenu(bar, "&Sistem")),
               (QStringList{"&Deschide firma...", "Firma noua pe &server...", "&Firma demonstrativa", "&Verificare firma", "-", "Retete de productie",
                            "&Configurare productie", "-", "&Iesire"}));
-    EXPECT_EQ(Entries(SubMenu(bar, "&Rapoarte")), (QStringList{"&Stoc", "Trasabilitate produse"}));
+    EXPECT_EQ(Entries(SubMenu(bar, "&Rapoarte")), (QStringList{"&Stoc", "Trasabilitate produse", "Urmarire lot"}));
     TDocInForm* docIn = host->ShowDocIn();
     ASSERT_NE(docIn, nullptr);
     QApplication::processEvents();
