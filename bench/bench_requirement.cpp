@@ -50,12 +50,7 @@ int RecipeMaterial(int p, int k) { return (p * 37 + k * 613) % kRecipeMaterials;
 // (each large enough to cover a receipt), and receipt 1.
 void Build(const QString& company, int lots)
 {
-    QDir().mkpath(company + "/private");
-    std::vector<TTableLayout> tables = HostTables();
-    tables.push_back(RecipeTable());
-    bench::CreateTables(company, tables);
-    sqlite3* db = nullptr;
-    sqlite3_open((company + "/tables.sqlite").toUtf8().constData(), &db);
+    sqlite3* db = bench::CreateCompany(company);
     Exec(db, "BEGIN");
     InsertRows(db, "INSERT INTO CATALOG (Grupa, Cod, Denumire, CantReteta, Cont_marfa) VALUES (?, ?, ?, ?, '301')",
                kMaterials + kProducts, [](sqlite3_stmt* st, int i) {
