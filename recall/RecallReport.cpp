@@ -163,7 +163,14 @@ void PresetRecallPrintSettings(TPrintSettings& settings)
 
 void PrintRecall(TProductionContext& context, const TRecall& recall, QWidget* owner)
 {
+    // The recall starts from its own layout each time; the context's settings, which the
+    // traceability report prints with, are given back as they were whatever happens.
     TPrintSettings& settings = PrintSettingsOf(context);
+    struct TRestore {
+        TPrintSettings& Settings;
+        const TPrintSettings Kept;
+        ~TRestore() { Settings = Kept; }
+    } restore{settings, settings};
     PresetRecallPrintSettings(settings);
     if (!ExecutePrintSettingsDlg(settings, owner))
         return;
