@@ -85,13 +85,6 @@ int Run(const TArgs& args)
     return ExitDone;
 }
 
-bool NeedsFonts(const QStringList& arguments)
-{
-    return std::any_of(arguments.begin(), arguments.end(), [](const QString& a) {
-        return a == QLatin1String("--pdf") || a.startsWith(QLatin1String("--pdf="));
-    });
-}
-
 } // namespace
 
 extern const TCommand RecallCommand{
@@ -121,7 +114,7 @@ extern const TCommand RecallCommand{
             {QStringLiteral("csv"), QString(), QStringLiteral("Scrie in format CSV.")},
             {QStringLiteral("pdf"), QStringLiteral("FISIER"), QStringLiteral("Scrie raportul in fisierul PDF.")},
         },
-    .NeedsFonts = NeedsFonts,
+    .NeedsFonts = GivesPdf,
     .Run = Run,
 };
 

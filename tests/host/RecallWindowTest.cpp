@@ -18,11 +18,6 @@
 
 namespace {
 
-struct ScriptedPrintDialogs {
-    explicit ScriptedPrintDialogs(fw::TModalRunner runner) { fw::SetPrintModalRunner(std::move(runner)); }
-    ~ScriptedPrintDialogs() { fw::SetPrintModalRunner({}); }
-};
-
 // Every text of the tree, depth first.
 void Texts(QTreeWidgetItem* item, QStringList& out)
 {
@@ -73,7 +68,7 @@ TEST(RecallWindow, FollowsADemoLotForwardAndPrintsItToPdf)
         dialog->findChild<QAbstractButton*>(QStringLiteral("OkBtn"))->click();
         return fw::TModalResult::None;
     });
-    ScriptedPrintDialogs dialogs([&](QDialog& dialog) {
+    hosttest::ScriptedPrintDialogs dialogs([&](QDialog& dialog) {
         if (auto* shown = dynamic_cast<fw::TReportPreview*>(&dialog)) {
             shown->SavePdf(pdf);
             shown->SavePdf(testsupport::LookDir() + QStringLiteral("/recall-demo.pdf"));
@@ -86,10 +81,7 @@ TEST(RecallWindow, FollowsADemoLotForwardAndPrintsItToPdf)
     ASSERT_TRUE(QFile::exists(pdf));
     if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
         GTEST_SKIP() << "pdftotext is not installed";
-    QProcess text;
-    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-    text.waitForFinished(30000);
-    const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+    const QString printed = hosttest::PdfText(pdf);
     EXPECT_TRUE(printed.contains(QStringLiteral("Urmarirea lotului LC-0901"))) << printed.toStdString();
     EXPECT_TRUE(printed.contains(QStringLiteral("Total pe clienti"))) << printed.toStdString();
 }
