@@ -133,6 +133,20 @@ inline void CreateTables(const QString& company, const std::vector<fw::TTableLay
         fw::CreateCompanyTable(company, table);
 }
 
+// An empty company as the host and the add-on make it (with its private directory), its
+// database opened for writing straight through SQLite.
+inline sqlite3* CreateCompany(const QString& company)
+{
+    QDir().mkpath(company + "/private");
+    std::vector<fw::TTableLayout> tables = fw::HostTables();
+    tables.push_back(fw::RecipeTable());
+    tables.push_back(fw::GenealogyTable());
+    CreateTables(company, tables);
+    sqlite3* db = nullptr;
+    sqlite3_open((company + "/tables.sqlite").toUtf8().constData(), &db);
+    return db;
+}
+
 // An offscreen application, the data built, the benchmarks run, then what to say of them.
 inline int RunBenchmarks(int argc, char** argv, const std::function<void()>& build,
                          const std::function<void(RatioReporter&)>& summary)

@@ -50,12 +50,7 @@ int RecipeMaterial(int p, int k) { return (p * 37 + k * 613) % kRecipeMaterials;
 // (each large enough to cover a receipt), and receipt 1.
 void Build(const QString& company, int lots)
 {
-    QDir().mkpath(company + "/private");
-    std::vector<TTableLayout> tables = HostTables();
-    tables.push_back(RecipeTable());
-    bench::CreateTables(company, tables);
-    sqlite3* db = nullptr;
-    sqlite3_open((company + "/tables.sqlite").toUtf8().constData(), &db);
+    sqlite3* db = bench::CreateCompany(company);
     Exec(db, "BEGIN");
     // Materials keep 30 days; lots entered over November, so that some have expired by the
     // receipt's date and the orders by date differ from the table's.

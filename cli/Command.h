@@ -41,6 +41,8 @@ struct TCommand {
 
 // --company DIR, which every command on a company takes.
 TOption CompanyOption();
+// NeedsFonts of a command that writes a PDF when given --pdf FILE (or --pdf=FILE).
+bool GivesPdf(const QStringList& arguments);
 
 // Every command, in the order the help lists them.
 const std::vector<const TCommand*>& Commands();

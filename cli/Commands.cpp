@@ -4,13 +4,13 @@
 namespace corvanel::cli {
 
 extern const TCommand RequirementCommand, ConsumeCommand, TraceCommand, IndexPricesCommand, DemoCommand, MigrateCommand,
-    ImportParadoxCommand, ExpiringCommand;
+    ImportParadoxCommand, ExpiringCommand, RecallCommand;
 
 const std::vector<const TCommand*>& Commands()
 {
     static const std::vector<const TCommand*> commands{
         &RequirementCommand, &ConsumeCommand, &TraceCommand, &IndexPricesCommand, &DemoCommand, &MigrateCommand,
-        &ImportParadoxCommand, &ExpiringCommand,
+        &ImportParadoxCommand, &ExpiringCommand, &RecallCommand,
     };
     return commands;
 }

@@ -3,6 +3,7 @@
 // How the tool talks: data on standard output, every message of the add-on on standard
 // error, questions answered as the command line says, long work shown on a terminal.
 
+#include "platform/core/Csv.h"
 #include "platform/ui/MessageDlg.h"
 
 #include <QElapsedTimer>
@@ -59,11 +60,9 @@ private:
     QElapsedTimer since_;
 };
 
-// CSV as the tool writes it: fields separated by ";", a field holding ";", a quote or a
-// line break in double quotes (a quote inside doubled), one record a line.
-QString CsvField(const QString& text);
-QString CsvRecord(const QStringList& fields);
-// A number with "." and no grouping, in its shortest exact form, whatever the locale.
-QString CsvNumber(double value);
+// CSV as the tool writes it (the framework's: the windows export the same).
+using fw::CsvField;
+using fw::CsvNumber;
+using fw::CsvRecord;
 
 } // namespace corvanel::cli

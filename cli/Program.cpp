@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLocale>
+#include <algorithm>
 #include <memory>
 
 namespace corvanel::cli {
@@ -145,6 +146,14 @@ int RunCommand(const TCommand& command, const QStringList& arguments)
 TOption CompanyOption()
 {
     return {QStringLiteral("company"), QStringLiteral("DIR"), QStringLiteral("Directorul firmei.")};
+}
+
+// The parser takes --pdf FILE and --pdf=FILE, and nothing else for it.
+bool GivesPdf(const QStringList& arguments)
+{
+    return std::any_of(arguments.begin(), arguments.end(), [](const QString& a) {
+        return a == QLatin1String("--pdf") || a.startsWith(QLatin1String("--pdf="));
+    });
 }
 
 QString Required(const TArgs& args, const QString& option)

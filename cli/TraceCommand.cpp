@@ -227,14 +227,6 @@ int Run(const TArgs& args)
     return csv ? WriteCsv(company.Context(), selection) : WritePdf(company.Context(), selection, file);
 }
 
-// The parser takes --pdf FILE and --pdf=FILE, and nothing else for it.
-bool NeedsFonts(const QStringList& arguments)
-{
-    return std::any_of(arguments.begin(), arguments.end(), [](const QString& a) {
-        return a == QLatin1String("--pdf") || a.startsWith(QLatin1String("--pdf="));
-    });
-}
-
 } // namespace
 
 extern const TCommand TraceCommand{
@@ -265,7 +257,7 @@ extern const TCommand TraceCommand{
             {QStringLiteral("pdf"), QStringLiteral("FISIER"), QStringLiteral("Scrie raportul in fisierul PDF.")},
             {QStringLiteral("csv"), QString(), QStringLiteral("Scrie datele raportului in format CSV.")},
         },
-    .NeedsFonts = NeedsFonts,
+    .NeedsFonts = GivesPdf,
     .Run = Run,
 };
 

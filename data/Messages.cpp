@@ -146,4 +146,17 @@ QString MarginsOutsidePrintable()
 
 QString SelectingData() { return QStringLiteral("Selectez datele..."); }
 
+QString LotNotFound(const QString& lot, const QString& article)
+{
+    return article.isEmpty() ? QStringLiteral("Lotul <%1> nu exista.").arg(lot)
+                             : QStringLiteral("Lotul <%1> al articolului <%2> nu exista.").arg(lot, article);
+}
+
+QString ChooseArticleFirst()
+{
+    return QStringLiteral("Alegeti intai articolul (CTRL-ENTER in campul lui alege din catalog).");
+}
+
+QString FileNotWritten(const QString& file) { return QStringLiteral("Fisierul %1 nu poate fi scris.").arg(file); }
+
 } // namespace corvanel::msg

@@ -77,4 +77,13 @@ QString MarginsOutsidePrintable();
 // While the report's data is read.
 QString SelectingData();
 
+// ---------------------------------------------------------------- following a lot
+
+// No article holds a lot of that name (the article as "group/code", empty for any).
+QString LotNotFound(const QString& lot, const QString& article);
+// The lot picker needs the article first.
+QString ChooseArticleFirst();
+// A file the add-on writes (a CSV export) could not be written.
+QString FileNotWritten(const QString& file);
+
 } // namespace corvanel::msg

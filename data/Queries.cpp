@@ -13,7 +13,8 @@ const QStringList& StocFields()
 {
     static const QStringList fields{QStringLiteral("Cantitate"), QStringLiteral("Cod_articol"), QStringLiteral("Cod_grupa"),
                                     QStringLiteral("Cod_gestiune"), QStringLiteral("Pret_achizitie"), QStringLiteral("Lot"),
-                                    QStringLiteral("Agent"), QStringLiteral("Data_intrare")};
+                                    QStringLiteral("Agent"), QStringLiteral("Contor_in"), QStringLiteral("Contor_secundar_in"),
+                                    QStringLiteral("Data_intrare")};
     return fields;
 }
 
@@ -124,6 +125,25 @@ const QStringList& SupplierListSql()
 {
     static const QStringList sql{QStringLiteral("SELECT DISTINCT Cod_furnizor as Cod, Nume_furnizor as Denumire"),
                                  QStringLiteral("FROM \"Furn.db\" "), QStringLiteral("ORDER BY Cod, Denumire")};
+    return sql;
+}
+
+const QStringList& ReceiptLinesSql()
+{
+    static const QStringList sql{QStringLiteral("SELECT Contor_secundar, Cantitate + 0 AS Cantitate"),
+                                 QStringLiteral("FROM Item_in"), QStringLiteral("WHERE (Contor = :Contor)"),
+                                 QStringLiteral("ORDER BY Contor_secundar")};
+    return sql;
+}
+
+const QStringList& ReceiptLineTermsSql()
+{
+    static const QStringList sql{
+        QStringLiteral("SELECT D.Contor_secundar, D1.Cod_Grupa, D1.Cod_MatPrim,"),
+        QStringLiteral(" (D.Cantitate * D1.Cant_MatPrim / D2.CantReteta) AS Cant"),
+        QStringLiteral("FROM Item_in D, Reteta D1, Catalog D2"),
+        QStringLiteral("WHERE (D.Contor = :Contor)"),
+        QStringLiteral(" AND (D1.Cod = D.Cod_articol) AND (D1.Cod = D2.Cod) AND (D2.Grupa = D.Cod_grupa)")};
     return sql;
 }
 

@@ -19,7 +19,8 @@ inline const QString TVELDA = QStringLiteral("TVELDA");     // the host's own al
 // The recipe dataset: Cod_Grupa, Cod, Cod_MatPrim, Cant_MatPrim (a recipe paste appends
 // rows by position in this order).
 const QStringList& RetetaFields();
-// The stock lot as the add-on reads and writes it: Cantitate .. Agent, and the entry date.
+// The stock lot as the add-on reads and writes it: Cantitate .. Agent, and the receipt
+// line it came from with its date (Contor_in, Contor_secundar_in, Data_intrare).
 const QStringList& StocFields();
 
 // Fixed queries, line by line.
@@ -51,6 +52,14 @@ const QStringList& ShelfLifeSql();
 // Warehouse and supplier lists of the pickers.
 const QStringList& WarehouseListSql();
 const QStringList& SupplierListSql();
+// The lines of one incoming document (parameter Contor, float) in their order: the line's
+// number and its quantity as a number (text another program wrote counts as the engine
+// computes it).
+const QStringList& ReceiptLinesSql();
+// The unrounded requirement terms of one incoming document (parameter Contor, float), each
+// with the line it comes from: line number, material group and code, term. The same terms
+// as RequirementTermsSql.
+const QStringList& ReceiptLineTermsSql();
 // Price indexing of one group (parameters Coef, float, and Group, string).
 const QStringList& IndexPricesSql();
 // The largest sale price of one group, as a magnitude (parameter Group, string).

@@ -139,7 +139,7 @@ std::vector<TReceipt> Receipts()
 {
     return {
         {62, "SI", 1, "", "ADM", "Sold inițial materii prime și ambalaje",
-         {{"_FRG", ".LAPTE", 2500, "LC-0901"}, {"_FRG", ";MAIA", 60, "MA-0901"}, {"_FRG", ";COAGUL", 2600, "CG-0901"},
+         {{"_FRG", ".LAPTE", 2500, "LC-0901"}, {"_FRG", ";MAIA", 10, "MA-0901"}, {"_FRG", ";COAGUL", 2600, "CG-0901"},
           {"_FRG", ";COAGUL", 2400, "CG-0902"}, {"_FRG", ".SMANT", 300, "SM-0901"}, {"_FRG", ".FRUCTE", 120, "FP-2207"},
           {"_FRG", ".CULTI", 1.0, "CI-2403"}, {"_FRG", ".CULTK", 1.2, "CK-2402"}, {"_FRG", ".CHEAG", 3, "CH-2311"},
           {"_MP", ".SARE", 25, "SA-2401"}, {"_MP", ".ZAHAR", 100, "ZA-2406"}, {"_MP", ".LPRAF", 40, "LP-2405"},
@@ -157,7 +157,7 @@ std::vector<TReceipt> Receipts()
 }
 
 // Handovers of finished goods from the plant's own production section to the
-// finished-goods warehouse.
+// finished-goods warehouse (of semi-finished products, to the cold room).
 struct TProduction {
     int DaysAgo;
     double Number;
@@ -166,6 +166,9 @@ struct TProduction {
 
 const std::vector<TProduction> kProduction = {
     {55, 1001, {{"TELEMEA", 250}, {"CAS", 120}}},
+    // The yoghurt culture made in the plant: the yoghurt of 1002 takes the 10 kg left of
+    // the opening stock and 5 kg of this lot, so its lots can be followed through it.
+    {50, 2001, {{";MAIA", 40}}},
     {48, 1002, {{"IAURT", 2000}, {"SMANTANA", 150}}},
     {40, 1003, {{"LAPTE", 3000}, {"BRANZA", 180}}},
     {33, 1004, {{"UNT", 800}, {"TELEMEA", 200}}},
@@ -339,7 +342,10 @@ void TBuilder::AllReceipts()
                                  for (const auto& [code, quantity] : p.Products) {
                                      const QString lot =
                                          QStringLiteral("L%1-%2").arg(date.toString(QStringLiteral("yyMMdd"))).arg(int(line + 1), 2, 10, QLatin1Char('0'));
-                                     AddLine(contor, ++line, {"PF", code, quantity, lot}, QStringLiteral("MPO"));
+                                     // Semi-finished products stay in the cold room, where the
+                                     // production draws on them.
+                                     const char* store = Article(QString::fromLatin1(code)).Group == kSemi ? "_FRG" : "PF";
+                                     AddLine(contor, ++line, {store, code, quantity, lot}, QStringLiteral("MPO"));
                                  }
                              }});
     }

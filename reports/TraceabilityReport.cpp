@@ -11,6 +11,7 @@
 #include "platform/ui/MessageDlg.h"
 #include "reports/BusyMessage.h"
 #include "reports/PrintSettings.h"
+#include "reports/ReportColumns.h"
 
 #include <QWidget>
 
@@ -89,16 +90,7 @@ void TTraceabilityReport::ColumnRules(TReportBand* band, int lastColumn)
 void TTraceabilityReport::BuildReport()
 {
     const double width = Report->ContentWidth();
-    double fixed = 0;
-    for (double w : kColumnWidths)
-        fixed += w;
-    columns_.clear();
-    double x = 0;
-    for (int c = 0; c < ColumnCount; ++c) {
-        columns_.push_back(x);
-        x += kColumnWidths[c] > 0 ? kColumnWidths[c] : std::max(40.0, width - fixed);
-    }
-    columns_.push_back(x);
+    columns_ = ColumnEdges(kColumnWidths, width, 40.0);
     // A text inside its cell (or from one cell to the end of another).
     const auto cell = [&](TReportElement* e, int column, int lastColumn = -1) {
         if (lastColumn < 0)

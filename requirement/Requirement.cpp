@@ -11,6 +11,7 @@
 #include "platform/schema/CompanyTables.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/MessageDlg.h"
+#include "requirement/GenealogyWriter.h"
 
 #include <algorithm>
 #include <array>
@@ -246,6 +247,8 @@ private:
     bool committed_ = false;
     // Each row's lots as locked, in the order they are drawn: drawn without reading again.
     std::map<const TRequirementRow*, std::vector<TStockLot>> lockedLots_;
+    // What each line fed, written with it (made once the document is begun).
+    std::optional<TGenealogyWriter> genealogy_;
 };
 
 TConsumptionWriter::~TConsumptionWriter()
@@ -304,6 +307,7 @@ TOutcome TConsumptionWriter::Write(bool leaveOutNegative)
     dm_.ItemOutTable->Open();
     counter_ = fw::TakeDocumentCounter(*dm_.CounterTable, QStringLiteral("NewCounterOut"), DocOutDB);
     WriteHeader(F(receipt, "Numar")->Value(), F(receipt, "Data")->Value(), F(receipt, "Tip")->AsString());
+    genealogy_.emplace(dm_, receipt_);
     for (const TRequirementRow* row : drawn)
         DrawRow(*row);
     tx.Commit();
@@ -387,6 +391,8 @@ void TConsumptionWriter::WriteLine(const TRequirementRow& row, double quantity)
     for (size_t i = 0; i < LineAccounts.size(); ++i)
         F(line, LineAccounts[i])->SetValue(accounts_[i]);
     line->Post();
+    // The lot still stands as it was before this line drew on it.
+    genealogy_->Record(counter_, line_ - 1, quantity, *lots);
 }
 
 } // namespace

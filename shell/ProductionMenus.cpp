@@ -5,6 +5,7 @@
 #include "platform/config/Paths.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/MessageDlg.h"
+#include "recall/RecallForm.h"
 #include "recipes/RecipeEditor.h"
 #include "reports/ExpiringLotsReport.h"
 #include "reports/TraceabilityReport.h"
@@ -54,6 +55,9 @@ const TMenuCommand kCommands[] = {
      &TProductionMenus::OpenSettings},
     {&kReportsMenu, "TraceabilityItem", "Trasabilitate produse", "", 1, &TProductionMenus::RunTraceabilityReport},
     {&kReportsMenu, "ExpiringLotsItem", "Loturi care expira", "", 1, &TProductionMenus::RunExpiringLotsReport},
+    {&kReportsMenu, "RecallItem", "Urmarire lot",
+     "Urmareste un lot: in ce loturi de produse a intrat si la ce clienti au ajuns, sau din ce loturi si de la ce "
+     "furnizori s-a facut.", 1, &TProductionMenus::OpenRecall},
     {&kDocumentMenu, "DocumentSeparator", "-", "", 5, nullptr},
     {&kDocumentMenu, "RequirementItem", "Calcul necesar tehnic", "", 5, &TProductionMenus::OpenRequirement},
 };
@@ -143,6 +147,18 @@ void TProductionMenus::RunExpiringLotsReport()
 {
     QWidget* owner = context_.Application ? context_.Application->MainForm() : nullptr;
     ExecuteExpiringLotsReport(context_, owner, ExpiringDays, ExpiringWarehouses);
+}
+
+void TProductionMenus::OpenRecall()
+{
+    // One window: choosing it again brings the open one back.
+    if (recallForm_) {
+        recallForm_->BringToFront();
+        return;
+    }
+    auto* form = new TRecallForm(context_, context_.Application ? context_.Application->MainForm() : nullptr);
+    recallForm_ = form;
+    form->Show();
 }
 
 void TProductionMenus::OpenRequirement()

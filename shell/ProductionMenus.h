@@ -7,6 +7,7 @@
 #include "platform/config/IniFile.h"
 #include "platform/core/Formats.h"
 #include "platform/db/DataSet.h"
+#include "platform/ui/Form.h"
 #include "platform/ui/Menus.h"
 
 #include <QObject>
@@ -54,12 +55,15 @@ public:
     void RunExpiringLotsReport();
     // "Calcul necesar tehnic": the requirement of the receipt the host's window stands on.
     void OpenRequirement();
+    // "Urmarire lot": following a lot, at most one window, brought back when open.
+    void OpenRecall();
 
 private:
     void BuildMenus();
 
     TProductionContext& context_;
     std::unique_ptr<fw::TIniFile> hostIniFile_;
+    QPointer<fw::TForm> recallForm_;
 };
 
 } // namespace corvanel

@@ -50,14 +50,17 @@ std::vector<TTableLayout> BuildHostTables()
         {DocInDB,
          {F("Contor"), D("Data_inregistrarii"), F("Numar"), S("Tip", 3), D("Data"), S("Furnizor", 30),
           S("Explicatie", 255)},
-         {Key("Contor"), Index("Data_inregistrarii", "Data_inregistrarii")}},
+         // A consumption document made before its genealogy was kept is tied to its
+         // receipt by number and date.
+         {Key("Contor"), Index("Data_inregistrarii", "Data_inregistrarii"), Index("Numar_Data", "Numar;Data")}},
         {ItemInDB,
          {F("Contor"), F("Contor_secundar"), S("Cod_gestiune", 4), S("Cod_grupa", 8), S("Cod_articol", 30),
           S("Lot", 30), F("Cantitate"), F("Pret_achizitie_valuta"), S("Valuta", 3), F("Pret_achizitie_lei"),
           F("Pret_echiv_USD"), F("TVA"), S("Cont_marfa", 20), S("Cont_TVA_Intrari", 20), S("Agent", 3),
           F("Contor_Com"), B("Serii"), S("Cod_bare", 60)},
-         // The key names each line's stock lot; lines are read per document by counter.
-         {Key("Contor;Contor_secundar"), Index("Contor", "Contor")}},
+         // The key names each line's stock lot; lines are read per document by counter,
+         // and per lot when a lot is followed.
+         {Key("Contor;Contor_secundar"), Index("Contor", "Contor"), Index("Articol_Lot", "Cod_articol;Lot")}},
         {DocOutDB,
          {F("Contor"), D("Data_inregistrarii"), F("Numar"), S("Tip", 3), D("Data"), S("Client", 30),
           S("Explicatie", 255), D("Data_scadenta"), S("Agent", 3)},
@@ -69,7 +72,7 @@ std::vector<TTableLayout> BuildHostTables()
           F("Cantitate"), F("Pret_achizitie"), F("Pret_vinzare"), F("Pret_vz_echiv_USD"), F("TVA"),
           S("Cont_marfa", 20), S("Cont_cheltuieli", 20), S("Cont_TVA_Iesiri", 20), S("Cont_accize", 20),
           F("Acciza"), S("Cont_adaos", 20), S("Cont_venituri", 20), S("Lot", 30), S("Agent", 3), S("Cod_bare", 60)},
-         {Index("Contor", "Contor")}},
+         {Index("Contor", "Contor"), Index("Articol_Lot", "Cod_articol;Lot")}},
         // No key either: lots are drawn in the order they entered. Beside the lot itself
         // each row names the receipt line it came from, so that changing or deleting that
         // line finds its lot.
@@ -120,13 +123,30 @@ const TTableLayout& RecipeTable()
     return layout;
 }
 
+const TTableLayout& GenealogyTable()
+{
+    // One row per consumption line and receipt line it fed (a line of a receipt without
+    // lines feeds none: its row names no receipt line). Beside the share, every field of
+    // the stock row drawn on, under the stock table's own names, so that the lot can be
+    // followed, and put back, after it was emptied and deleted. No key: the rows of a
+    // document come in the order they were written.
+    static const TTableLayout layout{
+        GenealogieDB,
+        {F("Contor_out"), F("Contor_secundar_out"), F("Contor_produs"), F("Contor_secundar_produs"), F("Cantitate"),
+         S("Cod_grupa", 8), S("Cod_articol", 30), S("Lot", 30), S("Cod_gestiune", 4), F("Pret_achizitie"), S("Agent", 3),
+         F("Contor_in"), F("Contor_secundar_in"), D("Data_intrare")},
+        {Index("Consum", "Contor_out;Contor_secundar_out"), Index("Produs", "Contor_produs;Contor_secundar_produs")}};
+    return layout;
+}
+
 const TTableLayout* FindCompanyTable(const QString& name)
 {
     for (const TTableLayout& t : HostTables())
         if (t.Name.compare(name, Qt::CaseInsensitive) == 0)
             return &t;
-    if (RecipeTable().Name.compare(name, Qt::CaseInsensitive) == 0)
-        return &RecipeTable();
+    for (const TTableLayout* t : {&RecipeTable(), &GenealogyTable()})
+        if (t->Name.compare(name, Qt::CaseInsensitive) == 0)
+            return t;
     return nullptr;
 }
 

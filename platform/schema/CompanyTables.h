@@ -33,6 +33,7 @@ inline const QString DocOutDB = QStringLiteral("Doc_out.DB");      // outgoing d
 inline const QString ItemOutDB = QStringLiteral("Item_out.DB");    // their lines
 inline const QString StocDB = QStringLiteral("Stoc.DB");           // stock lots
 inline const QString RetetaDB = QStringLiteral("Reteta.DB");       // production recipes (the add-on's)
+inline const QString GenealogieDB = QStringLiteral("Genealogie.DB"); // what consumption lines fed (the add-on's)
 // The requirement's working table, in the user's private directory.
 inline const QString TempDB = QStringLiteral("temp.DB");
 // The company's shared settings file, beside its tables.
@@ -61,7 +62,11 @@ const std::vector<TTableLayout>& HostTables();
 // The production recipe table, the add-on's own, which the add-on hands over to the host
 // (so the host creates it with the company).
 const TTableLayout& RecipeTable();
-// A table of either list by file name (case-insensitive); null when there is none.
+// The genealogy of consumption documents, the add-on's own, which the add-on creates when
+// a company lacks it: for each consumption line, the receipt lines it fed and how much, and
+// the stock lot it drew on as that lot stood.
+const TTableLayout& GenealogyTable();
+// A table of any of these by file name (case-insensitive); null when there is none.
 const TTableLayout* FindCompanyTable(const QString& name);
 // The same, EDatabaseError when there is no such table.
 const TTableLayout& CompanyTable(const QString& name);

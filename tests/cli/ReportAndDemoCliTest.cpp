@@ -215,5 +215,5 @@ TEST(DemoCli, PelmarisMakesTheSameDemo)
     for (const QVariant& t : testsupport::RawColumn(byTool, "SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"))
         tables << t.toString();
     EXPECT_EQ(Dump(byHost, tables), Dump(byTool, tables));
-    EXPECT_EQ(testsupport::RawColumn(byHost, "SELECT COUNT(*) FROM Doc_out WHERE Tip = 'BMC'"), QVariantList{7});
+    EXPECT_EQ(testsupport::RawColumn(byHost, "SELECT COUNT(*) FROM Doc_out WHERE Tip = 'BMC'"), QVariantList{8});
 }

@@ -2,10 +2,12 @@
 
 #include "DbFixture.h"
 #include "host/Host.h"
+#include "platform/print/Printer.h"
 
 #include <QAction>
 #include <QFile>
 #include <QMenu>
+#include <QProcess>
 #include <QStringList>
 #include <QWidget>
 #include <memory>
@@ -39,6 +41,21 @@ inline QMenu* SubMenu(const QWidget* widget, const QString& text)
 }
 
 // The lines the stand-in add-on has logged so far.
+// The print dialogs (preview, file) answered by `runner` while it lives.
+struct ScriptedPrintDialogs {
+    explicit ScriptedPrintDialogs(fw::TModalRunner runner) { fw::SetPrintModalRunner(std::move(runner)); }
+    ~ScriptedPrintDialogs() { fw::SetPrintModalRunner({}); }
+};
+
+// The text of a PDF file, laid out as printed.
+inline QString PdfText(const QString& file)
+{
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")});
+    process.waitForFinished(30000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
 inline QStringList ReadLog(const QString& file)
 {
     QFile in(file);

@@ -56,14 +56,14 @@ TEST(RequirementCommand, ConsumesTheReceiptTheHostStandsOnAndTheHostShowsIt)
     ASSERT_EQ(messages.Count(), 2) << messages.Texts().join('|').toStdString();
     EXPECT_TRUE(messages.Texts().at(1).startsWith("OK. Documentul de iesire"));
 
-    // Among the outgoing documents, after the two sales and the demo's seven consumptions;
+    // Among the outgoing documents, after the two sales and the demo's eight consumptions;
     // the milk left the stock, the grains did not; the receipt view names the document;
     // nothing is left in the private directory.
     EXPECT_EQ(testsupport::RawColumn(host->CompanyDir(), "SELECT Contor FROM Doc_out WHERE Tip = 'BMC' AND Numar = 1008"),
-              QVariantList{10.0});
+              QVariantList{11.0});
     EXPECT_DOUBLE_EQ(milk - stock(".LAPTE"), 1800 * 13 / 100.0 + 3000 * 15.5 / 100.0);
     EXPECT_DOUBLE_EQ(stock(".CULTK"), grains);
-    EXPECT_EQ(docIn->Headers()->FieldByName("Consum")->AsString(), "BMC 10");
+    EXPECT_EQ(docIn->Headers()->FieldByName("Consum")->AsString(), "BMC 11");
     EXPECT_TRUE(testsupport::RawColumn(PrivateDir(), "SELECT name FROM sqlite_master WHERE name = 'temp'").isEmpty());
     host->MainForm()->resize(1400, 600);
     docIn->MDISubWindow()->showMaximized();

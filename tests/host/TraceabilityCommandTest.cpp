@@ -22,14 +22,11 @@
 #include <gtest/gtest.h>
 
 using hosttest::FindAction;
+using hosttest::PdfText;
+using hosttest::ScriptedPrintDialogs;
 using hosttest::SubMenu;
 
 namespace {
-
-struct ScriptedPrintDialogs {
-    explicit ScriptedPrintDialogs(fw::TModalRunner runner) { fw::SetPrintModalRunner(std::move(runner)); }
-    ~ScriptedPrintDialogs() { fw::SetPrintModalRunner({}); }
-};
 
 void TypeDate(QWidget* form, const char* box, const QDate& date)
 {
@@ -45,14 +42,6 @@ void Click(QWidget* form, const char* button)
     auto* b = form->findChild<QAbstractButton*>(QString::fromLatin1(button));
     ASSERT_NE(b, nullptr) << button;
     b->click();
-}
-
-QString PdfText(const QString& file)
-{
-    QProcess process;
-    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")});
-    process.waitForFinished(30000);
-    return QString::fromUtf8(process.readAllStandardOutput());
 }
 
 } // namespace

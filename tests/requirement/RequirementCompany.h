@@ -85,6 +85,7 @@ struct RequirementCompany {
         QStringList out;
         std::vector<fw::TTableLayout> tables = fw::HostTables();
         tables.push_back(fw::RecipeTable());
+        tables.push_back(fw::GenealogyTable());
         for (const fw::TTableLayout& table : tables) {
             const QString name = QString(table.Name).remove(".DB", Qt::CaseInsensitive).remove(".db");
             QStringList columns{testsupport::RowIdColumn()};

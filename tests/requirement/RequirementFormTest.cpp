@@ -171,7 +171,8 @@ TEST(RequirementForm, TheNegativeStockQuestionFollowsTheDataNotThePainting)
 TEST(RequirementForm, ADatabaseErrorAtAnyWriteLeavesTheDatabaseAsItWasAndTheNextClickWorks)
 {
     for (const auto& [when, table] : {std::pair{"BEFORE UPDATE", "COUNTER"}, {"BEFORE INSERT", "Doc_out"},
-                                      {"BEFORE INSERT", "Item_out"}, {"BEFORE UPDATE", "Stoc"}, {"BEFORE DELETE", "Stoc"}}) {
+                                      {"BEFORE INSERT", "Item_out"}, {"BEFORE UPDATE", "Stoc"}, {"BEFORE DELETE", "Stoc"},
+                                      {"BEFORE INSERT", "Genealogie"}}) {
         SCOPED_TRACE(std::string(when) + " ON " + table);
         TMessageRecorder messages;
         RequirementCompany c;

@@ -267,6 +267,8 @@ TEST_F(Session, MainMenuTreeAsTheHostMergesIt)
                         "Rapoarte|0",
                         "  Trasabilitate produse|1|",
                         "  Loturi care expira|1|",
+                        "  Urmarire lot|1|Urmareste un lot: in ce loturi de produse a intrat si la ce clienti au ajuns, "
+                        "sau din ce loturi si de la ce furnizori s-a facut.",
                     }));
 }
 

@@ -12,11 +12,12 @@ namespace testsupport {
 
 namespace {
 
-// Every table of a company, as the host creates them.
+// Every table of a company, as the host and the add-on create them.
 void CreateCompanyTables(const QString& dir)
 {
     std::vector<fw::TTableLayout> tables = fw::HostTables();
     tables.push_back(fw::RecipeTable());
+    tables.push_back(fw::GenealogyTable());
     for (const fw::TTableLayout& t : tables)
         CreateTable(dir, t.Name, t.Fields, t.Indexes);
 }

@@ -1,0 +1,121 @@
+// corvanel recall: a lot followed forward or backward, as text, CSV or PDF.
+#include "cli/Command.h"
+#include "cli/CompanySession.h"
+#include "cli/Console.h"
+#include "data/Messages.h"
+#include "data/ProductionContext.h"
+#include "data/Queries.h"
+#include "platform/core/Exceptions.h"
+#include "platform/report/ReportPainter.h"
+#include "recall/LotRecall.h"
+#include "recall/RecallOutput.h"
+#include "recall/RecallReport.h"
+#include "reports/PrintSettings.h"
+
+#include <QGuiApplication>
+
+namespace corvanel::cli {
+
+namespace {
+
+struct TArticle {
+    QString Group;
+    QString Code; // empty: any article holding the lot
+};
+
+// GROUP/CODE; the group may be empty ("/CODE"), for an article without group.
+TArticle Article(const TArgs& args)
+{
+    if (!args.isSet(QStringLiteral("article")))
+        return {};
+    const QString text = Required(args, QStringLiteral("article"));
+    const qsizetype slash = text.indexOf(QLatin1Char('/'));
+    if (slash < 0 || slash == text.size() - 1)
+        throw ERefused(QStringLiteral("'%1' nu este un articol valid pentru --article (GRUPA/COD, de exemplu 01/.LAPTE).")
+                           .arg(text));
+    return {text.left(slash), text.mid(slash + 1)};
+}
+
+TRecallDirection Direction(const TArgs& args)
+{
+    const bool forward = args.isSet(QStringLiteral("forward"));
+    if (forward == args.isSet(QStringLiteral("backward")))
+        throw ERefused(QStringLiteral("Alegeti una dintre optiunile --forward si --backward."));
+    return forward ? TRecallDirection::Forward : TRecallDirection::Backward;
+}
+
+void WritePdf(TProductionContext& context, const TRecall& recall, const QString& file)
+{
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        throw fw::EInOutError(QStringLiteral("Raportul nu poate fi desenat fara fonturi."));
+    PresetRecallPrintSettings(PrintSettingsOf(context));
+    UseFourDigitYearDates(context.Formats);
+    TRecallReport report(context, recall, nullptr);
+    if (!fw::ExportPdf(report.Report->Generate(), file))
+        throw ERefused(QStringLiteral("Raportul nu are nicio pagina: fisierul nu a fost scris."));
+}
+
+int Run(const TArgs& args)
+{
+    const QString lot = Required(args, QStringLiteral("lot"));
+    const TArticle article = Article(args);
+    const TRecallDirection direction = Direction(args);
+    const bool csv = args.isSet(QStringLiteral("csv"));
+    if (csv && args.isSet(QStringLiteral("pdf")))
+        throw ERefused(QStringLiteral("Alegeti cel mult una dintre optiunile --csv si --pdf FISIER."));
+    const QString pdf = args.isSet(QStringLiteral("pdf")) ? Required(args, QStringLiteral("pdf")) : QString();
+    TCompanySession company(Required(args, QStringLiteral("company")));
+    TProductionContext& context = company.Context();
+    TRecall recall;
+    try {
+        TLotWalk walk(context.Session(), KRBPROD);
+        const std::vector<TLotKey> lots = walk.FindLots(lot, article.Group, article.Code);
+        if (lots.empty())
+            throw ERefused(msg::LotNotFound(lot, article.Code.isEmpty() ? QString() : article.Group + QLatin1Char('/') + article.Code));
+        recall = walk.Follow(lots, direction);
+    } catch (const fw::EDatabaseError& e) {
+        throw fw::EDatabaseError(msg::DatabaseError(e.Message()));
+    }
+    if (csv)
+        Out(RecallCsv(recall));
+    else if (!pdf.isEmpty())
+        WritePdf(context, recall, pdf);
+    else
+        Out(RecallText(recall, context.Formats));
+    return ExitDone;
+}
+
+} // namespace
+
+extern const TCommand RecallCommand{
+    .Name = QStringLiteral("recall"),
+    .Summary = QStringLiteral("Urmareste un lot: unde a ajuns sau din ce s-a facut"),
+    .Usage = QStringLiteral("recall --company DIR --lot LOT [--article GRUPA/COD] (--forward | --backward) "
+                            "[--csv | --pdf FISIER]"),
+    .Details = QStringLiteral(
+        "Urmareste lotul LOT (al articolului dat, sau al fiecarui articol care are un lot cu acest nume).\n"
+        "Cu --forward: documentele de consum care l-au folosit, loturile de produse facute din el (si mai\n"
+        "departe, prin semifabricate) si documentele de iesire care le-au livrat. Cu --backward: loturile\n"
+        "de materii prime din care s-a facut (si mai departe) si receptiile care le-au adus. Legaturile\n"
+        "documentelor de consum generate fara genealogie sunt estimate dupa retete si marcate ca atare.\n"
+        "Implicit scrie arborele ca text. Cu --csv scrie pe iesirea standard campurile\n"
+        "Nivel;Tip;Numar;Data;Partener;Cod_grupa;Cod_articol;Lot;Cantitate;Estimat, cate o linie pentru\n"
+        "fiecare lot atins si fiecare livrare (Nivel 1: direct din/in lotul urmarit; o livrare are nivelul\n"
+        "lotului livrat), datele AAAA-LL-ZZ, numerele cu punct zecimal. Cu --pdf scrie raportul\n"
+        "\"Urmarire lot\" (A4, Arial 8). Un lot care nu exista este refuzat (starea 3)."),
+    .Options =
+        {
+            CompanyOption(),
+            {QStringLiteral("lot"), QStringLiteral("LOT"), QStringLiteral("Lotul urmarit.")},
+            {QStringLiteral("article"), QStringLiteral("GRUPA/COD"),
+             QStringLiteral("Articolul lotului (implicit orice articol).")},
+            {QStringLiteral("forward"), QString(), QStringLiteral("Unde a ajuns lotul.")},
+            {QStringLiteral("backward"), QString(), QStringLiteral("Din ce s-a facut lotul.")},
+            {QStringLiteral("csv"), QString(), QStringLiteral("Scrie in format CSV.")},
+            {QStringLiteral("pdf"), QStringLiteral("FISIER"), QStringLiteral("Scrie raportul in fisierul PDF.")},
+        },
+    .NeedsFonts = GivesPdf,
+    .Run = Run,
+};
+
+} // namespace corvanel::cli

@@ -1,0 +1,144 @@
+#pragma once
+
+// Following a lot: forward, to the lots made from it and the customers that received
+// them; backward, to the lots it was made from and the suppliers that brought them. The
+// links are the genealogy the consumption documents wrote; a consumption document written
+// before it kept one is tied to its receipt by number and date and shared by the recipes
+// as they stand now, and every link so made is marked estimated. No window: the recall
+// window, its report and the tool all show what this finds.
+
+#include <QDate>
+#include <QString>
+#include <map>
+#include <memory>
+#include <set>
+#include <tuple>
+#include <vector>
+
+namespace fw {
+class TQuery;
+class TSession;
+} // namespace fw
+
+namespace corvanel {
+
+class TReceiptWeights;
+
+// A lot: an article (group and code) and the lot's name.
+struct TLotKey {
+    QString Group;
+    QString Article;
+    QString Lot;
+    bool operator==(const TLotKey&) const = default;
+    bool operator<(const TLotKey& other) const
+    {
+        return std::tie(Group, Article, Lot) < std::tie(other.Group, other.Article, other.Lot);
+    }
+};
+
+// A document of the host as the recall names it.
+struct TRecallDocument {
+    double Counter = 0;
+    QString Type;
+    double Number = 0;
+    QDate Date;
+    QString Partner;     // the supplier's code, or the customer as the document holds it
+    QString PartnerName; // the supplier's name; the customer again
+    bool Known() const { return !Type.isEmpty() || Counter != 0; }
+};
+
+enum class TRecallKind {
+    Lot,         // the lot followed, or a lot reached
+    Receipt,     // a receipt that brought the lot followed in (or made it)
+    Consumption, // a consumption document that drew on the lot above (forward)
+    Shipment,    // an outgoing document that shipped the lot above (forward)
+};
+
+struct TRecallNode {
+    TRecallKind Kind = TRecallKind::Lot;
+    // 0 for the lot followed and its own documents; 1 for the lots made directly from it
+    // (forward) or that went directly into it (backward) and their shipments; and so on.
+    int Level = 0;
+    TLotKey Lot;      // the lot, or the lot the document moved
+    QString Name;     // of the lot's article
+    QString Unit;     // of the lot's article
+    QString Warehouse;
+    // For a lot reached: the receipt that made it (forward) or brought it in (backward);
+    // otherwise the node's own document.
+    TRecallDocument Document;
+    // For a lot reached: how much of the lot above went into it (forward) or came from it
+    // (backward), in QuantityUnit; for a document: how much of the lot it moved.
+    double Quantity = 0;
+    QString QuantityUnit;
+    // For a lot: what its receipt line made or brought in (in Unit); 0 when unknown.
+    double Received = 0;
+    bool Estimated = false; // the link comes from a document without genealogy
+    bool Cycle = false;     // the lot is already on the way here: not followed again
+    bool Repeated = false;  // the lot was followed elsewhere in the tree already
+    std::vector<TRecallNode> Children;
+};
+
+enum class TRecallDirection { Forward, Backward };
+
+// What a lot was followed to: one tree per lot followed (a lot name several articles hold
+// is followed for each of them).
+struct TRecall {
+    TRecallDirection Direction = TRecallDirection::Forward;
+    std::vector<TRecallNode> Roots;
+};
+
+// A lot of an article as the lot picker lists it.
+struct TLotSummary {
+    QString Lot;
+    QDate FirstReceived; // the first receipt that brought it in; null when none did
+    double Received = 0; // by every receipt
+    double InStock = 0;  // left in stock now
+};
+
+class TLotWalk final {
+public:
+    // Reads the company database `database` of the session.
+    TLotWalk(fw::TSession* session, const QString& database);
+    ~TLotWalk();
+    TLotWalk(const TLotWalk&) = delete;
+    TLotWalk& operator=(const TLotWalk&) = delete;
+
+    // The articles that hold a lot of that name (in stock, on a receipt or an outgoing
+    // document), by group and code; given an article (a group may be empty), only that
+    // one. Empty when the lot does not exist.
+    std::vector<TLotKey> FindLots(const QString& lot, const QString& group = QString(), const QString& article = QString());
+    // The lots of an article, by name.
+    std::vector<TLotSummary> LotsOf(const QString& group, const QString& article);
+    // The name of an article of the catalog; empty when there is no such article.
+    QString ArticleName(const QString& group, const QString& article);
+
+    TRecall Follow(const std::vector<TLotKey>& lots, TRecallDirection direction);
+
+private:
+    struct TReceiptLine;
+    struct TQueries;
+
+    TRecallNode LotNode(const TLotKey& key, int level);
+    // Follows a lot node unless it is on the way to it already or was followed before.
+    void Expand(TRecallNode& node, TRecallDirection direction);
+    void Forward(TRecallNode& node);
+    void Backward(TRecallNode& node);
+    std::vector<TRecallNode> ReceiptsOf(const TLotKey& key, int level);
+    // The receipt line (Contor, Contor_secundar), read once.
+    const TReceiptLine* ReceiptLine(double receipt, double line);
+    // The lines of the receipts tied to a consumption document by number and date.
+    const TReceiptWeights& TiedReceipts(double number, const QDate& date);
+    void Describe(TRecallNode& node);
+    void SetDocument(TRecallDocument& document, const QString& type, double number, const QDate& date,
+                     const QString& partner, double counter, bool supplier);
+
+    std::unique_ptr<TQueries> q_;
+    std::set<TLotKey> followed_;
+    std::set<TLotKey> onTheWay_;
+    std::map<std::pair<double, double>, std::unique_ptr<TReceiptLine>> receiptLines_;
+    std::map<std::pair<double, qint64>, std::unique_ptr<TReceiptWeights>> tied_;
+    std::map<std::pair<QString, QString>, std::pair<QString, QString>> articles_; // name, unit
+    std::map<QString, QString> suppliers_;
+};
+
+} // namespace corvanel

@@ -1,0 +1,68 @@
+#pragma once
+
+// "Urmarire lot": the user types or picks an article and a lot (Ctrl+Enter picks from the
+// catalog and from the lots the article has), chooses forward or backward, and sees the
+// lot followed as a tree with the totals per customer or supplier; prints it or exports
+// it as CSV.
+
+#include "platform/ui/Form.h"
+#include "recall/LotRecall.h"
+
+#include <optional>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace corvanel {
+
+struct TProductionContext;
+
+class TRecallForm final : public fw::TForm {
+public:
+    // A child window of the host's main window, which frees itself when closed.
+    TRecallForm(TProductionContext& context, QWidget* owner);
+    ~TRecallForm() override;
+
+    QLineEdit* GroupEdit;
+    QLineEdit* ArticleEdit;
+    QLabel* ArticleNameLabel;
+    QLineEdit* LotEdit;
+    QRadioButton* ForwardRadio;
+    QRadioButton* BackwardRadio;
+    QPushButton* SearchButton;
+    QTreeWidget* RecallTree;
+    QLabel* TotalsLabel;
+    QTreeWidget* TotalsTree;
+    QPushButton* PrintButton;
+    QPushButton* CsvButton;
+    QPushButton* CloseButton;
+
+    // Follows the lot typed in the direction chosen and shows what was found; a lot that
+    // does not exist is told, a database error shown with the add-on's words.
+    void SearchButtonClick();
+    // The print settings, then the report previewed or printed.
+    void PrintButtonClick();
+    // Asks for a file and writes the CSV there.
+    void CsvButtonClick();
+    // Ctrl+Enter: the catalog in the article's boxes, the article's lots in the lot box.
+    void FormKeyPress(QChar& key);
+
+    // What is shown, once something was followed.
+    const std::optional<TRecall>& Recall() const { return recall_; }
+
+private:
+    void BuildControls();
+    void ShowRecall();
+    void ShowArticleName();
+    void AddItems(QTreeWidgetItem* parent, const TRecallNode& node, int depth);
+    void UpdateButtons();
+
+    TProductionContext& context_;
+    std::optional<TRecall> recall_;
+};
+
+} // namespace corvanel

@@ -1,0 +1,62 @@
+#pragma once
+
+// What a recall shows, whoever shows it: the window's tree, the report's lines, the tool's
+// text, and the CSV that the window exports and the tool writes.
+
+#include "platform/core/Formats.h"
+#include "recall/LotRecall.h"
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace corvanel {
+
+// A node as one line of text columns, at its depth in the tree (0 for a lot followed).
+struct TRecallLine {
+    int Depth = 0;
+    const TRecallNode* Node = nullptr;
+    QString Element; // what the line is: the lot, or the kind of document
+    QString Document;
+    QString Date;
+    QString Partner;
+    QString Warehouse;
+    QString Quantity;
+    QString Unit;
+    QString Remark; // estimated, a cycle, followed above
+};
+
+// The captions of the columns, in the order of TRecallLine's texts.
+const QStringList& RecallColumnTitles();
+QStringList RecallColumns(const TRecallLine& line);
+
+// Every node, depth first, each after the one above it.
+std::vector<TRecallLine> RecallLines(const TRecall& recall, const fw::TFormatSettings& formats);
+// The texts of one node.
+TRecallLine DescribeNode(const TRecallNode& node, int depth, const fw::TFormatSettings& formats);
+
+// A total per customer (forward: what the shipments reached gave them) or per supplier
+// (backward: what of their lots went in), per article.
+struct TRecallTotal {
+    QString Partner;
+    QString Group;
+    QString Article;
+    QString Name;
+    QString Unit;
+    double Quantity = 0;
+};
+std::vector<TRecallTotal> RecallTotals(const TRecall& recall);
+// "Total pe clienti" or "Total pe furnizori".
+QString RecallTotalsTitle(TRecallDirection direction);
+// The title of a recall: "Urmarirea lotului X ..., inainte/inapoi".
+QString RecallTitle(const TRecall& recall);
+
+// The CSV: a heading, then one record per lot reached and per shipment, depth first
+// (Nivel;Tip;Numar;Data;Partener;Cod_grupa;Cod_articol;Lot;Cantitate;Estimat).
+QString RecallCsv(const TRecall& recall);
+// The same, written whole or not at all. EInOutError when the file cannot be written.
+void WriteRecallCsv(const TRecall& recall, const QString& fileName);
+// The tree as indented text, then the totals.
+QString RecallText(const TRecall& recall, const fw::TFormatSettings& formats);
+
+} // namespace corvanel

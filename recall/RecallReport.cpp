@@ -1,0 +1,181 @@
+#include "recall/RecallReport.h"
+
+#include "data/ProductionContext.h"
+#include "data/Queries.h"
+#include "platform/db/Query.h"
+#include "platform/report/ReportPainter.h"
+#include "reports/PrintSettings.h"
+#include "reports/ReportColumns.h"
+
+namespace corvanel {
+
+using namespace fw;
+
+namespace {
+
+// Columns of the table: the lot or document (what is left of the page), then fixed widths (mm).
+constexpr int kColumnCount = 8;
+constexpr double kColumnWidths[kColumnCount] = {0, 22, 18, 40, 14, 20, 10, 30};
+constexpr double kRow = 4.5;      // a row of the table, mm
+constexpr double kPad = 1;        // between a cell's rules and its text, mm
+constexpr double kIndent = 3;     // per level of the tree, mm
+constexpr double kHeaderTop = 16; // where the column headings start in the page header
+
+QString FirmName(TProductionContext& context)
+{
+    TQuery q;
+    q.SetSession(context.Session());
+    q.SetDatabaseName(KRBPROD);
+    q.SetSQL({QStringLiteral("SELECT Denumire FROM \"FIRMDATA.DB\"")});
+    q.Open();
+    return q.Eof() ? QString() : q.Fields(0)->AsString();
+}
+
+} // namespace
+
+TRecallReport::TRecallReport(TProductionContext& context, const TRecall& recall, QObject* owner)
+    : QObject(owner), recall_(recall), lines_(RecallLines(recall, context.Formats)), totals_(RecallTotals(recall))
+{
+    setObjectName(QStringLiteral("RecallReport"));
+    QStringList fields = RecallColumnTitles();
+    fields << QStringLiteral("Adancime");
+    rows_.SetFieldNames(fields);
+    for (const TRecallLine& line : lines_) {
+        QVariantList values;
+        for (const QString& text : RecallColumns(line))
+            values << text;
+        values << line.Depth;
+        rows_.AddRow(values);
+    }
+    Report = new TReport(this);
+    Report->setObjectName(QStringLiteral("Report"));
+    Report->Title = QStringLiteral("Urmarire lot");
+    Report->SetData(&rows_);
+    Report->PageHeaderOnFirstPage = true;
+    Report->PageFooterOnLastPage = true;
+    Report->FormatSettings = context.Formats;
+    ApplyPrintSettings(PrintSettingsOf(context), *Report);
+    BuildReport(FirmName(context));
+}
+
+TRecallReport::~TRecallReport() = default;
+
+void TRecallReport::BuildReport(const QString& firmName)
+{
+    const double width = Report->ContentWidth();
+    columns_ = ColumnEdges(kColumnWidths, width, 50.0);
+    const auto place = [&](TReportElement* e, int column) {
+        e->Left = columns_[size_t(column)] + kPad;
+        e->Width = columns_[size_t(column) + 1] - columns_[size_t(column)] - 2 * kPad;
+        e->Elide = true;
+        e->Alignment = column == 5 ? TReportAlignment::Right : TReportAlignment::Left;
+        return e;
+    };
+
+    // Page header: the company, the moment of printing, the title, the headings.
+    TReportBand* header = Report->PageHeader();
+    TReportLabel* firm = header->AddLabel(firmName, 0, 0, width * 0.6);
+    firm->Name = QStringLiteral("Firma");
+    firm->Bold = true;
+    firm->Elide = true;
+    TReportSystemData* printedAt = header->AddSystemData(TSystemDataKind::DateTime, width - 60, 0, 60);
+    printedAt->Alignment = TReportAlignment::Right;
+    TReportLabel* title = header->AddLabel(RecallTitle(recall_), 0, 6, width);
+    title->Name = QStringLiteral("Titlu");
+    title->Bold = true;
+    title->FontSize = 12;
+    title->Alignment = TReportAlignment::Center;
+    title->Elide = true;
+    header->AddShape(TShapeKind::Rectangle, 0, kHeaderTop, width, kRow + 1);
+    const QStringList& titles = RecallColumnTitles();
+    for (int c = 0; c < kColumnCount; ++c) {
+        TReportLabel* heading = header->AddLabel(titles.at(c), 0, kHeaderTop + 0.5);
+        heading->Name = QStringLiteral("Coloana");
+        heading->Bold = true;
+        place(heading, c);
+        if (c > 0)
+            header->AddShape(TShapeKind::VerticalLine, columns_[size_t(c)], kHeaderTop, 0, kRow + 1);
+    }
+    header->Height = kHeaderTop + kRow + 2;
+
+    // A node a line, the lot or document indented by its depth; lots in bold.
+    TReportBand* detail = Report->Detail();
+    detail->Height = kRow;
+    for (int c = 0; c < kColumnCount; ++c) {
+        TReportDataText* text = detail->AddDataText(titles.at(c), 0, 0);
+        place(text, c);
+        if (c == 0) {
+            const double left = text->Left;
+            const double fullWidth = text->Width;
+            text->BeforePrint = [this, left, fullWidth](TReportElement* e, QString&, bool&) {
+                const int depth = rows_.Value(QStringLiteral("Adancime")).toInt();
+                const double indent = std::min(depth * kIndent, fullWidth / 2);
+                e->Left = left + indent;
+                e->Width = fullWidth - indent;
+                const int row = rows_.RecNo();
+                e->Bold = row >= 0 && lines_[size_t(row)].Node->Kind == TRecallKind::Lot;
+            };
+        }
+    }
+    detail->AddShape(TShapeKind::HorizontalLine, 0, kRow, width, 0)->PenWidth = 0.1;
+
+    // The totals, after the tree.
+    TReportBand* summary = Report->Summary();
+    TReportLabel* caption = summary->AddLabel(RecallTotalsTitle(recall_.Direction) + QLatin1Char(':'), 0, 3);
+    caption->Name = QStringLiteral("Totaluri");
+    caption->Bold = true;
+    const double lineHeight = LineHeightMm({Report->FontName, Report->FontSize});
+    const auto memo = [&](const char* name, double left, double columnWidth, TReportAlignment alignment) {
+        TReportMemo* m = summary->AddMemo(left, 3 + lineHeight + 1, columnWidth);
+        m->Name = QString::fromLatin1(name);
+        m->Alignment = alignment;
+        m->Elide = true;
+        return m;
+    };
+    TReportMemo* partners = memo("TotalPartener", 0, width * 0.35, TReportAlignment::Left);
+    TReportMemo* articles = memo("TotalArticol", width * 0.36, width * 0.4, TReportAlignment::Left);
+    TReportMemo* quantities = memo("TotalCantitate", width * 0.77, width * 0.13, TReportAlignment::Right);
+    TReportMemo* units = memo("TotalUM", width * 0.91, width * 0.09, TReportAlignment::Left);
+    for (const TRecallTotal& t : totals_) {
+        partners->Lines << (t.Partner.isEmpty() ? QStringLiteral("-") : t.Partner);
+        articles->Lines << QStringLiteral("%1/%2  %3").arg(t.Group, t.Article, t.Name);
+        quantities->Lines << FloatToStr(t.Quantity, Report->FormatSettings);
+        units->Lines << t.Unit;
+    }
+    summary->Enabled = !totals_.empty();
+
+    TReportBand* footer = Report->PageFooter();
+    footer->AddShape(TShapeKind::HorizontalLine, 0, 1.5, width, 0);
+    TReportSystemData* page = footer->AddSystemData(TSystemDataKind::PageNumber, width * 0.8, 2.5, width * 0.2);
+    page->Name = QStringLiteral("Pagina");
+    page->Prefix = QStringLiteral("Pagina ");
+    page->Alignment = TReportAlignment::Right;
+}
+
+void PresetRecallPrintSettings(TPrintSettings& settings)
+{
+    settings.FontName = QStringLiteral("Arial");
+    settings.FontSize = 8;
+    settings.FontPitch = TFontPitch::Default;
+    settings.PaperSize = 9; // A4
+    settings.Orientation = QPageLayout::Landscape;
+}
+
+void PrintRecall(TProductionContext& context, const TRecall& recall, QWidget* owner)
+{
+    // The recall starts from its own layout each time; the context's settings, which the
+    // traceability report prints with, are given back as they were whatever happens.
+    TPrintSettings& settings = PrintSettingsOf(context);
+    struct TRestore {
+        TPrintSettings& Settings;
+        const TPrintSettings Kept;
+        ~TRestore() { Settings = Kept; }
+    } restore{settings, settings};
+    PresetRecallPrintSettings(settings);
+    if (!ExecutePrintSettingsDlg(settings, owner))
+        return;
+    TRecallReport report(context, recall, nullptr);
+    RunReport(settings, *report.Report, owner);
+}
+
+} // namespace corvanel

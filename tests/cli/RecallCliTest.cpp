@@ -1,0 +1,58 @@
+// "recall" on the genealogy "consume" wrote: the lots reached, their quantities, and the
+// statuses of a lot that does not exist or of options that contradict each other.
+#include "CliFixture.h"
+
+#include <gtest/gtest.h>
+
+using namespace clitest;
+
+namespace {
+
+const QString Heading = QStringLiteral("Nivel;Tip;Numar;Data;Partener;Cod_grupa;Cod_articol;Lot;Cantitate;Estimat\n");
+
+TEST(RecallCli, FollowsTheMilkIntoEachProductByItsOwnShareBothWays)
+{
+    TDairy dairy;
+    const QString dir = dairy.Dir();
+    // The milk's 810 l come from LC-1: 260 for the yoghurt, 550 for the cheese.
+    ASSERT_EQ(Corvanel({"consume", "--company", dir, "--counter", "1", "--yes"}).Status, 0);
+    for (const char* lang : {"C.UTF-8", "ro_RO.UTF-8"}) {
+        const TRun forward = Corvanel({"recall", "--company", dir, "--lot", "LC-1", "--forward", "--csv"},
+                                      {QStringLiteral("LANG=") + lang, QStringLiteral("LC_ALL=") + lang});
+        EXPECT_EQ(forward.Status, 0) << Said(forward);
+        EXPECT_EQ(forward.Out, Heading + "1;BP;1001;2026-11-03;PROD;02;IAURT;L-01;260;0\n"
+                                         "1;BP;1001;2026-11-03;PROD;02;BRANZA;L-02;550;0\n")
+            << lang;
+    }
+    // The stock row held no receipt line: the lot is named without a document.
+    const TRun backward =
+        Corvanel({"recall", "--company", dir, "--lot", "L-02", "--article", "02/BRANZA", "--backward", "--csv"});
+    EXPECT_EQ(backward.Out, Heading + "1;;;;;01;.LAPTE;LC-1;550;0\n") << Said(backward);
+    const TRun text = Corvanel({"recall", "--company", dir, "--lot", "LC-1", "--forward"});
+    EXPECT_TRUE(text.Out.startsWith("Urmarirea lotului LC-1 (01/.LAPTE), inainte")) << Said(text);
+}
+
+TEST(RecallCli, RefusesALotThatDoesNotExistAndContradictoryOptions)
+{
+    TDairy dairy;
+    const QString dir = dairy.Dir();
+    const struct {
+        QStringList args;
+        QString said;
+    } cases[] = {
+        {{"--lot", "NU-1", "--forward"}, "Lotul <NU-1> nu exista."},
+        {{"--lot", "LC-1", "--article", "02/IAURT", "--backward"}, "Lotul <LC-1> al articolului <02/IAURT> nu exista."},
+        {{"--lot", "LC-1", "--forward", "--backward"}, "Alegeti una dintre optiunile --forward si --backward."},
+        {{"--lot", "LC-1"}, "Alegeti una dintre optiunile --forward si --backward."},
+        {{"--lot", "LC-1", "--forward", "--csv", "--pdf", "x.pdf"}, "Alegeti cel mult una dintre optiunile --csv si --pdf"},
+        {{"--lot", "LC-1", "--article", "IAURT", "--forward"}, "nu este un articol valid pentru --article"},
+    };
+    for (const auto& c : cases) {
+        const TRun run = Corvanel(QStringList{"recall", "--company", dir} + c.args);
+        EXPECT_EQ(run.Status, 3) << c.args.join(' ').toStdString() << ": " << Said(run);
+        EXPECT_TRUE(run.Err.contains(c.said)) << Said(run);
+        EXPECT_EQ(run.Out, "");
+    }
+}
+
+} // namespace

@@ -1,0 +1,87 @@
+// "Urmarire lot" opened from the host's menu through the real add-on library on the demo
+// company: a lot of milk followed forward, then printed through the preview to a PDF.
+#include "HostFixture.h"
+#include "host/MainForm.h"
+#include "platform/print/Printer.h"
+#include "platform/report/ReportPreview.h"
+#include "platform/ui/Form.h"
+#include "platform/ui/MessageDlg.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Every text of the tree, depth first.
+void Texts(QTreeWidgetItem* item, QStringList& out)
+{
+    for (int i = 0; i < item->childCount(); ++i) {
+        out << item->child(i)->text(0) + " | " + item->child(i)->text(5);
+        Texts(item->child(i), out);
+    }
+}
+
+} // namespace
+
+TEST(RecallWindow, FollowsADemoLotForwardAndPrintsItToPdf)
+{
+    if (!fw::Printer().IsPdfPrinter())
+        GTEST_SKIP() << "this machine has printers installed";
+    fw::TMessageRecorder messages;
+    hosttest::THost host{QStringLiteral(REAL_ADDON_FILE)};
+    ASSERT_TRUE(host->AddOn().Loaded());
+    host->MainForm()->show();
+    ASSERT_TRUE(host->OpenDemoCompany(true));
+    QAction* command = hosttest::FindAction(hosttest::SubMenu(host->MainForm()->menuBar(), QStringLiteral("&Rapoarte")),
+                                            QStringLiteral("Urmarire lot"));
+    ASSERT_NE(command, nullptr);
+    command->trigger();
+    command->trigger(); // brings the open window back
+    const QList<fw::TForm*> forms = host->MainForm()->findChildren<fw::TForm*>(QStringLiteral("RecallForm"));
+    ASSERT_EQ(forms.size(), 1);
+    fw::TForm* form = forms.front();
+
+    form->findChild<QLineEdit*>(QStringLiteral("LotEdit"))->setText(QStringLiteral("LC-0901"));
+    form->findChild<QPushButton*>(QStringLiteral("SearchButton"))->click();
+    ASSERT_EQ(messages.Count(), 0) << messages.Texts().join('|').toStdString();
+    QStringList tree;
+    Texts(form->findChild<QTreeWidget*>(QStringLiteral("RecallTree"))->invisibleRootItem(), tree);
+    // The raw milk went into the products of the plant, which were sold.
+    EXPECT_TRUE(tree.front().startsWith(QStringLiteral("Lot LC-0901"))) << tree.join('\n').toStdString();
+    EXPECT_TRUE(tree.filter(QStringLiteral("Consum")).size() > 0) << tree.join('\n').toStdString();
+    EXPECT_TRUE(tree.filter(QStringLiteral("Iesire")).size() > 0) << tree.join('\n').toStdString();
+    EXPECT_GT(form->findChild<QTreeWidget*>(QStringLiteral("TotalsTree"))->topLevelItemCount(), 0);
+    form->grab().save(testsupport::LookDir() + QStringLiteral("/recall-window.png"));
+
+    const QString pdf = host.NewDir(QStringLiteral("out")) + QStringLiteral("/recall.pdf");
+    QStringList asked;
+    fw::TModalHook hook([&](fw::TForm* dialog) {
+        asked << dialog->objectName();
+        if (auto* preview = dialog->findChild<QCheckBox*>(QStringLiteral("PreviewCheck")))
+            preview->setChecked(true);
+        dialog->findChild<QAbstractButton*>(QStringLiteral("OkBtn"))->click();
+        return fw::TModalResult::None;
+    });
+    hosttest::ScriptedPrintDialogs dialogs([&](QDialog& dialog) {
+        if (auto* shown = dynamic_cast<fw::TReportPreview*>(&dialog)) {
+            shown->SavePdf(pdf);
+            shown->SavePdf(testsupport::LookDir() + QStringLiteral("/recall-demo.pdf"));
+        }
+        return int(QDialog::Rejected);
+    });
+    form->findChild<QPushButton*>(QStringLiteral("PrintButton"))->click();
+    EXPECT_EQ(asked, QStringList{QStringLiteral("PrintSettingsDlg")});
+    EXPECT_EQ(messages.Count(), 0) << messages.Texts().join('|').toStdString();
+    ASSERT_TRUE(QFile::exists(pdf));
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "pdftotext is not installed";
+    const QString printed = hosttest::PdfText(pdf);
+    EXPECT_TRUE(printed.contains(QStringLiteral("Urmarirea lotului LC-0901"))) << printed.toStdString();
+    EXPECT_TRUE(printed.contains(QStringLiteral("Total pe clienti"))) << printed.toStdString();
+}
