@@ -237,6 +237,14 @@ protected:
     virtual std::unique_ptr<TTransaction> BeginWrite();
     // Moves when rows may have changed under the cached ones; 0 for rows that never do.
     virtual quint64 DataGeneration() { return 0; }
+    // Whether the rows read now stay as they were read until the transaction ends (they
+    // are locked, or the engine keeps every other writer out), so that a record read
+    // since then, with nothing written meanwhile, needs no second read before an edit.
+    virtual bool HoldsRowsRead() const { return false; }
+    // The row a post has just written, as the engine stored it, when the write gave it
+    // back and it is one this dataset shows (a detail's range is the engine's to apply);
+    // none makes the post read it anew.
+    virtual std::optional<TRecord> TakeWrittenRecord() { return std::nullopt; }
     // Called at the start of Insert/Append, before OnNewRecord (master values of a detail).
     virtual void InitNewRecord() {}
 

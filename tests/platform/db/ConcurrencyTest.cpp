@@ -269,6 +269,35 @@ TEST_F(Concurrency, IdleWorkstationTakesInOtherProgramsCommitsAsTheyCome)
     EXPECT_EQ(idle.table.FieldByName("Cantitate")->AsFloat(), 299.0);
 }
 
+// Rows read under a lock are edited as read while the lock lasts; once the transaction has
+// ended, another program may change them, and the next edit starts from what is stored.
+TEST_F(Concurrency, LockedRowsAreTrustedOnlyWithinTheirTransaction)
+{
+    User a(dir.Path(), "Stoc.DB");
+    a.table.SetReadForUpdate(true);
+    TField* quantity = a.table.FieldByName("Cantitate");
+    {
+        TTransaction tx(a.db);
+        a.table.First();
+        a.table.Edit();
+        quantity->SetAsFloat(6);
+        a.table.Post();
+        a.table.Edit(); // as posted
+        EXPECT_EQ(quantity->AsFloat(), 6.0);
+        a.table.Cancel();
+        tx.Commit();
+    }
+    OtherProgram(dir.Path()).Exec("UPDATE Stoc SET Cantitate = 50 WHERE Lot = 'L1'");
+    TTransaction tx(a.db);
+    EXPECT_THROW(a.table.Edit(), ERecordChanged);
+    EXPECT_EQ(quantity->AsFloat(), 50.0);
+    a.table.Edit();
+    quantity->SetAsFloat(quantity->AsFloat() + 1);
+    a.table.Post();
+    tx.Commit();
+    EXPECT_EQ(Raw("SELECT Cantitate FROM Stoc WHERE Lot = 'L1'").value(0).toDouble(), 51.0);
+}
+
 TEST_F(Concurrency, RowsAnotherProgramWroteInItsOwnFormsCanBeChanged)
 {
     // The check compares what is stored the way the layer reads it, not the way it writes.
