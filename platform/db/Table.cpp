@@ -627,7 +627,10 @@ bool TTable::FindKey(const QVariantList& values)
     CheckActive();
     CheckBrowseMode();
     const std::vector<TField*> fields = OrderFields(int(values.size()));
-    return GotoFirstMatch(fields, CoerceKey(fields, values));
+    // Inside a transaction, records read before it may answer only when they were read
+    // under its locks; otherwise the engine is asked, as the transaction sees the rows.
+    const bool cacheAnswers = connection_->TransactionDepth() == 0 || HoldsRowsRead();
+    return GotoFirstMatch(fields, CoerceKey(fields, values), cacheAnswers);
 }
 
 void TTable::FindNearest(const QVariantList& values)
