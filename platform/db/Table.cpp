@@ -627,10 +627,10 @@ bool TTable::FindKey(const QVariantList& values)
     CheckActive();
     CheckBrowseMode();
     const std::vector<TField*> fields = OrderFields(int(values.size()));
-    // Inside a transaction, records read before it may answer only when they were read
-    // under its locks; otherwise the engine is asked, as the transaction sees the rows.
-    const bool cacheAnswers = connection_->TransactionDepth() == 0 || HoldsRowsRead();
-    return GotoFirstMatch(fields, CoerceKey(fields, values), cacheAnswers);
+    // The records read answer only where nobody else can have changed them since: read in
+    // this transaction under its locks. Otherwise the engine is asked, which knows of
+    // another program's commit at once, where the cache learns of it only when it polls.
+    return GotoFirstMatch(fields, CoerceKey(fields, values), HoldsRowsRead());
 }
 
 void TTable::FindNearest(const QVariantList& values)

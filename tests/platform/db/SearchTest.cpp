@@ -1,6 +1,7 @@
 // Orders, key searches and locating, byte-wise and case-sensitive.
 #include "DbFixture.h"
 #include "platform/core/Exceptions.h"
+#include "platform/db/Database.h"
 #include "platform/db/Table.h"
 
 #include <gtest/gtest.h>
@@ -101,15 +102,17 @@ TEST_F(Search, LocateAndLookupByFieldList)
     EXPECT_FALSE(t->Lookup("Cod", {"P9"}, "Denumire").isValid());
 }
 
-// A key search answers from the records already read only where they show its first
-// record for certain: the cursor stands on the first record of the key, as the engine
-// orders it now.
-TEST_F(Search, FindKeyFromReadRecordsGivesTheKeysFirstRecordAsStoredNow)
+// Under this transaction's locks a key search may answer from the records already read,
+// only where they show the key's first record for certain: the cursor stands on the first
+// record of the key as the engine orders it now, whatever was read before.
+TEST_F(Search, FindKeyUnderLocksGivesTheKeysFirstRecordAsStoredNow)
 {
     auto t = OpenTable(dir.Path(), "CATALOG.DB");
+    t->SetReadForUpdate(true);
     t->SetFiltered(true);
     t->OnFilterRecord = [](TDataSet* ds, bool& accept) { accept = ds->FieldByName("Cod")->AsString() != "P3"; };
-    t->Last(); // every record read
+    TTransaction tx(t->GetConnection());
+    t->Last(); // every record read, and locked
     ASSERT_TRUE(t->FindKey({"LA"}));
     EXPECT_EQ(t->FieldByName("Cod")->AsString(), "P1");
     ASSERT_TRUE(t->FindKey({"LAP"}));
@@ -137,6 +140,8 @@ TEST(SearchLongKey, FindKeyReachesTheFirstRecordBeforeThoseRead)
     CreateTable(dir.Path(), "LOTS.DB", {{"Grupa", TFieldType::String, 8}, {"Cod", TFieldType::String, 30}},
                 {{"", "Grupa;Cod", TIndexOption::Primary | TIndexOption::Unique}}, rows);
     auto t = OpenTable(dir.Path(), "LOTS.DB");
+    t->SetReadForUpdate(true);
+    TTransaction tx(t->GetConnection());
     t->Last(); // only the last block is read: group B begins before it
     ASSERT_TRUE(t->FindKey({"B"}));
     EXPECT_EQ(t->FieldByName("Cod")->AsString(), "C005");
@@ -147,6 +152,8 @@ TEST(SearchLongKey, FindKeyReachesTheFirstRecordBeforeThoseRead)
     EXPECT_EQ(t->RecNo(), 300);
     t->Next();
     EXPECT_TRUE(t->Eof());
+    ASSERT_TRUE(t->FindKey({"B"})); // now among the records read
+    EXPECT_EQ(t->FieldByName("Cod")->AsString(), "C005");
 }
 
 } // namespace
