@@ -1,6 +1,9 @@
 // The requirement of a 100-line receipt and the consumption document made from it, in a
-// company of 100,000 articles with 10,000 and with 1,000,000 stock lots: preparing and
-// generating must not grow with the size of the stock table, in any lot order.
+// company of 100,000 articles with 10,000 and with 1,000,000 stock lots, in two shapes:
+// the million lots spread over every material (the recipes' materials keep their two lots
+// each), and the million lots all of the recipes' materials (200 lots each, 100 times
+// more). Preparing and generating must not grow with the size of the stock table in
+// either shape, in any lot order.
 #include "data/ProductionContext.h"
 #include "data/ProductionData.h"
 #include "platform/db/Database.h"
@@ -46,9 +49,15 @@ QByteArray Code(const char* pattern, int n) { return QByteArray(pattern) + QByte
 // Recipe row k of product p uses this material.
 int RecipeMaterial(int p, int k) { return (p * 37 + k * 613) % kRecipeMaterials; }
 
+// How the lots of a company are spread over its materials.
+enum class TLotShape {
+    Wide, // 10,000 lots of the recipes' materials, the rest over the other materials
+    Deep, // every lot of a recipe's material
+};
+
 // A company with the host's tables, 100,000 articles, their recipes, `lots` stock lots
 // (each large enough to cover a receipt), and receipt 1.
-void Build(const QString& company, int lots)
+void Build(const QString& company, int lots, TLotShape shape)
 {
     sqlite3* db = bench::CreateCompany(company);
     Exec(db, "BEGIN");
@@ -76,12 +85,13 @@ void Build(const QString& company, int lots)
     InsertRows(db,
                "INSERT INTO Stoc (Cantitate, Cod_articol, Cod_grupa, Cod_gestiune, Pret_achizitie, Lot, Agent, Data_intrare)"
                " VALUES (?, ?, '01', ?, 2.5, ?, 'ADM', ?)",
-               lots, [](sqlite3_stmt* st, int i) {
-                   // The materials of the recipes have two lots each in both companies; the
-                   // other lots belong to the other materials.
+               lots, [shape](sqlite3_stmt* st, int i) {
+                   // Wide: the materials of the recipes have two lots each whatever the
+                   // size; the other lots belong to the other materials.
                    static const char* warehouses[] = {"_MP1", "_MP2", "PF1"};
-                   const int material = i < kRecipeLots ? i % kRecipeMaterials
-                                                        : kRecipeMaterials + i % (kMaterials - kRecipeMaterials);
+                   const int material = i < kRecipeLots || shape == TLotShape::Deep
+                                            ? i % kRecipeMaterials
+                                            : kRecipeMaterials + i % (kMaterials - kRecipeMaterials);
                    sqlite3_bind_double(st, 1, 100000 + i % 7);
                    Text(st, 2, Code(".M", material));
                    Text(st, 3, warehouses[(i / kRecipeMaterials) % 3]);
@@ -111,8 +121,7 @@ struct Workstation {
         context.Settings.DrawExpiredLots = order == TLotOrder::Table;
         const QString company = g_dir->path() + "/" + name;
         TSession::AddAlias("KRB_PRIV", g_dir->path() + "/" + local + "/private");
-        dm.ProductionDatabase->Params() << "PATH=" + company;
-        dm.ProductionDatabase->Open();
+        dm.ConnectTo(company); // as the add-on connects, making sure of its indexes
     }
     ~Workstation() { CloseRequirement(dm); }
     TProductionContext context; // the prefixes "_", "." and ";"
@@ -120,17 +129,24 @@ struct Workstation {
     TMessageRecorder answers; // any question is answered "Da"
 };
 
+// Preparing, then reading every row's stock figures as the tool prints them (the grid
+// reads those of the rows it shows).
 void Prepare(benchmark::State& state, const char* company, const char* local, TLotOrder order)
 {
     Workstation w(company, local, order);
     std::size_t rows = 0;
+    double stock = 0;
     for (auto _ : state) {
         PrepareRequirement(w.dm, 1);
+        TTable* temp = w.dm.TempTable;
+        rows = 0;
+        for (temp->First(); !temp->Eof(); temp->Next(), ++rows)
+            stock += temp->FieldByName("StocFin")->AsFloat();
         state.PauseTiming();
-        rows = std::size_t(w.dm.TempTable->RecordCount());
         CloseRequirement(w.dm);
         state.ResumeTiming();
     }
+    benchmark::DoNotOptimize(stock);
     state.counters["rows"] = double(rows);
 }
 
@@ -156,7 +172,8 @@ void Register(bool server)
     for (const char* engine : {"", "_Pg"}) {
         if (*engine && !server)
             continue;
-        for (const auto& [size, local, copy] : {std::tuple{"10k", "c10k", "pg10k"}, std::tuple{"1M", "c1m", "pg1m"}}) {
+        for (const auto& [size, local, copy] : {std::tuple{"10k", "c10k", "pg10k"}, std::tuple{"1M", "c1m", "pg1m"},
+                                                std::tuple{"1Mx100", "c1mx100", "pg1mx100"}}) {
             const char* company = *engine ? copy : local;
             for (const auto& [order, name] : {std::pair{TLotOrder::Table, ""}, std::pair{TLotOrder::FirstIn, "_FIFO"},
                                               std::pair{TLotOrder::FirstToExpire, "_FEFO"}}) {
@@ -193,17 +210,27 @@ int main(int argc, char** argv)
         argc, argv,
         [&] {
             std::printf("building companies of 100,000 articles with 10,000 and 1,000,000 lots...\n");
-            Build(dir.path() + "/c10k", 10000);
-            Build(dir.path() + "/c1m", 1000000);
+            Build(dir.path() + "/c10k", 10000, TLotShape::Wide);
+            Build(dir.path() + "/c1m", 1000000, TLotShape::Wide);
+            Build(dir.path() + "/c1mx100", 1000000, TLotShape::Deep);
             held = bench::CopyPairToServer(dir.path(), QStringLiteral("bench_req"));
+            if (!held.empty()) {
+                if (const auto server = bench::BenchServer();
+                    server && bench::CopyToServer(dir.path() + "/c1mx100", *server, dir.path() + "/pg1mx100",
+                                                  QStringLiteral("bench_req1mx100")))
+                    held.push_back(Connection::Open(dir.path() + "/pg1mx100"));
+                else
+                    held.clear();
+            }
             Register(!held.empty());
         },
         [](RatioReporter& reporter) {
-            for (const char* engine : {"", "_Pg"}) {
-                reporter.PrintRatio(std::string("Prepare_1M") + engine + "/min_time:2.000",
-                                    std::string("Prepare_10k") + engine + "/min_time:2.000");
-                reporter.PrintRatio(std::string("Generate_1M") + engine + "/min_time:2.000",
-                                    std::string("Generate_10k") + engine + "/min_time:2.000");
-            }
+            for (const char* engine : {"", "_Pg"})
+                for (const char* big : {"1M", "1Mx100"})
+                    for (const char* step : {"Prepare_", "Generate_", "Generate100_"})
+                        reporter.PrintRatio(step + std::string(big) + engine + "/min_time:2.000",
+                                            step + std::string("10k") + engine + "/min_time:2.000");
+            // The consumption document on the server against the same one on SQLite.
+            reporter.PrintRatio("Generate100_10k_Pg/min_time:2.000", "Generate100_10k/min_time:2.000");
         });
 }

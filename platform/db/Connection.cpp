@@ -150,10 +150,12 @@ void Connection::Begin()
     // Savepoints nest; the outermost level is where the engine makes this writer wait for
     // the others (see BeginStatement), so that two users cannot both read and then fail
     // to write.
-    if (depth_ == 0)
+    if (depth_ == 0) {
         ExecControl(BeginStatement());
-    else
+        ++transactionSerial_;
+    } else {
         ExecControl(QStringLiteral("SAVEPOINT fw_level_%1").arg(depth_));
+    }
     ++depth_;
 }
 

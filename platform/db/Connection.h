@@ -101,6 +101,9 @@ public:
     void Commit();
     void Rollback();
     int TransactionDepth() const { return depth_; }
+    // Counts the outermost transactions begun: rows read under a lock are known to be
+    // locked only while the transaction they were read in lasts.
+    quint64 TransactionSerial() const { return transactionSerial_; }
 
     // Table metadata; the name is matched without regard to case.
     virtual QString StoredTableName(const QString& name) = 0; // empty when there is no such table
@@ -186,6 +189,7 @@ private:
     QString directory_;
     QString name_;
     quint64 generation_ = 0;
+    quint64 transactionSerial_ = 0;
     std::map<QString, quint64> tableWrites_; // nodes stay where they are: counters are handed out by address
     std::chrono::steady_clock::time_point lastPoll_{};
 };

@@ -237,6 +237,14 @@ protected:
     virtual std::unique_ptr<TTransaction> BeginWrite();
     // Moves when rows may have changed under the cached ones; 0 for rows that never do.
     virtual quint64 DataGeneration() { return 0; }
+    // Whether the rows read now stay as they were read until the transaction ends (they
+    // are locked, or the engine keeps every other writer out), so that a record read
+    // since then, with nothing written meanwhile, needs no second read before an edit.
+    virtual bool HoldsRowsRead() const { return false; }
+    // The row a post has just written, as the engine stored it, when the write gave it
+    // back and it is one this dataset shows (a detail's range is the engine's to apply);
+    // none makes the post read it anew.
+    virtual std::optional<TRecord> TakeWrittenRecord() { return std::nullopt; }
     // Called at the start of Insert/Append, before OnNewRecord (master values of a detail).
     virtual void InitNewRecord() {}
 
@@ -251,8 +259,10 @@ protected:
     void NotifyLayoutChanged();
     void CheckActive() const;
     // Moves to the first record (in order, accepted by the filter) whose fields equal the
-    // values; false and no move when there is none.
-    bool GotoFirstMatch(const std::vector<TField*>& fields, const QVariantList& values);
+    // values; false and no move when there is none. `leading`: the fields lead the order,
+    // so the matching records stand together: the records already read answer when they
+    // hold the first of them, and those read become the cache around the cursor.
+    bool GotoFirstMatch(const std::vector<TField*>& fields, const QVariantList& values, bool leading = false);
     // Moves to the first record at or after a key of the leading order fields, or to the
     // last record when there is none.
     void GotoNearest(const std::vector<TField*>& fields, const QVariantList& values);
@@ -322,7 +332,15 @@ private:
                   const std::function<void(TDataSet*, const std::exception&, TDataAction&)>& onError);
     void CheckRequiredFields() const;
     std::optional<TRecord> FirstMatch(const std::vector<TField*>& fields, const QVariantList& values);
+    // The first matching records of a key on the leading order fields, in order.
+    std::vector<TRecord> FirstMatchingRun(const std::vector<TField*>& fields, const QVariantList& values);
+    // Where the cache holds the first record matching a key on the leading order fields;
+    // -1 when it cannot tell without the engine.
+    int CachedFirstMatch(const std::vector<TField*>& fields, const QVariantList& values);
     void GotoRecord(TRecord record);
+    void GotoRun(std::vector<TRecord> run);
+    // How many records the next extension of the cache reads; each one reads more.
+    int NextBlock();
     void Scrolled(int distance);
     void CheckEditable();
     void BeginInsert(bool append);
@@ -342,6 +360,7 @@ private:
     bool windowAtEnd_ = false;
     int windowFirstPos_ = -1; // unknown when -1
     quint64 seenGeneration_ = 0; // DataGeneration() when the cache was read
+    int nextBlock_ = 0; // what NextBlock gives next (0: the usual block)
     bool eof_ = true;
     bool bof_ = true;
     int countCache_ = -1;

@@ -36,7 +36,15 @@ void TDataSet::LoadWindow(std::vector<TRecord> records, bool atStart, bool atEnd
     windowAtEnd_ = atEnd;
     windowFirstPos_ = atStart ? 0 : firstPos;
     cur_ = window_.empty() ? -1 : 0;
+    nextBlock_ = kBlock;
     MarkFresh();
+}
+
+int TDataSet::NextBlock()
+{
+    const int block = nextBlock_ > 0 ? nextBlock_ : kBlock;
+    nextBlock_ = std::min(block * 4, kMaxBlock);
+    return block;
 }
 
 void TDataSet::MarkFresh() { seenGeneration_ = DataGeneration(); }
@@ -135,8 +143,10 @@ std::vector<TRecord> TDataSet::Read(const TRecord* anchor, int want, bool forwar
     bool haveLast = anchor != nullptr;
     if (anchor)
         last = *anchor;
+    // Rows the filter refuses are read past in ever larger blocks.
+    int block = out.empty() && !anchor ? std::max(want, kFirstBlock) : want;
     while (int(out.size()) < want) {
-        const int block = std::max(want - int(out.size()), out.empty() && !anchor ? kFirstBlock : kBlock);
+        block = std::max(block, want - int(out.size()));
         std::vector<TRecord> raw = forward ? (haveLast ? FetchAfter(last, block) : FetchFirst(block))
                                            : (haveLast ? FetchBefore(last, block) : FetchLast(block));
         if (int(raw.size()) < block)
@@ -151,6 +161,7 @@ std::vector<TRecord> TDataSet::Read(const TRecord* anchor, int want, bool forwar
             out.push_back(std::move(r));
         if (reachedEdge)
             break;
+        block = std::min(block * 2, std::max(kMaxBlock, want));
     }
     return out;
 }
@@ -177,7 +188,7 @@ bool TDataSet::ExtendForward()
     if (windowAtEnd_)
         return false;
     bool end = false;
-    std::vector<TRecord> more = ReadForward(window_.empty() ? nullptr : &window_.back(), kBlock, end);
+    std::vector<TRecord> more = ReadForward(window_.empty() ? nullptr : &window_.back(), NextBlock(), end);
     windowAtEnd_ = end;
     for (auto& r : more)
         window_.push_back(std::move(r));
@@ -190,7 +201,7 @@ bool TDataSet::ExtendBackward()
     if (windowAtStart_)
         return false;
     bool start = false;
-    std::vector<TRecord> more = ReadBackward(window_.empty() ? nullptr : &window_.front(), kBlock, start);
+    std::vector<TRecord> more = ReadBackward(window_.empty() ? nullptr : &window_.front(), NextBlock(), start);
     windowAtStart_ = start;
     for (auto& r : more) {
         window_.push_front(std::move(r));
@@ -584,13 +595,96 @@ void TDataSet::GotoRecord(TRecord record)
     Scrolled(0);
 }
 
-bool TDataSet::GotoFirstMatch(const std::vector<TField*>& fields, const QVariantList& values)
+bool TDataSet::GotoFirstMatch(const std::vector<TField*>& fields, const QVariantList& values, bool leading)
 {
-    std::optional<TRecord> rec = FirstMatch(fields, values);
-    if (!rec)
+    // Records with calculated fields are each costly to read: only the one found is.
+    if (!leading || hasComputed_) {
+        std::optional<TRecord> rec = FirstMatch(fields, values);
+        if (!rec)
+            return false;
+        GotoRecord(std::move(*rec));
+        return true;
+    }
+    if (const int at = CachedFirstMatch(fields, values); at >= 0) {
+        if (BeforeScroll)
+            BeforeScroll(this);
+        cur_ = at;
+        bof_ = eof_ = false;
+        Scrolled(0);
+        return true;
+    }
+    std::vector<TRecord> run = FirstMatchingRun(fields, values);
+    if (run.empty())
         return false;
-    GotoRecord(std::move(*rec));
+    GotoRun(std::move(run));
     return true;
+}
+
+namespace {
+
+bool Matches(const TRecord& record, const std::vector<TField*>& fields, const QVariantList& values)
+{
+    for (size_t i = 0; i < fields.size(); ++i)
+        if (!SameValue(record.values[size_t(fields[i]->Index())], values.at(int(i))))
+            return false;
+    return true;
+}
+
+// A value that could not be read may still equal the key in the engine's eyes.
+bool KeyUnreadable(const TRecord& record, const std::vector<TField*>& fields)
+{
+    for (TField* f : fields)
+        if (IsValueFault(record.values[size_t(f->Index())]))
+            return true;
+    return false;
+}
+
+} // namespace
+
+int TDataSet::CachedFirstMatch(const std::vector<TField*>& fields, const QVariantList& values)
+{
+    // The cache is a run of consecutive records in order, and the records of one key on
+    // the leading order fields stand together: the first of them is the first in the cache
+    // whose predecessor, also cached, is of another key (or that begins the dataset). Only
+    // a cache nothing has changed under since it was read will do.
+    if (window_.empty() || seenGeneration_ != DataGeneration())
+        return -1;
+    for (size_t i = 0; i < window_.size(); ++i) {
+        if (KeyUnreadable(window_[i], fields))
+            return -1;
+        if (!Matches(window_[i], fields, values))
+            continue;
+        return i > 0 || windowAtStart_ ? int(i) : -1;
+    }
+    return -1;
+}
+
+std::vector<TRecord> TDataSet::FirstMatchingRun(const std::vector<TField*>& fields, const QVariantList& values)
+{
+    for (int offset = 0;; offset += kBlock) {
+        std::vector<TRecord> raw = FetchMatching(fields, values, offset, kBlock);
+        const bool more = int(raw.size()) == kBlock;
+        std::vector<TRecord> run;
+        for (TRecord& r : raw) {
+            if (r.values.size() < fields_.size())
+                r.values.resize(fields_.size());
+            if (Accepts(r))
+                run.push_back(std::move(r));
+        }
+        if (!run.empty() || !more)
+            return run;
+    }
+}
+
+void TDataSet::GotoRun(std::vector<TRecord> run)
+{
+    if (BeforeScroll)
+        BeforeScroll(this);
+    CheckStale();
+    LoadWindow(std::move(run), false, false, -1);
+    nextBlock_ = kSearchBlock;
+    bof_ = eof_ = false;
+    Scrolled(0);
 }
 
 void TDataSet::GotoNearest(const std::vector<TField*>& fields, const QVariantList& values)

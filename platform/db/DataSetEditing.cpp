@@ -71,8 +71,10 @@ void TDataSet::Edit()
     if (BeforeEdit)
         BeforeEdit(this);
     // The record as stored now, not as it was read: what the user starts from must be what
-    // the row holds, or he would be changing values he has not seen.
-    const Reread reread = RereadCurrent();
+    // the row holds, or he would be changing values he has not seen. A record read in this
+    // transaction under its lock, with nothing written since, is what the row holds.
+    const bool held = HoldsRowsRead() && DataGeneration() == seenGeneration_;
+    const Reread reread = held ? Reread::Same : RereadCurrent();
     if (reread != Reread::Same) {
         bof_ = eof_ = window_.empty();
         DataEvent(TDataEvent::DataSetChange);
@@ -240,7 +242,14 @@ void TDataSet::Post()
     // (when it is not visible here, outside the range or the filter, the cursor stays),
     // before anyone hears of the new state and asks where the cursor is.
     ResetWindow();
-    if (!ReloadAround(id) && !(previous && ReloadAround(*previous))) {
+    std::vector<TRecord> written;
+    if (std::optional<TRecord> back = TakeWrittenRecord(); back && back->id == id) {
+        written.push_back(std::move(*back));
+        PrepareRecords(written);
+    }
+    if (!written.empty()) {
+        LoadWindow(std::move(written), false, false, -1);
+    } else if (!ReloadAround(id) && !(previous && ReloadAround(*previous))) {
         bool end = false;
         LoadWindow(ReadForward(nullptr, kFirstBlock, end), true, end, 0);
     }

@@ -5,8 +5,10 @@
 #include "platform/db/EngineSupport.h"
 #include "platform/db/StoredValue.h"
 
+#include <QAbstractEventDispatcher>
 #include <QDir>
 #include <QRegularExpression>
+#include <QSocketNotifier>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlResult>
@@ -346,10 +348,28 @@ void PgConnection::SetUpSession()
                               "SET lock_timeout TO '10s'; SET client_min_messages TO warning; SET default_transaction_read_only "
                               "TO %2; LISTEN %3")
                    .arg(Quote(schema_), readOnly_ ? QStringLiteral("on") : QStringLiteral("off"), QString::fromLatin1(kChannel)));
+    WatchNotices();
+}
+
+void PgConnection::WatchNotices()
+{
+    noticeWatch_.reset();
+    const int socket = PQsocket(pg_);
+    if (socket < 0 || !QAbstractEventDispatcher::instance())
+        return;
+    noticeWatch_ = std::make_unique<QSocketNotifier>(qintptr(socket), QSocketNotifier::Read);
+    QObject::connect(noticeWatch_.get(), &QSocketNotifier::activated, [this] {
+        DrainNotices();
+        // A connection the server closed stays readable: it is made again before the
+        // next statement, which watches its new socket.
+        if (PQstatus(pg_) != CONNECTION_OK)
+            noticeWatch_->setEnabled(false);
+    });
 }
 
 PgConnection::~PgConnection()
 {
+    noticeWatch_.reset();
     if (pg_ && depth_ > 0)
         PQclear(PQexec(pg_, "ROLLBACK"));
     CloseDatabase();
@@ -359,6 +379,7 @@ void PgConnection::Reconnect()
 {
     if (PQstatus(pg_) != CONNECTION_BAD || depth_ > 0)
         return;
+    noticeWatch_.reset(); // its socket goes with the connection
     PQreset(pg_);
     if (PQstatus(pg_) != CONNECTION_OK)
         throw EDatabaseError(dbmsg::ServerConnectionLost(Describe()));
@@ -492,6 +513,11 @@ void PgConnection::PollOtherCommits()
 {
     // Other programs' commits were announced by the tables' triggers; the announcements
     // wait in the connection's input, read without a round trip to the server.
+    DrainNotices();
+}
+
+void PgConnection::DrainNotices()
+{
     if (PQstatus(pg_) != CONNECTION_OK || PQtransactionStatus(pg_) == PQTRANS_ACTIVE)
         return;
     PQconsumeInput(pg_);

@@ -25,6 +25,10 @@
 
 #include <QHash>
 
+#include <memory>
+
+class QSocketNotifier;
+
 typedef struct pg_conn PGconn;
 typedef struct pg_result PGresult;
 
@@ -84,6 +88,13 @@ private:
     // A lost connection is made again before the next statement, when no transaction
     // was open (one that was is gone with it).
     void Reconnect();
+    // Reads the announcements waiting in the connection's input into the tables' write
+    // counts, which hold one pending change per table however many were announced.
+    void DrainNotices();
+    // While the program waits for its user, announcements are read as they arrive (where
+    // the thread has an event loop): an idle workstation would otherwise leave them
+    // waiting in its input, and the server's queue behind them, until it reads again.
+    void WatchNotices();
     // A result the statement did not succeed with, as the layer's error; frees it.
     [[noreturn]] void ThrowResult(PGresult* result) const;
     [[noreturn]] void ThrowState(const QString& state, const QString& message) const;
@@ -106,6 +117,7 @@ private:
     int statementSerial_ = 0;
     QHash<QString, QByteArray> prepared_; // statement names by text
     bool schemaObjectsChecked_ = false;
+    std::unique_ptr<QSocketNotifier> noticeWatch_;
 };
 
 } // namespace fw

@@ -385,9 +385,57 @@ void TTable::InternalClose()
 
 // ---------------------------------------------------------------- reading
 
-namespace {
+// Turns the rows of the select list into records: each field's value, the stored forms
+// where a value read does not give its stored form back, the order columns.
+class TTable::RecordReader {
+public:
+    explicit RecordReader(TTable& table) : table_(table), d_(*table.impl_)
+    {
+        for (int i = 0; i < table.FieldCount(); ++i)
+            types_.push_back(table.Fields(i)->DataType());
+        stored_.resize(types_.size());
+    }
 
-} // namespace
+    TRecord Read(const NativeRow& row)
+    {
+        TRecord r;
+        r.id = row.Int(0);
+        r.values.resize(types_.size());
+        unreadable_.clear();
+        // The stored forms are kept with the record only where a value read does not give
+        // its stored form back (rarely: most rows need none).
+        bool allExact = true;
+        for (size_t i = 0; i < types_.size(); ++i) {
+            const int col = d_.fieldColumn[i];
+            if (col < 0)
+                continue;
+            QVariant& s = stored_[i];
+            s = row.Stored(col);
+            const int storedType = s.typeId();
+            bool exact = false;
+            if (!ReadStoredValue(types_[i], s, storedType, storedType == EngineTextType() ? row.Value(col) : s, r.values[i], exact))
+                unreadable_.push_back(i);
+            allExact = allExact && exact;
+        }
+        if (!allExact)
+            r.stored = stored_;
+        // Named once the row's readable values are known.
+        for (size_t i : unreadable_)
+            r.values[i] = ValueFault(dbmsg::UnreadableValue(table_.tableName_, table_.Fields(int(i))->FieldName(),
+                                                            table_.RowDescription(r)));
+        r.key.reserve(d_.orderSelect.size());
+        for (int col : d_.orderSelect)
+            r.key.push_back(row.Value(col));
+        return r;
+    }
+
+private:
+    TTable& table_;
+    const Impl& d_;
+    std::vector<TFieldType> types_;
+    std::vector<QVariant> stored_;
+    std::vector<size_t> unreadable_;
+};
 
 std::vector<TRecord> TTable::Select(const QString& where, const QVariantList& values, bool descending, int limit,
                                     int offset)
@@ -412,42 +460,10 @@ std::vector<TRecord> TTable::Select(const QString& where, const QVariantList& va
         sql.Add(connection_->LockRowsClause());
     QVariantList all = d.rangeValues;
     all += values;
-    std::vector<TFieldType> types;
-    for (int i = 0; i < FieldCount(); ++i)
-        types.push_back(Fields(i)->DataType());
     std::vector<TRecord> out;
-    std::vector<size_t> unreadable;
-    std::vector<QVariant> stored(types.size());
-    connection_->ForEachRow(sql.text, all, [&](const NativeRow& row) {
-        TRecord r;
-        r.id = row.Int(0);
-        r.values.resize(types.size());
-        unreadable.clear();
-        // The stored forms are kept with the record only where a value read does not give
-        // its stored form back (rarely: most rows need none).
-        bool allExact = true;
-        for (size_t i = 0; i < types.size(); ++i) {
-            const int col = d.fieldColumn[i];
-            if (col < 0)
-                continue;
-            QVariant& s = stored[i];
-            s = row.Stored(col);
-            const int storedType = s.typeId();
-            bool exact = false;
-            if (!ReadStoredValue(types[i], s, storedType, storedType == EngineTextType() ? row.Value(col) : s, r.values[i], exact))
-                unreadable.push_back(i);
-            allExact = allExact && exact;
-        }
-        if (!allExact)
-            r.stored = stored;
-        // Named once the row's readable values are known.
-        for (size_t i : unreadable)
-            r.values[i] = ValueFault(dbmsg::UnreadableValue(tableName_, Fields(int(i))->FieldName(), RowDescription(r)));
-        r.key.reserve(d.orderSelect.size());
-        for (int col : d.orderSelect)
-            r.key.push_back(row.Value(col));
-        out.push_back(std::move(r));
-    });
+    out.reserve(size_t(std::clamp(limit, 0, 4096)));
+    RecordReader reader(*this);
+    connection_->ForEachRow(sql.text, all, [&](const NativeRow& row) { out.push_back(reader.Read(row)); });
     return out;
 }
 
@@ -611,7 +627,10 @@ bool TTable::FindKey(const QVariantList& values)
     CheckActive();
     CheckBrowseMode();
     const std::vector<TField*> fields = OrderFields(int(values.size()));
-    return GotoFirstMatch(fields, CoerceKey(fields, values));
+    // The records read answer only where nobody else can have changed them since: read in
+    // this transaction under its locks. Otherwise the engine is asked, which knows of
+    // another program's commit at once, where the cache learns of it only when it polls.
+    return GotoFirstMatch(fields, CoerceKey(fields, values), HoldsRowsRead());
 }
 
 void TTable::FindNearest(const QVariantList& values)
@@ -645,6 +664,7 @@ void TTable::StillHolds(const TRecord& record, Sql& sql) const
 
 std::optional<TBookmark> TTable::InternalPost(const TRecord& record, const TRecord* old, const std::vector<bool>& changed)
 {
+    written_.reset();
     const QString table = connection_->Quote(impl_->table);
     Sql sql;
     if (!old) {
@@ -677,13 +697,27 @@ std::optional<TBookmark> TTable::InternalPost(const TRecord& record, const TReco
         sql.Add(QStringLiteral("UPDATE %1 SET %2 WHERE ").arg(table, sets.join(QStringLiteral(", "))));
         StillHolds(*old, sql);
     }
-    // The identity as the row has it afterwards (a key that is the engine's row number
-    // moves it along).
-    sql.Add(QStringLiteral(" RETURNING ") + connection_->RowIdColumn());
+    // The row as it is stored afterwards, with the identity it has then (a key that is the
+    // engine's row number moves it along): the post needs no second statement to read it.
+    sql.Add(QStringLiteral(" RETURNING ") + impl_->select);
     std::optional<TBookmark> id;
-    connection_->ForEachRow(sql.text, sql.values, [&](const NativeRow& row) { id = row.Int(0); });
+    RecordReader reader(*this);
+    connection_->ForEachRow(sql.text, sql.values, [&](const NativeRow& row) {
+        written_ = reader.Read(row);
+        id = written_->id;
+    });
     connection_->Touch(impl_->table);
     return id;
+}
+
+std::optional<TRecord> TTable::TakeWrittenRecord()
+{
+    std::optional<TRecord> written = std::move(written_);
+    written_.reset();
+    // A detail shows only the rows of its master, which the engine tells.
+    if (!impl_->range.isEmpty() || impl_->masterInactive)
+        return std::nullopt;
+    return written;
 }
 
 bool TTable::InternalDelete(const TRecord& record)
@@ -698,6 +732,16 @@ bool TTable::InternalDelete(const TRecord& record)
 
 std::unique_ptr<TTransaction> TTable::BeginWrite() { return std::make_unique<TTransaction>(connection_); }
 
-quint64 TTable::DataGeneration() { return connection_ ? connection_->TableGeneration(tableWrites_) : 0; }
+quint64 TTable::DataGeneration()
+{
+    if (!connection_)
+        return 0;
+    const quint64 generation = connection_->TableGeneration(tableWrites_);
+    // Rows read before the transaction began were not locked: inside it they are read
+    // again before they are relied on.
+    return HoldsRowsRead() ? generation + (connection_->TransactionSerial() << 40) : generation;
+}
+
+bool TTable::HoldsRowsRead() const { return readForUpdate_ && connection_ && connection_->TransactionDepth() > 0; }
 
 } // namespace fw

@@ -108,6 +108,8 @@ protected:
     bool InternalDelete(const TRecord& record) override;
     std::unique_ptr<TTransaction> BeginWrite() override;
     quint64 DataGeneration() override;
+    bool HoldsRowsRead() const override;
+    std::optional<TRecord> TakeWrittenRecord() override;
     void InitNewRecord() override;
 
 public:
@@ -120,6 +122,7 @@ private:
     void BuildRange();
     std::vector<TRecord> Select(const QString& where, const QVariantList& values, bool descending, int limit,
                                 int offset = 0);
+    class RecordReader;
     int Count(const QString& where, const QVariantList& values);
     std::vector<TField*> OrderFields(int count);
     bool BeforeCondition(const TRecord& record, Sql& sql) const;
@@ -141,6 +144,7 @@ private:
     std::shared_ptr<Connection> connection_;
     const quint64* tableWrites_ = nullptr; // the connection's count of writes to this table
     std::unique_ptr<Impl> impl_;
+    std::optional<TRecord> written_; // the row the last post wrote, as the engine gave it back
 };
 
 } // namespace fw

@@ -79,7 +79,9 @@ std::vector<TTableLayout> BuildHostTables()
         {StocDB,
          {F("Cantitate"), S("Cod_articol", 30), S("Cod_grupa", 8), S("Cod_gestiune", 4), F("Pret_achizitie"),
           S("Lot", 30), S("Agent", 3), F("Contor_in"), F("Contor_secundar_in"), D("Data_intrare")},
-         {Index("Articol", "Cod_grupa;Cod_articol"), Index("Intrare", "Contor_in;Contor_secundar_in")}},
+         {Index("Articol", "Cod_grupa;Cod_articol"), Index("Intrare", "Contor_in;Contor_secundar_in"),
+          // Covers an article's stock by warehouse: the sums read no table row.
+          Index("Articol_stoc", "Cod_grupa;Cod_articol;Cod_gestiune;Cantitate")}},
     };
 }
 

@@ -6,6 +6,8 @@
 #include "platform/db/DbMessages.h"
 #include "platform/db/Table.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QThread>
@@ -235,6 +237,65 @@ TEST_F(Concurrency, OpenDatasetsFollowWhatOthersAddDeleteAndRollBack)
     a.table.Refresh();
     EXPECT_EQ(a.table.FieldByName("Lot")->AsString(), "L2");
     EXPECT_EQ(a.table.RecNo(), 1);
+}
+
+// A server announces every commit to every workstation; one that waits for its user reads
+// them as they come, so that neither its input nor the server's queue of announcements
+// grows while it does nothing.
+TEST_F(Concurrency, IdleWorkstationTakesInOtherProgramsCommitsAsTheyCome)
+{
+    if (!OnServer())
+        GTEST_SKIP() << "the embedded engine announces nothing: it is asked at the next read";
+    User idle(dir.Path(), "Stoc.DB");
+    const auto conn = idle.table.GetConnection();
+    const quint64* stock = conn->TableCounter(conn->StoredTableName("Stoc"));
+    const quint64* counter = conn->TableCounter(conn->StoredTableName("COUNTER"));
+    const quint64 stockBefore = *stock, counterBefore = *counter;
+
+    OtherProgram other(dir.Path());
+    for (int i = 0; i < 300; ++i)
+        other.Exec(QStringLiteral("UPDATE Stoc SET Cantitate = %1 WHERE Lot = 'L1'").arg(i));
+    other.Exec("UPDATE COUNTER SET NewCounterOut = 7");
+
+    // Only the event loop runs here: no dataset of this workstation reads anything.
+    QElapsedTimer waited;
+    waited.start();
+    while (*counter == counterBefore && waited.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    EXPECT_EQ(*counter - counterBefore, 1u);
+    EXPECT_EQ(*stock - stockBefore, 300u); // every commit, each table apart
+    EXPECT_EQ(idle.table.FieldByName("Cantitate")->AsFloat(), 5.0); // nothing read yet
+    idle.table.First();
+    EXPECT_EQ(idle.table.FieldByName("Cantitate")->AsFloat(), 299.0);
+}
+
+// Rows read under a lock are edited as read while the lock lasts; once the transaction has
+// ended, another program may change them, and the next edit starts from what is stored.
+TEST_F(Concurrency, LockedRowsAreTrustedOnlyWithinTheirTransaction)
+{
+    User a(dir.Path(), "Stoc.DB");
+    a.table.SetReadForUpdate(true);
+    TField* quantity = a.table.FieldByName("Cantitate");
+    {
+        TTransaction tx(a.db);
+        a.table.First();
+        a.table.Edit();
+        quantity->SetAsFloat(6);
+        a.table.Post();
+        a.table.Edit(); // as posted
+        EXPECT_EQ(quantity->AsFloat(), 6.0);
+        a.table.Cancel();
+        tx.Commit();
+    }
+    OtherProgram(dir.Path()).Exec("UPDATE Stoc SET Cantitate = 50 WHERE Lot = 'L1'");
+    TTransaction tx(a.db);
+    EXPECT_THROW(a.table.Edit(), ERecordChanged);
+    EXPECT_EQ(quantity->AsFloat(), 50.0);
+    a.table.Edit();
+    quantity->SetAsFloat(quantity->AsFloat() + 1);
+    a.table.Post();
+    tx.Commit();
+    EXPECT_EQ(Raw("SELECT Cantitate FROM Stoc WHERE Lot = 'L1'").value(0).toDouble(), 51.0);
 }
 
 TEST_F(Concurrency, RowsAnotherProgramWroteInItsOwnFormsCanBeChanged)

@@ -1,6 +1,7 @@
 // Orders, key searches and locating, byte-wise and case-sensitive.
 #include "DbFixture.h"
 #include "platform/core/Exceptions.h"
+#include "platform/db/Database.h"
 #include "platform/db/Table.h"
 
 #include <gtest/gtest.h>
@@ -99,6 +100,60 @@ TEST_F(Search, LocateAndLookupByFieldList)
     EXPECT_EQ(t->Lookup("Cod", {"P5"}, "Denumire").toString(), "Cutie");
     EXPECT_EQ(t->FieldByName("Cod")->AsString(), "P1"); // Lookup does not move
     EXPECT_FALSE(t->Lookup("Cod", {"P9"}, "Denumire").isValid());
+}
+
+// Under this transaction's locks a key search may answer from the records already read,
+// only where they show the key's first record for certain: the cursor stands on the first
+// record of the key as the engine orders it now, whatever was read before.
+TEST_F(Search, FindKeyUnderLocksGivesTheKeysFirstRecordAsStoredNow)
+{
+    auto t = OpenTable(dir.Path(), "CATALOG.DB");
+    t->SetReadForUpdate(true);
+    t->SetFiltered(true);
+    t->OnFilterRecord = [](TDataSet* ds, bool& accept) { accept = ds->FieldByName("Cod")->AsString() != "P3"; };
+    TTransaction tx(t->GetConnection());
+    t->Last(); // every record read, and locked
+    ASSERT_TRUE(t->FindKey({"LA"}));
+    EXPECT_EQ(t->FieldByName("Cod")->AsString(), "P1");
+    ASSERT_TRUE(t->FindKey({"LAP"}));
+    EXPECT_EQ(t->FieldByName("Cod")->AsString(), "P2");
+
+    // A row of this program moved to another key: both searches see it there at once.
+    auto other = OpenTable(dir.Path(), "CATALOG.DB");
+    ASSERT_TRUE(other->FindKey({"LA", "P1"}));
+    other->Edit();
+    other->FieldByName("Grupa")->SetAsString("LAP");
+    other->Post();
+    EXPECT_FALSE(t->FindKey({"LA"})); // P3 is filtered out
+    ASSERT_TRUE(t->FindKey({"LAP"}));
+    EXPECT_EQ(t->FieldByName("Cod")->AsString(), "P1");
+    t->Next();
+    EXPECT_EQ(t->FieldByName("Cod")->AsString(), "P2");
+}
+
+TEST(SearchLongKey, FindKeyReachesTheFirstRecordBeforeThoseRead)
+{
+    DatabaseDir dir;
+    std::vector<QVariantList> rows;
+    for (int i = 0; i < 300; ++i)
+        rows.push_back({i < 5 ? "A" : "B", QStringLiteral("C%1").arg(i, 3, 10, QChar('0'))});
+    CreateTable(dir.Path(), "LOTS.DB", {{"Grupa", TFieldType::String, 8}, {"Cod", TFieldType::String, 30}},
+                {{"", "Grupa;Cod", TIndexOption::Primary | TIndexOption::Unique}}, rows);
+    auto t = OpenTable(dir.Path(), "LOTS.DB");
+    t->SetReadForUpdate(true);
+    TTransaction tx(t->GetConnection());
+    t->Last(); // only the last block is read: group B begins before it
+    ASSERT_TRUE(t->FindKey({"B"}));
+    EXPECT_EQ(t->FieldByName("Cod")->AsString(), "C005");
+    EXPECT_EQ(t->RecNo(), 6);
+    t->Prior();
+    EXPECT_EQ(t->FieldByName("Cod")->AsString(), "C004");
+    ASSERT_TRUE(t->FindKey({"B", "C299"}));
+    EXPECT_EQ(t->RecNo(), 300);
+    t->Next();
+    EXPECT_TRUE(t->Eof());
+    ASSERT_TRUE(t->FindKey({"B"})); // now among the records read
+    EXPECT_EQ(t->FieldByName("Cod")->AsString(), "C005");
 }
 
 } // namespace
