@@ -37,8 +37,11 @@ QString ProgramHelp()
     QString text = QStringLiteral("%1 - productie produse lactate, fara fereastra\n\n"
                                   "Utilizare: %1 <comanda> [optiuni]\n\nComenzi:\n")
                        .arg(kProgram);
+    qsizetype width = 0;
     for (const TCommand* command : Commands())
-        text += QStringLiteral("  %1%2\n").arg(command->Name.leftJustified(14), command->Summary);
+        width = std::max(width, command->Name.size());
+    for (const TCommand* command : Commands())
+        text += QStringLiteral("  %1  %2\n").arg(command->Name.leftJustified(width), command->Summary);
     text += QStringLiteral("\n\"%1 <comanda> --help\" descrie comanda si optiunile ei.\n\n").arg(kProgram) + kStatuses;
     return text;
 }

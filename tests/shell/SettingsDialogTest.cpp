@@ -147,10 +147,12 @@ TEST_F(SettingsDialog, TabFollowsTheBoxesThenOkThenCancel)
                         dlg.LotSettings->ExpiredLotsCombo, dlg.LotSettings->ExpiringDaysEdit,
                         dlg.OKBtn,                        dlg.CancelBtn};
     // What Tab reaches next: the next widget of the chain that takes focus by Tab.
-    auto nextByTab = [](QWidget* w) {
+    // (A spin box's own line editor is part of it, not a stop of its own.)
+    auto nextByTab = [](QWidget* from) {
+        QWidget* w = from;
         do
             w = w->nextInFocusChain();
-        while (!(w->focusPolicy() & Qt::TabFocus));
+        while (!(w->focusPolicy() & Qt::TabFocus) || from->isAncestorOf(w));
         return w;
     };
     for (size_t i = 0; i + 1 < std::size(order); ++i)
