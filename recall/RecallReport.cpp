@@ -152,14 +152,7 @@ void TRecallReport::BuildReport(const QString& firmName)
     page->Alignment = TReportAlignment::Right;
 }
 
-void PresetRecallPrintSettings(TPrintSettings& settings)
-{
-    settings.FontName = QStringLiteral("Arial");
-    settings.FontSize = 8;
-    settings.FontPitch = TFontPitch::Default;
-    settings.PaperSize = 9; // A4
-    settings.Orientation = QPageLayout::Landscape;
-}
+void PresetRecallPrintSettings(TPrintSettings& settings) { PresetA4Arial8(settings, QPageLayout::Landscape); }
 
 void PrintRecall(TProductionContext& context, const TRecall& recall, QWidget* owner)
 {

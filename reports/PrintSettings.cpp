@@ -93,6 +93,15 @@ void SetQuietly(QSpinBox* spin, int value)
 
 } // namespace
 
+void PresetA4Arial8(TPrintSettings& settings, QPageLayout::Orientation orientation)
+{
+    settings.FontName = QStringLiteral("Arial");
+    settings.FontSize = 8;
+    settings.FontPitch = fw::TFontPitch::Default;
+    settings.PaperSize = 9; // A4
+    settings.Orientation = orientation;
+}
+
 TPrintSettingsDlg::TPrintSettingsDlg(TPrintSettings& settings, QWidget* owner)
     : fw::TForm(owner), settings_(settings)
 {

@@ -44,6 +44,9 @@ struct TPrintSettings {
     bool operator==(const TPrintSettings&) const = default;
 };
 
+// The add-on's reports print on A4 in Arial 8, in the orientation each report's columns need.
+void PresetA4Arial8(TPrintSettings& settings, QPageLayout::Orientation orientation);
+
 // The context's print settings, made on first use.
 TPrintSettings& PrintSettingsOf(TProductionContext& context);
 

@@ -313,14 +313,7 @@ void TTraceabilityReport::OpenData() { Data->OpenData(FromDate, ToDate); }
 
 void TTraceabilityReport::CloseData() { Data->CloseData(); }
 
-void PresetTraceabilityPrintSettings(TPrintSettings& settings)
-{
-    settings.FontName = QStringLiteral("Arial");
-    settings.FontSize = 8;
-    settings.FontPitch = TFontPitch::Default;
-    settings.PaperSize = 9; // A4
-    settings.Orientation = QPageLayout::Portrait;
-}
+void PresetTraceabilityPrintSettings(TPrintSettings& settings) { PresetA4Arial8(settings, QPageLayout::Portrait); }
 
 std::unique_ptr<TTraceabilityReport> OpenTraceabilityReport(TProductionContext& context, QWidget* owner, TDateTime from,
                                                             TDateTime to, const QString& warehouseList,
