@@ -676,6 +676,20 @@ void TDBGridNormal::focusInEvent(QFocusEvent* event)
     ShowEditorIfWanted();
 }
 
+void TDBGridNormal::resizeEvent(QResizeEvent* event)
+{
+    // The current row is scrolled to as the grid is filled, often before its window is laid
+    // out: a row in sight then stays wholly in sight at the size the grid gets. (The view's
+    // own size changes come here too, a scroll bar appearing among them.)
+    const QModelIndex current = currentIndex();
+    const QSize old = event->oldSize();
+    const bool inSight =
+        current.isValid() && (!old.isValid() || QRect(QPoint(), old).intersects(visualRect(current)));
+    QTableView::resizeEvent(event);
+    if (inSight)
+        scrollTo(current);
+}
+
 bool TDBGridNormal::Contains(const QWidget* widget) const { return widget && (widget == this || isAncestorOf(widget)); }
 
 void TDBGridNormal::FocusChanged(QWidget* old, QWidget* now)

@@ -136,3 +136,29 @@ TEST_F(DocInWindow, LookOfANewLineAndOfAnotherUsersChange)
 }
 
 } // namespace
+
+TEST(DocInWindowOpening, CurrentRowIsWhollyInSight)
+{
+    fw::TMessageRecorder messages;
+    hosttest::THost host;
+    host->MainForm()->ShowOnScreen();
+    QApplication::processEvents();
+    const QString dir = host.NewDir(QStringLiteral("firma"));
+    hosttest::MakeSmallCompany(dir);
+    // More documents than the grid has rows, so that the last one, made current on
+    // opening, is reached only by scrolling.
+    auto docs = testsupport::OpenTable(dir, fw::DocInDB);
+    for (int contor = 1; contor <= 60; ++contor)
+        docs->AppendRecord({double(contor), QDate(2026, 1, 5), double(contor), "NIR", QDate(2026, 1, 5)});
+    docs.reset();
+    ASSERT_TRUE(host->OpenCompany(dir, false));
+    TDocInForm* form = host->ShowDocIn();
+    ASSERT_NE(form, nullptr);
+    QApplication::processEvents();
+    fw::TDBGridNormal* grid = form->HeaderGrid();
+    const QRect row = grid->visualRect(grid->currentIndex());
+    EXPECT_EQ(grid->model()->data(grid->currentIndex().siblingAtColumn(0)).toString(), "60");
+    EXPECT_TRUE(grid->viewport()->rect().contains(row))
+        << row.top() << ".." << row.bottom() << " of " << grid->viewport()->height();
+    EXPECT_EQ(messages.Count(), 0);
+}
