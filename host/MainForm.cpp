@@ -18,6 +18,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <algorithm>
+#include <cmath>
 
 namespace pelmaris {
 
@@ -52,6 +53,29 @@ QRect CascadedPlace(const QSize& area, const QRect& previous, const QSize& wante
         at = QPoint(0, 0);
     const QSize room(std::max(area.width() - at.x(), 1), std::max(area.height() - at.y(), 1));
     return QRect(at, wanted.boundedTo(room));
+}
+
+QList<QRect> TiledPlaces(const QSize& area, const QList<QSize>& minimums)
+{
+    QList<QRect> places;
+    const int count = int(minimums.size());
+    if (count == 0)
+        return places;
+    const int columns = int(std::ceil(std::sqrt(double(count))));
+    const int rows = (count + columns - 1) / columns;
+    for (int i = 0; i < count; ++i) {
+        const int row = i / columns;
+        // The last row shares the whole width among the windows left for it.
+        const int inRow = row == rows - 1 ? count - row * columns : columns;
+        const int column = i % columns;
+        const QPoint at(area.width() * column / inRow, area.height() * row / rows);
+        const QPoint end(area.width() * (column + 1) / inRow, area.height() * (row + 1) / rows);
+        const QSize size = QSize(end.x() - at.x(), end.y() - at.y()).expandedTo(minimums.at(i)).boundedTo(area);
+        const QPoint inside(std::max(0, std::min(at.x(), area.width() - size.width())),
+                            std::max(0, std::min(at.y(), area.height() - size.height())));
+        places << QRect(inside, size);
+    }
+    return places;
 }
 
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
@@ -107,8 +131,8 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     fereastra_ = AddTopMenu(this, QStringLiteral("&Fereastra"), kLast);
     connect(fereastra_->addAction(QStringLiteral("&Cascada")), &QAction::triggered, this,
             fw::GuardedSlot(this, [this] { CascadeChildren(); }));
-    connect(fereastra_->addAction(QStringLiteral("&Alaturate")), &QAction::triggered, mdiArea_,
-            &QMdiArea::tileSubWindows);
+    connect(fereastra_->addAction(QStringLiteral("&Alaturate")), &QAction::triggered, this,
+            fw::GuardedSlot(this, [this] { TileChildren(); }));
     connect(fereastra_->addAction(QStringLiteral("&Inchide tot")), &QAction::triggered, this,
             fw::GuardedSlot(this, [this] { CloseChildWindows(); }));
     fereastra_->addSeparator();
@@ -290,6 +314,28 @@ void TMainForm::CascadeChildren()
     }
     if (active)
         mdiArea_->setActiveSubWindow(active);
+}
+
+void TMainForm::TileChildren()
+{
+    // The area's own tiling grows the tiles to the windows' minimum sizes and lays them
+    // past its edge when the main window is small: here every one stays inside.
+    std::vector<QMdiSubWindow*> windows;
+    QList<QSize> minimums;
+    for (QMdiSubWindow* window : mdiArea_->subWindowList(QMdiArea::CreationOrder)) {
+        if (!window->isVisible() || window->isMinimized())
+            continue;
+        if (window->isMaximized())
+            window->showNormal();
+        windows.push_back(window);
+        minimums << window->minimumSizeHint().expandedTo(window->minimumSize());
+    }
+    const QList<QRect> places = TiledPlaces(mdiArea_->viewport()->size(), minimums);
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        windows[i]->setGeometry(places.at(qsizetype(i)));
+        windows[i]->setProperty(kCutProperty, QVariant());
+        windows[i]->setProperty(kOwnSizeProperty, QVariant());
+    }
 }
 
 void TMainForm::FillWindowList()

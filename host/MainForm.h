@@ -89,6 +89,7 @@ private:
     // Places a child window shown for the first time inside the document area.
     void PlaceChild(QMdiSubWindow* window);
     void CascadeChildren();
+    void TileChildren();
     void FillWindowList();
 
     QMdiArea* mdiArea_;
@@ -115,5 +116,11 @@ private:
 // null when there is none), back in the top left corner when the window would not have
 // at least `minimum` of room there, and never larger than what remains of the area.
 QRect CascadedPlace(const QSize& area, const QRect& previous, const QSize& wanted, int step, const QSize& minimum);
+
+// The places of windows side by side in a document area of `area` size, one per entry
+// of `minimums`, in rows of about as many windows as there are rows. A window that needs
+// more than its share keeps its minimum and is moved back inside the area, over its
+// neighbour, rather than pushed out of sight.
+QList<QRect> TiledPlaces(const QSize& area, const QList<QSize>& minimums);
 
 } // namespace pelmaris

@@ -134,3 +134,40 @@ TEST(Windows, CascadeKeepsEachWindowsSizeCutOnlyToTheArea)
     EXPECT_TRUE(form->MDISubWindow()->isMaximized());
     EXPECT_EQ(form->MDISubWindow()->geometry().topLeft(), QPoint(0, 0));
 }
+
+TEST(Windows, TilesShareTheAreaAndNoneLeavesIt)
+{
+    const QSize room(450, 300); // more than a quarter of 800x500
+    const QList<QRect> four = TiledPlaces({800, 500}, {room, room, room, room});
+    EXPECT_EQ(four, QList<QRect>({{0, 0, 450, 300}, {350, 0, 450, 300}, {0, 200, 450, 300}, {350, 200, 450, 300}}));
+    // Three: two above, the last one over the whole width below.
+    EXPECT_EQ(TiledPlaces({1000, 600}, {{100, 100}, {100, 100}, {100, 100}}),
+              QList<QRect>({{0, 0, 500, 300}, {500, 0, 500, 300}, {0, 300, 1000, 300}}));
+    EXPECT_EQ(TiledPlaces({800, 500}, {{900, 700}}), QList<QRect>({{0, 0, 800, 500}}));
+
+    // The host's windows in a small main window.
+    fw::TMessageRecorder messages;
+    THost host;
+    TMainForm* main = host->MainForm();
+    main->resize(800, 600);
+    main->show();
+    QApplication::processEvents();
+    ASSERT_TRUE(host->OpenCompany(host.NewDir(QStringLiteral("firma")), false));
+    host->ShowDocIn();
+    host->ShowStock();
+    host->ShowDocOut();
+    host->ShowCatalog();
+    host->ShowSuppliers();
+    QApplication::processEvents();
+    hosttest::FindAction(main->FereastraMenu(), "&Alaturate")->trigger();
+    QApplication::processEvents();
+    QMdiArea* area = main->MdiArea();
+    for (QMdiSubWindow* window : area->subWindowList()) {
+        const QRect frame = window->geometry();
+        EXPECT_TRUE(area->viewport()->rect().contains(frame))
+            << window->windowTitle().toStdString() << " " << frame.x() << "," << frame.y() << " " << frame.width()
+            << "x" << frame.height();
+    }
+    main->grab().save(testsupport::LookDir() + "/host-tile-small.png");
+    EXPECT_EQ(messages.Count(), 0);
+}
