@@ -33,8 +33,10 @@ namespace {
 
 const QString kOrderByCode = QStringLiteral("Grupa;Cod");
 const QString kOrderByName = QStringLiteral("Grupa;Denumire");
-// Neither the upper panel nor the recipe grid can be pushed smaller by the splitter.
-constexpr int kSplitterMinSize = 100;
+// However small the window, each grid keeps this many rows in sight and the product list
+// this width beside its panel; a smaller main window scrolls the editor instead.
+constexpr int kLeastRows = 3;
+constexpr int kLeastProductWidth = 240;
 
 void ShowDatabaseError(const fw::EDatabaseError& error)
 {
@@ -202,7 +204,9 @@ void TRecipeEditorForm::BuildControls()
     upper->setContentsMargins(0, 0, 0, 0);
     upper->addWidget(ProductGrid, 1);
     upper->addWidget(sidePanel);
-    ProductPanel->setMinimumHeight(kSplitterMinSize);
+    ProductGrid->setMinimumWidth(kLeastProductWidth);
+    // The panel beside the products is never squeezed over itself.
+    ProductPanel->setMinimumHeight(std::max(upper->minimumSize().height(), GridHeight(ProductGrid, kLeastRows)));
 
     RecipeGrid = new fw::TDBGridNormal;
     RecipeGrid->setObjectName(QStringLiteral("RecipeGrid"));
@@ -214,7 +218,7 @@ void TRecipeEditorForm::BuildControls()
     AddFittedColumn(RecipeGrid, QStringLiteral("Cant_MatPrim"), QStringLiteral("Cantitate materie prima"), 112);
     AddFittedColumn(RecipeGrid, QStringLiteral("DenMat_Prim"), QStringLiteral("Denumire materie prima"), 418);
     RecipeGrid->horizontalHeader()->setStretchLastSection(true);
-    RecipeGrid->setMinimumHeight(kSplitterMinSize);
+    RecipeGrid->setMinimumHeight(GridHeight(RecipeGrid, kLeastRows));
     RecipeGrid->OnEnter = [this](fw::TDBGridNormal*) { RecipeGridEnter(); };
     RecipeGrid->OnKeyPress = [this](fw::TDBGridNormal*, QChar& key) { RecipeGridKeyPress(key); };
     RecipeGrid->OnDblClick = [this](fw::TDBGridNormal*) { RecipeGridDblClick(); };

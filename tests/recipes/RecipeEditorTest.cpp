@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -318,4 +319,23 @@ TEST_F(RecipeEditor, RefreshShowsAProductAddedMeanwhileAndKeepsTheCurrentOne)
     editor->Navigator->BtnClick(TNavigateBtn::Refresh);
     EXPECT_EQ(editor->ProductGrid->model()->rowCount(), 6);
     EXPECT_EQ(Product(), "TELEMEA");
+}
+
+TEST_F(RecipeEditor, ASmallWindowKeepsThePanelWholeAndRowsOfBothGridsInSight)
+{
+    editor->resize(200, 150);
+    QApplication::processEvents();
+    // Top to bottom, none of the panel's controls laid over the next or cut.
+    const QWidget* panel[] = {editor->OrderCombo, editor->SearchLabel, editor->YieldEdit, editor->Navigator};
+    for (std::size_t i = 0; i + 1 < std::size(panel); ++i)
+        EXPECT_LE(panel[i]->geometry().bottom(), panel[i + 1]->geometry().top()) << i;
+    for (const QWidget* control : panel)
+        EXPECT_GE(control->height(), control->minimumSizeHint().height()) << control->objectName().toStdString();
+    for (const fw::TDBGridNormal* grid : {editor->ProductGrid, editor->RecipeGrid})
+        EXPECT_GE(grid->viewport()->height(), 3 * grid->verticalHeader()->defaultSectionSize())
+            << grid->objectName().toStdString();
+    // Still small enough for the document area of an 800x600 main window.
+    EXPECT_LE(editor->width(), 780);
+    EXPECT_LE(editor->height(), 480);
+    editor->grab().save(LookDir() + "/recipe-editor-small.png");
 }
