@@ -30,6 +30,9 @@ fw::TModalResult TTextPresenter::Present(const fw::TMessage& message)
     fw::TModalResult result = fw::TModalResult::OK;
     if (message.Buttons == fw::TMsgDlgButtons::YesNo) {
         result = answer_;
+        for (const auto& [opening, answer] : answers_)
+            if (message.Text.startsWith(opening))
+                result = answer;
         refused_ = refused_ || result != fw::TModalResult::Yes;
         text += result == fw::TModalResult::Yes ? QStringLiteral(" Da") : QStringLiteral(" Nu");
     }

@@ -9,6 +9,8 @@
 #include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
+#include <utility>
+#include <vector>
 
 namespace corvanel::cli {
 
@@ -28,12 +30,15 @@ public:
     fw::TModalResult Present(const fw::TMessage& message) override;
 
     void SetAnswer(fw::TModalResult answer) { answer_ = answer; }
+    // The answer to the questions beginning with `opening`, in place of the one above.
+    void SetAnswerTo(const QString& opening, fw::TModalResult answer) { answers_.emplace_back(opening, answer); }
     // Whether a question was answered No.
     bool Refused() const { return refused_; }
 
 private:
     fw::TMessagePresenter* previous_;
     fw::TModalResult answer_ = fw::TModalResult::No;
+    std::vector<std::pair<QString, fw::TModalResult>> answers_;
     bool refused_ = false;
 };
 

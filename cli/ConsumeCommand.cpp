@@ -29,6 +29,8 @@ int Run(const TArgs& args)
                                .arg(CounterText(counter)));
         TTextPresenter answers;
         answers.SetAnswer(args.isSet(QStringLiteral("yes")) ? fw::TModalResult::Yes : fw::TModalResult::No);
+        answers.SetAnswerTo(msg::SecondConsumptionOpening(),
+                            args.isSet(QStringLiteral("again")) ? fw::TModalResult::Yes : fw::TModalResult::No);
         try {
             written = GenerateConsumption(dm, counter);
         } catch (const fw::EDatabaseError& e) {
@@ -38,7 +40,7 @@ int Run(const TArgs& args)
     }
     if (!written)
         return refused ? ExitStopped : ExitRefused;
-    fw::MessageDlg(msg::ConsumptionWritten(), fw::TMsgDlgType::Information);
+    fw::MessageDlg(msg::ConsumptionWritten(ConsumptionDocumentLabel(dm, *written)), fw::TMsgDlgType::Information);
     Out(CounterText(*written) + QLatin1Char('\n'));
     return ExitDone;
 }
@@ -48,13 +50,15 @@ int Run(const TArgs& args)
 extern const TCommand ConsumeCommand{
     .Name = QStringLiteral("consume"),
     .Summary = QStringLiteral("Genereaza documentul de consum (BMC) al unui document de intrare"),
-    .Usage = QStringLiteral("consume --company DIR --counter N [--yes]"),
+    .Usage = QStringLiteral("consume --company DIR --counter N [--yes] [--again]"),
     .Details =
         QStringLiteral("Calculeaza necesarul tehnic al documentului de intrare cu contorul N si genereaza din el\n"
                        "documentul de iesire de tip BMC, ca butonul \"Genereaza document iesire \": scade din stoc,\n"
                        "lot cu lot, materiile prime consumate. Scrie pe iesirea standard contorul documentului nou.\n"
                        "Cand ar rezulta stocuri negative, intrebarea formularului primeste raspunsul Da cu --yes\n"
                        "(materialele respective nu intra in document), altfel Nu (nu se scrie nimic, starea 1).\n"
+                       "Cand documentul de intrare are deja documente de consum, se genereaza inca unul doar cu\n"
+                       "--again, altfel nu se scrie nimic (starea 1).\n"
                        "Cand nu ramane niciun material de consumat, documentul nu se scrie (starea 3).\n"
                        "Ordinea in care se consuma loturile si soarta loturilor expirate le dau setarile de productie\n"
                        "din KRBDEF.INI al firmei (sectiunea [Productie], cheile OrdineLoturi si LoturiExpirate)."),
@@ -63,6 +67,8 @@ extern const TCommand ConsumeCommand{
             CompanyOption(),
             {QStringLiteral("counter"), QStringLiteral("N"), QStringLiteral("Contorul documentului de intrare.")},
             {QStringLiteral("yes"), QString(), QStringLiteral("Raspunde Da la intrebarea despre stocurile negative.")},
+            {QStringLiteral("again"), QString(),
+             QStringLiteral("Raspunde Da la intrebarea despre un nou document de consum al aceluiasi document de intrare.")},
         },
     .Run = Run,
 };

@@ -51,9 +51,11 @@ QString GenerationFailed(const QString& message)
     return QStringLiteral("Eroare de baza de date survenita in generarea documentului de iesire!\r") + message;
 }
 
-QString ConsumptionWritten()
+QString ConsumptionWritten(const QString& document)
 {
-    return QStringLiteral("OK. Documentul de iesire din gestiunea de materii prime/materiale a fost generat cu succes.");
+    return QStringLiteral("OK. Documentul de iesire din gestiunea de materii prime/materiale a fost generat cu succes.\r"
+                          "Documentul de consum: %1.")
+        .arg(document);
 }
 
 QString LeftOutProducts(const QStringList& products)
@@ -61,6 +63,13 @@ QString LeftOutProducts(const QStringList& products)
     return Lines(QStringLiteral("Produsele de mai jos nu au cantitatea rezultata conform retetarului (este zero sau "
                                 "necompletata in catalog), asa ca materiile lor prime nu au fost incluse in necesar:"),
                  products);
+}
+
+QString RoundedAwayMaterials(const QStringList& materials)
+{
+    return Lines(QStringLiteral("Necesarul materiilor prime de mai jos a fost rotunjit la zero cu zecimalele din setari "
+                                "(Zecimale necesar), asa ca nu vor fi consumate:"),
+                 materials);
 }
 
 QString ProductLine(const QString& group, const QString& code, const QString& name)
@@ -94,6 +103,14 @@ QString NegativeStockQuestion()
 {
     return QStringLiteral("Atentie, creati stocuri negative! \rRespectivele materiale nu vor fi incluse in documentul de "
                           "iesire.\rDoriti sa continuati?");
+}
+
+QString SecondConsumptionOpening() { return QStringLiteral("Documentul de intrare are deja "); }
+
+QString SecondConsumptionQuestion(const QStringList& documents, bool several)
+{
+    const QString which = !several ? QStringLiteral("documentul de consum ") : QStringLiteral("documentele de consum ");
+    return SecondConsumptionOpening() + which + documents.join(QStringLiteral(", ")) + QStringLiteral(". Generati inca unul?");
 }
 
 QString ReceiptNotSaved() { return QStringLiteral("Salvati documentul de intrare inainte de a genera consumul!"); }

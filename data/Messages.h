@@ -35,10 +35,12 @@ QString EmptyYield();
 // A database error while preparing the requirement, and while writing the document.
 QString PreparationFailed(const QString& message);
 QString GenerationFailed(const QString& message);
-// The consumption document was written.
-QString ConsumptionWritten();
+// The consumption document was written; `document` is its "nr. N din DD.MM.YYYY".
+QString ConsumptionWritten(const QString& document);
 // The products whose recipe was left out (each as ProductLine gives it); empty for none.
 QString LeftOutProducts(const QStringList& products);
+// The materials whose need the requirement's decimals rounded to zero, one a line.
+QString RoundedAwayMaterials(const QStringList& materials);
 QString ProductLine(const QString& group, const QString& code, const QString& name);
 // The stored values that are no number (each as one of the three below describes where
 // it lies, then the value); empty for none.
@@ -48,6 +50,11 @@ QString UnreadableRecipeQuantity(const QString& product, const QString& material
 QString UnreadableYield(const QString& product);
 // Rows the stock cannot cover: go on without them?
 QString NegativeStockQuestion();
+// Asked before a receipt that already has consumption documents gets another one; each
+// document is given as "nr. N din DD.MM.YYYY" (`several`: there is more than one).
+QString SecondConsumptionQuestion(const QStringList& documents, bool several);
+// How the question above begins, whatever documents it names.
+QString SecondConsumptionOpening();
 // The receipt has no number or date yet.
 QString ReceiptNotSaved();
 // No row is left to draw.

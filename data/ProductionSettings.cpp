@@ -44,6 +44,7 @@ void ReadPrefix(const fw::TIniFile& ini, const QString& key, QChar& prefix)
 const QString kLotOrderKey = QStringLiteral("OrdineLoturi");
 const QString kExpiredKey = QStringLiteral("LoturiExpirate");
 const QString kExpiringKey = QStringLiteral("ZileExpirare");
+const QString kDecimalsKey = QStringLiteral("ZecimaleNecesar");
 const std::array<std::pair<TLotOrder, QLatin1String>, 3> kLotOrders{
     {{TLotOrder::Table, QLatin1String("Tabel")}, {TLotOrder::FirstIn, QLatin1String("FIFO")},
      {TLotOrder::FirstToExpire, QLatin1String("FEFO")}}};
@@ -64,6 +65,9 @@ void ReadLotSettings(const fw::TIniFile& ini, TProductionSettings& s)
     const int days = ini.ReadString(kSection, kExpiringKey, QString()).trimmed().toInt(&ok);
     if (ok && days >= 0)
         s.ExpiringWithinDays = days;
+    const int decimals = ini.ReadString(kSection, kDecimalsKey, QString()).trimmed().toInt(&ok);
+    if (ok && decimals >= 0 && decimals <= MaxRequirementDecimals)
+        s.RequirementDecimals = decimals;
 }
 
 void WriteLotSettings(fw::TIniFile& ini, const TProductionSettings& s)
@@ -73,6 +77,7 @@ void WriteLotSettings(fw::TIniFile& ini, const TProductionSettings& s)
             ini.WriteString(kSection, kLotOrderKey, name);
     ini.WriteString(kSection, kExpiredKey, s.DrawExpiredLots ? kDrawExpired : kLeaveOutExpired);
     ini.WriteString(kSection, kExpiringKey, QString::number(s.ExpiringWithinDays));
+    ini.WriteString(kSection, kDecimalsKey, QString::number(s.RequirementDecimals));
 }
 
 } // namespace

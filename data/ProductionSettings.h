@@ -14,6 +14,9 @@ namespace corvanel {
 // The order a consumption draws on the lots of one material: the stock table's own order;
 // first in, first out (entry date); first to expire (expiry date, lots without a shelf life
 // after all others, then entry date). Ties keep the table's order.
+// The finest the requirement's terms may be counted in.
+constexpr int MaxRequirementDecimals = 3;
+
 enum class TLotOrder { Table, FirstIn, FirstToExpire };
 
 struct TProductionSettings {
@@ -30,6 +33,9 @@ struct TProductionSettings {
     bool DrawExpiredLots = true;
     // "ZileExpirare": a lot expiring within this many days of the document is marked.
     int ExpiringWithinDays = 7;
+    // "ZecimaleNecesar": the decimals each term of the requirement is rounded to (0 to 3;
+    // 0, whole units, unless a plant counts finer).
+    int RequirementDecimals = 0;
 
     // The directory of the settings file as last loaded or saved, ending in a separator.
     QString Directory;

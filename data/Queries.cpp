@@ -44,6 +44,20 @@ const QStringList& NoYieldProductsSql()
     return sql;
 }
 
+const QStringList& ConsumptionDocumentsSql()
+{
+    static const QStringList sql{QStringLiteral("SELECT Contor, Numar, Data FROM Doc_out"),
+                                 QStringLiteral("WHERE (Tip = 'BMC') AND (Numar = :Numar) AND (Data = :Data)"),
+                                 QStringLiteral("ORDER BY Contor")};
+    return sql;
+}
+
+const QStringList& ConsumptionDocumentSql()
+{
+    static const QStringList sql{QStringLiteral("SELECT Numar, Data FROM Doc_out WHERE Contor = :Contor")};
+    return sql;
+}
+
 const QStringList& UnreadableTermValuesSql()
 {
     // A number plus 0 is itself; stored text is not the number it computes as.
@@ -84,6 +98,12 @@ const QStringList& RoundTempTermSql()
 {
     static const QStringList sql{QStringLiteral("UPDATE \"Temp.Db\""), QStringLiteral("SET Cant = :Rounded"),
                                  QStringLiteral("WHERE (Cant = :Term) OR ((Cant IS NULL) AND (:Term IS NULL))")};
+    return sql;
+}
+
+const QStringList& DropEmptyTempTermsSql()
+{
+    static const QStringList sql{QStringLiteral("DELETE FROM \"Temp.Db\""), QStringLiteral("WHERE Cant IS NULL")};
     return sql;
 }
 

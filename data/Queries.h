@@ -29,6 +29,10 @@ const QStringList& RequirementTermsSql();
 // The products of one incoming document (parameter Contor, float) that have a recipe but no
 // yield in their catalog row, so that nothing of them can be counted: group, code, name.
 const QStringList& NoYieldProductsSql();
+// The consumption documents tied to a receipt by its number and date (:Numar, :Data).
+const QStringList& ConsumptionDocumentsSql();
+// One outgoing document's number and date by its counter (:Contor).
+const QStringList& ConsumptionDocumentSql();
 // The values the terms of one incoming document (parameter Contor, float) are computed
 // from that are stored as something other than a number (text another program wrote in a
 // number column): per receipt line and recipe row, the line's number, its group and
@@ -41,6 +45,8 @@ const QStringList& RequirementSumSql();
 // (parameters Term, float or null, and Rounded, float) when they are rounded.
 const QStringList& TempTermValuesSql();
 const QStringList& RoundTempTermSql();
+// Removes the empty terms of temp.DB (products without yield).
+const QStringList& DropEmptyTempTermsSql();
 // All rows of one product's recipe (parameter From, string).
 const QStringList& RecipeRowsSql();
 // Stock of one material by warehouse (parameters Grupa and Cod, strings): the data module

@@ -27,10 +27,10 @@ TDocInForm::TDocInForm(QWidget* owner) : TDataForm(owner, QStringLiteral("Docume
     headers_->AfterOpen = [](fw::TDataSet* ds) { ds->Last(); };
     // The consumption documents the production add-on wrote for a receipt: they carry its
     // number and date. The add-on has the headers computed again after writing one.
-    headers_->AddCalcField(QStringLiteral("Consum"), fw::TFieldType::String, 40);
+    headers_->AddCalcField(QStringLiteral("Consum"), fw::TFieldType::String, 200);
     consumption_ = new fw::TQuery(this);
     consumption_->SetDatabaseName(AliasTVELDA);
-    consumption_->SetSQL({QStringLiteral("SELECT Contor FROM \"Doc_out.DB\""),
+    consumption_->SetSQL({QStringLiteral("SELECT Numar, Data FROM \"Doc_out.DB\""),
                           QStringLiteral("WHERE (Tip = :Tip) AND (Numar = :Numar) AND (Data = :Data)"),
                           QStringLiteral("ORDER BY Contor")});
     headers_->OnCalcFields = [this](fw::TDataSet* ds) { ds->FieldByName(QStringLiteral("Consum"))->SetAsString(ConsumptionOf(ds)); };
@@ -60,7 +60,7 @@ TDocInForm::TDocInForm(QWidget* owner) : TDataForm(owner, QStringLiteral("Docume
              {"Nume_furnizor", QStringLiteral("Nume furnizor"), 280, true},
              {"Explicatie", QStringLiteral("Explicatie"), 250},
              {"Contor", QStringLiteral("Contor"), 60, true},
-             {"Consum", QStringLiteral("Consum"), 80, true}},
+             {"Consum", QStringLiteral("Consum"), 150, true}},
             2);
     headerNavigator_ = AddNavigator(Body(), headerSource_, true);
 
@@ -95,11 +95,13 @@ QString TDocInForm::ConsumptionOf(const fw::TDataSet* header) const
     consumption_->ParamByName(QStringLiteral("Numar"))->SetAsFloat(number->AsFloat());
     consumption_->ParamByName(QStringLiteral("Data"))->SetAsDate(date->AsDate());
     consumption_->Open();
-    QStringList counters;
+    // Each document as the user knows it, by number and date; its counter means nothing to him.
+    QStringList documents;
     for (; !consumption_->Eof(); consumption_->Next())
-        counters << fw::FloatToStr(consumption_->Fields(0)->AsFloat());
+        documents << fw::FloatToStr(consumption_->Fields(0)->AsFloat()) + QStringLiteral(" din ") +
+                         consumption_->Fields(1)->AsDate().toString(QStringLiteral("dd.MM.yyyy"));
     consumption_->Close();
-    return counters.isEmpty() ? QString() : QStringLiteral("BMC ") + counters.join(QStringLiteral(", "));
+    return documents.isEmpty() ? QString() : QStringLiteral("BMC ") + documents.join(QStringLiteral(", "));
 }
 
 } // namespace pelmaris

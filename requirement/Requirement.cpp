@@ -17,6 +17,7 @@
 #include <array>
 #include <cmath>
 #include <map>
+#include <set>
 
 namespace corvanel {
 
@@ -34,6 +35,14 @@ void InPrivateDirectory(DataSet& ds, TProductionData& dm)
     ds.SetDatabaseName(KRB_PRIV);
 }
 
+// A query of the company's tables, on the data module's connection (and transaction).
+void OnProduction(TQuery& q, TProductionData& dm, const QStringList& sql)
+{
+    q.SetSession(dm.Session);
+    q.SetDatabaseName(KRBPROD);
+    q.SetSQL(sql);
+}
+
 void CopyIntoTemp(TProductionData& dm, TQuery* source)
 {
     dm.TempBatchMove->SetSource(source);
@@ -41,10 +50,25 @@ void CopyIntoTemp(TProductionData& dm, TQuery* source)
     source->Close();
 }
 
-// Every term is rounded on its own before anything is summed (halves to the even
-// neighbour); an empty one, from a product without yield, counts as 0. Terms of equal
-// value round alike, so each value is rewritten once for all its rows.
-void RoundTerms(TProductionData& dm)
+// The group and material of every requirement row whose unrounded terms sum above zero.
+std::set<std::pair<QString, QString>> NeededMaterials(TProductionData& dm)
+{
+    TQuery sums;
+    InPrivateDirectory(sums, dm);
+    sums.SetSQL(RequirementSumSql());
+    sums.Open();
+    std::set<std::pair<QString, QString>> needed;
+    for (; !sums.Eof(); sums.Next())
+        if (sums.Fields(2)->AsFloat() > 0)
+            needed.emplace(sums.Fields(0)->AsString(), sums.Fields(1)->AsString());
+    return needed;
+}
+
+// Every term is rounded on its own to the settings' decimals before anything is summed
+// (halves to the even neighbour). Terms of equal value round alike, so each value is
+// rewritten once for all its rows. An empty term, from a product without yield, is no
+// part of the requirement: a material only such products need is not listed.
+void RoundTerms(TProductionData& dm, int decimals)
 {
     TQuery values;
     InPrivateDirectory(values, dm);
@@ -53,20 +77,41 @@ void RoundTerms(TProductionData& dm)
     TQuery round;
     InPrivateDirectory(round, dm);
     round.SetSQL(RoundTempTermSql());
+    TQuery dropEmpty;
+    InPrivateDirectory(dropEmpty, dm);
+    dropEmpty.SetSQL(DropEmptyTempTermsSql());
     TTransaction tx(values.GetConnection());
     for (; !values.Eof(); values.Next()) {
         const TField* term = values.Fields(0);
-        const double rounded = term->IsNull() ? 0.0 : RoundHalfEven(term->AsFloat());
-        if (!term->IsNull() && rounded == term->AsFloat())
-            continue;
         if (term->IsNull())
-            round.ParamByName(QStringLiteral("Term"))->Clear();
-        else
-            round.ParamByName(QStringLiteral("Term"))->SetAsFloat(term->AsFloat());
+            continue;
+        const double rounded = RoundHalfEven(term->AsFloat(), decimals);
+        if (rounded == term->AsFloat())
+            continue;
+        round.ParamByName(QStringLiteral("Term"))->SetAsFloat(term->AsFloat());
         round.ParamByName(QStringLiteral("Rounded"))->SetAsFloat(rounded);
         round.ExecSQL();
     }
+    values.Close();
+    dropEmpty.ExecSQL();
     tx.Commit();
+}
+
+// The materials needed above zero whose rounded requirement is 0, named from the catalog.
+std::vector<TLeftOutProduct> RoundedAway(TProductionData& dm, const std::set<std::pair<QString, QString>>& needed)
+{
+    std::vector<TLeftOutProduct> materials;
+    TTable* temp = dm.TempTable;
+    TTable* catalog = dm.RequirementMaterialTable;
+    for (temp->First(); !temp->Eof(); temp->Next()) {
+        const QString group = F(temp, "Cod_grupa")->AsString(), code = F(temp, "Cod_MatPrim")->AsString();
+        if (F(temp, "Cant")->AsFloat() != 0 || !needed.contains({group, code}))
+            continue;
+        const QString name = catalog->FindKey({group, code}) ? F(catalog, "Denumire")->AsString() : QString();
+        materials.push_back({group, code, name});
+    }
+    temp->First();
+    return materials;
 }
 
 std::vector<TLeftOutProduct> LeftOutProducts(TProductionData& dm, double counter)
@@ -86,9 +131,7 @@ std::vector<TLeftOutProduct> LeftOutProducts(TProductionData& dm, double counter
 QStringList UnreadableValues(TProductionData& dm, double counter)
 {
     TQuery q;
-    q.SetSession(dm.Session);
-    q.SetDatabaseName(KRBPROD);
-    q.SetSQL(UnreadableTermValuesSql());
+    OnProduction(q, dm, UnreadableTermValuesSql());
     q.ParamByName(QStringLiteral("Contor"))->SetAsFloat(counter);
     q.Open();
     QStringList said;
@@ -126,7 +169,8 @@ TPreparedRequirement PrepareRequirement(TProductionData& dm, double counter)
     terms->ParamByName(QStringLiteral("Contor"))->SetAsFloat(counter);
     terms->Open();
     CopyIntoTemp(dm, terms);
-    RoundTerms(dm);
+    const std::set<std::pair<QString, QString>> needed = NeededMaterials(dm);
+    RoundTerms(dm, dm.Context().Settings.RequirementDecimals);
     dm.RequirementSumQuery->Close();
     dm.RequirementSumQuery->Open();
     CopyIntoTemp(dm, dm.RequirementSumQuery);
@@ -143,6 +187,7 @@ TPreparedRequirement PrepareRequirement(TProductionData& dm, double counter)
         dm.TempTable->Refresh();
     }
     prepared.LeftOut = LeftOutProducts(dm, counter);
+    prepared.RoundedAway = RoundedAway(dm, needed);
     prepared.Unreadable = UnreadableValues(dm, counter);
     return prepared;
 }
@@ -152,7 +197,11 @@ QStringList PreparationWarnings(const TPreparedRequirement& prepared)
     QStringList products;
     for (const TLeftOutProduct& p : prepared.LeftOut)
         products << msg::ProductLine(p.Group, p.Code, p.Name);
-    QStringList warnings{msg::LeftOutProducts(products), msg::UnreadableValues(prepared.Unreadable)};
+    QStringList materials;
+    for (const TLeftOutProduct& m : prepared.RoundedAway)
+        materials << msg::ProductLine(m.Group, m.Code, m.Name);
+    QStringList warnings{msg::LeftOutProducts(products), msg::RoundedAwayMaterials(materials),
+                         msg::UnreadableValues(prepared.Unreadable)};
     warnings.removeAll(QString());
     return warnings;
 }
@@ -206,7 +255,14 @@ void Reread(TDataSet* ds)
         ds->Open();
 }
 
-enum class TOutcome { Written, ReceiptNotSaved, NegativeStock, NothingToConsume };
+enum class TOutcome { Written, ReceiptNotSaved, AlreadyConsumed, NegativeStock, NothingToConsume };
+
+// A consumption document the receipt already has.
+struct TEarlierConsumption {
+    double Counter = 0;
+    QString Label; // "nr. N din DD.MM.YYYY"
+    bool operator==(const TEarlierConsumption& other) const { return Counter == other.Counter; }
+};
 
 // What the locked lots of a requirement row's material hold, among those it may draw on.
 struct TLockedStock {
@@ -218,19 +274,24 @@ struct TLockedStock {
 // One attempt at writing the document, in one transaction.
 class TConsumptionWriter {
 public:
-    TConsumptionWriter(TProductionData& dm, double receipt, const std::vector<TRequirementRow>& rows)
-        : dm_(dm), receipt_(receipt), rows_(rows)
+    // `accepted`: the consumption documents of the receipt the user agreed to add one to.
+    TConsumptionWriter(TProductionData& dm, double receipt, const std::vector<TRequirementRow>& rows,
+                       const std::vector<TEarlierConsumption>& accepted)
+        : dm_(dm), receipt_(receipt), rows_(rows), accepted_(accepted)
     {
     }
     ~TConsumptionWriter();
 
-    // Writes the document unless the receipt is not saved, a row would leave the stock
-    // negative and such rows may not be left out, or no row is left to draw. Nothing is
-    // written unless Written.
+    // Writes the document unless the receipt is not saved, it has consumption documents
+    // other than those accepted, a row would leave the stock negative and such rows may
+    // not be left out, or no row is left to draw. Nothing is written unless Written.
     TOutcome Write(bool leaveOutNegative);
     double Counter() const { return counter_; }
+    // The receipt's consumption documents as read inside the transaction.
+    const std::vector<TEarlierConsumption>& Earlier() const { return earlier_; }
 
 private:
+    std::vector<TEarlierConsumption> ReadEarlier(double number, const QDate& date) const;
     TLockedStock LockLots(const TRequirementRow& row);
     void WriteHeader(const QVariant& number, const QVariant& date, const QString& type);
     void DrawRow(const TRequirementRow& row);
@@ -241,6 +302,8 @@ private:
     double receipt_;
     QDate day_; // the document's: lots expired by then may be left out
     const std::vector<TRequirementRow>& rows_;
+    const std::vector<TEarlierConsumption>& accepted_;
+    std::vector<TEarlierConsumption> earlier_;
     double counter_ = 0;
     int line_ = 1;
     std::array<QVariant, LineAccounts.size()> accounts_;
@@ -282,6 +345,11 @@ TOutcome TConsumptionWriter::Write(bool leaveOutNegative)
     Reread(receipt);
     if (!receipt->FindKey({receipt_}) || F(receipt, "Numar")->IsNull() || F(receipt, "Data")->IsNull())
         return TOutcome::ReceiptNotSaved;
+    // Decided under the lock: of two workstations consuming one receipt, the second sees
+    // the first one's document and its user is asked.
+    earlier_ = ReadEarlier(F(receipt, "Numar")->AsFloat(), F(receipt, "Data")->AsDate());
+    if (earlier_ != accepted_)
+        return TOutcome::AlreadyConsumed;
     if (!dm_.Context().Settings.DrawExpiredLots)
         day_ = F(receipt, "Data")->AsDate();
     // The lots are locked before anything is decided, and the decision is taken on what
@@ -313,6 +381,21 @@ TOutcome TConsumptionWriter::Write(bool leaveOutNegative)
     tx.Commit();
     committed_ = true;
     return TOutcome::Written;
+}
+
+std::vector<TEarlierConsumption> TConsumptionWriter::ReadEarlier(double number, const QDate& date) const
+{
+    // Tied to the receipt as the host's column and the reports tie them: every consumption
+    // document carries its receipt's number and date.
+    TQuery q;
+    OnProduction(q, dm_, ConsumptionDocumentsSql());
+    q.ParamByName(QStringLiteral("Numar"))->SetAsFloat(number);
+    q.ParamByName(QStringLiteral("Data"))->SetAsDate(date);
+    q.Open();
+    std::vector<TEarlierConsumption> earlier;
+    for (; !q.Eof(); q.Next())
+        earlier.push_back({F(&q, "Contor")->AsFloat(), ConsumptionDocumentLabel(F(&q, "Numar")->AsFloat(), F(&q, "Data")->AsDate())});
+    return earlier;
 }
 
 TLockedStock TConsumptionWriter::LockLots(const TRequirementRow& row)
@@ -406,15 +489,18 @@ std::optional<double> GenerateConsumption(TProductionData& dm, double counter, T
     // asked while the write lock is held: the attempt that meets a negative row writes
     // nothing, and after a "Da" the next one leaves such rows out.
     bool leaveOutNegative = false;
+    std::vector<TEarlierConsumption> accepted;
     for (;;) {
         TOutcome outcome;
         double written = 0;
+        std::vector<TEarlierConsumption> earlier;
         for (int attempt = 1;; ++attempt) {
             try {
                 THourGlass wait(screen);
-                TConsumptionWriter writer(dm, counter, rows);
+                TConsumptionWriter writer(dm, counter, rows, accepted);
                 outcome = writer.Write(leaveOutNegative);
                 written = writer.Counter();
+                earlier = writer.Earlier();
                 break;
             } catch (const std::exception& e) {
                 // Met another workstation's transaction: the document is written anew.
@@ -432,6 +518,21 @@ std::optional<double> GenerateConsumption(TProductionData& dm, double counter, T
         case TOutcome::NothingToConsume:
             MessageDlg(msg::NothingToConsume(), TMsgDlgType::Warning);
             return std::nullopt;
+        case TOutcome::AlreadyConsumed: {
+            // Asked with no lock held; a document written meanwhile by another workstation
+            // makes the next attempt ask again.
+            // Each document carries its receipt's number and date: named once however many.
+            QStringList labels;
+            for (const TEarlierConsumption& e : earlier)
+                labels << e.Label;
+            const bool several = labels.size() > 1;
+            labels.removeDuplicates();
+            if (!earlier.empty() && MessageDlg(msg::SecondConsumptionQuestion(labels, several), TMsgDlgType::Confirmation,
+                                               TMsgDlgButtons::YesNo, TModalResult::No) != TModalResult::Yes)
+                return std::nullopt;
+            accepted = earlier;
+            break;
+        }
         case TOutcome::NegativeStock:
             if (MessageDlg(msg::NegativeStockQuestion(), TMsgDlgType::Information, TMsgDlgButtons::YesNo) != TModalResult::Yes)
                 return std::nullopt;
@@ -439,6 +540,22 @@ std::optional<double> GenerateConsumption(TProductionData& dm, double counter, T
             break;
         }
     }
+}
+
+QString ConsumptionDocumentLabel(double number, const QDate& date)
+{
+    // The number as an integer when it is one, whatever the locale's decimal separator.
+    return QStringLiteral("nr. %1 din %2").arg(QString::number(number, 'f', number == std::floor(number) ? 0 : 2),
+                                               date.toString(QStringLiteral("dd.MM.yyyy")));
+}
+
+QString ConsumptionDocumentLabel(TProductionData& dm, double counter)
+{
+    TQuery q;
+    OnProduction(q, dm, ConsumptionDocumentSql());
+    q.ParamByName(QStringLiteral("Contor"))->SetAsFloat(counter);
+    q.Open();
+    return q.Eof() ? QString() : ConsumptionDocumentLabel(F(&q, "Numar")->AsFloat(), F(&q, "Data")->AsDate());
 }
 
 } // namespace corvanel

@@ -5,6 +5,7 @@
 // has no display. Every question and warning goes through fw::MessageDlg, so such a tool
 // answers them with a presenter of its own. All of it works on the data module's datasets.
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -29,20 +30,24 @@ struct TLeftOutProduct {
 struct TPreparedRequirement {
     bool ReceiptFound = false; // DocInTable stands on the incoming document
     std::vector<TLeftOutProduct> LeftOut;
+    // The materials (group, code, name) needed above zero that rounding to the settings'
+    // decimals made 0: the document will not consume them.
+    std::vector<TLeftOutProduct> RoundedAway;
     // The stored values the terms were computed from that are no number (text another
     // program wrote), each said where it is and what it holds, once.
     QStringList Unreadable;
 };
 
 // Computes the requirement of incoming document `counter` into temp.DB in the user's
-// private directory (one row per group and material, each term rounded before summing,
-// keyed by group and code) and opens the tables the form and the generation work on, with
+// private directory (one row per group and material, each term rounded to the settings'
+// decimals before summing, keyed by group and code; a material only products without
+// yield need is not listed) and opens the tables the form and the generation work on, with
 // DocInTable on the document when it exists. The production settings are read again first.
 // EDatabaseError when the database fails; what was opened stays open for CloseRequirement.
 TPreparedRequirement PrepareRequirement(TProductionData& dm, double counter);
 
 // The warnings a prepared requirement gives the user, in the order they are shown: the
-// products left out, then the values that are no number (each named on a line of its own).
+// products left out, the materials rounded away to zero, then the values that are no number (each named on a line of its own).
 QStringList PreparationWarnings(const TPreparedRequirement& prepared);
 
 // Closes what PrepareRequirement opened and deletes temp.DB. EDatabaseError when temp.DB
@@ -61,5 +66,11 @@ void CloseRequirement(TProductionData& dm);
 // database again, and the error propagates. While writing, the hourglass shows on `screen`
 // (null: none). The context's ReceiptsNeedRefresh says whether a document was written.
 std::optional<double> GenerateConsumption(TProductionData& dm, double counter, fw::TScreen* screen = nullptr);
+
+// A consumption document as the user knows it: "nr. N din DD.MM.YYYY". EDatabaseError when
+// it cannot be read; empty when there is no such document.
+QString ConsumptionDocumentLabel(TProductionData& dm, double counter);
+// The same from a document's number and date.
+QString ConsumptionDocumentLabel(double number, const QDate& date);
 
 } // namespace corvanel

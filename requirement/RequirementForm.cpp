@@ -356,7 +356,7 @@ void TRequirementForm::GenerateButtonClick()
     }
     if (!written)
         return;
-    MessageDlg(msg::ConsumptionWritten(), TMsgDlgType::Information);
+    MessageDlg(msg::ConsumptionWritten(ConsumptionDocumentLabel(*context_.Data, *written)), TMsgDlgType::Information);
     SetModalResult(TModalResult::OK);
 }
 

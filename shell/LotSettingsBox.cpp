@@ -39,6 +39,10 @@ TLotSettingsBox::TLotSettingsBox(QWidget* parent) : QFrame(parent)
     ExpiringDaysEdit->setObjectName(QStringLiteral("ExpiringDaysEdit"));
     ExpiringDaysEdit->setRange(0, 3650);
     row(QStringLiteral("Se semnaleaza loturile care expira in cel mult (zile):"), ExpiringDaysEdit, 2);
+    DecimalsEdit = new QSpinBox(this);
+    DecimalsEdit->setObjectName(QStringLiteral("DecimalsEdit"));
+    DecimalsEdit->setRange(0, MaxRequirementDecimals);
+    row(QStringLiteral("Zecimale necesar:"), DecimalsEdit, 3);
 }
 
 void TLotSettingsBox::Show(const TProductionSettings& settings)
@@ -46,6 +50,7 @@ void TLotSettingsBox::Show(const TProductionSettings& settings)
     LotOrderCombo->setCurrentIndex(static_cast<int>(settings.LotOrder));
     ExpiredLotsCombo->setCurrentIndex(settings.DrawExpiredLots ? 0 : 1);
     ExpiringDaysEdit->setValue(settings.ExpiringWithinDays);
+    DecimalsEdit->setValue(settings.RequirementDecimals);
 }
 
 void TLotSettingsBox::Take(TProductionSettings& settings) const
@@ -53,6 +58,7 @@ void TLotSettingsBox::Take(TProductionSettings& settings) const
     settings.LotOrder = static_cast<TLotOrder>(LotOrderCombo->currentIndex());
     settings.DrawExpiredLots = ExpiredLotsCombo->currentIndex() == 0;
     settings.ExpiringWithinDays = ExpiringDaysEdit->value();
+    settings.RequirementDecimals = DecimalsEdit->value();
 }
 
 QWidget* TLotSettingsBox::ChainTabOrder(QWidget* before)
@@ -60,7 +66,8 @@ QWidget* TLotSettingsBox::ChainTabOrder(QWidget* before)
     QWidget::setTabOrder(before, LotOrderCombo);
     QWidget::setTabOrder(LotOrderCombo, ExpiredLotsCombo);
     QWidget::setTabOrder(ExpiredLotsCombo, ExpiringDaysEdit);
-    return ExpiringDaysEdit;
+    QWidget::setTabOrder(ExpiringDaysEdit, DecimalsEdit);
+    return DecimalsEdit;
 }
 
 } // namespace corvanel

@@ -1,7 +1,8 @@
 #pragma once
 
 // The lot settings in the production settings dialog: the order lots are drawn in, whether
-// expired lots are drawn, and how many days ahead a lot counts as expiring.
+// expired lots are drawn, how many days ahead a lot counts as expiring, and the decimals
+// the requirement counts in.
 
 #include <QFrame>
 
@@ -19,6 +20,7 @@ public:
     QComboBox* LotOrderCombo;
     QComboBox* ExpiredLotsCombo;
     QSpinBox* ExpiringDaysEdit;
+    QSpinBox* DecimalsEdit;
 
     void Show(const TProductionSettings& settings);
     void Take(TProductionSettings& settings) const;

@@ -17,10 +17,10 @@ TQtMessagePresenter& QtPresenter()
 TMessagePresenter* currentPresenter = nullptr;
 } // namespace
 
-TModalResult MessageDlg(const QString& text, TMsgDlgType kind, TMsgDlgButtons buttons)
+TModalResult MessageDlg(const QString& text, TMsgDlgType kind, TMsgDlgButtons buttons, TModalResult defaultButton)
 {
     TMessagePresenter* presenter = currentPresenter ? currentPresenter : &QtPresenter();
-    return presenter->Present(TMessage{text, kind, buttons});
+    return presenter->Present(TMessage{text, kind, buttons, defaultButton});
 }
 
 bool ConfirmDeleteRecord()
@@ -83,7 +83,7 @@ std::unique_ptr<QMessageBox> TQtMessagePresenter::CreateBox(const TMessage& mess
     if (message.Buttons == TMsgDlgButtons::YesNo) {
         QPushButton* yes = box->addButton(QStringLiteral("Da"), QMessageBox::YesRole);
         QPushButton* no = box->addButton(QStringLiteral("Nu"), QMessageBox::NoRole);
-        box->setDefaultButton(yes);
+        box->setDefaultButton(message.Default == TModalResult::No ? no : yes);
         box->setEscapeButton(no);
     } else {
         QPushButton* ok = box->addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);

@@ -21,11 +21,14 @@ struct TMessage {
     QString Text;
     TMsgDlgType Kind = TMsgDlgType::Information;
     TMsgDlgButtons Buttons = TMsgDlgButtons::OK;
+    // The button Enter presses in a Yes/No box: No where going on by mistake costs most.
+    TModalResult Default = TModalResult::Yes;
 };
 
 // Shows a message box and returns the button pressed: OK for an OK box, Yes or No for a
 // Yes/No box. Every message of both modules goes through here, so a test can record them.
-TModalResult MessageDlg(const QString& text, TMsgDlgType kind, TMsgDlgButtons buttons = TMsgDlgButtons::OK);
+TModalResult MessageDlg(const QString& text, TMsgDlgType kind, TMsgDlgButtons buttons = TMsgDlgButtons::OK,
+                        TModalResult defaultButton = TModalResult::Yes);
 
 // The question the grid and the navigator ask before deleting a record; true for "Da".
 bool ConfirmDeleteRecord();

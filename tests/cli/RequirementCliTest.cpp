@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QLocale>
 #include <algorithm>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -107,8 +108,17 @@ TEST(RequirementCli, ConsumeWritesWhatTheButtonWrites)
         EXPECT_EQ(run.Status, 0) << Said(run);
         EXPECT_EQ(run.Out, "5\n");
         EXPECT_TRUE(run.Err.contains("Doriti sa continuati? Da\n")) << Said(run);
-        EXPECT_TRUE(run.Err.endsWith("Informatie: " + corvanel::msg::ConsumptionWritten() + "\n")) << Said(run);
+        EXPECT_TRUE(run.Err.contains(QRegularExpression("\nDocumentul de consum: nr\\. 1001 din \\d\\d\\.\\d\\d\\.\\d{4}\\.\n$")))
+            << Said(run);
         byTool = Dump(dairy.Dir(), Written);
+        // Consumed already: a second document only with --again, --yes answering the other question.
+        const TRun refused = Corvanel({"consume", "--company", dairy.Dir(), "--counter", "1", "--yes"});
+        EXPECT_EQ(refused.Status, 1) << Said(refused);
+        EXPECT_TRUE(refused.Err.contains("Generati inca unul? Nu\n")) << Said(refused);
+        EXPECT_EQ(Dump(dairy.Dir(), Written), byTool);
+        const TRun again = Corvanel({"consume", "--company", dairy.Dir(), "--counter", "1", "--yes", "--again"});
+        EXPECT_TRUE(again.Err.contains("Generati inca unul? Da\n")) << Said(again);
+        EXPECT_NE(again.Status, 1) << Said(again);
     }
     {
         TDairy dairy;
@@ -185,7 +195,7 @@ TEST(RequirementCli, TwoConsumptionsAtOnceNeverDrawTheSameMilkTwice)
     TDairy dairy;
     QProcess first, second;
     for (QProcess* p : {&first, &second})
-        p->start(CORVANEL_FILE, {"consume", "--company", dairy.Dir(), "--counter", "1", "--yes"});
+        p->start(CORVANEL_FILE, {"consume", "--company", dairy.Dir(), "--counter", "1", "--yes", "--again"});
     QList<int> statuses;
     QString said;
     for (QProcess* p : {&first, &second}) {

@@ -99,24 +99,27 @@ TEST_F(Settings, WithoutARecordedDirectoryTheHandedOverOneServesThenTheCurrentOn
 
 TEST_F(Settings, TheLotSettingsLoadByNameKeepWhatIsUnknownAndAreWrittenBack)
 {
-    Write("[Productie]\r\nOrdineLoturi=fefo\r\nLoturiExpirate=Exclude\r\nZileExpirare=3\r\n");
+    Write("[Productie]\r\nOrdineLoturi=fefo\r\nLoturiExpirate=Exclude\r\nZileExpirare=3\r\nZecimaleNecesar=3\r\n");
     settings.Load();
+    EXPECT_EQ(settings.RequirementDecimals, 3);
     EXPECT_EQ(settings.LotOrder, TLotOrder::FirstToExpire);
     EXPECT_FALSE(settings.DrawExpiredLots);
     EXPECT_EQ(settings.ExpiringWithinDays, 3);
-    Write("[Productie]\r\nOrdineLoturi=LIFO\r\nLoturiExpirate=poate\r\nZileExpirare=-2\r\n");
+    Write("[Productie]\r\nOrdineLoturi=LIFO\r\nLoturiExpirate=poate\r\nZileExpirare=-2\r\nZecimaleNecesar=4\r\n");
     settings.Load();
+    EXPECT_EQ(settings.RequirementDecimals, 3); // one past the finest is unknown
     EXPECT_EQ(settings.LotOrder, TLotOrder::FirstToExpire);
     EXPECT_FALSE(settings.DrawExpiredLots);
     EXPECT_EQ(settings.ExpiringWithinDays, 3);
     settings.LotOrder = TLotOrder::FirstIn;
     settings.Save();
     const QString text = QString::fromUtf8(Read());
-    for (const char* line : {"OrdineLoturi=FIFO\r\n", "LoturiExpirate=Exclude\r\n", "ZileExpirare=3\r\n"})
+    for (const char* line : {"OrdineLoturi=FIFO\r\n", "LoturiExpirate=Exclude\r\n", "ZileExpirare=3\r\n", "ZecimaleNecesar=3\r\n"})
         EXPECT_TRUE(text.contains(line)) << line;
     const TProductionSettings fresh;
     EXPECT_EQ(fresh.LotOrder, TLotOrder::Table); // as before the setting existed
     EXPECT_TRUE(fresh.DrawExpiredLots);
+    EXPECT_EQ(fresh.RequirementDecimals, 0);
 }
 
 TEST(Prefix, ACodeBelongsWhenItsFirstCharacterIsThePrefix)

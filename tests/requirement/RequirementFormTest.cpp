@@ -21,7 +21,9 @@ using namespace reqtest;
 
 namespace {
 
-const QString Success = "OK. Documentul de iesire din gestiunea de materii prime/materiale a fost generat cu succes.";
+// Naming the document written: the receipt's number and date.
+const QString Success = "OK. Documentul de iesire din gestiunea de materii prime/materiale a fost generat cu succes.\r"
+                        "Documentul de consum: nr. 125 din 07.12.2026.";
 
 // Product P (yield 1) made of .A 10, .B 1 and .C 1, a receipt of one P, and lots.
 void ReceiptOfOneP(RequirementCompany& c, const std::vector<std::pair<const char*, double>>& lots)

@@ -34,16 +34,48 @@ TEST(Requirement, TermsAreRoundedThenSummedPerGroupAndMaterialAndProductsWithout
     const TPreparedRequirement prepared = PrepareRequirement(*c.dm, 1);
     EXPECT_TRUE(prepared.ReceiptFound);
     // 0.4 + 0.4 -> 0, 0.6 + 0.6 -> 2, 2.5 -> 2, 3.5 -> 4, the yogurt by its own group's
-    // yield, nothing from the products without yield; by group, then code.
-    EXPECT_EQ(J(c.Requirement()), "00/.Z=1 | 01/.A=0 | 01/.B=2 | 01/.C=2 | 01/.D=4 | 01/.L=10 | 01/.S=0");
+    // yield, nothing from the products without yield (.S, which only they need, is not
+    // listed, as the warning says); by group, then code.
+    EXPECT_EQ(J(c.Requirement()), "00/.Z=1 | 01/.A=0 | 01/.B=2 | 01/.C=2 | 01/.D=4 | 01/.L=10");
     EXPECT_EQ(J(PreparationWarnings(prepared)),
               "Produsele de mai jos nu au cantitatea rezultata conform retetarului (este zero sau necompletata in "
-              "catalog), asa ca materiile lor prime nu au fost incluse in necesar:\r02  CAS  Cas\r02  TELEMEA  Telemea");
+              "catalog), asa ca materiile lor prime nu au fost incluse in necesar:\r02  CAS  Cas\r02  TELEMEA  Telemea | "
+              "Necesarul materiilor prime de mai jos a fost rotunjit la zero cu zecimalele din setari (Zecimale necesar), "
+              "asa ca nu vor fi consumate:\r01  .A  ");
     PrepareRequirement(*c.dm, 3); // no such receipt: nothing of the earlier rows survives
     EXPECT_TRUE(c.Requirement().isEmpty());
     CloseRequirement(*c.dm);
     EXPECT_FALSE(c.dm->TempTable->Exists());
     EXPECT_EQ(messages.Count(), 0);
+}
+
+TEST(Requirement, TermsAreRoundedToTheSettingsDecimalsAndWhatWentToZeroIsNamed)
+{
+    // 200 kg of cream: 0.005 kg of culture and 1.2 kg of kefir grains per 100 kg, so 0.01
+    // and 2.4; 1 kg of milk per kg.
+    for (const auto& [decimals, rows, warned] :
+         {std::tuple{0, "01/.CULT=0 | 01/.GRAU=2 | 01/.LAPTE=200", true}, {3, "01/.CULT=0.01 | 01/.GRAU=2.4 | 01/.LAPTE=200", false}}) {
+        SCOPED_TRACE(decimals);
+        TMessageRecorder messages;
+        RequirementCompany c;
+        testsupport::TempDir iniDir;
+        c.production.Context.Settings.FixedDirectory = iniDir.Path(); // no settings file: this holds
+        c.production.Context.Settings.RequirementDecimals = decimals;
+        c.company.Article("02", "SMANTANA", "Smantana", 100.0);
+        c.company.Article("01", ".CULT", "Cultura starter");
+        for (const auto& [material, quantity] : {std::pair{".CULT", 0.005}, {".GRAU", 1.2}, {".LAPTE", 100.0}})
+            c.company.RecipeRow("SMANTANA", material, "01", quantity);
+        c.Receipt(1, {{"02", "SMANTANA", 200}});
+        const TPreparedRequirement prepared = PrepareRequirement(*c.dm, 1);
+        QStringList figures; // whatever the locale's decimal separator
+        for (TDataSet* t = c.dm->TempTable; !t->Eof(); t->Next())
+            figures << t->FieldByName("Cod_grupa")->AsString() + "/" + t->FieldByName("Cod_MatPrim")->AsString() + "=" +
+                           QString::number(t->FieldByName("Cant")->AsFloat());
+        EXPECT_EQ(J(figures), rows);
+        const QString warning = "Necesarul materiilor prime de mai jos a fost rotunjit la zero cu zecimalele din setari "
+                                "(Zecimale necesar), asa ca nu vor fi consumate:\r01  .CULT  Cultura starter";
+        EXPECT_EQ(PreparationWarnings(prepared), warned ? QStringList{warning} : QStringList{});
+    }
 }
 
 // Only the embedded engine keeps text in a number column, as another program may leave it.
@@ -216,6 +248,35 @@ TEST(Consumption, AStopWritesNothing)
         EXPECT_EQ(messages.Texts(), QStringList{told});
         EXPECT_EQ(c.Dump(), before);
     }
+}
+
+TEST(Consumption, ASecondDocumentOfAReceiptIsAskedFirstNoBeingTheDefault)
+{
+    const QString again = "Documentul de intrare are deja documentul de consum nr. 125 din 07.12.2026. Generati inca unul?";
+    TMessageRecorder messages;
+    RequirementCompany c;
+    c.company.Article("01", ".A", "A");
+    c.company.Lot("01", ".A", "_MP", 10, "L1");
+    c.Receipt(1, {});
+    PrepareRequirement(*c.dm, 1);
+    c.dm->TempTable->AppendRecord({"01", ".A", 2.0});
+    ASSERT_EQ(GenerateConsumption(*c.dm, 1), std::optional<double>(8.0));
+    EXPECT_EQ(messages.Count(), 0);
+
+    // Refused: nothing written. Accepted: a second document, asked once more for a third.
+    messages.Answer(TModalResult::No);
+    EXPECT_EQ(GenerateConsumption(*c.dm, 1), std::nullopt);
+    EXPECT_EQ(messages.Texts(), QStringList{again});
+    EXPECT_EQ(messages.Last().Default, TModalResult::No);
+    EXPECT_EQ(J(c.Lots()), "L1=8.0");
+    messages.Clear();
+    EXPECT_EQ(GenerateConsumption(*c.dm, 1), std::optional<double>(9.0));
+    EXPECT_EQ(J(c.Lots()), "L1=6.0");
+    messages.Answer(TModalResult::No);
+    EXPECT_EQ(GenerateConsumption(*c.dm, 1), std::nullopt);
+    EXPECT_EQ(messages.Texts(), (QStringList{again, "Documentul de intrare are deja documentele de consum nr. 125 din "
+                                                    "07.12.2026. Generati inca unul?"}));
+    EXPECT_EQ(c.Strings("SELECT Contor FROM Doc_out ORDER BY Contor"), (QStringList{"8.0", "9.0"}));
 }
 
 } // namespace

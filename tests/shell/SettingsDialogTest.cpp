@@ -95,12 +95,14 @@ TEST_F(SettingsDialog, TheLotSettingsAreShownAndOkWritesThem)
         dlg->LotSettings->LotOrderCombo->setCurrentIndex(1);
         dlg->LotSettings->ExpiredLotsCombo->setCurrentIndex(0);
         dlg->LotSettings->ExpiringDaysEdit->setValue(14);
+        EXPECT_EQ(dlg->LotSettings->DecimalsEdit->value(), 0);
+        dlg->LotSettings->DecimalsEdit->setValue(2);
         dlg->OKBtn->click();
         return TModalResult::None;
     });
     EXPECT_EQ(context.Settings.LotOrder, TLotOrder::FirstIn);
     const QByteArray text = File();
-    for (const char* line : {"OrdineLoturi=FIFO\r\n", "LoturiExpirate=Consuma\r\n", "ZileExpirare=14\r\n"})
+    for (const char* line : {"OrdineLoturi=FIFO\r\n", "LoturiExpirate=Consuma\r\n", "ZileExpirare=14\r\n", "ZecimaleNecesar=2\r\n"})
         EXPECT_TRUE(text.contains(line)) << line;
 }
 
@@ -145,7 +147,7 @@ TEST_F(SettingsDialog, TabFollowsTheBoxesThenOkThenCancel)
     QWidget* order[] = {dlg.WarehousePrefixEdit,          dlg.MaterialPrefixEdit,
                         dlg.SemiFinishedPrefixEdit,       dlg.LotSettings->LotOrderCombo,
                         dlg.LotSettings->ExpiredLotsCombo, dlg.LotSettings->ExpiringDaysEdit,
-                        dlg.OKBtn,                        dlg.CancelBtn};
+                        dlg.LotSettings->DecimalsEdit,     dlg.OKBtn,                        dlg.CancelBtn};
     // What Tab reaches next: the next widget of the chain that takes focus by Tab.
     // (A spin box's own line editor is part of it, not a stop of its own.)
     auto nextByTab = [](QWidget* from) {
