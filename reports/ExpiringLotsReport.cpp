@@ -5,6 +5,7 @@
 #include "dialogs/CodeList.h"
 #include "dialogs/WarehousePicker.h"
 #include "platform/core/Exceptions.h"
+#include "platform/print/Printer.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/MessageDlg.h"
 #include "reports/BusyMessage.h"
@@ -170,12 +171,17 @@ void ExecuteExpiringLotsReport(TProductionContext& context, QWidget* owner, int&
     PresetExpiringLotsPrintSettings(printSettings);
     if (!ExecuteWarehousePicker(context, owner, warehouseList))
         return;
-    bool ok = false;
-    const int chosen = QInputDialog::getInt(owner, QStringLiteral("Loturi care expira"),
-                                            QStringLiteral("Loturile care expira in cel mult (zile):"), days, 0, 36500, 1, &ok);
-    if (!ok)
+    // The days are asked in a dialog of its own, run as every modal dialog of printing is.
+    QInputDialog question(owner);
+    question.setWindowTitle(QStringLiteral("Loturi care expira"));
+    question.setObjectName(QStringLiteral("ExpiringDaysDlg"));
+    question.setInputMode(QInputDialog::IntInput);
+    question.setLabelText(QStringLiteral("Loturile care expira in cel mult (zile):"));
+    question.setIntRange(0, 36500);
+    question.setIntValue(days);
+    if (fw::ExecPrintModal(question) != QDialog::Accepted)
         return;
-    days = chosen;
+    days = question.intValue();
     if (!ExecutePrintSettingsDlg(printSettings, owner))
         return;
     QStringList warehouses;

@@ -12,6 +12,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QProcess>
@@ -146,4 +147,56 @@ TEST(TraceabilityCommand, RunsOnTheDemoCompanyFromTheQuestionsToAPdf)
         EXPECT_TRUE(text.contains(QStringLiteral("Fisa Produsului ")));
         EXPECT_EQ(text.count(QStringLiteral("LOT: L")), 16); // the finished-goods lots only
     }
+}
+
+TEST(ExpiringLotsCommand, AsksTheDaysThroughTheModalRunnerAndKeepsThemForTheNextRun)
+{
+    if (!fw::Printer().IsPdfPrinter())
+        GTEST_SKIP() << "this machine has printers installed";
+    fw::TMessageRecorder messages;
+    hosttest::THost host{QStringLiteral(REAL_ADDON_FILE)};
+    ASSERT_TRUE(host->AddOn().Loaded());
+    host->MainForm()->show();
+    ASSERT_TRUE(host->OpenDemoCompany(true));
+    QAction* command = FindAction(SubMenu(host->MainForm()->menuBar(), QStringLiteral("&Rapoarte")),
+                                  QStringLiteral("Loturi care expira"));
+    ASSERT_NE(command, nullptr);
+
+    const QString pdf = host.NewDir(QStringLiteral("out")) + QStringLiteral("/expiring.pdf");
+    QStringList asked;
+    QList<int> offered;
+    fw::TModalHook hook([&](fw::TForm* form) {
+        asked << form->objectName();
+        Click(form, "OkBtn");
+        return fw::TModalResult::None;
+    });
+    ScriptedPrintDialogs dialogs([&](QDialog& dialog) {
+        if (auto* days = qobject_cast<QInputDialog*>(&dialog)) {
+            asked << days->objectName();
+            offered << days->intValue();
+            days->setIntValue(9);
+            return int(QDialog::Accepted);
+        }
+        if (auto* shown = dynamic_cast<fw::TReportPreview*>(&dialog))
+            shown->SavePdf(pdf);
+        return int(QDialog::Rejected);
+    });
+    command->trigger();
+    command->trigger();
+    EXPECT_EQ(asked, (QStringList{"WarehousePickerDlg", "ExpiringDaysDlg", "PrintSettingsDlg", "WarehousePickerDlg",
+                                  "ExpiringDaysDlg", "PrintSettingsDlg"}));
+    EXPECT_EQ(offered, (QList<int>{7, 9}));
+    EXPECT_EQ(messages.Count(), 0) << messages.Texts().join('|').toStdString();
+
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "pdftotext is not installed";
+    // The demo's cream lot expires in 9 days, exactly at the limit; its kefir in 10.
+    // Lots are named by their receipt's day, which the demo counts back from today.
+    const auto lot = [](int daysAgo, const char* line) {
+        return QStringLiteral("L") + QDate::currentDate().addDays(-daysAgo).toString(QStringLiteral("yyMMdd")) +
+               QLatin1String(line);
+    };
+    const QString text = PdfText(pdf);
+    EXPECT_TRUE(text.contains(lot(12, "-02"))) << text.toStdString(); // cream of 12 days, 21 of shelf life
+    EXPECT_FALSE(text.contains(lot(4, "-01"))) << text.toStdString(); // kefir of 4 days, 14 of shelf life
 }
