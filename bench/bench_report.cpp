@@ -1,7 +1,8 @@
 // The traceability report for one year of a plant: 2,000 finished-goods receipts of 10
 // lines each (20,000 receipt lines, one lot and one article group each, so 2,000 pages
 // and 2,000 raw-material footers), every receipt with a 5-line consumption document.
-// The whole report to PDF is set against running its queries alone.
+// The whole report to PDF is set against running its queries alone, and Qt's PDF writer
+// alone (with and without the texts) against the same queries.
 #include "data/ProductionContext.h"
 #include "data/ProductionData.h"
 #include "platform/db/Database.h"
@@ -173,6 +174,29 @@ void Report_ToPdf(benchmark::State& state)
     state.counters["MB"] = QFileInfo(file).size() / 1e6;
 }
 
+// Qt's PDF writer alone on the pages generated once: what painting costs beside the queries
+// and the pre-renderer.
+void Report_PdfWriterAlone(benchmark::State& state)
+{
+    TCompany company;
+    const TReportDocument document = OpenYear(company)->Report->Generate();
+    const QString file = g_dir->filePath("writer.pdf");
+    for (auto _ : state)
+        ExportPdf(document, file);
+}
+
+// The same pages without their texts: the rules and frames, and the pages themselves.
+void Report_PdfWriterWithoutTexts(benchmark::State& state)
+{
+    TCompany company;
+    TReportDocument document = OpenYear(company)->Report->Generate();
+    for (TReportPage& page : document.Pages)
+        page.Texts.clear();
+    const QString file = g_dir->filePath("writer.pdf");
+    for (auto _ : state)
+        ExportPdf(document, file);
+}
+
 // The command-line tool on the same company, as a script runs it: the whole program,
 // from its start to the file written.
 void RunTool(benchmark::State& state, const QStringList& output)
@@ -200,6 +224,8 @@ void Tool_TracePdf(benchmark::State& state) { RunTool(state, {"--pdf", g_dir->fi
 BENCHMARK(Report_QueriesAlone)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(Report_Generate)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(Report_ToPdf)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(Report_PdfWriterAlone)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(Report_PdfWriterWithoutTexts)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(Tool_TraceCsv)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(Tool_TracePdf)->Unit(benchmark::kMillisecond)->Iterations(3);
 
@@ -219,6 +245,8 @@ int main(int argc, char** argv)
         [](RatioReporter& reporter) {
             reporter.PrintRatio("Report_Generate/iterations:3", "Report_QueriesAlone/iterations:3");
             reporter.PrintRatio("Report_ToPdf/iterations:3", "Report_QueriesAlone/iterations:3");
+            reporter.PrintRatio("Report_PdfWriterAlone/iterations:3", "Report_QueriesAlone/iterations:3");
+            reporter.PrintRatio("Report_PdfWriterWithoutTexts/iterations:3", "Report_PdfWriterAlone/iterations:3");
             reporter.PrintRatio("Tool_TracePdf/iterations:3", "Report_ToPdf/iterations:3");
         });
 }
