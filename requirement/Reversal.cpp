@@ -58,8 +58,8 @@ bool Same(const TField* stock, const QVariant& kept)
     return Typed(stock, stock->DataType()) == kept;
 }
 
-std::vector<TConsumptionDocument> Reversible(TProductionData& dm, const QStringList& sql, const QVariantList& values,
-                                             const QDate& date)
+std::vector<TConsumptionDocument> Documents(TProductionData& dm, const QStringList& sql, const QVariantList& values,
+                                            const QDate& date, bool withReversed)
 {
     const TReversals reversals = ReadReversals(dm.Session, KRBPROD);
     TQuery q;
@@ -73,10 +73,11 @@ std::vector<TConsumptionDocument> Reversible(TProductionData& dm, const QStringL
     for (q.Open(); !q.Eof(); q.Next()) {
         const double counter = F(&q, "Contor")->AsFloat();
         const QDate day = F(&q, "Data")->AsDate();
-        if (reversals.Involves(counter) || (date.isValid() && day != date))
+        const bool reversed = reversals.Involves(counter);
+        if ((reversed && !withReversed) || (date.isValid() && day != date))
             continue;
         const double number = F(&q, "Numar")->AsFloat();
-        documents.push_back({counter, number, day, ConsumptionDocumentLabel(number, day)});
+        documents.push_back({counter, number, day, ConsumptionDocumentLabel(number, day), reversed});
     }
     return documents;
 }
@@ -293,12 +294,12 @@ std::vector<TConsumptionDocument> ReversibleDocumentsOf(TProductionData& dm, dou
         return {};
     const double number = F(&q, "Numar")->AsFloat();
     const QDate date = F(&q, "Data")->AsDate();
-    return Reversible(dm, ConsumptionDocumentsSql(), {number, date}, {});
+    return Documents(dm, ConsumptionDocumentsSql(), {number, date}, {}, false);
 }
 
-std::vector<TConsumptionDocument> ReversibleDocumentsNumbered(TProductionData& dm, double number, const QDate& date)
+std::vector<TConsumptionDocument> ConsumptionDocumentsNumbered(TProductionData& dm, double number, const QDate& date)
 {
-    return Reversible(dm, ConsumptionDocumentsNumberedSql(), {number}, date);
+    return Documents(dm, ConsumptionDocumentsNumberedSql(), {number}, date, true);
 }
 
 double ReverseConsumption(TProductionData& dm, double document)

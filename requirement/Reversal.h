@@ -20,6 +20,7 @@ struct TConsumptionDocument {
     double Number = 0;
     QDate Date;
     QString Label; // "nr. N din DD.MM.YYYY"
+    bool Reversed = false; // reversed, or itself a reversal
 };
 
 // The reversal cannot be done; the message says why. Nothing was written.
@@ -31,8 +32,9 @@ public:
 // The consumption documents of incoming document `receipt` (tied by its number and date, as
 // the host's column ties them) that are neither reversed nor reversals, in counter order.
 std::vector<TConsumptionDocument> ReversibleDocumentsOf(TProductionData& dm, double receipt);
-// Those numbered `number`, of date `date` when it is valid, in counter order.
-std::vector<TConsumptionDocument> ReversibleDocumentsNumbered(TProductionData& dm, double number, const QDate& date = {});
+// Every consumption document numbered `number` (of date `date` when it is valid), those
+// reversed or reversing included and marked, in counter order.
+std::vector<TConsumptionDocument> ConsumptionDocumentsNumbered(TProductionData& dm, double number, const QDate& date = {});
 
 // Writes the reversal of consumption document `document` (its counter): a document of type
 // "BMC" with the original's number and date, each line of the original with the opposite
