@@ -141,6 +141,7 @@ inline sqlite3* CreateCompany(const QString& company)
     std::vector<fw::TTableLayout> tables = fw::HostTables();
     tables.push_back(fw::RecipeTable());
     tables.push_back(fw::GenealogyTable());
+    tables.push_back(fw::ReversalTable());
     CreateTables(company, tables);
     sqlite3* db = nullptr;
     sqlite3_open((company + "/tables.sqlite").toUtf8().constData(), &db);

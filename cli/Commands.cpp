@@ -4,12 +4,12 @@
 namespace corvanel::cli {
 
 extern const TCommand RequirementCommand, ConsumeCommand, TraceCommand, IndexPricesCommand, DemoCommand, MigrateCommand,
-    ImportParadoxCommand, ExpiringCommand, RecallCommand;
+    ImportParadoxCommand, ExpiringCommand, RecallCommand, ReverseCommand;
 
 const std::vector<const TCommand*>& Commands()
 {
     static const std::vector<const TCommand*> commands{
-        &RequirementCommand, &ConsumeCommand, &TraceCommand, &IndexPricesCommand, &DemoCommand, &MigrateCommand,
+        &RequirementCommand, &ConsumeCommand, &ReverseCommand, &TraceCommand, &IndexPricesCommand, &DemoCommand, &MigrateCommand,
         &ImportParadoxCommand, &ExpiringCommand, &RecallCommand,
     };
     return commands;

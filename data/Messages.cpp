@@ -120,6 +120,44 @@ QString NothingToConsume()
     return QStringLiteral("Nu exista niciun material de consumat: documentul de iesire nu a fost generat.");
 }
 
+QString ReversalQuestion(const QString& document)
+{
+    return QStringLiteral("Anulati documentul de consum %1? Cantitatile lui se intorc in loturile din care au fost luate.")
+        .arg(document);
+}
+
+QString ReversalWritten(const QString& reversed, const QString& reversing)
+{
+    return QStringLiteral("OK. Documentul de consum %1 a fost anulat.\rDocumentul de stornare: %2.").arg(reversed, reversing);
+}
+
+QString NotAConsumptionDocument(const QString& counter)
+{
+    return QStringLiteral("Nu exista documentul de consum (BMC) cu contorul %1.").arg(counter);
+}
+
+QString AlreadyReversed(const QString& document, const QString& reversing)
+{
+    return QStringLiteral("Documentul de consum %1 a fost deja anulat prin documentul de stornare %2.").arg(document, reversing);
+}
+
+QString ReversingDocument(const QString& document, const QString& reversed)
+{
+    return QStringLiteral("Documentul %1 este stornarea documentului de consum %2 si nu poate fi anulat.").arg(document, reversed);
+}
+
+QString LotGoneWithoutGenealogy(const QString& document, const QString& article, const QString& lot, const QString& warehouse)
+{
+    return QStringLiteral("Documentul de consum %1 nu poate fi anulat: lotul %2 al articolului %3 din gestiunea %4 nu mai "
+                          "exista in stoc, iar documentul a fost scris fara genealogie, deci lotul nu poate fi refacut.")
+        .arg(document, lot, article, warehouse);
+}
+
+QString NothingToReverse()
+{
+    return QStringLiteral("Documentul de intrare nu are niciun document de consum care sa poata fi anulat.");
+}
+
 QString AddArticles() { return QStringLiteral("Adaugati articole în catalog!"); }
 
 QString CodeAndNameRequired() { return QStringLiteral("Introduceti atît codul si denumirea!"); }

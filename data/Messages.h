@@ -60,6 +60,23 @@ QString ReceiptNotSaved();
 // No row is left to draw.
 QString NothingToConsume();
 
+// ---------------------------------------------------------------- reversing a consumption
+
+// Each document is given as "nr. N din DD.MM.YYYY".
+// Asked before a consumption document is reversed (No the default).
+QString ReversalQuestion(const QString& document);
+// The reversal was written: `reversing` is the new document.
+QString ReversalWritten(const QString& reversed, const QString& reversing);
+// Refusals: no consumption document of that counter; already reversed (by `reversing`);
+// itself the reversal of `reversed`; a lot gone from the stock of a document that kept no
+// genealogy (its line's article as "group/code", its lot and warehouse).
+QString NotAConsumptionDocument(const QString& counter);
+QString AlreadyReversed(const QString& document, const QString& reversing);
+QString ReversingDocument(const QString& document, const QString& reversed);
+QString LotGoneWithoutGenealogy(const QString& document, const QString& article, const QString& lot, const QString& warehouse);
+// The receipt has no consumption document left to reverse.
+QString NothingToReverse();
+
 // ---------------------------------------------------------------- the catalog
 
 QString AddArticles();

@@ -234,26 +234,28 @@ void TProductionData::ConnectTo(const QString& directory)
     ProductionDatabase->Params().clear();
     ProductionDatabase->Params() << QStringLiteral("PATH=") + directory;
     ProductionDatabase->Open();
-    EnsureGenealogyTable();
+    EnsureAddOnTables();
     // The stock figures, the requirement and the traceability report seek by these indexes,
     // and the following of a lot by those of its lines and of the genealogy; a company
     // made by an older host may lack them.
-    EnsureIndexes(KRBPROD, {StocDB, ItemInDB, DocOutDB, CatalogDB, ItemOutDB, DocInDB, GenealogieDB}, Session);
+    EnsureIndexes(KRBPROD, {StocDB, ItemInDB, DocOutDB, CatalogDB, ItemOutDB, DocInDB, GenealogieDB, StornariDB}, Session);
 }
 
-void TProductionData::EnsureGenealogyTable()
+void TProductionData::EnsureAddOnTables()
 {
-    TTable genealogy;
-    genealogy.SetSession(Session);
-    genealogy.SetDatabaseName(KRBPROD);
-    genealogy.SetTableName(GenealogieDB);
-    if (genealogy.Exists())
-        return;
-    try {
-        CreateCompanyTable(KRBPROD, GenealogyTable(), Session);
-    } catch (const EDatabaseError&) {
-        // A company the user may only read takes no new table: its documents are followed
-        // as estimated, and it cannot be given a consumption anyway.
+    for (const TTableLayout* layout : {&GenealogyTable(), &ReversalTable()}) {
+        TTable table;
+        table.SetSession(Session);
+        table.SetDatabaseName(KRBPROD);
+        table.SetTableName(layout->Name);
+        if (table.Exists())
+            continue;
+        try {
+            CreateCompanyTable(KRBPROD, *layout, Session);
+        } catch (const EDatabaseError&) {
+            // A company the user may only read takes no new table: its documents are
+            // followed as estimated, none reversed, and it cannot be written to anyway.
+        }
     }
 }
 

@@ -32,12 +32,12 @@ public:
     fw::TDatabase* ProductionDatabase;
 
     // Points KRBPROD at a company directory (disconnect, one parameter "PATH=<dir>" exactly
-    // as given, connect) and makes sure the add-on's genealogy table and the indexes the
+    // as given, connect) and makes sure the add-on's own tables and the indexes the
     // add-on seeks by are there.
     void ConnectTo(const QString& directory);
-    // Creates the genealogy table when the company lacks it (not on a company the user may
-    // only read).
-    void EnsureGenealogyTable();
+    // Creates the add-on's own tables (genealogy, reversals) the company lacks (not on a
+    // company the user may only read).
+    void EnsureAddOnTables();
 
     fw::TTable* ProductTable;             // products: CATALOG.DB without raw materials
     fw::TTable* RetetaTable;              // the recipe of the current product

@@ -1,5 +1,7 @@
 #include "data/Queries.h"
 
+#include "platform/schema/CompanyTables.h"
+
 namespace corvanel {
 
 const QStringList& RetetaFields()
@@ -55,6 +57,37 @@ const QStringList& ConsumptionDocumentsSql()
 const QStringList& ConsumptionDocumentSql()
 {
     static const QStringList sql{QStringLiteral("SELECT Numar, Data FROM Doc_out WHERE Contor = :Contor")};
+    return sql;
+}
+
+const QStringList& OutgoingDocumentSql()
+{
+    static const QStringList sql{QStringLiteral("SELECT Tip, Numar, Data FROM Doc_out WHERE Contor = :Contor")};
+    return sql;
+}
+
+const QStringList& ConsumptionDocumentsNumberedSql()
+{
+    static const QStringList sql{QStringLiteral("SELECT Contor, Numar, Data FROM Doc_out"),
+                                 QStringLiteral("WHERE (Tip = 'BMC') AND (Numar = :Numar)"),
+                                 QStringLiteral("ORDER BY Contor")};
+    return sql;
+}
+
+const QStringList& OutgoingLinesSql()
+{
+    static const QStringList sql{
+        QStringLiteral("SELECT ") + fw::CompanyTable(fw::ItemOutDB).FieldNames().join(QStringLiteral(", ")),
+        QStringLiteral("FROM Item_out WHERE Contor = :Contor ORDER BY Contor_secundar")};
+    return sql;
+}
+
+const QStringList& DrawnLotsSql()
+{
+    static const QStringList sql{
+        QStringLiteral("SELECT Contor_secundar_out, Cod_grupa, Cod_articol, Lot, Cod_gestiune, Pret_achizitie, Agent,"),
+        QStringLiteral(" Contor_in, Contor_secundar_in, Data_intrare"),
+        QStringLiteral("FROM Genealogie WHERE Contor_out = :Contor ORDER BY Contor_secundar_out")};
     return sql;
 }
 

@@ -33,6 +33,15 @@ const QStringList& NoYieldProductsSql();
 const QStringList& ConsumptionDocumentsSql();
 // One outgoing document's number and date by its counter (:Contor).
 const QStringList& ConsumptionDocumentSql();
+// One outgoing document's type, number and date by its counter (:Contor).
+const QStringList& OutgoingDocumentSql();
+// The consumption documents of one number (:Numar): counter, number, date.
+const QStringList& ConsumptionDocumentsNumberedSql();
+// The lines of one outgoing document (:Contor), every field in stored order, in line order.
+const QStringList& OutgoingLinesSql();
+// The stock rows one consumption document (:Contor) drew on, as its genealogy keeps them:
+// the line, then the stock row's fields under their own names, in line order.
+const QStringList& DrawnLotsSql();
 // The values the terms of one incoming document (parameter Contor, float) are computed
 // from that are stored as something other than a number (text another program wrote in a
 // number column): per receipt line and recipe row, the line's number, its group and

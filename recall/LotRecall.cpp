@@ -40,7 +40,7 @@ const QStringList kFedByLine{
     QStringLiteral("FROM Genealogie"),
     QStringLiteral("WHERE (Contor_out = :Contor) AND (Contor_secundar_out = :Linie)")};
 const QStringList kIntoLine{
-    QStringLiteral("SELECT Cod_grupa, Cod_articol, Lot, Cantitate, Contor_in, Contor_secundar_in, Cod_gestiune"),
+    QStringLiteral("SELECT Cod_grupa, Cod_articol, Lot, Cantitate, Contor_in, Contor_secundar_in, Cod_gestiune, Contor_out"),
     QStringLiteral("FROM Genealogie"),
     QStringLiteral("WHERE (Contor_produs = :Contor) AND (Contor_secundar_produs = :Linie)"),
     QStringLiteral("ORDER BY Contor_out, Contor_secundar_out")};
@@ -148,6 +148,7 @@ TLotWalk::TLotWalk(fw::TSession* session, const QString& database) : q_(std::mak
     genealogy.SetDatabaseName(database);
     genealogy.SetTableName(fw::GenealogieDB);
     q_->hasGenealogy_ = genealogy.Exists();
+    reversals_ = ReadReversals(session, database);
 }
 
 TLotWalk::~TLotWalk() = default;
@@ -386,7 +387,8 @@ void TLotWalk::Forward(TRecallNode& node)
     };
     std::vector<TOutLine> lines;
     for (TQuery& q = q_->Run(kOutgoingOfLot, {node.Lot.Article, node.Lot.Lot}); !q.Eof(); q.Next())
-        if (Text(q, 2) == node.Lot.Group)
+        // A reversed consumption and its reversal moved nothing in the end.
+        if (Text(q, 2) == node.Lot.Group && !reversals_.Involves(Float(q, 0)))
             lines.push_back({Float(q, 0), Float(q, 1), Float(q, 3), Text(q, 4), Float(q, 5), Date(q, 6), Text(q, 7)});
 
     for (size_t first = 0; first < lines.size();) {
@@ -461,7 +463,8 @@ void TLotWalk::Backward(TRecallNode& node)
     for (const TMadeBy& r : made) {
         if (q_->hasGenealogy_)
             for (TQuery& q = q_->Run(kIntoLine, {r.Receipt, r.Line}); !q.Eof(); q.Next())
-                AddLink(links, {Float(q, 4), Float(q, 5), Float(q, 3), false, {Text(q, 0), Text(q, 1), Text(q, 2)}, Text(q, 6)});
+                if (!reversals_.Involves(Float(q, 7)))
+                    AddLink(links, {Float(q, 4), Float(q, 5), Float(q, 3), false, {Text(q, 0), Text(q, 1), Text(q, 2)}, Text(q, 6)});
         if (!r.Date.isValid())
             continue;
         // The consumption documents tied to the receipt that were written without genealogy.
@@ -469,6 +472,8 @@ void TLotWalk::Backward(TRecallNode& node)
         for (TQuery& q = q_->Run(kTiedConsumption, {r.Number, r.Date, kConsumptionType}); !q.Eof(); q.Next())
             documents.push_back(Float(q, 0));
         for (double document : documents) {
+            if (reversals_.Involves(document))
+                continue;
             if (q_->hasGenealogy_ && Float(q_->Run(kDocumentHasGenealogy, {document}), 0) > 0)
                 continue;
             const TReceiptWeights& tied = TiedReceipts(r.Number, r.Date);

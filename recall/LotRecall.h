@@ -7,6 +7,8 @@
 // as they stand now, and every link so made is marked estimated. No window: the recall
 // window, its report and the tool all show what this finds.
 
+#include "data/Reversals.h"
+
 #include <QDate>
 #include <QString>
 #include <map>
@@ -139,6 +141,7 @@ private:
     std::map<std::pair<double, qint64>, std::unique_ptr<TReceiptWeights>> tied_;
     std::map<std::pair<QString, QString>, std::pair<QString, QString>> articles_; // name, unit
     std::map<QString, QString> suppliers_;
+    TReversals reversals_; // documents that count no longer
 };
 
 } // namespace corvanel

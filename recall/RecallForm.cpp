@@ -3,6 +3,7 @@
 #include "catalog/CatalogLookup.h"
 #include "data/Messages.h"
 #include "data/ProductionContext.h"
+#include "data/ProductionData.h"
 #include "data/Queries.h"
 #include "platform/core/Exceptions.h"
 #include "platform/print/Printer.h"
@@ -13,6 +14,8 @@
 #include "recall/LotPicker.h"
 #include "recall/RecallOutput.h"
 #include "recall/RecallReport.h"
+#include "requirement/Requirement.h"
+#include "requirement/Reversal.h"
 
 #include <QFileDialog>
 #include <QGridLayout>
@@ -32,6 +35,8 @@ namespace {
 
 // Levels of the tree open when it is shown: the lot, its documents, the lots reached and theirs.
 constexpr int kOpenDepth = 3;
+// A consumption document's row keeps its counter, number and date under this role.
+constexpr int kDocumentRole = Qt::UserRole + 1;
 
 QLineEdit* Edit(QWidget* parent, const char* name, int maxLength, int width)
 {
@@ -135,8 +140,11 @@ void TRecallForm::BuildControls()
 
     PrintButton = Button(this, "PrintButton", QStringLiteral("&Tipareste..."));
     CsvButton = Button(this, "CsvButton", QStringLiteral("Export C&SV..."));
+    ReverseButton = Button(this, "ReverseButton", QStringLiteral("&Anuleaza consumul..."));
+    ReverseButton->setToolTip(QStringLiteral("Anuleaza documentul de consum al randului curent."));
     CloseButton = Button(this, "CloseButton", QStringLiteral("I&nchide"));
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(ReverseButton);
     buttons->addStretch();
     buttons->addWidget(PrintButton);
     buttons->addWidget(CsvButton);
@@ -151,6 +159,8 @@ void TRecallForm::BuildControls()
     connect(SearchButton, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { SearchButtonClick(); }));
     connect(PrintButton, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { PrintButtonClick(); }));
     connect(CsvButton, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { CsvButtonClick(); }));
+    connect(ReverseButton, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { ReverseButtonClick(); }));
+    connect(RecallTree, &QTreeWidget::currentItemChanged, this, [this] { UpdateButtons(); });
     connect(CloseButton, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { Close(); }));
     connect(LotEdit, &QLineEdit::textChanged, this, [this] { UpdateButtons(); });
     for (QLineEdit* edit : {GroupEdit, ArticleEdit})
@@ -162,6 +172,8 @@ void TRecallForm::UpdateButtons()
     SearchButton->setEnabled(!LotEdit->text().trimmed().isEmpty());
     PrintButton->setEnabled(recall_.has_value() && !recall_->Roots.empty());
     CsvButton->setEnabled(PrintButton->isEnabled());
+    const QTreeWidgetItem* current = RecallTree->currentItem();
+    ReverseButton->setEnabled(current && current->data(0, kDocumentRole).isValid());
 }
 
 void TRecallForm::ShowArticleName()
@@ -251,9 +263,25 @@ void TRecallForm::AddItems(QTreeWidgetItem* parent, const TRecallNode& node, int
         item->setFont(c, font);
     if (node.Cycle || node.Estimated)
         item->setForeground(7, node.Cycle ? QColor(Qt::darkRed) : QColor(Qt::darkYellow));
+    if (node.Kind == TRecallKind::Consumption) // what the reverse button needs of it
+        item->setData(0, kDocumentRole, QVariantList{node.Document.Counter, node.Document.Number, node.Document.Date});
     for (const TRecallNode& child : node.Children)
         AddItems(item, child, depth + 1);
     item->setExpanded(depth < kOpenDepth);
+}
+
+void TRecallForm::ReverseButtonClick()
+{
+    const QTreeWidgetItem* current = RecallTree->currentItem();
+    if (!current || !context_.Data)
+        return;
+    const QVariantList document = current->data(0, kDocumentRole).toList();
+    if (document.size() != 3)
+        return;
+    const double number = document[1].toDouble();
+    const QDate date = document[2].toDate();
+    if (AskAndReverse(*context_.Data, {document[0].toDouble(), number, date, ConsumptionDocumentLabel(number, date)}))
+        SearchButtonClick();
 }
 
 void TRecallForm::ShowRecall()

@@ -39,6 +39,7 @@ public:
     QTreeWidget* TotalsTree;
     QPushButton* PrintButton;
     QPushButton* CsvButton;
+    QPushButton* ReverseButton;
     QPushButton* CloseButton;
 
     // Follows the lot typed in the direction chosen and shows what was found; a lot that
@@ -48,6 +49,9 @@ public:
     void PrintButtonClick();
     // Asks for a file and writes the CSV there.
     void CsvButtonClick();
+    // The consumption document of the current row reversed (after the question), and the
+    // lot followed again.
+    void ReverseButtonClick();
     // Ctrl+Enter: the catalog in the article's boxes, the article's lots in the lot box.
     void FormKeyPress(QChar& key);
 

@@ -4,6 +4,7 @@
 #include "data/ProductionContext.h"
 #include "data/ProductionData.h"
 #include "data/Queries.h"
+#include "data/Reversals.h"
 #include "data/StockLots.h"
 #include "platform/core/Formats.h"
 #include "platform/db/Database.h"
@@ -12,6 +13,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/MessageDlg.h"
 #include "requirement/GenealogyWriter.h"
+#include "requirement/OutgoingDocument.h"
 
 #include <algorithm>
 #include <array>
@@ -245,16 +247,6 @@ std::vector<TRequirementRow> RequirementRows(TProductionData& dm)
     return rows;
 }
 
-// A dataset read again from the database (opened if it was closed): what it cached may
-// be older than the transaction, or may have been rolled back.
-void Reread(TDataSet* ds)
-{
-    if (ds->Active())
-        ds->Refresh();
-    else
-        ds->Open();
-}
-
 enum class TOutcome { Written, ReceiptNotSaved, AlreadyConsumed, NegativeStock, NothingToConsume };
 
 // A consumption document the receipt already has.
@@ -293,7 +285,6 @@ public:
 private:
     std::vector<TEarlierConsumption> ReadEarlier(double number, const QDate& date) const;
     TLockedStock LockLots(const TRequirementRow& row);
-    void WriteHeader(const QVariant& number, const QVariant& date, const QString& type);
     void DrawRow(const TRequirementRow& row);
     void WriteLine(const TRequirementRow& row, double quantity);
     void SetLot(double quantity);
@@ -316,22 +307,8 @@ private:
 
 TConsumptionWriter::~TConsumptionWriter()
 {
-    // Runs after the transaction has ended: the outgoing tables close, nothing stays in
-    // editing, and after a rollback the tables that were written read the database again.
-    try {
-        for (TTable* t : {dm_.ItemOutTable, dm_.DocOutTable, dm_.CounterTable, dm_.StocTable})
-            if (t->Active())
-                t->Cancel();
-        dm_.ItemOutTable->Close();
-        dm_.DocOutTable->Close();
-        if (!committed_) {
-            for (TTable* t : {dm_.CounterTable, dm_.StocTable, dm_.DocInTable})
-                if (t->Active())
-                    t->Refresh();
-        }
-    } catch (...) {
-        // A failure to read again is met by the next attempt, which reads everything anew.
-    }
+    // Runs after the transaction has ended.
+    EndConsumptionDocument(dm_, committed_);
 }
 
 TOutcome TConsumptionWriter::Write(bool leaveOutNegative)
@@ -371,10 +348,11 @@ TOutcome TConsumptionWriter::Write(bool leaveOutNegative)
     if (drawn.empty())
         return TOutcome::NothingToConsume;
 
-    dm_.DocOutTable->Open();
-    dm_.ItemOutTable->Open();
-    counter_ = fw::TakeDocumentCounter(*dm_.CounterTable, QStringLiteral("NewCounterOut"), DocOutDB);
-    WriteHeader(F(receipt, "Numar")->Value(), F(receipt, "Data")->Value(), F(receipt, "Tip")->AsString());
+    const QVariant number = F(receipt, "Numar")->Value(), date = F(receipt, "Data")->Value();
+    counter_ = BeginConsumptionDocument(dm_, number, date,
+                                        QStringLiteral("Consum coresp. %1 %2/%3")
+                                            .arg(F(receipt, "Tip")->AsString(), FloatToStr(number.toDouble(), dm_.Context().Formats),
+                                                 DateToStr(F(receipt, "Data")->AsDateTime(), dm_.Context().Formats)));
     genealogy_.emplace(dm_, receipt_);
     for (const TRequirementRow* row : drawn)
         DrawRow(*row);
@@ -392,9 +370,12 @@ std::vector<TEarlierConsumption> TConsumptionWriter::ReadEarlier(double number, 
     q.ParamByName(QStringLiteral("Numar"))->SetAsFloat(number);
     q.ParamByName(QStringLiteral("Data"))->SetAsDate(date);
     q.Open();
+    // A reversed document, and the one that reversed it, consumed nothing in the end.
+    const TReversals reversals = ReadReversals(dm_.Session, KRBPROD);
     std::vector<TEarlierConsumption> earlier;
     for (; !q.Eof(); q.Next())
-        earlier.push_back({F(&q, "Contor")->AsFloat(), ConsumptionDocumentLabel(F(&q, "Numar")->AsFloat(), F(&q, "Data")->AsDate())});
+        if (!reversals.Involves(F(&q, "Contor")->AsFloat()))
+            earlier.push_back({F(&q, "Contor")->AsFloat(), ConsumptionDocumentLabel(F(&q, "Numar")->AsFloat(), F(&q, "Data")->AsDate())});
     return earlier;
 }
 
@@ -408,24 +389,6 @@ TLockedStock TConsumptionWriter::LockLots(const TRequirementRow& row)
         stock.Found = true;
     }
     return stock;
-}
-
-void TConsumptionWriter::WriteHeader(const QVariant& number, const QVariant& date, const QString& type)
-{
-    TTable* header = dm_.DocOutTable;
-    TTable* agents = dm_.AgentsTable;
-    header->Insert(); // where it shows in the dataset does not matter, and Append would read the table's end
-    F(header, "Contor")->SetAsFloat(counter_);
-    F(header, "Data_inregistrarii")->SetValue(date);
-    F(header, "Numar")->SetValue(number);
-    F(header, "Tip")->SetAsString(QStringLiteral("BMC"));
-    F(header, "Agent")->SetAsString(agents->Active() && !agents->Eof() ? F(agents, "Init")->AsString() : QString());
-    F(header, "Data")->SetValue(date);
-    F(header, "Explicatie")
-        ->SetAsString(QStringLiteral("Consum coresp. %1 %2/%3")
-                          .arg(type, FloatToStr(number.toDouble(), dm_.Context().Formats),
-                               DateToStr(F(header, "Data")->AsDateTime(), dm_.Context().Formats)));
-    header->Post();
 }
 
 void TConsumptionWriter::DrawRow(const TRequirementRow& row)
@@ -542,11 +505,11 @@ std::optional<double> GenerateConsumption(TProductionData& dm, double counter, T
     }
 }
 
+QString DocumentNumberText(double number) { return QString::number(number, 'f', number == std::floor(number) ? 0 : 2); }
+
 QString ConsumptionDocumentLabel(double number, const QDate& date)
 {
-    // The number as an integer when it is one, whatever the locale's decimal separator.
-    return QStringLiteral("nr. %1 din %2").arg(QString::number(number, 'f', number == std::floor(number) ? 0 : 2),
-                                               date.toString(QStringLiteral("dd.MM.yyyy")));
+    return QStringLiteral("nr. %1 din %2").arg(DocumentNumberText(number), date.toString(QStringLiteral("dd.MM.yyyy")));
 }
 
 QString ConsumptionDocumentLabel(TProductionData& dm, double counter)

@@ -70,6 +70,8 @@ std::optional<double> GenerateConsumption(TProductionData& dm, double counter, f
 // A consumption document as the user knows it: "nr. N din DD.MM.YYYY". EDatabaseError when
 // it cannot be read; empty when there is no such document.
 QString ConsumptionDocumentLabel(TProductionData& dm, double counter);
+// A document's number as the user reads it: an integer when it is one, whatever the locale.
+QString DocumentNumberText(double number);
 // The same from a document's number and date.
 QString ConsumptionDocumentLabel(double number, const QDate& date);
 

@@ -10,6 +10,7 @@
 #include "reports/ExpiringLotsReport.h"
 #include "reports/TraceabilityReport.h"
 #include "requirement/RequirementForm.h"
+#include "requirement/ReversalDialog.h"
 #include "shell/SettingsDialog.h"
 
 #include <QScopeGuard>
@@ -60,6 +61,9 @@ const TMenuCommand kCommands[] = {
      "furnizori s-a facut.", 1, &TProductionMenus::OpenRecall},
     {&kDocumentMenu, "DocumentSeparator", "-", "", 5, nullptr},
     {&kDocumentMenu, "RequirementItem", "Calcul necesar tehnic", "", 5, &TProductionMenus::OpenRequirement},
+    {&kDocumentMenu, "ReversalItem", "Anuleaza consumul",
+     "Anuleaza un document de consum al documentului de intrare: stocul se intoarce in loturile din care a fost luat.", 5,
+     &TProductionMenus::ReverseConsumption},
 };
 
 fw::TMenuItem* AddItem(fw::TMenuItem* parent, const char* name, const char* caption, int groupIndex,
@@ -174,6 +178,20 @@ void TProductionMenus::OpenRequirement()
         if (form->Prepared())
             form->ShowModal();
     }
+    RefreshReceipts();
+}
+
+void TProductionMenus::ReverseConsumption()
+{
+    if (!ReceiptHeaders || !ReceiptHeaders->Active() || !context_.Data)
+        return;
+    ExecuteReversal(context_, qobject_cast<QWidget*>(ReceiptWindow.data()),
+                    ReceiptHeaders->FieldByName(QStringLiteral("Contor"))->AsFloat());
+    RefreshReceipts();
+}
+
+void TProductionMenus::RefreshReceipts()
+{
     // A consumption document was written: the host's document view computes its fields
     // again (it is left alone while the user is changing a document there).
     if (context_.ReceiptsNeedRefresh && ReceiptHeaders && ReceiptHeaders->Active() && !ReceiptHeaders->IsEditing())

@@ -55,11 +55,14 @@ public:
     void RunExpiringLotsReport();
     // "Calcul necesar tehnic": the requirement of the receipt the host's window stands on.
     void OpenRequirement();
+    // "Anuleaza consumul": one of the current receipt's consumption documents reversed.
+    void ReverseConsumption();
     // "Urmarire lot": following a lot, at most one window, brought back when open.
     void OpenRecall();
 
 private:
     void BuildMenus();
+    void RefreshReceipts();
 
     TProductionContext& context_;
     std::unique_ptr<fw::TIniFile> hostIniFile_;

@@ -141,12 +141,21 @@ const TTableLayout& GenealogyTable()
     return layout;
 }
 
+const TTableLayout& ReversalTable()
+{
+    // Keyed by the reversed document: two workstations can never both reverse it.
+    static const TTableLayout layout{StornariDB,
+                                     {F("Contor_out"), F("Contor_stornare"), D("Data"), S("Agent", 3)},
+                                     {Key("Contor_out"), Index("Stornare", "Contor_stornare")}};
+    return layout;
+}
+
 const TTableLayout* FindCompanyTable(const QString& name)
 {
     for (const TTableLayout& t : HostTables())
         if (t.Name.compare(name, Qt::CaseInsensitive) == 0)
             return &t;
-    for (const TTableLayout* t : {&RecipeTable(), &GenealogyTable()})
+    for (const TTableLayout* t : {&RecipeTable(), &GenealogyTable(), &ReversalTable()})
         if (t->Name.compare(name, Qt::CaseInsensitive) == 0)
             return t;
     return nullptr;

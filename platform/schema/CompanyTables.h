@@ -34,6 +34,7 @@ inline const QString ItemOutDB = QStringLiteral("Item_out.DB");    // their line
 inline const QString StocDB = QStringLiteral("Stoc.DB");           // stock lots
 inline const QString RetetaDB = QStringLiteral("Reteta.DB");       // production recipes (the add-on's)
 inline const QString GenealogieDB = QStringLiteral("Genealogie.DB"); // what consumption lines fed (the add-on's)
+inline const QString StornariDB = QStringLiteral("Stornari.DB");     // reversed consumption documents (the add-on's)
 // The requirement's working table, in the user's private directory.
 inline const QString TempDB = QStringLiteral("temp.DB");
 // The company's shared settings file, beside its tables.
@@ -66,6 +67,9 @@ const TTableLayout& RecipeTable();
 // a company lacks it: for each consumption line, the receipt lines it fed and how much, and
 // the stock lot it drew on as that lot stood.
 const TTableLayout& GenealogyTable();
+// The consumption documents reversed, the add-on's own, which it creates when a company
+// lacks it: each with the document that reversed it and the day.
+const TTableLayout& ReversalTable();
 // A table of any of these by file name (case-insensitive); null when there is none.
 const TTableLayout* FindCompanyTable(const QString& name);
 // The same, EDatabaseError when there is no such table.

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTreeWidget>
@@ -84,4 +85,43 @@ TEST(RecallWindow, FollowsADemoLotForwardAndPrintsItToPdf)
     const QString printed = hosttest::PdfText(pdf);
     EXPECT_TRUE(printed.contains(QStringLiteral("Urmarirea lotului LC-0901"))) << printed.toStdString();
     EXPECT_TRUE(printed.contains(QStringLiteral("Total pe clienti"))) << printed.toStdString();
+}
+
+TEST(RecallWindow, ReversesTheConsumptionDocumentOfTheCurrentRowAndFollowsTheLotAgain)
+{
+    fw::TMessageRecorder messages;
+    hosttest::THost host{QStringLiteral(REAL_ADDON_FILE)};
+    host->MainForm()->show();
+    ASSERT_TRUE(host->OpenDemoCompany(true));
+    hosttest::FindAction(hosttest::SubMenu(host->MainForm()->menuBar(), QStringLiteral("&Rapoarte")), QStringLiteral("Urmarire lot"))
+        ->trigger();
+    fw::TForm* form = host->MainForm()->findChild<fw::TForm*>(QStringLiteral("RecallForm"));
+    ASSERT_NE(form, nullptr);
+    auto* tree = form->findChild<QTreeWidget*>(QStringLiteral("RecallTree"));
+    auto* reverse = form->findChild<QPushButton*>(QStringLiteral("ReverseButton"));
+    form->findChild<QLineEdit*>(QStringLiteral("LotEdit"))->setText(QStringLiteral("LC-0901"));
+    form->findChild<QPushButton*>(QStringLiteral("SearchButton"))->click();
+    const auto consumptions = [&] {
+        QStringList texts;
+        Texts(tree->invisibleRootItem(), texts);
+        return texts.filter(QRegularExpression(QStringLiteral("^Consum"))).size();
+    };
+    const qsizetype before = consumptions();
+    ASSERT_GT(before, 0);
+    tree->setCurrentItem(tree->topLevelItem(0));
+    EXPECT_FALSE(reverse->isEnabled()); // a lot, not a document
+    QTreeWidgetItem* lot = tree->topLevelItem(0);
+    for (int i = 0; i < lot->childCount(); ++i)
+        if (lot->child(i)->text(0) == QStringLiteral("Consum")) {
+            tree->setCurrentItem(lot->child(i));
+            break;
+        }
+    ASSERT_TRUE(tree->currentItem()->text(0).startsWith(QStringLiteral("Consum"))) << tree->currentItem()->text(0).toStdString();
+    ASSERT_TRUE(reverse->isEnabled());
+    form->grab().save(testsupport::LookDir() + QStringLiteral("/recall-reverse.png"));
+    messages.Answer(fw::TModalResult::Yes);
+    reverse->click();
+    ASSERT_EQ(messages.Count(), 2) << messages.Texts().join('|').toStdString();
+    EXPECT_TRUE(messages.Texts().at(1).startsWith(QStringLiteral("OK. Documentul de consum nr. "))) << messages.Texts().at(1).toStdString();
+    EXPECT_LT(consumptions(), before); // followed again, without the reversed document
 }

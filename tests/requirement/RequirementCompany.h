@@ -86,6 +86,7 @@ struct RequirementCompany {
         std::vector<fw::TTableLayout> tables = fw::HostTables();
         tables.push_back(fw::RecipeTable());
         tables.push_back(fw::GenealogyTable());
+        tables.push_back(fw::ReversalTable());
         for (const fw::TTableLayout& table : tables) {
             const QString name = QString(table.Name).remove(".DB", Qt::CaseInsensitive).remove(".db");
             QStringList columns{testsupport::RowIdColumn()};

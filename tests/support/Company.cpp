@@ -18,6 +18,7 @@ void CreateCompanyTables(const QString& dir)
     std::vector<fw::TTableLayout> tables = fw::HostTables();
     tables.push_back(fw::RecipeTable());
     tables.push_back(fw::GenealogyTable());
+    tables.push_back(fw::ReversalTable());
     for (const fw::TTableLayout& t : tables)
         CreateTable(dir, t.Name, t.Fields, t.Indexes);
 }

@@ -1,0 +1,62 @@
+#include "requirement/OutgoingDocument.h"
+
+#include "data/ProductionData.h"
+#include "platform/schema/CompanyRules.h"
+#include "platform/schema/CompanyTables.h"
+
+namespace corvanel {
+
+using namespace fw;
+
+namespace {
+
+TField* F(const TDataSet* ds, const char* name) { return ds->FieldByName(QString::fromLatin1(name)); }
+
+} // namespace
+
+void Reread(TDataSet* ds)
+{
+    if (ds->Active())
+        ds->Refresh();
+    else
+        ds->Open();
+}
+
+double BeginConsumptionDocument(TProductionData& dm, const QVariant& number, const QVariant& date, const QString& explanation)
+{
+    dm.DocOutTable->Open();
+    dm.ItemOutTable->Open();
+    const double counter = TakeDocumentCounter(*dm.CounterTable, QStringLiteral("NewCounterOut"), DocOutDB);
+    TTable* header = dm.DocOutTable;
+    TTable* agents = dm.AgentsTable;
+    header->Insert(); // where it shows in the dataset does not matter, and Append would read the table's end
+    F(header, "Contor")->SetAsFloat(counter);
+    F(header, "Data_inregistrarii")->SetValue(date);
+    F(header, "Numar")->SetValue(number);
+    F(header, "Tip")->SetAsString(QStringLiteral("BMC"));
+    F(header, "Agent")->SetAsString(agents->Active() && !agents->Eof() ? F(agents, "Init")->AsString() : QString());
+    F(header, "Data")->SetValue(date);
+    F(header, "Explicatie")->SetAsString(explanation);
+    header->Post();
+    return counter;
+}
+
+void EndConsumptionDocument(TProductionData& dm, bool committed)
+{
+    try {
+        for (TTable* t : {dm.ItemOutTable, dm.DocOutTable, dm.CounterTable, dm.StocTable})
+            if (t->Active())
+                t->Cancel();
+        dm.ItemOutTable->Close();
+        dm.DocOutTable->Close();
+        if (!committed) {
+            for (TTable* t : {dm.CounterTable, dm.StocTable, dm.DocInTable})
+                if (t->Active())
+                    t->Refresh();
+        }
+    } catch (...) {
+        // A failure to read again is met by the next attempt, which reads everything anew.
+    }
+}
+
+} // namespace corvanel

@@ -1,0 +1,342 @@
+#include "requirement/Reversal.h"
+
+#include "data/Messages.h"
+#include "data/ProductionContext.h"
+#include "data/ProductionData.h"
+#include "data/Queries.h"
+#include "data/Reversals.h"
+#include "platform/core/Formats.h"
+#include "platform/db/Database.h"
+#include "platform/schema/CompanyTables.h"
+#include "platform/ui/MessageDlg.h"
+#include "requirement/OutgoingDocument.h"
+#include "requirement/Requirement.h"
+
+#include <array>
+#include <map>
+#include <optional>
+
+namespace corvanel {
+
+using namespace fw;
+
+namespace {
+
+TField* F(const TDataSet* ds, const char* name) { return ds->FieldByName(QString::fromLatin1(name)); }
+
+void OnProduction(TQuery& q, TProductionData& dm, const QStringList& sql)
+{
+    q.SetSession(dm.Session);
+    q.SetDatabaseName(KRBPROD);
+    q.SetSQL(sql);
+}
+
+// The stock row's fields a lot is made of again, as the genealogy keeps them.
+constexpr const char* kLotFields[] = {"Cod_grupa",      "Cod_articol", "Lot",       "Cod_gestiune",      "Pret_achizitie",
+                                      "Agent",          "Contor_in",   "Contor_secundar_in", "Data_intrare"};
+constexpr size_t kLotFieldCount = std::size(kLotFields);
+
+// A stored value, typed as the stock table types it; null stays null.
+QVariant Typed(const TField* f, TFieldType type)
+{
+    if (f->IsNull())
+        return {};
+    switch (type) {
+    case TFieldType::Float:
+        return f->AsFloat();
+    case TFieldType::Date:
+        return f->AsDate();
+    default:
+        return f->AsString();
+    }
+}
+
+bool Same(const TField* stock, const QVariant& kept)
+{
+    if (stock->IsNull() || kept.isNull())
+        return stock->IsNull() && kept.isNull();
+    return Typed(stock, stock->DataType()) == kept;
+}
+
+std::vector<TConsumptionDocument> Documents(TProductionData& dm, const QStringList& sql, const QVariantList& values,
+                                            const QDate& date, bool withReversed)
+{
+    const TReversals reversals = ReadReversals(dm.Session, KRBPROD);
+    TQuery q;
+    OnProduction(q, dm, sql);
+    for (int i = 0; i < values.size(); ++i)
+        if (values[i].typeId() == QMetaType::QDate)
+            q.Params(i)->SetAsDate(values[i].toDate());
+        else
+            q.Params(i)->SetAsFloat(values[i].toDouble());
+    std::vector<TConsumptionDocument> documents;
+    for (q.Open(); !q.Eof(); q.Next()) {
+        const double counter = F(&q, "Contor")->AsFloat();
+        const QDate day = F(&q, "Data")->AsDate();
+        const bool reversed = reversals.Involves(counter);
+        if ((reversed && !withReversed) || (date.isValid() && day != date))
+            continue;
+        const double number = F(&q, "Numar")->AsFloat();
+        documents.push_back({counter, number, day, ConsumptionDocumentLabel(number, day), reversed});
+    }
+    return documents;
+}
+
+// One attempt at the reversal, in one transaction.
+class TReversalWriter {
+public:
+    TReversalWriter(TProductionData& dm, double document) : dm_(dm), original_(document) {}
+    ~TReversalWriter()
+    {
+        EndConsumptionDocument(dm_, committed_);
+        if (openedAgents_)
+            dm_.AgentsTable->Close();
+    }
+
+    double Write();
+
+private:
+    struct TLine {
+        std::map<QString, QVariant> Values; // every field of the original line
+        double Quantity = 0;
+    };
+    // The stock row a line drew on: kept by the genealogy, or only what the line says.
+    struct TLot {
+        std::array<QVariant, kLotFieldCount> Kept;
+        bool FromGenealogy = false;
+        QVariant Field(const char* name) const;
+    };
+
+    QString Label(double counter) const;
+    std::vector<TLine> ReadLines() const;
+    std::map<double, TLot> ReadGenealogy() const;
+    void PutBack(const TLot& lot, double quantity);
+    void Mark(double reversing);
+
+    TProductionData& dm_;
+    double original_;
+    QString label_; // the original's
+    bool committed_ = false;
+    bool openedAgents_ = false;
+};
+
+QVariant TReversalWriter::TLot::Field(const char* name) const
+{
+    for (size_t i = 0; i < kLotFieldCount; ++i)
+        if (qstrcmp(kLotFields[i], name) == 0)
+            return Kept[i];
+    return {};
+}
+
+QString TReversalWriter::Label(double counter) const { return ConsumptionDocumentLabel(dm_, counter); }
+
+double TReversalWriter::Write()
+{
+    TTransaction tx(*dm_.ProductionDatabase);
+    // The counter row first, as every consumption takes it: from here on no other
+    // workstation consumes or reverses until this one ends.
+    Reread(dm_.CounterTable);
+    TQuery header;
+    OnProduction(header, dm_, OutgoingDocumentSql());
+    header.ParamByName(QStringLiteral("Contor"))->SetAsFloat(original_);
+    header.Open();
+    if (header.Eof() || F(&header, "Tip")->AsString() != QLatin1String("BMC"))
+        throw EReversalRefused(msg::NotAConsumptionDocument(FloatToStr(original_)));
+    const QVariant number = F(&header, "Numar")->Value(), date = F(&header, "Data")->Value();
+    label_ = ConsumptionDocumentLabel(F(&header, "Numar")->AsFloat(), F(&header, "Data")->AsDate());
+    const QString explanation = QStringLiteral("Stornare consum nr. %1/%2")
+                                    .arg(DocumentNumberText(F(&header, "Numar")->AsFloat()),
+                                         F(&header, "Data")->AsDate().toString(QStringLiteral("dd.MM.yyyy")));
+    header.Close();
+    const TReversals reversals = ReadReversals(dm_.Session, KRBPROD);
+    if (const auto by = reversals.ReversedBy.find(original_); by != reversals.ReversedBy.end())
+        throw EReversalRefused(msg::AlreadyReversed(label_, Label(by->second)));
+    if (const auto of = reversals.Reverses.find(original_); of != reversals.Reverses.end())
+        throw EReversalRefused(msg::ReversingDocument(label_, Label(of->second)));
+
+    const std::vector<TLine> lines = ReadLines();
+    const std::map<double, TLot> drawn = ReadGenealogy();
+    Reread(dm_.StocTable);
+    if (!dm_.AgentsTable->Active()) {
+        dm_.AgentsTable->Open();
+        openedAgents_ = true;
+    }
+    const double reversing = BeginConsumptionDocument(dm_, number, date, explanation);
+    TTable* out = dm_.ItemOutTable;
+    for (const TLine& line : lines) {
+        const double at = line.Values.at(QStringLiteral("Contor_secundar")).toDouble();
+        const auto kept = drawn.find(at);
+        if (kept != drawn.end()) {
+            PutBack(kept->second, line.Quantity);
+        } else {
+            TLot said;
+            for (size_t i = 0; i < kLotFieldCount; ++i)
+                if (const auto v = line.Values.find(QString::fromLatin1(kLotFields[i])); v != line.Values.end())
+                    said.Kept[i] = v->second;
+            PutBack(said, line.Quantity);
+        }
+        out->Insert();
+        for (const auto& [name, value] : line.Values)
+            out->FieldByName(name)->SetValue(value);
+        F(out, "Contor")->SetAsFloat(reversing);
+        F(out, "Cantitate")->SetAsFloat(-line.Quantity);
+        out->Post();
+    }
+    Mark(reversing);
+    tx.Commit();
+    committed_ = true;
+    return reversing;
+}
+
+std::vector<TReversalWriter::TLine> TReversalWriter::ReadLines() const
+{
+    TQuery q;
+    OnProduction(q, dm_, OutgoingLinesSql());
+    q.ParamByName(QStringLiteral("Contor"))->SetAsFloat(original_);
+    std::vector<TLine> lines;
+    const TTableLayout& layout = CompanyTable(ItemOutDB);
+    for (q.Open(); !q.Eof(); q.Next()) {
+        TLine line;
+        for (const TFieldDef& def : layout.Fields)
+            line.Values[def.Name] = Typed(q.FieldByName(def.Name), def.DataType);
+        line.Quantity = F(&q, "Cantitate")->AsFloat();
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+std::map<double, TReversalWriter::TLot> TReversalWriter::ReadGenealogy() const
+{
+    TQuery q;
+    OnProduction(q, dm_, DrawnLotsSql());
+    q.ParamByName(QStringLiteral("Contor"))->SetAsFloat(original_);
+    const TTableLayout& stock = CompanyTable(StocDB);
+    std::map<double, TLot> drawn;
+    for (q.Open(); !q.Eof(); q.Next()) {
+        // A line shared among several receipt lines drew on one stock row: its first row says it.
+        const auto [it, first] = drawn.try_emplace(F(&q, "Contor_secundar_out")->AsFloat());
+        if (!first)
+            continue;
+        it->second.FromGenealogy = true;
+        for (size_t i = 0; i < kLotFieldCount; ++i) {
+            const QString name = QString::fromLatin1(kLotFields[i]);
+            it->second.Kept[i] = Typed(q.FieldByName(name), stock.Field(name).DataType);
+        }
+    }
+    return drawn;
+}
+
+void TReversalWriter::PutBack(const TLot& lot, double quantity)
+{
+    // The stock row the line drew on: that of its receipt line when it came from one (the
+    // row follows the line, whatever was changed on it since); else the one holding every
+    // field kept; for a document without genealogy, the lot in the same warehouse.
+    TTable* stock = dm_.StocTable;
+    const QString group = lot.Field("Cod_grupa").toString(), code = lot.Field("Cod_articol").toString();
+    const bool byReceipt = lot.FromGenealogy && !lot.Field("Contor_in").isNull();
+    const auto matches = [&] {
+        if (byReceipt)
+            return Same(F(stock, "Contor_in"), lot.Field("Contor_in")) &&
+                   Same(F(stock, "Contor_secundar_in"), lot.Field("Contor_secundar_in"));
+        if (!lot.FromGenealogy)
+            return Same(F(stock, "Lot"), lot.Field("Lot")) && Same(F(stock, "Cod_gestiune"), lot.Field("Cod_gestiune"));
+        for (size_t i = 0; i < kLotFieldCount; ++i)
+            if (!Same(stock->FieldByName(QString::fromLatin1(kLotFields[i])), lot.Kept[i]))
+                return false;
+        return true;
+    };
+    bool found = stock->FindKey({group, code});
+    for (; found && !stock->Eof() && F(stock, "Cod_grupa")->AsString() == group && F(stock, "Cod_articol")->AsString() == code;
+         stock->Next())
+        if (matches()) {
+            stock->Edit();
+            F(stock, "Cantitate")->SetAsFloat(F(stock, "Cantitate")->AsFloat() + quantity);
+            stock->Post();
+            return;
+        }
+    if (!lot.FromGenealogy)
+        throw EReversalRefused(msg::LotGoneWithoutGenealogy(label_, group + QLatin1Char('/') + code, lot.Field("Lot").toString(),
+                                                            lot.Field("Cod_gestiune").toString()));
+    // Emptied and deleted since: made again as it stood.
+    stock->Insert();
+    for (size_t i = 0; i < kLotFieldCount; ++i)
+        stock->FieldByName(QString::fromLatin1(kLotFields[i]))->SetValue(lot.Kept[i]);
+    F(stock, "Cantitate")->SetAsFloat(quantity);
+    stock->Post();
+}
+
+void TReversalWriter::Mark(double reversing)
+{
+    TTable marks;
+    marks.SetSession(dm_.Session);
+    marks.SetDatabaseName(KRBPROD);
+    marks.SetTableName(StornariDB);
+    DeclareFields(marks, ReversalTable());
+    marks.Open();
+    marks.Insert();
+    F(&marks, "Contor_out")->SetAsFloat(original_);
+    F(&marks, "Contor_stornare")->SetAsFloat(reversing);
+    F(&marks, "Data")->SetAsDate(QDate::currentDate());
+    const TTable* agents = dm_.AgentsTable;
+    F(&marks, "Agent")->SetAsString(agents->Active() && !agents->Eof() ? F(agents, "Init")->AsString() : QString());
+    marks.Post();
+}
+
+} // namespace
+
+std::vector<TConsumptionDocument> ReversibleDocumentsOf(TProductionData& dm, double receipt)
+{
+    TQuery q;
+    OnProduction(q, dm, {QStringLiteral("SELECT Numar, Data FROM Doc_in WHERE Contor = :Contor")});
+    q.ParamByName(QStringLiteral("Contor"))->SetAsFloat(receipt);
+    q.Open();
+    if (q.Eof() || F(&q, "Numar")->IsNull() || F(&q, "Data")->IsNull())
+        return {};
+    const double number = F(&q, "Numar")->AsFloat();
+    const QDate date = F(&q, "Data")->AsDate();
+    return Documents(dm, ConsumptionDocumentsSql(), {number, date}, {}, false);
+}
+
+std::vector<TConsumptionDocument> ConsumptionDocumentsNumbered(TProductionData& dm, double number, const QDate& date)
+{
+    return Documents(dm, ConsumptionDocumentsNumberedSql(), {number}, date, true);
+}
+
+double ReverseConsumption(TProductionData& dm, double document)
+{
+    for (int attempt = 1;; ++attempt) {
+        try {
+            TReversalWriter writer(dm, document);
+            return writer.Write();
+        } catch (const EReversalRefused&) {
+            throw;
+        } catch (const std::exception& e) {
+            // Met another workstation's transaction: the reversal is written anew.
+            if (!RetryAfterConflict(e, attempt))
+                throw;
+        }
+    }
+}
+
+bool AskAndReverse(TProductionData& dm, const TConsumptionDocument& document)
+{
+    dm.Context().ReceiptsNeedRefresh = false;
+    if (MessageDlg(msg::ReversalQuestion(document.Label), TMsgDlgType::Confirmation, TMsgDlgButtons::YesNo, TModalResult::No) !=
+        TModalResult::Yes)
+        return false;
+    double reversing = 0;
+    try {
+        reversing = ReverseConsumption(dm, document.Counter);
+    } catch (const EReversalRefused& e) {
+        MessageDlg(e.Message(), TMsgDlgType::Warning);
+        return false;
+    } catch (const EDatabaseError& e) {
+        MessageDlg(msg::DatabaseError(e.Message()), TMsgDlgType::Error);
+        return false;
+    }
+    dm.Context().ReceiptsNeedRefresh = true;
+    MessageDlg(msg::ReversalWritten(document.Label, ConsumptionDocumentLabel(dm, reversing)), TMsgDlgType::Information);
+    return true;
+}
+
+} // namespace corvanel
