@@ -1,9 +1,12 @@
 #include "data/StockLots.h"
 
 #include "data/ProductionData.h"
+#include "data/Queries.h"
+#include "platform/db/Connection.h"
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace corvanel {
 
@@ -12,6 +15,43 @@ using namespace fw;
 namespace {
 
 constexpr double QuantityTolerance = 0.000001;
+
+// The lots a consumption may not draw on are those entered before this day: the day of the
+// consumption less the material's shelf life, when expired lots are left out. None else.
+std::optional<QDate> EnteredBefore(TProductionData& dm, const QString& group, const QString& code, const QDate& day)
+{
+    if (dm.Context().Settings.DrawExpiredLots || !day.isValid())
+        return std::nullopt;
+    const double days = dm.ShelfLife(group, code);
+    if (!(days > 0))
+        return std::nullopt;
+    return day.addDays(-static_cast<qint64>(std::floor(days)));
+}
+
+// A query of the company's stock on the data module's connection (and transaction).
+void OnStock(TQuery& q, TProductionData& dm, const QStringList& sql, const QString& group, const QString& code,
+             const std::optional<QDate>& enteredBefore)
+{
+    q.SetSession(dm.Session);
+    q.SetDatabaseName(KRBPROD);
+    q.SetSQL(sql);
+    if (!group.isEmpty())
+        q.ParamByName(QStringLiteral("Grupa"))->SetAsString(group);
+    if (!code.isEmpty())
+        q.ParamByName(QStringLiteral("Cod"))->SetAsString(code);
+    if (enteredBefore)
+        q.ParamByName(QStringLiteral("Intrat"))->SetAsDate(*enteredBefore);
+}
+
+// The material's lots, found as the stock table's key search finds them: empty text is no
+// value, so an empty group matches the lots without one.
+QString MaterialCondition(const QString& group, const QString& code)
+{
+    return (group.isEmpty() ? QStringLiteral("(Cod_grupa IS NULL)") : QStringLiteral("(Cod_grupa = :Grupa)"))
+           + QStringLiteral(" AND ") + (code.isEmpty() ? QStringLiteral("(Cod_articol IS NULL)") : QStringLiteral("(Cod_articol = :Cod)"));
+}
+
+const QString kNotExpired = QStringLiteral("((Data_intrare IS NULL) OR (Data_intrare >= :Intrat))");
 
 // Dated before undated; between two dates the earlier.
 bool Before(const QDate& a, const QDate& b) { return a.isValid() && (!b.isValid() || a < b); }
@@ -104,6 +144,90 @@ TMaterialLots ReadMaterialLots(TProductionData& dm, const QString& group, const 
     }
     OrderLots(read.Lots, settings.LotOrder);
     return read;
+}
+
+} // namespace corvanel
+
+namespace corvanel {
+
+TLotTotals LockMaterialLots(TProductionData& dm, const QString& group, const QString& code, const QDate& day)
+{
+    const std::optional<QDate> enteredBefore = EnteredBefore(dm, group, code, day);
+    const Connection& conn = *dm.ProductionDatabase->GetConnection();
+    // Every lot of the material is locked, expired or not and whatever its warehouse, as
+    // reading them all under the table's locks did; the engine sums them by warehouse
+    // (without the entry date, the covering index answers alone).
+    const QStringList sql{
+        QStringLiteral("SELECT Cod_gestiune, COUNT(*) AS Loturi, SUM(Cantitate) AS Cantitate,"),
+        QStringLiteral(" SUM(CASE WHEN Cantitate > 0 THEN Cantitate ELSE 0 END) AS Pozitiv"),
+        QStringLiteral("FROM (SELECT Cod_gestiune, Cantitate, Data_intrare FROM \"Stoc.DB\""),
+        QStringLiteral(" WHERE ") + MaterialCondition(group, code) + conn.LockRowsClause() + QStringLiteral(") L"),
+        enteredBefore ? QStringLiteral("WHERE ") + kNotExpired : QString(),
+        QStringLiteral("GROUP BY Cod_gestiune")};
+    TQuery q;
+    OnStock(q, dm, sql, group, code, enteredBefore);
+    q.Open();
+    TLotTotals totals;
+    for (; !q.Eof(); q.Next()) {
+        if (!dm.StockLotCounts(q.Fields(0)->AsString(), code))
+            continue;
+        totals.Found = totals.Found || q.Fields(1)->AsFloat() > 0;
+        totals.OnHand += q.Fields(2)->AsFloat();
+        totals.Drawable += q.Fields(3)->AsFloat();
+    }
+    return totals;
+}
+
+std::vector<TStockLot> LotsToDraw(TProductionData& dm, const QString& group, const QString& code, const QDate& day,
+                                  double quantity)
+{
+    const std::optional<QDate> enteredBefore = EnteredBefore(dm, group, code, day);
+    const Connection& conn = *dm.ProductionDatabase->GetConnection();
+    const QString rowId = conn.RowIdColumn();
+    // The stock table's order within a material is its row order (it has no key). First
+    // in and first to expire are the same order: one material's lots share a shelf life.
+    const QString order = dm.Context().Settings.LotOrder == TLotOrder::Table
+                              ? rowId
+                              : QStringLiteral("CASE WHEN Data_intrare IS NULL THEN 1 ELSE 0 END, Data_intrare, ") + rowId;
+    const QStringList sql{QStringLiteral("SELECT ") + rowId + QStringLiteral(" AS Rand, Cod_gestiune, Lot, Cantitate, Data_intrare"),
+                          QStringLiteral("FROM \"Stoc.DB\""),
+                          QStringLiteral("WHERE ") + MaterialCondition(group, code)
+                              + (enteredBefore ? QStringLiteral(" AND ") + kNotExpired : QString()),
+                          QStringLiteral("ORDER BY ") + order};
+    // Drawn as PlanDraw draws: the first lot alone when it covers the quantity, else the
+    // positive ones in turn until it is covered.
+    std::vector<TStockLot> lots;
+    double remaining = quantity;
+    auto covered = [&](const TStockLot& lot) {
+        if (lots.size() == 1 && quantity <= lot.Quantity)
+            return true;
+        if (lot.Quantity > 0)
+            remaining = lot.Quantity > remaining ? 0 : remaining - lot.Quantity;
+        return !(remaining > 0);
+    };
+    const double shelfLife = enteredBefore ? dm.ShelfLife(group, code) : 0.0;
+    for (int offset = 0, block = 8;; offset += block, block = 256) {
+        TQuery q;
+        QStringList text = sql;
+        text << QStringLiteral("LIMIT %1 OFFSET %2").arg(block).arg(offset);
+        OnStock(q, dm, text, group, code, enteredBefore);
+        q.Open();
+        int read = 0;
+        for (; !q.Eof(); q.Next(), ++read) {
+            if (!dm.StockLotCounts(q.Fields(1)->AsString(), code))
+                continue;
+            TStockLot lot{q.Fields(0)->AsInteger(), q.Fields(1)->AsString(), q.Fields(2)->AsString(),
+                          q.Fields(3)->AsFloat(), {}, {}};
+            if (!q.Fields(4)->IsNull())
+                lot.Entry = q.Fields(4)->AsDate();
+            lot.Expiry = ExpiryDate(lot.Entry, shelfLife);
+            lots.push_back(std::move(lot));
+            if (covered(lots.back()))
+                return lots;
+        }
+        if (read < block)
+            return lots;
+    }
 }
 
 } // namespace corvanel

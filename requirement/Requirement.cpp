@@ -16,7 +16,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <map>
 #include <set>
 
 namespace corvanel {
@@ -308,8 +307,6 @@ private:
     int line_ = 1;
     std::array<QVariant, LineAccounts.size()> accounts_;
     bool committed_ = false;
-    // Each row's lots as locked, in the order they are drawn: drawn without reading again.
-    std::map<const TRequirementRow*, std::vector<TStockLot>> lockedLots_;
     // What each line fed, written with it (made once the document is begun).
     std::optional<TGenealogyWriter> genealogy_;
 };
@@ -400,14 +397,8 @@ std::vector<TEarlierConsumption> TConsumptionWriter::ReadEarlier(double number, 
 
 TLockedStock TConsumptionWriter::LockLots(const TRequirementRow& row)
 {
-    TLockedStock stock;
-    std::vector<TStockLot>& lots = lockedLots_[&row] = ReadMaterialLots(dm_, row.Group, row.Code, day_).Lots;
-    for (const TStockLot& lot : lots) {
-        stock.OnHand += lot.Quantity;
-        stock.Drawable += std::max(lot.Quantity, 0.0);
-        stock.Found = true;
-    }
-    return stock;
+    const TLotTotals totals = LockMaterialLots(dm_, row.Group, row.Code, day_);
+    return {totals.OnHand, totals.Drawable, totals.Found};
 }
 
 void TConsumptionWriter::WriteHeader(const QVariant& number, const QVariant& date, const QString& type)
@@ -430,7 +421,9 @@ void TConsumptionWriter::WriteHeader(const QVariant& number, const QVariant& dat
 
 void TConsumptionWriter::DrawRow(const TRequirementRow& row)
 {
-    const std::vector<TStockLot>& lots = lockedLots_[&row];
+    // Only the lots the draw reaches are read: they are locked, and nothing but this
+    // document has written them since.
+    const std::vector<TStockLot> lots = LotsToDraw(dm_, row.Group, row.Code, day_, row.Quantity);
     if (lots.empty())
         return;
     TTable* catalog = dm_.RequirementMaterialTable;
