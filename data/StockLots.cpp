@@ -1,7 +1,6 @@
 #include "data/StockLots.h"
 
 #include "data/ProductionData.h"
-#include "data/Queries.h"
 #include "platform/db/Connection.h"
 
 #include <algorithm>
@@ -28,30 +27,23 @@ std::optional<QDate> EnteredBefore(TProductionData& dm, const QString& group, co
     return day.addDays(-static_cast<qint64>(std::floor(days)));
 }
 
-// A query of the company's stock on the data module's connection (and transaction).
-void OnStock(TQuery& q, TProductionData& dm, const QStringList& sql, const QString& group, const QString& code,
-             const std::optional<QDate>& enteredBefore)
-{
-    q.SetSession(dm.Session);
-    q.SetDatabaseName(KRBPROD);
-    q.SetSQL(sql);
-    if (!group.isEmpty())
-        q.ParamByName(QStringLiteral("Grupa"))->SetAsString(group);
-    if (!code.isEmpty())
-        q.ParamByName(QStringLiteral("Cod"))->SetAsString(code);
-    if (enteredBefore)
-        q.ParamByName(QStringLiteral("Intrat"))->SetAsDate(*enteredBefore);
-}
-
 // The material's lots, found as the stock table's key search finds them: empty text is no
-// value, so an empty group matches the lots without one.
-QString MaterialCondition(const QString& group, const QString& code)
+// value, so an empty group matches the lots without one. `values` gets what it binds.
+QString MaterialCondition(const QString& group, const QString& code, QVariantList& values)
 {
-    return (group.isEmpty() ? QStringLiteral("(Cod_grupa IS NULL)") : QStringLiteral("(Cod_grupa = :Grupa)"))
-           + QStringLiteral(" AND ") + (code.isEmpty() ? QStringLiteral("(Cod_articol IS NULL)") : QStringLiteral("(Cod_articol = :Cod)"));
+    auto match = [&](const char* column, const QString& value) {
+        if (value.isEmpty())
+            return QStringLiteral("%1 IS NULL").arg(QLatin1String(column));
+        values << value;
+        return QStringLiteral("%1 = ?").arg(QLatin1String(column));
+    };
+    const QString byGroup = match("Cod_grupa", group); // bound first
+    return byGroup + QStringLiteral(" AND ") + match("Cod_articol", code);
 }
 
-const QString kNotExpired = QStringLiteral("((Data_intrare IS NULL) OR (Data_intrare >= :Intrat))");
+// Statements of their own on the data module's connection (inside the writer's
+// transaction): straight to the engine, one round trip each, prepared once per text.
+Connection& Engine(TProductionData& dm) { return *dm.ProductionDatabase->GetConnection(); }
 
 // Dated before undated; between two dates the earlier.
 bool Before(const QDate& a, const QDate& b) { return a.isValid() && (!b.isValid() || a < b); }
@@ -153,28 +145,27 @@ namespace corvanel {
 TLotTotals LockMaterialLots(TProductionData& dm, const QString& group, const QString& code, const QDate& day)
 {
     const std::optional<QDate> enteredBefore = EnteredBefore(dm, group, code, day);
-    const Connection& conn = *dm.ProductionDatabase->GetConnection();
+    Connection& conn = Engine(dm);
     // Every lot of the material is locked, expired or not and whatever its warehouse, as
     // reading them all under the table's locks did; the engine sums them by warehouse
     // (without the entry date, the covering index answers alone).
-    const QStringList sql{
-        QStringLiteral("SELECT Cod_gestiune, COUNT(*) AS Loturi, SUM(Cantitate) AS Cantitate,"),
-        QStringLiteral(" SUM(CASE WHEN Cantitate > 0 THEN Cantitate ELSE 0 END) AS Pozitiv"),
-        QStringLiteral("FROM (SELECT Cod_gestiune, Cantitate, Data_intrare FROM \"Stoc.DB\""),
-        QStringLiteral(" WHERE ") + MaterialCondition(group, code) + conn.LockRowsClause() + QStringLiteral(") L"),
-        enteredBefore ? QStringLiteral("WHERE ") + kNotExpired : QString(),
-        QStringLiteral("GROUP BY Cod_gestiune")};
-    TQuery q;
-    OnStock(q, dm, sql, group, code, enteredBefore);
-    q.Open();
-    TLotTotals totals;
-    for (; !q.Eof(); q.Next()) {
-        if (!dm.StockLotCounts(q.Fields(0)->AsString(), code))
-            continue;
-        totals.Found = totals.Found || q.Fields(1)->AsFloat() > 0;
-        totals.OnHand += q.Fields(2)->AsFloat();
-        totals.Drawable += q.Fields(3)->AsFloat();
+    QVariantList values;
+    QString sql = QStringLiteral("SELECT Cod_gestiune, COUNT(*), SUM(Cantitate), SUM(CASE WHEN Cantitate > 0 THEN "
+                                 "Cantitate ELSE 0 END) FROM (SELECT Cod_gestiune, Cantitate, Data_intrare FROM Stoc WHERE ")
+                  + MaterialCondition(group, code, values) + conn.LockRowsClause() + QStringLiteral(") L");
+    if (enteredBefore) {
+        sql += QStringLiteral(" WHERE Data_intrare IS NULL OR Data_intrare >= ?");
+        values << *enteredBefore;
     }
+    sql += QStringLiteral(" GROUP BY Cod_gestiune");
+    TLotTotals totals;
+    conn.ForEachRow(sql, values, [&](const NativeRow& row) {
+        if (!dm.StockLotCounts(row.Value(0).toString(), code))
+            return;
+        totals.Found = totals.Found || row.Int(1) > 0;
+        totals.OnHand += row.Value(2).toDouble();
+        totals.Drawable += row.Value(3).toDouble();
+    });
     return totals;
 }
 
@@ -182,18 +173,21 @@ std::vector<TStockLot> LotsToDraw(TProductionData& dm, const QString& group, con
                                   double quantity)
 {
     const std::optional<QDate> enteredBefore = EnteredBefore(dm, group, code, day);
-    const Connection& conn = *dm.ProductionDatabase->GetConnection();
+    Connection& conn = Engine(dm);
     const QString rowId = conn.RowIdColumn();
+    QVariantList values;
+    QString sql = QStringLiteral("SELECT ") + rowId + QStringLiteral(", Cod_gestiune, Lot, Cantitate, Data_intrare FROM Stoc WHERE ")
+                  + MaterialCondition(group, code, values);
+    if (enteredBefore) {
+        sql += QStringLiteral(" AND (Data_intrare IS NULL OR Data_intrare >= ?)");
+        values << *enteredBefore;
+    }
     // The stock table's order within a material is its row order (it has no key). First
     // in and first to expire are the same order: one material's lots share a shelf life.
-    const QString order = dm.Context().Settings.LotOrder == TLotOrder::Table
-                              ? rowId
-                              : QStringLiteral("CASE WHEN Data_intrare IS NULL THEN 1 ELSE 0 END, Data_intrare, ") + rowId;
-    const QStringList sql{QStringLiteral("SELECT ") + rowId + QStringLiteral(" AS Rand, Cod_gestiune, Lot, Cantitate, Data_intrare"),
-                          QStringLiteral("FROM \"Stoc.DB\""),
-                          QStringLiteral("WHERE ") + MaterialCondition(group, code)
-                              + (enteredBefore ? QStringLiteral(" AND ") + kNotExpired : QString()),
-                          QStringLiteral("ORDER BY ") + order};
+    sql += QStringLiteral(" ORDER BY ")
+           + (dm.Context().Settings.LotOrder == TLotOrder::Table
+                  ? rowId
+                  : QStringLiteral("CASE WHEN Data_intrare IS NULL THEN 1 ELSE 0 END, Data_intrare, ") + rowId);
     // Drawn as PlanDraw draws: the first lot alone when it covers the quantity, else the
     // positive ones in turn until it is covered.
     std::vector<TStockLot> lots;
@@ -206,28 +200,24 @@ std::vector<TStockLot> LotsToDraw(TProductionData& dm, const QString& group, con
         return !(remaining > 0);
     };
     const double shelfLife = enteredBefore ? dm.ShelfLife(group, code) : 0.0;
-    for (int offset = 0, block = 8;; offset += block, block = 256) {
-        TQuery q;
-        QStringList text = sql;
-        text << QStringLiteral("LIMIT %1 OFFSET %2").arg(block).arg(offset);
-        OnStock(q, dm, text, group, code, enteredBefore);
-        q.Open();
+    bool done = false;
+    for (int offset = 0, block = 8; !done; offset += block, block = 256) {
         int read = 0;
-        for (; !q.Eof(); q.Next(), ++read) {
-            if (!dm.StockLotCounts(q.Fields(1)->AsString(), code))
-                continue;
-            TStockLot lot{q.Fields(0)->AsInteger(), q.Fields(1)->AsString(), q.Fields(2)->AsString(),
-                          q.Fields(3)->AsFloat(), {}, {}};
-            if (!q.Fields(4)->IsNull())
-                lot.Entry = q.Fields(4)->AsDate();
+        conn.ForEachRow(sql + QStringLiteral(" LIMIT %1 OFFSET %2").arg(block).arg(offset), values, [&](const NativeRow& row) {
+            ++read;
+            if (done || !dm.StockLotCounts(row.Value(1).toString(), code))
+                return;
+            // A value that is no number is met by the stock table when the lot is drawn.
+            TStockLot lot{row.Int(0), row.Value(1).toString(), row.Value(2).toString(), row.Value(3).toDouble(), {}, {}};
+            const QVariant entry = row.Value(4);
+            lot.Entry = entry.typeId() == QMetaType::QDate ? entry.toDate() : QDate::fromString(entry.toString(), Qt::ISODate);
             lot.Expiry = ExpiryDate(lot.Entry, shelfLife);
             lots.push_back(std::move(lot));
-            if (covered(lots.back()))
-                return lots;
-        }
-        if (read < block)
-            return lots;
+            done = covered(lots.back());
+        });
+        done = done || read < block;
     }
+    return lots;
 }
 
 } // namespace corvanel

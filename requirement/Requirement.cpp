@@ -434,6 +434,9 @@ void TConsumptionWriter::DrawRow(const TRequirementRow& row)
     // The lots in the settings' order; they hold enough (a shortage is never drawn).
     for (const TLotTake& take : PlanDraw(lots, row.Quantity)) {
         dm_.StocTable->GotoBookmark(lots[take.Lot].Row);
+        // As the stock table reads it: a quantity that is no number stops the document
+        // with the message naming the lot, rather than being written over.
+        F(dm_.StocTable, "Cantitate")->AsFloat();
         WriteLine(row, take.Quantity);
         if (take.Removed)
             dm_.StocTable->Delete();
