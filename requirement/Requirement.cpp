@@ -263,13 +263,6 @@ struct TEarlierConsumption {
     bool operator==(const TEarlierConsumption& other) const { return Counter == other.Counter; }
 };
 
-// What the locked lots of a requirement row's material hold, among those it may draw on.
-struct TLockedStock {
-    double OnHand = 0;   // their sum, as the grid's stock figures sum them
-    double Drawable = 0; // what they can give: their positive quantities
-    bool Found = false;
-};
-
 // One attempt at writing the document, in one transaction.
 class TConsumptionWriter {
 public:
@@ -291,7 +284,6 @@ public:
 
 private:
     std::vector<TEarlierConsumption> ReadEarlier(double number, const QDate& date) const;
-    TLockedStock LockLots(const TRequirementRow& row);
     void WriteHeader(const QVariant& number, const QVariant& date, const QString& type);
     void DrawRow(const TRequirementRow& row);
     void WriteLine(const TRequirementRow& row, double quantity);
@@ -356,7 +348,7 @@ TOutcome TConsumptionWriter::Write(bool leaveOutNegative)
     std::vector<const TRequirementRow*> drawn;
     bool negative = false;
     for (const TRequirementRow& row : rows_) {
-        const TLockedStock stock = LockLots(row);
+        const TLotTotals stock = LockMaterialLots(dm_, row.Group, row.Code, day_);
         const bool shortage =
             FinalStock(stock.OnHand, row.Quantity) < 0 || stock.Drawable < row.Quantity - QuantityTolerance;
         negative = negative || shortage;
@@ -393,12 +385,6 @@ std::vector<TEarlierConsumption> TConsumptionWriter::ReadEarlier(double number, 
     for (; !q.Eof(); q.Next())
         earlier.push_back({F(&q, "Contor")->AsFloat(), ConsumptionDocumentLabel(F(&q, "Numar")->AsFloat(), F(&q, "Data")->AsDate())});
     return earlier;
-}
-
-TLockedStock TConsumptionWriter::LockLots(const TRequirementRow& row)
-{
-    const TLotTotals totals = LockMaterialLots(dm_, row.Group, row.Code, day_);
-    return {totals.OnHand, totals.Drawable, totals.Found};
 }
 
 void TConsumptionWriter::WriteHeader(const QVariant& number, const QVariant& date, const QString& type)
