@@ -1,9 +1,11 @@
 #include "data/StockLots.h"
 
 #include "data/ProductionData.h"
+#include "platform/db/Connection.h"
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace corvanel {
 
@@ -12,6 +14,36 @@ using namespace fw;
 namespace {
 
 constexpr double QuantityTolerance = 0.000001;
+
+// The lots a consumption may not draw on are those entered before this day: the day of the
+// consumption less the material's shelf life, when expired lots are left out. None else.
+std::optional<QDate> EnteredBefore(TProductionData& dm, const QString& group, const QString& code, const QDate& day)
+{
+    if (dm.Context().Settings.DrawExpiredLots || !day.isValid())
+        return std::nullopt;
+    const double days = dm.ShelfLife(group, code);
+    if (!(days > 0))
+        return std::nullopt;
+    return day.addDays(-static_cast<qint64>(std::floor(days)));
+}
+
+// The material's lots, found as the stock table's key search finds them: empty text is no
+// value, so an empty group matches the lots without one. `values` gets what it binds.
+QString MaterialCondition(const QString& group, const QString& code, QVariantList& values)
+{
+    auto match = [&](const char* column, const QString& value) {
+        if (value.isEmpty())
+            return QStringLiteral("%1 IS NULL").arg(QLatin1String(column));
+        values << value;
+        return QStringLiteral("%1 = ?").arg(QLatin1String(column));
+    };
+    const QString byGroup = match("Cod_grupa", group); // bound first
+    return byGroup + QStringLiteral(" AND ") + match("Cod_articol", code);
+}
+
+// Statements of their own on the data module's connection (inside the writer's
+// transaction): straight to the engine, one round trip each, prepared once per text.
+Connection& Engine(TProductionData& dm) { return *dm.ProductionDatabase->GetConnection(); }
 
 // Dated before undated; between two dates the earlier.
 bool Before(const QDate& a, const QDate& b) { return a.isValid() && (!b.isValid() || a < b); }
@@ -104,6 +136,88 @@ TMaterialLots ReadMaterialLots(TProductionData& dm, const QString& group, const 
     }
     OrderLots(read.Lots, settings.LotOrder);
     return read;
+}
+
+} // namespace corvanel
+
+namespace corvanel {
+
+TLotTotals LockMaterialLots(TProductionData& dm, const QString& group, const QString& code, const QDate& day)
+{
+    const std::optional<QDate> enteredBefore = EnteredBefore(dm, group, code, day);
+    Connection& conn = Engine(dm);
+    // Every lot of the material is locked, expired or not and whatever its warehouse, as
+    // reading them all under the table's locks did; the engine sums them by warehouse
+    // (without the entry date, the covering index answers alone).
+    QVariantList values;
+    QString sql = QStringLiteral("SELECT Cod_gestiune, COUNT(*), SUM(Cantitate), SUM(CASE WHEN Cantitate > 0 THEN "
+                                 "Cantitate ELSE 0 END) FROM (SELECT Cod_gestiune, Cantitate, Data_intrare FROM Stoc WHERE ")
+                  + MaterialCondition(group, code, values) + conn.LockRowsClause() + QStringLiteral(") L");
+    if (enteredBefore) {
+        sql += QStringLiteral(" WHERE Data_intrare IS NULL OR Data_intrare >= ?");
+        values << *enteredBefore;
+    }
+    sql += QStringLiteral(" GROUP BY Cod_gestiune");
+    TLotTotals totals;
+    conn.ForEachRow(sql, values, [&](const NativeRow& row) {
+        if (!dm.StockLotCounts(row.Value(0).toString(), code))
+            return;
+        totals.Found = totals.Found || row.Int(1) > 0;
+        totals.OnHand += row.Value(2).toDouble();
+        totals.Drawable += row.Value(3).toDouble();
+    });
+    return totals;
+}
+
+std::vector<TStockLot> LotsToDraw(TProductionData& dm, const QString& group, const QString& code, const QDate& day,
+                                  double quantity)
+{
+    const std::optional<QDate> enteredBefore = EnteredBefore(dm, group, code, day);
+    Connection& conn = Engine(dm);
+    const QString rowId = conn.RowIdColumn();
+    QVariantList values;
+    QString sql = QStringLiteral("SELECT ") + rowId + QStringLiteral(", Cod_gestiune, Lot, Cantitate, Data_intrare FROM Stoc WHERE ")
+                  + MaterialCondition(group, code, values);
+    if (enteredBefore) {
+        sql += QStringLiteral(" AND (Data_intrare IS NULL OR Data_intrare >= ?)");
+        values << *enteredBefore;
+    }
+    // The stock table's order within a material is its row order (it has no key). First
+    // in and first to expire are the same order: one material's lots share a shelf life.
+    sql += QStringLiteral(" ORDER BY ")
+           + (dm.Context().Settings.LotOrder == TLotOrder::Table
+                  ? rowId
+                  : QStringLiteral("CASE WHEN Data_intrare IS NULL THEN 1 ELSE 0 END, Data_intrare, ") + rowId);
+    // Drawn as PlanDraw draws: the first lot alone when it covers the quantity, else the
+    // positive ones in turn until it is covered.
+    std::vector<TStockLot> lots;
+    double remaining = quantity;
+    auto covered = [&](const TStockLot& lot) {
+        if (lots.size() == 1 && quantity <= lot.Quantity)
+            return true;
+        if (lot.Quantity > 0)
+            remaining = lot.Quantity > remaining ? 0 : remaining - lot.Quantity;
+        return !(remaining > 0);
+    };
+    const double shelfLife = enteredBefore ? dm.ShelfLife(group, code) : 0.0;
+    bool done = false;
+    for (int offset = 0, block = 8; !done; offset += block, block = 256) {
+        int read = 0;
+        conn.ForEachRow(sql + QStringLiteral(" LIMIT %1 OFFSET %2").arg(block).arg(offset), values, [&](const NativeRow& row) {
+            ++read;
+            if (done || !dm.StockLotCounts(row.Value(1).toString(), code))
+                return;
+            // A value that is no number is met by the stock table when the lot is drawn.
+            TStockLot lot{row.Int(0), row.Value(1).toString(), row.Value(2).toString(), row.Value(3).toDouble(), {}, {}};
+            const QVariant entry = row.Value(4);
+            lot.Entry = entry.typeId() == QMetaType::QDate ? entry.toDate() : QDate::fromString(entry.toString(), Qt::ISODate);
+            lot.Expiry = ExpiryDate(lot.Entry, shelfLife);
+            lots.push_back(std::move(lot));
+            done = covered(lots.back());
+        });
+        done = done || read < block;
+    }
+    return lots;
 }
 
 } // namespace corvanel

@@ -61,4 +61,19 @@ struct TMaterialLots {
 TMaterialLots ReadMaterialLots(TProductionData& dm, const QString& group, const QString& code, const QDate& day,
                                bool withExpiry = false);
 
+// What a consumption dated `day` may draw from a material: the lots ReadMaterialLots keeps,
+// summed by the engine rather than read one by one.
+struct TLotTotals {
+    double OnHand = 0;   // their sum
+    double Drawable = 0; // their positive quantities
+    bool Found = false;  // there is at least one
+};
+// Locks every lot of the material inside the current transaction (row locks on a server;
+// SQLite's write transaction already keeps other writers out) and sums those it may draw on.
+TLotTotals LockMaterialLots(TProductionData& dm, const QString& group, const QString& code, const QDate& day);
+// The lots ReadMaterialLots gives, in the same order, but only as many as PlanDraw of
+// `quantity` draws on: the leading ones, read in small blocks.
+std::vector<TStockLot> LotsToDraw(TProductionData& dm, const QString& group, const QString& code, const QDate& day,
+                                  double quantity);
+
 } // namespace corvanel

@@ -18,7 +18,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <map>
 #include <set>
 
 namespace corvanel {
@@ -256,13 +255,6 @@ struct TEarlierConsumption {
     bool operator==(const TEarlierConsumption& other) const { return Counter == other.Counter; }
 };
 
-// What the locked lots of a requirement row's material hold, among those it may draw on.
-struct TLockedStock {
-    double OnHand = 0;   // their sum, as the grid's stock figures sum them
-    double Drawable = 0; // what they can give: their positive quantities
-    bool Found = false;
-};
-
 // One attempt at writing the document, in one transaction.
 class TConsumptionWriter {
 public:
@@ -284,7 +276,6 @@ public:
 
 private:
     std::vector<TEarlierConsumption> ReadEarlier(double number, const QDate& date) const;
-    TLockedStock LockLots(const TRequirementRow& row);
     void DrawRow(const TRequirementRow& row);
     void WriteLine(const TRequirementRow& row, double quantity);
     void SetLot(double quantity);
@@ -299,8 +290,6 @@ private:
     int line_ = 1;
     std::array<QVariant, LineAccounts.size()> accounts_;
     bool committed_ = false;
-    // Each row's lots as locked, in the order they are drawn: drawn without reading again.
-    std::map<const TRequirementRow*, std::vector<TStockLot>> lockedLots_;
     // What each line fed, written with it (made once the document is begun).
     std::optional<TGenealogyWriter> genealogy_;
 };
@@ -336,7 +325,7 @@ TOutcome TConsumptionWriter::Write(bool leaveOutNegative)
     std::vector<const TRequirementRow*> drawn;
     bool negative = false;
     for (const TRequirementRow& row : rows_) {
-        const TLockedStock stock = LockLots(row);
+        const TLotTotals stock = LockMaterialLots(dm_, row.Group, row.Code, day_);
         const bool shortage =
             FinalStock(stock.OnHand, row.Quantity) < 0 || stock.Drawable < row.Quantity - QuantityTolerance;
         negative = negative || shortage;
@@ -379,21 +368,11 @@ std::vector<TEarlierConsumption> TConsumptionWriter::ReadEarlier(double number, 
     return earlier;
 }
 
-TLockedStock TConsumptionWriter::LockLots(const TRequirementRow& row)
-{
-    TLockedStock stock;
-    std::vector<TStockLot>& lots = lockedLots_[&row] = ReadMaterialLots(dm_, row.Group, row.Code, day_).Lots;
-    for (const TStockLot& lot : lots) {
-        stock.OnHand += lot.Quantity;
-        stock.Drawable += std::max(lot.Quantity, 0.0);
-        stock.Found = true;
-    }
-    return stock;
-}
-
 void TConsumptionWriter::DrawRow(const TRequirementRow& row)
 {
-    const std::vector<TStockLot>& lots = lockedLots_[&row];
+    // Only the lots the draw reaches are read: they are locked, and nothing but this
+    // document has written them since.
+    const std::vector<TStockLot> lots = LotsToDraw(dm_, row.Group, row.Code, day_, row.Quantity);
     if (lots.empty())
         return;
     TTable* catalog = dm_.RequirementMaterialTable;
@@ -404,6 +383,9 @@ void TConsumptionWriter::DrawRow(const TRequirementRow& row)
     // The lots in the settings' order; they hold enough (a shortage is never drawn).
     for (const TLotTake& take : PlanDraw(lots, row.Quantity)) {
         dm_.StocTable->GotoBookmark(lots[take.Lot].Row);
+        // As the stock table reads it: a quantity that is no number stops the document
+        // with the message naming the lot, rather than being written over.
+        F(dm_.StocTable, "Cantitate")->AsFloat();
         WriteLine(row, take.Quantity);
         if (take.Removed)
             dm_.StocTable->Delete();

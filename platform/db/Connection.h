@@ -84,6 +84,9 @@ public:
     virtual QString Describe() const = 0;
     // The QtSql connection, for statements that read results through QtSql (queries).
     QSqlDatabase Database() const { return QSqlDatabase::database(name_, false); }
+    // Sends what the connection deferred (a server's savepoints) before a statement that
+    // goes past it, through the QtSql connection.
+    virtual void SendDeferred() {}
 
     // Executes a statement with positional values; EDatabaseError on failure.
     void Exec(const QString& sql, const QVariantList& values = {});

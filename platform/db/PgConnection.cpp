@@ -14,6 +14,7 @@
 #include <QSqlResult>
 #include <charconv>
 #include <cstring>
+#include <utility>
 #include <libpq-fe.h>
 
 namespace fw {
@@ -421,9 +422,13 @@ void PgConnection::ThrowResult(PGresult* result) const
 PGresult* PgConnection::Run(const QString& sql, const QVariantList& values, QString& statementName)
 {
     Reconnect();
+    if (depth_ == 0)
+        deferred_.clear(); // levels of a transaction the server ended
     QByteArray name = prepared_.value(sql);
-    if (name.isEmpty()) {
+    const bool prepare = name.isEmpty();
+    if (prepare)
         name = "fw_" + QByteArray::number(++statementSerial_);
+    if (prepare && deferred_.isEmpty()) {
         PGresult* made = PQprepare(pg_, name.constData(), Numbered(sql).constData(), 0, nullptr);
         if (PQresultStatus(made) != PGRES_COMMAND_OK)
             ThrowResult(made);
@@ -442,7 +447,60 @@ PGresult* PgConnection::Run(const QString& sql, const QVariantList& values, QStr
         pointers[size_t(i)] = texts[size_t(i)].constData();
         lengths[size_t(i)] = int(texts[size_t(i)].size());
     }
+    if (!deferred_.isEmpty())
+        return RunPipelined(name, sql, prepare, int(values.size()), pointers.data(), lengths.data());
     return PQexecPrepared(pg_, name.constData(), int(values.size()), pointers.data(), lengths.data(), nullptr, 0);
+}
+
+PGresult* PgConnection::RunPipelined(const QByteArray& name, const QString& sql, bool prepare, int count,
+                                     const char* const* values, const int* lengths)
+{
+    const QByteArrayList control = std::exchange(deferred_, {});
+    if (!PQenterPipelineMode(pg_))
+        ThrowResult(nullptr);
+    bool sent = true;
+    for (const QByteArray& c : control)
+        sent = sent && PQsendQueryParams(pg_, c.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0);
+    sent = sent && (!prepare || PQsendPrepare(pg_, name.constData(), Numbered(sql).constData(), 0, nullptr));
+    sent = sent && PQsendQueryPrepared(pg_, name.constData(), count, values, lengths, nullptr, 0);
+    sent = sent && PQpipelineSync(pg_);
+    // Each request's result, then the end of the pipeline. After a failure the server
+    // skips the rest (PGRES_PIPELINE_ABORTED): the first failure is the one said.
+    std::vector<PGresult*> results;
+    const size_t expected = size_t(control.size()) + (prepare ? 1 : 0) + 1;
+    while (sent && results.size() < expected) {
+        PGresult* r = PQgetResult(pg_);
+        if (!r)
+            break;
+        results.push_back(r);
+        while (PGresult* end = PQgetResult(pg_)) // the null that ends the request's results
+            PQclear(end);
+    }
+    if (sent) {
+        while (PGresult* r = PQgetResult(pg_)) {
+            const bool sync = PQresultStatus(r) == PGRES_PIPELINE_SYNC;
+            PQclear(r);
+            if (sync)
+                break;
+        }
+    }
+    PQexitPipelineMode(pg_);
+    // Fewer results than requests: the connection failed, and its state says how.
+    PGresult* failed = nullptr;
+    for (size_t i = 0; i + 1 < results.size() && !failed; ++i)
+        if (PQresultStatus(results[i]) != PGRES_COMMAND_OK)
+            failed = results[i];
+    if (failed || results.size() < expected) {
+        for (PGresult* r : results)
+            if (r != failed)
+                PQclear(r);
+        ThrowResult(failed);
+    }
+    for (size_t i = 0; i + 1 < results.size(); ++i)
+        PQclear(results[i]);
+    if (prepare)
+        prepared_.insert(sql, name);
+    return results.back();
 }
 
 int PgConnection::ForEachRow(const QString& sql, const QVariantList& values, const std::function<void(const NativeRow&)>& row)
@@ -477,6 +535,7 @@ int PgConnection::ForEachRow(const QString& sql, const QVariantList& values, con
 bool PgConnection::ExecDirect(const QString& sql)
 {
     Reconnect();
+    SendDeferred();
     PGresult* result = PQexec(pg_, sql.toUtf8().constData());
     const ExecStatusType status = PQresultStatus(result);
     if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK)
@@ -492,8 +551,19 @@ bool PgConnection::ExecDirect(const QString& sql)
 
 void PgConnection::ExecControl(const QString& sql)
 {
+    if (sql.startsWith(QLatin1String("SAVEPOINT ")) || sql.startsWith(QLatin1String("RELEASE "))) {
+        deferred_ << sql.toUtf8();
+        return;
+    }
     Reconnect();
-    PGresult* result = PQexec(pg_, sql.toUtf8().constData());
+    // A rollback of everything leaves nothing to keep; anything else goes after what was
+    // deferred, in the same round trip.
+    QByteArray text = sql.toUtf8();
+    if (sql == QLatin1String("ROLLBACK") || depth_ == 0)
+        deferred_.clear();
+    else if (!deferred_.isEmpty())
+        text = std::exchange(deferred_, {}).join("; ") + "; " + text;
+    PGresult* result = PQexec(pg_, text.constData());
     if (PQresultStatus(result) != PGRES_COMMAND_OK)
         ThrowResult(result);
     // A commit of a transaction in which a statement failed is the server's rollback.
@@ -501,6 +571,19 @@ void PgConnection::ExecControl(const QString& sql)
     PQclear(result);
     if (rolledBack)
         throw EDatabaseError(dbmsg::TransactionRolledBack());
+}
+
+void PgConnection::SendDeferred()
+{
+    if (depth_ == 0)
+        deferred_.clear();
+    if (deferred_.isEmpty())
+        return;
+    const QByteArray text = std::exchange(deferred_, {}).join("; ");
+    PGresult* result = PQexec(pg_, text.constData());
+    if (PQresultStatus(result) != PGRES_COMMAND_OK)
+        ThrowResult(result);
+    PQclear(result);
 }
 
 bool PgConnection::InTransaction()

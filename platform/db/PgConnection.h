@@ -75,6 +75,7 @@ public:
 protected:
     bool ExecDirect(const QString& sql) override;
     void ExecControl(const QString& sql) override;
+    void SendDeferred() override;
     QString BeginStatement() const override { return QStringLiteral("BEGIN"); }
     bool InTransaction() override;
     void PollOtherCommits() override;
@@ -99,6 +100,10 @@ private:
     [[noreturn]] void ThrowResult(PGresult* result) const;
     [[noreturn]] void ThrowState(const QString& state, const QString& message) const;
     PGresult* Run(const QString& sql, const QVariantList& values, QString& statementName);
+    // The deferred savepoints, the statement's preparation when it is new and the
+    // statement, in one round trip (libpq's pipeline); the statement's result.
+    PGresult* RunPipelined(const QByteArray& name, const QString& sql, bool prepare, int count, const char* const* values,
+                           const int* lengths);
     // Statements of a table's structure.
     QString Comment(const QString& what, const QString& text) const;
     QString IndexStatement(const QString& table, const QString& index, const QStringList& columns, bool unique,
@@ -116,6 +121,10 @@ private:
     int backendPid_ = 0;
     int statementSerial_ = 0;
     QHash<QString, QByteArray> prepared_; // statement names by text
+    // A nested level's SAVEPOINT and RELEASE wait for the next statement and go with it:
+    // every row written inside a transaction has a level of its own, and each of them
+    // would otherwise cost a round trip.
+    QByteArrayList deferred_;
     bool schemaObjectsChecked_ = false;
     std::unique_ptr<QSocketNotifier> noticeWatch_;
 };

@@ -142,6 +142,7 @@ void TQuery::InternalOpen()
     auto conn = Session()->ConnectionFor(databaseName_);
     QStringList order;
     const QString text = AdaptSql(SqlText(), &order, conn.get());
+    conn->SendDeferred();
     QSqlQuery q(conn->Database());
     q.setForwardOnly(true);
     if (!q.prepare(text))
@@ -255,6 +256,7 @@ void TQuery::ExecSQL()
     auto conn = Session()->ConnectionFor(databaseName_);
     QStringList order;
     const QString text = AdaptSql(SqlText(), &order, conn.get());
+    conn->SendDeferred();
     QSqlQuery q(conn->Database());
     if (!q.prepare(text))
         conn->Raise(q.lastError());

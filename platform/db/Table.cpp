@@ -394,6 +394,11 @@ public:
         for (int i = 0; i < table.FieldCount(); ++i)
             types_.push_back(table.Fields(i)->DataType());
         stored_.resize(types_.size());
+        // An order column that is also a field's is read once for both.
+        for (int col : d_.orderSelect) {
+            const auto field = std::find(d_.fieldColumn.begin(), d_.fieldColumn.end(), col);
+            keyField_.push_back(field == d_.fieldColumn.end() ? -1 : int(field - d_.fieldColumn.begin()));
+        }
     }
 
     TRecord Read(const NativeRow& row)
@@ -424,8 +429,14 @@ public:
             r.values[i] = ValueFault(dbmsg::UnreadableValue(table_.tableName_, table_.Fields(int(i))->FieldName(),
                                                             table_.RowDescription(r)));
         r.key.reserve(d_.orderSelect.size());
-        for (int col : d_.orderSelect)
-            r.key.push_back(row.Value(col));
+        for (size_t k = 0; k < d_.orderSelect.size(); ++k) {
+            // The stored form is the value itself unless it is the engine's own text.
+            const int field = keyField_[k];
+            if (field >= 0 && stored_[size_t(field)].typeId() != EngineTextType())
+                r.key.push_back(stored_[size_t(field)]);
+            else
+                r.key.push_back(row.Value(d_.orderSelect[k]));
+        }
         return r;
     }
 
@@ -435,6 +446,7 @@ private:
     std::vector<TFieldType> types_;
     std::vector<QVariant> stored_;
     std::vector<size_t> unreadable_;
+    std::vector<int> keyField_; // for each order column, the field read from it, or -1
 };
 
 std::vector<TRecord> TTable::Select(const QString& where, const QVariantList& values, bool descending, int limit,

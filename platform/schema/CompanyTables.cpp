@@ -80,8 +80,10 @@ std::vector<TTableLayout> BuildHostTables()
          {F("Cantitate"), S("Cod_articol", 30), S("Cod_grupa", 8), S("Cod_gestiune", 4), F("Pret_achizitie"),
           S("Lot", 30), S("Agent", 3), F("Contor_in"), F("Contor_secundar_in"), D("Data_intrare")},
          {Index("Articol", "Cod_grupa;Cod_articol"), Index("Intrare", "Contor_in;Contor_secundar_in"),
-          // Covers an article's stock by warehouse: the sums read no table row.
-          Index("Articol_stoc", "Cod_grupa;Cod_articol;Cod_gestiune;Cantitate")}},
+          // Covers an article's stock by warehouse, the expired part too: the sums read no
+          // table row, however many lots the article has. (Companies connected before it
+          // keep the narrower "Articol_stoc" beside it.)
+          Index("Articol_stoc_intrare", "Cod_grupa;Cod_articol;Cod_gestiune;Cantitate;Data_intrare")}},
     };
 }
 

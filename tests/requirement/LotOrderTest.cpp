@@ -125,4 +125,40 @@ TEST(ConsumptionLotOrder, ExpiredLotsLeftOutMakeAShortageTheUsableLotsCannotCove
     EXPECT_EQ(messages.Texts(), QStringList{NegativeQuestion});
 }
 
+// The writer reads a material's lots only as far as its draw reaches, in blocks: a draw
+// reaching past the first block, over lots of a warehouse that does not count and lots
+// already expired, takes what the whole list would.
+TEST(ConsumptionLotOrder, ADrawReachingPastManyLotsTakesThemInOrder)
+{
+    // .C keeps 3 days, so by the 7th the lots entered before the 4th have expired. C01..C14
+    // entered on the 14th back to the 1st: C12-C14 expired, C11 (the 4th) on its last day;
+    // C04, C08 and C12 lie in a finished goods warehouse, whose lots never count.
+    const std::pair<TLotOrder, const char*> cases[] = {
+        {TLotOrder::Table, "1 01/.C C01 1.0 | 2 01/.C C02 1.0 | 3 01/.C C03 1.0 | 4 01/.C C05 1.0 | 5 01/.C C06 1.0 | "
+                           "6 01/.C C07 1.0 | 7 01/.C C09 1.0"},
+        {TLotOrder::FirstIn, "1 01/.C C11 1.0 | 2 01/.C C10 1.0 | 3 01/.C C09 1.0 | 4 01/.C C07 1.0 | 5 01/.C C06 1.0 | "
+                             "6 01/.C C05 1.0 | 7 01/.C C03 1.0"},
+    };
+    const char* lotsLeft[] = {"C04=1.0 | C08=1.0 | C10=1.0 | C11=1.0 | C12=1.0 | C13=1.0 | C14=1.0",
+                              "C01=1.0 | C02=1.0 | C04=1.0 | C08=1.0 | C12=1.0 | C13=1.0 | C14=1.0"};
+    for (size_t k = 0; k < std::size(cases); ++k) {
+        SCOPED_TRACE(int(k));
+        TMessageRecorder messages;
+        LotCompany c(cases[k].first, false);
+        Material(c.company, ".C", 3.0);
+        for (int i = 1; i <= 14; ++i) {
+            const QString lot = QStringLiteral("C%1").arg(i, 2, 10, QChar('0'));
+            c.company.Add(fw::StocDB, {{1.0, ".C", "01", i % 4 == 0 ? "PF" : "_MP", 2.5, lot, "ADM", 1.0, 1.0,
+                                        QDate(2026, 12, 15 - i)}});
+        }
+        // 11 lots count, 2 of them expired.
+        EXPECT_EQ(J(c.Prepare({{"01", ".C", 7}})), ".C 9/2/2");
+        EXPECT_EQ(GenerateConsumption(*c.dm, 1), std::optional<double>(8.0));
+        EXPECT_EQ(J(c.Lines()), cases[k].second);
+        QStringList left = c.Lots().filter(QStringLiteral("C"));
+        EXPECT_EQ(J(left), lotsLeft[k]);
+        EXPECT_EQ(messages.Count(), 0);
+    }
+}
+
 } // namespace

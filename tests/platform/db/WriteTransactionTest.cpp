@@ -4,6 +4,7 @@
 #include "platform/core/Exceptions.h"
 #include "platform/db/Connection.h"
 #include "platform/db/Database.h"
+#include "platform/db/Query.h"
 #include "platform/db/Table.h"
 
 #include <gtest/gtest.h>
@@ -137,6 +138,54 @@ TEST_F(WriteTransaction, InnerLevelsRollBackAloneAndCommitIntoTheOuter)
     }
     EXPECT_EQ(RawColumn(dir.Path(), QStringLiteral("SELECT Lot FROM Stoc ORDER BY %1").arg(RowIdColumn())),
               (QVariantList{"L1", "A", "C"}));
+    EXPECT_EQ(conn->TransactionDepth(), 0);
+}
+
+// On a server a level's savepoint goes to the engine with the next statement, in one round
+// trip: a level rolled back, a query through the other path inside it, and a write refused
+// in the middle of the whole must still undo exactly what they should.
+TEST_F(WriteTransaction, LevelsSentWithTheirStatementsUndoExactlyTheirOwnWrites)
+{
+    auto conn = Connection::Open(dir.Path());
+    auto stock = OpenTable(dir.Path(), "Stoc.DB");
+    auto lots = [&] {
+        return RawColumn(dir.Path(), QStringLiteral("SELECT Lot || '=' || CAST(Cant AS INTEGER) FROM Stoc ORDER BY %1").arg(RowIdColumn()));
+    };
+    {
+        TTransaction outer(conn);
+        stock->AppendRecord({"A", 1.0});
+        {
+            TTransaction dropped(conn);
+            TQuery q;
+            q.SetDatabaseName(dir.Path());
+            q.SetSQL({QStringLiteral("UPDATE \"Stoc.DB\" SET Cant = 9")});
+            q.ExecSQL();
+        }
+        {
+            TTransaction kept(conn);
+            stock->AppendRecord({"C", 3.0});
+            kept.Commit();
+        }
+        {
+            TTransaction empty(conn); // begun and ended with no statement between
+        }
+        outer.Commit();
+    }
+    EXPECT_EQ(lots(), (QVariantList{"L1=5", "A=1", "C=3"}));
+    Fail("BEFORE INSERT");
+    {
+        TTransaction outer(conn);
+        {
+            TTransaction kept(conn);
+            stock->Edit();
+            stock->FieldByName("Cant")->SetAsFloat(7);
+            stock->Post();
+            kept.Commit();
+        }
+        EXPECT_THROW(stock->AppendRecord({"F", 6.0}), EDatabaseError);
+        stock->Cancel();
+    } // rolled back whole
+    EXPECT_EQ(lots(), (QVariantList{"L1=5", "A=1", "C=3"}));
     EXPECT_EQ(conn->TransactionDepth(), 0);
 }
 
