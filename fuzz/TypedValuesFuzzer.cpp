@@ -54,7 +54,9 @@ void CheckDate(const QString& text, const fw::TFormatSettings& fs)
     FUZZ_CHECK(parts.hasMatch());
     // Each part as written; a two-digit year is 1950-2049.
     const auto number = [&](int i) {
-        const QString digits = parts.captured(i);
+        QString digits = parts.captured(i);
+        while (digits.size() > 1 && digits.startsWith(QLatin1Char('0')))
+            digits.remove(0, 1); // leading zeros are no fault
         bool ok = false;
         const qint64 n = digits.size() <= 18 ? digits.toLongLong(&ok) : -1;
         return ok ? n : -1;
