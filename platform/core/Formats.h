@@ -48,9 +48,8 @@ QString FormatFloat(const QString& mask, double value, const TFormatSettings& fs
 QString FormatDateTime(const QString& pattern, TDateTime value, const TFormatSettings& fs = DefaultFormatSettings());
 QString DateToStr(TDateTime value, const TFormatSettings& fs = DefaultFormatSettings());
 
-// Reads a date written by the day/month/year order of the short date format: three runs
-// of ASCII digits, any single non-digit between them. Empty result when the text is not a
-// valid date.
+// Reads a date written by the day/month/year order of the short date format; any single
+// non-digit separates the parts. Empty result when the text is not a valid date.
 std::optional<QDate> StrToDate(const QString& text, const TFormatSettings& fs = DefaultFormatSettings());
 
 // Reads a number as a user types it: digits with the settings' decimal separator, an
