@@ -1,6 +1,7 @@
 #include "cli/Program.h"
 
 #include "cli/Command.h"
+#include "cli/CommandLine.h"
 #include "cli/Console.h"
 #include "host/QtRomanian.h"
 #include "platform/core/Exceptions.h"
@@ -8,7 +9,6 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QLocale>
 #include <algorithm>
 #include <memory>
 
@@ -16,7 +16,7 @@ namespace corvanel::cli {
 
 namespace {
 
-const QString kProgram = QStringLiteral("corvanel");
+const QString kProgram = ToolName;
 
 const QString kStatuses =
     QStringLiteral("Starea la iesire:\n"
@@ -93,33 +93,14 @@ std::unique_ptr<QCoreApplication> MakeApplication(bool needsFonts, int& argc, ch
 int RunCommand(const TCommand& command, const QStringList& arguments)
 {
     QCommandLineParser parser;
-    for (const TOption& option : command.Options)
-        parser.addOption(QCommandLineOption(option.Name, option.Description, option.ValueName));
-    parser.addOption(QCommandLineOption({QStringLiteral("h"), QStringLiteral("help")}, QString()));
-    if (!parser.parse(QStringList{kProgram} + arguments)) {
-        Err(QStringLiteral("%1\n\"%2 %3 --help\" descrie optiunile.\n")
-                .arg(parser.errorText(), kProgram, command.Name));
+    const TCommandLine line = ParseCommandLine(command, arguments, parser);
+    if (line.Outcome == TCommandLine::Refused) {
+        Err(line.Error);
         return ExitRefused;
     }
-    // An option given twice is a mistake in the command line, not a choice of the last one.
-    const QStringList given = parser.optionNames();
-    for (const QString& name : given) {
-        if (given.count(name) > 1) {
-            Err(QStringLiteral("Optiunea --%1 este data de mai multe ori.\n\"%2 %3 --help\" descrie optiunile.\n")
-                    .arg(name, kProgram, command.Name));
-            return ExitRefused;
-        }
-    }
-    if (parser.isSet(QStringLiteral("help"))) {
+    if (line.Outcome == TCommandLine::Help) {
         Out(CommandHelp(command));
         return ExitDone;
-    }
-    const QStringList extra = parser.positionalArguments();
-    if (extra.size() != (command.Argument.isEmpty() ? 0 : 1)) {
-        Err((extra.isEmpty() ? QStringLiteral("Lipseste %1.").arg(command.Argument)
-                             : QStringLiteral("Argument neasteptat: '%1'.").arg(extra.constLast())) +
-            QStringLiteral("\n\"%1 %2 --help\" descrie comanda.\n").arg(kProgram, command.Name));
-        return ExitRefused;
     }
     TTextPresenter presenter;
     // The add-on beeps with its messages; a tool on a terminal says them instead.
@@ -145,56 +126,6 @@ int RunCommand(const TCommand& command, const QStringList& arguments)
 }
 
 } // namespace
-
-TOption CompanyOption()
-{
-    return {QStringLiteral("company"), QStringLiteral("DIR"), QStringLiteral("Directorul firmei.")};
-}
-
-// The parser takes --pdf FILE and --pdf=FILE, and nothing else for it.
-bool GivesPdf(const QStringList& arguments)
-{
-    return std::any_of(arguments.begin(), arguments.end(), [](const QString& a) {
-        return a == QLatin1String("--pdf") || a.startsWith(QLatin1String("--pdf="));
-    });
-}
-
-QString Required(const TArgs& args, const QString& option)
-{
-    const QString value = args.value(option);
-    if (!args.isSet(option) || value.isEmpty())
-        throw ERefused(QStringLiteral("Lipseste optiunea --%1.").arg(option));
-    return value;
-}
-
-double Number(const TArgs& args, const QString& option)
-{
-    const QString text = Required(args, option);
-    // "1,5" is no number here, neither 15 nor 1.5.
-    QLocale c = QLocale::c();
-    c.setNumberOptions(QLocale::RejectGroupSeparator);
-    bool ok = false;
-    const double value = c.toDouble(text, &ok);
-    if (!ok || !std::isfinite(value))
-        throw ERefused(QStringLiteral("'%1' nu este un numar valid pentru --%2 (cu punct zecimal, de exemplu 12.5).")
-                           .arg(text, option));
-    return value;
-}
-
-QDate IsoDate(const TArgs& args, const QString& option)
-{
-    const QString text = Required(args, option);
-    const QDate date = QDate::fromString(text, Qt::ISODate);
-    if (!date.isValid() || text.size() != 10)
-        throw ERefused(QStringLiteral("'%1' nu este o data valida pentru --%2 (AAAA-LL-ZZ, de exemplu 2026-12-31).")
-                           .arg(text, option));
-    return date;
-}
-
-QStringList List(const TArgs& args, const QString& option)
-{
-    return args.value(option).split(QLatin1Char(','), Qt::SkipEmptyParts);
-}
 
 int Main(int argc, char** argv)
 {

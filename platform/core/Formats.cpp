@@ -114,6 +114,11 @@ QString FloatToStr(double value, const TFormatSettings& fs)
     if (value == 0.0)
         return QStringLiteral("0");
     QString s = QString::number(value, 'g', 15);
+    // Next to the largest double, 15 digits round up past it: such a text would read as
+    // no number at all. There the shortest exact form is shown instead.
+    bool readsBack = false;
+    if (const double back = s.toDouble(&readsBack); !readsBack || !std::isfinite(back))
+        s = QString::number(value, 'g', QLocale::FloatingPointShortest);
     // Exponent form as the system writes it: 1E20, 1.5E-7.
     const int e = s.indexOf(QLatin1Char('e'));
     if (e >= 0) {
@@ -436,21 +441,26 @@ QString DateToStr(TDateTime value, const TFormatSettings& fs) { return FormatDat
 
 std::optional<QDate> StrToDate(const QString& text, const TFormatSettings& fs)
 {
+    // Each part read as written: ASCII digits (another script's digits do not read as
+    // their value), a number that fits, and no separator before, after or doubled.
     QList<int> parts;
     QString cur;
+    const auto take = [&] {
+        bool ok = false;
+        const int part = cur.toInt(&ok);
+        cur.clear();
+        if (ok)
+            parts << part;
+        return ok;
+    };
     for (const QChar c : text.trimmed()) {
-        if (c.isDigit()) {
+        if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) {
             cur += c;
-        } else {
-            if (cur.isEmpty())
-                return std::nullopt;
-            parts << cur.toInt();
-            cur.clear();
+        } else if (!take()) {
+            return std::nullopt;
         }
     }
-    if (!cur.isEmpty())
-        parts << cur.toInt();
-    if (parts.size() != 3)
+    if (!take() || parts.size() != 3)
         return std::nullopt;
     // Order of the parts as the short date format has them.
     QString order;

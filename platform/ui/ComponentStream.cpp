@@ -1,7 +1,5 @@
 #include "platform/ui/ComponentStream.h"
 
-#include "platform/ui/DBGridNormal.h"
-
 #include <QtEndian>
 #include <algorithm>
 #include <limits>
@@ -17,15 +15,6 @@ void AppendLittleEndian(QByteArray& out, T value)
     char bytes[sizeof(T)];
     qToLittleEndian(value, bytes);
     out.append(bytes, sizeof(T));
-}
-
-QString AlignmentName(Qt::Alignment alignment)
-{
-    if (alignment & Qt::AlignRight)
-        return QStringLiteral("Right");
-    if (alignment & Qt::AlignHCenter)
-        return QStringLiteral("Center");
-    return QStringLiteral("Left");
 }
 
 } // namespace
@@ -118,22 +107,5 @@ void TComponentWriter::BeginCollection(const QString& name, int count)
 }
 
 void TComponentWriter::EndItem() { EndMark(); }
-
-void WriteGridColumns(TComponentWriter& writer, const QString& name, const TDBGridNormal& grid)
-{
-    writer.BeginCollection(name, grid.ColumnCount());
-    for (int i = 0; i < grid.ColumnCount(); ++i) {
-        const TColumn* column = grid.Columns(i);
-        writer.WriteString(QStringLiteral("FieldName"), column->FieldName());
-        writer.WriteString(QStringLiteral("Title"), column->Title());
-        writer.WriteInteger(QStringLiteral("Width"), column->Width());
-        writer.WriteIdent(QStringLiteral("Alignment"), AlignmentName(column->Alignment()));
-        if (column->Color().isValid())
-            writer.WriteInteger(QStringLiteral("Color"), column->Color().rgb() & 0xFFFFFF);
-        if (column->ReadOnly())
-            writer.WriteBoolean(QStringLiteral("ReadOnly"), true);
-        writer.EndItem();
-    }
-}
 
 } // namespace fw

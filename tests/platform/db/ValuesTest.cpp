@@ -58,6 +58,59 @@ TEST(Values, NumbersTakeTheLocalesDecimalMarkOnly)
     }
 }
 
+// What a number is shown as reads back as a number shown the same, up to the largest
+// double, where 15 digits would round past it (found by fuzz/TypedValuesFuzzer.cpp).
+TEST(Values, NumbersShownReadBack)
+{
+    TFormatSettings ro;
+    ro.DecimalSeparator = QLatin1Char(',');
+    const struct {
+        double value;
+        const char* shown; // in the Romanian conventions
+    } cases[] = {
+        {1.7976931348623157e308, "1,7976931348623157E308"},
+        {-1.7976931348623157e308, "-1,7976931348623157E308"},
+        {1.79769313486231e308, "1,79769313486231E308"}, // 15 digits hold it
+        {0.1, "0,1"},
+        {4.9406564584124654e-324, "4,94065645841247E-324"},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.shown);
+        EXPECT_EQ(FloatToStr(k.value, ro), QString::fromLatin1(k.shown));
+        const std::optional<double> back = StrToFloat(QString::fromLatin1(k.shown), ro);
+        ASSERT_TRUE(back.has_value());
+        EXPECT_EQ(FloatToStr(*back, ro), QString::fromLatin1(k.shown));
+    }
+}
+
+// Day, month and year as written, one mark between them and nothing around (trailing
+// marks, other scripts' digits and parts past an int were found by fuzz/TypedValuesFuzzer.cpp).
+TEST(Values, DatesTakeTheirPartsAsWritten)
+{
+    TFormatSettings ro;
+    ro.DateSeparator = QLatin1Char('.');
+    const struct {
+        const char* text;
+        std::optional<QDate> date;
+    } cases[] = {
+        {" 31.12.2026 ", QDate(2026, 12, 31)},
+        {"29/02/24", QDate(2024, 2, 29)},
+        {"1-2-49", QDate(2049, 2, 1)},
+        {"1-2-50", QDate(1950, 2, 1)},
+        {"29/02/24-", std::nullopt},
+        {".29.02.24", std::nullopt},
+        {"29..02.24", std::nullopt},
+        {"29.02", std::nullopt},
+        {"1.1.\u0662", std::nullopt}, // ARABIC-INDIC DIGIT TWO
+        {"1.1.4294967296", std::nullopt}, // read as 0 it was the year 2000
+        {"31.11.2026", std::nullopt},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.text);
+        EXPECT_EQ(StrToDate(QString::fromUtf8(k.text), ro), k.date);
+    }
+}
+
 class FieldValues : public ::testing::Test {
 protected:
     void SetUp() override
