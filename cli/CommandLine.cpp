@@ -51,7 +51,7 @@ bool GivesPdf(const QStringList& arguments)
 
 QString Required(const TArgs& args, const QString& option)
 {
-    const QString value = args.value(option);
+    QString value = args.value(option);
     if (!args.isSet(option) || value.isEmpty())
         throw ERefused(QStringLiteral("Lipseste optiunea --%1.").arg(option));
     return value;

@@ -97,8 +97,12 @@ endfunction()
 # includer happened to include first, that includes a folder its layer does not link, or
 # that lacks its include guard fails the build. A header is included by its path from the
 # source root, so any target whose headers are included that way can be checked, layer or
-# not. The units make an object library <target>HeaderCheck.
+# not. The units make an object library <target>HeaderCheck. The sanitized build leaves the
+# check to the normal one: nothing of it runs.
 function(corvanel_add_header_check)
+  if(CORVANEL_SANITIZE)
+    return()
+  endif()
   foreach(target IN LISTS ARGN)
     get_target_property(sources ${target} SOURCES)
     get_target_property(sourceDir ${target} SOURCE_DIR)

@@ -122,6 +122,7 @@ std::vector<TRecallTotal> RecallTotals(const TRecall& recall)
         t.Quantity += node.Quantity;
     });
     std::vector<TRecallTotal> out;
+    out.reserve(totals.size());
     for (auto& [key, total] : totals)
         out.push_back(total);
     return out;
@@ -184,7 +185,7 @@ QString RecallText(const TRecall& recall, const fw::TFormatSettings& formats)
             parts << (line.Quantity + QLatin1Char(' ') + line.Unit).trimmed();
         if (!line.Remark.isEmpty())
             parts << QLatin1Char('[') + line.Remark + QLatin1Char(']');
-        out += QString(2 * (line.Depth + 1), QLatin1Char(' ')) + parts.join(QStringLiteral(", ")) + QLatin1Char('\n');
+        out += QString(2 * qsizetype(line.Depth + 1), QLatin1Char(' ')) + parts.join(QStringLiteral(", ")) + QLatin1Char('\n');
     }
     const std::vector<TRecallTotal> totals = RecallTotals(recall);
     if (!totals.empty()) {

@@ -301,7 +301,7 @@ void TTraceabilityReport::RawMaterialsBeforePrint()
         quantities_->Lines << FloatToStr(line.Quantity, Report->FormatSettings);
     }
     // The last line keeps a little room above the rule that closes the list.
-    names_->Height = names_->Lines.isEmpty() ? 0 : names_->Lines.size() * lineHeight_ + kPad;
+    names_->Height = names_->Lines.isEmpty() ? 0 : double(names_->Lines.size()) * lineHeight_ + kPad;
 }
 
 void TTraceabilityReport::SetSelection(const QString& warehouseList, const QString& supplierList)

@@ -36,7 +36,7 @@ inline constexpr std::uint8_t ixDescending = 0x04;
 template <int N>
 struct TShortString {
     std::uint8_t Length;
-    char Chars[N];
+    char Chars[std::size_t(N)];
 };
 
 struct DEF_FIELD {

@@ -601,7 +601,9 @@ void TDBGridNormal::keyPressEvent(QKeyEvent* event)
 
 bool TDBGridNormal::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == editor_) {
+    // Comparing with the QPointer casts what it holds to QLineEdit, which an editor being
+    // destroyed (already down to QWidget) no longer is: only a line edit is compared.
+    if (qobject_cast<QLineEdit*>(watched) != nullptr && watched == editor_) {
         if (event->type() == QEvent::KeyPress) {
             auto* key = static_cast<QKeyEvent*>(event);
             if (const auto replaced = NumberKey(key, editorColumn_)) {
