@@ -89,7 +89,7 @@ void Arm(const QString& path)
         struct sigaction action {};
         action.sa_handler = EndedBySignal;
         ::sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESETHAND;
+        action.sa_flags = static_cast<int>(SA_RESETHAND); // the flag is the sign bit of an int field
         ::sigaction(kSignals[i], &action, nullptr);
     }
 }
