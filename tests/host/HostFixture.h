@@ -2,11 +2,13 @@
 
 #include "DbFixture.h"
 #include "host/Host.h"
+#include "host/MainForm.h"
 #include "platform/print/Printer.h"
 
 #include <QAction>
 #include <QFile>
 #include <QMenu>
+#include <QMenuBar>
 #include <QProcess>
 #include <QStringList>
 #include <QWidget>
@@ -88,6 +90,19 @@ public:
     {
         host_.reset();
         qunsetenv("FAKE_ADDON_THROW");
+    }
+
+    // The main window shown and the demo company open, as a user starts; false when it did not open.
+    bool OpenDemo()
+    {
+        host_->MainForm()->show();
+        return host_->OpenDemoCompany(true);
+    }
+    // The command `caption` of the main window's menu `menu`; null when there is none.
+    QAction* Command(const QString& menu, const QString& caption)
+    {
+        QMenu* m = SubMenu(host_->MainForm()->menuBar(), menu);
+        return m ? FindAction(m, caption) : nullptr;
     }
 
     // Ends the program as it ends: main window gone, add-on cleared and unloaded.

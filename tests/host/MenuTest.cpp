@@ -192,7 +192,7 @@ TEST(HostMenus, CalculationCommandGetsTheDocumentTheWindowStandsOn)
     TDocInForm* docIn = host->ShowDocIn();
     ASSERT_NE(docIn, nullptr);
     QApplication::processEvents();
-    QAction* calc = hosttest::FindAction(SubMenu(host->MainForm()->menuBar(), "&Document"), "Calcul necesar tehnic");
+    QAction* calc = host.Command("&Document", "Calcul necesar tehnic");
     ASSERT_NE(calc, nullptr);
     // The window opens on the latest document.
     calc->trigger();

@@ -27,8 +27,7 @@ TEST(RealAddOn, DemoCompanyWithTheAddOnsMenusInTheirPlaces)
     EXPECT_EQ(host->AddOnName(), QStringLiteral("Productie produse lactate"));
     ASSERT_EQ(host->AddOnTables().size(), 1u);
     EXPECT_EQ(host->AddOnTables()[0].Name, fw::RetetaDB);
-    host->MainForm()->show();
-    ASSERT_TRUE(host->OpenDemoCompany(true));
+    ASSERT_TRUE(host.OpenDemo());
 
     QMenuBar* bar = host->MainForm()->menuBar();
     EXPECT_EQ(Entries(SubMenu(bar, "&Sistem")),

@@ -37,10 +37,8 @@ TEST(RecallWindow, FollowsADemoLotForwardAndPrintsItToPdf)
     fw::TMessageRecorder messages;
     hosttest::THost host{QStringLiteral(REAL_ADDON_FILE)};
     ASSERT_TRUE(host->AddOn().Loaded());
-    host->MainForm()->show();
-    ASSERT_TRUE(host->OpenDemoCompany(true));
-    QAction* command = hosttest::FindAction(hosttest::SubMenu(host->MainForm()->menuBar(), QStringLiteral("&Rapoarte")),
-                                            QStringLiteral("Urmarire lot"));
+    ASSERT_TRUE(host.OpenDemo());
+    QAction* command = host.Command(QStringLiteral("&Rapoarte"), QStringLiteral("Urmarire lot"));
     ASSERT_NE(command, nullptr);
     command->trigger();
     command->trigger(); // brings the open window back
@@ -91,9 +89,8 @@ TEST(RecallWindow, ReversesTheConsumptionDocumentOfTheCurrentRowAndFollowsTheLot
 {
     fw::TMessageRecorder messages;
     hosttest::THost host{QStringLiteral(REAL_ADDON_FILE)};
-    host->MainForm()->show();
-    ASSERT_TRUE(host->OpenDemoCompany(true));
-    hosttest::FindAction(hosttest::SubMenu(host->MainForm()->menuBar(), QStringLiteral("&Rapoarte")), QStringLiteral("Urmarire lot"))
+    ASSERT_TRUE(host.OpenDemo());
+    host.Command(QStringLiteral("&Rapoarte"), QStringLiteral("Urmarire lot"))
         ->trigger();
     fw::TForm* form = host->MainForm()->findChild<fw::TForm*>(QStringLiteral("RecallForm"));
     ASSERT_NE(form, nullptr);

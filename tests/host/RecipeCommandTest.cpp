@@ -26,7 +26,7 @@ protected:
         host->MainForm()->show();
         QApplication::setActiveWindow(host->MainForm());
         ASSERT_TRUE(host->OpenDemoCompany(true));
-        command = hosttest::FindAction(hosttest::SubMenu(host->MainForm()->menuBar(), "&Sistem"), "Retete de productie");
+        command = host.Command("&Sistem", "Retete de productie");
         ASSERT_NE(command, nullptr);
     }
     // Chooses the command; the one editor in the document area, if there is one.

@@ -20,12 +20,11 @@ TEST(RequirementCommand, ConsumesTheReceiptTheHostStandsOnAndTheHostShowsIt)
 {
     fw::TMessageRecorder messages; // "Da" to the question about the kefir grains
     hosttest::THost host{QStringLiteral(REAL_ADDON_FILE)};
-    host->MainForm()->show();
-    ASSERT_TRUE(host->OpenDemoCompany(true));
+    ASSERT_TRUE(host.OpenDemo());
     TDocInForm* docIn = host->ShowDocIn();
     ASSERT_NE(docIn, nullptr);
     QApplication::processEvents();
-    QAction* command = hosttest::FindAction(hosttest::SubMenu(host->MainForm()->menuBar(), "&Document"), "Calcul necesar tehnic");
+    QAction* command = host.Command("&Document", "Calcul necesar tehnic");
     ASSERT_NE(command, nullptr);
     auto stock = [&](const char* code) {
         return testsupport::RawColumn(host->CompanyDir(), QStringLiteral("SELECT SUM(Cantitate) FROM Stoc WHERE Cod_articol = '%1'")

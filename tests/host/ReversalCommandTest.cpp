@@ -17,12 +17,11 @@ TEST(ReversalCommand, ReversesTheChosenDocumentOfTheReceiptAfterTheQuestion)
 {
     fw::TMessageRecorder messages;
     hosttest::THost host{QStringLiteral(REAL_ADDON_FILE)};
-    host->MainForm()->show();
-    ASSERT_TRUE(host->OpenDemoCompany(true));
+    ASSERT_TRUE(host.OpenDemo());
     TDocInForm* docIn = host->ShowDocIn();
     ASSERT_NE(docIn, nullptr);
     QApplication::processEvents();
-    QAction* command = hosttest::FindAction(hosttest::SubMenu(host->MainForm()->menuBar(), "&Document"), "Anuleaza consumul");
+    QAction* command = host.Command("&Document", "Anuleaza consumul");
     ASSERT_NE(command, nullptr);
     const QString day = [&] {
         EXPECT_TRUE(docIn->Headers()->Locate("Numar", {1007.0}));

@@ -54,10 +54,8 @@ TEST(TraceabilityCommand, RunsOnTheDemoCompanyFromTheQuestionsToAPdf)
     fw::TMessageRecorder messages;
     hosttest::THost host{QStringLiteral(REAL_ADDON_FILE)};
     ASSERT_TRUE(host->AddOn().Loaded());
-    host->MainForm()->show();
-    ASSERT_TRUE(host->OpenDemoCompany(true));
-    QAction* command = FindAction(SubMenu(host->MainForm()->menuBar(), QStringLiteral("&Rapoarte")),
-                                  QStringLiteral("Trasabilitate produse"));
+    ASSERT_TRUE(host.OpenDemo());
+    QAction* command = host.Command(QStringLiteral("&Rapoarte"), QStringLiteral("Trasabilitate produse"));
     ASSERT_NE(command, nullptr);
 
     // Cancelling the first question ends the command without a word.
@@ -156,10 +154,8 @@ TEST(ExpiringLotsCommand, AsksTheDaysThroughTheModalRunnerAndKeepsThemForTheNext
     fw::TMessageRecorder messages;
     hosttest::THost host{QStringLiteral(REAL_ADDON_FILE)};
     ASSERT_TRUE(host->AddOn().Loaded());
-    host->MainForm()->show();
-    ASSERT_TRUE(host->OpenDemoCompany(true));
-    QAction* command = FindAction(SubMenu(host->MainForm()->menuBar(), QStringLiteral("&Rapoarte")),
-                                  QStringLiteral("Loturi care expira"));
+    ASSERT_TRUE(host.OpenDemo());
+    QAction* command = host.Command(QStringLiteral("&Rapoarte"), QStringLiteral("Loturi care expira"));
     ASSERT_NE(command, nullptr);
 
     const QString pdf = host.NewDir(QStringLiteral("out")) + QStringLiteral("/expiring.pdf");

@@ -52,7 +52,7 @@ void GenerateConsumptions(const QString& dir)
     pelmaris::TDocInForm* docIn = host->ShowDocIn();
     ASSERT_NE(docIn, nullptr);
     QApplication::processEvents();
-    QAction* command = hosttest::FindAction(hosttest::SubMenu(host->MainForm()->menuBar(), "&Document"), "Calcul necesar tehnic");
+    QAction* command = host.Command("&Document", "Calcul necesar tehnic");
     ASSERT_NE(command, nullptr);
     fw::TModalHook hook([&](fw::TForm* form) {
         form->findChild<QPushButton*>("GenerateButton")->click();
