@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -186,7 +187,12 @@ TIniFile::TIniFile(QString fileName) : fileName_(std::move(fileName)) {}
 QString TIniFile::ReadString(const QString& section, const QString& key, const QString& defaultValue) const
 {
     const std::optional<QByteArray> value = TIniText(TextOf(fileName_)).Value(Bytes(section), Bytes(key));
-    return value ? QString::fromLocal8Bit(*value) : defaultValue;
+    if (!value)
+        return defaultValue;
+    // Decoded as written: a value beginning with U+FEFF keeps it (fromLocal8Bit would take it
+    // for a byte order mark and drop it).
+    QStringDecoder decode(QStringDecoder::System, QStringDecoder::Flag::ConvertInitialBom);
+    return decode(*value);
 }
 
 int TIniFile::ReadInteger(const QString& section, const QString& key, int defaultValue) const

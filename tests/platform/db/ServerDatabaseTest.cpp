@@ -43,6 +43,12 @@ TEST(ServerDatabase, TheConnectionFileNamesTheDatabaseAndNeverAPassword)
     EXPECT_THROW(TServerDatabase::Read(dir.Path()), EDatabaseError);
     EXPECT_TRUE(Connection::HasDatabase(dir.Path()));
 
+    // A database name beginning with U+FEFF reads back whole (it was once taken for a byte
+    // order mark and dropped).
+    server = TServerDatabase::FromConnectionString(QString::fromUtf8("dbname=\xEF\xBB\xBF" "bem=a\\ b"));
+    server.Write(dir.Path());
+    EXPECT_EQ(TServerDatabase::Read(dir.Path())->Database, QChar(0xFEFF) + QStringLiteral("bem=a b"));
+
     struct Case {
         const char* text;
         const char* described;
