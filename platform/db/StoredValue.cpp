@@ -63,28 +63,32 @@ int EngineTextType()
     return id;
 }
 
+bool StoredIsValue(TFieldType type, const QVariant& stored, int storedType)
+{
+    switch (storedType) {
+    case QMetaType::UnknownType:
+        return true;
+    case QMetaType::QString:
+        return type == TFieldType::String && !static_cast<const QString*>(stored.constData())->isEmpty();
+    case QMetaType::Double:
+        return (type == TFieldType::Float || type == TFieldType::Currency)
+               && std::isfinite(*static_cast<const double*>(stored.constData()));
+    default:
+        return false;
+    }
+}
+
 bool ReadStoredValue(TFieldType type, const QVariant& stored, int storedType, const QVariant& readable, QVariant& value,
                      bool& exact)
 {
     // The common forms first, which the value read gives back exactly when written: this
     // runs for every value of every row read.
     exact = true;
-    switch (storedType) {
-    case QMetaType::UnknownType:
-        value = QVariant();
+    if (StoredIsValue(type, stored, storedType)) {
+        value = stored;
         return true;
-    case QMetaType::QString:
-        if (type == TFieldType::String && !static_cast<const QString*>(stored.constData())->isEmpty()) {
-            value = stored;
-            return true;
-        }
-        break;
-    case QMetaType::Double:
-        if ((type == TFieldType::Float || type == TFieldType::Currency) && std::isfinite(*static_cast<const double*>(stored.constData()))) {
-            value = stored;
-            return true;
-        }
-        break;
+    }
+    switch (storedType) {
     case QMetaType::LongLong:
         if (IsIntegerType(type) || (type == TFieldType::Boolean && (stored.toLongLong() == 0 || stored.toLongLong() == 1))) {
             value = FromSqlValue(type, stored);

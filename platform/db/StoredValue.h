@@ -52,6 +52,10 @@ QString ValueFaultMessage(const QVariant& value); // empty when the value is no 
 // be kept).
 bool ReadStoredValue(TFieldType type, const QVariant& stored, int storedType, const QVariant& readable, QVariant& value,
                      bool& exact);
+// Whether a stored value of `storedType` is itself the value a field of `type` holds, and
+// written back as the layer writes it is that stored value again (the common forms: null,
+// text in a text field, a finite number in a number field).
+bool StoredIsValue(TFieldType type, const QVariant& stored, int storedType);
 int EngineTextType();
 
 // Whether two stored values are the same value as the engine holds it.

@@ -138,16 +138,17 @@ void KeyCondition(const Connection& conn, Sql& sql, const std::vector<QString>& 
 }
 
 // A bound the engine can seek an index with: the leading non-null values as a row value.
-void LowerBound(const Connection& conn, Sql& sql, const std::vector<QString>& cols, const QVariantList& vals)
+// The number of columns bound.
+size_t LowerBound(const Connection& conn, Sql& sql, const std::vector<QString>& cols, const QVariantList& vals)
 {
     int k = 0;
     while (k < vals.size() && size_t(k) < cols.size() && !IsNull(vals[k]))
         ++k;
     if (k == 0)
-        return;
+        return 0;
     if (k == 1) {
         sql.Add(conn.Quote(cols[0]) + QStringLiteral(" >= ? AND "), vals[0]);
-        return;
+        return 1;
     }
     QStringList names, marks;
     for (int i = 0; i < k; ++i) {
@@ -158,6 +159,21 @@ void LowerBound(const Connection& conn, Sql& sql, const std::vector<QString>& co
             + QStringLiteral(") AND "));
     for (int i = 0; i < k; ++i)
         sql.values << vals[i];
+    return size_t(k);
+}
+
+// Within a lower bound on every order column, the rows after the key are all but those
+// equal to it up to its row: equalities the engine tests bytewise, where the chain of
+// comparisons in KeyCondition would collate every row again (on a server, the most of a
+// walk's cost).
+void AfterTies(const Connection& conn, Sql& sql, const std::vector<QString>& cols, const QVariantList& vals, TBookmark id)
+{
+    QString text = QStringLiteral("NOT (");
+    for (size_t i = 0; i < cols.size(); ++i) {
+        text += conn.Quote(cols[i]) + QStringLiteral(" = ? AND ");
+        sql.values << vals[int(i)];
+    }
+    sql.Add(text + conn.RowIdColumn() + QStringLiteral(" <= ?)"), id);
 }
 
 } // namespace
@@ -394,6 +410,8 @@ public:
         for (int i = 0; i < table.FieldCount(); ++i)
             types_.push_back(table.Fields(i)->DataType());
         stored_.resize(types_.size());
+        storedTypes_.resize(types_.size(), QMetaType::UnknownType);
+        asIs_.resize(types_.size(), false);
         // An order column that is also a field's is read once for both.
         for (int col : d_.orderSelect) {
             const auto field = std::find(d_.fieldColumn.begin(), d_.fieldColumn.end(), col);
@@ -414,16 +432,33 @@ public:
             const int col = d_.fieldColumn[i];
             if (col < 0)
                 continue;
-            QVariant& s = stored_[i];
-            s = row.Stored(col);
+            QVariant s = row.Stored(col);
             const int storedType = s.typeId();
+            storedTypes_[i] = storedType;
+            // Most values are their own stored form: moved straight into the record.
+            asIs_[i] = StoredIsValue(types_[i], s, storedType);
+            if (asIs_[i]) {
+                r.values[i] = std::move(s);
+                continue;
+            }
+            stored_[i] = std::move(s);
             bool exact = false;
-            if (!ReadStoredValue(types_[i], s, storedType, storedType == EngineTextType() ? row.Value(col) : s, r.values[i], exact))
+            // Engine text is read again as the engine converts it; any other stored form is
+            // its own readable value (passed as is: this runs for every value of every row).
+            const QVariant& stored = stored_[i];
+            const bool read = storedType == engineText_
+                                  ? ReadStoredValue(types_[i], stored, storedType, row.Value(col), r.values[i], exact)
+                                  : ReadStoredValue(types_[i], stored, storedType, stored, r.values[i], exact);
+            if (!read)
                 unreadable_.push_back(i);
             allExact = allExact && exact;
         }
-        if (!allExact)
+        if (!allExact) {
             r.stored = stored_;
+            for (size_t i = 0; i < types_.size(); ++i)
+                if (asIs_[i] && d_.fieldColumn[i] >= 0)
+                    r.stored[i] = r.values[i];
+        }
         // Named once the row's readable values are known.
         for (size_t i : unreadable_)
             r.values[i] = ValueFault(dbmsg::UnreadableValue(table_.tableName_, table_.Fields(int(i))->FieldName(),
@@ -432,8 +467,8 @@ public:
         for (size_t k = 0; k < d_.orderSelect.size(); ++k) {
             // The stored form is the value itself unless it is the engine's own text.
             const int field = keyField_[k];
-            if (field >= 0 && stored_[size_t(field)].typeId() != EngineTextType())
-                r.key.push_back(stored_[size_t(field)]);
+            if (field >= 0 && storedTypes_[size_t(field)] != engineText_)
+                r.key.push_back(asIs_[size_t(field)] ? r.values[size_t(field)] : stored_[size_t(field)]);
             else
                 r.key.push_back(row.Value(d_.orderSelect[k]));
         }
@@ -445,6 +480,9 @@ private:
     const Impl& d_;
     std::vector<TFieldType> types_;
     std::vector<QVariant> stored_;
+    std::vector<int> storedTypes_; // the type of each stored_ value, asked once per value
+    std::vector<char> asIs_;       // per field: the value read was its stored form, not kept in stored_
+    const int engineText_ = EngineTextType();
     std::vector<size_t> unreadable_;
     std::vector<int> keyField_; // for each order column, the field read from it, or -1
 };
@@ -536,8 +574,11 @@ std::vector<TRecord> TTable::FetchAfter(const TRecord& record, int count)
 {
     Sql sql;
     QVariantList key(record.key.begin(), record.key.end());
-    LowerBound(*connection_, sql, impl_->orderCols, key);
-    KeyCondition(*connection_, sql, impl_->orderCols, key, record.id, KeyOp::After);
+    const std::vector<QString>& cols = impl_->orderCols;
+    if (!cols.empty() && LowerBound(*connection_, sql, cols, key) == cols.size())
+        AfterTies(*connection_, sql, cols, key, record.id);
+    else
+        KeyCondition(*connection_, sql, cols, key, record.id, KeyOp::After);
     return Select(sql.text, sql.values, false, count);
 }
 
