@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlQuery>
+#include <ctime>
 #include <map>
 
 namespace fw {
@@ -198,9 +199,23 @@ void Connection::DropTable(const QString& table)
     ForgetStatements();
 }
 
+namespace {
+
+// The monotonic clock at the kernel's tick: asked on every step of a walk, where the exact
+// clock costs more than the poll it times.
+std::chrono::steady_clock::time_point CoarseNow()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
+    return std::chrono::steady_clock::time_point(
+        std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::seconds(ts.tv_sec) + std::chrono::nanoseconds(ts.tv_nsec)));
+}
+
+} // namespace
+
 quint64 Connection::Generation()
 {
-    const auto now = std::chrono::steady_clock::now();
+    const auto now = CoarseNow();
     if (now - lastPoll_ >= kPollInterval) {
         lastPoll_ = now;
         // Should the engine not answer now, it is asked again next time: nothing depends
