@@ -41,8 +41,10 @@ std::shared_ptr<const TCodePage> TCodePage::Find(int number, QString* why)
         return it->second;
 
     const QByteArray name = "CP" + QByteArray::number(number);
-    iconv_t cd = number > 0 ? iconv_open("UTF-16LE", name.constData()) : iconv_t(-1);
-    if (cd == iconv_t(-1)) {
+    // iconv_open's documented failure value is the handle (iconv_t)-1.
+    const auto failed = iconv_t(-1); // NOLINT(performance-no-int-to-ptr)
+    iconv_t cd = number > 0 ? iconv_open("UTF-16LE", name.constData()) : failed;
+    if (cd == failed) {
         if (why)
             *why = msg::UnknownCodePage(number);
         return nullptr;

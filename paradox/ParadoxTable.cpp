@@ -73,7 +73,7 @@ QString CheckRawHeader(const unsigned char* h, qint64 fileSize)
     if (recordSize < 1 || recordSize > blockSize - 6)
         return msg::DamagedHeader(msg::BadRecordSize(recordSize));
     const qint64 fieldList = version >= 5 ? kFieldListNew : kFieldListOld;
-    if (headerSize < fieldList + 2 * fields || headerSize > fileSize)
+    if (headerSize < fieldList + 2 * qint64(fields) || headerSize > fileSize)
         return msg::DamagedHeader(msg::BadHeaderSize(headerSize));
     if (blocks * blockSize > fileSize - headerSize)
         return msg::Truncated(fileSize, headerSize + blocks * blockSize);

@@ -200,6 +200,7 @@ std::vector<TLotSummary> TLotWalk::LotsOf(const QString& group, const QString& a
         s.InStock = Float(q, 1);
     }
     std::vector<TLotSummary> out;
+    out.reserve(lots.size());
     for (auto& [name, summary] : lots)
         out.push_back(summary);
     return out;

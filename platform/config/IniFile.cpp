@@ -40,7 +40,7 @@ QString Shown(const QString& fileName) { return QDir::toNativeSeparators(fileNam
 {
     throw EInOutError(QStringLiteral("Fisierul de setari <%1> este prea mare (peste %2 MiB): nu poate fi citit.")
                           .arg(Shown(fileName))
-                          .arg(MaxIniFileSize / (1024 * 1024)));
+                          .arg(MaxIniFileSize / (qint64(1024) * 1024)));
 }
 
 [[noreturn]] void RaiseUnreadable(const QString& fileName, int error)

@@ -6,7 +6,7 @@
 namespace fw {
 
 // The largest settings file read: far above any real one, small enough to read at once.
-constexpr qint64 MaxIniFileSize = 1024 * 1024;
+constexpr qint64 MaxIniFileSize = qint64(1024) * 1024;
 
 // An INI file shared with other programs and other users: the host's own settings file
 // next to its program, a company's KRBDEF.INI. Nothing is cached and nothing is held

@@ -481,7 +481,7 @@ private:
     std::vector<TFieldType> types_;
     std::vector<QVariant> stored_;
     std::vector<int> storedTypes_; // the type of each stored_ value, asked once per value
-    std::vector<char> asIs_;       // per field: the value read was its stored form, not kept in stored_
+    std::vector<bool> asIs_;       // per field: the value read was its stored form, not kept in stored_
     const int engineText_ = EngineTextType();
     std::vector<size_t> unreadable_;
     std::vector<int> keyField_; // for each order column, the field read from it, or -1

@@ -68,7 +68,7 @@ TEST_F(Interval, AStartAfterTheEndIsRefusedAndTheDialogStaysOpen)
         // Moments, as the report passes them.
         TDateTime start = Day(2026, 2, startDay) + 0.75, end = Day(2026, 2, endDay) + 0.25;
         bool stayedOpen = false;
-        const bool result = Run(start, end, [&](TPeriodDlg* d) {
+        const bool result = Run(start, end, [&, confirm = confirm](TPeriodDlg* d) {
             confirm(d);
             stayedOpen = d->InModal();
             if (stayedOpen)
@@ -99,7 +99,7 @@ TEST_F(Interval, AnImpossibleDateIsNeverAcceptedAsTheDateBeforeIt)
         int beeps = 0;
         fw::BeepObserver = [&](fw::TBeep kind) { beeps += kind == fw::TBeep::Error; };
         TDateTime start = Day(2026, 2, 1), end = Day(2026, 2, 5);
-        const bool result = Run(start, end, [&](TPeriodDlg* d) {
+        const bool result = Run(start, end, [&, accept = accept, name = name](TPeriodDlg* d) {
             QApplication::setActiveWindow(d);
             d->LastDateEdit->setFocus();
             d->LastDateEdit->selectAll();

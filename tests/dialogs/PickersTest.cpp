@@ -82,7 +82,7 @@ TEST_F(Pickers, TheListFollowsTheBoxAndTheChosenRows)
     };
     for (const auto& [script, result, expected] : cases) {
         QString list = "kept";
-        TModalHook hook([&](TForm* form) {
+        TModalHook hook([&, script = script](TForm* form) {
             auto* dlg = dynamic_cast<TWarehousePickerDlg*>(form);
             bool ctrl = false;
             for (const char* a = script; *a; ++a) {

@@ -158,7 +158,7 @@ TEST(ParadoxTable, NamesTheFileAndWhyItCannotBeRead)
     const QByteArray good = Bytes(path);
     ASSERT_TRUE(Refusal(path).isEmpty());
 
-    const auto refusedWith = [&](QByteArray bytes, const char* expected) {
+    const auto refusedWith = [&](const QByteArray& bytes, const char* expected) {
         Overwrite(path, bytes);
         const QString why = Refusal(path);
         EXPECT_TRUE(why.startsWith(QStringLiteral("Fisierul STOC.DB nu poate fi citit: "))) << why.toStdString();

@@ -77,7 +77,7 @@ protected:
         production.Connect(company);
     }
 
-    void Catalog(const QString& group, const QString& code, const QString& name, const QString& unit, QVariant days,
+    void Catalog(const QString& group, const QString& code, const QString& name, const QString& unit, const QVariant& days,
                  const QString& description)
     {
         QVariantList row{group, code, name, 100.0, description, unit};
@@ -287,6 +287,8 @@ TEST_F(TraceabilityReport, ARawMaterialListLongerThanAPageContinuesOnTheNext)
 {
     std::vector<Material> many;
     std::vector<QByteArray> lots;
+    lots.reserve(150);
+    many.reserve(150);
     for (int i = 0; i < 150; ++i)
         lots.push_back(QByteArray("L-") + QByteArray::number(1000 + i));
     for (int i = 0; i < 150; ++i)

@@ -261,14 +261,14 @@ TEST_F(Session, MainMenuTreeAsTheHostMergesIt)
     EXPECT_EQ(tree, (QStringList{
                         "&Sistem|0",
                         "  -|5|",
-                        "  Retete de productie|5|Specifica necesarul tehnic de materii prime si materiale pentru realizarea "
+                        QString("  Retete de productie|5|Specifica necesarul tehnic de materii prime si materiale pentru realizarea ") +
                         "unei unitati de produs finit.",
-                        "  &Configurare productie|5|Specifica gestiunea si identificatorul de coduri de materii prime si "
+                        QString("  &Configurare productie|5|Specifica gestiunea si identificatorul de coduri de materii prime si ") +
                         "materiale",
                         "Rapoarte|0",
                         "  Trasabilitate produse|1|",
                         "  Loturi care expira|1|",
-                        "  Urmarire lot|1|Urmareste un lot: in ce loturi de produse a intrat si la ce clienti au ajuns, "
+                        QString("  Urmarire lot|1|Urmareste un lot: in ce loturi de produse a intrat si la ce clienti au ajuns, ") +
                         "sau din ce loturi si de la ce furnizori s-a facut.",
                     }));
 }

@@ -16,6 +16,7 @@ protected:
     void SetUp() override
     {
         std::vector<QVariantList> rows;
+        rows.reserve(kRows);
         for (int i = 0; i < kRows; ++i)
             rows.push_back({i % 10 == 0 ? QVariant() : QVariant(QString("G%1").arg(i % 3)), double(i)});
         CreateTable(dir.Path(), "Stoc.DB", {{"Grupa", TFieldType::String, 8}, {"Nr", TFieldType::Float, 0}}, {}, rows);
@@ -63,7 +64,7 @@ TEST_F(Navigation, OrderWithNullsWalksTheSameBothWays)
     EXPECT_EQ(back, forward);
     // From the middle (after a key search) both ways across block edges.
     ASSERT_TRUE(t->FindKey({"G1", 703.0}));
-    const int at = forward.indexOf("703");
+    const int at = int(forward.indexOf("703"));
     EXPECT_EQ(t->RecNo(), at + 1);
     for (int i = 1; i <= 300; ++i)
         t->Prior();
@@ -80,6 +81,7 @@ TEST_F(Navigation, EqualKeysAcrossBlockEdgesComeInRowOrderOnce)
     // 700 rows in two groups with no nulls: every block edge of a walk by group alone
     // falls between rows of the same key, which only their row order tells apart.
     std::vector<QVariantList> rows;
+    rows.reserve(700);
     QStringList even, odd;
     for (int i = 0; i < 700; ++i) {
         rows.push_back({QString("G%1").arg(i % 2), double(i)});
