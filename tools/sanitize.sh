@@ -5,8 +5,8 @@
 # (a bad access, a leak, undefined behaviour) ends its process and fails its test.
 #
 #   tools/sanitize.sh [--all] [--locale LANG|both] [CTEST ARGUMENTS...]
-#     by default the dataset's, the add-on's and the command-line tool's tests (what CI runs);
-#     --all          every test executable
+#     by default the dataset's, the add-on's and the command-line tool's tests;
+#     --all          every test executable (what CI runs)
 #     --locale LANG  in LANG instead of ro_RO.UTF-8; "both" for C.UTF-8 and ro_RO.UTF-8
 #   e.g. tools/sanitize.sh -R '^cli\.'   only the command-line tool's tests
 set -euo pipefail
