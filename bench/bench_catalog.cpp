@@ -108,7 +108,7 @@ void OpenOnArticle(benchmark::State& state, const char* name)
         form.ShowGroup(group);
         form.ShowArticle(QStringLiteral("A050"));
         for (int r = 0; r < 20; ++r)
-            rows += form.ArticleGrid->model()->data(form.ArticleGrid->model()->index(r, 1)).toString().size();
+            rows += int(form.ArticleGrid->model()->data(form.ArticleGrid->model()->index(r, 1)).toString().size());
     }
     benchmark::DoNotOptimize(rows);
 }

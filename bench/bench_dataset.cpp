@@ -394,7 +394,7 @@ int main(int argc, char** argv)
     std::printf("building 100,000 and 1,000,000-row stock tables...\n");
     Build(Dir("walk"), 100000);
     Build(Dir("million"), 1000000);
-    std::printf("peak RSS after building: %.1f MB\n", PeakKb() / 1024.0);
+    std::printf("peak RSS after building: %.1f MB\n", double(PeakKb()) / 1024.0);
     bool server = false;
     // Held open as a host holds its company's: a server's connection is not made anew
     // for each table opened.

@@ -32,14 +32,14 @@ void WriteSource(const QString& dir, int rows)
                 Number("Contor_secundar_in"), Date("Data_intrare")},
                1250, rows, [&](qint64 i) {
                    return TRow{double(i % 1000) + 0.5, article(i), QByteArray("01"), QByteArray("_FRG"), 1.25, lot(i),
-                               QByteArray("ADM"), double(i / 10 + 1), double(i % 10 + 1),
+                               QByteArray("ADM"), double(qint64(i / 10) + 1), double(i % 10 + 1),
                                QDate(2024, 1, 1).addDays(i % 700)};
                });
     WriteTable(QDir(dir).filePath(QStringLiteral("ITEM_OUT.DB")),
                {Number("Contor"), Number("Contor_secundar"), Alpha("Cod_gestiune", 4), Alpha("Cod_grupa", 8),
                 Alpha("Cod_articol", 30), Number("Cantitate"), Number("Pret_achizitie"), Alpha("Lot", 30)},
                1250, rows, [&](qint64 i) {
-                   return TRow{double(i / 10 + 1), double(i % 10 + 1), QByteArray("_FRG"), QByteArray("01"), article(i),
+                   return TRow{double(qint64(i / 10) + 1), double(i % 10 + 1), QByteArray("_FRG"), QByteArray("01"), article(i),
                                double(i % 50) + 0.25, 1.25, lot(i)};
                });
 }

@@ -36,7 +36,7 @@ QByteArray GroupOf(int level) { return QByteArray("0") + QByteArray::number(leve
 QByteArray CodeOf(int level, int article) { return QByteArray(level == 0 ? ".M" : "P") + QByteArray::number(level * kArticles + article); }
 QByteArray Group(int k) { return GroupOf(Level(k)); }
 QByteArray Code(int k) { return CodeOf(Level(k), k % kArticles); }
-double Receipt(int k) { return k / kLinesPerReceipt + 1; }
+double Receipt(int k) { return double(int(k / kLinesPerReceipt) + 1); } // whole receipts
 double ReceiptLine(int k) { return k % kLinesPerReceipt + 1; }
 
 // `lots` receipt lines, each making or bringing in a lot that is also in stock. Lot k is of
@@ -163,11 +163,11 @@ int main(int argc, char** argv)
                 // The first connection makes the indexes the walk seeks by.
                 Recall(dir.filePath(QString::fromLatin1(name)), 0, "--forward");
                 benchmark::RegisterBenchmark((std::string("Forward_") + (name + 1)).c_str(),
-                                             [=](benchmark::State& s) { Tool(s, name, lots, true); })
+                                             [name = name, lots = lots](benchmark::State& s) { Tool(s, name, lots, true); })
                     ->Unit(benchmark::kMillisecond)
                     ->Iterations(5);
                 benchmark::RegisterBenchmark((std::string("Backward_") + (name + 1)).c_str(),
-                                             [=](benchmark::State& s) { Tool(s, name, lots, false); })
+                                             [name = name, lots = lots](benchmark::State& s) { Tool(s, name, lots, false); })
                     ->Unit(benchmark::kMillisecond)
                     ->Iterations(5);
             }

@@ -171,7 +171,7 @@ void Report_ToPdf(benchmark::State& state)
         auto form = OpenYear(company);
         ExportPdf(form->Report->Generate(), file);
     }
-    state.counters["MB"] = QFileInfo(file).size() / 1e6;
+    state.counters["MB"] = double(QFileInfo(file).size()) / 1e6;
 }
 
 // Qt's PDF writer alone on the pages generated once: what painting costs beside the queries
@@ -216,7 +216,7 @@ void RunTool(benchmark::State& state, const QStringList& output)
 void Tool_TraceCsv(benchmark::State& state)
 {
     RunTool(state, {"--csv"});
-    state.counters["MB"] = QFileInfo(g_dir->filePath("trasabilitate.csv")).size() / 1e6;
+    state.counters["MB"] = double(QFileInfo(g_dir->filePath("trasabilitate.csv")).size()) / 1e6;
 }
 
 void Tool_TracePdf(benchmark::State& state) { RunTool(state, {"--pdf", g_dir->filePath("tool.pdf")}); }

@@ -179,17 +179,17 @@ void Register(bool server)
                                               std::pair{TLotOrder::FirstToExpire, "_FEFO"}}) {
                 const std::string suffix = std::string("_") + size + engine + name;
                 benchmark::RegisterBenchmark(("Prepare" + suffix).c_str(),
-                                             [=](benchmark::State& s) { Prepare(s, company, local, order); })
+                                             [=, local = local, order = order](benchmark::State& s) { Prepare(s, company, local, order); })
                     ->Unit(benchmark::kMillisecond)
                     ->MinTime(2.0);
                 benchmark::RegisterBenchmark(("Generate" + suffix).c_str(),
-                                             [=](benchmark::State& s) { Generate(s, company, local, order); })
+                                             [=, local = local, order = order](benchmark::State& s) { Generate(s, company, local, order); })
                     ->Unit(benchmark::kMillisecond)
                     ->MinTime(2.0);
                 if (*name)
                     continue;
                 benchmark::RegisterBenchmark(("Generate100" + suffix).c_str(),
-                                             [=](benchmark::State& s) { Generate(s, company, local, order, 100); })
+                                             [=, local = local, order = order](benchmark::State& s) { Generate(s, company, local, order, 100); })
                     ->Unit(benchmark::kMillisecond)
                     ->MinTime(2.0);
             }

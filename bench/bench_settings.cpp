@@ -14,7 +14,7 @@ namespace {
 
 QString MakeFile(const QTemporaryDir& dir)
 {
-    const QString name = dir.filePath(QStringLiteral("KRBDEF.INI"));
+    QString name = dir.filePath(QStringLiteral("KRBDEF.INI"));
     QByteArray text = "; Setari comune ale firmei\r\n";
     for (int s = 0; s < 6; ++s) {
         text += "\r\n[Sectiunea" + QByteArray::number(s) + "]\r\n";

@@ -26,6 +26,7 @@ namespace {
 int Run(const std::vector<std::string>& args, double& cpuMs)
 {
     std::vector<char*> argv;
+    argv.reserve(args.size() + 1);
     for (const std::string& a : args)
         argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
@@ -42,15 +43,15 @@ int Run(const std::vector<std::string>& args, double& cpuMs)
     rusage usage{};
     if (wait4(pid, &status, 0, &usage) != pid)
         return -1;
-    cpuMs += (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3
-             + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+    cpuMs += double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3
+             + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 // Each command line's CPU time per run, by the name of its benchmark.
 std::map<std::string, double> g_childCpu;
 
-void Start(benchmark::State& state, const std::string& name, std::vector<std::string> args, int expected)
+void Start(benchmark::State& state, const std::string& name, const std::vector<std::string>& args, int expected)
 {
     double cpuMs = 0;
     for (auto _ : state) {

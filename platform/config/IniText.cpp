@@ -169,9 +169,9 @@ bool TIniText::SetValue(const QByteArray& section, const QByteArray& key, const 
     int anchor = -1;
     for (size_t i = 0; i < lines_.size(); ++i) {
         const TLine& line = lines_[i];
-        if (anchor < 0 && line.Kind == TKind::Section && SameName(line.Name, section))
-            anchor = int(i);
-        else if (anchor >= 0 && line.Block == lines_[size_t(anchor)].Block && line.Kind == TKind::Entry)
+        const bool heading = anchor < 0 && line.Kind == TKind::Section && SameName(line.Name, section);
+        const bool entryOfItsBlock = anchor >= 0 && line.Block == lines_[size_t(anchor)].Block && line.Kind == TKind::Entry;
+        if (heading || entryOfItsBlock)
             anchor = int(i);
         else if (anchor >= 0 && line.Kind == TKind::Section)
             break;

@@ -45,7 +45,7 @@ QString ChangeFileExt(const QString& path, const QString& extension)
 
 QString ChooseHostIniFile(const QString& executable, const QString& configDirectory)
 {
-    const QString beside = ChangeFileExt(executable, QStringLiteral(".INI"));
+    QString beside = ChangeFileExt(executable, QStringLiteral(".INI"));
     if (QFileInfo::exists(beside))
         return beside;
     return JoinPath(configDirectory, QFileInfo(beside).fileName());

@@ -120,7 +120,7 @@ QString FloatToStr(double value, const TFormatSettings& fs)
     if (const double back = s.toDouble(&readsBack); !readsBack || !std::isfinite(back))
         s = QString::number(value, 'g', QLocale::FloatingPointShortest);
     // Exponent form as the system writes it: 1E20, 1.5E-7.
-    const int e = s.indexOf(QLatin1Char('e'));
+    const int e = int(s.indexOf(QLatin1Char('e')));
     if (e >= 0) {
         QString mant = s.left(e);
         QString exp = s.mid(e + 1);
@@ -259,15 +259,15 @@ QString FormatSection(const QString& section, double value, const TFormatSetting
 
     // Compiled once: a pattern compiled on every call was most of the cost of a number.
     static const QRegularExpression exponent(QStringLiteral("[Ee][+-]"));
-    int expPos = body.indexOf(exponent);
+    const int expPos = int(body.indexOf(exponent));
     QString numPart = expPos >= 0 ? body.left(expPos) : body;
-    const int dot = numPart.indexOf(QLatin1Char('.'));
+    const int dot = int(numPart.indexOf(QLatin1Char('.')));
     const QString intMask = dot >= 0 ? numPart.left(dot) : numPart;
     const QString fracMask = dot >= 0 ? numPart.mid(dot + 1) : QString();
     const bool grouping = intMask.contains(QLatin1Char(','));
     int minInt = 0;
     {
-        const int z = intMask.indexOf(QLatin1Char('0'));
+        const int z = int(intMask.indexOf(QLatin1Char('0')));
         if (z >= 0)
             for (int i = z; i < intMask.size(); ++i)
                 if (intMask.at(i) == QLatin1Char('0') || intMask.at(i) == QLatin1Char('#'))

@@ -751,7 +751,7 @@ QString PgConnection::Comment(const QString& what, const QString& text) const
     char* literal = PQescapeLiteral(pg_, utf8.constData(), size_t(utf8.size()));
     if (!literal)
         throw EDatabaseError(QString::fromUtf8(PQerrorMessage(pg_)).trimmed());
-    const QString sql = QStringLiteral("COMMENT ON %1 IS %2").arg(what, QString::fromUtf8(literal));
+    QString sql = QStringLiteral("COMMENT ON %1 IS %2").arg(what, QString::fromUtf8(literal));
     PQfreemem(literal);
     return sql;
 }
@@ -925,7 +925,7 @@ QString PgConnection::ResultName(const QString& name, const QString& sql) const
     // spells it ("D1.Cod_Grupa" gives "Cod_Grupa", "... AS Cant" gives "Cant").
     static const QRegularExpression word(QStringLiteral("[A-Za-z_][A-Za-z0-9_]*"));
     for (auto it = word.globalMatch(sql); it.hasNext();) {
-        const QString token = it.next().captured();
+        QString token = it.next().captured();
         if (token.compare(name, Qt::CaseInsensitive) == 0)
             return token;
     }

@@ -106,7 +106,7 @@ QString Assign(TServerDatabase& server, const QString& key, const QString& value
         return dbmsg::ConnectionPassword(key);
     if (!keywords.known.contains(key))
         return dbmsg::ConnectionKeywordUnknown(key);
-    if (const QString problem = ValueProblem(key, value); !problem.isEmpty())
+    if (QString problem = ValueProblem(key, value); !problem.isEmpty())
         return problem;
     if (key == QLatin1String("host"))
         server.Host = value;

@@ -88,7 +88,7 @@ public:
     {
         const QByteArray utf8 = name.toUtf8();
         char* quoted = PQescapeIdentifier(pg_, utf8.constData(), size_t(utf8.size()));
-        const QString out = QString::fromUtf8(quoted);
+        QString out = QString::fromUtf8(quoted);
         PQfreemem(quoted);
         return out;
     }

@@ -54,7 +54,7 @@ void RefuseWhileOpen(const TTable& table)
 // The name the table is stored under; a table that is not there is told to the user.
 QString StoredName(Connection& conn, const TTable& table)
 {
-    const QString stored = conn.StoredTableName(table.SqlTableName());
+    QString stored = conn.StoredTableName(table.SqlTableName());
     if (stored.isEmpty())
         throw EDatabaseError(dbmsg::MissingTable(table.TableName()));
     return stored;
@@ -75,6 +75,7 @@ void TTable::CreateTable()
     auto conn = ConnectionForStructure(TOpenMode::CreateMissing);
     const QString name = SqlTableName();
     std::vector<TColumnDef> columns;
+    columns.reserve(defs.size());
     for (const TFieldDef& d : defs)
         columns.push_back({d.Name, SqlTypeName(d.DataType, d.Size), d.Required});
     QStringList primaryKey;

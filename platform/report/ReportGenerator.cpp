@@ -213,7 +213,7 @@ bool TReportGenerator::Evaluate(TReportBand* band, TOutput& out)
             for (int k = 0; k < lines.size(); ++k)
                 out.Texts.push_back({element->Name, QRectF(element->Left, element->Top + k * line, width, line),
                                      fitted(lines.at(k)), font, element->Alignment});
-            height = std::max(element->Height, lines.size() * line);
+            height = std::max(element->Height, double(lines.size()) * line);
         } else {
             if (element->Kind() == TElementKind::SystemData
                 && static_cast<TReportSystemData*>(element)->Data == TSystemDataKind::PageNumber)
@@ -450,6 +450,7 @@ TReportDocument TReportGenerator::Run()
         bool first = true;
         while (!data->Eof()) {
             std::vector<QVariant> current;
+            current.reserve(size_t(groups));
             for (int i = 0; i < groups; ++i)
                 current.push_back(r_.Groups(i)->BreakValue());
             // The outermost group whose value changed; every group inside it breaks too.

@@ -72,7 +72,7 @@ void TDBGridNormal::ReportPaintError(std::exception_ptr error)
     if (paintErrorReported_)
         return;
     paintErrorReported_ = true;
-    QMetaObject::invokeMethod(this, [this, error] { HandleError(this, error); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, [this, error = std::move(error)] { HandleError(this, error); }, Qt::QueuedConnection);
 }
 
 void TDBGridNormal::PaintCell(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index)

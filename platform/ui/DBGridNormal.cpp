@@ -638,8 +638,10 @@ bool TDBGridNormal::eventFilter(QObject* watched, QEvent* event)
             case Qt::Key_Tab:
             case Qt::Key_Backtab:
                 if (!options_.testFlag(TDBGridOption::Tabs)) {
+                    // The view's own override would move the cursor between cells: the
+                    // focus leaves the grid as from any other widget.
                     if (CommitEdit())
-                        QWidget::focusNextPrevChild(key->key() == Qt::Key_Tab);
+                        QWidget::focusNextPrevChild(key->key() == Qt::Key_Tab); // NOLINT(bugprone-parent-virtual-call)
                     return true;
                 }
                 break;

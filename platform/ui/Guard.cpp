@@ -33,7 +33,7 @@ void Report(TApplication* application, const std::exception& error)
     }
 }
 
-void Dispatch(TApplication* application, std::exception_ptr error)
+void Dispatch(TApplication* application, const std::exception_ptr& error)
 {
     if (!error)
         return;
@@ -49,9 +49,9 @@ void Dispatch(TApplication* application, std::exception_ptr error)
 
 } // namespace
 
-void HandleError(const QObject* context, std::exception_ptr error)
+void HandleError(const QObject* context, const std::exception_ptr& error)
 {
-    Dispatch(TApplication::Find(context), std::move(error));
+    Dispatch(TApplication::Find(context), error);
 }
 
 bool Guarded(const QObject* context, const std::function<void()>& action)

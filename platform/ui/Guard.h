@@ -18,7 +18,17 @@ namespace fw {
 bool Guarded(const QObject* context, const std::function<void()>& action);
 
 // Reports an error caught elsewhere the way Guarded would (EAbort is ignored).
-void HandleError(const QObject* context, std::exception_ptr error);
+void HandleError(const QObject* context, const std::exception_ptr& error);
+
+// Calls a slot's handler with the signal's arguments, or with none when it takes none.
+template <typename Handler, typename... Args>
+void InvokeHandler(Handler& handler, Args&&... args)
+{
+    if constexpr (std::is_invocable_v<Handler&, Args...>)
+        handler(std::forward<Args>(args)...);
+    else
+        handler();
+}
 
 // Wraps a handler for connect(): the slot runs under Guarded with `context` (usually the
 // widget whose signal it is). The handler may take the signal's arguments or none:
@@ -27,12 +37,7 @@ template <typename Handler>
 auto GuardedSlot(const QObject* context, Handler handler)
 {
     return [ctx = QPointer<const QObject>(context), handler = std::move(handler)](auto&&... args) mutable {
-        Guarded(ctx.data(), [&] {
-            if constexpr (std::is_invocable_v<Handler&, decltype(args)...>)
-                handler(std::forward<decltype(args)>(args)...);
-            else
-                handler();
-        });
+        Guarded(ctx.data(), [&] { InvokeHandler(handler, std::forward<decltype(args)>(args)...); });
     };
 }
 

@@ -26,7 +26,7 @@ namespace {
 // A company whose stock fills many pages of the file.
 QString CompanyWithStock(THost& host, const QString& name)
 {
-    const QString dir = host.NewDir(name);
+    QString dir = host.NewDir(name);
     PrepareCompanyDatabase(dir);
     auto connection = fw::Connection::Open(dir);
     fw::TTransaction tx(connection);

@@ -108,7 +108,7 @@ TEST(DemoCompany, StockLiesInTheRightWarehousesInSeveralLots)
 
 TEST(DemoCompany, FinishedGoodsReceiptsSpreadOverTwoMonthsAndOneNeedsMoreThanIsInStock)
 {
-    const QString dir = Demo();
+    const QString& dir = Demo();
     const QVariantList receipts = RawColumn(dir, "SELECT Contor FROM Doc_in WHERE Contor IN "
                                                  "(SELECT Contor FROM Item_in WHERE Cod_grupa = '02') ORDER BY Contor");
     ASSERT_GE(receipts.size(), 6);
@@ -150,7 +150,7 @@ TEST(DemoCompany, FinishedGoodsReceiptsSpreadOverTwoMonthsAndOneNeedsMoreThanIsI
 
 TEST(DemoCompany, FirmUsersCountersAndProductionSettings)
 {
-    const QString dir = Demo();
+    const QString& dir = Demo();
     auto firm = testsupport::OpenTable(dir, fw::FirmDataDB);
     for (const char* field : {"Denumire", "Adresa", "Cod fiscal"})
         EXPECT_FALSE(firm->FieldByName(QString::fromLatin1(field))->AsString().isEmpty()) << field;

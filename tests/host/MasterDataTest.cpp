@@ -29,7 +29,7 @@ namespace {
 // A company where one row of each master table is in use and another is not.
 QString MakeCompany(THost& host)
 {
-    const QString dir = host.NewDir(QStringLiteral("firma"));
+    QString dir = host.NewDir(QStringLiteral("firma"));
     PrepareCompanyDatabase(dir, {fw::RecipeTable()});
     const auto fill = [&](const QString& table, const std::vector<QVariantList>& rows) {
         auto t = testsupport::OpenTable(dir, table);

@@ -35,7 +35,7 @@ QStringList L(std::initializer_list<const char*> items)
 // A company with two incoming documents (counters 7 and 9).
 QString CompanyWithTwoReceipts(THost& host)
 {
-    const QString dir = host.NewDir(QStringLiteral("firma"));
+    QString dir = host.NewDir(QStringLiteral("firma"));
     PrepareCompanyDatabase(dir);
     auto docs = testsupport::OpenTable(dir, fw::DocInDB);
     docs->AppendRecord({7.0, QDate(2026, 11, 2), 101.0, "NIR", QDate(2026, 11, 2)});

@@ -68,7 +68,7 @@ TEST(SysMem, ReallocKeepsContentsAndFollowsTheNullAndZeroRules)
     const TSysMemStatus before = SysMemStatus();
     auto* p = static_cast<char*>(SysReallocMem(nullptr, 4));
     ASSERT_NE(p, nullptr);
-    std::memcpy(p, "abcd", 4);
+    std::memcpy(p, "abcd", 4); // NOLINT(bugprone-not-null-terminated-result): four bytes, no string
     p = static_cast<char*>(SysReallocMem(p, 4096));
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(std::memcmp(p, "abcd", 4), 0);
@@ -192,7 +192,7 @@ TEST(HostString, HolderSharesAndReleasesItsReference)
         THostString b = a;
         EXPECT_EQ(HostStrRefCount(a.Get()), 2);
         THostString c = std::move(b);
-        EXPECT_TRUE(b.IsEmpty());
+        EXPECT_TRUE(b.IsEmpty()); // NOLINT(bugprone-use-after-move): what a move leaves behind
         EXPECT_EQ(HostStrRefCount(a.Get()), 2);
         c = THostString();
         EXPECT_EQ(HostStrRefCount(a.Get()), 1);

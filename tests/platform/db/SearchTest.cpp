@@ -135,6 +135,7 @@ TEST(SearchLongKey, FindKeyReachesTheFirstRecordBeforeThoseRead)
 {
     DatabaseDir dir;
     std::vector<QVariantList> rows;
+    rows.reserve(300);
     for (int i = 0; i < 300; ++i)
         rows.push_back({i < 5 ? "A" : "B", QStringLiteral("C%1").arg(i, 3, 10, QChar('0'))});
     CreateTable(dir.Path(), "LOTS.DB", {{"Grupa", TFieldType::String, 8}, {"Cod", TFieldType::String, 30}},
