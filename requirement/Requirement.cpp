@@ -316,14 +316,15 @@ TOutcome TConsumptionWriter::Write(bool leaveOutNegative)
         return TOutcome::AlreadyConsumed;
     if (!dm_.Context().Settings.DrawExpiredLots)
         day_ = F(receipt, "Data")->AsDate();
-    // The lots are locked before anything is decided, and the decision is taken on what
-    // they hold: another workstation changing a lot meanwhile is waited for, never found
-    // half-way through the drawing. A row its lots cannot give whole is a shortage.
+    // The decision is taken on the lots as committed, and nothing changes them until the
+    // document ends: whoever writes lots (the receipt ledger, another consumption, a
+    // reversal) takes the counter row first, and waits for this one. A row its lots
+    // cannot give whole is a shortage.
     Reread(dm_.StocTable);
     std::vector<const TRequirementRow*> drawn;
     bool negative = false;
     for (const TRequirementRow& row : rows_) {
-        const TLotTotals stock = LockMaterialLots(dm_, row.Group, row.Code, day_);
+        const TLotTotals stock = MaterialLotTotals(dm_, row.Group, row.Code, day_);
         const bool shortage =
             FinalStock(stock.OnHand, row.Quantity) < 0 || stock.Drawable < row.Quantity - QuantityTolerance;
         negative = negative || shortage;
