@@ -349,9 +349,9 @@ namespace {
 // The stock query's condition for a group or code left empty. An empty text is stored as
 // no value, which "= :Grupa" never matches (the lots of a material without a group would
 // never count); such a value is asked for as none.
-QStringList StockSqlFor(const QString& group, const QString& code)
+QStringList StockSqlFor(const QString& group, const QString& code, bool withExpired)
 {
-    QStringList sql = StockByWarehouseSql();
+    QStringList sql = withExpired ? StockByWarehouseSql() : UnexpiredStockByWarehouseSql();
     if (!group.isEmpty() && !code.isEmpty())
         return sql;
     for (QString& line : sql) {
@@ -381,30 +381,31 @@ double TProductionData::ShelfLife(const QString& group, const QString& code)
 double TProductionData::StockOnHand(const QString& group, const QString& code, double* expiredLeftOut)
 {
     // An indexed read of the material's lots, summed per warehouse; the stock rule then
-    // decides which warehouses count.
+    // decides which warehouses count. A lot is expired when it entered more than its shelf
+    // life before LotsDay; without a shelf life, or with expired lots drawn, none is, and
+    // the expired part is not asked for.
+    const double days = context_.Settings.DrawExpiredLots || !LotsDay.isValid() ? 0.0 : ShelfLife(group, code);
     StockQuery->Close();
-    const QStringList sql = StockSqlFor(group, code);
+    const QStringList sql = StockSqlFor(group, code, days > 0);
     if (StockQuery->SQL() != sql)
         StockQuery->SetSQL(sql);
     if (TParam* p = StockQuery->FindParam(QStringLiteral("Grupa")))
         p->SetAsString(group);
     if (TParam* p = StockQuery->FindParam(QStringLiteral("Cod")))
         p->SetAsString(code);
-    // A lot is expired when it entered more than its shelf life before LotsDay; without a
-    // shelf life, or with expired lots drawn, none counts as expired.
-    const double days = context_.Settings.DrawExpiredLots || !LotsDay.isValid() ? 0.0 : ShelfLife(group, code);
-    const QDate enteredBefore = days > 0 ? LotsDay.addDays(-static_cast<qint64>(days)) : QDate(1, 1, 1);
-    StockQuery->ParamByName(QStringLiteral("Intrat"))->SetAsDate(enteredBefore);
+    if (days > 0)
+        StockQuery->ParamByName(QStringLiteral("Intrat"))->SetAsDate(LotsDay.addDays(-static_cast<qint64>(days)));
     StockQuery->Open();
     double stock = 0.0;
     double expired = 0.0;
     TField* warehouse = StockQuery->FieldByName(QStringLiteral("Cod_gestiune"));
     TField* quantity = StockQuery->FieldByName(QStringLiteral("Cantitate"));
-    TField* expiredPart = StockQuery->FieldByName(QStringLiteral("Expirat"));
+    TField* expiredPart = days > 0 ? StockQuery->FieldByName(QStringLiteral("Expirat")) : nullptr;
     while (!StockQuery->Eof()) {
         if (StockLotCounts(warehouse->AsString(), code)) {
             stock += quantity->AsFloat();
-            expired += expiredPart->AsFloat();
+            if (expiredPart)
+                expired += expiredPart->AsFloat();
         }
         StockQuery->Next();
     }

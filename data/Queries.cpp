@@ -160,6 +160,15 @@ const QStringList& StockByWarehouseSql()
     return sql;
 }
 
+const QStringList& UnexpiredStockByWarehouseSql()
+{
+    static const QStringList sql{QStringLiteral("SELECT Cod_gestiune, SUM(Cantitate) AS Cantitate"),
+                                 QStringLiteral("FROM \"Stoc.DB\""),
+                                 QStringLiteral("WHERE (Cod_grupa = :Grupa) AND (Cod_articol = :Cod)"),
+                                 QStringLiteral("GROUP BY Cod_gestiune")};
+    return sql;
+}
+
 const QStringList& ShelfLifeSql()
 {
     static const QStringList sql{QStringLiteral("SELECT ZileValabilitate FROM CATALOG"),

@@ -62,6 +62,9 @@ const QStringList& RecipeRowsSql();
 // applies the stock rule to the warehouses. Expirat is the part of it that entered before
 // the date Intrat (the lots expired by then).
 const QStringList& StockByWarehouseSql();
+// The same without Expirat (nor Intrat), when no lot can count as expired: the engine sums
+// one column of the covering index per lot rather than two and a date comparison.
+const QStringList& UnexpiredStockByWarehouseSql();
 // The shelf life in days of one article (parameters Grupa and Cod, strings).
 const QStringList& ShelfLifeSql();
 // Warehouse and supplier lists of the pickers.

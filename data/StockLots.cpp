@@ -142,19 +142,19 @@ TMaterialLots ReadMaterialLots(TProductionData& dm, const QString& group, const 
 
 namespace corvanel {
 
-TLotTotals LockMaterialLots(TProductionData& dm, const QString& group, const QString& code, const QDate& day)
+TLotTotals MaterialLotTotals(TProductionData& dm, const QString& group, const QString& code, const QDate& day)
 {
     const std::optional<QDate> enteredBefore = EnteredBefore(dm, group, code, day);
     Connection& conn = Engine(dm);
-    // Every lot of the material is locked, expired or not and whatever its warehouse, as
-    // reading them all under the table's locks did; the engine sums them by warehouse
-    // (without the entry date, the covering index answers alone).
+    // The engine sums the lots by warehouse (without the entry date, the covering index
+    // answers alone). No lot is locked: every writer of lots holds the counter row first,
+    // as the caller does, so these are the committed figures and stay so until it ends.
     QVariantList values;
     QString sql = QStringLiteral("SELECT Cod_gestiune, COUNT(*), SUM(Cantitate), SUM(CASE WHEN Cantitate > 0 THEN "
-                                 "Cantitate ELSE 0 END) FROM (SELECT Cod_gestiune, Cantitate, Data_intrare FROM Stoc WHERE ")
-                  + MaterialCondition(group, code, values) + conn.LockRowsClause() + QStringLiteral(") L");
+                                 "Cantitate ELSE 0 END) FROM Stoc WHERE ")
+                  + MaterialCondition(group, code, values);
     if (enteredBefore) {
-        sql += QStringLiteral(" WHERE Data_intrare IS NULL OR Data_intrare >= ?");
+        sql += QStringLiteral(" AND (Data_intrare IS NULL OR Data_intrare >= ?)");
         values << *enteredBefore;
     }
     sql += QStringLiteral(" GROUP BY Cod_gestiune");

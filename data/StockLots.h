@@ -68,9 +68,10 @@ struct TLotTotals {
     double Drawable = 0; // their positive quantities
     bool Found = false;  // there is at least one
 };
-// Locks every lot of the material inside the current transaction (row locks on a server;
-// SQLite's write transaction already keeps other writers out) and sums those it may draw on.
-TLotTotals LockMaterialLots(TProductionData& dm, const QString& group, const QString& code, const QDate& day);
+// Sums the lots of the material it may draw on, inside a transaction holding the counter
+// row: every writer of lots takes that row first, so no other changes them until it ends
+// (on SQLite the write transaction alone keeps other writers out).
+TLotTotals MaterialLotTotals(TProductionData& dm, const QString& group, const QString& code, const QDate& day);
 // The lots ReadMaterialLots gives, in the same order, but only as many as PlanDraw of
 // `quantity` draws on: the leading ones, read in small blocks.
 std::vector<TStockLot> LotsToDraw(TProductionData& dm, const QString& group, const QString& code, const QDate& day,

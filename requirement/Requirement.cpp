@@ -51,6 +51,27 @@ void CopyIntoTemp(TProductionData& dm, TQuery* source)
     source->Close();
 }
 
+struct TRequirementRow {
+    QString Group;
+    QString Code;
+    double Quantity = 0; // an empty quantity counts as 0
+};
+
+// The rows of temp.DB as the user left them (a pending change saved), in key order: group,
+// then code. Read past the requirement dataset, whose every row would look up its name and
+// compute its stock.
+std::vector<TRequirementRow> RequirementRows(TProductionData& dm)
+{
+    TTable temp;
+    InPrivateDirectory(temp, dm);
+    temp.SetTableName(TempDB);
+    temp.Open();
+    std::vector<TRequirementRow> rows;
+    for (; !temp.Eof(); temp.Next())
+        rows.push_back({F(&temp, "Cod_grupa")->AsString(), F(&temp, "Cod_MatPrim")->AsString(), F(&temp, "Cant")->AsFloat()});
+    return rows;
+}
+
 // The group and material of every requirement row whose unrounded terms sum above zero.
 std::set<std::pair<QString, QString>> NeededMaterials(TProductionData& dm)
 {
@@ -102,16 +123,13 @@ void RoundTerms(TProductionData& dm, int decimals)
 std::vector<TLeftOutProduct> RoundedAway(TProductionData& dm, const std::set<std::pair<QString, QString>>& needed)
 {
     std::vector<TLeftOutProduct> materials;
-    TTable* temp = dm.TempTable;
     TTable* catalog = dm.RequirementMaterialTable;
-    for (temp->First(); !temp->Eof(); temp->Next()) {
-        const QString group = F(temp, "Cod_grupa")->AsString(), code = F(temp, "Cod_MatPrim")->AsString();
-        if (F(temp, "Cant")->AsFloat() != 0 || !needed.contains({group, code}))
+    for (const TRequirementRow& row : RequirementRows(dm)) {
+        if (row.Quantity != 0 || !needed.contains({row.Group, row.Code}))
             continue;
-        const QString name = catalog->FindKey({group, code}) ? F(catalog, "Denumire")->AsString() : QString();
-        materials.push_back({group, code, name});
+        const QString name = catalog->FindKey({row.Group, row.Code}) ? F(catalog, "Denumire")->AsString() : QString();
+        materials.push_back({row.Group, row.Code, name});
     }
-    temp->First();
     return materials;
 }
 
@@ -152,11 +170,12 @@ QStringList UnreadableValues(TProductionData& dm, double counter)
     return said;
 }
 
-// The tables the requirement works on, in the order they are opened.
+// The tables the requirement works on, in the order they are opened: the requirement's
+// rows last, when the day their stock figures are judged on is known.
 std::array<TDataSet*, 7> RequirementTables(TProductionData& dm)
 {
-    return {dm.StocTable,    dm.AgentsTable, dm.RequirementMaterialTable, dm.ItemInTable,
-            dm.CounterTable, dm.TempTable,   dm.DocInTable};
+    return {dm.StocTable,   dm.AgentsTable, dm.RequirementMaterialTable, dm.ItemInTable,
+            dm.CounterTable, dm.DocInTable, dm.TempTable};
 }
 
 } // namespace
@@ -177,16 +196,16 @@ TPreparedRequirement PrepareRequirement(TProductionData& dm, double counter)
     CopyIntoTemp(dm, dm.RequirementSumQuery);
     dm.TempTable->AddIndex(QStringLiteral("Cod_MatPrim"), QStringLiteral("Cod_grupa;Cod_MatPrim"), TIndexOption::Primary);
     for (TDataSet* ds : RequirementTables(dm))
-        ds->Open();
+        if (ds != dm.TempTable)
+            ds->Open();
     TPreparedRequirement prepared;
     prepared.ReceiptFound = dm.DocInTable->FindKey({counter});
-    // The stock figures leave out the lots expired by the receipt's date, known only now
-    // (and read only then).
+    // The stock figures leave out the lots expired by the receipt's date, set before the
+    // rows are read so that none is computed twice.
     dm.LotsDay = QDate();
-    if (prepared.ReceiptFound && !dm.Context().Settings.DrawExpiredLots) {
+    if (prepared.ReceiptFound && !dm.Context().Settings.DrawExpiredLots)
         dm.LotsDay = dm.DocInTable->FieldByName(QStringLiteral("Data"))->AsDate();
-        dm.TempTable->Refresh();
-    }
+    dm.TempTable->Open();
     prepared.LeftOut = LeftOutProducts(dm, counter);
     prepared.RoundedAway = RoundedAway(dm, needed);
     prepared.Unreadable = UnreadableValues(dm, counter);
@@ -224,27 +243,6 @@ constexpr double QuantityTolerance = 0.000001;
 // The account fields a consumption line copies from the material's catalog row.
 constexpr std::array<const char*, 6> LineAccounts{"Cont_marfa",  "Cont_TVA_Iesiri", "Cont_cheltuieli",
                                                  "Cont_accize", "Cont_adaos",      "Cont_venituri"};
-
-struct TRequirementRow {
-    QString Group;
-    QString Code;
-    double Quantity = 0; // an empty quantity counts as 0
-};
-
-// The rows of temp.DB as the user left them (a pending change saved), in key order: group,
-// then code. Read past the requirement dataset, whose every row would look up its name and
-// compute its stock.
-std::vector<TRequirementRow> RequirementRows(TProductionData& dm)
-{
-    TTable temp;
-    InPrivateDirectory(temp, dm);
-    temp.SetTableName(TempDB);
-    temp.Open();
-    std::vector<TRequirementRow> rows;
-    for (; !temp.Eof(); temp.Next())
-        rows.push_back({F(&temp, "Cod_grupa")->AsString(), F(&temp, "Cod_MatPrim")->AsString(), F(&temp, "Cant")->AsFloat()});
-    return rows;
-}
 
 enum class TOutcome { Written, ReceiptNotSaved, AlreadyConsumed, NegativeStock, NothingToConsume };
 
@@ -318,14 +316,15 @@ TOutcome TConsumptionWriter::Write(bool leaveOutNegative)
         return TOutcome::AlreadyConsumed;
     if (!dm_.Context().Settings.DrawExpiredLots)
         day_ = F(receipt, "Data")->AsDate();
-    // The lots are locked before anything is decided, and the decision is taken on what
-    // they hold: another workstation changing a lot meanwhile is waited for, never found
-    // half-way through the drawing. A row its lots cannot give whole is a shortage.
+    // The decision is taken on the lots as committed, and nothing changes them until the
+    // document ends: whoever writes lots (the receipt ledger, another consumption, a
+    // reversal) takes the counter row first, and waits for this one. A row its lots
+    // cannot give whole is a shortage.
     Reread(dm_.StocTable);
     std::vector<const TRequirementRow*> drawn;
     bool negative = false;
     for (const TRequirementRow& row : rows_) {
-        const TLotTotals stock = LockMaterialLots(dm_, row.Group, row.Code, day_);
+        const TLotTotals stock = MaterialLotTotals(dm_, row.Group, row.Code, day_);
         const bool shortage =
             FinalStock(stock.OnHand, row.Quantity) < 0 || stock.Drawable < row.Quantity - QuantityTolerance;
         negative = negative || shortage;

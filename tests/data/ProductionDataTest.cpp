@@ -329,6 +329,12 @@ TEST_F(DataModule, EachFixedQueryReturnsItsRows)
              q.ParamByName("Intrat")->SetAsDate(QDate(2026, 12, 7)); // lots without an entry date never expire
          },
          {"_MP1 38 0", "_MP2 12 0"}},
+        {"stock by warehouse, none expired", UnexpiredStockByWarehouseSql(), "KRBPROD",
+         [](TQuery& q) {
+             q.ParamByName("Grupa")->SetAsString("01");
+             q.ParamByName("Cod")->SetAsString(".LAPTE");
+         },
+         {"_MP1 38", "_MP2 12"}},
         {"warehouses", WarehouseListSql(), "KRBPROD", {}, {"PF1 Produse finite", "_MP1 Materii prime"}},
         {"suppliers", SupplierListSql(), "KRBPROD", {}, {"F1 Ferma Unu", "F2 Ferma Doi"}},
     };
