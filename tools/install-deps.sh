@@ -12,7 +12,7 @@ packages=(
   fonts-liberation2 fonts-dejavu-core qt6-translations-l10n
   xvfb xauth poppler-utils
   pxlib-dev
-  clang libclang-rt-dev
+  clang libclang-rt-dev clang-tidy
 )
 
 # With --package, also what makes and checks the Debian package (tools/package.sh): not
