@@ -20,6 +20,16 @@ namespace fw {
 
 namespace {
 
+// The monotonic clock at the kernel's tick: asked on every step of a walk, where the exact
+// clock costs more than the poll it times.
+std::chrono::steady_clock::time_point CoarseNow()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
+    return std::chrono::steady_clock::time_point(
+        std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::seconds(ts.tv_sec) + std::chrono::nanoseconds(ts.tv_nsec)));
+}
+
 std::map<QString, std::weak_ptr<Connection>>& Pool()
 {
     static std::map<QString, std::weak_ptr<Connection>> pool;
@@ -198,20 +208,6 @@ void Connection::DropTable(const QString& table)
     Exec(QStringLiteral("DROP TABLE %1").arg(Quote(table)));
     ForgetStatements();
 }
-
-namespace {
-
-// The monotonic clock at the kernel's tick: asked on every step of a walk, where the exact
-// clock costs more than the poll it times.
-std::chrono::steady_clock::time_point CoarseNow()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
-    return std::chrono::steady_clock::time_point(
-        std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::seconds(ts.tv_sec) + std::chrono::nanoseconds(ts.tv_nsec)));
-}
-
-} // namespace
 
 quint64 Connection::Generation()
 {

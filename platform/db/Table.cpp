@@ -454,10 +454,10 @@ public:
             allExact = allExact && exact;
         }
         if (!allExact) {
-            r.stored = stored_;
+            r.stored.resize(types_.size());
             for (size_t i = 0; i < types_.size(); ++i)
-                if (asIs_[i] && d_.fieldColumn[i] >= 0)
-                    r.stored[i] = r.values[i];
+                if (d_.fieldColumn[i] >= 0)
+                    r.stored[i] = StoredOf(r, i);
         }
         // Named once the row's readable values are known.
         for (size_t i : unreadable_)
@@ -468,7 +468,7 @@ public:
             // The stored form is the value itself unless it is the engine's own text.
             const int field = keyField_[k];
             if (field >= 0 && storedTypes_[size_t(field)] != engineText_)
-                r.key.push_back(asIs_[size_t(field)] ? r.values[size_t(field)] : stored_[size_t(field)]);
+                r.key.push_back(StoredOf(r, size_t(field)));
             else
                 r.key.push_back(row.Value(d_.orderSelect[k]));
         }
@@ -476,6 +476,10 @@ public:
     }
 
 private:
+    // A field's value as stored in the row just read: kept apart only where it differs
+    // from the value read.
+    const QVariant& StoredOf(const TRecord& r, size_t i) const { return asIs_[i] ? r.values[i] : stored_[i]; }
+
     TTable& table_;
     const Impl& d_;
     std::vector<TFieldType> types_;
