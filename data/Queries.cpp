@@ -4,6 +4,19 @@
 
 namespace corvanel {
 
+QString MaterialCondition(const char* groupColumn, const char* codeColumn, const QString& group, const QString& code,
+                          QVariantList& values)
+{
+    auto match = [&](const char* column, const QString& value) {
+        if (value.isEmpty())
+            return QStringLiteral("%1 IS NULL").arg(QLatin1String(column));
+        values << value;
+        return QStringLiteral("%1 = ?").arg(QLatin1String(column));
+    };
+    const QString byGroup = match(groupColumn, group); // bound first
+    return byGroup + QStringLiteral(" AND ") + match(codeColumn, code);
+}
+
 const QStringList& RetetaFields()
 {
     static const QStringList fields{QStringLiteral("Cod_Grupa"), QStringLiteral("Cod"), QStringLiteral("Cod_MatPrim"),

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
 
 namespace corvanel {
 
@@ -22,6 +23,12 @@ const QStringList& RetetaFields();
 // The stock lot as the add-on reads and writes it: Cantitate .. Agent, and the receipt
 // line it came from with its date (Contor_in, Contor_secundar_in, Data_intrare).
 const QStringList& StocFields();
+
+// The condition that finds a material's rows by its group and code columns, as a key
+// search finds them: empty text is no value, so an empty group matches the rows without
+// one. `values` gets what it binds, the group's first.
+QString MaterialCondition(const char* groupColumn, const char* codeColumn, const QString& group, const QString& code,
+                          QVariantList& values);
 
 // Fixed queries, line by line.
 // Raw-material quantities of the lines of one incoming document (parameter Contor, float).

@@ -1,10 +1,12 @@
 #include "data/StockLots.h"
 
 #include "data/ProductionData.h"
+#include "data/Queries.h"
 #include "platform/db/Connection.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <optional>
 
 namespace corvanel {
@@ -27,23 +29,18 @@ std::optional<QDate> EnteredBefore(TProductionData& dm, const QString& group, co
     return day.addDays(-static_cast<qint64>(std::floor(days)));
 }
 
-// The material's lots, found as the stock table's key search finds them: empty text is no
-// value, so an empty group matches the lots without one. `values` gets what it binds.
-QString MaterialCondition(const QString& group, const QString& code, QVariantList& values)
-{
-    auto match = [&](const char* column, const QString& value) {
-        if (value.isEmpty())
-            return QStringLiteral("%1 IS NULL").arg(QLatin1String(column));
-        values << value;
-        return QStringLiteral("%1 = ?").arg(QLatin1String(column));
-    };
-    const QString byGroup = match("Cod_grupa", group); // bound first
-    return byGroup + QStringLiteral(" AND ") + match("Cod_articol", code);
-}
-
 // Statements of their own on the data module's connection (inside the writer's
-// transaction): straight to the engine, one round trip each, prepared once per text.
+// transaction): straight to the engine, prepared once per text.
 Connection& Engine(TProductionData& dm) { return *dm.ProductionDatabase->GetConnection(); }
+
+// Where a field stands among DrawnLotFields.
+int DrawnLotIndex(const char* field)
+{
+    const auto at = std::find_if(DrawnLotFields.begin(), DrawnLotFields.end(),
+                                 [field](const char* name) { return std::strcmp(name, field) == 0; });
+    Q_ASSERT(at != DrawnLotFields.end());
+    return int(at - DrawnLotFields.begin());
+}
 
 // Dated before undated; between two dates the earlier.
 bool Before(const QDate& a, const QDate& b) { return a.isValid() && (!b.isValid() || a < b); }
@@ -56,6 +53,8 @@ QDate ExpiryDate(const QDate& entry, double days)
         return {};
     return entry.addDays(static_cast<qint64>(std::floor(days)));
 }
+
+const QVariant& StoredValue(const TStockLot& lot, const char* field) { return lot.Stored.at(DrawnLotIndex(field)); }
 
 bool Expired(const TStockLot& lot, const QDate& day) { return lot.Expiry.isValid() && lot.Expiry < day; }
 
@@ -124,7 +123,7 @@ TMaterialLots ReadMaterialLots(TProductionData& dm, const QString& group, const 
     for (; !stock->Eof() && groupField->AsString() == group && codeField->AsString() == code; stock->Next()) {
         if (!dm.StockLotCounts(warehouse->AsString(), code))
             continue;
-        TStockLot lot{stock->GetBookmark(), warehouse->AsString(), lotName->AsString(), quantity->AsFloat(), {}, {}};
+        TStockLot lot{stock->GetBookmark(), warehouse->AsString(), lotName->AsString(), quantity->AsFloat(), {}, {}, {}};
         if (!entry->IsNull())
             lot.Entry = entry->AsDate();
         lot.Expiry = ExpiryDate(lot.Entry, shelfLife);
@@ -142,82 +141,134 @@ TMaterialLots ReadMaterialLots(TProductionData& dm, const QString& group, const 
 
 namespace corvanel {
 
-TLotTotals MaterialLotTotals(TProductionData& dm, const QString& group, const QString& code, const QDate& day)
+namespace {
+
+// The lots of a material a consumption dated `day` may draw on: its condition, bound in
+// `values`.
+QString DrawableLots(TProductionData& dm, const QString& group, const QString& code, const QDate& day,
+                     QVariantList& values)
 {
-    const std::optional<QDate> enteredBefore = EnteredBefore(dm, group, code, day);
-    Connection& conn = Engine(dm);
-    // The engine sums the lots by warehouse (without the entry date, the covering index
-    // answers alone). No lot is locked: every writer of lots holds the counter row first,
-    // as the caller does, so these are the committed figures and stay so until it ends.
-    QVariantList values;
-    QString sql = QStringLiteral("SELECT Cod_gestiune, COUNT(*), SUM(Cantitate), SUM(CASE WHEN Cantitate > 0 THEN "
-                                 "Cantitate ELSE 0 END) FROM Stoc WHERE ")
-                  + MaterialCondition(group, code, values);
-    if (enteredBefore) {
+    QString sql = MaterialCondition("Cod_grupa", "Cod_articol", group, code, values);
+    if (const std::optional<QDate> enteredBefore = EnteredBefore(dm, group, code, day)) {
         sql += QStringLiteral(" AND (Data_intrare IS NULL OR Data_intrare >= ?)");
         values << *enteredBefore;
     }
-    sql += QStringLiteral(" GROUP BY Cod_gestiune");
-    TLotTotals totals;
-    conn.ForEachRow(sql, values, [&](const NativeRow& row) {
-        if (!dm.StockLotCounts(row.Value(0).toString(), code))
+    return sql;
+}
+
+// Whether the lots read so far, the last one just added, cover `quantity` as PlanDraw
+// draws it: the first lot alone when it covers it, else the positive ones in turn.
+// `remaining` is what they have not covered yet.
+bool Covered(const std::vector<TStockLot>& lots, double quantity, double& remaining)
+{
+    const TStockLot& lot = lots.back();
+    if (lots.size() == 1 && quantity <= lot.Quantity)
+        return true;
+    if (lot.Quantity > 0)
+        remaining = lot.Quantity > remaining ? 0 : remaining - lot.Quantity;
+    return !(remaining > 0);
+}
+
+} // namespace
+
+std::vector<TLotTotals> MaterialLotTotals(TProductionData& dm, const std::vector<TMaterialDraw>& materials,
+                                          const QDate& day)
+{
+    // The engine sums the lots by warehouse (without the entry date, the covering index
+    // answers alone). No lot is locked: every writer of lots holds the counter row first,
+    // as the caller does, so these are the committed figures and stay so until it ends.
+    std::vector<TStatement> sums;
+    sums.reserve(materials.size());
+    for (const TMaterialDraw& m : materials) {
+        TStatement sum;
+        sum.sql = QStringLiteral("SELECT Cod_gestiune, COUNT(*), SUM(Cantitate), SUM(CASE WHEN Cantitate > 0 THEN "
+                                 "Cantitate ELSE 0 END) FROM Stoc WHERE ")
+                  + DrawableLots(dm, m.Group, m.Code, day, sum.values) + QStringLiteral(" GROUP BY Cod_gestiune");
+        sums.push_back(std::move(sum));
+    }
+    std::vector<TLotTotals> totals(materials.size());
+    Engine(dm).ForEachRowOf(sums, [&](size_t i, const NativeRow& row) {
+        if (!dm.StockLotCounts(row.Value(0).toString(), materials[i].Code))
             return;
-        totals.Found = totals.Found || row.Int(1) > 0;
-        totals.OnHand += row.Value(2).toDouble();
-        totals.Drawable += row.Value(3).toDouble();
+        TLotTotals& t = totals[i];
+        t.Found = t.Found || row.Int(1) > 0;
+        t.OnHand += row.Value(2).toDouble();
+        t.Drawable += row.Value(3).toDouble();
     });
     return totals;
 }
 
-std::vector<TStockLot> LotsToDraw(TProductionData& dm, const QString& group, const QString& code, const QDate& day,
-                                  double quantity)
+std::vector<std::vector<TStockLot>> LotsToDraw(TProductionData& dm, const std::vector<TMaterialDraw>& draws,
+                                               const QDate& day)
 {
-    const std::optional<QDate> enteredBefore = EnteredBefore(dm, group, code, day);
     Connection& conn = Engine(dm);
     const QString rowId = conn.RowIdColumn();
-    QVariantList values;
-    QString sql = QStringLiteral("SELECT ") + rowId + QStringLiteral(", Cod_gestiune, Lot, Cantitate, Data_intrare FROM Stoc WHERE ")
-                  + MaterialCondition(group, code, values);
-    if (enteredBefore) {
-        sql += QStringLiteral(" AND (Data_intrare IS NULL OR Data_intrare >= ?)");
-        values << *enteredBefore;
-    }
+    QString select = QStringLiteral("SELECT ") + rowId;
+    for (const char* field : DrawnLotFields)
+        select += QStringLiteral(", ") + QLatin1String(field);
     // The stock table's order within a material is its row order (it has no key). First
     // in and first to expire are the same order: one material's lots share a shelf life.
-    sql += QStringLiteral(" ORDER BY ")
-           + (dm.Context().Settings.LotOrder == TLotOrder::Table
-                  ? rowId
-                  : QStringLiteral("CASE WHEN Data_intrare IS NULL THEN 1 ELSE 0 END, Data_intrare, ") + rowId);
-    // Drawn as PlanDraw draws: the first lot alone when it covers the quantity, else the
-    // positive ones in turn until it is covered.
-    std::vector<TStockLot> lots;
-    double remaining = quantity;
-    auto covered = [&](const TStockLot& lot) {
-        if (lots.size() == 1 && quantity <= lot.Quantity)
-            return true;
-        if (lot.Quantity > 0)
-            remaining = lot.Quantity > remaining ? 0 : remaining - lot.Quantity;
-        return !(remaining > 0);
+    const QString order =
+        QStringLiteral(" ORDER BY ")
+        + (dm.Context().Settings.LotOrder == TLotOrder::Table
+               ? rowId
+               : QStringLiteral("CASE WHEN Data_intrare IS NULL THEN 1 ELSE 0 END, Data_intrare, ") + rowId);
+    constexpr int kColumn = 1; // where DrawnLotFields start in a row read
+    const auto column = [](const char* field) { return kColumn + DrawnLotIndex(field); };
+    const int warehouse = column("Cod_gestiune"), lotName = column("Lot"), quantity = column("Cantitate"),
+              entry = column("Data_intrare");
+
+    struct TReading {
+        TStatement query;
+        double shelfLife = 0;
+        double remaining = 0;
+        bool done = false;
     };
-    const double shelfLife = enteredBefore ? dm.ShelfLife(group, code) : 0.0;
-    bool done = false;
-    for (int offset = 0, block = 8; !done; offset += block, block = 256) {
-        int read = 0;
-        conn.ForEachRow(sql + QStringLiteral(" LIMIT %1 OFFSET %2").arg(block).arg(offset), values, [&](const NativeRow& row) {
-            ++read;
-            if (done || !dm.StockLotCounts(row.Value(1).toString(), code))
+    std::vector<TReading> readings(draws.size());
+    for (size_t i = 0; i < draws.size(); ++i) {
+        TReading& r = readings[i];
+        r.query.sql = select + QStringLiteral(" FROM Stoc WHERE ")
+                      + DrawableLots(dm, draws[i].Group, draws[i].Code, day, r.query.values) + order;
+        r.shelfLife = EnteredBefore(dm, draws[i].Group, draws[i].Code, day) ? dm.ShelfLife(draws[i].Group, draws[i].Code) : 0.0;
+        r.remaining = draws[i].Quantity;
+    }
+    std::vector<std::vector<TStockLot>> lots(draws.size());
+    for (int offset = 0, block = 8;; offset += block, block = 256) {
+        // The next block of every material its lots read so far do not cover.
+        std::vector<size_t> asked;
+        std::vector<TStatement> blocks;
+        for (size_t i = 0; i < readings.size(); ++i) {
+            if (readings[i].done)
+                continue;
+            asked.push_back(i);
+            blocks.push_back({readings[i].query.sql + QStringLiteral(" LIMIT %1 OFFSET %2").arg(block).arg(offset),
+                              readings[i].query.values});
+        }
+        if (blocks.empty())
+            return lots;
+        std::vector<int> read(blocks.size(), 0);
+        conn.ForEachRowOf(blocks, [&](size_t b, const NativeRow& row) {
+            ++read[b];
+            const size_t i = asked[b];
+            TReading& r = readings[i];
+            if (r.done || !dm.StockLotCounts(row.Value(warehouse).toString(), draws[i].Code))
                 return;
             // A value that is no number is met by the stock table when the lot is drawn.
-            TStockLot lot{row.Int(0), row.Value(1).toString(), row.Value(2).toString(), row.Value(3).toDouble(), {}, {}};
-            const QVariant entry = row.Value(4);
-            lot.Entry = entry.typeId() == QMetaType::QDate ? entry.toDate() : QDate::fromString(entry.toString(), Qt::ISODate);
-            lot.Expiry = ExpiryDate(lot.Entry, shelfLife);
-            lots.push_back(std::move(lot));
-            done = covered(lots.back());
+            TStockLot lot{row.Int(0), row.Value(warehouse).toString(), row.Value(lotName).toString(),
+                          row.Value(quantity).toDouble(), {}, {}, {}};
+            const QVariant entered = row.Value(entry);
+            lot.Entry = entered.typeId() == QMetaType::QDate ? entered.toDate()
+                                                             : QDate::fromString(entered.toString(), Qt::ISODate);
+            lot.Expiry = ExpiryDate(lot.Entry, r.shelfLife);
+            lot.Stored.reserve(qsizetype(DrawnLotFields.size()));
+            for (int c = kColumn; c < kColumn + int(DrawnLotFields.size()); ++c)
+                lot.Stored << row.Stored(c);
+            lots[i].push_back(std::move(lot));
+            r.done = Covered(lots[i], draws[i].Quantity, r.remaining);
         });
-        done = done || read < block;
+        for (size_t b = 0; b < asked.size(); ++b)
+            readings[asked[b]].done = readings[asked[b]].done || read[b] < block;
     }
-    return lots;
 }
 
 } // namespace corvanel

@@ -8,7 +8,9 @@
 #include "platform/db/DataSet.h"
 
 #include <QDate>
+#include <QVariantList>
 #include <QString>
+#include <array>
 #include <vector>
 
 namespace corvanel {
@@ -22,7 +24,18 @@ struct TStockLot {
     double Quantity = 0;
     QDate Entry;  // invalid: not recorded
     QDate Expiry; // invalid: no shelf life (or no entry date to count it from)
+    // Read for a draw only: the lot's stored values of DrawnLotFields, which the line
+    // drawing on it and its genealogy copy as they stand.
+    QVariantList Stored;
 };
+
+// The stock row's fields a consumption copies from a lot it draws on, and its quantity.
+inline constexpr std::array<const char*, 10> DrawnLotFields{"Cod_grupa",    "Cod_articol",    "Lot",
+                                                           "Cod_gestiune", "Pret_achizitie", "Agent",
+                                                           "Contor_in",    "Contor_secundar_in",
+                                                           "Data_intrare", "Cantitate"};
+// A lot's stored value of one of DrawnLotFields (the lot read for a draw).
+const QVariant& StoredValue(const TStockLot& lot, const char* field);
 
 // The day a lot that entered on `entry` expires, `days` later; none without a positive
 // shelf life or an entry date.
@@ -61,6 +74,13 @@ struct TMaterialLots {
 TMaterialLots ReadMaterialLots(TProductionData& dm, const QString& group, const QString& code, const QDate& day,
                                bool withExpiry = false);
 
+// A material a consumption asks about (group and code), and the quantity it draws.
+struct TMaterialDraw {
+    QString Group;
+    QString Code;
+    double Quantity = 0;
+};
+
 // What a consumption dated `day` may draw from a material: the lots ReadMaterialLots keeps,
 // summed by the engine rather than read one by one.
 struct TLotTotals {
@@ -68,13 +88,16 @@ struct TLotTotals {
     double Drawable = 0; // their positive quantities
     bool Found = false;  // there is at least one
 };
-// Sums the lots of the material it may draw on, inside a transaction holding the counter
-// row: every writer of lots takes that row first, so no other changes them until it ends
-// (on SQLite the write transaction alone keeps other writers out).
-TLotTotals MaterialLotTotals(TProductionData& dm, const QString& group, const QString& code, const QDate& day);
-// The lots ReadMaterialLots gives, in the same order, but only as many as PlanDraw of
-// `quantity` draws on: the leading ones, read in small blocks.
-std::vector<TStockLot> LotsToDraw(TProductionData& dm, const QString& group, const QString& code, const QDate& day,
-                                  double quantity);
+// Sums the lots each material may draw on, inside a transaction holding the counter row:
+// every writer of lots takes that row first, so no other changes them until it ends (on
+// SQLite the write transaction alone keeps other writers out). Asked of the engine
+// together; in the order of `materials`.
+std::vector<TLotTotals> MaterialLotTotals(TProductionData& dm, const std::vector<TMaterialDraw>& materials,
+                                          const QDate& day);
+// For each material, the lots ReadMaterialLots gives, in the same order, but only as many
+// as PlanDraw of its quantity draws on: the leading ones, read in small blocks (every
+// material's first block together), with their stored values (TStockLot::Stored).
+std::vector<std::vector<TStockLot>> LotsToDraw(TProductionData& dm, const std::vector<TMaterialDraw>& draws,
+                                               const QDate& day);
 
 } // namespace corvanel

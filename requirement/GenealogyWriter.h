@@ -1,19 +1,18 @@
 #pragma once
 
-// The genealogy of a consumption document, written line by line with the document, in its
-// transaction: which lines of the receipt each consumption line fed and how much, and the
-// stock lot it drew on as that lot stood before the drawing.
+// The genealogy of a consumption document, written with the document, in its transaction:
+// which lines of the receipt each consumption line fed and how much, and the stock lot it
+// drew on as that lot stood before the drawing.
 
 #include "data/Genealogy.h"
-#include "platform/db/Table.h"
+#include "platform/db/Connection.h"
 
-namespace fw {
-class TDataSet;
-}
+#include <vector>
 
 namespace corvanel {
 
 class TProductionData;
+struct TStockLot;
 
 class TGenealogyWriter final {
 public:
@@ -21,17 +20,15 @@ public:
     // the document's transaction, so that they are the lines the document is written for.
     TGenealogyWriter(TProductionData& dm, double receipt);
 
-    // Records line `line` of consumption document `document`: `quantity` taken from the
-    // stock row `lot` stands on (still as it was before the drawing), shared among the
-    // receipt's lines by what they ask of its material. A receipt without lines gets one
-    // row naming no receipt line, which still keeps the lot.
-    void Record(double document, double line, double quantity, const fw::TDataSet& lot);
+    // The rows of line `line` of consumption document `document`, added to `writes`:
+    // `quantity` of the material (group and code) taken from `lot` (read for the draw, as
+    // it was before it), shared among the receipt's lines by what they ask of the material.
+    // A receipt without lines gets one row naming no receipt line, which still keeps the lot.
+    void Record(double document, double line, const QString& group, const QString& code, double quantity,
+                const TStockLot& lot, std::vector<fw::TStatement>& writes) const;
 
 private:
-    void Write(double document, double line, const TReceiptWeights::TLine* fed, double share, const fw::TDataSet& lot);
-
     TReceiptWeights weights_;
-    fw::TTable table_;
 };
 
 } // namespace corvanel

@@ -6,7 +6,10 @@
 #include "data/Queries.h"
 #include "data/Reversals.h"
 #include "data/StockLots.h"
+#include "platform/core/Exceptions.h"
 #include "platform/core/Formats.h"
+#include "platform/db/Connection.h"
+#include "platform/db/DbMessages.h"
 #include "platform/db/Database.h"
 #include "platform/schema/CompanyRules.h"
 #include "platform/schema/CompanyTables.h"
@@ -51,11 +54,8 @@ void CopyIntoTemp(TProductionData& dm, TQuery* source)
     source->Close();
 }
 
-struct TRequirementRow {
-    QString Group;
-    QString Code;
-    double Quantity = 0; // an empty quantity counts as 0
-};
+// A row of the requirement: an empty quantity counts as 0.
+using TRequirementRow = TMaterialDraw;
 
 // The rows of temp.DB as the user left them (a pending change saved), in key order: group,
 // then code. Read past the requirement dataset, whose every row would look up its name and
@@ -273,10 +273,15 @@ public:
     const std::vector<TEarlierConsumption>& Earlier() const { return earlier_; }
 
 private:
+    using TAccounts = std::array<QVariant, LineAccounts.size()>;
+
     std::vector<TEarlierConsumption> ReadEarlier(double number, const QDate& date) const;
-    void DrawRow(const TRequirementRow& row);
-    void WriteLine(const TRequirementRow& row, double quantity);
-    void SetLot(double quantity);
+    // Writes the lines drawing on each material's lots, their genealogy and what the lots
+    // keep, sent to the engine together.
+    void Draw(const std::vector<TRequirementRow>& drawn);
+    std::vector<TAccounts> AccountsOf(const std::vector<TRequirementRow>& drawn) const;
+    TStatement Line(const TRequirementRow& row, const TAccounts& accounts, double quantity, const TStockLot& lot);
+    void CheckQuantity(const TStockLot& lot);
 
     TProductionData& dm_;
     double receipt_;
@@ -286,7 +291,6 @@ private:
     std::vector<TEarlierConsumption> earlier_;
     double counter_ = 0;
     int line_ = 1;
-    std::array<QVariant, LineAccounts.size()> accounts_;
     bool committed_ = false;
     // What each line fed, written with it (made once the document is begun).
     std::optional<TGenealogyWriter> genealogy_;
@@ -320,16 +324,16 @@ TOutcome TConsumptionWriter::Write(bool leaveOutNegative)
     // document ends: whoever writes lots (the receipt ledger, another consumption, a
     // reversal) takes the counter row first, and waits for this one. A row its lots
     // cannot give whole is a shortage.
-    Reread(dm_.StocTable);
-    std::vector<const TRequirementRow*> drawn;
+    const std::vector<TLotTotals> stock = MaterialLotTotals(dm_, rows_, day_);
+    std::vector<TRequirementRow> drawn;
     bool negative = false;
-    for (const TRequirementRow& row : rows_) {
-        const TLotTotals stock = MaterialLotTotals(dm_, row.Group, row.Code, day_);
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        const TRequirementRow& row = rows_[i];
         const bool shortage =
-            FinalStock(stock.OnHand, row.Quantity) < 0 || stock.Drawable < row.Quantity - QuantityTolerance;
+            FinalStock(stock[i].OnHand, row.Quantity) < 0 || stock[i].Drawable < row.Quantity - QuantityTolerance;
         negative = negative || shortage;
-        if (!shortage && row.Quantity != 0 && stock.Found)
-            drawn.push_back(&row);
+        if (!shortage && row.Quantity != 0 && stock[i].Found)
+            drawn.push_back(row);
     }
     if (negative && !leaveOutNegative)
         return TOutcome::NegativeStock;
@@ -342,8 +346,7 @@ TOutcome TConsumptionWriter::Write(bool leaveOutNegative)
                                             .arg(F(receipt, "Tip")->AsString(), FloatToStr(number.toDouble(), dm_.Context().Formats),
                                                  DateToStr(F(receipt, "Data")->AsDateTime(), dm_.Context().Formats)));
     genealogy_.emplace(dm_, receipt_);
-    for (const TRequirementRow* row : drawn)
-        DrawRow(*row);
+    Draw(drawn);
     tx.Commit();
     committed_ = true;
     return TOutcome::Written;
@@ -367,59 +370,97 @@ std::vector<TEarlierConsumption> TConsumptionWriter::ReadEarlier(double number, 
     return earlier;
 }
 
-void TConsumptionWriter::DrawRow(const TRequirementRow& row)
+void TConsumptionWriter::Draw(const std::vector<TRequirementRow>& drawn)
 {
-    // Only the lots the draw reaches are read: they are locked, and nothing but this
-    // document has written them since.
-    const std::vector<TStockLot> lots = LotsToDraw(dm_, row.Group, row.Code, day_, row.Quantity);
-    if (lots.empty())
-        return;
-    TTable* catalog = dm_.RequirementMaterialTable;
-    const bool known = catalog->FindKey({row.Group, row.Code});
-    for (size_t i = 0; i < LineAccounts.size(); ++i)
-        accounts_[i] = known ? F(catalog, LineAccounts[i])->Value() : QVariant();
-
-    // The lots in the settings' order; they hold enough (a shortage is never drawn).
-    for (const TLotTake& take : PlanDraw(lots, row.Quantity)) {
-        dm_.StocTable->GotoBookmark(lots[take.Lot].Row);
-        // As the stock table reads it: a quantity that is no number stops the document
-        // with the message naming the lot, rather than being written over.
-        F(dm_.StocTable, "Cantitate")->AsFloat();
-        WriteLine(row, take.Quantity);
-        if (take.Removed)
-            dm_.StocTable->Delete();
-        else
-            SetLot(take.Left);
+    // Only the lots the draws reach are read; nothing but this document has written them
+    // since the totals were taken.
+    const std::vector<std::vector<TStockLot>> lots = LotsToDraw(dm_, drawn, day_);
+    const std::vector<TAccounts> accounts = AccountsOf(drawn);
+    Connection& engine = *dm_.ProductionDatabase->GetConnection();
+    // A lot is written only while it holds what was read: its row and its quantity.
+    const QString lotRow = engine.RowIdColumn() + QStringLiteral(" = ? AND Cantitate") + engine.NullSafeEqual() + QLatin1Char('?');
+    std::vector<TStatement> writes;
+    std::vector<size_t> lotWrites; // each must change its lot
+    for (size_t m = 0; m < drawn.size(); ++m) {
+        // The lots in the settings' order; they hold enough (a shortage is never drawn).
+        for (const TLotTake& take : PlanDraw(lots[m], drawn[m].Quantity)) {
+            const TStockLot& lot = lots[m][take.Lot];
+            CheckQuantity(lot);
+            writes.push_back(Line(drawn[m], accounts[m], take.Quantity, lot));
+            // The lot as it was before this line drew on it.
+            genealogy_->Record(counter_, line_ - 1, drawn[m].Group, drawn[m].Code, take.Quantity, lot, writes);
+            lotWrites.push_back(writes.size());
+            const QVariant& was = StoredValue(lot, "Cantitate");
+            if (take.Removed)
+                writes.push_back({QStringLiteral("DELETE FROM Stoc WHERE ") + lotRow, {lot.Row, was}});
+            else
+                writes.push_back({QStringLiteral("UPDATE Stoc SET Cantitate = ? WHERE ") + lotRow, {take.Left, lot.Row, was}});
+        }
     }
+    const std::vector<int> written = engine.ForEachRowOf(writes, {});
+    for (const QString& table : {ItemOutDB, GenealogieDB, StocDB})
+        engine.Touch(QString(table).remove(QStringLiteral(".DB")));
+    for (size_t i : lotWrites)
+        if (written[i] != 1)
+            throw EDatabaseError(dbmsg::EditChanged());
 }
 
-void TConsumptionWriter::SetLot(double quantity)
+std::vector<TConsumptionWriter::TAccounts> TConsumptionWriter::AccountsOf(const std::vector<TRequirementRow>& drawn) const
 {
-    TTable* lots = dm_.StocTable;
-    lots->Edit();
-    F(lots, "Cantitate")->SetAsFloat(quantity);
-    lots->Post();
+    // From the material's catalog row; none where the catalog holds no such material.
+    QString select = QStringLiteral("SELECT ");
+    for (const char* account : LineAccounts)
+        select += QLatin1String(account) + QStringLiteral(", ");
+    select += QStringLiteral("1 FROM CATALOG WHERE ");
+    std::vector<TStatement> rows;
+    std::vector<size_t> asked;
+    for (size_t m = 0; m < drawn.size(); ++m) {
+        if (!dm_.IsMaterial(drawn[m].Code))
+            continue;
+        TStatement row;
+        row.sql = select + MaterialCondition("Grupa", "Cod", drawn[m].Group, drawn[m].Code, row.values);
+        rows.push_back(std::move(row));
+        asked.push_back(m);
+    }
+    std::vector<TAccounts> accounts(drawn.size());
+    dm_.ProductionDatabase->GetConnection()->ForEachRowOf(rows, [&](size_t i, const NativeRow& row) {
+        for (size_t a = 0; a < LineAccounts.size(); ++a)
+            accounts[asked[i]][a] = row.Stored(int(a));
+    });
+    return accounts;
 }
 
-void TConsumptionWriter::WriteLine(const TRequirementRow& row, double quantity)
+void TConsumptionWriter::CheckQuantity(const TStockLot& lot)
 {
-    TTable* lots = dm_.StocTable;
-    TTable* line = dm_.ItemOutTable;
-    line->Insert();
-    F(line, "Contor")->SetAsFloat(counter_);
-    F(line, "Contor_secundar")->SetAsFloat(line_++);
-    F(line, "Cod_articol")->SetAsString(row.Code);
-    for (const char* same : {"Cod_grupa", "Cod_gestiune", "Lot", "Agent", "Pret_achizitie"})
-        F(line, same)->SetValue(F(lots, same)->Value());
-    F(line, "Cantitate")->SetAsFloat(quantity);
-    F(line, "Pret_vinzare")->SetValue(F(lots, "Pret_achizitie")->Value());
-    F(line, "TVA")->SetAsFloat(0);
-    F(line, "Pret_vz_echiv_USD")->SetAsFloat(0);
-    for (size_t i = 0; i < LineAccounts.size(); ++i)
-        F(line, LineAccounts[i])->SetValue(accounts_[i]);
-    line->Post();
-    // The lot still stands as it was before this line drew on it.
-    genealogy_->Record(counter_, line_ - 1, quantity, *lots);
+    // A quantity that is no number stops the document with the message the stock table
+    // gives, naming the lot, rather than being written over.
+    const QVariant& quantity = StoredValue(lot, "Cantitate");
+    const bool number = quantity.typeId() == QMetaType::Double || quantity.typeId() == QMetaType::LongLong;
+    if (quantity.isNull() || (number && std::isfinite(quantity.toDouble())))
+        return;
+    Reread(dm_.StocTable);
+    dm_.StocTable->GotoBookmark(lot.Row);
+    F(dm_.StocTable, "Cantitate")->AsFloat();
+}
+
+TStatement TConsumptionWriter::Line(const TRequirementRow& row, const TAccounts& accounts, double quantity,
+                                    const TStockLot& lot)
+{
+    QStringList columns{QStringLiteral("Contor"), QStringLiteral("Contor_secundar"), QStringLiteral("Cod_articol"),
+                        QStringLiteral("Cantitate"), QStringLiteral("Pret_vinzare"), QStringLiteral("TVA"),
+                        QStringLiteral("Pret_vz_echiv_USD")};
+    QVariantList values{counter_, double(line_++), row.Code, quantity, StoredValue(lot, "Pret_achizitie"), 0.0, 0.0};
+    for (const char* same : {"Cod_grupa", "Cod_gestiune", "Lot", "Agent", "Pret_achizitie"}) {
+        columns << QLatin1String(same);
+        values << StoredValue(lot, same);
+    }
+    for (size_t i = 0; i < LineAccounts.size(); ++i) {
+        columns << QLatin1String(LineAccounts[i]);
+        values << accounts[i];
+    }
+    return {QStringLiteral("INSERT INTO Item_out (%1) VALUES (?%2)")
+                .arg(columns.join(QStringLiteral(", ")), QStringLiteral(", ?").repeated(columns.size() - 1)),
+            values};
 }
 
 } // namespace

@@ -144,6 +144,19 @@ void Connection::Exec(const QString& sql, const QVariantList& values)
     }
 }
 
+std::vector<int> Connection::ForEachRowOf(const std::vector<TStatement>& batch,
+                                          const std::function<void(size_t, const NativeRow&)>& row)
+{
+    std::vector<int> written;
+    written.reserve(batch.size());
+    for (size_t i = 0; i < batch.size(); ++i)
+        written.push_back(ForEachRow(batch[i].sql, batch[i].values, [&](const NativeRow& r) {
+            if (row)
+                row(i, r);
+        }));
+    return written;
+}
+
 qint64 Connection::ScalarInt(const QString& sql, const QVariantList& values)
 {
     qint64 result = 0;

@@ -42,6 +42,12 @@ protected:
     ~NativeRow() = default;
 };
 
+// One statement of a batch: its text and positional values.
+struct TStatement {
+    QString sql;
+    QVariantList values;
+};
+
 struct ColumnInfo {
     QString name;
     QString declType;
@@ -95,6 +101,13 @@ public:
     // SELECT, or the RETURNING list of a write). Returns the rows a write changed.
     virtual int ForEachRow(const QString& sql, const QVariantList& values,
                            const std::function<void(const NativeRow&)>& row) = 0;
+    // Runs statements in turn as ForEachRow runs each, sent together where the engine can
+    // take them so (a server's pipeline: one round trip for many); each one's rows go to
+    // `row` with its index in the batch. Returns the rows each one wrote. The first to fail
+    // is thrown and those after it are not run. Meant for a transaction, which decides
+    // about those before it (a server runs a pipeline outside one as one transaction).
+    virtual std::vector<int> ForEachRowOf(const std::vector<TStatement>& batch,
+                                          const std::function<void(size_t, const NativeRow&)>& row);
     // Runs a query returning one number.
     qint64 ScalarInt(const QString& sql, const QVariantList& values);
 

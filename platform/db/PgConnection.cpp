@@ -419,56 +419,98 @@ void PgConnection::ThrowResult(PGresult* result) const
     ThrowState(state, message);
 }
 
-PGresult* PgConnection::Run(const QString& sql, const QVariantList& values, QString& statementName)
+// A statement's values as libpq takes them: texts, and no pointer for a null.
+struct PgConnection::TBoundValues {
+    explicit TBoundValues(const QVariantList& values)
+        : texts(size_t(values.size())), pointers(size_t(values.size()), nullptr), lengths(size_t(values.size()), 0)
+    {
+        for (int i = 0; i < values.size(); ++i) {
+            const QVariant& v = values.at(i);
+            if (!v.isValid() || v.isNull())
+                continue;
+            texts[size_t(i)] = ParameterText(v);
+            pointers[size_t(i)] = texts[size_t(i)].constData();
+            lengths[size_t(i)] = int(texts[size_t(i)].size());
+        }
+    }
+    std::vector<QByteArray> texts;
+    std::vector<const char*> pointers;
+    std::vector<int> lengths;
+};
+
+namespace {
+
+// Each row of a result, then the rows a write changed (none for a SELECT).
+int ReadResult(PGresult* result, const std::function<void(const NativeRow&)>& row)
+{
+    if (PQresultStatus(result) == PGRES_TUPLES_OK && row) {
+        const int rows = PQntuples(result);
+        PgRow current(result, 0);
+        for (int i = 0; i < rows; ++i, current.Next())
+            row(current);
+    }
+    const char* tuples = PQcmdTuples(result);
+    if (std::strncmp(PQcmdStatus(result), "SELECT", 6) == 0 || !tuples || !*tuples)
+        return 0;
+    return std::atoi(tuples);
+}
+
+} // namespace
+
+QByteArray PgConnection::StatementName(const QString& sql, bool& prepare)
+{
+    QByteArray name = prepared_.value(sql);
+    prepare = name.isEmpty();
+    return prepare ? "fw_" + QByteArray::number(++statementSerial_) : name;
+}
+
+PGresult* PgConnection::Run(const QString& sql, const QVariantList& values)
 {
     Reconnect();
     if (depth_ == 0)
         deferred_.clear(); // levels of a transaction the server ended
-    QByteArray name = prepared_.value(sql);
-    const bool prepare = name.isEmpty();
-    if (prepare)
-        name = "fw_" + QByteArray::number(++statementSerial_);
-    if (prepare && deferred_.isEmpty()) {
+    bool prepare = false;
+    const QByteArray name = StatementName(sql, prepare);
+    const TBoundValues bound(values);
+    if (!deferred_.isEmpty())
+        return RunPipeline({{name, &sql, prepare, &bound}}).front();
+    if (prepare) {
         PGresult* made = PQprepare(pg_, name.constData(), Numbered(sql).constData(), 0, nullptr);
         if (PQresultStatus(made) != PGRES_COMMAND_OK)
             ThrowResult(made);
         PQclear(made);
         prepared_.insert(sql, name);
     }
-    statementName = QString::fromLatin1(name);
-    std::vector<QByteArray> texts(size_t(values.size()));
-    std::vector<const char*> pointers(size_t(values.size()), nullptr);
-    std::vector<int> lengths(size_t(values.size()), 0);
-    for (int i = 0; i < values.size(); ++i) {
-        const QVariant& v = values.at(i);
-        if (!v.isValid() || v.isNull())
-            continue;
-        texts[size_t(i)] = ParameterText(v);
-        pointers[size_t(i)] = texts[size_t(i)].constData();
-        lengths[size_t(i)] = int(texts[size_t(i)].size());
-    }
-    if (!deferred_.isEmpty())
-        return RunPipelined(name, sql, prepare, int(values.size()), pointers.data(), lengths.data());
-    return PQexecPrepared(pg_, name.constData(), int(values.size()), pointers.data(), lengths.data(), nullptr, 0);
+    return PQexecPrepared(pg_, name.constData(), int(values.size()), bound.pointers.data(), bound.lengths.data(), nullptr, 0);
 }
 
-PGresult* PgConnection::RunPipelined(const QByteArray& name, const QString& sql, bool prepare, int count,
-                                     const char* const* values, const int* lengths)
+std::vector<PGresult*> PgConnection::RunPipeline(const std::vector<TCall>& calls)
 {
     const QByteArrayList control = std::exchange(deferred_, {});
     if (!PQenterPipelineMode(pg_))
         ThrowResult(nullptr);
+    // Each request in turn: whether its result is a statement's, which the caller is given.
+    std::vector<bool> statement;
     bool sent = true;
-    for (const QByteArray& c : control)
+    for (const QByteArray& c : control) {
         sent = sent && PQsendQueryParams(pg_, c.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0);
-    sent = sent && (!prepare || PQsendPrepare(pg_, name.constData(), Numbered(sql).constData(), 0, nullptr));
-    sent = sent && PQsendQueryPrepared(pg_, name.constData(), count, values, lengths, nullptr, 0);
+        statement.push_back(false);
+    }
+    for (const TCall& call : calls) {
+        if (call.prepare) {
+            sent = sent && PQsendPrepare(pg_, call.name.constData(), Numbered(*call.sql).constData(), 0, nullptr);
+            statement.push_back(false);
+        }
+        sent = sent
+               && PQsendQueryPrepared(pg_, call.name.constData(), int(call.values->pointers.size()),
+                                      call.values->pointers.data(), call.values->lengths.data(), nullptr, 0);
+        statement.push_back(true);
+    }
     sent = sent && PQpipelineSync(pg_);
     // Each request's result, then the end of the pipeline. After a failure the server
     // skips the rest (PGRES_PIPELINE_ABORTED): the first failure is the one said.
     std::vector<PGresult*> results;
-    const size_t expected = size_t(control.size()) + (prepare ? 1 : 0) + 1;
-    while (sent && results.size() < expected) {
+    while (sent && results.size() < statement.size()) {
         PGresult* r = PQgetResult(pg_);
         if (!r)
             break;
@@ -487,26 +529,34 @@ PGresult* PgConnection::RunPipelined(const QByteArray& name, const QString& sql,
     PQexitPipelineMode(pg_);
     // Fewer results than requests: the connection failed, and its state says how.
     PGresult* failed = nullptr;
-    for (size_t i = 0; i + 1 < results.size() && !failed; ++i)
-        if (PQresultStatus(results[i]) != PGRES_COMMAND_OK)
+    for (size_t i = 0; i < results.size() && !failed; ++i) {
+        const ExecStatusType status = PQresultStatus(results[i]);
+        if (status != PGRES_COMMAND_OK && !(statement[i] && status == PGRES_TUPLES_OK))
             failed = results[i];
-    if (failed || results.size() < expected) {
+    }
+    if (failed || results.size() < statement.size()) {
         for (PGresult* r : results)
             if (r != failed)
                 PQclear(r);
         ThrowResult(failed);
     }
-    for (size_t i = 0; i + 1 < results.size(); ++i)
-        PQclear(results[i]);
-    if (prepare)
-        prepared_.insert(sql, name);
-    return results.back();
+    std::vector<PGresult*> kept;
+    kept.reserve(calls.size());
+    for (size_t i = 0; i < results.size(); ++i) {
+        if (statement[i])
+            kept.push_back(results[i]);
+        else
+            PQclear(results[i]);
+    }
+    for (const TCall& call : calls)
+        if (call.prepare)
+            prepared_.insert(*call.sql, call.name);
+    return kept;
 }
 
 int PgConnection::ForEachRow(const QString& sql, const QVariantList& values, const std::function<void(const NativeRow&)>& row)
 {
-    QString statement;
-    PGresult* result = Run(sql, values, statement);
+    PGresult* result = Run(sql, values);
     ExecStatusType status = PQresultStatus(result);
     if (status == PGRES_FATAL_ERROR && depth_ == 0
         && QLatin1String(PQresultErrorField(result, PG_DIAG_SQLSTATE)) == QLatin1String("0A000")) {
@@ -514,22 +564,56 @@ int PgConnection::ForEachRow(const QString& sql, const QVariantList& values, con
         // type"): outside a transaction it is prepared again from its text once.
         PQclear(result);
         ForgetStatements();
-        result = Run(sql, values, statement);
+        result = Run(sql, values);
         status = PQresultStatus(result);
     }
     if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK)
         ThrowResult(result);
     const ResultGuard guard{result};
-    if (status == PGRES_TUPLES_OK && row) {
-        const int rows = PQntuples(result);
-        PgRow current(result, 0);
-        for (int i = 0; i < rows; ++i, current.Next())
-            row(current);
+    return ReadResult(result, row);
+}
+
+std::vector<int> PgConnection::ForEachRowOf(const std::vector<TStatement>& batch,
+                                            const std::function<void(size_t, const NativeRow&)>& row)
+{
+    std::vector<int> written;
+    written.reserve(batch.size());
+    // A pipeline is sent whole before its results are read: kept short enough that the
+    // results of its statements never fill what the connection buffers, where the server
+    // would wait for them to be read while this side still sends.
+    constexpr size_t kDepth = 64;
+    for (size_t begin = 0; begin < batch.size(); begin += kDepth) {
+        const size_t end = std::min(batch.size(), begin + kDepth);
+        Reconnect();
+        if (depth_ == 0)
+            deferred_.clear();
+        std::vector<TBoundValues> values;
+        values.reserve(end - begin);
+        std::vector<TCall> calls;
+        calls.reserve(end - begin);
+        QHash<QString, QByteArray> preparedHere; // a text is prepared once in a pipeline
+        for (size_t i = begin; i < end; ++i) {
+            const QString& sql = batch[i].sql;
+            values.emplace_back(batch[i].values);
+            bool prepare = false;
+            QByteArray name = preparedHere.value(sql);
+            if (name.isEmpty()) {
+                name = StatementName(sql, prepare);
+                if (prepare)
+                    preparedHere.insert(sql, name);
+            }
+            calls.push_back({name, &sql, prepare, &values.back()});
+        }
+        std::vector<std::unique_ptr<PGresult, void (*)(PGresult*)>> results;
+        for (PGresult* r : RunPipeline(calls))
+            results.emplace_back(r, &PQclear);
+        for (size_t i = 0; i < results.size(); ++i)
+            written.push_back(ReadResult(results[i].get(), [&](const NativeRow& r) {
+                if (row)
+                    row(begin + i, r);
+            }));
     }
-    const char* tuples = PQcmdTuples(result);
-    if (std::strncmp(PQcmdStatus(result), "SELECT", 6) == 0 || !tuples || !*tuples)
-        return 0;
-    return std::atoi(tuples);
+    return written;
 }
 
 bool PgConnection::ExecDirect(const QString& sql)

@@ -46,6 +46,8 @@ public:
     TEngine Engine() const override { return TEngine::PostgreSQL; }
     QString Describe() const override { return server_.Describe(); }
     int ForEachRow(const QString& sql, const QVariantList& values, const std::function<void(const NativeRow&)>& row) override;
+    std::vector<int> ForEachRowOf(const std::vector<TStatement>& batch,
+                                  const std::function<void(size_t, const NativeRow&)>& row) override;
 
     QString StoredTableName(const QString& name) override;
     QStringList TableNames() override;
@@ -99,11 +101,21 @@ private:
     // A result the statement did not succeed with, as the layer's error; frees it.
     [[noreturn]] void ThrowResult(PGresult* result) const;
     [[noreturn]] void ThrowState(const QString& state, const QString& message) const;
-    PGresult* Run(const QString& sql, const QVariantList& values, QString& statementName);
-    // The deferred savepoints, the statement's preparation when it is new and the
-    // statement, in one round trip (libpq's pipeline); the statement's result.
-    PGresult* RunPipelined(const QByteArray& name, const QString& sql, bool prepare, int count, const char* const* values,
-                           const int* lengths);
+    struct TBoundValues;
+    // A statement as a pipeline sends it: prepared under `name` first where `prepare`.
+    struct TCall {
+        QByteArray name;
+        const QString* sql;
+        bool prepare;
+        const TBoundValues* values;
+    };
+    // The name a statement's text is prepared under; `prepare` where it is not yet.
+    QByteArray StatementName(const QString& sql, bool& prepare);
+    PGresult* Run(const QString& sql, const QVariantList& values);
+    // The deferred savepoints, then each statement (prepared first where its text is new),
+    // in one round trip (libpq's pipeline); the statements' results, in order. The first
+    // request that failed is thrown.
+    std::vector<PGresult*> RunPipeline(const std::vector<TCall>& calls);
     // Statements of a table's structure.
     QString Comment(const QString& what, const QString& text) const;
     QString IndexStatement(const QString& table, const QString& index, const QStringList& columns, bool unique,

@@ -3,6 +3,7 @@
 #include "DbFixture.h"
 #include "platform/core/Exceptions.h"
 #include "platform/db/Connection.h"
+#include "platform/db/DbMessages.h"
 #include "platform/db/Database.h"
 #include "platform/db/Query.h"
 #include "platform/db/Table.h"
@@ -187,6 +188,39 @@ TEST_F(WriteTransaction, LevelsSentWithTheirStatementsUndoExactlyTheirOwnWrites)
     } // rolled back whole
     EXPECT_EQ(lots(), (QVariantList{"L1=5", "A=1", "C=3"}));
     EXPECT_EQ(conn->TransactionDepth(), 0);
+}
+
+TEST_F(WriteTransaction, ABatchGivesEachStatementItsRowsAndStopsAtItsFirstFailure)
+{
+    auto conn = Connection::Open(dir.Path());
+    // More statements than a server's pipeline sends at once, the same text throughout.
+    std::vector<TStatement> batch;
+    for (int i = 1; i <= 70; ++i)
+        batch.push_back({"INSERT INTO Stoc (Lot, Cant) VALUES (?, ?)", {QString("B%1").arg(i), double(i)}});
+    batch.push_back({"SELECT Lot FROM Stoc WHERE Cant >= ? ORDER BY Cant", {69.0}});
+    batch.push_back({"UPDATE Stoc SET Cant = Cant + 1 WHERE Lot LIKE ?", {"B%"}});
+    batch.push_back({"SELECT Lot FROM Stoc WHERE Cant = ? ORDER BY Lot DESC", {5.0}});
+    QStringList seen;
+    conn->Begin();
+    const std::vector<int> written = conn->ForEachRowOf(
+        batch, [&](size_t i, const NativeRow& row) { seen << QString("%1:%2").arg(i).arg(row.Value(0).toString()); });
+    EXPECT_EQ(seen, (QStringList{"70:B69", "70:B70", "72:L1", "72:B4"}));
+    ASSERT_EQ(written.size(), 73u);
+    EXPECT_EQ(written[0], 1);
+    EXPECT_EQ(written[69], 1);
+    EXPECT_EQ(written[71], 70);
+    // The failure named is the statement's own, not that of those the engine skipped after
+    // it; a level begun before goes with the batch and takes back exactly its part.
+    conn->Begin();
+    const std::vector<TStatement> failing{{"INSERT INTO Item_in (Nr, Lot, Cant) VALUES (?, ?, ?)", {2.0, "L2", 1.0}},
+                                          {"INSERT INTO Item_in (Nr, Lot, Cant) VALUES (?, ?, ?)", {1.0, "L1", 1.0}},
+                                          {"INSERT INTO Item_in (Nr, Lot, Cant) VALUES (?, ?, ?)", {3.0, "L3", 1.0}}};
+    EXPECT_THROW(conn->ForEachRowOf(failing, {}), EKeyViolation);
+    conn->Rollback();
+    conn->ForEachRowOf({{"DELETE FROM Stoc WHERE Cant > ?", {70.0}}}, {});
+    conn->Commit();
+    EXPECT_EQ(Raw("SELECT COUNT(*) FROM Stoc").value(0).toInt(), 70);
+    EXPECT_EQ(Raw("SELECT Nr FROM Item_in"), QVariantList{1.0});
 }
 
 } // namespace
