@@ -18,15 +18,12 @@ namespace {
 constexpr double QuantityTolerance = 0.000001;
 
 // The lots a consumption may not draw on are those entered before this day: the day of the
-// consumption less the material's shelf life, when expired lots are left out. None else.
-std::optional<QDate> EnteredBefore(TProductionData& dm, const QString& group, const QString& code, const QDate& day)
+// consumption less the material's shelf life (ShelfLives), when it has one. None else.
+std::optional<QDate> EnteredBefore(const QDate& day, double shelfLife)
 {
-    if (dm.Context().Settings.DrawExpiredLots || !day.isValid())
+    if (!day.isValid() || !(shelfLife > 0))
         return std::nullopt;
-    const double days = dm.ShelfLife(group, code);
-    if (!(days > 0))
-        return std::nullopt;
-    return day.addDays(-static_cast<qint64>(std::floor(days)));
+    return day.addDays(-static_cast<qint64>(std::floor(shelfLife)));
 }
 
 // Statements of their own on the data module's connection (inside the writer's
@@ -143,13 +140,36 @@ namespace corvanel {
 
 namespace {
 
-// The lots of a material a consumption dated `day` may draw on: its condition, bound in
-// `values`.
-QString DrawableLots(TProductionData& dm, const QString& group, const QString& code, const QDate& day,
-                     QVariantList& values)
+// Each material's shelf life where a consumption dated `day` leaves expired lots out, else
+// 0: the catalog asked once for all of them.
+std::vector<double> ShelfLives(TProductionData& dm, const std::vector<TMaterialDraw>& materials, const QDate& day)
 {
-    QString sql = MaterialCondition("Cod_grupa", "Cod_articol", group, code, values);
-    if (const std::optional<QDate> enteredBefore = EnteredBefore(dm, group, code, day)) {
+    std::vector<double> days(materials.size(), 0.0);
+    if (dm.Context().Settings.DrawExpiredLots || !day.isValid())
+        return days;
+    std::vector<TStatement> asks;
+    std::vector<size_t> asked;
+    for (size_t i = 0; i < materials.size(); ++i) {
+        // As TProductionData::ShelfLife: a material without group or code keeps none.
+        if (materials[i].Group.isEmpty() || materials[i].Code.isEmpty())
+            continue;
+        asks.push_back({QStringLiteral("SELECT ZileValabilitate FROM CATALOG WHERE Grupa = ? AND Cod = ?"),
+                        {materials[i].Group, materials[i].Code}});
+        asked.push_back(i);
+    }
+    Engine(dm).ForEachRowOf(asks, [&](size_t b, const NativeRow& row) {
+        const double read = row.Value(0).toDouble();
+        days[asked[b]] = read > 0 ? read : 0.0;
+    });
+    return days;
+}
+
+// The lots of a material a consumption dated `day` may draw on, its shelf life that given
+// by ShelfLives: their condition, bound in `values`.
+QString DrawableLots(const TMaterialDraw& material, const QDate& day, double shelfLife, QVariantList& values)
+{
+    QString sql = MaterialCondition("Cod_grupa", "Cod_articol", material.Group, material.Code, values);
+    if (const std::optional<QDate> enteredBefore = EnteredBefore(day, shelfLife)) {
         sql += QStringLiteral(" AND (Data_intrare IS NULL OR Data_intrare >= ?)");
         values << *enteredBefore;
     }
@@ -177,13 +197,14 @@ std::vector<TLotTotals> MaterialLotTotals(TProductionData& dm, const std::vector
     // The engine sums the lots by warehouse (without the entry date, the covering index
     // answers alone). No lot is locked: every writer of lots holds the counter row first,
     // as the caller does, so these are the committed figures and stay so until it ends.
+    const std::vector<double> shelfLives = ShelfLives(dm, materials, day);
     std::vector<TStatement> sums;
     sums.reserve(materials.size());
-    for (const TMaterialDraw& m : materials) {
+    for (size_t i = 0; i < materials.size(); ++i) {
         TStatement sum;
         sum.sql = QStringLiteral("SELECT Cod_gestiune, COUNT(*), SUM(Cantitate), SUM(CASE WHEN Cantitate > 0 THEN "
                                  "Cantitate ELSE 0 END) FROM Stoc WHERE ")
-                  + DrawableLots(dm, m.Group, m.Code, day, sum.values) + QStringLiteral(" GROUP BY Cod_gestiune");
+                  + DrawableLots(materials[i], day, shelfLives[i], sum.values) + QStringLiteral(" GROUP BY Cod_gestiune");
         sums.push_back(std::move(sum));
     }
     std::vector<TLotTotals> totals(materials.size());
@@ -224,12 +245,13 @@ std::vector<std::vector<TStockLot>> LotsToDraw(TProductionData& dm, const std::v
         double remaining = 0;
         bool done = false;
     };
+    const std::vector<double> shelfLives = ShelfLives(dm, draws, day);
     std::vector<TReading> readings(draws.size());
     for (size_t i = 0; i < draws.size(); ++i) {
         TReading& r = readings[i];
-        r.query.sql = select + QStringLiteral(" FROM Stoc WHERE ")
-                      + DrawableLots(dm, draws[i].Group, draws[i].Code, day, r.query.values) + order;
-        r.shelfLife = EnteredBefore(dm, draws[i].Group, draws[i].Code, day) ? dm.ShelfLife(draws[i].Group, draws[i].Code) : 0.0;
+        r.query.sql = select + QStringLiteral(" FROM Stoc WHERE ") + DrawableLots(draws[i], day, shelfLives[i], r.query.values)
+                      + order;
+        r.shelfLife = shelfLives[i];
         r.remaining = draws[i].Quantity;
     }
     std::vector<std::vector<TStockLot>> lots(draws.size());
