@@ -58,4 +58,23 @@ TEST(ConsumptionOfDamagedValues, AReceiptDateThatCannotBeReadIsNamedAndNothingIs
     EXPECT_EQ(c.Dump(), before);
 }
 
+TEST(ConsumptionOfDamagedValues, ALotWhoseQuantityIsNoNumberStopsTheDocumentNamingIt)
+{
+    TMessageRecorder messages;
+    Yogurt c;
+    c.Exec(testsupport::OnServer() ? "UPDATE Stoc SET Cantitate = 'Infinity'" : "UPDATE Stoc SET Cantitate = 9e999");
+    PrepareRequirement(*c.dm, 5);
+    const QStringList before = c.Dump();
+    try {
+        GenerateConsumption(*c.dm, 5);
+        ADD_FAILURE() << "written: " << J(messages.Texts());
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.Message(), "Valoarea campului Cantitate din tabela Stoc.DB (inregistrarea cu Cod_grupa = 01, "
+                               "Cod_articol = .LAPTE) nu poate fi citita: este deteriorata sau in afara domeniului "
+                               "campului.\rIntroduceti din nou valoarea corecta a campului sau refaceti firma dintr-o "
+                               "copie de siguranta.");
+    }
+    EXPECT_EQ(c.Dump(), before);
+}
+
 } // namespace
