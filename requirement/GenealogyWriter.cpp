@@ -13,19 +13,14 @@ constexpr const char* kLotFields[] = {"Cod_grupa",      "Cod_articol", "Lot",   
                                       "Agent",          "Contor_in",   "Contor_secundar_in", "Data_intrare"};
 
 // One row of the genealogy: a share of the line and the receipt line it fed (none: null).
-fw::TStatement GenealogyRow(double document, double line, const TReceiptWeights::TLine* fed, double share,
-                            const TStockLot& lot)
+QVariantList GenealogyRow(double document, double line, const TReceiptWeights::TLine* fed, double share,
+                          const TStockLot& lot)
 {
-    QString columns = QStringLiteral("Contor_out, Contor_secundar_out, Contor_produs, Contor_secundar_produs, Cantitate");
-    QString marks = QStringLiteral("?, ?, ?, ?, ?");
     QVariantList values{document, line, fed ? QVariant(fed->Receipt) : QVariant(), fed ? QVariant(fed->Line) : QVariant(),
                         share};
-    for (const char* name : kLotFields) {
-        columns += QStringLiteral(", ") + QLatin1String(name);
-        marks += QStringLiteral(", ?");
+    for (const char* name : kLotFields)
         values << StoredValue(lot, name);
-    }
-    return {QStringLiteral("INSERT INTO Genealogie (%1) VALUES (%2)").arg(columns, marks), values};
+    return values;
 }
 
 } // namespace
@@ -35,14 +30,26 @@ TGenealogyWriter::TGenealogyWriter(TProductionData& dm, double receipt)
 {
 }
 
+const QStringList& TGenealogyWriter::Columns()
+{
+    static const QStringList columns = [] {
+        QStringList names{QStringLiteral("Contor_out"), QStringLiteral("Contor_secundar_out"), QStringLiteral("Contor_produs"),
+                          QStringLiteral("Contor_secundar_produs"), QStringLiteral("Cantitate")};
+        for (const char* name : kLotFields)
+            names << QLatin1String(name);
+        return names;
+    }();
+    return columns;
+}
+
 void TGenealogyWriter::Record(double document, double line, const QString& group, const QString& code, double quantity,
-                              const TStockLot& lot, std::vector<fw::TStatement>& writes) const
+                              const TStockLot& lot, std::vector<QVariantList>& rows) const
 {
     const std::vector<TReceiptWeights::TShare> shares = weights_.Shares(group, code, quantity);
     if (shares.empty())
-        writes.push_back(GenealogyRow(document, line, nullptr, quantity, lot));
+        rows.push_back(GenealogyRow(document, line, nullptr, quantity, lot));
     for (const TReceiptWeights::TShare& share : shares)
-        writes.push_back(GenealogyRow(document, line, &weights_.Lines()[share.Line], share.Quantity, lot));
+        rows.push_back(GenealogyRow(document, line, &weights_.Lines()[share.Line], share.Quantity, lot));
 }
 
 } // namespace corvanel

@@ -20,12 +20,14 @@ public:
     // the document's transaction, so that they are the lines the document is written for.
     TGenealogyWriter(TProductionData& dm, double receipt);
 
-    // The rows of line `line` of consumption document `document`, added to `writes`:
+    // The genealogy's columns, in the order of the rows Record gives.
+    static const QStringList& Columns();
+    // The rows of line `line` of consumption document `document`, added to `rows`:
     // `quantity` of the material (group and code) taken from `lot` (read for the draw, as
     // it was before it), shared among the receipt's lines by what they ask of the material.
     // A receipt without lines gets one row naming no receipt line, which still keeps the lot.
     void Record(double document, double line, const QString& group, const QString& code, double quantity,
-                const TStockLot& lot, std::vector<fw::TStatement>& writes) const;
+                const TStockLot& lot, std::vector<QVariantList>& rows) const;
 
 private:
     TReceiptWeights weights_;

@@ -244,6 +244,9 @@ constexpr double QuantityTolerance = 0.000001;
 constexpr std::array<const char*, 6> LineAccounts{"Cont_marfa",  "Cont_TVA_Iesiri", "Cont_cheltuieli",
                                                  "Cont_accize", "Cont_adaos",      "Cont_venituri"};
 
+// The lot's fields a consumption line carries as they are.
+constexpr std::array<const char*, 5> kLineLotFields{"Cod_grupa", "Cod_gestiune", "Lot", "Agent", "Pret_achizitie"};
+
 enum class TOutcome { Written, ReceiptNotSaved, AlreadyConsumed, NegativeStock, NothingToConsume };
 
 // A consumption document the receipt already has.
@@ -280,7 +283,9 @@ private:
     // keep, sent to the engine together.
     void Draw(const std::vector<TRequirementRow>& drawn);
     std::vector<TAccounts> AccountsOf(const std::vector<TRequirementRow>& drawn) const;
-    TStatement Line(const TRequirementRow& row, const TAccounts& accounts, double quantity, const TStockLot& lot);
+    // A line's values, of LineColumns.
+    QVariantList Line(const TRequirementRow& row, const TAccounts& accounts, double quantity, const TStockLot& lot);
+    static const QStringList& LineColumns();
     void CheckQuantity(const TStockLot& lot);
 
     TProductionData& dm_;
@@ -379,28 +384,32 @@ void TConsumptionWriter::Draw(const std::vector<TRequirementRow>& drawn)
     Connection& engine = *dm_.ProductionDatabase->GetConnection();
     // A lot is written only while it holds what was read: its row and its quantity.
     const QString lotRow = engine.RowIdColumn() + QStringLiteral(" = ? AND Cantitate") + engine.NullSafeEqual() + QLatin1Char('?');
-    std::vector<TStatement> writes;
-    std::vector<size_t> lotWrites; // each must change its lot
+    std::vector<QVariantList> lines, genealogy;
+    std::vector<TStatement> lotWrites; // each must change its lot
     for (size_t m = 0; m < drawn.size(); ++m) {
         // The lots in the settings' order; they hold enough (a shortage is never drawn).
         for (const TLotTake& take : PlanDraw(lots[m], drawn[m].Quantity)) {
             const TStockLot& lot = lots[m][take.Lot];
             CheckQuantity(lot);
-            writes.push_back(Line(drawn[m], accounts[m], take.Quantity, lot));
+            lines.push_back(Line(drawn[m], accounts[m], take.Quantity, lot));
             // The lot as it was before this line drew on it.
-            genealogy_->Record(counter_, line_ - 1, drawn[m].Group, drawn[m].Code, take.Quantity, lot, writes);
-            lotWrites.push_back(writes.size());
+            genealogy_->Record(counter_, line_ - 1, drawn[m].Group, drawn[m].Code, take.Quantity, lot, genealogy);
             const QVariant& was = StoredValue(lot, "Cantitate");
             if (take.Removed)
-                writes.push_back({QStringLiteral("DELETE FROM Stoc WHERE ") + lotRow, {lot.Row, was}});
+                lotWrites.push_back({QStringLiteral("DELETE FROM Stoc WHERE ") + lotRow, {lot.Row, was}});
             else
-                writes.push_back({QStringLiteral("UPDATE Stoc SET Cantitate = ? WHERE ") + lotRow, {take.Left, lot.Row, was}});
+                lotWrites.push_back({QStringLiteral("UPDATE Stoc SET Cantitate = ? WHERE ") + lotRow, {take.Left, lot.Row, was}});
         }
     }
+    std::vector<TStatement> writes = InsertStatements(QStringLiteral("Item_out"), LineColumns(), lines);
+    for (TStatement& rows : InsertStatements(QStringLiteral("Genealogie"), TGenealogyWriter::Columns(), genealogy))
+        writes.push_back(std::move(rows));
+    const size_t firstLot = writes.size();
+    writes.insert(writes.end(), lotWrites.begin(), lotWrites.end());
     const std::vector<int> written = engine.ForEachRowOf(writes, {});
     for (const QString& table : {ItemOutDB, GenealogieDB, StocDB})
         engine.Touch(QString(table).remove(QStringLiteral(".DB")));
-    for (size_t i : lotWrites)
+    for (size_t i = firstLot; i < written.size(); ++i)
         if (written[i] != 1)
             throw EDatabaseError(dbmsg::EditChanged());
 }
@@ -443,24 +452,30 @@ void TConsumptionWriter::CheckQuantity(const TStockLot& lot)
     F(dm_.StocTable, "Cantitate")->AsFloat();
 }
 
-TStatement TConsumptionWriter::Line(const TRequirementRow& row, const TAccounts& accounts, double quantity,
-                                    const TStockLot& lot)
+const QStringList& TConsumptionWriter::LineColumns()
 {
-    QStringList columns{QStringLiteral("Contor"), QStringLiteral("Contor_secundar"), QStringLiteral("Cod_articol"),
-                        QStringLiteral("Cantitate"), QStringLiteral("Pret_vinzare"), QStringLiteral("TVA"),
-                        QStringLiteral("Pret_vz_echiv_USD")};
+    static const QStringList columns = [] {
+        QStringList names{QStringLiteral("Contor"),       QStringLiteral("Contor_secundar"), QStringLiteral("Cod_articol"),
+                          QStringLiteral("Cantitate"),    QStringLiteral("Pret_vinzare"),    QStringLiteral("TVA"),
+                          QStringLiteral("Pret_vz_echiv_USD")};
+        for (const char* same : kLineLotFields)
+            names << QLatin1String(same);
+        for (const char* account : LineAccounts)
+            names << QLatin1String(account);
+        return names;
+    }();
+    return columns;
+}
+
+QVariantList TConsumptionWriter::Line(const TRequirementRow& row, const TAccounts& accounts, double quantity,
+                                      const TStockLot& lot)
+{
     QVariantList values{counter_, double(line_++), row.Code, quantity, StoredValue(lot, "Pret_achizitie"), 0.0, 0.0};
-    for (const char* same : {"Cod_grupa", "Cod_gestiune", "Lot", "Agent", "Pret_achizitie"}) {
-        columns << QLatin1String(same);
+    for (const char* same : kLineLotFields)
         values << StoredValue(lot, same);
-    }
-    for (size_t i = 0; i < LineAccounts.size(); ++i) {
-        columns << QLatin1String(LineAccounts[i]);
-        values << accounts[i];
-    }
-    return {QStringLiteral("INSERT INTO Item_out (%1) VALUES (?%2)")
-                .arg(columns.join(QStringLiteral(", ")), QStringLiteral(", ?").repeated(columns.size() - 1)),
-            values};
+    for (const QVariant& account : accounts)
+        values << account;
+    return values;
 }
 
 } // namespace

@@ -144,6 +144,26 @@ void Connection::Exec(const QString& sql, const QVariantList& values)
     }
 }
 
+std::vector<TStatement> InsertStatements(const QString& table, const QStringList& columns,
+                                         const std::vector<QVariantList>& rows)
+{
+    // A hundred rows to a statement: the texts prepared stay few, and the values bound well
+    // within what an engine takes.
+    constexpr size_t kRows = 100;
+    const QString head = QStringLiteral("INSERT INTO %1 (%2) VALUES ").arg(table, columns.join(QStringLiteral(", ")));
+    const QString row = QStringLiteral("(?") + QStringLiteral(", ?").repeated(columns.size() - 1) + QLatin1Char(')');
+    std::vector<TStatement> statements;
+    for (size_t begin = 0; begin < rows.size(); begin += kRows) {
+        const size_t end = std::min(rows.size(), begin + kRows);
+        TStatement insert{head + QStringList(qsizetype(end - begin), row).join(QStringLiteral(", ")), {}};
+        insert.values.reserve(qsizetype(end - begin) * columns.size());
+        for (size_t r = begin; r < end; ++r)
+            insert.values << rows[r];
+        statements.push_back(std::move(insert));
+    }
+    return statements;
+}
+
 std::vector<int> Connection::ForEachRowOf(const std::vector<TStatement>& batch,
                                           const std::function<void(size_t, const NativeRow&)>& row)
 {

@@ -48,6 +48,12 @@ struct TStatement {
     QVariantList values;
 };
 
+// Statements inserting `rows` into `table`, each row its values of `columns` in that order,
+// many rows to a statement (a table's statement-level work, a server's notice of changes
+// among it, then runs once for them all). Empty without rows.
+std::vector<TStatement> InsertStatements(const QString& table, const QStringList& columns,
+                                         const std::vector<QVariantList>& rows);
+
 struct ColumnInfo {
     QString name;
     QString declType;

@@ -223,4 +223,21 @@ TEST_F(WriteTransaction, ABatchGivesEachStatementItsRowsAndStopsAtItsFirstFailur
     EXPECT_EQ(Raw("SELECT Nr FROM Item_in"), QVariantList{1.0});
 }
 
+TEST_F(WriteTransaction, RowsInsertedManyToAStatementKeepTheirValuesAndOrder)
+{
+    std::vector<QVariantList> rows;
+    for (int i = 1; i <= 150; ++i)
+        rows.push_back({QString("R%1").arg(i), i == 101 ? QVariant() : QVariant(double(i))});
+    const std::vector<TStatement> inserts = InsertStatements("Stoc", {"Lot", "Cant"}, rows);
+    ASSERT_EQ(inserts.size(), 2u);
+    auto conn = Connection::Open(dir.Path());
+    conn->Begin();
+    EXPECT_EQ(conn->ForEachRowOf(inserts, {}), (std::vector<int>{100, 50}));
+    conn->Commit();
+    // 1 + ... + 150 less the row left null, and L1's 5.
+    EXPECT_EQ(Raw("SELECT SUM(Cant) FROM Stoc").value(0).toDouble(), 11325.0 - 101 + 5);
+    EXPECT_EQ(Raw("SELECT Lot FROM Stoc WHERE Cant IS NULL"), QVariantList{"R101"});
+    EXPECT_EQ(Raw("SELECT Cant FROM Stoc WHERE Lot = 'R150'"), QVariantList{150.0});
+}
+
 } // namespace
