@@ -209,8 +209,27 @@ TEST(ServerDatabaseOnServer, AConnectionTheServerDroppedIsMadeAgainForTheNextSta
         EXPECT_EQ(e.Message(), dbmsg::ServerConnectionLost(TServerDatabase::Read(dir.Path())->Describe()));
     }
     EXPECT_EQ(conn->ScalarInt("SELECT count(*) FROM gest", {}), 1);
-    EXPECT_NE(conn->ScalarInt("SELECT pg_backend_pid()", {}), pid);
+    const qint64 again = conn->ScalarInt("SELECT pg_backend_pid()", {});
+    EXPECT_NE(again, pid);
     EXPECT_EQ(Column(*OpenTable(dir.Path(), "Gest.DB"), "Cod"), QStringList{"_MP"});
+    // Cut in a transaction, a batch of writes says so, and nothing of the transaction stays.
+    conn->Begin();
+    conn->ForEachRowOf({{"INSERT INTO gest (cod) VALUES (?)", {"_A"}}}, {});
+    {
+        QSqlDatabase other = OtherConnection(dir.Path(), "terminator");
+        QSqlQuery(other).exec(QStringLiteral("SELECT pg_terminate_backend(%1)").arg(again));
+    }
+    QSqlDatabase::removeDatabase("terminator");
+    const std::vector<TStatement> batch(3, TStatement{"INSERT INTO gest (cod) VALUES (?)", {"_B"}});
+    try {
+        conn->ForEachRowOf(batch, {});
+        ADD_FAILURE() << "a batch on a dropped connection";
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.Message(), dbmsg::ServerConnectionLost(TServerDatabase::Read(dir.Path())->Describe()));
+    }
+    conn->Rollback(); // as the transaction's owner does after the failure
+    EXPECT_EQ(conn->ForEachRowOf(batch, {}), (std::vector<int>{1, 1, 1}));
+    EXPECT_EQ(Column(*OpenTable(dir.Path(), "Gest.DB"), "Cod"), (QStringList{"_MP", "_B", "_B", "_B"}));
 }
 
 } // namespace
