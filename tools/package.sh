@@ -5,7 +5,8 @@
 # package leaves out).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-"$root/tools/install-deps.sh" --package
+# What it installs goes to the error output: the standard output is the package's path alone.
+"$root/tools/install-deps.sh" --package >&2
 build="${CORVANEL_BUILD_DIR:-$root/build}"
 "$root/tools/build.sh" --target pelmaris corvanel dist_files >&2
 rm -f "$build"/package/pelmaris_*.deb
