@@ -407,8 +407,9 @@ void TConsumptionWriter::Draw(const std::vector<TRequirementRow>& drawn)
     const size_t firstLot = writes.size();
     writes.insert(writes.end(), lotWrites.begin(), lotWrites.end());
     const std::vector<int> written = engine.ForEachRowOf(writes, {});
-    for (const QString& table : {ItemOutDB, GenealogieDB, StocDB})
-        engine.Touch(QString(table).remove(QStringLiteral(".DB")));
+    // The tables the statements name, so that their datasets read again.
+    for (const char* table : {"Item_out", "Genealogie", "Stoc"})
+        engine.Touch(QLatin1String(table));
     for (size_t i = firstLot; i < written.size(); ++i)
         if (written[i] != 1)
             throw EDatabaseError(dbmsg::EditChanged());
