@@ -1,7 +1,7 @@
 // The traceability report for one year of a plant: 2,000 finished-goods receipts of 10
 // lines each (20,000 receipt lines, one lot and one article group each, so 2,000 pages
 // and 2,000 raw-material footers), every receipt with a 5-line consumption document.
-// The whole report to PDF is set against running its queries alone, and Qt's PDF writer
+// The whole report to PDF is set against running its queries alone, and the PDF writer
 // alone (with and without the texts) against the same queries.
 #include "data/ProductionContext.h"
 #include "data/ProductionData.h"
@@ -174,7 +174,7 @@ void Report_ToPdf(benchmark::State& state)
     state.counters["MB"] = double(QFileInfo(file).size()) / 1e6;
 }
 
-// Qt's PDF writer alone on the pages generated once: what painting costs beside the queries
+// The PDF writer alone on the pages generated once: what painting costs beside the queries
 // and the pre-renderer.
 void Report_PdfWriterAlone(benchmark::State& state)
 {

@@ -1,6 +1,7 @@
 #include "platform/report/ReportPainter.h"
 
 #include "platform/core/Exceptions.h"
+#include "platform/report/PdfWriter.h"
 
 #include <QDir>
 #include <QFile>
@@ -182,6 +183,18 @@ bool ExportPdf(const TReportDocument& document, const QString& fileName)
         return false;
     // The file appears whole or not at all: the pages go to a temporary file that replaces
     // it once they are all written.
+    {
+        QSaveFile file(fileName);
+        if (!file.open(QIODevice::WriteOnly))
+            CannotWrite(fileName);
+        if (WritePdf(document, file)) {
+            if (!file.commit())
+                CannotWrite(fileName);
+            return true;
+        }
+    }
+    // A font the document's own writer cannot embed: Qt's writer draws what the system
+    // draws for it (another face for a missing character, a slanted or emboldened one).
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
         CannotWrite(fileName);

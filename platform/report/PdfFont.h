@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QRawFont>
+#include <QString>
+
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace fw {
+
+// A TrueType font as a PDF embeds it. Texts become glyph numbers looked up by character,
+// each glyph remembered with the character it shows (for copying text out of the file);
+// at the end the font is copied keeping only the glyphs the document used, at their own
+// numbers, so that a text's glyph numbers are its character codes in the PDF.
+class TPdfFont {
+public:
+    // Null when the font cannot be embedded so: it has no TrueType outlines, its licence
+    // forbids embedding, a table is damaged, or it lacks the bold or italic face asked for
+    // (the system would embolden or slant the upright face, which an embedded copy cannot).
+    static std::unique_ptr<TPdfFont> Open(const QRawFont& font, bool bold, bool italic);
+
+    // Appends the glyphs of a text and returns its advance in font units; -1 when a
+    // character has no glyph in the font.
+    qint64 AppendGlyphs(const QString& text, std::vector<quint16>& glyphs);
+
+    int UnitsPerEm() const { return unitsPerEm_; }
+    // How far the font reaches above and below the baseline, in ems (as the system lays
+    // out a line).
+    double Ascent() const { return ascent_; }
+    double Descent() const { return descent_; }
+    // The glyph's advance in font units.
+    int Advance(quint16 glyph) const;
+    // The used glyphs and the character each shows.
+    std::map<quint16, char32_t> Used() const;
+
+    // What the PDF's font descriptor says of the font, in thousandths of the em.
+    QByteArray PostScriptName() const;
+    struct TBox { int Left, Bottom, Right, Top; };
+    TBox BoundingBox() const;
+    int AscentPerMille() const;
+    int DescentPerMille() const;
+    int ItalicAngle() const { return italicAngle_; }
+    bool FixedPitch() const { return fixedPitch_; }
+    bool Italic() const { return italic_; }
+
+    // The font file holding only the used glyphs (and what they are built of).
+    QByteArray Subset() const;
+
+private:
+    TPdfFont() = default;
+    bool Load(const QRawFont& font);
+    quint16 GlyphOf(char32_t character);
+
+    QRawFont font_;
+    QByteArray head_, hhea_, hmtx_, maxp_, loca_, glyf_;
+    std::vector<std::pair<QByteArray, QByteArray>> kept_; // tables copied as they are
+    int unitsPerEm_ = 1000;
+    int numGlyphs_ = 0;
+    int numHMetrics_ = 0;
+    bool longLoca_ = false;
+    double ascent_ = 0.8;
+    double descent_ = 0.2;
+    int italicAngle_ = 0;
+    bool fixedPitch_ = false;
+    bool italic_ = false;
+    QHash<char32_t, quint16> glyphs_;
+    std::vector<quint16> advances_; // per glyph, font units
+    std::vector<char32_t> shown_; // per glyph: the character it showed first, 0 when unused
+};
+
+} // namespace fw

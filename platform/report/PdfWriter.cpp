@@ -1,0 +1,447 @@
+#include "platform/report/PdfWriter.h"
+
+#include "platform/report/PdfFont.h"
+#include "platform/report/ReportPainter.h"
+
+#include <QIODevice>
+
+#include <charconv>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace fw {
+
+namespace {
+
+constexpr double kPointsPerMm = 72.0 / 25.4;
+// The thinnest rule, as the other devices draw it: one dot at 600 dpi.
+constexpr double kThinnestPoints = 72.0 / 600;
+
+// A number as a PDF reads it: at most three decimals, no trailing zeros.
+void AppendNumber(std::string& out, double value)
+{
+    char buffer[40];
+    auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 3);
+    if (error != std::errc()) {
+        out += "0 ";
+        return;
+    }
+    while (end[-1] == '0')
+        --end;
+    if (end[-1] == '.')
+        --end;
+    if (end - buffer == 2 && buffer[0] == '-' && buffer[1] == '0')
+        out += "0";
+    else
+        out.append(buffer, end);
+    out += ' ';
+}
+
+void AppendInt(std::string& out, long long value)
+{
+    char buffer[24];
+    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    out.append(buffer, error == std::errc() ? end : buffer);
+}
+
+void AppendHex16(std::string& out, unsigned value)
+{
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    const char digits[4] = {kDigits[(value >> 12) & 15], kDigits[(value >> 8) & 15], kDigits[(value >> 4) & 15],
+                            kDigits[value & 15]};
+    out.append(digits, 4);
+}
+
+// A character as UTF-16 in hex (two units for one outside the basic plane).
+void AppendUtf16Hex(std::string& out, char32_t character)
+{
+    if (character > 0xFFFF) {
+        AppendHex16(out, QChar::highSurrogate(character));
+        AppendHex16(out, QChar::lowSurrogate(character));
+    } else {
+        AppendHex16(out, unsigned(character));
+    }
+}
+
+std::string TextString(const QString& text)
+{
+    std::string out = "<FEFF";
+    for (const QChar c : text)
+        AppendHex16(out, c.unicode());
+    return out + '>';
+}
+
+// The objects of the file, numbered from 1, each written at an offset the cross-reference
+// table lists. Numbers may be taken before their objects are written.
+class TPdfObjects {
+public:
+    explicit TPdfObjects(QIODevice& device) : device_(device) { Write("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n"); }
+
+    int Reserve()
+    {
+        offsets_.push_back(-1);
+        return int(offsets_.size());
+    }
+
+    void Object(int number, std::string_view body)
+    {
+        Start(number);
+        Write(body);
+        Write("\nendobj\n");
+    }
+
+    // A stream object; compressed unless small. Dictionary holds the entries besides the length.
+    void Stream(int number, std::string_view dictionary, QByteArrayView data)
+    {
+        Start(number);
+        std::string head = "<<";
+        head += dictionary;
+        if (data.size() > 64) {
+            const QByteArray packed = qCompress(reinterpret_cast<const uchar*>(data.data()), int(data.size()), 6);
+            // qCompress puts the length before zlib's own stream.
+            const QByteArrayView zlib = QByteArrayView(packed).sliced(4);
+            head += " /Filter /FlateDecode /Length ";
+            AppendInt(head, zlib.size());
+            head += ">>\nstream\n";
+            Write(head);
+            Write(std::string_view(zlib.data(), size_t(zlib.size())));
+        } else {
+            head += " /Length ";
+            AppendInt(head, data.size());
+            head += ">>\nstream\n";
+            Write(head);
+            Write(std::string_view(data.data(), size_t(data.size())));
+        }
+        Write("\nendstream\nendobj\n");
+    }
+
+    void Finish(int catalog, int info)
+    {
+        const qint64 table = written_;
+        std::string xref = "xref\n0 ";
+        AppendInt(xref, qint64(offsets_.size()) + 1);
+        xref += "\n0000000000 65535 f \n";
+        for (const qint64 offset : offsets_) {
+            char line[32];
+            std::snprintf(line, sizeof line, "%010lld 00000 n \n", static_cast<long long>(std::max<qint64>(offset, 0)));
+            xref += line;
+        }
+        xref += "trailer\n<< /Size ";
+        AppendInt(xref, qint64(offsets_.size()) + 1);
+        xref += " /Root ";
+        AppendInt(xref, catalog);
+        xref += " 0 R /Info ";
+        AppendInt(xref, info);
+        xref += " 0 R >>\nstartxref\n";
+        AppendInt(xref, table);
+        xref += "\n%%EOF\n";
+        Write(xref);
+    }
+
+private:
+    void Start(int number)
+    {
+        offsets_[size_t(number - 1)] = written_;
+        std::string head;
+        AppendInt(head, number);
+        head += " 0 obj\n";
+        Write(head);
+    }
+    void Write(std::string_view bytes)
+    {
+        device_.write(bytes.data(), qint64(bytes.size()));
+        written_ += qint64(bytes.size());
+    }
+
+    QIODevice& device_;
+    std::vector<qint64> offsets_;
+    qint64 written_ = 0;
+};
+
+// A font of the document: the embedded copy and the name the pages use for it.
+struct TDocumentFont {
+    std::unique_ptr<TPdfFont> Font;
+    int Index = 0;        // 1, 2, ... in the order of first use
+    std::string Resource; // "/F1"
+    int Object = 0;       // the font dictionary's number
+};
+
+class TPdfDocumentWriter {
+public:
+    explicit TPdfDocumentWriter(QIODevice& device) : objects_(device) {}
+
+    bool Write(const TReportDocument& document)
+    {
+        const int catalog = objects_.Reserve();
+        const int pages = objects_.Reserve();
+        const int resources = objects_.Reserve();
+        std::vector<int> kids;
+        std::string content;
+        for (const TReportPage& page : document.Pages) {
+            content.clear();
+            if (!Content(page, content))
+                return false;
+            const int pageObject = objects_.Reserve();
+            const int contents = objects_.Reserve();
+            objects_.Stream(contents, {}, QByteArrayView(content.data(), qsizetype(content.size())));
+            std::string body = "<< /Type /Page /Parent ";
+            AppendInt(body, pages);
+            body += " 0 R /MediaBox [0 0 ";
+            AppendNumber(body, page.Size.width() * kPointsPerMm);
+            AppendNumber(body, page.Size.height() * kPointsPerMm);
+            body += "] /Resources ";
+            AppendInt(body, resources);
+            body += " 0 R /Contents ";
+            AppendInt(body, contents);
+            body += " 0 R >>";
+            objects_.Object(pageObject, body);
+            kids.push_back(pageObject);
+        }
+
+        std::string fontList;
+        for (const auto& font : fonts_) {
+            WriteFont(*font);
+            fontList += font->Resource + ' ';
+            AppendInt(fontList, font->Object);
+            fontList += " 0 R ";
+        }
+        objects_.Object(resources, "<< /ProcSet [/PDF /Text] /Font << " + fontList + ">> >>");
+        std::string kidList;
+        for (const int kid : kids) {
+            AppendInt(kidList, kid);
+            kidList += " 0 R ";
+        }
+        std::string tree = "<< /Type /Pages /Kids [" + kidList + "] /Count ";
+        AppendInt(tree, qint64(kids.size()));
+        objects_.Object(pages, tree + " >>");
+        std::string root = "<< /Type /Catalog /Pages ";
+        AppendInt(root, pages);
+        objects_.Object(catalog, root + " 0 R >>");
+        const int info = objects_.Reserve();
+        objects_.Object(info, "<< /Title " + TextString(document.Title) + " /Creator " + TextString("Corvanel") + " >>");
+        objects_.Finish(catalog, info);
+        return true;
+    }
+
+private:
+    // The page's drawing: frames, rules, then texts, as the other devices paint them.
+    bool Content(const TReportPage& page, std::string& out)
+    {
+        const double height = page.Size.height() * kPointsPerMm;
+        double penWidth = -1;
+        const auto pen = [&](double widthMm) {
+            const double width = std::max(kThinnestPoints, widthMm * kPointsPerMm);
+            if (width != penWidth) {
+                AppendNumber(out, width);
+                out += "w\n";
+                penWidth = width;
+            }
+        };
+        out += "0 g 0 G 2 J\n";
+        for (const TPageRect& r : page.Rects) {
+            pen(r.Width);
+            AppendNumber(out, r.Rect.left() * kPointsPerMm);
+            AppendNumber(out, height - r.Rect.bottom() * kPointsPerMm);
+            AppendNumber(out, r.Rect.width() * kPointsPerMm);
+            AppendNumber(out, r.Rect.height() * kPointsPerMm);
+            out += "re S\n";
+        }
+        for (const TPageLine& line : page.Lines) {
+            pen(line.Width);
+            AppendNumber(out, line.From.x() * kPointsPerMm);
+            AppendNumber(out, height - line.From.y() * kPointsPerMm);
+            out += "m ";
+            AppendNumber(out, line.To.x() * kPointsPerMm);
+            AppendNumber(out, height - line.To.y() * kPointsPerMm);
+            out += "l S\n";
+        }
+        if (page.Texts.empty())
+            return true;
+        out += "BT\n";
+        const TDocumentFont* current = nullptr;
+        double currentSize = -1;
+        std::vector<quint16> glyphs;
+        for (const TPageText& text : page.Texts) {
+            if (text.Text.isEmpty())
+                continue;
+            TDocumentFont* font = FontOf(text.Font);
+            if (!font)
+                return false;
+            glyphs.clear();
+            const qint64 advance = font->Font->AppendGlyphs(text.Text, glyphs);
+            if (advance < 0)
+                return false;
+            const double size = text.Font.PointSize;
+            if (font != current || size != currentSize) {
+                out += font->Resource + ' ';
+                AppendNumber(out, size);
+                out += "Tf\n";
+                current = font;
+                currentSize = size;
+            }
+            // Aligned in its box by its width, its line centred in the box's height.
+            const double width = double(advance) * size / font->Font->UnitsPerEm();
+            const QRectF box(text.Rect.topLeft() * kPointsPerMm, text.Rect.size() * kPointsPerMm);
+            double x = box.left();
+            if (text.Alignment == TReportAlignment::Center)
+                x += (box.width() - width) / 2;
+            else if (text.Alignment == TReportAlignment::Right)
+                x = box.right() - width;
+            const double ascent = font->Font->Ascent() * size;
+            const double lineHeight = ascent + font->Font->Descent() * size;
+            const double baseline = box.top() + (box.height() - lineHeight) / 2 + ascent;
+            out += "1 0 0 1 ";
+            AppendNumber(out, x);
+            AppendNumber(out, height - baseline);
+            out += "Tm <";
+            for (const quint16 glyph : glyphs)
+                AppendHex16(out, glyph);
+            out += "> Tj\n";
+        }
+        out += "ET\n";
+        return true;
+    }
+
+    // The document's font for a page font, made on first use; null when it cannot be embedded.
+    TDocumentFont* FontOf(const TPageFont& pageFont)
+    {
+        const auto key = std::make_tuple(pageFont.Family, pageFont.Bold, pageFont.Italic, pageFont.FixedPitch);
+        if (lastFont_ && lastKey_ == key)
+            return lastFont_;
+        auto found = byPageFont_.find(key);
+        if (found == byPageFont_.end()) {
+            // Page fonts that resolve to one face share its copy.
+            const QRawFont raw = QRawFont::fromFont(PageQFont(pageFont));
+            const QString face = raw.familyName() + QLatin1Char('|') + raw.styleName() + QLatin1Char('|')
+                                 + QString::number(raw.weight()) + QLatin1Char('|') + QString::number(int(raw.style()));
+            auto shared = byFace_.find(face);
+            if (shared == byFace_.end()) {
+                TDocumentFont* font = nullptr;
+                if (auto pdfFont = TPdfFont::Open(raw, pageFont.Bold, pageFont.Italic)) {
+                    fonts_.push_back(std::make_unique<TDocumentFont>());
+                    font = fonts_.back().get();
+                    font->Font = std::move(pdfFont);
+                    font->Index = int(fonts_.size());
+                    font->Resource = "/F" + std::to_string(font->Index);
+                    font->Object = objects_.Reserve();
+                }
+                shared = byFace_.emplace(face, font).first;
+            }
+            found = byPageFont_.emplace(key, shared->second).first;
+        }
+        lastKey_ = key;
+        lastFont_ = found->second;
+        return lastFont_;
+    }
+
+    void WriteFont(const TDocumentFont& documentFont)
+    {
+        const TPdfFont& font = *documentFont.Font;
+        // A subset's name begins with six capitals of its own.
+        std::string name = "CVNL";
+        name += char('A' + documentFont.Index / 26 % 26);
+        name += char('A' + documentFont.Index % 26);
+        name += '+' + font.PostScriptName().toStdString();
+
+        const int cidFont = objects_.Reserve();
+        const int descriptor = objects_.Reserve();
+        const int file = objects_.Reserve();
+        const int toUnicode = objects_.Reserve();
+        std::string type0 = "<< /Type /Font /Subtype /Type0 /BaseFont /" + name
+                            + " /Encoding /Identity-H /DescendantFonts [";
+        AppendInt(type0, cidFont);
+        type0 += " 0 R] /ToUnicode ";
+        AppendInt(type0, toUnicode);
+        objects_.Object(documentFont.Object, type0 + " 0 R >>");
+
+        const std::map<quint16, char32_t> used = font.Used();
+        std::string widths;
+        int previous = -2;
+        for (const auto& [glyph, character] : used) {
+            if (glyph != previous + 1) {
+                if (previous >= 0)
+                    widths += "] ";
+                AppendInt(widths, glyph);
+                widths += " [";
+            }
+            AppendInt(widths, qRound(font.Advance(glyph) * 1000.0 / font.UnitsPerEm()));
+            widths += ' ';
+            previous = glyph;
+        }
+        if (previous >= 0)
+            widths += ']';
+        std::string cid = "<< /Type /Font /Subtype /CIDFontType2 /BaseFont /" + name
+                          + " /CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >> /FontDescriptor ";
+        AppendInt(cid, descriptor);
+        cid += " 0 R /CIDToGIDMap /Identity /W [" + widths + "] >>";
+        objects_.Object(cidFont, cid);
+
+        const TPdfFont::TBox box = font.BoundingBox();
+        std::string desc = "<< /Type /FontDescriptor /FontName /" + name + " /Flags ";
+        AppendInt(desc, 32 + (font.FixedPitch() ? 1 : 0) + (font.Italic() ? 64 : 0));
+        desc += " /FontBBox [";
+        for (const int v : {box.Left, box.Bottom, box.Right, box.Top}) {
+            AppendInt(desc, v);
+            desc += ' ';
+        }
+        desc += "] /ItalicAngle ";
+        AppendInt(desc, font.ItalicAngle());
+        desc += " /Ascent ";
+        AppendInt(desc, font.AscentPerMille());
+        desc += " /Descent ";
+        AppendInt(desc, font.DescentPerMille());
+        desc += " /CapHeight ";
+        AppendInt(desc, font.AscentPerMille());
+        desc += " /StemV 80 /FontFile2 ";
+        AppendInt(desc, file);
+        objects_.Object(descriptor, desc + " 0 R >>");
+
+        const QByteArray subset = font.Subset();
+        std::string fileDict = " /Length1 ";
+        AppendInt(fileDict, subset.size());
+        objects_.Stream(file, fileDict, subset);
+
+        // What each glyph shows, for copying and searching the text.
+        std::string cmap = "/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n"
+                           "/CIDSystemInfo << /Registry (Adobe) /Ordering (UCS) /Supplement 0 >> def\n"
+                           "/CMapName /Adobe-Identity-UCS def\n/CMapType 2 def\n"
+                           "1 begincodespacerange\n<0000> <FFFF>\nendcodespacerange\n";
+        auto next = used.begin();
+        while (next != used.end()) {
+            const size_t count = std::min<size_t>(100, size_t(std::distance(next, used.end())));
+            AppendInt(cmap, qint64(count));
+            cmap += " beginbfchar\n";
+            for (size_t i = 0; i < count; ++i, ++next) {
+                cmap += '<';
+                AppendHex16(cmap, next->first);
+                cmap += "> <";
+                AppendUtf16Hex(cmap, next->second);
+                cmap += ">\n";
+            }
+            cmap += "endbfchar\n";
+        }
+        cmap += "endcmap\nCMapName currentdict /CMap defineresource pop\nend\nend\n";
+        objects_.Stream(toUnicode, {}, QByteArrayView(cmap.data(), qsizetype(cmap.size())));
+    }
+
+    TPdfObjects objects_;
+    std::vector<std::unique_ptr<TDocumentFont>> fonts_;
+    std::map<std::tuple<QString, bool, bool, bool>, TDocumentFont*> byPageFont_;
+    std::map<QString, TDocumentFont*> byFace_;
+    std::tuple<QString, bool, bool, bool> lastKey_;
+    TDocumentFont* lastFont_ = nullptr;
+};
+
+} // namespace
+
+bool WritePdf(const TReportDocument& document, QIODevice& device)
+{
+    TPdfDocumentWriter writer(device);
+    return writer.Write(document);
+}
+
+} // namespace fw

@@ -1,0 +1,147 @@
+// The PDF as another program reads it: where each text stands on the sheet, the glyphs it
+// shows, and a character the report's font lacks.
+#include "ReportTestSupport.h"
+
+#include "platform/report/ReportPainter.h"
+#include "support/TempDir.h"
+
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+using namespace fw;
+
+namespace {
+
+constexpr double kPointsPerMm = 72.0 / 25.4;
+constexpr int kDpi = 200;
+
+TPageText Text(const QString& text, const QRectF& box, TReportAlignment alignment, TPageFont font = {"Arial", 10})
+{
+    return {QString(), box, text, std::move(font), alignment};
+}
+
+TReportDocument OnePage(std::vector<TPageText> texts)
+{
+    TReportDocument document;
+    document.Title = QStringLiteral("Probă");
+    TReportPage page;
+    page.Number = 1;
+    page.Size = QSizeF(210, 297);
+    page.Texts = std::move(texts);
+    page.Rects.push_back({QRectF(120, 20, 60, 30), 0.5});
+    page.Lines.push_back({QPointF(120, 60), QPointF(180, 60), 0.2});
+    document.Pages.push_back(std::move(page));
+    return document;
+}
+
+bool RunTool(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    return process.waitForFinished(30000) && process.exitCode() == 0;
+}
+
+struct TWord {
+    QString Text;
+    double Left, Right;
+};
+
+// The words of the first page with their extent, points from the left edge.
+std::vector<TWord> Words(const QString& pdf, const QString& html)
+{
+    std::vector<TWord> words;
+    if (!RunTool("pdftotext", {"-bbox", "-f", "1", "-l", "1", pdf, html}))
+        return words;
+    QFile file(html);
+    file.open(QIODevice::ReadOnly);
+    static const QRegularExpression word(R"re(<word xMin="([\d.]+)" yMin="[\d.]+" xMax="([\d.]+)" yMax="[\d.]+">([^<]*)</word>)re");
+    for (const auto& m : word.globalMatch(QString::fromUtf8(file.readAll())))
+        words.push_back({m.captured(3), m.captured(1).toDouble(), m.captured(2).toDouble()});
+    return words;
+}
+
+// The ink inside a region of a page image, in pixels.
+QRect Ink(const QImage& image, const QRectF& mm)
+{
+    const QImage gray = image.convertToFormat(QImage::Format_Grayscale8);
+    const QRect region = QRect(int(mm.left() / 25.4 * kDpi), int(mm.top() / 25.4 * kDpi),
+                               int(mm.width() / 25.4 * kDpi), int(mm.height() / 25.4 * kDpi))
+                             .intersected(gray.rect());
+    QRect ink;
+    for (int y = region.top(); y <= region.bottom(); ++y)
+        for (int x = region.left(); x <= region.right(); ++x)
+            if (gray.constScanLine(y)[x] < 128)
+                ink |= QRect(x, y, 1, 1);
+    return ink;
+}
+
+} // namespace
+
+// Aligned texts stand where their boxes put them (edges worked out from the millimetres),
+// and every text, rule and frame is inked where the screen's painter inks it: the same
+// glyphs (composite ones among them, bold, italic and fixed-pitch faces) at the same place.
+TEST(PdfWriter, TextsStandInTheirBoxesAndInkAsOnScreen)
+{
+    if (!reporttest::HavePdfToText() || QStandardPaths::findExecutable("pdftoppm").isEmpty())
+        GTEST_SKIP() << "poppler's tools are not installed";
+    testsupport::TempDir temp;
+    const TReportDocument document = OnePage({
+        Text(QStringLiteral("Lapte de vacă"), QRectF(20, 20, 80, 8), TReportAlignment::Left),
+        Text(QStringLiteral("1.234,50"), QRectF(20, 40, 80, 8), TReportAlignment::Right),
+        Text(QStringLiteral("Țara Bârsei"), QRectF(20, 60, 80, 8), TReportAlignment::Center, {"Arial", 10, true}),
+        Text(QStringLiteral("Șiș îț"), QRectF(20, 80, 120, 20), TReportAlignment::Left, {"Arial", 36, false, true}),
+        Text(QStringLiteral("COD 0042"), QRectF(20, 110, 80, 8), TReportAlignment::Right,
+             {"Liberation Mono", 10, false, false, true}),
+    });
+    const QString pdf = temp.File("proba.pdf");
+    ASSERT_TRUE(ExportPdf(document, pdf));
+
+    const std::vector<TWord> words = Words(pdf, temp.File("proba.html"));
+    ASSERT_EQ(words.size(), 10u);
+    EXPECT_EQ(words[0].Text, "Lapte");
+    EXPECT_NEAR(words[0].Left, 20 * kPointsPerMm, 0.05);  // 56.69 pt
+    EXPECT_NEAR(words[3].Right, 100 * kPointsPerMm, 0.05); // 283.46 pt
+    EXPECT_EQ(words[5].Text, QStringLiteral("Bârsei"));
+    EXPECT_NEAR((words[4].Left + words[5].Right) / 2, 60 * kPointsPerMm, 0.05); // 170.08 pt
+    EXPECT_EQ(words[6].Text, QStringLiteral("Șiș"));
+    EXPECT_NEAR(words[9].Right, 100 * kPointsPerMm, 0.05);
+
+    ASSERT_TRUE(RunTool("pdftoppm", {"-r", QString::number(kDpi), "-gray", "-singlefile", pdf, temp.File("pdf")}));
+    const QImage fromPdf(temp.File("pdf.pgm"));
+    ASSERT_TRUE(ExportPng(document, 0, temp.File("screen.png"), kDpi));
+    const QImage onScreen(temp.File("screen.png"));
+    ASSERT_EQ(fromPdf.size(), onScreen.size());
+    for (const TPageText& text : document.Pages[0].Texts) {
+        const QRectF around = text.Rect.adjusted(-5, -2, 5, 2);
+        const QRect pdfInk = Ink(fromPdf, around);
+        const QRect screenInk = Ink(onScreen, around);
+        ASSERT_FALSE(pdfInk.isEmpty()) << text.Text.toStdString();
+        // Kerning, which the PDF's runs leave out, moves a glyph by a fraction of a point;
+        // nothing moves a line up or down.
+        EXPECT_NEAR(pdfInk.left(), screenInk.left(), 2) << text.Text.toStdString();
+        EXPECT_NEAR(pdfInk.right(), screenInk.right(), 2) << text.Text.toStdString();
+        EXPECT_NEAR(pdfInk.top(), screenInk.top(), 1) << text.Text.toStdString();
+        EXPECT_NEAR(pdfInk.bottom(), screenInk.bottom(), 1) << text.Text.toStdString();
+    }
+    const QRectF frame(118, 18, 64, 44);
+    EXPECT_EQ(Ink(fromPdf, frame), Ink(onScreen, frame));
+}
+
+// A character the report's font does not have still reaches the file, with the rest.
+TEST(PdfWriter, ACharacterTheFontLacksIsStillWritten)
+{
+    if (!reporttest::HavePdfToText())
+        GTEST_SKIP() << "pdftotext is not installed";
+    testsupport::TempDir temp;
+    const QString pdf = temp.File("bifat.pdf");
+    ASSERT_TRUE(ExportPdf(OnePage({Text(QStringLiteral("Lapte ✓ Brașov"), QRectF(20, 20, 80, 8), TReportAlignment::Left)}),
+                          pdf));
+    EXPECT_TRUE(reporttest::PdfText(pdf).contains(QStringLiteral("Lapte ✓ Brașov")));
+    // Drawn in a face that has it, beside the report's own.
+    QProcess fonts;
+    fonts.start("pdffonts", {pdf});
+    ASSERT_TRUE(fonts.waitForFinished(30000));
+    EXPECT_EQ(fonts.readAllStandardOutput().count("Identity-H"), 2);
+}
