@@ -4,6 +4,8 @@
 #include "data/Queries.h"
 #include "platform/db/Connection.h"
 
+#include <QSet>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -176,17 +178,36 @@ QString DrawableLots(const TMaterialDraw& material, const QDate& day, double she
     return sql;
 }
 
-// Whether the lots read so far, the last one just added, cover `quantity` as PlanDraw
-// draws it: the first lot alone when it covers it, else the positive ones in turn.
-// `remaining` is what they have not covered yet.
-bool Covered(const std::vector<TStockLot>& lots, double quantity, double& remaining)
+// Whether the lots read so far, the last one (the `index`th) just added, cover `quantity`
+// as PlanDraw draws it: the first lot alone when it covers it, else the positive ones in
+// turn. `remaining` is what they have not covered yet.
+bool Covered(size_t index, const TStockLot& lot, double quantity, double& remaining)
 {
-    const TStockLot& lot = lots.back();
-    if (lots.size() == 1 && quantity <= lot.Quantity)
+    if (index == 0 && quantity <= lot.Quantity)
         return true;
     if (lot.Quantity > 0)
         remaining = lot.Quantity > remaining ? 0 : remaining - lot.Quantity;
     return !(remaining > 0);
+}
+
+// Whether lots in their order cover `quantity` as PlanDraw draws it.
+bool LotsCover(const std::vector<TStockLot>& lots, double quantity)
+{
+    double remaining = quantity;
+    for (size_t i = 0; i < lots.size(); ++i)
+        if (Covered(i, lots[i], quantity, remaining))
+            return true;
+    return false;
+}
+
+// The articles that have a lot below nothing anywhere (the stock's partial index on
+// them answers), a lot without an article under the empty code.
+QSet<QString> ArticlesWithNegativeLots(TProductionData& dm)
+{
+    QSet<QString> articles;
+    Engine(dm).ForEachRow(QStringLiteral("SELECT DISTINCT Cod_articol FROM Stoc WHERE Cantitate < 0"), {},
+                          [&](const NativeRow& row) { articles.insert(row.Value(0).toString()); });
+    return articles;
 }
 
 } // namespace
@@ -286,11 +307,49 @@ std::vector<std::vector<TStockLot>> LotsToDraw(TProductionData& dm, const std::v
             for (int c = kColumn; c < kColumn + int(DrawnLotFields.size()); ++c)
                 lot.Stored << row.Stored(c);
             lots[i].push_back(std::move(lot));
-            r.done = Covered(lots[i], draws[i].Quantity, r.remaining);
+            r.done = Covered(lots[i].size() - 1, lots[i].back(), draws[i].Quantity, r.remaining);
         });
         for (size_t b = 0; b < asked.size(); ++b)
             readings[asked[b]].done = readings[asked[b]].done || read[b] < block;
     }
+}
+
+std::vector<TMaterialStock> ReadMaterialStock(TProductionData& dm, const std::vector<TMaterialDraw>& materials,
+                                              const QDate& day)
+{
+    std::vector<TMaterialStock> stock(materials.size());
+    // Without a lot below nothing, lots that cover a quantity leave the sum of all of them
+    // no shorter than it: those lots, read for the draw anyway, decide alone.
+    const QSet<QString> negative = ArticlesWithNegativeLots(dm);
+    std::vector<TMaterialDraw> tried;
+    std::vector<size_t> triedAt;
+    for (size_t i = 0; i < materials.size(); ++i) {
+        if (negative.contains(materials[i].Code))
+            continue;
+        if (materials[i].Quantity == 0)
+            stock[i].Covered = true;
+        else if (materials[i].Quantity > 0) {
+            tried.push_back(materials[i]);
+            triedAt.push_back(i);
+        }
+    }
+    std::vector<std::vector<TStockLot>> lots = LotsToDraw(dm, tried, day);
+    for (size_t k = 0; k < tried.size(); ++k)
+        if (LotsCover(lots[k], tried[k].Quantity)) {
+            stock[triedAt[k]].Covered = true;
+            stock[triedAt[k]].Lots = std::move(lots[k]);
+        }
+    std::vector<TMaterialDraw> summed;
+    std::vector<size_t> summedAt;
+    for (size_t i = 0; i < materials.size(); ++i)
+        if (!stock[i].Covered) {
+            summed.push_back(materials[i]);
+            summedAt.push_back(i);
+        }
+    const std::vector<TLotTotals> totals = MaterialLotTotals(dm, summed, day);
+    for (size_t k = 0; k < summed.size(); ++k)
+        stock[summedAt[k]].Totals = totals[k];
+    return stock;
 }
 
 } // namespace corvanel

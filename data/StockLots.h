@@ -100,4 +100,16 @@ std::vector<TLotTotals> MaterialLotTotals(TProductionData& dm, const std::vector
 std::vector<std::vector<TStockLot>> LotsToDraw(TProductionData& dm, const std::vector<TMaterialDraw>& draws,
                                                const QDate& day);
 
+// What a consumption dated `day` decides a material's row on, under the same lock as
+// MaterialLotTotals. A material none of whose lots is below nothing and whose leading lots
+// cover its quantity (or that needs none) is Covered: it is no shortage, and Lots are
+// those lots, as LotsToDraw reads them. For any other the engine's sums are in Totals.
+struct TMaterialStock {
+    bool Covered = false;
+    std::vector<TStockLot> Lots;
+    TLotTotals Totals;
+};
+std::vector<TMaterialStock> ReadMaterialStock(TProductionData& dm, const std::vector<TMaterialDraw>& materials,
+                                              const QDate& day);
+
 } // namespace corvanel

@@ -280,8 +280,8 @@ private:
 
     std::vector<TEarlierConsumption> ReadEarlier(double number, const QDate& date) const;
     // Writes the lines drawing on each material's lots, their genealogy and what the lots
-    // keep, sent to the engine together.
-    void Draw(const std::vector<TRequirementRow>& drawn);
+    // keep, sent to the engine together. `drawnRows` index rows_ and `stock`.
+    void Draw(const std::vector<size_t>& drawnRows, std::vector<TMaterialStock>& stock);
     std::vector<TAccounts> AccountsOf(const std::vector<TRequirementRow>& drawn) const;
     // A line's values, of LineColumns.
     QVariantList Line(const TRequirementRow& row, const TAccounts& accounts, double quantity, const TStockLot& lot);
@@ -329,16 +329,17 @@ TOutcome TConsumptionWriter::Write(bool leaveOutNegative)
     // document ends: whoever writes lots (the receipt ledger, another consumption, a
     // reversal) takes the counter row first, and waits for this one. A row its lots
     // cannot give whole is a shortage.
-    const std::vector<TLotTotals> stock = MaterialLotTotals(dm_, rows_, day_);
-    std::vector<TRequirementRow> drawn;
+    std::vector<TMaterialStock> stock = ReadMaterialStock(dm_, rows_, day_);
+    std::vector<size_t> drawn;
     bool negative = false;
     for (size_t i = 0; i < rows_.size(); ++i) {
         const TRequirementRow& row = rows_[i];
-        const bool shortage =
-            FinalStock(stock[i].OnHand, row.Quantity) < 0 || stock[i].Drawable < row.Quantity - QuantityTolerance;
+        const TLotTotals& sums = stock[i].Totals;
+        const bool shortage = !stock[i].Covered
+                              && (FinalStock(sums.OnHand, row.Quantity) < 0 || sums.Drawable < row.Quantity - QuantityTolerance);
         negative = negative || shortage;
-        if (!shortage && row.Quantity != 0 && stock[i].Found)
-            drawn.push_back(row);
+        if (!shortage && row.Quantity != 0 && (stock[i].Covered || sums.Found))
+            drawn.push_back(i);
     }
     if (negative && !leaveOutNegative)
         return TOutcome::NegativeStock;
@@ -351,7 +352,7 @@ TOutcome TConsumptionWriter::Write(bool leaveOutNegative)
                                             .arg(F(receipt, "Tip")->AsString(), FloatToStr(number.toDouble(), dm_.Context().Formats),
                                                  DateToStr(F(receipt, "Data")->AsDateTime(), dm_.Context().Formats)));
     genealogy_.emplace(dm_, receipt_);
-    Draw(drawn);
+    Draw(drawn, stock);
     tx.Commit();
     committed_ = true;
     return TOutcome::Written;
@@ -375,11 +376,24 @@ std::vector<TEarlierConsumption> TConsumptionWriter::ReadEarlier(double number, 
     return earlier;
 }
 
-void TConsumptionWriter::Draw(const std::vector<TRequirementRow>& drawn)
+void TConsumptionWriter::Draw(const std::vector<size_t>& drawnRows, std::vector<TMaterialStock>& stock)
 {
-    // Only the lots the draws reach are read; nothing but this document has written them
-    // since the totals were taken.
-    const std::vector<std::vector<TStockLot>> lots = LotsToDraw(dm_, drawn, day_);
+    // Only the lots the draws reach are read, where the decision has not read them
+    // already; nothing but this document has written them since the stock was read.
+    std::vector<TRequirementRow> drawn, unread;
+    std::vector<std::vector<TStockLot>> lots;
+    std::vector<size_t> unreadAt;
+    for (const size_t i : drawnRows) {
+        drawn.push_back(rows_[i]);
+        lots.push_back(std::move(stock[i].Lots));
+        if (!stock[i].Covered) {
+            unread.push_back(rows_[i]);
+            unreadAt.push_back(lots.size() - 1);
+        }
+    }
+    std::vector<std::vector<TStockLot>> read = LotsToDraw(dm_, unread, day_);
+    for (size_t k = 0; k < unread.size(); ++k)
+        lots[unreadAt[k]] = std::move(read[k]);
     const std::vector<TAccounts> accounts = AccountsOf(drawn);
     Connection& engine = *dm_.ProductionDatabase->GetConnection();
     // A lot is written only while it holds what was read: its row and its quantity.

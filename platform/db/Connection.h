@@ -134,14 +134,19 @@ public:
     virtual std::vector<ColumnInfo> Columns(const QString& table) = 0;
     // The statements that made the secondary indexes of a table.
     virtual std::vector<QString> IndexSql(const QString& table) = 0;
-    // The columns of each index of a table, in index order; the primary key counts as one.
+    // The columns of each index of a table over all its rows, in index order; the primary
+    // key counts as one. An index of some rows only (see CreateIndex) is not among them.
     virtual std::vector<QStringList> IndexColumns(const QString& table) = 0;
+    // Whether the table has an index of that name holding only the rows of a condition.
+    virtual bool HasPartialIndex(const QString& table, const QString& index) = 0;
 
     // Structure. A table is made with its primary key (column names, empty for none); the
     // engine adds what it needs besides (a row identity, a notice of changes).
     virtual void CreateTable(const QString& name, const std::vector<TColumnDef>& columns, const QStringList& primaryKey) = 0;
+    // An index of the rows meeting `condition` (an SQL condition on the table's columns,
+    // fixed text of the program's own) holds only those; an empty one, every row.
     virtual void CreateIndex(const QString& table, const QString& index, const QStringList& columns, bool unique,
-                             bool descending) = 0;
+                             bool descending, const QString& condition) = 0;
     // Gives an existing table a primary key; inside a transaction, so that a duplicate key
     // leaves the table as it was.
     virtual void AddPrimaryKey(const QString& table, const QStringList& columns) = 0;

@@ -739,7 +739,8 @@ std::vector<std::pair<QStringList, bool>> PgConnection::Indexes(const QString& t
                    "(SELECT string_agg(a.attname, chr(31) ORDER BY k.ord) FROM unnest(x.indkey) WITH ORDINALITY AS k(attnum, ord) "
                    "JOIN pg_attribute a ON a.attrelid = x.indrelid AND a.attnum = k.attnum) "
                    "FROM pg_index x JOIN pg_class i ON i.oid = x.indexrelid JOIN pg_class t ON t.oid = x.indrelid "
-                   "JOIN pg_namespace n ON n.oid = t.relnamespace WHERE n.nspname = ? AND t.relname = ? ORDER BY i.relname"),
+                   "JOIN pg_namespace n ON n.oid = t.relnamespace WHERE n.nspname = ? AND t.relname = ? AND x.indpred IS NULL "
+                   "ORDER BY i.relname"),
                {schema_, table}, [&](const NativeRow& r) {
                    QStringList columns = r.Value(3).toString().split(QChar(31), Qt::SkipEmptyParts);
                    while (!columns.isEmpty() && columns.last() == RowIdColumn())
@@ -786,6 +787,16 @@ std::vector<QString> PgConnection::IndexSql(const QString& table)
                {schema_, table, QStringLiteral("%(") + RowIdColumn() + QLatin1Char(')')},
                [&](const NativeRow& r) { out.push_back(r.Value(0).toString()); });
     return out;
+}
+
+bool PgConnection::HasPartialIndex(const QString& table, const QString& index)
+{
+    bool found = false;
+    ForEachRow(QStringLiteral("SELECT 1 FROM pg_index x JOIN pg_class i ON i.oid = x.indexrelid "
+                              "JOIN pg_class t ON t.oid = x.indrelid JOIN pg_namespace n ON n.oid = t.relnamespace "
+                              "WHERE n.nspname = ? AND t.relname = ? AND i.relname = ? AND x.indpred IS NOT NULL"),
+               {schema_, table, index.toLower()}, [&](const NativeRow&) { found = true; });
+    return found;
 }
 
 std::vector<QStringList> PgConnection::IndexColumns(const QString& table)
@@ -909,7 +920,7 @@ void PgConnection::CreateTable(const QString& name, const std::vector<TColumnDef
 }
 
 QString PgConnection::IndexStatement(const QString& table, const QString& index, const QStringList& columns, bool unique,
-                                     bool descending) const
+                                     bool descending, const QString& condition) const
 {
     QStringList cols;
     for (const QString& c : columns)
@@ -917,14 +928,15 @@ QString PgConnection::IndexStatement(const QString& table, const QString& index,
     // Rows of equal keys follow their identity, as every ordered read asks.
     if (!unique)
         cols << RowIdColumn() + (descending ? QStringLiteral(" DESC") : QString());
-    return QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
-        .arg(unique ? QStringLiteral("UNIQUE ") : QString(), Quote(index), Quote(table), cols.join(QStringLiteral(", ")));
+    return QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)%5")
+        .arg(unique ? QStringLiteral("UNIQUE ") : QString(), Quote(index), Quote(table), cols.join(QStringLiteral(", ")),
+             condition.isEmpty() ? QString() : QStringLiteral(" WHERE ") + condition);
 }
 
 void PgConnection::CreateIndex(const QString& table, const QString& index, const QStringList& columns, bool unique,
-                               bool descending)
+                               bool descending, const QString& condition)
 {
-    ExecDirect(IndexStatement(table, index, columns, unique, descending));
+    ExecDirect(IndexStatement(table, index, columns, unique, descending, condition));
 }
 
 QString PgConnection::PrimaryKey(const QString& table, const QStringList& columns) const
@@ -932,7 +944,7 @@ QString PgConnection::PrimaryKey(const QString& table, const QStringList& column
     // A unique index rather than a constraint: like the embedded engine's key it lets
     // nulls be, and it keeps them first, as every ordered read asks.
     const QString index = table + QStringLiteral("_key");
-    return IndexStatement(table, index, columns, true, false) + QStringLiteral(";\n")
+    return IndexStatement(table, index, columns, true, false, {}) + QStringLiteral(";\n")
            + Comment(QStringLiteral("INDEX %1").arg(Quote(index)), kPrimaryComment);
 }
 

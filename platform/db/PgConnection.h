@@ -54,10 +54,11 @@ public:
     std::vector<ColumnInfo> Columns(const QString& table) override;
     std::vector<QString> IndexSql(const QString& table) override;
     std::vector<QStringList> IndexColumns(const QString& table) override;
+    bool HasPartialIndex(const QString& table, const QString& index) override;
 
     void CreateTable(const QString& name, const std::vector<TColumnDef>& columns, const QStringList& primaryKey) override;
     void CreateIndex(const QString& table, const QString& index, const QStringList& columns, bool unique,
-                     bool descending) override;
+                     bool descending, const QString& condition) override;
     void AddPrimaryKey(const QString& table, const QStringList& columns) override;
 
     QString Quote(const QString& identifier) const override;
@@ -119,7 +120,7 @@ private:
     // Statements of a table's structure.
     QString Comment(const QString& what, const QString& text) const;
     QString IndexStatement(const QString& table, const QString& index, const QStringList& columns, bool unique,
-                           bool descending) const;
+                           bool descending, const QString& condition) const;
     QString PrimaryKey(const QString& table, const QStringList& columns) const;
     QString ChangeTrigger(const QString& table);
     // What the company's schema holds besides its tables: the notice of changes and the

@@ -379,7 +379,8 @@ std::vector<QStringList> SqliteConnection::IndexColumns(const QString& table)
         Raise(list.lastError());
     QStringList names;
     while (list.next())
-        names << list.value(1).toString();
+        if (list.value(4).toInt() == 0) // over every row
+            names << list.value(1).toString();
     for (const QString& index : names) {
         QSqlQuery info(Database());
         if (!info.exec(QStringLiteral("PRAGMA index_info(%1)").arg(Quote(index))))
@@ -390,6 +391,15 @@ std::vector<QStringList> SqliteConnection::IndexColumns(const QString& table)
         out.push_back(columns);
     }
     return out;
+}
+
+bool SqliteConnection::HasPartialIndex(const QString& table, const QString& index)
+{
+    bool found = false;
+    ForEachRow(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'index' AND lower(tbl_name) = lower(?) "
+                              "AND lower(name) = lower(?) AND sql LIKE '% WHERE %'"),
+               {table, index}, [&](const NativeRow&) { found = true; });
+    return found;
 }
 
 QString SqliteConnection::ColumnDeclaration(const QString& name, const QString& declType, bool lonePrimaryKey) const
@@ -423,13 +433,14 @@ void SqliteConnection::CreateTable(const QString& name, const std::vector<TColum
 }
 
 void SqliteConnection::CreateIndex(const QString& table, const QString& index, const QStringList& columns, bool unique,
-                                   bool descending)
+                                   bool descending, const QString& condition)
 {
     QStringList cols;
     for (const QString& c : columns)
         cols << Quote(c) + (descending ? QStringLiteral(" DESC") : QString());
-    Exec(QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
-             .arg(unique ? QStringLiteral("UNIQUE ") : QString(), Quote(index), Quote(table), Joined(cols)));
+    Exec(QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)%5")
+             .arg(unique ? QStringLiteral("UNIQUE ") : QString(), Quote(index), Quote(table), Joined(cols),
+                  condition.isEmpty() ? QString() : QStringLiteral(" WHERE ") + condition));
 }
 
 void SqliteConnection::AddPrimaryKey(const QString& table, const QStringList& columns)

@@ -25,10 +25,11 @@ public:
     std::vector<ColumnInfo> Columns(const QString& table) override;
     std::vector<QString> IndexSql(const QString& table) override;
     std::vector<QStringList> IndexColumns(const QString& table) override;
+    bool HasPartialIndex(const QString& table, const QString& index) override;
 
     void CreateTable(const QString& name, const std::vector<TColumnDef>& columns, const QStringList& primaryKey) override;
     void CreateIndex(const QString& table, const QString& index, const QStringList& columns, bool unique,
-                     bool descending) override;
+                     bool descending, const QString& condition) override;
     void AddPrimaryKey(const QString& table, const QStringList& columns) override;
 
     QString Quote(const QString& identifier) const override;

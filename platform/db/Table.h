@@ -27,6 +27,7 @@ struct TIndexDef {
     QString Name; // empty for the primary index
     QString Fields; // "Cod;Cod_MatPrim"
     TIndexOptions Options;
+    QString Condition = {}; // the rows it holds, an SQL condition; empty: every row
 };
 
 // A table of a database, named by its file name ("Reteta.DB" is the table Reteta; case
@@ -79,9 +80,11 @@ public:
     void CreateTable();
     void DeleteTable();
     void EmptyTable();
-    void AddIndex(const QString& name, const QString& fields, TIndexOptions options);
+    void AddIndex(const QString& name, const QString& fields, TIndexOptions options, const QString& condition = {});
     // True when an index of the table (its key included) begins with these fields.
     bool HasIndexOn(const QString& fields);
+    // Whether the table has the index of that name holding only the rows of a condition.
+    bool HasPartialIndex(const QString& name);
 
     // The SQL name of the table and the connection it lives on (open datasets only).
     QString SqlTableName() const;

@@ -91,7 +91,7 @@ void TTable::CreateTable()
         if (ix.Options.testFlag(TIndexOption::Primary))
             continue;
         conn->CreateIndex(name, IndexName(name, ix.Name), FieldList(ix.Fields), ix.Options.testFlag(TIndexOption::Unique),
-                          ix.Options.testFlag(TIndexOption::Descending));
+                          ix.Options.testFlag(TIndexOption::Descending), ix.Condition);
     }
     tx.Commit();
     conn->Touch();
@@ -130,7 +130,14 @@ bool TTable::HasIndexOn(const QString& fields)
     return false;
 }
 
-void TTable::AddIndex(const QString& name, const QString& fields, TIndexOptions options)
+bool TTable::HasPartialIndex(const QString& name)
+{
+    auto conn = ConnectionForStructure();
+    const QString stored = StoredName(*conn, *this);
+    return conn->HasPartialIndex(stored, IndexName(stored, name));
+}
+
+void TTable::AddIndex(const QString& name, const QString& fields, TIndexOptions options, const QString& condition)
 {
     RefuseWhileOpen(*this);
     auto conn = ConnectionForStructure();
@@ -148,7 +155,7 @@ void TTable::AddIndex(const QString& name, const QString& fields, TIndexOptions 
         conn->AddPrimaryKey(stored, columns);
     else
         conn->CreateIndex(stored, IndexName(stored, name), columns, options.testFlag(TIndexOption::Unique),
-                          options.testFlag(TIndexOption::Descending));
+                          options.testFlag(TIndexOption::Descending), condition);
     tx.Commit();
     conn->Touch();
 }

@@ -63,7 +63,7 @@ void Create(Connection& to, const TSourceTable& t)
         columns.push_back({c.name, c.declType.isEmpty() ? SqlTypeName(c.type, c.size) : c.declType, false});
     to.CreateTable(t.name, columns, t.key);
     for (size_t i = 0; i < t.indexes.size(); ++i)
-        to.CreateIndex(t.name, QStringLiteral("%1_ix%2").arg(t.name).arg(i + 1), t.indexes[i], false, false);
+        to.CreateIndex(t.name, QStringLiteral("%1_ix%2").arg(t.name).arg(i + 1), t.indexes[i], false, false, {});
 }
 
 void CopyRows(Connection& from, Connection& to, const TSourceTable& t)

@@ -15,9 +15,12 @@ TFieldDef B(const char* name) { return {QString::fromLatin1(name), TFieldType::B
 
 TIndexDef Key(const char* fields)
 {
-    return {QString(), QString::fromLatin1(fields), TIndexOptions(TIndexOption::Primary) | TIndexOption::Unique};
+    return {QString(), QString::fromLatin1(fields), TIndexOptions(TIndexOption::Primary) | TIndexOption::Unique, {}};
 }
-TIndexDef Index(const char* name, const char* fields) { return {QString::fromLatin1(name), QString::fromLatin1(fields), {}}; }
+TIndexDef Index(const char* name, const char* fields, const char* condition = "")
+{
+    return {QString::fromLatin1(name), QString::fromLatin1(fields), {}, QString::fromLatin1(condition)};
+}
 
 std::vector<TTableLayout> BuildHostTables()
 {
@@ -83,7 +86,10 @@ std::vector<TTableLayout> BuildHostTables()
           // Covers an article's stock by warehouse, the expired part too: the sums read no
           // table row, however many lots the article has. (Companies connected before it
           // keep the narrower "Articol_stoc" beside it.)
-          Index("Articol_stoc_intrare", "Cod_grupa;Cod_articol;Cod_gestiune;Cantitate;Data_intrare")}},
+          Index("Articol_stoc_intrare", "Cod_grupa;Cod_articol;Cod_gestiune;Cantitate;Data_intrare"),
+          // The lots below nothing, usually none: a consumption learns without summing
+          // an article's lots that none of them takes from what the others hold.
+          Index("Negative", "Cod_grupa;Cod_articol", "Cantitate < 0")}},
     };
 }
 
@@ -200,9 +206,12 @@ bool EnsureIndexes(const QString& database, const QStringList& tables, TSession*
             table.SetTableName(layout.Name);
             if (!table.Exists())
                 continue;
-            for (const TIndexDef& index : layout.Indexes)
-                if (!index.Options.testFlag(TIndexOption::Primary) && !table.HasIndexOn(index.Fields))
-                    table.AddIndex(index.Name, index.Fields, index.Options);
+            for (const TIndexDef& index : layout.Indexes) {
+                const bool present = index.Condition.isEmpty() ? table.HasIndexOn(index.Fields)
+                                                               : table.HasPartialIndex(index.Name);
+                if (!index.Options.testFlag(TIndexOption::Primary) && !present)
+                    table.AddIndex(index.Name, index.Fields, index.Options, index.Condition);
+            }
         }
     } catch (const EDatabaseError&) {
         // A company the user may only read keeps the indexes it has.

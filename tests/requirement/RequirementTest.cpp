@@ -137,6 +137,14 @@ TEST(Consumption, LotsAreDrawnInTheirOrderUnderTheStockRule)
          {{"01", ".A", 6}}, "1 01/.A L2 2.0 | 2 01/.A L4 4.0", "L1=50.0 | L3=50.0 | L4=5.0"},
         {"an empty group matches lots without one", {{"", "_MP", 5, "L1"}, {"01", "_MP", 5, "L2"}}, {{"", ".A", 1}},
          "1 /.A L1 1.0", "L1=4.0 | L2=5.0"},
+        {"lots giving the row exactly are emptied", {{"01", "_MP", 6, "L1"}, {"01", "_MP", 4, "L2"}, {"01", "_MP", 1, "L3"}},
+         {{"01", ".A", 10}}, "1 01/.A L1 6.0 | 2 01/.A L2 4.0", "L3=1.0"},
+        {"lots short of the row by less than the tolerance give what they hold",
+         {{"01", "_MP", 6, "L1"}, {"01", "_MP", 3.9999995, "L2"}}, {{"01", ".A", 10}}, "1 01/.A L1 6.0 | 2 01/.A L2 3.9999995", ""},
+        // 10 - 8 = 2 on hand for 5, though the first lot alone covers the row.
+        {"a lot below nothing in another warehouse makes a covered row short",
+         {{"01", "_MP", 10, "L1"}, {"01", "_FRG", -8, "L2"}, {"04", "_MP", 5, "L3"}}, {{"01", ".A", 5}, {"04", ".A", 2}},
+         "1 04/.A L3 2.0", "L1=10.0 | L2=-8.0 | L3=3.0", true},
     };
     for (const DrawCase& k : cases) {
         SCOPED_TRACE(k.Name);

@@ -235,6 +235,7 @@ TEST_F(Session, ConnectingAddsTheIndexesTheQueriesSeekBy)
     stock.SetDatabaseName(company.Dir());
     stock.SetTableName(fw::StocDB);
     ASSERT_FALSE(stock.HasIndexOn("Cod_grupa;Cod_articol"));
+    ASSERT_FALSE(stock.HasPartialIndex("Negative"));
     lib.Init(&screen, &application);
     lib.MainForm(owner.get());
     THostString dir(company.Dir());
@@ -243,6 +244,7 @@ TEST_F(Session, ConnectingAddsTheIndexesTheQueriesSeekBy)
     EXPECT_TRUE(stock.HasIndexOn("Cod_grupa;Cod_articol;Cod_gestiune;Cantitate")); // the stock sums read no row
     EXPECT_TRUE(stock.HasIndexOn("Cod_grupa"));
     EXPECT_FALSE(stock.HasIndexOn("Cod_articol"));
+    EXPECT_TRUE(stock.HasPartialIndex("Negative")); // the lots below nothing
 }
 
 TEST_F(Session, MainMenuTreeAsTheHostMergesIt)

@@ -70,6 +70,11 @@ TEST_F(Migration, EveryTableArrivesWholeInItsOrderWithItsKeys)
     stock.SetDatabaseName(target.Path());
     stock.SetTableName("Stoc.DB");
     EXPECT_TRUE(stock.HasIndexOn("Cod_grupa;Cod_articol"));
+    // The index of the lots below nothing is the layout's, made on connecting, once.
+    EXPECT_FALSE(stock.HasPartialIndex("Negative"));
+    EXPECT_TRUE(EnsureIndexes(target.Path(), {StocDB}));
+    EXPECT_TRUE(stock.HasPartialIndex("Negative"));
+    EXPECT_TRUE(EnsureIndexes(target.Path(), {StocDB}));
     auto docs = OpenTable(target.Path(), "Doc_in.DB");
     docs->Append();
     docs->FieldByName("Contor")->SetAsFloat(7);
