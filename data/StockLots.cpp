@@ -250,18 +250,22 @@ std::vector<std::vector<TStockLot>> LotsToDraw(TProductionData& dm, const std::v
         select += QStringLiteral(", ") + QLatin1String(field);
     // The stock table's order within a material is its row order (it has no key). First
     // in and first to expire are the same order: one material's lots share a shelf life.
-    const QString order =
-        QStringLiteral(" ORDER BY ")
-        + (dm.Context().Settings.LotOrder == TLotOrder::Table
-               ? rowId
-               : QStringLiteral("CASE WHEN Data_intrare IS NULL THEN 1 ELSE 0 END, Data_intrare, ") + rowId);
+    // The dated lots by entry date, then the undated ones, each part read in the order of
+    // the index on article and entry date (which ends in the row identity).
+    const bool byEntry = dm.Context().Settings.LotOrder != TLotOrder::Table;
+    const QString byRow = QStringLiteral(" ORDER BY ") + rowId;
+    const QString dated = QStringLiteral(" AND Data_intrare IS NOT NULL ORDER BY ")
+                          + conn.OrderTerm(QStringLiteral("Data_intrare"), false) + QStringLiteral(", ") + rowId;
+    const QString undated = QStringLiteral(" AND Data_intrare IS NULL") + byRow;
     constexpr int kColumn = 1; // where DrawnLotFields start in a row read
     const auto column = [](const char* field) { return kColumn + DrawnLotIndex(field); };
     const int warehouse = column("Cod_gestiune"), lotName = column("Lot"), quantity = column("Cantitate"),
               entry = column("Data_intrare");
 
     struct TReading {
-        TStatement query;
+        std::vector<TStatement> parts; // read one after the other
+        size_t part = 0;
+        int offset = 0; // within the part
         double shelfLife = 0;
         double remaining = 0;
         bool done = false;
@@ -270,22 +274,29 @@ std::vector<std::vector<TStockLot>> LotsToDraw(TProductionData& dm, const std::v
     std::vector<TReading> readings(draws.size());
     for (size_t i = 0; i < draws.size(); ++i) {
         TReading& r = readings[i];
-        r.query.sql = select + QStringLiteral(" FROM Stoc WHERE ") + DrawableLots(draws[i], day, shelfLives[i], r.query.values)
-                      + order;
+        TStatement query;
+        query.sql = select + QStringLiteral(" FROM Stoc WHERE ") + DrawableLots(draws[i], day, shelfLives[i], query.values);
+        if (byEntry) {
+            r.parts = {{query.sql + dated, query.values}, {query.sql + undated, query.values}};
+        } else {
+            query.sql += byRow;
+            r.parts = {std::move(query)};
+        }
         r.shelfLife = shelfLives[i];
         r.remaining = draws[i].Quantity;
     }
     std::vector<std::vector<TStockLot>> lots(draws.size());
-    for (int offset = 0, block = 8;; offset += block, block = 256) {
+    for (int block = 8;; block = 256) {
         // The next block of every material its lots read so far do not cover.
         std::vector<size_t> asked;
         std::vector<TStatement> blocks;
         for (size_t i = 0; i < readings.size(); ++i) {
-            if (readings[i].done)
+            const TReading& r = readings[i];
+            if (r.done)
                 continue;
             asked.push_back(i);
-            blocks.push_back({readings[i].query.sql + QStringLiteral(" LIMIT %1 OFFSET %2").arg(block).arg(offset),
-                              readings[i].query.values});
+            blocks.push_back({r.parts[r.part].sql + QStringLiteral(" LIMIT %1 OFFSET %2").arg(block).arg(r.offset),
+                              r.parts[r.part].values});
         }
         if (blocks.empty())
             return lots;
@@ -309,8 +320,15 @@ std::vector<std::vector<TStockLot>> LotsToDraw(TProductionData& dm, const std::v
             lots[i].push_back(std::move(lot));
             r.done = Covered(lots[i].size() - 1, lots[i].back(), draws[i].Quantity, r.remaining);
         });
-        for (size_t b = 0; b < asked.size(); ++b)
-            readings[asked[b]].done = readings[asked[b]].done || read[b] < block;
+        for (size_t b = 0; b < asked.size(); ++b) {
+            TReading& r = readings[asked[b]];
+            r.offset += block;
+            if (!r.done && read[b] < block) {
+                // This part is read to its end: the next one from its start.
+                r.offset = 0;
+                r.done = ++r.part == r.parts.size();
+            }
+        }
     }
 }
 

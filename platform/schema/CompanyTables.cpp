@@ -87,6 +87,8 @@ std::vector<TTableLayout> BuildHostTables()
           // table row, however many lots the article has. (Companies connected before it
           // keep the narrower "Articol_stoc" beside it.)
           Index("Articol_stoc_intrare", "Cod_grupa;Cod_articol;Cod_gestiune;Cantitate;Data_intrare"),
+          // An article's lots by entry date: first in (and first to expire) reads only those it draws.
+          Index("Articol_intrare", "Cod_grupa;Cod_articol;Data_intrare"),
           // The lots below nothing, usually none: a consumption learns without summing
           // an article's lots that none of them takes from what the others hold.
           Index("Negative", "Cod_grupa;Cod_articol", "Cantitate < 0")}},
