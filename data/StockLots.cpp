@@ -7,6 +7,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <functional>
 #include <cmath>
 #include <cstring>
 #include <optional>
@@ -149,19 +150,17 @@ std::vector<double> ShelfLives(TProductionData& dm, const std::vector<TMaterialD
     std::vector<double> days(materials.size(), 0.0);
     if (dm.Context().Settings.DrawExpiredLots || !day.isValid())
         return days;
-    std::vector<TStatement> asks;
-    std::vector<size_t> asked;
-    for (size_t i = 0; i < materials.size(); ++i) {
-        // As TProductionData::ShelfLife: a material without group or code keeps none.
-        if (materials[i].Group.isEmpty() || materials[i].Code.isEmpty())
-            continue;
-        asks.push_back({QStringLiteral("SELECT ZileValabilitate FROM CATALOG WHERE Grupa = ? AND Cod = ?"),
-                        {materials[i].Group, materials[i].Code}});
-        asked.push_back(i);
-    }
-    Engine(dm).ForEachRowOf(asks, [&](size_t b, const NativeRow& row) {
-        const double read = row.Value(0).toDouble();
-        days[asked[b]] = read > 0 ? read : 0.0;
+    // As TProductionData::ShelfLife: a material without group or code keeps none.
+    std::vector<TMaterialDraw> asked;
+    std::vector<size_t> at;
+    for (size_t i = 0; i < materials.size(); ++i)
+        if (!materials[i].Group.isEmpty() && !materials[i].Code.isEmpty()) {
+            asked.push_back(materials[i]);
+            at.push_back(i);
+        }
+    ForEachCatalogRow(Engine(dm), QStringLiteral("t.ZileValabilitate"), asked, [&](size_t m, const NativeRow& row) {
+        const double read = row.Value(1).toDouble();
+        days[at[m]] = read > 0 ? read : 0.0;
     });
     return days;
 }
@@ -211,6 +210,48 @@ QSet<QString> ArticlesWithNegativeLots(TProductionData& dm)
 }
 
 } // namespace
+
+void ForEachCatalogRow(Connection& engine, const QString& columns, const std::vector<TMaterialDraw>& materials,
+                       const std::function<void(size_t, const NativeRow&)>& row)
+{
+    // Materials with a group and a code are joined to the catalog by a list of them, many
+    // to a statement (the list's first column their index); the others, which match rows
+    // without a group or a code, one by one.
+    constexpr size_t kPerStatement = 200;
+    std::vector<TStatement> asks;
+    std::vector<std::vector<size_t>> materialsOf; // of each statement, by the index it gives
+    std::vector<size_t> listed;
+    const auto list = [&] {
+        TStatement ask;
+        QStringList keys;
+        for (size_t k = 0; k < listed.size(); ++k) {
+            keys << QStringLiteral("(%1, ?, ?)").arg(k);
+            ask.values << materials[listed[k]].Group << materials[listed[k]].Code;
+        }
+        ask.sql = QStringLiteral("SELECT k.column1, %1 FROM (VALUES %2) AS k JOIN CATALOG t ON t.Grupa = k.column2 AND "
+                                 "t.Cod = k.column3")
+                      .arg(columns, keys.join(QStringLiteral(", ")));
+        asks.push_back(std::move(ask));
+        materialsOf.push_back(std::move(listed));
+        listed.clear();
+    };
+    for (size_t i = 0; i < materials.size(); ++i) {
+        if (materials[i].Group.isEmpty() || materials[i].Code.isEmpty()) {
+            TStatement ask;
+            ask.sql = QStringLiteral("SELECT 0, %1 FROM CATALOG t WHERE ").arg(columns)
+                      + MaterialCondition("t.Grupa", "t.Cod", materials[i].Group, materials[i].Code, ask.values);
+            asks.push_back(std::move(ask));
+            materialsOf.push_back({i});
+            continue;
+        }
+        listed.push_back(i);
+        if (listed.size() == kPerStatement)
+            list();
+    }
+    if (!listed.empty())
+        list();
+    engine.ForEachRowOf(asks, [&](size_t b, const NativeRow& r) { row(materialsOf[b].at(size_t(r.Int(0))), r); });
+}
 
 std::vector<TLotTotals> MaterialLotTotals(TProductionData& dm, const std::vector<TMaterialDraw>& materials,
                                           const QDate& day)

@@ -11,7 +11,13 @@
 #include <QVariantList>
 #include <QString>
 #include <array>
+#include <functional>
 #include <vector>
+
+namespace fw {
+class Connection;
+class NativeRow;
+} // namespace fw
 
 namespace corvanel {
 
@@ -99,6 +105,12 @@ std::vector<TLotTotals> MaterialLotTotals(TProductionData& dm, const std::vector
 // material's first block together), with their stored values (TStockLot::Stored).
 std::vector<std::vector<TStockLot>> LotsToDraw(TProductionData& dm, const std::vector<TMaterialDraw>& draws,
                                                const QDate& day);
+
+// Each catalog row of the materials, found by group and code as MaterialCondition finds
+// them, many materials to a statement: the row's first column is the index of its
+// material, `columns` (of the catalog, named as t) follow.
+void ForEachCatalogRow(fw::Connection& engine, const QString& columns, const std::vector<TMaterialDraw>& materials,
+                       const std::function<void(size_t, const fw::NativeRow&)>& row);
 
 // What a consumption dated `day` decides a material's row on, under the same lock as
 // MaterialLotTotals. A material none of whose lots is below nothing and whose leading lots

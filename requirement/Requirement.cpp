@@ -432,25 +432,22 @@ void TConsumptionWriter::Draw(const std::vector<size_t>& drawnRows, std::vector<
 std::vector<TConsumptionWriter::TAccounts> TConsumptionWriter::AccountsOf(const std::vector<TRequirementRow>& drawn) const
 {
     // From the material's catalog row; none where the catalog holds no such material.
-    QString select = QStringLiteral("SELECT ");
+    QStringList columns;
     for (const char* account : LineAccounts)
-        select += QLatin1String(account) + QStringLiteral(", ");
-    select += QStringLiteral("1 FROM CATALOG WHERE ");
-    std::vector<TStatement> rows;
+        columns << QStringLiteral("t.") + QLatin1String(account);
+    std::vector<TRequirementRow> materials;
     std::vector<size_t> asked;
-    for (size_t m = 0; m < drawn.size(); ++m) {
-        if (!dm_.IsMaterial(drawn[m].Code))
-            continue;
-        TStatement row;
-        row.sql = select + MaterialCondition("Grupa", "Cod", drawn[m].Group, drawn[m].Code, row.values);
-        rows.push_back(std::move(row));
-        asked.push_back(m);
-    }
+    for (size_t m = 0; m < drawn.size(); ++m)
+        if (dm_.IsMaterial(drawn[m].Code)) {
+            materials.push_back(drawn[m]);
+            asked.push_back(m);
+        }
     std::vector<TAccounts> accounts(drawn.size());
-    dm_.ProductionDatabase->GetConnection()->ForEachRowOf(rows, [&](size_t i, const NativeRow& row) {
-        for (size_t a = 0; a < LineAccounts.size(); ++a)
-            accounts[asked[i]][a] = row.Stored(int(a));
-    });
+    ForEachCatalogRow(*dm_.ProductionDatabase->GetConnection(), columns.join(QStringLiteral(", ")), materials,
+                      [&](size_t m, const NativeRow& row) {
+                          for (size_t a = 0; a < LineAccounts.size(); ++a)
+                              accounts[asked[m]][a] = row.Stored(int(a) + 1);
+                      });
     return accounts;
 }
 
