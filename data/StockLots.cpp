@@ -165,14 +165,25 @@ std::vector<double> ShelfLives(TProductionData& dm, const std::vector<TMaterialD
     return days;
 }
 
+// Which of a material's lots a condition asks for: all it may draw on, or those of them
+// with an entry date, or those without one.
+enum class TEntry { Any, Dated, Undated };
+
 // The lots of a material a consumption dated `day` may draw on, its shelf life that given
-// by ShelfLives: their condition, bound in `values`.
-QString DrawableLots(const TMaterialDraw& material, const QDate& day, double shelfLife, QVariantList& values)
+// by ShelfLives: their condition, bound in `values`. The dated ones are a range of the
+// index on article and entry date: from the first day not expired.
+QString DrawableLots(const TMaterialDraw& material, const QDate& day, double shelfLife, QVariantList& values,
+                     TEntry entry = TEntry::Any)
 {
     QString sql = MaterialCondition("Cod_grupa", "Cod_articol", material.Group, material.Code, values);
+    if (entry == TEntry::Undated)
+        return sql + QStringLiteral(" AND Data_intrare IS NULL");
     if (const std::optional<QDate> enteredBefore = EnteredBefore(day, shelfLife)) {
-        sql += QStringLiteral(" AND (Data_intrare IS NULL OR Data_intrare >= ?)");
+        sql += entry == TEntry::Dated ? QStringLiteral(" AND Data_intrare >= ?")
+                                      : QStringLiteral(" AND (Data_intrare IS NULL OR Data_intrare >= ?)");
         values << *enteredBefore;
+    } else if (entry == TEntry::Dated) {
+        sql += QStringLiteral(" AND Data_intrare IS NOT NULL");
     }
     return sql;
 }
@@ -295,9 +306,8 @@ std::vector<std::vector<TStockLot>> LotsToDraw(TProductionData& dm, const std::v
     // the index on article and entry date (which ends in the row identity).
     const bool byEntry = dm.Context().Settings.LotOrder != TLotOrder::Table;
     const QString byRow = QStringLiteral(" ORDER BY ") + rowId;
-    const QString dated = QStringLiteral(" AND Data_intrare IS NOT NULL ORDER BY ")
-                          + conn.OrderTerm(QStringLiteral("Data_intrare"), false) + QStringLiteral(", ") + rowId;
-    const QString undated = QStringLiteral(" AND Data_intrare IS NULL") + byRow;
+    const QString byEntryDate =
+        QStringLiteral(" ORDER BY ") + conn.OrderTerm(QStringLiteral("Data_intrare"), false) + QStringLiteral(", ") + rowId;
     constexpr int kColumn = 1; // where DrawnLotFields start in a row read
     const auto column = [](const char* field) { return kColumn + DrawnLotIndex(field); };
     const int warehouse = column("Cod_gestiune"), lotName = column("Lot"), quantity = column("Cantitate"),
@@ -315,13 +325,17 @@ std::vector<std::vector<TStockLot>> LotsToDraw(TProductionData& dm, const std::v
     std::vector<TReading> readings(draws.size());
     for (size_t i = 0; i < draws.size(); ++i) {
         TReading& r = readings[i];
-        TStatement query;
-        query.sql = select + QStringLiteral(" FROM Stoc WHERE ") + DrawableLots(draws[i], day, shelfLives[i], query.values);
+        const auto part = [&](TEntry entry, const QString& order) {
+            TStatement query;
+            query.sql = select + QStringLiteral(" FROM Stoc WHERE ")
+                        + DrawableLots(draws[i], day, shelfLives[i], query.values, entry) + order;
+            r.parts.push_back(std::move(query));
+        };
         if (byEntry) {
-            r.parts = {{query.sql + dated, query.values}, {query.sql + undated, query.values}};
+            part(TEntry::Dated, byEntryDate);
+            part(TEntry::Undated, byRow);
         } else {
-            query.sql += byRow;
-            r.parts = {std::move(query)};
+            part(TEntry::Any, byRow);
         }
         r.shelfLife = shelfLives[i];
         r.remaining = draws[i].Quantity;
