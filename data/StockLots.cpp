@@ -400,18 +400,19 @@ std::vector<TMaterialStock> ReadMaterialStock(TProductionData& dm, const std::ve
         if (negative.contains(materials[i].Code))
             continue;
         if (materials[i].Quantity == 0)
-            stock[i].Covered = true;
+            stock[i].Covered = stock[i].Read = true;
         else if (materials[i].Quantity > 0) {
             tried.push_back(materials[i]);
             triedAt.push_back(i);
         }
     }
     std::vector<std::vector<TStockLot>> lots = LotsToDraw(dm, tried, day);
-    for (size_t k = 0; k < tried.size(); ++k)
-        if (LotsCover(lots[k], tried[k].Quantity)) {
-            stock[triedAt[k]].Covered = true;
-            stock[triedAt[k]].Lots = std::move(lots[k]);
-        }
+    for (size_t k = 0; k < tried.size(); ++k) {
+        TMaterialStock& s = stock[triedAt[k]];
+        s.Covered = LotsCover(lots[k], tried[k].Quantity);
+        s.Read = true;
+        s.Lots = std::move(lots[k]);
+    }
     std::vector<TMaterialDraw> summed;
     std::vector<size_t> summedAt;
     for (size_t i = 0; i < materials.size(); ++i)

@@ -115,9 +115,12 @@ void ForEachCatalogRow(fw::Connection& engine, const QString& columns, const std
 // What a consumption dated `day` decides a material's row on, under the same lock as
 // MaterialLotTotals. A material none of whose lots is below nothing and whose leading lots
 // cover its quantity (or that needs none) is Covered: it is no shortage, and Lots are
-// those lots, as LotsToDraw reads them. For any other the engine's sums are in Totals.
+// those lots, as LotsToDraw reads them. For any other the engine's sums are in Totals; a
+// material without a lot below nothing that needs some quantity has its lots Read anyway
+// (all of them, when they do not cover it).
 struct TMaterialStock {
     bool Covered = false;
+    bool Read = false; // Lots are what LotsToDraw gives
     std::vector<TStockLot> Lots;
     TLotTotals Totals;
 };

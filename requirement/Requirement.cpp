@@ -378,15 +378,15 @@ std::vector<TEarlierConsumption> TConsumptionWriter::ReadEarlier(double number, 
 
 void TConsumptionWriter::Draw(const std::vector<size_t>& drawnRows, std::vector<TMaterialStock>& stock)
 {
-    // Only the lots the draws reach are read, where the decision has not read them
-    // already; nothing but this document has written them since the stock was read.
+    // Only the lots the draws reach are read, where deciding has not read them already;
+    // nothing but this document has written them since the stock was read.
     std::vector<TRequirementRow> drawn, unread;
     std::vector<std::vector<TStockLot>> lots;
     std::vector<size_t> unreadAt;
     for (const size_t i : drawnRows) {
         drawn.push_back(rows_[i]);
         lots.push_back(std::move(stock[i].Lots));
-        if (!stock[i].Covered) {
+        if (!stock[i].Read) {
             unread.push_back(rows_[i]);
             unreadAt.push_back(lots.size() - 1);
         }
