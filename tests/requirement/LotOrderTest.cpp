@@ -164,18 +164,21 @@ TEST(ConsumptionLotOrder, ADrawReachingPastManyLotsTakesThemInOrder)
 // First in reads the dated lots by blocks in their order, then the undated ones.
 TEST(ConsumptionLotOrder, FirstInReachesTheUndatedLotsAfterEveryDatedOne)
 {
+    // Nineteen dated lots: more than the first two blocks read hold.
     TMessageRecorder messages;
     LotCompany c(TLotOrder::FirstIn, true);
     Material(c.company, ".D", QVariant());
     DatedLot(c.company, ".D", 1, "U1", QVariant());
-    for (int i = 1; i <= 9; ++i) // D9 entered first
-        DatedLot(c.company, ".D", 1, QStringLiteral("D%1").arg(i), QDate(2026, 12, 10 - i));
+    for (int i = 1; i <= 19; ++i) // D19 entered first
+        DatedLot(c.company, ".D", 1, QStringLiteral("D%1").arg(i), QDate(2026, 12, 20 - i));
     DatedLot(c.company, ".D", 1, "U2", QVariant());
-    c.Prepare({{"01", ".D", 10.5}});
+    c.Prepare({{"01", ".D", 20.5}});
     EXPECT_EQ(GenerateConsumption(*c.dm, 1), std::optional<double>(8.0));
-    EXPECT_EQ(J(c.Lines()), "1 01/.D D9 1.0 | 2 01/.D D8 1.0 | 3 01/.D D7 1.0 | 4 01/.D D6 1.0 | 5 01/.D D5 1.0 | "
-                            "6 01/.D D4 1.0 | 7 01/.D D3 1.0 | 8 01/.D D2 1.0 | 9 01/.D D1 1.0 | 10 01/.D U1 1.0 | "
-                            "11 01/.D U2 0.5");
+    QStringList expected;
+    for (int i = 19; i >= 1; --i)
+        expected << QStringLiteral("%1 01/.D D%2 1.0").arg(20 - i).arg(i);
+    expected << "20 01/.D U1 1.0" << "21 01/.D U2 0.5";
+    EXPECT_EQ(J(c.Lines()), expected.join(" | ").toStdString());
     EXPECT_EQ(J(c.Lots().filter(QStringLiteral("U"))), "U2=0.5");
 }
 
