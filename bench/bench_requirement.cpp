@@ -11,6 +11,7 @@
 #include "platform/schema/CompanyTables.h"
 #include "platform/ui/MessageDlg.h"
 #include "requirement/Requirement.h"
+#include "requirement/Reversal.h"
 
 #include "BenchSupport.h"
 #include "RatioReporter.h"
@@ -167,6 +168,27 @@ void Generate(benchmark::State& state, const char* company, const char* local, T
     state.counters["questions"] = double(w.answers.Count() - before);
 }
 
+// Reversing the consumption document of the whole receipt: each of its lines puts back
+// what it drew on the stock row it drew on.
+void Reverse(benchmark::State& state, const char* company, const char* local)
+{
+    Workstation w(company, local, TLotOrder::Table);
+    PrepareRequirement(w.dm, 1);
+    std::size_t lines = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const std::optional<double> document = GenerateConsumption(w.dm, 1);
+        if (!document) {
+            state.SkipWithError("no consumption document to reverse");
+            break;
+        }
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(ReverseConsumption(w.dm, *document));
+    }
+    lines = std::size_t(w.dm.TempTable->RecordCount());
+    state.counters["rows"] = double(lines);
+}
+
 void Register(bool server)
 {
     for (const char* engine : {"", "_Pg"}) {
@@ -188,6 +210,10 @@ void Register(bool server)
                     ->MinTime(2.0);
                 if (*name)
                     continue;
+                benchmark::RegisterBenchmark(("Reverse" + suffix).c_str(),
+                                             [=, local = local](benchmark::State& s) { Reverse(s, company, local); })
+                    ->Unit(benchmark::kMillisecond)
+                    ->MinTime(2.0);
                 benchmark::RegisterBenchmark(("Generate100" + suffix).c_str(),
                                              [=, local = local, order = order](benchmark::State& s) { Generate(s, company, local, order, 100); })
                     ->Unit(benchmark::kMillisecond)
@@ -227,7 +253,7 @@ int main(int argc, char** argv)
         [](RatioReporter& reporter) {
             for (const char* engine : {"", "_Pg"})
                 for (const char* big : {"1M", "1Mx100"})
-                    for (const char* step : {"Prepare_", "Generate_", "Generate100_"})
+                    for (const char* step : {"Prepare_", "Generate_", "Generate100_", "Reverse_"})
                         reporter.PrintRatio(step + std::string(big) + engine + "/min_time:2.000",
                                             step + std::string("10k") + engine + "/min_time:2.000");
             // The consumption document on the server against the same one on SQLite.

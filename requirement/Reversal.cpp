@@ -6,12 +6,15 @@
 #include "data/Queries.h"
 #include "data/Reversals.h"
 #include "platform/core/Formats.h"
+#include "platform/db/Connection.h"
 #include "platform/db/Database.h"
+#include "platform/db/DbMessages.h"
 #include "platform/schema/CompanyTables.h"
 #include "platform/ui/MessageDlg.h"
 #include "requirement/OutgoingDocument.h"
 #include "requirement/Requirement.h"
 
+#include <algorithm>
 #include <array>
 #include <map>
 #include <optional>
@@ -49,13 +52,6 @@ QVariant Typed(const TField* f, TFieldType type)
     default:
         return f->AsString();
     }
-}
-
-bool Same(const TField* stock, const QVariant& kept)
-{
-    if (stock->IsNull() || kept.isNull())
-        return stock->IsNull() && kept.isNull();
-    return Typed(stock, stock->DataType()) == kept;
 }
 
 std::vector<TConsumptionDocument> Documents(TProductionData& dm, const QStringList& sql, const QVariantList& values,
@@ -110,7 +106,8 @@ private:
     QString Label(double counter) const;
     std::vector<TLine> ReadLines() const;
     std::map<double, TLot> ReadGenealogy() const;
-    void PutBack(const TLot& lot, double quantity);
+    TStatement FindRow(const TLot& lot) const;
+    void PutBack(const std::vector<TLine>& lines, const std::vector<TLot>& lots);
     void Mark(double reversing);
 
     TProductionData& dm_;
@@ -156,32 +153,39 @@ double TReversalWriter::Write()
 
     const std::vector<TLine> lines = ReadLines();
     const std::map<double, TLot> drawn = ReadGenealogy();
-    Reread(dm_.StocTable);
+    std::vector<TLot> lots; // each line's
+    for (const TLine& line : lines) {
+        const auto kept = drawn.find(line.Values.at(QStringLiteral("Contor_secundar")).toDouble());
+        if (kept != drawn.end()) {
+            lots.push_back(kept->second);
+            continue;
+        }
+        TLot& said = lots.emplace_back();
+        for (size_t i = 0; i < kLotFieldCount; ++i)
+            if (const auto v = line.Values.find(QString::fromLatin1(kLotFields[i])); v != line.Values.end())
+                said.Kept[i] = v->second;
+    }
+    PutBack(lines, lots);
     if (!dm_.AgentsTable->Active()) {
         dm_.AgentsTable->Open();
         openedAgents_ = true;
     }
     const double reversing = BeginConsumptionDocument(dm_, number, date, explanation);
-    TTable* out = dm_.ItemOutTable;
+    // Each line of the original with the opposite quantity.
+    QStringList columns;
+    for (const TFieldDef& def : CompanyTable(ItemOutDB).Fields)
+        columns << def.Name;
+    std::vector<QVariantList> reversed;
     for (const TLine& line : lines) {
-        const double at = line.Values.at(QStringLiteral("Contor_secundar")).toDouble();
-        const auto kept = drawn.find(at);
-        if (kept != drawn.end()) {
-            PutBack(kept->second, line.Quantity);
-        } else {
-            TLot said;
-            for (size_t i = 0; i < kLotFieldCount; ++i)
-                if (const auto v = line.Values.find(QString::fromLatin1(kLotFields[i])); v != line.Values.end())
-                    said.Kept[i] = v->second;
-            PutBack(said, line.Quantity);
-        }
-        out->Insert();
-        for (const auto& [name, value] : line.Values)
-            out->FieldByName(name)->SetValue(value);
-        F(out, "Contor")->SetAsFloat(reversing);
-        F(out, "Cantitate")->SetAsFloat(-line.Quantity);
-        out->Post();
+        QVariantList& values = reversed.emplace_back();
+        for (const QString& column : columns)
+            values << (column == QLatin1String("Contor")      ? QVariant(reversing)
+                       : column == QLatin1String("Cantitate") ? QVariant(-line.Quantity)
+                                                              : line.Values.at(column));
     }
+    Connection& engine = *dm_.ProductionDatabase->GetConnection();
+    engine.ForEachRowOf(InsertStatements(QStringLiteral("Item_out"), columns, reversed), {});
+    engine.Touch(QStringLiteral("Item_out"));
     Mark(reversing);
     tx.Commit();
     committed_ = true;
@@ -226,43 +230,103 @@ std::map<double, TReversalWriter::TLot> TReversalWriter::ReadGenealogy() const
     return drawn;
 }
 
-void TReversalWriter::PutBack(const TLot& lot, double quantity)
+TStatement TReversalWriter::FindRow(const TLot& lot) const
 {
     // The stock row the line drew on: that of its receipt line when it came from one (the
     // row follows the line, whatever was changed on it since); else the one holding every
-    // field kept; for a document without genealogy, the lot in the same warehouse.
-    TTable* stock = dm_.StocTable;
-    const QString group = lot.Field("Cod_grupa").toString(), code = lot.Field("Cod_articol").toString();
-    const bool byReceipt = lot.FromGenealogy && !lot.Field("Contor_in").isNull();
-    const auto matches = [&] {
-        if (byReceipt)
-            return Same(F(stock, "Contor_in"), lot.Field("Contor_in")) &&
-                   Same(F(stock, "Contor_secundar_in"), lot.Field("Contor_secundar_in"));
-        if (!lot.FromGenealogy)
-            return Same(F(stock, "Lot"), lot.Field("Lot")) && Same(F(stock, "Cod_gestiune"), lot.Field("Cod_gestiune"));
-        for (size_t i = 0; i < kLotFieldCount; ++i)
-            if (!Same(stock->FieldByName(QString::fromLatin1(kLotFields[i])), lot.Kept[i]))
-                return false;
-        return true;
-    };
-    bool found = stock->FindKey({group, code});
-    for (; found && !stock->Eof() && F(stock, "Cod_grupa")->AsString() == group && F(stock, "Cod_articol")->AsString() == code;
-         stock->Next())
-        if (matches()) {
-            stock->Edit();
-            F(stock, "Cantitate")->SetAsFloat(F(stock, "Cantitate")->AsFloat() + quantity);
-            stock->Post();
+    // field kept; for a document without genealogy, the lot in the same warehouse. The
+    // material's first such row. The genealogy keeps the values as the stock stored them.
+    const Connection& engine = *dm_.ProductionDatabase->GetConnection();
+    TStatement find;
+    find.sql = QStringLiteral("SELECT %1, Cantitate FROM Stoc WHERE 1 = 1").arg(engine.RowIdColumn());
+    const auto same = [&](const char* field) {
+        const QVariant value = lot.Field(field);
+        find.sql += QStringLiteral(" AND ") + QLatin1String(field);
+        if (value.isNull()) {
+            find.sql += QStringLiteral(" IS NULL");
             return;
         }
-    if (!lot.FromGenealogy)
-        throw EReversalRefused(msg::LotGoneWithoutGenealogy(label_, group + QLatin1Char('/') + code, lot.Field("Lot").toString(),
-                                                            lot.Field("Cod_gestiune").toString()));
-    // Emptied and deleted since: made again as it stood.
-    stock->Insert();
-    for (size_t i = 0; i < kLotFieldCount; ++i)
-        stock->FieldByName(QString::fromLatin1(kLotFields[i]))->SetValue(lot.Kept[i]);
-    F(stock, "Cantitate")->SetAsFloat(quantity);
-    stock->Post();
+        find.sql += QStringLiteral(" = ?"); // which the server's indexes answer, as they do not a null-safe one
+        find.values << value;
+    };
+    same("Cod_grupa");
+    same("Cod_articol");
+    if (lot.FromGenealogy && !lot.Field("Contor_in").isNull()) {
+        same("Contor_in");
+        same("Contor_secundar_in");
+    } else if (!lot.FromGenealogy) {
+        same("Lot");
+        same("Cod_gestiune");
+    } else {
+        for (size_t i = 2; i < kLotFieldCount; ++i) // after the group and the article
+            same(kLotFields[i]);
+    }
+    find.sql += QStringLiteral(" ORDER BY %1 LIMIT 1").arg(engine.RowIdColumn());
+    return find;
+}
+
+void TReversalWriter::PutBack(const std::vector<TLine>& lines, const std::vector<TLot>& lots)
+{
+    // Every line's row looked for at once; several lines back on one row add up.
+    Connection& engine = *dm_.ProductionDatabase->GetConnection();
+    const QString update = QStringLiteral("UPDATE Stoc SET Cantitate = ? WHERE %1 = ? AND Cantitate%2?")
+                               .arg(engine.RowIdColumn(), engine.NullSafeEqual());
+    struct TRow {
+        QVariant was; // as stored
+        double now = 0;
+    };
+    std::vector<TStatement> finds;
+    finds.reserve(lots.size());
+    for (const TLot& lot : lots)
+        finds.push_back(FindRow(lot));
+    std::vector<std::optional<qint64>> found(lots.size());
+    std::map<qint64, TRow> rows;
+    engine.ForEachRowOf(finds, [&](size_t i, const NativeRow& row) {
+        found[i] = row.Int(0);
+        rows.try_emplace(row.Int(0), TRow{row.Stored(1), row.Value(1).toDouble()});
+    });
+    std::vector<size_t> missing; // lines whose row is gone
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (found[i])
+            rows[*found[i]].now += lines[i].Quantity;
+        else
+            missing.push_back(i);
+    std::vector<TStatement> writes;
+    writes.reserve(rows.size());
+    for (const auto& [row, r] : rows)
+        writes.push_back({update, {r.now, row, r.was}});
+    const auto written = [](const std::vector<int>& counts) {
+        if (std::any_of(counts.begin(), counts.end(), [](int n) { return n != 1; }))
+            throw EDatabaseError(dbmsg::EditChanged());
+    };
+    written(engine.ForEachRowOf(writes, {}));
+    // A row emptied and deleted since is made again as it stood, once: a later line that
+    // drew on it finds it made. Without genealogy there is nothing to make it from.
+    QStringList columns;
+    for (const char* field : kLotFields)
+        columns << QString::fromLatin1(field);
+    columns << QStringLiteral("Cantitate");
+    for (const size_t i : missing) {
+        const TLot& lot = lots[i];
+        std::optional<TRow> again;
+        std::optional<qint64> at;
+        engine.ForEachRowOf({FindRow(lot)}, [&](size_t, const NativeRow& row) {
+            at = row.Int(0);
+            again = TRow{row.Stored(1), row.Value(1).toDouble()};
+        });
+        if (at) {
+            written(engine.ForEachRowOf({{update, {again->now + lines[i].Quantity, *at, again->was}}}, {}));
+            continue;
+        }
+        if (!lot.FromGenealogy)
+            throw EReversalRefused(msg::LotGoneWithoutGenealogy(
+                label_, lot.Field("Cod_grupa").toString() + QLatin1Char('/') + lot.Field("Cod_articol").toString(),
+                lot.Field("Lot").toString(), lot.Field("Cod_gestiune").toString()));
+        QVariantList made(lot.Kept.begin(), lot.Kept.end());
+        made << lines[i].Quantity;
+        written(engine.ForEachRowOf(InsertStatements(QStringLiteral("Stoc"), columns, {made}), {}));
+    }
+    engine.Touch(QStringLiteral("Stoc"));
 }
 
 void TReversalWriter::Mark(double reversing)

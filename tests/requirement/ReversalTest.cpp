@@ -162,4 +162,23 @@ TEST(Reversal, ADocumentWithoutGenealogyGoesBackToItsLotOnlyWhileTheLotExists)
     EXPECT_EQ(J(d.c.Lots()), "LC-2=100.0 | CU-1=10.0 | LC-1=0.0 | LC-1=20.0");
 }
 
+TEST(Reversal, LinesOnOneLotAddUpAndALotMadeAgainIsMadeOnce)
+{
+    {
+        // Without genealogy: lines 2 and 3 both said LC-2 (94 left), which gets back 20 + 6.
+        Consumed d;
+        d.c.Rows("DELETE FROM Genealogie");
+        d.c.Rows("UPDATE Item_out SET Lot = 'LC-2' WHERE Contor = 8 AND Lot = 'LC-1'");
+        EXPECT_EQ(ReverseConsumption(*d.c.dm, 8), 9.0);
+        EXPECT_EQ(J(d.c.Lots()), "LC-2=120.0 | CU-1=10.0");
+    }
+    // Line 3 kept as having drawn on LC-1 too: LC-1, deleted, is made again with 20 and
+    // then gets 6 more; LC-2 keeps its 94.
+    Consumed d;
+    d.c.Rows("UPDATE Genealogie SET Lot = 'LC-1', Pret_achizitie = 2.5, Agent = 'ADM', Contor_in = 90, "
+             "Contor_secundar_in = 3, Data_intrare = '2026-11-02' WHERE Contor_out = 8 AND Contor_secundar_out = 3");
+    EXPECT_EQ(ReverseConsumption(*d.c.dm, 8), 9.0);
+    EXPECT_EQ(J(d.c.Lots()), "LC-2=94.0 | CU-1=10.0 | LC-1=26.0");
+}
+
 } // namespace
