@@ -57,10 +57,11 @@ TDocInForm::TDocInForm(QWidget* owner) : TDataForm(owner, QStringLiteral("Docume
              {"Data", QStringLiteral("Data"), 85},
              {"Data_inregistrarii", QStringLiteral("Data inreg."), 85},
              {"Furnizor", QStringLiteral("Furnizor"), 80},
-             {"Nume_furnizor", QStringLiteral("Nume furnizor"), 280, true},
+             {"Nume_furnizor", QStringLiteral("Nume furnizor"), 220, true},
+             // Within the window's first width: the consumption is what a receipt is looked up for.
+             {"Consum", QStringLiteral("Consum"), 150, true},
              {"Explicatie", QStringLiteral("Explicatie"), 250},
-             {"Contor", QStringLiteral("Contor"), 60, true},
-             {"Consum", QStringLiteral("Consum"), 150, true}},
+             {"Contor", QStringLiteral("Contor"), 60, true}},
             2);
     headerNavigator_ = AddNavigator(Body(), headerSource_, true);
 
