@@ -174,7 +174,6 @@ void Reverse(benchmark::State& state, const char* company, const char* local)
 {
     Workstation w(company, local, TLotOrder::Table);
     PrepareRequirement(w.dm, 1);
-    std::size_t lines = 0;
     for (auto _ : state) {
         state.PauseTiming();
         const std::optional<double> document = GenerateConsumption(w.dm, 1);
@@ -185,8 +184,7 @@ void Reverse(benchmark::State& state, const char* company, const char* local)
         state.ResumeTiming();
         benchmark::DoNotOptimize(ReverseConsumption(w.dm, *document));
     }
-    lines = std::size_t(w.dm.TempTable->RecordCount());
-    state.counters["rows"] = double(lines);
+    state.counters["rows"] = double(w.dm.TempTable->RecordCount());
 }
 
 void Register(bool server)

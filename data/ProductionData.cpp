@@ -38,6 +38,17 @@ bool TProductionData::StockLotCounts(const QString& warehouse, const QString& ar
            || StartsWithPrefix(article, s.SemiFinishedPrefix);
 }
 
+QString TProductionData::CountedWarehouses(const QString& article, QVariantList& values) const
+{
+    const TProductionSettings& s = context_.Settings;
+    const QChar prefix = s.RawWarehousePrefix;
+    if (StartsWithPrefix(article, s.SemiFinishedPrefix) || !StartsWithPrefix(article, s.RawMaterialPrefix)
+        || prefix.isNull() || prefix.isSurrogate())
+        return {};
+    values << QString(prefix);
+    return QStringLiteral(" AND substr(Cod_gestiune, 1, 1) = ?");
+}
+
 void TProductionData::SetProductSearchView(QObject* view, std::function<void()> show)
 {
     searchView_ = view;

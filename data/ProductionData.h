@@ -101,6 +101,11 @@ public:
     // The stock rule: a stock lot counts for production when it lies in a raw-material
     // warehouse and holds a raw material, or holds a semi-finished product (wherever it lies).
     bool StockLotCounts(const QString& warehouse, const QString& article) const;
+    // The same rule for the lots of `article` as a condition on the stock table's
+    // Cod_gestiune (its values appended to `values`), to narrow what the engine reads: a
+    // raw material's lots in the raw-material warehouses; empty where the rule keeps every
+    // warehouse or where the prefix is half of a character (StockLotCounts still decides).
+    QString CountedWarehouses(const QString& article, QVariantList& values) const;
 
     // The checks of a recipe line and of a requirement line: the warning that refuses the
     // material or the row, or nothing when it is accepted.

@@ -169,28 +169,14 @@ std::vector<double> ShelfLives(TProductionData& dm, const std::vector<TMaterialD
 // with an entry date, or those without one.
 enum class TEntry { Any, Dated, Undated };
 
-// The warehouses whose lots of `article` count (TProductionData::StockLotCounts) as a
-// condition that narrows what the engine reads: a raw material's only those of the raw
-// materials' warehouses. The caller still asks StockLotCounts of every lot read; a
-// prefix that is no character on its own (half of a pair) narrows nothing.
-QString CountedWarehouses(const TProductionSettings& settings, const QString& article, QVariantList& values)
-{
-    const QChar prefix = settings.RawWarehousePrefix;
-    if (StartsWithPrefix(article, settings.SemiFinishedPrefix) || !StartsWithPrefix(article, settings.RawMaterialPrefix)
-        || prefix.isNull() || prefix.isSurrogate())
-        return {};
-    values << QString(prefix);
-    return QStringLiteral(" AND substr(Cod_gestiune, 1, 1) = ?");
-}
-
 // The lots of a material a consumption dated `day` may draw on, its shelf life that given
 // by ShelfLives: their condition, bound in `values`. The dated ones are a range of the
 // index on article and entry date: from the first day not expired.
-QString DrawableLots(const TProductionSettings& settings, const TMaterialDraw& material, const QDate& day,
-                     double shelfLife, QVariantList& values, TEntry entry = TEntry::Any)
+QString DrawableLots(const TProductionData& dm, const TMaterialDraw& material, const QDate& day, double shelfLife,
+                     QVariantList& values, TEntry entry = TEntry::Any)
 {
     QString sql = MaterialCondition("Cod_grupa", "Cod_articol", material.Group, material.Code, values);
-    sql += CountedWarehouses(settings, material.Code, values); // bound after the article
+    sql += dm.CountedWarehouses(material.Code, values); // bound after the article
     if (entry == TEntry::Undated)
         return sql + QStringLiteral(" AND Data_intrare IS NULL");
     if (const std::optional<QDate> enteredBefore = EnteredBefore(day, shelfLife)) {
@@ -292,7 +278,7 @@ std::vector<TLotTotals> MaterialLotTotals(TProductionData& dm, const std::vector
         TStatement sum;
         sum.sql = QStringLiteral("SELECT Cod_gestiune, COUNT(*), SUM(Cantitate), SUM(CASE WHEN Cantitate > 0 THEN "
                                  "Cantitate ELSE 0 END) FROM Stoc WHERE ")
-                  + DrawableLots(dm.Context().Settings, materials[i], day, shelfLives[i], sum.values) + QStringLiteral(" GROUP BY Cod_gestiune");
+                  + DrawableLots(dm, materials[i], day, shelfLives[i], sum.values) + QStringLiteral(" GROUP BY Cod_gestiune");
         sums.push_back(std::move(sum));
     }
     std::vector<TLotTotals> totals(materials.size());
@@ -343,7 +329,7 @@ std::vector<std::vector<TStockLot>> LotsToDraw(TProductionData& dm, const std::v
         const auto part = [&](TEntry entry, const QString& order) {
             TStatement query;
             query.sql = select + QStringLiteral(" FROM Stoc WHERE ")
-                        + DrawableLots(dm.Context().Settings, draws[i], day, shelfLives[i], query.values, entry) + order;
+                        + DrawableLots(dm, draws[i], day, shelfLives[i], query.values, entry) + order;
             r.parts.push_back(std::move(query));
         };
         if (byEntry) {

@@ -1,6 +1,8 @@
 #include "requirement/OutgoingDocument.h"
 
 #include "data/ProductionData.h"
+#include "platform/core/Exceptions.h"
+#include "platform/db/DbMessages.h"
 #include "platform/schema/CompanyRules.h"
 #include "platform/schema/CompanyTables.h"
 
@@ -20,6 +22,13 @@ void Reread(TDataSet* ds)
         ds->Refresh();
     else
         ds->Open();
+}
+
+void RequireEachLotWritten(const std::vector<int>& written, std::size_t from)
+{
+    for (std::size_t i = from; i < written.size(); ++i)
+        if (written[i] != 1)
+            throw EDatabaseError(dbmsg::EditChanged());
 }
 
 double BeginConsumptionDocument(TProductionData& dm, const QVariant& number, const QVariant& date, const QString& explanation)

@@ -7,6 +7,9 @@
 #include <QString>
 #include <QVariant>
 
+#include <cstddef>
+#include <vector>
+
 namespace fw {
 class TDataSet;
 }
@@ -18,6 +21,11 @@ class TProductionData;
 // A dataset read again from the database (opened if it was closed): what it cached may be
 // older than the transaction, or may have been rolled back.
 void Reread(fw::TDataSet* ds);
+
+// The rows each statement of a batch changed (Connection::ForEachRowOf), from the `from`th
+// on, each of which writes one lot guarded by what was read of it: EDatabaseError
+// (dbmsg::EditChanged) unless every one changed exactly one row.
+void RequireEachLotWritten(const std::vector<int>& written, std::size_t from = 0);
 
 // Opens the outgoing tables, takes the next outgoing counter (never one in use) and inserts
 // the header of a document of type "BMC" with the number and date given (those of the

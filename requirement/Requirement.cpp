@@ -9,7 +9,6 @@
 #include "platform/core/Exceptions.h"
 #include "platform/core/Formats.h"
 #include "platform/db/Connection.h"
-#include "platform/db/DbMessages.h"
 #include "platform/db/Database.h"
 #include "platform/schema/CompanyRules.h"
 #include "platform/schema/CompanyTables.h"
@@ -424,9 +423,7 @@ void TConsumptionWriter::Draw(const std::vector<size_t>& drawnRows, std::vector<
     // The tables the statements name, so that their datasets read again.
     for (const char* table : {"Item_out", "Genealogie", "Stoc"})
         engine.Touch(QLatin1String(table));
-    for (size_t i = firstLot; i < written.size(); ++i)
-        if (written[i] != 1)
-            throw EDatabaseError(dbmsg::EditChanged());
+    RequireEachLotWritten(written, firstLot);
 }
 
 std::vector<TConsumptionWriter::TAccounts> TConsumptionWriter::AccountsOf(const std::vector<TRequirementRow>& drawn) const

@@ -8,16 +8,15 @@
 #include "platform/core/Formats.h"
 #include "platform/db/Connection.h"
 #include "platform/db/Database.h"
-#include "platform/db/DbMessages.h"
 #include "platform/schema/CompanyTables.h"
 #include "platform/ui/MessageDlg.h"
 #include "requirement/OutgoingDocument.h"
 #include "requirement/Requirement.h"
 
-#include <algorithm>
 #include <array>
 #include <map>
 #include <optional>
+#include <utility>
 
 namespace corvanel {
 
@@ -106,6 +105,7 @@ private:
     QString Label(double counter) const;
     std::vector<TLine> ReadLines() const;
     std::map<double, TLot> ReadGenealogy() const;
+    Connection& Engine() const { return *dm_.ProductionDatabase->GetConnection(); }
     TStatement FindRow(const TLot& lot) const;
     void PutBack(const std::vector<TLine>& lines, const std::vector<TLot>& lots);
     void Mark(double reversing);
@@ -183,9 +183,8 @@ double TReversalWriter::Write()
                        : column == QLatin1String("Cantitate") ? QVariant(-line.Quantity)
                                                               : line.Values.at(column));
     }
-    Connection& engine = *dm_.ProductionDatabase->GetConnection();
-    engine.ForEachRowOf(InsertStatements(QStringLiteral("Item_out"), columns, reversed), {});
-    engine.Touch(QStringLiteral("Item_out"));
+    Engine().ForEachRowOf(InsertStatements(QStringLiteral("Item_out"), columns, reversed), {});
+    Engine().Touch(QStringLiteral("Item_out"));
     Mark(reversing);
     tx.Commit();
     committed_ = true;
@@ -236,7 +235,7 @@ TStatement TReversalWriter::FindRow(const TLot& lot) const
     // row follows the line, whatever was changed on it since); else the one holding every
     // field kept; for a document without genealogy, the lot in the same warehouse. The
     // material's first such row. The genealogy keeps the values as the stock stored them.
-    const Connection& engine = *dm_.ProductionDatabase->GetConnection();
+    const Connection& engine = Engine();
     TStatement find;
     find.sql = QStringLiteral("SELECT %1, Cantitate FROM Stoc WHERE 1 = 1").arg(engine.RowIdColumn());
     const auto same = [&](const char* field) {
@@ -268,23 +267,21 @@ TStatement TReversalWriter::FindRow(const TLot& lot) const
 void TReversalWriter::PutBack(const std::vector<TLine>& lines, const std::vector<TLot>& lots)
 {
     // Every line's row looked for at once; several lines back on one row add up.
-    Connection& engine = *dm_.ProductionDatabase->GetConnection();
+    Connection& engine = Engine();
     const QString update = QStringLiteral("UPDATE Stoc SET Cantitate = ? WHERE %1 = ? AND Cantitate%2?")
                                .arg(engine.RowIdColumn(), engine.NullSafeEqual());
     struct TRow {
         QVariant was; // as stored
         double now = 0;
     };
+    const auto rowRead = [](const NativeRow& row) { return std::pair{row.Int(0), TRow{row.Stored(1), row.Value(1).toDouble()}}; };
     std::vector<TStatement> finds;
     finds.reserve(lots.size());
     for (const TLot& lot : lots)
         finds.push_back(FindRow(lot));
     std::vector<std::optional<qint64>> found(lots.size());
     std::map<qint64, TRow> rows;
-    engine.ForEachRowOf(finds, [&](size_t i, const NativeRow& row) {
-        found[i] = row.Int(0);
-        rows.try_emplace(row.Int(0), TRow{row.Stored(1), row.Value(1).toDouble()});
-    });
+    engine.ForEachRowOf(finds, [&](size_t i, const NativeRow& row) { found[i] = rows.insert(rowRead(row)).first->first; });
     std::vector<size_t> missing; // lines whose row is gone
     for (size_t i = 0; i < lines.size(); ++i)
         if (found[i])
@@ -295,11 +292,7 @@ void TReversalWriter::PutBack(const std::vector<TLine>& lines, const std::vector
     writes.reserve(rows.size());
     for (const auto& [row, r] : rows)
         writes.push_back({update, {r.now, row, r.was}});
-    const auto written = [](const std::vector<int>& counts) {
-        if (std::any_of(counts.begin(), counts.end(), [](int n) { return n != 1; }))
-            throw EDatabaseError(dbmsg::EditChanged());
-    };
-    written(engine.ForEachRowOf(writes, {}));
+    RequireEachLotWritten(engine.ForEachRowOf(writes, {}));
     // A row emptied and deleted since is made again as it stood, once: a later line that
     // drew on it finds it made. Without genealogy there is nothing to make it from.
     QStringList columns;
@@ -308,14 +301,11 @@ void TReversalWriter::PutBack(const std::vector<TLine>& lines, const std::vector
     columns << QStringLiteral("Cantitate");
     for (const size_t i : missing) {
         const TLot& lot = lots[i];
-        std::optional<TRow> again;
-        std::optional<qint64> at;
-        engine.ForEachRowOf({FindRow(lot)}, [&](size_t, const NativeRow& row) {
-            at = row.Int(0);
-            again = TRow{row.Stored(1), row.Value(1).toDouble()};
-        });
-        if (at) {
-            written(engine.ForEachRowOf({{update, {again->now + lines[i].Quantity, *at, again->was}}}, {}));
+        std::optional<std::pair<qint64, TRow>> again;
+        engine.ForEachRowOf({FindRow(lot)}, [&](size_t, const NativeRow& row) { again = rowRead(row); });
+        if (again) {
+            const auto& [row, r] = *again;
+            RequireEachLotWritten(engine.ForEachRowOf({{update, {r.now + lines[i].Quantity, row, r.was}}}, {}));
             continue;
         }
         if (!lot.FromGenealogy)
@@ -324,7 +314,7 @@ void TReversalWriter::PutBack(const std::vector<TLine>& lines, const std::vector
                 lot.Field("Lot").toString(), lot.Field("Cod_gestiune").toString()));
         QVariantList made(lot.Kept.begin(), lot.Kept.end());
         made << lines[i].Quantity;
-        written(engine.ForEachRowOf(InsertStatements(QStringLiteral("Stoc"), columns, {made}), {}));
+        RequireEachLotWritten(engine.ForEachRowOf(InsertStatements(QStringLiteral("Stoc"), columns, {made}), {}));
     }
     engine.Touch(QStringLiteral("Stoc"));
 }
