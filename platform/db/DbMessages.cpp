@@ -145,6 +145,16 @@ QString ServerConnectionLost(const QString& server)
         .arg(server);
 }
 
+QString CommitOutcomeUnknown(const QString& server)
+{
+    return QStringLiteral("Legatura cu serverul bazei de date <%1> s-a intrerupt chiar cand operatia era salvata, iar "
+                          "serverul nu poate fi intrebat acum daca a salvat-o: nu se stie daca operatia a fost salvata."
+                          "\rNu o reluati inainte de a verifica: cand serverul este din nou disponibil, deschideti firma "
+                          "si cautati ce scria operatia (documentul, preturile sau firma importata); reluati operatia "
+                          "doar daca nu este acolo.")
+        .arg(server);
+}
+
 QString ServerTooOld(const QString& server, int version)
 {
     return QStringLiteral("Serverul bazei de date <%1> are PostgreSQL %2; programul are nevoie de versiunea 10 sau mai noua.")

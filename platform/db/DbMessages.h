@@ -93,6 +93,8 @@ QString DiskFull(const QString& database);
 // the server is older than the program needs.
 QString ServerUnreachable(const QString& server, const QString& engineMessage);
 QString ServerConnectionLost(const QString& server);
+// The connection was lost while the server committed, and the server cannot be asked now.
+QString CommitOutcomeUnknown(const QString& server);
 QString ServerTooOld(const QString& server, int version);
 
 // A company's connection to a server: its connection file (which cannot be read, names no

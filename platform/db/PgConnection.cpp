@@ -647,14 +647,14 @@ void PgConnection::ExecControl(const QString& sql)
         deferred_.clear();
     else if (!deferred_.isEmpty())
         text = std::exchange(deferred_, {}).join("; ") + "; " + text;
+    if (sql == QLatin1String("COMMIT")) {
+        CommitKnowingOutcome(text);
+        return;
+    }
     PGresult* result = PQexec(pg_, text.constData());
     if (PQresultStatus(result) != PGRES_COMMAND_OK)
         ThrowResult(result);
-    // A commit of a transaction in which a statement failed is the server's rollback.
-    const bool rolledBack = sql == QLatin1String("COMMIT") && qstrcmp(PQcmdStatus(result), "ROLLBACK") == 0;
     PQclear(result);
-    if (rolledBack)
-        throw EDatabaseError(dbmsg::TransactionRolledBack());
 }
 
 void PgConnection::SendDeferred()

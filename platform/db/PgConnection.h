@@ -25,6 +25,7 @@
 
 #include <QHash>
 
+#include <functional>
 #include <memory>
 
 class QSocketNotifier;
@@ -75,6 +76,13 @@ public:
     // compared byte by byte).
     static QString ServerType(const QString& declType);
 
+    // Where a test cuts a connection around a commit: called before COMMIT is sent and
+    // after it was sent but before its reply is read, with the connection's socket and
+    // its server process. None in the program.
+    enum class TCommitStage { BeforeSend, AfterSend };
+    using TCommitInterruption = std::function<void(TCommitStage stage, int socket, int serverProcess)>;
+    static void SetCommitInterruption(TCommitInterruption interruption);
+
 protected:
     bool ExecDirect(const QString& sql) override;
     void ExecControl(const QString& sql) override;
@@ -92,6 +100,15 @@ private:
     // A lost connection is made again before the next statement, when no transaction
     // was open (one that was is gone with it).
     void Reconnect();
+    // Sends `text` (the deferred levels, then COMMIT) and reads its outcome. When the
+    // connection is lost before the reply arrives, the server is asked on a new connection
+    // whether the transaction committed: returns when it did; "not saved" when it did not;
+    // "outcome unknown" when the server cannot be asked.
+    void CommitKnowingOutcome(const QByteArray& text);
+    // Whether transaction `xid` (as txid_current gives it) committed, asked on the
+    // connection made again; the server process that ran it is ended first when it has
+    // not noticed the lost connection yet.
+    bool CommittedAfterLostReply(const QByteArray& xid, int serverProcess);
     // Reads the announcements waiting in the connection's input into the tables' write
     // counts, which hold one pending change per table however many were announced.
     void DrainNotices();

@@ -4,11 +4,16 @@
 #include "platform/core/Exceptions.h"
 #include "platform/db/Connection.h"
 #include "platform/db/DbMessages.h"
+#include "platform/db/PgConnection.h"
 #include "platform/db/ServerDatabase.h"
 
 #include <QFile>
+#include <QThread>
 #include <QSqlQuery>
 #include <gtest/gtest.h>
+
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace fw;
 using namespace testsupport;
@@ -230,6 +235,64 @@ TEST(ServerDatabaseOnServer, AConnectionTheServerDroppedIsMadeAgainForTheNextSta
     conn->Rollback(); // as the transaction's owner does after the failure
     EXPECT_EQ(conn->ForEachRowOf(batch, {}), (std::vector<int>{1, 1, 1}));
     EXPECT_EQ(Column(*OpenTable(dir.Path(), "Gest.DB"), "Cod"), (QStringList{"_MP", "_B", "_B", "_B"}));
+}
+
+// The reply to COMMIT lost on the way: the program asks the server what became of the
+// transaction and says that, rather than "not saved" for what the server saved.
+TEST(ServerDatabaseOnServer, ACommitWhoseReplyIsLostIsReportedAsTheServerDecidedIt)
+{
+    if (!OnServer())
+        GTEST_SKIP() << "a server's connection: runs with the PostgreSQL tests";
+    DatabaseDir dir;
+    CreateTable(dir.Path(), "Gest.DB", {{"Cod", TFieldType::String, 4}}, {}, {{"_MP"}});
+    auto conn = Connection::Open(dir.Path());
+    // The connection's socket put out of reach: as a network gone, for the program; the
+    // server sees its client gone.
+    const auto cutAt = [&](PgConnection::TCommitStage when) {
+        PgConnection::SetCommitInterruption([when, &dir](PgConnection::TCommitStage stage, int socket, int process) {
+            if (stage != when)
+                return;
+            if (stage == PgConnection::TCommitStage::AfterSend) {
+                // Cut once the server has committed and waits for the next statement.
+                QSqlDatabase other = OtherConnection(dir.Path(), "watcher");
+                for (int i = 0; i < 500; ++i) {
+                    QSqlQuery q(other);
+                    q.exec(QStringLiteral("SELECT state FROM pg_stat_activity WHERE pid = %1").arg(process));
+                    if (q.next() && q.value(0).toString() == "idle")
+                        break;
+                    QThread::msleep(10);
+                }
+                other = QSqlDatabase();
+                QSqlDatabase::removeDatabase("watcher");
+            }
+            // A socket whose other end is closed: nothing more is read, nothing sent arrives.
+            int ends[2];
+            ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, ends), 0);
+            close(ends[1]);
+            dup2(ends[0], socket);
+            close(ends[0]);
+        });
+    };
+    const auto insert = [&](const char* code) {
+        conn->Begin();
+        conn->Exec("INSERT INTO gest (cod) VALUES (?)", {QString::fromLatin1(code)});
+        conn->Commit();
+    };
+    const qint64 before = conn->ScalarInt("SELECT pg_backend_pid()", {});
+    cutAt(PgConnection::TCommitStage::AfterSend);
+    insert("_A"); // saved: no error
+    EXPECT_NE(conn->ScalarInt("SELECT pg_backend_pid()", {}), before); // asked on a connection made again
+    cutAt(PgConnection::TCommitStage::BeforeSend);
+    try {
+        insert("_B");
+        ADD_FAILURE() << "a commit never sent reported as saved";
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.Message(), dbmsg::ServerConnectionLost(TServerDatabase::Read(dir.Path())->Describe()));
+        conn->Rollback(); // as the transaction's owner does
+    }
+    PgConnection::SetCommitInterruption({});
+    insert("_C");
+    EXPECT_EQ(Column(*OpenTable(dir.Path(), "Gest.DB"), "Cod"), (QStringList{"_MP", "_A", "_C"}));
 }
 
 } // namespace
