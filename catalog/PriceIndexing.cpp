@@ -6,7 +6,10 @@
 #include "data/Queries.h"
 #include "platform/core/Exceptions.h"
 #include "platform/db/Database.h"
+#include "platform/db/NumberCheck.h"
 #include "platform/db/Query.h"
+#include "platform/db/Table.h"
+#include "platform/schema/CompanyTables.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Beep.h"
 #include "platform/ui/MessageDlg.h"
@@ -108,6 +111,12 @@ int UpdateGroupPrices(fw::TQuery& update, const QString& groupCode, double facto
         update.ParamByName(QStringLiteral("Group"))->SetAsString(groupCode);
         update.ParamByName(QStringLiteral("Coef"))->SetAsFloat(factor);
         fw::TTransaction transaction(update.Session()->ConnectionFor(TVELDA));
+        // A price that is no number would be multiplied as 0 and written over with it.
+        fw::TTable catalog;
+        catalog.SetSession(update.Session());
+        catalog.SetDatabaseName(TVELDA);
+        catalog.SetTableName(fw::CatalogDB);
+        fw::RequireNumbers(catalog, QStringLiteral("Pret_vinzare"), QStringLiteral("Grupa = ?"), {groupCode});
         if (!std::isfinite(LargestGroupPrice(update.Session(), groupCode) * factor)) {
             fw::MessageDlg(msg::PricesOutOfRange(groupCode), fw::TMsgDlgType::Warning, fw::TMsgDlgButtons::OK);
             fw::Abort();

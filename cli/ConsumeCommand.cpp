@@ -31,6 +31,8 @@ int Run(const TArgs& args)
         answers.SetAnswer(args.isSet(QStringLiteral("yes")) ? fw::TModalResult::Yes : fw::TModalResult::No);
         answers.SetAnswerTo(msg::SecondConsumptionOpening(),
                             args.isSet(QStringLiteral("again")) ? fw::TModalResult::Yes : fw::TModalResult::No);
+        answers.SetAnswerTo(msg::ExpiredLotsOpening(),
+                            args.isSet(QStringLiteral("expired")) ? fw::TModalResult::Yes : fw::TModalResult::No);
         try {
             written = GenerateConsumption(dm, counter);
         } catch (const fw::EDatabaseError& e) {
@@ -50,7 +52,7 @@ int Run(const TArgs& args)
 extern const TCommand ConsumeCommand{
     .Name = QStringLiteral("consume"),
     .Summary = QStringLiteral("Genereaza documentul de consum (BMC) al unui document de intrare"),
-    .Usage = QStringLiteral("consume --company DIR --counter N [--yes] [--again]"),
+    .Usage = QStringLiteral("consume --company DIR --counter N [--yes] [--again] [--expired]"),
     .Details =
         QStringLiteral("Calculeaza necesarul tehnic al documentului de intrare cu contorul N si genereaza din el\n"
                        "documentul de iesire de tip BMC, ca butonul \"Genereaza document iesire \": scade din stoc,\n"
@@ -59,6 +61,9 @@ extern const TCommand ConsumeCommand{
                        "(materialele respective nu intra in document), altfel Nu (nu se scrie nimic, starea 1).\n"
                        "Cand documentul de intrare are deja documente de consum, se genereaza inca unul doar cu\n"
                        "--again, altfel nu se scrie nimic (starea 1).\n"
+                       "Cand setarile consuma loturile expirate si documentul ar lua din ele, se scrie doar cu\n"
+                       "--expired, altfel nu se scrie nimic (starea 1).\n"
+                       "Loturile intrate dupa data documentului de intrare nu se consuma.\n"
                        "Cand nu ramane niciun material de consumat, documentul nu se scrie (starea 3).\n"
                        "Ordinea in care se consuma loturile si soarta loturilor expirate le dau setarile de productie\n"
                        "din KRBDEF.INI al firmei (sectiunea [Productie], cheile OrdineLoturi si LoturiExpirate)."),
@@ -69,6 +74,8 @@ extern const TCommand ConsumeCommand{
             {QStringLiteral("yes"), QString(), QStringLiteral("Raspunde Da la intrebarea despre stocurile negative.")},
             {QStringLiteral("again"), QString(),
              QStringLiteral("Raspunde Da la intrebarea despre un nou document de consum al aceluiasi document de intrare.")},
+            {QStringLiteral("expired"), QString(),
+             QStringLiteral("Raspunde Da la intrebarea despre consumul din loturi expirate.")},
         },
     .Run = Run,
 };

@@ -22,6 +22,10 @@ void WriteProduction(const QString& dir, const std::vector<double>& receipts)
 {
     const TCompanySession company(dir, TCompanySession::THold::AlreadyAlone);
     TProductionData& dm = company.DataModule();
+    // The demo's opening stock of milk and curd is older than their shelf lives by the time
+    // the first productions draw on it: its clerk agreed to each such document.
+    TTextPresenter answers;
+    answers.SetAnswerTo(msg::ExpiredLotsOpening(), fw::TModalResult::Yes);
     for (size_t i = 0; i + 1 < receipts.size(); ++i) {
         const TPreparedDocument prepared(dm, receipts[i]);
         std::optional<double> written;

@@ -113,6 +113,21 @@ QString SecondConsumptionQuestion(const QStringList& documents, bool several)
     return SecondConsumptionOpening() + which + documents.join(QStringLiteral(", ")) + QStringLiteral(". Generati inca unul?");
 }
 
+QString ExpiredLotsOpening() { return QStringLiteral("Documentul de consum ar folosi loturi expirate:"); }
+
+QString ExpiredLotsQuestion(const QStringList& lots)
+{
+    return ExpiredLotsOpening() + QStringLiteral("\r") + lots.join(QStringLiteral("\r"))
+           + QStringLiteral("\rContinuati?");
+}
+
+QString ExpiredLotLine(const QString& group, const QString& code, const QString& lot, const QString& warehouse,
+                       const QString& expiry)
+{
+    return QStringLiteral("  lotul %1 al materialului %2 %3 din gestiunea %4, expirat la %5")
+        .arg(lot, group, code, warehouse, expiry);
+}
+
 QString ReceiptNotSaved() { return QStringLiteral("Salvati documentul de intrare inainte de a genera consumul!"); }
 
 QString NothingToConsume()

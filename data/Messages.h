@@ -55,6 +55,13 @@ QString NegativeStockQuestion();
 QString SecondConsumptionQuestion(const QStringList& documents, bool several);
 // How the question above begins, whatever documents it names.
 QString SecondConsumptionOpening();
+// The document would draw on expired lots (the settings draw them): go on? Each lot as
+// ExpiredLotLine gives it.
+QString ExpiredLotsQuestion(const QStringList& lots);
+// How the question above begins, whatever lots it names.
+QString ExpiredLotsOpening();
+QString ExpiredLotLine(const QString& group, const QString& code, const QString& lot, const QString& warehouse,
+                       const QString& expiry);
 // The receipt has no number or date yet.
 QString ReceiptNotSaved();
 // No row is left to draw.

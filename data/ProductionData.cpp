@@ -2,9 +2,12 @@
 
 #include "data/Messages.h"
 #include "data/Queries.h"
+#include "data/StockLots.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/Formats.h"
 #include "platform/schema/CompanyTables.h"
+
+#include <optional>
 
 namespace corvanel {
 
@@ -359,17 +362,21 @@ namespace {
 
 // The stock query's condition for a group or code left empty. An empty text is stored as
 // no value, which "= :Grupa" never matches (the lots of a material without a group would
-// never count); such a value is asked for as none.
-QStringList StockSqlFor(const QString& group, const QString& code, bool withExpired)
+// never count); such a value is asked for as none. With `enteredBy`, the lots that entered
+// after the receipt's day are left out: they did not exist when its product was made.
+QStringList StockSqlFor(const QString& group, const QString& code, bool withExpired, bool enteredBy)
 {
     QStringList sql = withExpired ? StockByWarehouseSql() : UnexpiredStockByWarehouseSql();
-    if (!group.isEmpty() && !code.isEmpty())
+    if (!group.isEmpty() && !code.isEmpty() && !enteredBy)
         return sql;
     for (QString& line : sql) {
-        if (line.startsWith(QLatin1String("WHERE")))
-            line = QStringLiteral("WHERE (%1) AND (%2)")
-                       .arg(group.isEmpty() ? QStringLiteral("Cod_grupa IS NULL") : QStringLiteral("Cod_grupa = :Grupa"),
-                            code.isEmpty() ? QStringLiteral("Cod_articol IS NULL") : QStringLiteral("Cod_articol = :Cod"));
+        if (!line.startsWith(QLatin1String("WHERE")))
+            continue;
+        line = QStringLiteral("WHERE (%1) AND (%2)")
+                   .arg(group.isEmpty() ? QStringLiteral("Cod_grupa IS NULL") : QStringLiteral("Cod_grupa = :Grupa"),
+                        code.isEmpty() ? QStringLiteral("Cod_articol IS NULL") : QStringLiteral("Cod_articol = :Cod"));
+        if (enteredBy)
+            line += QStringLiteral(" AND ((Data_intrare IS NULL) OR (Data_intrare <= :Receptie))");
     }
     return sql;
 }
@@ -397,7 +404,7 @@ double TProductionData::StockOnHand(const QString& group, const QString& code, d
     // the expired part is not asked for.
     const double days = context_.Settings.DrawExpiredLots || !LotsDay.isValid() ? 0.0 : ShelfLife(group, code);
     StockQuery->Close();
-    const QStringList sql = StockSqlFor(group, code, days > 0);
+    const QStringList sql = StockSqlFor(group, code, days > 0, LotsDay.isValid());
     if (StockQuery->SQL() != sql)
         StockQuery->SetSQL(sql);
     if (TParam* p = StockQuery->FindParam(QStringLiteral("Grupa")))
@@ -406,21 +413,30 @@ double TProductionData::StockOnHand(const QString& group, const QString& code, d
         p->SetAsString(code);
     if (days > 0)
         StockQuery->ParamByName(QStringLiteral("Intrat"))->SetAsDate(LotsDay.addDays(-static_cast<qint64>(days)));
+    if (LotsDay.isValid())
+        StockQuery->ParamByName(QStringLiteral("Receptie"))->SetAsDate(LotsDay);
     StockQuery->Open();
     double stock = 0.0;
     double expired = 0.0;
     TField* warehouse = StockQuery->FieldByName(QStringLiteral("Cod_gestiune"));
     TField* quantity = StockQuery->FieldByName(QStringLiteral("Cantitate"));
     TField* expiredPart = days > 0 ? StockQuery->FieldByName(QStringLiteral("Expirat")) : nullptr;
+    TField* notANumber = StockQuery->FieldByName(QStringLiteral("Nenumeric"));
+    std::optional<QString> damaged; // a counted warehouse holding a quantity that is no number
     while (!StockQuery->Eof()) {
         if (StockLotCounts(warehouse->AsString(), code)) {
             stock += quantity->AsFloat();
             if (expiredPart)
                 expired += expiredPart->AsFloat();
+            if (notANumber->AsFloat() > 0 && !damaged)
+                damaged = warehouse->AsString();
         }
         StockQuery->Next();
     }
     StockQuery->Close();
+    // The engine summed such a quantity as 0: the figure would be wrong, not short.
+    if (damaged)
+        RequireLotQuantities(*this, group, code, *damaged);
     if (expiredLeftOut)
         *expiredLeftOut = expired;
     return stock - expired;

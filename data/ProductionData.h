@@ -85,10 +85,10 @@ public:
     void ProductSourceDataChange(fw::TDataSource* sender, fw::TField* field);
 
     // Stock on hand of a material: the lots of that group and code that the stock rule
-    // lets count, less those expired on LotsDay when the settings leave expired lots out
-    // (their quantity in `expiredLeftOut`).
+    // lets count and that entered by LotsDay (or have no entry date), less those expired on
+    // LotsDay when the settings leave expired lots out (their quantity in `expiredLeftOut`).
     double StockOnHand(const QString& group, const QString& code, double* expiredLeftOut = nullptr);
-    // The day the requirement's lots are judged expired on: its receipt's date.
+    // The day the requirement's lots are judged on: its receipt's date (none: every lot).
     QDate LotsDay;
     // An article's shelf life in days; 0 when it keeps none.
     double ShelfLife(const QString& group, const QString& code);

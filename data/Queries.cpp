@@ -166,7 +166,8 @@ const QStringList& RecipeRowsSql()
 const QStringList& StockByWarehouseSql()
 {
     static const QStringList sql{QStringLiteral("SELECT Cod_gestiune, SUM(Cantitate) AS Cantitate,"),
-                                 QStringLiteral(" SUM(CASE WHEN Data_intrare < :Intrat THEN Cantitate ELSE 0 END) AS Expirat"),
+                                 QStringLiteral(" SUM(CASE WHEN Data_intrare < :Intrat THEN Cantitate ELSE 0 END) AS Expirat,"),
+                                 QStringLiteral(" SUM(CASE WHEN Cantitate + 0 <> Cantitate THEN 1 ELSE 0 END) AS Nenumeric"),
                                  QStringLiteral("FROM \"Stoc.DB\""),
                                  QStringLiteral("WHERE (Cod_grupa = :Grupa) AND (Cod_articol = :Cod)"),
                                  QStringLiteral("GROUP BY Cod_gestiune")};
@@ -175,7 +176,8 @@ const QStringList& StockByWarehouseSql()
 
 const QStringList& UnexpiredStockByWarehouseSql()
 {
-    static const QStringList sql{QStringLiteral("SELECT Cod_gestiune, SUM(Cantitate) AS Cantitate"),
+    static const QStringList sql{QStringLiteral("SELECT Cod_gestiune, SUM(Cantitate) AS Cantitate,"),
+                                 QStringLiteral(" SUM(CASE WHEN Cantitate + 0 <> Cantitate THEN 1 ELSE 0 END) AS Nenumeric"),
                                  QStringLiteral("FROM \"Stoc.DB\""),
                                  QStringLiteral("WHERE (Cod_grupa = :Grupa) AND (Cod_articol = :Cod)"),
                                  QStringLiteral("GROUP BY Cod_gestiune")};

@@ -3,6 +3,7 @@
 #include "data/ProductionData.h"
 #include "data/Queries.h"
 #include "platform/db/Connection.h"
+#include "platform/db/NumberCheck.h"
 
 #include <QSet>
 
@@ -20,11 +21,12 @@ namespace {
 
 constexpr double QuantityTolerance = 0.000001;
 
-// The lots a consumption may not draw on are those entered before this day: the day of the
-// consumption less the material's shelf life (ShelfLives), when it has one. None else.
-std::optional<QDate> EnteredBefore(const QDate& day, double shelfLife)
+// The expired lots a consumption may not draw on are those entered before this day: the
+// day of the consumption less the material's shelf life, when it has one and the settings
+// leave expired lots out. None else.
+std::optional<QDate> EnteredBefore(const TProductionSettings& settings, const QDate& day, double shelfLife)
 {
-    if (!day.isValid() || !(shelfLife > 0))
+    if (settings.DrawExpiredLots || !day.isValid() || !(shelfLife > 0))
         return std::nullopt;
     return day.addDays(-static_cast<qint64>(std::floor(shelfLife)));
 }
@@ -40,6 +42,15 @@ int DrawnLotIndex(const char* field)
                                  [field](const char* name) { return std::strcmp(name, field) == 0; });
     Q_ASSERT(at != DrawnLotFields.end());
     return int(at - DrawnLotFields.begin());
+}
+
+// A quantity as the engine gave it is a number to use, or none.
+bool IsNumberOrNull(const QVariant& v)
+{
+    if (!v.isValid() || v.isNull())
+        return true;
+    const int type = v.typeId();
+    return (type == QMetaType::Double || type == QMetaType::LongLong || type == QMetaType::Int) && std::isfinite(v.toDouble());
 }
 
 // Dated before undated; between two dates the earlier.
@@ -58,9 +69,24 @@ const QVariant& StoredValue(const TStockLot& lot, const char* field) { return lo
 
 bool Expired(const TStockLot& lot, const QDate& day) { return lot.Expiry.isValid() && lot.Expiry < day; }
 
+bool EnteredAfter(const TStockLot& lot, const QDate& day) { return lot.Entry.isValid() && day.isValid() && lot.Entry > day; }
+
 bool ExpiresSoon(const TStockLot& lot, const QDate& day, int days)
 {
     return lot.Expiry.isValid() && !Expired(lot, day) && lot.Expiry <= day.addDays(days);
+}
+
+void RequireLotQuantities(TProductionData& dm, const QString& group, const QString& code, const QString& warehouse)
+{
+    QVariantList values;
+    QString where = MaterialCondition("Cod_grupa", "Cod_articol", group, code, values);
+    if (warehouse.isEmpty()) {
+        where += QStringLiteral(" AND Cod_gestiune IS NULL");
+    } else {
+        where += QStringLiteral(" AND Cod_gestiune = ?");
+        values << warehouse;
+    }
+    RequireNumbers(*dm.StocTable, QStringLiteral("Cantitate"), where, values);
 }
 
 void OrderLots(std::vector<TStockLot>& lots, TLotOrder order)
@@ -127,6 +153,10 @@ TMaterialLots ReadMaterialLots(TProductionData& dm, const QString& group, const 
         if (!entry->IsNull())
             lot.Entry = entry->AsDate();
         lot.Expiry = ExpiryDate(lot.Entry, shelfLife);
+        if (EnteredAfter(lot, day)) {
+            read.EnteredLater.push_back(std::move(lot));
+            continue;
+        }
         if (!settings.DrawExpiredLots && Expired(lot, day)) {
             read.ExpiredLeftOut += lot.Quantity;
             continue;
@@ -143,12 +173,12 @@ namespace corvanel {
 
 namespace {
 
-// Each material's shelf life where a consumption dated `day` leaves expired lots out, else
-// 0: the catalog asked once for all of them.
+// Each material's shelf life (0: none) for a consumption dated `day`, which both leaves out
+// and asks about expired lots: the catalog asked once for all of them.
 std::vector<double> ShelfLives(TProductionData& dm, const std::vector<TMaterialDraw>& materials, const QDate& day)
 {
     std::vector<double> days(materials.size(), 0.0);
-    if (dm.Context().Settings.DrawExpiredLots || !day.isValid())
+    if (!day.isValid())
         return days;
     // As TProductionData::ShelfLife: a material without group or code keeps none.
     std::vector<TMaterialDraw> asked;
@@ -171,7 +201,8 @@ enum class TEntry { Any, Dated, Undated };
 
 // The lots of a material a consumption dated `day` may draw on, its shelf life that given
 // by ShelfLives: their condition, bound in `values`. The dated ones are a range of the
-// index on article and entry date: from the first day not expired.
+// index on article and entry date: from the first day not expired to the day itself (a
+// lot that entered after it did not exist yet for that document).
 QString DrawableLots(const TProductionData& dm, const TMaterialDraw& material, const QDate& day, double shelfLife,
                      QVariantList& values, TEntry entry = TEntry::Any)
 {
@@ -179,14 +210,20 @@ QString DrawableLots(const TProductionData& dm, const TMaterialDraw& material, c
     sql += dm.CountedWarehouses(material.Code, values); // bound after the article
     if (entry == TEntry::Undated)
         return sql + QStringLiteral(" AND Data_intrare IS NULL");
-    if (const std::optional<QDate> enteredBefore = EnteredBefore(day, shelfLife)) {
-        sql += entry == TEntry::Dated ? QStringLiteral(" AND Data_intrare >= ?")
-                                      : QStringLiteral(" AND (Data_intrare IS NULL OR Data_intrare >= ?)");
+    QStringList range;
+    if (const std::optional<QDate> enteredBefore = EnteredBefore(dm.Context().Settings, day, shelfLife)) {
+        range << QStringLiteral("Data_intrare >= ?");
         values << *enteredBefore;
-    } else if (entry == TEntry::Dated) {
-        sql += QStringLiteral(" AND Data_intrare IS NOT NULL");
     }
-    return sql;
+    if (day.isValid()) {
+        range << QStringLiteral("Data_intrare <= ?");
+        values << day;
+    }
+    if (range.isEmpty())
+        return entry == TEntry::Dated ? sql + QStringLiteral(" AND Data_intrare IS NOT NULL") : sql;
+    const QString dated = range.join(QStringLiteral(" AND "));
+    return sql + (entry == TEntry::Dated ? QStringLiteral(" AND ") + dated
+                                         : QStringLiteral(" AND (Data_intrare IS NULL OR (%1))").arg(dated));
 }
 
 // Whether the lots read so far, the last one (the `index`th) just added, cover `quantity`
@@ -277,11 +314,13 @@ std::vector<TLotTotals> MaterialLotTotals(TProductionData& dm, const std::vector
     for (size_t i = 0; i < materials.size(); ++i) {
         TStatement sum;
         sum.sql = QStringLiteral("SELECT Cod_gestiune, COUNT(*), SUM(Cantitate), SUM(CASE WHEN Cantitate > 0 THEN "
-                                 "Cantitate ELSE 0 END) FROM Stoc WHERE ")
+                                 "Cantitate ELSE 0 END), SUM(CASE WHEN %1 THEN 1 ELSE 0 END) FROM Stoc WHERE ")
+                      .arg(NotANumberCondition(QStringLiteral("Cantitate")))
                   + DrawableLots(dm, materials[i], day, shelfLives[i], sum.values) + QStringLiteral(" GROUP BY Cod_gestiune");
         sums.push_back(std::move(sum));
     }
     std::vector<TLotTotals> totals(materials.size());
+    std::optional<std::pair<size_t, QString>> damaged; // a material's warehouse with a quantity that is no number
     Engine(dm).ForEachRowOf(sums, [&](size_t i, const NativeRow& row) {
         if (!dm.StockLotCounts(row.Value(0).toString(), materials[i].Code))
             return;
@@ -289,7 +328,12 @@ std::vector<TLotTotals> MaterialLotTotals(TProductionData& dm, const std::vector
         t.Found = t.Found || row.Int(1) > 0;
         t.OnHand += row.Value(2).toDouble();
         t.Drawable += row.Value(3).toDouble();
+        if (row.Int(4) > 0 && !damaged)
+            damaged.emplace(i, row.Value(0).toString());
     });
+    // The engine summed it as 0: the material would be taken for short, and left out.
+    if (damaged)
+        RequireLotQuantities(dm, materials[damaged->first].Group, materials[damaged->first].Code, damaged->second);
     return totals;
 }
 
@@ -359,13 +403,16 @@ std::vector<std::vector<TStockLot>> LotsToDraw(TProductionData& dm, const std::v
         if (blocks.empty())
             return lots;
         std::vector<int> read(blocks.size(), 0);
+        std::optional<qint64> damaged; // a lot whose quantity is no number
         conn.ForEachRowOf(blocks, [&](size_t b, const NativeRow& row) {
             ++read[b];
             const size_t i = asked[b];
             TReading& r = readings[i];
             if (r.done || !dm.StockLotCounts(row.Value(warehouse).toString(), draws[i].Code))
                 return;
-            // A value that is no number is met by the stock table when the lot is drawn.
+            // Such a lot would be read as 0 and passed over, or drawn and written over.
+            if (!IsNumberOrNull(row.Value(quantity)) && !damaged)
+                damaged = row.Int(0);
             TStockLot lot{row.Int(0), row.Value(warehouse).toString(), row.Value(lotName).toString(),
                           row.Value(quantity).toDouble(), {}, {}, {}};
             const QVariant entered = row.Value(entry);
@@ -378,6 +425,8 @@ std::vector<std::vector<TStockLot>> LotsToDraw(TProductionData& dm, const std::v
             lots[i].push_back(std::move(lot));
             r.done = Covered(lots[i].size() - 1, lots[i].back(), draws[i].Quantity, r.remaining);
         });
+        if (damaged)
+            RaiseUnreadableNumber(*dm.StocTable, QStringLiteral("Cantitate"), *damaged);
         for (size_t b = 0; b < asked.size(); ++b) {
             TReading& r = readings[asked[b]];
             r.offset += block;

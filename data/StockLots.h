@@ -48,8 +48,15 @@ const QVariant& StoredValue(const TStockLot& lot, const char* field);
 QDate ExpiryDate(const QDate& entry, double days);
 // A lot is expired on the days after its expiry; on the expiry day itself it is still used.
 bool Expired(const TStockLot& lot, const QDate& day);
+// A lot that entered after `day` (a valid one) did not exist for a document of that day: it
+// is neither drawn nor counted for it. A lot without an entry date counts as it always did.
+bool EnteredAfter(const TStockLot& lot, const QDate& day);
 // Not expired on `day`, but expiring on it or within `days` after it.
 bool ExpiresSoon(const TStockLot& lot, const QDate& day, int days);
+
+// Raises the stock table's message for the first lot of the material in `warehouse` (as
+// read; empty: none) whose quantity is no number; nothing when there is none.
+void RequireLotQuantities(TProductionData& dm, const QString& group, const QString& code, const QString& warehouse);
 
 // Orders lots given in the table's order (ties keep it).
 void OrderLots(std::vector<TStockLot>& lots, TLotOrder order);
@@ -70,12 +77,13 @@ std::vector<TLotTake> PlanDraw(const std::vector<TStockLot>& lots, double quanti
 
 // The lots of a material (group and code) that a consumption dated `day` may draw on, in
 // the settings' order: those the stock rule counts, less the expired ones when the
-// settings leave them out. Read through the data module's stock table, which is left
+// settings leave them out and those entered after `day` (kept apart, in table order). Read through the data module's stock table, which is left
 // somewhere among them. The shelf life is read only where it matters: for an order by
 // expiry, for leaving expired lots out, or when `withExpiry` asks for it.
 struct TMaterialLots {
     std::vector<TStockLot> Lots;
     double ExpiredLeftOut = 0; // the quantity of the expired lots left out
+    std::vector<TStockLot> EnteredLater; // counted by the stock rule, but entered after `day`
 };
 TMaterialLots ReadMaterialLots(TProductionData& dm, const QString& group, const QString& code, const QDate& day,
                                bool withExpiry = false);

@@ -135,6 +135,8 @@ struct TReceipt {
 // materials at their purchase price.
 double CostOf(const TArticle& a) { return a.Group == kFinished ? std::round(a.Price * 60) / 100 : a.Price; }
 
+// Every delivery enters by the day of the first production that draws on it: a lot that
+// entered after a finished-goods receipt's day is never drawn for it.
 std::vector<TReceipt> Receipts()
 {
     return {
@@ -148,11 +150,11 @@ std::vector<TReceipt> Receipts()
           {"_AMB", ".GALEATA", 200, "GA-2403"}, {"_AMB", ".PUNGA", 10000, "PU-2404"},
           {"_AMB", ".HARTIE", 2000, "HP-2401"}, {"_AMB", ".ETICH", 3000, "ET-2405"}}},
         {45, "NIR", 101, "FERMA1", "MPO", "Lapte crud, aviz 1184", {{"_FRG", ".LAPTE", 3000, "LC-1184"}}},
-        {30, "NIR", 102, "FERMA2", "MPO", "Lapte crud și smântână, aviz 562",
+        {35, "NIR", 102, "FERMA2", "MPO", "Lapte crud și smântână, aviz 562",
          {{"_FRG", ".LAPTE", 2500, "LC-0562"}, {"_FRG", ".SMANT", 300, "SM-0562"}}},
         {15, "NIR", 103, "INGRED", "MPO", "Sare și granule de chefir, factura 7781",
          {{"_MP", ".SARE", 25, "SA-2409"}, {"_FRG", ".CULTK", 0.5, "CK-2408"}}},
-        {5, "NIR", 104, "FERMA3", "MPO", "Lapte crud, aviz 2210", {{"_FRG", ".LAPTE", 3200, "LC-2210"}}},
+        {13, "NIR", 104, "FERMA3", "MPO", "Lapte crud, aviz 2210", {{"_FRG", ".LAPTE", 3200, "LC-2210"}}},
     };
 }
 

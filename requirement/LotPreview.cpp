@@ -9,7 +9,8 @@ namespace corvanel {
 
 TLotPreview PreviewDraw(TProductionData& dm, const QString& group, const QString& code, double quantity, const QDate& day)
 {
-    const std::vector<TStockLot> lots = ReadMaterialLots(dm, group, code, day, true).Lots;
+    const TMaterialLots read = ReadMaterialLots(dm, group, code, day, true);
+    const std::vector<TStockLot>& lots = read.Lots;
     const int soon = dm.Context().Settings.ExpiringWithinDays;
     TLotPreview preview;
     double onHand = 0, drawable = 0;
@@ -21,11 +22,16 @@ TLotPreview PreviewDraw(TProductionData& dm, const QString& group, const QString
     }
     // The shortage rule of generation: a negative final stock, or lots that cannot give it.
     preview.Short = !lots.empty() && (FinalStock(onHand, quantity) < 0 || drawable < quantity - 0.000001);
-    if (preview.Short || quantity == 0)
-        return preview;
-    for (const TLotTake& take : PlanDraw(lots, quantity)) {
-        preview.Lines[take.Lot].Taken = take.Quantity;
-        preview.Lines[take.Lot].Drawn = true;
+    if (!preview.Short && quantity != 0) {
+        for (const TLotTake& take : PlanDraw(lots, quantity)) {
+            preview.Lines[take.Lot].Taken = take.Quantity;
+            preview.Lines[take.Lot].Drawn = true;
+        }
+    }
+    for (const TStockLot& lot : read.EnteredLater) {
+        TLotPreviewLine line{lot.Lot, lot.Warehouse, lot.Entry, lot.Expiry, lot.Quantity, 0, false, false, false};
+        line.EnteredLater = true;
+        preview.Lines.push_back(std::move(line));
     }
     return preview;
 }

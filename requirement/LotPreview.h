@@ -21,6 +21,7 @@ struct TLotPreviewLine {
     bool Drawn = false;
     bool Expired = false;     // drawn all the same: the settings draw expired lots
     bool ExpiresSoon = false; // within the settings' days of the document
+    bool EnteredLater = false; // entered after the document's day: listed apart, never drawn
 };
 
 struct TLotPreview {
@@ -30,7 +31,8 @@ struct TLotPreview {
 };
 
 // The lots a row of `quantity` of the material would be drawn from on a document dated
-// `day`, as generation decides it on the lots as they are now.
+// `day`, as generation decides it on the lots as they are now; after them, the lots that
+// entered after `day`, which it neither counts nor draws.
 TLotPreview PreviewDraw(TProductionData& dm, const QString& group, const QString& code, double quantity, const QDate& day);
 
 } // namespace corvanel

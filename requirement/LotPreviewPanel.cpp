@@ -57,7 +57,10 @@ void TLotPreviewPanel::Show(const QString& material, const TLotPreview& preview,
     LotsGrid->setRowCount(int(preview.Lines.size()));
     for (int r = 0; r < int(preview.Lines.size()); ++r) {
         const TLotPreviewLine& l = preview.Lines[size_t(r)];
-        const QString note = l.Expired ? QStringLiteral("expirat") : l.ExpiresSoon ? QStringLiteral("expira curand") : QString();
+        const QString note = l.EnteredLater ? QStringLiteral("intrat dupa receptie, nu se consuma")
+                             : l.Expired    ? QStringLiteral("expirat")
+                             : l.ExpiresSoon ? QStringLiteral("expira curand")
+                                             : QString();
         const QString cells[ColumnCount] = {l.Lot,
                                             l.Warehouse,
                                             DateText(l.Entry, formats),
@@ -69,7 +72,9 @@ void TLotPreviewPanel::Show(const QString& material, const TLotPreview& preview,
             auto* item = new QTableWidgetItem(cells[c]);
             if (c == ColOnHand || c == ColTaken)
                 item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            if (l.Expired || l.ExpiresSoon)
+            if (l.EnteredLater)
+                item->setForeground(QColor(128, 128, 128));
+            else if (l.Expired || l.ExpiresSoon)
                 item->setForeground(l.Expired ? QColor(200, 0, 0) : QColor(170, 100, 0));
             if (l.Drawn) {
                 QFont bold = item->font();

@@ -199,11 +199,17 @@ TPreparedRequirement PrepareRequirement(TProductionData& dm, double counter)
             ds->Open();
     TPreparedRequirement prepared;
     prepared.ReceiptFound = dm.DocInTable->FindKey({counter});
-    // The stock figures leave out the lots expired by the receipt's date, set before the
-    // rows are read so that none is computed twice.
+    // The stock figures leave out the lots that entered after the receipt's date and,
+    // when the settings say so, those expired by then; set before the rows are read so
+    // that none is computed twice.
     dm.LotsDay = QDate();
-    if (prepared.ReceiptFound && !dm.Context().Settings.DrawExpiredLots)
-        dm.LotsDay = dm.DocInTable->FieldByName(QStringLiteral("Data"))->AsDate();
+    if (prepared.ReceiptFound && !dm.DocInTable->FieldByName(QStringLiteral("Data"))->IsNull()) {
+        try {
+            dm.LotsDay = dm.DocInTable->FieldByName(QStringLiteral("Data"))->AsDate();
+        } catch (const EDatabaseError&) {
+            // A date that cannot be read judges no lot; generation names it.
+        }
+    }
     dm.TempTable->Open();
     prepared.LeftOut = LeftOutProducts(dm, counter);
     prepared.RoundedAway = RoundedAway(dm, needed);
@@ -246,7 +252,7 @@ constexpr std::array<const char*, 6> LineAccounts{"Cont_marfa",  "Cont_TVA_Iesir
 // The lot's fields a consumption line carries as they are.
 constexpr std::array<const char*, 5> kLineLotFields{"Cod_grupa", "Cod_gestiune", "Lot", "Agent", "Pret_achizitie"};
 
-enum class TOutcome { Written, ReceiptNotSaved, AlreadyConsumed, NegativeStock, NothingToConsume };
+enum class TOutcome { Written, ReceiptNotSaved, AlreadyConsumed, NegativeStock, ExpiredLots, NothingToConsume };
 
 // A consumption document the receipt already has.
 struct TEarlierConsumption {
@@ -268,31 +274,40 @@ public:
 
     // Writes the document unless the receipt is not saved, it has consumption documents
     // other than those accepted, a row would leave the stock negative and such rows may
-    // not be left out, or no row is left to draw. Nothing is written unless Written.
-    TOutcome Write(bool leaveOutNegative);
+    // not be left out, it would draw on expired lots and that is not agreed to, or no row
+    // is left to draw. Nothing is written unless Written.
+    TOutcome Write(bool leaveOutNegative, bool drawExpired);
     double Counter() const { return counter_; }
     // The receipt's consumption documents as read inside the transaction.
     const std::vector<TEarlierConsumption>& Earlier() const { return earlier_; }
+    // The expired lots the document would have drawn on (ExpiredLots), as the user reads them.
+    const QStringList& ExpiredLots() const { return expiredLots_; }
 
 private:
     using TAccounts = std::array<QVariant, LineAccounts.size()>;
 
     std::vector<TEarlierConsumption> ReadEarlier(double number, const QDate& date) const;
+    // The lots each drawn row (`drawnRows` index rows_ and `stock`) draws on, in order:
+    // those read while deciding, the others read now.
+    std::vector<std::vector<TStockLot>> LotsOf(const std::vector<size_t>& drawnRows, std::vector<TMaterialStock>& stock);
+    // The expired lots the draws of `drawn` reach, named for the question.
+    QStringList ExpiredLotsDrawn(const std::vector<TRequirementRow>& drawn,
+                                 const std::vector<std::vector<TStockLot>>& lots) const;
     // Writes the lines drawing on each material's lots, their genealogy and what the lots
-    // keep, sent to the engine together. `drawnRows` index rows_ and `stock`.
-    void Draw(const std::vector<size_t>& drawnRows, std::vector<TMaterialStock>& stock);
+    // keep, sent to the engine together.
+    void Draw(const std::vector<TRequirementRow>& drawn, const std::vector<std::vector<TStockLot>>& lots);
     std::vector<TAccounts> AccountsOf(const std::vector<TRequirementRow>& drawn) const;
     // A line's values, of LineColumns.
     QVariantList Line(const TRequirementRow& row, const TAccounts& accounts, double quantity, const TStockLot& lot);
     static const QStringList& LineColumns();
-    void CheckQuantity(const TStockLot& lot);
 
     TProductionData& dm_;
     double receipt_;
-    QDate day_; // the document's: lots expired by then may be left out
+    QDate day_; // the receipt's: lots entered after it are not drawn, lots expired by then may not be
     const std::vector<TRequirementRow>& rows_;
     const std::vector<TEarlierConsumption>& accepted_;
     std::vector<TEarlierConsumption> earlier_;
+    QStringList expiredLots_;
     double counter_ = 0;
     int line_ = 1;
     bool committed_ = false;
@@ -306,7 +321,7 @@ TConsumptionWriter::~TConsumptionWriter()
     EndConsumptionDocument(dm_, committed_);
 }
 
-TOutcome TConsumptionWriter::Write(bool leaveOutNegative)
+TOutcome TConsumptionWriter::Write(bool leaveOutNegative, bool drawExpired)
 {
     TTransaction tx(*dm_.ProductionDatabase);
     // From here on everything read is what the other workstations have committed: the
@@ -322,8 +337,7 @@ TOutcome TConsumptionWriter::Write(bool leaveOutNegative)
     earlier_ = ReadEarlier(F(receipt, "Numar")->AsFloat(), F(receipt, "Data")->AsDate());
     if (earlier_ != accepted_)
         return TOutcome::AlreadyConsumed;
-    if (!dm_.Context().Settings.DrawExpiredLots)
-        day_ = F(receipt, "Data")->AsDate();
+    day_ = F(receipt, "Data")->AsDate();
     // The decision is taken on the lots as committed, and nothing changes them until the
     // document ends: whoever writes lots (the receipt ledger, another consumption, a
     // reversal) takes the counter row first, and waits for this one. A row its lots
@@ -344,6 +358,14 @@ TOutcome TConsumptionWriter::Write(bool leaveOutNegative)
         return TOutcome::NegativeStock;
     if (drawn.empty())
         return TOutcome::NothingToConsume;
+    std::vector<std::vector<TStockLot>> lots = LotsOf(drawn, stock);
+    std::vector<TRequirementRow> drawnRows;
+    for (const size_t i : drawn)
+        drawnRows.push_back(rows_[i]);
+    // Where the settings draw expired lots, the user agrees to each document that does.
+    expiredLots_ = ExpiredLotsDrawn(drawnRows, lots);
+    if (!expiredLots_.isEmpty() && !drawExpired)
+        return TOutcome::ExpiredLots;
 
     const QVariant number = F(receipt, "Numar")->Value(), date = F(receipt, "Data")->Value();
     counter_ = BeginConsumptionDocument(dm_, number, date,
@@ -351,7 +373,7 @@ TOutcome TConsumptionWriter::Write(bool leaveOutNegative)
                                             .arg(F(receipt, "Tip")->AsString(), FloatToStr(number.toDouble(), dm_.Context().Formats),
                                                  DateToStr(F(receipt, "Data")->AsDateTime(), dm_.Context().Formats)));
     genealogy_.emplace(dm_, receipt_);
-    Draw(drawn, stock);
+    Draw(drawnRows, lots);
     tx.Commit();
     committed_ = true;
     return TOutcome::Written;
@@ -375,15 +397,15 @@ std::vector<TEarlierConsumption> TConsumptionWriter::ReadEarlier(double number, 
     return earlier;
 }
 
-void TConsumptionWriter::Draw(const std::vector<size_t>& drawnRows, std::vector<TMaterialStock>& stock)
+std::vector<std::vector<TStockLot>> TConsumptionWriter::LotsOf(const std::vector<size_t>& drawnRows,
+                                                                std::vector<TMaterialStock>& stock)
 {
     // Only the lots the draws reach are read, where deciding has not read them already;
-    // nothing but this document has written them since the stock was read.
-    std::vector<TRequirementRow> drawn, unread;
+    // nothing but this document writes them until it ends.
+    std::vector<TRequirementRow> unread;
     std::vector<std::vector<TStockLot>> lots;
     std::vector<size_t> unreadAt;
     for (const size_t i : drawnRows) {
-        drawn.push_back(rows_[i]);
         lots.push_back(std::move(stock[i].Lots));
         if (!stock[i].Read) {
             unread.push_back(rows_[i]);
@@ -393,6 +415,25 @@ void TConsumptionWriter::Draw(const std::vector<size_t>& drawnRows, std::vector<
     std::vector<std::vector<TStockLot>> read = LotsToDraw(dm_, unread, day_);
     for (size_t k = 0; k < unread.size(); ++k)
         lots[unreadAt[k]] = std::move(read[k]);
+    return lots;
+}
+
+QStringList TConsumptionWriter::ExpiredLotsDrawn(const std::vector<TRequirementRow>& drawn,
+                                                 const std::vector<std::vector<TStockLot>>& lots) const
+{
+    QStringList expired;
+    for (size_t m = 0; m < drawn.size(); ++m)
+        for (const TLotTake& take : PlanDraw(lots[m], drawn[m].Quantity)) {
+            const TStockLot& lot = lots[m][take.Lot];
+            if (Expired(lot, day_))
+                expired << msg::ExpiredLotLine(drawn[m].Group, drawn[m].Code, lot.Lot, lot.Warehouse,
+                                               lot.Expiry.toString(QStringLiteral("dd.MM.yyyy")));
+        }
+    return expired;
+}
+
+void TConsumptionWriter::Draw(const std::vector<TRequirementRow>& drawn, const std::vector<std::vector<TStockLot>>& lots)
+{
     const std::vector<TAccounts> accounts = AccountsOf(drawn);
     Connection& engine = *dm_.ProductionDatabase->GetConnection();
     // A lot is written only while it holds what was read: its row and its quantity.
@@ -403,7 +444,6 @@ void TConsumptionWriter::Draw(const std::vector<size_t>& drawnRows, std::vector<
         // The lots in the settings' order; they hold enough (a shortage is never drawn).
         for (const TLotTake& take : PlanDraw(lots[m], drawn[m].Quantity)) {
             const TStockLot& lot = lots[m][take.Lot];
-            CheckQuantity(lot);
             lines.push_back(Line(drawn[m], accounts[m], take.Quantity, lot));
             // The lot as it was before this line drew on it.
             genealogy_->Record(counter_, line_ - 1, drawn[m].Group, drawn[m].Code, take.Quantity, lot, genealogy);
@@ -448,19 +488,6 @@ std::vector<TConsumptionWriter::TAccounts> TConsumptionWriter::AccountsOf(const 
     return accounts;
 }
 
-void TConsumptionWriter::CheckQuantity(const TStockLot& lot)
-{
-    // A quantity that is no number stops the document with the message the stock table
-    // gives, naming the lot, rather than being written over.
-    const QVariant& quantity = StoredValue(lot, "Cantitate");
-    const bool number = quantity.typeId() == QMetaType::Double || quantity.typeId() == QMetaType::LongLong;
-    if (quantity.isNull() || (number && std::isfinite(quantity.toDouble())))
-        return;
-    Reread(dm_.StocTable);
-    dm_.StocTable->GotoBookmark(lot.Row);
-    F(dm_.StocTable, "Cantitate")->AsFloat();
-}
-
 const QStringList& TConsumptionWriter::LineColumns()
 {
     static const QStringList columns = [] {
@@ -497,19 +524,21 @@ std::optional<double> GenerateConsumption(TProductionData& dm, double counter, T
     // The question follows the stock as it is when the document is written. It is never
     // asked while the write lock is held: the attempt that meets a negative row writes
     // nothing, and after a "Da" the next one leaves such rows out.
-    bool leaveOutNegative = false;
+    bool leaveOutNegative = false, drawExpired = false;
     std::vector<TEarlierConsumption> accepted;
     for (;;) {
         TOutcome outcome;
         double written = 0;
         std::vector<TEarlierConsumption> earlier;
+        QStringList expiredLots;
         for (int attempt = 1;; ++attempt) {
             try {
                 THourGlass wait(screen);
                 TConsumptionWriter writer(dm, counter, rows, accepted);
-                outcome = writer.Write(leaveOutNegative);
+                outcome = writer.Write(leaveOutNegative, drawExpired);
                 written = writer.Counter();
                 earlier = writer.Earlier();
+                expiredLots = writer.ExpiredLots();
                 break;
             } catch (const std::exception& e) {
                 // Met another workstation's transaction: the document is written anew.
@@ -546,6 +575,14 @@ std::optional<double> GenerateConsumption(TProductionData& dm, double counter, T
             if (MessageDlg(msg::NegativeStockQuestion(), TMsgDlgType::Information, TMsgDlgButtons::YesNo) != TModalResult::Yes)
                 return std::nullopt;
             leaveOutNegative = true;
+            break;
+        case TOutcome::ExpiredLots:
+            // Asked with no lock held, as the others; the lots are decided again after a "Da".
+            if (MessageDlg(msg::ExpiredLotsQuestion(expiredLots), TMsgDlgType::Confirmation, TMsgDlgButtons::YesNo,
+                           TModalResult::No)
+                != TModalResult::Yes)
+                return std::nullopt;
+            drawExpired = true;
             break;
         }
     }

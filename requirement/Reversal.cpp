@@ -8,6 +8,7 @@
 #include "platform/core/Formats.h"
 #include "platform/db/Connection.h"
 #include "platform/db/Database.h"
+#include "platform/db/NumberCheck.h"
 #include "platform/schema/CompanyTables.h"
 #include "platform/ui/MessageDlg.h"
 #include "requirement/OutgoingDocument.h"
@@ -205,6 +206,13 @@ std::vector<TReversalWriter::TLine> TReversalWriter::ReadLines() const
         line.Quantity = F(&q, "Cantitate")->AsFloat();
         lines.push_back(std::move(line));
     }
+    // A quantity that is no number would be put back as 0, and the document marked reversed.
+    TTable written;
+    written.SetSession(dm_.Session);
+    written.SetDatabaseName(KRBPROD);
+    written.SetTableName(ItemOutDB);
+    written.SetIndexFieldNames(QStringLiteral("Contor;Contor_secundar")); // which names the line
+    RequireNumbers(written, QStringLiteral("Cantitate"), QStringLiteral("Contor = ?"), {original_});
     return lines;
 }
 
@@ -282,6 +290,10 @@ void TReversalWriter::PutBack(const std::vector<TLine>& lines, const std::vector
     std::vector<std::optional<qint64>> found(lots.size());
     std::map<qint64, TRow> rows;
     engine.ForEachRowOf(finds, [&](size_t i, const NativeRow& row) { found[i] = rows.insert(rowRead(row)).first->first; });
+    // A lot whose quantity is no number is not written over with what comes back.
+    for (const auto& [row, r] : rows)
+        if (!r.was.isNull() && r.was.typeId() != QMetaType::Double && r.was.typeId() != QMetaType::LongLong)
+            RaiseUnreadableNumber(*dm_.StocTable, QStringLiteral("Cantitate"), row);
     std::vector<size_t> missing; // lines whose row is gone
     for (size_t i = 0; i < lines.size(); ++i)
         if (found[i])

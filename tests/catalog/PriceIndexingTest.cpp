@@ -1,10 +1,12 @@
 // Indexing the sale prices of a group from the lookup's hidden menu: the prompt, the
 // limits, the update itself, what the user sees afterwards, and a failing update.
 #include "CatalogFixture.h"
+#include "Engine.h"
 #include "TempDir.h"
 #include "catalog/PercentageDialog.h"
 #include "data/Messages.h"
 #include "platform/core/Exceptions.h"
+#include "platform/db/Connection.h"
 #include "platform/db/Query.h"
 #include "platform/core/Formats.h"
 #include "platform/ui/DBGridNormal.h"
@@ -165,4 +167,23 @@ TEST_F(IndexedPrices, AResultPastTheLargestNumberChangesNoPriceOfTheGroup)
     EXPECT_FALSE(IndexFactor(kLargestPercentage + 0.01));
     EXPECT_FALSE(IndexFactor(std::nan("")));
     EXPECT_EQ(messages.Last().Text, msg::PercentageAboveCeiling());
+}
+
+// The embedded engine keeps text in a number column and multiplies it as 0: the group's
+// indexing stops at it, naming it, and no price changes.
+TEST_F(IndexedPrices, APriceThatIsNoNumberStopsTheGroupsIndexing)
+{
+    if (testsupport::OnServer())
+        GTEST_SKIP() << "a server's number column holds numbers only";
+    fw::Connection::Open(company.Dir())->Exec("UPDATE CATALOG SET Pret_vinzare = 'scump' WHERE Cod = 'C3'");
+    const QString before = Stored();
+    try {
+        Update(1.1);
+        ADD_FAILURE() << "indexed over a price that is text";
+    } catch (const fw::EDatabaseError& e) {
+        EXPECT_TRUE(e.Message().contains("Valoarea campului Pret_vinzare din tabela CATALOG.DB (inregistrarea cu Grupa = 01, "
+                                         "Cod = C3)"))
+            << qPrintable(e.Message());
+    }
+    EXPECT_EQ(Stored(), before);
 }

@@ -190,6 +190,25 @@ TEST(RequirementCli, ExitStatusesAndNothingWrittenWhenStopped)
     }
 }
 
+// The settings draw expired lots; the tool draws them only when told to.
+TEST(RequirementCli, ConsumeDrawsOnExpiredLotsOnlyWithExpired)
+{
+    TDairy dairy;
+    const auto exec = [&](const char* sql) { fw::Connection::Open(dairy.Dir())->Exec(sql); };
+    exec("UPDATE CATALOG SET ZileValabilitate = 2 WHERE Cod = '.LAPTE'");
+    exec("UPDATE Stoc SET Data_intrare = '2026-10-30' WHERE Lot = 'LC-1'"); // expired on 01.11, two days before the receipt
+    const QStringList before = Dump(dairy.Dir(), Written);
+    const TRun refused = Corvanel({"consume", "--company", dairy.Dir(), "--counter", "1", "--yes"});
+    EXPECT_EQ(refused.Status, 1) << Said(refused);
+    EXPECT_TRUE(refused.Err.contains("lotul LC-1 al materialului 01 .LAPTE din gestiunea _FRG, expirat la 01.11.2026\n"
+                                     "Continuati? Nu\n"))
+        << Said(refused);
+    EXPECT_EQ(Dump(dairy.Dir(), Written), before);
+    const TRun drawn = Corvanel({"consume", "--company", dairy.Dir(), "--counter", "1", "--yes", "--expired"});
+    EXPECT_EQ(drawn.Status, 0) << Said(drawn);
+    EXPECT_TRUE(drawn.Err.contains("Continuati? Da\n")) << Said(drawn);
+}
+
 TEST(RequirementCli, TwoConsumptionsAtOnceNeverDrawTheSameMilkTwice)
 {
     TDairy dairy;

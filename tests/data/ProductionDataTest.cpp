@@ -328,13 +328,13 @@ TEST_F(DataModule, EachFixedQueryReturnsItsRows)
              q.ParamByName("Cod")->SetAsString(".LAPTE");
              q.ParamByName("Intrat")->SetAsDate(QDate(2026, 12, 7)); // lots without an entry date never expire
          },
-         {"_MP1 38 0", "_MP2 12 0"}},
+         {"_MP1 38 0 0", "_MP2 12 0 0"}}, // the last: how many quantities are no number
         {"stock by warehouse, none expired", UnexpiredStockByWarehouseSql(), "KRBPROD",
          [](TQuery& q) {
              q.ParamByName("Grupa")->SetAsString("01");
              q.ParamByName("Cod")->SetAsString(".LAPTE");
          },
-         {"_MP1 38", "_MP2 12"}},
+         {"_MP1 38 0", "_MP2 12 0"}},
         {"warehouses", WarehouseListSql(), "KRBPROD", {}, {"PF1 Produse finite", "_MP1 Materii prime"}},
         {"suppliers", SupplierListSql(), "KRBPROD", {}, {"F1 Ferma Unu", "F2 Ferma Doi"}},
     };

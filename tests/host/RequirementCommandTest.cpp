@@ -52,10 +52,12 @@ TEST(RequirementCommand, ConsumesTheReceiptTheHostStandsOnAndTheHostShowsIt)
     docIn->Headers()->Last(); // 1008: 3,000 kefirs need 2.4 kg of grains, 2 once rounded, of the 0.7 1005 left
     command->trigger();
     EXPECT_EQ(seen, (QStringList{"1007", "1008", "-1.3"}));
-    // The culture rounded away to whole kilograms is named first.
-    ASSERT_EQ(messages.Count(), 3) << messages.Texts().join('|').toStdString();
+    // The culture rounded away to whole kilograms is named first; the yoghurt's culture
+    // made 46 days before, and the milk, are past their shelf lives ("Da").
+    ASSERT_EQ(messages.Count(), 4) << messages.Texts().join('|').toStdString();
     EXPECT_TRUE(messages.Texts().at(0).endsWith("\r01  .CULTI  Culturi starter iaurt"));
-    EXPECT_TRUE(messages.Texts().at(2).startsWith("OK. Documentul de iesire"));
+    EXPECT_TRUE(messages.Texts().at(2).startsWith("Documentul de consum ar folosi loturi expirate:"));
+    EXPECT_TRUE(messages.Texts().at(3).startsWith("OK. Documentul de iesire"));
 
     // Among the outgoing documents, after the two sales and the demo's eight consumptions;
     // the milk left the stock, the grains did not; the receipt view names the document;

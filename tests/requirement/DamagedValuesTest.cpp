@@ -5,6 +5,7 @@
 #include "platform/db/Connection.h"
 #include "platform/ui/MessageDlg.h"
 #include "requirement/Requirement.h"
+#include "requirement/Reversal.h"
 
 #include <gtest/gtest.h>
 
@@ -78,4 +79,61 @@ TEST(ConsumptionOfDamagedValues, ALotWhoseQuantityIsNoNumberStopsTheDocumentNami
               "corecta a campului sau refaceti firma dintr-o copie de siguranta.");
 }
 
+// The embedded engine keeps text in a number column, and its sums read it as 0: the stock
+// figure, the consumption and the reversal stop at it instead, naming it.
+TEST(ConsumptionOfDamagedValues, TextInANumberColumnIsNamedByEveryFigureAndWriter)
+{
+    if (testsupport::OnServer())
+        GTEST_SKIP() << "a server's number column holds numbers only";
+    const QString stockLot = "Valoarea campului Cantitate din tabela Stoc.DB (inregistrarea cu Cod_grupa = 01, "
+                             "Cod_articol = .LAPTE) nu poate fi citita: este deteriorata sau in afara domeniului "
+                             "campului.\rIntroduceti din nou valoarea corecta a campului sau refaceti firma dintr-o "
+                             "copie de siguranta.";
+    {
+        TMessageRecorder messages;
+        Yogurt c;
+        c.company.Lot("01", ".LAPTE", "_FRG", 10, "LC-2");
+        c.Exec("UPDATE Stoc SET Cantitate = 'abc' WHERE Lot = 'LC-2'");
+        PrepareRequirement(*c.dm, 5);
+        try {
+            c.dm->TempTable->FieldByName("StocExist")->AsFloat();
+            ADD_FAILURE() << "a stock figure summed over text";
+        } catch (const EDatabaseError& e) {
+            EXPECT_EQ(e.Message(), stockLot);
+        }
+        CloseRequirement(*c.dm);
+        // 20 of the 26 needed: the draw reaches the other lot, which would count as 0 and
+        // make the row short.
+        c.Exec("UPDATE Stoc SET Cantitate = 20 WHERE Lot = 'LC-1'");
+        EXPECT_EQ(c.RefusedConsumption(messages), stockLot);
+    }
+    {
+        TMessageRecorder messages;
+        Yogurt c;
+        PrepareRequirement(*c.dm, 5);
+        ASSERT_EQ(GenerateConsumption(*c.dm, 5), std::optional<double>(8.0));
+        CloseRequirement(*c.dm);
+        c.Exec("UPDATE Item_out SET Cantitate = '1,5' WHERE Contor = 8");
+        const QStringList before = c.Dump();
+        try {
+            ReverseConsumption(*c.dm, 8);
+            ADD_FAILURE() << "reversed a line whose quantity is text";
+        } catch (const EDatabaseError& e) {
+            EXPECT_TRUE(e.Message().startsWith("Valoarea campului Cantitate din tabela Item_out.DB (inregistrarea cu "
+                                               "Contor = 8, Contor_secundar = 1)"))
+                << qPrintable(e.Message());
+        }
+        EXPECT_EQ(c.Dump(), before);
+        // A lot whose quantity turned to text is not written over with what comes back.
+        c.Exec("UPDATE Item_out SET Cantitate = 26 WHERE Contor = 8");
+        c.Exec("UPDATE Stoc SET Cantitate = 'abc'");
+        try {
+            ReverseConsumption(*c.dm, 8);
+            ADD_FAILURE() << "a lot's text written over";
+        } catch (const EDatabaseError& e) {
+            EXPECT_EQ(e.Message(), stockLot);
+        }
+        EXPECT_EQ(c.Strings("SELECT Cantitate FROM Stoc"), QStringList{"abc"});
+    }
+}
 } // namespace

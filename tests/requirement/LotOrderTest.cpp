@@ -1,4 +1,5 @@
 // Which lots a consumption draws on under each lot order, and expired lots drawn or left out.
+#include "data/Messages.h"
 #include "platform/ui/MessageDlg.h"
 #include "requirement/LotPreview.h"
 #include "requirement/Requirement.h"
@@ -70,21 +71,28 @@ TEST(ConsumptionLotOrder, EachOrderDrawsItsOwnLots)
         bool DrawExpired;
         double NeedA;
         const char *Figures, *Lines, *LotsAfter;
+        bool AsksAboutExpired; // it draws on A2, expired the day before ("Da")
     };
     const Case cases[] = {
         {"table order", TLotOrder::Table, true, 8, ".A 17/9/ | .B 9/5/", "1 01/.A A1 5.0 | 2 01/.A A2 3.0 | 3 01/.B B1 3.0 | 4 01/.B B2 1.0",
-         "A2=1.0 | A3=6.0 | A4=2.0 | B2=2.0 | B3=3.0"},
+         "A2=1.0 | A3=6.0 | A4=2.0 | B2=2.0 | B3=3.0", true},
         {"first in: entry date, undated last", TLotOrder::FirstIn, true, 8, ".A 17/9/ | .B 9/5/",
-         "1 01/.A A2 4.0 | 2 01/.A A3 4.0 | 3 01/.B B3 3.0 | 4 01/.B B1 1.0", "A1=5.0 | A3=2.0 | A4=2.0 | B1=2.0 | B2=3.0"},
+         "1 01/.A A2 4.0 | 2 01/.A A3 4.0 | 3 01/.B B3 3.0 | 4 01/.B B1 1.0", "A1=5.0 | A3=2.0 | A4=2.0 | B1=2.0 | B2=3.0",
+         true},
         // With one shelf life per article, expiry follows entry; lots without one by entry.
         {"first to expire", TLotOrder::FirstToExpire, true, 8, ".A 17/9/ | .B 9/5/",
-         "1 01/.A A2 4.0 | 2 01/.A A3 4.0 | 3 01/.B B3 3.0 | 4 01/.B B1 1.0", "A1=5.0 | A3=2.0 | A4=2.0 | B1=2.0 | B2=3.0"},
+         "1 01/.A A2 4.0 | 2 01/.A A3 4.0 | 3 01/.B B3 3.0 | 4 01/.B B1 1.0", "A1=5.0 | A3=2.0 | A4=2.0 | B1=2.0 | B2=3.0",
+         true},
+        {"expired drawn, but none reached", TLotOrder::Table, true, 5, ".A 17/12/ | .B 9/5/",
+         "1 01/.A A1 5.0 | 2 01/.B B1 3.0 | 3 01/.B B2 1.0", "A2=4.0 | A3=6.0 | A4=2.0 | B2=2.0 | B3=3.0", false},
         {"expired left out, first to expire", TLotOrder::FirstToExpire, false, 8, ".A 13/5/4 | .B 9/5/",
-         "1 01/.A A3 6.0 | 2 01/.A A1 2.0 | 3 01/.B B3 3.0 | 4 01/.B B1 1.0", "A1=3.0 | A2=4.0 | A4=2.0 | B1=2.0 | B2=3.0"},
+         "1 01/.A A3 6.0 | 2 01/.A A1 2.0 | 3 01/.B B3 3.0 | 4 01/.B B1 1.0", "A1=3.0 | A2=4.0 | A4=2.0 | B1=2.0 | B2=3.0",
+         false},
         {"expired left out, table order", TLotOrder::Table, false, 8, ".A 13/5/4 | .B 9/5/",
-         "1 01/.A A1 5.0 | 2 01/.A A3 3.0 | 3 01/.B B1 3.0 | 4 01/.B B2 1.0", "A2=4.0 | A3=3.0 | A4=2.0 | B2=2.0 | B3=3.0"},
+         "1 01/.A A1 5.0 | 2 01/.A A3 3.0 | 3 01/.B B1 3.0 | 4 01/.B B2 1.0", "A2=4.0 | A3=3.0 | A4=2.0 | B2=2.0 | B3=3.0",
+         false},
         {"the first lot in the order covers alone", TLotOrder::FirstIn, false, 5, ".A 13/8/4 | .B 9/5/",
-         "1 01/.A A3 5.0 | 2 01/.B B3 3.0 | 3 01/.B B1 1.0", "A1=5.0 | A2=4.0 | A3=1.0 | A4=2.0 | B1=2.0 | B2=3.0"},
+         "1 01/.A A3 5.0 | 2 01/.B B3 3.0 | 3 01/.B B1 1.0", "A1=5.0 | A2=4.0 | A3=1.0 | A4=2.0 | B1=2.0 | B2=3.0", false},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.Name);
@@ -104,8 +112,64 @@ TEST(ConsumptionLotOrder, EachOrderDrawsItsOwnLots)
             written << line.section(' ', 1);
         EXPECT_EQ(previewed, written);
         EXPECT_EQ(J(c.Lots()), k.LotsAfter);
-        EXPECT_EQ(messages.Count(), 0);
+        EXPECT_EQ(messages.Count(), k.AsksAboutExpired ? 1 : 0);
+        if (k.AsksAboutExpired && messages.Count() == 1)
+            EXPECT_TRUE(messages.Last().Text.startsWith(msg::ExpiredLotsOpening())) << qPrintable(messages.Last().Text);
     }
+}
+
+TEST(ConsumptionLotOrder, ADocumentDrawingOnAnExpiredLotIsWrittenOnlyWhenTheUserAgrees)
+{
+    TMessageRecorder messages;
+    messages.Answer(TModalResult::No);
+    LotCompany c(TLotOrder::Table, true);
+    c.Prepare({{"01", ".A", 8}, {"01", ".B", 4}});
+    const QStringList lots = c.Lots();
+    EXPECT_EQ(GenerateConsumption(*c.dm, 1), std::nullopt);
+    ASSERT_EQ(messages.Count(), 1);
+    // A1 (11.12) is not expired; A2 (06.12) is, the day before the receipt.
+    EXPECT_EQ(messages.Last().Text, "Documentul de consum ar folosi loturi expirate:\r  lotul A2 al materialului 01 .A din "
+                                    "gestiunea _MP, expirat la 06.12.2026\rContinuati?");
+    EXPECT_EQ(messages.Last().Default, TModalResult::No);
+    EXPECT_EQ(c.Lots(), lots);
+    EXPECT_TRUE(c.Lines().isEmpty());
+    EXPECT_EQ(GenerateConsumption(*c.dm, 1), std::optional<double>(8.0)); // "Da"
+    EXPECT_EQ(J(c.Lines()), "1 01/.A A1 5.0 | 2 01/.A A2 3.0 | 3 01/.B B1 3.0 | 4 01/.B B2 1.0");
+}
+
+// A lot that entered after the receipt's day did not exist when its product was made.
+TEST(ConsumptionLotOrder, LotsEnteredAfterTheReceiptAreNeitherCountedNorDrawn)
+{
+    TMessageRecorder messages; // "Da": the short row is left out
+    LotCompany c(TLotOrder::FirstIn, false);
+    DatedLot(c.company, ".A", 50, "A5", QDate(2026, 12, 8));
+    DatedLot(c.company, ".B", 50, "B4", QDate(2026, 12, 7)); // the receipt's own day: counts
+    // .A: 13 usable (A2 expired, A5 not yet there) cannot give 14.
+    EXPECT_EQ(J(c.Prepare({{"01", ".A", 14}, {"01", ".B", 60}})), ".A 13/-1/4 | .B 59/-1/");
+    const TLotPreview preview = PreviewDraw(*c.dm, "01", ".A", 14, QDate(2026, 12, 7));
+    EXPECT_TRUE(preview.Short);
+    QStringList marks;
+    for (const TLotPreviewLine& l : preview.Lines)
+        marks << l.Lot + (l.Drawn ? "+" : "") + (l.EnteredLater ? " later" : "");
+    EXPECT_EQ(J(marks), "A3 | A1 | A4 | A5 later");
+    EXPECT_EQ(GenerateConsumption(*c.dm, 1), std::nullopt);
+    EXPECT_EQ(messages.Texts(), (QStringList{NegativeQuestion, msg::NothingToConsume()}));
+    EXPECT_TRUE(c.Lines().isEmpty());
+}
+
+// A shelf life of 2.5 days counts whole days: a lot entered on the 4th is used up to the
+// 6th, one entered on the 5th up to the 7th, the receipt's day.
+TEST(ConsumptionLotOrder, AFractionalShelfLifeCountsWholeDays)
+{
+    TMessageRecorder messages;
+    LotCompany c(TLotOrder::Table, false);
+    Material(c.company, ".F", 2.5);
+    DatedLot(c.company, ".F", 1, "F1", QDate(2026, 12, 4));
+    DatedLot(c.company, ".F", 2, "F2", QDate(2026, 12, 5));
+    EXPECT_EQ(J(c.Prepare({{"01", ".F", 1}})), ".F 2/1/1");
+    EXPECT_EQ(GenerateConsumption(*c.dm, 1), std::optional<double>(8.0));
+    EXPECT_EQ(J(c.Lines()), "1 01/.F F2 1.0");
+    EXPECT_EQ(messages.Count(), 0);
 }
 
 TEST(ConsumptionLotOrder, ExpiredLotsLeftOutMakeAShortageTheUsableLotsCannotCover)
@@ -130,8 +194,8 @@ TEST(ConsumptionLotOrder, ExpiredLotsLeftOutMakeAShortageTheUsableLotsCannotCove
 // already expired, takes what the whole list would.
 TEST(ConsumptionLotOrder, ADrawReachingPastManyLotsTakesThemInOrder)
 {
-    // .C keeps 3 days, so by the 7th the lots entered before the 4th have expired. C01..C14
-    // entered on the 14th back to the 1st: C12-C14 expired, C11 (the 4th) on its last day;
+    // .C keeps 10 days, so by the 7th the lots entered before 27.11 have expired. C01..C14
+    // entered on the 7th back to 24.11: C12-C14 expired, C11 (27.11) on its last day;
     // C04, C08 and C12 lie in a finished goods warehouse, whose lots never count.
     const std::pair<TLotOrder, const char*> cases[] = {
         {TLotOrder::Table, "1 01/.C C01 1.0 | 2 01/.C C02 1.0 | 3 01/.C C03 1.0 | 4 01/.C C05 1.0 | 5 01/.C C06 1.0 | "
@@ -145,11 +209,11 @@ TEST(ConsumptionLotOrder, ADrawReachingPastManyLotsTakesThemInOrder)
         SCOPED_TRACE(int(k));
         TMessageRecorder messages;
         LotCompany c(cases[k].first, false);
-        Material(c.company, ".C", 3.0);
+        Material(c.company, ".C", 10.0);
         for (int i = 1; i <= 14; ++i) {
             const QString lot = QStringLiteral("C%1").arg(i, 2, 10, QChar('0'));
             c.company.Add(fw::StocDB, {{1.0, ".C", "01", i % 4 == 0 ? "PF" : "_MP", 2.5, lot, "ADM", 1.0, 1.0,
-                                        QDate(2026, 12, 15 - i)}});
+                                        QDate(2026, 12, 7).addDays(1 - i)}});
         }
         // 11 lots count, 2 of them expired.
         EXPECT_EQ(J(c.Prepare({{"01", ".C", 7}})), ".C 9/2/2");
@@ -169,8 +233,8 @@ TEST(ConsumptionLotOrder, FirstInReachesTheUndatedLotsAfterEveryDatedOne)
     LotCompany c(TLotOrder::FirstIn, true);
     Material(c.company, ".D", QVariant());
     DatedLot(c.company, ".D", 1, "U1", QVariant());
-    for (int i = 1; i <= 19; ++i) // D19 entered first
-        DatedLot(c.company, ".D", 1, QStringLiteral("D%1").arg(i), QDate(2026, 12, 20 - i));
+    for (int i = 1; i <= 19; ++i) // D19 entered first, D1 on the receipt's day
+        DatedLot(c.company, ".D", 1, QStringLiteral("D%1").arg(i), QDate(2026, 12, 7).addDays(1 - i));
     DatedLot(c.company, ".D", 1, "U2", QVariant());
     c.Prepare({{"01", ".D", 20.5}});
     EXPECT_EQ(GenerateConsumption(*c.dm, 1), std::optional<double>(8.0));
