@@ -260,7 +260,7 @@ TEST(ParadoxImport, WhatIsStoredOtherwiseThanReadIsNotKept)
     EXPECT_FALSE(QFile::exists(QDir(target.Path()).filePath(QStringLiteral("KRBDEF.INI.import"))));
 }
 
-// Issue 40, 7b: nothing of a company in the source, "/" too: refused before anything is made.
+// nothing of a company in the source, "/" too: refused before anything is made.
 TEST(ParadoxImport, ASourceWithoutTheCompanysTablesIsRefusedBeforeAnythingIsMade)
 {
     testsupport::TempDir empty, work;
@@ -276,7 +276,7 @@ TEST(ParadoxImport, ASourceWithoutTheCompanysTablesIsRefusedBeforeAnythingIsMade
     }
 }
 
-// Issue 40, 7d: the add-on's own tables come over with the others.
+// the add-on's own tables come over with the others.
 TEST(ParadoxImport, TheAddOnsGenealogyAndReversalsComeOver)
 {
     testsupport::TempDir source;
@@ -297,7 +297,7 @@ TEST(ParadoxImport, TheAddOnsGenealogyAndReversalsComeOver)
     EXPECT_FALSE(report.Notes.join(QLatin1Char('\n')).contains(QStringLiteral("nu este o tabela a firmei")));
 }
 
-// Issue 40, 7e: 1e308 twice sums past the largest double (1.8e308), which a server refuses
+// 1e308 twice sums past the largest double (1.8e308), which a server refuses
 // to sum: the value is named with its file, row and field before anything is written.
 TEST(ParadoxImport, NumbersWhoseSumPassesTheLargestDoubleAreNamed)
 {
@@ -314,7 +314,7 @@ TEST(ParadoxImport, NumbersWhoseSumPassesTheLargestDoubleAreNamed)
     EXPECT_TRUE(Tables(target.Path()).isEmpty());
 }
 
-// Issue 40, 7f and 7g: the target must be new or empty; a refused import takes away every
+// the target must be new or empty; a refused import takes away every
 // folder of a new path.
 TEST(ParadoxImport, TheTargetIsNewOrEmptyAndARefusalTakesAwayEveryFolderItMade)
 {
@@ -350,7 +350,7 @@ TEST(ChildProcess, Role)
     });
 }
 
-// Issue 40, 7c: killed before its commit, an import leaves no settings file that would
+// killed before its commit, an import leaves no settings file that would
 // have every later run refused; killed after it, the next run puts the file in place.
 TEST(ParadoxImport, AKillBeforeTheCommitLeavesNoSettingsFileAndTheNextRunGoesThrough)
 {

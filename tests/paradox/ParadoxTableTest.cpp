@@ -187,7 +187,7 @@ TEST(ParadoxTable, NamesTheFileAndWhyItCannotBeRead)
     EXPECT_TRUE(Refusal(path).contains(QStringLiteral("nu este un fisier memo"))) << Refusal(path).toStdString();
 }
 
-// Issue 40, 7a and 7i: 406 rows in the blocks, 150 in the header's count. The rows are
+// 406 rows in the blocks, 150 in the header's count. The rows are
 // never read short of what the blocks hold, and the library's English never shows.
 TEST(ParadoxTable, RowsTheHeaderDoesNotCountAreADamagedTableAndTheLibraryIsSilent)
 {
