@@ -40,14 +40,18 @@ int Run(const TArgs& args)
         report = paradox::ImportParadoxCompany(from, to, options, [&](const paradox::TImportProgress& p) {
             if (!shown)
                 shown.emplace(QStringLiteral("Import"), p.Rows);
-            if (p.Table != table) {
+            if (p.Saving) {
+                shown->Say(QStringLiteral("salvarea firmei"));
+            } else if (p.Table != table) {
                 table = p.Table;
                 shown->Say(QStringLiteral("import %1 (%2 inregistrari)").arg(p.Table).arg(p.TableRows));
             }
             shown->Step(p.Done);
             return true;
         });
-    } catch (const paradox::EImportRefused& e) {
+    } catch (const paradox::EImportDirectoryRefused& e) {
+        // The directories given cannot serve: the command cannot be done as asked. What
+        // stands in the way in the source's files (EImportRefused) is a file error.
         throw ERefused(e.Message());
     }
     shown.reset();
@@ -74,8 +78,10 @@ extern const TCommand ImportParadoxCommand{
         "fisierul SQLite al directorului, sau baza de date de pe server pe care o numeste fisierul lui de\n"
         "conectare. Totul se scrie intr-o singura tranzactie si se compara cu ce s-a citit inainte de a fi\n"
         "pastrat; la orice problema (un fisier deteriorat, un text mai lung decat campul, o valoare in afara\n"
-        "domeniului) nu se scrie nimic, iar mesajul numeste fisierul, inregistrarea si campul. KRBDEF.INI se\n"
-        "copiaza intocmai. Tabelele si campurile pe care firma nu le are sunt afisate si lasate deoparte."),
+        "domeniului) nu se scrie nimic, iar mesajul numeste fisierul, inregistrarea si campul (starea 2). KRBDEF.INI\n"
+        "se copiaza intocmai. Tabelele si campurile pe care firma nu le are sunt afisate si lasate deoparte.\n"
+        "Un director sursa fara nicio tabela a firmei sau un director tinta care nu este nou sau gol sunt refuzate\n"
+        "inainte de a crea ceva (starea 3)."),
     .Options =
         {
             {QStringLiteral("from"), QStringLiteral("DIR"), QStringLiteral("Directorul cu tabelele Paradox.")},

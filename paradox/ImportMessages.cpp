@@ -1,5 +1,7 @@
 #include "paradox/ImportMessages.h"
 
+#include <QLocale>
+
 namespace paradox::msg {
 
 QString FileUnreadable(const QString& file, const QString& reason)
@@ -29,6 +31,16 @@ QString TooManyRecords(qint64 records, qint64 blocks)
 QString BrokenBlockChain(qint64 block)
 {
     return QStringLiteral("lantul blocurilor de date se rupe la blocul %1").arg(block);
+}
+QString DamagedBlock(qint64 block, qint64 bytes)
+{
+    return QStringLiteral("blocul de date %1 este deteriorat (spune ca tine %2 octeti de inregistrari)").arg(block).arg(bytes);
+}
+QString RowCountWrong(qint64 declared, qint64 held)
+{
+    return QStringLiteral("tabela este deteriorata (antetul ei numara %1 inregistrari, iar blocurile de date tin %2)")
+        .arg(declared)
+        .arg(held);
 }
 QString Truncated(qint64 size, qint64 needed)
 {
@@ -192,10 +204,34 @@ QString NoSettingsFile(const QString& name)
     return QStringLiteral("%1 lipseste din director; firma porneste cu setarile implicite.").arg(name);
 }
 QString SourceMissing(const QString& directory) { return QStringLiteral("Directorul <%1> nu exista!").arg(directory); }
-QString SameDirectory() { return QStringLiteral("Firma nu poate fi importata in directorul din care este citita."); }
-QString SettingsExist(const QString& file)
+QString NoCompanyTables(const QString& directory, const QStringList& lookedFor)
 {
-    return QStringLiteral("Fisierul %1 exista deja; firma se importa doar intr-un director nou sau gol.").arg(file);
+    return QStringLiteral("Directorul <%1> nu contine nicio tabela Paradox a firmei (s-au cautat, fara deosebire intre "
+                          "litere mari si mici: %2); nu a fost creat nimic.")
+        .arg(directory, lookedFor.join(QStringLiteral(", ")));
+}
+QString SameDirectory() { return QStringLiteral("Firma nu poate fi importata in directorul din care este citita."); }
+QString TargetNotADirectory(const QString& path)
+{
+    return QStringLiteral("<%1> nu este un director; firma se importa doar intr-un director nou sau gol.").arg(path);
+}
+QString TargetHoldsFile(const QString& directory, const QString& name)
+{
+    return QStringLiteral("Directorul <%1> nu este gol (contine %2); firma se importa doar intr-un director nou, gol sau "
+                          "numai cu fisierul de conectare la server. Nu a fost scris nimic.")
+        .arg(directory, name);
+}
+QString TargetNotEmpty(const QString& database, const QString& table)
+{
+    return QStringLiteral("Baza de date %1 contine deja tabela %2; firma se importa doar intr-o baza de date goala.")
+        .arg(database, table);
+}
+QString EarlierImportFinished(const QString& database, const QString& file)
+{
+    return QStringLiteral("Baza de date %1 tine deja firma unui import oprit dupa ce a scris-o, dar inainte de a pune la "
+                          "locul lui fisierul %2; acesta a fost pus acum la locul lui, iar firma se poate deschide. Nu s-a "
+                          "importat nimic din nou.")
+        .arg(database, file);
 }
 
 QString ImportRefused(const QStringList& problems)
@@ -219,6 +255,12 @@ QString KeyViolationIn(const QString& file, const QString& engineText)
 {
     return QStringLiteral("%1: doua inregistrari au aceeasi cheie (%2).").arg(file, engineText);
 }
+QString SumTooLarge(double value)
+{
+    return QStringLiteral("cu valoarea %1, suma valorilor campului trece de cel mai mare numar pe care il tine baza de date, "
+                          "iar ce se scrie nu mai poate fi comparat cu ce s-a citit; valoarea pare deteriorata")
+        .arg(QString::number(value, 'g', QLocale::FloatingPointShortest));
+}
 QString ImportMismatch(const QString& table, const QString& measure, double read, double stored)
 {
     return QStringLiteral("Tabela %1 nu a fost scrisa intocmai (%2: %3 citit, %4 scris); nu a fost importat nimic.")
@@ -226,16 +268,17 @@ QString ImportMismatch(const QString& table, const QString& measure, double read
         .arg(read, 0, 'g', 15)
         .arg(stored, 0, 'g', 15);
 }
-QString TargetNotEmpty(const QString& database, const QString& table)
-{
-    return QStringLiteral("Baza de date %1 contine deja tabela %2; firma se importa doar intr-o baza de date goala.")
-        .arg(database, table);
-}
 QString CannotMakeDirectory(const QString& directory)
 {
     return QStringLiteral("Directorul <%1> nu poate fi creat.").arg(directory);
 }
 QString SettingsNotWritten(const QString& file) { return QStringLiteral("Fisierul %1 nu poate fi scris.").arg(file); }
+QString SettingsNotPutInPlace(const QString& staged, const QString& file)
+{
+    return QStringLiteral("Firma a fost importata, dar fisierul %1 nu a putut fi redenumit %2; redenumiti-l, altfel firma "
+                          "porneste cu setarile implicite.")
+        .arg(staged, file);
+}
 QString ImportStopped() { return QStringLiteral("Importul a fost oprit; nu a fost scris nimic."); }
 
 } // namespace paradox::msg

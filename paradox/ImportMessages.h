@@ -24,6 +24,8 @@ QString BadRecordSize(int bytes);
 QString BadHeaderSize(qint64 bytes);
 QString TooManyRecords(qint64 records, qint64 blocks);
 QString BrokenBlockChain(qint64 block);
+QString DamagedBlock(qint64 block, qint64 bytes);
+QString RowCountWrong(qint64 declared, qint64 held);
 QString Truncated(qint64 size, qint64 needed);
 QString LibraryRefused();
 QString LibraryDisagrees();
@@ -76,9 +78,15 @@ QString UnknownTableLeftOut(const QString& file);
 QString TableMissingMadeEmpty(const QString& table);
 QString SettingsUnreadable(const QString& file, const QString& reason);
 QString NoSettingsFile(const QString& name);
+
+// What stands in the way of the directories given.
 QString SourceMissing(const QString& directory);
+QString NoCompanyTables(const QString& directory, const QStringList& lookedFor);
 QString SameDirectory();
-QString SettingsExist(const QString& file);
+QString TargetNotADirectory(const QString& path);
+QString TargetHoldsFile(const QString& directory, const QString& name);
+QString TargetNotEmpty(const QString& database, const QString& table);
+QString EarlierImportFinished(const QString& database, const QString& file);
 
 // What stops an import while it writes.
 QString ImportRefused(const QStringList& problems);
@@ -86,10 +94,11 @@ QString ValueProblem(const QString& file, qint64 row, const QString& field, cons
 QString MoreProblems(int shown);
 QString DuplicateKey(const QString& file, const QString& key, qint64 firstRow, qint64 secondRow, const QStringList& values);
 QString KeyViolationIn(const QString& file, const QString& engineText);
+QString SumTooLarge(double value);
 QString ImportMismatch(const QString& table, const QString& measure, double read, double stored);
-QString TargetNotEmpty(const QString& database, const QString& table);
 QString CannotMakeDirectory(const QString& directory);
 QString SettingsNotWritten(const QString& file);
+QString SettingsNotPutInPlace(const QString& staged, const QString& file);
 QString ImportStopped();
 
 } // namespace paradox::msg

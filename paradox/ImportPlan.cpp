@@ -47,13 +47,14 @@ bool IntegerInRange(const QVariant& value, qint64 low, qint64 high, QVariant& st
     return true;
 }
 
-// The company's tables in the order it lists them: the host's, then the recipes.
+// The company's tables in the order it lists them: the host's, then the add-on's own.
 std::vector<const fw::TTableLayout*> CompanyLayouts()
 {
     std::vector<const fw::TTableLayout*> all;
     for (const fw::TTableLayout& t : fw::HostTables())
         all.push_back(&t);
-    all.push_back(&fw::RecipeTable());
+    for (const fw::TTableLayout* t : {&fw::RecipeTable(), &fw::GenealogyTable(), &fw::ReversalTable()})
+        all.push_back(t);
     return all;
 }
 
@@ -206,6 +207,13 @@ TImportPlan PlanImport(const QString& directory, int codePage)
             continue;
         }
         files[layout] = name;
+    }
+    if (files.empty()) {
+        // Nothing of a company here (an empty directory, the wrong one): nothing is made.
+        QStringList lookedFor;
+        for (const fw::TTableLayout* layout : CompanyLayouts())
+            lookedFor << layout->Name;
+        throw EImportDirectoryRefused(msg::NoCompanyTables(QDir::toNativeSeparators(directory), lookedFor));
     }
 
     for (const fw::TTableLayout* layout : CompanyLayouts()) {

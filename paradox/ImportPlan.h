@@ -28,6 +28,14 @@ private:
     QStringList problems_;
 };
 
+// The directories given cannot serve, and nothing was read in them beyond their listings
+// or made: the source does not exist or holds no table of the company, the target is not
+// a new company's directory. The message says what stands in the way.
+class EImportDirectoryRefused final : public fw::Exception {
+public:
+    using Exception::Exception;
+};
+
 struct TTablePlan {
     const fw::TTableLayout* Layout = nullptr;
     QString File;                          // the file's name in the directory; empty when there is none
@@ -45,10 +53,13 @@ struct TImportPlan {
     qint64 Rows = 0;                // in all the files
 };
 
-// Looks at every file of the directory and every header; reads no row. EImportRefused
-// listing every problem (files that cannot be read, fields whose type the company cannot
-// hold, two files for one table, text with no code page, a settings file that cannot be
-// read). `codePage`: for tables whose header names none (0: none given).
+// Looks at every file of the directory and every header; reads no row. The company's
+// tables are the host's and the add-on's (recipes, genealogy, reversals).
+// EImportDirectoryRefused, naming the files looked for, when the directory holds none of
+// them; EImportRefused listing every problem (files that cannot be read, fields whose type
+// the company cannot hold, two files for one table, text with no code page, a settings
+// file that cannot be read). `codePage`: for tables whose header names none (0: none
+// given).
 TImportPlan PlanImport(const QString& directory, int codePage);
 
 // Whether a field of that type can go into a company field of that type; memo and BLOB

@@ -6,12 +6,15 @@
 #include "platform/db/Connection.h"
 #include "platform/db/Database.h"
 #include "platform/db/DbMessages.h"
+#include "platform/db/ServerDatabase.h"
 #include "platform/db/Table.h"
 #include "platform/schema/CompanyCopy.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cmath>
+#include <cstdio>
 #include <memory>
 #include <unordered_map>
 
@@ -27,21 +30,48 @@ constexpr int kMaxProblems = 20;
 
 QString Shown(const QString& dir) { return QDir::toNativeSeparators(dir); }
 
-// What the target directory held before, so that a failure takes away exactly what the
-// import made: the directory itself, the database file with its logs, the settings file.
+// The settings file waits under this name beside the company until the company's tables
+// are committed, then takes its own name: a run killed before its commit leaves no
+// settings file that would have every later run refused (the next run writes it again),
+// one killed between the two leaves it for the next run to put in place.
+QString StagedSettingsName() { return fw::CompanySettingsFile + QStringLiteral(".import"); }
+
+// The target directory, looked at before anything is made: only a new directory, an empty
+// one, or one holding no more than a server's connection file (or what a run killed
+// before its commit left: an empty database, the staged settings file) is taken. A
+// failure then takes away exactly what the import made: the folders (every one of a new
+// nested path), the database file with its logs, the settings file.
 class TTarget final {
 public:
     explicit TTarget(QString dir) : dir_(std::move(dir))
     {
-        existed_ = QFileInfo(dir_).isDir();
-        for (const QString& suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm"), QStringLiteral("-journal")})
+        const QFileInfo info(dir_);
+        if (info.exists() && !info.isDir())
+            throw EImportDirectoryRefused(msg::TargetNotADirectory(Shown(dir_)));
+        if (info.isDir()) {
+            QStringList allowed{fw::TServerDatabase::FileName(), StagedSettingsName()};
+            for (const QString& suffix : kDatabaseFiles)
+                allowed << fw::DatabaseFileName() + suffix;
+            const QStringList there =
+                QDir(dir_).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+            for (const QString& name : there)
+                if (!allowed.contains(name))
+                    throw EImportDirectoryRefused(msg::TargetHoldsFile(Shown(dir_), name));
+            stagedBefore_ = there.contains(StagedSettingsName());
+        } else {
+            // Every folder of the path that is not there yet, the deepest first.
+            for (QString d = dir_; !QFileInfo::exists(d) && !QDir(d).isRoot(); d = QFileInfo(d).absolutePath())
+                folders_ << d;
+        }
+        for (const QString& suffix : kDatabaseFiles)
             Watch(fw::DatabaseFileName() + suffix);
-        Watch(fw::CompanySettingsFile);
     }
     void Make()
     {
-        if (!existed_ && !QDir().mkpath(dir_))
+        if (!folders_.isEmpty() && !QDir().mkpath(dir_)) {
+            Undo();
             throw fw::EInOutError(msg::CannotMakeDirectory(Shown(dir_)));
+        }
     }
     // Only once nothing holds the database open any more.
     void Undo() noexcept
@@ -49,12 +79,25 @@ public:
         for (const QString& file : made_)
             if (QFileInfo::exists(file))
                 QFile::remove(file);
-        if (!existed_)
-            QDir().rmdir(dir_);
+        QFile::remove(Staged());
+        for (const QString& folder : folders_)
+            QDir().rmdir(folder);
     }
     QString Settings() const { return QDir(dir_).filePath(fw::CompanySettingsFile); }
+    QString Staged() const { return QDir(dir_).filePath(StagedSettingsName()); }
+    // Whether a run before this one left the settings staged.
+    bool StagedBefore() const { return stagedBefore_; }
+    // The staged settings under their own name; EInOutError when the name cannot be given.
+    void PutSettingsInPlace() const
+    {
+        if (std::rename(QFile::encodeName(Staged()).constData(), QFile::encodeName(Settings()).constData()) != 0)
+            throw fw::EInOutError(msg::SettingsNotPutInPlace(Shown(Staged()), fw::CompanySettingsFile));
+    }
 
 private:
+    inline static const QStringList kDatabaseFiles{QString(), QStringLiteral("-wal"), QStringLiteral("-shm"),
+                                                   QStringLiteral("-journal")};
+
     void Watch(const QString& name)
     {
         const QString file = QDir(dir_).filePath(name);
@@ -63,7 +106,8 @@ private:
     }
 
     QString dir_;
-    bool existed_ = false;
+    bool stagedBefore_ = false;
+    QStringList folders_;
     QStringList made_;
 };
 
@@ -145,12 +189,15 @@ public:
     {
     }
 
-    TImportReport Run(const QString& settingsFile);
+    // Writes the company and commits it; the settings file is left staged for the caller.
+    TImportReport Run(const TTarget& target);
+    // Whether the company was committed: from then on a failure takes nothing away.
+    bool Committed() const { return committed_; }
 
 private:
-    void Report(const QString& table, qint64 tableRows, qint64 tableDone)
+    void Report(const QString& table, qint64 tableRows, qint64 tableDone, bool saving = false)
     {
-        if (progress_ && !progress_({table, tableRows, tableDone, plan_.Rows, done_}))
+        if (progress_ && !progress_({table, tableRows, tableDone, plan_.Rows, done_, saving}))
             throw EImportStopped();
     }
     // Makes the table (its secondary indexes once it holds its rows) and fills it.
@@ -162,9 +209,16 @@ private:
     int codePage_;
     const TImportProgressFn& progress_;
     qint64 done_ = 0;
+    bool committed_ = false;
     TProblems problems_;
     std::vector<fw::TTableMeasures> measures_;
 };
+
+bool IsNumber(fw::TFieldType type)
+{
+    return type == fw::TFieldType::Float || type == fw::TFieldType::Currency || type == fw::TFieldType::Smallint
+        || type == fw::TFieldType::Integer || type == fw::TFieldType::Word;
+}
 
 void TWriter::Fill(fw::Connection& conn, TTablePlan& t, TImportedTable& out)
 {
@@ -193,6 +247,10 @@ void TWriter::Fill(fw::Connection& conn, TTablePlan& t, TImportedTable& out)
         }
         fw::TRowBatch batch(conn, stored, names);
         fw::TTableMeasures measures(stored, columns);
+        // The check after writing sums each number column, its magnitudes too: values whose
+        // sum passes the largest double could not be checked (a server refuses the sum), so
+        // the value that takes it there is named before anything is written.
+        std::vector<double> magnitudes(columns.size(), 0.0);
         const std::vector<TParadoxField>& fields = t.Reader->Fields();
         TParadoxRow row;
         QVariant value;
@@ -211,6 +269,12 @@ void TWriter::Fill(fw::Connection& conn, TTablePlan& t, TImportedTable& out)
                             problems_.Add(msg::ValueProblem(t.File, row.Number, fields[size_t(s)].Name, why));
                         values << QVariant();
                         continue;
+                    }
+                    if (IsNumber(defs[c]->DataType) && !value.isNull() && std::isfinite(magnitudes[c])) {
+                        magnitudes[c] += std::abs(value.toDouble());
+                        if (!std::isfinite(magnitudes[c]))
+                            problems_.Add(msg::ValueProblem(t.File, row.Number, fields[size_t(s)].Name,
+                                                            msg::SumTooLarge(value.toDouble())));
                     }
                     values << fw::ToSqlValue(defs[c]->DataType, value);
                 }
@@ -255,16 +319,29 @@ void TWriter::Compare(fw::Connection& conn)
     }
 }
 
-TImportReport TWriter::Run(const QString& settingsFile)
+TImportReport TWriter::Run(const TTarget& target)
 {
     auto conn = fw::Connection::Open(target_, fw::TOpenMode::CreateMissing);
     if (conn->ReadOnly())
         throw fw::EDatabaseError(fw::dbmsg::MigrationTargetReadOnly(conn->Describe()));
     // A new company only: nothing of anyone's is overwritten or mixed with.
-    if (const QStringList there = conn->TableNames(); !there.isEmpty())
-        throw fw::EDatabaseError(msg::TargetNotEmpty(conn->Describe(), there.first()));
+    if (const QStringList there = conn->TableNames(); !there.isEmpty()) {
+        // Unless a run before this one committed the company and was stopped before its
+        // settings file took its name: that is finished now, and nothing imported again.
+        if (target.StagedBefore()) {
+            target.PutSettingsInPlace();
+            throw EImportDirectoryRefused(msg::EarlierImportFinished(conn->Describe(), fw::CompanySettingsFile));
+        }
+        throw EImportDirectoryRefused(msg::TargetNotEmpty(conn->Describe(), there.first()));
+    }
 
     TImportReport report;
+    // Staged first: a directory that takes no file says so before anything is written.
+    if (!plan_.SettingsFile.isEmpty()) {
+        if (!fw::SaveFileAtomically(target.Staged(), plan_.Settings))
+            throw fw::EInOutError(msg::SettingsNotWritten(Shown(target.Settings())));
+        report.SettingsCopied = true;
+    }
     fw::TTransaction writing(conn);
     for (TTablePlan& t : plan_.Tables) {
         TImportedTable out{t.Layout->Name, t.File, 0, t.Reader ? t.Reader->CodePage() : 0};
@@ -276,12 +353,10 @@ TImportReport TWriter::Run(const QString& settingsFile)
     if (problems_.Any())
         problems_.Refuse();
     Compare(*conn);
-    if (!plan_.SettingsFile.isEmpty()) {
-        if (!fw::SaveFileAtomically(settingsFile, plan_.Settings))
-            throw fw::EInOutError(msg::SettingsNotWritten(Shown(settingsFile)));
-        report.SettingsCopied = true;
-    }
+    // Everything is in and checked: the last moment to stop.
+    Report(QString(), 0, 0, true);
     writing.Commit();
+    committed_ = true;
     conn->Touch();
     // A server plans its reads by what it knows of a table's contents: tell it at once.
     if (conn->Engine() == fw::TEngine::PostgreSQL)
@@ -301,21 +376,26 @@ TImportReport ImportParadoxCompany(const QString& from, const QString& to, const
     const QString source = QDir::cleanPath(QDir(from).absolutePath());
     const QString target = QDir::cleanPath(QDir(to).absolutePath());
     if (!QFileInfo(source).isDir())
-        throw EImportRefused({msg::SourceMissing(Shown(source))});
+        throw EImportDirectoryRefused(msg::SourceMissing(Shown(source)));
     if (QFileInfo(source).canonicalFilePath() == QFileInfo(target).canonicalFilePath())
-        throw EImportRefused({msg::SameDirectory()});
+        throw EImportDirectoryRefused(msg::SameDirectory());
 
-    TImportPlan plan = PlanImport(source, options.CodePage);
     TTarget made(target);
-    if (!plan.SettingsFile.isEmpty() && QFileInfo::exists(made.Settings()))
-        throw EImportRefused({msg::SettingsExist(Shown(made.Settings()))});
+    TImportPlan plan = PlanImport(source, options.CodePage);
     made.Make();
+    TWriter writer(plan, target, options.CodePage, progress);
+    TImportReport report;
     try {
-        return TWriter(plan, target, options.CodePage, progress).Run(made.Settings());
+        report = writer.Run(made);
     } catch (...) {
-        made.Undo();
+        // Once committed the company stays, whatever fails after.
+        if (!writer.Committed())
+            made.Undo();
         throw;
     }
+    if (report.SettingsCopied)
+        made.PutSettingsInPlace();
+    return report;
 }
 
 } // namespace paradox

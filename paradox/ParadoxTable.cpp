@@ -88,27 +88,6 @@ QString CheckRawHeader(const unsigned char* h, qint64 fileSize)
     return {};
 }
 
-// The data blocks are a chain, each naming the next: a damaged chain (a block out of the
-// file, a loop) would have the library walk it forever. Walked here first, once.
-QString CheckBlockChain(std::FILE* stream, const unsigned char* h)
-{
-    const qint64 headerSize = U16(h + 2);
-    const qint64 blockSize = qint64(h[5]) * 1024;
-    const qint64 blocks = U16(h + 0x0c);
-    qint64 block = U16(h + 0x0e);
-    qint64 seen = 0;
-    QString wrong;
-    while (block != 0 && wrong.isEmpty()) {
-        unsigned char link[2] = {};
-        if (block > blocks || ++seen > blocks || std::fseek(stream, long(headerSize + (block - 1) * blockSize), SEEK_SET) != 0
-            || std::fread(link, 1, 2, stream) != 2)
-            wrong = msg::DamagedHeader(msg::BrokenBlockChain(block));
-        block = U16(link);
-    }
-    std::rewind(stream);
-    return wrong;
-}
-
 // The width a field of each type takes in a row (BCD and the alpha, memo and byte
 // fields have their own rules).
 int FixedWidth(TParadoxType type)
@@ -191,10 +170,13 @@ QByteArray CanonicalDecimal(QByteArray text)
     return negative ? '-' + text : text;
 }
 
-void* Allocate(pxdoc_t*, size_t size, const char*) { return size > kMaxAllocation ? nullptr : std::malloc(size); }
+void* Allocate(pxdoc_t*, size_t size, const char*)
+{
+    return size > kMaxAllocation ? nullptr : std::malloc(std::max<size_t>(size, 1));
+}
 void* Reallocate(pxdoc_t*, void* mem, size_t size, const char*)
 {
-    return size > kMaxAllocation ? nullptr : std::realloc(mem, size);
+    return size > kMaxAllocation ? nullptr : std::realloc(mem, std::max<size_t>(size, 1));
 }
 void Release(pxdoc_t*, void* mem) { std::free(mem); }
 
@@ -208,13 +190,20 @@ bool InMemoFile(TParadoxType type)
         || type == TParadoxType::Ole || type == TParadoxType::Graphic;
 }
 
+// One data block of the chain: where its rows start in the file and how many it holds.
+struct TDataBlock {
+    qint64 Offset = 0;
+    qint64 Rows = 0;
+};
+
 struct TParadoxTable::State {
     QString fileName;
     QString memoName;
-    QByteArray bytes; // what an in-memory file reads from; outlives the stream
-    std::FILE* stream = nullptr;
+    QByteArray bytes;            // the table of an in-memory file
+    std::FILE* stream = nullptr; // the table file, read here at offsets
+    QByteArray header;           // the header as the library is given it
+    std::FILE* headerStream = nullptr;
     pxdoc_t* doc = nullptr;
-    QString lastError;
     std::unique_ptr<TMemoFile> memo;
     std::shared_ptr<const TCodePage> codePage;
     int codePageNumber = 0;
@@ -222,9 +211,14 @@ struct TParadoxTable::State {
     int version = 0;
     std::vector<TParadoxField> fields;
     std::vector<bool> wanted;
+    int recordSize = 0;
     qint64 rows = 0;
     qint64 next = 0;
-    std::vector<char> record;
+    std::vector<TDataBlock> blocks;
+    size_t block = 0;      // the block the next row is in
+    qint64 inBlock = 0;    // that row's place in it
+    bool loaded = false;   // whether `rowsOfBlock` holds that block's rows
+    std::vector<char> rowsOfBlock;
 
     ~State()
     {
@@ -232,42 +226,104 @@ struct TParadoxTable::State {
             PX_close(doc);
             PX_delete(doc);
         }
+        if (headerStream)
+            std::fclose(headerStream);
         if (stream)
             std::fclose(stream);
     }
 
-    static void OnError(pxdoc_t*, int level, const char* text, void* self)
-    {
-        if (level != PX_Warning)
-            static_cast<State*>(self)->lastError = QString::fromLocal8Bit(text);
-    }
+    // The library's own words are English and never reach the user: what it could not do
+    // is said here, in the user's words, by whoever called it.
+    static void OnError(pxdoc_t*, int, const char*, void*) {}
 
     [[noreturn]] void Refuse(const QString& reason) const { throw EParadoxFile(msg::FileUnreadable(fileName, reason)); }
 
-    // The library's words after ours, where it said something.
-    QString WithLibraryText(const QString& reason) const
+    // `size` bytes of the table file at `offset`; false when they are not all there.
+    bool ReadAt(qint64 offset, void* to, qint64 size) const
     {
-        return lastError.isEmpty() ? reason : QStringLiteral("%1 (%2)").arg(reason, lastError);
+        if (offset < 0 || size < 0)
+            return false;
+        if (!stream) {
+            if (offset > bytes.size() || size > bytes.size() - offset)
+                return false;
+            std::memcpy(to, bytes.constData() + offset, size_t(size));
+            return true;
+        }
+        return pread(fileno(stream), to, size_t(size), off_t(offset)) == ssize_t(size);
     }
 
-    void OpenStream(const unsigned char* head, qint64 fileSize, int fallbackCodePage);
+    void Open(const unsigned char* head, qint64 fileSize, int fallbackCodePage);
+    QString WalkBlocks(const unsigned char* head);
     void ReadFieldList();
     void Decode(const char* bytes, qsizetype size, int field, TParadoxRow& row) const;
     void ReadValue(const char* p, int field, TParadoxRow& row) const;
 };
 
-void TParadoxTable::State::OpenStream(const unsigned char* head, qint64 fileSize, int fallbackCodePage)
+// The data blocks are a chain, each naming the next and how many rows it holds: walked
+// here, once, before anything else reads them. A damaged chain (a block out of the file, a
+// loop) would have a reader walk it forever; a block that claims more rows than it has
+// room for would have it read beyond; rows the header does not count would be left out
+// unseen. The rows are read from the blocks found here, never through the library, which
+// counts an empty block as thousands of rows.
+QString TParadoxTable::State::WalkBlocks(const unsigned char* head)
+{
+    const int size = U16(head);
+    const qint64 headerSize = U16(head + 2);
+    const qint64 blockSize = qint64(head[5]) * 1024;
+    const qint64 fileBlocks = U16(head + 0x0c);
+    const qint64 declared = U32(head + 6);
+    const qint64 room = (blockSize - 6) / size;
+    qint64 held = 0;
+    blocks.clear();
+    for (qint64 number = U16(head + 0x0e); number != 0;) {
+        const qint64 at = headerSize + (number - 1) * blockSize;
+        unsigned char link[6] = {};
+        if (number > fileBlocks || qint64(blocks.size()) >= fileBlocks || !ReadAt(at, link, sizeof link))
+            return msg::DamagedHeader(msg::BrokenBlockChain(number));
+        // The bytes beyond the block's first row: (rows - 1) times the row's size, so
+        // minus one row's size for an empty block.
+        const qint64 beyond = qint16(U16(link + 4));
+        if (beyond < -size || (beyond + size) % size != 0 || (beyond + size) / size > room)
+            return msg::DamagedBlock(number, beyond + size);
+        blocks.push_back({at + 6, (beyond + size) / size});
+        held += blocks.back().Rows;
+        number = U16(link);
+    }
+    if (held != declared)
+        return msg::RowCountWrong(declared, held);
+    return {};
+}
+
+void TParadoxTable::State::Open(const unsigned char* head, qint64 fileSize, int fallbackCodePage)
 {
     if (const QString wrong = CheckRawHeader(head, fileSize); !wrong.isEmpty())
         Refuse(wrong);
-    if (const QString wrong = CheckBlockChain(stream, head); !wrong.isEmpty())
+    if (const QString wrong = WalkBlocks(head); !wrong.isEmpty())
         Refuse(wrong);
+    recordSize = U16(head);
+    rows = U32(head + 6);
+
+    // The library is given the header alone, saying it has no block: it reads the fields
+    // and the code page, and decodes the values of the rows read here. (Zeros after it, so
+    // that a name running past the header ends there.)
+    const qint64 headerSize = U16(head + 2);
+    header = QByteArray(headerSize + 1024, '\0');
+    if (!ReadAt(0, header.data(), headerSize))
+        Refuse(msg::FileTooShort());
+    auto* h = reinterpret_cast<uchar*>(header.data());
+    qToLittleEndian<quint32>(0, h + 6);    // rows
+    qToLittleEndian<quint16>(0, h + 0x0c); // blocks in the file
+    qToLittleEndian<quint16>(0, h + 0x0e); // first block
+    qToLittleEndian<quint16>(0, h + 0x10); // last block
+    headerStream = fmemopen(header.data(), size_t(header.size()), "rb");
+    if (!headerStream)
+        Refuse(QString::fromLocal8Bit(std::strerror(errno)));
 
     doc = PX_new3(&State::OnError, &Allocate, &Reallocate, &Release, this);
     if (!doc)
         Refuse(msg::OutOfMemory());
-    if (PX_open_fp(doc, stream) < 0)
-        Refuse(WithLibraryText(msg::DamagedHeader(msg::LibraryRefused())));
+    if (PX_open_fp(doc, headerStream) < 0)
+        Refuse(msg::DamagedHeader(msg::LibraryRefused()));
 
     float value = 0;
     if (PX_get_value(doc, "encryption", &value) == 0 && value != 0)
@@ -286,17 +342,14 @@ void TParadoxTable::State::OpenStream(const unsigned char* head, qint64 fileSize
     }
     ReadFieldList();
 
-    // The library read the same sizes that were checked above, or the file is not what it seemed.
-    const int recordSize = PX_get_recordsize(doc);
-    rows = PX_get_num_records(doc);
-    if (recordSize != U16(head) || rows != qint64(U32(head + 6)) || rows < 0)
+    // The library read the same size that was checked above, or the file is not what it seemed.
+    if (PX_get_recordsize(doc) != recordSize)
         Refuse(msg::DamagedHeader(msg::LibraryDisagrees()));
     int sum = 0;
     for (const TParadoxField& f : fields)
         sum += f.Length;
     if (sum != recordSize)
         Refuse(msg::DamagedHeader(msg::FieldsDoNotFillRecord(sum, recordSize)));
-    record.resize(size_t(recordSize));
     wanted.assign(fields.size(), true);
 }
 
@@ -305,7 +358,7 @@ void TParadoxTable::State::ReadFieldList()
     const int count = PX_get_num_fields(doc);
     pxfield_t* list = PX_get_fields(doc);
     if (count < 1 || count > kMaxFields || !list)
-        Refuse(WithLibraryText(msg::DamagedHeader(msg::BadFieldCount(count))));
+        Refuse(msg::DamagedHeader(msg::BadFieldCount(count)));
     for (int i = 0; i < count; ++i) {
         const pxfield_t& f = list[i];
         const std::optional<TParadoxType> type = TypeOf(static_cast<unsigned char>(f.px_ftype));
@@ -354,7 +407,7 @@ void TParadoxTable::State::ReadValue(const char* p, int i, TParadoxRow& row) con
         char* text = nullptr;
         const int got = PX_get_data_alpha(doc, data, f.Length, &text);
         if (got < 0)
-            fault(WithLibraryText(msg::ValueUnreadable()));
+            fault(msg::ValueUnreadable());
         if (got > 0 && text)
             Decode(text, qsizetype(strnlen(text, size_t(f.Length))), i, row);
         if (text)
@@ -436,7 +489,7 @@ void TParadoxTable::State::ReadValue(const char* p, int i, TParadoxRow& row) con
         char* text = nullptr;
         const int got = PX_get_data_bcd(doc, reinterpret_cast<unsigned char*>(data), f.Decimals, &text);
         if (got < 0)
-            fault(WithLibraryText(msg::ValueUnreadable()));
+            fault(msg::ValueUnreadable());
         if (got > 0 && text) {
             const QByteArray written(text, int(strnlen(text, 64)));
             bool ok = false;
@@ -493,14 +546,14 @@ std::unique_ptr<TParadoxTable> TParadoxTable::Open(const QString& path, int fall
     state->stream = std::fopen(QFile::encodeName(path).constData(), "rb");
     if (!state->stream)
         state->Refuse(QString::fromLocal8Bit(std::strerror(errno)));
-    // The header is looked at through the stream the library will read, so that both see one file.
+    // Header, blocks and rows are all read through this one stream, so that all see one file.
     struct stat stat {};
     if (fstat(fileno(state->stream), &stat) != 0 || !S_ISREG(stat.st_mode))
         state->Refuse(msg::NotARegularFile());
     unsigned char head[kFixedHeader] = {};
     if (stat.st_size < kFixedHeader || pread(fileno(state->stream), head, sizeof head, 0) != qint64(sizeof head))
         state->Refuse(msg::FileTooShort());
-    state->OpenStream(head, stat.st_size, fallbackCodePage);
+    state->Open(head, stat.st_size, fallbackCodePage);
 
     const bool needsMemo = std::any_of(state->fields.begin(), state->fields.end(),
                                        [](const TParadoxField& f) { return InMemoFile(f.Type); });
@@ -528,11 +581,7 @@ std::unique_ptr<TParadoxTable> TParadoxTable::FromBytes(const QByteArray& table,
     state->bytes = table;
     if (state->bytes.size() < kFixedHeader)
         state->Refuse(msg::FileTooShort());
-    state->stream = fmemopen(state->bytes.data(), size_t(state->bytes.size()), "rb");
-    if (!state->stream)
-        state->Refuse(QString::fromLocal8Bit(std::strerror(errno)));
-    state->OpenStream(reinterpret_cast<const unsigned char*>(state->bytes.constData()), state->bytes.size(),
-                      fallbackCodePage);
+    state->Open(reinterpret_cast<const unsigned char*>(state->bytes.constData()), state->bytes.size(), fallbackCodePage);
     if (memo) {
         QString why;
         state->memo = TMemoFile::FromBytes(*memo, &why);
@@ -562,13 +611,24 @@ bool TParadoxTable::Next(TParadoxRow& row)
     State& s = *state_;
     if (s.next >= s.rows)
         return false;
-    s.lastError.clear();
-    if (!PX_get_record(s.doc, int(s.next), s.record.data()))
-        s.Refuse(s.WithLibraryText(msg::RowUnreadable(s.next + 1)));
+    // The blocks hold as many rows as the header counts (WalkBlocks): one is left.
+    while (s.inBlock >= s.blocks[s.block].Rows) {
+        ++s.block;
+        s.inBlock = 0;
+        s.loaded = false;
+    }
+    const TDataBlock& block = s.blocks[s.block];
+    if (!s.loaded) {
+        // A block's rows at once (a few KiB): a read for each block, not for each row.
+        s.rowsOfBlock.resize(size_t(block.Rows * s.recordSize));
+        if (!s.ReadAt(block.Offset, s.rowsOfBlock.data(), qint64(s.rowsOfBlock.size())))
+            s.Refuse(msg::RowUnreadable(s.next + 1));
+        s.loaded = true;
+    }
+    const char* p = s.rowsOfBlock.data() + s.inBlock++ * s.recordSize;
     row.Number = ++s.next;
     row.Values.assign(s.fields.size(), QVariant());
     row.Faults.clear();
-    const char* p = s.record.data();
     for (size_t i = 0; i < s.fields.size(); ++i) {
         if (s.wanted[i])
             s.ReadValue(p, int(i), row);

@@ -1,12 +1,14 @@
 #pragma once
 
-// One Paradox table read with pxlib: its header and fields first, then its rows one at a
-// time, so that a table of millions of rows is read in the memory of one. The file is
-// outside input (another program's, perhaps damaged): the header's sizes are checked
-// against each other and against the file before the library is given the file, and
-// again as the library read them, before a row is read; the library allocates within a
-// bound. A file that cannot be read is refused with the reason; a value that cannot be
-// read is named with its row and field, and the rest of the row is read all the same.
+// One Paradox table: its header and fields first, then its rows one at a time, so that a
+// table of millions of rows is read in the memory of one block. The file is outside input
+// (another program's, perhaps damaged): the header's sizes are checked against each other
+// and against the file, and the chain of data blocks is walked and its rows counted
+// against the header's count, before anything is read; pxlib is given the header alone
+// (the fields, the code page) and decodes the values of the rows read here, allocating
+// within a bound. A file that cannot be read is refused with the reason; a value that
+// cannot be read is named with its row and field, and the rest of the row is read all the
+// same. The library's own texts (English) never reach the user.
 
 #include "platform/core/Exceptions.h"
 

@@ -88,10 +88,17 @@ TEST(ImportParadoxCli, ARefusalNamesTheFileRowAndFieldAndLeavesNoCompany)
                                                              {{QByteArray("01")}, {QByteArray("PRELUNG")}},
                                                              1250}));
     const QString target = work.File("firma");
+    // A problem in the source's files: a file error, nothing written (status 2).
     const TRun run = Corvanel({"import-paradox", "--from", old.Path(), "--to", target});
-    EXPECT_EQ(run.Status, 3) << Said(run);
+    EXPECT_EQ(run.Status, 2) << Said(run);
     EXPECT_TRUE(run.Err.contains("GEST.DB, inregistrarea 2, campul Cod: textul are 7 caractere, campul tine cel mult 4."))
         << Said(run);
     EXPECT_FALSE(QFileInfo::exists(target));
+    // Directories that cannot serve, as arguments that cannot: status 3, nothing made.
     EXPECT_EQ(Corvanel({"import-paradox", "--from", old.Path(), "--to", target, "--codepage", "x"}).Status, 3);
+    testsupport::TempDir empty;
+    const TRun none = Corvanel({"import-paradox", "--from", empty.Path(), "--to", target});
+    EXPECT_EQ(none.Status, 3) << Said(none);
+    EXPECT_TRUE(none.Err.contains("nu contine nicio tabela Paradox a firmei")) << Said(none);
+    EXPECT_FALSE(QFileInfo::exists(target));
 }

@@ -1,5 +1,6 @@
-// Sistem > Importa firma Paradox...: the imported company is opened; the progress dialog's
-// button stops the import and nothing is left.
+// Sistem > Importa firma Paradox...: the imported company is opened; a directory without
+// the company's tables is refused and nothing opened; the progress dialog's button stops
+// the import and nothing is left.
 #include "HostFixture.h"
 #include "ParadoxWriter.h"
 #include "TempDir.h"
@@ -41,6 +42,23 @@ TEST(ParadoxImport, FromTheMenuTheCompanyIsImportedAndOpenedAndAStopLeavesNothin
     };
     QAction* item = FindAction(host->MainForm()->SistemMenu(), QStringLiteral("Im&porta firma Paradox..."));
     ASSERT_NE(item, nullptr);
+
+    // A directory without the company's tables: refused, nothing made, nothing opened.
+    const QString empty = host.NewDir(QStringLiteral("gol")), none = host.Dir().File(QStringLiteral("nimic"));
+    host->AskImport = [&](pelmaris::TParadoxImportRequest& request) {
+        request = {empty, none, 0};
+        return true;
+    };
+    item->trigger();
+    ASSERT_EQ(messages.Count(), 1);
+    EXPECT_TRUE(messages.Last().Text.contains(QStringLiteral("nu contine nicio tabela Paradox a firmei")));
+    EXPECT_FALSE(QFileInfo::exists(none));
+    EXPECT_TRUE(host->CompanyDir().isEmpty());
+    messages.Clear();
+    host->AskImport = [&](pelmaris::TParadoxImportRequest& request) {
+        request = {from, stopped, 0};
+        return true;
+    };
 
     // The dialog's button, pressed while the rows go in.
     QTimer::singleShot(0, [] {

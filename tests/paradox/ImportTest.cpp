@@ -1,5 +1,6 @@
 // A directory of Paradox tables imported into a new company, on the engine under test:
 // whole, or nothing at all.
+#include "ChildProcess.h"
 #include "DbFixture.h"
 #include "Engine.h"
 #include "ParadoxWriter.h"
@@ -78,6 +79,40 @@ QStringList Problems(const std::function<void()>& import)
     return {};
 }
 
+// Why the directories given were refused; empty when they were not.
+QString DirectoryRefusal(const QString& from, const QString& to)
+{
+    try {
+        ImportParadoxCompany(from, to);
+    } catch (const EImportDirectoryRefused& e) {
+        return e.Message();
+    }
+    return {};
+}
+
+// Every value the engine under test stores in `column` of `table` one more than it was given.
+void AddOneOnInsert(const QString& dir, const QString& table, const QString& column)
+{
+    auto conn = fw::Connection::Open(dir);
+    const QString stored = conn->StoredTableName(table);
+    QString name;
+    for (const fw::ColumnInfo& c : conn->Columns(stored))
+        if (c.name.compare(column, Qt::CaseInsensitive) == 0)
+            name = conn->Quote(c.name);
+    ASSERT_FALSE(name.isEmpty());
+    if (conn->Engine() == fw::TEngine::SQLite) {
+        conn->Exec(QStringLiteral("CREATE TRIGGER add_one AFTER INSERT ON %1 BEGIN UPDATE %1 SET %2 = %2 + 1 WHERE rowid = "
+                                  "NEW.rowid; END")
+                       .arg(conn->Quote(stored), name));
+        return;
+    }
+    conn->Exec(QStringLiteral("CREATE FUNCTION add_one() RETURNS trigger LANGUAGE plpgsql AS $$BEGIN NEW.%1 := NEW.%1 + 1; "
+                              "RETURN NEW; END$$")
+                   .arg(name));
+    conn->Exec(QStringLiteral("CREATE TRIGGER add_one BEFORE INSERT ON %1 FOR EACH ROW EXECUTE PROCEDURE add_one()")
+                   .arg(conn->Quote(stored)));
+}
+
 } // namespace
 
 TEST(ParadoxImport, BringsTheCompanyOverWithItsSettingsFile)
@@ -102,8 +137,8 @@ TEST(ParadoxImport, BringsTheCompanyOverWithItsSettingsFile)
                                                       "max(Lot) FROM Stoc"),
                        QStringLiteral("|")),
               QStringList{QStringLiteral("3|303.0|2024-01-01|LOT2")});
-    // Every company table is there, the ones without a file empty.
-    EXPECT_EQ(Tables(target.Path()).size(), 15);
+    // Every company table is there (the host's 14, the add-on's 3), the ones without a file empty.
+    EXPECT_EQ(Tables(target.Path()).size(), 17);
     EXPECT_EQ(RawTexts(target.Path(), QStringLiteral("SELECT count(*) FROM Doc_in")), QStringList{QStringLiteral("0")});
     EXPECT_EQ(ReadFile(QDir(target.Path()).filePath(QStringLiteral("KRBDEF.INI"))), kSettings);
     EXPECT_TRUE(report.SettingsCopied);
@@ -192,4 +227,150 @@ TEST(ParadoxImport, TwoRowsWithOneKeyAreNamedAndNothingIsWritten)
     ASSERT_EQ(problems.size(), 1);
     EXPECT_EQ(problems[0], QStringLiteral("GEST.DB: inregistrarile 1 si 3 au aceeasi cheie Cod (01)."));
     EXPECT_TRUE(Tables(target.Path()).isEmpty());
+}
+
+// What the engine stored otherwise than it was read is found by the check after writing,
+// and nothing is kept.
+TEST(ParadoxImport, WhatIsStoredOtherwiseThanReadIsNotKept)
+{
+    testsupport::TempDir source;
+    testsupport::DatabaseDir target;
+    MakeSource(source.Path());
+    bool changed = false;
+    QString message;
+    try {
+        ImportParadoxCompany(source.Path(), target.Path(), {}, [&](const TImportProgress& p) {
+            // The table is made and empty: its rows go in next.
+            if (p.Table == QStringLiteral("Stoc.DB") && p.TableDone == 0 && !changed) {
+                AddOneOnInsert(target.Path(), QStringLiteral("Stoc"), QStringLiteral("Cantitate"));
+                changed = true;
+            }
+            return true;
+        });
+    } catch (const fw::EDatabaseError& e) {
+        message = e.Message();
+    }
+    ASSERT_TRUE(changed);
+    // 100 + 101 + 102 read; each stored one more.
+    EXPECT_TRUE(message.contains(QStringLiteral("nu a fost scrisa intocmai"))) << message.toStdString();
+    EXPECT_TRUE(message.contains(QStringLiteral("303 citit, 306 scris"))) << message.toStdString();
+    EXPECT_TRUE(message.endsWith(QStringLiteral("nu a fost importat nimic."))) << message.toStdString();
+    EXPECT_TRUE(Tables(target.Path()).isEmpty());
+    EXPECT_FALSE(QFile::exists(QDir(target.Path()).filePath(QStringLiteral("KRBDEF.INI"))));
+    EXPECT_FALSE(QFile::exists(QDir(target.Path()).filePath(QStringLiteral("KRBDEF.INI.import"))));
+}
+
+// nothing of a company in the source, "/" too: refused before anything is made.
+TEST(ParadoxImport, ASourceWithoutTheCompanysTablesIsRefusedBeforeAnythingIsMade)
+{
+    testsupport::TempDir empty, work;
+    ASSERT_TRUE(WriteTable(QDir(empty.Path()).filePath(QStringLiteral("Salarii.DB")), {{Alpha("Nume", 10)}, {}, 1250}));
+    const QString target = work.File(QStringLiteral("firma"));
+    for (const QString& from : {empty.Path(), QStringLiteral("/")}) {
+        const QString why = DirectoryRefusal(from, target);
+        EXPECT_TRUE(why.startsWith(QStringLiteral("Directorul <%1> nu contine nicio tabela Paradox a firmei").arg(from)))
+            << why.toStdString();
+        EXPECT_TRUE(why.contains(QStringLiteral("CATALOG.DB, Gest.db"))) << why.toStdString();
+        EXPECT_TRUE(why.contains(QStringLiteral("Genealogie.DB, Stornari.DB"))) << why.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(target));
+    }
+}
+
+// the add-on's own tables come over with the others.
+TEST(ParadoxImport, TheAddOnsGenealogyAndReversalsComeOver)
+{
+    testsupport::TempDir source;
+    testsupport::DatabaseDir target;
+    ASSERT_TRUE(WriteTable(QDir(source.Path()).filePath(QStringLiteral("GENEALOGIE.DB")),
+                           {{Number("Contor_out"), Number("Cantitate"), Alpha("Lot", 30)},
+                            {{5.0, 2.5, QByteArray("L1")}, {5.0, 1.5, QByteArray("L2")}},
+                            1250}));
+    ASSERT_TRUE(WriteTable(QDir(source.Path()).filePath(QStringLiteral("stornari.db")),
+                           {{Number("Contor_out"), Number("Contor_stornare"), Date("Data")}, {{5.0, 6.0, QDate(2026, 11, 3)}}, 1250}));
+    const TImportReport report = ImportParadoxCompany(source.Path(), target.Path());
+    EXPECT_EQ(RawTexts(target.Path(), QStringLiteral("SELECT count(*), sum(Cantitate), max(Lot) FROM Genealogie"),
+                       QStringLiteral("|")),
+              QStringList{QStringLiteral("2|4.0|L2")});
+    EXPECT_EQ(RawTexts(target.Path(), QStringLiteral("SELECT Contor_out, Contor_stornare, Data FROM Stornari"),
+                       QStringLiteral("|")),
+              QStringList{QStringLiteral("5.0|6.0|2026-11-03")});
+    EXPECT_FALSE(report.Notes.join(QLatin1Char('\n')).contains(QStringLiteral("nu este o tabela a firmei")));
+}
+
+// 1e308 twice sums past the largest double (1.8e308), which a server refuses
+// to sum: the value is named with its file, row and field before anything is written.
+TEST(ParadoxImport, NumbersWhoseSumPassesTheLargestDoubleAreNamed)
+{
+    testsupport::TempDir source;
+    testsupport::DatabaseDir target;
+    ASSERT_TRUE(WriteTable(QDir(source.Path()).filePath(QStringLiteral("STOC.DB")),
+                           {{Number("Cantitate"), Alpha("Cod_articol", 30)},
+                            {{1e308, QByteArray("A")}, {1e308, QByteArray("B")}, {1.0, QByteArray("C")}},
+                            1250}));
+    const QStringList problems = Problems([&] { ImportParadoxCompany(source.Path(), target.Path()); });
+    ASSERT_EQ(problems.size(), 1) << problems.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(problems[0].startsWith(QStringLiteral("STOC.DB, inregistrarea 2, campul Cantitate: cu valoarea 1e+308, suma")))
+        << problems[0].toStdString();
+    EXPECT_TRUE(Tables(target.Path()).isEmpty());
+}
+
+// the target must be new or empty; a refused import takes away every
+// folder of a new path.
+TEST(ParadoxImport, TheTargetIsNewOrEmptyAndARefusalTakesAwayEveryFolderItMade)
+{
+    testsupport::TempDir source, work;
+    MakeSource(source.Path());
+    const QString taken = work.SubDir(QStringLiteral("luat"));
+    WriteFile(QDir(taken).filePath(QStringLiteral("nota.txt")), "x");
+    const QString why = DirectoryRefusal(source.Path(), taken);
+    EXPECT_TRUE(why.startsWith(QStringLiteral("Directorul <%1> nu este gol (contine nota.txt)").arg(taken))) << why.toStdString();
+    EXPECT_EQ(QDir(taken).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{QStringLiteral("nota.txt")});
+
+    // Two rows with one key: refused after the folders and the database were made.
+    ASSERT_TRUE(WriteTable(QDir(source.Path()).filePath(QStringLiteral("GEST.DB")),
+                           {{Alpha("Cod", 4)}, {{QByteArray("01")}, {QByteArray("01")}}, 1250}));
+    const QString nested = work.File(QStringLiteral("a/b/c"));
+    EXPECT_EQ(Problems([&] { ImportParadoxCompany(source.Path(), nested); }).size(), 1);
+    EXPECT_FALSE(QFileInfo::exists(work.File(QStringLiteral("a"))));
+}
+
+// In a child process: an import that stops, for its parent to kill it, when everything is
+// written and checked and only the commit is left.
+TEST(ChildProcess, Role)
+{
+    if (testsupport::ChildRole() != QLatin1String("import-until-saving"))
+        GTEST_SKIP() << "played by a second process that other tests start";
+    const QStringList args = testsupport::ChildArguments();
+    ImportParadoxCompany(args.value(0), args.value(1), {}, [](const TImportProgress& p) {
+        if (p.Saving) {
+            testsupport::TellParent(QStringLiteral("saving"));
+            testsupport::WaitForParent();
+        }
+        return true;
+    });
+}
+
+// killed before its commit, an import leaves no settings file that would
+// have every later run refused; killed after it, the next run puts the file in place.
+TEST(ParadoxImport, AKillBeforeTheCommitLeavesNoSettingsFileAndTheNextRunGoesThrough)
+{
+    testsupport::TempDir source;
+    testsupport::DatabaseDir target;
+    MakeSource(source.Path());
+    const QString settings = QDir(target.Path()).filePath(QStringLiteral("KRBDEF.INI"));
+    {
+        testsupport::TChildProcess child(QStringLiteral("import-until-saving"), {source.Path(), target.Path()});
+        ASSERT_TRUE(child.WaitFor(QStringLiteral("saving")));
+        EXPECT_FALSE(QFile::exists(settings));
+    } // killed
+    ImportParadoxCompany(source.Path(), target.Path());
+    EXPECT_EQ(ReadFile(settings), kSettings);
+    EXPECT_EQ(RawTexts(target.Path(), QStringLiteral("SELECT count(*) FROM Stoc")), QStringList{QStringLiteral("3")});
+
+    // As a kill between the commit and the settings file's rename leaves it.
+    ASSERT_TRUE(QFile::rename(settings, settings + QStringLiteral(".import")));
+    const QString why = DirectoryRefusal(source.Path(), target.Path());
+    EXPECT_TRUE(why.contains(QStringLiteral("a fost pus acum la locul lui"))) << why.toStdString();
+    EXPECT_EQ(ReadFile(settings), kSettings);
+    EXPECT_EQ(RawTexts(target.Path(), QStringLiteral("SELECT count(*) FROM Stoc")), QStringList{QStringLiteral("3")});
 }

@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QTime>
+#include <QtEndian>
 #include <gtest/gtest.h>
 
 // The library's header declares its functions without C linkage.
@@ -184,4 +185,38 @@ TEST(ParadoxTable, NamesTheFileAndWhyItCannotBeRead)
     EXPECT_TRUE(Refusal(path).contains(QStringLiteral("STOC.MB lipseste"))) << Refusal(path).toStdString();
     Overwrite(dir.File(QStringLiteral("stoc.mb")), QByteArray(4096, 'x'));
     EXPECT_TRUE(Refusal(path).contains(QStringLiteral("nu este un fisier memo"))) << Refusal(path).toStdString();
+}
+
+// 406 rows in the blocks, 150 in the header's count. The rows are
+// never read short of what the blocks hold, and the library's English never shows.
+TEST(ParadoxTable, RowsTheHeaderDoesNotCountAreADamagedTableAndTheLibraryIsSilent)
+{
+    testsupport::TempDir dir;
+    const QString path = dir.File(QStringLiteral("STOC.DB"));
+    // Rows of 8 bytes in blocks of 2 KiB: (2048 - 6) / 8 = 255 in the first, 151 in the second.
+    ASSERT_TRUE(WriteTable(path, {Number("Cantitate")}, 1250, 406, [](qint64 i) { return TRow{double(i + 1)}; }));
+    QByteArray b = Bytes(path);
+    ASSERT_EQ(b[5], 2);
+    const qint64 header = qFromLittleEndian<quint16>(b.constData() + 2);
+    qToLittleEndian<quint32>(150, b.data() + 6);
+    Overwrite(path, b);
+
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(Refusal(path), QStringLiteral("Fisierul STOC.DB nu poate fi citit: tabela este deteriorata (antetul ei "
+                                            "numara 150 inregistrari, iar blocurile de date tin 406)."));
+
+    // An empty first block (its rows' bytes one row short of nothing) holds none of the
+    // rows: the 151 of the second block are the table's, the first of them the 256th written.
+    qToLittleEndian<quint32>(151, b.data() + 6);
+    qToLittleEndian<qint16>(-8, b.data() + header + 4);
+    Overwrite(path, b);
+    auto t = TParadoxTable::Open(path, 0);
+    TParadoxRow row;
+    std::vector<double> read;
+    while (t->Next(row))
+        read.push_back(row.Values[0].toDouble());
+    ASSERT_EQ(read.size(), 151u);
+    EXPECT_EQ(read.front(), 256.0);
+    EXPECT_EQ(read.back(), 406.0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
