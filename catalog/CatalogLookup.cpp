@@ -17,6 +17,7 @@
 #include "platform/ui/Keys.h"
 #include "platform/ui/Menus.h"
 #include "platform/ui/MessageDlg.h"
+#include "platform/ui/UsualColours.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -329,15 +330,9 @@ void TCatalogLookupForm::BuildControls()
 
     // Only the form's own background and captions are in the highlight colour; the
     // controls keep the usual one behind their headers and menus.
-    const QPalette usual = QApplication::palette();
-    for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        if (qobject_cast<QLabel*>(control))
-            continue;
-        QPalette own = control->palette();
-        own.setColor(QPalette::Window, usual.color(QPalette::Window));
-        own.setColor(QPalette::WindowText, usual.color(QPalette::WindowText));
-        control->setPalette(own);
-    }
+    for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (!qobject_cast<QLabel*>(control))
+            KeepUsualColours(control);
     resize(QSize(850, 587).expandedTo(minimumSizeHint()));
     ArticleGrid->setFocus();
 }

@@ -7,7 +7,9 @@
 #include "data/ProductionContext.h"
 #include "platform/core/Formats.h"
 #include "reports/ExpiringLotsReport.h"
+#include "reports/FirmName.h"
 #include "reports/PrintSettings.h"
+#include "platform/core/Readable.h"
 
 #include <QGuiApplication>
 
@@ -71,7 +73,7 @@ int WriteText(const std::vector<TExpiringLot>& lots, const TSelection& s, const 
         const QString when = l.DaysLeft < 0 ? QStringLiteral("expirat de %1 zile").arg(-l.DaysLeft)
                                             : QStringLiteral("expira in %1 zile").arg(l.DaysLeft);
         out += QStringLiteral("  %1 %2 %3  lot %4  %5 %6  %7  %8 lei\n")
-                   .arg(l.Group, l.Code, l.Name, l.Lot, fw::FloatToStr(l.Quantity, formats), l.Unit,
+                   .arg(l.Group, l.Code, l.Name, l.Lot, fw::QuantityToStr(l.Quantity, formats), l.Unit,
                         fw::DateToStr(fw::DateToDateTime(l.Expiry), formats) + QStringLiteral(", ") + when,
                         fw::FormatFloat(QStringLiteral("0.00"), l.Value, formats));
         total += l.Value;
@@ -93,6 +95,7 @@ int WritePdf(TProductionContext& context, const std::vector<TExpiringLot>& lots,
     PresetExpiringLotsPrintSettings(PrintSettingsOf(context));
     UseFourDigitYearDates(context.Formats);
     TExpiringLotsReport report(context, nullptr);
+    report.FirmName = ReadFirmName(context);
     report.Day = s.Day;
     report.Days = s.Days;
     report.SetLots(lots);

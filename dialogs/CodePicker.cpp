@@ -8,6 +8,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/DBGridNormal.h"
 #include "platform/ui/Guard.h"
+#include "platform/ui/UsualColours.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -64,12 +65,7 @@ TCodePickerDlg::TCodePickerDlg(const TProductionContext& context, QWidget* owner
     Grid->AddColumn(QStringLiteral("Denumire"), QString(), kNameWidth);
     Grid->setEnabled(false);
     // The dialog's colours are for its face; the grid keeps the usual ones.
-    const QPalette usual = QApplication::palette(Grid);
-    QPalette gridColours = Grid->palette();
-    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-        for (const QPalette::ColorRole role : {QPalette::Window, QPalette::WindowText})
-            gridColours.setColor(group, role, usual.color(group, role));
-    Grid->setPalette(gridColours);
+    fw::KeepUsualColours(Grid);
 
     OkBtn = NewButton(this, "OkBtn", QStringLiteral("&Deschide"), QStringLiteral("Sunt de acord"));
     OkBtn->setDefault(true);

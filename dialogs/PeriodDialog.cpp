@@ -48,7 +48,7 @@ TPeriodDlg::TPeriodDlg(fw::TFormatSettings& formats, QWidget* owner) : fw::TForm
         e->OnKeyPress = [this](TDateEdit* sender, QChar& key) { MoveOnEnter(sender, key); };
         return e;
     };
-    FromLabel = label("FromLabel", QStringLiteral("&De la data de :"));
+    FromLabel = label("FromLabel", QStringLiteral("De &la data de :"));
     FirstDateEdit = dateEdit("FirstDateEdit");
     ToLabel = label("ToLabel", QStringLiteral("&pana în data:"));
     LastDateEdit = dateEdit("LastDateEdit");

@@ -1,9 +1,11 @@
 #include "host/Browsers.h"
 
 #include "host/Company.h"
+#include "host/ConsumptionMarks.h"
 #include "platform/db/Query.h"
 #include "platform/db/Table.h"
 #include "platform/schema/CompanyTables.h"
+#include "platform/core/Readable.h"
 
 #include <QLabel>
 #include <QVBoxLayout>
@@ -21,7 +23,7 @@ void AddArticleName(fw::TTable* table, fw::TTable* catalog)
 }
 
 const QString kMoney = QStringLiteral("#,##0.00");
-const QString kQuantity = QStringLiteral("#,##0.###");
+const QString& kQuantity = fw::ReadableQuantityMask;
 
 } // namespace
 
@@ -86,6 +88,16 @@ TDocOutForm::TDocOutForm(QWidget* owner) : TDataForm(owner, QStringLiteral("Docu
                                    {"Grupa", "Cod", "Denumire", "Unitate_masura"});
     headers_ = AddTable(fw::DocOutDB, QStringLiteral("Contor"), true);
     SetDisplayFormat(headers_, {"Contor", "Numar"}, QStringLiteral("0"));
+    // A reversed consumption document and its reversal share number and date: each says which it is.
+    headers_->AddCalcField(QStringLiteral("Anulare"), fw::TFieldType::String, 100);
+    auto* reversals = new TReversalMarks(this);
+    headers_->OnCalcFields = [reversals](fw::TDataSet* ds) {
+        TConsumptionDocument d;
+        d.Number = ds->FieldByName(QStringLiteral("Numar"))->AsFloat();
+        if (ds->FieldByName(QStringLiteral("Tip"))->AsString() == QLatin1String("BMC"))
+            reversals->Mark(ds->FieldByName(QStringLiteral("Contor"))->AsFloat(), d);
+        ds->FieldByName(QStringLiteral("Anulare"))->SetAsString(ReversalMarkText(d));
+    };
     fw::TDataSource* headerSource = AddSource(headers_);
     lines_ = AddTable(fw::ItemOutDB, QStringLiteral("Contor"), true);
     lines_->SetMasterSource(headerSource);
@@ -102,8 +114,9 @@ TDocOutForm::TDocOutForm(QWidget* owner) : TDataForm(owner, QStringLiteral("Docu
              {"Tip", QStringLiteral("Tip"), 40},
              {"Data", QStringLiteral("Data"), 85},
              {"Data_inregistrarii", QStringLiteral("Data inreg."), 85},
-             {"Client", QStringLiteral("Client"), 190},
-             {"Explicatie", QStringLiteral("Explicatie"), 230},
+             {"Anulare", QStringLiteral("Anulare"), 240},
+             {"Client", QStringLiteral("Client"), 170},
+             {"Explicatie", QStringLiteral("Explicatie"), 210},
              {"Agent", QStringLiteral("Agent"), 45},
              {"Contor", QStringLiteral("Contor"), 60}},
             2);

@@ -1,10 +1,12 @@
 #include "host/DocInForm.h"
 
 #include "host/Company.h"
+#include "host/ConsumptionMarks.h"
 #include "host/ReceiptLedger.h"
 #include "platform/db/Query.h"
 #include "platform/db/Table.h"
 #include "platform/schema/CompanyTables.h"
+#include "platform/core/Readable.h"
 
 #include <QVBoxLayout>
 
@@ -27,12 +29,13 @@ TDocInForm::TDocInForm(QWidget* owner) : TDataForm(owner, QStringLiteral("Docume
     headers_->AfterOpen = [](fw::TDataSet* ds) { ds->Last(); };
     // The consumption documents the production add-on wrote for a receipt: they carry its
     // number and date. The add-on has the headers computed again after writing one.
-    headers_->AddCalcField(QStringLiteral("Consum"), fw::TFieldType::String, 200);
+    headers_->AddCalcField(QStringLiteral("Consum"), fw::TFieldType::String, 255);
     consumption_ = new fw::TQuery(this);
     consumption_->SetDatabaseName(AliasTVELDA);
-    consumption_->SetSQL({QStringLiteral("SELECT Numar, Data FROM \"Doc_out.DB\""),
+    consumption_->SetSQL({QStringLiteral("SELECT Numar, Data, Contor FROM \"Doc_out.DB\""),
                           QStringLiteral("WHERE (Tip = :Tip) AND (Numar = :Numar) AND (Data = :Data)"),
                           QStringLiteral("ORDER BY Contor")});
+    reversals_ = new TReversalMarks(this);
     headers_->OnCalcFields = [this](fw::TDataSet* ds) { ds->FieldByName(QStringLiteral("Consum"))->SetAsString(ConsumptionOf(ds)); };
     headerSource_ = AddSource(headers_);
 
@@ -44,7 +47,7 @@ TDocInForm::TDocInForm(QWidget* owner) : TDataForm(owner, QStringLiteral("Docume
     lines_->AddLookupField(QStringLiteral("UM"), 4, QStringLiteral("Cod_grupa;Cod_articol"), catalog,
                            QStringLiteral("Grupa;Cod"), QStringLiteral("Unitate_masura"));
     SetDisplayFormat(lines_, {"Contor_secundar"}, QStringLiteral("0"));
-    SetDisplayFormat(lines_, {"Cantitate"}, QStringLiteral("#,##0.###"));
+    SetDisplayFormat(lines_, {"Cantitate"}, fw::ReadableQuantityMask);
     SetDisplayFormat(lines_, {"Pret_achizitie_lei", "Pret_achizitie_valuta", "TVA"}, QStringLiteral("#,##0.00"));
     lineSource_ = AddSource(lines_);
 
@@ -57,9 +60,11 @@ TDocInForm::TDocInForm(QWidget* owner) : TDataForm(owner, QStringLiteral("Docume
              {"Data", QStringLiteral("Data"), 85},
              {"Data_inregistrarii", QStringLiteral("Data inreg."), 85},
              {"Furnizor", QStringLiteral("Furnizor"), 80},
-             {"Nume_furnizor", QStringLiteral("Nume furnizor"), 220, true},
-             // Within the window's first width: the consumption is what a receipt is looked up for.
-             {"Consum", QStringLiteral("Consum"), 150, true},
+             {"Nume_furnizor", QStringLiteral("Nume furnizor"), 200, true},
+             // Within the window's first width, as wide as the document in force (the rest of
+             // the text shows where the mouse rests): the consumption is what a receipt is
+             // looked up for.
+             {"Consum", QStringLiteral("Consum"), 175, true},
              {"Explicatie", QStringLiteral("Explicatie"), 250},
              {"Contor", QStringLiteral("Contor"), 60, true}},
             2);
@@ -96,13 +101,22 @@ QString TDocInForm::ConsumptionOf(const fw::TDataSet* header) const
     consumption_->ParamByName(QStringLiteral("Numar"))->SetAsFloat(number->AsFloat());
     consumption_->ParamByName(QStringLiteral("Data"))->SetAsDate(date->AsDate());
     consumption_->Open();
-    // Each document as the user knows it, by number and date; its counter means nothing to him.
-    QStringList documents;
-    for (; !consumption_->Eof(); consumption_->Next())
-        documents << fw::FloatToStr(consumption_->Fields(0)->AsFloat()) + QStringLiteral(" din ") +
-                         consumption_->Fields(1)->AsDate().toString(QStringLiteral("dd.MM.yyyy"));
+    // Each document as the user knows it, by number and date (its counter means nothing to
+    // him), the reversed ones told from those in force.
+    std::vector<std::pair<double, TConsumptionDocument>> documents;
+    for (; !consumption_->Eof(); consumption_->Next()) {
+        TConsumptionDocument d;
+        d.Number = consumption_->Fields(0)->AsFloat();
+        d.Date = consumption_->Fields(1)->AsDate();
+        documents.emplace_back(consumption_->Fields(2)->AsFloat(), d);
+    }
     consumption_->Close();
-    return documents.isEmpty() ? QString() : QStringLiteral("BMC ") + documents.join(QStringLiteral(", "));
+    std::vector<TConsumptionDocument> marked;
+    for (auto& [counter, d] : documents) {
+        reversals_->Mark(counter, d);
+        marked.push_back(d);
+    }
+    return ConsumptionColumnText(marked);
 }
 
 } // namespace pelmaris

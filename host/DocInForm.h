@@ -9,6 +9,7 @@ class TQuery;
 namespace pelmaris {
 
 class TReceiptBinding;
+class TReversalMarks;
 
 // "Documente de intrare": the headers of the incoming documents over the lines of the
 // current one, both editable. A user enters a receipt here: a new header takes the next
@@ -39,6 +40,7 @@ private:
     fw::TDBNavigator* lineNavigator_;
     TReceiptBinding* binding_;
     fw::TQuery* consumption_;
+    TReversalMarks* reversals_;
 };
 
 } // namespace pelmaris

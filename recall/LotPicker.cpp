@@ -4,6 +4,7 @@
 #include "data/Queries.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Guard.h"
+#include "platform/core/Readable.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -32,8 +33,8 @@ TLotPickerDlg::TLotPickerDlg(const TProductionContext& context, const std::vecto
     for (int row = 0; row < int(lots.size()); ++row) {
         const TLotSummary& l = lots[size_t(row)];
         const QString texts[] = {
-            l.Lot, l.FirstReceived.isValid() ? fw::DateToStr(fw::DateToDateTime(l.FirstReceived), context.Formats) : QString(),
-            fw::FloatToStr(l.Received, context.Formats), fw::FloatToStr(l.InStock, context.Formats)};
+            l.Lot, fw::DateText(l.FirstReceived, context.Formats), fw::QuantityToStr(l.Received, context.Formats),
+            fw::QuantityToStr(l.InStock, context.Formats)};
         for (int c = 0; c < 4; ++c) {
             auto* item = new QTableWidgetItem(texts[c]);
             if (c >= 2)

@@ -16,6 +16,7 @@
 #include "recall/RecallReport.h"
 #include "requirement/Requirement.h"
 #include "requirement/Reversal.h"
+#include "platform/core/Readable.h"
 
 #include <QFileDialog>
 #include <QGridLayout>
@@ -23,6 +24,9 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QScreen>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSplitter>
@@ -87,7 +91,7 @@ void TRecallForm::BuildControls()
     ForwardRadio = new QRadioButton(QStringLiteral("&Inainte: unde a ajuns lotul"), this);
     ForwardRadio->setObjectName(QStringLiteral("ForwardRadio"));
     ForwardRadio->setChecked(true);
-    BackwardRadio = new QRadioButton(QStringLiteral("In&apoi: din ce s-a facut lotul"), this);
+    BackwardRadio = new QRadioButton(QStringLiteral("Ina&poi: din ce s-a facut lotul"), this);
     BackwardRadio->setObjectName(QStringLiteral("BackwardRadio"));
     SearchButton = Button(this, "SearchButton", QStringLiteral("&Cauta"));
     SearchButton->setDefault(true);
@@ -192,9 +196,16 @@ void TRecallForm::ShowArticleName()
 
 void TRecallForm::FormKeyPress(QChar& key)
 {
+    QWidget* focused = focusWidget();
+    // Enter in the lot box searches, taken here once rather than left to whichever button
+    // is the window's default at the moment.
+    if (key == QChar(13) && focused == LotEdit) {
+        key = QChar(0);
+        SearchButtonClick();
+        return;
+    }
     if (key != QChar(10))
         return;
-    QWidget* focused = focusWidget();
     if (focused == GroupEdit || focused == ArticleEdit) {
         key = QChar(0);
         QString group = GroupEdit->text();
@@ -296,14 +307,36 @@ void TRecallForm::ShowRecall()
         for (const TRecallTotal& t : RecallTotals(*recall_)) {
             auto* item = new QTreeWidgetItem(
                 TotalsTree, {t.Partner, QStringLiteral("%1/%2  %3").arg(t.Group, t.Article, t.Name),
-                             fw::FloatToStr(t.Quantity, context_.Formats), t.Unit});
+                             fw::QuantityToStr(t.Quantity, context_.Formats), t.Unit});
             item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
         }
         for (QTreeWidget* tree : {RecallTree, TotalsTree})
             for (int c = 0; c < tree->columnCount(); ++c)
                 tree->resizeColumnToContents(c);
+        widenToColumns();
     }
     UpdateButtons();
+}
+
+void TRecallForm::widenToColumns()
+{
+    QWidget* frame = MDISubWindow() ? static_cast<QWidget*>(MDISubWindow()) : this;
+    const int missing = std::max(RecallTree->header()->length() - RecallTree->viewport()->width(),
+                                 TotalsTree->header()->length() - TotalsTree->viewport()->width());
+    if (missing <= 0)
+        return;
+    // The room: the main window's document area, or the screen for a window of its own.
+    QRect room;
+    if (MDISubWindow() && MDISubWindow()->mdiArea())
+        room = MDISubWindow()->mdiArea()->viewport()->rect();
+    else if (screen())
+        room = screen()->availableGeometry();
+    const int width = std::min(frame->width() + missing, room.width());
+    if (width <= frame->width())
+        return;
+    // Moved left as far as needed to stay inside the room.
+    const int left = std::min(frame->x(), room.right() + 1 - width);
+    frame->setGeometry(std::max(room.left(), left), frame->y(), width, frame->height());
 }
 
 void TRecallForm::PrintButtonClick()

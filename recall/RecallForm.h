@@ -52,7 +52,8 @@ public:
     // The consumption document of the current row reversed (after the question), and the
     // lot followed again.
     void ReverseButtonClick();
-    // Ctrl+Enter: the catalog in the article's boxes, the article's lots in the lot box.
+    // Ctrl+Enter: the catalog in the article's boxes, the article's lots in the lot box;
+    // Enter in the lot box: the search.
     void FormKeyPress(QChar& key);
 
     // What is shown, once something was followed.
@@ -64,6 +65,8 @@ private:
     void ShowArticleName();
     void AddItems(QTreeWidgetItem* parent, const TRecallNode& node, int depth);
     void UpdateButtons();
+    // Wider, as far as the room allows, until the columns shown need no sideways scrolling.
+    void widenToColumns();
 
     TProductionContext& context_;
     std::optional<TRecall> recall_;

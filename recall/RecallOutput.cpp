@@ -3,6 +3,7 @@
 #include "data/Messages.h"
 #include "platform/core/Csv.h"
 #include "platform/core/Exceptions.h"
+#include "platform/core/Readable.h"
 
 #include <QDir>
 #include <QSaveFile>
@@ -31,6 +32,15 @@ void Walk(const std::vector<TRecallNode>& nodes, int depth, const std::function<
         visit(node, depth);
         Walk(node.Children, depth + 1, visit);
     }
+}
+
+// The partner of a node. A lot reached that no receipt brought in, or that came in on a
+// receipt from no supplier (the opening balance), was there from the start.
+QString PartnerOf(const TRecallNode& node, int depth)
+{
+    if (node.Kind == TRecallKind::Lot && depth > 0 && node.Document.Partner.isEmpty())
+        return OpeningStockPartner();
+    return node.Document.PartnerName;
 }
 
 QString Document(const TRecallDocument& d, const fw::TFormatSettings& formats)
@@ -65,7 +75,7 @@ TRecallLine DescribeNode(const TRecallNode& node, int depth, const fw::TFormatSe
     case TRecallKind::Lot:
         line.Element = LotText(node.Lot, node.Name);
         if (node.Received != 0)
-            line.Element += QStringLiteral(", %1 %2").arg(fw::FloatToStr(node.Received, formats), node.Unit).trimmed();
+            line.Element += QStringLiteral(", %1 %2").arg(fw::QuantityToStr(node.Received, formats), node.Unit).trimmed();
         break;
     case TRecallKind::Receipt:
         line.Element = QStringLiteral("Intrare");
@@ -78,13 +88,12 @@ TRecallLine DescribeNode(const TRecallNode& node, int depth, const fw::TFormatSe
         break;
     }
     line.Document = Document(node.Document, formats);
-    if (node.Document.Date.isValid())
-        line.Date = fw::DateToStr(fw::DateToDateTime(node.Document.Date), formats);
-    line.Partner = node.Document.PartnerName;
+    line.Date = fw::DateText(node.Document.Date, formats);
+    line.Partner = PartnerOf(node, depth);
     line.Warehouse = node.Warehouse;
     // The lot followed shows what came in; every other line what moved.
     if (node.Kind != TRecallKind::Lot || depth > 0) {
-        line.Quantity = fw::FloatToStr(node.Quantity, formats);
+        line.Quantity = fw::QuantityToStr(node.Quantity, formats);
         line.Unit = node.QuantityUnit;
     }
     QStringList remarks;
@@ -113,8 +122,9 @@ std::vector<TRecallTotal> RecallTotals(const TRecall& recall)
         const bool counts = forward ? node.Kind == TRecallKind::Shipment : node.Kind == TRecallKind::Lot && depth > 0;
         if (!counts)
             return;
-        TRecallTotal& t = totals[{node.Document.PartnerName, node.Lot.Group, node.Lot.Article}];
-        t.Partner = node.Document.PartnerName;
+        const QString partner = PartnerOf(node, depth);
+        TRecallTotal& t = totals[{partner, node.Lot.Group, node.Lot.Article}];
+        t.Partner = partner;
         t.Group = node.Lot.Group;
         t.Article = node.Lot.Article;
         t.Name = node.Name;
@@ -127,6 +137,8 @@ std::vector<TRecallTotal> RecallTotals(const TRecall& recall)
         out.push_back(total);
     return out;
 }
+
+QString OpeningStockPartner() { return QStringLiteral("Stoc initial"); }
 
 QString RecallTotalsTitle(TRecallDirection direction)
 {
@@ -193,7 +205,7 @@ QString RecallText(const TRecall& recall, const fw::TFormatSettings& formats)
         for (const TRecallTotal& t : totals)
             out += QStringLiteral("  %1, %2/%3 %4: %5 %6\n")
                        .arg(t.Partner.isEmpty() ? QStringLiteral("-") : t.Partner, t.Group, t.Article, t.Name,
-                            fw::FloatToStr(t.Quantity, formats), t.Unit);
+                            fw::QuantityToStr(t.Quantity, formats), t.Unit);
     }
     return out;
 }

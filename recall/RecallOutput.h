@@ -46,6 +46,9 @@ struct TRecallTotal {
     double Quantity = 0;
 };
 std::vector<TRecallTotal> RecallTotals(const TRecall& recall);
+// Where a lot reached came from when no receipt, or a receipt from no supplier, brought it
+// in: the stock the company started with.
+QString OpeningStockPartner();
 // "Total pe clienti" or "Total pe furnizori".
 QString RecallTotalsTitle(TRecallDirection direction);
 // The title of a recall: "Urmarirea lotului X ..., inainte/inapoi".

@@ -1,11 +1,11 @@
 #include "recall/RecallReport.h"
 
 #include "data/ProductionContext.h"
-#include "data/Queries.h"
-#include "platform/db/Query.h"
 #include "platform/report/ReportPainter.h"
+#include "reports/FirmName.h"
 #include "reports/PrintSettings.h"
 #include "reports/ReportColumns.h"
+#include "platform/core/Readable.h"
 
 namespace corvanel {
 
@@ -13,22 +13,50 @@ using namespace fw;
 
 namespace {
 
-// Columns of the table: the lot or document (what is left of the page), then fixed widths (mm).
+// Columns of the table: the lot or document (what is left of the page), then columns as
+// wide as what they hold (mm).
 constexpr int kColumnCount = 8;
-constexpr double kColumnWidths[kColumnCount] = {0, 22, 18, 40, 14, 20, 10, 30};
+constexpr int kPartnerColumn = 3;
+constexpr int kRemarkColumn = 7;
+constexpr double kMinFirstColumn = 50;
 constexpr double kRow = 4.5;      // a row of the table, mm
 constexpr double kPad = 1;        // between a cell's rules and its text, mm
+constexpr double kSlack = 0.5;    // what a text's measure may differ by between devices, mm
 constexpr double kIndent = 3;     // per level of the tree, mm
 constexpr double kHeaderTop = 16; // where the column headings start in the page header
 
-QString FirmName(TProductionContext& context)
+// Each column but the first as wide as its widest text (the heading in bold) and its
+// padding; the first (0: flexible) takes what the page leaves. On a page too narrow for
+// that, the partner's and the remarks' columns, the ones whose texts run long, give up the
+// difference in proportion to what each holds beyond its heading.
+std::vector<double> ContentWidths(const std::vector<TRecallLine>& lines, const TPageFont& font, double contentWidth)
 {
-    TQuery q;
-    q.SetSession(context.Session());
-    q.SetDatabaseName(KRBPROD);
-    q.SetSQL({QStringLiteral("SELECT Denumire FROM \"FIRMDATA.DB\"")});
-    q.Open();
-    return q.Eof() ? QString() : q.Fields(0)->AsString();
+    TPageFont bold = font;
+    bold.Bold = true;
+    const QStringList& titles = RecallColumnTitles();
+    std::vector<double> widths(kColumnCount, 0.0);
+    std::vector<double> least(kColumnCount, 0.0);
+    for (int c = 1; c < kColumnCount; ++c)
+        widths[size_t(c)] = least[size_t(c)] = TextWidthMm(bold, titles.at(c)) + 2 * kPad + kSlack;
+    for (const TRecallLine& line : lines) {
+        const QStringList texts = RecallColumns(line);
+        for (int c = 1; c < kColumnCount; ++c)
+            if (!texts.at(c).isEmpty())
+                widths[size_t(c)] = std::max(widths[size_t(c)], TextWidthMm(font, texts.at(c)) + 2 * kPad + kSlack);
+    }
+    double fixed = 0;
+    for (double w : widths)
+        fixed += w;
+    const double over = fixed - (contentWidth - kMinFirstColumn);
+    double spare = 0;
+    for (int c : {kPartnerColumn, kRemarkColumn})
+        spare += widths[size_t(c)] - least[size_t(c)];
+    if (over > 0 && spare > 0) {
+        const double share = std::min(over, spare) / spare;
+        for (int c : {kPartnerColumn, kRemarkColumn})
+            widths[size_t(c)] -= (widths[size_t(c)] - least[size_t(c)]) * share;
+    }
+    return widths;
 }
 
 } // namespace
@@ -55,7 +83,7 @@ TRecallReport::TRecallReport(TProductionContext& context, const TRecall& recall,
     Report->PageFooterOnLastPage = true;
     Report->FormatSettings = context.Formats;
     ApplyPrintSettings(PrintSettingsOf(context), *Report);
-    BuildReport(FirmName(context));
+    BuildReport(ReadFirmName(context));
 }
 
 TRecallReport::~TRecallReport() = default;
@@ -63,7 +91,7 @@ TRecallReport::~TRecallReport() = default;
 void TRecallReport::BuildReport(const QString& firmName)
 {
     const double width = Report->ContentWidth();
-    columns_ = ColumnEdges(kColumnWidths, width, 50.0);
+    columns_ = ColumnEdges(ContentWidths(lines_, {Report->FontName, Report->FontSize}, width), width, kMinFirstColumn);
     const auto place = [&](TReportElement* e, int column) {
         e->Left = columns_[size_t(column)] + kPad;
         e->Width = columns_[size_t(column) + 1] - columns_[size_t(column)] - 2 * kPad;
@@ -139,7 +167,7 @@ void TRecallReport::BuildReport(const QString& firmName)
     for (const TRecallTotal& t : totals_) {
         partners->Lines << (t.Partner.isEmpty() ? QStringLiteral("-") : t.Partner);
         articles->Lines << QStringLiteral("%1/%2  %3").arg(t.Group, t.Article, t.Name);
-        quantities->Lines << FloatToStr(t.Quantity, Report->FormatSettings);
+        quantities->Lines << QuantityToStr(t.Quantity, Report->FormatSettings);
         units->Lines << t.Unit;
     }
     summary->Enabled = !totals_.empty();

@@ -9,8 +9,10 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/MessageDlg.h"
 #include "reports/BusyMessage.h"
+#include "reports/FirmName.h"
 #include "reports/PrintSettings.h"
 #include "reports/TraceabilityReport.h"
+#include "platform/core/Readable.h"
 
 #include <QInputDialog>
 #include <QWidget>
@@ -77,7 +79,13 @@ void TExpiringLotsReport::BuildReport()
     };
     const auto value = [this] { return rows_.Value(QStringLiteral("Valoare")).toDouble(); };
 
+    // Page header: the company, as the other reports have it, and the moment of printing.
     TReportBand* header = Report->PageHeader();
+    TReportDataText* firm = header->AddExpression([this] { return FirmName; }, 0, 0);
+    firm->Name = QStringLiteral("Firma");
+    firm->Width = width * 0.6;
+    firm->Bold = true;
+    firm->Elide = true;
     TReportSystemData* printedAt = header->AddSystemData(TSystemDataKind::DateTime, width - 60, 0, 60);
     printedAt->Alignment = TReportAlignment::Right;
     TReportLabel* title = header->AddLabel(QStringLiteral("Loturi care expira"), 0, 5);
@@ -137,6 +145,7 @@ void TExpiringLotsReport::BuildReport()
             text = QStringLiteral("expirat");
     };
     TReportDataText* quantity = detail->AddDataText(QStringLiteral("Cantitate"), 0, 0);
+    quantity->Mask = ReadableQuantityMask;
     place(quantity, ColQuantity, TReportAlignment::Right);
     TReportDataText* lotValue = detail->AddDataText(QStringLiteral("Valoare"), 0, 0);
     lotValue->Mask = kValueMask;
@@ -151,10 +160,12 @@ void PresetExpiringLotsPrintSettings(TPrintSettings& settings) { PresetTraceabil
 std::unique_ptr<TExpiringLotsReport> OpenExpiringLotsReport(TProductionContext& context, QWidget* owner, const QDate& day,
                                                             int days, const QStringList& warehouses)
 {
-    auto form = std::make_unique<TExpiringLotsReport>(context, owner);
-    form->Day = day;
-    form->Days = days;
+    std::unique_ptr<TExpiringLotsReport> form;
     try {
+        form = std::make_unique<TExpiringLotsReport>(context, owner);
+        form->FirmName = ReadFirmName(context);
+        form->Day = day;
+        form->Days = days;
         const TBusyMessage message(owner, msg::SelectingData());
         const THourGlass hourGlass(context.Screen);
         form->SetLots(ReadExpiringLots(context.Session(), day, days, warehouses));

@@ -28,6 +28,8 @@ public:
     // The day the days are counted from, and how many.
     QDate Day;
     int Days = 7;
+    // The company, at the head of each page.
+    QString FirmName;
 
     void SetLots(const std::vector<TExpiringLot>& lots);
 

@@ -121,7 +121,7 @@ TPrintSettingsDlg::TPrintSettingsDlg(TPrintSettings& settings, QWidget* owner)
     AllPagesRadio = new QRadioButton(QStringLiteral("&Listeaza tot"), listare);
     AllPagesRadio->setObjectName(QStringLiteral("AllPagesRadio"));
     AllPagesRadio->setChecked(true);
-    PageRangeRadio = new QRadioButton(QStringLiteral("Listeaza &partial"), listare);
+    PageRangeRadio = new QRadioButton(QStringLiteral("Listeaza par&tial"), listare);
     PageRangeRadio->setObjectName(QStringLiteral("PageRangeRadio"));
     FirstPageSpin->setEnabled(false);
     LastPageSpin->setEnabled(false);
@@ -142,13 +142,13 @@ TPrintSettingsDlg::TPrintSettingsDlg(TPrintSettings& settings, QWidget* owner)
     auto* pagesGrid = new QGridLayout(pages);
     pagesGrid->addWidget(AllPagesRadio, 0, 0, 1, 4);
     pagesGrid->addWidget(PageRangeRadio, 1, 0, 1, 4);
-    pagesGrid->addWidget(BuddyLabel(QStringLiteral("&Prima pagina:"), FirstPageSpin, pages), 2, 0);
+    pagesGrid->addWidget(BuddyLabel(QStringLiteral("P&rima pagina:"), FirstPageSpin, pages), 2, 0);
     pagesGrid->addWidget(FirstPageSpin, 2, 1);
-    pagesGrid->addWidget(BuddyLabel(QStringLiteral("Ultima p&agina:"), LastPageSpin, pages), 2, 2);
+    pagesGrid->addWidget(BuddyLabel(QStringLiteral("&Ultima pagina:"), LastPageSpin, pages), 2, 2);
     pagesGrid->addWidget(LastPageSpin, 2, 3);
     pagesGrid->setColumnStretch(4, 1);
     auto* copies = new QHBoxLayout;
-    copies->addWidget(BuddyLabel(QStringLiteral("&Exemplare:"), CopiesSpin, listare));
+    copies->addWidget(BuddyLabel(QStringLiteral("E&xemplare:"), CopiesSpin, listare));
     copies->addWidget(CopiesSpin);
     copies->addStretch(1);
     copies->addWidget(PreviewCheck);
@@ -181,10 +181,10 @@ TPrintSettingsDlg::TPrintSettingsDlg(TPrintSettings& settings, QWidget* owner)
     }
     marginsGrid->addWidget(MarginPicture, 0, 3, 4, 1, Qt::AlignCenter);
     auto* orientBox = new QGroupBox(QStringLiteral("Orientare"), pagina);
-    PortraitRadio = new QRadioButton(QStringLiteral("&Portret"), orientBox);
+    PortraitRadio = new QRadioButton(QStringLiteral("P&ortret"), orientBox);
     PortraitRadio->setObjectName(QStringLiteral("PortraitRadio"));
     PortraitRadio->setChecked(true);
-    LandscapeRadio = new QRadioButton(QStringLiteral("P&eisaj"), orientBox);
+    LandscapeRadio = new QRadioButton(QStringLiteral("Peisa&j"), orientBox);
     LandscapeRadio->setObjectName(QStringLiteral("LandscapeRadio"));
     OrientPicture = new QLabel(orientBox);
     OrientPicture->setObjectName(QStringLiteral("OrientPicture"));
@@ -198,7 +198,7 @@ TPrintSettingsDlg::TPrintSettingsDlg(TPrintSettings& settings, QWidget* owner)
     paginaLayout->addWidget(orientBox);
     Tabs->addTab(pagina, QStringLiteral("Pagina"));
 
-    PrinterButton = Button(QStringLiteral("&Imprimanta"), "PrinterButton", QString(), this);
+    PrinterButton = Button(QStringLiteral("I&mprimanta"), "PrinterButton", QString(), this);
     FontButton = Button(QStringLiteral("&Font"), "FontButton", QString(), this);
     OkBtn = Button(QStringLiteral("&Printeaza"), "OkBtn", QStringLiteral("Sunt de acord"), this);
     OkBtn->setDefault(true);

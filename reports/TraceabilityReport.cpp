@@ -12,6 +12,7 @@
 #include "reports/BusyMessage.h"
 #include "reports/PrintSettings.h"
 #include "reports/ReportColumns.h"
+#include "platform/core/Readable.h"
 
 #include <QWidget>
 
@@ -281,11 +282,12 @@ void TTraceabilityReport::ArticleTextPrint(QString& text)
 {
     const QString name = Receipts->FieldByName(QStringLiteral("Denumire"))->AsString();
     TField* days = Receipts->FieldByName(QStringLiteral("ZileValabilitate"));
+    TField* registered = Receipts->FieldByName(QStringLiteral("Data_inregistrarii"));
     text = name;
-    if (!days->IsNull())
+    // No registration day, no expiry: counted from day 0 it would read 1900.
+    if (!days->IsNull() && !registered->IsNull())
         text += QStringLiteral(" - expira la ")
-                + DateToStr(Receipts->FieldByName(QStringLiteral("Data_inregistrarii"))->AsDateTime() + days->AsFloat(),
-                            Report->FormatSettings);
+                + DateToStr(registered->AsDateTime() + days->AsFloat(), Report->FormatSettings);
     LastName = name;
     LastDescription = Receipts->FieldByName(QStringLiteral("Descriere"))->AsString();
 }
@@ -298,7 +300,7 @@ void TTraceabilityReport::RawMaterialsBeforePrint()
         names_->Lines << line.Name;
         lots_->Lines << line.Lot;
         units_->Lines << line.Unit;
-        quantities_->Lines << FloatToStr(line.Quantity, Report->FormatSettings);
+        quantities_->Lines << QuantityToStr(line.Quantity, Report->FormatSettings);
     }
     // The last line keeps a little room above the rule that closes the list.
     names_->Height = names_->Lines.isEmpty() ? 0 : double(names_->Lines.size()) * lineHeight_ + kPad;

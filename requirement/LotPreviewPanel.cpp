@@ -1,4 +1,5 @@
 #include "requirement/LotPreviewPanel.h"
+#include "platform/core/Readable.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -10,11 +11,6 @@ namespace corvanel {
 namespace {
 
 enum TColumn { ColLot, ColWarehouse, ColEntry, ColExpiry, ColOnHand, ColTaken, ColNote, ColumnCount };
-
-QString DateText(const QDate& date, const fw::TFormatSettings& formats)
-{
-    return date.isValid() ? fw::DateToStr(fw::DateToDateTime(date), formats) : QString();
-}
 
 } // namespace
 
@@ -63,10 +59,10 @@ void TLotPreviewPanel::Show(const QString& material, const TLotPreview& preview,
                                              : QString();
         const QString cells[ColumnCount] = {l.Lot,
                                             l.Warehouse,
-                                            DateText(l.Entry, formats),
-                                            DateText(l.Expiry, formats),
-                                            fw::FloatToStr(l.OnHand, formats),
-                                            l.Drawn ? fw::FloatToStr(l.Taken, formats) : QString(),
+                                            fw::DateText(l.Entry, formats),
+                                            fw::DateText(l.Expiry, formats),
+                                            fw::QuantityToStr(l.OnHand, formats),
+                                            l.Drawn ? fw::QuantityToStr(l.Taken, formats) : QString(),
                                             note};
         for (int c = 0; c < ColumnCount; ++c) {
             auto* item = new QTableWidgetItem(cells[c]);

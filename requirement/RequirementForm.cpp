@@ -13,6 +13,7 @@
 #include "platform/ui/MessageDlg.h"
 #include "requirement/LotPreviewPanel.h"
 #include "requirement/Requirement.h"
+#include "platform/core/Readable.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -220,7 +221,7 @@ void TRequirementForm::FormCreate()
     };
     if (prepared->ReceiptFound) {
         NumberLabel->setText(FloatToStr(F(dm->DocInTable, "Numar")->AsFloat(), context_.Formats));
-        DateLabel->setText(DateToStr(F(dm->DocInTable, "Data")->AsDateTime(), context_.Formats));
+        DateLabel->setText(DateText(F(dm->DocInTable, "Data")->AsDate(), context_.Formats));
         lotsDay_ = F(dm->DocInTable, "Data")->AsDate();
     }
     ShowLotPreview();

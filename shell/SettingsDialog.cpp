@@ -5,8 +5,10 @@
 #include "shell/LotSettingsBox.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/MessageDlg.h"
+#include "platform/ui/UsualColours.h"
 
 #include <QApplication>
+#include <QFocusFrame>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -70,14 +72,6 @@ TProductionSettingsForm::TProductionSettingsForm(TProductionContext& context, QW
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
     OKBtn->setDefault(true);
-    // The buttons keep the usual window colour: their outline is drawn from it, and from the
-    // highlight colour it would be the focus outline, so that a focused button showed none.
-    for (QPushButton* button : {OKBtn, CancelBtn}) {
-        QPalette usual = button->palette();
-        usual.setColor(QPalette::Window, QApplication::palette().color(QPalette::Window));
-        usual.setColor(QPalette::WindowText, QApplication::palette().color(QPalette::WindowText));
-        button->setPalette(usual);
-    }
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(CancelBtn);
     buttons->addStretch(1);
@@ -87,6 +81,20 @@ TProductionSettingsForm::TProductionSettingsForm(TProductionContext& context, QW
     LotSettings = new TLotSettingsBox(this);
     layout->addWidget(LotSettings);
     layout->addLayout(buttons);
+    // Only the face and the questions are in the highlight colour: every control keeps the
+    // usual colours, so that the spin boxes' arrows and the focus frame of a list or a button
+    // show (drawn from the highlight colour, the focus frame would vanish on its face).
+    for (QWidget* control : findChildren<QWidget*>())
+        if (!qobject_cast<QLabel*>(control) && control != Frame && control != LotSettings)
+            fw::KeepUsualColours(control);
+    // The controls' own focus outline is in the highlight colour, the colour of the face: the
+    // focus shows as a ring in the captions' white around whatever has it.
+    auto* focusRing = new QFocusFrame(this);
+    focusRing->setObjectName(QStringLiteral("FocusRing"));
+    connect(qApp, &QApplication::focusChanged, focusRing, [this, focusRing](QWidget*, QWidget* now) {
+        if (now && isAncestorOf(now))
+            focusRing->setWidget(now);
+    });
 
     // Tab follows the boxes, the lot settings, then OK, then "&Renunta".
     setTabOrder(WarehousePrefixEdit, MaterialPrefixEdit);

@@ -1,4 +1,5 @@
 #include "platform/core/Formats.h"
+#include "platform/core/Readable.h"
 
 #include <QLocale>
 #include <QRegularExpression>
@@ -438,6 +439,13 @@ QString FormatDateTime(const QString& pattern, TDateTime value, const TFormatSet
 }
 
 QString DateToStr(TDateTime value, const TFormatSettings& fs) { return FormatDateTime(fs.ShortDateFormat, value, fs); }
+
+QString DateText(const QDate& date, const TFormatSettings& fs)
+{
+    return date.isValid() ? DateToStr(DateToDateTime(date), fs) : QString();
+}
+
+QString QuantityToStr(double value, const TFormatSettings& fs) { return FormatFloat(ReadableQuantityMask, value, fs); }
 
 std::optional<QDate> StrToDate(const QString& text, const TFormatSettings& fs)
 {

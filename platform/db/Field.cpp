@@ -327,6 +327,14 @@ TDateTime TField::AsDateTime() const
         return DateToDateTime(v.toDate());
     if (v.typeId() == QMetaType::QDateTime)
         return QDateTimeToDateTime(v.toDateTime());
+    // SQLite gives an aggregate of a date column (MIN(Data)) as its stored ISO text, which
+    // as a number would be day 0, 30.12.1899.
+    if (v.typeId() == QMetaType::QString) {
+        if (const QDateTime moment = QDateTime::fromString(v.toString(), Qt::ISODate); moment.isValid())
+            return QDateTimeToDateTime(moment);
+        if (const QDate day = QDate::fromString(v.toString(), Qt::ISODate); day.isValid())
+            return DateToDateTime(day);
+    }
     return v.toDouble();
 }
 

@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QScopedValueRollback>
+#include <QStyle>
 
 namespace fw {
 
@@ -51,10 +52,14 @@ QVariant TGridModel::data(const QModelIndex& index, int role) const
         const auto active = ds->ActivateDisplayRow(index.row());
         if (!active)
             return {};
-        // A value shown as an error mark says why when the mouse rests on it.
+        // A value shown as an error mark says why when the mouse rests on it, and a text
+        // the column cuts shows whole.
         if (role == Qt::ToolTipRole) {
-            const QString why = field->ErrorText();
-            return why.isEmpty() ? QVariant() : QVariant(why);
+            if (const QString why = field->ErrorText(); !why.isEmpty())
+                return why;
+            const QString text = field->DisplayText();
+            const int room = grid_->columnWidth(index.column()) - 2 * (grid_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid_) + 1);
+            return grid_->fontMetrics().horizontalAdvance(text) > room ? QVariant(text) : QVariant();
         }
         return role == Qt::EditRole ? field->Text() : field->DisplayText();
     } catch (...) {

@@ -1,5 +1,6 @@
 #include "platform/ui/DBNavigator.h"
 
+#include "platform/ui/DBGridNormal.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/MessageDlg.h"
 
@@ -137,6 +138,23 @@ TDBNavigator::~TDBNavigator() = default;
 
 TDataSource* TDBNavigator::DataSource() const { return link_->DataSource(); }
 
+namespace {
+
+// The grid of the navigator's window that shows the navigator's data, given the focus.
+void FocusGridOf(const TDBNavigator* navigator)
+{
+    // The grid has no meta-object of its own: found among the table views by its C++ type.
+    for (QTableView* view : navigator->window()->findChildren<QTableView*>()) {
+        auto* grid = dynamic_cast<TDBGridNormal*>(view);
+        if (grid && grid->DataSource() == navigator->DataSource() && grid->isVisible() && grid->isEnabled()) {
+            grid->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+}
+
+} // namespace
+
 void TDBNavigator::SetDataSource(TDataSource* source)
 {
     link_->SetDataSource(source);
@@ -213,6 +231,10 @@ void TDBNavigator::BtnClick(TNavigateBtn button)
         ds->Last();
         break;
     case TNavigateBtn::Insert:
+        // The buttons take no focus, so the keys would still go wherever the user was,
+        // perhaps the grid of another table: the new row takes the focus, before it is
+        // made, so that whatever the user leaves is settled first.
+        FocusGridOf(this);
         ds->Insert();
         break;
     case TNavigateBtn::Delete:

@@ -14,6 +14,7 @@
 #include <QRegularExpression>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -96,8 +97,10 @@ TEST(RecallWindow, ReversesTheConsumptionDocumentOfTheCurrentRowAndFollowsTheLot
     ASSERT_NE(form, nullptr);
     auto* tree = form->findChild<QTreeWidget*>(QStringLiteral("RecallTree"));
     auto* reverse = form->findChild<QPushButton*>(QStringLiteral("ReverseButton"));
-    form->findChild<QLineEdit*>(QStringLiteral("LotEdit"))->setText(QStringLiteral("LC-0901"));
-    form->findChild<QPushButton*>(QStringLiteral("SearchButton"))->click();
+    auto* lotEdit = form->findChild<QLineEdit*>(QStringLiteral("LotEdit"));
+    lotEdit->setText(QStringLiteral("LC-0901"));
+    lotEdit->setFocus();
+    QTest::keyClick(lotEdit, Qt::Key_Return); // Enter in the lot box searches
     const auto consumptions = [&] {
         QStringList texts;
         Texts(tree->invisibleRootItem(), texts);

@@ -4,6 +4,7 @@
 #include "host/Company.h"
 #include "host/DocInForm.h"
 #include "host/MainForm.h"
+#include "platform/core/Readable.h"
 #include "platform/ui/DBGridNormal.h"
 #include "platform/ui/MessageDlg.h"
 
@@ -67,7 +68,7 @@ TEST(RequirementCommand, ConsumesTheReceiptTheHostStandsOnAndTheHostShowsIt)
     EXPECT_DOUBLE_EQ(milk - stock(".LAPTE"), 1800 * 13 / 100.0 + 3000 * 15.5 / 100.0);
     EXPECT_DOUBLE_EQ(stock(".CULTK"), grains);
     EXPECT_EQ(docIn->Headers()->FieldByName("Consum")->AsString(),
-              "BMC 1008 din " + docIn->Headers()->FieldByName("Data")->AsDate().toString("dd.MM.yyyy")); // not its counter, 11
+              "BMC 1008 din " + fw::DateText(docIn->Headers()->FieldByName("Data")->AsDate())); // not its counter, 11; the window's date form
     EXPECT_TRUE(testsupport::RawColumn(PrivateDir(), "SELECT name FROM sqlite_master WHERE name = 'temp'").isEmpty());
     host->MainForm()->resize(1400, 600);
     docIn->MDISubWindow()->showMaximized();

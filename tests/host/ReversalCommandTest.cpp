@@ -4,6 +4,7 @@
 #include "host/Company.h"
 #include "host/DocInForm.h"
 #include "host/MainForm.h"
+#include "platform/core/Readable.h"
 #include "platform/ui/MessageDlg.h"
 
 #include <QApplication>
@@ -55,8 +56,11 @@ TEST(ReversalCommand, ReversesTheChosenDocumentOfTheReceiptAfterTheQuestion)
     EXPECT_EQ(messages.Texts().at(1), "OK. Documentul de consum nr. 1007 din " + day + " a fost anulat.\rDocumentul de stornare: nr. 1007 din " + day + ".");
     EXPECT_EQ(testsupport::RawTexts(host->CompanyDir(), "SELECT Contor_out FROM Stornari"),
               QStringList{testsupport::AsText(documents.front())});
-    // Both documents tie to the receipt in the host's column; nothing is left to reverse.
-    EXPECT_EQ(docIn->Headers()->FieldByName("Consum")->AsString(), "BMC 1007 din " + day + ", 1007 din " + day);
+    // The host's column tells the pair from a document in force, in the window's date form;
+    // nothing is left to reverse.
+    EXPECT_EQ(docIn->Headers()->FieldByName("Consum")->AsString(),
+              "BMC 1007 din " + fw::DateText(docIn->Headers()->FieldByName("Data")->AsDate()) + " anulat prin stornarea din " +
+                  fw::DateText(QDate::currentDate()));
     messages.Clear();
     command->trigger();
     EXPECT_EQ(messages.Texts(), QStringList{"Documentul de intrare nu are niciun document de consum care sa poata fi anulat."});

@@ -152,6 +152,9 @@ TEST(Recall, LotsAreFoundByNameOrByArticle)
     ASSERT_EQ(lots.size(), 1u);
     EXPECT_EQ(lots[0].Lot, "I-1");
     EXPECT_EQ(lots[0].Received, 200);
+    // The day of its first receipt, not day 0 (30.12.1899), whatever form the engine gives
+    // the earliest date in.
+    EXPECT_EQ(lots[0].FirstReceived, QDate(2026, 11, 6));
 }
 
 } // namespace

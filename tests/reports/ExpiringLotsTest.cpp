@@ -74,8 +74,12 @@ TEST(ExpiringLots, TheReportTotalsEachWarehouseAndMarksTheExpired)
         l.Value = value;
         return l;
     };
-    report.SetLots({lot("_FRG", "A3", 0, 6, 15), lot("_MP", "A2", -1, 2, 5), lot("_MP", "A1", 4, 1200, 3000.5)});
+    report.FirmName = QStringLiteral("Lactate Izvoare SRL");
+    report.SetLots({lot("_FRG", "A3", 0, 6, 15), lot("_MP", "A2", -1, 2.0000004, 5), lot("_MP", "A1", 4, 1200, 3000.5)});
     const fw::TReportDocument doc = report.Report->Generate();
+    // The company heads the page, as on the other reports; quantities read as a person reads them.
+    EXPECT_EQ(Named(doc, "Firma"), QStringList{"Lactate Izvoare SRL"});
+    EXPECT_EQ(Named(doc, "Cantitate"), (QStringList{"6", "2", "1,200"}));
     EXPECT_EQ(Named(doc, "Warehouse"), (QStringList{"Gestiunea _FRG", "Gestiunea _MP"}));
     EXPECT_EQ(Named(doc, "Lot"), (QStringList{"A3", "A2", "A1"}));
     EXPECT_EQ(Named(doc, "Zile"), (QStringList{"0", "expirat", "4"}));
