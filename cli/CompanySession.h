@@ -7,6 +7,7 @@
 #include "data/ProductionContext.h"
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 namespace fw {
@@ -48,5 +49,11 @@ private:
     TProductionContext context_;
     std::unique_ptr<TProductionData> dm_;
 };
+
+// Refuses (ERefused naming the option) a code of a list option that the company does not
+// have, which would only narrow the output to nothing, unseen; `listSql` lists the codes
+// (field "Cod"). EDatabaseError in the reports' words when they cannot be read.
+void RefuseUnknownCodes(TProductionContext& context, const QStringList& codes, const QStringList& listSql,
+                        const QString& option);
 
 } // namespace corvanel::cli

@@ -44,7 +44,12 @@ void WriteProduction(const QString& dir, const std::vector<double>& receipts)
 
 int Run(const TArgs& args)
 {
-    const QString dir = QDir::cleanPath(QDir(args.positionalArguments().constFirst()).absolutePath());
+    const QString given = args.positionalArguments().constFirst();
+    // An empty name would be the current directory, which the user did not name.
+    if (given.trimmed().isEmpty())
+        throw ERefused(QStringLiteral("Numele directorului firmei demonstrative este gol: dati un director (de exemplu "
+                                      "/tmp/demo)."));
+    const QString dir = QDir::cleanPath(QDir(given).absolutePath());
     // Making the demo wipes the demo: never a directory that holds anything else.
     if (const QString refusal = pelmaris::DemoRefusal(dir); !refusal.isEmpty())
         throw ERefused(refusal);

@@ -6,6 +6,7 @@
 #include "data/Messages.h"
 #include "data/ProductionContext.h"
 #include "platform/core/Formats.h"
+#include "platform/db/OutputFile.h"
 #include "reports/ExpiringLotsReport.h"
 #include "reports/FirmName.h"
 #include "reports/PrintSettings.h"
@@ -44,6 +45,14 @@ std::vector<TExpiringLot> Read(TCompanySession& company, const TSelection& s)
     } catch (const fw::EDatabaseError& e) {
         throw fw::EDatabaseError(msg::ReportDatabaseError(e.Message()));
     }
+}
+
+// The warehouses a lot may lie in: those of the company's list, and any its stock names.
+const QStringList& WarehousesWithStockSql()
+{
+    static const QStringList sql{QStringLiteral("SELECT Cod FROM \"Gest.db\""), QStringLiteral("UNION"),
+                                 QStringLiteral("SELECT Cod_gestiune AS Cod FROM \"Stoc.DB\"")};
+    return sql;
 }
 
 QString Iso(const QDate& date) { return date.toString(Qt::ISODate); }
@@ -111,10 +120,14 @@ int Run(const TArgs& args)
     if (csv && args.isSet(QStringLiteral("pdf")))
         throw ERefused(QStringLiteral("Alegeti cel mult una dintre optiunile --pdf FISIER si --csv."));
     const TSelection selection = Selection(args);
+    const QString pdf = args.isSet(QStringLiteral("pdf")) ? Required(args, QStringLiteral("pdf")) : QString();
     TCompanySession company(Required(args, QStringLiteral("company")));
+    RefuseUnknownCodes(company.Context(), selection.Warehouses, WarehousesWithStockSql(), QStringLiteral("warehouses"));
+    if (!pdf.isEmpty())
+        fw::CheckOutputFile(pdf);
     const std::vector<TExpiringLot> lots = Read(company, selection);
-    if (args.isSet(QStringLiteral("pdf")))
-        return WritePdf(company.Context(), lots, selection, Required(args, QStringLiteral("pdf")));
+    if (!pdf.isEmpty())
+        return WritePdf(company.Context(), lots, selection, pdf);
     return csv ? WriteCsv(lots) : WriteText(lots, selection, company.Context().Formats);
 }
 

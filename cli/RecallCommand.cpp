@@ -6,6 +6,7 @@
 #include "data/ProductionContext.h"
 #include "data/Queries.h"
 #include "platform/core/Exceptions.h"
+#include "platform/db/OutputFile.h"
 #include "platform/report/ReportPainter.h"
 #include "recall/LotRecall.h"
 #include "recall/RecallOutput.h"
@@ -65,6 +66,8 @@ int Run(const TArgs& args)
         throw ERefused(QStringLiteral("Alegeti cel mult una dintre optiunile --csv si --pdf FISIER."));
     const QString pdf = args.isSet(QStringLiteral("pdf")) ? Required(args, QStringLiteral("pdf")) : QString();
     TCompanySession company(Required(args, QStringLiteral("company")));
+    if (!pdf.isEmpty())
+        fw::CheckOutputFile(pdf);
     TProductionContext& context = company.Context();
     TRecall recall;
     try {

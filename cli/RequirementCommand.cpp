@@ -31,7 +31,9 @@ const std::vector<TColumn>& Columns()
     return columns;
 }
 
-// Each row's cells: CSV values, or the texts the form's grid shows.
+// Each row's cells: CSV values, or the texts the form's grid shows. A figure that cannot be
+// read or computed stops the command in both forms alike (EDatabaseError saying which):
+// a table must not show the grid's "#EROARE" where the CSV stops, and end as if all were well.
 std::vector<QStringList> Rows(fw::TTable* temp, bool csv)
 {
     std::vector<QStringList> rows;
@@ -39,7 +41,8 @@ std::vector<QStringList> Rows(fw::TTable* temp, bool csv)
         QStringList cells;
         for (const TColumn& c : Columns()) {
             const fw::TField* field = temp->FieldByName(QString::fromLatin1(c.Field));
-            cells << (csv && c.Number ? CsvNumber(field->AsFloat()) : csv ? field->AsString() : field->DisplayText());
+            const double number = c.Number ? field->AsFloat() : 0;
+            cells << (csv && c.Number ? CsvNumber(number) : csv ? field->AsString() : field->DisplayText());
         }
         rows.push_back(cells);
     }

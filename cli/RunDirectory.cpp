@@ -25,8 +25,10 @@ const QString kPrefix = QStringLiteral("corvanel-lucru-");
 
 constexpr std::array kSignals{SIGTERM, SIGINT, SIGHUP};
 
-// What the signal handler removes: set before it is installed, so that it reads only
-// what was there before it could run. One directory is covered at a time (a run makes one).
+// What the signal handler removes: the directory's name pattern, set before the handler is
+// installed, which mkdtemp turns into the name before it makes the directory (a handler
+// that reads a name half written finds nothing of that name to remove). One directory is
+// covered at a time (a run makes one).
 char gArmedPath[PATH_MAX];
 volatile sig_atomic_t gArmed = 0;
 std::array<struct sigaction, kSignals.size()> gPrevious{};
@@ -72,12 +74,22 @@ void EndedBySignal(int signal)
     errno = saved;
 }
 
-void Arm(const QString& path)
+// The signals a run ends by, as a set.
+sigset_t EndingSignals()
 {
-    const QByteArray bytes = QFile::encodeName(path);
-    if (gArmed || bytes.size() >= PATH_MAX)
-        return;
-    std::memcpy(gArmedPath, bytes.constData(), size_t(bytes.size()) + 1);
+    sigset_t ending;
+    sigemptyset(&ending);
+    for (const int signal : kSignals)
+        sigaddset(&ending, signal);
+    return ending;
+}
+
+// Installs the handler over gArmedPath, which the caller has filled. The handler stands
+// before the directory is made (mkdtemp writes its name into that very buffer before it
+// makes it), so that a signal another thread takes finds the directory as soon as it is
+// there; one that comes earlier removes nothing.
+void Arm()
+{
     gArmed = 1;
     for (size_t i = 0; i < kSignals.size(); ++i) {
         struct sigaction current {};
@@ -88,7 +100,8 @@ void Arm(const QString& path)
             continue;
         struct sigaction action {};
         action.sa_handler = EndedBySignal;
-        ::sigemptyset(&action.sa_mask);
+        // One ending at a time: another signal waits until the first has removed the directory.
+        action.sa_mask = EndingSignals();
         action.sa_flags = static_cast<int>(SA_RESETHAND); // the flag is the sign bit of an int field
         ::sigaction(kSignals[i], &action, nullptr);
     }
@@ -102,6 +115,22 @@ void Disarm()
         ::sigaction(kSignals[i], &gPrevious[i], nullptr);
     gArmed = 0;
 }
+
+// Holds the ending signals off this thread while it lives; they come when it goes.
+class TSignalsHeld final {
+public:
+    TSignalsHeld()
+    {
+        const sigset_t ending = EndingSignals();
+        ::pthread_sigmask(SIG_BLOCK, &ending, &previous_);
+    }
+    ~TSignalsHeld() { ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+    TSignalsHeld(const TSignalsHeld&) = delete;
+    TSignalsHeld& operator=(const TSignalsHeld&) = delete;
+
+private:
+    sigset_t previous_{};
+};
 
 bool ProcessIsGone(qint64 pid) { return pid > 0 && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH; }
 
@@ -124,28 +153,46 @@ TRunDirectory::TRunDirectory()
 {
     const QString folder = QDir::tempPath();
     RemoveStale(folder);
-    QByteArray pattern = QFile::encodeName(QDir(folder).filePath(kPrefix + QString::number(::getpid()) + QStringLiteral("-XXXXXX")));
-    // A signal between making the directory and arming the handler would leave it behind:
-    // the signals wait until the handler stands, then find the directory to remove.
-    sigset_t ending, previous;
-    sigemptyset(&ending);
-    for (const int signal : kSignals)
-        sigaddset(&ending, signal);
-    ::pthread_sigmask(SIG_BLOCK, &ending, &previous);
-    const bool made = ::mkdtemp(pattern.data()) != nullptr;
-    path_ = QFile::decodeName(pattern);
-    if (made)
-        Arm(path_);
-    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    const QByteArray pattern =
+        QFile::encodeName(QDir(folder).filePath(kPrefix + QString::number(::getpid()) + QStringLiteral("-XXXXXX")));
+    if (gArmed || pattern.size() >= PATH_MAX) {
+        // A second one in the same run (or a folder whose name is too long to keep for the
+        // handler) is made without it, and removed only at its end.
+        QByteArray name = pattern;
+        const bool made = ::mkdtemp(name.data()) != nullptr;
+        path_ = QFile::decodeName(name);
+        if (!made)
+            throw fw::EInOutError(QStringLiteral("Nu pot crea directorul %1").arg(path_));
+        return;
+    }
+    bool made = false;
+    {
+        // This thread takes the signals only once the directory is made and its name known;
+        // another thread may take one any time, and finds the handler standing.
+        const TSignalsHeld held;
+        std::memcpy(gArmedPath, pattern.constData(), size_t(pattern.size()) + 1);
+        Arm();
+        made = ::mkdtemp(gArmedPath) != nullptr;
+        path_ = QFile::decodeName(QByteArray(gArmedPath));
+        if (!made)
+            Disarm();
+    }
     if (!made)
         throw fw::EInOutError(QStringLiteral("Nu pot crea directorul %1").arg(path_));
+    armed_ = true;
 }
 
 TRunDirectory::~TRunDirectory()
 {
-    if (gArmed && QFile::encodeName(path_) == gArmedPath)
-        Disarm();
+    if (!armed_) {
+        QDir(path_).removeRecursively();
+        return;
+    }
+    // A signal that comes while the directory goes waits for it to be gone, then ends the
+    // process as it would have: never between the handler's going and the directory's.
+    const TSignalsHeld held;
     QDir(path_).removeRecursively();
+    Disarm();
 }
 
 } // namespace corvanel::cli

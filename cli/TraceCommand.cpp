@@ -7,6 +7,7 @@
 #include "data/Queries.h"
 #include "dialogs/CodeList.h"
 #include "platform/core/Exceptions.h"
+#include "platform/db/OutputFile.h"
 #include "platform/db/Query.h"
 #include "platform/report/ReportPainter.h"
 #include "reports/PrintSettings.h"
@@ -14,7 +15,6 @@
 #include "reports/TraceabilityReport.h"
 
 #include <QGuiApplication>
-#include <QSet>
 
 namespace corvanel::cli {
 
@@ -42,29 +42,6 @@ TSelection Selection(const TArgs& args)
     s.Warehouses = List(args, QStringLiteral("warehouses"));
     s.Suppliers = List(args, QStringLiteral("suppliers"));
     return s;
-}
-
-// A code the company does not have would only narrow the report to nothing, unseen.
-void RefuseUnknownCodes(TProductionContext& context, const QStringList& codes, const QStringList& listSql,
-                        const QString& option)
-{
-    if (codes.isEmpty())
-        return;
-    fw::TQuery known;
-    known.SetSession(context.Session());
-    known.SetDatabaseName(TVELDA);
-    known.SetSQL(listSql);
-    QSet<QString> have;
-    try {
-        known.Open();
-        for (known.First(); !known.Eof(); known.Next())
-            have.insert(known.FieldByName(QStringLiteral("Cod"))->AsString());
-    } catch (const fw::EDatabaseError& e) {
-        throw fw::EDatabaseError(msg::ReportDatabaseError(e.Message()));
-    }
-    for (const QString& code : codes)
-        if (!have.contains(code))
-            throw ERefused(QStringLiteral("Codul \"%1\" din --%2 nu exista in firma.").arg(code, option));
 }
 
 // No receipts in the selection: nothing is written, whichever the output.
@@ -224,6 +201,8 @@ int Run(const TArgs& args)
     TCompanySession company(Required(args, QStringLiteral("company")));
     RefuseUnknownCodes(company.Context(), selection.Warehouses, WarehouseListSql(), QStringLiteral("warehouses"));
     RefuseUnknownCodes(company.Context(), selection.Suppliers, SupplierListSql(), QStringLiteral("suppliers"));
+    if (!csv)
+        fw::CheckOutputFile(file);
     return csv ? WriteCsv(company.Context(), selection) : WritePdf(company.Context(), selection, file);
 }
 

@@ -187,6 +187,14 @@ QString PrefixRequired(const QString& codes)
 {
     return QStringLiteral("Specificati caracterul cu care trebuie sa înceapa %1!").arg(codes);
 }
+QString UnknownSettingValue(const QString& file, const QString& section, const QString& key, const QString& value,
+                            const QString& allowed)
+{
+    return QStringLiteral("Fisierul de setari <%1>, sectiunea [%2]: cheia %3 are valoarea \"%4\", pe care programul nu o "
+                          "cunoaste.\rValorile permise: %5. Corectati valoarea in fisier; pana atunci programul nu "
+                          "lucreaza cu setarile de productie.")
+        .arg(file, section, key, value, allowed);
+}
 QString PercentageBelowFloor() { return QStringLiteral("Coeficientul nu poate fi mai mic de -100% !"); }
 QString PercentageAboveCeiling() { return QStringLiteral("Coeficientul nu poate fi mai mare de 999999999.99% !"); }
 QString PricesOutOfRange(const QString& groupCode)

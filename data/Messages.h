@@ -92,6 +92,10 @@ QString AccountFormat();
 QString UnknownCurrency(const QString& code);
 QString TooManyArticlesMarked();
 QString PrefixRequired(const QString& codes);
+// A production setting whose value the add-on does not know: the settings file, its
+// section and key, the value found and the values allowed.
+QString UnknownSettingValue(const QString& file, const QString& section, const QString& key, const QString& value,
+                            const QString& allowed);
 QString PercentageBelowFloor();
 QString PercentageAboveCeiling();
 QString PricesOutOfRange(const QString& groupCode);

@@ -16,6 +16,8 @@ namespace corvanel {
 // after all others, then entry date). Ties keep the table's order.
 // The finest the requirement's terms may be counted in.
 constexpr int MaxRequirementDecimals = 3;
+// The furthest ahead a lot may be marked as expiring soon, in days.
+constexpr int MaxExpiringDays = 3650;
 
 enum class TLotOrder { Table, FirstIn, FirstToExpire };
 
@@ -46,8 +48,11 @@ struct TProductionSettings {
     QString FixedDirectory;
 
     // Reloads Directory, the three prefixes and the lot settings; a missing file, section or
-    // key (or a key with an empty or unknown value) keeps the setting as it was. EInOutError when the file is there
-    // but cannot be read.
+    // key keeps the setting as it was. EInOutError when the file is there but cannot be
+    // read (see fw::TIniFile), and when a key of the section is there with a value the
+    // add-on does not know (an empty prefix, a lot order or an expired-lots choice it has
+    // no name for, a number of days or decimals out of its range), naming the file, the
+    // key and the values allowed: a setting is never guessed.
     void Load();
     // Reloads Directory and writes the three prefixes and the lot settings, touching nothing
     // else of the file.

@@ -9,8 +9,14 @@
 #include "platform/schema/CompanyTables.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace pelmaris {
 
@@ -31,6 +37,27 @@ QString CompanyDatabaseFile(const QString& directory)
     const QDir dir(directory);
     const QString server = dir.filePath(fw::TServerDatabase::FileName());
     return QFileInfo(server).isFile() ? server : dir.filePath(fw::DatabaseFileName());
+}
+
+QString CompanyDirectoryProblem(const QString& directory, bool* unreadable)
+{
+    const QString shown = QDir::toNativeSeparators(directory);
+    const QByteArray path = QFile::encodeName(directory);
+    struct stat info {};
+    const bool there = ::stat(path.constData(), &info) == 0;
+    const int error = there ? 0 : errno;
+    if (unreadable)
+        *unreadable = false;
+    if ((there && !S_ISDIR(info.st_mode)) || error == ENOENT || error == ENOTDIR)
+        return QStringLiteral("Directorul <%1> nu exista!").arg(shown);
+    if (!there || ::faccessat(AT_FDCWD, path.constData(), R_OK | X_OK, AT_EACCESS) != 0) {
+        if (unreadable)
+            *unreadable = true;
+        return QStringLiteral("Directorul <%1> nu poate fi citit: nu aveti drept de acces la el sau la un director "
+                              "care il contine.\rCereti administratorului calculatorului dreptul de a-l citi.")
+            .arg(shown);
+    }
+    return QString();
 }
 
 QString CompanyBeingRemadeText(const QString& directory)

@@ -16,6 +16,11 @@ namespace pelmaris {
 
 // What the host tells the user about company directories.
 QString CompanyBeingRemadeText(const QString& directory);
+// What keeps a directory from being opened as a company: it does not exist (or is no
+// directory), or the user may not enter or read it (or a directory on the way to it); empty
+// when nothing does. Said with the directory as given; `unreadable`, when given, tells
+// the second kind from the first.
+QString CompanyDirectoryProblem(const QString& directory, bool* unreadable = nullptr);
 inline const QString DemoInUseText =
     QStringLiteral("Firma demonstrativa este deschisa si in alt program: s-a deschis asa cum este, fara a fi creata din nou.");
 inline const QString ReadOnlyCompanyText = QStringLiteral("doar citire");

@@ -163,8 +163,8 @@ bool TPelmarisHost::OpenCompany(const QString& directory, bool confirmNew)
 {
     const QString dir = QDir::cleanPath(QDir(directory).absolutePath());
     const QString shown = QDir::toNativeSeparators(dir);
-    if (!QFileInfo(dir).isDir()) {
-        fw::MessageDlg(QStringLiteral("Directorul <%1> nu exista!").arg(shown), fw::TMsgDlgType::Warning);
+    if (const QString problem = CompanyDirectoryProblem(dir); !problem.isEmpty()) {
+        fw::MessageDlg(problem, fw::TMsgDlgType::Warning);
         return false;
     }
     if (!IsCompanyDirectory(dir) && confirmNew

@@ -1,6 +1,7 @@
 #include "recall/RecallOutput.h"
 
 #include "data/Messages.h"
+#include "platform/db/OutputFile.h"
 #include "platform/core/Csv.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/Readable.h"
@@ -177,6 +178,7 @@ QString RecallCsv(const TRecall& recall)
 
 void WriteRecallCsv(const TRecall& recall, const QString& fileName)
 {
+    fw::CheckOutputFile(fileName);
     QSaveFile file(fileName);
     const QByteArray bytes = RecallCsv(recall).toUtf8();
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())

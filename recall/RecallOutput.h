@@ -57,7 +57,8 @@ QString RecallTitle(const TRecall& recall);
 // The CSV: a heading, then one record per lot reached and per shipment, depth first
 // (Nivel;Tip;Numar;Data;Partener;Cod_grupa;Cod_articol;Lot;Cantitate;Estimat).
 QString RecallCsv(const TRecall& recall);
-// The same, written whole or not at all. EInOutError when the file cannot be written.
+// The same, written whole or not at all. EInOutError when the file cannot be written or is
+// refused (fw::CheckOutputFile: one of the company's files, no regular file).
 void WriteRecallCsv(const TRecall& recall, const QString& fileName);
 // The tree as indented text, then the totals.
 QString RecallText(const TRecall& recall, const fw::TFormatSettings& formats);

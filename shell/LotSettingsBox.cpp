@@ -37,7 +37,7 @@ TLotSettingsBox::TLotSettingsBox(QWidget* parent) : QFrame(parent)
     row(QStringLiteral("Loturile expirate la data documentului:"), ExpiredLotsCombo, 1);
     ExpiringDaysEdit = new QSpinBox(this);
     ExpiringDaysEdit->setObjectName(QStringLiteral("ExpiringDaysEdit"));
-    ExpiringDaysEdit->setRange(0, 3650);
+    ExpiringDaysEdit->setRange(0, MaxExpiringDays);
     row(QStringLiteral("Se semnaleaza loturile care expira in cel mult (zile):"), ExpiringDaysEdit, 2);
     DecimalsEdit = new QSpinBox(this);
     DecimalsEdit->setObjectName(QStringLiteral("DecimalsEdit"));

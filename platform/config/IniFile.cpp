@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
+#include <QStringEncoder>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -36,6 +37,13 @@ QString Shown(const QString& fileName) { return QDir::toNativeSeparators(fileNam
     throw EInOutError(QStringLiteral("<%1> nu este un fisier obisnuit: setarile nu pot fi citite din el.").arg(Shown(fileName)));
 }
 
+[[noreturn]] void RaiseDanglingLink(const QString& fileName)
+{
+    throw EInOutError(QStringLiteral("Fisierul de setari <%1> este o legatura catre un fisier care nu exista: setarile "
+                                     "nu pot fi citite din el.")
+                          .arg(Shown(fileName)));
+}
+
 [[noreturn]] void RaiseTooLarge(const QString& fileName)
 {
     throw EInOutError(QStringLiteral("Fisierul de setari <%1> este prea mare (peste %2 MiB): nu poate fi citit.")
@@ -61,9 +69,14 @@ std::optional<QByteArray> ReadText(const QString& fileName)
     struct stat info {};
     // Looked at before opening: opening a device may already do something.
     if (::stat(path.constData(), &info) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
+        const int error = errno;
+        // A link to nothing is no missing file: what it was to lead to is gone.
+        struct stat link {};
+        if (error == ENOENT && ::lstat(path.constData(), &link) == 0 && S_ISLNK(link.st_mode))
+            RaiseDanglingLink(fileName);
+        if (error == ENOENT || error == ENOTDIR)
             return std::nullopt;
-        RaiseUnreadable(fileName, errno);
+        RaiseUnreadable(fileName, error);
     }
     if (!S_ISREG(info.st_mode))
         RaiseNotRegular(fileName);
@@ -91,15 +104,92 @@ std::optional<QByteArray> ReadText(const QString& fileName)
     return text;
 }
 
+// How the file's text is written: as bytes (the local 8-bit encoding, or any other the
+// program never converts), or in UTF-16 after its byte order mark, which is read as the
+// same text in UTF-8 and written back in UTF-16.
+enum class TEncoding { Bytes, Utf16LE, Utf16BE };
+
+struct TFileText {
+    QByteArray Text; // as TIniText edits it: UTF-8 for a UTF-16 file (its mark as U+FEFF)
+    TEncoding Encoding = TEncoding::Bytes;
+};
+
+[[noreturn]] void RaiseNotText(const QString& fileName)
+{
+    throw EInOutError(QStringLiteral("Fisierul de setari <%1> nu este un fisier text: contine octeti de control (date "
+                                     "binare, sau text UTF-16 fara marca de ordine a octetilor). Setarile nu pot fi "
+                                     "citite din el.")
+                          .arg(Shown(fileName)));
+}
+
+[[noreturn]] void RaiseBadUtf16(const QString& fileName)
+{
+    throw EInOutError(QStringLiteral("Fisierul de setari <%1> incepe ca un text UTF-16, dar textul lui este deteriorat: "
+                                     "setarile nu pot fi citite din el.")
+                          .arg(Shown(fileName)));
+}
+
+QByteArray EncodeUtf16(const QByteArray& utf8, TEncoding encoding)
+{
+    QStringDecoder decode(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    const QString text = decode(utf8);
+    QStringEncoder encode(encoding == TEncoding::Utf16LE ? QStringEncoder::Utf16LE : QStringEncoder::Utf16BE,
+                          QStringEncoder::Flag::Stateless);
+    return encode(text);
+}
+
+// The text a file's bytes hold. A text that starts with UTF-16's byte order mark is read
+// in UTF-16 (and must come back the same when written so again); any other is taken as
+// bytes. Either way a settings file holds no control characters but tabs, line breaks,
+// form feeds and the old end-of-file mark: one that does is binary data, or UTF-16 without
+// its mark, and reading it as text would find no setting at all.
+TFileText Decode(const QString& fileName, QByteArray bytes)
+{
+    TFileText decoded;
+    if (bytes.startsWith("\xFF\xFE"))
+        decoded.Encoding = TEncoding::Utf16LE;
+    else if (bytes.startsWith("\xFE\xFF"))
+        decoded.Encoding = TEncoding::Utf16BE;
+    if (decoded.Encoding == TEncoding::Bytes) {
+        decoded.Text = std::move(bytes);
+    } else {
+        QStringDecoder decode(decoded.Encoding == TEncoding::Utf16LE ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE,
+                              QStringDecoder::Flag::ConvertInitialBom);
+        const QString text = decode(bytes);
+        decoded.Text = text.toUtf8();
+        if (bytes.size() % 2 != 0 || decode.hasError() || EncodeUtf16(decoded.Text, decoded.Encoding) != bytes)
+            RaiseBadUtf16(fileName);
+    }
+    for (const char c : std::as_const(decoded.Text)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\v' && c != '\f' && byte != 0x1A)
+            RaiseNotText(fileName);
+    }
+    return decoded;
+}
+
+QByteArray Encode(const TFileText& text)
+{
+    return text.Encoding == TEncoding::Bytes ? text.Text : EncodeUtf16(text.Text, text.Encoding);
+}
+
+std::optional<TFileText> ReadSettingsText(const QString& fileName)
+{
+    std::optional<QByteArray> bytes = ReadText(fileName);
+    if (!bytes)
+        return std::nullopt;
+    return Decode(fileName, std::move(*bytes));
+}
+
 // The text for a read: a missing file is an empty one.
-QByteArray TextOf(const QString& fileName) { return ReadText(fileName).value_or(QByteArray()); }
+QByteArray TextOf(const QString& fileName) { return ReadSettingsText(fileName).value_or(TFileText()).Text; }
 
 // The file's text before a change. Only "no such file" counts as missing: a file that is
 // there but cannot be read must not be replaced by one holding only the new key.
-std::optional<QByteArray> ReadTextForUpdate(const QString& fileName)
+TFileText ReadTextForUpdate(const QString& fileName)
 {
     try {
-        return ReadText(fileName);
+        return ReadSettingsText(fileName).value_or(TFileText());
     } catch (const EInOutError&) {
         RaiseUnableToWrite(fileName);
     }
@@ -125,12 +215,13 @@ std::unique_ptr<TFileLock> LockForWriting(const QString& fileName)
 // without a lock, as if it had been made just before anybody else's.
 void Update(const QString& fileName, const std::function<bool(TIniText&)>& change)
 {
-    TIniText unlocked(ReadTextForUpdate(fileName).value_or(QByteArray()));
+    TIniText unlocked(ReadTextForUpdate(fileName).Text);
     if (!change(unlocked))
         return;
     const auto lock = LockForWriting(fileName);
-    TIniText text(ReadTextForUpdate(fileName).value_or(QByteArray()));
-    if (change(text) && !SaveFileAtomically(fileName, text.Text()))
+    const TFileText before = ReadTextForUpdate(fileName);
+    TIniText text(before.Text);
+    if (change(text) && !SaveFileAtomically(fileName, Encode({text.Text(), before.Encoding})))
         RaiseUnableToWrite(fileName);
 }
 
@@ -239,6 +330,14 @@ QStringList TIniFile::ReadSection(const QString& section) const
 {
     QStringList names;
     for (const QByteArray& key : TIniText(TextOf(fileName_)).Keys(Bytes(section)))
+        names << QString::fromLocal8Bit(key);
+    return names;
+}
+
+QStringList TIniFile::ReadSectionEntries(const QString& section) const
+{
+    QStringList names;
+    for (const QByteArray& key : TIniText(TextOf(fileName_)).Entries(Bytes(section)))
         names << QString::fromLocal8Bit(key);
     return names;
 }

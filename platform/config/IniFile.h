@@ -18,16 +18,18 @@ constexpr qint64 MaxIniFileSize = qint64(1024) * 1024;
 // from reading it to replacing it, and waits a few seconds at most for another writer to
 // finish. A write changes only the line of its key (or adds the key to its section, or
 // the section to the end of the file); every other byte stays as it was — line breaks,
-// encoding, comments, lines that are no entry, duplicate sections and keys, bytes after
-// a NUL. Where a section or a key occurs twice, the first occurrence is the one read and
-// written. A value that is already the one asked for is not written at all.
+// encoding, comments, lines that are no entry, duplicate sections and keys. Where a
+// section or a key occurs twice, the first occurrence is the one read and written. A value that is already the one asked for is not written at all.
 //
 // Section and key names compare without regard to ASCII case. Values are trimmed of
 // blanks at both ends, and a value written with blanks at an end is stored in double
 // quotes so that it reads back as written; a value in double quotes reads without them.
 // A key present with nothing after "=" reads as an empty value, not as the default.
 // Text is stored in the platform's local 8-bit encoding (UTF-8 on Linux); the bytes of
-// other lines are never converted.
+// other lines are never converted. A file that starts with UTF-16's byte order mark (as
+// Windows' Notepad may save it) is read in UTF-16 and written back in UTF-16, with its mark
+// and in its byte order; a UTF-16 text that does not decode (an odd byte at its end, a
+// lone surrogate) is an error like the ones below.
 //
 // The new text replaces the old one through a temporary file in the same directory, so
 // a failed write never leaves half a file; where that directory refuses new files the
@@ -37,8 +39,10 @@ constexpr qint64 MaxIniFileSize = qint64(1024) * 1024;
 //
 // Only a regular file of at most MaxIniFileSize bytes is read. Only a file that does not
 // exist reads as all defaults: one that is there but cannot be read (no right to read it,
-// a pipe, a device, a directory, a larger file) raises EInOutError with a Romanian message
-// naming it, on every read.
+// a pipe, a device, a directory, a larger file, a link to nothing, a file that is no text:
+// one holding control characters other than tabs, line breaks, form feeds and the old
+// end-of-file mark, such as binary data or UTF-16 without its mark) raises EInOutError with
+// a Romanian message naming it, on every read.
 class TIniFile final {
 public:
     explicit TIniFile(QString fileName);
@@ -68,6 +72,8 @@ public:
     bool ValueExists(const QString& section, const QString& key) const;
     // The section's keys in file order; empty when the section is missing.
     QStringList ReadSection(const QString& section) const;
+    // The same with a key listed as often as it occurs (where the file repeats it).
+    QStringList ReadSectionEntries(const QString& section) const;
 
     // Remove a key, or a section with all its keys. Nothing missing, nothing written.
     void DeleteKey(const QString& section, const QString& key);

@@ -137,6 +137,15 @@ QList<QByteArray> TIniText::Keys(const QByteArray& section) const
     return keys;
 }
 
+QList<QByteArray> TIniText::Entries(const QByteArray& section) const
+{
+    QList<QByteArray> keys;
+    for (const TLine& line : lines_)
+        if (line.Kind == TKind::Entry && InSection(line, section))
+            keys << line.Name;
+    return keys;
+}
+
 QByteArray TIniText::LineBreak() const
 {
     for (const TLine& line : lines_) {

@@ -28,6 +28,8 @@ public:
     bool HasSection(const QByteArray& section) const;
     // The section's keys in file order, each once.
     QList<QByteArray> Keys(const QByteArray& section) const;
+    // The key of every entry of the section in file order, a key as often as it occurs.
+    QList<QByteArray> Entries(const QByteArray& section) const;
 
     // The edits; each tells whether the text changed. Setting a key changes the value on
     // its line (the key's spelling and the blanks around "=" stay), or adds the key after

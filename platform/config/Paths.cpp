@@ -46,7 +46,8 @@ QString ChangeFileExt(const QString& path, const QString& extension)
 QString ChooseHostIniFile(const QString& executable, const QString& configDirectory)
 {
     QString beside = ChangeFileExt(executable, QStringLiteral(".INI"));
-    if (QFileInfo::exists(beside))
+    // A link to nothing is there too: its reader says so, rather than another file being read.
+    if (const QFileInfo info(beside); info.exists() || info.isSymLink())
         return beside;
     return JoinPath(configDirectory, QFileInfo(beside).fileName());
 }

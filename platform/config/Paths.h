@@ -29,8 +29,8 @@ QString ChangeFileExt(const QString& path, const QString& extension);
 // to write. Needs the application object.
 QString HostIniFileName();
 // The same choice for a given executable and configuration directory. Anything at the
-// path beside the executable counts as there, so that a file which cannot be read is
-// reported by its reader rather than passed over for another one.
+// path beside the executable counts as there (a link to nothing too), so that a file which
+// cannot be read is reported by its reader rather than passed over for another one.
 QString ChooseHostIniFile(const QString& executable, const QString& configDirectory);
 
 } // namespace fw

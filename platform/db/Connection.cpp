@@ -10,11 +10,14 @@
 #include "platform/db/StoredValue.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlQuery>
+#include <cerrno>
 #include <ctime>
 #include <map>
+#include <sys/stat.h>
 
 namespace fw {
 
@@ -60,9 +63,10 @@ void SetDamagedDatabaseHandler(std::function<void(const QString& file)> handler)
 
 void ThrowDamaged(const QString& message, const QString& where)
 {
+    Q_UNUSED(message); // the engine's own words, which the user is not given
     if (DamageHandler())
         DamageHandler()(where);
-    throw EDatabaseDamaged(message);
+    throw EDatabaseDamaged(dbmsg::DatabaseDamaged(where));
 }
 
 bool Connection::HasDatabase(const QString& directory)
@@ -71,13 +75,27 @@ bool Connection::HasDatabase(const QString& directory)
     return QFileInfo(dir.filePath(DatabaseFileName())).isFile() || QFileInfo(dir.filePath(TServerDatabase::FileName())).isFile();
 }
 
+QStringList Connection::OpenDirectories()
+{
+    QStringList directories;
+    for (const auto& [directory, connection] : Pool())
+        if (!connection.expired())
+            directories << directory;
+    return directories;
+}
+
 std::shared_ptr<Connection> Connection::Open(const QString& directory, TOpenMode mode, const QStringList& companyTables)
 {
     if (directory.trimmed().isEmpty())
         throw EDatabaseError(dbmsg::NoDatabaseDirectory());
     QFileInfo info(directory);
-    if (!info.exists() || !info.isDir())
+    if (!info.exists() || !info.isDir()) {
+        // One the user may not reach is there all the same: said as such, not as missing.
+        struct stat unreachable {};
+        if (::stat(QFile::encodeName(directory).constData(), &unreachable) != 0 && errno == EACCES)
+            throw EDatabaseError(dbmsg::DirectoryUnreadable(directory));
         throw EDatabaseError(dbmsg::DirectoryNotFound(directory));
+    }
     const QString key = CanonicalDir(directory);
     auto& pool = Pool();
     std::shared_ptr<Connection> conn;

@@ -84,6 +84,8 @@ public:
     // Whether a directory names a database (its file, or its connection file), without
     // connecting.
     static bool HasDatabase(const QString& directory);
+    // The directories whose databases are open in this process (as Directory() spells them).
+    static QStringList OpenDirectories();
 
     virtual ~Connection();
     Connection(const Connection&) = delete;

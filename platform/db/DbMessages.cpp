@@ -3,6 +3,7 @@
 #include "platform/core/Formats.h"
 
 #include <QDir>
+#include <QRegularExpression>
 
 namespace fw::dbmsg {
 
@@ -122,6 +123,50 @@ QString DiskFull(const QString& database)
         .arg(QDir::toNativeSeparators(database));
 }
 
+QString DiskError(const QString& database)
+{
+    return QStringLiteral("Discul pe care se afla baza de date <%1> a raportat o eroare de citire sau scriere: operatia "
+                          "nu a fost facuta.\rVerificati discul si locul liber de pe el, apoi reluati operatia.")
+        .arg(QDir::toNativeSeparators(database));
+}
+
+QString DatabaseDamaged(const QString& where)
+{
+    return QStringLiteral("Baza de date a firmei (<%1>) este deteriorata: o parte din ea nu poate fi citita, iar ce s-ar "
+                          "citi de acolo nu este de incredere. Operatia nu a fost facuta.\rRefaceti firma dintr-o copie "
+                          "de siguranta (in pelmaris, \"Sistem > Verificare firma\" arata ce este deteriorat).")
+        .arg(QDir::toNativeSeparators(where));
+}
+
+QString OpeningDiskFull()
+{
+    return QStringLiteral("discul este plin.\rFaceti loc pe disc (stergeti fisierele de care nu mai este nevoie) si "
+                          "deschideti din nou firma.");
+}
+
+QString OpeningDiskError()
+{
+    return QStringLiteral("discul a raportat o eroare de citire sau scriere.\rVerificati discul si locul liber de pe el, "
+                          "apoi deschideti din nou firma.");
+}
+
+QString OpeningFileUnusable()
+{
+    return QStringLiteral("fisierul bazei de date nu poate fi deschis.\rVerificati ca aveti drept de citire si scriere "
+                          "asupra lui si asupra directorului firmei.");
+}
+
+QString OpeningBusy()
+{
+    return QStringLiteral("alt program o tine blocata.\rIncercati din nou peste cateva momente; daca nu reuseste nici "
+                          "atunci, inchideti firma in celelalte programe.");
+}
+
+QString OpeningEngineText(const QString& engineText)
+{
+    return QStringLiteral("motorul bazei de date a raportat: %1").arg(engineText);
+}
+
 QString MissingDatabase(const QString& file)
 {
     return QStringLiteral("Baza de date <%1> nu exista.").arg(QDir::toNativeSeparators(file));
@@ -132,9 +177,102 @@ QString NotACompany(const QString& file)
     return QStringLiteral("Fisierul <%1> nu este baza de date a unei firme.").arg(QDir::toNativeSeparators(file));
 }
 
+namespace {
+
+// The first text between double quotes in an engine's message; empty when there is none.
+QString FirstQuoted(const QString& message)
+{
+    const qsizetype open = message.indexOf(QLatin1Char('"'));
+    const qsizetype close = open < 0 ? -1 : message.indexOf(QLatin1Char('"'), open + 1);
+    return close < 0 ? QString() : message.mid(open + 1, close - open - 1);
+}
+
+// Why the client could not reach the server, and what to do, for the texts it is known to
+// give (libpq's, in English whatever the locale); empty for any other.
+QString UnreachableReason(const QString& text)
+{
+    const auto has = [&](const char* part) { return text.contains(QLatin1String(part), Qt::CaseInsensitive); };
+    if (has("Connection refused"))
+        return QStringLiteral("serverul nu primeste conexiuni (nu este pornit, sau asculta pe alt port).\rPorniti "
+                              "serverul sau corectati host= si port= in fisierul de conectare al firmei.");
+    if (has("could not translate host name") || has("Name or service not known") || has("name resolution"))
+        return QStringLiteral("numele serverului nu este cunoscut in retea.\rCorectati host= in fisierul de conectare al "
+                              "firmei sau verificati reteaua.");
+    if (has("timeout expired") || has("timed out"))
+        return QStringLiteral("serverul nu a raspuns in timpul permis.\rVerificati reteaua si ca serverul este pornit, "
+                              "apoi incercati din nou.");
+    if (has("No route to host") || has("Network is unreachable"))
+        return QStringLiteral("reteaua nu ajunge la server.\rVerificati legatura la retea, apoi incercati din nou.");
+    if (has("password authentication failed") || has("no password supplied") || has("authentication failed"))
+        return QStringLiteral("serverul nu a primit parola corecta a utilizatorului.\rScrieti parola in fisierul "
+                              "~/.pgpass al utilizatorului (sau in variabila de mediu PGPASSWORD).");
+    if (has("no pg_hba.conf entry"))
+        return QStringLiteral("serverul nu permite acestui utilizator sa se conecteze de pe acest calculator.\rCereti "
+                              "administratorului serverului accesul.");
+    if (has("database \"") && has("does not exist"))
+        return QStringLiteral("baza de date %1 nu exista pe server.\rCorectati database= in fisierul de conectare al "
+                              "firmei, sau cereti administratorului serverului sa o creeze.")
+            .arg(FirstQuoted(text));
+    if (has("role \"") && has("does not exist"))
+        return QStringLiteral("utilizatorul %1 nu exista pe server.\rCorectati user= in fisierul de conectare al firmei, "
+                              "sau cereti administratorului serverului sa il creeze.")
+            .arg(FirstQuoted(text));
+    if (has("No such file or directory"))
+        return QStringLiteral("pe acest calculator nu ruleaza niciun server (nu exista punctul lui de conectare).\rPorniti "
+                              "serverul, sau scrieti in fisierul de conectare al firmei calculatorul lui (host=).");
+    if (has("too many") || has("remaining connection slots"))
+        return QStringLiteral("serverul are deja prea multe conexiuni deschise.\rIncercati din nou peste cateva momente.");
+    if (has("starting up") || has("shutting down") || has("in recovery mode"))
+        return QStringLiteral("serverul porneste sau se opreste.\rIncercati din nou peste cateva momente.");
+    if (has("SSL"))
+        return QStringLiteral("conexiunea criptata (SSL) ceruta nu a putut fi stabilita.\rVerificati sslmode= in fisierul "
+                              "de conectare al firmei, sau cereti administratorului serverului sa o permita.");
+    return QString();
+}
+
+} // namespace
+
 QString ServerUnreachable(const QString& server, const QString& engineMessage)
 {
-    return QStringLiteral("Serverul bazei de date <%1> nu poate fi contactat.\r%2").arg(server, engineMessage);
+    const QString reason = UnreachableReason(engineMessage);
+    if (!reason.isEmpty())
+        return QStringLiteral("Serverul bazei de date <%1> nu poate fi contactat: %2").arg(server, reason);
+    return QStringLiteral("Serverul bazei de date <%1> nu poate fi contactat.\rVerificati ca serverul este pornit si "
+                          "fisierul de conectare al firmei. Clientul PostgreSQL a raportat: %2")
+        .arg(server, engineMessage);
+}
+
+QString ServerError(const QString& state, const QString& message, const QString& server)
+{
+    const QString name = FirstQuoted(message);
+    if (state == QLatin1String("42P01"))
+        return QStringLiteral("Tabela %1 nu exista in baza de date de pe serverul <%2>: firma de acolo nu este completa, "
+                              "sau fisierul de conectare numeste alta schema.\rVerificati schema= in fisierul de "
+                              "conectare al firmei, sau refaceti firma pe server.")
+            .arg(name, server);
+    if (state == QLatin1String("3F000"))
+        return QStringLiteral("Schema %1 nu exista in baza de date de pe serverul <%2>.\rVerificati schema= in fisierul "
+                              "de conectare al firmei.")
+            .arg(name, server);
+    if (state == QLatin1String("42939"))
+        return QStringLiteral("Numele de schema %1 nu poate fi folosit pe serverul <%2>: numele care incep cu \"pg_\" "
+                              "sunt ale serverului.\rAlegeti alt nume (schema=) in fisierul de conectare al firmei.")
+            .arg(name, server);
+    if (state == QLatin1String("57014"))
+        return message.contains(QLatin1String("timeout"), Qt::CaseInsensitive)
+            ? QStringLiteral("Serverul <%1> a oprit operatia: a durat mai mult decat ii permite limita de timp "
+                             "(statement_timeout). Nimic din ea nu a fost salvat.\rReluati operatia cand serverul "
+                             "este mai putin ocupat, sau cereti administratorului serverului o limita mai mare.")
+                  .arg(server)
+            : QStringLiteral("Serverul <%1> a oprit operatia la cererea administratorului sau a altui program. Nimic "
+                             "din ea nu a fost salvat.\rReluati operatia.")
+                  .arg(server);
+    if (state == QLatin1String("42501"))
+        return QStringLiteral("Serverul <%1> nu va permite aceasta operatie: nu aveti drepturile necesare asupra bazei "
+                              "de date a firmei. Nimic nu a fost salvat.\rCereti administratorului serverului "
+                              "drepturile.")
+            .arg(server);
+    return message;
 }
 
 QString ServerConnectionLost(const QString& server)
@@ -233,7 +371,31 @@ QString ConnectionExpectsOneOf(const QStringList& choices)
 
 QString KeyViolation(const QString& engineMessage)
 {
-    return QStringLiteral("Exista deja o inregistrare cu aceeasi cheie: inregistrarea nu a fost salvata. (%1)").arg(engineMessage);
+    QString lead = QStringLiteral("Exista deja o inregistrare cu aceeasi cheie: inregistrarea nu a fost salvata.");
+    // The embedded engine: "UNIQUE constraint failed: Tabela.Camp, Tabela.Camp2" or
+    // "UNIQUE constraint failed: index 'nume'".
+    static const QRegularExpression fields(QStringLiteral("constraint failed: ((\\w+)\\.\\w+(?:, \\w+\\.\\w+)*)"));
+    static const QRegularExpression index(QStringLiteral("constraint failed: index '([^']*)'"));
+    // A server: "... unique constraint \"nume\" Key (camp, camp2)=(1, 2) already exists."
+    static const QRegularExpression key(QStringLiteral("Key \\((.*)\\)=\\((.*)\\) already exists"));
+    if (const QRegularExpressionMatch m = fields.match(engineMessage); m.hasMatch()) {
+        QStringList names;
+        for (const QString& qualified : m.captured(1).split(QStringLiteral(", ")))
+            names << qualified.section(QLatin1Char('.'), 1);
+        return lead + QStringLiteral(" (tabela %1, %2 %3)")
+                          .arg(m.captured(2), names.size() > 1 ? QStringLiteral("campurile") : QStringLiteral("campul"),
+                               names.join(QStringLiteral(", ")));
+    }
+    if (const QRegularExpressionMatch m = key.match(engineMessage); m.hasMatch()) {
+        const bool several = m.captured(1).contains(QLatin1Char(','));
+        return lead + QStringLiteral(" (%1 %2 = %3)")
+                          .arg(several ? QStringLiteral("campurile") : QStringLiteral("campul"), m.captured(1), m.captured(2));
+    }
+    if (const QRegularExpressionMatch m = index.match(engineMessage); m.hasMatch())
+        return lead + QStringLiteral(" (indexul %1)").arg(m.captured(1));
+    if (const QString constraint = FirstQuoted(engineMessage); !constraint.isEmpty())
+        return lead + QStringLiteral(" (indexul %1)").arg(constraint);
+    return lead;
 }
 
 QString CannotOpenDatabase(const QString& directory, const QString& why)
@@ -256,6 +418,28 @@ QString TransactionRolledBack()
 }
 
 QString OutOfMemory() { return QStringLiteral("Memorie insuficienta."); }
+
+QString OutputNotRegularFile(const QString& file)
+{
+    return QStringLiteral("<%1> nu este un fisier obisnuit (este un director, un dispozitiv sau o conducta): nu a fost "
+                          "scris nimic in el.\rAlegeti un fisier obisnuit.")
+        .arg(file);
+}
+
+QString OutputIsDatabaseFile(const QString& file, const QString& directory)
+{
+    return QStringLiteral("Fisierul <%1> este unul dintre fisierele bazei de date din <%2> (sau o alta cale catre unul "
+                          "dintre ele): nu a fost scris nimic peste el.\rAlegeti un fisier din afara bazei de date.")
+        .arg(file, directory);
+}
+
+QString UnusableCounter(const QString& table, const QString& field, double value, double largest)
+{
+    return QStringLiteral("Campul %1 din tabela %2 are valoarea %3, din care nu se poate da numarul urmatorului document: "
+                          "numerele documentelor sunt numere intregi mai mici decat %4. Nu a fost scris nimic.\r"
+                          "Corectati valoarea (cel mai mare numar de document folosit) si reluati operatia.")
+        .arg(field, table, QString::number(value, 'g', 17), QString::number(largest, 'f', 0));
+}
 
 QString MigrationOntoItself() { return QStringLiteral("Firma nu poate fi copiata in propria ei baza de date."); }
 
@@ -293,6 +477,13 @@ QString NoDatabaseDirectory() { return QStringLiteral("Directorul bazei de date 
 QString DirectoryNotFound(const QString& directory)
 {
     return QStringLiteral("Directorul bazei de date <%1> nu exista.").arg(QDir::toNativeSeparators(directory));
+}
+
+QString DirectoryUnreadable(const QString& directory)
+{
+    return QStringLiteral("Directorul bazei de date <%1> nu poate fi citit: nu aveti drept de acces la el sau la un "
+                          "director care il contine.")
+        .arg(QDir::toNativeSeparators(directory));
 }
 
 QString UnknownDatabase(const QString& database)

@@ -89,8 +89,25 @@ QString ReadOnlyDatabase();
 // A write that waited its time for another program's, or found no room on the disk.
 QString DatabaseBusy(const QString& database);
 QString DiskFull(const QString& database);
+// The disk failed a read or a write of the database (other than by being full).
+QString DiskError(const QString& database);
+// The engine found the database damaged (a page it cannot read, a schema it cannot parse)
+// or no database at all; `where` is its file (a server's company: its connection file).
+QString DatabaseDamaged(const QString& where);
+// Why an embedded database could not be opened (the `why` of CannotOpenDatabase): the disk
+// is full, the disk failed, the file cannot be opened (rights, a missing directory part),
+// another program holds it, there is no memory; else what the engine said (`engineText`).
+QString OpeningDiskFull();
+QString OpeningDiskError();
+QString OpeningFileUnusable();
+QString OpeningBusy();
+QString OpeningEngineText(const QString& engineText);
 // A company on a server: the server could not be reached, the connection to it was lost,
 // the server is older than the program needs.
+// ServerUnreachable says why in the user's words where the client's text (`engineMessage`)
+// is one it knows (refused, unknown host, no answer in time, authentication, no such
+// database or user, not allowed from this computer, ...), and gives that text after its own
+// only where it is not.
 QString ServerUnreachable(const QString& server, const QString& engineMessage);
 QString ServerConnectionLost(const QString& server);
 // The connection was lost while the server committed, and the server cannot be asked now.
@@ -115,7 +132,14 @@ QString ConnectionExpectsPort();
 QString ConnectionExpectsInteger();
 QString ConnectionExpectsOneOf(const QStringList& choices);
 
-// What the engine refused or failed at: a duplicate key (`engineMessage` names it), a
+// What a server refused or failed at, by its SQLSTATE, in the user's words where the
+// state is one the program knows (a table or schema that is not there, a schema name the
+// server keeps for itself, a statement cancelled or stopped by its time limit, rights the
+// user lacks); else the server's own message.
+QString ServerError(const QString& state, const QString& message, const QString& server);
+
+// What the engine refused or failed at: a duplicate key (`engineMessage` names it, and the
+// table and fields or the index it names are told in the user's words), a
 // database that cannot be opened, an engine the program cannot reach, an error the engine
 // gave no text for, a server that rolled a transaction back because a statement in it failed.
 QString KeyViolation(const QString& engineMessage);
@@ -133,6 +157,15 @@ QString MigrationTargetReadOnly(const QString& database);
 QString MigrationTargetHoldsTable(const QString& database, const QString& table);
 QString MigrationMismatch(const QString& table, const QString& measure, double source, double target);
 
+// A file the user named for a report or an export that is not written: no regular file (a
+// directory, a pipe, a device), or one of the files of a database open in `directory`.
+QString OutputNotRegularFile(const QString& file);
+QString OutputIsDatabaseFile(const QString& file, const QString& directory);
+
+// A document counter (or the largest number the documents hold) that cannot give the next
+// number: no whole number, or too large for one more to be another number (`largest`).
+QString UnusableCounter(const QString& table, const QString& field, double value, double largest);
+
 // The user's own doing: a required field left empty (`field` is its label).
 QString RequiredField(const QString& field);
 
@@ -141,6 +174,7 @@ QString RequiredField(const QString& field);
 // words too. `dataSet` is the dataset's name (the message starts with it when there is one).
 QString NoDatabaseDirectory();
 QString DirectoryNotFound(const QString& directory);
+QString DirectoryUnreadable(const QString& directory);
 QString UnknownDatabase(const QString& database);
 QString UnknownDriver(const QString& driver);
 QString DatabaseNotConnected(const QString& database);

@@ -408,7 +408,7 @@ void PgConnection::ThrowState(const QString& state, const QString& message) cons
     // The connection's class, and the server shutting down or restarting.
     if (state.startsWith(QLatin1String("08")) || state.startsWith(QLatin1String("57P")) || (pg_ && PQstatus(pg_) == CONNECTION_BAD))
         throw EDatabaseError(dbmsg::ServerConnectionLost(Describe()));
-    throw EDatabaseError(message);
+    throw EDatabaseError(dbmsg::ServerError(state, message, Describe()));
 }
 
 void PgConnection::ThrowResult(PGresult* result) const

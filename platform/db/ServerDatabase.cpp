@@ -137,21 +137,28 @@ std::optional<TServerDatabase> TServerDatabase::Read(const QString& directory)
 {
     const QString file = QDir(directory).filePath(FileName());
     const QFileInfo info(file);
-    if (!info.exists())
+    // A link to nothing is a connection file that cannot be read, not a company on no server.
+    if (!info.exists() && !info.isSymLink())
         return std::nullopt;
     if (!info.isFile() || !info.isReadable())
         throw EDatabaseError(dbmsg::ConnectionFileUnreadable(file));
     const TIniFile ini(file);
     TServerDatabase server;
     QSet<QString> seen;
-    for (const QString& key : ini.ReadSection(kSection)) {
-        // The file names the database "database" (the client's "dbname" is taken too).
-        QString keyword = key.toLower();
-        if (keyword == QLatin1String("database"))
-            keyword = QStringLiteral("dbname");
-        const QString problem = Assign(server, keyword, ini.ReadString(kSection, key, QString()), seen);
-        if (!problem.isEmpty())
-            throw EDatabaseError(dbmsg::ConnectionFileInvalid(file, problem));
+    try {
+        // Every entry as often as it occurs: a keyword given twice is refused, as in a
+        // connection string, rather than the first one taken unseen.
+        for (const QString& key : ini.ReadSectionEntries(kSection)) {
+            // The file names the database "database" (the client's "dbname" is taken too).
+            QString keyword = key.toLower();
+            if (keyword == QLatin1String("database"))
+                keyword = QStringLiteral("dbname");
+            const QString problem = Assign(server, keyword, ini.ReadString(kSection, key, QString()), seen);
+            if (!problem.isEmpty())
+                throw EDatabaseError(dbmsg::ConnectionFileInvalid(file, problem));
+        }
+    } catch (const EInOutError&) {
+        throw EDatabaseError(dbmsg::ConnectionFileUnreadable(file));
     }
     if (server.Database.isEmpty())
         throw EDatabaseError(dbmsg::ConnectionFileWithoutDatabase(file));

@@ -33,8 +33,9 @@ struct TServerDatabase {
     // The name of the connection file in a company directory.
     static QString FileName();
     // What the connection file of a directory says; nullopt when the directory has none.
-    // EDatabaseError naming the file when it names no database, cannot be read, or holds
-    // a key that is no connection keyword, a password or a value the keyword cannot take.
+    // EDatabaseError naming the file when it names no database, cannot be read (a link to
+    // nothing among them), or holds a key that is no connection keyword, a key given twice,
+    // a password or a value the keyword cannot take.
     static std::optional<TServerDatabase> Read(const QString& directory);
     // Writes the connection file of a directory, whole or not at all; EInOutError when it
     // cannot be written.

@@ -53,12 +53,42 @@ QString FileUri(const QString& file, const QString& options)
     case SQLITE_IOERR:
         if (systemError == ENOSPC || systemError == EDQUOT)
             throw EDatabaseError(dbmsg::DiskFull(file));
-        break;
+        throw EDatabaseError(dbmsg::DiskError(file));
     case SQLITE_CORRUPT:
     case SQLITE_NOTADB:
         ThrowDamaged(message, file);
+    case SQLITE_NOMEM:
+        throw EDatabaseError(dbmsg::OutOfMemory());
     }
+    // A table another program took away, named as the dataset layer names a missing table.
+    static const QLatin1String noSuchTable("no such table: ");
+    if (message.startsWith(noSuchTable))
+        throw EDatabaseError(dbmsg::MissingTable(message.mid(noSuchTable.size()).section(QLatin1Char('.'), -1)));
     throw EDatabaseError(message);
+}
+
+// Why the file could not be opened, in the user's words, by the engine's code (and the
+// system's error number behind a failed read or write).
+QString OpeningFailure(int code, int systemError, const QString& engineText)
+{
+    switch (code & 0xff) {
+    case SQLITE_FULL:
+        return dbmsg::OpeningDiskFull();
+    case SQLITE_IOERR:
+        return systemError == ENOSPC || systemError == EDQUOT ? dbmsg::OpeningDiskFull() : dbmsg::OpeningDiskError();
+    case SQLITE_CANTOPEN:
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+    case SQLITE_READONLY:
+        return dbmsg::OpeningFileUnusable();
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return dbmsg::OpeningBusy();
+    case SQLITE_NOMEM:
+        return dbmsg::OutOfMemory();
+    default:
+        return dbmsg::OpeningEngineText(engineText);
+    }
 }
 
 class SqliteRow final : public NativeRow {
@@ -126,15 +156,17 @@ std::shared_ptr<SqliteConnection> SqliteConnection::Attempt(const QString& direc
             db.setDatabaseName(FileUri(file, options));
             db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000;QSQLITE_OPEN_URI"));
             if (!db.open()) {
-                failure = db.lastError().text();
+                const QSqlError error = db.lastError();
+                failure = OpeningFailure(error.nativeErrorCode().toInt(), 0, error.text());
                 db = QSqlDatabase();
                 QSqlDatabase::removeDatabase(connName);
                 continue;
             }
         }
         std::shared_ptr<SqliteConnection> conn(new SqliteConnection(directory, connName));
-        // The first read shows a file that is no database, and a read-only one whose log
-        // index cannot be shared.
+        // The first read shows a file that is no database, a damaged one (a page or the
+        // schema it cannot read), one the disk fails, and a read-only one whose log index
+        // cannot be shared.
         QSqlQuery probe(conn->Database());
         if (probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
             probe.finish();
@@ -142,10 +174,13 @@ std::shared_ptr<SqliteConnection> SqliteConnection::Attempt(const QString& direc
             return conn;
         }
         const QSqlError error = probe.lastError();
-        if (error.nativeErrorCode().toInt() == SQLITE_NOTADB)
+        const int code = error.nativeErrorCode().toInt();
+        if (code == SQLITE_NOTADB)
             throw EDatabaseError(dbmsg::NotACompany(file));
-        failure = error.text();
-        if (!IsReadOnlyError(error.nativeErrorCode().toInt()) && (error.nativeErrorCode().toInt() & 0xff) != SQLITE_CANTOPEN)
+        if ((code & 0xff) == SQLITE_CORRUPT)
+            ThrowDamaged(error.text(), file);
+        failure = OpeningFailure(code, sqlite3_system_errno(static_cast<sqlite3*>(conn->NativeHandle())), error.text());
+        if (!IsReadOnlyError(code) && (code & 0xff) != SQLITE_CANTOPEN)
             break;
     }
     throw EDatabaseError(dbmsg::CannotOpenDatabase(directory, failure));

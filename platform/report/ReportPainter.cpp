@@ -1,6 +1,7 @@
 #include "platform/report/ReportPainter.h"
 
 #include "platform/core/Exceptions.h"
+#include "platform/db/OutputFile.h"
 #include "platform/report/PdfWriter.h"
 
 #include <QDir>
@@ -179,6 +180,7 @@ void paintPage(QPainter& painter, const TReportPage& page, const TPaintOptions& 
 
 bool ExportPdf(const TReportDocument& document, const QString& fileName)
 {
+    CheckOutputFile(fileName);
     if (document.Pages.empty())
         return false;
     // The file appears whole or not at all: the pages go to a temporary file that replaces
@@ -215,6 +217,7 @@ bool ExportPdf(const TReportDocument& document, const QString& fileName)
 
 bool ExportPng(const TReportDocument& document, int pageIndex, const QString& fileName, int dpi)
 {
+    CheckOutputFile(fileName);
     if (pageIndex < 0 || pageIndex >= document.PageCount() || dpi <= 0)
         return false;
     const TReportPage& page = document.Pages.at(size_t(pageIndex));
@@ -237,6 +240,9 @@ bool ExportPng(const TReportDocument& document, int pageIndex, const QString& fi
 
 bool PrintDocument(const TReportDocument& document, QPrinter& printer, const TReportPrinterSettings& settings)
 {
+    // A PDF printer writes the file the user named, which must not be one of the company's.
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
+        CheckOutputFile(printer.outputFileName());
     const int first = std::max(settings.FirstPage, 1);
     const int last = settings.LastPage > 0 ? std::min(settings.LastPage, document.PageCount()) : document.PageCount();
     if (first > last)

@@ -29,15 +29,17 @@ double TextWidthMm(const TPageFont& font, const QString& text);
 // The text cut to fit a width, ending in an ellipsis; unchanged when it fits.
 QString ElidedTextMm(const TPageFont& font, const QString& text, double widthMm);
 
-// Writes every page to a PDF file. False (and no file) when there are no pages;
-// EInOutError when the file cannot be written.
+// Writes every page to a PDF file, whole or not at all. False (and no file) when there are
+// no pages; EInOutError when the file cannot be written, and before anything is written when
+// CheckOutputFile (platform/db/OutputFile.h) refuses it.
 bool ExportPdf(const TReportDocument& document, const QString& fileName);
 // Writes one page (0-based) to a PNG image at a resolution. False when there is no such
-// page; EInOutError when the file cannot be written.
+// page; EInOutError when the file cannot be written or is refused (CheckOutputFile).
 bool ExportPng(const TReportDocument& document, int pageIndex, const QString& fileName, int dpi = 150);
 // Prints the pages of the settings' range, with its copies, on the document's paper and
 // orientation (the printer's own layout is restored afterwards). False when the range holds
-// no page; EInOutError when the printer cannot be opened.
+// no page; EInOutError when the printer cannot be opened, and for a PDF printer whose file
+// CheckOutputFile refuses (before anything is written).
 bool PrintDocument(const TReportDocument& document, QPrinter& printer, const TReportPrinterSettings& settings);
 
 } // namespace fw

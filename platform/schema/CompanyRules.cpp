@@ -3,8 +3,13 @@
 #include "platform/db/Query.h"
 #include "platform/db/Table.h"
 
+#include "platform/core/Exceptions.h"
+#include "platform/db/DbMessages.h"
+
 #include <QStringList>
 #include <algorithm>
+#include <cmath>
+#include <tuple>
 
 namespace fw {
 
@@ -37,7 +42,19 @@ double TakeDocumentCounter(TTable& counters, const QString& field, const QString
     used.SetSQL({QStringLiteral("SELECT MAX(Contor) AS M FROM \"%1\"").arg(documents)});
     used.Open();
     TField* counter = counters.FieldByName(field);
-    const double next = std::max(counter->AsFloat(), used.Fields(0)->AsFloat()) + 1; // null counts as 0
+    const double stored = counter->AsFloat(); // null counts as 0
+    const double largest = used.Fields(0)->AsFloat();
+    // A number past which one more is no longer a different number, or one with a fraction,
+    // would hand out numbers that collide or that no document may take: refused, naming
+    // where it lies, before anything is written.
+    for (const auto& [value, table, column] : {std::tuple{stored, counters.TableName(), field},
+                                               std::tuple{largest, documents, QStringLiteral("Contor")}}) {
+        if (!(value >= -MaxDocumentCounter && value < MaxDocumentCounter) || std::floor(value) != value) {
+            counters.Cancel();
+            throw EDatabaseError(dbmsg::UnusableCounter(table, column, value, MaxDocumentCounter));
+        }
+    }
+    const double next = std::max(stored, largest) + 1;
     counter->SetAsFloat(next);
     counters.Post();
     return next;

@@ -20,12 +20,18 @@ bool IsValidAccountSymbol(const QString& text);
 inline constexpr int MaxSyntheticLength = 10;
 inline constexpr int MaxAnalyticLength = 20;
 
+// The largest document counter handed out: the numbers below it are whole numbers a
+// double holds exactly, one apart (2^53 - 1).
+inline constexpr double MaxDocumentCounter = 9007199254740991.0;
+
 // Takes the next number of a document counter: the first row of the counter table (made
 // when the table has none) raised to one past both the value it holds and the largest
 // `Contor` of `documents`, and stored. A counter another program left behind, emptied or
 // never set cannot hand out a number a document already has. Inside the caller's
 // transaction, with `counters` open and reading for update, so that nobody takes the same
-// number meanwhile.
+// number meanwhile. EDatabaseError naming the table and field, nothing changed, when
+// either value is no whole number or the next number would pass MaxDocumentCounter (one
+// more would then be the same number, and every later document would be refused).
 double TakeDocumentCounter(TTable& counters, const QString& field, const QString& documents);
 
 } // namespace fw

@@ -1,6 +1,7 @@
 // The production settings in KRBDEF.INI, found through the host's last database directory.
 #include "Company.h"
 #include "platform/config/SettingsStore.h"
+#include "platform/core/Exceptions.h"
 #include "platform/schema/CompanyTables.h"
 #include "data/ProductionSettings.h"
 
@@ -46,7 +47,6 @@ TEST_F(Settings, LoadingTakesTheFirstCharacterOfEachKeyAndKeepsTheRest)
         {"[Altceva]\r\nIndCod=X\r\n", "_.;"},            // no section
         {"[Productie]\r\nIndCod=M\r\n", "_M;"},          // one key
         {"[Productie]\r\nIndCod=MP\r\n", "_M;"},         // longer value: its first character
-        {"[Productie]\r\nIndCod=\r\nIndGest=#\r\n", "#.;"}, // a key without a value keeps the setting
         {"[productie]\r\nindsemi=s\r\n", "_.s"},         // names are not case-sensitive
     };
     for (const Case& c : cases) {
@@ -97,17 +97,11 @@ TEST_F(Settings, WithoutARecordedDirectoryTheHandedOverOneServesThenTheCurrentOn
     EXPECT_EQ(settings.Directory, QDir::currentPath() + "/");
 }
 
-TEST_F(Settings, TheLotSettingsLoadByNameKeepWhatIsUnknownAndAreWrittenBack)
+TEST_F(Settings, TheLotSettingsLoadByNameAndAreWrittenBack)
 {
     Write("[Productie]\r\nOrdineLoturi=fefo\r\nLoturiExpirate=Exclude\r\nZileExpirare=3\r\nZecimaleNecesar=3\r\n");
     settings.Load();
     EXPECT_EQ(settings.RequirementDecimals, 3);
-    EXPECT_EQ(settings.LotOrder, TLotOrder::FirstToExpire);
-    EXPECT_FALSE(settings.DrawExpiredLots);
-    EXPECT_EQ(settings.ExpiringWithinDays, 3);
-    Write("[Productie]\r\nOrdineLoturi=LIFO\r\nLoturiExpirate=poate\r\nZileExpirare=-2\r\nZecimaleNecesar=4\r\n");
-    settings.Load();
-    EXPECT_EQ(settings.RequirementDecimals, 3); // one past the finest is unknown
     EXPECT_EQ(settings.LotOrder, TLotOrder::FirstToExpire);
     EXPECT_FALSE(settings.DrawExpiredLots);
     EXPECT_EQ(settings.ExpiringWithinDays, 3);
@@ -120,6 +114,51 @@ TEST_F(Settings, TheLotSettingsLoadByNameKeepWhatIsUnknownAndAreWrittenBack)
     EXPECT_EQ(fresh.LotOrder, TLotOrder::Table); // as before the setting existed
     EXPECT_TRUE(fresh.DrawExpiredLots);
     EXPECT_EQ(fresh.RequirementDecimals, 0);
+}
+
+TEST_F(Settings, AValueTheAddOnDoesNotKnowIsAnErrorNamingTheFileTheKeyAndTheValuesAllowed)
+{
+    const QString file = dir.File(fw::CompanySettingsFile);
+    const struct {
+        const char* line;
+        const char* key;
+        const char* value;
+        const char* allowed;
+    } cases[] = {
+        {"OrdineLoturi=ZZZ", "OrdineLoturi", "ZZZ", "Tabel, FIFO, FEFO"},
+        {"LoturiExpirate=Exlude", "LoturiExpirate", "Exlude", "Consuma, Exclude"}, // misspelt: never "Consuma" unseen
+        {"LoturiExpirate=", "LoturiExpirate", "", "Consuma, Exclude"},
+        {"ZecimaleNecesar=9", "ZecimaleNecesar", "9", "un numar intreg de la 0 la 3"},
+        {"ZecimaleNecesar=1.5", "ZecimaleNecesar", "1.5", "un numar intreg de la 0 la 3"},
+        {"ZileExpirare=-2", "ZileExpirare", "-2", "un numar intreg de zile, de la 0 la 3650"},
+        {"IndCod=", "IndCod", "", "un caracter (primul caracter al codurilor)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        settings = TProductionSettings();
+        Write(QByteArray("[Firma]\r\nNume=Lactate SRL\r\n[Productie]\r\nIndGest=G\r\n") + c.line + "\r\n");
+        try {
+            settings.Load();
+            ADD_FAILURE() << "loaded";
+        } catch (const fw::EInOutError& e) {
+            EXPECT_EQ(e.Message(), QStringLiteral("Fisierul de setari <%1>, sectiunea [Productie]: cheia %2 are valoarea "
+                                                  "\"%3\", pe care programul nu o cunoaste.\rValorile permise: %4. "
+                                                  "Corectati valoarea in fisier; pana atunci programul nu lucreaza cu "
+                                                  "setarile de productie.")
+                                       .arg(file, c.key, c.value, c.allowed));
+        }
+    }
+}
+
+TEST_F(Settings, ASettingsFileInUtf16WithItsMarkIsRead)
+{
+    // As Notepad saves it: the mark, then UTF-16 little-endian.
+    const QString text = QStringLiteral("\uFEFF[Productie]\r\nIndCod=M\r\nLoturiExpirate=Exclude\r\nOrdineLoturi=FEFO\r\n");
+    Write(QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2));
+    settings.Load();
+    EXPECT_EQ(Prefixes(), "_M;");
+    EXPECT_FALSE(settings.DrawExpiredLots);
+    EXPECT_EQ(settings.LotOrder, TLotOrder::FirstToExpire);
 }
 
 TEST(Prefix, ACodeBelongsWhenItsFirstCharacterIsThePrefix)

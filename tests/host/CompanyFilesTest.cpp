@@ -109,8 +109,8 @@ TEST(CompanyFiles, TheHostsOwnSettingsFileIsWrittenOnlyToMakeIt)
         QByteArray Text;
         const char* NetControlDir;
     } cases[] = {
-        {"a NUL byte before the key", Bytes("[AddOns]\nProduction=\n\0\n[Initial]\r\nNetControlDir=/srv/net\n[Alta]\nX=1\n"),
-         "/srv/net"},
+        {"an old end-of-file mark before the key",
+         Bytes("[AddOns]\nProduction=\n\x1A\n[Initial]\r\nNetControlDir=/srv/net\n[Alta]\nX=1\n"), "/srv/net"},
         {"no key at all", Bytes("[Alta]\r\nX=1\r\n"), ""},
     };
     for (const auto& c : cases) {

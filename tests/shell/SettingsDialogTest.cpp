@@ -189,4 +189,29 @@ TEST_F(SettingsDialog, ASettingsFileThatCannotBeReadIsToldAndNoDialogOpens)
     EXPECT_EQ(Prefixes(), "_.;");
 }
 
+TEST_F(SettingsDialog, ASettingTheAddOnDoesNotKnowIsToldAndNoDialogOpens)
+{
+    QFile f(dir.File(fw::CompanySettingsFile));
+    ASSERT_TRUE(f.open(QIODevice::Append));
+    f.write("LoturiExpirate=poate\r\n");
+    f.close();
+    TMessageRecorder messages;
+    bool shown = false;
+    {
+        QWidget hostWindow;
+        TProductionMenus menus(context, &hostWindow);
+        TModalHook hook([&](TForm*) {
+            shown = true;
+            return TModalResult::Cancel;
+        });
+        menus.Item("SettingsItem")->Action()->trigger();
+    }
+    EXPECT_FALSE(shown);
+    ASSERT_EQ(messages.Count(), 1);
+    EXPECT_TRUE(messages.Last().Text.startsWith("Fisierul de setari <" + dir.File(fw::CompanySettingsFile)
+                                                + ">, sectiunea [Productie]: cheia LoturiExpirate are valoarea \"poate\""))
+        << messages.Last().Text.toStdString();
+    EXPECT_TRUE(context.Settings.DrawExpiredLots); // nothing guessed
+}
+
 } // namespace

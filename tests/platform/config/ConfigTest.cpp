@@ -129,9 +129,9 @@ TEST(Paths, HostIniFileBesideTheExecutableIsTakenWhateverItIs)
     const QString beside = dir.File(QStringLiteral("pelmaris.INI"));
     const QString config = QStringLiteral("/home/ion/.config/Vendrako");
     EXPECT_EQ(ChooseHostIniFile(program, config), QStringLiteral("/home/ion/.config/Vendrako/pelmaris.INI"));
-    // A link to nothing is as good as no file.
+    // A link to nothing is there: its reader refuses it, rather than another file being read.
     ASSERT_TRUE(QFile::link(dir.File(QStringLiteral("nimic")), beside));
-    EXPECT_EQ(ChooseHostIniFile(program, config), QStringLiteral("/home/ion/.config/Vendrako/pelmaris.INI"));
+    EXPECT_EQ(ChooseHostIniFile(program, config), beside);
     QFile::remove(beside);
     // A pipe is there: its reader refuses it, rather than another file being read instead.
     ASSERT_EQ(::mkfifo(QFile::encodeName(beside).constData(), 0600), 0);

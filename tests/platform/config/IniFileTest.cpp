@@ -32,6 +32,17 @@ QByteArray Bytes(const char (&text)[N])
     return QByteArray(text, N - 1);
 }
 
+// A text in UTF-16, little- or big-endian, as Windows' editors save it.
+QByteArray Utf16(const char16_t* text, bool bigEndian)
+{
+    QByteArray out;
+    for (; *text; ++text) { // each unit as it stands, the mark included
+        const char high = char(*text >> 8), low = char(*text & 0xFF);
+        out.append(bigEndian ? high : low).append(bigEndian ? low : high);
+    }
+    return out;
+}
+
 // True when every line break in text is lineEnd.
 bool OnlyLineEnds(const QByteArray& text, const QByteArray& lineEnd)
 {
@@ -331,9 +342,10 @@ TEST(IniFile, AWriteChangesOnlyItsOwnLineAndReadsTakeTheFirstOccurrence)
         {"... and a new key joins the first of them", "[P]\nA=1\n[F]\nN=x\n[P]\nB=2\n", write("p", "C", "4"),
          "[P]\nA=1\nC=4\n[F]\nN=x\n[P]\nB=2\n"},
         {"a duplicate key: the first is the one written", "[P]\nK=1\nK=2\n", write("P", "K", "3"), "[P]\nK=3\nK=2\n"},
-        {"bytes after a NUL stay, and keys after it are found",
-         Bytes("[Initial]\nNetControlDir=/srv\n\0gunoi\n[Productie]\nIndCod=.\n"), write("Productie", "IndCod", "M"),
-         Bytes("[Initial]\nNetControlDir=/srv\n\0gunoi\n[Productie]\nIndCod=M\n")},
+        {"UTF-16 with its mark stays UTF-16, in its byte order", Utf16(u"\uFEFF[P]\r\nA=1\r\n; not\u0103\r\n", false),
+         write("P", "A", "2"), Utf16(u"\uFEFF[P]\r\nA=2\r\n; not\u0103\r\n", false)},
+        {"... big-endian too, with a new key", Utf16(u"\uFEFF[P]\nA=1\n", true), write("P", "B", "x"),
+         Utf16(u"\uFEFF[P]\nA=1\nB=x\n", true)},
         {"single-byte text, the key's spelling and blanks around '=' stay", "; Set\xE3ri\r\n[P]\r\n  indcod = .\r\nX=\xEE\r\n",
          write("P", "IndCod", "M"), "; Set\xE3ri\r\n[P]\r\n  indcod = M\r\nX=\xEE\r\n"},
         {"no line break at the end: the new key gets one before it", "[P]\r\nA=1", write("P", "B", "2"), "[P]\r\nA=1\r\nB=2"},
@@ -357,10 +369,61 @@ TEST(IniFile, AWriteChangesOnlyItsOwnLineAndReadsTakeTheFirstOccurrence)
 
     testsupport::TempDir dir;
     const QString fileName = dir.File(QStringLiteral("KRBDEF.INI"));
-    WriteAll(fileName, Bytes("[P]\nK=1\n[Q]\nZ=0\n[P]\nK=2\nL=3\n\0\n[R]\nN=4\n"));
+    WriteAll(fileName, "[P]\nK=1\n[Q]\nZ=0\n[P]\nK=2\nL=3\nrand fara egal\n[R]\nN=4\n");
     const TIniFile ini(fileName);
     EXPECT_EQ(ini.ReadString(QStringLiteral("P"), QStringLiteral("K"), QString()), QStringLiteral("1"));
     EXPECT_EQ(ini.ReadString(QStringLiteral("P"), QStringLiteral("L"), QString()), QStringLiteral("3"));
     EXPECT_EQ(ini.ReadString(QStringLiteral("R"), QStringLiteral("N"), QString()), QStringLiteral("4"));
     EXPECT_EQ(ini.ReadSection(QStringLiteral("P")), (QStringList{"K", "L"}));
 }
+
+namespace {
+
+TEST(IniFile, ReadsUtf16WithItsMarkAndRefusesWhatIsNoTextAndLinksToNothing)
+{
+    testsupport::TempDir dir;
+    for (const bool bigEndian : {false, true}) {
+        const QString fileName = dir.File(QStringLiteral("utf16.ini"));
+        WriteAll(fileName, Utf16(u"\uFEFF[Productie]\r\nOrdineLoturi=FEFO\r\nNume=Brad\u0103\r\n", bigEndian));
+        const TIniFile ini(fileName);
+        EXPECT_EQ(ini.ReadString(QStringLiteral("Productie"), QStringLiteral("OrdineLoturi"), QString()), QStringLiteral("FEFO"));
+        EXPECT_EQ(ini.ReadString(QStringLiteral("Productie"), QStringLiteral("Nume"), QString()), QStringLiteral("Brad\u0103"));
+    }
+
+    const QString notText = QStringLiteral("Fisierul de setari <%1> nu este un fisier text: contine octeti de control (date "
+                                           "binare, sau text UTF-16 fara marca de ordine a octetilor). Setarile nu pot fi "
+                                           "citite din el.");
+    const QString junk = dir.File(QStringLiteral("gunoi.ini"));
+    WriteAll(junk, Bytes("\x7F" "ELF\x02\x01\x01\0\0\0[Productie]\nLoturiExpirate=Exclude\n"));
+    const QString nul = dir.File(QStringLiteral("nul.ini"));
+    WriteAll(nul, Bytes("[Productie]\nIndCod=M\n\0\n"));
+    const QString noMark = dir.File(QStringLiteral("fara-marca.ini")); // UTF-16 without its mark
+    WriteAll(noMark, Utf16(u"[Productie]\nIndCod=M\n", false));
+    const QString odd = dir.File(QStringLiteral("impar.ini")); // an odd byte after UTF-16
+    WriteAll(odd, Utf16(u"\uFEFF[Productie]\nIndCod=M\n", false) + "x");
+    const QString dangling = dir.File(QStringLiteral("legatura.ini"));
+    ASSERT_TRUE(QFile::link(dir.File(QStringLiteral("sters.ini")), dangling));
+    const std::pair<QString, QString> refused[] = {
+        {junk, notText},
+        {nul, notText},
+        {noMark, notText},
+        {odd, QStringLiteral("Fisierul de setari <%1> incepe ca un text UTF-16, dar textul lui este deteriorat: setarile "
+                             "nu pot fi citite din el.")},
+        {dangling, QStringLiteral("Fisierul de setari <%1> este o legatura catre un fisier care nu exista: setarile nu pot "
+                                  "fi citite din el.")},
+    };
+    for (const auto& [fileName, message] : refused) {
+        SCOPED_TRACE(fileName.toStdString());
+        const QByteArray before = QFileInfo(fileName).exists() ? ReadAll(fileName) : QByteArray();
+        TIniFile ini(fileName);
+        EXPECT_EQ(InOutErrorOf([&] { ini.ReadString(QStringLiteral("Productie"), QStringLiteral("IndCod"), QString()); }),
+                  message.arg(fileName));
+        EXPECT_EQ(InOutErrorOf([&] { ini.WriteString(QStringLiteral("Productie"), QStringLiteral("IndCod"), QStringLiteral("N")); }),
+                  QStringLiteral("Unable to write to ") + fileName);
+        EXPECT_EQ(QFileInfo(fileName).exists() ? ReadAll(fileName) : QByteArray(), before);
+    }
+    EXPECT_TRUE(QFileInfo(dangling).isSymLink());
+    EXPECT_FALSE(QFileInfo::exists(dir.File(QStringLiteral("sters.ini"))));
+}
+
+} // namespace

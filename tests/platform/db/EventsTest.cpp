@@ -150,6 +150,10 @@ TEST_F(Events, KeyViolationWritesNothingAndLeavesTheRowInInsert)
     } catch (const EKeyViolation& e) {
         EXPECT_TRUE(e.Message().startsWith("Exista deja o inregistrare cu aceeasi cheie: inregistrarea nu a fost salvata."))
             << e.Message().toStdString();
+        // The key's fields in the user's words, never the engine's English.
+        EXPECT_TRUE(e.Message().contains("campurile Cod, Cod_MatPrim", Qt::CaseInsensitive)) << e.Message().toStdString();
+        for (const char* english : {"constraint", "duplicate", "exists"})
+            EXPECT_FALSE(e.Message().contains(english, Qt::CaseInsensitive)) << e.Message().toStdString();
     }
     EXPECT_EQ(table.State(), TDataSetState::Insert);
     table.Cancel();

@@ -126,6 +126,17 @@ TEST(ServerDatabase, EveryConnectionKeywordIsKeptAndWhatTheClientWouldNotTakeIsR
                                               "valida pentru cheia port (se asteapta un numar de port intre 1 si 65535).")
                                    .arg(dir.File("firma.pgsql")));
     }
+    // A keyword given twice, as in a connection string: the first is not taken unseen.
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("[PostgreSQL]\nhost=srv\nport=24317\ndatabase=fabrica\nPort=5432\n");
+    file.close();
+    try {
+        TServerDatabase::Read(dir.Path());
+        ADD_FAILURE() << "a second port accepted";
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("Fisierul de conectare <%1> nu este valid: cheia port apare de doua ori.")
+                                   .arg(dir.File("firma.pgsql")));
+    }
 }
 
 TEST(ServerDatabaseOnServer, TheConnectionKeywordsReachTheServer)
@@ -152,7 +163,8 @@ TEST(ServerDatabaseOnServer, TheConnectionKeywordsReachTheServer)
         Connection::Open(other.Path());
         ADD_FAILURE() << "connected without SSL";
     } catch (const EDatabaseError& e) {
-        EXPECT_TRUE(e.Message().startsWith(QStringLiteral("Serverul bazei de date <%1> nu poate fi contactat.")
+        EXPECT_TRUE(e.Message().startsWith(QStringLiteral("Serverul bazei de date <%1> nu poate fi contactat: conexiunea "
+                                                          "criptata (SSL) ceruta nu a putut fi stabilita.")
                                                .arg(server.Describe())))
             << e.Message().toStdString();
     }

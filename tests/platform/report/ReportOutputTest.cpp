@@ -3,11 +3,14 @@
 #include "ReportTestSupport.h"
 
 #include "platform/core/Exceptions.h"
+#include "platform/db/Connection.h"
 #include "platform/print/Printer.h"
 #include "platform/report/Report.h"
 #include "platform/report/ReportData.h"
 #include "platform/report/ReportPainter.h"
 #include "platform/report/ReportPreview.h"
+#include "platform/ui/Guard.h"
+#include "platform/ui/MessageDlg.h"
 #include "support/TempDir.h"
 
 #include <QCoreApplication>
@@ -19,6 +22,9 @@
 #include <QRegularExpression>
 #include <QPrinter>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <tuple>
+#include <unistd.h>
 
 using namespace fw;
 using reporttest::HavePdfToText;
@@ -421,4 +427,77 @@ TEST(ReportOutput, UnwritableFilesAreReportedNotIgnored)
     EXPECT_THROW(ExportPng(document, 0, nowhere + ".png"), EInOutError);
     testsupport::TempDir temp;
     EXPECT_FALSE(ExportPng(document, 2, temp.File("p3.png"))); // there is no third page
+}
+
+// A file the user names for a PDF (the tool's --pdf, the preview's "Salveaza PDF", a PDF
+// printer) is never one of the files of a database the program has open, whatever path
+// leads to it, nor anything that is no regular file.
+TEST(ReportOutput, NeverWritesOverAFileOfAnOpenDatabaseOrWhatIsNoFile)
+{
+    TSampleReport sample;
+    const TReportDocument document = sample.report.Generate();
+    testsupport::TempDir company, elsewhere;
+    const auto db = Connection::Open(company.Path(), TOpenMode::CreateMissing);
+    db->Exec(QStringLiteral("CREATE TABLE T (A INTEGER)"));
+    const QString tables = company.File(DatabaseFileName());
+    const QString settings = company.File(QStringLiteral("KRBDEF.INI"));
+    {
+        QFile file(settings);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[Productie]\nIndCod=M\n");
+    }
+    const QString link = elsewhere.File(QStringLiteral("legatura.pdf")); // a link to the tables
+    ASSERT_TRUE(QFile::link(tables, link));
+    const QString hard = elsewhere.File(QStringLiteral("alt-nume.pdf")); // another name of the settings file
+    ASSERT_EQ(::link(QFile::encodeName(settings).constData(), QFile::encodeName(hard).constData()), 0);
+    const QString fifo = elsewhere.File(QStringLiteral("conducta.pdf"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString journal = company.File(QStringLiteral("tables.sqlite-journal")); // a name the engine would read
+    const auto identity = [](const QString& file) {
+        struct stat info {};
+        ::stat(QFile::encodeName(file).constData(), &info);
+        return std::tuple{info.st_ino, info.st_mode, info.st_size};
+    };
+    const auto tablesBefore = identity(tables);
+    const auto settingsBefore = identity(settings);
+
+    const QString companyFile = QStringLiteral("unul dintre fisierele bazei de date din <%1>").arg(company.Path());
+    for (const auto& [target, said] : {std::pair{tables, companyFile}, {settings, companyFile}, {link, companyFile},
+                                       {hard, companyFile}, {journal, companyFile},
+                                       {fifo, QStringLiteral("nu este un fisier obisnuit")},
+                                       {elsewhere.Path(), QStringLiteral("nu este un fisier obisnuit")}}) {
+        SCOPED_TRACE(target.toStdString());
+        try {
+            ExportPdf(document, target);
+            ADD_FAILURE() << "written";
+        } catch (const EInOutError& e) {
+            EXPECT_TRUE(e.Message().contains("<" + target + ">")) << e.Message().toStdString();
+            EXPECT_TRUE(e.Message().contains(said)) << e.Message().toStdString();
+        }
+    }
+    // The preview's "Salveaza PDF" says so in a message, and a PDF printer is refused the same.
+    {
+        fw::TMessageRecorder messages;
+        ScriptedDialogs dialogs([&](QDialog& dialog) {
+            if (auto* files = dynamic_cast<QFileDialog*>(&dialog))
+                files->selectFile(settings);
+            return int(QDialog::Accepted);
+        });
+        TReportPreview preview(nullptr, document);
+        EXPECT_FALSE(Guarded(&preview, [&] { preview.SavePdf(); }));
+        ASSERT_EQ(messages.Count(), 1);
+        EXPECT_TRUE(messages.Last().Text.contains(companyFile)) << messages.Last().Text.toStdString();
+    }
+    QPrinter pdfPrinter;
+    pdfPrinter.setOutputFormat(QPrinter::PdfFormat);
+    pdfPrinter.setOutputFileName(link);
+    EXPECT_THROW(PrintDocument(document, pdfPrinter, {}), EInOutError);
+
+    EXPECT_EQ(identity(tables), tablesBefore); // not replaced: the same file, unchanged
+    EXPECT_EQ(identity(settings), settingsBefore);
+    EXPECT_TRUE(S_ISFIFO(std::get<1>(identity(fifo))));
+    EXPECT_FALSE(QFileInfo::exists(journal));
+    EXPECT_EQ(db->ScalarInt(QStringLiteral("SELECT count(*) FROM T"), {}), 0);
+    // Anywhere else a report is written as ever.
+    EXPECT_TRUE(ExportPdf(document, elsewhere.File(QStringLiteral("raport.pdf"))));
 }
