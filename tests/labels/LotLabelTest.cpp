@@ -2,8 +2,17 @@
 #include "ProductionFixture.h"
 #include "labels/LabelSheet.h"
 #include "labels/LotLabel.h"
+#include "labels/LotLabelsDialog.h"
 #include "platform/schema/CompanyTables.h"
+#include "platform/ui/MessageDlg.h"
+#include "support/TempDir.h"
 
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
 #include <gtest/gtest.h>
 
 using namespace corvanel;
@@ -137,6 +146,50 @@ TEST(LotLabel, PagesOfEachSize)
     EXPECT_EQ(LabelSizeNamed(" a4 "), TLabelSize::SheetA4);
     EXPECT_EQ(LabelSizeNamed("100x150"), TLabelSize::Label100x150);
     EXPECT_EQ(LabelSizeNamed("62x29"), std::nullopt);
+}
+
+} // namespace
+
+namespace {
+
+// The dialog takes a scanned label's string, says what the codes will hold, and saves the
+// labels; a lot it cannot label is told where the choices are, and nothing is saved.
+TEST(LotLabelsDialog, AScannedLotCheckedThenSaved)
+{
+    TLabelCompany c;
+    fw::TMessageRecorder messages;
+    TLotLabelsDialog dialog(c.production.Context, nullptr);
+    auto* lot = dialog.findChild<QLineEdit*>("LotEdit");
+    auto* check = dialog.findChild<QLabel*>("CheckLabel");
+    auto* save = dialog.findChild<QPushButton*>("SaveButton");
+    EXPECT_FALSE(save->isEnabled());
+
+    lot->setText("(01)09501101530003(17)270122(10)C-1");
+    emit lot->returnPressed();
+    EXPECT_EQ(dialog.findChild<QLineEdit*>("GroupEdit")->text(), "02");
+    EXPECT_EQ(dialog.findChild<QLineEdit*>("ArticleEdit")->text(), "CAS");
+    EXPECT_EQ(lot->text(), "C-1");
+    EXPECT_EQ(check->text(), "Cas, lot C-1: (01)09501101530003(11)261208(17)270122(3102)001250(10)C-1");
+    EXPECT_TRUE(save->isEnabled());
+    dialog.findChild<QComboBox*>("SizeCombo")->setCurrentText("A4");
+    dialog.findChild<QSpinBox*>("CopiesSpin")->setValue(11);
+    testsupport::TempDir temp;
+    ASSERT_TRUE(dialog.saveTo(temp.File("etichete.pdf")));
+    EXPECT_TRUE(QFile::exists(temp.File("etichete.pdf")));
+
+    // One package of 2,5 kg, typed with a comma.
+    dialog.findChild<QLineEdit*>("QuantityEdit")->setText("2,5");
+    emit dialog.findChild<QLineEdit*>("QuantityEdit")->editingFinished();
+    EXPECT_TRUE(check->text().endsWith("(3102)000250(10)C-1")) << check->text().toStdString();
+
+    dialog.findChild<QLineEdit*>("ArticleEdit")->setText("UNT");
+    lot->setText("U-1");
+    emit lot->editingFinished();
+    EXPECT_TRUE(check->text().contains("are cifra de control gresita")) << check->text().toStdString();
+    EXPECT_FALSE(save->isEnabled());
+    EXPECT_FALSE(dialog.saveTo(temp.File("unt.pdf")));
+    EXPECT_FALSE(QFile::exists(temp.File("unt.pdf")));
+    EXPECT_EQ(messages.Count(), 1);
 }
 
 } // namespace
