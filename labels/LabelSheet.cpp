@@ -64,10 +64,15 @@ QString DateText(const QDate& date) { return date.toString(QStringLiteral("dd.MM
 
 QString QuantityText(const TLotLabel& label)
 {
+    // Kilograms to ten grams, grams whole, pieces as counted.
     const QLocale romanian(QLocale::Romanian, QLocale::Romania);
-    const QString number = SoldByWeight(label.Unit) ? romanian.toString(label.Quantity, 'f', label.Unit.trimmed().toLower() == QLatin1String("g") ? 0 : 2)
-                                                    : romanian.toString(label.Quantity, 'g', 10);
-    return (number + QLatin1Char(' ') + label.Unit.trimmed()).trimmed();
+    const QString unit = label.Unit.trimmed();
+    QString number;
+    if (!SoldByWeight(unit))
+        number = romanian.toString(label.Quantity, 'g', 10);
+    else
+        number = romanian.toString(label.Quantity, 'f', unit.toLower() == QLatin1String("g") ? 0 : 2);
+    return (number + QLatin1Char(' ') + unit).trimmed();
 }
 
 // The label's texts, its symbols' bars, drawn at `origin` on the page.
