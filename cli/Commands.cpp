@@ -4,13 +4,13 @@
 namespace corvanel::cli {
 
 extern const TCommand RequirementCommand, ConsumeCommand, TraceCommand, IndexPricesCommand, DemoCommand, MigrateCommand,
-    ImportParadoxCommand, ExpiringCommand, RecallCommand, ReverseCommand;
+    ImportParadoxCommand, ExpiringCommand, RecallCommand, ReverseCommand, LabelCommand;
 
 const std::vector<const TCommand*>& Commands()
 {
     static const std::vector<const TCommand*> commands{
         &RequirementCommand, &ConsumeCommand, &ReverseCommand, &TraceCommand, &IndexPricesCommand, &DemoCommand, &MigrateCommand,
-        &ImportParadoxCommand, &ExpiringCommand, &RecallCommand,
+        &ImportParadoxCommand, &ExpiringCommand, &RecallCommand, &LabelCommand,
     };
     return commands;
 }

@@ -82,6 +82,20 @@ const std::vector<TArticle>& Articles()
     return articles;
 }
 
+// The finished products' GTIN-13s, so that their lot labels print as they are: numbers of
+// the range GS1 leaves to a company's own use (prefix 200), which no trade item outside it
+// carries, each ending in its check digit.
+QString GtinOf(const TArticle& a)
+{
+    static const std::map<QString, QString> gtins = {
+        {"IAURT", "2000000000015"}, {"TELEMEA", "2000000000022"}, {"CAS", "2000000000039"},
+        {"SMANTANA", "2000000000046"}, {"UNT", "2000000000053"}, {"LAPTE", "2000000000060"},
+        {"BRANZA", "2000000000077"}, {"KEFIR", "2000000000084"},
+    };
+    const auto found = gtins.find(a.Code);
+    return a.Group == kFinished && found != gtins.end() ? found->second : QString();
+}
+
 const TArticle& Article(const QString& code)
 {
     for (const TArticle& a : Articles()) {
@@ -218,7 +232,7 @@ QVariantList CatalogRow(const TArticle& a)
     return {a.Group, a.Code, a.Name, a.RecipeYield > 0 ? QVariant(a.RecipeYield) : QVariant(), a.Description,
             a.Unit, a.Price, QStringLiteral("RON"), a.VatPercent, 0.0, QString::fromLatin1(acc.Goods),
             QString::fromLatin1(acc.Expense), QStringLiteral("4426"), QStringLiteral("4427"), QStringLiteral("446"),
-            QStringLiteral("378"), QString::fromLatin1(acc.Revenue), a.MinimumStock, a.ShelfLifeDays, QVariant()};
+            QStringLiteral("378"), QString::fromLatin1(acc.Revenue), a.MinimumStock, a.ShelfLifeDays, GtinOf(a)};
 }
 
 constexpr double kUsdRate = 4.60;

@@ -5,6 +5,8 @@
 #include "data/ProductionContext.h"
 #include "data/ProductionData.h"
 #include "data/Queries.h"
+#include "labels/Gs1.h"
+#include "labels/ScannedLot.h"
 #include "platform/core/Exceptions.h"
 #include "platform/print/Printer.h"
 #include "platform/schema/CompanyTables.h"
@@ -32,6 +34,7 @@
 #include <QSplitter>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace corvanel {
 
@@ -41,6 +44,10 @@ namespace {
 constexpr int kOpenDepth = 3;
 // A consumption document's row keeps its counter, number and date under this role.
 constexpr int kDocumentRole = Qt::UserRole + 1;
+
+// The longest GS1 string the lot box takes from a scanner (a DataMatrix may hold more, but
+// not what a lot label carries).
+constexpr int kLongestScan = 120;
 
 QLineEdit* Edit(QWidget* parent, const char* name, int maxLength, int width)
 {
@@ -86,8 +93,9 @@ void TRecallForm::BuildControls()
     ArticleEdit->setToolTip(QStringLiteral("Codul articolului (CTRL-ENTER: catalogul)"));
     ArticleNameLabel = new QLabel(this);
     ArticleNameLabel->setObjectName(QStringLiteral("ArticleNameLabel"));
-    LotEdit = Edit(this, "LotEdit", lot, 160);
-    LotEdit->setToolTip(QStringLiteral("Lotul urmarit (CTRL-ENTER: loturile articolului)"));
+    // Room for what a scanner types: a GS1 string holds the lot among the other codes.
+    LotEdit = Edit(this, "LotEdit", std::max(lot, kLongestScan), 160);
+    LotEdit->setToolTip(QStringLiteral("Lotul urmarit, tastat sau citit cu scanerul (CTRL-ENTER: loturile articolului)"));
     ForwardRadio = new QRadioButton(QStringLiteral("&Inainte: unde a ajuns lotul"), this);
     ForwardRadio->setObjectName(QStringLiteral("ForwardRadio"));
     ForwardRadio->setChecked(true);
@@ -197,6 +205,13 @@ void TRecallForm::ShowArticleName()
 void TRecallForm::FormKeyPress(QChar& key)
 {
     QWidget* focused = focusWidget();
+    // A scanner sends FNC1 as the group separator, which a line edit drops as a control
+    // character; it ends a field of the GS1 string and is kept.
+    if (key == gs1::GroupSeparator && focused == LotEdit) {
+        key = QChar(0);
+        LotEdit->insert(QString(gs1::GroupSeparator));
+        return;
+    }
     // Enter in the lot box searches, taken here once rather than left to whichever button
     // is the window's default at the moment.
     if (key == QChar(13) && focused == LotEdit) {
@@ -236,8 +251,29 @@ void TRecallForm::FormKeyPress(QChar& key)
     }
 }
 
+bool TRecallForm::TakeScannedLot()
+{
+    try {
+        const TScannedLot scanned = ReadScannedLot(context_.Session(), LotEdit->text());
+        if (!scanned.Code.isEmpty()) {
+            GroupEdit->setText(scanned.Group);
+            ArticleEdit->setText(scanned.Code);
+            ShowArticleName();
+        }
+        LotEdit->setText(scanned.Lot);
+        return true;
+    } catch (const gs1::EInvalid& e) {
+        fw::MessageDlg(e.Message(), fw::TMsgDlgType::Warning);
+    } catch (const fw::EDatabaseError& e) {
+        fw::MessageDlg(msg::DatabaseError(e.Message()), fw::TMsgDlgType::Error);
+    }
+    return false;
+}
+
 void TRecallForm::SearchButtonClick()
 {
+    if (gs1::LooksLikeElementString(LotEdit->text()) && !TakeScannedLot())
+        return;
     const QString lot = LotEdit->text().trimmed();
     const QString group = GroupEdit->text();
     const QString code = ArticleEdit->text();

@@ -43,7 +43,8 @@ public:
     QPushButton* CloseButton;
 
     // Follows the lot typed in the direction chosen and shows what was found; a lot that
-    // does not exist is told, a database error shown with the add-on's words.
+    // does not exist is told, a database error shown with the add-on's words. A GS1 string
+    // a scanner typed in the lot box is first read into the article (by its GTIN) and the lot.
     void SearchButtonClick();
     // The print settings, then the report previewed or printed.
     void PrintButtonClick();
@@ -63,6 +64,9 @@ private:
     void BuildControls();
     void ShowRecall();
     void ShowArticleName();
+    // The scanned GS1 string in the lot box put into the article's and lot's boxes; false,
+    // after saying why, when it cannot be read.
+    bool TakeScannedLot();
     void AddItems(QTreeWidgetItem* parent, const TRecallNode& node, int depth);
     void UpdateButtons();
     // Wider, as far as the room allows, until the columns shown need no sideways scrolling.

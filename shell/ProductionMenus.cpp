@@ -2,6 +2,7 @@
 
 #include "data/ProductionContext.h"
 #include "data/ProductionData.h"
+#include "labels/LotLabelsDialog.h"
 #include "platform/config/Paths.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/MessageDlg.h"
@@ -59,6 +60,9 @@ const TMenuCommand kCommands[] = {
     {&kReportsMenu, "RecallItem", "Urmarire lot",
      "Urmareste un lot: in ce loturi de produse a intrat si la ce clienti au ajuns, sau din ce loturi si de la ce "
      "furnizori s-a facut.", 1, &TProductionMenus::OpenRecall},
+    {&kReportsMenu, "LotLabelsItem", "Etichete lot",
+     "Tipareste etichetele GS1 ale unui lot de produs finit: GTIN, lot, data productiei si a expirarii.", 1,
+     &TProductionMenus::PrintLotLabels},
     {&kDocumentMenu, "DocumentSeparator", "-", "", 5, nullptr},
     {&kDocumentMenu, "RequirementItem", "Calcul necesar tehnic", "", 5, &TProductionMenus::OpenRequirement},
     {&kDocumentMenu, "ReversalItem", "Anuleaza consumul",
@@ -163,6 +167,11 @@ void TProductionMenus::OpenRecall()
     auto* form = new TRecallForm(context_, context_.Application ? context_.Application->MainForm() : nullptr);
     recallForm_ = form;
     form->Show();
+}
+
+void TProductionMenus::PrintLotLabels()
+{
+    ExecuteLotLabels(context_, context_.Application ? context_.Application->MainForm() : nullptr);
 }
 
 void TProductionMenus::OpenRequirement()

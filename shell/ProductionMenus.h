@@ -59,6 +59,8 @@ public:
     void ReverseConsumption();
     // "Urmarire lot": following a lot, at most one window, brought back when open.
     void OpenRecall();
+    // "Etichete lot": a finished lot's GS1 labels printed or saved, in a modal dialog.
+    void PrintLotLabels();
 
 private:
     void BuildMenus();

@@ -51,6 +51,9 @@ struct TReportPage {
     std::vector<TPageText> Texts; // in the order they were printed (top to bottom by band)
     std::vector<TPageLine> Lines;
     std::vector<TPageRect> Rects;
+    // Solid black areas, drawn before the frames: the bars and modules of barcodes, which
+    // stay shapes in a PDF, sharp at any resolution a reader or a printer uses.
+    std::vector<QRectF> Fills;
 
     // The texts an element printed on this page, in order.
     std::vector<const TPageText*> TextsNamed(const QString& name) const;

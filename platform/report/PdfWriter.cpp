@@ -228,7 +228,7 @@ public:
     }
 
 private:
-    // The page's drawing: frames, rules, then texts, as the other devices paint them.
+    // The page's drawing: solid areas, frames, rules, then texts, as the other devices paint them.
     bool Content(const TReportPage& page, std::string& out)
     {
         const double height = page.Size.height() * kPointsPerMm;
@@ -242,6 +242,13 @@ private:
             }
         };
         out += "0 g 0 G 2 J\n";
+        for (const QRectF& r : page.Fills) {
+            AppendNumber(out, r.left() * kPointsPerMm);
+            AppendNumber(out, height - r.bottom() * kPointsPerMm);
+            AppendNumber(out, r.width() * kPointsPerMm);
+            AppendNumber(out, r.height() * kPointsPerMm);
+            out += "re f\n";
+        }
         for (const TPageRect& r : page.Rects) {
             pen(r.Width);
             AppendNumber(out, r.Rect.left() * kPointsPerMm);

@@ -159,6 +159,8 @@ void paintPage(QPainter& painter, const TReportPage& page, const TPaintOptions& 
     painter.save();
     if (options.Background)
         painter.fillRect(rect(QRectF(QPointF(0, 0), page.Size)), Qt::white);
+    for (const QRectF& r : page.Fills)
+        painter.fillRect(rect(r), Qt::black);
     painter.setBrush(Qt::NoBrush);
     for (const TPageRect& r : page.Rects) {
         painter.setPen(pen(r.Width));

@@ -209,7 +209,8 @@ TEST(Accelerators, NoWindowOfTheHostOrTheAddOnAnswersToALetterTwice)
     // The walk reached the windows it is meant to read, so that it cannot pass by reading none.
     for (const char* caption : {"Documente de intrare", "Documente de iesire", "Stoc", "Urmarire lot",
                                 "Configurarile modulului de productie", "Alegeti lotul", "Setari pentru listarea rapoarte",
-                                "Setati intervalul dorit:", "Selectie de articole", "Fisa Necesar Tehnic", "Anuleaza consumul"})
+                                "Setati intervalul dorit:", "Selectie de articole", "Fisa Necesar Tehnic", "Anuleaza consumul",
+                                "Etichete lot"})
         EXPECT_TRUE(walk.Seen.contains(QString::fromUtf8(caption)))
             << caption << "\n" << walk.Seen.join('\n').toStdString() << "\n" << messages.Texts().join('\n').toStdString();
     EXPECT_GE(walk.Seen.size(), 15) << walk.Seen.join('\n').toStdString();

@@ -7,7 +7,9 @@
 #include "platform/ui/Form.h"
 #include "platform/ui/MessageDlg.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QProcess>
@@ -124,4 +126,50 @@ TEST(RecallWindow, ReversesTheConsumptionDocumentOfTheCurrentRowAndFollowsTheLot
     ASSERT_EQ(messages.Count(), 2) << messages.Texts().join('|').toStdString();
     EXPECT_TRUE(messages.Texts().at(1).startsWith(QStringLiteral("OK. Documentul de consum nr. "))) << messages.Texts().at(1).toStdString();
     EXPECT_LT(consumptions(), before); // followed again, without the reversed document
+}
+
+// A scanner types a GS1 string into the lot box and Enter: the article is the one whose
+// catalog barcode is the GTIN (01), the lot is (10); FNC1 reaches the box as typed.
+TEST(RecallWindow, AScannedGs1StringFillsTheArticleAndTheLot)
+{
+    fw::TMessageRecorder messages;
+    hosttest::THost host{QStringLiteral(REAL_ADDON_FILE)};
+    ASSERT_TRUE(host.OpenDemo());
+    host.Command(QStringLiteral("&Rapoarte"), QStringLiteral("Urmarire lot"))->trigger();
+    fw::TForm* form = host->MainForm()->findChild<fw::TForm*>(QStringLiteral("RecallForm"));
+    ASSERT_NE(form, nullptr);
+    auto* group = form->findChild<QLineEdit*>(QStringLiteral("GroupEdit"));
+    auto* article = form->findChild<QLineEdit*>(QStringLiteral("ArticleEdit"));
+    auto* lotEdit = form->findChild<QLineEdit*>(QStringLiteral("LotEdit"));
+    auto* tree = form->findChild<QTreeWidget*>(QStringLiteral("RecallTree"));
+    lotEdit->setFocus();
+
+    // The milk's lot with a symbology identifier and no GTIN: the lot alone, followed.
+    QTest::keyClicks(lotEdit, QStringLiteral("]C110LC-0901"));
+    QTest::keyClick(lotEdit, Qt::Key_Return);
+    EXPECT_EQ(lotEdit->text(), QStringLiteral("LC-0901"));
+    EXPECT_EQ(messages.Count(), 0) << messages.Texts().join('|').toStdString();
+    ASSERT_GT(tree->topLevelItemCount(), 0);
+
+    // The demo's cheese by its GTIN, the lot ended by FNC1 before a serial number: the
+    // article's boxes filled, and the cheese has no such lot.
+    lotEdit->clear();
+    QTest::keyClicks(lotEdit, QStringLiteral("010200000000003910LC-0901"));
+    QKeyEvent fnc1(QEvent::KeyPress, Qt::Key_BracketRight, Qt::ControlModifier, QString(QChar(0x1D)));
+    QApplication::sendEvent(lotEdit, &fnc1);
+    QTest::keyClicks(lotEdit, QStringLiteral("21S1"));
+    QTest::keyClick(lotEdit, Qt::Key_Return);
+    EXPECT_EQ(group->text(), QStringLiteral("02"));
+    EXPECT_EQ(article->text(), QStringLiteral("CAS"));
+    EXPECT_EQ(lotEdit->text(), QStringLiteral("LC-0901"));
+    ASSERT_EQ(messages.Count(), 1) << messages.Texts().join('|').toStdString();
+
+    // A GTIN with a wrong check digit: told, nothing taken.
+    lotEdit->setText(QStringLiteral("(01)02000000000038(10)X"));
+    QTest::keyClick(lotEdit, Qt::Key_Return);
+    ASSERT_EQ(messages.Count(), 2) << messages.Texts().join('|').toStdString();
+    EXPECT_TRUE(messages.Texts().at(1).contains(QStringLiteral("GTIN-ul 02000000000038 are cifra de control gresita")))
+        << messages.Texts().at(1).toStdString();
+    EXPECT_EQ(article->text(), QStringLiteral("CAS"));
+    EXPECT_EQ(lotEdit->text(), QStringLiteral("(01)02000000000038(10)X"));
 }

@@ -272,6 +272,8 @@ TEST_F(Session, MainMenuTreeAsTheHostMergesIt)
                         "  Loturi care expira|1|",
                         QString("  Urmarire lot|1|Urmareste un lot: in ce loturi de produse a intrat si la ce clienti au ajuns, ") +
                         "sau din ce loturi si de la ce furnizori s-a facut.",
+                        QString("  Etichete lot|1|Tipareste etichetele GS1 ale unui lot de produs finit: GTIN, lot, data ") +
+                        "productiei si a expirarii.",
                     }));
 }
 

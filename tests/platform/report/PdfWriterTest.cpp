@@ -32,6 +32,7 @@ TReportDocument OnePage(std::vector<TPageText> texts)
     page.Texts = std::move(texts);
     page.Rects.push_back({QRectF(120, 20, 60, 30), 0.5});
     page.Lines.push_back({QPointF(120, 60), QPointF(180, 60), 0.2});
+    page.Fills.push_back(QRectF(30, 150, 20, 10));
     document.Pages.push_back(std::move(page));
     return document;
 }
@@ -127,6 +128,11 @@ TEST(PdfWriter, TextsStandInTheirBoxesAndInkAsOnScreen)
     }
     const QRectF frame(118, 18, 64, 44);
     EXPECT_EQ(Ink(fromPdf, frame), Ink(onScreen, frame));
+    // A solid area (a barcode's bar) is inked whole, edge to edge, on both.
+    const QRectF fill(25, 145, 30, 20);
+    EXPECT_EQ(Ink(fromPdf, fill), Ink(onScreen, fill));
+    EXPECT_NEAR(Ink(fromPdf, fill).width(), 20 / 25.4 * kDpi, 1.5); // 157.5 px
+    EXPECT_LT(qGray(fromPdf.pixel(int(40 / 25.4 * kDpi), int(155 / 25.4 * kDpi))), 128);
 }
 
 // A character the report's font does not have still reaches the file, with the rest.
