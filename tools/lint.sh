@@ -11,5 +11,5 @@ build="${CORVANEL_BUILD_DIR:-$root/build}"
 "$root/tools/build.sh" >/dev/null
 # Our own sources only, not what moc or the header check generate in the build; those the
 # argument matches, when given.
-folders="platform|paradox|data|dialogs|catalog|recipes|requirement|reports|recall|shell|host|cli|tests|bench"
+folders="platform|paradox|data|dialogs|catalog|recipes|requirement|reports|recall|labels|shell|host|cli|tests|bench"
 run-clang-tidy -quiet -p "$build" -j "$(nproc)" "^$root/(?=.*${1:-})($folders)/.*\.cpp\$"
