@@ -2,7 +2,6 @@
 
 #include "data/Messages.h"
 #include "data/Queries.h"
-#include "data/StockLots.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/Formats.h"
 #include "platform/schema/CompanyTables.h"
@@ -36,20 +35,12 @@ bool TProductionData::IsMaterial(const QString& code) const
 
 bool TProductionData::StockLotCounts(const QString& warehouse, const QString& article) const
 {
-    const TProductionSettings& s = context_.Settings;
-    return (StartsWithPrefix(warehouse, s.RawWarehousePrefix) && StartsWithPrefix(article, s.RawMaterialPrefix))
-           || StartsWithPrefix(article, s.SemiFinishedPrefix);
+    return TLotRule::Of(context_.Settings, {}).Counts(warehouse, article);
 }
 
-QString TProductionData::CountedWarehouses(const QString& article, QVariantList& values) const
+TStockLedger TProductionData::Ledger(const QDate& day)
 {
-    const TProductionSettings& s = context_.Settings;
-    const QChar prefix = s.RawWarehousePrefix;
-    if (StartsWithPrefix(article, s.SemiFinishedPrefix) || !StartsWithPrefix(article, s.RawMaterialPrefix)
-        || prefix.isNull() || prefix.isSurrogate())
-        return {};
-    values << QString(prefix);
-    return QStringLiteral(" AND substr(Cod_gestiune, 1, 1) = ?");
+    return TStockLedger(*ProductionDatabase->GetConnection(), *StocTable, TLotRule::Of(context_.Settings, day));
 }
 
 void TProductionData::SetProductSearchView(QObject* view, std::function<void()> show)
@@ -223,7 +214,6 @@ TProductionData::TProductionData(TProductionContext& context, QObject* owner) : 
     RecipeRowsQuery = NewQuery(QStringLiteral("RecipeRowsQuery"), KRBPROD, RecipeRowsSql());
     Declare(RecipeRowsQuery, RetetaDB,
             {QStringLiteral("Cod"), QStringLiteral("Cod_MatPrim"), QStringLiteral("Cod_Grupa"), QStringLiteral("Cant_MatPrim")});
-    StockQuery = NewQuery(QStringLiteral("StockQuery"), KRBPROD, StockByWarehouseSql());
     NoYieldQuery = NewQuery(QStringLiteral("NoYieldQuery"), KRBPROD, NoYieldProductsSql());
     ShelfLifeQuery = NewQuery(QStringLiteral("ShelfLifeQuery"), KRBPROD, ShelfLifeSql());
     TempBatchMove = new TBatchMove(this);
@@ -358,31 +348,6 @@ void TProductionData::TempTableBeforePost(TDataSet* dataSet)
         Refuse(*refusal);
 }
 
-namespace {
-
-// The stock query's condition for a group or code left empty. An empty text is stored as
-// no value, which "= :Grupa" never matches (the lots of a material without a group would
-// never count); such a value is asked for as none. With `enteredBy`, the lots that entered
-// after the receipt's day are left out: they did not exist when its product was made.
-QStringList StockSqlFor(const QString& group, const QString& code, bool withExpired, bool enteredBy)
-{
-    QStringList sql = withExpired ? StockByWarehouseSql() : UnexpiredStockByWarehouseSql();
-    if (!group.isEmpty() && !code.isEmpty() && !enteredBy)
-        return sql;
-    for (QString& line : sql) {
-        if (!line.startsWith(QLatin1String("WHERE")))
-            continue;
-        line = QStringLiteral("WHERE (%1) AND (%2)")
-                   .arg(group.isEmpty() ? QStringLiteral("Cod_grupa IS NULL") : QStringLiteral("Cod_grupa = :Grupa"),
-                        code.isEmpty() ? QStringLiteral("Cod_articol IS NULL") : QStringLiteral("Cod_articol = :Cod"));
-        if (enteredBy)
-            line += QStringLiteral(" AND ((Data_intrare IS NULL) OR (Data_intrare <= :Receptie))");
-    }
-    return sql;
-}
-
-} // namespace
-
 double TProductionData::ShelfLife(const QString& group, const QString& code)
 {
     if (group.isEmpty() || code.isEmpty())
@@ -398,48 +363,12 @@ double TProductionData::ShelfLife(const QString& group, const QString& code)
 
 double TProductionData::StockOnHand(const QString& group, const QString& code, double* expiredLeftOut)
 {
-    // An indexed read of the material's lots, summed per warehouse; the stock rule then
-    // decides which warehouses count. A lot is expired when it entered more than its shelf
-    // life before LotsDay; without a shelf life, or with expired lots drawn, none is, and
-    // the expired part is not asked for.
+    // The shelf life is asked for only where a lot can be left out as expired.
     const double days = context_.Settings.DrawExpiredLots || !LotsDay.isValid() ? 0.0 : ShelfLife(group, code);
-    StockQuery->Close();
-    const QStringList sql = StockSqlFor(group, code, days > 0, LotsDay.isValid());
-    if (StockQuery->SQL() != sql)
-        StockQuery->SetSQL(sql);
-    if (TParam* p = StockQuery->FindParam(QStringLiteral("Grupa")))
-        p->SetAsString(group);
-    if (TParam* p = StockQuery->FindParam(QStringLiteral("Cod")))
-        p->SetAsString(code);
-    if (days > 0)
-        StockQuery->ParamByName(QStringLiteral("Intrat"))->SetAsDate(LotsDay.addDays(-static_cast<qint64>(days)));
-    if (LotsDay.isValid())
-        StockQuery->ParamByName(QStringLiteral("Receptie"))->SetAsDate(LotsDay);
-    StockQuery->Open();
-    double stock = 0.0;
-    double expired = 0.0;
-    TField* warehouse = StockQuery->FieldByName(QStringLiteral("Cod_gestiune"));
-    TField* quantity = StockQuery->FieldByName(QStringLiteral("Cantitate"));
-    TField* expiredPart = days > 0 ? StockQuery->FieldByName(QStringLiteral("Expirat")) : nullptr;
-    TField* notANumber = StockQuery->FieldByName(QStringLiteral("Nenumeric"));
-    std::optional<QString> damaged; // a counted warehouse holding a quantity that is no number
-    while (!StockQuery->Eof()) {
-        if (StockLotCounts(warehouse->AsString(), code)) {
-            stock += quantity->AsFloat();
-            if (expiredPart)
-                expired += expiredPart->AsFloat();
-            if (notANumber->AsFloat() > 0 && !damaged)
-                damaged = warehouse->AsString();
-        }
-        StockQuery->Next();
-    }
-    StockQuery->Close();
-    // The engine summed such a quantity as 0: the figure would be wrong, not short.
-    if (damaged)
-        RequireLotQuantities(*this, group, code, *damaged);
+    const TStockFigures figures = Ledger(LotsDay).Figures(group, code, days);
     if (expiredLeftOut)
-        *expiredLeftOut = expired;
-    return stock - expired;
+        *expiredLeftOut = figures.Expired;
+    return figures.OnHand;
 }
 
 double FinalStock(double onHand, double need) { return RoundHalfEven((onHand - need) * 100) / 100; }

@@ -6,6 +6,7 @@
 // puts windows over the module (ShowWarning).
 
 #include "data/ProductionContext.h"
+#include "data/StockLedger.h"
 #include "platform/db/BatchMove.h"
 #include "platform/db/Database.h"
 #include "platform/db/Query.h"
@@ -54,7 +55,6 @@ public:
     fw::TQuery* RequirementTermsQuery;
     fw::TQuery* RequirementSumQuery;
     fw::TQuery* RecipeRowsQuery;
-    fw::TQuery* StockQuery;   // stock of one material by warehouse
     fw::TQuery* NoYieldQuery; // products of a receipt whose recipe cannot be counted
     fw::TQuery* ShelfLifeQuery;
     fw::TBatchMove* TempBatchMove;
@@ -93,19 +93,17 @@ public:
     // An article's shelf life in days; 0 when it keeps none.
     double ShelfLife(const QString& group, const QString& code);
 
+    // The stock as a document of `day` sees it (invalid: every lot, whenever it entered),
+    // under the settings' rule; on the production connection.
+    TStockLedger Ledger(const QDate& day);
+
     // The rules on articles, by the production settings' prefixes.
     // The product rule: products are the articles that are not raw materials.
     bool IsProduct(const QString& code) const;
     // The material rule: raw materials and semi-finished products.
     bool IsMaterial(const QString& code) const;
-    // The stock rule: a stock lot counts for production when it lies in a raw-material
-    // warehouse and holds a raw material, or holds a semi-finished product (wherever it lies).
+    // The stock rule (TLotRule::Counts).
     bool StockLotCounts(const QString& warehouse, const QString& article) const;
-    // The same rule for the lots of `article` as a condition on the stock table's
-    // Cod_gestiune (its values appended to `values`), to narrow what the engine reads: a
-    // raw material's lots in the raw-material warehouses; empty where the rule keeps every
-    // warehouse or where the prefix is half of a character (StockLotCounts still decides).
-    QString CountedWarehouses(const QString& article, QVariantList& values) const;
 
     // The checks of a recipe line and of a requirement line: the warning that refuses the
     // material or the row, or nothing when it is accepted.

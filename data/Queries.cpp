@@ -1,6 +1,7 @@
 #include "data/Queries.h"
 
 #include "platform/schema/CompanyTables.h"
+#include "platform/schema/DocumentTypes.h"
 
 namespace corvanel {
 
@@ -62,7 +63,7 @@ const QStringList& NoYieldProductsSql()
 const QStringList& ConsumptionDocumentsSql()
 {
     static const QStringList sql{QStringLiteral("SELECT Contor, Numar, Data FROM Doc_out"),
-                                 QStringLiteral("WHERE (Tip = 'BMC') AND (Numar = :Numar) AND (Data = :Data)"),
+                                 QStringLiteral("WHERE (Tip = '%1') AND (Numar = :Numar) AND (Data = :Data)").arg(fw::ConsumptionDocType),
                                  QStringLiteral("ORDER BY Contor")};
     return sql;
 }
@@ -82,7 +83,7 @@ const QStringList& OutgoingDocumentSql()
 const QStringList& ConsumptionDocumentsNumberedSql()
 {
     static const QStringList sql{QStringLiteral("SELECT Contor, Numar, Data FROM Doc_out"),
-                                 QStringLiteral("WHERE (Tip = 'BMC') AND (Numar = :Numar)"),
+                                 QStringLiteral("WHERE (Tip = '%1') AND (Numar = :Numar)").arg(fw::ConsumptionDocType),
                                  QStringLiteral("ORDER BY Contor")};
     return sql;
 }
@@ -160,27 +161,6 @@ const QStringList& RecipeRowsSql()
                                  QStringLiteral("WHERE"),
                                  QStringLiteral("(Cod = :From)"),
                                  QStringLiteral("ORDER BY Cod, Cod_MatPrim, Cod_Grupa, Cant_MatPrim")};
-    return sql;
-}
-
-const QStringList& StockByWarehouseSql()
-{
-    static const QStringList sql{QStringLiteral("SELECT Cod_gestiune, SUM(Cantitate) AS Cantitate,"),
-                                 QStringLiteral(" SUM(CASE WHEN Data_intrare < :Intrat THEN Cantitate ELSE 0 END) AS Expirat,"),
-                                 QStringLiteral(" SUM(CASE WHEN Cantitate + 0 <> Cantitate THEN 1 ELSE 0 END) AS Nenumeric"),
-                                 QStringLiteral("FROM \"Stoc.DB\""),
-                                 QStringLiteral("WHERE (Cod_grupa = :Grupa) AND (Cod_articol = :Cod)"),
-                                 QStringLiteral("GROUP BY Cod_gestiune")};
-    return sql;
-}
-
-const QStringList& UnexpiredStockByWarehouseSql()
-{
-    static const QStringList sql{QStringLiteral("SELECT Cod_gestiune, SUM(Cantitate) AS Cantitate,"),
-                                 QStringLiteral(" SUM(CASE WHEN Cantitate + 0 <> Cantitate THEN 1 ELSE 0 END) AS Nenumeric"),
-                                 QStringLiteral("FROM \"Stoc.DB\""),
-                                 QStringLiteral("WHERE (Cod_grupa = :Grupa) AND (Cod_articol = :Cod)"),
-                                 QStringLiteral("GROUP BY Cod_gestiune")};
     return sql;
 }
 

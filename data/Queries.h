@@ -65,8 +65,9 @@ const QStringList& RoundTempTermSql();
 const QStringList& DropEmptyTempTermsSql();
 // All rows of one product's recipe (parameter From, string).
 const QStringList& RecipeRowsSql();
-// Stock of one material by warehouse (parameters Grupa and Cod, strings): the data module
-// applies the stock rule to the warehouses. Expirat is the part of it that entered before
+// Stock of one material by warehouse (parameters Grupa and Cod, strings), as a fixed query
+// of the requirement's figures (TStockLedger::Figures runs the same sums under the lots'
+// condition, and defines these): the stock rule is applied to the warehouses. Expirat is the part of it that entered before
 // the date Intrat (the lots expired by then).
 const QStringList& StockByWarehouseSql();
 // The same without Expirat (nor Intrat), when no lot can count as expired: the engine sums

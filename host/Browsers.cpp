@@ -2,10 +2,11 @@
 
 #include "host/Company.h"
 #include "host/ConsumptionMarks.h"
+#include "platform/core/Readable.h"
 #include "platform/db/Query.h"
 #include "platform/db/Table.h"
 #include "platform/schema/CompanyTables.h"
-#include "platform/core/Readable.h"
+#include "platform/schema/DocumentTypes.h"
 
 #include <QLabel>
 #include <QVBoxLayout>
@@ -94,7 +95,7 @@ TDocOutForm::TDocOutForm(QWidget* owner) : TDataForm(owner, QStringLiteral("Docu
     headers_->OnCalcFields = [reversals](fw::TDataSet* ds) {
         TConsumptionDocument d;
         d.Number = ds->FieldByName(QStringLiteral("Numar"))->AsFloat();
-        if (ds->FieldByName(QStringLiteral("Tip"))->AsString() == QLatin1String("BMC"))
+        if (ds->FieldByName(QStringLiteral("Tip"))->AsString() == fw::ConsumptionDocType)
             reversals->Mark(ds->FieldByName(QStringLiteral("Contor"))->AsFloat(), d);
         ds->FieldByName(QStringLiteral("Anulare"))->SetAsString(ReversalMarkText(d));
     };

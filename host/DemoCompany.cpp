@@ -9,6 +9,7 @@
 #include "platform/db/Database.h"
 #include "platform/db/Table.h"
 #include "platform/schema/CompanyTables.h"
+#include "platform/schema/DocumentTypes.h"
 
 #include <QDir>
 #include <QFile>
@@ -351,7 +352,7 @@ void TBuilder::AllReceipts()
         documents.push_back({p.DaysAgo, [this, p] {
                                  const QDate date = today_.addDays(-p.DaysAgo);
                                  const double contor =
-                                     AddHeader(date, QStringLiteral("BP"), p.Number, kProductionSection,
+                                     AddHeader(date, fw::ProductionDocType, p.Number, kProductionSection,
                                                QStringLiteral("Predare produse finite din secția de producție"));
                                  production_.push_back(contor);
                                  double line = 0;
@@ -380,7 +381,7 @@ void TBuilder::Sales()
     for (const TSale& s : kSales) {
         const QDate date = today_.addDays(-s.DaysAgo);
         const double contor = ++lastOut_;
-        headers->AppendRecord({contor, date, s.Number, QStringLiteral("FAC"), date, QString::fromUtf8(s.Client),
+        headers->AppendRecord({contor, date, s.Number, fw::InvoiceDocType, date, QString::fromUtf8(s.Client),
                                QStringLiteral("Factură %1").arg(s.Number), date.addDays(30), QStringLiteral("MPO")});
         double line = 0;
         for (const auto& [code, wanted] : s.Products) {

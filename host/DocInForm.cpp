@@ -3,10 +3,11 @@
 #include "host/Company.h"
 #include "host/ConsumptionMarks.h"
 #include "host/ReceiptLedger.h"
+#include "platform/core/Readable.h"
 #include "platform/db/Query.h"
 #include "platform/db/Table.h"
 #include "platform/schema/CompanyTables.h"
-#include "platform/core/Readable.h"
+#include "platform/schema/DocumentTypes.h"
 
 #include <QVBoxLayout>
 
@@ -97,7 +98,7 @@ QString TDocInForm::ConsumptionOf(const fw::TDataSet* header) const
     if (number->IsNull() || date->IsNull())
         return {};
     consumption_->Close();
-    consumption_->ParamByName(QStringLiteral("Tip"))->SetAsString(QStringLiteral("BMC"));
+    consumption_->ParamByName(QStringLiteral("Tip"))->SetAsString(fw::ConsumptionDocType);
     consumption_->ParamByName(QStringLiteral("Numar"))->SetAsFloat(number->AsFloat());
     consumption_->ParamByName(QStringLiteral("Data"))->SetAsDate(date->AsDate());
     consumption_->Open();

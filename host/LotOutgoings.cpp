@@ -3,6 +3,7 @@
 #include "host/ReceiptLedger.h"
 #include "platform/core/Formats.h"
 #include "platform/db/Query.h"
+#include "platform/schema/DocumentTypes.h"
 
 #include <QStringList>
 #include <map>
@@ -32,7 +33,7 @@ QString LotOutgoings(const QString& database, const TReceiptLine& line)
     std::map<int, TKind> kinds;
     for (q.First(); !q.Eof(); q.Next()) {
         const QString type = q.FieldByName(QStringLiteral("Tip"))->AsString();
-        TKind& kind = kinds[type == QLatin1String("BMC") ? 0 : 1];
+        TKind& kind = kinds[type == fw::ConsumptionDocType ? 0 : 1];
         kind.Quantity += q.FieldByName(QStringLiteral("Cant"))->AsFloat();
         kind.Documents << QStringLiteral("%1 nr. %2").arg(type, fw::FloatToStr(q.FieldByName(QStringLiteral("Numar"))->AsFloat()));
     }

@@ -7,6 +7,7 @@
 #include "platform/db/Table.h"
 #include "platform/schema/CompanyRules.h"
 #include "platform/schema/CompanyTables.h"
+#include "platform/schema/DocumentTypes.h"
 #include "platform/ui/MessageDlg.h"
 
 #include <cmath>
@@ -217,7 +218,7 @@ void TReceiptBinding::HeaderNewRecord()
     const QDate today = QDate::currentDate();
     Set(*headers_, "Data", today);
     Set(*headers_, "Data_inregistrarii", today);
-    Set(*headers_, "Tip", QStringLiteral("NIR"));
+    Set(*headers_, "Tip", fw::ReceiptDocType);
 }
 
 void TReceiptBinding::HeaderBeforePost()

@@ -1,9 +1,11 @@
 #include "recall/LotRecall.h"
 
 #include "data/Genealogy.h"
+#include "data/StockLedger.h"
 #include "platform/db/Query.h"
 #include "platform/db/Table.h"
 #include "platform/schema/CompanyTables.h"
+#include "platform/schema/DocumentTypes.h"
 
 #include <algorithm>
 
@@ -12,8 +14,6 @@ namespace corvanel {
 using fw::TQuery;
 
 namespace {
-
-const QString kConsumptionType = QStringLiteral("BMC");
 
 // The lines of the statements the walk runs. Lines are found by article and lot through
 // the lines' own index on them; the group is compared here, so that a lot of an article
@@ -68,20 +68,11 @@ const QStringList kArticlesOfLotOut{
     QStringLiteral("WHERE (Lot = :Lot) AND (Cod_articol IN (SELECT Cod FROM Catalog))")};
 // A lot only the stock knows of (stock no receipt brought in): asked only when no
 // document names the lot.
-const QStringList kArticlesOfLotInStock{QStringLiteral("SELECT DISTINCT Cod_grupa, Cod_articol FROM Stoc"),
-                                        QStringLiteral("WHERE (Lot = :Lot)")};
+const QStringList kArticlesOfLotInStock = TStockLedger::ArticlesOfLotSql();
 const QStringList kGroupsOfLotIn{QStringLiteral("SELECT DISTINCT Cod_grupa FROM Item_in"),
                                  QStringLiteral("WHERE (Cod_articol = :Cod) AND (Lot = :Lot)")};
 const QStringList kGroupsOfLotOut{QStringLiteral("SELECT DISTINCT Cod_grupa FROM Item_out"),
                                   QStringLiteral("WHERE (Cod_articol = :Cod) AND (Lot = :Lot)")};
-// The stock is indexed by group and article: a null group is asked for as such.
-QStringList StockOf(const QString& group, const QString& select, const QString& tail)
-{
-    return {select, QStringLiteral("FROM Stoc"),
-            group.isEmpty() ? QStringLiteral("WHERE (Cod_grupa IS NULL) AND (Cod_articol = :Cod)")
-                            : QStringLiteral("WHERE (Cod_grupa = :Grupa) AND (Cod_articol = :Cod)"),
-            tail};
-}
 const QStringList kLotsReceived{
     QStringLiteral("SELECT I.Cod_grupa, I.Lot, MIN(D.Data) AS Prima, SUM(I.Cantitate + 0) AS Intrat"),
     QStringLiteral("FROM Item_in I LEFT JOIN Doc_in D ON (D.Contor = I.Contor)"),
@@ -164,7 +155,7 @@ std::vector<TLotKey> TLotWalk::FindLots(const QString& lot, const QString& group
                 if (Text(q, 0) == group)
                     found.insert({group, article, lot});
         if (found.empty()) {
-            const QStringList sql = StockOf(group, QStringLiteral("SELECT COUNT(*)"), QStringLiteral(" AND (Lot = :Lot)"));
+            const QStringList sql = TStockLedger::LotRowsSql(group);
             TQuery& q = group.isEmpty() ? q_->Run(sql, {article, lot}) : q_->Run(sql, {group, article, lot});
             if (Float(q, 0) > 0)
                 found.insert({group, article, lot});
@@ -191,9 +182,7 @@ std::vector<TLotSummary> TLotWalk::LotsOf(const QString& group, const QString& a
         s.FirstReceived = Date(q, 2);
         s.Received = Float(q, 3);
     }
-    const QStringList stock =
-        StockOf(group, QStringLiteral("SELECT Lot, SUM(Cantitate + 0) AS Stoc"),
-                QStringLiteral(" AND (Lot IS NOT NULL) GROUP BY Lot"));
+    const QStringList stock = TStockLedger::StockOfLotsSql(group);
     for (TQuery& q = group.isEmpty() ? q_->Run(stock, {article}) : q_->Run(stock, {group, article}); !q.Eof(); q.Next()) {
         TLotSummary& s = lots[Text(q, 0)];
         s.Lot = Text(q, 0);
@@ -407,7 +396,7 @@ void TLotWalk::Forward(TRecallNode& node)
         doc.Quantity = moved;
         doc.QuantityUnit = node.Unit;
         SetDocument(doc.Document, d.Type, d.Number, d.Date, d.Customer, d.Document, false);
-        if (d.Type != kConsumptionType) {
+        if (d.Type != fw::ConsumptionDocType) {
             doc.Kind = TRecallKind::Shipment;
             node.Children.push_back(std::move(doc));
             first = end;
@@ -470,7 +459,7 @@ void TLotWalk::Backward(TRecallNode& node)
             continue;
         // The consumption documents tied to the receipt that were written without genealogy.
         std::vector<double> documents;
-        for (TQuery& q = q_->Run(kTiedConsumption, {r.Number, r.Date, kConsumptionType}); !q.Eof(); q.Next())
+        for (TQuery& q = q_->Run(kTiedConsumption, {r.Number, r.Date, fw::ConsumptionDocType}); !q.Eof(); q.Next())
             documents.push_back(Float(q, 0));
         for (double document : documents) {
             if (reversals_.Involves(document))

@@ -1,7 +1,7 @@
 #include "reports/ExpiringLotsData.h"
 
 #include "data/Queries.h"
-#include "data/StockLots.h"
+#include "data/StockLedger.h"
 #include "platform/db/Query.h"
 #include "platform/schema/CompanyTables.h"
 
@@ -12,29 +12,14 @@ namespace corvanel {
 
 using namespace fw;
 
-namespace {
-
-// The lots of articles that keep a shelf life; which of them expire soon is decided here,
-// where dates are counted the same way whatever the engine.
-const QStringList& LotsWithShelfLifeSql()
-{
-    static const QStringList sql{
-        QStringLiteral("SELECT S.Cod_gestiune, S.Cod_grupa, S.Cod_articol, C.Denumire, C.Unitate_masura, S.Lot,"),
-        QStringLiteral(" S.Data_intrare, C.ZileValabilitate, S.Cantitate, S.Pret_achizitie"),
-        QStringLiteral("FROM Stoc S, CATALOG C"),
-        QStringLiteral("WHERE (C.Grupa = S.Cod_grupa) AND (C.Cod = S.Cod_articol)"),
-        QStringLiteral(" AND (C.ZileValabilitate > 0) AND (S.Data_intrare IS NOT NULL) AND (S.Cantitate > 0)")};
-    return sql;
-}
-
-} // namespace
-
 std::vector<TExpiringLot> ReadExpiringLots(TSession* session, const QDate& day, int days, const QStringList& warehouses)
 {
     TQuery q;
     q.SetSession(session);
     q.SetDatabaseName(KRBPROD);
-    q.SetSQL(LotsWithShelfLifeSql());
+    // Which of them expire soon is decided here, where dates are counted the same way
+    // whatever the engine.
+    q.SetSQL(TStockLedger::LotsWithShelfLifeSql());
     DeclareFields(q, CompanyTable(StocDB),
                   {"Cod_gestiune", "Cod_grupa", "Cod_articol", "Lot", "Data_intrare", "Cantitate", "Pret_achizitie"});
     DeclareFields(q, CompanyTable(CatalogDB), {"Denumire", "Unitate_masura", "ZileValabilitate"});

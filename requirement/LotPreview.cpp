@@ -1,7 +1,7 @@
 #include "requirement/LotPreview.h"
 
 #include "data/ProductionData.h"
-#include "data/StockLots.h"
+#include "data/StockLedger.h"
 
 #include <algorithm>
 
@@ -9,7 +9,7 @@ namespace corvanel {
 
 TLotPreview PreviewDraw(TProductionData& dm, const QString& group, const QString& code, double quantity, const QDate& day)
 {
-    const TMaterialLots read = ReadMaterialLots(dm, group, code, day, true);
+    const TMaterialLots read = dm.Ledger(day).MaterialLots(group, code, dm.ShelfLife(group, code));
     const std::vector<TStockLot>& lots = read.Lots;
     const int soon = dm.Context().Settings.ExpiringWithinDays;
     TLotPreview preview;
@@ -21,7 +21,7 @@ TLotPreview PreviewDraw(TProductionData& dm, const QString& group, const QString
         drawable += std::max(lot.Quantity, 0.0);
     }
     // The shortage rule of generation: a negative final stock, or lots that cannot give it.
-    preview.Short = !lots.empty() && (FinalStock(onHand, quantity) < 0 || drawable < quantity - 0.000001);
+    preview.Short = !lots.empty() && (FinalStock(onHand, quantity) < 0 || drawable < quantity - QuantityTolerance);
     if (!preview.Short && quantity != 0) {
         for (const TLotTake& take : PlanDraw(lots, quantity)) {
             preview.Lines[take.Lot].Taken = take.Quantity;

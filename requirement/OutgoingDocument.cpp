@@ -1,20 +1,15 @@
 #include "requirement/OutgoingDocument.h"
 
+#include "data/FieldByName.h"
 #include "data/ProductionData.h"
 #include "platform/core/Exceptions.h"
-#include "platform/db/DbMessages.h"
 #include "platform/schema/CompanyRules.h"
 #include "platform/schema/CompanyTables.h"
+#include "platform/schema/DocumentTypes.h"
 
 namespace corvanel {
 
 using namespace fw;
-
-namespace {
-
-TField* F(const TDataSet* ds, const char* name) { return ds->FieldByName(QString::fromLatin1(name)); }
-
-} // namespace
 
 void Reread(TDataSet* ds)
 {
@@ -22,13 +17,6 @@ void Reread(TDataSet* ds)
         ds->Refresh();
     else
         ds->Open();
-}
-
-void RequireEachLotWritten(const std::vector<int>& written, std::size_t from)
-{
-    for (std::size_t i = from; i < written.size(); ++i)
-        if (written[i] != 1)
-            throw EDatabaseError(dbmsg::EditChanged());
 }
 
 double BeginConsumptionDocument(TProductionData& dm, const QVariant& number, const QVariant& date, const QString& explanation)
@@ -42,7 +30,7 @@ double BeginConsumptionDocument(TProductionData& dm, const QVariant& number, con
     F(header, "Contor")->SetAsFloat(counter);
     F(header, "Data_inregistrarii")->SetValue(date);
     F(header, "Numar")->SetValue(number);
-    F(header, "Tip")->SetAsString(QStringLiteral("BMC"));
+    F(header, "Tip")->SetAsString(ConsumptionDocType);
     F(header, "Agent")->SetAsString(agents->Active() && !agents->Eof() ? F(agents, "Init")->AsString() : QString());
     F(header, "Data")->SetValue(date);
     F(header, "Explicatie")->SetAsString(explanation);

@@ -22,11 +22,6 @@ class TProductionData;
 // older than the transaction, or may have been rolled back.
 void Reread(fw::TDataSet* ds);
 
-// The rows each statement of a batch changed (Connection::ForEachRowOf), from the `from`th
-// on, each of which writes one lot guarded by what was read of it: EDatabaseError
-// (dbmsg::EditChanged) unless every one changed exactly one row.
-void RequireEachLotWritten(const std::vector<int>& written, std::size_t from = 0);
-
 // Opens the outgoing tables, takes the next outgoing counter (never one in use) and inserts
 // the header of a document of type "BMC" with the number and date given (those of the
 // receipt it consumes for), the current user as agent, and the explanation. Returns the

@@ -1,13 +1,15 @@
 #include "requirement/Requirement.h"
 
+#include "data/FieldByName.h"
 #include "data/Messages.h"
 #include "data/ProductionContext.h"
 #include "data/ProductionData.h"
 #include "data/Queries.h"
 #include "data/Reversals.h"
-#include "data/StockLots.h"
+#include "data/StockLedger.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/Formats.h"
+#include "platform/db/ConflictRetry.h"
 #include "platform/db/Connection.h"
 #include "platform/db/Database.h"
 #include "platform/schema/CompanyRules.h"
@@ -27,8 +29,6 @@ namespace corvanel {
 using namespace fw;
 
 namespace {
-
-TField* F(const TDataSet* ds, const char* name) { return ds->FieldByName(QString::fromLatin1(name)); }
 
 // A dataset of the user's private directory, beside the data module's.
 template <typename DataSet>
@@ -243,8 +243,6 @@ void CloseRequirement(TProductionData& dm)
 
 namespace {
 
-constexpr double QuantityTolerance = 0.000001;
-
 // The account fields a consumption line copies from the material's catalog row.
 constexpr std::array<const char*, 6> LineAccounts{"Cont_marfa",  "Cont_TVA_Iesiri", "Cont_cheltuieli",
                                                  "Cont_accize", "Cont_adaos",      "Cont_venituri"};
@@ -342,7 +340,7 @@ TOutcome TConsumptionWriter::Write(bool leaveOutNegative, bool drawExpired)
     // document ends: whoever writes lots (the receipt ledger, another consumption, a
     // reversal) takes the counter row first, and waits for this one. A row its lots
     // cannot give whole is a shortage.
-    std::vector<TMaterialStock> stock = ReadMaterialStock(dm_, rows_, day_);
+    std::vector<TMaterialStock> stock = dm_.Ledger(day_).Stock(rows_);
     std::vector<size_t> drawn;
     bool negative = false;
     for (size_t i = 0; i < rows_.size(); ++i) {
@@ -412,7 +410,7 @@ std::vector<std::vector<TStockLot>> TConsumptionWriter::LotsOf(const std::vector
             unreadAt.push_back(lots.size() - 1);
         }
     }
-    std::vector<std::vector<TStockLot>> read = LotsToDraw(dm_, unread, day_);
+    std::vector<std::vector<TStockLot>> read = dm_.Ledger(day_).ToDraw(unread);
     for (size_t k = 0; k < unread.size(); ++k)
         lots[unreadAt[k]] = std::move(read[k]);
     return lots;
@@ -436,8 +434,7 @@ void TConsumptionWriter::Draw(const std::vector<TRequirementRow>& drawn, const s
 {
     const std::vector<TAccounts> accounts = AccountsOf(drawn);
     Connection& engine = *dm_.ProductionDatabase->GetConnection();
-    // A lot is written only while it holds what was read: its row and its quantity.
-    const QString lotRow = engine.RowIdColumn() + QStringLiteral(" = ? AND Cantitate") + engine.NullSafeEqual() + QLatin1Char('?');
+    const TStockLedger ledger = dm_.Ledger(day_);
     std::vector<QVariantList> lines, genealogy;
     std::vector<TStatement> lotWrites; // each must change its lot
     for (size_t m = 0; m < drawn.size(); ++m) {
@@ -447,11 +444,7 @@ void TConsumptionWriter::Draw(const std::vector<TRequirementRow>& drawn, const s
             lines.push_back(Line(drawn[m], accounts[m], take.Quantity, lot));
             // The lot as it was before this line drew on it.
             genealogy_->Record(counter_, line_ - 1, drawn[m].Group, drawn[m].Code, take.Quantity, lot, genealogy);
-            const QVariant& was = StoredValue(lot, "Cantitate");
-            if (take.Removed)
-                lotWrites.push_back({QStringLiteral("DELETE FROM Stoc WHERE ") + lotRow, {lot.Row, was}});
-            else
-                lotWrites.push_back({QStringLiteral("UPDATE Stoc SET Cantitate = ? WHERE ") + lotRow, {take.Left, lot.Row, was}});
+            lotWrites.push_back(ledger.Take(lot, take));
         }
     }
     std::vector<TStatement> writes = InsertStatements(QStringLiteral("Item_out"), LineColumns(), lines);
@@ -461,8 +454,9 @@ void TConsumptionWriter::Draw(const std::vector<TRequirementRow>& drawn, const s
     writes.insert(writes.end(), lotWrites.begin(), lotWrites.end());
     const std::vector<int> written = engine.ForEachRowOf(writes, {});
     // The tables the statements name, so that their datasets read again.
-    for (const char* table : {"Item_out", "Genealogie", "Stoc"})
+    for (const char* table : {"Item_out", "Genealogie"})
         engine.Touch(QLatin1String(table));
+    ledger.Touch();
     RequireEachLotWritten(written, firstLot);
 }
 
@@ -526,26 +520,25 @@ std::optional<double> GenerateConsumption(TProductionData& dm, double counter, T
     // nothing, and after a "Da" the next one leaves such rows out.
     bool leaveOutNegative = false, drawExpired = false;
     std::vector<TEarlierConsumption> accepted;
-    for (;;) {
-        TOutcome outcome;
+    // What one attempt at writing the document came to.
+    struct TAttempt {
+        TOutcome outcome = TOutcome::Written;
         double written = 0;
         std::vector<TEarlierConsumption> earlier;
         QStringList expiredLots;
-        for (int attempt = 1;; ++attempt) {
-            try {
-                THourGlass wait(screen);
-                TConsumptionWriter writer(dm, counter, rows, accepted);
-                outcome = writer.Write(leaveOutNegative, drawExpired);
-                written = writer.Counter();
-                earlier = writer.Earlier();
-                expiredLots = writer.ExpiredLots();
-                break;
-            } catch (const std::exception& e) {
-                // Met another workstation's transaction: the document is written anew.
-                if (!RetryAfterConflict(e, attempt))
-                    throw;
-            }
-        }
+    };
+    for (;;) {
+        // Met another workstation's transaction: the document is written anew.
+        auto [outcome, written, earlier, expiredLots] = RetryOnConflict([&] {
+            THourGlass wait(screen);
+            TConsumptionWriter writer(dm, counter, rows, accepted);
+            TAttempt attempt;
+            attempt.outcome = writer.Write(leaveOutNegative, drawExpired);
+            attempt.written = writer.Counter();
+            attempt.earlier = writer.Earlier();
+            attempt.expiredLots = writer.ExpiredLots();
+            return attempt;
+        });
         switch (outcome) {
         case TOutcome::Written:
             dm.Context().ReceiptsNeedRefresh = true;

@@ -1,6 +1,7 @@
 #include "requirement/RequirementForm.h"
 
 #include "catalog/CatalogLookup.h"
+#include "data/FieldByName.h"
 #include "data/Messages.h"
 #include "data/ProductionContext.h"
 #include "data/ProductionData.h"
@@ -31,8 +32,6 @@ namespace corvanel {
 using namespace fw;
 
 namespace {
-
-TField* F(const TDataSet* ds, const char* name) { return ds->FieldByName(QString::fromLatin1(name)); }
 
 QLabel* NewLabel(QWidget* parent, const char* name, const QString& text, bool bold = false)
 {

@@ -1,15 +1,19 @@
 #include "requirement/Reversal.h"
 
+#include "data/FieldByName.h"
 #include "data/Messages.h"
 #include "data/ProductionContext.h"
 #include "data/ProductionData.h"
 #include "data/Queries.h"
 #include "data/Reversals.h"
+#include "data/StockLedger.h"
 #include "platform/core/Formats.h"
+#include "platform/db/ConflictRetry.h"
 #include "platform/db/Connection.h"
 #include "platform/db/Database.h"
 #include "platform/db/NumberCheck.h"
 #include "platform/schema/CompanyTables.h"
+#include "platform/schema/DocumentTypes.h"
 #include "platform/ui/MessageDlg.h"
 #include "requirement/OutgoingDocument.h"
 #include "requirement/Requirement.h"
@@ -24,8 +28,6 @@ namespace corvanel {
 using namespace fw;
 
 namespace {
-
-TField* F(const TDataSet* ds, const char* name) { return ds->FieldByName(QString::fromLatin1(name)); }
 
 void OnProduction(TQuery& q, TProductionData& dm, const QStringList& sql)
 {
@@ -138,7 +140,7 @@ double TReversalWriter::Write()
     OnProduction(header, dm_, OutgoingDocumentSql());
     header.ParamByName(QStringLiteral("Contor"))->SetAsFloat(original_);
     header.Open();
-    if (header.Eof() || F(&header, "Tip")->AsString() != QLatin1String("BMC"))
+    if (header.Eof() || F(&header, "Tip")->AsString() != ConsumptionDocType)
         throw EReversalRefused(msg::NotAConsumptionDocument(FloatToStr(original_)));
     const QVariant number = F(&header, "Numar")->Value(), date = F(&header, "Data")->Value();
     label_ = ConsumptionDocumentLabel(F(&header, "Numar")->AsFloat(), F(&header, "Data")->AsDate());
@@ -243,19 +245,8 @@ TStatement TReversalWriter::FindRow(const TLot& lot) const
     // row follows the line, whatever was changed on it since); else the one holding every
     // field kept; for a document without genealogy, the lot in the same warehouse. The
     // material's first such row. The genealogy keeps the values as the stock stored them.
-    const Connection& engine = Engine();
-    TStatement find;
-    find.sql = QStringLiteral("SELECT %1, Cantitate FROM Stoc WHERE 1 = 1").arg(engine.RowIdColumn());
-    const auto same = [&](const char* field) {
-        const QVariant value = lot.Field(field);
-        find.sql += QStringLiteral(" AND ") + QLatin1String(field);
-        if (value.isNull()) {
-            find.sql += QStringLiteral(" IS NULL");
-            return;
-        }
-        find.sql += QStringLiteral(" = ?"); // which the server's indexes answer, as they do not a null-safe one
-        find.values << value;
-    };
+    std::vector<std::pair<const char*, QVariant>> fields;
+    const auto same = [&](const char* field) { fields.emplace_back(field, lot.Field(field)); };
     same("Cod_grupa");
     same("Cod_articol");
     if (lot.FromGenealogy && !lot.Field("Contor_in").isNull()) {
@@ -268,16 +259,14 @@ TStatement TReversalWriter::FindRow(const TLot& lot) const
         for (size_t i = 2; i < kLotFieldCount; ++i) // after the group and the article
             same(kLotFields[i]);
     }
-    find.sql += QStringLiteral(" ORDER BY %1 LIMIT 1").arg(engine.RowIdColumn());
-    return find;
+    return dm_.Ledger({}).FindRow(fields);
 }
 
 void TReversalWriter::PutBack(const std::vector<TLine>& lines, const std::vector<TLot>& lots)
 {
     // Every line's row looked for at once; several lines back on one row add up.
     Connection& engine = Engine();
-    const QString update = QStringLiteral("UPDATE Stoc SET Cantitate = ? WHERE %1 = ? AND Cantitate%2?")
-                               .arg(engine.RowIdColumn(), engine.NullSafeEqual());
+    const TStockLedger ledger = dm_.Ledger({});
     struct TRow {
         QVariant was; // as stored
         double now = 0;
@@ -293,7 +282,7 @@ void TReversalWriter::PutBack(const std::vector<TLine>& lines, const std::vector
     // A lot whose quantity is no number is not written over with what comes back.
     for (const auto& [row, r] : rows)
         if (!r.was.isNull() && r.was.typeId() != QMetaType::Double && r.was.typeId() != QMetaType::LongLong)
-            RaiseUnreadableNumber(*dm_.StocTable, QStringLiteral("Cantitate"), row);
+            ledger.RaiseUnreadableQuantity(row);
     std::vector<size_t> missing; // lines whose row is gone
     for (size_t i = 0; i < lines.size(); ++i)
         if (found[i])
@@ -303,7 +292,7 @@ void TReversalWriter::PutBack(const std::vector<TLine>& lines, const std::vector
     std::vector<TStatement> writes;
     writes.reserve(rows.size());
     for (const auto& [row, r] : rows)
-        writes.push_back({update, {r.now, row, r.was}});
+        writes.push_back(ledger.SetQuantity(row, r.now, r.was));
     RequireEachLotWritten(engine.ForEachRowOf(writes, {}));
     // A row emptied and deleted since is made again as it stood, once: a later line that
     // drew on it finds it made. Without genealogy there is nothing to make it from.
@@ -317,7 +306,7 @@ void TReversalWriter::PutBack(const std::vector<TLine>& lines, const std::vector
         engine.ForEachRowOf({FindRow(lot)}, [&](size_t, const NativeRow& row) { again = rowRead(row); });
         if (again) {
             const auto& [row, r] = *again;
-            RequireEachLotWritten(engine.ForEachRowOf({{update, {r.now + lines[i].Quantity, row, r.was}}}, {}));
+            RequireEachLotWritten(engine.ForEachRowOf({ledger.SetQuantity(row, r.now + lines[i].Quantity, r.was)}, {}));
             continue;
         }
         if (!lot.FromGenealogy)
@@ -326,9 +315,9 @@ void TReversalWriter::PutBack(const std::vector<TLine>& lines, const std::vector
                 lot.Field("Lot").toString(), lot.Field("Cod_gestiune").toString()));
         QVariantList made(lot.Kept.begin(), lot.Kept.end());
         made << lines[i].Quantity;
-        RequireEachLotWritten(engine.ForEachRowOf(InsertStatements(QStringLiteral("Stoc"), columns, {made}), {}));
+        RequireEachLotWritten(engine.ForEachRowOf(ledger.Insert(columns, made), {}));
     }
-    engine.Touch(QStringLiteral("Stoc"));
+    ledger.Touch();
 }
 
 void TReversalWriter::Mark(double reversing)
@@ -370,18 +359,8 @@ std::vector<TConsumptionDocument> ConsumptionDocumentsNumbered(TProductionData& 
 
 double ReverseConsumption(TProductionData& dm, double document)
 {
-    for (int attempt = 1;; ++attempt) {
-        try {
-            TReversalWriter writer(dm, document);
-            return writer.Write();
-        } catch (const EReversalRefused&) {
-            throw;
-        } catch (const std::exception& e) {
-            // Met another workstation's transaction: the reversal is written anew.
-            if (!RetryAfterConflict(e, attempt))
-                throw;
-        }
-    }
+    // Met another workstation's transaction: the reversal is written anew.
+    return RetryOnConflict([&] { return TReversalWriter(dm, document).Write(); });
 }
 
 bool AskAndReverse(TProductionData& dm, const TConsumptionDocument& document)

@@ -1,6 +1,7 @@
 #include "platform/db/Database.h"
 
 #include "platform/core/Exceptions.h"
+#include "platform/db/ConflictRetry.h"
 #include "platform/db/Connection.h"
 #include "platform/db/DataSet.h"
 #include "platform/db/DbMessages.h"
@@ -203,19 +204,13 @@ bool RetryAfterConflict(const std::exception& error, int attempt)
 
 void RunTransaction(const std::shared_ptr<Connection>& connection, const std::function<void()>& work)
 {
-    for (int attempt = 1;; ++attempt) {
-        try {
+    RetryOnConflict(
+        [&] {
             TTransaction tx(connection);
             work();
             tx.Commit();
-            return;
-        } catch (const ETransactionConflict& e) {
-            // Inside another transaction the whole of that one must run again, which only
-            // whoever began it can do.
-            if (connection->TransactionDepth() > 0 || !RetryAfterConflict(e, attempt))
-                throw;
-        }
-    }
+        },
+        connection.get());
 }
 
 } // namespace fw

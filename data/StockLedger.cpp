@@ -1,0 +1,518 @@
+#include "data/StockLedger.h"
+
+#include "data/Queries.h"
+#include "platform/core/Exceptions.h"
+#include "platform/db/DbMessages.h"
+#include "platform/db/NumberCheck.h"
+#include "platform/db/Table.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace corvanel {
+
+using namespace fw;
+
+namespace {
+
+const QString kStock = QStringLiteral("Stoc");
+
+// A quantity as the engine gave it is a number to use, or none.
+bool IsNumberOrNull(const QVariant& v)
+{
+    if (!v.isValid() || v.isNull())
+        return true;
+    const int type = v.typeId();
+    return (type == QMetaType::Double || type == QMetaType::LongLong || type == QMetaType::Int) && std::isfinite(v.toDouble());
+}
+
+// An entry date as the engine gave it: a date, or ISO text (SQLite); invalid when none.
+QDate EntryDate(const QVariant& entered)
+{
+    return entered.typeId() == QMetaType::QDate ? entered.toDate() : QDate::fromString(entered.toString(), Qt::ISODate);
+}
+
+// Whether the lots read so far, the last one (the `index`th) just added, cover `quantity`
+// as PlanDraw draws it: the first lot alone when it covers it, else the positive ones in
+// turn. `remaining` is what they have not covered yet.
+bool Covered(size_t index, const TStockLot& lot, double quantity, double& remaining)
+{
+    if (index == 0 && quantity <= lot.Quantity)
+        return true;
+    if (lot.Quantity > 0)
+        remaining = lot.Quantity > remaining ? 0 : remaining - lot.Quantity;
+    return !(remaining > 0);
+}
+
+// Whether lots in their order cover `quantity` as PlanDraw draws it.
+bool LotsCover(const std::vector<TStockLot>& lots, double quantity)
+{
+    double remaining = quantity;
+    for (size_t i = 0; i < lots.size(); ++i)
+        if (Covered(i, lots[i], quantity, remaining))
+            return true;
+    return false;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- the rule
+
+TLotRule TLotRule::Of(const TProductionSettings& settings, const QDate& day)
+{
+    return {settings.RawWarehousePrefix, settings.RawMaterialPrefix, settings.SemiFinishedPrefix, settings.LotOrder,
+            settings.DrawExpiredLots, day};
+}
+
+bool TLotRule::Counts(const QString& warehouse, const QString& article) const
+{
+    return (StartsWithPrefix(warehouse, RawWarehousePrefix) && StartsWithPrefix(article, RawMaterialPrefix))
+           || StartsWithPrefix(article, SemiFinishedPrefix);
+}
+
+QString TLotRule::CountedWarehouses(const QString& article, QVariantList& values) const
+{
+    if (StartsWithPrefix(article, SemiFinishedPrefix) || !StartsWithPrefix(article, RawMaterialPrefix)
+        || RawWarehousePrefix.isNull() || RawWarehousePrefix.isSurrogate())
+        return {};
+    values << QString(RawWarehousePrefix);
+    return QStringLiteral(" AND substr(Cod_gestiune, 1, 1) = ?");
+}
+
+std::optional<QDate> TLotRule::ExpiredBefore(double shelfLife) const
+{
+    if (DrawExpired || !Day.isValid() || !(shelfLife > 0))
+        return std::nullopt;
+    return Day.addDays(-static_cast<qint64>(std::floor(shelfLife)));
+}
+
+// ---------------------------------------------------------------- the condition
+
+TStockLedger::TStockLedger(Connection& engine, TTable& stock, TLotRule rule)
+    : engine_(engine), stock_(stock), rule_(std::move(rule))
+{
+}
+
+QString TStockLedger::Lots(const TMaterialDraw& material, double shelfLife, QVariantList& values, TLotsAsked asked) const
+{
+    QString sql = MaterialCondition("Cod_grupa", "Cod_articol", material.Group, material.Code, values);
+    sql += rule_.CountedWarehouses(material.Code, values); // bound after the article
+    if (asked == TLotsAsked::Any)
+        return sql;
+    if (asked == TLotsAsked::DrawableUndated)
+        return sql + QStringLiteral(" AND Data_intrare IS NULL");
+    // The dated lots: from the first day not expired to the rule's day (a lot that entered
+    // after it did not exist yet for that document).
+    QStringList range;
+    if (asked != TLotsAsked::ExpiredToo)
+        if (const std::optional<QDate> enteredBefore = rule_.ExpiredBefore(shelfLife)) {
+            range << QStringLiteral("Data_intrare >= ?");
+            values << *enteredBefore;
+        }
+    if (rule_.Day.isValid()) {
+        range << QStringLiteral("Data_intrare <= ?");
+        values << rule_.Day;
+    }
+    const bool dated = asked == TLotsAsked::DrawableDated;
+    if (range.isEmpty())
+        return dated ? sql + QStringLiteral(" AND Data_intrare IS NOT NULL") : sql;
+    const QString within = range.join(QStringLiteral(" AND "));
+    return sql + (dated ? QStringLiteral(" AND ") + within
+                        : QStringLiteral(" AND (Data_intrare IS NULL OR (%1))").arg(within));
+}
+
+std::vector<double> TStockLedger::ShelfLives(const std::vector<TMaterialDraw>& materials) const
+{
+    std::vector<double> days(materials.size(), 0.0);
+    if (!rule_.Day.isValid())
+        return days;
+    // As TProductionData::ShelfLife: a material without group or code keeps none.
+    std::vector<TMaterialDraw> asked;
+    std::vector<size_t> at;
+    for (size_t i = 0; i < materials.size(); ++i)
+        if (!materials[i].Group.isEmpty() && !materials[i].Code.isEmpty()) {
+            asked.push_back(materials[i]);
+            at.push_back(i);
+        }
+    ForEachCatalogRow(engine_, QStringLiteral("t.ZileValabilitate"), asked, [&](size_t m, const NativeRow& row) {
+        const double read = row.Value(1).toDouble();
+        days[at[m]] = read > 0 ? read : 0.0;
+    });
+    return days;
+}
+
+// ---------------------------------------------------------------- reads
+
+void TStockLedger::RequireQuantities(const QString& group, const QString& code, const QString& warehouse) const
+{
+    QVariantList values;
+    QString where = MaterialCondition("Cod_grupa", "Cod_articol", group, code, values);
+    if (warehouse.isEmpty()) {
+        where += QStringLiteral(" AND Cod_gestiune IS NULL");
+    } else {
+        where += QStringLiteral(" AND Cod_gestiune = ?");
+        values << warehouse;
+    }
+    RequireNumbers(stock_, QStringLiteral("Cantitate"), where, values);
+}
+
+void TStockLedger::RaiseUnreadableQuantity(qint64 row) const
+{
+    RaiseUnreadableNumber(stock_, QStringLiteral("Cantitate"), row);
+}
+
+namespace {
+
+// The requirement's figures of a material per warehouse: what its lots hold, the part that
+// entered before the day given (expired by then), how many quantities are no number.
+const QString kFiguresColumns = QStringLiteral("SELECT Cod_gestiune, SUM(Cantitate) AS Cantitate,");
+const QString kExpiredColumn = QStringLiteral(" SUM(CASE WHEN Data_intrare < %1 THEN Cantitate ELSE 0 END) AS Expirat,");
+const QString kNotANumberColumn =
+    QStringLiteral(" SUM(CASE WHEN %1 THEN 1 ELSE 0 END) AS Nenumeric").arg(NotANumberCondition(QStringLiteral("Cantitate")));
+const QString kFiguresGroups = QStringLiteral("GROUP BY Cod_gestiune");
+const QString kMaterialParams = QStringLiteral("WHERE (Cod_grupa = :Grupa) AND (Cod_articol = :Cod)");
+
+} // namespace
+
+const QStringList& StockByWarehouseSql()
+{
+    static const QStringList sql{kFiguresColumns, kExpiredColumn.arg(QStringLiteral(":Intrat")), kNotANumberColumn,
+                                 QStringLiteral("FROM \"Stoc.DB\""), kMaterialParams, kFiguresGroups};
+    return sql;
+}
+
+const QStringList& UnexpiredStockByWarehouseSql()
+{
+    static const QStringList sql{kFiguresColumns, kNotANumberColumn, QStringLiteral("FROM \"Stoc.DB\""), kMaterialParams,
+                                 kFiguresGroups};
+    return sql;
+}
+
+TStockFigures TStockLedger::Figures(const QString& group, const QString& code, double shelfLife) const
+{
+    // The engine sums the material's lots per warehouse, the expired part apart (asked
+    // only where some lot can be expired: otherwise one column of the covering index is
+    // summed per lot); the stock rule decides which warehouses count.
+    const std::optional<QDate> expiredBefore = rule_.ExpiredBefore(shelfLife);
+    TStatement sum;
+    sum.sql = kFiguresColumns + (expiredBefore ? kExpiredColumn.arg(QStringLiteral("?")) : QStringLiteral(" 0 AS Expirat,"))
+              + kNotANumberColumn + QStringLiteral(" FROM Stoc WHERE ");
+    if (expiredBefore)
+        sum.values << *expiredBefore;
+    sum.sql += Lots({group, code, 0}, shelfLife, sum.values, TLotsAsked::ExpiredToo) + QLatin1Char(' ') + kFiguresGroups;
+    double stock = 0.0, expired = 0.0;
+    std::optional<QString> damaged; // a counted warehouse holding a quantity that is no number
+    engine_.ForEachRow(sum.sql, sum.values, [&](const NativeRow& row) {
+        const QString warehouse = row.Value(0).toString();
+        if (!rule_.Counts(warehouse, code))
+            return;
+        stock += row.Value(1).toDouble();
+        expired += row.Value(2).toDouble();
+        if (row.Value(3).toDouble() > 0 && !damaged)
+            damaged = warehouse;
+    });
+    // The engine summed such a quantity as 0: the figure would be wrong, not short.
+    if (damaged)
+        RequireQuantities(group, code, *damaged);
+    return {stock - expired, expired};
+}
+
+TMaterialLots TStockLedger::MaterialLots(const QString& group, const QString& code, double shelfLife) const
+{
+    // Every lot the stock rule counts, in the table's order; which of them the day leaves
+    // out is decided as the draw decides it.
+    TMaterialLots read;
+    TStatement all;
+    all.sql = QStringLiteral("SELECT %1, Cod_gestiune, Lot, Cantitate, Data_intrare FROM Stoc WHERE ").arg(engine_.RowIdColumn());
+    all.sql += Lots({group, code, 0}, shelfLife, all.values, TLotsAsked::Any) + QStringLiteral(" ORDER BY ")
+               + engine_.RowIdColumn();
+    std::optional<qint64> damaged;
+    engine_.ForEachRow(all.sql, all.values, [&](const NativeRow& row) {
+        const QString warehouse = row.Value(1).toString();
+        if (damaged || !rule_.Counts(warehouse, code))
+            return;
+        if (!IsNumberOrNull(row.Value(3))) {
+            damaged = row.Int(0);
+            return;
+        }
+        TStockLot lot{row.Int(0), warehouse, row.Value(2).toString(), row.Value(3).toDouble(), EntryDate(row.Value(4)), {}, {}};
+        lot.Expiry = ExpiryDate(lot.Entry, shelfLife);
+        if (EnteredAfter(lot, rule_.Day)) {
+            read.EnteredLater.push_back(std::move(lot));
+            return;
+        }
+        if (!rule_.DrawExpired && Expired(lot, rule_.Day)) {
+            read.ExpiredLeftOut += lot.Quantity;
+            return;
+        }
+        read.Lots.push_back(std::move(lot));
+    });
+    if (damaged)
+        RaiseUnreadableQuantity(*damaged);
+    OrderLots(read.Lots, rule_.Order);
+    return read;
+}
+
+std::vector<TLotTotals> TStockLedger::Totals(const std::vector<TMaterialDraw>& materials) const
+{
+    // The engine sums the lots by warehouse (without the entry date, the covering index
+    // answers alone). No lot is locked: every writer of lots holds the counter row first,
+    // as the caller does, so these are the committed figures and stay so until it ends.
+    const std::vector<double> shelfLives = ShelfLives(materials);
+    std::vector<TStatement> sums;
+    sums.reserve(materials.size());
+    for (size_t i = 0; i < materials.size(); ++i) {
+        TStatement sum;
+        sum.sql = QStringLiteral("SELECT Cod_gestiune, COUNT(*), SUM(Cantitate), SUM(CASE WHEN Cantitate > 0 THEN "
+                                 "Cantitate ELSE 0 END), SUM(CASE WHEN %1 THEN 1 ELSE 0 END) FROM Stoc WHERE ")
+                      .arg(NotANumberCondition(QStringLiteral("Cantitate")))
+                  + Lots(materials[i], shelfLives[i], sum.values) + QStringLiteral(" GROUP BY Cod_gestiune");
+        sums.push_back(std::move(sum));
+    }
+    std::vector<TLotTotals> totals(materials.size());
+    std::optional<std::pair<size_t, QString>> damaged; // a material's warehouse with a quantity that is no number
+    engine_.ForEachRowOf(sums, [&](size_t i, const NativeRow& row) {
+        if (!rule_.Counts(row.Value(0).toString(), materials[i].Code))
+            return;
+        TLotTotals& t = totals[i];
+        t.Found = t.Found || row.Int(1) > 0;
+        t.OnHand += row.Value(2).toDouble();
+        t.Drawable += row.Value(3).toDouble();
+        if (row.Int(4) > 0 && !damaged)
+            damaged.emplace(i, row.Value(0).toString());
+    });
+    // The engine summed it as 0: the material would be taken for short, and left out.
+    if (damaged)
+        RequireQuantities(materials[damaged->first].Group, materials[damaged->first].Code, damaged->second);
+    return totals;
+}
+
+std::vector<std::vector<TStockLot>> TStockLedger::ToDraw(const std::vector<TMaterialDraw>& draws) const
+{
+    const QString rowId = engine_.RowIdColumn();
+    QString select = QStringLiteral("SELECT ") + rowId;
+    for (const char* field : DrawnLotFields)
+        select += QStringLiteral(", ") + QLatin1String(field);
+    // The stock table's order within a material is its row order (it has no key). First
+    // in and first to expire are the same order: one material's lots share a shelf life.
+    // The dated lots by entry date, then the undated ones, each part read in the order of
+    // the index on article and entry date (which ends in the row identity).
+    const bool byEntry = rule_.Order != TLotOrder::Table;
+    const QString byRow = QStringLiteral(" ORDER BY ") + rowId;
+    const QString byEntryDate =
+        QStringLiteral(" ORDER BY ") + engine_.OrderTerm(QStringLiteral("Data_intrare"), false) + QStringLiteral(", ") + rowId;
+    constexpr int kColumn = 1; // where DrawnLotFields start in a row read
+    const auto column = [](const char* field) { return kColumn + DrawnLotIndex(field); };
+    const int warehouse = column("Cod_gestiune"), lotName = column("Lot"), quantity = column("Cantitate"),
+              entry = column("Data_intrare");
+
+    struct TReading {
+        std::vector<TStatement> parts; // read one after the other
+        size_t part = 0;
+        int offset = 0; // within the part
+        double shelfLife = 0;
+        double remaining = 0;
+        bool done = false;
+    };
+    const std::vector<double> shelfLives = ShelfLives(draws);
+    std::vector<TReading> readings(draws.size());
+    for (size_t i = 0; i < draws.size(); ++i) {
+        TReading& r = readings[i];
+        const auto part = [&](TLotsAsked asked, const QString& order) {
+            TStatement query;
+            query.sql = select + QStringLiteral(" FROM Stoc WHERE ") + Lots(draws[i], shelfLives[i], query.values, asked) + order;
+            r.parts.push_back(std::move(query));
+        };
+        if (byEntry) {
+            part(TLotsAsked::DrawableDated, byEntryDate);
+            part(TLotsAsked::DrawableUndated, byRow);
+        } else {
+            part(TLotsAsked::Drawable, byRow);
+        }
+        r.shelfLife = shelfLives[i];
+        r.remaining = draws[i].Quantity;
+    }
+    std::vector<std::vector<TStockLot>> lots(draws.size());
+    // Blocks grow: the first lot or two usually cover a row, and a material drawn across
+    // many lots is read in a few rounds, never much beyond what it needs.
+    for (int block = 2;; block = std::min(block * 8, 1024)) {
+        // The next block of every material its lots read so far do not cover.
+        std::vector<size_t> asked;
+        std::vector<TStatement> blocks;
+        for (size_t i = 0; i < readings.size(); ++i) {
+            const TReading& r = readings[i];
+            if (r.done)
+                continue;
+            asked.push_back(i);
+            blocks.push_back({r.parts[r.part].sql + QStringLiteral(" LIMIT %1 OFFSET %2").arg(block).arg(r.offset),
+                              r.parts[r.part].values});
+        }
+        if (blocks.empty())
+            return lots;
+        std::vector<int> read(blocks.size(), 0);
+        std::optional<qint64> damaged; // a lot whose quantity is no number
+        engine_.ForEachRowOf(blocks, [&](size_t b, const NativeRow& row) {
+            ++read[b];
+            const size_t i = asked[b];
+            TReading& r = readings[i];
+            if (r.done || !rule_.Counts(row.Value(warehouse).toString(), draws[i].Code))
+                return;
+            // Such a lot would be read as 0 and passed over, or drawn and written over.
+            if (!IsNumberOrNull(row.Value(quantity)) && !damaged)
+                damaged = row.Int(0);
+            TStockLot lot{row.Int(0), row.Value(warehouse).toString(), row.Value(lotName).toString(),
+                          row.Value(quantity).toDouble(), EntryDate(row.Value(entry)), {}, {}};
+            lot.Expiry = ExpiryDate(lot.Entry, r.shelfLife);
+            lot.Stored.reserve(qsizetype(DrawnLotFields.size()));
+            for (int c = kColumn; c < kColumn + int(DrawnLotFields.size()); ++c)
+                lot.Stored << row.Stored(c);
+            lots[i].push_back(std::move(lot));
+            r.done = Covered(lots[i].size() - 1, lots[i].back(), draws[i].Quantity, r.remaining);
+        });
+        if (damaged)
+            RaiseUnreadableQuantity(*damaged);
+        for (size_t b = 0; b < asked.size(); ++b) {
+            TReading& r = readings[asked[b]];
+            r.offset += block;
+            if (!r.done && read[b] < block) {
+                // This part is read to its end: the next one from its start.
+                r.offset = 0;
+                r.done = ++r.part == r.parts.size();
+            }
+        }
+    }
+}
+
+std::vector<TMaterialStock> TStockLedger::Stock(const std::vector<TMaterialDraw>& materials) const
+{
+    std::vector<TMaterialStock> stock(materials.size());
+    // Without a lot below nothing, lots that cover a quantity leave the sum of all of them
+    // no shorter than it: those lots, read for the draw anyway, decide alone. The articles
+    // with such a lot anywhere come from the stock's partial index on them (a lot without
+    // an article under the empty code).
+    QSet<QString> negative;
+    engine_.ForEachRow(QStringLiteral("SELECT DISTINCT Cod_articol FROM Stoc WHERE Cantitate < 0"), {},
+                       [&](const NativeRow& row) { negative.insert(row.Value(0).toString()); });
+    std::vector<TMaterialDraw> tried;
+    std::vector<size_t> triedAt;
+    for (size_t i = 0; i < materials.size(); ++i) {
+        if (negative.contains(materials[i].Code))
+            continue;
+        if (materials[i].Quantity == 0)
+            stock[i].Covered = stock[i].Read = true;
+        else if (materials[i].Quantity > 0) {
+            tried.push_back(materials[i]);
+            triedAt.push_back(i);
+        }
+    }
+    std::vector<std::vector<TStockLot>> lots = ToDraw(tried);
+    for (size_t k = 0; k < tried.size(); ++k) {
+        TMaterialStock& s = stock[triedAt[k]];
+        s.Covered = LotsCover(lots[k], tried[k].Quantity);
+        s.Read = true;
+        s.Lots = std::move(lots[k]);
+    }
+    std::vector<TMaterialDraw> summed;
+    std::vector<size_t> summedAt;
+    for (size_t i = 0; i < materials.size(); ++i)
+        if (!stock[i].Covered) {
+            summed.push_back(materials[i]);
+            summedAt.push_back(i);
+        }
+    const std::vector<TLotTotals> totals = Totals(summed);
+    for (size_t k = 0; k < summed.size(); ++k)
+        stock[summedAt[k]].Totals = totals[k];
+    return stock;
+}
+
+// ---------------------------------------------------------------- writes
+
+TStatement TStockLedger::Take(const TStockLot& lot, const TLotTake& take) const
+{
+    const QString lotRow =
+        engine_.RowIdColumn() + QStringLiteral(" = ? AND Cantitate") + engine_.NullSafeEqual() + QLatin1Char('?');
+    const QVariant& was = StoredValue(lot, "Cantitate");
+    if (take.Removed)
+        return {QStringLiteral("DELETE FROM Stoc WHERE ") + lotRow, {lot.Row, was}};
+    return {QStringLiteral("UPDATE Stoc SET Cantitate = ? WHERE ") + lotRow, {take.Left, lot.Row, was}};
+}
+
+TStatement TStockLedger::SetQuantity(qint64 row, double now, const QVariant& was) const
+{
+    return {QStringLiteral("UPDATE Stoc SET Cantitate = ? WHERE %1 = ? AND Cantitate%2?")
+                .arg(engine_.RowIdColumn(), engine_.NullSafeEqual()),
+            {now, row, was}};
+}
+
+std::vector<TStatement> TStockLedger::Insert(const QStringList& columns, const QVariantList& values) const
+{
+    return InsertStatements(kStock, columns, {values});
+}
+
+TStatement TStockLedger::FindRow(const std::vector<std::pair<const char*, QVariant>>& fields) const
+{
+    TStatement find;
+    find.sql = QStringLiteral("SELECT %1, Cantitate FROM Stoc WHERE 1 = 1").arg(engine_.RowIdColumn());
+    for (const auto& [field, value] : fields) {
+        find.sql += QStringLiteral(" AND ") + QLatin1String(field);
+        if (value.isNull()) {
+            find.sql += QStringLiteral(" IS NULL");
+            continue;
+        }
+        find.sql += QStringLiteral(" = ?"); // which the server's indexes answer, as they do not a null-safe one
+        find.values << value;
+    }
+    find.sql += QStringLiteral(" ORDER BY %1 LIMIT 1").arg(engine_.RowIdColumn());
+    return find;
+}
+
+void TStockLedger::Touch() const { engine_.Touch(kStock); }
+
+void RequireEachLotWritten(const std::vector<int>& written, std::size_t from)
+{
+    for (std::size_t i = from; i < written.size(); ++i)
+        if (written[i] != 1)
+            throw EDatabaseError(dbmsg::EditChanged());
+}
+
+// ---------------------------------------------------------------- outside production
+
+QStringList TStockLedger::ArticlesOfLotSql()
+{
+    return {QStringLiteral("SELECT DISTINCT Cod_grupa, Cod_articol FROM Stoc"), QStringLiteral("WHERE (Lot = :Lot)")};
+}
+
+namespace {
+
+// The stock is indexed by group and article: a null group is asked for as such.
+QStringList OfArticle(const QString& group, const QString& select, const QString& tail)
+{
+    return {select, QStringLiteral("FROM Stoc"),
+            group.isEmpty() ? QStringLiteral("WHERE (Cod_grupa IS NULL) AND (Cod_articol = :Cod)")
+                            : QStringLiteral("WHERE (Cod_grupa = :Grupa) AND (Cod_articol = :Cod)"),
+            tail};
+}
+
+} // namespace
+
+QStringList TStockLedger::StockOfLotsSql(const QString& group)
+{
+    return OfArticle(group, QStringLiteral("SELECT Lot, SUM(Cantitate + 0) AS Stoc"),
+                     QStringLiteral(" AND (Lot IS NOT NULL) GROUP BY Lot"));
+}
+
+QStringList TStockLedger::LotRowsSql(const QString& group)
+{
+    return OfArticle(group, QStringLiteral("SELECT COUNT(*)"), QStringLiteral(" AND (Lot = :Lot)"));
+}
+
+QStringList TStockLedger::LotsWithShelfLifeSql()
+{
+    return {QStringLiteral("SELECT S.Cod_gestiune, S.Cod_grupa, S.Cod_articol, C.Denumire, C.Unitate_masura, S.Lot,"),
+            QStringLiteral(" S.Data_intrare, C.ZileValabilitate, S.Cantitate, S.Pret_achizitie"),
+            QStringLiteral("FROM Stoc S, CATALOG C"),
+            QStringLiteral("WHERE (C.Grupa = S.Cod_grupa) AND (C.Cod = S.Cod_articol)"),
+            QStringLiteral(" AND (C.ZileValabilitate > 0) AND (S.Data_intrare IS NOT NULL) AND (S.Cantitate > 0)")};
+}
+
+} // namespace corvanel

@@ -1,0 +1,143 @@
+#pragma once
+
+// The stock table as the add-on and the tool see it: every statement on it is written here.
+// Which lots count for production is one condition (TStockLedger::Lots), so that the
+// requirement's figures, the preview, the draw and the writers can never disagree on it;
+// a new rule on lots goes there and nowhere else.
+
+#include "data/ProductionSettings.h"
+#include "data/StockLots.h"
+#include "platform/db/Connection.h"
+
+#include <QDate>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace fw {
+class TTable;
+} // namespace fw
+
+namespace corvanel {
+
+// Which lots count and in what order they are drawn: what the ledger needs of the settings
+// and of the document, nothing more.
+struct TLotRule {
+    QChar RawWarehousePrefix;
+    QChar RawMaterialPrefix;
+    QChar SemiFinishedPrefix;
+    TLotOrder Order = TLotOrder::Table;
+    bool DrawExpired = true;
+    QDate Day; // of the document the lots are judged for; invalid: every lot, whenever it entered
+
+    static TLotRule Of(const TProductionSettings& settings, const QDate& day);
+    // The stock rule: a lot counts for production when it lies in a raw-material warehouse
+    // and holds a raw material, or holds a semi-finished product (wherever it lies).
+    bool Counts(const QString& warehouse, const QString& article) const;
+    // The same rule for the lots of `article` as a condition on Cod_gestiune (its values
+    // appended to `values`), to narrow what the engine reads; empty where the rule keeps
+    // every warehouse or where the prefix is half of a character (Counts still decides).
+    QString CountedWarehouses(const QString& article, QVariantList& values) const;
+    // The day before which a lot of that shelf life is expired and left out: none when the
+    // settings draw expired lots, without a day or without a shelf life.
+    std::optional<QDate> ExpiredBefore(double shelfLife) const;
+};
+
+// Which of a material's counted lots a statement asks for.
+enum class TLotsAsked {
+    Drawable,        // those a document of the rule's day may draw on
+    DrawableDated,   // of those, the ones with an entry date
+    DrawableUndated, // of those, the ones without
+    ExpiredToo,      // those that existed on the rule's day, expired or not
+    Any              // every lot the stock rule counts, whenever it entered
+};
+
+// A material's figures as the requirement shows them.
+struct TStockFigures {
+    double OnHand = 0;  // what may be drawn
+    double Expired = 0; // the expired lots left out of it
+};
+
+class TStockLedger {
+public:
+    // `stock` is the dataset that names a lot whose quantity is no number (the user reads
+    // the row as the stock table shows it); statements go straight to `engine`.
+    TStockLedger(fw::Connection& engine, fw::TTable& stock, TLotRule rule);
+
+    const TLotRule& Rule() const { return rule_; }
+
+    // The one condition "this lot counts" for a material of that shelf life, bound in
+    // `values`. The dated lots are a range of the index on article and entry date.
+    QString Lots(const TMaterialDraw& material, double shelfLife, QVariantList& values,
+                 TLotsAsked asked = TLotsAsked::Drawable) const;
+
+    // Each material's shelf life (0: none) where the rule's day asks about expired lots.
+    std::vector<double> ShelfLives(const std::vector<TMaterialDraw>& materials) const;
+
+    // ---- reads for the requirement and its preview
+    // The requirement's figures for a material: its lots that existed on the rule's day,
+    // less the expired ones when the settings leave them out.
+    TStockFigures Figures(const QString& group, const QString& code, double shelfLife) const;
+    // The lots of a material as the preview lists them (ReadMaterialLots).
+    TMaterialLots MaterialLots(const QString& group, const QString& code, double shelfLife) const;
+
+    // ---- reads for the draw
+    // Sums the lots each material may draw on, inside a transaction holding the counter
+    // row: every writer of lots takes that row first, so no other changes them until it
+    // ends (on SQLite the write transaction alone keeps other writers out). Asked of the
+    // engine together; in the order of `materials`.
+    std::vector<TLotTotals> Totals(const std::vector<TMaterialDraw>& materials) const;
+    // For each material, the lots MaterialLots gives, in the same order, but only as many as
+    // PlanDraw of its quantity draws on: the leading ones, read in small blocks (every
+    // material's first block together), with their stored values (TStockLot::Stored).
+    std::vector<std::vector<TStockLot>> ToDraw(const std::vector<TMaterialDraw>& draws) const;
+    // What the consumption decides each material's row on (TMaterialStock), under the same
+    // lock as Totals.
+    std::vector<TMaterialStock> Stock(const std::vector<TMaterialDraw>& materials) const;
+
+    // Raises the stock table's message for the first lot of the material in `warehouse`
+    // (empty: none) whose quantity is no number; nothing when there is none.
+    void RequireQuantities(const QString& group, const QString& code, const QString& warehouse) const;
+    [[noreturn]] void RaiseUnreadableQuantity(qint64 row) const;
+
+    // ---- writes: a lot is written only while it holds what was read (row and quantity)
+    // Drawing `take` from `lot`: its row deleted or its quantity set to what is left.
+    fw::TStatement Take(const TStockLot& lot, const TLotTake& take) const;
+    // A row's quantity set to `now`, guarded by what it stored (`was`).
+    fw::TStatement SetQuantity(qint64 row, double now, const QVariant& was) const;
+    // A lot made again: `values` of `columns`.
+    std::vector<fw::TStatement> Insert(const QStringList& columns, const QVariantList& values) const;
+    // The first row holding every field given (null: none), with its quantity: row
+    // identity, quantity.
+    fw::TStatement FindRow(const std::vector<std::pair<const char*, QVariant>>& fields) const;
+    // The datasets on the stock read again after the statements.
+    void Touch() const;
+
+    // ---- reads outside production (every lot, whatever the stock rule)
+    // Articles (group, code) holding a lot named :Lot.
+    static QStringList ArticlesOfLotSql();
+    // Of an article (:Grupa unless `group` is empty, then :Cod): per lot, Lot and its
+    // quantity Stoc; the number of rows of the lot :Lot.
+    static QStringList StockOfLotsSql(const QString& group);
+    static QStringList LotRowsSql(const QString& group);
+    // The lots with an entry date of articles that keep a shelf life, and quantity above
+    // nothing, joined to their catalog row.
+    static QStringList LotsWithShelfLifeSql();
+
+private:
+    fw::Connection& engine_;
+    fw::TTable& stock_;
+    TLotRule rule_;
+};
+
+// The rows each statement of a batch changed (Connection::ForEachRowOf), from the `from`th
+// on, each of which writes one lot guarded by what was read of it: EDatabaseError
+// (dbmsg::EditChanged) unless every one changed exactly one row.
+void RequireEachLotWritten(const std::vector<int>& written, std::size_t from = 0);
+
+} // namespace corvanel
