@@ -89,7 +89,7 @@ std::optional<QDate> TLotRule::ExpiredBefore(double shelfLife) const
 // ---------------------------------------------------------------- the condition
 
 TStockLedger::TStockLedger(Connection& engine, TTable& stock, TLotRule rule)
-    : engine_(engine), stock_(stock), rule_(std::move(rule))
+    : engine_(engine), stock_(stock), rule_(rule)
 {
 }
 

@@ -140,7 +140,7 @@ QString Gtin14(const QString& barcode, const QString& article)
         throw EInvalid(QStringLiteral("Codul de bare \"%1\" al articolului %2 nu este un GTIN: trebuie sa aiba 8, 12, "
                                       "13 sau 14 cifre. Corectati-l in catalog.")
                            .arg(code, article));
-    const QString gtin = code.rightJustified(14, QLatin1Char('0'));
+    QString gtin = code.rightJustified(14, QLatin1Char('0'));
     if (gtin.left(13).count(QLatin1Char('0')) == 13)
         throw EInvalid(QStringLiteral("Codul de bare \"%1\" al articolului %2 nu este un GTIN: are numai zerouri.")
                            .arg(code, article));

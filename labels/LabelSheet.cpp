@@ -197,7 +197,8 @@ TReportDocument LabelDocument(const TLotLabel& label, TLabelSize size, int copie
             document.Pages.push_back(std::move(page));
         }
         TReportPage& page = document.Pages.back();
-        const QPointF origin = corner + QPointF(slot % columns * layout.Size.width(), slot / columns * layout.Size.height());
+        const int row = slot / columns; // the sheet's rows fill from the top
+        const QPointF origin = corner + QPointF(double(slot % columns) * layout.Size.width(), row * layout.Size.height());
         page.Rects.push_back({QRectF(origin, layout.Size), 0.1});
         DrawLabel(page, origin, label, symbols, layout);
     }

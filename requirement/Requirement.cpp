@@ -358,6 +358,7 @@ TOutcome TConsumptionWriter::Write(bool leaveOutNegative, bool drawExpired)
         return TOutcome::NothingToConsume;
     std::vector<std::vector<TStockLot>> lots = LotsOf(drawn, stock);
     std::vector<TRequirementRow> drawnRows;
+    drawnRows.reserve(drawn.size());
     for (const size_t i : drawn)
         drawnRows.push_back(rows_[i]);
     // Where the settings draw expired lots, the user agrees to each document that does.

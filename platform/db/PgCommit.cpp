@@ -102,7 +102,7 @@ bool PgConnection::CommittedAfterLostReply(const QByteArray& xid, int serverProc
             PQclear(r);
             throw EDatabaseError(dbmsg::CommitOutcomeUnknown(Describe()));
         }
-        const QByteArray answer = PQntuples(r) == 1 && !PQgetisnull(r, 0, 0) ? QByteArray(PQgetvalue(r, 0, 0)) : QByteArray();
+        QByteArray answer = PQntuples(r) == 1 && !PQgetisnull(r, 0, 0) ? QByteArray(PQgetvalue(r, 0, 0)) : QByteArray();
         PQclear(r);
         return answer;
     };
