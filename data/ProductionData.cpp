@@ -33,11 +33,6 @@ bool TProductionData::IsMaterial(const QString& code) const
     return StartsWithPrefix(code, s.RawMaterialPrefix) || StartsWithPrefix(code, s.SemiFinishedPrefix);
 }
 
-bool TProductionData::StockLotCounts(const QString& warehouse, const QString& article) const
-{
-    return TLotRule::Of(context_.Settings, {}).Counts(warehouse, article);
-}
-
 TStockLedger TProductionData::Ledger(const QDate& day)
 {
     return TStockLedger(*ProductionDatabase->GetConnection(), *StocTable, TLotRule::Of(context_.Settings, day));

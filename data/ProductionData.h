@@ -102,8 +102,6 @@ public:
     bool IsProduct(const QString& code) const;
     // The material rule: raw materials and semi-finished products.
     bool IsMaterial(const QString& code) const;
-    // The stock rule (TLotRule::Counts).
-    bool StockLotCounts(const QString& warehouse, const QString& article) const;
 
     // The checks of a recipe line and of a requirement line: the warning that refuses the
     // material or the row, or nothing when it is accepted.
