@@ -506,6 +506,12 @@ QStringList TStockLedger::LotRowsSql(const QString& group)
     return OfArticle(group, QStringLiteral("SELECT COUNT(*)"), QStringLiteral(" AND (Lot = :Lot)"));
 }
 
+QStringList TStockLedger::LotEntrySql()
+{
+    return {QStringLiteral("SELECT COUNT(*) AS Linii, SUM(Cantitate) AS Cantitate, MIN(Data_intrare) AS Data_intrare"),
+            QStringLiteral("FROM Stoc WHERE (Cod_grupa = :Grupa) AND (Cod_articol = :Cod) AND (Lot = :Lot)")};
+}
+
 QStringList TStockLedger::LotsWithShelfLifeSql()
 {
     return {QStringLiteral("SELECT S.Cod_gestiune, S.Cod_grupa, S.Cod_articol, C.Denumire, C.Unitate_masura, S.Lot,"),

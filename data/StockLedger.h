@@ -125,6 +125,9 @@ public:
     // quantity Stoc; the number of rows of the lot :Lot.
     static QStringList StockOfLotsSql(const QString& group);
     static QStringList LotRowsSql(const QString& group);
+    // One lot (:Grupa, :Cod, :Lot): its rows Linii, quantity Cantitate and first entry date
+    // Data_intrare.
+    static QStringList LotEntrySql();
     // The lots with an entry date of articles that keep a shelf life, and quantity above
     // nothing, joined to their catalog row.
     static QStringList LotsWithShelfLifeSql();

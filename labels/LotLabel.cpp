@@ -2,6 +2,7 @@
 
 #include "data/ProductionContext.h"
 #include "data/Queries.h"
+#include "data/StockLedger.h"
 #include "data/StockLots.h"
 #include "platform/db/Query.h"
 #include "platform/schema/CompanyTables.h"
@@ -88,10 +89,7 @@ TLotLabel ReadLotLabel(TProductionContext& context, const QString& group, const 
     DeclareFields(received, CompanyTable(DocInDB), {"Data_inregistrarii"});
     received.Open();
     TQuery stock;
-    Prepare(stock, context,
-            {QStringLiteral("SELECT COUNT(*) AS Linii, SUM(Cantitate) AS Cantitate, MIN(Data_intrare) AS Data_intrare"),
-             QStringLiteral("FROM STOC WHERE (Cod_grupa = :Grupa) AND (Cod_articol = :Cod) AND (Lot = :Lot)")},
-            group, code, lot);
+    Prepare(stock, context, TStockLedger::LotEntrySql(), group, code, lot);
     DeclareCounts(stock);
     DeclareFields(stock, CompanyTable(StocDB), {"Data_intrare"});
     stock.Open();
