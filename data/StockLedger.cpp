@@ -503,7 +503,7 @@ QStringList TStockLedger::StockOfLotsSql(const QString& group)
 
 QStringList TStockLedger::LotRowsSql(const QString& group)
 {
-    return OfArticle(group, QStringLiteral("SELECT COUNT(*)"), QStringLiteral(" AND (Lot = :Lot)"));
+    return OfArticle(group, QStringLiteral("SELECT COUNT(*) AS Randuri"), QStringLiteral(" AND (Lot = :Lot)"));
 }
 
 QStringList TStockLedger::LotEntrySql()

@@ -122,7 +122,7 @@ public:
     // Articles (group, code) holding a lot named :Lot.
     static QStringList ArticlesOfLotSql();
     // Of an article (:Grupa unless `group` is empty, then :Cod): per lot, Lot and its
-    // quantity Stoc; the number of rows of the lot :Lot.
+    // quantity Stoc; the number of rows of the lot :Lot (Randuri).
     static QStringList StockOfLotsSql(const QString& group);
     static QStringList LotRowsSql(const QString& group);
     // One lot (:Grupa, :Cod, :Lot): its rows Linii, quantity Cantitate and first entry date

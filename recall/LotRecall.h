@@ -8,6 +8,7 @@
 // window, its report and the tool all show what this finds.
 
 #include "data/Reversals.h"
+#include "recall/LotKey.h"
 
 #include <QDate>
 #include <QString>
@@ -18,25 +19,13 @@
 #include <vector>
 
 namespace fw {
-class TQuery;
 class TSession;
 } // namespace fw
 
 namespace corvanel {
 
 class TReceiptWeights;
-
-// A lot: an article (group and code) and the lot's name.
-struct TLotKey {
-    QString Group;
-    QString Article;
-    QString Lot;
-    bool operator==(const TLotKey&) const = default;
-    bool operator<(const TLotKey& other) const
-    {
-        return std::tie(Group, Article, Lot) < std::tie(other.Group, other.Article, other.Lot);
-    }
-};
+class TRecallReads;
 
 // A document of the host as the recall names it.
 struct TRecallDocument {
@@ -117,30 +106,29 @@ public:
     TRecall Follow(const std::vector<TLotKey>& lots, TRecallDirection direction);
 
 private:
-    struct TReceiptLine;
-    struct TQueries;
-
-    TRecallNode LotNode(const TLotKey& key, int level);
-    // Follows a lot node unless it is on the way to it already or was followed before.
-    void Expand(TRecallNode& node, TRecallDirection direction);
-    void Forward(TRecallNode& node);
-    void Backward(TRecallNode& node);
+    // The lot's own receipts (the lot followed) as nodes of that level.
     std::vector<TRecallNode> ReceiptsOf(const TLotKey& key, int level);
-    // The receipt line (Contor, Contor_secundar), read once.
-    const TReceiptLine* ReceiptLine(double receipt, double line);
+    // Reads what the lots of one level lead to, in batches, and keeps each lot's children
+    // (not followed further) in steps_; gives the lots they reach.
+    std::vector<TLotKey> Step(const std::vector<TLotKey>& lots, TRecallDirection direction);
+    void Prefetch(const std::vector<TLotKey>& lots, TRecallDirection direction);
+    std::vector<TRecallNode> ForwardChildren(const TLotKey& lot);
+    std::vector<TRecallNode> BackwardChildren(const TLotKey& lot);
+    // Builds the tree depth first from the steps: a lot already on the way is marked a
+    // cycle, one followed elsewhere already is marked repeated.
+    void Expand(TRecallNode& node);
     // The lines of the receipts tied to a consumption document by number and date.
     const TReceiptWeights& TiedReceipts(double number, const QDate& date);
+    TRecallNode LotNode(const TLotKey& key);
     void Describe(TRecallNode& node);
     void SetDocument(TRecallDocument& document, const QString& type, double number, const QDate& date,
                      const QString& partner, double counter, bool supplier);
 
-    std::unique_ptr<TQueries> q_;
+    std::unique_ptr<TRecallReads> reads_;
+    std::map<TLotKey, std::vector<TRecallNode>> steps_;
     std::set<TLotKey> followed_;
     std::set<TLotKey> onTheWay_;
-    std::map<std::pair<double, double>, std::unique_ptr<TReceiptLine>> receiptLines_;
     std::map<std::pair<double, qint64>, std::unique_ptr<TReceiptWeights>> tied_;
-    std::map<std::pair<QString, QString>, std::pair<QString, QString>> articles_; // name, unit
-    std::map<QString, QString> suppliers_;
     TReversals reversals_; // documents that count no longer
 };
 

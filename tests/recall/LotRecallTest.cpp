@@ -157,4 +157,30 @@ TEST(Recall, LotsAreFoundByNameOrByArticle)
     EXPECT_EQ(lots[0].FirstReceived, QDate(2026, 11, 6));
 }
 
+TEST(Recall, ALevelOfManyLotsIsReadWholeBothWays)
+{
+    // The milk goes into eleven yoghurt lots, each on a receipt of its own, and each of those
+    // is shipped: more lots on one level than the walk asks about in one small statement.
+    RecallCompany c;
+    QString forward = Heading + "1;PRD;20;2026-11-05;MPO;03;MAIA;M-1;30;0\n"
+                                "2;PRD;30;2026-11-06;MPO;02;IAURT;I-1;20;0\n"
+                                "2;FAC;501;2026-11-07;CLIENT A;02;IAURT;I-1;120;0\n"
+                                "2;FAC;502;2026-11-08;CLIENT B;02;IAURT;I-1;80;0\n"
+                                "2;PRD;30;2026-11-06;MPO;02;SMANT;S-1;10;0\n";
+    for (int i = 1; i <= 11; ++i) {
+        const double receipt = 200 + i;
+        const QString lot = QStringLiteral("IM-%1").arg(i);
+        c.company.Add(fw::DocInDB, {{receipt, QDate(2026, 11, 10), receipt, "PRD", QDate(2026, 11, 10), "MPO"}});
+        c.company.Add(fw::ItemInDB, {{receipt, 1.0, "PF", "02", "IAURT", lot, 10.0 * i}});
+        c.Document(300 + i, "BMC", receipt, QDate(2026, 11, 10), "", {{"01", ".LAPTE", "LC-1", double(i)}});
+        c.Fed(300 + i, 1, receipt, 1, i, {"01", ".LAPTE", "LC-1"}, 90);
+        c.Document(400 + i, "FAC", 600 + i, QDate(2026, 11, 11), QStringLiteral("CLIENT %1").arg(i),
+                   {{"02", "IAURT", lot, 5.0 * i}});
+        forward += QStringLiteral("1;PRD;%1;2026-11-10;MPO;02;IAURT;%2;%3;0\n").arg(receipt).arg(lot).arg(i);
+        forward += QStringLiteral("1;FAC;%1;2026-11-11;CLIENT %2;02;IAURT;%3;%4;0\n").arg(600 + i).arg(i).arg(lot).arg(5 * i);
+    }
+    EXPECT_EQ(c.Csv("LC-1", TRecallDirection::Forward), forward);
+    EXPECT_EQ(c.Csv("IM-11", TRecallDirection::Backward), Heading + "1;NIR;11;2026-11-01;FERMA1;01;.LAPTE;LC-1;11;0\n");
+}
+
 } // namespace
