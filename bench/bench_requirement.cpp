@@ -163,7 +163,7 @@ void Generate(benchmark::State& state, const char* company, const char* local, T
     }
     const int before = w.answers.Count();
     for (auto _ : state)
-        benchmark::DoNotOptimize(GenerateConsumption(w.dm, 1));
+        benchmark::DoNotOptimize(GenerateConsumption(w.dm, 1, w.dm.AgentInitials()));
     state.counters["rows"] = double(w.dm.TempTable->RecordCount());
     state.counters["questions"] = double(w.answers.Count() - before);
 }
@@ -176,13 +176,13 @@ void Reverse(benchmark::State& state, const char* company, const char* local)
     PrepareRequirement(w.dm, 1);
     for (auto _ : state) {
         state.PauseTiming();
-        const std::optional<double> document = GenerateConsumption(w.dm, 1);
+        const std::optional<double> document = GenerateConsumption(w.dm, 1, w.dm.AgentInitials());
         if (!document) {
             state.SkipWithError("no consumption document to reverse");
             break;
         }
         state.ResumeTiming();
-        benchmark::DoNotOptimize(ReverseConsumption(w.dm, *document));
+        benchmark::DoNotOptimize(ReverseConsumption(w.dm, *document, w.dm.AgentInitials()));
     }
     state.counters["rows"] = double(w.dm.TempTable->RecordCount());
 }

@@ -34,7 +34,7 @@ int Run(const TArgs& args)
         answers.SetAnswerTo(msg::ExpiredLotsOpening(),
                             args.isSet(QStringLiteral("expired")) ? fw::TModalResult::Yes : fw::TModalResult::No);
         try {
-            written = GenerateConsumption(dm, counter);
+            written = GenerateConsumption(dm, counter, dm.AgentInitials());
         } catch (const fw::EDatabaseError& e) {
             throw fw::EDatabaseError(msg::GenerationFailed(e.Message()));
         }

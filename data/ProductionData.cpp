@@ -356,14 +356,33 @@ double TProductionData::ShelfLife(const QString& group, const QString& code)
     return days > 0 ? days : 0.0;
 }
 
-double TProductionData::StockOnHand(const QString& group, const QString& code, double* expiredLeftOut)
+double TProductionData::StockOnHand(const QString& group, const QString& code, const QDate& day, double* expiredLeftOut)
 {
     // The shelf life is asked for only where a lot can be left out as expired.
-    const double days = context_.Settings.DrawExpiredLots || !LotsDay.isValid() ? 0.0 : ShelfLife(group, code);
-    const TStockFigures figures = Ledger(LotsDay).Figures(group, code, days);
+    const double days = context_.Settings.DrawExpiredLots || !day.isValid() ? 0.0 : ShelfLife(group, code);
+    const TStockFigures figures = Ledger(day).Figures(group, code, days);
     if (expiredLeftOut)
         *expiredLeftOut = figures.Expired;
     return figures.OnHand;
+}
+
+void TProductionData::OpenRequirementRows(const QDate& day)
+{
+    // Set before the rows are read, so that none is computed twice.
+    TempTable->Close();
+    rowsDay_ = day;
+    TempTable->Open();
+}
+
+QString TProductionData::AgentInitials()
+{
+    const bool opened = !AgentsTable->Active();
+    if (opened)
+        AgentsTable->Open();
+    const QString initials = AgentsTable->Eof() ? QString() : AgentsTable->FieldByName(QStringLiteral("Init"))->AsString();
+    if (opened)
+        AgentsTable->Close();
+    return initials;
 }
 
 double FinalStock(double onHand, double need) { return RoundHalfEven((onHand - need) * 100) / 100; }
@@ -373,7 +392,7 @@ void TProductionData::TempTableCalcFields(TDataSet* dataSet)
     const QString code = dataSet->FieldByName(QStringLiteral("Cod_MatPrim"))->AsString();
     const QString group = dataSet->FieldByName(QStringLiteral("Cod_grupa"))->AsString();
     double expired = 0.0;
-    const double stock = StockOnHand(group, code, &expired);
+    const double stock = StockOnHand(group, code, rowsDay_, &expired);
     const double need = dataSet->FieldByName(QStringLiteral("Cant"))->AsFloat(); // null counts as 0
     dataSet->FieldByName(QStringLiteral("StocExist"))->SetAsFloat(stock);
     dataSet->FieldByName(QStringLiteral("StocFin"))->SetAsFloat(FinalStock(stock, need));

@@ -85,11 +85,17 @@ public:
     void ProductSourceDataChange(fw::TDataSource* sender, fw::TField* field);
 
     // Stock on hand of a material: the lots of that group and code that the stock rule
-    // lets count and that entered by LotsDay (or have no entry date), less those expired on
-    // LotsDay when the settings leave expired lots out (their quantity in `expiredLeftOut`).
-    double StockOnHand(const QString& group, const QString& code, double* expiredLeftOut = nullptr);
-    // The day the requirement's lots are judged on: its receipt's date (none: every lot).
-    QDate LotsDay;
+    // lets count and that entered by `day` (or have no entry date; invalid: every lot), less
+    // those expired on `day` when the settings leave expired lots out (their quantity in
+    // `expiredLeftOut`).
+    double StockOnHand(const QString& group, const QString& code, const QDate& day, double* expiredLeftOut = nullptr);
+    // Opens the requirement's rows with their stock figures judged on `day`, its receipt's
+    // date (invalid: every lot); the rows keep that day until they are opened again.
+    void OpenRequirementRows(const QDate& day);
+    // The initials of the agent a document is written under: the agents table's current
+    // row, the first user as the table opens (opened for the question and closed again when
+    // it is not open); empty when there is no user.
+    QString AgentInitials();
     // An article's shelf life in days; 0 when it keeps none.
     double ShelfLife(const QString& group, const QString& code);
 
@@ -140,6 +146,8 @@ private:
     fw::TDataSource* NewSource(const QString& name, fw::TDataSet* dataSet);
 
     TProductionContext& context_;
+    // The day the open requirement rows' stock figures are judged on.
+    QDate rowsDay_;
     // Where the search text is shown, while a recipe editor is open.
     QPointer<QObject> searchView_;
     std::function<void()> showSearch_;

@@ -19,19 +19,19 @@ void Reread(TDataSet* ds)
         ds->Open();
 }
 
-double BeginConsumptionDocument(TProductionData& dm, const QVariant& number, const QVariant& date, const QString& explanation)
+double BeginConsumptionDocument(TProductionData& dm, const QVariant& number, const QVariant& date, const QString& agent,
+                                const QString& explanation)
 {
     dm.DocOutTable->Open();
     dm.ItemOutTable->Open();
     const double counter = TakeDocumentCounter(*dm.CounterTable, QStringLiteral("NewCounterOut"), DocOutDB);
     TTable* header = dm.DocOutTable;
-    TTable* agents = dm.AgentsTable;
     header->Insert(); // where it shows in the dataset does not matter, and Append would read the table's end
     F(header, "Contor")->SetAsFloat(counter);
     F(header, "Data_inregistrarii")->SetValue(date);
     F(header, "Numar")->SetValue(number);
     F(header, "Tip")->SetAsString(ConsumptionDocType);
-    F(header, "Agent")->SetAsString(agents->Active() && !agents->Eof() ? F(agents, "Init")->AsString() : QString());
+    F(header, "Agent")->SetAsString(agent);
     F(header, "Data")->SetValue(date);
     F(header, "Explicatie")->SetAsString(explanation);
     header->Post();

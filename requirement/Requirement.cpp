@@ -200,17 +200,15 @@ TPreparedRequirement PrepareRequirement(TProductionData& dm, double counter)
     TPreparedRequirement prepared;
     prepared.ReceiptFound = dm.DocInTable->FindKey({counter});
     // The stock figures leave out the lots that entered after the receipt's date and,
-    // when the settings say so, those expired by then; set before the rows are read so
-    // that none is computed twice.
-    dm.LotsDay = QDate();
+    // when the settings say so, those expired by then.
     if (prepared.ReceiptFound && !dm.DocInTable->FieldByName(QStringLiteral("Data"))->IsNull()) {
         try {
-            dm.LotsDay = dm.DocInTable->FieldByName(QStringLiteral("Data"))->AsDate();
+            prepared.LotsDay = dm.DocInTable->FieldByName(QStringLiteral("Data"))->AsDate();
         } catch (const EDatabaseError&) {
             // A date that cannot be read judges no lot; generation names it.
         }
     }
-    dm.TempTable->Open();
+    dm.OpenRequirementRows(prepared.LotsDay);
     prepared.LeftOut = LeftOutProducts(dm, counter);
     prepared.RoundedAway = RoundedAway(dm, needed);
     prepared.Unreadable = UnreadableValues(dm, counter);
@@ -263,9 +261,9 @@ struct TEarlierConsumption {
 class TConsumptionWriter {
 public:
     // `accepted`: the consumption documents of the receipt the user agreed to add one to.
-    TConsumptionWriter(TProductionData& dm, double receipt, const std::vector<TRequirementRow>& rows,
+    TConsumptionWriter(TProductionData& dm, double receipt, const QString& agent, const std::vector<TRequirementRow>& rows,
                        const std::vector<TEarlierConsumption>& accepted)
-        : dm_(dm), receipt_(receipt), rows_(rows), accepted_(accepted)
+        : dm_(dm), receipt_(receipt), agent_(agent), rows_(rows), accepted_(accepted)
     {
     }
     ~TConsumptionWriter();
@@ -301,6 +299,7 @@ private:
 
     TProductionData& dm_;
     double receipt_;
+    QString agent_; // the header's
     QDate day_; // the receipt's: lots entered after it are not drawn, lots expired by then may not be
     const std::vector<TRequirementRow>& rows_;
     const std::vector<TEarlierConsumption>& accepted_;
@@ -367,7 +366,7 @@ TOutcome TConsumptionWriter::Write(bool leaveOutNegative, bool drawExpired)
         return TOutcome::ExpiredLots;
 
     const QVariant number = F(receipt, "Numar")->Value(), date = F(receipt, "Data")->Value();
-    counter_ = BeginConsumptionDocument(dm_, number, date,
+    counter_ = BeginConsumptionDocument(dm_, number, date, agent_,
                                         QStringLiteral("Consum coresp. %1 %2/%3")
                                             .arg(F(receipt, "Tip")->AsString(), FloatToStr(number.toDouble(), dm_.Context().Formats),
                                                  DateToStr(F(receipt, "Data")->AsDateTime(), dm_.Context().Formats)));
@@ -511,7 +510,7 @@ QVariantList TConsumptionWriter::Line(const TRequirementRow& row, const TAccount
 
 } // namespace
 
-std::optional<double> GenerateConsumption(TProductionData& dm, double counter, TScreen* screen)
+std::optional<double> GenerateConsumption(TProductionData& dm, double counter, const QString& agent, TScreen* screen)
 {
     dm.TempTable->CheckBrowseMode();
     dm.Context().ReceiptsNeedRefresh = false;
@@ -532,7 +531,7 @@ std::optional<double> GenerateConsumption(TProductionData& dm, double counter, T
         // Met another workstation's transaction: the document is written anew.
         auto [outcome, written, earlier, expiredLots] = RetryOnConflict([&] {
             THourGlass wait(screen);
-            TConsumptionWriter writer(dm, counter, rows, accepted);
+            TConsumptionWriter writer(dm, counter, agent, rows, accepted);
             TAttempt attempt;
             attempt.outcome = writer.Write(leaveOutNegative, drawExpired);
             attempt.written = writer.Counter();

@@ -221,7 +221,7 @@ void TRequirementForm::FormCreate()
     if (prepared->ReceiptFound) {
         NumberLabel->setText(FloatToStr(F(dm->DocInTable, "Numar")->AsFloat(), context_.Formats));
         DateLabel->setText(DateText(F(dm->DocInTable, "Data")->AsDate(), context_.Formats));
-        lotsDay_ = F(dm->DocInTable, "Data")->AsDate();
+        lotsDay_ = prepared->LotsDay;
     }
     ShowLotPreview();
     for (const QString& warning : PreparationWarnings(*prepared))
@@ -349,7 +349,10 @@ void TRequirementForm::GenerateButtonClick()
         return;
     std::optional<double> written;
     try {
-        written = GenerateConsumption(*context_.Data, context_.ReceiptCounter, context_.Screen);
+        // The document goes under the user the agents' grid stands on.
+        const TDataSet* agents = AgentsGrid->DataSet();
+        const QString agent = agents->Active() && !agents->Eof() ? F(agents, "Init")->AsString() : QString();
+        written = GenerateConsumption(*context_.Data, context_.ReceiptCounter, agent, context_.Screen);
     } catch (const EDatabaseError& e) {
         MessageDlg(msg::GenerationFailed(e.Message()), TMsgDlgType::Error);
         return;

@@ -125,7 +125,7 @@ TEST(RequirementCli, ConsumeWritesWhatTheButtonWrites)
         TInProcess work(dairy.Dir());
         fw::TMessageRecorder answers; // Da
         corvanel::PrepareRequirement(*work.dm, 1);
-        EXPECT_EQ(corvanel::GenerateConsumption(*work.dm, 1), 5.0);
+        EXPECT_EQ(corvanel::GenerateConsumption(*work.dm, 1, work.dm->AgentInitials()), 5.0);
         corvanel::CloseRequirement(*work.dm);
         byAddOn = Dump(dairy.Dir(), Written);
     }

@@ -46,7 +46,7 @@ TEST(Genealogy, EachFinishedLineGetsOnlyItsOwnShareOfEachLotAndTheSharesSumToThe
     c.Receipt(5, {{"02", "IAURT", 200}, {"02", "SMANT", 50}});
     PrepareRequirement(*c.dm, 5);
     c.dm->TempTable->AppendRecord({"01", ".SARE", 5.0});
-    ASSERT_EQ(GenerateConsumption(*c.dm, 5), std::optional<double>(8.0));
+    ASSERT_EQ(GenerateConsumption(*c.dm, 5, c.dm->AgentInitials()), std::optional<double>(8.0));
     ASSERT_EQ(J(c.Lines()), "1 01/.CULT CU-1 1.0 | 2 01/.LAPTE LC-1 30.0 | 3 01/.LAPTE LC-2 16.0 | 4 01/.SARE SA-1 5.0");
 
     // LC-1's 30 as 26:20, LC-2's 16 as 26:20, the salt by the lines' quantities 200:50.
@@ -78,7 +78,7 @@ TEST(Genealogy, AReceiptWithoutLinesStillKeepsTheLotDrawn)
     c.Receipt(1, {});
     PrepareRequirement(*c.dm, 1);
     c.dm->TempTable->AppendRecord({"01", ".A", 5.0});
-    ASSERT_EQ(GenerateConsumption(*c.dm, 1), std::optional<double>(8.0));
+    ASSERT_EQ(GenerateConsumption(*c.dm, 1, c.dm->AgentInitials()), std::optional<double>(8.0));
     // The lot is gone from the stock, and kept here.
     EXPECT_EQ(J(c.Lots()), "");
     EXPECT_EQ(c.Joined("SELECT Contor_secundar_out, Contor_produs, Cantitate, Lot FROM Genealogie"),

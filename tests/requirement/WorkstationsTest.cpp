@@ -31,7 +31,7 @@ TEST(ChildProcess, Role)
     TProductionData dm(context, nullptr);
     dm.ProductionDatabase->Params() << "PATH=" + dirs.at(0);
     PrepareRequirement(dm, 1);
-    testsupport::TellParent(GenerateConsumption(dm, 1) ? "written" : "not written");
+    testsupport::TellParent(GenerateConsumption(dm, 1, dm.AgentInitials()) ? "written" : "not written");
     CloseRequirement(dm);
 }
 
@@ -77,7 +77,7 @@ TEST(Workstations, NeverOverdrawTheLotsTheyShare)
     // The first, whose window still says 3 would be left, reads the stock as it is now:
     // past the question about a second document, once the short row is left out, there
     // is nothing to write.
-    EXPECT_EQ(GenerateConsumption(*c.dm, 1), std::nullopt);
+    EXPECT_EQ(GenerateConsumption(*c.dm, 1, c.dm->AgentInitials()), std::nullopt);
     EXPECT_EQ(messages.Texts(), (QStringList{"Documentul de intrare are deja documentul de consum nr. 125 din 07.12.2026. "
                                              "Generati inca unul?",
                                              NegativeQuestion, "Nu exista niciun material de consumat: documentul de iesire "
@@ -103,7 +103,7 @@ TEST(Workstations, ALotLoweredWhileADocumentIsWrittenIsAskedAboutNeverDrawnInPar
     if (testsupport::OnServer())
         cut.prepend("SELECT * FROM Counter FOR UPDATE");
     testsupport::TOtherTransaction other(c.company.Dir(), cut);
-    EXPECT_EQ(GenerateConsumption(*c.dm, 1), std::nullopt);
+    EXPECT_EQ(GenerateConsumption(*c.dm, 1, c.dm->AgentInitials()), std::nullopt);
     EXPECT_EQ(other.Finish(), testsupport::OnServer()); // waited for on a server
     EXPECT_EQ(messages.Texts(), QStringList{NegativeQuestion});
     EXPECT_EQ(J(c.Lots()), "L1=1086.0");
