@@ -56,7 +56,7 @@ int Run(const TArgs& args)
     try {
         const double document = ChosenDocument(dm, args);
         reversed = ConsumptionDocumentLabel(dm, document);
-        reversing = ReverseConsumption(dm, document, dm.AgentInitials());
+        reversing = ReverseConsumption(dm, document, dm.Requirement().AgentInitials());
         written = ConsumptionDocumentLabel(dm, reversing);
     } catch (const EReversalRefused& e) {
         throw ERefused(e.Message());

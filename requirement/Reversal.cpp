@@ -133,7 +133,7 @@ double TReversalWriter::Write()
     TTransaction tx(*dm_.ProductionDatabase);
     // The counter row first, as every consumption takes it: from here on no other
     // workstation consumes or reverses until this one ends.
-    Reread(dm_.CounterTable);
+    Reread(dm_.Requirement().CounterTable());
     TQuery header;
     OnProduction(header, dm_, OutgoingDocumentSql());
     header.ParamByName(QStringLiteral("Contor"))->SetAsFloat(original_);
@@ -365,7 +365,7 @@ bool AskAndReverse(TProductionData& dm, const TConsumptionDocument& document)
     double reversing = 0;
     try {
         // No window that reverses chooses a user: the document goes under the first one.
-        reversing = ReverseConsumption(dm, document.Counter, dm.AgentInitials());
+        reversing = ReverseConsumption(dm, document.Counter, dm.Requirement().AgentInitials());
     } catch (const EReversalRefused& e) {
         MessageDlg(e.Message(), TMsgDlgType::Warning);
         return false;
