@@ -192,6 +192,19 @@ TEST(Consumption, HeaderAndLineCarryTheReceiptTheLotAndTheCatalog)
     EXPECT_EQ(messages.Count(), 0);
 }
 
+TEST(Consumption, TheHeaderGoesUnderTheAgentGivenAndEachLineUnderItsLots)
+{
+    RequirementCompany c;
+    c.company.Article("01", ".A", "A");
+    c.company.Lot("01", ".A", "_MP", 10, "L1"); // entered by ADM
+    c.Receipt(1, {});
+    PrepareRequirement(*c.dm, 1);
+    c.dm->Requirement().TempTable()->AppendRecord({"01", ".A", 2.0});
+    ASSERT_EQ(GenerateConsumption(*c.dm, 1, "ION"), std::optional<double>(8.0));
+    EXPECT_EQ(c.Strings("SELECT Agent FROM Doc_out"), QStringList{"ION"});
+    EXPECT_EQ(c.Strings("SELECT Agent FROM Item_out"), QStringList{"ADM"});
+}
+
 TEST(Consumption, NoRowLeftToDrawWritesNoDocumentAndSaysSo)
 {
     const QString nothing = "Nu exista niciun material de consumat: documentul de iesire nu a fost generat.";
