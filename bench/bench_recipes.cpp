@@ -77,15 +77,15 @@ struct Editor {
     }
     void Open()
     {
-        dm.ProductTable->Open();
-        dm.RecipeMaterialTable->Open();
-        dm.RetetaTable->Open();
+        dm.Recipes().ProductTable()->Open();
+        dm.Recipes().RecipeMaterialTable()->Open();
+        dm.Recipes().RetetaTable()->Open();
     }
     void Close()
     {
-        dm.ProductTable->Close();
-        dm.RecipeMaterialTable->Close();
-        dm.RetetaTable->Close();
+        dm.Recipes().ProductTable()->Close();
+        dm.Recipes().RecipeMaterialTable()->Close();
+        dm.Recipes().RetetaTable()->Close();
     }
     TProductionContext context; // the prefixes "_", "." and ";"
     TProductionData dm{context, nullptr};
@@ -96,7 +96,7 @@ void OpenEditor(benchmark::State& state, const char* name)
     Editor e(name);
     for (auto _ : state) {
         e.Open();
-        benchmark::DoNotOptimize(e.dm.RetetaTable->FieldByName("DenMat_Prim")->AsString());
+        benchmark::DoNotOptimize(e.dm.Recipes().RetetaTable()->FieldByName("DenMat_Prim")->AsString());
         e.Close();
     }
 }
@@ -111,8 +111,8 @@ void Search(benchmark::State& state, const char* name, const char* first, const 
     bool flip = false;
     for (auto _ : state) {
         flip = !flip;
-        e.dm.ProductTable->FindNearest({QString::fromLatin1(flip ? first : second)});
-        benchmark::DoNotOptimize(e.dm.RetetaTable->RecordCount());
+        e.dm.Recipes().ProductTable()->FindNearest({QString::fromLatin1(flip ? first : second)});
+        benchmark::DoNotOptimize(e.dm.Recipes().RetetaTable()->RecordCount());
     }
 }
 
@@ -121,10 +121,10 @@ void NextProduct(benchmark::State& state, const char* name)
     Editor e(name);
     e.Open();
     for (auto _ : state) {
-        e.dm.ProductTable->Next();
-        if (e.dm.ProductTable->Eof())
-            e.dm.ProductTable->First();
-        benchmark::DoNotOptimize(e.dm.RetetaTable->FieldByName("DenMat_Prim")->AsString());
+        e.dm.Recipes().ProductTable()->Next();
+        if (e.dm.Recipes().ProductTable()->Eof())
+            e.dm.Recipes().ProductTable()->First();
+        benchmark::DoNotOptimize(e.dm.Recipes().RetetaTable()->FieldByName("DenMat_Prim")->AsString());
     }
 }
 

@@ -139,7 +139,7 @@ void Prepare(benchmark::State& state, const char* company, const char* local, TL
     double stock = 0;
     for (auto _ : state) {
         PrepareRequirement(w.dm, 1);
-        TTable* temp = w.dm.TempTable;
+        TTable* temp = w.dm.Requirement().TempTable();
         rows = 0;
         for (temp->First(); !temp->Eof(); temp->Next(), ++rows)
             stock += temp->FieldByName("StocFin")->AsFloat();
@@ -157,14 +157,14 @@ void Generate(benchmark::State& state, const char* company, const char* local, T
     Workstation w(company, local, order);
     PrepareRequirement(w.dm, 1);
     if (rows > 0) {
-        TTable* temp = w.dm.TempTable;
+        TTable* temp = w.dm.Requirement().TempTable();
         for (temp->Last(); temp->RecordCount() > rows;)
             temp->Delete(); // the one before becomes the last
     }
     const int before = w.answers.Count();
     for (auto _ : state)
-        benchmark::DoNotOptimize(GenerateConsumption(w.dm, 1));
-    state.counters["rows"] = double(w.dm.TempTable->RecordCount());
+        benchmark::DoNotOptimize(GenerateConsumption(w.dm, 1, w.dm.Requirement().AgentInitials()));
+    state.counters["rows"] = double(w.dm.Requirement().TempTable()->RecordCount());
     state.counters["questions"] = double(w.answers.Count() - before);
 }
 
@@ -176,15 +176,15 @@ void Reverse(benchmark::State& state, const char* company, const char* local)
     PrepareRequirement(w.dm, 1);
     for (auto _ : state) {
         state.PauseTiming();
-        const std::optional<double> document = GenerateConsumption(w.dm, 1);
+        const std::optional<double> document = GenerateConsumption(w.dm, 1, w.dm.Requirement().AgentInitials());
         if (!document) {
             state.SkipWithError("no consumption document to reverse");
             break;
         }
         state.ResumeTiming();
-        benchmark::DoNotOptimize(ReverseConsumption(w.dm, *document));
+        benchmark::DoNotOptimize(ReverseConsumption(w.dm, *document, w.dm.Requirement().AgentInitials()));
     }
-    state.counters["rows"] = double(w.dm.TempTable->RecordCount());
+    state.counters["rows"] = double(w.dm.Requirement().TempTable()->RecordCount());
 }
 
 void Register(bool server)

@@ -99,15 +99,15 @@ void StockFigures(benchmark::State& state, const char* name, const char* local)
     TProductionData dm(context, nullptr);
     dm.ProductionDatabase->Params() << "PATH=" + company;
     TSession::AddAlias("KRB_PRIV", g_dir->path() + "/" + local + "/private");
-    dm.RequirementMaterialTable->Open();
+    dm.Requirement().RequirementMaterialTable()->Open();
     double sum = 0;
     for (auto _ : state) {
-        dm.TempTable->Open();
-        while (!dm.TempTable->Eof()) {
-            sum += dm.TempTable->FieldByName("StocFin")->AsFloat();
-            dm.TempTable->Next();
+        dm.Requirement().TempTable()->Open();
+        while (!dm.Requirement().TempTable()->Eof()) {
+            sum += dm.Requirement().TempTable()->FieldByName("StocFin")->AsFloat();
+            dm.Requirement().TempTable()->Next();
         }
-        dm.TempTable->Close();
+        dm.Requirement().TempTable()->Close();
     }
     benchmark::DoNotOptimize(sum);
     state.counters["per_row_ms"] = benchmark::Counter(50, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert) ;

@@ -24,7 +24,7 @@ int Run(const TArgs& args)
     {
         const TPreparedDocument prepared(dm, counter);
         // What the form leaves the button disabled for: a document of nothing but the header.
-        if (dm.TempTable->IsEmpty())
+        if (dm.Requirement().TempTable()->IsEmpty())
             throw ERefused(QStringLiteral("Documentul de intrare cu contorul %1 nu are materii prime de consumat.")
                                .arg(CounterText(counter)));
         TTextPresenter answers;
@@ -34,7 +34,7 @@ int Run(const TArgs& args)
         answers.SetAnswerTo(msg::ExpiredLotsOpening(),
                             args.isSet(QStringLiteral("expired")) ? fw::TModalResult::Yes : fw::TModalResult::No);
         try {
-            written = GenerateConsumption(dm, counter);
+            written = GenerateConsumption(dm, counter, dm.Requirement().AgentInitials());
         } catch (const fw::EDatabaseError& e) {
             throw fw::EDatabaseError(msg::GenerationFailed(e.Message()));
         }

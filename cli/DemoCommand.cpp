@@ -30,7 +30,7 @@ void WriteProduction(const QString& dir, const std::vector<double>& receipts)
         const TPreparedDocument prepared(dm, receipts[i]);
         std::optional<double> written;
         try {
-            written = GenerateConsumption(dm, receipts[i]);
+            written = GenerateConsumption(dm, receipts[i], dm.Requirement().AgentInitials());
         } catch (const fw::EDatabaseError& e) {
             throw fw::EDatabaseError(msg::GenerationFailed(e.Message()));
         }

@@ -82,7 +82,7 @@ int Run(const TArgs& args)
     TCompanySession company(Required(args, QStringLiteral("company")));
     TProductionData& dm = company.DataModule();
     const TPreparedDocument prepared(dm, counter);
-    const std::vector<QStringList> rows = Rows(dm.TempTable, csv);
+    const std::vector<QStringList> rows = Rows(dm.Requirement().TempTable(), csv);
     if (csv) {
         QStringList header;
         for (const TColumn& c : Columns())
@@ -93,7 +93,7 @@ int Run(const TArgs& args)
         Out(text);
         return ExitDone;
     }
-    fw::TTable* receipt = dm.DocInTable;
+    fw::TTable* receipt = dm.Requirement().DocInTable();
     Out(QStringLiteral("Fisa de necesar tehnic la documentul nr. %1 din data de %2\n\n")
             .arg(fw::FloatToStr(receipt->FieldByName(QStringLiteral("Numar"))->AsFloat(), dm.Context().Formats),
                  fw::DateToStr(receipt->FieldByName(QStringLiteral("Data"))->AsDateTime(), dm.Context().Formats)) +

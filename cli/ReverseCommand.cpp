@@ -4,6 +4,7 @@
 #include "cli/Console.h"
 #include "cli/RequirementWork.h"
 #include "data/Messages.h"
+#include "data/ProductionData.h"
 #include "platform/core/Exceptions.h"
 #include "platform/ui/MessageDlg.h"
 #include "requirement/Requirement.h"
@@ -55,7 +56,7 @@ int Run(const TArgs& args)
     try {
         const double document = ChosenDocument(dm, args);
         reversed = ConsumptionDocumentLabel(dm, document);
-        reversing = ReverseConsumption(dm, document);
+        reversing = ReverseConsumption(dm, document, dm.Requirement().AgentInitials());
         written = ConsumptionDocumentLabel(dm, reversing);
     } catch (const EReversalRefused& e) {
         throw ERefused(e.Message());

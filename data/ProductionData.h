@@ -1,20 +1,19 @@
 #pragma once
 
-// The production data module: every dataset the recipe editor, the requirement form and the
-// consumption document work on, the links between them, and the rules on their data. It
-// shows nothing: a check gives its verdict, and a refusal's warning is shown by whoever
-// puts windows over the module (ShowWarning).
+// The production data module: the session and the company database, the rules on articles
+// and the refusals of a recipe or requirement line, and the two parts whose datasets those
+// rules are about: the recipe editor's (TRecipeData) and the requirement's
+// (TRequirementSession). It shows nothing: a check gives its verdict, and a refusal's
+// warning is shown by whoever puts windows over the module (ShowWarning).
 
 #include "data/ProductionContext.h"
+#include "data/RecipeData.h"
+#include "data/RequirementSession.h"
 #include "data/StockLedger.h"
-#include "platform/db/BatchMove.h"
 #include "platform/db/Database.h"
-#include "platform/db/Query.h"
-#include "platform/db/Table.h"
 
 #include <QDate>
 #include <QObject>
-#include <QPointer>
 #include <functional>
 #include <optional>
 
@@ -40,58 +39,9 @@ public:
     // company the user may only read).
     void EnsureAddOnTables();
 
-    fw::TTable* ProductTable;             // products: CATALOG.DB without raw materials
-    fw::TTable* RetetaTable;              // the recipe of the current product
-    fw::TTable* RequirementMaterialTable; // raw materials and semi-finished products (requirement)
-    fw::TTable* RecipeMaterialTable;      // raw materials and semi-finished products (recipes)
-    fw::TTable* StocTable;
-    fw::TTable* TempTable;                // the requirement of one incoming document (temp.DB)
-    fw::TTable* DocInTable;
-    fw::TTable* ItemInTable;
-    fw::TTable* DocOutTable;
-    fw::TTable* ItemOutTable;
-    fw::TTable* CounterTable;
-    fw::TTable* AgentsTable;
-    fw::TQuery* RequirementTermsQuery;
-    fw::TQuery* RequirementSumQuery;
-    fw::TQuery* RecipeRowsQuery;
-    fw::TQuery* NoYieldQuery; // products of a receipt whose recipe cannot be counted
-    fw::TQuery* ShelfLifeQuery;
-    fw::TBatchMove* TempBatchMove;
-
-    fw::TDataSource* ProductSource;
-    fw::TDataSource* RetetaSource;
-    fw::TDataSource* DocInSource;
-    fw::TDataSource* ItemInSource;
-    fw::TDataSource* RequirementTermsSource;
-    fw::TDataSource* TempSource;
-    fw::TDataSource* StocSource;
-    fw::TDataSource* CounterSource;
-    fw::TDataSource* DocOutSource;
-    fw::TDataSource* ItemOutSource;
-    fw::TDataSource* AgentsSource;
-
-    // The reactions the datasets call.
-    void ProductTableFilterRecord(fw::TDataSet* dataSet, bool& accept);
-    void RequirementMaterialTableFilterRecord(fw::TDataSet* dataSet, bool& accept);
-    void RecipeMaterialTableFilterRecord(fw::TDataSet* dataSet, bool& accept);
-    void RetetaTableCod_MatPrimValidate(fw::TField* sender);
-    void RetetaTableBeforePost(fw::TDataSet* dataSet);
-    void TempTableCod_MatPrimValidate(fw::TField* sender);
-    void TempTableBeforePost(fw::TDataSet* dataSet);
-    void TempTableCalcFields(fw::TDataSet* dataSet);
-    void TempSourceStateChange(fw::TDataSource* sender);
-    void TempSourceDataChange(fw::TDataSource* sender, fw::TField* field);
-    void ProductSourceDataChange(fw::TDataSource* sender, fw::TField* field);
-
-    // Stock on hand of a material: the lots of that group and code that the stock rule
-    // lets count and that entered by LotsDay (or have no entry date), less those expired on
-    // LotsDay when the settings leave expired lots out (their quantity in `expiredLeftOut`).
-    double StockOnHand(const QString& group, const QString& code, double* expiredLeftOut = nullptr);
-    // The day the requirement's lots are judged on: its receipt's date (none: every lot).
-    QDate LotsDay;
-    // An article's shelf life in days; 0 when it keeps none.
-    double ShelfLife(const QString& group, const QString& code);
+    // The recipe editor's datasets and the requirement's session.
+    TRecipeData& Recipes() const { return *recipes_; }
+    TRequirementSession& Requirement() const { return *requirement_; }
 
     // The stock as a document of `day` sees it (invalid: every lot, whenever it entered),
     // under the settings' rule; on the production connection.
@@ -114,35 +64,18 @@ public:
     // set by whoever puts windows over the module (the menus module, the tool, a test).
     // Unset, a refusal is an error with the warning's text, never a silent one.
     std::function<void(const QString& warning)> ShowWarning;
-
-    // Empties the product search and shows the empty text where the recipe editor shows it.
-    void ClearProductSearch();
-    // The recipe editor tells the module how its label follows the search text, since the
-    // module does not know the window. Removing names the view, so that an editor going
-    // away cannot take the place of the one opened after it.
-    void SetProductSearchView(QObject* view, std::function<void()> show);
-    void RemoveProductSearchView(QObject* view);
-
-    // Told whether the requirement has rows each time its data changes, while the
-    // requirement form is open (the form registers it; it enables its generate button).
-    std::function<void(bool hasRows)> RequirementRowsChanged;
+    // The warning, then the silent abort.
+    [[noreturn]] void Refuse(const QString& warning) const;
 
 private:
     // A line's material is accepted when the view (raw materials and semi-finished
     // products) holds it under the line's group; a line without group or code yet is not
     // checked.
     bool MaterialAccepted(fw::TTable* materials, const QString& group, const QString& code) const;
-    // The warning, then the silent abort.
-    [[noreturn]] void Refuse(const QString& warning) const;
-
-    fw::TTable* NewTable(const QString& name, const QString& database, const QString& file);
-    fw::TQuery* NewQuery(const QString& name, const QString& database, const QStringList& sql);
-    fw::TDataSource* NewSource(const QString& name, fw::TDataSet* dataSet);
 
     TProductionContext& context_;
-    // Where the search text is shown, while a recipe editor is open.
-    QPointer<QObject> searchView_;
-    std::function<void()> showSearch_;
+    TRecipeData* recipes_;
+    TRequirementSession* requirement_;
 };
 
 // What is left of a stock once `need` is taken, to hundredths (halves to even): the grid's

@@ -106,7 +106,7 @@ TRecipeEditorForm::TRecipeEditorForm(TProductionContext& context, QWidget* owner
         }
     };
     // The label follows the search text also when the data module ends the search.
-    context_.Data->SetProductSearchView(this, [this] { SearchLabel->setText(context_.ProductSearchText); });
+    context_.Data->Recipes().SetProductSearchView(this, [this] { SearchLabel->setText(context_.ProductSearchText); });
     FormCreate();
 }
 
@@ -114,7 +114,7 @@ TRecipeEditorForm::~TRecipeEditorForm()
 {
     SetKeyPreview(false);
     if (context_.Data)
-        context_.Data->RemoveProductSearchView(this);
+        context_.Data->Recipes().RemoveProductSearchView(this);
 }
 
 void TRecipeEditorForm::BuildControls()
@@ -126,7 +126,7 @@ void TRecipeEditorForm::BuildControls()
     ProductGrid->SetReadOnly(true);
     ProductGrid->SetOptions((fw::DefaultGridOptions() & ~fw::TDBGridOptions(fw::TDBGridOption::Editing)) |
                                fw::TDBGridOption::RowSelect | fw::TDBGridOption::AlwaysShowSelection);
-    ProductGrid->SetDataSource(dm->ProductSource);
+    ProductGrid->SetDataSource(dm->Recipes().ProductSource());
     AddFittedColumn(ProductGrid, QStringLiteral("Grupa"), QStringLiteral("Grupa"), 43);
     AddFittedColumn(ProductGrid, QStringLiteral("Cod"), QStringLiteral("Cod produs finit"), 77);
     AddFittedColumn(ProductGrid, QStringLiteral("Denumire"), QStringLiteral("Denumire produs finit"), 364);
@@ -158,7 +158,7 @@ void TRecipeEditorForm::BuildControls()
     YieldLabelEnd->setObjectName(QStringLiteral("YieldLabelEnd"));
     YieldEdit = new fw::TDBEdit;
     YieldEdit->setObjectName(QStringLiteral("YieldEdit"));
-    YieldEdit->SetDataSource(dm->ProductSource);
+    YieldEdit->SetDataSource(dm->Recipes().ProductSource());
     YieldEdit->SetDataField(QStringLiteral("CantReteta"));
     YieldEdit->installEventFilter(this); // to see the text as the user leaves the box
     YieldEdit->OnExit = [this](fw::TDBEdit*) { YieldEditExit(); };
@@ -174,8 +174,8 @@ void TRecipeEditorForm::BuildControls()
     // Refresh reads the product list again too, on the recipe lines as well: a product added
     // in the catalog meanwhile shows; the current product stays.
     Navigator->OnClick = [this](fw::TDBNavigator*, TNavigateBtn button) {
-        if (button == TNavigateBtn::Refresh && NavigatorSource != context_.Data->ProductSource)
-            context_.Data->ProductTable->Refresh();
+        if (button == TNavigateBtn::Refresh && NavigatorSource != context_.Data->Recipes().ProductSource())
+            context_.Data->Recipes().ProductTable()->Refresh();
     };
 
     auto* side = new QVBoxLayout;
@@ -212,7 +212,7 @@ void TRecipeEditorForm::BuildControls()
     RecipeGrid->setObjectName(QStringLiteral("RecipeGrid"));
     RecipeGrid->SetOptions((fw::DefaultGridOptions() & ~fw::TDBGridOptions(fw::TDBGridOption::ConfirmDelete)) |
                               fw::TDBGridOption::AlwaysShowEditor | fw::TDBGridOption::Tabs);
-    RecipeGrid->SetDataSource(dm->RetetaSource);
+    RecipeGrid->SetDataSource(dm->Recipes().RetetaSource());
     RecipeGrid->AddColumn(QStringLiteral("Cod_Grupa"));
     AddFittedColumn(RecipeGrid, QStringLiteral("Cod_MatPrim"), QStringLiteral("Cod materie prima"), 88);
     AddFittedColumn(RecipeGrid, QStringLiteral("Cant_MatPrim"), QStringLiteral("Cantitate materie prima"), 112);
@@ -265,10 +265,10 @@ void TRecipeEditorForm::FormCreate()
             context_.Settings.Load();
             OrderCombo->setCurrentIndex(0);
             // The list in the order the sort list shows, whatever order the last editor left.
-            dm->ProductTable->SetIndexFieldNames(QString());
-            dm->ProductTable->Open();
-            dm->RecipeMaterialTable->Open();
-            dm->RetetaTable->Open();
+            dm->Recipes().ProductTable()->SetIndexFieldNames(QString());
+            dm->Recipes().ProductTable()->Open();
+            dm->Recipes().RecipeMaterialTable()->Open();
+            dm->Recipes().RetetaTable()->Open();
             opened_ = true;
         } catch (const fw::EDatabaseError& e) {
             // Nothing half open stays behind for the next editor.
@@ -282,7 +282,7 @@ void TRecipeEditorForm::FormCreate()
         }
     }
     if (!opened_) {
-        context_.Data->RemoveProductSearchView(this);
+        context_.Data->Recipes().RemoveProductSearchView(this);
         Release();
     }
 }
@@ -292,10 +292,10 @@ bool TRecipeEditorForm::FinishPendingEdits()
     TProductionData* dm = context_.Data;
     try {
         // The recipe line first: saving the product would make it finish the line anyway.
-        if (dm->RetetaTable->Active())
-            dm->RetetaTable->CheckBrowseMode();
-        if (dm->ProductTable->Active())
-            dm->ProductTable->CheckBrowseMode();
+        if (dm->Recipes().RetetaTable()->Active())
+            dm->Recipes().RetetaTable()->CheckBrowseMode();
+        if (dm->Recipes().ProductTable()->Active())
+            dm->Recipes().ProductTable()->CheckBrowseMode();
         return true;
     } catch (const fw::EAbort&) {
         return false; // the check showed its warning
@@ -308,9 +308,9 @@ bool TRecipeEditorForm::FinishPendingEdits()
 void TRecipeEditorForm::CloseTables()
 {
     TProductionData* dm = context_.Data;
-    dm->ProductTable->Close();
-    dm->RecipeMaterialTable->Close();
-    dm->RetetaTable->Close();
+    dm->Recipes().ProductTable()->Close();
+    dm->Recipes().RecipeMaterialTable()->Close();
+    dm->Recipes().RetetaTable()->Close();
 }
 
 void TRecipeEditorForm::FormClose(fw::TCloseAction& action)
@@ -329,7 +329,7 @@ void TRecipeEditorForm::FormClose(fw::TCloseAction& action)
     } catch (const fw::EDatabaseError& e) {
         ShowDatabaseError(e);
     }
-    context_.Data->RemoveProductSearchView(this);
+    context_.Data->Recipes().RemoveProductSearchView(this);
     // Choosing the command again while this editor is being freed opens a new one.
     if (context_.RecipeEditor == this)
         context_.RecipeEditor = nullptr;
@@ -345,27 +345,27 @@ void TRecipeEditorForm::SetNavigatorSource(fw::TDataSource* source)
 
 void TRecipeEditorForm::ProductGridEnter()
 {
-    SetNavigatorSource(context_.Data->ProductSource);
+    SetNavigatorSource(context_.Data->Recipes().ProductSource());
     Navigator->SetVisibleButtons(
         {TNavigateBtn::First, TNavigateBtn::Prior, TNavigateBtn::Next, TNavigateBtn::Last, TNavigateBtn::Refresh});
-    context_.Data->ClearProductSearch();
+    context_.Data->Recipes().ClearProductSearch();
 }
 
 void TRecipeEditorForm::RecipeGridEnter()
 {
-    SetNavigatorSource(context_.Data->RetetaSource);
+    SetNavigatorSource(context_.Data->Recipes().RetetaSource());
     Navigator->SetVisibleButtons({TNavigateBtn::First, TNavigateBtn::Prior, TNavigateBtn::Next,
                                         TNavigateBtn::Last, TNavigateBtn::Insert, TNavigateBtn::Delete,
                                         TNavigateBtn::Edit, TNavigateBtn::Post, TNavigateBtn::Cancel,
                                         TNavigateBtn::Refresh});
-    context_.Data->ClearProductSearch();
+    context_.Data->Recipes().ClearProductSearch();
 }
 
 void TRecipeEditorForm::OrderComboChange()
 {
-    context_.Data->ProductTable->SetIndexFieldNames(OrderCombo->currentText());
+    context_.Data->Recipes().ProductTable()->SetIndexFieldNames(OrderCombo->currentText());
     ProductGrid->setFocus();
-    context_.Data->ClearProductSearch();
+    context_.Data->Recipes().ClearProductSearch();
 }
 
 // ---------------------------------------------------------------- the product search
@@ -375,7 +375,7 @@ void TRecipeEditorForm::FormKeyDown(int& key, Qt::KeyboardModifiers)
     // Only keys typed over the product list search it: a yield being typed, or a pick in
     // the sort list, must not move the list away from the product being worked on.
     const QWidget* focus = QApplication::focusWidget();
-    if (NavigatorSource != context_.Data->ProductSource || !focus ||
+    if (NavigatorSource != context_.Data->Recipes().ProductSource() || !focus ||
         (focus != ProductGrid && !ProductGrid->isAncestorOf(focus)))
         return;
     if (key == fw::vk::Back)
@@ -387,7 +387,7 @@ void TRecipeEditorForm::FormKeyDown(int& key, Qt::KeyboardModifiers)
     SearchLabel->setText(context_.ProductSearchText);
     SearchMove moving(context_);
     // The text is matched against the first field of the list's order, the group.
-    context_.Data->ProductTable->FindNearest({context_.ProductSearchText});
+    context_.Data->Recipes().ProductTable()->FindNearest({context_.ProductSearchText});
 }
 
 // ---------------------------------------------------------------- picking a raw material
@@ -402,7 +402,7 @@ void TRecipeEditorForm::RecipeGridKeyPress(QChar& key)
         name != QLatin1String("Cod_Grupa"))
         return;
     key = QChar(0);
-    fw::TTable* recipe = context_.Data->RetetaTable;
+    fw::TTable* recipe = context_.Data->Recipes().RetetaTable();
     fw::TField* group = recipe->FieldByName(QStringLiteral("Cod_Grupa"));
     fw::TField* material = recipe->FieldByName(QStringLiteral("Cod_MatPrim"));
     QString chosenGroup = group->AsString();
@@ -454,20 +454,20 @@ void TRecipeEditorForm::SetCopyMarked(bool marked)
 
 void TRecipeEditorForm::CopyItemClick()
 {
-    CopySourceCode = context_.Data->RetetaTable->FieldByName(QStringLiteral("Cod"))->AsString();
+    CopySourceCode = context_.Data->Recipes().RetetaTable()->FieldByName(QStringLiteral("Cod"))->AsString();
     SetCopyMarked(true);
 }
 
 void TRecipeEditorForm::PasteItemClick()
 {
     TProductionData* dm = context_.Data;
-    fw::TTable* recipe = dm->RetetaTable;
-    fw::TQuery* source = dm->RecipeRowsQuery;
+    fw::TTable* recipe = dm->Recipes().RetetaTable();
+    fw::TQuery* source = dm->Recipes().RecipeRowsQuery();
     // A line being typed is finished first, as leaving it would; a refusal stops here.
     recipe->CheckBrowseMode();
     CopyItem->SetEnabled(true);
     fw::THourGlass wait(context_.Screen);
-    const QString target = dm->ProductTable->FieldByName(QStringLiteral("Cod"))->AsString();
+    const QString target = dm->Recipes().ProductTable()->FieldByName(QStringLiteral("Cod"))->AsString();
     source->Close();
     source->ParamByName(QStringLiteral("From"))->SetAsString(CopySourceCode);
     source->Open();

@@ -9,7 +9,7 @@ namespace corvanel {
 
 TLotPreview PreviewDraw(TProductionData& dm, const QString& group, const QString& code, double quantity, const QDate& day)
 {
-    const TMaterialLots read = dm.Ledger(day).MaterialLots(group, code, dm.ShelfLife(group, code));
+    const TMaterialLots read = dm.Ledger(day).MaterialLots(group, code, dm.Requirement().ShelfLife(group, code));
     const std::vector<TStockLot>& lots = read.Lots;
     const int soon = dm.Context().Settings.ExpiringWithinDays;
     TLotPreview preview;

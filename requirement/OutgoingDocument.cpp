@@ -19,19 +19,20 @@ void Reread(TDataSet* ds)
         ds->Open();
 }
 
-double BeginConsumptionDocument(TProductionData& dm, const QVariant& number, const QVariant& date, const QString& explanation)
+double BeginConsumptionDocument(TProductionData& dm, const QVariant& number, const QVariant& date, const QString& agent,
+                                const QString& explanation)
 {
-    dm.DocOutTable->Open();
-    dm.ItemOutTable->Open();
-    const double counter = TakeDocumentCounter(*dm.CounterTable, QStringLiteral("NewCounterOut"), DocOutDB);
-    TTable* header = dm.DocOutTable;
-    TTable* agents = dm.AgentsTable;
+    const TRequirementSession& session = dm.Requirement();
+    session.DocOutTable()->Open();
+    session.ItemOutTable()->Open();
+    const double counter = TakeDocumentCounter(*session.CounterTable(), QStringLiteral("NewCounterOut"), DocOutDB);
+    TTable* header = session.DocOutTable();
     header->Insert(); // where it shows in the dataset does not matter, and Append would read the table's end
     F(header, "Contor")->SetAsFloat(counter);
     F(header, "Data_inregistrarii")->SetValue(date);
     F(header, "Numar")->SetValue(number);
     F(header, "Tip")->SetAsString(ConsumptionDocType);
-    F(header, "Agent")->SetAsString(agents->Active() && !agents->Eof() ? F(agents, "Init")->AsString() : QString());
+    F(header, "Agent")->SetAsString(agent);
     F(header, "Data")->SetValue(date);
     F(header, "Explicatie")->SetAsString(explanation);
     header->Post();
@@ -40,14 +41,15 @@ double BeginConsumptionDocument(TProductionData& dm, const QVariant& number, con
 
 void EndConsumptionDocument(TProductionData& dm, bool committed)
 {
+    const TRequirementSession& session = dm.Requirement();
     try {
-        for (TTable* t : {dm.ItemOutTable, dm.DocOutTable, dm.CounterTable, dm.StocTable})
+        for (TTable* t : {session.ItemOutTable(), session.DocOutTable(), session.CounterTable(), session.StocTable()})
             if (t->Active())
                 t->Cancel();
-        dm.ItemOutTable->Close();
-        dm.DocOutTable->Close();
+        session.ItemOutTable()->Close();
+        session.DocOutTable()->Close();
         if (!committed) {
-            for (TTable* t : {dm.CounterTable, dm.StocTable, dm.DocInTable})
+            for (TTable* t : {session.CounterTable(), session.StocTable(), session.DocInTable()})
                 if (t->Active())
                     t->Refresh();
         }

@@ -24,9 +24,10 @@ void Reread(fw::TDataSet* ds);
 
 // Opens the outgoing tables, takes the next outgoing counter (never one in use) and inserts
 // the header of a document of type "BMC" with the number and date given (those of the
-// receipt it consumes for), the current user as agent, and the explanation. Returns the
+// receipt it consumes for), `agent` (the user's initials), and the explanation. Returns the
 // counter.
-double BeginConsumptionDocument(TProductionData& dm, const QVariant& number, const QVariant& date, const QString& explanation);
+double BeginConsumptionDocument(TProductionData& dm, const QVariant& number, const QVariant& date, const QString& agent,
+                                const QString& explanation);
 
 // Once the writer's transaction has ended: the outgoing tables closed, nothing left in
 // editing and, when it was rolled back, the tables that were written read again.

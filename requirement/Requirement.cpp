@@ -48,8 +48,9 @@ void OnProduction(TQuery& q, TProductionData& dm, const QStringList& sql)
 
 void CopyIntoTemp(TProductionData& dm, TQuery* source)
 {
-    dm.TempBatchMove->SetSource(source);
-    dm.TempBatchMove->Execute();
+    TBatchMove* move = dm.Requirement().TempBatchMove();
+    move->SetSource(source);
+    move->Execute();
     source->Close();
 }
 
@@ -122,7 +123,7 @@ void RoundTerms(TProductionData& dm, int decimals)
 std::vector<TLeftOutProduct> RoundedAway(TProductionData& dm, const std::set<std::pair<QString, QString>>& needed)
 {
     std::vector<TLeftOutProduct> materials;
-    TTable* catalog = dm.RequirementMaterialTable;
+    TTable* catalog = dm.Requirement().RequirementMaterialTable();
     for (const TRequirementRow& row : RequirementRows(dm)) {
         if (row.Quantity != 0 || !needed.contains({row.Group, row.Code}))
             continue;
@@ -134,7 +135,7 @@ std::vector<TLeftOutProduct> RoundedAway(TProductionData& dm, const std::set<std
 
 std::vector<TLeftOutProduct> LeftOutProducts(TProductionData& dm, double counter)
 {
-    TQuery* q = dm.NoYieldQuery;
+    TQuery* q = dm.Requirement().NoYieldQuery();
     q->Close();
     q->ParamByName(QStringLiteral("Contor"))->SetAsFloat(counter);
     q->Open();
@@ -173,44 +174,44 @@ QStringList UnreadableValues(TProductionData& dm, double counter)
 // rows last, when the day their stock figures are judged on is known.
 std::array<TDataSet*, 7> RequirementTables(TProductionData& dm)
 {
-    return {dm.StocTable,   dm.AgentsTable, dm.RequirementMaterialTable, dm.ItemInTable,
-            dm.CounterTable, dm.DocInTable, dm.TempTable};
+    const TRequirementSession& s = dm.Requirement();
+    return {s.StocTable(),   s.AgentsTable(), s.RequirementMaterialTable(), s.ItemInTable(),
+            s.CounterTable(), s.DocInTable(), s.TempTable()};
 }
 
 } // namespace
 
 TPreparedRequirement PrepareRequirement(TProductionData& dm, double counter)
 {
+    TRequirementSession& session = dm.Requirement();
     dm.Context().Settings.Load();
-    dm.TempTable->Close();
-    TQuery* terms = dm.RequirementTermsQuery;
+    session.TempTable()->Close();
+    TQuery* terms = session.RequirementTermsQuery();
     terms->Close();
     terms->ParamByName(QStringLiteral("Contor"))->SetAsFloat(counter);
     terms->Open();
     CopyIntoTemp(dm, terms);
     const std::set<std::pair<QString, QString>> needed = NeededMaterials(dm);
     RoundTerms(dm, dm.Context().Settings.RequirementDecimals);
-    dm.RequirementSumQuery->Close();
-    dm.RequirementSumQuery->Open();
-    CopyIntoTemp(dm, dm.RequirementSumQuery);
-    dm.TempTable->AddIndex(QStringLiteral("Cod_MatPrim"), QStringLiteral("Cod_grupa;Cod_MatPrim"), TIndexOption::Primary);
+    session.RequirementSumQuery()->Close();
+    session.RequirementSumQuery()->Open();
+    CopyIntoTemp(dm, session.RequirementSumQuery());
+    session.TempTable()->AddIndex(QStringLiteral("Cod_MatPrim"), QStringLiteral("Cod_grupa;Cod_MatPrim"), TIndexOption::Primary);
     for (TDataSet* ds : RequirementTables(dm))
-        if (ds != dm.TempTable)
+        if (ds != session.TempTable())
             ds->Open();
     TPreparedRequirement prepared;
-    prepared.ReceiptFound = dm.DocInTable->FindKey({counter});
+    prepared.ReceiptFound = session.DocInTable()->FindKey({counter});
     // The stock figures leave out the lots that entered after the receipt's date and,
-    // when the settings say so, those expired by then; set before the rows are read so
-    // that none is computed twice.
-    dm.LotsDay = QDate();
-    if (prepared.ReceiptFound && !dm.DocInTable->FieldByName(QStringLiteral("Data"))->IsNull()) {
+    // when the settings say so, those expired by then.
+    if (prepared.ReceiptFound && !session.DocInTable()->FieldByName(QStringLiteral("Data"))->IsNull()) {
         try {
-            dm.LotsDay = dm.DocInTable->FieldByName(QStringLiteral("Data"))->AsDate();
+            prepared.LotsDay = session.DocInTable()->FieldByName(QStringLiteral("Data"))->AsDate();
         } catch (const EDatabaseError&) {
             // A date that cannot be read judges no lot; generation names it.
         }
     }
-    dm.TempTable->Open();
+    session.OpenRequirementRows(prepared.LotsDay);
     prepared.LeftOut = LeftOutProducts(dm, counter);
     prepared.RoundedAway = RoundedAway(dm, needed);
     prepared.Unreadable = UnreadableValues(dm, counter);
@@ -235,8 +236,9 @@ void CloseRequirement(TProductionData& dm)
 {
     for (TDataSet* ds : RequirementTables(dm))
         ds->Close();
-    if (dm.TempTable->Exists())
-        dm.TempTable->DeleteTable();
+    TTable* temp = dm.Requirement().TempTable();
+    if (temp->Exists())
+        temp->DeleteTable();
 }
 
 // ---------------------------------------------------------------- the consumption document
@@ -263,9 +265,9 @@ struct TEarlierConsumption {
 class TConsumptionWriter {
 public:
     // `accepted`: the consumption documents of the receipt the user agreed to add one to.
-    TConsumptionWriter(TProductionData& dm, double receipt, const std::vector<TRequirementRow>& rows,
+    TConsumptionWriter(TProductionData& dm, double receipt, const QString& agent, const std::vector<TRequirementRow>& rows,
                        const std::vector<TEarlierConsumption>& accepted)
-        : dm_(dm), receipt_(receipt), rows_(rows), accepted_(accepted)
+        : dm_(dm), receipt_(receipt), agent_(agent), rows_(rows), accepted_(accepted)
     {
     }
     ~TConsumptionWriter();
@@ -301,6 +303,7 @@ private:
 
     TProductionData& dm_;
     double receipt_;
+    QString agent_; // the header's
     QDate day_; // the receipt's: lots entered after it are not drawn, lots expired by then may not be
     const std::vector<TRequirementRow>& rows_;
     const std::vector<TEarlierConsumption>& accepted_;
@@ -325,8 +328,8 @@ TOutcome TConsumptionWriter::Write(bool leaveOutNegative, bool drawExpired)
     // From here on everything read is what the other workstations have committed: the
     // write lock is held (on a server, the counter row is: every consumption takes it
     // first, so two of them never hold lots the other one wants).
-    Reread(dm_.CounterTable);
-    TTable* receipt = dm_.DocInTable;
+    Reread(dm_.Requirement().CounterTable());
+    TTable* receipt = dm_.Requirement().DocInTable();
     Reread(receipt);
     if (!receipt->FindKey({receipt_}) || F(receipt, "Numar")->IsNull() || F(receipt, "Data")->IsNull())
         return TOutcome::ReceiptNotSaved;
@@ -367,7 +370,7 @@ TOutcome TConsumptionWriter::Write(bool leaveOutNegative, bool drawExpired)
         return TOutcome::ExpiredLots;
 
     const QVariant number = F(receipt, "Numar")->Value(), date = F(receipt, "Data")->Value();
-    counter_ = BeginConsumptionDocument(dm_, number, date,
+    counter_ = BeginConsumptionDocument(dm_, number, date, agent_,
                                         QStringLiteral("Consum coresp. %1 %2/%3")
                                             .arg(F(receipt, "Tip")->AsString(), FloatToStr(number.toDouble(), dm_.Context().Formats),
                                                  DateToStr(F(receipt, "Data")->AsDateTime(), dm_.Context().Formats)));
@@ -511,9 +514,9 @@ QVariantList TConsumptionWriter::Line(const TRequirementRow& row, const TAccount
 
 } // namespace
 
-std::optional<double> GenerateConsumption(TProductionData& dm, double counter, TScreen* screen)
+std::optional<double> GenerateConsumption(TProductionData& dm, double counter, const QString& agent, TScreen* screen)
 {
-    dm.TempTable->CheckBrowseMode();
+    dm.Requirement().TempTable()->CheckBrowseMode();
     dm.Context().ReceiptsNeedRefresh = false;
     const std::vector<TRequirementRow> rows = RequirementRows(dm);
     // The question follows the stock as it is when the document is written. It is never
@@ -532,7 +535,7 @@ std::optional<double> GenerateConsumption(TProductionData& dm, double counter, T
         // Met another workstation's transaction: the document is written anew.
         auto [outcome, written, earlier, expiredLots] = RetryOnConflict([&] {
             THourGlass wait(screen);
-            TConsumptionWriter writer(dm, counter, rows, accepted);
+            TConsumptionWriter writer(dm, counter, agent, rows, accepted);
             TAttempt attempt;
             attempt.outcome = writer.Write(leaveOutNegative, drawExpired);
             attempt.written = writer.Counter();

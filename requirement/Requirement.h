@@ -29,6 +29,8 @@ struct TLeftOutProduct {
 
 struct TPreparedRequirement {
     bool ReceiptFound = false; // DocInTable stands on the incoming document
+    // The day the stock figures are judged on: the receipt's date (none: every lot).
+    QDate LotsDay;
     std::vector<TLeftOutProduct> LeftOut;
     // The materials (group, code, name) needed above zero that rounding to the settings'
     // decimals made 0: the document will not consume them.
@@ -62,10 +64,11 @@ void CloseRequirement(TProductionData& dm);
 // be asked whether to go on without such rows; a receipt without number or date makes the
 // user be told to save it first; when no row is left to draw, the user is told that no
 // document was written. Returns the new document's counter, or nullopt when stopped that
-// way. On a database error nothing at all is written, the datasets read the
+// way. The header is written under `agent` (the user's initials). On a database error nothing at all is written, the datasets read the
 // database again, and the error propagates. While writing, the hourglass shows on `screen`
 // (null: none). The context's ReceiptsNeedRefresh says whether a document was written.
-std::optional<double> GenerateConsumption(TProductionData& dm, double counter, fw::TScreen* screen = nullptr);
+std::optional<double> GenerateConsumption(TProductionData& dm, double counter, const QString& agent,
+                                          fw::TScreen* screen = nullptr);
 
 // A consumption document as the user knows it: "nr. N din DD.MM.YYYY". EDatabaseError when
 // it cannot be read; empty when there is no such document.

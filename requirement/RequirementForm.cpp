@@ -153,7 +153,7 @@ void TRequirementForm::BuildGrid()
     AgentsGrid->setObjectName(QStringLiteral("AgentsGrid"));
     AgentsGrid->SetOptions(DefaultGridOptions() | TDBGridOption::RowSelect);
     AgentsGrid->SetReadOnly(true);
-    AgentsGrid->SetDataSource(dm->AgentsSource);
+    AgentsGrid->SetDataSource(dm->Requirement().AgentsSource());
     AgentsGrid->hide();
 
     RequirementGrid = new TDBGridNormal(this);
@@ -161,7 +161,7 @@ void TRequirementForm::BuildGrid()
     RequirementGrid->SetOptions(TDBGridOptions(TDBGridOption::Editing) | TDBGridOption::AlwaysShowEditor |
                             TDBGridOption::Titles | TDBGridOption::Indicator | TDBGridOption::ColLines |
                             TDBGridOption::RowLines | TDBGridOption::ColumnResize | TDBGridOption::Tabs);
-    RequirementGrid->SetDataSource(dm->TempSource);
+    RequirementGrid->SetDataSource(dm->Requirement().TempSource());
     RequirementGrid->AddColumn(QStringLiteral("Denumire"), QStringLiteral("Denumire materie prima"), 300);
     RequirementGrid->AddColumn(QStringLiteral("Cod_MatPrim"), QStringLiteral("Cod materie prima"), 90);
     RequirementGrid->AddColumn(QStringLiteral("Cod_grupa"), QStringLiteral("Cod_grupa"));
@@ -175,7 +175,7 @@ void TRequirementForm::BuildGrid()
     RequirementGrid->OnKeyDown = [this](TDBGridNormal*, int& key, Qt::KeyboardModifiers) { RequirementGridKeyDown(key); };
     RequirementGrid->OnKeyPress = [this](TDBGridNormal*, QChar& key) { RequirementGridKeyPress(key); };
     RequirementGrid->OnDblClick = [this](TDBGridNormal*) { RequirementGridDblClick(); };
-    RequirementNavigator->SetDataSource(dm->TempSource);
+    RequirementNavigator->SetDataSource(dm->Requirement().TempSource());
 }
 
 TRequirementForm::~TRequirementForm()
@@ -202,7 +202,7 @@ void TRequirementForm::FormCreate()
             throw;
         }
     }
-    TTable* temp = dm->TempTable;
+    TTable* temp = dm->Requirement().TempTable();
     GenerateButton->setEnabled(temp->Active() && temp->RecordCount() > 0);
     if (!prepared) {
         MessageDlg(failure, TMsgDlgType::Error);
@@ -214,14 +214,14 @@ void TRequirementForm::FormCreate()
     if (!context_.Settings.DrawExpiredLots)
         RequirementGrid->AddColumn(QStringLiteral("StocExpirat"), QStringLiteral("Stoc expirat exclus"))
             ->SetColor(TColumn::ButtonFace());
-    dm->RequirementRowsChanged = [this](bool hasRows) {
+    dm->Requirement().RequirementRowsChanged = [this](bool hasRows) {
         GenerateButton->setEnabled(hasRows);
         ShowLotPreview();
     };
     if (prepared->ReceiptFound) {
-        NumberLabel->setText(FloatToStr(F(dm->DocInTable, "Numar")->AsFloat(), context_.Formats));
-        DateLabel->setText(DateText(F(dm->DocInTable, "Data")->AsDate(), context_.Formats));
-        lotsDay_ = F(dm->DocInTable, "Data")->AsDate();
+        NumberLabel->setText(FloatToStr(F(dm->Requirement().DocInTable(), "Numar")->AsFloat(), context_.Formats));
+        DateLabel->setText(DateText(F(dm->Requirement().DocInTable(), "Data")->AsDate(), context_.Formats));
+        lotsDay_ = prepared->LotsDay;
     }
     ShowLotPreview();
     for (const QString& warning : PreparationWarnings(*prepared))
@@ -242,7 +242,7 @@ void TRequirementForm::ReleaseData()
     TProductionData* dm = context_.Data;
     if (!dm)
         return;
-    dm->RequirementRowsChanged = nullptr;
+    dm->Requirement().RequirementRowsChanged = nullptr;
     QString failure;
     {
         THourGlass wait(context_.Screen);
@@ -293,7 +293,7 @@ void TRequirementForm::RequirementGridKeyDown(int& key)
     const QLineEdit* editor = RequirementGrid->InplaceEditor();
     if (key != vk::Escape || !editor || QApplication::focusWidget() != editor)
         return;
-    if (!context_.Data->TempTable->IsEditing())
+    if (!context_.Data->Requirement().TempTable()->IsEditing())
         key = 0;
 }
 
@@ -313,7 +313,7 @@ void TRequirementForm::RequirementGridDblClick()
 
 void TRequirementForm::PickMaterial()
 {
-    TTable* temp = context_.Data->TempTable;
+    TTable* temp = context_.Data->Requirement().TempTable();
     QString group = F(temp, "Cod_grupa")->AsString();
     QString code = F(temp, "Cod_MatPrim")->AsString();
     if (!ExecuteCatalogLookup(context_, this, group, code))
@@ -328,7 +328,7 @@ void TRequirementForm::PickMaterial()
 void TRequirementForm::ShowLotPreview()
 {
     TProductionData* dm = context_.Data;
-    TTable* temp = dm ? dm->TempTable : nullptr;
+    TTable* temp = dm ? dm->Requirement().TempTable() : nullptr;
     if (!prepared_ || !temp || !temp->Active() || temp->IsEmpty() || F(temp, "Cod_MatPrim")->AsString().isEmpty()) {
         LotPreview->Clear();
         return;
@@ -349,7 +349,10 @@ void TRequirementForm::GenerateButtonClick()
         return;
     std::optional<double> written;
     try {
-        written = GenerateConsumption(*context_.Data, context_.ReceiptCounter, context_.Screen);
+        // The document goes under the user the agents' grid stands on.
+        const TDataSet* agents = AgentsGrid->DataSet();
+        const QString agent = agents->Active() && !agents->Eof() ? F(agents, "Init")->AsString() : QString();
+        written = GenerateConsumption(*context_.Data, context_.ReceiptCounter, agent, context_.Screen);
     } catch (const EDatabaseError& e) {
         MessageDlg(msg::GenerationFailed(e.Message()), TMsgDlgType::Error);
         return;

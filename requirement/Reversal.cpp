@@ -83,13 +83,11 @@ std::vector<TConsumptionDocument> Documents(TProductionData& dm, const QStringLi
 // One attempt at the reversal, in one transaction.
 class TReversalWriter {
 public:
-    TReversalWriter(TProductionData& dm, double document) : dm_(dm), original_(document) {}
-    ~TReversalWriter()
+    TReversalWriter(TProductionData& dm, double document, const QString& agent)
+        : dm_(dm), original_(document), agent_(agent)
     {
-        EndConsumptionDocument(dm_, committed_);
-        if (openedAgents_)
-            dm_.AgentsTable->Close();
     }
+    ~TReversalWriter() { EndConsumptionDocument(dm_, committed_); }
 
     double Write();
 
@@ -116,8 +114,8 @@ private:
     TProductionData& dm_;
     double original_;
     QString label_; // the original's
+    QString agent_; // the reversing document's and the mark's
     bool committed_ = false;
-    bool openedAgents_ = false;
 };
 
 QVariant TReversalWriter::TLot::Field(const char* name) const
@@ -135,7 +133,7 @@ double TReversalWriter::Write()
     TTransaction tx(*dm_.ProductionDatabase);
     // The counter row first, as every consumption takes it: from here on no other
     // workstation consumes or reverses until this one ends.
-    Reread(dm_.CounterTable);
+    Reread(dm_.Requirement().CounterTable());
     TQuery header;
     OnProduction(header, dm_, OutgoingDocumentSql());
     header.ParamByName(QStringLiteral("Contor"))->SetAsFloat(original_);
@@ -169,11 +167,7 @@ double TReversalWriter::Write()
                 said.Kept[i] = v->second;
     }
     PutBack(lines, lots);
-    if (!dm_.AgentsTable->Active()) {
-        dm_.AgentsTable->Open();
-        openedAgents_ = true;
-    }
-    const double reversing = BeginConsumptionDocument(dm_, number, date, explanation);
+    const double reversing = BeginConsumptionDocument(dm_, number, date, agent_, explanation);
     // Each line of the original with the opposite quantity.
     QStringList columns;
     for (const TFieldDef& def : CompanyTable(ItemOutDB).Fields)
@@ -332,8 +326,7 @@ void TReversalWriter::Mark(double reversing)
     F(&marks, "Contor_out")->SetAsFloat(original_);
     F(&marks, "Contor_stornare")->SetAsFloat(reversing);
     F(&marks, "Data")->SetAsDate(QDate::currentDate());
-    const TTable* agents = dm_.AgentsTable;
-    F(&marks, "Agent")->SetAsString(agents->Active() && !agents->Eof() ? F(agents, "Init")->AsString() : QString());
+    F(&marks, "Agent")->SetAsString(agent_);
     marks.Post();
 }
 
@@ -357,10 +350,10 @@ std::vector<TConsumptionDocument> ConsumptionDocumentsNumbered(TProductionData& 
     return Documents(dm, ConsumptionDocumentsNumberedSql(), {number}, date, true);
 }
 
-double ReverseConsumption(TProductionData& dm, double document)
+double ReverseConsumption(TProductionData& dm, double document, const QString& agent)
 {
     // Met another workstation's transaction: the reversal is written anew.
-    return RetryOnConflict([&] { return TReversalWriter(dm, document).Write(); });
+    return RetryOnConflict([&] { return TReversalWriter(dm, document, agent).Write(); });
 }
 
 bool AskAndReverse(TProductionData& dm, const TConsumptionDocument& document)
@@ -371,7 +364,8 @@ bool AskAndReverse(TProductionData& dm, const TConsumptionDocument& document)
         return false;
     double reversing = 0;
     try {
-        reversing = ReverseConsumption(dm, document.Counter);
+        // No window that reverses chooses a user: the document goes under the first one.
+        reversing = ReverseConsumption(dm, document.Counter, dm.Requirement().AgentInitials());
     } catch (const EReversalRefused& e) {
         MessageDlg(e.Message(), TMsgDlgType::Warning);
         return false;

@@ -40,10 +40,11 @@ std::vector<TConsumptionDocument> ConsumptionDocumentsNumbered(TProductionData& 
 // "BMC" with the original's number and date, each line of the original with the opposite
 // quantity, each quantity back in its lot (a lot emptied and deleted since is made again
 // from the genealogy as it was; for a document without genealogy the lot must still exist,
-// found by group, article, lot and warehouse), and the original marked as reversed.
+// found by group, article, lot and warehouse), and the original marked as reversed; both
+// the document and the mark carry `agent` (the user's initials).
 // Decided and written under the counter row's lock. Returns the reversing document's
 // counter. EReversalRefused or EDatabaseError leave the database as it was.
-double ReverseConsumption(TProductionData& dm, double document);
+double ReverseConsumption(TProductionData& dm, double document, const QString& agent);
 
 // For a window: asks whether to reverse `document` (No the default), reverses it and says
 // so (the new document named), or shows the refusal or the database error. True when

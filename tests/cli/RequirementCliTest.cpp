@@ -24,7 +24,7 @@ QStringList InProcessRequirement(const QString& dir, double counter)
     TInProcess work(dir);
     corvanel::PrepareRequirement(*work.dm, counter);
     QStringList rows;
-    fw::TTable* t = work.dm->TempTable;
+    fw::TTable* t = work.dm->Requirement().TempTable();
     for (t->First(); !t->Eof(); t->Next()) {
         QStringList row;
         for (const char* f : {"Cod_grupa", "Cod_MatPrim", "Denumire"})
@@ -125,7 +125,7 @@ TEST(RequirementCli, ConsumeWritesWhatTheButtonWrites)
         TInProcess work(dairy.Dir());
         fw::TMessageRecorder answers; // Da
         corvanel::PrepareRequirement(*work.dm, 1);
-        EXPECT_EQ(corvanel::GenerateConsumption(*work.dm, 1), 5.0);
+        EXPECT_EQ(corvanel::GenerateConsumption(*work.dm, 1, work.dm->Requirement().AgentInitials()), 5.0);
         corvanel::CloseRequirement(*work.dm);
         byAddOn = Dump(dairy.Dir(), Written);
     }

@@ -36,10 +36,10 @@ protected:
 
     void OpenRecipes()
     {
-        dm->ProductTable->Open();
-        dm->RecipeMaterialTable->Open();
-        dm->RetetaTable->Open();
-        ASSERT_TRUE(dm->ProductTable->Locate("Cod", {"IAURT"}));
+        dm->Recipes().ProductTable()->Open();
+        dm->Recipes().RecipeMaterialTable()->Open();
+        dm->Recipes().RetetaTable()->Open();
+        ASSERT_TRUE(dm->Recipes().ProductTable()->Locate("Cod", {"IAURT"}));
     }
     // The working table of a requirement, as the requirement form leaves it.
     void MakeTemp(const std::vector<QVariantList>& rows)
@@ -51,13 +51,13 @@ protected:
         t.SetDatabaseName(company.PrivateDir());
         t.SetTableName(fw::TempDB);
         t.AddIndex("Cod_MatPrim", "Cod_grupa;Cod_MatPrim", TIndexOption::Primary);
-        dm->RequirementMaterialTable->Open();
-        dm->TempTable->Open();
+        dm->Requirement().RequirementMaterialTable()->Open();
+        dm->Requirement().TempTable()->Open();
     }
     QMap<QString, QPair<double, double>> StockFigures()
     {
         QMap<QString, QPair<double, double>> out;
-        TTable* t = dm->TempTable;
+        TTable* t = dm->Requirement().TempTable();
         t->First();
         while (!t->Eof()) {
             out[t->FieldByName("Cod_grupa")->AsString() + "/" + t->FieldByName("Cod_MatPrim")->AsString()] = {
@@ -76,27 +76,27 @@ protected:
 
 TEST_F(DataModule, EachListShowsItsArticles)
 {
-    dm->ProductTable->Open();
-    dm->RequirementMaterialTable->Open();
-    dm->RecipeMaterialTable->Open();
+    dm->Recipes().ProductTable()->Open();
+    dm->Requirement().RequirementMaterialTable()->Open();
+    dm->Recipes().RecipeMaterialTable()->Open();
     // Products: everything but raw materials, the semi-finished and the code-less article too.
-    EXPECT_EQ(Column(*dm->ProductTable, "Cod"), (QStringList{"", "IAURT", "TELEMEA", ";MAIA"}));
+    EXPECT_EQ(Column(*dm->Recipes().ProductTable(), "Cod"), (QStringList{"", "IAURT", "TELEMEA", ";MAIA"}));
     // Materials: raw materials and semi-finished products only.
     const QStringList materials{".LAPTE", ".SARE", ".SMANT", ";MAIA", ".LAPTE"};
-    EXPECT_EQ(Column(*dm->RequirementMaterialTable, "Cod"), materials);
-    EXPECT_EQ(Column(*dm->RecipeMaterialTable, "Cod"), materials);
+    EXPECT_EQ(Column(*dm->Requirement().RequirementMaterialTable(), "Cod"), materials);
+    EXPECT_EQ(Column(*dm->Recipes().RecipeMaterialTable(), "Cod"), materials);
     // The prefixes are read when a list is filled: another IndCod changes the lists.
     context.Settings.RawMaterialPrefix = 'T';
-    dm->ProductTable->Refresh();
-    EXPECT_FALSE(Column(*dm->ProductTable, "Cod").contains("TELEMEA"));
+    dm->Recipes().ProductTable()->Refresh();
+    EXPECT_FALSE(Column(*dm->Recipes().ProductTable(), "Cod").contains("TELEMEA"));
 }
 
 TEST_F(DataModule, RecipeMaterialCheck)
 {
     OpenRecipes();
-    TField* group = dm->RetetaTable->FieldByName("Cod_Grupa");
-    TField* code = dm->RetetaTable->FieldByName("Cod_MatPrim");
-    dm->RetetaTable->Append();
+    TField* group = dm->Recipes().RetetaTable()->FieldByName("Cod_Grupa");
+    TField* code = dm->Recipes().RetetaTable()->FieldByName("Cod_MatPrim");
+    dm->Recipes().RetetaTable()->Append();
     code->SetAsString("IAURT"); // no group yet: anything goes
     EXPECT_EQ(messages.Count(), 0);
     group->SetAsString("03");
@@ -128,10 +128,10 @@ TEST_F(DataModule, ChecksGiveAVerdictAndTheWarningIsShownByWhoeverShowsIt)
     EXPECT_EQ(messages.Count(), 0);
     // Nobody to show it: the refusal is an error that says why, never a silent one.
     dm->ShowWarning = nullptr;
-    dm->RetetaTable->Append();
-    dm->RetetaTable->FieldByName("Cod_Grupa")->SetAsString("01");
+    dm->Recipes().RetetaTable()->Append();
+    dm->Recipes().RetetaTable()->FieldByName("Cod_Grupa")->SetAsString("01");
     try {
-        dm->RetetaTable->FieldByName("Cod_MatPrim")->SetAsString("TELEMEA");
+        dm->Recipes().RetetaTable()->FieldByName("Cod_MatPrim")->SetAsString("TELEMEA");
         ADD_FAILURE() << "accepted";
     } catch (const EAbort&) {
         ADD_FAILURE() << "refused silently";
@@ -139,27 +139,27 @@ TEST_F(DataModule, ChecksGiveAVerdictAndTheWarningIsShownByWhoeverShowsIt)
         EXPECT_TRUE(e.Message().startsWith("Articolul <01  TELEMEA>")) << qPrintable(e.Message());
     }
     EXPECT_EQ(messages.Count(), 0);
-    dm->RetetaTable->Cancel();
+    dm->Recipes().RetetaTable()->Cancel();
 }
 
 TEST_F(DataModule, RequirementMaterialCheckNamesTheCodeAlone)
 {
     MakeTemp({{"01", ".LAPTE", 10.0}});
-    TField* code = dm->TempTable->FieldByName("Cod_MatPrim");
-    dm->TempTable->Edit();
+    TField* code = dm->Requirement().TempTable()->FieldByName("Cod_MatPrim");
+    dm->Requirement().TempTable()->Edit();
     EXPECT_THROW(code->SetAsString(".UNT"), EAbort);
     ASSERT_EQ(messages.Count(), 1);
     EXPECT_EQ(messages.Last().Text,
               "Articolul <.UNT> nu este de tip materie prima ! Apasati CTRL-ENTER pentru a selecta din stocul existent!!");
     EXPECT_EQ(code->AsString(), ".LAPTE");
     code->SetAsString(".SARE");
-    EXPECT_EQ(dm->TempTable->FieldByName("Denumire")->AsString(), "Sare");
+    EXPECT_EQ(dm->Requirement().TempTable()->FieldByName("Denumire")->AsString(), "Sare");
 }
 
 TEST_F(DataModule, CompletenessChecksKeepTheRowEditing)
 {
     OpenRecipes();
-    TTable* recipe = dm->RetetaTable;
+    TTable* recipe = dm->Recipes().RetetaTable();
     recipe->Append();
     recipe->FieldByName("Cod_Grupa")->SetAsString("01");
     recipe->FieldByName("Cod_MatPrim")->SetAsString(".SARE");
@@ -172,7 +172,7 @@ TEST_F(DataModule, CompletenessChecksKeepTheRowEditing)
 
     // The requirement row needs code and quantity; the group is not examined.
     MakeTemp({{"01", ".LAPTE", 10.0}});
-    TTable* temp = dm->TempTable;
+    TTable* temp = dm->Requirement().TempTable();
     temp->Append();
     temp->FieldByName("Cant")->SetAsFloat(3);
     EXPECT_THROW(temp->Post(), EAbort);
@@ -219,7 +219,7 @@ TEST_F(DataModule, RecipeLookupGoesByCodeOnly)
     company.RecipeRow("IAURT", "TELEMEA", "02", 1); // not a material: no name shown
     OpenRecipes();
     QStringList names;
-    TTable* recipe = dm->RetetaTable;
+    TTable* recipe = dm->Recipes().RetetaTable();
     recipe->First();
     while (!recipe->Eof()) {
         names << recipe->FieldByName("DenMat_Prim")->AsString();
@@ -233,52 +233,52 @@ TEST_F(DataModule, StateChangesLowerTheNegativeStockFlag)
 {
     MakeTemp({{"01", ".LAPTE", 10.0}});
     context.NegativeStockShown = true;
-    dm->TempTable->Edit();
+    dm->Requirement().TempTable()->Edit();
     EXPECT_FALSE(context.NegativeStockShown);
     context.NegativeStockShown = true;
-    dm->TempTable->FieldByName("Cant")->SetAsFloat(2); // a field change is not a state change
+    dm->Requirement().TempTable()->FieldByName("Cant")->SetAsFloat(2); // a field change is not a state change
     EXPECT_TRUE(context.NegativeStockShown);
-    dm->TempTable->Post();
+    dm->Requirement().TempTable()->Post();
     EXPECT_FALSE(context.NegativeStockShown);
 }
 
 TEST_F(DataModule, TheRequirementFormHearsWhetherThereAreRows)
 {
     MakeTemp({{"01", ".LAPTE", 10.0}});
-    dm->TempTable->Refresh(); // no form listening: nothing to do, nothing fails
+    dm->Requirement().TempTable()->Refresh(); // no form listening: nothing to do, nothing fails
     std::vector<bool> heard;
-    dm->RequirementRowsChanged = [&](bool hasRows) { heard.push_back(hasRows); };
-    dm->TempTable->Refresh();
+    dm->Requirement().RequirementRowsChanged = [&](bool hasRows) { heard.push_back(hasRows); };
+    dm->Requirement().TempTable()->Refresh();
     ASSERT_FALSE(heard.empty());
     EXPECT_TRUE(heard.back());
-    dm->TempTable->Delete();
+    dm->Requirement().TempTable()->Delete();
     EXPECT_FALSE(heard.back());
-    dm->TempTable->Append(); // a new row is not yet a row of the table
+    dm->Requirement().TempTable()->Append(); // a new row is not yet a row of the table
     EXPECT_FALSE(heard.back());
-    dm->RequirementRowsChanged = nullptr;
+    dm->Requirement().RequirementRowsChanged = nullptr;
 }
 
 TEST_F(DataModule, MovingToAnotherProductEndsTheSearch)
 {
-    dm->ProductTable->Open();
+    dm->Recipes().ProductTable()->Open();
     // The label an open recipe editor registers for the search text.
     QLabel label;
-    dm->SetProductSearchView(&label, [&] { label.setText(context.ProductSearchText); });
+    dm->Recipes().SetProductSearchView(&label, [&] { label.setText(context.ProductSearchText); });
     context.ProductSearchText = "TEL";
     label.setText("TEL");
     context.ProductSearchActive = true; // the search itself moves the list
-    dm->ProductTable->Next();
+    dm->Recipes().ProductTable()->Next();
     EXPECT_EQ(context.ProductSearchText, "TEL");
     context.ProductSearchActive = false;
-    dm->ProductTable->Next();
+    dm->Recipes().ProductTable()->Next();
     EXPECT_EQ(context.ProductSearchText, "");
     EXPECT_EQ(label.text(), "");
-    dm->ProductTable->Edit();
+    dm->Recipes().ProductTable()->Edit();
     context.ProductSearchText = "X";
-    dm->ProductTable->FieldByName("CantReteta")->SetAsFloat(5); // a field change keeps it
+    dm->Recipes().ProductTable()->FieldByName("CantReteta")->SetAsFloat(5); // a field change keeps it
     EXPECT_EQ(context.ProductSearchText, "X");
-    dm->ProductTable->Cancel();
-    dm->RemoveProductSearchView(&label);
+    dm->Recipes().ProductTable()->Cancel();
+    dm->Recipes().RemoveProductSearchView(&label);
 }
 
 // All rows of a query, each as its values joined by blanks.
@@ -365,7 +365,7 @@ TEST_F(DataModule, MaterialChecksRefuseACodeThatExistsOnlyUnderAnotherGroup)
 {
     OpenRecipes();
     MakeTemp({});
-    for (TTable* t : {dm->RetetaTable, dm->TempTable}) {
+    for (TTable* t : {dm->Recipes().RetetaTable(), dm->Requirement().TempTable()}) {
         SCOPED_TRACE(t->objectName().toStdString());
         t->Append();
         t->Fields(0)->SetAsString("04"); // .SMANT is a material of group 01 only

@@ -69,13 +69,13 @@ protected:
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         return closed;
     }
-    void GoTo(const QString& product) { ASSERT_TRUE(dm->ProductTable->Locate("Cod", {product})); }
-    QString Product() const { return dm->ProductTable->FieldByName("Cod")->AsString(); }
-    QString Line(const char* field) const { return dm->RetetaTable->FieldByName(field)->AsString(); }
+    void GoTo(const QString& product) { ASSERT_TRUE(dm->Recipes().ProductTable()->Locate("Cod", {product})); }
+    QString Product() const { return dm->Recipes().ProductTable()->FieldByName("Cod")->AsString(); }
+    QString Line(const char* field) const { return dm->Recipes().RetetaTable()->FieldByName(field)->AsString(); }
     void InRecipe(const char* column)
     {
         editor->RecipeGrid->setFocus();
-        editor->RecipeGrid->SetSelectedField(dm->RetetaTable->FieldByName(column));
+        editor->RecipeGrid->SetSelectedField(dm->Recipes().RetetaTable()->FieldByName(column));
     }
     void TypeYield(const QString& text)
     {
@@ -114,7 +114,7 @@ protected:
 
 TEST_F(RecipeEditor, KeysOverTheProductListSearchTheGroupsAndNowhereElse)
 {
-    EXPECT_EQ(editor->NavigatorSource, dm->ProductSource);
+    EXPECT_EQ(editor->NavigatorSource, dm->Recipes().ProductSource());
     EXPECT_FALSE(editor->Navigator->ButtonVisible(TNavigateBtn::Insert));
     struct Step {
         int key;
@@ -162,7 +162,7 @@ TEST_F(RecipeEditor, CtrlEnterPicksFromTheCatalogInTheMaterialColumnsOnly)
     Key(Qt::Key_Return, Qt::ControlModifier);
     EXPECT_EQ(Line("Cant_MatPrim"), "7");
     EXPECT_EQ(hook.Calls(), 0);
-    dm->RetetaTable->Cancel();
+    dm->Recipes().RetetaTable()->Cancel();
 
     // On the code it goes to the lookup; a confirmed choice starts a line on the empty recipe.
     GoTo("TELEMEA");
@@ -170,7 +170,7 @@ TEST_F(RecipeEditor, CtrlEnterPicksFromTheCatalogInTheMaterialColumnsOnly)
     Key(Qt::Key_Return, Qt::ControlModifier);
     if (hook.Calls() == 0)
         GTEST_SKIP() << "the catalog lookup of this build never confirms a choice";
-    EXPECT_EQ(dm->RetetaTable->State(), TDataSetState::Insert);
+    EXPECT_EQ(dm->Recipes().RetetaTable()->State(), TDataSetState::Insert);
     EXPECT_EQ(Line("Cod") + Line("Cod_Grupa") + Line("Cod_MatPrim"), "TELEMEA01.LAPTE");
     EXPECT_EQ(messages.Count(), 0);
 }
@@ -206,7 +206,7 @@ TEST_F(RecipeEditor, ClosingSavesWhatWasTypedOrStaysOpenWithIt)
         {"an untouched new line is dropped",
          [&] {
              InRecipe("Cod_Grupa");
-             dm->RetetaTable->Append();
+             dm->Recipes().RetetaTable()->Append();
          },
          {}},
         {"a yield still being typed is saved", [&] { TypeYield(Decimal("12.5")); }, {}},
@@ -237,10 +237,10 @@ TEST_F(RecipeEditor, ClosingSavesWhatWasTypedOrStaysOpenWithIt)
             EXPECT_EQ(context.RecipeEditor, editor.data());
             EXPECT_EQ(Line("Cod_MatPrim"), ".SMANT");
             RawColumn(company.Dir(), "DROP TRIGGER IF EXISTS refuse");
-            dm->RetetaTable->Cancel();
+            dm->Recipes().RetetaTable()->Cancel();
         } else {
             EXPECT_EQ(context.RecipeEditor, nullptr);
-            EXPECT_FALSE(dm->RetetaTable->Active());
+            EXPECT_FALSE(dm->Recipes().RetetaTable()->Active());
         }
     }
     EXPECT_EQ(RawColumn(company.Dir(), "SELECT CantReteta FROM CATALOG WHERE Cod = 'TELEMEA'"), QVariantList{12.5});
@@ -291,7 +291,7 @@ TEST_F(RecipeEditor, PasteAddsTheMaterialsTheTargetLacksRowByRow)
     GoTo("TELEMEA");
     editor->PasteItem->Click();
     EXPECT_EQ(messages.Texts(), QStringList{kDatabaseError});
-    EXPECT_EQ(dm->RetetaTable->State(), TDataSetState::Browse);
+    EXPECT_EQ(dm->Recipes().RetetaTable()->State(), TDataSetState::Browse);
 }
 
 TEST_F(RecipeEditor, TablesThatCannotBeOpenedReleaseTheEditor)
@@ -305,7 +305,7 @@ TEST_F(RecipeEditor, TablesThatCannotBeOpenedReleaseTheEditor)
     EXPECT_EQ(messages.Last().Kind, TMsgDlgType::Error);
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(failed.isNull());
-    EXPECT_FALSE(dm->ProductTable->Active()); // nothing half open for the next editor
+    EXPECT_FALSE(dm->Recipes().ProductTable()->Active()); // nothing half open for the next editor
 }
 
 } // namespace

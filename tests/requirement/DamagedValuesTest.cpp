@@ -33,7 +33,7 @@ struct Yogurt : RequirementCompany {
         const QStringList before = Dump();
         QString refused;
         try {
-            GenerateConsumption(*dm, 5);
+            GenerateConsumption(*dm, 5, dm->Requirement().AgentInitials());
             ADD_FAILURE() << "written: " << J(messages.Texts());
         } catch (const EDatabaseError& e) {
             refused = e.Message();
@@ -51,7 +51,8 @@ TEST(DamagedValues, AConsumptionDrawsOnALotHoldingEightBitTextAndKeepsIt)
     Yogurt c;
     c.Exec("UPDATE Stoc SET Agent = CAST(X'C1E9' AS TEXT)");
     PrepareRequirement(*c.dm, 5);
-    ASSERT_EQ(GenerateConsumption(*c.dm, 5), std::optional<double>(8.0)) << J(messages.Texts());
+    ASSERT_EQ(GenerateConsumption(*c.dm, 5, c.dm->Requirement().AgentInitials()), std::optional<double>(8.0))
+        << J(messages.Texts());
     EXPECT_EQ(c.Lots(), QStringList{"LC-1=74.0"});
     EXPECT_EQ(c.Strings("SELECT hex(Agent) FROM Stoc"), QStringList{"C1E9"});
 }
@@ -96,7 +97,7 @@ TEST(ConsumptionOfDamagedValues, TextInANumberColumnIsNamedByEveryFigureAndWrite
         c.Exec("UPDATE Stoc SET Cantitate = 'abc' WHERE Lot = 'LC-2'");
         PrepareRequirement(*c.dm, 5);
         try {
-            c.dm->TempTable->FieldByName("StocExist")->AsFloat();
+            c.dm->Requirement().TempTable()->FieldByName("StocExist")->AsFloat();
             ADD_FAILURE() << "a stock figure summed over text";
         } catch (const EDatabaseError& e) {
             EXPECT_EQ(e.Message(), stockLot);
@@ -111,12 +112,12 @@ TEST(ConsumptionOfDamagedValues, TextInANumberColumnIsNamedByEveryFigureAndWrite
         TMessageRecorder messages;
         Yogurt c;
         PrepareRequirement(*c.dm, 5);
-        ASSERT_EQ(GenerateConsumption(*c.dm, 5), std::optional<double>(8.0));
+        ASSERT_EQ(GenerateConsumption(*c.dm, 5, c.dm->Requirement().AgentInitials()), std::optional<double>(8.0));
         CloseRequirement(*c.dm);
         c.Exec("UPDATE Item_out SET Cantitate = '1,5' WHERE Contor = 8");
         const QStringList before = c.Dump();
         try {
-            ReverseConsumption(*c.dm, 8);
+            ReverseConsumption(*c.dm, 8, c.dm->Requirement().AgentInitials());
             ADD_FAILURE() << "reversed a line whose quantity is text";
         } catch (const EDatabaseError& e) {
             EXPECT_TRUE(e.Message().startsWith("Valoarea campului Cantitate din tabela Item_out.DB (inregistrarea cu "
@@ -128,7 +129,7 @@ TEST(ConsumptionOfDamagedValues, TextInANumberColumnIsNamedByEveryFigureAndWrite
         c.Exec("UPDATE Item_out SET Cantitate = 26 WHERE Contor = 8");
         c.Exec("UPDATE Stoc SET Cantitate = 'abc'");
         try {
-            ReverseConsumption(*c.dm, 8);
+            ReverseConsumption(*c.dm, 8, c.dm->Requirement().AgentInitials());
             ADD_FAILURE() << "a lot's text written over";
         } catch (const EDatabaseError& e) {
             EXPECT_EQ(e.Message(), stockLot);

@@ -45,8 +45,8 @@ TEST(Genealogy, EachFinishedLineGetsOnlyItsOwnShareOfEachLotAndTheSharesSumToThe
     // Yoghurt 200 asks 26 of milk and 1 of culture; cream 50 asks 20 of milk.
     c.Receipt(5, {{"02", "IAURT", 200}, {"02", "SMANT", 50}});
     PrepareRequirement(*c.dm, 5);
-    c.dm->TempTable->AppendRecord({"01", ".SARE", 5.0});
-    ASSERT_EQ(GenerateConsumption(*c.dm, 5), std::optional<double>(8.0));
+    c.dm->Requirement().TempTable()->AppendRecord({"01", ".SARE", 5.0});
+    ASSERT_EQ(GenerateConsumption(*c.dm, 5, c.dm->Requirement().AgentInitials()), std::optional<double>(8.0));
     ASSERT_EQ(J(c.Lines()), "1 01/.CULT CU-1 1.0 | 2 01/.LAPTE LC-1 30.0 | 3 01/.LAPTE LC-2 16.0 | 4 01/.SARE SA-1 5.0");
 
     // LC-1's 30 as 26:20, LC-2's 16 as 26:20, the salt by the lines' quantities 200:50.
@@ -77,8 +77,8 @@ TEST(Genealogy, AReceiptWithoutLinesStillKeepsTheLotDrawn)
     c.company.Lot("01", ".A", "_MP", 5, "L1");
     c.Receipt(1, {});
     PrepareRequirement(*c.dm, 1);
-    c.dm->TempTable->AppendRecord({"01", ".A", 5.0});
-    ASSERT_EQ(GenerateConsumption(*c.dm, 1), std::optional<double>(8.0));
+    c.dm->Requirement().TempTable()->AppendRecord({"01", ".A", 5.0});
+    ASSERT_EQ(GenerateConsumption(*c.dm, 1, c.dm->Requirement().AgentInitials()), std::optional<double>(8.0));
     // The lot is gone from the stock, and kept here.
     EXPECT_EQ(J(c.Lots()), "");
     EXPECT_EQ(c.Joined("SELECT Contor_secundar_out, Contor_produs, Cantitate, Lot FROM Genealogie"),

@@ -52,10 +52,11 @@ struct LotCompany : RequirementCompany {
     {
         PrepareRequirement(*dm, 1);
         for (const TLine& r : rows)
-            dm->TempTable->AppendRecord({r.Group, r.Code, r.Quantity});
+            dm->Requirement().TempTable()->AppendRecord({r.Group, r.Code, r.Quantity});
         QStringList figures;
-        for (dm->TempTable->First(); !dm->TempTable->Eof(); dm->TempTable->Next()) {
-            auto text = [&](const char* field) { return dm->TempTable->FieldByName(field)->AsString(); };
+        fw::TTable* temp = dm->Requirement().TempTable();
+        for (temp->First(); !temp->Eof(); temp->Next()) {
+            auto text = [&](const char* field) { return temp->FieldByName(field)->AsString(); };
             figures << text("Cod_MatPrim") + " " + text("StocExist") + "/" + text("StocFin") + "/" + text("StocExpirat");
         }
         return figures;
@@ -105,7 +106,7 @@ TEST(ConsumptionLotOrder, EachOrderDrawsItsOwnLots)
             for (const TLotPreviewLine& l : PreviewDraw(*c.dm, "01", code, need, QDate(2026, 12, 7)).Lines)
                 if (l.Drawn)
                     previewed << QStringLiteral("01/%1 %2 %3").arg(code, l.Lot, QString::number(l.Taken, 'f', 1));
-        EXPECT_EQ(GenerateConsumption(*c.dm, 1), std::optional<double>(8.0));
+        EXPECT_EQ(GenerateConsumption(*c.dm, 1, c.dm->Requirement().AgentInitials()), std::optional<double>(8.0));
         EXPECT_EQ(J(c.Lines()), k.Lines);
         QStringList written;
         for (const QString& line : c.Lines())
@@ -125,7 +126,7 @@ TEST(ConsumptionLotOrder, ADocumentDrawingOnAnExpiredLotIsWrittenOnlyWhenTheUser
     LotCompany c(TLotOrder::Table, true);
     c.Prepare({{"01", ".A", 8}, {"01", ".B", 4}});
     const QStringList lots = c.Lots();
-    EXPECT_EQ(GenerateConsumption(*c.dm, 1), std::nullopt);
+    EXPECT_EQ(GenerateConsumption(*c.dm, 1, c.dm->Requirement().AgentInitials()), std::nullopt);
     ASSERT_EQ(messages.Count(), 1);
     // A1 (11.12) is not expired; A2 (06.12) is, the day before the receipt.
     EXPECT_EQ(messages.Last().Text, "Documentul de consum ar folosi loturi expirate:\r  lotul A2 al materialului 01 .A din "
@@ -133,7 +134,7 @@ TEST(ConsumptionLotOrder, ADocumentDrawingOnAnExpiredLotIsWrittenOnlyWhenTheUser
     EXPECT_EQ(messages.Last().Default, TModalResult::No);
     EXPECT_EQ(c.Lots(), lots);
     EXPECT_TRUE(c.Lines().isEmpty());
-    EXPECT_EQ(GenerateConsumption(*c.dm, 1), std::optional<double>(8.0)); // "Da"
+    EXPECT_EQ(GenerateConsumption(*c.dm, 1, c.dm->Requirement().AgentInitials()), std::optional<double>(8.0)); // "Da"
     EXPECT_EQ(J(c.Lines()), "1 01/.A A1 5.0 | 2 01/.A A2 3.0 | 3 01/.B B1 3.0 | 4 01/.B B2 1.0");
 }
 
@@ -152,7 +153,7 @@ TEST(ConsumptionLotOrder, LotsEnteredAfterTheReceiptAreNeitherCountedNorDrawn)
     for (const TLotPreviewLine& l : preview.Lines)
         marks << l.Lot + (l.Drawn ? "+" : "") + (l.EnteredLater ? " later" : "");
     EXPECT_EQ(J(marks), "A3 | A1 | A4 | A5 later");
-    EXPECT_EQ(GenerateConsumption(*c.dm, 1), std::nullopt);
+    EXPECT_EQ(GenerateConsumption(*c.dm, 1, c.dm->Requirement().AgentInitials()), std::nullopt);
     EXPECT_EQ(messages.Texts(), (QStringList{NegativeQuestion, msg::NothingToConsume()}));
     EXPECT_TRUE(c.Lines().isEmpty());
 }
@@ -167,7 +168,7 @@ TEST(ConsumptionLotOrder, AFractionalShelfLifeCountsWholeDays)
     DatedLot(c.company, ".F", 1, "F1", QDate(2026, 12, 4));
     DatedLot(c.company, ".F", 2, "F2", QDate(2026, 12, 5));
     EXPECT_EQ(J(c.Prepare({{"01", ".F", 1}})), ".F 2/1/1");
-    EXPECT_EQ(GenerateConsumption(*c.dm, 1), std::optional<double>(8.0));
+    EXPECT_EQ(GenerateConsumption(*c.dm, 1, c.dm->Requirement().AgentInitials()), std::optional<double>(8.0));
     EXPECT_EQ(J(c.Lines()), "1 01/.F F2 1.0");
     EXPECT_EQ(messages.Count(), 0);
 }
@@ -184,7 +185,7 @@ TEST(ConsumptionLotOrder, ExpiredLotsLeftOutMakeAShortageTheUsableLotsCannotCove
     for (const TLotPreviewLine& l : preview.Lines)
         marks << l.Lot + (l.Drawn ? "+" : "") + (l.Expired ? " expirat" : "") + (l.ExpiresSoon ? " curand" : "");
     EXPECT_EQ(J(marks), "A1 curand | A3 curand | A4");
-    EXPECT_EQ(GenerateConsumption(*c.dm, 1), std::optional<double>(8.0));
+    EXPECT_EQ(GenerateConsumption(*c.dm, 1, c.dm->Requirement().AgentInitials()), std::optional<double>(8.0));
     EXPECT_EQ(J(c.Lines()), "1 01/.B B1 1.0");
     EXPECT_EQ(messages.Texts(), QStringList{NegativeQuestion});
 }
@@ -217,7 +218,7 @@ TEST(ConsumptionLotOrder, ADrawReachingPastManyLotsTakesThemInOrder)
         }
         // 11 lots count, 2 of them expired.
         EXPECT_EQ(J(c.Prepare({{"01", ".C", 7}})), ".C 9/2/2");
-        EXPECT_EQ(GenerateConsumption(*c.dm, 1), std::optional<double>(8.0));
+        EXPECT_EQ(GenerateConsumption(*c.dm, 1, c.dm->Requirement().AgentInitials()), std::optional<double>(8.0));
         EXPECT_EQ(J(c.Lines()), cases[k].second);
         QStringList left = c.Lots().filter(QStringLiteral("C"));
         EXPECT_EQ(J(left), lotsLeft[k]);
@@ -237,7 +238,7 @@ TEST(ConsumptionLotOrder, FirstInReachesTheUndatedLotsAfterEveryDatedOne)
         DatedLot(c.company, ".D", 1, QStringLiteral("D%1").arg(i), QDate(2026, 12, 7).addDays(1 - i));
     DatedLot(c.company, ".D", 1, "U2", QVariant());
     c.Prepare({{"01", ".D", 20.5}});
-    EXPECT_EQ(GenerateConsumption(*c.dm, 1), std::optional<double>(8.0));
+    EXPECT_EQ(GenerateConsumption(*c.dm, 1, c.dm->Requirement().AgentInitials()), std::optional<double>(8.0));
     QStringList expected;
     for (int i = 19; i >= 1; --i)
         expected << QStringLiteral("%1 01/.D D%2 1.0").arg(20 - i).arg(i);

@@ -46,9 +46,10 @@ struct RequirementCompany {
     QStringList Requirement()
     {
         QStringList rows;
-        for (dm->TempTable->First(); !dm->TempTable->Eof(); dm->TempTable->Next())
-            rows << dm->TempTable->FieldByName("Cod_grupa")->AsString() + "/" +
-                        dm->TempTable->FieldByName("Cod_MatPrim")->AsString() + "=" + dm->TempTable->FieldByName("Cant")->AsString();
+        fw::TTable* temp = dm->Requirement().TempTable();
+        for (temp->First(); !temp->Eof(); temp->Next())
+            rows << temp->FieldByName("Cod_grupa")->AsString() + "/" + temp->FieldByName("Cod_MatPrim")->AsString() + "=" +
+                        temp->FieldByName("Cant")->AsString();
         return rows;
     }
     // Lines as "number group/code lot quantity", lots as "lot=quantity", in the tables' order.

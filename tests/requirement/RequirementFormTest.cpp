@@ -55,7 +55,7 @@ TEST(RequirementForm, ShowsTheReceiptAndOffersADocumentOnlyForRows)
         EXPECT_EQ(form.NumberLabel->text(), "125");
         EXPECT_EQ(form.DateLabel->text(), DateToStr(DateToDateTime(QDate(2026, 12, 7)), c.production.Context.Formats));
         if (rows) {
-            c.dm->TempTable->Delete(); // the last row
+            c.dm->Requirement().TempTable()->Delete(); // the last row
             EXPECT_FALSE(form.GenerateButton->isEnabled());
         }
         EXPECT_EQ(messages.Count(), 0);
@@ -131,20 +131,20 @@ TEST(RequirementForm, CtrlEnterPicksFromTheCatalogInTheMaterialColumnsOnly)
         return TModalResult::OK;
     });
     auto press = [&](const char* column, Qt::KeyboardModifiers modifiers) {
-        form.RequirementGrid->SetSelectedField(c.dm->TempTable->FieldByName(column));
+        form.RequirementGrid->SetSelectedField(c.dm->Requirement().TempTable()->FieldByName(column));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return, modifiers);
     };
     press("Cant", Qt::ControlModifier);
     press("StocFin", Qt::ControlModifier);
     press("Denumire", Qt::NoModifier);
     EXPECT_EQ(hook.Calls(), 0);
-    c.dm->TempTable->Cancel();
-    c.dm->TempTable->First(); // .A
+    c.dm->Requirement().TempTable()->Cancel();
+    c.dm->Requirement().TempTable()->First(); // .A
     press("Denumire", Qt::ControlModifier);
     EXPECT_EQ(hook.Calls(), 1);
-    EXPECT_EQ(c.dm->TempTable->State(), TDataSetState::Edit);
-    EXPECT_EQ(c.dm->TempTable->FieldByName("Cod_MatPrim")->AsString() + c.dm->TempTable->FieldByName("Denumire")->AsString(),
-              ".DMateria D");
+    EXPECT_EQ(c.dm->Requirement().TempTable()->State(), TDataSetState::Edit);
+    const fw::TTable* temp = c.dm->Requirement().TempTable();
+    EXPECT_EQ(temp->FieldByName("Cod_MatPrim")->AsString() + temp->FieldByName("Denumire")->AsString(), ".DMateria D");
     EXPECT_EQ(messages.Count(), 0);
 }
 
@@ -155,9 +155,9 @@ TEST(RequirementForm, TheNegativeStockQuestionFollowsTheDataNotThePainting)
     ReceiptOfOneP(c, {{".A", 4}, {".B", 5}, {".C", 5}});
     TRequirementForm form(c.production.Context, nullptr); // never shown: nothing painted
     // A row still in editing is saved first, which lowers the painting's flag.
-    ASSERT_TRUE(c.dm->TempTable->Locate("Cod_MatPrim", {".B"}));
-    c.dm->TempTable->Edit();
-    c.dm->TempTable->FieldByName("Cant")->SetAsFloat(2);
+    ASSERT_TRUE(c.dm->Requirement().TempTable()->Locate("Cod_MatPrim", {".B"}));
+    c.dm->Requirement().TempTable()->Edit();
+    c.dm->Requirement().TempTable()->FieldByName("Cant")->SetAsFloat(2);
     messages.Answer(TModalResult::No);
     form.GenerateButton->click();
     EXPECT_EQ(messages.Texts(), QStringList{NegativeQuestion});
@@ -204,7 +204,7 @@ TEST(RequirementForm, EscapeInACellCancelsThatCellOnlyAndKeepsTheRowsEditedBefor
     RequirementCompany c;
     ReceiptOfOneP(c, {});
     TRequirementForm form(c.production.Context, nullptr);
-    TTable* temp = c.dm->TempTable;
+    TTable* temp = c.dm->Requirement().TempTable();
     TModalHook hook([&](TForm* f) {
         QApplication::setActiveWindow(f);
         form.RequirementGrid->setFocus();

@@ -45,7 +45,7 @@ TEST(Requirement, TermsAreRoundedThenSummedPerGroupAndMaterialAndProductsWithout
     PrepareRequirement(*c.dm, 3); // no such receipt: nothing of the earlier rows survives
     EXPECT_TRUE(c.Requirement().isEmpty());
     CloseRequirement(*c.dm);
-    EXPECT_FALSE(c.dm->TempTable->Exists());
+    EXPECT_FALSE(c.dm->Requirement().TempTable()->Exists());
     EXPECT_EQ(messages.Count(), 0);
 }
 
@@ -68,7 +68,7 @@ TEST(Requirement, TermsAreRoundedToTheSettingsDecimalsAndWhatWentToZeroIsNamed)
         c.Receipt(1, {{"02", "SMANTANA", 200}});
         const TPreparedRequirement prepared = PrepareRequirement(*c.dm, 1);
         QStringList figures; // whatever the locale's decimal separator
-        for (TDataSet* t = c.dm->TempTable; !t->Eof(); t->Next())
+        for (TDataSet* t = c.dm->Requirement().TempTable(); !t->Eof(); t->Next())
             figures << t->FieldByName("Cod_grupa")->AsString() + "/" + t->FieldByName("Cod_MatPrim")->AsString() + "=" +
                            QString::number(t->FieldByName("Cant")->AsFloat());
         EXPECT_EQ(J(figures), rows);
@@ -157,8 +157,8 @@ TEST(Consumption, LotsAreDrawnInTheirOrderUnderTheStockRule)
         c.Receipt(1, {});
         PrepareRequirement(*c.dm, 1);
         for (const TLine& r : k.Rows)
-            c.dm->TempTable->AppendRecord({r.Group, r.Code, r.Quantity});
-        EXPECT_EQ(GenerateConsumption(*c.dm, 1), std::optional<double>(8.0));
+            c.dm->Requirement().TempTable()->AppendRecord({r.Group, r.Code, r.Quantity});
+        EXPECT_EQ(GenerateConsumption(*c.dm, 1, c.dm->Requirement().AgentInitials()), std::optional<double>(8.0));
         EXPECT_EQ(J(c.Lines()), k.Lines);
         EXPECT_EQ(J(c.Lots()), k.LotsAfter);
         EXPECT_EQ(c.Strings("SELECT Contor FROM Doc_out"), QStringList{"8.0"});
@@ -176,7 +176,7 @@ TEST(Consumption, HeaderAndLineCarryTheReceiptTheLotAndTheCatalog)
     c.company.RecipeRow("IAURT", ".LAPTE", "01", 13);
     c.Receipt(5, {{"02", "IAURT", 200}});
     PrepareRequirement(*c.dm, 5);
-    ASSERT_EQ(GenerateConsumption(*c.dm, 5), std::optional<double>(8.0));
+    ASSERT_EQ(GenerateConsumption(*c.dm, 5, c.dm->Requirement().AgentInitials()), std::optional<double>(8.0));
     EXPECT_TRUE(c.production.Context.ReceiptsNeedRefresh);
     EXPECT_EQ(c.Strings("SELECT NewCounterOut FROM COUNTER"), QStringList{"8.0"});
     // Signed by the first user in the table's order; no customer, no due date.
@@ -192,6 +192,19 @@ TEST(Consumption, HeaderAndLineCarryTheReceiptTheLotAndTheCatalog)
     EXPECT_EQ(messages.Count(), 0);
 }
 
+TEST(Consumption, TheHeaderGoesUnderTheAgentGivenAndEachLineUnderItsLots)
+{
+    RequirementCompany c;
+    c.company.Article("01", ".A", "A");
+    c.company.Lot("01", ".A", "_MP", 10, "L1"); // entered by ADM
+    c.Receipt(1, {});
+    PrepareRequirement(*c.dm, 1);
+    c.dm->Requirement().TempTable()->AppendRecord({"01", ".A", 2.0});
+    ASSERT_EQ(GenerateConsumption(*c.dm, 1, "ION"), std::optional<double>(8.0));
+    EXPECT_EQ(c.Strings("SELECT Agent FROM Doc_out"), QStringList{"ION"});
+    EXPECT_EQ(c.Strings("SELECT Agent FROM Item_out"), QStringList{"ADM"});
+}
+
 TEST(Consumption, NoRowLeftToDrawWritesNoDocumentAndSaysSo)
 {
     const QString nothing = "Nu exista niciun material de consumat: documentul de iesire nu a fost generat.";
@@ -203,10 +216,10 @@ TEST(Consumption, NoRowLeftToDrawWritesNoDocumentAndSaysSo)
         c.company.Lot("01", ".A", "_MP", 4, "L1");
         c.Receipt(1, {});
         PrepareRequirement(*c.dm, 1);
-        c.dm->TempTable->AppendRecord({"01", ".A", quantity});
+        c.dm->Requirement().TempTable()->AppendRecord({"01", ".A", quantity});
         const QStringList before = c.Dump();
         for (int click = 0; click < 2; ++click)
-            EXPECT_EQ(GenerateConsumption(*c.dm, 1), std::nullopt);
+            EXPECT_EQ(GenerateConsumption(*c.dm, 1, c.dm->Requirement().AgentInitials()), std::nullopt);
         ASSERT_EQ(messages.Texts(), told + told);
         EXPECT_EQ(messages.Last().Kind, TMsgDlgType::Warning);
         EXPECT_EQ(c.Dump(), before); // no header, the counter as it was
@@ -228,8 +241,8 @@ TEST(Consumption, ACounterBehindTheDocumentsNeverHandsOutANumberInUse)
         fw::Connection::Open(c.company.Dir())->Exec(counter);
         c.Receipt(1, {});
         PrepareRequirement(*c.dm, 1);
-        c.dm->TempTable->AppendRecord({"01", ".A", 2.0});
-        EXPECT_EQ(GenerateConsumption(*c.dm, 1), std::optional<double>(13.0));
+        c.dm->Requirement().TempTable()->AppendRecord({"01", ".A", 2.0});
+        EXPECT_EQ(GenerateConsumption(*c.dm, 1, c.dm->Requirement().AgentInitials()), std::optional<double>(13.0));
         EXPECT_EQ(c.Strings("SELECT NewCounterOut FROM COUNTER"), QStringList{"13.0"});
         EXPECT_EQ(c.Strings("SELECT Contor FROM Item_out"), QStringList{"13.0"});
         EXPECT_EQ(messages.Count(), 0) << messages.Texts().join('|').toStdString();
@@ -250,9 +263,9 @@ TEST(Consumption, AStopWritesNothing)
         c.company.Lot("01", ".A", "_MP", 1, "L1");
         c.Receipt(1, {}, number, date);
         PrepareRequirement(*c.dm, 1);
-        c.dm->TempTable->AppendRecord({"01", ".A", 5.0});
+        c.dm->Requirement().TempTable()->AppendRecord({"01", ".A", 5.0});
         const QStringList before = c.Dump();
-        EXPECT_EQ(GenerateConsumption(*c.dm, 1), std::nullopt);
+        EXPECT_EQ(GenerateConsumption(*c.dm, 1, c.dm->Requirement().AgentInitials()), std::nullopt);
         EXPECT_EQ(messages.Texts(), QStringList{told});
         EXPECT_EQ(c.Dump(), before);
     }
@@ -267,21 +280,21 @@ TEST(Consumption, ASecondDocumentOfAReceiptIsAskedFirstNoBeingTheDefault)
     c.company.Lot("01", ".A", "_MP", 10, "L1");
     c.Receipt(1, {});
     PrepareRequirement(*c.dm, 1);
-    c.dm->TempTable->AppendRecord({"01", ".A", 2.0});
-    ASSERT_EQ(GenerateConsumption(*c.dm, 1), std::optional<double>(8.0));
+    c.dm->Requirement().TempTable()->AppendRecord({"01", ".A", 2.0});
+    ASSERT_EQ(GenerateConsumption(*c.dm, 1, c.dm->Requirement().AgentInitials()), std::optional<double>(8.0));
     EXPECT_EQ(messages.Count(), 0);
 
     // Refused: nothing written. Accepted: a second document, asked once more for a third.
     messages.Answer(TModalResult::No);
-    EXPECT_EQ(GenerateConsumption(*c.dm, 1), std::nullopt);
+    EXPECT_EQ(GenerateConsumption(*c.dm, 1, c.dm->Requirement().AgentInitials()), std::nullopt);
     EXPECT_EQ(messages.Texts(), QStringList{again});
     EXPECT_EQ(messages.Last().Default, TModalResult::No);
     EXPECT_EQ(J(c.Lots()), "L1=8.0");
     messages.Clear();
-    EXPECT_EQ(GenerateConsumption(*c.dm, 1), std::optional<double>(9.0));
+    EXPECT_EQ(GenerateConsumption(*c.dm, 1, c.dm->Requirement().AgentInitials()), std::optional<double>(9.0));
     EXPECT_EQ(J(c.Lots()), "L1=6.0");
     messages.Answer(TModalResult::No);
-    EXPECT_EQ(GenerateConsumption(*c.dm, 1), std::nullopt);
+    EXPECT_EQ(GenerateConsumption(*c.dm, 1, c.dm->Requirement().AgentInitials()), std::nullopt);
     EXPECT_EQ(messages.Texts(), (QStringList{again, "Documentul de intrare are deja documentele de consum nr. 125 din "
                                                     "07.12.2026. Generati inca unul?"}));
     EXPECT_EQ(c.Strings("SELECT Contor FROM Doc_out ORDER BY Contor"), (QStringList{"8.0", "9.0"}));

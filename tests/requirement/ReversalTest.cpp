@@ -39,7 +39,7 @@ struct Consumed {
     void Consume(double expected)
     {
         PrepareRequirement(*c.dm, 5);
-        EXPECT_EQ(GenerateConsumption(*c.dm, 5), std::optional<double>(expected));
+        EXPECT_EQ(GenerateConsumption(*c.dm, 5, c.dm->Requirement().AgentInitials()), std::optional<double>(expected));
         CloseRequirement(*c.dm);
     }
     // The consumption documents (counters) the recall reaches from a lot.
@@ -58,13 +58,21 @@ struct Consumed {
     QStringList before;
 };
 
+TEST(Reversal, TheReversingDocumentAndItsMarkGoUnderTheAgentGivenNotTheFirstUser)
+{
+    Consumed d;
+    ASSERT_EQ(ReverseConsumption(*d.c.dm, 8, "ION"), 9.0);
+    EXPECT_EQ(d.c.Strings("SELECT Agent FROM Doc_out ORDER BY Contor"), (QStringList{"ADM", "ION"}));
+    EXPECT_EQ(d.c.Strings("SELECT Agent FROM Stornari"), QStringList{"ION"});
+}
+
 TEST(Reversal, PutsEveryLotBackRowForRowAndRefusesASecondReversalAndAReversalOfTheReversal)
 {
     Consumed d;
     ASSERT_EQ(J(d.c.Lines()), "1 01/.CULT CU-1 1.0 | 2 01/.LAPTE LC-1 20.0 | 3 01/.LAPTE LC-2 6.0");
     ASSERT_EQ(J(d.c.Lots()), "LC-2=94.0 | CU-1=9.0");
 
-    EXPECT_EQ(ReverseConsumption(*d.c.dm, 8), 9.0);
+    EXPECT_EQ(ReverseConsumption(*d.c.dm, 8, d.c.dm->Requirement().AgentInitials()), 9.0);
     // LC-1 comes back as it was, every field, after the others.
     EXPECT_EQ(J(d.c.Lots()), "LC-2=100.0 | CU-1=10.0 | LC-1=20.0");
     EXPECT_EQ(d.c.Joined(AllLots), d.before);
@@ -80,20 +88,20 @@ TEST(Reversal, PutsEveryLotBackRowForRowAndRefusesASecondReversalAndAReversalOfT
 
     const QStringList after = d.c.Dump();
     try {
-        ReverseConsumption(*d.c.dm, 8);
+        ReverseConsumption(*d.c.dm, 8, d.c.dm->Requirement().AgentInitials());
         ADD_FAILURE() << "reversed twice";
     } catch (const EReversalRefused& e) {
         EXPECT_EQ(e.Message(), "Documentul de consum nr. 125 din 07.12.2026 a fost deja anulat prin documentul de stornare "
                                "nr. 125 din 07.12.2026.");
     }
     try {
-        ReverseConsumption(*d.c.dm, 9);
+        ReverseConsumption(*d.c.dm, 9, d.c.dm->Requirement().AgentInitials());
         ADD_FAILURE() << "the reversal reversed";
     } catch (const EReversalRefused& e) {
         EXPECT_EQ(e.Message(), "Documentul nr. 125 din 07.12.2026 este stornarea documentului de consum nr. 125 din "
                                "07.12.2026 si nu poate fi anulat.");
     }
-    EXPECT_THROW(ReverseConsumption(*d.c.dm, 77), EReversalRefused);
+    EXPECT_THROW(ReverseConsumption(*d.c.dm, 77, d.c.dm->Requirement().AgentInitials()), EReversalRefused);
     EXPECT_EQ(d.c.Dump(), after);
     EXPECT_EQ(d.messages.Count(), 0);
 }
@@ -103,7 +111,7 @@ TEST(Reversal, TheReceiptIsConsumedAgainWithoutTheQuestionAndTheRecallNoLongerCo
     Consumed d;
     EXPECT_EQ(d.Consumptions("01", ".LAPTE", "LC-2", TRecallDirection::Forward), 1);
     EXPECT_EQ(d.Consumptions("02", "IAURT", "P1", TRecallDirection::Backward), 3); // CU-1, LC-1, LC-2
-    ReverseConsumption(*d.c.dm, 8);
+    ReverseConsumption(*d.c.dm, 8, d.c.dm->Requirement().AgentInitials());
     EXPECT_EQ(d.Consumptions("01", ".LAPTE", "LC-2", TRecallDirection::Forward), 0);
     EXPECT_EQ(d.Consumptions("02", "IAURT", "P1", TRecallDirection::Backward), 0);
     EXPECT_TRUE(ReversibleDocumentsOf(*d.c.dm, 5).empty());
@@ -128,14 +136,14 @@ TEST(Reversal, AFailureAtAnyWriteLeavesEverythingAsItWas)
         const QStringList before = d.c.Dump();
         testsupport::AddRefusingTrigger(d.c.company.Dir(), table, when, "injected");
         try {
-            ReverseConsumption(*d.c.dm, 8);
+            ReverseConsumption(*d.c.dm, 8, d.c.dm->Requirement().AgentInitials());
             ADD_FAILURE() << "no failure";
         } catch (const EDatabaseError& e) {
             EXPECT_TRUE(e.Message().contains("injected")) << e.Message().toStdString();
         }
         testsupport::DropRefusingTrigger(d.c.company.Dir(), table);
         EXPECT_EQ(d.c.Dump(), before);
-        EXPECT_EQ(ReverseConsumption(*d.c.dm, 8), 9.0);
+        EXPECT_EQ(ReverseConsumption(*d.c.dm, 8, d.c.dm->Requirement().AgentInitials()), 9.0);
         EXPECT_EQ(d.c.Joined(AllLots), d.before);
     }
 }
@@ -146,7 +154,7 @@ TEST(Reversal, ADocumentWithoutGenealogyGoesBackToItsLotOnlyWhileTheLotExists)
     d.c.Rows("DELETE FROM Genealogie");
     const QStringList before = d.c.Dump();
     try {
-        ReverseConsumption(*d.c.dm, 8);
+        ReverseConsumption(*d.c.dm, 8, d.c.dm->Requirement().AgentInitials());
         ADD_FAILURE() << "a lot made up";
     } catch (const EReversalRefused& e) {
         EXPECT_EQ(e.Message(), "Documentul de consum nr. 125 din 07.12.2026 nu poate fi anulat: lotul LC-1 al articolului "
@@ -156,9 +164,9 @@ TEST(Reversal, ADocumentWithoutGenealogyGoesBackToItsLotOnlyWhileTheLotExists)
     EXPECT_EQ(d.c.Dump(), before);
     // The same lot in another warehouse is not it; in its own warehouse it is.
     d.c.company.Lot("01", ".LAPTE", "_MP", 0, "LC-1");
-    EXPECT_THROW(ReverseConsumption(*d.c.dm, 8), EReversalRefused);
+    EXPECT_THROW(ReverseConsumption(*d.c.dm, 8, d.c.dm->Requirement().AgentInitials()), EReversalRefused);
     d.c.company.Lot("01", ".LAPTE", "_FRG", 0, "LC-1");
-    EXPECT_EQ(ReverseConsumption(*d.c.dm, 8), 9.0);
+    EXPECT_EQ(ReverseConsumption(*d.c.dm, 8, d.c.dm->Requirement().AgentInitials()), 9.0);
     EXPECT_EQ(J(d.c.Lots()), "LC-2=100.0 | CU-1=10.0 | LC-1=0.0 | LC-1=20.0");
 }
 
@@ -169,7 +177,7 @@ TEST(Reversal, LinesOnOneLotAddUpAndALotMadeAgainIsMadeOnce)
         Consumed d;
         d.c.Rows("DELETE FROM Genealogie");
         d.c.Rows("UPDATE Item_out SET Lot = 'LC-2' WHERE Contor = 8 AND Lot = 'LC-1'");
-        EXPECT_EQ(ReverseConsumption(*d.c.dm, 8), 9.0);
+        EXPECT_EQ(ReverseConsumption(*d.c.dm, 8, d.c.dm->Requirement().AgentInitials()), 9.0);
         EXPECT_EQ(J(d.c.Lots()), "LC-2=120.0 | CU-1=10.0");
     }
     // Line 3 kept as having drawn on LC-1 too: LC-1, deleted, is made again with 20 and
@@ -177,7 +185,7 @@ TEST(Reversal, LinesOnOneLotAddUpAndALotMadeAgainIsMadeOnce)
     Consumed d;
     d.c.Rows("UPDATE Genealogie SET Lot = 'LC-1', Pret_achizitie = 2.5, Agent = 'ADM', Contor_in = 90, "
              "Contor_secundar_in = 3, Data_intrare = '2026-11-02' WHERE Contor_out = 8 AND Contor_secundar_out = 3");
-    EXPECT_EQ(ReverseConsumption(*d.c.dm, 8), 9.0);
+    EXPECT_EQ(ReverseConsumption(*d.c.dm, 8, d.c.dm->Requirement().AgentInitials()), 9.0);
     EXPECT_EQ(J(d.c.Lots()), "LC-2=94.0 | CU-1=10.0 | LC-1=26.0");
 }
 

@@ -31,7 +31,7 @@ TEST(ChildProcess, Role)
     TProductionData dm(context, nullptr);
     dm.ProductionDatabase->Params() << "PATH=" + dirs.at(0);
     PrepareRequirement(dm, 1);
-    testsupport::TellParent(GenerateConsumption(dm, 1) ? "written" : "not written");
+    testsupport::TellParent(GenerateConsumption(dm, 1, dm.Requirement().AgentInitials()) ? "written" : "not written");
     CloseRequirement(dm);
 }
 
@@ -64,8 +64,8 @@ TEST(Workstations, NeverOverdrawTheLotsTheyShare)
     c.company.Lot("01", ".A", "_MP", 6, "L2");
     c.Receipt(1, {{"02", "P", 1}});
     PrepareRequirement(*c.dm, 1);
-    c.dm->TempTable->First();
-    ASSERT_EQ(c.dm->TempTable->FieldByName("StocFin")->AsFloat(), 3.0); // what this window shows
+    c.dm->Requirement().TempTable()->First();
+    ASSERT_EQ(c.dm->Requirement().TempTable()->FieldByName("StocFin")->AsFloat(), 3.0); // what this window shows
 
     // Two others generate the same requirement at the same moment. One found 10 and drew
     // 7; the other found 3, was asked, and wrote nothing.
@@ -77,7 +77,7 @@ TEST(Workstations, NeverOverdrawTheLotsTheyShare)
     // The first, whose window still says 3 would be left, reads the stock as it is now:
     // past the question about a second document, once the short row is left out, there
     // is nothing to write.
-    EXPECT_EQ(GenerateConsumption(*c.dm, 1), std::nullopt);
+    EXPECT_EQ(GenerateConsumption(*c.dm, 1, c.dm->Requirement().AgentInitials()), std::nullopt);
     EXPECT_EQ(messages.Texts(), (QStringList{"Documentul de intrare are deja documentul de consum nr. 125 din 07.12.2026. "
                                              "Generati inca unul?",
                                              NegativeQuestion, "Nu exista niciun material de consumat: documentul de iesire "
@@ -96,14 +96,14 @@ TEST(Workstations, ALotLoweredWhileADocumentIsWrittenIsAskedAboutNeverDrawnInPar
     c.company.Lot("01", ".A", "_MP", 2020, "L1");
     c.Receipt(1, {});
     PrepareRequirement(*c.dm, 1);
-    c.dm->TempTable->AppendRecord({"01", ".A", 2020.0});
+    c.dm->Requirement().TempTable()->AppendRecord({"01", ".A", 2020.0});
     // Another workstation cuts the receipt line, and so the lot, taking the counter row
     // first as every writer of lots does, and commits once this one waits for it.
     QStringList cut{"UPDATE Stoc SET Cantitate = 1086 WHERE Lot = 'L1'"};
     if (testsupport::OnServer())
         cut.prepend("SELECT * FROM Counter FOR UPDATE");
     testsupport::TOtherTransaction other(c.company.Dir(), cut);
-    EXPECT_EQ(GenerateConsumption(*c.dm, 1), std::nullopt);
+    EXPECT_EQ(GenerateConsumption(*c.dm, 1, c.dm->Requirement().AgentInitials()), std::nullopt);
     EXPECT_EQ(other.Finish(), testsupport::OnServer()); // waited for on a server
     EXPECT_EQ(messages.Texts(), QStringList{NegativeQuestion});
     EXPECT_EQ(J(c.Lots()), "L1=1086.0");
