@@ -166,7 +166,7 @@ QString TRequirementSession::AgentInitials()
     const bool opened = !agentsTable_->Active();
     if (opened)
         agentsTable_->Open();
-    const QString initials =
+    QString initials =
         agentsTable_->Eof() ? QString() : agentsTable_->FieldByName(QStringLiteral("Init"))->AsString();
     if (opened)
         agentsTable_->Close();
