@@ -163,6 +163,7 @@ TRecall TLotWalk::Follow(const std::vector<TLotKey>& lots, TRecallDirection dire
     followed_.clear();
     onTheWay_.clear();
     steps_.clear();
+    direction_ = direction;
     // Level by level, each level's lots read together; then the tree, depth first.
     std::set<TLotKey> reached(lots.begin(), lots.end());
     for (std::vector<TLotKey> level(reached.begin(), reached.end()); !level.empty();) {
@@ -183,6 +184,8 @@ TRecall TLotWalk::Follow(const std::vector<TLotKey>& lots, TRecallDirection dire
             for (const TRecallNode& receipt : root.Children)
                 root.Received += receipt.Quantity;
         }
+        root.Share = root.Made = root.Received;
+        root.ShareUnit = root.Unit;
         Expand(root);
         recall.Roots.push_back(std::move(root));
     }
@@ -334,15 +337,29 @@ void TLotWalk::Expand(TRecallNode& node)
     if (step != steps_.end()) {
         for (TRecallNode& child : step->second) {
             Shift(child, node.Level);
+            Carry(node, child);
             if (child.Kind == TRecallKind::Lot)
                 Expand(child);
-            for (TRecallNode& grandchild : child.Children)
-                Expand(grandchild);
+            else
+                for (TRecallNode& lot : child.Children) { // what a document drew is the lot's
+                    Carry(node, lot);
+                    Expand(lot);
+                }
             node.Children.push_back(std::move(child));
         }
         steps_.erase(step);
     }
     onTheWay_.erase(node.Lot);
+}
+
+void TLotWalk::Carry(const TRecallNode& node, TRecallNode& child)
+{
+    // Multiplied before it is divided: a share of whole figures stays as written.
+    child.Share = node.Made > 0 ? child.Quantity * node.Share / node.Made : child.Quantity;
+    child.ShareUnit = direction_ == TRecallDirection::Forward ? node.ShareUnit : child.Unit;
+    if (child.Kind == TRecallKind::Lot)
+        for (const TRecallDocLine& in : reads_->ReceiptsOfLot(child.Lot))
+            child.Made += in.Quantity;
 }
 
 std::vector<TRecallNode> TLotWalk::ReceiptsOf(const TLotKey& key, int level)

@@ -63,6 +63,18 @@ struct TRecallNode {
     QString QuantityUnit;
     // For a lot: what its receipt line made or brought in (in Unit); 0 when unknown.
     double Received = 0;
+    // The part of the followed lot the node carries. Forward: how much of the followed lot
+    // went into the lot or left with the document, in the followed lot's unit; backward: how
+    // much of the lot went into the followed lot, in its own unit. A lot used in part passes
+    // on the same part of what it was made of; for the lot followed, what came in.
+    double Share = 0;
+    QString ShareUnit;
+    // For a lot: what its receipts made, by which its share is passed on (each quantity
+    // under it carries Share / Made of itself); 0 when none made anything, and then every
+    // quantity under it is carried whole, as a recall would rather reach too far than stop
+    // short.
+    double Made = 0;
+    double Part() const { return Made > 0 ? Share / Made : 1; }
     bool Estimated = false; // the link comes from a document without genealogy
     bool Cycle = false;     // the lot is already on the way here: not followed again
     bool Repeated = false;  // the lot was followed elsewhere in the tree already
@@ -117,6 +129,8 @@ private:
     // Builds the tree depth first from the steps: a lot already on the way is marked a
     // cycle, one followed elsewhere already is marked repeated.
     void Expand(TRecallNode& node);
+    // Gives a child of `node` its share by the node's part (and a lot what it made).
+    void Carry(const TRecallNode& node, TRecallNode& child);
     // The lines of the receipts tied to a consumption document by number and date.
     const TReceiptWeights& TiedReceipts(double number, const QDate& date);
     TRecallNode LotNode(const TLotKey& key);
@@ -126,6 +140,7 @@ private:
 
     std::unique_ptr<TRecallReads> reads_;
     std::map<TLotKey, std::vector<TRecallNode>> steps_;
+    TRecallDirection direction_ = TRecallDirection::Forward;
     std::set<TLotKey> followed_;
     std::set<TLotKey> onTheWay_;
     std::map<std::pair<double, qint64>, std::unique_ptr<TReceiptWeights>> tied_;

@@ -300,7 +300,7 @@ void TRecallForm::SearchButtonClick()
 
 void TRecallForm::AddItems(QTreeWidgetItem* parent, const TRecallNode& node, int depth)
 {
-    const TRecallLine line = DescribeNode(node, depth, context_.Formats);
+    const TRecallLine line = DescribeNode(node, depth, recall_->Direction, context_.Formats);
     auto* item = new QTreeWidgetItem(parent, RecallColumns(line));
     item->setTextAlignment(5, Qt::AlignRight | Qt::AlignVCenter);
     QFont font = item->font(0);

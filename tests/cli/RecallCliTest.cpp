@@ -8,7 +8,7 @@ using namespace clitest;
 
 namespace {
 
-const QString Heading = QStringLiteral("Nivel;Tip;Numar;Data;Partener;Cod_grupa;Cod_articol;Lot;Cantitate;Estimat\n");
+const QString Heading = QStringLiteral("Nivel;Tip;Numar;Data;Partener;Cod_grupa;Cod_articol;Lot;Cantitate;Estimat;Cota\n");
 
 TEST(RecallCli, FollowsTheMilkIntoEachProductByItsOwnShareBothWays)
 {
@@ -20,14 +20,14 @@ TEST(RecallCli, FollowsTheMilkIntoEachProductByItsOwnShareBothWays)
         const TRun forward = Corvanel({"recall", "--company", dir, "--lot", "LC-1", "--forward", "--csv"},
                                       {QStringLiteral("LANG=") + lang, QStringLiteral("LC_ALL=") + lang});
         EXPECT_EQ(forward.Status, 0) << Said(forward);
-        EXPECT_EQ(forward.Out, Heading + "1;BP;1001;2026-11-03;PROD;02;IAURT;L-01;260;0\n"
-                                         "1;BP;1001;2026-11-03;PROD;02;BRANZA;L-02;550;0\n")
+        EXPECT_EQ(forward.Out, Heading + "1;BP;1001;2026-11-03;PROD;02;IAURT;L-01;260;0;260\n"
+                                         "1;BP;1001;2026-11-03;PROD;02;BRANZA;L-02;550;0;550\n")
             << lang;
     }
     // The stock row held no receipt line: the lot is named without a document.
     const TRun backward =
         Corvanel({"recall", "--company", dir, "--lot", "L-02", "--article", "02/BRANZA", "--backward", "--csv"});
-    EXPECT_EQ(backward.Out, Heading + "1;;;;;01;.LAPTE;LC-1;550;0\n") << Said(backward);
+    EXPECT_EQ(backward.Out, Heading + "1;;;;;01;.LAPTE;LC-1;550;0;550\n") << Said(backward);
     const TRun text = Corvanel({"recall", "--company", dir, "--lot", "LC-1", "--forward"});
     EXPECT_TRUE(text.Out.startsWith("Urmarirea lotului LC-1 (01/.LAPTE), inainte")) << Said(text);
 }
