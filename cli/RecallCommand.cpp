@@ -9,6 +9,7 @@
 #include "platform/db/OutputFile.h"
 #include "platform/report/ReportPainter.h"
 #include "recall/LotRecall.h"
+#include "recall/MassBalance.h"
 #include "recall/RecallOutput.h"
 #include "recall/RecallReport.h"
 #include "reports/PrintSettings.h"
@@ -62,8 +63,9 @@ int Run(const TArgs& args)
     const TArticle article = Article(args);
     const TRecallDirection direction = Direction(args);
     const bool csv = args.isSet(QStringLiteral("csv"));
-    if (csv && args.isSet(QStringLiteral("pdf")))
-        throw ERefused(QStringLiteral("Alegeti cel mult una dintre optiunile --csv si --pdf FISIER."));
+    const bool balance = args.isSet(QStringLiteral("balance"));
+    if (int(csv) + int(balance) + int(args.isSet(QStringLiteral("pdf"))) > 1)
+        throw ERefused(QStringLiteral("Alegeti cel mult una dintre optiunile --csv, --balance si --pdf FISIER."));
     const QString pdf = args.isSet(QStringLiteral("pdf")) ? Required(args, QStringLiteral("pdf")) : QString();
     TCompanySession company(Required(args, QStringLiteral("company")));
     if (!pdf.isEmpty())
@@ -76,11 +78,15 @@ int Run(const TArgs& args)
         if (lots.empty())
             throw ERefused(msg::LotNotFound(lot, article.Code.isEmpty() ? QString() : article.Group + QLatin1Char('/') + article.Code));
         recall = walk.Follow(lots, direction);
+        if (!csv)
+            walk.Balance(recall);
     } catch (const fw::EDatabaseError& e) {
         throw fw::EDatabaseError(msg::DatabaseError(e.Message()));
     }
     if (csv)
         Out(RecallCsv(recall));
+    else if (balance)
+        Out(BalanceCsv(recall.Balances));
     else if (!pdf.isEmpty())
         WritePdf(context, recall, pdf);
     else
@@ -94,7 +100,7 @@ extern const TCommand RecallCommand{
     .Name = QStringLiteral("recall"),
     .Summary = QStringLiteral("Urmareste un lot: unde a ajuns sau din ce s-a facut"),
     .Usage = QStringLiteral("recall --company DIR --lot LOT [--article GRUPA/COD] (--forward | --backward) "
-                            "[--csv | --pdf FISIER]"),
+                            "[--csv | --balance | --pdf FISIER]"),
     .Details = QStringLiteral(
         "Urmareste lotul LOT (al articolului dat, sau al fiecarui articol care are un lot cu acest nume).\n"
         "Cu --forward: documentele de consum care l-au folosit, loturile de produse facute din el (si mai\n"
@@ -102,10 +108,15 @@ extern const TCommand RecallCommand{
         "de materii prime din care s-a facut (si mai departe) si receptiile care le-au adus. Legaturile\n"
         "documentelor de consum generate fara genealogie sunt estimate dupa retete si marcate ca atare.\n"
         "Implicit scrie arborele ca text. Cu --csv scrie pe iesirea standard campurile\n"
-        "Nivel;Tip;Numar;Data;Partener;Cod_grupa;Cod_articol;Lot;Cantitate;Estimat, cate o linie pentru\n"
-        "fiecare lot atins si fiecare livrare (Nivel 1: direct din/in lotul urmarit; o livrare are nivelul\n"
-        "lotului livrat), datele AAAA-LL-ZZ, numerele cu punct zecimal. Cu --pdf scrie raportul\n"
-        "\"Urmarire lot\" (A4, Arial 8). Un lot care nu exista este refuzat (starea 3)."),
+        "Nivel;Tip;Numar;Data;Partener;Cod_grupa;Cod_articol;Lot;Cantitate;Estimat;Cota, cate o linie\n"
+        "pentru fiecare lot atins si fiecare livrare (Nivel 1: direct din/in lotul urmarit; o livrare are\n"
+        "nivelul lotului livrat), datele AAAA-LL-ZZ, numerele cu punct zecimal. Cota este partea lotului\n"
+        "urmarit (inainte, in unitatea lui) sau partea lotului atins care a intrat in lotul urmarit\n"
+        "(inapoi): un lot folosit in parte transmite aceeasi parte din ce s-a facut din el.\n"
+        "Cu --balance scrie bilantul masic al lotului urmarit (si, inainte, al fiecarui lot finit atins):\n"
+        "Cod_grupa;Cod_articol;Lot;Intrat;Consumat;Livrat;Stoc;Diferenta. Textul si raportul il contin.\n"
+        "Cu --pdf scrie raportul \"Urmarire lot\" (A4, Arial 8). Un lot care nu exista este refuzat\n"
+        "(starea 3)."),
     .Options =
         {
             CompanyOption(),
@@ -115,6 +126,7 @@ extern const TCommand RecallCommand{
             {QStringLiteral("forward"), QString(), QStringLiteral("Unde a ajuns lotul.")},
             {QStringLiteral("backward"), QString(), QStringLiteral("Din ce s-a facut lotul.")},
             {QStringLiteral("csv"), QString(), QStringLiteral("Scrie in format CSV.")},
+            {QStringLiteral("balance"), QString(), QStringLiteral("Scrie bilantul masic in format CSV.")},
             {QStringLiteral("pdf"), QStringLiteral("FISIER"), QStringLiteral("Scrie raportul in fisierul PDF.")},
         },
     .NeedsFonts = GivesPdf,

@@ -5,6 +5,7 @@
 #include "data/StockLedger.h"
 #include "platform/db/Query.h"
 #include "platform/schema/DocumentTypes.h"
+#include "recall/MassBalance.h"
 #include "recall/RecallReads.h"
 
 #include <algorithm>
@@ -181,8 +182,11 @@ TRecall TLotWalk::Follow(const std::vector<TLotKey>& lots, TRecallDirection dire
         if (!root.Children.empty()) {
             root.Document = root.Children.front().Document;
             root.Warehouse = root.Children.front().Warehouse;
-            for (const TRecallNode& receipt : root.Children)
+            for (TRecallNode& receipt : root.Children) {
                 root.Received += receipt.Quantity;
+                receipt.Share = receipt.Quantity;
+                receipt.ShareUnit = receipt.QuantityUnit;
+            }
         }
         root.Share = root.Made = root.Received;
         root.ShareUnit = root.Unit;
@@ -288,6 +292,11 @@ void TLotWalk::Prefetch(const std::vector<TLotKey>& lots, TRecallDirection direc
         }
     r.LoadArticles(reached);
     r.LoadSuppliers(suppliers);
+}
+
+void TLotWalk::Balance(TRecall& recall)
+{
+    recall.Balances = LotBalances(*reads_, reversals_, BalancedLots(recall));
 }
 
 TRecallNode TLotWalk::LotNode(const TLotKey& key)

@@ -16,6 +16,7 @@
 #include <memory>
 #include <set>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 namespace fw {
@@ -26,6 +27,7 @@ namespace corvanel {
 
 class TReceiptWeights;
 class TRecallReads;
+
 
 // A document of the host as the recall names it.
 struct TRecallDocument {
@@ -83,11 +85,37 @@ struct TRecallNode {
 
 enum class TRecallDirection { Forward, Backward };
 
+// The mass balance of a lot, as an inspector asks for it (MassBalance.h).
+// A document's part in a balance.
+struct TBalanceMove {
+    TRecallDocument Document; // the customer as Partner, for a shipment
+    double Quantity = 0;
+};
+
+struct TLotBalance {
+    TLotKey Lot;
+    QString Name;
+    QString Unit;
+    double Received = 0;               // by every receipt of the lot
+    std::vector<TBalanceMove> Consumed; // by document; a reversed one and its reversal left out
+    std::vector<TBalanceMove> Shipped;  // by document (and so by customer)
+    std::vector<std::pair<QString, double>> OnHand; // by warehouse
+
+    double ConsumedTotal() const;
+    double ShippedTotal() const;
+    double OnHandTotal() const;
+    // What none of the above accounts for: 0 for a lot fully accounted for.
+    double Difference() const;
+    // The difference as a part of what came in; 0 when nothing came in.
+    double DifferenceShare() const;
+};
+
 // What a lot was followed to: one tree per lot followed (a lot name several articles hold
 // is followed for each of them).
 struct TRecall {
     TRecallDirection Direction = TRecallDirection::Forward;
     std::vector<TRecallNode> Roots;
+    std::vector<TLotBalance> Balances; // when asked for (TLotWalk::Balance)
 };
 
 // A lot of an article as the lot picker lists it.
@@ -116,6 +144,8 @@ public:
     QString ArticleName(const QString& group, const QString& article);
 
     TRecall Follow(const std::vector<TLotKey>& lots, TRecallDirection direction);
+    // The mass balance of the lots followed and, forward, of the finished lots reached.
+    void Balance(TRecall& recall);
 
 private:
     // The lot's own receipts (the lot followed) as nodes of that level.

@@ -14,6 +14,7 @@
 #include "platform/ui/Guard.h"
 #include "platform/ui/MessageDlg.h"
 #include "recall/LotPicker.h"
+#include "recall/MassBalance.h"
 #include "recall/RecallOutput.h"
 #include "recall/RecallReport.h"
 #include "requirement/Requirement.h"
@@ -21,6 +22,7 @@
 #include "platform/core/Readable.h"
 
 #include <QFileDialog>
+#include <QPlainTextEdit>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -139,11 +141,19 @@ void TRecallForm::BuildControls()
     TotalsTree->setHeaderLabels(
         {QStringLiteral("Partener"), QStringLiteral("Articol"), QStringLiteral("Cantitate"), QStringLiteral("U.M.")});
     TotalsTree->setRootIsDecorated(false);
+    BalanceLabel = new QLabel(BalanceTitle() + QLatin1Char(':'), this);
+    BalanceLabel->setObjectName(QStringLiteral("BalanceLabel"));
+    BalanceText = new QPlainTextEdit(this);
+    BalanceText->setObjectName(QStringLiteral("BalanceText"));
+    BalanceText->setReadOnly(true);
+    BalanceText->setLineWrapMode(QPlainTextEdit::NoWrap);
     auto* totals = new QWidget(this);
-    auto* totalsLayout = new QVBoxLayout(totals);
+    auto* totalsLayout = new QGridLayout(totals);
     totalsLayout->setContentsMargins(0, 0, 0, 0);
-    totalsLayout->addWidget(TotalsLabel);
-    totalsLayout->addWidget(TotalsTree);
+    totalsLayout->addWidget(TotalsLabel, 0, 0);
+    totalsLayout->addWidget(TotalsTree, 1, 0);
+    totalsLayout->addWidget(BalanceLabel, 0, 1);
+    totalsLayout->addWidget(BalanceText, 1, 1);
     auto* split = new QSplitter(Qt::Vertical, this);
     split->addWidget(RecallTree);
     split->addWidget(totals);
@@ -291,6 +301,7 @@ void TRecallForm::SearchButtonClick()
             return;
         }
         recall_ = walk.Follow(lots, ForwardRadio->isChecked() ? TRecallDirection::Forward : TRecallDirection::Backward);
+        walk.Balance(*recall_);
     } catch (const fw::EDatabaseError& e) {
         fw::MessageDlg(msg::DatabaseError(e.Message()), fw::TMsgDlgType::Error);
         return;
@@ -336,7 +347,9 @@ void TRecallForm::ShowRecall()
     RecallTree->clear();
     TotalsTree->clear();
     TotalsLabel->clear();
+    BalanceText->clear();
     if (recall_) {
+        BalanceText->setPlainText(corvanel::BalanceText(recall_->Balances, context_.Formats).join(QLatin1Char('\n')));
         for (const TRecallNode& root : recall_->Roots)
             AddItems(RecallTree->invisibleRootItem(), root, 0);
         TotalsLabel->setText(RecallTotalsTitle(recall_->Direction) + QLatin1Char(':'));

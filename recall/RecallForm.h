@@ -12,6 +12,7 @@
 
 class QLabel;
 class QLineEdit;
+class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QTreeWidget;
@@ -37,6 +38,8 @@ public:
     QTreeWidget* RecallTree;
     QLabel* TotalsLabel;
     QTreeWidget* TotalsTree;
+    QLabel* BalanceLabel;
+    QPlainTextEdit* BalanceText; // the mass balance (BalanceText)
     QPushButton* PrintButton;
     QPushButton* CsvButton;
     QPushButton* ReverseButton;

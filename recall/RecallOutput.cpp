@@ -5,6 +5,7 @@
 #include "platform/core/Csv.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/Readable.h"
+#include "recall/MassBalance.h"
 
 #include <QDir>
 #include <QSaveFile>
@@ -44,14 +45,14 @@ QString PartnerOf(const TRecallNode& node, int depth)
     return node.Document.PartnerName;
 }
 
-QString Document(const TRecallDocument& d, const fw::TFormatSettings& formats)
+} // namespace
+
+QString DocumentText(const TRecallDocument& d, const fw::TFormatSettings& formats)
 {
     if (!d.Known())
         return QString();
     return (d.Type + QLatin1Char(' ') + fw::FloatToStr(d.Number, formats)).trimmed();
 }
-
-} // namespace
 
 const QStringList& RecallColumnTitles()
 {
@@ -88,7 +89,7 @@ TRecallLine DescribeNode(const TRecallNode& node, int depth, TRecallDirection di
         line.Element = QStringLiteral("Iesire");
         break;
     }
-    line.Document = Document(node.Document, formats);
+    line.Document = DocumentText(node.Document, formats);
     line.Date = fw::DateText(node.Document.Date, formats);
     line.Partner = PartnerOf(node, depth);
     line.Warehouse = node.Warehouse;
@@ -256,6 +257,9 @@ QString RecallText(const TRecall& recall, const fw::TFormatSettings& formats)
                        .arg(t.Partner.isEmpty() ? QStringLiteral("-") : t.Partner, t.Group, t.Article, t.Name,
                             fw::QuantityToStr(t.Quantity, formats), t.Unit);
     }
+    if (!recall.Balances.empty())
+        out += BalanceTitle() + QStringLiteral(":\n  ")
+               + BalanceText(recall.Balances, formats).join(QStringLiteral("\n  ")) + QLatin1Char('\n');
     return out;
 }
 

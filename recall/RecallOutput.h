@@ -32,6 +32,8 @@ QStringList RecallColumns(const TRecallLine& line);
 
 // Every node, depth first, each after the one above it.
 std::vector<TRecallLine> RecallLines(const TRecall& recall, const fw::TFormatSettings& formats);
+// A document as the recall names it: its type and number; empty when unknown.
+QString DocumentText(const TRecallDocument& document, const fw::TFormatSettings& formats);
 // The texts of one node of a recall in that direction.
 TRecallLine DescribeNode(const TRecallNode& node, int depth, TRecallDirection direction, const fw::TFormatSettings& formats);
 

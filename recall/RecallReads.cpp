@@ -1,6 +1,7 @@
 #include "recall/RecallReads.h"
 
 #include "data/FieldByName.h"
+#include "data/StockLedger.h"
 #include "platform/db/Query.h"
 #include "platform/db/Table.h"
 #include "platform/schema/CompanyTables.h"
@@ -380,6 +381,38 @@ void TRecallReads::LoadSuppliers(const std::vector<QString>& suppliers)
         });
 }
 
+void TRecallReads::LoadStock(const std::vector<TLotKey>& lots)
+{
+    for (const bool grouped : {true, false}) {
+        std::vector<TLotKey> keys;
+        for (const TLotKey& lot : lots)
+            if (lot.Group.isEmpty() != grouped && !stockRead_.contains(lot) && std::find(keys.begin(), keys.end(), lot) == keys.end())
+                keys.push_back(lot);
+        const std::array<QString, 3> sql = TStockLedger::LotsStockByWarehouseSql(grouped);
+        q_->Batch(
+            {{sql[0]}, sql[1], {sql[2]}}, keys,
+            [grouped](TQuery& q, const QString& at, const TLotKey& lot) {
+                if (grouped)
+                    Bind(q, QStringLiteral("Grupa") + at, lot.Group);
+                BindLot(q, at, lot);
+            },
+            [&](TQuery& q) {
+                const TField* group = F(&q, "Cod_grupa");
+                const TField* article = F(&q, "Cod_articol");
+                const TField* lot = F(&q, "Lot");
+                const TField* warehouse = F(&q, "Cod_gestiune");
+                const TField* quantity = F(&q, "Stoc");
+                for (; !q.Eof(); q.Next())
+                    stock_[{group->AsString(), article->AsString(), lot->AsString()}].push_back(
+                        {warehouse->AsString(), quantity->AsFloat()});
+            });
+        stockRead_.insert(keys.begin(), keys.end());
+        // By warehouse code as the program compares codes, whatever the engine's collation.
+        for (const TLotKey& lot : keys)
+            std::sort(stock_[lot].begin(), stock_[lot].end());
+    }
+}
+
 // ---------------------------------------------------------------- what was read
 
 namespace {
@@ -462,6 +495,12 @@ const std::pair<QString, QString>& TRecallReads::Article(const QString& group, c
 {
     LoadArticles({TLotKey{group, code, QString()}});
     return Found(articles_, {group, code});
+}
+
+const std::vector<std::pair<QString, double>>& TRecallReads::StockOfLot(const TLotKey& lot)
+{
+    LoadStock({lot});
+    return Found(stock_, lot);
 }
 
 const QString& TRecallReads::SupplierName(const QString& code)

@@ -77,6 +77,7 @@ public:
     void LoadDocumentLines(const std::vector<double>& documents);
     void LoadArticles(const std::vector<TLotKey>& lots);
     void LoadSuppliers(const std::vector<QString>& suppliers);
+    void LoadStock(const std::vector<TLotKey>& lots);
 
     // ---- what was read (reading it alone when it was not)
     // By the lot's group too: a lot of an article without group (null) has an empty one.
@@ -96,6 +97,8 @@ public:
     const std::pair<QString, QString>& Article(const QString& group, const QString& code);
     // The supplier's name; the code itself when it names none.
     const QString& SupplierName(const QString& code);
+    // What the lot holds now, by warehouse (in the order of their codes).
+    const std::vector<std::pair<QString, double>>& StockOfLot(const TLotKey& lot);
 
 private:
     struct TQueries;
@@ -117,6 +120,8 @@ private:
     std::map<double, std::vector<TRecallDocLine>> documentLines_;
     std::map<std::pair<QString, QString>, std::pair<QString, QString>> articles_;
     std::map<QString, QString> suppliers_;
+    std::set<TLotKey> stockRead_;
+    std::map<TLotKey, std::vector<std::pair<QString, double>>> stock_;
 };
 
 } // namespace corvanel

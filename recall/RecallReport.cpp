@@ -4,6 +4,7 @@
 #include "platform/report/ReportPainter.h"
 #include "reports/FirmName.h"
 #include "reports/PrintSettings.h"
+#include "recall/MassBalance.h"
 #include "reports/ReportColumns.h"
 #include "platform/core/Readable.h"
 
@@ -149,9 +150,11 @@ void TRecallReport::BuildReport(const QString& firmName)
 
     // The totals, after the tree.
     TReportBand* summary = Report->Summary();
-    TReportLabel* caption = summary->AddLabel(RecallTotalsTitle(recall_.Direction) + QLatin1Char(':'), 0, 3);
-    caption->Name = QStringLiteral("Totaluri");
-    caption->Bold = true;
+    if (!totals_.empty()) {
+        TReportLabel* caption = summary->AddLabel(RecallTotalsTitle(recall_.Direction) + QLatin1Char(':'), 0, 3);
+        caption->Name = QStringLiteral("Totaluri");
+        caption->Bold = true;
+    }
     const double lineHeight = LineHeightMm({Report->FontName, Report->FontSize});
     const auto memo = [&](const char* name, double left, double columnWidth, TReportAlignment alignment) {
         TReportMemo* m = summary->AddMemo(left, 3 + lineHeight + 1, columnWidth);
@@ -170,7 +173,18 @@ void TRecallReport::BuildReport(const QString& firmName)
         quantities->Lines << QuantityToStr(t.Quantity, Report->FormatSettings);
         units->Lines << t.Unit;
     }
-    summary->Enabled = !totals_.empty();
+    // The mass balance, under the totals.
+    if (!recall_.Balances.empty()) {
+        const double top = totals_.empty() ? 3 : 3 + lineHeight + 1 + double(totals_.size()) * lineHeight + 3;
+        TReportLabel* balance = summary->AddLabel(BalanceTitle() + QLatin1Char(':'), 0, top);
+        balance->Name = QStringLiteral("Bilant");
+        balance->Bold = true;
+        TReportMemo* lines = summary->AddMemo(0, top + lineHeight + 1, width);
+        lines->Name = QStringLiteral("BilantLinii");
+        lines->Elide = true;
+        lines->Lines = BalanceText(recall_.Balances, Report->FormatSettings);
+    }
+    summary->Enabled = !totals_.empty() || !recall_.Balances.empty();
 
     TReportBand* footer = Report->PageFooter();
     footer->AddShape(TShapeKind::HorizontalLine, 0, 1.5, width, 0);

@@ -30,6 +30,14 @@ TEST(RecallCli, FollowsTheMilkIntoEachProductByItsOwnShareBothWays)
     EXPECT_EQ(backward.Out, Heading + "1;;;;;01;.LAPTE;LC-1;550;0;550\n") << Said(backward);
     const TRun text = Corvanel({"recall", "--company", dir, "--lot", "LC-1", "--forward"});
     EXPECT_TRUE(text.Out.startsWith("Urmarirea lotului LC-1 (01/.LAPTE), inainte")) << Said(text);
+    // The milk came with the opening stock (no receipt): its 1000 l are the difference
+    // the balance cannot account for. The products were made and neither shipped nor stocked.
+    const TRun balance = Corvanel({"recall", "--company", dir, "--lot", "LC-1", "--forward", "--balance"});
+    EXPECT_EQ(balance.Out, "Cod_grupa;Cod_articol;Lot;Intrat;Consumat;Livrat;Stoc;Diferenta\n"
+                           "01;.LAPTE;LC-1;0;810;0;190;-1000\n"
+                           "02;IAURT;L-01;2000;0;0;0;2000\n"
+                           "02;BRANZA;L-02;100;0;0;0;100\n")
+        << Said(balance);
 }
 
 TEST(RecallCli, RefusesALotThatDoesNotExistAndContradictoryOptions)
@@ -44,7 +52,8 @@ TEST(RecallCli, RefusesALotThatDoesNotExistAndContradictoryOptions)
         {{"--lot", "LC-1", "--article", "02/IAURT", "--backward"}, "Lotul <LC-1> al articolului <02/IAURT> nu exista."},
         {{"--lot", "LC-1", "--forward", "--backward"}, "Alegeti una dintre optiunile --forward si --backward."},
         {{"--lot", "LC-1"}, "Alegeti una dintre optiunile --forward si --backward."},
-        {{"--lot", "LC-1", "--forward", "--csv", "--pdf", "x.pdf"}, "Alegeti cel mult una dintre optiunile --csv si --pdf"},
+        {{"--lot", "LC-1", "--forward", "--csv", "--pdf", "x.pdf"}, "Alegeti cel mult una dintre optiunile --csv, --balance"},
+        {{"--lot", "LC-1", "--forward", "--csv", "--balance"}, "Alegeti cel mult una dintre optiunile --csv, --balance"},
         {{"--lot", "LC-1", "--article", "IAURT", "--forward"}, "nu este un articol valid pentru --article"},
     };
     for (const auto& c : cases) {
