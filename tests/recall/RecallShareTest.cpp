@@ -136,6 +136,21 @@ TEST(RecallShares, ForwardEachLevelCarriesItsPartOfTheMilk)
                           {"CLIENT D IAURT", 30.6432}});
 }
 
+TEST(RecallShares, ASharePeopleReadHasAtMostThreeDecimalsTheCsvEvery)
+{
+    TShareDairy d;
+    const TRecall recall = d.Follow("LM-1", TRecallDirection::Forward);
+    const QChar point = d.production.Context.Formats.DecimalSeparator;
+    // CLIENT D's shipment of IA-2 carries 1.8432 of the milk, CU-1's sale 1.536 (every
+    // article of the plant is counted in kg).
+    const QString text = RecallText(recall, d.production.Context.Formats);
+    EXPECT_TRUE(text.contains(QStringLiteral("din lotul urmarit: 1") + point + QStringLiteral("843 kg"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("din lotul urmarit: 1") + point + QStringLiteral("536 kg"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("8432"))) << text.toStdString();
+    const QString csv = RecallCsv(recall);
+    EXPECT_TRUE(csv.contains(QStringLiteral(";IA-2;60;0;1.8432\n"))) << csv.toStdString();
+}
+
 TEST(RecallShares, BackwardEachLevelCountsThePartDrawn)
 {
     TShareDairy d;
