@@ -221,17 +221,19 @@ void TLotWalk::Prefetch(const std::vector<TLotKey>& lots, TRecallDirection direc
     r.LoadReceiptsOfLots(lots);
     std::vector<double> receipts;  // whose lines are reached
     std::vector<TLotKey> reached;  // lots reached (or likely so)
-    std::vector<QString> suppliers;
+    std::vector<QString> partners; // of the documents reached
     for (const TLotKey& lot : lots)
         for (const TRecallDocLine& in : r.ReceiptsOfLot(lot))
-            suppliers.push_back(in.Partner);
+            partners.push_back(in.Partner);
     if (direction == TRecallDirection::Forward) {
         r.LoadOutgoingOfLots(lots);
         std::vector<double> documents;
         for (const TLotKey& lot : lots)
-            for (const TRecallDocLine& line : r.OutgoingOfLot(lot))
+            for (const TRecallDocLine& line : r.OutgoingOfLot(lot)) {
+                partners.push_back(line.Partner);
                 if (line.Type == fw::ConsumptionDocType && Counts(reversals_, line.Document))
                     documents.push_back(line.Document);
+            }
         r.LoadGenealogyOfDocuments(documents);
         for (const TLotKey& lot : lots)
             for (const TRecallDocLine& line : r.OutgoingOfLot(lot))
@@ -283,15 +285,15 @@ void TLotWalk::Prefetch(const std::vector<TLotKey>& lots, TRecallDirection direc
         r.LoadReceiptsOfLots(reached);
         for (const TLotKey& lot : reached)
             for (const TRecallDocLine& in : r.ReceiptsOfLot(lot))
-                suppliers.push_back(in.Partner);
+                partners.push_back(in.Partner);
     }
     for (double receipt : receipts)
         for (const TRecallDocLine* line : r.LinesOfReceipt(receipt)) {
             reached.push_back(line->Lot);
-            suppliers.push_back(line->Partner);
+            partners.push_back(line->Partner);
         }
     r.LoadArticles(reached);
-    r.LoadSuppliers(suppliers);
+    r.LoadPartners(partners);
 }
 
 void TLotWalk::Balance(TRecall& recall)
@@ -310,25 +312,32 @@ TRecallNode TLotWalk::LotNode(const TLotKey& key)
 
 void TLotWalk::Describe(TRecallNode& node)
 {
-    const std::pair<QString, QString>& article = reads_->Article(node.Lot.Group, node.Lot.Article);
-    node.Name = article.first;
-    node.Unit = article.second;
+    const TRecallArticle& article = reads_->Article(node.Lot.Group, node.Lot.Article);
+    node.Name = article.Name;
+    node.Unit = article.Unit;
+    node.Description = article.Description;
 }
 
 QString TLotWalk::ArticleName(const QString& group, const QString& article)
 {
-    return reads_->Article(group, article).first;
+    return reads_->Article(group, article).Name;
 }
 
-void TLotWalk::SetDocument(TRecallDocument& document, const QString& type, double number, const QDate& date,
-                           const QString& partner, double counter, bool supplier)
+void TLotWalk::SetDocument(TRecallDocument& document, const TRecallDocLine& line)
 {
-    document.Counter = counter;
-    document.Type = type;
-    document.Number = number;
-    document.Date = date;
-    document.Partner = partner;
-    document.PartnerName = supplier && !partner.isEmpty() ? reads_->SupplierName(partner) : partner;
+    document.Counter = line.Document;
+    document.Type = line.Type;
+    document.Number = line.Number;
+    document.Date = line.Date;
+    document.Partner = line.Partner;
+    document.PartnerName = line.Partner;
+    if (line.Partner.isEmpty())
+        return;
+    const TRecallPartner& partner = reads_->Partner(line.Partner);
+    document.PartnerName = partner.Name;
+    document.FiscalCode = partner.FiscalCode;
+    document.Address = partner.Address;
+    document.Phone = partner.Phone;
 }
 
 void TLotWalk::Expand(TRecallNode& node)
@@ -381,7 +390,7 @@ std::vector<TRecallNode> TLotWalk::ReceiptsOf(const TLotKey& key, int level)
         r.Lot = key;
         r.Warehouse = in.Warehouse;
         r.Quantity = in.Quantity;
-        SetDocument(r.Document, in.Type, in.Number, in.Date, in.Partner, in.Document, true);
+        SetDocument(r.Document, in);
         Describe(r);
         r.QuantityUnit = r.Unit;
         receipts.push_back(std::move(r));
@@ -422,7 +431,7 @@ std::vector<TRecallNode> TLotWalk::ForwardChildren(const TLotKey& key)
         doc.Unit = node.Unit;
         doc.Quantity = moved;
         doc.QuantityUnit = node.Unit;
-        SetDocument(doc.Document, d.Type, d.Number, d.Date, d.Partner, d.Document, false);
+        SetDocument(doc.Document, d);
         if (d.Type != fw::ConsumptionDocType) {
             doc.Kind = TRecallKind::Shipment;
             children.push_back(std::move(doc));
@@ -448,7 +457,7 @@ std::vector<TRecallNode> TLotWalk::ForwardChildren(const TLotKey& key)
                 continue; // the receipt line is gone, and its lot with it
             TRecallNode lot = LotNode(made->Lot);
             lot.Level = 1;
-            SetDocument(lot.Document, made->Type, made->Number, made->Date, made->Partner, made->Document, true);
+            SetDocument(lot.Document, *made);
             lot.Warehouse = made->Warehouse;
             lot.Received = made->Quantity;
             lot.Quantity = link.Quantity;
@@ -500,7 +509,7 @@ std::vector<TRecallNode> TLotWalk::BackwardChildren(const TLotKey& key)
         // The receipt that brought in the stock row drawn on; without one recorded, the
         // lot's first receipt.
         if (const TRecallDocLine* in = link.Receipt != 0 ? reads_->ReceiptLine(link.Receipt, link.Line) : nullptr) {
-            SetDocument(lot.Document, in->Type, in->Number, in->Date, in->Partner, in->Document, true);
+            SetDocument(lot.Document, *in);
             lot.Received = in->Quantity;
         } else if (const std::vector<TRecallNode> receipts = ReceiptsOf(link.Lot, lot.Level); !receipts.empty()) {
             lot.Document = receipts.front().Document;

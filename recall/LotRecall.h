@@ -27,6 +27,7 @@ namespace corvanel {
 
 class TReceiptWeights;
 class TRecallReads;
+struct TRecallDocLine;
 
 
 // A document of the host as the recall names it.
@@ -36,7 +37,10 @@ struct TRecallDocument {
     double Number = 0;
     QDate Date;
     QString Partner;     // the supplier's code, or the customer as the document holds it
-    QString PartnerName; // the supplier's name; the customer again
+    QString PartnerName; // the partner's name by the partners' table; the code when it has none
+    QString FiscalCode;  // by the partners' table, where it has the partner
+    QString Address;
+    QString Phone;
     bool Known() const { return !Type.isEmpty() || Counter != 0; }
 };
 
@@ -55,6 +59,7 @@ struct TRecallNode {
     TLotKey Lot;      // the lot, or the lot the document moved
     QString Name;     // of the lot's article
     QString Unit;     // of the lot's article
+    QString Description; // of the lot's article
     QString Warehouse;
     // For a lot reached: the receipt that made it (forward) or brought it in (backward);
     // otherwise the node's own document.
@@ -165,8 +170,7 @@ private:
     const TReceiptWeights& TiedReceipts(double number, const QDate& date);
     TRecallNode LotNode(const TLotKey& key);
     void Describe(TRecallNode& node);
-    void SetDocument(TRecallDocument& document, const QString& type, double number, const QDate& date,
-                     const QString& partner, double counter, bool supplier);
+    void SetDocument(TRecallDocument& document, const TRecallDocLine& line);
 
     std::unique_ptr<TRecallReads> reads_;
     std::map<TLotKey, std::vector<TRecallNode>> steps_;

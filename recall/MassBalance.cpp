@@ -72,8 +72,8 @@ std::vector<TLotBalance> LotBalances(TRecallReads& reads, const TReversals& reve
     for (const TLotKey& lot : lots) {
         TLotBalance b;
         b.Lot = lot;
-        b.Name = reads.Article(lot.Group, lot.Article).first;
-        b.Unit = reads.Article(lot.Group, lot.Article).second;
+        b.Name = reads.Article(lot.Group, lot.Article).Name;
+        b.Unit = reads.Article(lot.Group, lot.Article).Unit;
         for (const TRecallDocLine& in : reads.ReceiptsOfLot(lot))
             b.Received += in.Quantity;
         for (const TRecallDocLine& out : reads.OutgoingOfLot(lot)) {

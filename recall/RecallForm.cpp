@@ -14,7 +14,7 @@
 #include "platform/ui/Guard.h"
 #include "platform/ui/MessageDlg.h"
 #include "recall/LotPicker.h"
-#include "recall/MassBalance.h"
+#include "recall/RecallInspection.h"
 #include "recall/RecallOutput.h"
 #include "recall/RecallReport.h"
 #include "requirement/Requirement.h"
@@ -141,19 +141,19 @@ void TRecallForm::BuildControls()
     TotalsTree->setHeaderLabels(
         {QStringLiteral("Partener"), QStringLiteral("Articol"), QStringLiteral("Cantitate"), QStringLiteral("U.M.")});
     TotalsTree->setRootIsDecorated(false);
-    BalanceLabel = new QLabel(BalanceTitle() + QLatin1Char(':'), this);
-    BalanceLabel->setObjectName(QStringLiteral("BalanceLabel"));
-    BalanceText = new QPlainTextEdit(this);
-    BalanceText->setObjectName(QStringLiteral("BalanceText"));
-    BalanceText->setReadOnly(true);
-    BalanceText->setLineWrapMode(QPlainTextEdit::NoWrap);
+    InspectionLabel = new QLabel(QStringLiteral("Pentru inspectie:"), this);
+    InspectionLabel->setObjectName(QStringLiteral("InspectionLabel"));
+    InspectionText = new QPlainTextEdit(this);
+    InspectionText->setObjectName(QStringLiteral("InspectionText"));
+    InspectionText->setReadOnly(true);
+    InspectionText->setLineWrapMode(QPlainTextEdit::NoWrap);
     auto* totals = new QWidget(this);
     auto* totalsLayout = new QGridLayout(totals);
     totalsLayout->setContentsMargins(0, 0, 0, 0);
     totalsLayout->addWidget(TotalsLabel, 0, 0);
     totalsLayout->addWidget(TotalsTree, 1, 0);
-    totalsLayout->addWidget(BalanceLabel, 0, 1);
-    totalsLayout->addWidget(BalanceText, 1, 1);
+    totalsLayout->addWidget(InspectionLabel, 0, 1);
+    totalsLayout->addWidget(InspectionText, 1, 1);
     auto* split = new QSplitter(Qt::Vertical, this);
     split->addWidget(RecallTree);
     split->addWidget(totals);
@@ -347,9 +347,12 @@ void TRecallForm::ShowRecall()
     RecallTree->clear();
     TotalsTree->clear();
     TotalsLabel->clear();
-    BalanceText->clear();
+    InspectionText->clear();
     if (recall_) {
-        BalanceText->setPlainText(corvanel::BalanceText(recall_->Balances, context_.Formats).join(QLatin1Char('\n')));
+        std::vector<TInspectionSection> sections{CustomersToCall(*recall_)};
+        for (TInspectionSection& s : InspectionSections(*recall_, context_.Formats))
+            sections.push_back(std::move(s));
+        InspectionText->setPlainText(SectionsText(sections));
         for (const TRecallNode& root : recall_->Roots)
             AddItems(RecallTree->invisibleRootItem(), root, 0);
         TotalsLabel->setText(RecallTotalsTitle(recall_->Direction) + QLatin1Char(':'));

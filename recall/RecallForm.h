@@ -38,8 +38,8 @@ public:
     QTreeWidget* RecallTree;
     QLabel* TotalsLabel;
     QTreeWidget* TotalsTree;
-    QLabel* BalanceLabel;
-    QPlainTextEdit* BalanceText; // the mass balance (BalanceText)
+    QLabel* InspectionLabel;
+    QPlainTextEdit* InspectionText; // the customers to call, one step back and forward, the balance
     QPushButton* PrintButton;
     QPushButton* CsvButton;
     QPushButton* ReverseButton;

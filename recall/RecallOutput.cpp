@@ -5,7 +5,7 @@
 #include "platform/core/Csv.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/Readable.h"
-#include "recall/MassBalance.h"
+#include "recall/RecallInspection.h"
 
 #include <QDir>
 #include <QSaveFile>
@@ -235,7 +235,7 @@ void WriteRecallCsv(const TRecall& recall, const QString& fileName)
 
 QString RecallText(const TRecall& recall, const fw::TFormatSettings& formats)
 {
-    QString out = RecallTitle(recall) + QLatin1Char('\n');
+    QString out = RecallTitle(recall) + QLatin1Char('\n') + SectionsText({CustomersToCall(recall)});
     for (const TRecallLine& line : RecallLines(recall, formats)) {
         QStringList parts{line.Element};
         if (!line.Document.isEmpty())
@@ -257,10 +257,7 @@ QString RecallText(const TRecall& recall, const fw::TFormatSettings& formats)
                        .arg(t.Partner.isEmpty() ? QStringLiteral("-") : t.Partner, t.Group, t.Article, t.Name,
                             fw::QuantityToStr(t.Quantity, formats), t.Unit);
     }
-    if (!recall.Balances.empty())
-        out += BalanceTitle() + QStringLiteral(":\n  ")
-               + BalanceText(recall.Balances, formats).join(QStringLiteral("\n  ")) + QLatin1Char('\n');
-    return out;
+    return out + SectionsText(InspectionSections(recall, formats));
 }
 
 } // namespace corvanel

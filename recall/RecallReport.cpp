@@ -4,7 +4,7 @@
 #include "platform/report/ReportPainter.h"
 #include "reports/FirmName.h"
 #include "reports/PrintSettings.h"
-#include "recall/MassBalance.h"
+#include "recall/RecallInspection.h"
 #include "reports/ReportColumns.h"
 #include "platform/core/Readable.h"
 
@@ -173,18 +173,37 @@ void TRecallReport::BuildReport(const QString& firmName)
         quantities->Lines << QuantityToStr(t.Quantity, Report->FormatSettings);
         units->Lines << t.Unit;
     }
-    // The mass balance, under the totals.
-    if (!recall_.Balances.empty()) {
-        const double top = totals_.empty() ? 3 : 3 + lineHeight + 1 + double(totals_.size()) * lineHeight + 3;
-        TReportLabel* balance = summary->AddLabel(BalanceTitle() + QLatin1Char(':'), 0, top);
-        balance->Name = QStringLiteral("Bilant");
-        balance->Bold = true;
+    // What an inspector asks for, under the totals: each section its title and its lines.
+    double top = totals_.empty() ? 3 : 3 + lineHeight + 1 + double(totals_.size()) * lineHeight + 3;
+    const std::vector<TInspectionSection> sections = InspectionSections(recall_, Report->FormatSettings);
+    for (const TInspectionSection& section : sections) {
+        TReportLabel* title = summary->AddLabel(section.Title + QLatin1Char(':'), 0, top);
+        title->Name = QStringLiteral("Sectiune");
+        title->Bold = true;
         TReportMemo* lines = summary->AddMemo(0, top + lineHeight + 1, width);
-        lines->Name = QStringLiteral("BilantLinii");
+        lines->Name = QStringLiteral("SectiuneLinii");
         lines->Elide = true;
-        lines->Lines = BalanceText(recall_.Balances, Report->FormatSettings);
+        lines->Lines = section.Lines;
+        top += lineHeight + 1 + double(section.Lines.size()) * lineHeight + 3;
     }
-    summary->Enabled = !totals_.empty() || !recall_.Balances.empty();
+    summary->Enabled = !totals_.empty() || !sections.empty();
+
+    // Forward, the customers to call come first, before the tree.
+    const TInspectionSection call = CustomersToCall(recall_);
+    if (!call.Lines.isEmpty()) {
+        TReportGroup* first = Report->AddGroup(QString());
+        first->Name = QStringLiteral("Anunt");
+        first->BreakExpression = [] { return QVariant(0); }; // one group: its header prints once
+        TReportBand* band = first->Header();
+        TReportLabel* title = band->AddLabel(call.Title + QLatin1Char(':'), 0, 1);
+        title->Name = QStringLiteral("ClientiDeAnuntat");
+        title->Bold = true;
+        TReportMemo* lines = band->AddMemo(0, 1 + lineHeight + 1, width);
+        lines->Name = QStringLiteral("ClientiDeAnuntatLinii");
+        lines->Elide = true;
+        lines->Lines = call.Lines;
+        band->Height = 1 + lineHeight + 1 + double(call.Lines.size()) * lineHeight + 2;
+    }
 
     TReportBand* footer = Report->PageFooter();
     footer->AddShape(TShapeKind::HorizontalLine, 0, 1.5, width, 0);

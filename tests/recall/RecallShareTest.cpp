@@ -3,6 +3,7 @@
 // Every figure below is worked out by hand from the plant's documents.
 #include "RecallPlant.h"
 #include "recall/MassBalance.h"
+#include "recall/RecallInspection.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +18,9 @@ namespace {
 struct TShareDairy : TRecallPlant {
     TShareDairy()
     {
-        company.Add(fw::FurnDB, {{"FERMA1", "Ferma Unu"}, {"FERMA2", "Ferma Doi"}});
+        company.Add(fw::FurnDB, {{"FERMA1", "Ferma Unu", "RO111", "Sanpetru", "Str. Morii 4", "0268 411 203"},
+                                 {"FERMA2", "Ferma Doi"},
+                                 {"CLIENT A", "Magazin A", "RO222", "Harman", "", "0722 000 001"}});
         company.Article("01", ".LAPTE", "Lapte crud");
         company.Article("01", ".PRAF", "Lapte praf");
         company.Article("03", "LNORM", "Lapte normalizat");
@@ -130,10 +133,10 @@ TEST(RecallShares, ForwardEachLevelCarriesItsPartOfTheMilk)
                           {2, "L", "IA-2", 48, "R"}});
     // Each customer's part of the milk, IA-2's shipment counted by both ways it was reached:
     // 60 x (3.072 + 48) / 100.
-    ExpectTotals(recall, {{"CLIENT A IAURT", 10.944},
-                          {"CLIENT B CHEFIR", 11.52},
+    ExpectTotals(recall, {{"CLIENT B CHEFIR", 11.52},
                           {"CLIENT C MAIA", 1.536},
-                          {"CLIENT D IAURT", 30.6432}});
+                          {"CLIENT D IAURT", 30.6432},
+                          {"Magazin A IAURT", 10.944}});
 }
 
 TEST(RecallShares, ASharePeopleReadHasAtMostThreeDecimalsTheCsvEvery)
@@ -173,6 +176,38 @@ TEST(RecallShares, BackwardEachLevelCountsThePartDrawn)
                          {3, "L", "PL-1", 0.128},
                          {1, "L", "LS-1", 50, "R"}});
     ExpectTotals(twice, {{"Ferma Doi .PRAF", 2.128}, {"Ferma Unu .LAPTE", 51.072}, {"MPO LNORM", 53.2}, {"MPO MAIA", 4}});
+}
+
+TEST(RecallInspection, OneStepBackAndOneForwardWithThePartnersDetails)
+{
+    TShareDairy d;
+    const auto text = [](const std::vector<TInspectionLine>& lines) {
+        std::vector<std::string> out;
+        for (const TInspectionLine& l : lines) {
+            const TRecallDocument& doc = l.Node->Document;
+            out.push_back(QStringLiteral("%1|%2|%3|%4|%5 %6 %7|%8 %9")
+                              .arg(doc.PartnerName, doc.FiscalCode, doc.Address, doc.Phone, doc.Type)
+                              .arg(doc.Number)
+                              .arg(doc.Date.toString(Qt::ISODate), l.Node->Lot.Lot)
+                              .arg(l.Quantity)
+                              .toStdString());
+        }
+        return out;
+    };
+    // Back from the yoghurt: the milk and the powder its chain starts from, as received.
+    EXPECT_EQ(text(StepBack(d.Follow("IA-1", TRecallDirection::Backward))),
+              (std::vector<std::string>{"Ferma Unu|RO111|Sanpetru, Str. Morii 4|0268 411 203|NIR 11 2026-11-01|LM-1 1000",
+                                        "Ferma Doi||||NIR 12 2026-11-01|PL-1 50"}));
+    // Forward from the milk: every shipment with what it shipped; the customers to call once
+    // each, with a phone where the partners' table has one.
+    const TRecall forward = d.Follow("LM-1", TRecallDirection::Forward);
+    EXPECT_EQ(text(StepForward(forward)),
+              (std::vector<std::string>{"Magazin A|RO222|Harman|0722 000 001|FAC 501 2026-11-10|IA-1 150",
+                                        "CLIENT B||||FAC 502 2026-11-10|KE-1 100", "CLIENT D||||FAC 504 2026-11-11|IA-2 60",
+                                        "CLIENT C||||FAC 503 2026-11-10|CU-1 2"}));
+    EXPECT_EQ(CustomersToCall(forward).Lines.join(QLatin1Char('\n')).toStdString(),
+              "Magazin A: tel. 0722 000 001\nCLIENT B: fara telefon\nCLIENT D: fara telefon\nCLIENT C: fara telefon");
+    EXPECT_TRUE(StepForward(d.Follow("IA-1", TRecallDirection::Backward)).empty());
 }
 
 TEST(RecallBalance, EveryLotIsAccountedForAndWhatIsNotIsShown)
