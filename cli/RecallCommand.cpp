@@ -10,6 +10,7 @@
 #include "platform/report/ReportPainter.h"
 #include "recall/LotRecall.h"
 #include "recall/MassBalance.h"
+#include "recall/RecallDrill.h"
 #include "recall/RecallOutput.h"
 #include "recall/RecallReport.h"
 #include "reports/PrintSettings.h"
@@ -71,26 +72,53 @@ int Run(const TArgs& args)
     if (!pdf.isEmpty())
         fw::CheckOutputFile(pdf);
     TProductionContext& context = company.Context();
+    const auto notFound = [&] {
+        return ERefused(msg::LotNotFound(lot, article.Code.isEmpty() ? QString() : article.Group + QLatin1Char('/') + article.Code));
+    };
+    const auto write = [&](const TRecall& recall) {
+        if (csv)
+            Out(RecallCsv(recall));
+        else if (balance)
+            Out(BalanceCsv(recall.Balances));
+        else if (!pdf.isEmpty())
+            WritePdf(context, recall, pdf);
+        else
+            Out(RecallText(recall, context.Formats));
+    };
     TRecall recall;
+    if (args.isSet(QStringLiteral("drill"))) {
+        TDrill drill;
+        drill.Lot = lot;
+        drill.Group = article.Group;
+        drill.Article = article.Code;
+        drill.Direction = direction;
+        drill.Operator = Required(args, QStringLiteral("operator")).trimmed();
+        if (drill.Operator.isEmpty())
+            throw ERefused(QStringLiteral("Lipseste optiunea --operator."));
+        try {
+            TLotWalk walk(context.Session(), KRBPROD);
+            if (!RunDrill(walk, drill, recall, write))
+                throw notFound();
+            RecordDrill(context.Session(), KRBPROD, drill);
+        } catch (const fw::EDatabaseError& e) {
+            throw fw::EDatabaseError(msg::DatabaseError(e.Message()));
+        }
+        // The report's own time and the total, which the report could not hold.
+        Err(QStringLiteral("%1 inregistrat: %2\n").arg(DrillTitle(), DrillLines(drill).join(QStringLiteral("; "))));
+        return ExitDone;
+    }
     try {
         TLotWalk walk(context.Session(), KRBPROD);
         const std::vector<TLotKey> lots = walk.FindLots(lot, article.Group, article.Code);
         if (lots.empty())
-            throw ERefused(msg::LotNotFound(lot, article.Code.isEmpty() ? QString() : article.Group + QLatin1Char('/') + article.Code));
+            throw notFound();
         recall = walk.Follow(lots, direction);
         if (!csv)
             walk.Balance(recall);
     } catch (const fw::EDatabaseError& e) {
         throw fw::EDatabaseError(msg::DatabaseError(e.Message()));
     }
-    if (csv)
-        Out(RecallCsv(recall));
-    else if (balance)
-        Out(BalanceCsv(recall.Balances));
-    else if (!pdf.isEmpty())
-        WritePdf(context, recall, pdf);
-    else
-        Out(RecallText(recall, context.Formats));
+    write(recall);
     return ExitDone;
 }
 
@@ -100,7 +128,7 @@ extern const TCommand RecallCommand{
     .Name = QStringLiteral("recall"),
     .Summary = QStringLiteral("Urmareste un lot: unde a ajuns sau din ce s-a facut"),
     .Usage = QStringLiteral("recall --company DIR --lot LOT [--article GRUPA/COD] (--forward | --backward) "
-                            "[--csv | --balance | --pdf FISIER]"),
+                            "[--csv | --balance | --pdf FISIER] [--drill --operator NUME]"),
     .Details = QStringLiteral(
         "Urmareste lotul LOT (al articolului dat, sau al fiecarui articol care are un lot cu acest nume).\n"
         "Cu --forward: documentele de consum care l-au folosit, loturile de produse facute din el (si mai\n"
@@ -115,8 +143,10 @@ extern const TCommand RecallCommand{
         "(inapoi): un lot folosit in parte transmite aceeasi parte din ce s-a facut din el.\n"
         "Cu --balance scrie bilantul masic al lotului urmarit (si, inainte, al fiecarui lot finit atins):\n"
         "Cod_grupa;Cod_articol;Lot;Intrat;Consumat;Livrat;Stoc;Diferenta. Textul si raportul il contin.\n"
-        "Cu --pdf scrie raportul \"Urmarire lot\" (A4, Arial 8). Un lot care nu exista este refuzat\n"
-        "(starea 3)."),
+        "Cu --pdf scrie raportul \"Urmarire lot\" (A4, Arial 8). Cu --drill urmarirea este un exercitiu de\n"
+        "retragere: timpul fiecarui pas (cautare, arbore, bilant, raport) este scris in raport si, cu\n"
+        "totalul, pe iesirea de erori, iar exercitiul este pastrat in tabela Exercitii (vezi corvanel\n"
+        "drills). Un lot care nu exista este refuzat (starea 3)."),
     .Options =
         {
             CompanyOption(),
@@ -127,6 +157,9 @@ extern const TCommand RecallCommand{
             {QStringLiteral("backward"), QString(), QStringLiteral("Din ce s-a facut lotul.")},
             {QStringLiteral("csv"), QString(), QStringLiteral("Scrie in format CSV.")},
             {QStringLiteral("balance"), QString(), QStringLiteral("Scrie bilantul masic in format CSV.")},
+            {QStringLiteral("drill"), QString(),
+             QStringLiteral("Exercitiu de retragere: pasii cronometrati si inregistrati (cere --operator).")},
+            {QStringLiteral("operator"), QStringLiteral("NUME"), QStringLiteral("Cine face exercitiul.")},
             {QStringLiteral("pdf"), QStringLiteral("FISIER"), QStringLiteral("Scrie raportul in fisierul PDF.")},
         },
     .NeedsFonts = GivesPdf,

@@ -12,6 +12,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 #include <map>
 #include <memory>
 #include <set>
@@ -121,6 +122,7 @@ struct TRecall {
     TRecallDirection Direction = TRecallDirection::Forward;
     std::vector<TRecallNode> Roots;
     std::vector<TLotBalance> Balances; // when asked for (TLotWalk::Balance)
+    QStringList Drill;                 // the drill's lines, when the recall is one (RecallDrill.h)
 };
 
 // A lot of an article as the lot picker lists it.

@@ -2,6 +2,7 @@
 
 #include "platform/core/Readable.h"
 #include "recall/MassBalance.h"
+#include "recall/RecallDrill.h"
 #include "recall/RecallOutput.h"
 
 #include <functional>
@@ -107,6 +108,8 @@ std::vector<TInspectionSection> InspectionSections(const TRecall& recall, const 
     for (const TInspectionLine& l : StepForward(recall))
         forward.Lines << line(l, false);
     std::vector<TInspectionSection> sections;
+    if (!recall.Drill.isEmpty())
+        sections.push_back({DrillTitle(), recall.Drill});
     for (TInspectionSection* s : {&back, &forward})
         if (!s->Lines.isEmpty())
             sections.push_back(std::move(*s));

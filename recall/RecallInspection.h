@@ -35,8 +35,8 @@ struct TInspectionSection {
 // The customers to call, each once with the phone: forward only (else none); first in the
 // text and the report.
 TInspectionSection CustomersToCall(const TRecall& recall);
-// One step back, one step forward and the mass balance (when it was asked), those with any
-// lines, in that order: after the totals.
+// The drill (when the recall is one), one step back, one step forward and the mass balance
+// (when it was asked), those with any lines, in that order: after the totals.
 std::vector<TInspectionSection> InspectionSections(const TRecall& recall, const fw::TFormatSettings& formats);
 // Sections as indented text, each under its title.
 QString SectionsText(const std::vector<TInspectionSection>& sections);

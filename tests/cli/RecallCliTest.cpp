@@ -40,6 +40,28 @@ TEST(RecallCli, FollowsTheMilkIntoEachProductByItsOwnShareBothWays)
         << Said(balance);
 }
 
+TEST(RecallCli, ADrillIsKeptOnRecordWithItsTimesAndListed)
+{
+    TDairy dairy;
+    const QString dir = dairy.Dir();
+    ASSERT_EQ(Corvanel({"consume", "--company", dir, "--counter", "1", "--yes"}).Status, 0);
+    const TRun drill =
+        Corvanel({"recall", "--company", dir, "--lot", "LC-1", "--forward", "--drill", "--operator", "Ion Pop", "--balance"});
+    ASSERT_EQ(drill.Status, 0) << Said(drill);
+    EXPECT_TRUE(drill.Out.startsWith("Cod_grupa;Cod_articol;Lot;Intrat;")) << Said(drill);
+    EXPECT_TRUE(drill.Err.contains("Exercitiu de retragere inregistrat")) << Said(drill);
+    const TRun listed = Corvanel({"drills", "--company", dir, "--csv"});
+    ASSERT_EQ(listed.Status, 0) << Said(listed);
+    const QStringList lines = listed.Out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2) << Said(listed);
+    // Two products reached, no customer; the milk's opening stock is the difference.
+    const QStringList f = lines[1].split(';');
+    ASSERT_EQ(f.size(), 14) << Said(listed);
+    EXPECT_EQ(QStringList(f.mid(1, 5)).join(';'), "LC-1;;;inainte;Ion Pop");
+    EXPECT_EQ(QStringList(f.mid(11)).join(';'), "2;0;-1000");
+    EXPECT_EQ(f[10].toLongLong(), f[6].toLongLong() + f[7].toLongLong() + f[8].toLongLong() + f[9].toLongLong());
+}
+
 TEST(RecallCli, RefusesALotThatDoesNotExistAndContradictoryOptions)
 {
     TDairy dairy;
@@ -54,6 +76,8 @@ TEST(RecallCli, RefusesALotThatDoesNotExistAndContradictoryOptions)
         {{"--lot", "LC-1"}, "Alegeti una dintre optiunile --forward si --backward."},
         {{"--lot", "LC-1", "--forward", "--csv", "--pdf", "x.pdf"}, "Alegeti cel mult una dintre optiunile --csv, --balance"},
         {{"--lot", "LC-1", "--forward", "--csv", "--balance"}, "Alegeti cel mult una dintre optiunile --csv, --balance"},
+        {{"--lot", "LC-1", "--forward", "--drill", "--operator", " "}, "Lipseste optiunea --operator."},
+        {{"--lot", "NU-1", "--forward", "--drill", "--operator", "Ion"}, "Lotul <NU-1> nu exista."},
         {{"--lot", "LC-1", "--article", "IAURT", "--forward"}, "nu este un articol valid pentru --article"},
     };
     for (const auto& c : cases) {
