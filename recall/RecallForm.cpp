@@ -13,7 +13,9 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/MessageDlg.h"
+#include "recall/DrillList.h"
 #include "recall/LotPicker.h"
+#include "recall/RecallDrill.h"
 #include "recall/RecallInspection.h"
 #include "recall/RecallOutput.h"
 #include "recall/RecallReport.h"
@@ -22,6 +24,7 @@
 #include "platform/core/Readable.h"
 
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QPlainTextEdit>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -165,9 +168,14 @@ void TRecallForm::BuildControls()
     ReverseButton = Button(this, "ReverseButton", QStringLiteral("&Anuleaza consumul..."));
     ReverseButton->setToolTip(QStringLiteral("Anuleaza documentul de consum al randului curent."));
     CloseButton = Button(this, "CloseButton", QStringLiteral("I&nchide"));
+    DrillButton = Button(this, "DrillButton", QStringLiteral("&Exercitiu..."));
+    DrillButton->setToolTip(QStringLiteral("Exercitiu de retragere: pasii cronometrati si inregistrati."));
+    DrillsButton = Button(this, "DrillsButton", QStringLiteral("Exercitii &facute..."));
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(ReverseButton);
     buttons->addStretch();
+    buttons->addWidget(DrillButton);
+    buttons->addWidget(DrillsButton);
     buttons->addWidget(PrintButton);
     buttons->addWidget(CsvButton);
     buttons->addWidget(CloseButton);
@@ -181,6 +189,8 @@ void TRecallForm::BuildControls()
     connect(SearchButton, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { SearchButtonClick(); }));
     connect(PrintButton, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { PrintButtonClick(); }));
     connect(CsvButton, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { CsvButtonClick(); }));
+    connect(DrillButton, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { DrillButtonClick(); }));
+    connect(DrillsButton, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { ShowDrills(context_, this); }));
     connect(ReverseButton, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { ReverseButtonClick(); }));
     connect(RecallTree, &QTreeWidget::currentItemChanged, this, [this] { UpdateButtons(); });
     connect(CloseButton, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { Close(); }));
@@ -192,6 +202,7 @@ void TRecallForm::BuildControls()
 void TRecallForm::UpdateButtons()
 {
     SearchButton->setEnabled(!LotEdit->text().trimmed().isEmpty());
+    DrillButton->setEnabled(SearchButton->isEnabled());
     PrintButton->setEnabled(recall_.has_value() && !recall_->Roots.empty());
     CsvButton->setEnabled(PrintButton->isEnabled());
     const QTreeWidgetItem* current = RecallTree->currentItem();
@@ -414,6 +425,50 @@ void TRecallForm::CsvButtonClick()
     if (fw::ExecPrintModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     WriteRecallCsv(*recall_, dialog.selectedFiles().constFirst());
+}
+
+void TRecallForm::DrillButtonClick()
+{
+    TDrill drill;
+    drill.Lot = LotEdit->text().trimmed();
+    drill.Group = GroupEdit->text();
+    drill.Article = ArticleEdit->text();
+    drill.Direction = ForwardRadio->isChecked() ? TRecallDirection::Forward : TRecallDirection::Backward;
+    if (drill.Lot.isEmpty())
+        return;
+    QInputDialog ask(this);
+    ask.setObjectName(QStringLiteral("DrillOperator"));
+    ask.setWindowTitle(DrillTitle());
+    ask.setLabelText(QStringLiteral("Operatorul exercitiului:"));
+    // Runs as the printing dialogs do, so that a test can answer it.
+    if (fw::ExecPrintModal(ask) != QDialog::Accepted)
+        return;
+    drill.Operator = ask.textValue().trimmed();
+    if (drill.Operator.isEmpty()) {
+        fw::MessageDlg(QStringLiteral("Scrieti numele operatorului exercitiului."), fw::TMsgDlgType::Warning);
+        return;
+    }
+    try {
+        TLotWalk walk(context_.Session(), KRBPROD);
+        TRecall recall;
+        const bool found = RunDrill(walk, drill, recall, [this](const TRecall& followed) {
+            recall_ = followed;
+            ShowRecall();
+            PrintRecall(context_, *recall_, this);
+        });
+        if (!found) {
+            fw::MessageDlg(msg::LotNotFound(drill.Lot, drill.Article.isEmpty() ? QString() : drill.Group + QLatin1Char('/') + drill.Article),
+                           fw::TMsgDlgType::Warning);
+            return;
+        }
+        RecordDrill(context_.Session(), KRBPROD, drill);
+        recall_->Drill = DrillLines(drill);
+        ShowRecall();
+        fw::MessageDlg(DrillTitle() + QStringLiteral(" inregistrat.\r") + recall_->Drill.join(QLatin1Char('\r')),
+                       fw::TMsgDlgType::Information);
+    } catch (const fw::EDatabaseError& e) {
+        fw::MessageDlg(msg::DatabaseError(e.Message()), fw::TMsgDlgType::Error);
+    }
 }
 
 } // namespace corvanel
