@@ -32,6 +32,13 @@ void Texts(QTreeWidgetItem* item, QStringList& out)
     }
 }
 
+// The recall window opened from the host's menu; null when it did not open.
+fw::TForm* OpenRecallWindow(hosttest::THost& host)
+{
+    host.Command(QStringLiteral("&Rapoarte"), QStringLiteral("Urmarire lot"))->trigger();
+    return host->MainForm()->findChild<fw::TForm*>(QStringLiteral("RecallForm"));
+}
+
 } // namespace
 
 TEST(RecallWindow, FollowsADemoLotForwardAndPrintsItToPdf)
@@ -136,8 +143,7 @@ TEST(RecallWindow, AScannedGs1StringFillsTheArticleAndTheLot)
     fw::TMessageRecorder messages;
     hosttest::THost host{QStringLiteral(REAL_ADDON_FILE)};
     ASSERT_TRUE(host.OpenDemo());
-    host.Command(QStringLiteral("&Rapoarte"), QStringLiteral("Urmarire lot"))->trigger();
-    fw::TForm* form = host->MainForm()->findChild<fw::TForm*>(QStringLiteral("RecallForm"));
+    fw::TForm* form = OpenRecallWindow(host);
     ASSERT_NE(form, nullptr);
     auto* group = form->findChild<QLineEdit*>(QStringLiteral("GroupEdit"));
     auto* article = form->findChild<QLineEdit*>(QStringLiteral("ArticleEdit"));
@@ -182,8 +188,7 @@ TEST(RecallWindow, ADrillIsTimedKeptAndListed)
     fw::TMessageRecorder messages;
     hosttest::THost host{QStringLiteral(REAL_ADDON_FILE)};
     ASSERT_TRUE(host.OpenDemo());
-    host.Command(QStringLiteral("&Rapoarte"), QStringLiteral("Urmarire lot"))->trigger();
-    fw::TForm* form = host->MainForm()->findChild<fw::TForm*>(QStringLiteral("RecallForm"));
+    fw::TForm* form = OpenRecallWindow(host);
     ASSERT_NE(form, nullptr);
     form->findChild<QLineEdit*>(QStringLiteral("LotEdit"))->setText(QStringLiteral("LC-0901"));
     int listed = -1;
