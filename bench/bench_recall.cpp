@@ -1,13 +1,15 @@
 // `corvanel recall` forward and backward, as a script runs it (the whole program, from its
 // start to the CSV written), on a company of 1,000,000 stock lots, 100,000 receipts and
 // 1,000,000 outgoing lines with three levels of semi-finished products, and on one of
-// 10,000 lots: following one lot must not grow with the size of the company.
+// 10,000 lots: following one lot must not grow with the size of the company. Besides, a
+// recall drill forward, from the command to the PDF written and the drill recorded.
 #include "platform/schema/CompanyTables.h"
 
 #include "BenchSupport.h"
 #include "RatioReporter.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -124,27 +126,52 @@ void Build(const QString& company, int lots)
     sqlite3_close(db);
 }
 
-// Runs the tool once; false when it failed.
-bool Recall(const QString& company, int lot, const char* direction)
+// Runs the tool once, its output in `out`; false when it failed.
+bool Run(const QStringList& arguments, const QString& out)
 {
     QProcess tool;
-    tool.setStandardOutputFile(g_dir->filePath("recall.csv"));
-    tool.start(CORVANEL_FILE, {"recall", "--company", company, "--lot", QString::fromLatin1(LotName(lot)),
-                               QString::fromLatin1(direction), "--csv"});
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen")); // the PDF's fonts, no display
+    tool.setProcessEnvironment(environment);
+    tool.setStandardOutputFile(out);
+    tool.start(CORVANEL_FILE, arguments);
     return tool.waitForFinished(600000) && tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
 }
 
+bool Recall(const QString& company, int lot, const char* direction)
+{
+    return Run({"recall", "--company", company, "--lot", QString::fromLatin1(LotName(lot)), QString::fromLatin1(direction),
+                "--csv"},
+               g_dir->filePath("recall.csv"));
+}
+
 // A raw lot in the middle of the company forward, a finished one backward.
+int Followed(int lots, bool forward) { return lots / 2 / kLevels * kLevels + (forward ? 0 : kLevels - 1); }
+
 void Tool(benchmark::State& state, const char* company, int lots, bool forward)
 {
     const QString dir = g_dir->filePath(QString::fromLatin1(company));
-    const int lot = lots / 2 / kLevels * kLevels + (forward ? 0 : kLevels - 1);
+    const int lot = Followed(lots, forward);
     for (auto _ : state)
         if (!Recall(dir, lot, forward ? "--forward" : "--backward"))
             state.SkipWithError("corvanel failed");
     QFile csv(g_dir->filePath("recall.csv"));
     csv.open(QIODevice::ReadOnly);
     state.counters["rows"] = double(csv.readAll().count('\n'));
+}
+
+// The raw lot's drill forward: found, followed through three levels, balanced, the PDF
+// written and the drill kept.
+void Drill(benchmark::State& state, const char* company, int lots)
+{
+    const QString dir = g_dir->filePath(QString::fromLatin1(company));
+    const QString pdf = g_dir->filePath("drill.pdf");
+    for (auto _ : state)
+        if (!Run({"recall", "--company", dir, "--lot", QString::fromLatin1(LotName(Followed(lots, true))), "--forward", "--drill",
+                  "--operator", "bench", "--pdf", pdf},
+                 g_dir->filePath("drill.txt")))
+            state.SkipWithError("corvanel failed");
+    state.counters["pdf_bytes"] = double(QFileInfo(pdf).size());
 }
 
 } // namespace
@@ -170,10 +197,15 @@ int main(int argc, char** argv)
                                              [name = name, lots = lots](benchmark::State& s) { Tool(s, name, lots, false); })
                     ->Unit(benchmark::kMillisecond)
                     ->Iterations(5);
+                benchmark::RegisterBenchmark((std::string("Drill_") + (name + 1)).c_str(),
+                                             [name = name, lots = lots](benchmark::State& s) { Drill(s, name, lots); })
+                    ->Unit(benchmark::kMillisecond)
+                    ->Iterations(5);
             }
         },
         [](RatioReporter& reporter) {
             reporter.PrintRatio("Forward_1m/iterations:5", "Forward_10k/iterations:5");
             reporter.PrintRatio("Backward_1m/iterations:5", "Backward_10k/iterations:5");
+            reporter.PrintRatio("Drill_1m/iterations:5", "Drill_10k/iterations:5");
         });
 }

@@ -75,7 +75,7 @@ void TProductionData::ConnectTo(const QString& directory)
 
 void TProductionData::EnsureAddOnTables()
 {
-    for (const TTableLayout* layout : {&GenealogyTable(), &ReversalTable()}) {
+    for (const TTableLayout* layout : {&GenealogyTable(), &ReversalTable(), &DrillTable()}) {
         TTable table;
         table.SetSession(Session);
         table.SetDatabaseName(KRBPROD);

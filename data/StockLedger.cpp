@@ -512,6 +512,14 @@ QStringList TStockLedger::LotEntrySql()
             QStringLiteral("FROM Stoc WHERE (Cod_grupa = :Grupa) AND (Cod_articol = :Cod) AND (Lot = :Lot)")};
 }
 
+std::array<QString, 3> TStockLedger::LotsStockByWarehouseSql(bool grouped)
+{
+    return {QStringLiteral("SELECT Cod_grupa, Cod_articol, Lot, Cod_gestiune, SUM(Cantitate + 0) AS Stoc FROM Stoc WHERE"),
+            grouped ? QStringLiteral("(Cod_grupa = :Grupa# AND Cod_articol = :Cod# AND Lot = :Lot#)")
+                    : QStringLiteral("(Cod_grupa IS NULL AND Cod_articol = :Cod# AND Lot = :Lot#)"),
+            QStringLiteral("GROUP BY Cod_grupa, Cod_articol, Lot, Cod_gestiune")};
+}
+
 QStringList TStockLedger::LotsWithShelfLifeSql()
 {
     return {QStringLiteral("SELECT S.Cod_gestiune, S.Cod_grupa, S.Cod_articol, C.Denumire, C.Unitate_masura, S.Lot,"),

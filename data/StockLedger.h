@@ -15,6 +15,7 @@
 #include <QStringList>
 #include <QVariantList>
 
+#include <array>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -128,6 +129,11 @@ public:
     // One lot (:Grupa, :Cod, :Lot): its rows Linii, quantity Cantitate and first entry date
     // Data_intrare.
     static QStringList LotEntrySql();
+    // The stock of many lots by warehouse: the statement's head, the condition for one lot
+    // (parameters :Grupa#, :Cod# and :Lot#, # the lot's place among those asked; without
+    // :Grupa# when `grouped` is false, for a lot of an article without group) and the tail.
+    // Columns Cod_grupa, Cod_articol, Lot, Cod_gestiune and Stoc.
+    static std::array<QString, 3> LotsStockByWarehouseSql(bool grouped);
     // The lots with an entry date of articles that keep a shelf life, and quantity above
     // nothing, joined to their catalog row.
     static QStringList LotsWithShelfLifeSql();

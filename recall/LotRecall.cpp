@@ -5,6 +5,7 @@
 #include "data/StockLedger.h"
 #include "platform/db/Query.h"
 #include "platform/schema/DocumentTypes.h"
+#include "recall/MassBalance.h"
 #include "recall/RecallReads.h"
 
 #include <algorithm>
@@ -163,6 +164,7 @@ TRecall TLotWalk::Follow(const std::vector<TLotKey>& lots, TRecallDirection dire
     followed_.clear();
     onTheWay_.clear();
     steps_.clear();
+    direction_ = direction;
     // Level by level, each level's lots read together; then the tree, depth first.
     std::set<TLotKey> reached(lots.begin(), lots.end());
     for (std::vector<TLotKey> level(reached.begin(), reached.end()); !level.empty();) {
@@ -180,9 +182,14 @@ TRecall TLotWalk::Follow(const std::vector<TLotKey>& lots, TRecallDirection dire
         if (!root.Children.empty()) {
             root.Document = root.Children.front().Document;
             root.Warehouse = root.Children.front().Warehouse;
-            for (const TRecallNode& receipt : root.Children)
+            for (TRecallNode& receipt : root.Children) {
                 root.Received += receipt.Quantity;
+                receipt.Share = receipt.Quantity;
+                receipt.ShareUnit = receipt.QuantityUnit;
+            }
         }
+        root.Share = root.Made = root.Received;
+        root.ShareUnit = root.Unit;
         Expand(root);
         recall.Roots.push_back(std::move(root));
     }
@@ -214,17 +221,19 @@ void TLotWalk::Prefetch(const std::vector<TLotKey>& lots, TRecallDirection direc
     r.LoadReceiptsOfLots(lots);
     std::vector<double> receipts;  // whose lines are reached
     std::vector<TLotKey> reached;  // lots reached (or likely so)
-    std::vector<QString> suppliers;
+    std::vector<QString> partners; // of the documents reached
     for (const TLotKey& lot : lots)
         for (const TRecallDocLine& in : r.ReceiptsOfLot(lot))
-            suppliers.push_back(in.Partner);
+            partners.push_back(in.Partner);
     if (direction == TRecallDirection::Forward) {
         r.LoadOutgoingOfLots(lots);
         std::vector<double> documents;
         for (const TLotKey& lot : lots)
-            for (const TRecallDocLine& line : r.OutgoingOfLot(lot))
+            for (const TRecallDocLine& line : r.OutgoingOfLot(lot)) {
+                partners.push_back(line.Partner);
                 if (line.Type == fw::ConsumptionDocType && Counts(reversals_, line.Document))
                     documents.push_back(line.Document);
+            }
         r.LoadGenealogyOfDocuments(documents);
         for (const TLotKey& lot : lots)
             for (const TRecallDocLine& line : r.OutgoingOfLot(lot))
@@ -276,15 +285,20 @@ void TLotWalk::Prefetch(const std::vector<TLotKey>& lots, TRecallDirection direc
         r.LoadReceiptsOfLots(reached);
         for (const TLotKey& lot : reached)
             for (const TRecallDocLine& in : r.ReceiptsOfLot(lot))
-                suppliers.push_back(in.Partner);
+                partners.push_back(in.Partner);
     }
     for (double receipt : receipts)
         for (const TRecallDocLine* line : r.LinesOfReceipt(receipt)) {
             reached.push_back(line->Lot);
-            suppliers.push_back(line->Partner);
+            partners.push_back(line->Partner);
         }
     r.LoadArticles(reached);
-    r.LoadSuppliers(suppliers);
+    r.LoadPartners(partners);
+}
+
+void TLotWalk::Balance(TRecall& recall)
+{
+    recall.Balances = LotBalances(*reads_, reversals_, BalancedLots(recall));
 }
 
 TRecallNode TLotWalk::LotNode(const TLotKey& key)
@@ -298,25 +312,32 @@ TRecallNode TLotWalk::LotNode(const TLotKey& key)
 
 void TLotWalk::Describe(TRecallNode& node)
 {
-    const std::pair<QString, QString>& article = reads_->Article(node.Lot.Group, node.Lot.Article);
-    node.Name = article.first;
-    node.Unit = article.second;
+    const TRecallArticle& article = reads_->Article(node.Lot.Group, node.Lot.Article);
+    node.Name = article.Name;
+    node.Unit = article.Unit;
+    node.Description = article.Description;
 }
 
 QString TLotWalk::ArticleName(const QString& group, const QString& article)
 {
-    return reads_->Article(group, article).first;
+    return reads_->Article(group, article).Name;
 }
 
-void TLotWalk::SetDocument(TRecallDocument& document, const QString& type, double number, const QDate& date,
-                           const QString& partner, double counter, bool supplier)
+void TLotWalk::SetDocument(TRecallDocument& document, const TRecallDocLine& line)
 {
-    document.Counter = counter;
-    document.Type = type;
-    document.Number = number;
-    document.Date = date;
-    document.Partner = partner;
-    document.PartnerName = supplier && !partner.isEmpty() ? reads_->SupplierName(partner) : partner;
+    document.Counter = line.Document;
+    document.Type = line.Type;
+    document.Number = line.Number;
+    document.Date = line.Date;
+    document.Partner = line.Partner;
+    document.PartnerName = line.Partner;
+    if (line.Partner.isEmpty())
+        return;
+    const TRecallPartner& partner = reads_->Partner(line.Partner);
+    document.PartnerName = partner.Name;
+    document.FiscalCode = partner.FiscalCode;
+    document.Address = partner.Address;
+    document.Phone = partner.Phone;
 }
 
 void TLotWalk::Expand(TRecallNode& node)
@@ -334,15 +355,29 @@ void TLotWalk::Expand(TRecallNode& node)
     if (step != steps_.end()) {
         for (TRecallNode& child : step->second) {
             Shift(child, node.Level);
+            Carry(node, child);
             if (child.Kind == TRecallKind::Lot)
                 Expand(child);
-            for (TRecallNode& grandchild : child.Children)
-                Expand(grandchild);
+            else
+                for (TRecallNode& lot : child.Children) { // what a document drew is the lot's
+                    Carry(node, lot);
+                    Expand(lot);
+                }
             node.Children.push_back(std::move(child));
         }
         steps_.erase(step);
     }
     onTheWay_.erase(node.Lot);
+}
+
+void TLotWalk::Carry(const TRecallNode& node, TRecallNode& child)
+{
+    // Multiplied before it is divided: a share of whole figures stays as written.
+    child.Share = node.Made > 0 ? child.Quantity * node.Share / node.Made : child.Quantity;
+    child.ShareUnit = direction_ == TRecallDirection::Forward ? node.ShareUnit : child.Unit;
+    if (child.Kind == TRecallKind::Lot)
+        for (const TRecallDocLine& in : reads_->ReceiptsOfLot(child.Lot))
+            child.Made += in.Quantity;
 }
 
 std::vector<TRecallNode> TLotWalk::ReceiptsOf(const TLotKey& key, int level)
@@ -355,7 +390,7 @@ std::vector<TRecallNode> TLotWalk::ReceiptsOf(const TLotKey& key, int level)
         r.Lot = key;
         r.Warehouse = in.Warehouse;
         r.Quantity = in.Quantity;
-        SetDocument(r.Document, in.Type, in.Number, in.Date, in.Partner, in.Document, true);
+        SetDocument(r.Document, in);
         Describe(r);
         r.QuantityUnit = r.Unit;
         receipts.push_back(std::move(r));
@@ -396,7 +431,7 @@ std::vector<TRecallNode> TLotWalk::ForwardChildren(const TLotKey& key)
         doc.Unit = node.Unit;
         doc.Quantity = moved;
         doc.QuantityUnit = node.Unit;
-        SetDocument(doc.Document, d.Type, d.Number, d.Date, d.Partner, d.Document, false);
+        SetDocument(doc.Document, d);
         if (d.Type != fw::ConsumptionDocType) {
             doc.Kind = TRecallKind::Shipment;
             children.push_back(std::move(doc));
@@ -422,7 +457,7 @@ std::vector<TRecallNode> TLotWalk::ForwardChildren(const TLotKey& key)
                 continue; // the receipt line is gone, and its lot with it
             TRecallNode lot = LotNode(made->Lot);
             lot.Level = 1;
-            SetDocument(lot.Document, made->Type, made->Number, made->Date, made->Partner, made->Document, true);
+            SetDocument(lot.Document, *made);
             lot.Warehouse = made->Warehouse;
             lot.Received = made->Quantity;
             lot.Quantity = link.Quantity;
@@ -474,7 +509,7 @@ std::vector<TRecallNode> TLotWalk::BackwardChildren(const TLotKey& key)
         // The receipt that brought in the stock row drawn on; without one recorded, the
         // lot's first receipt.
         if (const TRecallDocLine* in = link.Receipt != 0 ? reads_->ReceiptLine(link.Receipt, link.Line) : nullptr) {
-            SetDocument(lot.Document, in->Type, in->Number, in->Date, in->Partner, in->Document, true);
+            SetDocument(lot.Document, *in);
             lot.Received = in->Quantity;
         } else if (const std::vector<TRecallNode> receipts = ReceiptsOf(link.Lot, lot.Level); !receipts.empty()) {
             lot.Document = receipts.front().Document;

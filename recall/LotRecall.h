@@ -12,10 +12,12 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 #include <map>
 #include <memory>
 #include <set>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 namespace fw {
@@ -26,6 +28,8 @@ namespace corvanel {
 
 class TReceiptWeights;
 class TRecallReads;
+struct TRecallDocLine;
+
 
 // A document of the host as the recall names it.
 struct TRecallDocument {
@@ -34,7 +38,10 @@ struct TRecallDocument {
     double Number = 0;
     QDate Date;
     QString Partner;     // the supplier's code, or the customer as the document holds it
-    QString PartnerName; // the supplier's name; the customer again
+    QString PartnerName; // the partner's name by the partners' table; the code when it has none
+    QString FiscalCode;  // by the partners' table, where it has the partner
+    QString Address;
+    QString Phone;
     bool Known() const { return !Type.isEmpty() || Counter != 0; }
 };
 
@@ -53,6 +60,7 @@ struct TRecallNode {
     TLotKey Lot;      // the lot, or the lot the document moved
     QString Name;     // of the lot's article
     QString Unit;     // of the lot's article
+    QString Description; // of the lot's article
     QString Warehouse;
     // For a lot reached: the receipt that made it (forward) or brought it in (backward);
     // otherwise the node's own document.
@@ -63,6 +71,18 @@ struct TRecallNode {
     QString QuantityUnit;
     // For a lot: what its receipt line made or brought in (in Unit); 0 when unknown.
     double Received = 0;
+    // The part of the followed lot the node carries. Forward: how much of the followed lot
+    // went into the lot or left with the document, in the followed lot's unit; backward: how
+    // much of the lot went into the followed lot, in its own unit. A lot used in part passes
+    // on the same part of what it was made of; for the lot followed, what came in.
+    double Share = 0;
+    QString ShareUnit;
+    // For a lot: what its receipts made, by which its share is passed on (each quantity
+    // under it carries Share / Made of itself); 0 when none made anything, and then every
+    // quantity under it is carried whole, as a recall would rather reach too far than stop
+    // short.
+    double Made = 0;
+    double Part() const { return Made > 0 ? Share / Made : 1; }
     bool Estimated = false; // the link comes from a document without genealogy
     bool Cycle = false;     // the lot is already on the way here: not followed again
     bool Repeated = false;  // the lot was followed elsewhere in the tree already
@@ -71,11 +91,38 @@ struct TRecallNode {
 
 enum class TRecallDirection { Forward, Backward };
 
+// The mass balance of a lot, as an inspector asks for it (MassBalance.h).
+// A document's part in a balance.
+struct TBalanceMove {
+    TRecallDocument Document; // the customer as Partner, for a shipment
+    double Quantity = 0;
+};
+
+struct TLotBalance {
+    TLotKey Lot;
+    QString Name;
+    QString Unit;
+    double Received = 0;               // by every receipt of the lot
+    std::vector<TBalanceMove> Consumed; // by document; a reversed one and its reversal left out
+    std::vector<TBalanceMove> Shipped;  // by document (and so by customer)
+    std::vector<std::pair<QString, double>> OnHand; // by warehouse
+
+    double ConsumedTotal() const;
+    double ShippedTotal() const;
+    double OnHandTotal() const;
+    // What none of the above accounts for: 0 for a lot fully accounted for.
+    double Difference() const;
+    // The difference as a part of what came in; 0 when nothing came in.
+    double DifferenceShare() const;
+};
+
 // What a lot was followed to: one tree per lot followed (a lot name several articles hold
 // is followed for each of them).
 struct TRecall {
     TRecallDirection Direction = TRecallDirection::Forward;
     std::vector<TRecallNode> Roots;
+    std::vector<TLotBalance> Balances; // when asked for (TLotWalk::Balance)
+    QStringList Drill;                 // the drill's lines, when the recall is one (RecallDrill.h)
 };
 
 // A lot of an article as the lot picker lists it.
@@ -104,6 +151,8 @@ public:
     QString ArticleName(const QString& group, const QString& article);
 
     TRecall Follow(const std::vector<TLotKey>& lots, TRecallDirection direction);
+    // The mass balance of the lots followed and, forward, of the finished lots reached.
+    void Balance(TRecall& recall);
 
 private:
     // The lot's own receipts (the lot followed) as nodes of that level.
@@ -117,15 +166,17 @@ private:
     // Builds the tree depth first from the steps: a lot already on the way is marked a
     // cycle, one followed elsewhere already is marked repeated.
     void Expand(TRecallNode& node);
+    // Gives a child of `node` its share by the node's part (and a lot what it made).
+    void Carry(const TRecallNode& node, TRecallNode& child);
     // The lines of the receipts tied to a consumption document by number and date.
     const TReceiptWeights& TiedReceipts(double number, const QDate& date);
     TRecallNode LotNode(const TLotKey& key);
     void Describe(TRecallNode& node);
-    void SetDocument(TRecallDocument& document, const QString& type, double number, const QDate& date,
-                     const QString& partner, double counter, bool supplier);
+    void SetDocument(TRecallDocument& document, const TRecallDocLine& line);
 
     std::unique_ptr<TRecallReads> reads_;
     std::map<TLotKey, std::vector<TRecallNode>> steps_;
+    TRecallDirection direction_ = TRecallDirection::Forward;
     std::set<TLotKey> followed_;
     std::set<TLotKey> onTheWay_;
     std::map<std::pair<double, qint64>, std::unique_ptr<TReceiptWeights>> tied_;

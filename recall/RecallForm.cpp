@@ -13,7 +13,10 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/MessageDlg.h"
+#include "recall/DrillList.h"
 #include "recall/LotPicker.h"
+#include "recall/RecallDrill.h"
+#include "recall/RecallInspection.h"
 #include "recall/RecallOutput.h"
 #include "recall/RecallReport.h"
 #include "requirement/Requirement.h"
@@ -21,6 +24,8 @@
 #include "platform/core/Readable.h"
 
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QPlainTextEdit>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -139,11 +144,19 @@ void TRecallForm::BuildControls()
     TotalsTree->setHeaderLabels(
         {QStringLiteral("Partener"), QStringLiteral("Articol"), QStringLiteral("Cantitate"), QStringLiteral("U.M.")});
     TotalsTree->setRootIsDecorated(false);
+    InspectionLabel = new QLabel(QStringLiteral("Pentru inspectie:"), this);
+    InspectionLabel->setObjectName(QStringLiteral("InspectionLabel"));
+    InspectionText = new QPlainTextEdit(this);
+    InspectionText->setObjectName(QStringLiteral("InspectionText"));
+    InspectionText->setReadOnly(true);
+    InspectionText->setLineWrapMode(QPlainTextEdit::NoWrap);
     auto* totals = new QWidget(this);
-    auto* totalsLayout = new QVBoxLayout(totals);
+    auto* totalsLayout = new QGridLayout(totals);
     totalsLayout->setContentsMargins(0, 0, 0, 0);
-    totalsLayout->addWidget(TotalsLabel);
-    totalsLayout->addWidget(TotalsTree);
+    totalsLayout->addWidget(TotalsLabel, 0, 0);
+    totalsLayout->addWidget(TotalsTree, 1, 0);
+    totalsLayout->addWidget(InspectionLabel, 0, 1);
+    totalsLayout->addWidget(InspectionText, 1, 1);
     auto* split = new QSplitter(Qt::Vertical, this);
     split->addWidget(RecallTree);
     split->addWidget(totals);
@@ -155,9 +168,14 @@ void TRecallForm::BuildControls()
     ReverseButton = Button(this, "ReverseButton", QStringLiteral("&Anuleaza consumul..."));
     ReverseButton->setToolTip(QStringLiteral("Anuleaza documentul de consum al randului curent."));
     CloseButton = Button(this, "CloseButton", QStringLiteral("I&nchide"));
+    DrillButton = Button(this, "DrillButton", QStringLiteral("&Exercitiu..."));
+    DrillButton->setToolTip(QStringLiteral("Exercitiu de retragere: pasii cronometrati si inregistrati."));
+    DrillsButton = Button(this, "DrillsButton", QStringLiteral("Exercitii &facute..."));
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(ReverseButton);
     buttons->addStretch();
+    buttons->addWidget(DrillButton);
+    buttons->addWidget(DrillsButton);
     buttons->addWidget(PrintButton);
     buttons->addWidget(CsvButton);
     buttons->addWidget(CloseButton);
@@ -171,6 +189,8 @@ void TRecallForm::BuildControls()
     connect(SearchButton, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { SearchButtonClick(); }));
     connect(PrintButton, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { PrintButtonClick(); }));
     connect(CsvButton, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { CsvButtonClick(); }));
+    connect(DrillButton, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { DrillButtonClick(); }));
+    connect(DrillsButton, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { ShowDrills(context_, this); }));
     connect(ReverseButton, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { ReverseButtonClick(); }));
     connect(RecallTree, &QTreeWidget::currentItemChanged, this, [this] { UpdateButtons(); });
     connect(CloseButton, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { Close(); }));
@@ -182,6 +202,7 @@ void TRecallForm::BuildControls()
 void TRecallForm::UpdateButtons()
 {
     SearchButton->setEnabled(!LotEdit->text().trimmed().isEmpty());
+    DrillButton->setEnabled(SearchButton->isEnabled());
     PrintButton->setEnabled(recall_.has_value() && !recall_->Roots.empty());
     CsvButton->setEnabled(PrintButton->isEnabled());
     const QTreeWidgetItem* current = RecallTree->currentItem();
@@ -291,6 +312,7 @@ void TRecallForm::SearchButtonClick()
             return;
         }
         recall_ = walk.Follow(lots, ForwardRadio->isChecked() ? TRecallDirection::Forward : TRecallDirection::Backward);
+        walk.Balance(*recall_);
     } catch (const fw::EDatabaseError& e) {
         fw::MessageDlg(msg::DatabaseError(e.Message()), fw::TMsgDlgType::Error);
         return;
@@ -300,7 +322,7 @@ void TRecallForm::SearchButtonClick()
 
 void TRecallForm::AddItems(QTreeWidgetItem* parent, const TRecallNode& node, int depth)
 {
-    const TRecallLine line = DescribeNode(node, depth, context_.Formats);
+    const TRecallLine line = DescribeNode(node, depth, recall_->Direction, context_.Formats);
     auto* item = new QTreeWidgetItem(parent, RecallColumns(line));
     item->setTextAlignment(5, Qt::AlignRight | Qt::AlignVCenter);
     QFont font = item->font(0);
@@ -336,7 +358,12 @@ void TRecallForm::ShowRecall()
     RecallTree->clear();
     TotalsTree->clear();
     TotalsLabel->clear();
+    InspectionText->clear();
     if (recall_) {
+        std::vector<TInspectionSection> sections{CustomersToCall(*recall_)};
+        for (TInspectionSection& s : InspectionSections(*recall_, context_.Formats))
+            sections.push_back(std::move(s));
+        InspectionText->setPlainText(SectionsText(sections));
         for (const TRecallNode& root : recall_->Roots)
             AddItems(RecallTree->invisibleRootItem(), root, 0);
         TotalsLabel->setText(RecallTotalsTitle(recall_->Direction) + QLatin1Char(':'));
@@ -398,6 +425,50 @@ void TRecallForm::CsvButtonClick()
     if (fw::ExecPrintModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     WriteRecallCsv(*recall_, dialog.selectedFiles().constFirst());
+}
+
+void TRecallForm::DrillButtonClick()
+{
+    TDrill drill;
+    drill.Lot = LotEdit->text().trimmed();
+    drill.Group = GroupEdit->text();
+    drill.Article = ArticleEdit->text();
+    drill.Direction = ForwardRadio->isChecked() ? TRecallDirection::Forward : TRecallDirection::Backward;
+    if (drill.Lot.isEmpty())
+        return;
+    QInputDialog ask(this);
+    ask.setObjectName(QStringLiteral("DrillOperator"));
+    ask.setWindowTitle(DrillTitle());
+    ask.setLabelText(QStringLiteral("Operatorul exercitiului:"));
+    // Runs as the printing dialogs do, so that a test can answer it.
+    if (fw::ExecPrintModal(ask) != QDialog::Accepted)
+        return;
+    drill.Operator = ask.textValue().trimmed();
+    if (drill.Operator.isEmpty()) {
+        fw::MessageDlg(QStringLiteral("Scrieti numele operatorului exercitiului."), fw::TMsgDlgType::Warning);
+        return;
+    }
+    try {
+        TLotWalk walk(context_.Session(), KRBPROD);
+        TRecall recall;
+        const bool found = RunDrill(walk, drill, recall, [this](const TRecall& followed) {
+            recall_ = followed;
+            ShowRecall();
+            PrintRecall(context_, *recall_, this);
+        });
+        if (!found) {
+            fw::MessageDlg(msg::LotNotFound(drill.Lot, drill.Article.isEmpty() ? QString() : drill.Group + QLatin1Char('/') + drill.Article),
+                           fw::TMsgDlgType::Warning);
+            return;
+        }
+        RecordDrill(context_.Session(), KRBPROD, drill);
+        recall_->Drill = DrillLines(drill);
+        ShowRecall();
+        fw::MessageDlg(DrillTitle() + QStringLiteral(" inregistrat.\r") + recall_->Drill.join(QLatin1Char('\r')),
+                       fw::TMsgDlgType::Information);
+    } catch (const fw::EDatabaseError& e) {
+        fw::MessageDlg(msg::DatabaseError(e.Message()), fw::TMsgDlgType::Error);
+    }
 }
 
 } // namespace corvanel

@@ -12,6 +12,7 @@
 
 class QLabel;
 class QLineEdit;
+class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QTreeWidget;
@@ -37,9 +38,13 @@ public:
     QTreeWidget* RecallTree;
     QLabel* TotalsLabel;
     QTreeWidget* TotalsTree;
+    QLabel* InspectionLabel;
+    QPlainTextEdit* InspectionText; // the customers to call, one step back and forward, the balance
     QPushButton* PrintButton;
     QPushButton* CsvButton;
     QPushButton* ReverseButton;
+    QPushButton* DrillButton;
+    QPushButton* DrillsButton;
     QPushButton* CloseButton;
 
     // Follows the lot typed in the direction chosen and shows what was found; a lot that
@@ -50,6 +55,9 @@ public:
     void PrintButtonClick();
     // Asks for a file and writes the CSV there.
     void CsvButtonClick();
+    // A recall drill of the lot typed: the operator asked for, the lot followed, balanced and
+    // its report printed, each step timed, and the drill kept on record.
+    void DrillButtonClick();
     // The consumption document of the current row reversed (after the question), and the
     // lot followed again.
     void ReverseButtonClick();

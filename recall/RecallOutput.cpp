@@ -5,6 +5,7 @@
 #include "platform/core/Csv.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/Readable.h"
+#include "recall/RecallInspection.h"
 
 #include <QDir>
 #include <QSaveFile>
@@ -44,14 +45,14 @@ QString PartnerOf(const TRecallNode& node, int depth)
     return node.Document.PartnerName;
 }
 
-QString Document(const TRecallDocument& d, const fw::TFormatSettings& formats)
+} // namespace
+
+QString DocumentText(const TRecallDocument& d, const fw::TFormatSettings& formats)
 {
     if (!d.Known())
         return QString();
     return (d.Type + QLatin1Char(' ') + fw::FloatToStr(d.Number, formats)).trimmed();
 }
-
-} // namespace
 
 const QStringList& RecallColumnTitles()
 {
@@ -67,7 +68,7 @@ QStringList RecallColumns(const TRecallLine& l)
     return {l.Element, l.Document, l.Date, l.Partner, l.Warehouse, l.Quantity, l.Unit, l.Remark};
 }
 
-TRecallLine DescribeNode(const TRecallNode& node, int depth, const fw::TFormatSettings& formats)
+TRecallLine DescribeNode(const TRecallNode& node, int depth, TRecallDirection direction, const fw::TFormatSettings& formats)
 {
     TRecallLine line;
     line.Depth = depth;
@@ -88,7 +89,7 @@ TRecallLine DescribeNode(const TRecallNode& node, int depth, const fw::TFormatSe
         line.Element = QStringLiteral("Iesire");
         break;
     }
-    line.Document = Document(node.Document, formats);
+    line.Document = DocumentText(node.Document, formats);
     line.Date = fw::DateText(node.Document.Date, formats);
     line.Partner = PartnerOf(node, depth);
     line.Warehouse = node.Warehouse;
@@ -98,6 +99,13 @@ TRecallLine DescribeNode(const TRecallNode& node, int depth, const fw::TFormatSe
         line.Unit = node.QuantityUnit;
     }
     QStringList remarks;
+    // Where the part of the followed lot differs from what moved, both are shown.
+    if (depth > 0 && (node.Share != node.Quantity || node.ShareUnit != node.QuantityUnit))
+        remarks << QStringLiteral("%1: %2 %3")
+                       .arg(direction == TRecallDirection::Forward ? QStringLiteral("din lotul urmarit")
+                                                                : QStringLiteral("in lotul urmarit"),
+                            fw::QuantityToStr(node.Share, formats), node.ShareUnit)
+                       .trimmed();
     if (node.Estimated)
         remarks << QStringLiteral("estimat");
     if (node.Cycle)
@@ -111,27 +119,67 @@ TRecallLine DescribeNode(const TRecallNode& node, int depth, const fw::TFormatSe
 std::vector<TRecallLine> RecallLines(const TRecall& recall, const fw::TFormatSettings& formats)
 {
     std::vector<TRecallLine> lines;
-    Walk(recall.Roots, 0, [&](const TRecallNode& node, int depth) { lines.push_back(DescribeNode(node, depth, formats)); });
+    Walk(recall.Roots, 0, [&](const TRecallNode& node, int depth) { lines.push_back(DescribeNode(node, depth, recall.Direction, formats)); });
     return lines;
 }
 
+namespace {
+
+using TTotals = std::map<std::tuple<QString, QString, QString>, TRecallTotal>;
+
+void Add(TTotals& to, const TTotals& from, double scale)
+{
+    for (const auto& [key, total] : from) {
+        TRecallTotal& t = to[key];
+        const double quantity = t.Quantity + total.Quantity * scale;
+        t = total;
+        t.Quantity = quantity;
+    }
+}
+
+// Adds up the shares under a node. A lot followed elsewhere in the tree (repeated) carries
+// what is under it there, by the part it carries here: `under` keeps, per lot followed,
+// its part (TRecallNode::Part) and the totals under it.
+struct TTotaller {
+    bool Forward = true;
+    std::map<TLotKey, std::pair<double, TTotals>> under;
+
+    void Sum(const TRecallNode& node, int depth, TTotals& out)
+    {
+        const bool counts = Forward ? node.Kind == TRecallKind::Shipment : node.Kind == TRecallKind::Lot && depth > 0;
+        if (counts) {
+            const QString partner = PartnerOf(node, depth);
+            TRecallTotal& t = out[{partner, node.Lot.Group, node.Lot.Article}];
+            t.Partner = partner;
+            t.Group = node.Lot.Group;
+            t.Article = node.Lot.Article;
+            t.Name = node.Name;
+            t.Unit = node.ShareUnit;
+            t.Quantity += node.Share;
+        }
+        if (node.Repeated) {
+            const auto found = under.find(node.Lot);
+            if (found != under.end() && found->second.first != 0)
+                Add(out, found->second.second, node.Part() / found->second.first);
+            return;
+        }
+        TTotals below;
+        for (const TRecallNode& child : node.Children)
+            Sum(child, depth + 1, below);
+        if (node.Kind == TRecallKind::Lot && !node.Cycle)
+            under[node.Lot] = {node.Part(), below};
+        Add(out, below, 1);
+    }
+};
+
+} // namespace
+
 std::vector<TRecallTotal> RecallTotals(const TRecall& recall)
 {
-    const bool forward = recall.Direction == TRecallDirection::Forward;
-    std::map<std::tuple<QString, QString, QString>, TRecallTotal> totals;
-    Walk(recall.Roots, 0, [&](const TRecallNode& node, int depth) {
-        const bool counts = forward ? node.Kind == TRecallKind::Shipment : node.Kind == TRecallKind::Lot && depth > 0;
-        if (!counts)
-            return;
-        const QString partner = PartnerOf(node, depth);
-        TRecallTotal& t = totals[{partner, node.Lot.Group, node.Lot.Article}];
-        t.Partner = partner;
-        t.Group = node.Lot.Group;
-        t.Article = node.Lot.Article;
-        t.Name = node.Name;
-        t.Unit = node.Unit;
-        t.Quantity += node.Quantity;
-    });
+    TTotaller totaller{recall.Direction == TRecallDirection::Forward, {}};
+    TTotals totals;
+    for (const TRecallNode& root : recall.Roots)
+        totaller.Sum(root, 0, totals);
     std::vector<TRecallTotal> out;
     out.reserve(totals.size());
     for (auto& [key, total] : totals)
@@ -162,7 +210,7 @@ QString RecallCsv(const TRecall& recall)
     QString out = fw::CsvRecord({QStringLiteral("Nivel"), QStringLiteral("Tip"), QStringLiteral("Numar"),
                                  QStringLiteral("Data"), QStringLiteral("Partener"), QStringLiteral("Cod_grupa"),
                                  QStringLiteral("Cod_articol"), QStringLiteral("Lot"), QStringLiteral("Cantitate"),
-                                 QStringLiteral("Estimat")});
+                                 QStringLiteral("Estimat"), QStringLiteral("Cota")});
     Walk(recall.Roots, 0, [&](const TRecallNode& node, int depth) {
         const bool reached = node.Kind == TRecallKind::Lot && depth > 0;
         if (!reached && node.Kind != TRecallKind::Shipment)
@@ -171,7 +219,7 @@ QString RecallCsv(const TRecall& recall)
         out += fw::CsvRecord({QString::number(node.Level), d.Type, d.Known() ? fw::CsvNumber(d.Number) : QString(),
                               d.Date.isValid() ? d.Date.toString(Qt::ISODate) : QString(), d.Partner, node.Lot.Group,
                               node.Lot.Article, node.Lot.Lot, fw::CsvNumber(node.Quantity),
-                              node.Estimated ? QStringLiteral("1") : QStringLiteral("0")});
+                              node.Estimated ? QStringLiteral("1") : QStringLiteral("0"), fw::CsvNumber(node.Share)});
     });
     return out;
 }
@@ -187,7 +235,7 @@ void WriteRecallCsv(const TRecall& recall, const QString& fileName)
 
 QString RecallText(const TRecall& recall, const fw::TFormatSettings& formats)
 {
-    QString out = RecallTitle(recall) + QLatin1Char('\n');
+    QString out = RecallTitle(recall) + QLatin1Char('\n') + SectionsText({CustomersToCall(recall)});
     for (const TRecallLine& line : RecallLines(recall, formats)) {
         QStringList parts{line.Element};
         if (!line.Document.isEmpty())
@@ -209,7 +257,7 @@ QString RecallText(const TRecall& recall, const fw::TFormatSettings& formats)
                        .arg(t.Partner.isEmpty() ? QStringLiteral("-") : t.Partner, t.Group, t.Article, t.Name,
                             fw::QuantityToStr(t.Quantity, formats), t.Unit);
     }
-    return out;
+    return out + SectionsText(InspectionSections(recall, formats));
 }
 
 } // namespace corvanel

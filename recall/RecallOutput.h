@@ -32,8 +32,10 @@ QStringList RecallColumns(const TRecallLine& line);
 
 // Every node, depth first, each after the one above it.
 std::vector<TRecallLine> RecallLines(const TRecall& recall, const fw::TFormatSettings& formats);
-// The texts of one node.
-TRecallLine DescribeNode(const TRecallNode& node, int depth, const fw::TFormatSettings& formats);
+// A document as the recall names it: its type and number; empty when unknown.
+QString DocumentText(const TRecallDocument& document, const fw::TFormatSettings& formats);
+// The texts of one node of a recall in that direction.
+TRecallLine DescribeNode(const TRecallNode& node, int depth, TRecallDirection direction, const fw::TFormatSettings& formats);
 
 // A total per customer (forward: what the shipments reached gave them) or per supplier
 // (backward: what of their lots went in), per article.
@@ -55,7 +57,8 @@ QString RecallTotalsTitle(TRecallDirection direction);
 QString RecallTitle(const TRecall& recall);
 
 // The CSV: a heading, then one record per lot reached and per shipment, depth first
-// (Nivel;Tip;Numar;Data;Partener;Cod_grupa;Cod_articol;Lot;Cantitate;Estimat).
+// (Nivel;Tip;Numar;Data;Partener;Cod_grupa;Cod_articol;Lot;Cantitate;Estimat;Cota, the
+// last the node's share of the followed lot, TRecallNode::Share).
 QString RecallCsv(const TRecall& recall);
 // The same, written whole or not at all. EInOutError when the file cannot be written or is
 // refused (fw::CheckOutputFile: one of the company's files, no regular file).

@@ -1,6 +1,7 @@
 #include "recall/RecallReads.h"
 
 #include "data/FieldByName.h"
+#include "data/StockLedger.h"
 #include "platform/db/Query.h"
 #include "platform/db/Table.h"
 #include "platform/schema/CompanyTables.h"
@@ -69,10 +70,10 @@ const TBatchSql kConsumptionsNumbered{
 const TBatchSql kReceiptsNumbered{{QStringLiteral("SELECT Contor, Numar, Data FROM Doc_in WHERE")},
                                   QStringLiteral("(Numar = :Numar# AND Data = :Data#)"),
                                   {QStringLiteral("ORDER BY Contor")}};
-const TBatchSql kArticles{{QStringLiteral("SELECT Grupa, Cod, Denumire, Unitate_masura FROM Catalog WHERE")},
+const TBatchSql kArticles{{QStringLiteral("SELECT Grupa, Cod, Denumire, Unitate_masura, Descriere FROM Catalog WHERE")},
                           QStringLiteral("(Cod = :Cod#)"),
                           {}};
-const TBatchSql kSuppliers{{QStringLiteral("SELECT Cod_furnizor, Nume_furnizor FROM Furn WHERE")},
+const TBatchSql kPartners{{QStringLiteral("SELECT Cod_furnizor, Nume_furnizor, Cod_fiscal, Localitate, Adresa, Telefon FROM Furn WHERE")},
                            QStringLiteral("(Cod_furnizor = :Cod#)"),
                            {}};
 
@@ -354,30 +355,76 @@ void TRecallReads::LoadArticles(const std::vector<TLotKey>& lots)
             const TField* code = F(&q, "Cod");
             const TField* name = F(&q, "Denumire");
             const TField* unit = F(&q, "Unitate_masura");
+            const TField* description = F(&q, "Descriere");
             for (; !q.Eof(); q.Next())
-                articles_[{group->AsString(), code->AsString()}] = {name->AsString(), unit->AsString()};
+                articles_[{group->AsString(), code->AsString()}] = {name->AsString(), unit->AsString(), description->AsString()};
         });
     for (const TLotKey& lot : keys)
         articlesRead_.insert(ArticleOnly(lot));
 }
 
-void TRecallReads::LoadSuppliers(const std::vector<QString>& suppliers)
+void TRecallReads::LoadPartners(const std::vector<QString>& codes)
 {
     std::vector<QString> keys;
-    for (const QString& s : suppliers)
-        if (!s.isEmpty() && !suppliers_.contains(s) && std::find(keys.begin(), keys.end(), s) == keys.end())
-            keys.push_back(s);
-    for (const QString& s : keys)
-        suppliers_[s] = s;
+    for (const QString& code : codes)
+        if (!code.isEmpty() && !partners_.contains(code) && std::find(keys.begin(), keys.end(), code) == keys.end())
+            keys.push_back(code);
+    for (const QString& code : keys)
+        partners_[code].Name = code;
     q_->Batch(
-        kSuppliers, keys, [](TQuery& q, const QString& at, const QString& code) { Bind(q, QStringLiteral("Cod") + at, code); },
+        kPartners, keys, [](TQuery& q, const QString& at, const QString& code) { Bind(q, QStringLiteral("Cod") + at, code); },
         [&](TQuery& q) {
             const TField* code = F(&q, "Cod_furnizor");
             const TField* name = F(&q, "Nume_furnizor");
-            for (; !q.Eof(); q.Next())
+            const TField* fiscal = F(&q, "Cod_fiscal");
+            const TField* locality = F(&q, "Localitate");
+            const TField* address = F(&q, "Adresa");
+            const TField* phone = F(&q, "Telefon");
+            for (; !q.Eof(); q.Next()) {
+                TRecallPartner& p = partners_[code->AsString()];
                 if (!name->AsString().isEmpty())
-                    suppliers_[code->AsString()] = name->AsString();
+                    p.Name = name->AsString();
+                p.FiscalCode = fiscal->AsString();
+                QStringList where;
+                for (const TField* f : {locality, address})
+                    if (!f->AsString().trimmed().isEmpty())
+                        where << f->AsString().trimmed();
+                p.Address = where.join(QStringLiteral(", "));
+                p.Phone = phone->AsString();
+            }
         });
+}
+
+void TRecallReads::LoadStock(const std::vector<TLotKey>& lots)
+{
+    for (const bool grouped : {true, false}) {
+        std::vector<TLotKey> keys;
+        for (const TLotKey& lot : lots)
+            if (lot.Group.isEmpty() != grouped && !stockRead_.contains(lot) && std::find(keys.begin(), keys.end(), lot) == keys.end())
+                keys.push_back(lot);
+        const std::array<QString, 3> sql = TStockLedger::LotsStockByWarehouseSql(grouped);
+        q_->Batch(
+            {{sql[0]}, sql[1], {sql[2]}}, keys,
+            [grouped](TQuery& q, const QString& at, const TLotKey& lot) {
+                if (grouped)
+                    Bind(q, QStringLiteral("Grupa") + at, lot.Group);
+                BindLot(q, at, lot);
+            },
+            [&](TQuery& q) {
+                const TField* group = F(&q, "Cod_grupa");
+                const TField* article = F(&q, "Cod_articol");
+                const TField* lot = F(&q, "Lot");
+                const TField* warehouse = F(&q, "Cod_gestiune");
+                const TField* quantity = F(&q, "Stoc");
+                for (; !q.Eof(); q.Next())
+                    stock_[{group->AsString(), article->AsString(), lot->AsString()}].push_back(
+                        {warehouse->AsString(), quantity->AsFloat()});
+            });
+        stockRead_.insert(keys.begin(), keys.end());
+        // By warehouse code as the program compares codes, whatever the engine's collation.
+        for (const TLotKey& lot : keys)
+            std::sort(stock_[lot].begin(), stock_[lot].end());
+    }
 }
 
 // ---------------------------------------------------------------- what was read
@@ -458,16 +505,22 @@ const std::vector<TRecallDocLine>& TRecallReads::DocumentLines(double document)
     return Found(documentLines_, document);
 }
 
-const std::pair<QString, QString>& TRecallReads::Article(const QString& group, const QString& code)
+const TRecallArticle& TRecallReads::Article(const QString& group, const QString& code)
 {
     LoadArticles({TLotKey{group, code, QString()}});
     return Found(articles_, {group, code});
 }
 
-const QString& TRecallReads::SupplierName(const QString& code)
+const std::vector<std::pair<QString, double>>& TRecallReads::StockOfLot(const TLotKey& lot)
 {
-    LoadSuppliers({code});
-    return Found(suppliers_, code);
+    LoadStock({lot});
+    return Found(stock_, lot);
+}
+
+const TRecallPartner& TRecallReads::Partner(const QString& code)
+{
+    LoadPartners({code});
+    return Found(partners_, code);
 }
 
 } // namespace corvanel

@@ -49,6 +49,21 @@ struct TRecallGenealogy {
     double InLine = 0;
 };
 
+// An article of the catalog as the recall shows it.
+struct TRecallArticle {
+    QString Name;
+    QString Unit;
+    QString Description;
+};
+
+// A partner (supplier or customer) of the partners' table, as an inspector asks for it.
+struct TRecallPartner {
+    QString Name; // the code itself when the table names none
+    QString FiscalCode;
+    QString Address; // locality and address
+    QString Phone;
+};
+
 class TRecallReads final {
 public:
     TRecallReads(fw::TSession* session, const QString& database);
@@ -76,7 +91,8 @@ public:
     void LoadReceiptsNumbered(const std::vector<std::pair<double, QDate>>& numbers);
     void LoadDocumentLines(const std::vector<double>& documents);
     void LoadArticles(const std::vector<TLotKey>& lots);
-    void LoadSuppliers(const std::vector<QString>& suppliers);
+    void LoadPartners(const std::vector<QString>& codes);
+    void LoadStock(const std::vector<TLotKey>& lots);
 
     // ---- what was read (reading it alone when it was not)
     // By the lot's group too: a lot of an article without group (null) has an empty one.
@@ -92,10 +108,12 @@ public:
     const std::vector<double>& ConsumptionsNumbered(double number, const QDate& date);
     const std::vector<double>& ReceiptsNumbered(double number, const QDate& date);
     const std::vector<TRecallDocLine>& DocumentLines(double document);
-    // Name and unit of an article of the catalog; empty when there is none.
-    const std::pair<QString, QString>& Article(const QString& group, const QString& code);
-    // The supplier's name; the code itself when it names none.
-    const QString& SupplierName(const QString& code);
+    // An article of the catalog; empty when there is none.
+    const TRecallArticle& Article(const QString& group, const QString& code);
+    // A partner by code; only the name (the code) when the table has none of that code.
+    const TRecallPartner& Partner(const QString& code);
+    // What the lot holds now, by warehouse (in the order of their codes).
+    const std::vector<std::pair<QString, double>>& StockOfLot(const TLotKey& lot);
 
 private:
     struct TQueries;
@@ -115,8 +133,10 @@ private:
     std::set<double> documentsWithGenealogy_;
     std::map<TNumbered, std::vector<double>> consumptionsNumbered_, receiptsNumbered_;
     std::map<double, std::vector<TRecallDocLine>> documentLines_;
-    std::map<std::pair<QString, QString>, std::pair<QString, QString>> articles_;
-    std::map<QString, QString> suppliers_;
+    std::map<std::pair<QString, QString>, TRecallArticle> articles_;
+    std::map<QString, TRecallPartner> partners_;
+    std::set<TLotKey> stockRead_;
+    std::map<TLotKey, std::vector<std::pair<QString, double>>> stock_;
 };
 
 } // namespace corvanel

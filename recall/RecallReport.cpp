@@ -4,6 +4,7 @@
 #include "platform/report/ReportPainter.h"
 #include "reports/FirmName.h"
 #include "reports/PrintSettings.h"
+#include "recall/RecallInspection.h"
 #include "reports/ReportColumns.h"
 #include "platform/core/Readable.h"
 
@@ -149,9 +150,11 @@ void TRecallReport::BuildReport(const QString& firmName)
 
     // The totals, after the tree.
     TReportBand* summary = Report->Summary();
-    TReportLabel* caption = summary->AddLabel(RecallTotalsTitle(recall_.Direction) + QLatin1Char(':'), 0, 3);
-    caption->Name = QStringLiteral("Totaluri");
-    caption->Bold = true;
+    if (!totals_.empty()) {
+        TReportLabel* caption = summary->AddLabel(RecallTotalsTitle(recall_.Direction) + QLatin1Char(':'), 0, 3);
+        caption->Name = QStringLiteral("Totaluri");
+        caption->Bold = true;
+    }
     const double lineHeight = LineHeightMm({Report->FontName, Report->FontSize});
     const auto memo = [&](const char* name, double left, double columnWidth, TReportAlignment alignment) {
         TReportMemo* m = summary->AddMemo(left, 3 + lineHeight + 1, columnWidth);
@@ -170,7 +173,37 @@ void TRecallReport::BuildReport(const QString& firmName)
         quantities->Lines << QuantityToStr(t.Quantity, Report->FormatSettings);
         units->Lines << t.Unit;
     }
-    summary->Enabled = !totals_.empty();
+    // What an inspector asks for, under the totals: each section its title and its lines.
+    double top = totals_.empty() ? 3 : 3 + lineHeight + 1 + double(totals_.size()) * lineHeight + 3;
+    const std::vector<TInspectionSection> sections = InspectionSections(recall_, Report->FormatSettings);
+    for (const TInspectionSection& section : sections) {
+        TReportLabel* title = summary->AddLabel(section.Title + QLatin1Char(':'), 0, top);
+        title->Name = QStringLiteral("Sectiune");
+        title->Bold = true;
+        TReportMemo* lines = summary->AddMemo(0, top + lineHeight + 1, width);
+        lines->Name = QStringLiteral("SectiuneLinii");
+        lines->Elide = true;
+        lines->Lines = section.Lines;
+        top += lineHeight + 1 + double(section.Lines.size()) * lineHeight + 3;
+    }
+    summary->Enabled = !totals_.empty() || !sections.empty();
+
+    // Forward, the customers to call come first, before the tree.
+    const TInspectionSection call = CustomersToCall(recall_);
+    if (!call.Lines.isEmpty()) {
+        TReportGroup* first = Report->AddGroup(QString());
+        first->Name = QStringLiteral("Anunt");
+        first->BreakExpression = [] { return QVariant(0); }; // one group: its header prints once
+        TReportBand* band = first->Header();
+        TReportLabel* title = band->AddLabel(call.Title + QLatin1Char(':'), 0, 1);
+        title->Name = QStringLiteral("ClientiDeAnuntat");
+        title->Bold = true;
+        TReportMemo* lines = band->AddMemo(0, 1 + lineHeight + 1, width);
+        lines->Name = QStringLiteral("ClientiDeAnuntatLinii");
+        lines->Elide = true;
+        lines->Lines = call.Lines;
+        band->Height = 1 + lineHeight + 1 + double(call.Lines.size()) * lineHeight + 2;
+    }
 
     TReportBand* footer = Report->PageFooter();
     footer->AddShape(TShapeKind::HorizontalLine, 0, 1.5, width, 0);

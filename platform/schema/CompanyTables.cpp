@@ -160,12 +160,24 @@ const TTableLayout& ReversalTable()
     return layout;
 }
 
+const TTableLayout& DrillTable()
+{
+    // Keyed by the moment it started (ISO, UTC, to the millisecond) and the lot. The steps'
+    // times in milliseconds from the start of the drill's step before.
+    static const TTableLayout layout{ExercitiiDB,
+                                     {S("Inceput", 23), S("Lot", 30), S("Cod_grupa", 8), S("Cod_articol", 30),
+                                      S("Directie", 8), S("Operator", 30), F("Cautare"), F("Arbore"), F("Bilant"),
+                                      F("Raport"), F("Total"), F("Loturi"), F("Clienti"), F("Diferenta")},
+                                     {Key("Inceput;Lot")}};
+    return layout;
+}
+
 const TTableLayout* FindCompanyTable(const QString& name)
 {
     for (const TTableLayout& t : HostTables())
         if (t.Name.compare(name, Qt::CaseInsensitive) == 0)
             return &t;
-    for (const TTableLayout* t : {&RecipeTable(), &GenealogyTable(), &ReversalTable()})
+    for (const TTableLayout* t : {&RecipeTable(), &GenealogyTable(), &ReversalTable(), &DrillTable()})
         if (t->Name.compare(name, Qt::CaseInsensitive) == 0)
             return t;
     return nullptr;

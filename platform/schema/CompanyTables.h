@@ -35,6 +35,7 @@ inline const QString StocDB = QStringLiteral("Stoc.DB");           // stock lots
 inline const QString RetetaDB = QStringLiteral("Reteta.DB");       // production recipes (the add-on's)
 inline const QString GenealogieDB = QStringLiteral("Genealogie.DB"); // what consumption lines fed (the add-on's)
 inline const QString StornariDB = QStringLiteral("Stornari.DB");     // reversed consumption documents (the add-on's)
+inline const QString ExercitiiDB = QStringLiteral("Exercitii.DB");   // recall drills on record (the add-on's)
 // The requirement's working table, in the user's private directory.
 inline const QString TempDB = QStringLiteral("temp.DB");
 // The company's shared settings file, beside its tables.
@@ -70,6 +71,9 @@ const TTableLayout& GenealogyTable();
 // The consumption documents reversed, the add-on's own, which it creates when a company
 // lacks it: each with the document that reversed it and the day.
 const TTableLayout& ReversalTable();
+// The recall drills, the add-on's own, which it creates when a company lacks it: each with
+// the lot, the direction, the operator, the time each step took and what it found.
+const TTableLayout& DrillTable();
 // A table of any of these by file name (case-insensitive); null when there is none.
 const TTableLayout* FindCompanyTable(const QString& name);
 // The same, EDatabaseError when there is no such table.

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -29,6 +30,13 @@ void Texts(QTreeWidgetItem* item, QStringList& out)
         out << item->child(i)->text(0) + " | " + item->child(i)->text(5);
         Texts(item->child(i), out);
     }
+}
+
+// The recall window opened from the host's menu; null when it did not open.
+fw::TForm* OpenRecallWindow(hosttest::THost& host)
+{
+    host.Command(QStringLiteral("&Rapoarte"), QStringLiteral("Urmarire lot"))->trigger();
+    return host->MainForm()->findChild<fw::TForm*>(QStringLiteral("RecallForm"));
 }
 
 } // namespace
@@ -135,8 +143,7 @@ TEST(RecallWindow, AScannedGs1StringFillsTheArticleAndTheLot)
     fw::TMessageRecorder messages;
     hosttest::THost host{QStringLiteral(REAL_ADDON_FILE)};
     ASSERT_TRUE(host.OpenDemo());
-    host.Command(QStringLiteral("&Rapoarte"), QStringLiteral("Urmarire lot"))->trigger();
-    fw::TForm* form = host->MainForm()->findChild<fw::TForm*>(QStringLiteral("RecallForm"));
+    fw::TForm* form = OpenRecallWindow(host);
     ASSERT_NE(form, nullptr);
     auto* group = form->findChild<QLineEdit*>(QStringLiteral("GroupEdit"));
     auto* article = form->findChild<QLineEdit*>(QStringLiteral("ArticleEdit"));
@@ -172,4 +179,37 @@ TEST(RecallWindow, AScannedGs1StringFillsTheArticleAndTheLot)
         << messages.Texts().at(1).toStdString();
     EXPECT_EQ(article->text(), QStringLiteral("CAS"));
     EXPECT_EQ(lotEdit->text(), QStringLiteral("(01)02000000000038(10)X"));
+}
+
+// A drill from the window: the operator asked for, the lot followed, its report's print
+// settings cancelled (the report step ends there), the drill kept and listed.
+TEST(RecallWindow, ADrillIsTimedKeptAndListed)
+{
+    fw::TMessageRecorder messages;
+    hosttest::THost host{QStringLiteral(REAL_ADDON_FILE)};
+    ASSERT_TRUE(host.OpenDemo());
+    fw::TForm* form = OpenRecallWindow(host);
+    ASSERT_NE(form, nullptr);
+    form->findChild<QLineEdit*>(QStringLiteral("LotEdit"))->setText(QStringLiteral("LC-0901"));
+    int listed = -1;
+    fw::SetPrintModalRunner([&](QDialog& dialog) {
+        if (auto* ask = qobject_cast<QInputDialog*>(&dialog)) {
+            ask->setTextValue(QStringLiteral("Ion Pop"));
+            return int(QDialog::Accepted);
+        }
+        if (dialog.objectName() == QStringLiteral("DrillList"))
+            listed = dialog.findChild<QTreeWidget*>(QStringLiteral("DrillTree"))->topLevelItemCount();
+        return int(QDialog::Rejected);
+    });
+    form->findChild<QPushButton*>(QStringLiteral("DrillButton"))->click();
+    form->findChild<QPushButton*>(QStringLiteral("DrillsButton"))->click();
+    fw::SetPrintModalRunner({});
+    ASSERT_EQ(messages.Count(), 1) << messages.Texts().join('|').toStdString();
+    EXPECT_TRUE(messages.Texts().at(0).startsWith(QStringLiteral("Exercitiu de retragere inregistrat.")))
+        << messages.Texts().at(0).toStdString();
+    EXPECT_TRUE(messages.Texts().at(0).contains(QStringLiteral("Operator: Ion Pop;"))) << messages.Texts().at(0).toStdString();
+    EXPECT_EQ(listed, 1);
+    QStringList tree;
+    Texts(form->findChild<QTreeWidget*>(QStringLiteral("RecallTree"))->invisibleRootItem(), tree);
+    EXPECT_TRUE(tree.front().startsWith(QStringLiteral("Lot LC-0901"))) << tree.join('\n').toStdString();
 }

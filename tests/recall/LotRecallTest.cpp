@@ -1,10 +1,6 @@
 // Following a lot through the genealogy the consumption documents wrote, and through
 // consumption documents written without one, against a real company database.
-#include "Company.h"
-#include "ProductionFixture.h"
-#include "platform/schema/CompanyTables.h"
-#include "recall/LotRecall.h"
-#include "recall/RecallOutput.h"
+#include "RecallPlant.h"
 
 #include <gtest/gtest.h>
 
@@ -12,11 +8,12 @@ using namespace corvanel;
 
 namespace {
 
-const QString Heading = QStringLiteral("Nivel;Tip;Numar;Data;Partener;Cod_grupa;Cod_articol;Lot;Cantitate;Estimat\n");
+// Texts compared as std::string, which a failure prints as text.
+const std::string Heading = "Nivel;Tip;Numar;Data;Partener;Cod_grupa;Cod_articol;Lot;Cantitate;Estimat;Cota\n";
 
 // Milk LC-1 (bought from FERMA1) makes the starter M-1 (receipt 100), the starter makes
 // yoghurt I-1 and cream S-1 (receipt 110); the yoghurt is sold to two customers in parts.
-struct RecallCompany {
+struct RecallCompany : TRecallPlant {
     RecallCompany()
     {
         company.Add(fw::FurnDB, {{"FERMA1", "Ferma Unu"}});
@@ -40,37 +37,6 @@ struct RecallCompany {
         Document(13, "FAC", 502, QDate(2026, 11, 8), "CLIENT B", {{"02", "IAURT", "I-1", 80}});
         dm = &production.Connect(company);
     }
-    struct TOut {
-        QString Group, Code, Lot;
-        double Quantity;
-    };
-    void Document(double contor, const QString& type, double number, const QDate& date, const QString& client,
-                  const std::vector<TOut>& lines)
-    {
-        company.Add(fw::DocOutDB, {{contor, date, number, type, date, client.isEmpty() ? QVariant() : QVariant(client)}});
-        double n = 0;
-        for (const TOut& l : lines) {
-            QVariantList row{contor, ++n, "_FRG", l.Group, l.Code, l.Quantity};
-            for (int i = 0; i < 11; ++i)
-                row << QVariant();
-            row << l.Lot;
-            company.Add(fw::ItemOutDB, {row});
-        }
-    }
-    void Fed(double document, double line, double receipt, double receiptLine, double quantity, const TLotKey& lot,
-             double in)
-    {
-        company.Add(fw::GenealogieDB, {{document, line, receipt, receiptLine, quantity, lot.Group, lot.Article, lot.Lot,
-                                        "_FRG", 2.5, "ADM", in, 1.0, QDate(2026, 11, 1)}});
-    }
-    QString Csv(const QString& lot, TRecallDirection direction)
-    {
-        TLotWalk walk(production.Context.Session(), QStringLiteral("KRBPROD"));
-        return RecallCsv(walk.Follow(walk.FindLots(lot), direction));
-    }
-
-    testsupport::TestCompany company;
-    testsupport::TProduction production;
     TProductionData* dm = nullptr;
 };
 
@@ -78,29 +44,30 @@ TEST(Recall, ForwardReachesEveryLevelAndEveryShipmentWithItsQuantity)
 {
     RecallCompany c;
     EXPECT_EQ(c.Csv("LC-1", TRecallDirection::Forward),
-              Heading + "1;PRD;20;2026-11-05;MPO;03;MAIA;M-1;30;0\n"
-                        "2;PRD;30;2026-11-06;MPO;02;IAURT;I-1;20;0\n"
-                        "2;FAC;501;2026-11-07;CLIENT A;02;IAURT;I-1;120;0\n"
-                        "2;FAC;502;2026-11-08;CLIENT B;02;IAURT;I-1;80;0\n"
-                        "2;PRD;30;2026-11-06;MPO;02;SMANT;S-1;10;0\n");
+              Heading + "1;PRD;20;2026-11-05;MPO;03;MAIA;M-1;30;0;30\n"
+                        "2;PRD;30;2026-11-06;MPO;02;IAURT;I-1;20;0;20\n"
+                        "2;FAC;501;2026-11-07;CLIENT A;02;IAURT;I-1;120;0;12\n"
+                        "2;FAC;502;2026-11-08;CLIENT B;02;IAURT;I-1;80;0;8\n"
+                        "2;PRD;30;2026-11-06;MPO;02;SMANT;S-1;10;0;10\n");
     TLotWalk walk(c.production.Context.Session(), QStringLiteral("KRBPROD"));
     const std::vector<TRecallTotal> totals = RecallTotals(walk.Follow(walk.FindLots("LC-1"), TRecallDirection::Forward));
     ASSERT_EQ(totals.size(), 2u);
-    EXPECT_EQ(totals[0].Partner + " " + QString::number(totals[0].Quantity), "CLIENT A 120");
-    EXPECT_EQ(totals[1].Partner + " " + QString::number(totals[1].Quantity), "CLIENT B 80");
+    EXPECT_EQ((totals[0].Partner + " " + QString::number(totals[0].Quantity)).toStdString(), "CLIENT A 12");
+    EXPECT_EQ((totals[1].Partner + " " + QString::number(totals[1].Quantity)).toStdString(), "CLIENT B 8");
 }
 
 TEST(Recall, BackwardReachesTheRawMaterialAndItsSupplier)
 {
     RecallCompany c;
     EXPECT_EQ(c.Csv("I-1", TRecallDirection::Backward),
-              Heading + "1;PRD;20;2026-11-05;MPO;03;MAIA;M-1;20;0\n"
-                        "2;NIR;11;2026-11-01;FERMA1;01;.LAPTE;LC-1;30;0\n");
+              Heading + "1;PRD;20;2026-11-05;MPO;03;MAIA;M-1;20;0;20\n"
+                        "2;NIR;11;2026-11-01;FERMA1;01;.LAPTE;LC-1;30;0;20\n");
     TLotWalk walk(c.production.Context.Session(), QStringLiteral("KRBPROD"));
     const TRecall recall = walk.Follow(walk.FindLots("I-1"), TRecallDirection::Backward);
     const std::vector<TRecallTotal> totals = RecallTotals(recall);
     ASSERT_EQ(totals.size(), 2u);
-    EXPECT_EQ(totals[0].Partner + " " + totals[0].Article + " " + QString::number(totals[0].Quantity), "Ferma Unu .LAPTE 30");
+    EXPECT_EQ((totals[0].Partner + " " + totals[0].Article + " " + QString::number(totals[0].Quantity)).toStdString(),
+              "Ferma Unu .LAPTE 20");
 }
 
 TEST(Recall, ACycleStopsWithAMark)
@@ -114,11 +81,11 @@ TEST(Recall, ACycleStopsWithAMark)
     const QString text = RecallText(recall, c.production.Context.Formats);
     EXPECT_TRUE(text.contains("ciclu")) << text.toStdString();
     EXPECT_EQ(c.Csv("M-1", TRecallDirection::Forward),
-              Heading + "1;PRD;30;2026-11-06;MPO;02;IAURT;I-1;20;0\n"
-                        "1;FAC;501;2026-11-07;CLIENT A;02;IAURT;I-1;120;0\n"
-                        "1;FAC;502;2026-11-08;CLIENT B;02;IAURT;I-1;80;0\n"
-                        "2;PRD;20;2026-11-05;MPO;03;MAIA;M-1;5;0\n"
-                        "1;PRD;30;2026-11-06;MPO;02;SMANT;S-1;10;0\n");
+              Heading + "1;PRD;30;2026-11-06;MPO;02;IAURT;I-1;20;0;20\n"
+                        "1;FAC;501;2026-11-07;CLIENT A;02;IAURT;I-1;120;0;12\n"
+                        "1;FAC;502;2026-11-08;CLIENT B;02;IAURT;I-1;80;0;8\n"
+                        "2;PRD;20;2026-11-05;MPO;03;MAIA;M-1;5;0;0.5\n"
+                        "1;PRD;30;2026-11-06;MPO;02;SMANT;S-1;10;0;10\n");
 }
 
 TEST(Recall, ADocumentWithoutGenealogyIsTiedToItsReceiptAndEstimated)
@@ -132,13 +99,13 @@ TEST(Recall, ADocumentWithoutGenealogyIsTiedToItsReceiptAndEstimated)
     c.company.Add(fw::ItemInDB, {{80.0, 1.0, "_FRG", "01", ".CULT", "CU-1", 5.0}});
     c.Document(15, "BMC", 30, QDate(2026, 11, 6), "", {{"01", ".CULT", "CU-1", 1.5}});
     EXPECT_EQ(c.Csv("CU-1", TRecallDirection::Forward),
-              Heading + "1;PRD;30;2026-11-06;MPO;02;IAURT;I-1;1.5;1\n"
-                        "1;FAC;501;2026-11-07;CLIENT A;02;IAURT;I-1;120;0\n"
-                        "1;FAC;502;2026-11-08;CLIENT B;02;IAURT;I-1;80;0\n");
+              Heading + "1;PRD;30;2026-11-06;MPO;02;IAURT;I-1;1.5;1;1.5\n"
+                        "1;FAC;501;2026-11-07;CLIENT A;02;IAURT;I-1;120;0;0.9\n"
+                        "1;FAC;502;2026-11-08;CLIENT B;02;IAURT;I-1;80;0;0.6\n");
     EXPECT_EQ(c.Csv("I-1", TRecallDirection::Backward),
-              Heading + "1;PRD;20;2026-11-05;MPO;03;MAIA;M-1;20;0\n"
-                        "2;NIR;11;2026-11-01;FERMA1;01;.LAPTE;LC-1;30;0\n"
-                        "1;NIR;7;2026-10-01;FERMA1;01;.CULT;CU-1;1.5;1\n");
+              Heading + "1;PRD;20;2026-11-05;MPO;03;MAIA;M-1;20;0;20\n"
+                        "2;NIR;11;2026-11-01;FERMA1;01;.LAPTE;LC-1;30;0;20\n"
+                        "1;NIR;7;2026-10-01;FERMA1;01;.CULT;CU-1;1.5;1;1.5\n");
 }
 
 TEST(Recall, LotsAreFoundByNameOrByArticle)
@@ -162,11 +129,11 @@ TEST(Recall, ALevelOfManyLotsIsReadWholeBothWays)
     // The milk goes into eleven yoghurt lots, each on a receipt of its own, and each of those
     // is shipped: more lots on one level than the walk asks about in one small statement.
     RecallCompany c;
-    QString forward = Heading + "1;PRD;20;2026-11-05;MPO;03;MAIA;M-1;30;0\n"
-                                "2;PRD;30;2026-11-06;MPO;02;IAURT;I-1;20;0\n"
-                                "2;FAC;501;2026-11-07;CLIENT A;02;IAURT;I-1;120;0\n"
-                                "2;FAC;502;2026-11-08;CLIENT B;02;IAURT;I-1;80;0\n"
-                                "2;PRD;30;2026-11-06;MPO;02;SMANT;S-1;10;0\n";
+    QString forward = QString::fromStdString(Heading) + "1;PRD;20;2026-11-05;MPO;03;MAIA;M-1;30;0;30\n"
+                                "2;PRD;30;2026-11-06;MPO;02;IAURT;I-1;20;0;20\n"
+                                "2;FAC;501;2026-11-07;CLIENT A;02;IAURT;I-1;120;0;12\n"
+                                "2;FAC;502;2026-11-08;CLIENT B;02;IAURT;I-1;80;0;8\n"
+                                "2;PRD;30;2026-11-06;MPO;02;SMANT;S-1;10;0;10\n";
     for (int i = 1; i <= 11; ++i) {
         const double receipt = 200 + i;
         const QString lot = QStringLiteral("IM-%1").arg(i);
@@ -176,11 +143,13 @@ TEST(Recall, ALevelOfManyLotsIsReadWholeBothWays)
         c.Fed(300 + i, 1, receipt, 1, i, {"01", ".LAPTE", "LC-1"}, 90);
         c.Document(400 + i, "FAC", 600 + i, QDate(2026, 11, 11), QStringLiteral("CLIENT %1").arg(i),
                    {{"02", "IAURT", lot, 5.0 * i}});
-        forward += QStringLiteral("1;PRD;%1;2026-11-10;MPO;02;IAURT;%2;%3;0\n").arg(receipt).arg(lot).arg(i);
-        forward += QStringLiteral("1;FAC;%1;2026-11-11;CLIENT %2;02;IAURT;%3;%4;0\n").arg(600 + i).arg(i).arg(lot).arg(5 * i);
+        // Lot IM-i holds i of the milk in 10 i, and half of it is shipped.
+        forward += QStringLiteral("1;PRD;%1;2026-11-10;MPO;02;IAURT;%2;%3;0;%3\n").arg(receipt).arg(lot).arg(i);
+        forward += QStringLiteral("1;FAC;%1;2026-11-11;CLIENT %2;02;IAURT;%3;%4;0;%5\n")
+                       .arg(600 + i).arg(i).arg(lot).arg(5 * i).arg(i / 2.0);
     }
-    EXPECT_EQ(c.Csv("LC-1", TRecallDirection::Forward), forward);
-    EXPECT_EQ(c.Csv("IM-11", TRecallDirection::Backward), Heading + "1;NIR;11;2026-11-01;FERMA1;01;.LAPTE;LC-1;11;0\n");
+    EXPECT_EQ(c.Csv("LC-1", TRecallDirection::Forward), forward.toStdString());
+    EXPECT_EQ(c.Csv("IM-11", TRecallDirection::Backward), Heading + "1;NIR;11;2026-11-01;FERMA1;01;.LAPTE;LC-1;11;0;11\n");
 }
 
 } // namespace

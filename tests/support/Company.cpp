@@ -19,6 +19,7 @@ void CreateCompanyTables(const QString& dir)
     tables.push_back(fw::RecipeTable());
     tables.push_back(fw::GenealogyTable());
     tables.push_back(fw::ReversalTable());
+    tables.push_back(fw::DrillTable());
     for (const fw::TTableLayout& t : tables)
         CreateTable(dir, t.Name, t.Fields, t.Indexes);
 }
