@@ -10,8 +10,8 @@ packages=(
   libgl-dev libsqlite3-dev libpq-dev postgresql
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 fonts-dejavu-core qt6-translations-l10n
-  xvfb xauth poppler-utils
-  pxlib-dev libzint-dev
+  xvfb xauth poppler-utils unzip
+  pxlib-dev libzint-dev libxlsxwriter-dev
   clang libclang-rt-dev clang-tidy
 )
 

@@ -1,0 +1,64 @@
+#include "reports/TableReport.h"
+
+#include "data/ProductionContext.h"
+#include "reports/PrintSettings.h"
+
+namespace corvanel {
+
+using namespace fw;
+
+TReport* NewTableReport(QObject* owner, const QString& title, TReportData* rows, TProductionContext& context)
+{
+    auto* report = new TReport(owner);
+    report->setObjectName(QStringLiteral("Report"));
+    report->Title = title;
+    report->SetData(rows);
+    report->PrintIfEmpty = false;
+    report->FormatSettings = context.Formats;
+    ApplyPrintSettings(PrintSettingsOf(context), *report);
+    return report;
+}
+
+TReportElement* PlaceInColumns(TReportElement* e, const std::vector<double>& edges, double row, int column,
+                               TReportAlignment alignment, int lastColumn)
+{
+    e->Left = edges[size_t(column)] + 1;
+    e->Width = edges[size_t(lastColumn < 0 ? column : lastColumn) + 1] - edges[size_t(column)] - 2;
+    e->Height = row;
+    e->Alignment = alignment;
+    e->Elide = true;
+    return e;
+}
+
+void AddTablePageHeader(TReport& report, const QString& title, std::function<QVariant()> firm,
+                        std::function<QVariant()> subtitle, const QString& subtitleName, const QStringList& headings,
+                        const std::vector<double>& edges, double row)
+{
+    const double width = report.ContentWidth();
+    TReportBand* header = report.PageHeader();
+    TReportDataText* firmText = header->AddExpression(std::move(firm), 0, 0);
+    firmText->Name = QStringLiteral("Firma");
+    firmText->Width = width * 0.6;
+    firmText->Bold = true;
+    firmText->Elide = true;
+    TReportSystemData* printedAt = header->AddSystemData(TSystemDataKind::DateTime, width - 60, 0, 60);
+    printedAt->Alignment = TReportAlignment::Right;
+    TReportLabel* titleText = header->AddLabel(title, 0, 5);
+    titleText->Name = QStringLiteral("Title");
+    titleText->Alignment = TReportAlignment::Center;
+    titleText->Bold = true;
+    titleText->FontSize = 14;
+    TReportDataText* subtitleText = header->AddExpression(std::move(subtitle), 0, 12);
+    subtitleText->Name = subtitleName;
+    subtitleText->Alignment = TReportAlignment::Center;
+    header->AddShape(TShapeKind::Rectangle, 0, 18, width, row + 1);
+    for (int c = 0; c < int(headings.size()); ++c) {
+        TReportLabel* heading = header->AddLabel(headings[c], 0, 0);
+        heading->Name = QStringLiteral("Heading");
+        heading->Bold = true;
+        PlaceInColumns(heading, edges, row, c, TReportAlignment::Center)->Top = 18.5;
+    }
+    header->Height = 18 + row + 2;
+}
+
+} // namespace corvanel
