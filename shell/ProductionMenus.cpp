@@ -8,6 +8,7 @@
 #include "platform/ui/MessageDlg.h"
 #include "recall/RecallForm.h"
 #include "recipes/RecipeEditor.h"
+#include "reports/DashboardForm.h"
 #include "reports/ExpiringLotsReport.h"
 #include "reports/TraceabilityReport.h"
 #include "requirement/RequirementForm.h"
@@ -63,6 +64,9 @@ const TMenuCommand kCommands[] = {
     {&kReportsMenu, "LotLabelsItem", "Etichete lot",
      "Tipareste etichetele GS1 ale unui lot de produs finit: GTIN, lot, data productiei si a expirarii.", 1,
      &TProductionMenus::PrintLotLabels},
+    {&kReportsMenu, "DashboardItem", "Tablou de bord",
+     "Loturile care expira, receptiile de produse fara consum si productia lunii fata de luna trecuta.", 1,
+     &TProductionMenus::OpenDashboard},
     {&kDocumentMenu, "DocumentSeparator", "-", "", 5, nullptr},
     {&kDocumentMenu, "RequirementItem", "Calcul necesar tehnic", "", 5, &TProductionMenus::OpenRequirement},
     {&kDocumentMenu, "ReversalItem", "Anuleaza consumul",
@@ -178,16 +182,36 @@ void TProductionMenus::OpenRequirement()
 {
     if (!ReceiptHeaders || !ReceiptHeaders->Active())
         return;
-    context_.ReceiptCounter = ReceiptHeaders->FieldByName(QStringLiteral("Contor"))->AsFloat();
-    QPointer<TRequirementForm> form = new TRequirementForm(context_, qobject_cast<QWidget*>(ReceiptWindow.data()));
-    context_.RequirementForm = form.data();
-    {
-        // Whatever way the modal run ends, the form does not outlive the command.
-        const auto free = qScopeGuard([&form] { delete form.data(); });
-        if (form->Prepared())
-            form->ShowModal();
-    }
+    RunRequirement(ReceiptHeaders->FieldByName(QStringLiteral("Contor"))->AsFloat(), qobject_cast<QWidget*>(ReceiptWindow.data()));
     RefreshReceipts();
+}
+
+void TProductionMenus::RunRequirement(double receipt, QWidget* owner)
+{
+    context_.ReceiptCounter = receipt;
+    QPointer<TRequirementForm> form = new TRequirementForm(context_, owner);
+    context_.RequirementForm = form.data();
+    // Whatever way the modal run ends, the form does not outlive the command.
+    const auto free = qScopeGuard([&form] { delete form.data(); });
+    if (form->Prepared())
+        form->ShowModal();
+}
+
+void TProductionMenus::OpenDashboard()
+{
+    if (dashboardForm_) {
+        dashboardForm_->BringToFront();
+        return;
+    }
+    QWidget* owner = context_.Application ? context_.Application->MainForm() : nullptr;
+    TDashboardActions actions{[this] { RunExpiringLotsReport(); },
+                              [this](double receipt) {
+                                  RunRequirement(receipt, dashboardForm_.data());
+                                  RefreshReceipts();
+                              }};
+    auto* form = new TDashboardForm(context_, owner, std::move(actions));
+    dashboardForm_ = form;
+    form->Show();
 }
 
 void TProductionMenus::ReverseConsumption()

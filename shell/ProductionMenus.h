@@ -61,14 +61,19 @@ public:
     void OpenRecall();
     // "Etichete lot": a finished lot's GS1 labels printed or saved, in a modal dialog.
     void PrintLotLabels();
+    // "Tablou de bord": the dashboard, at most one window, brought back when open.
+    void OpenDashboard();
 
 private:
     void BuildMenus();
     void RefreshReceipts();
+    // The requirement of one receipt, its window owned by `owner`, run to its end.
+    void RunRequirement(double receipt, QWidget* owner);
 
     TProductionContext& context_;
     std::unique_ptr<fw::TIniFile> hostIniFile_;
     QPointer<fw::TForm> recallForm_;
+    QPointer<fw::TForm> dashboardForm_;
 };
 
 } // namespace corvanel
