@@ -6,16 +6,23 @@
 #include "platform/core/Formats.h"
 #include "platform/core/Readable.h"
 #include "platform/ui/Application.h"
+#include "platform/db/OutputFile.h"
+#include "platform/print/Printer.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/MessageDlg.h"
 #include "reports/DashboardData.h"
+#include "reports/ProductionCharts.h"
 
+#include <QChart>
+#include <QChartView>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -64,6 +71,9 @@ struct TDashboardForm::Ui {
     QPushButton* requirementButton = nullptr;
     QGroupBox* productionBox = nullptr;
     QTreeWidget* productionList = nullptr;
+    QTabWidget* pages = nullptr;
+    QTabWidget* charts = nullptr; // one page a chart
+    QPushButton* pngButton = nullptr;
     QDialogButtonBox* buttons = nullptr;
     QPushButton* refreshButton = nullptr;
     TDashboard dashboard;
@@ -104,12 +114,34 @@ TDashboardForm::TDashboardForm(TProductionContext& context, QWidget* owner, TDas
     QPushButton* close = ui.buttons->addButton(QStringLiteral("I&nchide"), QDialogButtonBox::RejectRole);
     close->setObjectName(QStringLiteral("CloseButton"));
 
+    auto* today = new QWidget(this);
+    today->setObjectName(QStringLiteral("TodayPage"));
     auto* lower = new QHBoxLayout;
     lower->addWidget(ui.receiptsBox, 1);
     lower->addWidget(ui.productionBox, 2);
+    auto* todayLayout = new QVBoxLayout(today);
+    todayLayout->addWidget(ui.expiringBox, 1);
+    todayLayout->addLayout(lower, 1);
+
+    auto* chartsPage = new QWidget(this);
+    chartsPage->setObjectName(QStringLiteral("ChartsPage"));
+    ui.charts = new QTabWidget(chartsPage);
+    ui.charts->setObjectName(QStringLiteral("Charts"));
+    ui.pngButton = new QPushButton(QStringLiteral("Salveaza ca &PNG..."), chartsPage);
+    ui.pngButton->setObjectName(QStringLiteral("PngButton"));
+    auto* chartsLayout = new QVBoxLayout(chartsPage);
+    chartsLayout->addWidget(ui.charts, 1);
+    auto* pngRow = new QHBoxLayout;
+    pngRow->addStretch();
+    pngRow->addWidget(ui.pngButton);
+    chartsLayout->addLayout(pngRow);
+
+    ui.pages = new QTabWidget(this);
+    ui.pages->setObjectName(QStringLiteral("Pages"));
+    ui.pages->addTab(today, QStringLiteral("&Astazi"));
+    ui.pages->addTab(chartsPage, QStringLiteral("&Grafice"));
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(ui.expiringBox, 1);
-    layout->addLayout(lower, 1);
+    layout->addWidget(ui.pages, 1);
     layout->addWidget(ui.buttons);
     resize(900, 620);
 
@@ -117,6 +149,7 @@ TDashboardForm::TDashboardForm(TProductionContext& context, QWidget* owner, TDas
     connect(ui.requirementButton, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { openSelectedReceipt(); }));
     connect(ui.receiptsList, &QTreeWidget::itemDoubleClicked, this, fw::GuardedSlot(this, [this] { openSelectedReceipt(); }));
     connect(ui.receiptsList, &QTreeWidget::currentItemChanged, this, [this] { updateButtons(); });
+    connect(ui.pngButton, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { saveChartPng(); }));
     connect(ui.refreshButton, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { refresh(); }));
     connect(ui.buttons, &QDialogButtonBox::rejected, this, fw::GuardedSlot(this, [this] { Close(); }));
     refresh();
@@ -171,7 +204,54 @@ void TDashboardForm::showDashboard()
                                           fw::QuantityToStr(p.ThisMonth, formats), fw::QuantityToStr(p.LastMonth, formats), change, p.Unit});
         right(item, {1, 2, 3});
     }
+    showCharts();
     updateButtons();
+}
+
+void TDashboardForm::showCharts()
+{
+    Ui& ui = *ui_;
+    const int current = ui.charts->currentIndex();
+    while (ui.charts->count() > 0) {
+        QWidget* page = ui.charts->widget(0);
+        ui.charts->removeTab(0);
+        delete page;
+    }
+    const TDashboard& d = ui.dashboard;
+    const auto add = [&](const char* name, const QString& caption, std::unique_ptr<QChart> chart) {
+        auto* view = new QChartView(ui.charts);
+        view->setObjectName(QString::fromLatin1(name));
+        view->setRenderHint(QPainter::Antialiasing);
+        view->setChart(chart.release()); // the view owns it from here
+        ui.charts->addTab(view, caption);
+    };
+    add("ProductionChart", QStringLiteral("Productie pe luni"),
+        MakeBarChart(QStringLiteral("Productia pe luni si produse"), QStringLiteral("Cantitate"),
+                     MonthlyProduction(d.YearBatches, d.Year.From, d.Year.To)));
+    add("UnitCostChart", QStringLiteral("Cost pe unitate"),
+        MakeLineChart(QStringLiteral("Costul materialelor pe unitate de produs"), QStringLiteral("lei / unitate"),
+                      UnitCostOverTime(d.YearCosts)));
+    add("VarianceChart", QStringLiteral("Abatere de la reteta"),
+        MakeLineChart(QStringLiteral("Consumul fata de necesarul retetei"), QStringLiteral("abatere (%)"),
+                      YieldVarianceOverTime(d.YearVariances)));
+    ui.charts->setCurrentIndex(std::max(current, 0));
+}
+
+void TDashboardForm::saveChartPng()
+{
+    auto* view = qobject_cast<QChartView*>(ui_->charts->currentWidget());
+    if (!view || !view->chart())
+        return;
+    QFileDialog dialog(this, QStringLiteral("Salveaza graficul"), view->objectName() + QStringLiteral(".png"),
+                       QStringLiteral("Imagini PNG (*.png)"));
+    dialog.setObjectName(QStringLiteral("PngDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("png"));
+    if (fw::ExecPrintModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    const QString file = dialog.selectedFiles().constFirst();
+    fw::CheckOutputFile(file);
+    SaveChartPng(*view->chart(), file, QSize(1200, 700));
 }
 
 void TDashboardForm::updateButtons()

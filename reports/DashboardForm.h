@@ -39,6 +39,9 @@ private:
     void openExpiringLots();
     void openSelectedReceipt();
     void updateButtons();
+    void showCharts();
+    // Asks for a file and saves the chart shown as a PNG picture there.
+    void saveChartPng();
 
     struct Ui;
     std::unique_ptr<Ui> ui_;

@@ -1,0 +1,206 @@
+#include "reports/ProductionCharts.h"
+
+#include "data/Messages.h"
+#include "platform/core/Exceptions.h"
+
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QDateTimeAxis>
+#include <QDir>
+#include <QGraphicsScene>
+#include <QImage>
+#include <QLineSeries>
+#include <QLocale>
+#include <QPainter>
+#include <QSaveFile>
+#include <QValueAxis>
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+namespace corvanel {
+
+namespace {
+
+QString ProductName(const QString& group, const QString& code, const QString& name)
+{
+    return QStringList{group, code, name}.join(QLatin1Char(' ')).simplified();
+}
+
+std::unique_ptr<QChart> NewChart(const QString& title)
+{
+    auto chart = std::make_unique<QChart>();
+    chart->setTitle(title);
+    // Numbers as the user writes them: a decimal comma in Romanian.
+    chart->setLocale(QLocale());
+    chart->setLocalizeNumbers(true);
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    chart->setAnimationOptions(QChart::NoAnimation);
+    return chart;
+}
+
+QValueAxis* ValueAxis(const QString& title)
+{
+    auto* axis = new QValueAxis;
+    axis->setTitleText(title);
+    axis->setLabelFormat(QStringLiteral("%.2f"));
+    return axis;
+}
+
+} // namespace
+
+TBarChartData MonthlyProduction(const std::vector<TBatchLine>& lines, const QDate& from, const QDate& to)
+{
+    TBarChartData data;
+    std::vector<QDate> months;
+    for (QDate m(from.year(), from.month(), 1); m <= to; m = m.addMonths(1)) {
+        months.push_back(m);
+        data.Categories << m.toString(QStringLiteral("MM.yyyy"));
+    }
+    std::map<QString, size_t> index;
+    for (const TBatchLine& l : lines) {
+        const QDate month(l.Date.year(), l.Date.month(), 1);
+        const auto at = std::find(months.begin(), months.end(), month);
+        if (at == months.end())
+            continue;
+        const QString name = ProductName(l.Group, l.Code, l.Name);
+        auto [it, added] = index.try_emplace(name, data.Series.size());
+        if (added)
+            data.Series.push_back({name, std::vector<double>(months.size(), 0.0)});
+        data.Series[it->second].Values[size_t(at - months.begin())] += l.Quantity;
+    }
+    return data;
+}
+
+namespace {
+
+// Points per product, in the order products first come, each series by day.
+template <class TItem, class TPointOf>
+std::vector<TLineSeries> Series(const std::vector<TItem>& items, TPointOf pointOf)
+{
+    std::vector<TLineSeries> series;
+    std::map<QString, size_t> index;
+    for (const TItem& item : items) {
+        const auto [name, point] = pointOf(item);
+        if (!point.Day.isValid() || !std::isfinite(point.Value))
+            continue;
+        auto [it, added] = index.try_emplace(name, series.size());
+        if (added)
+            series.push_back({name, {}});
+        series[it->second].Points.push_back(point);
+    }
+    for (TLineSeries& s : series)
+        std::stable_sort(s.Points.begin(), s.Points.end(), [](const TTimePoint& a, const TTimePoint& b) { return a.Day < b.Day; });
+    return series;
+}
+
+} // namespace
+
+std::vector<TLineSeries> UnitCostOverTime(const std::vector<TLotCost>& costs)
+{
+    return Series(costs, [](const TLotCost& c) {
+        return std::pair{ProductName(c.Batch.Group, c.Batch.Code, c.Batch.Name), TTimePoint{c.Batch.Date, c.UnitCost}};
+    });
+}
+
+std::vector<TLineSeries> YieldVarianceOverTime(const std::vector<TProductVariance>& variances)
+{
+    return Series(variances, [](const TProductVariance& v) {
+        return std::pair{ProductName(v.Group, v.Code, v.Name), TTimePoint{v.Date, v.Total.QuantityPercent()}};
+    });
+}
+
+std::unique_ptr<QChart> MakeBarChart(const QString& title, const QString& valueTitle, const TBarChartData& data)
+{
+    std::unique_ptr<QChart> chart = NewChart(title);
+    auto* series = new QBarSeries;
+    double top = 0;
+    for (const TBarSeries& s : data.Series) {
+        auto* set = new QBarSet(s.Name);
+        for (double v : s.Values) {
+            *set << v;
+            top = std::max(top, v);
+        }
+        series->append(set);
+    }
+    chart->addSeries(series);
+    auto* categories = new QBarCategoryAxis;
+    categories->append(data.Categories);
+    chart->addAxis(categories, Qt::AlignBottom);
+    series->attachAxis(categories);
+    QValueAxis* values = ValueAxis(valueTitle);
+    values->setRange(0, top > 0 ? top * 1.1 : 1);
+    values->applyNiceNumbers();
+    chart->addAxis(values, Qt::AlignLeft);
+    series->attachAxis(values);
+    return chart;
+}
+
+std::unique_ptr<QChart> MakeLineChart(const QString& title, const QString& valueTitle, const std::vector<TLineSeries>& data)
+{
+    std::unique_ptr<QChart> chart = NewChart(title);
+    auto* days = new QDateTimeAxis;
+    days->setFormat(QStringLiteral("dd.MM.yyyy"));
+    QValueAxis* values = ValueAxis(valueTitle);
+    chart->addAxis(days, Qt::AlignBottom);
+    chart->addAxis(values, Qt::AlignLeft);
+    QDate first, last;
+    double low = 0, high = 0;
+    for (const TLineSeries& s : data) {
+        auto* line = new QLineSeries;
+        line->setName(s.Name);
+        line->setPointsVisible(true);
+        for (const TTimePoint& p : s.Points) {
+            line->append(double(p.Day.startOfDay().toMSecsSinceEpoch()), p.Value);
+            first = first.isValid() ? std::min(first, p.Day) : p.Day;
+            last = last.isValid() ? std::max(last, p.Day) : p.Day;
+            low = std::min(low, p.Value);
+            high = std::max(high, p.Value);
+        }
+        chart->addSeries(line);
+        line->attachAxis(days);
+        line->attachAxis(values);
+    }
+    // A single day still spans an axis; the values keep 0 in sight.
+    if (first.isValid())
+        days->setRange(first.addDays(-1).startOfDay(), last.addDays(1).startOfDay());
+    const double spread = high - low;
+    const double margin = spread > 0 ? spread * 0.1 : std::max(std::abs(high) * 0.1, 1.0);
+    values->setRange(low < 0 ? low - margin : 0, high + margin);
+    values->applyNiceNumbers();
+    return chart;
+}
+
+void SaveChartPng(QChart& chart, const QString& fileName, const QSize& size)
+{
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    {
+        // The chart is drawn through a scene of its own and given back as it was.
+        QGraphicsScene scene;
+        QGraphicsItem* parent = chart.parentItem();
+        QGraphicsScene* before = chart.scene();
+        if (before)
+            before->removeItem(&chart);
+        const QSizeF oldSize = chart.size();
+        scene.addItem(&chart);
+        chart.resize(size);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        scene.render(&painter, QRectF(QPointF(0, 0), size), QRectF(QPointF(0, 0), size));
+        painter.end();
+        scene.removeItem(&chart);
+        chart.resize(oldSize);
+        if (before) {
+            before->addItem(&chart);
+            chart.setParentItem(parent);
+        }
+    }
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit())
+        throw fw::EInOutError(msg::FileNotWritten(QDir::toNativeSeparators(fileName)) + QLatin1Char(' ') + file.errorString());
+}
+
+} // namespace corvanel
