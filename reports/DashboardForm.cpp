@@ -60,6 +60,16 @@ QGroupBox* Part(QWidget* parent, const char* name, QTreeWidget* list, QPushButto
     return box;
 }
 
+// The months before anything was made would only crowd the chart: it starts with the first
+// month that made something (the year's last month when none did).
+QDate FirstMonthMade(const TDashboard& d)
+{
+    QDate first = d.Year.To;
+    for (const TBatchLine& l : d.YearBatches)
+        first = std::min(first, l.Date.isValid() ? l.Date : first);
+    return first;
+}
+
 } // namespace
 
 struct TDashboardForm::Ui {
@@ -227,7 +237,7 @@ void TDashboardForm::showCharts()
     };
     add("ProductionChart", QStringLiteral("Productie pe luni"),
         MakeBarChart(QStringLiteral("Productia pe luni si produse"), QStringLiteral("Cantitate"),
-                     MonthlyProduction(d.YearBatches, d.Year.From, d.Year.To)));
+                     MonthlyProduction(d.YearBatches, FirstMonthMade(d), d.Year.To)));
     add("UnitCostChart", QStringLiteral("Cost pe unitate"),
         MakeLineChart(QStringLiteral("Costul materialelor pe unitate de produs"), QStringLiteral("lei / unitate"),
                       UnitCostOverTime(d.YearCosts)));

@@ -7,6 +7,7 @@
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
+#include <QColor>
 #include <QDateTimeAxis>
 #include <QDir>
 #include <QGraphicsScene>
@@ -24,9 +25,20 @@ namespace corvanel {
 
 namespace {
 
-QString ProductName(const QString& group, const QString& code, const QString& name)
+// A product in a legend: its code alone, as the users call their products; the names are
+// long enough to crowd a legend of a dozen products out of sight.
+QString ProductName(const QString& group, const QString& code, const QString&)
 {
-    return QStringList{group, code, name}.join(QLatin1Char(' ')).simplified();
+    return code.isEmpty() ? group : code;
+}
+
+// Colours far enough apart to tell a dozen products apart, none as pale as the background
+// (the default theme's later colours are).
+QColor SeriesColour(size_t index)
+{
+    static const QRgb colours[] = {0x1f77b4, 0xff7f0e, 0x2ca02c, 0xd62728, 0x9467bd, 0x8c564b,
+                                   0xe377c2, 0x7f7f7f, 0xbcbd22, 0x17becf, 0x393b79, 0x637939};
+    return QColor(colours[index % std::size(colours)]);
 }
 
 std::unique_ptr<QChart> NewChart(const QString& title)
@@ -100,15 +112,19 @@ std::vector<TLineSeries> Series(const std::vector<TItem>& items, TPointOf pointO
 
 std::vector<TLineSeries> UnitCostOverTime(const std::vector<TLotCost>& costs)
 {
+    // A batch nothing was drawn for (not consumed yet, or reversed) cost nothing only on paper.
     return Series(costs, [](const TLotCost& c) {
-        return std::pair{ProductName(c.Batch.Group, c.Batch.Code, c.Batch.Name), TTimePoint{c.Batch.Date, c.UnitCost}};
+        return std::pair{ProductName(c.Batch.Group, c.Batch.Code, c.Batch.Name),
+                         TTimePoint{c.Batch.Date, c.Materials.empty() ? std::nan("") : c.UnitCost}};
     });
 }
 
 std::vector<TLineSeries> YieldVarianceOverTime(const std::vector<TProductVariance>& variances)
 {
+    // Likewise a batch nothing was drawn for: waiting for its consumption is no waste.
     return Series(variances, [](const TProductVariance& v) {
-        return std::pair{ProductName(v.Group, v.Code, v.Name), TTimePoint{v.Date, v.Total.QuantityPercent()}};
+        const bool drawn = v.Total.Actual != 0 || v.Total.ActualValue != 0;
+        return std::pair{ProductName(v.Group, v.Code, v.Name), TTimePoint{v.Date, drawn ? v.Total.QuantityPercent() : std::nan("")}};
     });
 }
 
@@ -119,6 +135,8 @@ std::unique_ptr<QChart> MakeBarChart(const QString& title, const QString& valueT
     double top = 0;
     for (const TBarSeries& s : data.Series) {
         auto* set = new QBarSet(s.Name);
+        set->setColor(SeriesColour(size_t(series->count())));
+        set->setBorderColor(set->color());
         for (double v : s.Values) {
             *set << v;
             top = std::max(top, v);
@@ -151,6 +169,7 @@ std::unique_ptr<QChart> MakeLineChart(const QString& title, const QString& value
     for (const TLineSeries& s : data) {
         auto* line = new QLineSeries;
         line->setName(s.Name);
+        line->setColor(SeriesColour(size_t(chart->series().size())));
         line->setPointsVisible(true);
         for (const TTimePoint& p : s.Points) {
             line->append(double(p.Day.startOfDay().toMSecsSinceEpoch()), p.Value);

@@ -42,10 +42,11 @@ struct TLineSeries {
 // The quantity made of each product (a series, "group code name") in each month from the
 // month of `from` to that of `to` (categories "MM.yyyy").
 TBarChartData MonthlyProduction(const std::vector<TBatchLine>& lines, const QDate& from, const QDate& to);
-// Each product's material cost per unit, a point per lot; lots of nothing are left out.
+// Each product's material cost per unit, a point per lot; lots of nothing, and lots nothing
+// was drawn for, are left out.
 std::vector<TLineSeries> UnitCostOverTime(const std::vector<TLotCost>& costs);
 // Each product's variance in quantity, in per cent of its plan, a point per receipt;
-// receipts with nothing planned are left out.
+// receipts with nothing planned, or nothing drawn, are left out.
 std::vector<TLineSeries> YieldVarianceOverTime(const std::vector<TProductVariance>& variances);
 
 // The charts, numbers and dates written as the locale writes them.

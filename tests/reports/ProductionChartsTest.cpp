@@ -29,18 +29,20 @@ TEST(ProductionCharts, EachMonthHoldsWhatEachProductMadeInIt)
     const TBarChartData data = MonthlyProduction(lines, QDate(2026, 10, 15), QDate(2026, 12, 10));
     EXPECT_EQ(data.Categories, (QStringList{"10.2026", "11.2026", "12.2026"}));
     ASSERT_EQ(data.Series.size(), 2u);
-    EXPECT_EQ(data.Series[0].Name, "02 IAURT Iaurt");
+    EXPECT_EQ(data.Series[0].Name, "IAURT");
     EXPECT_EQ(data.Series[0].Values, (std::vector<double>{200, 200, 0}));
-    EXPECT_EQ(data.Series[1].Name, "02 BRANZA Branza");
+    EXPECT_EQ(data.Series[1].Name, "BRANZA");
     EXPECT_EQ(data.Series[1].Values, (std::vector<double>{0, 40, 0}));
 }
 
 TEST(ProductionCharts, LinesFollowEachProductByDayAndLeaveOutWhatHasNoFigure)
 {
     const double none = std::numeric_limits<double>::quiet_NaN();
-    std::vector<TLotCost> costs{{Batch(2, QDate(2026, 11, 5), "IAURT", 100), 60, 0.6, 0, {}},
-                                {Batch(1, QDate(2026, 11, 2), "IAURT", 200), 102, 0.51, 0, {}},
-                                {Batch(3, QDate(2026, 11, 3), "IAURT", 0), 0, none, 0, {}}}; // nothing made
+    const std::vector<TMaterialCost> milk{{"01", ".LAPTE", 1, 1, 100, 0}};
+    std::vector<TLotCost> costs{{Batch(2, QDate(2026, 11, 5), "IAURT", 100), 60, 0.6, 0, milk},
+                                {Batch(1, QDate(2026, 11, 2), "IAURT", 200), 102, 0.51, 0, milk},
+                                {Batch(3, QDate(2026, 11, 3), "IAURT", 0), 0, none, 0, milk}, // nothing made
+                                {Batch(4, QDate(2026, 11, 4), "IAURT", 50), 0, 0, 0, {}}};   // nothing drawn yet
     const std::vector<TLineSeries> unit = UnitCostOverTime(costs);
     ASSERT_EQ(unit.size(), 1u);
     ASSERT_EQ(unit[0].Points.size(), 2u);
@@ -54,7 +56,10 @@ TEST(ProductionCharts, LinesFollowEachProductByDayAndLeaveOutWhatHasNoFigure)
     TProductVariance unplanned = planned; // a product without yield: nothing planned
     unplanned.Date = QDate(2026, 11, 3);
     unplanned.Total.Planned = 0;
-    const std::vector<TLineSeries> variance = YieldVarianceOverTime({planned, unplanned});
+    TProductVariance waiting = planned; // not consumed yet
+    waiting.Date = QDate(2026, 11, 4);
+    waiting.Total.Actual = 0;
+    const std::vector<TLineSeries> variance = YieldVarianceOverTime({planned, unplanned, waiting});
     ASSERT_EQ(variance.size(), 1u);
     ASSERT_EQ(variance[0].Points.size(), 1u);
     EXPECT_NEAR(variance[0].Points[0].Value, 7.6923076923, 1e-9);
