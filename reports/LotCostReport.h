@@ -8,6 +8,9 @@
 #include "reports/LotCost.h"
 
 #include <QObject>
+#include <memory>
+
+class QWidget;
 
 namespace corvanel {
 
@@ -31,5 +34,13 @@ private:
 
     fw::TMemoryReportData rows_;
 };
+
+// Reads the costs of the period and lays the report out over them; null, after telling the
+// user, when the database could not be read.
+std::unique_ptr<TLotCostReport> OpenLotCostReport(TProductionContext& context, QWidget* owner, const TBatchPeriod& period);
+
+// The command: the period and the print settings asked in turn (a cancel ends it quietly),
+// then the report previewed or printed. The period is given back as the user left it.
+void ExecuteLotCostReport(TProductionContext& context, QWidget* owner, fw::TDateTime& from, fw::TDateTime& to);
 
 } // namespace corvanel

@@ -10,6 +10,7 @@
 #include "recipes/RecipeEditor.h"
 #include "reports/DashboardForm.h"
 #include "reports/ExpiringLotsReport.h"
+#include "reports/LotCostReport.h"
 #include "reports/TraceabilityReport.h"
 #include "requirement/RequirementForm.h"
 #include "requirement/ReversalDialog.h"
@@ -64,6 +65,9 @@ const TMenuCommand kCommands[] = {
     {&kReportsMenu, "LotLabelsItem", "Etichete lot",
      "Tipareste etichetele GS1 ale unui lot de produs finit: GTIN, lot, data productiei si a expirarii.", 1,
      &TProductionMenus::PrintLotLabels},
+    {&kReportsMenu, "LotCostItem", "Costul loturilor fabricate",
+     "Costul materialelor fiecarui lot de produs, la pretul de achizitie al loturilor consumate.", 1,
+     &TProductionMenus::RunLotCostReport},
     {&kReportsMenu, "DashboardItem", "Tablou de bord",
      "Loturile care expira, receptiile de produse fara consum si productia lunii fata de luna trecuta.", 1,
      &TProductionMenus::OpenDashboard},
@@ -159,6 +163,17 @@ void TProductionMenus::RunExpiringLotsReport()
 {
     QWidget* owner = context_.Application ? context_.Application->MainForm() : nullptr;
     ExecuteExpiringLotsReport(context_, owner, ExpiringDays, ExpiringWarehouses);
+}
+
+void TProductionMenus::RunLotCostReport()
+{
+    // This month so far, the first time.
+    if (CostFrom == 0) {
+        const QDate today = QDate::currentDate();
+        CostFrom = fw::DateToDateTime(QDate(today.year(), today.month(), 1));
+        CostTo = fw::DateToDateTime(today);
+    }
+    ExecuteLotCostReport(context_, context_.Application ? context_.Application->MainForm() : nullptr, CostFrom, CostTo);
 }
 
 void TProductionMenus::OpenRecall()

@@ -43,6 +43,9 @@ public:
     // The expiring lots report's days ahead and warehouse selection, kept between runs.
     int ExpiringDays = 7;
     QString ExpiringWarehouses;
+    // The lot cost report's period, kept between runs.
+    fw::TDateTime CostFrom = 0;
+    fw::TDateTime CostTo = 0;
 
     // The commands.
     // "Retete de productie": the recipe editor, at most one, brought back when open.
@@ -61,6 +64,8 @@ public:
     void OpenRecall();
     // "Etichete lot": a finished lot's GS1 labels printed or saved, in a modal dialog.
     void PrintLotLabels();
+    // "Costul loturilor fabricate": the report, after its questions.
+    void RunLotCostReport();
     // "Tablou de bord": the dashboard, at most one window, brought back when open.
     void OpenDashboard();
 
