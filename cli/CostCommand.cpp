@@ -3,18 +3,15 @@
 #include "cli/Command.h"
 #include "cli/CompanySession.h"
 #include "cli/Console.h"
+#include "cli/PeriodReportPdf.h"
 #include "data/Messages.h"
 #include "data/ProductionContext.h"
 #include "platform/core/Formats.h"
 #include "platform/core/Readable.h"
 #include "platform/db/OutputFile.h"
 #include "reports/CostTables.h"
-#include "reports/FirmName.h"
 #include "reports/LotCostReport.h"
-#include "reports/PrintSettings.h"
-#include "reports/TraceabilityReport.h"
 
-#include <QGuiApplication>
 #include <cmath>
 
 namespace corvanel::cli {
@@ -50,21 +47,6 @@ QString Text(const std::vector<TLotCost>& costs, const TBatchPeriod& period, con
     return out;
 }
 
-int WritePdf(TProductionContext& context, const std::vector<TLotCost>& costs, const TBatchPeriod& period, const QString& file)
-{
-    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        throw fw::EInOutError(QStringLiteral("Raportul nu poate fi desenat fara fonturi."));
-    PresetTraceabilityPrintSettings(PrintSettingsOf(context));
-    UseFourDigitYearDates(context.Formats);
-    TLotCostReport report(context, nullptr);
-    report.FirmName = ReadFirmName(context);
-    report.Period = period;
-    report.SetCosts(costs);
-    if (!report.Report->ExportPdf(file))
-        throw ERefused(QStringLiteral("Nicio receptie de produse in perioada: raportul nu are nicio pagina, fisierul nu a fost scris."));
-    return ExitDone;
-}
-
 int Run(const TArgs& args)
 {
     const TPeriod chosen = Period(args);
@@ -82,7 +64,7 @@ int Run(const TArgs& args)
         WriteXlsx(output.File, {LotCostSheet(costs), LotMaterialSheet(costs)});
         return ExitDone;
     case TOutput::Pdf:
-        return WritePdf(company.Context(), costs, period, output.File);
+        return WritePeriodReportPdf(company.Context(), period, output.File, &TLotCostReport::SetCosts, costs);
     case TOutput::Text:
         break;
     }

@@ -3,12 +3,14 @@
 #include "cli/Command.h"
 #include "cli/CompanySession.h"
 #include "cli/Console.h"
+#include "cli/PeriodReportPdf.h"
 #include "data/Messages.h"
 #include "data/ProductionContext.h"
 #include "platform/core/Formats.h"
 #include "platform/core/Readable.h"
 #include "platform/db/OutputFile.h"
 #include "reports/CostTables.h"
+#include "reports/YieldVarianceReport.h"
 
 #include <cmath>
 
@@ -54,12 +56,19 @@ int Run(const TArgs& args)
         fw::CheckOutputFile(output.File);
     const std::vector<TProductVariance> variances = ReadForReport(
         [&] { return ReadYieldVariances(company.Context().Session(), period, List(args, QStringLiteral("products"))); });
-    if (output.Kind == TOutput::Csv)
+    switch (output.Kind) {
+    case TOutput::Csv:
         Out(CsvText(YieldVarianceSheet(variances)));
-    else if (output.Kind == TOutput::Xlsx)
+        return ExitDone;
+    case TOutput::Xlsx:
         WriteXlsx(output.File, {YieldVarianceSheet(variances)});
-    else
-        Out(Text(variances, period, company.Context().Formats));
+        return ExitDone;
+    case TOutput::Pdf:
+        return WritePeriodReportPdf(company.Context(), period, output.File, &TYieldVarianceReport::SetVariances, variances);
+    case TOutput::Text:
+        break;
+    }
+    Out(Text(variances, period, company.Context().Formats));
     return ExitDone;
 }
 
@@ -68,7 +77,7 @@ int Run(const TArgs& args)
 extern const TCommand VarianceCommand{
     .Name = QStringLiteral("variance"),
     .Summary = QStringLiteral("Necesarul retetelor fata de consumul efectiv, pe receptii si produse"),
-    .Usage = QStringLiteral("variance --company DIR --from AAAA-LL-ZZ --to AAAA-LL-ZZ [--products A,B] [--csv | --xlsx FISIER]"),
+    .Usage = QStringLiteral("variance --company DIR --from AAAA-LL-ZZ --to AAAA-LL-ZZ [--products A,B] [--csv | --xlsx FISIER | --pdf FISIER]"),
     .Details = QStringLiteral(
         "Pentru fiecare receptie de produse din perioada (data documentului) si fiecare produs al ei:\n"
         "necesarul dupa reteta, la randamentul produsului, fata de ce au consumat documentele de\n"
@@ -77,7 +86,7 @@ extern const TCommand VarianceCommand{
         "mediu al materialului consumat in perioada; fara niciunul, valoarea ramane necunoscuta (gol).\n"
         "Cu --csv: campurile separate prin \";\", o linie de antet, datele AAAA-LL-ZZ, numerele cu punct\n"
         "zecimal; totalul unui produs are Cod_material TOTAL. Cu --xlsx: aceleasi coloane, numerele ca\n"
-        "numere si datele ca date."),
+        "numere si datele ca date. Cu --pdf: raportul \"Necesar fata de consum\"."),
     .Options =
         {
             CompanyOption(),
@@ -86,7 +95,9 @@ extern const TCommand VarianceCommand{
             {QStringLiteral("products"), QStringLiteral("A,B"), QStringLiteral("Codurile produselor (implicit toate).")},
             {QStringLiteral("csv"), QString(), QStringLiteral("Scrie diferentele in format CSV.")},
             {QStringLiteral("xlsx"), QStringLiteral("FISIER"), QStringLiteral("Scrie diferentele in fisierul XLSX.")},
+            {QStringLiteral("pdf"), QStringLiteral("FISIER"), QStringLiteral("Scrie raportul in fisierul PDF.")},
         },
+    .NeedsFonts = GivesPdf,
     .Run = Run,
 };
 

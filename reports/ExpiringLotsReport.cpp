@@ -122,19 +122,14 @@ void PresetExpiringLotsPrintSettings(TPrintSettings& settings) { PresetTraceabil
 std::unique_ptr<TExpiringLotsReport> OpenExpiringLotsReport(TProductionContext& context, QWidget* owner, const QDate& day,
                                                             int days, const QStringList& warehouses)
 {
-    std::unique_ptr<TExpiringLotsReport> form;
-    try {
-        form = std::make_unique<TExpiringLotsReport>(context, owner);
-        form->FirmName = ReadFirmName(context);
-        form->Day = day;
-        form->Days = days;
-        const TBusyMessage message(owner, msg::SelectingData());
-        const THourGlass hourGlass(context.Screen);
-        form->SetLots(ReadExpiringLots(context.Session(), day, days, warehouses));
-    } catch (const EDatabaseError& error) {
-        MessageDlg(msg::ReportDatabaseError(error.Message()), TMsgDlgType::Error, TMsgDlgButtons::OK);
+    auto form = std::make_unique<TExpiringLotsReport>(context, owner);
+    form->Day = day;
+    form->Days = days;
+    if (!ReadReportRows(context, owner, [&] {
+            form->FirmName = ReadFirmName(context);
+            form->SetLots(ReadExpiringLots(context.Session(), day, days, warehouses));
+        }))
         return nullptr;
-    }
     return form;
 }
 

@@ -1,16 +1,9 @@
 #include "reports/LotCostReport.h"
 
-#include "data/Messages.h"
 #include "data/ProductionContext.h"
-#include "dialogs/PeriodDialog.h"
 #include "platform/core/Csv.h"
-#include "platform/core/Exceptions.h"
-#include "platform/ui/Application.h"
-#include "platform/ui/MessageDlg.h"
-#include "reports/BusyMessage.h"
 #include "reports/FirmName.h"
 #include "reports/PrintSettings.h"
-#include "reports/TraceabilityReport.h"
 #include "platform/core/Readable.h"
 #include "reports/ReportColumns.h"
 #include "reports/TableReport.h"
@@ -133,33 +126,22 @@ void TLotCostReport::BuildReport()
 
 std::unique_ptr<TLotCostReport> OpenLotCostReport(TProductionContext& context, QWidget* owner, const TBatchPeriod& period)
 {
-    std::unique_ptr<TLotCostReport> form;
-    try {
-        form = std::make_unique<TLotCostReport>(context, owner);
-        form->FirmName = ReadFirmName(context);
-        form->Period = period;
-        const TBusyMessage message(owner, msg::SelectingData());
-        const THourGlass hourGlass(context.Screen);
-        form->SetCosts(ReadLotCosts(context.Session(), period));
-    } catch (const EDatabaseError& error) {
-        MessageDlg(msg::ReportDatabaseError(error.Message()), TMsgDlgType::Error, TMsgDlgButtons::OK);
+    auto form = std::make_unique<TLotCostReport>(context, owner);
+    form->Period = period;
+    if (!ReadReportRows(context, owner, [&] {
+            form->FirmName = ReadFirmName(context);
+            form->SetCosts(ReadLotCosts(context.Session(), period));
+        }))
         return nullptr;
-    }
     return form;
 }
 
 void ExecuteLotCostReport(TProductionContext& context, QWidget* owner, TDateTime& from, TDateTime& to)
 {
-    // Laid out as the traceability report, the other report over a period of receipts.
-    TPrintSettings& printSettings = PrintSettingsOf(context);
-    PresetTraceabilityPrintSettings(printSettings);
-    if (!ExecutePeriodDialog(context.Formats, owner, from, to))
+    if (!AskPeriodReport(context, owner, from, to))
         return;
-    if (!ExecutePrintSettingsDlg(printSettings, owner))
-        return;
-    const std::unique_ptr<TLotCostReport> form = OpenLotCostReport(context, owner, {DateTimeToDate(from), DateTimeToDate(to)});
-    if (form)
-        RunReport(printSettings, *form->Report, owner);
+    if (const std::unique_ptr<TLotCostReport> form = OpenLotCostReport(context, owner, {DateTimeToDate(from), DateTimeToDate(to)}))
+        RunReport(PrintSettingsOf(context), *form->Report, owner);
 }
 
 } // namespace corvanel

@@ -1,7 +1,14 @@
 #include "reports/TableReport.h"
 
+#include "data/Messages.h"
 #include "data/ProductionContext.h"
+#include "dialogs/PeriodDialog.h"
+#include "platform/core/Exceptions.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/MessageDlg.h"
+#include "reports/BusyMessage.h"
 #include "reports/PrintSettings.h"
+#include "reports/TraceabilityReport.h"
 
 namespace corvanel {
 
@@ -59,6 +66,26 @@ void AddTablePageHeader(TReport& report, const QString& title, std::function<QVa
         PlaceInColumns(heading, edges, row, c, TReportAlignment::Center)->Top = 18.5;
     }
     header->Height = 18 + row + 2;
+}
+
+bool ReadReportRows(TProductionContext& context, QWidget* owner, const std::function<void()>& read)
+{
+    try {
+        const TBusyMessage message(owner, msg::SelectingData());
+        const THourGlass hourGlass(context.Screen);
+        read();
+        return true;
+    } catch (const EDatabaseError& error) {
+        MessageDlg(msg::ReportDatabaseError(error.Message()), TMsgDlgType::Error, TMsgDlgButtons::OK);
+        return false;
+    }
+}
+
+bool AskPeriodReport(TProductionContext& context, QWidget* owner, TDateTime& from, TDateTime& to)
+{
+    TPrintSettings& printSettings = PrintSettingsOf(context);
+    PresetTraceabilityPrintSettings(printSettings);
+    return ExecutePeriodDialog(context.Formats, owner, from, to) && ExecutePrintSettingsDlg(printSettings, owner);
 }
 
 } // namespace corvanel

@@ -10,6 +10,8 @@
 #include <functional>
 #include <vector>
 
+class QWidget;
+
 namespace corvanel {
 
 struct TProductionContext;
@@ -29,5 +31,13 @@ void AddTablePageHeader(fw::TReport& report, const QString& title, std::function
 // millimetre inside the edges, one row high, elided.
 fw::TReportElement* PlaceInColumns(fw::TReportElement* e, const std::vector<double>& edges, double row, int column,
                                    fw::TReportAlignment alignment, int lastColumn = -1);
+
+// Runs `read` (what reads the report's rows and hands them to it) under the busy message and
+// the hourglass; false, after telling the user, when the database could not be read.
+bool ReadReportRows(TProductionContext& context, QWidget* owner, const std::function<void()>& read);
+
+// Asks a report's period and print settings (the traceability report's to start from) in
+// turn; false when either is cancelled. The period is given back as the user left it.
+bool AskPeriodReport(TProductionContext& context, QWidget* owner, fw::TDateTime& from, fw::TDateTime& to);
 
 } // namespace corvanel

@@ -11,6 +11,7 @@
 #include "reports/DashboardForm.h"
 #include "reports/ExpiringLotsReport.h"
 #include "reports/LotCostReport.h"
+#include "reports/YieldVarianceReport.h"
 #include "reports/TraceabilityReport.h"
 #include "requirement/RequirementForm.h"
 #include "requirement/ReversalDialog.h"
@@ -68,6 +69,9 @@ const TMenuCommand kCommands[] = {
     {&kReportsMenu, "LotCostItem", "Costul loturilor fabricate",
      "Costul materialelor fiecarui lot de produs, la pretul de achizitie al loturilor consumate.", 1,
      &TProductionMenus::RunLotCostReport},
+    {&kReportsMenu, "YieldVarianceItem", "Necesar fata de consum",
+     "Necesarul retetelor fata de ce s-a consumat pentru fiecare receptie si produs, in cantitate, valoare si procente.",
+     1, &TProductionMenus::RunYieldVarianceReport},
     {&kReportsMenu, "DashboardItem", "Tablou de bord",
      "Loturile care expira, receptiile de produse fara consum si productia lunii fata de luna trecuta.", 1,
      &TProductionMenus::OpenDashboard},
@@ -167,13 +171,24 @@ void TProductionMenus::RunExpiringLotsReport()
 
 void TProductionMenus::RunLotCostReport()
 {
+    StartCostPeriod();
+    ExecuteLotCostReport(context_, context_.Application ? context_.Application->MainForm() : nullptr, CostFrom, CostTo);
+}
+
+void TProductionMenus::RunYieldVarianceReport()
+{
+    StartCostPeriod();
+    ExecuteYieldVarianceReport(context_, context_.Application ? context_.Application->MainForm() : nullptr, CostFrom, CostTo);
+}
+
+void TProductionMenus::StartCostPeriod()
+{
     // This month so far, the first time.
     if (CostFrom == 0) {
         const QDate today = QDate::currentDate();
         CostFrom = fw::DateToDateTime(QDate(today.year(), today.month(), 1));
         CostTo = fw::DateToDateTime(today);
     }
-    ExecuteLotCostReport(context_, context_.Application ? context_.Application->MainForm() : nullptr, CostFrom, CostTo);
 }
 
 void TProductionMenus::OpenRecall()

@@ -43,7 +43,7 @@ public:
     // The expiring lots report's days ahead and warehouse selection, kept between runs.
     int ExpiringDays = 7;
     QString ExpiringWarehouses;
-    // The lot cost report's period, kept between runs.
+    // The lot cost and variance reports' period, kept between runs.
     fw::TDateTime CostFrom = 0;
     fw::TDateTime CostTo = 0;
 
@@ -66,12 +66,15 @@ public:
     void PrintLotLabels();
     // "Costul loturilor fabricate": the report, after its questions.
     void RunLotCostReport();
+    // "Necesar fata de consum": the report, after its questions.
+    void RunYieldVarianceReport();
     // "Tablou de bord": the dashboard, at most one window, brought back when open.
     void OpenDashboard();
 
 private:
     void BuildMenus();
     void RefreshReceipts();
+    void StartCostPeriod();
     // The requirement of one receipt, its window owned by `owner`, run to its end.
     void RunRequirement(double receipt, QWidget* owner);
 

@@ -40,12 +40,13 @@ TEST(CostCli, ListsEachBatchWithItsMaterialCostBeforeAndAfterItsConsumption)
         << Said(variance);
 
     testsupport::TempDir out;
-    for (const QString& option : {QStringLiteral("--xlsx"), QStringLiteral("--pdf")}) {
-        const QString file = out.File("cost" + option.mid(1));
-        const TRun written = Corvanel(QStringList{"cost"} + november + QStringList{option, file});
-        EXPECT_EQ(written.Status, 0) << Said(written);
-        EXPECT_GT(QFile(file).size(), 1000) << Said(written);
-    }
+    for (const QString& command : {QStringLiteral("cost"), QStringLiteral("variance")})
+        for (const QString& option : {QStringLiteral("--xlsx"), QStringLiteral("--pdf")}) {
+            const QString file = out.File(command + option.mid(1));
+            const TRun written = Corvanel(QStringList{command} + november + QStringList{option, file});
+            EXPECT_EQ(written.Status, 0) << Said(written);
+            EXPECT_GT(QFile(file).size(), 1000) << Said(written);
+        }
     const TRun two = Corvanel(QStringList{"cost"} + november + QStringList{"--csv", "--xlsx", out.File("x.xlsx")});
     EXPECT_EQ(two.Status, 3) << Said(two);
     EXPECT_FALSE(QFile::exists(out.File("x.xlsx")));

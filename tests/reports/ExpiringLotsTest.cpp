@@ -1,12 +1,13 @@
 // The lots that have expired or expire within some days, as the report and the tool read them.
 #include "ProductionFixture.h"
-#include "platform/report/PageModel.h"
+#include "PageTexts.h"
 #include "platform/schema/CompanyTables.h"
 #include "reports/ExpiringLotsReport.h"
 
 #include <gtest/gtest.h>
 
 using namespace corvanel;
+using testsupport::Named;
 
 namespace {
 
@@ -41,15 +42,6 @@ TEST(ExpiringLots, ExpiredAndExpiringWithinTheDaysByWarehouseWithTheirValue)
     EXPECT_EQ(read(7, {}), "_FRG A3 2026-12-07 0 6 15 | _MP A2 2026-12-06 -1 2 5 | _MP A1 2026-12-11 4 4 10 | "
                            "_MP A6 2026-12-14 7 8 20");
     EXPECT_EQ(read(0, {"_MP"}), "_MP A2 2026-12-06 -1 2 5");
-}
-
-QStringList Named(const fw::TReportDocument& doc, const QString& name)
-{
-    QStringList out;
-    for (const fw::TReportPage& page : doc.Pages)
-        for (const fw::TPageText* text : page.TextsNamed(name))
-            out << text->Text;
-    return out;
 }
 
 TEST(ExpiringLots, TheReportTotalsEachWarehouseAndMarksTheExpired)

@@ -1,6 +1,6 @@
 // The report "Costul loturilor fabricate" as a page model: a group a lot, its materials with
 // their shares, its cost and cost per unit, and the cost of all lots.
-#include "platform/report/PageModel.h"
+#include "PageTexts.h"
 #include "reports/LotCostReport.h"
 #include "ProductionFixture.h"
 
@@ -8,25 +8,14 @@
 #include <limits>
 
 using namespace corvanel;
+using testsupport::Named;
 
 namespace {
-
-QStringList Named(const fw::TReportDocument& doc, const QString& name)
-{
-    QStringList out;
-    for (const fw::TReportPage& page : doc.Pages)
-        for (const fw::TPageText* text : page.TextsNamed(name))
-            out << text->Text;
-    return out;
-}
 
 TEST(LotCostReport, EachLotIsAGroupOfItsMaterialsUnderItsCostAndTheLotsAddUp)
 {
     testsupport::TProduction production;
-    production.Context.Formats.DecimalSeparator = '.';
-    production.Context.Formats.ThousandSeparator = ',';
-    production.Context.Formats.ShortDateFormat = "dd.mm.yyyy";
-    production.Context.Formats.DateSeparator = '.';
+    testsupport::UsePointAndDottedDates(production.Context.Formats);
     TLotCostReport report(production.Context, nullptr);
     report.FirmName = "Lactate Izvoare SRL";
     report.Period = {QDate(2026, 12, 1), QDate(2026, 12, 31)};
