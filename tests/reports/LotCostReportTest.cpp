@@ -1,6 +1,7 @@
 // The report "Costul loturilor fabricate" as a page model: a group a lot, its materials with
 // their shares, its cost and cost per unit, and the cost of all lots.
-#include "PageTexts.h"
+#include "ReportFormats.h"
+#include "platform/report/ReportTestSupport.h"
 #include "reports/LotCostReport.h"
 #include "ProductionFixture.h"
 
@@ -8,7 +9,7 @@
 #include <limits>
 
 using namespace corvanel;
-using testsupport::Named;
+using reporttest::TextsNamed;
 
 namespace {
 
@@ -25,16 +26,16 @@ TEST(LotCostReport, EachLotIsAGroupOfItsMaterialsUnderItsCostAndTheLotsAddUp)
                             std::numeric_limits<double>::quiet_NaN(), 0, {}};
     report.SetCosts({yoghurt, reversed});
     const fw::TReportDocument doc = report.Report->Generate();
-    EXPECT_EQ(Named(doc, "Firma"), QStringList{"Lactate Izvoare SRL"});
-    EXPECT_EQ(Named(doc, "Product"), (QStringList{"Receptia nr. 125 din 07.12.2026: 02 IAURT Iaurt, lot P1, 2,000 kg",
+    EXPECT_EQ(TextsNamed(doc, "Firma"), QStringList{"Lactate Izvoare SRL"});
+    EXPECT_EQ(TextsNamed(doc, "Product"), (QStringList{"Receptia nr. 125 din 07.12.2026: 02 IAURT Iaurt, lot P1, 2,000 kg",
                                                   "Receptia nr. 126 din 08.12.2026: 02 IAURT Iaurt, lot P2, 0 kg"}));
     // A lot drawn without a purchase price says so beside its material.
-    EXPECT_EQ(Named(doc, "Material"), (QStringList{"01 .CULT (fara pret de achizitie)", "01 .LAPTE", "(nimic consumat)"}));
-    EXPECT_EQ(Named(doc, "Cost"), (QStringList{"40.00", "980.50", "0.00"}));
-    EXPECT_EQ(Named(doc, "Procent"), (QStringList{"3.9", "96.1", ""}));
-    EXPECT_EQ(Named(doc, "LotCost"), (QStringList{"1,020.50", "0.00"}));
-    EXPECT_EQ(Named(doc, "UnitCost"), (QStringList{"Cost materiale, pe unitate: 0.5103 lei", "Cost materiale, pe unitate: - lei"}));
-    EXPECT_EQ(Named(doc, "TotalCost"), QStringList{"1,020.50"});
+    EXPECT_EQ(TextsNamed(doc, "Material"), (QStringList{"01 .CULT (fara pret de achizitie)", "01 .LAPTE", "(nimic consumat)"}));
+    EXPECT_EQ(TextsNamed(doc, "Cost"), (QStringList{"40.00", "980.50", "0.00"}));
+    EXPECT_EQ(TextsNamed(doc, "Procent"), (QStringList{"3.9", "96.1", ""}));
+    EXPECT_EQ(TextsNamed(doc, "LotCost"), (QStringList{"1,020.50", "0.00"}));
+    EXPECT_EQ(TextsNamed(doc, "UnitCost"), (QStringList{"Cost materiale, pe unitate: 0.5103 lei", "Cost materiale, pe unitate: - lei"}));
+    EXPECT_EQ(TextsNamed(doc, "TotalCost"), QStringList{"1,020.50"});
     report.SetCosts({});
     EXPECT_EQ(report.Report->Generate().PageCount(), 0);
 }

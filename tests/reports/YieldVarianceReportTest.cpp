@@ -1,6 +1,7 @@
 // The report "Necesar fata de consum" as a page model: a group a receipt and product, a line
 // a material, the product's total under them; an unknown value prints as nothing.
-#include "PageTexts.h"
+#include "ReportFormats.h"
+#include "platform/report/ReportTestSupport.h"
 #include "reports/YieldVarianceReport.h"
 #include "ProductionFixture.h"
 
@@ -8,7 +9,7 @@
 #include <limits>
 
 using namespace corvanel;
-using testsupport::Named;
+using reporttest::TextsNamed;
 
 namespace {
 
@@ -25,14 +26,14 @@ TEST(YieldVarianceReport, EachMaterialUnderItsProductAndTheProductsTotalUnderThe
     p.Total = {"", "", 275, 280, 700, unknown, unknown};
     report.SetVariances({p});
     const fw::TReportDocument doc = report.Report->Generate();
-    EXPECT_EQ(Named(doc, "Product"), QStringList{"Receptia nr. 125 din 07.12.2026: 02 IAURT Iaurt, 2,000 kg"});
-    EXPECT_EQ(Named(doc, "Material"), (QStringList{"01 .LAPTE", "04 ;MAIA"}));
-    EXPECT_EQ(Named(doc, "Diferenta"), (QStringList{"20", "-15"}));
-    EXPECT_EQ(Named(doc, "Procent"), (QStringList{"7.7", "-100.0"}));
-    EXPECT_EQ(Named(doc, "Valoare"), (QStringList{"50.00", ""}));
-    EXPECT_EQ(Named(doc, "TotalDiferenta"), QStringList{"5"});
-    EXPECT_EQ(Named(doc, "TotalProcent"), QStringList{"1.8"});
-    EXPECT_EQ(Named(doc, "TotalValoare"), QStringList{""});
+    EXPECT_EQ(TextsNamed(doc, "Product"), QStringList{"Receptia nr. 125 din 07.12.2026: 02 IAURT Iaurt, 2,000 kg"});
+    EXPECT_EQ(TextsNamed(doc, "Material"), (QStringList{"01 .LAPTE", "04 ;MAIA"}));
+    EXPECT_EQ(TextsNamed(doc, "Diferenta"), (QStringList{"20", "-15"}));
+    EXPECT_EQ(TextsNamed(doc, "Procent"), (QStringList{"7.7", "-100.0"}));
+    EXPECT_EQ(TextsNamed(doc, "Valoare"), (QStringList{"50.00", ""}));
+    EXPECT_EQ(TextsNamed(doc, "TotalDiferenta"), QStringList{"5"});
+    EXPECT_EQ(TextsNamed(doc, "TotalProcent"), QStringList{"1.8"});
+    EXPECT_EQ(TextsNamed(doc, "TotalValoare"), QStringList{""});
 }
 
 } // namespace
