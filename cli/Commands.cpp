@@ -4,13 +4,14 @@
 namespace corvanel::cli {
 
 extern const TCommand RequirementCommand, ConsumeCommand, TraceCommand, IndexPricesCommand, DemoCommand, MigrateCommand,
-    ImportParadoxCommand, ExpiringCommand, RecallCommand, ReverseCommand, LabelCommand, CostCommand, VarianceCommand;
+    ImportParadoxCommand, ExpiringCommand, RecallCommand, ReverseCommand, LabelCommand, CostCommand, VarianceCommand,
+    ChartCommand;
 
 const std::vector<const TCommand*>& Commands()
 {
     static const std::vector<const TCommand*> commands{
         &RequirementCommand, &ConsumeCommand, &ReverseCommand, &TraceCommand, &IndexPricesCommand, &DemoCommand, &MigrateCommand,
-        &ImportParadoxCommand, &ExpiringCommand, &RecallCommand, &LabelCommand, &CostCommand, &VarianceCommand,
+        &ImportParadoxCommand, &ExpiringCommand, &RecallCommand, &LabelCommand, &CostCommand, &VarianceCommand, &ChartCommand,
     };
     return commands;
 }

@@ -102,12 +102,8 @@ std::vector<TMonthProduction> ReadProduction(TSession* session, const QDate& day
 
 TDashboard ReadDashboard(TSession* session, const QDate& day, int expiringDays)
 {
-    TDashboard d{ReadExpiringLots(session, day, expiringDays, {}), ReadUnconsumed(session), ReadProduction(session, day), {}, {}, {}, {}};
-    d.Year = {QDate(day.year(), day.month(), 1).addMonths(-11), day};
-    d.YearBatches = ReadBatchLines(session, d.Year);
-    d.YearCosts = ReadLotCosts(session, d.Year);
-    d.YearVariances = ReadYieldVariances(session, d.Year, {});
-    return d;
+    return {ReadExpiringLots(session, day, expiringDays, {}), ReadUnconsumed(session), ReadProduction(session, day),
+            ReadPeriodFigures(session, {QDate(day.year(), day.month(), 1).addMonths(-11), day})};
 }
 
 } // namespace corvanel

@@ -5,8 +5,7 @@
 // last month's.
 
 #include "reports/ExpiringLotsData.h"
-#include "reports/LotCost.h"
-#include "reports/YieldVariance.h"
+#include "reports/ProductionCharts.h"
 
 #include <QDate>
 #include <QString>
@@ -37,12 +36,9 @@ struct TDashboard {
     std::vector<TExpiringLot> Expiring;
     std::vector<TUnconsumedReceipt> Unconsumed; // newest first
     std::vector<TMonthProduction> Production;   // by group and code
-    // For the charts: the batches of the year up to the day asked about (the eleven months
-    // before its month and that month so far), their costs and their variances.
-    TBatchPeriod Year;
-    std::vector<TBatchLine> YearBatches;
-    std::vector<TLotCost> YearCosts;
-    std::vector<TProductVariance> YearVariances;
+    // For the charts: the year up to the day asked about (the eleven months before its
+    // month and that month so far).
+    TPeriodFigures Year;
 };
 
 // As of `day`: the lots expired or expiring within `expiringDays` days; the receipts from

@@ -60,16 +60,6 @@ QGroupBox* Part(QWidget* parent, const char* name, QTreeWidget* list, QPushButto
     return box;
 }
 
-// The months before anything was made would only crowd the chart: it starts with the first
-// month that made something (the year's last month when none did).
-QDate FirstMonthMade(const TDashboard& d)
-{
-    QDate first = d.Year.To;
-    for (const TBatchLine& l : d.YearBatches)
-        first = std::min(first, l.Date.isValid() ? l.Date : first);
-    return first;
-}
-
 } // namespace
 
 struct TDashboardForm::Ui {
@@ -227,23 +217,13 @@ void TDashboardForm::showCharts()
         ui.charts->removeTab(0);
         delete page;
     }
-    const TDashboard& d = ui.dashboard;
-    const auto add = [&](const char* name, const QString& caption, std::unique_ptr<QChart> chart) {
+    for (const TChartKind kind : {TChartKind::Production, TChartKind::UnitCost, TChartKind::Variance}) {
         auto* view = new QChartView(ui.charts);
-        view->setObjectName(QString::fromLatin1(name));
+        view->setObjectName(QStringLiteral("Chart%1").arg(int(kind)));
         view->setRenderHint(QPainter::Antialiasing);
-        view->setChart(chart.release()); // the view owns it from here
-        ui.charts->addTab(view, caption);
-    };
-    add("ProductionChart", QStringLiteral("Productie pe luni"),
-        MakeBarChart(QStringLiteral("Productia pe luni si produse"), QStringLiteral("Cantitate"),
-                     MonthlyProduction(d.YearBatches, FirstMonthMade(d), d.Year.To)));
-    add("UnitCostChart", QStringLiteral("Cost pe unitate"),
-        MakeLineChart(QStringLiteral("Costul materialelor pe unitate de produs"), QStringLiteral("lei / unitate"),
-                      UnitCostOverTime(d.YearCosts)));
-    add("VarianceChart", QStringLiteral("Abatere de la reteta"),
-        MakeLineChart(QStringLiteral("Consumul fata de necesarul retetei"), QStringLiteral("abatere (%)"),
-                      YieldVarianceOverTime(d.YearVariances)));
+        view->setChart(MakeChart(kind, ui.dashboard.Year).release()); // the view owns it from here
+        ui.charts->addTab(view, ChartCaption(kind));
+    }
     ui.charts->setCurrentIndex(std::max(current, 0));
 }
 
@@ -252,7 +232,7 @@ void TDashboardForm::saveChartPng()
     auto* view = qobject_cast<QChartView*>(ui_->charts->currentWidget());
     if (!view || !view->chart())
         return;
-    QFileDialog dialog(this, QStringLiteral("Salveaza graficul"), view->objectName() + QStringLiteral(".png"),
+    QFileDialog dialog(this, QStringLiteral("Salveaza graficul"), QStringLiteral("grafic.png"),
                        QStringLiteral("Imagini PNG (*.png)"));
     dialog.setObjectName(QStringLiteral("PngDialog"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);

@@ -192,6 +192,45 @@ std::unique_ptr<QChart> MakeLineChart(const QString& title, const QString& value
     return chart;
 }
 
+TPeriodFigures ReadPeriodFigures(fw::TSession* session, const TBatchPeriod& period)
+{
+    return {period, ReadBatchLines(session, period), ReadLotCosts(session, period), ReadYieldVariances(session, period, {})};
+}
+
+std::unique_ptr<QChart> MakeChart(TChartKind kind, const TPeriodFigures& figures)
+{
+    switch (kind) {
+    case TChartKind::Production: {
+        QDate first = figures.Period.To;
+        for (const TBatchLine& l : figures.Batches)
+            if (l.Date.isValid())
+                first = std::min(first, l.Date);
+        return MakeBarChart(QStringLiteral("Productia pe luni si produse"), QStringLiteral("Cantitate"),
+                            MonthlyProduction(figures.Batches, std::max(first, figures.Period.From), figures.Period.To));
+    }
+    case TChartKind::UnitCost:
+        return MakeLineChart(QStringLiteral("Costul materialelor pe unitate de produs"), QStringLiteral("lei / unitate"),
+                             UnitCostOverTime(figures.Costs));
+    case TChartKind::Variance:
+        break;
+    }
+    return MakeLineChart(QStringLiteral("Consumul fata de necesarul retetei"), QStringLiteral("abatere (%)"),
+                         YieldVarianceOverTime(figures.Variances));
+}
+
+QString ChartCaption(TChartKind kind)
+{
+    switch (kind) {
+    case TChartKind::Production:
+        return QStringLiteral("Productie pe luni");
+    case TChartKind::UnitCost:
+        return QStringLiteral("Cost pe unitate");
+    case TChartKind::Variance:
+        break;
+    }
+    return QStringLiteral("Abatere de la reteta");
+}
+
 void SaveChartPng(QChart& chart, const QString& fileName, const QSize& size)
 {
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
@@ -220,6 +259,11 @@ void SaveChartPng(QChart& chart, const QString& fileName, const QSize& size)
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit())
         throw fw::EInOutError(msg::FileNotWritten(QDir::toNativeSeparators(fileName)) + QLatin1Char(' ') + file.errorString());
+}
+
+void SaveChartPng(TChartKind kind, const TPeriodFigures& figures, const QString& fileName, const QSize& size)
+{
+    SaveChartPng(*MakeChart(kind, figures), fileName, size);
 }
 
 } // namespace corvanel

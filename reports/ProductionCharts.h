@@ -17,6 +17,10 @@
 
 class QChart;
 
+namespace fw {
+class TSession;
+}
+
 namespace corvanel {
 
 // Bars: one value per category in each series.
@@ -53,8 +57,27 @@ std::vector<TLineSeries> YieldVarianceOverTime(const std::vector<TProductVarianc
 std::unique_ptr<QChart> MakeBarChart(const QString& title, const QString& valueTitle, const TBarChartData& data);
 std::unique_ptr<QChart> MakeLineChart(const QString& title, const QString& valueTitle, const std::vector<TLineSeries>& data);
 
+// What the charts of a period are drawn from: its batches, their costs and their variances.
+struct TPeriodFigures {
+    TBatchPeriod Period;
+    std::vector<TBatchLine> Batches;
+    std::vector<TLotCost> Costs;
+    std::vector<TProductVariance> Variances;
+};
+// EDatabaseError when the company cannot be read.
+TPeriodFigures ReadPeriodFigures(fw::TSession* session, const TBatchPeriod& period);
+
+enum class TChartKind { Production, UnitCost, Variance };
+// The chart of that kind, titled; production starts with the first month that made
+// something (the months before would only crowd it).
+std::unique_ptr<QChart> MakeChart(TChartKind kind, const TPeriodFigures& figures);
+// Its short name, for a tab.
+QString ChartCaption(TChartKind kind);
+
 // The chart drawn as a PNG picture of `size` pixels, written whole or not at all;
 // fw::EInOutError, in the user's words, when it cannot be written.
 void SaveChartPng(QChart& chart, const QString& fileName, const QSize& size);
+// The chart of that kind (MakeChart) saved so.
+void SaveChartPng(TChartKind kind, const TPeriodFigures& figures, const QString& fileName, const QSize& size);
 
 } // namespace corvanel

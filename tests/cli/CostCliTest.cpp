@@ -3,6 +3,7 @@
 #include "TempDir.h"
 
 #include <QFile>
+#include <QImage>
 #include <gtest/gtest.h>
 
 using namespace clitest;
@@ -50,6 +51,24 @@ TEST(CostCli, ListsEachBatchWithItsMaterialCostBeforeAndAfterItsConsumption)
     const TRun two = Corvanel(QStringList{"cost"} + november + QStringList{"--csv", "--xlsx", out.File("x.xlsx")});
     EXPECT_EQ(two.Status, 3) << Said(two);
     EXPECT_FALSE(QFile::exists(out.File("x.xlsx")));
+}
+
+TEST(ChartCli, DrawsTheChartAskedAsAPictureOfTheSizeAsked)
+{
+    TDairy dairy;
+    ASSERT_EQ(Corvanel({"consume", "--company", dairy.Dir(), "--counter", "1", "--yes"}).Status, 0);
+    testsupport::TempDir out;
+    const QStringList november{"--company", dairy.Dir(), "--from", "2026-11-01", "--to", "2026-11-30"};
+    for (const QString& kind : {QStringLiteral("production"), QStringLiteral("unit-cost"), QStringLiteral("variance")}) {
+        const QString file = out.File(kind + ".png");
+        const TRun drawn = Corvanel(QStringList{"chart"} + november +
+                                    QStringList{"--kind", kind, "--png", file, "--width", "640", "--height", "400"});
+        EXPECT_EQ(drawn.Status, 0) << Said(drawn);
+        EXPECT_EQ(QImage(file).size(), QSize(640, 400)) << kind.toStdString();
+    }
+    const TRun unknown = Corvanel(QStringList{"chart"} + november + QStringList{"--kind", "pie", "--png", out.File("x.png")});
+    EXPECT_EQ(unknown.Status, 3) << Said(unknown);
+    EXPECT_FALSE(QFile::exists(out.File("x.png")));
 }
 
 } // namespace
