@@ -41,6 +41,9 @@ struct TCommand {
 
 // --company DIR, which every command on a company takes.
 TOption CompanyOption();
+// --from and --to, the first and last day of a period (read by Period below).
+TOption FromDayOption();
+TOption ToDayOption();
 // NeedsFonts of a command that writes a PDF when given --pdf FILE (or --pdf=FILE).
 bool GivesPdf(const QStringList& arguments);
 
@@ -65,6 +68,31 @@ QString Required(const TArgs& args, const QString& option);
 double Number(const TArgs& args, const QString& option);
 // A date written YYYY-MM-DD.
 QDate IsoDate(const TArgs& args, const QString& option);
+// The period of --from and --to (both YYYY-MM-DD, both days included); ERefused when it
+// starts after it ends.
+struct TPeriod {
+    QDate From;
+    QDate To;
+};
+TPeriod Period(const TArgs& args);
+// Where a report goes: text on standard output unless one of --csv, --xlsx FILE and
+// --pdf FILE asks otherwise; ERefused when more than one is given.
+struct TOutput {
+    enum TKind { Text, Csv, Xlsx, Pdf } Kind = Text;
+    QString File; // for Xlsx and Pdf
+};
+TOutput ChosenOutput(const TArgs& args);
+// What a report reads, its database errors in the reports' words (msg::ReportDatabaseError).
+[[noreturn]] void RethrowInReportWords(const fw::EDatabaseError& error);
+template <class TRead>
+auto ReadForReport(TRead read) -> decltype(read())
+{
+    try {
+        return read();
+    } catch (const fw::EDatabaseError& e) {
+        RethrowInReportWords(e);
+    }
+}
 // A list written A,B,C (empty items skipped); empty when the option is not given.
 QStringList List(const TArgs& args, const QString& option);
 

@@ -1,4 +1,5 @@
 #include "cli/CommandLine.h"
+#include "data/Messages.h"
 
 #include <QLocale>
 #include <algorithm>
@@ -41,6 +42,14 @@ TOption CompanyOption()
     return {QStringLiteral("company"), QStringLiteral("DIR"), QStringLiteral("Directorul firmei.")};
 }
 
+TOption FromDayOption() { return {QStringLiteral("from"), QStringLiteral("AAAA-LL-ZZ"), QStringLiteral("Prima zi a perioadei.")}; }
+TOption ToDayOption() { return {QStringLiteral("to"), QStringLiteral("AAAA-LL-ZZ"), QStringLiteral("Ultima zi a perioadei.")}; }
+
+void RethrowInReportWords(const fw::EDatabaseError& error)
+{
+    throw fw::EDatabaseError(msg::ReportDatabaseError(error.Message()));
+}
+
 // The parser takes --pdf FILE and --pdf=FILE, and nothing else for it.
 bool GivesPdf(const QStringList& arguments)
 {
@@ -80,6 +89,38 @@ QDate IsoDate(const TArgs& args, const QString& option)
         throw ERefused(QStringLiteral("'%1' nu este o data valida pentru --%2 (AAAA-LL-ZZ, de exemplu 2026-12-31).")
                            .arg(text, option));
     return date;
+}
+
+TPeriod Period(const TArgs& args)
+{
+    const QDate from = IsoDate(args, QStringLiteral("from"));
+    const QDate to = IsoDate(args, QStringLiteral("to"));
+    // The dialog's warning shows the two dates bare; here they are named by their options.
+    if (from > to)
+        throw ERefused(QStringLiteral("Intervalul de timp nu este corect! Inceputul (--from %1) este dupa sfirsitul (--to %2).")
+                           .arg(from.toString(QStringLiteral("dd.MM.yyyy")), to.toString(QStringLiteral("dd.MM.yyyy"))));
+    return {from, to};
+}
+
+TOutput ChosenOutput(const TArgs& args)
+{
+    TOutput output;
+    int chosen = 0;
+    const auto take = [&](const char* option, TOutput::TKind kind) {
+        const QString name = QString::fromLatin1(option);
+        if (!args.optionNames().contains(name))
+            return;
+        ++chosen;
+        output.Kind = kind;
+        if (kind != TOutput::Csv)
+            output.File = Required(args, name);
+    };
+    take("csv", TOutput::Csv);
+    take("xlsx", TOutput::Xlsx);
+    take("pdf", TOutput::Pdf);
+    if (chosen > 1)
+        throw ERefused(QStringLiteral("Alegeti cel mult una dintre optiunile --csv, --xlsx FISIER si --pdf FISIER."));
+    return output;
 }
 
 QStringList List(const TArgs& args, const QString& option)

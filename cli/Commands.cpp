@@ -4,13 +4,14 @@
 namespace corvanel::cli {
 
 extern const TCommand RequirementCommand, ConsumeCommand, TraceCommand, IndexPricesCommand, DemoCommand, MigrateCommand,
-    ImportParadoxCommand, ExpiringCommand, RecallCommand, DrillsCommand, ReverseCommand, LabelCommand;
+    ImportParadoxCommand, ExpiringCommand, RecallCommand, DrillsCommand, ReverseCommand, LabelCommand, CostCommand, VarianceCommand,
+    ChartCommand;
 
 const std::vector<const TCommand*>& Commands()
 {
     static const std::vector<const TCommand*> commands{
         &RequirementCommand, &ConsumeCommand, &ReverseCommand, &TraceCommand, &IndexPricesCommand, &DemoCommand, &MigrateCommand,
-        &ImportParadoxCommand, &ExpiringCommand, &RecallCommand, &DrillsCommand, &LabelCommand,
+        &ImportParadoxCommand, &ExpiringCommand, &RecallCommand, &DrillsCommand, &LabelCommand, &CostCommand, &VarianceCommand, &ChartCommand,
     };
     return commands;
 }

@@ -40,11 +40,7 @@ TSelection Selection(const TArgs& args)
 
 std::vector<TExpiringLot> Read(TCompanySession& company, const TSelection& s)
 {
-    try {
-        return ReadExpiringLots(company.Context().Session(), s.Day, s.Days, s.Warehouses);
-    } catch (const fw::EDatabaseError& e) {
-        throw fw::EDatabaseError(msg::ReportDatabaseError(e.Message()));
-    }
+    return ReadForReport([&] { return ReadExpiringLots(company.Context().Session(), s.Day, s.Days, s.Warehouses); });
 }
 
 // The warehouses a lot may lie in: those of the company's list, and any its stock names.

@@ -8,7 +8,7 @@
 #include "platform/ui/Beep.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
+#include <QApplication>
 #include <algorithm>
 #include <memory>
 
@@ -86,8 +86,9 @@ std::unique_ptr<QCoreApplication> MakeApplication(bool needsFonts, int& argc, ch
     // Text is measured and drawn with the fonts of a GUI application, which needs a
     // platform. The tool shows no window, so it takes the one that needs no display,
     // whatever the environment names: a user never sets anything, no X server is asked.
+    // A widgets application, since charts are drawn through a graphics scene.
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    return std::make_unique<QGuiApplication>(argc, argv);
+    return std::make_unique<QApplication>(argc, argv);
 }
 
 int RunCommand(const TCommand& command, const QStringList& arguments)

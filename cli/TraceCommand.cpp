@@ -31,14 +31,9 @@ struct TSelection {
 TSelection Selection(const TArgs& args)
 {
     TSelection s;
-    const QDate from = IsoDate(args, QStringLiteral("from"));
-    const QDate to = IsoDate(args, QStringLiteral("to"));
-    // The dialog's warning shows the two dates bare; here they are named by their options.
-    if (from > to)
-        throw ERefused(QStringLiteral("Intervalul de timp nu este corect! Inceputul (--from %1) este dupa sfirsitul (--to %2).")
-                           .arg(from.toString(QStringLiteral("dd.MM.yyyy")), to.toString(QStringLiteral("dd.MM.yyyy"))));
-    s.From = fw::DateToDateTime(from);
-    s.To = fw::DateToDateTime(to);
+    const TPeriod period = Period(args);
+    s.From = fw::DateToDateTime(period.From);
+    s.To = fw::DateToDateTime(period.To);
     s.Warehouses = List(args, QStringLiteral("warehouses"));
     s.Suppliers = List(args, QStringLiteral("suppliers"));
     return s;
@@ -227,8 +222,8 @@ extern const TCommand TraceCommand{
     .Options =
         {
             CompanyOption(),
-            {QStringLiteral("from"), QStringLiteral("AAAA-LL-ZZ"), QStringLiteral("Prima zi a perioadei.")},
-            {QStringLiteral("to"), QStringLiteral("AAAA-LL-ZZ"), QStringLiteral("Ultima zi a perioadei.")},
+            FromDayOption(),
+            ToDayOption(),
             {QStringLiteral("warehouses"), QStringLiteral("A,B"),
              QStringLiteral("Codurile gestiunilor (implicit toate).")},
             {QStringLiteral("suppliers"), QStringLiteral("X,Y"),

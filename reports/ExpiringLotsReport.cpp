@@ -11,6 +11,8 @@
 #include "reports/BusyMessage.h"
 #include "reports/FirmName.h"
 #include "reports/PrintSettings.h"
+#include "reports/ReportColumns.h"
+#include "reports/TableReport.h"
 #include "reports/TraceabilityReport.h"
 #include "platform/core/Readable.h"
 
@@ -39,13 +41,7 @@ TExpiringLotsReport::TExpiringLotsReport(TProductionContext& context, QObject* o
              QStringLiteral("Valoare")})
 {
     setObjectName(QStringLiteral("ExpiringLotsReport"));
-    Report = new TReport(this);
-    Report->setObjectName(QStringLiteral("Report"));
-    Report->Title = QStringLiteral("Loturi care expira");
-    Report->SetData(&rows_);
-    Report->PrintIfEmpty = false;
-    Report->FormatSettings = context.Formats;
-    ApplyPrintSettings(PrintSettingsOf(context), *Report);
+    Report = NewTableReport(this, QStringLiteral("Loturi care expira"), &rows_, context);
     BuildReport();
 }
 
@@ -61,58 +57,24 @@ void TExpiringLotsReport::SetLots(const std::vector<TExpiringLot>& lots)
 
 void TExpiringLotsReport::BuildReport()
 {
-    const double width = Report->ContentWidth();
-    double fixed = 0;
-    for (double w : kWidths)
-        fixed += w;
-    double left[ColumnCount + 1];
-    left[0] = 0;
-    for (int c = 0; c < ColumnCount; ++c)
-        left[c + 1] = left[c] + (kWidths[c] > 0 ? kWidths[c] : std::max(40.0, width - fixed));
+    const std::vector<double> left = ColumnEdges(kWidths, Report->ContentWidth(), 40);
     const auto place = [&](TReportElement* e, int column, TReportAlignment alignment, int lastColumn = -1) {
-        e->Left = left[column] + 1;
-        e->Width = left[(lastColumn < 0 ? column : lastColumn) + 1] - left[column] - 2;
-        e->Height = kRow;
-        e->Alignment = alignment;
-        e->Elide = true;
-        return e;
+        return PlaceInColumns(e, left, kRow, column, alignment, lastColumn);
     };
     const auto value = [this] { return rows_.Value(QStringLiteral("Valoare")).toDouble(); };
 
     // Page header: the company, as the other reports have it, and the moment of printing.
-    TReportBand* header = Report->PageHeader();
-    TReportDataText* firm = header->AddExpression([this] { return FirmName; }, 0, 0);
-    firm->Name = QStringLiteral("Firma");
-    firm->Width = width * 0.6;
-    firm->Bold = true;
-    firm->Elide = true;
-    TReportSystemData* printedAt = header->AddSystemData(TSystemDataKind::DateTime, width - 60, 0, 60);
-    printedAt->Alignment = TReportAlignment::Right;
-    TReportLabel* title = header->AddLabel(QStringLiteral("Loturi care expira"), 0, 5);
-    title->Name = QStringLiteral("Title");
-    title->Alignment = TReportAlignment::Center;
-    title->Bold = true;
-    title->FontSize = 14;
-    TReportDataText* window = header->AddExpression(
+    AddTablePageHeader(
+        *Report, QStringLiteral("Loturi care expira"), [this] { return FirmName; },
         [this] {
             return QStringLiteral("expirate sau care expira pana la %1 (%2 zile de la %3)")
                 .arg(DateToStr(DateToDateTime(Day.addDays(Days)), Report->FormatSettings), QString::number(Days),
                      DateToStr(DateToDateTime(Day), Report->FormatSettings));
         },
-        0, 12);
-    window->Name = QStringLiteral("Window");
-    window->Alignment = TReportAlignment::Center;
-    const QString headings[ColumnCount] = {QStringLiteral("Articol"),   QStringLiteral("Lot"),  QStringLiteral("Intrare"),
-                                           QStringLiteral("Expira"),    QStringLiteral("Zile"), QStringLiteral("Cantitate"),
-                                           QStringLiteral("U.M."),      QStringLiteral("Valoare")};
-    header->AddShape(TShapeKind::Rectangle, 0, 18, width, kRow + 1);
-    for (int c = 0; c < ColumnCount; ++c) {
-        TReportLabel* heading = header->AddLabel(headings[c], 0, 0);
-        heading->Name = QStringLiteral("Heading");
-        heading->Bold = true;
-        place(heading, c, TReportAlignment::Center)->Top = 18.5;
-    }
-    header->Height = 18 + kRow + 2;
+        QStringLiteral("Window"),
+        {QStringLiteral("Articol"), QStringLiteral("Lot"), QStringLiteral("Intrare"), QStringLiteral("Expira"),
+         QStringLiteral("Zile"), QStringLiteral("Cantitate"), QStringLiteral("U.M."), QStringLiteral("Valoare")},
+        left, kRow);
 
     TReportGroup* warehouse = Report->AddGroup(QStringLiteral("Gestiune"));
     TReportDataText* name = warehouse->Header()->AddExpression(
@@ -160,19 +122,14 @@ void PresetExpiringLotsPrintSettings(TPrintSettings& settings) { PresetTraceabil
 std::unique_ptr<TExpiringLotsReport> OpenExpiringLotsReport(TProductionContext& context, QWidget* owner, const QDate& day,
                                                             int days, const QStringList& warehouses)
 {
-    std::unique_ptr<TExpiringLotsReport> form;
-    try {
-        form = std::make_unique<TExpiringLotsReport>(context, owner);
-        form->FirmName = ReadFirmName(context);
-        form->Day = day;
-        form->Days = days;
-        const TBusyMessage message(owner, msg::SelectingData());
-        const THourGlass hourGlass(context.Screen);
-        form->SetLots(ReadExpiringLots(context.Session(), day, days, warehouses));
-    } catch (const EDatabaseError& error) {
-        MessageDlg(msg::ReportDatabaseError(error.Message()), TMsgDlgType::Error, TMsgDlgButtons::OK);
+    auto form = std::make_unique<TExpiringLotsReport>(context, owner);
+    form->Day = day;
+    form->Days = days;
+    if (!ReadReportRows(context, owner, [&] {
+            form->FirmName = ReadFirmName(context);
+            form->SetLots(ReadExpiringLots(context.Session(), day, days, warehouses));
+        }))
         return nullptr;
-    }
     return form;
 }
 

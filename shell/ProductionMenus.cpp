@@ -8,7 +8,10 @@
 #include "platform/ui/MessageDlg.h"
 #include "recall/RecallForm.h"
 #include "recipes/RecipeEditor.h"
+#include "reports/DashboardForm.h"
 #include "reports/ExpiringLotsReport.h"
+#include "reports/LotCostReport.h"
+#include "reports/YieldVarianceReport.h"
 #include "reports/TraceabilityReport.h"
 #include "requirement/RequirementForm.h"
 #include "requirement/ReversalDialog.h"
@@ -63,6 +66,15 @@ const TMenuCommand kCommands[] = {
     {&kReportsMenu, "LotLabelsItem", "Etichete lot",
      "Tipareste etichetele GS1 ale unui lot de produs finit: GTIN, lot, data productiei si a expirarii.", 1,
      &TProductionMenus::PrintLotLabels},
+    {&kReportsMenu, "LotCostItem", "Costul loturilor fabricate",
+     "Costul materialelor fiecarui lot de produs, la pretul de achizitie al loturilor consumate.", 1,
+     &TProductionMenus::RunLotCostReport},
+    {&kReportsMenu, "YieldVarianceItem", "Necesar fata de consum",
+     "Necesarul retetelor fata de ce s-a consumat pentru fiecare receptie si produs, in cantitate, valoare si procente.",
+     1, &TProductionMenus::RunYieldVarianceReport},
+    {&kReportsMenu, "DashboardItem", "Tablou de bord",
+     "Loturile care expira, receptiile de produse fara consum si productia lunii fata de luna trecuta.", 1,
+     &TProductionMenus::OpenDashboard},
     {&kDocumentMenu, "DocumentSeparator", "-", "", 5, nullptr},
     {&kDocumentMenu, "RequirementItem", "Calcul necesar tehnic", "", 5, &TProductionMenus::OpenRequirement},
     {&kDocumentMenu, "ReversalItem", "Anuleaza consumul",
@@ -157,6 +169,28 @@ void TProductionMenus::RunExpiringLotsReport()
     ExecuteExpiringLotsReport(context_, owner, ExpiringDays, ExpiringWarehouses);
 }
 
+void TProductionMenus::RunLotCostReport()
+{
+    StartCostPeriod();
+    ExecuteLotCostReport(context_, context_.Application ? context_.Application->MainForm() : nullptr, CostFrom, CostTo);
+}
+
+void TProductionMenus::RunYieldVarianceReport()
+{
+    StartCostPeriod();
+    ExecuteYieldVarianceReport(context_, context_.Application ? context_.Application->MainForm() : nullptr, CostFrom, CostTo);
+}
+
+void TProductionMenus::StartCostPeriod()
+{
+    // This month so far, the first time.
+    if (CostFrom == 0) {
+        const QDate today = QDate::currentDate();
+        CostFrom = fw::DateToDateTime(QDate(today.year(), today.month(), 1));
+        CostTo = fw::DateToDateTime(today);
+    }
+}
+
 void TProductionMenus::OpenRecall()
 {
     // One window: choosing it again brings the open one back.
@@ -178,16 +212,36 @@ void TProductionMenus::OpenRequirement()
 {
     if (!ReceiptHeaders || !ReceiptHeaders->Active())
         return;
-    context_.ReceiptCounter = ReceiptHeaders->FieldByName(QStringLiteral("Contor"))->AsFloat();
-    QPointer<TRequirementForm> form = new TRequirementForm(context_, qobject_cast<QWidget*>(ReceiptWindow.data()));
-    context_.RequirementForm = form.data();
-    {
-        // Whatever way the modal run ends, the form does not outlive the command.
-        const auto free = qScopeGuard([&form] { delete form.data(); });
-        if (form->Prepared())
-            form->ShowModal();
-    }
+    RunRequirement(ReceiptHeaders->FieldByName(QStringLiteral("Contor"))->AsFloat(), qobject_cast<QWidget*>(ReceiptWindow.data()));
     RefreshReceipts();
+}
+
+void TProductionMenus::RunRequirement(double receipt, QWidget* owner)
+{
+    context_.ReceiptCounter = receipt;
+    QPointer<TRequirementForm> form = new TRequirementForm(context_, owner);
+    context_.RequirementForm = form.data();
+    // Whatever way the modal run ends, the form does not outlive the command.
+    const auto free = qScopeGuard([&form] { delete form.data(); });
+    if (form->Prepared())
+        form->ShowModal();
+}
+
+void TProductionMenus::OpenDashboard()
+{
+    if (dashboardForm_) {
+        dashboardForm_->BringToFront();
+        return;
+    }
+    QWidget* owner = context_.Application ? context_.Application->MainForm() : nullptr;
+    TDashboardActions actions{[this] { RunExpiringLotsReport(); },
+                              [this](double receipt) {
+                                  RunRequirement(receipt, dashboardForm_.data());
+                                  RefreshReceipts();
+                              }};
+    auto* form = new TDashboardForm(context_, owner, std::move(actions));
+    dashboardForm_ = form;
+    form->Show();
 }
 
 void TProductionMenus::ReverseConsumption()

@@ -43,6 +43,9 @@ public:
     // The expiring lots report's days ahead and warehouse selection, kept between runs.
     int ExpiringDays = 7;
     QString ExpiringWarehouses;
+    // The lot cost and variance reports' period, kept between runs.
+    fw::TDateTime CostFrom = 0;
+    fw::TDateTime CostTo = 0;
 
     // The commands.
     // "Retete de productie": the recipe editor, at most one, brought back when open.
@@ -61,14 +64,24 @@ public:
     void OpenRecall();
     // "Etichete lot": a finished lot's GS1 labels printed or saved, in a modal dialog.
     void PrintLotLabels();
+    // "Costul loturilor fabricate": the report, after its questions.
+    void RunLotCostReport();
+    // "Necesar fata de consum": the report, after its questions.
+    void RunYieldVarianceReport();
+    // "Tablou de bord": the dashboard, at most one window, brought back when open.
+    void OpenDashboard();
 
 private:
     void BuildMenus();
     void RefreshReceipts();
+    void StartCostPeriod();
+    // The requirement of one receipt, its window owned by `owner`, run to its end.
+    void RunRequirement(double receipt, QWidget* owner);
 
     TProductionContext& context_;
     std::unique_ptr<fw::TIniFile> hostIniFile_;
     QPointer<fw::TForm> recallForm_;
+    QPointer<fw::TForm> dashboardForm_;
 };
 
 } // namespace corvanel

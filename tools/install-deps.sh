@@ -6,12 +6,12 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build ccache pkg-config git
-  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql
+  qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev libqt6sql6-sqlite libqt6sql6-psql
   libgl-dev libsqlite3-dev libpq-dev postgresql
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 fonts-dejavu-core qt6-translations-l10n
-  xvfb xauth poppler-utils
-  pxlib-dev libzint-dev
+  xvfb xauth poppler-utils unzip
+  pxlib-dev libzint-dev libxlsxwriter-dev
   clang libclang-rt-dev clang-tidy
 )
 

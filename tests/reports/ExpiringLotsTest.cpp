@@ -1,12 +1,13 @@
 // The lots that have expired or expire within some days, as the report and the tool read them.
 #include "ProductionFixture.h"
-#include "platform/report/PageModel.h"
+#include "platform/report/ReportTestSupport.h"
 #include "platform/schema/CompanyTables.h"
 #include "reports/ExpiringLotsReport.h"
 
 #include <gtest/gtest.h>
 
 using namespace corvanel;
+using reporttest::TextsNamed;
 
 namespace {
 
@@ -43,15 +44,6 @@ TEST(ExpiringLots, ExpiredAndExpiringWithinTheDaysByWarehouseWithTheirValue)
     EXPECT_EQ(read(0, {"_MP"}), "_MP A2 2026-12-06 -1 2 5");
 }
 
-QStringList Named(const fw::TReportDocument& doc, const QString& name)
-{
-    QStringList out;
-    for (const fw::TReportPage& page : doc.Pages)
-        for (const fw::TPageText* text : page.TextsNamed(name))
-            out << text->Text;
-    return out;
-}
-
 TEST(ExpiringLots, TheReportTotalsEachWarehouseAndMarksTheExpired)
 {
     testsupport::TProduction production;
@@ -78,14 +70,14 @@ TEST(ExpiringLots, TheReportTotalsEachWarehouseAndMarksTheExpired)
     report.SetLots({lot("_FRG", "A3", 0, 6, 15), lot("_MP", "A2", -1, 2.0000004, 5), lot("_MP", "A1", 4, 1200, 3000.5)});
     const fw::TReportDocument doc = report.Report->Generate();
     // The company heads the page, as on the other reports; quantities read as a person reads them.
-    EXPECT_EQ(Named(doc, "Firma"), QStringList{"Lactate Izvoare SRL"});
-    EXPECT_EQ(Named(doc, "Cantitate"), (QStringList{"6", "2", "1,200"}));
-    EXPECT_EQ(Named(doc, "Warehouse"), (QStringList{"Gestiunea _FRG", "Gestiunea _MP"}));
-    EXPECT_EQ(Named(doc, "Lot"), (QStringList{"A3", "A2", "A1"}));
-    EXPECT_EQ(Named(doc, "Zile"), (QStringList{"0", "expirat", "4"}));
-    EXPECT_EQ(Named(doc, "WarehouseValue"), (QStringList{"15.00", "3,005.50"}));
-    EXPECT_EQ(Named(doc, "TotalValue"), QStringList{"3,020.50"});
-    EXPECT_EQ(Named(doc, "Window"), QStringList{"expirate sau care expira pana la " +
+    EXPECT_EQ(TextsNamed(doc, "Firma"), QStringList{"Lactate Izvoare SRL"});
+    EXPECT_EQ(TextsNamed(doc, "Cantitate"), (QStringList{"6", "2", "1,200"}));
+    EXPECT_EQ(TextsNamed(doc, "Warehouse"), (QStringList{"Gestiunea _FRG", "Gestiunea _MP"}));
+    EXPECT_EQ(TextsNamed(doc, "Lot"), (QStringList{"A3", "A2", "A1"}));
+    EXPECT_EQ(TextsNamed(doc, "Zile"), (QStringList{"0", "expirat", "4"}));
+    EXPECT_EQ(TextsNamed(doc, "WarehouseValue"), (QStringList{"15.00", "3,005.50"}));
+    EXPECT_EQ(TextsNamed(doc, "TotalValue"), QStringList{"3,020.50"});
+    EXPECT_EQ(TextsNamed(doc, "Window"), QStringList{"expirate sau care expira pana la " +
                                                 fw::DateToStr(fw::DateToDateTime(QDate(2026, 12, 14)), production.Context.Formats) +
                                                 " (7 zile de la " +
                                                 fw::DateToStr(fw::DateToDateTime(QDate(2026, 12, 7)), production.Context.Formats) + ")"});

@@ -274,6 +274,12 @@ TEST_F(Session, MainMenuTreeAsTheHostMergesIt)
                         "sau din ce loturi si de la ce furnizori s-a facut.",
                         QString("  Etichete lot|1|Tipareste etichetele GS1 ale unui lot de produs finit: GTIN, lot, data ") +
                         "productiei si a expirarii.",
+                        QString("  Costul loturilor fabricate|1|Costul materialelor fiecarui lot de produs, la pretul de ") +
+                            "achizitie al loturilor consumate.",
+                        QString("  Necesar fata de consum|1|Necesarul retetelor fata de ce s-a consumat pentru fiecare ") +
+                            "receptie si produs, in cantitate, valoare si procente.",
+                        QString("  Tablou de bord|1|Loturile care expira, receptiile de produse fara consum si productia ") +
+                            "lunii fata de luna trecuta.",
                     }));
 }
 

@@ -1,0 +1,99 @@
+// The dashboard: which receipts of finished goods still wait for their consumption, this
+// month's production against last month's, and the window leading to the requirement.
+#include "platform/ui/MessageDlg.h"
+#include "reports/DashboardData.h"
+#include "reports/DashboardForm.h"
+#include "requirement/Requirement.h"
+#include "requirement/Reversal.h"
+#include "requirement/RequirementCompany.h"
+
+#include <QPushButton>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+using namespace corvanel;
+using namespace fw;
+using namespace reqtest;
+
+namespace {
+
+// Yoghurt from milk; receipts from production (BP) and one from a supplier (NIR).
+struct Plant {
+    Plant()
+    {
+        c.company.Article("01", ".LAPTE", "Lapte");
+        c.company.Article("02", "IAURT", "Iaurt", 100.0);
+        c.company.RecipeRow("IAURT", ".LAPTE", "01", 13);
+        c.company.Lot("01", ".LAPTE", "_FRG", 1000, "LC-1");
+        Receipt(5, "BP", 125, QDate(2026, 12, 3), 200);
+        Receipt(6, "BP", 126, QDate(2026, 11, 20), 150);
+        Receipt(7, "BP", 127, QDate(2026, 11, 5), 100);
+        Receipt(8, "NIR", 128, QDate(2026, 12, 4), 50); // yoghurt bought: no batch of ours
+    }
+    void Receipt(double contor, const char* type, double number, const QDate& date, double quantity)
+    {
+        c.company.Add(fw::DocInDB, {{contor, date, number, type, date, "FERMA1"}});
+        c.company.Add(fw::ItemInDB, {{contor, 1.0, "PF", "02", "IAURT", "P" + QString::number(contor), quantity}});
+    }
+    std::vector<double> Unconsumed()
+    {
+        std::vector<double> receipts;
+        for (const TUnconsumedReceipt& r : ReadDashboard(c.production.Context.Session(), QDate(2026, 12, 10), 7).Unconsumed)
+            receipts.push_back(r.Receipt);
+        return receipts;
+    }
+
+    TMessageRecorder messages;
+    RequirementCompany c;
+};
+
+TEST(Dashboard, AProductionReceiptWaitsForItsConsumptionUntilOneIsWrittenAndAgainOnceItIsReversed)
+{
+    Plant p;
+    EXPECT_EQ(p.Unconsumed(), (std::vector<double>{5, 6, 7})); // newest first
+    PrepareRequirement(*p.c.dm, 6);
+    ASSERT_EQ(GenerateConsumption(*p.c.dm, 6, "ADM"), std::optional<double>(8.0));
+    CloseRequirement(*p.c.dm);
+    EXPECT_EQ(p.Unconsumed(), (std::vector<double>{5, 7}));
+    ReverseConsumption(*p.c.dm, 8, "ADM");
+    EXPECT_EQ(p.Unconsumed(), (std::vector<double>{5, 6, 7}));
+    EXPECT_EQ(p.messages.Count(), 0);
+}
+
+TEST(Dashboard, ThisMonthsProductionStandsAgainstTheWholeOfLastMonth)
+{
+    Plant p;
+    const std::vector<TMonthProduction> production =
+        ReadDashboard(p.c.production.Context.Session(), QDate(2026, 12, 10), 7).Production;
+    ASSERT_EQ(production.size(), 1u);
+    EXPECT_EQ(production[0].Code, "IAURT");
+    EXPECT_EQ(production[0].ThisMonth, 200); // the bought 50 is no production
+    EXPECT_EQ(production[0].LastMonth, 250);
+    // On the first of the month, the month so far is that day alone.
+    EXPECT_EQ(ReadDashboard(p.c.production.Context.Session(), QDate(2026, 12, 1), 7).Production[0].ThisMonth, 0);
+}
+
+TEST(DashboardForm, AReceiptChosenOpensItsRequirementAndTheListIsReadAgain)
+{
+    Plant p;
+    std::vector<double> opened;
+    auto* form = new TDashboardForm(p.c.production.Context, nullptr,
+                                    {nullptr, [&](double receipt) { opened.push_back(receipt); }});
+    const std::unique_ptr<TDashboardForm> owned(form);
+    auto* receipts = form->findChild<QTreeWidget*>("ReceiptsList");
+    auto* requirement = form->findChild<QPushButton*>("RequirementButton");
+    ASSERT_TRUE(receipts && requirement);
+    ASSERT_EQ(receipts->topLevelItemCount(), 3);
+    EXPECT_EQ(receipts->topLevelItem(1)->text(0), "126");
+    EXPECT_FALSE(requirement->isEnabled()); // nothing chosen yet
+    // With no report to lead to, its button does nothing and says so by being off.
+    EXPECT_FALSE(form->findChild<QPushButton*>("ExpiringButton")->isEnabled());
+    receipts->setCurrentItem(receipts->topLevelItem(1));
+    ASSERT_TRUE(requirement->isEnabled());
+    requirement->click();
+    EXPECT_EQ(opened, std::vector<double>{6});
+    EXPECT_EQ(receipts->topLevelItemCount(), 3);
+    EXPECT_EQ(p.messages.Count(), 0);
+}
+
+} // namespace
