@@ -93,6 +93,7 @@ std::vector<TMonthProduction> ReadProduction(TSession* session, const QDate& day
     add({first, day}, &TMonthProduction::ThisMonth);
     add({before, first.addDays(-1)}, &TMonthProduction::LastMonth);
     std::vector<TMonthProduction> out;
+    out.reserve(products.size());
     for (auto& [key, p] : products)
         out.push_back(std::move(p));
     return out;
