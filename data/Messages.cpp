@@ -237,4 +237,31 @@ QString ChooseArticleFirst()
 
 QString FileNotWritten(const QString& file) { return QStringLiteral("Fisierul %1 nu poate fi scris.").arg(file); }
 
+QString LotStateNeedsLot()
+{
+    return QStringLiteral("Precizati lotul prin grupa, codul articolului si numele lotului.");
+}
+
+QString LotStateNeedsReason()
+{
+    return QStringLiteral("Precizati motivul schimbarii starii lotului: el ramane in istoricul lotului.");
+}
+
+QString LotAlreadyInState(const QString& lot, const QString& state)
+{
+    return QStringLiteral("Lotul <%1> este deja in starea \"%2\": nimic nu a fost schimbat.").arg(lot, state);
+}
+
+QString LotStateChanged(const QString& article, const QString& lot, const QString& state)
+{
+    return QStringLiteral("Lotul <%1> al articolului <%2> este acum in starea \"%3\".").arg(lot, article, state);
+}
+
+QString LotStateNotWritten(const QString& message)
+{
+    return QStringLiteral("Starea lotului nu a fost schimbata: baza de date a refuzat scrierea. Incercati din nou; daca "
+                          "eroarea se repeta, verificati accesul la baza de date.\r<%1>")
+        .arg(message);
+}
+
 } // namespace corvanel::msg

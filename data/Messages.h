@@ -121,4 +121,16 @@ QString ChooseArticleFirst();
 // A file the add-on writes (a CSV export) could not be written.
 QString FileNotWritten(const QString& file);
 
+// ---------------------------------------------------------------- a lot's standing
+
+// A standing is set on a lot named by group, article and lot name, with a reason.
+QString LotStateNeedsLot();
+QString LotStateNeedsReason();
+// The lot stands so already: nothing was changed.
+QString LotAlreadyInState(const QString& lot, const QString& state);
+// The standing was changed (the article as "group/code").
+QString LotStateChanged(const QString& article, const QString& lot, const QString& state);
+// A change of standing could not be written: the engine's message.
+QString LotStateNotWritten(const QString& message);
+
 } // namespace corvanel::msg

@@ -160,12 +160,42 @@ const TTableLayout& ReversalTable()
     return layout;
 }
 
+const TTableLayout& LotStatusTable()
+{
+    // The index on the article finds the held lots of many materials in one statement.
+    static const TTableLayout layout{StareLotDB,
+                                     {S("Cod_grupa", 8), S("Cod_articol", 30), S("Lot", 30), S("Stare", 20), S("Motiv", 255),
+                                      S("Agent", 3), S("Moment", 19)},
+                                     {Key("Cod_grupa;Cod_articol;Lot"), Index("Articol", "Cod_articol")}};
+    return layout;
+}
+
+const TTableLayout& LotStatusHistoryTable()
+{
+    // No key: a lot's changes come in the order they were written. The moment is ISO text
+    // to the second (a date field keeps no time of day).
+    static const TTableLayout layout{IstoricStareLotDB,
+                                     {S("Cod_grupa", 8), S("Cod_articol", 30), S("Lot", 30), S("Stare", 20), S("Motiv", 255),
+                                      S("Agent", 3), S("Moment", 19)},
+                                     {Index("Lot", "Cod_grupa;Cod_articol;Lot")}};
+    return layout;
+}
+
+const std::vector<const TTableLayout*>& AddOnOwnTables()
+{
+    static const std::vector<const TTableLayout*> tables{&GenealogyTable(), &ReversalTable(), &LotStatusTable(),
+                                                         &LotStatusHistoryTable()};
+    return tables;
+}
+
 const TTableLayout* FindCompanyTable(const QString& name)
 {
     for (const TTableLayout& t : HostTables())
         if (t.Name.compare(name, Qt::CaseInsensitive) == 0)
             return &t;
-    for (const TTableLayout* t : {&RecipeTable(), &GenealogyTable(), &ReversalTable()})
+    if (RecipeTable().Name.compare(name, Qt::CaseInsensitive) == 0)
+        return &RecipeTable();
+    for (const TTableLayout* t : AddOnOwnTables())
         if (t->Name.compare(name, Qt::CaseInsensitive) == 0)
             return t;
     return nullptr;
