@@ -4,13 +4,13 @@
 namespace corvanel::cli {
 
 extern const TCommand RequirementCommand, ConsumeCommand, TraceCommand, IndexPricesCommand, DemoCommand, MigrateCommand,
-    ImportParadoxCommand, ExpiringCommand, RecallCommand, ReverseCommand, LabelCommand, LotStatusCommand;
+    ImportParadoxCommand, ExpiringCommand, RecallCommand, ReverseCommand, LabelCommand, LotStatusCommand, QualityCommand;
 
 const std::vector<const TCommand*>& Commands()
 {
     static const std::vector<const TCommand*> commands{
         &RequirementCommand, &ConsumeCommand, &ReverseCommand, &TraceCommand, &IndexPricesCommand, &DemoCommand, &MigrateCommand,
-        &ImportParadoxCommand, &ExpiringCommand, &RecallCommand, &LabelCommand, &LotStatusCommand,
+        &ImportParadoxCommand, &ExpiringCommand, &RecallCommand, &LabelCommand, &LotStatusCommand, &QualityCommand,
     };
     return commands;
 }

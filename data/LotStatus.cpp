@@ -31,6 +31,8 @@ QString LotCondition(const TLotId& lot, QVariantList& values)
     return QStringLiteral("Cod_grupa = ? AND Cod_articol = ? AND Lot = ?");
 }
 
+} // namespace
+
 // A lot in stock, or received once (a lot drawn to its end is still held for a recall).
 bool KnownLot(Connection& engine, const TLotId& lot)
 {
@@ -40,7 +42,12 @@ bool KnownLot(Connection& engine, const TLotId& lot)
            || engine.ScalarInt(QStringLiteral("SELECT COUNT(*) FROM Item_in WHERE ") + where, values) > 0;
 }
 
-} // namespace
+void LockLotWriters(Connection& engine)
+{
+    // The counter row first, as every writer of lots takes it: a consumption deciding now
+    // has drawn on the lot by the time this goes on, or decides after this commits.
+    engine.ForEachRow(QStringLiteral("SELECT NewCounterOut FROM COUNTER") + engine.LockRowsClause(), {}, [](const NativeRow&) {});
+}
 
 QString LotStateName(TLotState state)
 {
@@ -119,24 +126,10 @@ std::vector<TLotStateChange> LotStateHistory(Connection& engine, const TLotId& l
     return changes;
 }
 
-void ChangeLotState(TProductionData& dm, const TLotId& lot, TLotState state, const QString& reason, const QString& agent,
+void RecordLotState(Connection& engine, const TLotId& lot, TLotState state, const QString& reason, const QString& agent,
                     const QDateTime& at)
 {
-    if (lot.Group.isEmpty() || lot.Code.isEmpty() || lot.Lot.isEmpty())
-        throw ELotStateRefused(msg::LotStateNeedsLot());
-    if (reason.trimmed().isEmpty())
-        throw ELotStateRefused(msg::LotStateNeedsReason());
-    Connection& engine = *dm.ProductionDatabase->GetConnection();
-    TTransaction tx(*dm.ProductionDatabase);
-    // The counter row first, as every writer of lots takes it: a consumption deciding now
-    // has drawn on the lot by the time this goes on, or decides after this commits.
-    engine.ForEachRow(QStringLiteral("SELECT NewCounterOut FROM COUNTER") + engine.LockRowsClause(), {}, [](const NativeRow&) {});
-    if (!KnownLot(engine, lot))
-        throw ELotStateRefused(msg::LotNotFound(lot.Lot, lot.Group + QLatin1Char('/') + lot.Code));
-    const QString name = LotStateName(state);
-    if (LotStandingOf(engine, lot).State == name)
-        throw ELotStateRefused(msg::LotAlreadyInState(lot.Lot, name));
-    const QVariantList row{lot.Group, lot.Code, lot.Lot, name, reason.trimmed(), agent,
+    const QVariantList row{lot.Group, lot.Code, lot.Lot, LotStateName(state), reason.trimmed(), agent,
                            at.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))};
     std::vector<TStatement> writes;
     QVariantList key;
@@ -148,6 +141,23 @@ void ChangeLotState(TProductionData& dm, const TLotId& lot, TLotState state, con
     engine.ForEachRowOf(writes, {});
     engine.Touch(QStringLiteral("StareLot"));
     engine.Touch(QStringLiteral("IstoricStareLot"));
+}
+
+void ChangeLotState(TProductionData& dm, const TLotId& lot, TLotState state, const QString& reason, const QString& agent,
+                    const QDateTime& at)
+{
+    if (lot.Group.isEmpty() || lot.Code.isEmpty() || lot.Lot.isEmpty())
+        throw ELotStateRefused(msg::LotStateNeedsLot());
+    if (reason.trimmed().isEmpty())
+        throw ELotStateRefused(msg::LotStateNeedsReason());
+    Connection& engine = *dm.ProductionDatabase->GetConnection();
+    TTransaction tx(*dm.ProductionDatabase);
+    LockLotWriters(engine);
+    if (!KnownLot(engine, lot))
+        throw ELotStateRefused(msg::LotNotFound(lot.Lot, lot.Group + QLatin1Char('/') + lot.Code));
+    if (LotStandingOf(engine, lot).State == LotStateName(state))
+        throw ELotStateRefused(msg::LotAlreadyInState(lot.Lot, LotStateName(state)));
+    RecordLotState(engine, lot, state, reason, agent, at);
     tx.Commit();
 }
 

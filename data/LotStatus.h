@@ -72,6 +72,14 @@ std::vector<QHash<QString, TLotStanding>> UnusableLots(fw::Connection& engine, c
 TLotStanding LotStandingOf(fw::Connection& engine, const TLotId& lot);
 std::vector<TLotStateChange> LotStateHistory(fw::Connection& engine, const TLotId& lot);
 
+// Inside the caller's transaction: the counter row taken (LockLotWriters) before a lot's
+// standing is written; whether the lot is in stock or was ever received; its standing
+// set and the change recorded, unchecked.
+void LockLotWriters(fw::Connection& engine);
+bool KnownLot(fw::Connection& engine, const TLotId& lot);
+void RecordLotState(fw::Connection& engine, const TLotId& lot, TLotState state, const QString& reason, const QString& agent,
+                    const QDateTime& at);
+
 // Sets a lot's standing, recording the change with `agent` and `reason`, in one
 // transaction that first takes the counter row, as every writer of lots does: a
 // consumption deciding meanwhile either drew on the lot before (and the change waits for

@@ -133,4 +133,24 @@ QString LotStateChanged(const QString& article, const QString& lot, const QStrin
 // A change of standing could not be written: the engine's message.
 QString LotStateNotWritten(const QString& message);
 
+// ---------------------------------------------------------------- laboratory results
+
+// A laboratory's CSV refused whole: each bad row as LabRow gives it, one a line.
+QString LabImportRefused(const QStringList& rows);
+QString LabRow(int line, const QString& problem);
+QString LabBadHeader(const QString& header);
+QString LabNothingToImport();
+QString LabRowFieldCount(int found, int expected);
+QString LabUnknownArticle(const QString& article);
+QString LabUnknownParameter(const QString& parameter);
+// `words`: the kind's words ("negativ / pozitiv"), empty for a number.
+QString LabBadValue(const QString& value, const QString& parameter, const QString& words);
+QString LabBadDate(const QString& date);
+// The results were written; the lots made non-conforming, as "group/code lot".
+QString LabResultsWritten(int count, const QStringList& nonConforming);
+// Why a lot became non-conforming: its results out of norm, as "PARAMETER=value".
+QString OutOfNormReason(const QStringList& results);
+// The results could not be written: the engine's message.
+QString LabResultsNotWritten(const QString& message);
+
 } // namespace corvanel::msg

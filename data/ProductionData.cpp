@@ -71,7 +71,7 @@ void TProductionData::ConnectTo(const QString& directory)
     // The stock figures, the requirement and the traceability report seek by these indexes,
     // and the following of a lot by those of its lines and of the genealogy; a company
     // made by an older host may lack them.
-    EnsureIndexes(KRBPROD, {StocDB, ItemInDB, DocOutDB, CatalogDB, ItemOutDB, DocInDB, GenealogieDB, StornariDB, StareLotDB, IstoricStareLotDB},
+    EnsureIndexes(KRBPROD, {StocDB, ItemInDB, DocOutDB, CatalogDB, ItemOutDB, DocInDB, GenealogieDB, StornariDB, StareLotDB, IstoricStareLotDB, NormeCalitateDB, AnalizeLotDB},
                  Session);
 }
 

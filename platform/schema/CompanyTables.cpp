@@ -181,10 +181,31 @@ const TTableLayout& LotStatusHistoryTable()
     return layout;
 }
 
+const TTableLayout& QualityNormTable()
+{
+    // No key: a group's norm has no article, which a server's key could not hold.
+    static const TTableLayout layout{NormeCalitateDB,
+                                     {S("Cod_grupa", 8), S("Cod_articol", 30), S("Parametru", 20), F("Minim"), F("Maxim"),
+                                      S("Asteptat", 10)},
+                                     {Index("Norma", "Cod_grupa;Cod_articol;Parametru")}};
+    return layout;
+}
+
+const TTableLayout& LabResultTable()
+{
+    // A number in Valoare, or a word (negativ, absent...) in Valoare_text; Conform as judged.
+    static const TTableLayout layout{AnalizeLotDB,
+                                     {S("Cod_grupa", 8), S("Cod_articol", 30), S("Lot", 30), S("Parametru", 20), F("Valoare"),
+                                      S("Valoare_text", 10), D("Data"), S("Proba", 30), S("Laborator", 60), S("Agent", 3),
+                                      B("Conform")},
+                                     {Index("Lot", "Cod_grupa;Cod_articol;Lot")}};
+    return layout;
+}
+
 const std::vector<const TTableLayout*>& AddOnOwnTables()
 {
-    static const std::vector<const TTableLayout*> tables{&GenealogyTable(), &ReversalTable(), &LotStatusTable(),
-                                                         &LotStatusHistoryTable()};
+    static const std::vector<const TTableLayout*> tables{&GenealogyTable(),        &ReversalTable(),  &LotStatusTable(),
+                                                         &LotStatusHistoryTable(), &QualityNormTable(), &LabResultTable()};
     return tables;
 }
 

@@ -37,6 +37,8 @@ inline const QString GenealogieDB = QStringLiteral("Genealogie.DB"); // what con
 inline const QString StornariDB = QStringLiteral("Stornari.DB");     // reversed consumption documents (the add-on's)
 inline const QString StareLotDB = QStringLiteral("StareLot.DB");     // each lot's standing (the add-on's)
 inline const QString IstoricStareLotDB = QStringLiteral("IstoricStareLot.DB"); // every change of it (the add-on's)
+inline const QString NormeCalitateDB = QStringLiteral("NormeCalitate.DB");       // quality norms (the add-on's)
+inline const QString AnalizeLotDB = QStringLiteral("AnalizeLot.DB");             // laboratory results (the add-on's)
 // The requirement's working table, in the user's private directory.
 inline const QString TempDB = QStringLiteral("temp.DB");
 // The company's shared settings file, beside its tables.
@@ -80,6 +82,12 @@ const TTableLayout& LotStatusTable();
 // Every change of a lot's standing, with who made it, when and why, in the order made:
 // the add-on's own, written with the change and never changed afterwards.
 const TTableLayout& LotStatusHistoryTable();
+// The quality norms, the add-on's own: per article (or, without an article, per group) and
+// laboratory parameter, a minimum, a maximum or the value expected.
+const TTableLayout& QualityNormTable();
+// The laboratory results of lots, the add-on's own, each with the verdict given against
+// the norm in force when it was recorded.
+const TTableLayout& LabResultTable();
 // The tables the add-on owns and creates where a company lacks them (the recipes come
 // with the company from the host).
 const std::vector<const TTableLayout*>& AddOnOwnTables();
