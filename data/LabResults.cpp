@@ -19,20 +19,6 @@ namespace {
 const QStringList kCsvHeader{QStringLiteral("Cod_grupa"), QStringLiteral("Cod_articol"), QStringLiteral("Lot"),
                              QStringLiteral("Parametru"), QStringLiteral("Valoare"),     QStringLiteral("Data")};
 
-// The two words of a kind, the conforming one first.
-QStringList WordsOf(TParameterKind kind)
-{
-    switch (kind) {
-    case TParameterKind::PositiveNegative:
-        return {QStringLiteral("negativ"), QStringLiteral("pozitiv")};
-    case TParameterKind::AbsentPresent:
-        return {QStringLiteral("absent"), QStringLiteral("prezent")};
-    case TParameterKind::Number:
-        break;
-    }
-    return {};
-}
-
 std::optional<double> Number(const QVariant& v)
 {
     return v.isNull() || !v.isValid() ? std::nullopt : std::optional<double>(v.toDouble());
@@ -75,7 +61,7 @@ QString RowProblem(Connection& engine, const QStringList& f, TLabResult& result)
     result.Parameter = parameter->Code;
     const std::optional<TLabValue> value = ReadLabValue(*parameter, f[4]);
     if (!value)
-        return msg::LabBadValue(f[4], parameter->Code, WordsOf(parameter->Kind).join(QStringLiteral(" / ")));
+        return msg::LabBadValue(f[4], parameter->Code, LabValueWords(parameter->Kind).join(QStringLiteral(" / ")));
     result.Value = *value;
     result.Date = QDate::fromString(f[5], Qt::ISODate);
     if (!result.Date.isValid() || result.Date.toString(Qt::ISODate) != f[5])
@@ -84,6 +70,19 @@ QString RowProblem(Connection& engine, const QStringList& f, TLabResult& result)
 }
 
 } // namespace
+
+QStringList LabValueWords(TParameterKind kind)
+{
+    switch (kind) {
+    case TParameterKind::PositiveNegative:
+        return {QStringLiteral("negativ"), QStringLiteral("pozitiv")};
+    case TParameterKind::AbsentPresent:
+        return {QStringLiteral("absent"), QStringLiteral("prezent")};
+    case TParameterKind::Number:
+        break;
+    }
+    return {};
+}
 
 const std::vector<TLabParameter>& LabParameters()
 {
@@ -121,7 +120,7 @@ std::optional<TLabValue> ReadLabValue(const TLabParameter& parameter, const QStr
 {
     const QString t = text.trimmed();
     if (parameter.Kind != TParameterKind::Number) {
-        if (WordsOf(parameter.Kind).contains(t.toLower()))
+        if (LabValueWords(parameter.Kind).contains(t.toLower()))
             return TLabValue{std::nullopt, t.toLower()};
         return std::nullopt;
     }
@@ -231,12 +230,17 @@ QStringList RecordLabResults(TProductionData& dm, const std::vector<TLabResult>&
     return order;
 }
 
-QString LabResultsCsv(Connection& engine, const TLotId& only)
+const QStringList& LabResultColumns()
 {
-    QString out = CsvRecord({QStringLiteral("Cod_grupa"), QStringLiteral("Cod_articol"), QStringLiteral("Lot"),
-                             QStringLiteral("Parametru"), QStringLiteral("Valoare"), QStringLiteral("Unitate"),
-                             QStringLiteral("Minim"), QStringLiteral("Maxim"), QStringLiteral("Asteptat"),
-                             QStringLiteral("Conform"), QStringLiteral("Data"), QStringLiteral("Agent")});
+    static const QStringList columns{QStringLiteral("Cod_grupa"), QStringLiteral("Cod_articol"), QStringLiteral("Lot"),
+                                     QStringLiteral("Parametru"), QStringLiteral("Valoare"),     QStringLiteral("Unitate"),
+                                     QStringLiteral("Minim"),     QStringLiteral("Maxim"),       QStringLiteral("Asteptat"),
+                                     QStringLiteral("Conform"),   QStringLiteral("Data"),        QStringLiteral("Agent")};
+    return columns;
+}
+
+std::vector<QStringList> ListLabResults(Connection& engine, const TLotId& only)
+{
     QString sql = QStringLiteral("SELECT Cod_grupa, Cod_articol, Lot, Parametru, Valoare, Valoare_text, Conform, Data, Agent "
                                  "FROM AnalizeLot");
     QVariantList values;
@@ -254,12 +258,21 @@ QString LabResultsCsv(Connection& engine, const TLotId& only)
                         row.Value(6).toInt() != 0 ? QStringLiteral("da") : QStringLiteral("nu"), date.toString(Qt::ISODate),
                         row.Value(8).toString()});
     });
-    for (const QStringList& r : rows) {
+    // Each with its unit and the norm in force now (read after the results: one statement at a time).
+    for (QStringList& r : rows) {
         const TLabParameter* parameter = FindLabParameter(r[3]);
         const TLabNorm norm = NormOf(engine, r[0], r[1], r[3]);
-        out += CsvRecord({r[0], r[1], r[2], r[3], r[4], parameter ? parameter->Unit : QString(), NumberText(norm.Minimum),
-                          NumberText(norm.Maximum), norm.Expected, r[5], r[6], r[7]});
+        r = QStringList{r[0], r[1], r[2], r[3], r[4], parameter ? parameter->Unit : QString(), NumberText(norm.Minimum),
+                        NumberText(norm.Maximum), norm.Expected, r[5], r[6], r[7]};
     }
+    return rows;
+}
+
+QString LabResultsCsv(Connection& engine, const TLotId& only)
+{
+    QString out = CsvRecord(LabResultColumns());
+    for (const QStringList& row : ListLabResults(engine, only))
+        out += CsvRecord(row);
     return out;
 }
 

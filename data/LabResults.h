@@ -41,6 +41,8 @@ struct TLabParameter {
 // The parameters the laboratory reports, by code ("GRASIME", "NTG", ...).
 const std::vector<TLabParameter>& LabParameters();
 const TLabParameter* FindLabParameter(const QString& code);
+// The two words of a kind, the conforming one first; none for a number.
+QStringList LabValueWords(TParameterKind kind);
 
 // A value as read: a number, or the kind's word in lower case.
 struct TLabValue {
@@ -93,8 +95,12 @@ std::vector<TLabResult> ReadLabCsv(fw::Connection& engine, const QByteArray& tex
 QStringList RecordLabResults(TProductionData& dm, const std::vector<TLabResult>& results, const QString& agent,
                              const QDateTime& at = QDateTime::currentDateTime());
 
-// The results recorded, with their norm and verdict, as CSV (a header line first), of one
-// article's lot when given (empty: every result), in the order recorded.
+// The results recorded, with their unit, the norm in force and the verdict given, of one
+// article's lot when given (empty: every result), in the order recorded: each a row of
+// the fields LabResultColumns names ("da"/"nu" for the verdict, dates YYYY-MM-DD); and
+// the same as CSV, a header line first.
+const QStringList& LabResultColumns();
+std::vector<QStringList> ListLabResults(fw::Connection& engine, const TLotId& only);
 QString LabResultsCsv(fw::Connection& engine, const TLotId& only);
 
 } // namespace corvanel

@@ -61,6 +61,9 @@ public:
     void OpenRecall();
     // "Etichete lot": a finished lot's GS1 labels printed or saved, in a modal dialog.
     void PrintLotLabels();
+    // "Analize laborator": a lot's results against their norms, a result entered, the lot
+    // held or released, in a modal dialog.
+    void OpenLabResults();
 
 private:
     void BuildMenus();
