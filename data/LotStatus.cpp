@@ -101,6 +101,11 @@ std::vector<QHash<QString, TLotStanding>> UnusableLots(Connection& engine, const
     return held;
 }
 
+QString UnusableCountSql()
+{
+    return QStringLiteral("SELECT COUNT(*) FROM StareLot WHERE Cod_grupa = ? AND Cod_articol = ? AND Stare <> ?");
+}
+
 TLotStanding LotStandingOf(Connection& engine, const TLotId& lot)
 {
     TLotStanding standing;

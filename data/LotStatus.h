@@ -68,6 +68,10 @@ struct TLotStateChange {
 // it sees the holds committed before it.
 std::vector<QHash<QString, TLotStanding>> UnusableLots(fw::Connection& engine, const std::vector<TMaterialDraw>& materials);
 
+// How many lots of one article (bound: group, code, then the released standing's name)
+// are not usable, as a subquery.
+QString UnusableCountSql();
+
 // A lot's standing now (released when it never had one) and its changes in the order made.
 TLotStanding LotStandingOf(fw::Connection& engine, const TLotId& lot);
 std::vector<TLotStateChange> LotStateHistory(fw::Connection& engine, const TLotId& lot);

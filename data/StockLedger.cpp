@@ -209,30 +209,46 @@ TStockFigures TStockLedger::Figures(const QString& group, const QString& code, d
 {
     // The engine sums the material's lots per warehouse, the expired part apart (asked
     // only where some lot can be expired: otherwise one column of the covering index is
-    // summed per lot); the stock rule decides which warehouses count.
+    // summed per lot); the stock rule decides which warehouses count. Whether any of the
+    // material's lots is not usable comes with the sums (a subquery the engine answers
+    // once): only then are they summed again without those lots. The requirement asks
+    // this for each of its rows, so the usual case stays one statement.
     const std::optional<QDate> expiredBefore = rule_.ExpiredBefore(shelfLife);
-    TStatement sum;
-    sum.sql = kFiguresColumns + (expiredBefore ? kExpiredColumn.arg(QStringLiteral("?")) : QStringLiteral(" 0 AS Expirat,"))
-              + kNotANumberColumn + QStringLiteral(" FROM Stoc WHERE ");
-    if (expiredBefore)
-        sum.values << *expiredBefore;
-    sum.sql += Lots({group, code, 0}, shelfLife, sum.values, TLotsAsked::ExpiredToo, Held({{group, code, 0}}).front())
-               + QLatin1Char(' ') + kFiguresGroups;
-    double stock = 0.0, expired = 0.0;
-    std::optional<QString> damaged; // a counted warehouse holding a quantity that is no number
-    engine_.ForEachRow(sum.sql, sum.values, [&](const NativeRow& row) {
-        const QString warehouse = row.Value(0).toString();
-        if (!rule_.Counts(warehouse, code))
-            return;
-        stock += row.Value(1).toDouble();
-        expired += row.Value(2).toDouble();
-        if (row.Value(3).toDouble() > 0 && !damaged)
-            damaged = warehouse;
-    });
-    // The engine summed such a quantity as 0: the figure would be wrong, not short.
-    if (damaged)
-        RequireQuantities(group, code, *damaged);
-    return {stock - expired, expired};
+    const auto summed = [&](const QHash<QString, TLotStanding>& held, bool askHeld, bool& heldSeen) {
+        TStatement sum;
+        sum.sql = kFiguresColumns + (expiredBefore ? kExpiredColumn.arg(QStringLiteral("?")) : QStringLiteral(" 0 AS Expirat,"))
+                  + kNotANumberColumn;
+        if (expiredBefore)
+            sum.values << *expiredBefore;
+        if (askHeld) {
+            sum.sql += QStringLiteral(", (") + UnusableCountSql() + QStringLiteral(") AS Neutilizabile");
+            sum.values << group << code << LotStateName(TLotState::Released);
+        }
+        sum.sql += QStringLiteral(" FROM Stoc WHERE ")
+                   + Lots({group, code, 0}, shelfLife, sum.values, TLotsAsked::ExpiredToo, held) + QLatin1Char(' ')
+                   + kFiguresGroups;
+        double stock = 0.0, expired = 0.0;
+        std::optional<QString> damaged; // a counted warehouse holding a quantity that is no number
+        engine_.ForEachRow(sum.sql, sum.values, [&](const NativeRow& row) {
+            heldSeen = heldSeen || (askHeld && row.Int(4) > 0);
+            const QString warehouse = row.Value(0).toString();
+            if (!rule_.Counts(warehouse, code))
+                return;
+            stock += row.Value(1).toDouble();
+            expired += row.Value(2).toDouble();
+            if (row.Value(3).toDouble() > 0 && !damaged)
+                damaged = warehouse;
+        });
+        // The engine summed such a quantity as 0: the figure would be wrong, not short.
+        if (damaged)
+            RequireQuantities(group, code, *damaged);
+        return TStockFigures{stock - expired, expired};
+    };
+    bool heldSeen = false;
+    const TStockFigures all = summed({}, rule_.LotStates, heldSeen);
+    if (!heldSeen)
+        return all;
+    return summed(Held({{group, code, 0}}).front(), false, heldSeen);
 }
 
 TMaterialLots TStockLedger::MaterialLots(const QString& group, const QString& code, double shelfLife) const
