@@ -144,8 +144,8 @@ inline sqlite3* CreateCompany(const QString& company)
     QDir().mkpath(company + "/private");
     std::vector<fw::TTableLayout> tables = fw::HostTables();
     tables.push_back(fw::RecipeTable());
-    tables.push_back(fw::GenealogyTable());
-    tables.push_back(fw::ReversalTable());
+    for (const fw::TTableLayout* own : fw::AddOnOwnTables())
+        tables.push_back(*own);
     CreateTables(company, tables);
     sqlite3* db = nullptr;
     sqlite3_open((company + "/tables.sqlite").toUtf8().constData(), &db);

@@ -4,14 +4,15 @@
 namespace corvanel::cli {
 
 extern const TCommand RequirementCommand, ConsumeCommand, TraceCommand, IndexPricesCommand, DemoCommand, MigrateCommand,
-    ImportParadoxCommand, ExpiringCommand, RecallCommand, DrillsCommand, ReverseCommand, LabelCommand, CostCommand, VarianceCommand,
-    ChartCommand;
+    ImportParadoxCommand, ExpiringCommand, RecallCommand, DrillsCommand, ReverseCommand, LabelCommand, LotStatusCommand,
+    QualityCommand, CostCommand, VarianceCommand, ChartCommand;
 
 const std::vector<const TCommand*>& Commands()
 {
     static const std::vector<const TCommand*> commands{
         &RequirementCommand, &ConsumeCommand, &ReverseCommand, &TraceCommand, &IndexPricesCommand, &DemoCommand, &MigrateCommand,
-        &ImportParadoxCommand, &ExpiringCommand, &RecallCommand, &DrillsCommand, &LabelCommand, &CostCommand, &VarianceCommand, &ChartCommand,
+        &ImportParadoxCommand, &ExpiringCommand, &RecallCommand, &DrillsCommand, &LabelCommand, &LotStatusCommand,
+        &QualityCommand, &CostCommand, &VarianceCommand, &ChartCommand,
     };
     return commands;
 }

@@ -3,6 +3,7 @@
 #include "cli/Command.h"
 #include "cli/CompanySession.h"
 #include "cli/Console.h"
+#include "data/LotStatus.h"
 #include "data/Messages.h"
 #include "data/ProductionContext.h"
 #include "platform/core/Formats.h"
@@ -56,10 +57,11 @@ QString Iso(const QDate& date) { return date.toString(Qt::ISODate); }
 int WriteCsv(const std::vector<TExpiringLot>& lots)
 {
     QString out = CsvRecord({"Cod_gestiune", "Cod_grupa", "Cod_articol", "Denumire", "Unitate_masura", "Lot", "Data_intrare",
-                             "Data_expirare", "Zile_ramase", "Cantitate", "Pret_achizitie", "Valoare"});
+                             "Data_expirare", "Zile_ramase", "Cantitate", "Pret_achizitie", "Valoare", "Stare"});
     for (const TExpiringLot& l : lots)
         out += CsvRecord({l.Warehouse, l.Group, l.Code, l.Name, l.Unit, l.Lot, Iso(l.Entry), Iso(l.Expiry),
-                          QString::number(l.DaysLeft), CsvNumber(l.Quantity), CsvNumber(l.Price), CsvNumber(l.Value)});
+                          QString::number(l.DaysLeft), CsvNumber(l.Quantity), CsvNumber(l.Price), CsvNumber(l.Value),
+                          l.State.isEmpty() ? LotStateName(TLotState::Released) : l.State});
     Out(out);
     return ExitDone;
 }
@@ -78,7 +80,7 @@ int WriteText(const std::vector<TExpiringLot>& lots, const TSelection& s, const 
         const QString when = l.DaysLeft < 0 ? QStringLiteral("expirat de %1 zile").arg(-l.DaysLeft)
                                             : QStringLiteral("expira in %1 zile").arg(l.DaysLeft);
         out += QStringLiteral("  %1 %2 %3  lot %4  %5 %6  %7  %8 lei\n")
-                   .arg(l.Group, l.Code, l.Name, l.Lot, fw::QuantityToStr(l.Quantity, formats), l.Unit,
+                   .arg(l.Group, l.Code, l.Name, l.LotText(), fw::QuantityToStr(l.Quantity, formats), l.Unit,
                         fw::DateToStr(fw::DateToDateTime(l.Expiry), formats) + QStringLiteral(", ") + when,
                         fw::FormatFloat(QStringLiteral("0.00"), l.Value, formats));
         total += l.Value;

@@ -237,4 +237,97 @@ QString ChooseArticleFirst()
 
 QString FileNotWritten(const QString& file) { return QStringLiteral("Fisierul %1 nu poate fi scris.").arg(file); }
 
+QString LotStateNeedsLot()
+{
+    return QStringLiteral("Precizati lotul prin grupa, codul articolului si numele lotului.");
+}
+
+QString LotStateNeedsReason()
+{
+    return QStringLiteral("Precizati motivul schimbarii starii lotului: el ramane in istoricul lotului.");
+}
+
+QString LotAlreadyInState(const QString& lot, const QString& state)
+{
+    return QStringLiteral("Lotul <%1> este deja in starea \"%2\": nimic nu a fost schimbat.").arg(lot, state);
+}
+
+QString LotStateChanged(const QString& article, const QString& lot, const QString& state)
+{
+    return QStringLiteral("Lotul <%1> al articolului <%2> este acum in starea \"%3\".").arg(lot, article, state);
+}
+
+QString LotStateNotWritten(const QString& message)
+{
+    return QStringLiteral("Starea lotului nu a fost schimbata: baza de date a refuzat scrierea. Incercati din nou; daca "
+                          "eroarea se repeta, verificati accesul la baza de date.\r<%1>")
+        .arg(message);
+}
+
+QString LabImportRefused(const QStringList& rows)
+{
+    return Lines(QStringLiteral("Fisierul laboratorului nu a fost importat: niciun rezultat nu a fost scris. Corectati "
+                                "randurile de mai jos si importati-l din nou."),
+                 rows);
+}
+
+QString LabRow(int line, const QString& problem) { return QStringLiteral("Randul %1: %2").arg(line).arg(problem); }
+
+QString LabBadHeader(const QString& header)
+{
+    return QStringLiteral("Fisierul laboratorului nu are capul de tabel asteptat (%1): niciun rezultat nu a fost scris.")
+        .arg(header);
+}
+
+QString LabNothingToImport()
+{
+    return QStringLiteral("Fisierul laboratorului nu are niciun rezultat: nimic nu a fost scris.");
+}
+
+QString LabRowFieldCount(int found, int expected)
+{
+    return QStringLiteral("are %1 campuri in loc de %2.").arg(found).arg(expected);
+}
+
+QString LabUnknownArticle(const QString& article) { return QStringLiteral("articolul <%1> nu exista.").arg(article); }
+
+QString LabUnknownParameter(const QString& parameter)
+{
+    return QStringLiteral("parametrul <%1> nu este cunoscut.").arg(parameter);
+}
+
+QString LabBadValue(const QString& value, const QString& parameter, const QString& words)
+{
+    return words.isEmpty()
+               ? QStringLiteral("valoarea <%1> a parametrului %2 nu este un numar scris cu punct zecimal.").arg(value, parameter)
+               : QStringLiteral("valoarea <%1> a parametrului %2 nu este una dintre %3.").arg(value, parameter, words);
+}
+
+QString LabBadDate(const QString& date)
+{
+    return QStringLiteral("data <%1> nu este o data scrisa AAAA-LL-ZZ.").arg(date);
+}
+
+QString LabResultsWritten(int count, const QStringList& nonConforming)
+{
+    const QString written = QStringLiteral("Au fost scrise %1 rezultate de laborator.").arg(count);
+    return nonConforming.isEmpty() ? written
+                                   : written + QLatin1Char('\r')
+                                         + Lines(QStringLiteral("Loturi devenite neconforme (nu se mai consuma si nu se "
+                                                                "livreaza):"),
+                                                 nonConforming);
+}
+
+QString OutOfNormReason(const QStringList& results)
+{
+    return QStringLiteral("In afara normei: %1").arg(results.join(QStringLiteral(", ")));
+}
+
+QString LabResultsNotWritten(const QString& message)
+{
+    return QStringLiteral("Rezultatele de laborator nu au fost scrise: baza de date a refuzat scrierea. Incercati din nou; "
+                          "daca eroarea se repeta, verificati accesul la baza de date.\r<%1>")
+        .arg(message);
+}
+
 } // namespace corvanel::msg

@@ -121,4 +121,36 @@ QString ChooseArticleFirst();
 // A file the add-on writes (a CSV export) could not be written.
 QString FileNotWritten(const QString& file);
 
+// ---------------------------------------------------------------- a lot's standing
+
+// A standing is set on a lot named by group, article and lot name, with a reason.
+QString LotStateNeedsLot();
+QString LotStateNeedsReason();
+// The lot stands so already: nothing was changed.
+QString LotAlreadyInState(const QString& lot, const QString& state);
+// The standing was changed (the article as "group/code").
+QString LotStateChanged(const QString& article, const QString& lot, const QString& state);
+// A change of standing could not be written: the engine's message.
+QString LotStateNotWritten(const QString& message);
+
+// ---------------------------------------------------------------- laboratory results
+
+// A laboratory's CSV refused whole: each bad row as LabRow gives it, one a line.
+QString LabImportRefused(const QStringList& rows);
+QString LabRow(int line, const QString& problem);
+QString LabBadHeader(const QString& header);
+QString LabNothingToImport();
+QString LabRowFieldCount(int found, int expected);
+QString LabUnknownArticle(const QString& article);
+QString LabUnknownParameter(const QString& parameter);
+// `words`: the kind's words ("negativ / pozitiv"), empty for a number.
+QString LabBadValue(const QString& value, const QString& parameter, const QString& words);
+QString LabBadDate(const QString& date);
+// The results were written; the lots made non-conforming, as "group/code lot".
+QString LabResultsWritten(int count, const QStringList& nonConforming);
+// Why a lot became non-conforming: its results out of norm, as "PARAMETER=value".
+QString OutOfNormReason(const QStringList& results);
+// The results could not be written: the engine's message.
+QString LabResultsNotWritten(const QString& message);
+
 } // namespace corvanel::msg

@@ -25,8 +25,9 @@ bool TProductionData::IsMaterial(const QString& code) const
 
 TStockLedger TProductionData::Ledger(const QDate& day)
 {
-    return TStockLedger(*ProductionDatabase->GetConnection(), *requirement_->StocTable(),
-                        TLotRule::Of(context_.Settings, day));
+    TLotRule rule = TLotRule::Of(context_.Settings, day);
+    rule.LotStates = lotStates_;
+    return TStockLedger(*ProductionDatabase->GetConnection(), *requirement_->StocTable(), rule);
 }
 
 void TProductionData::Refuse(const QString& warning) const
@@ -70,24 +71,30 @@ void TProductionData::ConnectTo(const QString& directory)
     // The stock figures, the requirement and the traceability report seek by these indexes,
     // and the following of a lot by those of its lines and of the genealogy; a company
     // made by an older host may lack them.
-    EnsureIndexes(KRBPROD, {StocDB, ItemInDB, DocOutDB, CatalogDB, ItemOutDB, DocInDB, GenealogieDB, StornariDB}, Session);
+    EnsureIndexes(KRBPROD, {StocDB, ItemInDB, DocOutDB, CatalogDB, ItemOutDB, DocInDB, GenealogieDB, StornariDB, StareLotDB, IstoricStareLotDB, NormeCalitateDB, AnalizeLotDB},
+                 Session);
 }
 
 void TProductionData::EnsureAddOnTables()
 {
-    for (const TTableLayout* layout : {&GenealogyTable(), &ReversalTable(), &DrillTable()}) {
+    for (const TTableLayout* layout : AddOnOwnTables()) {
         TTable table;
         table.SetSession(Session);
         table.SetDatabaseName(KRBPROD);
         table.SetTableName(layout->Name);
-        if (table.Exists())
-            continue;
-        try {
-            CreateCompanyTable(KRBPROD, *layout, Session);
-        } catch (const EDatabaseError&) {
-            // A company the user may only read takes no new table: its documents are
-            // followed as estimated, none reversed, and it cannot be written to anyway.
+        bool present = table.Exists();
+        if (!present) {
+            try {
+                CreateCompanyTable(KRBPROD, *layout, Session);
+                present = true;
+            } catch (const EDatabaseError&) {
+                // A company the user may only read takes no new table: its documents are
+                // followed as estimated, none reversed, no lot held, and it cannot be
+                // written to anyway.
+            }
         }
+        if (layout == &LotStatusTable())
+            lotStates_ = present;
     }
 }
 

@@ -35,8 +35,9 @@ public:
     // as given, connect) and makes sure the add-on's own tables and the indexes the
     // add-on seeks by are there.
     void ConnectTo(const QString& directory);
-    // Creates the add-on's own tables (genealogy, reversals) the company lacks (not on a
-    // company the user may only read).
+    // Creates the add-on's own tables (genealogy, reversals, lots' standings) the company
+    // lacks (not on a company the user may only read: one without the standings' table
+    // counts every lot as released).
     void EnsureAddOnTables();
 
     // The recipe editor's datasets and the requirement's session.
@@ -76,6 +77,7 @@ private:
     TProductionContext& context_;
     TRecipeData* recipes_;
     TRequirementSession* requirement_;
+    bool lotStates_ = true; // false only for a company found without the lots' standings table
 };
 
 // What is left of a stock once `need` is taken, to hundredths (halves to even): the grid's

@@ -93,12 +93,22 @@ TStockLedger::TStockLedger(Connection& engine, TTable& stock, TLotRule rule)
 {
 }
 
-QString TStockLedger::Lots(const TMaterialDraw& material, double shelfLife, QVariantList& values, TLotsAsked asked) const
+QString TStockLedger::Lots(const TMaterialDraw& material, double shelfLife, QVariantList& values, TLotsAsked asked,
+                           const QHash<QString, TLotStanding>& held) const
 {
     QString sql = MaterialCondition("Cod_grupa", "Cod_articol", material.Group, material.Code, values);
     sql += rule_.CountedWarehouses(material.Code, values); // bound after the article
     if (asked == TLotsAsked::Any)
         return sql;
+    // Usually none is held: the statement stays one the article's indexes answer alone.
+    if (!held.isEmpty()) {
+        QStringList names = held.keys();
+        names.sort(); // the same text for the same lots, for the engine's statement cache
+        for (const QString& name : names)
+            values << name;
+        sql += QStringLiteral(" AND (Lot IS NULL OR Lot NOT IN (%1))")
+                   .arg(QStringList(names.size(), QStringLiteral("?")).join(QStringLiteral(", ")));
+    }
     if (asked == TLotsAsked::DrawableUndated)
         return sql + QStringLiteral(" AND Data_intrare IS NULL");
     // The dated lots: from the first day not expired to the rule's day (a lot that entered
@@ -119,6 +129,13 @@ QString TStockLedger::Lots(const TMaterialDraw& material, double shelfLife, QVar
     const QString within = range.join(QStringLiteral(" AND "));
     return sql + (dated ? QStringLiteral(" AND ") + within
                         : QStringLiteral(" AND (Data_intrare IS NULL OR (%1))").arg(within));
+}
+
+std::vector<QHash<QString, TLotStanding>> TStockLedger::Held(const std::vector<TMaterialDraw>& materials) const
+{
+    if (!rule_.LotStates)
+        return std::vector<QHash<QString, TLotStanding>>(materials.size());
+    return UnusableLots(engine_, materials);
 }
 
 std::vector<double> TStockLedger::ShelfLives(const std::vector<TMaterialDraw>& materials) const
@@ -192,29 +209,46 @@ TStockFigures TStockLedger::Figures(const QString& group, const QString& code, d
 {
     // The engine sums the material's lots per warehouse, the expired part apart (asked
     // only where some lot can be expired: otherwise one column of the covering index is
-    // summed per lot); the stock rule decides which warehouses count.
+    // summed per lot); the stock rule decides which warehouses count. Whether any of the
+    // material's lots is not usable comes with the sums (a subquery the engine answers
+    // once): only then are they summed again without those lots. The requirement asks
+    // this for each of its rows, so the usual case stays one statement.
     const std::optional<QDate> expiredBefore = rule_.ExpiredBefore(shelfLife);
-    TStatement sum;
-    sum.sql = kFiguresColumns + (expiredBefore ? kExpiredColumn.arg(QStringLiteral("?")) : QStringLiteral(" 0 AS Expirat,"))
-              + kNotANumberColumn + QStringLiteral(" FROM Stoc WHERE ");
-    if (expiredBefore)
-        sum.values << *expiredBefore;
-    sum.sql += Lots({group, code, 0}, shelfLife, sum.values, TLotsAsked::ExpiredToo) + QLatin1Char(' ') + kFiguresGroups;
-    double stock = 0.0, expired = 0.0;
-    std::optional<QString> damaged; // a counted warehouse holding a quantity that is no number
-    engine_.ForEachRow(sum.sql, sum.values, [&](const NativeRow& row) {
-        const QString warehouse = row.Value(0).toString();
-        if (!rule_.Counts(warehouse, code))
-            return;
-        stock += row.Value(1).toDouble();
-        expired += row.Value(2).toDouble();
-        if (row.Value(3).toDouble() > 0 && !damaged)
-            damaged = warehouse;
-    });
-    // The engine summed such a quantity as 0: the figure would be wrong, not short.
-    if (damaged)
-        RequireQuantities(group, code, *damaged);
-    return {stock - expired, expired};
+    const auto summed = [&](const QHash<QString, TLotStanding>& held, bool askHeld, bool& heldSeen) {
+        TStatement sum;
+        sum.sql = kFiguresColumns + (expiredBefore ? kExpiredColumn.arg(QStringLiteral("?")) : QStringLiteral(" 0 AS Expirat,"))
+                  + kNotANumberColumn;
+        if (expiredBefore)
+            sum.values << *expiredBefore;
+        if (askHeld) {
+            sum.sql += QStringLiteral(", (") + UnusableCountSql() + QStringLiteral(") AS Neutilizabile");
+            sum.values << group << code << LotStateName(TLotState::Released);
+        }
+        sum.sql += QStringLiteral(" FROM Stoc WHERE ")
+                   + Lots({group, code, 0}, shelfLife, sum.values, TLotsAsked::ExpiredToo, held) + QLatin1Char(' ')
+                   + kFiguresGroups;
+        double stock = 0.0, expired = 0.0;
+        std::optional<QString> damaged; // a counted warehouse holding a quantity that is no number
+        engine_.ForEachRow(sum.sql, sum.values, [&](const NativeRow& row) {
+            heldSeen = heldSeen || (askHeld && row.Int(4) > 0);
+            const QString warehouse = row.Value(0).toString();
+            if (!rule_.Counts(warehouse, code))
+                return;
+            stock += row.Value(1).toDouble();
+            expired += row.Value(2).toDouble();
+            if (row.Value(3).toDouble() > 0 && !damaged)
+                damaged = warehouse;
+        });
+        // The engine summed such a quantity as 0: the figure would be wrong, not short.
+        if (damaged)
+            RequireQuantities(group, code, *damaged);
+        return TStockFigures{stock - expired, expired};
+    };
+    bool heldSeen = false;
+    const TStockFigures all = summed({}, rule_.LotStates, heldSeen);
+    if (!heldSeen)
+        return all;
+    return summed(Held({{group, code, 0}}).front(), false, heldSeen);
 }
 
 TMaterialLots TStockLedger::MaterialLots(const QString& group, const QString& code, double shelfLife) const
@@ -224,8 +258,9 @@ TMaterialLots TStockLedger::MaterialLots(const QString& group, const QString& co
     TMaterialLots read;
     TStatement all;
     all.sql = QStringLiteral("SELECT %1, Cod_gestiune, Lot, Cantitate, Data_intrare FROM Stoc WHERE ").arg(engine_.RowIdColumn());
-    all.sql += Lots({group, code, 0}, shelfLife, all.values, TLotsAsked::Any) + QStringLiteral(" ORDER BY ")
+    all.sql += Lots({group, code, 0}, shelfLife, all.values, TLotsAsked::Any, {}) + QStringLiteral(" ORDER BY ")
                + engine_.RowIdColumn();
+    const QHash<QString, TLotStanding> held = Held({{group, code, 0}}).front();
     std::optional<qint64> damaged;
     engine_.ForEachRow(all.sql, all.values, [&](const NativeRow& row) {
         const QString warehouse = row.Value(1).toString();
@@ -237,6 +272,10 @@ TMaterialLots TStockLedger::MaterialLots(const QString& group, const QString& co
         }
         TStockLot lot{row.Int(0), warehouse, row.Value(2).toString(), row.Value(3).toDouble(), EntryDate(row.Value(4)), {}, {}};
         lot.Expiry = ExpiryDate(lot.Entry, shelfLife);
+        if (const auto standing = held.constFind(lot.Lot); !lot.Lot.isEmpty() && standing != held.constEnd()) {
+            read.Held.push_back({std::move(lot), standing->State, standing->Reason});
+            return;
+        }
         if (EnteredAfter(lot, rule_.Day)) {
             read.EnteredLater.push_back(std::move(lot));
             return;
@@ -259,6 +298,7 @@ std::vector<TLotTotals> TStockLedger::Totals(const std::vector<TMaterialDraw>& m
     // answers alone). No lot is locked: every writer of lots holds the counter row first,
     // as the caller does, so these are the committed figures and stay so until it ends.
     const std::vector<double> shelfLives = ShelfLives(materials);
+    const std::vector<QHash<QString, TLotStanding>> held = Held(materials);
     std::vector<TStatement> sums;
     sums.reserve(materials.size());
     for (size_t i = 0; i < materials.size(); ++i) {
@@ -266,7 +306,8 @@ std::vector<TLotTotals> TStockLedger::Totals(const std::vector<TMaterialDraw>& m
         sum.sql = QStringLiteral("SELECT Cod_gestiune, COUNT(*), SUM(Cantitate), SUM(CASE WHEN Cantitate > 0 THEN "
                                  "Cantitate ELSE 0 END), SUM(CASE WHEN %1 THEN 1 ELSE 0 END) FROM Stoc WHERE ")
                       .arg(NotANumberCondition(QStringLiteral("Cantitate")))
-                  + Lots(materials[i], shelfLives[i], sum.values) + QStringLiteral(" GROUP BY Cod_gestiune");
+                  + Lots(materials[i], shelfLives[i], sum.values, TLotsAsked::Drawable, held[i])
+                  + QStringLiteral(" GROUP BY Cod_gestiune");
         sums.push_back(std::move(sum));
     }
     std::vector<TLotTotals> totals(materials.size());
@@ -315,12 +356,13 @@ std::vector<std::vector<TStockLot>> TStockLedger::ToDraw(const std::vector<TMate
         bool done = false;
     };
     const std::vector<double> shelfLives = ShelfLives(draws);
+    const std::vector<QHash<QString, TLotStanding>> held = Held(draws);
     std::vector<TReading> readings(draws.size());
     for (size_t i = 0; i < draws.size(); ++i) {
         TReading& r = readings[i];
         const auto part = [&](TLotsAsked asked, const QString& order) {
             TStatement query;
-            query.sql = select + QStringLiteral(" FROM Stoc WHERE ") + Lots(draws[i], shelfLives[i], query.values, asked) + order;
+            query.sql = select + QStringLiteral(" FROM Stoc WHERE ") + Lots(draws[i], shelfLives[i], query.values, asked, held[i]) + order;
             r.parts.push_back(std::move(query));
         };
         if (byEntry) {
@@ -518,6 +560,14 @@ std::array<QString, 3> TStockLedger::LotsStockByWarehouseSql(bool grouped)
             grouped ? QStringLiteral("(Cod_grupa = :Grupa# AND Cod_articol = :Cod# AND Lot = :Lot#)")
                     : QStringLiteral("(Cod_grupa IS NULL AND Cod_articol = :Cod# AND Lot = :Lot#)"),
             QStringLiteral("GROUP BY Cod_grupa, Cod_articol, Lot, Cod_gestiune")};
+}
+
+qint64 TStockLedger::LotRows(Connection& engine, const QString& group, const QString& code, const QString& lot)
+{
+    QVariantList values;
+    const QString where = MaterialCondition("Cod_grupa", "Cod_articol", group, code, values);
+    values << lot;
+    return engine.ScalarInt(QStringLiteral("SELECT COUNT(*) FROM Stoc WHERE ") + where + QStringLiteral(" AND Lot = ?"), values);
 }
 
 QStringList TStockLedger::LotsWithShelfLifeSql()

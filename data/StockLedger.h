@@ -5,6 +5,7 @@
 // requirement's figures, the preview, the draw and the writers can never disagree on it;
 // a new rule on lots goes there and nowhere else.
 
+#include "data/LotStatus.h"
 #include "data/ProductionSettings.h"
 #include "data/StockLots.h"
 #include "platform/db/Connection.h"
@@ -35,6 +36,7 @@ struct TLotRule {
     TLotOrder Order = TLotOrder::Table;
     bool DrawExpired = true;
     QDate Day; // of the document the lots are judged for; invalid: every lot, whenever it entered
+    bool LotStates = false; // the company keeps lots' standings: only released lots count
 
     static TLotRule Of(const TProductionSettings& settings, const QDate& day);
     // The stock rule: a lot counts for production when it lies in a raw-material warehouse
@@ -73,9 +75,14 @@ public:
     const TLotRule& Rule() const { return rule_; }
 
     // The one condition "this lot counts" for a material of that shelf life, bound in
-    // `values`. The dated lots are a range of the index on article and entry date.
-    QString Lots(const TMaterialDraw& material, double shelfLife, QVariantList& values,
-                 TLotsAsked asked = TLotsAsked::Drawable) const;
+    // `values`. The dated lots are a range of the index on article and entry date. `held`
+    // are the material's lots that are not usable (Held), left out unless every lot is
+    // asked for.
+    QString Lots(const TMaterialDraw& material, double shelfLife, QVariantList& values, TLotsAsked asked,
+                 const QHash<QString, TLotStanding>& held) const;
+    // The lots of each material that are not usable (none where the company keeps no
+    // standings): read once per statement batch, inside the caller's transaction.
+    std::vector<QHash<QString, TLotStanding>> Held(const std::vector<TMaterialDraw>& materials) const;
 
     // Each material's shelf life (0: none) where the rule's day asks about expired lots.
     std::vector<double> ShelfLives(const std::vector<TMaterialDraw>& materials) const;
@@ -134,6 +141,8 @@ public:
     // :Grupa# when `grouped` is false, for a lot of an article without group) and the tail.
     // Columns Cod_grupa, Cod_articol, Lot, Cod_gestiune and Stoc.
     static std::array<QString, 3> LotsStockByWarehouseSql(bool grouped);
+    // How many stock rows one lot (group, code, lot name) has.
+    static qint64 LotRows(fw::Connection& engine, const QString& group, const QString& code, const QString& lot);
     // The lots with an entry date of articles that keep a shelf life, and quantity above
     // nothing, joined to their catalog row.
     static QStringList LotsWithShelfLifeSql();

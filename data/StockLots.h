@@ -69,6 +69,13 @@ struct TLotTake {
     bool Removed = false; // its stock row is deleted
 };
 
+// A lot that is not usable, with its standing and the reason given for it.
+struct THeldLot {
+    TStockLot Lot;
+    QString State;
+    QString Reason;
+};
+
 // How `quantity` is drawn from lots in their order: a first lot that covers it gives it
 // alone (a lot left within 0.000001 of nothing is removed); otherwise the lots with a
 // positive quantity are drawn on in turn until it is covered (a lot emptied exactly is
@@ -82,6 +89,7 @@ struct TMaterialLots {
     std::vector<TStockLot> Lots;
     double ExpiredLeftOut = 0; // the quantity of the expired lots left out
     std::vector<TStockLot> EnteredLater; // counted by the stock rule, but entered after `day`
+    std::vector<THeldLot> Held; // counted by the stock rule, but not usable: never drawn
 };
 
 // A material a consumption asks about (group and code), and the quantity it draws.

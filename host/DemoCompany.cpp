@@ -244,6 +244,7 @@ public:
 
     void Masters();
     void Recipes();
+    void Norms();
     void AllReceipts();
     void Sales();
     void Counters();
@@ -295,6 +296,25 @@ void TBuilder::Masters()
     Fill(dir_, fw::FirmDataDB, {{kFirmName, "Sânpetru, Brașov", "RO18452736", "J08/1234/2006", "0268 412 555"}});
     // The administrator first: the add-on signs its documents with the first user.
     Fill(dir_, fw::UserDB, {{"ADM", "Administrator"}, {"MPO", "Maria Popescu"}, {"VNI", "Vasile Nistor"}});
+}
+
+// The norms a dairy's laboratory judges by: raw cow's milk as the EU hygiene rules and the
+// purchase contracts set it (germs and somatic cells per ml, no inhibitors, the freezing
+// point of milk without added water, fat and protein minimums); every pasteurised product
+// free of Listeria in 25 g and within 10 Enterobacteriaceae per ml.
+void TBuilder::Norms()
+{
+    const QVariant none;
+    Fill(dir_, fw::NormeCalitateDB,
+         {{kRaw, ".LAPTE", "NTG", none, 100000.0, none},
+          {kRaw, ".LAPTE", "NCS", none, 400000.0, none},
+          {kRaw, ".LAPTE", "INHIBITORI", none, none, "negativ"},
+          {kRaw, ".LAPTE", "PUNCT_CRIOSCOPIC", none, -0.520, none},
+          {kRaw, ".LAPTE", "GRASIME", 3.2, none, none},
+          {kRaw, ".LAPTE", "PROTEINA", 3.0, none, none},
+          {kRaw, ".LAPTE", "TEMPERATURA", none, 8.0, none},
+          {kFinished, none, "ENTEROBACTERIACEAE", none, 10.0, none},
+          {kFinished, none, "LISTERIA", none, none, "absent"}});
 }
 
 void TBuilder::Recipes()
@@ -490,13 +510,14 @@ bool CreateDemoCompany(const QString& directory, const QDate& today, const TDemo
     }
 
     CreateMissingTables(directory, HostTables());
-    CreateMissingTables(directory, {fw::RecipeTable()});
+    CreateMissingTables(directory, {fw::RecipeTable(), fw::QualityNormTable()});
     TBuilder builder(directory, today);
     {
         auto anyTable = OpenTable(directory, fw::CounterDB);
         fw::TTransaction tx(anyTable->GetConnection());
         builder.Masters();
         builder.Recipes();
+        builder.Norms();
         builder.AllReceipts();
         builder.Sales();
         builder.Counters();

@@ -1,5 +1,6 @@
 #include "reports/ExpiringLotsData.h"
 
+#include "data/LotStatus.h"
 #include "data/Queries.h"
 #include "data/StockLedger.h"
 #include "platform/db/Query.h"
@@ -11,6 +12,11 @@
 namespace corvanel {
 
 using namespace fw;
+
+QString TExpiringLot::LotText() const
+{
+    return State.isEmpty() ? Lot : QStringLiteral("%1 (%2)").arg(Lot, State);
+}
 
 std::vector<TExpiringLot> ReadExpiringLots(TSession* session, const QDate& day, int days, const QStringList& warehouses)
 {
@@ -38,9 +44,24 @@ std::vector<TExpiringLot> ReadExpiringLots(TSession* session, const QDate& day, 
             continue;
         TExpiringLot lot{warehouse, text("Cod_grupa"), text("Cod_articol"), text("Denumire"), text("Unitate_masura"),
                          text("Lot"), entry, expiry, static_cast<int>(day.daysTo(expiry)), number("Cantitate"),
-                         number("Pret_achizitie"), 0.0};
+                         number("Pret_achizitie"), 0.0, {}};
         lot.Value = lot.Quantity * lot.Price;
         lots.push_back(std::move(lot));
+    }
+    // The standings of the articles listed, one statement for all of them.
+    std::vector<TMaterialDraw> articles;
+    QHash<QString, size_t> articleAt; // "group/code"
+    const auto key = [](const TExpiringLot& l) { return l.Group + QLatin1Char('/') + l.Code; };
+    for (const TExpiringLot& l : lots)
+        if (!articleAt.contains(key(l))) {
+            articleAt.insert(key(l), articles.size());
+            articles.push_back({l.Group, l.Code, 0});
+        }
+    const std::vector<QHash<QString, TLotStanding>> held = UnusableLots(*q.GetConnection(), articles);
+    for (TExpiringLot& l : lots) {
+        const QHash<QString, TLotStanding>& ofArticle = held[articleAt.value(key(l))];
+        if (const auto standing = ofArticle.constFind(l.Lot); standing != ofArticle.constEnd())
+            l.State = standing->State;
     }
     std::sort(lots.begin(), lots.end(), [](const TExpiringLot& a, const TExpiringLot& b) {
         return std::tie(a.Warehouse, a.Group, a.Code, a.Expiry, a.Lot) < std::tie(b.Warehouse, b.Group, b.Code, b.Expiry, b.Lot);

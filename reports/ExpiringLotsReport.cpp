@@ -51,7 +51,7 @@ void TExpiringLotsReport::SetLots(const std::vector<TExpiringLot>& lots)
 {
     rows_.Clear();
     for (const TExpiringLot& l : lots)
-        rows_.AddRow({l.Warehouse, l.Group + QStringLiteral(" ") + l.Code + QStringLiteral(" ") + l.Name, l.Lot, l.Entry,
+        rows_.AddRow({l.Warehouse, l.Group + QStringLiteral(" ") + l.Code + QStringLiteral(" ") + l.Name, l.LotText(), l.Entry,
                       l.Expiry, l.DaysLeft, l.Quantity, l.Unit, l.Value});
 }
 

@@ -7,6 +7,22 @@
 
 namespace corvanel {
 
+namespace {
+
+// A lot as the preview lists it, drawn on by nothing yet.
+TLotPreviewLine LineOf(const TStockLot& lot)
+{
+    TLotPreviewLine line;
+    line.Lot = lot.Lot;
+    line.Warehouse = lot.Warehouse;
+    line.Entry = lot.Entry;
+    line.Expiry = lot.Expiry;
+    line.OnHand = lot.Quantity;
+    return line;
+}
+
+} // namespace
+
 TLotPreview PreviewDraw(TProductionData& dm, const QString& group, const QString& code, double quantity, const QDate& day)
 {
     const TMaterialLots read = dm.Ledger(day).MaterialLots(group, code, dm.Requirement().ShelfLife(group, code));
@@ -15,8 +31,9 @@ TLotPreview PreviewDraw(TProductionData& dm, const QString& group, const QString
     TLotPreview preview;
     double onHand = 0, drawable = 0;
     for (const TStockLot& lot : lots) {
-        preview.Lines.push_back({lot.Lot, lot.Warehouse, lot.Entry, lot.Expiry, lot.Quantity, 0, false, Expired(lot, day),
-                                 ExpiresSoon(lot, day, soon)});
+        TLotPreviewLine& line = preview.Lines.emplace_back(LineOf(lot));
+        line.Expired = Expired(lot, day);
+        line.ExpiresSoon = ExpiresSoon(lot, day, soon);
         onHand += lot.Quantity;
         drawable += std::max(lot.Quantity, 0.0);
     }
@@ -28,11 +45,13 @@ TLotPreview PreviewDraw(TProductionData& dm, const QString& group, const QString
             preview.Lines[take.Lot].Drawn = true;
         }
     }
-    for (const TStockLot& lot : read.EnteredLater) {
-        TLotPreviewLine line{lot.Lot, lot.Warehouse, lot.Entry, lot.Expiry, lot.Quantity, 0, false, false, false};
-        line.EnteredLater = true;
-        preview.Lines.push_back(std::move(line));
+    for (const THeldLot& held : read.Held) {
+        TLotPreviewLine& line = preview.Lines.emplace_back(LineOf(held.Lot));
+        line.State = held.State;
+        line.Reason = held.Reason;
     }
+    for (const TStockLot& lot : read.EnteredLater)
+        preview.Lines.emplace_back(LineOf(lot)).EnteredLater = true;
     return preview;
 }
 

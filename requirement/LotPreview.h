@@ -22,6 +22,8 @@ struct TLotPreviewLine {
     bool Expired = false;     // drawn all the same: the settings draw expired lots
     bool ExpiresSoon = false; // within the settings' days of the document
     bool EnteredLater = false; // entered after the document's day: listed apart, never drawn
+    QString State;  // a lot that is not usable: its standing ("Blocat"...), listed apart, never drawn
+    QString Reason; // and why it stands so
 };
 
 struct TLotPreview {
@@ -32,7 +34,7 @@ struct TLotPreview {
 
 // The lots a row of `quantity` of the material would be drawn from on a document dated
 // `day`, as generation decides it on the lots as they are now; after them, the lots that
-// entered after `day`, which it neither counts nor draws.
+// are not usable and those that entered after `day`, which it neither counts nor draws.
 TLotPreview PreviewDraw(TProductionData& dm, const QString& group, const QString& code, double quantity, const QDate& day);
 
 } // namespace corvanel

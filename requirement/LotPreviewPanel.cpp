@@ -53,7 +53,8 @@ void TLotPreviewPanel::Show(const QString& material, const TLotPreview& preview,
     LotsGrid->setRowCount(int(preview.Lines.size()));
     for (int r = 0; r < int(preview.Lines.size()); ++r) {
         const TLotPreviewLine& l = preview.Lines[size_t(r)];
-        const QString note = l.EnteredLater ? QStringLiteral("intrat dupa receptie, nu se consuma")
+        const QString note = !l.State.isEmpty() ? QStringLiteral("%1 (%2), nu se consuma").arg(l.State, l.Reason)
+                             : l.EnteredLater    ? QStringLiteral("intrat dupa receptie, nu se consuma")
                              : l.Expired    ? QStringLiteral("expirat")
                              : l.ExpiresSoon ? QStringLiteral("expira curand")
                                              : QString();
@@ -68,7 +69,9 @@ void TLotPreviewPanel::Show(const QString& material, const TLotPreview& preview,
             auto* item = new QTableWidgetItem(cells[c]);
             if (c == ColOnHand || c == ColTaken)
                 item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            if (l.EnteredLater)
+            if (!l.State.isEmpty())
+                item->setForeground(QColor(200, 0, 0));
+            else if (l.EnteredLater)
                 item->setForeground(QColor(128, 128, 128));
             else if (l.Expired || l.ExpiresSoon)
                 item->setForeground(l.Expired ? QColor(200, 0, 0) : QColor(170, 100, 0));

@@ -6,6 +6,7 @@
 #include "platform/config/Paths.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/MessageDlg.h"
+#include "quality/LabResultsDialog.h"
 #include "recall/RecallForm.h"
 #include "recipes/RecipeEditor.h"
 #include "reports/DashboardForm.h"
@@ -66,6 +67,9 @@ const TMenuCommand kCommands[] = {
     {&kReportsMenu, "LotLabelsItem", "Etichete lot",
      "Tipareste etichetele GS1 ale unui lot de produs finit: GTIN, lot, data productiei si a expirarii.", 1,
      &TProductionMenus::PrintLotLabels},
+    {&kReportsMenu, "LabResultsItem", "Analize laborator",
+     "Rezultatele de laborator ale unui lot fata de norme; lotul blocat sau eliberat, cu motivul.", 1,
+     &TProductionMenus::OpenLabResults},
     {&kReportsMenu, "LotCostItem", "Costul loturilor fabricate",
      "Costul materialelor fiecarui lot de produs, la pretul de achizitie al loturilor consumate.", 1,
      &TProductionMenus::RunLotCostReport},
@@ -206,6 +210,11 @@ void TProductionMenus::OpenRecall()
 void TProductionMenus::PrintLotLabels()
 {
     ExecuteLotLabels(context_, context_.Application ? context_.Application->MainForm() : nullptr);
+}
+
+void TProductionMenus::OpenLabResults()
+{
+    ExecuteLabResults(context_, context_.Application ? context_.Application->MainForm() : nullptr);
 }
 
 void TProductionMenus::OpenRequirement()

@@ -64,6 +64,9 @@ public:
     void OpenRecall();
     // "Etichete lot": a finished lot's GS1 labels printed or saved, in a modal dialog.
     void PrintLotLabels();
+    // "Analize laborator": a lot's results against their norms, a result entered, the lot
+    // held or released, in a modal dialog.
+    void OpenLabResults();
     // "Costul loturilor fabricate": the report, after its questions.
     void RunLotCostReport();
     // "Necesar fata de consum": the report, after its questions.

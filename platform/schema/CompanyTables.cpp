@@ -172,12 +172,64 @@ const TTableLayout& DrillTable()
     return layout;
 }
 
+const TTableLayout& LotStatusTable()
+{
+    // The index on the article finds the held lots of many materials in one statement.
+    static const TTableLayout layout{StareLotDB,
+                                     {S("Cod_grupa", 8), S("Cod_articol", 30), S("Lot", 30), S("Stare", 20), S("Motiv", 255),
+                                      S("Agent", 3), S("Moment", 19)},
+                                     {Key("Cod_grupa;Cod_articol;Lot"), Index("Articol", "Cod_articol")}};
+    return layout;
+}
+
+const TTableLayout& LotStatusHistoryTable()
+{
+    // No key: a lot's changes come in the order they were written. The moment is ISO text
+    // to the second (a date field keeps no time of day).
+    static const TTableLayout layout{IstoricStareLotDB,
+                                     {S("Cod_grupa", 8), S("Cod_articol", 30), S("Lot", 30), S("Stare", 20), S("Motiv", 255),
+                                      S("Agent", 3), S("Moment", 19)},
+                                     {Index("Lot", "Cod_grupa;Cod_articol;Lot")}};
+    return layout;
+}
+
+const TTableLayout& QualityNormTable()
+{
+    // No key: a group's norm has no article, which a server's key could not hold.
+    static const TTableLayout layout{NormeCalitateDB,
+                                     {S("Cod_grupa", 8), S("Cod_articol", 30), S("Parametru", 20), F("Minim"), F("Maxim"),
+                                      S("Asteptat", 10)},
+                                     {Index("Norma", "Cod_grupa;Cod_articol;Parametru")}};
+    return layout;
+}
+
+const TTableLayout& LabResultTable()
+{
+    // A number in Valoare, or a word (negativ, absent...) in Valoare_text; Conform as judged.
+    static const TTableLayout layout{AnalizeLotDB,
+                                     {S("Cod_grupa", 8), S("Cod_articol", 30), S("Lot", 30), S("Parametru", 20), F("Valoare"),
+                                      S("Valoare_text", 10), D("Data"), S("Proba", 30), S("Laborator", 60), S("Agent", 3),
+                                      B("Conform")},
+                                     {Index("Lot", "Cod_grupa;Cod_articol;Lot")}};
+    return layout;
+}
+
+const std::vector<const TTableLayout*>& AddOnOwnTables()
+{
+    static const std::vector<const TTableLayout*> tables{&GenealogyTable(),        &ReversalTable(),  &LotStatusTable(),
+                                                         &LotStatusHistoryTable(), &QualityNormTable(), &LabResultTable(),
+                                                         &DrillTable()};
+    return tables;
+}
+
 const TTableLayout* FindCompanyTable(const QString& name)
 {
     for (const TTableLayout& t : HostTables())
         if (t.Name.compare(name, Qt::CaseInsensitive) == 0)
             return &t;
-    for (const TTableLayout* t : {&RecipeTable(), &GenealogyTable(), &ReversalTable(), &DrillTable()})
+    if (RecipeTable().Name.compare(name, Qt::CaseInsensitive) == 0)
+        return &RecipeTable();
+    for (const TTableLayout* t : AddOnOwnTables())
         if (t->Name.compare(name, Qt::CaseInsensitive) == 0)
             return t;
     return nullptr;

@@ -36,6 +36,10 @@ inline const QString RetetaDB = QStringLiteral("Reteta.DB");       // production
 inline const QString GenealogieDB = QStringLiteral("Genealogie.DB"); // what consumption lines fed (the add-on's)
 inline const QString StornariDB = QStringLiteral("Stornari.DB");     // reversed consumption documents (the add-on's)
 inline const QString ExercitiiDB = QStringLiteral("Exercitii.DB");   // recall drills on record (the add-on's)
+inline const QString StareLotDB = QStringLiteral("StareLot.DB");     // each lot's standing (the add-on's)
+inline const QString IstoricStareLotDB = QStringLiteral("IstoricStareLot.DB"); // every change of it (the add-on's)
+inline const QString NormeCalitateDB = QStringLiteral("NormeCalitate.DB");       // quality norms (the add-on's)
+inline const QString AnalizeLotDB = QStringLiteral("AnalizeLot.DB");             // laboratory results (the add-on's)
 // The requirement's working table, in the user's private directory.
 inline const QString TempDB = QStringLiteral("temp.DB");
 // The company's shared settings file, beside its tables.
@@ -74,6 +78,23 @@ const TTableLayout& ReversalTable();
 // The recall drills, the add-on's own, which it creates when a company lacks it: each with
 // the lot, the direction, the operator, the time each step took and what it found.
 const TTableLayout& DrillTable();
+// The standing of lots whose standing was ever set (a lot without a row is released): the
+// add-on's own, created when a company lacks it. Keyed by the lot (group, article, lot
+// name), so that it outlives the lot's stock rows: a lot emptied and put back by a
+// reversal keeps it.
+const TTableLayout& LotStatusTable();
+// Every change of a lot's standing, with who made it, when and why, in the order made:
+// the add-on's own, written with the change and never changed afterwards.
+const TTableLayout& LotStatusHistoryTable();
+// The quality norms, the add-on's own: per article (or, without an article, per group) and
+// laboratory parameter, a minimum, a maximum or the value expected.
+const TTableLayout& QualityNormTable();
+// The laboratory results of lots, the add-on's own, each with the verdict given against
+// the norm in force when it was recorded.
+const TTableLayout& LabResultTable();
+// The tables the add-on owns and creates where a company lacks them (the recipes come
+// with the company from the host).
+const std::vector<const TTableLayout*>& AddOnOwnTables();
 // A table of any of these by file name (case-insensitive); null when there is none.
 const TTableLayout* FindCompanyTable(const QString& name);
 // The same, EDatabaseError when there is no such table.

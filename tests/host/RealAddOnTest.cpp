@@ -34,8 +34,8 @@ TEST(RealAddOn, DemoCompanyWithTheAddOnsMenusInTheirPlaces)
               (QStringList{"&Deschide firma...", "Firma noua pe &server...", "Im&porta firma Paradox...", "&Firma demonstrativa", "&Verificare firma", "-", "Retete de productie",
                            "&Configurare productie", "-", "&Iesire"}));
     EXPECT_EQ(Entries(SubMenu(bar, "&Rapoarte")),
-              (QStringList{"&Stoc", "Trasabilitate produse", "Loturi care expira", "Urmarire lot", "Etichete lot", "Costul loturilor fabricate", "Necesar fata de consum",
-                           "Tablou de bord"}));
+              (QStringList{"&Stoc", "Trasabilitate produse", "Loturi care expira", "Urmarire lot", "Etichete lot",
+                           "Analize laborator", "Costul loturilor fabricate", "Necesar fata de consum", "Tablou de bord"}));
     TDocInForm* docIn = host->ShowDocIn();
     ASSERT_NE(docIn, nullptr);
     QApplication::processEvents();

@@ -86,8 +86,8 @@ struct RequirementCompany {
         QStringList out;
         std::vector<fw::TTableLayout> tables = fw::HostTables();
         tables.push_back(fw::RecipeTable());
-        tables.push_back(fw::GenealogyTable());
-        tables.push_back(fw::ReversalTable());
+        for (const fw::TTableLayout* own : fw::AddOnOwnTables())
+            tables.push_back(*own);
         for (const fw::TTableLayout& table : tables) {
             const QString name = QString(table.Name).remove(".DB", Qt::CaseInsensitive).remove(".db");
             QStringList columns{testsupport::RowIdColumn()};

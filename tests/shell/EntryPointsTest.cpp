@@ -274,6 +274,8 @@ TEST_F(Session, MainMenuTreeAsTheHostMergesIt)
                         "sau din ce loturi si de la ce furnizori s-a facut.",
                         QString("  Etichete lot|1|Tipareste etichetele GS1 ale unui lot de produs finit: GTIN, lot, data ") +
                         "productiei si a expirarii.",
+                        QString("  Analize laborator|1|Rezultatele de laborator ale unui lot fata de norme; lotul blocat ") +
+                        "sau eliberat, cu motivul.",
                         QString("  Costul loturilor fabricate|1|Costul materialelor fiecarui lot de produs, la pretul de ") +
                             "achizitie al loturilor consumate.",
                         QString("  Necesar fata de consum|1|Necesarul retetelor fata de ce s-a consumat pentru fiecare ") +

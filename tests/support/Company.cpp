@@ -17,9 +17,8 @@ void CreateCompanyTables(const QString& dir)
 {
     std::vector<fw::TTableLayout> tables = fw::HostTables();
     tables.push_back(fw::RecipeTable());
-    tables.push_back(fw::GenealogyTable());
-    tables.push_back(fw::ReversalTable());
-    tables.push_back(fw::DrillTable());
+    for (const fw::TTableLayout* own : fw::AddOnOwnTables())
+        tables.push_back(*own);
     for (const fw::TTableLayout& t : tables)
         CreateTable(dir, t.Name, t.Fields, t.Indexes);
 }

@@ -1,0 +1,38 @@
+#pragma once
+
+// "Analize laborator": a lot chosen by article and lot, its standing and its laboratory
+// results against their norms; a result entered (judged as the import judges it), the lot
+// held or released with a reason.
+
+#include <QDialog>
+#include <memory>
+
+namespace corvanel {
+
+struct TProductionContext;
+
+class TLabResultsDialog final : public QDialog {
+    Q_OBJECT
+public:
+    TLabResultsDialog(TProductionContext& context, QWidget* parent);
+    ~TLabResultsDialog() override;
+
+    // The lot shown: its standing and results read again.
+    void showLot();
+
+private:
+    void buildControls();
+    void addResult();
+    void holdLot();
+    void releaseLot();
+    void changeStanding(bool hold);
+
+    struct Ui;
+    TProductionContext& context_;
+    std::unique_ptr<Ui> ui_;
+};
+
+// Shows the window, modal, over the owner.
+void ExecuteLabResults(TProductionContext& context, QWidget* owner);
+
+} // namespace corvanel
