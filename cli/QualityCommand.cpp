@@ -90,8 +90,8 @@ extern const TCommand QualityCommand{
         "Cod_grupa;Cod_articol;Lot;Parametru;Valoare;Data), valoarea cu punct zecimal sau cu cuvintele\n"
         "parametrului (negativ/pozitiv, absent/prezent), data AAAA-LL-ZZ. Fiecare rezultat este judecat\n"
         "fata de norma articolului (sau a grupei lui); o valoare egala cu limita este conforma. Un lot cu\n"
-        "un rezultat in afara normei devine \"Neconform\": nu se mai consuma si nu se livreaza. Se scriu\n"
-        "toate randurile sau niciunul: un rand gresit refuza fisierul (starea 3), numind fiecare rand gresit.\n"
+        "un rezultat in afara normei devine \"Neconform\": nu se mai consuma. Se scriu toate\n"
+        "randurile sau niciunul: un rand gresit refuza fisierul (starea 3), numind fiecare rand gresit.\n"
         "list: scrie rezultatele (ale unui lot, cu --article si --lot) cu normele si verdictul lor, ca CSV,\n"
         "in FILE (\"-\": pe iesirea standard)."),
     .Options =
