@@ -249,9 +249,20 @@ void TLabResultsDialog::changeStanding(bool hold)
     }
 }
 
-void ExecuteLabResults(TProductionContext& context, QWidget* owner)
+void TLabResultsDialog::showLot(const QString& group, const QString& article, const QString& lot)
+{
+    ui_->group->setText(group);
+    ui_->article->setText(article);
+    ui_->lot->setText(lot);
+    showLot();
+}
+
+void ExecuteLabResults(TProductionContext& context, QWidget* owner, const QString& group, const QString& article,
+                       const QString& lot)
 {
     TLabResultsDialog dialog(context, owner);
+    if (!lot.isEmpty())
+        dialog.showLot(group, article, lot);
     // Run as the other dialogs of the add-on are, so that a test can answer it.
     fw::ExecPrintModal(dialog);
 }

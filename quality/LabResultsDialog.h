@@ -19,6 +19,8 @@ public:
 
     // The lot shown: its standing and results read again.
     void showLot();
+    // Shows that lot (group, article, lot name), as if typed.
+    void showLot(const QString& group, const QString& article, const QString& lot);
 
 private:
     void buildControls();
@@ -32,7 +34,8 @@ private:
     std::unique_ptr<Ui> ui_;
 };
 
-// Shows the window, modal, over the owner.
-void ExecuteLabResults(TProductionContext& context, QWidget* owner);
+// Shows the window, modal, over the owner; on the lot given, when one is.
+void ExecuteLabResults(TProductionContext& context, QWidget* owner, const QString& group = QString(),
+                       const QString& article = QString(), const QString& lot = QString());
 
 } // namespace corvanel

@@ -1,8 +1,10 @@
 #include "reports/DashboardData.h"
 
+#include "data/LotStatus.h"
 #include "data/Queries.h"
 #include "data/Reversals.h"
 #include "platform/db/Query.h"
+#include "platform/db/Table.h"
 #include "platform/schema/CompanyTables.h"
 #include "platform/schema/DocumentTypes.h"
 #include "reports/BatchDraws.h"
@@ -39,11 +41,41 @@ const QStringList& GenealogyReceiptsSql()
     return sql;
 }
 
+// The standings kept are those ever set; a released lot may not be left out of production.
+const QStringList& StoppedLotsSql()
+{
+    static const QStringList sql{
+        QStringLiteral("SELECT S.Cod_grupa, S.Cod_articol, C.Denumire, S.Lot, S.Stare, S.Motiv"),
+        QStringLiteral("FROM StareLot S LEFT JOIN Catalog C ON (C.Grupa = S.Cod_grupa) AND (C.Cod = S.Cod_articol)"),
+        QStringLiteral("WHERE (S.Stare <> :Eliberat)"), QStringLiteral("ORDER BY S.Cod_grupa, S.Cod_articol, S.Lot")};
+    return sql;
+}
+
 void Prepare(TQuery& q, TSession* session, const QStringList& sql)
 {
     q.SetSession(session);
     q.SetDatabaseName(KRBPROD);
     q.SetSQL(sql);
+}
+
+std::vector<TStoppedLot> ReadStopped(TSession* session)
+{
+    // A company the user may only read may lack the table: no lot of it was ever held.
+    TTable standings;
+    standings.SetSession(session);
+    standings.SetDatabaseName(KRBPROD);
+    standings.SetTableName(fw::StareLotDB);
+    if (!standings.Exists())
+        return {};
+    TQuery q;
+    Prepare(q, session, StoppedLotsSql());
+    q.ParamByName(QStringLiteral("Eliberat"))->SetAsString(LotStateName(TLotState::Released));
+    std::vector<TStoppedLot> out;
+    for (q.Open(); !q.Eof(); q.Next()) {
+        const auto text = [&q](const char* name) { return q.FieldByName(QString::fromLatin1(name))->AsString(); };
+        out.push_back({text("Cod_grupa"), text("Cod_articol"), text("Denumire"), text("Lot"), text("Stare"), text("Motiv")});
+    }
+    return out;
 }
 
 std::vector<TUnconsumedReceipt> ReadUnconsumed(TSession* session)
@@ -103,7 +135,8 @@ std::vector<TMonthProduction> ReadProduction(TSession* session, const QDate& day
 
 TDashboard ReadDashboard(TSession* session, const QDate& day, int expiringDays)
 {
-    return {ReadExpiringLots(session, day, expiringDays, {}), ReadUnconsumed(session), ReadProduction(session, day),
+    return {ReadExpiringLots(session, day, expiringDays, {}), ReadStopped(session), ReadUnconsumed(session),
+            ReadProduction(session, day),
             ReadPeriodFigures(session, {QDate(day.year(), day.month(), 1).addMonths(-11), day})};
 }
 

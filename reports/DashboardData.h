@@ -32,8 +32,19 @@ struct TMonthProduction {
     double LastMonth = 0; // the whole month before
 };
 
+// A lot that may not be used: held by hand or out of its norm.
+struct TStoppedLot {
+    QString Group;
+    QString Code;
+    QString Name;
+    QString Lot;
+    QString State;  // "Blocat", "Neconform"
+    QString Reason;
+};
+
 struct TDashboard {
     std::vector<TExpiringLot> Expiring;
+    std::vector<TStoppedLot> Stopped; // by group, code and lot
     std::vector<TUnconsumedReceipt> Unconsumed; // newest first
     std::vector<TMonthProduction> Production;   // by group and code
     // For the charts: the year up to the day asked about (the eleven months before its
@@ -41,7 +52,8 @@ struct TDashboard {
     TPeriodFigures Year;
 };
 
-// As of `day`: the lots expired or expiring within `expiringDays` days; the receipts from
+// As of `day`: the lots expired or expiring within `expiringDays` days; the lots held or
+// not conforming (none on a company without the standings' table); the receipts from
 // production with a product that has a recipe and no consumption document (one reversed
 // does not count; a document is tied to its receipt by the genealogy, or, older, by number
 // and date); the batches made this month and last, per product. EDatabaseError when the

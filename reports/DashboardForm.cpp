@@ -31,6 +31,7 @@ namespace corvanel {
 namespace {
 
 constexpr int kReceiptRole = Qt::UserRole;
+constexpr int kLotRole = Qt::UserRole + 1; // group, article, lot name
 
 QTreeWidget* List(QWidget* parent, const char* name, const QStringList& headings)
 {
@@ -66,6 +67,9 @@ struct TDashboardForm::Ui {
     QGroupBox* expiringBox = nullptr;
     QTreeWidget* expiringList = nullptr;
     QPushButton* expiringButton = nullptr;
+    QGroupBox* stoppedBox = nullptr;
+    QTreeWidget* stoppedList = nullptr;
+    QPushButton* labButton = nullptr;
     QGroupBox* receiptsBox = nullptr;
     QTreeWidget* receiptsList = nullptr;
     QPushButton* requirementButton = nullptr;
@@ -95,6 +99,13 @@ TDashboardForm::TDashboardForm(TProductionContext& context, QWidget* owner, TDas
     ui.expiringButton = new QPushButton(QStringLiteral("Raportul &loturilor care expira..."), this);
     ui.expiringButton->setObjectName(QStringLiteral("ExpiringButton"));
     ui.expiringBox = Part(this, "ExpiringBox", ui.expiringList, ui.expiringButton);
+    ui.stoppedList = List(this, "StoppedList",
+                          {QStringLiteral("Articol"), QStringLiteral("Lot"), QStringLiteral("Stare"), QStringLiteral("Motiv")});
+    ui.labButton = new QPushButton(QStringLiteral("Analize la&borator..."), this);
+    ui.labButton->setObjectName(QStringLiteral("LabResultsButton"));
+    ui.labButton->setToolTip(QStringLiteral("Arata analizele lotului ales (sau dublu clic pe el)."));
+    ui.stoppedBox = Part(this, "StoppedBox", ui.stoppedList, ui.labButton);
+    ui.stoppedBox->setTitle(QStringLiteral("Loturi blocate sau neconforme"));
     ui.receiptsList = List(this, "ReceiptsList", {QStringLiteral("Numar"), QStringLiteral("Data")});
     ui.requirementButton = new QPushButton(QStringLiteral("&Calcul necesar tehnic..."), this);
     ui.requirementButton->setObjectName(QStringLiteral("RequirementButton"));
@@ -120,7 +131,10 @@ TDashboardForm::TDashboardForm(TProductionContext& context, QWidget* owner, TDas
     lower->addWidget(ui.receiptsBox, 1);
     lower->addWidget(ui.productionBox, 2);
     auto* todayLayout = new QVBoxLayout(today);
-    todayLayout->addWidget(ui.expiringBox, 1);
+    auto* upper = new QHBoxLayout;
+    upper->addWidget(ui.expiringBox, 3);
+    upper->addWidget(ui.stoppedBox, 2);
+    todayLayout->addLayout(upper, 1);
     todayLayout->addLayout(lower, 1);
 
     auto* chartsPage = new QWidget(this);
@@ -149,6 +163,9 @@ TDashboardForm::TDashboardForm(TProductionContext& context, QWidget* owner, TDas
     connect(ui.requirementButton, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { openSelectedReceipt(); }));
     connect(ui.receiptsList, &QTreeWidget::itemDoubleClicked, this, fw::GuardedSlot(this, [this] { openSelectedReceipt(); }));
     connect(ui.receiptsList, &QTreeWidget::currentItemChanged, this, [this] { updateButtons(); });
+    connect(ui.labButton, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { openSelectedLotsResults(); }));
+    connect(ui.stoppedList, &QTreeWidget::itemDoubleClicked, this, fw::GuardedSlot(this, [this] { openSelectedLotsResults(); }));
+    connect(ui.stoppedList, &QTreeWidget::currentItemChanged, this, [this] { updateButtons(); });
     connect(ui.pngButton, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { saveChartPng(); }));
     connect(ui.refreshButton, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { refresh(); }));
     connect(ui.buttons, &QDialogButtonBox::rejected, this, fw::GuardedSlot(this, [this] { Close(); }));
@@ -186,6 +203,12 @@ void TDashboardForm::showDashboard()
         auto* item = new QTreeWidgetItem(ui.expiringList, {l.Warehouse, l.Group + QLatin1Char(' ') + l.Code + QLatin1Char(' ') + l.Name,
                                                            l.Lot, day(l.Expiry), fw::QuantityToStr(l.Quantity, formats), l.Unit});
         right(item, {4});
+    }
+    ui.stoppedList->clear();
+    for (const TStoppedLot& l : ui.dashboard.Stopped) {
+        auto* item = new QTreeWidgetItem(ui.stoppedList, {l.Group + QLatin1Char(' ') + l.Code + QLatin1Char(' ') + l.Name,
+                                                          l.Lot, l.State, l.Reason});
+        item->setData(0, kLotRole, QStringList{l.Group, l.Code, l.Lot});
     }
     ui.receiptsList->clear();
     for (const TUnconsumedReceipt& r : ui.dashboard.Unconsumed) {
@@ -248,6 +271,7 @@ void TDashboardForm::updateButtons()
 {
     ui_->requirementButton->setEnabled(ui_->receiptsList->currentItem() != nullptr && actions_.OpenRequirement != nullptr);
     ui_->expiringButton->setEnabled(actions_.OpenExpiringLots != nullptr);
+    ui_->labButton->setEnabled(ui_->stoppedList->currentItem() != nullptr && actions_.OpenLabResults != nullptr);
 }
 
 void TDashboardForm::openExpiringLots()
@@ -263,6 +287,17 @@ void TDashboardForm::openSelectedReceipt()
         return;
     actions_.OpenRequirement(item->data(0, kReceiptRole).toDouble());
     // A consumption written there leaves the list.
+    refresh();
+}
+
+void TDashboardForm::openSelectedLotsResults()
+{
+    const QTreeWidgetItem* item = ui_->stoppedList->currentItem();
+    if (!item || !actions_.OpenLabResults)
+        return;
+    const QStringList lot = item->data(0, kLotRole).toStringList();
+    actions_.OpenLabResults(lot.value(0), lot.value(1), lot.value(2));
+    // A lot released there leaves the list.
     refresh();
 }
 

@@ -20,6 +20,8 @@ struct TDashboard;
 struct TDashboardActions {
     std::function<void()> OpenExpiringLots;
     std::function<void(double receipt)> OpenRequirement; // of the receipt (its Contor)
+    // The laboratory's window on a lot (group, article, lot name).
+    std::function<void(const QString& group, const QString& article, const QString& lot)> OpenLabResults;
 };
 
 class TDashboardForm final : public fw::TForm {
@@ -38,6 +40,7 @@ private:
     void showDashboard();
     void openExpiringLots();
     void openSelectedReceipt();
+    void openSelectedLotsResults();
     void updateButtons();
     void showCharts();
     // Asks for a file and saves the chart shown as a PNG picture there.

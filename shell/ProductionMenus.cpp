@@ -247,6 +247,9 @@ void TProductionMenus::OpenDashboard()
                               [this](double receipt) {
                                   RunRequirement(receipt, dashboardForm_.data());
                                   RefreshReceipts();
+                              },
+                              [this](const QString& group, const QString& article, const QString& lot) {
+                                  ExecuteLabResults(context_, dashboardForm_.data(), group, article, lot);
                               }};
     auto* form = new TDashboardForm(context_, owner, std::move(actions));
     dashboardForm_ = form;

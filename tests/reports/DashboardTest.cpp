@@ -1,5 +1,6 @@
 // The dashboard: which receipts of finished goods still wait for their consumption, this
 // month's production against last month's, and the window leading to the requirement.
+#include "data/LotStatus.h"
 #include "platform/ui/MessageDlg.h"
 #include "reports/DashboardData.h"
 #include "reports/DashboardForm.h"
@@ -71,6 +72,34 @@ TEST(Dashboard, ThisMonthsProductionStandsAgainstTheWholeOfLastMonth)
     EXPECT_EQ(production[0].LastMonth, 250);
     // On the first of the month, the month so far is that day alone.
     EXPECT_EQ(ReadDashboard(p.c.production.Context.Session(), QDate(2026, 12, 1), 7).Production[0].ThisMonth, 0);
+}
+
+TEST(DashboardForm, AHeldLotIsListedUntilReleasedAndLeadsToItsResults)
+{
+    Plant p;
+    p.c.company.Lot("01", ".LAPTE", "_FRG", 500, "LC-2");
+    const QDateTime at(QDate(2026, 12, 9), QTime(8, 0));
+    ChangeLotState(*p.c.dm, {"01", ".LAPTE", "LC-1"}, TLotState::Held, "Inhibitori", "MPO", at);
+    ChangeLotState(*p.c.dm, {"01", ".LAPTE", "LC-2"}, TLotState::Held, "Proba", "MPO", at);
+    ChangeLotState(*p.c.dm, {"01", ".LAPTE", "LC-2"}, TLotState::Released, "Reanalizat", "MPO", at.addSecs(60));
+    std::vector<QStringList> opened;
+    auto* form = new TDashboardForm(p.c.production.Context, nullptr,
+                                    {nullptr, nullptr, [&](const QString& g, const QString& a, const QString& l) {
+                                         opened.push_back({g, a, l});
+                                     }});
+    const std::unique_ptr<TDashboardForm> owned(form);
+    auto* stopped = form->findChild<QTreeWidget*>("StoppedList");
+    auto* lab = form->findChild<QPushButton*>("LabResultsButton");
+    ASSERT_TRUE(stopped && lab);
+    ASSERT_EQ(stopped->topLevelItemCount(), 1);
+    EXPECT_EQ(stopped->topLevelItem(0)->text(0) + "|" + stopped->topLevelItem(0)->text(1) + "|" +
+                  stopped->topLevelItem(0)->text(2) + "|" + stopped->topLevelItem(0)->text(3),
+              "01 .LAPTE Lapte|LC-1|Blocat|Inhibitori");
+    EXPECT_FALSE(lab->isEnabled());
+    stopped->setCurrentItem(stopped->topLevelItem(0));
+    lab->click();
+    EXPECT_EQ(opened, (std::vector<QStringList>{{"01", ".LAPTE", "LC-1"}}));
+    EXPECT_EQ(p.messages.Count(), 0);
 }
 
 TEST(DashboardForm, AReceiptChosenOpensItsRequirementAndTheListIsReadAgain)
