@@ -18,7 +18,7 @@ namespace corvanel::cli {
 namespace {
 
 // A laboratory's file is a few thousand rows: anything far larger is no such file.
-constexpr qint64 kLargestLabFile = 64 * 1024 * 1024;
+constexpr qint64 kLargestLabFile = qint64(64) * 1024 * 1024;
 
 QByteArray ReadLabFile(const QString& name)
 {
