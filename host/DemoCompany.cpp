@@ -291,7 +291,12 @@ void TBuilder::Masters()
           {"INGRED", "Ingrediente Alimentare Carpați SRL", "RO21904418", "Brașov", "Str. Zizinului 61", "0268 330 915"},
           {"AMBALAJ", "Plastambal Brașov SRL", "RO10475592", "Brașov", "Calea Feldioarei 22", "0268 325 640"},
           {kProductionSection, "Secția de producție proprie", "RO18452736", "Sânpetru", "Str. Fabricii 1",
-           "0268 412 555"}});
+           "0268 412 555"},
+          // The customers, under the names the outgoing documents give them: a recall finds
+          // whom to call, and at what number, by that name.
+          {"Alimentara Sânpetru SRL", "Alimentara Sânpetru SRL", "RO30117452", "Sânpetru", "Str. Principală 40",
+           "0268 411 530"},
+          {"Magazinul Sătesc Hărman", "Magazinul Sătesc Hărman", "RO25583019", "Hărman", "Str. Școlii 3", "0268 367 402"}});
     Fill(dir_, fw::ValutaDB, {{"RON", "Leu românesc", 1.0}, {"EUR", "Euro", 4.97}, {"USD", "Dolar american", kUsdRate}});
     Fill(dir_, fw::FirmDataDB, {{kFirmName, "Sânpetru, Brașov", "RO18452736", "J08/1234/2006", "0268 412 555"}});
     // The administrator first: the add-on signs its documents with the first user.
