@@ -78,6 +78,11 @@ TRecallLine DescribeNode(const TRecallNode& node, int depth, TRecallDirection di
         line.Element = LotText(node.Lot, node.Name);
         if (node.Received != 0)
             line.Element += QStringLiteral(", %1 %2").arg(fw::QuantityToStr(node.Received, formats), node.Unit).trimmed();
+        // Whoever reads the tree decides on each lot: one not released says so and why.
+        if (!node.Standing.Usable())
+            line.Element += QStringLiteral(" (%1)").arg(node.Standing.Reason.isEmpty()
+                                                            ? node.Standing.State
+                                                            : node.Standing.State + QStringLiteral(": ") + node.Standing.Reason);
         break;
     case TRecallKind::Receipt:
         line.Element = QStringLiteral("Intrare");
