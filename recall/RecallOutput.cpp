@@ -36,16 +36,16 @@ void Walk(const std::vector<TRecallNode>& nodes, int depth, const std::function<
     }
 }
 
-// The partner of a node. A lot reached that no receipt brought in, or that came in on a
-// receipt from no supplier (the opening balance), was there from the start.
+} // namespace
+
+// A lot reached that no receipt brought in, or that came in on a receipt from no supplier
+// (the opening balance), was there from the start.
 QString PartnerOf(const TRecallNode& node, int depth)
 {
     if (node.Kind == TRecallKind::Lot && depth > 0 && node.Document.Partner.isEmpty())
         return OpeningStockPartner();
     return node.Document.PartnerName;
 }
-
-} // namespace
 
 QString DocumentText(const TRecallDocument& d, const fw::TFormatSettings& formats)
 {
