@@ -3,12 +3,16 @@
 #include "data/FieldByName.h"
 #include "data/Genealogy.h"
 #include "data/StockLedger.h"
+#include "platform/db/Database.h"
 #include "platform/db/Query.h"
+#include "platform/db/Table.h"
+#include "platform/schema/CompanyTables.h"
 #include "platform/schema/DocumentTypes.h"
 #include "recall/MassBalance.h"
 #include "recall/RecallReads.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace corvanel {
 
@@ -193,7 +197,46 @@ TRecall TLotWalk::Follow(const std::vector<TLotKey>& lots, TRecallDirection dire
         Expand(root);
         recall.Roots.push_back(std::move(root));
     }
+    SetStandings(recall);
     return recall;
+}
+
+namespace {
+
+void EachLot(std::vector<TRecallNode>& nodes, const std::function<void(TRecallNode&)>& visit)
+{
+    for (TRecallNode& node : nodes) {
+        if (node.Kind == TRecallKind::Lot)
+            visit(node);
+        EachLot(node.Children, visit);
+    }
+}
+
+} // namespace
+
+void TLotWalk::SetStandings(TRecall& recall)
+{
+    // A company the user may only read may predate the standings: all its lots are released.
+    fw::TTable standings;
+    standings.SetSession(reads_->Session());
+    standings.SetDatabaseName(reads_->Database());
+    standings.SetTableName(fw::StareLotDB);
+    if (!standings.Exists())
+        return;
+    std::vector<TMaterialDraw> articles;
+    std::map<std::pair<QString, QString>, size_t> index;
+    EachLot(recall.Roots, [&](TRecallNode& node) {
+        if (index.emplace(std::pair(node.Lot.Group, node.Lot.Article), articles.size()).second)
+            articles.push_back({node.Lot.Group, node.Lot.Article, 0});
+    });
+    const std::vector<QHash<QString, TLotStanding>> held =
+        UnusableLots(*reads_->Session()->ConnectionFor(reads_->Database()), articles);
+    EachLot(recall.Roots, [&](TRecallNode& node) {
+        const QHash<QString, TLotStanding>& ofArticle = held[index.at({node.Lot.Group, node.Lot.Article})];
+        const auto found = ofArticle.constFind(node.Lot.Lot);
+        if (found != ofArticle.constEnd())
+            node.Standing = *found;
+    });
 }
 
 std::vector<TLotKey> TLotWalk::Step(const std::vector<TLotKey>& lots, TRecallDirection direction)

@@ -7,6 +7,7 @@
 // as they stand now, and every link so made is marked estimated. No window: the recall
 // window, its report and the tool all show what this finds.
 
+#include "data/LotStatus.h"
 #include "data/Reversals.h"
 #include "recall/LotKey.h"
 
@@ -86,6 +87,7 @@ struct TRecallNode {
     bool Estimated = false; // the link comes from a document without genealogy
     bool Cycle = false;     // the lot is already on the way here: not followed again
     bool Repeated = false;  // the lot was followed elsewhere in the tree already
+    TLotStanding Standing;  // for a lot: released unless held or found non-conforming
     std::vector<TRecallNode> Children;
 };
 
@@ -173,6 +175,8 @@ private:
     TRecallNode LotNode(const TLotKey& key);
     void Describe(TRecallNode& node);
     void SetDocument(TRecallDocument& document, const TRecallDocLine& line);
+    // Gives every lot of the recall its standing, read for all of them together.
+    void SetStandings(TRecall& recall);
 
     std::unique_ptr<TRecallReads> reads_;
     std::map<TLotKey, std::vector<TRecallNode>> steps_;

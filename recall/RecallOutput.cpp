@@ -36,16 +36,16 @@ void Walk(const std::vector<TRecallNode>& nodes, int depth, const std::function<
     }
 }
 
-// The partner of a node. A lot reached that no receipt brought in, or that came in on a
-// receipt from no supplier (the opening balance), was there from the start.
+} // namespace
+
+// A lot reached that no receipt brought in, or that came in on a receipt from no supplier
+// (the opening balance), was there from the start.
 QString PartnerOf(const TRecallNode& node, int depth)
 {
     if (node.Kind == TRecallKind::Lot && depth > 0 && node.Document.Partner.isEmpty())
         return OpeningStockPartner();
     return node.Document.PartnerName;
 }
-
-} // namespace
 
 QString DocumentText(const TRecallDocument& d, const fw::TFormatSettings& formats)
 {
@@ -78,6 +78,11 @@ TRecallLine DescribeNode(const TRecallNode& node, int depth, TRecallDirection di
         line.Element = LotText(node.Lot, node.Name);
         if (node.Received != 0)
             line.Element += QStringLiteral(", %1 %2").arg(fw::QuantityToStr(node.Received, formats), node.Unit).trimmed();
+        // Whoever reads the tree decides on each lot: one not released says so and why.
+        if (!node.Standing.Usable())
+            line.Element += QStringLiteral(" (%1)").arg(node.Standing.Reason.isEmpty()
+                                                            ? node.Standing.State
+                                                            : node.Standing.State + QStringLiteral(": ") + node.Standing.Reason);
         break;
     case TRecallKind::Receipt:
         line.Element = QStringLiteral("Intrare");

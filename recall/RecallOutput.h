@@ -32,6 +32,9 @@ QStringList RecallColumns(const TRecallLine& line);
 
 // Every node, depth first, each after the one above it.
 std::vector<TRecallLine> RecallLines(const TRecall& recall, const fw::TFormatSettings& formats);
+// The partner of a node at that depth of its tree: for a lot reached, its supplier (the
+// opening stock when none brought it in); for a document, its partner.
+QString PartnerOf(const TRecallNode& node, int depth);
 // A document as the recall names it: its type and number; empty when unknown.
 QString DocumentText(const TRecallDocument& document, const fw::TFormatSettings& formats);
 // The texts of one node of a recall in that direction.

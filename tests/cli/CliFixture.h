@@ -117,4 +117,13 @@ struct TInProcess {
     std::unique_ptr<corvanel::TProductionData> dm;
 };
 
+// The text of a PDF as pdftotext lays it out (pages end with a form feed).
+inline QString PdfText(const QString& file)
+{
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")});
+    process.waitForFinished(30000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
 } // namespace clitest

@@ -9,14 +9,6 @@ using namespace clitest;
 
 namespace {
 
-QString PdfText(const QString& file)
-{
-    QProcess process;
-    process.start("pdftotext", {"-layout", file, "-"});
-    process.waitForFinished(30000);
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
 int PdfPages(const QString& file) { return int(PdfText(file).count('\f')); }
 
 // The dairy with a cheese that has a GTIN and keeps 45 days, made on 8 December 2026.

@@ -67,3 +67,44 @@ TEST(QualityCli, TheDemosRawMilkIsJudgedByItsNorms)
 }
 
 } // namespace
+
+namespace {
+
+// The yoghurt L-01 made from milk LC-1: its certificate names both lots with their results.
+TEST(QualityCli, TheCertificateOfALotAndTheMilkItWasMadeFrom)
+{
+    TDairy dairy;
+    const QString dir = dairy.Dir();
+    dairy.c.Add(fw::GenealogieDB, {{5.0, 1.0, 1.0, 1.0, 26.0, "01", ".LAPTE", "LC-1", "_FRG", 2.5, "ADM", 0.0, 0.0,
+                                    QDate(2026, 11, 3)}});
+    dairy.c.Add(fw::NormeCalitateDB, {{"01", ".LAPTE", "NTG", QVariant(), 100000.0, QVariant()},
+                                      {"02", "IAURT", "GRASIME", 3.0, 3.6, QVariant()}});
+    testsupport::TempDir out;
+    const QString csv = out.File("analize.csv");
+    QFile f(csv);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("Cod_grupa;Cod_articol;Lot;Parametru;Valoare;Data\n"
+            "02;IAURT;L-01;GRASIME;3.4;2026-11-04\n"
+            "01;.LAPTE;LC-1;NTG;90000;2026-11-02\n");
+    f.close();
+    ASSERT_EQ(Corvanel({"quality", "import", "--company", dir, "--csv", csv}).Status, 0);
+
+    const QString pdf = out.File("buletin.pdf");
+    const QStringList lot{"quality", "certificate", "--company", dir, "--article", "02/IAURT", "--pdf", pdf, "--lot"};
+    const TRun written = Corvanel(lot + QStringList{"L-01"});
+    ASSERT_EQ(written.Status, 0) << Said(written);
+    const QString text = PdfText(pdf);
+    for (const char* said : {"Buletin de analiza", "Lactate SRL", "Produs finit: lot L-01, 02/IAURT Iaurt; stare Eliberat",
+                             "Materie prima: lot LC-1, 01/.LAPTE Lapte crud", "<= 100000", "3 - 3.6", "conform"})
+        EXPECT_TRUE(text.contains(said)) << said << "\n" << text.toStdString();
+    EXPECT_FALSE(text.contains("neconform")) << text.toStdString();
+
+    // A lot the company does not have: refused, nothing written.
+    QFile::remove(pdf);
+    const TRun refused = Corvanel(lot + QStringList{"NU-1"});
+    EXPECT_EQ(refused.Status, 3) << Said(refused);
+    EXPECT_TRUE(refused.Err.contains("Lotul <NU-1> al articolului <02/IAURT> nu exista")) << Said(refused);
+    EXPECT_FALSE(QFile::exists(pdf));
+}
+
+} // namespace

@@ -22,14 +22,6 @@ namespace {
 
 const QString kQuoted = QStringLiteral("P\"F;"); // a warehouse code (4 wide) the CSV must quote
 
-QStringList PdfText(const QString& file)
-{
-    QProcess process;
-    process.start("pdftotext", {"-layout", file, "-"});
-    process.waitForFinished(30000);
-    return QString::fromUtf8(process.readAllStandardOutput()).split('\f', Qt::SkipEmptyParts);
-}
-
 // The traceability report of a company as the add-on's command makes it, in this process.
 fw::TReportDocument Report(const QString& dir, const QDate& from, const QDate& to, const QStringList& warehouses)
 {
@@ -65,7 +57,7 @@ TEST(TraceCli, CsvAndPdfOfTheReportWithoutADisplay)
     const TRun printed = Corvanel(QStringList{"trace"} + period + QStringList{"--pdf", pdf});
     EXPECT_EQ(printed.Status, 0) << Said(printed);
     const fw::TReportDocument report = Report(dairy.Dir(), {2026, 11, 1}, {2026, 11, 30}, {});
-    const QStringList pages = PdfText(pdf);
+    const QStringList pages = PdfText(pdf).split('\f', Qt::SkipEmptyParts);
     ASSERT_EQ(pages.size(), report.PageCount());
     EXPECT_TRUE(pages.first().contains("Materii prime utilizate:")) << pages.first().toStdString();
     EXPECT_TRUE(pages.first().contains("LC-1")) << pages.first().toStdString();

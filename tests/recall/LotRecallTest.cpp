@@ -3,6 +3,7 @@
 #include "RecallPlant.h"
 
 #include <gtest/gtest.h>
+#include <map>
 
 using namespace corvanel;
 
@@ -68,6 +69,24 @@ TEST(Recall, BackwardReachesTheRawMaterialAndItsSupplier)
     ASSERT_EQ(totals.size(), 2u);
     EXPECT_EQ((totals[0].Partner + " " + totals[0].Article + " " + QString::number(totals[0].Quantity)).toStdString(),
               "Ferma Unu .LAPTE 20");
+}
+
+TEST(Recall, ALotNotReleasedSaysSoInTheTreeButNotInTheCsv)
+{
+    RecallCompany c;
+    ChangeLotState(*c.dm, {"03", "MAIA", "M-1"}, TLotState::Held, "suspect contaminare", "ana");
+    ChangeLotState(*c.dm, {"02", "SMANT", "S-1"}, TLotState::NonConforming, "NTG", "lab");
+    TLotWalk walk(c.production.Context.Session(), QStringLiteral("KRBPROD"));
+    const TRecall recall = walk.Follow(walk.FindLots("LC-1"), TRecallDirection::Forward);
+    std::map<std::string, std::string> elements;
+    for (const TRecallLine& line : RecallLines(recall, fw::TFormatSettings()))
+        if (line.Node->Kind == TRecallKind::Lot)
+            elements[line.Node->Lot.Lot.toStdString()] = line.Element.toStdString();
+    EXPECT_EQ(elements["LC-1"], "Lot LC-1  01/.LAPTE  Lapte crud, 500 kg");
+    EXPECT_EQ(elements["M-1"], "Lot M-1  03/MAIA  Maia, 30 kg (Blocat: suspect contaminare)");
+    EXPECT_EQ(elements["I-1"], "Lot I-1  02/IAURT  Iaurt, 200 kg");
+    EXPECT_EQ(elements["S-1"], "Lot S-1  02/SMANT  Smantana, 50 kg (Neconform: NTG)");
+    EXPECT_EQ(RecallCsv(recall).count(QStringLiteral("Blocat")), 0);
 }
 
 TEST(Recall, ACycleStopsWithAMark)
