@@ -241,10 +241,11 @@ void TDashboardForm::showCharts()
         delete page;
     }
     for (const TChartKind kind : {TChartKind::Production, TChartKind::UnitCost, TChartKind::Variance}) {
-        auto* view = new QChartView(ui.charts);
+        // Made with its chart: a view made without one makes a default chart of its own,
+        // which setChart would release to nobody.
+        auto* view = new QChartView(MakeChart(kind, ui.dashboard.Year).release(), ui.charts); // the view owns it
         view->setObjectName(QStringLiteral("Chart%1").arg(int(kind)));
         view->setRenderHint(QPainter::Antialiasing);
-        view->setChart(MakeChart(kind, ui.dashboard.Year).release()); // the view owns it from here
         ui.charts->addTab(view, ChartCaption(kind));
     }
     ui.charts->setCurrentIndex(std::max(current, 0));
