@@ -16,7 +16,7 @@
 #include "recall/DrillList.h"
 #include "recall/LotPicker.h"
 #include "recall/RecallDrill.h"
-#include "recall/RecallInspection.h"
+#include "recall/RecallContacts.h"
 #include "recall/RecallOutput.h"
 #include "recall/RecallReport.h"
 #include "requirement/Requirement.h"

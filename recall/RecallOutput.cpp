@@ -5,7 +5,7 @@
 #include "platform/core/Csv.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/Readable.h"
-#include "recall/RecallInspection.h"
+#include "recall/RecallContacts.h"
 
 #include <QDir>
 #include <QSaveFile>

@@ -4,7 +4,7 @@
 #include "platform/report/ReportPainter.h"
 #include "reports/FirmName.h"
 #include "reports/PrintSettings.h"
-#include "recall/RecallInspection.h"
+#include "recall/RecallContacts.h"
 #include "reports/ReportColumns.h"
 #include "platform/core/Readable.h"
 

@@ -3,7 +3,7 @@
 // Every figure below is worked out by hand from the plant's documents.
 #include "RecallPlant.h"
 #include "recall/MassBalance.h"
-#include "recall/RecallInspection.h"
+#include "recall/RecallContacts.h"
 
 #include <gtest/gtest.h>
 
@@ -178,7 +178,7 @@ TEST(RecallShares, BackwardEachLevelCountsThePartDrawn)
     ExpectTotals(twice, {{"Ferma Doi .PRAF", 2.128}, {"Ferma Unu .LAPTE", 51.072}, {"MPO LNORM", 53.2}, {"MPO MAIA", 4}});
 }
 
-TEST(RecallInspection, OneStepBackAndOneForwardWithThePartnersDetails)
+TEST(RecallContacts, OneStepBackAndOneForwardWithThePartnersDetails)
 {
     TShareDairy d;
     const auto text = [](const std::vector<TInspectionLine>& lines) {

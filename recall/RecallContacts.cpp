@@ -1,4 +1,4 @@
-#include "recall/RecallInspection.h"
+#include "recall/RecallContacts.h"
 
 #include "platform/core/Readable.h"
 #include "recall/MassBalance.h"
