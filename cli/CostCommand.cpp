@@ -49,27 +49,10 @@ QString Text(const std::vector<TLotCost>& costs, const TBatchPeriod& period, con
 
 int Run(const TArgs& args)
 {
-    const TPeriod chosen = Period(args);
-    const TBatchPeriod period{chosen.From, chosen.To};
-    const TOutput output = ChosenOutput(args);
-    TCompanySession company(Required(args, QStringLiteral("company")));
-    if (!output.File.isEmpty())
-        fw::CheckOutputFile(output.File);
-    const std::vector<TLotCost> costs = ReadForReport([&] { return ReadLotCosts(company.Context().Session(), period); });
-    switch (output.Kind) {
-    case TOutput::Csv:
-        Out(CsvText(LotCostSheet(costs)));
-        return ExitDone;
-    case TOutput::Xlsx:
-        WriteXlsx(output.File, {LotCostSheet(costs), LotMaterialSheet(costs)});
-        return ExitDone;
-    case TOutput::Pdf:
-        return WritePeriodReportPdf(company.Context(), period, output.File, &TLotCostReport::SetCosts, costs);
-    case TOutput::Text:
-        break;
-    }
-    Out(Text(costs, period, company.Context().Formats));
-    return ExitDone;
+    return RunPeriodTable<TLotCostReport, std::vector<TLotCost>>(
+        args, [](TCompanySession& company, const TBatchPeriod& period) { return ReadLotCosts(company.Context().Session(), period); },
+        [](const std::vector<TLotCost>& costs) { return std::vector<TSheet>{LotCostSheet(costs), LotMaterialSheet(costs)}; },
+        &TLotCostReport::SetCosts, Text);
 }
 
 } // namespace

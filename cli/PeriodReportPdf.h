@@ -4,6 +4,10 @@
 // consumption) written as a PDF file, laid out as the program prints it.
 
 #include "cli/Command.h"
+#include "cli/CompanySession.h"
+#include "cli/Console.h"
+#include "platform/db/OutputFile.h"
+#include "reports/CostTables.h"
 #include "data/ProductionContext.h"
 #include "reports/BatchDraws.h"
 #include "reports/FirmName.h"
@@ -11,6 +15,8 @@
 #include "reports/TraceabilityReport.h"
 
 #include <QGuiApplication>
+#include <functional>
+#include <vector>
 
 namespace corvanel::cli {
 
@@ -31,6 +37,37 @@ int WritePeriodReportPdf(TProductionContext& context, const TBatchPeriod& period
     (report.*set)(rows);
     if (!report.Report->ExportPdf(file))
         throw ERefused(QStringLiteral("Nicio receptie de produse in perioada: raportul nu are nicio pagina, fisierul nu a fost scris."));
+    return ExitDone;
+}
+
+// A period's table command: the period, the output chosen and the company from the
+// arguments, the output file checked before anything is read, the rows read (`read`) and
+// written as CSV (the first of `sheets`), XLSX (every sheet), the PDF report, or text.
+template <class TForm, class TRows>
+int RunPeriodTable(const TArgs& args, const std::function<TRows(TCompanySession&, const TBatchPeriod&)>& read,
+                   const std::function<std::vector<TSheet>(const TRows&)>& sheets, void (TForm::*set)(const TRows&),
+                   const std::function<QString(const TRows&, const TBatchPeriod&, const fw::TFormatSettings&)>& text)
+{
+    const TPeriod chosen = Period(args);
+    const TBatchPeriod period{chosen.From, chosen.To};
+    const TOutput output = ChosenOutput(args);
+    TCompanySession company(Required(args, QStringLiteral("company")));
+    if (!output.File.isEmpty())
+        fw::CheckOutputFile(output.File);
+    const TRows rows = ReadForReport([&] { return read(company, period); });
+    switch (output.Kind) {
+    case TOutput::Csv:
+        Out(CsvText(sheets(rows).front()));
+        return ExitDone;
+    case TOutput::Xlsx:
+        WriteXlsx(output.File, sheets(rows));
+        return ExitDone;
+    case TOutput::Pdf:
+        return WritePeriodReportPdf(company.Context(), period, output.File, set, rows);
+    case TOutput::Text:
+        break;
+    }
+    Out(text(rows, period, company.Context().Formats));
     return ExitDone;
 }
 

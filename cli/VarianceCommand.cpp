@@ -48,28 +48,13 @@ QString Text(const std::vector<TProductVariance>& variances, const TBatchPeriod&
 
 int Run(const TArgs& args)
 {
-    const TPeriod chosen = Period(args);
-    const TBatchPeriod period{chosen.From, chosen.To};
-    const TOutput output = ChosenOutput(args);
-    TCompanySession company(Required(args, QStringLiteral("company")));
-    if (!output.File.isEmpty())
-        fw::CheckOutputFile(output.File);
-    const std::vector<TProductVariance> variances = ReadForReport(
-        [&] { return ReadYieldVariances(company.Context().Session(), period, List(args, QStringLiteral("products"))); });
-    switch (output.Kind) {
-    case TOutput::Csv:
-        Out(CsvText(YieldVarianceSheet(variances)));
-        return ExitDone;
-    case TOutput::Xlsx:
-        WriteXlsx(output.File, {YieldVarianceSheet(variances)});
-        return ExitDone;
-    case TOutput::Pdf:
-        return WritePeriodReportPdf(company.Context(), period, output.File, &TYieldVarianceReport::SetVariances, variances);
-    case TOutput::Text:
-        break;
-    }
-    Out(Text(variances, period, company.Context().Formats));
-    return ExitDone;
+    return RunPeriodTable<TYieldVarianceReport, std::vector<TProductVariance>>(
+        args,
+        [&args](TCompanySession& company, const TBatchPeriod& period) {
+            return ReadYieldVariances(company.Context().Session(), period, List(args, QStringLiteral("products")));
+        },
+        [](const std::vector<TProductVariance>& variances) { return std::vector<TSheet>{YieldVarianceSheet(variances)}; },
+        &TYieldVarianceReport::SetVariances, Text);
 }
 
 } // namespace
