@@ -38,11 +38,6 @@ QStringList Fields(const QString& line)
     return fields;
 }
 
-bool ArticleExists(Connection& engine, const QString& group, const QString& code)
-{
-    return engine.ScalarInt(QStringLiteral("SELECT COUNT(*) FROM CATALOG WHERE Grupa = ? AND Cod = ?"), {group, code}) > 0;
-}
-
 // What is wrong with one row of the file; empty when nothing is.
 QString RowProblem(Connection& engine, const QStringList& f, TLabResult& result)
 {
@@ -251,8 +246,7 @@ std::vector<QStringList> ListLabResults(Connection& engine, const TLotId& only)
     std::vector<QStringList> rows;
     engine.ForEachRow(sql + QStringLiteral(" ORDER BY ") + engine.RowIdColumn(), values, [&](const NativeRow& row) {
         const QVariant number = row.Value(4);
-        const QDate date = row.Value(7).typeId() == QMetaType::QDate ? row.Value(7).toDate()
-                                                                     : QDate::fromString(row.Value(7).toString(), Qt::ISODate);
+        const QDate date = StoredDate(row.Value(7));
         rows.push_back({row.Value(0).toString(), row.Value(1).toString(), row.Value(2).toString(), row.Value(3).toString(),
                         number.isNull() ? row.Value(5).toString() : CsvNumber(number.toDouble()),
                         row.Value(6).toInt() != 0 ? QStringLiteral("da") : QStringLiteral("nu"), date.toString(Qt::ISODate),

@@ -2,6 +2,7 @@
 
 #include "data/Messages.h"
 #include "data/ProductionData.h"
+#include "data/ReleaseRequired.h"
 #include "data/StockLedger.h"
 #include "platform/db/Connection.h"
 #include "platform/db/Database.h"
@@ -16,10 +17,11 @@ using namespace fw;
 
 namespace {
 
-constexpr std::array<std::pair<TLotState, const char*>, 3> kStateNames{{
+constexpr std::array<std::pair<TLotState, const char*>, 4> kStateNames{{
     {TLotState::Released, "Eliberat"},
     {TLotState::Held, "Blocat"},
     {TLotState::NonConforming, "Neconform"},
+    {TLotState::Awaiting, "In asteptare"},
 }};
 
 const QString kColumns = QStringLiteral("Cod_grupa, Cod_articol, Lot, Stare, Motiv, Agent, Moment");
@@ -40,6 +42,11 @@ bool KnownLot(Connection& engine, const TLotId& lot)
     const QString where = LotCondition(lot, values);
     return TStockLedger::LotRows(engine, lot.Group, lot.Code, lot.Lot) > 0
            || engine.ScalarInt(QStringLiteral("SELECT COUNT(*) FROM Item_in WHERE ") + where, values) > 0;
+}
+
+bool ArticleExists(Connection& engine, const QString& group, const QString& code)
+{
+    return engine.ScalarInt(QStringLiteral("SELECT COUNT(*) FROM CATALOG WHERE Grupa = ? AND Cod = ?"), {group, code}) > 0;
 }
 
 void LockLotWriters(Connection& engine)
@@ -98,12 +105,18 @@ std::vector<QHash<QString, TLotStanding>> UnusableLots(Connection& engine, const
             if (materials[it.value()].Group == group)
                 held[it.value()].insert(row.Value(2).toString(), {row.Value(3).toString(), row.Value(4).toString()});
     });
+    AddAwaitingLots(engine, materials, held);
     return held;
 }
 
-QString UnusableCountSql()
+QString UnusableCountSql(const QString& group, const QString& code, bool releaseKept, QVariantList& values)
 {
-    return QStringLiteral("SELECT COUNT(*) FROM StareLot WHERE Cod_grupa = ? AND Cod_articol = ? AND Stare <> ?");
+    values << group << code << LotStateName(TLotState::Released);
+    QString sql = QStringLiteral("(SELECT COUNT(*) FROM StareLot WHERE Cod_grupa = ? AND Cod_articol = ? AND Stare <> ?)");
+    if (!releaseKept)
+        return sql;
+    values << group << code;
+    return sql + QStringLiteral(" + (SELECT COUNT(*) FROM EliberareObligatorie WHERE Cod_grupa = ? AND Cod_articol = ?)");
 }
 
 TLotStanding LotStandingOf(Connection& engine, const TLotId& lot)
@@ -111,10 +124,16 @@ TLotStanding LotStandingOf(Connection& engine, const TLotId& lot)
     TLotStanding standing;
     QVariantList values;
     const QString where = LotCondition(lot, values);
+    bool stored = false;
     engine.ForEachRow(QStringLiteral("SELECT Stare, Motiv FROM StareLot WHERE ") + where, values, [&](const NativeRow& row) {
         standing = {row.Value(0).toString(), row.Value(1).toString()};
+        stored = true;
     });
-    return standing;
+    if (stored)
+        return standing;
+    std::vector<QHash<QString, TLotStanding>> awaiting(1);
+    AddAwaitingLots(engine, {{lot.Group, lot.Code, 0}}, awaiting);
+    return awaiting.front().value(lot.Lot, standing);
 }
 
 std::vector<TLotStateChange> LotStateHistory(Connection& engine, const TLotId& lot)

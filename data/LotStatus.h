@@ -27,6 +27,7 @@ enum class TLotState {
     Released,      // "Eliberat": the standing of a lot nobody held
     Held,          // "Blocat": by hand, with a reason
     NonConforming, // "Neconform": a laboratory result out of its norm
+    Awaiting,      // "In asteptare": a new lot of an article that must be released first (never stored)
 };
 
 // The name stored and shown ("Eliberat", "Blocat", "Neconform"); the state of a stored
@@ -64,15 +65,16 @@ struct TLotStateChange {
 };
 
 // The lots of each material that are not usable, by lot name: one statement for many
-// materials (lots without a name are never held). Read inside the caller's transaction,
+// materials (lots without a name are never held), and the lots waiting for a release. Read inside the caller's transaction,
 // it sees the holds committed before it.
 std::vector<QHash<QString, TLotStanding>> UnusableLots(fw::Connection& engine, const std::vector<TMaterialDraw>& materials);
 
-// How many lots of one article (bound: group, code, then the released standing's name)
-// are not usable, as a subquery.
-QString UnusableCountSql();
+// How many lots of one article may be not usable, as an expression bound in `values`:
+// those whose standing is not released, plus one where the article's new lots wait for a
+// release (`releaseKept`: the company keeps that setting). Nought: every lot is usable.
+QString UnusableCountSql(const QString& group, const QString& code, bool releaseKept, QVariantList& values);
 
-// A lot's standing now (released when it never had one) and its changes in the order made.
+// A lot's standing now (released when it never had one, unless it waits for a release) and its changes in the order made.
 TLotStanding LotStandingOf(fw::Connection& engine, const TLotId& lot);
 std::vector<TLotStateChange> LotStateHistory(fw::Connection& engine, const TLotId& lot);
 
@@ -81,6 +83,8 @@ std::vector<TLotStateChange> LotStateHistory(fw::Connection& engine, const TLotI
 // set and the change recorded, unchecked.
 void LockLotWriters(fw::Connection& engine);
 bool KnownLot(fw::Connection& engine, const TLotId& lot);
+// Whether the catalog holds the article (group, code).
+bool ArticleExists(fw::Connection& engine, const QString& group, const QString& code);
 void RecordLotState(fw::Connection& engine, const TLotId& lot, TLotState state, const QString& reason, const QString& agent,
                     const QDateTime& at);
 

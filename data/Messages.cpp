@@ -264,6 +264,35 @@ QString LotStateNotWritten(const QString& message)
         .arg(message);
 }
 
+QString AwaitingReleaseReason() { return QStringLiteral("lot nou, asteapta eliberarea"); }
+
+QString ReleaseNeedsArticle() { return QStringLiteral("Precizati articolul prin grupa si cod (GRUPA/COD)."); }
+
+QString ArticleNotInCatalog(const QString& article)
+{
+    return QStringLiteral("Articolul <%1> nu exista in nomenclator: verificati grupa si codul.").arg(article);
+}
+
+QString ReleaseAlreadySo(const QString& article, bool on)
+{
+    return on ? QStringLiteral("Loturile noi ale articolului <%1> asteapta deja eliberarea: nimic nu a fost schimbat.").arg(article)
+              : QStringLiteral("Articolul <%1> nu cere eliberarea loturilor: nimic nu a fost schimbat.").arg(article);
+}
+
+QString ReleaseSettingChanged(const QString& article, bool on, const QString& since)
+{
+    return on ? QStringLiteral("Loturile articolului <%1> intrate din %2 sunt \"In asteptare\" pana la eliberare.")
+                    .arg(article, since)
+              : QStringLiteral("Loturile noi ale articolului <%1> nu mai asteapta eliberarea.").arg(article);
+}
+
+QString ReleaseSettingNotWritten(const QString& message)
+{
+    return QStringLiteral("Eliberarea obligatorie nu a fost schimbata: baza de date a refuzat scrierea. Incercati din nou; "
+                          "daca eroarea se repeta, verificati accesul la baza de date.\r<%1>")
+        .arg(message);
+}
+
 QString LabImportRefused(const QStringList& rows)
 {
     return Lines(QStringLiteral("Fisierul laboratorului nu a fost importat: niciun rezultat nu a fost scris. Corectati "

@@ -132,6 +132,17 @@ QString LotAlreadyInState(const QString& lot, const QString& state);
 QString LotStateChanged(const QString& article, const QString& lot, const QString& state);
 // A change of standing could not be written: the engine's message.
 QString LotStateNotWritten(const QString& message);
+// Why a new lot of an article that must be released first is not usable yet.
+QString AwaitingReleaseReason();
+// The release setting is kept for an article named by group and code, one of the catalog.
+QString ReleaseNeedsArticle();
+QString ArticleNotInCatalog(const QString& article);
+// The setting stands so already (`on`: the article's new lots wait): nothing was changed.
+QString ReleaseAlreadySo(const QString& article, bool on);
+// The setting was changed (`on`: from `since` on).
+QString ReleaseSettingChanged(const QString& article, bool on, const QString& since);
+// The setting could not be written: the engine's message.
+QString ReleaseSettingNotWritten(const QString& message);
 
 // ---------------------------------------------------------------- laboratory results
 

@@ -27,6 +27,7 @@ TStockLedger TProductionData::Ledger(const QDate& day)
 {
     TLotRule rule = TLotRule::Of(context_.Settings, day);
     rule.LotStates = lotStates_;
+    rule.ReleaseKept = lotStates_ && releaseKept_;
     return TStockLedger(*ProductionDatabase->GetConnection(), *requirement_->StocTable(), rule);
 }
 
@@ -95,6 +96,8 @@ void TProductionData::EnsureAddOnTables()
         }
         if (layout == &LotStatusTable())
             lotStates_ = present;
+        if (layout == &ReleaseRequiredTable())
+            releaseKept_ = present;
     }
 }
 

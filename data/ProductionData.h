@@ -78,6 +78,7 @@ private:
     TRecipeData* recipes_;
     TRequirementSession* requirement_;
     bool lotStates_ = true; // false only for a company found without the lots' standings table
+    bool releaseKept_ = true; // false only for one found without the articles that require a release
 };
 
 // What is left of a stock once `need` is taken, to hundredths (halves to even): the grid's

@@ -26,12 +26,6 @@ bool IsNumberOrNull(const QVariant& v)
     return (type == QMetaType::Double || type == QMetaType::LongLong || type == QMetaType::Int) && std::isfinite(v.toDouble());
 }
 
-// An entry date as the engine gave it: a date, or ISO text (SQLite); invalid when none.
-QDate EntryDate(const QVariant& entered)
-{
-    return entered.typeId() == QMetaType::QDate ? entered.toDate() : QDate::fromString(entered.toString(), Qt::ISODate);
-}
-
 // Whether the lots read so far, the last one (the `index`th) just added, cover `quantity`
 // as PlanDraw draws it: the first lot alone when it covers it, else the positive ones in
 // turn. `remaining` is what they have not covered yet.
@@ -221,8 +215,8 @@ TStockFigures TStockLedger::Figures(const QString& group, const QString& code, d
         if (expiredBefore)
             sum.values << *expiredBefore;
         if (askHeld) {
-            sum.sql += QStringLiteral(", (") + UnusableCountSql() + QStringLiteral(") AS Neutilizabile");
-            sum.values << group << code << LotStateName(TLotState::Released);
+            sum.sql += QStringLiteral(", ") + UnusableCountSql(group, code, rule_.ReleaseKept, sum.values)
+                       + QStringLiteral(" AS Neutilizabile");
         }
         sum.sql += QStringLiteral(" FROM Stoc WHERE ")
                    + Lots({group, code, 0}, shelfLife, sum.values, TLotsAsked::ExpiredToo, held) + QLatin1Char(' ')
@@ -270,7 +264,7 @@ TMaterialLots TStockLedger::MaterialLots(const QString& group, const QString& co
             damaged = row.Int(0);
             return;
         }
-        TStockLot lot{row.Int(0), warehouse, row.Value(2).toString(), row.Value(3).toDouble(), EntryDate(row.Value(4)), {}, {}};
+        TStockLot lot{row.Int(0), warehouse, row.Value(2).toString(), row.Value(3).toDouble(), StoredDate(row.Value(4)), {}, {}};
         lot.Expiry = ExpiryDate(lot.Entry, shelfLife);
         if (const auto standing = held.constFind(lot.Lot); !lot.Lot.isEmpty() && standing != held.constEnd()) {
             read.Held.push_back({std::move(lot), standing->State, standing->Reason});
@@ -403,7 +397,7 @@ std::vector<std::vector<TStockLot>> TStockLedger::ToDraw(const std::vector<TMate
             if (!IsNumberOrNull(row.Value(quantity)) && !damaged)
                 damaged = row.Int(0);
             TStockLot lot{row.Int(0), row.Value(warehouse).toString(), row.Value(lotName).toString(),
-                          row.Value(quantity).toDouble(), EntryDate(row.Value(entry)), {}, {}};
+                          row.Value(quantity).toDouble(), StoredDate(row.Value(entry)), {}, {}};
             lot.Expiry = ExpiryDate(lot.Entry, r.shelfLife);
             lot.Stored.reserve(qsizetype(DrawnLotFields.size()));
             for (int c = kColumn; c < kColumn + int(DrawnLotFields.size()); ++c)

@@ -37,6 +37,7 @@ struct TLotRule {
     bool DrawExpired = true;
     QDate Day; // of the document the lots are judged for; invalid: every lot, whenever it entered
     bool LotStates = false; // the company keeps lots' standings: only released lots count
+    bool ReleaseKept = false; // it keeps the articles whose new lots wait for a release
 
     static TLotRule Of(const TProductionSettings& settings, const QDate& day);
     // The stock rule: a lot counts for production when it lies in a raw-material warehouse

@@ -27,6 +27,11 @@ int DrawnLotIndex(const char* field)
     return int(at - DrawnLotFields.begin());
 }
 
+QDate StoredDate(const QVariant& stored)
+{
+    return stored.typeId() == QMetaType::QDate ? stored.toDate() : QDate::fromString(stored.toString(), Qt::ISODate);
+}
+
 QDate ExpiryDate(const QDate& entry, double days)
 {
     if (!entry.isValid() || !(days > 0))

@@ -43,6 +43,9 @@ int DrawnLotIndex(const char* field);
 // A lot's stored value of one of DrawnLotFields (the lot read for a draw).
 const QVariant& StoredValue(const TStockLot& lot, const char* field);
 
+// A date as the engine gave it: a date, or ISO text (SQLite); invalid when none.
+QDate StoredDate(const QVariant& stored);
+
 // The day a lot that entered on `entry` expires, `days` later; none without a positive
 // shelf life or an entry date.
 QDate ExpiryDate(const QDate& entry, double days);

@@ -7,6 +7,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/MessageDlg.h"
 #include "quality/LabResultsDialog.h"
+#include "quality/ReleaseRequiredDialog.h"
 #include "recall/RecallForm.h"
 #include "recipes/RecipeEditor.h"
 #include "reports/DashboardForm.h"
@@ -70,6 +71,9 @@ const TMenuCommand kCommands[] = {
     {&kReportsMenu, "LabResultsItem", "Analize laborator",
      "Rezultatele de laborator ale unui lot fata de norme; lotul blocat sau eliberat, cu motivul.", 1,
      &TProductionMenus::OpenLabResults},
+    {&kReportsMenu, "ReleaseRequiredItem", "Eliberare obligatorie",
+     "Articolele ale caror loturi noi asteapta eliberarea inainte de a fi consumate sau livrate.", 1,
+     &TProductionMenus::OpenReleaseRequired},
     {&kReportsMenu, "LotCostItem", "Costul loturilor fabricate",
      "Costul materialelor fiecarui lot de produs, la pretul de achizitie al loturilor consumate.", 1,
      &TProductionMenus::RunLotCostReport},
@@ -215,6 +219,11 @@ void TProductionMenus::PrintLotLabels()
 void TProductionMenus::OpenLabResults()
 {
     ExecuteLabResults(context_, context_.Application ? context_.Application->MainForm() : nullptr);
+}
+
+void TProductionMenus::OpenReleaseRequired()
+{
+    ExecuteReleaseRequired(context_, context_.Application ? context_.Application->MainForm() : nullptr);
 }
 
 void TProductionMenus::OpenRequirement()

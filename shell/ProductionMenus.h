@@ -67,6 +67,9 @@ public:
     // "Analize laborator": a lot's results against their norms, a result entered, the lot
     // held or released, in a modal dialog.
     void OpenLabResults();
+    // "Eliberare obligatorie": the articles whose new lots wait for a release, in a modal
+    // dialog.
+    void OpenReleaseRequired();
     // "Costul loturilor fabricate": the report, after its questions.
     void RunLotCostReport();
     // "Necesar fata de consum": the report, after its questions.

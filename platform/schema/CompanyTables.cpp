@@ -214,11 +214,21 @@ const TTableLayout& LabResultTable()
     return layout;
 }
 
+const TTableLayout& ReleaseRequiredTable()
+{
+    // One row per article whose lots entered from Din_data on wait for a release; few rows,
+    // read whole.
+    static const TTableLayout layout{EliberareObligatorieDB,
+                                     {S("Cod_grupa", 8), S("Cod_articol", 30), D("Din_data"), S("Agent", 3)},
+                                     {Key("Cod_grupa;Cod_articol")}};
+    return layout;
+}
+
 const std::vector<const TTableLayout*>& AddOnOwnTables()
 {
     static const std::vector<const TTableLayout*> tables{&GenealogyTable(),        &ReversalTable(),  &LotStatusTable(),
                                                          &LotStatusHistoryTable(), &QualityNormTable(), &LabResultTable(),
-                                                         &DrillTable()};
+                                                         &DrillTable(),            &ReleaseRequiredTable()};
     return tables;
 }
 

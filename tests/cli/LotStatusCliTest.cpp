@@ -43,7 +43,7 @@ TEST(LotStatusCli, RefusesWithoutWritingAnything)
     } cases[] = {
         {{"--article", "01/.LAPTE", "--lot", "LC-1", "--hold"}, "Precizati motivul schimbarii starii lotului"},
         {{"--article", "01/.LAPTE", "--lot", "LC-1", "--hold", "--release", "--reason", "x"},
-         "Alegeti una dintre optiunile --hold, --release si --show."},
+         "Alegeti una dintre optiunile --hold, --release, --show si --require-release."},
         {{"--article", ".LAPTE", "--lot", "LC-1", "--hold", "--reason", "x"}, "Precizati lotul prin grupa"},
         {{"--article", "01/.LAPTE", "--lot", "NU-1", "--hold", "--reason", "x"},
          "Lotul <NU-1> al articolului <01/.LAPTE> nu exista."},
@@ -58,6 +58,49 @@ TEST(LotStatusCli, RefusesWithoutWritingAnything)
         EXPECT_EQ(run.Out, "");
     }
     EXPECT_EQ(Dump(dir, tables), before);
+}
+
+// An article's new lots made to wait: a lot that entered today waits until released, one
+// that entered before does not; the setting's refusals write nothing.
+TEST(LotStatusCli, RequiresTheReleaseOfAnArticlesNewLots)
+{
+    TDairy dairy;
+    dairy.c.Add(fw::StocDB, {{40.0, ".LAPTE", "01", "_FRG", 2.5, "LC-NOU", "ADM", 1.0, 1.0, QDate::currentDate()}});
+    const QString dir = dairy.Dir();
+    const QStringList article{"lot-status", "--company", dir, "--article", "01/.LAPTE"};
+    const auto standing = [&](const QString& lot) {
+        return Corvanel(article + QStringList{"--lot", lot, "--show"}).Out.section('\n', 0, 0);
+    };
+    const TRun on = Corvanel(article + QStringList{"--require-release", "on"});
+    ASSERT_EQ(on.Status, 0) << Said(on);
+    EXPECT_TRUE(on.Err.contains("Loturile articolului <01/.LAPTE> intrate din ")) << Said(on);
+    EXPECT_EQ(standing("LC-NOU"), "In asteptare: lot nou, asteapta eliberarea");
+    EXPECT_EQ(standing("LC-1"), "Eliberat"); // no entry date: not a new lot
+
+    const QStringList tables{"EliberareObligatorie", "StareLot", "IstoricStareLot"};
+    const QStringList before = Dump(dir, tables);
+    const struct {
+        QStringList args;
+        QString said;
+    } refused[] = {
+        {{"--require-release", "on"}, "Loturile noi ale articolului <01/.LAPTE> asteapta deja eliberarea"},
+        {{"--require-release", "da"}, "--require-release primeste on sau off, nu <da>."},
+        {{"--require-release", "off", "--lot", "LC-1"}, "--require-release priveste un articol"},
+    };
+    for (const auto& r : refused) {
+        const TRun run = Corvanel(article + r.args);
+        EXPECT_EQ(run.Status, 3) << r.args.join(' ').toStdString() << ": " << Said(run);
+        EXPECT_TRUE(run.Err.contains(r.said)) << Said(run);
+    }
+    const TRun unknown = Corvanel({"lot-status", "--company", dir, "--article", "01/.NU", "--require-release", "on"});
+    EXPECT_EQ(unknown.Status, 3) << Said(unknown);
+    EXPECT_TRUE(unknown.Err.contains("Articolul <01/.NU> nu exista in nomenclator")) << Said(unknown);
+    EXPECT_EQ(Dump(dir, tables), before);
+
+    ASSERT_EQ(Corvanel(article + QStringList{"--lot", "LC-NOU", "--release", "--reason", "NTG conform"}).Status, 0);
+    EXPECT_EQ(standing("LC-NOU"), "Eliberat: NTG conform");
+    ASSERT_EQ(Corvanel(article + QStringList{"--require-release", "off"}).Status, 0);
+    EXPECT_EQ(testsupport::RawColumn(dir, "SELECT COUNT(*) FROM EliberareObligatorie").value(0).toInt(), 0);
 }
 
 } // namespace

@@ -35,7 +35,7 @@ TEST(RealAddOn, DemoCompanyWithTheAddOnsMenusInTheirPlaces)
                            "&Configurare productie", "-", "&Iesire"}));
     EXPECT_EQ(Entries(SubMenu(bar, "&Rapoarte")),
               (QStringList{"&Stoc", "Trasabilitate produse", "Loturi care expira", "Urmarire lot", "Etichete lot",
-                           "Analize laborator", "Costul loturilor fabricate", "Necesar fata de consum", "Tablou de bord"}));
+                           "Analize laborator", "Eliberare obligatorie", "Costul loturilor fabricate", "Necesar fata de consum", "Tablou de bord"}));
     TDocInForm* docIn = host->ShowDocIn();
     ASSERT_NE(docIn, nullptr);
     QApplication::processEvents();

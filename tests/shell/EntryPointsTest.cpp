@@ -276,6 +276,8 @@ TEST_F(Session, MainMenuTreeAsTheHostMergesIt)
                         "productiei si a expirarii.",
                         QString("  Analize laborator|1|Rezultatele de laborator ale unui lot fata de norme; lotul blocat ") +
                         "sau eliberat, cu motivul.",
+                        QString("  Eliberare obligatorie|1|Articolele ale caror loturi noi asteapta eliberarea inainte ") +
+                            "de a fi consumate sau livrate.",
                         QString("  Costul loturilor fabricate|1|Costul materialelor fiecarui lot de produs, la pretul de ") +
                             "achizitie al loturilor consumate.",
                         QString("  Necesar fata de consum|1|Necesarul retetelor fata de ce s-a consumat pentru fiecare ") +
