@@ -75,8 +75,14 @@ QString TLotRule::CountedWarehouses(const QString& article, QVariantList& values
     if (StartsWithPrefix(article, SemiFinishedPrefix) || !StartsWithPrefix(article, RawMaterialPrefix)
         || RawWarehousePrefix.isNull() || RawWarehousePrefix.isSurrogate())
         return {};
-    values << QString(RawWarehousePrefix);
-    return QStringLiteral(" AND substr(Cod_gestiune, 1, 1) = ?");
+    // A range of the index on article and warehouse, not a test of each lot's warehouse:
+    // text compares by code point on both engines (binary on SQLite, collation "C" on the
+    // server), so the codes that begin with the prefix lie from it to the next character
+    // (past the surrogates, which no character is).
+    const char32_t prefix = RawWarehousePrefix.unicode();
+    const char32_t next = prefix == 0xD7FF ? 0xE000 : prefix + 1;
+    values << QString(RawWarehousePrefix) << QString::fromUcs4(&next, 1);
+    return QStringLiteral(" AND Cod_gestiune >= ? AND Cod_gestiune < ?");
 }
 
 std::optional<QDate> TLotRule::ExpiredBefore(double shelfLife) const
