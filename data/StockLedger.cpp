@@ -64,13 +64,25 @@ bool TLotRule::Counts(const QString& warehouse, const QString& article) const
            || StartsWithPrefix(article, SemiFinishedPrefix);
 }
 
-QString TLotRule::CountedWarehouses(const QString& article, QVariantList& values) const
+QString TLotRule::CountedWarehouses(const QString& article, QVariantList& values, bool summed) const
 {
     if (StartsWithPrefix(article, SemiFinishedPrefix) || !StartsWithPrefix(article, RawMaterialPrefix)
         || RawWarehousePrefix.isNull() || RawWarehousePrefix.isSurrogate())
         return {};
-    values << QString(RawWarehousePrefix);
-    return QStringLiteral(" AND substr(Cod_gestiune, 1, 1) = ?");
+    if (!summed) {
+        // Read in the row order of the index on article alone, the first few at a time: a
+        // range here would have the engine sort every lot of the material first.
+        values << QString(RawWarehousePrefix);
+        return QStringLiteral(" AND substr(Cod_gestiune, 1, 1) = ?");
+    }
+    // Summed: a range of the index on article and warehouse, not a test of each lot's
+    // warehouse. Text compares by code point on both engines (binary on SQLite, collation
+    // "C" on the server), so the codes that begin with the prefix lie from it to the next
+    // character (past the surrogates, which no character is).
+    const char32_t prefix = RawWarehousePrefix.unicode();
+    const char32_t next = prefix == 0xD7FF ? 0xE000 : prefix + 1;
+    values << QString(RawWarehousePrefix) << QString::fromUcs4(&next, 1);
+    return QStringLiteral(" AND Cod_gestiune >= ? AND Cod_gestiune < ?");
 }
 
 std::optional<QDate> TLotRule::ExpiredBefore(double shelfLife) const
@@ -88,10 +100,10 @@ TStockLedger::TStockLedger(Connection& engine, TTable& stock, TLotRule rule)
 }
 
 QString TStockLedger::Lots(const TMaterialDraw& material, double shelfLife, QVariantList& values, TLotsAsked asked,
-                           const QHash<QString, TLotStanding>& held) const
+                           const QHash<QString, TLotStanding>& held, bool summed) const
 {
     QString sql = MaterialCondition("Cod_grupa", "Cod_articol", material.Group, material.Code, values);
-    sql += rule_.CountedWarehouses(material.Code, values); // bound after the article
+    sql += rule_.CountedWarehouses(material.Code, values, summed); // bound after the article
     if (asked == TLotsAsked::Any)
         return sql;
     // Usually none is held: the statement stays one the article's indexes answer alone.
@@ -219,7 +231,7 @@ TStockFigures TStockLedger::Figures(const QString& group, const QString& code, d
                        + QStringLiteral(" AS Neutilizabile");
         }
         sum.sql += QStringLiteral(" FROM Stoc WHERE ")
-                   + Lots({group, code, 0}, shelfLife, sum.values, TLotsAsked::ExpiredToo, held) + QLatin1Char(' ')
+                   + Lots({group, code, 0}, shelfLife, sum.values, TLotsAsked::ExpiredToo, held, true) + QLatin1Char(' ')
                    + kFiguresGroups;
         double stock = 0.0, expired = 0.0;
         std::optional<QString> damaged; // a counted warehouse holding a quantity that is no number
@@ -300,7 +312,7 @@ std::vector<TLotTotals> TStockLedger::Totals(const std::vector<TMaterialDraw>& m
         sum.sql = QStringLiteral("SELECT Cod_gestiune, COUNT(*), SUM(Cantitate), SUM(CASE WHEN Cantitate > 0 THEN "
                                  "Cantitate ELSE 0 END), SUM(CASE WHEN %1 THEN 1 ELSE 0 END) FROM Stoc WHERE ")
                       .arg(NotANumberCondition(QStringLiteral("Cantitate")))
-                  + Lots(materials[i], shelfLives[i], sum.values, TLotsAsked::Drawable, held[i])
+                  + Lots(materials[i], shelfLives[i], sum.values, TLotsAsked::Drawable, held[i], true)
                   + QStringLiteral(" GROUP BY Cod_gestiune");
         sums.push_back(std::move(sum));
     }

@@ -46,7 +46,8 @@ struct TLotRule {
     // The same rule for the lots of `article` as a condition on Cod_gestiune (its values
     // appended to `values`), to narrow what the engine reads; empty where the rule keeps
     // every warehouse or where the prefix is half of a character (Counts still decides).
-    QString CountedWarehouses(const QString& article, QVariantList& values) const;
+    // `summed`: for a statement that sums the lots, a range of codes the index answers.
+    QString CountedWarehouses(const QString& article, QVariantList& values, bool summed = false) const;
     // The day before which a lot of that shelf life is expired and left out: none when the
     // settings draw expired lots, without a day or without a shelf life.
     std::optional<QDate> ExpiredBefore(double shelfLife) const;
@@ -78,9 +79,10 @@ public:
     // The one condition "this lot counts" for a material of that shelf life, bound in
     // `values`. The dated lots are a range of the index on article and entry date. `held`
     // are the material's lots that are not usable (Held), left out unless every lot is
-    // asked for.
+    // asked for. `summed`: the statement sums the lots rather than reading them in order
+    // (TLotRule::CountedWarehouses).
     QString Lots(const TMaterialDraw& material, double shelfLife, QVariantList& values, TLotsAsked asked,
-                 const QHash<QString, TLotStanding>& held) const;
+                 const QHash<QString, TLotStanding>& held, bool summed = false) const;
     // The lots of each material that are not usable (none where the company keeps no
     // standings): read once per statement batch, inside the caller's transaction.
     std::vector<QHash<QString, TLotStanding>> Held(const std::vector<TMaterialDraw>& materials) const;

@@ -166,6 +166,45 @@ TEST(Consumption, LotsAreDrawnInTheirOrderUnderTheStockRule)
     }
 }
 
+// The raw-material warehouses are those whose code begins with the prefix, read as a range
+// of codes: the codes either side of its bounds, a prefix beyond ASCII and the last one
+// before the surrogates. The figure shows, and the draw takes, those lots alone.
+TEST(Consumption, OnlyWarehousesBeginningWithThePrefixCount)
+{
+    struct Case {
+        char16_t Prefix;
+        std::vector<std::pair<QString, double>> Warehouses; // lot Ln is the nth
+        double OnHand;
+        const char* LotsAfter;
+    };
+    const std::vector<Case> cases = {
+        {u'_', {{"^MP", 1}, {"_", 2}, {"__MP", 4}, {"`MP", 8}, {"a_", 16}, {QStringLiteral("_\u0100"), 32}, {"`", 64}}, 38,
+         "L1=1.0 | L4=8.0 | L5=16.0 | L7=64.0"},
+        {u'\u015E', {{QStringLiteral("\u015EM"), 1}, {QStringLiteral("\u015F"), 2}, {QStringLiteral("\u015C"), 4}, {QStringLiteral("\u015E"), 8}}, 9, "L2=2.0 | L3=4.0"},
+        {u'\uD7FF', {{QStringLiteral("\uD7FF1"), 1}, {QStringLiteral("\uE000"), 2}, {QStringLiteral("\uD7FE"), 4}}, 1, "L2=2.0 | L3=4.0"},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(int(k.Prefix));
+        TMessageRecorder messages;
+        RequirementCompany c;
+        testsupport::TempDir iniDir;
+        c.production.Context.Settings.FixedDirectory = iniDir.Path(); // no settings file: this holds
+        c.production.Context.Settings.RawWarehousePrefix = QChar(k.Prefix);
+        c.company.Article("01", ".A", "A");
+        int n = 0;
+        for (const auto& [warehouse, quantity] : k.Warehouses)
+            c.company.Lot("01", ".A", warehouse, quantity, "L" + QString::number(++n));
+        c.Receipt(1, {});
+        PrepareRequirement(*c.dm, 1);
+        TTable* temp = c.dm->Requirement().TempTable();
+        temp->AppendRecord({"01", ".A", k.OnHand});
+        EXPECT_EQ(temp->FieldByName("StocExist")->AsFloat(), k.OnHand);
+        EXPECT_EQ(GenerateConsumption(*c.dm, 1, c.dm->Requirement().AgentInitials()), std::optional<double>(8.0));
+        EXPECT_EQ(J(c.Lots()), k.LotsAfter);
+        EXPECT_EQ(messages.Count(), 0);
+    }
+}
+
 TEST(Consumption, HeaderAndLineCarryTheReceiptTheLotAndTheCatalog)
 {
     TMessageRecorder messages;
