@@ -5,6 +5,7 @@
 #include "platform/core/Readable.h"
 #include "reports/FirmName.h"
 #include "reports/PrintSettings.h"
+#include "reports/ProductionCharts.h"
 #include "reports/ReportColumns.h"
 #include "reports/TableReport.h"
 
@@ -60,6 +61,7 @@ void TYieldVarianceReport::SetVariances(const std::vector<TProductVariance>& var
                           Figure(m.QuantityPercent()), Figure(m.ValueVariance()), t.Planned, t.Actual, t.QuantityVariance(),
                           Figure(t.QuantityPercent()), Figure(t.ValueVariance())});
     }
+    DrawReportChart(*chart_, TChartKind::Variance, {Period, {}, {}, variances});
 }
 
 void TYieldVarianceReport::BuildReport()
@@ -108,6 +110,7 @@ void TYieldVarianceReport::BuildReport()
     }
     detail->Height = kRow;
     footer->Height = kRow + 2;
+    chart_ = AddReportChart(*Report, 4);
 }
 
 std::unique_ptr<TYieldVarianceReport> OpenYieldVarianceReport(TProductionContext& context, QWidget* owner,

@@ -34,6 +34,7 @@ private:
     void BuildReport();
 
     fw::TMemoryReportData rows_;
+    fw::TReportPicture* chart_ = nullptr; // the variance over time, after the last product
 };
 
 // Reads the variances of the period and lays the report out over them; null, after telling
