@@ -84,22 +84,6 @@ std::vector<TStoppedLot> ReadStopped(TSession* session)
     return out;
 }
 
-std::vector<TUnconsumedReceipt> ReadUnconsumed(TSession* session, const QDate& since)
-{
-    TTable reversals;
-    reversals.SetSession(session);
-    reversals.SetDatabaseName(KRBPROD);
-    reversals.SetTableName(fw::StornariDB);
-    TQuery receipts;
-    Prepare(receipts, session, UnconsumedReceiptsSql(reversals.Exists()));
-    receipts.ParamByName(QStringLiteral("Since"))->SetAsDate(since);
-    DeclareFields(receipts, CompanyTable(DocInDB), {"Contor", "Numar", "Data"});
-    std::vector<TUnconsumedReceipt> unconsumed;
-    for (receipts.Open(); !receipts.Eof(); receipts.Next())
-        unconsumed.push_back({receipts.Fields(0)->AsFloat(), receipts.Fields(1)->AsFloat(), receipts.Fields(2)->AsDate()});
-    return unconsumed;
-}
-
 std::vector<TMonthProduction> ReadProduction(TSession* session, const QDate& day)
 {
     const QDate first(day.year(), day.month(), 1);
@@ -126,10 +110,26 @@ std::vector<TMonthProduction> ReadProduction(TSession* session, const QDate& day
 
 } // namespace
 
+std::vector<TUnconsumedReceipt> ReadUnconsumedReceipts(TSession* session, const QDate& since)
+{
+    TTable reversals;
+    reversals.SetSession(session);
+    reversals.SetDatabaseName(KRBPROD);
+    reversals.SetTableName(fw::StornariDB);
+    TQuery receipts;
+    Prepare(receipts, session, UnconsumedReceiptsSql(reversals.Exists()));
+    receipts.ParamByName(QStringLiteral("Since"))->SetAsDate(since);
+    DeclareFields(receipts, CompanyTable(DocInDB), {"Contor", "Numar", "Data"});
+    std::vector<TUnconsumedReceipt> unconsumed;
+    for (receipts.Open(); !receipts.Eof(); receipts.Next())
+        unconsumed.push_back({receipts.Fields(0)->AsFloat(), receipts.Fields(1)->AsFloat(), receipts.Fields(2)->AsDate()});
+    return unconsumed;
+}
+
 TDashboard ReadDashboard(TSession* session, const QDate& day, int expiringDays)
 {
     const QDate yearStart = QDate(day.year(), day.month(), 1).addMonths(-11);
-    return {ReadExpiringLots(session, day, expiringDays, {}), ReadStopped(session), ReadUnconsumed(session, yearStart),
+    return {ReadExpiringLots(session, day, expiringDays, {}), ReadStopped(session), ReadUnconsumedReceipts(session, yearStart),
             ReadProduction(session, day), ReadPeriodFigures(session, {yearStart, day})};
 }
 

@@ -61,4 +61,8 @@ struct TDashboard {
 // company cannot be read.
 TDashboard ReadDashboard(fw::TSession* session, const QDate& day, int expiringDays);
 
+// The dashboard's receipts from production without consumption, those dated from `since`
+// on, newest first. EDatabaseError when the company cannot be read.
+std::vector<TUnconsumedReceipt> ReadUnconsumedReceipts(fw::TSession* session, const QDate& since);
+
 } // namespace corvanel
