@@ -212,4 +212,9 @@ TEST(PdfWriter, APictureIsOneImageOverItsBoxAndADocumentWithoutIsAsBefore)
     EXPECT_EQ(at(110, 240), qRgb(0, 0, 255)); // the bottom half
     EXPECT_EQ(at(110, 255), qRgb(255, 255, 255)); // below the box
     EXPECT_EQ(at(165, 225), qRgb(255, 255, 255)); // right of it
+    // The screen's painter stretches it over the same box.
+    ASSERT_TRUE(ExportPng(document, 0, temp.File("screen.png"), 50));
+    const QImage screen(temp.File("screen.png"));
+    for (const auto& [x, y] : {std::pair{110.0, 210.0}, {110.0, 240.0}, {110.0, 255.0}, {165.0, 225.0}})
+        EXPECT_EQ(screen.pixel(int(x / 25.4 * 50), int(y / 25.4 * 50)), at(x, y)) << x << " " << y;
 }
