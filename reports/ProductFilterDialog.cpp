@@ -1,6 +1,7 @@
 #include "reports/ProductFilterDialog.h"
 
 #include "data/ProductionContext.h"
+#include "platform/print/Printer.h"
 #include "reports/TableReport.h"
 
 #include <QCheckBox>
@@ -80,7 +81,8 @@ bool AskReportProducts(TProductionContext& context, QWidget* owner, QStringList&
     if (!ReadReportRows(context, owner, [&] { recipes = ReadRecipeProducts(context.Session()); }))
         return false;
     TProductFilterDialog dialog(recipes, products, owner);
-    if (dialog.exec() != QDialog::Accepted)
+    // Run as the other modal windows of reports are, so that a script can answer it.
+    if (fw::ExecPrintModal(dialog) != QDialog::Accepted)
         return false;
     products = dialog.chosenProducts();
     return true;
