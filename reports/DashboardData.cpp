@@ -2,7 +2,6 @@
 
 #include "data/LotStatus.h"
 #include "data/Queries.h"
-#include "data/Reversals.h"
 #include "platform/db/Query.h"
 #include "platform/db/Table.h"
 #include "platform/schema/CompanyTables.h"
@@ -10,7 +9,6 @@
 #include "reports/BatchDraws.h"
 
 #include <map>
-#include <set>
 #include <utility>
 
 namespace corvanel {
@@ -19,26 +17,34 @@ using namespace fw;
 
 namespace {
 
-const QStringList& ProductionReceiptsSql()
+// A document that is neither reversed nor a reversal, `counter` naming it in the outer query.
+QString NotReversed(const QString& counter)
 {
-    static const QStringList sql{
-        QStringLiteral("SELECT D.Contor, D.Numar, D.Data FROM Doc_in D"),
-        QStringLiteral("WHERE (D.Tip = '%1')").arg(ProductionDocType),
-        QStringLiteral(" AND EXISTS (SELECT I.Contor FROM Item_in I, Reteta R WHERE (I.Contor = D.Contor) AND (R.Cod = I.Cod_articol))"),
-        QStringLiteral("ORDER BY D.Data DESC, D.Contor DESC")};
-    return sql;
+    return QStringLiteral("NOT EXISTS (SELECT S.Contor_out FROM Stornari S WHERE S.Contor_out = %1)"
+                          " AND NOT EXISTS (SELECT S.Contor_out FROM Stornari S WHERE S.Contor_stornare = %1)")
+        .arg(counter);
 }
 
-const QStringList& ConsumptionsSql()
+// The production receipts since a day whose product has a recipe and that no standing
+// consumption is tied to: by the genealogy, or, older, by number and date. Each receipt is
+// looked up by its own keys (indexes on Doc_in's type and date, the genealogy's product,
+// Doc_out's number and date, Stornari's two counters), so the work follows the receipts of
+// the period, not the documents of every year before. A company without Stornari (one the
+// user may only read) has reversed nothing.
+QStringList UnconsumedReceiptsSql(bool reversals)
 {
-    static const QStringList sql{QStringLiteral("SELECT Contor, Numar, Data FROM Doc_out WHERE Tip = '%1'").arg(ConsumptionDocType)};
-    return sql;
-}
-
-const QStringList& GenealogyReceiptsSql()
-{
-    static const QStringList sql{QStringLiteral("SELECT DISTINCT Contor_out, Contor_produs FROM Genealogie")};
-    return sql;
+    const auto standing = [reversals](const QString& counter) {
+        return reversals ? QStringLiteral(" AND ") + NotReversed(counter) : QString();
+    };
+    return {QStringLiteral("SELECT D.Contor, D.Numar, D.Data FROM Doc_in D"),
+            QStringLiteral("WHERE (D.Tip = '%1') AND (D.Data >= :Since)").arg(ProductionDocType),
+            QStringLiteral(" AND EXISTS (SELECT I.Contor FROM Item_in I, Reteta R WHERE (I.Contor = D.Contor) AND (R.Cod = I.Cod_articol))"),
+            QStringLiteral(" AND NOT EXISTS (SELECT G.Contor_out FROM Genealogie G WHERE (G.Contor_produs = D.Contor)%1)")
+                .arg(standing(QStringLiteral("G.Contor_out"))),
+            QStringLiteral(" AND NOT EXISTS (SELECT O.Contor FROM Doc_out O WHERE (O.Numar = D.Numar) AND (O.Data = D.Data)"
+                           " AND (O.Tip = '%1')%2)")
+                .arg(ConsumptionDocType, standing(QStringLiteral("O.Contor"))),
+            QStringLiteral("ORDER BY D.Data DESC, D.Contor DESC")};
 }
 
 // The standings kept are those ever set; a released lot may not be left out of production.
@@ -78,35 +84,6 @@ std::vector<TStoppedLot> ReadStopped(TSession* session)
     return out;
 }
 
-std::vector<TUnconsumedReceipt> ReadUnconsumed(TSession* session)
-{
-    const TReversals reversals = ReadReversals(session, KRBPROD);
-    std::set<std::pair<double, QDate>> byNumber;
-    std::set<double> byGenealogy;
-    TQuery documents;
-    Prepare(documents, session, ConsumptionsSql());
-    DeclareFields(documents, CompanyTable(DocOutDB), {"Contor", "Numar", "Data"});
-    for (documents.Open(); !documents.Eof(); documents.Next())
-        if (!reversals.Involves(documents.Fields(0)->AsFloat()))
-            byNumber.insert({documents.Fields(1)->AsFloat(), documents.Fields(2)->AsDate()});
-    TQuery genealogy;
-    Prepare(genealogy, session, GenealogyReceiptsSql());
-    DeclareFields(genealogy, CompanyTable(GenealogieDB), {"Contor_out", "Contor_produs"});
-    for (genealogy.Open(); !genealogy.Eof(); genealogy.Next())
-        if (!reversals.Involves(genealogy.Fields(0)->AsFloat()) && !genealogy.Fields(1)->IsNull())
-            byGenealogy.insert(genealogy.Fields(1)->AsFloat());
-    TQuery receipts;
-    Prepare(receipts, session, ProductionReceiptsSql());
-    DeclareFields(receipts, CompanyTable(DocInDB), {"Contor", "Numar", "Data"});
-    std::vector<TUnconsumedReceipt> unconsumed;
-    for (receipts.Open(); !receipts.Eof(); receipts.Next()) {
-        const TUnconsumedReceipt r{receipts.Fields(0)->AsFloat(), receipts.Fields(1)->AsFloat(), receipts.Fields(2)->AsDate()};
-        if (!byGenealogy.contains(r.Receipt) && !byNumber.contains({r.Number, r.Date}))
-            unconsumed.push_back(r);
-    }
-    return unconsumed;
-}
-
 std::vector<TMonthProduction> ReadProduction(TSession* session, const QDate& day)
 {
     const QDate first(day.year(), day.month(), 1);
@@ -133,11 +110,27 @@ std::vector<TMonthProduction> ReadProduction(TSession* session, const QDate& day
 
 } // namespace
 
+std::vector<TUnconsumedReceipt> ReadUnconsumedReceipts(TSession* session, const QDate& since)
+{
+    TTable reversals;
+    reversals.SetSession(session);
+    reversals.SetDatabaseName(KRBPROD);
+    reversals.SetTableName(fw::StornariDB);
+    TQuery receipts;
+    Prepare(receipts, session, UnconsumedReceiptsSql(reversals.Exists()));
+    receipts.ParamByName(QStringLiteral("Since"))->SetAsDate(since);
+    DeclareFields(receipts, CompanyTable(DocInDB), {"Contor", "Numar", "Data"});
+    std::vector<TUnconsumedReceipt> unconsumed;
+    for (receipts.Open(); !receipts.Eof(); receipts.Next())
+        unconsumed.push_back({receipts.Fields(0)->AsFloat(), receipts.Fields(1)->AsFloat(), receipts.Fields(2)->AsDate()});
+    return unconsumed;
+}
+
 TDashboard ReadDashboard(TSession* session, const QDate& day, int expiringDays)
 {
-    return {ReadExpiringLots(session, day, expiringDays, {}), ReadStopped(session), ReadUnconsumed(session),
-            ReadProduction(session, day),
-            ReadPeriodFigures(session, {QDate(day.year(), day.month(), 1).addMonths(-11), day})};
+    const QDate yearStart = QDate(day.year(), day.month(), 1).addMonths(-11);
+    return {ReadExpiringLots(session, day, expiringDays, {}), ReadStopped(session), ReadUnconsumedReceipts(session, yearStart),
+            ReadProduction(session, day), ReadPeriodFigures(session, {yearStart, day})};
 }
 
 } // namespace corvanel

@@ -54,10 +54,15 @@ struct TDashboard {
 
 // As of `day`: the lots expired or expiring within `expiringDays` days; the lots held or
 // not conforming (none on a company without the standings' table); the receipts from
-// production with a product that has a recipe and no consumption document (one reversed
+// production of the dashboard's year (from the first of the month eleven months before, as
+// its charts) with a product that has a recipe and no consumption document (one reversed
 // does not count; a document is tied to its receipt by the genealogy, or, older, by number
 // and date); the batches made this month and last, per product. EDatabaseError when the
 // company cannot be read.
 TDashboard ReadDashboard(fw::TSession* session, const QDate& day, int expiringDays);
+
+// The dashboard's receipts from production without consumption, those dated from `since`
+// on, newest first. EDatabaseError when the company cannot be read.
+std::vector<TUnconsumedReceipt> ReadUnconsumedReceipts(fw::TSession* session, const QDate& since);
 
 } // namespace corvanel

@@ -111,7 +111,7 @@ TDashboardForm::TDashboardForm(TProductionContext& context, QWidget* owner, TDas
     ui.requirementButton->setObjectName(QStringLiteral("RequirementButton"));
     ui.requirementButton->setToolTip(QStringLiteral("Calculeaza necesarul receptiei alese (sau dublu clic pe ea)."));
     ui.receiptsBox = Part(this, "ReceiptsBox", ui.receiptsList, ui.requirementButton);
-    ui.receiptsBox->setTitle(QStringLiteral("Receptii de produse fara consum"));
+    ui.receiptsBox->setTitle(QStringLiteral("Receptii de produse fara consum, din ultimele 12 luni"));
     ui.productionList = List(this, "ProductionList",
                              {QStringLiteral("Produs"), QStringLiteral("Luna aceasta"), QStringLiteral("Luna trecuta"),
                               QStringLiteral("Diferenta"), QStringLiteral("U.M.")});

@@ -4,6 +4,7 @@
 #include "platform/core/Csv.h"
 #include "reports/FirmName.h"
 #include "reports/PrintSettings.h"
+#include "reports/ProductionCharts.h"
 #include "platform/core/Readable.h"
 #include "reports/ReportColumns.h"
 #include "reports/TableReport.h"
@@ -61,6 +62,7 @@ void TLotCostReport::SetCosts(const std::vector<TLotCost>& costs)
             rows_.AddRow({key, product, material, m.Quantity, m.Cost, m.Share, c.MaterialCost, unit});
         }
     }
+    DrawReportChart(*chart_, TChartKind::UnitCost, {Period, {}, costs, {}});
 }
 
 void TLotCostReport::BuildReport()
@@ -122,6 +124,7 @@ void TLotCostReport::BuildReport()
     total->Name = QStringLiteral("TotalCost");
     place(total, ColCost, TReportAlignment::Right)->Bold = true;
     summary->Height = kRow + 2;
+    chart_ = AddReportChart(*Report, kRow + 4);
 }
 
 std::unique_ptr<TLotCostReport> OpenLotCostReport(TProductionContext& context, QWidget* owner, const TBatchPeriod& period)

@@ -33,6 +33,7 @@ private:
     void BuildReport();
 
     fw::TMemoryReportData rows_;
+    fw::TReportPicture* chart_ = nullptr; // the unit cost over time, under the total
 };
 
 // Reads the costs of the period and lays the report out over them; null, after telling the

@@ -2,6 +2,7 @@
 
 #include "data/Messages.h"
 #include "platform/core/Exceptions.h"
+#include "platform/report/Report.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSeries>
@@ -231,31 +232,63 @@ QString ChartCaption(TChartKind kind)
     return QStringLiteral("Abatere de la reteta");
 }
 
+namespace {
+
+QImage ChartImage(QChart& chart, const QSize& size, double scale)
+{
+    QImage image(size * scale, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    // The chart is drawn through a scene of its own and given back as it was.
+    QGraphicsScene scene;
+    QGraphicsItem* parent = chart.parentItem();
+    QGraphicsScene* before = chart.scene();
+    if (before)
+        before->removeItem(&chart);
+    const QSizeF oldSize = chart.size();
+    scene.addItem(&chart);
+    chart.resize(size);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    // Laid out at `size`, drawn `scale` times larger: the same chart, finer.
+    scene.render(&painter, QRectF(QPointF(0, 0), QSizeF(image.size())), QRectF(QPointF(0, 0), size));
+    painter.end();
+    scene.removeItem(&chart);
+    chart.resize(oldSize);
+    if (before) {
+        before->addItem(&chart);
+        chart.setParentItem(parent);
+    }
+    return image;
+}
+
+} // namespace
+
+QImage ChartPicture(QChart& chart, const QSizeF& sizeMm)
+{
+    // Laid out as a screen shows it (96 pixels an inch), drawn at print resolution.
+    constexpr double kScreenDpi = 96;
+    const QSize layout(qRound(sizeMm.width() / 25.4 * kScreenDpi), qRound(sizeMm.height() / 25.4 * kScreenDpi));
+    return ChartImage(chart, layout, fw::PictureDpi / kScreenDpi);
+}
+
+fw::TReportPicture* AddReportChart(fw::TReport& report, double top)
+{
+    fw::TReportPicture* picture = report.Summary()->AddPicture(0, top, report.ContentWidth(), ReportChartHeight);
+    picture->Name = QStringLiteral("Chart");
+    return picture;
+}
+
+void DrawReportChart(fw::TReportPicture& picture, TChartKind kind, const TPeriodFigures& figures)
+{
+    const std::unique_ptr<QChart> chart = MakeChart(kind, figures);
+    picture.Enabled = !chart->series().isEmpty();
+    picture.Image = picture.Enabled ? ChartPicture(*chart, QSizeF(picture.Width, picture.Height)) : QImage();
+}
+
 void SaveChartPng(QChart& chart, const QString& fileName, const QSize& size)
 {
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::white);
-    {
-        // The chart is drawn through a scene of its own and given back as it was.
-        QGraphicsScene scene;
-        QGraphicsItem* parent = chart.parentItem();
-        QGraphicsScene* before = chart.scene();
-        if (before)
-            before->removeItem(&chart);
-        const QSizeF oldSize = chart.size();
-        scene.addItem(&chart);
-        chart.resize(size);
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        scene.render(&painter, QRectF(QPointF(0, 0), size), QRectF(QPointF(0, 0), size));
-        painter.end();
-        scene.removeItem(&chart);
-        chart.resize(oldSize);
-        if (before) {
-            before->addItem(&chart);
-            chart.setParentItem(parent);
-        }
-    }
+    const QImage image = ChartImage(chart, size, 1);
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit())
         throw fw::EInOutError(msg::FileNotWritten(QDir::toNativeSeparators(fileName)) + QLatin1Char(' ') + file.errorString());

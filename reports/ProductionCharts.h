@@ -10,6 +10,7 @@
 #include "reports/YieldVariance.h"
 
 #include <QDate>
+#include <QImage>
 #include <QSize>
 #include <QStringList>
 #include <memory>
@@ -18,6 +19,8 @@
 class QChart;
 
 namespace fw {
+class TReport;
+class TReportPicture;
 class TSession;
 }
 
@@ -73,6 +76,18 @@ enum class TChartKind { Production, UnitCost, Variance };
 std::unique_ptr<QChart> MakeChart(TChartKind kind, const TPeriodFigures& figures);
 // Its short name, for a tab.
 QString ChartCaption(TChartKind kind);
+
+// The chart drawn for a report page: laid out for a box of `sizeMm` as a screen would show
+// it, drawn at the report engine's print resolution (fw::PictureDpi).
+QImage ChartPicture(QChart& chart, const QSizeF& sizeMm);
+
+// A chart at the end of a report: its picture element, the report's width and
+// ReportChartHeight tall, under `top` mm of its band (the summary).
+constexpr double ReportChartHeight = 95; // mm
+fw::TReportPicture* AddReportChart(fw::TReport& report, double top);
+// The chart of that kind drawn into that picture; a chart with nothing to show leaves the
+// picture out (it takes no room).
+void DrawReportChart(fw::TReportPicture& picture, TChartKind kind, const TPeriodFigures& figures);
 
 // The chart drawn as a PNG picture of `size` pixels, written whole or not at all;
 // fw::EInOutError, in the user's words, when it cannot be written.

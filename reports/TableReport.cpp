@@ -81,11 +81,13 @@ bool ReadReportRows(TProductionContext& context, QWidget* owner, const std::func
     }
 }
 
-bool AskPeriodReport(TProductionContext& context, QWidget* owner, TDateTime& from, TDateTime& to)
+bool AskPeriodReport(TProductionContext& context, QWidget* owner, TDateTime& from, TDateTime& to,
+                     const std::function<bool()>& narrow)
 {
     TPrintSettings& printSettings = PrintSettingsOf(context);
     PresetTraceabilityPrintSettings(printSettings);
-    return ExecutePeriodDialog(context.Formats, owner, from, to) && ExecutePrintSettingsDlg(printSettings, owner);
+    return ExecutePeriodDialog(context.Formats, owner, from, to) && (!narrow || narrow())
+           && ExecutePrintSettingsDlg(printSettings, owner);
 }
 
 } // namespace corvanel

@@ -36,8 +36,10 @@ fw::TReportElement* PlaceInColumns(fw::TReportElement* e, const std::vector<doub
 // the hourglass; false, after telling the user, when the database could not be read.
 bool ReadReportRows(TProductionContext& context, QWidget* owner, const std::function<void()>& read);
 
-// Asks a report's period and print settings (the traceability report's to start from) in
-// turn; false when either is cancelled. The period is given back as the user left it.
-bool AskPeriodReport(TProductionContext& context, QWidget* owner, fw::TDateTime& from, fw::TDateTime& to);
+// Asks a report's period, then what `narrow` asks (when given: a filter of the report's
+// own), then the print settings (the traceability report's to start from); false when any
+// is cancelled. The period is given back as the user left it.
+bool AskPeriodReport(TProductionContext& context, QWidget* owner, fw::TDateTime& from, fw::TDateTime& to,
+                     const std::function<bool()>& narrow = {});
 
 } // namespace corvanel

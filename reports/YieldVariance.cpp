@@ -124,6 +124,22 @@ std::vector<TPlannedTerm> ReadPlannedTerms(TSession* session, const TBatchPeriod
     return terms;
 }
 
+std::vector<TRecipeProduct> ReadRecipeProducts(TSession* session)
+{
+    TQuery q;
+    q.SetSession(session);
+    q.SetDatabaseName(KRBPROD);
+    q.SetSQL({QStringLiteral("SELECT C.Cod, C.Denumire FROM Catalog C"),
+              QStringLiteral("WHERE EXISTS (SELECT R.Cod FROM Reteta R WHERE R.Cod = C.Cod)"),
+              QStringLiteral("ORDER BY C.Cod, C.Grupa")});
+    DeclareFields(q, CompanyTable(CatalogDB), {"Cod", "Denumire"});
+    std::vector<TRecipeProduct> products;
+    for (q.Open(); !q.Eof(); q.Next())
+        if (products.empty() || products.back().Code != q.Fields(0)->AsString())
+            products.push_back({q.Fields(0)->AsString(), q.Fields(1)->AsString()});
+    return products;
+}
+
 std::vector<TProductVariance> ReadYieldVariances(TSession* session, const TBatchPeriod& period, const QStringList& products)
 {
     std::vector<TBatchLine> lines = ReadBatchLines(session, period);

@@ -66,6 +66,15 @@ std::vector<TProductVariance> YieldVariances(const std::vector<TBatchLine>& line
 // The recipe terms of the receipts of the period (products without a yield have none).
 std::vector<TPlannedTerm> ReadPlannedTerms(fw::TSession* session, const TBatchPeriod& period);
 
+// A product the variance may be asked for: one with a recipe.
+struct TRecipeProduct {
+    QString Code;
+    QString Name;
+};
+// The products with a recipe, by code, each code once (named by its first catalog row).
+// EDatabaseError when the company cannot be read.
+std::vector<TRecipeProduct> ReadRecipeProducts(fw::TSession* session);
+
 // Reads and works out the variances of the period, of the products named by code (none:
 // every one). EDatabaseError when the company cannot be read.
 std::vector<TProductVariance> ReadYieldVariances(fw::TSession* session, const TBatchPeriod& period,

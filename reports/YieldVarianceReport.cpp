@@ -5,6 +5,8 @@
 #include "platform/core/Readable.h"
 #include "reports/FirmName.h"
 #include "reports/PrintSettings.h"
+#include "reports/ProductFilterDialog.h"
+#include "reports/ProductionCharts.h"
 #include "reports/ReportColumns.h"
 #include "reports/TableReport.h"
 
@@ -60,6 +62,7 @@ void TYieldVarianceReport::SetVariances(const std::vector<TProductVariance>& var
                           Figure(m.QuantityPercent()), Figure(m.ValueVariance()), t.Planned, t.Actual, t.QuantityVariance(),
                           Figure(t.QuantityPercent()), Figure(t.ValueVariance())});
     }
+    DrawReportChart(*chart_, TChartKind::Variance, {Period, {}, {}, variances});
 }
 
 void TYieldVarianceReport::BuildReport()
@@ -73,8 +76,9 @@ void TYieldVarianceReport::BuildReport()
     AddTablePageHeader(
         *Report, QStringLiteral("Necesar fata de consum"), [this] { return FirmName; },
         [this] {
-            return QStringLiteral("receptii de produse din %1 - %2; valoarea la pretul loturilor consumate")
-                .arg(Day(Period.From, Report->FormatSettings), Day(Period.To, Report->FormatSettings));
+            const QString products = Products.isEmpty() ? QString() : QStringLiteral("; produsele ") + Products.join(QStringLiteral(", "));
+            return QStringLiteral("receptii de produse din %1 - %2%3; valoarea la pretul loturilor consumate")
+                .arg(Day(Period.From, Report->FormatSettings), Day(Period.To, Report->FormatSettings), products);
         },
         QStringLiteral("Period"),
         {QStringLiteral("Material"), QStringLiteral("Necesar"), QStringLiteral("Consumat"), QStringLiteral("Diferenta"),
@@ -108,16 +112,18 @@ void TYieldVarianceReport::BuildReport()
     }
     detail->Height = kRow;
     footer->Height = kRow + 2;
+    chart_ = AddReportChart(*Report, 4);
 }
 
 std::unique_ptr<TYieldVarianceReport> OpenYieldVarianceReport(TProductionContext& context, QWidget* owner,
-                                                              const TBatchPeriod& period)
+                                                              const TBatchPeriod& period, const QStringList& products)
 {
     auto form = std::make_unique<TYieldVarianceReport>(context, owner);
     form->Period = period;
+    form->Products = products;
     if (!ReadReportRows(context, owner, [&] {
             form->FirmName = ReadFirmName(context);
-            form->SetVariances(ReadYieldVariances(context.Session(), period, {}));
+            form->SetVariances(ReadYieldVariances(context.Session(), period, products));
         }))
         return nullptr;
     return form;
@@ -125,10 +131,11 @@ std::unique_ptr<TYieldVarianceReport> OpenYieldVarianceReport(TProductionContext
 
 void ExecuteYieldVarianceReport(TProductionContext& context, QWidget* owner, TDateTime& from, TDateTime& to)
 {
-    if (!AskPeriodReport(context, owner, from, to))
+    QStringList products;
+    if (!AskPeriodReport(context, owner, from, to, [&] { return AskReportProducts(context, owner, products); }))
         return;
     if (const std::unique_ptr<TYieldVarianceReport> form =
-            OpenYieldVarianceReport(context, owner, {DateTimeToDate(from), DateTimeToDate(to)}))
+            OpenYieldVarianceReport(context, owner, {DateTimeToDate(from), DateTimeToDate(to)}, products))
         RunReport(PrintSettingsOf(context), *form->Report, owner);
 }
 

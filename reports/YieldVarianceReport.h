@@ -9,6 +9,7 @@
 #include "reports/YieldVariance.h"
 
 #include <QObject>
+#include <QStringList>
 #include <memory>
 
 class QWidget;
@@ -26,7 +27,8 @@ public:
 
     fw::TReport* Report;
     TBatchPeriod Period;
-    QString FirmName; // at the head of each page
+    QStringList Products; // the products asked for, named under the title; none: every one
+    QString FirmName;     // at the head of each page
 
     void SetVariances(const std::vector<TProductVariance>& variances);
 
@@ -34,15 +36,18 @@ private:
     void BuildReport();
 
     fw::TMemoryReportData rows_;
+    fw::TReportPicture* chart_ = nullptr; // the variance over time, after the last product
 };
 
-// Reads the variances of the period and lays the report out over them; null, after telling
-// the user, when the database could not be read.
+// Reads the variances of the period, of the products named by code (none: every one), and
+// lays the report out over them; null, after telling the user, when the database could not
+// be read.
 std::unique_ptr<TYieldVarianceReport> OpenYieldVarianceReport(TProductionContext& context, QWidget* owner,
-                                                              const TBatchPeriod& period);
+                                                              const TBatchPeriod& period, const QStringList& products = {});
 
-// The command: the period and the print settings asked in turn (a cancel ends it quietly),
-// then the report previewed or printed. The period is given back as the user left it.
+// The command: the period, the products and the print settings asked in turn (a cancel ends
+// it quietly), then the report previewed or printed. The period is given back as the user
+// left it.
 void ExecuteYieldVarianceReport(TProductionContext& context, QWidget* owner, fw::TDateTime& from, fw::TDateTime& to);
 
 } // namespace corvanel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPointF>
@@ -10,8 +11,8 @@
 
 namespace fw {
 
-// The device-independent result of generating a report: pages of text boxes, lines and
-// rectangles, every coordinate in millimetres from the top left corner of the sheet.
+// The device-independent result of generating a report: pages of text boxes, lines,
+// rectangles and pictures, every coordinate in millimetres from the top left corner of the sheet.
 // Painting reads it and never changes it.
 
 enum class TReportAlignment { Left, Center, Right };
@@ -45,6 +46,14 @@ struct TPageRect {
     double Width = 0.2; // pen width, mm
 };
 
+// A picture (a chart) drawn into its box, stretched to fill it. The image is made for the
+// box at print resolution, so it is sharp on paper and in a PDF; painted over the solid
+// areas and under the frames, rules and texts.
+struct TPagePicture {
+    QRectF Rect;
+    QImage Image;
+};
+
 struct TReportPage {
     int Number = 0;  // 1-based
     QSizeF Size;     // the sheet, mm, as oriented
@@ -54,6 +63,7 @@ struct TReportPage {
     // Solid black areas, drawn before the frames: the bars and modules of barcodes, which
     // stay shapes in a PDF, sharp at any resolution a reader or a printer uses.
     std::vector<QRectF> Fills;
+    std::vector<TPagePicture> Pictures;
 
     // The texts an element printed on this page, in order.
     std::vector<const TPageText*> TextsNamed(const QString& name) const;

@@ -4,6 +4,7 @@
 #include "platform/report/ReportPainter.h"
 
 #include <QIODevice>
+#include <QPainter>
 
 #include <charconv>
 #include <cstring>
@@ -209,7 +210,18 @@ public:
             AppendInt(fontList, font->Object);
             fontList += " 0 R ";
         }
-        objects_.Object(resources, "<< /ProcSet [/PDF /Text] /Font << " + fontList + ">> >>");
+        // A document without pictures keeps the resources it always had.
+        std::string imageList;
+        for (const auto& [key, image] : images_) {
+            imageList += image.Resource + ' ';
+            AppendInt(imageList, image.Object);
+            imageList += " 0 R ";
+        }
+        if (imageList.empty())
+            objects_.Object(resources, "<< /ProcSet [/PDF /Text] /Font << " + fontList + ">> >>");
+        else
+            objects_.Object(resources, "<< /ProcSet [/PDF /Text /ImageC] /Font << " + fontList + ">> /XObject << "
+                                           + imageList + ">> >>");
         std::string kidList;
         for (const int kid : kids) {
             AppendInt(kidList, kid);
@@ -228,7 +240,8 @@ public:
     }
 
 private:
-    // The page's drawing: solid areas, frames, rules, then texts, as the other devices paint them.
+    // The page's drawing: solid areas, pictures, frames, rules, then texts, as the other
+    // devices paint them.
     bool Content(const TReportPage& page, std::string& out)
     {
         const double height = page.Size.height() * kPointsPerMm;
@@ -248,6 +261,19 @@ private:
             AppendNumber(out, r.width() * kPointsPerMm);
             AppendNumber(out, r.height() * kPointsPerMm);
             out += "re f\n";
+        }
+        for (const TPagePicture& picture : page.Pictures) {
+            if (picture.Image.isNull())
+                continue;
+            // The image's unit square scaled onto its box.
+            const QRectF& r = picture.Rect;
+            out += "q ";
+            AppendNumber(out, r.width() * kPointsPerMm);
+            out += "0 0 ";
+            AppendNumber(out, r.height() * kPointsPerMm);
+            AppendNumber(out, r.left() * kPointsPerMm);
+            AppendNumber(out, height - r.bottom() * kPointsPerMm);
+            out += "cm " + ImageOf(picture.Image) + " Do Q\n";
         }
         for (const TPageRect& r : page.Rects) {
             pen(r.Width);
@@ -345,6 +371,36 @@ private:
         return lastFont_;
     }
 
+    // The name the pages draw an image by; written once, however many pages show it.
+    std::string ImageOf(const QImage& image)
+    {
+        auto found = images_.find(image.cacheKey());
+        if (found != images_.end())
+            return found->second.Resource;
+        TDocumentImage entry;
+        entry.Resource = "/Im" + std::to_string(images_.size() + 1);
+        entry.Object = objects_.Reserve();
+        // Transparent parts show the white sheet, as on the other devices.
+        QImage rgb(image.size(), QImage::Format_RGB888);
+        rgb.fill(Qt::white);
+        {
+            QPainter painter(&rgb);
+            painter.drawImage(0, 0, image);
+        }
+        QByteArray samples;
+        const qsizetype row = qsizetype(rgb.width()) * 3;
+        samples.reserve(row * rgb.height());
+        for (int y = 0; y < rgb.height(); ++y)
+            samples.append(reinterpret_cast<const char*>(rgb.constScanLine(y)), row);
+        std::string dictionary = " /Type /XObject /Subtype /Image /Width ";
+        AppendInt(dictionary, rgb.width());
+        dictionary += " /Height ";
+        AppendInt(dictionary, rgb.height());
+        dictionary += " /ColorSpace /DeviceRGB /BitsPerComponent 8";
+        objects_.Stream(entry.Object, dictionary, samples);
+        return images_.emplace(image.cacheKey(), std::move(entry)).first->second.Resource;
+    }
+
     void WriteFont(const TDocumentFont& documentFont)
     {
         const TPdfFont& font = *documentFont.Font;
@@ -435,8 +491,14 @@ private:
         objects_.Stream(toUnicode, {}, QByteArrayView(cmap.data(), qsizetype(cmap.size())));
     }
 
+    struct TDocumentImage {
+        std::string Resource; // "/Im1"
+        int Object = 0;
+    };
+
     TPdfObjects objects_;
     std::vector<std::unique_ptr<TDocumentFont>> fonts_;
+    std::map<qint64, TDocumentImage> images_; // by QImage::cacheKey
     std::map<std::tuple<QString, bool, bool, bool>, TDocumentFont*> byPageFont_;
     std::map<QString, TDocumentFont*> byFace_;
     std::tuple<QString, bool, bool, bool> lastKey_;

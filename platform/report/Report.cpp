@@ -74,6 +74,13 @@ TReportSystemData* TReportBand::AddSystemData(TSystemDataKind data, double left,
 
 TReportMemo* TReportBand::AddMemo(double left, double top, double width) { return Add<TReportMemo>(left, top, width); }
 
+TReportPicture* TReportBand::AddPicture(double left, double top, double width, double height)
+{
+    TReportPicture* picture = Add<TReportPicture>(left, top, width);
+    picture->Height = height;
+    return picture;
+}
+
 TReportElement* TReportBand::FindElement(const QString& name) const
 {
     for (const auto& element : elements_)

@@ -40,7 +40,7 @@ enum class TFrameSide { Left = 1, Top = 2, Right = 4, Bottom = 8, All = 15 };
 Q_DECLARE_FLAGS(TFrameSides, TFrameSide)
 Q_DECLARE_OPERATORS_FOR_FLAGS(TFrameSides)
 
-enum class TElementKind { Label, DataText, Sum, Shape, SystemData, Memo };
+enum class TElementKind { Label, DataText, Sum, Shape, SystemData, Memo, Picture };
 enum class TShapeKind { Rectangle, HorizontalLine, VerticalLine };
 enum class TSystemDataKind { DateTime, Date, Time, PageNumber };
 enum class TFontPitch { Default, Variable, Fixed };
@@ -148,6 +148,18 @@ public:
     QStringList Lines;
 };
 
+// A picture stretched over the element's box (Width 0: to the band's right edge; Height
+// must be set). Make Image for the box at print resolution (PictureDpi); a null image
+// prints nothing but still takes its room. A band is never split through a picture.
+class TReportPicture final : public TReportElement {
+public:
+    explicit TReportPicture(TReportBand* band) : TReportElement(TElementKind::Picture, band) {}
+    QImage Image;
+};
+
+// The resolution pictures are made at for a page: a printer's, sharp on paper.
+constexpr int PictureDpi = 300;
+
 // A band: a strip across the page printed at its moment (top of every page, every row, a
 // group's start or end...). It is as tall as Height or as its elements need, whichever is
 // more. A band with no height and no elements is absent. A band that does not fit on the
@@ -184,6 +196,7 @@ public:
     TReportShape* AddShape(TShapeKind shape, double left, double top, double width, double height);
     TReportSystemData* AddSystemData(TSystemDataKind data, double left, double top, double width = 0);
     TReportMemo* AddMemo(double left, double top, double width);
+    TReportPicture* AddPicture(double left, double top, double width, double height);
 
     int ElementCount() const { return int(elements_.size()); }
     TReportElement* Elements(int index) const { return elements_.at(size_t(index)).get(); }

@@ -129,6 +129,7 @@ QString TReportGenerator::TextOf(TReportElement* element) const
     case TElementKind::Memo:
         return static_cast<TReportMemo*>(element)->Lines.join(QLatin1Char('\n'));
     case TElementKind::Shape:
+    case TElementKind::Picture:
         break;
     }
     return QString();
@@ -204,6 +205,16 @@ bool TReportGenerator::Evaluate(TReportBand* band, TOutput& out)
             continue;
         }
 
+        if (element->Kind() == TElementKind::Picture) {
+            const QRectF box(element->Left, element->Top, width, element->Height);
+            if (const auto* picture = static_cast<const TReportPicture*>(element); !picture->Image.isNull())
+                out.Pictures.push_back({box, picture->Image});
+            if (element->Frame)
+                AddFrame(out, box, element->Frame, element->FrameWidth);
+            bottom = std::max(bottom, box.bottom());
+            continue;
+        }
+
         const TPageFont font = FontOf(*element);
         const double line = LineHeight(font);
         double height = element->Height > 0 ? element->Height : line;
@@ -251,6 +262,10 @@ void TReportGenerator::Place(TOutput& out, double top)
         page.Lines.push_back({line.From + offset, line.To + offset, line.Width});
     for (const TPageRect& rect : out.Rects)
         page.Rects.push_back({rect.Rect.translated(offset), rect.Width});
+    for (TPagePicture& picture : out.Pictures) {
+        picture.Rect.translate(offset);
+        page.Pictures.push_back(std::move(picture));
+    }
     // A sum restarts once it is on paper.
     for (TReportSum* sum : out.Sums)
         sum->Reset();
@@ -294,17 +309,24 @@ void TReportGenerator::NewPage()
     StartPage();
 }
 
-// The lowest cut at or above `room` that runs between lines of text, never through one.
+// The lowest cut at or above `room` that runs between lines of text and pictures, never
+// through one.
 double TReportGenerator::SplitPoint(const TOutput& out, double room)
 {
     double cut = room;
+    const auto above = [&cut](const QRectF& box) {
+        if (box.top() < cut - kEpsilon && box.bottom() > cut + kEpsilon) {
+            cut = box.top();
+            return true;
+        }
+        return false;
+    };
     for (bool moved = true; moved;) {
         moved = false;
         for (const TPageText& text : out.Texts)
-            if (text.Rect.top() < cut - kEpsilon && text.Rect.bottom() > cut + kEpsilon) {
-                cut = text.Rect.top();
-                moved = true;
-            }
+            moved = above(text.Rect) || moved;
+        for (const TPagePicture& picture : out.Pictures)
+            moved = above(picture.Rect) || moved;
     }
     return cut;
 }
@@ -363,6 +385,17 @@ TReportGenerator::TOutput TReportGenerator::SplitOff(TOutput& out, double cut)
         }
     }
     out.Rects = std::move(rects);
+
+    std::vector<TPagePicture> pictures;
+    for (TPagePicture& picture : out.Pictures) {
+        if (picture.Rect.top() >= cut - kEpsilon) {
+            rest.Pictures.push_back(std::move(picture));
+            rest.Pictures.back().Rect.translate(up);
+        } else {
+            pictures.push_back(std::move(picture));
+        }
+    }
+    out.Pictures = std::move(pictures);
     return rest;
 }
 

@@ -27,6 +27,7 @@ private:
         std::vector<TPageText> Texts;
         std::vector<TPageLine> Lines;
         std::vector<TPageRect> Rects;
+        std::vector<TPagePicture> Pictures;
         std::vector<std::pair<size_t, const TReportSystemData*>> PageNumbers;
         std::vector<TReportSum*> Sums;
     };

@@ -161,6 +161,13 @@ void paintPage(QPainter& painter, const TReportPage& page, const TPaintOptions& 
         painter.fillRect(rect(QRectF(QPointF(0, 0), page.Size)), Qt::white);
     for (const QRectF& r : page.Fills)
         painter.fillRect(rect(r), Qt::black);
+    if (!page.Pictures.empty()) {
+        painter.save();
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        for (const TPagePicture& picture : page.Pictures)
+            painter.drawImage(rect(picture.Rect), picture.Image);
+        painter.restore();
+    }
     painter.setBrush(Qt::NoBrush);
     for (const TPageRect& r : page.Rects) {
         painter.setPen(pen(r.Width));

@@ -54,8 +54,9 @@ std::vector<TTableLayout> BuildHostTables()
          {F("Contor"), D("Data_inregistrarii"), F("Numar"), S("Tip", 3), D("Data"), S("Furnizor", 30),
           S("Explicatie", 255)},
          // A consumption document made before its genealogy was kept is tied to its
-         // receipt by number and date.
-         {Key("Contor"), Index("Data_inregistrarii", "Data_inregistrarii"), Index("Numar_Data", "Numar;Data")}},
+         // receipt by number and date; the receipts of one type are read by period.
+         {Key("Contor"), Index("Data_inregistrarii", "Data_inregistrarii"), Index("Numar_Data", "Numar;Data"),
+          Index("Tip_Data", "Tip;Data")}},
         {ItemInDB,
          {F("Contor"), F("Contor_secundar"), S("Cod_gestiune", 4), S("Cod_grupa", 8), S("Cod_articol", 30),
           S("Lot", 30), F("Cantitate"), F("Pret_achizitie_valuta"), S("Valuta", 3), F("Pret_achizitie_lei"),

@@ -1,6 +1,8 @@
 // The dashboard: which receipts of finished goods still wait for their consumption, this
 // month's production against last month's, and the window leading to the requirement.
 #include "data/LotStatus.h"
+#include "platform/schema/CompanyTables.h"
+#include "platform/schema/DocumentTypes.h"
 #include "platform/ui/MessageDlg.h"
 #include "reports/DashboardData.h"
 #include "reports/DashboardForm.h"
@@ -58,6 +60,20 @@ TEST(Dashboard, AProductionReceiptWaitsForItsConsumptionUntilOneIsWrittenAndAgai
     EXPECT_EQ(p.Unconsumed(), (std::vector<double>{5, 7}));
     ReverseConsumption(*p.c.dm, 8, "ADM");
     EXPECT_EQ(p.Unconsumed(), (std::vector<double>{5, 6, 7}));
+    EXPECT_EQ(p.messages.Count(), 0);
+}
+
+// An older consumption, written before the genealogy was kept, is tied to its receipt by
+// number and date; a receipt from before the dashboard's year is no longer waited for.
+TEST(Dashboard, AnOlderConsumptionCountsByNumberAndDateAndTheYearBeforeIsLeftOut)
+{
+    Plant p;
+    p.c.company.Add(fw::DocOutDB, {{20.0, QDate(2026, 11, 21), 126.0, fw::ConsumptionDocType, QDate(2026, 11, 20), ""}});
+    // Same number, another day: not this receipt's.
+    p.c.company.Add(fw::DocOutDB, {{21.0, QDate(2026, 11, 6), 127.0, fw::ConsumptionDocType, QDate(2026, 11, 6), ""}});
+    p.Receipt(9, "BP", 90, QDate(2025, 12, 31), 80);  // the day before the year began
+    p.Receipt(10, "BP", 91, QDate(2026, 1, 1), 80);   // its first day
+    EXPECT_EQ(p.Unconsumed(), (std::vector<double>{5, 7, 10}));
     EXPECT_EQ(p.messages.Count(), 0);
 }
 

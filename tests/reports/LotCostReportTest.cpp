@@ -3,6 +3,7 @@
 #include "ReportFormats.h"
 #include "platform/report/ReportTestSupport.h"
 #include "reports/LotCostReport.h"
+#include "reports/ProductionCharts.h"
 #include "ProductionFixture.h"
 
 #include <gtest/gtest.h>
@@ -36,6 +37,17 @@ TEST(LotCostReport, EachLotIsAGroupOfItsMaterialsUnderItsCostAndTheLotsAddUp)
     EXPECT_EQ(TextsNamed(doc, "LotCost"), (QStringList{"1,020.50", "0.00"}));
     EXPECT_EQ(TextsNamed(doc, "UnitCost"), (QStringList{"Cost materiale, pe unitate: 0.5103 lei", "Cost materiale, pe unitate: - lei"}));
     EXPECT_EQ(TextsNamed(doc, "TotalCost"), QStringList{"1,020.50"});
+    // The unit cost over time under the total, across the page: one lot has a figure.
+    const fw::TReportPage& last = doc.Pages.back();
+    ASSERT_EQ(last.Pictures.size(), 1u);
+    EXPECT_EQ(last.Pictures[0].Rect.width(), report.Report->ContentWidth());
+    EXPECT_EQ(last.Pictures[0].Rect.height(), ReportChartHeight);
+    EXPECT_GT(last.Pictures[0].Rect.top(), last.TextsNamed("TotalCost")[0]->Rect.bottom());
+    // Drawn at print resolution: 95 mm at 300 dpi.
+    EXPECT_EQ(last.Pictures[0].Image.height(), 1122);
+    // Lots with no unit cost draw no chart, and leave no room for one.
+    report.SetCosts({reversed});
+    EXPECT_TRUE(report.Report->Generate().Pages.back().Pictures.empty());
     report.SetCosts({});
     EXPECT_EQ(report.Report->Generate().PageCount(), 0);
 }

@@ -151,4 +151,19 @@ TEST(YieldVariance, APlanNothingWasDrawnForIsValuedAtThePeriodsPriceOrLeftUnknow
     EXPECT_TRUE(std::isnan(v[1].Total.PlannedValue));
 }
 
+// The products a variance can be asked for: those with a recipe, each code once though the
+// catalog keeps it in two groups.
+TEST(YieldVariance, TheProductsOfferedAreThoseWithARecipeEachCodeOnce)
+{
+    Dairy d;
+    d.c.company.Article("02", "KEFIR", "Kefir", 100.0);
+    d.c.company.Article("03", "IAURT", "Iaurt la pahar", 100.0);
+    d.c.company.RecipeRow("KEFIR", ".LAPTE", "01", 11);
+    const std::vector<TRecipeProduct> products = ReadRecipeProducts(d.c.production.Context.Session());
+    ASSERT_EQ(products.size(), 2u);
+    EXPECT_EQ(products[0].Code + "|" + products[0].Name, "IAURT|Iaurt");
+    EXPECT_EQ(products[1].Code + "|" + products[1].Name, "KEFIR|Kefir");
+    EXPECT_EQ(d.messages.Count(), 0);
+}
+
 } // namespace

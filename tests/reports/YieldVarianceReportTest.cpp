@@ -2,9 +2,14 @@
 // a material, the product's total under them; an unknown value prints as nothing.
 #include "ReportFormats.h"
 #include "platform/report/ReportTestSupport.h"
+#include "reports/ProductFilterDialog.h"
 #include "reports/YieldVarianceReport.h"
 #include "ProductionFixture.h"
 
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QListWidget>
+#include <QPushButton>
 #include <gtest/gtest.h>
 #include <limits>
 
@@ -34,6 +39,36 @@ TEST(YieldVarianceReport, EachMaterialUnderItsProductAndTheProductsTotalUnderThe
     EXPECT_EQ(TextsNamed(doc, "TotalDiferenta"), QStringList{"5"});
     EXPECT_EQ(TextsNamed(doc, "TotalProcent"), QStringList{"1.8"});
     EXPECT_EQ(TextsNamed(doc, "TotalValoare"), QStringList{""});
+    // The variance over time after the last product; the products asked for under the title.
+    EXPECT_EQ(doc.Pages.back().Pictures.size(), 1u);
+    report.Products = QStringList{"IAURT", "KEFIR"};
+    EXPECT_EQ(TextsNamed(report.Report->Generate(), "Period"),
+              QStringList{"receptii de produse din 01.12.2026 - 31.12.2026; produsele IAURT, KEFIR; valoarea la pretul "
+                          "loturilor consumate"});
+}
+
+// Which products the report is about: all of them, or those ticked; a choice of none
+// cannot be confirmed.
+TEST(YieldVarianceReport, TheProductsChosenAreThoseTickedAndNoneCannotBeConfirmed)
+{
+    const std::vector<TRecipeProduct> recipes{{"CAS", "Cas"}, {"IAURT", "Iaurt"}, {"KEFIR", "Kefir"}};
+    TProductFilterDialog dialog(recipes, {"KEFIR"}, nullptr);
+    auto* every = dialog.findChild<QCheckBox*>("EveryProductCheck");
+    auto* list = dialog.findChild<QListWidget*>("ProductList");
+    QPushButton* ok = dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+    ASSERT_TRUE(every && list && ok);
+    EXPECT_FALSE(every->isChecked());
+    EXPECT_EQ(dialog.chosenProducts(), QStringList{"KEFIR"});
+    list->item(2)->setCheckState(Qt::Unchecked);
+    EXPECT_FALSE(ok->isEnabled());
+    list->item(0)->setCheckState(Qt::Checked);
+    list->item(1)->setCheckState(Qt::Checked);
+    EXPECT_TRUE(ok->isEnabled());
+    EXPECT_EQ(dialog.chosenProducts(), (QStringList{"CAS", "IAURT"}));
+    every->setChecked(true);
+    EXPECT_FALSE(list->isEnabled());
+    EXPECT_TRUE(ok->isEnabled());
+    EXPECT_TRUE(dialog.chosenProducts().isEmpty());
 }
 
 } // namespace

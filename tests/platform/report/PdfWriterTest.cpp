@@ -151,3 +151,70 @@ TEST(PdfWriter, ACharacterTheFontLacksIsStillWritten)
     ASSERT_TRUE(fonts.waitForFinished(30000));
     EXPECT_EQ(fonts.readAllStandardOutput().count("Identity-H"), 2);
 }
+
+namespace {
+
+// A picture of two halves, red over blue, so its orientation shows on paper.
+QImage TwoColours()
+{
+    QImage image(40, 20, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 40; ++x)
+            image.setPixel(x, y, qRgb(255, 0, 0));
+    return image;
+}
+
+QByteArray Bytes(const QString& fileName)
+{
+    QFile file(fileName);
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+} // namespace
+
+// A picture is one image in the file, however many pages show it, stretched over its box
+// the right way up; a document without pictures names no images at all.
+TEST(PdfWriter, APictureIsOneImageOverItsBoxAndADocumentWithoutIsAsBefore)
+{
+    if (QStandardPaths::findExecutable("pdftoppm").isEmpty() || QStandardPaths::findExecutable("pdfimages").isEmpty())
+        GTEST_SKIP() << "poppler's tools are not installed";
+    testsupport::TempDir temp;
+    TReportDocument document = OnePage({Text(QStringLiteral("Grafic"), QRectF(20, 20, 80, 8), TReportAlignment::Left)});
+    const QString plain = temp.File("fara.pdf");
+    ASSERT_TRUE(ExportPdf(document, plain));
+    EXPECT_FALSE(Bytes(plain).contains("/XObject"));
+    EXPECT_TRUE(Bytes(plain).contains("/ProcSet [/PDF /Text] /Font"));
+
+    const QImage picture = TwoColours();
+    document.Pages[0].Pictures.push_back({QRectF(60, 200, 100, 50), picture});
+    document.Pages.push_back(document.Pages[0]);
+    document.Pages[1].Number = 2;
+    const QString pdf = temp.File("grafic.pdf");
+    ASSERT_TRUE(ExportPdf(document, pdf));
+
+    QProcess images;
+    images.start("pdfimages", {"-list", pdf});
+    ASSERT_TRUE(images.waitForFinished(30000));
+    const QStringList listed = QString::fromUtf8(images.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    // A heading, a rule, and a line for each page that shows the one image.
+    ASSERT_EQ(listed.size(), 4);
+    const QStringList first = listed[2].simplified().split(' ');
+    const QStringList second = listed[3].simplified().split(' ');
+    EXPECT_EQ(first.mid(3, 3), (QStringList{"40", "20", "rgb"})); // width, height, colour
+    EXPECT_EQ(first.value(10), second.value(10));                 // the same object
+
+    ASSERT_TRUE(RunTool("pdftoppm", {"-r", "50", "-f", "1", "-l", "1", "-singlefile", pdf, temp.File("page")}));
+    const QImage page(temp.File("page.ppm"));
+    const auto at = [&](double xMm, double yMm) { return page.pixel(int(xMm / 25.4 * 50), int(yMm / 25.4 * 50)); };
+    EXPECT_EQ(at(110, 210), qRgb(255, 0, 0)); // the top half
+    EXPECT_EQ(at(110, 240), qRgb(0, 0, 255)); // the bottom half
+    EXPECT_EQ(at(110, 255), qRgb(255, 255, 255)); // below the box
+    EXPECT_EQ(at(165, 225), qRgb(255, 255, 255)); // right of it
+    // The screen's painter stretches it over the same box.
+    ASSERT_TRUE(ExportPng(document, 0, temp.File("screen.png"), 50));
+    const QImage screen(temp.File("screen.png"));
+    for (const auto& [x, y] : {std::pair{110.0, 210.0}, {110.0, 240.0}, {110.0, 255.0}, {165.0, 225.0}})
+        EXPECT_EQ(screen.pixel(int(x / 25.4 * 50), int(y / 25.4 * 50)), at(x, y)) << x << " " << y;
+}

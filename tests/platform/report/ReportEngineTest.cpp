@@ -365,3 +365,38 @@ TEST(ReportElements, ValuesPrintThroughTheirMasks)
     }
     DefaultFormatSettings() = saved;
 }
+
+// A picture takes its box's room in its band and is never cut: a band that does not fit
+// whole goes on the next page with its picture, and a picture with no image prints nothing.
+TEST(ReportElements, APictureTakesItsRoomAndMovesWholeToTheNextPage)
+{
+    TMemoryReportData rows({QStringLiteral("Row")});
+    for (int i = 1; i <= 3; ++i)
+        rows.AddRow({i});
+    TReport report;
+    report.PaperSize = QPageSize(QSizeF(100, 150), QPageSize::Millimeter);
+    report.Margins = QMarginsF(10, 10, 10, 10);
+    report.SetData(&rows);
+    report.Detail()->Height = 40; // three rows: 10..130 of a body ending at 140
+    QImage image(10, 10, QImage::Format_RGB32);
+    image.fill(Qt::green);
+    TReportPicture* picture = report.Summary()->AddPicture(5, 2, 0, 30);
+    picture->Image = image;
+    report.Summary()->AddLabel(QStringLiteral("Sub grafic"), 0, 33)->Name = QStringLiteral("under");
+
+    TReportDocument document = report.Generate();
+    ASSERT_EQ(document.PageCount(), 2);
+    EXPECT_TRUE(document.Pages[0].Pictures.empty());
+    ASSERT_EQ(document.Pages[1].Pictures.size(), 1u);
+    // Width 0 reaches to the band's right edge: 80 mm between the margins, less 5.
+    EXPECT_EQ(document.Pages[1].Pictures[0].Rect, QRectF(15, 12, 75, 30));
+    EXPECT_EQ(document.Pages[1].Pictures[0].Image, image);
+    ASSERT_EQ(document.Pages[1].TextsNamed("under").size(), 1u);
+    EXPECT_DOUBLE_EQ(document.Pages[1].TextsNamed("under")[0]->Rect.top(), 43);
+
+    picture->Image = QImage();
+    document = report.Generate();
+    ASSERT_EQ(document.PageCount(), 2);
+    EXPECT_TRUE(document.Pages[1].Pictures.empty());
+    EXPECT_DOUBLE_EQ(document.Pages[1].TextsNamed("under")[0]->Rect.top(), 43);
+}
