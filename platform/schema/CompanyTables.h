@@ -40,6 +40,7 @@ inline const QString StareLotDB = QStringLiteral("StareLot.DB");     // each lot
 inline const QString IstoricStareLotDB = QStringLiteral("IstoricStareLot.DB"); // every change of it (the add-on's)
 inline const QString NormeCalitateDB = QStringLiteral("NormeCalitate.DB");       // quality norms (the add-on's)
 inline const QString AnalizeLotDB = QStringLiteral("AnalizeLot.DB");             // laboratory results (the add-on's)
+inline const QString LivrariLapteDB = QStringLiteral("LivrariLapte.DB");         // farmers' milk deliveries (the add-on's)
 // The requirement's working table, in the user's private directory.
 inline const QString TempDB = QStringLiteral("temp.DB");
 // The company's shared settings file, beside its tables.
@@ -92,6 +93,10 @@ const TTableLayout& QualityNormTable();
 // The laboratory results of lots, the add-on's own, each with the verdict given against
 // the norm in force when it was recorded.
 const TTableLayout& LabResultTable();
+// The farmers' milk deliveries, the add-on's own: each is a receipt line of raw milk with
+// its own lot, and here keeps what the receipt line cannot (litres and kilograms, density,
+// temperature, sample) and the tank receipt it was emptied into (none: still apart).
+const TTableLayout& MilkDeliveryTable();
 // The tables the add-on owns and creates where a company lacks them (the recipes come
 // with the company from the host).
 const std::vector<const TTableLayout*>& AddOnOwnTables();
