@@ -64,9 +64,9 @@ QString MilkUnknownDelivery(double receipt, double line)
         .arg(line, 0, 'f', 0);
 }
 
-QString MilkTankWritten(const QString& tankLot, const QString& quantity, int deliveries)
+QString MilkTankWritten(const QString& tankLot, int deliveries)
 {
-    return QStringLiteral("A fost facut lotul de tanc <%1>: %2 din %3 livrari.").arg(tankLot, quantity).arg(deliveries);
+    return QStringLiteral("A fost facut lotul de tanc <%1> din %2 livrari.").arg(tankLot).arg(deliveries);
 }
 
 QString MilkBadMonth(const QString& text)

@@ -24,7 +24,7 @@ QString MilkNonConformingDelivery(const QString& lot, const QString& farmer, con
 QString MilkAlreadyInTank(const QString& lot, const QString& farmer, const QString& tankLot);
 QString MilkDeliveryLotGone(const QString& lot, const QString& farmer);
 QString MilkUnknownDelivery(double receipt, double line);
-QString MilkTankWritten(const QString& tankLot, const QString& quantity, int deliveries);
+QString MilkTankWritten(const QString& tankLot, int deliveries);
 
 // A month typed as YYYY-MM.
 QString MilkBadMonth(const QString& text);

@@ -67,6 +67,11 @@ public:
     // "Analize laborator": a lot's results against their norms, a result entered, the lot
     // held or released, in a modal dialog.
     void OpenLabResults();
+    // "Receptie lapte", "Calitatea laptelui pe furnizori", "Decont lunar lapte": modal dialogs.
+    void OpenMilkIntake();
+    void OpenMilkSettings();
+    void OpenMilkQuality();
+    void OpenMilkStatement();
     // "Costul loturilor fabricate": the report, after its questions.
     void RunLotCostReport();
     // "Necesar fata de consum": the report, after its questions.
