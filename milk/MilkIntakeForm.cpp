@@ -131,7 +131,7 @@ void TMilkIntakeForm::buildControls()
     form->addRow(QStringLiteral("&Numar proba:"), u.sample);
     form->addRow(QStringLiteral("G&rasime (%):"), u.results[0]);
     form->addRow(QStringLiteral("&Proteina (%):"), u.results[1]);
-    form->addRow(QStringLiteral("NT&G (/ml):"), u.results[2]);
+    form->addRow(QStringLiteral("NTG (/&ml):"), u.results[2]);
     form->addRow(QStringLiteral("N&CS (/ml):"), u.results[3]);
     form->addRow(QStringLiteral("Inhi&bitori:"), u.inhibitors);
     form->addRow(u.add);

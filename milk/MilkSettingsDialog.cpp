@@ -79,8 +79,8 @@ void TMilkSettingsDialog::buildControls()
     form->addRow(QStringLiteral("Gesti&unea:"), u.warehouse);
     form->addRow(QStringLiteral("&Densitate (kg/l):"), u.density);
     form->addRow(QStringLiteral("&Pret de baza (lei):"), u.basePrice);
-    form->addRow(QStringLiteral("Pret pe &unitate:"), u.unit);
-    form->addRow(QStringLiteral("Grasime de &referinta (%):"), u.referenceFat);
+    form->addRow(QStringLiteral("Pret pe uni&tate:"), u.unit);
+    form->addRow(QStringLiteral("Grasi&me de referinta (%):"), u.referenceFat);
     form->addRow(QStringLiteral("Proteina de re&ferinta (%):"), u.referenceProtein);
     form->addRow(QStringLiteral("&Bonus grasime la 0,1 puncte (lei):"), u.fatBonus);
     form->addRow(QStringLiteral("B&onus proteina la 0,1 puncte (lei):"), u.proteinBonus);
