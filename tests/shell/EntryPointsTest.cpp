@@ -267,6 +267,7 @@ TEST_F(Session, MainMenuTreeAsTheHostMergesIt)
                         "unei unitati de produs finit.",
                         QString("  &Configurare productie|5|Specifica gestiunea si identificatorul de coduri de materii prime si ") +
                         "materiale",
+                        "  Configurare &lapte|5|Articolul laptelui crud, gestiunea, densitatea si pretul platit furnizorilor.",
                         "Rapoarte|0",
                         "  Trasabilitate produse|1|",
                         "  Loturi care expira|1|",
@@ -276,6 +277,12 @@ TEST_F(Session, MainMenuTreeAsTheHostMergesIt)
                         "productiei si a expirarii.",
                         QString("  Analize laborator|1|Rezultatele de laborator ale unui lot fata de norme; lotul blocat ") +
                         "sau eliberat, cu motivul.",
+                        QString("  Receptie lapte|1|Livrarile de lapte ale zilei pe furnizori, cu analizele lor; livrarile ") +
+                            "alese golite intr-un tanc.",
+                        QString("  Calitatea laptelui pe furnizori|1|Mediile geometrice NTG si NCS ale fiecarui furnizor ") +
+                            "pentru o luna, cu regula probelor si verdictul.",
+                        QString("  Decont lunar lapte|1|Cantitatea, grasimea, proteina, pretul si valoarea laptelui fiecarui ") +
+                            "furnizor pentru o luna.",
                         QString("  Costul loturilor fabricate|1|Costul materialelor fiecarui lot de produs, la pretul de ") +
                             "achizitie al loturilor consumate.",
                         QString("  Necesar fata de consum|1|Necesarul retetelor fata de ce s-a consumat pentru fiecare ") +
