@@ -109,6 +109,16 @@ TEST(MilkIntake, TheTankTakesEachDeliveryWholeOnceAndTheRecallFollowsFarmerToCus
     const std::vector<TRecordedDelivery> d = c.Record({c.Delivery("F1", std::nullopt, 300.0), c.Delivery("F2", std::nullopt, 200.0)});
     const QString tank = MakeTankLot(*c.dm, c.settings, kDay, {{d[0].Receipt, 1}, {d[1].Receipt, 1}}, "ADM");
     EXPECT_EQ(c.Stock(), (tank + " 500\n").toStdString());
+    // The emptying is a consumption of the tank's receipt: its number and date, a line and a
+    // genealogy row per delivery, each feeding the tank's line.
+    const double tankReceipt0 = double(c.Engine().ScalarInt(QStringLiteral("SELECT MAX(Contor) FROM Doc_in WHERE Tip = 'BP'"), {}));
+    EXPECT_EQ(c.Engine().ScalarInt(QStringLiteral("SELECT COUNT(*) FROM Doc_out o JOIN Doc_in i ON i.Numar = o.Numar AND i.Data = o.Data "
+                                                  "WHERE o.Tip = 'BMC' AND i.Contor = ?"), {tankReceipt0}), 1);
+    EXPECT_EQ(c.Engine().ScalarInt(QStringLiteral("SELECT SUM(Cantitate) FROM Genealogie WHERE Contor_produs = ? AND Contor_secundar_produs = 1"),
+                                   {tankReceipt0}), 500);
+    EXPECT_EQ(c.Count("SELECT COUNT(*) FROM Item_out"), 2);
+    for (const TDeliveryRow& row : ReadMilkDeliveries(c.Engine(), kDay, kDay))
+        EXPECT_EQ(row.Tank, std::optional<double>(tankReceipt0)) << row.Lot.toStdString();
     EXPECT_THROW(MakeTankLot(*c.dm, c.settings, kDay, {{d[0].Receipt, 1}}, "ADM"), EMilkRefused);
     // The tank's milk makes yoghurt (receipt 100, consumption 50), sold to a customer.
     const double tankReceipt = double(c.Engine().ScalarInt(QStringLiteral("SELECT MAX(Contor) FROM Doc_in"), {}));
