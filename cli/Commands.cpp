@@ -5,14 +5,14 @@ namespace corvanel::cli {
 
 extern const TCommand RequirementCommand, ConsumeCommand, TraceCommand, IndexPricesCommand, DemoCommand, MigrateCommand,
     ImportParadoxCommand, ExpiringCommand, RecallCommand, DrillsCommand, ReverseCommand, LabelCommand, LotStatusCommand,
-    QualityCommand, CostCommand, VarianceCommand, ChartCommand;
+    QualityCommand, CostCommand, VarianceCommand, ChartCommand, MilkQualityCommand, MilkStatementCommand;
 
 const std::vector<const TCommand*>& Commands()
 {
     static const std::vector<const TCommand*> commands{
         &RequirementCommand, &ConsumeCommand, &ReverseCommand, &TraceCommand, &IndexPricesCommand, &DemoCommand, &MigrateCommand,
         &ImportParadoxCommand, &ExpiringCommand, &RecallCommand, &DrillsCommand, &LabelCommand, &LotStatusCommand,
-        &QualityCommand, &CostCommand, &VarianceCommand, &ChartCommand,
+        &QualityCommand, &CostCommand, &VarianceCommand, &ChartCommand, &MilkQualityCommand, &MilkStatementCommand,
     };
     return commands;
 }

@@ -3,6 +3,7 @@
 #include "cli/Command.h"
 #include "cli/CompanySession.h"
 #include "cli/Console.h"
+#include "cli/DemoMilk.h"
 #include "cli/RequirementWork.h"
 #include "data/Messages.h"
 #include "data/ProductionData.h"
@@ -18,7 +19,7 @@ namespace {
 
 // The consumption of every receipt but the latest, whose kefir-grain shortage the demo
 // shows on purpose: each document as the requirement form would write it untouched.
-void WriteProduction(const QString& dir, const std::vector<double>& receipts)
+void WriteProduction(const QString& dir, const QDate& today, const std::vector<double>& receipts)
 {
     const TCompanySession company(dir, TCompanySession::THold::AlreadyAlone);
     TProductionData& dm = company.DataModule();
@@ -40,6 +41,11 @@ void WriteProduction(const QString& dir, const std::vector<double>& receipts)
                 QStringLiteral("Consumul documentului de intrare cu contorul %1 nu a putut fi generat.")
                     .arg(CounterText(receipts[i])));
     }
+    try {
+        WriteDemoMilk(dm, dir, today);
+    } catch (const fw::EDatabaseError& e) {
+        throw fw::EDatabaseError(msg::DatabaseError(e.Message()));
+    }
 }
 
 int Run(const TArgs& args)
@@ -53,8 +59,9 @@ int Run(const TArgs& args)
     // Making the demo wipes the demo: never a directory that holds anything else.
     if (const QString refusal = pelmaris::DemoRefusal(dir); !refusal.isEmpty())
         throw ERefused(refusal);
-    if (!pelmaris::CreateDemoCompany(dir, QDate::currentDate(),
-                                     [&dir](const std::vector<double>& receipts) { WriteProduction(dir, receipts); }))
+    const QDate today = QDate::currentDate();
+    if (!pelmaris::CreateDemoCompany(dir, today,
+                                     [&dir, &today](const std::vector<double>& receipts) { WriteProduction(dir, today, receipts); }))
         throw EInUse(QStringLiteral("Firma din directorul <%1> este deschisa in alt program: nu a fost creata din nou.")
                          .arg(QDir::toNativeSeparators(dir)));
     return ExitDone;
@@ -71,7 +78,8 @@ extern const TCommand DemoCommand{
                        "lactate cu materii prime, retete, receptii si vanzari. Directorul este facut daca lipseste;\n"
                        "se sterg doar fisierele firmei demonstrative, iar un director care contine si altceva este\n"
                        "refuzat (starea 3). Pentru fiecare predare de produse finite, in afara de ultima (care arata\n"
-                       "o lipsa de stoc), genereaza documentul de consum al materiilor prime. O firma deschisa in\n"
+                       "o lipsa de stoc), genereaza documentul de consum al materiilor prime; adauga un trimestru de\n"
+                       "livrari de lapte de la trei furnizori, cu analizele lor. O firma deschisa in\n"
                        "alt program nu este atinsa (starea 4)."),
     .Options = {},
     .Run = Run,

@@ -475,6 +475,32 @@ std::vector<TMaterialStock> TStockLedger::Stock(const std::vector<TMaterialDraw>
 
 // ---------------------------------------------------------------- writes
 
+std::vector<std::optional<TStockLot>> TStockLedger::LotsOfLines(const std::vector<std::pair<double, double>>& lines) const
+{
+    QString select = QStringLiteral("SELECT ") + engine_.RowIdColumn();
+    for (const char* field : DrawnLotFields)
+        select += QStringLiteral(", ") + QLatin1String(field);
+    select += QStringLiteral(" FROM Stoc WHERE Contor_in = ? AND Contor_secundar_in = ? ORDER BY %1 LIMIT 1").arg(engine_.RowIdColumn());
+    std::vector<TStatement> reads;
+    for (const auto& [receipt, line] : lines)
+        reads.push_back({select, {receipt, line}});
+    const auto column = [](const char* field) { return 1 + DrawnLotIndex(field); };
+    std::vector<std::optional<TStockLot>> lots(lines.size());
+    std::optional<qint64> damaged;
+    engine_.ForEachRowOf(reads, [&](size_t i, const NativeRow& row) {
+        if (!IsNumberOrNull(row.Value(column("Cantitate"))) && !damaged)
+            damaged = row.Int(0);
+        TStockLot lot{row.Int(0), row.Value(column("Cod_gestiune")).toString(), row.Value(column("Lot")).toString(),
+                      row.Value(column("Cantitate")).toDouble(), EntryDate(row.Value(column("Data_intrare"))), {}, {}};
+        for (int c = 1; c < 1 + int(DrawnLotFields.size()); ++c)
+            lot.Stored << row.Stored(c);
+        lots[i] = std::move(lot);
+    });
+    if (damaged)
+        RaiseUnreadableQuantity(*damaged);
+    return lots;
+}
+
 TStatement TStockLedger::Take(const TStockLot& lot, const TLotTake& take) const
 {
     const QString lotRow =

@@ -107,6 +107,10 @@ public:
     // PlanDraw of its quantity draws on: the leading ones, read in small blocks (every
     // material's first block together), with their stored values (TStockLot::Stored).
     std::vector<std::vector<TStockLot>> ToDraw(const std::vector<TMaterialDraw>& draws) const;
+    // The lots receipt lines brought in (counter, line), as read for a draw, whatever the
+    // stock rule: the caller names the lines it empties. In the order asked; none where a
+    // line's lot is gone.
+    std::vector<std::optional<TStockLot>> LotsOfLines(const std::vector<std::pair<double, double>>& lines) const;
     // What the consumption decides each material's row on (TMaterialStock), under the same
     // lock as Totals.
     std::vector<TMaterialStock> Stock(const std::vector<TMaterialDraw>& materials) const;

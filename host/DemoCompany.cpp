@@ -156,7 +156,7 @@ std::vector<TReceipt> Receipts()
 {
     return {
         {62, "SI", 1, "", "ADM", "Sold inițial materii prime și ambalaje",
-         {{"_FRG", ".LAPTE", 2500, "LC-0901"}, {"_FRG", ";MAIA", 10, "MA-0901"}, {"_FRG", ";COAGUL", 2600, "CG-0901"},
+         {{"_FRG", ";MAIA", 10, "MA-0901"}, {"_FRG", ";COAGUL", 2600, "CG-0901"},
           {"_FRG", ";COAGUL", 2400, "CG-0902"}, {"_FRG", ".SMANT", 300, "SM-0901"}, {"_FRG", ".FRUCTE", 120, "FP-2207"},
           {"_FRG", ".CULTI", 1.0, "CI-2403"}, {"_FRG", ".CULTK", 1.2, "CK-2402"}, {"_FRG", ".CHEAG", 3, "CH-2311"},
           {"_MP", ".SARE", 25, "SA-2401"}, {"_MP", ".ZAHAR", 100, "ZA-2406"}, {"_MP", ".LPRAF", 40, "LP-2405"},
@@ -164,12 +164,18 @@ std::vector<TReceipt> Receipts()
           {"_AMB", ".PAHAR", 8000, "PH-2402"}, {"_AMB", ".CAPAC", 8000, "CP-2402"},
           {"_AMB", ".GALEATA", 200, "GA-2403"}, {"_AMB", ".PUNGA", 10000, "PU-2404"},
           {"_AMB", ".HARTIE", 2000, "HP-2401"}, {"_AMB", ".ETICH", 3000, "ET-2405"}}},
-        {45, "NIR", 101, "FERMA1", "MPO", "Lapte crud, aviz 1184", {{"_FRG", ".LAPTE", 3000, "LC-1184"}}},
-        {35, "NIR", 102, "FERMA2", "MPO", "Lapte crud și smântână, aviz 562",
-         {{"_FRG", ".LAPTE", 2500, "LC-0562"}, {"_FRG", ".SMANT", 300, "SM-0562"}}},
+        // Raw milk keeps two days: each delivery comes the day before (or the day of) the
+        // productions that draw on it, and holds what they take, so no production draws
+        // milk past its expiry.
+        {50, "NIR", 100, "FERMA1", "MPO", "Lapte crud, aviz 1120", {{"_FRG", ".LAPTE", 363, "LC-0901"}}},
+        {41, "NIR", 101, "FERMA1", "MPO", "Lapte crud, aviz 1184", {{"_FRG", ".LAPTE", 4020, "LC-1184"}}},
+        {35, "NIR", 102, "FERMA2", "MPO", "Smântână, aviz 562", {{"_FRG", ".SMANT", 300, "SM-0562"}}},
+        {27, "NIR", 105, "FERMA2", "MPO", "Lapte crud, aviz 571", {{"_FRG", ".LAPTE", 557, "LC-0562"}}},
+        {20, "NIR", 106, "FERMA3", "MPO", "Lapte crud, aviz 2184", {{"_FRG", ".LAPTE", 1100, "LC-2184"}}},
         {15, "NIR", 103, "INGRED", "MPO", "Sare și granule de chefir, factura 7781",
          {{"_MP", ".SARE", 25, "SA-2409"}, {"_FRG", ".CULTK", 0.5, "CK-2408"}}},
-        {13, "NIR", 104, "FERMA3", "MPO", "Lapte crud, aviz 2210", {{"_FRG", ".LAPTE", 3200, "LC-2210"}}},
+        {13, "NIR", 104, "FERMA3", "MPO", "Lapte crud, aviz 2210", {{"_FRG", ".LAPTE", 4124, "LC-2210"}}},
+        {5, "NIR", 107, "FERMA1", "MPO", "Lapte crud, aviz 1231", {{"_FRG", ".LAPTE", 1200, "LC-1231"}}},
     };
 }
 

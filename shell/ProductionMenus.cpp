@@ -6,6 +6,9 @@
 #include "platform/config/Paths.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/MessageDlg.h"
+#include "milk/MilkIntakeForm.h"
+#include "milk/MilkMonthForm.h"
+#include "milk/MilkSettingsDialog.h"
 #include "quality/LabResultsDialog.h"
 #include "quality/ReleaseRequiredDialog.h"
 #include "recall/RecallForm.h"
@@ -60,6 +63,9 @@ const TMenuCommand kCommands[] = {
     {&kSystemMenu, "SettingsItem", "&Configurare productie",
      "Specifica gestiunea si identificatorul de coduri de materii prime si materiale", 5,
      &TProductionMenus::OpenSettings},
+    {&kSystemMenu, "MilkSettingsItem", "Configurare &lapte",
+     "Articolul laptelui crud, gestiunea, densitatea si pretul platit furnizorilor.", 5,
+     &TProductionMenus::OpenMilkSettings},
     {&kReportsMenu, "TraceabilityItem", "Trasabilitate produse", "", 1, &TProductionMenus::RunTraceabilityReport},
     {&kReportsMenu, "ExpiringLotsItem", "Loturi care expira", "", 1, &TProductionMenus::RunExpiringLotsReport},
     {&kReportsMenu, "RecallItem", "Urmarire lot",
@@ -74,6 +80,15 @@ const TMenuCommand kCommands[] = {
     {&kReportsMenu, "ReleaseRequiredItem", "Eliberare obligatorie",
      "Articolele ale caror loturi noi asteapta eliberarea inainte de a fi consumate sau livrate.", 1,
      &TProductionMenus::OpenReleaseRequired},
+    {&kReportsMenu, "MilkIntakeItem", "Receptie lapte",
+     "Livrarile de lapte ale zilei pe furnizori, cu analizele lor; livrarile alese golite intr-un tanc.", 1,
+     &TProductionMenus::OpenMilkIntake},
+    {&kReportsMenu, "MilkQualityItem", "Calitatea laptelui pe furnizori",
+     "Mediile geometrice NTG si NCS ale fiecarui furnizor pentru o luna, cu regula probelor si verdictul.", 1,
+     &TProductionMenus::OpenMilkQuality},
+    {&kReportsMenu, "MilkStatementItem", "Decont lunar lapte",
+     "Cantitatea, grasimea, proteina, pretul si valoarea laptelui fiecarui furnizor pentru o luna.", 1,
+     &TProductionMenus::OpenMilkStatement},
     {&kReportsMenu, "LotCostItem", "Costul loturilor fabricate",
      "Costul materialelor fiecarui lot de produs, la pretul de achizitie al loturilor consumate.", 1,
      &TProductionMenus::RunLotCostReport},
@@ -224,6 +239,26 @@ void TProductionMenus::OpenLabResults()
 void TProductionMenus::OpenReleaseRequired()
 {
     ExecuteReleaseRequired(context_, context_.Application ? context_.Application->MainForm() : nullptr);
+}
+
+void TProductionMenus::OpenMilkIntake()
+{
+    ExecuteMilkIntake(context_, context_.Application ? context_.Application->MainForm() : nullptr);
+}
+
+void TProductionMenus::OpenMilkSettings()
+{
+    ExecuteMilkSettings(context_, context_.Application ? context_.Application->MainForm() : nullptr);
+}
+
+void TProductionMenus::OpenMilkQuality()
+{
+    ExecuteMilkMonth(context_, TMilkMonthKind::Quality, context_.Application ? context_.Application->MainForm() : nullptr);
+}
+
+void TProductionMenus::OpenMilkStatement()
+{
+    ExecuteMilkMonth(context_, TMilkMonthKind::Statement, context_.Application ? context_.Application->MainForm() : nullptr);
 }
 
 void TProductionMenus::OpenRequirement()

@@ -70,6 +70,11 @@ public:
     // "Eliberare obligatorie": the articles whose new lots wait for a release, in a modal
     // dialog.
     void OpenReleaseRequired();
+    // "Receptie lapte", "Calitatea laptelui pe furnizori", "Decont lunar lapte": modal dialogs.
+    void OpenMilkIntake();
+    void OpenMilkSettings();
+    void OpenMilkQuality();
+    void OpenMilkStatement();
     // "Costul loturilor fabricate": the report, after its questions.
     void RunLotCostReport();
     // "Necesar fata de consum": the report, after its questions.

@@ -225,11 +225,24 @@ const TTableLayout& ReleaseRequiredTable()
     return layout;
 }
 
+const TTableLayout& MilkDeliveryTable()
+{
+    // Keyed by its receipt line; a farmer's deliveries of a period are read by the second index.
+    static const TTableLayout layout{LivrariLapteDB,
+                                     {F("Contor"), F("Contor_secundar"), D("Data"), S("Cod_furnizor", 30), S("Cod_grupa", 8),
+                                      S("Cod_articol", 30), S("Lot", 30), S("Cod_gestiune", 4), F("Litri"), F("Kg"),
+                                      F("Densitate"), F("Temperatura"), S("Proba", 30), F("Contor_tanc"), S("Agent", 3)},
+                                     {Key("Contor;Contor_secundar"), Index("Data", "Data"),
+                                      Index("Furnizor", "Cod_furnizor;Data")}};
+    return layout;
+}
+
 const std::vector<const TTableLayout*>& AddOnOwnTables()
 {
     static const std::vector<const TTableLayout*> tables{&GenealogyTable(),        &ReversalTable(),  &LotStatusTable(),
                                                          &LotStatusHistoryTable(), &QualityNormTable(), &LabResultTable(),
-                                                         &DrillTable(),            &ReleaseRequiredTable()};
+                                                         &DrillTable(),            &ReleaseRequiredTable(),
+                                                         &MilkDeliveryTable()};
     return tables;
 }
 

@@ -41,6 +41,7 @@ inline const QString IstoricStareLotDB = QStringLiteral("IstoricStareLot.DB"); /
 inline const QString NormeCalitateDB = QStringLiteral("NormeCalitate.DB");       // quality norms (the add-on's)
 inline const QString AnalizeLotDB = QStringLiteral("AnalizeLot.DB");             // laboratory results (the add-on's)
 inline const QString EliberareObligatorieDB = QStringLiteral("EliberareObligatorie.DB"); // articles whose new lots wait for a release (the add-on's)
+inline const QString LivrariLapteDB = QStringLiteral("LivrariLapte.DB");         // farmers' milk deliveries (the add-on's)
 // The requirement's working table, in the user's private directory.
 inline const QString TempDB = QStringLiteral("temp.DB");
 // The company's shared settings file, beside its tables.
@@ -97,6 +98,10 @@ const TTableLayout& LabResultTable();
 // such an article that entered from the day the setting was turned on and has no standing
 // of its own waits ("In asteptare"), so nothing is written at receipt.
 const TTableLayout& ReleaseRequiredTable();
+// The farmers' milk deliveries, the add-on's own: each is a receipt line of raw milk with
+// its own lot, and here keeps what the receipt line cannot (litres and kilograms, density,
+// temperature, sample) and the tank receipt it was emptied into (none: still apart).
+const TTableLayout& MilkDeliveryTable();
 // The tables the add-on owns and creates where a company lacks them (the recipes come
 // with the company from the host).
 const std::vector<const TTableLayout*>& AddOnOwnTables();

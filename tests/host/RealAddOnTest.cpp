@@ -32,10 +32,11 @@ TEST(RealAddOn, DemoCompanyWithTheAddOnsMenusInTheirPlaces)
     QMenuBar* bar = host->MainForm()->menuBar();
     EXPECT_EQ(Entries(SubMenu(bar, "&Sistem")),
               (QStringList{"&Deschide firma...", "Firma noua pe &server...", "Im&porta firma Paradox...", "&Firma demonstrativa", "&Verificare firma", "-", "Retete de productie",
-                           "&Configurare productie", "-", "&Iesire"}));
+                           "&Configurare productie", "Configurare &lapte", "-", "&Iesire"}));
     EXPECT_EQ(Entries(SubMenu(bar, "&Rapoarte")),
               (QStringList{"&Stoc", "Trasabilitate produse", "Loturi care expira", "Urmarire lot", "Etichete lot",
-                           "Analize laborator", "Eliberare obligatorie", "Costul loturilor fabricate", "Necesar fata de consum", "Tablou de bord"}));
+                           "Analize laborator", "Eliberare obligatorie", "Receptie lapte", "Calitatea laptelui pe furnizori",
+                           "Decont lunar lapte", "Costul loturilor fabricate", "Necesar fata de consum", "Tablou de bord"}));
     TDocInForm* docIn = host->ShowDocIn();
     ASSERT_NE(docIn, nullptr);
     QApplication::processEvents();

@@ -267,6 +267,7 @@ TEST_F(Session, MainMenuTreeAsTheHostMergesIt)
                         "unei unitati de produs finit.",
                         QString("  &Configurare productie|5|Specifica gestiunea si identificatorul de coduri de materii prime si ") +
                         "materiale",
+                        "  Configurare &lapte|5|Articolul laptelui crud, gestiunea, densitatea si pretul platit furnizorilor.",
                         "Rapoarte|0",
                         "  Trasabilitate produse|1|",
                         "  Loturi care expira|1|",
@@ -278,6 +279,12 @@ TEST_F(Session, MainMenuTreeAsTheHostMergesIt)
                         "sau eliberat, cu motivul.",
                         QString("  Eliberare obligatorie|1|Articolele ale caror loturi noi asteapta eliberarea inainte ") +
                             "de a fi consumate sau livrate.",
+                        QString("  Receptie lapte|1|Livrarile de lapte ale zilei pe furnizori, cu analizele lor; livrarile ") +
+                            "alese golite intr-un tanc.",
+                        QString("  Calitatea laptelui pe furnizori|1|Mediile geometrice NTG si NCS ale fiecarui furnizor ") +
+                            "pentru o luna, cu regula probelor si verdictul.",
+                        QString("  Decont lunar lapte|1|Cantitatea, grasimea, proteina, pretul si valoarea laptelui fiecarui ") +
+                            "furnizor pentru o luna.",
                         QString("  Costul loturilor fabricate|1|Costul materialelor fiecarui lot de produs, la pretul de ") +
                             "achizitie al loturilor consumate.",
                         QString("  Necesar fata de consum|1|Necesarul retetelor fata de ce s-a consumat pentru fiecare ") +
