@@ -23,6 +23,7 @@
 
 using namespace corvanel;
 using namespace fw;
+using namespace cattest;
 
 namespace {
 
@@ -35,7 +36,7 @@ protected:
         OpenForm();
         form->ShowGroup(group);
         form->show();
-        form->EditBtn->click();
+        EditButton(form.get())->click();
         TModalHook hook([&](TForm* f) {
             auto* dlg = dynamic_cast<TPercentageDlg*>(f);
             EXPECT_NE(dlg, nullptr);
@@ -48,20 +49,20 @@ protected:
             (percentage ? dlg->OKBtn : dlg->CancelBtn)->click();
             return TModalResult::None;
         });
-        form->IndexPricesItem->Action()->trigger();
+        IndexPricesItem(form.get())->Action()->trigger();
         prompts = hook.Calls();
     }
     // What the lookup's grid shows as the first article's price.
     QString ShownPrice() const
     {
-        const int column = form->ArticleGrid->ColumnByFieldName("Pret_vinzare")->Index();
-        return form->ArticleGrid->model()->data(form->ArticleGrid->model()->index(0, column)).toString();
+        const int column = ArticleGrid(form.get())->ColumnByFieldName("Pret_vinzare")->Index();
+        return ArticleGrid(form.get())->model()->data(ArticleGrid(form.get())->model()->index(0, column)).toString();
     }
     // Nothing of the work is left behind: no progress window, controls back, normal cursor.
     void ExpectCleanedUp() const
     {
         EXPECT_TRUE(form->findChildren<TPriceIndexingForm*>().isEmpty());
-        EXPECT_FALSE(form->ArticleTable->ControlsDisabled());
+        EXPECT_FALSE(ArticleTable(form.get())->ControlsDisabled());
         EXPECT_EQ(context.Screen->Cursor(), TCursor::Default);
     }
 
@@ -82,7 +83,7 @@ TEST_P(PriceIndexBy, MultipliesTheGroupsPricesAndShowsThemAtOnce)
               "\"Lactate crude\" :");
     EXPECT_EQ(messages.Texts(), QStringList{"Preturile de vînzare pentru grupa \"01\" au fost actualizate cu succes!"});
     EXPECT_EQ(beeps, std::vector<TBeep>{TBeep::Information});
-    EXPECT_EQ(ShownPrice(), FormatFloat("#,##0.00", form->ArticleTable->Lookup("Cod", {"A1"}, "Pret_vinzare").toDouble()));
+    EXPECT_EQ(ShownPrice(), FormatFloat("#,##0.00", ArticleTable(form.get())->Lookup("Cod", {"A1"}, "Pret_vinzare").toDouble()));
     ExpectCleanedUp();
 }
 
@@ -132,7 +133,7 @@ TEST_F(PriceIndex, TheCommandsHintLeavesTheStatusLineWithTheLookup)
 {
     OpenForm();
     form->show();
-    context.Application->SetHint(form->IndexPricesItem->Hint()); // as hovering the command leaves it
+    context.Application->SetHint(IndexPricesItem(form.get())->Hint()); // as hovering the command leaves it
     form->close();
     EXPECT_EQ(context.Application->Hint(), "");
 }

@@ -2,6 +2,7 @@
 // the yield check, copying recipes, and what closing keeps.
 #include "ProductionFixture.h"
 #include "DbFixture.h"
+#include "Named.h"
 #include "Typing.h"
 #include "platform/schema/CompanyTables.h"
 #include "platform/ui/DBEdit.h"
@@ -74,9 +75,7 @@ protected:
     template <typename T = QWidget>
     T* Child(const char* name) const
     {
-        T* child = editor->findChild<T*>(QLatin1String(name));
-        EXPECT_NE(child, nullptr) << name;
-        return child;
+        return Named<T>(editor, name);
     }
     fw::TDBGridNormal* Grid(const char* name) const { return Child<fw::TDBGridNormal>(name); }
     fw::TMenuItem* Item(const char* name) const { return Child<fw::TMenuItem>(name); }
