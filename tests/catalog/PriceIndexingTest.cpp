@@ -3,7 +3,6 @@
 #include "CatalogFixture.h"
 #include "Engine.h"
 #include "TempDir.h"
-#include "catalog/PercentageDialog.h"
 #include "data/Messages.h"
 #include "platform/core/Exceptions.h"
 #include "platform/db/Connection.h"
@@ -38,15 +37,15 @@ protected:
         form->show();
         EditButton(form.get())->click();
         TModalHook hook([&](TForm* f) {
-            auto* dlg = dynamic_cast<TPercentageDlg*>(f);
-            EXPECT_NE(dlg, nullptr);
-            prompt = dlg->Question->text();
-            EXPECT_GE(dlg->height(), dlg->sizeHint().height());
-            dlg->grab().save(testsupport::LookDir() + "/catalog-ask-coef.png");
-            EXPECT_EQ(dlg->PercentageEdit->value(), 0);
+            EXPECT_EQ(f->objectName(), "PercentageDlg");
+            prompt = testsupport::Named<QLabel>(f, "Question")->text();
+            EXPECT_GE(f->height(), f->sizeHint().height());
+            f->grab().save(testsupport::LookDir() + "/catalog-ask-coef.png");
+            auto* edit = testsupport::Named<QDoubleSpinBox>(f, "PercentageEdit");
+            EXPECT_EQ(edit->value(), 0);
             if (percentage)
-                dlg->PercentageEdit->setValue(*percentage);
-            (percentage ? dlg->OKBtn : dlg->CancelBtn)->click();
+                edit->setValue(*percentage);
+            testsupport::Named<QPushButton>(f, percentage ? "OkButton" : "CancelButton")->click();
             return TModalResult::None;
         });
         IndexPricesItem(form.get())->Action()->trigger();
