@@ -107,8 +107,9 @@ void OpenOnArticle(benchmark::State& state, const char* name)
         TCatalogLookupForm form(context, nullptr);
         form.ShowGroup(group);
         form.ShowArticle(QStringLiteral("A050"));
+        const QAbstractItemModel* articles = form.findChild<QAbstractItemView*>(QStringLiteral("ArticleGrid"))->model();
         for (int r = 0; r < 20; ++r)
-            rows += int(form.ArticleGrid->model()->data(form.ArticleGrid->model()->index(r, 1)).toString().size());
+            rows += int(articles->data(articles->index(r, 1)).toString().size());
     }
     benchmark::DoNotOptimize(rows);
 }
@@ -121,11 +122,12 @@ void SearchByName(benchmark::State& state, const char* name)
     TMessageRecorder messages;
     TCatalogLookupForm form(context, nullptr);
     form.ShowGroup(MiddleGroup(Articles(name)));
-    form.OrderCombo->setCurrentIndex(1);
+    form.findChild<QComboBox*>(QStringLiteral("OrderCombo"))->setCurrentIndex(1);
+    auto* search = form.findChild<QLineEdit*>(QStringLiteral("SearchEdit"));
     int i = 0;
     for (auto _ : state) {
-        form.SearchEdit->setText(QStringLiteral("Articol %1").arg(i++ % kGroupSize, 3, 10, QLatin1Char('0')));
-        benchmark::DoNotOptimize(form.ArticleTable->FieldByName(QStringLiteral("Cod"))->AsString());
+        search->setText(QStringLiteral("Articol %1").arg(i++ % kGroupSize, 3, 10, QLatin1Char('0')));
+        benchmark::DoNotOptimize(form.CurrentArticle());
     }
 }
 

@@ -13,6 +13,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Beep.h"
 #include "platform/ui/DBGridNormal.h"
+#include "platform/ui/DialogButtons.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/Keys.h"
 #include "platform/ui/Menus.h"
@@ -158,69 +159,84 @@ bool IsValidAccountSymbol(const QString& text) { return fw::IsValidAccountSymbol
 
 // ---------------------------------------------------------------- creation
 
+struct TCatalogLookupForm::Ui {
+    TDBGridNormal* classGrid = nullptr;
+    TDBGridNormal* groupGrid = nullptr;
+    TDBGridNormal* articleGrid = nullptr;
+    QComboBox* orderCombo = nullptr; // display order of the articles
+    QLineEdit* searchEdit = nullptr; // incremental search in the current order
+    QPushButton* okButton = nullptr;
+    QPushButton* editButton = nullptr; // down while edit mode is on
+    QMenuBar* menuBar = nullptr;
+    TMenuItem* documentMenu = nullptr; // "&Document", shown only in edit mode
+    TMenuItem* indexPricesItem = nullptr;
+    QTimer* refreshTimer = nullptr; // brings in other users' changes while the form is open
+};
+
 TCatalogLookupForm::TCatalogLookupForm(TProductionContext& context, QWidget* owner)
-    : TForm(owner), context_(context)
+    : TForm(owner), context_(context), ui_(std::make_unique<Ui>())
 {
     setObjectName(QStringLiteral("CatalogLookupForm"));
     SetCaption(QStringLiteral("Selectie de articole"));
     SetPosition(TPosition::ScreenCenter);
-    BuildDataSets();
-    BuildControls();
-    FormCreate();
+    buildDataSets();
+    buildControls();
+    openTables();
 }
 
 TCatalogLookupForm::~TCatalogLookupForm()
 {
     // Details first: a master closing under an edited detail would post it, and a refused
     // post cannot be reported from here. Whatever is still being edited is dropped.
-    for (TTable* table : {ArticleTable, GroupTable, ClassTable, CurrencyTable})
+    for (TTable* table : {articles_, groups_, classes_, currencies_})
         table->Close();
 }
 
-void TCatalogLookupForm::BuildDataSets()
+void TCatalogLookupForm::buildDataSets()
 {
-    ClassTable = NewTable(context_.Session(), this, QStringLiteral("ClassTable"), MaterialeDB,
-                          {QStringLiteral("Cod_material"), QStringLiteral("Denumire"), QStringLiteral("CONT_SINT")});
-    ClassTable->SetReadOnly(true);
-    ClassSource = NewSource(this, QStringLiteral("ClassSource"), ClassTable);
+    classes_ = NewTable(context_.Session(), this, QStringLiteral("ClassTable"), MaterialeDB,
+                        {QStringLiteral("Cod_material"), QStringLiteral("Denumire"), QStringLiteral("CONT_SINT")});
+    classes_->SetReadOnly(true);
+    classSource_ = NewSource(this, QStringLiteral("ClassSource"), classes_);
 
-    GroupTable = NewTable(context_.Session(), this, QStringLiteral("GroupTable"), GrupDB,
-                     {QStringLiteral("Cod_material"), kCodGrupa, QStringLiteral("Denumire"), QStringLiteral("Cont_sint")});
-    GroupTable->SetReadOnly(true);
-    GroupTable->SetIndexFieldNames(QStringLiteral("Cod_material"));
-    GroupTable->SetMasterSource(ClassSource);
-    GroupTable->SetMasterFields(QStringLiteral("Cod_material"));
-    GroupSource = NewSource(this, QStringLiteral("GroupSource"), GroupTable);
+    groups_ = NewTable(context_.Session(), this, QStringLiteral("GroupTable"), GrupDB,
+                       {QStringLiteral("Cod_material"), kCodGrupa, QStringLiteral("Denumire"), QStringLiteral("Cont_sint")});
+    groups_->SetReadOnly(true);
+    groups_->SetIndexFieldNames(QStringLiteral("Cod_material"));
+    groups_->SetMasterSource(classSource_);
+    groups_->SetMasterFields(QStringLiteral("Cod_material"));
+    groupSource_ = NewSource(this, QStringLiteral("GroupSource"), groups_);
 
-    ArticleTable = NewTable(context_.Session(), this, QStringLiteral("ArticleTable"), CatalogDB, CatalogFields());
-    ArticleTable->SetIndexFieldNames(CatalogOrders().at(0));
-    ArticleTable->SetMasterSource(GroupSource);
-    ArticleTable->SetMasterFields(kCodGrupa);
-    ArticleTable->FieldByName(QStringLiteral("Grupa"))->SetVisible(false);
-    ArticleTable->FieldByName(QStringLiteral("Unitate_masura"))->SetDisplayLabel(QStringLiteral("U.M."));
-    TField* price = ArticleTable->FieldByName(QStringLiteral("Pret_vinzare"));
+    articles_ = NewTable(context_.Session(), this, QStringLiteral("ArticleTable"), CatalogDB, CatalogFields());
+    articles_->SetIndexFieldNames(CatalogOrders().at(0));
+    articles_->SetMasterSource(groupSource_);
+    articles_->SetMasterFields(kCodGrupa);
+    articles_->FieldByName(QStringLiteral("Grupa"))->SetVisible(false);
+    articles_->FieldByName(QStringLiteral("Unitate_masura"))->SetDisplayLabel(QStringLiteral("U.M."));
+    TField* price = articles_->FieldByName(QStringLiteral("Pret_vinzare"));
     price->SetDisplayLabel(QStringLiteral("Pret vinzare"));
     price->SetDisplayFormat(QStringLiteral("#,##0.00"));
-    TField* excise = ArticleTable->FieldByName(QStringLiteral("Coef_accize"));
+    TField* excise = articles_->FieldByName(QStringLiteral("Coef_accize"));
     excise->SetDisplayLabel(QStringLiteral("Coef. accize"));
     excise->SetDisplayFormat(QStringLiteral("#.##%"));
     excise->SetEditFormat(QStringLiteral("#.##"));
     for (const auto& [name, label] : AccountFields()) {
-        TField* account = ArticleTable->FieldByName(name);
+        TField* account = articles_->FieldByName(name);
         account->SetDisplayLabel(label);
-        account->OnValidate = [this](TField* f) { ArticleAccountValidate(f); };
+        account->OnValidate = [this](TField* f) { checkAccount(f); };
     }
-    ArticleTable->FieldByName(QStringLiteral("Moneda"))->OnValidate = [this](TField* f) { ArticleCurrencyValidate(f); };
-    ArticleTable->OnNewRecord = [this](TDataSet*) { ArticleNewRecord(); };
-    ArticleTable->BeforePost = [this](TDataSet*) { ArticleBeforePost(); };
-    ArticleSource = NewSource(this, QStringLiteral("ArticleSource"), ArticleTable);
+    articles_->FieldByName(QStringLiteral("Moneda"))->OnValidate = [this](TField* f) { checkCurrency(f); };
+    articles_->OnNewRecord = [this](TDataSet*) { fillNewArticle(); };
+    articles_->BeforePost = [this](TDataSet*) { checkArticle(); };
+    articleSource_ = NewSource(this, QStringLiteral("ArticleSource"), articles_);
 
-    CurrencyTable = NewTable(context_.Session(), this, QStringLiteral("CurrencyTable"), ValutaDB, {QStringLiteral("Valuta")});
-    CurrencyTable->SetReadOnly(true);
+    currencies_ = NewTable(context_.Session(), this, QStringLiteral("CurrencyTable"), ValutaDB, {QStringLiteral("Valuta")});
+    currencies_->SetReadOnly(true);
 }
 
-void TCatalogLookupForm::BuildControls()
+void TCatalogLookupForm::buildControls()
 {
+    Ui& u = *ui_;
     // The highlight colour behind white captions.
     QPalette pal = palette();
     pal.setColor(QPalette::Window, pal.color(QPalette::Highlight));
@@ -228,105 +244,54 @@ void TCatalogLookupForm::BuildControls()
     setPalette(pal);
     setAutoFillBackground(true);
 
-    ClassGrid = NewGrid(this, QStringLiteral("ClassGrid"), ClassSource);
-    ClassGrid->AddColumn(QStringLiteral("Cod_material"), QStringLiteral("Cod clasa"), 70);
-    ClassGrid->AddColumn(QStringLiteral("Denumire"), QString(), 539);
+    u.classGrid = NewGrid(this, QStringLiteral("ClassGrid"), classSource_);
+    u.classGrid->AddColumn(QStringLiteral("Cod_material"), QStringLiteral("Cod clasa"), 70);
+    u.classGrid->AddColumn(QStringLiteral("Denumire"), QString(), 539);
 
-    OrderLabel = new QLabel(QStringLiteral("Or&dine de afisare:"), this);
-    OrderLabel->setObjectName(QStringLiteral("OrderLabel"));
-    OrderCombo = new QComboBox(this);
-    OrderCombo->setObjectName(QStringLiteral("OrderCombo"));
-    OrderCombo->addItems({QStringLiteral("dupa Cod"), QStringLiteral("dupa Denumire"), QStringLiteral("dupa Descriere")});
-    OrderLabel->setBuddy(OrderCombo);
-    SearchLabel = new QLabel(QStringLiteral("&Cauta:"), this);
-    SearchLabel->setObjectName(QStringLiteral("SearchLabel"));
-    SearchEdit = new QLineEdit(this);
-    SearchEdit->setObjectName(QStringLiteral("SearchEdit"));
-    SearchEdit->setMaxLength(30);
-    SearchLabel->setBuddy(SearchEdit);
-    ButtonOK = new QPushButton(QStringLiteral("OK"), this);
-    ButtonOK->setObjectName(QStringLiteral("ButtonOK"));
-    ButtonOK->setDefault(true);
-    ButtonCancel = new QPushButton(QStringLiteral("&Renunta"), this);
-    ButtonCancel->setObjectName(QStringLiteral("ButtonCancel"));
-    EditBtn = new QPushButton(QStringLiteral("&Editeaza"), this);
-    EditBtn->setObjectName(QStringLiteral("EditBtn"));
-    EditBtn->setCheckable(true);
+    u.groupGrid = NewGrid(this, QStringLiteral("GroupGrid"), groupSource_);
+    u.groupGrid->AddColumn(kCodGrupa, QStringLiteral("Cod grupa"), 70);
+    u.groupGrid->AddColumn(QStringLiteral("Denumire"), QString(), 400);
+    u.groupGrid->OnKeyDown = [this](TDBGridNormal*, int& key, Qt::KeyboardModifiers) {
+        if (key == vk::Space && !EditMode()) {
+            key = 0;
+            invertGroupMarks();
+        }
+    };
+    u.groupGrid->OnDblClick = [this](TDBGridNormal*) { invertGroupMarks(); };
 
-    GroupGrid = NewGrid(this, QStringLiteral("GroupGrid"), GroupSource);
-    GroupGrid->AddColumn(kCodGrupa, QStringLiteral("Cod grupa"), 70);
-    GroupGrid->AddColumn(QStringLiteral("Denumire"), QString(), 400);
-
-    ArticleGrid = NewGrid(this, QStringLiteral("ArticleGrid"), ArticleSource);
-    ArticleGrid->AddColumn(QStringLiteral("Cod"), QStringLiteral("Cod mat."), 70);
+    u.articleGrid = NewGrid(this, QStringLiteral("ArticleGrid"), articleSource_);
+    u.articleGrid->AddColumn(QStringLiteral("Cod"), QStringLiteral("Cod mat."), 70);
     // Narrower texts than the group's, so that the unit, the expense account and the price
     // are in sight without scrolling.
-    ArticleGrid->AddColumn(QStringLiteral("Denumire"), QString(), 300);
-    ArticleGrid->AddColumn(QStringLiteral("Descriere"), QString(), 200);
-    ArticleGrid->AddColumn(QStringLiteral("Unitate_masura"));
-    ArticleGrid->AddColumn(QStringLiteral("Cont_cheltuieli"), QString(), 92);
+    u.articleGrid->AddColumn(QStringLiteral("Denumire"), QString(), 300);
+    u.articleGrid->AddColumn(QStringLiteral("Descriere"), QString(), 200);
+    u.articleGrid->AddColumn(QStringLiteral("Unitate_masura"));
+    u.articleGrid->AddColumn(QStringLiteral("Cont_cheltuieli"), QString(), 92);
     // The rest of what edit mode changes and checks, the sale price first, which indexing
     // changes; all reachable by scrolling to the right.
     for (const QString& name : CatalogFields().mid(5)) {
-        if (!ArticleGrid->ColumnByFieldName(name))
-            ArticleGrid->AddColumn(name);
+        if (!u.articleGrid->ColumnByFieldName(name))
+            u.articleGrid->AddColumn(name);
     }
+    u.articleGrid->OnKeyDown = [this](TDBGridNormal*, int& key, Qt::KeyboardModifiers) { markArticleWithSpace(key); };
+    u.articleGrid->OnDblClick = [this](TDBGridNormal*) { SetModalResult(TModalResult::OK); };
 
-    MenuBar = new QMenuBar(this);
-    MenuBar->setObjectName(QStringLiteral("MenuBar"));
-    Menu = new TMainMenu(this);
-    Menu->setObjectName(QStringLiteral("Menu"));
-    DocumentMenu = Menu->Add(QStringLiteral("DocumentMenu"), QStringLiteral("&Document"));
-    DocumentMenu->SetHint(QStringLiteral("Functii specifice pentru catalogul de articole"));
-    IndexPricesItem = DocumentMenu->Add(QStringLiteral("IndexPricesItem"), QStringLiteral("Indexeaza &preturile"), 0,
-                                         [this](TMenuItem*) { IndexPricesClick(); });
-    IndexPricesItem->SetHint(
-        QStringLiteral("Indexeaza preturile pentru grupa de artcole curenta cu un coeficient dat."));
-    MergeMenu(MenuBar, Menu);
-
-    auto* side = new QVBoxLayout;
-    side->addWidget(OrderLabel);
-    side->addWidget(OrderCombo);
-    side->addSpacing(6);
-    side->addWidget(SearchLabel);
-    side->addWidget(SearchEdit);
-    side->addStretch(1);
-    side->addWidget(ButtonOK);
-    side->addWidget(ButtonCancel);
-    side->addWidget(EditBtn);
+    makeMenu();
     auto* top = new QHBoxLayout;
-    top->addWidget(ClassGrid, 1);
-    top->addLayout(side);
+    top->addWidget(u.classGrid, 1);
+    top->addLayout(makeSideColumn());
     auto* layout = new QVBoxLayout(this);
-    layout->setMenuBar(MenuBar);
+    layout->setMenuBar(u.menuBar);
     layout->addLayout(top, 3);
-    layout->addWidget(GroupGrid, 3);
-    layout->addWidget(ArticleGrid, 5);
+    layout->addWidget(u.groupGrid, 3);
+    layout->addWidget(u.articleGrid, 5);
 
-    // The class grid is as wide as its columns; the side column takes what its texts need.
-    const int sideWidth = std::max({OrderCombo->sizeHint().width(), EditBtn->sizeHint().width(),
-                                    SearchEdit->fontMetrics().horizontalAdvance(QLatin1Char('W')) * 10});
-    for (QWidget* w : {static_cast<QWidget*>(OrderCombo), static_cast<QWidget*>(SearchEdit),
-                       static_cast<QWidget*>(ButtonOK), static_cast<QWidget*>(ButtonCancel),
-                       static_cast<QWidget*>(EditBtn)})
-        w->setMinimumWidth(sideWidth);
-
-    connect(OrderCombo, &QComboBox::currentIndexChanged, this, GuardedSlot(this, [this] { OrderComboChange(); }));
-    connect(SearchEdit, &QLineEdit::textChanged, this, GuardedSlot(this, [this] { SearchEditChange(); }));
-    connect(EditBtn, &QPushButton::clicked, this, GuardedSlot(this, [this] { EditBtnClick(); }));
-    SetButtonModalResult(ButtonOK, TModalResult::OK);
-    SetButtonModalResult(ButtonCancel, TModalResult::Cancel);
-    ArticleGrid->OnKeyDown = [this](TDBGridNormal*, int& key, Qt::KeyboardModifiers) { ArticleGridKeyDown(key); };
-    ArticleGrid->OnDblClick = [this](TDBGridNormal*) { ArticleGridDblClick(); };
-    GroupGrid->OnKeyDown = [this](TDBGridNormal*, int& key, Qt::KeyboardModifiers) { GroupGridKeyDown(key); };
-    GroupGrid->OnDblClick = [this](TDBGridNormal*) { GroupGridDblClick(); };
-    OnCloseQuery = [this](TForm*, bool& canClose) { FormCloseQuery(canClose); };
-    OnClose = [this](TForm*, TCloseAction& action) { FormClose(action); };
-
-    RefreshTimer = new QTimer(this);
-    RefreshTimer->setObjectName(QStringLiteral("RefreshTimer"));
-    RefreshTimer->setInterval(kRefreshMilliseconds);
-    connect(RefreshTimer, &QTimer::timeout, this, GuardedSlot(this, [this] { AutoRefresh(); }));
+    OnCloseQuery = [this](TForm*, bool& canClose) { saveEditedArticle(canClose); };
+    OnClose = [this](TForm*, TCloseAction& action) { keepLayouts(action); };
+    u.refreshTimer = new QTimer(this);
+    u.refreshTimer->setObjectName(QStringLiteral("RefreshTimer"));
+    u.refreshTimer->setInterval(kRefreshMilliseconds);
+    connect(u.refreshTimer, &QTimer::timeout, this, GuardedSlot(this, [this] { refreshQuietly(); }));
 
     // Only the form's own background and captions are in the highlight colour; the
     // controls keep the usual one behind their headers and menus.
@@ -334,10 +299,75 @@ void TCatalogLookupForm::BuildControls()
         if (!qobject_cast<QLabel*>(control))
             KeepUsualColours(control);
     resize(QSize(850, 587).expandedTo(minimumSizeHint()));
-    ArticleGrid->setFocus();
+    u.articleGrid->setFocus();
 }
 
-void TCatalogLookupForm::FormCreate()
+// Beside the classes: the order and the search of the articles, the buttons.
+QLayout* TCatalogLookupForm::makeSideColumn()
+{
+    Ui& u = *ui_;
+    auto* orderLabel = new QLabel(QStringLiteral("Or&dine de afisare:"), this);
+    orderLabel->setObjectName(QStringLiteral("OrderLabel"));
+    u.orderCombo = new QComboBox(this);
+    u.orderCombo->setObjectName(QStringLiteral("OrderCombo"));
+    u.orderCombo->addItems({QStringLiteral("dupa Cod"), QStringLiteral("dupa Denumire"), QStringLiteral("dupa Descriere")});
+    orderLabel->setBuddy(u.orderCombo);
+    connect(u.orderCombo, &QComboBox::currentIndexChanged, this, GuardedSlot(this, [this] { applyArticleOrder(); }));
+    auto* searchLabel = new QLabel(QStringLiteral("&Cauta:"), this);
+    searchLabel->setObjectName(QStringLiteral("SearchLabel"));
+    u.searchEdit = new QLineEdit(this);
+    u.searchEdit->setObjectName(QStringLiteral("SearchEdit"));
+    u.searchEdit->setMaxLength(30);
+    searchLabel->setBuddy(u.searchEdit);
+    connect(u.searchEdit, &QLineEdit::textChanged, this, GuardedSlot(this, [this] { searchArticles(); }));
+
+    QDialogButtonBox* buttons = DialogButtons(this, {{QDialogButtonBox::Ok, QStringLiteral("OK")},
+                                                     {QDialogButtonBox::Cancel, QStringLiteral("&Renunta")}});
+    buttons->setOrientation(Qt::Vertical);
+    u.okButton = buttons->button(QDialogButtonBox::Ok);
+    u.okButton->setDefault(true);
+    u.editButton = new QPushButton(QStringLiteral("&Editeaza"), this);
+    u.editButton->setObjectName(QStringLiteral("EditButton"));
+    u.editButton->setCheckable(true);
+    connect(u.editButton, &QPushButton::clicked, this, GuardedSlot(this, [this] { toggleEditMode(); }));
+
+    auto* side = new QVBoxLayout;
+    side->addWidget(orderLabel);
+    side->addWidget(u.orderCombo);
+    side->addSpacing(6);
+    side->addWidget(searchLabel);
+    side->addWidget(u.searchEdit);
+    side->addStretch(1);
+    side->addWidget(buttons);
+    side->addWidget(u.editButton);
+    // The side column takes what its texts need.
+    const int sideWidth = std::max({u.orderCombo->sizeHint().width(), u.editButton->sizeHint().width(),
+                                    u.searchEdit->fontMetrics().horizontalAdvance(QLatin1Char('W')) * 10});
+    for (QWidget* w : std::initializer_list<QWidget*>{u.orderCombo, u.searchEdit, u.okButton,
+                                                      buttons->button(QDialogButtonBox::Cancel), u.editButton})
+        w->setMinimumWidth(sideWidth);
+    // As wide as the column, as the edit button below them (a vertical box keeps its width).
+    buttons->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    return side;
+}
+
+void TCatalogLookupForm::makeMenu()
+{
+    Ui& u = *ui_;
+    u.menuBar = new QMenuBar(this);
+    u.menuBar->setObjectName(QStringLiteral("MenuBar"));
+    auto* menu = new TMainMenu(this);
+    menu->setObjectName(QStringLiteral("Menu"));
+    u.documentMenu = menu->Add(QStringLiteral("DocumentMenu"), QStringLiteral("&Document"));
+    u.documentMenu->SetHint(QStringLiteral("Functii specifice pentru catalogul de articole"));
+    u.indexPricesItem = u.documentMenu->Add(QStringLiteral("IndexPricesItem"), QStringLiteral("Indexeaza &preturile"), 0,
+                                            [this](TMenuItem*) { indexGroupPrices(); });
+    u.indexPricesItem->SetHint(
+        QStringLiteral("Indexeaza preturile pentru grupa de artcole curenta cu un coeficient dat."));
+    MergeMenu(u.menuBar, menu);
+}
+
+void TCatalogLookupForm::openTables()
 {
     // Without a layout file the lookup still works; only the layouts are not kept.
     try {
@@ -346,21 +376,21 @@ void TCatalogLookupForm::FormCreate()
         layoutFile_.reset();
     }
     try {
-        ClassTable->Open();
-        GroupTable->Open();
-        ArticleTable->Open();
-        CurrencyTable->Open();
+        classes_->Open();
+        groups_->Open();
+        articles_->Open();
+        currencies_->Open();
     } catch (const EDatabaseError& error) {
         ReportCatalogError(error);
         Abort();
     }
-    SetEditMode(false);
-    OrderCombo->setCurrentIndex(0);
-    if (GroupTable->IsEmpty()) {
-        SetEditMode(true);
+    setEditMode(false);
+    ui_->orderCombo->setCurrentIndex(0);
+    if (groups_->IsEmpty()) {
+        setEditMode(true);
         MessageDlg(msg::AddArticles(), TMsgDlgType::Warning, TMsgDlgButtons::OK);
     }
-    RefreshTimer->start();
+    ui_->refreshTimer->start();
 }
 
 // ---------------------------------------------------------------- positioning
@@ -380,16 +410,25 @@ void TCatalogLookupForm::ShowGroup(const QString& group)
     groups.Open();
     if (!groups.FindKey({group}))
         return;
-    if (!ClassTable->Locate(QStringLiteral("Cod_material"), {groups.FieldByName(QStringLiteral("Cod_material"))->Value()}))
+    if (!classes_->Locate(QStringLiteral("Cod_material"), {groups.FieldByName(QStringLiteral("Cod_material"))->Value()}))
         return;
-    GroupTable->Locate(kCodGrupa, {group});
+    groups_->Locate(kCodGrupa, {group});
 }
 
 void TCatalogLookupForm::ShowArticle(const QString& article)
 {
-    ArticleTable->SetIndexFieldNames(CatalogOrders().at(0));
-    ArticleTable->FindKey({GroupTable->FieldByName(kCodGrupa)->Value(), article});
+    articles_->SetIndexFieldNames(CatalogOrders().at(0));
+    {
+        // The box shows the order without setting it once more.
+        const QSignalBlocker quiet(ui_->orderCombo);
+        ui_->orderCombo->setCurrentIndex(0);
+    }
+    articles_->FindKey({groups_->FieldByName(kCodGrupa)->Value(), article});
 }
+
+QString TCatalogLookupForm::CurrentGroup() const { return groups_->FieldByName(kCodGrupa)->AsString(); }
+
+QString TCatalogLookupForm::CurrentArticle() const { return articles_->FieldByName(QStringLiteral("Cod"))->AsString(); }
 
 bool ExecuteCatalogLookup(TProductionContext& context, QWidget* owner, QString& group, QString& article)
 {
@@ -406,89 +445,85 @@ bool ExecuteCatalogLookup(TProductionContext& context, QWidget* owner, QString& 
         return false;
     }
     form->SetPosition(TPosition::ScreenCenter);
-    {
-        const QSignalBlocker quiet(form->OrderCombo);
-        form->OrderCombo->setCurrentIndex(0);
-    }
     if (form->ShowModal() == TModalResult::Cancel || !form)
         return false;
-    group = form->GroupTable->FieldByName(kCodGrupa)->AsString();
-    article = form->ArticleTable->FieldByName(QStringLiteral("Cod"))->AsString();
+    group = form->CurrentGroup();
+    article = form->CurrentArticle();
     return true;
 }
 
 // ---------------------------------------------------------------- order and search
 
-void TCatalogLookupForm::OrderComboChange()
+void TCatalogLookupForm::applyArticleOrder()
 {
-    const int item = OrderCombo->currentIndex();
+    const int item = ui_->orderCombo->currentIndex();
     if (item < 0 || item >= CatalogOrders().size())
         return;
     try {
-        ArticleTable->SetIndexFieldNames(CatalogOrders().at(item));
+        articles_->SetIndexFieldNames(CatalogOrders().at(item));
     } catch (...) {
         // The article being edited could not be saved: the box shows the order in force.
-        const QSignalBlocker quiet(OrderCombo);
-        OrderCombo->setCurrentIndex(int(CatalogOrders().indexOf(ArticleTable->IndexFieldNames())));
+        const QSignalBlocker quiet(ui_->orderCombo);
+        ui_->orderCombo->setCurrentIndex(int(CatalogOrders().indexOf(articles_->IndexFieldNames())));
         throw;
     }
     // The articles stay those of the current group in the new order.
-    ArticleTable->SetMasterSource(GroupSource);
-    ArticleTable->SetMasterFields(kCodGrupa);
+    articles_->SetMasterSource(groupSource_);
+    articles_->SetMasterFields(kCodGrupa);
 }
 
-void TCatalogLookupForm::SearchEditChange()
+void TCatalogLookupForm::searchArticles()
 {
-    const QString text = SearchEdit->text();
+    const QString text = ui_->searchEdit->text();
     if (text.isEmpty())
         return;
-    ArticleTable->FindNearest({GroupTable->FieldByName(kCodGrupa)->Value(), text});
+    articles_->FindNearest({groups_->FieldByName(kCodGrupa)->Value(), text});
 }
 
 // ---------------------------------------------------------------- edit mode
 
-bool TCatalogLookupForm::EditMode() const { return ArticleGrid->Options().testFlag(TDBGridOption::Editing); }
+bool TCatalogLookupForm::EditMode() const { return ui_->articleGrid->Options().testFlag(TDBGridOption::Editing); }
 
-void TCatalogLookupForm::SetEditMode(bool on)
+void TCatalogLookupForm::setEditMode(bool on)
 {
-    TDBGridOptions options = ArticleGrid->Options();
+    TDBGridOptions options = ui_->articleGrid->Options();
     options.setFlag(TDBGridOption::Editing, on);
     options.setFlag(TDBGridOption::AlwaysShowEditor, on);
     options.setFlag(TDBGridOption::RowSelect, !on);
-    ArticleGrid->SetOptions(options);
-    ArticleGrid->SetReadOnly(!on);
-    GroupGrid->SetReadOnly(!on);
-    ButtonOK->setEnabled(!on);
-    EditBtn->setChecked(on);
+    ui_->articleGrid->SetOptions(options);
+    ui_->articleGrid->SetReadOnly(!on);
+    ui_->groupGrid->SetReadOnly(!on);
+    ui_->okButton->setEnabled(!on);
+    ui_->editButton->setChecked(on);
     // Prices are changed only by a user who chose to edit the catalog.
-    DocumentMenu->SetVisible(on);
-    IndexPricesItem->SetVisible(on);
-    MenuBar->setVisible(on);
-    ArticleGrid->setFocus();
+    ui_->documentMenu->SetVisible(on);
+    ui_->indexPricesItem->SetVisible(on);
+    ui_->menuBar->setVisible(on);
+    ui_->articleGrid->setFocus();
 }
 
-void TCatalogLookupForm::EditBtnClick()
+void TCatalogLookupForm::toggleEditMode()
 {
     if (!EditMode()) {
-        SetEditMode(true);
+        setEditMode(true);
         return;
     }
     // A refused save keeps edit mode on and the user on the row.
     try {
-        for (TTable* table : {ArticleTable, GroupTable}) {
+        for (TTable* table : {articles_, groups_}) {
             if (table->Active())
                 table->CheckBrowseMode();
         }
     } catch (...) {
-        EditBtn->setChecked(true);
+        ui_->editButton->setChecked(true);
         throw;
     }
-    SetEditMode(false);
+    setEditMode(false);
 }
 
 // ---------------------------------------------------------------- rules on articles
 
-void TCatalogLookupForm::ArticleNewRecord()
+void TCatalogLookupForm::fillNewArticle()
 {
     // The usual accounts and VAT of an article; fixed, not read from any settings.
     const std::pair<const char*, QVariant> defaults[] = {
@@ -497,95 +532,85 @@ void TCatalogLookupForm::ArticleNewRecord()
         {"Coef_TVA", 19.0},                          {"Cont_venituri", QStringLiteral("707")},
         {"Cont_adaos", QStringLiteral("378")},       {"Cont_accize", QStringLiteral("446")}};
     for (const auto& [name, value] : defaults)
-        ArticleTable->FieldByName(QString::fromLatin1(name))->SetValue(value);
+        articles_->FieldByName(QString::fromLatin1(name))->SetValue(value);
     // Typing starts with the code.
-    ArticleGrid->SetSelectedField(ArticleTable->FieldByName(QStringLiteral("Cod")));
+    ui_->articleGrid->SetSelectedField(articles_->FieldByName(QStringLiteral("Cod")));
 }
 
-void TCatalogLookupForm::ArticleBeforePost()
+void TCatalogLookupForm::checkArticle()
 {
-    if (IsBlank(ArticleTable->FieldByName(QStringLiteral("Cod")))
-        || IsBlank(ArticleTable->FieldByName(QStringLiteral("Denumire"))))
+    if (IsBlank(articles_->FieldByName(QStringLiteral("Cod")))
+        || IsBlank(articles_->FieldByName(QStringLiteral("Denumire"))))
         Refuse(msg::CodeAndNameRequired());
 }
 
-void TCatalogLookupForm::ArticleAccountValidate(TField* sender)
+void TCatalogLookupForm::checkAccount(TField* account)
 {
-    if (!IsValidAccountSymbol(sender->AsString()))
+    if (!IsValidAccountSymbol(account->AsString()))
         Refuse(msg::AccountFormat());
 }
 
-void TCatalogLookupForm::ArticleCurrencyValidate(TField* sender)
+void TCatalogLookupForm::checkCurrency(TField* currency)
 {
-    const QString code = sender->AsString();
-    if (!CurrencyTable->FindKey({code}))
+    const QString code = currency->AsString();
+    if (!currencies_->FindKey({code}))
         Refuse(msg::UnknownCurrency(code));
 }
 
 // ---------------------------------------------------------------- grids
 
-void TCatalogLookupForm::ArticleGridKeyDown(int& key)
+void TCatalogLookupForm::markArticleWithSpace(int& key)
 {
     if (key != vk::Space || EditMode())
         return;
     key = 0;
     // Space marks and moves on, as Shift+Down does in a grid that marks rows.
     QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::ShiftModifier);
-    QCoreApplication::sendEvent(ArticleGrid, &down);
+    QCoreApplication::sendEvent(ui_->articleGrid, &down);
 }
 
-void TCatalogLookupForm::ArticleGridDblClick() { SetModalResult(TModalResult::OK); }
-
-void TCatalogLookupForm::GroupGridKeyDown(int& key)
-{
-    if (key != vk::Space || EditMode())
-        return;
-    key = 0;
-    GroupGridDblClick();
-}
-
-void TCatalogLookupForm::GroupGridDblClick()
+void TCatalogLookupForm::invertGroupMarks()
 {
     if (EditMode())
         return;
-    WithControlsDisabled(ArticleTable, [this] {
+    WithControlsDisabled(articles_, [this] {
         try {
             THourGlass wait(context_.Screen);
-            ArticleTable->First();
-            while (!ArticleTable->Eof()) {
-                const TBookmark row = ArticleTable->GetBookmark();
-                ArticleGrid->SelectRow(row, !ArticleGrid->IsRowSelected(row));
-                ArticleTable->Next();
+            articles_->First();
+            while (!articles_->Eof()) {
+                const TBookmark row = articles_->GetBookmark();
+                ui_->articleGrid->SelectRow(row, !ui_->articleGrid->IsRowSelected(row));
+                articles_->Next();
             }
         } catch (const std::bad_alloc&) {
             MessageDlg(msg::TooManyArticlesMarked(), TMsgDlgType::Warning,
                        TMsgDlgButtons::OK);
         }
-        ArticleTable->First();
+        articles_->First();
     });
 }
 
 // ---------------------------------------------------------------- price indexing
 
-void TCatalogLookupForm::IndexPricesClick()
+void TCatalogLookupForm::indexGroupPrices()
 {
     // An article being edited is saved first: the new prices must not be overwritten by it.
-    ArticleTable->CheckBrowseMode();
-    if (GroupTable->IsEmpty() || ArticleTable->IsEmpty()) {
+    articles_->CheckBrowseMode();
+    if (groups_->IsEmpty() || articles_->IsEmpty()) {
         fw::MessageBeep(fw::TBeep::Error);
         return;
     }
     double percentage = 0;
-    if (!AskPercentage(this, GroupTable->FieldByName(QStringLiteral("Denumire"))->AsString(), percentage))
+    if (!AskPercentage(this, groups_->FieldByName(QStringLiteral("Denumire"))->AsString(), percentage))
         return;
     repaint();
     const std::optional<double> factor = IndexFactor(percentage);
     if (!factor)
         return;
-    const QString group = GroupTable->FieldByName(kCodGrupa)->AsString();
+    const QString group = groups_->FieldByName(kCodGrupa)->AsString();
     // The grid shows the new prices at once; after a failure it shows what is stored.
-    WithControlsDisabled(ArticleTable, [&] {
-        RunThen([&] { IndexGroupPrices(context_, this, group, *factor); }, [this] { ArticleTable->Refresh(); });
+    WithControlsDisabled(articles_, [&] {
+        RunThen([&] { IndexGroupPrices(context_, this, group, *factor); }, [this] { articles_->Refresh(); });
     });
 }
 
@@ -593,13 +618,13 @@ void TCatalogLookupForm::IndexPricesClick()
 
 void TCatalogLookupForm::RefreshTables()
 {
-    for (TTable* table : {GroupTable, ArticleTable, CurrencyTable}) {
+    for (TTable* table : {groups_, articles_, currencies_}) {
         if (table->Active() && table->State() == TDataSetState::Browse)
             WithControlsDisabled(table, [table] { table->Refresh(); });
     }
 }
 
-void TCatalogLookupForm::AutoRefresh()
+void TCatalogLookupForm::refreshQuietly()
 {
     try {
         RefreshTables();
@@ -624,29 +649,29 @@ void TCatalogLookupForm::changeEvent(QEvent* event)
     if (!deactivated_)
         return;
     deactivated_ = false;
-    Guarded(this, [this] { AutoRefresh(); });
+    Guarded(this, [this] { refreshQuietly(); });
 }
 
 // ---------------------------------------------------------------- closing
 
-void TCatalogLookupForm::FormCloseQuery(bool& canClose)
+void TCatalogLookupForm::saveEditedArticle(bool& canClose)
 {
     // What the user typed into an article is saved, not lost with the window; a refused
     // save keeps the window open on the row.
-    if (ArticleTable->Active())
-        ArticleTable->CheckBrowseMode();
+    if (articles_->Active())
+        articles_->CheckBrowseMode();
     canClose = true;
 }
 
-void TCatalogLookupForm::FormClose(TCloseAction& action)
+void TCatalogLookupForm::keepLayouts(TCloseAction& action)
 {
-    RefreshTimer->stop();
+    ui_->refreshTimer->stop();
     // A hint of the lookup's own menu would stay on the host's status line after it.
     if (context_.Application)
         context_.Application->SetHint(QString());
     if (layoutFile_) {
         try {
-            layoutFile_->Rewrite(GridLayouts({GroupGrid, ArticleGrid}));
+            layoutFile_->Rewrite(GridLayouts({ui_->groupGrid, ui_->articleGrid}));
         } catch (const Exception&) {
             // The layouts are a convenience: the window closes all the same.
         }

@@ -10,19 +10,11 @@
 #include <QString>
 #include <memory>
 
-class QComboBox;
-class QLabel;
-class QLineEdit;
-class QMenuBar;
-class QPushButton;
-class QTimer;
+class QLayout;
 
 namespace fw {
 class TDataSource;
-class TDBGridNormal;
 class TField;
-class TMainMenu;
-class TMenuItem;
 class TTable;
 } // namespace fw
 
@@ -50,33 +42,6 @@ public:
     // The help topic of the window; there is no help viewer to show it yet.
     static constexpr int HelpContext = 120;
 
-    // Datasets, all on TVELDA.
-    fw::TTable* ClassTable; // material classes
-    fw::TTable* GroupTable;      // the groups of the current class
-    fw::TTable* ArticleTable;    // the articles of the current group
-    fw::TTable* CurrencyTable;        // currencies, searched by code
-    fw::TDataSource* ClassSource;
-    fw::TDataSource* GroupSource;
-    fw::TDataSource* ArticleSource;
-
-    fw::TDBGridNormal* ClassGrid;
-    fw::TDBGridNormal* GroupGrid;
-    fw::TDBGridNormal* ArticleGrid;
-    QLabel* OrderLabel;
-    QComboBox* OrderCombo; // display order of the articles
-    QLabel* SearchLabel;
-    QLineEdit* SearchEdit;    // incremental search in the current order
-    QPushButton* ButtonOK;
-    QPushButton* ButtonCancel;
-    QPushButton* EditBtn;     // down while edit mode is on
-
-    QMenuBar* MenuBar;
-    fw::TMainMenu* Menu;
-    fw::TMenuItem* DocumentMenu;           // "&Document", shown only in edit mode
-    fw::TMenuItem* IndexPricesItem; // "Indexeaza &preturile"
-
-    QTimer* RefreshTimer; // brings in other users' changes while the form is open
-
     // Edit mode: the articles (and the group grid) can be edited; choosing is off.
     bool EditMode() const;
 
@@ -84,38 +49,50 @@ public:
     void ShowGroup(const QString& group);
     // Orders the articles by code and goes to this one of the current group, if it is there.
     void ShowArticle(const QString& article);
-
-    // Handlers.
-    void OrderComboChange();
-    void SearchEditChange();
-    void EditBtnClick();
-    void ArticleNewRecord();
-    void ArticleBeforePost();
-    void ArticleAccountValidate(fw::TField* sender);
-    void ArticleCurrencyValidate(fw::TField* sender);
-    void ArticleGridKeyDown(int& key);
-    void ArticleGridDblClick();
-    void GroupGridKeyDown(int& key);
-    // Walks the articles of the current group inverting the catalog grid's mark of each.
-    void GroupGridDblClick();
-    void IndexPricesClick();
+    // The group and the article the current rows show.
+    QString CurrentGroup() const;
+    QString CurrentArticle() const;
     // Re-reads the groups, articles and currencies that are not being edited.
     void RefreshTables();
-    void FormCloseQuery(bool& canClose);
-    void FormClose(fw::TCloseAction& action);
 
 protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    void BuildControls();
-    void BuildDataSets();
-    void FormCreate();
-    void SetEditMode(bool on);
+    struct Ui;
+    void buildDataSets();
+    void buildControls();
+    QLayout* makeSideColumn();
+    void makeMenu();
+    void openTables();
+    void setEditMode(bool on);
+    void toggleEditMode();
+    void applyArticleOrder();
+    void searchArticles();
+    void fillNewArticle();
+    void checkArticle();
+    void checkAccount(fw::TField* account);
+    void checkCurrency(fw::TField* currency);
+    // Space marks the article and moves on, outside edit mode.
+    void markArticleWithSpace(int& key);
+    // Walks the articles of the current group inverting the catalog grid's mark of each.
+    void invertGroupMarks();
+    void indexGroupPrices();
     // The timer's and re-activation's refresh: a failure is reported once, not at every tick.
-    void AutoRefresh();
+    void refreshQuietly();
+    void saveEditedArticle(bool& canClose);
+    void keepLayouts(fw::TCloseAction& action);
 
     TProductionContext& context_;
+    std::unique_ptr<Ui> ui_;
+    // Datasets, all on TVELDA.
+    fw::TTable* classes_ = nullptr;    // material classes
+    fw::TTable* groups_ = nullptr;     // the groups of the current class
+    fw::TTable* articles_ = nullptr;   // the articles of the current group
+    fw::TTable* currencies_ = nullptr; // searched by code
+    fw::TDataSource* classSource_ = nullptr;
+    fw::TDataSource* groupSource_ = nullptr;
+    fw::TDataSource* articleSource_ = nullptr;
     std::unique_ptr<TLookupLayoutFile> layoutFile_; // null when the layouts cannot be kept
     bool deactivated_ = false;
     bool refreshFailed_ = false;

@@ -1,88 +1,97 @@
 #include "catalog/PercentageDialog.h"
 
 #include "catalog/PriceIndexing.h"
+#include "platform/ui/DialogButtons.h"
 
 #include <QDoubleSpinBox>
 #include <QFrame>
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace corvanel {
 
-QString TPercentageDlg::MessageFormat()
+namespace {
+
+// The question, with the group's name in place of %s.
+QString QuestionFormat()
 {
     return QStringLiteral("Specificati coeficientul (în procente) cu care doriti sa modificati preturile de vînzare "
                           "în grupa \"%s\" :");
 }
 
-TPercentageDlg::TPercentageDlg(QWidget* owner) : fw::TForm(owner)
+} // namespace
+
+struct TPercentageDlg::Ui {
+    QFrame* frame = nullptr;
+    QLabel* question = nullptr;
+    QDoubleSpinBox* percentage = nullptr;
+};
+
+TPercentageDlg::TPercentageDlg(QWidget* owner) : fw::TForm(owner), ui_(std::make_unique<Ui>())
 {
     setObjectName(QStringLiteral("PercentageDlg"));
     SetCaption(QStringLiteral("Indexare de preturi"));
     SetPosition(fw::TPosition::ScreenCenter);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
 
-    Frame = new QFrame(this);
-    Frame->setObjectName(QStringLiteral("Frame"));
-    Frame->setFrameShape(QFrame::Panel);
-    Frame->setFrameShadow(QFrame::Sunken);
-    Question = new QLabel(MessageFormat(), Frame);
-    Question->setObjectName(QStringLiteral("Question"));
-    Question->setWordWrap(true);
-    PercentageEdit = new QDoubleSpinBox(Frame);
-    PercentageEdit->setObjectName(QStringLiteral("PercentageEdit"));
-    PercentageEdit->setDecimals(2);
-    PercentageEdit->setRange(-kLargestPercentage, kLargestPercentage);
-    PercentageEdit->setSuffix(QStringLiteral("%"));
-    PercentageEdit->setButtonSymbols(QAbstractSpinBox::NoButtons);
-    PercentageEdit->setAlignment(Qt::AlignRight);
-    PercentageEdit->setValue(0);
+    Ui& u = *ui_;
+    u.frame = new QFrame(this);
+    u.frame->setObjectName(QStringLiteral("Frame"));
+    u.frame->setFrameShape(QFrame::Panel);
+    u.frame->setFrameShadow(QFrame::Sunken);
+    u.question = new QLabel(QuestionFormat(), u.frame);
+    u.question->setObjectName(QStringLiteral("Question"));
+    u.question->setWordWrap(true);
+    u.percentage = new QDoubleSpinBox(u.frame);
+    u.percentage->setObjectName(QStringLiteral("PercentageEdit"));
+    u.percentage->setDecimals(2);
+    u.percentage->setRange(-kLargestPercentage, kLargestPercentage);
+    u.percentage->setSuffix(QStringLiteral("%"));
+    u.percentage->setButtonSymbols(QAbstractSpinBox::NoButtons);
+    u.percentage->setAlignment(Qt::AlignRight);
+    u.percentage->setValue(0);
     // Wide enough for any percentage a user would type, not for the limits.
-    PercentageEdit->setMinimumWidth(PercentageEdit->fontMetrics().horizontalAdvance(QStringLiteral("-00000000.00%")) + 12);
-    auto* frame = new QVBoxLayout(Frame);
-    frame->addWidget(Question);
-    frame->addWidget(PercentageEdit, 0, Qt::AlignLeft);
+    u.percentage->setMinimumWidth(u.percentage->fontMetrics().horizontalAdvance(QStringLiteral("-00000000.00%")) + 12);
 
-    OKBtn = new QPushButton(QStringLiteral("OK"), this);
-    OKBtn->setObjectName(QStringLiteral("OKBtn"));
-    OKBtn->setDefault(true);
-    CancelBtn = new QPushButton(QStringLiteral("&Renunta"), this);
-    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(OKBtn);
-    buttons->addWidget(CancelBtn);
+    auto* frame = new QVBoxLayout(u.frame);
+    frame->addWidget(u.question);
+    frame->addWidget(u.percentage, 0, Qt::AlignLeft);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Frame);
-    layout->addLayout(buttons);
+    layout->addWidget(u.frame);
+    layout->addWidget(fw::DialogButtons(this, {{QDialogButtonBox::Ok, QStringLiteral("OK")},
+                                               {QDialogButtonBox::Cancel, QStringLiteral("&Renunta")}}));
 
-    SetButtonModalResult(OKBtn, fw::TModalResult::OK);
-    SetButtonModalResult(CancelBtn, fw::TModalResult::Cancel);
-
-    FitToQuestion();
-    PercentageEdit->setFocus();
+    fitToQuestion();
+    u.percentage->setFocus();
 }
+
+TPercentageDlg::~TPercentageDlg() = default;
 
 void TPercentageDlg::SetGroupName(const QString& groupName)
 {
-    Question->setText(MessageFormat().replace(QStringLiteral("%s"), groupName));
-    FitToQuestion();
+    ui_->question->setText(QuestionFormat().replace(QStringLiteral("%s"), groupName));
+    fitToQuestion();
 }
 
-void TPercentageDlg::FitToQuestion()
+double TPercentageDlg::percentage() const
+{
+    ui_->percentage->interpretText();
+    return ui_->percentage->value();
+}
+
+void TPercentageDlg::fitToQuestion()
 {
     // The designed size, taller where a long group name wraps the question further; fixed.
     // The question gets the lines it needs at the dialog's width; the rest follows from it.
+    QFrame* frame = ui_->frame;
     const QMargins outer = layout()->contentsMargins();
-    const QMargins inner = Frame->layout()->contentsMargins();
+    const QMargins inner = frame->layout()->contentsMargins();
     const int width = 301;
-    const int textWidth = width - outer.left() - outer.right() - inner.left() - inner.right() - 2 * Frame->frameWidth();
-    Question->setFixedHeight(Question->heightForWidth(textWidth));
+    const int textWidth = width - outer.left() - outer.right() - inner.left() - inner.right() - 2 * frame->frameWidth();
+    ui_->question->setFixedHeight(ui_->question->heightForWidth(textWidth));
     // Hidden widgets do not tell their layouts of a new size by themselves.
-    Frame->layout()->invalidate();
-    Frame->updateGeometry();
+    frame->layout()->invalidate();
+    frame->updateGeometry();
     layout()->invalidate();
     setFixedSize(std::max(width, sizeHint().width()), std::max(149, sizeHint().height()));
 }
@@ -93,8 +102,7 @@ bool AskPercentage(QWidget* owner, const QString& groupName, double& percentage)
     dlg.SetGroupName(groupName);
     if (dlg.ShowModal() != fw::TModalResult::OK)
         return false;
-    dlg.PercentageEdit->interpretText();
-    percentage = dlg.PercentageEdit->value();
+    percentage = dlg.percentage();
     return true;
 }
 

@@ -6,30 +6,25 @@
 
 #include "platform/ui/Form.h"
 
-class QDoubleSpinBox;
-class QFrame;
-class QLabel;
-class QPushButton;
+#include <memory>
 
 namespace corvanel {
 
 class TPercentageDlg final : public fw::TForm {
 public:
     explicit TPercentageDlg(QWidget* owner);
+    ~TPercentageDlg() override;
 
-    // The text of Question with the group name in place of %s.
-    static QString MessageFormat();
     // Puts the group's name into the question.
     void SetGroupName(const QString& groupName);
-
-    QFrame* Frame;
-    QLabel* Question;
-    QDoubleSpinBox* PercentageEdit; // the percentage itself: 5 shows as 5.00%
-    QPushButton* OKBtn;
-    QPushButton* CancelBtn;
+    // The percentage typed, as the box reads it: 5 shows as 5.00%.
+    double percentage() const;
 
 private:
-    void FitToQuestion();
+    struct Ui;
+    void fitToQuestion();
+
+    std::unique_ptr<Ui> ui_;
 };
 
 // Asks for the percentage by which the prices of the named group change; false when the

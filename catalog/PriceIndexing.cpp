@@ -25,42 +25,42 @@
 
 namespace corvanel {
 
-TPriceIndexingForm::TPriceIndexingForm(fw::TSession* session, QWidget* owner) : fw::TForm(owner)
+TPriceIndexingForm::TPriceIndexingForm(fw::TSession* session, QWidget* owner)
+    : fw::TForm(owner), update_(NewIndexPricesQuery(session, this))
 {
     setObjectName(QStringLiteral("PriceIndexingForm"));
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     SetPosition(fw::TPosition::ScreenCenter);
     setCursor(Qt::WaitCursor);
 
-    Panel = new QFrame(this);
-    Panel->setObjectName(QStringLiteral("Panel"));
-    Panel->setFrameShape(QFrame::Panel);
-    Panel->setFrameShadow(QFrame::Sunken);
-    Panel->setAutoFillBackground(true);
-    QPalette pal = Panel->palette();
+    // A note in the tooltip's colours: the message and a picture of work going on.
+    auto* panel = new QFrame(this);
+    panel->setObjectName(QStringLiteral("Panel"));
+    panel->setFrameShape(QFrame::Panel);
+    panel->setFrameShadow(QFrame::Sunken);
+    panel->setAutoFillBackground(true);
+    QPalette pal = panel->palette();
     pal.setColor(QPalette::Window, pal.color(QPalette::ToolTipBase));
     pal.setColor(QPalette::WindowText, pal.color(QPalette::ToolTipText));
-    Panel->setPalette(pal);
-    MessageLabel = new QLabel(QStringLiteral("Indexez preturile..."), Panel);
-    MessageLabel->setObjectName(QStringLiteral("MessageLabel"));
-    QFont bold = MessageLabel->font();
+    panel->setPalette(pal);
+    auto* message = new QLabel(QStringLiteral("Indexez preturile..."), panel);
+    message->setObjectName(QStringLiteral("MessageLabel"));
+    QFont bold = message->font();
     bold.setBold(true);
-    MessageLabel->setFont(bold);
-    MessageLabel->setAlignment(Qt::AlignCenter);
-    Picture = new QLabel(Panel);
-    Picture->setObjectName(QStringLiteral("Picture"));
+    message->setFont(bold);
+    message->setAlignment(Qt::AlignCenter);
+    auto* picture = new QLabel(panel);
+    picture->setObjectName(QStringLiteral("Picture"));
     const int side = 24;
-    Picture->setPixmap(style()->standardIcon(QStyle::SP_BrowserReload).pixmap(side, side));
-    auto* row = new QHBoxLayout(Panel);
+    picture->setPixmap(style()->standardIcon(QStyle::SP_BrowserReload).pixmap(side, side));
+    auto* row = new QHBoxLayout(panel);
     row->setContentsMargins(8, 4, 8, 4);
-    row->addWidget(MessageLabel, 1);
-    row->addWidget(Picture);
+    row->addWidget(message, 1);
+    row->addWidget(picture);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(Panel);
+    layout->addWidget(panel);
     setFixedSize(QSize(303, 42).expandedTo(sizeHint()));
-
-    UpdateQuery = NewIndexPricesQuery(session, this);
 
     Show();
 }
@@ -136,7 +136,7 @@ void IndexGroupPrices(TProductionContext& context, QWidget* owner, const QString
     form->repaint();
     {
         fw::THourGlass wait(context.Screen);
-        UpdateGroupPrices(*form->UpdateQuery, groupCode, factor);
+        UpdateGroupPrices(form->update(), groupCode, factor);
     }
     fw::MessageBeep(fw::TBeep::Information);
     fw::MessageDlg(msg::PricesIndexed(groupCode), fw::TMsgDlgType::Information, fw::TMsgDlgButtons::OK);

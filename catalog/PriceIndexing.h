@@ -9,9 +9,6 @@
 
 #include <optional>
 
-class QFrame;
-class QLabel;
-
 namespace fw {
 class TQuery;
 class TSession;
@@ -27,10 +24,11 @@ public:
     // Visible at once; the update runs in the session given.
     TPriceIndexingForm(fw::TSession* session, QWidget* owner);
 
-    QFrame* Panel;
-    QLabel* MessageLabel; // "Indexez preturile..."
-    QLabel* Picture;
-    fw::TQuery* UpdateQuery;  // the update of one group (parameters Coef, float, and Group, text)
+    // The update of one group (parameters Coef, float, and Group, text).
+    fw::TQuery& update() const { return *update_; }
+
+private:
+    fw::TQuery* update_;
 };
 
 // The largest percentage the window accepts, either way. No upper bound worth the name:

@@ -1,6 +1,7 @@
 #include "dialogs/Calendar.h"
 
 #include "dialogs/SelectionLook.h"
+#include "platform/ui/DialogButtons.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/Keys.h"
 
@@ -8,84 +9,83 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
-#include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 namespace corvanel {
 
-TCalendarForm::TCalendarForm(QWidget* owner) : fw::TForm(owner)
+struct TCalendarForm::Ui {
+    QLabel* title = nullptr;
+    QCalendarWidget* calendar = nullptr;
+};
+
+TCalendarForm::TCalendarForm(QWidget* owner) : fw::TForm(owner), ui_(std::make_unique<Ui>())
 {
     setObjectName(QStringLiteral("CalendarForm"));
     SetCaption(QStringLiteral("Selecteaza data"));
     UseDialogFrame(this);
 
-    PrevMonthBtn = new QToolButton(this);
-    PrevMonthBtn->setObjectName(QStringLiteral("PrevMonthBtn"));
-    PrevMonthBtn->setArrowType(Qt::LeftArrow);
-    PrevMonthBtn->setFocusPolicy(Qt::NoFocus);
-    NextMonthBtn = new QToolButton(this);
-    NextMonthBtn->setObjectName(QStringLiteral("NextMonthBtn"));
-    NextMonthBtn->setArrowType(Qt::RightArrow);
-    NextMonthBtn->setFocusPolicy(Qt::NoFocus);
-    TitleLabel = new QLabel(this);
-    TitleLabel->setObjectName(QStringLiteral("TitleLabel"));
-    TitleLabel->setAlignment(Qt::AlignCenter);
-    QFont bold = TitleLabel->font();
+    Ui& u = *ui_;
+    const auto monthButton = [this](const char* name, Qt::ArrowType arrow, int months) {
+        auto* button = new QToolButton(this);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setArrowType(arrow);
+        button->setFocusPolicy(Qt::NoFocus);
+        connect(button, &QToolButton::clicked, this, fw::GuardedSlot(this, [this, months] { ChangeMonth(months); }));
+        return button;
+    };
+    u.title = new QLabel(this);
+    u.title->setObjectName(QStringLiteral("TitleLabel"));
+    u.title->setAlignment(Qt::AlignCenter);
+    QFont bold = u.title->font();
     bold.setBold(true);
-    TitleLabel->setFont(bold);
+    u.title->setFont(bold);
     // As wide as the longest title, so that the buttons stay put from month to month.
     int titleWidth = 0;
     for (int month = 1; month <= 12; ++month)
-        titleWidth = std::max(titleWidth, TitleLabel->fontMetrics().horizontalAdvance(MonthTitle(2000, month)));
-    TitleLabel->setMinimumWidth(titleWidth + 8);
+        titleWidth = std::max(titleWidth, u.title->fontMetrics().horizontalAdvance(MonthTitle(2000, month)));
+    u.title->setMinimumWidth(titleWidth + 8);
 
-    Calendar = new QCalendarWidget(this);
-    Calendar->setObjectName(QStringLiteral("Calendar"));
-    Calendar->setLocale(QLocale::system());
-    Calendar->setFirstDayOfWeek(Qt::Monday);
-    Calendar->setNavigationBarVisible(false);
-    Calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
-    Calendar->setHorizontalHeaderFormat(QCalendarWidget::ShortDayNames);
-    Calendar->setGridVisible(true);
-
-    OkBtn = NewButton(this, "OkBtn", QStringLiteral("OK"));
-    OkBtn->setDefault(true);
-    CancelBtn = NewButton(this, "CancelBtn", QStringLiteral("&Renunta"));
-    SetButtonModalResult(OkBtn, fw::TModalResult::OK);
-    SetButtonModalResult(CancelBtn, fw::TModalResult::Cancel);
+    u.calendar = new QCalendarWidget(this);
+    u.calendar->setObjectName(QStringLiteral("Calendar"));
+    u.calendar->setLocale(QLocale::system());
+    u.calendar->setFirstDayOfWeek(Qt::Monday);
+    u.calendar->setNavigationBarVisible(false);
+    u.calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    u.calendar->setHorizontalHeaderFormat(QCalendarWidget::ShortDayNames);
+    u.calendar->setGridVisible(true);
+    connect(u.calendar, &QCalendarWidget::currentPageChanged, this,
+            [this](int year, int month) { ui_->title->setText(MonthTitle(year, month)); });
+    // A double click on a day (or Enter in the month) chooses it.
+    connect(u.calendar, &QCalendarWidget::activated, this,
+            fw::GuardedSlot(this, [this] { SetModalResult(fw::TModalResult::OK); }));
 
     auto* title = new QHBoxLayout;
-    title->addWidget(PrevMonthBtn);
-    title->addWidget(TitleLabel, 1);
-    title->addWidget(NextMonthBtn);
+    title->addWidget(monthButton("PrevMonthBtn", Qt::LeftArrow, -1));
+    title->addWidget(u.title, 1);
+    title->addWidget(monthButton("NextMonthBtn", Qt::RightArrow, 1));
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(title);
-    layout->addWidget(Calendar, 1);
-    layout->addLayout(ButtonRow({OkBtn, CancelBtn}));
+    layout->addWidget(u.calendar, 1);
+    layout->addWidget(fw::DialogButtons(
+        this, {{QDialogButtonBox::Ok, QStringLiteral("OK")}, {QDialogButtonBox::Cancel, QStringLiteral("&Renunta")}}));
 
-    connect(PrevMonthBtn, &QToolButton::clicked, this, fw::GuardedSlot(this, [this] { ChangeMonth(-1); }));
-    connect(NextMonthBtn, &QToolButton::clicked, this, fw::GuardedSlot(this, [this] { ChangeMonth(1); }));
-    connect(Calendar, &QCalendarWidget::currentPageChanged, this,
-            [this](int year, int month) { TitleLabel->setText(MonthTitle(year, month)); });
-    // A double click on a day (or Enter in the month) chooses it.
-    connect(Calendar, &QCalendarWidget::activated, this,
-            fw::GuardedSlot(this, [this] { SetModalResult(fw::TModalResult::OK); }));
     SetKeyPreview(true);
-    OnKeyDown = [this](fw::TForm*, int& key, Qt::KeyboardModifiers) { FormKeyDown(key); };
-
+    OnKeyDown = [this](fw::TForm*, int& key, Qt::KeyboardModifiers) { turnPageWithKeys(key); };
     SetDate(QDate::currentDate());
     setFixedSize(sizeHint());
-    Calendar->setFocus();
+    u.calendar->setFocus();
 }
 
-QDate TCalendarForm::Date() const { return Calendar->selectedDate(); }
+TCalendarForm::~TCalendarForm() = default;
+
+QDate TCalendarForm::Date() const { return ui_->calendar->selectedDate(); }
 
 void TCalendarForm::SetDate(const QDate& date)
 {
-    Calendar->setSelectedDate(date);
-    Calendar->setCurrentPage(date.year(), date.month());
-    TitleLabel->setText(MonthTitle(date.year(), date.month()));
+    ui_->calendar->setSelectedDate(date);
+    ui_->calendar->setCurrentPage(date.year(), date.month());
+    ui_->title->setText(MonthTitle(date.year(), date.month()));
 }
 
 void TCalendarForm::ChangeMonth(int months) { SetDate(Date().addMonths(months)); }
@@ -96,7 +96,7 @@ QString TCalendarForm::MonthTitle(int year, int month)
            QString::number(year);
 }
 
-void TCalendarForm::FormKeyDown(int& key)
+void TCalendarForm::turnPageWithKeys(int& key)
 {
     if (key == fw::vk::Prior || key == fw::vk::Next) {
         ChangeMonth(key == fw::vk::Prior ? -1 : 1);

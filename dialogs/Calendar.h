@@ -7,24 +7,14 @@
 #include "platform/ui/Form.h"
 
 #include <QDate>
-
-class QCalendarWidget;
-class QLabel;
-class QPushButton;
-class QToolButton;
+#include <memory>
 
 namespace corvanel {
 
 class TCalendarForm final : public fw::TForm {
 public:
     explicit TCalendarForm(QWidget* owner);
-
-    QToolButton* PrevMonthBtn;
-    QLabel* TitleLabel;
-    QToolButton* NextMonthBtn;
-    QCalendarWidget* Calendar;
-    QPushButton* OkBtn;
-    QPushButton* CancelBtn;
+    ~TCalendarForm() override;
 
     // The chosen day; setting it also shows its month.
     QDate Date() const;
@@ -37,7 +27,11 @@ public:
     static QString MonthTitle(int year, int month);
 
 private:
-    void FormKeyDown(int& key);
+    struct Ui;
+    // Page Up and Page Down change the month.
+    void turnPageWithKeys(int& key);
+
+    std::unique_ptr<Ui> ui_;
 };
 
 } // namespace corvanel

@@ -7,6 +7,7 @@
 #include "platform/db/Query.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/DBGridNormal.h"
+#include "platform/ui/DialogButtons.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/UsualColours.h"
 
@@ -14,7 +15,6 @@
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
-#include <QPushButton>
 #include <QScrollBar>
 #include <QVBoxLayout>
 
@@ -27,8 +27,13 @@ constexpr int kDesignedHeight = 340;
 constexpr int kCellPadding = 6; // each side of a cell's text
 } // namespace
 
+struct TCodePickerDlg::Ui {
+    QCheckBox* all = nullptr;
+    fw::TDBGridNormal* grid = nullptr;
+};
+
 TCodePickerDlg::TCodePickerDlg(const TProductionContext& context, QWidget* owner, const TSource& source)
-    : fw::TForm(owner), context_(context)
+    : fw::TForm(owner), context_(context), ui_(std::make_unique<Ui>())
 {
     SetCaption(QStringLiteral("Selectie"));
     ApplySelectionLook(this);
@@ -43,77 +48,76 @@ TCodePickerDlg::TCodePickerDlg(const TProductionContext& context, QWidget* owner
     source_ = new fw::TDataSource(this);
     source_->SetDataSet(query_);
 
-    AllCheck = new QCheckBox(source.AllCaption, this);
-    AllCheck->setObjectName(QStringLiteral("AllCheck"));
-    AllCheck->setChecked(true);
+    Ui& u = *ui_;
+    u.all = new QCheckBox(source.AllCaption, this);
+    u.all->setObjectName(QStringLiteral("AllCheck"));
+    u.all->setChecked(true);
+    connect(u.all, &QCheckBox::toggled, this, fw::GuardedSlot(this, [this] { followAllBox(); }));
     // The run of blanks in the text is where it wraps.
-    HintLabel = new QLabel(QStringLiteral("Pentru a selecta mai multe gestiuni folositi                        "
-                                       "mouse-ul si tasta Ctrl"),
-                        this);
-    HintLabel->setObjectName(QStringLiteral("HintLabel"));
-    HintLabel->setWordWrap(true);
+    auto* hint = new QLabel(QStringLiteral("Pentru a selecta mai multe gestiuni folositi                        "
+                                           "mouse-ul si tasta Ctrl"),
+                            this);
+    hint->setObjectName(QStringLiteral("HintLabel"));
+    hint->setWordWrap(true);
 
-    Grid = new fw::TDBGridNormal(this);
-    Grid->setObjectName(QStringLiteral("Grid"));
-    Grid->SetOptions(fw::TDBGridOptions(fw::TDBGridOption::Titles) | fw::TDBGridOption::Indicator |
-                     fw::TDBGridOption::ColumnResize | fw::TDBGridOption::ColLines | fw::TDBGridOption::RowLines |
-                     fw::TDBGridOption::Tabs | fw::TDBGridOption::RowSelect | fw::TDBGridOption::AlwaysShowSelection |
-                     fw::TDBGridOption::MultiSelect);
-    Grid->SetReadOnly(true);
-    Grid->SetDataSource(source_);
-    Grid->AddColumn(QStringLiteral("Cod"), QString(), source.CodeWidth);
-    Grid->AddColumn(QStringLiteral("Denumire"), QString(), kNameWidth);
-    Grid->setEnabled(false);
+    u.grid = new fw::TDBGridNormal(this);
+    u.grid->setObjectName(QStringLiteral("Grid"));
+    u.grid->SetOptions(fw::TDBGridOptions(fw::TDBGridOption::Titles) | fw::TDBGridOption::Indicator |
+                       fw::TDBGridOption::ColumnResize | fw::TDBGridOption::ColLines | fw::TDBGridOption::RowLines |
+                       fw::TDBGridOption::Tabs | fw::TDBGridOption::RowSelect | fw::TDBGridOption::AlwaysShowSelection |
+                       fw::TDBGridOption::MultiSelect);
+    u.grid->SetReadOnly(true);
+    u.grid->SetDataSource(source_);
+    u.grid->AddColumn(QStringLiteral("Cod"), QString(), source.CodeWidth);
+    u.grid->AddColumn(QStringLiteral("Denumire"), QString(), kNameWidth);
+    u.grid->setEnabled(false);
     // The dialog's colours are for its face; the grid keeps the usual ones.
-    fw::KeepUsualColours(Grid);
-
-    OkBtn = NewButton(this, "OkBtn", QStringLiteral("&Deschide"), QStringLiteral("Sunt de acord"));
-    OkBtn->setDefault(true);
-    CancelBtn = NewButton(this, "CancelBtn", QStringLiteral("&Inchide"), QStringLiteral("Renunt"));
-    SetButtonModalResult(OkBtn, fw::TModalResult::OK);
-    SetButtonModalResult(CancelBtn, fw::TModalResult::Cancel);
+    fw::KeepUsualColours(u.grid);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(AllCheck);
-    layout->addWidget(HintLabel);
-    layout->addWidget(Grid, 1);
-    layout->addLayout(ButtonRow({OkBtn, CancelBtn}));
-
-    connect(AllCheck, &QCheckBox::toggled, this, fw::GuardedSlot(this, [this] { AllCheckClick(); }));
+    layout->addWidget(u.all);
+    layout->addWidget(hint);
+    layout->addWidget(u.grid, 1);
+    layout->addWidget(
+        fw::DialogButtons(this, {{QDialogButtonBox::Ok, QStringLiteral("&Deschide"), QStringLiteral("Sunt de acord")},
+                                 {QDialogButtonBox::Cancel, QStringLiteral("&Inchide"), QStringLiteral("Renunt")}}));
 
     // Wide enough for both columns without a horizontal scroll bar.
-    int gridWidth = Grid->verticalHeader()->width() + 2 * Grid->frameWidth() +
-                    Grid->verticalScrollBar()->sizeHint().width() + 2;
-    for (int i = 0; i < Grid->ColumnCount(); ++i)
-        gridWidth += Grid->Columns(i)->Width();
+    int gridWidth = u.grid->verticalHeader()->width() + 2 * u.grid->frameWidth() +
+                    u.grid->verticalScrollBar()->sizeHint().width() + 2;
+    for (int i = 0; i < u.grid->ColumnCount(); ++i)
+        gridWidth += u.grid->Columns(i)->Width();
     const QMargins m = layout->contentsMargins();
     const int width = std::max(kDesignedWidth, gridWidth + m.left() + m.right());
     setFixedSize(width, std::max(kDesignedHeight, layout->totalHeightForWidth(width)));
 }
 
-void TCodePickerDlg::AllCheckClick()
+TCodePickerDlg::~TCodePickerDlg() = default;
+
+void TCodePickerDlg::followAllBox()
 {
-    if (AllCheck->isChecked()) {
-        Grid->setEnabled(false);
+    if (ui_->all->isChecked()) {
+        ui_->grid->setEnabled(false);
         return;
     }
     if (!query_->Active()) {
         fw::THourGlass wait(context_.Screen);
         query_->Open();
-        FitCodeColumn();
+        fitCodeColumn();
     }
-    Grid->setEnabled(true);
+    ui_->grid->setEnabled(true);
 }
 
-void TCodePickerDlg::FitCodeColumn()
+void TCodePickerDlg::fitCodeColumn()
 {
+    fw::TDBGridNormal* grid = ui_->grid;
     // As wide as the longest code shown, so that none is clipped; the dialog grows with it.
     fw::TField* code = query_->FieldByName(QStringLiteral("Cod"));
     int needed = 0;
     for (query_->First(); !query_->Eof(); query_->Next())
-        needed = std::max(needed, Grid->fontMetrics().horizontalAdvance(code->AsString()));
+        needed = std::max(needed, grid->fontMetrics().horizontalAdvance(code->AsString()));
     query_->First();
-    fw::TColumn* column = Grid->Columns(0);
+    fw::TColumn* column = grid->Columns(0);
     const int grow = needed + 2 * kCellPadding - column->Width();
     if (grow <= 0)
         return;
@@ -123,12 +127,12 @@ void TCodePickerDlg::FitCodeColumn()
 
 QString TCodePickerDlg::CodeList()
 {
-    if (AllCheck->isChecked())
+    if (ui_->all->isChecked())
         return QString();
     fw::THourGlass wait(context_.Screen);
     QStringList codes;
     fw::TField* code = query_->FieldByName(QStringLiteral("Cod"));
-    for (const fw::TBookmark row : Grid->SelectedRows()) {
+    for (const fw::TBookmark row : ui_->grid->SelectedRows()) {
         query_->GotoBookmark(row);
         codes << code->AsString();
     }

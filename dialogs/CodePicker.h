@@ -9,14 +9,8 @@
 #include <QStringList>
 #include <memory>
 
-class QCheckBox;
-class QLabel;
-class QPushButton;
-
 namespace fw {
 class TDataSource;
-class TDBGridNormal;
-class TField;
 class TQuery;
 } // namespace fw
 
@@ -26,16 +20,8 @@ struct TProductionContext;
 
 class TCodePickerDlg : public fw::TForm {
 public:
-    QCheckBox* AllCheck;
-    QLabel* HintLabel;
-    fw::TDBGridNormal* Grid;
-    QPushButton* OkBtn;
-    QPushButton* CancelBtn;
+    ~TCodePickerDlg() override;
 
-    // Ticked: the grid is off. Cleared: the query is opened the first time, then the
-    // grid is on. An error opening the query reaches the caller's handler.
-    void AllCheckClick();
-    void FitCodeColumn();
     // Empty while the box is ticked; otherwise the codes of the chosen rows, in the order
     // they were chosen.
     QString CodeList();
@@ -53,10 +39,15 @@ protected:
     // The query runs in the context's session; the hourglass shows on its screen.
     TCodePickerDlg(const TProductionContext& context, QWidget* owner, const TSource& source);
 
-    fw::TQuery* Query() const { return query_; }
-
 private:
+    struct Ui;
+    // Ticked: the grid is off. Cleared: the query is opened the first time, then the
+    // grid is on. An error opening the query reaches the caller's handler.
+    void followAllBox();
+    void fitCodeColumn();
+
     const TProductionContext& context_;
+    std::unique_ptr<Ui> ui_;
     fw::TQuery* query_;
     fw::TDataSource* source_;
 };

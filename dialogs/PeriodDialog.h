@@ -6,9 +6,7 @@
 #include "platform/core/Formats.h"
 #include "platform/ui/Form.h"
 
-class QFrame;
-class QLabel;
-class QPushButton;
+#include <memory>
 
 namespace corvanel {
 
@@ -18,22 +16,25 @@ class TPeriodDlg final : public fw::TForm {
 public:
     // The date boxes write dates in `formats` (the add-on's).
     TPeriodDlg(fw::TFormatSettings& formats, QWidget* owner);
+    ~TPeriodDlg() override;
 
     static constexpr int HelpContext = 50;
 
-    QFrame* DateFrame;
-    QLabel* FromLabel;
-    TDateEdit* FirstDateEdit;
-    QLabel* ToLabel;
-    TDateEdit* LastDateEdit;
-    QPushButton* CancelBtn;
-    QPushButton* OkBtn;
+    void setPeriod(fw::TDateTime start, fw::TDateTime end);
+    // The two dates as whole days.
+    fw::TDateTime start() const;
+    fw::TDateTime end() const;
 
-    // "&Deschide": closes with OK unless the start lies after the end, which is refused
-    // with a warning and leaves the dialog open.
-    void CheckPeriod();
+    // "&Deschide": closes with OK unless a box holds no date or the start lies after the
+    // end, which is refused with a warning and leaves the dialog open.
+    void accept() override;
+
+private:
+    struct Ui;
     // Enter in the start box goes on to the end box; in the end box it acts as OK.
-    void MoveOnEnter(TDateEdit* sender, QChar& key);
+    void moveOnEnter(TDateEdit* sender, QChar& key);
+
+    std::unique_ptr<Ui> ui_;
 };
 
 // Whether a period may be reported on: a start after the end is refused with a warning.

@@ -2,8 +2,7 @@
 
 #include "platform/ui/Form.h"
 
-#include <QHBoxLayout>
-#include <QPushButton>
+#include <QPalette>
 
 namespace corvanel {
 
@@ -22,23 +21,6 @@ void ApplySelectionLook(fw::TForm* form)
     pal.setColor(QPalette::WindowText, Qt::white);
     form->setPalette(pal);
     form->setAutoFillBackground(true);
-}
-
-QPushButton* NewButton(QWidget* parent, const char* name, const QString& caption, const QString& hint)
-{
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setToolTip(hint);
-    return button;
-}
-
-QHBoxLayout* ButtonRow(std::initializer_list<QWidget*> buttons)
-{
-    auto* row = new QHBoxLayout;
-    row->addStretch(1);
-    for (QWidget* button : buttons)
-        row->addWidget(button);
-    return row;
 }
 
 } // namespace corvanel

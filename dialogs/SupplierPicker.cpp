@@ -1,7 +1,6 @@
 #include "dialogs/SupplierPicker.h"
 
 #include "data/Queries.h"
-#include "platform/db/Query.h"
 
 namespace corvanel {
 
@@ -9,9 +8,6 @@ TSupplierPickerDlg::TSupplierPickerDlg(const TProductionContext& context, QWidge
     : TCodePickerDlg(context, owner, {"SupplierQuery", SupplierListSql(), 30, 255, QStringLiteral("Toti furnizorii"), 70})
 {
     setObjectName(QStringLiteral("SupplierPickerDlg"));
-    SupplierQuery = Query();
-    SupplierCode = SupplierQuery->FieldByName(QStringLiteral("Cod"));
-    SupplierName = SupplierQuery->FieldByName(QStringLiteral("Denumire"));
 }
 
 bool ExecuteSupplierPicker(const TProductionContext& context, QWidget* owner, QString& list)

@@ -9,10 +9,6 @@ namespace corvanel {
 class TSupplierPickerDlg final : public TCodePickerDlg {
 public:
     TSupplierPickerDlg(const TProductionContext& context, QWidget* owner);
-
-    fw::TQuery* SupplierQuery;          // the host's suppliers (TVELDA)
-    fw::TField* SupplierCode;       // Cod_furnizor
-    fw::TField* SupplierName;  // Nume_furnizor
 };
 
 // Lets the user choose suppliers; results as ExecuteWarehousePicker.

@@ -1,7 +1,6 @@
 #include "dialogs/WarehousePicker.h"
 
 #include "data/Queries.h"
-#include "platform/db/Query.h"
 
 namespace corvanel {
 
@@ -9,9 +8,6 @@ TWarehousePickerDlg::TWarehousePickerDlg(const TProductionContext& context, QWid
     : TCodePickerDlg(context, owner, {"WarehouseQuery", WarehouseListSql(), 4, 30, QStringLiteral("Toate gestiunile"), -1})
 {
     setObjectName(QStringLiteral("WarehousePickerDlg"));
-    WarehouseQuery = Query();
-    WarehouseCode = WarehouseQuery->FieldByName(QStringLiteral("Cod"));
-    WarehouseName = WarehouseQuery->FieldByName(QStringLiteral("Denumire"));
 }
 
 bool ExecuteWarehousePicker(const TProductionContext& context, QWidget* owner, QString& list)

@@ -9,10 +9,6 @@ namespace corvanel {
 class TWarehousePickerDlg final : public TCodePickerDlg {
 public:
     TWarehousePickerDlg(const TProductionContext& context, QWidget* owner);
-
-    fw::TQuery* WarehouseQuery;          // the host's warehouses (TVELDA)
-    fw::TField* WarehouseCode;
-    fw::TField* WarehouseName;
 };
 
 // Lets the user choose warehouses. True when confirmed with "&Deschide"; then `list` is

@@ -1,6 +1,7 @@
 #include "host/ServerCompanyDlg.h"
 
 #include "host/Company.h"
+#include "platform/ui/DialogButtons.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/MessageDlg.h"
 
@@ -16,7 +17,16 @@
 
 namespace pelmaris {
 
-TServerCompanyDlg::TServerCompanyDlg(QWidget* owner) : fw::TForm(owner)
+struct TServerCompanyDlg::Ui {
+    QLineEdit* directory = nullptr;
+    QLineEdit* host = nullptr;
+    QLineEdit* port = nullptr;
+    QLineEdit* database = nullptr;
+    QLineEdit* user = nullptr;
+    QLineEdit* schema = nullptr;
+};
+
+TServerCompanyDlg::TServerCompanyDlg(QWidget* owner) : fw::TForm(owner), ui_(std::make_unique<Ui>())
 {
     setObjectName(QStringLiteral("ServerCompanyDlg"));
     SetCaption(QStringLiteral("Firma noua pe server"));
@@ -31,27 +41,29 @@ TServerCompanyDlg::TServerCompanyDlg(QWidget* owner) : fw::TForm(owner)
         e->setPlaceholderText(placeholder);
         return e;
     };
-    DirectoryEdit = edit("DirectoryEdit");
-    DirectoryEdit->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('x')) * 48);
-    BrowseBtn = new QPushButton(QStringLiteral("..."), this);
-    BrowseBtn->setObjectName(QStringLiteral("BrowseBtn"));
-    BrowseBtn->setToolTip(QStringLiteral("Alegeti directorul"));
-    BrowseBtn->setFixedWidth(BrowseBtn->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 24);
-    HostEdit = edit("HostEdit", QStringLiteral("localhost"));
-    PortEdit = edit("PortEdit", QStringLiteral("5432"));
-    PortEdit->setValidator(new QIntValidator(1, 65535, PortEdit));
-    DatabaseEdit = edit("DatabaseEdit");
-    UserEdit = edit("UserEdit", QStringLiteral("utilizatorul sistemului"));
-    SchemaEdit = edit("SchemaEdit", QStringLiteral("public"));
-    PasswordNote = new QLabel(QStringLiteral("Parola nu se pastreaza in directorul firmei: serverul o cere din "
-                                             "fisierul ~/.pgpass al utilizatorului sau din variabila PGPASSWORD."),
-                              this);
-    PasswordNote->setObjectName(QStringLiteral("PasswordNote"));
-    PasswordNote->setWordWrap(true);
+    Ui& u = *ui_;
+    u.directory = edit("DirectoryEdit");
+    u.directory->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('x')) * 48);
+    auto* browse = new QPushButton(QStringLiteral("..."), this);
+    browse->setObjectName(QStringLiteral("BrowseButton"));
+    browse->setToolTip(QStringLiteral("Alegeti directorul"));
+    browse->setFixedWidth(browse->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 24);
+    connect(browse, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { browseForDirectory(); }));
+    u.host = edit("HostEdit", QStringLiteral("localhost"));
+    u.port = edit("PortEdit", QStringLiteral("5432"));
+    u.port->setValidator(new QIntValidator(1, 65535, u.port));
+    u.database = edit("DatabaseEdit");
+    u.user = edit("UserEdit", QStringLiteral("utilizatorul sistemului"));
+    u.schema = edit("SchemaEdit", QStringLiteral("public"));
+    auto* passwordNote = new QLabel(QStringLiteral("Parola nu se pastreaza in directorul firmei: serverul o cere din "
+                                                   "fisierul ~/.pgpass al utilizatorului sau din variabila PGPASSWORD."),
+                                    this);
+    passwordNote->setObjectName(QStringLiteral("PasswordNote"));
+    passwordNote->setWordWrap(true);
 
     auto* directory = new QHBoxLayout;
-    directory->addWidget(DirectoryEdit, 1);
-    directory->addWidget(BrowseBtn);
+    directory->addWidget(u.directory, 1);
+    directory->addWidget(browse);
     auto* form = new QFormLayout;
     auto row = [&](const QString& caption, QWidget* field, QLayout* layout = nullptr) {
         auto* label = new QLabel(caption, this);
@@ -61,51 +73,47 @@ TServerCompanyDlg::TServerCompanyDlg(QWidget* owner) : fw::TForm(owner)
         else
             form->addRow(label, field);
     };
-    row(QStringLiteral("&Directorul firmei:"), DirectoryEdit, directory);
-    row(QStringLiteral("Ser&ver:"), HostEdit);
-    row(QStringLiteral("&Port:"), PortEdit);
-    row(QStringLiteral("&Baza de date:"), DatabaseEdit);
-    row(QStringLiteral("&Utilizator:"), UserEdit);
-    row(QStringLiteral("S&chema:"), SchemaEdit);
-
-    OkBtn = new QPushButton(QStringLiteral("&Creeaza"), this);
-    OkBtn->setObjectName(QStringLiteral("OkBtn"));
-    OkBtn->setDefault(true);
-    CancelBtn = new QPushButton(QStringLiteral("&Renunta"), this);
-    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    SetButtonModalResult(CancelBtn, fw::TModalResult::Cancel);
-    connect(OkBtn, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { OkBtnClick(); }));
-    connect(BrowseBtn, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] {
-                const QString picked = AskDirectory ? AskDirectory(DirectoryEdit->text()) : QString();
-                if (!picked.isEmpty())
-                    DirectoryEdit->setText(QDir::toNativeSeparators(picked));
-            }));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(OkBtn);
-    buttons->addWidget(CancelBtn);
+    row(QStringLiteral("&Directorul firmei:"), u.directory, directory);
+    row(QStringLiteral("Ser&ver:"), u.host);
+    row(QStringLiteral("&Port:"), u.port);
+    row(QStringLiteral("&Baza de date:"), u.database);
+    row(QStringLiteral("&Utilizator:"), u.user);
+    row(QStringLiteral("S&chema:"), u.schema);
+    QDialogButtonBox* buttons = fw::DialogButtons(this, {{QDialogButtonBox::Ok, QStringLiteral("&Creeaza")},
+                                                         {QDialogButtonBox::Cancel, QStringLiteral("&Renunta")}});
+    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
-    layout->addWidget(PasswordNote);
-    layout->addLayout(buttons);
-    DirectoryEdit->setFocus();
+    layout->addWidget(passwordNote);
+    layout->addWidget(buttons);
+    u.directory->setFocus();
 }
 
-QString TServerCompanyDlg::Directory() const { return QDir::fromNativeSeparators(DirectoryEdit->text().trimmed()); }
+TServerCompanyDlg::~TServerCompanyDlg() = default;
+
+void TServerCompanyDlg::browseForDirectory()
+{
+    const QString picked = AskDirectory ? AskDirectory(ui_->directory->text()) : QString();
+    if (!picked.isEmpty())
+        ui_->directory->setText(QDir::toNativeSeparators(picked));
+}
+
+QString TServerCompanyDlg::Directory() const { return QDir::fromNativeSeparators(ui_->directory->text().trimmed()); }
 
 fw::TServerDatabase TServerCompanyDlg::Server() const
 {
+    const Ui& u = *ui_;
     fw::TServerDatabase server;
-    server.Host = HostEdit->text().trimmed();
-    server.Port = PortEdit->text().toInt();
-    server.Database = DatabaseEdit->text().trimmed();
-    server.User = UserEdit->text().trimmed();
-    server.Schema = SchemaEdit->text().trimmed();
+    server.Host = u.host->text().trimmed();
+    server.Port = u.port->text().toInt();
+    server.Database = u.database->text().trimmed();
+    server.User = u.user->text().trimmed();
+    server.Schema = u.schema->text().trimmed();
     return server;
 }
 
-void TServerCompanyDlg::OkBtnClick()
+void TServerCompanyDlg::accept()
 {
     if (Directory().isEmpty() || Server().Database.isEmpty()) {
         fw::MessageDlg(QStringLiteral("Completati directorul firmei si numele bazei de date!"), fw::TMsgDlgType::Warning);

@@ -4,10 +4,7 @@
 #include "platform/ui/Form.h"
 
 #include <functional>
-
-class QLabel;
-class QLineEdit;
-class QPushButton;
+#include <memory>
 
 namespace pelmaris {
 
@@ -19,27 +16,22 @@ namespace pelmaris {
 class TServerCompanyDlg final : public fw::TForm {
 public:
     explicit TServerCompanyDlg(QWidget* owner = nullptr);
+    ~TServerCompanyDlg() override;
 
     QString Directory() const;
     fw::TServerDatabase Server() const;
     // Where the "..." button looks for the directory (a directory dialog unless replaced).
     std::function<QString(const QString& current)> AskDirectory;
 
-    QLineEdit* DirectoryEdit;
-    QPushButton* BrowseBtn;
-    QLineEdit* HostEdit;
-    QLineEdit* PortEdit;
-    QLineEdit* DatabaseEdit;
-    QLineEdit* UserEdit;
-    QLineEdit* SchemaEdit;
-    QLabel* PasswordNote;
-    QPushButton* OkBtn;
-    QPushButton* CancelBtn;
-
-private:
     // "&Creeaza": closes with OK only for a directory that holds no company yet and a
     // database named; otherwise says what is missing and stays open.
-    void OkBtnClick();
+    void accept() override;
+
+private:
+    struct Ui;
+    void browseForDirectory();
+
+    std::unique_ptr<Ui> ui_;
 };
 
 } // namespace pelmaris

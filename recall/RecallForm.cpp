@@ -11,6 +11,7 @@
 #include "platform/print/Printer.h"
 #include "platform/schema/CompanyTables.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/DialogButtons.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/MessageDlg.h"
 #include "recall/DrillList.h"
@@ -63,225 +64,280 @@ QLineEdit* Edit(QWidget* parent, const char* name, int maxLength, int width)
     return edit;
 }
 
-QPushButton* Button(QWidget* parent, const char* name, const QString& caption)
+QPushButton* Button(QWidget* parent, const char* name, const QString& caption, const QString& hint = QString())
 {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(QString::fromLatin1(name));
+    button->setToolTip(hint);
     return button;
 }
 
 } // namespace
 
-TRecallForm::TRecallForm(TProductionContext& context, QWidget* owner) : fw::TForm(owner), context_(context)
+struct TRecallForm::Ui {
+    QLineEdit* groupEdit = nullptr;
+    QLineEdit* articleEdit = nullptr;
+    QLabel* articleName = nullptr;
+    QLineEdit* lotEdit = nullptr;
+    QRadioButton* forward = nullptr;
+    QPushButton* search = nullptr;
+    QTreeWidget* recallTree = nullptr;
+    QLabel* totalsLabel = nullptr;
+    QTreeWidget* totalsTree = nullptr;
+    QPlainTextEdit* inspection = nullptr; // the customers to call, one step back and forward, the balance
+    QPushButton* reverse = nullptr;
+    QPushButton* drill = nullptr;
+    QPushButton* print = nullptr;
+    QPushButton* csv = nullptr;
+};
+
+TRecallForm::TRecallForm(TProductionContext& context, QWidget* owner)
+    : fw::TForm(owner), context_(context), ui_(std::make_unique<Ui>())
 {
     setObjectName(QStringLiteral("RecallForm"));
     SetCaption(QStringLiteral("Urmarire lot"));
     SetFormStyle(fw::TFormStyle::MDIChild);
     SetPosition(fw::TPosition::ScreenCenter);
     SetKeyPreview(true);
-    OnKeyPress = [this](fw::TForm*, QChar& key) { FormKeyPress(key); };
+    OnKeyPress = [this](fw::TForm*, QChar& key) { takeLotKeys(key); };
     OnClose = [](fw::TForm*, fw::TCloseAction& action) { action = fw::TCloseAction::Free; };
-    BuildControls();
-    UpdateButtons();
+    buildControls();
+    enableButtons();
 }
 
 TRecallForm::~TRecallForm() { SetKeyPreview(false); }
 
-void TRecallForm::BuildControls()
+void TRecallForm::buildControls()
 {
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(makeLotChoice());
+    layout->addWidget(makeResults(), 1);
+    layout->addLayout(makeButtons());
+    resize(980, 600);
+}
+
+// The article, the lot, the direction and the search.
+QLayout* TRecallForm::makeLotChoice()
+{
+    Ui& u = *ui_;
     const int group = fw::CompanyTable(fw::ItemInDB).Field("Cod_grupa").Size;
     const int code = fw::CompanyTable(fw::ItemInDB).Field("Cod_articol").Size;
     const int lot = fw::CompanyTable(fw::ItemInDB).Field("Lot").Size;
-    GroupEdit = Edit(this, "GroupEdit", group, 70);
-    GroupEdit->setToolTip(QStringLiteral("Grupa articolului (CTRL-ENTER: catalogul)"));
-    ArticleEdit = Edit(this, "ArticleEdit", code, 160);
-    ArticleEdit->setToolTip(QStringLiteral("Codul articolului (CTRL-ENTER: catalogul)"));
-    ArticleNameLabel = new QLabel(this);
-    ArticleNameLabel->setObjectName(QStringLiteral("ArticleNameLabel"));
+    u.groupEdit = Edit(this, "GroupEdit", group, 70);
+    u.groupEdit->setToolTip(QStringLiteral("Grupa articolului (CTRL-ENTER: catalogul)"));
+    u.articleEdit = Edit(this, "ArticleEdit", code, 160);
+    u.articleEdit->setToolTip(QStringLiteral("Codul articolului (CTRL-ENTER: catalogul)"));
+    u.articleName = new QLabel(this);
+    u.articleName->setObjectName(QStringLiteral("ArticleNameLabel"));
     // Room for what a scanner types: a GS1 string holds the lot among the other codes.
-    LotEdit = Edit(this, "LotEdit", std::max(lot, kLongestScan), 160);
-    LotEdit->setToolTip(QStringLiteral("Lotul urmarit, tastat sau citit cu scanerul (CTRL-ENTER: loturile articolului)"));
-    ForwardRadio = new QRadioButton(QStringLiteral("&Inainte: unde a ajuns lotul"), this);
-    ForwardRadio->setObjectName(QStringLiteral("ForwardRadio"));
-    ForwardRadio->setChecked(true);
-    BackwardRadio = new QRadioButton(QStringLiteral("Ina&poi: din ce s-a facut lotul"), this);
-    BackwardRadio->setObjectName(QStringLiteral("BackwardRadio"));
-    SearchButton = Button(this, "SearchButton", QStringLiteral("&Cauta"));
-    SearchButton->setDefault(true);
+    u.lotEdit = Edit(this, "LotEdit", std::max(lot, kLongestScan), 160);
+    u.lotEdit->setToolTip(QStringLiteral("Lotul urmarit, tastat sau citit cu scanerul (CTRL-ENTER: loturile articolului)"));
+    u.forward = new QRadioButton(QStringLiteral("&Inainte: unde a ajuns lotul"), this);
+    u.forward->setObjectName(QStringLiteral("ForwardRadio"));
+    u.forward->setChecked(true);
+    auto* backward = new QRadioButton(QStringLiteral("Ina&poi: din ce s-a facut lotul"), this);
+    backward->setObjectName(QStringLiteral("BackwardRadio"));
+    u.search = Button(this, "SearchButton", QStringLiteral("&Cauta"));
+    u.search->setDefault(true);
+    connect(u.search, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { followLot(); }));
+    connect(u.lotEdit, &QLineEdit::textChanged, this, [this] { enableButtons(); });
+    for (QLineEdit* edit : {u.groupEdit, u.articleEdit})
+        connect(edit, &QLineEdit::editingFinished, this, fw::GuardedSlot(this, [this] { showArticleName(); }));
 
-    auto* groupLabel = new QLabel(QStringLiteral("&Grupa:"), this);
-    groupLabel->setBuddy(GroupEdit);
-    auto* articleLabel = new QLabel(QStringLiteral("A&rticol:"), this);
-    articleLabel->setBuddy(ArticleEdit);
-    auto* lotLabel = new QLabel(QStringLiteral("&Lot:"), this);
-    lotLabel->setBuddy(LotEdit);
-    auto* top = new QGridLayout;
-    top->addWidget(groupLabel, 0, 0);
-    top->addWidget(GroupEdit, 0, 1);
-    top->addWidget(articleLabel, 0, 2);
-    top->addWidget(ArticleEdit, 0, 3);
-    top->addWidget(ArticleNameLabel, 0, 4, 1, 2);
-    top->addWidget(lotLabel, 1, 0);
-    top->addWidget(LotEdit, 1, 1, 1, 3);
+    const auto label = [this](const QString& caption, QWidget* buddy) {
+        auto* l = new QLabel(caption, this);
+        l->setBuddy(buddy);
+        return l;
+    };
     // The directions on a line of their own: their captions are never cut.
     auto* directions = new QHBoxLayout;
-    directions->addWidget(ForwardRadio);
-    directions->addWidget(BackwardRadio);
+    directions->addWidget(u.forward);
+    directions->addWidget(backward);
     directions->addStretch();
-    top->addLayout(directions, 2, 1, 1, 5);
-    top->addWidget(SearchButton, 0, 6, 3, 1);
-    top->setColumnStretch(5, 1);
+    auto* grid = new QGridLayout;
+    grid->addWidget(label(QStringLiteral("&Grupa:"), u.groupEdit), 0, 0);
+    grid->addWidget(u.groupEdit, 0, 1);
+    grid->addWidget(label(QStringLiteral("A&rticol:"), u.articleEdit), 0, 2);
+    grid->addWidget(u.articleEdit, 0, 3);
+    grid->addWidget(u.articleName, 0, 4, 1, 2);
+    grid->addWidget(label(QStringLiteral("&Lot:"), u.lotEdit), 1, 0);
+    grid->addWidget(u.lotEdit, 1, 1, 1, 3);
+    grid->addLayout(directions, 2, 1, 1, 5);
+    grid->addWidget(u.search, 0, 6, 3, 1);
+    grid->setColumnStretch(5, 1);
+    return grid;
+}
 
-    RecallTree = new QTreeWidget(this);
-    RecallTree->setObjectName(QStringLiteral("RecallTree"));
-    RecallTree->setHeaderLabels(RecallColumnTitles());
-    RecallTree->setAlternatingRowColors(true);
-    RecallTree->setUniformRowHeights(true);
-    TotalsLabel = new QLabel(this);
-    TotalsLabel->setObjectName(QStringLiteral("TotalsLabel"));
-    TotalsTree = new QTreeWidget(this);
-    TotalsTree->setObjectName(QStringLiteral("TotalsTree"));
-    TotalsTree->setHeaderLabels(
+// The lot's tree above; the totals per partner and what to inspect below.
+QWidget* TRecallForm::makeResults()
+{
+    Ui& u = *ui_;
+    u.recallTree = new QTreeWidget(this);
+    u.recallTree->setObjectName(QStringLiteral("RecallTree"));
+    u.recallTree->setHeaderLabels(RecallColumnTitles());
+    u.recallTree->setAlternatingRowColors(true);
+    u.recallTree->setUniformRowHeights(true);
+    connect(u.recallTree, &QTreeWidget::currentItemChanged, this, [this] { enableButtons(); });
+    u.totalsLabel = new QLabel(this);
+    u.totalsLabel->setObjectName(QStringLiteral("TotalsLabel"));
+    u.totalsTree = new QTreeWidget(this);
+    u.totalsTree->setObjectName(QStringLiteral("TotalsTree"));
+    u.totalsTree->setHeaderLabels(
         {QStringLiteral("Partener"), QStringLiteral("Articol"), QStringLiteral("Cantitate"), QStringLiteral("U.M.")});
-    TotalsTree->setRootIsDecorated(false);
-    InspectionLabel = new QLabel(QStringLiteral("Pentru inspectie:"), this);
-    InspectionLabel->setObjectName(QStringLiteral("InspectionLabel"));
-    InspectionText = new QPlainTextEdit(this);
-    InspectionText->setObjectName(QStringLiteral("InspectionText"));
-    InspectionText->setReadOnly(true);
-    InspectionText->setLineWrapMode(QPlainTextEdit::NoWrap);
+    u.totalsTree->setRootIsDecorated(false);
+    auto* inspectionLabel = new QLabel(QStringLiteral("Pentru inspectie:"), this);
+    inspectionLabel->setObjectName(QStringLiteral("InspectionLabel"));
+    u.inspection = new QPlainTextEdit(this);
+    u.inspection->setObjectName(QStringLiteral("InspectionText"));
+    u.inspection->setReadOnly(true);
+    u.inspection->setLineWrapMode(QPlainTextEdit::NoWrap);
+
     auto* totals = new QWidget(this);
-    auto* totalsLayout = new QGridLayout(totals);
-    totalsLayout->setContentsMargins(0, 0, 0, 0);
-    totalsLayout->addWidget(TotalsLabel, 0, 0);
-    totalsLayout->addWidget(TotalsTree, 1, 0);
-    totalsLayout->addWidget(InspectionLabel, 0, 1);
-    totalsLayout->addWidget(InspectionText, 1, 1);
+    auto* grid = new QGridLayout(totals);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->addWidget(u.totalsLabel, 0, 0);
+    grid->addWidget(u.totalsTree, 1, 0);
+    grid->addWidget(inspectionLabel, 0, 1);
+    grid->addWidget(u.inspection, 1, 1);
     auto* split = new QSplitter(Qt::Vertical, this);
-    split->addWidget(RecallTree);
+    split->addWidget(u.recallTree);
     split->addWidget(totals);
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 1);
-
-    PrintButton = Button(this, "PrintButton", QStringLiteral("&Tipareste..."));
-    CsvButton = Button(this, "CsvButton", QStringLiteral("Export C&SV..."));
-    ReverseButton = Button(this, "ReverseButton", QStringLiteral("&Anuleaza consumul..."));
-    ReverseButton->setToolTip(QStringLiteral("Anuleaza documentul de consum al randului curent."));
-    CloseButton = Button(this, "CloseButton", QStringLiteral("I&nchide"));
-    DrillButton = Button(this, "DrillButton", QStringLiteral("&Exercitiu..."));
-    DrillButton->setToolTip(QStringLiteral("Exercitiu de retragere: pasii cronometrati si inregistrati."));
-    DrillsButton = Button(this, "DrillsButton", QStringLiteral("Exercitii &facute..."));
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(ReverseButton);
-    buttons->addStretch();
-    buttons->addWidget(DrillButton);
-    buttons->addWidget(DrillsButton);
-    buttons->addWidget(PrintButton);
-    buttons->addWidget(CsvButton);
-    buttons->addWidget(CloseButton);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addWidget(split, 1);
-    layout->addLayout(buttons);
-    resize(980, 600);
-
-    connect(SearchButton, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { SearchButtonClick(); }));
-    connect(PrintButton, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { PrintButtonClick(); }));
-    connect(CsvButton, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { CsvButtonClick(); }));
-    connect(DrillButton, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { DrillButtonClick(); }));
-    connect(DrillsButton, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { ShowDrills(context_, this); }));
-    connect(ReverseButton, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { ReverseButtonClick(); }));
-    connect(RecallTree, &QTreeWidget::currentItemChanged, this, [this] { UpdateButtons(); });
-    connect(CloseButton, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { Close(); }));
-    connect(LotEdit, &QLineEdit::textChanged, this, [this] { UpdateButtons(); });
-    for (QLineEdit* edit : {GroupEdit, ArticleEdit})
-        connect(edit, &QLineEdit::editingFinished, this, fw::GuardedSlot(this, [this] { ShowArticleName(); }));
+    return split;
 }
 
-void TRecallForm::UpdateButtons()
+// The reversal at the left, on its own; the window's commands and its closing at the right.
+QLayout* TRecallForm::makeButtons()
 {
-    SearchButton->setEnabled(!LotEdit->text().trimmed().isEmpty());
-    DrillButton->setEnabled(SearchButton->isEnabled());
-    PrintButton->setEnabled(recall_.has_value() && !recall_->Roots.empty());
-    CsvButton->setEnabled(PrintButton->isEnabled());
-    const QTreeWidgetItem* current = RecallTree->currentItem();
-    ReverseButton->setEnabled(current && current->data(0, kDocumentRole).isValid());
+    Ui& u = *ui_;
+    u.reverse = Button(this, "ReverseButton", QStringLiteral("&Anuleaza consumul..."),
+                       QStringLiteral("Anuleaza documentul de consum al randului curent."));
+    connect(u.reverse, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { reverseCurrentConsumption(); }));
+    QDialogButtonBox* box = fw::DialogButtons(this, {{QDialogButtonBox::Close, QStringLiteral("I&nchide")}});
+    connect(box, &QDialogButtonBox::rejected, this, fw::GuardedSlot(this, [this] { Close(); }));
+    const auto command = [&](const char* name, const QString& caption, const QString& hint, auto handler) {
+        QPushButton* button = Button(this, name, caption, hint);
+        box->addButton(button, QDialogButtonBox::ActionRole);
+        connect(button, &QPushButton::clicked, this, fw::GuardedSlot(this, handler));
+        return button;
+    };
+    u.drill = command("DrillButton", QStringLiteral("&Exercitiu..."),
+                      QStringLiteral("Exercitiu de retragere: pasii cronometrati si inregistrati."), [this] { runDrill(); });
+    command("DrillsButton", QStringLiteral("Exercitii &facute..."), QString(), [this] { ShowDrills(context_, this); });
+    u.print = command("PrintButton", QStringLiteral("&Tipareste..."), QString(), [this] { printRecall(); });
+    u.csv = command("CsvButton", QStringLiteral("Export C&SV..."), QString(), [this] { exportCsv(); });
+    auto* row = new QHBoxLayout;
+    row->addWidget(u.reverse);
+    row->addStretch();
+    row->addWidget(box);
+    return row;
 }
 
-void TRecallForm::ShowArticleName()
+void TRecallForm::enableButtons()
 {
-    if (ArticleEdit->text().isEmpty()) {
-        ArticleNameLabel->clear();
+    Ui& u = *ui_;
+    u.search->setEnabled(!u.lotEdit->text().trimmed().isEmpty());
+    u.drill->setEnabled(u.search->isEnabled());
+    u.print->setEnabled(recall_.has_value() && !recall_->Roots.empty());
+    u.csv->setEnabled(u.print->isEnabled());
+    const QTreeWidgetItem* current = u.recallTree->currentItem();
+    u.reverse->setEnabled(current && current->data(0, kDocumentRole).isValid());
+}
+
+TRecallDirection TRecallForm::direction() const
+{
+    return ui_->forward->isChecked() ? TRecallDirection::Forward : TRecallDirection::Backward;
+}
+
+void TRecallForm::showArticleName()
+{
+    Ui& u = *ui_;
+    if (u.articleEdit->text().isEmpty()) {
+        u.articleName->clear();
         return;
     }
     try {
         TLotWalk walk(context_.Session(), KRBPROD);
-        ArticleNameLabel->setText(walk.ArticleName(GroupEdit->text(), ArticleEdit->text()));
+        u.articleName->setText(walk.ArticleName(u.groupEdit->text(), u.articleEdit->text()));
     } catch (const fw::EDatabaseError& e) {
         fw::MessageDlg(msg::DatabaseError(e.Message()), fw::TMsgDlgType::Error);
     }
 }
 
-void TRecallForm::FormKeyPress(QChar& key)
+void TRecallForm::takeLotKeys(QChar& key)
 {
+    Ui& u = *ui_;
     QWidget* focused = focusWidget();
     // A scanner sends FNC1 as the group separator, which a line edit drops as a control
     // character; it ends a field of the GS1 string and is kept.
-    if (key == gs1::GroupSeparator && focused == LotEdit) {
+    if (key == gs1::GroupSeparator && focused == u.lotEdit) {
         key = QChar(0);
-        LotEdit->insert(QString(gs1::GroupSeparator));
+        u.lotEdit->insert(QString(gs1::GroupSeparator));
         return;
     }
     // Enter in the lot box searches, taken here once rather than left to whichever button
     // is the window's default at the moment.
-    if (key == QChar(13) && focused == LotEdit) {
+    if (key == QChar(13) && focused == u.lotEdit) {
         key = QChar(0);
-        SearchButtonClick();
+        followLot();
         return;
     }
     if (key != QChar(10))
         return;
-    if (focused == GroupEdit || focused == ArticleEdit) {
+    if (focused == u.groupEdit || focused == u.articleEdit) {
         key = QChar(0);
-        QString group = GroupEdit->text();
-        QString code = ArticleEdit->text();
-        if (!ExecuteCatalogLookup(context_, this, group, code))
-            return;
-        GroupEdit->setText(group);
-        ArticleEdit->setText(code);
-        ShowArticleName();
-        LotEdit->setFocus();
-    } else if (focused == LotEdit) {
+        pickArticle();
+    } else if (focused == u.lotEdit) {
         key = QChar(0);
-        if (ArticleEdit->text().isEmpty()) {
-            fw::MessageDlg(msg::ChooseArticleFirst(), fw::TMsgDlgType::Warning);
-            ArticleEdit->setFocus();
-            return;
-        }
-        QString lot = LotEdit->text();
-        try {
-            if (!ExecuteLotPicker(context_, this, GroupEdit->text(), ArticleEdit->text(), lot))
-                return;
-        } catch (const fw::EDatabaseError& e) {
-            fw::MessageDlg(msg::DatabaseError(e.Message()), fw::TMsgDlgType::Error);
-            return;
-        }
-        LotEdit->setText(lot);
-        SearchButton->setFocus();
+        pickLot();
     }
 }
 
-bool TRecallForm::TakeScannedLot()
+void TRecallForm::pickArticle()
 {
+    Ui& u = *ui_;
+    QString group = u.groupEdit->text();
+    QString code = u.articleEdit->text();
+    if (!ExecuteCatalogLookup(context_, this, group, code))
+        return;
+    u.groupEdit->setText(group);
+    u.articleEdit->setText(code);
+    showArticleName();
+    u.lotEdit->setFocus();
+}
+
+void TRecallForm::pickLot()
+{
+    Ui& u = *ui_;
+    if (u.articleEdit->text().isEmpty()) {
+        fw::MessageDlg(msg::ChooseArticleFirst(), fw::TMsgDlgType::Warning);
+        u.articleEdit->setFocus();
+        return;
+    }
+    QString lot = u.lotEdit->text();
     try {
-        const TScannedLot scanned = ReadScannedLot(context_.Session(), LotEdit->text());
+        if (!ExecuteLotPicker(context_, this, u.groupEdit->text(), u.articleEdit->text(), lot))
+            return;
+    } catch (const fw::EDatabaseError& e) {
+        fw::MessageDlg(msg::DatabaseError(e.Message()), fw::TMsgDlgType::Error);
+        return;
+    }
+    u.lotEdit->setText(lot);
+    u.search->setFocus();
+}
+
+bool TRecallForm::takeScannedLot()
+{
+    Ui& u = *ui_;
+    try {
+        const TScannedLot scanned = ReadScannedLot(context_.Session(), u.lotEdit->text());
         if (!scanned.Code.isEmpty()) {
-            GroupEdit->setText(scanned.Group);
-            ArticleEdit->setText(scanned.Code);
-            ShowArticleName();
+            u.groupEdit->setText(scanned.Group);
+            u.articleEdit->setText(scanned.Code);
+            showArticleName();
         }
-        LotEdit->setText(scanned.Lot);
+        u.lotEdit->setText(scanned.Lot);
         return true;
     } catch (const gs1::EInvalid& e) {
         fw::MessageDlg(e.Message(), fw::TMsgDlgType::Warning);
@@ -291,13 +347,14 @@ bool TRecallForm::TakeScannedLot()
     return false;
 }
 
-void TRecallForm::SearchButtonClick()
+void TRecallForm::followLot()
 {
-    if (gs1::LooksLikeElementString(LotEdit->text()) && !TakeScannedLot())
+    Ui& u = *ui_;
+    if (gs1::LooksLikeElementString(u.lotEdit->text()) && !takeScannedLot())
         return;
-    const QString lot = LotEdit->text().trimmed();
-    const QString group = GroupEdit->text();
-    const QString code = ArticleEdit->text();
+    const QString lot = u.lotEdit->text().trimmed();
+    const QString group = u.groupEdit->text();
+    const QString code = u.articleEdit->text();
     if (lot.isEmpty())
         return;
     try {
@@ -306,21 +363,21 @@ void TRecallForm::SearchButtonClick()
         const std::vector<TLotKey> lots = walk.FindLots(lot, group, code);
         if (lots.empty()) {
             recall_.reset();
-            ShowRecall();
+            showRecall();
             fw::MessageDlg(msg::LotNotFound(lot, code.isEmpty() ? QString() : group + QLatin1Char('/') + code),
                            fw::TMsgDlgType::Warning);
             return;
         }
-        recall_ = walk.Follow(lots, ForwardRadio->isChecked() ? TRecallDirection::Forward : TRecallDirection::Backward);
+        recall_ = walk.Follow(lots, direction());
         walk.Balance(*recall_);
     } catch (const fw::EDatabaseError& e) {
         fw::MessageDlg(msg::DatabaseError(e.Message()), fw::TMsgDlgType::Error);
         return;
     }
-    ShowRecall();
+    showRecall();
 }
 
-void TRecallForm::AddItems(QTreeWidgetItem* parent, const TRecallNode& node, int depth)
+void TRecallForm::addItems(QTreeWidgetItem* parent, const TRecallNode& node, int depth)
 {
     const TRecallLine line = DescribeNode(node, depth, recall_->Direction, context_.Formats);
     auto* item = new QTreeWidgetItem(parent, RecallColumns(line));
@@ -335,13 +392,13 @@ void TRecallForm::AddItems(QTreeWidgetItem* parent, const TRecallNode& node, int
     if (node.Kind == TRecallKind::Consumption) // what the reverse button needs of it
         item->setData(0, kDocumentRole, QVariantList{node.Document.Counter, node.Document.Number, node.Document.Date});
     for (const TRecallNode& child : node.Children)
-        AddItems(item, child, depth + 1);
+        addItems(item, child, depth + 1);
     item->setExpanded(depth < kOpenDepth);
 }
 
-void TRecallForm::ReverseButtonClick()
+void TRecallForm::reverseCurrentConsumption()
 {
-    const QTreeWidgetItem* current = RecallTree->currentItem();
+    const QTreeWidgetItem* current = ui_->recallTree->currentItem();
     if (!current || !context_.Data)
         return;
     const QVariantList document = current->data(0, kDocumentRole).toList();
@@ -350,42 +407,45 @@ void TRecallForm::ReverseButtonClick()
     const double number = document[1].toDouble();
     const QDate date = document[2].toDate();
     if (AskAndReverse(*context_.Data, {document[0].toDouble(), number, date, ConsumptionDocumentLabel(number, date)}))
-        SearchButtonClick();
+        followLot();
 }
 
-void TRecallForm::ShowRecall()
+void TRecallForm::showRecall()
 {
-    RecallTree->clear();
-    TotalsTree->clear();
-    TotalsLabel->clear();
-    InspectionText->clear();
+    Ui& u = *ui_;
+    u.recallTree->clear();
+    u.totalsTree->clear();
+    u.totalsLabel->clear();
+    u.inspection->clear();
     if (recall_) {
         std::vector<TInspectionSection> sections{CustomersToCall(*recall_)};
         for (TInspectionSection& s : InspectionSections(*recall_, context_.Formats))
             sections.push_back(std::move(s));
-        InspectionText->setPlainText(SectionsText(sections));
+        u.inspection->setPlainText(SectionsText(sections));
         for (const TRecallNode& root : recall_->Roots)
-            AddItems(RecallTree->invisibleRootItem(), root, 0);
-        TotalsLabel->setText(RecallTotalsTitle(recall_->Direction) + QLatin1Char(':'));
+            addItems(u.recallTree->invisibleRootItem(), root, 0);
+        u.totalsLabel->setText(RecallTotalsTitle(recall_->Direction) + QLatin1Char(':'));
         for (const TRecallTotal& t : RecallTotals(*recall_)) {
             auto* item = new QTreeWidgetItem(
-                TotalsTree, {t.Partner, QStringLiteral("%1/%2  %3").arg(t.Group, t.Article, t.Name),
+                u.totalsTree, {t.Partner, QStringLiteral("%1/%2  %3").arg(t.Group, t.Article, t.Name),
                              fw::QuantityToStr(t.Quantity, context_.Formats), t.Unit});
             item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
         }
-        for (QTreeWidget* tree : {RecallTree, TotalsTree})
+        for (QTreeWidget* tree : {u.recallTree, u.totalsTree})
             for (int c = 0; c < tree->columnCount(); ++c)
                 tree->resizeColumnToContents(c);
         widenToColumns();
     }
-    UpdateButtons();
+    enableButtons();
 }
 
 void TRecallForm::widenToColumns()
 {
     QWidget* frame = MDISubWindow() ? static_cast<QWidget*>(MDISubWindow()) : this;
-    const int missing = std::max(RecallTree->header()->length() - RecallTree->viewport()->width(),
-                                 TotalsTree->header()->length() - TotalsTree->viewport()->width());
+    const QTreeWidget* recallTree = ui_->recallTree;
+    const QTreeWidget* totalsTree = ui_->totalsTree;
+    const int missing = std::max(recallTree->header()->length() - recallTree->viewport()->width(),
+                                 totalsTree->header()->length() - totalsTree->viewport()->width());
     if (missing <= 0)
         return;
     // The room: the main window's document area, or the screen for a window of its own.
@@ -402,7 +462,7 @@ void TRecallForm::widenToColumns()
     frame->setGeometry(std::max(room.left(), left), frame->y(), width, frame->height());
 }
 
-void TRecallForm::PrintButtonClick()
+void TRecallForm::printRecall()
 {
     if (!recall_)
         return;
@@ -413,11 +473,11 @@ void TRecallForm::PrintButtonClick()
     }
 }
 
-void TRecallForm::CsvButtonClick()
+void TRecallForm::exportCsv()
 {
     if (!recall_)
         return;
-    QFileDialog dialog(this, QStringLiteral("Export CSV"), QStringLiteral("lot-%1.csv").arg(LotEdit->text().trimmed()),
+    QFileDialog dialog(this, QStringLiteral("Export CSV"), QStringLiteral("lot-%1.csv").arg(ui_->lotEdit->text().trimmed()),
                        QStringLiteral("Fisiere CSV (*.csv)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("csv"));
@@ -427,13 +487,13 @@ void TRecallForm::CsvButtonClick()
     WriteRecallCsv(*recall_, dialog.selectedFiles().constFirst());
 }
 
-void TRecallForm::DrillButtonClick()
+void TRecallForm::runDrill()
 {
     TDrill drill;
-    drill.Lot = LotEdit->text().trimmed();
-    drill.Group = GroupEdit->text();
-    drill.Article = ArticleEdit->text();
-    drill.Direction = ForwardRadio->isChecked() ? TRecallDirection::Forward : TRecallDirection::Backward;
+    drill.Lot = ui_->lotEdit->text().trimmed();
+    drill.Group = ui_->groupEdit->text();
+    drill.Article = ui_->articleEdit->text();
+    drill.Direction = direction();
     if (drill.Lot.isEmpty())
         return;
     QInputDialog ask(this);
@@ -453,7 +513,7 @@ void TRecallForm::DrillButtonClick()
         TRecall recall;
         const bool found = RunDrill(walk, drill, recall, [this](const TRecall& followed) {
             recall_ = followed;
-            ShowRecall();
+            showRecall();
             PrintRecall(context_, *recall_, this);
         });
         if (!found) {
@@ -463,7 +523,7 @@ void TRecallForm::DrillButtonClick()
         }
         RecordDrill(context_.Session(), KRBPROD, drill);
         recall_->Drill = DrillLines(drill);
-        ShowRecall();
+        showRecall();
         fw::MessageDlg(DrillTitle() + QStringLiteral(" inregistrat.\r") + recall_->Drill.join(QLatin1Char('\r')),
                        fw::TMsgDlgType::Information);
     } catch (const fw::EDatabaseError& e) {

@@ -8,14 +8,10 @@
 #include "platform/ui/Form.h"
 #include "recall/LotRecall.h"
 
+#include <memory>
 #include <optional>
 
-class QLabel;
-class QLineEdit;
-class QPlainTextEdit;
-class QPushButton;
-class QRadioButton;
-class QTreeWidget;
+class QLayout;
 class QTreeWidgetItem;
 
 namespace corvanel {
@@ -28,59 +24,45 @@ public:
     TRecallForm(TProductionContext& context, QWidget* owner);
     ~TRecallForm() override;
 
-    QLineEdit* GroupEdit;
-    QLineEdit* ArticleEdit;
-    QLabel* ArticleNameLabel;
-    QLineEdit* LotEdit;
-    QRadioButton* ForwardRadio;
-    QRadioButton* BackwardRadio;
-    QPushButton* SearchButton;
-    QTreeWidget* RecallTree;
-    QLabel* TotalsLabel;
-    QTreeWidget* TotalsTree;
-    QLabel* InspectionLabel;
-    QPlainTextEdit* InspectionText; // the customers to call, one step back and forward, the balance
-    QPushButton* PrintButton;
-    QPushButton* CsvButton;
-    QPushButton* ReverseButton;
-    QPushButton* DrillButton;
-    QPushButton* DrillsButton;
-    QPushButton* CloseButton;
+private:
+    struct Ui;
+    void buildControls();
+    QLayout* makeLotChoice();
+    QWidget* makeResults();
+    QLayout* makeButtons();
 
     // Follows the lot typed in the direction chosen and shows what was found; a lot that
     // does not exist is told, a database error shown with the add-on's words. A GS1 string
     // a scanner typed in the lot box is first read into the article (by its GTIN) and the lot.
-    void SearchButtonClick();
+    void followLot();
     // The print settings, then the report previewed or printed.
-    void PrintButtonClick();
+    void printRecall();
     // Asks for a file and writes the CSV there.
-    void CsvButtonClick();
+    void exportCsv();
     // A recall drill of the lot typed: the operator asked for, the lot followed, balanced and
     // its report printed, each step timed, and the drill kept on record.
-    void DrillButtonClick();
+    void runDrill();
     // The consumption document of the current row reversed (after the question), and the
     // lot followed again.
-    void ReverseButtonClick();
+    void reverseCurrentConsumption();
     // Ctrl+Enter: the catalog in the article's boxes, the article's lots in the lot box;
-    // Enter in the lot box: the search.
-    void FormKeyPress(QChar& key);
-
-    // What is shown, once something was followed.
-    const std::optional<TRecall>& Recall() const { return recall_; }
-
-private:
-    void BuildControls();
-    void ShowRecall();
-    void ShowArticleName();
+    // Enter in the lot box: the search; the scanner's group separator kept in the lot box.
+    void takeLotKeys(QChar& key);
+    void pickArticle();
+    void pickLot();
+    void showRecall();
+    void showArticleName();
     // The scanned GS1 string in the lot box put into the article's and lot's boxes; false,
     // after saying why, when it cannot be read.
-    bool TakeScannedLot();
-    void AddItems(QTreeWidgetItem* parent, const TRecallNode& node, int depth);
-    void UpdateButtons();
+    bool takeScannedLot();
+    void addItems(QTreeWidgetItem* parent, const TRecallNode& node, int depth);
+    void enableButtons();
     // Wider, as far as the room allows, until the columns shown need no sideways scrolling.
     void widenToColumns();
+    TRecallDirection direction() const;
 
     TProductionContext& context_;
+    std::unique_ptr<Ui> ui_;
     std::optional<TRecall> recall_;
 };
 

@@ -12,6 +12,7 @@
 #include "platform/ui/DBNavigator.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/Keys.h"
+#include "platform/ui/Menus.h"
 #include "platform/ui/MessageDlg.h"
 
 #include <QApplication>
@@ -86,28 +87,42 @@ private:
 
 } // namespace
 
+struct TRecipeEditorForm::Ui {
+    QSplitter* splitter = nullptr;
+    QFrame* productPanel = nullptr; // the upper panel
+    fw::TDBGridNormal* productGrid = nullptr;
+    QComboBox* orderCombo = nullptr;
+    QLabel* searchLabel = nullptr; // the product search text
+    fw::TDBEdit* yieldEdit = nullptr; // the recipe's yield
+    fw::TDBNavigator* navigator = nullptr;
+    fw::TDBGridNormal* recipeGrid = nullptr;
+    fw::TMenuItem* copyItem = nullptr;
+    fw::TMenuItem* pasteItem = nullptr;
+    fw::TMenuItem* cancelCopyItem = nullptr;
+};
+
 TRecipeEditorForm::TRecipeEditorForm(TProductionContext& context, QWidget* owner)
-    : fw::TForm(owner), context_(context)
+    : fw::TForm(owner), context_(context), ui_(std::make_unique<Ui>())
 {
     setObjectName(QStringLiteral("RecipeEditorForm"));
     SetCaption(QStringLiteral("Reteta"));
     SetFormStyle(fw::TFormStyle::MDIChild);
     SetPosition(fw::TPosition::ScreenCenter);
     SetKeyPreview(true);
-    BuildControls();
+    buildControls();
 
-    OnClose = [this](fw::TForm*, fw::TCloseAction& action) { FormClose(action); };
-    OnKeyDown = [this](fw::TForm*, int& key, Qt::KeyboardModifiers shift) { FormKeyDown(key, shift); };
+    OnClose = [this](fw::TForm*, fw::TCloseAction& action) { closeEditor(action); };
+    OnKeyDown = [this](fw::TForm*, int& key, Qt::KeyboardModifiers) { searchProducts(key); };
     // The product grid holds the focus when the editor first shows.
     OnShow = [this](fw::TForm*) {
         if (!focusedOnce_) {
             focusedOnce_ = true;
-            ProductGrid->setFocus();
+            ui_->productGrid->setFocus();
         }
     };
     // The label follows the search text also when the data module ends the search.
-    context_.Data->Recipes().SetProductSearchView(this, [this] { SearchLabel->setText(context_.ProductSearchText); });
-    FormCreate();
+    context_.Data->Recipes().SetProductSearchView(this, [this] { ui_->searchLabel->setText(context_.ProductSearchText); });
+    openTables();
 }
 
 TRecipeEditorForm::~TRecipeEditorForm()
@@ -117,153 +132,170 @@ TRecipeEditorForm::~TRecipeEditorForm()
         context_.Data->Recipes().RemoveProductSearchView(this);
 }
 
-void TRecipeEditorForm::BuildControls()
+void TRecipeEditorForm::buildControls()
 {
-    TProductionData* dm = context_.Data;
+    Ui& u = *ui_;
+    u.productGrid = new fw::TDBGridNormal;
+    u.productGrid->setObjectName(QStringLiteral("ProductGrid"));
+    u.productGrid->SetReadOnly(true);
+    u.productGrid->SetOptions((fw::DefaultGridOptions() & ~fw::TDBGridOptions(fw::TDBGridOption::Editing)) |
+                              fw::TDBGridOption::RowSelect | fw::TDBGridOption::AlwaysShowSelection);
+    u.productGrid->SetDataSource(context_.Data->Recipes().ProductSource());
+    AddFittedColumn(u.productGrid, QStringLiteral("Grupa"), QStringLiteral("Grupa"), 43);
+    AddFittedColumn(u.productGrid, QStringLiteral("Cod"), QStringLiteral("Cod produs finit"), 77);
+    AddFittedColumn(u.productGrid, QStringLiteral("Denumire"), QStringLiteral("Denumire produs finit"), 364);
+    u.productGrid->horizontalHeader()->setStretchLastSection(true);
+    u.productGrid->OnEnter = [this](fw::TDBGridNormal*) { serveProductList(); };
+    makeRecipeGrid();
+    layOut(makeSidePanel());
+}
 
-    ProductGrid = new fw::TDBGridNormal;
-    ProductGrid->setObjectName(QStringLiteral("ProductGrid"));
-    ProductGrid->SetReadOnly(true);
-    ProductGrid->SetOptions((fw::DefaultGridOptions() & ~fw::TDBGridOptions(fw::TDBGridOption::Editing)) |
-                               fw::TDBGridOption::RowSelect | fw::TDBGridOption::AlwaysShowSelection);
-    ProductGrid->SetDataSource(dm->Recipes().ProductSource());
-    AddFittedColumn(ProductGrid, QStringLiteral("Grupa"), QStringLiteral("Grupa"), 43);
-    AddFittedColumn(ProductGrid, QStringLiteral("Cod"), QStringLiteral("Cod produs finit"), 77);
-    AddFittedColumn(ProductGrid, QStringLiteral("Denumire"), QStringLiteral("Denumire produs finit"), 364);
-    ProductGrid->horizontalHeader()->setStretchLastSection(true);
-    ProductGrid->OnEnter = [this](fw::TDBGridNormal*) { ProductGridEnter(); };
-
-    OrderLabel = new QLabel(QStringLiteral("Sorteaza produsele finite dupa:"));
-    OrderLabel->setObjectName(QStringLiteral("OrderLabel"));
-    OrderCombo = new QComboBox;
-    OrderCombo->setObjectName(QStringLiteral("OrderCombo"));
-    OrderCombo->addItems({kOrderByCode, kOrderByName});
-    OrderCombo->setToolTip(QStringLiteral("Alege ordinea de sortare"));
-    OrderLabel->setBuddy(OrderCombo);
+// The panel beside the products: their order, the search typed, the yield, the navigator.
+QWidget* TRecipeEditorForm::makeSidePanel()
+{
+    Ui& u = *ui_;
+    auto* orderLabel = new QLabel(QStringLiteral("Sorteaza produsele finite dupa:"));
+    orderLabel->setObjectName(QStringLiteral("OrderLabel"));
+    u.orderCombo = new QComboBox;
+    u.orderCombo->setObjectName(QStringLiteral("OrderCombo"));
+    u.orderCombo->addItems({kOrderByCode, kOrderByName});
+    u.orderCombo->setToolTip(QStringLiteral("Alege ordinea de sortare"));
+    orderLabel->setBuddy(u.orderCombo);
     // Only a pick by the user changes the order; setting the item from code does not.
-    connect(OrderCombo, &QComboBox::activated, this, fw::GuardedSlot(this, [this] { OrderComboChange(); }));
+    connect(u.orderCombo, &QComboBox::activated, this, fw::GuardedSlot(this, [this] { applyProductOrder(); }));
 
-    SearchLabel = new QLabel;
-    SearchLabel->setObjectName(QStringLiteral("SearchLabel"));
-    SearchLabel->setFrameShape(QFrame::StyledPanel);
-    SearchLabel->setFrameShadow(QFrame::Sunken);
-    QFont bold = SearchLabel->font();
+    u.searchLabel = new QLabel;
+    u.searchLabel->setObjectName(QStringLiteral("SearchLabel"));
+    u.searchLabel->setFrameShape(QFrame::StyledPanel);
+    u.searchLabel->setFrameShadow(QFrame::Sunken);
+    QFont bold = u.searchLabel->font();
     bold.setBold(true);
-    SearchLabel->setFont(bold);
-    SearchLabel->setMinimumHeight(SearchLabel->fontMetrics().height() + 8);
+    u.searchLabel->setFont(bold);
+    u.searchLabel->setMinimumHeight(u.searchLabel->fontMetrics().height() + 8);
 
-    YieldLabel = new QLabel(QStringLiteral("Cantitatea de produs finit"));
-    YieldLabel->setObjectName(QStringLiteral("YieldLabel"));
-    YieldLabelEnd = new QLabel(QStringLiteral("rezultata conform retetarului :"));
-    YieldLabelEnd->setObjectName(QStringLiteral("YieldLabelEnd"));
-    YieldEdit = new fw::TDBEdit;
-    YieldEdit->setObjectName(QStringLiteral("YieldEdit"));
-    YieldEdit->SetDataSource(dm->Recipes().ProductSource());
-    YieldEdit->SetDataField(QStringLiteral("CantReteta"));
-    YieldEdit->installEventFilter(this); // to see the text as the user leaves the box
-    YieldEdit->OnExit = [this](fw::TDBEdit*) { YieldEditExit(); };
-    YieldLabelEnd->setBuddy(YieldEdit);
+    auto* yieldLabel = new QLabel(QStringLiteral("Cantitatea de produs finit"));
+    yieldLabel->setObjectName(QStringLiteral("YieldLabel"));
+    auto* yieldLabelEnd = new QLabel(QStringLiteral("rezultata conform retetarului :"));
+    yieldLabelEnd->setObjectName(QStringLiteral("YieldLabelEnd"));
+    u.yieldEdit = new fw::TDBEdit;
+    u.yieldEdit->setObjectName(QStringLiteral("YieldEdit"));
+    u.yieldEdit->SetDataSource(context_.Data->Recipes().ProductSource());
+    u.yieldEdit->SetDataField(QStringLiteral("CantReteta"));
+    u.yieldEdit->installEventFilter(this); // to see the text as the user leaves the box
+    u.yieldEdit->OnExit = [this](fw::TDBEdit*) { checkTypedYield(); };
+    yieldLabelEnd->setBuddy(u.yieldEdit);
 
-    Navigator = new fw::TDBNavigator;
-    Navigator->setObjectName(QStringLiteral("Navigator"));
-    Navigator->SetHints({QStringLiteral("Primul"), QStringLiteral("Anterior"), QStringLiteral("Urmator"),
-                               QStringLiteral("Ultimul"), QStringLiteral("Adaugare"), QStringLiteral("Stergere"),
-                               QStringLiteral("Editare"), QStringLiteral("Salvare"), QStringLiteral("Anulare"),
-                               QStringLiteral("Refresh")});
-    Navigator->SetConfirmDelete(false);
+    u.navigator = new fw::TDBNavigator;
+    u.navigator->setObjectName(QStringLiteral("Navigator"));
+    u.navigator->SetHints({QStringLiteral("Primul"), QStringLiteral("Anterior"), QStringLiteral("Urmator"),
+                           QStringLiteral("Ultimul"), QStringLiteral("Adaugare"), QStringLiteral("Stergere"),
+                           QStringLiteral("Editare"), QStringLiteral("Salvare"), QStringLiteral("Anulare"),
+                           QStringLiteral("Refresh")});
+    u.navigator->SetConfirmDelete(false);
     // Refresh reads the product list again too, on the recipe lines as well: a product added
     // in the catalog meanwhile shows; the current product stays.
-    Navigator->OnClick = [this](fw::TDBNavigator*, TNavigateBtn button) {
-        if (button == TNavigateBtn::Refresh && NavigatorSource != context_.Data->Recipes().ProductSource())
+    u.navigator->OnClick = [this](fw::TDBNavigator*, TNavigateBtn button) {
+        if (button == TNavigateBtn::Refresh && navigatorSource_ != context_.Data->Recipes().ProductSource())
             context_.Data->Recipes().ProductTable()->Refresh();
     };
 
     auto* side = new QVBoxLayout;
-    side->addWidget(OrderLabel);
-    side->addWidget(OrderCombo);
+    side->setContentsMargins(0, 0, 0, 0);
+    side->addWidget(orderLabel);
+    side->addWidget(u.orderCombo);
     side->addSpacing(8);
-    side->addWidget(SearchLabel);
+    side->addWidget(u.searchLabel);
     side->addStretch(1);
-    side->addWidget(YieldLabel);
-    side->addWidget(YieldLabelEnd);
-    side->addWidget(YieldEdit);
+    side->addWidget(yieldLabel);
+    side->addWidget(yieldLabelEnd);
+    side->addWidget(u.yieldEdit);
     side->addSpacing(8);
-    side->addWidget(Navigator);
-
+    side->addWidget(u.navigator);
+    auto* panel = new QWidget;
+    panel->setLayout(side);
     // As wide as the navigator with all its buttons, so that the product list keeps its
     // width whichever grid the navigator serves.
-    auto* sidePanel = new QWidget;
-    sidePanel->setLayout(side);
-    side->setContentsMargins(0, 0, 0, 0);
-    const int sideWidth = std::max(side->sizeHint().width(), Navigator->sizeHint().width());
-    sidePanel->setFixedWidth(sideWidth);
+    panel->setFixedWidth(std::max(side->sizeHint().width(), u.navigator->sizeHint().width()));
+    return panel;
+}
 
-    ProductPanel = new QFrame;
-    ProductPanel->setObjectName(QStringLiteral("ProductPanel"));
-    auto* upper = new QHBoxLayout(ProductPanel);
+void TRecipeEditorForm::makeRecipeGrid()
+{
+    Ui& u = *ui_;
+    u.recipeGrid = new fw::TDBGridNormal;
+    u.recipeGrid->setObjectName(QStringLiteral("RecipeGrid"));
+    u.recipeGrid->SetOptions((fw::DefaultGridOptions() & ~fw::TDBGridOptions(fw::TDBGridOption::ConfirmDelete)) |
+                             fw::TDBGridOption::AlwaysShowEditor | fw::TDBGridOption::Tabs);
+    u.recipeGrid->SetDataSource(context_.Data->Recipes().RetetaSource());
+    u.recipeGrid->AddColumn(QStringLiteral("Cod_Grupa"));
+    AddFittedColumn(u.recipeGrid, QStringLiteral("Cod_MatPrim"), QStringLiteral("Cod materie prima"), 88);
+    AddFittedColumn(u.recipeGrid, QStringLiteral("Cant_MatPrim"), QStringLiteral("Cantitate materie prima"), 112);
+    AddFittedColumn(u.recipeGrid, QStringLiteral("DenMat_Prim"), QStringLiteral("Denumire materie prima"), 418);
+    u.recipeGrid->horizontalHeader()->setStretchLastSection(true);
+    u.recipeGrid->setMinimumHeight(GridHeight(u.recipeGrid, kLeastRows));
+    u.recipeGrid->OnEnter = [this](fw::TDBGridNormal*) { serveRecipeLines(); };
+    u.recipeGrid->OnKeyPress = [this](fw::TDBGridNormal*, QChar& key) {
+        if (key == QChar(10) && pickMaterialFromCatalog())
+            key = QChar(0);
+    };
+    u.recipeGrid->OnDblClick = [this](fw::TDBGridNormal*) { pickMaterialFromCatalog(); };
+
+    auto* menu = new fw::TPopupMenu(this);
+    menu->SetName(QStringLiteral("RecipeMenu"));
+    u.copyItem = menu->Add(QStringLiteral("CopyItem"), QStringLiteral("Copiaza reteta"), 0,
+                           [this](fw::TMenuItem*) { markRecipeForCopy(); });
+    u.pasteItem = menu->Add(QStringLiteral("PasteItem"), QStringLiteral("Lipeste reteta"), 0,
+                            [this](fw::TMenuItem*) { pasteMarkedRecipe(); });
+    u.cancelCopyItem = menu->Add(QStringLiteral("CancelCopyItem"), QStringLiteral("Renunta la copiere"), 0,
+                                 [this](fw::TMenuItem*) { showCopyMarked(false); });
+    showCopyMarked(false);
+    fw::AttachPopupMenu(u.recipeGrid, menu);
+}
+
+// The products with their panel above, the recipe below, a splitter between.
+void TRecipeEditorForm::layOut(QWidget* sidePanel)
+{
+    Ui& u = *ui_;
+    u.productPanel = new QFrame;
+    u.productPanel->setObjectName(QStringLiteral("ProductPanel"));
+    auto* upper = new QHBoxLayout(u.productPanel);
     upper->setContentsMargins(0, 0, 0, 0);
-    upper->addWidget(ProductGrid, 1);
+    upper->addWidget(u.productGrid, 1);
     upper->addWidget(sidePanel);
-    ProductGrid->setMinimumWidth(kLeastProductWidth);
+    u.productGrid->setMinimumWidth(kLeastProductWidth);
     // The panel beside the products is never squeezed over itself.
-    ProductPanel->setMinimumHeight(std::max(upper->minimumSize().height(), GridHeight(ProductGrid, kLeastRows)));
+    u.productPanel->setMinimumHeight(std::max(upper->minimumSize().height(), GridHeight(u.productGrid, kLeastRows)));
 
-    RecipeGrid = new fw::TDBGridNormal;
-    RecipeGrid->setObjectName(QStringLiteral("RecipeGrid"));
-    RecipeGrid->SetOptions((fw::DefaultGridOptions() & ~fw::TDBGridOptions(fw::TDBGridOption::ConfirmDelete)) |
-                              fw::TDBGridOption::AlwaysShowEditor | fw::TDBGridOption::Tabs);
-    RecipeGrid->SetDataSource(dm->Recipes().RetetaSource());
-    RecipeGrid->AddColumn(QStringLiteral("Cod_Grupa"));
-    AddFittedColumn(RecipeGrid, QStringLiteral("Cod_MatPrim"), QStringLiteral("Cod materie prima"), 88);
-    AddFittedColumn(RecipeGrid, QStringLiteral("Cant_MatPrim"), QStringLiteral("Cantitate materie prima"), 112);
-    AddFittedColumn(RecipeGrid, QStringLiteral("DenMat_Prim"), QStringLiteral("Denumire materie prima"), 418);
-    RecipeGrid->horizontalHeader()->setStretchLastSection(true);
-    RecipeGrid->setMinimumHeight(GridHeight(RecipeGrid, kLeastRows));
-    RecipeGrid->OnEnter = [this](fw::TDBGridNormal*) { RecipeGridEnter(); };
-    RecipeGrid->OnKeyPress = [this](fw::TDBGridNormal*, QChar& key) { RecipeGridKeyPress(key); };
-    RecipeGrid->OnDblClick = [this](fw::TDBGridNormal*) { RecipeGridDblClick(); };
-
-    RecipeMenu = new fw::TPopupMenu(this);
-    RecipeMenu->SetName(QStringLiteral("RecipeMenu"));
-    CopyItem = RecipeMenu->Add(QStringLiteral("CopyItem"), QStringLiteral("Copiaza reteta"), 0,
-                                     [this](fw::TMenuItem*) { CopyItemClick(); });
-    PasteItem = RecipeMenu->Add(QStringLiteral("PasteItem"), QStringLiteral("Lipeste reteta"), 0,
-                                      [this](fw::TMenuItem*) { PasteItemClick(); });
-    CancelCopyItem = RecipeMenu->Add(QStringLiteral("CancelCopyItem"), QStringLiteral("Renunta la copiere"), 0,
-                                       [this](fw::TMenuItem*) { CancelCopyItemClick(); });
-    SetCopyMarked(false);
-    fw::AttachPopupMenu(RecipeGrid, RecipeMenu);
-
-    Splitter = new QSplitter(Qt::Vertical);
-    Splitter->setObjectName(QStringLiteral("Splitter"));
-    Splitter->setChildrenCollapsible(false);
-    Splitter->addWidget(ProductPanel);
-    Splitter->addWidget(RecipeGrid);
-    Splitter->setStretchFactor(1, 1);
+    u.splitter = new QSplitter(Qt::Vertical);
+    u.splitter->setObjectName(QStringLiteral("Splitter"));
+    u.splitter->setChildrenCollapsible(false);
+    u.splitter->addWidget(u.productPanel);
+    u.splitter->addWidget(u.recipeGrid);
+    u.splitter->setStretchFactor(1, 1);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Splitter);
+    layout->addWidget(u.splitter);
 
     // Wide enough for every column of both grids and the panel beside the products; tall
     // enough for a screenful of products and of recipe lines.
-    const int upperWidth = GridWidth(ProductGrid) + upper->spacing() + sideWidth;
-    const int upperHeight = std::max(side->sizeHint().height(), GridHeight(ProductGrid, 8));
-    const int lowerHeight = GridHeight(RecipeGrid, 7);
+    const int upperWidth = GridWidth(u.productGrid) + upper->spacing() + sidePanel->width();
+    const int upperHeight = std::max(sidePanel->sizeHint().height(), GridHeight(u.productGrid, 8));
+    const int lowerHeight = GridHeight(u.recipeGrid, 7);
     const QMargins m = layout->contentsMargins();
-    resize(std::max(upperWidth, GridWidth(RecipeGrid)) + m.left() + m.right(),
-           upperHeight + Splitter->handleWidth() + lowerHeight + m.top() + m.bottom());
-    Splitter->setSizes({upperHeight, lowerHeight});
+    resize(std::max(upperWidth, GridWidth(u.recipeGrid)) + m.left() + m.right(),
+           upperHeight + u.splitter->handleWidth() + lowerHeight + m.top() + m.bottom());
+    u.splitter->setSizes({upperHeight, lowerHeight});
 }
 
 // ---------------------------------------------------------------- opening and closing
 
-void TRecipeEditorForm::FormCreate()
+void TRecipeEditorForm::openTables()
 {
     TProductionData* dm = context_.Data;
     {
         fw::THourGlass wait(context_.Screen);
         try {
             context_.Settings.Load();
-            OrderCombo->setCurrentIndex(0);
+            ui_->orderCombo->setCurrentIndex(0);
             // The list in the order the sort list shows, whatever order the last editor left.
             dm->Recipes().ProductTable()->SetIndexFieldNames(QString());
             dm->Recipes().ProductTable()->Open();
@@ -273,7 +305,7 @@ void TRecipeEditorForm::FormCreate()
         } catch (const fw::EDatabaseError& e) {
             // Nothing half open stays behind for the next editor.
             try {
-                CloseTables();
+                closeTables();
             } catch (const fw::EDatabaseError&) {
             }
             ShowDatabaseError(e);
@@ -287,7 +319,7 @@ void TRecipeEditorForm::FormCreate()
     }
 }
 
-bool TRecipeEditorForm::FinishPendingEdits()
+bool TRecipeEditorForm::finishPendingEdits()
 {
     TProductionData* dm = context_.Data;
     try {
@@ -305,7 +337,7 @@ bool TRecipeEditorForm::FinishPendingEdits()
     }
 }
 
-void TRecipeEditorForm::CloseTables()
+void TRecipeEditorForm::closeTables()
 {
     TProductionData* dm = context_.Data;
     dm->Recipes().ProductTable()->Close();
@@ -313,19 +345,19 @@ void TRecipeEditorForm::CloseTables()
     dm->Recipes().RetetaTable()->Close();
 }
 
-void TRecipeEditorForm::FormClose(fw::TCloseAction& action)
+void TRecipeEditorForm::closeEditor(fw::TCloseAction& action)
 {
     action = fw::TCloseAction::Free;
     fw::THourGlass wait(context_.Screen);
     // A recipe line or a yield typed and not yet saved is saved as leaving it would; when
     // that is refused the user stays with his data.
-    if (!FinishPendingEdits()) {
+    if (!finishPendingEdits()) {
         action = fw::TCloseAction::None;
         return;
     }
     closing_ = true;
     try {
-        CloseTables();
+        closeTables();
     } catch (const fw::EDatabaseError& e) {
         ShowDatabaseError(e);
     }
@@ -337,46 +369,47 @@ void TRecipeEditorForm::FormClose(fw::TCloseAction& action)
 
 // ---------------------------------------------------------------- navigator and order
 
-void TRecipeEditorForm::SetNavigatorSource(fw::TDataSource* source)
+void TRecipeEditorForm::navigateOver(fw::TDataSource* source)
 {
-    NavigatorSource = source;
-    Navigator->SetDataSource(source);
+    navigatorSource_ = source;
+    ui_->navigator->SetDataSource(source);
 }
 
-void TRecipeEditorForm::ProductGridEnter()
+void TRecipeEditorForm::serveProductList()
 {
-    SetNavigatorSource(context_.Data->Recipes().ProductSource());
-    Navigator->SetVisibleButtons(
+    navigateOver(context_.Data->Recipes().ProductSource());
+    ui_->navigator->SetVisibleButtons(
         {TNavigateBtn::First, TNavigateBtn::Prior, TNavigateBtn::Next, TNavigateBtn::Last, TNavigateBtn::Refresh});
     context_.Data->Recipes().ClearProductSearch();
 }
 
-void TRecipeEditorForm::RecipeGridEnter()
+void TRecipeEditorForm::serveRecipeLines()
 {
-    SetNavigatorSource(context_.Data->Recipes().RetetaSource());
-    Navigator->SetVisibleButtons({TNavigateBtn::First, TNavigateBtn::Prior, TNavigateBtn::Next,
-                                        TNavigateBtn::Last, TNavigateBtn::Insert, TNavigateBtn::Delete,
-                                        TNavigateBtn::Edit, TNavigateBtn::Post, TNavigateBtn::Cancel,
-                                        TNavigateBtn::Refresh});
+    navigateOver(context_.Data->Recipes().RetetaSource());
+    ui_->navigator->SetVisibleButtons({TNavigateBtn::First, TNavigateBtn::Prior, TNavigateBtn::Next,
+                                       TNavigateBtn::Last, TNavigateBtn::Insert, TNavigateBtn::Delete,
+                                       TNavigateBtn::Edit, TNavigateBtn::Post, TNavigateBtn::Cancel,
+                                       TNavigateBtn::Refresh});
     context_.Data->Recipes().ClearProductSearch();
 }
 
-void TRecipeEditorForm::OrderComboChange()
+void TRecipeEditorForm::applyProductOrder()
 {
-    context_.Data->Recipes().ProductTable()->SetIndexFieldNames(OrderCombo->currentText());
-    ProductGrid->setFocus();
+    context_.Data->Recipes().ProductTable()->SetIndexFieldNames(ui_->orderCombo->currentText());
+    ui_->productGrid->setFocus();
     context_.Data->Recipes().ClearProductSearch();
 }
 
 // ---------------------------------------------------------------- the product search
 
-void TRecipeEditorForm::FormKeyDown(int& key, Qt::KeyboardModifiers)
+void TRecipeEditorForm::searchProducts(int key)
 {
+    const QWidget* productGrid = ui_->productGrid;
     // Only keys typed over the product list search it: a yield being typed, or a pick in
     // the sort list, must not move the list away from the product being worked on.
     const QWidget* focus = QApplication::focusWidget();
-    if (NavigatorSource != context_.Data->Recipes().ProductSource() || !focus ||
-        (focus != ProductGrid && !ProductGrid->isAncestorOf(focus)))
+    if (navigatorSource_ != context_.Data->Recipes().ProductSource() || !focus ||
+        (focus != productGrid && !productGrid->isAncestorOf(focus)))
         return;
     if (key == fw::vk::Back)
         context_.ProductSearchText.chop(1);
@@ -384,7 +417,7 @@ void TRecipeEditorForm::FormKeyDown(int& key, Qt::KeyboardModifiers)
         context_.ProductSearchText += QChar(key);
     else
         return;
-    SearchLabel->setText(context_.ProductSearchText);
+    ui_->searchLabel->setText(context_.ProductSearchText);
     SearchMove moving(context_);
     // The text is matched against the first field of the list's order, the group.
     context_.Data->Recipes().ProductTable()->FindNearest({context_.ProductSearchText});
@@ -392,33 +425,25 @@ void TRecipeEditorForm::FormKeyDown(int& key, Qt::KeyboardModifiers)
 
 // ---------------------------------------------------------------- picking a raw material
 
-void TRecipeEditorForm::RecipeGridKeyPress(QChar& key)
+bool TRecipeEditorForm::pickMaterialFromCatalog()
 {
-    if (key != QChar(10))
-        return;
-    const fw::TField* column = RecipeGrid->SelectedField();
+    const fw::TField* column = ui_->recipeGrid->SelectedField();
     const QString name = column ? column->FieldName() : QString();
     if (name != QLatin1String("Cod_MatPrim") && name != QLatin1String("DenMat_Prim") &&
         name != QLatin1String("Cod_Grupa"))
-        return;
-    key = QChar(0);
+        return false;
     fw::TTable* recipe = context_.Data->Recipes().RetetaTable();
     fw::TField* group = recipe->FieldByName(QStringLiteral("Cod_Grupa"));
     fw::TField* material = recipe->FieldByName(QStringLiteral("Cod_MatPrim"));
     QString chosenGroup = group->AsString();
     QString chosenCode = material->AsString();
     if (!ExecuteCatalogLookup(context_, this, chosenGroup, chosenCode))
-        return;
+        return true;
     // On an empty recipe this starts the first line.
     recipe->Edit();
     group->SetAsString(chosenGroup);
     material->SetAsString(chosenCode); // the raw-material check may refuse it
-}
-
-void TRecipeEditorForm::RecipeGridDblClick()
-{
-    QChar key(10);
-    RecipeGridKeyPress(key);
+    return true;
 }
 
 // ---------------------------------------------------------------- the yield
@@ -427,49 +452,49 @@ bool TRecipeEditorForm::eventFilter(QObject* watched, QEvent* event)
 {
     // Seen before the box writes the field and shows its value again: "0.0" is checked as
     // typed, not as the number it became.
-    if (watched == YieldEdit && event->type() == QEvent::FocusOut)
-        typedYield_ = YieldEdit->text();
+    if (ui_ && watched == ui_->yieldEdit && event->type() == QEvent::FocusOut)
+        typedYield_ = ui_->yieldEdit->text();
     return fw::TForm::eventFilter(watched, event);
 }
 
-void TRecipeEditorForm::YieldEditExit()
+void TRecipeEditorForm::checkTypedYield()
 {
     if (closing_)
         return;
     if (typedYield_.isEmpty() || typedYield_ == QLatin1String("0")) {
         fw::MessageDlg(msg::EmptyYield(),
                        fw::TMsgDlgType::Warning);
-        YieldEdit->setFocus();
+        ui_->yieldEdit->setFocus();
     }
 }
 
 // ---------------------------------------------------------------- copying a recipe
 
-void TRecipeEditorForm::SetCopyMarked(bool marked)
+void TRecipeEditorForm::showCopyMarked(bool marked)
 {
-    CopyItem->SetEnabled(!marked);
-    PasteItem->SetEnabled(marked);
-    CancelCopyItem->SetEnabled(marked);
+    ui_->copyItem->SetEnabled(!marked);
+    ui_->pasteItem->SetEnabled(marked);
+    ui_->cancelCopyItem->SetEnabled(marked);
 }
 
-void TRecipeEditorForm::CopyItemClick()
+void TRecipeEditorForm::markRecipeForCopy()
 {
-    CopySourceCode = context_.Data->Recipes().RetetaTable()->FieldByName(QStringLiteral("Cod"))->AsString();
-    SetCopyMarked(true);
+    copySource_ = context_.Data->Recipes().RetetaTable()->FieldByName(QStringLiteral("Cod"))->AsString();
+    showCopyMarked(true);
 }
 
-void TRecipeEditorForm::PasteItemClick()
+void TRecipeEditorForm::pasteMarkedRecipe()
 {
     TProductionData* dm = context_.Data;
     fw::TTable* recipe = dm->Recipes().RetetaTable();
     fw::TQuery* source = dm->Recipes().RecipeRowsQuery();
     // A line being typed is finished first, as leaving it would; a refusal stops here.
     recipe->CheckBrowseMode();
-    CopyItem->SetEnabled(true);
+    ui_->copyItem->SetEnabled(true);
     fw::THourGlass wait(context_.Screen);
     const QString target = dm->Recipes().ProductTable()->FieldByName(QStringLiteral("Cod"))->AsString();
     source->Close();
-    source->ParamByName(QStringLiteral("From"))->SetAsString(CopySourceCode);
+    source->ParamByName(QStringLiteral("From"))->SetAsString(copySource_);
     source->Open();
     // Row by row: a row refused by a check (its warning shown) or already in the recipe is
     // skipped and the others still go in. A failure of the database is not a refusal: it
@@ -488,11 +513,9 @@ void TRecipeEditorForm::PasteItemClick()
         source->Next();
     }
     source->Close();
-    SetCopyMarked(false);
+    showCopyMarked(false);
     if (!failure.isEmpty())
         ShowDatabaseError(fw::EDatabaseError(failure));
 }
-
-void TRecipeEditorForm::CancelCopyItemClick() { SetCopyMarked(false); }
 
 } // namespace corvanel

@@ -6,19 +6,12 @@
 
 #include <QMdiSubWindow> // until the form header includes it itself
 
-#include "platform/db/DataSet.h"
 #include "platform/ui/Form.h"
-#include "platform/ui/Menus.h"
 
-class QComboBox;
-class QFrame;
-class QLabel;
-class QSplitter;
+#include <memory>
 
 namespace fw {
-class TDBEdit;
-class TDBGridNormal;
-class TDBNavigator;
+class TDataSource;
 } // namespace fw
 
 namespace corvanel {
@@ -33,55 +26,45 @@ public:
     ~TRecipeEditorForm() override;
 
     bool Opened() const { return opened_; }
-
     // The product whose recipe "Copiaza reteta" marked; empty until the first copy.
-    QString CopySourceCode;
+    const QString& copySource() const { return copySource_; }
     // The data source the navigator serves; null until a grid first takes the focus.
-    fw::TDataSource* NavigatorSource = nullptr;
-
-    QSplitter* Splitter;
-    QFrame* ProductPanel; // the upper panel
-    fw::TDBGridNormal* ProductGrid;
-    QLabel* OrderLabel;
-    QComboBox* OrderCombo;
-    QLabel* SearchLabel; // the product search text
-    QLabel* YieldLabel;
-    QLabel* YieldLabelEnd;
-    fw::TDBEdit* YieldEdit; // the recipe's yield
-    fw::TDBNavigator* Navigator;
-    fw::TDBGridNormal* RecipeGrid;
-    fw::TPopupMenu* RecipeMenu;
-    fw::TMenuItem* CopyItem;
-    fw::TMenuItem* PasteItem;
-    fw::TMenuItem* CancelCopyItem;
-
-    void SetNavigatorSource(fw::TDataSource* source);
-
-    void FormCreate();
-    void FormClose(fw::TCloseAction& action);
-    void FormKeyDown(int& key, Qt::KeyboardModifiers shift);
-    void ProductGridEnter();
-    void RecipeGridEnter();
-    void OrderComboChange();
-    void RecipeGridKeyPress(QChar& key);
-    void RecipeGridDblClick();
-    void YieldEditExit();
-    void CopyItemClick();
-    void PasteItemClick();
-    void CancelCopyItemClick();
+    fw::TDataSource* navigatorSource() const { return navigatorSource_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void BuildControls();
+    struct Ui;
+    void buildControls();
+    QWidget* makeSidePanel();
+    void makeRecipeGrid();
+    void layOut(QWidget* sidePanel);
+
+    void openTables();
+    void closeEditor(fw::TCloseAction& action);
     // Saves what is being edited (the recipe line, then the product's yield); false when a
     // check or the database refused it, and the user was told.
-    bool FinishPendingEdits();
-    void CloseTables();
-    void SetCopyMarked(bool marked);
+    bool finishPendingEdits();
+    void closeTables();
+
+    void navigateOver(fw::TDataSource* source);
+    void serveProductList();
+    void serveRecipeLines();
+    void applyProductOrder();
+    void searchProducts(int key);
+    // Ctrl+Enter (or a double click) in a material column: the catalog, and its choice
+    // written into the line; true when the key was taken.
+    bool pickMaterialFromCatalog();
+    void checkTypedYield();
+    void showCopyMarked(bool marked);
+    void markRecipeForCopy();
+    void pasteMarkedRecipe();
 
     TProductionContext& context_;
+    std::unique_ptr<Ui> ui_;
+    QString copySource_;
+    fw::TDataSource* navigatorSource_ = nullptr;
     bool opened_ = false;
     bool closing_ = false;
     bool focusedOnce_ = false;

@@ -3,6 +3,7 @@
 #include "data/Messages.h"
 #include "data/ProductionContext.h"
 #include "platform/report/ReportPainter.h"
+#include "platform/ui/DialogButtons.h"
 #include "platform/ui/Guard.h"
 #include "reports/PickFont.h"
 
@@ -102,182 +103,225 @@ void PresetA4Arial8(TPrintSettings& settings, QPageLayout::Orientation orientati
     settings.Orientation = orientation;
 }
 
+struct TPrintSettingsDlg::Ui {
+    QTabWidget* tabs = nullptr;
+    QSpinBox* firstPage = nullptr;
+    QSpinBox* lastPage = nullptr;
+    QSpinBox* copies = nullptr;
+    QRadioButton* allPages = nullptr;
+    QRadioButton* pageRange = nullptr;
+    QCheckBox* preview = nullptr;
+    QLabel* printer = nullptr;
+    QLabel* font = nullptr;
+    QSpinBox* top = nullptr;
+    QSpinBox* bottom = nullptr;
+    QSpinBox* left = nullptr;
+    QSpinBox* right = nullptr;
+    QLabel* marginPicture = nullptr;
+    QRadioButton* portrait = nullptr;
+    QRadioButton* landscape = nullptr;
+    QLabel* orientPicture = nullptr;
+    QFontDialog* fontDialog = nullptr;
+};
+
 TPrintSettingsDlg::TPrintSettingsDlg(TPrintSettings& settings, QWidget* owner)
-    : fw::TForm(owner), settings_(settings)
+    : fw::TForm(owner), settings_(settings), ui_(std::make_unique<Ui>())
 {
     setObjectName(QStringLiteral("PrintSettingsDlg"));
     SetCaption(QStringLiteral("Setari pentru listarea rapoarte"));
     SetPosition(fw::TPosition::ScreenCenter);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
 
-    Tabs = new QTabWidget(this);
-    Tabs->setObjectName(QStringLiteral("Tabs"));
+    Ui& u = *ui_;
+    u.tabs = new QTabWidget(this);
+    u.tabs->setObjectName(QStringLiteral("Tabs"));
+    u.tabs->addTab(makePrintingPage(), QStringLiteral("Listare "));
+    u.tabs->addTab(makePagePage(), QStringLiteral("Pagina"));
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(u.tabs, 1);
+    layout->addLayout(makeButtons());
 
-    // "Listare ": what is printed, how many times, and where.
-    auto* listare = new QWidget(Tabs);
-    FirstPageSpin = Spin(listare, "FirstPageSpin", 1, 9999);
-    LastPageSpin = Spin(listare, "LastPageSpin", 0, 9999);
-    CopiesSpin = Spin(listare, "CopiesSpin", 1, 1000);
-    AllPagesRadio = new QRadioButton(QStringLiteral("&Listeaza tot"), listare);
-    AllPagesRadio->setObjectName(QStringLiteral("AllPagesRadio"));
-    AllPagesRadio->setChecked(true);
-    PageRangeRadio = new QRadioButton(QStringLiteral("Listeaza par&tial"), listare);
-    PageRangeRadio->setObjectName(QStringLiteral("PageRangeRadio"));
-    FirstPageSpin->setEnabled(false);
-    LastPageSpin->setEnabled(false);
-    PreviewCheck = new QCheckBox(QStringLiteral("&Afisare pe ecran"), listare);
-    PreviewCheck->setObjectName(QStringLiteral("PreviewCheck"));
-    PrinterLabel = new QLabel(listare);
-    PrinterLabel->setObjectName(QStringLiteral("PrinterLabel"));
-    FontLabel = new QLabel(listare);
-    FontLabel->setObjectName(QStringLiteral("FontLabel"));
-    for (QLabel* label : {PrinterLabel, FontLabel}) {
+    u.fontDialog = new QFontDialog(this);
+    u.fontDialog->setObjectName(QStringLiteral("FontDialog"));
+    u.fontDialog->setOption(QFontDialog::DontUseNativeDialog);
+
+    showOrientation(QPageLayout::Portrait);
+    setFixedSize(sizeHint());
+}
+
+TPrintSettingsDlg::~TPrintSettingsDlg() = default;
+
+// "Listare ": what is printed, how many times, and where.
+QWidget* TPrintSettingsDlg::makePrintingPage()
+{
+    Ui& u = *ui_;
+    auto* page = new QWidget(u.tabs);
+    u.firstPage = Spin(page, "FirstPageSpin", 1, 9999);
+    u.lastPage = Spin(page, "LastPageSpin", 0, 9999);
+    u.copies = Spin(page, "CopiesSpin", 1, 1000);
+    u.allPages = new QRadioButton(QStringLiteral("&Listeaza tot"), page);
+    u.allPages->setObjectName(QStringLiteral("AllPagesRadio"));
+    u.allPages->setChecked(true);
+    u.pageRange = new QRadioButton(QStringLiteral("Listeaza par&tial"), page);
+    u.pageRange->setObjectName(QStringLiteral("PageRangeRadio"));
+    u.firstPage->setEnabled(false);
+    u.lastPage->setEnabled(false);
+    u.preview = new QCheckBox(QStringLiteral("&Afisare pe ecran"), page);
+    u.preview->setObjectName(QStringLiteral("PreviewCheck"));
+    u.printer = new QLabel(page);
+    u.printer->setObjectName(QStringLiteral("PrinterLabel"));
+    u.font = new QLabel(page);
+    u.font->setObjectName(QStringLiteral("FontLabel"));
+    for (QLabel* label : {u.printer, u.font}) {
         label->setFrameShape(QFrame::Panel);
         label->setFrameShadow(QFrame::Sunken);
         label->setMinimumWidth(260);
         label->setMargin(2);
         label->setTextInteractionFlags(Qt::NoTextInteraction);
     }
-    auto* pages = new QGroupBox(listare);
+    for (QRadioButton* choice : {u.allPages, u.pageRange})
+        connect(choice, &QRadioButton::clicked, this, fw::GuardedSlot(this, [this] { enablePageRange(); }));
+    // The minimum pulls a smaller last page up with it.
+    connect(u.firstPage, &QSpinBox::valueChanged, this,
+            fw::GuardedSlot(this, [this] { ui_->lastPage->setMinimum(ui_->firstPage->value()); }));
+
+    auto* pages = new QGroupBox(page);
     auto* pagesGrid = new QGridLayout(pages);
-    pagesGrid->addWidget(AllPagesRadio, 0, 0, 1, 4);
-    pagesGrid->addWidget(PageRangeRadio, 1, 0, 1, 4);
-    pagesGrid->addWidget(BuddyLabel(QStringLiteral("P&rima pagina:"), FirstPageSpin, pages), 2, 0);
-    pagesGrid->addWidget(FirstPageSpin, 2, 1);
-    pagesGrid->addWidget(BuddyLabel(QStringLiteral("&Ultima pagina:"), LastPageSpin, pages), 2, 2);
-    pagesGrid->addWidget(LastPageSpin, 2, 3);
+    pagesGrid->addWidget(u.allPages, 0, 0, 1, 4);
+    pagesGrid->addWidget(u.pageRange, 1, 0, 1, 4);
+    pagesGrid->addWidget(BuddyLabel(QStringLiteral("P&rima pagina:"), u.firstPage, pages), 2, 0);
+    pagesGrid->addWidget(u.firstPage, 2, 1);
+    pagesGrid->addWidget(BuddyLabel(QStringLiteral("&Ultima pagina:"), u.lastPage, pages), 2, 2);
+    pagesGrid->addWidget(u.lastPage, 2, 3);
     pagesGrid->setColumnStretch(4, 1);
     auto* copies = new QHBoxLayout;
-    copies->addWidget(BuddyLabel(QStringLiteral("E&xemplare:"), CopiesSpin, listare));
-    copies->addWidget(CopiesSpin);
+    copies->addWidget(BuddyLabel(QStringLiteral("E&xemplare:"), u.copies, page));
+    copies->addWidget(u.copies);
     copies->addStretch(1);
-    copies->addWidget(PreviewCheck);
-    auto* listareLayout = new QVBoxLayout(listare);
-    listareLayout->addWidget(pages);
-    listareLayout->addLayout(copies);
-    listareLayout->addWidget(PrinterLabel);
-    listareLayout->addWidget(FontLabel);
-    listareLayout->addStretch(1);
-    Tabs->addTab(listare, QStringLiteral("Listare "));
-
-    // "Pagina": margins and orientation.
-    auto* pagina = new QWidget(Tabs);
-    auto* marginsBox = new QGroupBox(QStringLiteral("Margini de pagina"), pagina);
-    TopEdit = MarginEdit(marginsBox, "TopEdit");
-    BottomEdit = MarginEdit(marginsBox, "BottomEdit");
-    LeftEdit = MarginEdit(marginsBox, "LeftEdit");
-    RightEdit = MarginEdit(marginsBox, "RightEdit");
-    MarginPicture = new QLabel(marginsBox);
-    MarginPicture->setObjectName(QStringLiteral("MarginPicture"));
-    auto* marginsGrid = new QGridLayout(marginsBox);
-    const std::pair<QString, QSpinBox*> margins[] = {{QStringLiteral("Sus:"), TopEdit},
-                                                     {QStringLiteral("Jos:"), BottomEdit},
-                                                     {QStringLiteral("Stînga:"), LeftEdit},
-                                                     {QStringLiteral("Dreapta:"), RightEdit}};
-    for (int row = 0; row < 4; ++row) {
-        marginsGrid->addWidget(BuddyLabel(margins[row].first, margins[row].second, marginsBox), row, 0);
-        marginsGrid->addWidget(margins[row].second, row, 1);
-        marginsGrid->addWidget(new QLabel(QStringLiteral("mm"), marginsBox), row, 2);
-    }
-    marginsGrid->addWidget(MarginPicture, 0, 3, 4, 1, Qt::AlignCenter);
-    auto* orientBox = new QGroupBox(QStringLiteral("Orientare"), pagina);
-    PortraitRadio = new QRadioButton(QStringLiteral("P&ortret"), orientBox);
-    PortraitRadio->setObjectName(QStringLiteral("PortraitRadio"));
-    PortraitRadio->setChecked(true);
-    LandscapeRadio = new QRadioButton(QStringLiteral("Peisa&j"), orientBox);
-    LandscapeRadio->setObjectName(QStringLiteral("LandscapeRadio"));
-    OrientPicture = new QLabel(orientBox);
-    OrientPicture->setObjectName(QStringLiteral("OrientPicture"));
-    auto* orientGrid = new QGridLayout(orientBox);
-    orientGrid->addWidget(PortraitRadio, 0, 0);
-    orientGrid->addWidget(LandscapeRadio, 1, 0);
-    orientGrid->addWidget(OrientPicture, 0, 1, 2, 1, Qt::AlignCenter);
-    orientGrid->setRowStretch(2, 1);
-    auto* paginaLayout = new QHBoxLayout(pagina);
-    paginaLayout->addWidget(marginsBox);
-    paginaLayout->addWidget(orientBox);
-    Tabs->addTab(pagina, QStringLiteral("Pagina"));
-
-    PrinterButton = Button(QStringLiteral("I&mprimanta"), "PrinterButton", QString(), this);
-    FontButton = Button(QStringLiteral("&Font"), "FontButton", QString(), this);
-    OkBtn = Button(QStringLiteral("&Printeaza"), "OkBtn", QStringLiteral("Sunt de acord"), this);
-    OkBtn->setDefault(true);
-    CancelBtn = Button(QStringLiteral("&Inchide"), "CancelBtn", QStringLiteral("Renunt"), this);
-    auto* buttons = new QVBoxLayout;
-    buttons->addWidget(PrinterButton);
-    buttons->addWidget(FontButton);
-    buttons->addStretch(1);
-    buttons->addWidget(OkBtn);
-    buttons->addWidget(CancelBtn);
-    auto* layout = new QHBoxLayout(this);
-    layout->addWidget(Tabs, 1);
-    layout->addLayout(buttons);
-
-    FontDialog = new QFontDialog(this);
-    FontDialog->setObjectName(QStringLiteral("FontDialog"));
-    FontDialog->setOption(QFontDialog::DontUseNativeDialog);
-
-    connect(AllPagesRadio, &QRadioButton::clicked, this, fw::GuardedSlot(this, [this] { PageChoiceClick(); }));
-    connect(PageRangeRadio, &QRadioButton::clicked, this, fw::GuardedSlot(this, [this] { PageChoiceClick(); }));
-    connect(FirstPageSpin, &QSpinBox::valueChanged, this, fw::GuardedSlot(this, [this] { FirstPageSpinChange(); }));
-    for (QSpinBox* edit : {TopEdit, BottomEdit, LeftEdit, RightEdit})
-        connect(edit, &QSpinBox::valueChanged, this, fw::GuardedSlot(this, [this, edit] { MarginChange(edit); }));
-    connect(PortraitRadio, &QRadioButton::clicked, this, fw::GuardedSlot(this, [this] { PortraitClick(); }));
-    connect(LandscapeRadio, &QRadioButton::clicked, this, fw::GuardedSlot(this, [this] { LandscapeClick(); }));
-    connect(FontButton, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { FontButtonClick(); }));
-    connect(PrinterButton, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { PrinterButtonClick(); }));
-    connect(OkBtn, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { OkBtnClick(); }));
-    SetButtonModalResult(CancelBtn, fw::TModalResult::Cancel);
-
-    ShowOrientation(QPageLayout::Portrait);
-    setFixedSize(sizeHint());
+    copies->addWidget(u.preview);
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(pages);
+    layout->addLayout(copies);
+    layout->addWidget(u.printer);
+    layout->addWidget(u.font);
+    layout->addStretch(1);
+    return page;
 }
 
-TPrintSettingsDlg::~TPrintSettingsDlg() = default;
-
-QSpinBox* TPrintSettingsDlg::MarginEdit(QWidget* parent, const char* name) { return Spin(parent, name, 0, 9999); }
-
-QSpinBox* TPrintSettingsDlg::Opposite(const QSpinBox* edit) const
+// "Pagina": margins and orientation.
+QWidget* TPrintSettingsDlg::makePagePage()
 {
-    if (edit == TopEdit)
-        return BottomEdit;
-    if (edit == BottomEdit)
-        return TopEdit;
-    return edit == LeftEdit ? RightEdit : LeftEdit;
+    Ui& u = *ui_;
+    auto* page = new QWidget(u.tabs);
+    auto* marginsBox = new QGroupBox(QStringLiteral("Margini de pagina"), page);
+    u.top = Spin(marginsBox, "TopMarginSpin", 0, 9999);
+    u.bottom = Spin(marginsBox, "BottomMarginSpin", 0, 9999);
+    u.left = Spin(marginsBox, "LeftMarginSpin", 0, 9999);
+    u.right = Spin(marginsBox, "RightMarginSpin", 0, 9999);
+    u.marginPicture = new QLabel(marginsBox);
+    u.marginPicture->setObjectName(QStringLiteral("MarginPicture"));
+    auto* marginsGrid = new QGridLayout(marginsBox);
+    const std::pair<QString, QSpinBox*> margins[] = {{QStringLiteral("Sus:"), u.top},
+                                                     {QStringLiteral("Jos:"), u.bottom},
+                                                     {QStringLiteral("Stînga:"), u.left},
+                                                     {QStringLiteral("Dreapta:"), u.right}};
+    for (int row = 0; row < 4; ++row) {
+        QSpinBox* margin = margins[row].second;
+        marginsGrid->addWidget(BuddyLabel(margins[row].first, margin, marginsBox), row, 0);
+        marginsGrid->addWidget(margin, row, 1);
+        marginsGrid->addWidget(new QLabel(QStringLiteral("mm"), marginsBox), row, 2);
+        connect(margin, &QSpinBox::valueChanged, this, fw::GuardedSlot(this, [this, margin] { keepRoomForOpposite(margin); }));
+    }
+    marginsGrid->addWidget(u.marginPicture, 0, 3, 4, 1, Qt::AlignCenter);
+
+    auto* orientBox = new QGroupBox(QStringLiteral("Orientare"), page);
+    u.portrait = new QRadioButton(QStringLiteral("P&ortret"), orientBox);
+    u.portrait->setObjectName(QStringLiteral("PortraitRadio"));
+    u.portrait->setChecked(true);
+    u.landscape = new QRadioButton(QStringLiteral("Peisa&j"), orientBox);
+    u.landscape->setObjectName(QStringLiteral("LandscapeRadio"));
+    u.orientPicture = new QLabel(orientBox);
+    u.orientPicture->setObjectName(QStringLiteral("OrientPicture"));
+    connect(u.portrait, &QRadioButton::clicked, this,
+            fw::GuardedSlot(this, [this] { chooseOrientation(QPageLayout::Portrait); }));
+    connect(u.landscape, &QRadioButton::clicked, this,
+            fw::GuardedSlot(this, [this] { chooseOrientation(QPageLayout::Landscape); }));
+    auto* orientGrid = new QGridLayout(orientBox);
+    orientGrid->addWidget(u.portrait, 0, 0);
+    orientGrid->addWidget(u.landscape, 1, 0);
+    orientGrid->addWidget(u.orientPicture, 0, 1, 2, 1, Qt::AlignCenter);
+    orientGrid->setRowStretch(2, 1);
+
+    auto* layout = new QHBoxLayout(page);
+    layout->addWidget(marginsBox);
+    layout->addWidget(orientBox);
+    return page;
 }
 
-fw::TPrinterGeometry TPrintSettingsDlg::MeasurePrinter()
+// The printer and the font above; printing and closing at the bottom.
+QLayout* TPrintSettingsDlg::makeButtons()
+{
+    auto* printer = Button(QStringLiteral("I&mprimanta"), "PrinterButton", QString(), this);
+    connect(printer, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { choosePrinter(); }));
+    auto* font = Button(QStringLiteral("&Font"), "FontButton", QString(), this);
+    connect(font, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] { chooseFont(); }));
+    QDialogButtonBox* box = fw::DialogButtons(
+        this, {{QDialogButtonBox::Ok, QStringLiteral("&Printeaza"), QStringLiteral("Sunt de acord")},
+               {QDialogButtonBox::Cancel, QStringLiteral("&Inchide"), QStringLiteral("Renunt")}});
+    box->setOrientation(Qt::Vertical);
+    // As wide as the buttons above (a vertical box keeps its own width).
+    box->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    box->button(QDialogButtonBox::Ok)->setDefault(true);
+    auto* column = new QVBoxLayout;
+    column->addWidget(printer);
+    column->addWidget(font);
+    column->addStretch(1);
+    column->addWidget(box);
+    return column;
+}
+
+QSpinBox* TPrintSettingsDlg::opposite(const QSpinBox* margin) const
+{
+    const Ui& u = *ui_;
+    if (margin == u.top)
+        return u.bottom;
+    if (margin == u.bottom)
+        return u.top;
+    return margin == u.left ? u.right : u.left;
+}
+
+fw::TPrinterGeometry TPrintSettingsDlg::measurePrinter()
 {
     settings_.Printable = fw::Printer().Geometry();
     return settings_.Printable;
 }
 
-void TPrintSettingsDlg::SetMaxima(const fw::TPrinterGeometry& g)
+void TPrintSettingsDlg::setMaxima(const fw::TPrinterGeometry& g)
 {
-    LeftEdit->setMaximum(g.PaperWidth);
-    RightEdit->setMaximum(g.PaperWidth);
-    TopEdit->setMaximum(g.PaperHeight);
-    BottomEdit->setMaximum(g.PaperHeight);
+    ui_->left->setMaximum(g.PaperWidth);
+    ui_->right->setMaximum(g.PaperWidth);
+    ui_->top->setMaximum(g.PaperHeight);
+    ui_->bottom->setMaximum(g.PaperHeight);
 }
 
-void TPrintSettingsDlg::ShowOrientation(QPageLayout::Orientation orientation)
+void TPrintSettingsDlg::showOrientation(QPageLayout::Orientation orientation)
 {
-    PortraitRadio->setChecked(orientation == QPageLayout::Portrait);
-    LandscapeRadio->setChecked(orientation == QPageLayout::Landscape);
-    OrientPicture->setPixmap(PagePicture(orientation, false));
-    MarginPicture->setPixmap(PagePicture(orientation, true));
+    ui_->portrait->setChecked(orientation == QPageLayout::Portrait);
+    ui_->landscape->setChecked(orientation == QPageLayout::Landscape);
+    ui_->orientPicture->setPixmap(PagePicture(orientation, false));
+    ui_->marginPicture->setPixmap(PagePicture(orientation, true));
 }
 
-void TPrintSettingsDlg::ShowFont() { FontLabel->setText(fontName_ + QStringLiteral("   ") + QString::number(fontSize_)); }
+void TPrintSettingsDlg::showFont() { ui_->font->setText(fontName_ + QStringLiteral("   ") + QString::number(fontSize_)); }
 
-void TPrintSettingsDlg::ShowPrinter() { PrinterLabel->setText(fw::Printer().PrinterName()); }
+void TPrintSettingsDlg::showPrinter() { ui_->printer->setText(fw::Printer().PrinterName()); }
 
-void TPrintSettingsDlg::FormCreate()
+void TPrintSettingsDlg::showSettings()
 {
     inMarginChange_ = false;
     // Without a printer installed the report can only be looked at or saved: preview is
     // offered until the user has chosen otherwise.
-    PreviewCheck->setChecked(settings_.Preview || (!settings_.Confirmed && fw::Printer().IsPdfPrinter()));
+    ui_->preview->setChecked(settings_.Preview || (!settings_.Confirmed && fw::Printer().IsPdfPrinter()));
     if (settings_.FontName.isEmpty()) {
         settings_.FontName = PickFont(kPrintCpi).left(kMaxFontName);
         settings_.FontSize = 10;
@@ -289,61 +333,55 @@ void TPrintSettingsDlg::FormCreate()
     QFont font(fontName_);
     font.setPointSize(fontSize_);
     font.setFixedPitch(fontPitch_ == fw::TFontPitch::Fixed);
-    FontDialog->setCurrentFont(font);
-    ShowFont();
-    ShowPrinter();
-    Tabs->setCurrentIndex(0);
+    ui_->fontDialog->setCurrentFont(font);
+    showFont();
+    showPrinter();
+    ui_->tabs->setCurrentIndex(0);
 
     fw::TPrinter& printer = fw::Printer();
     printer.SetOrientation(settings_.Orientation);
     shown_ = settings_.Orientation;
-    ShowOrientation(shown_);
+    showOrientation(shown_);
     if (settings_.PaperSize >= 1 && settings_.PaperSize <= 31)
         printer.SetPaperCode(fw::PaperCodeOfIndex(settings_.PaperSize));
 
-    const fw::TPrinterGeometry g = MeasurePrinter();
-    SetMaxima(g);
+    const fw::TPrinterGeometry g = measurePrinter();
+    setMaxima(g);
     const auto within = [](int value, int min, int max) { return value < min || value > max ? min : value; };
-    TopEdit->setValue(within(settings_.TopMargin, g.MinTop, g.PaperHeight));
-    LeftEdit->setValue(within(settings_.LeftMargin, g.MinLeft, g.PaperWidth));
-    BottomEdit->setValue(within(settings_.BottomMargin, g.MinBottom, g.PaperHeight));
-    RightEdit->setValue(within(settings_.RightMargin, g.MinRight, g.PaperWidth));
+    ui_->top->setValue(within(settings_.TopMargin, g.MinTop, g.PaperHeight));
+    ui_->left->setValue(within(settings_.LeftMargin, g.MinLeft, g.PaperWidth));
+    ui_->bottom->setValue(within(settings_.BottomMargin, g.MinBottom, g.PaperHeight));
+    ui_->right->setValue(within(settings_.RightMargin, g.MinRight, g.PaperWidth));
 }
 
-void TPrintSettingsDlg::StoreSettings()
+void TPrintSettingsDlg::storeSettings()
 {
     TPrintSettings& s = settings_;
     s.FontName = fontName_.left(kMaxFontName);
     s.FontSize = fontSize_;
     s.FontPitch = fontPitch_;
-    s.Preview = PreviewCheck->isChecked();
+    s.Preview = ui_->preview->isChecked();
     s.Confirmed = true;
-    s.Copies = CopiesSpin->value();
-    s.FirstPage = AllPagesRadio->isChecked() ? 0 : FirstPageSpin->value();
-    s.LastPage = AllPagesRadio->isChecked() ? 0 : LastPageSpin->value();
+    s.Copies = ui_->copies->value();
+    s.FirstPage = ui_->allPages->isChecked() ? 0 : ui_->firstPage->value();
+    s.LastPage = ui_->allPages->isChecked() ? 0 : ui_->lastPage->value();
     s.PaperSize = fw::PaperIndexOfCode(fw::Printer().PaperCode());
-    s.Orientation = PortraitRadio->isChecked() ? QPageLayout::Portrait : QPageLayout::Landscape;
-    s.TopMargin = TopEdit->value();
-    s.LeftMargin = LeftEdit->value();
-    s.BottomMargin = BottomEdit->value();
-    s.RightMargin = RightEdit->value();
+    s.Orientation = ui_->portrait->isChecked() ? QPageLayout::Portrait : QPageLayout::Landscape;
+    s.TopMargin = ui_->top->value();
+    s.LeftMargin = ui_->left->value();
+    s.BottomMargin = ui_->bottom->value();
+    s.RightMargin = ui_->right->value();
 }
 
-void TPrintSettingsDlg::PageChoiceClick()
+void TPrintSettingsDlg::enablePageRange()
 {
-    const bool partial = PageRangeRadio->isChecked();
-    FirstPageSpin->setEnabled(partial);
-    LastPageSpin->setEnabled(partial);
-    FirstPageSpin->setFocus();
+    const bool partial = ui_->pageRange->isChecked();
+    ui_->firstPage->setEnabled(partial);
+    ui_->lastPage->setEnabled(partial);
+    ui_->firstPage->setFocus();
 }
 
-void TPrintSettingsDlg::FirstPageSpinChange()
-{
-    // The minimum pulls a smaller last page up with it.
-    LastPageSpin->setMinimum(FirstPageSpin->value());
-}
-
-void TPrintSettingsDlg::MarginChange(QSpinBox* edit)
+void TPrintSettingsDlg::keepRoomForOpposite(QSpinBox* edit)
 {
     if (inMarginChange_)
         return;
@@ -352,60 +390,55 @@ void TPrintSettingsDlg::MarginChange(QSpinBox* edit)
         bool& flag;
         ~Clear() { flag = false; }
     } clear{inMarginChange_};
-    // A margin never leaves less of the paper than its opposite margin takes.
-    const int opposite = Opposite(edit)->value();
-    if (edit->maximum() - edit->value() < opposite)
-        edit->setValue(edit->maximum() - opposite);
+    const int room = opposite(edit)->value();
+    if (edit->maximum() - edit->value() < room)
+        edit->setValue(edit->maximum() - room);
 }
 
-void TPrintSettingsDlg::ChooseOrientation(QPageLayout::Orientation orientation)
+void TPrintSettingsDlg::chooseOrientation(QPageLayout::Orientation orientation)
 {
     if (shown_ != orientation) {
         fw::Printer().SetOrientation(orientation);
-        SetMaxima(MeasurePrinter());
+        setMaxima(measurePrinter());
         shown_ = orientation;
     }
-    ShowOrientation(orientation);
+    showOrientation(orientation);
 }
 
-void TPrintSettingsDlg::PortraitClick() { ChooseOrientation(QPageLayout::Portrait); }
-
-void TPrintSettingsDlg::LandscapeClick() { ChooseOrientation(QPageLayout::Landscape); }
-
-void TPrintSettingsDlg::FontButtonClick()
+void TPrintSettingsDlg::chooseFont()
 {
-    if (fw::ExecPrintModal(*FontDialog) != QDialog::Accepted)
+    if (fw::ExecPrintModal(*ui_->fontDialog) != QDialog::Accepted)
         return;
-    const QFont chosen = FontDialog->currentFont();
+    const QFont chosen = ui_->fontDialog->currentFont();
     const QString family = chosen.family();
     if (family != fontName_)
         fontPitch_ = QFontDatabase::isFixedPitch(family) ? fw::TFontPitch::Fixed : fw::TFontPitch::Variable;
     fontName_ = family.left(kMaxFontName);
     fontSize_ = std::clamp(chosen.pointSize() > 0 ? chosen.pointSize() : fontSize_, kMinFontSize, kMaxFontSize);
-    ShowFont();
+    showFont();
 }
 
-void TPrintSettingsDlg::PrinterButtonClick()
+void TPrintSettingsDlg::choosePrinter()
 {
     // The setup dialog may change the printer, its paper and its orientation: the maxima
     // and the orientation shown follow whatever it left.
     fw::TPrinter& printer = fw::Printer();
     printer.ExecSetupDialog(this);
-    ShowPrinter();
-    SetMaxima(MeasurePrinter());
+    showPrinter();
+    setMaxima(measurePrinter());
     shown_ = printer.Orientation();
-    ShowOrientation(shown_);
+    showOrientation(shown_);
 }
 
-void TPrintSettingsDlg::OkBtnClick()
+void TPrintSettingsDlg::accept()
 {
     fw::Printer().SetOrientation(shown_);
-    const fw::TPrinterGeometry g = MeasurePrinter();
+    const fw::TPrinterGeometry g = measurePrinter();
     struct Margin {
         QSpinBox* Edit;
         int Min;
     };
-    const Margin margins[] = {{TopEdit, g.MinTop}, {LeftEdit, g.MinLeft}, {BottomEdit, g.MinBottom}, {RightEdit, g.MinRight}};
+    const Margin margins[] = {{ui_->top, g.MinTop}, {ui_->left, g.MinLeft}, {ui_->bottom, g.MinBottom}, {ui_->right, g.MinRight}};
     bool fits = true;
     for (const Margin& m : margins)
         fits = fits && m.Edit->value() >= m.Min;
@@ -428,15 +461,15 @@ void TPrintSettingsDlg::OkBtnClick()
     for (const Margin& m : margins)
         if (m.Edit->value() < m.Min)
             set(m.Edit, m.Min);
-    if (LeftEdit->value() + RightEdit->value() >= g.PaperWidth) {
-        set(LeftEdit, g.MinLeft);
-        set(RightEdit, g.MinRight);
+    if (ui_->left->value() + ui_->right->value() >= g.PaperWidth) {
+        set(ui_->left, g.MinLeft);
+        set(ui_->right, g.MinRight);
     }
-    if (TopEdit->value() + BottomEdit->value() >= g.PaperHeight) {
-        set(TopEdit, g.MinTop);
-        set(BottomEdit, g.MinBottom);
+    if (ui_->top->value() + ui_->bottom->value() >= g.PaperHeight) {
+        set(ui_->top, g.MinTop);
+        set(ui_->bottom, g.MinBottom);
     }
-    Tabs->setCurrentIndex(1);
+    ui_->tabs->setCurrentIndex(1);
     if (changed)
         changed->setFocus();
 }
@@ -444,9 +477,9 @@ void TPrintSettingsDlg::OkBtnClick()
 bool ExecutePrintSettingsDlg(TPrintSettings& settings, QWidget* owner)
 {
     const std::unique_ptr<TPrintSettingsDlg> dialog = std::make_unique<TPrintSettingsDlg>(settings, owner);
-    dialog->FormCreate();
+    dialog->showSettings();
     if (dialog->ShowModal() == fw::TModalResult::OK) {
-        dialog->StoreSettings();
+        dialog->storeSettings();
         return true;
     }
     fw::Printer().SetOrientation(settings.Orientation);

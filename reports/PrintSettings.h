@@ -10,14 +10,10 @@
 
 #include <QPageLayout>
 #include <QString>
+#include <memory>
 
-class QCheckBox;
-class QFontDialog;
-class QLabel;
-class QPushButton;
-class QRadioButton;
+class QLayout;
 class QSpinBox;
-class QTabWidget;
 
 namespace corvanel {
 
@@ -60,60 +56,37 @@ public:
     TPrintSettingsDlg(TPrintSettings& settings, QWidget* owner);
     ~TPrintSettingsDlg() override;
 
-    QTabWidget* Tabs;
-    QSpinBox* FirstPageSpin;
-    QSpinBox* LastPageSpin;
-    QSpinBox* CopiesSpin;
-    QRadioButton* AllPagesRadio;
-    QRadioButton* PageRangeRadio;
-    QCheckBox* PreviewCheck;
-    QLabel* PrinterLabel;
-    QLabel* FontLabel;
-    QSpinBox* TopEdit;
-    QSpinBox* BottomEdit;
-    QSpinBox* LeftEdit;
-    QSpinBox* RightEdit;
-    QLabel* MarginPicture;
-    QRadioButton* PortraitRadio;
-    QRadioButton* LandscapeRadio;
-    QLabel* OrientPicture;
-    QPushButton* PrinterButton;
-    QPushButton* FontButton;
-    QPushButton* OkBtn;
-    QPushButton* CancelBtn;
-    QFontDialog* FontDialog;
-
     // Shows the stored settings (choosing the font on first use) and the printer's state.
-    void FormCreate();
+    void showSettings();
     // Writes what the dialog shows into the settings.
-    void StoreSettings();
+    void storeSettings();
 
-    void PageChoiceClick();
-    void FirstPageSpinChange();
-    void MarginChange(QSpinBox* edit);
-    void PortraitClick();
-    void LandscapeClick();
-    void FontButtonClick();
-    void PrinterButtonClick();
-    void OkBtnClick();
-
-    QPageLayout::Orientation ShownOrientation() const { return shown_; }
-    QString FontName() const { return fontName_; }
-    int FontSize() const { return fontSize_; }
-    fw::TFontPitch FontPitch() const { return fontPitch_; }
+    // "&Printeaza": closes with OK when the margins lie inside the printable area, or the
+    // user keeps them outside; otherwise brings them inside and shows them.
+    void accept() override;
 
 private:
-    QSpinBox* MarginEdit(QWidget* parent, const char* name);
-    QSpinBox* Opposite(const QSpinBox* edit) const;
+    struct Ui;
+    QWidget* makePrintingPage();
+    QWidget* makePagePage();
+    QLayout* makeButtons();
+
+    void enablePageRange();
+    // A margin never leaves less of the paper than its opposite margin takes.
+    void keepRoomForOpposite(QSpinBox* margin);
+    QSpinBox* opposite(const QSpinBox* margin) const;
+    void chooseFont();
+    void choosePrinter();
     // The printer's geometry; the minima are recorded in the settings.
-    fw::TPrinterGeometry MeasurePrinter();
-    void SetMaxima(const fw::TPrinterGeometry& g);
-    void ShowOrientation(QPageLayout::Orientation orientation);
-    void ChooseOrientation(QPageLayout::Orientation orientation);
-    void ShowFont();
-    void ShowPrinter();
+    fw::TPrinterGeometry measurePrinter();
+    void setMaxima(const fw::TPrinterGeometry& g);
+    void showOrientation(QPageLayout::Orientation orientation);
+    void chooseOrientation(QPageLayout::Orientation orientation);
+    void showFont();
+    void showPrinter();
 
     TPrintSettings& settings_;
+    std::unique_ptr<Ui> ui_;
     bool inMarginChange_ = false;
     QPageLayout::Orientation shown_ = QPageLayout::Portrait;
     QString fontName_;

@@ -15,6 +15,7 @@
 #include "platform/core/Readable.h"
 
 #include <QWidget>
+#include <array>
 
 namespace corvanel {
 
@@ -23,12 +24,32 @@ using namespace fw;
 namespace {
 
 const QString kFinishedGroup = QStringLiteral("02");
-const QString kQuantityMask = QStringLiteral("#,##0.00");
 
 // The body of every page is a table of six columns; all but the wide middle one have a
 // fixed width (mm), the middle one takes what the page leaves.
 enum TColumn { ColNr, ColData, ColArticle, ColLot, ColUnit, ColQuantity, ColumnCount };
-constexpr double kColumnWidths[ColumnCount] = {12, 18, 0, 30, 12, 24};
+
+// A column of the table: its heading, the receipt field a detail row shows in it (none:
+// the row's text is made by the report), its width (0: the flexible one), how its texts
+// are aligned, the mask of its numbers, and the list of the raw materials printed under it.
+struct TColumnSpec {
+    const char* Title;
+    const char* Field;
+    double Width;
+    TReportAlignment Alignment;
+    const char* Mask;
+    const char* Materials;
+};
+constexpr TColumnSpec kColumns[ColumnCount] = {
+    {"Nr. crt.", nullptr, 12, TReportAlignment::Center, nullptr, nullptr},
+    {"Data", nullptr, 18, TReportAlignment::Center, nullptr, nullptr},
+    {"Dirijare produs", nullptr, 0, TReportAlignment::Left, nullptr, "MPDenumire"},
+    {"Lot", "Lot", 30, TReportAlignment::Center, nullptr, "MPLot"},
+    {"U.M.", "Unitate_masura", 12, TReportAlignment::Center, nullptr, "MPUM"},
+    {"Cantitate", "Cantitate", 24, TReportAlignment::Right, "#,##0.00", "MPCantitate"},
+};
+constexpr double kMaterialIndent = 3; // the raw materials' names under the article's, mm
+const QString kQuantityMask = QString::fromLatin1(kColumns[ColQuantity].Mask);
 
 constexpr double kRow = 5;        // height of a row of the table, mm
 constexpr double kPad = 1;        // space between a cell's rules and its text, mm
@@ -88,59 +109,65 @@ void TTraceabilityReport::ColumnRules(TReportBand* band, int lastColumn)
         band->AddShape(TShapeKind::VerticalLine, ColumnLeft(c), 0, 0, kRow)->StretchWithBand = true;
 }
 
+TReportElement* TTraceabilityReport::InCell(TReportElement* e, int column, int lastColumn) const
+{
+    if (lastColumn < 0)
+        lastColumn = column;
+    e->Left = ColumnLeft(column) + kPad;
+    e->Width = ColumnLeft(lastColumn) + ColumnWidth(lastColumn) - e->Left - kPad;
+    e->Height = kRow;
+    e->Elide = true;
+    return e;
+}
+
+TReportDataText* TTraceabilityReport::Computed(TReportBand* band, const QString& name, std::function<QVariant()> value)
+{
+    TReportDataText* e = band->AddExpression(std::move(value), 0, 0);
+    e->Name = name;
+    return e;
+}
+
+TReportElement* TTraceabilityReport::Caption(TReportBand* band, const QString& name, std::function<QVariant()> value)
+{
+    return Styled(InCell(Computed(band, name, std::move(value)), ColArticle, ColQuantity), TReportAlignment::Left);
+}
+
 void TTraceabilityReport::BuildReport()
 {
-    const double width = Report->ContentWidth();
-    columns_ = ColumnEdges(kColumnWidths, width, 40.0);
-    // A text inside its cell (or from one cell to the end of another).
-    const auto cell = [&](TReportElement* e, int column, int lastColumn = -1) {
-        if (lastColumn < 0)
-            lastColumn = column;
-        e->Left = ColumnLeft(column) + kPad;
-        e->Width = ColumnLeft(lastColumn) + ColumnWidth(lastColumn) - e->Left - kPad;
-        e->Height = kRow;
-        e->Elide = true;
-        return e;
-    };
-    const auto data = [&](TReportBand* band, const QString& field, TReportData* source = nullptr) {
-        return band->AddDataText(field, 0, 0, 0, source);
-    };
-    const auto text = [&](TReportBand* band, const QString& name, std::function<QVariant()> value) {
-        TReportDataText* e = band->AddExpression(std::move(value), 0, 0);
-        e->Name = name;
-        return e;
-    };
-    TField* lot = Receipts->FieldByName(QStringLiteral("Lot"));
-    TField* quantity = Receipts->FieldByName(QStringLiteral("Cantitate"));
-    TField* group = Receipts->FieldByName(QStringLiteral("Cod_grupa"));
-    const auto finishedQuantity = [quantity, group] {
-        return group->AsString() == kFinishedGroup ? quantity->AsFloat() : 0.0;
-    };
-    const auto total = [&](TReportBand* band, const QString& name, std::function<QVariant()> caption) {
-        band->Frame = TFrameSide::All;
-        band->AddShape(TShapeKind::VerticalLine, ColumnLeft(ColQuantity), 0, 0, kRow)->StretchWithBand = true;
-        Styled(cell(text(band, name, std::move(caption)), ColNr, ColUnit), TReportAlignment::Left);
-        TReportSum* sum = band->AddSum(finishedQuantity, kQuantityMask, 0, 0);
-        sum->Name = name + QStringLiteral("Total");
-        Styled(cell(sum, ColQuantity), TReportAlignment::Right);
-    };
-
+    std::array<double, ColumnCount> widths{};
+    for (int c = 0; c < ColumnCount; ++c)
+        widths[size_t(c)] = kColumns[c].Width;
+    columns_ = ColumnEdges(widths, Report->ContentWidth(), 40.0);
     Report->BeforeGenerate = [this](TReport*) { ReportBeforeGenerate(); };
+    BuildPageHeader();
+    TReportGroup* lotGroup = Report->AddGroup(QStringLiteral("Lot"));
+    TReportGroup* warehouseGroup = BuildGroupHeaders(lotGroup);
+    TReportGroup* articleGroup = Report->AddGroup(QStringLiteral("Cod_grupa"));
+    ColumnRules(articleGroup->Header(), ColQuantity);
+    TReportDataText* groupName = articleGroup->Header()->AddDataText(QStringLiteral("DenGrupa"), 0, 0);
+    groupName->BeforePrint = [](TReportElement*, QString& t, bool&) { t += QLatin1Char(':'); };
+    Styled(InCell(groupName, ColArticle), TReportAlignment::Left);
+    BuildDetail();
+    BuildRawMaterials(articleGroup->Footer());
+    BuildTotals(lotGroup, warehouseGroup);
+    BuildPageFooter();
+}
 
-    // Page header: the company, the moment of printing, the title, the period, the headings.
+// The company, the moment of printing, the title, the period, the headings.
+void TTraceabilityReport::BuildPageHeader()
+{
+    const double width = Report->ContentWidth();
     TReportBand* header = Report->PageHeader();
-    TReportDataText* firmName = data(header, QStringLiteral("Denumire"), firmData_.get());
+    TReportDataText* firmName = header->AddDataText(QStringLiteral("Denumire"), 0, 0, 0, firmData_.get());
     firmName->Name = QStringLiteral("FirmDenumire");
     firmName->Bold = true;
     firmName->FontSize = 10;
     firmName->Width = width * 0.6;
     firmName->Elide = true;
-    const std::pair<QString, QString> firmLines[] = {{QStringLiteral("Cod fiscal"), QStringLiteral("Cod fiscal")},
-                                                     {QStringLiteral("Adresa"), QStringLiteral("Adresa")}};
     double top = 5;
-    for (const auto& [caption, field] : firmLines) {
-        header->AddLabel(caption, 0, top, 16);
-        TReportDataText* value = data(header, field, firmData_.get());
+    for (const QString& field : {QStringLiteral("Cod fiscal"), QStringLiteral("Adresa")}) {
+        header->AddLabel(field, 0, top, 16);
+        TReportDataText* value = header->AddDataText(field, 0, 0, 0, firmData_.get());
         value->Name = QStringLiteral("Firm") + QString(field).remove(QLatin1Char(' '));
         value->Left = 17;
         value->Top = top;
@@ -154,117 +181,134 @@ void TTraceabilityReport::BuildReport()
     TReportLabel* title = header->AddLabel(QStringLiteral("Trasabilitatea produselor"), 0, 14);
     title->Name = QStringLiteral("Title");
     Styled(title, TReportAlignment::Center)->FontSize = 16;
-    TReportDataText* period = text(header, QStringLiteral("Period"), [this] {
+    TReportDataText* period = Computed(header, QStringLiteral("Period"), [this] {
         return QStringLiteral("în perioada ") + DateToStr(FromDate, Report->FormatSettings) + QStringLiteral(" - ")
                + DateToStr(ToDate, Report->FormatSettings);
     });
     period->Top = 21;
     period->Alignment = TReportAlignment::Center;
     period->FontSize = 9;
-    const QString headings[ColumnCount] = {QStringLiteral("Nr. crt."),        QStringLiteral("Data"),
-                                           QStringLiteral("Dirijare produs"), QStringLiteral("Lot"),
-                                           QStringLiteral("U.M."),            QStringLiteral("Cantitate")};
     header->AddShape(TShapeKind::Rectangle, 0, kHeaderTop, width, kRow + 1);
     for (int c = 0; c < ColumnCount; ++c) {
-        TReportLabel* heading = header->AddLabel(headings[c], 0, 0);
+        TReportLabel* heading = header->AddLabel(QString::fromUtf8(kColumns[c].Title), 0, 0);
         heading->Name = QStringLiteral("Heading");
-        Styled(cell(heading, c), TReportAlignment::Center)->Top = kHeaderTop;
+        Styled(InCell(heading, c), TReportAlignment::Center)->Top = kHeaderTop;
         heading->Height = kRow + 1;
         if (c > 0)
             header->AddShape(TShapeKind::VerticalLine, ColumnLeft(c), kHeaderTop, 0, kRow + 1);
     }
     header->Height = kHeaderTop + kRow + 1;
+}
 
-    // Lot, then origin, warehouse and article group.
-    TReportGroup* lotGroup = Report->AddGroup(QStringLiteral("Lot"));
+// Lot (each on a new page, numbered), then origin and warehouse; the warehouse's group.
+TReportGroup* TTraceabilityReport::BuildGroupHeaders(TReportGroup* lotGroup)
+{
     lotGroup->NewPage = true;
     TReportBand* lotHeader = lotGroup->Header();
     ColumnRules(lotHeader, ColArticle);
-    TReportDataText* number = text(lotHeader, QStringLiteral("NrCrt"), [] { return QVariant(); });
+    TReportDataText* number = Computed(lotHeader, QStringLiteral("NrCrt"), [] { return QVariant(); });
     number->BeforePrint = [this](TReportElement*, QString& t, bool&) { t = QString::number(LotNumber++); };
-    Styled(cell(number, ColNr), TReportAlignment::Center);
-    Styled(cell(data(lotHeader, QStringLiteral("Data_inregistrarii")), ColData), TReportAlignment::Center);
-    Styled(cell(text(lotHeader, QStringLiteral("LotCaption"), [lot] { return QStringLiteral("LOT: ") + lot->AsString(); }),
-                ColArticle, ColQuantity),
-           TReportAlignment::Left);
+    Styled(InCell(number, ColNr), kColumns[ColNr].Alignment);
+    Styled(InCell(lotHeader->AddDataText(QStringLiteral("Data_inregistrarii"), 0, 0), ColData), kColumns[ColData].Alignment);
+    TField* lot = Receipts->FieldByName(QStringLiteral("Lot"));
+    Caption(lotHeader, QStringLiteral("LotCaption"), [lot] { return QStringLiteral("LOT: ") + lot->AsString(); });
 
     TField* supplierName = Receipts->FieldByName(QStringLiteral("Nume_furnizor"));
     TReportBand* supplierHeader = Report->AddGroup(QStringLiteral("Furnizor"))->Header();
     ColumnRules(supplierHeader, ColArticle);
-    Styled(cell(text(supplierHeader, QStringLiteral("Provenienta"),
-                     [supplierName] { return QStringLiteral("Provenienta: ") + supplierName->AsString(); }),
-                ColArticle, ColQuantity),
-           TReportAlignment::Left);
+    Caption(supplierHeader, QStringLiteral("Provenienta"),
+            [supplierName] { return QStringLiteral("Provenienta: ") + supplierName->AsString(); });
 
     TReportGroup* warehouseGroup = Report->AddGroup(QStringLiteral("Cod_gestiune"));
     ColumnRules(warehouseGroup->Header(), ColArticle);
-    TReportDataText* warehouse = data(warehouseGroup->Header(), QStringLiteral("Denumire"), gestData_.get());
+    TReportDataText* warehouse = warehouseGroup->Header()->AddDataText(QStringLiteral("Denumire"), 0, 0, 0, gestData_.get());
     warehouse->Name = QStringLiteral("Gestiune");
-    Styled(cell(warehouse, ColArticle, ColQuantity), TReportAlignment::Left);
+    Styled(InCell(warehouse, ColArticle, ColQuantity), TReportAlignment::Left);
+    return warehouseGroup;
+}
 
-    TReportGroup* articleGroup = Report->AddGroup(QStringLiteral("Cod_grupa"));
-    ColumnRules(articleGroup->Header(), ColQuantity);
-    TReportDataText* groupName = data(articleGroup->Header(), QStringLiteral("DenGrupa"));
-    groupName->BeforePrint = [](TReportElement*, QString& t, bool&) { t += QLatin1Char(':'); };
-    Styled(cell(groupName, ColArticle), TReportAlignment::Left);
-
-    // Detail: one receipt line.
+// One receipt line: the article made by the report, then the columns of its own fields.
+void TTraceabilityReport::BuildDetail()
+{
     TReportBand* detail = Report->Detail();
     ColumnRules(detail, ColQuantity);
-    TReportDataText* article = text(detail, QStringLiteral("Articol"), [] { return QVariant(); });
+    TReportDataText* article = Computed(detail, QStringLiteral("Articol"), [] { return QVariant(); });
     article->BeforePrint = [this](TReportElement*, QString& t, bool&) { ArticleTextPrint(t); };
-    Styled(cell(article, ColArticle), TReportAlignment::Left);
-    Styled(cell(data(detail, QStringLiteral("Lot")), ColLot), TReportAlignment::Center);
-    Styled(cell(data(detail, QStringLiteral("Unitate_masura")), ColUnit), TReportAlignment::Center);
-    TReportDataText* amount = data(detail, QStringLiteral("Cantitate"));
-    amount->Mask = kQuantityMask;
-    Styled(cell(amount, ColQuantity), TReportAlignment::Right);
-    cell(data(detail, QStringLiteral("Cod_articol")), ColArticle)->Enabled = false;
+    Styled(InCell(article, ColArticle), kColumns[ColArticle].Alignment);
+    for (int c = ColArticle + 1; c < ColumnCount; ++c) {
+        TReportDataText* value = detail->AddDataText(QString::fromLatin1(kColumns[c].Field), 0, 0);
+        if (kColumns[c].Mask)
+            value->Mask = QString::fromLatin1(kColumns[c].Mask);
+        Styled(InCell(value, c), kColumns[c].Alignment);
+    }
+    InCell(detail->AddDataText(QStringLiteral("Cod_articol"), 0, 0), ColArticle)->Enabled = false;
+}
 
-    // After each article group: the raw materials of its receipt, four aligned columns.
-    TReportBand* materials = articleGroup->Footer();
+// After each article group: the raw materials of its receipt, in the columns of the table.
+void TTraceabilityReport::BuildRawMaterials(TReportBand* materials)
+{
     ColumnRules(materials, ColQuantity);
     TReportLabel* used = materials->AddLabel(QStringLiteral("Materii prime utilizate:"), 0, 0);
     used->Name = QStringLiteral("MateriiPrime");
-    Styled(cell(used, ColArticle), TReportAlignment::Left)->Height = 0;
+    Styled(InCell(used, ColArticle), TReportAlignment::Left)->Height = 0;
     used->Top = kPad / 2;
-    const auto memo = [&](const char* name, int column, TReportAlignment alignment, double indent = 0) {
-        TReportMemo* m = materials->AddMemo(0, 0, 0);
-        m->Name = QString::fromLatin1(name);
-        Styled(cell(m, column), alignment, false);
-        m->Left += indent;
-        m->Width -= indent;
-        m->Top = kPad / 2 + LineHeightMm({Report->FontName, Report->FontSize, true});
-        m->Height = 0;
-        return m;
-    };
     lineHeight_ = LineHeightMm({Report->FontName, Report->FontSize});
-    names_ = memo("MPDenumire", ColArticle, TReportAlignment::Left, 3);
-    lots_ = memo("MPLot", ColLot, TReportAlignment::Center);
-    units_ = memo("MPUM", ColUnit, TReportAlignment::Center);
-    quantities_ = memo("MPCantitate", ColQuantity, TReportAlignment::Right);
+    const double firstLine = kPad / 2 + LineHeightMm({Report->FontName, Report->FontSize, true});
+    for (int c = ColArticle; c < ColumnCount; ++c) {
+        TReportMemo* m = materials->AddMemo(0, 0, 0);
+        m->Name = QString::fromLatin1(kColumns[c].Materials);
+        Styled(InCell(m, c), kColumns[c].Alignment, false);
+        if (c == ColArticle) {
+            m->Left += kMaterialIndent;
+            m->Width -= kMaterialIndent;
+        }
+        m->Top = firstLine;
+        m->Height = 0;
+        materials_[size_t(c - ColArticle)] = m;
+    }
     materials->Height = kRow;
     materials->BeforePrint = [this](TReportBand*, bool&) { RawMaterialsBeforePrint(); };
+}
 
-    // Totals of finished products: per warehouse, per lot and for the whole report.
+// Totals of finished products: per warehouse, per lot and for the whole report.
+void TTraceabilityReport::BuildTotals(TReportGroup* lotGroup, TReportGroup* warehouseGroup)
+{
+    TField* quantity = Receipts->FieldByName(QStringLiteral("Cantitate"));
+    TField* group = Receipts->FieldByName(QStringLiteral("Cod_grupa"));
+    const auto finishedQuantity = [quantity, group] {
+        return group->AsString() == kFinishedGroup ? quantity->AsFloat() : 0.0;
+    };
+    const auto total = [&](TReportBand* band, const QString& name, std::function<QVariant()> caption) {
+        band->Frame = TFrameSide::All;
+        band->AddShape(TShapeKind::VerticalLine, ColumnLeft(ColQuantity), 0, 0, kRow)->StretchWithBand = true;
+        Styled(InCell(Computed(band, name, std::move(caption)), ColNr, ColUnit), TReportAlignment::Left);
+        TReportSum* sum = band->AddSum(finishedQuantity, kQuantityMask, 0, 0);
+        sum->Name = name + QStringLiteral("Total");
+        Styled(InCell(sum, ColQuantity), kColumns[ColQuantity].Alignment);
+    };
     total(warehouseGroup->Footer(), QStringLiteral("TotalGestiune"), [this] {
         return QStringLiteral("Total cantitate de produse finite/vana(sarja) ")
                + WarehouseTable->FieldByName(QStringLiteral("Denumire"))->AsString();
     });
+    TField* lot = Receipts->FieldByName(QStringLiteral("Lot"));
     total(lotGroup->Footer(), QStringLiteral("TotalLot"),
           [lot] { return QStringLiteral("Total cantitate de produse finite/lot ") + lot->AsString(); });
     total(Report->Summary(), QStringLiteral("TotalGeneral"),
           [] { return QStringLiteral("Total general cantitate de produse finite obtinute:"); });
+}
 
-    // Page footer: the last article printed and the page number.
+// The last article printed and the page number.
+void TTraceabilityReport::BuildPageFooter()
+{
+    const double width = Report->ContentWidth();
     TReportBand* footer = Report->PageFooter();
     footer->AddShape(TShapeKind::HorizontalLine, 0, 1.5, width, 0);
-    TReportDataText* description = text(footer, QStringLiteral("Descriere"), [this] { return LastDescription; });
+    TReportDataText* description = Computed(footer, QStringLiteral("Descriere"), [this] { return LastDescription; });
     description->Top = 2.5;
     description->Width = width * 0.36;
     description->Elide = true;
-    TReportDataText* sheet = text(footer, QStringLiteral("FisaProdusului"),
-                                  [this] { return QStringLiteral("Fisa Produsului ") + LastName; });
+    TReportDataText* sheet = Computed(footer, QStringLiteral("FisaProdusului"),
+                                      [this] { return QStringLiteral("Fisa Produsului ") + LastName; });
     sheet->Top = 2.5;
     sheet->Left = width * 0.38;
     sheet->Width = width * 0.44;
@@ -294,16 +338,17 @@ void TTraceabilityReport::ArticleTextPrint(QString& text)
 
 void TTraceabilityReport::RawMaterialsBeforePrint()
 {
-    for (TReportMemo* memo : {names_, lots_, units_, quantities_})
+    for (TReportMemo* memo : materials_)
         memo->Lines.clear();
+    auto& [names, lots, units, quantities] = materials_;
     for (const TRawMaterialLine& line : Data->RawMaterials()) {
-        names_->Lines << line.Name;
-        lots_->Lines << line.Lot;
-        units_->Lines << line.Unit;
-        quantities_->Lines << QuantityToStr(line.Quantity, Report->FormatSettings);
+        names->Lines << line.Name;
+        lots->Lines << line.Lot;
+        units->Lines << line.Unit;
+        quantities->Lines << QuantityToStr(line.Quantity, Report->FormatSettings);
     }
     // The last line keeps a little room above the rule that closes the list.
-    names_->Height = names_->Lines.isEmpty() ? 0 : double(names_->Lines.size()) * lineHeight_ + kPad;
+    names->Height = names->Lines.isEmpty() ? 0 : double(names->Lines.size()) * lineHeight_ + kPad;
 }
 
 void TTraceabilityReport::SetSelection(const QString& warehouseList, const QString& supplierList)

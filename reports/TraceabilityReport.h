@@ -14,6 +14,8 @@
 
 #include <QObject>
 #include <QStringList>
+#include <array>
+#include <functional>
 #include <memory>
 
 class QWidget;
@@ -60,8 +62,20 @@ public:
 
 private:
     void BuildReport();
+    void BuildPageHeader();
+    fw::TReportGroup* BuildGroupHeaders(fw::TReportGroup* lotGroup);
+    void BuildDetail();
+    void BuildRawMaterials(fw::TReportBand* materials);
+    void BuildTotals(fw::TReportGroup* lotGroup, fw::TReportGroup* warehouseGroup);
+    void BuildPageFooter();
     // A framed row of the table with the rules at the left of columns 1..lastColumn.
     void ColumnRules(fw::TReportBand* band, int lastColumn);
+    // The element placed inside a cell (or from one cell to the end of another).
+    fw::TReportElement* InCell(fw::TReportElement* e, int column, int lastColumn = -1) const;
+    // A text the report makes, named for the tests and the page model.
+    static fw::TReportDataText* Computed(fw::TReportBand* band, const QString& name, std::function<QVariant()> value);
+    // A text from the article's column to the end of the row.
+    fw::TReportElement* Caption(fw::TReportBand* band, const QString& name, std::function<QVariant()> value);
     double ColumnLeft(int column) const;
     double ColumnWidth(int column) const;
 
@@ -69,10 +83,8 @@ private:
     std::unique_ptr<fw::TDataSetReportData> firmData_;
     std::unique_ptr<fw::TDataSetReportData> gestData_;
     std::vector<double> columns_; // left edges of the columns, then the right edge
-    fw::TReportMemo* names_ = nullptr;
-    fw::TReportMemo* lots_ = nullptr;
-    fw::TReportMemo* units_ = nullptr;
-    fw::TReportMemo* quantities_ = nullptr;
+    // The raw materials' names, lots, units and quantities, under the table's columns.
+    std::array<fw::TReportMemo*, 4> materials_{};
     double lineHeight_ = 0; // of a memo line, mm
 };
 

@@ -9,6 +9,7 @@
 #include "platform/core/Formats.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/DBNavigator.h"
+#include "platform/ui/DialogButtons.h"
 #include "platform/ui/Guard.h"
 #include "platform/ui/Keys.h"
 #include "platform/ui/MessageDlg.h"
@@ -47,143 +48,167 @@ QLabel* NewLabel(QWidget* parent, const char* name, const QString& text, bool bo
 
 } // namespace
 
+struct TRequirementForm::Ui {
+    QFrame* header = nullptr;
+    QLabel* number = nullptr;
+    QLabel* date = nullptr;
+    fw::TDBNavigator* navigator = nullptr;
+    QPushButton* generate = nullptr; // "Genereaza document iesire "
+    fw::TDBGridNormal* agents = nullptr;
+    fw::TDBGridNormal* grid = nullptr;
+    TLotPreviewPanel* lotPreview = nullptr; // the lots the current row would be drawn from
+};
+
 TRequirementForm::TRequirementForm(TProductionContext& context, QWidget* owner)
-    : fw::TForm(owner), context_(context)
+    : fw::TForm(owner), context_(context), ui_(std::make_unique<Ui>())
 {
     setObjectName(QStringLiteral("RequirementForm"));
     SetCaption(QStringLiteral("Fisa Necesar Tehnic"));
     SetPosition(TPosition::ScreenCenter);
-    BuildHeader();
-    BuildGrid();
+    Ui& u = *ui_;
+    makeHeader();
+    makeGrid();
+    u.lotPreview = new TLotPreviewPanel(this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(HeaderPanel);
-    layout->addWidget(AgentsGrid);
-    layout->addWidget(RequirementGrid, 1);
-    LotPreview = new TLotPreviewPanel(this);
-    layout->addWidget(LotPreview);
+    layout->addWidget(u.header);
+    layout->addWidget(u.agents);
+    layout->addWidget(u.grid, 1);
+    layout->addWidget(u.lotPreview);
 
-    connect(GenerateButton, &QPushButton::clicked, this, GuardedSlot(this, [this] { GenerateButtonClick(); }));
-    SetButtonModalResult(CancelButton, TModalResult::Cancel);
-    OnClose = [this](TForm*, TCloseAction& action) { FormClose(action); };
-    FormCreate();
-    FitToGrid();
+    OnClose = [this](TForm*, TCloseAction& action) {
+        action = TCloseAction::Free;
+        releaseData();
+    };
+    prepare();
+    fitToGrid();
 }
 
-void TRequirementForm::FitToGrid()
+void TRequirementForm::fitToGrid()
 {
     // The designed widths, grown where a title needs more, and the window wide enough to
     // show every column.
-    const QFontMetrics titles(RequirementGrid->horizontalHeader()->font());
-    for (int i = 0; i < RequirementGrid->ColumnCount(); ++i) {
-        TColumn* column = RequirementGrid->Columns(i);
+    TDBGridNormal* grid = ui_->grid;
+    const QFontMetrics titles(grid->horizontalHeader()->font());
+    for (int i = 0; i < grid->ColumnCount(); ++i) {
+        TColumn* column = grid->Columns(i);
         column->SetWidth(std::max(column->Width(), titles.horizontalAdvance(column->Title()) + 12));
     }
-    const int grid = RequirementGrid->horizontalHeader()->length() + RequirementGrid->verticalHeader()->width()
-                     + 2 * RequirementGrid->frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    resize(std::max({704, grid, HeaderPanel->sizeHint().width()}), 424 + LotPreview->sizeHint().height());
+    const int width = grid->horizontalHeader()->length() + grid->verticalHeader()->width() + 2 * grid->frameWidth()
+                      + style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    resize(std::max({704, width, ui_->header->sizeHint().width()}),
+           424 + ui_->lotPreview->sizeHint().height());
 }
 
-void TRequirementForm::BuildHeader()
+// The strip across the top: the system's highlight behind white captions, the navigator
+// and the two buttons on the right in the usual colours.
+void TRequirementForm::makeHeader()
 {
-    // The strip across the top: the system's highlight behind white captions, the
-    // navigator and the two buttons on the right in the usual colours.
-    HeaderPanel = new QFrame(this);
-    HeaderPanel->setObjectName(QStringLiteral("HeaderPanel"));
-    HeaderPanel->setFixedHeight(81);
-    QPalette strip = HeaderPanel->palette();
+    Ui& u = *ui_;
+    auto* panel = u.header = new QFrame(this);
+    panel->setObjectName(QStringLiteral("HeaderPanel"));
+    panel->setFixedHeight(81);
+    QPalette strip = panel->palette();
     strip.setColor(QPalette::Window, strip.color(QPalette::Highlight));
     strip.setColor(QPalette::WindowText, Qt::white);
-    HeaderPanel->setPalette(strip);
-    HeaderPanel->setAutoFillBackground(true);
+    panel->setPalette(strip);
+    panel->setAutoFillBackground(true);
 
-    TitleLabel = NewLabel(HeaderPanel, "TitleLabel", QStringLiteral("Fisa de necesar tehnic "), true);
-    QFont title = TitleLabel->font();
-    title.setPointSizeF(title.pointSizeF() * 1.4);
-    TitleLabel->setFont(title);
-    NumberCaption = NewLabel(HeaderPanel, "NumberCaption", QStringLiteral("la documentul nr."));
-    NumberLabel = NewLabel(HeaderPanel, "NumberLabel", QString(), true);
-    DateCaption = NewLabel(HeaderPanel, "DateCaption", QStringLiteral("din data de "));
-    DateLabel = NewLabel(HeaderPanel, "DateLabel", QString(), true);
-    CustomerCaption = NewLabel(HeaderPanel, "CustomerCaption", QStringLiteral("Beneficiar:"));
-    CustomerCaption->hide();
+    QLabel* title = NewLabel(panel, "TitleLabel", QStringLiteral("Fisa de necesar tehnic "), true);
+    QFont titleFont = title->font();
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.4);
+    title->setFont(titleFont);
+    QLabel* numberCaption = NewLabel(panel, "NumberCaption", QStringLiteral("la documentul nr."));
+    u.number = NewLabel(panel, "NumberLabel", QString(), true);
+    QLabel* dateCaption = NewLabel(panel, "DateCaption", QStringLiteral("din data de "));
+    u.date = NewLabel(panel, "DateLabel", QString(), true);
+    QLabel* customerCaption = NewLabel(panel, "CustomerCaption", QStringLiteral("Beneficiar:"));
+    customerCaption->hide();
 
-    RequirementNavigator = new TDBNavigator(HeaderPanel);
-    RequirementNavigator->setObjectName(QStringLiteral("RequirementNavigator"));
-    RequirementNavigator->SetHints({QStringLiteral("Primul"), QStringLiteral("Anterior"), QStringLiteral("Urmator"),
-                                QStringLiteral("Ultimul"), QStringLiteral("Adaugare"), QStringLiteral("Stergere"),
-                                QStringLiteral("Editare"), QStringLiteral("Salvare"), QStringLiteral("Anulare"),
-                                QStringLiteral("Refresh")});
-    GenerateButton = new QPushButton(QStringLiteral("Genereaza document iesire "), HeaderPanel);
-    GenerateButton->setObjectName(QStringLiteral("GenerateButton"));
-    CancelButton = new QPushButton(QStringLiteral("&Renunta"), HeaderPanel);
-    CancelButton->setObjectName(QStringLiteral("CancelButton"));
-    for (QWidget* control : {static_cast<QWidget*>(RequirementNavigator), static_cast<QWidget*>(GenerateButton),
-                             static_cast<QWidget*>(CancelButton)})
+    u.navigator = new TDBNavigator(panel);
+    u.navigator->setObjectName(QStringLiteral("RequirementNavigator"));
+    u.navigator->SetHints({QStringLiteral("Primul"), QStringLiteral("Anterior"), QStringLiteral("Urmator"),
+                           QStringLiteral("Ultimul"), QStringLiteral("Adaugare"), QStringLiteral("Stergere"),
+                           QStringLiteral("Editare"), QStringLiteral("Salvare"), QStringLiteral("Anulare"),
+                           QStringLiteral("Refresh")});
+    // Generation is a command of the box, not its accepting button: Enter in the grid
+    // never generates.
+    QDialogButtonBox* buttons = DialogButtons(this, {{QDialogButtonBox::Cancel, QStringLiteral("&Renunta")}});
+    buttons->setParent(panel);
+    u.generate = buttons->addButton(QStringLiteral("Genereaza document iesire "), QDialogButtonBox::ActionRole);
+    u.generate->setObjectName(QStringLiteral("GenerateButton"));
+    connect(u.generate, &QPushButton::clicked, this, GuardedSlot(this, [this] { generateConsumption(); }));
+    for (QWidget* control : std::initializer_list<QWidget*>{u.navigator, buttons})
         control->setPalette(palette());
 
     auto* captions = new QVBoxLayout;
-    captions->addWidget(TitleLabel);
-    for (auto [caption, value] : {std::pair{NumberCaption, NumberLabel}, {DateCaption, DateLabel}}) {
+    captions->addWidget(title);
+    for (auto [caption, value] : {std::pair{numberCaption, u.number}, {dateCaption, u.date}}) {
         auto* row = new QHBoxLayout;
         row->addWidget(caption);
         row->addWidget(value);
         row->addStretch(1);
         captions->addLayout(row);
     }
-    captions->addWidget(CustomerCaption);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(GenerateButton);
-    buttons->addWidget(CancelButton);
+    captions->addWidget(customerCaption);
     auto* right = new QVBoxLayout;
-    right->addWidget(RequirementNavigator, 0, Qt::AlignRight);
-    right->addLayout(buttons);
-    auto* stripLayout = new QHBoxLayout(HeaderPanel);
-    stripLayout->setContentsMargins(10, 4, 10, 6);
-    stripLayout->addLayout(captions, 1);
-    stripLayout->addLayout(right);
+    right->addWidget(u.navigator, 0, Qt::AlignRight);
+    right->addWidget(buttons);
+    auto* layout = new QHBoxLayout(panel);
+    layout->setContentsMargins(10, 4, 10, 6);
+    layout->addLayout(captions, 1);
+    layout->addLayout(right);
 }
 
-void TRequirementForm::BuildGrid()
+void TRequirementForm::makeGrid()
 {
+    Ui& u = *ui_;
     TProductionData* dm = context_.Data;
     // The agents, hidden: their current row (the first one) signs the document.
-    AgentsGrid = new TDBGridNormal(this);
-    AgentsGrid->setObjectName(QStringLiteral("AgentsGrid"));
-    AgentsGrid->SetOptions(DefaultGridOptions() | TDBGridOption::RowSelect);
-    AgentsGrid->SetReadOnly(true);
-    AgentsGrid->SetDataSource(dm->Requirement().AgentsSource());
-    AgentsGrid->hide();
+    u.agents = new TDBGridNormal(this);
+    u.agents->setObjectName(QStringLiteral("AgentsGrid"));
+    u.agents->SetOptions(DefaultGridOptions() | TDBGridOption::RowSelect);
+    u.agents->SetReadOnly(true);
+    u.agents->SetDataSource(dm->Requirement().AgentsSource());
+    u.agents->hide();
 
-    RequirementGrid = new TDBGridNormal(this);
-    RequirementGrid->setObjectName(QStringLiteral("RequirementGrid"));
-    RequirementGrid->SetOptions(TDBGridOptions(TDBGridOption::Editing) | TDBGridOption::AlwaysShowEditor |
-                            TDBGridOption::Titles | TDBGridOption::Indicator | TDBGridOption::ColLines |
-                            TDBGridOption::RowLines | TDBGridOption::ColumnResize | TDBGridOption::Tabs);
-    RequirementGrid->SetDataSource(dm->Requirement().TempSource());
-    RequirementGrid->AddColumn(QStringLiteral("Denumire"), QStringLiteral("Denumire materie prima"), 300);
-    RequirementGrid->AddColumn(QStringLiteral("Cod_MatPrim"), QStringLiteral("Cod materie prima"), 90);
-    RequirementGrid->AddColumn(QStringLiteral("Cod_grupa"), QStringLiteral("Cod_grupa"));
-    RequirementGrid->AddColumn(QStringLiteral("Cant"), QStringLiteral("Cantitate"));
-    RequirementGrid->AddColumn(QStringLiteral("StocExist"), QStringLiteral("Stoc existent"))->SetColor(TColumn::ButtonFace());
-    RequirementGrid->AddColumn(QStringLiteral("StocFin"), QStringLiteral("Stoc final"))->SetColor(TColumn::ButtonFace());
-    RequirementGrid->OnDrawColumnCell = [this](TDBGridNormal* grid, const QRect& rect, int dataCol, TColumn* column,
-                                           TGridDrawState state) {
-        RequirementGridDrawColumnCell(grid, rect, dataCol, column, state);
+    u.grid = new TDBGridNormal(this);
+    u.grid->setObjectName(QStringLiteral("RequirementGrid"));
+    u.grid->SetOptions(TDBGridOptions(TDBGridOption::Editing) | TDBGridOption::AlwaysShowEditor |
+                       TDBGridOption::Titles | TDBGridOption::Indicator | TDBGridOption::ColLines |
+                       TDBGridOption::RowLines | TDBGridOption::ColumnResize | TDBGridOption::Tabs);
+    u.grid->SetDataSource(dm->Requirement().TempSource());
+    u.grid->AddColumn(QStringLiteral("Denumire"), QStringLiteral("Denumire materie prima"), 300);
+    u.grid->AddColumn(QStringLiteral("Cod_MatPrim"), QStringLiteral("Cod materie prima"), 90);
+    u.grid->AddColumn(QStringLiteral("Cod_grupa"), QStringLiteral("Cod_grupa"));
+    u.grid->AddColumn(QStringLiteral("Cant"), QStringLiteral("Cantitate"));
+    u.grid->AddColumn(QStringLiteral("StocExist"), QStringLiteral("Stoc existent"))->SetColor(TColumn::ButtonFace());
+    u.grid->AddColumn(QStringLiteral("StocFin"), QStringLiteral("Stoc final"))->SetColor(TColumn::ButtonFace());
+    u.grid->OnDrawColumnCell = [this](TDBGridNormal* grid, const QRect& rect, int dataCol, TColumn* column,
+                                      TGridDrawState state) { drawNegativeStockRed(grid, rect, dataCol, column, state); };
+    u.grid->OnKeyDown = [this](TDBGridNormal*, int& key, Qt::KeyboardModifiers) { keepEscapeInTheCell(key); };
+    // Ctrl+Enter or a double click in a material's column: the catalog. The key is taken
+    // whether or not an article is chosen.
+    u.grid->OnKeyPress = [this](TDBGridNormal*, QChar& key) {
+        if (key == QChar(10) && materialColumnSelected()) {
+            key = QChar();
+            pickMaterial();
+        }
     };
-    RequirementGrid->OnKeyDown = [this](TDBGridNormal*, int& key, Qt::KeyboardModifiers) { RequirementGridKeyDown(key); };
-    RequirementGrid->OnKeyPress = [this](TDBGridNormal*, QChar& key) { RequirementGridKeyPress(key); };
-    RequirementGrid->OnDblClick = [this](TDBGridNormal*) { RequirementGridDblClick(); };
-    RequirementNavigator->SetDataSource(dm->Requirement().TempSource());
+    u.grid->OnDblClick = [this](TDBGridNormal*) {
+        if (materialColumnSelected())
+            pickMaterial();
+    };
+    u.navigator->SetDataSource(dm->Requirement().TempSource());
 }
 
 TRequirementForm::~TRequirementForm()
 {
-    ReleaseData();
+    releaseData();
 }
 
-void TRequirementForm::FormCreate()
+void TRequirementForm::prepare()
 {
     TProductionData* dm = context_.Data;
     context_.ReceiptsNeedRefresh = false;
@@ -198,43 +223,37 @@ void TRequirementForm::FormCreate()
         } catch (const EInOutError& e) {
             failure = e.Message(); // the settings file, in its own words
         } catch (...) {
-            ReleaseData();
+            releaseData();
             throw;
         }
     }
     TTable* temp = dm->Requirement().TempTable();
-    GenerateButton->setEnabled(temp->Active() && temp->RecordCount() > 0);
+    ui_->generate->setEnabled(temp->Active() && temp->RecordCount() > 0);
     if (!prepared) {
         MessageDlg(failure, TMsgDlgType::Error);
-        ReleaseData();
+        releaseData();
         return;
     }
     prepared_ = true;
     // With expired lots left out, each row shows beside its stock what that leaves out.
     if (!context_.Settings.DrawExpiredLots)
-        RequirementGrid->AddColumn(QStringLiteral("StocExpirat"), QStringLiteral("Stoc expirat exclus"))
+        ui_->grid->AddColumn(QStringLiteral("StocExpirat"), QStringLiteral("Stoc expirat exclus"))
             ->SetColor(TColumn::ButtonFace());
     dm->Requirement().RequirementRowsChanged = [this](bool hasRows) {
-        GenerateButton->setEnabled(hasRows);
-        ShowLotPreview();
+        ui_->generate->setEnabled(hasRows);
+        showLotPreview();
     };
     if (prepared->ReceiptFound) {
-        NumberLabel->setText(FloatToStr(F(dm->Requirement().DocInTable(), "Numar")->AsFloat(), context_.Formats));
-        DateLabel->setText(DateText(F(dm->Requirement().DocInTable(), "Data")->AsDate(), context_.Formats));
+        ui_->number->setText(FloatToStr(F(dm->Requirement().DocInTable(), "Numar")->AsFloat(), context_.Formats));
+        ui_->date->setText(DateText(F(dm->Requirement().DocInTable(), "Data")->AsDate(), context_.Formats));
         lotsDay_ = prepared->LotsDay;
     }
-    ShowLotPreview();
+    showLotPreview();
     for (const QString& warning : PreparationWarnings(*prepared))
         MessageDlg(warning, TMsgDlgType::Warning);
 }
 
-void TRequirementForm::FormClose(TCloseAction& action)
-{
-    action = TCloseAction::Free;
-    ReleaseData();
-}
-
-void TRequirementForm::ReleaseData()
+void TRequirementForm::releaseData()
 {
     if (released_)
         return;
@@ -256,8 +275,8 @@ void TRequirementForm::ReleaseData()
         MessageDlg(msg::DatabaseError(failure), TMsgDlgType::Error);
 }
 
-void TRequirementForm::RequirementGridDrawColumnCell(TDBGridNormal* grid, const QRect& rect, int dataCol, TColumn* column,
-                                                TGridDrawState state)
+void TRequirementForm::drawNegativeStockRed(TDBGridNormal* grid, const QRect& rect, int dataCol, TColumn* column,
+                                            TGridDrawState state)
 {
     const TField* field = column->Field();
     const bool stockFigure = field
@@ -275,9 +294,9 @@ void TRequirementForm::RequirementGridDrawColumnCell(TDBGridNormal* grid, const 
     grid->Canvas() = noted;
 }
 
-bool TRequirementForm::MaterialColumnSelected() const
+bool TRequirementForm::materialColumnSelected() const
 {
-    const TField* field = RequirementGrid->SelectedField();
+    const TField* field = ui_->grid->SelectedField();
     if (!field)
         return false;
     for (const char* name : {"Cod_MatPrim", "Denumire", "Cod_grupa"})
@@ -286,32 +305,18 @@ bool TRequirementForm::MaterialColumnSelected() const
     return false;
 }
 
-void TRequirementForm::RequirementGridKeyDown(int& key)
+void TRequirementForm::keepEscapeInTheCell(int& key)
 {
     // The editor is always open here, so an Escape from it would close the form and drop
     // every row edited so far: it only cancels the cell's edit, and does nothing without one.
-    const QLineEdit* editor = RequirementGrid->InplaceEditor();
+    const QLineEdit* editor = ui_->grid->InplaceEditor();
     if (key != vk::Escape || !editor || QApplication::focusWidget() != editor)
         return;
     if (!context_.Data->Requirement().TempTable()->IsEditing())
         key = 0;
 }
 
-void TRequirementForm::RequirementGridKeyPress(QChar& key)
-{
-    if (key != QChar(10) || !MaterialColumnSelected())
-        return;
-    key = QChar(); // consumed whether or not an article is chosen
-    PickMaterial();
-}
-
-void TRequirementForm::RequirementGridDblClick()
-{
-    if (MaterialColumnSelected())
-        PickMaterial();
-}
-
-void TRequirementForm::PickMaterial()
+void TRequirementForm::pickMaterial()
 {
     TTable* temp = context_.Data->Requirement().TempTable();
     QString group = F(temp, "Cod_grupa")->AsString();
@@ -325,32 +330,32 @@ void TRequirementForm::PickMaterial()
     F(temp, "Cod_MatPrim")->SetAsString(code);
 }
 
-void TRequirementForm::ShowLotPreview()
+void TRequirementForm::showLotPreview()
 {
     TProductionData* dm = context_.Data;
     TTable* temp = dm ? dm->Requirement().TempTable() : nullptr;
     if (!prepared_ || !temp || !temp->Active() || temp->IsEmpty() || F(temp, "Cod_MatPrim")->AsString().isEmpty()) {
-        LotPreview->Clear();
+        ui_->lotPreview->Clear();
         return;
     }
     const QString group = F(temp, "Cod_grupa")->AsString();
     const QString code = F(temp, "Cod_MatPrim")->AsString();
     try {
-        LotPreview->Show(group + QLatin1Char(' ') + code,
+        ui_->lotPreview->Show(group + QLatin1Char(' ') + code,
                          PreviewDraw(*dm, group, code, F(temp, "Cant")->AsFloat(), lotsDay_), context_.Formats);
     } catch (const EDatabaseError&) {
-        LotPreview->Clear(); // the figures beside it say what failed; generation reads again
+        ui_->lotPreview->Clear(); // the figures beside it say what failed; generation reads again
     }
 }
 
-void TRequirementForm::GenerateButtonClick()
+void TRequirementForm::generateConsumption()
 {
-    if (!RequirementGrid->CommitEdit())
+    if (!ui_->grid->CommitEdit())
         return;
     std::optional<double> written;
     try {
         // The document goes under the user the agents' grid stands on.
-        const TDataSet* agents = AgentsGrid->DataSet();
+        const TDataSet* agents = ui_->agents->DataSet();
         const QString agent = agents->Active() && !agents->Eof() ? F(agents, "Init")->AsString() : QString();
         written = GenerateConsumption(*context_.Data, context_.ReceiptCounter, agent, context_.Screen);
     } catch (const EDatabaseError& e) {

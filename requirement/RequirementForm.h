@@ -7,21 +7,13 @@
 #include <QMdiSubWindow> // until the form header includes it itself
 
 #include <QDate>
+#include <memory>
 
 #include "platform/ui/DBGridNormal.h"
 #include "platform/ui/Form.h"
 
-class QFrame;
-class QLabel;
-class QPushButton;
-
-namespace fw {
-class TDBNavigator;
-}
-
 namespace corvanel {
 
-class TLotPreviewPanel;
 struct TProductionContext;
 
 class TRequirementForm final : public fw::TForm {
@@ -31,45 +23,30 @@ public:
     TRequirementForm(TProductionContext& context, QWidget* owner);
     ~TRequirementForm() override;
 
-    QFrame* HeaderPanel;
-    QLabel* TitleLabel;
-    QLabel* NumberCaption;
-    QLabel* NumberLabel;
-    QLabel* DateCaption;
-    QLabel* DateLabel;
-    QLabel* CustomerCaption;
-    fw::TDBGridNormal* AgentsGrid;
-    fw::TDBNavigator* RequirementNavigator;
-    QPushButton* GenerateButton; // "Genereaza document iesire "
-    QPushButton* CancelButton;      // "&Renunta"
-    fw::TDBGridNormal* RequirementGrid;
-    TLotPreviewPanel* LotPreview; // the lots the current row would be drawn from
-
     // True when the preparation succeeded and the form can be shown.
     bool Prepared() const { return prepared_; }
 
-    void FormCreate();
-    void FormClose(fw::TCloseAction& action);
-    void RequirementGridDrawColumnCell(fw::TDBGridNormal* grid, const QRect& rect, int dataCol, fw::TColumn* column,
-                                   fw::TGridDrawState state);
-    void RequirementGridKeyDown(int& key);
-    void RequirementGridKeyPress(QChar& key);
-    void RequirementGridDblClick();
-    void GenerateButtonClick();
-    // Shows under the grid what generation would draw for the current row.
-    void ShowLotPreview();
-
 private:
-    void BuildHeader();
-    void BuildGrid();
-    void FitToGrid();
+    struct Ui;
+    void makeHeader();
+    void makeGrid();
+    void fitToGrid();
+    void prepare();
+    void drawNegativeStockRed(fw::TDBGridNormal* grid, const QRect& rect, int dataCol, fw::TColumn* column,
+                              fw::TGridDrawState state);
+    // The editor is always open in the grid: Escape only cancels a cell's edit.
+    void keepEscapeInTheCell(int& key);
     // The catalog shortcut applies in the columns that name the material.
-    bool MaterialColumnSelected() const;
-    void PickMaterial();
+    bool materialColumnSelected() const;
+    void pickMaterial();
+    void generateConsumption();
+    // Shows under the grid what generation would draw for the current row.
+    void showLotPreview();
     // Closes the tables and deletes the working table, once.
-    void ReleaseData();
+    void releaseData();
 
     TProductionContext& context_;
+    std::unique_ptr<Ui> ui_;
     bool prepared_ = false;
     QDate lotsDay_; // the receipt's date, which lots expire against
     bool released_ = false;

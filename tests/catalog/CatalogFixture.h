@@ -5,14 +5,23 @@
 #include "ProductionFixture.h"
 #include "Company.h"
 #include "DbFixture.h"
+#include "Named.h"
 #include "catalog/CatalogLookup.h"
 #include "catalog/PriceIndexing.h"
 #include "platform/db/Database.h"
 #include "platform/db/Table.h"
 #include "platform/schema/CompanyTables.h"
 #include "platform/ui/Beep.h"
+#include "platform/ui/DBGridNormal.h"
 #include "platform/ui/Form.h"
+#include "platform/ui/Menus.h"
 #include "platform/ui/MessageDlg.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTimer>
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -22,6 +31,20 @@
 #include <memory>
 
 namespace cattest {
+
+// The lookup's parts, found by the names they are made with.
+inline fw::TDBGridNormal* ArticleGrid(const QObject* form) { return testsupport::Named<fw::TDBGridNormal>(form, "ArticleGrid"); }
+inline fw::TDBGridNormal* GroupGrid(const QObject* form) { return testsupport::Named<fw::TDBGridNormal>(form, "GroupGrid"); }
+inline fw::TDBGridNormal* ClassGrid(const QObject* form) { return testsupport::Named<fw::TDBGridNormal>(form, "ClassGrid"); }
+inline fw::TTable* ArticleTable(const QObject* form) { return testsupport::Named<fw::TTable>(form, "ArticleTable"); }
+inline QPushButton* EditButton(const QObject* form) { return testsupport::Named<QPushButton>(form, "EditButton"); }
+inline QPushButton* OkButton(const QObject* form) { return testsupport::Named<QPushButton>(form, "OkButton"); }
+inline QPushButton* CancelButton(const QObject* form) { return testsupport::Named<QPushButton>(form, "CancelButton"); }
+inline QLineEdit* SearchEdit(const QObject* form) { return testsupport::Named<QLineEdit>(form, "SearchEdit"); }
+inline QComboBox* OrderCombo(const QObject* form) { return testsupport::Named<QComboBox>(form, "OrderCombo"); }
+inline QMenuBar* MenuBar(const QObject* form) { return testsupport::Named<QMenuBar>(form, "MenuBar"); }
+inline QTimer* RefreshTimer(const QObject* form) { return testsupport::Named<QTimer>(form, "RefreshTimer"); }
+inline fw::TMenuItem* IndexPricesItem(const QObject* form) { return testsupport::Named<fw::TMenuItem>(form, "IndexPricesItem"); }
 
 class CatalogFixture : public ::testing::Test {
 protected:
@@ -55,7 +78,7 @@ protected:
 
     void OpenForm() { form = std::make_unique<corvanel::TCatalogLookupForm>(context, nullptr); }
     QString Current(fw::TDataSet* ds, const char* field) const { return ds->FieldByName(field)->AsString(); }
-    QString CurrentArticle() const { return Current(form->ArticleTable, "Cod"); }
+    QString CurrentArticle() const { return Current(ArticleTable(form.get()), "Cod"); }
 
     // Statements of another user: a connection of its own to the company's database file.
     void OtherUser(const QString& sql)

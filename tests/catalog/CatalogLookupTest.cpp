@@ -18,6 +18,7 @@
 
 using namespace corvanel;
 using namespace fw;
+using namespace cattest;
 
 namespace {
 
@@ -34,7 +35,7 @@ protected:
         });
         return ExecuteCatalogLookup(context, nullptr, group, article);
     }
-    static void Ok(TCatalogLookupForm* f) { f->ButtonOK->click(); }
+    static void Ok(TCatalogLookupForm* f) { OkButton(f)->click(); }
 };
 
 TEST(AccountSymbol, AtMostTenCharactersBeforeTheFirstDotAndTwoAnalyticPartsOfTwenty)
@@ -50,18 +51,18 @@ TEST(AccountSymbol, AtMostTenCharactersBeforeTheFirstDotAndTwoAnalyticPartsOfTwe
 
 TEST_F(CatalogLookup, GivesBackTheChosenArticleOrLeavesTheCodesOnCancel)
 {
-    const auto cancel = [](TCatalogLookupForm* f) { f->ButtonCancel->click(); };
-    const auto escape = [](TCatalogLookupForm* f) { QTest::keyClick(f->ArticleGrid, Qt::Key_Escape); };
+    const auto cancel = [](TCatalogLookupForm* f) { CancelButton(f)->click(); };
+    const auto escape = [](TCatalogLookupForm* f) { QTest::keyClick(ArticleGrid(f), Qt::Key_Escape); };
     // Accepting in edit mode saves the article being edited first; the saved code comes back.
     const auto editAndAccept = [](TCatalogLookupForm* f) {
-        f->EditBtn->click();
-        f->ArticleTable->Edit();
-        f->ArticleTable->FieldByName("Cod")->SetAsString("B5");
-        f->ArticleGrid->OnDblClick(f->ArticleGrid);
+        EditButton(f)->click();
+        ArticleTable(f)->Edit();
+        ArticleTable(f)->FieldByName("Cod")->SetAsString("B5");
+        ArticleGrid(f)->OnDblClick(ArticleGrid(f));
     };
     const auto doubleClickFirstRow = [](TCatalogLookupForm* f) {
-        const QRect cell = f->ArticleGrid->visualRect(f->ArticleGrid->model()->index(0, 1));
-        QTest::mouseDClick(f->ArticleGrid->viewport(), Qt::LeftButton, {}, cell.center());
+        const QRect cell = ArticleGrid(f)->visualRect(ArticleGrid(f)->model()->index(0, 1));
+        QTest::mouseDClick(ArticleGrid(f)->viewport(), Qt::LeftButton, {}, cell.center());
     };
     struct Case {
         QString group, article;
@@ -98,17 +99,17 @@ TEST_F(CatalogLookup, DisplayOrdersKeepTheGroupAndSearchTheSecondOrderField)
     };
     const Case cases[] = {{0, "A1 B2 C3", "B", "B2"}, {1, "B2 C3 A1", "M", "C3"}, {2, "C3 A1 B2", "n", "B2"}};
     for (const Case& c : cases) {
-        form->SearchEdit->clear();
-        form->OrderCombo->setCurrentIndex(c.item);
-        EXPECT_EQ(testsupport::Column(*form->ArticleTable, "Cod").join(' '), c.codes);
-        form->SearchEdit->setText(c.search);
+        SearchEdit(form.get())->clear();
+        OrderCombo(form.get())->setCurrentIndex(c.item);
+        EXPECT_EQ(testsupport::Column(*ArticleTable(form.get()), "Cod").join(' '), c.codes);
+        SearchEdit(form.get())->setText(c.search);
         EXPECT_EQ(CurrentArticle(), c.found) << c.item;
-        form->SearchEdit->clear(); // an empty text moves nothing
+        SearchEdit(form.get())->clear(); // an empty text moves nothing
         EXPECT_EQ(CurrentArticle(), c.found);
     }
     form->show();
-    form->ArticleTable->First();
-    QTest::keyClick(form->ArticleGrid, Qt::Key_Space); // outside edit mode: on to the next row
+    ArticleTable(form.get())->First();
+    QTest::keyClick(ArticleGrid(form.get()), Qt::Key_Space); // outside edit mode: on to the next row
     EXPECT_EQ(CurrentArticle(), "A1");
 }
 
@@ -125,14 +126,14 @@ TEST_F(CatalogLookup, CurrencyAndAccountChecksRefuseWithTheirWarnings)
                           {"Cont_marfa", "371.02.003", ""},
                           {"Cont_venituri", "12345678901.1", kAccountWarning}};
     for (const Case& c : cases) {
-        form->ArticleTable->Edit();
-        TField* field = form->ArticleTable->FieldByName(c.field);
+        ArticleTable(form.get())->Edit();
+        TField* field = ArticleTable(form.get())->FieldByName(c.field);
         const QString before = field->AsString();
         messages.Clear();
         EXPECT_EQ(Guarded(nullptr, [&] { field->SetAsString(c.value); }), c.warning.isEmpty()) << c.field;
         EXPECT_EQ(field->AsString(), c.warning.isEmpty() ? c.value : before);
         EXPECT_EQ(messages.Texts(), c.warning.isEmpty() ? QStringList() : QStringList{c.warning});
-        form->ArticleTable->Cancel();
+        ArticleTable(form.get())->Cancel();
     }
 }
 
@@ -144,27 +145,27 @@ TEST_F(CatalogLookup, EditModeAddsArticlesWithDefaultsAndSavesOnlyWithCodeAndNam
     form->ShowGroup("01");
     form->ShowArticle("C3");
     form->show();
-    for (TDBGridNormal* grid : {form->ClassGrid, form->GroupGrid, form->ArticleGrid}) {
+    for (TDBGridNormal* grid : {ClassGrid(form.get()), GroupGrid(form.get()), ArticleGrid(form.get())}) {
         for (int i = 0; i < grid->ColumnCount(); ++i)
             EXPECT_GE(grid->columnWidth(i), grid->fontMetrics().horizontalAdvance(grid->Columns(i)->Title()) + 6)
                 << qPrintable(grid->Columns(i)->Title());
     }
     EXPECT_TRUE(form->grab().save(testsupport::LookDir() + "/catalog-lookup.png"));
-    EXPECT_FALSE(form->MenuBar->isVisible());
-    form->EditBtn->click();
-    EXPECT_TRUE(form->EditBtn->isChecked());
-    EXPECT_FALSE(form->ButtonOK->isEnabled());
-    EXPECT_TRUE(form->MenuBar->isVisible());
+    EXPECT_FALSE(MenuBar(form.get())->isVisible());
+    EditButton(form.get())->click();
+    EXPECT_TRUE(EditButton(form.get())->isChecked());
+    EXPECT_FALSE(OkButton(form.get())->isEnabled());
+    EXPECT_TRUE(MenuBar(form.get())->isVisible());
 
     // Insert pressed in a cell editor further right: a new row, typed from its code.
     QApplication::setActiveWindow(form.get());
-    form->ArticleGrid->setFocus();
-    form->ArticleGrid->SetSelectedField(form->ArticleTable->FieldByName("Descriere"));
-    ASSERT_NE(form->ArticleGrid->InplaceEditor(), nullptr);
+    ArticleGrid(form.get())->setFocus();
+    ArticleGrid(form.get())->SetSelectedField(ArticleTable(form.get())->FieldByName("Descriere"));
+    ASSERT_NE(ArticleGrid(form.get())->InplaceEditor(), nullptr);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Insert);
-    TDataSet* c = form->ArticleTable;
+    TDataSet* c = ArticleTable(form.get());
     ASSERT_EQ(c->State(), TDataSetState::Insert);
-    EXPECT_EQ(form->ArticleGrid->SelectedField()->FieldName(), "Cod");
+    EXPECT_EQ(ArticleGrid(form.get())->SelectedField()->FieldName(), "Cod");
     EXPECT_TRUE(form->grab().save(testsupport::LookDir() + "/catalog-lookup-edit.png"));
     QStringList defaults;
     for (const char* f : {"Grupa", "Cont_marfa", "Cont_cheltuieli", "Cont_TVA_Intrari", "Cont_TVA_Iesiri", "Coef_TVA",
@@ -176,16 +177,16 @@ TEST_F(CatalogLookup, EditModeAddsArticlesWithDefaultsAndSavesOnlyWithCodeAndNam
         c->FieldByName("Cod")->SetAsString(code);
         c->FieldByName("Denumire")->SetAsString(name);
         messages.Clear();
-        form->EditBtn->click(); // leaving edit mode saves the row
+        EditButton(form.get())->click(); // leaving edit mode saves the row
         EXPECT_EQ(messages.Texts(), QStringList{"Introduceti atît codul si denumirea!"});
         EXPECT_EQ(c->State(), TDataSetState::Insert);
         EXPECT_TRUE(form->EditMode());
     }
     c->FieldByName("Cod")->SetAsString("X9");
-    form->EditBtn->click();
+    EditButton(form.get())->click();
     EXPECT_FALSE(form->EditMode());
-    EXPECT_TRUE(form->ButtonOK->isEnabled());
-    EXPECT_FALSE(form->MenuBar->isVisible());
+    EXPECT_TRUE(OkButton(form.get())->isEnabled());
+    EXPECT_FALSE(MenuBar(form.get())->isVisible());
     EXPECT_EQ(testsupport::Column(*c, "Cod").join(' '), ".LAPTE A1 B2 C3 X9");
 }
 
@@ -193,8 +194,8 @@ TEST_F(CatalogLookup, WithoutGroupsItOpensInEditModeWithTheWarning)
 {
     OtherUser("DELETE FROM Grup");
     OpenForm();
-    EXPECT_TRUE(form->EditBtn->isChecked());
-    EXPECT_FALSE(form->ButtonOK->isEnabled());
+    EXPECT_TRUE(EditButton(form.get())->isChecked());
+    EXPECT_FALSE(OkButton(form.get())->isEnabled());
     EXPECT_EQ(messages.Texts(), QStringList{"Adaugati articole în catalog!"});
 }
 
@@ -217,8 +218,8 @@ TEST_F(CatalogLookup, TheLayoutFileHoldsExactlyTheLastLayouts)
         QString group = "01", article = "A1";
         Lookup(group, article, [&](TCatalogLookupForm* f) {
             if (longTitle)
-                f->ArticleGrid->Columns(1)->SetTitle(QString(longTitle, 'x'));
-            written.push_back(GridLayouts({f->GroupGrid, f->ArticleGrid}));
+                ArticleGrid(f)->Columns(1)->SetTitle(QString(longTitle, 'x'));
+            written.push_back(GridLayouts({GroupGrid(f), ArticleGrid(f)}));
             Ok(f);
         });
         QFile file(LookupLayoutFileName);
@@ -265,7 +266,7 @@ TEST_F(CatalogLookup, ALayoutFileAnEarlierVersionWroteIsTakenOver)
     QFile::setPermissions(LookupLayoutFileName, QFile::ReadOwner | QFile::WriteOwner);
     QString group = "01", article = "A1";
     EXPECT_TRUE(Lookup(group, article, [](TCatalogLookupForm* f) {
-        f->ArticleTable->Next();
+        ArticleTable(f)->Next();
         Ok(f);
     }));
     EXPECT_EQ(article, "B2");
@@ -279,19 +280,19 @@ TEST_F(CatalogLookup, OtherUsersChangesAppearOnRefreshButNeverUnderAnEdit)
 {
     OpenForm();
     form->ShowGroup("01");
-    EXPECT_EQ(form->RefreshTimer->isActive() ? form->RefreshTimer->interval() : 0, 30000);
+    EXPECT_EQ(RefreshTimer(form.get())->isActive() ? RefreshTimer(form.get())->interval() : 0, 30000);
     OtherUser("INSERT INTO CATALOG (Grupa, Cod, Denumire) VALUES ('01', 'B3', 'Nou')");
     OtherUser("UPDATE CATALOG SET Denumire = 'Alfa 2' WHERE Cod = 'B2'");
 
     // A row being edited is left as the user has it while the others are read again.
-    ASSERT_TRUE(form->ArticleTable->Locate("Cod", {"A1"}));
-    const QString name = Current(form->ArticleTable, "Denumire");
-    form->ArticleTable->Edit();
-    form->ArticleTable->FieldByName("Descriere")->SetAsString("in lucru");
+    ASSERT_TRUE(ArticleTable(form.get())->Locate("Cod", {"A1"}));
+    const QString name = Current(ArticleTable(form.get()), "Denumire");
+    ArticleTable(form.get())->Edit();
+    ArticleTable(form.get())->FieldByName("Descriere")->SetAsString("in lucru");
     form->RefreshTables();
-    EXPECT_EQ(Current(form->ArticleTable, "Descriere") + "/" + Current(form->ArticleTable, "Denumire"), "in lucru/" + name);
-    form->ArticleTable->Cancel();
-    ASSERT_TRUE(form->ArticleTable->Locate("Cod", {"B2"}));
+    EXPECT_EQ(Current(ArticleTable(form.get()), "Descriere") + "/" + Current(ArticleTable(form.get()), "Denumire"), "in lucru/" + name);
+    ArticleTable(form.get())->Cancel();
+    ASSERT_TRUE(ArticleTable(form.get())->Locate("Cod", {"B2"}));
 
     // Coming back to the window brings the changes in.
     QWidget elsewhere;
@@ -300,8 +301,8 @@ TEST_F(CatalogLookup, OtherUsersChangesAppearOnRefreshButNeverUnderAnEdit)
     QApplication::setActiveWindow(form.get());
     QApplication::setActiveWindow(&elsewhere);
     QApplication::setActiveWindow(form.get());
-    EXPECT_EQ(Current(form->ArticleTable, "Denumire"), "Alfa 2");
-    EXPECT_EQ(testsupport::Column(*form->ArticleTable, "Cod").join(' '), "A1 B2 B3 C3");
+    EXPECT_EQ(Current(ArticleTable(form.get()), "Denumire"), "Alfa 2");
+    EXPECT_EQ(testsupport::Column(*ArticleTable(form.get()), "Cod").join(' '), "A1 B2 B3 C3");
 }
 
 } // namespace

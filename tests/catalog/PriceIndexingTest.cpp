@@ -3,7 +3,6 @@
 #include "CatalogFixture.h"
 #include "Engine.h"
 #include "TempDir.h"
-#include "catalog/PercentageDialog.h"
 #include "data/Messages.h"
 #include "platform/core/Exceptions.h"
 #include "platform/db/Connection.h"
@@ -23,6 +22,7 @@
 
 using namespace corvanel;
 using namespace fw;
+using namespace cattest;
 
 namespace {
 
@@ -35,33 +35,33 @@ protected:
         OpenForm();
         form->ShowGroup(group);
         form->show();
-        form->EditBtn->click();
+        EditButton(form.get())->click();
         TModalHook hook([&](TForm* f) {
-            auto* dlg = dynamic_cast<TPercentageDlg*>(f);
-            EXPECT_NE(dlg, nullptr);
-            prompt = dlg->Question->text();
-            EXPECT_GE(dlg->height(), dlg->sizeHint().height());
-            dlg->grab().save(testsupport::LookDir() + "/catalog-ask-coef.png");
-            EXPECT_EQ(dlg->PercentageEdit->value(), 0);
+            EXPECT_EQ(f->objectName(), "PercentageDlg");
+            prompt = testsupport::Named<QLabel>(f, "Question")->text();
+            EXPECT_GE(f->height(), f->sizeHint().height());
+            f->grab().save(testsupport::LookDir() + "/catalog-ask-coef.png");
+            auto* edit = testsupport::Named<QDoubleSpinBox>(f, "PercentageEdit");
+            EXPECT_EQ(edit->value(), 0);
             if (percentage)
-                dlg->PercentageEdit->setValue(*percentage);
-            (percentage ? dlg->OKBtn : dlg->CancelBtn)->click();
+                edit->setValue(*percentage);
+            testsupport::Named<QPushButton>(f, percentage ? "OkButton" : "CancelButton")->click();
             return TModalResult::None;
         });
-        form->IndexPricesItem->Action()->trigger();
+        IndexPricesItem(form.get())->Action()->trigger();
         prompts = hook.Calls();
     }
     // What the lookup's grid shows as the first article's price.
     QString ShownPrice() const
     {
-        const int column = form->ArticleGrid->ColumnByFieldName("Pret_vinzare")->Index();
-        return form->ArticleGrid->model()->data(form->ArticleGrid->model()->index(0, column)).toString();
+        const int column = ArticleGrid(form.get())->ColumnByFieldName("Pret_vinzare")->Index();
+        return ArticleGrid(form.get())->model()->data(ArticleGrid(form.get())->model()->index(0, column)).toString();
     }
     // Nothing of the work is left behind: no progress window, controls back, normal cursor.
     void ExpectCleanedUp() const
     {
         EXPECT_TRUE(form->findChildren<TPriceIndexingForm*>().isEmpty());
-        EXPECT_FALSE(form->ArticleTable->ControlsDisabled());
+        EXPECT_FALSE(ArticleTable(form.get())->ControlsDisabled());
         EXPECT_EQ(context.Screen->Cursor(), TCursor::Default);
     }
 
@@ -82,7 +82,7 @@ TEST_P(PriceIndexBy, MultipliesTheGroupsPricesAndShowsThemAtOnce)
               "\"Lactate crude\" :");
     EXPECT_EQ(messages.Texts(), QStringList{"Preturile de vînzare pentru grupa \"01\" au fost actualizate cu succes!"});
     EXPECT_EQ(beeps, std::vector<TBeep>{TBeep::Information});
-    EXPECT_EQ(ShownPrice(), FormatFloat("#,##0.00", form->ArticleTable->Lookup("Cod", {"A1"}, "Pret_vinzare").toDouble()));
+    EXPECT_EQ(ShownPrice(), FormatFloat("#,##0.00", ArticleTable(form.get())->Lookup("Cod", {"A1"}, "Pret_vinzare").toDouble()));
     ExpectCleanedUp();
 }
 
@@ -132,7 +132,7 @@ TEST_F(PriceIndex, TheCommandsHintLeavesTheStatusLineWithTheLookup)
 {
     OpenForm();
     form->show();
-    context.Application->SetHint(form->IndexPricesItem->Hint()); // as hovering the command leaves it
+    context.Application->SetHint(IndexPricesItem(form.get())->Hint()); // as hovering the command leaves it
     form->close();
     EXPECT_EQ(context.Application->Hint(), "");
 }

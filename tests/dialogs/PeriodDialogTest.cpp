@@ -5,6 +5,7 @@
 #include "dialogs/PeriodDialog.h"
 #include "platform/ui/Beep.h"
 #include "platform/ui/MessageDlg.h"
+#include "support/Named.h"
 #include "support/TempDir.h"
 
 #include <QApplication>
@@ -20,6 +21,7 @@
 
 using namespace corvanel;
 using namespace fw;
+using testsupport::Named;
 
 namespace {
 
@@ -46,13 +48,13 @@ protected:
 TEST_F(Interval, AStartAfterTheEndIsRefusedAndTheDialogStaysOpen)
 {
     const QString refused = "Intervalul de timp nu este corect! 01.02.2026 < 05.02.2026";
-    const auto click = [](TPeriodDlg* d) { d->OkBtn->click(); };
+    const auto click = [](TPeriodDlg* d) { Named<QPushButton>(d, "OkButton")->click(); };
     // Enter in the start box only moves on; in the end box it acts as OK.
     const auto enter = [](TPeriodDlg* d) {
-        EXPECT_EQ(d->focusWidget(), d->FirstDateEdit);
-        QTest::keyClick(d->FirstDateEdit, Qt::Key_Return);
-        EXPECT_EQ(d->focusWidget(), d->LastDateEdit);
-        QTest::keyClick(d->LastDateEdit, Qt::Key_Return);
+        EXPECT_EQ(d->focusWidget(), Named<TDateEdit>(d, "FirstDateEdit"));
+        QTest::keyClick(Named<TDateEdit>(d, "FirstDateEdit"), Qt::Key_Return);
+        EXPECT_EQ(d->focusWidget(), Named<TDateEdit>(d, "LastDateEdit"));
+        QTest::keyClick(Named<TDateEdit>(d, "LastDateEdit"), Qt::Key_Return);
     };
     const auto closeBox = [](TPeriodDlg* d) { d->close(); };
     // Days of February 2026, what the user does, whether the period is taken, the warning.
@@ -72,7 +74,7 @@ TEST_F(Interval, AStartAfterTheEndIsRefusedAndTheDialogStaysOpen)
             confirm(d);
             stayedOpen = d->InModal();
             if (stayedOpen)
-                d->CancelBtn->click();
+                Named<QPushButton>(d, "CancelButton")->click();
         });
         EXPECT_EQ(result, accepted) << name;
         EXPECT_EQ(stayedOpen, !warning.isEmpty()) << name;
@@ -88,12 +90,12 @@ TEST_F(Interval, AnImpossibleDateIsNeverAcceptedAsTheDateBeforeIt)
     // 31/02/2026 typed in the end box, then the dialog accepted three ways: it beeps and
     // stays with that box focused; a real date typed then is taken.
     const std::vector<std::pair<const char*, std::function<void(TPeriodDlg*)>>> ways = {
-        {"Enter", [](TPeriodDlg* d) { QTest::keyClick(d->LastDateEdit, Qt::Key_Return); }},
+        {"Enter", [](TPeriodDlg* d) { QTest::keyClick(Named<TDateEdit>(d, "LastDateEdit"), Qt::Key_Return); }},
         {"Tab, Enter", [](TPeriodDlg* d) {
-             QTest::keyClick(d->LastDateEdit, Qt::Key_Tab);
+             QTest::keyClick(Named<TDateEdit>(d, "LastDateEdit"), Qt::Key_Tab);
              QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
          }},
-        {"&Deschide", [](TPeriodDlg* d) { QTest::mouseClick(d->OkBtn, Qt::LeftButton); }},
+        {"&Deschide", [](TPeriodDlg* d) { QTest::mouseClick(Named<QPushButton>(d, "OkButton"), Qt::LeftButton); }},
     };
     for (const auto& [name, accept] : ways) {
         int beeps = 0;
@@ -101,16 +103,17 @@ TEST_F(Interval, AnImpossibleDateIsNeverAcceptedAsTheDateBeforeIt)
         TDateTime start = Day(2026, 2, 1), end = Day(2026, 2, 5);
         const bool result = Run(start, end, [&, accept = accept, name = name](TPeriodDlg* d) {
             QApplication::setActiveWindow(d);
-            d->LastDateEdit->setFocus();
-            d->LastDateEdit->selectAll();
-            QTest::keyClicks(d->LastDateEdit, "31022026");
+            auto* last = Named<TDateEdit>(d, "LastDateEdit");
+            last->setFocus();
+            last->selectAll();
+            QTest::keyClicks(last, "31022026");
             accept(d);
             EXPECT_TRUE(d->InModal()) << name;
             EXPECT_GE(beeps, 1) << name;
-            EXPECT_EQ(QApplication::focusWidget(), d->LastDateEdit) << name;
-            d->LastDateEdit->selectAll();
-            QTest::keyClicks(d->LastDateEdit, "10022026");
-            QTest::keyClick(d->LastDateEdit, Qt::Key_Return);
+            EXPECT_EQ(QApplication::focusWidget(), last) << name;
+            last->selectAll();
+            QTest::keyClicks(last, "10022026");
+            QTest::keyClick(last, Qt::Key_Return);
             EXPECT_FALSE(d->InModal()) << name;
         });
         EXPECT_TRUE(result) << name;
@@ -172,14 +175,15 @@ TEST_F(DateBox, TheCalendarOpensOnTheBoxDateAndADoubleClickChoosesADay)
         auto* cal = dynamic_cast<TCalendarForm*>(form);
         EXPECT_NE(cal, nullptr);
         EXPECT_EQ(cal->Date(), QDate(2026, 2, 5));
-        QTest::keyClick(cal->Calendar, Qt::Key_PageUp);
-        titleAfterPageUp = cal->TitleLabel->text();
-        cal->NextMonthBtn->click();
-        cal->NextMonthBtn->click();
-        QTest::keyClick(cal->Calendar, Qt::Key_PageDown);
+        auto* month = Named<QCalendarWidget>(cal, "Calendar");
+        QTest::keyClick(month, Qt::Key_PageUp);
+        titleAfterPageUp = Named<QLabel>(cal, "TitleLabel")->text();
+        Named<QToolButton>(cal, "NextMonthBtn")->click();
+        Named<QToolButton>(cal, "NextMonthBtn")->click();
+        QTest::keyClick(month, Qt::Key_PageDown);
         EXPECT_EQ(cal->Date(), QDate(2026, 4, 5));
         // The current cell is the chosen day.
-        auto* view = cal->Calendar->findChild<QTableView*>();
+        auto* view = month->findChild<QTableView*>();
         const QRect cell = view->visualRect(view->currentIndex());
         QTest::mouseDClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
         return TModalResult::None; // the double click closed it already
@@ -193,7 +197,7 @@ TEST_F(DateBox, TheCalendarOpensOnTheBoxDateAndADoubleClickChoosesADay)
     // Renuntat: the box keeps its date.
     TModalHook cancel([](TForm* form) {
         static_cast<TCalendarForm*>(form)->ChangeMonth(3);
-        static_cast<TCalendarForm*>(form)->CancelBtn->click();
+        Named<QPushButton>(form, "CancelButton")->click();
         return TModalResult::None;
     });
     box->Button()->click();
@@ -220,20 +224,21 @@ TEST(DialogsLook, IntervalAndCalendar)
 {
     TProductionContext context;
     TPeriodDlg dlg(context.Formats, nullptr);
-    dlg.FirstDateEdit->SetDate(Day(2026, 2, 1));
-    dlg.LastDateEdit->SetDate(Day(2026, 2, 28));
+    dlg.setPeriod(Day(2026, 2, 1), Day(2026, 2, 28));
     dlg.show();
     EXPECT_GE(dlg.width(), 539);
     EXPECT_GE(dlg.height(), 96);
-    for (QWidget* w : std::initializer_list<QWidget*>{dlg.FromLabel, dlg.ToLabel, dlg.FirstDateEdit, dlg.LastDateEdit,
-                                                      dlg.OkBtn, dlg.CancelBtn})
-        EXPECT_GE(w->width(), w->sizeHint().width()) << qPrintable(w->objectName());
+    for (const char* name : {"FromLabel", "ToLabel", "FirstDateEdit", "LastDateEdit", "OkButton", "CancelButton"}) {
+        const QWidget* w = Named(&dlg, name);
+        EXPECT_GE(w->width(), w->sizeHint().width()) << name;
+    }
     EXPECT_TRUE(dlg.grab().save(testsupport::LookDir() + "/interval.png"));
 
-    TCalendarForm cal(dlg.FirstDateEdit);
+    TCalendarForm cal(Named<TDateEdit>(&dlg, "FirstDateEdit"));
     cal.SetDate(QDate(2026, 2, 5));
     cal.show();
-    EXPECT_GE(cal.TitleLabel->width(), cal.TitleLabel->sizeHint().width());
+    const QLabel* title = Named<QLabel>(&cal, "TitleLabel");
+    EXPECT_GE(title->width(), title->sizeHint().width());
     EXPECT_TRUE(cal.grab().save(testsupport::LookDir() + "/calendar.png"));
 }
 

@@ -1,6 +1,7 @@
 // The warehouse and supplier pickers and the code list they hand to the traceability report.
 #include "ProductionFixture.h"
 #include "Company.h"
+#include "Named.h"
 #include "dialogs/CodeList.h"
 #include "dialogs/SupplierPicker.h"
 #include "dialogs/WarehousePicker.h"
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTableView>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -56,8 +58,9 @@ protected:
     // Clicks a row of the picker's grid, with Ctrl to add it to the choice.
     static void ClickRow(TCodePickerDlg* dlg, int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
-        const QRect cell = dlg->Grid->visualRect(dlg->Grid->model()->index(row, 1));
-        QTest::mouseClick(dlg->Grid->viewport(), Qt::LeftButton, modifiers, cell.center());
+        auto* grid = Named<QTableView>(dlg, "Grid");
+        const QRect cell = grid->visualRect(grid->model()->index(row, 1));
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, modifiers, cell.center());
     }
 
     TestCompany company;
@@ -90,11 +93,11 @@ TEST_F(Pickers, TheListFollowsTheBoxAndTheChosenRows)
                     ClickRow(dlg, *a - '0', ctrl ? Qt::ControlModifier : Qt::NoModifier);
                 ctrl = *a == '+';
                 if (*a == 'B')
-                    dlg->AllCheck->click();
+                    Named<QCheckBox>(dlg, "AllCheck")->click();
                 else if (*a == 'O')
-                    dlg->OkBtn->click();
+                    Named<QPushButton>(dlg, "OkButton")->click();
                 else if (*a == 'I')
-                    dlg->CancelBtn->click();
+                    Named<QPushButton>(dlg, "CancelButton")->click();
                 else if (*a == 'X')
                     dlg->close();
             }
@@ -112,11 +115,11 @@ TEST_F(Pickers, TheSupplierQueryIsReadOnlyOnceTheBoxIsClearedAndAQuotedCodeComes
     QString list;
     TModalHook hook([&](TForm* form) {
         auto* dlg = dynamic_cast<TSupplierPickerDlg*>(form);
-        EXPECT_FALSE(dlg->SupplierQuery->Active()); // nothing is read while "all" holds
-        dlg->AllCheck->click();
-        EXPECT_TRUE(dlg->Grid->isEnabled());
+        EXPECT_FALSE(Named<fw::TQuery>(dlg, "SupplierQuery")->Active()); // nothing is read while "all" holds
+        Named<QCheckBox>(dlg, "AllCheck")->click();
+        EXPECT_TRUE(Named<QTableView>(dlg, "Grid")->isEnabled());
         ClickRow(dlg, 0);
-        dlg->OkBtn->click();
+        Named<QPushButton>(dlg, "OkButton")->click();
         return TModalResult::None;
     });
     ASSERT_TRUE(ExecuteSupplierPicker(context, nullptr, list));
@@ -135,12 +138,12 @@ TEST_F(Pickers, AnErrorReadingTheWarehousesIsReportedAndLeavesTheGridOff)
     QString list = "kept";
     TModalHook hook([&](TForm* form) {
         auto* dlg = static_cast<TWarehousePickerDlg*>(form);
-        dlg->AllCheck->click();
+        Named<QCheckBox>(dlg, "AllCheck")->click();
         EXPECT_EQ(messages.Count(), 1);
         EXPECT_EQ(messages.Last().Kind, TMsgDlgType::Error);
-        EXPECT_FALSE(dlg->Grid->isEnabled());
+        EXPECT_FALSE(Named<QTableView>(dlg, "Grid")->isEnabled());
         EXPECT_EQ(context.Screen->Cursor(), TCursor::Default);
-        dlg->OkBtn->click();
+        Named<QPushButton>(dlg, "OkButton")->click();
         return TModalResult::None;
     });
     EXPECT_TRUE(ExecuteWarehousePicker(context, nullptr, list));
@@ -160,14 +163,16 @@ TEST_F(Pickers, LookWithTheirColumnsWhole)
             dlg = std::make_unique<TSupplierPickerDlg>(context, nullptr);
         dlg->show();
         EXPECT_TRUE(dlg->grab().save(LookDir() + "/" + name + "-all.png"));
-        dlg->AllCheck->click();
+        Named<QCheckBox>(dlg.get(), "AllCheck")->click();
         ClickRow(dlg.get(), 0);
         ClickRow(dlg.get(), 1, Qt::ControlModifier);
         QApplication::processEvents();
-        EXPECT_FALSE(dlg->Grid->horizontalScrollBar()->isVisible()) << qPrintable(name);
+        const auto* grid = Named<QTableView>(dlg.get(), "Grid");
+        EXPECT_FALSE(grid->horizontalScrollBar()->isVisible()) << qPrintable(name);
         const QString longest = name == "selgest" ? "_WWM" : "PRODUCTIEWWMM";
-        EXPECT_GT(dlg->Grid->columnWidth(0), dlg->Grid->fontMetrics().horizontalAdvance(longest)) << qPrintable(name);
-        EXPECT_GE(dlg->HintLabel->height(), dlg->HintLabel->heightForWidth(dlg->HintLabel->width())) << qPrintable(name);
+        EXPECT_GT(grid->columnWidth(0), grid->fontMetrics().horizontalAdvance(longest)) << qPrintable(name);
+        const auto* hint = Named<QLabel>(dlg.get(), "HintLabel");
+        EXPECT_GE(hint->height(), hint->heightForWidth(hint->width())) << qPrintable(name);
         EXPECT_TRUE(dlg->grab().save(LookDir() + "/" + name + ".png"));
     }
 }

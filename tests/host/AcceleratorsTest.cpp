@@ -1,16 +1,19 @@
 // Every window of the host and of the add-on answers to each Alt+letter once: a letter two
 // controls share only moves the focus between them, and the command behind one of them is
 // never run. The walk opens every window the menus reach on the demo company, and the
-// dialogs those open in turn, and reads each as it stands.
+// dialogs those open in turn, and reads each as it stands. Each window read is also saved
+// as a picture (look/windows/<name>.png), so that a change to a window's shape can be seen.
 #include "HostFixture.h"
 #include "host/DocInForm.h"
 #include "host/MainForm.h"
 #include "platform/print/Printer.h"
 #include "platform/ui/Form.h"
 #include "platform/ui/MessageDlg.h"
+#include "TempDir.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -119,6 +122,10 @@ struct TWalk {
     {
         Seen << Title(window);
         Clashes << SharedLetters(window);
+        const QString dir = testsupport::LookDir() + QStringLiteral("/windows");
+        QDir().mkpath(dir);
+        window->grab().save(dir + QLatin1Char('/') + (window->objectName().isEmpty() ? Title(window) : window->objectName()) +
+                            QStringLiteral(".png"));
     }
 };
 

@@ -75,7 +75,7 @@ TEST(RecallWindow, FollowsADemoLotForwardAndPrintsItToPdf)
         asked << dialog->objectName();
         if (auto* preview = dialog->findChild<QCheckBox*>(QStringLiteral("PreviewCheck")))
             preview->setChecked(true);
-        dialog->findChild<QAbstractButton*>(QStringLiteral("OkBtn"))->click();
+        dialog->findChild<QAbstractButton*>(QStringLiteral("OkButton"))->click();
         return fw::TModalResult::None;
     });
     hosttest::ScriptedPrintDialogs dialogs([&](QDialog& dialog) {

@@ -1,6 +1,7 @@
 // A company on a server, made from the host's menu: the directory keeps the connection
 // file, the tables go into the server's database, and another workstation joins it.
 #include "HostFixture.h"
+#include "Named.h"
 #include "host/MainForm.h"
 #include "host/ServerCompanyDlg.h"
 #include "platform/db/Connection.h"
@@ -41,12 +42,15 @@ TEST(ServerCompany, TheDialogAsksForADirectoryWithoutACompanyAndADatabase)
         fw::TModalResult result = fw::TModalResult::None;
         {
             fw::TModalHook hook([&](fw::TForm*) {
-                dialog.DirectoryEdit->setText(c.directory);
-                dialog.HostEdit->setText("depozit");
-                dialog.PortEdit->setText("5433");
-                dialog.DatabaseEdit->setText(c.database);
-                dialog.SchemaEdit->setText("Lactate");
-                dialog.OkBtn->click();
+                const auto type = [&](const char* edit, const QString& text) {
+                    testsupport::Named<QLineEdit>(&dialog, edit)->setText(text);
+                };
+                type("DirectoryEdit", c.directory);
+                type("HostEdit", "depozit");
+                type("PortEdit", "5433");
+                type("DatabaseEdit", c.database);
+                type("SchemaEdit", "Lactate");
+                testsupport::Named<QPushButton>(&dialog, "OkButton")->click();
                 return dialog.ModalResult();
             });
             result = dialog.ShowModal();

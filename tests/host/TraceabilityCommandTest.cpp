@@ -91,7 +91,7 @@ TEST(TraceabilityCommand, RunsOnTheDemoCompanyFromTheQuestionsToAPdf)
                 EXPECT_TRUE(previewBox->isChecked()); // no printer: the screen is offered first
                 previewBox->setChecked(preview);
             }
-            Click(form, "OkBtn");
+            Click(form, "OkButton");
             return fw::TModalResult::None;
         });
         ScriptedPrintDialogs dialogs([&](QDialog& dialog) {
@@ -163,7 +163,7 @@ TEST(ExpiringLotsCommand, AsksTheDaysThroughTheModalRunnerAndKeepsThemForTheNext
     QList<int> offered;
     fw::TModalHook hook([&](fw::TForm* form) {
         asked << form->objectName();
-        Click(form, "OkBtn");
+        Click(form, "OkButton");
         return fw::TModalResult::None;
     });
     ScriptedPrintDialogs dialogs([&](QDialog& dialog) {

@@ -2,11 +2,13 @@
 // the yield check, copying recipes, and what closing keeps.
 #include "ProductionFixture.h"
 #include "DbFixture.h"
+#include "Named.h"
 #include "Typing.h"
 #include "platform/schema/CompanyTables.h"
 #include "platform/ui/DBEdit.h"
 #include "platform/ui/DBGridNormal.h"
 #include "platform/ui/DBNavigator.h"
+#include "platform/ui/Menus.h"
 #include "recipes/RecipeEditor.h"
 
 #include <QApplication>
@@ -69,18 +71,29 @@ protected:
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         return closed;
     }
+    // The editor's widgets and menu items, found by the names they are made with.
+    template <typename T = QWidget>
+    T* Child(const char* name) const
+    {
+        return Named<T>(editor, name);
+    }
+    fw::TDBGridNormal* Grid(const char* name) const { return Child<fw::TDBGridNormal>(name); }
+    fw::TMenuItem* Item(const char* name) const { return Child<fw::TMenuItem>(name); }
+    QLabel* SearchLabel() const { return Child<QLabel>("SearchLabel"); }
+    fw::TDBNavigator* Navigator() const { return Child<fw::TDBNavigator>("Navigator"); }
+
     void GoTo(const QString& product) { ASSERT_TRUE(dm->Recipes().ProductTable()->Locate("Cod", {product})); }
     QString Product() const { return dm->Recipes().ProductTable()->FieldByName("Cod")->AsString(); }
     QString Line(const char* field) const { return dm->Recipes().RetetaTable()->FieldByName(field)->AsString(); }
     void InRecipe(const char* column)
     {
-        editor->RecipeGrid->setFocus();
-        editor->RecipeGrid->SetSelectedField(dm->Recipes().RetetaTable()->FieldByName(column));
+        Grid("RecipeGrid")->setFocus();
+        Grid("RecipeGrid")->SetSelectedField(dm->Recipes().RetetaTable()->FieldByName(column));
     }
     void TypeYield(const QString& text)
     {
-        editor->YieldEdit->setFocus();
-        editor->YieldEdit->selectAll();
+        Child<QLineEdit>("YieldEdit")->setFocus();
+        Child<QLineEdit>("YieldEdit")->selectAll();
         Key(Qt::Key_Delete);
         Type(text);
     }
@@ -114,8 +127,8 @@ protected:
 
 TEST_F(RecipeEditor, KeysOverTheProductListSearchTheGroupsAndNowhereElse)
 {
-    EXPECT_EQ(editor->NavigatorSource, dm->Recipes().ProductSource());
-    EXPECT_FALSE(editor->Navigator->ButtonVisible(TNavigateBtn::Insert));
+    EXPECT_EQ(editor->navigatorSource(), dm->Recipes().ProductSource());
+    EXPECT_FALSE(Navigator()->ButtonVisible(TNavigateBtn::Insert));
     struct Step {
         int key;
         Qt::KeyboardModifiers modifiers;
@@ -131,7 +144,7 @@ TEST_F(RecipeEditor, KeysOverTheProductListSearchTheGroupsAndNowhereElse)
              {Qt::Key_Backspace, Qt::NoModifier, "LA", "IAURT"},
          }) {
         Key(s.key, s.modifiers);
-        EXPECT_EQ(editor->SearchLabel->text(), s.text);
+        EXPECT_EQ(SearchLabel()->text(), s.text);
         EXPECT_EQ(Product(), s.product) << s.text.toStdString();
     }
     EXPECT_EQ(context.ProductSearchText, "LA");
@@ -139,14 +152,14 @@ TEST_F(RecipeEditor, KeysOverTheProductListSearchTheGroupsAndNowhereElse)
 
     // Keys for the yield or the sort list never move the list away from the product.
     TypeYield("25");
-    editor->OrderCombo->setFocus();
+    Child("OrderCombo")->setFocus();
     Type("L");
     EXPECT_EQ(Product(), "IAURT");
 
     // The recipe takes its keys for itself, and entering it ends the search.
     InRecipe("Cod_Grupa");
-    EXPECT_EQ(editor->SearchLabel->text(), "");
-    EXPECT_TRUE(editor->Navigator->ButtonVisible(TNavigateBtn::Insert));
+    EXPECT_EQ(SearchLabel()->text(), "");
+    EXPECT_TRUE(Navigator()->ButtonVisible(TNavigateBtn::Insert));
     Type("L");
     EXPECT_EQ(context.ProductSearchText, "");
     EXPECT_EQ(Product(), "IAURT");
@@ -182,15 +195,15 @@ TEST_F(RecipeEditor, YieldCheckWarnsOnEmptyOrZeroAsTyped)
              {"0", true}, {"", true}, {Decimal("0.0"), false}, {"00", false}, {"250", false}}) {
         messages.Clear();
         TypeYield(typed);
-        editor->RecipeGrid->setFocus();
+        Grid("RecipeGrid")->setFocus();
         EXPECT_EQ(messages.Texts(), warns ? QStringList{"Atentie campul cantitate nu poate fi gol sau 0! Scrieti "
                                                         "cantitatea corecta!"}
                                           : QStringList())
             << typed.toStdString();
-        EXPECT_EQ(QApplication::focusWidget() == editor->YieldEdit, warns);
+        EXPECT_EQ(QApplication::focusWidget() == Child("YieldEdit"), warns);
     }
     // Saved as the product list leaves the product.
-    editor->ProductGrid->setFocus();
+    Grid("ProductGrid")->setFocus();
     Key(Qt::Key_Down);
     EXPECT_EQ(RawColumn(company.Dir(), "SELECT CantReteta FROM CATALOG WHERE Cod = 'IAURT'"), QVariantList{250.0});
 }
@@ -251,45 +264,45 @@ TEST_F(RecipeEditor, PasteAddsTheMaterialsTheTargetLacksRowByRow)
 {
     company.RecipeRow("BRANZA", ".SARE", "01", 9); // already there: keeps its quantity
     auto marked = [&] {
-        return QList<bool>{editor->CopyItem->Enabled(), editor->PasteItem->Enabled(),
-                           editor->CancelCopyItem->Enabled()};
+        return QList<bool>{Item("CopyItem")->Enabled(), Item("PasteItem")->Enabled(),
+                           Item("CancelCopyItem")->Enabled()};
     };
     const QList<bool> idle{true, false, false};
     EXPECT_EQ(marked(), idle);
     // Onto the product it came from: every row is already there.
     GoTo("IAURT");
-    editor->CopyItem->Click();
+    Item("CopyItem")->Click();
     EXPECT_EQ(marked(), (QList<bool>{false, true, true}));
-    editor->PasteItem->Click();
+    Item("PasteItem")->Click();
     EXPECT_EQ(Stored("IAURT"), (QStringList{".LAPTE=13.0", ".SARE=0.5", ";MAIA=0.75"}));
     EXPECT_EQ(marked(), idle);
     EXPECT_EQ(messages.Count(), 0);
 
     // Onto another product, after the maia left the catalog and another user gave the
     // milk to the cheese: the maia is refused with its warning, the milk skipped silently.
-    editor->CopyItem->Click();
+    Item("CopyItem")->Click();
     OtherUser("DELETE FROM CATALOG WHERE Cod = ';MAIA'");
     OtherUser("INSERT INTO Reteta VALUES ('BRANZA', '.LAPTE', 550, '01')");
     GoTo("BRANZA");
-    editor->PasteItem->Click();
+    Item("PasteItem")->Click();
     EXPECT_EQ(Stored("BRANZA"), (QStringList{".LAPTE=550.0", ".SARE=9.0"}));
     EXPECT_EQ(messages.Texts(), QStringList{"Articolul <03  ;MAIA>  nu este de tip materie prima ! Apasati CTRL-ENTER "
                                             "pentru a selecta din catalog!!"});
 
     // A product without a recipe marks nothing; a cancelled mark allows no paste.
     GoTo("TELEMEA");
-    editor->CopyItem->Click();
-    EXPECT_EQ(editor->CopySourceCode, "");
-    editor->CancelCopyItem->Click();
+    Item("CopyItem")->Click();
+    EXPECT_EQ(editor->copySource(), "");
+    Item("CancelCopyItem")->Click();
     EXPECT_EQ(marked(), idle);
 
     // A database that refuses the rows says so once, instead of passing for an empty paste.
     messages.Clear();
     RawColumn(company.Dir(), kInsertFails);
     GoTo("BRANZA");
-    editor->CopyItem->Click();
+    Item("CopyItem")->Click();
     GoTo("TELEMEA");
-    editor->PasteItem->Click();
+    Item("PasteItem")->Click();
     EXPECT_EQ(messages.Texts(), QStringList{kDatabaseError});
     EXPECT_EQ(dm->Recipes().RetetaTable()->State(), TDataSetState::Browse);
 }
@@ -314,10 +327,10 @@ TEST_F(RecipeEditor, RefreshShowsAProductAddedMeanwhileAndKeepsTheCurrentOne)
 {
     GoTo("TELEMEA");
     InRecipe("Cant_MatPrim"); // the navigator on the recipe lines
-    ASSERT_EQ(editor->ProductGrid->model()->rowCount(), 5);
+    ASSERT_EQ(Grid("ProductGrid")->model()->rowCount(), 5);
     company.Article("LAPT", "CASCAVAL", "Cascaval", 10.0); // another program's catalog
-    editor->Navigator->BtnClick(TNavigateBtn::Refresh);
-    EXPECT_EQ(editor->ProductGrid->model()->rowCount(), 6);
+    Navigator()->BtnClick(TNavigateBtn::Refresh);
+    EXPECT_EQ(Grid("ProductGrid")->model()->rowCount(), 6);
     EXPECT_EQ(Product(), "TELEMEA");
 }
 
@@ -326,12 +339,12 @@ TEST_F(RecipeEditor, ASmallWindowKeepsThePanelWholeAndRowsOfBothGridsInSight)
     editor->resize(200, 150);
     QApplication::processEvents();
     // Top to bottom, none of the panel's controls laid over the next or cut.
-    const QWidget* panel[] = {editor->OrderCombo, editor->SearchLabel, editor->YieldEdit, editor->Navigator};
+    const QWidget* panel[] = {Child("OrderCombo"), SearchLabel(), Child("YieldEdit"), Navigator()};
     for (std::size_t i = 0; i + 1 < std::size(panel); ++i)
         EXPECT_LE(panel[i]->geometry().bottom(), panel[i + 1]->geometry().top()) << i;
     for (const QWidget* control : panel)
         EXPECT_GE(control->height(), control->minimumSizeHint().height()) << control->objectName().toStdString();
-    for (const fw::TDBGridNormal* grid : {editor->ProductGrid, editor->RecipeGrid})
+    for (const fw::TDBGridNormal* grid : {Grid("ProductGrid"), Grid("RecipeGrid")})
         EXPECT_GE(grid->viewport()->height(), 3 * grid->verticalHeader()->defaultSectionSize())
             << grid->objectName().toStdString();
     // Still small enough for the document area of an 800x600 main window.

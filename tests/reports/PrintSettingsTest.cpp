@@ -1,5 +1,6 @@
 // The print settings of the reports: the dialog, the font chosen on first use, and what a
 // report receives from the settings.
+#include "Named.h"
 #include "TempDir.h"
 #include "platform/print/Printer.h"
 #include "platform/ui/MessageDlg.h"
@@ -43,6 +44,7 @@ protected:
         device.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(mm, mm, mm, mm),
                                          QPageLayout::Millimeter, QMarginsF(mm, mm, mm, mm)));
     }
+    static QSpinBox* Spin(const QObject* dlg, const char* name) { return Named<QSpinBox>(dlg, name); }
     // Runs the dialog; the user's actions are `user`, which returns the closing result.
     bool Ask(const std::function<TModalResult(TPrintSettingsDlg*)>& user)
     {
@@ -84,19 +86,19 @@ TEST_F(PrintSettingsDialog, FirstUseChoosesAFixedPitchFontAtTenPoints)
     bool previewTicked = false;
     ASSERT_TRUE(Ask([&](TPrintSettingsDlg* dlg) {
         EXPECT_EQ(dlg->windowTitle(), "Setari pentru listarea rapoarte");
-        EXPECT_EQ(dlg->Tabs->tabText(0), "Listare ");
-        EXPECT_EQ(dlg->Tabs->currentIndex(), 0);
-        label = dlg->FontLabel->text();
-        previewTicked = dlg->PreviewCheck->isChecked();
-        EXPECT_EQ(dlg->PrinterLabel->text(), Printer().PrinterName());
-        EXPECT_EQ(dlg->LeftEdit->value(), 5);
-        EXPECT_EQ(dlg->LeftEdit->maximum(), 210);
-        EXPECT_EQ(dlg->TopEdit->maximum(), 297);
+        EXPECT_EQ(Named<QTabWidget>(dlg, "Tabs")->tabText(0), "Listare ");
+        EXPECT_EQ(Named<QTabWidget>(dlg, "Tabs")->currentIndex(), 0);
+        label = Named<QLabel>(dlg, "FontLabel")->text();
+        previewTicked = Named<QCheckBox>(dlg, "PreviewCheck")->isChecked();
+        EXPECT_EQ(Named<QLabel>(dlg, "PrinterLabel")->text(), Printer().PrinterName());
+        EXPECT_EQ(Spin(dlg, "LeftMarginSpin")->value(), 5);
+        EXPECT_EQ(Spin(dlg, "LeftMarginSpin")->maximum(), 210);
+        EXPECT_EQ(Spin(dlg, "TopMarginSpin")->maximum(), 297);
         dlg->show();
         dlg->grab().save(LookDir() + "/print-settings.png");
-        dlg->Tabs->setCurrentIndex(1);
+        Named<QTabWidget>(dlg, "Tabs")->setCurrentIndex(1);
         dlg->grab().save(LookDir() + "/print-settings-page.png");
-        dlg->OkBtn->click();
+        Named<QPushButton>(dlg, "OkButton")->click();
         return TModalResult::None;
     }));
     EXPECT_FALSE(settings.FontName.isEmpty());
@@ -123,7 +125,8 @@ TEST_F(PrintSettingsDialog, StoredMarginsOutsideTheSheetOrItsBorderComeBackAsThe
     settings.RightMargin = 8;
     std::vector<int> shown;
     Ask([&](TPrintSettingsDlg* dlg) {
-        shown = {dlg->TopEdit->value(), dlg->LeftEdit->value(), dlg->BottomEdit->value(), dlg->RightEdit->value()};
+        for (const char* margin : {"TopMarginSpin", "LeftMarginSpin", "BottomMarginSpin", "RightMarginSpin"})
+            shown.push_back(Spin(dlg, margin)->value());
         return TModalResult::Cancel;
     });
     const TPrinterGeometry g = Printer().Geometry();
@@ -139,25 +142,25 @@ TEST_F(PrintSettingsDialog, EditorsKeepMarginsPagesAndOrientationConsistent)
     settings.FontName = "Liberation Mono";
     Ask([&](TPrintSettingsDlg* dlg) {
         // Left + right beyond the paper width: corrected at once.
-        dlg->RightEdit->setValue(20);
-        dlg->LeftEdit->setValue(200);
-        EXPECT_EQ(dlg->LeftEdit->value(), 190);
-        dlg->TopEdit->setValue(295);
-        EXPECT_EQ(dlg->TopEdit->value(), 292);
+        Spin(dlg, "RightMarginSpin")->setValue(20);
+        Spin(dlg, "LeftMarginSpin")->setValue(200);
+        EXPECT_EQ(Spin(dlg, "LeftMarginSpin")->value(), 190);
+        Spin(dlg, "TopMarginSpin")->setValue(295);
+        EXPECT_EQ(Spin(dlg, "TopMarginSpin")->value(), 292);
         // Partial printing: the editors open up, and the last page follows the first.
-        EXPECT_FALSE(dlg->FirstPageSpin->isEnabled());
-        dlg->PageRangeRadio->click();
-        EXPECT_TRUE(dlg->FirstPageSpin->isEnabled());
-        EXPECT_TRUE(dlg->LastPageSpin->isEnabled());
-        dlg->LastPageSpin->setValue(1);
-        dlg->FirstPageSpin->setValue(3);
-        EXPECT_EQ(dlg->LastPageSpin->value(), 3);
+        EXPECT_FALSE(Spin(dlg, "FirstPageSpin")->isEnabled());
+        Named<QRadioButton>(dlg, "PageRangeRadio")->click();
+        EXPECT_TRUE(Spin(dlg, "FirstPageSpin")->isEnabled());
+        EXPECT_TRUE(Spin(dlg, "LastPageSpin")->isEnabled());
+        Spin(dlg, "LastPageSpin")->setValue(1);
+        Spin(dlg, "FirstPageSpin")->setValue(3);
+        EXPECT_EQ(Spin(dlg, "LastPageSpin")->value(), 3);
         // Landscape: the printer turns and the maxima swap.
-        dlg->LandscapeRadio->click();
+        Named<QRadioButton>(dlg, "LandscapeRadio")->click();
         EXPECT_EQ(Printer().Orientation(), QPageLayout::Landscape);
-        EXPECT_EQ(dlg->LeftEdit->maximum(), 297);
-        EXPECT_EQ(dlg->TopEdit->maximum(), 210);
-        dlg->CopiesSpin->setValue(2);
+        EXPECT_EQ(Spin(dlg, "LeftMarginSpin")->maximum(), 297);
+        EXPECT_EQ(Spin(dlg, "TopMarginSpin")->maximum(), 210);
+        Spin(dlg, "CopiesSpin")->setValue(2);
         // A font of another family and a size beyond what reports print.
         {
             ScriptedDialogs fontChoice([](QDialog& dialog) {
@@ -167,10 +170,10 @@ TEST_F(PrintSettingsDialog, EditorsKeepMarginsPagesAndOrientationConsistent)
                     fonts->setCurrentFont(QFont("Liberation Sans", 60));
                 return int(QDialog::Accepted);
             });
-            dlg->FontButton->click();
+            Named<QPushButton>(dlg, "FontButton")->click();
         }
-        EXPECT_EQ(dlg->FontLabel->text(), "Liberation Sans   48");
-        dlg->OkBtn->click();
+        EXPECT_EQ(Named<QLabel>(dlg, "FontLabel")->text(), "Liberation Sans   48");
+        Named<QPushButton>(dlg, "OkButton")->click();
         return TModalResult::None;
     });
     EXPECT_EQ(settings.FontName, "Liberation Sans");
@@ -196,12 +199,12 @@ TEST_F(PrintSettingsDialog, CancelChangesNothingAndTurnsThePrinterBack)
         return s;
     }();
     EXPECT_FALSE(Ask([](TPrintSettingsDlg* dlg) {
-        dlg->LandscapeRadio->click();
-        dlg->PreviewCheck->setChecked(false);
-        dlg->CopiesSpin->setValue(7);
-        dlg->LeftEdit->setValue(33);
-        dlg->PageRangeRadio->click();
-        dlg->CancelBtn->click();
+        Named<QRadioButton>(dlg, "LandscapeRadio")->click();
+        Named<QCheckBox>(dlg, "PreviewCheck")->setChecked(false);
+        Spin(dlg, "CopiesSpin")->setValue(7);
+        Spin(dlg, "LeftMarginSpin")->setValue(33);
+        Named<QRadioButton>(dlg, "PageRangeRadio")->click();
+        Named<QPushButton>(dlg, "CancelButton")->click();
         return TModalResult::None;
     }));
     EXPECT_TRUE(settings == before);
@@ -219,7 +222,7 @@ TEST_F(PrintSettingsDialog, PaperIsStoredByItsPlaceInThePaperTable)
     for (const Case c : {Case{QPageSize::A5, 11}, Case{QPageSize::Letter, 1}, Case{QPageSize::A3Extra, 0}}) {
         Ask([&](TPrintSettingsDlg* dlg) {
             Printer().Device().setPageSize(QPageSize(c.size));
-            dlg->OkBtn->click();
+            Named<QPushButton>(dlg, "OkButton")->click();
             return TModalResult::None;
         });
         EXPECT_EQ(settings.PaperSize, c.index) << c.size;
@@ -236,15 +239,15 @@ TEST_F(PrintSettingsDialog, MarginsInsideThePrintersBorderAreAdjustedOnlyWhenThe
     messages.Answer(TModalResult::Yes);
     bool stayedOpen = false;
     Ask([&](TPrintSettingsDlg* dlg) {
-        dlg->TopEdit->setValue(2);
-        dlg->RightEdit->setValue(3);
-        dlg->LeftEdit->setValue(min);
-        dlg->OkBtn->click();
+        Spin(dlg, "TopMarginSpin")->setValue(2);
+        Spin(dlg, "RightMarginSpin")->setValue(3);
+        Spin(dlg, "LeftMarginSpin")->setValue(min);
+        Named<QPushButton>(dlg, "OkButton")->click();
         stayedOpen = dlg->isVisible() && dlg->ModalResult() == TModalResult::None;
-        EXPECT_EQ(dlg->Tabs->currentIndex(), 1);
-        EXPECT_EQ(dlg->TopEdit->value(), min);
-        EXPECT_EQ(dlg->RightEdit->value(), min);
-        EXPECT_TRUE(dlg->RightEdit->hasFocus() || !dlg->isActiveWindow());
+        EXPECT_EQ(Named<QTabWidget>(dlg, "Tabs")->currentIndex(), 1);
+        EXPECT_EQ(Spin(dlg, "TopMarginSpin")->value(), min);
+        EXPECT_EQ(Spin(dlg, "RightMarginSpin")->value(), min);
+        EXPECT_TRUE(Spin(dlg, "RightMarginSpin")->hasFocus() || !dlg->isActiveWindow());
         return TModalResult::Cancel;
     });
     EXPECT_TRUE(stayedOpen);
@@ -258,8 +261,8 @@ TEST_F(PrintSettingsDialog, MarginsInsideThePrintersBorderAreAdjustedOnlyWhenThe
     // prints inside the border.
     messages.Answer(TModalResult::No);
     EXPECT_TRUE(Ask([&](TPrintSettingsDlg* dlg) {
-        dlg->TopEdit->setValue(2);
-        dlg->OkBtn->click();
+        Spin(dlg, "TopMarginSpin")->setValue(2);
+        Named<QPushButton>(dlg, "OkButton")->click();
         return TModalResult::None;
     }));
     EXPECT_EQ(settings.TopMargin, 2);

@@ -1,6 +1,7 @@
 // The requirement window: what it shows, when it offers a document, how it paints a
 // shortage, and what "Genereaza document iesire " does when the stock moved or the database
 // fails.
+#include "Named.h"
 #include "RequirementCompany.h"
 #include "catalog/CatalogLookup.h"
 #include "platform/schema/CompanyTables.h"
@@ -18,6 +19,7 @@
 using namespace corvanel;
 using namespace fw;
 using namespace reqtest;
+using testsupport::Named;
 
 namespace {
 
@@ -51,12 +53,12 @@ TEST(RequirementForm, ShowsTheReceiptAndOffersADocumentOnlyForRows)
         c.production.Context.ReceiptCounter = 4;
         TRequirementForm form(c.production.Context, nullptr);
         ASSERT_TRUE(form.Prepared());
-        EXPECT_EQ(form.GenerateButton->isEnabled(), rows);
-        EXPECT_EQ(form.NumberLabel->text(), "125");
-        EXPECT_EQ(form.DateLabel->text(), DateToStr(DateToDateTime(QDate(2026, 12, 7)), c.production.Context.Formats));
+        EXPECT_EQ(Named<QPushButton>(&form, "GenerateButton")->isEnabled(), rows);
+        EXPECT_EQ(Named<QLabel>(&form, "NumberLabel")->text(), "125");
+        EXPECT_EQ(Named<QLabel>(&form, "DateLabel")->text(), DateToStr(DateToDateTime(QDate(2026, 12, 7)), c.production.Context.Formats));
         if (rows) {
             c.dm->Requirement().TempTable()->Delete(); // the last row
-            EXPECT_FALSE(form.GenerateButton->isEnabled());
+            EXPECT_FALSE(Named<QPushButton>(&form, "GenerateButton")->isEnabled());
         }
         EXPECT_EQ(messages.Count(), 0);
     }
@@ -80,7 +82,7 @@ TEST(RequirementForm, ProductsLeftOutAreToldOnceAndAFailedPreparationLeavesTheFo
     EXPECT_FALSE(form.Prepared());
     EXPECT_EQ(messages.Count(), 2);
     EXPECT_TRUE(messages.Last().Text.startsWith("Eroare de acces la baza de date.\r"));
-    EXPECT_FALSE(form.GenerateButton->isEnabled());
+    EXPECT_FALSE(Named<QPushButton>(&form, "GenerateButton")->isEnabled());
 
     // A settings file that cannot be read is told in its own words, never read as defaults.
     const QString settings = c.company.Dir() + "/KRBDEF.INI";
@@ -98,11 +100,12 @@ TEST(RequirementForm, OnlyNegativeStockFiguresArePaintedRedAndBold)
     ReceiptOfOneP(c, {{".A", 4}, {".B", -2}, {".C", 5}}); // final stock -6; stock itself -2; enough
     TRequirementForm form(c.production.Context, nullptr);
     form.show();
-    form.GenerateButton->setFocus(); // no cell highlighted
-    const QImage image = form.RequirementGrid->viewport()->grab().toImage();
+    Named<QPushButton>(&form, "GenerateButton")->setFocus(); // no cell highlighted
+    const auto* grid = Named<TDBGridNormal>(&form, "RequirementGrid");
+    const QImage image = grid->viewport()->grab().toImage();
     form.grab().save(testsupport::LookDir() + "/requirement-form.png");
     auto red = [&](int row, int column) {
-        const QRect cell = form.RequirementGrid->visualRect(form.RequirementGrid->model()->index(row, column)) & image.rect();
+        const QRect cell = grid->visualRect(grid->model()->index(row, column)) & image.rect();
         int count = 0;
         for (int y = cell.top(); y <= cell.bottom(); ++y)
             for (int x = cell.left(); x <= cell.right(); ++x)
@@ -125,13 +128,14 @@ TEST(RequirementForm, CtrlEnterPicksFromTheCatalogInTheMaterialColumnsOnly)
     TRequirementForm form(c.production.Context, nullptr);
     form.show();
     QApplication::setActiveWindow(&form);
-    form.RequirementGrid->setFocus();
+    auto* grid = Named<TDBGridNormal>(&form, "RequirementGrid");
+    grid->setFocus();
     TModalHook hook([](TForm* lookup) {
         static_cast<TCatalogLookupForm*>(lookup)->ShowArticle(".D");
         return TModalResult::OK;
     });
     auto press = [&](const char* column, Qt::KeyboardModifiers modifiers) {
-        form.RequirementGrid->SetSelectedField(c.dm->Requirement().TempTable()->FieldByName(column));
+        grid->SetSelectedField(c.dm->Requirement().TempTable()->FieldByName(column));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return, modifiers);
     };
     press("Cant", Qt::ControlModifier);
@@ -159,12 +163,12 @@ TEST(RequirementForm, TheNegativeStockQuestionFollowsTheDataNotThePainting)
     c.dm->Requirement().TempTable()->Edit();
     c.dm->Requirement().TempTable()->FieldByName("Cant")->SetAsFloat(2);
     messages.Answer(TModalResult::No);
-    form.GenerateButton->click();
+    Named<QPushButton>(&form, "GenerateButton")->click();
     EXPECT_EQ(messages.Texts(), QStringList{NegativeQuestion});
     EXPECT_EQ(c.Strings("SELECT COUNT(*) FROM Doc_out"), QStringList{"0"});
     EXPECT_EQ(form.ModalResult(), TModalResult::None);
 
-    form.GenerateButton->click(); // "Da": the short material is left out
+    Named<QPushButton>(&form, "GenerateButton")->click(); // "Da": the short material is left out
     EXPECT_EQ(messages.Texts(), (QStringList{NegativeQuestion, NegativeQuestion, Success}));
     EXPECT_EQ(J(c.Lines()), "1 01/.B L2 2.0 | 2 01/.C L3 1.0");
     EXPECT_EQ(form.ModalResult(), TModalResult::OK);
@@ -182,13 +186,13 @@ TEST(RequirementForm, ADatabaseErrorAtAnyWriteLeavesTheDatabaseAsItWasAndTheNext
         TRequirementForm form(c.production.Context, nullptr);
         const QStringList before = c.Dump();
         testsupport::AddRefusingTrigger(c.company.Dir(), table, when, "injected");
-        form.GenerateButton->click();
+        Named<QPushButton>(&form, "GenerateButton")->click();
         EXPECT_EQ(messages.Texts(), QStringList{"Eroare de baza de date survenita in generarea documentului de iesire!\rinjected"});
         EXPECT_EQ(form.ModalResult(), TModalResult::None);
         testsupport::DropRefusingTrigger(c.company.Dir(), table);
         EXPECT_EQ(c.Dump(), before);
 
-        form.GenerateButton->click();
+        Named<QPushButton>(&form, "GenerateButton")->click();
         EXPECT_EQ(messages.Last().Text, Success);
         EXPECT_EQ(c.Strings("SELECT Contor FROM Doc_out"), QStringList{"8.0"});
         EXPECT_EQ(J(c.Lines()), "1 01/.A L1 4.0 | 2 01/.A L2 6.0 | 3 01/.B L3 1.0 | 4 01/.C L4 1.0");
@@ -207,9 +211,10 @@ TEST(RequirementForm, EscapeInACellCancelsThatCellOnlyAndKeepsTheRowsEditedBefor
     TTable* temp = c.dm->Requirement().TempTable();
     TModalHook hook([&](TForm* f) {
         QApplication::setActiveWindow(f);
-        form.RequirementGrid->setFocus();
+        auto* grid = Named<TDBGridNormal>(&form, "RequirementGrid");
+        grid->setFocus();
         temp->First(); // .A, 10 wanted
-        form.RequirementGrid->SetSelectedField(temp->FieldByName("Cant"));
+        grid->SetSelectedField(temp->FieldByName("Cant"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(QApplication::focusWidget(), "7");
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down); // posts .A
@@ -223,7 +228,7 @@ TEST(RequirementForm, EscapeInACellCancelsThatCellOnlyAndKeepsTheRowsEditedBefor
         EXPECT_EQ(temp->FieldByName("Cod_MatPrim")->AsString() + " " + temp->FieldByName("Cant")->AsString(), ".A 7");
         temp->Next();
         EXPECT_EQ(temp->FieldByName("Cod_MatPrim")->AsString() + " " + temp->FieldByName("Cant")->AsString(), ".B 1");
-        form.CancelButton->setFocus(); // away from the grid, Escape is the window's again
+        Named<QPushButton>(&form, "CancelButton")->setFocus(); // away from the grid, Escape is the window's again
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         EXPECT_FALSE(f->InModal());
         return TModalResult::OK;
