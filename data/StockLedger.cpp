@@ -491,7 +491,7 @@ std::vector<std::optional<TStockLot>> TStockLedger::LotsOfLines(const std::vecto
         if (!IsNumberOrNull(row.Value(column("Cantitate"))) && !damaged)
             damaged = row.Int(0);
         TStockLot lot{row.Int(0), row.Value(column("Cod_gestiune")).toString(), row.Value(column("Lot")).toString(),
-                      row.Value(column("Cantitate")).toDouble(), EntryDate(row.Value(column("Data_intrare"))), {}, {}};
+                      row.Value(column("Cantitate")).toDouble(), StoredDate(row.Value(column("Data_intrare"))), {}, {}};
         for (int c = 1; c < 1 + int(DrawnLotFields.size()); ++c)
             lot.Stored << row.Stored(c);
         lots[i] = std::move(lot);
