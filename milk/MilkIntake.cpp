@@ -117,10 +117,8 @@ std::vector<TRecordedDelivery> RecordMilkDeliveries(TProductionData& dm, const T
             throw EMilkRefused(msg::MilkNoQuantity(d.Farmer));
     }
     const QString positive = LabValueWords(TParameterKind::PositiveNegative).value(1);
-    bool committed = false;
-    std::vector<TRecordedDelivery> recorded;
-    try {
-        recorded = RetryOnConflict([&] {
+    return WithConsumptionDocument(dm, [&] {
+        return RetryOnConflict([&] {
             TTransaction tx(*dm.ProductionDatabase);
             LockLotWriters(engine);
             const std::unique_ptr<TTable> counters = IncomingCounters(dm);
@@ -191,13 +189,7 @@ std::vector<TRecordedDelivery> RecordMilkDeliveries(TProductionData& dm, const T
             tx.Commit();
             return written;
         });
-        committed = true;
-    } catch (...) {
-        EndConsumptionDocument(dm, false);
-        throw;
-    }
-    EndConsumptionDocument(dm, committed);
-    return recorded;
+    });
 }
 
 std::vector<TDeliveryRow> ReadMilkDeliveries(Connection& engine, const QDate& from, const QDate& to)
@@ -295,10 +287,8 @@ QString MakeTankLot(TProductionData& dm, const TMilkSettings& settings, const QD
     if (settings.Warehouse.isEmpty())
         throw EMilkRefused(msg::MilkArticleNotSet());
     Connection& engine = *dm.ProductionDatabase->GetConnection();
-    bool committed = false;
-    QString tankLot;
-    try {
-        tankLot = RetryOnConflict([&] {
+    return WithConsumptionDocument(dm, [&] {
+        return RetryOnConflict([&] {
             TTransaction tx(*dm.ProductionDatabase);
             LockLotWriters(engine);
             const std::unique_ptr<TTable> counters = IncomingCounters(dm);
@@ -375,13 +365,7 @@ QString MakeTankLot(TProductionData& dm, const TMilkSettings& settings, const QD
             tx.Commit();
             return lot;
         });
-        committed = true;
-    } catch (...) {
-        EndConsumptionDocument(dm, false);
-        throw;
-    }
-    EndConsumptionDocument(dm, committed);
-    return tankLot;
+    });
 }
 
 } // namespace corvanel

@@ -33,4 +33,19 @@ double BeginConsumptionDocument(TProductionData& dm, const QVariant& number, con
 // editing and, when it was rolled back, the tables that were written read again.
 void EndConsumptionDocument(TProductionData& dm, bool committed);
 
+// Runs `write`, a writer that commits its own transaction, and then ends the document as
+// committed, or as rolled back when `write` throws; returns what `write` returns.
+template <class Write>
+auto WithConsumptionDocument(TProductionData& dm, Write&& write) -> decltype(write())
+{
+    try {
+        auto result = write();
+        EndConsumptionDocument(dm, true);
+        return result;
+    } catch (...) {
+        EndConsumptionDocument(dm, false);
+        throw;
+    }
+}
+
 } // namespace corvanel
