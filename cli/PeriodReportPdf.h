@@ -22,10 +22,11 @@ namespace corvanel::cli {
 
 // The report `TForm` over `rows` (handed over by `set`) in the traceability report's page
 // and font, dates with four-digit years; ERefused, and no file, when the period had no
-// receipt of finished goods.
+// receipt of finished goods. `prepare`, when given, sets what else the report shows (the
+// products asked for, under the title).
 template <class TForm, class TRows>
 int WritePeriodReportPdf(TProductionContext& context, const TBatchPeriod& period, const QString& file,
-                         void (TForm::*set)(const TRows&), const TRows& rows)
+                         void (TForm::*set)(const TRows&), const TRows& rows, const std::function<void(TForm&)>& prepare = {})
 {
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         throw fw::EInOutError(QStringLiteral("Raportul nu poate fi desenat fara fonturi."));
@@ -34,6 +35,8 @@ int WritePeriodReportPdf(TProductionContext& context, const TBatchPeriod& period
     TForm report(context, nullptr);
     report.FirmName = ReadFirmName(context);
     report.Period = period;
+    if (prepare)
+        prepare(report);
     (report.*set)(rows);
     if (!report.Report->ExportPdf(file))
         throw ERefused(QStringLiteral("Nicio receptie de produse in perioada: raportul nu are nicio pagina, fisierul nu a fost scris."));
@@ -46,7 +49,8 @@ int WritePeriodReportPdf(TProductionContext& context, const TBatchPeriod& period
 template <class TForm, class TRows>
 int RunPeriodTable(const TArgs& args, const std::function<TRows(TCompanySession&, const TBatchPeriod&)>& read,
                    const std::function<std::vector<TSheet>(const TRows&)>& sheets, void (TForm::*set)(const TRows&),
-                   const std::function<QString(const TRows&, const TBatchPeriod&, const fw::TFormatSettings&)>& text)
+                   const std::function<QString(const TRows&, const TBatchPeriod&, const fw::TFormatSettings&)>& text,
+                   const std::function<void(TForm&)>& prepare = {})
 {
     const TPeriod chosen = Period(args);
     const TBatchPeriod period{chosen.From, chosen.To};
@@ -63,7 +67,7 @@ int RunPeriodTable(const TArgs& args, const std::function<TRows(TCompanySession&
         WriteXlsx(output.File, sheets(rows));
         return ExitDone;
     case TOutput::Pdf:
-        return WritePeriodReportPdf(company.Context(), period, output.File, set, rows);
+        return WritePeriodReportPdf(company.Context(), period, output.File, set, rows, prepare);
     case TOutput::Text:
         break;
     }

@@ -54,7 +54,8 @@ int Run(const TArgs& args)
             return ReadYieldVariances(company.Context().Session(), period, List(args, QStringLiteral("products")));
         },
         [](const std::vector<TProductVariance>& variances) { return std::vector<TSheet>{YieldVarianceSheet(variances)}; },
-        &TYieldVarianceReport::SetVariances, Text);
+        &TYieldVarianceReport::SetVariances, Text,
+        [&args](TYieldVarianceReport& report) { report.Products = List(args, QStringLiteral("products")); });
 }
 
 } // namespace

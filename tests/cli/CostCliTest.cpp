@@ -48,6 +48,12 @@ TEST(CostCli, ListsEachBatchWithItsMaterialCostBeforeAndAfterItsConsumption)
             EXPECT_EQ(written.Status, 0) << Said(written);
             EXPECT_GT(QFile(file).size(), 1000) << Said(written);
         }
+    // The products asked for are named under the title, as the menu's report names them.
+    const TRun named = Corvanel(QStringList{"variance"} + november + QStringList{"--products", "IAURT", "--pdf", out.File("named.pdf")});
+    EXPECT_EQ(named.Status, 0) << Said(named);
+    EXPECT_TRUE(PdfText(out.File("named.pdf")).contains("produsele IAURT")) << PdfText(out.File("named.pdf")).toStdString();
+    EXPECT_TRUE(PdfText(out.File("variance-pdf")).contains("Necesar"));
+    EXPECT_FALSE(PdfText(out.File("variance-pdf")).contains("produsele"));
     const TRun two = Corvanel(QStringList{"cost"} + november + QStringList{"--csv", "--xlsx", out.File("x.xlsx")});
     EXPECT_EQ(two.Status, 3) << Said(two);
     EXPECT_FALSE(QFile::exists(out.File("x.xlsx")));
