@@ -482,6 +482,7 @@ std::vector<std::optional<TStockLot>> TStockLedger::LotsOfLines(const std::vecto
         select += QStringLiteral(", ") + QLatin1String(field);
     select += QStringLiteral(" FROM Stoc WHERE Contor_in = ? AND Contor_secundar_in = ? ORDER BY %1 LIMIT 1").arg(engine_.RowIdColumn());
     std::vector<TStatement> reads;
+    reads.reserve(lines.size());
     for (const auto& [receipt, line] : lines)
         reads.push_back({select, {receipt, line}});
     const auto column = [](const char* field) { return 1 + DrawnLotIndex(field); };

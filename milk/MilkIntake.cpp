@@ -252,6 +252,7 @@ QString TankLotOf(Connection& engine, double receipt)
 std::vector<TTankDelivery> TankDeliveries(Connection& engine, const std::vector<std::pair<double, double>>& keys)
 {
     std::vector<TStatement> reads;
+    reads.reserve(keys.size());
     for (const auto& [receipt, line] : keys)
         reads.push_back({QStringLiteral("SELECT Cod_furnizor, Cod_grupa, Cod_articol, Lot, Contor_tanc FROM LivrariLapte "
                                         "WHERE Contor = ? AND Contor_secundar = ?"),
@@ -303,7 +304,7 @@ QString MakeTankLot(TProductionData& dm, const TMilkSettings& settings, const QD
                 value += lots[i]->Quantity * StoredValue(*lots[i], "Pret_achizitie").toDouble();
             }
             const double receipt = TakeDocumentCounter(*counters, QStringLiteral("NewCounterIn"), DocInDB);
-            const QString lot = QStringLiteral("TC%1-%2").arg(day.toString(QStringLiteral("yyyyMMdd"))).arg(receipt, 0, 'f', 0);
+            QString lot = QStringLiteral("TC%1-%2").arg(day.toString(QStringLiteral("yyyyMMdd"))).arg(receipt, 0, 'f', 0);
             const double price = total > 0 ? value / total : 0;
             const QString group = deliveries.front().Group, article = deliveries.front().Article;
             const QString explanation = QStringLiteral("Tanc lapte ") + lot;

@@ -125,6 +125,7 @@ std::vector<TFarmerQuality> FarmerYear(fw::Connection& engine, const QString& fa
     std::erase_if(rows, [&](const TDeliveryRow& d) { return d.Farmer != farmer; });
     const QString name = FarmerNames(engine).value(farmer);
     std::vector<TFarmerQuality> year;
+    year.reserve(12);
     for (int i = 0; i < 12; ++i)
         year.push_back(Judge(farmer, name, first.addMonths(i), rows));
     return year;

@@ -114,8 +114,9 @@ TEST(ConsumptionLotOrder, EachOrderDrawsItsOwnLots)
         EXPECT_EQ(previewed, written);
         EXPECT_EQ(J(c.Lots()), k.LotsAfter);
         EXPECT_EQ(messages.Count(), k.AsksAboutExpired ? 1 : 0);
-        if (k.AsksAboutExpired && messages.Count() == 1)
+        if (k.AsksAboutExpired && messages.Count() == 1) {
             EXPECT_TRUE(messages.Last().Text.startsWith(msg::ExpiredLotsOpening())) << qPrintable(messages.Last().Text);
+        }
     }
 }
 
