@@ -3,75 +3,37 @@
 #include "data/ProductionContext.h"
 #include "data/Queries.h"
 #include "platform/ui/Application.h"
-#include "platform/ui/Guard.h"
 #include "platform/core/Readable.h"
+#include "platform/ui/Guard.h"
+#include "platform/ui/RowChoice.h"
+#include "recall/LotRecall.h"
 
-#include <QHBoxLayout>
-#include <QHeaderView>
-#include <QPushButton>
-#include <QTableWidget>
-#include <QVBoxLayout>
+#include <memory>
 
 namespace corvanel {
 
-TLotPickerDlg::TLotPickerDlg(const TProductionContext& context, const std::vector<TLotSummary>& lots, QWidget* owner)
-    : fw::TForm(owner)
+namespace {
+
+// The lots to choose from, dates and numbers in the context's formats; a double click
+// chooses.
+fw::TRowChoice LotChoice(const TProductionContext& context, const std::vector<TLotSummary>& lots)
 {
-    setObjectName(QStringLiteral("LotPickerDlg"));
-    SetCaption(QStringLiteral("Alegeti lotul"));
-    SetPosition(fw::TPosition::OwnerFormCenter);
-
-    LotGrid = new QTableWidget(int(lots.size()), 4, this);
-    LotGrid->setObjectName(QStringLiteral("LotGrid"));
-    LotGrid->setHorizontalHeaderLabels(
-        {QStringLiteral("Lot"), QStringLiteral("Prima intrare"), QStringLiteral("Intrat"), QStringLiteral("In stoc")});
-    LotGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    LotGrid->setSelectionMode(QAbstractItemView::SingleSelection);
-    LotGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    LotGrid->verticalHeader()->hide();
-    LotGrid->horizontalHeader()->setStretchLastSection(true);
-    for (int row = 0; row < int(lots.size()); ++row) {
-        const TLotSummary& l = lots[size_t(row)];
-        const QString texts[] = {
-            l.Lot, fw::DateText(l.FirstReceived, context.Formats), fw::QuantityToStr(l.Received, context.Formats),
-            fw::QuantityToStr(l.InStock, context.Formats)};
-        for (int c = 0; c < 4; ++c) {
-            auto* item = new QTableWidgetItem(texts[c]);
-            if (c >= 2)
-                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            LotGrid->setItem(row, c, item);
-        }
-    }
-    LotGrid->resizeColumnsToContents();
-    if (!lots.empty())
-        LotGrid->setCurrentCell(0, 0);
-
-    OkBtn = new QPushButton(QStringLiteral("&Alege"), this);
-    OkBtn->setObjectName(QStringLiteral("OkBtn"));
-    OkBtn->setDefault(true);
-    OkBtn->setEnabled(!lots.empty());
-    CancelBtn = new QPushButton(QStringLiteral("&Renunta"), this);
-    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    SetButtonModalResult(OkBtn, fw::TModalResult::OK);
-    SetButtonModalResult(CancelBtn, fw::TModalResult::Cancel);
-    connect(LotGrid, &QTableWidget::cellDoubleClicked, this,
-            fw::GuardedSlot(this, [this] { SetModalResult(fw::TModalResult::OK); }));
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OkBtn);
-    buttons->addWidget(CancelBtn);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(LotGrid);
-    layout->addLayout(buttons);
-    resize(460, 360);
+    fw::TRowChoice choice{.Name = QStringLiteral("LotPickerDlg"),
+                          .Caption = QStringLiteral("Alegeti lotul"),
+                          .GridName = QStringLiteral("LotGrid"),
+                          .Headings = {QStringLiteral("Lot"), QStringLiteral("Prima intrare"), QStringLiteral("Intrat"),
+                                       QStringLiteral("In stoc")},
+                          .RightAligned = {2, 3},
+                          .OkCaption = QStringLiteral("&Alege"),
+                          .DoubleClickChooses = true,
+                          .Size = QSize(460, 360)};
+    for (const TLotSummary& l : lots)
+        choice.Rows.push_back({l.Lot, fw::DateText(l.FirstReceived, context.Formats),
+                               fw::QuantityToStr(l.Received, context.Formats), fw::QuantityToStr(l.InStock, context.Formats)});
+    return choice;
 }
 
-QString TLotPickerDlg::ChosenLot() const
-{
-    const int row = LotGrid->currentRow();
-    return row < 0 ? QString() : LotGrid->item(row, 0)->text();
-}
+} // namespace
 
 bool ExecuteLotPicker(TProductionContext& context, QWidget* owner, const QString& group, const QString& article,
                       QString& lot)
@@ -82,10 +44,10 @@ bool ExecuteLotPicker(TProductionContext& context, QWidget* owner, const QString
         TLotWalk walk(context.Session(), KRBPROD);
         lots = walk.LotsOf(group, article);
     }
-    const auto dlg = std::make_unique<TLotPickerDlg>(context, lots, owner);
-    if (dlg->ShowModal() != fw::TModalResult::OK || dlg->ChosenLot().isEmpty())
+    const auto dlg = std::make_unique<fw::TRowChoiceDlg>(LotChoice(context, lots), owner);
+    if (dlg->ShowModal() != fw::TModalResult::OK || dlg->chosenRow() < 0)
         return false;
-    lot = dlg->ChosenLot();
+    lot = lots[size_t(dlg->chosenRow())].Lot;
     return true;
 }
 

@@ -4,74 +4,36 @@
 #include "data/ProductionContext.h"
 #include "data/ProductionData.h"
 #include "platform/ui/MessageDlg.h"
+#include "platform/ui/RowChoice.h"
 #include "requirement/Requirement.h"
 
-#include <QHBoxLayout>
-#include <QHeaderView>
-#include <QLabel>
-#include <QPushButton>
-#include <QTableWidget>
-#include <QVBoxLayout>
 #include <memory>
 
 namespace corvanel {
 
-TReversalDlg::TReversalDlg(const std::vector<TConsumptionDocument>& documents, QWidget* owner)
-    : fw::TForm(owner), documents_(documents)
+namespace {
+
+// The receipt's documents to choose from, the latest current (the likeliest mistake);
+// Enter means "Renunta", since choosing leads to a reversal.
+fw::TRowChoice DocumentChoice(const std::vector<TConsumptionDocument>& documents)
 {
-    setObjectName(QStringLiteral("ReversalDlg"));
-    SetCaption(QStringLiteral("Anuleaza consumul"));
-    SetPosition(fw::TPosition::OwnerFormCenter);
-
-    auto* label = new QLabel(QStringLiteral("Documentul de consum de anulat:"), this);
-    DocumentGrid = new QTableWidget(int(documents.size()), 3, this);
-    DocumentGrid->setObjectName(QStringLiteral("DocumentGrid"));
-    DocumentGrid->setHorizontalHeaderLabels({QStringLiteral("Numar"), QStringLiteral("Data"), QStringLiteral("Contor")});
-    DocumentGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    DocumentGrid->setSelectionMode(QAbstractItemView::SingleSelection);
-    DocumentGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    DocumentGrid->verticalHeader()->hide();
-    DocumentGrid->horizontalHeader()->setStretchLastSection(true);
-    for (int row = 0; row < int(documents.size()); ++row) {
-        const TConsumptionDocument& d = documents[size_t(row)];
-        const QString texts[] = {DocumentNumberText(d.Number), d.Date.toString(QStringLiteral("dd.MM.yyyy")),
-                                 DocumentNumberText(d.Counter)};
-        for (int c = 0; c < 3; ++c) {
-            auto* item = new QTableWidgetItem(texts[c]);
-            if (c != 1)
-                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            DocumentGrid->setItem(row, c, item);
-        }
-    }
-    DocumentGrid->resizeColumnsToContents();
-    if (!documents.empty())
-        DocumentGrid->setCurrentCell(int(documents.size()) - 1, 0); // the latest is the likeliest mistake
-
-    OkBtn = new QPushButton(QStringLiteral("&Anuleaza consumul"), this);
-    OkBtn->setObjectName(QStringLiteral("OkBtn"));
-    OkBtn->setEnabled(!documents.empty());
-    CancelBtn = new QPushButton(QStringLiteral("&Renunta"), this);
-    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    CancelBtn->setDefault(true);
-    SetButtonModalResult(OkBtn, fw::TModalResult::OK);
-    SetButtonModalResult(CancelBtn, fw::TModalResult::Cancel);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OkBtn);
-    buttons->addWidget(CancelBtn);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(label);
-    layout->addWidget(DocumentGrid);
-    layout->addLayout(buttons);
-    resize(380, 260);
+    fw::TRowChoice choice{.Name = QStringLiteral("ReversalDlg"),
+                          .Caption = QStringLiteral("Anuleaza consumul"),
+                          .Prompt = QStringLiteral("Documentul de consum de anulat:"),
+                          .GridName = QStringLiteral("DocumentGrid"),
+                          .Headings = {QStringLiteral("Numar"), QStringLiteral("Data"), QStringLiteral("Contor")},
+                          .RightAligned = {0, 2},
+                          .Current = int(documents.size()) - 1,
+                          .OkCaption = QStringLiteral("&Anuleaza consumul"),
+                          .OkIsDefault = false,
+                          .Size = QSize(380, 260)};
+    for (const TConsumptionDocument& d : documents)
+        choice.Rows.push_back({DocumentNumberText(d.Number), d.Date.toString(QStringLiteral("dd.MM.yyyy")),
+                               DocumentNumberText(d.Counter)});
+    return choice;
 }
 
-const TConsumptionDocument* TReversalDlg::Chosen() const
-{
-    const int row = DocumentGrid->currentRow();
-    return row < 0 ? nullptr : &documents_[size_t(row)];
-}
+} // namespace
 
 bool ExecuteReversal(TProductionContext& context, QWidget* owner, double receipt)
 {
@@ -87,10 +49,10 @@ bool ExecuteReversal(TProductionContext& context, QWidget* owner, double receipt
         fw::MessageDlg(msg::NothingToReverse(), fw::TMsgDlgType::Warning);
         return false;
     }
-    const auto dlg = std::make_unique<TReversalDlg>(documents, owner);
-    if (dlg->ShowModal() != fw::TModalResult::OK || !dlg->Chosen())
+    const auto dlg = std::make_unique<fw::TRowChoiceDlg>(DocumentChoice(documents), owner);
+    if (dlg->ShowModal() != fw::TModalResult::OK || dlg->chosenRow() < 0)
         return false;
-    const TConsumptionDocument chosen = *dlg->Chosen();
+    const TConsumptionDocument chosen = documents[size_t(dlg->chosenRow())];
     return AskAndReverse(dm, chosen);
 }
 
