@@ -6,6 +6,8 @@
 #include "platform/db/Connection.h"
 #include "platform/db/Database.h"
 
+#include <QDateTime>
+#include <QTime>
 #include <vector>
 
 namespace corvanel::cli {
@@ -67,7 +69,9 @@ void WriteDemoMilk(TProductionData& dm, const QString& directory, const QDate& t
             day.push_back(std::move(d));
         }
         if (!day.empty())
-            RecordMilkDeliveries(dm, history, today.addDays(-daysAgo), day, agent);
+            // Stamped at the morning of the delivery, so that a demo made twice is the same.
+            RecordMilkDeliveries(dm, history, today.addDays(-daysAgo), day, agent,
+                                 QDateTime(today.addDays(-daysAgo), QTime(8, 0)));
     }
 }
 

@@ -100,7 +100,8 @@ QMap<QString, QString> FarmerNames(Connection& engine)
 }
 
 std::vector<TRecordedDelivery> RecordMilkDeliveries(TProductionData& dm, const TMilkSettings& settings, const QDate& day,
-                                                    const std::vector<TMilkDelivery>& deliveries, const QString& agent)
+                                                    const std::vector<TMilkDelivery>& deliveries, const QString& agent,
+                                                    const QDateTime& at)
 {
     Connection& engine = *dm.ProductionDatabase->GetConnection();
     if (deliveries.empty())
@@ -176,13 +177,12 @@ std::vector<TRecordedDelivery> RecordMilkDeliveries(TProductionData& dm, const T
                 engine.Touch(QLatin1String(table));
             ledger.Touch();
             if (!results.empty())
-                RecordLabResults(dm, results, agent);
+                RecordLabResults(dm, results, agent, at);
             // Inhibitors make the milk unfit whatever the norms hold: its lot is never drawn.
             for (const TRecordedDelivery& w : written) {
                 const TLotId lot{settings.Group, settings.Article, w.Lot};
                 if (w.NonConforming && LotStandingOf(engine, lot).State != LotStateName(TLotState::NonConforming))
-                    RecordLotState(engine, lot, TLotState::NonConforming, msg::MilkInhibitorsReason(), agent,
-                                   QDateTime::currentDateTime());
+                    RecordLotState(engine, lot, TLotState::NonConforming, msg::MilkInhibitorsReason(), agent, at);
             }
             for (TRecordedDelivery& w : written)
                 w.NonConforming = !LotStandingOf(engine, {settings.Group, settings.Article, w.Lot}).Usable();

@@ -11,6 +11,7 @@
 #include "platform/core/Exceptions.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QMap>
 #include <QString>
 #include <optional>
@@ -56,8 +57,11 @@ struct TRecordedDelivery {
 // delivery's row, its results judged against the norms. A delivery with inhibitors found
 // ("pozitiv") is non-conforming at once, whatever the norms say, so it is never drawn.
 // EMilkRefused naming the delivery when one cannot be written; nothing is then written.
+// The lots' standing changes are recorded `at` (now; a history written afterwards gives
+// the time it tells of).
 std::vector<TRecordedDelivery> RecordMilkDeliveries(TProductionData& dm, const TMilkSettings& settings, const QDate& day,
-                                                    const std::vector<TMilkDelivery>& deliveries, const QString& agent);
+                                                    const std::vector<TMilkDelivery>& deliveries, const QString& agent,
+                                                    const QDateTime& at = QDateTime::currentDateTime());
 
 // A delivery as read back, with the last result of each parameter.
 struct TDeliveryRow {
