@@ -139,6 +139,9 @@ void TMilkMonthForm::showMonth()
     for (int r = 0; r < int(rows.size()); ++r)
         for (int c = 0; c < int(headings.size()); ++c)
             u.figures->setItem(r, c, new QTableWidgetItem(rows[size_t(r)][c]));
+    // The first farmer current, so that the quality's chart shows a year from the start.
+    if (!rows.empty())
+        u.figures->setCurrentCell(0, 0);
 }
 
 void TMilkMonthForm::showFarmerYear()
@@ -161,7 +164,6 @@ void TMilkMonthForm::showFarmerYear()
     chart->setTitle(QStringLiteral("%1 - mediile pe ultimele 12 luni (mii/ml)").arg(chosen.Name.isEmpty() ? chosen.Farmer : chosen.Name));
     auto* axisX = new QBarCategoryAxis;
     auto* axisY = new QValueAxis;
-    axisY->setMin(0);
     chart->addAxis(axisX, Qt::AlignBottom);
     chart->addAxis(axisY, Qt::AlignLeft);
     QStringList months;
@@ -179,9 +181,12 @@ void TMilkMonthForm::showFarmerYear()
                 top = std::max(top, *mean / 1000);
             }
         chart->addSeries(series);
+        // Both axes: a point's month is its category, not a place of its own scale.
+        series->attachAxis(axisX);
         series->attachAxis(axisY);
     }
-    axisY->setMax(top * 1.1);
+    // After the series, which set the axis to their own range when attached.
+    axisY->setRange(0, top * 1.1);
     QChart* old = u.year->chart();
     u.year->setChart(chart);
     delete old;
