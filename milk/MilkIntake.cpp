@@ -17,6 +17,7 @@
 #include "requirement/GenealogyWriter.h"
 #include "requirement/OutgoingDocument.h"
 
+#include <QSet>
 #include <cmath>
 #include <memory>
 
@@ -97,6 +98,21 @@ QMap<QString, QString> FarmerNames(Connection& engine)
     engine.ForEachRow(QStringLiteral("SELECT Cod_furnizor, Nume_furnizor FROM Furn"), {},
                       [&](const NativeRow& row) { names.insert(row.Value(0).toString(), row.Value(1).toString()); });
     return names;
+}
+
+std::vector<TSupplierChoice> MilkSupplierChoices(Connection& engine)
+{
+    QSet<QString> delivered;
+    engine.ForEachRow(QStringLiteral("SELECT DISTINCT Cod_furnizor FROM LivrariLapte"), {},
+                      [&](const NativeRow& row) { delivered.insert(row.Value(0).toString()); });
+    const QMap<QString, QString> names = FarmerNames(engine);
+    std::vector<TSupplierChoice> choices;
+    choices.reserve(size_t(names.size()));
+    for (const bool farmers : {true, false})
+        for (auto it = names.cbegin(); it != names.cend(); ++it)
+            if (delivered.contains(it.key()) == farmers)
+                choices.push_back({it.key(), it.value(), farmers});
+    return choices;
 }
 
 std::vector<TRecordedDelivery> RecordMilkDeliveries(TProductionData& dm, const TMilkSettings& settings, const QDate& day,

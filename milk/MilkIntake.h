@@ -94,4 +94,14 @@ QString MakeTankLot(TProductionData& dm, const TMilkSettings& settings, const QD
 // The farmers' names by code (the supplier table).
 QMap<QString, QString> FarmerNames(fw::Connection& engine);
 
+// The suppliers as the intake offers them: those who have delivered milk here first, then
+// the others (packaging and ingredient suppliers, customers, a new farmer's first delivery),
+// each part by code.
+struct TSupplierChoice {
+    QString Code;
+    QString Name;
+    bool Farmer = false;
+};
+std::vector<TSupplierChoice> MilkSupplierChoices(fw::Connection& engine);
+
 } // namespace corvanel

@@ -162,6 +162,18 @@ bool TMilkIntakeForm::loadSettings()
     }
 }
 
+void TMilkIntakeForm::offerSuppliers(fw::Connection& engine)
+{
+    QComboBox* farmer = ui_->farmer;
+    bool farmers = false;
+    for (const TSupplierChoice& c : MilkSupplierChoices(engine)) {
+        if (farmers && !c.Farmer)
+            farmer->insertSeparator(farmer->count());
+        farmers = c.Farmer;
+        farmer->addItem(c.Code + QStringLiteral(" - ") + c.Name, c.Code);
+    }
+}
+
 void TMilkIntakeForm::showDay()
 {
     Ui& u = *ui_;
@@ -169,8 +181,7 @@ void TMilkIntakeForm::showDay()
         fw::Connection& engine = *context_.Data->ProductionDatabase->GetConnection();
         const QMap<QString, QString> names = FarmerNames(engine);
         if (u.farmer->count() == 0)
-            for (auto it = names.cbegin(); it != names.cend(); ++it)
-                u.farmer->addItem(it.key() + QStringLiteral(" - ") + it.value(), it.key());
+            offerSuppliers(engine);
         u.shown = ReadMilkDeliveries(engine, u.day->date(), u.day->date());
         u.deliveries->setRowCount(int(u.shown.size()));
         const fw::TFormatSettings& fs = context_.Formats;

@@ -6,6 +6,10 @@
 #include <QDialog>
 #include <memory>
 
+namespace fw {
+class Connection;
+}
+
 namespace corvanel {
 
 struct TProductionContext;
@@ -21,6 +25,7 @@ public:
 
 private:
     void buildControls();
+    void offerSuppliers(fw::Connection& engine);
     void addDelivery();
     void emptyIntoTank();
     bool loadSettings();

@@ -59,4 +59,38 @@ TEST(MilkIntakeWindow, ADeliveryWithInhibitorsIsShownNonConformingAndNoTankTakes
         << messages.Texts().back().toStdString();
 }
 
+TEST(MilkIntakeWindow, FarmersWhoDeliveredAreOfferedFirstAndTheOtherSuppliersAfter)
+{
+    fw::TMessageRecorder messages;
+    testsupport::TestCompany company;
+    testsupport::TProduction production;
+    company.Add(fw::FurnDB, {{"AMB", "Ambalaje SRL"}, {"F1", "Ferma Unu"}, {"F2", "Ferma Doi"}});
+    company.Article("01", ".LAPTE", "Lapte crud");
+    company.WriteSettingsFile("[Lapte]\r\nGrupa=01\r\nArticol=.LAPTE\r\nGestiune=_MP\r\nDensitate=1.03\r\n");
+    production.Connect(company);
+    production.Context.Settings.Directory = company.Dir() + "/";
+    const auto offered = [&] {
+        TMilkIntakeForm form(production.Context, nullptr);
+        form.showDay();
+        auto* farmer = Find<QComboBox>(form, "Farmer");
+        QStringList codes;
+        for (int i = 0; i < farmer->count(); ++i)
+            codes << (farmer->itemData(i).isValid() ? farmer->itemData(i).toString() : QStringLiteral("--"));
+        return codes.join(' ').toStdString();
+    };
+    EXPECT_EQ(offered(), "AMB F1 F2"); // nobody has delivered yet: no farmer is known
+
+    {
+        TMilkIntakeForm form(production.Context, nullptr);
+        Find<QDateEdit>(form, "Day")->setDate(QDate(2026, 11, 10));
+        form.showDay();
+        auto* farmer = Find<QComboBox>(form, "Farmer");
+        farmer->setCurrentIndex(farmer->findData("F2"));
+        Find<QLineEdit>(form, "Litres")->setText("100");
+        Find<QPushButton>(form, "AddDelivery")->click();
+        ASSERT_EQ(Find<QTableWidget>(form, "Deliveries")->rowCount(), 1) << messages.Texts().join('|').toStdString();
+    }
+    EXPECT_EQ(offered(), "F2 -- AMB F1");
+}
+
 } // namespace
