@@ -5,6 +5,7 @@
 #include "reports/ReportColumns.h"
 #include "reports/TableReport.h"
 
+#include <QChart>
 #include <array>
 
 namespace corvanel {
@@ -21,6 +22,18 @@ QString Readable(const std::optional<double>& v, const TFormatSettings& fs)
 QString Money(double v, const TFormatSettings& fs) { return FormatFloat(QStringLiteral("#,##0.00##"), v, fs); }
 
 } // namespace
+
+TBarChartData MilkQualityChart(const std::vector<TFarmerQuality>& rows)
+{
+    TBarChartData data;
+    data.Series = {{QStringLiteral("NTG"), {}}, {QStringLiteral("NCS"), {}}};
+    for (const TFarmerQuality& q : rows) {
+        data.Categories << q.Farmer;
+        data.Series[0].Values.push_back(q.Germs.Mean.value_or(0) / 1000);
+        data.Series[1].Values.push_back(q.Cells.Mean.value_or(0) / 1000);
+    }
+    return data;
+}
 
 QString SamplesText(const TRollingMean& mean)
 {
@@ -58,6 +71,13 @@ TMilkQualityReport::TMilkQualityReport(TProductionContext& context, const QStrin
                        number ? TReportAlignment::Right : TReportAlignment::Left);
     }
     Report->Detail()->Height = row;
+    if (!rows.empty()) {
+        TReportPicture* picture = AddReportChart(*Report, row);
+        const std::unique_ptr<QChart> chart =
+            MakeBarChart(QStringLiteral("Mediile lunii %1 pe furnizori").arg(month.toString(QStringLiteral("MM.yyyy"))),
+                         QStringLiteral("mii/ml"), MilkQualityChart(rows));
+        picture->Image = ChartPicture(*chart, QSizeF(picture->Width, picture->Height));
+    }
 }
 
 TMilkStatementReport::TMilkStatementReport(TProductionContext& context, const QString& firmName, const TMilkSettings& settings,

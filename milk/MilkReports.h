@@ -8,6 +8,7 @@
 #include "milk/MilkStatement.h"
 #include "platform/report/Report.h"
 #include "platform/report/ReportData.h"
+#include "reports/ProductionCharts.h"
 
 #include <QObject>
 
@@ -34,6 +35,10 @@ public:
 private:
     fw::TMemoryReportData rows_;
 };
+
+// The month's means by farmer as bars, in thousands per ml so that germs and cells share an
+// axis; a mean without enough samples is a missing bar (0).
+TBarChartData MilkQualityChart(const std::vector<TFarmerQuality>& rows);
 
 // Samples per month as people read them: "2 + 3" (oldest month first).
 QString SamplesText(const TRollingMean& mean);

@@ -71,8 +71,17 @@ TEST(MilkReports, TheStatementHasAPageForEachFarmerAndTheQualityOneTable)
     TMilkStatementReport statement(production.Context, "Firma", settings, statements, nullptr);
     const fw::TReportDocument pages = statement.Report->Generate();
     ASSERT_EQ(pages.PageCount(), 3);
+    quality[1].Germs.Mean = 120000;
+    quality[1].Cells.Mean = 455500;
     TMilkQualityReport table(production.Context, "Firma", QDate(2026, 11, 1), quality, nullptr);
-    EXPECT_EQ(table.Report->Generate().PageCount(), 1);
+    const fw::TReportDocument tablePages = table.Report->Generate();
+    ASSERT_EQ(tablePages.PageCount(), 1);
+    // The table ends with the month's means as bars, a farmer without a mean at 0.
+    EXPECT_EQ(tablePages.Pages[0].Pictures.size(), 1u);
+    const TBarChartData bars = MilkQualityChart(quality);
+    EXPECT_EQ(bars.Categories.join(' ').toStdString(), "F0 F1 F2");
+    EXPECT_EQ(bars.Series[0].Values, (std::vector<double>{0, 120, 0}));
+    EXPECT_EQ(bars.Series[1].Values, (std::vector<double>{0, 455.5, 0}));
     TMilkStatementReport none(production.Context, "Firma", settings, {}, nullptr);
     EXPECT_EQ(none.Report->Generate().PageCount(), 0);
 }
