@@ -33,15 +33,19 @@ void TProductFilterDialog::buildControls(const std::vector<TRecipeProduct>& prod
 {
     everyProduct_ = new QCheckBox(QStringLiteral("&Toate produsele"), this);
     everyProduct_->setObjectName(QStringLiteral("EveryProductCheck"));
-    everyProduct_->setChecked(chosen.isEmpty());
     products_ = new QListWidget(this);
     products_->setObjectName(QStringLiteral("ProductList"));
+    // A choice kept from an earlier run whose products are all gone (another company, a
+    // recipe deleted) is no choice: every product then, rather than an empty list.
+    bool anyKnown = false;
     for (const TRecipeProduct& p : products) {
+        anyKnown = anyKnown || chosen.contains(p.Code);
         auto* item = new QListWidgetItem(p.Code + QStringLiteral("  ") + p.Name, products_);
         item->setData(kCodeRole, p.Code);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
         item->setCheckState(chosen.contains(p.Code) ? Qt::Checked : Qt::Unchecked);
     }
+    everyProduct_->setChecked(!anyKnown);
     buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons_->button(QDialogButtonBox::Ok)->setText(QStringLiteral("&Deschide"));
     buttons_->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("&Renunta"));

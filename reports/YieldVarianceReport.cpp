@@ -129,9 +129,9 @@ std::unique_ptr<TYieldVarianceReport> OpenYieldVarianceReport(TProductionContext
     return form;
 }
 
-void ExecuteYieldVarianceReport(TProductionContext& context, QWidget* owner, TDateTime& from, TDateTime& to)
+void ExecuteYieldVarianceReport(TProductionContext& context, QWidget* owner, TDateTime& from, TDateTime& to,
+                                QStringList& products)
 {
-    QStringList products;
     if (!AskPeriodReport(context, owner, from, to, [&] { return AskReportProducts(context, owner, products); }))
         return;
     if (const std::unique_ptr<TYieldVarianceReport> form =

@@ -48,6 +48,7 @@ std::unique_ptr<TYieldVarianceReport> OpenYieldVarianceReport(TProductionContext
 // The command: the period, the products and the print settings asked in turn (a cancel ends
 // it quietly), then the report previewed or printed. The period is given back as the user
 // left it.
-void ExecuteYieldVarianceReport(TProductionContext& context, QWidget* owner, fw::TDateTime& from, fw::TDateTime& to);
+void ExecuteYieldVarianceReport(TProductionContext& context, QWidget* owner, fw::TDateTime& from, fw::TDateTime& to,
+                                QStringList& products);
 
 } // namespace corvanel

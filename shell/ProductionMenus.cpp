@@ -201,7 +201,8 @@ void TProductionMenus::RunLotCostReport()
 void TProductionMenus::RunYieldVarianceReport()
 {
     StartCostPeriod();
-    ExecuteYieldVarianceReport(context_, context_.Application ? context_.Application->MainForm() : nullptr, CostFrom, CostTo);
+    ExecuteYieldVarianceReport(context_, context_.Application ? context_.Application->MainForm() : nullptr, CostFrom, CostTo,
+                               VarianceProducts);
 }
 
 void TProductionMenus::StartCostPeriod()

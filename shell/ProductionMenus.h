@@ -46,6 +46,8 @@ public:
     // The lot cost and variance reports' period, kept between runs.
     fw::TDateTime CostFrom = 0;
     fw::TDateTime CostTo = 0;
+    // The products last chosen for the variance report (empty: all), offered again.
+    QStringList VarianceProducts;
 
     // The commands.
     // "Retete de productie": the recipe editor, at most one, brought back when open.

@@ -69,6 +69,11 @@ TEST(YieldVarianceReport, TheProductsChosenAreThoseTickedAndNoneCannotBeConfirme
     EXPECT_FALSE(list->isEnabled());
     EXPECT_TRUE(ok->isEnabled());
     EXPECT_TRUE(dialog.chosenProducts().isEmpty());
+
+    // The choice kept from an earlier run, none of whose products has a recipe here now.
+    TProductFilterDialog gone(recipes, {"UNT"}, nullptr);
+    EXPECT_TRUE(gone.findChild<QCheckBox*>("EveryProductCheck")->isChecked());
+    EXPECT_TRUE(gone.chosenProducts().isEmpty());
 }
 
 } // namespace
