@@ -88,7 +88,7 @@ TEST(EntryPoints, TheLibraryExportsExactlyTheSevenEntryPointsWithCLinkage)
     }
     unmangled.sort();
     EXPECT_EQ(unmangled, (QStringList{"ClearAddOnDLL", "InitAddOnDLL", "QvxAddOnAddTables", "QvxAddOnChangeDB",
-                                      "QvxAddOnDocInForm", "QvxAddOnGetName", "QvxAddOnMainForm"}));
+                                      "QvxAddOnDocInForm", "QvxAddOnGetName", "QvxAddOnLotUsable", "QvxAddOnMainForm"}));
 }
 
 TEST(EntryPoints, TheNameIsALibraryConstantAndReleasesWhatTheVariableHeld)
