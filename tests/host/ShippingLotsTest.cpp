@@ -3,11 +3,16 @@
 // lines, the stock rows taken down) or not at all; a hold committed meanwhile is respected.
 #include "HostFixture.h"
 #include "ReceiptFixture.h"
+#include "host/Browsers.h"
+#include "host/DocOutLineDialog.h"
 #include "host/OutgoingLedger.h"
 #include "host/WriteRefusal.h"
 #include "platform/db/Connection.h"
 #include "platform/ui/MessageDlg.h"
 
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
 #include <gtest/gtest.h>
 
 using namespace pelmaris;
@@ -207,4 +212,38 @@ TEST(ShippingLots, AHoldCommittedWhileTheLineWaitsIsRespected)
     EXPECT_EQ(s.Stock(), kUntouched);
     EXPECT_EQ(s.Documents(), 0);
     EXPECT_EQ(messages.Count(), 0);
+}
+
+// The window's line entry: a refused lot is told as a warning and the dialog stays open
+// with what was typed; the same line on a released lot is written on the document the
+// window shows, and the window shows its lines.
+TEST(ShippingLots, TheWindowsLineEntryTellsARefusalAndWritesOnTheCurrentDocument)
+{
+    fw::TMessageRecorder messages;
+    TShipping s;
+    s.Stand("L2", "Blocat", "Retragere client");
+    const double document = s.Ship("L1", 1);
+    auto* window = static_cast<TDocOutForm*>((*s.host)->ShowDocOut());
+    ASSERT_NE(window, nullptr);
+    ASSERT_FALSE(window->NewLineButton()->isHidden());
+    TDocOutLineDialog dialog(s.Dir(), document, 70, s.Check(), window);
+    EXPECT_FALSE(dialog.findChild<QCheckBox*>("NewDocumentCheck")->isChecked());
+    const std::pair<const char*, const char*> typed[] = {
+        {"WarehouseEdit", "_FRG"}, {"GroupEdit", "01"}, {"ArticleEdit", ".LAPTE"}, {"LotEdit", "L2"}, {"QuantityEdit", "2"}};
+    for (const auto& [name, text] : typed)
+        dialog.findChild<QLineEdit*>(name)->setText(text);
+    dialog.accept();
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+    ASSERT_EQ(messages.Count(), 1);
+    EXPECT_EQ(messages.Last().Kind, fw::TMsgDlgType::Warning);
+    EXPECT_EQ(messages.Last().Text, "Lotul <L2> al articolului 01/.LAPTE este Blocat: Retragere client. Linia nu a fost scrisa.");
+
+    dialog.findChild<QLineEdit*>("LotEdit")->setText("L3");
+    dialog.accept();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.WrittenDocument(), document);
+    EXPECT_EQ(s.Stock(), "L1=9.0 L2=5.0 L3=2.0 L3=6.0");
+    window->ShowDocument(document);
+    EXPECT_EQ(testsupport::Column(*window->Lines(), "Lot"), (QStringList{"L1", "L3"}));
+    EXPECT_EQ(messages.Count(), 1);
 }
