@@ -52,7 +52,7 @@ void TDocOutLineDialog::buildControls(double number)
         e->setMaxLength(maxLength);
         return e;
     };
-    u.newDocument = new QCheckBox(QStringLiteral("Document &nou"), this);
+    u.newDocument = new QCheckBox(QStringLiteral("Document n&ou"), this);
     u.newDocument->setObjectName(QStringLiteral("NewDocumentCheck"));
     u.number = edit("NumberEdit", 15);
     u.date = new QDateEdit(QDate::currentDate(), this);
@@ -70,9 +70,9 @@ void TDocOutLineDialog::buildControls(double number)
     form->addRow(QStringLiteral("Documentul curent:"), new QLabel(current, this));
     form->addRow(QString(), u.newDocument);
     const std::pair<const char*, QWidget*> fields[] = {
-        {"N&umar:", u.number},          {"&Data:", u.date},     {"&Client:", u.client},
-        {"&Gestiune:", u.warehouse},    {"G&rupa:", u.group},   {"&Articol:", u.article},
-        {"&Lot:", u.lot},               {"Can&titate:", u.quantity}};
+        {"&Numar:", u.number},       {"&Data:", u.date},      {"&Client:", u.client},
+        {"&Gestiune:", u.warehouse}, {"Gr&upa:", u.group},    {"&Articol:", u.article},
+        {"&Lot:", u.lot},            {"Can&titate:", u.quantity}};
     for (const auto& [caption, widget] : fields) {
         auto* label = new QLabel(QString::fromLatin1(caption), this);
         label->setBuddy(widget);
