@@ -81,16 +81,18 @@ double WriteOutgoingLine(const QString& database, const TOutgoingLine& line, con
             if (const std::optional<TLotRefusal> refusal = check(line.Group, line.Article, line.Lot))
                 throw EWriteRefused(LotNotUsableText(line.Lot, article, *refusal));
 
-        auto stock = OpenTable(database, fw::StocDB, QStringLiteral("Cod_grupa;Cod_articol"), true);
+        // The article's rows in that warehouse, by the index on article and warehouse (in
+        // the order they entered within it), read for update.
+        auto stock = OpenTable(database, fw::StocDB, QStringLiteral("Cod_grupa;Cod_articol;Cod_gestiune"), true);
+        const auto text = [&stock](const char* field) { return stock->FieldByName(QString::fromLatin1(field))->AsString(); };
         std::vector<TDrawnRow> drawn;
         double left = line.Quantity;
         double onHand = 0;
-        for (bool found = stock->FindKey({line.Group, line.Article});
-             found && !stock->Eof() && stock->FieldByName(QStringLiteral("Cod_grupa"))->AsString() == line.Group
-             && stock->FieldByName(QStringLiteral("Cod_articol"))->AsString() == line.Article;
+        for (bool found = stock->FindKey({line.Group, line.Article, line.Warehouse});
+             found && !stock->Eof() && text("Cod_grupa") == line.Group && text("Cod_articol") == line.Article
+             && text("Cod_gestiune") == line.Warehouse;
              stock->Next()) {
-            if (stock->FieldByName(QStringLiteral("Cod_gestiune"))->AsString() != line.Warehouse
-                || stock->FieldByName(QStringLiteral("Lot"))->AsString() != line.Lot)
+            if (text("Lot") != line.Lot)
                 continue;
             const double quantity = stock->FieldByName(QStringLiteral("Cantitate"))->AsFloat();
             if (quantity <= StockTolerance)
