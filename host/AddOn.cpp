@@ -2,6 +2,7 @@
 
 #include "platform/boundary/HostString.h"
 #include "platform/config/IniFile.h"
+#include "platform/core/Exceptions.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/MessageDlg.h"
 
@@ -24,6 +25,7 @@ using TQvxAddOnAddTables = void (*)(fw::DEF_TABLE_LIST*);
 using TQvxAddOnMainForm = fw::TMenuItem* (*)(QObject*);
 using TQvxAddOnChangeDB = void (*)(const char*);
 using TQvxAddOnDocInForm = fw::TMenuItem* (*)(QObject*, fw::TDataSet*);
+using TQvxAddOnLotUsable = int (*)(const char*, const char*, const char*, char**, char**);
 }
 
 struct TAddOnLibrary::Entries {
@@ -34,6 +36,7 @@ struct TAddOnLibrary::Entries {
     TQvxAddOnMainForm QvxAddOnMainForm = nullptr;
     TQvxAddOnChangeDB QvxAddOnChangeDB = nullptr;
     TQvxAddOnDocInForm QvxAddOnDocInForm = nullptr;
+    TQvxAddOnLotUsable QvxAddOnLotUsable = nullptr; // optional: an older add-on lacks it
 };
 
 namespace {
@@ -78,24 +81,35 @@ bool TAddOnLibrary::Load(const QString& fileName)
                  .arg(QDir::toNativeSeparators(fileName), missing.join(QStringLiteral(", "))));
         return false;
     }
+    // An add-on made before the host asked about lots still loads: the host then ships
+    // any lot, as it did.
+    entries->QvxAddOnLotUsable = reinterpret_cast<TQvxAddOnLotUsable>(dlsym(handle_, "QvxAddOnLotUsable"));
     entries_ = std::move(entries);
     return true;
+}
+
+QString TAddOnLibrary::CallQuietly(const char* entryPoint, const std::function<void()>& call)
+{
+    QString what;
+    try {
+        call();
+        return QString();
+    } catch (const std::exception& e) {
+        what = fw::ExceptionMessage(e);
+    } catch (...) {
+        what = QStringLiteral("Eroare necunoscuta");
+    }
+    return QStringLiteral("Eroare in modulul suplimentar, la apelul %1:\r%2").arg(QString::fromLatin1(entryPoint), what);
 }
 
 bool TAddOnLibrary::Call(const char* entryPoint, const std::function<void()>& call)
 {
     if (!entries_)
         return false;
-    QString what;
-    try {
-        call();
+    const QString report = CallQuietly(entryPoint, call);
+    if (report.isEmpty())
         return true;
-    } catch (const std::exception& e) {
-        what = fw::ExceptionMessage(e);
-    } catch (...) {
-        what = QStringLiteral("Eroare necunoscuta");
-    }
-    Tell(QStringLiteral("Eroare in modulul suplimentar, la apelul %1:\r%2").arg(QString::fromLatin1(entryPoint), what));
+    Tell(report);
     return false;
 }
 
@@ -165,6 +179,23 @@ fw::TMenuItem* TAddOnLibrary::DocInForm(QObject* window, fw::TDataSet* dataSet)
     fw::TMenuItem* menu = nullptr;
     Call("QvxAddOnDocInForm", [&] { menu = entries_->QvxAddOnDocInForm(window, dataSet); });
     return menu;
+}
+
+std::optional<TLotRefusal> TAddOnLibrary::LotRefusal(const QString& group, const QString& code, const QString& lot)
+{
+    if (!entries_ || !entries_->QvxAddOnLotUsable || !initialised_)
+        return std::nullopt;
+    const fw::THostString g(group), c(code), l(lot);
+    fw::THostString state, reason;
+    int usable = 1;
+    const QString report = CallQuietly("QvxAddOnLotUsable", [&] {
+        usable = entries_->QvxAddOnLotUsable(g.Get(), c.Get(), l.Get(), state.Address(), reason.Address());
+    });
+    if (!report.isEmpty())
+        throw fw::Exception(report);
+    if (usable != 0)
+        return std::nullopt;
+    return TLotRefusal{state.ToQString(), reason.ToQString()};
 }
 
 void TAddOnLibrary::Clear()

@@ -5,6 +5,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QObject;
@@ -18,8 +19,14 @@ class TScreen;
 
 namespace pelmaris {
 
+// Why a lot may not leave the stock: its standing's name and the reason given for it.
+struct TLotRefusal {
+    QString State;
+    QString Reason;
+};
+
 // The add-on library and its seven entry points. Load resolves them all or keeps
-// nothing; each call runs one entry point and reports what goes wrong in a message box
+// nothing (and the optional QvxAddOnLotUsable where the library has it); each call runs one entry point and reports what goes wrong in a message box
 // (the add-on catches nothing at its entry points), so the host carries on without what
 // that call would have given. The order in which the host calls them is the host's
 // business (see TPelmarisHost); this class only makes each call safe.
@@ -51,6 +58,12 @@ public:
     bool ChangeDB(const QString& directory);
     // QvxAddOnDocInForm: the add-on's document menu, or null.
     fw::TMenuItem* DocInForm(QObject* window, fw::TDataSet* dataSet);
+    // QvxAddOnLotUsable: why the lot may not leave the stock, none when it may or when no
+    // add-on (or one without that entry point, or without a company) judges it. Asked
+    // inside the host's writing transaction, so nothing is shown: what the add-on throws
+    // comes back as fw::Exception with the message the other calls would show, for the
+    // caller to show once the transaction is rolled back.
+    std::optional<TLotRefusal> LotRefusal(const QString& group, const QString& code, const QString& lot);
     // ClearAddOnDLL, once after a successful Init; later calls do nothing.
     void Clear();
     // Clears if needed and unloads the library. Every object the add-on made must be
@@ -61,6 +74,8 @@ private:
     struct Entries;
     // Runs one entry point; an exception is reported with the entry point's name.
     bool Call(const char* entryPoint, const std::function<void()>& call);
+    // The same, the report given back rather than shown: empty when the call succeeded.
+    QString CallQuietly(const char* entryPoint, const std::function<void()>& call);
 
     // A handle of the dynamic loader's own: it counts each opening, so the library stays
     // as long as any holder of it does (QLibrary shares one handle among its instances).

@@ -2,6 +2,7 @@
 
 #include "host/Company.h"
 #include "host/ConsumptionMarks.h"
+#include "host/DocOutLineDialog.h"
 #include "platform/core/Readable.h"
 #include "platform/db/Query.h"
 #include "platform/db/Table.h"
@@ -9,6 +10,7 @@
 #include "platform/schema/DocumentTypes.h"
 
 #include <QLabel>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace pelmaris {
@@ -135,6 +137,30 @@ TDocOutForm::TDocOutForm(QWidget* owner) : TDataForm(owner, QStringLiteral("Docu
              {"Pret_achizitie", QStringLiteral("Pret achizitie"), 90},
              {"Pret_vinzare", QStringLiteral("Pret vanzare"), 90}},
             3);
+    newLine_ = new QPushButton(QStringLiteral("&Linie noua..."), this);
+    newLine_->setObjectName(QStringLiteral("NewLineButton"));
+    newLine_->setToolTip(QStringLiteral("Scrie o linie pe documentul curent sau pe un document nou"));
+    auto* actions = new QHBoxLayout;
+    actions->addWidget(newLine_);
+    actions->addStretch(1);
+    Body()->addLayout(actions);
+    connect(newLine_, &QPushButton::clicked, this, &TDocOutForm::enterLine);
+}
+
+void TDocOutForm::enterLine()
+{
+    const bool none = headers_->IsEmpty();
+    TDocOutLineDialog dialog(headers_->DatabaseName(), none ? 0.0 : headers_->FieldByName(QStringLiteral("Contor"))->AsFloat(),
+                             none ? 0.0 : headers_->FieldByName(QStringLiteral("Numar"))->AsFloat(), lotCheck_, this);
+    if (dialog.exec() == QDialog::Accepted)
+        ShowDocument(dialog.WrittenDocument());
+}
+
+void TDocOutForm::ShowDocument(double contor)
+{
+    headers_->Refresh();
+    headers_->Locate(QStringLiteral("Contor"), {contor});
+    lines_->Refresh();
 }
 
 } // namespace pelmaris

@@ -26,6 +26,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTimer>
 
 namespace pelmaris {
@@ -382,7 +383,18 @@ TDocInForm* TPelmarisHost::ShowDocIn()
     return form;
 }
 
-TDataForm* TPelmarisHost::ShowDocOut() { return ShowSingle<TDocOutForm>(docOut_); }
+TDataForm* TPelmarisHost::ShowDocOut()
+{
+    TDocOutForm* form = ShowSingle<TDocOutForm>(docOut_);
+    if (!form)
+        return nullptr;
+    // The add-on judges the lots when it can; without it any lot leaves, as it always did.
+    form->SetLotCheck([this](const QString& group, const QString& code, const QString& lot) {
+        return addOn_.LotRefusal(group, code, lot);
+    });
+    form->NewLineButton()->setVisible(!companyReadOnly_);
+    return form;
+}
 
 TDataForm* TPelmarisHost::ShowStock() { return ShowSingle<TStockForm>(stock_); }
 

@@ -2,13 +2,18 @@
 
 #include "data/LotStatus.h"
 #include "data/Queries.h"
+#include "data/ReleaseRequired.h"
+#include "platform/db/Connection.h"
+#include "platform/db/Database.h"
 #include "platform/db/Query.h"
 #include "platform/db/Table.h"
 #include "platform/schema/CompanyTables.h"
 #include "platform/schema/DocumentTypes.h"
 #include "reports/BatchDraws.h"
 
+#include <algorithm>
 #include <map>
+#include <tuple>
 #include <utility>
 
 namespace corvanel {
@@ -64,6 +69,33 @@ void Prepare(TQuery& q, TSession* session, const QStringList& sql)
     q.SetSQL(sql);
 }
 
+// The lots that wait for a release have no stored standing: they are found as the stock
+// ledger finds them (AddAwaitingLots), for the articles that keep the setting, and placed
+// among the stored ones in the same order.
+void AddAwaiting(TSession* session, std::vector<TStoppedLot>& stopped)
+{
+    Connection& engine = *session->ConnectionFor(KRBPROD);
+    std::vector<TMaterialDraw> articles;
+    for (const TReleaseRequired& r : ReleaseRequiredArticles(engine))
+        articles.push_back({r.Group, r.Code, 0});
+    if (articles.empty())
+        return;
+    std::vector<QHash<QString, TLotStanding>> awaiting(articles.size());
+    AddAwaitingLots(engine, articles, awaiting);
+    for (size_t i = 0; i < articles.size(); ++i) {
+        if (awaiting[i].isEmpty())
+            continue;
+        QString name;
+        engine.ForEachRow(QStringLiteral("SELECT Denumire FROM Catalog WHERE Grupa = ? AND Cod = ?"),
+                          {articles[i].Group, articles[i].Code}, [&name](const NativeRow& row) { name = row.Value(0).toString(); });
+        for (auto lot = awaiting[i].constBegin(); lot != awaiting[i].constEnd(); ++lot)
+            stopped.push_back({articles[i].Group, articles[i].Code, name, lot.key(), lot->State, lot->Reason});
+    }
+    std::stable_sort(stopped.begin(), stopped.end(), [](const TStoppedLot& a, const TStoppedLot& b) {
+        return std::tie(a.Group, a.Code, a.Lot) < std::tie(b.Group, b.Code, b.Lot);
+    });
+}
+
 std::vector<TStoppedLot> ReadStopped(TSession* session)
 {
     // A company the user may only read may lack the table: no lot of it was ever held.
@@ -81,6 +113,7 @@ std::vector<TStoppedLot> ReadStopped(TSession* session)
         const auto text = [&q](const char* name) { return q.FieldByName(QString::fromLatin1(name))->AsString(); };
         out.push_back({text("Cod_grupa"), text("Cod_articol"), text("Denumire"), text("Lot"), text("Stare"), text("Motiv")});
     }
+    AddAwaiting(session, out);
     return out;
 }
 

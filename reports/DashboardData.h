@@ -32,13 +32,13 @@ struct TMonthProduction {
     double LastMonth = 0; // the whole month before
 };
 
-// A lot that may not be used: held by hand or out of its norm.
+// A lot that may not be used: held by hand, out of its norm, or waiting for its release.
 struct TStoppedLot {
     QString Group;
     QString Code;
     QString Name;
     QString Lot;
-    QString State;  // "Blocat", "Neconform"
+    QString State;  // "Blocat", "Neconform", "In asteptare"
     QString Reason;
 };
 
@@ -52,8 +52,8 @@ struct TDashboard {
     TPeriodFigures Year;
 };
 
-// As of `day`: the lots expired or expiring within `expiringDays` days; the lots held or
-// not conforming (none on a company without the standings' table); the receipts from
+// As of `day`: the lots expired or expiring within `expiringDays` days; the lots held, not
+// conforming or waiting for a release (none on a company without the standings' table); the receipts from
 // production of the dashboard's year (from the first of the month eleven months before, as
 // its charts) with a product that has a recipe and no consumption document (one reversed
 // does not count; a document is tied to its receipt by the genealogy, or, older, by number

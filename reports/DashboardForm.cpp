@@ -105,7 +105,7 @@ TDashboardForm::TDashboardForm(TProductionContext& context, QWidget* owner, TDas
     ui.labButton->setObjectName(QStringLiteral("LabResultsButton"));
     ui.labButton->setToolTip(QStringLiteral("Arata analizele lotului ales (sau dublu clic pe el)."));
     ui.stoppedBox = Part(this, "StoppedBox", ui.stoppedList, ui.labButton);
-    ui.stoppedBox->setTitle(QStringLiteral("Loturi blocate sau neconforme"));
+    ui.stoppedBox->setTitle(QStringLiteral("Loturi blocate, neconforme sau in asteptare"));
     ui.receiptsList = List(this, "ReceiptsList", {QStringLiteral("Numar"), QStringLiteral("Data")});
     ui.requirementButton = new QPushButton(QStringLiteral("&Calcul necesar tehnic..."), this);
     ui.requirementButton->setObjectName(QStringLiteral("RequirementButton"));

@@ -2,6 +2,7 @@
 
 #include "data/ProductionContext.h"
 #include "data/ProductionData.h"
+#include "data/StockLedger.h"
 #include "platform/boundary/HostString.h"
 #include "platform/schema/CompanyTables.h"
 #include "platform/ui/Application.h"
@@ -127,4 +128,30 @@ fw::TMenuItem* QvxAddOnDocInForm(QObject* window, fw::TDataSet* dataSet)
     menus->ReceiptHeaders = dataSet;
     menus->ReceiptWindow = window;
     return menus->DocInMenu;
+}
+
+int QvxAddOnLotUsable(const char* group, const char* code, const char* lot, char** state, char** reason)
+{
+    corvanel::TProductionContext& context = AddOn().Context;
+    if (!context.Data || !context.Data->ProductionDatabase->Connected())
+        return -1;
+    const auto text = [](const char* s) { return fw::HostStrToQString(const_cast<char*>(s)); };
+    const QString group_ = text(group);
+    const QString code_ = text(code);
+    // The ledger's own answer for the article's lots, so that shipping and drawing can
+    // never disagree on which lots are usable.
+    const QHash<QString, corvanel::TLotStanding> held =
+        context.Data->Ledger(QDate()).Held({{group_, code_, 0}}).front();
+    const auto standing = held.constFind(text(lot));
+    if (standing == held.constEnd())
+        return 1;
+    const auto assign = [](char** variable, const QString& value) {
+        if (!variable)
+            return;
+        const fw::THostString fresh(value);
+        fw::HostStrAssign(*variable, fresh.Get());
+    };
+    assign(state, standing->State);
+    assign(reason, standing->Reason);
+    return 0;
 }

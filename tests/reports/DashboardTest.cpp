@@ -1,6 +1,8 @@
 // The dashboard: which receipts of finished goods still wait for their consumption, this
 // month's production against last month's, and the window leading to the requirement.
 #include "data/LotStatus.h"
+#include "data/ReleaseRequired.h"
+#include "platform/db/Connection.h"
 #include "platform/schema/CompanyTables.h"
 #include "platform/schema/DocumentTypes.h"
 #include "platform/ui/MessageDlg.h"
@@ -88,6 +90,46 @@ TEST(Dashboard, ThisMonthsProductionStandsAgainstTheWholeOfLastMonth)
     EXPECT_EQ(production[0].LastMonth, 250);
     // On the first of the month, the month so far is that day alone.
     EXPECT_EQ(ReadDashboard(p.c.production.Context.Session(), QDate(2026, 12, 1), 7).Production[0].ThisMonth, 0);
+}
+
+// Lots waiting for their release have no stored standing: they are listed as the stock
+// ledger finds them, among the held ones in the order of article and lot, until released.
+TEST(Dashboard, LotsWaitingForTheirReleaseAreListedWithTheHeldOnes)
+{
+    Plant p;
+    // Of the milk: LC-1 (no entry date) and LC-2 came before the setting's day, LC-3 on it.
+    p.c.company.Add(fw::StocDB, {{300.0, ".LAPTE", "01", "_FRG", 2.2, "LC-2", "MPO", 1.0, 2.0, QDate(2026, 12, 2)},
+                                 {400.0, ".LAPTE", "01", "_FRG", 2.2, "LC-3", "MPO", 1.0, 3.0, QDate(2026, 12, 3)}});
+    p.c.company.Add(fw::StocDB, {{40.0, "IAURT", "02", "PF", 3.0, "P5", "MPO", 5.0, 1.0, QDate(2026, 12, 3)}});
+    const QDateTime at(QDate(2026, 12, 9), QTime(8, 0));
+    SetReleaseRequired(*p.c.dm, "01", ".LAPTE", true, "MPO", QDate(2026, 12, 3));
+    ChangeLotState(*p.c.dm, {"01", ".LAPTE", "LC-1"}, TLotState::Held, "Inhibitori", "MPO", at);
+    ChangeLotState(*p.c.dm, {"02", "IAURT", "P5"}, TLotState::NonConforming, "Listeria prezent", "LAB", at);
+    const auto stopped = [&p] {
+        QStringList rows;
+        for (const TStoppedLot& l : ReadDashboard(p.c.production.Context.Session(), QDate(2026, 12, 10), 7).Stopped)
+            rows << QStringList{l.Group, l.Code, l.Name, l.Lot, l.State, l.Reason}.join('|');
+        return rows;
+    };
+    EXPECT_EQ(stopped(), (QStringList{"01|.LAPTE|Lapte|LC-1|Blocat|Inhibitori",
+                                      "01|.LAPTE|Lapte|LC-3|In asteptare|lot nou, asteapta eliberarea",
+                                      "02|IAURT|Iaurt|P5|Neconform|Listeria prezent"}));
+    ChangeLotState(*p.c.dm, {"01", ".LAPTE", "LC-3"}, TLotState::Released, "NTG conform", "MPO", at);
+    EXPECT_EQ(stopped(), (QStringList{"01|.LAPTE|Lapte|LC-1|Blocat|Inhibitori", "02|IAURT|Iaurt|P5|Neconform|Listeria prezent"}));
+    EXPECT_EQ(p.messages.Count(), 0);
+}
+
+// A company without the reversals' table (one the user may only read, made before
+// reversals) has reversed nothing: a consumption written counts, and nothing fails.
+TEST(Dashboard, WithoutTheReversalsTableEveryConsumptionStands)
+{
+    Plant p;
+    PrepareRequirement(*p.c.dm, 6);
+    ASSERT_EQ(GenerateConsumption(*p.c.dm, 6, "ADM"), std::optional<double>(8.0));
+    CloseRequirement(*p.c.dm);
+    fw::Connection::Open(p.c.company.Dir())->Exec(QStringLiteral("DROP TABLE Stornari"));
+    EXPECT_EQ(p.Unconsumed(), (std::vector<double>{5, 7}));
+    EXPECT_EQ(p.messages.Count(), 0);
 }
 
 TEST(DashboardForm, AHeldLotIsListedUntilReleasedAndLeadsToItsResults)

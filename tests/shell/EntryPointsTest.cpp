@@ -68,7 +68,7 @@ T* Child(QObject* root, const char* name)
     return nullptr;
 }
 
-TEST(EntryPoints, TheLibraryExportsExactlyTheSevenEntryPointsWithCLinkage)
+TEST(EntryPoints, TheLibraryExportsTheSevenEntryPointsAndTheOptionalOneWithCLinkage)
 {
     AddOnLibrary lib;
     ASSERT_NE(lib.handle, nullptr) << dlerror();
@@ -88,7 +88,7 @@ TEST(EntryPoints, TheLibraryExportsExactlyTheSevenEntryPointsWithCLinkage)
     }
     unmangled.sort();
     EXPECT_EQ(unmangled, (QStringList{"ClearAddOnDLL", "InitAddOnDLL", "QvxAddOnAddTables", "QvxAddOnChangeDB",
-                                      "QvxAddOnDocInForm", "QvxAddOnGetName", "QvxAddOnMainForm"}));
+                                      "QvxAddOnDocInForm", "QvxAddOnGetName", "QvxAddOnLotUsable", "QvxAddOnMainForm"}));
 }
 
 TEST(EntryPoints, TheNameIsALibraryConstantAndReleasesWhatTheVariableHeld)
