@@ -165,7 +165,7 @@ TEST(DashboardForm, AReceiptChosenOpensItsRequirementAndTheListIsReadAgain)
     Plant p;
     std::vector<double> opened;
     auto* form = new TDashboardForm(p.c.production.Context, nullptr,
-                                    {nullptr, [&](double receipt) { opened.push_back(receipt); }});
+                                    {nullptr, [&](double receipt) { opened.push_back(receipt); }, {}});
     const std::unique_ptr<TDashboardForm> owned(form);
     auto* receipts = form->findChild<QTreeWidget*>("ReceiptsList");
     auto* requirement = form->findChild<QPushButton*>("RequirementButton");
