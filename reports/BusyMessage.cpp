@@ -1,5 +1,7 @@
 #include "reports/BusyMessage.h"
 
+#include "platform/ui/UsualColours.h"
+
 #include <QApplication>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -42,16 +44,8 @@ TBusyMessageForm::TBusyMessageForm(QWidget* owner) : fw::TForm(owner), ui_(std::
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     SetPosition(fw::TPosition::ScreenCenter);
 
-    auto* panel = new QFrame(this);
-    panel->setObjectName(QStringLiteral("Panel"));
-    panel->setFrameShape(QFrame::Panel);
-    panel->setFrameShadow(QFrame::Sunken);
-    panel->setAutoFillBackground(true);
-    QPalette pal = panel->palette();
     const QColor caption(0x00, 0x54, 0xa6); // the active caption's blue
-    pal.setColor(QPalette::Window, caption);
-    pal.setColor(QPalette::WindowText, Qt::white);
-    panel->setPalette(pal);
+    QFrame* panel = fw::SunkenPanel(this, caption, Qt::white);
 
     QLabel*& text = ui_->text;
     text = new QLabel(panel);
