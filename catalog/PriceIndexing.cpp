@@ -13,6 +13,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Beep.h"
 #include "platform/ui/MessageDlg.h"
+#include "platform/ui/UsualColours.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -34,15 +35,8 @@ TPriceIndexingForm::TPriceIndexingForm(fw::TSession* session, QWidget* owner)
     setCursor(Qt::WaitCursor);
 
     // A note in the tooltip's colours: the message and a picture of work going on.
-    auto* panel = new QFrame(this);
-    panel->setObjectName(QStringLiteral("Panel"));
-    panel->setFrameShape(QFrame::Panel);
-    panel->setFrameShadow(QFrame::Sunken);
-    panel->setAutoFillBackground(true);
-    QPalette pal = panel->palette();
-    pal.setColor(QPalette::Window, pal.color(QPalette::ToolTipBase));
-    pal.setColor(QPalette::WindowText, pal.color(QPalette::ToolTipText));
-    panel->setPalette(pal);
+    QFrame* panel =
+        fw::SunkenPanel(this, palette().color(QPalette::ToolTipBase), palette().color(QPalette::ToolTipText));
     auto* message = new QLabel(QStringLiteral("Indexez preturile..."), panel);
     message->setObjectName(QStringLiteral("MessageLabel"));
     QFont bold = message->font();

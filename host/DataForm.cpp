@@ -33,17 +33,19 @@ TDataForm::TDataForm(QWidget* owner, const QString& caption) : fw::TForm(owner)
     SetCaption(caption);
     SetFormStyle(fw::TFormStyle::MDIChild);
     SetCloseAction(fw::TCloseAction::Free);
-    // A row being edited is saved when the window closes; a save that is refused keeps
-    // the window open with the row as it is.
-    OnCloseQuery = [this](fw::TForm*, bool&) {
-        for (auto it = tables_.rbegin(); it != tables_.rend(); ++it) {
-            if ((*it)->Active())
-                (*it)->CheckBrowseMode();
-        }
-    };
+    OnCloseQuery = [this](fw::TForm*, bool&) { saveEditedRows(); };
     body_ = new QVBoxLayout(this);
     body_->setContentsMargins(6, 6, 6, 6);
     body_->setSpacing(4);
+}
+
+void TDataForm::saveEditedRows()
+{
+    // Details before their masters: the reverse of the opening order.
+    for (auto it = tables_.rbegin(); it != tables_.rend(); ++it) {
+        if ((*it)->Active())
+            (*it)->CheckBrowseMode();
+    }
 }
 
 TDataForm::~TDataForm()

@@ -63,6 +63,10 @@ protected:
     QVBoxLayout* Body() const { return body_; }
 
 private:
+    // A row being edited is saved when the window closes; a save that is refused throws,
+    // which keeps the window open with the row as it is.
+    void saveEditedRows();
+
     QVBoxLayout* body_;
     std::vector<fw::TTable*> tables_;
     std::vector<fw::TDBGridNormal*> grids_;

@@ -80,15 +80,26 @@ QList<QRect> TiledPlaces(const QSize& area, const QList<QSize>& minimums)
 
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
 {
+    setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Pelmaris"));
     mdiArea_ = new QMdiArea(this);
+    mdiArea_->setObjectName(QStringLiteral("DocumentArea"));
     mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdiArea_->viewport()->installEventFilter(this);
     setCentralWidget(mdiArea_);
     connect(mdiArea_, &QMdiArea::subWindowActivated, this,
-            fw::GuardedSlot(this, [this](QMdiSubWindow* w) { SubWindowActivated(w); }));
+            fw::GuardedSlot(this, [this](QMdiSubWindow* w) { mergeActiveWindowMenu(w); }));
 
+    makeSystemMenu();
+    makeDataMenus();
+    makeWindowMenu();
+    makeStatusLine();
+    SetCompany(QString(), QString());
+}
+
+void TMainForm::makeSystemMenu()
+{
     sistem_ = AddTopMenu(this, QStringLiteral("&Sistem"), 0);
     AddCommand(sistem_, QStringLiteral("&Deschide firma..."), QStringLiteral("Deschide baza de date a unei firme"),
                &OnOpenCompany, false);
@@ -107,7 +118,10 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     exit->setStatusTip(QStringLiteral("Inchide programul"));
     fw::SetGroupIndex(exit, kLast);
     connect(exit, &QAction::triggered, this, &QWidget::close);
+}
 
+void TMainForm::makeDataMenus()
+{
     nomenclatoare_ = AddTopMenu(this, QStringLiteral("&Nomenclatoare"), 1);
     AddCommand(nomenclatoare_, QStringLiteral("&Clase si grupe de articole"),
                QStringLiteral("Clasele de materiale si grupele de articole ale fiecareia"), &OnClasses);
@@ -127,22 +141,29 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     rapoarte_ = AddTopMenu(this, QStringLiteral("&Rapoarte"), 2);
     AddCommand(rapoarte_, QStringLiteral("&Stoc"), QStringLiteral("Stocul pe loturi, pe gestiuni si articole"),
                &OnStock);
+}
 
+void TMainForm::makeWindowMenu()
+{
     fereastra_ = AddTopMenu(this, QStringLiteral("&Fereastra"), kLast);
     connect(fereastra_->addAction(QStringLiteral("&Cascada")), &QAction::triggered, this,
-            fw::GuardedSlot(this, [this] { CascadeChildren(); }));
+            fw::GuardedSlot(this, [this] { cascadeWindows(); }));
     connect(fereastra_->addAction(QStringLiteral("&Alaturate")), &QAction::triggered, this,
-            fw::GuardedSlot(this, [this] { TileChildren(); }));
+            fw::GuardedSlot(this, [this] { tileWindows(); }));
     connect(fereastra_->addAction(QStringLiteral("&Inchide tot")), &QAction::triggered, this,
             fw::GuardedSlot(this, [this] { CloseChildWindows(); }));
     fereastra_->addSeparator();
-    connect(fereastra_, &QMenu::aboutToShow, this, [this] { FillWindowList(); });
+    connect(fereastra_, &QMenu::aboutToShow, this, [this] { listOpenWindows(); });
+}
 
+void TMainForm::makeStatusLine()
+{
     companyLabel_ = new QLabel(this);
+    companyLabel_->setObjectName(QStringLiteral("CompanyLabel"));
     addOnLabel_ = new QLabel(this);
+    addOnLabel_->setObjectName(QStringLiteral("AddOnLabel"));
     statusBar()->addPermanentWidget(companyLabel_);
     statusBar()->addPermanentWidget(addOnLabel_);
-    SetCompany(QString(), QString());
 }
 
 TMainForm::~TMainForm()
@@ -261,13 +282,13 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
         auto* sub = qobject_cast<QMdiSubWindow*>(watched);
         if (sub && sub->mdiArea() == mdiArea_ && !sub->property(kPlacedProperty).toBool()) {
             sub->setProperty(kPlacedProperty, true);
-            PlaceChild(sub);
+            placeNewWindow(sub);
         }
     }
     return QMainWindow::eventFilter(watched, event);
 }
 
-void TMainForm::PlaceChild(QMdiSubWindow* window)
+void TMainForm::placeNewWindow(QMdiSubWindow* window)
 {
     // Opened over a maximized window, the area maximizes it too: moved, it would leave
     // the window behind showing through.
@@ -288,7 +309,7 @@ void TMainForm::PlaceChild(QMdiSubWindow* window)
     window->setGeometry(CascadedPlace(mdiArea_->viewport()->size(), previous, window->size(), step, least));
 }
 
-void TMainForm::CascadeChildren()
+void TMainForm::cascadeWindows()
 {
     // The area's own cascade gives every window one size of its choosing, smaller at each
     // use: here each keeps its size, cut to the area only where it does not fit, and gets
@@ -316,7 +337,7 @@ void TMainForm::CascadeChildren()
         mdiArea_->setActiveSubWindow(active);
 }
 
-void TMainForm::TileChildren()
+void TMainForm::tileWindows()
 {
     // The area's own tiling grows the tiles to the windows' minimum sizes and lays them
     // past its edge when the main window is small: here every one stays inside.
@@ -338,7 +359,7 @@ void TMainForm::TileChildren()
     }
 }
 
-void TMainForm::FillWindowList()
+void TMainForm::listOpenWindows()
 {
     for (QAction* action : windowList_)
         delete action;
@@ -381,7 +402,7 @@ void TMainForm::SetWindowMenu(QWidget* form, fw::TMenuItem* menu)
         Merge(menu);
 }
 
-void TMainForm::SubWindowActivated(QMdiSubWindow* window)
+void TMainForm::mergeActiveWindowMenu(QMdiSubWindow* window)
 {
     // No active child while a dialog or another program has the focus: the menus stay
     // as they were, so that a command of a merged menu does not lose its menu meanwhile.

@@ -81,16 +81,23 @@ protected:
 private:
     QAction* AddCommand(QMenu* menu, const QString& caption, const QString& hint, std::function<void()>* command,
                         bool needsCompany = true);
-    void SubWindowActivated(QMdiSubWindow* window);
+    void makeSystemMenu();
+    // "&Nomenclatoare", "&Operatii" and "&Rapoarte".
+    void makeDataMenus();
+    void makeWindowMenu();
+    void makeStatusLine();
+    // The menu of the window that became active merged in, that of the one left taken out.
+    void mergeActiveWindowMenu(QMdiSubWindow* window);
     void Merge(fw::TMenuItem* menu);
     void Unmerge();
     void EnableCompanyCommands(bool enabled);
     void EnableMergedItems(fw::TMenuItem* menu, bool enabled);
     // Places a child window shown for the first time inside the document area.
-    void PlaceChild(QMdiSubWindow* window);
-    void CascadeChildren();
-    void TileChildren();
-    void FillWindowList();
+    void placeNewWindow(QMdiSubWindow* window);
+    void cascadeWindows();
+    void tileWindows();
+    // The open windows listed at the end of "&Fereastra", the active one checked.
+    void listOpenWindows();
 
     QMdiArea* mdiArea_;
     QMenu* sistem_;

@@ -1,5 +1,7 @@
 #include "reports/BusyMessage.h"
 
+#include "platform/ui/UsualColours.h"
+
 #include <QApplication>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -32,59 +34,63 @@ QPixmap HourGlassPicture(const QColor& color)
 
 } // namespace
 
-TBusyMessageForm::TBusyMessageForm(QWidget* owner) : fw::TForm(owner), DesignWidth(325)
+struct TBusyMessageForm::Ui {
+    QLabel* text = nullptr;
+};
+
+TBusyMessageForm::TBusyMessageForm(QWidget* owner) : fw::TForm(owner), ui_(std::make_unique<Ui>())
 {
     setObjectName(QStringLiteral("BusyMessageForm"));
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     SetPosition(fw::TPosition::ScreenCenter);
 
-    Panel = new QFrame(this);
-    Panel->setFrameShape(QFrame::Panel);
-    Panel->setFrameShadow(QFrame::Sunken);
-    Panel->setAutoFillBackground(true);
-    QPalette pal = Panel->palette();
     const QColor caption(0x00, 0x54, 0xa6); // the active caption's blue
-    pal.setColor(QPalette::Window, caption);
-    pal.setColor(QPalette::WindowText, Qt::white);
-    Panel->setPalette(pal);
+    QFrame* panel = fw::SunkenPanel(this, caption, Qt::white);
 
-    TextLabel = new QLabel(Panel);
-    TextLabel->setObjectName(QStringLiteral("TextLabel"));
-    QFont bold = TextLabel->font();
+    QLabel*& text = ui_->text;
+    text = new QLabel(panel);
+    text->setObjectName(QStringLiteral("TextLabel"));
+    QFont bold = text->font();
     bold.setBold(true);
-    TextLabel->setFont(bold);
-    TextLabel->setAlignment(Qt::AlignCenter);
-    // The window is widened for a long text by TBusyMessage, not by the layout.
-    TextLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    Picture = new QLabel(Panel);
-    Picture->setObjectName(QStringLiteral("Picture"));
-    Picture->setFixedWidth(kPictureWidth);
-    Picture->setAlignment(Qt::AlignCenter);
-    Picture->setPixmap(HourGlassPicture(Qt::white));
+    text->setFont(bold);
+    text->setAlignment(Qt::AlignCenter);
+    // The window is widened for a long text by showText(), not by the layout.
+    text->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    auto* picture = new QLabel(panel);
+    picture->setObjectName(QStringLiteral("Picture"));
+    picture->setFixedWidth(kPictureWidth);
+    picture->setAlignment(Qt::AlignCenter);
+    picture->setPixmap(HourGlassPicture(Qt::white));
 
-    auto* inner = new QHBoxLayout(Panel);
+    auto* inner = new QHBoxLayout(panel);
     inner->setContentsMargins(4, 2, 2, 2);
-    inner->addWidget(TextLabel, 1);
-    inner->addWidget(Picture);
+    inner->addWidget(text, 1);
+    inner->addWidget(picture);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(Panel);
-    resize(DesignWidth, 39);
+    layout->addWidget(panel);
+    resize(kDesignWidth, 39);
+}
+
+TBusyMessageForm::~TBusyMessageForm() = default;
+
+void TBusyMessageForm::showText(const QString& text)
+{
+    const int textWidth = QFontMetrics(ui_->text->font()).horizontalAdvance(text);
+    if (textWidth > kDesignWidth - kPictureWidth) {
+        const QScreen* shownOn = screen() ? screen() : QGuiApplication::primaryScreen();
+        const QRect area = shownOn ? shownOn->availableGeometry() : QRect(0, 0, 1 << 16, 1 << 16);
+        const int width = std::min(textWidth + kPictureWidth + 18, area.width());
+        setGeometry(area.left() + (area.width() - width) / 2, y(), width, height());
+    }
+    ui_->text->setText(text);
+    repaint();
 }
 
 TBusyMessage::TBusyMessage(QWidget* owner, const QString& text) : form_(new TBusyMessageForm(owner))
 {
-    TBusyMessageForm* form = form_;
-    form->Show();
-    const int textWidth = QFontMetrics(form->TextLabel->font()).horizontalAdvance(text);
-    if (textWidth > form->DesignWidth - TBusyMessageForm::kPictureWidth) {
-        const QScreen* screen = form->screen() ? form->screen() : QGuiApplication::primaryScreen();
-        const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1 << 16, 1 << 16);
-        const int width = std::min(textWidth + TBusyMessageForm::kPictureWidth + 18, area.width());
-        form->setGeometry(area.left() + (area.width() - width) / 2, form->y(), width, form->height());
-    }
-    form->TextLabel->setText(text);
-    form->repaint();
+    form_->Show();
+    form_->showText(text);
 }
 
 TBusyMessage::~TBusyMessage()

@@ -5,22 +5,25 @@
 #include "platform/ui/Form.h"
 
 #include <QPointer>
-
-class QFrame;
-class QLabel;
+#include <memory>
 
 namespace corvanel {
 
 class TBusyMessageForm final : public fw::TForm {
 public:
     explicit TBusyMessageForm(QWidget* owner);
+    ~TBusyMessageForm() override;
 
-    QFrame* Panel;     // the lowered frame filling the window
-    QLabel* TextLabel; // the text
-    QLabel* Picture;   // at the right
-    int DesignWidth;   // the width the window was made with
+    // Shows the text, the window widened (and centred again) where the text needs more
+    // than the width it was made with.
+    void showText(const QString& text);
 
+    static constexpr int kDesignWidth = 325;
     static constexpr int kPictureWidth = 24;
+
+private:
+    struct Ui;
+    std::unique_ptr<Ui> ui_;
 };
 
 // The message window with the text while this lives: shown at once, widened (and centred

@@ -6,22 +6,23 @@
 #include "requirement/LotPreview.h"
 
 #include <QWidget>
-
-class QLabel;
-class QTableWidget;
+#include <memory>
 
 namespace corvanel {
 
 class TLotPreviewPanel final : public QWidget {
 public:
     explicit TLotPreviewPanel(QWidget* parent);
-
-    QLabel* Caption;
-    QTableWidget* LotsGrid;
+    ~TLotPreviewPanel() override;
 
     // Shows the lots of a row's material (`material` names it in the caption).
-    void Show(const QString& material, const TLotPreview& preview, const fw::TFormatSettings& formats);
-    void Clear();
+    void showLots(const QString& material, const TLotPreview& preview, const fw::TFormatSettings& formats);
+    // No row: the caption says what the panel is for, and no lots.
+    void clearLots();
+
+private:
+    struct Ui;
+    std::unique_ptr<Ui> ui_;
 };
 
 } // namespace corvanel

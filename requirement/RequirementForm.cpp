@@ -335,16 +335,16 @@ void TRequirementForm::showLotPreview()
     TProductionData* dm = context_.Data;
     TTable* temp = dm ? dm->Requirement().TempTable() : nullptr;
     if (!prepared_ || !temp || !temp->Active() || temp->IsEmpty() || F(temp, "Cod_MatPrim")->AsString().isEmpty()) {
-        ui_->lotPreview->Clear();
+        ui_->lotPreview->clearLots();
         return;
     }
     const QString group = F(temp, "Cod_grupa")->AsString();
     const QString code = F(temp, "Cod_MatPrim")->AsString();
     try {
-        ui_->lotPreview->Show(group + QLatin1Char(' ') + code,
+        ui_->lotPreview->showLots(group + QLatin1Char(' ') + code,
                          PreviewDraw(*dm, group, code, F(temp, "Cant")->AsFloat(), lotsDay_), context_.Formats);
     } catch (const EDatabaseError&) {
-        ui_->lotPreview->Clear(); // the figures beside it say what failed; generation reads again
+        ui_->lotPreview->clearLots(); // the figures beside it say what failed; generation reads again
     }
 }
 

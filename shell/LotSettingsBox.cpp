@@ -9,65 +9,87 @@
 
 namespace corvanel {
 
-TLotSettingsBox::TLotSettingsBox(QWidget* parent) : QFrame(parent)
+struct TLotSettingsBox::Ui {
+    QComboBox* lotOrder = nullptr;
+    QComboBox* expiredLots = nullptr;
+    QSpinBox* expiringDays = nullptr;
+    QSpinBox* decimals = nullptr;
+};
+
+TLotSettingsBox::TLotSettingsBox(QWidget* parent) : QFrame(parent), ui_(std::make_unique<Ui>())
 {
     setObjectName(QStringLiteral("LotSettingsBox"));
     setFrameShape(QFrame::Panel);
     setFrameShadow(QFrame::Raised);
+    const auto combo = [this](const char* name, const QStringList& items) {
+        auto* c = new QComboBox(this);
+        c->setObjectName(QLatin1String(name));
+        c->addItems(items);
+        return c;
+    };
+    const auto spin = [this](const char* name, int maximum) {
+        auto* s = new QSpinBox(this);
+        s->setObjectName(QLatin1String(name));
+        s->setRange(0, maximum);
+        return s;
+    };
+    Ui& u = *ui_;
+    // In the order of TLotOrder.
+    u.lotOrder = combo("LotOrderCombo", {QStringLiteral("In ordinea din tabela de stocuri"),
+                                         QStringLiteral("Primul intrat, primul iesit (FIFO)"),
+                                         QStringLiteral("Primul care expira (FEFO)")});
+    u.expiredLots = combo("ExpiredLotsCombo",
+                          {QStringLiteral("Se consuma"), QStringLiteral("Nu se consuma si nu intra in stoc")});
+    u.expiringDays = spin("ExpiringDaysEdit", MaxExpiringDays);
+    u.decimals = spin("DecimalsEdit", MaxRequirementDecimals);
+
+    // The questions wrap in a column that takes the width; the answers keep theirs.
     auto* grid = new QGridLayout(this);
     grid->setColumnStretch(0, 1);
     grid->setHorizontalSpacing(12);
-    auto row = [&](const QString& text, QWidget* edit, int at) {
-        auto* label = new QLabel(text, this);
+    const std::pair<QString, QWidget*> rows[] = {
+        {QStringLiteral("Ordinea in care se consuma loturile unui material:"), u.lotOrder},
+        {QStringLiteral("Loturile expirate la data documentului:"), u.expiredLots},
+        {QStringLiteral("Se semnaleaza loturile care expira in cel mult (zile):"), u.expiringDays},
+        {QStringLiteral("Zecimale necesar:"), u.decimals}};
+    int row = 0;
+    for (const auto& [question, answer] : rows) {
+        auto* label = new QLabel(question, this);
         label->setWordWrap(true);
-        label->setBuddy(edit);
-        grid->addWidget(label, at, 0);
-        grid->addWidget(edit, at, 1, Qt::AlignVCenter);
-    };
-    LotOrderCombo = new QComboBox(this);
-    LotOrderCombo->setObjectName(QStringLiteral("LotOrderCombo"));
-    // In the order of TLotOrder.
-    LotOrderCombo->addItems({QStringLiteral("In ordinea din tabela de stocuri"),
-                             QStringLiteral("Primul intrat, primul iesit (FIFO)"),
-                             QStringLiteral("Primul care expira (FEFO)")});
-    row(QStringLiteral("Ordinea in care se consuma loturile unui material:"), LotOrderCombo, 0);
-    ExpiredLotsCombo = new QComboBox(this);
-    ExpiredLotsCombo->setObjectName(QStringLiteral("ExpiredLotsCombo"));
-    ExpiredLotsCombo->addItems({QStringLiteral("Se consuma"), QStringLiteral("Nu se consuma si nu intra in stoc")});
-    row(QStringLiteral("Loturile expirate la data documentului:"), ExpiredLotsCombo, 1);
-    ExpiringDaysEdit = new QSpinBox(this);
-    ExpiringDaysEdit->setObjectName(QStringLiteral("ExpiringDaysEdit"));
-    ExpiringDaysEdit->setRange(0, MaxExpiringDays);
-    row(QStringLiteral("Se semnaleaza loturile care expira in cel mult (zile):"), ExpiringDaysEdit, 2);
-    DecimalsEdit = new QSpinBox(this);
-    DecimalsEdit->setObjectName(QStringLiteral("DecimalsEdit"));
-    DecimalsEdit->setRange(0, MaxRequirementDecimals);
-    row(QStringLiteral("Zecimale necesar:"), DecimalsEdit, 3);
+        label->setBuddy(answer);
+        grid->addWidget(label, row, 0);
+        grid->addWidget(answer, row++, 1, Qt::AlignVCenter);
+    }
 }
 
-void TLotSettingsBox::Show(const TProductionSettings& settings)
+TLotSettingsBox::~TLotSettingsBox() = default;
+
+void TLotSettingsBox::showSettings(const TProductionSettings& settings)
 {
-    LotOrderCombo->setCurrentIndex(static_cast<int>(settings.LotOrder));
-    ExpiredLotsCombo->setCurrentIndex(settings.DrawExpiredLots ? 0 : 1);
-    ExpiringDaysEdit->setValue(settings.ExpiringWithinDays);
-    DecimalsEdit->setValue(settings.RequirementDecimals);
+    Ui& u = *ui_;
+    u.lotOrder->setCurrentIndex(static_cast<int>(settings.LotOrder));
+    u.expiredLots->setCurrentIndex(settings.DrawExpiredLots ? 0 : 1);
+    u.expiringDays->setValue(settings.ExpiringWithinDays);
+    u.decimals->setValue(settings.RequirementDecimals);
 }
 
-void TLotSettingsBox::Take(TProductionSettings& settings) const
+void TLotSettingsBox::takeSettings(TProductionSettings& settings) const
 {
-    settings.LotOrder = static_cast<TLotOrder>(LotOrderCombo->currentIndex());
-    settings.DrawExpiredLots = ExpiredLotsCombo->currentIndex() == 0;
-    settings.ExpiringWithinDays = ExpiringDaysEdit->value();
-    settings.RequirementDecimals = DecimalsEdit->value();
+    const Ui& u = *ui_;
+    settings.LotOrder = static_cast<TLotOrder>(u.lotOrder->currentIndex());
+    settings.DrawExpiredLots = u.expiredLots->currentIndex() == 0;
+    settings.ExpiringWithinDays = u.expiringDays->value();
+    settings.RequirementDecimals = u.decimals->value();
 }
 
-QWidget* TLotSettingsBox::ChainTabOrder(QWidget* before)
+QWidget* TLotSettingsBox::chainTabOrder(QWidget* before)
 {
-    QWidget::setTabOrder(before, LotOrderCombo);
-    QWidget::setTabOrder(LotOrderCombo, ExpiredLotsCombo);
-    QWidget::setTabOrder(ExpiredLotsCombo, ExpiringDaysEdit);
-    QWidget::setTabOrder(ExpiringDaysEdit, DecimalsEdit);
-    return DecimalsEdit;
+    const Ui& u = *ui_;
+    QWidget::setTabOrder(before, u.lotOrder);
+    QWidget::setTabOrder(u.lotOrder, u.expiredLots);
+    QWidget::setTabOrder(u.expiredLots, u.expiringDays);
+    QWidget::setTabOrder(u.expiringDays, u.decimals);
+    return u.decimals;
 }
 
 } // namespace corvanel

@@ -5,9 +5,7 @@
 // the requirement counts in.
 
 #include <QFrame>
-
-class QComboBox;
-class QSpinBox;
+#include <memory>
 
 namespace corvanel {
 
@@ -16,16 +14,16 @@ struct TProductionSettings;
 class TLotSettingsBox final : public QFrame {
 public:
     explicit TLotSettingsBox(QWidget* parent);
+    ~TLotSettingsBox() override;
 
-    QComboBox* LotOrderCombo;
-    QComboBox* ExpiredLotsCombo;
-    QSpinBox* ExpiringDaysEdit;
-    QSpinBox* DecimalsEdit;
+    void showSettings(const TProductionSettings& settings);
+    void takeSettings(TProductionSettings& settings) const;
+    // Puts the box's controls in the Tab order after `before`; returns the last of them.
+    QWidget* chainTabOrder(QWidget* before);
 
-    void Show(const TProductionSettings& settings);
-    void Take(TProductionSettings& settings) const;
-    // The last of the box's controls in the Tab order, after `before`.
-    QWidget* ChainTabOrder(QWidget* before);
+private:
+    struct Ui;
+    std::unique_ptr<Ui> ui_;
 };
 
 } // namespace corvanel

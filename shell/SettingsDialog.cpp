@@ -3,7 +3,7 @@
 #include "data/Messages.h"
 #include "data/ProductionContext.h"
 #include "shell/LotSettingsBox.h"
-#include "platform/ui/Guard.h"
+#include "platform/ui/DialogButtons.h"
 #include "platform/ui/MessageDlg.h"
 #include "platform/ui/UsualColours.h"
 
@@ -11,81 +11,120 @@
 #include <QFocusFrame>
 #include <QFrame>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace corvanel {
 
+namespace {
+
+// The size the dialog was designed at; it grows where the texts need more.
+const QSize kDesignedSize(388, 188);
+
+} // namespace
+
+struct TProductionSettingsForm::Ui {
+    QLineEdit* warehousePrefix = nullptr;
+    QLineEdit* materialPrefix = nullptr;
+    QLineEdit* semiFinishedPrefix = nullptr;
+    TLotSettingsBox* lotSettings = nullptr;
+};
+
 TProductionSettingsForm::TProductionSettingsForm(TProductionContext& context, QWidget* owner)
-    : fw::TForm(owner), context_(context)
+    : fw::TForm(owner), context_(context), ui_(std::make_unique<Ui>())
 {
     setObjectName(QStringLiteral("ProductionSettingsForm"));
     SetCaption(QStringLiteral("Configurarile modulului de productie"));
     SetPosition(fw::TPosition::ScreenCenter);
+    SetCloseAction(fw::TCloseAction::Free);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+
+    Ui& u = *ui_;
+    QFrame* questions = makePrefixQuestions();
+    u.lotSettings = new TLotSettingsBox(this);
+    QDialogButtonBox* buttons = fw::DialogButtons(
+        this, {{QDialogButtonBox::Ok, QStringLiteral("OK")}, {QDialogButtonBox::Cancel, QStringLiteral("&Renunta")}});
+    QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
+    ok->setDefault(true);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(questions);
+    layout->addWidget(u.lotSettings);
+    layout->addWidget(buttons);
+    paintFaceInHighlight({questions, u.lotSettings});
+
+    // Tab follows the boxes, the lot settings, then OK, then "&Renunta".
+    setTabOrder(u.warehousePrefix, u.materialPrefix);
+    setTabOrder(u.materialPrefix, u.semiFinishedPrefix);
+    setTabOrder(u.lotSettings->chainTabOrder(u.semiFinishedPrefix), ok);
+    setTabOrder(ok, buttons->button(QDialogButtonBox::Cancel));
+
+    // The designed size, grown where the text needs more, and fixed.
+    resize(kDesignedSize);
+    const QSize need = sizeHint().expandedTo(kDesignedSize);
+    setFixedSize(need.width(), std::max(need.height(), heightForWidth(need.width())));
+    u.warehousePrefix->setFocus();
+    showStoredSettings();
+}
+
+TProductionSettingsForm::~TProductionSettingsForm() = default;
+
+QFrame* TProductionSettingsForm::makePrefixQuestions()
+{
+    auto* frame = new QFrame(this);
+    frame->setObjectName(QStringLiteral("Frame"));
+    frame->setFrameShape(QFrame::Panel);
+    frame->setFrameShadow(QFrame::Raised);
+    auto* grid = new QGridLayout(frame);
+    grid->setColumnStretch(0, 1);
+    grid->setHorizontalSpacing(12);
+    int row = 0;
+    const auto question = [&](const char* labelName, const QString& text, const char* editName) {
+        auto* label = new QLabel(text, frame);
+        label->setObjectName(QLatin1String(labelName));
+        label->setWordWrap(true);
+        auto* edit = new QLineEdit(frame);
+        edit->setObjectName(QLatin1String(editName));
+        edit->setMaxLength(1);
+        edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("WW")) + 12);
+        edit->setAlignment(Qt::AlignCenter);
+        label->setBuddy(edit);
+        grid->addWidget(label, row, 0);
+        grid->addWidget(edit, row++, 1, Qt::AlignVCenter);
+        return edit;
+    };
+    Ui& u = *ui_;
+    u.warehousePrefix = question(
+        "WarehouseLabel",
+        QStringLiteral("Indicati caracterul cu care trebuie sa înceapa codurile de gestiuni de materii prime si materiale:"),
+        "WarehousePrefixEdit");
+    u.materialPrefix = question("MaterialLabel",
+                                QStringLiteral("Specificati caracterul cu care trebuie sa înceapa toate codurile "
+                                               "de materii prime si materiale din catalogul de produse:"),
+                                "MaterialPrefixEdit");
+    u.semiFinishedPrefix = question("SemiFinishedLabel",
+                                    QStringLiteral("Specificati caracterul cu care trebuie sa înceapa toate codurile "
+                                                   "de produse semifabricate din catalogul de produse:"),
+                                    "SemiFinishedPrefixEdit");
+    return frame;
+}
+
+void TProductionSettingsForm::paintFaceInHighlight(std::initializer_list<const QWidget*> faces)
+{
     // The highlight colour behind white captions.
     QPalette pal = palette();
     pal.setColor(QPalette::Window, pal.color(QPalette::Highlight));
     pal.setColor(QPalette::WindowText, Qt::white);
     setPalette(pal);
     setAutoFillBackground(true);
-
-    Frame = new QFrame(this);
-    Frame->setObjectName(QStringLiteral("Frame"));
-    Frame->setFrameShape(QFrame::Panel);
-    Frame->setFrameShadow(QFrame::Raised);
-    auto* grid = new QGridLayout(Frame);
-    grid->setColumnStretch(0, 1);
-    grid->setHorizontalSpacing(12);
-    auto question = [&](const char* name, const QString& text, const char* editName, int row) {
-        auto* label = new QLabel(text, Frame);
-        label->setObjectName(QString::fromLatin1(name));
-        label->setWordWrap(true);
-        auto* edit = new QLineEdit(Frame);
-        edit->setObjectName(QString::fromLatin1(editName));
-        edit->setMaxLength(1);
-        edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("WW")) + 12);
-        edit->setAlignment(Qt::AlignCenter);
-        label->setBuddy(edit);
-        grid->addWidget(label, row, 0);
-        grid->addWidget(edit, row, 1, Qt::AlignVCenter);
-        return std::make_pair(label, edit);
-    };
-    std::tie(WarehouseLabel, WarehousePrefixEdit) = question(
-        "WarehouseLabel",
-        QStringLiteral("Indicati caracterul cu care trebuie sa înceapa codurile de gestiuni de materii prime si materiale:"),
-        "WarehousePrefixEdit", 0);
-    std::tie(MaterialLabel, MaterialPrefixEdit) = question("MaterialLabel",
-                                              QStringLiteral("Specificati caracterul cu care trebuie sa înceapa toate codurile "
-                                                             "de materii prime si materiale din catalogul de produse:"),
-                                              "MaterialPrefixEdit", 1);
-    std::tie(SemiFinishedLabel, SemiFinishedPrefixEdit) = question("SemiFinishedLabel",
-                                               QStringLiteral("Specificati caracterul cu care trebuie sa înceapa toate codurile "
-                                                              "de produse semifabricate din catalogul de produse:"),
-                                               "SemiFinishedPrefixEdit", 2);
-
-    CancelBtn = new QPushButton(QStringLiteral("&Renunta"), this);
-    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    OKBtn = new QPushButton(QStringLiteral("OK"), this);
-    OKBtn->setObjectName(QStringLiteral("OKBtn"));
-    OKBtn->setDefault(true);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(CancelBtn);
-    buttons->addStretch(1);
-    buttons->addWidget(OKBtn);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Frame);
-    LotSettings = new TLotSettingsBox(this);
-    layout->addWidget(LotSettings);
-    layout->addLayout(buttons);
     // Only the face and the questions are in the highlight colour: every control keeps the
     // usual colours, so that the spin boxes' arrows and the focus frame of a list or a button
     // show (drawn from the highlight colour, the focus frame would vanish on its face).
     for (QWidget* control : findChildren<QWidget*>())
-        if (!qobject_cast<QLabel*>(control) && control != Frame && control != LotSettings)
+        if (!qobject_cast<QLabel*>(control) && std::find(faces.begin(), faces.end(), control) == faces.end())
             fw::KeepUsualColours(control);
     // The controls' own focus outline is in the highlight colour, the colour of the face: the
     // focus shows as a ring in the captions' white around whatever has it.
@@ -95,47 +134,34 @@ TProductionSettingsForm::TProductionSettingsForm(TProductionContext& context, QW
         if (now && isAncestorOf(now))
             focusRing->setWidget(now);
     });
-
-    // Tab follows the boxes, the lot settings, then OK, then "&Renunta".
-    setTabOrder(WarehousePrefixEdit, MaterialPrefixEdit);
-    setTabOrder(MaterialPrefixEdit, SemiFinishedPrefixEdit);
-    setTabOrder(LotSettings->ChainTabOrder(SemiFinishedPrefixEdit), OKBtn);
-    setTabOrder(OKBtn, CancelBtn);
-
-    connect(OKBtn, &QPushButton::clicked, this, fw::GuardedSlot(this, [this] {
-        if (OKBtnClick())
-            SetModalResult(fw::TModalResult::OK);
-    }));
-    SetButtonModalResult(CancelBtn, fw::TModalResult::Cancel);
-    OnClose = [this](fw::TForm*, fw::TCloseAction& action) { FormClose(action); };
-
-    // The designed size, grown where the text needs more, and fixed.
-    resize(388, 188);
-    const QSize need = sizeHint().expandedTo(QSize(388, 188));
-    setFixedSize(need.width(), heightForWidth(need.width()) > 0 ? std::max(need.height(), heightForWidth(need.width()))
-                                                                 : need.height());
-    WarehousePrefixEdit->setFocus();
-    FormCreate();
 }
 
-void TProductionSettingsForm::FormCreate()
+void TProductionSettingsForm::showStoredSettings()
 {
     TProductionSettings& settings = context_.Settings;
     settings.Load();
-    WarehousePrefixEdit->setText(QString(settings.RawWarehousePrefix));
-    MaterialPrefixEdit->setText(QString(settings.RawMaterialPrefix));
-    SemiFinishedPrefixEdit->setText(QString(settings.SemiFinishedPrefix));
-    LotSettings->Show(settings);
+    const Ui& u = *ui_;
+    u.warehousePrefix->setText(QString(settings.RawWarehousePrefix));
+    u.materialPrefix->setText(QString(settings.RawMaterialPrefix));
+    u.semiFinishedPrefix->setText(QString(settings.SemiFinishedPrefix));
+    u.lotSettings->showSettings(settings);
 }
 
-bool TProductionSettingsForm::OKBtnClick()
+void TProductionSettingsForm::accept()
+{
+    if (saveSettings())
+        fw::TForm::accept();
+}
+
+bool TProductionSettingsForm::saveSettings()
 {
     // An emptied box is refused by name, rather than keeping a setting the user no longer
     // sees; any character is accepted.
+    const Ui& u = *ui_;
     const std::pair<QLineEdit*, QString> boxes[] = {
-        {WarehousePrefixEdit, QStringLiteral("codurile de gestiuni de materii prime si materiale")},
-        {MaterialPrefixEdit, QStringLiteral("codurile de materii prime si materiale")},
-        {SemiFinishedPrefixEdit, QStringLiteral("codurile de produse semifabricate")}};
+        {u.warehousePrefix, QStringLiteral("codurile de gestiuni de materii prime si materiale")},
+        {u.materialPrefix, QStringLiteral("codurile de materii prime si materiale")},
+        {u.semiFinishedPrefix, QStringLiteral("codurile de produse semifabricate")}};
     for (const auto& [edit, name] : boxes) {
         if (edit->text().isEmpty()) {
             fw::MessageDlg(msg::PrefixRequired(name), fw::TMsgDlgType::Warning, fw::TMsgDlgButtons::OK);
@@ -144,14 +170,12 @@ bool TProductionSettingsForm::OKBtnClick()
         }
     }
     TProductionSettings& settings = context_.Settings;
-    settings.RawWarehousePrefix = WarehousePrefixEdit->text().at(0);
-    settings.RawMaterialPrefix = MaterialPrefixEdit->text().at(0);
-    settings.SemiFinishedPrefix = SemiFinishedPrefixEdit->text().at(0);
-    LotSettings->Take(settings);
+    settings.RawWarehousePrefix = u.warehousePrefix->text().at(0);
+    settings.RawMaterialPrefix = u.materialPrefix->text().at(0);
+    settings.SemiFinishedPrefix = u.semiFinishedPrefix->text().at(0);
+    u.lotSettings->takeSettings(settings);
     settings.Save();
     return true;
 }
-
-void TProductionSettingsForm::FormClose(fw::TCloseAction& action) { action = fw::TCloseAction::Free; }
 
 } // namespace corvanel

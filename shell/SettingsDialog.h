@@ -7,39 +7,35 @@
 
 #include "platform/ui/Form.h"
 
+#include <initializer_list>
+#include <memory>
+
 class QFrame;
-class QLabel;
-class QLineEdit;
-class QPushButton;
 
 namespace corvanel {
 
-class TLotSettingsBox;
 struct TProductionContext;
 
 class TProductionSettingsForm final : public fw::TForm {
 public:
     // Shows the settings as the file holds them now.
     TProductionSettingsForm(TProductionContext& context, QWidget* owner);
+    ~TProductionSettingsForm() override;
 
-    QFrame* Frame;
-    QLabel* WarehouseLabel;
-    QLabel* MaterialLabel;
-    QLabel* SemiFinishedLabel;
-    QLineEdit* WarehousePrefixEdit;
-    QLineEdit* MaterialPrefixEdit;
-    QLineEdit* SemiFinishedPrefixEdit;
-    TLotSettingsBox* LotSettings;
-    QPushButton* OKBtn;
-    QPushButton* CancelBtn;
-
-    void FormCreate();
-    // Saves the three boxes; false, with a warning naming it, when one is empty.
-    bool OKBtnClick();
-    void FormClose(fw::TCloseAction& action);
+    // "OK": saves the settings and closes; an empty prefix box is refused with a warning
+    // naming it, and the dialog stays open on that box.
+    void accept() override;
 
 private:
+    struct Ui;
+    QFrame* makePrefixQuestions();
+    // The face and the questions in the highlight colour, the controls (all but `faces`) in the usual ones.
+    void paintFaceInHighlight(std::initializer_list<const QWidget*> faces);
+    void showStoredSettings();
+    bool saveSettings();
+
     TProductionContext& context_;
+    std::unique_ptr<Ui> ui_;
 };
 
 } // namespace corvanel

@@ -1,6 +1,7 @@
 #include "platform/ui/UsualColours.h"
 
 #include <QApplication>
+#include <QFrame>
 #include <QPalette>
 #include <QWidget>
 
@@ -14,6 +15,20 @@ void KeepUsualColours(QWidget* control)
         for (const QPalette::ColorRole role : {QPalette::Window, QPalette::WindowText})
             own.setColor(group, role, usual.color(group, role));
     control->setPalette(own);
+}
+
+QFrame* SunkenPanel(QWidget* parent, const QColor& face, const QColor& text)
+{
+    auto* panel = new QFrame(parent);
+    panel->setObjectName(QStringLiteral("Panel"));
+    panel->setFrameShape(QFrame::Panel);
+    panel->setFrameShadow(QFrame::Sunken);
+    panel->setAutoFillBackground(true);
+    QPalette pal = panel->palette();
+    pal.setColor(QPalette::Window, face);
+    pal.setColor(QPalette::WindowText, text);
+    panel->setPalette(pal);
+    return panel;
 }
 
 } // namespace fw

@@ -157,6 +157,28 @@ TEST(MasterData, RowsAreAddedAndEditedButAKeyInUseKeepsItsCode)
               (QVariantList{"_AMB Depozit ambalaje", "_FRG Frigorifer mare", "_GO2 Depozit gol"}));
 }
 
+// Closing a window saves the row being edited in it; a row its rules refuse keeps the
+// window open, told why, with the row as the user left it.
+TEST(MasterData, ClosingAWindowSavesTheRowBeingEditedOrStaysOpenOnARefusal)
+{
+    fw::TMessageRecorder messages;
+    THost host;
+    ASSERT_TRUE(host->OpenCompany(MakeCompany(host), false));
+    auto* form = static_cast<TListForm*>(host->ShowCurrencies());
+    fw::TTable* currencies = form->Table();
+    currencies->Append();
+    currencies->FieldByName(QStringLiteral("Valuta"))->SetAsString(QStringLiteral("USD"));
+    currencies->FieldByName(QStringLiteral("Denumire"))->SetAsString(QStringLiteral("Dolar"));
+    EXPECT_FALSE(form->Close()); // no rate yet
+    EXPECT_EQ(messages.Texts(), QStringList{QStringLiteral("Cursul valutei trebuie sa fie mai mare decat zero!")});
+    EXPECT_TRUE(currencies->IsEditing());
+    EXPECT_EQ(currencies->FieldByName(QStringLiteral("Valuta"))->AsString(), QStringLiteral("USD"));
+    currencies->FieldByName(QStringLiteral("Curs"))->SetAsFloat(4.6);
+    EXPECT_TRUE(form->Close());
+    EXPECT_EQ(testsupport::RawColumn(host->CompanyDir(), "SELECT Valuta || ' ' || Curs FROM Valuta ORDER BY Valuta"),
+              (QVariantList{"EUR 4.97", "RON 1.0", "USD 4.6"}));
+}
+
 TEST(MasterData, ArticlesTakeTheCatalogDefaultsAndItsFieldChecks)
 {
     fw::TMessageRecorder messages;

@@ -64,7 +64,7 @@ TEST(RealAddOn, DemoCompanyWithTheAddOnsMenusInTheirPlaces)
     {
         fw::TModalHook hook([&](fw::TForm* form) {
             form->findChild<QLineEdit*>(QStringLiteral("WarehousePrefixEdit"))->setText(QStringLiteral("#"));
-            form->findChild<QPushButton*>(QStringLiteral("OKBtn"))->click();
+            form->findChild<QPushButton*>(QStringLiteral("OkButton"))->click();
             return fw::TModalResult::None;
         });
         hosttest::FindAction(SubMenu(bar, "&Sistem"), "&Configurare productie")->trigger();

@@ -2,6 +2,7 @@
 #include "ProductionFixture.h"
 #include "Company.h"
 #include "DbFixture.h"
+#include "Named.h"
 #include "dialogs/CodeList.h"
 #include "platform/core/Exceptions.h"
 #include "platform/report/ReportPainter.h"
@@ -323,7 +324,7 @@ TEST(WorkMessage, WidensForALongTextAndGoesAway)
         ASSERT_NE(form, nullptr);
         EXPECT_TRUE(form->isVisible());
         EXPECT_EQ(form->size(), QSize(325, 39));
-        EXPECT_EQ(form->TextLabel->text(), "Selectez datele...");
+        EXPECT_EQ(testsupport::Named<QLabel>(form, "TextLabel")->text(), "Selectez datele...");
         form->grab().save(LookDir() + "/work-message.png");
     }
     EXPECT_EQ(form, nullptr);
@@ -331,7 +332,8 @@ TEST(WorkMessage, WidensForALongTextAndGoesAway)
     {
         const TBusyMessage message(nullptr, longText);
         form = message.Form();
-        const int need = form->TextLabel->fontMetrics().horizontalAdvance(longText) + TBusyMessageForm::kPictureWidth + 18;
+        const int need = testsupport::Named<QLabel>(form, "TextLabel")->fontMetrics().horizontalAdvance(longText)
+                         + TBusyMessageForm::kPictureWidth + 18;
         const QRect screen = form->screen()->availableGeometry();
         EXPECT_EQ(form->width(), std::min(need, screen.width()));
         EXPECT_EQ(form->height(), 39);

@@ -1,4 +1,5 @@
 // The configuration dialog, opened modally by "&Configurare productie".
+#include "Named.h"
 #include "TempDir.h"
 #include "data/ProductionContext.h"
 #include "platform/config/SettingsStore.h"
@@ -6,7 +7,6 @@
 #include "platform/ui/Form.h"
 #include "platform/ui/MessageDlg.h"
 #include "shell/ProductionMenus.h"
-#include "shell/LotSettingsBox.h"
 #include "shell/SettingsDialog.h"
 
 #include <QAction>
@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -49,6 +50,10 @@ protected:
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_EQ(context.SettingsDialog, nullptr); // the dialog freed itself
     }
+    static QLineEdit* Edit(QWidget* dlg, const char* name) { return Named<QLineEdit>(dlg, name); }
+    static QComboBox* Combo(QWidget* dlg, const char* name) { return Named<QComboBox>(dlg, name); }
+    static QSpinBox* Spin(QWidget* dlg, const char* name) { return Named<QSpinBox>(dlg, name); }
+    static void Click(QWidget* dlg, const char* button) { Named<QPushButton>(dlg, button)->click(); }
     QString Prefixes() const
     {
         const TProductionSettings& s = context.Settings;
@@ -65,13 +70,13 @@ TEST_F(SettingsDialog, ShowsTheStoredPrefixesAndOkWritesTheChangedOnes)
         EXPECT_NE(dlg, nullptr);
         EXPECT_EQ(context.SettingsDialog, dlg);
         EXPECT_EQ(dlg->windowTitle(), "Configurarile modulului de productie");
-        EXPECT_EQ(dlg->WarehousePrefixEdit->text(), "_");
-        EXPECT_EQ(dlg->MaterialPrefixEdit->text(), "M");
-        EXPECT_EQ(dlg->SemiFinishedPrefixEdit->text(), ";");
-        EXPECT_EQ(dlg->WarehousePrefixEdit->maxLength(), 1);
-        dlg->WarehousePrefixEdit->setText("G");
-        dlg->SemiFinishedPrefixEdit->setText(".");  // any character, also one already in use
-        dlg->OKBtn->click();
+        EXPECT_EQ(Edit(dlg, "WarehousePrefixEdit")->text(), "_");
+        EXPECT_EQ(Edit(dlg, "MaterialPrefixEdit")->text(), "M");
+        EXPECT_EQ(Edit(dlg, "SemiFinishedPrefixEdit")->text(), ";");
+        EXPECT_EQ(Edit(dlg, "WarehousePrefixEdit")->maxLength(), 1);
+        Edit(dlg, "WarehousePrefixEdit")->setText("G");
+        Edit(dlg, "SemiFinishedPrefixEdit")->setText(".");  // any character, also one already in use
+        Click(dlg, "OkButton");
         return TModalResult::None;
     });
     EXPECT_EQ(Prefixes(), "GM.");
@@ -88,16 +93,16 @@ TEST_F(SettingsDialog, TheLotSettingsAreShownAndOkWritesThem)
     f.write("OrdineLoturi=FEFO\r\nLoturiExpirate=Exclude\r\nZileExpirare=5\r\n");
     f.close();
     RunCommand([](TForm* form) {
-        auto* dlg = static_cast<TProductionSettingsForm*>(form);
-        EXPECT_EQ(dlg->LotSettings->LotOrderCombo->currentText(), "Primul care expira (FEFO)");
-        EXPECT_EQ(dlg->LotSettings->ExpiredLotsCombo->currentIndex(), 1);
-        EXPECT_EQ(dlg->LotSettings->ExpiringDaysEdit->value(), 5);
-        dlg->LotSettings->LotOrderCombo->setCurrentIndex(1);
-        dlg->LotSettings->ExpiredLotsCombo->setCurrentIndex(0);
-        dlg->LotSettings->ExpiringDaysEdit->setValue(14);
-        EXPECT_EQ(dlg->LotSettings->DecimalsEdit->value(), 0);
-        dlg->LotSettings->DecimalsEdit->setValue(2);
-        dlg->OKBtn->click();
+        TForm* dlg = form;
+        EXPECT_EQ(Combo(dlg, "LotOrderCombo")->currentText(), "Primul care expira (FEFO)");
+        EXPECT_EQ(Combo(dlg, "ExpiredLotsCombo")->currentIndex(), 1);
+        EXPECT_EQ(Spin(dlg, "ExpiringDaysEdit")->value(), 5);
+        Combo(dlg, "LotOrderCombo")->setCurrentIndex(1);
+        Combo(dlg, "ExpiredLotsCombo")->setCurrentIndex(0);
+        Spin(dlg, "ExpiringDaysEdit")->setValue(14);
+        EXPECT_EQ(Spin(dlg, "DecimalsEdit")->value(), 0);
+        Spin(dlg, "DecimalsEdit")->setValue(2);
+        Click(dlg, "OkButton");
         return TModalResult::None;
     });
     EXPECT_EQ(context.Settings.LotOrder, TLotOrder::FirstIn);
@@ -110,9 +115,9 @@ TEST_F(SettingsDialog, CancelWritesNothing)
 {
     const QByteArray before = File();
     RunCommand([](TForm* form) {
-        auto* dlg = static_cast<TProductionSettingsForm*>(form);
-        dlg->WarehousePrefixEdit->setText("X");
-        dlg->CancelBtn->click();
+        TForm* dlg = form;
+        Edit(dlg, "WarehousePrefixEdit")->setText("X");
+        Click(dlg, "CancelButton");
         return TModalResult::None;
     });
     EXPECT_EQ(File(), before);
@@ -124,14 +129,14 @@ TEST_F(SettingsDialog, AnEmptiedBoxIsRefusedByNameAndNothingIsWritten)
     TMessageRecorder messages;
     const QByteArray before = File();
     RunCommand([&](TForm* form) {
-        auto* dlg = static_cast<TProductionSettingsForm*>(form);
+        TForm* dlg = form;
         QApplication::setActiveWindow(dlg);
-        dlg->WarehousePrefixEdit->setText("G");
-        dlg->SemiFinishedPrefixEdit->clear();
-        dlg->OKBtn->click();
+        Edit(dlg, "WarehousePrefixEdit")->setText("G");
+        Edit(dlg, "SemiFinishedPrefixEdit")->clear();
+        Click(dlg, "OkButton");
         EXPECT_TRUE(dlg->InModal());
-        EXPECT_EQ(QApplication::focusWidget(), dlg->SemiFinishedPrefixEdit);
-        dlg->CancelBtn->click();
+        EXPECT_EQ(QApplication::focusWidget(), Edit(dlg, "SemiFinishedPrefixEdit"));
+        Click(dlg, "CancelButton");
         return TModalResult::None;
     });
     EXPECT_EQ(messages.Texts(),
@@ -141,13 +146,39 @@ TEST_F(SettingsDialog, AnEmptiedBoxIsRefusedByNameAndNothingIsWritten)
     EXPECT_EQ(Prefixes(), "_M;");
 }
 
+// Enter anywhere in the boxes is OK (the default button), Escape is "Renunta".
+TEST_F(SettingsDialog, EnterSavesAndEscapeWritesNothing)
+{
+    const struct {
+        Qt::Key Key;
+        TModalResult Result;
+        const char* Prefixes;
+    } cases[] = {{Qt::Key_Escape, TModalResult::Cancel, "_M;"}, {Qt::Key_Return, TModalResult::OK, "GM;"}};
+    for (const auto& c : cases) {
+        TModalResult result = TModalResult::None;
+        RunCommand([&](TForm* dlg) {
+            EXPECT_EQ(Named<QPushButton>(dlg, "OkButton")->text(), "OK");
+            EXPECT_EQ(Named<QPushButton>(dlg, "CancelButton")->text(), "&Renunta");
+            Edit(dlg, "WarehousePrefixEdit")->setText("G");
+            QTest::keyClick(Edit(dlg, "MaterialPrefixEdit"), c.Key);
+            EXPECT_FALSE(dlg->InModal());
+            result = dlg->ModalResult();
+            return TModalResult::None;
+        });
+        EXPECT_EQ(result, c.Result) << c.Prefixes;
+        EXPECT_EQ(Prefixes(), c.Prefixes);
+    }
+}
+
 TEST_F(SettingsDialog, TabFollowsTheBoxesThenOkThenCancel)
 {
     TProductionSettingsForm dlg(context, nullptr);
-    QWidget* order[] = {dlg.WarehousePrefixEdit,          dlg.MaterialPrefixEdit,
-                        dlg.SemiFinishedPrefixEdit,       dlg.LotSettings->LotOrderCombo,
-                        dlg.LotSettings->ExpiredLotsCombo, dlg.LotSettings->ExpiringDaysEdit,
-                        dlg.LotSettings->DecimalsEdit,     dlg.OKBtn,                        dlg.CancelBtn};
+    const char* const names[] = {"WarehousePrefixEdit", "MaterialPrefixEdit", "SemiFinishedPrefixEdit",
+                                 "LotOrderCombo",       "ExpiredLotsCombo",   "ExpiringDaysEdit",
+                                 "DecimalsEdit",        "OkButton",           "CancelButton"};
+    std::vector<QWidget*> order;
+    for (const char* name : names)
+        order.push_back(Named(&dlg, name));
     // What Tab reaches next: the next widget of the chain that takes focus by Tab.
     // (A spin box's own line editor is part of it, not a stop of its own.)
     auto nextByTab = [](QWidget* from) {
@@ -157,8 +188,8 @@ TEST_F(SettingsDialog, TabFollowsTheBoxesThenOkThenCancel)
         while (!(w->focusPolicy() & Qt::TabFocus) || from->isAncestorOf(w));
         return w;
     };
-    for (size_t i = 0; i + 1 < std::size(order); ++i)
-        EXPECT_EQ(nextByTab(order[i]), order[i + 1]) << i;
+    for (size_t i = 0; i + 1 < order.size(); ++i)
+        EXPECT_EQ(nextByTab(order[i]), order[i + 1]) << names[i];
     // The dialog fits its texts: at least the designed size, nothing clipped.
     EXPECT_GE(dlg.width(), 388);
     EXPECT_GE(dlg.height(), 188);
