@@ -281,4 +281,6 @@ QString SettingsNotPutInPlace(const QString& staged, const QString& file)
 }
 QString ImportStopped() { return QStringLiteral("Importul a fost oprit; nu a fost scris nimic."); }
 
+QString RowsPerSecond(qint64 rows) { return QStringLiteral("%1 inregistrari/s").arg(rows); }
+
 } // namespace paradox::msg

@@ -100,5 +100,6 @@ QString CannotMakeDirectory(const QString& directory);
 QString SettingsNotWritten(const QString& file);
 QString SettingsNotPutInPlace(const QString& staged, const QString& file);
 QString ImportStopped();
+QString RowsPerSecond(qint64 rows);
 
 } // namespace paradox::msg

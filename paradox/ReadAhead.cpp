@@ -1,0 +1,60 @@
+#include "paradox/ReadAhead.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace paradox {
+
+TReadAhead::TReadAhead(std::function<void(const TPut&)> produce, size_t depth) : depth_(std::max<size_t>(depth, 1))
+{
+    thread_ = std::thread([this, produce = std::move(produce)] {
+        std::exception_ptr failure;
+        try {
+            produce([this](TRowChunk&& chunk) { return Put(std::move(chunk)); });
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        const std::lock_guard<std::mutex> lock(guard_);
+        failure_ = failure;
+        finished_ = true;
+        changed_.notify_all();
+    });
+}
+
+TReadAhead::~TReadAhead()
+{
+    {
+        const std::lock_guard<std::mutex> lock(guard_);
+        stopped_ = true;
+        changed_.notify_all();
+    }
+    thread_.join();
+}
+
+bool TReadAhead::Put(TRowChunk&& chunk)
+{
+    std::unique_lock<std::mutex> lock(guard_);
+    changed_.wait(lock, [this] { return stopped_ || waiting_.size() < depth_; });
+    if (stopped_)
+        return false;
+    waiting_.push_back(std::move(chunk));
+    changed_.notify_all();
+    return true;
+}
+
+bool TReadAhead::Take(TRowChunk& chunk)
+{
+    std::unique_lock<std::mutex> lock(guard_);
+    changed_.wait(lock, [this] { return finished_ || !waiting_.empty(); });
+    if (waiting_.empty()) {
+        if (failure_)
+            std::rethrow_exception(std::exchange(failure_, nullptr));
+        return false;
+    }
+    chunk = std::move(waiting_.front());
+    waiting_.pop_front();
+    changed_.notify_all();
+    return true;
+}
+
+} // namespace paradox
