@@ -15,6 +15,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -29,6 +30,8 @@ constexpr qint64 kProgressRows = 4096;
 // Rows read ahead are handed over this many at a time: few enough hand-overs that the
 // threads rarely wait on each other, small enough to hold a few of them.
 constexpr qint64 kChunkRows = 1024;
+// Helper threads SQLite may sort with while the indexes are made.
+constexpr int kSortThreads = 1;
 // Problems with values found before the import gives up reading on: enough to show what
 // kind of fault the old data has, not a listing of a whole table.
 constexpr int kMaxProblems = 20;
@@ -378,6 +381,20 @@ TImportReport TWriter::Run(const TTarget& target)
             throw fw::EInOutError(msg::SettingsNotWritten(Shown(target.Settings())));
         report.SettingsCopied = true;
     }
+    // The secondary indexes are made once their tables are full, each a sort of every row:
+    // SQLite sorts with a helper thread when allowed one, so both cores take part. Only
+    // while importing: the company's own connections keep the engine's default.
+    const bool sqlite = conn->Engine() == fw::TEngine::SQLite;
+    if (sqlite)
+        conn->Exec(QStringLiteral("PRAGMA threads = %1").arg(kSortThreads));
+    const auto sortAlone = qScopeGuard([&]() noexcept {
+        try {
+            if (sqlite)
+                conn->Exec(QStringLiteral("PRAGMA threads = 0"));
+        } catch (const fw::Exception&) {
+            // A connection that fails here is let go with the import's own failure.
+        }
+    });
     fw::TTransaction writing(conn);
     clock_.start();
     for (TTablePlan& t : plan_.Tables) {
