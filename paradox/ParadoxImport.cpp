@@ -15,7 +15,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QScopeGuard>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -28,10 +27,10 @@ namespace {
 // Rows between two reports of progress (and chances to stop).
 constexpr qint64 kProgressRows = 4096;
 // Rows read ahead are handed over this many at a time: few enough hand-overs that the
-// threads rarely wait on each other, small enough to hold a few of them.
-constexpr qint64 kChunkRows = 1024;
-// Helper threads SQLite may sort with while the indexes are made.
-constexpr int kSortThreads = 1;
+// threads rarely wait on each other, small enough to hold several of them.
+constexpr qint64 kChunkRows = 2048;
+// Chunks that may wait to be written: about sixteen thousand rows, a few MiB.
+constexpr size_t kChunksAhead = 8;
 // Problems with values found before the import gives up reading on: enough to show what
 // kind of fault the old data has, not a listing of a whole table.
 constexpr int kMaxProblems = 20;
@@ -315,7 +314,7 @@ void TWriter::Fill(fw::Connection& conn, TTablePlan& t, TImportedTable& out)
         };
         qint64 read = 0;
         try {
-            TReadAhead ahead(produce);
+            TReadAhead ahead(produce, kChunksAhead);
             for (TRowChunk chunk; ahead.Take(chunk);) {
                 for (QVariantList& values : chunk.Rows)
                     batch.Add(std::move(values));
@@ -381,20 +380,6 @@ TImportReport TWriter::Run(const TTarget& target)
             throw fw::EInOutError(msg::SettingsNotWritten(Shown(target.Settings())));
         report.SettingsCopied = true;
     }
-    // The secondary indexes are made once their tables are full, each a sort of every row:
-    // SQLite sorts with a helper thread when allowed one, so both cores take part. Only
-    // while importing: the company's own connections keep the engine's default.
-    const bool sqlite = conn->Engine() == fw::TEngine::SQLite;
-    if (sqlite)
-        conn->Exec(QStringLiteral("PRAGMA threads = %1").arg(kSortThreads));
-    const auto sortAlone = qScopeGuard([&]() noexcept {
-        try {
-            if (sqlite)
-                conn->Exec(QStringLiteral("PRAGMA threads = 0"));
-        } catch (const fw::Exception&) {
-            // A connection that fails here is let go with the import's own failure.
-        }
-    });
     fw::TTransaction writing(conn);
     clock_.start();
     for (TTablePlan& t : plan_.Tables) {

@@ -53,7 +53,10 @@ bool TReadAhead::Take(TRowChunk& chunk)
     }
     chunk = std::move(waiting_.front());
     waiting_.pop_front();
-    changed_.notify_all();
+    // The producer is woken once half the queue is free, not for every chunk taken: on a
+    // machine busy with other work each waking waits for a core.
+    if (waiting_.size() <= depth_ / 2)
+        changed_.notify_all();
     return true;
 }
 

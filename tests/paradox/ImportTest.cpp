@@ -377,14 +377,14 @@ TEST(ParadoxImport, AKillBeforeTheCommitLeavesNoSettingsFileAndTheNextRunGoesThr
     EXPECT_EQ(RawTexts(target.Path(), QStringLiteral("SELECT count(*) FROM Stoc")), QStringList{QStringLiteral("3")});
 }
 
-// The rows are read ahead and handed to the writer 1024 at a time: a table of exactly one
+// The rows are read ahead and handed to the writer 2048 at a time: a table of exactly one
 // hand-over and one of a row more both come over whole, the last row too.
 TEST(ParadoxImport, RowsReadAheadComeOverWholeAtAHandOversBoundary)
 {
-    // Cantitate i % 10: 102 rounds of 0..9 (45 each) are 4590, then 0 + 1 + 2 + 3 for
-    // rows 1020-1023 and 4 for row 1024.
-    const std::pair<int, QString> cases[] = {{1024, QStringLiteral("1024|4596.0|1024")},
-                                             {1025, QStringLiteral("1025|4600.0|1025")}};
+    // Cantitate i % 10: 204 rounds of 0..9 (45 each) are 9180, then 0 + 1 + ... + 7 for
+    // rows 2040-2047 (28) and 8 for row 2048.
+    const std::pair<int, QString> cases[] = {{2048, QStringLiteral("2048|9208.0|2048")},
+                                             {2049, QStringLiteral("2049|9216.0|2049")}};
     for (const auto& [rows, expected] : cases) {
         SCOPED_TRACE(rows);
         testsupport::TempDir source;
