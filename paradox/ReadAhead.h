@@ -28,7 +28,7 @@ public:
     using TPut = std::function<bool(TRowChunk&&)>;
     // `produce` runs at once on a thread of its own, handing its chunks to the TPut it is
     // given; at most `depth` chunks wait to be taken.
-    TReadAhead(std::function<void(const TPut&)> produce, size_t depth = 4);
+    explicit TReadAhead(std::function<void(const TPut&)> produce, size_t depth = 4);
     // Stops the producer at its next chunk and waits for it: whatever it touched is the
     // caller's again.
     ~TReadAhead();
