@@ -101,5 +101,6 @@ QString SettingsNotWritten(const QString& file);
 QString SettingsNotPutInPlace(const QString& staged, const QString& file);
 QString ImportStopped();
 QString RowsPerSecond(qint64 rows);
+QString NoReadingThread();
 
 } // namespace paradox::msg

@@ -1,24 +1,34 @@
 #include "paradox/ReadAhead.h"
 
+#include "paradox/ImportMessages.h"
+#include "platform/core/Exceptions.h"
+
 #include <algorithm>
+#include <system_error>
 #include <utility>
 
 namespace paradox {
 
 TReadAhead::TReadAhead(std::function<void(const TPut&)> produce, size_t depth) : depth_(std::max<size_t>(depth, 1))
 {
-    thread_ = std::thread([this, produce = std::move(produce)] {
-        std::exception_ptr failure;
-        try {
-            produce([this](TRowChunk&& chunk) { return Put(std::move(chunk)); });
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        const std::lock_guard<std::mutex> lock(guard_);
-        failure_ = failure;
-        finished_ = true;
-        changed_.notify_all();
-    });
+    try {
+        thread_ = std::thread([this, produce = std::move(produce)] {
+            std::exception_ptr failure;
+            try {
+                produce([this](TRowChunk&& chunk) { return Put(std::move(chunk)); });
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            const std::lock_guard<std::mutex> lock(guard_);
+            failure_ = failure;
+            finished_ = true;
+            changed_.notify_all();
+        });
+    } catch (const std::system_error&) {
+        // The system has no thread to give (its limit, its memory): said as the import's failure,
+        // which takes away what was written before it.
+        throw fw::Exception(msg::NoReadingThread());
+    }
 }
 
 TReadAhead::~TReadAhead()
