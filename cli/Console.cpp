@@ -52,14 +52,17 @@ TProgress::~TProgress()
         Err(QStringLiteral("\n"));
 }
 
-void TProgress::Step(qint64 done)
+void TProgress::Step(qint64 done, const QString& detail)
 {
     done = std::min(done, total_);
     // A few times a second is enough for the eye and costs the work nothing.
     if (!terminal_ || (since_.elapsed() < 200 && done < total_))
         return;
     since_.restart();
-    Show(QStringLiteral("%1: %2 din %3").arg(what_).arg(done).arg(total_));
+    QString text = QStringLiteral("%1: %2 din %3").arg(what_).arg(done).arg(total_);
+    if (!detail.isEmpty())
+        text += QStringLiteral(" (%1)").arg(detail);
+    Show(text);
 }
 
 void TProgress::Say(const QString& text)

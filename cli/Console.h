@@ -51,7 +51,8 @@ public:
     TProgress(const TProgress&) = delete;
     TProgress& operator=(const TProgress&) = delete;
 
-    void Step(qint64 done);
+    // `detail`, when given, follows the count in brackets (how fast it goes).
+    void Step(qint64 done, const QString& detail = {});
     // A line of its own, between steps.
     void Say(const QString& text);
 

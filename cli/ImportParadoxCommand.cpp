@@ -46,7 +46,7 @@ int Run(const TArgs& args)
                 table = p.Table;
                 shown->Say(QStringLiteral("import %1 (%2 inregistrari)").arg(p.Table).arg(p.TableRows));
             }
-            shown->Step(p.Done);
+            shown->Step(p.Done, paradox::RateText(p));
             return true;
         });
     } catch (const paradox::EImportDirectoryRefused& e) {

@@ -51,8 +51,11 @@ bool RunParadoxImport(QWidget* parent, const TParadoxImportRequest& request)
     try {
         const paradox::TImportReport report = paradox::ImportParadoxCompany(
             request.From, request.To, {request.CodePage}, [&](const paradox::TImportProgress& p) {
-                progress.setLabelText(p.Saving ? QStringLiteral("Salvarea firmei...")
-                                               : QStringLiteral("%1: %2 din %3 inregistrari").arg(p.Table).arg(p.TableDone).arg(p.TableRows));
+                QString text = p.Saving ? QStringLiteral("Salvarea firmei...")
+                                        : QStringLiteral("%1: %2 din %3 inregistrari").arg(p.Table).arg(p.TableDone).arg(p.TableRows);
+                if (const QString rate = paradox::RateText(p); !rate.isEmpty() && !p.Saving)
+                    text += QStringLiteral("\n") + rate;
+                progress.setLabelText(text);
                 progress.setValue(p.Rows > 0 ? int(p.Done * kSteps / p.Rows) : 0);
                 return !progress.wasCanceled();
             });

@@ -281,4 +281,12 @@ QString SettingsNotPutInPlace(const QString& staged, const QString& file)
 }
 QString ImportStopped() { return QStringLiteral("Importul a fost oprit; nu a fost scris nimic."); }
 
+QString RowsPerSecond(qint64 rows) { return QStringLiteral("%1 inregistrari/s").arg(rows); }
+
+QString NoReadingThread()
+{
+    return QStringLiteral("Importul nu a putut porni citirea tabelelor: sistemul nu mai are resurse pentru inca un fir de "
+                          "executie. Inchideti alte programe si porniti importul din nou; nu a fost importat nimic.");
+}
+
 } // namespace paradox::msg

@@ -100,5 +100,7 @@ QString CannotMakeDirectory(const QString& directory);
 QString SettingsNotWritten(const QString& file);
 QString SettingsNotPutInPlace(const QString& staged, const QString& file);
 QString ImportStopped();
+QString RowsPerSecond(qint64 rows);
+QString NoReadingThread();
 
 } // namespace paradox::msg

@@ -71,5 +71,7 @@ bool LeftOut(TParadoxType source);
 // reason in `why`, when the field cannot hold it exactly (a text longer than its width,
 // a time of day a date would lose, an integer beyond its range).
 bool TargetValue(const QVariant& value, const fw::TFieldDef& target, QVariant& stored, QString& why);
+// The same value in the form it is bound to the engine in (fw::ToSqlValue's), at once.
+bool BoundValue(const QVariant& value, const fw::TFieldDef& target, QVariant& bound, QString& why);
 
 } // namespace paradox

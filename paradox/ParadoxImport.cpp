@@ -1,6 +1,7 @@
 #include "paradox/ParadoxImport.h"
 
 #include "paradox/ImportMessages.h"
+#include "paradox/ReadAhead.h"
 #include "platform/config/AtomicFile.h"
 #include "platform/core/Exceptions.h"
 #include "platform/db/Connection.h"
@@ -11,6 +12,7 @@
 #include "platform/schema/CompanyCopy.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <cmath>
@@ -24,6 +26,11 @@ namespace {
 
 // Rows between two reports of progress (and chances to stop).
 constexpr qint64 kProgressRows = 4096;
+// Rows read ahead are handed over this many at a time: few enough hand-overs that the
+// threads rarely wait on each other, small enough to hold several of them.
+constexpr qint64 kChunkRows = 2048;
+// Chunks that may wait to be written: about sixteen thousand rows, a few MiB.
+constexpr size_t kChunksAhead = 8;
 // Problems with values found before the import gives up reading on: enough to show what
 // kind of fault the old data has, not a listing of a whole table.
 constexpr int kMaxProblems = 20;
@@ -197,7 +204,12 @@ public:
 private:
     void Report(const QString& table, qint64 tableRows, qint64 tableDone, bool saving = false)
     {
-        if (progress_ && !progress_({table, tableRows, tableDone, plan_.Rows, done_, saving}))
+        if (!progress_)
+            return;
+        // Whole seconds of rows only: a figure from the first milliseconds says nothing.
+        const qint64 ms = clock_.elapsed();
+        const qint64 rate = ms >= 1000 ? done_ * 1000 / ms : 0;
+        if (!progress_({table, tableRows, tableDone, plan_.Rows, done_, saving, rate}))
             throw EImportStopped();
     }
     // Makes the table (its secondary indexes once it holds its rows) and fills it.
@@ -209,6 +221,7 @@ private:
     int codePage_;
     const TImportProgressFn& progress_;
     qint64 done_ = 0;
+    QElapsedTimer clock_; // since the first table was begun
     bool committed_ = false;
     TProblems problems_;
     std::vector<fw::TTableMeasures> measures_;
@@ -252,41 +265,66 @@ void TWriter::Fill(fw::Connection& conn, TTablePlan& t, TImportedTable& out)
         // the value that takes it there is named before anything is written.
         std::vector<double> magnitudes(columns.size(), 0.0);
         const std::vector<TParadoxField>& fields = t.Reader->Fields();
-        TParadoxRow row;
-        QVariant value;
-        QString why;
+        // Until the reading thread has returned, the reader, the problems and the measures
+        // are its own: this thread only writes what it is handed.
+        const auto produce = [&](const TReadAhead::TPut& put) {
+            TParadoxRow row;
+            QVariant value;
+            QString why;
+            TRowChunk chunk;
+            try {
+                while (!problems_.Full() && t.Reader->Next(row)) {
+                    for (const TValueFault& fault : row.Faults)
+                        problems_.Add(msg::ValueProblem(t.File, row.Number, fields[size_t(fault.Field)].Name, fault.Reason));
+                    QVariantList values;
+                    values.reserve(qsizetype(columns.size()));
+                    for (size_t c = 0; c < columns.size(); ++c) {
+                        const int s = sources[c];
+                        if (s < 0 || !BoundValue(row.Values[size_t(s)], *defs[c], value, why)) {
+                            if (s >= 0)
+                                problems_.Add(msg::ValueProblem(t.File, row.Number, fields[size_t(s)].Name, why));
+                            values << QVariant();
+                            continue;
+                        }
+                        if (IsNumber(defs[c]->DataType) && !value.isNull() && std::isfinite(magnitudes[c])) {
+                            magnitudes[c] += std::abs(value.toDouble());
+                            if (!std::isfinite(magnitudes[c]))
+                                problems_.Add(msg::ValueProblem(t.File, row.Number, fields[size_t(s)].Name,
+                                                                msg::SumTooLarge(value.toDouble())));
+                        }
+                        values << std::move(value);
+                    }
+                    // Once anything is wrong nothing is written: the rest is only read for what else is.
+                    if (!problems_.Any()) {
+                        measures.Count(values);
+                        chunk.Rows.push_back(std::move(values));
+                    }
+                    if (++chunk.Read == kChunkRows) {
+                        if (!put(std::move(chunk)))
+                            return;
+                        chunk = {};
+                    }
+                }
+            } catch (...) {
+                // The rows read before the fault are counted as they were.
+                put(std::move(chunk));
+                throw;
+            }
+            put(std::move(chunk));
+        };
         qint64 read = 0;
         try {
-            while (!problems_.Full() && t.Reader->Next(row)) {
-                for (const TValueFault& fault : row.Faults)
-                    problems_.Add(msg::ValueProblem(t.File, row.Number, fields[size_t(fault.Field)].Name, fault.Reason));
-                QVariantList values;
-                values.reserve(qsizetype(columns.size()));
-                for (size_t c = 0; c < columns.size(); ++c) {
-                    const int s = sources[c];
-                    if (s < 0 || !TargetValue(row.Values[size_t(s)], *defs[c], value, why)) {
-                        if (s >= 0)
-                            problems_.Add(msg::ValueProblem(t.File, row.Number, fields[size_t(s)].Name, why));
-                        values << QVariant();
-                        continue;
-                    }
-                    if (IsNumber(defs[c]->DataType) && !value.isNull() && std::isfinite(magnitudes[c])) {
-                        magnitudes[c] += std::abs(value.toDouble());
-                        if (!std::isfinite(magnitudes[c]))
-                            problems_.Add(msg::ValueProblem(t.File, row.Number, fields[size_t(s)].Name,
-                                                            msg::SumTooLarge(value.toDouble())));
-                    }
-                    values << fw::ToSqlValue(defs[c]->DataType, value);
-                }
-                // Once anything is wrong nothing is written: the rest is only read for what else is.
-                if (!problems_.Any()) {
-                    measures.Count(values);
+            TReadAhead ahead(produce, kChunksAhead);
+            for (TRowChunk chunk; ahead.Take(chunk);) {
+                for (QVariantList& values : chunk.Rows)
                     batch.Add(std::move(values));
-                }
-                ++done_;
-                if (++read % kProgressRows == 0)
+                const qint64 before = read;
+                read += chunk.Read;
+                done_ += chunk.Read;
+                if (read / kProgressRows != before / kProgressRows)
                     Report(layout.Name, t.Reader->RowCount(), read);
             }
+            // The reading thread has returned: the problems are this thread's again.
             if (!problems_.Any())
                 batch.Flush();
         } catch (const fw::EKeyViolation& e) {
@@ -343,6 +381,7 @@ TImportReport TWriter::Run(const TTarget& target)
         report.SettingsCopied = true;
     }
     fw::TTransaction writing(conn);
+    clock_.start();
     for (TTablePlan& t : plan_.Tables) {
         TImportedTable out{t.Layout->Name, t.File, 0, t.Reader ? t.Reader->CodePage() : 0};
         Fill(*conn, t, out);
@@ -369,6 +408,11 @@ TImportReport TWriter::Run(const TTarget& target)
 } // namespace
 
 EImportStopped::EImportStopped() : Exception(msg::ImportStopped()) {}
+
+QString RateText(const TImportProgress& progress)
+{
+    return progress.RowsPerSecond > 0 ? msg::RowsPerSecond(progress.RowsPerSecond) : QString();
+}
 
 TImportReport ImportParadoxCompany(const QString& from, const QString& to, const TImportOptions& options,
                                    const TImportProgressFn& progress)

@@ -14,6 +14,8 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace paradox;
 using namespace paradoxtest;
 using testsupport::RawTexts;
@@ -373,4 +375,55 @@ TEST(ParadoxImport, AKillBeforeTheCommitLeavesNoSettingsFileAndTheNextRunGoesThr
     EXPECT_TRUE(why.contains(QStringLiteral("a fost pus acum la locul lui"))) << why.toStdString();
     EXPECT_EQ(ReadFile(settings), kSettings);
     EXPECT_EQ(RawTexts(target.Path(), QStringLiteral("SELECT count(*) FROM Stoc")), QStringList{QStringLiteral("3")});
+}
+
+// The rows are read ahead and handed to the writer 2048 at a time: a table of exactly one
+// hand-over and one of a row more both come over whole, the last row too.
+TEST(ParadoxImport, RowsReadAheadComeOverWholeAtAHandOversBoundary)
+{
+    // Cantitate i % 10: 204 rounds of 0..9 (45 each) are 9180, then 0 + 1 + ... + 7 for
+    // rows 2040-2047 (28) and 8 for row 2048.
+    const std::pair<int, QString> cases[] = {{2048, QStringLiteral("2048|9208.0|2048")},
+                                             {2049, QStringLiteral("2049|9216.0|2049")}};
+    for (const auto& [rows, expected] : cases) {
+        SCOPED_TRACE(rows);
+        testsupport::TempDir source;
+        testsupport::DatabaseDir target;
+        ASSERT_TRUE(WriteTable(QDir(source.Path()).filePath(QStringLiteral("STOC.DB")),
+                               {Number("Cantitate"), Alpha("Lot", 30)}, 1250, rows, [](qint64 i) {
+                                   return TRow{double(i % 10), QByteArray("LOT") + QByteArray::number(i)};
+                               }));
+        qint64 lastDone = 0;
+        const TImportReport report = ImportParadoxCompany(source.Path(), target.Path(), {}, [&](const TImportProgress& p) {
+            lastDone = p.Done;
+            return true;
+        });
+        EXPECT_EQ(RawTexts(target.Path(), QStringLiteral("SELECT count(*), sum(Cantitate), count(DISTINCT Lot) FROM Stoc"),
+                           QStringLiteral("|")),
+                  QStringList{expected});
+        EXPECT_EQ(RawTexts(target.Path(), QStringLiteral("SELECT count(*) FROM Stoc WHERE Lot = 'LOT%1'").arg(rows - 1)),
+                  QStringList{QStringLiteral("1")});
+        EXPECT_EQ(lastDone, rows);
+        const auto stoc = std::find_if(report.Tables.begin(), report.Tables.end(),
+                                       [](const TImportedTable& t) { return t.Name == QStringLiteral("Stoc.DB"); });
+        ASSERT_NE(stoc, report.Tables.end());
+        EXPECT_EQ(stoc->Rows, rows);
+    }
+}
+
+// A key the engine refuses in the first rows written, while the rows after them are still
+// being read: the reading stops, the rows are named, nothing is kept.
+TEST(ParadoxImport, AKeyRefusedWhileRowsAreStillReadStopsTheReading)
+{
+    testsupport::TempDir source;
+    testsupport::DatabaseDir target;
+    ASSERT_TRUE(WriteTable(QDir(source.Path()).filePath(QStringLiteral("GEST.DB")), {Alpha("Cod", 4), Alpha("Denumire", 30)},
+                           1250, 9000, [](qint64 i) {
+                               return TRow{QByteArray::number(std::max<qint64>(i - 1, 0)).rightJustified(4, '0'),
+                                           QByteArray("Depozit")};
+                           }));
+    const QStringList problems = Problems([&] { ImportParadoxCompany(source.Path(), target.Path()); });
+    ASSERT_EQ(problems.size(), 1);
+    EXPECT_EQ(problems[0], QStringLiteral("GEST.DB: inregistrarile 1 si 2 au aceeasi cheie Cod (0000)."));
+    EXPECT_TRUE(Tables(target.Path()).isEmpty());
 }
