@@ -402,6 +402,8 @@ void TTable::InternalClose()
         db->UnregisterDataSet(this);
     connection_.reset();
     tableWrites_ = nullptr;
+    // Another connection's count says nothing about the next one's rows.
+    readSinceTaken_ = false;
 }
 
 // ---------------------------------------------------------------- reading
