@@ -188,6 +188,11 @@ public:
     const quint64* TableCounter(const QString& table);
     void Touch() { ++generation_; }
     void Touch(const QString& table) { ++tableWrites_[table.toLower()]; }
+    // A count that moves with every change to the stored rows, by this connection (through
+    // any statement) or by any other, where the engine keeps one; none where it does not.
+    // Without `refresh` it is the count as the last statement found it (no work); with it
+    // the engine is asked first about other programs' commits (one short statement).
+    virtual std::optional<quint64> StoredVersion(bool refresh) { Q_UNUSED(refresh); return std::nullopt; }
 
 protected:
     Connection(QString directory, QString connectionName);

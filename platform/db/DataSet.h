@@ -241,6 +241,12 @@ protected:
     // are locked, or the engine keeps every other writer out), so that a record read
     // since then, with nothing written meanwhile, needs no second read before an edit.
     virtual bool HoldsRowsRead() const { return false; }
+    // The engine's count of changes to the stored rows (Connection::StoredVersion), asked
+    // anew; none where there is no such count, and then an edit reads its record again.
+    virtual std::optional<quint64> StoredVersion() { return std::nullopt; }
+    // The count as it stood before the first read since last asked: every record read since
+    // holds at least the changes it counts. None when nothing was read since, or no count.
+    virtual std::optional<quint64> TakeReadVersion() { return std::nullopt; }
     // The row a post has just written, as the engine stored it, when the write gave it
     // back and it is one this dataset shows (a detail's range is the engine's to apply);
     // none makes the post read it anew.
@@ -316,6 +322,8 @@ private:
     // gone (or no longer in range or filter) the record after it becomes current, else the
     // one before. Drops the rest of the cache. No events.
     Reread RereadCurrent();
+    // Whether the cached records are still what the rows hold, asked of the engine's count.
+    bool UnchangedSinceRead();
     // Drops the current record from the cache: the one after it becomes current, the one
     // before when it was the last.
     void DropCurrent(const TRecord& gone);
@@ -360,6 +368,7 @@ private:
     bool windowAtEnd_ = false;
     int windowFirstPos_ = -1; // unknown when -1
     quint64 seenGeneration_ = 0; // DataGeneration() when the cache was read
+    std::optional<quint64> seenVersion_; // TakeReadVersion() when the window was loaded
     int nextBlock_ = 0; // what NextBlock gives next (0: the usual block)
     bool eof_ = true;
     bool bof_ = true;

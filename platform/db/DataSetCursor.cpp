@@ -37,6 +37,7 @@ void TDataSet::LoadWindow(std::vector<TRecord> records, bool atStart, bool atEnd
     windowFirstPos_ = atStart ? 0 : firstPos;
     cur_ = window_.empty() ? -1 : 0;
     nextBlock_ = kBlock;
+    seenVersion_ = TakeReadVersion();
     MarkFresh();
 }
 

@@ -72,8 +72,9 @@ void TDataSet::Edit()
         BeforeEdit(this);
     // The record as stored now, not as it was read: what the user starts from must be what
     // the row holds, or he would be changing values he has not seen. A record read in this
-    // transaction under its lock, with nothing written since, is what the row holds.
-    const bool held = HoldsRowsRead() && DataGeneration() == seenGeneration_;
+    // transaction under its lock, with nothing written since, is what the row holds; so is
+    // one read when the engine's count of changes, asked now, stands where it stood then.
+    const bool held = HoldsRowsRead() ? DataGeneration() == seenGeneration_ : UnchangedSinceRead();
     const Reread reread = held ? Reread::Same : RereadCurrent();
     if (reread != Reread::Same) {
         bof_ = eof_ = window_.empty();
@@ -88,6 +89,14 @@ void TDataSet::Edit()
     DataEvent(TDataEvent::RecordChange);
     if (AfterEdit)
         AfterEdit(this);
+}
+
+bool TDataSet::UnchangedSinceRead()
+{
+    // The count first: asking it notices other programs' commits, which move the generation.
+    if (!seenVersion_ || StoredVersion() != seenVersion_)
+        return false;
+    return DataGeneration() == seenGeneration_;
 }
 
 void TDataSet::BeginInsert(bool append)

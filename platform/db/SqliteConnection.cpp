@@ -350,6 +350,18 @@ void SqliteConnection::PollOtherCommits()
     }
 }
 
+std::optional<quint64> SqliteConnection::StoredVersion(bool refresh)
+{
+    // The pager's own count moves with this connection's writes as well as with the commits
+    // of others it noticed at its last read; the poll is such a read.
+    if (refresh)
+        PollOtherCommits();
+    unsigned int version = 0;
+    if (sqlite3_file_control(static_cast<sqlite3*>(NativeHandle()), "main", SQLITE_FCNTL_DATA_VERSION, &version) != SQLITE_OK)
+        return std::nullopt;
+    return version;
+}
+
 void SqliteConnection::ExecControl(const QString& sql)
 {
     // Transaction control changes no rows: caches stay valid.

@@ -47,6 +47,7 @@ protected:
     QString BeginStatement() const override { return QStringLiteral("BEGIN IMMEDIATE"); }
     bool InTransaction() override;
     void PollOtherCommits() override;
+    std::optional<quint64> StoredVersion(bool refresh) override;
     void Claim() override;
 
 private:

@@ -12,6 +12,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <algorithm>
+#include <map>
 
 namespace fw {
 
@@ -66,6 +67,10 @@ struct TTable::Impl {
     QVariantList rangeValues;
     QVariantList appliedMaster;
     bool masterInactive = false;
+    // Write statements by the fields they name (a post's text depends on nothing else):
+    // built once, not on every post.
+    std::map<std::vector<bool>, QString> insertTexts, updateTexts;
+    QString stillHolds;
 
     const ColumnInfo* Column(const QString& name) const
     {
@@ -397,6 +402,8 @@ void TTable::InternalClose()
         db->UnregisterDataSet(this);
     connection_.reset();
     tableWrites_ = nullptr;
+    // Another connection's count says nothing about the next one's rows.
+    readSinceTaken_ = false;
 }
 
 // ---------------------------------------------------------------- reading
@@ -517,6 +524,11 @@ std::vector<TRecord> TTable::Select(const QString& where, const QVariantList& va
     std::vector<TRecord> out;
     out.reserve(size_t(std::clamp(limit, 0, 4096)));
     RecordReader reader(*this);
+    // Taken before the read: a change counted after it may or may not be in the rows.
+    if (!readSinceTaken_) {
+        readVersion_ = connection_->StoredVersion(false);
+        readSinceTaken_ = true;
+    }
     connection_->ForEachRow(sql.text, all, [&](const NativeRow& row) { out.push_back(reader.Read(row)); });
     return out;
 }
@@ -703,63 +715,76 @@ void TTable::FindNearest(const QVariantList& values)
 // Rows are written by their identity, and only while they still hold what was read: the
 // stored values the dataset read are part of the condition, so a row another user changed,
 // deleted or replaced (the engine reuses the identities of deleted rows) is left alone.
-void TTable::StillHolds(const TRecord& record, Sql& sql) const
+const QString& TTable::StillHoldsText() const
+{
+    QString& text = impl_->stillHolds;
+    if (!text.isEmpty())
+        return text;
+    text = connection_->RowIdColumn() + QStringLiteral(" = ?");
+    for (int i = 0; i < FieldCount(); ++i) {
+        TField* f = Fields(i);
+        if (f->IsStored())
+            text += QStringLiteral(" AND ") + connection_->Quote(impl_->Column(f->FieldName())->name)
+                    + connection_->NullSafeEqual() + QLatin1Char('?');
+    }
+    return text;
+}
+
+void TTable::StillHoldsValues(const TRecord& record, QVariantList& values) const
 {
     // What is stored now is compared with what was stored then, each exactly as the engine
     // holds it: whatever the layer made of a value (text that is not UTF-8, text in a
     // number column, an unreadable date), an unchanged row matches.
-    sql.Add(connection_->RowIdColumn() + QStringLiteral(" = ?"), record.id);
+    values << record.id;
     for (int i = 0; i < FieldCount(); ++i) {
         TField* f = Fields(i);
-        if (!f->IsStored())
-            continue;
-        sql.Add(QStringLiteral(" AND ") + connection_->Quote(impl_->Column(f->FieldName())->name) + connection_->NullSafeEqual()
-                    + QLatin1Char('?'),
-                StoredForm(record, f));
+        if (f->IsStored())
+            values << StoredForm(record, f);
     }
 }
 
 std::optional<TBookmark> TTable::InternalPost(const TRecord& record, const TRecord* old, const std::vector<bool>& changed)
 {
     written_.reset();
-    const QString table = connection_->Quote(impl_->table);
-    Sql sql;
-    if (!old) {
-        QStringList cols, marks;
-        for (int i = 0; i < FieldCount(); ++i) {
-            TField* f = Fields(i);
-            if (!f->IsStored())
-                continue;
-            const QVariant v = ToSqlValue(f->DataType(), record.values[size_t(i)]);
-            if (IsNull(v))
-                continue;
-            cols << connection_->Quote(impl_->Column(f->FieldName())->name);
-            marks << QStringLiteral("?");
-            sql.values << v;
-        }
-        sql.text = cols.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table)
-                                  : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                        .arg(table, cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
-    } else {
-        QStringList sets;
-        for (int i = 0; i < FieldCount(); ++i) {
-            TField* f = Fields(i);
-            if (!f->IsStored() || !changed[size_t(i)])
-                continue;
-            sets << connection_->Quote(impl_->Column(f->FieldName())->name) + QStringLiteral(" = ?");
-            sql.values << ToSqlValue(f->DataType(), record.values[size_t(i)]);
-        }
-        if (sets.isEmpty())
-            return old->id;
-        sql.Add(QStringLiteral("UPDATE %1 SET %2 WHERE ").arg(table, sets.join(QStringLiteral(", "))));
-        StillHolds(*old, sql);
+    const int count = FieldCount();
+    std::vector<bool> named(size_t(count), false);
+    QVariantList values;
+    for (int i = 0; i < count; ++i) {
+        TField* f = Fields(i);
+        if (!f->IsStored() || (old && !changed[size_t(i)]))
+            continue;
+        QVariant v = ToSqlValue(f->DataType(), record.values[size_t(i)]);
+        // A new row leaves out what it has no value for: the column's default fills it.
+        if (!old && IsNull(v))
+            continue;
+        named[size_t(i)] = true;
+        values << std::move(v);
     }
-    // The row as it is stored afterwards, with the identity it has then (a key that is the
-    // engine's row number moves it along): the post needs no second statement to read it.
-    sql.Add(QStringLiteral(" RETURNING ") + impl_->select);
+    if (old && values.isEmpty())
+        return old->id;
+    QString& text = (old ? impl_->updateTexts : impl_->insertTexts)[named];
+    if (text.isEmpty()) {
+        const QString table = connection_->Quote(impl_->table);
+        QStringList cols;
+        for (int i = 0; i < count; ++i)
+            if (named[size_t(i)])
+                cols << connection_->Quote(impl_->Column(Fields(i)->FieldName())->name);
+        if (old)
+            text = QStringLiteral("UPDATE %1 SET %2 = ? WHERE %3").arg(table, cols.join(QStringLiteral(" = ?, ")), StillHoldsText());
+        else if (cols.isEmpty())
+            text = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table);
+        else
+            text = QStringLiteral("INSERT INTO %1 (%2) VALUES (?%3)")
+                       .arg(table, cols.join(QStringLiteral(", ")), QStringLiteral(", ?").repeated(cols.size() - 1));
+        // The row as it is stored afterwards, with the identity it has then (a key that is
+        // the engine's row number moves it along): the post needs no second statement to read it.
+        text += QStringLiteral(" RETURNING ") + impl_->select;
+    }
+    if (old)
+        StillHoldsValues(*old, values);
     std::optional<TBookmark> id;
     RecordReader reader(*this);
-    connection_->ForEachRow(sql.text, sql.values, [&](const NativeRow& row) {
+    connection_->ForEachRow(text, values, [&](const NativeRow& row) {
         written_ = reader.Read(row);
         id = written_->id;
     });
@@ -779,10 +804,10 @@ std::optional<TRecord> TTable::TakeWrittenRecord()
 
 bool TTable::InternalDelete(const TRecord& record)
 {
-    Sql sql;
-    sql.Add(QStringLiteral("DELETE FROM %1 WHERE ").arg(connection_->Quote(impl_->table)));
-    StillHolds(record, sql);
-    const int deleted = connection_->ForEachRow(sql.text, sql.values, {});
+    QVariantList values;
+    StillHoldsValues(record, values);
+    const int deleted = connection_->ForEachRow(
+        QStringLiteral("DELETE FROM %1 WHERE ").arg(connection_->Quote(impl_->table)) + StillHoldsText(), values, {});
     connection_->Touch(impl_->table);
     return deleted > 0;
 }
@@ -797,6 +822,15 @@ quint64 TTable::DataGeneration()
     // Rows read before the transaction began were not locked: inside it they are read
     // again before they are relied on.
     return HoldsRowsRead() ? generation + (connection_->TransactionSerial() << 40) : generation;
+}
+
+std::optional<quint64> TTable::StoredVersion() { return connection_ ? connection_->StoredVersion(true) : std::nullopt; }
+
+std::optional<quint64> TTable::TakeReadVersion()
+{
+    const bool read = readSinceTaken_;
+    readSinceTaken_ = false;
+    return read ? readVersion_ : std::nullopt;
 }
 
 bool TTable::HoldsRowsRead() const { return readForUpdate_ && connection_ && connection_->TransactionDepth() > 0; }

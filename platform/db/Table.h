@@ -112,6 +112,8 @@ protected:
     std::unique_ptr<TTransaction> BeginWrite() override;
     quint64 DataGeneration() override;
     bool HoldsRowsRead() const override;
+    std::optional<quint64> StoredVersion() override;
+    std::optional<quint64> TakeReadVersion() override;
     std::optional<TRecord> TakeWrittenRecord() override;
     void InitNewRecord() override;
 
@@ -129,7 +131,9 @@ private:
     int Count(const QString& where, const QVariantList& values);
     std::vector<TField*> OrderFields(int count);
     bool BeforeCondition(const TRecord& record, Sql& sql) const;
-    void StillHolds(const TRecord& record, Sql& sql) const;
+    // The condition that a row still holds what was read (its text, then its values).
+    const QString& StillHoldsText() const;
+    void StillHoldsValues(const TRecord& record, QVariantList& values) const;
     // "the row with Contor = 12" for the user: which row a message is about.
     QString RowDescription(const TRecord& record) const;
     QString LeadingNull() const;
@@ -148,6 +152,8 @@ private:
     const quint64* tableWrites_ = nullptr; // the connection's count of writes to this table
     std::unique_ptr<Impl> impl_;
     std::optional<TRecord> written_; // the row the last post wrote, as the engine gave it back
+    std::optional<quint64> readVersion_; // the engine's count before the first read since TakeReadVersion
+    bool readSinceTaken_ = false;
 };
 
 } // namespace fw
