@@ -268,10 +268,10 @@ TStockFigures TStockLedger::Figures(const QString& group, const QString& code, d
     // (the covering index holds them); no statement per material to learn whether it has any.
     const auto summed = [&](const QHash<QString, TLotStanding>& held, bool askHeld, bool& heldSeen) {
         TStatement sum;
-        const QString expired = rule_.ExpiryCondition(shelfLife, rule_.OwnExpiry, true, sum.values);
+        const QString expiredLot = rule_.ExpiryCondition(shelfLife, rule_.OwnExpiry, true, sum.values);
         sum.sql = kFiguresColumns
-                  + (expired.isEmpty() ? QStringLiteral(" 0 AS Expirat,")
-                                       : QStringLiteral(" SUM(CASE WHEN %1 THEN Cantitate ELSE 0 END) AS Expirat,").arg(expired))
+                  + (expiredLot.isEmpty() ? QStringLiteral(" 0 AS Expirat,")
+                                          : QStringLiteral(" SUM(CASE WHEN %1 THEN Cantitate ELSE 0 END) AS Expirat,").arg(expiredLot))
                   + kNotANumberColumn;
         if (askHeld) {
             sum.sql += QStringLiteral(", ") + UnusableCountSql(group, code, rule_.ReleaseKept, sum.values)

@@ -1,6 +1,7 @@
 // A lot's own expiry date (the supplier's, typed at receipt) against the article's shelf
 // life: which lots count, which are drawn, and in what order.
 #include "data/Messages.h"
+#include "platform/schema/CompanyColumns.h"
 #include "platform/ui/MessageDlg.h"
 #include "requirement/LotPreview.h"
 #include "requirement/Requirement.h"
@@ -13,6 +14,18 @@ using namespace fw;
 using namespace reqtest;
 
 namespace {
+
+// Receipt 1's requirement prepared with one row, `need` of 01/`code`: its figures as
+// "exist/final/expired".
+std::string PrepareOne(RequirementCompany& c, const char* code, double need)
+{
+    PrepareRequirement(*c.dm, 1);
+    c.dm->Requirement().TempTable()->AppendRecord({"01", code, need});
+    fw::TTable* temp = c.dm->Requirement().TempTable();
+    temp->First();
+    auto text = [&](const char* field) { return temp->FieldByName(field)->AsString(); };
+    return (text("StocExist") + "/" + text("StocFin") + "/" + text("StocExpirat")).toStdString();
+}
 
 // The receipt is dated 7 December 2026. The culture .C keeps 1.5 days, counted as one:
 //   C1 entered 5.12, no date of its own: expires 6.12, the day before (expired);
@@ -42,16 +55,7 @@ struct CultureCompany : RequirementCompany {
     {
         company.Add(fw::StocDB, {{quantity, ".C", "01", "_MP", 2.5, lot, "ADM", 1.0, 1.0, entry, own}});
     }
-    // The requirement of `need` prepared: "exist/final/expired".
-    std::string Prepare(double need)
-    {
-        PrepareRequirement(*dm, 1);
-        dm->Requirement().TempTable()->AppendRecord({"01", ".C", need});
-        fw::TTable* temp = dm->Requirement().TempTable();
-        temp->First();
-        auto text = [&](const char* field) { return temp->FieldByName(field)->AsString(); };
-        return (text("StocExist") + "/" + text("StocFin") + "/" + text("StocExpirat")).toStdString();
-    }
+    std::string Prepare(double need) { return PrepareOne(*this, ".C", need); }
     testsupport::TempDir iniDir;
 };
 
@@ -121,15 +125,39 @@ TEST(ConsumptionOwnExpiry, ALotOfAnArticleWithoutShelfLifeExpiresByItsOwnDate)
     c.company.Add(fw::StocDB, {{3.0, ".R", "01", "_MP", 2.5, "R1", "ADM", 1.0, 1.0, QDate(2026, 12, 1), QDate(2026, 12, 6)},
                                {5.0, ".R", "01", "_MP", 2.5, "R2", "ADM", 1.0, 1.0, QDate(2026, 12, 1), QVariant()},
                                {7.0, ".R", "01", "_MP", 2.5, "R3", "ADM", 1.0, 1.0, QVariant(), QDate(2026, 12, 5)}});
-    PrepareRequirement(*c.dm, 1);
-    c.dm->Requirement().TempTable()->AppendRecord({"01", ".R", 4.0});
-    fw::TTable* temp = c.dm->Requirement().TempTable();
-    temp->First();
-    // R1 and R3 (undated, but past its own date) are expired: 5 of 15 usable.
-    EXPECT_EQ((temp->FieldByName("StocExist")->AsString() + "/" + temp->FieldByName("StocExpirat")->AsString()).toStdString(),
-              "5/10");
+    // R1 and R3 (undated, but past its own date) are expired: 5 of 15 usable, 1 left after 4.
+    EXPECT_EQ(PrepareOne(c, ".R", 4), "5/1/10");
     EXPECT_EQ(GenerateConsumption(*c.dm, 1, c.dm->Requirement().AgentInitials()), std::optional<double>(8.0));
     EXPECT_EQ(J(c.Lines()), "1 01/.R R2 4.0");
+}
+
+// A company made before lots had their own date: connecting gives its stock the column,
+// empty, and its lots count by their shelf life as before.
+TEST(ConsumptionOwnExpiry, ACompanyWithoutTheColumnOpensAndDrawsByShelfLife)
+{
+    TMessageRecorder messages;
+    RequirementCompany c;
+    testsupport::TempDir iniDir;
+    c.production.Context.Settings.FixedDirectory = iniDir.Path();
+    c.production.Context.Settings.LotOrder = TLotOrder::FirstToExpire;
+    c.production.Context.Settings.DrawExpiredLots = false;
+    fw::TTableLayout old = fw::CompanyTable(fw::StocDB);
+    std::erase_if(old.Fields, [](const fw::TFieldDef& f) { return f.Name == QLatin1String("Data_expirare"); });
+    std::erase_if(old.Indexes, [](const fw::TIndexDef& i) { return i.Fields.contains(QLatin1String("Data_expirare")); });
+    fw::CreateCompanyTable(c.company.Dir(), old);
+    c.company.Add(fw::CatalogDB, {{"01", ".C", "Cultura", QVariant(), QString(), "kg", 10.0, "RON", 19.0, 0.0, "371", "607",
+                                   "4426", "4427", "446", "378", "707", 0.0, 1.5}});
+    // C1 expires 6.12, the day before the receipt; C2 on 7.12, its day.
+    c.company.Add(fw::StocDB, {{1.0, ".C", "01", "_MP", 2.5, "C1", "ADM", 1.0, 1.0, QDate(2026, 12, 5)},
+                               {2.0, ".C", "01", "_MP", 2.5, "C2", "ADM", 1.0, 1.0, QDate(2026, 12, 6)}});
+    c.Receipt(1, {});
+    ASSERT_FALSE(fw::TableHasColumn(c.company.Dir(), fw::StocDB, QStringLiteral("Data_expirare")));
+    c.dm->ConnectTo(c.company.Dir());
+    EXPECT_TRUE(fw::TableHasColumn(c.company.Dir(), fw::StocDB, QStringLiteral("Data_expirare")));
+    EXPECT_TRUE(fw::TableHasColumn(c.company.Dir(), fw::ItemInDB, QStringLiteral("Data_expirare")));
+    EXPECT_EQ(PrepareOne(c, ".C", 1), "2/1/1");
+    EXPECT_EQ(GenerateConsumption(*c.dm, 1, c.dm->Requirement().AgentInitials()), std::optional<double>(8.0));
+    EXPECT_EQ(J(c.Lines()), "1 01/.C C2 1.0");
 }
 
 } // namespace
