@@ -92,9 +92,9 @@ TEST(LotLabel, TheLotsOwnExpiryDateIsTheUseByDate)
             row << QVariant();
         return row << own;
     };
-    // Unt keeps 30 days: by it U-2 (entered 1.12) would last to 31.12, its own date is 20.12.
-    c.company.Add(fw::StocDB, {{3.0, "UNT", "02", "PF", 2.5, "U-2", "ADM", 0.0, 0.0, QDate(2026, 12, 1), QDate(2026, 12, 20)}});
-    EXPECT_EQ(ReadLotLabel(c.production.Context, "02", "UNT", "U-2").UseBy, QDate(2026, 12, 20));
+    // Cas keeps 45 days: by them C-2 (entered 1.12) would last to 15.01, its own date is 20.12.
+    c.company.Add(fw::StocDB, {{3.0, "CAS", "02", "PF", 2.5, "C-2", "ADM", 0.0, 0.0, QDate(2026, 12, 1), QDate(2026, 12, 20)}});
+    EXPECT_EQ(ReadLotLabel(c.production.Context, "02", "CAS", "C-2").UseBy, QDate(2026, 12, 20));
     // Yoghurt keeps no shelf life; I-2's line gives 15.12, and no stock row is left of it.
     c.company.Add(fw::ItemInDB, {dated(1.0, 4.0, "IAURT", "I-2", 100.0, QDate(2026, 12, 15))});
     const TLotLabel iaurt = ReadLotLabel(c.production.Context, "02", "IAURT", "I-2");

@@ -143,7 +143,9 @@ TEST(ConsumptionOwnExpiry, ACompanyWithoutTheColumnOpensAndDrawsByShelfLife)
     c.production.Context.Settings.DrawExpiredLots = false;
     fw::TTableLayout old = fw::CompanyTable(fw::StocDB);
     std::erase_if(old.Fields, [](const fw::TFieldDef& f) { return f.Name == QLatin1String("Data_expirare"); });
-    std::erase_if(old.Indexes, [](const fw::TIndexDef& i) { return i.Fields.contains(QLatin1String("Data_expirare")); });
+    std::erase_if(old.Indexes, [](const fw::TIndexDef& i) {
+            return i.Fields.contains(QLatin1String("Data_expirare")) || i.Condition.contains(QLatin1String("Data_expirare"));
+        });
     fw::CreateCompanyTable(c.company.Dir(), old);
     c.company.Add(fw::CatalogDB, {{"01", ".C", "Cultura", QVariant(), QString(), "kg", 10.0, "RON", 19.0, 0.0, "371", "607",
                                    "4426", "4427", "446", "378", "707", 0.0, 1.5}});
