@@ -73,7 +73,7 @@ void TProductionData::ConnectTo(const QString& directory)
     EnsureAddOnTables();
     // A lot's own expiry date is read from the stock and the receipt lines of a company made
     // before it; one that cannot take the column counts every lot by its shelf life.
-    EnsureColumns(KRBPROD, {StocDB, ItemInDB}, Session);
+    EnsureColumns(KRBPROD, Session);
     ownExpiry_ = TableHasColumn(KRBPROD, StocDB, QStringLiteral("Data_expirare"), Session);
     // The stock figures, the requirement and the traceability report seek by these indexes,
     // and the following of a lot by those of its lines and of the genealogy; a company

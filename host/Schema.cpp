@@ -1,7 +1,6 @@
 #include "host/Schema.h"
 
 #include "platform/core/Exceptions.h"
-#include "platform/schema/CompanyColumns.h"
 
 #include <QSet>
 
@@ -107,12 +106,8 @@ QStringList CreateMissingTables(const QString& directory, const std::vector<TTab
         fw::TTable table;
         table.SetDatabaseName(directory);
         table.SetTableName(layout.Name);
-        if (table.Exists()) {
-            // A table made before a column joined its layout gets it, empty (read-only: not).
-            if (fw::FindCompanyTable(layout.Name))
-                fw::EnsureColumns(directory, {layout.Name});
+        if (table.Exists())
             continue;
-        }
         fw::CreateCompanyTable(directory, layout);
         created << layout.Name;
     }

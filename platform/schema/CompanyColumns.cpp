@@ -50,16 +50,30 @@ bool Holds(const std::vector<ColumnInfo>& columns, const QString& name)
 
 } // namespace
 
-bool EnsureColumns(const QString& database, const QStringList& tables, TSession* session)
+const std::vector<std::pair<QString, QString>>& AddedColumns()
 {
+    // A lot's own expiry date, typed on the receipt line and kept with its stock.
+    static const std::vector<std::pair<QString, QString>> columns{{ItemInDB, QStringLiteral("Data_expirare")},
+                                                                  {StocDB, QStringLiteral("Data_expirare")}};
+    return columns;
+}
+
+bool EnsureColumns(const QString& database, TSession* session)
+{
+    QStringList tables;
+    for (const auto& [table, column] : AddedColumns())
+        if (!tables.contains(table))
+            tables << table;
     return AmendTables(database, tables, session, [&](TTable& table, const TTableLayout& layout) {
         auto conn = table.Session()->ConnectionFor(database);
         QString stored;
         const std::vector<ColumnInfo> present = StoredColumns(*conn, table, stored);
         std::vector<TColumnDef> missing;
-        for (const TFieldDef& f : layout.Fields)
-            if (!Holds(present, f.Name))
+        for (const auto& [name, column] : AddedColumns())
+            if (name == layout.Name && !Holds(present, column)) {
+                const TFieldDef& f = layout.Field(column);
                 missing.push_back({f.Name, SqlTypeName(f.DataType, f.Size), false});
+            }
         if (missing.empty())
             return;
         TTransaction tx(conn);

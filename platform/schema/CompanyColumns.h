@@ -6,15 +6,22 @@
 #include <QString>
 #include <QStringList>
 
+#include <utility>
+#include <vector>
+
 namespace fw {
 
 class TSession;
 
-// Adds to the given tables of an open company database the columns of their layout they
-// lack, empty in every row; each table whole or not at all. A table that does not exist
-// is left alone. Returns false when the database could not be changed (read only): what
-// reads such a column asks TableHasColumn first.
-bool EnsureColumns(const QString& database, const QStringList& tables, TSession* session = nullptr);
+// The columns company tables gained after companies had been made with them, as (table,
+// column) of their layout: a company made before gets them, empty, when it is opened.
+const std::vector<std::pair<QString, QString>>& AddedColumns();
+// Adds to the tables of an open company database those of AddedColumns they lack, empty in
+// every row; each table whole or not at all. A table that does not exist is left alone,
+// and so is every other column (an older table keeps its layout). Returns false when the
+// database could not be changed (read only): what reads such a column asks TableHasColumn
+// first.
+bool EnsureColumns(const QString& database, TSession* session = nullptr);
 // Whether the company's table has that column (false: no such table either).
 bool TableHasColumn(const QString& database, const QString& table, const QString& column, TSession* session = nullptr);
 

@@ -91,12 +91,12 @@ TEST(ReceiptOwnExpiry, ACompanyWithoutTheColumnGetsItEmptyWhenOpened)
         "INSERT INTO Stoc (Cantitate, Cod_articol, Cod_grupa, Cod_gestiune, Lot, Data_intrare) VALUES (4, '.SARE', '01', "
         "'_MP', 'S1', '2026-12-01')");
     EXPECT_FALSE(fw::TableHasColumn(dir.Path(), fw::StocDB, QStringLiteral("Data_expirare")));
-    EXPECT_TRUE(fw::EnsureColumns(dir.Path(), {fw::StocDB, fw::ItemInDB}));
+    EXPECT_TRUE(fw::EnsureColumns(dir.Path()));
     EXPECT_TRUE(fw::TableHasColumn(dir.Path(), fw::StocDB, QStringLiteral("Data_expirare")));
     EXPECT_TRUE(fw::TableHasColumn(dir.Path(), fw::ItemInDB, QStringLiteral("Data_expirare")));
     EXPECT_EQ(StockExpiry(dir.Path()), QStringList{"S1 NULL"});
     // Asked again, nothing more to add.
-    EXPECT_TRUE(fw::EnsureColumns(dir.Path(), {fw::StocDB, fw::ItemInDB}));
+    EXPECT_TRUE(fw::EnsureColumns(dir.Path()));
     held.reset();
     ForgetDatabase(dir.Path());
 }
