@@ -264,18 +264,32 @@ TStockFigures TStockLedger::Figures(const QString& group, const QString& code, d
     // material's lots is not usable comes with the sums (a subquery the engine answers
     // once): only then are they summed again without those lots. The requirement asks
     // this for each of its rows, so the usual case stays one statement.
-    // Where the stock keeps lots' own expiry dates the expired part is judged by both
-    // (the covering index holds them); no statement per material to learn whether it has any.
-    const auto summed = [&](const QHash<QString, TLotStanding>& held, bool askHeld, bool& heldSeen) {
+    // The same goes for lots with their own expiry date: only where the material has some
+    // is the expired part summed again by both dates (the partial index on them answers).
+    QVariantList unused;
+    const bool expiryJudged = !rule_.ExpiryCondition(shelfLife, true, true, unused).isEmpty();
+    struct TSeen {
+        bool Held = false;
+        bool OwnDates = false;
+    };
+    const auto summed = [&](const QHash<QString, TLotStanding>& held, bool ownDates, bool ask, TSeen& seen) {
         TStatement sum;
-        const QString expiredLot = rule_.ExpiryCondition(shelfLife, rule_.OwnExpiry, true, sum.values);
+        const QString expiredLot = rule_.ExpiryCondition(shelfLife, ownDates, true, sum.values);
         sum.sql = kFiguresColumns
                   + (expiredLot.isEmpty() ? QStringLiteral(" 0 AS Expirat,")
                                           : QStringLiteral(" SUM(CASE WHEN %1 THEN Cantitate ELSE 0 END) AS Expirat,").arg(expiredLot))
                   + kNotANumberColumn;
-        if (askHeld) {
+        int column = 4;
+        const int heldColumn = ask && rule_.LotStates ? column++ : -1;
+        if (heldColumn >= 0) {
             sum.sql += QStringLiteral(", ") + UnusableCountSql(group, code, rule_.ReleaseKept, sum.values)
                        + QStringLiteral(" AS Neutilizabile");
+        }
+        const int ownColumn = ask && rule_.OwnExpiry && expiryJudged ? column++ : -1;
+        if (ownColumn >= 0) {
+            sum.sql += QStringLiteral(", (SELECT COUNT(*) FROM Stoc WHERE ")
+                       + MaterialCondition("Cod_grupa", "Cod_articol", group, code, sum.values)
+                       + QStringLiteral(" AND Data_expirare IS NOT NULL) AS Proprii");
         }
         sum.sql += QStringLiteral(" FROM Stoc WHERE ")
                    + Lots({group, code, 0}, shelfLife, false, sum.values, TLotsAsked::ExpiredToo, held, true) + QLatin1Char(' ')
@@ -283,7 +297,8 @@ TStockFigures TStockLedger::Figures(const QString& group, const QString& code, d
         double stock = 0.0, expired = 0.0;
         std::optional<QString> damaged; // a counted warehouse holding a quantity that is no number
         engine_.ForEachRow(sum.sql, sum.values, [&](const NativeRow& row) {
-            heldSeen = heldSeen || (askHeld && row.Int(4) > 0);
+            seen.Held = seen.Held || (heldColumn >= 0 && row.Int(heldColumn) > 0);
+            seen.OwnDates = seen.OwnDates || (ownColumn >= 0 && row.Int(ownColumn) > 0);
             const QString warehouse = row.Value(0).toString();
             if (!rule_.Counts(warehouse, code))
                 return;
@@ -297,11 +312,11 @@ TStockFigures TStockLedger::Figures(const QString& group, const QString& code, d
             RequireQuantities(group, code, *damaged);
         return TStockFigures{stock - expired, expired};
     };
-    bool heldSeen = false;
-    const TStockFigures all = summed({}, rule_.LotStates, heldSeen);
-    if (!heldSeen)
+    TSeen seen;
+    const TStockFigures all = summed({}, false, true, seen);
+    if (!seen.Held && !seen.OwnDates)
         return all;
-    return summed(Held({{group, code, 0}}).front(), false, heldSeen);
+    return summed(seen.Held ? Held({{group, code, 0}}).front() : QHash<QString, TLotStanding>{}, seen.OwnDates, false, seen);
 }
 
 TMaterialLots TStockLedger::MaterialLots(const QString& group, const QString& code, double shelfLife) const
