@@ -264,8 +264,8 @@ TStockFigures TStockLedger::Figures(const QString& group, const QString& code, d
     // material's lots is not usable comes with the sums (a subquery the engine answers
     // once): only then are they summed again without those lots. The requirement asks
     // this for each of its rows, so the usual case stays one statement.
-    // The same goes for lots with their own expiry date: only where the material has some
-    // is the expired part summed again by both dates (the partial index on them answers).
+    // The same goes for lots with their own expiry date: only where the summed lots hold
+    // some is the expired part summed again by both dates.
     QVariantList unused;
     const bool expiryJudged = !rule_.ExpiryCondition(shelfLife, true, true, unused).isEmpty();
     struct TSeen {
@@ -287,9 +287,8 @@ TStockFigures TStockLedger::Figures(const QString& group, const QString& code, d
         }
         const int ownColumn = ask && rule_.OwnExpiry && expiryJudged ? column++ : -1;
         if (ownColumn >= 0) {
-            sum.sql += QStringLiteral(", (SELECT COUNT(*) FROM Stoc WHERE ")
-                       + MaterialCondition("Cod_grupa", "Cod_articol", group, code, sum.values)
-                       + QStringLiteral(" AND Data_expirare IS NOT NULL) AS Proprii");
+            // Counted over the lots summed, from the covering index: no second lookup.
+            sum.sql += QStringLiteral(", SUM(CASE WHEN Data_expirare IS NOT NULL THEN 1 ELSE 0 END) AS Proprii");
         }
         sum.sql += QStringLiteral(" FROM Stoc WHERE ")
                    + Lots({group, code, 0}, shelfLife, false, sum.values, TLotsAsked::ExpiredToo, held, true) + QLatin1Char(' ')
