@@ -145,10 +145,11 @@ extern const TCommand ExpiringCommand{
     .Summary = QStringLiteral("Loturile din stoc care expira in curand sau au expirat"),
     .Usage = QStringLiteral("expiring --company DIR [--days N] [--date AAAA-LL-ZZ] [--warehouses A,B] [--csv | --pdf FISIER]"),
     .Details = QStringLiteral(
-        "Loturile din stoc ale articolelor cu valabilitate (ZileValabilitate din catalog) care au expirat\n"
+        "Loturile din stoc cu data de expirare (a lor sau ZileValabilitate din catalog) care au expirat\n"
         "sau expira in cel mult N zile (implicit 7) de la data aleasa (implicit azi), pe gestiuni si\n"
-        "articole, cu cantitatea si valoarea la pret de achizitie. Un lot expira la data intrarii plus\n"
-        "zilele de valabilitate si se mai foloseste in ziua expirarii. Cu --csv: campurile separate prin\n"
+        "articole, cu cantitatea si valoarea la pret de achizitie. Un lot expira la data de expirare\n"
+        "scrisa pe linia lui de intrare, iar fara ea la data intrarii plus zilele intregi de\n"
+        "valabilitate, si se mai foloseste in ziua expirarii. Cu --csv: campurile separate prin\n"
         "\";\", o linie de antet, datele AAAA-LL-ZZ, numerele cu punct zecimal; Zile_ramase e negativ\n"
         "pentru loturile expirate. Cu --pdf scrie raportul \"Loturi care expira\" asa cum il tipareste\n"
         "programul (A4, Arial 8)."),

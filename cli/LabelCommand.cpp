@@ -83,9 +83,9 @@ extern const TCommand LabelCommand{
                             "[--size 100x50|100x150|A4] [--quantity Q]"),
     .Details = QStringLiteral(
         "Etichetele lotului: firma, denumirea produsului, lotul, data productiei (data intrarii lotului),\n"
-        "data pina la care se consuma (data intrarii plus ZileValabilitate din catalog; lipseste la\n"
-        "articolele fara valabilitate), cantitatea neta, un cod de bare GS1-128 cu textul lui intre\n"
-        "paranteze si un cod GS1 DataMatrix. Codurile contin (01) GTIN-ul din Cod_bare al catalogului\n"
+        "data pina la care se consuma (data de expirare a lotului de pe linia de intrare, altfel data\n"
+        "intrarii plus ZileValabilitate din catalog; lipseste cand nu e nici una), cantitatea neta, un\n"
+        "cod de bare GS1-128 cu textul lui intre paranteze si un cod GS1 DataMatrix. Codurile contin (01) GTIN-ul din Cod_bare al catalogului\n"
         "(GTIN-8, 12, 13 sau 14, cu cifra de control verificata), (11) data productiei, (17) data\n"
         "expirarii, (3102) greutatea neta in kg pentru articolele vindute la greutate (unitatea kg sau g)\n"
         "si (10) lotul. Cantitatea neta este --quantity (a unui ambalaj), altfel cantitatea receptionata\n"

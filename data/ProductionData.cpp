@@ -4,6 +4,7 @@
 #include "data/Queries.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/Formats.h"
+#include "platform/schema/CompanyColumns.h"
 #include "platform/schema/CompanyTables.h"
 
 #include <optional>
@@ -28,6 +29,7 @@ TStockLedger TProductionData::Ledger(const QDate& day)
     TLotRule rule = TLotRule::Of(context_.Settings, day);
     rule.LotStates = lotStates_;
     rule.ReleaseKept = lotStates_ && releaseKept_;
+    rule.OwnExpiry = ownExpiry_;
     return TStockLedger(*ProductionDatabase->GetConnection(), *requirement_->StocTable(), rule);
 }
 
@@ -69,6 +71,10 @@ void TProductionData::ConnectTo(const QString& directory)
     ProductionDatabase->Params() << QStringLiteral("PATH=") + directory;
     ProductionDatabase->Open();
     EnsureAddOnTables();
+    // A lot's own expiry date is read from the stock and the receipt lines of a company made
+    // before it; one that cannot take the column counts every lot by its shelf life.
+    EnsureColumns(KRBPROD, Session);
+    ownExpiry_ = TableHasColumn(KRBPROD, StocDB, QStringLiteral("Data_expirare"), Session);
     // The stock figures, the requirement and the traceability report seek by these indexes,
     // and the following of a lot by those of its lines and of the genealogy; a company
     // made by an older host may lack them.

@@ -79,6 +79,7 @@ private:
     TRequirementSession* requirement_;
     bool lotStates_ = true; // false only for a company found without the lots' standings table
     bool releaseKept_ = true; // false only for one found without the articles that require a release
+    bool ownExpiry_ = true; // false only for one whose stock could not take the lots' own expiry dates
 };
 
 // What is left of a stock once `need` is taken, to hundredths (halves to even): the grid's

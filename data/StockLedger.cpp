@@ -92,6 +92,27 @@ std::optional<QDate> TLotRule::ExpiredBefore(double shelfLife) const
     return Day.addDays(-static_cast<qint64>(std::floor(shelfLife)));
 }
 
+QString TLotRule::ExpiryCondition(double shelfLife, bool ownDates, bool expired, QVariantList& values) const
+{
+    if (DrawExpired || !Day.isValid())
+        return {};
+    const std::optional<QDate> enteredBefore = ExpiredBefore(shelfLife);
+    if (!ownDates) {
+        if (!enteredBefore)
+            return {};
+        values << *enteredBefore;
+        return expired ? QStringLiteral("Data_intrare < ?") : QStringLiteral("Data_intrare >= ?");
+    }
+    // A lot's own date wins; a lot without one expires by its entry date, as above, and
+    // never without a shelf life or an entry date.
+    values << Day;
+    if (!enteredBefore)
+        return expired ? QStringLiteral("Data_expirare < ?") : QStringLiteral("(Data_expirare IS NULL OR Data_expirare >= ?)");
+    values << *enteredBefore;
+    return expired ? QStringLiteral("(Data_expirare < ? OR (Data_expirare IS NULL AND Data_intrare < ?))")
+                   : QStringLiteral("(Data_expirare >= ? OR (Data_expirare IS NULL AND (Data_intrare IS NULL OR Data_intrare >= ?)))");
+}
+
 // ---------------------------------------------------------------- the condition
 
 TStockLedger::TStockLedger(Connection& engine, TTable& stock, TLotRule rule)
@@ -99,8 +120,8 @@ TStockLedger::TStockLedger(Connection& engine, TTable& stock, TLotRule rule)
 {
 }
 
-QString TStockLedger::Lots(const TMaterialDraw& material, double shelfLife, QVariantList& values, TLotsAsked asked,
-                           const QHash<QString, TLotStanding>& held, bool summed) const
+QString TStockLedger::Lots(const TMaterialDraw& material, double shelfLife, bool ownDates, QVariantList& values,
+                           TLotsAsked asked, const QHash<QString, TLotStanding>& held, bool summed) const
 {
     QString sql = MaterialCondition("Cod_grupa", "Cod_articol", material.Group, material.Code, values);
     sql += rule_.CountedWarehouses(material.Code, values, summed); // bound after the article
@@ -115,26 +136,35 @@ QString TStockLedger::Lots(const TMaterialDraw& material, double shelfLife, QVar
         sql += QStringLiteral(" AND (Lot IS NULL OR Lot NOT IN (%1))")
                    .arg(QStringList(names.size(), QStringLiteral("?")).join(QStringLiteral(", ")));
     }
+    // A material some of whose lots carry their own expiry date is judged by both dates,
+    // after the rest; the others keep the range of the index on article and entry date.
+    QVariantList ownValues;
+    const QString notExpiredOwn =
+        ownDates && asked != TLotsAsked::ExpiredToo ? rule_.ExpiryCondition(shelfLife, true, false, ownValues) : QString();
+    const auto judged = [&](const QString& text) {
+        if (notExpiredOwn.isEmpty())
+            return text;
+        values << ownValues;
+        return text + QStringLiteral(" AND ") + notExpiredOwn;
+    };
     if (asked == TLotsAsked::DrawableUndated)
-        return sql + QStringLiteral(" AND Data_intrare IS NULL");
+        return judged(sql + QStringLiteral(" AND Data_intrare IS NULL"));
     // The dated lots: from the first day not expired to the rule's day (a lot that entered
     // after it did not exist yet for that document).
     QStringList range;
-    if (asked != TLotsAsked::ExpiredToo)
-        if (const std::optional<QDate> enteredBefore = rule_.ExpiredBefore(shelfLife)) {
-            range << QStringLiteral("Data_intrare >= ?");
-            values << *enteredBefore;
-        }
+    if (asked != TLotsAsked::ExpiredToo && !ownDates)
+        if (const QString notExpired = rule_.ExpiryCondition(shelfLife, false, false, values); !notExpired.isEmpty())
+            range << notExpired;
     if (rule_.Day.isValid()) {
         range << QStringLiteral("Data_intrare <= ?");
         values << rule_.Day;
     }
     const bool dated = asked == TLotsAsked::DrawableDated;
     if (range.isEmpty())
-        return dated ? sql + QStringLiteral(" AND Data_intrare IS NOT NULL") : sql;
+        return judged(dated ? sql + QStringLiteral(" AND Data_intrare IS NOT NULL") : sql);
     const QString within = range.join(QStringLiteral(" AND "));
-    return sql + (dated ? QStringLiteral(" AND ") + within
-                        : QStringLiteral(" AND (Data_intrare IS NULL OR (%1))").arg(within));
+    return judged(sql + (dated ? QStringLiteral(" AND ") + within
+                               : QStringLiteral(" AND (Data_intrare IS NULL OR (%1))").arg(within)));
 }
 
 std::vector<QHash<QString, TLotStanding>> TStockLedger::Held(const std::vector<TMaterialDraw>& materials) const
@@ -142,6 +172,21 @@ std::vector<QHash<QString, TLotStanding>> TStockLedger::Held(const std::vector<T
     if (!rule_.LotStates)
         return std::vector<QHash<QString, TLotStanding>>(materials.size());
     return UnusableLots(engine_, materials);
+}
+
+std::vector<bool> TStockLedger::OwnDates(const std::vector<TMaterialDraw>& materials) const
+{
+    std::vector<bool> own(materials.size(), false);
+    if (!rule_.OwnExpiry || materials.empty())
+        return own;
+    QSet<QString> articles; // "group/code"
+    engine_.ForEachRow(QStringLiteral("SELECT DISTINCT Cod_grupa, Cod_articol FROM Stoc WHERE Data_expirare IS NOT NULL"), {},
+                       [&](const NativeRow& row) {
+                           articles.insert(row.Value(0).toString() + QLatin1Char('/') + row.Value(1).toString());
+                       });
+    for (size_t i = 0; i < materials.size(); ++i)
+        own[i] = articles.contains(materials[i].Group + QLatin1Char('/') + materials[i].Code);
+    return own;
 }
 
 std::vector<double> TStockLedger::ShelfLives(const std::vector<TMaterialDraw>& materials) const
@@ -219,24 +264,40 @@ TStockFigures TStockLedger::Figures(const QString& group, const QString& code, d
     // material's lots is not usable comes with the sums (a subquery the engine answers
     // once): only then are they summed again without those lots. The requirement asks
     // this for each of its rows, so the usual case stays one statement.
-    const std::optional<QDate> expiredBefore = rule_.ExpiredBefore(shelfLife);
-    const auto summed = [&](const QHash<QString, TLotStanding>& held, bool askHeld, bool& heldSeen) {
+    // The same goes for lots with their own expiry date: only where the summed lots hold
+    // some is the expired part summed again by both dates.
+    QVariantList unused;
+    const bool expiryJudged = !rule_.ExpiryCondition(shelfLife, true, true, unused).isEmpty();
+    struct TSeen {
+        bool Held = false;
+        bool OwnDates = false;
+    };
+    const auto summed = [&](const QHash<QString, TLotStanding>& held, bool ownDates, bool ask, TSeen& seen) {
         TStatement sum;
-        sum.sql = kFiguresColumns + (expiredBefore ? kExpiredColumn.arg(QStringLiteral("?")) : QStringLiteral(" 0 AS Expirat,"))
+        const QString expiredLot = rule_.ExpiryCondition(shelfLife, ownDates, true, sum.values);
+        sum.sql = kFiguresColumns
+                  + (expiredLot.isEmpty() ? QStringLiteral(" 0 AS Expirat,")
+                                          : QStringLiteral(" SUM(CASE WHEN %1 THEN Cantitate ELSE 0 END) AS Expirat,").arg(expiredLot))
                   + kNotANumberColumn;
-        if (expiredBefore)
-            sum.values << *expiredBefore;
-        if (askHeld) {
+        int column = 4;
+        const int heldColumn = ask && rule_.LotStates ? column++ : -1;
+        if (heldColumn >= 0) {
             sum.sql += QStringLiteral(", ") + UnusableCountSql(group, code, rule_.ReleaseKept, sum.values)
                        + QStringLiteral(" AS Neutilizabile");
         }
+        const int ownColumn = ask && rule_.OwnExpiry && expiryJudged ? column++ : -1;
+        if (ownColumn >= 0) {
+            // Counted over the lots summed, from the covering index: no second lookup.
+            sum.sql += QStringLiteral(", SUM(CASE WHEN Data_expirare IS NOT NULL THEN 1 ELSE 0 END) AS Proprii");
+        }
         sum.sql += QStringLiteral(" FROM Stoc WHERE ")
-                   + Lots({group, code, 0}, shelfLife, sum.values, TLotsAsked::ExpiredToo, held, true) + QLatin1Char(' ')
+                   + Lots({group, code, 0}, shelfLife, false, sum.values, TLotsAsked::ExpiredToo, held, true) + QLatin1Char(' ')
                    + kFiguresGroups;
         double stock = 0.0, expired = 0.0;
         std::optional<QString> damaged; // a counted warehouse holding a quantity that is no number
         engine_.ForEachRow(sum.sql, sum.values, [&](const NativeRow& row) {
-            heldSeen = heldSeen || (askHeld && row.Int(4) > 0);
+            seen.Held = seen.Held || (heldColumn >= 0 && row.Int(heldColumn) > 0);
+            seen.OwnDates = seen.OwnDates || (ownColumn >= 0 && row.Int(ownColumn) > 0);
             const QString warehouse = row.Value(0).toString();
             if (!rule_.Counts(warehouse, code))
                 return;
@@ -250,11 +311,11 @@ TStockFigures TStockLedger::Figures(const QString& group, const QString& code, d
             RequireQuantities(group, code, *damaged);
         return TStockFigures{stock - expired, expired};
     };
-    bool heldSeen = false;
-    const TStockFigures all = summed({}, rule_.LotStates, heldSeen);
-    if (!heldSeen)
+    TSeen seen;
+    const TStockFigures all = summed({}, false, true, seen);
+    if (!seen.Held && !seen.OwnDates)
         return all;
-    return summed(Held({{group, code, 0}}).front(), false, heldSeen);
+    return summed(seen.Held ? Held({{group, code, 0}}).front() : QHash<QString, TLotStanding>{}, seen.OwnDates, false, seen);
 }
 
 TMaterialLots TStockLedger::MaterialLots(const QString& group, const QString& code, double shelfLife) const
@@ -263,8 +324,9 @@ TMaterialLots TStockLedger::MaterialLots(const QString& group, const QString& co
     // out is decided as the draw decides it.
     TMaterialLots read;
     TStatement all;
-    all.sql = QStringLiteral("SELECT %1, Cod_gestiune, Lot, Cantitate, Data_intrare FROM Stoc WHERE ").arg(engine_.RowIdColumn());
-    all.sql += Lots({group, code, 0}, shelfLife, all.values, TLotsAsked::Any, {}) + QStringLiteral(" ORDER BY ")
+    all.sql = QStringLiteral("SELECT %1, Cod_gestiune, Lot, Cantitate, Data_intrare%2 FROM Stoc WHERE ")
+                  .arg(engine_.RowIdColumn(), rule_.OwnExpiry ? QStringLiteral(", Data_expirare") : QString());
+    all.sql += Lots({group, code, 0}, shelfLife, false, all.values, TLotsAsked::Any, {}) + QStringLiteral(" ORDER BY ")
                + engine_.RowIdColumn();
     const QHash<QString, TLotStanding> held = Held({{group, code, 0}}).front();
     std::optional<qint64> damaged;
@@ -277,7 +339,7 @@ TMaterialLots TStockLedger::MaterialLots(const QString& group, const QString& co
             return;
         }
         TStockLot lot{row.Int(0), warehouse, row.Value(2).toString(), row.Value(3).toDouble(), StoredDate(row.Value(4)), {}, {}};
-        lot.Expiry = ExpiryDate(lot.Entry, shelfLife);
+        lot.Expiry = ExpiryDate(lot.Entry, shelfLife, rule_.OwnExpiry ? StoredDate(row.Value(5)) : QDate());
         if (const auto standing = held.constFind(lot.Lot); !lot.Lot.isEmpty() && standing != held.constEnd()) {
             read.Held.push_back({std::move(lot), standing->State, standing->Reason});
             return;
@@ -304,6 +366,7 @@ std::vector<TLotTotals> TStockLedger::Totals(const std::vector<TMaterialDraw>& m
     // answers alone). No lot is locked: every writer of lots holds the counter row first,
     // as the caller does, so these are the committed figures and stay so until it ends.
     const std::vector<double> shelfLives = ShelfLives(materials);
+    const std::vector<bool> ownDates = OwnDates(materials);
     const std::vector<QHash<QString, TLotStanding>> held = Held(materials);
     std::vector<TStatement> sums;
     sums.reserve(materials.size());
@@ -312,7 +375,7 @@ std::vector<TLotTotals> TStockLedger::Totals(const std::vector<TMaterialDraw>& m
         sum.sql = QStringLiteral("SELECT Cod_gestiune, COUNT(*), SUM(Cantitate), SUM(CASE WHEN Cantitate > 0 THEN "
                                  "Cantitate ELSE 0 END), SUM(CASE WHEN %1 THEN 1 ELSE 0 END) FROM Stoc WHERE ")
                       .arg(NotANumberCondition(QStringLiteral("Cantitate")))
-                  + Lots(materials[i], shelfLives[i], sum.values, TLotsAsked::Drawable, held[i], true)
+                  + Lots(materials[i], shelfLives[i], ownDates[i], sum.values, TLotsAsked::Drawable, held[i], true)
                   + QStringLiteral(" GROUP BY Cod_gestiune");
         sums.push_back(std::move(sum));
     }
@@ -336,19 +399,25 @@ std::vector<TLotTotals> TStockLedger::Totals(const std::vector<TMaterialDraw>& m
 
 std::vector<std::vector<TStockLot>> TStockLedger::ToDraw(const std::vector<TMaterialDraw>& draws) const
 {
+    constexpr int kDrawnColumn = 1; // where DrawnLotFields start in a row read
     const QString rowId = engine_.RowIdColumn();
     QString select = QStringLiteral("SELECT ") + rowId;
     for (const char* field : DrawnLotFields)
         select += QStringLiteral(", ") + QLatin1String(field);
+    const int ownExpiry = kDrawnColumn + int(DrawnLotFields.size()); // read after them, where the stock keeps it
+    if (rule_.OwnExpiry)
+        select += QStringLiteral(", Data_expirare");
     // The stock table's order within a material is its row order (it has no key). First
-    // in and first to expire are the same order: one material's lots share a shelf life.
-    // The dated lots by entry date, then the undated ones, each part read in the order of
-    // the index on article and entry date (which ends in the row identity).
+    // in and first to expire are the same order where one material's lots share a shelf
+    // life: the dated lots by entry date, then the undated ones, each part read in the
+    // order of the index on article and entry date (which ends in the row identity). A
+    // material with lots of their own expiry date is read whole and ordered here: those
+    // are few (cultures, rennet), and their order is no column's.
     const bool byEntry = rule_.Order != TLotOrder::Table;
     const QString byRow = QStringLiteral(" ORDER BY ") + rowId;
     const QString byEntryDate =
         QStringLiteral(" ORDER BY ") + engine_.OrderTerm(QStringLiteral("Data_intrare"), false) + QStringLiteral(", ") + rowId;
-    constexpr int kColumn = 1; // where DrawnLotFields start in a row read
+    constexpr int kColumn = kDrawnColumn;
     const auto column = [](const char* field) { return kColumn + DrawnLotIndex(field); };
     const int warehouse = column("Cod_gestiune"), lotName = column("Lot"), quantity = column("Cantitate"),
               entry = column("Data_intrare");
@@ -360,15 +429,18 @@ std::vector<std::vector<TStockLot>> TStockLedger::ToDraw(const std::vector<TMate
         double shelfLife = 0;
         double remaining = 0;
         bool done = false;
+        bool whole = false; // read to the end, then ordered and cut to what covers the quantity
     };
     const std::vector<double> shelfLives = ShelfLives(draws);
+    const std::vector<bool> ownDates = OwnDates(draws);
     const std::vector<QHash<QString, TLotStanding>> held = Held(draws);
     std::vector<TReading> readings(draws.size());
     for (size_t i = 0; i < draws.size(); ++i) {
         TReading& r = readings[i];
         const auto part = [&](TLotsAsked asked, const QString& order) {
             TStatement query;
-            query.sql = select + QStringLiteral(" FROM Stoc WHERE ") + Lots(draws[i], shelfLives[i], query.values, asked, held[i]) + order;
+            query.sql = select + QStringLiteral(" FROM Stoc WHERE ")
+                        + Lots(draws[i], shelfLives[i], ownDates[i], query.values, asked, held[i]) + order;
             r.parts.push_back(std::move(query));
         };
         if (byEntry) {
@@ -379,6 +451,7 @@ std::vector<std::vector<TStockLot>> TStockLedger::ToDraw(const std::vector<TMate
         }
         r.shelfLife = shelfLives[i];
         r.remaining = draws[i].Quantity;
+        r.whole = ownDates[i] && rule_.Order == TLotOrder::FirstToExpire;
     }
     std::vector<std::vector<TStockLot>> lots(draws.size());
     // Blocks grow: the first lot or two usually cover a row, and a material drawn across
@@ -396,7 +469,7 @@ std::vector<std::vector<TStockLot>> TStockLedger::ToDraw(const std::vector<TMate
                               r.parts[r.part].values});
         }
         if (blocks.empty())
-            return lots;
+            break;
         std::vector<int> read(blocks.size(), 0);
         std::optional<qint64> damaged; // a lot whose quantity is no number
         engine_.ForEachRowOf(blocks, [&](size_t b, const NativeRow& row) {
@@ -410,12 +483,12 @@ std::vector<std::vector<TStockLot>> TStockLedger::ToDraw(const std::vector<TMate
                 damaged = row.Int(0);
             TStockLot lot{row.Int(0), row.Value(warehouse).toString(), row.Value(lotName).toString(),
                           row.Value(quantity).toDouble(), StoredDate(row.Value(entry)), {}, {}};
-            lot.Expiry = ExpiryDate(lot.Entry, r.shelfLife);
+            lot.Expiry = ExpiryDate(lot.Entry, r.shelfLife, rule_.OwnExpiry ? StoredDate(row.Value(ownExpiry)) : QDate());
             lot.Stored.reserve(qsizetype(DrawnLotFields.size()));
             for (int c = kColumn; c < kColumn + int(DrawnLotFields.size()); ++c)
                 lot.Stored << row.Stored(c);
             lots[i].push_back(std::move(lot));
-            r.done = Covered(lots[i].size() - 1, lots[i].back(), draws[i].Quantity, r.remaining);
+            r.done = !r.whole && Covered(lots[i].size() - 1, lots[i].back(), draws[i].Quantity, r.remaining);
         });
         if (damaged)
             RaiseUnreadableQuantity(*damaged);
@@ -429,6 +502,18 @@ std::vector<std::vector<TStockLot>> TStockLedger::ToDraw(const std::vector<TMate
             }
         }
     }
+    for (size_t i = 0; i < readings.size(); ++i) {
+        if (!readings[i].whole)
+            continue;
+        OrderLots(lots[i], rule_.Order);
+        double remaining = draws[i].Quantity;
+        for (size_t k = 0; k < lots[i].size(); ++k)
+            if (Covered(k, lots[i][k], draws[i].Quantity, remaining)) {
+                lots[i].resize(k + 1);
+                break;
+            }
+    }
+    return lots;
 }
 
 std::vector<TMaterialStock> TStockLedger::Stock(const std::vector<TMaterialDraw>& materials) const
@@ -581,9 +666,10 @@ QStringList TStockLedger::LotRowsSql(const QString& group)
     return OfArticle(group, QStringLiteral("SELECT COUNT(*) AS Randuri"), QStringLiteral(" AND (Lot = :Lot)"));
 }
 
-QStringList TStockLedger::LotEntrySql()
+QStringList TStockLedger::LotEntrySql(bool ownExpiry)
 {
-    return {QStringLiteral("SELECT COUNT(*) AS Linii, SUM(Cantitate) AS Cantitate, MIN(Data_intrare) AS Data_intrare"),
+    return {QStringLiteral("SELECT COUNT(*) AS Linii, SUM(Cantitate) AS Cantitate, MIN(Data_intrare) AS Data_intrare")
+                + (ownExpiry ? QStringLiteral(", MIN(Data_expirare) AS Data_expirare") : QString()),
             QStringLiteral("FROM Stoc WHERE (Cod_grupa = :Grupa) AND (Cod_articol = :Cod) AND (Lot = :Lot)")};
 }
 
@@ -603,13 +689,19 @@ qint64 TStockLedger::LotRows(Connection& engine, const QString& group, const QSt
     return engine.ScalarInt(QStringLiteral("SELECT COUNT(*) FROM Stoc WHERE ") + where + QStringLiteral(" AND Lot = ?"), values);
 }
 
-QStringList TStockLedger::LotsWithShelfLifeSql()
+QStringList TStockLedger::LotsWithShelfLifeSql(bool ownExpiry)
 {
+    if (!ownExpiry)
+        return {QStringLiteral("SELECT S.Cod_gestiune, S.Cod_grupa, S.Cod_articol, C.Denumire, C.Unitate_masura, S.Lot,"),
+                QStringLiteral(" S.Data_intrare, C.ZileValabilitate, S.Cantitate, S.Pret_achizitie"),
+                QStringLiteral("FROM Stoc S, CATALOG C"),
+                QStringLiteral("WHERE (C.Grupa = S.Cod_grupa) AND (C.Cod = S.Cod_articol)"),
+                QStringLiteral(" AND (C.ZileValabilitate > 0) AND (S.Data_intrare IS NOT NULL) AND (S.Cantitate > 0)")};
     return {QStringLiteral("SELECT S.Cod_gestiune, S.Cod_grupa, S.Cod_articol, C.Denumire, C.Unitate_masura, S.Lot,"),
-            QStringLiteral(" S.Data_intrare, C.ZileValabilitate, S.Cantitate, S.Pret_achizitie"),
+            QStringLiteral(" S.Data_intrare, C.ZileValabilitate, S.Cantitate, S.Pret_achizitie, S.Data_expirare"),
             QStringLiteral("FROM Stoc S, CATALOG C"),
-            QStringLiteral("WHERE (C.Grupa = S.Cod_grupa) AND (C.Cod = S.Cod_articol)"),
-            QStringLiteral(" AND (C.ZileValabilitate > 0) AND (S.Data_intrare IS NOT NULL) AND (S.Cantitate > 0)")};
+            QStringLiteral("WHERE (C.Grupa = S.Cod_grupa) AND (C.Cod = S.Cod_articol) AND (S.Cantitate > 0)"),
+            QStringLiteral(" AND ((C.ZileValabilitate > 0 AND S.Data_intrare IS NOT NULL) OR S.Data_expirare IS NOT NULL)")};
 }
 
 } // namespace corvanel

@@ -38,6 +38,7 @@ struct TLotRule {
     QDate Day; // of the document the lots are judged for; invalid: every lot, whenever it entered
     bool LotStates = false; // the company keeps lots' standings: only released lots count
     bool ReleaseKept = false; // it keeps the articles whose new lots wait for a release
+    bool OwnExpiry = false; // its stock keeps lots' own expiry dates (Data_expirare)
 
     static TLotRule Of(const TProductionSettings& settings, const QDate& day);
     // The stock rule: a lot counts for production when it lies in a raw-material warehouse
@@ -51,6 +52,13 @@ struct TLotRule {
     // The day before which a lot of that shelf life is expired and left out: none when the
     // settings draw expired lots, without a day or without a shelf life.
     std::optional<QDate> ExpiredBefore(double shelfLife) const;
+    // ExpiryDate as a condition on a stock row: the lot is expired on the rule's day
+    // (`expired`), or it is not; its values appended to `values`. Empty where no lot is
+    // left out as expired (the settings draw them, no day, or neither a shelf life nor
+    // `ownDates`). `ownDates`: some of the material's lots have their own expiry date; without
+    // them the condition is the entry date alone, a range of the index on article and entry
+    // date (of a lot with an entry date: the caller says what an undated one is).
+    QString ExpiryCondition(double shelfLife, bool ownDates, bool expired, QVariantList& values) const;
 };
 
 // Which of a material's counted lots a statement asks for.
@@ -81,8 +89,12 @@ public:
     // are the material's lots that are not usable (Held), left out unless every lot is
     // asked for. `summed`: the statement sums the lots rather than reading them in order
     // (TLotRule::CountedWarehouses).
-    QString Lots(const TMaterialDraw& material, double shelfLife, QVariantList& values, TLotsAsked asked,
+    // `ownDates`: some of the material's lots have their own expiry date (OwnDates).
+    QString Lots(const TMaterialDraw& material, double shelfLife, bool ownDates, QVariantList& values, TLotsAsked asked,
                  const QHash<QString, TLotStanding>& held, bool summed = false) const;
+    // Whether each material has a lot with its own expiry date: one statement by the stock's
+    // partial index on them (none where the stock keeps no such date).
+    std::vector<bool> OwnDates(const std::vector<TMaterialDraw>& materials) const;
     // The lots of each material that are not usable (none where the company keeps no
     // standings): read once per statement batch, inside the caller's transaction.
     std::vector<QHash<QString, TLotStanding>> Held(const std::vector<TMaterialDraw>& materials) const;
@@ -141,8 +153,8 @@ public:
     static QStringList StockOfLotsSql(const QString& group);
     static QStringList LotRowsSql(const QString& group);
     // One lot (:Grupa, :Cod, :Lot): its rows Linii, quantity Cantitate and first entry date
-    // Data_intrare.
-    static QStringList LotEntrySql();
+    // Data_intrare; with `ownExpiry`, its earliest own expiry date Data_expirare too.
+    static QStringList LotEntrySql(bool ownExpiry);
     // The stock of many lots by warehouse: the statement's head, the condition for one lot
     // (parameters :Grupa#, :Cod# and :Lot#, # the lot's place among those asked; without
     // :Grupa# when `grouped` is false, for a lot of an article without group) and the tail.
@@ -150,9 +162,10 @@ public:
     static std::array<QString, 3> LotsStockByWarehouseSql(bool grouped);
     // How many stock rows one lot (group, code, lot name) has.
     static qint64 LotRows(fw::Connection& engine, const QString& group, const QString& code, const QString& lot);
-    // The lots with an entry date of articles that keep a shelf life, and quantity above
-    // nothing, joined to their catalog row.
-    static QStringList LotsWithShelfLifeSql();
+    // The lots with an expiry (an entry date of an article that keeps a shelf life, or,
+    // where the stock keeps them, `ownExpiry`, their own expiry date Data_expirare) and
+    // quantity above nothing, joined to their catalog row.
+    static QStringList LotsWithShelfLifeSql(bool ownExpiry);
 
 private:
     fw::Connection& engine_;

@@ -32,8 +32,10 @@ QDate StoredDate(const QVariant& stored)
     return stored.typeId() == QMetaType::QDate ? stored.toDate() : QDate::fromString(stored.toString(), Qt::ISODate);
 }
 
-QDate ExpiryDate(const QDate& entry, double days)
+QDate ExpiryDate(const QDate& entry, double days, const QDate& own)
 {
+    if (own.isValid())
+        return own;
     if (!entry.isValid() || !(days > 0))
         return {};
     return entry.addDays(static_cast<qint64>(std::floor(days)));

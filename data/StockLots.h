@@ -27,7 +27,7 @@ struct TStockLot {
     QString Lot;
     double Quantity = 0;
     QDate Entry;  // invalid: not recorded
-    QDate Expiry; // invalid: no shelf life (or no entry date to count it from)
+    QDate Expiry; // invalid: neither its own expiry date nor a shelf life (and entry date) to count it from
     // Read for a draw only: the lot's stored values of DrawnLotFields, which the line
     // drawing on it and its genealogy copy as they stand.
     QVariantList Stored;
@@ -46,9 +46,11 @@ const QVariant& StoredValue(const TStockLot& lot, const char* field);
 // A date as the engine gave it: a date, or ISO text (SQLite); invalid when none.
 QDate StoredDate(const QVariant& stored);
 
-// The day a lot that entered on `entry` expires, `days` later; none without a positive
-// shelf life or an entry date.
-QDate ExpiryDate(const QDate& entry, double days);
+// The day a lot expires: its own expiry date where it has one (`own`, the supplier's date
+// typed at receipt), else `days` after it entered on `entry`, counted in whole days (a
+// fraction of a day is dropped: 1.5 days is 1); none without either. TLotRule::ExpiryCondition
+// is the same rule for the engine.
+QDate ExpiryDate(const QDate& entry, double days, const QDate& own = {});
 // A lot is expired on the days after its expiry; on the expiry day itself it is still used.
 bool Expired(const TStockLot& lot, const QDate& day);
 // A lot that entered after `day` (a valid one) did not exist for a document of that day: it

@@ -6,6 +6,7 @@
 #include "platform/db/Connection.h"
 #include "platform/db/Database.h"
 #include "platform/db/ServerDatabase.h"
+#include "platform/schema/CompanyColumns.h"
 #include "platform/schema/CompanyTables.h"
 
 #include <QDir>
@@ -123,6 +124,9 @@ QStringList PrepareCompanyDatabase(const QString& directory, const std::vector<T
         counter->AppendRecord({0.0, 0.0});
     counter->Close();
     created << CreateMissingTables(directory, extra);
+    // Tables made before a column joined them get it, empty (a company opened read only
+    // keeps them as they are).
+    fw::EnsureColumns(directory);
     return created;
 }
 

@@ -134,6 +134,7 @@ struct TLine {
     const char* Code;
     double Quantity;
     QString Lot;
+    int ExpiresIn = 0; // the supplier's own expiry date, in days from today; 0: none (entry plus shelf life)
 };
 
 struct TReceipt {
@@ -155,10 +156,12 @@ double CostOf(const TArticle& a) { return a.Group == kFinished ? std::round(a.Pr
 std::vector<TReceipt> Receipts()
 {
     return {
+        // The rennet's supplier dated its lot: it expires within the week, long before the
+        // year its article keeps, and the expiring lots show it.
         {62, "SI", 1, "", "ADM", "Sold inițial materii prime și ambalaje",
          {{"_FRG", ";MAIA", 10, "MA-0901"}, {"_FRG", ";COAGUL", 2600, "CG-0901"},
           {"_FRG", ";COAGUL", 2400, "CG-0902"}, {"_FRG", ".SMANT", 300, "SM-0901"}, {"_FRG", ".FRUCTE", 120, "FP-2207"},
-          {"_FRG", ".CULTI", 1.0, "CI-2403"}, {"_FRG", ".CULTK", 1.2, "CK-2402"}, {"_FRG", ".CHEAG", 3, "CH-2311"},
+          {"_FRG", ".CULTI", 1.0, "CI-2403"}, {"_FRG", ".CULTK", 1.2, "CK-2402"}, {"_FRG", ".CHEAG", 3, "CH-2311", 5},
           {"_MP", ".SARE", 25, "SA-2401"}, {"_MP", ".ZAHAR", 100, "ZA-2406"}, {"_MP", ".LPRAF", 40, "LP-2405"},
           {"_MP", ".CLCA", 5, "CC-2402"}, {"_MP", ".PAHAR", 5000, "PH-2401"}, {"_MP", ".CAPAC", 5000, "CP-2401"},
           {"_AMB", ".PAHAR", 8000, "PH-2402"}, {"_AMB", ".CAPAC", 8000, "CP-2402"},
@@ -357,7 +360,8 @@ void TBuilder::AddLine(double contor, double line, const TLine& l, const QString
     const QVariantList byField = {contor,          line,    QString::fromLatin1(l.Store), a.Group, a.Code,
                                   l.Lot,           l.Quantity, price, QStringLiteral("RON"), price,
                                   usd,             vat,     CatalogRow(a).at(10), QStringLiteral("4426"), agent,
-                                  QVariant(),      false,   QVariant()};
+                                  QVariant(),      false,   QVariant(),
+                                  l.ExpiresIn != 0 ? QVariant(today_.addDays(l.ExpiresIn)) : QVariant()};
     AddReceiptLine(dir_, byField);
 }
 

@@ -80,6 +80,8 @@ TDocInForm::TDocInForm(QWidget* owner) : TDataForm(owner, QStringLiteral("Docume
              {"Denumire", QStringLiteral("Denumire"), 220, true},
              {"UM", QStringLiteral("U.M."), 40, true},
              {"Lot", QStringLiteral("Lot"), 95},
+             // The supplier's own expiry date of the lot; empty: entry plus shelf life.
+             {"Data_expirare", QStringLiteral("Expira la"), 85},
              {"Cantitate", QStringLiteral("Cantitate"), 75},
              {"Pret_achizitie_lei", QStringLiteral("Pret lei"), 75},
              {"Valuta", QStringLiteral("Valuta"), 50},

@@ -41,6 +41,9 @@ TReceiptLine LineOf(const fw::TDataSet& ds)
     line.Agent = Str(ds, "Agent");
     line.Cantitate = Num(ds, "Cantitate");
     line.Pret = Num(ds, "Pret_achizitie_lei");
+    // A company that could not take the column (read only) has no such date.
+    if (const fw::TField* expiry = ds.FindField(QStringLiteral("Data_expirare")))
+        line.DataExpirare = expiry->AsDate();
     return line;
 }
 
@@ -56,6 +59,8 @@ void WriteLot(fw::TTable& stoc, const TReceiptLine& line, double quantity)
     Set(stoc, "Contor_in", line.Contor);
     Set(stoc, "Contor_secundar_in", line.ContorSecundar);
     Set(stoc, "Data_intrare", line.DataIntrare.isValid() ? QVariant(line.DataIntrare) : QVariant());
+    if (fw::TField* expiry = stoc.FindField(QStringLiteral("Data_expirare")))
+        expiry->SetValue(line.DataExpirare.isValid() ? QVariant(line.DataExpirare) : QVariant());
 }
 
 double MaxOf(const QString& database, const QStringList& sql, const std::function<void(fw::TQuery&)>& bind = {})

@@ -36,6 +36,7 @@ struct TReceiptLine {
     double Cantitate = 0;
     double Pret = 0; // purchase price in local currency
     QDate DataIntrare;
+    QDate DataExpirare; // the supplier's date typed on the line; invalid: entry plus shelf life
 };
 
 // Quantities closer than this count as equal.

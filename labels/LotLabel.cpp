@@ -5,6 +5,7 @@
 #include "data/StockLedger.h"
 #include "data/StockLots.h"
 #include "platform/db/Query.h"
+#include "platform/schema/CompanyColumns.h"
 #include "platform/schema/CompanyTables.h"
 #include "reports/FirmName.h"
 
@@ -77,21 +78,29 @@ TLotLabel ReadLotLabel(TProductionContext& context, const QString& group, const 
     label.Name = article.FieldByName(QStringLiteral("Denumire"))->AsString();
     label.Unit = article.FieldByName(QStringLiteral("Unitate_masura"))->AsString();
 
-    // What the lot's receipt lines brought in, and when the lot entered the stock.
+    // What the lot's receipt lines brought in, and when the lot entered the stock; the
+    // supplier's own expiry date where one was typed (not in a company that cannot keep it).
+    const bool ownExpiry = TableHasColumn(KRBPROD, ItemInDB, QStringLiteral("Data_expirare"), context.Session())
+                           && TableHasColumn(KRBPROD, StocDB, QStringLiteral("Data_expirare"), context.Session());
     TQuery received;
     Prepare(received, context,
             {QStringLiteral("SELECT COUNT(*) AS Linii, SUM(I.Cantitate) AS Cantitate,"),
-             QStringLiteral(" MIN(D.Data_inregistrarii) AS Data_inregistrarii"),
+             QStringLiteral(" MIN(D.Data_inregistrarii) AS Data_inregistrarii")
+                 + (ownExpiry ? QStringLiteral(", MIN(I.Data_expirare) AS Data_expirare") : QString()),
              QStringLiteral("FROM ITEM_IN I, DOC_IN D WHERE (D.Contor = I.Contor)"),
              QStringLiteral(" AND (I.Cod_grupa = :Grupa) AND (I.Cod_articol = :Cod) AND (I.Lot = :Lot)")},
             group, code, lot);
     DeclareCounts(received);
     DeclareFields(received, CompanyTable(DocInDB), {"Data_inregistrarii"});
+    if (ownExpiry)
+        DeclareFields(received, CompanyTable(ItemInDB), {"Data_expirare"});
     received.Open();
     TQuery stock;
-    Prepare(stock, context, TStockLedger::LotEntrySql(), group, code, lot);
+    Prepare(stock, context, TStockLedger::LotEntrySql(ownExpiry), group, code, lot);
     DeclareCounts(stock);
     DeclareFields(stock, CompanyTable(StocDB), {"Data_intrare"});
+    if (ownExpiry)
+        DeclareFields(stock, CompanyTable(StocDB), {"Data_expirare"});
     stock.Open();
     const bool hasLines = received.FieldByName(QStringLiteral("Linii"))->AsFloat() > 0;
     if (!hasLines && !(stock.FieldByName(QStringLiteral("Linii"))->AsFloat() > 0))
@@ -105,7 +114,13 @@ TLotLabel ReadLotLabel(TProductionContext& context, const QString& group, const 
         throw ELabelRefused(QStringLiteral("Lotul \"%1\" al articolului %2/%3 nu are data intrarii in stoc: data "
                                            "productiei nu poate fi tiparita.")
                                 .arg(lot, group, code));
-    label.UseBy = ExpiryDate(label.Produced, article.FieldByName(QStringLiteral("ZileValabilitate"))->AsFloat());
+    QDate own;
+    if (ownExpiry) {
+        own = stock.FieldByName(QStringLiteral("Data_expirare"))->AsDate();
+        if (!own.isValid())
+            own = received.FieldByName(QStringLiteral("Data_expirare"))->AsDate();
+    }
+    label.UseBy = ExpiryDate(label.Produced, article.FieldByName(QStringLiteral("ZileValabilitate"))->AsFloat(), own);
     label.Quantity = quantity ? *quantity : (hasLines ? received : stock).FieldByName(QStringLiteral("Cantitate"))->AsFloat();
     if (!(label.Quantity > 0))
         throw ELabelRefused(QStringLiteral("Lotul \"%1\" al articolului %2/%3 nu are o cantitate de tiparit; dati "

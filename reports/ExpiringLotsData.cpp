@@ -4,6 +4,7 @@
 #include "data/Queries.h"
 #include "data/StockLedger.h"
 #include "platform/db/Query.h"
+#include "platform/schema/CompanyColumns.h"
 #include "platform/schema/CompanyTables.h"
 
 #include <algorithm>
@@ -25,9 +26,13 @@ std::vector<TExpiringLot> ReadExpiringLots(TSession* session, const QDate& day, 
     q.SetDatabaseName(KRBPROD);
     // Which of them expire soon is decided here, where dates are counted the same way
     // whatever the engine.
-    q.SetSQL(TStockLedger::LotsWithShelfLifeSql());
+    // A company whose stock could not take the lots' own expiry dates (read only) has none.
+    const bool ownExpiry = TableHasColumn(KRBPROD, StocDB, QStringLiteral("Data_expirare"), session);
+    q.SetSQL(TStockLedger::LotsWithShelfLifeSql(ownExpiry));
     DeclareFields(q, CompanyTable(StocDB),
                   {"Cod_gestiune", "Cod_grupa", "Cod_articol", "Lot", "Data_intrare", "Cantitate", "Pret_achizitie"});
+    if (ownExpiry)
+        DeclareFields(q, CompanyTable(StocDB), {"Data_expirare"});
     DeclareFields(q, CompanyTable(CatalogDB), {"Denumire", "Unitate_masura", "ZileValabilitate"});
     q.Open();
     const QDate last = day.addDays(days);
@@ -39,7 +44,8 @@ std::vector<TExpiringLot> ReadExpiringLots(TSession* session, const QDate& day, 
         if (!warehouses.isEmpty() && !warehouses.contains(warehouse))
             continue;
         const QDate entry = q.FieldByName(QStringLiteral("Data_intrare"))->AsDate();
-        const QDate expiry = ExpiryDate(entry, number("ZileValabilitate"));
+        const QDate expiry = ExpiryDate(entry, number("ZileValabilitate"),
+                                        ownExpiry ? q.FieldByName(QStringLiteral("Data_expirare"))->AsDate() : QDate());
         if (!expiry.isValid() || expiry > last)
             continue;
         TExpiringLot lot{warehouse, text("Cod_grupa"), text("Cod_articol"), text("Denumire"), text("Unitate_masura"),

@@ -309,7 +309,17 @@ void TReversalWriter::PutBack(const std::vector<TLine>& lines, const std::vector
                 lot.Field("Lot").toString(), lot.Field("Cod_gestiune").toString()));
         QVariantList made(lot.Kept.begin(), lot.Kept.end());
         made << lines[i].Quantity;
-        RequireEachLotWritten(engine.ForEachRowOf(ledger.Insert(columns, made), {}));
+        QStringList madeColumns = columns;
+        if (ledger.Rule().OwnExpiry) {
+            // The genealogy does not keep a lot's own expiry date: its receipt line does.
+            QVariant own;
+            engine.ForEachRow(QStringLiteral("SELECT Data_expirare FROM Item_in WHERE Contor = ? AND Contor_secundar = ?"),
+                              {lot.Field("Contor_in"), lot.Field("Contor_secundar_in")},
+                              [&](const NativeRow& row) { own = row.Stored(0); });
+            madeColumns << QStringLiteral("Data_expirare");
+            made << own;
+        }
+        RequireEachLotWritten(engine.ForEachRowOf(ledger.Insert(madeColumns, made), {}));
     }
     ledger.Touch();
 }

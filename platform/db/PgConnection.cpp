@@ -919,6 +919,16 @@ void PgConnection::CreateTable(const QString& name, const std::vector<TColumnDef
     ExecDirect(script.join(QStringLiteral(";\n")));
 }
 
+void PgConnection::AddColumn(const QString& table, const TColumnDef& column)
+{
+    // The column's name as written is kept in its comment, as CreateTable keeps it.
+    QStringList script{QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3").arg(Quote(table), Quote(column.name), ServerType(column.declType))};
+    if (column.name != column.name.toLower())
+        script << Comment(QStringLiteral("COLUMN %1.%2").arg(Quote(table), Quote(column.name)), column.name);
+    ExecDirect(script.join(QStringLiteral(";\n")));
+    ForgetStatements(); // statements prepared on the table's old columns
+}
+
 QString PgConnection::IndexStatement(const QString& table, const QString& index, const QStringList& columns, bool unique,
                                      bool descending, const QString& condition) const
 {

@@ -490,6 +490,12 @@ void SqliteConnection::CreateIndex(const QString& table, const QString& index, c
                   condition.isEmpty() ? QString() : QStringLiteral(" WHERE ") + condition));
 }
 
+void SqliteConnection::AddColumn(const QString& table, const TColumnDef& column)
+{
+    // An added column cannot be NOT NULL without a default: the rows already there hold none.
+    Exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2").arg(Quote(table), ColumnDeclaration(column.name, column.declType, false)));
+}
+
 void SqliteConnection::AddPrimaryKey(const QString& table, const QStringList& columns)
 {
     // The engine cannot add a primary key to a table: rebuild the table with it, rows in

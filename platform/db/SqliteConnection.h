@@ -31,6 +31,8 @@ public:
     void CreateIndex(const QString& table, const QString& index, const QStringList& columns, bool unique,
                      bool descending, const QString& condition) override;
     void AddPrimaryKey(const QString& table, const QStringList& columns) override;
+    // Adds a column, empty in every row, to an existing table (fw::AddColumn).
+    void AddColumn(const QString& table, const TColumnDef& column);
 
     QString Quote(const QString& identifier) const override;
     QString QuotedName(const QString& name) const override { return name; }

@@ -61,7 +61,10 @@ std::vector<TTableLayout> BuildHostTables()
          {F("Contor"), F("Contor_secundar"), S("Cod_gestiune", 4), S("Cod_grupa", 8), S("Cod_articol", 30),
           S("Lot", 30), F("Cantitate"), F("Pret_achizitie_valuta"), S("Valuta", 3), F("Pret_achizitie_lei"),
           F("Pret_echiv_USD"), F("TVA"), S("Cont_marfa", 20), S("Cont_TVA_Intrari", 20), S("Agent", 3),
-          F("Contor_Com"), B("Serii"), S("Cod_bare", 60)},
+          F("Contor_Com"), B("Serii"), S("Cod_bare", 60),
+          // The supplier's own expiry date of the lot (a culture, a rennet); none: the
+          // receipt's day plus the article's shelf life.
+          D("Data_expirare")},
          // The key names each line's stock lot; lines are read per document by counter,
          // and per lot when a lot is followed.
          {Key("Contor;Contor_secundar"), Index("Contor", "Contor"), Index("Articol_Lot", "Cod_articol;Lot")}},
@@ -82,17 +85,24 @@ std::vector<TTableLayout> BuildHostTables()
         // line finds its lot.
         {StocDB,
          {F("Cantitate"), S("Cod_articol", 30), S("Cod_grupa", 8), S("Cod_gestiune", 4), F("Pret_achizitie"),
-          S("Lot", 30), S("Agent", 3), F("Contor_in"), F("Contor_secundar_in"), D("Data_intrare")},
+          S("Lot", 30), S("Agent", 3), F("Contor_in"), F("Contor_secundar_in"), D("Data_intrare"),
+          // The receipt line's own expiry date, copied with the lot so that the stock's
+          // reads judge it without going to the line.
+          D("Data_expirare")},
          {Index("Articol", "Cod_grupa;Cod_articol"), Index("Intrare", "Contor_in;Contor_secundar_in"),
-          // Covers an article's stock by warehouse, the expired part too: the sums read no
-          // table row, however many lots the article has. (Companies connected before it
-          // keep the narrower "Articol_stoc" beside it.)
-          Index("Articol_stoc_intrare", "Cod_grupa;Cod_articol;Cod_gestiune;Cantitate;Data_intrare"),
+          // Covers an article's stock by warehouse, the expired part too (by either date):
+          // the sums read no table row, however many lots the article has. (Companies
+          // connected before it keep the narrower "Articol_stoc" or "Articol_stoc_intrare"
+          // beside it.)
+          Index("Articol_stoc_expirare", "Cod_grupa;Cod_articol;Cod_gestiune;Cantitate;Data_intrare;Data_expirare"),
           // An article's lots by entry date: first in (and first to expire) reads only those it draws.
           Index("Articol_intrare", "Cod_grupa;Cod_articol;Data_intrare"),
           // The lots below nothing, usually none: a consumption learns without summing
           // an article's lots that none of them takes from what the others hold.
-          Index("Negative", "Cod_grupa;Cod_articol", "Cantitate < 0")}},
+          Index("Negative", "Cod_grupa;Cod_articol", "Cantitate < 0"),
+          // The lots with an expiry date of their own, few: the articles holding any are
+          // found without reading the others' lots.
+          Index("Expirare_proprie", "Cod_grupa;Cod_articol", "Data_expirare IS NOT NULL")}},
     };
 }
 
@@ -283,31 +293,6 @@ void CreateCompanyTable(const QString& database, const TTableLayout& table, TSes
     t.FieldDefs = table.Fields;
     t.IndexDefs = table.Indexes;
     t.CreateTable();
-}
-
-bool EnsureIndexes(const QString& database, const QStringList& tables, TSession* session)
-{
-    try {
-        for (const QString& name : tables) {
-            const TTableLayout& layout = CompanyTable(name);
-            TTable table;
-            table.SetSession(session);
-            table.SetDatabaseName(database);
-            table.SetTableName(layout.Name);
-            if (!table.Exists())
-                continue;
-            for (const TIndexDef& index : layout.Indexes) {
-                const bool present = index.Condition.isEmpty() ? table.HasIndexOn(index.Fields)
-                                                               : table.HasPartialIndex(index.Name);
-                if (!index.Options.testFlag(TIndexOption::Primary) && !present)
-                    table.AddIndex(index.Name, index.Fields, index.Options, index.Condition);
-            }
-        }
-    } catch (const EDatabaseError&) {
-        // A company the user may only read keeps the indexes it has.
-        return false;
-    }
-    return true;
 }
 
 } // namespace fw

@@ -81,6 +81,27 @@ TEST(LotLabel, ReadFromTheCatalogTheReceiptAndTheStock)
     EXPECT_EQ(gs1::EncodeData(iaurt.Elements), "0100000012345670" "11261207" "10I-1");
 }
 
+// The lot's own expiry date wins over its entry plus the shelf life: from its stock row
+// while it has one, else from its receipt line.
+TEST(LotLabel, TheLotsOwnExpiryDateIsTheUseByDate)
+{
+    TLabelCompany c;
+    const auto dated = [](double counter, double line, const char* code, const char* lot, double quantity, const QDate& own) {
+        QVariantList row{counter, line, "PF", "02", code, lot, quantity};
+        while (row.size() < 18)
+            row << QVariant();
+        return row << own;
+    };
+    // Cas keeps 45 days: by them C-2 (entered 1.12) would last to 15.01, its own date is 20.12.
+    c.company.Add(fw::StocDB, {{3.0, "CAS", "02", "PF", 2.5, "C-2", "ADM", 0.0, 0.0, QDate(2026, 12, 1), QDate(2026, 12, 20)}});
+    EXPECT_EQ(ReadLotLabel(c.production.Context, "02", "CAS", "C-2").UseBy, QDate(2026, 12, 20));
+    // Yoghurt keeps no shelf life; I-2's line gives 15.12, and no stock row is left of it.
+    c.company.Add(fw::ItemInDB, {dated(1.0, 4.0, "IAURT", "I-2", 100.0, QDate(2026, 12, 15))});
+    const TLotLabel iaurt = ReadLotLabel(c.production.Context, "02", "IAURT", "I-2");
+    EXPECT_EQ(iaurt.UseBy, QDate(2026, 12, 15));
+    EXPECT_EQ(gs1::EncodeData(iaurt.Elements), "0100000012345670" "11261207" "17261215" "10I-2");
+}
+
 TEST(LotLabel, WhatWouldMakeAWrongLabelIsRefused)
 {
     TLabelCompany c;

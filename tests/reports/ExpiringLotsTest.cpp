@@ -11,14 +11,18 @@ using reporttest::TextsNamed;
 
 namespace {
 
+// A catalog row of group 01 with its shelf life (null: none).
+QVariantList Article(const char* code, const char* name, const char* unit, const QVariant& shelfLife)
+{
+    return {"01", code, name, QVariant(), QString(), unit, 10.0, "RON", 19.0, 0.0, "371", "607",
+            "4426", "4427", "446", "378", "707", 0.0, shelfLife};
+}
+
 TEST(ExpiringLots, ExpiredAndExpiringWithinTheDaysByWarehouseWithTheirValue)
 {
     testsupport::TestCompany company;
     // .A keeps 10 days, .B no shelf life.
-    company.Add(fw::CatalogDB, {{"01", ".A", "Lapte", QVariant(), QString(), "l", 10.0, "RON", 19.0, 0.0, "371", "607",
-                                 "4426", "4427", "446", "378", "707", 0.0, 10.0},
-                                {"01", ".B", "Sare", QVariant(), QString(), "kg", 10.0, "RON", 19.0, 0.0, "371", "607",
-                                 "4426", "4427", "446", "378", "707", 0.0, QVariant()}});
+    company.Add(fw::CatalogDB, {Article(".A", "Lapte", "l", 10.0), Article(".B", "Sare", "kg", QVariant())});
     const auto lot = [&](const char* code, const char* warehouse, double quantity, const char* name, const QVariant& entry) {
         company.Add(fw::StocDB, {{quantity, code, "01", warehouse, 2.5, name, "ADM", 1.0, 1.0, entry}});
     };
@@ -42,6 +46,31 @@ TEST(ExpiringLots, ExpiredAndExpiringWithinTheDaysByWarehouseWithTheirValue)
     EXPECT_EQ(read(7, {}), "_FRG A3 2026-12-07 0 6 15 | _MP A2 2026-12-06 -1 2 5 | _MP A1 2026-12-11 4 4 10 | "
                            "_MP A6 2026-12-14 7 8 20");
     EXPECT_EQ(read(0, {"_MP"}), "_MP A2 2026-12-06 -1 2 5");
+}
+
+// A lot's own expiry date overrides its entry plus the article's shelf life, either way,
+// and makes a lot of an article without one expire.
+TEST(ExpiringLots, ALotsOwnDateOverridesTheShelfLife)
+{
+    testsupport::TestCompany company;
+    // .A keeps 1.5 days (counted as one), .R none.
+    company.Add(fw::CatalogDB, {Article(".A", "Cultura", "kg", 1.5), Article(".R", "Cheag", "kg", QVariant())});
+    const auto lot = [&](const char* code, double quantity, const char* name, const QVariant& entry, const QVariant& own) {
+        company.Add(fw::StocDB, {{quantity, code, "01", "_MP", 2.0, name, "ADM", 1.0, 1.0, entry, own}});
+    };
+    lot(".A", 1, "A1", QDate(2026, 12, 1), QDate(2026, 12, 30)); // by shelf life 2.12; its own date is later
+    lot(".A", 2, "A2", QDate(2026, 12, 7), QDate(2026, 12, 6));  // by shelf life 8.12; its own date, earlier
+    lot(".A", 3, "A3", QDate(2026, 12, 6), QVariant());          // by shelf life 7.12: the day itself
+    lot(".A", 4, "A4", QDate(2026, 12, 5), QDate(2026, 12, 14)); // its own date the window's last day
+    lot(".R", 5, "R1", QVariant(), QDate(2026, 12, 10));         // no entry date, no shelf life: its own date
+    lot(".R", 6, "R2", QDate(2026, 12, 1), QVariant());          // neither: never expires
+    testsupport::TProduction production;
+    production.Connect(company);
+    QStringList out;
+    for (const TExpiringLot& l : ReadExpiringLots(production.Context.Session(), QDate(2026, 12, 7), 7, {}))
+        out << QStringLiteral("%1 %2 %3 %4").arg(l.Code, l.Lot, l.Expiry.toString(Qt::ISODate)).arg(l.DaysLeft);
+    EXPECT_EQ(out.join(" | ").toStdString(), ".A A2 2026-12-06 -1 | .A A3 2026-12-07 0 | .A A4 2026-12-14 7 | "
+                                             ".R R1 2026-12-10 3");
 }
 
 TEST(ExpiringLots, TheReportTotalsEachWarehouseAndMarksTheExpired)

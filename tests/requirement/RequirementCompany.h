@@ -62,6 +62,14 @@ struct RequirementCompany {
                        + testsupport::AsText(r[4]);
         return out;
     }
+    // Lines as Lines gives them, without their numbers: "group/code lot quantity".
+    QStringList Draws() const
+    {
+        QStringList out;
+        for (const QString& line : Lines())
+            out << line.section(' ', 1);
+        return out;
+    }
     QStringList Lots() const
     {
         QStringList out;

@@ -58,6 +58,31 @@ struct Consumed {
     QStringList before;
 };
 
+// The genealogy does not keep a lot's own expiry date: a lot emptied by the consumption is
+// made again with the one its receipt line gave it.
+TEST(Reversal, ALotMadeAgainTakesItsOwnExpiryDateFromItsReceiptLine)
+{
+    TMessageRecorder messages;
+    RequirementCompany c;
+    c.company.Article("01", ".CULT", "Cultura");
+    c.company.Article("02", "IAURT", "Iaurt", 100.0);
+    c.company.RecipeRow("IAURT", ".CULT", "01", 0.5);
+    QVariantList line{90.0, 3.0, "_FRG", "01", ".CULT", "CU-1", 1.0};
+    while (line.size() < 18)
+        line << QVariant();
+    line << QDate(2026, 12, 31);
+    c.company.Add(fw::ItemInDB, {line});
+    c.company.Add(fw::StocDB, {{1.0, ".CULT", "01", "_FRG", 2.5, "CU-1", "ADM", 90.0, 3.0, QDate(2026, 11, 2), QDate(2026, 12, 31)}});
+    c.Receipt(5, {{"02", "IAURT", 200}}); // 1 of culture: the whole lot
+    PrepareRequirement(*c.dm, 5);
+    ASSERT_EQ(GenerateConsumption(*c.dm, 5, c.dm->Requirement().AgentInitials()), std::optional<double>(8.0));
+    CloseRequirement(*c.dm);
+    ASSERT_TRUE(c.Lots().isEmpty());
+    EXPECT_EQ(ReverseConsumption(*c.dm, 8, c.dm->Requirement().AgentInitials()), 9.0);
+    EXPECT_EQ(c.Joined("SELECT Lot, Cantitate, Data_intrare, Data_expirare FROM Stoc"),
+              QStringList{"CU-1|1.0|2026-11-02|2026-12-31"});
+}
+
 TEST(Reversal, TheReversingDocumentAndItsMarkGoUnderTheAgentGivenNotTheFirstUser)
 {
     Consumed d;
