@@ -18,15 +18,16 @@ namespace {
 // chooses.
 fw::TRowChoice LotChoice(const TProductionContext& context, const std::vector<TLotSummary>& lots)
 {
-    fw::TRowChoice choice{.Name = QStringLiteral("LotPickerDlg"),
-                          .Caption = QStringLiteral("Alegeti lotul"),
-                          .GridName = QStringLiteral("LotGrid"),
-                          .Headings = {QStringLiteral("Lot"), QStringLiteral("Prima intrare"), QStringLiteral("Intrat"),
-                                       QStringLiteral("In stoc")},
-                          .RightAligned = {2, 3},
-                          .OkCaption = QStringLiteral("&Alege"),
-                          .DoubleClickChooses = true,
-                          .Size = QSize(460, 360)};
+    fw::TRowChoice choice;
+    choice.Name = QStringLiteral("LotPickerDlg");
+    choice.Caption = QStringLiteral("Alegeti lotul");
+    choice.GridName = QStringLiteral("LotGrid");
+    choice.Headings = {QStringLiteral("Lot"), QStringLiteral("Prima intrare"), QStringLiteral("Intrat"),
+                       QStringLiteral("In stoc")};
+    choice.RightAligned = {2, 3};
+    choice.OkCaption = QStringLiteral("&Alege");
+    choice.DoubleClickChooses = true;
+    choice.Size = QSize(460, 360);
     for (const TLotSummary& l : lots)
         choice.Rows.push_back({l.Lot, fw::DateText(l.FirstReceived, context.Formats),
                                fw::QuantityToStr(l.Received, context.Formats), fw::QuantityToStr(l.InStock, context.Formats)});

@@ -84,7 +84,7 @@ std::vector<TLotBalance> LotBalances(TRecallReads& reads, const TReversals& reve
             // The lines of one document are one move (they come in the document's order).
             if (moves.empty() || moves.back().Document.Counter != out.Document) {
                 TBalanceMove move;
-                move.Document = {out.Document, out.Type, out.Number, out.Date, out.Partner, out.Partner};
+                move.Document = {out.Document, out.Type, out.Number, out.Date, out.Partner, out.Partner, {}, {}, {}};
                 moves.push_back(move);
             }
             moves.back().Quantity += out.Quantity;

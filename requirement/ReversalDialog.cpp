@@ -17,16 +17,17 @@ namespace {
 // Enter means "Renunta", since choosing leads to a reversal.
 fw::TRowChoice DocumentChoice(const std::vector<TConsumptionDocument>& documents)
 {
-    fw::TRowChoice choice{.Name = QStringLiteral("ReversalDlg"),
-                          .Caption = QStringLiteral("Anuleaza consumul"),
-                          .Prompt = QStringLiteral("Documentul de consum de anulat:"),
-                          .GridName = QStringLiteral("DocumentGrid"),
-                          .Headings = {QStringLiteral("Numar"), QStringLiteral("Data"), QStringLiteral("Contor")},
-                          .RightAligned = {0, 2},
-                          .Current = int(documents.size()) - 1,
-                          .OkCaption = QStringLiteral("&Anuleaza consumul"),
-                          .OkIsDefault = false,
-                          .Size = QSize(380, 260)};
+    fw::TRowChoice choice;
+    choice.Name = QStringLiteral("ReversalDlg");
+    choice.Caption = QStringLiteral("Anuleaza consumul");
+    choice.Prompt = QStringLiteral("Documentul de consum de anulat:");
+    choice.GridName = QStringLiteral("DocumentGrid");
+    choice.Headings = {QStringLiteral("Numar"), QStringLiteral("Data"), QStringLiteral("Contor")};
+    choice.RightAligned = {0, 2};
+    choice.Current = int(documents.size()) - 1;
+    choice.OkCaption = QStringLiteral("&Anuleaza consumul");
+    choice.OkIsDefault = false;
+    choice.Size = QSize(380, 260);
     for (const TConsumptionDocument& d : documents)
         choice.Rows.push_back({DocumentNumberText(d.Number), d.Date.toString(QStringLiteral("dd.MM.yyyy")),
                                DocumentNumberText(d.Counter)});
