@@ -4,6 +4,7 @@
 #include "data/Queries.h"
 #include "dialogs/CodeList.h"
 #include "platform/core/Exceptions.h"
+#include "platform/schema/CompanyColumns.h"
 #include "platform/schema/CompanyTables.h"
 
 namespace corvanel {
@@ -82,7 +83,7 @@ const QStringList& TTraceabilityData::RawMaterialSql()
     return sql;
 }
 
-TTraceabilityData::TTraceabilityData(TSession* session, QObject* owner) : QObject(owner)
+TTraceabilityData::TTraceabilityData(TSession* session, QObject* owner) : QObject(owner), session_(session)
 {
     setObjectName(QStringLiteral("TraceabilityData"));
     const auto query = [&](const char* name, const QStringList& sql) {
@@ -151,6 +152,48 @@ void TTraceabilityData::OpenData(TDateTime from, TDateTime to)
     Receipts->ParamByName(QStringLiteral("ToDate"))->SetAsDateTime(to);
     Receipts->Open();
     WarehouseTable->Open();
+    ReadOwnExpiry(from, to);
+}
+
+namespace {
+
+QString LineKey(double receipt, const QString& group, const QString& article, const QString& lot)
+{
+    return QString::number(receipt, 'f', 0) + QChar(0x1f) + group + QChar(0x1f) + article + QChar(0x1f) + lot;
+}
+
+} // namespace
+
+void TTraceabilityData::ReadOwnExpiry(TDateTime from, TDateTime to)
+{
+    ownExpiry_.clear();
+    // A company that could not take the column (read only) has no own dates.
+    if (!TableHasColumn(KRBPROD, ItemInDB, QStringLiteral("Data_expirare"), session_))
+        return;
+    TQuery q;
+    q.SetSession(session_);
+    q.SetDatabaseName(KRBPROD);
+    q.SetSQL({QStringLiteral("SELECT I.Contor, I.Cod_grupa, I.Cod_articol, I.Lot, I.Data_expirare"),
+              QStringLiteral("FROM DOC_IN D, ITEM_IN I"),
+              QStringLiteral("WHERE (D.Contor = I.Contor) AND (I.Data_expirare IS NOT NULL) AND"),
+              QStringLiteral("  (D.Data_inregistrarii >= :FromDate) AND (D.Data_inregistrarii <= :ToDate)")});
+    DeclareFields(q, CompanyTable(ItemInDB), {"Contor", "Cod_grupa", "Cod_articol", "Lot", "Data_expirare"});
+    q.ParamByName(QStringLiteral("FromDate"))->SetAsDateTime(from);
+    q.ParamByName(QStringLiteral("ToDate"))->SetAsDateTime(to);
+    q.Open();
+    const auto text = [&q](const char* name) { return q.FieldByName(QString::fromLatin1(name))->AsString(); };
+    for (; !q.Eof(); q.Next())
+        ownExpiry_.insert(LineKey(q.FieldByName(QStringLiteral("Contor"))->AsFloat(), text("Cod_grupa"), text("Cod_articol"), text("Lot")),
+                          q.FieldByName(QStringLiteral("Data_expirare"))->AsDate());
+}
+
+QDate TTraceabilityData::OwnExpiry() const
+{
+    if (ownExpiry_.isEmpty())
+        return {};
+    const auto text = [this](const char* name) { return Receipts->FieldByName(QString::fromLatin1(name))->AsString(); };
+    return ownExpiry_.value(LineKey(Receipts->FieldByName(QStringLiteral("Contor"))->AsFloat(), text("Cod_grupa"),
+                                    text("Cod_articol"), text("Lot")));
 }
 
 void TTraceabilityData::CloseData()

@@ -10,6 +10,8 @@
 #include "platform/db/Query.h"
 #include "platform/db/Table.h"
 
+#include <QDate>
+#include <QHash>
 #include <QObject>
 #include <QStringList>
 #include <vector>
@@ -53,11 +55,20 @@ public:
     // number and document date, in the report's order. EDatabaseError in the add-on's
     // words (msg::ReportDatabaseError) when they cannot be read.
     std::vector<TRawMaterialLine> RawMaterials();
+    // The current receipt line's own expiry date (typed at receipt); none when it has none.
+    QDate OwnExpiry() const;
 
     // The SQL lines of Receipts as stored (the lines of the two selections are replaced by
     // SetSelection) and of RawMaterialQuery.
     static const QStringList& ReceiptSql();
     static const QStringList& RawMaterialSql();
+
+private:
+    // The own expiry dates of the period's receipt lines, read once when the receipts are
+    // opened (few lines have one), by receipt, article and lot.
+    void ReadOwnExpiry(fw::TDateTime from, fw::TDateTime to);
+    fw::TSession* session_;
+    QHash<QString, QDate> ownExpiry_;
 };
 
 } // namespace corvanel

@@ -328,8 +328,11 @@ void TTraceabilityReport::ArticleTextPrint(QString& text)
     TField* days = Receipts->FieldByName(QStringLiteral("ZileValabilitate"));
     TField* registered = Receipts->FieldByName(QStringLiteral("Data_inregistrarii"));
     text = name;
+    // A date the supplier gave the lot, typed at receipt, stands before the shelf life.
+    if (const QDate own = Data->OwnExpiry(); own.isValid())
+        text += QStringLiteral(" - expira la ") + DateToStr(DateToDateTime(own), Report->FormatSettings);
     // No registration day, no expiry: counted from day 0 it would read 1900.
-    if (!days->IsNull() && !registered->IsNull())
+    else if (!days->IsNull() && !registered->IsNull())
         text += QStringLiteral(" - expira la ")
                 + DateToStr(registered->AsDateTime() + days->AsFloat(), Report->FormatSettings);
     LastName = name;

@@ -201,6 +201,28 @@ TEST_F(TraceabilityReport, EachLotOnItsOwnNumberedPageWithItsTotalsAndRawMateria
     EXPECT_EQ(messages.Count(), 0);
 }
 
+TEST_F(TraceabilityReport, ALinesOwnExpiryDateStandsBeforeTheShelfLife)
+{
+    // Receipt 1005 of the 25th: the curd's supplier date is before its 10 days (4 April),
+    // the butter has no shelf life but a date of its own.
+    company.Add(fw::DocInDB, {{5.0, QDate(2026, 3, 25), 1005.0, "NIR", QDate(2026, 3, 25), "FERMA2"}});
+    const auto line = [](double n, const char* article, double quantity, const QDate& own) {
+        QVariantList row{5.0, n, "PF1", "02", article, "Z-01", quantity, 1.0, "RON", 1.0};
+        while (row.size() < 18)
+            row << QVariant();
+        row << own;
+        return row;
+    };
+    company.Add(fw::ItemInDB, {line(1, "CAS", 4.0, QDate(2026, 3, 30)), line(2, "UNT", 2.0, QDate(2026, 6, 1))});
+    auto form = Open();
+    ASSERT_NE(form, nullptr) << messages.Texts().join('|').toStdString();
+    const TReportDocument doc = form->Report->Generate();
+    ASSERT_EQ(doc.PageCount(), 4);
+    EXPECT_EQ(Named(doc, "Articol", 3), (QStringList{"Caș proaspăt - expira la 30/03/2026", "Unt 80% - expira la 01/06/2026"}));
+    // The lines without a date of their own keep the registration day plus the shelf life.
+    EXPECT_EQ(Named(doc, "Articol", 1), (QStringList{"Iaurt 3% - expira la 05/03/2026", "Unt 80%"}));
+}
+
 TEST_F(TraceabilityReport, SelectionsBindEachCodeOfTheirLists)
 {
     struct Case {
