@@ -77,7 +77,7 @@ void WriteSource(const QString& dir, qint64 lines)
 QString CachedSource(qint64 lines)
 {
     const QString cache = QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../bench-cache"));
-    const QString dir = QStringLiteral("%1/paradox-v%2-%3").arg(cache).arg(kSourceVersion).arg(lines);
+    QString dir = QStringLiteral("%1/paradox-v%2-%3").arg(cache).arg(kSourceVersion).arg(lines);
     if (QFileInfo::exists(dir))
         return dir;
     // Written aside and renamed, so that a run stopped halfway leaves no half a source.
@@ -138,7 +138,7 @@ void BM_ImportParadoxServer(benchmark::State& state)
     const QString source = CachedSource(state.range(0));
     QTemporaryDir targets;
     Measure(state, source, [&](int run) {
-        const QString dir = QDir(targets.path()).filePath(QString::number(run));
+        QString dir = QDir(targets.path()).filePath(QString::number(run));
         QDir().mkpath(dir);
         server->Schema = QStringLiteral("bench_import_%1").arg(run);
         server->Write(dir);
