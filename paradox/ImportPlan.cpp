@@ -218,7 +218,7 @@ bool BoundValue(const QVariant& value, const fw::TFieldDef& target, QVariant& bo
             digits(date.year(), 4, 0);
             digits(date.month(), 2, 5);
             digits(date.day(), 2, 8);
-            bound = std::move(text);
+            bound.setValue(std::move(text));
             return true;
         }
         break;
