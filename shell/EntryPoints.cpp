@@ -84,6 +84,10 @@ void InitAddOnDLL(fw::TScreen* screen, fw::TApplication* application)
 void ClearAddOnDLL()
 {
     corvanel::TProductionContext& context = AddOn().Context;
+    // The company and the table list were the host's: a host that starts the library again
+    // (which may stay loaded when it is unloaded) hands over its own.
+    context.Settings.HandedOverDirectory.clear();
+    AddOn().HostTableList = nullptr;
     if (AddOn().SavedApplication)
         context.Application = AddOn().SavedApplication;
     if (AddOn().SavedScreen)

@@ -316,4 +316,23 @@ TEST(Handover, ClearRestoresExactlyTheObjectsThatWereCurrent)
     EXPECT_EQ(context.Screen, ownScreen);
 }
 
+// A library the loader keeps mapped after the host unloads it starts again with no company:
+// the menus made for the next host connect only to the company that host hands over.
+TEST(Handover, ClearForgetsTheCompanyHandedOver)
+{
+    TestCompany company;
+    auto first = std::make_unique<QWidget>();
+    ASSERT_NE(QvxAddOnMainForm(first.get()), nullptr);
+    THostString dir(company.Dir() + "/");
+    QvxAddOnChangeDB(dir.Get());
+    ASSERT_TRUE(Child<TDatabase>(first.get(), "ProductionDatabase")->Connected());
+    first.reset();
+    ClearAddOnDLL();
+
+    QWidget second;
+    ASSERT_NE(QvxAddOnMainForm(&second), nullptr);
+    EXPECT_FALSE(Child<TDatabase>(&second, "ProductionDatabase")->Connected());
+    ClearAddOnDLL();
+}
+
 } // namespace
