@@ -287,11 +287,8 @@ TStockFigures TStockLedger::Figures(const QString& group, const QString& code, d
         }
         const int ownColumn = ask && rule_.OwnExpiry && expiryJudged ? column++ : -1;
         if (ownColumn >= 0) {
-            // Asked of the partial index on such lots, once per statement: a count per lot
-            // summed would cost every material in proportion to its lots.
-            sum.sql += QStringLiteral(", CASE WHEN EXISTS (SELECT 1 FROM Stoc WHERE Cod_grupa = ? AND Cod_articol = ? "
-                                      "AND Data_expirare IS NOT NULL) THEN 1 ELSE 0 END AS Proprii");
-            sum.values << group << code;
+            // Counted over the lots summed, from the covering index: no second lookup.
+            sum.sql += QStringLiteral(", SUM(CASE WHEN Data_expirare IS NOT NULL THEN 1 ELSE 0 END) AS Proprii");
         }
         sum.sql += QStringLiteral(" FROM Stoc WHERE ")
                    + Lots({group, code, 0}, shelfLife, false, sum.values, TLotsAsked::ExpiredToo, held, true) + QLatin1Char(' ')
