@@ -73,10 +73,9 @@ double WriteOutgoingLine(const QString& database, const TOutgoingLine& line, con
     const QVariant goodsAccount = Field(*catalog, "Cont_marfa");
     double contor = line.Contor;
     fw::RunTransaction(catalog->GetConnection(), [&] {
-        // The counter row first, as every writer of lots takes it: a hold of the lot
-        // either committed before this, and is seen below, or waits for the line.
-        auto counters = OpenTable(database, fw::CounterDB, {}, true);
-        counters->First();
+        // The counter row first: a hold of the lot either committed before this, and is
+        // seen below, or waits for the line.
+        const auto counters = LockCounterRow(database);
         if (check)
             if (const std::optional<TLotRefusal> refusal = check(line.Group, line.Article, line.Lot))
                 throw EWriteRefused(LotNotUsableText(line.Lot, article, *refusal));

@@ -80,11 +80,6 @@ QDate RegistrationDate(const QString& database, double contor)
     return docs->FindKey({contor}) ? docs->FieldByName(QStringLiteral("Data_inregistrarii"))->AsDate() : QDate();
 }
 
-// Whoever changes lots locks the counter row first, as the consumption document does
-// before it locks the lots it draws on: a line edit and a consumption then take turns,
-// and neither decides on a lot the other is changing.
-void LockCounterRow(const QString& database) { OpenTable(database, fw::CounterDB, {}, true)->First(); }
-
 } // namespace
 
 void ApplyLineToStock(const QString& database, const std::optional<TReceiptLine>& before,

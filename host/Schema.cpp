@@ -125,4 +125,11 @@ std::unique_ptr<fw::TTable> OpenTable(const QString& database, const QString& na
     return table;
 }
 
+std::unique_ptr<fw::TTable> LockCounterRow(const QString& database)
+{
+    auto counters = OpenTable(database, fw::CounterDB, {}, true);
+    counters->First();
+    return counters;
+}
+
 } // namespace pelmaris

@@ -34,4 +34,10 @@ QStringList CreateMissingTables(const QString& directory, const std::vector<TTab
 std::unique_ptr<fw::TTable> OpenTable(const QString& database, const QString& name, const QString& order = {},
                                       bool lockRows = false);
 
+// Whoever changes lots locks the counter row first, as the consumption document does
+// before it locks the lots it draws on: writers of lots then take turns, and neither
+// decides on a lot the other is changing. Inside the caller's transaction; the counter
+// table is returned on its row, for a writer that also takes a document number from it.
+std::unique_ptr<fw::TTable> LockCounterRow(const QString& database);
+
 } // namespace pelmaris
