@@ -6,6 +6,7 @@
 #include "platform/core/Formats.h"
 #include "platform/schema/CompanyColumns.h"
 #include "platform/schema/CompanyTables.h"
+#include "platform/schema/StockTotals.h"
 
 #include <optional>
 
@@ -30,6 +31,9 @@ TStockLedger TProductionData::Ledger(const QDate& day)
     rule.LotStates = lotStates_;
     rule.ReleaseKept = lotStates_ && releaseKept_;
     rule.OwnExpiry = ownExpiry_;
+    if (!stockTotals_)
+        stockTotals_ = StockTotalsKept(*ProductionDatabase->GetConnection());
+    rule.StockTotals = *stockTotals_;
     return TStockLedger(*ProductionDatabase->GetConnection(), *requirement_->StocTable(), rule);
 }
 
@@ -75,6 +79,8 @@ void TProductionData::ConnectTo(const QString& directory)
     // before it; one that cannot take the column counts every lot by its shelf life.
     EnsureColumns(KRBPROD, Session);
     ownExpiry_ = TableHasColumn(KRBPROD, StocDB, QStringLiteral("Data_expirare"), Session);
+    // The figures read each article's total per warehouse where the engine keeps them.
+    stockTotals_ = EnsureStockTotals(ProductionDatabase->GetConnection());
     // The stock figures, the requirement and the traceability report seek by these indexes,
     // and the following of a lot by those of its lines and of the genealogy; a company
     // made by an older host may lack them.

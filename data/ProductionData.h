@@ -80,6 +80,9 @@ private:
     bool lotStates_ = true; // false only for a company found without the lots' standings table
     bool releaseKept_ = true; // false only for one found without the articles that require a release
     bool ownExpiry_ = true; // false only for one whose stock could not take the lots' own expiry dates
+    // Whether the engine keeps each article's total per warehouse: made sure of when the
+    // add-on connects (EnsureStockTotals), else asked once of the connection.
+    std::optional<bool> stockTotals_;
 };
 
 // What is left of a stock once `need` is taken, to hundredths (halves to even): the grid's

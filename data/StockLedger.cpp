@@ -311,11 +311,73 @@ TStockFigures TStockLedger::Figures(const QString& group, const QString& code, d
             RequireQuantities(group, code, *damaged);
         return TStockFigures{stock - expired, expired};
     };
+    if (rule_.StockTotals)
+        if (const std::optional<TStockFigures> kept = FiguresFromTotals(group, code, shelfLife))
+            return *kept;
     TSeen seen;
     const TStockFigures all = summed({}, false, true, seen);
     if (!seen.Held && !seen.OwnDates)
         return all;
     return summed(seen.Held ? Held({{group, code, 0}}).front() : QHash<QString, TLotStanding>{}, seen.OwnDates, false, seen);
+}
+
+std::optional<TStockFigures> TStockLedger::FiguresFromTotals(const QString& group, const QString& code, double shelfLife) const
+{
+    // The totals hold every lot of the article in a warehouse; from them go the lots that
+    // entered after the day, and apart the expired ones, both ranges of the index on
+    // article, warehouse and entry date, so that only the lots the day leaves out are read.
+    // The statement's values in the order of its text: the columns', then the condition's.
+    if (group.isEmpty() || code.isEmpty())
+        return std::nullopt;
+    TStatement sum;
+    sum.sql = QStringLiteral("SELECT t.Cod_gestiune, t.Cantitate + t.Corectie, t.Nenumerice, t.Proprii");
+    if (rule_.LotStates)
+        sum.sql += QStringLiteral(", ") + UnusableCountSql(group, code, rule_.ReleaseKept, sum.values);
+    else
+        sum.sql += QStringLiteral(", 0");
+    const QString lotsOf = QStringLiteral(", (SELECT SUM(s.Cantitate) FROM Stoc s WHERE s.Cod_grupa = t.Cod_grupa AND "
+                                          "s.Cod_articol = t.Cod_articol AND s.Cod_gestiune = t.Cod_gestiune AND s.Data_intrare %1 ?)");
+    int column = 5;
+    const int laterColumn = rule_.Day.isValid() ? column++ : -1;
+    if (laterColumn >= 0) {
+        sum.sql += lotsOf.arg(QLatin1Char('>'));
+        sum.values << rule_.Day;
+    }
+    const std::optional<QDate> expiredBefore = rule_.ExpiredBefore(shelfLife);
+    const int expiredColumn = expiredBefore ? column++ : -1;
+    if (expiredBefore) {
+        sum.sql += lotsOf.arg(QLatin1Char('<'));
+        sum.values << *expiredBefore;
+    }
+    sum.sql += QStringLiteral(" FROM StocTotal t WHERE t.Cod_grupa = ? AND t.Cod_articol = ?");
+    sum.values << group << code;
+    sum.sql += rule_.CountedWarehouses(code, sum.values, true).replace(QStringLiteral("Cod_gestiune"), QStringLiteral("t.Cod_gestiune"));
+    // A lot's own date can expire it even where the article keeps no shelf life.
+    QVariantList unused;
+    const bool ownDatesJudged = rule_.OwnExpiry && !rule_.ExpiryCondition(shelfLife, true, true, unused).isEmpty();
+    double stock = 0.0, expired = 0.0;
+    bool lotsAnswer = false; // the lots must be read after all
+    engine_.ForEachRow(sum.sql, sum.values, [&](const NativeRow& row) {
+        const QString warehouse = row.Value(0).toString();
+        // A lot without a warehouse is kept under none (''), which the ranges do not reach.
+        if (warehouse.isEmpty() || row.Int(4) > 0 || (row.Int(3) > 0 && ownDatesJudged))
+            lotsAnswer = true;
+        if (lotsAnswer || !rule_.Counts(warehouse, code))
+            return;
+        // A quantity that is no number, or a total no longer finite (lots near the largest
+        // number): the lots say which.
+        const QVariant total = row.Value(1);
+        if (row.Int(2) > 0 || total.isNull() || !std::isfinite(total.toDouble())) {
+            lotsAnswer = true;
+            return;
+        }
+        stock += total.toDouble() - (laterColumn >= 0 ? row.Value(laterColumn).toDouble() : 0.0);
+        if (expiredColumn >= 0)
+            expired += row.Value(expiredColumn).toDouble();
+    });
+    if (lotsAnswer)
+        return std::nullopt;
+    return TStockFigures{stock - expired, expired};
 }
 
 TMaterialLots TStockLedger::MaterialLots(const QString& group, const QString& code, double shelfLife) const

@@ -39,6 +39,7 @@ struct TLotRule {
     bool LotStates = false; // the company keeps lots' standings: only released lots count
     bool ReleaseKept = false; // it keeps the articles whose new lots wait for a release
     bool OwnExpiry = false; // its stock keeps lots' own expiry dates (Data_expirare)
+    bool StockTotals = false; // the engine keeps each article's total per warehouse (StocTotal)
 
     static TLotRule Of(const TProductionSettings& settings, const QDate& day);
     // The stock rule: a lot counts for production when it lies in a raw-material warehouse
@@ -168,6 +169,10 @@ public:
     static QStringList LotsWithShelfLifeSql(bool ownExpiry);
 
 private:
+    // Figures from the engine's totals: the lots read are only those the day leaves out
+    // (entered after it, expired); none where a total holds what the lots must answer for
+    // themselves (a quantity that is no number, a lot not usable, an own expiry date).
+    std::optional<TStockFigures> FiguresFromTotals(const QString& group, const QString& code, double shelfLife) const;
     fw::Connection& engine_;
     fw::TTable& stock_;
     TLotRule rule_;

@@ -8,6 +8,7 @@
 #include "platform/db/ServerDatabase.h"
 #include "platform/schema/CompanyColumns.h"
 #include "platform/schema/CompanyTables.h"
+#include "platform/schema/StockTotals.h"
 
 #include <QDir>
 #include <QFile>
@@ -127,6 +128,9 @@ QStringList PrepareCompanyDatabase(const QString& directory, const std::vector<T
     // Tables made before a column joined them get it, empty (a company opened read only
     // keeps them as they are).
     fw::EnsureColumns(directory);
+    // The stock's totals per article, kept by the engine from the first lot on, so that no
+    // reader has to make them later (StockTotals.h).
+    fw::EnsureStockTotals(fw::Connection::Open(directory));
     return created;
 }
 

@@ -91,10 +91,12 @@ std::vector<TTableLayout> BuildHostTables()
           D("Data_expirare")},
          {Index("Articol", "Cod_grupa;Cod_articol"), Index("Intrare", "Contor_in;Contor_secundar_in"),
           // Covers an article's stock by warehouse, the expired part too (by either date):
-          // the sums read no table row, however many lots the article has. (Companies
-          // connected before it keep the narrower "Articol_stoc" or "Articol_stoc_intrare"
-          // beside it.)
-          Index("Articol_stoc_expirare", "Cod_grupa;Cod_articol;Cod_gestiune;Cantitate;Data_intrare;Data_expirare"),
+          // the sums read no table row, however many lots the article has; and the lots of
+          // a warehouse that entered before or after a day are a range of it, which is all
+          // the figures read beside the totals the engine keeps (StockTotals.h). (Companies
+          // connected before it keep the older "Articol_stoc", "Articol_stoc_intrare" or
+          // "Articol_stoc_expirare" beside it.)
+          Index("Articol_gestiune_intrare", "Cod_grupa;Cod_articol;Cod_gestiune;Data_intrare;Cantitate;Data_expirare"),
           // An article's lots by entry date: first in (and first to expire) reads only those it draws.
           Index("Articol_intrare", "Cod_grupa;Cod_articol;Data_intrare"),
           // The lots below nothing, usually none: a consumption learns without summing

@@ -2,9 +2,11 @@
 
 #include "DbFixture.h"
 #include "platform/config/SettingsStore.h"
+#include "platform/db/Connection.h"
 #include "platform/db/Database.h"
 #include "platform/db/Table.h"
 #include "platform/schema/CompanyTables.h"
+#include "platform/schema/StockTotals.h"
 
 #include <QFile>
 
@@ -21,6 +23,7 @@ void CreateCompanyTables(const QString& dir)
         tables.push_back(*own);
     for (const fw::TTableLayout& t : tables)
         CreateTable(dir, t.Name, t.Fields, t.Indexes);
+    fw::EnsureStockTotals(fw::Connection::Open(dir));
 }
 
 } // namespace
