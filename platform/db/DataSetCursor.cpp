@@ -561,9 +561,11 @@ void TDataSet::GotoBookmark(TBookmark bookmark)
 
 std::optional<TRecord> TDataSet::FirstMatch(const std::vector<TField*>& fields, const QVariantList& values)
 {
-    for (int offset = 0;; offset += kBlock) {
-        std::vector<TRecord> raw = FetchMatching(fields, values, offset, kBlock);
-        const bool more = int(raw.size()) == kBlock;
+    // Without a filter the first row is the answer: one is read, not a block.
+    const int block = filtered_ && OnFilterRecord ? kBlock : 1;
+    for (int offset = 0;; offset += block) {
+        std::vector<TRecord> raw = FetchMatching(fields, values, offset, block);
+        const bool more = int(raw.size()) == block;
         for (TRecord& r : raw) {
             if (r.values.size() < fields_.size())
                 r.values.resize(fields_.size());

@@ -208,9 +208,14 @@ void TDataSet::RunWrite(const std::function<void()>& write, const std::function<
 TBookmark TDataSet::WriteEditRecord()
 {
     const bool inserting = state_ == TDataSetState::Insert;
-    const TRecord typed = editRecord_;
-    const std::vector<bool> typedChanged = changed_;
+    // Only BeforeWrite assigns fields during the write: without it there is nothing to undo.
+    std::optional<TRecord> typed;
+    std::vector<bool> typedChanged;
     const bool typedModified = modified_;
+    if (BeforeWrite) {
+        typed = editRecord_;
+        typedChanged = changed_;
+    }
     std::optional<TBookmark> id;
     RunWrite(
         [&] {
@@ -224,9 +229,9 @@ TBookmark TDataSet::WriteEditRecord()
         },
         [&] {
             // What the write assigned went with its transaction; what the user typed stays.
-            if (editRecord_.values == typed.values)
+            if (!typed || editRecord_.values == typed->values)
                 return;
-            editRecord_ = typed;
+            editRecord_ = *typed;
             changed_ = typedChanged;
             modified_ = typedModified;
             DataEvent(TDataEvent::RecordChange);

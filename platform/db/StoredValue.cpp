@@ -38,6 +38,12 @@ QByteArray EngineTextBytes(const QVariant& value)
 
 QVariant StoredText(const char* text, qsizetype length)
 {
+    // Most stored text is ASCII, valid UTF-8 that widens byte by byte: one pass, no decoder.
+    bool ascii = true;
+    for (qsizetype i = 0; i < length; ++i)
+        ascii = ascii && static_cast<unsigned char>(text[i]) < 0x80;
+    if (ascii)
+        return QString::fromLatin1(text, length);
     const QByteArrayView bytes(text, length);
     if (bytes.isValidUtf8())
         return QString::fromUtf8(bytes);

@@ -59,9 +59,11 @@ struct TTable::Impl {
     std::vector<int> fieldColumn;  // per dataset field: index in the select list, -1 when not stored
     std::vector<QString> orderCols;
     std::vector<int> orderSelect;  // index in the select list of each order column
+    std::vector<int> orderField;   // the field read from each order column, or -1
     std::vector<TFieldType> orderTypes;
     int indexFieldCount = 0;       // how many order columns come from IndexFieldNames
     QString orderAsc, orderDesc;
+    QString selectFrom;            // "SELECT <select> FROM <table>"
     // The master-detail restriction.
     QString range;
     QVariantList rangeValues;
@@ -71,6 +73,8 @@ struct TTable::Impl {
     // built once, not on every post.
     std::map<std::vector<bool>, QString> insertTexts, updateTexts;
     QString stillHolds;
+    // A search's condition by the fields it names and which of its values are null.
+    std::map<std::vector<int>, QString> matchTexts;
 
     const ColumnInfo* Column(const QString& name) const
     {
@@ -282,7 +286,9 @@ void TTable::InternalOpenOrder()
     Impl& d = *impl_;
     d.orderCols.clear();
     d.orderSelect.clear();
+    d.orderField.clear();
     d.orderTypes.clear();
+    d.matchTexts.clear();
     for (const QString& name : indexFieldNames_.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
         const ColumnInfo* c = d.Column(name.trimmed());
         if (!c)
@@ -313,6 +319,8 @@ void TTable::InternalOpenOrder()
             select << quoted;
         }
         d.orderSelect.push_back(at);
+        const auto field = std::find(d.fieldColumn.begin(), d.fieldColumn.end(), at);
+        d.orderField.push_back(field == d.fieldColumn.end() ? -1 : int(field - d.fieldColumn.begin()));
         d.orderTypes.push_back(d.Column(col)->type);
         asc << connection_->OrderTerm(quoted, false);
         desc << connection_->OrderTerm(quoted, true);
@@ -320,6 +328,7 @@ void TTable::InternalOpenOrder()
     asc << connection_->RowIdColumn();
     desc << connection_->RowIdColumn() + QStringLiteral(" DESC");
     d.select = select.join(QStringLiteral(", "));
+    d.selectFrom = QStringLiteral("SELECT ") + d.select + QStringLiteral(" FROM ") + connection_->Quote(d.table);
     d.orderAsc = asc.join(QStringLiteral(", "));
     d.orderDesc = desc.join(QStringLiteral(", "));
 }
@@ -419,11 +428,6 @@ public:
         stored_.resize(types_.size());
         storedTypes_.resize(types_.size(), QMetaType::UnknownType);
         asIs_.resize(types_.size(), false);
-        // An order column that is also a field's is read once for both.
-        for (int col : d_.orderSelect) {
-            const auto field = std::find(d_.fieldColumn.begin(), d_.fieldColumn.end(), col);
-            keyField_.push_back(field == d_.fieldColumn.end() ? -1 : int(field - d_.fieldColumn.begin()));
-        }
     }
 
     TRecord Read(const NativeRow& row)
@@ -470,10 +474,17 @@ public:
         for (size_t i : unreadable_)
             r.values[i] = ValueFault(dbmsg::UnreadableValue(table_.tableName_, table_.Fields(int(i))->FieldName(),
                                                             table_.RowDescription(r)));
+        // An order column that is also a field's is read once for both; where every one
+        // of them is its field's value as stored, the key is left to KeyOf (most rows: a
+        // walk copies no key).
+        const bool ownValues = std::all_of(d_.orderField.begin(), d_.orderField.end(),
+                                           [&](int field) { return field >= 0 && asIs_[size_t(field)]; });
+        if (ownValues)
+            return r;
         r.key.reserve(d_.orderSelect.size());
         for (size_t k = 0; k < d_.orderSelect.size(); ++k) {
             // The stored form is the value itself unless it is the engine's own text.
-            const int field = keyField_[k];
+            const int field = d_.orderField[k];
             if (field >= 0 && storedTypes_[size_t(field)] != engineText_)
                 r.key.push_back(StoredOf(r, size_t(field)));
             else
@@ -495,7 +506,6 @@ private:
     std::vector<bool> asIs_;       // per field: the value read was its stored form, not kept in stored_
     const int engineText_ = EngineTextType();
     std::vector<size_t> unreadable_;
-    std::vector<int> keyField_; // for each order column, the field read from it, or -1
 };
 
 std::vector<TRecord> TTable::Select(const QString& where, const QVariantList& values, bool descending, int limit,
@@ -504,21 +514,24 @@ std::vector<TRecord> TTable::Select(const QString& where, const QVariantList& va
     const Impl& d = *impl_;
     if (d.masterInactive)
         return {};
-    Sql sql;
-    sql.Add(QStringLiteral("SELECT ") + d.select + QStringLiteral(" FROM ") + connection_->Quote(d.table));
-    QStringList conds;
-    if (!d.range.isEmpty())
-        conds << d.range;
-    if (!where.isEmpty())
-        conds << where;
-    if (!conds.isEmpty())
-        sql.Add(QStringLiteral(" WHERE ") + conds.join(QStringLiteral(" AND ")));
-    sql.Add(QStringLiteral(" ORDER BY ") + (descending ? d.orderDesc : d.orderAsc));
-    sql.Add(QStringLiteral(" LIMIT %1").arg(limit));
+    // One allocation for the text: a key search or a block of a walk builds it every time.
+    QString text;
+    text.reserve(d.selectFrom.size() + d.range.size() + where.size() + d.orderDesc.size() + 64);
+    text += d.selectFrom;
+    if (!d.range.isEmpty() || !where.isEmpty())
+        text += QLatin1String(" WHERE ");
+    text += d.range;
+    if (!d.range.isEmpty() && !where.isEmpty())
+        text += QLatin1String(" AND ");
+    text += where;
+    text += QLatin1String(" ORDER BY ");
+    text += descending ? d.orderDesc : d.orderAsc;
+    text += QLatin1String(" LIMIT ");
+    text += QString::number(limit);
     if (offset > 0)
-        sql.Add(QStringLiteral(" OFFSET %1").arg(offset));
+        text += QLatin1String(" OFFSET ") + QString::number(offset);
     if (readForUpdate_ && connection_->TransactionDepth() > 0)
-        sql.Add(connection_->LockRowsClause());
+        text += connection_->LockRowsClause();
     QVariantList all = d.rangeValues;
     all += values;
     std::vector<TRecord> out;
@@ -529,7 +542,7 @@ std::vector<TRecord> TTable::Select(const QString& where, const QVariantList& va
         readVersion_ = connection_->StoredVersion(false);
         readSinceTaken_ = true;
     }
-    connection_->ForEachRow(sql.text, all, [&](const NativeRow& row) { out.push_back(reader.Read(row)); });
+    connection_->ForEachRow(text, all, [&](const NativeRow& row) { out.push_back(reader.Read(row)); });
     return out;
 }
 
@@ -582,6 +595,20 @@ int TTable::Count(const QString& where, const QVariantList& values)
     return int(connection_->ScalarInt(text, all));
 }
 
+QVariantList TTable::KeyOf(const TRecord& record) const
+{
+    if (!record.key.empty())
+        return QVariantList(record.key.begin(), record.key.end());
+    // The order columns are fields whose values are as stored (RecordReader). A record read
+    // before the order changed gives the new order's values; a column no field reads has
+    // none to give, and counts as null.
+    QVariantList key;
+    key.reserve(qsizetype(impl_->orderField.size()));
+    for (int field : impl_->orderField)
+        key << (field >= 0 && size_t(field) < record.values.size() ? record.values[size_t(field)] : QVariant());
+    return key;
+}
+
 std::vector<TRecord> TTable::FetchFirst(int count) { return Select({}, {}, false, count); }
 
 std::vector<TRecord> TTable::FetchLast(int count) { return Select({}, {}, true, count); }
@@ -589,7 +616,7 @@ std::vector<TRecord> TTable::FetchLast(int count) { return Select({}, {}, true, 
 std::vector<TRecord> TTable::FetchAfter(const TRecord& record, int count)
 {
     Sql sql;
-    QVariantList key(record.key.begin(), record.key.end());
+    const QVariantList key = KeyOf(record);
     const std::vector<QString>& cols = impl_->orderCols;
     if (!cols.empty() && LowerBound(*connection_, sql, cols, key) == cols.size())
         AfterTies(*connection_, sql, cols, key, record.id);
@@ -603,7 +630,7 @@ std::vector<TRecord> TTable::FetchAfter(const TRecord& record, int count)
 // which sort below every value. The first part's condition; true when a second part exists.
 bool TTable::BeforeCondition(const TRecord& record, Sql& sql) const
 {
-    QVariantList key(record.key.begin(), record.key.end());
+    const QVariantList key = KeyOf(record);
     const bool leadNull = impl_->orderCols.empty() || IsNull(key.value(0));
     if (!leadNull)
         sql.Add(connection_->Quote(impl_->orderCols[0]) + QStringLiteral(" <= ? AND "), key[0]);
@@ -647,22 +674,30 @@ int TTable::CountBefore(const TRecord& record)
 std::vector<TRecord> TTable::FetchMatching(const std::vector<TField*>& fields, const QVariantList& values, int offset,
                                            int limit)
 {
-    Sql sql;
-    QStringList parts;
+    QVariantList sqlValues;
+    std::vector<int> shape; // per field, its index and whether its value is null
+    shape.reserve(fields.size());
     for (size_t i = 0; i < fields.size(); ++i) {
-        const ColumnInfo* c = impl_->Column(fields[i]->FieldName());
-        if (!c || !fields[i]->IsStored())
-            throw EDatabaseError(dbmsg::FieldNotSearchable(fields[i]->FieldName()));
-        const QVariant v = ToSqlValue(fields[i]->DataType(), values.at(int(i)));
-        if (IsNull(v)) {
-            parts << connection_->Quote(c->name) + QStringLiteral(" IS NULL");
-        } else {
-            parts << connection_->Quote(c->name) + QStringLiteral(" = ?");
-            sql.values << v;
-        }
+        QVariant v = ToSqlValue(fields[i]->DataType(), values.at(int(i)));
+        const bool null = IsNull(v);
+        shape.push_back(fields[i]->Index() * 2 + (null ? 1 : 0));
+        if (!null)
+            sqlValues << std::move(v);
     }
-    sql.text = parts.join(QStringLiteral(" AND "));
-    return Select(sql.text, sql.values, false, limit, offset);
+    QString& text = impl_->matchTexts[shape];
+    if (text.isEmpty()) {
+        QStringList parts;
+        for (size_t i = 0; i < fields.size(); ++i) {
+            const ColumnInfo* c = impl_->Column(fields[i]->FieldName());
+            if (!c || !fields[i]->IsStored()) {
+                impl_->matchTexts.erase(shape);
+                throw EDatabaseError(dbmsg::FieldNotSearchable(fields[i]->FieldName()));
+            }
+            parts << connection_->Quote(c->name) + (shape[i] % 2 ? QStringLiteral(" IS NULL") : QStringLiteral(" = ?"));
+        }
+        text = parts.join(QStringLiteral(" AND "));
+    }
+    return Select(text, sqlValues, false, limit, offset);
 }
 
 std::vector<TRecord> TTable::FetchNearest(const std::vector<TField*>& fields, const QVariantList& values, int limit)

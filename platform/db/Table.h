@@ -131,6 +131,8 @@ private:
     int Count(const QString& where, const QVariantList& values);
     std::vector<TField*> OrderFields(int count);
     bool BeforeCondition(const TRecord& record, Sql& sql) const;
+    // The values of the order columns of a record read (TRecord::key, or its fields' values).
+    QVariantList KeyOf(const TRecord& record) const;
     // The condition that a row still holds what was read (its text, then its values).
     const QString& StillHoldsText() const;
     void StillHoldsValues(const TRecord& record, QVariantList& values) const;

@@ -135,4 +135,28 @@ TEST_F(Navigation, EmptyTableIsBofAndEofAndEditStartsAnInsert)
     EXPECT_EQ(t->State(), TDataSetState::Insert);
 }
 
+// An empty text another program stored reads as null: such a row keeps its order values as
+// stored, where the others take them from the values read. Walks in blocks start each block
+// after (before) a row of either kind.
+TEST(NavigationStoredKeys, WalksAcrossBlocksWhetherAnOrderValueIsReadOrKeptAsStored)
+{
+    DatabaseDir dir;
+    std::vector<QVariantList> rows;
+    for (int i = 0; i < 600; ++i)
+        rows.push_back({i % 3 == 0 ? "A" : i % 3 == 1 ? "B" : "C", QStringLiteral("L%1").arg(i, 3, 10, QChar('0'))});
+    CreateTable(dir.Path(), "Loturi.DB", {{"Grupa", TFieldType::String, 8}, {"Lot", TFieldType::String, 8}},
+                {{"", "Grupa;Lot", TIndexOption::Primary | TIndexOption::Unique}}, rows);
+    RawRows(dir.Path(), "UPDATE Loturi SET Grupa = '' WHERE Grupa = 'B'");
+    QStringList expected; // the empty group first, then A, then C
+    for (int first : {1, 0, 2})
+        for (int i = first; i < 600; i += 3)
+            expected << QStringLiteral("L%1").arg(i, 3, 10, QChar('0'));
+    auto t = OpenTable(dir.Path(), "Loturi.DB");
+    EXPECT_EQ(Column(*t, "Lot"), expected);
+    QStringList backward;
+    for (t->Last(); !t->Bof(); t->Prior())
+        backward.prepend(t->FieldByName("Lot")->AsString());
+    EXPECT_EQ(backward, expected);
+}
+
 } // namespace

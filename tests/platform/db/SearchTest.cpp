@@ -131,6 +131,28 @@ TEST_F(Search, FindKeyUnderLocksGivesTheKeysFirstRecordAsStoredNow)
     EXPECT_EQ(t->FieldByName("Cod")->AsString(), "P2");
 }
 
+// The first record matching a search is not always the answer: a null searched for and a
+// value searched for on the same field, and a filter refusing the first match.
+TEST_F(Search, FindKeyForNullOrAValueAndLocatePastAFilteredMatch)
+{
+    auto t = OpenTable(dir.Path(), "CATALOG.DB", "Denumire");
+    t->AppendRecord({"LAB", "P9", QVariant()});
+    struct Case {
+        QVariant name;
+        const char* code;
+    } cases[] = {{QVariant(), "P9"}, {"Unt", "P3"}, {QVariant(), "P9"}, {"Apa", "P4"}};
+    for (const Case& c : cases) {
+        ASSERT_TRUE(t->FindKey({c.name})) << c.code;
+        EXPECT_EQ(t->FieldByName("Cod")->AsString(), c.code);
+    }
+    t->SetIndexFieldNames("Grupa;Cod");
+    t->OnFilterRecord = [](TDataSet* ds, bool& accept) { accept = ds->FieldByName("Cod")->AsString() != "P1"; };
+    t->SetFiltered(true);
+    ASSERT_TRUE(t->Locate("Grupa", {"LA"}));
+    EXPECT_EQ(t->FieldByName("Cod")->AsString(), "P3");
+    EXPECT_FALSE(t->Locate("Cod", {"P1"}));
+}
+
 TEST(SearchLongKey, FindKeyReachesTheFirstRecordBeforeThoseRead)
 {
     DatabaseDir dir;
