@@ -154,29 +154,24 @@ TEST(ParadoxImport, BringsTheCompanyOverWithItsSettingsFile)
     EXPECT_EQ(heard.back().Done, 5);
 }
 
-// The company is written through a rollback journal and unmapped; afterwards the
-// connection others share reads and writes as any company's does: through the log (so
-// that one user writing does not stop the others reading) and the mapped file, also after
-// an import that was refused.
+// The company is written through a rollback journal and unmapped; afterwards the file
+// keeps its log (so that one user writing does not stop the others reading) and a
+// connection held meanwhile, as the pool shares it, reads through the mapping again.
 TEST(ParadoxImport, TheCompanyIsLeftWithItsLogAndMappedFile)
 {
     testsupport::TempDir source;
     testsupport::DatabaseDir target;
-    if (fw::Connection::Open(target.Path(), fw::TOpenMode::CreateMissing)->Engine() != fw::TEngine::SQLite)
+    const auto held = fw::Connection::Open(target.Path(), fw::TOpenMode::CreateMissing);
+    if (held->Engine() != fw::TEngine::SQLite)
         GTEST_SKIP() << "the log and the mapping are SQLite's";
     MakeSource(source.Path());
-    ASSERT_TRUE(WriteTable(QDir(source.Path()).filePath(QStringLiteral("GEST.DB")), {Alpha("Cod", 4)}, 1250, 2,
-                           [](qint64) { return TRow{QByteArray("01")}; }));
-    const auto settings = [&] {
-        return RawTexts(target.Path(), QStringLiteral("PRAGMA journal_mode")) + RawTexts(target.Path(), QStringLiteral("PRAGMA mmap_size"));
-    };
-    const QStringList expected{QStringLiteral("wal"), QStringLiteral("1073741824")};
+    // The mapping the connection is given when it opens, whatever size that is.
+    const QStringList mapped = RawTexts(target.Path(), QStringLiteral("PRAGMA mmap_size"));
+    ASSERT_NE(mapped, QStringList{QStringLiteral("0")});
 
-    EXPECT_EQ(Problems([&] { ImportParadoxCompany(source.Path(), target.Path()); }).size(), 1);
-    EXPECT_EQ(settings(), expected);
-    QFile::remove(QDir(source.Path()).filePath(QStringLiteral("GEST.DB")));
     ImportParadoxCompany(source.Path(), target.Path());
-    EXPECT_EQ(settings(), expected);
+    EXPECT_EQ(RawTexts(target.Path(), QStringLiteral("PRAGMA journal_mode")) + RawTexts(target.Path(), QStringLiteral("PRAGMA mmap_size")),
+              QStringList{QStringLiteral("wal")} + mapped);
 }
 
 TEST(ParadoxImport, RefusesValuesItCannotKeepAndWritesNothing)
