@@ -189,6 +189,46 @@ QString DuplicateKey(const QString& directory, const TTablePlan& t, int codePage
     return msg::KeyViolationIn(t.File, engineText);
 }
 
+// How SQLite writes a new company, for as long as it is written: a rollback journal, the
+// engine's log again once the company is in. The journal keeps only pages the file held
+// when the transaction began, and a new file holds next to none, so the rows are written
+// once, where the log takes every page and copies it into the file again at the commit.
+// A run stopped on the way leaves a journal that empties the file at its next opening,
+// which is what the target accepts from an earlier run. The file is read through the
+// engine's own pages meanwhile, not mapped: mapped, every page the indexes and the check
+// read back would count in the process's memory (a million rows took it from about 110
+// to 250 MiB).
+class TWritingSettings final {
+public:
+    explicit TWritingSettings(fw::Connection& conn) : conn_(conn), sqlite_(conn.Engine() == fw::TEngine::SQLite)
+    {
+        if (!sqlite_)
+            return;
+        conn_.ForEachRow(QStringLiteral("PRAGMA mmap_size"), {}, [&](const fw::NativeRow& r) { mapped_ = r.Int(0); });
+        conn_.Exec(QStringLiteral("PRAGMA mmap_size=0"));
+        conn_.Exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
+    }
+    // Once the transaction is over, committed or not.
+    ~TWritingSettings()
+    {
+        if (!sqlite_)
+            return;
+        try {
+            conn_.Exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+            conn_.Exec(QStringLiteral("PRAGMA mmap_size=%1").arg(mapped_));
+        } catch (const fw::Exception&) {
+            // What was written is whole either way; whoever opens the company next puts the log back.
+        }
+    }
+    TWritingSettings(const TWritingSettings&) = delete;
+    TWritingSettings& operator=(const TWritingSettings&) = delete;
+
+private:
+    fw::Connection& conn_;
+    bool sqlite_;
+    qint64 mapped_ = 0;
+};
+
 class TWriter final {
 public:
     TWriter(TImportPlan& plan, QString target, int codePage, const TImportProgressFn& progress)
@@ -380,6 +420,7 @@ TImportReport TWriter::Run(const TTarget& target)
             throw fw::EInOutError(msg::SettingsNotWritten(Shown(target.Settings())));
         report.SettingsCopied = true;
     }
+    const TWritingSettings settings(*conn);
     fw::TTransaction writing(conn);
     clock_.start();
     for (TTablePlan& t : plan_.Tables) {

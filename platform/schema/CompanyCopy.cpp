@@ -53,6 +53,16 @@ TRowBatch::TRowBatch(Connection& to, const QString& table, const QStringList& co
     }
     head_ = QStringLiteral("INSERT INTO %1 (%2) VALUES ").arg(to.Quote(table), quoted.join(QStringLiteral(", ")));
     row_ = QLatin1Char('(') + marks.join(QStringLiteral(", ")) + QLatin1Char(')');
+    full_ = Statement(kRowsPerStatement);
+    values_.reserve(qsizetype(kRowsPerStatement) * columns.size());
+}
+
+QString TRowBatch::Statement(int rows) const
+{
+    QStringList all;
+    for (int i = 0; i < rows; ++i)
+        all << row_;
+    return head_ + all.join(QStringLiteral(", "));
 }
 
 void TRowBatch::Add(QVariantList&& values)
@@ -66,10 +76,7 @@ void TRowBatch::Flush()
 {
     if (rows_ == 0)
         return;
-    QStringList all;
-    for (int i = 0; i < rows_; ++i)
-        all << row_;
-    to_.ForEachRow(head_ + all.join(QStringLiteral(", ")), values_, {});
+    to_.ForEachRow(rows_ == kRowsPerStatement ? full_ : Statement(rows_), values_, {});
     values_.clear();
     rows_ = 0;
 }

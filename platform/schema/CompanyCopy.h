@@ -28,8 +28,12 @@ public:
     void Flush();
 
 private:
+    QString Statement(int rows) const;
+
     Connection& to_;
     QString head_, row_;
+    // The text of a whole statement, made once: a large table sends thousands of them.
+    QString full_;
     QVariantList values_;
     int rows_ = 0;
 };

@@ -154,6 +154,26 @@ TEST(ParadoxImport, BringsTheCompanyOverWithItsSettingsFile)
     EXPECT_EQ(heard.back().Done, 5);
 }
 
+// The company is written through a rollback journal and unmapped; afterwards the file
+// keeps its log (so that one user writing does not stop the others reading) and a
+// connection held meanwhile, as the pool shares it, reads through the mapping again.
+TEST(ParadoxImport, TheCompanyIsLeftWithItsLogAndMappedFile)
+{
+    testsupport::TempDir source;
+    testsupport::DatabaseDir target;
+    const auto held = fw::Connection::Open(target.Path(), fw::TOpenMode::CreateMissing);
+    if (held->Engine() != fw::TEngine::SQLite)
+        GTEST_SKIP() << "the log and the mapping are SQLite's";
+    MakeSource(source.Path());
+    // The mapping the connection is given when it opens, whatever size that is.
+    const QStringList mapped = RawTexts(target.Path(), QStringLiteral("PRAGMA mmap_size"));
+    ASSERT_NE(mapped, QStringList{QStringLiteral("0")});
+
+    ImportParadoxCompany(source.Path(), target.Path());
+    EXPECT_EQ(RawTexts(target.Path(), QStringLiteral("PRAGMA journal_mode")) + RawTexts(target.Path(), QStringLiteral("PRAGMA mmap_size")),
+              QStringList{QStringLiteral("wal")} + mapped);
+}
+
 TEST(ParadoxImport, RefusesValuesItCannotKeepAndWritesNothing)
 {
     testsupport::TempDir source;
