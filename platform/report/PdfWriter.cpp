@@ -7,6 +7,7 @@
 #include <QPainter>
 
 #include <charconv>
+#include <cmath>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -22,31 +23,37 @@ constexpr double kPointsPerMm = 72.0 / 25.4;
 // The thinnest rule, as the other devices draw it: one dot at 600 dpi.
 constexpr double kThinnestPoints = 72.0 / 600;
 
-// A number as a PDF reads it: at most three decimals, no trailing zeros.
-void AppendNumber(std::string& out, double value)
-{
-    char buffer[40];
-    auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 3);
-    if (error != std::errc()) {
-        out += "0 ";
-        return;
-    }
-    while (end[-1] == '0')
-        --end;
-    if (end[-1] == '.')
-        --end;
-    if (end - buffer == 2 && buffer[0] == '-' && buffer[1] == '0')
-        out += "0";
-    else
-        out.append(buffer, end);
-    out += ' ';
-}
-
 void AppendInt(std::string& out, long long value)
 {
     char buffer[24];
     const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
     out.append(buffer, error == std::errc() ? end : buffer);
+}
+
+// A number as a PDF reads it: at most three decimals, no trailing zeros. Counted in
+// thousandths as a whole number: a page holds thousands of coordinates, and formatting a
+// double to a precision cost a quarter of the writer's time.
+void AppendNumber(std::string& out, double value)
+{
+    const double thousandths = std::round(value * 1000);
+    if (!(std::abs(thousandths) < 1e15)) {
+        out += "0 ";
+        return;
+    }
+    long long scaled = static_cast<long long>(thousandths);
+    if (scaled < 0) {
+        out += '-';
+        scaled = -scaled;
+    }
+    AppendInt(out, scaled / 1000);
+    if (int fraction = int(scaled % 1000); fraction != 0) {
+        char digits[4] = {'.', char('0' + fraction / 100), char('0' + fraction / 10 % 10), char('0' + fraction % 10)};
+        int length = 4;
+        while (digits[length - 1] == '0')
+            --length;
+        out.append(digits, size_t(length));
+    }
+    out += ' ';
 }
 
 void AppendHex16(std::string& out, unsigned value)
@@ -55,6 +62,29 @@ void AppendHex16(std::string& out, unsigned value)
     const char digits[4] = {kDigits[(value >> 12) & 15], kDigits[(value >> 8) & 15], kDigits[(value >> 4) & 15],
                             kDigits[value & 15]};
     out.append(digits, 4);
+}
+
+// A byte of a glyph code in a literal string: half the bytes of the same code in hex, which
+// the compressor then does not have to go through. A reader would take an unescaped line end
+// for a newline, and the parentheses and backslash for the string's syntax.
+void AppendCodeByte(std::string& out, char byte)
+{
+    switch (byte) {
+    case '(':
+    case ')':
+    case '\\':
+        out += '\\';
+        out += byte;
+        break;
+    case '\r':
+        out += "\\r";
+        break;
+    case '\n':
+        out += "\\n";
+        break;
+    default:
+        out += byte;
+    }
 }
 
 // A character as UTF-16 in hex (two units for one outside the basic plane).
@@ -102,7 +132,7 @@ public:
         std::string head = "<<";
         head += dictionary;
         if (data.size() > 64) {
-            const QByteArray packed = qCompress(reinterpret_cast<const uchar*>(data.data()), int(data.size()), 6);
+            const QByteArray packed = qCompress(reinterpret_cast<const uchar*>(data.data()), int(data.size()), 1);
             // qCompress puts the length before zlib's own stream.
             const QByteArrayView zlib = QByteArrayView(packed).sliced(4);
             head += " /Filter /FlateDecode /Length ";
@@ -330,10 +360,12 @@ private:
             out += "1 0 0 1 ";
             AppendNumber(out, x);
             AppendNumber(out, height - baseline);
-            out += "Tm <";
-            for (const quint16 glyph : glyphs)
-                AppendHex16(out, glyph);
-            out += "> Tj\n";
+            out += "Tm (";
+            for (const quint16 glyph : glyphs) {
+                AppendCodeByte(out, char(glyph >> 8));
+                AppendCodeByte(out, char(glyph & 0xFF));
+            }
+            out += ") Tj\n";
         }
         out += "ET\n";
         return true;

@@ -275,6 +275,14 @@ void TReportGenerator::StartPage()
 {
     doc_.Pages.emplace_back();
     TReportPage& page = Page();
+    // Pages of a report look alike: room for as much as the page before saves growing the
+    // lists step by step on every page.
+    if (doc_.Pages.size() > 1) {
+        const TReportPage& before = doc_.Pages[doc_.Pages.size() - 2];
+        page.Texts.reserve(before.Texts.size());
+        page.Lines.reserve(before.Lines.size());
+        page.Rects.reserve(before.Rects.size());
+    }
     page.Number = int(doc_.Pages.size());
     page.Size = r_.PageSizeMm();
     r_.pageNumber_ = page.Number;

@@ -7,6 +7,7 @@
 
 #include <QImage>
 #include <QProcess>
+#include <QRawFont>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
@@ -217,4 +218,35 @@ TEST(PdfWriter, APictureIsOneImageOverItsBoxAndADocumentWithoutIsAsBefore)
     const QImage screen(temp.File("screen.png"));
     for (const auto& [x, y] : {std::pair{110.0, 210.0}, {110.0, 240.0}, {110.0, 255.0}, {165.0, 225.0}})
         EXPECT_EQ(screen.pixel(int(x / 25.4 * 50), int(y / 25.4 * 50)), at(x, y)) << x << " " << y;
+}
+
+// Every letter of the Latin tables comes back out of the file as it went in, also where a
+// glyph's code holds the bytes a string must escape (a parenthesis, the backslash, a line end).
+TEST(PdfWriter, EveryLatinLetterComesBackOut)
+{
+    if (!reporttest::HavePdfToText())
+        GTEST_SKIP() << "pdftotext is not installed";
+    const TPageFont font{"Arial", 10};
+    const QRawFont raw = QRawFont::fromFont(PageQFont(font));
+    QString letters;
+    bool escaped = false;
+    for (char16_t c = 0x21; c < 0x250; ++c) {
+        const QChar ch(c);
+        if (!ch.isLetterOrNumber() || !raw.supportsCharacter(ch))
+            continue;
+        letters += ch;
+        quint32 glyph = 0;
+        int count = 1;
+        if (raw.glyphIndexesForChars(&ch, 1, &glyph, &count))
+            escaped = escaped || QByteArray("()\\\r\n").contains(char(glyph & 0xFF)) || QByteArray("()\\\r\n").contains(char(glyph >> 8));
+    }
+    ASSERT_TRUE(escaped) << "no glyph code here needs escaping; the test proves nothing";
+    testsupport::TempDir temp;
+    const QString pdf = temp.File("litere.pdf");
+    std::vector<TPageText> lines;
+    for (qsizetype at = 0, row = 0; at < letters.size(); at += 40, ++row)
+        lines.push_back(Text(letters.mid(at, 40), QRectF(10, 10 + row * 8, 190, 8), TReportAlignment::Left));
+    ASSERT_TRUE(ExportPdf(OnePage(std::move(lines)), pdf));
+    const QString text = reporttest::PdfText(pdf).remove(QRegularExpression(R"(\s)"));
+    EXPECT_EQ(text, letters);
 }
