@@ -170,6 +170,7 @@ void TReportGenerator::AddShape(TOutput& out, const TReportShape* shape, double 
 
 bool TReportGenerator::Evaluate(TReportBand* band, TOutput& out)
 {
+    out.Clear();
     if (!Present(band))
         return false;
     bool print = true;
@@ -181,7 +182,8 @@ bool TReportGenerator::Evaluate(TReportBand* band, TOutput& out)
     out.Page = r_.pageNumber_;
     const double bandWidth = r_.ContentWidth();
     double bottom = band->Height;
-    std::vector<std::pair<const TReportShape*, double>> shapes; // placed once the height is known
+    auto& shapes = shapes_; // placed once the height is known
+    shapes.clear();
     for (int i = 0; i < band->ElementCount(); ++i) {
         TReportElement* element = band->Elements(i);
         if (!element->Enabled)
@@ -293,7 +295,7 @@ void TReportGenerator::StartPage()
     if (Present(r_.PageFooter()))
         bodyBottom_ -= DesignHeight(r_.PageFooter());
     if (page.Number > 1 || r_.PageHeaderOnFirstPage) {
-        TOutput out;
+        TOutput& out = pageBand_;
         if (Evaluate(r_.PageHeader(), out)) {
             Place(out, y_);
             y_ += out.Height;
@@ -306,7 +308,7 @@ void TReportGenerator::FinishPage(bool last)
 {
     if (last && !r_.PageFooterOnLastPage)
         return;
-    TOutput out;
+    TOutput& out = pageBand_;
     if (Evaluate(r_.PageFooter(), out))
         Place(out, Page().Size.height() - r_.Margins.bottom() - out.Height);
 }
@@ -409,7 +411,7 @@ TReportGenerator::TOutput TReportGenerator::SplitOff(TOutput& out, double cut)
 
 void TReportGenerator::PrintBand(TReportBand* band)
 {
-    TOutput out;
+    TOutput& out = band_;
     if (!Evaluate(band, out))
         return;
     // A band that would fit on an empty page starts on the next one rather than being split.

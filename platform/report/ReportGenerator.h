@@ -30,6 +30,19 @@ private:
         std::vector<TPagePicture> Pictures;
         std::vector<std::pair<size_t, const TReportSystemData*>> PageNumbers;
         std::vector<TReportSum*> Sums;
+
+        // Empty again, keeping the room of its lists for the next band.
+        void Clear()
+        {
+            Height = 0;
+            Page = 0;
+            Texts.clear();
+            Lines.clear();
+            Rects.clear();
+            Pictures.clear();
+            PageNumbers.clear();
+            Sums.clear();
+        }
     };
 
     bool Present(TReportBand* band) const { return band->Enabled && !band->IsEmpty(); }
@@ -63,6 +76,12 @@ private:
     bool pageHasBody_ = false;
     std::vector<TReportSum*> sums_;
     std::map<std::tuple<double, bool, bool>, double> lineHeights_;
+    // The bands being evaluated, reused from band to band: a report evaluates tens of
+    // thousands, and new lists for each were a good part of its time. The page's header and
+    // footer have one of their own, as they are evaluated while a body band waits to be placed.
+    TOutput band_;
+    TOutput pageBand_;
+    std::vector<std::pair<const TReportShape*, double>> shapes_;
 };
 
 } // namespace fw
