@@ -207,32 +207,45 @@ public:
 
     bool Write(const TReportDocument& document)
     {
-        const int catalog = objects_.Reserve();
-        const int pages = objects_.Reserve();
-        const int resources = objects_.Reserve();
-        std::vector<int> kids;
-        std::string content;
-        for (const TReportPage& page : document.Pages) {
-            content.clear();
-            if (!Content(page, content))
+        for (const TReportPage& page : document.Pages)
+            if (!AddPage(page))
                 return false;
-            const int pageObject = objects_.Reserve();
-            const int contents = objects_.Reserve();
-            objects_.Stream(contents, {}, QByteArrayView(content.data(), qsizetype(content.size())));
-            std::string body = "<< /Type /Page /Parent ";
-            AppendInt(body, pages);
-            body += " 0 R /MediaBox [0 0 ";
-            AppendNumber(body, page.Size.width() * kPointsPerMm);
-            AppendNumber(body, page.Size.height() * kPointsPerMm);
-            body += "] /Resources ";
-            AppendInt(body, resources);
-            body += " 0 R /Contents ";
-            AppendInt(body, contents);
-            body += " 0 R >>";
-            objects_.Object(pageObject, body);
-            kids.push_back(pageObject);
-        }
+        return Finish(document.Title);
+    }
 
+    bool AddPage(const TReportPage& page)
+    {
+        if (kids_.empty()) {
+            catalog_ = objects_.Reserve();
+            pages_ = objects_.Reserve();
+            resources_ = objects_.Reserve();
+        }
+        content_.clear();
+        if (!Content(page, content_))
+            return false;
+        const int pageObject = objects_.Reserve();
+        const int contents = objects_.Reserve();
+        objects_.Stream(contents, {}, QByteArrayView(content_.data(), qsizetype(content_.size())));
+        std::string body = "<< /Type /Page /Parent ";
+        AppendInt(body, pages_);
+        body += " 0 R /MediaBox [0 0 ";
+        AppendNumber(body, page.Size.width() * kPointsPerMm);
+        AppendNumber(body, page.Size.height() * kPointsPerMm);
+        body += "] /Resources ";
+        AppendInt(body, resources_);
+        body += " 0 R /Contents ";
+        AppendInt(body, contents);
+        body += " 0 R >>";
+        objects_.Object(pageObject, body);
+        kids_.push_back(pageObject);
+        return true;
+    }
+
+    // After the last page: the fonts, the page tree and the file's end.
+    bool Finish(const QString& title)
+    {
+        if (kids_.empty())
+            return false;
         std::string fontList;
         for (const auto& font : fonts_) {
             WriteFont(*font);
@@ -248,24 +261,24 @@ public:
             imageList += " 0 R ";
         }
         if (imageList.empty())
-            objects_.Object(resources, "<< /ProcSet [/PDF /Text] /Font << " + fontList + ">> >>");
+            objects_.Object(resources_, "<< /ProcSet [/PDF /Text] /Font << " + fontList + ">> >>");
         else
-            objects_.Object(resources, "<< /ProcSet [/PDF /Text /ImageC] /Font << " + fontList + ">> /XObject << "
-                                           + imageList + ">> >>");
+            objects_.Object(resources_, "<< /ProcSet [/PDF /Text /ImageC] /Font << " + fontList + ">> /XObject << "
+                                            + imageList + ">> >>");
         std::string kidList;
-        for (const int kid : kids) {
+        for (const int kid : kids_) {
             AppendInt(kidList, kid);
             kidList += " 0 R ";
         }
         std::string tree = "<< /Type /Pages /Kids [" + kidList + "] /Count ";
-        AppendInt(tree, qint64(kids.size()));
-        objects_.Object(pages, tree + " >>");
+        AppendInt(tree, qint64(kids_.size()));
+        objects_.Object(pages_, tree + " >>");
         std::string root = "<< /Type /Catalog /Pages ";
-        AppendInt(root, pages);
-        objects_.Object(catalog, root + " 0 R >>");
+        AppendInt(root, pages_);
+        objects_.Object(catalog_, root + " 0 R >>");
         const int info = objects_.Reserve();
-        objects_.Object(info, "<< /Title " + TextString(document.Title) + " /Creator " + TextString("Corvanel") + " >>");
-        objects_.Finish(catalog, info);
+        objects_.Object(info, "<< /Title " + TextString(title) + " /Creator " + TextString("Corvanel") + " >>");
+        objects_.Finish(catalog_, info);
         return true;
     }
 
@@ -529,6 +542,11 @@ private:
     };
 
     TPdfObjects objects_;
+    int catalog_ = 0;
+    int pages_ = 0;
+    int resources_ = 0;
+    std::vector<int> kids_;
+    std::string content_; // the page's drawing, its room kept from page to page
     std::vector<std::unique_ptr<TDocumentFont>> fonts_;
     std::map<qint64, TDocumentImage> images_; // by QImage::cacheKey
     std::map<std::tuple<QString, bool, bool, bool>, TDocumentFont*> byPageFont_;
@@ -544,5 +562,15 @@ bool WritePdf(const TReportDocument& document, QIODevice& device)
     TPdfDocumentWriter writer(device);
     return writer.Write(document);
 }
+
+struct TPdfPageWriter::TImpl {
+    explicit TImpl(QIODevice& device) : Writer(device) {}
+    TPdfDocumentWriter Writer;
+};
+
+TPdfPageWriter::TPdfPageWriter(QIODevice& device) : impl_(std::make_unique<TImpl>(device)) {}
+TPdfPageWriter::~TPdfPageWriter() = default;
+bool TPdfPageWriter::AddPage(const TReportPage& page) { return impl_->Writer.AddPage(page); }
+bool TPdfPageWriter::Finish(const QString& title) { return impl_->Writer.Finish(title); }
 
 } // namespace fw

@@ -273,9 +273,34 @@ void TReportGenerator::Place(TOutput& out, double top)
         sum->Reset();
 }
 
+// A finished page to whoever writes pages as they come; only its number and size stay.
+void TReportGenerator::HandOver(TReportPage& page)
+{
+    if (!pageDone_)
+        return;
+    if (!pageDone_(page)) {
+        pageDone_ = nullptr;
+        return;
+    }
+    // Its lists kept for the next page to fill, which is much like it.
+    TReportPage next;
+    next.Texts.swap(page.Texts);
+    next.Lines.swap(page.Lines);
+    next.Rects.swap(page.Rects);
+    next.Texts.clear();
+    next.Lines.clear();
+    next.Rects.clear();
+    page.Fills.clear();
+    page.Pictures.clear();
+    spare_ = std::move(next);
+}
+
 void TReportGenerator::StartPage()
 {
-    doc_.Pages.emplace_back();
+    if (!doc_.Pages.empty())
+        HandOver(Page());
+    doc_.Pages.emplace_back(std::move(spare_));
+    spare_ = TReportPage();
     TReportPage& page = Page();
     // Pages of a report look alike: room for as much as the page before saves growing the
     // lists step by step on every page.
@@ -523,9 +548,15 @@ TReportDocument TReportGenerator::Run()
     }
     PrintBand(r_.Summary());
     FinishPage(true);
+    HandOver(Page());
     return std::move(doc_);
 }
 
 TReportDocument TReport::Generate() { return TReportGenerator(*this).Run(); }
+
+TReportDocument TReport::Generate(const std::function<bool(const TReportPage&)>& pageDone)
+{
+    return TReportGenerator(*this, pageDone).Run();
+}
 
 } // namespace fw

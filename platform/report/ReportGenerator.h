@@ -4,6 +4,7 @@
 
 #include "platform/report/Report.h"
 
+#include <functional>
 #include <map>
 #include <tuple>
 #include <utility>
@@ -16,7 +17,10 @@ namespace fw {
 // page when it fits, else on a new one.
 class TReportGenerator {
 public:
-    explicit TReportGenerator(TReport& report) : r_(report) {}
+    explicit TReportGenerator(TReport& report, std::function<bool(const TReportPage&)> pageDone = {})
+        : r_(report), pageDone_(std::move(pageDone))
+    {
+    }
     TReportDocument Run();
 
 private:
@@ -67,8 +71,10 @@ private:
     void CollectSums(TReportBand* band);
 
     TReportPage& Page() { return doc_.Pages.back(); }
+    void HandOver(TReportPage& page);
 
     TReport& r_;
+    std::function<bool(const TReportPage&)> pageDone_;
     TReportDocument doc_;
     double y_ = 0;
     double bodyTop_ = 0; // below the page header
@@ -82,6 +88,8 @@ private:
     TOutput band_;
     TOutput pageBand_;
     std::vector<std::pair<const TReportShape*, double>> shapes_;
+    TReportPage spare_; // the lists of the page handed over last, for the next one
+
 };
 
 } // namespace fw

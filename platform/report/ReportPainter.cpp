@@ -3,6 +3,7 @@
 #include "platform/core/Exceptions.h"
 #include "platform/db/OutputFile.h"
 #include "platform/report/PdfWriter.h"
+#include "platform/report/Report.h"
 
 #include <QDir>
 #include <QFile>
@@ -216,6 +217,31 @@ void paintPage(QPainter& painter, const TReportPage& page, const TPaintOptions& 
     painter.restore();
 }
 
+namespace {
+
+// A font the document's own writer cannot embed: Qt's writer draws what the system draws
+// for it (another face for a missing character, a slanted or emboldened one).
+void PaintPdf(const TReportDocument& document, const QString& fileName)
+{
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        CannotWrite(fileName);
+    QPdfWriter writer(&file);
+    writer.setResolution(600);
+    writer.setTitle(document.Title);
+    writer.setCreator(QStringLiteral("Corvanel"));
+    writer.setPageLayout(document.Layout());
+    QPainter painter;
+    if (!painter.begin(&writer))
+        CannotWrite(fileName);
+    PaintPages(painter, writer, document, 0, document.PageCount() - 1, 1);
+    painter.end();
+    if (!file.commit())
+        CannotWrite(fileName);
+}
+
+} // namespace
+
 bool ExportPdf(const TReportDocument& document, const QString& fileName)
 {
     CheckOutputFile(fileName);
@@ -233,23 +259,32 @@ bool ExportPdf(const TReportDocument& document, const QString& fileName)
             return true;
         }
     }
-    // A font the document's own writer cannot embed: Qt's writer draws what the system
-    // draws for it (another face for a missing character, a slanted or emboldened one).
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        CannotWrite(fileName);
-    QPdfWriter writer(&file);
-    writer.setResolution(600);
-    writer.setTitle(document.Title);
-    writer.setCreator(QStringLiteral("Corvanel"));
-    writer.setPageLayout(document.Layout());
-    QPainter painter;
-    if (!painter.begin(&writer))
-        CannotWrite(fileName);
-    PaintPages(painter, writer, document, 0, document.PageCount() - 1, 1);
-    painter.end();
-    if (!file.commit())
-        CannotWrite(fileName);
+    PaintPdf(document, fileName);
+    return true;
+}
+
+bool ExportPdf(TReport& report, const QString& fileName)
+{
+    CheckOutputFile(fileName);
+    {
+        // Each page written as soon as it is laid out, and let go.
+        QSaveFile file(fileName);
+        if (!file.open(QIODevice::WriteOnly))
+            CannotWrite(fileName);
+        TPdfPageWriter writer(file);
+        bool written = true;
+        const TReportDocument document =
+            report.Generate([&](const TReportPage& page) { return written = writer.AddPage(page); });
+        if (document.Pages.empty())
+            return false; // the temporary file goes, nothing was written
+        if (written && writer.Finish(document.Title)) {
+            if (!file.commit())
+                CannotWrite(fileName);
+            return true;
+        }
+    }
+    // The pages handed over before the writer gave up are gone: made again, whole.
+    PaintPdf(report.Generate(), fileName);
     return true;
 }
 

@@ -2,6 +2,8 @@
 // shows, and a character the report's font lacks.
 #include "ReportTestSupport.h"
 
+#include "platform/report/Report.h"
+#include "platform/report/ReportData.h"
 #include "platform/report/ReportPainter.h"
 #include "support/TempDir.h"
 
@@ -249,4 +251,43 @@ TEST(PdfWriter, EveryLatinLetterComesBackOut)
     ASSERT_TRUE(ExportPdf(OnePage(std::move(lines)), pdf));
     const QString text = reporttest::PdfText(pdf).remove(QRegularExpression(R"(\s)"));
     EXPECT_EQ(text, letters);
+}
+
+// A report written page by page as it is laid out reads as the same report laid out whole
+// and then written, also when a character its font lacks, on a late page, sends the pages
+// already written back to be drawn again by the system's writer.
+TEST(PdfWriter, AReportWrittenPageByPageReadsAsWrittenWhole)
+{
+    if (!reporttest::HavePdfToText())
+        GTEST_SKIP() << "pdftotext is not installed";
+    struct Case {
+        const char* name;
+        QString last;
+    };
+    const Case cases[] = {
+        {"every character in the font", QStringLiteral("Rand 200")},
+        {"a character the font lacks on the last page", QStringLiteral("Rand 200 ✓")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TMemoryReportData rows({"V"});
+        for (int i = 1; i < 200; ++i)
+            rows.AddRow({QStringLiteral("Rand %1").arg(i)});
+        rows.AddRow({c.last});
+        TReport report;
+        report.SetData(&rows);
+        report.Detail()->AddDataText("V", 0, 0);
+        report.PageFooter()->AddSystemData(TSystemDataKind::PageNumber, 0, 0, 40)->Prefix = QStringLiteral("Pagina ");
+        testsupport::TempDir temp;
+        const QString whole = temp.File("intreg.pdf");
+        const QString paged = temp.File("pe-pagini.pdf");
+        ASSERT_TRUE(ExportPdf(report.Generate(), whole));
+        ASSERT_TRUE(report.ExportPdf(paged));
+        const QString text = reporttest::PdfText(paged);
+        EXPECT_EQ(text, reporttest::PdfText(whole));
+        EXPECT_GE(reporttest::PdfPageCount(text), 3);
+        EXPECT_TRUE(text.contains(QStringLiteral("Rand 1\n")));
+        EXPECT_TRUE(text.contains(c.last));
+        EXPECT_TRUE(text.contains(QStringLiteral("Pagina %1").arg(reporttest::PdfPageCount(text))));
+    }
 }
