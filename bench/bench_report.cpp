@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QDate>
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -37,7 +38,8 @@ const QDate kFirstDay(2025, 1, 1);
 
 QTemporaryDir* g_dir = nullptr;
 // Where the reports are written: outside the company, whose files are never written over.
-QTemporaryDir* g_out = nullptr;
+// CORVANEL_BENCH_OUT names a folder to keep them in, to compare two builds' output.
+QDir g_out;
 
 using bench::Exec;
 using bench::InsertRows;
@@ -164,14 +166,14 @@ void Report_Generate(benchmark::State& state)
     state.counters["pages"] = pages;
 }
 
-// The whole report written to a PDF file.
+// The whole report written to a PDF file, as the program writes it.
 void Report_ToPdf(benchmark::State& state)
 {
     TCompany company;
-    const QString file = g_out->filePath("trasabilitate.pdf");
+    const QString file = g_out.filePath("trasabilitate.pdf");
     for (auto _ : state) {
         auto form = OpenYear(company);
-        ExportPdf(form->Report->Generate(), file);
+        form->Report->ExportPdf(file);
     }
     state.counters["MB"] = double(QFileInfo(file).size()) / 1e6;
 }
@@ -182,7 +184,7 @@ void Report_PdfWriterAlone(benchmark::State& state)
 {
     TCompany company;
     const TReportDocument document = OpenYear(company)->Report->Generate();
-    const QString file = g_out->filePath("writer.pdf");
+    const QString file = g_out.filePath("writer.pdf");
     for (auto _ : state)
         ExportPdf(document, file);
 }
@@ -194,7 +196,7 @@ void Report_PdfWriterWithoutTexts(benchmark::State& state)
     TReportDocument document = OpenYear(company)->Report->Generate();
     for (TReportPage& page : document.Pages)
         page.Texts.clear();
-    const QString file = g_out->filePath("writer.pdf");
+    const QString file = g_out.filePath("writer.pdf");
     for (auto _ : state)
         ExportPdf(document, file);
 }
@@ -208,7 +210,7 @@ void RunTool(benchmark::State& state, const QStringList& output)
                              + output;
     for (auto _ : state) {
         QProcess tool;
-        tool.setStandardOutputFile(g_out->filePath("trasabilitate.csv"));
+        tool.setStandardOutputFile(g_out.filePath("trasabilitate.csv"));
         tool.start(CORVANEL_FILE, args);
         if (!tool.waitForFinished(600000) || tool.exitCode() != 0)
             state.SkipWithError("corvanel failed");
@@ -218,10 +220,10 @@ void RunTool(benchmark::State& state, const QStringList& output)
 void Tool_TraceCsv(benchmark::State& state)
 {
     RunTool(state, {"--csv"});
-    state.counters["MB"] = double(QFileInfo(g_out->filePath("trasabilitate.csv")).size()) / 1e6;
+    state.counters["MB"] = double(QFileInfo(g_out.filePath("trasabilitate.csv")).size()) / 1e6;
 }
 
-void Tool_TracePdf(benchmark::State& state) { RunTool(state, {"--pdf", g_out->filePath("tool.pdf")}); }
+void Tool_TracePdf(benchmark::State& state) { RunTool(state, {"--pdf", g_out.filePath("tool.pdf")}); }
 
 BENCHMARK(Report_QueriesAlone)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(Report_Generate)->Unit(benchmark::kMillisecond)->Iterations(3);
@@ -238,7 +240,8 @@ int main(int argc, char** argv)
     QTemporaryDir dir;
     QTemporaryDir out;
     g_dir = &dir;
-    g_out = &out;
+    const QString kept = qEnvironmentVariable("CORVANEL_BENCH_OUT");
+    g_out.setPath(kept.isEmpty() ? out.path() : kept);
     return bench::RunBenchmarks(
         argc, argv,
         [&] {

@@ -170,18 +170,17 @@ int WritePdf(TProductionContext& context, const TSelection& selection, const QSt
     form.FromDate = selection.From;
     form.ToDate = selection.To;
     Open(*form.Data, selection);
-    fw::TReportDocument document;
     {
+        // Each page written as soon as it is laid out.
         TProgress progress(QStringLiteral("Trasabilitate"), form.Receipts->RecordCount());
         fw::TReportData* const data = form.Report->Data();
         TCountedRows rows(data, progress);
         form.Report->SetData(&rows);
-        document = form.Report->Generate();
+        const bool written = fw::ExportPdf(*form.Report, file);
         form.Report->SetData(data);
-        progress.Say(QStringLiteral("Trasabilitate: scriu %1 pagini").arg(document.PageCount()));
+        if (!written)
+            RefuseEmpty(QStringLiteral("raportul nu are nicio pagina, fisierul nu a fost scris"));
     }
-    if (!fw::ExportPdf(document, file))
-        RefuseEmpty(QStringLiteral("raportul nu are nicio pagina, fisierul nu a fost scris"));
     form.CloseData();
     return ExitDone;
 }

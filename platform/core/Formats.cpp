@@ -8,6 +8,7 @@
 #include <cfenv>
 #include <cmath>
 #include <utility>
+#include <vector>
 
 namespace fw {
 
@@ -205,7 +206,23 @@ QString RoundedDigits(double v, int decimals)
     return digits;
 }
 
-QString FormatSection(const QString& section, double value, const TFormatSettings& fs)
+// A section of a number mask, read once: what stands around the number and how many
+// digits it shows.
+struct TNumberSection {
+    bool Literal = false; // no placeholders: the section is its literal text (in Prefix)
+    QString Prefix;
+    QString Suffix;
+    bool Exponent = false;
+    QChar ExponentMark;
+    bool ExponentPlus = false;
+    int ExponentDigits = 0;
+    bool Grouping = false;
+    int MinInt = 0;
+    int MaxFrac = 0;
+    int MinFrac = 0;
+};
+
+TNumberSection ParseSection(const QString& section)
 {
     // Find the placeholder run and the literals around it.
     int first = -1, last = -1;
@@ -251,44 +268,57 @@ QString FormatSection(const QString& section, double value, const TFormatSetting
         }
         return out;
     };
-    if (first < 0)
-        return literal(section);
+    TNumberSection parsed;
+    if (first < 0) {
+        parsed.Literal = true;
+        parsed.Prefix = literal(section);
+        return parsed;
+    }
 
-    const QString prefix = literal(section.left(first));
-    const QString suffix = literal(section.mid(last + 1));
+    parsed.Prefix = literal(section.left(first));
+    parsed.Suffix = literal(section.mid(last + 1));
     const QString body = section.mid(first, last - first + 1);
 
-    // Compiled once: a pattern compiled on every call was most of the cost of a number.
     static const QRegularExpression exponent(QStringLiteral("[Ee][+-]"));
     const int expPos = int(body.indexOf(exponent));
     QString numPart = expPos >= 0 ? body.left(expPos) : body;
     const int dot = int(numPart.indexOf(QLatin1Char('.')));
     const QString intMask = dot >= 0 ? numPart.left(dot) : numPart;
     const QString fracMask = dot >= 0 ? numPart.mid(dot + 1) : QString();
-    const bool grouping = intMask.contains(QLatin1Char(','));
-    int minInt = 0;
+    parsed.Grouping = intMask.contains(QLatin1Char(','));
     {
         const int z = int(intMask.indexOf(QLatin1Char('0')));
         if (z >= 0)
             for (int i = z; i < intMask.size(); ++i)
                 if (intMask.at(i) == QLatin1Char('0') || intMask.at(i) == QLatin1Char('#'))
-                    ++minInt;
+                    ++parsed.MinInt;
     }
-    int maxFrac = 0, minFrac = 0;
     for (int i = 0; i < fracMask.size(); ++i) {
         const QChar c = fracMask.at(i);
         if (c == QLatin1Char('0') || c == QLatin1Char('#')) {
-            ++maxFrac;
+            ++parsed.MaxFrac;
             if (c == QLatin1Char('0'))
-                minFrac = maxFrac;
+                parsed.MinFrac = parsed.MaxFrac;
         }
     }
+    if (expPos >= 0) {
+        parsed.Exponent = true;
+        parsed.ExponentMark = body.at(expPos);
+        parsed.ExponentPlus = body.at(expPos + 1) == QLatin1Char('+');
+        parsed.ExponentDigits = int(body.size()) - expPos - 2;
+    }
+    return parsed;
+}
 
+QString FormatSection(const TNumberSection& section, double value, const TFormatSettings& fs)
+{
+    if (section.Literal)
+        return section.Prefix;
+    const int minInt = section.MinInt;
+    const int maxFrac = section.MaxFrac;
     double v = std::fabs(value);
     QString expText;
-    if (expPos >= 0) {
-        const bool plus = body.at(expPos + 1) == QLatin1Char('+');
-        const int expDigits = int(body.size()) - expPos - 2;
+    if (section.Exponent) {
         int exponent = 0;
         if (v != 0.0) {
             exponent = int(std::floor(std::log10(v))) - (std::max(minInt, 1) - 1);
@@ -300,8 +330,10 @@ QString FormatSection(const QString& section, double value, const TFormatSetting
                 ++exponent;
             }
         }
-        QString ed = QString::number(std::abs(exponent)).rightJustified(expDigits, QLatin1Char('0'));
-        expText = body.at(expPos) + QString(exponent < 0 ? QStringLiteral("-") : (plus ? QStringLiteral("+") : QString())) + ed;
+        QString ed = QString::number(std::abs(exponent)).rightJustified(section.ExponentDigits, QLatin1Char('0'));
+        expText = section.ExponentMark
+                  + QString(exponent < 0 ? QStringLiteral("-") : (section.ExponentPlus ? QStringLiteral("+") : QString()))
+                  + ed;
     }
 
     QString digits = RoundedDigits(v, maxFrac);
@@ -309,19 +341,43 @@ QString FormatSection(const QString& section, double value, const TFormatSetting
         digits.prepend(QLatin1Char('0'));
     QString intDigits = digits.left(digits.size() - maxFrac);
     QString fracDigits = digits.right(maxFrac);
-    while (fracDigits.size() > minFrac && fracDigits.endsWith(QLatin1Char('0')))
+    while (fracDigits.size() > section.MinFrac && fracDigits.endsWith(QLatin1Char('0')))
         fracDigits.chop(1);
     // Strip leading zeros, then pad to the required count.
     while (intDigits.size() > 0 && intDigits.startsWith(QLatin1Char('0')))
         intDigits.remove(0, 1);
     while (intDigits.size() < minInt)
         intDigits.prepend(QLatin1Char('0'));
-    if (grouping)
+    if (section.Grouping)
         intDigits = GroupDigits(intDigits, fs.ThousandSeparator);
     QString number = intDigits;
     if (!fracDigits.isEmpty())
         number += fs.DecimalSeparator + fracDigits;
-    return prefix + number + expText + suffix;
+    return section.Prefix + number + expText + section.Suffix;
+}
+
+// A mask's sections, read once for the numbers after it in the same mask: a report formats
+// column after column of numbers in one mask, and reading the mask for each was most of
+// the cost of a number.
+struct TNumberMask {
+    QString Mask;
+    std::vector<TNumberSection> Sections;
+    std::vector<bool> Empty; // by section: none written, the first one stands for it
+};
+
+const TNumberMask& ParsedMask(const QString& mask)
+{
+    thread_local TNumberMask last;
+    if (!last.Sections.empty() && last.Mask == mask)
+        return last;
+    last.Mask = mask;
+    last.Sections.clear();
+    last.Empty.clear();
+    for (const QString& section : SplitSections(mask)) {
+        last.Sections.push_back(ParseSection(section));
+        last.Empty.push_back(section.isEmpty());
+    }
+    return last;
 }
 
 } // namespace
@@ -330,16 +386,16 @@ QString FormatFloat(const QString& mask, double value, const TFormatSettings& fs
 {
     if (mask.isEmpty() || !std::isfinite(value))
         return FloatToStr(value, fs);
-    const QStringList sections = SplitSections(mask);
-    QString section = sections.at(0);
+    const TNumberMask& sections = ParsedMask(mask);
+    const TNumberSection* section = &sections.Sections.at(0);
     bool sign = value < 0;
-    if (value < 0 && sections.size() >= 2 && !sections.at(1).isEmpty()) {
-        section = sections.at(1);
+    if (value < 0 && sections.Sections.size() >= 2 && !sections.Empty.at(1)) {
+        section = &sections.Sections.at(1);
         sign = false;
     }
-    if (value == 0.0 && sections.size() >= 3 && !sections.at(2).isEmpty())
-        section = sections.at(2);
-    QString text = FormatSection(section, value, fs);
+    if (value == 0.0 && sections.Sections.size() >= 3 && !sections.Empty.at(2))
+        section = &sections.Sections.at(2);
+    QString text = FormatSection(*section, value, fs);
     if (sign) {
         // A negative value that rounds to zero prints without its sign.
         bool anyDigit = false;

@@ -174,18 +174,27 @@ bool TPdfFont::Load(const QRawFont& font)
 
 quint16 TPdfFont::GlyphOf(char32_t character)
 {
+    if (character < kTableEnd) {
+        quint32& glyph = latinGlyphs_[character];
+        if (glyph == kUnknown)
+            glyph = FindGlyph(character);
+        return quint16(glyph);
+    }
     const auto cached = glyphs_.constFind(character);
     if (cached != glyphs_.constEnd())
         return *cached;
+    return *glyphs_.insert(character, FindGlyph(character));
+}
+
+quint16 TPdfFont::FindGlyph(char32_t character) const
+{
     // Runs of glyphs one after another are right only for scripts written left to right
     // without shaping, and without marks placed over a letter.
     const QChar::Script script = QChar::script(character);
     const bool plain = script == QChar::Script_Common || script == QChar::Script_Latin
                        || script == QChar::Script_Greek || script == QChar::Script_Cyrillic;
-    if (!plain || QChar::direction(character) == QChar::DirR || QChar::direction(character) == QChar::DirAL) {
-        glyphs_.insert(character, 0);
+    if (!plain || QChar::direction(character) == QChar::DirR || QChar::direction(character) == QChar::DirAL)
         return 0;
-    }
     QChar chars[2];
     int count = 1;
     if (character > 0xFFFF) {
@@ -200,7 +209,6 @@ quint16 TPdfFont::GlyphOf(char32_t character)
     if (!font_.glyphIndexesForChars(chars, count, found, &glyphCount) || glyphCount < 1
         || found[0] >= quint32(numGlyphs_))
         found[0] = 0;
-    glyphs_.insert(character, quint16(found[0]));
     return quint16(found[0]);
 }
 

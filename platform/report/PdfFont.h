@@ -53,6 +53,7 @@ private:
     TPdfFont() = default;
     bool Load(const QRawFont& font);
     quint16 GlyphOf(char32_t character);
+    quint16 FindGlyph(char32_t character) const;
 
     QRawFont font_;
     QByteArray head_, hhea_, hmtx_, maxp_, loca_, glyf_;
@@ -66,6 +67,11 @@ private:
     int italicAngle_ = 0;
     bool fixedPitch_ = false;
     bool italic_ = false;
+    // The glyph of each character met, by character: a table for the Latin letters of
+    // every text (looked up for each character of each text), a hash for the rest.
+    static constexpr char32_t kTableEnd = 0x250;
+    static constexpr quint32 kUnknown = 0xFFFFFFFF;
+    std::vector<quint32> latinGlyphs_ = std::vector<quint32>(kTableEnd, kUnknown);
     QHash<char32_t, quint16> glyphs_;
     std::vector<quint16> advances_; // per glyph, font units
     std::vector<char32_t> shown_; // per glyph: the character it showed first, 0 when unused

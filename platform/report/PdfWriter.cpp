@@ -7,6 +7,7 @@
 #include <QPainter>
 
 #include <charconv>
+#include <cmath>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -22,31 +23,37 @@ constexpr double kPointsPerMm = 72.0 / 25.4;
 // The thinnest rule, as the other devices draw it: one dot at 600 dpi.
 constexpr double kThinnestPoints = 72.0 / 600;
 
-// A number as a PDF reads it: at most three decimals, no trailing zeros.
-void AppendNumber(std::string& out, double value)
-{
-    char buffer[40];
-    auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 3);
-    if (error != std::errc()) {
-        out += "0 ";
-        return;
-    }
-    while (end[-1] == '0')
-        --end;
-    if (end[-1] == '.')
-        --end;
-    if (end - buffer == 2 && buffer[0] == '-' && buffer[1] == '0')
-        out += "0";
-    else
-        out.append(buffer, end);
-    out += ' ';
-}
-
 void AppendInt(std::string& out, long long value)
 {
     char buffer[24];
     const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
     out.append(buffer, error == std::errc() ? end : buffer);
+}
+
+// A number as a PDF reads it: at most three decimals, no trailing zeros. Counted in
+// thousandths as a whole number: a page holds thousands of coordinates, and formatting a
+// double to a precision cost a quarter of the writer's time.
+void AppendNumber(std::string& out, double value)
+{
+    const double thousandths = std::round(value * 1000);
+    if (!(std::abs(thousandths) < 1e15)) {
+        out += "0 ";
+        return;
+    }
+    long long scaled = static_cast<long long>(thousandths);
+    if (scaled < 0) {
+        out += '-';
+        scaled = -scaled;
+    }
+    AppendInt(out, scaled / 1000);
+    if (int fraction = int(scaled % 1000); fraction != 0) {
+        char digits[4] = {'.', char('0' + fraction / 100), char('0' + fraction / 10 % 10), char('0' + fraction % 10)};
+        int length = 4;
+        while (digits[length - 1] == '0')
+            --length;
+        out.append(digits, size_t(length));
+    }
+    out += ' ';
 }
 
 void AppendHex16(std::string& out, unsigned value)
@@ -55,6 +62,29 @@ void AppendHex16(std::string& out, unsigned value)
     const char digits[4] = {kDigits[(value >> 12) & 15], kDigits[(value >> 8) & 15], kDigits[(value >> 4) & 15],
                             kDigits[value & 15]};
     out.append(digits, 4);
+}
+
+// A byte of a glyph code in a literal string: half the bytes of the same code in hex, which
+// the compressor then does not have to go through. A reader would take an unescaped line end
+// for a newline, and the parentheses and backslash for the string's syntax.
+void AppendCodeByte(std::string& out, char byte)
+{
+    switch (byte) {
+    case '(':
+    case ')':
+    case '\\':
+        out += '\\';
+        out += byte;
+        break;
+    case '\r':
+        out += "\\r";
+        break;
+    case '\n':
+        out += "\\n";
+        break;
+    default:
+        out += byte;
+    }
 }
 
 // A character as UTF-16 in hex (two units for one outside the basic plane).
@@ -102,7 +132,7 @@ public:
         std::string head = "<<";
         head += dictionary;
         if (data.size() > 64) {
-            const QByteArray packed = qCompress(reinterpret_cast<const uchar*>(data.data()), int(data.size()), 6);
+            const QByteArray packed = qCompress(reinterpret_cast<const uchar*>(data.data()), int(data.size()), 1);
             // qCompress puts the length before zlib's own stream.
             const QByteArrayView zlib = QByteArrayView(packed).sliced(4);
             head += " /Filter /FlateDecode /Length ";
@@ -177,32 +207,45 @@ public:
 
     bool Write(const TReportDocument& document)
     {
-        const int catalog = objects_.Reserve();
-        const int pages = objects_.Reserve();
-        const int resources = objects_.Reserve();
-        std::vector<int> kids;
-        std::string content;
-        for (const TReportPage& page : document.Pages) {
-            content.clear();
-            if (!Content(page, content))
+        for (const TReportPage& page : document.Pages)
+            if (!AddPage(page))
                 return false;
-            const int pageObject = objects_.Reserve();
-            const int contents = objects_.Reserve();
-            objects_.Stream(contents, {}, QByteArrayView(content.data(), qsizetype(content.size())));
-            std::string body = "<< /Type /Page /Parent ";
-            AppendInt(body, pages);
-            body += " 0 R /MediaBox [0 0 ";
-            AppendNumber(body, page.Size.width() * kPointsPerMm);
-            AppendNumber(body, page.Size.height() * kPointsPerMm);
-            body += "] /Resources ";
-            AppendInt(body, resources);
-            body += " 0 R /Contents ";
-            AppendInt(body, contents);
-            body += " 0 R >>";
-            objects_.Object(pageObject, body);
-            kids.push_back(pageObject);
-        }
+        return Finish(document.Title);
+    }
 
+    bool AddPage(const TReportPage& page)
+    {
+        if (kids_.empty()) {
+            catalog_ = objects_.Reserve();
+            pages_ = objects_.Reserve();
+            resources_ = objects_.Reserve();
+        }
+        content_.clear();
+        if (!Content(page, content_))
+            return false;
+        const int pageObject = objects_.Reserve();
+        const int contents = objects_.Reserve();
+        objects_.Stream(contents, {}, QByteArrayView(content_.data(), qsizetype(content_.size())));
+        std::string body = "<< /Type /Page /Parent ";
+        AppendInt(body, pages_);
+        body += " 0 R /MediaBox [0 0 ";
+        AppendNumber(body, page.Size.width() * kPointsPerMm);
+        AppendNumber(body, page.Size.height() * kPointsPerMm);
+        body += "] /Resources ";
+        AppendInt(body, resources_);
+        body += " 0 R /Contents ";
+        AppendInt(body, contents);
+        body += " 0 R >>";
+        objects_.Object(pageObject, body);
+        kids_.push_back(pageObject);
+        return true;
+    }
+
+    // After the last page: the fonts, the page tree and the file's end.
+    bool Finish(const QString& title)
+    {
+        if (kids_.empty())
+            return false;
         std::string fontList;
         for (const auto& font : fonts_) {
             WriteFont(*font);
@@ -218,24 +261,24 @@ public:
             imageList += " 0 R ";
         }
         if (imageList.empty())
-            objects_.Object(resources, "<< /ProcSet [/PDF /Text] /Font << " + fontList + ">> >>");
+            objects_.Object(resources_, "<< /ProcSet [/PDF /Text] /Font << " + fontList + ">> >>");
         else
-            objects_.Object(resources, "<< /ProcSet [/PDF /Text /ImageC] /Font << " + fontList + ">> /XObject << "
-                                           + imageList + ">> >>");
+            objects_.Object(resources_, "<< /ProcSet [/PDF /Text /ImageC] /Font << " + fontList + ">> /XObject << "
+                                            + imageList + ">> >>");
         std::string kidList;
-        for (const int kid : kids) {
+        for (const int kid : kids_) {
             AppendInt(kidList, kid);
             kidList += " 0 R ";
         }
         std::string tree = "<< /Type /Pages /Kids [" + kidList + "] /Count ";
-        AppendInt(tree, qint64(kids.size()));
-        objects_.Object(pages, tree + " >>");
+        AppendInt(tree, qint64(kids_.size()));
+        objects_.Object(pages_, tree + " >>");
         std::string root = "<< /Type /Catalog /Pages ";
-        AppendInt(root, pages);
-        objects_.Object(catalog, root + " 0 R >>");
+        AppendInt(root, pages_);
+        objects_.Object(catalog_, root + " 0 R >>");
         const int info = objects_.Reserve();
-        objects_.Object(info, "<< /Title " + TextString(document.Title) + " /Creator " + TextString("Corvanel") + " >>");
-        objects_.Finish(catalog, info);
+        objects_.Object(info, "<< /Title " + TextString(title) + " /Creator " + TextString("Corvanel") + " >>");
+        objects_.Finish(catalog_, info);
         return true;
     }
 
@@ -330,10 +373,12 @@ private:
             out += "1 0 0 1 ";
             AppendNumber(out, x);
             AppendNumber(out, height - baseline);
-            out += "Tm <";
-            for (const quint16 glyph : glyphs)
-                AppendHex16(out, glyph);
-            out += "> Tj\n";
+            out += "Tm (";
+            for (const quint16 glyph : glyphs) {
+                AppendCodeByte(out, char(glyph >> 8));
+                AppendCodeByte(out, char(glyph & 0xFF));
+            }
+            out += ") Tj\n";
         }
         out += "ET\n";
         return true;
@@ -497,6 +542,11 @@ private:
     };
 
     TPdfObjects objects_;
+    int catalog_ = 0;
+    int pages_ = 0;
+    int resources_ = 0;
+    std::vector<int> kids_;
+    std::string content_; // the page's drawing, its room kept from page to page
     std::vector<std::unique_ptr<TDocumentFont>> fonts_;
     std::map<qint64, TDocumentImage> images_; // by QImage::cacheKey
     std::map<std::tuple<QString, bool, bool, bool>, TDocumentFont*> byPageFont_;
@@ -512,5 +562,15 @@ bool WritePdf(const TReportDocument& document, QIODevice& device)
     TPdfDocumentWriter writer(device);
     return writer.Write(document);
 }
+
+struct TPdfPageWriter::TImpl {
+    explicit TImpl(QIODevice& device) : Writer(device) {}
+    TPdfDocumentWriter Writer;
+};
+
+TPdfPageWriter::TPdfPageWriter(QIODevice& device) : impl_(std::make_unique<TImpl>(device)) {}
+TPdfPageWriter::~TPdfPageWriter() = default;
+bool TPdfPageWriter::AddPage(const TReportPage& page) { return impl_->Writer.AddPage(page); }
+bool TPdfPageWriter::Finish(const QString& title) { return impl_->Writer.Finish(title); }
 
 } // namespace fw

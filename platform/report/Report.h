@@ -281,6 +281,10 @@ public:
 
     // Walks the data from its first row and lays the pages out. The data stays on its last row.
     TReportDocument Generate();
+    // The same, handing each page to `pageDone` as soon as nothing more goes on it and
+    // keeping only its number and size: a long report is written out without being held
+    // whole. Once `pageDone` returns false the pages after are kept whole instead.
+    TReportDocument Generate(const std::function<bool(const TReportPage&)>& pageDone);
     // While generating: the page being filled (1-based); the moment of printing.
     int PageNumber() const { return pageNumber_; }
     QDateTime PrintedAt() const { return printedAt_; }

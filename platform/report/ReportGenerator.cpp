@@ -170,6 +170,7 @@ void TReportGenerator::AddShape(TOutput& out, const TReportShape* shape, double 
 
 bool TReportGenerator::Evaluate(TReportBand* band, TOutput& out)
 {
+    out.Clear();
     if (!Present(band))
         return false;
     bool print = true;
@@ -181,7 +182,8 @@ bool TReportGenerator::Evaluate(TReportBand* band, TOutput& out)
     out.Page = r_.pageNumber_;
     const double bandWidth = r_.ContentWidth();
     double bottom = band->Height;
-    std::vector<std::pair<const TReportShape*, double>> shapes; // placed once the height is known
+    auto& shapes = shapes_; // placed once the height is known
+    shapes.clear();
     for (int i = 0; i < band->ElementCount(); ++i) {
         TReportElement* element = band->Elements(i);
         if (!element->Enabled)
@@ -271,10 +273,43 @@ void TReportGenerator::Place(TOutput& out, double top)
         sum->Reset();
 }
 
+// A finished page to whoever writes pages as they come; only its number and size stay.
+void TReportGenerator::HandOver(TReportPage& page)
+{
+    if (!pageDone_)
+        return;
+    if (!pageDone_(page)) {
+        pageDone_ = nullptr;
+        return;
+    }
+    // Its lists kept for the next page to fill, which is much like it.
+    TReportPage next;
+    next.Texts.swap(page.Texts);
+    next.Lines.swap(page.Lines);
+    next.Rects.swap(page.Rects);
+    next.Texts.clear();
+    next.Lines.clear();
+    next.Rects.clear();
+    page.Fills.clear();
+    page.Pictures.clear();
+    spare_ = std::move(next);
+}
+
 void TReportGenerator::StartPage()
 {
-    doc_.Pages.emplace_back();
+    if (!doc_.Pages.empty())
+        HandOver(Page());
+    doc_.Pages.emplace_back(std::move(spare_));
+    spare_ = TReportPage();
     TReportPage& page = Page();
+    // Pages of a report look alike: room for as much as the page before saves growing the
+    // lists step by step on every page.
+    if (doc_.Pages.size() > 1) {
+        const TReportPage& before = doc_.Pages[doc_.Pages.size() - 2];
+        page.Texts.reserve(before.Texts.size());
+        page.Lines.reserve(before.Lines.size());
+        page.Rects.reserve(before.Rects.size());
+    }
     page.Number = int(doc_.Pages.size());
     page.Size = r_.PageSizeMm();
     r_.pageNumber_ = page.Number;
@@ -285,7 +320,7 @@ void TReportGenerator::StartPage()
     if (Present(r_.PageFooter()))
         bodyBottom_ -= DesignHeight(r_.PageFooter());
     if (page.Number > 1 || r_.PageHeaderOnFirstPage) {
-        TOutput out;
+        TOutput& out = pageBand_;
         if (Evaluate(r_.PageHeader(), out)) {
             Place(out, y_);
             y_ += out.Height;
@@ -298,7 +333,7 @@ void TReportGenerator::FinishPage(bool last)
 {
     if (last && !r_.PageFooterOnLastPage)
         return;
-    TOutput out;
+    TOutput& out = pageBand_;
     if (Evaluate(r_.PageFooter(), out))
         Place(out, Page().Size.height() - r_.Margins.bottom() - out.Height);
 }
@@ -401,7 +436,7 @@ TReportGenerator::TOutput TReportGenerator::SplitOff(TOutput& out, double cut)
 
 void TReportGenerator::PrintBand(TReportBand* band)
 {
-    TOutput out;
+    TOutput& out = band_;
     if (!Evaluate(band, out))
         return;
     // A band that would fit on an empty page starts on the next one rather than being split.
@@ -513,9 +548,15 @@ TReportDocument TReportGenerator::Run()
     }
     PrintBand(r_.Summary());
     FinishPage(true);
+    HandOver(Page());
     return std::move(doc_);
 }
 
 TReportDocument TReport::Generate() { return TReportGenerator(*this).Run(); }
+
+TReportDocument TReport::Generate(const std::function<bool(const TReportPage&)>& pageDone)
+{
+    return TReportGenerator(*this, pageDone).Run();
+}
 
 } // namespace fw

@@ -4,6 +4,7 @@
 
 #include "platform/report/Report.h"
 
+#include <functional>
 #include <map>
 #include <tuple>
 #include <utility>
@@ -16,7 +17,10 @@ namespace fw {
 // page when it fits, else on a new one.
 class TReportGenerator {
 public:
-    explicit TReportGenerator(TReport& report) : r_(report) {}
+    explicit TReportGenerator(TReport& report, std::function<bool(const TReportPage&)> pageDone = {})
+        : r_(report), pageDone_(std::move(pageDone))
+    {
+    }
     TReportDocument Run();
 
 private:
@@ -30,6 +34,19 @@ private:
         std::vector<TPagePicture> Pictures;
         std::vector<std::pair<size_t, const TReportSystemData*>> PageNumbers;
         std::vector<TReportSum*> Sums;
+
+        // Empty again, keeping the room of its lists for the next band.
+        void Clear()
+        {
+            Height = 0;
+            Page = 0;
+            Texts.clear();
+            Lines.clear();
+            Rects.clear();
+            Pictures.clear();
+            PageNumbers.clear();
+            Sums.clear();
+        }
     };
 
     bool Present(TReportBand* band) const { return band->Enabled && !band->IsEmpty(); }
@@ -54,8 +71,10 @@ private:
     void CollectSums(TReportBand* band);
 
     TReportPage& Page() { return doc_.Pages.back(); }
+    void HandOver(TReportPage& page);
 
     TReport& r_;
+    std::function<bool(const TReportPage&)> pageDone_;
     TReportDocument doc_;
     double y_ = 0;
     double bodyTop_ = 0; // below the page header
@@ -63,6 +82,14 @@ private:
     bool pageHasBody_ = false;
     std::vector<TReportSum*> sums_;
     std::map<std::tuple<double, bool, bool>, double> lineHeights_;
+    // The bands being evaluated, reused from band to band: a report evaluates tens of
+    // thousands, and new lists for each were a good part of its time. The page's header and
+    // footer have one of their own, as they are evaluated while a body band waits to be placed.
+    TOutput band_;
+    TOutput pageBand_;
+    std::vector<std::pair<const TReportShape*, double>> shapes_;
+    TReportPage spare_; // the lists of the page handed over last, for the next one
+
 };
 
 } // namespace fw

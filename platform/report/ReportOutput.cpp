@@ -26,6 +26,6 @@ bool TReport::Print()
     return PrintDocument(document, Printer().DeviceFor(document.Title), PrinterSettings);
 }
 
-bool TReport::ExportPdf(const QString& fileName) { return fw::ExportPdf(Generate(), fileName); }
+bool TReport::ExportPdf(const QString& fileName) { return fw::ExportPdf(*this, fileName); }
 
 } // namespace fw

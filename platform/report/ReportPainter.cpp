@@ -3,6 +3,7 @@
 #include "platform/core/Exceptions.h"
 #include "platform/db/OutputFile.h"
 #include "platform/report/PdfWriter.h"
+#include "platform/report/Report.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,6 +20,7 @@
 #include <map>
 #include <memory>
 #include <tuple>
+#include <vector>
 #include <cstdio>
 
 namespace fw {
@@ -57,10 +59,7 @@ public:
         for (const QChar c : text) {
             if (c.isSurrogate())
                 return -1;
-            auto it = advances_.find(c.unicode());
-            if (it == advances_.end())
-                it = advances_.insert(c.unicode(), metrics_.horizontalAdvance(c));
-            sum += *it;
+            sum += Advance(c);
             if (sum > enough)
                 break;
         }
@@ -68,17 +67,48 @@ public:
     }
 
 private:
+    // Every character of every text is looked up: the Latin letters in a table, the rest
+    // in a hash.
+    double Advance(QChar c)
+    {
+        const char16_t code = c.unicode();
+        if (code < kTableEnd) {
+            double& advance = latinAdvances_[code];
+            if (advance < 0)
+                advance = metrics_.horizontalAdvance(c);
+            return advance;
+        }
+        auto it = advances_.find(code);
+        if (it == advances_.end())
+            it = advances_.insert(code, metrics_.horizontalAdvance(c));
+        return *it;
+    }
+
+    static constexpr char16_t kTableEnd = 0x250;
     QFontMetricsF metrics_;
+    std::vector<double> latinAdvances_ = std::vector<double>(kTableEnd, -1.0);
     QHash<char16_t, double> advances_;
 };
 
 TFontMeasure& MeasureOf(const TPageFont& font)
 {
-    static std::map<std::tuple<QString, double, bool, bool, bool>, std::unique_ptr<TFontMeasure>> fonts;
-    auto& measure = fonts[{font.Family, font.PointSize, font.Bold, font.Italic, font.FixedPitch}];
-    if (!measure)
-        measure = std::make_unique<TFontMeasure>(PageQFont(font));
-    return *measure;
+    using TKey = std::tuple<QString, double, bool, bool, bool>;
+    static std::map<TKey, std::unique_ptr<TFontMeasure>> fonts;
+    // A report measures text after text in one font: the last one found is asked first.
+    static const TKey* lastKey = nullptr;
+    static TFontMeasure* last = nullptr;
+    if (last && std::get<1>(*lastKey) == font.PointSize && std::get<2>(*lastKey) == font.Bold
+        && std::get<3>(*lastKey) == font.Italic && std::get<4>(*lastKey) == font.FixedPitch
+        && std::get<0>(*lastKey) == font.Family)
+        return *last;
+    auto found = fonts.find(TKey{font.Family, font.PointSize, font.Bold, font.Italic, font.FixedPitch});
+    if (found == fonts.end())
+        found = fonts.emplace(TKey{font.Family, font.PointSize, font.Bold, font.Italic, font.FixedPitch},
+                              std::make_unique<TFontMeasure>(PageQFont(font)))
+                    .first;
+    lastKey = &found->first;
+    last = found->second.get();
+    return *last;
 }
 
 int AlignmentFlags(TReportAlignment alignment)
@@ -187,6 +217,31 @@ void paintPage(QPainter& painter, const TReportPage& page, const TPaintOptions& 
     painter.restore();
 }
 
+namespace {
+
+// A font the document's own writer cannot embed: Qt's writer draws what the system draws
+// for it (another face for a missing character, a slanted or emboldened one).
+void PaintPdf(const TReportDocument& document, const QString& fileName)
+{
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        CannotWrite(fileName);
+    QPdfWriter writer(&file);
+    writer.setResolution(600);
+    writer.setTitle(document.Title);
+    writer.setCreator(QStringLiteral("Corvanel"));
+    writer.setPageLayout(document.Layout());
+    QPainter painter;
+    if (!painter.begin(&writer))
+        CannotWrite(fileName);
+    PaintPages(painter, writer, document, 0, document.PageCount() - 1, 1);
+    painter.end();
+    if (!file.commit())
+        CannotWrite(fileName);
+}
+
+} // namespace
+
 bool ExportPdf(const TReportDocument& document, const QString& fileName)
 {
     CheckOutputFile(fileName);
@@ -204,23 +259,32 @@ bool ExportPdf(const TReportDocument& document, const QString& fileName)
             return true;
         }
     }
-    // A font the document's own writer cannot embed: Qt's writer draws what the system
-    // draws for it (another face for a missing character, a slanted or emboldened one).
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        CannotWrite(fileName);
-    QPdfWriter writer(&file);
-    writer.setResolution(600);
-    writer.setTitle(document.Title);
-    writer.setCreator(QStringLiteral("Corvanel"));
-    writer.setPageLayout(document.Layout());
-    QPainter painter;
-    if (!painter.begin(&writer))
-        CannotWrite(fileName);
-    PaintPages(painter, writer, document, 0, document.PageCount() - 1, 1);
-    painter.end();
-    if (!file.commit())
-        CannotWrite(fileName);
+    PaintPdf(document, fileName);
+    return true;
+}
+
+bool ExportPdf(TReport& report, const QString& fileName)
+{
+    CheckOutputFile(fileName);
+    {
+        // Each page written as soon as it is laid out, and let go.
+        QSaveFile file(fileName);
+        if (!file.open(QIODevice::WriteOnly))
+            CannotWrite(fileName);
+        TPdfPageWriter writer(file);
+        bool written = true;
+        const TReportDocument document =
+            report.Generate([&](const TReportPage& page) { return written = writer.AddPage(page); });
+        if (document.Pages.empty())
+            return false; // the temporary file goes, nothing was written
+        if (written && writer.Finish(document.Title)) {
+            if (!file.commit())
+                CannotWrite(fileName);
+            return true;
+        }
+    }
+    // The pages handed over before the writer gave up are gone: made again, whole.
+    PaintPdf(report.Generate(), fileName);
     return true;
 }
 

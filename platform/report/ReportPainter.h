@@ -9,6 +9,8 @@ class QPrinter;
 
 namespace fw {
 
+class TReport;
+
 // One painter for every device: the preview, printers, PDF files and images. Millimetres
 // become pixels through the device's own resolution (times Zoom), so the same page looks
 // the same everywhere.
@@ -33,6 +35,9 @@ QString ElidedTextMm(const TPageFont& font, const QString& text, double widthMm)
 // no pages; EInOutError when the file cannot be written, and before anything is written when
 // CheckOutputFile (platform/db/OutputFile.h) refuses it.
 bool ExportPdf(const TReportDocument& document, const QString& fileName);
+// The same for a report generated while it is written, each page let go once written (a
+// year's report is never held whole).
+bool ExportPdf(TReport& report, const QString& fileName);
 // Writes one page (0-based) to a PNG image at a resolution. False when there is no such
 // page; EInOutError when the file cannot be written or is refused (CheckOutputFile).
 bool ExportPng(const TReportDocument& document, int pageIndex, const QString& fileName, int dpi = 150);

@@ -2,11 +2,14 @@
 // shows, and a character the report's font lacks.
 #include "ReportTestSupport.h"
 
+#include "platform/report/Report.h"
+#include "platform/report/ReportData.h"
 #include "platform/report/ReportPainter.h"
 #include "support/TempDir.h"
 
 #include <QImage>
 #include <QProcess>
+#include <QRawFont>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
@@ -217,4 +220,74 @@ TEST(PdfWriter, APictureIsOneImageOverItsBoxAndADocumentWithoutIsAsBefore)
     const QImage screen(temp.File("screen.png"));
     for (const auto& [x, y] : {std::pair{110.0, 210.0}, {110.0, 240.0}, {110.0, 255.0}, {165.0, 225.0}})
         EXPECT_EQ(screen.pixel(int(x / 25.4 * 50), int(y / 25.4 * 50)), at(x, y)) << x << " " << y;
+}
+
+// Every letter of the Latin tables comes back out of the file as it went in, also where a
+// glyph's code holds the bytes a string must escape (a parenthesis, the backslash, a line end).
+TEST(PdfWriter, EveryLatinLetterComesBackOut)
+{
+    if (!reporttest::HavePdfToText())
+        GTEST_SKIP() << "pdftotext is not installed";
+    const TPageFont font{"Arial", 10};
+    const QRawFont raw = QRawFont::fromFont(PageQFont(font));
+    QString letters;
+    bool escaped = false;
+    for (char16_t c = 0x21; c < 0x250; ++c) {
+        const QChar ch(c);
+        if (!ch.isLetterOrNumber() || !raw.supportsCharacter(ch))
+            continue;
+        letters += ch;
+        quint32 glyph = 0;
+        int count = 1;
+        if (raw.glyphIndexesForChars(&ch, 1, &glyph, &count))
+            escaped = escaped || QByteArray("()\\\r\n").contains(char(glyph & 0xFF)) || QByteArray("()\\\r\n").contains(char(glyph >> 8));
+    }
+    ASSERT_TRUE(escaped) << "no glyph code here needs escaping; the test proves nothing";
+    testsupport::TempDir temp;
+    const QString pdf = temp.File("litere.pdf");
+    std::vector<TPageText> lines;
+    for (qsizetype at = 0, row = 0; at < letters.size(); at += 40, ++row)
+        lines.push_back(Text(letters.mid(at, 40), QRectF(10, 10 + row * 8, 190, 8), TReportAlignment::Left));
+    ASSERT_TRUE(ExportPdf(OnePage(std::move(lines)), pdf));
+    const QString text = reporttest::PdfText(pdf).remove(QRegularExpression(R"(\s)"));
+    EXPECT_EQ(text, letters);
+}
+
+// A report written page by page as it is laid out reads as the same report laid out whole
+// and then written, also when a character its font lacks, on a late page, sends the pages
+// already written back to be drawn again by the system's writer.
+TEST(PdfWriter, AReportWrittenPageByPageReadsAsWrittenWhole)
+{
+    if (!reporttest::HavePdfToText())
+        GTEST_SKIP() << "pdftotext is not installed";
+    struct Case {
+        const char* name;
+        QString last;
+    };
+    const Case cases[] = {
+        {"every character in the font", QStringLiteral("Rand 200")},
+        {"a character the font lacks on the last page", QStringLiteral("Rand 200 ✓")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TMemoryReportData rows({"V"});
+        for (int i = 1; i < 200; ++i)
+            rows.AddRow({QStringLiteral("Rand %1").arg(i)});
+        rows.AddRow({c.last});
+        TReport report;
+        report.SetData(&rows);
+        report.Detail()->AddDataText("V", 0, 0);
+        report.PageFooter()->AddSystemData(TSystemDataKind::PageNumber, 0, 0, 40)->Prefix = QStringLiteral("Pagina ");
+        testsupport::TempDir temp;
+        const QString whole = temp.File("intreg.pdf");
+        const QString paged = temp.File("pe-pagini.pdf");
+        ASSERT_TRUE(ExportPdf(report.Generate(), whole));
+        ASSERT_TRUE(report.ExportPdf(paged));
+        const QString text = reporttest::PdfText(paged);
+        EXPECT_EQ(text, reporttest::PdfText(whole));
+        EXPECT_GE(reporttest::PdfPageCount(text), 3);
+        EXPECT_TRUE(text.contains(QStringLiteral("Rand 1\n")));
+        EXPECT_TRUE(text.contains(c.last));
+        EXPECT_TRUE(text.contains(QStringLiteral("Pagina %1").arg(reporttest::PdfPageCount(text))));
+    }
 }

@@ -339,6 +339,14 @@ TEST(ReportElements, ValuesPrintThroughTheirMasks)
         {"beyond the digits a double holds", 1e15, "#,##0.00", "1,000,000,000,000,000.00"},
         {"three optional decimals", 1234567.891, "0.###", "1234567.891"},
         {"integer value", 7, "#,##0.00", "7.00"},
+        // Masks of several sections, literals and exponents, one after another: each value
+        // through its own mask, never the one before.
+        {"negative in its own section", -1234.5, "#,##0.00;(#,##0.00);zero", "(1,234.50)"},
+        {"zero in its own section", 0, "#,##0.00;(#,##0.00);zero", "zero"},
+        {"positive in the first section", 5, "#,##0.00;(#,##0.00);zero", "5.00"},
+        {"negative without a section of its own", -3.5, "0.0", "-3.5"},
+        {"text around the number", 7.5, "\"Total: \"0.0\" kg\"", "Total: 7.5 kg"},
+        {"exponent", 12345, "0.00E+00", "1.23E+04"},
         {"number without mask", 12.5, "", "12.5"},
         {"date with mask", QDate(2024, 3, 5), "dd.mm.yyyy", "05.03.2024"},
         {"date without mask", QDate(2024, 3, 5), "", "05/03/2024"},
