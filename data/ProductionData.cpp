@@ -34,6 +34,11 @@ TStockLedger TProductionData::Ledger(const QDate& day)
     if (!stockTotals_)
         stockTotals_ = StockTotalsKept(*ProductionDatabase->GetConnection());
     rule.StockTotals = *stockTotals_;
+    if (!ownDatesIndexed_) {
+        Connection& conn = *ProductionDatabase->GetConnection();
+        ownDatesIndexed_ = conn.Engine() == TEngine::SQLite && requirement_->StocTable()->HasPartialIndex(QStringLiteral("Expirare_proprie"));
+    }
+    rule.OwnDatesIndexed = *ownDatesIndexed_;
     return TStockLedger(*ProductionDatabase->GetConnection(), *requirement_->StocTable(), rule);
 }
 
@@ -81,6 +86,7 @@ void TProductionData::ConnectTo(const QString& directory)
     ownExpiry_ = TableHasColumn(KRBPROD, StocDB, QStringLiteral("Data_expirare"), Session);
     // The figures read each article's total per warehouse where the engine keeps them.
     stockTotals_ = EnsureStockTotals(ProductionDatabase->GetConnection());
+    ownDatesIndexed_.reset(); // asked after the indexes below are made sure of
     // The stock figures, the requirement and the traceability report seek by these indexes,
     // and the following of a lot by those of its lines and of the genealogy; a company
     // made by an older host may lack them.
