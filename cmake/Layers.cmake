@@ -92,25 +92,61 @@ function(corvanel_layer_uses target)
 endfunction()
 
 # corvanel_add_header_check(<target>...)
-# One translation unit per header among each target's sources, including it twice and
-# nothing else, built with the target's own include path: a header that leans on what its
-# includer happened to include first, that includes a folder its layer does not link, or
-# that lacks its include guard fails the build. A header is included by its path from the
-# source root, so any target whose headers are included that way can be checked, layer or
-# not. The units make an object library <target>HeaderCheck. The sanitized build leaves the
-# check to the normal one: nothing of it runs.
+# Each header among each target's sources compiles on its own, built with the target's own
+# include path: a header that leans on what its includer happened to include first, or that
+# includes a folder its layer does not link, fails the build. Most headers are checked by
+# their own source already: X.cpp beside X.h whose first include is X.h compiles X.h with
+# nothing before it (the layers have no precompiled headers for that reason), so a unit of
+# its own would parse the same Qt headers a second time for nothing. That holds only where
+# the target compiles with what its includers see: a target with a private dependency (a
+# library or include folder of its own, as the reports' spreadsheet writer) could hide a
+# header's reliance on it, so its headers all get units. Every other header gets
+# a translation unit that includes it twice and nothing else, its include guard checked too;
+# every header's guard is checked by the test layers.HeadersGuarded. Which source comes first
+# is read when CMake configures (a fresh build, as CI's, always reads it anew). A header is
+# included by its path from the source root, so any target whose headers are included that
+# way can be checked, layer or not. The units make an object library <target>HeaderCheck.
+# The sanitized build leaves the check to the normal one: nothing of it runs.
 function(corvanel_add_header_check)
   if(CORVANEL_SANITIZE)
     return()
   endif()
+  get_property(guardTest GLOBAL PROPERTY CORVANEL_HEADER_GUARD_TEST SET)
+  if(NOT guardTest)
+    set_property(GLOBAL PROPERTY CORVANEL_HEADER_GUARD_TEST TRUE)
+    # Once every folder has named its headers: at the end of the top folder.
+    cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL _corvanel_add_header_guard_test)
+  endif()
   foreach(target IN LISTS ARGN)
     get_target_property(sources ${target} SOURCES)
     get_target_property(sourceDir ${target} SOURCE_DIR)
+    # What the target's own sources compile with beyond what it passes on to its includers.
+    get_target_property(linked ${target} LINK_LIBRARIES)
+    get_target_property(passed ${target} INTERFACE_LINK_LIBRARIES)
+    get_target_property(ownIncludes ${target} INCLUDE_DIRECTORIES)
+    set(foldable TRUE)
+    if(ownIncludes)
+      set(foldable FALSE)
+    endif()
+    foreach(library IN LISTS linked)
+      if(NOT library IN_LIST passed)
+        set(foldable FALSE)
+      endif()
+    endforeach()
     set(units)
     foreach(source IN LISTS sources)
       if(source MATCHES "\\.h$")
         get_filename_component(source ${source} ABSOLUTE BASE_DIR ${sourceDir})
         file(RELATIVE_PATH header ${CMAKE_SOURCE_DIR} ${source})
+        set_property(GLOBAL APPEND PROPERTY CORVANEL_CHECKED_HEADERS ${source})
+        string(REGEX REPLACE "\\.h$" ".cpp" own ${source})
+        if(foldable AND own IN_LIST sources)
+          file(STRINGS ${own} first REGEX "^#include " LIMIT_COUNT 1)
+          get_filename_component(name ${header} NAME)
+          if(first MATCHES "^#include \"(${header}|${name})\"")
+            continue()
+          endif()
+        endif()
         string(MAKE_C_IDENTIFIER ${header} stem)
         set(unit ${CMAKE_CURRENT_BINARY_DIR}/header-check/${target}/${stem}.cpp)
         file(CONFIGURE OUTPUT ${unit} CONTENT "#include \"${header}\"\n#include \"${header}\"\n")
@@ -124,6 +160,15 @@ function(corvanel_add_header_check)
       set_target_properties(${target}HeaderCheck PROPERTIES AUTOMOC OFF)
     endif()
   endforeach()
+endfunction()
+
+function(_corvanel_add_header_guard_test)
+  get_property(headers GLOBAL PROPERTY CORVANEL_CHECKED_HEADERS)
+  list(JOIN headers "\n" listed)
+  set(list ${CMAKE_BINARY_DIR}/checked-headers.txt)
+  file(CONFIGURE OUTPUT ${list} CONTENT "${listed}\n")
+  add_test(NAME layers.HeadersGuarded
+    COMMAND ${CMAKE_COMMAND} -DHEADERS=${list} -P ${CMAKE_SOURCE_DIR}/cmake/HeaderGuards.cmake)
 endfunction()
 
 # corvanel_add_layer_probe(NAME <test> LAYER <layer target> HEADER <folder/Header.h>)

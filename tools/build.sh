@@ -4,8 +4,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/tools/install-deps.sh"
 build="${CORVANEL_BUILD_DIR:-$root/build}"
-# Let ccache reuse objects compiled in another checkout of the same sources.
-export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
+. "$root/tools/ccache-env.sh"
 if [ ! -f "$build/build.ninja" ]; then
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi

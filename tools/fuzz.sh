@@ -14,7 +14,7 @@ seconds="${1:-30}"
 shift || true
 "$root/tools/install-deps.sh"
 build="${CORVANEL_FUZZ_BUILD_DIR:-$root/build-fuzz}"
-export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
+. "$root/tools/ccache-env.sh"
 if [ ! -f "$build/build.ninja" ]; then
   CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCORVANEL_FUZZ=ON \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

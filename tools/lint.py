@@ -22,6 +22,7 @@ import re
 import shlex
 import subprocess
 import sys
+import tempfile
 import threading
 
 
@@ -31,9 +32,28 @@ def git_files(root, pattern):
     return [p for p in out.decode().split("\0") if p]
 
 
+def without_pch(entry):
+    """The compile command without the build's precompiled header (the tests' and the
+    benchmarks', made by GCC): clang cannot read GCC's, and the source is checked as it is
+    written, including what it uses itself."""
+    args = entry["arguments"] if "arguments" in entry else shlex.split(entry["command"])
+    kept = []
+    skip = False
+    for i, a in enumerate(args):
+        if skip:
+            skip = False
+        elif a == "-include" and i + 1 < len(args) and os.path.basename(args[i + 1]).startswith("cmake_pch."):
+            skip = True
+        elif a != "-Winvalid-pch":
+            kept.append(a)
+    stripped = {k: v for k, v in entry.items() if k != "command"}
+    stripped["arguments"] = kept
+    return stripped
+
+
 def preprocess_command(entry):
     """The compile command made to print its preprocessed text, by clang, as clang-tidy sees it."""
-    args = entry["arguments"] if "arguments" in entry else shlex.split(entry["command"])
+    args = entry["arguments"]
     out = ["clang++", "-E", "-Wno-unknown-warning-option"]
     skip = False
     for a in args[1:]:
@@ -68,7 +88,7 @@ def main():
         for e in json.load(f):
             path = os.path.realpath(os.path.join(e["directory"], e["file"]))
             if path in tracked and wanted.search("/" + os.path.relpath(path, root)):
-                entries[path] = e  # a source built twice (two targets) is checked once
+                entries[path] = without_pch(e)  # a source built twice (two targets) is checked once
     if not entries:
         print("lint: no source matches", file=sys.stderr)
         return 1
@@ -101,6 +121,11 @@ def main():
         h.update(text)
         return h.hexdigest()
 
+    # clang-tidy reads the commands above from a database of their own.
+    commands = tempfile.TemporaryDirectory(prefix="corvanel-lint-")
+    with open(os.path.join(commands.name, "compile_commands.json"), "w", encoding="utf-8") as f:
+        json.dump(list(entries.values()), f)
+
     lock = threading.Lock()
     counts = {"cached": 0, "clean": 0, "findings": 0}
 
@@ -114,7 +139,7 @@ def main():
                 counts["cached"] += 1
                 print(f"clang-tidy {rel}: clean (unchanged since checked)", flush=True)
             return
-        run = subprocess.run(["clang-tidy", "-quiet", "-p", build,
+        run = subprocess.run(["clang-tidy", "-quiet", "-p", commands.name,
                               f"-header-filter={header_filter}", path],
                              capture_output=True, text=True)
         output = run.stdout + run.stderr

@@ -25,7 +25,7 @@ while [ $# -gt 0 ]; do
 done
 "$root/tools/install-deps.sh"
 build="${CORVANEL_SANITIZE_BUILD_DIR:-$root/build-sanitize}"
-export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
+. "$root/tools/ccache-env.sh"
 if [ ! -f "$build/build.ninja" ]; then
   # Debug keeps the assertions; -O1 and line tables alone (-g1, enough for the reports'
   # stacks) keep the build and the run within CI's time.
