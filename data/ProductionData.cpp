@@ -34,11 +34,13 @@ TStockLedger TProductionData::Ledger(const QDate& day)
     if (!stockTotals_)
         stockTotals_ = StockTotalsKept(*ProductionDatabase->GetConnection());
     rule.StockTotals = *stockTotals_;
-    if (!ownDatesIndexed_) {
+    if (!ownDatesIndex_) {
+        ownDatesIndex_ = QString();
         Connection& conn = *ProductionDatabase->GetConnection();
-        ownDatesIndexed_ = conn.Engine() == TEngine::SQLite && requirement_->StocTable()->HasPartialIndex(QStringLiteral("Expirare_proprie"));
+        if (conn.Engine() == TEngine::SQLite && requirement_->StocTable()->HasPartialIndex(QStringLiteral("Expirare_proprie")))
+            ownDatesIndex_ = conn.StoredTableName(QStringLiteral("Stoc")) + QStringLiteral("_Expirare_proprie"); // as TTable names it
     }
-    rule.OwnDatesIndexed = *ownDatesIndexed_;
+    rule.OwnDatesIndex = *ownDatesIndex_;
     return TStockLedger(*ProductionDatabase->GetConnection(), *requirement_->StocTable(), rule);
 }
 
@@ -86,7 +88,7 @@ void TProductionData::ConnectTo(const QString& directory)
     ownExpiry_ = TableHasColumn(KRBPROD, StocDB, QStringLiteral("Data_expirare"), Session);
     // The figures read each article's total per warehouse where the engine keeps them.
     stockTotals_ = EnsureStockTotals(ProductionDatabase->GetConnection());
-    ownDatesIndexed_.reset(); // asked after the indexes below are made sure of
+    ownDatesIndex_.reset(); // asked after the indexes below are made sure of
     // The stock figures, the requirement and the traceability report seek by these indexes,
     // and the following of a lot by those of its lines and of the genealogy; a company
     // made by an older host may lack them.

@@ -83,7 +83,7 @@ private:
     // Whether the engine keeps each article's total per warehouse: made sure of when the
     // add-on connects (EnsureStockTotals), else asked once of the connection.
     std::optional<bool> stockTotals_;
-    std::optional<bool> ownDatesIndexed_; // TLotRule::OwnDatesIndexed, asked once per connection
+    std::optional<QString> ownDatesIndex_; // TLotRule::OwnDatesIndex, asked once per connection
 };
 
 // What is left of a stock once `need` is taken, to hundredths (halves to even): the grid's

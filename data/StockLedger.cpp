@@ -181,7 +181,7 @@ std::vector<bool> TStockLedger::OwnDates(const std::vector<TMaterialDraw>& mater
         return own;
     QSet<QString> articles; // "group/code"
     engine_.ForEachRow(QStringLiteral("SELECT DISTINCT Cod_grupa, Cod_articol FROM Stoc%1 WHERE Data_expirare IS NOT NULL")
-                           .arg(rule_.OwnDatesIndexed ? QStringLiteral(" INDEXED BY Expirare_proprie") : QString()),
+                           .arg(rule_.OwnDatesIndex.isEmpty() ? QString() : QStringLiteral(" INDEXED BY ") + engine_.Quote(rule_.OwnDatesIndex)),
                        {},
                        [&](const NativeRow& row) {
                            articles.insert(row.Value(0).toString() + QLatin1Char('/') + row.Value(1).toString());

@@ -40,10 +40,10 @@ struct TLotRule {
     bool ReleaseKept = false; // it keeps the articles whose new lots wait for a release
     bool OwnExpiry = false; // its stock keeps lots' own expiry dates (Data_expirare)
     bool StockTotals = false; // the engine keeps each article's total per warehouse (StocTotal)
-    // SQLite: the partial index on the lots with an own expiry date is there, and the
-    // question which articles have any is put to it by name (without statistics the engine
-    // would scan every lot through the covering index instead).
-    bool OwnDatesIndexed = false;
+    // SQLite: the partial index on the lots with an own expiry date, as stored (empty:
+    // none), to which the question which articles have any is put by name (without
+    // statistics the engine would scan every lot through the covering index instead).
+    QString OwnDatesIndex;
 
     static TLotRule Of(const TProductionSettings& settings, const QDate& day);
     // The stock rule: a lot counts for production when it lies in a raw-material warehouse

@@ -51,7 +51,7 @@ enum class TDataAction { Fail, Abort, Retry };
 struct TRecord {
     TBookmark id = 0;
     std::vector<QVariant> values;
-    std::vector<QVariant> key; // the values of the order columns, as the engine compares them
+    std::vector<QVariant> key; // order values as the engine compares them; empty where a table rebuilds them (TTable::KeyOf)
     // A table's row: per field, the value exactly as stored when read (StoredValue.h), for
     // the check that the row still holds it; empty where each value written as the layer
     // writes it is its stored form again, and for other records.
