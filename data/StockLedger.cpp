@@ -116,7 +116,7 @@ QString TLotRule::ExpiryCondition(double shelfLife, bool ownDates, bool expired,
 // ---------------------------------------------------------------- the condition
 
 TStockLedger::TStockLedger(Connection& engine, TTable& stock, TLotRule rule)
-    : engine_(engine), stock_(stock), rule_(rule)
+    : engine_(engine), stock_(stock), rule_(std::move(rule))
 {
 }
 
