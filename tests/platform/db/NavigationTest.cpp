@@ -142,6 +142,7 @@ TEST(NavigationStoredKeys, WalksAcrossBlocksWhetherAnOrderValueIsReadOrKeptAsSto
 {
     DatabaseDir dir;
     std::vector<QVariantList> rows;
+    rows.reserve(600);
     for (int i = 0; i < 600; ++i)
         rows.push_back({i % 3 == 0 ? "A" : i % 3 == 1 ? "B" : "C", QStringLiteral("L%1").arg(i, 3, 10, QChar('0'))});
     CreateTable(dir.Path(), "Loturi.DB", {{"Grupa", TFieldType::String, 8}, {"Lot", TFieldType::String, 8}},

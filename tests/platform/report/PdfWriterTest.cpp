@@ -247,7 +247,7 @@ TEST(PdfWriter, EveryLatinLetterComesBackOut)
     const QString pdf = temp.File("litere.pdf");
     std::vector<TPageText> lines;
     for (qsizetype at = 0, row = 0; at < letters.size(); at += 40, ++row)
-        lines.push_back(Text(letters.mid(at, 40), QRectF(10, 10 + row * 8, 190, 8), TReportAlignment::Left));
+        lines.push_back(Text(letters.mid(at, 40), QRectF(10, 10 + double(row) * 8, 190, 8), TReportAlignment::Left));
     ASSERT_TRUE(ExportPdf(OnePage(std::move(lines)), pdf));
     const QString text = reporttest::PdfText(pdf).remove(QRegularExpression(R"(\s)"));
     EXPECT_EQ(text, letters);
