@@ -113,6 +113,18 @@ QString TLotRule::ExpiryCondition(double shelfLife, bool ownDates, bool expired,
                    : QStringLiteral("(Data_expirare >= ? OR (Data_expirare IS NULL AND (Data_intrare IS NULL OR Data_intrare >= ?)))");
 }
 
+namespace {
+
+// Whether a lot of that shelf life can be left out as expired on the rule's day, by its
+// entry date or by an own expiry date (which can expire it even without a shelf life).
+bool ExpiryJudged(const TLotRule& rule, double shelfLife)
+{
+    QVariantList unused;
+    return !rule.ExpiryCondition(shelfLife, true, true, unused).isEmpty();
+}
+
+} // namespace
+
 // ---------------------------------------------------------------- the condition
 
 TStockLedger::TStockLedger(Connection& engine, TTable& stock, TLotRule rule)
@@ -268,8 +280,7 @@ TStockFigures TStockLedger::Figures(const QString& group, const QString& code, d
     // this for each of its rows, so the usual case stays one statement.
     // The same goes for lots with their own expiry date: only where the summed lots hold
     // some is the expired part summed again by both dates.
-    QVariantList unused;
-    const bool expiryJudged = !rule_.ExpiryCondition(shelfLife, true, true, unused).isEmpty();
+    const bool expiryJudged = ExpiryJudged(rule_, shelfLife);
     struct TSeen {
         bool Held = false;
         bool OwnDates = false;
@@ -354,9 +365,7 @@ std::optional<TStockFigures> TStockLedger::FiguresFromTotals(const QString& grou
     sum.sql += QStringLiteral(" FROM StocTotal t WHERE t.Cod_grupa = ? AND t.Cod_articol = ?");
     sum.values << group << code;
     sum.sql += rule_.CountedWarehouses(code, sum.values, true).replace(QStringLiteral("Cod_gestiune"), QStringLiteral("t.Cod_gestiune"));
-    // A lot's own date can expire it even where the article keeps no shelf life.
-    QVariantList unused;
-    const bool ownDatesJudged = rule_.OwnExpiry && !rule_.ExpiryCondition(shelfLife, true, true, unused).isEmpty();
+    const bool ownDatesJudged = rule_.OwnExpiry && ExpiryJudged(rule_, shelfLife);
     double stock = 0.0, expired = 0.0;
     bool lotsAnswer = false; // the lots must be read after all
     engine_.ForEachRow(sum.sql, sum.values, [&](const NativeRow& row) {
