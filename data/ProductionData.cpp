@@ -4,6 +4,7 @@
 #include "data/Queries.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/Formats.h"
+#include "platform/db/IndexName.h"
 #include "platform/schema/CompanyColumns.h"
 #include "platform/schema/CompanyTables.h"
 #include "platform/schema/StockTotals.h"
@@ -38,7 +39,7 @@ TStockLedger TProductionData::Ledger(const QDate& day)
         ownDatesIndex_ = QString();
         Connection& conn = *ProductionDatabase->GetConnection();
         if (conn.Engine() == TEngine::SQLite && requirement_->StocTable()->HasPartialIndex(QStringLiteral("Expirare_proprie")))
-            ownDatesIndex_ = conn.StoredTableName(QStringLiteral("Stoc")) + QStringLiteral("_Expirare_proprie"); // as TTable names it
+            ownDatesIndex_ = IndexName(conn.StoredTableName(QStringLiteral("Stoc")), QStringLiteral("Expirare_proprie"));
     }
     rule.OwnDatesIndex = *ownDatesIndex_;
     return TStockLedger(*ProductionDatabase->GetConnection(), *requirement_->StocTable(), rule);

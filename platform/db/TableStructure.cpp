@@ -5,6 +5,7 @@
 #include "platform/db/Connection.h"
 #include "platform/db/Database.h"
 #include "platform/db/DbMessages.h"
+#include "platform/db/IndexName.h"
 
 #include <algorithm>
 
@@ -39,11 +40,6 @@ QStringList FieldList(const QString& fields)
     return out;
 }
 
-QString IndexName(const QString& table, const QString& index)
-{
-    return table + QLatin1Char('_') + (index.isEmpty() ? QStringLiteral("key") : index);
-}
-
 // The structure of a table cannot change under its own open cursor.
 void RefuseWhileOpen(const TTable& table)
 {
@@ -61,6 +57,11 @@ QString StoredName(Connection& conn, const TTable& table)
 }
 
 } // namespace
+
+QString IndexName(const QString& table, const QString& index)
+{
+    return table + QLatin1Char('_') + (index.isEmpty() ? QStringLiteral("key") : index);
+}
 
 void TTable::CreateTable()
 {
