@@ -64,7 +64,7 @@ bool TLotRule::Counts(const QString& warehouse, const QString& article) const
            || StartsWithPrefix(article, SemiFinishedPrefix);
 }
 
-QString TLotRule::CountedWarehouses(const QString& article, QVariantList& values, bool summed) const
+QString TLotRule::CountedWarehouses(const QString& article, QVariantList& values, bool summed, const QString& column) const
 {
     if (StartsWithPrefix(article, SemiFinishedPrefix) || !StartsWithPrefix(article, RawMaterialPrefix)
         || RawWarehousePrefix.isNull() || RawWarehousePrefix.isSurrogate())
@@ -73,7 +73,7 @@ QString TLotRule::CountedWarehouses(const QString& article, QVariantList& values
         // Read in the row order of the index on article alone, the first few at a time: a
         // range here would have the engine sort every lot of the material first.
         values << QString(RawWarehousePrefix);
-        return QStringLiteral(" AND substr(Cod_gestiune, 1, 1) = ?");
+        return QStringLiteral(" AND substr(%1, 1, 1) = ?").arg(column);
     }
     // Summed: a range of the index on article and warehouse, not a test of each lot's
     // warehouse. Text compares by code point on both engines (binary on SQLite, collation
@@ -82,7 +82,7 @@ QString TLotRule::CountedWarehouses(const QString& article, QVariantList& values
     const char32_t prefix = RawWarehousePrefix.unicode();
     const char32_t next = prefix == 0xD7FF ? 0xE000 : prefix + 1;
     values << QString(RawWarehousePrefix) << QString::fromUcs4(&next, 1);
-    return QStringLiteral(" AND Cod_gestiune >= ? AND Cod_gestiune < ?");
+    return QStringLiteral(" AND %1 >= ? AND %1 < ?").arg(column);
 }
 
 std::optional<QDate> TLotRule::ExpiredBefore(double shelfLife) const
@@ -364,7 +364,7 @@ std::optional<TStockFigures> TStockLedger::FiguresFromTotals(const QString& grou
     }
     sum.sql += QStringLiteral(" FROM StocTotal t WHERE t.Cod_grupa = ? AND t.Cod_articol = ?");
     sum.values << group << code;
-    sum.sql += rule_.CountedWarehouses(code, sum.values, true).replace(QStringLiteral("Cod_gestiune"), QStringLiteral("t.Cod_gestiune"));
+    sum.sql += rule_.CountedWarehouses(code, sum.values, true, QStringLiteral("t.Cod_gestiune"));
     const bool ownDatesJudged = rule_.OwnExpiry && ExpiryJudged(rule_, shelfLife);
     double stock = 0.0, expired = 0.0;
     bool lotsAnswer = false; // the lots must be read after all

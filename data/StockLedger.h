@@ -53,7 +53,9 @@ struct TLotRule {
     // appended to `values`), to narrow what the engine reads; empty where the rule keeps
     // every warehouse or where the prefix is half of a character (Counts still decides).
     // `summed`: for a statement that sums the lots, a range of codes the index answers.
-    QString CountedWarehouses(const QString& article, QVariantList& values, bool summed = false) const;
+    // `column`: the warehouse's column as the statement names it.
+    QString CountedWarehouses(const QString& article, QVariantList& values, bool summed = false,
+                              const QString& column = QStringLiteral("Cod_gestiune")) const;
     // The day before which a lot of that shelf life is expired and left out: none when the
     // settings draw expired lots, without a day or without a shelf life.
     std::optional<QDate> ExpiredBefore(double shelfLife) const;
