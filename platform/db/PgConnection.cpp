@@ -388,51 +388,6 @@ void PgConnection::ThrowResult(PGresult* result) const
     ThrowState(state, message);
 }
 
-void PgConnection::AppendValueText(QByteArray& out, const QVariant& v)
-{
-    char buffer[64];
-    switch (v.typeId()) {
-    case QMetaType::Double:
-    case QMetaType::Float:
-        out.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, v.toDouble()).ptr - buffer);
-        return;
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-        out.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, v.toLongLong()).ptr - buffer);
-        return;
-    case QMetaType::Bool:
-        out.append(v.toBool() ? '1' : '0');
-        return;
-    case QMetaType::QDate:
-        out.append(v.toDate().toString(Qt::ISODate).toLatin1());
-        return;
-    case QMetaType::QDateTime:
-        out.append(v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toLatin1());
-        return;
-    case QMetaType::QString: {
-        // Most texts of a company are ASCII: copied as they are, without a UTF-8 copy made
-        // and thrown away for each.
-        const QString& text = *static_cast<const QString*>(v.constData());
-        const qsizetype at = out.size();
-        out.resize(at + text.size());
-        char* to = out.data() + at;
-        for (const QChar c : text) {
-            if (c.unicode() >= 0x80) {
-                out.truncate(at);
-                out.append(text.toUtf8());
-                return;
-            }
-            *to++ = char(c.unicode());
-        }
-        return;
-    }
-    default:
-        out.append(IsEngineText(v) ? EngineTextBytes(v) : v.toString().toUtf8());
-    }
-}
-
 // A statement's values as libpq takes them: texts, and no pointer for a null.
 struct PgConnection::TBoundValues {
     explicit TBoundValues(const QVariantList& values)

@@ -1,5 +1,6 @@
-// The server's bulk copy: rows appended with COPY ... FROM STDIN in its text form, a chunk
-// of them at a time.
+// Values as text the server reads back exactly, as a statement's values and in the
+// server's bulk copy: rows appended with COPY ... FROM STDIN in its text form, a chunk of
+// them at a time.
 //
 // A statement of two hundred rows has the server bind and convert two thousand values and
 // run its plan, then answer, before the next one leaves; COPY reads the rows as a stream
@@ -13,8 +14,12 @@
 
 #include "platform/db/BulkCopy.h"
 #include "platform/db/PgConnection.h"
+#include "platform/db/StoredValue.h"
 
+#include <QDate>
+#include <QDateTime>
 #include <algorithm>
+#include <charconv>
 #include <memory>
 
 #include <libpq-fe.h>
@@ -58,6 +63,51 @@ void Escape(QByteArray& data, qsizetype from)
 }
 
 } // namespace
+
+void PgConnection::AppendValueText(QByteArray& out, const QVariant& v)
+{
+    char buffer[64];
+    switch (v.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+        out.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, v.toDouble()).ptr - buffer);
+        return;
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+        out.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, v.toLongLong()).ptr - buffer);
+        return;
+    case QMetaType::Bool:
+        out.append(v.toBool() ? '1' : '0');
+        return;
+    case QMetaType::QDate:
+        out.append(v.toDate().toString(Qt::ISODate).toLatin1());
+        return;
+    case QMetaType::QDateTime:
+        out.append(v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toLatin1());
+        return;
+    case QMetaType::QString: {
+        // Most texts of a company are ASCII: copied as they are, without a UTF-8 copy made
+        // and thrown away for each.
+        const QString& text = *static_cast<const QString*>(v.constData());
+        const qsizetype at = out.size();
+        out.resize(at + text.size());
+        char* to = out.data() + at;
+        for (const QChar c : text) {
+            if (c.unicode() >= 0x80) {
+                out.truncate(at);
+                out.append(text.toUtf8());
+                return;
+            }
+            *to++ = char(c.unicode());
+        }
+        return;
+    }
+    default:
+        out.append(IsEngineText(v) ? EngineTextBytes(v) : v.toString().toUtf8());
+    }
+}
 
 class PgConnection::TServerCopy final : public TBulkCopy {
 public:
