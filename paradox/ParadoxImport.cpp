@@ -4,6 +4,7 @@
 #include "paradox/ReadAhead.h"
 #include "platform/config/AtomicFile.h"
 #include "platform/core/Exceptions.h"
+#include "platform/db/BulkCopy.h"
 #include "platform/db/Connection.h"
 #include "platform/db/Database.h"
 #include "platform/db/DbMessages.h"
@@ -298,7 +299,7 @@ void TWriter::Fill(fw::Connection& conn, TTablePlan& t, TImportedTable& out)
             sources.push_back(def ? t.SourceOf[size_t(def - layout.Fields.data())] : -1);
             names << c.name;
         }
-        fw::TRowBatch batch(conn, stored, names);
+        const std::unique_ptr<fw::TBulkCopy> batch = conn.BulkCopy(stored, names);
         fw::TTableMeasures measures(stored, columns);
         // The check after writing sums each number column, its magnitudes too: values whose
         // sum passes the largest double could not be checked (a server refuses the sum), so
@@ -357,7 +358,7 @@ void TWriter::Fill(fw::Connection& conn, TTablePlan& t, TImportedTable& out)
             TReadAhead ahead(produce, kChunksAhead);
             for (TRowChunk chunk; ahead.Take(chunk);) {
                 for (QVariantList& values : chunk.Rows)
-                    batch.Add(std::move(values));
+                    batch->Add(std::move(values));
                 const qint64 before = read;
                 read += chunk.Read;
                 done_ += chunk.Read;
@@ -366,7 +367,7 @@ void TWriter::Fill(fw::Connection& conn, TTablePlan& t, TImportedTable& out)
             }
             // The reading thread has returned: the problems are this thread's again.
             if (!problems_.Any())
-                batch.Flush();
+                batch->Flush();
         } catch (const fw::EKeyViolation& e) {
             problems_.Add(DuplicateKey(plan_.Directory, t, codePage_, e.Message()));
             problems_.Refuse();

@@ -25,6 +25,7 @@
 namespace fw {
 
 class EDatabaseError;
+class TBulkCopy;
 
 enum class TEngine { SQLite, PostgreSQL };
 
@@ -118,6 +119,10 @@ public:
                                           const std::function<void(size_t, const NativeRow&)>& row);
     // Runs a query returning one number.
     qint64 ScalarInt(const QString& sql, const QVariantList& values);
+    // Appends rows to `table` in bulk, each row its values of `columns` in that order
+    // (TBulkCopy): statements of many rows each, or the engine's own way of taking many
+    // rows at once. Meant for a transaction, which decides about the rows written.
+    virtual std::unique_ptr<TBulkCopy> BulkCopy(const QString& table, const QStringList& columns);
 
     // Transactions; nested levels are savepoints. The outermost level is where another
     // user's writes are waited for.

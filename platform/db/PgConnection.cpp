@@ -190,37 +190,6 @@ QByteArray Numbered(const QString& sql)
     return out.toUtf8();
 }
 
-// A value as text the server reads back exactly: numbers in their shortest exact form,
-// dates in ISO form.
-QByteArray ParameterText(const QVariant& v)
-{
-    char buffer[64];
-    switch (v.typeId()) {
-    case QMetaType::Double:
-    case QMetaType::Float: {
-        const auto end = std::to_chars(buffer, buffer + sizeof buffer, v.toDouble()).ptr;
-        return QByteArray(buffer, int(end - buffer));
-    }
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong: {
-        const auto end = std::to_chars(buffer, buffer + sizeof buffer, v.toLongLong()).ptr;
-        return QByteArray(buffer, int(end - buffer));
-    }
-    case QMetaType::Bool:
-        return v.toBool() ? QByteArrayLiteral("1") : QByteArrayLiteral("0");
-    case QMetaType::QDate:
-        return v.toDate().toString(Qt::ISODate).toLatin1();
-    case QMetaType::QDateTime:
-        return v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toLatin1();
-    default:
-        if (IsEngineText(v))
-            return EngineTextBytes(v);
-        return v.toString().toUtf8();
-    }
-}
-
 QString ResultMessage(const PGresult* result, PGconn* pg)
 {
     QString message;
@@ -428,7 +397,7 @@ struct PgConnection::TBoundValues {
             const QVariant& v = values.at(i);
             if (!v.isValid() || v.isNull())
                 continue;
-            texts[size_t(i)] = ParameterText(v);
+            AppendValueText(texts[size_t(i)], v);
             pointers[size_t(i)] = texts[size_t(i)].constData();
             lengths[size_t(i)] = int(texts[size_t(i)].size());
         }

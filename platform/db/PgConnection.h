@@ -49,6 +49,8 @@ public:
     int ForEachRow(const QString& sql, const QVariantList& values, const std::function<void(const NativeRow&)>& row) override;
     std::vector<int> ForEachRowOf(const std::vector<TStatement>& batch,
                                   const std::function<void(size_t, const NativeRow&)>& row) override;
+    // The server's COPY, a chunk of rows at a time (PgCopy.cpp).
+    std::unique_ptr<TBulkCopy> BulkCopy(const QString& table, const QStringList& columns) override;
 
     QString StoredTableName(const QString& name) override;
     QStringList TableNames() override;
@@ -121,6 +123,10 @@ private:
     // A result the statement did not succeed with, as the layer's error; frees it.
     [[noreturn]] void ThrowResult(PGresult* result) const;
     [[noreturn]] void ThrowState(const QString& state, const QString& message) const;
+    // A value as text the server reads back exactly, appended to `out`: numbers in their
+    // shortest exact form whatever the locale, dates in ISO form, text in UTF-8. Not null.
+    static void AppendValueText(QByteArray& out, const QVariant& value);
+    class TServerCopy;
     struct TBoundValues;
     // A statement as a pipeline sends it: prepared under `name` first where `prepare`.
     struct TCall {

@@ -44,43 +44,6 @@ bool Close(double a, double b, double scale)
 
 } // namespace
 
-TRowBatch::TRowBatch(Connection& to, const QString& table, const QStringList& columns) : to_(to)
-{
-    QStringList quoted, marks;
-    for (const QString& c : columns) {
-        quoted << to.Quote(c);
-        marks << QStringLiteral("?");
-    }
-    head_ = QStringLiteral("INSERT INTO %1 (%2) VALUES ").arg(to.Quote(table), quoted.join(QStringLiteral(", ")));
-    row_ = QLatin1Char('(') + marks.join(QStringLiteral(", ")) + QLatin1Char(')');
-    full_ = Statement(kRowsPerStatement);
-    values_.reserve(qsizetype(kRowsPerStatement) * columns.size());
-}
-
-QString TRowBatch::Statement(int rows) const
-{
-    QStringList all;
-    for (int i = 0; i < rows; ++i)
-        all << row_;
-    return head_ + all.join(QStringLiteral(", "));
-}
-
-void TRowBatch::Add(QVariantList&& values)
-{
-    values_.append(std::move(values));
-    if (++rows_ == kRowsPerStatement)
-        Flush();
-}
-
-void TRowBatch::Flush()
-{
-    if (rows_ == 0)
-        return;
-    to_.ForEachRow(rows_ == kRowsPerStatement ? full_ : Statement(rows_), values_, {});
-    values_.clear();
-    rows_ = 0;
-}
-
 TTableMeasures::TTableMeasures(QString table, std::vector<ColumnInfo> columns)
     : table_(std::move(table)), columns_(std::move(columns))
 {

@@ -1,6 +1,7 @@
 #include "platform/schema/CompanyMigration.h"
 
 #include "platform/core/Exceptions.h"
+#include "platform/db/BulkCopy.h"
 #include "platform/db/Connection.h"
 #include "platform/db/Database.h"
 #include "platform/db/DbMessages.h"
@@ -73,7 +74,7 @@ void CopyRows(Connection& from, Connection& to, const TSourceTable& t)
         source << from.Quote(c.name);
         names << c.name;
     }
-    TRowBatch batch(to, t.name, names);
+    const std::unique_ptr<TBulkCopy> batch = to.BulkCopy(t.name, names);
     // In the order the rows were written: a table without a key keeps its order.
     from.ForEachRow(QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
                         .arg(source.join(QStringLiteral(", ")), from.Quote(t.name), from.RowIdColumn()),
@@ -86,9 +87,9 @@ void CopyRows(Connection& from, Connection& to, const TSourceTable& t)
                             // Stored the way the layer reads it: an empty text is null, a date a date.
                             values << (type == TFieldType::Unknown ? v : ToSqlValue(type, FromSqlValue(type, v)));
                         }
-                        batch.Add(std::move(values));
+                        batch->Add(std::move(values));
                     });
-    batch.Flush();
+    batch->Flush();
 }
 
 } // namespace
