@@ -150,6 +150,9 @@ public:
     bool IsEmpty() override { return rows_->IsEmpty(); }
     QVariant Value(const QString& fieldName) const override { return rows_->Value(fieldName); }
     QString DisplayText(const QString& fieldName) const override { return rows_->DisplayText(fieldName); }
+    int FieldHandle(const QString& fieldName) override { return rows_->FieldHandle(fieldName); }
+    QVariant FieldValue(int handle) const override { return rows_->FieldValue(handle); }
+    QString FieldText(int handle) const override { return rows_->FieldText(handle); }
 
 private:
     fw::TReportData* rows_;

@@ -232,6 +232,8 @@ void TTraceabilityReport::BuildDetail()
 {
     TReportBand* detail = Report->Detail();
     ColumnRules(detail, ColQuantity);
+    const auto field = [this](const char* name) { return Receipts->FieldByName(QString::fromLatin1(name)); };
+    article_ = {field("Denumire"), field("ZileValabilitate"), field("Data_inregistrarii"), field("Descriere")};
     TReportDataText* article = Computed(detail, QStringLiteral("Articol"), [] { return QVariant(); });
     article->BeforePrint = [this](TReportElement*, QString& t, bool&) { ArticleTextPrint(t); };
     Styled(InCell(article, ColArticle), kColumns[ColArticle].Alignment);
@@ -286,9 +288,9 @@ void TTraceabilityReport::BuildTotals(TReportGroup* lotGroup, TReportGroup* ware
         sum->Name = name + QStringLiteral("Total");
         Styled(InCell(sum, ColQuantity), kColumns[ColQuantity].Alignment);
     };
-    total(warehouseGroup->Footer(), QStringLiteral("TotalGestiune"), [this] {
-        return QStringLiteral("Total cantitate de produse finite/vana(sarja) ")
-               + WarehouseTable->FieldByName(QStringLiteral("Denumire"))->AsString();
+    TField* warehouse = WarehouseTable->FieldByName(QStringLiteral("Denumire"));
+    total(warehouseGroup->Footer(), QStringLiteral("TotalGestiune"), [warehouse] {
+        return QStringLiteral("Total cantitate de produse finite/vana(sarja) ") + warehouse->AsString();
     });
     TField* lot = Receipts->FieldByName(QStringLiteral("Lot"));
     total(lotGroup->Footer(), QStringLiteral("TotalLot"),
@@ -324,19 +326,18 @@ void TTraceabilityReport::ReportBeforeGenerate() { LotNumber = 1; }
 
 void TTraceabilityReport::ArticleTextPrint(QString& text)
 {
-    const QString name = Receipts->FieldByName(QStringLiteral("Denumire"))->AsString();
-    TField* days = Receipts->FieldByName(QStringLiteral("ZileValabilitate"));
-    TField* registered = Receipts->FieldByName(QStringLiteral("Data_inregistrarii"));
+    // Runs for every receipt line: the fields were looked up when the report was built.
+    const QString name = article_.Name->AsString();
     text = name;
     // A date the supplier gave the lot, typed at receipt, stands before the shelf life.
     if (const QDate own = Data->OwnExpiry(); own.isValid())
         text += QStringLiteral(" - expira la ") + DateToStr(DateToDateTime(own), Report->FormatSettings);
     // No registration day, no expiry: counted from day 0 it would read 1900.
-    else if (!days->IsNull() && !registered->IsNull())
+    else if (!article_.Days->IsNull() && !article_.Registered->IsNull())
         text += QStringLiteral(" - expira la ")
-                + DateToStr(registered->AsDateTime() + days->AsFloat(), Report->FormatSettings);
+                + DateToStr(article_.Registered->AsDateTime() + article_.Days->AsFloat(), Report->FormatSettings);
     LastName = name;
-    LastDescription = Receipts->FieldByName(QStringLiteral("Descriere"))->AsString();
+    LastDescription = article_.Description->AsString();
 }
 
 void TTraceabilityReport::RawMaterialsBeforePrint()

@@ -82,6 +82,13 @@ private:
     std::unique_ptr<fw::TDataSetReportData> rows_;
     std::unique_ptr<fw::TDataSetReportData> firmData_;
     std::unique_ptr<fw::TDataSetReportData> gestData_;
+    // The receipt's fields the article's text is made of.
+    struct {
+        fw::TField* Name = nullptr;
+        fw::TField* Days = nullptr;
+        fw::TField* Registered = nullptr;
+        fw::TField* Description = nullptr;
+    } article_;
     std::vector<double> columns_; // left edges of the columns, then the right edge
     // The raw materials' names, lots, units and quantities, under the table's columns.
     std::array<fw::TReportMemo*, 4> materials_{};

@@ -6,7 +6,10 @@
 #include <QStringList>
 #include <algorithm>
 #include <cfenv>
+#include <charconv>
 #include <cmath>
+#include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -164,44 +167,35 @@ QStringList SplitSections(const QString& mask)
     return out;
 }
 
-QString GroupDigits(const QString& digits, QChar sep)
-{
-    QString out;
-    const int n = int(digits.size());
-    for (int i = 0; i < n; ++i) {
-        if (i > 0 && (n - i) % 3 == 0)
-            out += sep;
-        out += digits.at(i);
-    }
-    return out;
-}
-
 // The digits of v * 10^decimals (v >= 0, finite), rounded half away from zero on the 15
 // significant decimal digits a double holds: 2.675 rounds to 2.68 as written, and large
 // values keep their digits (a nudge relative to the value would add to them).
-QString RoundedDigits(double v, int decimals)
+std::string RoundedDigits(double v, int decimals)
 {
     const QString text = QString::number(v, 'e', 14); // d.dddddddddddddde+XX
     const qsizetype e = text.indexOf(QLatin1Char('e'));
-    QString mantissa = text.left(e);
-    mantissa.remove(QLatin1Char('.'));
+    std::string mantissa;
+    mantissa.reserve(16);
+    for (qsizetype i = 0; i < e; ++i)
+        if (text.at(i) != QLatin1Char('.'))
+            mantissa += char(text.at(i).unicode());
     // Digits of the mantissa down to the last decimal place asked for.
-    const qsizetype keep = text.mid(e + 1).toInt() + 1 + decimals;
+    const qsizetype keep = QStringView(text).mid(e + 1).toInt() + 1 + decimals;
     if (keep < 0)
-        return QStringLiteral("0");
-    QString digits = mantissa.left(keep);
-    digits += QString(std::max<qsizetype>(0, keep - mantissa.size()), QLatin1Char('0'));
-    const bool up = keep < mantissa.size() && mantissa.at(keep) >= QLatin1Char('5');
-    if (digits.isEmpty())
-        digits = QStringLiteral("0");
+        return "0";
+    std::string digits = mantissa.substr(0, size_t(keep));
+    digits.append(size_t(std::max<qsizetype>(0, keep - qsizetype(mantissa.size()))), '0');
+    const bool up = keep < qsizetype(mantissa.size()) && mantissa[size_t(keep)] >= '5';
+    if (digits.empty())
+        digits = "0";
     if (up) {
-        qsizetype i = digits.size() - 1;
-        for (; i >= 0 && digits.at(i) == QLatin1Char('9'); --i)
-            digits[i] = QLatin1Char('0');
+        qsizetype i = qsizetype(digits.size()) - 1;
+        for (; i >= 0 && digits[size_t(i)] == '9'; --i)
+            digits[size_t(i)] = '0';
         if (i < 0)
-            digits.prepend(QLatin1Char('1'));
+            digits.insert(digits.begin(), '1');
         else
-            digits[i] = QChar(digits.at(i).unicode() + 1);
+            ++digits[size_t(i)];
     }
     return digits;
 }
@@ -336,24 +330,37 @@ QString FormatSection(const TNumberSection& section, double value, const TFormat
                   + ed;
     }
 
-    QString digits = RoundedDigits(v, maxFrac);
-    while (digits.size() <= maxFrac)
-        digits.prepend(QLatin1Char('0'));
-    QString intDigits = digits.left(digits.size() - maxFrac);
-    QString fracDigits = digits.right(maxFrac);
-    while (fracDigits.size() > section.MinFrac && fracDigits.endsWith(QLatin1Char('0')))
-        fracDigits.chop(1);
-    // Strip leading zeros, then pad to the required count.
-    while (intDigits.size() > 0 && intDigits.startsWith(QLatin1Char('0')))
-        intDigits.remove(0, 1);
-    while (intDigits.size() < minInt)
-        intDigits.prepend(QLatin1Char('0'));
-    if (section.Grouping)
-        intDigits = GroupDigits(intDigits, fs.ThousandSeparator);
-    QString number = intDigits;
-    if (!fracDigits.isEmpty())
-        number += fs.DecimalSeparator + fracDigits;
-    return section.Prefix + number + expText + section.Suffix;
+    // Worked on as ASCII digits and written once: a report prints a number or two on
+    // every row, and a string for each step was most of a number's cost.
+    std::string digits = RoundedDigits(v, maxFrac);
+    if (qsizetype(digits.size()) <= maxFrac)
+        digits.insert(0, size_t(maxFrac + 1) - digits.size(), '0');
+    const size_t intEnd = digits.size() - size_t(maxFrac);
+    size_t fracEnd = digits.size();
+    while (qsizetype(fracEnd - intEnd) > section.MinFrac && digits[fracEnd - 1] == '0')
+        --fracEnd;
+    // Leading zeros stripped, then as many as the mask asks for.
+    size_t intStart = 0;
+    while (intStart < intEnd && digits[intStart] == '0')
+        ++intStart;
+    const std::string intDigits = std::string(size_t(std::max<qsizetype>(0, minInt - qsizetype(intEnd - intStart))), '0')
+                                  + digits.substr(intStart, intEnd - intStart);
+    QString text;
+    const qsizetype n = qsizetype(intDigits.size());
+    text.reserve(section.Prefix.size() + n + n / 3 + 1 + qsizetype(fracEnd - intEnd) + expText.size() + section.Suffix.size());
+    text += section.Prefix;
+    for (qsizetype i = 0; i < n; ++i) {
+        if (section.Grouping && i > 0 && (n - i) % 3 == 0)
+            text += fs.ThousandSeparator;
+        text += QLatin1Char(intDigits[size_t(i)]);
+    }
+    if (fracEnd > intEnd) {
+        text += fs.DecimalSeparator;
+        text += QLatin1String(digits.data() + intEnd, qsizetype(fracEnd - intEnd));
+    }
+    text += expText;
+    text += section.Suffix;
+    return text;
 }
 
 // A mask's sections, read once for the numbers after it in the same mask: a report formats
@@ -408,11 +415,36 @@ QString FormatFloat(const QString& mask, double value, const TFormatSettings& fs
     return text;
 }
 
+namespace {
+
+// As QString::number(value).rightJustified(width, '0'), without the two strings between: a
+// report prints a date or two on every row.
+void AppendPadded(QString& out, int value, int width)
+{
+    char digits[16];
+    const auto result = std::to_chars(digits, digits + sizeof digits, value);
+    const int length = int(result.ptr - digits);
+    for (int i = length; i < width; ++i)
+        out += QLatin1Char('0');
+    out += QLatin1String(digits, length);
+}
+
+} // namespace
+
 QString FormatDateTime(const QString& pattern, TDateTime value, const TFormatSettings& fs)
 {
     const auto [d, t] = SplitDateTime(value);
-    const QLocale loc = QLocale::system();
+    int year = 0, month = 0, day = 0;
+    d.getDate(&year, &month, &day);
+    // The system's names of days and months, asked for only where the pattern shows one.
+    std::optional<QLocale> names;
+    const auto loc = [&names]() -> const QLocale& {
+        if (!names)
+            names = QLocale::system();
+        return *names;
+    };
     QString out;
+    out.reserve(pattern.size() + 8);
     int i = 0;
     const int n = int(pattern.size());
     auto runOf = [&](QChar c) {
@@ -429,56 +461,54 @@ QString FormatDateTime(const QString& pattern, TDateTime value, const TFormatSet
             int j = int(pattern.indexOf(c, i + 1));
             if (j < 0)
                 j = n;
-            out += pattern.mid(i + 1, j - i - 1);
+            out += QStringView(pattern).mid(i + 1, j - i - 1);
             i = j + 1;
             continue;
         }
         if (l == QLatin1Char('d')) {
             const int k = runOf(l);
-            if (k == 1)
-                out += QString::number(d.day());
-            else if (k == 2)
-                out += QString::number(d.day()).rightJustified(2, QLatin1Char('0'));
+            if (k <= 2)
+                AppendPadded(out, day, k);
             else if (k == 3)
-                out += loc.dayName(d.dayOfWeek(), QLocale::ShortFormat);
+                out += loc().dayName(d.dayOfWeek(), QLocale::ShortFormat);
             else
-                out += loc.dayName(d.dayOfWeek(), QLocale::LongFormat);
+                out += loc().dayName(d.dayOfWeek(), QLocale::LongFormat);
             i += k;
             lastWasHour = false;
         } else if (l == QLatin1Char('m')) {
             const int k = runOf(l);
             if (lastWasHour && k <= 2) {
                 // "hh:mm" means minutes.
-                out += k == 1 ? QString::number(t.minute()) : QString::number(t.minute()).rightJustified(2, QLatin1Char('0'));
-            } else if (k == 1)
-                out += QString::number(d.month());
-            else if (k == 2)
-                out += QString::number(d.month()).rightJustified(2, QLatin1Char('0'));
+                AppendPadded(out, t.minute(), k);
+            } else if (k <= 2)
+                AppendPadded(out, month, k);
             else if (k == 3)
-                out += loc.monthName(d.month(), QLocale::ShortFormat);
+                out += loc().monthName(month, QLocale::ShortFormat);
             else
-                out += loc.standaloneMonthName(d.month(), QLocale::LongFormat);
+                out += loc().standaloneMonthName(month, QLocale::LongFormat);
             i += k;
             lastWasHour = false;
         } else if (l == QLatin1Char('y')) {
             const int k = runOf(l);
-            out += k <= 2 ? QString::number(d.year() % 100).rightJustified(2, QLatin1Char('0'))
-                          : QString::number(d.year()).rightJustified(4, QLatin1Char('0'));
+            if (k <= 2)
+                AppendPadded(out, year % 100, 2);
+            else
+                AppendPadded(out, year, 4);
             i += k;
             lastWasHour = false;
         } else if (l == QLatin1Char('h')) {
             const int k = runOf(l);
-            out += k == 1 ? QString::number(t.hour()) : QString::number(t.hour()).rightJustified(2, QLatin1Char('0'));
+            AppendPadded(out, t.hour(), std::min(k, 2));
             i += k;
             lastWasHour = true;
         } else if (l == QLatin1Char('n')) {
             const int k = runOf(l);
-            out += k == 1 ? QString::number(t.minute()) : QString::number(t.minute()).rightJustified(2, QLatin1Char('0'));
+            AppendPadded(out, t.minute(), std::min(k, 2));
             i += k;
             lastWasHour = false;
         } else if (l == QLatin1Char('s')) {
             const int k = runOf(l);
-            out += k == 1 ? QString::number(t.second()) : QString::number(t.second()).rightJustified(2, QLatin1Char('0'));
+            AppendPadded(out, t.second(), std::min(k, 2));
             i += k;
             lastWasHour = false;
         } else if (c == QLatin1Char('/')) {

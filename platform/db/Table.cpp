@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <algorithm>
@@ -75,6 +76,22 @@ struct TTable::Impl {
     QString stillHolds;
     // A search's condition by the fields it names and which of its values are null.
     std::map<std::vector<int>, QString> matchTexts;
+    // The first rows of a detail for the last master rows it followed, the latest first. A
+    // report steps back onto a group's last row to print its footers and on again: read
+    // each time, a detail was read three times where once does. Kept only while the
+    // table's rows are as they were read (DataGeneration), and dropped whenever the detail
+    // is read for another reason (a refresh, a record read anew) or its order changes.
+    struct FollowedRows {
+        QString range;
+        QVariantList values;
+        int count = 0;
+        quint64 generation = 0;
+        std::optional<quint64> version; // the engine's count before they were read
+        std::vector<TRecord> rows;
+    };
+    static constexpr size_t kFollowedKept = 2;
+    std::vector<FollowedRows> followed;
+    bool followingMaster = false; // the rows being read are for a master row moved onto
 
     const ColumnInfo* Column(const QString& name) const
     {
@@ -222,6 +239,7 @@ void TTable::SetIndexFieldNames(const QString& names)
 
 void TTable::SetMasterSource(TDataSource* source)
 {
+    impl_->followed.clear();
     masterSource_ = source;
     if (!masterLink_)
         masterLink_ = std::make_unique<TMasterLink>(this);
@@ -230,7 +248,12 @@ void TTable::SetMasterSource(TDataSource* source)
 
 void TTable::SetMasterFields(const QString& fields)
 {
+    impl_->followed.clear();
     masterFields_ = fields;
+    // Split once: the detail asks for the master's values on every move of the master.
+    masterFieldNames_.clear();
+    for (const QString& name : fields.split(QLatin1Char(';'), Qt::SkipEmptyParts))
+        masterFieldNames_ << name.trimmed();
     MasterChanged();
 }
 
@@ -289,6 +312,7 @@ void TTable::InternalOpenOrder()
     d.orderField.clear();
     d.orderTypes.clear();
     d.matchTexts.clear();
+    d.followed.clear();
     for (const QString& name : indexFieldNames_.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
         const ColumnInfo* c = d.Column(name.trimmed());
         if (!c)
@@ -343,7 +367,7 @@ void TTable::BuildRange()
     if (!masterSource_ || masterFields_.isEmpty())
         return;
     TDataSet* master = masterSource_->DataSet();
-    const QStringList names = masterFields_.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    const QStringList& names = masterFieldNames_;
     if (!master || !master->Active()) {
         d.masterInactive = true;
         return;
@@ -352,7 +376,7 @@ void TTable::BuildRange()
         throw EDatabaseError(dbmsg::MasterFieldsBeyondOrder(objectName()));
     QStringList parts;
     for (int i = 0; i < names.size(); ++i) {
-        TField* mf = master->FieldByName(names.at(i).trimmed());
+        TField* mf = master->FieldByName(names.at(i));
         const QVariant value = mf->Value();
         d.appliedMaster << value;
         const QVariant sqlValue = ToSqlValue(d.orderTypes[size_t(i)], value);
@@ -375,8 +399,9 @@ void TTable::MasterChanged()
     QVariantList now;
     bool masterActive = master && master->Active();
     if (masterActive) {
-        for (const QString& n : masterFields_.split(QLatin1Char(';'), Qt::SkipEmptyParts))
-            now << master->FieldByName(n.trimmed())->Value();
+        now.reserve(masterFieldNames_.size());
+        for (const QString& n : masterFieldNames_)
+            now << master->FieldByName(n)->Value();
     }
     if (masterActive && !impl_->masterInactive && now == impl_->appliedMaster)
         return;
@@ -386,7 +411,14 @@ void TTable::MasterChanged()
     BuildRange();
     if (BeforeScroll)
         BeforeScroll(this);
-    Resync(false);
+    {
+        // Rows kept for a master row serve only a master that moved: one whose link fields
+        // are being edited, or rows to be locked, are read from the table.
+        Impl& d = *impl_;
+        d.followingMaster = masterActive && master->State() == TDataSetState::Browse && !readForUpdate_;
+        const auto reset = qScopeGuard([&d] { d.followingMaster = false; });
+        Resync(false);
+    }
     if (AfterScroll)
         AfterScroll(this);
 }
@@ -398,10 +430,10 @@ void TTable::InitNewRecord()
     TDataSet* master = masterSource_->DataSet();
     if (!master || !master->Active())
         return;
-    const QStringList names = masterFields_.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    const QStringList& names = masterFieldNames_;
     for (int i = 0; i < names.size() && i < impl_->indexFieldCount; ++i) {
         TField* detail = FieldByName(impl_->orderCols[size_t(i)]);
-        detail->SetValue(master->FieldByName(names.at(i).trimmed())->Value());
+        detail->SetValue(master->FieldByName(names.at(i))->Value());
     }
 }
 
@@ -609,7 +641,57 @@ QVariantList TTable::KeyOf(const TRecord& record) const
     return key;
 }
 
-std::vector<TRecord> TTable::FetchFirst(int count) { return Select({}, {}, false, count); }
+std::vector<TRecord> TTable::FetchFirst(int count)
+{
+    Impl& d = *impl_;
+    if (!d.followingMaster || d.masterInactive) {
+        // Read for another reason (a refresh, a move to the first row): what is read now
+        // is what counts, not what was kept.
+        d.followed.clear();
+        return Select({}, {}, false, count);
+    }
+    if (!d.followed.empty()) {
+        // Kept rows serve while nothing is known to have changed them, as the records
+        // around the cursor do: the table's generation (writes through this connection,
+        // other programs' commits as often as they are polled) and, where the engine counts
+        // changes, its count as the last statement left it (any write of this connection's,
+        // past the datasets too) stand. Not asked anew: that statement on every move of the
+        // master cost as much as the read it saves. An edit of a kept row asks (TakeKeptRead).
+        const std::optional<quint64> version = connection_->StoredVersion(false);
+        const quint64 generation = DataGeneration();
+        std::erase_if(d.followed, [&](const Impl::FollowedRows& f) {
+            return f.generation != generation || f.version != version;
+        });
+        const auto kept = std::find_if(d.followed.begin(), d.followed.end(), [&](const Impl::FollowedRows& f) {
+            return f.count == count && f.range == d.range && f.values == d.rangeValues;
+        });
+        if (kept != d.followed.end()) {
+            std::rotate(d.followed.begin(), kept, kept + 1);
+            TakeKeptRead(d.followed.front().version);
+            return d.followed.front().rows;
+        }
+    }
+    const std::optional<quint64> version = connection_->StoredVersion(false);
+    const quint64 generation = DataGeneration();
+    std::vector<TRecord> rows = Select({}, {}, false, count);
+    if (d.followed.size() >= Impl::kFollowedKept)
+        d.followed.pop_back();
+    d.followed.insert(d.followed.begin(), Impl::FollowedRows{d.range, d.rangeValues, count, generation, version, rows});
+    return rows;
+}
+
+void TTable::TakeKeptRead(std::optional<quint64> version)
+{
+    // Rows kept from an earlier read hold no change counted after it: an edit of one of
+    // them is checked against the older count (none: it reads its record again).
+    if (!readSinceTaken_)
+        readVersion_ = version;
+    else if (readVersion_ && version)
+        readVersion_ = std::min(*readVersion_, *version);
+    else
+        readVersion_.reset();
+    readSinceTaken_ = true;
+}
 
 std::vector<TRecord> TTable::FetchLast(int count) { return Select({}, {}, true, count); }
 
@@ -654,6 +736,8 @@ std::vector<TRecord> TTable::FetchBefore(const TRecord& record, int count)
 
 std::optional<TRecord> TTable::FetchById(TBookmark id)
 {
+    // A record read anew (a refresh, an edit): the rows kept may be older than it.
+    impl_->followed.clear();
     std::vector<TRecord> rows = Select(connection_->RowIdColumn() + QStringLiteral(" = ?"), {id}, false, 1);
     if (rows.empty())
         return std::nullopt;

@@ -123,6 +123,8 @@ public:
 private:
     friend class TMasterLink;
     void MasterChanged();
+    // The read version as it stands after using rows a read made earlier (FetchFirst).
+    void TakeKeptRead(std::optional<quint64> version);
     void InternalOpenOrder();
     void BuildRange();
     std::vector<TRecord> Select(const QString& where, const QVariantList& values, bool descending, int limit,
@@ -149,6 +151,7 @@ private:
     QString indexFieldNames_;
     TDataSource* masterSource_ = nullptr;
     QString masterFields_;
+    QStringList masterFieldNames_; // masterFields_ split
     std::unique_ptr<TMasterLink> masterLink_;
     std::shared_ptr<Connection> connection_;
     const quint64* tableWrites_ = nullptr; // the connection's count of writes to this table

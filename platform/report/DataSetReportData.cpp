@@ -14,5 +14,8 @@ QString TDataSetReportData::DisplayText(const QString& fieldName) const
 {
     return dataSet_->FieldByName(fieldName)->DisplayText();
 }
+int TDataSetReportData::FieldHandle(const QString& fieldName) { return dataSet_->FieldByName(fieldName)->Index(); }
+QVariant TDataSetReportData::FieldValue(int handle) const { return dataSet_->Fields(handle)->Value(); }
+QString TDataSetReportData::FieldText(int handle) const { return dataSet_->Fields(handle)->DisplayText(); }
 
 } // namespace fw

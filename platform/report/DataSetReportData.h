@@ -19,6 +19,10 @@ public:
     bool IsEmpty() override;
     QVariant Value(const QString& fieldName) const override;
     QString DisplayText(const QString& fieldName) const override;
+    // The handle of a field is its place among the dataset's fields.
+    int FieldHandle(const QString& fieldName) override;
+    QVariant FieldValue(int handle) const override;
+    QString FieldText(int handle) const override;
 
 private:
     TDataSet* dataSet_;

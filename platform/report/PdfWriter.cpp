@@ -6,6 +6,7 @@
 #include <QIODevice>
 #include <QPainter>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -30,17 +31,18 @@ void AppendInt(std::string& out, long long value)
     out.append(buffer, error == std::errc() ? end : buffer);
 }
 
+// A number in whole thousandths, as a PDF reads it here (0 beyond what a PDF holds).
+long long Thousandths(double value)
+{
+    const double thousandths = std::round(value * 1000);
+    return std::abs(thousandths) < 1e15 ? static_cast<long long>(thousandths) : 0;
+}
+
 // A number as a PDF reads it: at most three decimals, no trailing zeros. Counted in
 // thousandths as a whole number: a page holds thousands of coordinates, and formatting a
 // double to a precision cost a quarter of the writer's time.
-void AppendNumber(std::string& out, double value)
+void AppendThousandths(std::string& out, long long scaled)
 {
-    const double thousandths = std::round(value * 1000);
-    if (!(std::abs(thousandths) < 1e15)) {
-        out += "0 ";
-        return;
-    }
-    long long scaled = static_cast<long long>(thousandths);
     if (scaled < 0) {
         out += '-';
         scaled = -scaled;
@@ -55,6 +57,8 @@ void AppendNumber(std::string& out, double value)
     }
     out += ' ';
 }
+
+void AppendNumber(std::string& out, double value) { AppendThousandths(out, Thousandths(value)); }
 
 void AppendHex16(std::string& out, unsigned value)
 {
@@ -96,6 +100,46 @@ void AppendUtf16Hex(std::string& out, char32_t character)
     } else {
         AppendHex16(out, unsigned(character));
     }
+}
+
+// The page's rules, those that continue one another along a column or a row (a table's
+// rules, band under band) joined into one: a fifth of a page's drawing fewer to write and
+// compress, drawn the same in one colour with square caps. By pen, then by the line they
+// lie on, whatever order they were printed in.
+void JoinRules(const std::vector<TPageLine>& lines, std::vector<TPageLine>& out)
+{
+    enum { Vertical, Horizontal, Other };
+    const auto kind = [](const TPageLine& l) {
+        return l.From.x() == l.To.x() ? Vertical : l.From.y() == l.To.y() ? Horizontal : Other;
+    };
+    out.assign(lines.begin(), lines.end());
+    for (TPageLine& l : out)
+        if ((kind(l) == Vertical && l.From.y() > l.To.y()) || (kind(l) == Horizontal && l.From.x() > l.To.x()))
+            std::swap(l.From, l.To);
+    // Along its line: where a rule starts and ends; across: the line it lies on.
+    const auto along = [&](const TPageLine& l, bool end) {
+        const QPointF& p = end ? l.To : l.From;
+        return kind(l) == Vertical ? p.y() : p.x();
+    };
+    const auto across = [&](const TPageLine& l) { return kind(l) == Vertical ? l.From.x() : l.From.y(); };
+    std::stable_sort(out.begin(), out.end(), [&](const TPageLine& a, const TPageLine& b) {
+        return std::make_tuple(a.Width, kind(a), across(a), along(a, false))
+               < std::make_tuple(b.Width, kind(b), across(b), along(b, false));
+    });
+    constexpr double kTouching = 1e-9; // mm
+    size_t kept = 0;
+    for (size_t i = 0; i < out.size(); ++i) {
+        TPageLine& last = out[kept == 0 ? 0 : kept - 1];
+        const TPageLine& line = out[i];
+        if (kept > 0 && kind(line) != Other && kind(line) == kind(last) && line.Width == last.Width
+            && across(line) == across(last) && along(line, false) <= along(last, true) + kTouching) {
+            if (along(line, true) > along(last, true))
+                last.To = line.To;
+            continue;
+        }
+        out[kept++] = line;
+    }
+    out.resize(kept);
 }
 
 std::string TextString(const QString& text)
@@ -326,7 +370,8 @@ private:
             AppendNumber(out, r.Rect.height() * kPointsPerMm);
             out += "re S\n";
         }
-        for (const TPageLine& line : page.Lines) {
+        JoinRules(page.Lines, rules_);
+        for (const TPageLine& line : rules_) {
             pen(line.Width);
             AppendNumber(out, line.From.x() * kPointsPerMm);
             AppendNumber(out, height - line.From.y() * kPointsPerMm);
@@ -370,6 +415,8 @@ private:
             const double ascent = font->Font->Ascent() * size;
             const double lineHeight = ascent + font->Font->Descent() * size;
             const double baseline = box.top() + (box.height() - lineHeight) / 2 + ascent;
+            // Placed absolutely: moved from the text before (Td), a reader's sum of the steps
+            // can put a glyph on the other side of a pixel's edge.
             out += "1 0 0 1 ";
             AppendNumber(out, x);
             AppendNumber(out, height - baseline);
@@ -547,6 +594,7 @@ private:
     int resources_ = 0;
     std::vector<int> kids_;
     std::string content_; // the page's drawing, its room kept from page to page
+    std::vector<TPageLine> rules_; // the page's rules joined, the same
     std::vector<std::unique_ptr<TDocumentFont>> fonts_;
     std::map<qint64, TDocumentImage> images_; // by QImage::cacheKey
     std::map<std::tuple<QString, bool, bool, bool>, TDocumentFont*> byPageFont_;

@@ -100,6 +100,10 @@ public:
     QString FieldName;
     std::function<QVariant()> OnGetValue; // used instead of the field when set
     QString Mask;
+
+private:
+    friend class TReportGenerator;
+    int handle_ = -1; // the field's handle in its data, looked up at its first print of a run
 };
 
 // A running sum: Term is evaluated on every row of the report's data (whether or not the
@@ -233,7 +237,9 @@ public:
     QVariant BreakValue() const;
 
 private:
+    friend class TReportGenerator;
     TReport* report_;
+    int handle_ = -1; // BreakField's handle in the report's data, as for a data text
     TReportBand header_;
     TReportBand footer_;
 };

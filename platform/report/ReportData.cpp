@@ -29,6 +29,19 @@ QString ReportValueText(const QVariant& value, const TFormatSettings& fs)
 
 QString TReportData::DisplayText(const QString& fieldName) const { return ReportValueText(Value(fieldName)); }
 
+int TReportData::FieldHandle(const QString& fieldName)
+{
+    const qsizetype known = handleNames_.indexOf(fieldName);
+    if (known >= 0)
+        return int(known);
+    handleNames_ << fieldName;
+    return int(handleNames_.size() - 1);
+}
+
+QVariant TReportData::FieldValue(int handle) const { return Value(handleNames_.at(handle)); }
+
+QString TReportData::FieldText(int handle) const { return DisplayText(handleNames_.at(handle)); }
+
 TMemoryReportData::TMemoryReportData(QStringList fieldNames) : fieldNames_(std::move(fieldNames)) {}
 
 void TMemoryReportData::Clear()
@@ -59,14 +72,18 @@ void TMemoryReportData::Prior()
     eof_ = rows_.empty();
 }
 
-QVariant TMemoryReportData::Value(const QString& fieldName) const
+int TMemoryReportData::Column(const QString& fieldName) const
 {
-    int column = -1;
-    for (int i = 0; i < fieldNames_.size() && column < 0; ++i)
+    for (int i = 0; i < fieldNames_.size(); ++i)
         if (fieldNames_.at(i).compare(fieldName, Qt::CaseInsensitive) == 0)
-            column = i;
-    if (column < 0)
-        throw EDatabaseError(dbmsg::FieldNotFound(QString(), fieldName));
+            return i;
+    throw EDatabaseError(dbmsg::FieldNotFound(QString(), fieldName));
+}
+
+QVariant TMemoryReportData::Value(const QString& fieldName) const { return FieldValue(Column(fieldName)); }
+
+QVariant TMemoryReportData::FieldValue(int column) const
+{
     if (rows_.empty())
         return QVariant();
     const QVariantList& row = rows_.at(size_t(current_));

@@ -27,6 +27,18 @@ public:
     // The text the field shows. By default: "" for null, numbers in their shortest form,
     // dates in the short date format; an adapter over a dataset returns the field's own text.
     virtual QString DisplayText(const QString& fieldName) const;
+
+    // A field looked up once for reading it on many rows (a report prints a field on every
+    // row, and a lookup by name was a good part of its time): the handle FieldValue and
+    // FieldText take. An adapter that knows its fields refuses an unknown name here with
+    // EDatabaseError, as Value does; by default a handle stands for the name, and reading
+    // by it reads by the name.
+    virtual int FieldHandle(const QString& fieldName);
+    virtual QVariant FieldValue(int handle) const;
+    virtual QString FieldText(int handle) const;
+
+private:
+    QStringList handleNames_;
 };
 
 // The text of a value as a report prints it when no mask is given: "" for null, numbers in
@@ -53,8 +65,14 @@ public:
     bool IsEmpty() override { return rows_.empty(); }
     // EDatabaseError for a field the rows do not have, as a dataset's FieldByName.
     QVariant Value(const QString& fieldName) const override;
+    // The handle of a field is its column.
+    int FieldHandle(const QString& fieldName) override { return Column(fieldName); }
+    QVariant FieldValue(int handle) const override;
+    QString FieldText(int handle) const override { return ReportValueText(FieldValue(handle)); }
 
 private:
+    int Column(const QString& fieldName) const;
+
     QStringList fieldNames_;
     std::vector<QVariantList> rows_;
     int current_ = 0;

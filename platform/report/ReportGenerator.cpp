@@ -43,6 +43,16 @@ QString MaskedText(const QVariant& value, const QString& mask, const TFormatSett
 
 constexpr double kEpsilon = 1e-6;
 
+// Whether a memo's lines are the lines it prints as they are: what joining them with line
+// breaks and splitting the text again would give.
+bool MemoLinesAsSet(const TReportMemo& memo)
+{
+    if (memo.BeforePrint || (memo.Lines.size() == 1 && memo.Lines.front().isEmpty()))
+        return false;
+    return std::none_of(memo.Lines.begin(), memo.Lines.end(),
+                        [](const QString& line) { return line.contains(QLatin1Char('\n')); });
+}
+
 } // namespace
 
 TPageFont TReportGenerator::FontOf(const TReportElement& element) const
@@ -102,6 +112,30 @@ QString TReportGenerator::SystemText(const TReportSystemData* element, int page)
     return element->Prefix + FormatDateTime(pattern, moment, fs);
 }
 
+int TReportGenerator::Handle(TReportData* data, const QString& field, int& handle)
+{
+    if (handle < 0)
+        handle = data->FieldHandle(field);
+    return handle;
+}
+
+QVariant TReportGenerator::BreakValue(TReportGroup* group) const
+{
+    if (group->BreakExpression || !r_.data_)
+        return group->BreakValue();
+    return r_.data_->FieldValue(Handle(r_.data_, group->BreakField, group->handle_));
+}
+
+void TReportGenerator::ForEachBand(const std::function<void(TReportBand*)>& visit)
+{
+    for (TReportBand* band : {r_.PageHeader(), r_.PageFooter(), r_.Detail(), r_.Summary()})
+        visit(band);
+    for (int i = 0; i < r_.GroupCount(); ++i) {
+        visit(r_.Groups(i)->Header());
+        visit(r_.Groups(i)->Footer());
+    }
+}
+
 QString TReportGenerator::TextOf(TReportElement* element) const
 {
     const TFormatSettings& fs = r_.FormatSettings;
@@ -117,8 +151,8 @@ QString TReportGenerator::TextOf(TReportElement* element) const
         }
         if (!data)
             return QString();
-        return text->Mask.isEmpty() ? data->DisplayText(text->FieldName)
-                                    : MaskedText(data->Value(text->FieldName), text->Mask, fs);
+        const int field = Handle(data, text->FieldName, static_cast<TReportDataText*>(element)->handle_);
+        return text->Mask.isEmpty() ? data->FieldText(field) : MaskedText(data->FieldValue(field), text->Mask, fs);
     }
     case TElementKind::Sum: {
         const auto* sum = static_cast<TReportSum*>(element);
@@ -188,7 +222,11 @@ bool TReportGenerator::Evaluate(TReportBand* band, TOutput& out)
         TReportElement* element = band->Elements(i);
         if (!element->Enabled)
             continue;
-        QString text = TextOf(element);
+        // A memo's lines print as they are set, unless its BeforePrint is to see them as one
+        // text (joined by line breaks and split again after), or a line breaks of itself:
+        // the raw materials under every group of a report are thousands of lines.
+        const bool ownLines = element->Kind() == TElementKind::Memo && MemoLinesAsSet(*static_cast<TReportMemo*>(element));
+        QString text = ownLines ? QString() : TextOf(element);
         bool printElement = true;
         if (element->BeforePrint)
             element->BeforePrint(element, text, printElement);
@@ -222,7 +260,9 @@ bool TReportGenerator::Evaluate(TReportBand* band, TOutput& out)
         double height = element->Height > 0 ? element->Height : line;
         const auto fitted = [&](const QString& t) { return element->Elide ? ElidedTextMm(font, t, width) : t; };
         if (element->Kind() == TElementKind::Memo) {
-            const QStringList lines = text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
+            const QStringList lines = ownLines         ? static_cast<TReportMemo*>(element)->Lines
+                                      : text.isEmpty() ? QStringList()
+                                                       : text.split(QLatin1Char('\n'));
             for (int k = 0; k < lines.size(); ++k)
                 out.Texts.push_back({element->Name, QRectF(element->Left, element->Top + k * line, width, line),
                                      fitted(lines.at(k)), font, element->Alignment});
@@ -498,12 +538,16 @@ TReportDocument TReportGenerator::Run()
     if (r_.BeforeGenerate)
         r_.BeforeGenerate(&r_);
 
-    for (TReportBand* band : {r_.PageHeader(), r_.PageFooter(), r_.Detail(), r_.Summary()})
+    // Handles are looked up anew in each run: the data, or a dataset's fields, may have
+    // changed since the last.
+    for (int i = 0; i < r_.GroupCount(); ++i)
+        r_.Groups(i)->handle_ = -1;
+    ForEachBand([this](TReportBand* band) {
         CollectSums(band);
-    for (int i = 0; i < r_.GroupCount(); ++i) {
-        CollectSums(r_.Groups(i)->Header());
-        CollectSums(r_.Groups(i)->Footer());
-    }
+        for (int i = 0; i < band->ElementCount(); ++i)
+            if (band->Elements(i)->Kind() == TElementKind::DataText)
+                static_cast<TReportDataText*>(band->Elements(i))->handle_ = -1;
+    });
 
     TReportData* data = r_.data_;
     const bool empty = !data || data->IsEmpty();
@@ -513,14 +557,13 @@ TReportDocument TReportGenerator::Run()
     StartPage();
     if (!empty) {
         const int groups = r_.GroupCount();
-        std::vector<QVariant> previous;
+        std::vector<QVariant> previous, current; // the lists kept from row to row
         data->First();
         bool first = true;
         while (!data->Eof()) {
-            std::vector<QVariant> current;
-            current.reserve(size_t(groups));
+            current.clear();
             for (int i = 0; i < groups; ++i)
-                current.push_back(r_.Groups(i)->BreakValue());
+                current.push_back(BreakValue(r_.Groups(i)));
             // The outermost group whose value changed; every group inside it breaks too.
             int level = first ? 0 : groups;
             for (int i = 0; i < groups && !first; ++i)
@@ -539,7 +582,7 @@ TReportDocument TReportGenerator::Run()
                 if (sum->Term)
                     sum->value_ += sum->Term();
             PrintBand(r_.Detail());
-            previous = std::move(current);
+            previous.swap(current);
             first = false;
             data->Next();
         }

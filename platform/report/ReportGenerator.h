@@ -54,6 +54,10 @@ private:
     double LineHeight(const TPageFont& font);
     double DesignHeight(TReportBand* band);
     QString TextOf(TReportElement* element) const;
+    // A field's handle in a data source, looked up at its first use in a run.
+    static int Handle(TReportData* data, const QString& field, int& handle);
+    QVariant BreakValue(TReportGroup* group) const;
+    void ForEachBand(const std::function<void(TReportBand*)>& visit);
     QString SystemText(const TReportSystemData* element, int page) const;
     static void AddFrame(TOutput& out, const QRectF& box, TFrameSides sides, double width);
     void AddShape(TOutput& out, const TReportShape* shape, double width, double bandHeight) const;

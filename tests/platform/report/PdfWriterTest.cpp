@@ -138,6 +138,34 @@ TEST(PdfWriter, TextsStandInTheirBoxesAndInkAsOnScreen)
     EXPECT_LT(qGray(fromPdf.pixel(int(40 / 25.4 * kDpi), int(155 / 25.4 * kDpi))), 128);
 }
 
+// Rules that continue one another (a table's column, band under band; one drawn upwards;
+// a row's rule in two parts) are inked as the screen's painter inks them, and so are rules
+// apart from them: a gap between two stays a gap, another pen stays its own.
+TEST(PdfWriter, RulesInkAsOnScreenWhereverTheyMeet)
+{
+    if (QStandardPaths::findExecutable("pdftoppm").isEmpty())
+        GTEST_SKIP() << "poppler's tools are not installed";
+    testsupport::TempDir temp;
+    TReportDocument document = OnePage({});
+    std::vector<TPageLine>& lines = document.Pages[0].Lines;
+    lines = {
+        {QPointF(40, 20), QPointF(40, 25), 0.2},   {QPointF(40, 25), QPointF(40, 30), 0.2},
+        {QPointF(40, 35), QPointF(40, 30), 0.2},   {QPointF(40, 40), QPointF(40, 45), 0.2}, // a gap above
+        {QPointF(40, 45), QPointF(40, 50), 0.8},   {QPointF(60, 55), QPointF(80, 55), 0.2},
+        {QPointF(80, 55), QPointF(100, 55), 0.2},  {QPointF(70, 55), QPointF(90, 55), 0.2}, // over both
+        {QPointF(60, 60), QPointF(100, 70), 0.2},
+    };
+    const QString pdf = temp.File("rules.pdf");
+    ASSERT_TRUE(ExportPdf(document, pdf));
+    ASSERT_TRUE(RunTool("pdftoppm", {"-r", QString::number(kDpi), "-gray", "-singlefile", pdf, temp.File("pdf")}));
+    const QImage fromPdf(temp.File("pdf.pgm"));
+    ASSERT_TRUE(ExportPng(document, 0, temp.File("screen.png"), kDpi));
+    const QImage onScreen(temp.File("screen.png"));
+    for (const QRectF& region : {QRectF(35, 15, 10, 40), QRectF(35, 36, 10, 3), QRectF(55, 50, 50, 25)})
+        EXPECT_EQ(Ink(fromPdf, region), Ink(onScreen, region));
+    EXPECT_TRUE(Ink(fromPdf, QRectF(35, 36, 10, 3)).isEmpty()); // the gap
+}
+
 // A character the report's font does not have still reaches the file, with the rest.
 TEST(PdfWriter, ACharacterTheFontLacksIsStillWritten)
 {

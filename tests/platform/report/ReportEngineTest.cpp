@@ -185,6 +185,62 @@ TEST(ReportEvents, BeforePrintChangesTextsAndSuppressesBandsAndElements)
     }
 }
 
+// Fields are looked up once in a run: a run after the data's fields changed reads them
+// where they are then.
+TEST(ReportEvents, EachRunFindsTheFieldsWhereTheDataHasThem)
+{
+    TMemoryReportData rows;
+    TReport report;
+    report.SetData(&rows);
+    report.AddGroup("Lot")->Header()->AddDataText("Lot", 0, 0, 20);
+    report.Detail()->AddDataText("Art", 0, 0, 50);
+    const struct {
+        QStringList fields;
+        std::vector<QVariantList> rows;
+    } runs[] = {
+        {{"Lot", "Art"}, {{"A", "lapte"}, {"B", "unt"}}},
+        {{"Art", "Lot"}, {{"lapte", "A"}, {"unt", "B"}}},
+    };
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.fields.join(',').toStdString());
+        rows.Clear();
+        rows.SetFieldNames(run.fields);
+        for (const QVariantList& row : run.rows)
+            rows.AddRow(row);
+        const TReportDocument document = report.Generate();
+        EXPECT_EQ(TextsNamed(document, "Lot"), QStringList({"A", "B"}));
+        EXPECT_EQ(TextsNamed(document, "Art"), QStringList({"lapte", "unt"}));
+    }
+}
+
+// A memo prints one text for each line of its lines joined by line breaks, whether or
+// not its BeforePrint sees them as one text.
+TEST(ReportBands, AMemoPrintsTheLinesOfItsText)
+{
+    const struct {
+        const char* name;
+        QStringList lines;
+        bool beforePrint; // one that adds nothing
+        QStringList printed;
+    } cases[] = {
+        {"none", {}, false, {}},
+        {"one empty line", {""}, false, {}},
+        {"an empty line last", {"a", ""}, false, {"a", ""}},
+        {"a line holding a break", {"a\nb", "c"}, false, {"a", "b", "c"}},
+        {"seen as one text", {"a\nb", "c"}, true, {"a", "b", "c"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TReport report;
+        TReportMemo* memo = report.Summary()->AddMemo(0, 0, 80);
+        memo->Name = "memo";
+        memo->Lines = c.lines;
+        if (c.beforePrint)
+            memo->BeforePrint = [](TReportElement*, QString&, bool&) {};
+        EXPECT_EQ(TextsNamed(report.Generate(), "memo"), c.printed);
+    }
+}
+
 TEST(ReportPages, HeaderAndFooterOnEveryPageAroundTheBody)
 {
     struct Case {
@@ -348,7 +404,16 @@ TEST(ReportElements, ValuesPrintThroughTheirMasks)
         {"text around the number", 7.5, "\"Total: \"0.0\" kg\"", "Total: 7.5 kg"},
         {"exponent", 12345, "0.00E+00", "1.23E+04"},
         {"number without mask", 12.5, "", "12.5"},
+        {"digits the mask asks for, grouped", 12, "000,000", "000,012"},
+        {"no integer digit asked for", 0.5, "#.##", ".5"},
+        {"optional decimals dropped", 2.5, "0.0#", "2.5"},
+        {"nines carried into a new digit", 9.96, "0.0", "10.0"},
         {"date with mask", QDate(2024, 3, 5), "dd.mm.yyyy", "05.03.2024"},
+        {"date's parts unpadded", QDate(2024, 3, 5), "d.m.yy", "5.3.24"},
+        {"an early year padded", QDate(5, 1, 1), "yyyy", "0005"},
+        {"moment", QDateTime(QDate(2024, 3, 5), QTime(7, 8, 9)), "dd.mm.yyyy hh:nn:ss", "05.03.2024 07:08:09"},
+        {"minutes after hours", QDateTime(QDate(2024, 3, 5), QTime(7, 8, 9)), "h:m", "7:8"},
+        {"quoted text in a date", QDate(2024, 3, 5), "dd 'de' mm", "05 de 03"},
         {"date without mask", QDate(2024, 3, 5), "", "05/03/2024"},
         {"text ignores a mask", QStringLiteral("abc"), "#,##0.00", "abc"},
         {"null prints nothing", QVariant(), "#,##0.00", ""},
