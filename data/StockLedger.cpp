@@ -54,8 +54,14 @@ bool LotsCover(const std::vector<TStockLot>& lots, double quantity)
 
 TLotRule TLotRule::Of(const TProductionSettings& settings, const QDate& day)
 {
-    return {settings.RawWarehousePrefix, settings.RawMaterialPrefix, settings.SemiFinishedPrefix, settings.LotOrder,
-            settings.DrawExpiredLots, day};
+    TLotRule rule;
+    rule.RawWarehousePrefix = settings.RawWarehousePrefix;
+    rule.RawMaterialPrefix = settings.RawMaterialPrefix;
+    rule.SemiFinishedPrefix = settings.SemiFinishedPrefix;
+    rule.Order = settings.LotOrder;
+    rule.DrawExpired = settings.DrawExpiredLots;
+    rule.Day = day;
+    return rule;
 }
 
 bool TLotRule::Counts(const QString& warehouse, const QString& article) const
