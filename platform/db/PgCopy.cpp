@@ -32,7 +32,7 @@ namespace {
 // its rows, small enough to keep little memory and to hear of a refused row early.
 constexpr qsizetype kBytesPerCopy = 1 << 20;
 // Text handed to libpq at once: its buffer grows to the largest piece given.
-constexpr qsizetype kBytesPerPiece = 64 * 1024;
+constexpr qsizetype kBytesPerPiece = qsizetype(64) * 1024;
 
 // The characters COPY's text form reads otherwise: its escape, the line and column ends.
 bool Special(char c) { return c == '\\' || c == '\n' || c == '\r' || c == '\t'; }
