@@ -54,14 +54,12 @@ bool LotsCover(const std::vector<TStockLot>& lots, double quantity)
 
 TLotRule TLotRule::Of(const TProductionSettings& settings, const QDate& day)
 {
-    TLotRule rule;
-    rule.RawWarehousePrefix = settings.RawWarehousePrefix;
-    rule.RawMaterialPrefix = settings.RawMaterialPrefix;
-    rule.SemiFinishedPrefix = settings.SemiFinishedPrefix;
-    rule.Order = settings.LotOrder;
-    rule.DrawExpired = settings.DrawExpiredLots;
-    rule.Day = day;
-    return rule;
+    return {.RawWarehousePrefix = settings.RawWarehousePrefix,
+            .RawMaterialPrefix = settings.RawMaterialPrefix,
+            .SemiFinishedPrefix = settings.SemiFinishedPrefix,
+            .Order = settings.LotOrder,
+            .DrawExpired = settings.DrawExpiredLots,
+            .Day = day};
 }
 
 bool TLotRule::Counts(const QString& warehouse, const QString& article) const

@@ -43,7 +43,7 @@ struct TLotRule {
     // SQLite: the partial index on the lots with an own expiry date, as stored (empty:
     // none), to which the question which articles have any is put by name (without
     // statistics the engine would scan every lot through the covering index instead).
-    QString OwnDatesIndex;
+    QString OwnDatesIndex{};
 
     static TLotRule Of(const TProductionSettings& settings, const QDate& day);
     // The stock rule: a lot counts for production when it lies in a raw-material warehouse
