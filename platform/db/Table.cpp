@@ -650,15 +650,15 @@ std::vector<TRecord> TTable::FetchFirst(int count)
         d.followed.clear();
         return Select({}, {}, false, count);
     }
+    // Kept rows serve while nothing is known to have changed them, as the records around
+    // the cursor do: the table's generation (writes through this connection, other
+    // programs' commits as often as they are polled) and, where the engine counts changes,
+    // its count as the last statement left it (any write of this connection's, past the
+    // datasets too) stand. Not asked anew: that statement on every move of the master cost
+    // as much as the read it saves. An edit of a kept row asks (TakeKeptRead).
+    const std::optional<quint64> version = connection_->StoredVersion(false);
+    const quint64 generation = DataGeneration();
     if (!d.followed.empty()) {
-        // Kept rows serve while nothing is known to have changed them, as the records
-        // around the cursor do: the table's generation (writes through this connection,
-        // other programs' commits as often as they are polled) and, where the engine counts
-        // changes, its count as the last statement left it (any write of this connection's,
-        // past the datasets too) stand. Not asked anew: that statement on every move of the
-        // master cost as much as the read it saves. An edit of a kept row asks (TakeKeptRead).
-        const std::optional<quint64> version = connection_->StoredVersion(false);
-        const quint64 generation = DataGeneration();
         std::erase_if(d.followed, [&](const Impl::FollowedRows& f) {
             return f.generation != generation || f.version != version;
         });
@@ -671,8 +671,6 @@ std::vector<TRecord> TTable::FetchFirst(int count)
             return d.followed.front().rows;
         }
     }
-    const std::optional<quint64> version = connection_->StoredVersion(false);
-    const quint64 generation = DataGeneration();
     std::vector<TRecord> rows = Select({}, {}, false, count);
     if (d.followed.size() >= Impl::kFollowedKept)
         d.followed.pop_back();
