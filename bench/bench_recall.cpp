@@ -3,6 +3,7 @@
 // 1,000,000 outgoing lines with three levels of semi-finished products, and on one of
 // 10,000 lots: following one lot must not grow with the size of the company. Besides, a
 // recall drill forward, from the command to the PDF written and the drill recorded.
+#include "tests/support/BuiltFiles.h"
 #include "platform/schema/CompanyTables.h"
 
 #include "BenchSupport.h"
@@ -134,7 +135,7 @@ bool Run(const QStringList& arguments, const QString& out)
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen")); // the PDF's fonts, no display
     tool.setProcessEnvironment(environment);
     tool.setStandardOutputFile(out);
-    tool.start(CORVANEL_FILE, arguments);
+    tool.start(built::kCorvanelFile, arguments);
     return tool.waitForFinished(600000) && tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
 }
 

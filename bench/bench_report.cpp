@@ -3,6 +3,7 @@
 // and 2,000 raw-material footers), every receipt with a 5-line consumption document.
 // The whole report to PDF is set against running its queries alone, and the PDF writer
 // alone (with and without the texts) against the same queries.
+#include "tests/support/BuiltFiles.h"
 #include "data/ProductionContext.h"
 #include "data/ProductionData.h"
 #include "platform/db/Database.h"
@@ -211,7 +212,7 @@ void RunTool(benchmark::State& state, const QStringList& output)
     for (auto _ : state) {
         QProcess tool;
         tool.setStandardOutputFile(g_out.filePath("trasabilitate.csv"));
-        tool.start(CORVANEL_FILE, args);
+        tool.start(built::kCorvanelFile, args);
         if (!tool.waitForFinished(600000) || tool.exitCode() != 0)
             state.SkipWithError("corvanel failed");
     }

@@ -4,6 +4,7 @@
 // each), and the million lots all of the recipes' materials (200 lots each, 100 times
 // more). Preparing and generating must not grow with the size of the stock table in
 // either shape, in any lot order.
+#include "tests/support/BuiltFiles.h"
 #include "data/ProductionContext.h"
 #include "data/ProductionData.h"
 #include "platform/db/Database.h"
@@ -197,7 +198,7 @@ void Tool(benchmark::State& state, const char* company)
     for (auto _ : state) {
         QProcess tool;
         tool.setStandardOutputFile(QProcess::nullDevice());
-        tool.start(CORVANEL_FILE, args);
+        tool.start(built::kCorvanelFile, args);
         if (!tool.waitForFinished(600000) || tool.exitStatus() != QProcess::NormalExit || tool.exitCode() != 0) {
             state.SkipWithError("corvanel failed");
             break;

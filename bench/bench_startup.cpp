@@ -3,6 +3,7 @@
 // company. Each is set against the floor of any Qt program (bench/floor: Qt's core library
 // and a core application) and against starting a process at all (/bin/true). Wall times
 // include waiting for a core on a busy machine; child_cpu_ms is the tool's own CPU time.
+#include "tests/support/BuiltFiles.h"
 #include "RatioReporter.h"
 
 #include <benchmark/benchmark.h>
@@ -67,13 +68,13 @@ void Start(benchmark::State& state, const std::string& name, const std::vector<s
     g_childCpu["Start/" + name] = cpuMs / double(state.iterations());
 }
 
-const std::string kTool = CORVANEL_FILE;
+const std::string kTool = built::kCorvanelFile;
 
 #define START_BENCHMARK(name, ...) \
     BENCHMARK_CAPTURE(Start, name, #name, __VA_ARGS__)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(30)
 
 START_BENCHMARK(Process, {"/bin/true"}, 0);
-START_BENCHMARK(QtCoreFloor, {STARTUP_FLOOR_FILE}, 3);
+START_BENCHMARK(QtCoreFloor, {built::kStartupFloorFile}, 3);
 START_BENCHMARK(Help, {kTool, "--help"}, 0);
 START_BENCHMARK(UnknownCommand, {kTool, "--version"}, 3);
 START_BENCHMARK(CommandHelp, {kTool, "consume", "--help"}, 0);

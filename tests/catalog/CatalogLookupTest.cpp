@@ -1,5 +1,6 @@
 // The catalog lookup: what it gives back, the display orders and search, edit mode with
 // the rules on articles, the layout file, and other users' changes.
+#include "BuiltFiles.h"
 #include "CatalogFixture.h"
 #include "catalog/LookupLayoutFile.h"
 #include "platform/ui/DBGridNormal.h"
@@ -258,8 +259,8 @@ QByteArray FileBytes(const QString& name)
 TEST_F(CatalogLookup, ALayoutFileAnEarlierVersionWroteIsTakenOver)
 {
     // Written by the version before this one's names: a widened column, then the defaults.
-    const QString before = QStringLiteral(CATALOG_TEST_DATA "/catlook-widened.cfg");
-    const QByteArray defaults = FileBytes(QStringLiteral(CATALOG_TEST_DATA "/catlook-default.cfg"));
+    const QString before = QString(built::kCatalogTestData) + QStringLiteral("/catlook-widened.cfg");
+    const QByteArray defaults = FileBytes(QString(built::kCatalogTestData) + QStringLiteral("/catlook-default.cfg"));
     ASSERT_FALSE(defaults.isEmpty());
     QFile::remove(LookupLayoutFileName);
     ASSERT_TRUE(QFile::copy(before, LookupLayoutFileName));

@@ -3,6 +3,7 @@
 // to work on: yogurt and cheese from milk, a starter and a culture, lots in raw-material
 // warehouses and one elsewhere, and a receipt of finished goods.
 
+#include "BuiltFiles.h"
 #include "Company.h"
 #include "DbFixture.h"
 #include "data/ProductionContext.h"
@@ -49,7 +50,7 @@ inline TRun RunProgram(const QString& program, const QStringList& args, const QS
 
 inline TRun Corvanel(const QStringList& args, const QStringList& extra = {})
 {
-    return RunProgram(QStringLiteral(CORVANEL_FILE), args, extra);
+    return RunProgram(QString(built::kCorvanelFile), args, extra);
 }
 
 // Every row of the named tables with its row id: equal dumps, equal data.

@@ -1,5 +1,6 @@
 // "trace", "index-prices" and "demo" against the report, the price update and the demo
 // as the add-on and the host make them; the tool needs no display for any of them.
+#include "BuiltFiles.h"
 #include "catalog/PriceIndexing.h"
 #include "CliFixture.h"
 #include "data/Messages.h"
@@ -200,7 +201,7 @@ TEST(DemoCli, TheDemosReportShowsRawMaterialsForEveryReceiptButTheLatest)
 TEST(DemoCli, PelmarisMakesTheSameDemo)
 {
     testsupport::TempDir data;
-    const TRun host = RunProgram(PELMARIS_FILE, {"--demo", "--quit-after", "0"},
+    const TRun host = RunProgram(built::kPelmarisFile, {"--demo", "--quit-after", "0"},
                           {"XDG_DATA_HOME=" + data.Path(), "QT_QPA_PLATFORM=offscreen"});
     ASSERT_EQ(host.Status, 0) << Said(host);
     const QString byHost = data.Path() + "/Vendrako/Pelmaris/demo";

@@ -1,5 +1,6 @@
 // "requirement" and "consume" against the requirement's own functions, their exit
 // statuses and messages, and two of them at once on one company.
+#include "BuiltFiles.h"
 #include "CliFixture.h"
 #include "data/Messages.h"
 #include "platform/config/SettingsStore.h"
@@ -214,7 +215,7 @@ TEST(RequirementCli, TwoConsumptionsAtOnceNeverDrawTheSameMilkTwice)
     TDairy dairy;
     QProcess first, second;
     for (QProcess* p : {&first, &second})
-        p->start(CORVANEL_FILE, {"consume", "--company", dairy.Dir(), "--counter", "1", "--yes", "--again"});
+        p->start(built::kCorvanelFile, {"consume", "--company", dairy.Dir(), "--counter", "1", "--yes", "--again"});
     QList<int> statuses;
     QString said;
     for (QProcess* p : {&first, &second}) {

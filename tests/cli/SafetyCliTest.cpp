@@ -1,6 +1,7 @@
 // What the tool refuses rather than losing data or saying nothing: a report written over the
 // company's own files or into what is no file, a setting it does not know, a warehouse the
 // company lacks, a value it cannot read, an empty demo directory, a company it may not read.
+#include "BuiltFiles.h"
 #include "CliFixture.h"
 #include "platform/db/Connection.h"
 
@@ -112,7 +113,7 @@ TEST(SafetyCli, AnEmptyDemoDirectoryIsRefusedNotTakenForTheCurrentOne)
     testsupport::TempDir here;
     QProcess run;
     run.setWorkingDirectory(here.Path());
-    run.start(QStringLiteral(CORVANEL_FILE), {"demo", ""});
+    run.start(QString(built::kCorvanelFile), {"demo", ""});
     ASSERT_TRUE(run.waitForFinished(60000));
     EXPECT_EQ(run.exitCode(), 3) << run.readAllStandardError().toStdString();
     EXPECT_EQ(QDir(here.Path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList{});
@@ -135,7 +136,7 @@ TEST(SafetyCli, ACompanyDirectoryTheUserMayNotEnterIsSaidToBeUnreadableNotMissin
         });
     }
     run.setWorkingDirectory(QStringLiteral("/"));
-    run.start(QStringLiteral(CORVANEL_FILE), {"requirement", "--company", dairy.Dir(), "--counter", "1"});
+    run.start(QString(built::kCorvanelFile), {"requirement", "--company", dairy.Dir(), "--counter", "1"});
     ASSERT_TRUE(run.waitForFinished(60000));
     const QString err = QString::fromUtf8(run.readAllStandardError());
     if (!superuser)

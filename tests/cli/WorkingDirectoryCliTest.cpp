@@ -1,5 +1,6 @@
 // The tool's working directory of a run: gone however the run ends, and those that runs
 // killed outright left behind removed by the next run.
+#include "BuiltFiles.h"
 #include "CliFixture.h"
 #include "host/Company.h"
 #include "platform/config/FileLock.h"
@@ -37,7 +38,7 @@ TEST(WorkingDirectoryCli, GoesWhenTheRunIsEndedBySignal)
         ASSERT_NE(alone, nullptr);
         QProcess run;
         run.setProcessEnvironment(WithTemporaryFolder(tmp.Path()));
-        run.start(CORVANEL_FILE, {"requirement", "--company", dairy.Dir(), "--counter", "1"});
+        run.start(built::kCorvanelFile, {"requirement", "--company", dairy.Dir(), "--counter", "1"});
         ASSERT_TRUE(run.waitForStarted());
         const QString own = QStringLiteral("corvanel-lucru-%1-*").arg(run.processId());
         const QDeadlineTimer deadline(20000);
@@ -67,7 +68,7 @@ TEST(WorkingDirectoryCli, ThoseOfRunsThatDiedAreRemovedByTheNextRun)
 
     QProcess run;
     run.setProcessEnvironment(WithTemporaryFolder(tmp.Path()));
-    run.start(CORVANEL_FILE, {"requirement", "--company", dairy.Dir(), "--counter", "1"});
+    run.start(built::kCorvanelFile, {"requirement", "--company", dairy.Dir(), "--counter", "1"});
     ASSERT_TRUE(run.waitForFinished(60000));
     EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
     EXPECT_EQ(Entries(tmp.Path()), (QStringList{alive, QStringLiteral("corvanel-lucru-altceva"), QStringLiteral("corvanel-x1Y2z3")}));

@@ -3,6 +3,7 @@
 // never run. The walk opens every window the menus reach on the demo company, and the
 // dialogs those open in turn, and reads each as it stands. Each window read is also saved
 // as a picture (look/windows/<name>.png), so that a change to a window's shape can be seen.
+#include "BuiltFiles.h"
 #include "HostFixture.h"
 #include "host/DocInForm.h"
 #include "host/MainForm.h"
@@ -146,7 +147,7 @@ std::vector<std::pair<QString, QString>> Commands(QMenuBar* bar)
 TEST(Accelerators, NoWindowOfTheHostOrTheAddOnAnswersToALetterTwice)
 {
     fw::TMessageRecorder messages;
-    hosttest::THost host{QStringLiteral(REAL_ADDON_FILE)};
+    hosttest::THost host{QString(built::kRealAddOnFile)};
     ASSERT_TRUE(host->AddOn().Loaded());
     ASSERT_TRUE(host.OpenDemo());
     pelmaris::TMainForm* main = host->MainForm();

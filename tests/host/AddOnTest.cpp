@@ -1,5 +1,6 @@
 // The host and the add-on library: the order of the entry-point calls and what they are
 // given, a library missing or incomplete, and entry points that throw.
+#include "BuiltFiles.h"
 #include "HostFixture.h"
 #include "host/DocInForm.h"
 #include "host/MainForm.h"
@@ -103,11 +104,11 @@ TEST(AddOnLoader, MissingLibraryIsReportedAndTheHostRunsWithoutIt)
 TEST(AddOnLoader, LibraryLackingAnEntryPointIsReportedAndUnloaded)
 {
     fw::TMessageRecorder messages;
-    THost host(QStringLiteral(FAKE_ADDON_PARTIAL_FILE));
+    THost host(QString(built::kFakeAddOnPartialFile));
     ASSERT_EQ(messages.Count(), 1);
     EXPECT_EQ(messages.Last().Text, QStringLiteral("Modulul suplimentar %1 nu contine functia QvxAddOnDocInForm.\r"
                                                    "Programul continua fara el.")
-                                        .arg(QStringLiteral(FAKE_ADDON_PARTIAL_FILE)));
+                                        .arg(QString(built::kFakeAddOnPartialFile)));
     EXPECT_FALSE(host->AddOn().Loaded());
     // Nothing of it was called.
     EXPECT_EQ(host.Log(), (QStringList{QStringLiteral("load"), QStringLiteral("unload")}));
@@ -144,7 +145,7 @@ TEST(AddOnLoader, AnEntryPointThatThrowsIsReportedAndTheHostCarriesOn)
         SCOPED_TRACE(c.entryPoint);
         fw::TMessageRecorder messages;
         const fw::TSysMemStatus before = fw::SysMemStatus();
-        THost host(QStringLiteral(FAKE_ADDON_FILE), c.entryPoint);
+        THost host(QString(built::kFakeAddOnFile), c.entryPoint);
         ASSERT_TRUE(host->OpenCompany(host.NewDir(QStringLiteral("firma")), false));
         EXPECT_NE(host->ShowDocIn(), nullptr);
         ASSERT_EQ(messages.Count(), 1);

@@ -1,5 +1,6 @@
 // The files of a company as the host meets them: its own settings file, directories
 // that hold no company, a company other programs have open, one the user may only read.
+#include "BuiltFiles.h"
 #include "HostFixture.h"
 #include "host/Company.h"
 #include "host/DemoCompany.h"
@@ -134,7 +135,7 @@ TEST(CompanyFiles, AHostSettingsFileThatCannotBeReadIsToldAndTheAddOnItChoosesIs
     TempDir dir;
     THostOptions options;
     options.IniFile = dir.File(QStringLiteral("pelmaris.INI"));
-    options.AddOnFile = QStringLiteral(FAKE_ADDON_FILE);
+    options.AddOnFile = QString(built::kFakeAddOnFile);
     ASSERT_EQ(::mkfifo(QFile::encodeName(options.IniFile).constData(), 0600), 0);
     qputenv("FAKE_ADDON_LOG", dir.File(QStringLiteral("addon.log")).toLocal8Bit());
     TPelmarisHost host(options);

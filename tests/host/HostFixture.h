@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BuiltFiles.h"
 #include "DbFixture.h"
 #include "host/Host.h"
 #include "host/MainForm.h"
@@ -71,7 +72,7 @@ inline QStringList ReadLog(const QString& file)
 // dialog ever asks for a directory. `failing` names an entry point the stand-in throws in.
 class THost {
 public:
-    explicit THost(const QString& addOnFile = QStringLiteral(FAKE_ADDON_FILE), const char* failing = nullptr)
+    explicit THost(const QString& addOnFile = QString(built::kFakeAddOnFile), const char* failing = nullptr)
         : logFile_(dir_.File(QStringLiteral("addon.log")))
     {
         qputenv("FAKE_ADDON_LOG", logFile_.toLocal8Bit());

@@ -1,6 +1,7 @@
 // A new user's first day: a new, empty company, a class and a group, two articles, a
 // warehouse and a supplier, a receipt, and its stock; a picture of each window is left in
 // the look folder (named after the screen) for a person to check.
+#include "BuiltFiles.h"
 #include "HostFixture.h"
 #include "TempDir.h"
 #include "host/Browsers.h"
@@ -36,7 +37,7 @@ void Add(fw::TTable* table, std::initializer_list<std::pair<const char*, QVarian
 TEST(NewUser, FromAnEmptyCompanyToTheStockOfTheFirstReceipt)
 {
     fw::TMessageRecorder messages;
-    hosttest::THost host{QStringLiteral(REAL_ADDON_FILE)};
+    hosttest::THost host{QString(built::kRealAddOnFile)};
     TMainForm* main = host->MainForm();
     main->ShowOnScreen();
     const QSize screen = QGuiApplication::primaryScreen()->size();

@@ -1,5 +1,6 @@
 // The program as started from a shell: its help without a display, and Qt's own texts
 // in Romanian.
+#include "BuiltFiles.h"
 #include "TempDir.h"
 #include "host/QtRomanian.h"
 
@@ -18,7 +19,7 @@ TEST(Program, HelpIsRomanianAndNeedsNoDisplay)
     environment.remove(QStringLiteral("DISPLAY"));
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
     program.setProcessEnvironment(environment);
-    program.start(QStringLiteral(PELMARIS_FILE), {QStringLiteral("--help")});
+    program.start(QString(built::kPelmarisFile), {QStringLiteral("--help")});
     ASSERT_TRUE(program.waitForFinished(30000));
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();

@@ -1,4 +1,5 @@
 // End to end: the host opens the demo company with the add-on library built beside it.
+#include "BuiltFiles.h"
 #include "HostFixture.h"
 #include "host/DocInForm.h"
 #include "host/MainForm.h"
@@ -22,7 +23,7 @@ using hosttest::SubMenu;
 TEST(RealAddOn, DemoCompanyWithTheAddOnsMenusInTheirPlaces)
 {
     fw::TMessageRecorder messages;
-    hosttest::THost host{QStringLiteral(REAL_ADDON_FILE)};
+    hosttest::THost host{QString(built::kRealAddOnFile)};
     ASSERT_TRUE(host->AddOn().Loaded()) << messages.Texts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(host->AddOnName(), QStringLiteral("Productie produse lactate"));
     ASSERT_EQ(host->AddOnTables().size(), 1u);

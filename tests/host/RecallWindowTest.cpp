@@ -1,5 +1,6 @@
 // "Urmarire lot" opened from the host's menu through the real add-on library on the demo
 // company: a lot of milk followed forward, then printed through the preview to a PDF.
+#include "BuiltFiles.h"
 #include "HostFixture.h"
 #include "host/MainForm.h"
 #include "platform/print/Printer.h"
@@ -46,7 +47,7 @@ TEST(RecallWindow, FollowsADemoLotForwardAndPrintsItToPdf)
     if (!fw::Printer().IsPdfPrinter())
         GTEST_SKIP() << "this machine has printers installed";
     fw::TMessageRecorder messages;
-    hosttest::THost host{QStringLiteral(REAL_ADDON_FILE)};
+    hosttest::THost host{QString(built::kRealAddOnFile)};
     ASSERT_TRUE(host->AddOn().Loaded());
     ASSERT_TRUE(host.OpenDemo());
     QAction* command = host.Command(QStringLiteral("&Rapoarte"), QStringLiteral("Urmarire lot"));
@@ -99,7 +100,7 @@ TEST(RecallWindow, FollowsADemoLotForwardAndPrintsItToPdf)
 TEST(RecallWindow, ReversesTheConsumptionDocumentOfTheCurrentRowAndFollowsTheLotAgain)
 {
     fw::TMessageRecorder messages;
-    hosttest::THost host{QStringLiteral(REAL_ADDON_FILE)};
+    hosttest::THost host{QString(built::kRealAddOnFile)};
     ASSERT_TRUE(host.OpenDemo());
     host.Command(QStringLiteral("&Rapoarte"), QStringLiteral("Urmarire lot"))
         ->trigger();
@@ -141,7 +142,7 @@ TEST(RecallWindow, ReversesTheConsumptionDocumentOfTheCurrentRowAndFollowsTheLot
 TEST(RecallWindow, AScannedGs1StringFillsTheArticleAndTheLot)
 {
     fw::TMessageRecorder messages;
-    hosttest::THost host{QStringLiteral(REAL_ADDON_FILE)};
+    hosttest::THost host{QString(built::kRealAddOnFile)};
     ASSERT_TRUE(host.OpenDemo());
     fw::TForm* form = OpenRecallWindow(host);
     ASSERT_NE(form, nullptr);
@@ -186,7 +187,7 @@ TEST(RecallWindow, AScannedGs1StringFillsTheArticleAndTheLot)
 TEST(RecallWindow, ADrillIsTimedKeptAndListed)
 {
     fw::TMessageRecorder messages;
-    hosttest::THost host{QStringLiteral(REAL_ADDON_FILE)};
+    hosttest::THost host{QString(built::kRealAddOnFile)};
     ASSERT_TRUE(host.OpenDemo());
     fw::TForm* form = OpenRecallWindow(host);
     ASSERT_NE(form, nullptr);

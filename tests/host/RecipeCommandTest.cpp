@@ -1,5 +1,6 @@
 // "Retete de productie" in the host with the add-on library built beside it: the recipe
 // editor as a child of the host's window, used as a new user would on the demo company.
+#include "BuiltFiles.h"
 #include "HostFixture.h"
 #include "Typing.h"
 #include "host/MainForm.h"
@@ -62,7 +63,7 @@ protected:
     void Look(const QString& name) { host->MainForm()->grab().save(testsupport::LookDir() + "/" + name + ".png"); }
 
     fw::TMessageRecorder messages;
-    hosttest::THost host{QStringLiteral(REAL_ADDON_FILE)};
+    hosttest::THost host{QString(built::kRealAddOnFile)};
     QAction* command = nullptr;
     fw::TForm* editor = nullptr;
 };

@@ -1,5 +1,6 @@
 // "Calcul necesar tehnic" end to end: the host's receipt window, the add-on library built
 // beside it, the demo company, whose latest receipt needs more kefir grains than in stock.
+#include "BuiltFiles.h"
 #include "HostFixture.h"
 #include "host/Company.h"
 #include "host/DocInForm.h"
@@ -20,7 +21,7 @@ using namespace pelmaris;
 TEST(RequirementCommand, ConsumesTheReceiptTheHostStandsOnAndTheHostShowsIt)
 {
     fw::TMessageRecorder messages; // "Da" to the question about the kefir grains
-    hosttest::THost host{QStringLiteral(REAL_ADDON_FILE)};
+    hosttest::THost host{QString(built::kRealAddOnFile)};
     ASSERT_TRUE(host.OpenDemo());
     TDocInForm* docIn = host->ShowDocIn();
     ASSERT_NE(docIn, nullptr);

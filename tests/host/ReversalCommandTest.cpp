@@ -1,5 +1,6 @@
 // "Anuleaza consumul" end to end: the host's receipt window, the add-on library built beside
 // it, the demo company, whose receipt 1007 has its consumption document.
+#include "BuiltFiles.h"
 #include "HostFixture.h"
 #include "host/Company.h"
 #include "host/DocInForm.h"
@@ -17,7 +18,7 @@ using namespace pelmaris;
 TEST(ReversalCommand, ReversesTheChosenDocumentOfTheReceiptAfterTheQuestion)
 {
     fw::TMessageRecorder messages;
-    hosttest::THost host{QStringLiteral(REAL_ADDON_FILE)};
+    hosttest::THost host{QString(built::kRealAddOnFile)};
     ASSERT_TRUE(host.OpenDemo());
     TDocInForm* docIn = host->ShowDocIn();
     ASSERT_NE(docIn, nullptr);

@@ -1,5 +1,6 @@
 // A company on a server, made from the host's menu: the directory keeps the connection
 // file, the tables go into the server's database, and another workstation joins it.
+#include "BuiltFiles.h"
 #include "HostFixture.h"
 #include "Named.h"
 #include "host/MainForm.h"
@@ -70,7 +71,7 @@ TEST(ServerCompanyOnServer, MadeFromTheMenuItsTablesLiveOnTheServerAndAnotherWor
     if (!OnServer())
         GTEST_SKIP() << "a company on a server: runs with the PostgreSQL tests (host.pg.)";
     fw::TMessageRecorder messages;
-    THost host(QStringLiteral(REAL_ADDON_FILE));
+    THost host(QString(built::kRealAddOnFile));
     const fw::TServerDatabase server = testsupport::NewServerSchema();
     const QString dir = host.Dir().File("firma");
     host->AskServerCompany = [&](QString& directory, fw::TServerDatabase& chosen) {

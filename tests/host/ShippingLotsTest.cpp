@@ -1,6 +1,7 @@
 // Outgoing lines entered in the host: the lot's standing, judged by the add-on inside the
 // writing transaction, refuses a lot that may not leave; a line is written whole (header,
 // lines, the stock rows taken down) or not at all; a hold committed meanwhile is respected.
+#include "BuiltFiles.h"
 #include "HostFixture.h"
 #include "ReceiptFixture.h"
 #include "host/Browsers.h"
@@ -28,7 +29,7 @@ public:
     std::shared_ptr<fw::Connection> held = testsupport::UseTestEngine(dir.Path());
     std::unique_ptr<hosttest::THost> host;
 
-    explicit TShipping(const QString& addOn = QStringLiteral(REAL_ADDON_FILE))
+    explicit TShipping(const QString& addOn = QString(built::kRealAddOnFile))
     {
         hosttest::MakeSmallCompany(Dir());
         auto stock = testsupport::OpenTable(Dir(), fw::StocDB);
@@ -185,7 +186,7 @@ TEST(ShippingLots, ShortStockOrAnIncompleteLineIsRefusedAndNothingIsWritten)
 TEST(ShippingLots, AnAddOnWithoutTheLotEntryPointLoadsAndLotsLeaveAsBefore)
 {
     fw::TMessageRecorder messages;
-    TShipping s{QStringLiteral(FAKE_ADDON_FILE)};
+    TShipping s{QString(built::kFakeAddOnFile)};
     ASSERT_TRUE((*s.host)->AddOn().Loaded());
     s.Exec("CREATE TABLE StareLot (Cod_grupa VARCHAR(8), Cod_articol VARCHAR(30), Lot VARCHAR(30), Stare VARCHAR(20), "
            "Motiv VARCHAR(255), Agent VARCHAR(3), Moment VARCHAR(19))");

@@ -1,6 +1,7 @@
 // "Trasabilitate produse" run from the host's menu through the real add-on library, as a
 // user runs it on the demo company: warehouses, suppliers, period, print settings, then
 // the report previewed and saved as PDF, or printed to a PDF file.
+#include "BuiltFiles.h"
 #include "HostFixture.h"
 #include "host/MainForm.h"
 #include "platform/print/Printer.h"
@@ -52,7 +53,7 @@ TEST(TraceabilityCommand, RunsOnTheDemoCompanyFromTheQuestionsToAPdf)
     if (!fw::Printer().IsPdfPrinter())
         GTEST_SKIP() << "this machine has printers installed";
     fw::TMessageRecorder messages;
-    hosttest::THost host{QStringLiteral(REAL_ADDON_FILE)};
+    hosttest::THost host{QString(built::kRealAddOnFile)};
     ASSERT_TRUE(host->AddOn().Loaded());
     ASSERT_TRUE(host.OpenDemo());
     QAction* command = host.Command(QStringLiteral("&Rapoarte"), QStringLiteral("Trasabilitate produse"));
@@ -152,7 +153,7 @@ TEST(ExpiringLotsCommand, AsksTheDaysThroughTheModalRunnerAndKeepsThemForTheNext
     if (!fw::Printer().IsPdfPrinter())
         GTEST_SKIP() << "this machine has printers installed";
     fw::TMessageRecorder messages;
-    hosttest::THost host{QStringLiteral(REAL_ADDON_FILE)};
+    hosttest::THost host{QString(built::kRealAddOnFile)};
     ASSERT_TRUE(host->AddOn().Loaded());
     ASSERT_TRUE(host.OpenDemo());
     QAction* command = host.Command(QStringLiteral("&Rapoarte"), QStringLiteral("Loturi care expira"));

@@ -1,6 +1,7 @@
 // Two hosts on one company, each a program of its own with the add-on, as two workstations
 // are: what one enters the other sees after a refresh, and what one writes while the other
 // is editing the same row or lot is never lost; the second user is told.
+#include "BuiltFiles.h"
 #include "HostFixture.h"
 #include "ReceiptFixture.h"
 #include "host/DocInForm.h"
@@ -52,7 +53,7 @@ bool OnLine(pelmaris::TDocInForm* docIn, double receipt)
 void SecondHost(const QString& dir)
 {
     fw::TMessageRecorder messages;
-    hosttest::THost host{QStringLiteral(REAL_ADDON_FILE)};
+    hosttest::THost host{QString(built::kRealAddOnFile)};
     host->MainForm()->show();
     if (!host->OpenCompany(dir, false)) {
         TellParent("not open: " + messages.Texts().join('|'));
@@ -124,7 +125,7 @@ TEST(TwoHosts, WhatOneWritesTheOtherSeesAndNeverLoses)
     setup.headers.Close();
 
     fw::TMessageRecorder messages;
-    hosttest::THost a{QStringLiteral(REAL_ADDON_FILE)};
+    hosttest::THost a{QString(built::kRealAddOnFile)};
     a->MainForm()->show();
     ASSERT_TRUE(a->OpenCompany(dir, false));
     pelmaris::TDocInForm* docIn = a->ShowDocIn();

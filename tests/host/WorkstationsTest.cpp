@@ -1,6 +1,7 @@
 // Four workstations on one company, each a program of its own: two enter receipts through
 // the host's receipt ledger while two generate consumption documents through the add-on's
 // requirement command, drawing on the same lots.
+#include "BuiltFiles.h"
 #include "HostFixture.h"
 #include "ReceiptFixture.h"
 #include "host/DocInForm.h"
@@ -47,7 +48,7 @@ void EnterReceipts(const QString& dir, int first)
 void GenerateConsumptions(const QString& dir)
 {
     fw::TMessageRecorder messages;
-    hosttest::THost host{QStringLiteral(REAL_ADDON_FILE)};
+    hosttest::THost host{QString(built::kRealAddOnFile)};
     ASSERT_TRUE(host->OpenCompany(dir, false));
     pelmaris::TDocInForm* docIn = host->ShowDocIn();
     ASSERT_NE(docIn, nullptr);
