@@ -4,8 +4,12 @@
 #include "data/Queries.h"
 #include "dialogs/CodeList.h"
 #include "platform/core/Exceptions.h"
+#include "platform/db/Connection.h"
+#include "platform/db/Database.h"
 #include "platform/schema/CompanyColumns.h"
 #include "platform/schema/CompanyTables.h"
+
+#include <utility>
 
 namespace corvanel {
 
@@ -127,11 +131,6 @@ TTraceabilityData::TTraceabilityData(TSession* session, QObject* owner) : QObjec
     FirmTable = table("FirmTable", TVELDA, FirmDataDB);
     DeclareFields(*FirmTable, CompanyTable(FirmDataDB), {"Denumire", "Cod fiscal", "Adresa"});
 
-    RawMaterialQuery = query("RawMaterialQuery", RawMaterialSql());
-    DeclareFields(*RawMaterialQuery, CompanyTable(ItemOutDB), {"Cod_grupa", "Cod_articol"});
-    DeclareFields(*RawMaterialQuery, CompanyTable(CatalogDB), {"Denumire"});
-    DeclareFields(*RawMaterialQuery, CompanyTable(ItemOutDB), {"Lot", "Cantitate", "Cod_gestiune"});
-    DeclareFields(*RawMaterialQuery, CompanyTable(CatalogDB), {"Unitate_masura", "ZileValabilitate"});
 }
 
 void TTraceabilityData::SetSelection(const QString& warehouseList, const QString& supplierList)
@@ -201,37 +200,35 @@ void TTraceabilityData::CloseData()
     Receipts->Close();
     WarehouseTable->Close();
     FirmTable->Close();
-    RawMaterialQuery->Close();
 }
 
 std::vector<TRawMaterialLine> TTraceabilityData::RawMaterials()
 {
-    RawMaterialQuery->Close();
-    RawMaterialQuery->ParamByName(QStringLiteral("NrDoc"))->SetAsFloat(Receipts->FieldByName(QStringLiteral("Numar"))->AsFloat());
-    TParam* date = RawMaterialQuery->ParamByName(QStringLiteral("DataDoc"));
-    TField* receiptDate = Receipts->FieldByName(QStringLiteral("Data"));
-    if (receiptDate->IsNull())
-        date->Clear();
-    else
-        date->SetAsDate(receiptDate->AsDate());
+    // Asked once for every receipt of the period: the engine keeps the statement prepared
+    // under its text (a query of the dataset layer would parse it anew on each opening, two
+    // fifths of the read), so only the text for this engine is made once.
+    const QVariant number = ToSqlValue(TFieldType::Float, Receipts->FieldByName(QStringLiteral("Numar"))->AsFloat());
+    const QVariant date = ToSqlValue(TFieldType::Date, Receipts->FieldByName(QStringLiteral("Data"))->Value());
+    std::vector<TRawMaterialLine> lines;
     try {
-        RawMaterialQuery->Open();
+        const std::shared_ptr<Connection> engine = session_->ConnectionFor(KRBPROD);
+        if (rawMaterialEngine_.lock() != engine) {
+            rawMaterialSql_ = TQuery::AdaptSql(RawMaterialSql().join(QLatin1Char('\n')), &rawMaterialOrder_, engine.get());
+            rawMaterialEngine_ = engine;
+        }
+        QVariantList values;
+        for (const QString& name : std::as_const(rawMaterialOrder_))
+            values << (name == QLatin1String("NrDoc") ? number : date);
+        // In the order of the columns the statement selects.
+        engine->ForEachRow(rawMaterialSql_, values, [&lines](const NativeRow& row) {
+            lines.push_back({row.Value(0).toString(), row.Value(1).toString(), row.Value(2).toString(),
+                             row.Value(3).toString(), row.Value(4).toDouble(), row.Value(5).toString(),
+                             row.Value(6).toString()});
+        });
     } catch (const EDatabaseError& error) {
         // Reaches whoever shows errors in the add-on's own words.
         throw EDatabaseError(msg::ReportDatabaseError(error.Message()));
     }
-    const auto field = [this](const char* name) { return RawMaterialQuery->FieldByName(QString::fromLatin1(name)); };
-    TField* group = field("Cod_grupa");
-    TField* code = field("Cod_articol");
-    TField* name = field("Denumire");
-    TField* lot = field("Lot");
-    TField* quantity = field("Cantitate");
-    TField* warehouse = field("Cod_gestiune");
-    TField* unit = field("Unitate_masura");
-    std::vector<TRawMaterialLine> lines;
-    for (RawMaterialQuery->First(); !RawMaterialQuery->Eof(); RawMaterialQuery->Next())
-        lines.push_back({group->AsString(), code->AsString(), name->AsString(), lot->AsString(), quantity->AsFloat(),
-                         warehouse->AsString(), unit->AsString()});
     return lines;
 }
 

@@ -14,6 +14,7 @@
 #include <QHash>
 #include <QObject>
 #include <QStringList>
+#include <memory>
 #include <vector>
 
 namespace fw {
@@ -42,7 +43,6 @@ public:
     fw::TDataSource* ReceiptSource;
     fw::TTable* WarehouseTable; // the warehouse of the current row (detail of ReceiptSource)
     fw::TTable* FirmTable;  // the company's own data
-    fw::TQuery* RawMaterialQuery;  // the raw materials of one consumption document
 
     // Restricts the receipts to warehouses and suppliers (code lists as the pickers give
     // them; an empty list restricts nothing): each code is a parameter of its condition.
@@ -59,7 +59,8 @@ public:
     QDate OwnExpiry() const;
 
     // The SQL lines of Receipts as stored (the lines of the two selections are replaced by
-    // SetSelection) and of RawMaterialQuery.
+    // SetSelection) and of the raw materials of a receipt (RawMaterials), parameters NrDoc
+    // and DataDoc.
     static const QStringList& ReceiptSql();
     static const QStringList& RawMaterialSql();
 
@@ -69,6 +70,10 @@ private:
     void ReadOwnExpiry(fw::TDateTime from, fw::TDateTime to);
     fw::TSession* session_;
     QHash<QString, QDate> ownExpiry_;
+    // The raw materials' statement as the engine it was made for takes it.
+    std::weak_ptr<fw::Connection> rawMaterialEngine_;
+    QString rawMaterialSql_;
+    QStringList rawMaterialOrder_; // its parameters, NrDoc and DataDoc, in the order they stand
 };
 
 } // namespace corvanel

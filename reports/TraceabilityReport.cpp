@@ -72,7 +72,6 @@ TTraceabilityReport::TTraceabilityReport(TProductionContext& context, QObject* o
     ReceiptSource = Data->ReceiptSource;
     WarehouseTable = Data->WarehouseTable;
     FirmTable = Data->FirmTable;
-    RawMaterialQuery = Data->RawMaterialQuery;
 
     rows_ = std::make_unique<TDataSetReportData>(Receipts);
     firmData_ = std::make_unique<TDataSetReportData>(FirmTable);

@@ -38,7 +38,6 @@ public:
     fw::TDataSource* ReceiptSource;
     fw::TTable* WarehouseTable;    // the warehouse of the current row (detail of ReceiptSource)
     fw::TTable* FirmTable;     // the company's own data
-    fw::TQuery* RawMaterialQuery;     // the raw materials of one consumption document
     fw::TReport* Report;
 
     // The period printed in the page header.

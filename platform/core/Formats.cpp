@@ -172,6 +172,20 @@ QStringList SplitSections(const QString& mask)
 // values keep their digits (a nudge relative to the value would add to them).
 std::string RoundedDigits(double v, int decimals)
 {
+    // Most numbers a report prints come out whole in the decimals asked for (quantities,
+    // prices): those are their digits as written, no rounding to do. A product that came out
+    // whole and under 15 digits is within a part in 10^16 of the value, closer than half a
+    // step of the 15th digit, so the digits below would be the same; writing them out to 15
+    // digits was most of a masked number's cost.
+    static constexpr double kPowers[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11};
+    if (decimals >= 0 && decimals < int(std::size(kPowers))) {
+        const double scaled = v * kPowers[decimals];
+        if (scaled < 1e15 && scaled == std::floor(scaled)) {
+            char buffer[24];
+            const auto end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<long long>(scaled)).ptr;
+            return std::string(buffer, end);
+        }
+    }
     const QString text = QString::number(v, 'e', 14); // d.dddddddddddddde+XX
     const qsizetype e = text.indexOf(QLatin1Char('e'));
     std::string mantissa;

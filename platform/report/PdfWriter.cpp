@@ -68,27 +68,38 @@ void AppendHex16(std::string& out, unsigned value)
     out.append(digits, 4);
 }
 
-// A byte of a glyph code in a literal string: half the bytes of the same code in hex, which
-// the compressor then does not have to go through. A reader would take an unescaped line end
-// for a newline, and the parentheses and backslash for the string's syntax.
-void AppendCodeByte(std::string& out, char byte)
+// The glyphs' codes, two bytes each, in a literal string: half the bytes of the same codes
+// in hex, which the compressor then does not have to go through. A reader would take an
+// unescaped line end for a newline, and the parentheses and backslash for the string's
+// syntax. Written through a pointer into room made once for the most they can take (every
+// byte escaped): a byte appended at a time was a fifth of the page's drawing.
+void AppendCodes(std::string& out, const std::vector<quint16>& glyphs)
 {
-    switch (byte) {
-    case '(':
-    case ')':
-    case '\\':
-        out += '\\';
-        out += byte;
-        break;
-    case '\r':
-        out += "\\r";
-        break;
-    case '\n':
-        out += "\\n";
-        break;
-    default:
-        out += byte;
-    }
+    const size_t at = out.size();
+    out.resize(at + glyphs.size() * 4);
+    char* p = out.data() + at;
+    for (const quint16 glyph : glyphs)
+        for (const char byte : {char(glyph >> 8), char(glyph & 0xFF)}) {
+            switch (byte) {
+            case '(':
+            case ')':
+            case '\\':
+                *p++ = '\\';
+                *p++ = byte;
+                break;
+            case '\r':
+                *p++ = '\\';
+                *p++ = 'r';
+                break;
+            case '\n':
+                *p++ = '\\';
+                *p++ = 'n';
+                break;
+            default:
+                *p++ = byte;
+            }
+        }
+    out.resize(size_t(p - out.data()));
 }
 
 // A character as UTF-16 in hex (two units for one outside the basic plane).
@@ -102,44 +113,73 @@ void AppendUtf16Hex(std::string& out, char32_t character)
     }
 }
 
+// A rule as JoinRules sorts it: its kind, the line it lies on (across) and where along it
+// it starts and ends, worked out once (sorting on the points asked for them at every
+// comparison, a sixth of the page's drawing), and its place on the page to keep the order
+// of equal ones.
+struct TRuleKey {
+    enum TKind { Vertical, Horizontal, Other };
+    double Width;
+    int Kind;
+    double Across;
+    double Start;
+    double End;
+    size_t Place;
+    TPageLine Line; // drawn from its start to its end
+
+    bool operator<(const TRuleKey& b) const
+    {
+        if (Width != b.Width)
+            return Width < b.Width;
+        if (Kind != b.Kind)
+            return Kind < b.Kind;
+        if (Across != b.Across)
+            return Across < b.Across;
+        if (Start != b.Start)
+            return Start < b.Start;
+        return Place < b.Place;
+    }
+};
+
 // The page's rules, those that continue one another along a column or a row (a table's
 // rules, band under band) joined into one: a fifth of a page's drawing fewer to write and
 // compress, drawn the same in one colour with square caps. By pen, then by the line they
 // lie on, whatever order they were printed in.
-void JoinRules(const std::vector<TPageLine>& lines, std::vector<TPageLine>& out)
+void JoinRules(const std::vector<TPageLine>& lines, std::vector<TRuleKey>& keys, std::vector<TPageLine>& out)
 {
-    enum { Vertical, Horizontal, Other };
-    const auto kind = [](const TPageLine& l) {
-        return l.From.x() == l.To.x() ? Vertical : l.From.y() == l.To.y() ? Horizontal : Other;
-    };
-    out.assign(lines.begin(), lines.end());
-    for (TPageLine& l : out)
-        if ((kind(l) == Vertical && l.From.y() > l.To.y()) || (kind(l) == Horizontal && l.From.x() > l.To.x()))
+    keys.clear();
+    for (size_t i = 0; i < lines.size(); ++i) {
+        TPageLine l = lines[i];
+        const int kind = l.From.x() == l.To.x()   ? TRuleKey::Vertical
+                         : l.From.y() == l.To.y() ? TRuleKey::Horizontal
+                                                  : TRuleKey::Other;
+        if ((kind == TRuleKey::Vertical && l.From.y() > l.To.y()) || (kind == TRuleKey::Horizontal && l.From.x() > l.To.x()))
             std::swap(l.From, l.To);
-    // Along its line: where a rule starts and ends; across: the line it lies on.
-    const auto along = [&](const TPageLine& l, bool end) {
-        const QPointF& p = end ? l.To : l.From;
-        return kind(l) == Vertical ? p.y() : p.x();
-    };
-    const auto across = [&](const TPageLine& l) { return kind(l) == Vertical ? l.From.x() : l.From.y(); };
-    std::stable_sort(out.begin(), out.end(), [&](const TPageLine& a, const TPageLine& b) {
-        return std::make_tuple(a.Width, kind(a), across(a), along(a, false))
-               < std::make_tuple(b.Width, kind(b), across(b), along(b, false));
-    });
-    constexpr double kTouching = 1e-9; // mm
-    size_t kept = 0;
-    for (size_t i = 0; i < out.size(); ++i) {
-        TPageLine& last = out[kept == 0 ? 0 : kept - 1];
-        const TPageLine& line = out[i];
-        if (kept > 0 && kind(line) != Other && kind(line) == kind(last) && line.Width == last.Width
-            && across(line) == across(last) && along(line, false) <= along(last, true) + kTouching) {
-            if (along(line, true) > along(last, true))
-                last.To = line.To;
-            continue;
-        }
-        out[kept++] = line;
+        const bool vertical = kind == TRuleKey::Vertical;
+        keys.push_back({l.Width, kind, vertical ? l.From.x() : l.From.y(), vertical ? l.From.y() : l.From.x(),
+                        vertical ? l.To.y() : l.To.x(), i, l});
     }
-    out.resize(kept);
+    std::sort(keys.begin(), keys.end());
+    constexpr double kTouching = 1e-9; // mm
+    out.clear();
+    size_t kept = 0;
+    for (size_t i = 0; i < keys.size(); ++i) {
+        const TRuleKey& key = keys[i];
+        if (kept > 0) {
+            TRuleKey& last = keys[kept - 1];
+            if (key.Kind != TRuleKey::Other && key.Kind == last.Kind && key.Width == last.Width && key.Across == last.Across
+                && key.Start <= last.End + kTouching) {
+                if (key.End > last.End) {
+                    last.End = key.End;
+                    last.Line.To = key.Line.To;
+                }
+                continue;
+            }
+        }
+        keys[kept++] = key;
+    }
+    for (size_t i = 0; i < kept; ++i)
+        out.push_back(keys[i].Line);
 }
 
 std::string TextString(const QString& text)
@@ -370,7 +410,7 @@ private:
             AppendNumber(out, r.Rect.height() * kPointsPerMm);
             out += "re S\n";
         }
-        JoinRules(page.Lines, rules_);
+        JoinRules(page.Lines, ruleKeys_, rules_);
         for (const TPageLine& line : rules_) {
             pen(line.Width);
             AppendNumber(out, line.From.x() * kPointsPerMm);
@@ -421,10 +461,7 @@ private:
             AppendNumber(out, x);
             AppendNumber(out, height - baseline);
             out += "Tm (";
-            for (const quint16 glyph : glyphs) {
-                AppendCodeByte(out, char(glyph >> 8));
-                AppendCodeByte(out, char(glyph & 0xFF));
-            }
+            AppendCodes(out, glyphs);
             out += ") Tj\n";
         }
         out += "ET\n";
@@ -595,6 +632,7 @@ private:
     std::vector<int> kids_;
     std::string content_; // the page's drawing, its room kept from page to page
     std::vector<TPageLine> rules_; // the page's rules joined, the same
+    std::vector<TRuleKey> ruleKeys_; // and their keys
     std::vector<std::unique_ptr<TDocumentFont>> fonts_;
     std::map<qint64, TDocumentImage> images_; // by QImage::cacheKey
     std::map<std::tuple<QString, bool, bool, bool>, TDocumentFont*> byPageFont_;

@@ -201,6 +201,20 @@ TEST_F(TraceabilityReport, EachLotOnItsOwnNumberedPageWithItsTotalsAndRawMateria
     EXPECT_EQ(messages.Count(), 0);
 }
 
+// The raw materials' statement stays prepared from receipt to receipt and run to run; what
+// it reads is what the company holds at each run.
+TEST_F(TraceabilityReport, RawMaterialsWrittenBetweenTwoRunsShowInTheSecond)
+{
+    auto form = Open();
+    ASSERT_NE(form, nullptr);
+    EXPECT_TRUE(Named(form->Report->Generate(), "MPLot", 1).isEmpty());
+    Consumption(503, 1002, Day(2026, 3, 5), {{"01", ".SARE", "SA-2", 2.0}});
+    const TReportDocument doc = form->Report->Generate();
+    EXPECT_EQ(Named(doc, "MPLot", 1), QStringList{"SA-2"});
+    EXPECT_EQ(Named(doc, "MPCantitate", 1), QStringList{"2"});
+    EXPECT_EQ(Named(doc, "MPLot", 0).mid(0, 2), (QStringList{"LC-1", "SA-1"}));
+}
+
 TEST_F(TraceabilityReport, ALinesOwnExpiryDateStandsBeforeTheShelfLife)
 {
     // Receipt 1005 of the 25th: the curd's supplier date is before its 10 days (4 April),

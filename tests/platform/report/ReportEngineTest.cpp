@@ -395,6 +395,11 @@ TEST(ReportElements, ValuesPrintThroughTheirMasks)
         {"beyond the digits a double holds", 1e15, "#,##0.00", "1,000,000,000,000,000.00"},
         {"three optional decimals", 1234567.891, "0.###", "1234567.891"},
         {"integer value", 7, "#,##0.00", "7.00"},
+        // Whole in the decimals asked for, or a hair off it as sums and products come out.
+        {"whole in its cents", 1.25, "0.00", "1.25"},
+        {"a sum a hair above its cents", 0.1 + 0.2, "0.00", "0.30"},
+        {"whole in its cents at fifteen digits", 9999999999999.99, "0.00", "9999999999999.99"},
+        {"whole in its thousandths", 1.5, "#,##0.000", "1.500"},
         // Masks of several sections, literals and exponents, one after another: each value
         // through its own mask, never the one before.
         {"negative in its own section", -1234.5, "#,##0.00;(#,##0.00);zero", "(1,234.50)"},
