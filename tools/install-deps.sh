@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 fonts-dejavu-core qt6-translations-l10n
   xvfb xauth poppler-utils unzip
-  pxlib-dev libzint-dev libxlsxwriter-dev
+  pxlib-dev libzint-dev libxlsxwriter-dev libdeflate-dev
   clang libclang-rt-dev clang-tidy
 )
 

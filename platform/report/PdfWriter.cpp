@@ -12,9 +12,12 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <new>
 #include <string>
 #include <tuple>
 #include <vector>
+
+#include <libdeflate.h>
 
 namespace fw {
 
@@ -216,14 +219,12 @@ public:
         std::string head = "<<";
         head += dictionary;
         if (data.size() > 64) {
-            const QByteArray packed = qCompress(reinterpret_cast<const uchar*>(data.data()), int(data.size()), 1);
-            // qCompress puts the length before zlib's own stream.
-            const QByteArrayView zlib = QByteArrayView(packed).sliced(4);
+            const std::string_view zlib = Compress(data);
             head += " /Filter /FlateDecode /Length ";
-            AppendInt(head, zlib.size());
+            AppendInt(head, qsizetype(zlib.size()));
             head += ">>\nstream\n";
             Write(head);
-            Write(std::string_view(zlib.data(), size_t(zlib.size())));
+            Write(zlib);
         } else {
             head += " /Length ";
             AppendInt(head, data.size());
@@ -258,6 +259,27 @@ public:
     }
 
 private:
+    // A zlib stream (what /FlateDecode reads) of the data, in a buffer kept from one stream to
+    // the next. libdeflate at its fastest level: about twice zlib's speed at level 1, for a
+    // file a little smaller; compressing was a sixth of a long report's time.
+    std::string_view Compress(QByteArrayView data)
+    {
+        if (!compressor_)
+            compressor_.reset(libdeflate_alloc_compressor(1));
+        if (!compressor_)
+            throw std::bad_alloc();
+        packed_.resize(libdeflate_zlib_compress_bound(compressor_.get(), size_t(data.size())));
+        const size_t size = libdeflate_zlib_compress(compressor_.get(), data.data(), size_t(data.size()),
+                                                     packed_.data(), packed_.size());
+        return {packed_.data(), size};
+    }
+
+    struct TFreeCompressor {
+        void operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }
+    };
+    std::unique_ptr<libdeflate_compressor, TFreeCompressor> compressor_;
+    std::vector<char> packed_;
+
     void Start(int number)
     {
         offsets_[size_t(number - 1)] = written_;
