@@ -36,7 +36,16 @@ public:
     virtual QVariant Value(int column) const = 0;
     // The value exactly as stored, to be compared with what is stored later: Value() where
     // that gives it back, else the engine's own text of it (TEngineText, StoredValue.h).
-    virtual QVariant Stored(int column) const = 0;
+    // Written over `into`, whose text keeps its buffer where it can take the new one: a
+    // walk reads every row into a record the cursor let go (no allocation per value).
+    // Returns the type written (QVariant::typeId), which a reader would otherwise ask again.
+    virtual int Stored(int column, QVariant& into) const = 0;
+    QVariant Stored(int column) const
+    {
+        QVariant v;
+        Stored(column, v);
+        return v;
+    }
     virtual qint64 Int(int column) const = 0;
 
 protected:

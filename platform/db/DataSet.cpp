@@ -398,6 +398,7 @@ void TDataSet::CloseCursor()
     insertMode_ = InsertMode::None;
     state_ = TDataSetState::Inactive;
     ResetWindow();
+    std::vector<TRecord>().swap(spare_);
     active_ = nullptr;
     InternalClose();
     bof_ = eof_ = true;

@@ -257,6 +257,9 @@ protected:
     // For subclasses: the stored fields and a new empty record.
     std::vector<TField*> DataFields() const;
     TRecord NewRecord() const;
+    // A record the cursor let go on a long walk, to be read into anew (every part of it
+    // overwritten: its storage is what is reused); an empty record when there is none.
+    TRecord SpareRecord();
     void SetDefaultFields(bool value) { defaultFields_ = value; }
     void ClearFields();
     // Re-reads the rows: from the first record, or around the current one (a changed order
@@ -374,6 +377,8 @@ private:
     bool bof_ = true;
     int countCache_ = -1;
     std::map<int, TRecord> displayCache_;
+    // Records trimmed from the window, kept for the next block's rows (at most a block).
+    std::vector<TRecord> spare_;
 
     // Editing.
     TRecord editRecord_;

@@ -216,11 +216,23 @@ bool TDataSet::ExtendBackward()
     return !more.empty();
 }
 
+TRecord TDataSet::SpareRecord()
+{
+    if (spare_.empty())
+        return {};
+    TRecord r = std::move(spare_.back());
+    spare_.pop_back();
+    return r;
+}
+
 void TDataSet::TrimWindow()
 {
-    // Keep the cache bounded on long walks: drop the far side of the cursor.
+    // Keep the cache bounded on long walks: drop the far side of the cursor. A walk forward
+    // reads the next block into the records dropped here, their buffers allocated once.
     while (int(window_.size()) > kMaxWindow) {
         if (cur_ > int(window_.size()) / 2) {
+            if (spare_.size() < size_t(kMaxBlock))
+                spare_.push_back(std::move(window_.front()));
             window_.pop_front();
             --cur_;
             windowAtStart_ = false;

@@ -284,6 +284,10 @@ void TField::SetAsString(const QString& value) { SetValue(value); }
 
 double TField::AsFloat() const
 {
+    // A number field's number, as most values read are: asked of the value's type once.
+    const QVariant& active = dataSet_->ActiveValue(this);
+    if (active.typeId() == QMetaType::Double && type_ != TFieldType::Date && type_ != TFieldType::DateTime)
+        return *static_cast<const double*>(active.constData());
     const QVariant& v = Readable();
     if (!v.isValid() || v.isNull())
         return 0.0;

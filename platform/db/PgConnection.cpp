@@ -133,22 +133,28 @@ public:
             return QVariant(QString::fromUtf8(text, length));
         }
     }
-    QVariant Stored(int column) const override
+    int Stored(int column, QVariant& into) const override
     {
         const Oid type = PQftype(result_, column);
         // Booleans and numbers are written back in a form the server reads as the same value.
         if (PQgetisnull(result_, row_, column) || type == kBool || type == kInt2 || type == kInt4 || type == kInt8
-            || type == kFloat4 || type == kFloat8)
-            return Value(column);
+            || type == kFloat4 || type == kFloat8) {
+            into = Value(column);
+            return into.typeId();
+        }
         const char* text = PQgetvalue(result_, row_, column);
         const int length = PQgetlength(result_, row_, column);
         // A date the layer holds; more digits than a double keeps, microseconds beyond its
         // milliseconds.
-        if (type == kDate && length == 10)
-            return Value(column);
-        if (type == kDate || type == kNumeric || type == kTimestamp || type == kTimestampTz)
-            return EngineText(QByteArray(text, length));
-        return StoredText(text, length);
+        if (type == kDate && length == 10) {
+            into = Value(column);
+            return into.typeId();
+        }
+        if (type == kDate || type == kNumeric || type == kTimestamp || type == kTimestampTz) {
+            into = EngineText(QByteArray(text, length));
+            return EngineTextType();
+        }
+        return StoredText(text, length, into);
     }
     qint64 Int(int column) const override
     {

@@ -95,13 +95,19 @@ class SqliteRow final : public NativeRow {
 public:
     explicit SqliteRow(sqlite3_stmt* statement) : st_(statement) {}
     QVariant Value(int column) const override { return Read(column, sqlite3_column_type(st_, column)); }
-    QVariant Stored(int column) const override
+    int Stored(int column, QVariant& into) const override
     {
-        const int type = sqlite3_column_type(st_, column);
-        if (type != SQLITE_TEXT)
-            return Read(column, type);
-        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st_, column));
-        return StoredText(text, sqlite3_column_bytes(st_, column));
+        switch (sqlite3_column_type(st_, column)) {
+        case SQLITE_TEXT: {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st_, column));
+            return StoredText(text, sqlite3_column_bytes(st_, column), into);
+        }
+        case SQLITE_FLOAT:
+            return StoredDouble(sqlite3_column_double(st_, column), into);
+        default:
+            into = Read(column, sqlite3_column_type(st_, column));
+            return into.typeId();
+        }
     }
     qint64 Int(int column) const override { return sqlite3_column_int64(st_, column); }
 

@@ -36,18 +36,43 @@ QByteArray EngineTextBytes(const QVariant& value)
     return IsEngineText(value) ? value.value<TEngineText>().bytes : QByteArray();
 }
 
-QVariant StoredText(const char* text, qsizetype length)
+int StoredText(const char* text, qsizetype length, QVariant& into)
 {
     // Most stored text is ASCII, valid UTF-8 that widens byte by byte: one pass, no decoder.
     bool ascii = true;
     for (qsizetype i = 0; i < length; ++i)
         ascii = ascii && static_cast<unsigned char>(text[i]) < 0x80;
-    if (ascii)
-        return QString::fromLatin1(text, length);
-    const QByteArrayView bytes(text, length);
-    if (bytes.isValidUtf8())
-        return QString::fromUtf8(bytes);
-    return EngineText(bytes.toByteArray());
+    if (!ascii) {
+        const QByteArrayView bytes(text, length);
+        if (!bytes.isValidUtf8()) {
+            into = EngineText(bytes.toByteArray());
+            return EngineTextType();
+        }
+        into = QString::fromUtf8(bytes);
+        return QMetaType::QString;
+    }
+    if (into.typeId() != QMetaType::QString) {
+        into = QString::fromLatin1(text, length);
+        return QMetaType::QString;
+    }
+    // A string of a record read before keeps its buffer when no one else holds it and it is
+    // large enough (data() and resize() allocate otherwise, as a new string would).
+    auto* s = static_cast<QString*>(into.data());
+    if (s->size() != length)
+        s->resize(length);
+    QChar* out = s->data();
+    for (qsizetype i = 0; i < length; ++i)
+        out[i] = QChar(static_cast<unsigned char>(text[i]));
+    return QMetaType::QString;
+}
+
+int StoredDouble(double value, QVariant& into)
+{
+    if (into.typeId() == QMetaType::Double)
+        *static_cast<double*>(into.data()) = value;
+    else
+        into = value;
+    return QMetaType::Double;
 }
 
 QVariant ValueFault(const QString& message) { return QVariant::fromValue(TValueFault{message}); }

@@ -37,8 +37,12 @@ struct TValueFault {
 QVariant EngineText(const QByteArray& bytes);
 bool IsEngineText(const QVariant& value);
 QByteArray EngineTextBytes(const QVariant& value);
-// UTF-8 text from the engine: a string, or TEngineText when the bytes are not UTF-8.
-QVariant StoredText(const char* text, qsizetype length);
+// UTF-8 text from the engine: a string, or TEngineText when the bytes are not UTF-8;
+// written over `into`, reusing its string's buffer where that is its own and large enough.
+// Both return the type written.
+int StoredText(const char* text, qsizetype length, QVariant& into);
+// A number written over `into`, in place where it holds one.
+int StoredDouble(double value, QVariant& into);
 
 QVariant ValueFault(const QString& message);
 bool IsValueFault(const QVariant& value);

@@ -462,29 +462,32 @@ public:
         asIs_.resize(types_.size(), false);
     }
 
-    TRecord Read(const NativeRow& row)
+    // Reads a row into `r`, a new record or one the cursor let go: every part of it is
+    // written anew, its values over the old ones so that their storage serves again.
+    void Read(const NativeRow& row, TRecord& r)
     {
-        TRecord r;
         r.id = row.Int(0);
         r.values.resize(types_.size());
+        r.key.clear();
+        r.stored.clear();
         unreadable_.clear();
         // The stored forms are kept with the record only where a value read does not give
         // its stored form back (rarely: most rows need none).
         bool allExact = true;
         for (size_t i = 0; i < types_.size(); ++i) {
             const int col = d_.fieldColumn[i];
-            if (col < 0)
-                continue;
-            QVariant s = row.Stored(col);
-            const int storedType = s.typeId();
-            storedTypes_[i] = storedType;
-            // Most values are their own stored form: moved straight into the record.
-            asIs_[i] = StoredIsValue(types_[i], s, storedType);
-            if (asIs_[i]) {
-                r.values[i] = std::move(s);
+            if (col < 0) {
+                r.values[i].clear();
                 continue;
             }
-            stored_[i] = std::move(s);
+            // Most values are their own stored form: read straight into the record.
+            const int storedType = row.Stored(col, r.values[i]);
+            storedTypes_[i] = storedType;
+            asIs_[i] = StoredIsValue(types_[i], r.values[i], storedType);
+            if (asIs_[i])
+                continue;
+            stored_[i] = std::move(r.values[i]);
+            r.values[i].clear();
             bool exact = false;
             // Engine text is read again as the engine converts it; any other stored form is
             // its own readable value (passed as is: this runs for every value of every row).
@@ -512,7 +515,7 @@ public:
         const bool ownValues = std::all_of(d_.orderField.begin(), d_.orderField.end(),
                                            [&](int field) { return field >= 0 && asIs_[size_t(field)]; });
         if (ownValues)
-            return r;
+            return;
         r.key.reserve(d_.orderSelect.size());
         for (size_t k = 0; k < d_.orderSelect.size(); ++k) {
             // The stored form is the value itself unless it is the engine's own text.
@@ -522,7 +525,6 @@ public:
             else
                 r.key.push_back(row.Value(d_.orderSelect[k]));
         }
-        return r;
     }
 
 private:
@@ -574,7 +576,7 @@ std::vector<TRecord> TTable::Select(const QString& where, const QVariantList& va
         readVersion_ = connection_->StoredVersion(false);
         readSinceTaken_ = true;
     }
-    connection_->ForEachRow(text, all, [&](const NativeRow& row) { out.push_back(reader.Read(row)); });
+    connection_->ForEachRow(text, all, [&](const NativeRow& row) { reader.Read(row, out.emplace_back(SpareRecord())); });
     return out;
 }
 
@@ -902,7 +904,7 @@ std::optional<TBookmark> TTable::InternalPost(const TRecord& record, const TReco
     std::optional<TBookmark> id;
     RecordReader reader(*this);
     connection_->ForEachRow(text, values, [&](const NativeRow& row) {
-        written_ = reader.Read(row);
+        reader.Read(row, written_.emplace());
         id = written_->id;
     });
     connection_->Touch(impl_->table);

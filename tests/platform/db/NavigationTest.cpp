@@ -122,6 +122,47 @@ TEST_F(Navigation, DeleteMakesTheNextRowCurrentAndTheLastOneFallsBack)
     EXPECT_EQ(t->RecordCount(), kRows - 2 - 150);
 }
 
+TEST_F(Navigation, ALongWalkReadsEachRowWhateverTheRecordItIsReadIntoHeld)
+{
+    // Long enough for the cursor to read later blocks into records it let go: each form of
+    // text follows each other one (longer, shorter, null, wider than ASCII) in some record.
+    static constexpr int kLong = 9000;
+    const std::vector<QVariant> forms = {QString("L%1"), QVariant(), QString("ȘTEFĂNEȘTI %1"), QString("%1"),
+                                         QString("LOT LUNG DE PROBA %1")};
+    const auto text = [&](int i) {
+        const QVariant& form = forms[size_t(i % 5)];
+        return form.isNull() ? QVariant() : QVariant(form.toString().arg(i));
+    };
+    std::vector<QVariantList> rows;
+    rows.reserve(kLong);
+    for (int i = 0; i < kLong; ++i)
+        rows.push_back({text(i), i % 7 == 3 ? QVariant() : QVariant(i * 0.5)});
+    CreateTable(dir.Path(), "Lung.DB", {{"Lot", TFieldType::String, 30}, {"Cant", TFieldType::Float, 0}}, {}, rows);
+    auto t = OpenTable(dir.Path(), "Lung.DB");
+    TField* lot = t->FieldByName("Lot");
+    TField* quantity = t->FieldByName("Cant");
+    // What a caller keeps of each row (the texts share the records' storage) stays as it was
+    // read while later rows are read into those records.
+    QStringList kept;
+    int i = 0, wrong = 0;
+    for (; !t->Eof() && wrong < 5; t->Next(), ++i) {
+        kept << lot->AsString();
+        const bool same = lot->IsNull() == text(i).isNull() && quantity->IsNull() == (i % 7 == 3)
+                          && quantity->AsFloat() == (i % 7 == 3 ? 0.0 : i * 0.5);
+        if (!same) {
+            ADD_FAILURE() << "row " << i << ": " << qPrintable(lot->AsString()) << " / " << quantity->AsFloat();
+            ++wrong;
+        }
+    }
+    EXPECT_EQ(i, kLong);
+    for (int k = 0; k < int(kept.size()) && wrong < 10; ++k) {
+        if (kept[k] != text(k).toString()) {
+            ADD_FAILURE() << "row " << k << " kept as " << qPrintable(kept[k]);
+            ++wrong;
+        }
+    }
+}
+
 TEST_F(Navigation, EmptyTableIsBofAndEofAndEditStartsAnInsert)
 {
     CreateTable(dir.Path(), "Gol.DB", {{"A", TFieldType::String, 4}});
