@@ -4,6 +4,7 @@
 #include "platform/db/Database.h"
 #include "platform/db/DbMessages.h"
 #include "platform/db/EngineSupport.h"
+#include "platform/db/IsoDay.h"
 #include "platform/db/PgConnection.h"
 #include "platform/db/ServerDatabase.h"
 #include "platform/db/SqliteConnection.h"
@@ -381,7 +382,12 @@ QVariant FromSqlValue(TFieldType type, const QVariant& value)
         return value.toLongLong() != 0;
     case TFieldType::Date: {
         if (value.typeId() == QMetaType::QString) {
-            const QDate d = QDate::fromString(value.toString().left(10), kDateFormat);
+            // The layer writes dates as YYYY-MM-DD: read those directly; the general parser
+            // stays for anything else the file may hold.
+            const QString text = value.toString();
+            QDate d = IsoDay(reinterpret_cast<const char16_t*>(text.constData()), text.size());
+            if (!d.isValid())
+                d = QDate::fromString(text.left(10), kDateFormat);
             return d.isValid() ? QVariant(d) : QVariant();
         }
         return QVariant(value.toDate());

@@ -3,6 +3,7 @@
 #include "platform/core/Exceptions.h"
 #include "platform/db/DbMessages.h"
 #include "platform/db/EngineSupport.h"
+#include "platform/db/IsoDay.h"
 #include "platform/db/StoredValue.h"
 
 #include <QAbstractEventDispatcher>
@@ -62,18 +63,9 @@ const QString kDivideFunction = QStringLiteral("fw_divide");
 // holds.
 QDate ParseDate(const char* text, int length)
 {
-    int y = 0, m = 0, d = 0;
-    auto digits = [&](int from, int to, int& out) {
-        for (int i = from; i < to; ++i)
-            if (text[i] < '0' || text[i] > '9')
-                return false;
-        std::from_chars(text + from, text + to, out);
-        return true;
-    };
-    if (length < 10 || (length > 10 && text[10] != ' ') || text[4] != '-' || text[7] != '-' || !digits(0, 4, y)
-        || !digits(5, 7, m) || !digits(8, 10, d) || QByteArrayView(text, length).endsWith(" BC"))
+    if ((length > 10 && text[10] != ' ') || QByteArrayView(text, length).endsWith(" BC"))
         return QDate();
-    return QDate(y, m, d);
+    return IsoDay(text, length);
 }
 
 QDateTime ParseTimestamp(const char* text, int length)

@@ -4,11 +4,13 @@
 #include "DbFixture.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/Formats.h"
+#include "platform/db/IsoDay.h"
 #include "platform/db/Query.h"
 #include "platform/db/Table.h"
 
 #include <gtest/gtest.h>
 #include <cmath>
+#include <cstring>
 
 using namespace fw;
 using namespace testsupport;
@@ -108,6 +110,30 @@ TEST(Values, DatesTakeTheirPartsAsWritten)
     for (const auto& k : cases) {
         SCOPED_TRACE(k.text);
         EXPECT_EQ(StrToDate(QString::fromUtf8(k.text), ro), k.date);
+    }
+}
+
+// Stored dates, read by the thousand: the server's bytes and a file's strings alike.
+TEST(Values, StoredDaysReadFromTheirFirstTenCharacters)
+{
+    const struct {
+        const char* text;
+        QDate day;
+    } cases[] = {
+        {"2025-02-03", QDate(2025, 2, 3)},
+        {"2024-02-29 10:00:00", QDate(2024, 2, 29)},
+        {"2025-02-30", QDate()},
+        {"0000-01-01", QDate()}, // no year 0
+        {"2025-2-03", QDate()},
+        {"2025/02/03", QDate()},
+        {"2025-1a-03", QDate()},
+        {"2025-02-0", QDate()},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.text);
+        EXPECT_EQ(IsoDay(k.text, qsizetype(std::strlen(k.text))), k.day);
+        const QString text = QString::fromLatin1(k.text);
+        EXPECT_EQ(IsoDay(reinterpret_cast<const char16_t*>(text.constData()), text.size()), k.day);
     }
 }
 
