@@ -259,8 +259,8 @@ QByteArray FileBytes(const QString& name)
 TEST_F(CatalogLookup, ALayoutFileAnEarlierVersionWroteIsTakenOver)
 {
     // Written by the version before this one's names: a widened column, then the defaults.
-    const QString before = QString(built::kCatalogTestData) + QStringLiteral("/catlook-widened.cfg");
-    const QByteArray defaults = FileBytes(QString(built::kCatalogTestData) + QStringLiteral("/catlook-default.cfg"));
+    const QString before = QString::fromUtf8(built::kCatalogTestData) + QStringLiteral("/catlook-widened.cfg");
+    const QByteArray defaults = FileBytes(QString::fromUtf8(built::kCatalogTestData) + QStringLiteral("/catlook-default.cfg"));
     ASSERT_FALSE(defaults.isEmpty());
     QFile::remove(LookupLayoutFileName);
     ASSERT_TRUE(QFile::copy(before, LookupLayoutFileName));

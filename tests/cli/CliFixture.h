@@ -50,7 +50,7 @@ inline TRun RunProgram(const QString& program, const QStringList& args, const QS
 
 inline TRun Corvanel(const QStringList& args, const QStringList& extra = {})
 {
-    return RunProgram(QString(built::kCorvanelFile), args, extra);
+    return RunProgram(QString::fromUtf8(built::kCorvanelFile), args, extra);
 }
 
 // Every row of the named tables with its row id: equal dumps, equal data.

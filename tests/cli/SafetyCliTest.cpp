@@ -113,7 +113,7 @@ TEST(SafetyCli, AnEmptyDemoDirectoryIsRefusedNotTakenForTheCurrentOne)
     testsupport::TempDir here;
     QProcess run;
     run.setWorkingDirectory(here.Path());
-    run.start(QString(built::kCorvanelFile), {"demo", ""});
+    run.start(QString::fromUtf8(built::kCorvanelFile), {"demo", ""});
     ASSERT_TRUE(run.waitForFinished(60000));
     EXPECT_EQ(run.exitCode(), 3) << run.readAllStandardError().toStdString();
     EXPECT_EQ(QDir(here.Path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList{});
@@ -136,7 +136,7 @@ TEST(SafetyCli, ACompanyDirectoryTheUserMayNotEnterIsSaidToBeUnreadableNotMissin
         });
     }
     run.setWorkingDirectory(QStringLiteral("/"));
-    run.start(QString(built::kCorvanelFile), {"requirement", "--company", dairy.Dir(), "--counter", "1"});
+    run.start(QString::fromUtf8(built::kCorvanelFile), {"requirement", "--company", dairy.Dir(), "--counter", "1"});
     ASSERT_TRUE(run.waitForFinished(60000));
     const QString err = QString::fromUtf8(run.readAllStandardError());
     if (!superuser)

@@ -147,7 +147,7 @@ std::vector<std::pair<QString, QString>> Commands(QMenuBar* bar)
 TEST(Accelerators, NoWindowOfTheHostOrTheAddOnAnswersToALetterTwice)
 {
     fw::TMessageRecorder messages;
-    hosttest::THost host{QString(built::kRealAddOnFile)};
+    hosttest::THost host{QString::fromUtf8(built::kRealAddOnFile)};
     ASSERT_TRUE(host->AddOn().Loaded());
     ASSERT_TRUE(host.OpenDemo());
     pelmaris::TMainForm* main = host->MainForm();

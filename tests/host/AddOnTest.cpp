@@ -104,11 +104,11 @@ TEST(AddOnLoader, MissingLibraryIsReportedAndTheHostRunsWithoutIt)
 TEST(AddOnLoader, LibraryLackingAnEntryPointIsReportedAndUnloaded)
 {
     fw::TMessageRecorder messages;
-    THost host(QString(built::kFakeAddOnPartialFile));
+    THost host(QString::fromUtf8(built::kFakeAddOnPartialFile));
     ASSERT_EQ(messages.Count(), 1);
     EXPECT_EQ(messages.Last().Text, QStringLiteral("Modulul suplimentar %1 nu contine functia QvxAddOnDocInForm.\r"
                                                    "Programul continua fara el.")
-                                        .arg(QString(built::kFakeAddOnPartialFile)));
+                                        .arg(QString::fromUtf8(built::kFakeAddOnPartialFile)));
     EXPECT_FALSE(host->AddOn().Loaded());
     // Nothing of it was called.
     EXPECT_EQ(host.Log(), (QStringList{QStringLiteral("load"), QStringLiteral("unload")}));
@@ -145,7 +145,7 @@ TEST(AddOnLoader, AnEntryPointThatThrowsIsReportedAndTheHostCarriesOn)
         SCOPED_TRACE(c.entryPoint);
         fw::TMessageRecorder messages;
         const fw::TSysMemStatus before = fw::SysMemStatus();
-        THost host(QString(built::kFakeAddOnFile), c.entryPoint);
+        THost host(QString::fromUtf8(built::kFakeAddOnFile), c.entryPoint);
         ASSERT_TRUE(host->OpenCompany(host.NewDir(QStringLiteral("firma")), false));
         EXPECT_NE(host->ShowDocIn(), nullptr);
         ASSERT_EQ(messages.Count(), 1);

@@ -135,7 +135,7 @@ TEST(CompanyFiles, AHostSettingsFileThatCannotBeReadIsToldAndTheAddOnItChoosesIs
     TempDir dir;
     THostOptions options;
     options.IniFile = dir.File(QStringLiteral("pelmaris.INI"));
-    options.AddOnFile = QString(built::kFakeAddOnFile);
+    options.AddOnFile = QString::fromUtf8(built::kFakeAddOnFile);
     ASSERT_EQ(::mkfifo(QFile::encodeName(options.IniFile).constData(), 0600), 0);
     qputenv("FAKE_ADDON_LOG", dir.File(QStringLiteral("addon.log")).toLocal8Bit());
     TPelmarisHost host(options);

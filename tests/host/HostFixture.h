@@ -72,7 +72,7 @@ inline QStringList ReadLog(const QString& file)
 // dialog ever asks for a directory. `failing` names an entry point the stand-in throws in.
 class THost {
 public:
-    explicit THost(const QString& addOnFile = QString(built::kFakeAddOnFile), const char* failing = nullptr)
+    explicit THost(const QString& addOnFile = QString::fromUtf8(built::kFakeAddOnFile), const char* failing = nullptr)
         : logFile_(dir_.File(QStringLiteral("addon.log")))
     {
         qputenv("FAKE_ADDON_LOG", logFile_.toLocal8Bit());

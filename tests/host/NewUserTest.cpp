@@ -37,7 +37,7 @@ void Add(fw::TTable* table, std::initializer_list<std::pair<const char*, QVarian
 TEST(NewUser, FromAnEmptyCompanyToTheStockOfTheFirstReceipt)
 {
     fw::TMessageRecorder messages;
-    hosttest::THost host{QString(built::kRealAddOnFile)};
+    hosttest::THost host{QString::fromUtf8(built::kRealAddOnFile)};
     TMainForm* main = host->MainForm();
     main->ShowOnScreen();
     const QSize screen = QGuiApplication::primaryScreen()->size();

@@ -19,7 +19,7 @@ TEST(Program, HelpIsRomanianAndNeedsNoDisplay)
     environment.remove(QStringLiteral("DISPLAY"));
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
     program.setProcessEnvironment(environment);
-    program.start(QString(built::kPelmarisFile), {QStringLiteral("--help")});
+    program.start(QString::fromUtf8(built::kPelmarisFile), {QStringLiteral("--help")});
     ASSERT_TRUE(program.waitForFinished(30000));
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();

@@ -23,7 +23,7 @@ using hosttest::SubMenu;
 TEST(RealAddOn, DemoCompanyWithTheAddOnsMenusInTheirPlaces)
 {
     fw::TMessageRecorder messages;
-    hosttest::THost host{QString(built::kRealAddOnFile)};
+    hosttest::THost host{QString::fromUtf8(built::kRealAddOnFile)};
     ASSERT_TRUE(host->AddOn().Loaded()) << messages.Texts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(host->AddOnName(), QStringLiteral("Productie produse lactate"));
     ASSERT_EQ(host->AddOnTables().size(), 1u);

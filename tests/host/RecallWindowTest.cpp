@@ -47,7 +47,7 @@ TEST(RecallWindow, FollowsADemoLotForwardAndPrintsItToPdf)
     if (!fw::Printer().IsPdfPrinter())
         GTEST_SKIP() << "this machine has printers installed";
     fw::TMessageRecorder messages;
-    hosttest::THost host{QString(built::kRealAddOnFile)};
+    hosttest::THost host{QString::fromUtf8(built::kRealAddOnFile)};
     ASSERT_TRUE(host->AddOn().Loaded());
     ASSERT_TRUE(host.OpenDemo());
     QAction* command = host.Command(QStringLiteral("&Rapoarte"), QStringLiteral("Urmarire lot"));
@@ -100,7 +100,7 @@ TEST(RecallWindow, FollowsADemoLotForwardAndPrintsItToPdf)
 TEST(RecallWindow, ReversesTheConsumptionDocumentOfTheCurrentRowAndFollowsTheLotAgain)
 {
     fw::TMessageRecorder messages;
-    hosttest::THost host{QString(built::kRealAddOnFile)};
+    hosttest::THost host{QString::fromUtf8(built::kRealAddOnFile)};
     ASSERT_TRUE(host.OpenDemo());
     host.Command(QStringLiteral("&Rapoarte"), QStringLiteral("Urmarire lot"))
         ->trigger();
@@ -142,7 +142,7 @@ TEST(RecallWindow, ReversesTheConsumptionDocumentOfTheCurrentRowAndFollowsTheLot
 TEST(RecallWindow, AScannedGs1StringFillsTheArticleAndTheLot)
 {
     fw::TMessageRecorder messages;
-    hosttest::THost host{QString(built::kRealAddOnFile)};
+    hosttest::THost host{QString::fromUtf8(built::kRealAddOnFile)};
     ASSERT_TRUE(host.OpenDemo());
     fw::TForm* form = OpenRecallWindow(host);
     ASSERT_NE(form, nullptr);
@@ -187,7 +187,7 @@ TEST(RecallWindow, AScannedGs1StringFillsTheArticleAndTheLot)
 TEST(RecallWindow, ADrillIsTimedKeptAndListed)
 {
     fw::TMessageRecorder messages;
-    hosttest::THost host{QString(built::kRealAddOnFile)};
+    hosttest::THost host{QString::fromUtf8(built::kRealAddOnFile)};
     ASSERT_TRUE(host.OpenDemo());
     fw::TForm* form = OpenRecallWindow(host);
     ASSERT_NE(form, nullptr);

@@ -63,7 +63,7 @@ protected:
     void Look(const QString& name) { host->MainForm()->grab().save(testsupport::LookDir() + "/" + name + ".png"); }
 
     fw::TMessageRecorder messages;
-    hosttest::THost host{QString(built::kRealAddOnFile)};
+    hosttest::THost host{QString::fromUtf8(built::kRealAddOnFile)};
     QAction* command = nullptr;
     fw::TForm* editor = nullptr;
 };

@@ -21,7 +21,7 @@ using namespace pelmaris;
 TEST(RequirementCommand, ConsumesTheReceiptTheHostStandsOnAndTheHostShowsIt)
 {
     fw::TMessageRecorder messages; // "Da" to the question about the kefir grains
-    hosttest::THost host{QString(built::kRealAddOnFile)};
+    hosttest::THost host{QString::fromUtf8(built::kRealAddOnFile)};
     ASSERT_TRUE(host.OpenDemo());
     TDocInForm* docIn = host->ShowDocIn();
     ASSERT_NE(docIn, nullptr);

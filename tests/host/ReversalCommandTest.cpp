@@ -18,7 +18,7 @@ using namespace pelmaris;
 TEST(ReversalCommand, ReversesTheChosenDocumentOfTheReceiptAfterTheQuestion)
 {
     fw::TMessageRecorder messages;
-    hosttest::THost host{QString(built::kRealAddOnFile)};
+    hosttest::THost host{QString::fromUtf8(built::kRealAddOnFile)};
     ASSERT_TRUE(host.OpenDemo());
     TDocInForm* docIn = host->ShowDocIn();
     ASSERT_NE(docIn, nullptr);

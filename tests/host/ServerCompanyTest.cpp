@@ -71,7 +71,7 @@ TEST(ServerCompanyOnServer, MadeFromTheMenuItsTablesLiveOnTheServerAndAnotherWor
     if (!OnServer())
         GTEST_SKIP() << "a company on a server: runs with the PostgreSQL tests (host.pg.)";
     fw::TMessageRecorder messages;
-    THost host(QString(built::kRealAddOnFile));
+    THost host(QString::fromUtf8(built::kRealAddOnFile));
     const fw::TServerDatabase server = testsupport::NewServerSchema();
     const QString dir = host.Dir().File("firma");
     host->AskServerCompany = [&](QString& directory, fw::TServerDatabase& chosen) {

@@ -29,7 +29,7 @@ public:
     std::shared_ptr<fw::Connection> held = testsupport::UseTestEngine(dir.Path());
     std::unique_ptr<hosttest::THost> host;
 
-    explicit TShipping(const QString& addOn = QString(built::kRealAddOnFile))
+    explicit TShipping(const QString& addOn = QString::fromUtf8(built::kRealAddOnFile))
     {
         hosttest::MakeSmallCompany(Dir());
         auto stock = testsupport::OpenTable(Dir(), fw::StocDB);
@@ -186,7 +186,7 @@ TEST(ShippingLots, ShortStockOrAnIncompleteLineIsRefusedAndNothingIsWritten)
 TEST(ShippingLots, AnAddOnWithoutTheLotEntryPointLoadsAndLotsLeaveAsBefore)
 {
     fw::TMessageRecorder messages;
-    TShipping s{QString(built::kFakeAddOnFile)};
+    TShipping s{QString::fromUtf8(built::kFakeAddOnFile)};
     ASSERT_TRUE((*s.host)->AddOn().Loaded());
     s.Exec("CREATE TABLE StareLot (Cod_grupa VARCHAR(8), Cod_articol VARCHAR(30), Lot VARCHAR(30), Stare VARCHAR(20), "
            "Motiv VARCHAR(255), Agent VARCHAR(3), Moment VARCHAR(19))");

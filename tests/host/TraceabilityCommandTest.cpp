@@ -53,7 +53,7 @@ TEST(TraceabilityCommand, RunsOnTheDemoCompanyFromTheQuestionsToAPdf)
     if (!fw::Printer().IsPdfPrinter())
         GTEST_SKIP() << "this machine has printers installed";
     fw::TMessageRecorder messages;
-    hosttest::THost host{QString(built::kRealAddOnFile)};
+    hosttest::THost host{QString::fromUtf8(built::kRealAddOnFile)};
     ASSERT_TRUE(host->AddOn().Loaded());
     ASSERT_TRUE(host.OpenDemo());
     QAction* command = host.Command(QStringLiteral("&Rapoarte"), QStringLiteral("Trasabilitate produse"));
@@ -153,7 +153,7 @@ TEST(ExpiringLotsCommand, AsksTheDaysThroughTheModalRunnerAndKeepsThemForTheNext
     if (!fw::Printer().IsPdfPrinter())
         GTEST_SKIP() << "this machine has printers installed";
     fw::TMessageRecorder messages;
-    hosttest::THost host{QString(built::kRealAddOnFile)};
+    hosttest::THost host{QString::fromUtf8(built::kRealAddOnFile)};
     ASSERT_TRUE(host->AddOn().Loaded());
     ASSERT_TRUE(host.OpenDemo());
     QAction* command = host.Command(QStringLiteral("&Rapoarte"), QStringLiteral("Loturi care expira"));

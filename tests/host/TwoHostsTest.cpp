@@ -53,7 +53,7 @@ bool OnLine(pelmaris::TDocInForm* docIn, double receipt)
 void SecondHost(const QString& dir)
 {
     fw::TMessageRecorder messages;
-    hosttest::THost host{QString(built::kRealAddOnFile)};
+    hosttest::THost host{QString::fromUtf8(built::kRealAddOnFile)};
     host->MainForm()->show();
     if (!host->OpenCompany(dir, false)) {
         TellParent("not open: " + messages.Texts().join('|'));
@@ -125,7 +125,7 @@ TEST(TwoHosts, WhatOneWritesTheOtherSeesAndNeverLoses)
     setup.headers.Close();
 
     fw::TMessageRecorder messages;
-    hosttest::THost a{QString(built::kRealAddOnFile)};
+    hosttest::THost a{QString::fromUtf8(built::kRealAddOnFile)};
     a->MainForm()->show();
     ASSERT_TRUE(a->OpenCompany(dir, false));
     pelmaris::TDocInForm* docIn = a->ShowDocIn();

@@ -48,7 +48,7 @@ void EnterReceipts(const QString& dir, int first)
 void GenerateConsumptions(const QString& dir)
 {
     fw::TMessageRecorder messages;
-    hosttest::THost host{QString(built::kRealAddOnFile)};
+    hosttest::THost host{QString::fromUtf8(built::kRealAddOnFile)};
     ASSERT_TRUE(host->OpenCompany(dir, false));
     pelmaris::TDocInForm* docIn = host->ShowDocIn();
     ASSERT_NE(docIn, nullptr);
