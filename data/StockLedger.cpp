@@ -179,8 +179,14 @@ QString TStockLedger::Lots(const TMaterialDraw& material, double shelfLife, bool
     if (range.isEmpty())
         return judged(dated ? sql + QStringLiteral(" AND Data_intrare IS NOT NULL") : sql);
     const QString within = range.join(QStringLiteral(" AND "));
+    // An undated lot passes: the range gives it no answer. Said as "no answer counts as
+    // yes" rather than "IS NULL OR": from that OR a server's statement kept prepared (a
+    // plan for any values) makes two ranges of the index on article and entry date, reads
+    // every lot of the material in them and sorts them, where a few in row order were
+    // wanted (a material of 200 lots: 0.6 ms a read instead of 0.01). Both engines now
+    // read the index on article alone, in row order.
     return judged(sql + (dated ? QStringLiteral(" AND ") + within
-                               : QStringLiteral(" AND (Data_intrare IS NULL OR (%1))").arg(within)));
+                               : QStringLiteral(" AND coalesce(%1, 1 = 1)").arg(within)));
 }
 
 std::vector<QHash<QString, TLotStanding>> TStockLedger::Held(const std::vector<TMaterialDraw>& materials) const
