@@ -329,7 +329,7 @@ QByteArray PageDrawing(const QByteArray& pdf)
     for (const auto& m : stream.globalMatch(QString::fromLatin1(pdf))) {
         QByteArray packed = pdf.mid(m.capturedEnd(), m.captured(1).toInt());
         packed.prepend(QByteArray::fromHex("00001000")); // qUncompress's size, a first guess
-        const QByteArray drawing = qUncompress(packed);
+        QByteArray drawing = qUncompress(packed);
         if (drawing.contains(" S\n"))
             return drawing;
     }
