@@ -321,7 +321,19 @@ void TTraceabilityReport::BuildPageFooter()
     page->Alignment = TReportAlignment::Right;
 }
 
-void TTraceabilityReport::ReportBeforeGenerate() { LotNumber = 1; }
+void TTraceabilityReport::ReportBeforeGenerate()
+{
+    LotNumber = 1;
+    expiry_ = {};
+}
+
+// The lines of a receipt mostly expire on one day: its text is spelt once for them.
+const QString& TTraceabilityReport::ExpiryText(TDateTime day)
+{
+    if (expiry_.Text.isEmpty() || expiry_.Day != day)
+        expiry_ = {day, QStringLiteral(" - expira la ") + DateToStr(day, Report->FormatSettings)};
+    return expiry_.Text;
+}
 
 void TTraceabilityReport::ArticleTextPrint(QString& text)
 {
@@ -330,11 +342,10 @@ void TTraceabilityReport::ArticleTextPrint(QString& text)
     text = name;
     // A date the supplier gave the lot, typed at receipt, stands before the shelf life.
     if (const QDate own = Data->OwnExpiry(); own.isValid())
-        text += QStringLiteral(" - expira la ") + DateToStr(DateToDateTime(own), Report->FormatSettings);
+        text += ExpiryText(DateToDateTime(own));
     // No registration day, no expiry: counted from day 0 it would read 1900.
     else if (!article_.Days->IsNull() && !article_.Registered->IsNull())
-        text += QStringLiteral(" - expira la ")
-                + DateToStr(article_.Registered->AsDateTime() + article_.Days->AsFloat(), Report->FormatSettings);
+        text += ExpiryText(article_.Registered->AsDateTime() + article_.Days->AsFloat());
     LastName = name;
     LastDescription = article_.Description->AsString();
 }

@@ -67,6 +67,8 @@ private:
     void BuildRawMaterials(fw::TReportBand* materials);
     void BuildTotals(fw::TReportGroup* lotGroup, fw::TReportGroup* warehouseGroup);
     void BuildPageFooter();
+    // " - expira la " and the day, as an article's text ends.
+    const QString& ExpiryText(fw::TDateTime day);
     // A framed row of the table with the rules at the left of columns 1..lastColumn.
     void ColumnRules(fw::TReportBand* band, int lastColumn);
     // The element placed inside a cell (or from one cell to the end of another).
@@ -92,6 +94,11 @@ private:
     // The raw materials' names, lots, units and quantities, under the table's columns.
     std::array<fw::TReportMemo*, 4> materials_{};
     double lineHeight_ = 0; // of a memo line, mm
+    // The last expiry written after an article's name, and its text (empty: none yet).
+    struct {
+        fw::TDateTime Day = 0;
+        QString Text;
+    } expiry_;
 };
 
 // The print settings the report always starts from: Arial 8, A4 portrait.

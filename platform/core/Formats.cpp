@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 #include <QStringList>
 #include <algorithm>
+#include <array>
 #include <cfenv>
 #include <charconv>
 #include <cmath>
@@ -386,19 +387,26 @@ struct TNumberMask {
     std::vector<bool> Empty; // by section: none written, the first one stands for it
 };
 
+// The last few masks read are kept: a report's columns and its event handlers' numbers take
+// turns in two or three masks, and one kept mask was read again at nearly every number.
 const TNumberMask& ParsedMask(const QString& mask)
 {
-    thread_local TNumberMask last;
-    if (!last.Sections.empty() && last.Mask == mask)
-        return last;
-    last.Mask = mask;
-    last.Sections.clear();
-    last.Empty.clear();
+    constexpr size_t kKept = 4;
+    thread_local std::array<TNumberMask, kKept> kept;
+    thread_local size_t next = 0; // the one to give up for a mask not kept
+    for (const TNumberMask& known : kept)
+        if (!known.Sections.empty() && known.Mask == mask)
+            return known;
+    TNumberMask& read = kept[next];
+    next = (next + 1) % kKept;
+    read.Mask = mask;
+    read.Sections.clear();
+    read.Empty.clear();
     for (const QString& section : SplitSections(mask)) {
-        last.Sections.push_back(ParseSection(section));
-        last.Empty.push_back(section.isEmpty());
+        read.Sections.push_back(ParseSection(section));
+        read.Empty.push_back(section.isEmpty());
     }
-    return last;
+    return read;
 }
 
 } // namespace

@@ -174,16 +174,23 @@ bool TPdfFont::Load(const QRawFont& font)
 
 quint16 TPdfFont::GlyphOf(char32_t character)
 {
-    if (character < kTableEnd) {
-        quint32& glyph = latinGlyphs_[character];
-        if (glyph == kUnknown)
-            glyph = FindGlyph(character);
-        return quint16(glyph);
-    }
     const auto cached = glyphs_.constFind(character);
     if (cached != glyphs_.constEnd())
         return *cached;
     return *glyphs_.insert(character, FindGlyph(character));
+}
+
+quint32 TPdfFont::LatinEntry(char16_t character)
+{
+    const quint16 glyph = FindGlyph(character);
+    quint32 entry = glyph;
+    if (glyph != 0) {
+        entry |= quint32(Advance(glyph)) << 16;
+        if (!shown_[glyph])
+            shown_[glyph] = character;
+    }
+    latin_[character] = entry;
+    return entry;
 }
 
 quint16 TPdfFont::FindGlyph(char32_t character) const
@@ -214,11 +221,28 @@ quint16 TPdfFont::FindGlyph(char32_t character) const
 
 qint64 TPdfFont::AppendGlyphs(const QString& text, std::vector<quint16>& glyphs)
 {
+    // Room for a glyph a unit, the most there can be; what a pair of units took back at the end.
+    const size_t at = glyphs.size();
+    glyphs.resize(at + size_t(text.size()));
+    quint16* out = glyphs.data() + at;
     qint64 advance = 0;
     const qsizetype size = text.size();
     const QChar* chars = text.constData();
     for (qsizetype i = 0; i < size; ++i) {
-        char32_t character = chars[i].unicode();
+        const char16_t unit = chars[i].unicode();
+        if (unit < kTableEnd) {
+            // The Latin letters: glyph and advance in one look, the glyph marked shown when
+            // the character was first met.
+            quint32 entry = latin_[unit];
+            if (entry == kUnknown)
+                entry = LatinEntry(unit);
+            if ((entry & 0xFFFF) == 0)
+                return -1;
+            *out++ = quint16(entry & 0xFFFF);
+            advance += entry >> 16;
+            continue;
+        }
+        char32_t character = unit;
         if (chars[i].isHighSurrogate() && i + 1 < size && chars[i + 1].isLowSurrogate()) {
             character = QChar::surrogateToUcs4(chars[i], chars[i + 1]);
             ++i;
@@ -228,9 +252,10 @@ qint64 TPdfFont::AppendGlyphs(const QString& text, std::vector<quint16>& glyphs)
             return -1;
         if (!shown_[glyph])
             shown_[glyph] = character;
-        glyphs.push_back(glyph);
+        *out++ = glyph;
         advance += Advance(glyph);
     }
+    glyphs.resize(size_t(out - glyphs.data()));
     return advance;
 }
 

@@ -52,7 +52,10 @@ public:
 private:
     TPdfFont() = default;
     bool Load(const QRawFont& font);
+    // The glyph of a character beyond the Latin table's.
     quint16 GlyphOf(char32_t character);
+    // A Latin character's entry, found and put in the table (see latin_).
+    quint32 LatinEntry(char16_t character);
     quint16 FindGlyph(char32_t character) const;
 
     QRawFont font_;
@@ -68,10 +71,12 @@ private:
     bool fixedPitch_ = false;
     bool italic_ = false;
     // The glyph of each character met, by character: a table for the Latin letters of
-    // every text (looked up for each character of each text), a hash for the rest.
-    static constexpr char32_t kTableEnd = 0x250;
+    // every text (looked up for each character of each text), a hash for the rest. A Latin
+    // entry holds the glyph in its low 16 bits (0: none) and its advance in the high ones;
+    // no glyph numbered 0xFFFF exists, so kUnknown is no entry's.
+    static constexpr char16_t kTableEnd = 0x250;
     static constexpr quint32 kUnknown = 0xFFFFFFFF;
-    std::vector<quint32> latinGlyphs_ = std::vector<quint32>(kTableEnd, kUnknown);
+    std::vector<quint32> latin_ = std::vector<quint32>(kTableEnd, kUnknown);
     QHash<char32_t, quint16> glyphs_;
     std::vector<quint16> advances_; // per glyph, font units
     std::vector<char32_t> shown_; // per glyph: the character it showed first, 0 when unused

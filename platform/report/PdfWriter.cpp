@@ -7,6 +7,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -34,31 +35,57 @@ void AppendInt(std::string& out, long long value)
     out.append(buffer, error == std::errc() ? end : buffer);
 }
 
-// A number in whole thousandths, as a PDF reads it here (0 beyond what a PDF holds).
+// A number in whole thousandths, as a PDF reads it here (0 beyond what a PDF holds). Rounded
+// half away from zero as std::round does, without its call: a page holds thousands of
+// coordinates. The part after the point of a double below 2^53 is exact, so the comparison
+// with a half decides as std::round does.
 long long Thousandths(double value)
 {
-    const double thousandths = std::round(value * 1000);
-    return std::abs(thousandths) < 1e15 ? static_cast<long long>(thousandths) : 0;
+    constexpr long long kLimit = 1000000000000000; // 1e15
+    const double scaled = value * 1000;
+    if (!(std::abs(scaled) < 2e15)) // and not a number
+        return 0;
+    long long whole = static_cast<long long>(scaled); // towards zero
+    const double rest = scaled - double(whole);
+    if (rest >= 0.5)
+        ++whole;
+    else if (rest <= -0.5)
+        --whole;
+    return whole < kLimit && whole > -kLimit ? whole : 0;
 }
 
-// A number as a PDF reads it: at most three decimals, no trailing zeros. Counted in
-// thousandths as a whole number: a page holds thousands of coordinates, and formatting a
-// double to a precision cost a quarter of the writer's time.
+// A number as a PDF reads it: at most three decimals, no trailing zeros, then a space.
+// Counted in thousandths as a whole number and spelt backwards into a buffer appended once:
+// formatting a double to a precision, then digits appended a piece at a time, were each
+// about a quarter of the writer's time.
 void AppendThousandths(std::string& out, long long scaled)
 {
-    if (scaled < 0) {
-        out += '-';
-        scaled = -scaled;
+    char buffer[32];
+    char* const end = buffer + sizeof buffer;
+    char* p = end;
+    *--p = ' ';
+    const bool negative = scaled < 0;
+    unsigned long long rest = negative ? 0ULL - static_cast<unsigned long long>(scaled) : static_cast<unsigned long long>(scaled);
+    if (const unsigned fraction = unsigned(rest % 1000); fraction != 0) {
+        const char hundredths = char('0' + fraction / 10 % 10);
+        const char thousandths = char('0' + fraction % 10);
+        if (thousandths != '0') {
+            *--p = thousandths;
+            *--p = hundredths;
+        } else if (hundredths != '0') {
+            *--p = hundredths;
+        }
+        *--p = char('0' + fraction / 100);
+        *--p = '.';
     }
-    AppendInt(out, scaled / 1000);
-    if (int fraction = int(scaled % 1000); fraction != 0) {
-        char digits[4] = {'.', char('0' + fraction / 100), char('0' + fraction / 10 % 10), char('0' + fraction % 10)};
-        int length = 4;
-        while (digits[length - 1] == '0')
-            --length;
-        out.append(digits, size_t(length));
-    }
-    out += ' ';
+    rest /= 1000;
+    do {
+        *--p = char('0' + rest % 10);
+        rest /= 10;
+    } while (rest != 0);
+    if (negative)
+        *--p = '-';
+    out.append(p, size_t(end - p));
 }
 
 void AppendNumber(std::string& out, double value) { AppendThousandths(out, Thousandths(value)); }
@@ -75,31 +102,29 @@ void AppendHex16(std::string& out, unsigned value)
 // in hex, which the compressor then does not have to go through. A reader would take an
 // unescaped line end for a newline, and the parentheses and backslash for the string's
 // syntax. Written through a pointer into room made once for the most they can take (every
-// byte escaped): a byte appended at a time was a fifth of the page's drawing.
+// byte escaped): a byte appended at a time was a fifth of the page's drawing. What follows
+// the backslash of an escaped byte is looked up in a table, zero for a byte written as is.
 void AppendCodes(std::string& out, const std::vector<quint16>& glyphs)
 {
+    static constexpr std::array<char, 256> kEscape = [] {
+        std::array<char, 256> escape{};
+        escape['('] = '(';
+        escape[')'] = ')';
+        escape['\\'] = '\\';
+        escape['\r'] = 'r';
+        escape['\n'] = 'n';
+        return escape;
+    }();
     const size_t at = out.size();
     out.resize(at + glyphs.size() * 4);
     char* p = out.data() + at;
     for (const quint16 glyph : glyphs)
-        for (const char byte : {char(glyph >> 8), char(glyph & 0xFF)}) {
-            switch (byte) {
-            case '(':
-            case ')':
-            case '\\':
+        for (const unsigned byte : {unsigned(glyph >> 8), unsigned(glyph & 0xFF)}) {
+            if (const char escaped = kEscape[byte]; escaped != 0) {
                 *p++ = '\\';
-                *p++ = byte;
-                break;
-            case '\r':
-                *p++ = '\\';
-                *p++ = 'r';
-                break;
-            case '\n':
-                *p++ = '\\';
-                *p++ = 'n';
-                break;
-            default:
-                *p++ = byte;
+                *p++ = escaped;
+            } else {
+                *p++ = char(byte);
             }
         }
     out.resize(size_t(p - out.data()));
@@ -493,9 +518,12 @@ private:
     // The document's font for a page font, made on first use; null when it cannot be embedded.
     TDocumentFont* FontOf(const TPageFont& pageFont)
     {
-        const auto key = std::make_tuple(pageFont.Family, pageFont.Bold, pageFont.Italic, pageFont.FixedPitch);
-        if (lastFont_ && lastKey_ == key)
+        // Asked for every text, mostly in the font of the text before: compared field by
+        // field, without a key made (and its family's string copied) for each.
+        if (lastFont_ && pageFont.Bold == std::get<1>(lastKey_) && pageFont.Italic == std::get<2>(lastKey_)
+            && pageFont.FixedPitch == std::get<3>(lastKey_) && pageFont.Family == std::get<0>(lastKey_))
             return lastFont_;
+        const auto key = std::make_tuple(pageFont.Family, pageFont.Bold, pageFont.Italic, pageFont.FixedPitch);
         auto found = byPageFont_.find(key);
         if (found == byPageFont_.end()) {
             // Page fonts that resolve to one face share its copy.

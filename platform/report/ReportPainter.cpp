@@ -49,12 +49,22 @@ double PixelsToMm(double pixels) { return pixels / kMeasureDpi * 25.4; }
 // make, and most texts are measured only to learn that they fit.
 class TFontMeasure {
 public:
-    explicit TFontMeasure(const QFont& font) : metrics_(font, &MeasureDevice()) {}
+    explicit TFontMeasure(const QFont& font) : metrics_(font, &MeasureDevice())
+    {
+        // The Latin letters measured at once, for the widest of them.
+        for (char16_t code = 0; code < kTableEnd; ++code)
+            widestLatin_ = std::max(widestLatin_, Advance(QChar(code)));
+    }
     const QFontMetricsF& Metrics() const { return metrics_; }
     // At least the width of the text (kerning and ligatures only narrow it); -1 when the
     // text holds characters measured only in pairs.
     double UpperWidth(const QString& text, double enough)
     {
+        // Most texts are short for their box: Latin letters as many as the text's, each as
+        // wide as the widest, fit without a letter's width summed.
+        if (double(text.size()) * widestLatin_ <= enough
+            && std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < kTableEnd; }))
+            return double(text.size()) * widestLatin_;
         double sum = 0;
         for (const QChar c : text) {
             if (c.isSurrogate())
@@ -88,6 +98,7 @@ private:
     QFontMetricsF metrics_;
     std::vector<double> latinAdvances_ = std::vector<double>(kTableEnd, -1.0);
     QHash<char16_t, double> advances_;
+    double widestLatin_ = 0;
 };
 
 TFontMeasure& MeasureOf(const TPageFont& font)

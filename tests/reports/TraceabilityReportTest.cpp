@@ -235,6 +235,10 @@ TEST_F(TraceabilityReport, ALinesOwnExpiryDateStandsBeforeTheShelfLife)
     EXPECT_EQ(Named(doc, "Articol", 3), (QStringList{"Caș proaspăt - expira la 30/03/2026", "Unt 80% - expira la 01/06/2026"}));
     // The lines without a date of their own keep the registration day plus the shelf life.
     EXPECT_EQ(Named(doc, "Articol", 1), (QStringList{"Iaurt 3% - expira la 05/03/2026", "Unt 80%"}));
+    // Run again in another date format: no date of the run before is kept.
+    form->Report->FormatSettings.ShortDateFormat = "yyyy-mm-dd";
+    const TReportDocument again = form->Report->Generate();
+    EXPECT_EQ(Named(again, "Articol", 3), (QStringList{"Caș proaspăt - expira la 2026-03-30", "Unt 80% - expira la 2026-06-01"}));
 }
 
 TEST_F(TraceabilityReport, SelectionsBindEachCodeOfTheirLists)

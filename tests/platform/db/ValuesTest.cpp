@@ -85,6 +85,26 @@ TEST(Values, NumbersShownReadBack)
     }
 }
 
+// Numbers in masks that take turns, more of them than are kept read: each is written in its
+// own mask, whichever came before.
+TEST(Values, NumbersInMasksTakingTurnsKeepTheirOwn)
+{
+    const TFormatSettings c; // '.' and ','
+    const struct {
+        const char* mask;
+        double value;
+        const char* shown;
+    } cases[] = {
+        {"#,##0.00", 1234.5, "1,234.50"}, {"0.000", 2.5, "2.500"},     {"#,##0", -1234567, "-1,234,567"},
+        {"0.0;(0.0)", -3.5, "(3.5)"},     {"00000", 42, "00042"},
+    };
+    for (int round = 0; round < 2; ++round)
+        for (const auto& k : cases) {
+            SCOPED_TRACE(k.mask);
+            EXPECT_EQ(FormatFloat(QString::fromLatin1(k.mask), k.value, c), QString::fromLatin1(k.shown));
+        }
+}
+
 // Day, month and year as written, one mark between them and nothing around (trailing
 // marks, other scripts' digits and parts past an int were found by fuzz/TypedValuesFuzzer.cpp).
 TEST(Values, DatesTakeTheirPartsAsWritten)

@@ -319,3 +319,41 @@ TEST(PdfWriter, AReportWrittenPageByPageReadsAsWrittenWhole)
         EXPECT_TRUE(text.contains(QStringLiteral("Pagina %1").arg(reporttest::PdfPageCount(text))));
     }
 }
+
+namespace {
+
+// The page's drawing (its first stream holding a stroke) as the file holds it, inflated.
+QByteArray PageDrawing(const QByteArray& pdf)
+{
+    static const QRegularExpression stream(R"(/Filter /FlateDecode /Length (\d+)>>\nstream\n)");
+    for (const auto& m : stream.globalMatch(QString::fromLatin1(pdf))) {
+        QByteArray packed = pdf.mid(m.capturedEnd(), m.captured(1).toInt());
+        packed.prepend(QByteArray::fromHex("00001000")); // qUncompress's size, a first guess
+        QByteArray drawing = qUncompress(packed);
+        if (drawing.contains(" S\n"))
+            return drawing;
+    }
+    return {};
+}
+
+} // namespace
+
+// Coordinates are points in thousandths at most, without trailing zeros, negative ones
+// signed (worked out from the millimetres: a millimetre is 2.834645... points, the A4 sheet
+// 841.889... high); a text of Latin, Cyrillic and Greek letters reads back whole.
+TEST(PdfWriter, NumbersAndLettersAsWritten)
+{
+    testsupport::TempDir temp;
+    TReportDocument document = OnePage({Text(QStringLiteral("Lapte Молоко Γάλα"), QRectF(20, 80, 100, 8), TReportAlignment::Right)});
+    TReportPage& page = document.Pages[0];
+    page.Fills.clear();
+    page.Rects = {{QRectF(1, 10, 12.7, 0.127), 0.2}};
+    page.Lines = {{QPointF(-1, 297), QPointF(-1, 0), 0.2}};
+    const QString pdf = temp.File("numere.pdf");
+    ASSERT_TRUE(ExportPdf(document, pdf));
+    const QByteArray drawing = PageDrawing(Bytes(pdf));
+    EXPECT_TRUE(drawing.startsWith("0 g 0 G 2 J\n0.567 w\n2.835 813.183 36 0.36 re S\n-2.835 841.89 m -2.835 0 l S\n"))
+        << drawing.left(120).toStdString();
+    if (reporttest::HavePdfToText())
+        EXPECT_TRUE(reporttest::PdfText(pdf).contains(QStringLiteral("Lapte Молоко Γάλα")));
+}

@@ -478,3 +478,22 @@ TEST(ReportElements, APictureTakesItsRoomAndMovesWholeToTheNextPage)
     EXPECT_TRUE(document.Pages[1].Pictures.empty());
     EXPECT_DOUBLE_EQ(document.Pages[1].TextsNamed("under")[0]->Rect.top(), 43);
 }
+
+// A text is cut only where it does not fit its width: narrow letters in a box just their
+// width stay whole, though as many of the widest would not fit; wide ones are cut and end
+// in an ellipsis; a letter beyond the Latin ones is measured as such.
+TEST(ReportEngine, ATextIsCutOnlyWhereItDoesNotFit)
+{
+    const TPageFont font{"Arial", 8};
+    const QString narrow(40, QLatin1Char('i'));
+    const double narrowWidth = TextWidthMm(font, narrow);
+    ASSERT_LT(narrowWidth * 2, TextWidthMm(font, QString(40, QLatin1Char('W'))));
+    EXPECT_EQ(ElidedTextMm(font, narrow, narrowWidth + 0.01), narrow);
+    EXPECT_EQ(ElidedTextMm(font, QStringLiteral("L100123"), 30), QStringLiteral("L100123"));
+    const QString cut = ElidedTextMm(font, QString(40, QLatin1Char('W')), narrowWidth);
+    EXPECT_LT(cut.size(), 40);
+    EXPECT_TRUE(cut.endsWith(QChar(0x2026)));
+    const QString cyrillic = QStringLiteral("Молоко пастеризат");
+    EXPECT_EQ(ElidedTextMm(font, cyrillic, TextWidthMm(font, cyrillic) + 0.01), cyrillic);
+    EXPECT_NE(ElidedTextMm(font, cyrillic, TextWidthMm(font, cyrillic) / 2), cyrillic);
+}
