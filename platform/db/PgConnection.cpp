@@ -106,12 +106,8 @@ public:
             return QVariant(Int(column));
         case kFloat4:
         case kFloat8:
-        case kNumeric: {
-            double value = 0;
-            if (std::from_chars(text, text + length, value).ec != std::errc())
-                value = QByteArray(text, length).toDouble();
-            return QVariant(value);
-        }
+        case kNumeric:
+            return QVariant(Number(text, length));
         case kDate: {
             const QDate date = ParseDate(text, length);
             return date.isValid() ? QVariant(date) : QVariant();
@@ -129,13 +125,14 @@ public:
     {
         const Oid type = PQftype(result_, column);
         // Booleans and numbers are written back in a form the server reads as the same value.
-        if (PQgetisnull(result_, row_, column) || type == kBool || type == kInt2 || type == kInt4 || type == kInt8
-            || type == kFloat4 || type == kFloat8) {
+        if (PQgetisnull(result_, row_, column) || type == kBool || type == kInt2 || type == kInt4 || type == kInt8) {
             into = Value(column);
             return into.typeId();
         }
         const char* text = PQgetvalue(result_, row_, column);
         const int length = PQgetlength(result_, row_, column);
+        if (type == kFloat4 || type == kFloat8)
+            return StoredDouble(Number(text, length), into);
         // A date the layer holds; more digits than a double keeps, microseconds beyond its
         // milliseconds.
         if (type == kDate && length == 10) {
@@ -159,6 +156,15 @@ public:
     }
 
 private:
+    // A number as the server writes it; what from_chars does not take, as Qt reads it.
+    static double Number(const char* text, int length)
+    {
+        double value = 0;
+        if (std::from_chars(text, text + length, value).ec != std::errc())
+            value = QByteArray(text, length).toDouble();
+        return value;
+    }
+
     PGresult* result_;
     int row_;
 };

@@ -97,13 +97,16 @@ public:
     QVariant Value(int column) const override { return Read(column, sqlite3_column_type(st_, column)); }
     int Stored(int column, QVariant& into) const override
     {
-        switch (sqlite3_column_type(st_, column)) {
+        // The column's value found once and its parts read from it: each sqlite3_column_
+        // call finds the column again (the connection is used by one thread at a time).
+        sqlite3_value* value = sqlite3_column_value(st_, column);
+        switch (sqlite3_value_type(value)) {
         case SQLITE_TEXT: {
-            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st_, column));
-            return StoredText(text, sqlite3_column_bytes(st_, column), into);
+            const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+            return StoredText(text, sqlite3_value_bytes(value), into);
         }
         case SQLITE_FLOAT:
-            return StoredDouble(sqlite3_column_double(st_, column), into);
+            return StoredDouble(sqlite3_value_double(value), into);
         default:
             into = Read(column, sqlite3_column_type(st_, column));
             return into.typeId();

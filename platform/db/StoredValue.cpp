@@ -38,31 +38,38 @@ QByteArray EngineTextBytes(const QVariant& value)
 
 int StoredText(const char* text, qsizetype length, QVariant& into)
 {
-    // Most stored text is ASCII, valid UTF-8 that widens byte by byte: one pass, no decoder.
-    bool ascii = true;
-    for (qsizetype i = 0; i < length; ++i)
-        ascii = ascii && static_cast<unsigned char>(text[i]) < 0x80;
-    if (!ascii) {
-        const QByteArrayView bytes(text, length);
-        if (!bytes.isValidUtf8()) {
-            into = EngineText(bytes.toByteArray());
-            return EngineTextType();
+    // Most stored text is ASCII, valid UTF-8 that widens byte by byte. A string of a record
+    // read before is written over in one pass (it keeps its buffer when no one else holds it
+    // and it is large enough; data() and resize() allocate otherwise, as a new string
+    // would), the bytes seen on the way; other text goes through the decoder after all.
+    if (into.typeId() == QMetaType::QString) {
+        auto* s = static_cast<QString*>(into.data());
+        if (s->size() != length)
+            s->resize(length);
+        QChar* out = s->data();
+        unsigned seen = 0;
+        for (qsizetype i = 0; i < length; ++i) {
+            const auto byte = static_cast<unsigned char>(text[i]);
+            seen |= byte;
+            out[i] = QChar(byte);
         }
-        into = QString::fromUtf8(bytes);
-        return QMetaType::QString;
+        if (seen < 0x80)
+            return QMetaType::QString;
+    } else {
+        bool ascii = true;
+        for (qsizetype i = 0; i < length; ++i)
+            ascii = ascii && static_cast<unsigned char>(text[i]) < 0x80;
+        if (ascii) {
+            into = QString::fromLatin1(text, length);
+            return QMetaType::QString;
+        }
     }
-    if (into.typeId() != QMetaType::QString) {
-        into = QString::fromLatin1(text, length);
-        return QMetaType::QString;
+    const QByteArrayView bytes(text, length);
+    if (!bytes.isValidUtf8()) {
+        into = EngineText(bytes.toByteArray());
+        return EngineTextType();
     }
-    // A string of a record read before keeps its buffer when no one else holds it and it is
-    // large enough (data() and resize() allocate otherwise, as a new string would).
-    auto* s = static_cast<QString*>(into.data());
-    if (s->size() != length)
-        s->resize(length);
-    QChar* out = s->data();
-    for (qsizetype i = 0; i < length; ++i)
-        out[i] = QChar(static_cast<unsigned char>(text[i]));
+    into = QString::fromUtf8(bytes);
     return QMetaType::QString;
 }
 

@@ -202,6 +202,28 @@ void AfterTies(const Connection& conn, Sql& sql, const std::vector<QString>& col
     sql.Add(text + conn.RowIdColumn() + QStringLiteral(" <= ?)"), id);
 }
 
+// On SQLite, the rows after a key with no null in it as one row value of the order and the
+// row: the engine seeks the index with it and tests each row it then walks with one chain
+// of comparisons, which stops at the first column that differs, where a lower bound and the
+// test for the ties cost two. (A server keeps the bound and the ties: there a comparison of
+// text collates, an equality does not.) False, nothing added, where this does not apply.
+bool AfterRowValue(const Connection& conn, Sql& sql, const std::vector<QString>& cols, const QVariantList& vals,
+                   TBookmark id)
+{
+    if (conn.Engine() != TEngine::SQLite || cols.empty() || size_t(vals.size()) < cols.size()
+        || std::any_of(vals.begin(), vals.begin() + qsizetype(cols.size()), [](const QVariant& v) { return IsNull(v); }))
+        return false;
+    QString names = QStringLiteral("(");
+    QString marks = QStringLiteral(") > (");
+    for (size_t i = 0; i < cols.size(); ++i) {
+        names += conn.Quote(cols[i]) + QLatin1Char(',');
+        marks += QStringLiteral("?,");
+        sql.values << vals[qsizetype(i)];
+    }
+    sql.Add(names + conn.RowIdColumn() + marks + QStringLiteral("?)"), id);
+    return true;
+}
+
 } // namespace
 
 TTable::TTable(QObject* owner) : TDataSet(owner), impl_(std::make_unique<Impl>()) {}
@@ -700,10 +722,12 @@ std::vector<TRecord> TTable::FetchAfter(const TRecord& record, int count)
     Sql sql;
     const QVariantList key = KeyOf(record);
     const std::vector<QString>& cols = impl_->orderCols;
-    if (!cols.empty() && LowerBound(*connection_, sql, cols, key) == cols.size())
-        AfterTies(*connection_, sql, cols, key, record.id);
-    else
-        KeyCondition(*connection_, sql, cols, key, record.id, KeyOp::After);
+    if (!AfterRowValue(*connection_, sql, cols, key, record.id)) {
+        if (!cols.empty() && LowerBound(*connection_, sql, cols, key) == cols.size())
+            AfterTies(*connection_, sql, cols, key, record.id);
+        else
+            KeyCondition(*connection_, sql, cols, key, record.id, KeyOp::After);
+    }
     return Select(sql.text, sql.values, false, count);
 }
 
