@@ -22,6 +22,8 @@
 #include <cstdio>
 #include <functional>
 #include <optional>
+#include <regex>
+#include <string>
 
 namespace bench {
 
@@ -152,6 +154,24 @@ inline sqlite3* CreateCompany(const QString& company)
     return db;
 }
 
+// Whether the benchmarks' filter (`--benchmark_filter`, a regular expression, "-" before it
+// for all but those) lets a benchmark of this full name run: a program builds only the data
+// that its chosen benchmarks read. Any doubt (a filter the expression cannot read) says yes.
+inline bool Wanted(const std::string& name)
+{
+    std::string filter = benchmark::GetBenchmarkFilter();
+    if (filter.empty() || filter == "all")
+        return true;
+    const bool negative = filter.front() == '-';
+    if (negative)
+        filter.erase(0, 1);
+    try {
+        return std::regex_search(name, std::regex(filter, std::regex::extended)) != negative;
+    } catch (const std::regex_error&) {
+        return true;
+    }
+}
+
 // An offscreen application, the data built, the benchmarks run, then what to say of them.
 inline int RunBenchmarks(int argc, char** argv, const std::function<void()>& build,
                          const std::function<void(RatioReporter&)>& summary)
@@ -159,8 +179,8 @@ inline int RunBenchmarks(int argc, char** argv, const std::function<void()>& bui
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv); // before building, so that `build` may ask Wanted
     build();
-    benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     summary(reporter);

@@ -27,7 +27,9 @@
 
 #include <cstdio>
 #include <functional>
-#include <tuple>
+#include <string>
+#include <utility>
+#include <vector>
 
 using namespace corvanel;
 using namespace fw;
@@ -206,39 +208,72 @@ void Tool(benchmark::State& state, const char* company)
     }
 }
 
-void Register(bool server)
+// The companies measured, each under the name its benchmarks carry.
+struct TCompany {
+    const char* size;   // in the benchmarks' names
+    const char* local;  // the SQLite company's directory
+    const char* copy;   // the directory of its copy on the server
+    const char* schema; // the copy's schema
+    int lots;
+    TLotShape shape;
+};
+constexpr TCompany kCompanies[] = {
+    {"10k", "c10k", "pg10k", "bench_req10k", 10000, TLotShape::Wide},
+    {"1M", "c1m", "pg1m", "bench_req1m", 1000000, TLotShape::Wide},
+    {"1Mx100", "c1mx100", "pg1mx100", "bench_req1mx100", 1000000, TLotShape::Deep},
+};
+constexpr const char* kEngines[] = {"", "_Pg"};
+constexpr std::pair<TLotOrder, const char*> kOrders[] = {
+    {TLotOrder::Table, ""}, {TLotOrder::FirstIn, "_FIFO"}, {TLotOrder::FirstToExpire, "_FEFO"}};
+const std::string kToolSuffix = "/min_time:2.000/min_warmup_time:1.000/real_time";
+
+// Whether any benchmark on the company is to run: building a million lots takes minutes.
+bool Wanted(const TCompany& c)
 {
-    for (const char* company : {"c10k", "c1m", "c1mx100"})
-        benchmark::RegisterBenchmark((std::string("Tool_") + company).c_str(), [=](benchmark::State& s) { Tool(s, company); })
+    if (bench::Wanted(std::string("Tool_") + c.local + kToolSuffix))
+        return true;
+    for (const char* engine : kEngines)
+        for (const auto& [order, name] : kOrders)
+            for (const char* step : {"Prepare_", "Generate_", "Reverse_", "Generate100_"})
+                if (bench::Wanted(step + std::string(c.size) + engine + name + "/min_time:2.000"))
+                    return true;
+    return false;
+}
+
+void Register(bool server, const std::vector<const TCompany*>& built)
+{
+    for (const TCompany* c : built)
+        benchmark::RegisterBenchmark((std::string("Tool_") + c->local).c_str(), [company = c->local](benchmark::State& s) {
+            Tool(s, company);
+        })
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime()
             ->MinWarmUpTime(1.0) // the first opening makes the company's totals
             ->MinTime(2.0);
-    for (const char* engine : {"", "_Pg"}) {
+    for (const char* engine : kEngines) {
         if (*engine && !server)
             continue;
-        for (const auto& [size, local, copy] : {std::tuple{"10k", "c10k", "pg10k"}, std::tuple{"1M", "c1m", "pg1m"},
-                                                std::tuple{"1Mx100", "c1mx100", "pg1mx100"}}) {
-            const char* company = *engine ? copy : local;
-            for (const auto& [order, name] : {std::pair{TLotOrder::Table, ""}, std::pair{TLotOrder::FirstIn, "_FIFO"},
-                                              std::pair{TLotOrder::FirstToExpire, "_FEFO"}}) {
-                const std::string suffix = std::string("_") + size + engine + name;
+        for (const TCompany* c : built) {
+            const char* company = *engine ? c->copy : c->local;
+            const char* local = c->local;
+            for (const auto& [order, name] : kOrders) {
+                const std::string suffix = std::string("_") + c->size + engine + name;
                 benchmark::RegisterBenchmark(("Prepare" + suffix).c_str(),
-                                             [=, local = local, order = order](benchmark::State& s) { Prepare(s, company, local, order); })
+                                             [=, order = order](benchmark::State& s) { Prepare(s, company, local, order); })
                     ->Unit(benchmark::kMillisecond)
                     ->MinTime(2.0);
                 benchmark::RegisterBenchmark(("Generate" + suffix).c_str(),
-                                             [=, local = local, order = order](benchmark::State& s) { Generate(s, company, local, order); })
+                                             [=, order = order](benchmark::State& s) { Generate(s, company, local, order); })
                     ->Unit(benchmark::kMillisecond)
                     ->MinTime(2.0);
                 if (*name)
                     continue;
                 benchmark::RegisterBenchmark(("Reverse" + suffix).c_str(),
-                                             [=, local = local](benchmark::State& s) { Reverse(s, company, local); })
+                                             [=](benchmark::State& s) { Reverse(s, company, local); })
                     ->Unit(benchmark::kMillisecond)
                     ->MinTime(2.0);
                 benchmark::RegisterBenchmark(("Generate100" + suffix).c_str(),
-                                             [=, local = local, order = order](benchmark::State& s) { Generate(s, company, local, order, 100); })
+                                             [=, order = order](benchmark::State& s) { Generate(s, company, local, order, 100); })
                     ->Unit(benchmark::kMillisecond)
                     ->MinTime(2.0);
             }
@@ -258,20 +293,27 @@ int main(int argc, char** argv)
     return bench::RunBenchmarks(
         argc, argv,
         [&] {
-            std::printf("building companies of 100,000 articles with 10,000 and 1,000,000 lots...\n");
-            Build(dir.path() + "/c10k", 10000, TLotShape::Wide);
-            Build(dir.path() + "/c1m", 1000000, TLotShape::Wide);
-            Build(dir.path() + "/c1mx100", 1000000, TLotShape::Deep);
-            held = bench::CopyPairToServer(dir.path(), QStringLiteral("bench_req"));
-            if (!held.empty()) {
-                if (const auto server = bench::BenchServer();
-                    server && bench::CopyToServer(dir.path() + "/c1mx100", *server, dir.path() + "/pg1mx100",
-                                                  QStringLiteral("bench_req1mx100")))
-                    held.push_back(Connection::Open(dir.path() + "/pg1mx100"));
-                else
-                    held.clear();
+            // Only the companies the chosen benchmarks read, each copied to the server when
+            // one is named; the server's half is left out whole if any copy fails.
+            std::vector<const TCompany*> built;
+            for (const TCompany& c : kCompanies)
+                if (Wanted(c)) {
+                    std::printf("building a company of 100,000 articles and %d lots (%s)...\n", c.lots, c.local);
+                    Build(dir.path() + "/" + c.local, c.lots, c.shape);
+                    built.push_back(&c);
+                }
+            const auto server = built.empty() ? std::nullopt : bench::BenchServer();
+            bool copied = server.has_value();
+            for (const TCompany* c : built) {
+                copied = copied
+                         && bench::CopyToServer(dir.path() + "/" + c->local, *server, dir.path() + "/" + c->copy,
+                                                QString::fromLatin1(c->schema));
+                if (copied)
+                    held.push_back(Connection::Open(dir.path() + "/" + c->copy));
             }
-            Register(!held.empty());
+            if (!copied)
+                held.clear();
+            Register(copied, built);
         },
         [](RatioReporter& reporter) {
             for (const char* engine : {"", "_Pg"})
@@ -280,8 +322,7 @@ int main(int argc, char** argv)
                         reporter.PrintRatio(step + std::string(big) + engine + "/min_time:2.000",
                                             step + std::string("10k") + engine + "/min_time:2.000");
             for (const char* big : {"c1m", "c1mx100"})
-                reporter.PrintRatio(std::string("Tool_") + big + "/min_time:2.000/min_warmup_time:1.000/real_time",
-                                    "Tool_c10k/min_time:2.000/min_warmup_time:1.000/real_time");
+                reporter.PrintRatio(std::string("Tool_") + big + kToolSuffix, "Tool_c10k" + kToolSuffix);
             // The consumption document on the server against the same one on SQLite.
             reporter.PrintRatio("Generate100_10k_Pg/min_time:2.000", "Generate100_10k/min_time:2.000");
         });
