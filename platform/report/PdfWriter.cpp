@@ -124,30 +124,30 @@ void AppendCodes(std::string& out, const std::vector<quint16>& glyphs)
     out.resize(size_t(p - out.data()));
 }
 
-// Whether each character of a text is below 256, so that it can be its own one-byte code.
-bool AllBelow256(const QString& text)
+// A text whose characters are all below 256 as codes of a byte each, the characters' own,
+// escaped, into `codes`; each code noted with the glyph it shows, for the encoding written
+// at the end. Glyph and advance are found as the font finds them for the two-byte codes, in
+// the same pass. Its advance in font units; -1 when the text is not one for these codes (a
+// character beyond, or one the font lacks: the two-byte codes tell which).
+qint64 ByteCodes(TPdfFont& font, const QString& text, std::string& codes, std::array<quint16, 256>& byteGlyphs)
 {
-    char16_t any = 0;
-    for (const QChar c : text)
-        any |= c.unicode();
-    return any < 256;
-}
-
-// The codes of such a text, a byte a character, the character's own; noted with the glyph
-// each shows, for the font's encoding (code to glyph) written at the end.
-void AppendByteCodes(std::string& out, const QString& text, const std::vector<quint16>& glyphs,
-                     std::array<quint16, 256>& byteGlyphs)
-{
-    const size_t at = out.size();
-    out.resize(at + size_t(text.size()) * 2);
-    char* p = out.data() + at;
-    const QChar* chars = text.constData();
-    for (size_t i = 0; i < glyphs.size(); ++i) {
-        const unsigned code = chars[i].unicode();
-        byteGlyphs[code] = glyphs[i];
+    codes.resize(size_t(text.size()) * 2);
+    char* p = codes.data();
+    qint64 advance = 0;
+    for (const QChar c : text) {
+        const char16_t code = c.unicode();
+        if (code >= 256)
+            return -1;
+        const quint32 entry = font.LatinGlyph(code);
+        const auto glyph = quint16(entry & 0xFFFF);
+        if (glyph == 0)
+            return -1;
+        byteGlyphs[code] = glyph;
+        advance += entry >> 16;
         p = PutEscaped(p, code);
     }
-    out.resize(size_t(p - out.data()));
+    codes.resize(size_t(p - codes.data()));
+    return advance;
 }
 
 // A rule as JoinRules sorts it: its kind, the line it lies on (across) and where along it
@@ -481,11 +481,14 @@ private:
             TDocumentFont* font = FontOf(text.Font);
             if (!font)
                 return false;
-            glyphs.clear();
-            const qint64 advance = font->Font->AppendGlyphs(text.Text, glyphs);
-            if (advance < 0)
-                return false;
-            const bool oneByte = AllBelow256(text.Text);
+            qint64 advance = ByteCodes(*font->Font, text.Text, codes_, font->ByteGlyphs);
+            const bool oneByte = advance >= 0;
+            if (!oneByte) {
+                glyphs.clear();
+                advance = font->Font->AppendGlyphs(text.Text, glyphs);
+                if (advance < 0)
+                    return false;
+            }
             if (oneByte && font->ByteObject == 0) {
                 font->ByteObject = objects_.Reserve();
                 font->ByteResource = font->Resource + 'b';
@@ -517,7 +520,7 @@ private:
             AppendNumber(out, height - baseline);
             out += "Tm (";
             if (oneByte)
-                AppendByteCodes(out, text.Text, glyphs, font->ByteGlyphs);
+                out += codes_;
             else
                 AppendCodes(out, glyphs);
             out += ") Tj\n";
@@ -632,6 +635,7 @@ private:
     std::map<std::string, TDocumentXObject> forms_; // by the page's size and the drawing
     TLastHeader header_;
     std::vector<quint16> glyphs_; // a text's glyphs, the room kept from text to text
+    std::string codes_;           // a text's one-byte codes, the same
     std::map<std::tuple<QString, bool, bool, bool>, TDocumentFont*> byPageFont_;
     std::map<QString, TDocumentFont*> byFace_;
     std::tuple<QString, bool, bool, bool> lastKey_;
