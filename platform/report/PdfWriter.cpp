@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <span>
@@ -50,6 +51,29 @@ long long Thousandths(double value)
     return whole < kLimit && whole > -kLimit ? whole : 0;
 }
 
+// The part after the point of a number in thousandths as written, without trailing zeros:
+// ".5", ".25", ".125", nothing for none. All thousand made once: worked out digit by digit
+// for each number, it was a quarter of the number's formatting.
+struct TFraction {
+    char Text[4];
+    unsigned char Size;
+};
+constexpr std::array<TFraction, 1000> kFractions = [] {
+    std::array<TFraction, 1000> table{};
+    for (unsigned f = 1; f < 1000; ++f) {
+        const char digits[3] = {char('0' + f / 100), char('0' + f / 10 % 10), char('0' + f % 10)};
+        unsigned size = 3;
+        while (digits[size - 1] == '0')
+            --size;
+        TFraction& fraction = table[f];
+        fraction.Text[0] = '.';
+        for (unsigned i = 0; i < size; ++i)
+            fraction.Text[i + 1] = digits[i];
+        fraction.Size = static_cast<unsigned char>(size + 1);
+    }
+    return table;
+}();
+
 // A number as a PDF reads it: at most three decimals, no trailing zeros, then a space.
 // Counted in thousandths as a whole number and spelt backwards into a buffer appended once:
 // formatting a double to a precision, then digits appended a piece at a time, were each
@@ -57,23 +81,13 @@ long long Thousandths(double value)
 void AppendThousandths(std::string& out, long long scaled)
 {
     char buffer[32];
-    char* const end = buffer + sizeof buffer;
-    char* p = end;
-    *--p = ' ';
+    char* const point = buffer + sizeof buffer - 5; // the fraction and the space after it
     const bool negative = scaled < 0;
     unsigned long long rest = negative ? 0ULL - static_cast<unsigned long long>(scaled) : static_cast<unsigned long long>(scaled);
-    if (const unsigned fraction = unsigned(rest % 1000); fraction != 0) {
-        const char hundredths = char('0' + fraction / 10 % 10);
-        const char thousandths = char('0' + fraction % 10);
-        if (thousandths != '0') {
-            *--p = thousandths;
-            *--p = hundredths;
-        } else if (hundredths != '0') {
-            *--p = hundredths;
-        }
-        *--p = char('0' + fraction / 100);
-        *--p = '.';
-    }
+    const TFraction& fraction = kFractions[rest % 1000];
+    std::memcpy(point, fraction.Text, sizeof fraction.Text);
+    point[fraction.Size] = ' ';
+    char* p = point;
     rest /= 1000;
     do {
         *--p = char('0' + rest % 10);
@@ -81,7 +95,7 @@ void AppendThousandths(std::string& out, long long scaled)
     } while (rest != 0);
     if (negative)
         *--p = '-';
-    out.append(p, size_t(end - p));
+    out.append(p, size_t(point + fraction.Size + 1 - p));
 }
 
 void AppendNumber(std::string& out, double value) { AppendThousandths(out, Thousandths(value)); }
