@@ -64,6 +64,16 @@ struct TReportPage {
     // stay shapes in a PDF, sharp at any resolution a reader or a printer uses.
     std::vector<QRectF> Fills;
     std::vector<TPagePicture> Pictures;
+    // How many of the first texts, rules, frames and pictures the page header printed: the
+    // same on most pages, which a PDF draws once (a form) and shows on each. None where no
+    // header printed, or where the page was made otherwise.
+    struct THeader {
+        size_t Texts = 0;
+        size_t Lines = 0;
+        size_t Rects = 0;
+        size_t Pictures = 0;
+    };
+    THeader Header;
 
     // The texts an element printed on this page, in order.
     std::vector<const TPageText*> TextsNamed(const QString& name) const;

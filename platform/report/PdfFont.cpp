@@ -233,9 +233,7 @@ qint64 TPdfFont::AppendGlyphs(const QString& text, std::vector<quint16>& glyphs)
         if (unit < kTableEnd) {
             // The Latin letters: glyph and advance in one look, the glyph marked shown when
             // the character was first met.
-            quint32 entry = latin_[unit];
-            if (entry == kUnknown)
-                entry = LatinEntry(unit);
+            const quint32 entry = LatinGlyph(unit);
             if ((entry & 0xFFFF) == 0)
                 return -1;
             *out++ = quint16(entry & 0xFFFF);

@@ -26,6 +26,14 @@ public:
     // character has no glyph in the font.
     qint64 AppendGlyphs(const QString& text, std::vector<quint16>& glyphs);
 
+    // The glyph (low 16 bits, 0 when the font has none) and advance (high 16 bits) of a
+    // character below 0x250, the glyph marked used, as AppendGlyphs finds them.
+    quint32 LatinGlyph(char16_t character)
+    {
+        const quint32 entry = latin_[character];
+        return entry != kUnknown ? entry : LatinEntry(character);
+    }
+
     int UnitsPerEm() const { return unitsPerEm_; }
     // How far the font reaches above and below the baseline, in ems (as the system lays
     // out a line).

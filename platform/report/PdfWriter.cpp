@@ -1,6 +1,8 @@
 #include "platform/report/PdfWriter.h"
 
 #include "platform/report/PdfFont.h"
+#include "platform/report/PdfFontObjects.h"
+#include "platform/report/PdfObjects.h"
 #include "platform/report/ReportPainter.h"
 
 #include <QIODevice>
@@ -8,32 +10,27 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <map>
 #include <memory>
-#include <new>
+#include <span>
 #include <string>
 #include <tuple>
 #include <vector>
-
-#include <libdeflate.h>
 
 namespace fw {
 
 namespace {
 
+using pdf::AppendInt;
+using pdf::TDocumentFont;
+using pdf::TPdfObjects;
+using pdf::TextString;
+
 constexpr double kPointsPerMm = 72.0 / 25.4;
 // The thinnest rule, as the other devices draw it: one dot at 600 dpi.
 constexpr double kThinnestPoints = 72.0 / 600;
-
-void AppendInt(std::string& out, long long value)
-{
-    char buffer[24];
-    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
-    out.append(buffer, error == std::errc() ? end : buffer);
-}
 
 // A number in whole thousandths, as a PDF reads it here (0 beyond what a PDF holds). Rounded
 // half away from zero as std::round does, without its call: a page holds thousands of
@@ -54,6 +51,29 @@ long long Thousandths(double value)
     return whole < kLimit && whole > -kLimit ? whole : 0;
 }
 
+// The part after the point of a number in thousandths as written, without trailing zeros:
+// ".5", ".25", ".125", nothing for none. All thousand made once: worked out digit by digit
+// for each number, it was a quarter of the number's formatting.
+struct TFraction {
+    char Text[4];
+    unsigned char Size;
+};
+constexpr std::array<TFraction, 1000> kFractions = [] {
+    std::array<TFraction, 1000> table{};
+    for (unsigned f = 1; f < 1000; ++f) {
+        const char digits[3] = {char('0' + f / 100), char('0' + f / 10 % 10), char('0' + f % 10)};
+        unsigned size = 3;
+        while (digits[size - 1] == '0')
+            --size;
+        TFraction& fraction = table[f];
+        fraction.Text[0] = '.';
+        for (unsigned i = 0; i < size; ++i)
+            fraction.Text[i + 1] = digits[i];
+        fraction.Size = static_cast<unsigned char>(size + 1);
+    }
+    return table;
+}();
+
 // A number as a PDF reads it: at most three decimals, no trailing zeros, then a space.
 // Counted in thousandths as a whole number and spelt backwards into a buffer appended once:
 // formatting a double to a precision, then digits appended a piece at a time, were each
@@ -61,23 +81,13 @@ long long Thousandths(double value)
 void AppendThousandths(std::string& out, long long scaled)
 {
     char buffer[32];
-    char* const end = buffer + sizeof buffer;
-    char* p = end;
-    *--p = ' ';
+    char* const point = buffer + sizeof buffer - 5; // the fraction and the space after it
     const bool negative = scaled < 0;
     unsigned long long rest = negative ? 0ULL - static_cast<unsigned long long>(scaled) : static_cast<unsigned long long>(scaled);
-    if (const unsigned fraction = unsigned(rest % 1000); fraction != 0) {
-        const char hundredths = char('0' + fraction / 10 % 10);
-        const char thousandths = char('0' + fraction % 10);
-        if (thousandths != '0') {
-            *--p = thousandths;
-            *--p = hundredths;
-        } else if (hundredths != '0') {
-            *--p = hundredths;
-        }
-        *--p = char('0' + fraction / 100);
-        *--p = '.';
-    }
+    const TFraction& fraction = kFractions[rest % 1000];
+    std::memcpy(point, fraction.Text, sizeof fraction.Text);
+    point[fraction.Size] = ' ';
+    char* p = point;
     rest /= 1000;
     do {
         *--p = char('0' + rest % 10);
@@ -85,60 +95,73 @@ void AppendThousandths(std::string& out, long long scaled)
     } while (rest != 0);
     if (negative)
         *--p = '-';
-    out.append(p, size_t(end - p));
+    out.append(p, size_t(point + fraction.Size + 1 - p));
 }
 
 void AppendNumber(std::string& out, double value) { AppendThousandths(out, Thousandths(value)); }
 
-void AppendHex16(std::string& out, unsigned value)
+// What follows the backslash of a byte a literal string escapes, zero for a byte written as
+// is: a reader would take an unescaped line end for a newline, and the parentheses and
+// backslash for the string's syntax.
+constexpr std::array<char, 256> kEscape = [] {
+    std::array<char, 256> escape{};
+    escape['('] = '(';
+    escape[')'] = ')';
+    escape['\\'] = '\\';
+    escape['\r'] = 'r';
+    escape['\n'] = 'n';
+    return escape;
+}();
+
+inline char* PutEscaped(char* p, unsigned byte)
 {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    const char digits[4] = {kDigits[(value >> 12) & 15], kDigits[(value >> 8) & 15], kDigits[(value >> 4) & 15],
-                            kDigits[value & 15]};
-    out.append(digits, 4);
+    if (const char escaped = kEscape[byte]; escaped != 0) {
+        *p++ = '\\';
+        *p++ = escaped;
+    } else {
+        *p++ = char(byte);
+    }
+    return p;
 }
 
 // The glyphs' codes, two bytes each, in a literal string: half the bytes of the same codes
-// in hex, which the compressor then does not have to go through. A reader would take an
-// unescaped line end for a newline, and the parentheses and backslash for the string's
-// syntax. Written through a pointer into room made once for the most they can take (every
-// byte escaped): a byte appended at a time was a fifth of the page's drawing. What follows
-// the backslash of an escaped byte is looked up in a table, zero for a byte written as is.
+// in hex, which the compressor then does not have to go through. Written through a pointer
+// into room made once for the most they can take (every byte escaped): a byte appended at a
+// time was a fifth of the page's drawing.
 void AppendCodes(std::string& out, const std::vector<quint16>& glyphs)
 {
-    static constexpr std::array<char, 256> kEscape = [] {
-        std::array<char, 256> escape{};
-        escape['('] = '(';
-        escape[')'] = ')';
-        escape['\\'] = '\\';
-        escape['\r'] = 'r';
-        escape['\n'] = 'n';
-        return escape;
-    }();
     const size_t at = out.size();
     out.resize(at + glyphs.size() * 4);
     char* p = out.data() + at;
     for (const quint16 glyph : glyphs)
-        for (const unsigned byte : {unsigned(glyph >> 8), unsigned(glyph & 0xFF)}) {
-            if (const char escaped = kEscape[byte]; escaped != 0) {
-                *p++ = '\\';
-                *p++ = escaped;
-            } else {
-                *p++ = char(byte);
-            }
-        }
+        p = PutEscaped(PutEscaped(p, unsigned(glyph >> 8)), unsigned(glyph & 0xFF));
     out.resize(size_t(p - out.data()));
 }
 
-// A character as UTF-16 in hex (two units for one outside the basic plane).
-void AppendUtf16Hex(std::string& out, char32_t character)
+// A text whose characters are all below 256 as codes of a byte each, the characters' own,
+// escaped, into `codes`; each code noted with the glyph it shows, for the encoding written
+// at the end. Glyph and advance are found as the font finds them for the two-byte codes, in
+// the same pass. Its advance in font units; -1 when the text is not one for these codes (a
+// character beyond, or one the font lacks: the two-byte codes tell which).
+qint64 ByteCodes(TPdfFont& font, const QString& text, std::string& codes, std::array<quint16, 256>& byteGlyphs)
 {
-    if (character > 0xFFFF) {
-        AppendHex16(out, QChar::highSurrogate(character));
-        AppendHex16(out, QChar::lowSurrogate(character));
-    } else {
-        AppendHex16(out, unsigned(character));
+    codes.resize(size_t(text.size()) * 2);
+    char* p = codes.data();
+    qint64 advance = 0;
+    for (const QChar c : text) {
+        const char16_t code = c.unicode();
+        if (code >= 256)
+            return -1;
+        const quint32 entry = font.LatinGlyph(code);
+        const auto glyph = quint16(entry & 0xFFFF);
+        if (glyph == 0)
+            return -1;
+        byteGlyphs[code] = glyph;
+        advance += entry >> 16;
+        p = PutEscaped(p, code);
     }
+    codes.resize(size_t(p - codes.data()));
+    return advance;
 }
 
 // A rule as JoinRules sorts it: its kind, the line it lies on (across) and where along it
@@ -173,7 +196,7 @@ struct TRuleKey {
 // rules, band under band) joined into one: a fifth of a page's drawing fewer to write and
 // compress, drawn the same in one colour with square caps. By pen, then by the line they
 // lie on, whatever order they were printed in.
-void JoinRules(const std::vector<TPageLine>& lines, std::vector<TRuleKey>& keys, std::vector<TPageLine>& out)
+void JoinRules(std::span<const TPageLine> lines, std::vector<TRuleKey>& keys, std::vector<TPageLine>& out)
 {
     keys.clear();
     for (size_t i = 0; i < lines.size(); ++i) {
@@ -210,126 +233,35 @@ void JoinRules(const std::vector<TPageLine>& lines, std::vector<TRuleKey>& keys,
         out.push_back(keys[i].Line);
 }
 
-std::string TextString(const QString& text)
+// Whether two items of pages draw the same, compared exactly (Qt's comparisons of points
+// and rectangles are fuzzy, and a difference can still round to other thousandths).
+bool Same(const QPointF& a, const QPointF& b) { return a.x() == b.x() && a.y() == b.y(); }
+bool Same(const QRectF& a, const QRectF& b)
 {
-    std::string out = "<FEFF";
-    for (const QChar c : text)
-        AppendHex16(out, c.unicode());
-    return out + '>';
+    return a.x() == b.x() && a.y() == b.y() && a.width() == b.width() && a.height() == b.height();
+}
+bool Same(const TPageText& a, const TPageText& b)
+{
+    return a.Text == b.Text && Same(a.Rect, b.Rect) && a.Alignment == b.Alignment && a.Font.Family == b.Font.Family
+           && a.Font.PointSize == b.Font.PointSize && a.Font.Bold == b.Font.Bold && a.Font.Italic == b.Font.Italic
+           && a.Font.FixedPitch == b.Font.FixedPitch;
+}
+bool Same(const TPageLine& a, const TPageLine& b) { return Same(a.From, b.From) && Same(a.To, b.To) && a.Width == b.Width; }
+bool Same(const TPageRect& a, const TPageRect& b) { return Same(a.Rect, b.Rect) && a.Width == b.Width; }
+bool Same(const TPagePicture& a, const TPagePicture& b)
+{
+    return a.Image.cacheKey() == b.Image.cacheKey() && Same(a.Rect, b.Rect);
+}
+template <class T> bool Same(const std::vector<T>& kept, std::span<const T> items)
+{
+    return kept.size() == items.size()
+           && std::equal(kept.begin(), kept.end(), items.begin(), [](const T& a, const T& b) { return Same(a, b); });
 }
 
-// The objects of the file, numbered from 1, each written at an offset the cross-reference
-// table lists. Numbers may be taken before their objects are written.
-class TPdfObjects {
-public:
-    explicit TPdfObjects(QIODevice& device) : device_(device) { Write("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n"); }
-
-    int Reserve()
-    {
-        offsets_.push_back(-1);
-        return int(offsets_.size());
-    }
-
-    void Object(int number, std::string_view body)
-    {
-        Start(number);
-        Write(body);
-        Write("\nendobj\n");
-    }
-
-    // A stream object; compressed unless small. Dictionary holds the entries besides the length.
-    void Stream(int number, std::string_view dictionary, QByteArrayView data)
-    {
-        Start(number);
-        std::string head = "<<";
-        head += dictionary;
-        if (data.size() > 64) {
-            const std::string_view zlib = Compress(data);
-            head += " /Filter /FlateDecode /Length ";
-            AppendInt(head, qsizetype(zlib.size()));
-            head += ">>\nstream\n";
-            Write(head);
-            Write(zlib);
-        } else {
-            head += " /Length ";
-            AppendInt(head, data.size());
-            head += ">>\nstream\n";
-            Write(head);
-            Write(std::string_view(data.data(), size_t(data.size())));
-        }
-        Write("\nendstream\nendobj\n");
-    }
-
-    void Finish(int catalog, int info)
-    {
-        const qint64 table = written_;
-        std::string xref = "xref\n0 ";
-        AppendInt(xref, qint64(offsets_.size()) + 1);
-        xref += "\n0000000000 65535 f \n";
-        for (const qint64 offset : offsets_) {
-            char line[32];
-            std::snprintf(line, sizeof line, "%010lld 00000 n \n", static_cast<long long>(std::max<qint64>(offset, 0)));
-            xref += line;
-        }
-        xref += "trailer\n<< /Size ";
-        AppendInt(xref, qint64(offsets_.size()) + 1);
-        xref += " /Root ";
-        AppendInt(xref, catalog);
-        xref += " 0 R /Info ";
-        AppendInt(xref, info);
-        xref += " 0 R >>\nstartxref\n";
-        AppendInt(xref, table);
-        xref += "\n%%EOF\n";
-        Write(xref);
-    }
-
-private:
-    // A zlib stream (what /FlateDecode reads) of the data, in a buffer kept from one stream to
-    // the next. libdeflate at its fastest level: about twice zlib's speed at level 1, for a
-    // file a little smaller; compressing was a sixth of a long report's time.
-    std::string_view Compress(QByteArrayView data)
-    {
-        if (!compressor_)
-            compressor_.reset(libdeflate_alloc_compressor(1));
-        if (!compressor_)
-            throw std::bad_alloc();
-        packed_.resize(libdeflate_zlib_compress_bound(compressor_.get(), size_t(data.size())));
-        const size_t size = libdeflate_zlib_compress(compressor_.get(), data.data(), size_t(data.size()),
-                                                     packed_.data(), packed_.size());
-        return {packed_.data(), size};
-    }
-
-    struct TFreeCompressor {
-        void operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }
-    };
-    std::unique_ptr<libdeflate_compressor, TFreeCompressor> compressor_;
-    std::vector<char> packed_;
-
-    void Start(int number)
-    {
-        offsets_[size_t(number - 1)] = written_;
-        std::string head;
-        AppendInt(head, number);
-        head += " 0 obj\n";
-        Write(head);
-    }
-    void Write(std::string_view bytes)
-    {
-        device_.write(bytes.data(), qint64(bytes.size()));
-        written_ += qint64(bytes.size());
-    }
-
-    QIODevice& device_;
-    std::vector<qint64> offsets_;
-    qint64 written_ = 0;
-};
-
-// A font of the document: the embedded copy and the name the pages use for it.
-struct TDocumentFont {
-    std::unique_ptr<TPdfFont> Font;
-    int Index = 0;        // 1, 2, ... in the order of first use
-    std::string Resource; // "/F1"
-    int Object = 0;       // the font dictionary's number
+// An image or a form of the document: the name the pages draw it by, and its object.
+struct TDocumentXObject {
+    std::string Resource; // "/Im1", "/Fm1"
+    int Object = 0;
 };
 
 class TPdfDocumentWriter {
@@ -379,23 +311,33 @@ public:
             return false;
         std::string fontList;
         for (const auto& font : fonts_) {
-            WriteFont(*font);
+            WriteFont(objects_, *font);
             fontList += font->Resource + ' ';
             AppendInt(fontList, font->Object);
             fontList += " 0 R ";
+            if (font->ByteObject != 0) {
+                fontList += font->ByteResource + ' ';
+                AppendInt(fontList, font->ByteObject);
+                fontList += " 0 R ";
+            }
         }
-        // A document without pictures keeps the resources it always had.
-        std::string imageList;
-        for (const auto& [key, image] : images_) {
-            imageList += image.Resource + ' ';
-            AppendInt(imageList, image.Object);
-            imageList += " 0 R ";
-        }
-        if (imageList.empty())
-            objects_.Object(resources_, "<< /ProcSet [/PDF /Text] /Font << " + fontList + ">> >>");
+        // A document without pictures or forms keeps the resources it always had.
+        std::string xObjects;
+        const auto list = [&xObjects](const TDocumentXObject& x) {
+            xObjects += x.Resource + ' ';
+            AppendInt(xObjects, x.Object);
+            xObjects += " 0 R ";
+        };
+        for (const auto& [key, image] : images_)
+            list(image);
+        for (const auto& [drawing, form] : forms_)
+            list(form);
+        const std::string procSet = images_.empty() ? "[/PDF /Text]" : "[/PDF /Text /ImageC]";
+        if (xObjects.empty())
+            objects_.Object(resources_, "<< /ProcSet " + procSet + " /Font << " + fontList + ">> >>");
         else
-            objects_.Object(resources_, "<< /ProcSet [/PDF /Text /ImageC] /Font << " + fontList + ">> /XObject << "
-                                            + imageList + ">> >>");
+            objects_.Object(resources_, "<< /ProcSet " + procSet + " /Font << " + fontList + ">> /XObject << " + xObjects
+                                            + ">> >>");
         std::string kidList;
         for (const int kid : kids_) {
             AppendInt(kidList, kid);
@@ -414,11 +356,86 @@ public:
     }
 
 private:
-    // The page's drawing: solid areas, pictures, frames, rules, then texts, as the other
-    // devices paint them.
+    // What is drawn together: the page header's items, or the rest of the page.
+    struct TItems {
+        std::span<const QRectF> Fills;
+        std::span<const TPagePicture> Pictures;
+        std::span<const TPageRect> Rects;
+        std::span<const TPageLine> Lines;
+        std::span<const TPageText> Texts;
+    };
+
+    // The page's drawing: its header (a form shared by the pages), then the rest.
     bool Content(const TReportPage& page, std::string& out)
     {
         const double height = page.Size.height() * kPointsPerMm;
+        out += "0 g 0 G 2 J\n";
+        const auto split = [](const auto& list, size_t count) {
+            const size_t n = std::min(count, list.size());
+            return std::pair{std::span(list).first(n), std::span(list).subspan(n)};
+        };
+        const auto [headTexts, texts] = split(page.Texts, page.Header.Texts);
+        const auto [headLines, lines] = split(page.Lines, page.Header.Lines);
+        const auto [headRects, rects] = split(page.Rects, page.Header.Rects);
+        const auto [headPictures, pictures] = split(page.Pictures, page.Header.Pictures);
+        const TItems header{{}, headPictures, headRects, headLines, headTexts};
+        if (!(header.Pictures.empty() && header.Rects.empty() && header.Lines.empty() && header.Texts.empty())
+            && !Header(header, page.Size * kPointsPerMm, out))
+            return false;
+        return Draw({page.Fills, pictures, rects, lines, texts}, height, out);
+    }
+
+    // The page header as a form, written once and shown by every page whose header draws the
+    // same: a year's report repeats its header on each of its pages, a sixth of each page's
+    // drawing, compressed again and again. Compared with the page before by its items, so
+    // that a repeated header is not drawn again either. A header that changes from page to
+    // page (a page number in it) would make a form for each: after a few, the rest are drawn
+    // into their pages.
+    bool Header(const TItems& header, const QSizeF& size, std::string& out)
+    {
+        constexpr size_t kMostForms = 8;
+        if (!header_.SameAs(header, size)) {
+            header_.Keep(header, size);
+            header_.Drawing.clear();
+            AppendNumber(header_.Drawing, size.width());
+            AppendNumber(header_.Drawing, size.height());
+            header_.Start = header_.Drawing.size();
+            if (!Draw(header, size.height(), header_.Drawing))
+                return false;
+            const auto found = forms_.find(header_.Drawing);
+            header_.Form = found != forms_.end()         ? &found->second
+                           : forms_.size() < kMostForms ? &MakeForm(header_.Drawing, header_.Start, size)
+                                                        : nullptr;
+        }
+        if (header_.Form) {
+            out += header_.Form->Resource;
+            out += " Do\n";
+        } else {
+            out.append(header_.Drawing, header_.Start);
+        }
+        return true;
+    }
+
+    // A form of a header's drawing (after the page's size that begins it), written at once.
+    const TDocumentXObject& MakeForm(const std::string& drawing, size_t start, const QSizeF& size)
+    {
+        TDocumentXObject form;
+        form.Resource = "/Fm" + std::to_string(forms_.size() + 1);
+        form.Object = objects_.Reserve();
+        std::string dictionary = " /Type /XObject /Subtype /Form /BBox [0 0 ";
+        AppendNumber(dictionary, size.width());
+        AppendNumber(dictionary, size.height());
+        dictionary += "] /Resources ";
+        AppendInt(dictionary, resources_);
+        dictionary += " 0 R";
+        const std::string stream = "0 g 0 G 2 J\n" + drawing.substr(start);
+        objects_.Stream(form.Object, dictionary, QByteArrayView(stream.data(), qsizetype(stream.size())));
+        return forms_.emplace(drawing, std::move(form)).first->second;
+    }
+
+    // Solid areas, pictures, frames, rules, then texts, as the other devices paint them.
+    bool Draw(const TItems& items, double height, std::string& out)
+    {
         double penWidth = -1;
         const auto pen = [&](double widthMm) {
             const double width = std::max(kThinnestPoints, widthMm * kPointsPerMm);
@@ -428,15 +445,14 @@ private:
                 penWidth = width;
             }
         };
-        out += "0 g 0 G 2 J\n";
-        for (const QRectF& r : page.Fills) {
+        for (const QRectF& r : items.Fills) {
             AppendNumber(out, r.left() * kPointsPerMm);
             AppendNumber(out, height - r.bottom() * kPointsPerMm);
             AppendNumber(out, r.width() * kPointsPerMm);
             AppendNumber(out, r.height() * kPointsPerMm);
             out += "re f\n";
         }
-        for (const TPagePicture& picture : page.Pictures) {
+        for (const TPagePicture& picture : items.Pictures) {
             if (picture.Image.isNull())
                 continue;
             // The image's unit square scaled onto its box.
@@ -449,7 +465,7 @@ private:
             AppendNumber(out, height - r.bottom() * kPointsPerMm);
             out += "cm " + ImageOf(picture.Image) + " Do Q\n";
         }
-        for (const TPageRect& r : page.Rects) {
+        for (const TPageRect& r : items.Rects) {
             pen(r.Width);
             AppendNumber(out, r.Rect.left() * kPointsPerMm);
             AppendNumber(out, height - r.Rect.bottom() * kPointsPerMm);
@@ -457,7 +473,7 @@ private:
             AppendNumber(out, r.Rect.height() * kPointsPerMm);
             out += "re S\n";
         }
-        JoinRules(page.Lines, ruleKeys_, rules_);
+        JoinRules(items.Lines, ruleKeys_, rules_);
         for (const TPageLine& line : rules_) {
             pen(line.Width);
             AppendNumber(out, line.From.x() * kPointsPerMm);
@@ -467,28 +483,37 @@ private:
             AppendNumber(out, height - line.To.y() * kPointsPerMm);
             out += "l S\n";
         }
-        if (page.Texts.empty())
+        if (items.Texts.empty())
             return true;
         out += "BT\n";
-        const TDocumentFont* current = nullptr;
+        const std::string* current = nullptr; // the font resource in use
         double currentSize = -1;
-        std::vector<quint16> glyphs;
-        for (const TPageText& text : page.Texts) {
+        std::vector<quint16>& glyphs = glyphs_;
+        for (const TPageText& text : items.Texts) {
             if (text.Text.isEmpty())
                 continue;
             TDocumentFont* font = FontOf(text.Font);
             if (!font)
                 return false;
-            glyphs.clear();
-            const qint64 advance = font->Font->AppendGlyphs(text.Text, glyphs);
-            if (advance < 0)
-                return false;
+            qint64 advance = ByteCodes(*font->Font, text.Text, codes_, font->ByteGlyphs);
+            const bool oneByte = advance >= 0;
+            if (!oneByte) {
+                glyphs.clear();
+                advance = font->Font->AppendGlyphs(text.Text, glyphs);
+                if (advance < 0)
+                    return false;
+            }
+            if (oneByte && font->ByteObject == 0) {
+                font->ByteObject = objects_.Reserve();
+                font->ByteResource = font->Resource + 'b';
+            }
+            const std::string& resource = oneByte ? font->ByteResource : font->Resource;
             const double size = text.Font.PointSize;
-            if (font != current || size != currentSize) {
-                out += font->Resource + ' ';
+            if (&resource != current || size != currentSize) {
+                out += resource + ' ';
                 AppendNumber(out, size);
                 out += "Tf\n";
-                current = font;
+                current = &resource;
                 currentSize = size;
             }
             // Aligned in its box by its width, its line centred in the box's height.
@@ -508,7 +533,10 @@ private:
             AppendNumber(out, x);
             AppendNumber(out, height - baseline);
             out += "Tm (";
-            AppendCodes(out, glyphs);
+            if (oneByte)
+                out += codes_;
+            else
+                AppendCodes(out, glyphs);
             out += ") Tj\n";
         }
         out += "ET\n";
@@ -556,7 +584,7 @@ private:
         auto found = images_.find(image.cacheKey());
         if (found != images_.end())
             return found->second.Resource;
-        TDocumentImage entry;
+        TDocumentXObject entry;
         entry.Resource = "/Im" + std::to_string(images_.size() + 1);
         entry.Object = objects_.Reserve();
         // Transparent parts show the white sheet, as on the other devices.
@@ -580,99 +608,32 @@ private:
         return images_.emplace(image.cacheKey(), std::move(entry)).first->second.Resource;
     }
 
-    void WriteFont(const TDocumentFont& documentFont)
-    {
-        const TPdfFont& font = *documentFont.Font;
-        // A subset's name begins with six capitals of its own.
-        std::string name = "CVNL";
-        name += char('A' + documentFont.Index / 26 % 26);
-        name += char('A' + documentFont.Index % 26);
-        name += '+' + font.PostScriptName().toStdString();
+    // The header drawn last, what it was drawn from, and its form.
+    struct TLastHeader {
+        std::vector<TPagePicture> Pictures;
+        std::vector<TPageRect> Rects;
+        std::vector<TPageLine> Lines;
+        std::vector<TPageText> Texts;
+        QSizeF Size;
+        bool Kept = false;
+        std::string Drawing; // the page's size, then the header's drawing
+        size_t Start = 0;    // where the drawing begins in it
+        const TDocumentXObject* Form = nullptr;
 
-        const int cidFont = objects_.Reserve();
-        const int descriptor = objects_.Reserve();
-        const int file = objects_.Reserve();
-        const int toUnicode = objects_.Reserve();
-        std::string type0 = "<< /Type /Font /Subtype /Type0 /BaseFont /" + name
-                            + " /Encoding /Identity-H /DescendantFonts [";
-        AppendInt(type0, cidFont);
-        type0 += " 0 R] /ToUnicode ";
-        AppendInt(type0, toUnicode);
-        objects_.Object(documentFont.Object, type0 + " 0 R >>");
-
-        const std::map<quint16, char32_t> used = font.Used();
-        std::string widths;
-        int previous = -2;
-        for (const auto& [glyph, character] : used) {
-            if (glyph != previous + 1) {
-                if (previous >= 0)
-                    widths += "] ";
-                AppendInt(widths, glyph);
-                widths += " [";
-            }
-            AppendInt(widths, qRound(font.Advance(glyph) * 1000.0 / font.UnitsPerEm()));
-            widths += ' ';
-            previous = glyph;
+        bool SameAs(const TItems& items, const QSizeF& size) const
+        {
+            return Kept && size.width() == Size.width() && size.height() == Size.height() && Same(Texts, items.Texts)
+                   && Same(Lines, items.Lines) && Same(Rects, items.Rects) && Same(Pictures, items.Pictures);
         }
-        if (previous >= 0)
-            widths += ']';
-        std::string cid = "<< /Type /Font /Subtype /CIDFontType2 /BaseFont /" + name
-                          + " /CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >> /FontDescriptor ";
-        AppendInt(cid, descriptor);
-        cid += " 0 R /CIDToGIDMap /Identity /W [" + widths + "] >>";
-        objects_.Object(cidFont, cid);
-
-        const TPdfFont::TBox box = font.BoundingBox();
-        std::string desc = "<< /Type /FontDescriptor /FontName /" + name + " /Flags ";
-        AppendInt(desc, 32 + (font.FixedPitch() ? 1 : 0) + (font.Italic() ? 64 : 0));
-        desc += " /FontBBox [";
-        for (const int v : {box.Left, box.Bottom, box.Right, box.Top}) {
-            AppendInt(desc, v);
-            desc += ' ';
+        void Keep(const TItems& items, const QSizeF& size)
+        {
+            Pictures.assign(items.Pictures.begin(), items.Pictures.end());
+            Rects.assign(items.Rects.begin(), items.Rects.end());
+            Lines.assign(items.Lines.begin(), items.Lines.end());
+            Texts.assign(items.Texts.begin(), items.Texts.end());
+            Size = size;
+            Kept = true;
         }
-        desc += "] /ItalicAngle ";
-        AppendInt(desc, font.ItalicAngle());
-        desc += " /Ascent ";
-        AppendInt(desc, font.AscentPerMille());
-        desc += " /Descent ";
-        AppendInt(desc, font.DescentPerMille());
-        desc += " /CapHeight ";
-        AppendInt(desc, font.AscentPerMille());
-        desc += " /StemV 80 /FontFile2 ";
-        AppendInt(desc, file);
-        objects_.Object(descriptor, desc + " 0 R >>");
-
-        const QByteArray subset = font.Subset();
-        std::string fileDict = " /Length1 ";
-        AppendInt(fileDict, subset.size());
-        objects_.Stream(file, fileDict, subset);
-
-        // What each glyph shows, for copying and searching the text.
-        std::string cmap = "/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n"
-                           "/CIDSystemInfo << /Registry (Adobe) /Ordering (UCS) /Supplement 0 >> def\n"
-                           "/CMapName /Adobe-Identity-UCS def\n/CMapType 2 def\n"
-                           "1 begincodespacerange\n<0000> <FFFF>\nendcodespacerange\n";
-        auto next = used.begin();
-        while (next != used.end()) {
-            const size_t count = std::min<size_t>(100, size_t(std::distance(next, used.end())));
-            AppendInt(cmap, qint64(count));
-            cmap += " beginbfchar\n";
-            for (size_t i = 0; i < count; ++i, ++next) {
-                cmap += '<';
-                AppendHex16(cmap, next->first);
-                cmap += "> <";
-                AppendUtf16Hex(cmap, next->second);
-                cmap += ">\n";
-            }
-            cmap += "endbfchar\n";
-        }
-        cmap += "endcmap\nCMapName currentdict /CMap defineresource pop\nend\nend\n";
-        objects_.Stream(toUnicode, {}, QByteArrayView(cmap.data(), qsizetype(cmap.size())));
-    }
-
-    struct TDocumentImage {
-        std::string Resource; // "/Im1"
-        int Object = 0;
     };
 
     TPdfObjects objects_;
@@ -684,7 +645,11 @@ private:
     std::vector<TPageLine> rules_; // the page's rules joined, the same
     std::vector<TRuleKey> ruleKeys_; // and their keys
     std::vector<std::unique_ptr<TDocumentFont>> fonts_;
-    std::map<qint64, TDocumentImage> images_; // by QImage::cacheKey
+    std::map<qint64, TDocumentXObject> images_; // by QImage::cacheKey
+    std::map<std::string, TDocumentXObject> forms_; // by the page's size and the drawing
+    TLastHeader header_;
+    std::vector<quint16> glyphs_; // a text's glyphs, the room kept from text to text
+    std::string codes_;           // a text's one-byte codes, the same
     std::map<std::tuple<QString, bool, bool, bool>, TDocumentFont*> byPageFont_;
     std::map<QString, TDocumentFont*> byFace_;
     std::tuple<QString, bool, bool, bool> lastKey_;

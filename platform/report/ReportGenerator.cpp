@@ -332,6 +332,7 @@ void TReportGenerator::HandOver(TReportPage& page)
     next.Rects.clear();
     page.Fills.clear();
     page.Pictures.clear();
+    page.Header = {};
     spare_ = std::move(next);
 }
 
@@ -364,6 +365,7 @@ void TReportGenerator::StartPage()
         if (Evaluate(r_.PageHeader(), out)) {
             Place(out, y_);
             y_ += out.Height;
+            page.Header = {page.Texts.size(), page.Lines.size(), page.Rects.size(), page.Pictures.size()};
         }
     }
     bodyTop_ = y_;

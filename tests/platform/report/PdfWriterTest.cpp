@@ -357,3 +357,90 @@ TEST(PdfWriter, NumbersAndLettersAsWritten)
     if (reporttest::HavePdfToText())
         EXPECT_TRUE(reporttest::PdfText(pdf).contains(QStringLiteral("Lapte Молоко Γάλα")));
 }
+
+namespace {
+
+struct TStream {
+    QByteArray Dictionary;
+    QByteArray Data; // inflated where it was compressed
+};
+
+// The file's streams in order, each with its dictionary.
+std::vector<TStream> Streams(const QByteArray& pdf)
+{
+    static const QRegularExpression length(R"(/Length (\d+)$)");
+    std::vector<TStream> streams;
+    for (qsizetype end = pdf.indexOf(">>\nstream\n"); end >= 0; end = pdf.indexOf(">>\nstream\n", end)) {
+        const qsizetype start = pdf.lastIndexOf(" 0 obj\n<<", end);
+        TStream stream{pdf.mid(start, end - start), {}};
+        const qsizetype size = length.match(QString::fromLatin1(stream.Dictionary)).captured(1).toInt();
+        stream.Data = pdf.mid(end + 10, size);
+        if (stream.Dictionary.contains("/FlateDecode"))
+            stream.Data = qUncompress(QByteArray::fromHex("00001000") + stream.Data);
+        streams.push_back(stream);
+        end += 10 + size;
+    }
+    return streams;
+}
+
+} // namespace
+
+// The page header, the same on every page, is one form in the file that every page shows; a
+// header that changes from page to page (its number in it) still shows each page its own,
+// through a few forms and then drawn into the page. A text all of whose characters are below
+// 256 is written as its own bytes, a parenthesis and a backslash escaped; one with a letter
+// beyond, in the same font, reads back as well.
+TEST(PdfWriter, APageHeaderIsOneFormEveryPageShows)
+{
+    for (const bool numbered : {false, true}) {
+        SCOPED_TRACE(numbered ? "the page number in the header" : "the same header on every page");
+        TMemoryReportData rows({"V"});
+        for (int i = 1; i <= 700; ++i)
+            rows.AddRow({(i % 100 == 0 ? QStringLiteral("Rândul ș %1") : QStringLiteral("Rand %1")).arg(i)});
+        TReport report;
+        report.SetData(&rows);
+        report.PageHeader()->AddLabel(QStringLiteral("Antet (raport) a\\b"), 0, 0, 80);
+        report.PageHeader()->AddShape(TShapeKind::HorizontalLine, 0, 6, 100, 0);
+        if (numbered)
+            report.PageHeader()->AddSystemData(TSystemDataKind::PageNumber, 100, 0, 40)->Prefix = QStringLiteral("Pagina ");
+        report.Detail()->AddDataText("V", 0, 0);
+        testsupport::TempDir temp;
+        const QString pdf = temp.File("antet.pdf");
+        ASSERT_TRUE(report.ExportPdf(pdf));
+
+        const QByteArray file = Bytes(pdf);
+        const int pages = int(file.count("/Type /Page /Parent"));
+        ASSERT_GT(pages, 8);
+        int forms = 0;
+        int drawings = 0;
+        for (const TStream& stream : Streams(file)) {
+            if (stream.Dictionary.contains("/Subtype /Form")) {
+                ++forms;
+                EXPECT_TRUE(stream.Data.contains("(Antet \\(raport\\) a\\\\b) Tj\n"));
+            } else if (stream.Data.startsWith("0 g 0 G 2 J\n")) {
+                ++drawings;
+                const qsizetype shown = stream.Data.count(" Do\n");
+                EXPECT_EQ(shown, numbered && drawings > 8 ? 0 : 1) << "page " << drawings;
+                EXPECT_EQ(stream.Data.contains("/Fm1 Do\n"), !numbered || drawings == 1) << "page " << drawings;
+                EXPECT_EQ(stream.Data.contains("(Antet "), numbered && drawings > 8) << "page " << drawings;
+                if (drawings == 1) {
+                    EXPECT_TRUE(stream.Data.contains("(Rand 1) Tj\n"));
+                }
+            }
+        }
+        EXPECT_EQ(forms, numbered ? 8 : 1);
+        EXPECT_EQ(drawings, pages);
+
+        if (!reporttest::HavePdfToText())
+            continue;
+        const QString text = reporttest::PdfText(pdf);
+        EXPECT_EQ(reporttest::PdfPageCount(text), pages);
+        EXPECT_EQ(text.count(QStringLiteral("Antet (raport) a\\b")), pages);
+        EXPECT_TRUE(text.contains(QStringLiteral("Rândul ș 700")));
+        EXPECT_TRUE(text.contains(QStringLiteral("Rand 699")));
+        if (numbered) {
+            for (int page = 1; page <= pages; ++page)
+                EXPECT_TRUE(text.contains(QStringLiteral("Pagina %1\n").arg(page))) << page;
+        }
+    }
+}
