@@ -58,6 +58,20 @@ struct TStatement {
     QVariantList values;
 };
 
+// A write of one row (an UPDATE by the row's identity, or an INSERT) with the row read back
+// as stored afterwards, in the columns of a table's select list. `returning` is the write
+// with that list as its result; `write` and `readBack` (the list's SELECT of the row by its
+// identity, one value) the same in two statements, for an engine that runs those cheaper;
+// empty where the identity may move with the write (an update of a key that is the engine's
+// row number). `identity`: the index among an update's values of the row's identity; -1 for
+// an insert, whose row is the one the engine inserted last.
+struct TRowWrite {
+    QString returning;
+    QString write;
+    QString readBack;
+    int identity = -1;
+};
+
 // Statements inserting `rows` into `table`, each row its values of `columns` in that order,
 // many rows to a statement (a table's statement-level work, a server's notice of changes
 // among it, then runs once for them all). Empty without rows.
@@ -119,6 +133,14 @@ public:
     // SELECT, or the RETURNING list of a write). Returns the rows a write changed.
     virtual int ForEachRow(const QString& sql, const QVariantList& values,
                            const std::function<void(const NativeRow&)>& row) = 0;
+    // Runs a write of one row (TRowWrite) and gives `row` the row as stored afterwards, once
+    // if it was written; returns the rows written (0 or 1). The write and its read are one
+    // transaction: the row given is what this write left.
+    virtual int WriteRow(const TRowWrite& statement, const QVariantList& values,
+                         const std::function<void(const NativeRow&)>& row)
+    {
+        return ForEachRow(statement.returning, values, row);
+    }
     // Runs statements in turn as ForEachRow runs each, sent together where the engine can
     // take them so (a server's pipeline: one round trip for many); each one's rows go to
     // `row` with its index in the batch. Returns the rows each one wrote. The first to fail

@@ -13,6 +13,7 @@
 #include <QSqlResult>
 #include <QUrl>
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <fcntl.h>
 #include <sqlite3.h>
@@ -137,6 +138,25 @@ private:
 
     sqlite3_stmt* st_;
 };
+
+// A text of ASCII characters alone is bound as the engine stores it (UTF-8, the same bytes):
+// bound as UTF-16, the engine would convert it on binding and again for each comparison.
+// False, binding nothing, for any other text or one longer than the buffer here.
+bool BindAscii(sqlite3_stmt* st, int position, const QString& text, int& rc)
+{
+    constexpr qsizetype kBuffer = 256;
+    if (text.size() > kBuffer)
+        return false;
+    std::array<char, kBuffer> narrow{};
+    const auto* wide = text.utf16();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (wide[i] >= 0x80)
+            return false;
+        narrow[size_t(i)] = char(wide[i]);
+    }
+    rc = sqlite3_bind_text(st, position, narrow.data(), int(text.size()), SQLITE_TRANSIENT);
+    return true;
+}
 
 } // namespace
 
@@ -265,10 +285,14 @@ bool SqliteConnection::ExecDirect(const QString& sql)
 
 void* SqliteConnection::NativeHandle() const
 {
+    // The connection stays open as long as this object: its handle does not change.
+    if (handle_)
+        return handle_;
     const QVariant handle = Database().driver()->handle();
     if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
         throw EDatabaseError(dbmsg::EngineUnavailable());
-    return *static_cast<sqlite3* const*>(handle.constData());
+    handle_ = *static_cast<sqlite3* const*>(handle.constData());
+    return handle_;
 }
 
 int SqliteConnection::ForEachRow(const QString& sql, const QVariantList& values,
@@ -325,6 +349,8 @@ int SqliteConnection::ForEachRow(const QString& sql, const QVariantList& values,
                     break;
                 }
                 const QString text = v.toString();
+                if (BindAscii(st, i + 1, text, rc))
+                    break;
                 rc = sqlite3_bind_text16(st, i + 1, text.utf16(), int(text.size() * sizeof(char16_t)), SQLITE_TRANSIENT);
             }
             }
@@ -345,6 +371,40 @@ int SqliteConnection::ForEachRow(const QString& sql, const QVariantList& values,
         }
     }
     return sqlite3_stmt_readonly(st) ? 0 : sqlite3_changes(db);
+}
+
+int SqliteConnection::WriteRow(const TRowWrite& statement, const QVariantList& values,
+                               const std::function<void(const NativeRow&)>& row)
+{
+    // The engine gathers a write's RETURNING rows in a table it makes and drops for every
+    // run, which costs more than the write; the row read by its identity in the same
+    // transaction is the same row.
+    if (statement.write.isEmpty())
+        return Connection::WriteRow(statement, values, row);
+    auto* db = static_cast<sqlite3*>(NativeHandle());
+    const bool own = sqlite3_get_autocommit(db) != 0;
+    if (own)
+        ForEachRow(BeginStatement(), {}, {});
+    try {
+        const int written = ForEachRow(statement.write, values, {});
+        if (written > 0) {
+            const qint64 id = statement.identity < 0 ? qint64(sqlite3_last_insert_rowid(db))
+                                                     : values.at(statement.identity).toLongLong();
+            ForEachRow(statement.readBack, {id}, row);
+        }
+        if (own)
+            ForEachRow(QStringLiteral("COMMIT"), {}, {});
+        return written;
+    } catch (...) {
+        // Nothing of the write stays: the transaction is gone unless the engine kept it.
+        if (own && !sqlite3_get_autocommit(db)) {
+            try {
+                ForEachRow(QStringLiteral("ROLLBACK"), {}, {});
+            } catch (const EDatabaseError&) {
+            }
+        }
+        throw;
+    }
 }
 
 void SqliteConnection::PollOtherCommits()

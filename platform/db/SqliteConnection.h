@@ -19,6 +19,8 @@ public:
     TEngine Engine() const override { return TEngine::SQLite; }
     QString Describe() const override;
     int ForEachRow(const QString& sql, const QVariantList& values, const std::function<void(const NativeRow&)>& row) override;
+    int WriteRow(const TRowWrite& statement, const QVariantList& values,
+                 const std::function<void(const NativeRow&)>& row) override;
 
     QString StoredTableName(const QString& name) override;
     QStringList TableNames() override;
@@ -61,6 +63,7 @@ private:
     [[noreturn]] void ThrowEngineError(void* handle) const;
     QString ColumnDeclaration(const QString& name, const QString& declType, bool lonePrimaryKey) const;
 
+    mutable void* handle_ = nullptr; // the engine's connection, found once
     QHash<QString, void*> native_; // prepared engine statements by text
     qint64 dataVersion_ = -1;
 };

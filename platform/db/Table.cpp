@@ -72,7 +72,7 @@ struct TTable::Impl {
     bool masterInactive = false;
     // Write statements by the fields they name (a post's text depends on nothing else):
     // built once, not on every post.
-    std::map<std::vector<bool>, QString> insertTexts, updateTexts;
+    std::map<std::vector<bool>, TRowWrite> inserts, updates;
     QString stillHolds;
     // A search's condition by the fields it names and which of its values are null.
     std::map<std::vector<int>, QString> matchTexts;
@@ -132,6 +132,14 @@ struct Sql {
 namespace {
 
 bool IsNull(const QVariant& v) { return !v.isValid() || v.isNull(); }
+
+// A lone key column declared INTEGER on SQLite is the row number itself: a change of its
+// value moves the row's identity. Said of any table, whatever its engine, to be safe.
+bool IsRowNumber(const std::vector<ColumnInfo>& columns, const ColumnInfo& c)
+{
+    const auto keyed = std::count_if(columns.begin(), columns.end(), [](const ColumnInfo& k) { return k.pkPosition > 0; });
+    return keyed == 1 && c.pkPosition == 1 && c.declType.trimmed().compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) == 0;
+}
 
 enum class KeyOp { After, Before, AtOrAfter };
 
@@ -334,6 +342,9 @@ void TTable::InternalOpenOrder()
     d.orderField.clear();
     d.orderTypes.clear();
     d.matchTexts.clear();
+    // A write's RETURNING and read back name the select list, which the order extends.
+    d.inserts.clear();
+    d.updates.clear();
     d.followed.clear();
     for (const QString& name : indexFieldNames_.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
         const ColumnInfo* c = d.Column(name.trimmed());
@@ -905,29 +916,39 @@ std::optional<TBookmark> TTable::InternalPost(const TRecord& record, const TReco
     }
     if (old && values.isEmpty())
         return old->id;
-    QString& text = (old ? impl_->updateTexts : impl_->insertTexts)[named];
-    if (text.isEmpty()) {
+    TRowWrite& statement = (old ? impl_->updates : impl_->inserts)[named];
+    if (statement.returning.isEmpty()) {
         const QString table = connection_->Quote(impl_->table);
         QStringList cols;
-        for (int i = 0; i < count; ++i)
-            if (named[size_t(i)])
-                cols << connection_->Quote(impl_->Column(Fields(i)->FieldName())->name);
+        bool movesIdentity = false;
+        for (int i = 0; i < count; ++i) {
+            if (!named[size_t(i)])
+                continue;
+            const ColumnInfo* c = impl_->Column(Fields(i)->FieldName());
+            cols << connection_->Quote(c->name);
+            movesIdentity = movesIdentity || (old && IsRowNumber(impl_->columns, *c));
+        }
         if (old)
-            text = QStringLiteral("UPDATE %1 SET %2 = ? WHERE %3").arg(table, cols.join(QStringLiteral(" = ?, ")), StillHoldsText());
+            statement.write = QStringLiteral("UPDATE %1 SET %2 = ? WHERE %3").arg(table, cols.join(QStringLiteral(" = ?, ")), StillHoldsText());
         else if (cols.isEmpty())
-            text = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table);
+            statement.write = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table);
         else
-            text = QStringLiteral("INSERT INTO %1 (%2) VALUES (?%3)")
-                       .arg(table, cols.join(QStringLiteral(", ")), QStringLiteral(", ?").repeated(cols.size() - 1));
+            statement.write = QStringLiteral("INSERT INTO %1 (%2) VALUES (?%3)")
+                                  .arg(table, cols.join(QStringLiteral(", ")), QStringLiteral(", ?").repeated(cols.size() - 1));
         // The row as it is stored afterwards, with the identity it has then (a key that is
-        // the engine's row number moves it along): the post needs no second statement to read it.
-        text += QStringLiteral(" RETURNING ") + impl_->select;
+        // the engine's row number moves it along).
+        statement.returning = statement.write + QStringLiteral(" RETURNING ") + impl_->select;
+        statement.readBack = impl_->selectFrom + QStringLiteral(" WHERE ") + connection_->RowIdColumn() + QStringLiteral(" = ?");
+        // An update's values: the changed ones, then the identity and the values read.
+        statement.identity = old ? int(values.size()) : -1;
+        if (movesIdentity)
+            statement.write.clear();
     }
     if (old)
         StillHoldsValues(*old, values);
     std::optional<TBookmark> id;
     RecordReader reader(*this);
-    connection_->ForEachRow(text, values, [&](const NativeRow& row) {
+    connection_->WriteRow(statement, values, [&](const NativeRow& row) {
         reader.Read(row, written_.emplace());
         id = written_->id;
     });
