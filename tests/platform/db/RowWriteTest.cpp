@@ -149,4 +149,37 @@ TEST_F(RowWrite, StoredTextsOfAnyCharactersAndLengthStillMatchWhenTheRowIsChange
                   agents[i]);
 }
 
+TEST_F(RowWrite, APostAfterTheOrderChangedKeepsTheRowInItsNewPlace)
+{
+    // The fields leave out the column the new order reads, so the order adds it to the
+    // columns read with each row: a post made after the change reads its row back with it.
+    OtherProgram("UPDATE Stoc SET Agent = 'CAR' WHERE Lot = 'L1'");
+    OtherProgram("INSERT INTO Stoc (Lot, Cantitate, Agent) VALUES ('L3', 1, 'BOB')");
+    TTable t;
+    t.SetDatabaseName(dir.Path());
+    t.SetTableName("Stoc.DB");
+    t.AddField("Lot", TFieldType::String, 8);
+    t.AddField("Cantitate", TFieldType::Float);
+    t.Open();
+    ASSERT_TRUE(t.FindKey({"L2"}));
+    t.Edit();
+    t.FieldByName("Cantitate")->SetAsFloat(11);
+    t.Post(); // the write for this set of fields made once
+    t.SetIndexFieldNames("Agent"); // L2 (ADM), L3 (BOB), L1 (CAR)
+    t.First();
+    t.Next();
+    ASSERT_EQ(t.FieldByName("Lot")->AsString(), "L3");
+    t.Edit();
+    t.FieldByName("Cantitate")->SetAsFloat(2);
+    t.Post();
+    EXPECT_EQ(t.FieldByName("Lot")->AsString(), "L3");
+    t.Next();
+    EXPECT_EQ(t.FieldByName("Lot")->AsString(), "L1");
+    t.Prior();
+    t.Prior();
+    EXPECT_EQ(t.FieldByName("Lot")->AsString(), "L2");
+    EXPECT_EQ(RawTexts(dir.Path(), "SELECT Lot, Cantitate, Agent FROM Stoc ORDER BY Lot"),
+              (QStringList{"L1 5.0 CAR", "L2 11.0 ADM", "L3 2.0 BOB"}));
+}
+
 } // namespace
