@@ -89,6 +89,12 @@ TField* TDataSet::AddLookupField(const QString& name, int size, const QString& k
 
 TField* TDataSet::FindField(const QString& name) const
 {
+    // Names are unique whatever their case (AddField), so a name spelled as the field was
+    // added is the one match: callers mostly spell it so, and an exact comparison is a
+    // fraction of a case-blind one, which the row loops of reports and links paid per field.
+    for (const auto& f : fields_)
+        if (f->FieldName() == name)
+            return f.get();
     for (const auto& f : fields_)
         if (f->FieldName().compare(name, Qt::CaseInsensitive) == 0)
             return f.get();

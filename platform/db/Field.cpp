@@ -79,6 +79,9 @@ QString CutToWidth(const QString& text, int size)
     return text.left(std::max<qsizetype>(graphemes.position(), 0));
 }
 
+// The stored form has four digits of year.
+bool StorableDate(const QDate& date) { return !date.isValid() || (date.year() >= 1 && date.year() <= 9999); }
+
 } // namespace
 
 double TField::ParseFloat(const QString& text) const
@@ -91,15 +94,16 @@ double TField::ParseFloat(const QString& text) const
 
 QDate TField::CheckDate(const QDate& date, const QString& shown) const
 {
-    // The stored form has four digits of year.
-    if (date.isValid() && (date.year() < 1 || date.year() > 9999))
+    if (!StorableDate(date))
         throw EConvertError(dbmsg::NotADate(shown, DisplayLabel()));
     return date;
 }
 
+// A value's text is made only for a message: most values pass, and writing a date or a
+// number out as text cost more than the rest of taking it in.
 qint64 TField::CoerceInteger(const QVariant& value) const
 {
-    const QString shown = value.toString();
+    const auto shown = [&value] { return value.toString(); };
     qint64 i = 0;
     const auto [low, high] = IntegerRange(type_);
     if (value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float) {
@@ -111,15 +115,16 @@ qint64 TField::CoerceInteger(const QVariant& value) const
         bool ok = false;
         i = value.toLongLong(&ok);
         if (!ok)
-            throw EConvertError(dbmsg::OutOfRange(shown, DisplayLabel(), low, high));
+            throw EConvertError(dbmsg::OutOfRange(shown(), DisplayLabel(), low, high));
     } else {
-        const auto parsed = StrToInt(shown);
+        const QString text = shown();
+        const auto parsed = StrToInt(text);
         if (!parsed)
-            throw EConvertError(dbmsg::NotAnInteger(shown, DisplayLabel()));
+            throw EConvertError(dbmsg::NotAnInteger(text, DisplayLabel()));
         i = *parsed;
     }
     if (i < low || i > high)
-        throw EConvertError(dbmsg::OutOfRange(shown, DisplayLabel(), low, high));
+        throw EConvertError(dbmsg::OutOfRange(shown(), DisplayLabel(), low, high));
     return i;
 }
 
@@ -180,6 +185,9 @@ QVariant TField::Coerce(const QVariant& value) const
         return QVariant();
     if (IsValueFault(value))
         throw EDatabaseError(ValueFaultMessage(value));
+    const auto checked = [this, &value](const QDate& date) {
+        return StorableDate(date) ? date : CheckDate(date, value.toString());
+    };
     switch (type_) {
     case TFieldType::String: {
         const QString s = value.typeId() == QMetaType::Double ? FloatToStr(value.toDouble()) : value.toString();
@@ -211,15 +219,15 @@ QVariant TField::Coerce(const QVariant& value) const
         if (value.typeId() == QMetaType::Double) {
             if (!std::isfinite(value.toDouble()))
                 throw EConvertError(dbmsg::NotADate(value.toString(), DisplayLabel()));
-            return CheckDate(DateTimeToDate(value.toDouble()), value.toString());
+            return checked(DateTimeToDate(value.toDouble()));
         }
         if (value.typeId() == QMetaType::QString) {
             const auto d = StrToDate(value.toString());
             if (!d)
                 throw EConvertError(dbmsg::NotADate(value.toString(), DisplayLabel()));
-            return CheckDate(*d, value.toString());
+            return checked(*d);
         }
-        return CheckDate(value.toDate(), value.toString());
+        return checked(value.toDate());
     case TFieldType::DateTime: {
         QDateTime moment;
         if (value.typeId() == QMetaType::Double) {
@@ -231,7 +239,7 @@ QVariant TField::Coerce(const QVariant& value) const
         } else {
             moment = value.toDateTime();
         }
-        CheckDate(moment.date(), value.toString());
+        checked(moment.date());
         return moment;
     }
     case TFieldType::Unknown:

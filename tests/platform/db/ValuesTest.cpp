@@ -213,6 +213,10 @@ TEST_F(FieldValues, TypedTextIsRefusedWithTheFieldsMessageRatherThanReadAsAnothe
                 ADD_FAILURE() << "accepted as " << f->AsString().toStdString();
             } catch (const EConvertError& e) {
                 EXPECT_TRUE(e.Message().contains(QString::fromLatin1(c.field))) << e.Message().toStdString();
+                // What was typed is what the message shows.
+                if (std::strcmp(c.text, "nan") != 0) {
+                    EXPECT_TRUE(e.Message().contains(QString::fromLatin1(c.text))) << e.Message().toStdString();
+                }
                 EXPECT_TRUE(e.Message().contains(QStringLiteral(" nu este ")) || e.Message().contains(QStringLiteral("in afara")))
                     << e.Message().toStdString();
             }
@@ -224,6 +228,19 @@ TEST_F(FieldValues, TypedTextIsRefusedWithTheFieldsMessageRatherThanReadAsAnothe
     EXPECT_THROW(table->FieldByName("Mic")->SetAsFloat(1e20), EConvertError);
     EXPECT_THROW(table->FieldByName("Cant")->SetAsFloat(std::nan("")), EConvertError);
     EXPECT_THROW(table->FieldByName("Data")->SetAsDate(QDate(10000, 1, 1)), EConvertError);
+}
+
+TEST_F(FieldValues, AFieldIsFoundByItsNameWhateverItsCaseAndNamedOnce)
+{
+    TField* cant = table->FieldByName("Cant");
+    EXPECT_EQ(table->FieldByName("cant"), cant);
+    EXPECT_EQ(table->FindField("CANT"), cant);
+    EXPECT_EQ(table->FindField("Can"), nullptr);
+    EXPECT_THROW(table->FieldByName("Canti"), EDatabaseError);
+    TTable other;
+    other.AddField("Lot", TFieldType::String, 8);
+    EXPECT_THROW(other.AddField("LOT", TFieldType::Integer), EDatabaseError);
+    EXPECT_EQ(other.FieldByName("lot")->DataType(), TFieldType::String);
 }
 
 TEST_F(FieldValues, NumbersAreEditedWithoutTheDisplayGrouping)
