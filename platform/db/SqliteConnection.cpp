@@ -295,17 +295,24 @@ void* SqliteConnection::NativeHandle() const
     return handle_;
 }
 
+void* SqliteConnection::Prepared(const QString& sql)
+{
+    auto* st = static_cast<sqlite3_stmt*>(native_.value(sql));
+    if (st)
+        return st;
+    auto* db = static_cast<sqlite3*>(NativeHandle());
+    const QByteArray text = sql.toUtf8();
+    if (sqlite3_prepare_v3(db, text.constData(), int(text.size()), SQLITE_PREPARE_PERSISTENT, &st, nullptr) != SQLITE_OK)
+        ThrowEngineError(db);
+    native_.insert(sql, st);
+    return st;
+}
+
 int SqliteConnection::ForEachRow(const QString& sql, const QVariantList& values,
                                  const std::function<void(const NativeRow&)>& row)
 {
     auto* db = static_cast<sqlite3*>(NativeHandle());
-    auto* st = static_cast<sqlite3_stmt*>(native_.value(sql));
-    if (!st) {
-        const QByteArray text = sql.toUtf8();
-        if (sqlite3_prepare_v3(db, text.constData(), int(text.size()), SQLITE_PREPARE_PERSISTENT, &st, nullptr) != SQLITE_OK)
-            ThrowEngineError(db);
-        native_.insert(sql, st);
-    }
+    auto* st = static_cast<sqlite3_stmt*>(Prepared(sql));
     // The statement is reset whatever happens, so that it never holds the database.
     struct Reset {
         sqlite3_stmt* st;

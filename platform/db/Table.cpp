@@ -4,6 +4,7 @@
 #include "platform/db/Connection.h"
 #include "platform/db/Database.h"
 #include "platform/db/DbMessages.h"
+#include "platform/db/RowWrite.h"
 #include "platform/db/StoredValue.h"
 
 #include <QDir>
@@ -73,6 +74,8 @@ struct TTable::Impl {
     // Write statements by the fields they name (a post's text depends on nothing else):
     // built once, not on every post.
     std::map<std::vector<bool>, TRowWrite> inserts, updates;
+    // Where an update's row afterwards comes from among its values, by the same key.
+    std::map<std::vector<bool>, TRowLayout> updateLayouts;
     QString stillHolds;
     // A search's condition by the fields it names and which of its values are null.
     std::map<std::vector<int>, QString> matchTexts;
@@ -139,6 +142,29 @@ bool IsRowNumber(const std::vector<ColumnInfo>& columns, const ColumnInfo& c)
 {
     const auto keyed = std::count_if(columns.begin(), columns.end(), [](const ColumnInfo& k) { return k.pkPosition > 0; });
     return keyed == 1 && c.pkPosition == 1 && c.declType.trimmed().compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) == 0;
+}
+
+// Where an update's row afterwards comes from among its values (TRowLayout): the select
+// list is the identity, the stored fields in their order (`fieldColumn`, each field's place
+// in it), then the order columns that are no field's, which are not among the values. The
+// update's values are those it sets (the fields `named`), the identity, then the stored
+// fields as read.
+TRowLayout UpdateLayout(const QString& table, const std::vector<int>& fieldColumn, const std::vector<int>& orderField,
+                        const std::vector<bool>& named, int identity, const std::function<QString(int)>& columnOf)
+{
+    TRowLayout layout;
+    if (std::find(orderField.begin(), orderField.end(), -1) != orderField.end())
+        return layout;
+    layout.table = table;
+    layout.from.assign(1, identity);
+    int set = 0;
+    for (size_t i = 0; i < fieldColumn.size(); ++i) {
+        if (fieldColumn[i] < 0)
+            continue;
+        layout.columns << columnOf(int(i));
+        layout.from.push_back(named[i] ? set++ : identity + fieldColumn[i]);
+    }
+    return layout;
 }
 
 enum class KeyOp { After, Before, AtOrAfter };
@@ -345,6 +371,7 @@ void TTable::InternalOpenOrder()
     // A write's RETURNING and read back name the select list, which the order extends.
     d.inserts.clear();
     d.updates.clear();
+    d.updateLayouts.clear();
     d.followed.clear();
     for (const QString& name : indexFieldNames_.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
         const ColumnInfo* c = d.Column(name.trimmed());
@@ -943,15 +970,26 @@ std::optional<TBookmark> TTable::InternalPost(const TRecord& record, const TReco
         statement.identity = old ? int(values.size()) : -1;
         if (movesIdentity)
             statement.write.clear();
+        else if (old)
+            impl_->updateLayouts[named] = UpdateLayout(impl_->table, impl_->fieldColumn, impl_->orderField, named,
+                                                       statement.identity,
+                                                       [&](int i) { return impl_->Column(Fields(i)->FieldName())->name; });
     }
     if (old)
         StillHoldsValues(*old, values);
     std::optional<TBookmark> id;
     RecordReader reader(*this);
-    connection_->WriteRow(statement, values, [&](const NativeRow& row) {
+    const auto read = [&](const NativeRow& row) {
         reader.Read(row, written_.emplace());
         id = written_->id;
-    });
+    };
+    if (old && !statement.write.isEmpty()) {
+        // The row keeps its identity; a row written but not read back is read again by the post.
+        if (WriteUpdate(*connection_, statement, impl_->updateLayouts[named], values, read) > 0 && !id)
+            id = old->id;
+    } else {
+        connection_->WriteRow(statement, values, read);
+    }
     connection_->Touch(impl_->table);
     return id;
 }
