@@ -73,7 +73,7 @@ private:
     void* Prepared(const QString& sql);
     // What a table lets the engine store otherwise than bound (SqliteRowWrite.cpp).
     struct AsBound;
-    std::shared_ptr<const AsBound> LearnAsBound(const QString& table, int recompiled);
+    std::shared_ptr<const AsBound> LearnAsBound(const TRowLayout& layout, int recompiled);
 
     mutable void* handle_ = nullptr; // the engine's connection, found once
     QHash<QString, void*> native_; // prepared engine statements by text

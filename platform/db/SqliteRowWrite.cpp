@@ -16,6 +16,7 @@
 
 #include <QDate>
 #include <cmath>
+#include <type_traits>
 #include <sqlite3.h>
 
 namespace fw {
@@ -46,7 +47,7 @@ template <typename Char>
 bool MayBeNumber(const Char* text, qsizetype length)
 {
     for (qsizetype i = 0; i < length; ++i) {
-        const auto c = unsigned(text[i]);
+        const auto c = static_cast<std::make_unsigned_t<Char>>(text[i]);
         const bool digit = c >= '0' && c <= '9';
         const bool blank = c == ' ' || (c >= '\t' && c <= '\r');
         const bool sign = (c == '+' || c == '-') && (i == 0 || text[i - 1] == 'e' || text[i - 1] == 'E');
@@ -86,55 +87,70 @@ QString BoundText(const QVariant& v)
     return v.typeId() == QMetaType::QDate ? v.toDate().toString(Qt::ISODate) : v.toString();
 }
 
+// Whether a text bound is read back as the same string: whole UTF-16 with no NUL in it.
+bool ReadsBackSame(const QString& text)
+{
+    const auto* c = text.utf16();
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (c[i] == 0)
+            return false;
+        if (QChar::isHighSurrogate(c[i])) {
+            if (i + 1 == n || !QChar::isLowSurrogate(c[i + 1]))
+                return false;
+            ++i;
+        } else if (QChar::isLowSurrogate(c[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+struct Column {
+    Affinity affinity = Affinity::Blob;
+    bool notNull = false;
+};
+
+// Whether the engine stores `v` in a column as bound, reading back the same value.
+bool Keeps(const Column& c, const QVariant& v)
+{
+    switch (KindOf(v)) {
+    case Kind::Null:
+        return !c.notNull;
+    case Kind::Blob:
+        return true;
+    case Kind::Integer:
+        return c.affinity == Affinity::Integer || c.affinity == Affinity::Numeric || c.affinity == Affinity::Blob;
+    case Kind::Real: {
+        // A NaN is stored as null, a negative zero read back as zero, a whole real becomes
+        // an integer in an integer or numeric column.
+        const double d = v.toDouble();
+        if (std::isnan(d) || (d == 0 && std::signbit(d)))
+            return false;
+        if (c.affinity == Affinity::Integer || c.affinity == Affinity::Numeric)
+            return std::isfinite(d) && std::trunc(d) != d;
+        return c.affinity == Affinity::Real || c.affinity == Affinity::Blob;
+    }
+    case Kind::Text:
+        break;
+    }
+    const bool asText = c.affinity == Affinity::Text || c.affinity == Affinity::Blob;
+    if (IsEngineText(v)) {
+        const QByteArray bytes = EngineTextBytes(v);
+        return asText || !MayBeNumber(bytes.constData(), bytes.size());
+    }
+    const QString text = BoundText(v);
+    return ReadsBackSame(text) && (asText || !MayBeNumber(text.utf16(), text.size()));
+}
+
 } // namespace
 
 struct SqliteConnection::AsBound {
-    struct Column {
-        Affinity affinity = Affinity::Blob;
-        bool notNull = false;
-    };
     // Nothing is taken as bound: the table has a trigger, a generated column or a foreign
-    // key to itself.
+    // key to itself, or a column of the row it does not have.
     bool never = false;
-    QHash<QString, Column> columns; // by name in lower case
-    int recompiled = 0;             // the statement's count of recompilations when learnt
-
-    // Whether the engine stores `v` in the column as bound, reading back the same value.
-    bool Keeps(const QString& column, const QVariant& v) const
-    {
-        const auto c = columns.constFind(column.toLower());
-        if (c == columns.cend())
-            return false;
-        switch (KindOf(v)) {
-        case Kind::Null:
-            return !c->notNull;
-        case Kind::Blob:
-            return true;
-        case Kind::Integer:
-            return c->affinity == Affinity::Integer || c->affinity == Affinity::Numeric || c->affinity == Affinity::Blob;
-        case Kind::Real: {
-            // A NaN is stored as null, a negative zero read back as zero, a whole real
-            // becomes an integer in an integer or numeric column.
-            const double d = v.toDouble();
-            if (std::isnan(d) || (d == 0 && std::signbit(d)))
-                return false;
-            if (c->affinity == Affinity::Integer || c->affinity == Affinity::Numeric)
-                return std::isfinite(d) && std::trunc(d) != d;
-            return c->affinity == Affinity::Real || c->affinity == Affinity::Blob;
-        }
-        case Kind::Text:
-            break;
-        }
-        if (IsEngineText(v)) {
-            const QByteArray bytes = EngineTextBytes(v);
-            return c->affinity == Affinity::Text || c->affinity == Affinity::Blob || !MayBeNumber(bytes.constData(), bytes.size());
-        }
-        // A text read back is the same string only when it is whole UTF-16 with no NUL in it.
-        const QString text = BoundText(v);
-        if (!text.isValidUtf16() || text.contains(QChar(u'\0')))
-            return false;
-        return c->affinity == Affinity::Text || c->affinity == Affinity::Blob || !MayBeNumber(text.utf16(), text.size());
-    }
+    std::vector<Column> columns; // per column of the row after its identity (TRowLayout)
+    int recompiled = 0;          // the statement's count of recompilations when learnt
 };
 
 namespace {
@@ -184,25 +200,33 @@ private:
 
 } // namespace
 
-std::shared_ptr<const SqliteConnection::AsBound> SqliteConnection::LearnAsBound(const QString& table, int recompiled)
+std::shared_ptr<const SqliteConnection::AsBound> SqliteConnection::LearnAsBound(const TRowLayout& layout, int recompiled)
 {
     auto learnt = std::make_shared<AsBound>();
-    ForEachRow(QStringLiteral("SELECT name, type, \"notnull\", hidden FROM pragma_table_xinfo(?)"), {table},
+    learnt->recompiled = recompiled;
+    QHash<QString, Column> columns; // by name in lower case
+    ForEachRow(QStringLiteral("SELECT name, type, \"notnull\", hidden FROM pragma_table_xinfo(?)"), {layout.table},
                [&](const NativeRow& r) {
                    // A generated column is hidden as 2 (computed when read) or 3 (stored).
                    if (r.Int(3) >= 2)
                        learnt->never = true;
-                   learnt->columns.insert(r.Value(0).toString().toLower(),
-                                          AsBound::Column{AffinityOf(r.Value(1).toString()), r.Int(2) != 0});
+                   columns.insert(r.Value(0).toString().toLower(), Column{AffinityOf(r.Value(1).toString()), r.Int(2) != 0});
                });
+    for (const QString& name : layout.columns) {
+        const auto c = columns.constFind(name.toLower());
+        if (c == columns.cend())
+            learnt->never = true;
+        else
+            learnt->columns.push_back(*c);
+    }
     const qint64 triggers = ScalarInt(QStringLiteral("SELECT count(*) FROM (SELECT tbl_name FROM sqlite_master WHERE "
                                                      "type = 'trigger' UNION ALL SELECT tbl_name FROM sqlite_temp_master "
                                                      "WHERE type = 'trigger') WHERE lower(tbl_name) = lower(?)"),
-                                      {table});
-    const qint64 toItself = ScalarInt(
-        QStringLiteral("SELECT count(*) FROM pragma_foreign_key_list(?) WHERE lower(\"table\") = lower(?)"), {table, table});
-    learnt->never = learnt->never || learnt->columns.isEmpty() || triggers > 0 || toItself > 0;
-    learnt->recompiled = recompiled;
+                                      {layout.table});
+    const qint64 toItself =
+        ScalarInt(QStringLiteral("SELECT count(*) FROM pragma_foreign_key_list(?) WHERE lower(\"table\") = lower(?)"),
+                  {layout.table, layout.table});
+    learnt->never = learnt->never || triggers > 0 || toItself > 0;
     return learnt;
 }
 
@@ -215,11 +239,11 @@ int SqliteConnection::WriteUpdate(const TRowWrite& statement, const TRowLayout& 
     const int recompiled = sqlite3_stmt_status(st, SQLITE_STMTSTATUS_REPREPARE, 0);
     std::shared_ptr<const AsBound>& known = asBound_[st];
     if (!known || known->recompiled != recompiled)
-        known = LearnAsBound(layout.table, recompiled);
+        known = LearnAsBound(layout, recompiled);
     const AsBound& table = *known;
     bool asBound = !table.never;
-    for (qsizetype c = 0; asBound && c < layout.columns.size(); ++c)
-        asBound = table.Keeps(layout.columns.at(c), values.at(layout.from[size_t(c) + 1]));
+    for (size_t c = 0; asBound && c < table.columns.size(); ++c)
+        asBound = Keeps(table.columns[c], values.at(layout.from[c + 1]));
     if (!asBound)
         return WriteRow(statement, values, row);
     // The update alone, its own transaction where none is open.

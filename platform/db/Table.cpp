@@ -73,9 +73,12 @@ struct TTable::Impl {
     bool masterInactive = false;
     // Write statements by the fields they name (a post's text depends on nothing else):
     // built once, not on every post.
-    std::map<std::vector<bool>, TRowWrite> inserts, updates;
-    // Where an update's row afterwards comes from among its values, by the same key.
-    std::map<std::vector<bool>, TRowLayout> updateLayouts;
+    // With an update's, where its row afterwards comes from among its values.
+    struct PostWrite {
+        TRowWrite statement;
+        TRowLayout layout;
+    };
+    std::map<std::vector<bool>, PostWrite> inserts, updates;
     QString stillHolds;
     // A search's condition by the fields it names and which of its values are null.
     std::map<std::vector<int>, QString> matchTexts;
@@ -371,7 +374,6 @@ void TTable::InternalOpenOrder()
     // A write's RETURNING and read back name the select list, which the order extends.
     d.inserts.clear();
     d.updates.clear();
-    d.updateLayouts.clear();
     d.followed.clear();
     for (const QString& name : indexFieldNames_.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
         const ColumnInfo* c = d.Column(name.trimmed());
@@ -864,7 +866,9 @@ std::vector<TField*> TTable::OrderFields(int count)
         throw EDatabaseError(dbmsg::MissingKey(tableName_));
     std::vector<TField*> out;
     for (int i = 0; i < count; ++i) {
-        TField* f = FindField(impl_->orderCols[size_t(i)]);
+        // The field read from the order column where there is one, found when the order was set.
+        const int read = impl_->orderField[size_t(i)];
+        TField* f = read >= 0 ? Fields(read) : FindField(impl_->orderCols[size_t(i)]);
         if (!f || !f->IsStored())
             throw EDatabaseError(dbmsg::OrderFieldNotFound(objectName(), impl_->orderCols[size_t(i)]));
         out.push_back(f);
@@ -930,6 +934,8 @@ std::optional<TBookmark> TTable::InternalPost(const TRecord& record, const TReco
     const int count = FieldCount();
     std::vector<bool> named(size_t(count), false);
     QVariantList values;
+    // The values set, then the identity and every stored value read.
+    values.reserve(2 * count + 1);
     for (int i = 0; i < count; ++i) {
         TField* f = Fields(i);
         if (!f->IsStored() || (old && !changed[size_t(i)]))
@@ -943,7 +949,8 @@ std::optional<TBookmark> TTable::InternalPost(const TRecord& record, const TReco
     }
     if (old && values.isEmpty())
         return old->id;
-    TRowWrite& statement = (old ? impl_->updates : impl_->inserts)[named];
+    Impl::PostWrite& post = (old ? impl_->updates : impl_->inserts)[named];
+    TRowWrite& statement = post.statement;
     if (statement.returning.isEmpty()) {
         const QString table = connection_->Quote(impl_->table);
         QStringList cols;
@@ -971,7 +978,7 @@ std::optional<TBookmark> TTable::InternalPost(const TRecord& record, const TReco
         if (movesIdentity)
             statement.write.clear();
         else if (old)
-            impl_->updateLayouts[named] = UpdateLayout(impl_->table, impl_->fieldColumn, impl_->orderField, named,
+            post.layout = UpdateLayout(impl_->table, impl_->fieldColumn, impl_->orderField, named,
                                                        statement.identity,
                                                        [&](int i) { return impl_->Column(Fields(i)->FieldName())->name; });
     }
@@ -985,7 +992,7 @@ std::optional<TBookmark> TTable::InternalPost(const TRecord& record, const TReco
     };
     if (old && !statement.write.isEmpty()) {
         // The row keeps its identity; a row written but not read back is read again by the post.
-        if (WriteUpdate(*connection_, statement, impl_->updateLayouts[named], values, read) > 0 && !id)
+        if (WriteUpdate(*connection_, statement, post.layout, values, read) > 0 && !id)
             id = old->id;
     } else {
         connection_->WriteRow(statement, values, read);
