@@ -139,22 +139,30 @@ private:
     sqlite3_stmt* st_;
 };
 
+// Room for the texts a statement binds, kept until it is reset: the engine takes them as
+// they are instead of copying each into memory of its own and freeing it again.
+struct BindArena {
+    static constexpr qsizetype kSize = 2048;
+    std::array<char, kSize> bytes;
+    qsizetype used = 0;
+};
+
 // A text of ASCII characters alone is bound as the engine stores it (UTF-8, the same bytes):
 // bound as UTF-16, the engine would convert it on binding and again for each comparison.
-// False, binding nothing, for any other text or one longer than the buffer here.
-bool BindAscii(sqlite3_stmt* st, int position, const QString& text, int& rc)
+// False, binding nothing, for any other text or one longer than the room left.
+bool BindAscii(sqlite3_stmt* st, int position, const QString& text, BindArena& arena, int& rc)
 {
-    constexpr qsizetype kBuffer = 256;
-    if (text.size() > kBuffer)
+    if (text.size() > BindArena::kSize - arena.used)
         return false;
-    std::array<char, kBuffer> narrow{};
+    char* narrow = arena.bytes.data() + arena.used;
     const auto* wide = text.utf16();
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (wide[i] >= 0x80)
             return false;
-        narrow[size_t(i)] = char(wide[i]);
+        narrow[i] = char(wide[i]);
     }
-    rc = sqlite3_bind_text(st, position, narrow.data(), int(text.size()), SQLITE_TRANSIENT);
+    arena.used += text.size();
+    rc = sqlite3_bind_text(st, position, narrow, int(text.size()), SQLITE_STATIC);
     return true;
 }
 
@@ -295,17 +303,26 @@ void* SqliteConnection::NativeHandle() const
     return handle_;
 }
 
+void* SqliteConnection::Prepared(const QString& sql)
+{
+    auto* st = static_cast<sqlite3_stmt*>(native_.value(sql));
+    if (st)
+        return st;
+    auto* db = static_cast<sqlite3*>(NativeHandle());
+    const QByteArray text = sql.toUtf8();
+    if (sqlite3_prepare_v3(db, text.constData(), int(text.size()), SQLITE_PREPARE_PERSISTENT, &st, nullptr) != SQLITE_OK)
+        ThrowEngineError(db);
+    native_.insert(sql, st);
+    return st;
+}
+
 int SqliteConnection::ForEachRow(const QString& sql, const QVariantList& values,
                                  const std::function<void(const NativeRow&)>& row)
 {
     auto* db = static_cast<sqlite3*>(NativeHandle());
-    auto* st = static_cast<sqlite3_stmt*>(native_.value(sql));
-    if (!st) {
-        const QByteArray text = sql.toUtf8();
-        if (sqlite3_prepare_v3(db, text.constData(), int(text.size()), SQLITE_PREPARE_PERSISTENT, &st, nullptr) != SQLITE_OK)
-            ThrowEngineError(db);
-        native_.insert(sql, st);
-    }
+    auto* st = static_cast<sqlite3_stmt*>(Prepared(sql));
+    // Declared before the reset, which lets go of the texts bound from it.
+    BindArena arena;
     // The statement is reset whatever happens, so that it never holds the database.
     struct Reset {
         sqlite3_stmt* st;
@@ -349,7 +366,7 @@ int SqliteConnection::ForEachRow(const QString& sql, const QVariantList& values,
                     break;
                 }
                 const QString text = v.toString();
-                if (BindAscii(st, i + 1, text, rc))
+                if (BindAscii(st, i + 1, text, arena, rc))
                     break;
                 rc = sqlite3_bind_text16(st, i + 1, text.utf16(), int(text.size() * sizeof(char16_t)), SQLITE_TRANSIENT);
             }

@@ -4,8 +4,11 @@
 // to the dataset layer; everyone else goes through Connection).
 
 #include "platform/db/Connection.h"
+#include "platform/db/RowWrite.h"
 
 #include <QHash>
+
+#include <memory>
 
 namespace fw {
 
@@ -21,6 +24,9 @@ public:
     int ForEachRow(const QString& sql, const QVariantList& values, const std::function<void(const NativeRow&)>& row) override;
     int WriteRow(const TRowWrite& statement, const QVariantList& values,
                  const std::function<void(const NativeRow&)>& row) override;
+    // An update alone where the engine stores what it binds as bound (fw::WriteUpdate).
+    int WriteUpdate(const TRowWrite& statement, const TRowLayout& layout, const QVariantList& values,
+                    const std::function<void(const NativeRow&)>& row);
 
     QString StoredTableName(const QString& name) override;
     QStringList TableNames() override;
@@ -63,8 +69,17 @@ private:
     [[noreturn]] void ThrowEngineError(void* handle) const;
     QString ColumnDeclaration(const QString& name, const QString& declType, bool lonePrimaryKey) const;
 
+    // The engine's statement of a text, prepared once and kept.
+    void* Prepared(const QString& sql);
+    // What a table lets the engine store otherwise than bound (SqliteRowWrite.cpp).
+    struct AsBound;
+    std::shared_ptr<const AsBound> LearnAsBound(const TRowLayout& layout, int recompiled);
+
     mutable void* handle_ = nullptr; // the engine's connection, found once
     QHash<QString, void*> native_; // prepared engine statements by text
+    // Per update statement run alone, what its table let through when learnt; learnt again
+    // when the engine recompiled the statement since (a change of the schema, whoever made it).
+    QHash<void*, std::shared_ptr<const AsBound>> asBound_;
     qint64 dataVersion_ = -1;
 };
 

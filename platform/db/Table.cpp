@@ -4,6 +4,7 @@
 #include "platform/db/Connection.h"
 #include "platform/db/Database.h"
 #include "platform/db/DbMessages.h"
+#include "platform/db/RowWrite.h"
 #include "platform/db/StoredValue.h"
 
 #include <QDir>
@@ -72,7 +73,12 @@ struct TTable::Impl {
     bool masterInactive = false;
     // Write statements by the fields they name (a post's text depends on nothing else):
     // built once, not on every post.
-    std::map<std::vector<bool>, TRowWrite> inserts, updates;
+    // With an update's, where its row afterwards comes from among its values.
+    struct PostWrite {
+        TRowWrite statement;
+        TRowLayout layout;
+    };
+    std::map<std::vector<bool>, PostWrite> inserts, updates;
     QString stillHolds;
     // A search's condition by the fields it names and which of its values are null.
     std::map<std::vector<int>, QString> matchTexts;
@@ -139,6 +145,29 @@ bool IsRowNumber(const std::vector<ColumnInfo>& columns, const ColumnInfo& c)
 {
     const auto keyed = std::count_if(columns.begin(), columns.end(), [](const ColumnInfo& k) { return k.pkPosition > 0; });
     return keyed == 1 && c.pkPosition == 1 && c.declType.trimmed().compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) == 0;
+}
+
+// Where an update's row afterwards comes from among its values (TRowLayout): the select
+// list is the identity, the stored fields in their order (`fieldColumn`, each field's place
+// in it), then the order columns that are no field's, which are not among the values. The
+// update's values are those it sets (the fields `named`), the identity, then the stored
+// fields as read.
+TRowLayout UpdateLayout(const QString& table, const std::vector<int>& fieldColumn, const std::vector<int>& orderField,
+                        const std::vector<bool>& named, int identity, const std::function<QString(int)>& columnOf)
+{
+    TRowLayout layout;
+    if (std::find(orderField.begin(), orderField.end(), -1) != orderField.end())
+        return layout;
+    layout.table = table;
+    layout.from.assign(1, identity);
+    int set = 0;
+    for (size_t i = 0; i < fieldColumn.size(); ++i) {
+        if (fieldColumn[i] < 0)
+            continue;
+        layout.columns << columnOf(int(i));
+        layout.from.push_back(named[i] ? set++ : identity + fieldColumn[i]);
+    }
+    return layout;
 }
 
 enum class KeyOp { After, Before, AtOrAfter };
@@ -837,7 +866,9 @@ std::vector<TField*> TTable::OrderFields(int count)
         throw EDatabaseError(dbmsg::MissingKey(tableName_));
     std::vector<TField*> out;
     for (int i = 0; i < count; ++i) {
-        TField* f = FindField(impl_->orderCols[size_t(i)]);
+        // The field read from the order column where there is one, found when the order was set.
+        const int read = impl_->orderField[size_t(i)];
+        TField* f = read >= 0 ? Fields(read) : FindField(impl_->orderCols[size_t(i)]);
         if (!f || !f->IsStored())
             throw EDatabaseError(dbmsg::OrderFieldNotFound(objectName(), impl_->orderCols[size_t(i)]));
         out.push_back(f);
@@ -903,6 +934,8 @@ std::optional<TBookmark> TTable::InternalPost(const TRecord& record, const TReco
     const int count = FieldCount();
     std::vector<bool> named(size_t(count), false);
     QVariantList values;
+    // The values set, then the identity and every stored value read.
+    values.reserve(2 * count + 1);
     for (int i = 0; i < count; ++i) {
         TField* f = Fields(i);
         if (!f->IsStored() || (old && !changed[size_t(i)]))
@@ -916,7 +949,8 @@ std::optional<TBookmark> TTable::InternalPost(const TRecord& record, const TReco
     }
     if (old && values.isEmpty())
         return old->id;
-    TRowWrite& statement = (old ? impl_->updates : impl_->inserts)[named];
+    Impl::PostWrite& post = (old ? impl_->updates : impl_->inserts)[named];
+    TRowWrite& statement = post.statement;
     if (statement.returning.isEmpty()) {
         const QString table = connection_->Quote(impl_->table);
         QStringList cols;
@@ -943,15 +977,26 @@ std::optional<TBookmark> TTable::InternalPost(const TRecord& record, const TReco
         statement.identity = old ? int(values.size()) : -1;
         if (movesIdentity)
             statement.write.clear();
+        else if (old)
+            post.layout = UpdateLayout(impl_->table, impl_->fieldColumn, impl_->orderField, named,
+                                                       statement.identity,
+                                                       [&](int i) { return impl_->Column(Fields(i)->FieldName())->name; });
     }
     if (old)
         StillHoldsValues(*old, values);
     std::optional<TBookmark> id;
     RecordReader reader(*this);
-    connection_->WriteRow(statement, values, [&](const NativeRow& row) {
+    const auto read = [&](const NativeRow& row) {
         reader.Read(row, written_.emplace());
         id = written_->id;
-    });
+    };
+    if (old && !statement.write.isEmpty()) {
+        // The row keeps its identity; a row written but not read back is read again by the post.
+        if (WriteUpdate(*connection_, statement, post.layout, values, read) > 0 && !id)
+            id = old->id;
+    } else {
+        connection_->WriteRow(statement, values, read);
+    }
     connection_->Touch(impl_->table);
     return id;
 }

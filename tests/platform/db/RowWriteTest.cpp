@@ -182,4 +182,139 @@ TEST_F(RowWrite, APostAfterTheOrderChangedKeepsTheRowInItsNewPlace)
               (QStringList{"L1 5.0 CAR", "L2 11.0 ADM", "L3 2.0 BOB"}));
 }
 
+// On the embedded engine a post that changes a row writes it alone, without reading it
+// back, where the engine stores every value as bound. Where the table's rules store
+// something else, the record must show what the engine stored.
+class RowWriteAsStored : public RowWrite {
+protected:
+    void SetUp() override
+    {
+        if (OnServer())
+            GTEST_SKIP() << "the embedded engine's triggers and column types";
+        RowWrite::SetUp();
+    }
+    // Changes L1's quantity through `t` and posts.
+    static void ChangeQuantity(TTable& t, double quantity)
+    {
+        ASSERT_TRUE(t.FindKey({"L1"}));
+        t.Edit();
+        t.FieldByName("Cantitate")->SetAsFloat(quantity);
+        t.Post();
+    }
+};
+
+TEST_F(RowWriteAsStored, ATriggerAddedBetweenTwoPostsIsSeenByTheSecond)
+{
+    // By another program, then by this connection itself: each changes the row after the
+    // update, and the post after it shows the row as the trigger left it.
+    auto t = OpenTable(dir.Path(), "Stoc.DB");
+    ChangeQuantity(*t, 6);
+    EXPECT_EQ(t->FieldByName("Agent")->AsString(), "ADM");
+    ASSERT_TRUE(OtherProgram("CREATE TRIGGER Semnat AFTER UPDATE OF Cantitate ON Stoc BEGIN "
+                             "UPDATE Stoc SET Agent = printf('T%02d', NEW.Cantitate) WHERE rowid = NEW.rowid; END"));
+    ChangeQuantity(*t, 7);
+    EXPECT_EQ(t->FieldByName("Agent")->AsString(), "T07");
+    EXPECT_EQ(t->FieldByName("Cantitate")->AsFloat(), 7.0);
+    // And the posts after it, from what the record shows: the row holds it.
+    ChangeQuantity(*t, 8);
+    EXPECT_EQ(t->FieldByName("Agent")->AsString(), "T08");
+
+    auto conn = Connection::Open(dir.Path());
+    conn->Exec("DROP TRIGGER Semnat");
+    ChangeQuantity(*t, 9);
+    t->Edit();
+    t->FieldByName("Agent")->SetAsString("ADM");
+    t->Post();
+    conn->Exec("CREATE TRIGGER Dublat BEFORE UPDATE OF Agent ON Stoc BEGIN "
+               "UPDATE Stoc SET Cantitate = Cantitate * 2 WHERE rowid = NEW.rowid; END");
+    t->Edit();
+    t->FieldByName("Agent")->SetAsString("SEF");
+    t->Post();
+    EXPECT_EQ(t->FieldByName("Cantitate")->AsFloat(), 18.0);
+    t->Edit();
+    t->FieldByName("Agent")->SetAsString("OPR");
+    t->Post();
+    EXPECT_EQ(t->FieldByName("Cantitate")->AsFloat(), 36.0);
+    EXPECT_EQ(RawTexts(dir.Path(), "SELECT Lot, Cantitate, Agent FROM Stoc ORDER BY Lot"),
+              (QStringList{"L1 36.0 OPR", "L2 10.0 ADM"}));
+}
+
+TEST_F(RowWriteAsStored, ValuesTheColumnsConvertAreShownAsStored)
+{
+    // Each change alone: a text of digits in a number column is stored as a number (a field
+    // of no declared family reads it back as "12"); a null in a NOT NULL column whose
+    // conflict rule puts its default there, as that default; a whole number in a NUMERIC
+    // column as an integer, which the next post's condition must still find.
+    auto conn = Connection::Open(dir.Path());
+    conn->Exec("CREATE TABLE Probe (Lot VARCHAR(8) PRIMARY KEY, Cod NUMBER, Pret NUMERIC, "
+               "Agent VARCHAR(3) NOT NULL ON CONFLICT REPLACE DEFAULT 'IMP')");
+    conn->Exec("INSERT INTO Probe VALUES ('P1', 'x', 1.5, 'ADM')");
+    TTable t;
+    t.SetDatabaseName(dir.Path());
+    t.SetTableName("Probe");
+    t.AddField("Lot", TFieldType::String, 8);
+    t.AddField("Cod", TFieldType::String, 10);
+    t.AddField("Pret", TFieldType::Float);
+    t.AddField("Agent", TFieldType::String, 3);
+    t.Open();
+    ASSERT_TRUE(t.FindKey({"P1"}));
+    t.Edit();
+    t.FieldByName("Cod")->SetAsString("0012");
+    t.Post();
+    EXPECT_EQ(t.FieldByName("Cod")->AsString(), "12");
+    t.Edit();
+    t.FieldByName("Agent")->Clear();
+    t.Post();
+    EXPECT_EQ(t.FieldByName("Agent")->AsString(), "IMP");
+    t.Edit();
+    t.FieldByName("Pret")->SetAsFloat(2);
+    t.Post();
+    EXPECT_EQ(RawTexts(dir.Path(), "SELECT typeof(Cod), typeof(Pret), Agent FROM Probe"), (QStringList{"integer integer IMP"}));
+    t.Edit();
+    t.FieldByName("Pret")->SetAsFloat(2.5);
+    EXPECT_NO_THROW(t.Post());
+    EXPECT_EQ(RawTexts(dir.Path(), "SELECT Cod, Pret, Agent FROM Probe"), (QStringList{"12 2.5 IMP"}));
+}
+
+TEST_F(RowWriteAsStored, ARowWrittenAsBoundIsTheRowAsReadAgain)
+{
+    // Texts of every kind, numbers, dates and nulls, written without the row read back: the
+    // record matches the stored row, so the next change's condition finds it, and the values
+    // shown are those another reader gets.
+    auto conn = Connection::Open(dir.Path());
+    conn->Exec("CREATE TABLE Probe (Lot VARCHAR(8) PRIMARY KEY, Nume VARCHAR(40), Cant DOUBLE, Nr INTEGER, Zi DATE, "
+               "Activ BOOLEAN)");
+    conn->Exec("INSERT INTO Probe VALUES ('P1', 'a', 1, 1, '2026-01-01', 0)");
+    auto t = OpenTable(dir.Path(), "Probe");
+    auto fresh = OpenTable(dir.Path(), "Probe");
+    const std::vector<QVariantList> changes{
+        {QStringLiteral("ăș țî"), 2.25, 7, QDate(2026, 12, 11), true},
+        {QStringLiteral("12"), 1e300, -3, QDate(1999, 2, 28), false},
+        {QString(300, QChar(0x0103)), 4.0, 0, QVariant(), true},
+        {QVariant(), -0.5, 2147483647, QDate(2026, 2, 1), false},
+    };
+    for (size_t i = 0; i < changes.size(); ++i) {
+        SCOPED_TRACE(i);
+        const QVariantList& c = changes[i];
+        ASSERT_TRUE(t->FindKey({"P1"}));
+        t->Edit();
+        const char* names[] = {"Nume", "Cant", "Nr", "Zi", "Activ"};
+        for (int f = 0; f < 5; ++f) {
+            if (c[f].isValid())
+                t->FieldByName(names[f])->SetValue(c[f]);
+            else
+                t->FieldByName(names[f])->Clear();
+        }
+        ASSERT_NO_THROW(t->Post());
+        ASSERT_TRUE(fresh->FindKey({"P1"}));
+        for (const char* name : names)
+            EXPECT_EQ(t->FieldByName(name)->Value(), fresh->FieldByName(name)->Value()) << name;
+    }
+    // The last record's stored forms match the row: a change of one field goes through.
+    t->Edit();
+    t->FieldByName("Nr")->SetAsInteger(5);
+    EXPECT_NO_THROW(t->Post());
+    EXPECT_EQ(RawTexts(dir.Path(), "SELECT Nume, Cant, Nr, Zi, Activ FROM Probe"), (QStringList{"NULL -0.5 5 2026-02-01 0"}));
+}
+
 } // namespace
