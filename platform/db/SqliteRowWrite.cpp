@@ -4,7 +4,8 @@
 // The engine changes what it is given only by the table's own rules: a trigger (which may
 // write the row again), a generated column, a foreign key to the table itself (whose action
 // may change the row), a NOT NULL column whose conflict rule puts its default in place of a
-// null, and the column's type, whose affinity converts a value of another kind (a text of
+// null, a collation of a column's own (its condition matches a value other than the stored
+// one), and the column's type, whose affinity converts a value of another kind (a text of
 // digits into a number column, a whole real into an integer one, a number into a text
 // column). What a table has of these is learnt once per update statement; any change of
 // the schema, by this connection or another, recompiles the statement before it runs,
@@ -226,7 +227,12 @@ std::shared_ptr<const SqliteConnection::AsBound> SqliteConnection::LearnAsBound(
     const qint64 toItself =
         ScalarInt(QStringLiteral("SELECT count(*) FROM pragma_foreign_key_list(?) WHERE lower(\"table\") = lower(?)"),
                   {layout.table, layout.table});
-    learnt->never = learnt->never || triggers > 0 || toItself > 0;
+    // A column compared by a collation of its own matches a condition's value that is not the
+    // stored one (a text in another case): what the row holds then is only known by reading it.
+    const qint64 collated = ScalarInt(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND "
+                                                     "lower(name) = lower(?) AND sql LIKE '%COLLATE%'"),
+                                      {layout.table});
+    learnt->never = learnt->never || triggers > 0 || toItself > 0 || collated > 0;
     return learnt;
 }
 

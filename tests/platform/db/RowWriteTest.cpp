@@ -317,4 +317,22 @@ TEST_F(RowWriteAsStored, ARowWrittenAsBoundIsTheRowAsReadAgain)
     EXPECT_EQ(RawTexts(dir.Path(), "SELECT Nume, Cant, Nr, Zi, Activ FROM Probe"), (QStringList{"NULL -0.5 5 2026-02-01 0"}));
 }
 
+TEST_F(RowWriteAsStored, AColumnComparedByItsOwnRuleIsShownAsAnotherProgramLeftIt)
+{
+    // The post's condition compares by the column's collation: a text another program changed
+    // in case only, after the edit began, still matches, and what the row holds then is the
+    // other program's text, not the one the record had.
+    auto conn = Connection::Open(dir.Path());
+    conn->Exec("CREATE TABLE Probe (Lot VARCHAR(8) PRIMARY KEY, Nume VARCHAR(40) COLLATE NOCASE, Cant DOUBLE)");
+    conn->Exec("INSERT INTO Probe VALUES ('P1', 'lapte', 1)");
+    auto t = OpenTable(dir.Path(), "Probe");
+    ASSERT_TRUE(t->FindKey({"P1"}));
+    t->Edit();
+    ASSERT_TRUE(OtherProgram("UPDATE Probe SET Nume = 'LAPTE' WHERE Lot = 'P1'"));
+    t->FieldByName("Cant")->SetAsFloat(2);
+    ASSERT_NO_THROW(t->Post());
+    EXPECT_EQ(t->FieldByName("Nume")->AsString(), "LAPTE");
+    EXPECT_EQ(RawTexts(dir.Path(), "SELECT Nume, Cant FROM Probe"), (QStringList{"LAPTE 2.0"}));
+}
+
 } // namespace
