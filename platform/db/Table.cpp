@@ -276,6 +276,7 @@ void TTable::InternalOpenOrder()
     d.inserts.clear();
     d.updates.clear();
     d.followed.clear();
+    d.levelsAsRanges.reset();
     for (const QString& name : indexFieldNames_.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
         const ColumnInfo* c = d.Column(name.trimmed());
         if (!c)
