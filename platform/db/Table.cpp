@@ -657,6 +657,7 @@ std::vector<TRecord> TTable::FetchAfter(const TRecord& record, int count)
         const std::vector<Sql> levels = keys::AfterLevels(*connection_, cols, key, record.id);
         if (!d.levelsAsRanges || d.levelsRange != d.range) {
             std::vector<QString> texts;
+            texts.reserve(levels.size());
             for (const Sql& level : levels)
                 texts.push_back(SelectText(d.selectFrom, d.range, level.text, d.orderAsc, count, 0));
             d.levelsAsRanges = keys::ReadAsRanges(*connection_, texts);

@@ -33,6 +33,7 @@ QStringList Keys(TTable& t)
 std::vector<QVariantList> ScrambledLots()
 {
     std::vector<QVariantList> rows;
+    rows.reserve(300);
     for (int i = 0; i < 300; ++i) {
         const int n = i * 7 % 300;
         rows.push_back({QString("G%1").arg(n / 100), QString("A%1").arg(n / 10 % 10), QString("L%1").arg(n % 10), double(n)});
@@ -80,6 +81,7 @@ TEST(KeyLevels, TiesOfAnIndexedOrderComeInRowOrderAcrossEveryBlockEdge)
     // rows of one key, told apart by their row order alone.
     DatabaseDir dir;
     std::vector<QVariantList> rows;
+    rows.reserve(400);
     QStringList first, second;
     for (int i = 0; i < 400; ++i) {
         const bool even = i % 2 == 0;
@@ -102,6 +104,7 @@ TEST(KeyLevels, NullsAtALevelSortFirstWithinTheColumnsBeforeIt)
     // it by the chain of comparisons) or without (a level at a time), in either order.
     DatabaseDir dir;
     std::vector<QVariantList> rows;
+    rows.reserve(240);
     for (int i = 0; i < 240; ++i)
         rows.push_back({QString("G%1").arg(i % 2), i % 4 == 1 ? QVariant() : QVariant(QString("A%1").arg(i % 3)),
                         QString("L%1").arg(i, 3, 10, QChar('0')), double(i)});
