@@ -9,6 +9,7 @@
 #include "platform/db/StoredValue.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace fw {
 
@@ -158,8 +159,10 @@ std::vector<TRecord> TDataSet::Read(const TRecord* anchor, int want, bool forwar
             haveLast = true;
         }
         PrepareRecords(raw);
-        for (auto& r : raw)
-            out.push_back(std::move(r));
+        if (out.empty())
+            out = std::move(raw); // most reads: one block, its records not moved one by one
+        else
+            std::move(raw.begin(), raw.end(), std::back_inserter(out));
         if (reachedEdge)
             break;
         block = std::min(block * 2, std::max(kMaxBlock, want));

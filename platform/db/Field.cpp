@@ -273,6 +273,11 @@ QString TField::AsString() const
     if (!v.isValid() || v.isNull())
         return QString();
     switch (type_) {
+    case TFieldType::String:
+        // Most texts read: the string itself, not through the variant's conversions.
+        if (v.typeId() == QMetaType::QString)
+            return *static_cast<const QString*>(v.constData());
+        return v.toString();
     case TFieldType::Float:
     case TFieldType::Currency:
         return FloatToStr(v.toDouble());

@@ -13,9 +13,11 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlResult>
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <utility>
+#include <vector>
 #include <libpq-fe.h>
 
 namespace fw {
@@ -89,7 +91,13 @@ QDateTime ParseTimestamp(const char* text, int length)
 
 class PgRow final : public NativeRow {
 public:
-    PgRow(PGresult* result, int row) : result_(result), row_(row) {}
+    PgRow(PGresult* result, int row) : result_(result), row_(row)
+    {
+        // The columns' types asked once a result, not once a value.
+        types_.resize(size_t(std::max(PQnfields(result), 0)));
+        for (size_t c = 0; c < types_.size(); ++c)
+            types_[c] = PQftype(result, int(c));
+    }
     void Next() { ++row_; }
     QVariant Value(int column) const override
     {
@@ -97,7 +105,7 @@ public:
             return QVariant();
         const char* text = PQgetvalue(result_, row_, column);
         const int length = PQgetlength(result_, row_, column);
-        switch (PQftype(result_, column)) {
+        switch (Type(column)) {
         case kBool:
             return QVariant(qint64(text[0] == 't'));
         case kInt2:
@@ -123,14 +131,16 @@ public:
     }
     int Stored(int column, QVariant& into) const override
     {
-        const Oid type = PQftype(result_, column);
+        const Oid type = Type(column);
+        const int length = PQgetlength(result_, row_, column);
         // Booleans and numbers are written back in a form the server reads as the same value.
-        if (PQgetisnull(result_, row_, column) || type == kBool || type == kInt2 || type == kInt4 || type == kInt8) {
+        // A null is empty: asked whether it is null only then.
+        if ((length == 0 && PQgetisnull(result_, row_, column)) || type == kBool || type == kInt2 || type == kInt4
+            || type == kInt8) {
             into = Value(column);
             return into.typeId();
         }
         const char* text = PQgetvalue(result_, row_, column);
-        const int length = PQgetlength(result_, row_, column);
         if (type == kFloat4 || type == kFloat8)
             return StoredDouble(Number(text, length), into);
         // A date the layer holds; more digits than a double keeps, microseconds beyond its
@@ -148,7 +158,7 @@ public:
     qint64 Int(int column) const override
     {
         const char* text = PQgetvalue(result_, row_, column);
-        if (PQftype(result_, column) == kBool)
+        if (Type(column) == kBool)
             return text[0] == 't';
         qint64 value = 0;
         std::from_chars(text, text + PQgetlength(result_, row_, column), value);
@@ -165,8 +175,14 @@ private:
         return value;
     }
 
+    Oid Type(int column) const
+    {
+        return size_t(column) < types_.size() ? types_[size_t(column)] : PQftype(result_, column);
+    }
+
     PGresult* result_;
     int row_;
+    std::vector<Oid> types_;
 };
 
 // The layer writes "?" for each value; the server numbers them ($1, $2 ...). Quoted text

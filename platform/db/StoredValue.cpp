@@ -25,6 +25,15 @@ bool IsNumberType(TFieldType type)
     return type == TFieldType::Float || type == TFieldType::Currency || type == TFieldType::Boolean || IsIntegerType(type);
 }
 
+// The value held to be written over in place. QVariant::data() detaches through a call
+// into the library for every value; a value no other variant shares is written as
+// QVariant::setValue writes it.
+template <typename T>
+T* WritableValue(QVariant& v)
+{
+    return v.isDetached() ? static_cast<T*>(const_cast<void*>(v.constData())) : static_cast<T*>(v.data());
+}
+
 } // namespace
 
 QVariant EngineText(const QByteArray& bytes) { return QVariant::fromValue(TEngineText{bytes}); }
@@ -43,7 +52,7 @@ int StoredText(const char* text, qsizetype length, QVariant& into)
     // and it is large enough; data() and resize() allocate otherwise, as a new string
     // would), the bytes seen on the way; other text goes through the decoder after all.
     if (into.typeId() == QMetaType::QString) {
-        auto* s = static_cast<QString*>(into.data());
+        auto* s = WritableValue<QString>(into);
         if (s->size() != length)
             s->resize(length);
         QChar* out = s->data();
@@ -76,7 +85,7 @@ int StoredText(const char* text, qsizetype length, QVariant& into)
 int StoredDouble(double value, QVariant& into)
 {
     if (into.typeId() == QMetaType::Double)
-        *static_cast<double*>(into.data()) = value;
+        *WritableValue<double>(into) = value;
     else
         into = value;
     return QMetaType::Double;

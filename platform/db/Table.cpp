@@ -4,6 +4,7 @@
 #include "platform/db/Connection.h"
 #include "platform/db/Database.h"
 #include "platform/db/DbMessages.h"
+#include "platform/db/KeyConditions.h"
 #include "platform/db/RowWrite.h"
 #include "platform/db/StoredValue.h"
 
@@ -14,6 +15,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <algorithm>
+#include <iterator>
 #include <map>
 
 namespace fw {
@@ -98,6 +100,10 @@ struct TTable::Impl {
     static constexpr size_t kFollowedKept = 2;
     std::vector<FollowedRows> followed;
     bool followingMaster = false; // the rows being read are for a master row moved onto
+    // Whether the rows after a key are read a level of the order at a time (an index
+    // serves each level as a range), asked of the engine once for the range it was asked with.
+    std::optional<bool> levelsAsRanges;
+    QString levelsRange;
 
     const ColumnInfo* Column(const QString& name) const
     {
@@ -123,21 +129,14 @@ QString StripExtension(const QString& fileName)
 
 } // namespace
 
-// SQL pieces are collected with their values in the order their placeholders appear.
-struct Sql {
-    QString text;
-    QVariantList values;
-    void Add(const QString& part) { text += part; }
-    void Add(const QString& part, const QVariant& value)
-    {
-        text += part;
-        values << value;
-    }
-};
-
 namespace {
 
-bool IsNull(const QVariant& v) { return !v.isValid() || v.isNull(); }
+using keys::AfterRowValue;
+using keys::AfterTies;
+using keys::IsNull;
+using keys::KeyCondition;
+using keys::KeyOp;
+using keys::LowerBound;
 
 // A lone key column declared INTEGER on SQLite is the row number itself: a change of its
 // value moves the row's identity. Said of any table, whatever its engine, to be safe.
@@ -170,95 +169,26 @@ TRowLayout UpdateLayout(const QString& table, const std::vector<int>& fieldColum
     return layout;
 }
 
-enum class KeyOp { After, Before, AtOrAfter };
-
-// Rows ordered after (before, at or after) the key (c0..cn-1[, rowid]), NULL sorting below
-// every value: c0 > v0 OR (c0 = v0 AND <the same on the rest>).
-void KeyCondition(const Connection& conn, Sql& sql, const std::vector<QString>& cols, const QVariantList& vals,
-                  TBookmark id, KeyOp op, size_t i = 0)
+// A select's text in one allocation: a key search or a block of a walk builds it every time.
+QString SelectText(const QString& selectFrom, const QString& range, const QString& where, const QString& order, int limit,
+                   int offset)
 {
-    const size_t last = op == KeyOp::AtOrAfter ? size_t(vals.size()) : cols.size();
-    if (i == last) {
-        if (op == KeyOp::AtOrAfter)
-            sql.Add(QStringLiteral("1 = 1"));
-        else
-            sql.Add(conn.RowIdColumn() + (op == KeyOp::After ? QStringLiteral(" > ?") : QStringLiteral(" < ?")), id);
-        return;
-    }
-    const QString c = conn.Quote(cols[i]);
-    const QVariant& v = vals[int(i)];
-    if (IsNull(v))
-        sql.Add(op == KeyOp::Before ? QStringLiteral("(") + c + QStringLiteral(" IS NULL AND ")
-                                    : QStringLiteral("(") + c + QStringLiteral(" IS NOT NULL OR (") + c + QStringLiteral(" IS NULL AND "));
-    else if (op == KeyOp::Before)
-        sql.Add(QStringLiteral("((") + c + QStringLiteral(" < ? OR ") + c + QStringLiteral(" IS NULL) OR ("), v);
-    else
-        sql.Add(QStringLiteral("(") + c + QStringLiteral(" > ? OR ("), v);
-    if (!IsNull(v))
-        sql.Add(c + QStringLiteral(" = ? AND "), v);
-    KeyCondition(conn, sql, cols, vals, id, op, i + 1);
-    sql.Add(IsNull(v) && op == KeyOp::Before ? QStringLiteral(")") : QStringLiteral("))"));
-}
-
-// A bound the engine can seek an index with: the leading non-null values as a row value.
-// The number of columns bound.
-size_t LowerBound(const Connection& conn, Sql& sql, const std::vector<QString>& cols, const QVariantList& vals)
-{
-    int k = 0;
-    while (k < vals.size() && size_t(k) < cols.size() && !IsNull(vals[k]))
-        ++k;
-    if (k == 0)
-        return 0;
-    if (k == 1) {
-        sql.Add(conn.Quote(cols[0]) + QStringLiteral(" >= ? AND "), vals[0]);
-        return 1;
-    }
-    QStringList names, marks;
-    for (int i = 0; i < k; ++i) {
-        names << conn.Quote(cols[size_t(i)]);
-        marks << QStringLiteral("?");
-    }
-    sql.Add(QStringLiteral("(") + names.join(QLatin1Char(',')) + QStringLiteral(") >= (") + marks.join(QLatin1Char(','))
-            + QStringLiteral(") AND "));
-    for (int i = 0; i < k; ++i)
-        sql.values << vals[i];
-    return size_t(k);
-}
-
-// Within a lower bound on every order column, the rows after the key are all but those
-// equal to it up to its row: equalities the engine tests bytewise, where the chain of
-// comparisons in KeyCondition would collate every row again (on a server, the most of a
-// walk's cost).
-void AfterTies(const Connection& conn, Sql& sql, const std::vector<QString>& cols, const QVariantList& vals, TBookmark id)
-{
-    QString text = QStringLiteral("NOT (");
-    for (size_t i = 0; i < cols.size(); ++i) {
-        text += conn.Quote(cols[i]) + QStringLiteral(" = ? AND ");
-        sql.values << vals[int(i)];
-    }
-    sql.Add(text + conn.RowIdColumn() + QStringLiteral(" <= ?)"), id);
-}
-
-// On SQLite, the rows after a key with no null in it as one row value of the order and the
-// row: the engine seeks the index with it and tests each row it then walks with one chain
-// of comparisons, which stops at the first column that differs, where a lower bound and the
-// test for the ties cost two. (A server keeps the bound and the ties: there a comparison of
-// text collates, an equality does not.) False, nothing added, where this does not apply.
-bool AfterRowValue(const Connection& conn, Sql& sql, const std::vector<QString>& cols, const QVariantList& vals,
-                   TBookmark id)
-{
-    if (conn.Engine() != TEngine::SQLite || cols.empty() || size_t(vals.size()) < cols.size()
-        || std::any_of(vals.begin(), vals.begin() + qsizetype(cols.size()), [](const QVariant& v) { return IsNull(v); }))
-        return false;
-    QString names = QStringLiteral("(");
-    QString marks = QStringLiteral(") > (");
-    for (size_t i = 0; i < cols.size(); ++i) {
-        names += conn.Quote(cols[i]) + QLatin1Char(',');
-        marks += QStringLiteral("?,");
-        sql.values << vals[qsizetype(i)];
-    }
-    sql.Add(names + conn.RowIdColumn() + marks + QStringLiteral("?)"), id);
-    return true;
+    QString text;
+    text.reserve(selectFrom.size() + range.size() + where.size() + order.size() + 64);
+    text += selectFrom;
+    if (!range.isEmpty() || !where.isEmpty())
+        text += QLatin1String(" WHERE ");
+    text += range;
+    if (!range.isEmpty() && !where.isEmpty())
+        text += QLatin1String(" AND ");
+    text += where;
+    text += QLatin1String(" ORDER BY ");
+    text += order;
+    text += QLatin1String(" LIMIT ");
+    text += QString::number(limit);
+    if (offset > 0)
+        text += QLatin1String(" OFFSET ") + QString::number(offset);
+    return text;
 }
 
 } // namespace
@@ -375,6 +305,7 @@ void TTable::InternalOpenOrder()
     d.inserts.clear();
     d.updates.clear();
     d.followed.clear();
+    d.levelsAsRanges.reset();
     for (const QString& name : indexFieldNames_.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
         const ColumnInfo* c = d.Column(name.trimmed());
         if (!c)
@@ -521,7 +452,7 @@ public:
             types_.push_back(table.Fields(i)->DataType());
         stored_.resize(types_.size());
         storedTypes_.resize(types_.size(), QMetaType::UnknownType);
-        asIs_.resize(types_.size(), false);
+        asIs_.resize(types_.size(), 0);
     }
 
     // Reads a row into `r`, a new record or one the cursor let go: every part of it is
@@ -545,8 +476,9 @@ public:
             // Most values are their own stored form: read straight into the record.
             const int storedType = row.Stored(col, r.values[i]);
             storedTypes_[i] = storedType;
-            asIs_[i] = StoredIsValue(types_[i], r.values[i], storedType);
-            if (asIs_[i])
+            const bool asIs = StoredIsValue(types_[i], r.values[i], storedType);
+            asIs_[i] = char(asIs);
+            if (asIs)
                 continue;
             stored_[i] = std::move(r.values[i]);
             r.values[i].clear();
@@ -599,7 +531,9 @@ private:
     std::vector<TFieldType> types_;
     std::vector<QVariant> stored_;
     std::vector<int> storedTypes_; // the type of each stored_ value, asked once per value
-    std::vector<bool> asIs_;       // per field: the value read was its stored form, not kept in stored_
+    // Per field: the value read was its stored form, not kept in stored_ (bytes, not
+    // std::vector<bool>'s bits: set and tested for every value of every row).
+    std::vector<char> asIs_;
     const int engineText_ = EngineTextType();
     std::vector<size_t> unreadable_;
 };
@@ -610,22 +544,7 @@ std::vector<TRecord> TTable::Select(const QString& where, const QVariantList& va
     const Impl& d = *impl_;
     if (d.masterInactive)
         return {};
-    // One allocation for the text: a key search or a block of a walk builds it every time.
-    QString text;
-    text.reserve(d.selectFrom.size() + d.range.size() + where.size() + d.orderDesc.size() + 64);
-    text += d.selectFrom;
-    if (!d.range.isEmpty() || !where.isEmpty())
-        text += QLatin1String(" WHERE ");
-    text += d.range;
-    if (!d.range.isEmpty() && !where.isEmpty())
-        text += QLatin1String(" AND ");
-    text += where;
-    text += QLatin1String(" ORDER BY ");
-    text += descending ? d.orderDesc : d.orderAsc;
-    text += QLatin1String(" LIMIT ");
-    text += QString::number(limit);
-    if (offset > 0)
-        text += QLatin1String(" OFFSET ") + QString::number(offset);
+    QString text = SelectText(d.selectFrom, d.range, where, descending ? d.orderDesc : d.orderAsc, limit, offset);
     if (readForUpdate_ && connection_->TransactionDepth() > 0)
         text += connection_->LockRowsClause();
     QVariantList all = d.rangeValues;
@@ -761,7 +680,39 @@ std::vector<TRecord> TTable::FetchAfter(const TRecord& record, int count)
 {
     Sql sql;
     const QVariantList key = KeyOf(record);
-    const std::vector<QString>& cols = impl_->orderCols;
+    Impl& d = *impl_;
+    const std::vector<QString>& cols = d.orderCols;
+    if (keys::LevelsApply(*connection_, cols, key)) {
+        const std::vector<Sql> levels = keys::AfterLevels(*connection_, cols, key, record.id);
+        if (!d.levelsAsRanges || d.levelsRange != d.range) {
+            std::vector<QString> texts;
+            texts.reserve(levels.size());
+            for (const Sql& level : levels)
+                texts.push_back(SelectText(d.selectFrom, d.range, level.text, d.orderAsc, count, 0));
+            d.levelsAsRanges = keys::ReadAsRanges(*connection_, texts);
+            d.levelsRange = d.range;
+        }
+        if (*d.levelsAsRanges) {
+            // A level asks for what the block still needs, rounded up to a multiple of
+            // kLevelStep so that its text (the engine's prepared statement) serves block
+            // after block; the block ends with the level that fills it, whole, a few rows
+            // over the count at most.
+            constexpr int kLevelStep = 64;
+            std::vector<TRecord> rows;
+            for (const Sql& level : levels) {
+                const int need = count - int(rows.size());
+                const int ask = std::min(count, (need + kLevelStep - 1) / kLevelStep * kLevelStep);
+                std::vector<TRecord> more = Select(level.text, level.values, false, ask);
+                if (rows.empty())
+                    rows = std::move(more);
+                else
+                    std::move(more.begin(), more.end(), std::back_inserter(rows));
+                if (int(rows.size()) >= count)
+                    break;
+            }
+            return rows;
+        }
+    }
     if (!AfterRowValue(*connection_, sql, cols, key, record.id)) {
         if (!cols.empty() && LowerBound(*connection_, sql, cols, key) == cols.size())
             AfterTies(*connection_, sql, cols, key, record.id);
