@@ -3,6 +3,7 @@
 #include "platform/core/Exceptions.h"
 #include "platform/db/DbMessages.h"
 #include "platform/db/EngineSupport.h"
+#include "platform/db/SqliteValueKind.h"
 #include "platform/db/StoredValue.h"
 
 #include <QDir>
@@ -334,43 +335,39 @@ int SqliteConnection::ForEachRow(const QString& sql, const QVariantList& values,
     } reset{st};
     for (int i = 0; i < values.size(); ++i) {
         const QVariant& v = values.at(i);
-        int rc;
-        if (!v.isValid() || v.isNull()) {
+        int rc = SQLITE_OK;
+        switch (sqlite::KindOf(v)) {
+        case sqlite::Kind::Null:
             rc = sqlite3_bind_null(st, i + 1);
-        } else {
-            switch (v.typeId()) {
-            case QMetaType::Double:
-            case QMetaType::Float:
-                rc = sqlite3_bind_double(st, i + 1, v.toDouble());
-                break;
-            case QMetaType::Int:
-            case QMetaType::UInt:
-            case QMetaType::LongLong:
-            case QMetaType::ULongLong:
-            case QMetaType::Bool:
-                rc = sqlite3_bind_int64(st, i + 1, v.toLongLong());
-                break;
-            case QMetaType::QDate:
-                rc = sqlite3_bind_text(st, i + 1, v.toDate().toString(Qt::ISODate).toUtf8().constData(), -1, SQLITE_TRANSIENT);
-                break;
-            case QMetaType::QByteArray: {
-                const QByteArray blob = v.toByteArray();
-                rc = sqlite3_bind_blob64(st, i + 1, blob.constData(), sqlite3_uint64(blob.size()), SQLITE_TRANSIENT);
+            break;
+        case sqlite::Kind::Real:
+            rc = sqlite3_bind_double(st, i + 1, v.toDouble());
+            break;
+        case sqlite::Kind::Integer:
+            rc = sqlite3_bind_int64(st, i + 1, v.toLongLong());
+            break;
+        case sqlite::Kind::Blob: {
+            const QByteArray blob = v.toByteArray();
+            rc = sqlite3_bind_blob64(st, i + 1, blob.constData(), sqlite3_uint64(blob.size()), SQLITE_TRANSIENT);
+            break;
+        }
+        case sqlite::Kind::Text: {
+            if (v.typeId() == QMetaType::QDate) {
+                rc = sqlite3_bind_text(st, i + 1, sqlite::BoundText(v).toUtf8().constData(), -1, SQLITE_TRANSIENT);
                 break;
             }
-            default: {
-                if (IsEngineText(v)) {
-                    const QByteArray text = EngineTextBytes(v);
-                    rc = sqlite3_bind_text64(st, i + 1, text.constData(), sqlite3_uint64(text.size()), SQLITE_TRANSIENT,
-                                             SQLITE_UTF8);
-                    break;
-                }
-                const QString text = v.toString();
-                if (BindAscii(st, i + 1, text, arena, rc))
-                    break;
-                rc = sqlite3_bind_text16(st, i + 1, text.utf16(), int(text.size() * sizeof(char16_t)), SQLITE_TRANSIENT);
+            if (IsEngineText(v)) {
+                const QByteArray text = EngineTextBytes(v);
+                rc = sqlite3_bind_text64(st, i + 1, text.constData(), sqlite3_uint64(text.size()), SQLITE_TRANSIENT,
+                                         SQLITE_UTF8);
+                break;
             }
-            }
+            const QString text = v.toString();
+            if (BindAscii(st, i + 1, text, arena, rc))
+                break;
+            rc = sqlite3_bind_text16(st, i + 1, text.utf16(), int(text.size() * sizeof(char16_t)), SQLITE_TRANSIENT);
+            break;
+        }
         }
         if (rc != SQLITE_OK)
             ThrowEngineError(db);

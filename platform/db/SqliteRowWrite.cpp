@@ -13,6 +13,7 @@
 #include "platform/db/SqliteConnection.h"
 
 #include "platform/core/Exceptions.h"
+#include "platform/db/SqliteValueKind.h"
 #include "platform/db/StoredValue.h"
 
 #include <QDate>
@@ -23,6 +24,10 @@
 namespace fw {
 
 namespace {
+
+using sqlite::BoundText;
+using sqlite::Kind;
+using sqlite::KindOf;
 
 // The engine's affinity of a declared type, by its own rules in their order.
 enum class Affinity { Integer, Text, Blob, Real, Numeric };
@@ -56,36 +61,6 @@ bool MayBeNumber(const Char* text, qsizetype length)
             return false;
     }
     return true;
-}
-
-// The kinds a value is bound as (SqliteConnection::ForEachRow).
-enum class Kind { Null, Integer, Real, Text, Blob };
-
-Kind KindOf(const QVariant& v)
-{
-    if (!v.isValid() || v.isNull())
-        return Kind::Null;
-    switch (v.typeId()) {
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return Kind::Real;
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Bool:
-        return Kind::Integer;
-    case QMetaType::QByteArray:
-        return Kind::Blob;
-    default:
-        return Kind::Text;
-    }
-}
-
-// The text a value of Kind::Text is bound as.
-QString BoundText(const QVariant& v)
-{
-    return v.typeId() == QMetaType::QDate ? v.toDate().toString(Qt::ISODate) : v.toString();
 }
 
 // Whether a text bound is read back as the same string: whole UTF-16 with no NUL in it.
