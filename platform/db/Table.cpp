@@ -682,9 +682,11 @@ std::vector<TRecord> TTable::FetchAfter(const TRecord& record, int count)
     const QVariantList key = KeyOf(record);
     Impl& d = *impl_;
     const std::vector<QString>& cols = d.orderCols;
-    if (keys::LevelsApply(*connection_, cols, key)) {
+    const bool planKnown = d.levelsAsRanges && d.levelsRange == d.range;
+    // Where the levels are known not to be ranges, their statements are not built for each block.
+    if ((!planKnown || *d.levelsAsRanges) && keys::LevelsApply(*connection_, cols, key)) {
         const std::vector<Sql> levels = keys::AfterLevels(*connection_, cols, key, record.id);
-        if (!d.levelsAsRanges || d.levelsRange != d.range) {
+        if (!planKnown) {
             std::vector<QString> texts;
             texts.reserve(levels.size());
             for (const Sql& level : levels)
